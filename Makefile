@@ -1,0 +1,46 @@
+# Entry points: `make run` builds the system, `make test` builds and runs every test,
+# `make bench` measures the hot paths, `make fuzz` runs the fuzz targets longer.
+.PHONY: all setup build run test test-default test-asan fuzz-smoke bench fuzz format clean
+
+JOBS ?= $(shell nproc)
+
+all: build
+
+setup:
+	scripts/setup.sh
+
+build: setup
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	@echo "Built everything; the main job (a job exported from a document) arrives with the stand-in host."
+
+test: setup test-default test-asan fuzz-smoke
+
+test-default:
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+	ctest --preset default -j $(JOBS)
+
+test-asan:
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+fuzz-smoke:
+	scripts/fuzz.sh 5
+
+bench: setup
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS)
+	build/bench/bench/zep_bench --benchmark_counters_tabular=true
+
+fuzz: setup
+	scripts/fuzz.sh 120
+
+format:
+	find platform libs tests bench fuzz host Source -name '*.h' -o -name '*.cpp' 2>/dev/null | xargs clang-format -i
+
+clean:
+	rm -rf build
