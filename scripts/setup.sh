@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libboost-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libicu-dev)
+          libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev)
 
 missing=()
 for p in "${packages[@]}"; do
