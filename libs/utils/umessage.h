@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iosfwd>
 #include <limits>
 #include <map>
 #include <memory>
@@ -228,6 +229,13 @@ public:
     bool getAtPath(const ustring& path, std::shared_ptr<const umessage>& out) const;
     std::shared_ptr<const umessage> valueAtPathOr(const ustring& path,
                                                   const std::shared_ptr<const umessage>& def) const;
+
+    // --- JSON text (defined with the JSON reader) -------------------------------------------
+    // Clears the message and fills it from the one JSON object at the start of in (UTF-8 or
+    // UTF-16, with or without a byte-order mark). False, after an ERROR log record, on bad
+    // text (the entries read before the error stay); false without a record when in fails
+    // while its encoding is detected (fewer than two bytes).
+    bool read(std::istream& in);
 
 private:
     template <typename T>
