@@ -1,0 +1,476 @@
+// Log records, the line format, the global logger and the background writer thread.
+#include "Logger.h"
+
+#include "platform/clock.h"
+#include "platform/thread.h"
+#include "ustring.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace zeu {
+
+namespace {
+
+std::atomic<bool> g_stampFixed{false};
+std::atomic<std::int64_t> g_fixedTime{0};
+std::atomic<std::uint32_t> g_fixedThreadId{0};
+
+const char* levelName(LogLevel level) {
+    switch (level) {
+    case LogLevel::Fault:
+        return "FAULT";
+    case LogLevel::Error:
+        return "ERROR";
+    case LogLevel::Warn:
+        return "WARN";
+    case LogLevel::Info:
+        return "INFO";
+    case LogLevel::Debug:
+        return "DEBUG";
+    case LogLevel::Trace:
+        return "TRACE";
+    }
+    return nullptr;
+}
+
+// The characters after the last backslash; a forward slash is not a separator.
+const char* baseName(const char* path) {
+    const char* slash = std::strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+void writeTime(std::int64_t seconds, std::ostream& out) {
+    std::tm local{};
+    char text[32];
+    if (platform::localTime(seconds, local) &&
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local) != 0)
+        out << text;
+}
+
+// Writes `length` characters, each line feed as backslash and 'n', so a record stays one line.
+void writeText(const char* text, std::size_t length, std::ostream& out) {
+    const char* end = text + length;
+    while (text < end) {
+        const char* feed = static_cast<const char*>(std::memchr(text, '\n', end - text));
+        const char* stop = feed ? feed : end;
+        out.write(text, stop - text);
+        if (!feed)
+            break;
+        out << "\\n";
+        text = feed + 1;
+    }
+}
+
+template <typename T>
+T readValue(const std::uint8_t* bytes) {
+    T value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+// Renders the payload items; an unknown tag byte is skipped, and a truncated item ends the run.
+void writePayload(const std::uint8_t* item, const std::uint8_t* end, std::ostream& out) {
+    while (item < end) {
+        const std::uint8_t tag = *item++;
+        const std::size_t left = static_cast<std::size_t>(end - item);
+        std::size_t width = 0;
+        switch (tag) {
+        case LogRecord::kText: {
+            const void* nul = std::memchr(item, 0, left);
+            const std::size_t length =
+                nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - item) : left;
+            writeText(reinterpret_cast<const char*>(item), length, out);
+            width = nul ? length + 1 : length;
+            break;
+        }
+        case LogRecord::kBool:
+            width = 1;
+            break;
+        case LogRecord::kShort:
+        case LogRecord::kUShort:
+            width = 2;
+            break;
+        case LogRecord::kInt:
+        case LogRecord::kUInt:
+            width = 4;
+            break;
+        case LogRecord::kLong:
+        case LogRecord::kULong:
+            width = sizeof(long);
+            break;
+        case LogRecord::kInt64:
+        case LogRecord::kUInt64:
+        case LogRecord::kDouble:
+            width = 8;
+            break;
+        default:
+            continue;
+        }
+        if (width > left)
+            return;
+        switch (tag) {
+        case LogRecord::kBool:
+            out << (*item ? "true" : "false");
+            break;
+        case LogRecord::kShort:
+            out << readValue<std::int16_t>(item);
+            break;
+        case LogRecord::kUShort:
+            out << readValue<std::uint16_t>(item);
+            break;
+        case LogRecord::kInt:
+            out << readValue<std::int32_t>(item);
+            break;
+        case LogRecord::kUInt:
+            out << readValue<std::uint32_t>(item);
+            break;
+        case LogRecord::kLong:
+            out << readValue<long>(item);
+            break;
+        case LogRecord::kULong:
+            out << readValue<unsigned long>(item);
+            break;
+        case LogRecord::kInt64:
+            out << readValue<std::int64_t>(item);
+            break;
+        case LogRecord::kUInt64:
+            out << readValue<std::uint64_t>(item);
+            break;
+        case LogRecord::kDouble:
+            out << readValue<double>(item);
+            break;
+        default:
+            break;
+        }
+        item += width;
+    }
+}
+
+// The background writer. One object lives for the whole process and is reused by every
+// start/stop cycle, so a thread that read the published pointer just before a stop never
+// touches freed memory. One mutex guards the queues and every flag, and each wake-up is
+// signalled under it, so no notification falls between a waiter's test and its wait.
+class logger_thread_data {
+public:
+    ~logger_thread_data() { stop(); }
+
+    void acquire() {
+        std::lock_guard lifecycle(lifecycleMutex_);
+        if (count_++ > 0)
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            accepting_ = true;
+            workerRunning_ = true;
+        }
+        worker_ = std::thread([this] { run(); });
+        g_writer.store(this, std::memory_order_release);
+    }
+
+    void release() {
+        std::lock_guard lifecycle(lifecycleMutex_);
+        if (count_ == 0 || --count_ > 0)
+            return;
+        stop();
+    }
+
+    // False when the writer has stopped: the caller then writes the line itself, after the
+    // writer's last batch.
+    bool enqueue(const LoggerBase* target, LogRecord&& record) {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return accepting_ || !workerRunning_; });
+        if (!accepting_)
+            return false;
+        queueOf(target).push_back(std::move(record));
+        wake_.notify_all();
+        return true;
+    }
+
+    // Waits until every queued record, the batch in hand included, has been written; then
+    // forgets `target`'s queue when one is given.
+    void drain(const LoggerBase* target) {
+        std::unique_lock lock(mutex_);
+        wake_.notify_all();
+        wake_.wait(lock, [this] { return (queues_.empty() && !writing_) || !workerRunning_; });
+        if (target)
+            std::erase_if(queues_, [target](const Queue& queue) { return queue.first == target; });
+    }
+
+    static std::atomic<logger_thread_data*> g_writer;
+
+private:
+    using Queue = std::pair<const LoggerBase*, std::vector<LogRecord>>;
+
+    // The queue of `target`, inserted at its place in ascending address order when missing.
+    std::vector<LogRecord>& queueOf(const LoggerBase* target) {
+        const auto place = std::lower_bound(
+            queues_.begin(), queues_.end(), target, [](const Queue& queue, const LoggerBase* key) {
+                return std::less<const LoggerBase*>()(queue.first, key);
+            });
+        if (place != queues_.end() && place->first == target)
+            return place->second;
+        return queues_.emplace(place, target, std::vector<LogRecord>())->second;
+    }
+
+    // Called with the lifecycle mutex held (or at process exit): the worker writes what is
+    // queued and ends; later submissions are written by their callers.
+    void stop() {
+        if (!worker_.joinable())
+            return;
+        g_writer.store(nullptr, std::memory_order_release);
+        {
+            std::lock_guard lock(mutex_);
+            accepting_ = false;
+            wake_.notify_all();
+        }
+        worker_.join();
+    }
+
+    void run() {
+        platform::lowerCurrentThreadPriority();
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return !queues_.empty() || !accepting_; });
+            if (queues_.empty())
+                break;
+            std::vector<Queue> batch;
+            batch.swap(queues_);
+            writing_ = true;
+            lock.unlock();
+            for (const auto& [target, records] : batch) {
+                for (const LogRecord& record : records)
+                    writeLogLine(record, target->name(), target->stream());
+                target->stream().flush();
+            }
+            batch.clear();
+            lock.lock();
+            writing_ = false;
+            wake_.notify_all();
+        }
+        workerRunning_ = false;
+        wake_.notify_all();
+    }
+
+    std::mutex lifecycleMutex_; // orders acquisitions and releases
+    unsigned count_ = 0;        // guarded by lifecycleMutex_
+    std::thread worker_;        // guarded by lifecycleMutex_
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<Queue> queues_;  // sorted by logger address
+    bool accepting_ = false;     // records go to the queues
+    bool writing_ = false;       // the worker writes a batch it took out of the queues
+    bool workerRunning_ = false; // the worker has not yet ended
+};
+
+std::atomic<logger_thread_data*> logger_thread_data::g_writer{nullptr};
+
+logger_thread_data g_writerState;
+
+} // namespace
+
+// Defined after the writer's state so that it is destroyed first, while the writer still exists.
+Logger<127> logger(std::clog);
+
+LogRecord::LogRecord(LogLevel level, const char* file, int line, const char* function)
+    : level_(level), file_(file), line_(line), function_(function) {
+    if (g_stampFixed.load(std::memory_order_relaxed)) {
+        time_ = g_fixedTime.load(std::memory_order_relaxed);
+        threadId_ = g_fixedThreadId.load(std::memory_order_relaxed);
+    } else {
+        time_ = platform::currentTime();
+        threadId_ = platform::currentThreadId();
+    }
+}
+
+LogRecord::LogRecord(LogRecord&& other) noexcept
+    : level_(other.level_), file_(other.file_), line_(other.line_), function_(other.function_),
+      time_(other.time_), threadId_(other.threadId_), capacity_(other.capacity_),
+      size_(other.size_), heap_(std::move(other.heap_)) {
+    if (!heap_)
+        std::memcpy(inline_, other.inline_, size_);
+    other.capacity_ = kInlinePayload;
+    other.size_ = 0;
+}
+
+LogRecord& LogRecord::operator=(LogRecord&& other) noexcept {
+    if (this != &other) {
+        level_ = other.level_;
+        file_ = other.file_;
+        line_ = other.line_;
+        function_ = other.function_;
+        time_ = other.time_;
+        threadId_ = other.threadId_;
+        capacity_ = other.capacity_;
+        size_ = other.size_;
+        heap_ = std::move(other.heap_);
+        if (!heap_)
+            std::memcpy(inline_, other.inline_, size_);
+        other.capacity_ = kInlinePayload;
+        other.size_ = 0;
+    }
+    return *this;
+}
+
+LogRecord::~LogRecord() = default;
+
+void LogRecord::append(std::uint8_t tag, const void* bytes, std::size_t count) {
+    const std::size_t required = size_ + count + 1;
+    if (required > capacity_) {
+        const std::size_t grown = std::max(required, 2 * capacity_);
+        auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(grown);
+        std::memcpy(larger.get(), payload(), size_);
+        heap_ = std::move(larger);
+        capacity_ = grown;
+    }
+    std::uint8_t* at = buffer() + size_;
+    at[0] = tag;
+    if (count != 0)
+        std::memcpy(at + 1, bytes, count);
+    size_ = required;
+}
+
+LogRecord& LogRecord::operator<<(const char* text) {
+    if (!text)
+        text = "";
+    append(kText, text, std::strlen(text) + 1);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(const std::string& text) {
+    return *this << text.c_str();
+}
+
+LogRecord& LogRecord::operator<<(const ustring& text) {
+    return *this << text.c_str();
+}
+
+LogRecord& LogRecord::operator<<(bool value) {
+    const std::uint8_t byte = value ? 1 : 0;
+    append(kBool, &byte, 1);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(short value) {
+    append(kShort, &value, sizeof value);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(unsigned short value) {
+    append(kUShort, &value, sizeof value);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(int value) {
+    append(kInt, &value, sizeof value);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(unsigned int value) {
+    append(kUInt, &value, sizeof value);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(long value) {
+    append(kLong, &value, sizeof value);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(unsigned long value) {
+    append(kULong, &value, sizeof value);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(long long value) {
+    const std::int64_t wide = value;
+    append(kInt64, &wide, sizeof wide);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(unsigned long long value) {
+    const std::uint64_t wide = value;
+    append(kUInt64, &wide, sizeof wide);
+    return *this;
+}
+
+LogRecord& LogRecord::operator<<(double value) {
+    append(kDouble, &value, sizeof value);
+    return *this;
+}
+
+void writeLogLine(const LogRecord& record, const std::string& name, std::ostream& out) {
+    const char* level = levelName(record.level());
+    if (!level)
+        return;
+    out << '[';
+    writeTime(record.time(), out);
+    out << "][" << level << "][" << record.threadId() << ']';
+    if (!name.empty())
+        out << '[' << name << ']';
+    if (record.file() || record.function()) {
+        out << '[';
+        if (record.file()) {
+            out << baseName(record.file()) << ':';
+            if (record.function())
+                out << record.function() << ':';
+            out << record.line();
+        } else {
+            out << record.function();
+        }
+        out << ']';
+    }
+    out << ' ';
+    writePayload(record.payload(), record.payload() + record.payloadSize(), out);
+    out << '\n';
+}
+
+LoggerBase::LoggerBase(std::ostream& stream, std::string name)
+    : stream_(&stream), name_(std::move(name)) {}
+
+LoggerBase::~LoggerBase() {
+    if (logger_thread_data* writer = logger_thread_data::g_writer.load(std::memory_order_acquire))
+        writer->drain(this);
+    else
+        stream_->flush();
+}
+
+void LoggerBase::submit(LogRecord&& record) {
+    logger_thread_data* writer = logger_thread_data::g_writer.load(std::memory_order_acquire);
+    if (writer && writer->enqueue(this, std::move(record)))
+        return;
+    writeLogLine(record, name_, *stream_);
+}
+
+void acquireLoggerThread() {
+    g_writerState.acquire();
+}
+
+void releaseLoggerThread() {
+    g_writerState.release();
+}
+
+void flushLoggerThread() {
+    if (logger_thread_data* writer = logger_thread_data::g_writer.load(std::memory_order_acquire))
+        writer->drain(nullptr);
+}
+
+void setFixedLogStamp(std::int64_t time, std::uint32_t threadId) {
+    g_fixedTime.store(time, std::memory_order_relaxed);
+    g_fixedThreadId.store(threadId, std::memory_order_relaxed);
+    g_stampFixed.store(true, std::memory_order_relaxed);
+}
+
+void clearFixedLogStamp() {
+    g_stampFixed.store(false, std::memory_order_relaxed);
+}
+
+} // namespace zeu
