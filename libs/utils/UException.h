@@ -1,0 +1,33 @@
+// UException: the exception base of the system's own code, carrying the raising layer's
+// four-character domain tag, an error code and a UTF-8 message.
+#pragma once
+
+#include "ustring.h"
+
+#include <cstdint>
+#include <exception>
+
+class UException : public std::exception {
+public:
+    // 'UTIL': the characters U, T, I, L from the most significant byte down.
+    static constexpr std::uint32_t kUtilDomain = 0x5554494C;
+
+    UException(const ustring& message, std::uint32_t code);
+    explicit UException(std::uint32_t code);
+    UException(const UException& other) = default;
+    UException& operator=(const UException& other) = default;
+    ~UException() override;
+
+    // The message's characters, valid while this exception lives.
+    const char* what() const noexcept override;
+
+    std::uint32_t domain() const { return domain_; }
+    std::uint32_t code() const { return code_; }
+    const ustring& message() const { return message_; }
+
+protected:
+    // A subclass's constructor writes its own tag over 'UTIL'.
+    std::uint32_t domain_ = kUtilDomain;
+    std::uint32_t code_;
+    ustring message_;
+};
