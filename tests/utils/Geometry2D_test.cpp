@@ -1,0 +1,210 @@
+// Plane geometry: rectangle union and intersection (unset, empty and negative rectangles),
+// containment, snapping, matrix product, rotation and inversion with its log line.
+#include "Geometry2D.h"
+#include "Logger.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <sstream>
+
+using zeu::Matrix2D;
+using zeu::Point2D;
+using zeu::Rect2D;
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+std::string text(const Rect2D& r) {
+    std::ostringstream out;
+    out << r;
+    return out.str();
+}
+
+struct RectCase {
+    Rect2D a, b, expected;
+};
+
+void expectRect(const Rect2D& actual, const Rect2D& expected, const RectCase& c) {
+    EXPECT_TRUE(actual.x == expected.x && actual.y == expected.y &&
+                actual.width == expected.width && actual.height == expected.height)
+        << text(c.a) << " with " << text(c.b) << " gave " << text(actual) << ", expected "
+        << text(expected);
+}
+
+} // namespace
+
+TEST(Rect2D, UnionGivesWayToAnEmptySideAndOtherwiseBoundsBoth) {
+    const RectCase cases[] = {
+        {{0, 0, 10, 10}, {20, 20, 5, 5}, {0, 0, 25, 25}},
+        {{0, 0, 0, 10}, {5, 5, 5, 5}, {5, 5, 5, 5}},
+        {{5, 5, 5, 5}, {0, 0, 0, 10}, {5, 5, 5, 5}},
+        {{0, 0, 0, 0}, {0, 0, 10, 0}, {0, 0, 0, 0}},
+        {{3, 4, 0, 0}, {7, 8, 0, 1}, {0, 0, 0, 0}},
+        {{10, 10, -10, -10}, {0, 0, 5, 5}, {0, 0, 10, 10}},
+        // The unset box is empty: a union starting from it takes the other box whole.
+        {Rect2D::unset, {1, 2, -3, 4}, {1, 2, -3, 4}},
+        {{1, 2, 3, 4}, Rect2D::unset, {1, 2, 3, 4}},
+    };
+    for (const RectCase& c : cases) {
+        expectRect(c.a | c.b, c.expected, c);
+        Rect2D inPlace = c.a;
+        inPlace |= c.b;
+        expectRect(inPlace, c.expected, c);
+    }
+}
+
+TEST(Rect2D, IntersectionIsZeroUnlessTheTwoOverlapStrictly) {
+    const RectCase cases[] = {
+        {{0, 0, 10, 10}, {10, 0, 5, 5}, {0, 0, 0, 0}},
+        {{0, 0, 10, 10}, {5, 5, 10, 10}, {5, 5, 5, 5}},
+        {{0, 0, 10, 10}, {10, 10, -5, -5}, {5, 5, 5, 5}},
+        {{10, 10, -10, -10}, {-5, 2, 10, 3}, {0, 2, 5, 3}},
+        {{0, 0, 10, 10}, Rect2D::unset, {0, 0, 0, 0}},
+        {Rect2D::unset, {0, 0, 10, 10}, {0, 0, 0, 0}},
+        {{0, 0, 10, 10}, {20, 20, 5, 5}, {0, 0, 0, 0}},
+    };
+    for (const RectCase& c : cases) {
+        expectRect(c.a & c.b, c.expected, c);
+        Rect2D inPlace = c.a;
+        inPlace &= c.b;
+        expectRect(inPlace, c.expected, c);
+    }
+}
+
+TEST(Rect2D, UnsetAndZeroAreConstantsAndUnsetIsEmpty) {
+    static_assert(Rect2D::unset.x == kInf && Rect2D::unset.width == 0);
+    static_assert(Rect2D::zero.x == 0 && Rect2D::zero.height == 0);
+    static_assert(Point2D::zero.x == 0 && Point2D::zero.y == 0);
+    EXPECT_TRUE(Rect2D::unset.isUnset());
+    EXPECT_TRUE(Rect2D::unset.isEmpty());
+    EXPECT_FALSE((Rect2D{kInf, kInf, 1, 0}.isUnset()));
+    EXPECT_FALSE(Rect2D::zero.isUnset());
+    EXPECT_FALSE((Rect2D{0, 0, NAN, 1}.isEmpty()));
+}
+
+TEST(Rect2D, ContainsWithEdgesInsideAndIntersectsOnlyWithPositiveOverlap) {
+    const Rect2D box{0, 0, 10, 10};
+    EXPECT_TRUE(box.contains(Point2D{10, 10}));
+    EXPECT_TRUE((Rect2D{10, 10, -10, -10}.contains(Point2D{0, 5})));
+    EXPECT_FALSE(box.contains(Point2D{10.5, 5}));
+    EXPECT_TRUE(box.contains(Rect2D{0, 0, 10, 10}));
+    EXPECT_TRUE(box.contains(Rect2D{10, 10, -4, -4}));
+    EXPECT_FALSE(box.contains(Rect2D{2, 2, 0, 3}));
+    EXPECT_FALSE(box.contains(Rect2D{5, 5, 6, 1}));
+    EXPECT_FALSE(box.intersects(Rect2D{10, 0, 1, 1}));
+    EXPECT_TRUE(box.intersects(Rect2D{9, 9, 1, 1}));
+}
+
+TEST(Rect2D, InsetNormalizeAndTextForm) {
+    Rect2D r{0, 0, 10, 10};
+    r.inset(2, -1);
+    EXPECT_EQ(text(r), "(2,-1)-(6,12)");
+    Rect2D flipped{10, 20, -4, -5};
+    flipped.normalize();
+    EXPECT_EQ(text(flipped), "(6,15)-(4,5)");
+}
+
+TEST(Geometry2D, SnapRoundsToTheNearest1024thWithHalvesUp) {
+    const struct {
+        double in, out;
+    } cases[] = {
+        {0.00048828125, 0.0009765625}, // half a step goes up
+        {-0.00048828125, 0},           // and towards +infinity below zero
+        {0.0004882812, 0},             // just under half a step
+        {-0.0009765625 * 1.5, -0.0009765625},
+        {100.3, 100.2998046875},
+        {kInf, kInf},
+    };
+    for (const auto& c : cases) {
+        Point2D p{c.in, -c.in};
+        p.snap();
+        EXPECT_EQ(p.x, c.out) << c.in;
+        Rect2D r{c.in, 0, c.in, 0};
+        r.snap();
+        EXPECT_EQ(r.x, c.out) << c.in;
+        EXPECT_EQ(r.width, c.out) << c.in;
+    }
+}
+
+TEST(Matrix2D, ProductAppliesTheLeftMatrixFirst) {
+    const Matrix2D scale{2, 0, 0, 3, 0, 0};
+    const Matrix2D move{1, 0, 0, 1, 10, 20};
+    const Point2D p{1, 1};
+    const Point2D scaledThenMoved = p * (scale * move);
+    EXPECT_EQ(scaledThenMoved.x, 12);
+    EXPECT_EQ(scaledThenMoved.y, 23);
+    Matrix2D m = move;
+    m *= scale;
+    EXPECT_EQ(m, (Matrix2D{2, 0, 0, 3, 20, 60}));
+    EXPECT_NE(m, scale * move);
+    m.setIdentity();
+    EXPECT_TRUE(m.isIdentity());
+}
+
+TEST(Matrix2D, RotatePrependsACounterClockwiseRotation) {
+    Matrix2D m;
+    m.rotate(std::numbers::pi / 2);
+    EXPECT_NEAR(m.a, 0, 1e-15);
+    EXPECT_EQ(m.b, 1);
+    EXPECT_EQ(m.c, -1);
+    EXPECT_NEAR(m.d, 0, 1e-15);
+    const Point2D p = Point2D{1, 0} * m;
+    EXPECT_NEAR(p.x, 0, 1e-15);
+    EXPECT_EQ(p.y, 1);
+
+    Matrix2D moved{1, 0, 0, 1, 5, 0};
+    moved.rotate(std::numbers::pi);
+    const Point2D q = Point2D{1, 0} * moved;
+    EXPECT_NEAR(q.x, 4, 1e-15);
+    EXPECT_NEAR(q.y, 0, 1e-15);
+}
+
+class Matrix2DInvert : public ::testing::Test {
+protected:
+    void SetUp() override { zeu::setFixedLogStamp(1772370309, 5120); }
+    void TearDown() override {
+        zeu::logger.setStream(std::clog);
+        zeu::logger.mask = 127;
+        zeu::clearFixedLogStamp();
+    }
+    std::ostringstream captured;
+};
+
+TEST_F(Matrix2DInvert, InvertsARegularMatrix) {
+    Matrix2D m{2, 0, 0, 2, 4, 6};
+    EXPECT_TRUE(m.invert());
+    EXPECT_EQ(m, (Matrix2D{0.5, 0, 0, 0.5, -2, -3}));
+
+    const Matrix2D skew{1, 2, 3, 4, 5, 6};
+    Matrix2D inverse = skew;
+    ASSERT_TRUE(inverse.invert());
+    const Point2D back = Point2D{7, -8} * skew * inverse;
+    EXPECT_NEAR(back.x, 7, 1e-12);
+    EXPECT_NEAR(back.y, -8, 1e-12);
+}
+
+TEST_F(Matrix2DInvert, SingularMatrixStaysUnchangedAndLogsOneWarning) {
+    zeu::logger.setStream(captured);
+    Matrix2D m{1, 2, 2, 4, 0, 0};
+    EXPECT_FALSE(m.invert());
+    EXPECT_EQ(m, (Matrix2D{1, 2, 2, 4, 0, 0}));
+
+    const std::string line = captured.str();
+    const std::string tail =
+        "][WARN][5120][Geometry2D:zeu::Matrix2D::invert:200] non invertible matrix\n";
+    ASSERT_GT(line.size(), tail.size());
+    EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
+    EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
+    EXPECT_EQ(line.rfind("[", 0), 0u);
+}
+
+TEST_F(Matrix2DInvert, SingularMatrixLogsNothingWhenWarningsAreMasked) {
+    zeu::logger.setStream(captured);
+    zeu::logger.mask = 127 & ~static_cast<std::uint32_t>(zeu::LogLevel::Warn);
+    Matrix2D m{0, 0, 0, 0, 1, 1};
+    EXPECT_FALSE(m.invert());
+    EXPECT_EQ(captured.str(), "");
+}
