@@ -36,11 +36,14 @@ ConversionResult ConvertUTF16toUTF32(const UTF16** sourceStart, const UTF16* sou
 ConversionResult ConvertUTF32toUTF16(const UTF32** sourceStart, const UTF32* sourceEnd,
                                      UTF16** targetStart, UTF16* targetEnd, ConversionFlags flags);
 
-// True when the `length` bytes at `source` (1 to 4) form one well-formed UTF-8 sequence:
-// no overlong form, no encoded surrogate, nothing above U+10FFFF.
+// True when the `length` bytes at `source` form one well-formed UTF-8 sequence: no overlong
+// form, no encoded surrogate, nothing above U+10FFFF, no 5- or 6-byte form. `length` is the
+// length the lead byte announces (1 to 4); any other length is illegal, and the lead byte is not
+// checked against it.
 bool isLegalUTF8(const UTF8* source, int length);
 
-// True when the sequence that starts at `source` lies wholly before `sourceEnd` and is legal.
+// True when the sequence that starts at `source` lies wholly before `sourceEnd` and is legal;
+// false for an empty range.
 bool isLegalUTF8Sequence(const UTF8* source, const UTF8* sourceEnd);
 
 // The unsigned 16-bit value of two bytes, the first the high byte; no alignment needed.

@@ -11,23 +11,25 @@ class ScratchBuffer {
 public:
     static constexpr std::size_t kInlineCount = 1024;
 
-    explicit ScratchBuffer(std::size_t count) : count_(count) { allocate(count); }
+    explicit ScratchBuffer(std::size_t count)
+        : heap_(allocate(count)), count_(count), ptr_(heap_ ? heap_ : inline_) {}
     ~ScratchBuffer() { delete[] heap_; }
 
     ScratchBuffer(const ScratchBuffer&) = delete;
     ScratchBuffer& operator=(const ScratchBuffer&) = delete;
 
-    // Only grows: when n exceeds the count, the count becomes n and the buffer is replaced
-    // (its contents are not kept).
+    // Only grows: when n exceeds the count, the count becomes n and the buffer is replaced by
+    // the inline array (up to 1024 elements) or a new heap array; the old contents are not kept.
+    // When the allocation fails the buffer is left as it was.
     void resize(std::size_t n) {
         if (n <= count_) {
             return;
         }
+        T* fresh = allocate(n);
         delete[] heap_;
-        heap_ = nullptr;
-        ptr_ = inline_;
+        heap_ = fresh;
         count_ = n;
-        allocate(n);
+        ptr_ = heap_ ? heap_ : inline_;
     }
 
     T* get() { return ptr_; }
@@ -38,21 +40,21 @@ public:
     bool onHeap() const { return heap_ != nullptr; }
 
 private:
-    void allocate(std::size_t n) {
-        if (n > kInlineCount) {
-            // A byte size that would overflow asks for the largest size, which the allocator
-            // refuses with its own exception.
-            constexpr std::size_t maxCount = std::numeric_limits<std::size_t>::max() / sizeof(T);
-            if (n > maxCount) {
-                throw std::bad_array_new_length();
-            }
-            heap_ = new T[n];
-            ptr_ = heap_;
+    // A heap array for more than 1024 elements, else null. A byte size that would overflow is
+    // refused with the allocator's exception (std::bad_array_new_length, a std::bad_alloc).
+    static T* allocate(std::size_t n) {
+        if (n <= kInlineCount) {
+            return nullptr;
         }
+        constexpr std::size_t maxCount = std::numeric_limits<std::size_t>::max() / sizeof(T);
+        if (n > maxCount) {
+            throw std::bad_array_new_length();
+        }
+        return new T[n];
     }
 
     T inline_[kInlineCount];
-    T* heap_ = nullptr;
+    T* heap_;
     std::size_t count_;
-    T* ptr_ = inline_;
+    T* ptr_;
 };

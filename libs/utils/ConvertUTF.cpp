@@ -1,0 +1,385 @@
+// The UTF converter family after the Unicode Consortium's reference conversion code, with every
+// read and write kept inside the ranges the caller gives.
+#include "ConvertUTF.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr UTF32 kReplacementChar = 0xFFFD;
+constexpr UTF32 kMaxBmp = 0xFFFF;
+constexpr UTF32 kMaxLegalUtf32 = 0x10FFFF;
+constexpr UTF32 kHighSurrogateStart = 0xD800;
+constexpr UTF32 kHighSurrogateEnd = 0xDBFF;
+constexpr UTF32 kLowSurrogateStart = 0xDC00;
+constexpr UTF32 kLowSurrogateEnd = 0xDFFF;
+constexpr UTF32 kHalfBase = 0x10000;
+constexpr int kHalfShift = 10;
+constexpr UTF32 kHalfMask = 0x3FF;
+
+// Number of bytes that follow a lead byte: 0 for ASCII and for stray continuation bytes,
+// 1 for C0-DF, 2 for E0-EF, 3 for F0-F7, and the obsolete 5- and 6-byte forms for F8-FF.
+constexpr unsigned char trailingBytesForUTF8[256] = {
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5,
+};
+
+// Subtracted after a sequence of (trailing count + 1) bytes has been summed (sum << 6, + byte):
+// it removes the lead byte's length marker and the 10 marker of every continuation byte at
+// once. The values are those sums for the marker bits alone, modulo 2^32.
+constexpr UTF32 offsetsFromUTF8[6] = {0x00000000, 0x00003080, 0x000E2080,
+                                      0x03C82080, 0xFA082080, 0x82082080};
+
+// The length marker or-ed into the lead byte of a sequence of the indexed length.
+constexpr UTF8 firstByteMark[7] = {0x00, 0x00, 0xC0, 0xE0, 0xF0, 0xF8, 0xFC};
+
+bool isSurrogate(UTF32 ch) {
+    return ch >= kHighSurrogateStart && ch <= kLowSurrogateEnd;
+}
+bool isHighSurrogate(UTF32 ch) {
+    return ch >= kHighSurrogateStart && ch <= kHighSurrogateEnd;
+}
+bool isLowSurrogate(UTF32 ch) {
+    return ch >= kLowSurrogateStart && ch <= kLowSurrogateEnd;
+}
+
+// Decodes the UTF-8 sequence at `source` into `ch` and its length into `length`. On
+// sourceExhausted or sourceIllegal nothing is consumed.
+ConversionResult decodeUTF8(const UTF8* source, const UTF8* sourceEnd, UTF32& ch, int& length) {
+    const int extraBytes = trailingBytesForUTF8[*source];
+    if (extraBytes >= sourceEnd - source) {
+        return sourceExhausted;
+    }
+    if (!isLegalUTF8(source, extraBytes + 1)) {
+        return sourceIllegal;
+    }
+    ch = 0;
+    for (int i = 0; i <= extraBytes; ++i) {
+        ch = (ch << 6) + source[i];
+    }
+    ch -= offsetsFromUTF8[extraBytes];
+    length = extraBytes + 1;
+    return conversionOK;
+}
+
+// Decodes the character at `source` (one unit, or a surrogate pair) into `ch` and advances
+// `source` past it. On sourceExhausted or sourceIllegal `source` is left unchanged.
+ConversionResult decodeUTF16(const UTF16*& source, const UTF16* sourceEnd, UTF32& ch,
+                             ConversionFlags flags) {
+    ch = source[0];
+    if (isHighSurrogate(ch)) {
+        if (sourceEnd - source < 2) {
+            return sourceExhausted;
+        }
+        const UTF32 low = source[1];
+        if (isLowSurrogate(low)) {
+            ch =
+                ((ch - kHighSurrogateStart) << kHalfShift) + (low - kLowSurrogateStart) + kHalfBase;
+            source += 2;
+            return conversionOK;
+        }
+        if (flags == strictConversion) {
+            return sourceIllegal;
+        }
+    } else if (isLowSurrogate(ch) && flags == strictConversion) {
+        return sourceIllegal;
+    }
+    ++source;
+    return conversionOK;
+}
+
+// The number of bytes `ch` takes in UTF-8; a value above U+10FFFF counts as U+FFFD (3 bytes).
+std::ptrdiff_t utf8Length(UTF32 ch) {
+    if (ch < 0x80) {
+        return 1;
+    }
+    if (ch < 0x800) {
+        return 2;
+    }
+    if (ch < 0x10000) {
+        return 3;
+    }
+    return ch <= kMaxLegalUtf32 ? 4 : 3;
+}
+
+// Writes `ch` (at most U+10FFFF) as `length` UTF-8 bytes, the continuation bytes from the
+// last one backwards.
+void writeUTF8(UTF8* target, UTF32 ch, std::ptrdiff_t length) {
+    for (std::ptrdiff_t i = length - 1; i > 0; --i) {
+        target[i] = static_cast<UTF8>((ch | 0x80) & 0xBF);
+        ch >>= 6;
+    }
+    target[0] = static_cast<UTF8>(ch | firstByteMark[length]);
+}
+
+void writeSurrogatePair(UTF16* target, UTF32 ch) {
+    ch -= kHalfBase;
+    target[0] = static_cast<UTF16>((ch >> kHalfShift) + kHighSurrogateStart);
+    target[1] = static_cast<UTF16>((ch & kHalfMask) + kLowSurrogateStart);
+}
+
+// Copies the run of ASCII bytes at `source` while the target has room, eight at a time where
+// it can. The caller guarantees one ASCII byte and one free unit.
+void copyAsciiRun(const UTF8*& source, const UTF8* sourceEnd, UTF16*& target,
+                  const UTF16* targetEnd) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    while (sourceEnd - source >= 8 && targetEnd - target >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, source, sizeof word);
+        if (word & kHighBits) {
+            break;
+        }
+        for (int i = 0; i < 8; ++i) {
+            target[i] = source[i];
+        }
+        source += 8;
+        target += 8;
+    }
+    while (source < sourceEnd && target < targetEnd && *source < 0x80) {
+        *target++ = *source++;
+    }
+}
+
+} // namespace
+
+bool isLegalUTF8(const UTF8* source, int length) {
+    if (length < 1 || length > 4) {
+        return false;
+    }
+    const UTF8 lead = source[0];
+    if ((lead >= 0x80 && lead < 0xC2) || lead > 0xF4) {
+        return false;
+    }
+    for (int i = 2; i < length; ++i) {
+        if (source[i] < 0x80 || source[i] > 0xBF) {
+            return false;
+        }
+    }
+    if (length == 1) {
+        return true;
+    }
+    // The second byte bounds what the lead byte may start: no overlong 3- and 4-byte forms
+    // (E0, F0), no surrogates (ED), nothing above U+10FFFF (F4); always a continuation byte.
+    const UTF8 second = source[1];
+    if (second < 0x80 || second > 0xBF) {
+        return false;
+    }
+    switch (lead) {
+    case 0xE0:
+        return second >= 0xA0;
+    case 0xED:
+        return second <= 0x9F;
+    case 0xF0:
+        return second >= 0x90;
+    case 0xF4:
+        return second <= 0x8F;
+    default:
+        return true;
+    }
+}
+
+bool isLegalUTF8Sequence(const UTF8* source, const UTF8* sourceEnd) {
+    if (source >= sourceEnd) {
+        return false;
+    }
+    const int length = trailingBytesForUTF8[*source] + 1;
+    if (length > sourceEnd - source) {
+        return false;
+    }
+    return isLegalUTF8(source, length);
+}
+
+// The legality test rejects encoded surrogates and values above U+10FFFF in both modes, so
+// every decoded value is a scalar value and the flags change nothing here.
+ConversionResult ConvertUTF8toUTF16(const UTF8** sourceStart, const UTF8* sourceEnd,
+                                    UTF16** targetStart, UTF16* targetEnd,
+                                    ConversionFlags /*flags*/) {
+    ConversionResult result = conversionOK;
+    const UTF8* source = *sourceStart;
+    UTF16* target = *targetStart;
+    while (source < sourceEnd) {
+        if (*source < 0x80 && target < targetEnd) {
+            copyAsciiRun(source, sourceEnd, target, targetEnd);
+            continue;
+        }
+        UTF32 ch = 0;
+        int length = 0;
+        result = decodeUTF8(source, sourceEnd, ch, length);
+        if (result != conversionOK) {
+            break;
+        }
+        if (ch <= kMaxBmp) {
+            if (target >= targetEnd) {
+                result = targetExhausted;
+                break;
+            }
+            *target++ = static_cast<UTF16>(ch);
+        } else {
+            if (targetEnd - target < 2) {
+                result = targetExhausted;
+                break;
+            }
+            writeSurrogatePair(target, ch);
+            target += 2;
+        }
+        source += length;
+    }
+    *sourceStart = source;
+    *targetStart = target;
+    return result;
+}
+
+// The legality test rejects encoded surrogates and values above U+10FFFF in both modes, so
+// every decoded value is a scalar value and the flags change nothing here.
+ConversionResult ConvertUTF8toUTF32(const UTF8** sourceStart, const UTF8* sourceEnd,
+                                    UTF32** targetStart, UTF32* targetEnd,
+                                    ConversionFlags /*flags*/) {
+    ConversionResult result = conversionOK;
+    const UTF8* source = *sourceStart;
+    UTF32* target = *targetStart;
+    while (source < sourceEnd) {
+        UTF32 ch = 0;
+        int length = 0;
+        const ConversionResult decoded = decodeUTF8(source, sourceEnd, ch, length);
+        if (decoded != conversionOK) {
+            result = decoded;
+            break;
+        }
+        if (target >= targetEnd) {
+            result = targetExhausted;
+            break;
+        }
+        *target++ = ch;
+        source += length;
+    }
+    *sourceStart = source;
+    *targetStart = target;
+    return result;
+}
+
+ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sourceEnd,
+                                    UTF8** targetStart, UTF8* targetEnd, ConversionFlags flags) {
+    ConversionResult result = conversionOK;
+    const UTF16* source = *sourceStart;
+    UTF8* target = *targetStart;
+    while (source < sourceEnd) {
+        const UTF16* characterStart = source;
+        UTF32 ch = 0;
+        result = decodeUTF16(source, sourceEnd, ch, flags);
+        if (result != conversionOK) {
+            break;
+        }
+        const std::ptrdiff_t length = utf8Length(ch);
+        if (targetEnd - target < length) {
+            source = characterStart;
+            result = targetExhausted;
+            break;
+        }
+        writeUTF8(target, ch, length);
+        target += length;
+    }
+    *sourceStart = source;
+    *targetStart = target;
+    return result;
+}
+
+ConversionResult ConvertUTF16toUTF32(const UTF16** sourceStart, const UTF16* sourceEnd,
+                                     UTF32** targetStart, UTF32* targetEnd, ConversionFlags flags) {
+    ConversionResult result = conversionOK;
+    const UTF16* source = *sourceStart;
+    UTF32* target = *targetStart;
+    while (source < sourceEnd) {
+        const UTF16* characterStart = source;
+        UTF32 ch = 0;
+        result = decodeUTF16(source, sourceEnd, ch, flags);
+        if (result != conversionOK) {
+            break;
+        }
+        if (target >= targetEnd) {
+            source = characterStart;
+            result = targetExhausted;
+            break;
+        }
+        *target++ = ch;
+    }
+    *sourceStart = source;
+    *targetStart = target;
+    return result;
+}
+
+ConversionResult ConvertUTF32toUTF8(const UTF32** sourceStart, const UTF32* sourceEnd,
+                                    UTF8** targetStart, UTF8* targetEnd, ConversionFlags flags) {
+    ConversionResult result = conversionOK;
+    const UTF32* source = *sourceStart;
+    UTF8* target = *targetStart;
+    while (source < sourceEnd) {
+        UTF32 ch = *source;
+        if (flags == strictConversion && isSurrogate(ch)) {
+            result = sourceIllegal;
+            break;
+        }
+        const std::ptrdiff_t length = utf8Length(ch);
+        if (targetEnd - target < length) {
+            result = targetExhausted;
+            break;
+        }
+        if (ch > kMaxLegalUtf32) {
+            ch = kReplacementChar;
+            result = sourceIllegal;
+        }
+        writeUTF8(target, ch, length);
+        target += length;
+        ++source;
+    }
+    *sourceStart = source;
+    *targetStart = target;
+    return result;
+}
+
+ConversionResult ConvertUTF32toUTF16(const UTF32** sourceStart, const UTF32* sourceEnd,
+                                     UTF16** targetStart, UTF16* targetEnd, ConversionFlags flags) {
+    ConversionResult result = conversionOK;
+    const UTF32* source = *sourceStart;
+    UTF16* target = *targetStart;
+    while (source < sourceEnd) {
+        if (target >= targetEnd) {
+            result = targetExhausted;
+            break;
+        }
+        const UTF32 ch = *source;
+        if (ch <= kMaxBmp) {
+            if (isSurrogate(ch)) {
+                if (flags == strictConversion) {
+                    result = sourceIllegal;
+                    break;
+                }
+                *target++ = static_cast<UTF16>(kReplacementChar);
+            } else {
+                *target++ = static_cast<UTF16>(ch);
+            }
+        } else if (ch > kMaxLegalUtf32) {
+            if (flags == strictConversion) {
+                result = sourceIllegal;
+            } else {
+                *target++ = static_cast<UTF16>(kReplacementChar);
+            }
+        } else {
+            if (targetEnd - target < 2) {
+                result = targetExhausted;
+                break;
+            }
+            writeSurrogatePair(target, ch);
+            target += 2;
+        }
+        ++source;
+    }
+    *sourceStart = source;
+    *targetStart = target;
+    return result;
+}
