@@ -1,0 +1,516 @@
+// Files and folders on POSIX, shown to the system as drive Z: with Windows path rules.
+#include "platform/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+const int kErrorAlreadyExists = EEXIST;
+
+namespace {
+
+// Strict UTF-16 to UTF-8; nothing for an unpaired surrogate.
+std::optional<std::string> utf16ToUtf8(const std::u16string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+                return std::nullopt;
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return std::nullopt;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Strict UTF-8 to UTF-16: nothing for an overlong form, an encoded surrogate, a value above
+// U+10FFFF or a cut sequence.
+std::optional<std::u16string> utf8ToUtf16(const std::string& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        unsigned char lead = *p++;
+        if (lead < 0x80) {
+            out += static_cast<char16_t>(lead);
+            continue;
+        }
+        int extra;
+        char32_t c;
+        char32_t minimum;
+        if ((lead & 0xE0) == 0xC0) {
+            extra = 1, c = lead & 0x1F, minimum = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            extra = 2, c = lead & 0x0F, minimum = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            extra = 3, c = lead & 0x07, minimum = 0x10000;
+        } else {
+            return std::nullopt;
+        }
+        if (end - p < extra)
+            return std::nullopt;
+        for (int k = 0; k < extra; ++k, ++p) {
+            if ((*p & 0xC0) != 0x80)
+                return std::nullopt;
+            c = (c << 6) | (*p & 0x3F);
+        }
+        if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return std::nullopt;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
+
+bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::optional<std::string> posix(const std::u16string& path) {
+    auto result = toPosixPath(path);
+    if (!result)
+        errno = ENOENT;
+    return result;
+}
+
+// A folder handed back to the system: drive form, trailing separators dropped (the root
+// keeps its one).
+std::optional<std::u16string> folder(std::string posixPath) {
+    while (posixPath.size() > 1 && posixPath.back() == '/')
+        posixPath.pop_back();
+    if (posixPath.empty() || posixPath.front() != '/')
+        return std::nullopt;
+    return toSystemPath(posixPath);
+}
+
+std::optional<std::u16string> homeSubfolder(const char* leaf) {
+    std::string home = environment("HOME");
+    while (!home.empty() && home.back() == '/')
+        home.pop_back();
+    if (home.empty())
+        return std::nullopt;
+    return folder(home + "/" + leaf);
+}
+
+std::optional<std::u16string> folderFromEnvironment(const char* name, const std::string& fallback) {
+    std::string value = environment(name);
+    return folder(value.empty() ? fallback : value);
+}
+
+// Copies the bytes of one open file into another.
+bool copyContents(int from, int to) {
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        for (ssize_t done = 0; done < got;) {
+            ssize_t put = ::write(to, buffer + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0)
+                return false;
+            done += put;
+        }
+    }
+}
+
+bool copyLink(const std::string& source, const std::string& target) {
+    std::string destination(PATH_MAX, '\0');
+    ssize_t n = ::readlink(source.c_str(), destination.data(), destination.size());
+    if (n < 0 || static_cast<std::size_t>(n) >= destination.size())
+        return false;
+    destination.resize(static_cast<std::size_t>(n));
+    return ::symlink(destination.c_str(), target.c_str()) == 0;
+}
+
+bool copyRegularFile(const std::string& source, const std::string& target,
+                     const struct stat& info) {
+    int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0)
+        return false;
+    int to = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (to < 0) {
+        ::close(from);
+        return false;
+    }
+    bool ok = copyContents(from, to);
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ok = ok && ::futimens(to, times) == 0 && ::fchmod(to, info.st_mode & 07777) == 0;
+    ok = ::close(to) == 0 && ok;
+    ::close(from);
+    if (!ok) {
+        int error = errno;
+        ::unlink(target.c_str());
+        errno = error;
+    }
+    return ok;
+}
+
+bool copyEntry(const std::string& source, const std::string& target) {
+    struct stat info;
+    if (::lstat(source.c_str(), &info) != 0)
+        return false;
+    if (S_ISLNK(info.st_mode))
+        return copyLink(source, target);
+    if (!S_ISREG(info.st_mode)) {
+        errno = EACCES;
+        return false;
+    }
+    return copyRegularFile(source, target, info);
+}
+
+std::optional<std::string> realPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return std::nullopt;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+template <class Stream>
+void openOn(Stream& stream, const std::u16string& path, std::ios_base::openmode mode) {
+    auto name = toPosixPath(path);
+    if (!name) {
+        stream.setstate(std::ios_base::failbit);
+        return;
+    }
+    stream.open(*name, mode);
+}
+
+} // namespace
+
+std::optional<std::string> toPosixPath(const std::u16string& path) {
+    std::u16string text = path;
+    if (text.find(u'\0') != std::u16string::npos)
+        return std::nullopt;
+    if (text.starts_with(u"\\\\?\\")) {
+        text.erase(0, 4);
+        if (text.starts_with(u"UNC\\") || text.starts_with(u"unc\\"))
+            return std::nullopt;
+    }
+    std::replace(text.begin(), text.end(), u'\\', u'/');
+    if (text.starts_with(u"//"))
+        return std::nullopt;
+    auto utf8 = utf16ToUtf8(text);
+    if (!utf8)
+        return std::nullopt;
+    std::string& result = *utf8;
+    if (result.size() < 2 || result[1] != ':' || !isAsciiLetter(result[0]))
+        return result;
+    char drive = static_cast<char>(result[0] & ~0x20);
+    std::string rest = result.substr(2);
+    if (rest.empty() || rest.front() != '/')
+        rest.insert(rest.begin(), '/');
+    if (drive == 'Z')
+        return rest;
+    std::string root = environment((std::string("ZEP_DRIVE_") + drive).c_str());
+    if (root.empty())
+        return std::nullopt;
+    while (!root.empty() && root.back() == '/')
+        root.pop_back();
+    return root + rest;
+}
+
+std::optional<std::u16string> toSystemPath(const std::string& posixPath) {
+    auto text = utf8ToUtf16(posixPath);
+    if (!text)
+        return std::nullopt;
+    return u"Z:" + *text;
+}
+
+std::optional<std::uint32_t> fileAttributes(const std::u16string& path) {
+    auto name = posix(path);
+    struct stat info;
+    if (!name || ::lstat(name->c_str(), &info) != 0)
+        return std::nullopt;
+    std::uint32_t attributes = 0;
+    if (S_ISLNK(info.st_mode)) {
+        attributes |= kAttributeReparsePoint;
+        struct stat target;
+        if (::stat(name->c_str(), &target) == 0 && S_ISDIR(target.st_mode))
+            attributes |= kAttributeDirectory;
+    } else {
+        if (S_ISDIR(info.st_mode))
+            attributes |= kAttributeDirectory;
+        if ((info.st_mode & S_IWUSR) == 0)
+            attributes |= kAttributeReadOnly;
+    }
+    return attributes ? attributes : kAttributeNormal;
+}
+
+bool setFileAttributes(const std::u16string& path, std::uint32_t attributes) {
+    auto name = posix(path);
+    struct stat info;
+    if (!name || ::lstat(name->c_str(), &info) != 0)
+        return false;
+    if (S_ISLNK(info.st_mode))
+        return true;
+    mode_t mode = info.st_mode & 07777;
+    mode = (attributes & kAttributeReadOnly) ? (mode & ~mode_t(0222)) : (mode | S_IWUSR);
+    return ::chmod(name->c_str(), mode) == 0;
+}
+
+std::optional<FileTimes> fileTimes(const std::u16string& path) {
+    auto name = posix(path);
+    struct statx info;
+    if (!name || ::statx(AT_FDCWD, name->c_str(), 0, STATX_MTIME | STATX_BTIME, &info) != 0)
+        return std::nullopt;
+    FileTimes times;
+    times.modification = info.stx_mtime.tv_sec;
+    times.creation = (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec : times.modification;
+    return times;
+}
+
+bool setModificationTime(const std::u16string& path, std::int64_t seconds) {
+    auto name = posix(path);
+    if (!name)
+        return false;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+    return ::utimensat(AT_FDCWD, name->c_str(), times, 0) == 0;
+}
+
+std::optional<std::uint64_t> fileSize(const std::u16string& path) {
+    auto name = posix(path);
+    struct stat info;
+    if (!name || ::stat(name->c_str(), &info) != 0)
+        return std::nullopt;
+    return S_ISDIR(info.st_mode) ? 0 : static_cast<std::uint64_t>(info.st_size);
+}
+
+int createDirectory(const std::u16string& path) {
+    auto name = posix(path);
+    if (!name || ::mkdir(name->c_str(), 0777) != 0)
+        return errno;
+    return 0;
+}
+
+bool deleteFile(const std::u16string& path) {
+    auto name = posix(path);
+    return name && ::unlink(name->c_str()) == 0;
+}
+
+bool removeDirectory(const std::u16string& path) {
+    auto name = posix(path);
+    return name && ::rmdir(name->c_str()) == 0;
+}
+
+bool copyFile(const std::u16string& source, const std::u16string& target) {
+    auto from = posix(source);
+    auto to = posix(target);
+    return from && to && copyEntry(*from, *to);
+}
+
+bool moveFile(const std::u16string& source, const std::u16string& target) {
+    auto from = posix(source);
+    auto to = posix(target);
+    if (!from || !to)
+        return false;
+    struct stat info;
+    if (::lstat(from->c_str(), &info) != 0)
+        return false;
+    if (isSameFile(source, target))
+        return ::rename(from->c_str(), to->c_str()) == 0;
+    if (::renameat2(AT_FDCWD, from->c_str(), AT_FDCWD, to->c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EXDEV || S_ISDIR(info.st_mode))
+        return false;
+    return copyEntry(*from, *to) && ::unlink(from->c_str()) == 0;
+}
+
+bool isSameFile(const std::u16string& first, const std::u16string& second) {
+    auto a = posix(first);
+    auto b = posix(second);
+    struct stat infoA, infoB;
+    return a && b && ::lstat(a->c_str(), &infoA) == 0 && ::lstat(b->c_str(), &infoB) == 0 &&
+           infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+}
+
+bool liesWithin(const std::u16string& path, const std::u16string& folder) {
+    auto name = posix(path);
+    auto outer = posix(folder);
+    if (!name || !outer)
+        return false;
+    while (name->size() > 1 && name->back() == '/')
+        name->pop_back();
+    std::size_t slash = name->rfind('/');
+    std::string parent = slash == std::string::npos ? "." : name->substr(0, slash + 1);
+    auto resolvedParent = realPath(parent);
+    auto resolvedFolder = realPath(*outer);
+    if (!resolvedParent || !resolvedFolder)
+        return false;
+    std::string leaf = slash == std::string::npos ? *name : name->substr(slash + 1);
+    std::string inner = *resolvedParent;
+    if (!leaf.empty() && leaf != ".") {
+        if (leaf == "..") {
+            auto up = realPath(inner + "/..");
+            if (!up)
+                return false;
+            inner = *up;
+        } else {
+            inner += (inner == "/" ? "" : "/") + leaf;
+        }
+    }
+    const std::string& base = *resolvedFolder;
+    if (inner == base)
+        return true;
+    std::string prefix = base == "/" ? base : base + "/";
+    return inner.starts_with(prefix);
+}
+
+std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path) {
+    auto name = posix(path);
+    if (!name)
+        return std::nullopt;
+    int fd = ::open(name->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::vector<std::u16string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        if (auto converted = utf8ToUtf16(entry->d_name))
+            names.push_back(std::move(*converted));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::optional<std::u16string> documentsFolder() {
+    return homeSubfolder("Documents");
+}
+
+std::optional<std::u16string> currentDirectory() {
+    char* cwd = ::getcwd(nullptr, 0);
+    if (!cwd)
+        return std::nullopt;
+    std::string result(cwd);
+    std::free(cwd);
+    return folder(result);
+}
+
+std::optional<std::u16string> moduleFileName() {
+    auto program = realPath("/proc/self/exe");
+    if (!program)
+        return std::nullopt;
+    return folder(*program);
+}
+
+std::optional<std::u16string> commonAppDataFolder() {
+    return folderFromEnvironment("ZEP_COMMON_APPDATA", "/usr/local/share");
+}
+
+std::optional<std::u16string> userAppDataFolder() {
+    std::string value = environment("XDG_DATA_HOME");
+    if (!value.empty())
+        return folder(value);
+    return homeSubfolder(".local/share");
+}
+
+std::optional<std::u16string> colorProfileFolder() {
+    return folderFromEnvironment("ZEP_COLOR_DIR", "/usr/share/color/icc");
+}
+
+std::optional<std::u16string> desktopFolder() {
+    return homeSubfolder("Desktop");
+}
+
+std::optional<std::u16string> recycleBinFolder() {
+    return std::nullopt;
+}
+
+std::optional<std::u16string> temporaryPath() {
+    auto result = folderFromEnvironment("TMPDIR", "/tmp");
+    if (result && result->back() != u'/')
+        *result += u'/';
+    return result;
+}
+
+std::uint32_t currentProcessId() {
+    return static_cast<std::uint32_t>(::getpid());
+}
+
+void openStream(std::fstream& stream, const std::u16string& path, std::ios_base::openmode mode) {
+    openOn(stream, path, mode);
+}
+
+void openStream(std::ifstream& stream, const std::u16string& path, std::ios_base::openmode mode) {
+    openOn(stream, path, mode);
+}
+
+void openStream(std::ofstream& stream, const std::u16string& path, std::ios_base::openmode mode) {
+    openOn(stream, path, mode);
+}
+
+std::FILE* openFile(const std::u16string& path, const std::u16string& mode) {
+    auto name = posix(path);
+    auto modeText = utf16ToUtf8(mode);
+    if (!name || !modeText)
+        return nullptr;
+    return std::fopen(name->c_str(), modeText->c_str());
+}
+
+int openTemporaryFile(const std::u16string& path, int& error) {
+    auto name = posix(path);
+    int fd = name ? ::open(name->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600) : -1;
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    ::unlink(name->c_str());
+    return fd;
+}
+
+std::string errorText(int error) {
+    return std::strerror(error);
+}
+
+} // namespace platform
