@@ -1,0 +1,145 @@
+// File-system paths: `UFileSpecCore`, one UTF-8 text naming a file or a folder, with the
+// operations on it; `UByteBuffer`, the owning byte block of its stored "PATH:" form; and
+// `splitString`, which message paths share.
+#pragma once
+
+#include "ustring.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iosfwd>
+#include <vector>
+
+// Splits at every `separator` byte, in order, leaving out empty pieces: "/a//b/" gives "a", "b".
+std::vector<ustring> splitString(const ustring& text, char separator);
+
+// An owning block of bytes; empty is a null pointer and size 0. Copies copy the bytes.
+class UByteBuffer {
+public:
+    UByteBuffer() = default;
+    UByteBuffer(const UByteBuffer& other);
+    UByteBuffer& operator=(const UByteBuffer& other);
+    ~UByteBuffer();
+
+    // Frees the old block and copies `n` bytes (n = 0 leaves it empty).
+    void assign(const void* bytes, std::uint64_t n);
+
+    const std::uint8_t* data() const { return data_; }
+    std::uint64_t size() const { return size_; }
+
+private:
+    std::uint8_t* data_ = nullptr;
+    std::uint64_t size_ = 0;
+};
+
+// Selects a special folder: 0 documents, 1 current folder, 2 the running program, 3 its folder,
+// 4 common application data, 5 user application data, 6 colour profiles, 7 desktop, 8 as 4,
+// 9 as 0, 10 the per-process temporary folder. Above 10: the empty path.
+using SpecialFolderId = std::uint32_t;
+
+// A path: '/' is the separator written, '\' is accepted wherever one is tested. "C:/a" and
+// "//server/share" are absolute, "/abc" is not. Paths made by `set` have no trailing separator
+// unless 3 characters or shorter ("C:/"). Failures return false, 0, -1 or an empty result; only
+// copy, move, mkdir and open_temporary also log.
+class UFileSpecCore {
+public:
+    UFileSpecCore() = default;
+    explicit UFileSpecCore(const ustring& text) : path_(text) {} // unchanged, no checks
+    UFileSpecCore(const ustring& text, const UFileSpecCore* base) { set(text, base); }
+    explicit UFileSpecCore(SpecialFolderId id) { set_special_folder(id); }
+    UFileSpecCore(const UByteBuffer& block, const UFileSpecCore* base) { from_blob(block, base); }
+
+    bool assign(const ustring& text); // unchanged; true
+    bool clear();                     // the empty path; true
+
+    // Byte-equal texts (case-sensitive, no normalisation).
+    bool operator==(const UFileSpecCore& other) const { return path_ == other.path_; }
+
+    // An absolute text is taken (trailing separators dropped down to 3 characters); a relative
+    // one descends from `base`. False, with the path left empty, for a relative text without
+    // base, a text holding '?' or NUL, or an absolute text with no separator left.
+    bool set(const ustring& text, const UFileSpecCore* base);
+    // Appends the '/'-separated components of a relative text; "." is skipped, ".." goes up.
+    // False, with the path left empty, for an absolute text, '?' or NUL, or ".." above the root.
+    bool descend(const ustring& relative);
+    // Cuts the leaf; false (unchanged) for 3 characters or fewer.
+    bool to_parent();
+    bool set_special_folder(SpecialFolderId id);
+
+    bool is_absolute() const;
+    bool is_valid() const { return path_.size() >= 3; }
+
+    ustring path() const { return path_; }
+    // The leaf, without its last ".suffix" when `withExtension` is false; empty up to 3 chars.
+    ustring name(bool withExtension = true) const;
+    // The text after the leaf's last '.'; empty when the leaf has none.
+    ustring extension() const;
+    // The UTF-16 form handed to the system: above 248 units with '\' and the "\\?\" prefix.
+    std::u16string wide_path() const;
+
+    bool exists() const;
+    bool is_file() const;
+    bool is_directory() const;               // also a link to a folder
+    bool is_empty() const;                   // no entry listed (also when it cannot be read)
+    std::uint64_t creation_time() const;     // seconds since 1970-01-01 UTC; 0 when unknown
+    std::uint64_t modification_time() const; // seconds since 1970-01-01 UTC; 0 when unknown
+    void set_modification_time(std::uint64_t seconds) const;
+    std::uint64_t size() const; // 0 for a folder or when it cannot be read
+
+    // Creates this one folder; an existing name is success. Else WARN and false.
+    bool mkdir() const;
+    // Removes the entry and everything below it (read-only entries too); a link is removed
+    // itself, never what it leads to.
+    bool remove() const;
+    // Copies this file or folder tree to `destination` (into it when it is a folder) when the
+    // target does not exist yet; links are copied as links. Refusals log at WARN.
+    bool copy(const UFileSpecCore& destination) const;
+    // Moves this entry to `destination`, which must not exist. Refusals log at WARN.
+    bool move(const UFileSpecCore& destination) const;
+    // Moves this entry to `newName` in its folder, replacing what stood there; this object keeps
+    // the old text.
+    bool rename(const ustring& newName) const;
+    // Replaces the leaf's extension (an empty one removes it with its '.').
+    void set_extension(const ustring& extension);
+    // Moves the entry into the recycle bin; there is none here, so false.
+    bool recycle() const;
+    // The folder's entries in the order the platform gives (sorted); empty when unreadable.
+    std::vector<UFileSpecCore> list() const;
+
+    // Open the stream on this path (the in or out bit added to `mode` for the input or output
+    // stream); failbit on failure, a cleared state on success.
+    std::fstream& open_fstream(std::fstream& stream, std::ios_base::openmode mode) const;
+    std::ifstream& open_ifstream(std::ifstream& stream, std::ios_base::openmode mode) const;
+    std::ofstream& open_ofstream(std::ofstream& stream, std::ios_base::openmode mode) const;
+    std::FILE* fopen(const ustring& mode) const; // null on failure
+    // A read-write descriptor on a file that goes away when closed; -1 and an ERROR record on
+    // failure.
+    int open_temporary() const;
+
+    // In this folder, the first free name stem + counter (+ "." + extension): the path holds it,
+    // the file is not created. False when this is not a folder or the name does not descend.
+    bool unique_name(const ustring& stem, const ustring& extension);
+    // The per-process temporary folder ("ze" and the process id in the system's temporary
+    // folder), made on first use and removed at exit or on a fatal signal.
+    static bool temporary_folder(UFileSpecCore& out);
+
+    // The "PATH:" block: the text relative to `base` ("../" to go up) or whole without one, or
+    // when it shares no leading component with `base` (another drive); then one NUL.
+    bool to_blob(UByteBuffer& block, const UFileSpecCore* base) const;
+    // Reads a "PATH:" block, relative to `base` when it descends from it, else absolute.
+    bool from_blob(const UByteBuffer& block, const UFileSpecCore* base);
+
+    // Test seam: forgets the temporary folder and restarts the unique-name counter.
+    static void reset_process_state();
+
+private:
+    static void remove_temporary_folder(bool normalExit);
+
+    ustring path_;
+};
+
+// Writes the path text.
+std::ostream& operator<<(std::ostream& out, const UFileSpecCore& path);
+// Reads one word and applies `set` with no base.
+std::istream& operator>>(std::istream& in, UFileSpecCore& path);
