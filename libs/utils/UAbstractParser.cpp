@@ -1,0 +1,384 @@
+// The stream parser base: encoding detection, UTF-8 delivery with push-back and line
+// counting, and the lexical pieces shared by the tokenizers.
+#include "UAbstractParser.h"
+
+#include "ConvertUTF.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isHighSurrogate(char32_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+
+// The UTF-8 form of `count` UTF-16 units (one character) in `out`; 0 when they do not form
+// a character (a lone or misordered surrogate).
+std::size_t utf16ToUtf8(const char16_t* units, std::size_t count, UTF8 (&out)[4]) {
+    const UTF16* source = units;
+    UTF8* target = out;
+    if (ConvertUTF16toUTF8(&source, units + count, &target, out + 4, strictConversion) !=
+        conversionOK) {
+        return 0;
+    }
+    return static_cast<std::size_t>(target - out);
+}
+
+} // namespace
+
+UAbstractParserBase::UAbstractParserBase(std::istream& stream, const ustring& name)
+    : stream_(&stream), name_(name) {
+    if (stream.fail()) {
+        throw std::runtime_error("invalid stream");
+    }
+    detectEncoding();
+}
+
+// The first two bytes decide: a UTF-16 byte-order mark, a UTF-8 byte-order mark, a zero byte
+// in either place (UTF-16 without a mark), or else 8-bit text. Bytes that are text are
+// pushed back and line-counted when they are delivered.
+void UAbstractParserBase::detectEncoding() {
+    char bytes[2] = {0, 0};
+    stream_->read(bytes, 2);
+    const auto b0 = static_cast<unsigned char>(bytes[0]);
+    const auto b1 = static_cast<unsigned char>(bytes[1]);
+    if (b0 == 0xFE && b1 == 0xFF) {
+        encoding_ = utf16BigEndian;
+    } else if (b0 == 0xFF && b1 == 0xFE) {
+        encoding_ = utf16LittleEndian;
+    } else if (b0 == 0xEF && b1 == 0xBB) {
+        char third = 0;
+        stream_->read(&third, 1);
+        if (static_cast<unsigned char>(third) != 0xBF) {
+            ungetChar(third);
+            ungetChar(bytes[1]);
+            ungetChar(bytes[0]);
+        }
+    } else if (b0 == 0) {
+        encoding_ = utf16BigEndian;
+        const char16_t unit = b1;
+        pushUtf16(&unit, 1);
+    } else if (b1 == 0) {
+        encoding_ = utf16LittleEndian;
+        const char16_t unit = b0;
+        pushUtf16(&unit, 1);
+    } else {
+        ungetChar(bytes[1]);
+        ungetChar(bytes[0]);
+    }
+    uncountedBytes_ = pushBack_.size();
+}
+
+bool UAbstractParserBase::readStreamByte(char& c) {
+    return static_cast<bool>(stream_->read(&c, 1));
+}
+
+bool UAbstractParserBase::readUtf16Unit(char16_t& unit) {
+    char bytes[2];
+    if (!stream_->read(bytes, 2)) {
+        return false;
+    }
+    const auto b0 = static_cast<unsigned char>(bytes[0]);
+    const auto b1 = static_cast<unsigned char>(bytes[1]);
+    unit = encoding_ == utf16BigEndian ? static_cast<char16_t>((b0 << 8) | b1)
+                                       : static_cast<char16_t>((b1 << 8) | b0);
+    return true;
+}
+
+// Pushes the UTF-8 bytes of one character given as UTF-16 units so that its first byte is
+// delivered first; false when the units are no character.
+bool UAbstractParserBase::pushUtf16(const char16_t* units, std::size_t count) {
+    UTF8 utf8[4];
+    const std::size_t n = utf16ToUtf8(units, count, utf8);
+    for (std::size_t i = n; i-- > 0;) {
+        ungetChar(static_cast<char>(utf8[i]));
+    }
+    return n > 0;
+}
+
+void UAbstractParserBase::countLine(char c) {
+    if (c == '\r' || (c == '\n' && previous_ != '\r')) {
+        ++line_;
+    }
+    previous_ = c;
+}
+
+bool UAbstractParserBase::getChar(char& c) {
+    if (!pushBack_.empty()) {
+        c = pushBack_.back();
+        pushBack_.pop_back();
+        if (pushBack_.size() < uncountedBytes_) {
+            --uncountedBytes_;
+            countLine(c);
+        }
+        return true;
+    }
+    if (ended_ || stream_->fail()) {
+        return false;
+    }
+    if (encoding_ == utf8) {
+        if (!readStreamByte(c)) {
+            return false;
+        }
+        countLine(c);
+        return true;
+    }
+    // A surrogate pair is combined into one character; an unpaired surrogate ends the input.
+    char16_t units[2];
+    std::size_t count = 1;
+    if (!readUtf16Unit(units[0])) {
+        return false;
+    }
+    if (isHighSurrogate(units[0]) && readUtf16Unit(units[1])) {
+        count = 2;
+    }
+    UTF8 bytes[4];
+    const std::size_t n = utf16ToUtf8(units, count, bytes);
+    if (n == 0) {
+        ended_ = true;
+        return false;
+    }
+    for (std::size_t i = n; i-- > 1;) {
+        pushBack_.push_back(static_cast<char>(bytes[i]));
+    }
+    c = static_cast<char>(bytes[0]);
+    countLine(c);
+    return true;
+}
+
+void UAbstractParserBase::ungetChar(char c) {
+    if (c != 0) {
+        pushBack_.push_back(c);
+    }
+}
+
+bool UAbstractParserBase::getNonSpace(char& c) {
+    while (getChar(c)) {
+        if (!isSpace(c)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool UAbstractParserBase::readQuotedString(ustring& text) {
+    text = ustring();
+    char c;
+    if (!getNonSpace(c)) {
+        return false;
+    }
+    if (c != '"') {
+        ungetChar(c);
+        return false;
+    }
+    while (getChar(c)) {
+        if (c == '\\') {
+            if (!getChar(c)) {
+                break;
+            }
+            if (c == 'u') {
+                appendEscape(text);
+                continue;
+            }
+            switch (c) {
+            case 'n':
+                c = '\n';
+                break;
+            case 'r':
+                c = '\r';
+                break;
+            case 't':
+                c = '\t';
+                break;
+            case 'b':
+                c = '\b';
+                break;
+            case 'f':
+                c = '\f';
+                break;
+            default:
+                break;
+            }
+            text.push_back(c);
+        } else if (c == '"') {
+            // Adjacent quoted parts are one string.
+            if (!getNonSpace(c)) {
+                break;
+            }
+            if (c != '"') {
+                ungetChar(c);
+                break;
+            }
+        } else {
+            text.push_back(c);
+        }
+    }
+    return true;
+}
+
+char32_t UAbstractParserBase::readHexEscape() {
+    char32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        char c;
+        if (!getChar(c)) {
+            throwUnexpected();
+        }
+        value <<= 4;
+        if (isDigit(c)) {
+            value |= static_cast<char32_t>(c - '0');
+        } else if (c >= 'a' && c <= 'f') {
+            value |= static_cast<char32_t>(c - 'a' + 10);
+        } else if (c >= 'A' && c <= 'F') {
+            value |= static_cast<char32_t>(c - 'A' + 10);
+        } else {
+            throwUnexpected();
+        }
+    }
+    return value;
+}
+
+// The character of a \uXXXX escape (the "\u" already read), a high surrogate taking the
+// \uXXXX of its low surrogate with it, appended as UTF-8.
+void UAbstractParserBase::appendEscape(ustring& text) {
+    char16_t units[2] = {static_cast<char16_t>(readHexEscape()), 0};
+    std::size_t count = 1;
+    if (isHighSurrogate(units[0])) {
+        char backslash;
+        char u;
+        if (!getChar(backslash) || backslash != '\\' || !getChar(u) || u != 'u') {
+            throwUnexpected();
+        }
+        units[1] = static_cast<char16_t>(readHexEscape());
+        count = 2;
+    }
+    UTF8 bytes[4];
+    const std::size_t n = utf16ToUtf8(units, count, bytes);
+    if (n == 0) {
+        throwUnexpected();
+    }
+    text.append(reinterpret_cast<const char*>(bytes), n);
+}
+
+bool UAbstractParserBase::readNumber(ustring& text, bool& isFloat) {
+    text = ustring();
+    isFloat = false;
+    char c;
+    if (!getNonSpace(c)) {
+        return false;
+    }
+    char sign = 0;
+    if (c == '+' || c == '-') {
+        sign = c;
+        if (!getChar(c)) {
+            ungetChar(sign);
+            return false;
+        }
+    }
+    if (!isDigit(c)) {
+        ungetChar(c);
+        ungetChar(sign);
+        return false;
+    }
+    if (sign != 0) {
+        text.push_back(sign);
+    }
+    // Appends the run of digits that starts with c; false at end of input, else c holds the
+    // byte after the run.
+    auto takeDigits = [&]() {
+        while (isDigit(c)) {
+            text.push_back(c);
+            if (!getChar(c)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!takeDigits()) {
+        return true;
+    }
+    if (c == '.') {
+        isFloat = true;
+        text.push_back(c);
+        if (!getChar(c) || !takeDigits()) {
+            return true;
+        }
+    }
+    if (c == 'e' || c == 'E') {
+        isFloat = true;
+        text.push_back(c);
+        if (!getChar(c)) {
+            return true;
+        }
+        if (c == '+' || c == '-') {
+            text.push_back(c);
+            if (!getChar(c)) {
+                return true;
+            }
+        }
+        if (!takeDigits()) {
+            return true;
+        }
+    }
+    ungetChar(c);
+    return true;
+}
+
+ustring UAbstractParserBase::readToEndOfLine() {
+    ustring text;
+    char c;
+    while (getChar(c)) {
+        if (c == '\r' || c == '\n') {
+            ungetChar(c);
+            break;
+        }
+        text.push_back(c);
+    }
+    return text;
+}
+
+void UAbstractParserBase::skipLine() {
+    readToEndOfLine();
+    char c;
+    if (getNonSpace(c)) {
+        ungetChar(c);
+    }
+}
+
+void UAbstractParserBase::throwUnexpected() const {
+    std::string text = "unexpected element in ";
+    if (name_.size() == 0) {
+        text += "stream";
+    } else {
+        text.append(name_.c_str(), name_.size());
+    }
+    text += " at line ";
+    text += std::to_string(line_);
+    throw std::runtime_error(text);
+}
+
+ULineParser::ULineParser(std::istream& stream) : UAbstractParser(stream, ustring()) {}
+
+bool ULineParser::nextToken(Token& token) {
+    token = Token();
+    char c;
+    if (!getNonSpace(c)) {
+        return false;
+    }
+    const std::uint64_t start = line();
+    token.text.push_back(c);
+    while (line() == start && getChar(c)) {
+        token.text.push_back(c);
+    }
+    token.valid = true;
+    token.kind = LineText;
+    return true;
+}

@@ -1,0 +1,133 @@
+// The shared base of the library's text tokenizers: reads UTF-8, UTF-16BE or UTF-16LE text
+// from a std::istream, delivers it as UTF-8 bytes with push-back and line counting, and offers
+// the lexical pieces (quoted strings, numbers, rest of line) the tokenizers build on.
+#pragma once
+
+#include "ustring.h"
+
+#include <cstdint>
+#include <deque>
+#include <istream>
+
+class UAbstractParserBase {
+public:
+    enum Encoding : std::int32_t { utf8 = 0, utf16BigEndian = 1, utf16LittleEndian = 2 };
+
+    // Throws std::runtime_error("invalid stream") when `stream` has already failed; otherwise
+    // detects the encoding from the first bytes, skipping a byte-order mark. The stream is not
+    // owned and must outlive the parser. `name` is shown in the error text ("json").
+    UAbstractParserBase(std::istream& stream, const ustring& name);
+    virtual ~UAbstractParserBase() = default;
+
+    UAbstractParserBase(const UAbstractParserBase&) = delete;
+    UAbstractParserBase& operator=(const UAbstractParserBase&) = delete;
+
+    // The next byte of UTF-8 text; false at end of input. A UTF-16 unit that cannot be
+    // converted (an unpaired surrogate) ends the input for good.
+    bool getChar(char& c);
+    // Pushes a byte to be delivered before anything else, last pushed first; 0 is dropped.
+    void ungetChar(char c);
+    // getChar until a byte that is not ASCII white space; false at end of input.
+    bool getNonSpace(char& c);
+
+    // A double-quoted string with backslash escapes (\n \r \t \b \f, \uXXXX decoded to UTF-8,
+    // any other byte stands for itself); adjacent quoted strings are joined. False, with the
+    // byte pushed back, when the next non-blank byte is not '"'. A malformed \u escape or an
+    // unpaired surrogate escape raises the unexpected-element error.
+    bool readQuotedString(ustring& text);
+    // [+-]digits[.digits][(e|E)[+-]digits]; isFloat when '.' or an exponent was seen. False,
+    // with everything pushed back, when no digit follows the optional sign.
+    bool readNumber(ustring& text, bool& isFloat);
+    // The bytes up to end of input, CR or LF; the CR or LF stays to be read.
+    ustring readToEndOfLine();
+    // Skips the rest of the line and the white space after it.
+    void skipLine();
+
+    // Throws std::runtime_error("unexpected element in <name> at line <line>"), "stream"
+    // standing in for an empty name.
+    [[noreturn]] void throwUnexpected() const;
+
+    std::uint64_t line() const { return line_; }
+    Encoding encoding() const { return encoding_; }
+
+private:
+    void detectEncoding();
+    bool readStreamByte(char& c);
+    bool readUtf16Unit(char16_t& unit);
+    bool pushUtf16(const char16_t* units, std::size_t count);
+    void countLine(char c);
+    void appendEscape(ustring& text);
+    char32_t readHexEscape();
+
+    std::istream* stream_;
+    ustring name_;
+    std::uint64_t line_ = 1;
+    std::deque<char> pushBack_;
+    // Bytes at the bottom of the push-back stack that came from the stream during encoding
+    // detection and still have to be line-counted when they are delivered.
+    std::size_t uncountedBytes_ = 0;
+    Encoding encoding_ = utf8;
+    char previous_ = 0;
+    bool ended_ = false;
+};
+
+// A tokenizer over token kinds T: a token record, a token push-back stack and the
+// tokenizer's own nextToken.
+template <typename T>
+class UAbstractParser : public UAbstractParserBase {
+public:
+    struct Token {
+        bool valid = false; // false: no token
+        T kind = T(0);
+        ustring text;
+    };
+
+    using UAbstractParserBase::UAbstractParserBase;
+
+    // Reads the next token into `token` (reset to the empty token first); false at the end.
+    virtual bool nextToken(Token& token) = 0;
+
+    // The last pushed-back token, else nextToken.
+    bool getToken(Token& token) {
+        if (!tokens_.empty()) {
+            token = std::move(tokens_.back());
+            tokens_.pop_back();
+            return true;
+        }
+        token = Token();
+        return nextToken(token);
+    }
+    // Pushes a valid token back; an invalid one is dropped.
+    void ungetToken(const Token& token) {
+        if (token.valid) {
+            tokens_.push_back(token);
+        }
+    }
+    // True when the next token is of `kind`; otherwise it stays to be read.
+    bool acceptToken(Token& token, T kind) {
+        if (getToken(token) && token.kind == kind) {
+            return true;
+        }
+        ungetToken(token);
+        return false;
+    }
+    // acceptToken, raising the unexpected-element error when the token is not of `kind`.
+    void expectToken(Token& token, T kind) {
+        if (!acceptToken(token, kind)) {
+            throwUnexpected();
+        }
+    }
+
+private:
+    std::deque<Token> tokens_;
+};
+
+enum LineToken_t : std::int32_t { LineEnd = 0, LineText = 1 };
+
+// One token per non-blank line: its text from the first non-blank byte through the CR or LF
+// that ends it.
+class ULineParser : public UAbstractParser<LineToken_t> {
+public:
+    explicit ULineParser(std::istream& stream);
+    bool nextToken(Token& token) override;
+};
