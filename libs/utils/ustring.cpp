@@ -332,7 +332,7 @@ ustring& ustring::appendFill(size_type count, char ch) {
 
 void ustring::push_back(char ch) {
     const size_type n = size();
-    if (n < capacity()) {
+    if (n < capacity() && n < kMaxGrownLength) {
         char* d = data();
         d[n] = ch;
         d[n + 1] = '\0';
