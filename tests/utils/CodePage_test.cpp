@@ -1,0 +1,54 @@
+// Tests of the conversions between UTF-8 and the ANSI code page (Windows-1252 here).
+#include "CodePage.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(CodePage, AnsiToUStringConvertsTheNonAsciiRest) {
+    struct Case {
+        const char* name;
+        std::string ansi;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {"plain ASCII", "Job 42: ok~", "Job 42: ok~"},
+        {"accented letter", "caf\xE9", "caf\xC3\xA9"},
+        {"euro sign", "\x80 5", "\xE2\x82\xAC 5"},
+        {"DEL goes through the conversion", "a\x7F", "a\x7F"},
+        {"ends at the first NUL", std::string("ab\0cd", 5), "ab"},
+        {"ends at a NUL after the ASCII run", std::string("\xE9\0x", 3), "\xC3\xA9"},
+        {"empty", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AnsiToUString(c.ansi).view(), c.utf8) << c.name;
+    }
+}
+
+TEST(CodePage, UStringToAnsiMarksMissingCharactersWithQuestionMarks) {
+    struct Case {
+        const char* name;
+        ustring utf8;
+        std::string ansi;
+    };
+    const Case cases[] = {
+        {"plain ASCII", "Job 42: ok~", "Job 42: ok~"},
+        {"Latin-1 and euro", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80"},
+        {"no ANSI equivalent", "\xE6\x97\xA5\xE6\x9C\xAC", "??"},
+        {"surrogate pair is one character", "a\xF0\x9F\x98\x80z", "a?z"},
+        {"ends at the first NUL", ustring("ab\0cd", 5), "ab"},
+        {"NUL after non-ASCII", ustring("\xC3\xA9\0x", 4), "\xE9"},
+        {"illegal UTF-8 ends the text", "\xC3\xA9\xFFzz", "\xE9"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(UStringToAnsi(c.utf8), c.ansi) << c.name;
+    }
+}
+
+TEST(CodePage, EveryDefinedAnsiByteSurvivesTheRoundTrip) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) {
+        all += static_cast<char>(b);
+    }
+    EXPECT_EQ(UStringToAnsi(AnsiToUString(all)), all);
+}
