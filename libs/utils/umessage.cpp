@@ -2,6 +2,8 @@
 // "/"-separated paths into nested messages.
 #include "umessage.h"
 
+#include "UFileSpecCore.h"
+
 #include <utility>
 
 using namespace umessage_details;
@@ -9,21 +11,6 @@ using namespace umessage_details;
 namespace {
 
 const ustring kWhat("what");
-
-// Pieces of text between separators, empty pieces left out.
-std::vector<ustring> splitAtSeparator(const ustring& text, char separator) {
-    std::vector<ustring> pieces;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.findChar(separator, start);
-        if (end == ustring::npos)
-            end = text.size();
-        if (end > start)
-            pieces.emplace_back(text.data() + start, end - start);
-        start = end + 1;
-    }
-    return pieces;
-}
 
 // The index of a path component: an optional sign and the leading decimal digits, as a 32-bit
 // integer sign-extended to 64 bits (so a negative index reaches no entry). A number outside the
@@ -198,7 +185,7 @@ void umessage::resolvePathComponent(const ustring& component, ustring& name, uin
 
 bool umessage::resolvePath(const ustring& path, const umessage*& parent, ustring& name,
                            uint64_t& index, bool& query) const {
-    const std::vector<ustring> components = splitAtSeparator(path, '/');
+    const std::vector<ustring> components = splitString(path, '/');
     if (components.empty())
         return false;
     const umessage* current = this;

@@ -1,0 +1,415 @@
+// Tests of the message tree: name order, array flags, add failures, conversions, equality,
+// deep copies and paths.
+#include "umessage.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+using namespace umessage_details;
+
+namespace {
+
+std::vector<std::string> keyTexts(const umessage& m) {
+    std::vector<std::string> texts;
+    for (const ustring& k : m.keys())
+        texts.push_back(k.toStdString());
+    return texts;
+}
+
+uint8_t isArrayOf(const umessage& m, const char* name) {
+    return m.findEntry(name)->second->isArray;
+}
+
+std::shared_ptr<umessage> childWith(const char* name, int value) {
+    auto child = std::make_shared<umessage>();
+    child->add<int>(name, type_int, value);
+    return child;
+}
+
+} // namespace
+
+TEST(Umessage, KeepsNamesInUnsignedByteOrderShorterFirst) {
+    umessage m;
+    for (const char* name : {"b", "ab", "\xC3\xA9", "a", "B", "\x7F", "z", "m"})
+        m.add<int>(name, type_int, 1);
+    EXPECT_EQ(keyTexts(m),
+              (std::vector<std::string>{"B", "a", "ab", "b", "m", "z", "\x7F", "\xC3\xA9"}));
+    m.add<int>("m", type_int, 2);
+    EXPECT_EQ(m.size(), 8u);
+}
+
+TEST(Umessage, SetsIsArrayFromTheSecondValueOrWhenCreatedAsArray) {
+    umessage m;
+    m.add<int>("two", type_int, 1, false);
+    EXPECT_EQ(isArrayOf(m, "two"), 0);
+    m.add<int>("two", type_int, 2, false);
+    EXPECT_EQ(isArrayOf(m, "two"), 1);
+
+    m.add<int>("one", type_int, 1, true);
+    EXPECT_EQ(isArrayOf(m, "one"), 1);
+
+    m.add<int>("scalar", type_int, 1, false);
+    m.add<int>("scalar", type_int, 2, true); // the flag counts only at creation...
+    m.removeValue("scalar", 1);
+    EXPECT_EQ(isArrayOf(m, "scalar"), 1); // ...but the second value set it, and erase keeps it
+
+    m.addChild("shared", std::make_shared<umessage>());
+    m.addChildCopy("copied", umessage());
+    EXPECT_EQ(isArrayOf(m, "shared"), 0);
+    EXPECT_EQ(isArrayOf(m, "copied"), 1);
+
+    umessage copy(m);
+    for (const char* name : {"one", "shared", "copied"})
+        EXPECT_EQ(isArrayOf(copy, name), isArrayOf(m, name)) << name;
+}
+
+TEST(Umessage, RejectsBadAddsInOrderAndLeavesTheMessageUnchanged) {
+    struct Case {
+        const char* what;
+        std::function<void(umessage&)> add;
+        const char* text;
+        bool invalidArgument;
+    };
+    const std::vector<Case> cases = {
+        {"null type and bad name", [](umessage& m) { m.add<int>("", type_none, 1); },
+         "type is null", true},
+        {"empty name", [](umessage& m) { m.add<int>("", type_int, 1); }, "empty or invalid name",
+         true},
+        {"slash", [](umessage& m) { m.add<int>("a/b", type_int, 1); }, "empty or invalid name",
+         true},
+        {"query mark", [](umessage& m) { m.add<int>("a?", type_int, 1); }, "empty or invalid name",
+         true},
+        {"null child", [](umessage& m) { m.addChild("c", nullptr); }, "child is null", true},
+        {"double into ints", [](umessage& m) { m.add<double>("i", type_double, 1.0); },
+         "incompatible type", false},
+        {"int with code 3 into ints", [](umessage& m) { m.add<int>("i", type_double, 1); },
+         "incompatible type", false},
+        {"new entry with a foreign code", [](umessage& m) { m.add<int>("new", type_int64, 1); },
+         "incompatible type", false},
+        {"string into int64", [](umessage& m) { m.add<ustring>("w", type_string, "x"); },
+         "incompatible type", false},
+    };
+    for (const Case& c : cases) {
+        umessage m;
+        m.add<int>("i", type_int, 7);
+        m.add<long long>("w", type_int64, 8);
+        const umessage before(m);
+        try {
+            c.add(m);
+            ADD_FAILURE() << c.what << ": no exception";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_TRUE(c.invalidArgument) << c.what;
+            EXPECT_STREQ(e.what(), c.text) << c.what;
+        } catch (const std::logic_error& e) {
+            EXPECT_FALSE(c.invalidArgument) << c.what;
+            EXPECT_STREQ(e.what(), c.text) << c.what;
+        }
+        EXPECT_TRUE(m == before) << c.what;
+        EXPECT_EQ(m.keys().size(), 2u) << c.what;
+    }
+}
+
+TEST(Umessage, GetConvertsBetweenNumberTypesOnly) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    umessage m;
+    m.add<int>("i", type_int, -5);
+    m.add<double>("d", type_double, 2.9);
+    m.add<double>("d", type_double, -2.9);
+    m.add<double>("d", type_double, 1e300);
+    m.add<double>("d", type_double, -1e300);
+    m.add<double>("d", type_double, nan);
+    m.add<double>("d", type_double, -9223372036854775808.0);
+    m.add<long long>("w", type_int64, (1LL << 32) + 1);
+    m.add<long long>("w", type_int64, (1LL << 53) + 1);
+    m.add<ustring>("s", type_string, "12");
+    m.add<bool>("b", type_bool, true);
+
+    EXPECT_EQ(m.valueAt<int>("d", 0), 2);
+    EXPECT_EQ(m.valueAt<int>("d", 1), -2);
+    EXPECT_EQ(m.valueAt<int>("d", 2), std::numeric_limits<int>::max());
+    EXPECT_EQ(m.valueAt<int>("d", 3), std::numeric_limits<int>::min());
+    EXPECT_EQ(m.valueAt<int>("d", 4), 0);
+    EXPECT_EQ(m.valueAt<int>("w", 0), 1);
+    EXPECT_EQ(m.valueAt<long long>("i", 0), -5);
+    EXPECT_EQ(m.valueAt<long long>("d", 1), -2);
+    EXPECT_EQ(m.valueAt<long long>("d", 2), std::numeric_limits<long long>::max());
+    EXPECT_EQ(m.valueAt<long long>("d", 3), std::numeric_limits<long long>::min());
+    EXPECT_EQ(m.valueAt<long long>("d", 4), 0);
+    EXPECT_EQ(m.valueAt<long long>("d", 5), std::numeric_limits<long long>::min());
+    EXPECT_EQ(m.valueAt<double>("i", 0), -5.0);
+    EXPECT_EQ(m.valueAt<double>("w", 1), 9007199254740992.0);
+    EXPECT_TRUE(m.value<bool>("b"));
+
+    int untouchedInt = 42;
+    double untouchedDouble = 4.5;
+    ustring untouchedText("keep");
+    bool untouchedBool = false;
+    EXPECT_FALSE(m.get("s", 0, untouchedInt));
+    EXPECT_FALSE(m.get("s", 0, untouchedDouble));
+    EXPECT_FALSE(m.get("i", 0, untouchedText));
+    EXPECT_FALSE(m.get("i", 0, untouchedBool));
+    EXPECT_FALSE(m.get("b", 0, untouchedInt));
+    EXPECT_FALSE(m.get("i", 1, untouchedInt));
+    EXPECT_EQ(untouchedInt, 42);
+    EXPECT_EQ(untouchedDouble, 4.5);
+    EXPECT_EQ(untouchedText, "keep");
+    EXPECT_FALSE(untouchedBool);
+
+    int exact = 0;
+    EXPECT_FALSE(m.getExact("d", 0, type_double, exact));
+    EXPECT_FALSE(m.getExact("i", 0, type_int64, exact));
+    EXPECT_TRUE(m.getExact("i", 0, type_int, exact));
+    EXPECT_EQ(exact, -5);
+}
+
+TEST(Umessage, GivesZeroValuesOrDefaultsForAbsentNames) {
+    umessage m;
+    EXPECT_EQ(m.value<int>("x"), 0);
+    EXPECT_EQ(m.value<long long>("x"), 0);
+    EXPECT_FALSE(m.value<bool>("x"));
+    EXPECT_EQ(m.value<double>("x"), 0.0);
+    EXPECT_TRUE(m.value<ustring>("x").empty());
+    EXPECT_TRUE(m.value<umessage>("x").empty());
+    EXPECT_EQ(m.valueOr<int>("x", 0, 9), 9);
+    EXPECT_EQ(m.valueOr<ustring>("x", 0, "d"), "d");
+    auto def = std::make_shared<const umessage>(ustring("kind"));
+    EXPECT_EQ(m.valueOr<std::shared_ptr<const umessage>>("x", 0, def), def);
+    uint64_t n = 99;
+    EXPECT_FALSE(m.count("x", n));
+    EXPECT_EQ(n, 0u);
+}
+
+TEST(Umessage, TypeTestsFollowTheirChains) {
+    umessage m;
+    m.add<int>("i", type_int, 1);
+    m.add<double>("d", type_double, 1.5);
+    m.add<long long>("w", type_int64, 1);
+    m.add<ustring>("s", type_string, "x");
+    EXPECT_TRUE(m.is<int>("i", 0));
+    EXPECT_FALSE(m.is<int>("i", 1));
+    EXPECT_FALSE(m.is<int>("d", 0));
+    EXPECT_EQ(m.value<int>("d"), 1);
+    EXPECT_TRUE(m.is<int>("w", 0));
+    EXPECT_FALSE(m.is<long long>("i", 0));
+    EXPECT_TRUE(m.is<double>("i", 0));
+    EXPECT_TRUE(m.is<double>("w", 0));
+    EXPECT_FALSE(m.is<double>("s", 0));
+    EXPECT_TRUE(m.is<ustring>("s", 0));
+    EXPECT_TRUE(m.has("s", type_none, 0));
+    EXPECT_FALSE(m.has("s", type_int, 0));
+}
+
+TEST(Umessage, ComparesCodesAndValuesButNotArrayFlags) {
+    auto single = [](auto value, uint32_t code, bool isArray = false) {
+        umessage m;
+        m.add("v", code, value, isArray);
+        return m;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(single(1, type_int) == single(1.0, type_double));
+    EXPECT_FALSE(single(1, type_int) == single(1LL, type_int64));
+    EXPECT_FALSE(single(nan, type_double) == single(nan, type_double));
+    EXPECT_TRUE(single(0.0, type_double) == single(-0.0, type_double));
+    EXPECT_TRUE(single(1, type_int, true) == single(1, type_int, false));
+    EXPECT_FALSE(single(ustring("a"), type_string) == single(ustring("b"), type_string));
+
+    umessage a;
+    a.setWhat("kind");
+    a.addChild("c", childWith("x", 1));
+    umessage b(a);
+    EXPECT_TRUE(a == b);
+    b.remove("c");
+    b.addChild("c", childWith("x", 2));
+    EXPECT_FALSE(a == b);
+}
+
+TEST(Umessage, CopiesOwnTheirChildren) {
+    auto child = childWith("x", 1);
+    umessage source;
+    source.addChild("c", child);
+    umessage copy(source);
+    umessage assigned;
+    assigned = source;
+    const auto cloned = umessage::clone(source);
+    child->add<int>("y", type_int, 2);
+    for (const umessage* m : {&copy, &assigned, cloned.get()}) {
+        EXPECT_FALSE(*m == source);
+        EXPECT_FALSE(m->value<umessage>("c").contains("y"));
+    }
+    std::shared_ptr<const umessage> shared;
+    ASSERT_TRUE(source.get("c", 0, shared));
+    EXPECT_EQ(shared.get(), child.get());
+}
+
+TEST(Umessage, AssignsSafelyFromItselfAndFromItsOwnChild) {
+    umessage m;
+    m.add<int>("i", type_int, 3);
+    const umessage before(m);
+    umessage& alias = m;
+    m = alias;
+    EXPECT_TRUE(m == before);
+
+    umessage parent;
+    parent.addChild("c", childWith("x", 5));
+    parent.add<int>("i", type_int, 1);
+    const umessage* own = nullptr;
+    {
+        std::shared_ptr<const umessage> child;
+        ASSERT_TRUE(parent.get("c", 0, child));
+        own = child.get(); // from here on only parent holds the child
+    }
+    parent = *own;
+    EXPECT_EQ(keyTexts(parent), std::vector<std::string>{"x"});
+
+    umessage reader;
+    reader.addChild("c", childWith("x", 6));
+    ASSERT_TRUE(reader.get("c", 0, reader));
+    EXPECT_EQ(reader.value<int>("x"), 6);
+}
+
+TEST(Umessage, LifecycleConstructorsAndKind) {
+    const umessage kindless{ustring()};
+    EXPECT_TRUE(kindless.has("what", type_string, 0));
+    EXPECT_TRUE(kindless.what().empty());
+    EXPECT_TRUE(umessage(static_cast<const umessage*>(nullptr)).empty());
+
+    umessage m(ustring("job"));
+    EXPECT_EQ(m.what(), "job");
+    EXPECT_TRUE(umessage(&m) == m);
+    m.setWhat("");
+    EXPECT_FALSE(m.contains("what"));
+
+    umessage other;
+    other.add<bool>("b", type_bool, true);
+    m.swap(other);
+    EXPECT_TRUE(m.value<bool>("b"));
+    EXPECT_TRUE(other.empty());
+    m.clear();
+    EXPECT_TRUE(m.empty());
+}
+
+TEST(Umessage, RemovalPastTheEndChangesNothing) {
+    umessage m;
+    m.add<ustring>("s", type_string, "a");
+    m.add<ustring>("s", type_string, "b");
+    const umessage before(m);
+    m.removeValue("s", 2);
+    m.removeValue("s", UINT64_MAX);
+    m.removeValue("absent", 0);
+    m.remove("absent");
+    m.removeAtPath("s[2]");
+    m.removeAtPath("s[-1]");
+    m.findEntry("s")->second->erase(5);
+    EXPECT_TRUE(m == before);
+
+    m.removeValue("s", 0);
+    EXPECT_EQ(m.valueAt<ustring>("s", 0), "b");
+    m.removeAtPath("s");
+    EXPECT_FALSE(m.contains("s"));
+    EXPECT_TRUE(m.keys().empty());
+}
+
+TEST(Umessage, ResolvesPathComponents) {
+    struct Case {
+        const char* component;
+        const char* name;
+        uint64_t index;
+    };
+    const Case cases[] = {
+        {"a[2]", "a", 2},
+        {"a", "a", 0},
+        {"a[]", "a[]", 0},
+        {"[2]", "[2]", 0},
+        {"a]2[", "a]2[", 0},
+        {"a[2]xyz", "a", 2},
+        {"a[x]", "a", 0},
+        {"a[+3]", "a", 3},
+        {"a[-1]", "a", UINT64_MAX},
+        {"a[-2]", "a", UINT64_MAX - 1},
+        {"a[2147483647]", "a", 2147483647},
+        {"a[2147483648]", "a", UINT64_MAX},
+        {"a[99999999999999999999999]", "a", UINT64_MAX},
+        {"a[1", "a[1", 0},
+    };
+    for (const Case& c : cases) {
+        ustring name("old");
+        uint64_t index = 77;
+        bool query = true;
+        umessage::resolvePathComponent(c.component, name, index, query);
+        EXPECT_EQ(name, c.name) << c.component;
+        EXPECT_EQ(index, c.index) << c.component;
+        EXPECT_FALSE(query) << c.component;
+    }
+    ustring name("old");
+    uint64_t index = 77;
+    bool query = false;
+    umessage::resolvePathComponent("?", name, index, query);
+    EXPECT_TRUE(query);
+    EXPECT_EQ(name, "old");
+    EXPECT_EQ(index, 77u);
+}
+
+TEST(Umessage, FollowsPathsThroughChildMessages) {
+    auto second = childWith("c", 1);
+    second->setWhat("kind");
+    auto a = std::make_shared<umessage>();
+    a->addChild("b", childWith("c", 0));
+    a->addChild("b", second);
+    umessage root;
+    root.addChild("a", a);
+    root.add<int>("n", type_int, 1);
+    root.add<int>("n", type_int, 2);
+    root.add<int>("n", type_int, 3);
+
+    const umessage* parent = nullptr;
+    ustring name;
+    uint64_t index = 9;
+    bool query = true;
+    ASSERT_TRUE(root.resolvePath("a/b[1]/c", parent, name, index, query));
+    EXPECT_EQ(parent, second.get());
+    EXPECT_EQ(name, "c");
+    EXPECT_EQ(index, 0u);
+    EXPECT_FALSE(query);
+    ASSERT_TRUE(root.resolvePath("/a//b/", parent, name, index, query));
+    EXPECT_EQ(parent, a.get());
+    EXPECT_EQ(name, "b");
+
+    struct Case {
+        const char* path;
+        bool exists;
+        uint64_t count;
+    };
+    const Case cases[] = {
+        {"", false, 55},        {"/", false, 55},        {"a/?/b", false, 55},
+        {"n/x", false, 55},     {"a[1]/b", false, 55},   {"a[-1]/b", false, 55},
+        {"a/?", true, 1},       {"a/b[1]/?", true, 1},   {"n[2]", true, 3},
+        {"n[3]", false, 3},     {"n[-1]", false, 3},     {"a/b[1]/c", true, 1},
+        {"a/b[1]/z", false, 0}, {"a/b[2]/c", false, 55},
+    };
+    for (const Case& c : cases) {
+        uint64_t n = 55;
+        EXPECT_EQ(root.existsAtPath(c.path, n), c.exists) << c.path;
+        EXPECT_EQ(n, c.count) << c.path;
+    }
+
+    std::shared_ptr<const umessage> found;
+    EXPECT_FALSE(root.getAtPath("n", found));
+    EXPECT_FALSE(root.getAtPath("a/?", found));
+    ASSERT_TRUE(root.getAtPath("a/b[1]", found));
+    EXPECT_EQ(found.get(), second.get());
+    const auto def = std::make_shared<const umessage>();
+    EXPECT_EQ(root.valueAtPathOr("a/b[5]", def), def);
+    EXPECT_EQ(root.valueAtPathOr("/a/", def).get(), a.get());
+
+    root.removeAtPath("a/b[1]/?");
+    EXPECT_FALSE(second->contains("what"));
+    EXPECT_TRUE(second->contains("c"));
+    root.removeAtPath("a/b[0]");
+    uint64_t n = 0;
+    EXPECT_TRUE(root.existsAtPath("a/b", n));
+    EXPECT_EQ(n, 1u);
+    EXPECT_EQ(root.valueAtPathOr("a/b", def).get(), second.get());
+}
