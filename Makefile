@@ -34,7 +34,7 @@ fuzz-smoke:
 bench: setup
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
-	build/bench/bench/zep_bench --benchmark_counters_tabular=true
+	build/bench/bench/zep_bench
 
 fuzz: setup
 	scripts/fuzz.sh 120

@@ -1,0 +1,125 @@
+// The benchmark program's entry point: runs the benchmarks, then prints for each group the
+// throughput of every implementation and how the system's own ("zep") compares to each peer.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr const char* kOwnImpl = "zep";
+
+// Splits a run name "BM_<Group>_<impl>[/args]" into the group (with the args) and the impl.
+// Returns false for names outside that convention.
+bool splitName(const benchmark::BenchmarkReporter::Run& run, std::string& group,
+               std::string& impl) {
+    const std::string& function = run.run_name.function_name;
+    const std::string::size_type underscore = function.rfind('_');
+    if (function.rfind("BM_", 0) != 0 || underscore == std::string::npos || underscore < 3) {
+        return false;
+    }
+    group = function.substr(3, underscore - 3);
+    impl = function.substr(underscore + 1);
+    const std::string full = run.benchmark_name();
+    const std::string::size_type tail = full.find('/', function.size());
+    if (tail != std::string::npos) {
+        group += full.substr(tail);
+    }
+    return !group.empty() && !impl.empty();
+}
+
+// Binary multiples, as the benchmark library prints its own rates.
+std::string humanRate(double bytesPerSecond) {
+    const char* units[] = {"B/s", "KiB/s", "MiB/s", "GiB/s", "TiB/s"};
+    int unit = 0;
+    while (bytesPerSecond >= 1024 && unit < 4) {
+        bytesPerSecond /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f %s", bytesPerSecond, units[unit]);
+    return text;
+}
+
+// The console report as usual, plus the bytes/second of every run that sets it, kept per group
+// in the order the benchmarks ran. With repetitions, the mean stands for the group.
+class PeerTableReporter : public benchmark::ConsoleReporter {
+public:
+    PeerTableReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            collect(run);
+        }
+    }
+
+    void printTable() const {
+        if (groups_.empty()) {
+            return;
+        }
+        std::printf("\nThroughput per group; zep/peer > 1 means the system's own is faster\n");
+        std::printf("%-32s %-10s %14s %10s\n", "group", "impl", "throughput", "zep/peer");
+        for (const std::string& group : order_) {
+            const auto& impls = groups_.at(group);
+            const double* own = nullptr;
+            for (const auto& [impl, rate] : impls) {
+                if (impl == kOwnImpl) {
+                    own = &rate;
+                }
+            }
+            for (const auto& [impl, rate] : impls) {
+                std::string ratio = "-";
+                if (own != nullptr && impl != kOwnImpl && rate > 0) {
+                    char text[16];
+                    std::snprintf(text, sizeof text, "%.2f", *own / rate);
+                    ratio = text;
+                }
+                std::printf("%-32s %-10s %14s %10s\n", group.c_str(), impl.c_str(),
+                            humanRate(rate).c_str(), ratio.c_str());
+            }
+        }
+    }
+
+private:
+    void collect(const Run& run) {
+        if (run.error_occurred) {
+            return;
+        }
+        const bool repeated = run.repetitions > 1;
+        if (run.run_type == Run::RT_Aggregate ? run.aggregate_name != "mean" : repeated) {
+            return;
+        }
+        const auto counter = run.counters.find("bytes_per_second");
+        std::string group;
+        std::string impl;
+        if (counter == run.counters.end() || !splitName(run, group, impl)) {
+            return;
+        }
+        auto [entry, added] = groups_.try_emplace(group);
+        if (added) {
+            order_.push_back(group);
+        }
+        entry->second.emplace_back(impl, counter->second.value);
+    }
+
+    std::map<std::string, std::vector<std::pair<std::string, double>>> groups_;
+    std::vector<std::string> order_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    PeerTableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printTable();
+    benchmark::Shutdown();
+    return 0;
+}

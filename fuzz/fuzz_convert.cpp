@@ -1,0 +1,155 @@
+// Fuzzes every UTF converter in both modes on arbitrary input and target sizes: the pointers
+// stay within the ranges given, a conversion cut into small target windows gives what one
+// roomy conversion gives, and well-formed text survives each round trip unchanged.
+#include "ConvertUTF.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+template <typename From, typename To>
+using Converter = ConversionResult (*)(const From**, const From*, To**, To*, ConversionFlags);
+
+void require(bool holds, const char* what) {
+    if (!holds) {
+        std::fprintf(stderr, "fuzz_convert: %s\n", what);
+        std::abort();
+    }
+}
+
+template <typename To>
+struct Outcome {
+    ConversionResult result;
+    std::size_t consumed;
+    std::vector<To> produced;
+};
+
+// One conversion into a heap block of exactly `targetSize` elements, so that the sanitizer
+// catches any access past it; checks that both pointers stay inside their ranges.
+template <typename From, typename To>
+Outcome<To> convertInto(Converter<From, To> convert, const From* source, std::size_t sourceSize,
+                        std::size_t targetSize, ConversionFlags flags) {
+    std::unique_ptr<To[]> target(new To[targetSize]);
+    const From* in = source;
+    To* out = target.get();
+    const ConversionResult result =
+        convert(&in, source + sourceSize, &out, target.get() + targetSize, flags);
+    require(in >= source && in <= source + sourceSize, "source pointer out of range");
+    require(out >= target.get() && out <= target.get() + targetSize, "target pointer out of range");
+    require((result == conversionOK) == (in == source + sourceSize) || result == sourceIllegal,
+            "conversionOK exactly when the whole source is consumed");
+    return {result, static_cast<std::size_t>(in - source), std::vector<To>(target.get(), out)};
+}
+
+// Converts in windows of `window` target units, resuming after each targetExhausted, and
+// checks the pieces add up to one conversion with room for everything. A window of at least
+// one character's worth of units always makes progress.
+template <typename From, typename To>
+Outcome<To> convertChecked(Converter<From, To> convert, const std::vector<From>& source,
+                           std::size_t window, ConversionFlags flags) {
+    const Outcome<To> whole =
+        convertInto(convert, source.data(), source.size(), source.size() * 4, flags);
+    require(whole.result != targetExhausted, "a roomy target was exhausted");
+
+    Outcome<To> pieces{conversionOK, 0, {}};
+    for (;;) {
+        const Outcome<To> piece = convertInto(convert, source.data() + pieces.consumed,
+                                              source.size() - pieces.consumed, window, flags);
+        require(piece.consumed > 0 || piece.result != targetExhausted, "no progress");
+        pieces.consumed += piece.consumed;
+        pieces.produced.insert(pieces.produced.end(), piece.produced.begin(), piece.produced.end());
+        pieces.result = piece.result;
+        if (piece.result != targetExhausted) {
+            break;
+        }
+    }
+    require(pieces.consumed == whole.consumed, "windows consumed a different amount");
+    require(pieces.produced == whole.produced, "windows produced different output");
+    // A value above U+10FFFF taints the result without stopping the conversion; a window that
+    // ended after it reported targetExhausted instead.
+    require(pieces.result == whole.result ||
+                (whole.result == sourceIllegal && whole.consumed == source.size()),
+            "windows ended with a different result");
+    return whole;
+}
+
+template <typename T>
+std::vector<T> unitsFrom(const std::uint8_t* data, std::size_t size) {
+    std::vector<T> units(size / sizeof(T));
+    std::memcpy(units.data(), data, units.size() * sizeof(T));
+    return units;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) {
+        return 0;
+    }
+    const ConversionFlags flags = (data[0] & 1) ? lenientConversion : strictConversion;
+    const std::size_t extra = data[1] % 8;
+    data += 2;
+    size -= 2;
+
+    const std::vector<UTF8> utf8(data, data + size);
+    const auto utf16 = unitsFrom<UTF16>(data, size);
+    auto utf32 = unitsFrom<UTF32>(data, size);
+    if (data[-2] & 2) {
+        // Mostly scalar values, with surrogates and values just above U+10FFFF.
+        for (UTF32& v : utf32) {
+            v &= 0x1FFFFF;
+        }
+    }
+
+    // UTF-8 output needs up to 4 bytes per character, UTF-16 2 units, UTF-32 one value.
+    const auto utf16From8 = convertChecked(ConvertUTF8toUTF16, utf8, 2 + extra, flags);
+    const auto utf32From8 = convertChecked(ConvertUTF8toUTF32, utf8, 1 + extra, flags);
+    const auto utf8From16 = convertChecked(ConvertUTF16toUTF8, utf16, 4 + extra, flags);
+    const auto utf32From16 = convertChecked(ConvertUTF16toUTF32, utf16, 1 + extra, flags);
+    const auto utf8From32 = convertChecked(ConvertUTF32toUTF8, utf32, 4 + extra, flags);
+    const auto utf16From32 = convertChecked(ConvertUTF32toUTF16, utf32, 2 + extra, flags);
+
+    // Both decoders of a form stop at the same place for the same reason.
+    require(utf16From8.result == utf32From8.result && utf16From8.consumed == utf32From8.consumed,
+            "the UTF-8 decoders disagree");
+    require(utf8From16.result == utf32From16.result && utf8From16.consumed == utf32From16.consumed,
+            "the UTF-16 decoders disagree");
+
+    // Well-formed text comes back unchanged through the other forms.
+    if (utf16From8.result == conversionOK) {
+        require(
+            convertChecked(ConvertUTF16toUTF8, utf16From8.produced, 4, strictConversion).produced ==
+                utf8,
+            "UTF-8 -> UTF-16 -> UTF-8 changed the text");
+        require(
+            convertChecked(ConvertUTF32toUTF8, utf32From8.produced, 4, strictConversion).produced ==
+                utf8,
+            "UTF-8 -> UTF-32 -> UTF-8 changed the text");
+    }
+    if (flags == strictConversion && utf8From16.result == conversionOK) {
+        require(
+            convertChecked(ConvertUTF8toUTF16, utf8From16.produced, 2, strictConversion).produced ==
+                utf16,
+            "UTF-16 -> UTF-8 -> UTF-16 changed the text");
+        require(convertChecked(ConvertUTF32toUTF16, utf32From16.produced, 2, strictConversion)
+                        .produced == utf16,
+                "UTF-16 -> UTF-32 -> UTF-16 changed the text");
+    }
+    if (flags == strictConversion && utf8From32.result == conversionOK) {
+        require(
+            convertChecked(ConvertUTF8toUTF32, utf8From32.produced, 1, strictConversion).produced ==
+                utf32,
+            "UTF-32 -> UTF-8 -> UTF-32 changed the text");
+    }
+    if (flags == strictConversion && utf16From32.result == conversionOK) {
+        require(convertChecked(ConvertUTF16toUTF32, utf16From32.produced, 1, strictConversion)
+                        .produced == utf32,
+                "UTF-32 -> UTF-16 -> UTF-32 changed the text");
+    }
+    return 0;
+}
