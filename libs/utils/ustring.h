@@ -91,6 +91,10 @@ public:
     ustring& appendSub(const ustring& other, size_type pos, size_type count = npos);
     ustring& appendFill(size_type count, char ch);
     void push_back(char ch);
+    // The last character / its removal (TextUtils.cpp); on an empty string both throw
+    // std::out_of_range.
+    char* back();
+    void pop_back();
 
     ustring& operator+=(const ustring& other) { return append(other.data(), other.size()); }
     ustring& operator+=(const char* s) { return appendCStr(s); }

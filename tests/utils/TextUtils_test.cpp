@@ -1,0 +1,201 @@
+// Tests of the text helpers: Base64 against RFC 4648, hex, trimming, percent decoding,
+// full-width folding and kanji numerals.
+#include "TextUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string str(const ustring& s) {
+    return std::string(s.c_str(), s.size());
+}
+
+ustring u8(const std::u16string& wide) {
+    return ustring::fromWString(wide);
+}
+
+// Decodes standard Base64 with padding; the test's own reference for round trips.
+std::string decodeBase64(const std::string& text) {
+    static const std::string alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    unsigned bits = 0;
+    int count = 0;
+    for (char c : text) {
+        if (c == '=')
+            break;
+        bits = (bits << 6) | static_cast<unsigned>(alphabet.find(c));
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            out.push_back(static_cast<char>((bits >> count) & 0xFF));
+        }
+    }
+    return out;
+}
+
+TEST(Base64, EncodesTheRfc4648Vectors) {
+    const std::vector<std::pair<std::string, std::string>> vectors = {{"", ""},
+                                                                      {"f", "Zg=="},
+                                                                      {"fo", "Zm8="},
+                                                                      {"foo", "Zm9v"},
+                                                                      {"foob", "Zm9vYg=="},
+                                                                      {"fooba", "Zm9vYmE="},
+                                                                      {"foobar", "Zm9vYmFy"}};
+    for (const auto& [in, expected] : vectors)
+        EXPECT_EQ(str(base64Encode(in.data(), in.size())), expected) << "input '" << in << "'";
+}
+
+TEST(Base64, UrlFormUsesDashAndUnderscoreWithoutPadding) {
+    const unsigned char bytes[] = {0xFB, 0xFF, 0xBF, 0x61};
+    EXPECT_EQ(str(base64Encode(bytes, sizeof bytes)), "+/+/YQ==");
+    EXPECT_EQ(str(base64UrlEncode(bytes, sizeof bytes)), "-_-_YQ");
+    EXPECT_EQ(str(base64UrlEncode("fo", 2)), "Zm8");
+    EXPECT_EQ(str(base64UrlEncode("foo", 3)), "Zm9v");
+}
+
+TEST(Base64, EncodesEveryByteOfAUstringIncludingNul) {
+    ustring bytes("a\0b", 3);
+    EXPECT_EQ(str(base64Encode(bytes)), "YQBi");
+}
+
+TEST(Base64, RoundTripsRandomBytesOfEveryTailLength) {
+    std::mt19937 rng(42);
+    for (std::size_t length = 0; length < 200; ++length) {
+        std::string bytes(length, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(rng());
+        const std::string text = str(base64Encode(bytes.data(), bytes.size()));
+        ASSERT_EQ(text.size(), (length + 2) / 3 * 4);
+        EXPECT_EQ(decodeBase64(text), bytes) << "length " << length;
+    }
+}
+
+TEST(TextUtils, ToHexWritesUpperCaseDigitsHighHalfFirst) {
+    const unsigned char bytes[] = {0x00, 0xAB, 0x7F};
+    EXPECT_EQ(str(toHex(bytes, sizeof bytes)), "00AB7F");
+    EXPECT_EQ(str(toHex(bytes, 0)), "");
+}
+
+TEST(TextUtils, TrimStripsAsciiBlanksAtBothEnds) {
+    EXPECT_EQ(trim("\t a b \r\n"), "a b");
+    EXPECT_EQ(trim("   "), "");
+    EXPECT_EQ(trim(""), "");
+    EXPECT_EQ(trim("x"), "x");
+}
+
+TEST(TextUtils, TrimUnicodeStripsTheWideTrimSetButNotNoBreakSpace) {
+    EXPECT_EQ(str(trimUnicode(u8(u"\u3000\u200Bab c\u205F\u200B"))), "ab c");
+    EXPECT_EQ(str(trimUnicode(u8(u"\u00A0a\u00A0"))), str(u8(u"\u00A0a\u00A0")));
+    EXPECT_EQ(str(trimUnicode(u8(u" \u2000\u200F\u202F "))), "");
+}
+
+TEST(TextUtils, BlankTestUsesTheTrimSet) {
+    EXPECT_TRUE(isBlank(ustring()));
+    EXPECT_TRUE(isBlank(u8(u" \t\r\n\u3000\u200D")));
+    EXPECT_FALSE(isBlank(u8(u"\u00A0")));
+    EXPECT_FALSE(isBlank(u8(u" x ")));
+    EXPECT_TRUE(isTrimChar(0x2000));
+    EXPECT_TRUE(isTrimChar(0x200F));
+    EXPECT_FALSE(isTrimChar(0x2010));
+    EXPECT_FALSE(isTrimChar(0x1FFF));
+}
+
+TEST(TextUtils, ListSeparatorsAreCommaAndIdeographicComma) {
+    EXPECT_TRUE(isListSeparator(u','));
+    EXPECT_TRUE(isListSeparator(0x3001));
+    EXPECT_FALSE(isListSeparator(u';'));
+    EXPECT_FALSE(isListSeparator(0xFF0C));
+}
+
+TEST(TextUtils, PercentDecodeHandlesEscapesAndLeavesBadOnesAlone) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a%20b", "a b"},
+        {"100%", "100%"},
+        {"%zz", "%zz"},
+        {"% 20", "% 20"},
+        {"%4", "%4"},
+        {"%4g", "%4g"},
+        {"%g4", "%g4"},
+        {"%+1", "%+1"},
+        {"%00x", std::string("\0x", 2)},
+        {"%ff%FE", "\xFF\xFE"},
+        {"%u0041%U00e9", "A\xC3\xA9"},
+        {"%u20AC", "\xE2\x82\xAC"},
+        {"%u004", "%u004"},
+        {"%u00zz1", "%u00zz1"},
+        {"%uD83D%uDE00", "\xF0\x9F\x98\x80"},
+        {"%uD83Dx", "%uD83Dx"},
+        {"%uDE00", "%uDE00"},
+        {"%%41", "%A"},
+    };
+    for (const auto& [in, expected] : cases)
+        EXPECT_EQ(str(percentDecode(ustring(in.c_str()))), expected) << "input '" << in << "'";
+}
+
+TEST(TextUtils, ToHalfWidthFoldsTheFullWidthAsciiForms) {
+    EXPECT_EQ(str(toHalfWidth(u8(u"\uFF21\uFF01\uFF5E\uFF10"))), "A!~0");
+    EXPECT_EQ(str(toHalfWidth(u8(u"\u3000\uFF5F\uFF00a"))), str(u8(u"\u3000\uFF5F\uFF00a")));
+}
+
+TEST(TextUtils, ReplaceKanjiNumbersWritesRunsInDecimal) {
+    const std::vector<std::pair<std::u16string, std::u16string>> cases = {
+        {u"\u4E8C\u5341\u4E09", u"23"},
+        {u"\u5341", u"10"},
+        {u"\u767E\u4E8C", u"102"},
+        {u"\u4E8C\u767E\u4E09\u5341\u56DB\u4E07\u4E94\u5343\u516D\u767E\u4E03\u5341\u516B",
+         u"2345678"},
+        {u"\u5341\u767E", u"\u5341\u767E"},
+        {u"\u4E00\u4E8C", u"\u4E00\u4E8C"},
+        {u"\u7B2C\u4E09\u7AE0 p\u4E5D", u"\u7B2C3\u7AE0 p9"},
+        {u"\u4E8C\u5343\u4E07", u"20000000"},
+        {u"\u4E5D\u5343\u4E5D\u767E\u4E5D\u5341\u4E5D\u4E07\u4E5D\u5343\u4E5D\u767E\u4E5D\u5341"
+         u"\u4E5D",
+         u"99999999"},
+        {u"no numerals", u"no numerals"},
+    };
+    for (const auto& [in, expected] : cases)
+        EXPECT_EQ(str(replaceKanjiNumbers(u8(in))), str(u8(expected)));
+}
+
+TEST(TextUtils, KanjiToNumberRejectsMalformedRunsWithItsText) {
+    for (const std::u16string run :
+         {u"\u5341\u767E", u"\u4E00\u4E8C", u"\u4E8C\u5341\u5343", u"\u4E07\u4E07", u""}) {
+        try {
+            kanjiToNumber(run);
+            ADD_FAILURE() << "no exception for a run of " << run.size() << " units";
+        } catch (const std::out_of_range& e) {
+            EXPECT_STREQ(e.what(), "invalid kanji number");
+        }
+    }
+    EXPECT_TRUE(isKanjiDigit(0x4E07));
+    EXPECT_FALSE(isKanjiDigit(0x96F6));
+}
+
+TEST(TextUtils, ToLowerChangesOnlyAsciiLetters) {
+    EXPECT_EQ(toLower("AbZ[@\xC3\x89"), "abz[@\xC3\x89");
+}
+
+} // namespace
+
+namespace {
+
+TEST(UstringBack, GivesAndRemovesTheLastCharacter) {
+    ustring s("ab");
+    EXPECT_EQ(*s.back(), 'b');
+    *s.back() = 'c';
+    s.pop_back();
+    EXPECT_EQ(str(s), "a");
+    EXPECT_EQ(s.c_str()[1], '\0');
+    s.pop_back();
+    EXPECT_TRUE(s.empty());
+    EXPECT_THROW(s.pop_back(), std::out_of_range);
+    EXPECT_THROW(s.back(), std::out_of_range);
+}
+
+} // namespace
