@@ -236,6 +236,12 @@ public:
     // text (the entries read before the error stay); false without a record when in fails
     // while its encoding is detected (fewer than two bytes).
     bool read(std::istream& in);
+    // Writes the compact JSON form (no white space, no final line feed) and flushes `out`: the
+    // text the companion application receives. Defined in umessage_write.cpp.
+    void write(std::ostream& out) const;
+    // Sends the text of operator<< to the platform's debugger output in pieces of at most 4095
+    // bytes, then two line feeds.
+    void debugDump() const;
 
 private:
     template <typename T>
@@ -244,6 +250,10 @@ private:
 
     entry_map m_entries;
 };
+
+// The one-line readable form when there is one of at most 40 characters, else the indented form;
+// then a line feed and a flush (umessage_write.h).
+std::ostream& operator<<(std::ostream& os, const umessage& message);
 
 // --- templates ------------------------------------------------------------------------------
 

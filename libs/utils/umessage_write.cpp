@@ -1,0 +1,354 @@
+// Writers of the JSON text of a umessage: the compact form and the two readable forms. Each
+// builds its text in a string and hands the stream one write.
+#include "umessage_write.h"
+
+#include "platform/debug_output.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <ostream>
+#include <string_view>
+#include <type_traits>
+
+namespace {
+
+using namespace umessage_details;
+using Child = std::shared_ptr<umessage>;
+
+constexpr std::size_t kLineLimit = 40;     // longest one-line text
+constexpr std::size_t kMaxLineEntries = 4; // entries of a message written on one line
+constexpr std::size_t kMaxLineValues = 6;  // values of an array written on one line
+constexpr std::size_t kNoLimit = std::string::npos;
+constexpr std::size_t kDebugPiece = 4095; // longest piece of one debug-output call
+
+// The escape of each byte, or 0 when the byte stands as it is.
+constexpr std::array<char, 256> kEscapes = [] {
+    std::array<char, 256> table{};
+    table['"'] = '"';
+    table['\\'] = '\\';
+    table['\b'] = 'b';
+    table['\f'] = 'f';
+    table['\n'] = 'n';
+    table['\r'] = 'r';
+    table['\t'] = 't';
+    return table;
+}();
+
+// Appends the escaped bytes in runs; stops early once `out` is longer than `limit`.
+void appendEscaped(std::string& out, std::string_view bytes, std::size_t limit) {
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char escape = kEscapes[static_cast<unsigned char>(bytes[i])];
+        if (escape == 0)
+            continue;
+        out.append(bytes.data() + run, i - run);
+        out += '\\';
+        out += escape;
+        run = i + 1;
+        if (out.size() > limit)
+            return;
+    }
+    out.append(bytes.data() + run, bytes.size() - run);
+}
+
+void appendQuoted(std::string& out, std::string_view bytes, std::size_t limit = kNoLimit) {
+    out += '"';
+    appendEscaped(out, bytes, limit);
+    out += '"';
+}
+
+std::size_t escapedLength(std::string_view bytes) {
+    return bytes.size() +
+           static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(), [](char c) {
+               return kEscapes[static_cast<unsigned char>(c)] != 0;
+           }));
+}
+
+template <typename Integer>
+void appendScalar(std::string& out, Integer value, std::size_t) {
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    out.append(buffer, end);
+}
+
+void appendScalar(std::string& out, bool value, std::size_t) {
+    out += value ? "true" : "false";
+}
+
+// printf's "%g": 6 significant digits, the shorter of fixed and exponent notation, no trailing
+// zeros. JSON has no NaN or infinity, so those are written as null.
+void appendScalar(std::string& out, double value, std::size_t) {
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    char buffer[32];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6).ptr;
+    out.append(buffer, end);
+}
+
+void appendScalar(std::string& out, const ustring& value, std::size_t limit) {
+    appendQuoted(out, value.view(), limit);
+}
+
+// Calls visit(value, index) for each value of the array in order while it returns true; false
+// when a call returned false.
+template <typename Visit>
+bool forEachValue(const dyn_array& array, Visit&& visit) {
+    auto each = [&](const auto& values) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            if (!visit(values[i], i))
+                return false;
+        return true;
+    };
+    switch (array.type()) {
+    case type_int:
+        return each(static_cast<const dyn_array_impl<int>&>(array).values);
+    case type_bool:
+        return each(static_cast<const dyn_array_impl<bool>&>(array).values);
+    case type_double:
+        return each(static_cast<const dyn_array_impl<double>&>(array).values);
+    case type_string:
+        return each(static_cast<const dyn_array_impl<ustring>&>(array).values);
+    case type_message:
+        return each(static_cast<const dyn_array_impl<Child>&>(array).values);
+    default:
+        return each(static_cast<const dyn_array_impl<long long>&>(array).values);
+    }
+}
+
+bool writtenAsArray(const dyn_array& array) {
+    return array.isArray != 0 || array.size() >= 2;
+}
+
+const umessage& singleChild(const dyn_array& array) {
+    return *static_cast<const dyn_array_impl<Child>&>(array).values.front();
+}
+
+// --- compact form -------------------------------------------------------------------------------
+
+void appendCompact(std::string& out, const umessage& message);
+
+void appendCompactValue(std::string& out, const Child& child) {
+    appendCompact(out, *child);
+}
+
+template <typename T>
+void appendCompactValue(std::string& out, const T& value) {
+    appendScalar(out, value, kNoLimit);
+}
+
+void appendCompact(std::string& out, const umessage& message) {
+    out += '{';
+    bool first = true;
+    for (const auto& [name, array] : message.entries()) {
+        if (!first)
+            out += ',';
+        first = false;
+        appendQuoted(out, name.view());
+        out += ':';
+        const bool asArray = writtenAsArray(*array);
+        if (asArray)
+            out += '[';
+        forEachValue(*array, [&](const auto& value, std::size_t i) {
+            if (i != 0)
+                out += ',';
+            appendCompactValue(out, value);
+            return true;
+        });
+        if (asArray)
+            out += ']';
+    }
+    out += '}';
+}
+
+// --- one-line form ------------------------------------------------------------------------------
+// Each function appends to `out` and returns false as soon as the text has no one-line form or
+// `out` has grown beyond `limit`: the end of the enclosing one-line text, so that a failed try
+// costs little. The caller cuts `out` back on false.
+
+bool appendSingleLine(std::string& out, const umessage& message, std::size_t limit);
+
+bool appendLineElement(std::string& out, const Child& child, std::size_t limit) {
+    return appendSingleLine(out, *child, limit);
+}
+
+template <typename T>
+bool appendLineElement(std::string& out, const T& value, std::size_t limit) {
+    appendScalar(out, value, limit);
+    return out.size() <= limit;
+}
+
+// The one-line text of an entry's values; a single scalar has one whatever its length.
+bool appendLineValue(std::string& out, const dyn_array& array, std::size_t limit) {
+    if (!writtenAsArray(array)) {
+        if (array.type() == type_message)
+            return appendSingleLine(out, singleChild(array), limit);
+        forEachValue(array, [&](const auto& value, std::size_t) {
+            if constexpr (!std::is_same_v<std::decay_t<decltype(value)>, Child>)
+                appendScalar(out, value, limit);
+            return true;
+        });
+        return true;
+    }
+    if (array.size() == 0) {
+        out += "[]";
+        return true;
+    }
+    if (array.size() > kMaxLineValues)
+        return false;
+    limit = std::min(limit, out.size() + kLineLimit);
+    out += "[ ";
+    const bool fits = forEachValue(array, [&](const auto& value, std::size_t i) {
+        if (i != 0)
+            out += ", ";
+        return appendLineElement(out, value, limit) && out.size() <= limit;
+    });
+    out += " ]";
+    return fits && out.size() <= limit;
+}
+
+bool appendSingleLine(std::string& out, const umessage& message, std::size_t limit) {
+    if (message.empty()) {
+        out += "{}";
+        return out.size() <= limit;
+    }
+    if (message.size() > kMaxLineEntries)
+        return false;
+    limit = std::min(limit, out.size() + kLineLimit);
+    out += "{ ";
+    bool first = true;
+    for (const auto& [name, array] : message.entries()) {
+        if (!first)
+            out += ", ";
+        first = false;
+        appendQuoted(out, name.view(), limit);
+        out += ": ";
+        if (out.size() > limit || !appendLineValue(out, *array, limit) || out.size() > limit)
+            return false;
+    }
+    out += " }";
+    return out.size() <= limit;
+}
+
+// --- indented form ------------------------------------------------------------------------------
+
+void appendIndent(std::string& out, int level) {
+    out.append(2 * static_cast<std::size_t>(std::max(level, 0)), ' ');
+}
+
+void appendMultiLine(std::string& out, const umessage& message, int level);
+
+// A child in an array: its one-line form when it has one, else its indented form.
+void appendArrayElement(std::string& out, const Child& child, int level) {
+    const std::size_t mark = out.size();
+    if (!appendSingleLine(out, *child, kNoLimit)) {
+        out.resize(mark);
+        appendMultiLine(out, *child, level);
+    }
+}
+
+template <typename T>
+void appendArrayElement(std::string& out, const T& value, int) {
+    appendScalar(out, value, kNoLimit);
+}
+
+// The indented text of an entry without a one-line text: a single child message or an array.
+void appendMultiLineValue(std::string& out, const dyn_array& array, int level) {
+    if (!writtenAsArray(array)) {
+        appendMultiLine(out, singleChild(array), level);
+        return;
+    }
+    out += "[\n";
+    forEachValue(array, [&](const auto& value, std::size_t i) {
+        if (i != 0)
+            out += ",\n";
+        appendIndent(out, level + 1);
+        appendArrayElement(out, value, level + 1);
+        return true;
+    });
+    out += '\n';
+    appendIndent(out, level);
+    out += ']';
+}
+
+void appendMultiLine(std::string& out, const umessage& message, int level) {
+    std::size_t column = 0;
+    for (const auto& entry : message.entries())
+        column = std::max(column, escapedLength(entry.first.view()));
+    ++column;
+    out += "{\n";
+    bool first = true;
+    for (const auto& [name, array] : message.entries()) {
+        if (!first)
+            out += ",\n";
+        first = false;
+        appendIndent(out, level + 1);
+        appendQuoted(out, name.view());
+        out += ':';
+        const std::size_t mark = out.size();
+        out.append(column - escapedLength(name.view()), ' ');
+        if (!appendLineValue(out, *array, kNoLimit)) {
+            out.resize(mark);
+            out += ' ';
+            appendMultiLineValue(out, *array, level + 1);
+        }
+    }
+    out += '\n';
+    appendIndent(out, level);
+    out += '}';
+}
+
+// The text of operator<<, with its final line feed.
+std::string readableText(const umessage& message) {
+    std::string text;
+    if (!appendSingleLine(text, message, kNoLimit)) {
+        text.clear();
+        appendMultiLine(text, message, 0);
+    }
+    text += '\n';
+    return text;
+}
+
+} // namespace
+
+void writeJsonCompact(const umessage& message, std::ostream& out) {
+    std::string text;
+    appendCompact(text, message);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::string writeJsonSingleLine(const umessage& message) {
+    std::string text;
+    if (!appendSingleLine(text, message, kNoLimit))
+        text.clear();
+    return text;
+}
+
+std::string writeJsonMultiLine(const umessage& message, int level) {
+    std::string text;
+    appendMultiLine(text, message, level);
+    return text;
+}
+
+void umessage::write(std::ostream& out) const {
+    writeJsonCompact(*this, out);
+    out.flush();
+}
+
+void umessage::debugDump() const {
+    const std::string text = readableText(*this);
+    const std::string_view all(text);
+    for (std::size_t pos = 0; pos < all.size(); pos += kDebugPiece)
+        platform::debugOutput(all.substr(pos, kDebugPiece));
+    platform::debugOutput("\n\n");
+}
+
+std::ostream& operator<<(std::ostream& os, const umessage& message) {
+    const std::string text = readableText(message);
+    os.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return os.flush();
+}

@@ -1,0 +1,35 @@
+// Tests of the debugger-output channel: silent by default, standard error on request, and a
+// sink that tests can replace.
+#include "platform/debug_output.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+TEST(DebugOutput, DefaultSinkWritesToStandardErrorOnlyWhenAskedTo) {
+    ::unsetenv("ZEP_DEBUG_OUTPUT");
+    testing::internal::CaptureStderr();
+    platform::debugOutput("hidden");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    ::setenv("ZEP_DEBUG_OUTPUT", "1", 1);
+    testing::internal::CaptureStderr();
+    platform::debugOutput(std::string_view("shown\0x", 7));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("shown\0x", 7));
+    ::unsetenv("ZEP_DEBUG_OUTPUT");
+}
+
+TEST(DebugOutput, AReplacedSinkReceivesTheTextUntilReset) {
+    std::string seen;
+    platform::setDebugOutputSink([&](std::string_view text) { seen.append(text); });
+    platform::debugOutput("a");
+    platform::debugOutput("b");
+    platform::setDebugOutputSink(nullptr);
+    platform::debugOutput("c");
+    EXPECT_EQ(seen, "ab");
+}
+
+} // namespace
