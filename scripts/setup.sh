@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libboost-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev)
+          libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev
+          nlohmann-json3-dev rapidjson-dev libssl-dev)
 
 missing=()
 for p in "${packages[@]}"; do

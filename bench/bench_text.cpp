@@ -1,0 +1,193 @@
+// The companion link's text paths: compact JSON writing of a large message beside RapidJSON's
+// Writer and nlohmann's dump on the same tree, and Base64 of 1 MiB beside OpenSSL.
+#include "TextUtils.h"
+#include "umessage_write.h"
+
+#include <benchmark/benchmark.h>
+#include <nlohmann/json.hpp>
+#include <openssl/evp.h>
+#include <rapidjson/document.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <memory>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace umessage_details;
+
+constexpr int kEntries = 10000;
+constexpr std::size_t kBase64Bytes = 1 << 20;
+
+// A stream buffer that keeps only the number of bytes written to it.
+class CountingBuffer : public std::streambuf {
+public:
+    std::size_t count = 0;
+
+protected:
+    std::streamsize xsputn(const char*, std::streamsize n) override {
+        count += static_cast<std::size_t>(n);
+        return n;
+    }
+    int_type overflow(int_type ch) override {
+        ++count;
+        return ch;
+    }
+};
+
+std::string entryName(int i) {
+    return "entry" + std::to_string(i);
+}
+
+// The same 10,000 entries in the three trees: integers, booleans, doubles, strings (some with
+// escapes), 64-bit integers, integer arrays and small child messages, in turn.
+struct Trees {
+    umessage message;
+    rapidjson::Document rapid;
+    nlohmann::json nlohmann = nlohmann::json::object();
+    std::size_t compactBytes = 0;
+
+    Trees() {
+        auto& alloc = rapid.GetAllocator();
+        rapid.SetObject();
+        for (int i = 0; i < kEntries; ++i) {
+            const std::string name = entryName(i);
+            const ustring uname(name.c_str());
+            rapidjson::Value rname(name.c_str(), alloc);
+            switch (i % 7) {
+            case 0:
+                message.add(uname, type_int, i * 37);
+                rapid.AddMember(rname, i * 37, alloc);
+                nlohmann[name] = i * 37;
+                break;
+            case 1:
+                message.add(uname, type_bool, i % 2 == 0);
+                rapid.AddMember(rname, i % 2 == 0, alloc);
+                nlohmann[name] = i % 2 == 0;
+                break;
+            case 2:
+                message.add(uname, type_double, i * 0.125);
+                rapid.AddMember(rname, i * 0.125, alloc);
+                nlohmann[name] = i * 0.125;
+                break;
+            case 3: {
+                const std::string text = i % 3 == 0 ? "line one\nline \"two\"\t" + name
+                                                    : "/Volumes/Jobs/ad " + name + ".indd";
+                message.add(uname, type_string, ustring(text.c_str()));
+                rapid.AddMember(rname, rapidjson::Value(text.c_str(), alloc), alloc);
+                nlohmann[name] = text;
+                break;
+            }
+            case 4:
+                message.add(uname, type_int64, 5000000000LL + i);
+                rapid.AddMember(rname, static_cast<int64_t>(5000000000LL + i), alloc);
+                nlohmann[name] = 5000000000LL + i;
+                break;
+            case 5: {
+                rapidjson::Value array(rapidjson::kArrayType);
+                for (int k = 0; k < 4; ++k) {
+                    message.add(uname, type_int, i + k);
+                    array.PushBack(i + k, alloc);
+                    nlohmann[name].push_back(i + k);
+                }
+                rapid.AddMember(rname, array, alloc);
+                break;
+            }
+            default: {
+                auto child = std::make_shared<umessage>();
+                child->add(ustring("page"), type_int, i);
+                child->add(ustring("what"), type_string, ustring("PageItem"));
+                message.addChild(uname, child);
+                rapidjson::Value object(rapidjson::kObjectType);
+                object.AddMember("page", i, alloc);
+                object.AddMember("what", "PageItem", alloc);
+                rapid.AddMember(rname, object, alloc);
+                nlohmann[name] = {{"page", i}, {"what", "PageItem"}};
+                break;
+            }
+            }
+        }
+        CountingBuffer counter;
+        std::ostream out(&counter);
+        message.write(out);
+        compactBytes = counter.count;
+    }
+};
+
+const Trees& trees() {
+    static const Trees t;
+    return t;
+}
+
+void BM_JsonWriteCompact_zep(benchmark::State& state) {
+    const Trees& t = trees();
+    CountingBuffer counter;
+    std::ostream out(&counter);
+    for (auto _ : state)
+        t.message.write(out);
+    benchmark::DoNotOptimize(counter.count);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.compactBytes));
+}
+
+void BM_JsonWriteCompact_rapidjson(benchmark::State& state) {
+    const Trees& t = trees();
+    rapidjson::StringBuffer buffer;
+    for (auto _ : state) {
+        buffer.Clear();
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        t.rapid.Accept(writer);
+        benchmark::DoNotOptimize(buffer.GetString());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.compactBytes));
+}
+
+void BM_JsonWriteCompact_nlohmann(benchmark::State& state) {
+    const Trees& t = trees();
+    for (auto _ : state) {
+        std::string text = t.nlohmann.dump();
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.compactBytes));
+}
+
+const std::vector<unsigned char>& randomBytes() {
+    static const std::vector<unsigned char> bytes = [] {
+        std::vector<unsigned char> b(kBase64Bytes);
+        std::mt19937 rng(7);
+        for (auto& c : b)
+            c = static_cast<unsigned char>(rng());
+        return b;
+    }();
+    return bytes;
+}
+
+void BM_Base64Encode_zep(benchmark::State& state) {
+    const auto& bytes = randomBytes();
+    for (auto _ : state) {
+        ustring text = base64Encode(bytes.data(), bytes.size());
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+}
+
+void BM_Base64Encode_openssl(benchmark::State& state) {
+    const auto& bytes = randomBytes();
+    std::vector<unsigned char> text((bytes.size() + 2) / 3 * 4 + 1);
+    for (auto _ : state) {
+        EVP_EncodeBlock(text.data(), bytes.data(), static_cast<int>(bytes.size()));
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+}
+
+} // namespace
+
+BENCHMARK(BM_JsonWriteCompact_zep);
+BENCHMARK(BM_JsonWriteCompact_rapidjson);
+BENCHMARK(BM_JsonWriteCompact_nlohmann);
+BENCHMARK(BM_Base64Encode_zep);
+BENCHMARK(BM_Base64Encode_openssl);
