@@ -134,6 +134,177 @@ char* ustring::openGap(size_type pos, size_type removed, size_type added) {
     return buffer + pos;
 }
 
+namespace {
+
+constexpr std::uint64_t kHighBits8 = 0x8080808080808080u;
+constexpr std::uint64_t kLowBits8 = 0x0101010101010101u;
+constexpr std::uint64_t kNonAscii16 = 0xFF80FF80FF80FF80u;
+
+bool isContinuation(UTF8 b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// Widens the run of ASCII bytes (0..127; with stopAtNul 1..127) at source, eight at a time
+// where it can.
+void widenAscii(const UTF8*& source, const UTF8* end, char16_t*& target, bool stopAtNul) {
+    while (end - source >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, source, sizeof w);
+        const bool hasNul = ((w - kLowBits8) & ~w & kHighBits8) != 0;
+        if ((w & kHighBits8) != 0 || (stopAtNul && hasNul)) {
+            break;
+        }
+        for (int i = 0; i < 8; ++i) {
+            target[i] = source[i];
+        }
+        source += 8;
+        target += 8;
+    }
+    while (source != end && *source < 0x80 && (*source != 0 || !stopAtNul)) {
+        *target++ = *source++;
+    }
+}
+
+// Narrows the run of ASCII units at source into the target's room, four at a time where it can.
+void narrowAscii(const char16_t*& source, const char16_t* end, UTF8*& target, UTF8* targetEnd) {
+    while (end - source >= 4 && targetEnd - target >= 4) {
+        std::uint64_t w;
+        std::memcpy(&w, source, sizeof w);
+        if ((w & kNonAscii16) != 0) {
+            break;
+        }
+        for (int i = 0; i < 4; ++i) {
+            target[i] = static_cast<UTF8>(source[i]);
+        }
+        source += 4;
+        target += 4;
+    }
+    while (source != end && target != targetEnd && *source < 0x80) {
+        *target++ = static_cast<UTF8>(*source++);
+    }
+}
+
+// Decodes UTF-8 from source to end into target, which has room for one unit per byte, in
+// strict mode; stops before a cut-off or illegal sequence. Sequences that are plainly legal are
+// decoded here; every other one goes to ConvertUTF8toUTF16, so the result is the converter's.
+void decodeUtf8(const UTF8*& source, const UTF8* end, char16_t*& target, char16_t* targetEnd) {
+    while (source != end) {
+        const UTF8 lead = source[0];
+        const std::ptrdiff_t rest = end - source;
+        if (lead < 0x80) {
+            if (rest >= 16) {
+                widenAscii(source, end, target, false);
+            } else {
+                *target++ = lead;
+                ++source;
+            }
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF && rest >= 2 && isContinuation(source[1])) {
+            *target++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (source[1] & 0x3F));
+            source += 2;
+            continue;
+        }
+        if (lead >= 0xE0 && lead <= 0xEF && rest >= 3 && isContinuation(source[1]) &&
+            isContinuation(source[2]) && (lead != 0xE0 || source[1] >= 0xA0) &&
+            (lead != 0xED || source[1] <= 0x9F)) {
+            *target++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((source[1] & 0x3F) << 6) |
+                                              (source[2] & 0x3F));
+            source += 3;
+            continue;
+        }
+        if (lead >= 0xF0 && lead <= 0xF4 && rest >= 4 && isContinuation(source[1]) &&
+            isContinuation(source[2]) && isContinuation(source[3]) &&
+            (lead != 0xF0 || source[1] >= 0x90) && (lead != 0xF4 || source[1] <= 0x8F) &&
+            targetEnd - target >= 2) {
+            const char32_t v = ((lead & 0x07u) << 18) | ((source[1] & 0x3Fu) << 12) |
+                               ((source[2] & 0x3Fu) << 6) | (source[3] & 0x3Fu);
+            target[0] = static_cast<char16_t>(((v - 0x10000) >> 10) + 0xD800);
+            target[1] = static_cast<char16_t>(((v - 0x10000) & 0x3FF) + 0xDC00);
+            target += 2;
+            source += 4;
+            continue;
+        }
+        // At most two units at a time: the converter hands back after this character. The
+        // room never runs short, since a character takes no more units than bytes.
+        char16_t* const stop = target + std::min<std::ptrdiff_t>(2, targetEnd - target);
+        const ConversionResult r =
+            ConvertUTF8toUTF16(&source, end, &target, stop, strictConversion);
+        if (r == sourceExhausted || r == sourceIllegal) {
+            return;
+        }
+    }
+}
+
+// Fills one chunk with the UTF-8 of the units at source as ConvertUTF16toUTF8 in strict mode
+// would: up to the first character that does not fit. Returns false when the chunk ends at an
+// unpaired surrogate or a final high surrogate (the converter's sourceIllegal or
+// sourceExhausted, which are reported before a full target). Characters and well-formed
+// surrogate pairs that fit are encoded here; anything else goes to the converter.
+bool fillUtf8Chunk(const char16_t*& source, const char16_t* end, UTF8*& target, UTF8* targetEnd) {
+    while (source != end) {
+        const char16_t u = *source;
+        const std::ptrdiff_t room = targetEnd - target;
+        if (u < 0x80) {
+            if (room == 0) {
+                return true; // chunk full
+            }
+            if (room >= 16 && end - source >= 16) {
+                narrowAscii(source, end, target, targetEnd);
+            } else {
+                *target++ = static_cast<UTF8>(u);
+                ++source;
+            }
+            continue;
+        }
+        if (u < 0x800) {
+            if (room < 2) {
+                return true;
+            }
+            target[0] = static_cast<UTF8>(0xC0 | (u >> 6));
+            target[1] = static_cast<UTF8>(0x80 | (u & 0x3F));
+            target += 2;
+            ++source;
+            continue;
+        }
+        if (u < 0xD800 || u > 0xDFFF) {
+            if (room < 3) {
+                return true;
+            }
+            target[0] = static_cast<UTF8>(0xE0 | (u >> 12));
+            target[1] = static_cast<UTF8>(0x80 | ((u >> 6) & 0x3F));
+            target[2] = static_cast<UTF8>(0x80 | (u & 0x3F));
+            target += 3;
+            ++source;
+            continue;
+        }
+        if (u <= 0xDBFF && end - source >= 2 && source[1] >= 0xDC00 && source[1] <= 0xDFFF &&
+            room >= 4) {
+            const char32_t v = ((u - 0xD800u) << 10) + (source[1] - 0xDC00u) + 0x10000;
+            target[0] = static_cast<UTF8>(0xF0 | (v >> 18));
+            target[1] = static_cast<UTF8>(0x80 | ((v >> 12) & 0x3F));
+            target[2] = static_cast<UTF8>(0x80 | ((v >> 6) & 0x3F));
+            target[3] = static_cast<UTF8>(0x80 | (v & 0x3F));
+            target += 4;
+            source += 2;
+            continue;
+        }
+        // A surrogate and the unit after it, if any: enough for the converter to pair or reject.
+        const char16_t* const pairEnd = source + std::min<std::ptrdiff_t>(2, end - source);
+        const ConversionResult r =
+            ConvertUTF16toUTF8(&source, pairEnd, &target, targetEnd, strictConversion);
+        if (r == sourceExhausted || r == sourceIllegal) {
+            return false;
+        }
+        if (r == targetExhausted) {
+            return true;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 // --- construction ----------------------------------------------------------------------------
 
 ustring::ustring(const char* s) : raw_{} {
@@ -291,17 +462,7 @@ ustring& ustring::assignUtf16(const char16_t* p, size_type n) {
     UTF8 chunk[kChunkSize];
     while (source != sourceEnd) {
         UTF8* target = chunk;
-        UTF8* const targetEnd = chunk + kChunkSize;
-        // ASCII run copied directly; the converter takes over from the first other unit and
-        // fills the rest of the chunk, so the chunks end where the converter alone ends them.
-        while (source != sourceEnd && target != targetEnd && *source < 0x80) {
-            *target++ = static_cast<UTF8>(*source++);
-        }
-        ConversionResult result = conversionOK;
-        if (source != sourceEnd && target != targetEnd) {
-            result = ConvertUTF16toUTF8(&source, sourceEnd, &target, targetEnd, strictConversion);
-        }
-        if (result == sourceExhausted || result == sourceIllegal) {
+        if (!fillUtf8Chunk(source, sourceEnd, target, chunk + kChunkSize)) {
             break;
         }
         append(reinterpret_cast<const char*>(chunk), static_cast<size_type>(target - chunk));
@@ -885,11 +1046,10 @@ std::u16string ustring::toWString() const {
     // A UTF-8 text never needs more UTF-16 units than it has bytes.
     std::u16string result(n, u'\0');
     char16_t* target = result.data();
-    while (source != sourceEnd && *source - 1u < 0x7Fu) {
-        *target++ = *source++;
-    }
+    // The leading ASCII run ends at a NUL; after the first other byte, NUL is a character.
+    widenAscii(source, sourceEnd, target, true);
     if (source != sourceEnd && *source != 0) {
-        ConvertUTF8toUTF16(&source, sourceEnd, &target, result.data() + n, strictConversion);
+        decodeUtf8(source, sourceEnd, target, result.data() + n);
     }
     result.resize(static_cast<size_type>(target - result.data()));
     return result;

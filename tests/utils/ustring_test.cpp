@@ -369,6 +369,14 @@ TEST(Ustring, ConvertsToUtf16) {
     EXPECT_EQ(ustring("a\xC3", 2).toWString(), u"a");                    // cut sequence
     EXPECT_EQ(ustring("ab\xE0\x80\x80z").toWString(), u"ab");            // overlong
     EXPECT_EQ(ustring("\xF0\x9F\x98\x80!").toWString(), u"\U0001F600!"); // surrogate pair
+    EXPECT_EQ(ustring("a\xF4\x8F\xBF\xBF").toWString(), u"a\U0010FFFF");
+    EXPECT_EQ(ustring("a\xF4\x90\x80\x80").toWString(), u"a"); // above U+10FFFF
+    EXPECT_EQ(ustring("a\xF0\x8F\xBF\xBF").toWString(), u"a"); // overlong
+    EXPECT_EQ(ustring("a\xED\xA0\x80"
+                      "b")
+                  .toWString(),
+              u"a");                                                 // encoded surrogate
+    EXPECT_EQ(ustring("a\xDF\xBF\xC1\xBF").toWString(), u"a\u07FF"); // overlong 2-byte
     EXPECT_EQ(ustring("x\xE2\x82\xAC").toUtf16BEBytes(), std::string("\xFE\xFF\0x\x20\xAC", 6));
 }
 
@@ -388,6 +396,12 @@ TEST(Ustring, KeepsOnlyTheChunksBeforeAnIllegalUnit) {
     std::u16string units(511, u'a');
     units += u"\u00E9b\xDC00";
     EXPECT_EQ(bytesOf(ustring::fromWString(units)), std::string(511, 'a'));
+
+    // A chunk filled exactly is still dropped when the next unit is illegal: the converter
+    // reports the illegal unit before the full target.
+    std::u16string full(512, u'a');
+    full += u'\xDC00';
+    EXPECT_EQ(ustring::fromWString(full), "");
 
     std::u16string legal(1000, u'z');
     legal += u"\u00E9";
@@ -458,6 +472,19 @@ TEST(Ustring, Utf16ConversionsMatchThePlainConverterLoops) {
             bytes[random() % bytes.size()] = static_cast<char>(random() % 256);
         }
         ASSERT_EQ(ustring(bytes).toWString(), referenceToUtf16(bytes)) << "round " << round;
+    }
+}
+
+TEST(Ustring, Utf16ConversionMatchesTheConverterAtChunkBoundaries) {
+    const std::u16string tails[] = {u"\xDC00",       u"\xD800",          u"\xD800x",
+                                    u"\U0001F600",   u"\u00E9",          u"\u20AC\xDC00",
+                                    u"\u00E9\xDC00", u"\U0001F600\xD800"};
+    for (std::size_t ascii = 505; ascii <= 515; ++ascii) {
+        for (const std::u16string& tail : tails) {
+            const std::u16string units = std::u16string(ascii, u'a') + tail;
+            EXPECT_EQ(bytesOf(ustring::fromWString(units)), bytesOf(referenceFromUtf16(units)))
+                << ascii << " ASCII units, then tail of " << tail.size();
+        }
     }
 }
 
