@@ -95,17 +95,6 @@ TEST(UAbstractParser, DetectsTheEncodingFromTheFirstBytes) {
     }
 }
 
-TEST(UAbstractParser, RefusesAStreamThatHasAlreadyFailed) {
-    std::istringstream in("{}");
-    in.setstate(std::ios::failbit);
-    try {
-        UAbstractParserBase parser(in, "t");
-        FAIL() << "no exception";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "invalid stream");
-    }
-}
-
 TEST(UAbstractParser, CountsEveryLineEndingOnce) {
     const struct {
         std::string text;
@@ -121,15 +110,6 @@ TEST(UAbstractParser, CountsEveryLineEndingOnce) {
         drain(parser);
         EXPECT_EQ(parser.line(), c.line) << '"' << c.text << '"';
     }
-}
-
-TEST(UAbstractParser, CountsTheLinesOfTheBytesReadForEncodingDetection) {
-    std::istringstream in("\nx");
-    UAbstractParserBase parser(in, "t");
-    char c;
-    ASSERT_TRUE(parser.getNonSpace(c));
-    EXPECT_EQ(c, 'x');
-    EXPECT_EQ(parser.line(), 2u);
 }
 
 TEST(UAbstractParser, DoesNotCountPushedBackBytesTwice) {
@@ -255,24 +235,6 @@ TEST(UAbstractParser, ReadsAndSkipsTheRestOfALine) {
     skipper.skipLine();
     EXPECT_EQ(drain(skipper), "x");
     EXPECT_EQ(skipper.line(), 3u);
-}
-
-TEST(UAbstractParser, NamesTheSourceAndLineInItsError) {
-    std::istringstream empty("");
-    UAbstractParserBase unnamed(empty, "");
-    try {
-        unnamed.throwUnexpected();
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "unexpected element in stream at line 1");
-    }
-    std::istringstream in("\n\r\n{");
-    UAbstractParserBase named(in, "json");
-    drain(named);
-    try {
-        named.throwUnexpected();
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "unexpected element in json at line 3");
-    }
 }
 
 TEST(ULineParser, GivesOneTokenPerNonBlankLine) {
