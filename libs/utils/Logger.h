@@ -81,6 +81,8 @@ public:
     LogRecord& operator<<(long long value);
     LogRecord& operator<<(unsigned long long value);
     LogRecord& operator<<(double value);
+    // A character would otherwise be promoted to int and logged as its code: stream a text.
+    LogRecord& operator<<(char) = delete;
 
     // Appends the tag and `count` value bytes; grows to at least twice the capacity when full.
     void append(std::uint8_t tag, const void* bytes, std::size_t count);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <compare>
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -245,6 +246,45 @@ public:
 
     ustring toLower() const; // bytes 33..125 through tolower, all others unchanged
     ustring toUpper() const; // bytes 33..125 through toupper, all others unchanged
+
+    // --- formatting (ustring_format.cpp) -----------------------------------------------------
+    // Markers are '%' and one decimal digit. The table holds, in digit order, the position of
+    // the last marker of each digit present, then npos: entry 0 is the lowest digit's marker.
+    void findArgMarkers(size_type (&markers)[10]) const;
+    // Copies with the lowest marker replaced (an unchanged copy without markers). A fieldWidth
+    // above 0 pads a shorter text on the left with fill and cuts a longer one to its first
+    // fieldWidth bytes; numbers are padded but never cut. Base 8 or 16 (lower case, no prefix),
+    // any other base decimal.
+    ustring arg(const ustring& text, int fieldWidth = 0, char fill = ' ') const;
+    ustring argChar(char ch) const;
+    ustring argShort(short value, int fieldWidth = 0, int base = 10, char fill = ' ') const;
+    ustring argUShort(unsigned short value, int fieldWidth = 0, int base = 10,
+                      char fill = ' ') const;
+    ustring argInt(int value, int fieldWidth = 0, int base = 10, char fill = ' ') const;
+    ustring argUInt(unsigned int value, int fieldWidth = 0, int base = 10, char fill = ' ') const;
+    ustring argLong(long value, int fieldWidth = 0, int base = 10, char fill = ' ') const;
+    ustring argULong(unsigned long value, int fieldWidth = 0, int base = 10, char fill = ' ') const;
+    ustring argInt64(std::int64_t value, int fieldWidth = 0, int base = 10, char fill = ' ') const;
+    ustring argUInt64(std::uint64_t value, int fieldWidth = 0, int base = 10,
+                      char fill = ' ') const;
+    // precision -1 keeps the stream's default; format 'e' scientific, 'f' fixed, else general.
+    ustring argDouble(double value, int precision = -1, char format = 'g', int fieldWidth = 0,
+                      char fill = ' ') const;
+
+    // printf-style formatting by the library's own engine: flags "-+ #0", widths and precisions
+    // (written or "*"), positions "N$" (1 to 254), lengths "h", "l", "ll", "q" ("l" is `long`,
+    // 64 bits here), conversions "diouxXDOU", "c", "eEfgG", "p", "s"; "%%" and any other
+    // character after '%' give that character. A format that names an argument beyond its
+    // 3 x ('%' count) + 1 slots, or uses one argument as two types, appends nothing. A result
+    // beyond the string limit throws std::length_error("ustring").
+    static ustring format(const char* fmt, ...);
+    static ustring vformat(const char* fmt, std::va_list args);
+    static void appendFormat(ustring& target, const char* fmt, std::va_list args);
+
+    // This string becomes `value` with `decimals` decimals ("%.*f"), trailing zeros and then a
+    // bare '.' removed when decimals > 0; a value that reads back as zero gives "0" and false.
+    bool setNumber(double value, int decimals);
+    static ustring number(double value, int decimals);
 
 private:
     bool isLong() const noexcept { return (raw_[0] & 1) != 0; }

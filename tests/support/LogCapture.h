@@ -1,0 +1,34 @@
+// Test aid: while it lives, zeu::logger writes into a string, records carry a fixed time and
+// thread id, and local time is UTC, so tests can compare whole log lines.
+#pragma once
+
+#include "Logger.h"
+#include "platform/clock.h"
+
+#include <sstream>
+#include <string>
+
+class LogCapture {
+public:
+    // 2026-03-01T14:05:09 UTC, thread 5120.
+    static constexpr std::int64_t kTime = 1772373909;
+    static constexpr std::uint32_t kThread = 5120;
+
+    LogCapture() : saved_(zeu::logger.stream()) {
+        platform::setTimeZone("UTC0");
+        zeu::setFixedLogStamp(kTime, kThread);
+        zeu::logger.setStream(out_);
+    }
+    ~LogCapture() {
+        zeu::logger.setStream(saved_);
+        zeu::clearFixedLogStamp();
+    }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::string text() const { return out_.str(); }
+
+private:
+    std::ostream& saved_;
+    std::ostringstream out_;
+};

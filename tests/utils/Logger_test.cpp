@@ -1,0 +1,334 @@
+// Tests of the log line format, the record payload and the background writer.
+#include "Logger.h"
+#include "support/LogCapture.h"
+#include "ustring.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using zeu::LogLevel;
+using zeu::LogRecord;
+
+constexpr const char* kHeader = "[2026-03-01T14:05:09]";
+
+std::string lineOf(const LogRecord& record, const std::string& name = {}) {
+    std::ostringstream out;
+    zeu::writeLogLine(record, name, out);
+    return out.str();
+}
+
+TEST(Logger, WritesTheDocumentedExampleLine) {
+    LogCapture capture;
+    ZEU_LOG(Warn, "..\\..\\..\\libs\\utils\\Geometry2D", 200, "zeu::Matrix2D::invert")
+        << "non invertible matrix";
+    EXPECT_EQ(capture.text(), "[2026-03-01T14:05:09][WARN][5120][Geometry2D:zeu::Matrix2D::"
+                              "invert:200] non invertible matrix\n");
+}
+
+TEST(Logger, GoldenLinesForEveryLevelAndPayloadType) {
+    LogCapture capture;
+    const std::string text = "std";
+    const ustring utext("u8");
+    ZEU_LOG(Fault, "a\\f.cpp", 1, "F") << "text " << text << " " << utext;
+    ZEU_LOG(Error, "a\\f.cpp", 2, "F") << true << "/" << false;
+    ZEU_LOG(Warn, "a\\f.cpp", 3, "F")
+        << static_cast<short>(-32768) << " " << static_cast<unsigned short>(65535);
+    ZEU_LOG(Info, "a\\f.cpp", 4, "F")
+        << std::numeric_limits<int>::min() << " " << std::numeric_limits<unsigned>::max();
+    ZEU_LOG(Debug, "a\\f.cpp", 5, "F")
+        << -7L << " " << 7UL << " " << std::numeric_limits<long long>::min() << " "
+        << std::numeric_limits<unsigned long long>::max();
+    ZEU_LOG(Trace, "a\\f.cpp", -6, "F") << 2.5 << " " << 1e100;
+    const std::string h = "[2026-03-01T14:05:09]";
+    EXPECT_EQ(capture.text(), h + "[FAULT][5120][f.cpp:F:1] text std u8\n" + h +
+                                  "[ERROR][5120][f.cpp:F:2] true/false\n" + h +
+                                  "[WARN][5120][f.cpp:F:3] -32768 65535\n" + h +
+                                  "[INFO][5120][f.cpp:F:4] -2147483648 4294967295\n" + h +
+                                  "[DEBUG][5120][f.cpp:F:5] -7 7 -9223372036854775808 "
+                                  "18446744073709551615\n" +
+                                  h + "[TRACE][5120][f.cpp:F:-6] 2.5 1e+100\n");
+}
+
+TEST(Logger, LocationBracketShowsWhatIsSet) {
+    LogCapture capture;
+    struct Case {
+        const char* file;
+        const char* function;
+        const char* expected;
+    } cases[] = {
+        {nullptr, nullptr, "[5120] x\n"},
+        {nullptr, "ns::f", "[5120][ns::f] x\n"},
+        {"dir\\file.cpp", nullptr, "[5120][file.cpp:42] x\n"},
+        {"dir/sub/file.cpp", "g", "[5120][dir/sub/file.cpp:g:42] x\n"},
+        {"dir\\", "g", "[5120][:g:42] x\n"},
+    };
+    for (const Case& c : cases) {
+        LogRecord record(LogLevel::Info, c.file, 42, c.function);
+        record << "x";
+        EXPECT_EQ(lineOf(record), std::string(kHeader) + "[INFO]" + c.expected)
+            << (c.file ? c.file : "(no file)");
+    }
+}
+
+TEST(Logger, NameBracketFollowsTheThreadId) {
+    LogCapture capture;
+    LogRecord record(LogLevel::Error, "f", 1, nullptr);
+    EXPECT_EQ(lineOf(record, "job"), std::string(kHeader) + "[ERROR][5120][job][f:1] \n");
+    LogRecord bare(LogLevel::Error, nullptr, 1, nullptr);
+    EXPECT_EQ(lineOf(bare, "job"), std::string(kHeader) + "[ERROR][5120][job] \n");
+}
+
+TEST(Logger, NamedLoggerWritesItsName) {
+    LogCapture capture;
+    std::ostringstream out;
+    {
+        zeu::LoggerBase named(out, "peer");
+        named.submit(std::move(LogRecord(LogLevel::Info, nullptr, 0, nullptr) << "hi"));
+    }
+    EXPECT_EQ(out.str(), std::string(kHeader) + "[INFO][5120][peer] hi\n");
+}
+
+TEST(Logger, LevelsThatAreNotOneBitWriteNothing) {
+    LogCapture capture;
+    for (const std::uint32_t level : {0u, 3u, 64u, 127u}) {
+        LogRecord record(static_cast<LogLevel>(level), "f", 1, "g");
+        record << "x";
+        EXPECT_EQ(lineOf(record), "") << level;
+    }
+}
+
+TEST(Logger, TextStaysOnOneLine) {
+    LogCapture capture;
+    LogRecord record(LogLevel::Info, nullptr, 0, nullptr);
+    record << "a\nb\r\tc\n" << std::string("\n");
+    EXPECT_EQ(lineOf(record), std::string(kHeader) + "[INFO][5120] a\\nb\r\tc\\n\\n\n");
+}
+
+TEST(Logger, TextItemsEndAtTheirFirstNul) {
+    LogCapture capture;
+    LogRecord record(LogLevel::Info, nullptr, 0, nullptr);
+    record << std::string("ab\0cd", 5) << ustring("ef\0gh", 5) << static_cast<const char*>(nullptr)
+           << "|";
+    EXPECT_EQ(record.payloadSize(), 4u + 4u + 2u + 3u);
+    EXPECT_EQ(lineOf(record), std::string(kHeader) + "[INFO][5120] abef|\n");
+}
+
+TEST(Logger, UnknownTagBytesAreSkipped) {
+    LogCapture capture;
+    LogRecord record(LogLevel::Info, nullptr, 0, nullptr);
+    record.append(200, nullptr, 0);
+    record << 5;
+    EXPECT_EQ(lineOf(record), std::string(kHeader) + "[INFO][5120] 5\n");
+}
+
+TEST(Logger, DoublesFollowTheStreamFlags) {
+    LogCapture capture;
+    LogRecord record(LogLevel::Info, nullptr, 0, nullptr);
+    record << 0.1 << " " << 1.0 / 3;
+    std::ostringstream out;
+    out.precision(3);
+    out << std::fixed;
+    zeu::writeLogLine(record, {}, out);
+    EXPECT_EQ(out.str(), std::string(kHeader) + "[INFO][5120] 0.100 0.333\n");
+}
+
+TEST(Logger, PayloadMovesToTheHeapOnlyPastTheInlineBytes) {
+    LogCapture capture;
+    LogRecord record(LogLevel::Info, nullptr, 0, nullptr);
+    const std::string chunk(62, 'a'); // 62 characters + NUL + tag = 64 bytes
+    record << chunk << chunk;
+    EXPECT_EQ(record.payloadSize(), 128u);
+    EXPECT_EQ(record.payloadCapacity(), 128u);
+    record << true;
+    EXPECT_EQ(record.payloadSize(), 130u);
+    EXPECT_EQ(record.payloadCapacity(), 256u);
+    EXPECT_EQ(lineOf(record), std::string(kHeader) + "[INFO][5120] " + chunk + chunk + "true\n");
+}
+
+TEST(Logger, OneLargeItemGrowsToWhatItNeeds) {
+    LogRecord record(LogLevel::Info, nullptr, 0, nullptr);
+    record << std::string(1000, 'x');
+    EXPECT_EQ(record.payloadCapacity(), 1002u);
+    LogRecord moved(std::move(record));
+    EXPECT_EQ(moved.payloadSize(), 1002u);
+    EXPECT_EQ(record.payloadSize(), 0u);
+}
+
+TEST(Logger, RecordsStampTheRealThreadWithoutAFixedStamp) {
+    LogRecord here(LogLevel::Info, nullptr, 0, nullptr);
+    std::uint32_t there = 0;
+    std::thread([&] { there = LogRecord(LogLevel::Info, nullptr, 0, nullptr).threadId(); }).join();
+    EXPECT_NE(here.threadId(), 0u);
+    EXPECT_NE(here.threadId(), there);
+    EXPECT_GT(here.time(), 1700000000);
+}
+
+TEST(Logger, MaskedLevelsBuildNoRecord) {
+    LogCapture capture;
+    EXPECT_EQ(zeu::logger.mask, 127u);
+    int evaluated = 0;
+    auto payload = [&] { return ++evaluated; };
+    zeu::logger.mask = static_cast<std::uint32_t>(LogLevel::Error);
+    ZEU_LOG(Info, "f", 1, "g") << payload();
+    EXPECT_EQ(evaluated, 0);
+    ZEU_LOG(Error, "f", 1, "g") << payload();
+    EXPECT_EQ(evaluated, 1);
+    zeu::logger.mask = 127;
+    EXPECT_EQ(capture.text(), std::string(kHeader) + "[ERROR][5120][f:g:1] 1\n");
+}
+
+TEST(Logger, MacroWithoutPayloadAndInsideIfElse) {
+    LogCapture capture;
+    const bool branch = false;
+    if (branch)
+        ZEU_LOG(Info, "f", 1, "g") << "no";
+    else
+        ZEU_LOG(Info, "f", 2, "g");
+    EXPECT_EQ(capture.text(), std::string(kHeader) + "[INFO][5120][f:g:2] \n");
+}
+
+// --- background writer -----------------------------------------------------------------------
+
+// A stream buffer that holds its first line until it is opened and is slow to take every
+// line, so the writer can be caught in the middle of a batch.
+class SlowBuffer : public std::stringbuf {
+public:
+    void waitUntilWriting() const {
+        while (!writing_.load())
+            std::this_thread::yield();
+    }
+    void open() { open_.store(true); }
+
+protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        if (std::string_view(s, static_cast<std::size_t>(n)) == "][") { // once per line
+            writing_.store(true);
+            while (!open_.load())
+                std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return std::stringbuf::xsputn(s, n);
+    }
+
+private:
+    std::atomic<bool> writing_{false};
+    std::atomic<bool> open_{false};
+};
+
+std::size_t countLines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+void submitNumbers(zeu::LoggerBase& target, int count) {
+    for (int i = 0; i < count; ++i)
+        target.submit(std::move(LogRecord(LogLevel::Info, nullptr, i, nullptr) << i));
+}
+
+TEST(LoggerThread, FlushWaitsForTheBatchBeingWritten) {
+    SlowBuffer buffer;
+    std::ostream out(&buffer);
+    zeu::LoggerBase target(out, "");
+    zeu::acquireLoggerThread();
+    submitNumbers(target, 20);
+    buffer.waitUntilWriting(); // the writer holds a batch that is no longer queued
+    buffer.open();
+    zeu::flushLoggerThread();
+    EXPECT_EQ(countLines(buffer.str()), 20u);
+    zeu::releaseLoggerThread();
+}
+
+TEST(LoggerThread, DestroyingALoggerWaitsForItsRecords) {
+    SlowBuffer buffer;
+    zeu::acquireLoggerThread();
+    {
+        std::ostream out(&buffer);
+        zeu::LoggerBase target(out, "");
+        submitNumbers(target, 20);
+        buffer.waitUntilWriting();
+        buffer.open();
+    }
+    EXPECT_EQ(countLines(buffer.str()), 20u);
+    zeu::releaseLoggerThread();
+}
+
+TEST(LoggerThread, ReleaseWritesWhatIsQueuedAndUnbalancedReleasesDoNothing) {
+    std::ostringstream out;
+    zeu::LoggerBase target(out, "");
+    zeu::releaseLoggerThread();
+    zeu::acquireLoggerThread();
+    zeu::acquireLoggerThread();
+    target.submit(LogRecord(LogLevel::Info, nullptr, 0, nullptr));
+    zeu::releaseLoggerThread();
+    zeu::releaseLoggerThread();
+    zeu::releaseLoggerThread();
+    zeu::flushLoggerThread();
+    EXPECT_EQ(countLines(out.str()), 1u);
+    target.submit(LogRecord(LogLevel::Info, nullptr, 0, nullptr));
+    EXPECT_EQ(countLines(out.str()), 2u);
+}
+
+// Eight threads log to loggers of their own while the writer is started and released again
+// and again: every record arrives exactly once and in its thread's order.
+TEST(LoggerThread, SurvivesManyThreadsWithRepeatedStartAndRelease) {
+    constexpr int kThreads = 8;
+    constexpr int kRecords = 10000;
+    zeu::setFixedLogStamp(0, 1);
+    std::vector<std::ostringstream> streams(kThreads);
+    std::vector<std::unique_ptr<zeu::LoggerBase>> loggers;
+    for (auto& stream : streams)
+        loggers.push_back(std::make_unique<zeu::LoggerBase>(stream, ""));
+
+    std::atomic<int> running{kThreads};
+    std::thread controller([&] {
+        while (running.load() > 0) {
+            zeu::acquireLoggerThread();
+            zeu::acquireLoggerThread();
+            std::this_thread::yield();
+            zeu::releaseLoggerThread();
+            zeu::flushLoggerThread();
+            zeu::releaseLoggerThread();
+            std::this_thread::yield();
+        }
+    });
+    std::vector<std::thread> producers;
+    for (int t = 0; t < kThreads; ++t) {
+        producers.emplace_back([&, t] {
+            for (int i = 0; i < kRecords; ++i)
+                loggers[t]->submit(std::move(LogRecord(LogLevel::Info, nullptr, 0, nullptr) << i));
+            running.fetch_sub(1);
+        });
+    }
+    for (auto& producer : producers)
+        producer.join();
+    controller.join();
+    zeu::clearFixedLogStamp();
+
+    for (int t = 0; t < kThreads; ++t) {
+        std::istringstream lines(streams[t].str());
+        std::string line;
+        int expected = 0;
+        bool inOrder = true;
+        while (std::getline(lines, line)) {
+            inOrder &= line.substr(line.rfind(' ') + 1) == std::to_string(expected);
+            ++expected;
+        }
+        EXPECT_EQ(expected, kRecords) << "thread " << t;
+        EXPECT_TRUE(inOrder) << "thread " << t;
+    }
+}
+
+} // namespace
