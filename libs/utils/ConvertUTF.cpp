@@ -49,6 +49,43 @@ bool isLowSurrogate(UTF32 ch) {
     return ch >= kLowSurrogateStart && ch <= kLowSurrogateEnd;
 }
 
+// The body of isLegalUTF8, kept here so that the decoders inline it.
+inline bool legalUTF8(const UTF8* source, int length) {
+    if (length < 1 || length > 4) {
+        return false;
+    }
+    const UTF8 lead = source[0];
+    if ((lead >= 0x80 && lead < 0xC2) || lead > 0xF4) {
+        return false;
+    }
+    for (int i = 2; i < length; ++i) {
+        if (source[i] < 0x80 || source[i] > 0xBF) {
+            return false;
+        }
+    }
+    if (length == 1) {
+        return true;
+    }
+    // The second byte bounds what the lead byte may start: no overlong 3- and 4-byte forms
+    // (E0, F0), no surrogates (ED), nothing above U+10FFFF (F4); always a continuation byte.
+    const UTF8 second = source[1];
+    if (second < 0x80 || second > 0xBF) {
+        return false;
+    }
+    switch (lead) {
+    case 0xE0:
+        return second >= 0xA0;
+    case 0xED:
+        return second <= 0x9F;
+    case 0xF0:
+        return second >= 0x90;
+    case 0xF4:
+        return second <= 0x8F;
+    default:
+        return true;
+    }
+}
+
 // Decodes the UTF-8 sequence at `source` into `ch` and its length into `length`. On
 // sourceExhausted or sourceIllegal nothing is consumed.
 ConversionResult decodeUTF8(const UTF8* source, const UTF8* sourceEnd, UTF32& ch, int& length) {
@@ -56,7 +93,7 @@ ConversionResult decodeUTF8(const UTF8* source, const UTF8* sourceEnd, UTF32& ch
     if (extraBytes >= sourceEnd - source) {
         return sourceExhausted;
     }
-    if (!isLegalUTF8(source, extraBytes + 1)) {
+    if (!legalUTF8(source, extraBytes + 1)) {
         return sourceIllegal;
     }
     ch = 0;
@@ -66,6 +103,24 @@ ConversionResult decodeUTF8(const UTF8* source, const UTF8* sourceEnd, UTF32& ch
     ch -= offsetsFromUTF8[extraBytes];
     length = extraBytes + 1;
     return conversionOK;
+}
+
+// Decodes a well-formed two-byte sequence, or a three-byte one whose lead byte puts no bound
+// on its second byte, the bulk of non-ASCII text; anything else is left to decodeUTF8.
+// Returns the length decoded, 0 when it left the sequence alone.
+inline int decodeShortUTF8(const UTF8* source, const UTF8* sourceEnd, UTF32& ch) {
+    const UTF8 lead = source[0];
+    const std::ptrdiff_t available = sourceEnd - source;
+    if (lead >= 0xC2 && lead <= 0xDF && available >= 2 && (source[1] & 0xC0) == 0x80) {
+        ch = (UTF32{lead & 0x1Fu} << 6) | (source[1] & 0x3Fu);
+        return 2;
+    }
+    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && available >= 3 &&
+        (source[1] & 0xC0) == 0x80 && (source[2] & 0xC0) == 0x80) {
+        ch = (UTF32{lead & 0x0Fu} << 12) | ((source[1] & 0x3Fu) << 6) | (source[2] & 0x3Fu);
+        return 3;
+    }
+    return 0;
 }
 
 // Decodes the character at `source` (one unit, or a surrogate pair) into `ch` and advances
@@ -149,39 +204,7 @@ void copyAsciiRun(const UTF8*& source, const UTF8* sourceEnd, UTF16*& target,
 } // namespace
 
 bool isLegalUTF8(const UTF8* source, int length) {
-    if (length < 1 || length > 4) {
-        return false;
-    }
-    const UTF8 lead = source[0];
-    if ((lead >= 0x80 && lead < 0xC2) || lead > 0xF4) {
-        return false;
-    }
-    for (int i = 2; i < length; ++i) {
-        if (source[i] < 0x80 || source[i] > 0xBF) {
-            return false;
-        }
-    }
-    if (length == 1) {
-        return true;
-    }
-    // The second byte bounds what the lead byte may start: no overlong 3- and 4-byte forms
-    // (E0, F0), no surrogates (ED), nothing above U+10FFFF (F4); always a continuation byte.
-    const UTF8 second = source[1];
-    if (second < 0x80 || second > 0xBF) {
-        return false;
-    }
-    switch (lead) {
-    case 0xE0:
-        return second >= 0xA0;
-    case 0xED:
-        return second <= 0x9F;
-    case 0xF0:
-        return second >= 0x90;
-    case 0xF4:
-        return second <= 0x8F;
-    default:
-        return true;
-    }
+    return legalUTF8(source, length);
 }
 
 bool isLegalUTF8Sequence(const UTF8* source, const UTF8* sourceEnd) {
@@ -192,7 +215,7 @@ bool isLegalUTF8Sequence(const UTF8* source, const UTF8* sourceEnd) {
     if (length > sourceEnd - source) {
         return false;
     }
-    return isLegalUTF8(source, length);
+    return legalUTF8(source, length);
 }
 
 // The legality test rejects encoded surrogates and values above U+10FFFF in both modes, so
@@ -209,10 +232,12 @@ ConversionResult ConvertUTF8toUTF16(const UTF8** sourceStart, const UTF8* source
             continue;
         }
         UTF32 ch = 0;
-        int length = 0;
-        result = decodeUTF8(source, sourceEnd, ch, length);
-        if (result != conversionOK) {
-            break;
+        int length = decodeShortUTF8(source, sourceEnd, ch);
+        if (length == 0) {
+            result = decodeUTF8(source, sourceEnd, ch, length);
+            if (result != conversionOK) {
+                break;
+            }
         }
         if (ch <= kMaxBmp) {
             if (target >= targetEnd) {
