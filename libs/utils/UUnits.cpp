@@ -1,0 +1,114 @@
+// UUnits: the unit table, conversions, rounding, and the process-wide units
+// object.
+#include "UUnits.h"
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+struct UnitRow {
+    const char* name;
+    double pointsPerUnit;
+    int decimals;
+};
+
+constexpr UnitRow kUnits[] = {
+    {"inches", 72.0, 3},
+    {"cm", 72.0 / 2.54, 3},
+    {"mm", 72.0 / 25.4, 2},
+    {"picas", 12.0, 3},
+    {"pt", 1.0, 2},
+    {"agates", 72.0 / 14.0, 2},
+    {"ciceros", 72.0 * 4.512 / 25.4, 3},
+};
+constexpr int kUnitCount = sizeof kUnits / sizeof kUnits[0];
+
+// An index outside the table reads the millimetre row rather than memory beyond
+// the table.
+const UnitRow& row(int unit) {
+    return kUnits[unit >= 0 && unit < kUnitCount ? unit : UUnits::mm];
+}
+
+std::unique_ptr<UUnits>& globalUnits() {
+    static std::unique_ptr<UUnits> units;
+    return units;
+}
+
+} // namespace
+
+UUnits::UUnits(int unit) : unit_(unit) {}
+
+UUnits::UUnits(const ustring& name) : unit_(mm) {
+    for (int i = 0; i < kUnitCount; ++i) {
+        if (name.compareNoCase(ustring(kUnits[i].name)) == 0) {
+            unit_ = i;
+            break;
+        }
+    }
+}
+
+UUnits::~UUnits() = default;
+
+int UUnits::decimals() const {
+    return row(unit_).decimals;
+}
+
+double UUnits::toPoints(double value) const {
+    return value * row(unit_).pointsPerUnit;
+}
+
+double UUnits::fromPoints(double points) const {
+    return points / row(unit_).pointsPerUnit;
+}
+
+double UUnits::step() const {
+    return toPoints(1.0 / std::pow(10.0, decimals()));
+}
+
+ustring UUnits::format(double points) const {
+    ustring text;
+    format(text, points);
+    return text;
+}
+
+bool UUnits::format(ustring& text, double points) const {
+    return text.setNumber(fromPoints(points), decimals());
+}
+
+double UUnits::fromPointsRounded(double points) const {
+    return format(points).toDouble();
+}
+
+double UUnits::roundDecimals(double value, int n) {
+    const double p = std::pow(10.0, n);
+    const double scaled = value * p;
+    // From 2^52 on a double holds no fraction, and adding 0.5 could round to the
+    // next integer; NaN and infinities pass through unchanged.
+    if (!(std::fabs(scaled) < 0x1p52))
+        return value;
+    return std::floor(scaled + 0.5) / p;
+}
+
+ustring UUnits::name(int unit) {
+    return ustring(row(unit).name);
+}
+
+ustring UUnits::defaultUnitName() {
+    return ustring("mm");
+}
+
+void UUnits::createGlobal() {
+    if (!globalUnits())
+        globalUnits() = std::make_unique<UUnits>(mm);
+}
+
+void UUnits::destroyGlobal() {
+    globalUnits().reset();
+}
+
+const UUnits& UUnits::global() {
+    static const UUnits millimetres(mm);
+    const std::unique_ptr<UUnits>& units = globalUnits();
+    return units ? *units : millimetres;
+}

@@ -1,0 +1,122 @@
+// UUnits: the unit table, lookup by name, conversions, the rounded forms, and
+// the process-wide units object.
+#include "UUnits.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+TEST(UUnits, TableGivesNamesPointsPerUnitAndDecimals) {
+    const struct {
+        int unit;
+        const char* name;
+        double pointsPerUnit;
+        int decimals;
+    } cases[] = {
+        {UUnits::inches, "inches", 72, 3},
+        {UUnits::cm, "cm", 28.346456692913385, 3},
+        {UUnits::mm, "mm", 2.834645669291339, 2},
+        {UUnits::picas, "picas", 12, 3},
+        {UUnits::pt, "pt", 1, 2},
+        {UUnits::agates, "agates", 5.142857142857143, 2},
+        {UUnits::ciceros, "ciceros", 12.789921259842519, 3},
+    };
+    for (const auto& c : cases) {
+        const UUnits units(c.unit);
+        EXPECT_EQ(units.name().view(), c.name);
+        EXPECT_EQ(UUnits::name(c.unit).view(), c.name);
+        EXPECT_DOUBLE_EQ(units.toPoints(1), c.pointsPerUnit) << c.name;
+        EXPECT_DOUBLE_EQ(units.fromPoints(c.pointsPerUnit * 3), 3) << c.name;
+        EXPECT_EQ(units.decimals(), c.decimals) << c.name;
+        EXPECT_EQ(UUnits(ustring(c.name)).unit(), c.unit) << c.name;
+    }
+    EXPECT_EQ(UUnits::defaultUnitName().view(), "mm");
+}
+
+TEST(UUnits, NameLookupIgnoresCaseAndFallsBackToMillimetres) {
+    EXPECT_EQ(UUnits(ustring("MM")).unit(), UUnits::mm);
+    EXPECT_EQ(UUnits(ustring("Cm")).unit(), UUnits::cm);
+    EXPECT_EQ(UUnits(ustring("PICAS")).unit(), UUnits::picas);
+    EXPECT_EQ(UUnits(ustring("furlong")).unit(), UUnits::mm);
+    EXPECT_EQ(UUnits(ustring("")).unit(), UUnits::mm);
+}
+
+TEST(UUnits, IndexOutsideTheTableIsKeptButReadsMillimetres) {
+    for (int unit : {7, -1, 1000}) {
+        const UUnits units(unit);
+        EXPECT_EQ(units.unit(), unit);
+        EXPECT_EQ(units.name().view(), "mm");
+        EXPECT_EQ(units.decimals(), 2);
+        EXPECT_DOUBLE_EQ(units.fromPoints(72), 25.4);
+    }
+}
+
+TEST(UUnits, MillimetresConvertStepAndFormat) {
+    const UUnits mm(UUnits::mm);
+    EXPECT_DOUBLE_EQ(mm.fromPoints(72), 25.4);
+    EXPECT_DOUBLE_EQ(mm.toPoints(25.4), 72);
+    EXPECT_DOUBLE_EQ(mm.step(), 0.02834645669291339);
+    EXPECT_EQ(mm.format(72).view(), "25.4");
+    EXPECT_EQ(mm.format(0).view(), "0");
+
+    ustring text("old");
+    EXPECT_TRUE(mm.format(text, 144));
+    EXPECT_EQ(text.view(), "50.8");
+    EXPECT_FALSE(mm.format(text, 0.001));
+    EXPECT_EQ(text.view(), "0");
+}
+
+TEST(UUnits, FromPointsRoundedFollowsTheShownText) {
+    EXPECT_EQ(UUnits(UUnits::inches).fromPointsRounded(100), 1.389);
+    EXPECT_EQ(UUnits(UUnits::mm).fromPointsRounded(72), 25.4);
+    EXPECT_EQ(UUnits(UUnits::mm).fromPointsRounded(-10), -3.53);
+    EXPECT_EQ(UUnits(UUnits::pt).fromPointsRounded(0.004), 0);
+    EXPECT_EQ(UUnits(UUnits::cm).step(), UUnits(UUnits::cm).toPoints(0.001));
+}
+
+TEST(UUnits, RoundDecimalsTakesHalvesUpOnBothSidesOfZero) {
+    const struct {
+        double value;
+        int decimals;
+        double expected;
+    } cases[] = {
+        {2.345, 2, 2.35},
+        {2.5, 0, 3},
+        {-2.5, 0, -2},
+        {-1.7, 2, -1.7}, // truncation would give -1.69
+        {-1.236, 2, -1.24},
+        {-0.004, 2, 0},
+        {1.23456, 3, 1.235},
+        {3e9, 0, 3e9}, // beyond the 32-bit range
+        {-3e9 - 0.7, 0, -3e9 - 1},
+        {1e300, 2, 1e300},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UUnits::roundDecimals(c.value, c.decimals), c.expected)
+            << c.value << " to " << c.decimals;
+
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(UUnits::roundDecimals(-inf, 2), -inf);
+    EXPECT_TRUE(std::isnan(UUnits::roundDecimals(std::nan(""), 2)));
+}
+
+class UUnitsGlobal : public ::testing::Test {
+protected:
+    void TearDown() override { UUnits::destroyGlobal(); }
+};
+
+TEST_F(UUnitsGlobal, FallsBackToMillimetresUntilCreatedAndAfterDestroyed) {
+    const UUnits* fallback = &UUnits::global();
+    EXPECT_EQ(fallback->unit(), UUnits::mm);
+
+    UUnits::createGlobal();
+    const UUnits* created = &UUnits::global();
+    EXPECT_NE(created, fallback);
+    EXPECT_EQ(created->unit(), UUnits::mm);
+    UUnits::createGlobal();
+    EXPECT_EQ(&UUnits::global(), created);
+
+    UUnits::destroyGlobal();
+    EXPECT_EQ(&UUnits::global(), fallback);
+}
