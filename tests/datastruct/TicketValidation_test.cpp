@@ -1,0 +1,161 @@
+// Tests of ticket validation: the reason reported for each kind of fault, the order in which
+// keys are examined, and the exact ERROR records, written to a captured log.
+#include "TicketValidation.h"
+
+#include "support/LogCapture.h"
+#include "umessage.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace {
+
+umessage fromJson(const std::string& text) {
+    umessage message;
+    std::istringstream in(text);
+    EXPECT_TRUE(message.read(in)) << text;
+    return message;
+}
+
+const std::string kStamp = "[2026-03-01T14:05:09][ERROR][5120]";
+
+std::string ticketRecord(const std::string& reason) {
+    return kStamp + "[libs/datastruct/WTicket:TicketIsWellFormed:375] invalid tickets : " + reason +
+           "\n";
+}
+
+std::string destinationRecord(const std::string& reason) {
+    return kStamp +
+           "[libs/datastruct/WTicket:DestinationIsWellFormed:240] invalid tickets : " + reason +
+           "\n";
+}
+
+struct Case {
+    const char* json;
+    const char* reason; // null: well formed
+};
+
+TEST(TicketValidation, ReportsTheFirstFailingRuleOfATicket) {
+    const Case cases[] = {
+        {R"({"identifier": "B1", "operator": "op", "style": "s", "active": true,
+             "groupingDisabled": false, "local": ["a", "b"], "qcs": {}})",
+         nullptr},
+        {R"({"previous_report": [1, 2], "plugin_report": "x", "bookingMatched": {}})", nullptr},
+        {R"({"identifier": 5})", "identifier has wrong type"},
+        {R"({"identifier": ["a", "b"]})", "there should be only 1 identifier"},
+        {R"({"operator": ["a", "b"]})", "there should be only 1 operator"},
+        {R"({"qcs": [{}, {}]})", "there should be only 1 qcs"},
+        {R"({"qcs": "checks"})", "qcs has wrong type"},
+        {R"({"active": "true"})", "active field has wrong type"},
+        {R"({"active": [true, false]})", "there should be only 1 active field"},
+        {R"({"groupingDisabled": 1})", "groupingDisabled field has wrong type"},
+        {R"({"local": 3})", "local has wrong type"},
+        {R"({"Style": "s"})", "unexpected field: Style"},
+        {R"({"identifer": "B1"})", "unexpected field: identifer"},
+        // "destinations" sorts before "style": its reason is the one reported.
+        {R"({"style": 1, "destinations": "d"})", "destinations has wrong type"},
+        {R"({"destinations": [{}, {}]})", "duplicate destination identifier"},
+        {R"({"destinations": [{"identifier": "a"}, {"identifier": "a", "x": 1}]})",
+         "duplicate destination identifier"},
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        umessage ticket = fromJson(c.json);
+        EXPECT_EQ(TicketIsWellFormed(&ticket), c.reason == nullptr) << c.json;
+        EXPECT_EQ(log.text(), c.reason ? ticketRecord(c.reason) : "") << c.json;
+    }
+}
+
+TEST(TicketValidation, ReportsTheFirstFailingRuleOfADestination) {
+    const Case cases[] = {
+        {R"({})", nullptr},
+        {R"({"identifier": "d", "mlkey": "k", "country": ["a", "b"], "publication": "p",
+             "publisher": ["p", "q"], "section": ["s", "t"], "style": "s", "qcs": [{}, {}],
+             "printerMarkSize": 1.5, "printerMarkOffset": 2, "width": 100, "depth": 5000000000,
+             "columns": 3, "colourName": "c", "colourMakeup": [0, 1, 2.5, 3], "namedSize": "n",
+             "requires2DPSFiles": true, "bleed": [1, 2, 3, 4], "typeIndent": [0, 0, 0, 0],
+             "exported": false, "ro": true, "userFields": {"a": {"value": "x"}}})",
+         nullptr},
+        {R"({"width": "100"})", "width has wrong type"},
+        {R"({"width": [1, 2]})", "there should be only 1 width field"},
+        {R"({"depth": true})", "depth has wrong type"},
+        {R"({"bleed": [1, 2, 3]})", "there should be exactly 4 bleed fields"},
+        {R"({"bleed": ["1", "2", "3", "4"]})", "bleed has wrong type"},
+        {R"({"typeIndent": [1, 2, 3, 4, 5]})", "there should be exactly 4 typeIndent fields"},
+        {R"({"colourMakeup": [1]})", "there should be 4 colourMakeup field"},
+        {R"({"section": ["a", "b", "c"]})", "section field has too many entries"},
+        {R"({"country": ["a", "b", "c"]})", "country field has too many entries"},
+        {R"({"publication": 1})", "publication has wrong type"},
+        {R"({"mlkey": 7})", "medialink key has wrong type"},
+        {R"({"mlkey": ["a", "b"]})", "there should be only 1 medialink key"},
+        {R"({"style": ["a", "b"]})", "there should be only 1 style field"},
+        {R"({"qcs": 1})", "qcs has wrong type"},
+        {R"({"printerMarkSize": [1, 2]})", "there should be only 1 printerMarkSize field"},
+        {R"({"printerMarkOffset": "1"})", "printerMarkOffset has wrong type"},
+        {R"({"columns": false})", "columns has wrong type"},
+        {R"({"colourName": ["a", "b"]})", "there should be only 1 colourName field"},
+        {R"({"namedSize": 2})", "namedSize has wrong type"},
+        {R"({"requires2DPSFiles": "true"})", "requires2DPSFiles has wrong type"},
+        {R"({"exported": [true, true]})", "there should be exactly 1 exported fields"},
+        {R"({"ro": 1})", "ro has wrong type"},
+        {R"({"userFields": "x"})", "userFields has wrong type"},
+        {R"({"userFields": [{}, {}]})", "there should be only 1 userFields"},
+        {R"({"userFields": {"a": {}, "b": "text"}})", "userField has wrong type"},
+        {R"({"Width": 1})", "unexpected field: Width"},
+        // "bleed" sorts before "width".
+        {R"({"width": "w", "bleed": [1]})", "there should be exactly 4 bleed fields"},
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        umessage destination = fromJson(c.json);
+        EXPECT_EQ(DestinationIsWellFormed(&destination), c.reason == nullptr) << c.json;
+        EXPECT_EQ(log.text(), c.reason ? destinationRecord(c.reason) : "") << c.json;
+    }
+}
+
+TEST(TicketValidation, RejectsNullAndEmptyTicketsWithoutALogLine) {
+    LogCapture log;
+    umessage empty;
+    EXPECT_FALSE(TicketIsWellFormed(nullptr));
+    EXPECT_FALSE(TicketIsWellFormed(&empty));
+    EXPECT_FALSE(DestinationIsWellFormed(nullptr));
+    EXPECT_TRUE(DestinationIsWellFormed(&empty));
+    EXPECT_EQ(log.text(), "");
+}
+
+TEST(TicketValidation, ABadDestinationLogsItsReasonThenTheTicketsReason) {
+    LogCapture log;
+    umessage ticket = fromJson(R"({"destinations": [{"identifier": "a"},
+        {"identifier": "b", "userFields": {"ZeId": "1234"}}], "style": 3})");
+    const umessage before = ticket;
+    EXPECT_FALSE(TicketIsWellFormed(&ticket));
+    EXPECT_EQ(log.text(),
+              destinationRecord("userField has wrong type") + ticketRecord("invalid destination"));
+    EXPECT_EQ(ticket, before);
+}
+
+TEST(TicketValidation, WritesNoRecordWhileErrorsAreMaskedOut) {
+    LogCapture log;
+    const uint32_t saved = zeu::logger.mask;
+    zeu::logger.mask = saved & ~static_cast<uint32_t>(zeu::LogLevel::Error);
+    umessage ticket = fromJson(R"({"style": 1})");
+    EXPECT_FALSE(TicketIsWellFormed(&ticket));
+    zeu::logger.mask = saved;
+    EXPECT_EQ(log.text(), "");
+}
+
+TEST(TicketValidation, ChecksUserFieldsEntryByEntry) {
+    umessage fields = fromJson(R"({"a": {"value": "1"}, "b": {}})");
+    EXPECT_NO_THROW(CheckUserFields(&fields));
+    fields = fromJson(R"({"a": {"value": "1"}, "b": 2})");
+    try {
+        CheckUserFields(&fields);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "userField has wrong type");
+    }
+}
+
+} // namespace
