@@ -1,0 +1,220 @@
+// The setting-message wrapper and the merges that combine a check's several settings.
+#include "WCheckSetting.h"
+
+#include "KeyStrings.h"
+#include "SettingDefinitions.h"
+
+#include <array>
+#include <optional>
+
+using umessage_details::type_int;
+using umessage_details::type_string;
+
+namespace {
+
+const umessage& emptyMessage() {
+    static const umessage empty;
+    return empty;
+}
+
+// The limit keys by limit index; null outside 0..3.
+const ustring* limitKey(std::int32_t index) {
+    switch (index) {
+    case eLimit_Note:
+        return &keystr::note;
+    case eLimit_Warn:
+        return &keystr::warn;
+    case eLimit_Fault:
+        return &keystr::fault;
+    case eLimit_Ignore:
+        return &keystr::ignore;
+    default:
+        return nullptr;
+    }
+}
+
+std::int32_t severityRank(const ustring& word) {
+    if (word == keystr::ignore)
+        return 1;
+    if (word == keystr::note)
+        return 2;
+    if (word == keystr::warn)
+        return 3;
+    if (word == keystr::fault)
+        return 4;
+    return 0;
+}
+
+bool fixBit(const umessage& message) {
+    return (message.valueOr<int>(keystr::fix, 0, 0) & 1) != 0;
+}
+
+// A deep copy of the winner's message with "sev" replaced by the merged word.
+std::shared_ptr<umessage> copyWithWord(const umessage& winner, const ustring& word) {
+    auto copy = umessage::clone(winner);
+    copy->remove(keystr::sev);
+    copy->add<ustring>(keystr::sev, type_string, word);
+    return copy;
+}
+
+void setFix(umessage& message, bool fix) {
+    message.remove(keystr::fix);
+    if (fix)
+        message.add<int>(keystr::fix, type_int, 1);
+}
+
+// The limits merge; `wins` tells whether a value beats the best so far.
+template <typename Wins>
+WCheckSetting mergeLimits(const std::vector<WCheckSetting>& settings, Wins wins) {
+    const std::array<const ustring*, 3> keys = {&keystr::fault, &keystr::warn, &keystr::note};
+    std::array<std::optional<double>, 3> best;
+    const umessage* winner = nullptr;
+    ustring word;
+    bool fix = false;
+    for (const WCheckSetting& setting : settings) {
+        const auto message = setting.GetMessage();
+        if (!message)
+            continue;
+        for (size_t k = 0; k < keys.size(); ++k) {
+            double value;
+            if (!message->get(*keys[k], 0, value))
+                continue;
+            if (best[k] && !wins(value, *best[k]))
+                continue;
+            best[k] = value;
+            if (CompareSeverityWords(*keys[k], word) > 0) {
+                word = *keys[k];
+                winner = message.get();
+            }
+        }
+        fix = fix || fixBit(*message);
+    }
+    if (winner == nullptr)
+        return WCheckSetting();
+
+    auto merged = copyWithWord(*winner, word);
+    for (size_t k = 0; k < keys.size(); ++k) {
+        merged->remove(*keys[k]);
+        if (best[k])
+            merged->add<double>(*keys[k], umessage_details::type_double, *best[k]);
+    }
+    setFix(*merged, fix && word != keystr::fault);
+    return WCheckSetting(std::shared_ptr<const umessage>(std::move(merged)));
+}
+
+} // namespace
+
+WCheckSetting::WCheckSetting(const ustring& checkName, const std::vector<WCheckSetting>& settings) {
+    if (settings.size() == 1) {
+        m_message = settings.front().m_message;
+        return;
+    }
+    const SettingDefinitionsRegistry* registry = SettingDefinitionsRegistry::Instance();
+    if (registry == nullptr)
+        return;
+    switch (registry->Find(checkName).GetType()) {
+    case eSettingType_Boolean:
+        m_message = MergeBooleanSettings(settings).m_message;
+        break;
+    case eSettingType_LimitsLow:
+        m_message = MergeLimitsLowSettings(settings).m_message;
+        break;
+    case eSettingType_LimitsHigh:
+        m_message = MergeLimitsHighSettings(settings).m_message;
+        break;
+    case eSettingType_Parameter:
+    case eSettingType_StringParameter:
+        m_message = MergeParameterSettings(settings).m_message;
+        break;
+    default:
+        break;
+    }
+}
+
+WCheckSetting::~WCheckSetting() = default;
+
+eProblemSeverity WCheckSetting::GetSeverity() const {
+    const ustring word = GetSeverityText();
+    const ustring* const words[] = {&keystr::ignore,         &keystr::note,    &keystr::warn,
+                                    &keystr::fault,          &keystr::dynamic, &keystr::parameter,
+                                    &keystr::parameterNotSet};
+    for (std::int32_t i = 0; i < 7; ++i) {
+        if (word == *words[i])
+            return static_cast<eProblemSeverity>(i + 1);
+    }
+    return eProblemSeverity_NotSet;
+}
+
+ustring WCheckSetting::GetSeverityText() const {
+    return (m_message ? *m_message : emptyMessage()).valueOr<ustring>(keystr::sev, 0, ustring());
+}
+
+double WCheckSetting::GetLimit(std::int32_t index) const {
+    const ustring* key = limitKey(index);
+    if (key == nullptr || !m_message)
+        return 0.0;
+    return m_message->valueOr<double>(*key, 0, 0.0);
+}
+
+bool WCheckSetting::IsLimitNotSet(std::int32_t index) const {
+    const ustring* key = limitKey(index);
+    return key == nullptr || !m_message || !m_message->is<double>(*key, 0);
+}
+
+ustring WCheckSetting::GetParameter(std::int32_t index) const {
+    if (index < 0 || !m_message)
+        return ustring();
+    return m_message->valueOr<ustring>(keystr::P, static_cast<uint64_t>(index), ustring());
+}
+
+bool WCheckSetting::IsParameterNotSet(std::int32_t index) const {
+    return index < 0 || !m_message ||
+           !m_message->is<ustring>(keystr::P, static_cast<uint64_t>(index));
+}
+
+std::int32_t CompareSeverityWords(const ustring& a, const ustring& b) {
+    return severityRank(a) - severityRank(b);
+}
+
+WCheckSetting MergeBooleanSettings(const std::vector<WCheckSetting>& settings) {
+    const umessage* winner = nullptr;
+    ustring word;
+    bool fix = false;
+    for (const WCheckSetting& setting : settings) {
+        const auto message = setting.GetMessage();
+        if (!message)
+            continue;
+        const ustring sev = setting.GetSeverityText();
+        if (CompareSeverityWords(sev, word) > 0) {
+            word = sev;
+            winner = message.get();
+        }
+        fix = fix || fixBit(*message);
+    }
+    if (winner == nullptr)
+        return WCheckSetting();
+    if (fix && word == keystr::fault)
+        word = keystr::warn;
+
+    auto merged = copyWithWord(*winner, word);
+    setFix(*merged, fix);
+    return WCheckSetting(std::shared_ptr<const umessage>(std::move(merged)));
+}
+
+WCheckSetting MergeLimitsLowSettings(const std::vector<WCheckSetting>& settings) {
+    return mergeLimits(settings, [](double value, double best) { return value > best; });
+}
+
+WCheckSetting MergeLimitsHighSettings(const std::vector<WCheckSetting>& settings) {
+    return mergeLimits(settings, [](double value, double best) { return value < best; });
+}
+
+WCheckSetting MergeParameterSettings(const std::vector<WCheckSetting>& settings) {
+    for (const WCheckSetting& setting : settings) {
+        for (std::int32_t i = 0; i < 3; ++i) {
+            if (!setting.IsParameterNotSet(i))
+                return setting;
+        }
+    }
+    return WCheckSetting();
+}
