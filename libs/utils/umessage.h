@@ -243,6 +243,16 @@ public:
     // bytes, then two line feeds.
     void debugDump() const;
 
+    // --- binary form (umessage_flatten.cpp) -------------------------------------------------
+    // Writes the version-4 binary form: a sorted table of every name and string value of the
+    // tree, then the tree with varint numbers and 1-based table references. One write to `out`;
+    // its state is not checked.
+    void flatten(std::ostream& out) const;
+    // Replaces the content with the message read from the binary form (versions 1 to 4). On
+    // failure the message is left empty and the result is false: a version outside 1..4 (or no
+    // byte at all) silently, anything else after an ERROR log record.
+    bool unflatten(std::istream& in);
+
 private:
     template <typename T>
     const umessage_details::dyn_array_impl<T>* typedArray(const ustring& name, uint32_t type) const;

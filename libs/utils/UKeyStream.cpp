@@ -1,0 +1,820 @@
+// The keyed record stream writer and reader. Every multi-byte number is assembled or split with
+// shifts, most significant byte first, so nothing here depends on the machine's byte order.
+#include "UKeyStream.h"
+
+#include "ConvertUTF.h"
+#include "ScratchBuffer.h"
+#include "umessage.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <iostream>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+constexpr std::uint32_t kBoundaryLength = 0xFFFFFFFF; // length of an item, record or array end
+constexpr std::size_t kLinearIndexLimit = 32; // above this many keys the index keeps a bitmap
+constexpr std::size_t kKeyBitmapWords = 65536 / 64;
+
+std::uint32_t readBigEndian32(const unsigned char* b) {
+    return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
+           b[3];
+}
+
+std::uint64_t readBigEndian(const unsigned char* b, int width) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < width; ++i)
+        value = (value << 8) | b[i];
+    return value;
+}
+
+} // namespace
+
+// --- writer ------------------------------------------------------------------------------------
+
+UKeyOutStream::UKeyOutStream(std::ostream& out, std::uint32_t identifier) : out_(out) {
+    openLevel(kStreamKey, field_record);
+    if (identifier != 0)
+        select_key(kIdentifierKey).write_int(static_cast<std::int32_t>(identifier));
+    select_key(kVersionKey).write_int(1);
+}
+
+UKeyOutStream::~UKeyOutStream() {
+    try {
+        close();
+    } catch (...) {
+        // A destructor must not throw; the stream's state tells what went wrong.
+    }
+}
+
+void UKeyOutStream::checkOpen() const {
+    if (level_ < 0)
+        throw std::runtime_error("UKeyOutStream: stream closed");
+}
+
+UKeyOutStream& UKeyOutStream::select_key(std::uint16_t key) {
+    pendingKey_ = key;
+    return *this;
+}
+
+void UKeyOutStream::openLevel(std::uint16_t key, std::uint8_t type) {
+    if (level_ + 1 >= kMaxLevels)
+        throw std::runtime_error("UKeyOutStream: exceeded depth");
+    // The key, the length placeholder 0xFF 00 00 00 00 and the type; `end` patches the length.
+    const unsigned char head[8] = {static_cast<unsigned char>(key >> 8),
+                                   static_cast<unsigned char>(key),
+                                   0xFF,
+                                   0,
+                                   0,
+                                   0,
+                                   0,
+                                   type};
+    out_.write(reinterpret_cast<const char*>(head), sizeof head);
+    Level& level = levels_[++level_];
+    level.start = static_cast<std::int64_t>(out_.tellp());
+    level.keysOn = type == field_record;
+}
+
+UKeyOutStream& UKeyOutStream::begin_record(std::uint16_t key) {
+    checkOpen();
+    openLevel(key, field_record);
+    return *this;
+}
+
+UKeyOutStream& UKeyOutStream::begin_array(std::uint16_t key) {
+    checkOpen();
+    openLevel(key, field_array);
+    return *this;
+}
+
+void UKeyOutStream::end() {
+    if (level_ < 0)
+        throw std::runtime_error("UKeyOutStream: no open level");
+    const std::int64_t start = levels_[level_--].start;
+    // A stream that could not tell its position keeps a placeholder; say so instead of
+    // leaving a stream that reads back wrong.
+    if (start <= 0) {
+        out_.setstate(std::ios::badbit);
+        return;
+    }
+    const std::int64_t here = static_cast<std::int64_t>(out_.tellp());
+    const std::int64_t length = here - start;
+    if (here < start || length > std::numeric_limits<std::uint32_t>::max()) {
+        out_.setstate(std::ios::badbit);
+        return;
+    }
+    unsigned char patch[5] = {0xFF};
+    for (int i = 0; i < 4; ++i)
+        patch[1 + i] = static_cast<unsigned char>(length >> (24 - 8 * i));
+    out_.seekp(start - 6);
+    out_.write(reinterpret_cast<const char*>(patch), sizeof patch);
+    out_.seekp(here);
+    if (out_.fail())
+        out_.setstate(std::ios::badbit);
+}
+
+void UKeyOutStream::close() {
+    while (level_ >= 0)
+        end();
+}
+
+UKeyOutStream& UKeyOutStream::writeElement(std::uint8_t type, const unsigned char* payload,
+                                           std::uint32_t count) {
+    checkOpen();
+    // Header and a short payload go out in one write.
+    unsigned char buffer[16];
+    std::size_t n = 0;
+    if (levels_[level_].keysOn) {
+        buffer[n++] = static_cast<unsigned char>(pendingKey_ >> 8);
+        buffer[n++] = static_cast<unsigned char>(pendingKey_);
+    }
+    if (count < 255) {
+        buffer[n++] = static_cast<unsigned char>(count);
+    } else {
+        buffer[n++] = 0xFF;
+        for (int i = 0; i < 4; ++i)
+            buffer[n++] = static_cast<unsigned char>(count >> (24 - 8 * i));
+    }
+    buffer[n++] = type;
+    if (count <= 8) {
+        if (count > 0)
+            std::memcpy(buffer + n, payload, count);
+        out_.write(reinterpret_cast<const char*>(buffer), static_cast<std::streamsize>(n + count));
+    } else {
+        out_.write(reinterpret_cast<const char*>(buffer), static_cast<std::streamsize>(n));
+        out_.write(reinterpret_cast<const char*>(payload), count);
+    }
+    pendingKey_ = 0;
+    return *this;
+}
+
+UKeyOutStream& UKeyOutStream::writeNumber(std::uint8_t type, std::uint64_t bits, int width) {
+    unsigned char bytes[8];
+    for (int i = 0; i < width; ++i)
+        bytes[i] = static_cast<unsigned char>(bits >> (8 * (width - 1 - i)));
+    int skip = 0;
+    while (skip < width && bytes[skip] == 0)
+        ++skip;
+    return writeElement(type, bytes + skip, static_cast<std::uint32_t>(width - skip));
+}
+
+UKeyOutStream& UKeyOutStream::write_bool(bool value) {
+    return writeNumber(field_bool, value ? 1 : 0, 1);
+}
+UKeyOutStream& UKeyOutStream::write_char(std::int8_t value) {
+    return writeNumber(field_int, static_cast<std::uint8_t>(value), 1);
+}
+UKeyOutStream& UKeyOutStream::write_short(std::int16_t value) {
+    return writeNumber(field_int, static_cast<std::uint16_t>(value), 2);
+}
+UKeyOutStream& UKeyOutStream::write_int(std::int32_t value) {
+    return writeNumber(field_int, static_cast<std::uint32_t>(value), 4);
+}
+UKeyOutStream& UKeyOutStream::write_byte(std::uint8_t value) {
+    return writeNumber(field_uint, value, 1);
+}
+UKeyOutStream& UKeyOutStream::write_ushort(std::uint16_t value) {
+    return writeNumber(field_uint, value, 2);
+}
+UKeyOutStream& UKeyOutStream::write_uint(std::uint32_t value) {
+    return writeNumber(field_uint, value, 4);
+}
+UKeyOutStream& UKeyOutStream::write_double(double value) {
+    return writeNumber(field_float, std::bit_cast<std::uint64_t>(value), 8);
+}
+
+UKeyOutStream& UKeyOutStream::write_string(const ustring& value) {
+    return writeElement(field_string, reinterpret_cast<const unsigned char*>(value.data()),
+                        static_cast<std::uint32_t>(value.size()));
+}
+
+UKeyOutStream& UKeyOutStream::write_binary(const void* bytes, std::uint32_t count) {
+    return writeElement(field_binary, static_cast<const unsigned char*>(bytes), count);
+}
+
+UKeyOutStream& UKeyOutStream::write_message(const umessage& message) {
+    std::ostringstream flat;
+    message.flatten(flat);
+    const std::string bytes = std::move(flat).str();
+    if (bytes.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::runtime_error("UKeyOutStream: element too long");
+    return write_binary(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+}
+
+void UKeyOutStream::copy_element(std::uint16_t key, UKeyInStream& reader) {
+    checkOpen();
+    const unsigned char head[2] = {static_cast<unsigned char>(key >> 8),
+                                   static_cast<unsigned char>(key)};
+    out_.write(reinterpret_cast<const char*>(head), sizeof head);
+
+    int opened = 0;
+    std::uint16_t elementKey;
+    std::uint8_t type;
+    std::uint32_t length;
+    std::int32_t depth;
+    while (reader.next_element(elementKey, type, length, depth)) {
+        while (opened > depth) {
+            end();
+            --opened;
+        }
+        if (elementKey != 0 && type >= field_bool && type <= field_string)
+            select_key(elementKey);
+        switch (type) {
+        case field_bool: {
+            bool value = false;
+            reader.read_bool(value);
+            write_bool(value);
+            break;
+        }
+        case field_int: {
+            std::int32_t value = 0;
+            reader.read_int(value);
+            write_int(value);
+            break;
+        }
+        case field_uint: {
+            std::uint32_t value = 0;
+            reader.read_uint(value);
+            write_uint(value);
+            break;
+        }
+        case field_float: {
+            double value = 0.0;
+            reader.read_double(value);
+            write_double(value);
+            break;
+        }
+        case field_string: {
+            ustring value;
+            reader.read_string(value);
+            write_string(value);
+            break;
+        }
+        case field_record:
+        case field_array:
+            if (elementKey != 0) {
+                if (type == field_record)
+                    begin_record(elementKey);
+                else
+                    begin_array(elementKey);
+                ++opened;
+            }
+            break;
+        case field_binary: {
+            bool found = false;
+            const std::uint32_t count = reader.field_length(found);
+            ScratchBuffer<unsigned char> bytes(count);
+            reader.read_bytes(bytes.get(), count);
+            if (elementKey != 0)
+                select_key(elementKey);
+            write_binary(bytes.get(), count);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    while (opened > 0) {
+        end();
+        --opened;
+    }
+}
+
+// --- reader ------------------------------------------------------------------------------------
+
+void UKeyInStream::corrupt() {
+    throw std::runtime_error("UKeyInStream: corrupt stream");
+}
+
+void UKeyInStream::readAt(std::uint64_t position, void* buffer, std::size_t count) {
+    if (count > streamEnd_ || position > streamEnd_ - count)
+        corrupt();
+    in_.clear();
+    in_.seekg(static_cast<std::streamoff>(position));
+    in_.read(static_cast<char*>(buffer), static_cast<std::streamsize>(count));
+    if (static_cast<std::size_t>(in_.gcount()) != count)
+        corrupt();
+}
+
+UKeyInStream::UKeyInStream(std::istream& in) : in_(in) {
+    in_.clear();
+    const std::streamoff begin = in_.tellg();
+    in_.seekg(0, std::ios::end);
+    const std::streamoff streamEnd = in_.tellg();
+    if (begin < 0 || streamEnd < begin)
+        corrupt();
+    // Positions are 32-bit: bytes past 4 GiB are out of every element's reach.
+    streamEnd_ = std::min<std::uint64_t>(static_cast<std::uint64_t>(streamEnd),
+                                         std::numeric_limits<std::uint32_t>::max());
+    const auto start = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(begin), std::numeric_limits<std::uint32_t>::max()));
+
+    unsigned char head[8] = {};
+    const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(
+        sizeof head, streamEnd_ - std::min<std::uint64_t>(start, streamEnd_)));
+    readAt(start, head, available);
+    if (available < 2 || ReadBigEndian16(head) != kStreamKey)
+        throw std::runtime_error("UKeyInStream: meta key mismatch");
+    std::size_t n = 2;
+    std::uint32_t length = 0;
+    if (available > n && head[n] != 0xFF) {
+        length = head[n++];
+    } else if (available >= n + 5) {
+        length = readBigEndian32(head + n + 1);
+        n += 5;
+    } else {
+        corrupt();
+    }
+    if (available <= n)
+        corrupt();
+    if (head[n++] != field_record)
+        throw std::runtime_error("UKeyInStream: expecting record");
+    const std::uint64_t payload = std::uint64_t{start} + n;
+    if (length > streamEnd_ - payload)
+        corrupt();
+
+    level_ = 0;
+    Level& root = levels_[0];
+    root.current = root.start = static_cast<std::uint32_t>(payload);
+    root.end = static_cast<std::uint32_t>(payload + length);
+
+    // The identifier is passed over unread; the version follows it (or stands first).
+    Entry entry;
+    std::uint32_t next = root.current;
+    if (next < root.end) {
+        readHeader(next, root.end, true, entry, next, nullptr);
+        if (entry.key == kIdentifierKey && next < root.end)
+            readHeader(next, root.end, true, entry, next, nullptr);
+        if (entry.key == kVersionKey) {
+            if (entry.length > 4)
+                corrupt();
+            version_ = static_cast<std::uint32_t>(
+                readBigEndian(entry.inlineBytes, static_cast<int>(entry.length)));
+        }
+    }
+}
+
+UKeyInStream::~UKeyInStream() = default;
+
+bool UKeyInStream::readHeader(std::uint32_t position, std::uint32_t limit, bool keyed, Entry& entry,
+                              std::uint32_t& next, const Level* stopIfSeen) {
+    // At most a 2-byte key, a 5-byte length and the type, then an inline payload of 8 bytes.
+    unsigned char bytes[16];
+    if (position >= limit)
+        corrupt();
+    const std::uint32_t available = std::min<std::uint32_t>(sizeof bytes, limit - position);
+    readAt(position, bytes, available);
+    std::uint32_t n = 0;
+    entry.key = 0;
+    if (keyed) {
+        if (available < 2)
+            corrupt();
+        entry.key = ReadBigEndian16(bytes);
+        if (stopIfSeen != nullptr && indexHolds(*stopIfSeen, entry.key))
+            return false;
+        n = 2;
+    }
+    if (available <= n)
+        corrupt();
+    if (bytes[n] != 0xFF) {
+        entry.length = bytes[n++];
+    } else {
+        if (available < n + 5)
+            corrupt();
+        entry.length = readBigEndian32(bytes + n + 1);
+        n += 5;
+    }
+    if (available <= n)
+        corrupt();
+    entry.type = bytes[n++];
+    const std::uint32_t payload = position + n;
+    if (entry.length > limit - payload)
+        corrupt();
+    entry.position = payload;
+    if (entry.length >= 1 && entry.length <= 8)
+        std::memcpy(entry.inlineBytes, bytes + n, entry.length);
+    next = payload + entry.length;
+    return true;
+}
+
+bool UKeyInStream::indexHolds(const Level& level, std::uint16_t key) const {
+    if (level.index.size() < kLinearIndexLimit) {
+        for (const Entry& entry : level.index)
+            if (entry.key == key)
+                return true;
+        return false;
+    }
+    return (level.seen[key / 64] >> (key % 64)) & 1;
+}
+
+void UKeyInStream::addToIndex(Level& level, const Entry& entry) {
+    if (level.index.capacity() == level.index.size())
+        level.index.reserve(level.index.size() + 10);
+    level.index.push_back(entry);
+    if (level.index.size() < kLinearIndexLimit)
+        return;
+    if (level.seen.empty())
+        level.seen.assign(kKeyBitmapWords, 0);
+    if (level.index.size() == kLinearIndexLimit) {
+        for (const Entry& indexed : level.index)
+            level.seen[indexed.key / 64] |= std::uint64_t{1} << (indexed.key % 64);
+    } else {
+        level.seen[entry.key / 64] |= std::uint64_t{1} << (entry.key % 64);
+    }
+}
+
+void UKeyInStream::resetIndex(Level& level) {
+    if (level.index.size() >= kLinearIndexLimit)
+        for (const Entry& entry : level.index)
+            level.seen[entry.key / 64] &= ~(std::uint64_t{1} << (entry.key % 64));
+    level.index.clear();
+    level.cursor = 0;
+}
+
+bool UKeyInStream::indexItem(Level& level) {
+    level.indexed = true;
+    resetIndex(level);
+    bool any = false;
+    std::uint32_t position = level.current;
+    while (position < level.end) {
+        any = true;
+        Entry entry;
+        std::uint32_t next;
+        if (!readHeader(position, level.end, true, entry, next, &level))
+            break;
+        addToIndex(level, entry);
+        position = next;
+    }
+    level.current = position;
+    return any;
+}
+
+bool UKeyInStream::next_item() {
+    Level& level = top();
+    if (!level.keyed)
+        return level.current < level.end;
+    return indexItem(level);
+}
+
+UKeyInStream& UKeyInStream::select_key(std::uint16_t key) {
+    Level& level = top();
+    if (!level.keyed)
+        return *this;
+    if (!level.indexed)
+        indexItem(level);
+    level.selected = Entry();
+    level.selected.key = key;
+    for (const Entry& entry : level.index) {
+        if (entry.key == key) {
+            level.selected = entry;
+            break;
+        }
+    }
+    return *this;
+}
+
+bool UKeyInStream::has_key(std::uint16_t key) {
+    select_key(key);
+    return top().keyed && top().selected.position != 0;
+}
+
+void UKeyInStream::enterLevel(std::uint16_t key, bool keyed) {
+    Entry found;
+    if (top().keyed) {
+        select_key(key);
+        found = top().selected;
+    }
+    if (level_ + 1 >= kMaxLevels)
+        throw std::runtime_error("UKeyInStream: exceeded depth");
+    Level& level = levels_[++level_];
+    level.current = level.start = found.position;
+    level.end = found.position + found.length;
+    resetIndex(level);
+    level.selected = Entry();
+    level.consumed = 0;
+    level.indexed = false;
+    level.keyed = keyed;
+    level.taken = false;
+}
+
+UKeyInStream& UKeyInStream::enter_record(std::uint16_t key) {
+    enterLevel(key, true);
+    return *this;
+}
+
+UKeyInStream& UKeyInStream::enter_array(std::uint16_t key) {
+    enterLevel(key, false);
+    return *this;
+}
+
+void UKeyInStream::leave() {
+    if (level_ <= 0)
+        throw std::runtime_error("UKeyInStream: leave at root");
+    resetIndex(top());
+    --level_;
+}
+
+void UKeyInStream::takeArrayElement(Level& level) {
+    std::uint32_t next;
+    readHeader(level.current, level.end, false, level.selected, next, nullptr);
+    level.current = next;
+    level.consumed = 0;
+    level.taken = false;
+}
+
+std::uint32_t UKeyInStream::field_length(bool& found) {
+    Level& level = top();
+    if (level.keyed) {
+        found = level.selected.position != 0;
+        return found ? level.selected.length : 0;
+    }
+    if (level.taken) {
+        level.taken = false;
+    } else if (level.current < level.end) {
+        takeArrayElement(level);
+    } else {
+        found = false;
+        return 0;
+    }
+    found = true;
+    return level.selected.length;
+}
+
+void UKeyInStream::read_bytes(void* buffer, std::uint32_t count) {
+    Level& level = top();
+    const Entry& field = level.selected;
+    const std::uint32_t offset = level.keyed ? 0 : level.consumed;
+    if (count == 0)
+        return;
+    if (field.position == 0 || count > field.length - offset)
+        corrupt();
+    if (field.length <= 8)
+        std::memcpy(buffer, field.inlineBytes + offset, count);
+    else
+        readAt(std::uint64_t{field.position} + offset, buffer, count);
+    if (!level.keyed)
+        level.consumed += count;
+}
+
+bool UKeyInStream::read_fixed(void* buffer, std::uint32_t width) {
+    bool found = false;
+    const std::uint32_t length = field_length(found);
+    if (!found)
+        return false;
+    if (length > width)
+        throw std::runtime_error("UKeyInStream: reading field longer than expected");
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::memset(bytes, 0, width - length);
+    read_bytes(bytes + (width - length), length);
+    return true;
+}
+
+namespace {
+
+// Reads a field of `Width` bytes into `value` through `bits` → T; absent leaves value alone.
+template <int Width, typename T, typename Convert>
+void readNumber(UKeyInStream& stream, T& value, Convert convert) {
+    unsigned char bytes[Width];
+    if (stream.read_fixed(bytes, Width))
+        value = convert(readBigEndian(bytes, Width));
+}
+
+} // namespace
+
+UKeyInStream& UKeyInStream::read_bool(bool& value) {
+    readNumber<1>(*this, value, [](std::uint64_t bits) { return bits != 0; });
+    return *this;
+}
+UKeyInStream& UKeyInStream::read_char(std::int8_t& value) {
+    readNumber<1>(*this, value, [](std::uint64_t bits) { return static_cast<std::int8_t>(bits); });
+    return *this;
+}
+UKeyInStream& UKeyInStream::read_byte(std::uint8_t& value) {
+    readNumber<1>(*this, value, [](std::uint64_t bits) { return static_cast<std::uint8_t>(bits); });
+    return *this;
+}
+UKeyInStream& UKeyInStream::read_short(std::int16_t& value) {
+    readNumber<2>(*this, value, [](std::uint64_t bits) { return static_cast<std::int16_t>(bits); });
+    return *this;
+}
+UKeyInStream& UKeyInStream::read_ushort(std::uint16_t& value) {
+    readNumber<2>(*this, value,
+                  [](std::uint64_t bits) { return static_cast<std::uint16_t>(bits); });
+    return *this;
+}
+UKeyInStream& UKeyInStream::read_int(std::int32_t& value) {
+    readNumber<4>(*this, value, [](std::uint64_t bits) { return static_cast<std::int32_t>(bits); });
+    return *this;
+}
+UKeyInStream& UKeyInStream::read_uint(std::uint32_t& value) {
+    readNumber<4>(*this, value,
+                  [](std::uint64_t bits) { return static_cast<std::uint32_t>(bits); });
+    return *this;
+}
+UKeyInStream& UKeyInStream::read_double(double& value) {
+    readNumber<8>(*this, value, [](std::uint64_t bits) { return std::bit_cast<double>(bits); });
+    return *this;
+}
+
+void UKeyInStream::read_raw(std::string& bytes) {
+    bytes.clear();
+    bool found = false;
+    const std::uint32_t length = field_length(found);
+    if (!found || length == 0)
+        return;
+    bytes.resize(length);
+    read_bytes(bytes.data(), length);
+}
+
+UKeyInStream& UKeyInStream::read_string(ustring& value) {
+    bool found = false;
+    const std::uint32_t length = field_length(found);
+    if (version_ == 0 || !found || length == 0) {
+        value.clear();
+        return *this;
+    }
+    if (length > ustring::kMaxLength)
+        corrupt();
+    ustring bytes(length, '\0');
+    read_bytes(bytes.data(), length);
+    bytes.resize(std::strlen(bytes.c_str()));
+    value.swap(bytes);
+    return *this;
+}
+
+UKeyInStream& UKeyInStream::read_message(umessage& message) {
+    message.clear();
+    bool found = false;
+    const std::uint32_t length = field_length(found);
+    if (!found || length == 0)
+        return *this;
+    std::string bytes(length, '\0');
+    read_bytes(bytes.data(), length);
+    std::istringstream flat(std::move(bytes));
+    // A ticket or setting that does not read back must not pass for an empty one.
+    if (!message.unflatten(flat))
+        corrupt();
+    return *this;
+}
+
+bool UKeyInStream::next_element(std::uint16_t& key, std::uint8_t& type, std::uint32_t& length,
+                                std::int32_t& depth) {
+    Level& level = top();
+    depth = level_;
+    if (!level.keyed) {
+        key = 0;
+        if (level.current < level.end) {
+            // The element is taken now so that the walk moves on even when nobody reads it;
+            // the following read consumes its payload.
+            takeArrayElement(level);
+            level.taken = true;
+            type = level.selected.type;
+            length = level.selected.length;
+            return true;
+        }
+        type = field_array;
+        length = kBoundaryLength;
+        leave();
+        return true;
+    }
+    if (!level.indexed)
+        indexItem(level);
+    if (level.cursor < level.index.size()) {
+        const Entry entry = level.index[level.cursor++];
+        key = entry.key;
+        type = entry.type;
+        length = entry.length;
+        if (type == field_record) {
+            enter_record(entry.key);
+            select_key(entry.key);
+        } else if (type == field_array) {
+            enter_array(entry.key);
+        } else {
+            select_key(entry.key);
+        }
+        return true;
+    }
+    const bool more = indexItem(level);
+    key = 0;
+    type = field_record;
+    length = kBoundaryLength;
+    if (!more) {
+        if (level_ == 0)
+            return false;
+        leave();
+    }
+    return true;
+}
+
+double UKeyInStream::progress() const {
+    const Level& level = top();
+    if (level.end == level.start)
+        return 0.0;
+    return static_cast<double>(level.current - level.start) /
+           static_cast<double>(level.end - level.start);
+}
+
+void UKeyInStream::probe(std::istream& in, std::uint32_t& identifier, bool& ok) {
+    identifier = 0;
+    ok = false;
+    in.clear();
+    in.seekg(0);
+    unsigned char head[3];
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    ok = in.gcount() == sizeof head && ReadBigEndian16(head) == kStreamKey && head[2] == 0xFF;
+    if (ok) {
+        in.clear();
+        in.seekg(0);
+        try {
+            UKeyInStream reader(in);
+            reader.select_key(kIdentifierKey).read_uint(identifier);
+        } catch (const std::exception&) {
+            ok = false;
+            identifier = 0;
+        }
+    }
+    in.clear();
+    in.seekg(0);
+}
+
+void UKeyInStream::dump(std::istream& in) {
+    static const char* const kTypeNames[] = {"",           "bool",   "int",          "uns int",
+                                             "float",      "string", "record start", "array start",
+                                             "user/binary"};
+    UKeyInStream reader(in);
+    std::uint16_t key;
+    std::uint8_t type;
+    std::uint32_t length;
+    std::int32_t depth;
+    while (reader.next_element(key, type, length, depth)) {
+        ustring line(static_cast<std::size_t>(depth), '\t');
+        const unsigned char high = static_cast<unsigned char>(key >> 8);
+        const unsigned char low = static_cast<unsigned char>(key);
+        const auto printable = [](unsigned char c) { return c >= 0x20 && c <= 0x7E; };
+        if (printable(high) && printable(low)) {
+            line += '\'';
+            line += static_cast<char>(low);
+            line += static_cast<char>(high);
+            line += '\'';
+        } else if (key != 0) {
+            line += ustring::format("%-6hd", static_cast<int>(static_cast<std::int16_t>(key)));
+        } else {
+            line += "-     ";
+        }
+        line.appendFill(static_cast<std::size_t>(std::max(0, 8 - depth)), '\t');
+
+        const char* name = type < std::size(kTypeNames) ? kTypeNames[type] : "";
+        if (length == kBoundaryLength && type == field_record)
+            name = "record end";
+        else if (length == kBoundaryLength && type == field_array)
+            name = "array end";
+        line += ustring::format("%-15s", name);
+
+        switch (type) {
+        case field_bool: {
+            bool value = false;
+            reader.read_bool(value);
+            line += value ? "true" : "false";
+            break;
+        }
+        case field_int: {
+            std::int32_t value = 0;
+            reader.read_int(value);
+            line += ustring::format("%d", value);
+            break;
+        }
+        case field_uint: {
+            std::uint32_t value = 0;
+            reader.read_uint(value);
+            line += ustring::format("%u", value);
+            break;
+        }
+        case field_float: {
+            double value = 0.0;
+            reader.read_double(value);
+            line += ustring::number(value, 2);
+            break;
+        }
+        case field_string: {
+            ustring value;
+            reader.read_string(value);
+            line += '\'';
+            line += value;
+            line += '\'';
+            break;
+        }
+        case field_binary: {
+            std::string ignored;
+            reader.read_raw(ignored);
+            break;
+        }
+        default:
+            break;
+        }
+        std::cout << line << std::endl;
+    }
+}

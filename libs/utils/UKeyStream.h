@@ -1,0 +1,231 @@
+// The keyed binary record stream of the job file, the page-item file and every persistent object
+// of the job model: `UKeyOutStream` writes it, `UKeyInStream` reads it back by key.
+//
+// A stream is a tree of elements, each `key(2) length(1 or 0xFF + 4) type(1) payload`, every
+// multi-byte number big-endian. Records hold keyed elements; arrays hold scalar elements without
+// keys (a record or array keeps its key wherever it stands). The whole stream is the record
+// 0x4B53 ('KS') whose first elements are the identifier 0x4944 ('ID', only when not 0) and the
+// format version 0xC0DE = 1. Records and arrays always use the 5-byte length. Integer, double and
+// bool payloads drop their leading zero bytes, so 0 and false have length 0.
+#pragma once
+
+#include "ustring.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class umessage;
+class UKeyInStream;
+
+// Common base of the two stream classes; it holds the element type codes.
+class UKeyStream {
+public:
+    enum field_type : std::uint8_t {
+        field_bool = 1,   // one byte 0x01; false is empty
+        field_int = 2,    // signed, 1 to 4 bytes
+        field_uint = 3,   // unsigned, 1 to 4 bytes
+        field_float = 4,  // IEEE 754 double, up to 8 bytes
+        field_string = 5, // UTF-8 bytes, no terminator
+        field_record = 6, // keyed elements
+        field_array = 7,  // elements without keys
+        field_binary = 8, // raw bytes: here a flattened umessage
+    };
+
+    static constexpr std::uint16_t kStreamKey = 0x4B53;     // 'KS', the root record
+    static constexpr std::uint16_t kIdentifierKey = 0x4944; // 'ID'
+    static constexpr std::uint16_t kVersionKey = 0xC0DE;
+    static constexpr int kMaxLevels = 10; // the root included
+
+    virtual ~UKeyStream() = default;
+};
+
+// Writes a stream. The output stream must allow repositioning: each record and array gets a
+// placeholder length that `end` patches in place. A stream that cannot tell or restore its
+// position gets its badbit set. Misuse throws std::runtime_error: an eleventh level
+// ("UKeyOutStream: exceeded depth"), `end` with no open level ("UKeyOutStream: no open level"),
+// any write after `close` ("UKeyOutStream: stream closed").
+class UKeyOutStream : public UKeyStream {
+public:
+    // Writes the head: opens the root record, then the identifier (when not 0) and the version.
+    UKeyOutStream(std::ostream& out, std::uint32_t identifier);
+    // close(); an exception is dropped.
+    ~UKeyOutStream() override;
+    UKeyOutStream(const UKeyOutStream&) = delete;
+    UKeyOutStream& operator=(const UKeyOutStream&) = delete;
+
+    // The key of the next value (used only inside records; reset by each value).
+    UKeyOutStream& select_key(std::uint16_t key);
+    // Open a record (values carry keys) or an array (values carry none) under `key`; the key is
+    // written whatever the enclosing level is, and the pending key is left as it was.
+    UKeyOutStream& begin_record(std::uint16_t key);
+    UKeyOutStream& begin_array(std::uint16_t key);
+    // Ends the innermost open level, patching its length.
+    void end();
+    // Ends every open level, the root included; later calls do nothing. The caller flushes.
+    void close();
+
+    UKeyOutStream& write_bool(bool value);
+    UKeyOutStream& write_char(std::int8_t value);
+    UKeyOutStream& write_short(std::int16_t value);
+    UKeyOutStream& write_int(std::int32_t value);
+    UKeyOutStream& write_byte(std::uint8_t value);
+    UKeyOutStream& write_ushort(std::uint16_t value);
+    UKeyOutStream& write_uint(std::uint32_t value);
+    UKeyOutStream& write_double(double value);
+    UKeyOutStream& write_string(const ustring& value);
+    UKeyOutStream& write_binary(const void* bytes, std::uint32_t count);
+    // The message's binary form (umessage::flatten) as a user/binary element.
+    UKeyOutStream& write_message(const umessage& message);
+
+    // Writes `key`'s two bytes, then every element that `reader` walks (next_element) from its
+    // current position, re-creating records and arrays and their values.
+    void copy_element(std::uint16_t key, UKeyInStream& reader);
+
+private:
+    struct Level {
+        std::int64_t start = 0; // output position just after the type byte
+        bool keysOn = true;
+    };
+
+    void checkOpen() const;
+    void openLevel(std::uint16_t key, std::uint8_t type);
+    // Writes the pending key (inside a record), the length, the type and the payload.
+    UKeyOutStream& writeElement(std::uint8_t type, const unsigned char* payload,
+                                std::uint32_t count);
+    // A number's `width` big-endian bytes with the leading zero bytes dropped.
+    UKeyOutStream& writeNumber(std::uint8_t type, std::uint64_t bits, int width);
+
+    std::ostream& out_;
+    std::uint16_t pendingKey_ = 0;
+    int level_ = -1; // -1 once the root has been ended: the stream is closed
+    Level levels_[kMaxLevels];
+};
+
+// Reads a stream. Inside a record it indexes one item at a time (a run of elements with distinct
+// keys) and finds values by key in any order; a list of objects is one record whose items are
+// read with `next_item`. Absent fields are no error: numbers and bools keep the caller's value,
+// strings and messages become empty, a missing record or array reads as an empty level.
+//
+// Every header is checked against the end of its level and of the stream and every read against
+// its element. Failures throw std::runtime_error: "UKeyInStream: meta key mismatch" (the stream
+// does not begin with 0x4B53), "UKeyInStream: expecting record" (the root is not a record),
+// "UKeyInStream: exceeded depth" (an eleventh level), "UKeyInStream: reading field longer than
+// expected" (a payload wider than the reader's type), "UKeyInStream: leave at root", and
+// "UKeyInStream: corrupt stream" (a truncated or inconsistent stream, a string too long for a
+// ustring, or a present, non-empty message field that does not unflatten).
+class UKeyInStream : public UKeyStream {
+public:
+    // Reads and checks the head and enters the root record; the stream must be seekable and is
+    // read from its current position on. The root's first item holds the identifier and version
+    // elements too.
+    explicit UKeyInStream(std::istream& in);
+    ~UKeyInStream() override;
+    UKeyInStream(const UKeyInStream&) = delete;
+    UKeyInStream& operator=(const UKeyInStream&) = delete;
+
+    // Selects the field `key` of the current item, indexing the first item when none is yet;
+    // a missing key (or any key on an array level) marks the selection absent.
+    UKeyInStream& select_key(std::uint16_t key);
+    bool has_key(std::uint16_t key);
+    // Enter the record or array stored under `key` in the current item as a new level (an
+    // absent key gives an empty level); each is paired with `leave`.
+    UKeyInStream& enter_record(std::uint16_t key);
+    UKeyInStream& enter_array(std::uint16_t key);
+    void leave();
+    // Record level: indexes the next item; true when it holds at least one element. Array
+    // level: true while elements remain.
+    bool next_item();
+
+    // Typed reads of the selected field (record level) or of the next element (array level).
+    // The payload is right-aligned in the type's width and zero-extended; the stored type code
+    // is not checked.
+    UKeyInStream& read_bool(bool& value); // any non-zero byte is true
+    UKeyInStream& read_char(std::int8_t& value);
+    UKeyInStream& read_byte(std::uint8_t& value);
+    UKeyInStream& read_short(std::int16_t& value);
+    UKeyInStream& read_ushort(std::uint16_t& value);
+    UKeyInStream& read_int(std::int32_t& value);
+    UKeyInStream& read_uint(std::uint32_t& value);
+    UKeyInStream& read_double(double& value);
+    // The bytes up to the first NUL; empty when absent or when the stream has no version.
+    UKeyInStream& read_string(ustring& value);
+    // Cleared, then unflattened from a present, non-empty field.
+    UKeyInStream& read_message(umessage& message);
+    // The payload bytes; empty when absent.
+    void read_raw(std::string& bytes);
+
+    // Record level: the selected field's length, found when present. Array level: found while
+    // elements remain; takes the next element, whose payload the following reads consume.
+    std::uint32_t field_length(bool& found);
+    // Copies `count` payload bytes of the selected field or of the taken array element.
+    void read_bytes(void* buffer, std::uint32_t count);
+    // The payload right-aligned in `width` bytes (leading bytes zeroed); false, buffer untouched,
+    // when the field is absent.
+    bool read_fixed(void* buffer, std::uint32_t width);
+
+    // Walks the elements from the current position: reports each element's key, type, length
+    // and level depth, entering records and arrays as it meets them; an item boundary or a
+    // record's end is reported as type 6 with length 0xFFFFFFFF, an array's end as type 7 with
+    // length 0xFFFFFFFF (both leaving the level). False at the end of the root.
+    bool next_element(std::uint16_t& key, std::uint8_t& type, std::uint32_t& length,
+                      std::int32_t& depth);
+
+    // Fraction of the current level already read; 0.0 for an empty level.
+    double progress() const;
+    // The stream's format version; 0 when it has no version element.
+    std::uint32_t version() const { return version_; }
+
+    // ok: the stream begins with the root record's key and the 5-byte length form; identifier:
+    // the 'ID' element (0 when absent or when the stream does not open). The stream is cleared
+    // and positioned at 0 afterwards.
+    static void probe(std::istream& in, std::uint32_t& identifier, bool& ok);
+    // Prints one line per element to the standard output: depth tabs, the key ('xy' when both
+    // bytes are printable, else signed decimal, "-" for 0), tabs to column 8, the type name and
+    // the value.
+    static void dump(std::istream& in);
+
+private:
+    struct Entry {
+        std::uint16_t key = 0;
+        std::uint8_t type = 0;
+        std::uint32_t length = 0;
+        std::uint32_t position = 0; // of the payload; 0: absent
+        unsigned char inlineBytes[8] = {};
+    };
+    struct Level {
+        std::uint32_t current = 0, start = 0, end = 0;
+        std::vector<Entry> index;
+        std::vector<std::uint64_t> seen; // key bitmap once the index outgrows a linear search
+        std::size_t cursor = 0;
+        Entry selected;
+        std::uint32_t consumed = 0; // array level: bytes of the taken element already read
+        bool indexed = false;
+        bool keyed = true;
+        bool taken = false; // array level: an element was taken and not yet passed
+    };
+
+    Level& top() { return levels_[level_]; }
+    const Level& top() const { return levels_[level_]; }
+    void enterLevel(std::uint16_t key, bool keyed);
+    bool indexItem(Level& level);
+    void resetIndex(Level& level);
+    bool indexHolds(const Level& level, std::uint16_t key) const;
+    void addToIndex(Level& level, const Entry& entry);
+    // Reads the header at `position` (with a key when `keyed`) and up to 8 payload bytes, all
+    // within `limit`; stops after the key when `stopIfSeen` finds it in the level's index.
+    bool readHeader(std::uint32_t position, std::uint32_t limit, bool keyed, Entry& entry,
+                    std::uint32_t& next, const Level* stopIfSeen);
+    // Array level: reads the header at the current position, makes it the element that the
+    // following reads consume, and moves the current position past it.
+    void takeArrayElement(Level& level);
+    void readAt(std::uint64_t position, void* buffer, std::size_t count);
+    [[noreturn]] static void corrupt();
+
+    std::istream& in_;
+    std::uint64_t streamEnd_ = 0;
+    int level_ = -1;
+    std::uint32_t version_ = 0;
+    Level levels_[kMaxLevels];
+};
