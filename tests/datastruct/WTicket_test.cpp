@@ -1,0 +1,256 @@
+// Tests of the ticket wrappers: the order in which a check's settings are collected, the
+// effective setting and check names, the boxes, and the in-place edits of destinations.
+#include "WTicket.h"
+
+#include "KeyStrings.h"
+#include "SettingDefinitions.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::shared_ptr<umessage> fromJson(const std::string& text) {
+    auto message = std::make_shared<umessage>();
+    std::istringstream in(text);
+    EXPECT_TRUE(message->read(in)) << text;
+    return message;
+}
+
+std::string compactJson(const umessage& message) {
+    std::ostringstream out;
+    message.write(out);
+    return out.str();
+}
+
+// Each collected setting carries a "tag" naming where it was written.
+std::vector<std::string> tags(const std::vector<WCheckSetting>& settings) {
+    std::vector<std::string> out;
+    for (const auto& setting : settings) {
+        const ustring tag = setting.GetMessage()->valueOr(ustring("tag"), 0, ustring());
+        out.push_back(tag.empty() ? compactJson(*setting.GetMessage()) : tag.toStdString());
+    }
+    return out;
+}
+
+class Ticket : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SettingDefinitionsRegistry::Reset();
+        GetDefaultSettings() = *fromJson(R"({
+            "InkWeightTAC": {"type": "limitsHigh", "defaults": {"sev": "warn", "warn": 300}},
+            "FontSubset": {"type": "boolean"},
+            "MissingTrimBox": {"type": "boolean"},
+            "ColourUsed": {"type": "stringParameter"},
+            "Hairline": {"type": "limitsLow"}})");
+    }
+    void TearDown() override {
+        ResetDefaultSettings();
+        SettingDefinitionsRegistry::Reset();
+    }
+
+    // The settings of name collected by the walk over the whole ticket.
+    static std::vector<std::string> collect(const std::shared_ptr<umessage>& ticket,
+                                            const char* name) {
+        const WTicket wrapper(ticket);
+        std::vector<WCheckSetting> out;
+        const uint64_t count = wrapper.GetDestinationCount();
+        for (uint64_t i = 0; i < count; ++i)
+            CollectCheckSettings(GetDestinationQcs(wrapper.GetDestination(i)), name, out, false,
+                                 count > 0);
+        CollectCheckSettings(wrapper.GetQcs(), name, out, true, count > 0);
+        return tags(out);
+    }
+};
+
+using Tags = std::vector<std::string>;
+
+TEST_F(Ticket, ADestinationSettingHidesTheTicketsOwnForTheYieldingChecks) {
+    auto ticket = fromJson(R"({
+        "destinations": [{"qcs": {"checks": {"InkWeightTAC": {"tag": "d", "warn": 280}}}}],
+        "qcs": {"checks": {"InkWeightTAC": {"tag": "t", "warn": 320},
+                           "FontSubset": {"tag": "tf", "sev": "warn"}}}})");
+    EXPECT_EQ(collect(ticket, "InkWeightTAC"), Tags{"d"});
+    // Other checks take the ticket's setting after the destinations'.
+    EXPECT_EQ(collect(ticket, "FontSubset"), Tags{"tf"});
+
+    auto ticketOnly = fromJson(R"({"destinations": [{"identifier": "a"}],
+        "qcs": {"checks": {"InkWeightTAC": {"tag": "t"}}}})");
+    EXPECT_EQ(collect(ticketOnly, "InkWeightTAC"), Tags{"t"});
+}
+
+TEST_F(Ticket, CollectsRestrictionsDepthFirstBeforeTheNodesOwnSetting) {
+    auto ticket = fromJson(R"({"qcs": {
+        "checks": {"FontSubset": {"tag": "root"}},
+        "restrictions": [
+            {"checks": {"FontSubset": {"tag": "r0"}},
+             "restrictions": {"checks": {"FontSubset": {"tag": "r0.0"}},
+                              "restrictions": {"checks": {"FontSubset": {"tag": "r0.0.0"}}}}},
+            {"checks": {"FontSubset": {"tag": "r1"}}}]}})");
+    EXPECT_EQ(collect(ticket, "FontSubset"), (Tags{"r0.0.0", "r0.0", "r0", "r1", "root"}));
+}
+
+TEST_F(Ticket, TakesTheCatchAllOnlyForItsTypesAndOnlyWithoutAnOwnSetting) {
+    auto ticket = fromJson(R"({"qcs": {"checks": {"all": {"tag": "all"},
+                                                   "Hairline": {"tag": "own"}}}})");
+    EXPECT_EQ(collect(ticket, "FontSubset"), Tags{"all"});
+    EXPECT_EQ(collect(ticket, "InkWeightTAC"), Tags{"all"});
+    EXPECT_EQ(collect(ticket, "Hairline"), Tags{"own"});
+    EXPECT_EQ(collect(ticket, "ColourUsed"), Tags{});
+    EXPECT_EQ(collect(ticket, "NotDefinedAnywhere"), Tags{});
+
+    ResetDefaultSettings();
+    SettingDefinitionsRegistry::Reset();
+    EXPECT_EQ(collect(ticket, "FontSubset"), Tags{});
+}
+
+TEST_F(Ticket, ForcesTheBoxChecksToFaultOnlyWhenThereAreDestinations) {
+    auto withDestination = fromJson(R"({"destinations": [{"identifier": "a"}],
+        "qcs": {"checks": {"MissingTrimBox": {"tag": "t", "sev": "note"}}}})");
+    EXPECT_EQ(collect(withDestination, "MissingTrimBox"), (Tags{R"({"sev":"fault"})", "t"}));
+    EXPECT_EQ(collect(fromJson(R"({"destinations": [{}], "qcs": {}})"), "ArtBoxDetected"),
+              Tags{R"({"sev":"fault"})"});
+    // The forced setting comes with the ticket's own settings tree.
+    EXPECT_EQ(collect(fromJson(R"({"destinations": [{}]})"), "ArtBoxDetected"), Tags{});
+    EXPECT_EQ(collect(fromJson(R"({"qcs": {"checks": {}}})"), "MissingTrimBox"), Tags{});
+
+    const WEffectiveProfile profile(withDestination);
+    EXPECT_EQ(profile.GetSetting(keystr::MissingTrimBox).GetSeverityText(), "fault");
+}
+
+TEST_F(Ticket, CombinesTheCollectedSettingsOrFallsBackOnTheDefault) {
+    auto ticket = fromJson(R"({"destinations": [
+            {"identifier": "a", "qcs": {"checks": {"Hairline": {"note": 0.2}}}},
+            {"identifier": "b", "qcs": {"checks": {"Hairline": {"note": 0.3}}}}]})");
+    const WEffectiveProfile profile(ticket);
+    EXPECT_EQ(compactJson(*profile.GetSetting(keystr::Hairline).GetMessage()),
+              R"({"note":0.3,"sev":"note"})");
+    EXPECT_EQ(compactJson(*profile.GetSetting(keystr::InkWeightTAC).GetMessage()),
+              R"({"sev":"warn","warn":300})");
+    EXPECT_FALSE(profile.GetSetting(keystr::FontSubset).HasMessage());
+
+    const WEffectiveProfile nullTicket(nullptr);
+    EXPECT_FALSE(nullTicket.GetSetting(keystr::Hairline).HasMessage());
+    EXPECT_EQ(nullTicket.GetDestinationCount(), 0u);
+}
+
+TEST_F(Ticket, NamesEveryCheckOfEverySettingsTree) {
+    auto ticket = fromJson(R"({
+        "destinations": [{"qcs": {"checks": {"A": {}},
+                                  "restrictions": {"checks": {"B": {}, "all": {}}}}},
+                         {"qcs": {"restrictions": [{}, {"checks": {"C": {}}}]}}],
+        "qcs": {"checks": {"D": {}, "A": {}}, "restrictions": {"checks": {"E": {}}}}})");
+    std::set<ustring> names{"pre"};
+    WEffectiveProfile(ticket).GetCheckNames(names);
+    EXPECT_EQ(names, (std::set<ustring>{"A", "B", "C", "D", "E", "all", "pre"}));
+}
+
+TEST(TicketBoxes, IntersectsTrimBoxesAndUnitesBleedBoxes) {
+    auto ticket = fromJson(R"({"destinations": [
+        {"identifier": "a", "width": 100, "depth": 50, "bleed": [1, 2, 3, 4]},
+        {"identifier": "b", "width": 80, "depth": 60}]})");
+    zeu::Rect2D bleed, trim, type;
+    WTicket(ticket).GetBoxes(bleed, trim, type);
+    EXPECT_EQ(trim.x, -40);
+    EXPECT_EQ(trim.y, -25);
+    EXPECT_EQ(trim.width, 80);
+    EXPECT_EQ(trim.height, 50);
+    // The first destination's bleed: (-50 - 1, -25 - 4), (100 + 1 + 3, 50 + 4 + 2).
+    EXPECT_EQ(bleed.x, -51);
+    EXPECT_EQ(bleed.y, -29);
+    EXPECT_EQ(bleed.width, 104);
+    EXPECT_EQ(bleed.height, 56);
+    EXPECT_TRUE(type.isUnset());
+}
+
+TEST(TicketBoxes, TakesTheTypeAreaFromNonZeroIndentsAndTheBleedBoxFromTheTrimBox) {
+    auto ticket = fromJson(R"({"destinations": [
+        {"identifier": "a", "width": 100, "depth": 50, "typeIndent": [5, 6, 7, 8]},
+        {"identifier": "b", "width": 100, "depth": 50, "typeIndent": [0, 0, 0, 0]}]})");
+    const WTicket wrapper(ticket);
+    const zeu::Rect2D type = wrapper.GetTypeArea();
+    EXPECT_EQ(type.x, -45);
+    EXPECT_EQ(type.y, -17);
+    EXPECT_EQ(type.width, 88);
+    EXPECT_EQ(type.height, 36);
+    const zeu::Rect2D bleed = wrapper.GetBleedBox();
+    const zeu::Rect2D trim = wrapper.GetTrimBox();
+    EXPECT_EQ(bleed.x, trim.x);
+    EXPECT_EQ(bleed.width, trim.width);
+    EXPECT_EQ(bleed.height, 50);
+
+    EXPECT_TRUE(WTicket(nullptr).GetBleedBox().isUnset());
+    EXPECT_TRUE(WTicket(nullptr).GetTrimBox().isUnset());
+}
+
+TEST(TicketEdits, SetUserFieldStoresACopyOrRemovesTheField) {
+    auto destination = fromJson(R"({"identifier": "a"})");
+    auto field = fromJson(R"({"value": "x", "extra": 1})");
+    SetUserField(destination, ustring("F"), field);
+    field->add(ustring("later"), umessage_details::type_int, 2);
+    EXPECT_EQ(compactJson(*destination),
+              R"({"identifier":"a","userFields":{"F":{"extra":1,"value":"x"}}})");
+    EXPECT_EQ(GetUserFieldNames(destination), std::vector<ustring>{"F"});
+    EXPECT_EQ(GetFieldValue(GetUserField(destination, ustring("F"))), "x");
+
+    SetUserField(destination, ustring("F"), fromJson(R"({"value": ""})"));
+    EXPECT_EQ(compactJson(*destination), R"({"identifier":"a","userFields":{}})");
+    EXPECT_EQ(GetUserField(destination, ustring("F")), nullptr);
+}
+
+TEST(TicketEdits, ApplyMlkeyTakesTheGivenOwnOrUserFieldKeyAndMarksTheFields) {
+    auto ticket = fromJson(R"({"destinations": [
+        {"identifier": "a", "mlkey": "own", "userFields": {"F": {"value": "v"}, "G": {}}},
+        {"identifier": "b", "userFields": {"0eId": {"value": "zero"}, "ZeId": {"value": "ze"}}},
+        {"identifier": "c", "userFields": {"0eId": {"value": "zero"}}},
+        {"identifier": "d", "mlkey": "", "userFields": {"F": {"value": "v"}}}]})");
+    ApplyMlkey(WWritableTicket(ticket), ustring());
+    const WTicket read(ticket);
+    EXPECT_EQ(
+        compactJson(*read.GetDestination(0)),
+        R"({"identifier":"a","mlkey":"own","userFields":{"F":{"ro":true,"value":"v"},"G":{}}})");
+    EXPECT_EQ(GetMlkey(read.GetDestination(1)), "ze");
+    EXPECT_EQ(GetMlkey(read.GetDestination(2)), "zero");
+    EXPECT_EQ(compactJson(*read.GetDestination(3)),
+              R"({"identifier":"d","userFields":{"F":{"value":"v"}}})");
+
+    ApplyMlkey(WWritableTicket(ticket), ustring("given"));
+    for (uint64_t i = 0; i < 4; ++i)
+        EXPECT_EQ(GetMlkey(read.GetDestination(i)), "given");
+}
+
+TEST(TicketEdits, NormaliseDestinationFixesFlagsAndFillsMissingFields) {
+    const char* cases[][2] = {{"TRUE", "true"}, {"tRuE", "true"}, {"yes", "false"}, {"", "false"}};
+    for (const auto& [text, expected] : cases) {
+        auto destination = std::make_shared<umessage>();
+        destination->add(keystr::requires2DPSFiles, umessage_details::type_string, ustring(text));
+        NormaliseDestination(destination, nullptr);
+        EXPECT_EQ(compactJson(*destination),
+                  std::string(R"({"requires2DPSFiles":)") + expected + R"(,"userFields":{}})")
+            << text;
+    }
+    auto destination =
+        fromJson(R"({"userFields": {"RDts": {"value": "1"}, "A": {"value": "mine"}}})");
+    NormaliseDestination(destination, fromJson(R"({"A": {"value": "default"},
+        "B": {"value": "b"}, "C": {"value": ""}, "D": 4})"));
+    EXPECT_EQ(compactJson(*destination),
+              R"({"userFields":{"A":{"value":"mine"},"B":{"value":"b"}}})");
+}
+
+TEST(TicketEdits, DestinationHelpersReadDefaultsFromMissingEntries) {
+    EXPECT_EQ(GetIdentifier(nullptr), "");
+    EXPECT_FALSE(HasBleed(nullptr));
+    EXPECT_TRUE(GetDestinationQcs(nullptr).IsNull());
+    EXPECT_TRUE(IsNullOrEmpty(nullptr));
+    auto destination = fromJson(R"({"identifier": "x", "bleed": [0, 0, 0, 0.5]})");
+    EXPECT_EQ(GetIdentifier(destination), "x");
+    EXPECT_TRUE(HasBleed(destination));
+    auto mlkeyed = std::make_shared<umessage>();
+    SetMlkey(mlkeyed, ustring("k"));
+    SetMlkey(mlkeyed, ustring("m"));
+    EXPECT_EQ(compactJson(*mlkeyed), R"({"mlkey":"m"})");
+}
+
+} // namespace
