@@ -159,6 +159,11 @@ public:
     // Record level: the selected field's length, found when present. Array level: found while
     // elements remain; takes the next element, whose payload the following reads consume.
     std::uint32_t field_length(bool& found);
+    // Record level: the selected field's type code (field_type), 0 when it is absent; a reader
+    // that accepts more than one stored type tells them apart by it. Array level: 0.
+    std::uint8_t selected_type() const {
+        return top().keyed && top().selected.position != 0 ? top().selected.type : 0;
+    }
     // Copies `count` payload bytes of the selected field or of the taken array element.
     void read_bytes(void* buffer, std::uint32_t count);
     // The payload right-aligned in `width` bytes (leading bytes zeroed); false, buffer untouched,

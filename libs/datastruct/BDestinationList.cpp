@@ -1,0 +1,332 @@
+// Destination lists, groups and the group list with their records 'GG' and 'LL', and the reader
+// of the destination-identifier set.
+#include "BDestinationList.h"
+
+#include "ByteOrder.h"
+#include "JobFilePart.h"
+#include "UKeyStream.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <istream>
+#include <string>
+
+namespace {
+
+constexpr std::uint16_t kKeyGroups = 'GG';
+constexpr std::uint16_t kKeySelected = 'GA';
+constexpr std::uint16_t kKeyGd = 'Gd';
+constexpr std::uint16_t kKeyDestinations = 'LL';
+
+// A first code that names no publication and takes no part in the common code.
+constexpr const char* kOtherCode = "Other";
+
+} // namespace
+
+// --- BDestinationList -----------------------------------------------------------------------
+
+BDestinationList::BDestinationList(BJobFile* owner) : m_owner(owner) {}
+
+BDestinationList::~BDestinationList() {
+    Clear();
+}
+
+void BDestinationList::Append(std::unique_ptr<BDestination> destination) {
+    m_destinations.push_back(destination.get());
+    destination.release();
+}
+
+void BDestinationList::Clear() {
+    for (BDestination* destination : m_destinations)
+        delete destination;
+    m_destinations.clear();
+}
+
+bool BDestinationList::Contains(const BDestination* destination) const {
+    return std::find(m_destinations.begin(), m_destinations.end(), destination) !=
+           m_destinations.end();
+}
+
+bool BDestinationList::HasUnexported() const {
+    return std::any_of(m_destinations.begin(), m_destinations.end(),
+                       [](const BDestination* d) { return !d->IsExported(); });
+}
+
+bool BDestinationList::AllExported() const {
+    return !HasUnexported();
+}
+
+void BDestinationList::MarkAllExported() {
+    for (BDestination* destination : m_destinations)
+        destination->SetExported(true);
+    m_flags[0] = false;
+    m_hasDestinations = false;
+}
+
+bool BDestinationList::ClearExportedByIdentifier(const DestinationIdentifierSet& identifiers) {
+    bool matched = false;
+    for (BDestination* destination : m_destinations) {
+        if (identifiers.count(destination->GetIdentifier()) != 0) {
+            destination->SetExported(false);
+            matched = true;
+        }
+    }
+    return matched;
+}
+
+void BDestinationList::UpdateSummary() {
+    m_hasDestinations = !m_destinations.empty();
+    m_hasBleed = std::any_of(m_destinations.begin(), m_destinations.end(),
+                             [](const BDestination* d) { return d->HasBleed(); });
+}
+
+void BDestinationList::GetSummaryFlags(bool& hasDestinations, bool& hasBleed) const {
+    hasDestinations = m_hasDestinations;
+    hasBleed = m_hasBleed;
+}
+
+ustring BDestinationList::CommonFirstCode() const {
+    ustring common;
+    for (const BDestination* destination : m_destinations) {
+        const ustring& code = destination->GetFirstCode();
+        if (code.empty() || code == kOtherCode)
+            continue;
+        if (common.empty())
+            common = code;
+        else if (code != common)
+            return ustring();
+    }
+    return common;
+}
+
+// --- BGroup ---------------------------------------------------------------------------------
+
+BDestination* BGroup::CreateDestination() {
+    auto destination = std::make_unique<BDestination>(GetOwner());
+    destination->SetGroup(this);
+    BDestination* created = destination.get();
+    Append(std::move(destination));
+    return created;
+}
+
+void BGroup::Read(UKeyInStream& in) {
+    in.select_key(kKeySelected).read_bool(m_selected);
+    in.select_key(kKeyGd).read_bool(m_gd);
+    in.enter_record(kKeyDestinations);
+    while (in.next_item()) {
+        BDestination* destination = CreateDestination();
+        destination->Read(in);
+        m_hasBleed = destination->HasBleed();
+    }
+    in.leave();
+    UpdateSizeSummary();
+}
+
+void BGroup::Write(UKeyOutStream& out, std::int32_t mask) {
+    const bool unexportedOnly = (mask & kJobFilePartUnexported) != 0;
+    out.select_key(kKeySelected).write_bool(m_selected);
+    out.select_key(kKeyGd).write_bool(m_gd);
+    out.begin_record(kKeyDestinations);
+    for (BDestination* destination : GetDestinations()) {
+        if (unexportedOnly && destination->IsExported())
+            continue;
+        destination->Write(out);
+        if (unexportedOnly)
+            destination->SetExported(true);
+    }
+    out.end();
+}
+
+void BGroup::UpdateSizeSummary() {
+    m_minWidth = 0.0;
+    m_minHeight = 0.0;
+    for (const BDestination* destination : GetDestinations()) {
+        if (destination->HasBleed()) {
+            m_effectiveWidth = destination->GetWidth();
+            m_effectiveHeight = destination->GetHeight();
+            return;
+        }
+        if (destination->UpdatesGroupMinWidth(m_minWidth))
+            m_minWidth = destination->GetWidth();
+        if (destination->UpdatesGroupMinHeight(m_minHeight))
+            m_minHeight = destination->GetHeight();
+    }
+    m_effectiveWidth = m_minWidth;
+    m_effectiveHeight = m_minHeight;
+}
+
+// --- BGroupList -----------------------------------------------------------------------------
+
+BGroupList::~BGroupList() = default;
+
+BGroup* BGroupList::AddGroup() {
+    m_groups.push_back(std::make_unique<BGroup>(m_owner));
+    return m_groups.back().get();
+}
+
+BDestination* BGroupList::AddDestination() {
+    BGroup* group = m_groups.empty() ? AddGroup() : m_groups.front().get();
+    return group->CreateDestination();
+}
+
+BGroup* BGroupList::GetSelectedGroup() const {
+    for (const auto& group : m_groups) {
+        if (group->IsSelected())
+            return group.get();
+    }
+    return nullptr;
+}
+
+void BGroupList::SelectGroup(const BGroup* selected) {
+    for (const auto& group : m_groups)
+        group->SetSelected(group.get() == selected);
+}
+
+BGroup* BGroupList::FindFirstUnexportedGroup() const {
+    for (const auto& group : m_groups) {
+        if (!group->AllExported())
+            return group.get();
+    }
+    return nullptr;
+}
+
+BGroup* BGroupList::FindGroupOf(const BDestination* destination) const {
+    for (const auto& group : m_groups) {
+        if (group->Contains(destination))
+            return group.get();
+    }
+    return nullptr;
+}
+
+std::int32_t BGroupList::CountDestinations() const {
+    std::size_t count = 0;
+    for (const auto& group : m_groups)
+        count += group->GetCount();
+    return static_cast<std::int32_t>(count);
+}
+
+void BGroupList::CollectDestinations(std::vector<BDestination*>& target) const {
+    target.clear();
+    for (const auto& group : m_groups) {
+        const std::vector<BDestination*>& destinations = group->GetDestinations();
+        target.insert(target.end(), destinations.begin(), destinations.end());
+    }
+}
+
+std::int32_t BGroupList::CountStoredGroups(UKeyInStream& in) {
+    std::int32_t count = 0;
+    in.enter_record(kKeyGroups);
+    while (in.next_item())
+        ++count;
+    in.leave();
+    return count;
+}
+
+void BGroupList::Read(UKeyInStream& in) {
+    Clear();
+    in.enter_record(kKeyGroups);
+    while (in.next_item())
+        AddGroup()->Read(in);
+    in.leave();
+}
+
+void BGroupList::Write(UKeyOutStream& out, std::int32_t mask) {
+    const bool selectedOnly = (mask & kJobFilePartSelectedGroups) != 0;
+    out.begin_record(kKeyGroups);
+    for (const auto& group : m_groups) {
+        if (selectedOnly && !group->IsSelected())
+            continue;
+        group->Write(out, mask);
+    }
+    out.end();
+}
+
+void BGroupList::Clear() {
+    m_groups.clear();
+}
+
+// --- the destination-identifier set ---------------------------------------------------------
+
+namespace {
+
+// Bytes between the read position and the end of the stream; -1 when the stream cannot tell.
+std::int64_t RemainingBytes(std::istream& in) {
+    const std::istream::pos_type here = in.tellg();
+    if (here == std::istream::pos_type(-1))
+        return -1;
+    in.seekg(0, std::ios::end);
+    const std::istream::pos_type end = in.tellg();
+    in.seekg(here);
+    if (end == std::istream::pos_type(-1) || !in)
+        return -1;
+    return static_cast<std::int64_t>(end - here);
+}
+
+bool ReadBigEndian32(std::istream& in, std::int32_t& value) {
+    std::uint32_t raw = 0;
+    if (!in.read(reinterpret_cast<char*>(&raw), sizeof raw))
+        return false;
+    value = static_cast<std::int32_t>(from_big_endian32(raw));
+    return true;
+}
+
+// Reads `length` bytes in bounded steps, so that a stream whose size is unknown cannot make it
+// allocate more than it delivers.
+bool ReadText(std::istream& in, std::int64_t length, ustring& text) {
+    constexpr std::int64_t kStep = 4096;
+    std::string bytes;
+    while (static_cast<std::int64_t>(bytes.size()) < length) {
+        const std::size_t have = bytes.size();
+        const auto step = static_cast<std::size_t>(std::min(kStep, length - std::int64_t(have)));
+        bytes.resize(have + step);
+        if (!in.read(bytes.data() + have, static_cast<std::streamsize>(step)))
+            return false;
+    }
+    if (bytes.size() > ustring::kMaxLength)
+        return false;
+    text.assign(bytes.data(), bytes.size());
+    return true;
+}
+
+bool ReadIdentifiers(std::istream& in, DestinationIdentifierSet& identifiers) {
+    std::int32_t count = 0;
+    if (!ReadBigEndian32(in, count))
+        return false;
+    // Each entry takes at least its 4-byte number or length.
+    const std::int64_t entries = count < 0 ? -std::int64_t{count} : std::int64_t{count};
+    std::int64_t remaining = RemainingBytes(in);
+    if (remaining >= 0 && entries > remaining / 4)
+        return false;
+
+    for (std::int64_t i = 0; i < entries; ++i) {
+        std::int32_t number = 0;
+        if (!ReadBigEndian32(in, number))
+            return false;
+        if (count >= 0) {
+            identifiers.insert(ustring(std::to_string(number)));
+            continue;
+        }
+        if (number < 0)
+            return false;
+        if (remaining >= 0) {
+            remaining = RemainingBytes(in);
+            if (number > remaining)
+                return false;
+        }
+        ustring text;
+        if (!ReadText(in, number, text))
+            return false;
+        identifiers.insert(std::move(text));
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadDestinationIdentifierSet(std::istream& in, DestinationIdentifierSet& identifiers) {
+    identifiers.clear();
+    if (ReadIdentifiers(in, identifiers))
+        return true;
+    identifiers.clear();
+    return false;
+}
