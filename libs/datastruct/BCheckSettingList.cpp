@@ -1,0 +1,234 @@
+// The check-setting list: loading from either ticket form, lookup with defaults made on demand,
+// the export getters, and the process-wide PDF-forbidding flag.
+#include "BCheckSettingList.h"
+
+#include "KeyStrings.h"
+#include "SettingDefinitions.h"
+#include "UFileSpecCore.h"
+#include "WTicket.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <set>
+
+namespace {
+
+bool forceEPSExport = true;
+
+bool lessByName(const std::unique_ptr<BCheckSetting>& setting, const ustring& name) {
+    return setting->GetName().compareTo(name) < 0;
+}
+
+bool isColourProfileSetting(const ustring& name) {
+    return name == keystr::Setting_WorkingSpaceProfiles ||
+           name == keystr::Setting_LocalOutputProfiles || name == keystr::Setting_ProcessProfile ||
+           name == keystr::Setting_GrayscaleProfile;
+}
+
+// The colour-profile settings hold profile file names; each that is found becomes its full path.
+void resolveProfileParameters(BCheckSetting& setting) {
+    if (!isColourProfileSetting(setting.GetName()))
+        return;
+    for (std::int32_t index = 0; index < 4; ++index) {
+        if (setting.IsStringParameterNotSet(index))
+            continue;
+        ustring name = setting.GetStringParameter(index);
+        if (ResolveColourProfileName(name))
+            setting.SetStringParameter(index, name);
+    }
+}
+
+// A downsampling limit; one that is infinite or NaN counts as not set (0.0).
+double finiteLimit(const BCheckSettingList& list, const ustring& name, std::int32_t index) {
+    const double limit = list.GetLimitValue(name, index);
+    return std::isfinite(limit) ? limit : 0.0;
+}
+
+} // namespace
+
+BCheckSettingList::BCheckSettingList() = default;
+
+BCheckSettingList::BCheckSettingList(const BCheckSettingList& other) : m_made(other.m_made) {
+    m_sorted.reserve(other.m_sorted.size());
+    for (const auto& setting : other.m_sorted)
+        m_sorted.push_back(std::make_unique<BCheckSetting>(*setting));
+}
+
+BCheckSettingList& BCheckSettingList::operator=(const BCheckSettingList& other) {
+    if (this != &other) {
+        BCheckSettingList copy(other);
+        m_sorted.swap(copy.m_sorted);
+        m_made.swap(copy.m_made);
+    }
+    return *this;
+}
+
+BCheckSettingList::~BCheckSettingList() = default;
+
+void BCheckSettingList::Clear() {
+    m_sorted.clear();
+}
+
+void BCheckSettingList::Insert(std::unique_ptr<BCheckSetting> setting) {
+    auto at = std::lower_bound(m_sorted.begin(), m_sorted.end(), setting->GetName(), lessByName);
+    m_sorted.insert(at, std::move(setting));
+}
+
+BCheckSetting* BCheckSettingList::FindSorted(const ustring& name) const {
+    auto at = std::lower_bound(m_sorted.begin(), m_sorted.end(), name, lessByName);
+    return at != m_sorted.end() && (*at)->GetName() == name ? at->get() : nullptr;
+}
+
+void BCheckSettingList::Load(const std::shared_ptr<const umessage>& ticket) {
+    Clear();
+    const ustring settingsKey("settings");
+    if (ticket->has(settingsKey, umessage_details::type_message, 0)) {
+        std::shared_ptr<const umessage> element;
+        for (uint64_t index = 0; ticket->get(settingsKey, index, element); ++index) {
+            if (element->valueOr(ustring("problem"), 0, ustring()).empty())
+                continue;
+            auto setting = std::make_unique<BCheckSetting>(keystr::emptyName);
+            setting->DeserialiseSetting(*element);
+            Insert(std::move(setting));
+        }
+        return;
+    }
+
+    const WEffectiveProfile profile(ticket);
+    std::set<ustring> names;
+    profile.GetCheckNames(names);
+    for (const ustring& name : names) {
+        if (name.empty())
+            continue;
+        const WCheckSetting effective = profile.GetSetting(name);
+        if (!effective.HasMessage())
+            continue;
+        auto setting = std::make_unique<BCheckSetting>(keystr::emptyName);
+        if (!setting->DeserialiseSetting2(name, effective))
+            continue;
+        resolveProfileParameters(*setting);
+        Insert(std::move(setting));
+    }
+}
+
+BCheckSetting* BCheckSettingList::FindSetting(const ustring& name) const {
+    if (BCheckSetting* loaded = FindSorted(name))
+        return loaded;
+    for (const auto& made : m_made) {
+        if (made->GetName() == name)
+            return made.get();
+    }
+    const SettingDefinitionsRegistry* registry = SettingDefinitionsRegistry::Instance();
+    if (name.empty() || registry == nullptr)
+        return nullptr;
+    const WCheckSetting defaults(registry->Find(name).GetDefaults());
+    if (!defaults.HasMessage())
+        return nullptr;
+    auto setting = std::make_shared<BCheckSetting>(keystr::emptyName);
+    if (!setting->DeserialiseSetting2(name, defaults))
+        return nullptr;
+    resolveProfileParameters(*setting);
+    m_made.push_back(setting);
+    return setting.get();
+}
+
+eProblemSeverity BCheckSettingList::GetSeverity(const ustring& name) const {
+    const BCheckSetting* setting = FindSetting(name);
+    return setting ? setting->GetReportedSeverity() : eProblemSeverity_NotSet;
+}
+
+double BCheckSettingList::GetLimitValue(const ustring& name, std::int32_t index) const {
+    const BCheckSetting* setting = FindSetting(name);
+    return setting ? setting->GetLimit(index) : 0.0;
+}
+
+void BCheckSettingList::GetDownsampling(bool contone, std::int32_t& resolution,
+                                        double& factor) const {
+    const ustring& downsample =
+        contone ? keystr::Setting_ContoneDownsample : keystr::Setting_BitmapDownsample;
+    const ustring& tooLow = contone ? keystr::ResTooLowContone : keystr::ResTooLowBitmap;
+    constexpr double kMaximum = 2400;
+
+    double r = finiteLimit(*this, downsample, eLimit_Note);
+    if (r == 0.0)
+        r = contone ? 300 : 1200;
+    double t = finiteLimit(*this, downsample, eLimit_Warn);
+    if (r > t)
+        t = r * 1.5;
+    factor = t / r;
+    const double fault = finiteLimit(*this, tooLow, eLimit_Fault);
+    if (fault > r)
+        r = fault;
+    const double warn = finiteLimit(*this, tooLow, eLimit_Warn);
+    if (warn > r)
+        r = warn;
+    // Capped before the conversion, so every value left converts to a 32-bit integer.
+    r = std::clamp(r, static_cast<double>(std::numeric_limits<std::int32_t>::min()), kMaximum);
+    resolution = static_cast<std::int32_t>(r);
+}
+
+double BCheckSettingList::GetPDFVersion() const {
+    double version = 0.0;
+    if (const BCheckSetting* asked = FindSetting(keystr::Setting_PDFVersion)) {
+        // A NaN version counts as not set, like an absent one.
+        if (!asked->IsLimitNotSet(eLimit_Note) && !std::isnan(asked->GetLimit(eLimit_Note)))
+            version = asked->GetLimit(eLimit_Note);
+    }
+    if (const BCheckSetting* tooHigh = FindSetting(keystr::PDFVersionTooHigh)) {
+        double crossed = 0.0;
+        if (tooHigh->Evaluate(999.9, &crossed) >= eProblemSeverity_Warn)
+            version = version == 0.0 ? crossed : std::min(version, crossed);
+    }
+    if (const BCheckSetting* tooLow = FindSetting(keystr::PDFVersionTooLow)) {
+        double crossed = 0.0;
+        if (tooLow->Evaluate(0.0, &crossed) >= eProblemSeverity_Warn && crossed > version)
+            version = crossed;
+    }
+    if (version != 0.0 && version < 1.3)
+        return 1.3;
+    if (version > 1.7)
+        return 1.7;
+    return version;
+}
+
+bool BCheckSettingList::AllowsPDFExport(bool transparency, bool cidFonts,
+                                        bool trueTypeFonts) const {
+    bool allowed = !GetForceEPSExport();
+    double version = GetPDFVersion();
+    if (version == 0.0)
+        version = 1.4;
+    if (allowed && transparency && version >= 1.4)
+        allowed = GetSeverity(keystr::Transparency) != eProblemSeverity_Fault;
+    if (allowed && cidFonts)
+        allowed = GetSeverity(keystr::CIDType0FontUsed) != eProblemSeverity_Fault &&
+                  GetSeverity(keystr::CIDType2FontUsed) != eProblemSeverity_Fault;
+    if (allowed && trueTypeFonts)
+        allowed = GetSeverity(keystr::TrueTypeFontUsed) != eProblemSeverity_Fault;
+    return allowed;
+}
+
+std::int32_t BCheckSettingList::CompareByName(const std::shared_ptr<BCheckSetting>& a,
+                                              const std::shared_ptr<BCheckSetting>& b) const {
+    return a->GetName().compareTo(b->GetName());
+}
+
+bool ResolveColourProfileName(ustring& name) {
+    UFileSpecCore profile(static_cast<SpecialFolderId>(6));
+    if (!profile.descend(name) || !profile.is_file())
+        return false;
+    name = profile.path();
+    return true;
+}
+
+bool GetForceEPSExport() {
+    return forceEPSExport;
+}
+
+void SetForceEPSExport(bool forbid) {
+    forceEPSExport = forbid;
+}
+
+void ResetForceEPSExport() {
+    forceEPSExport = true;
+}

@@ -1,0 +1,327 @@
+// Tests of the check-setting list: loading both ticket forms, defaults made on demand, copies,
+// the export getters with the PDF-forbidding flag, and colour-profile names resolved in a
+// temporary colour-profile folder.
+#include "BCheckSettingList.h"
+
+#include "KeyStrings.h"
+#include "SettingDefinitions.h"
+#include "UFileSpecCore.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::shared_ptr<umessage> fromJson(const std::string& text) {
+    auto message = std::make_shared<umessage>();
+    std::istringstream in(text);
+    EXPECT_TRUE(message->read(in)) << text;
+    return message;
+}
+
+// A list loaded from an older-form ticket: {"settings": [elements...]}.
+BCheckSettingList olderForm(const std::string& elements) {
+    BCheckSettingList list;
+    list.Load(fromJson(R"({"settings": [)" + elements + "]}"));
+    return list;
+}
+
+// Every test starts without definitions and with the flag at its start value.
+class SettingList : public ::testing::Test {
+protected:
+    void SetUp() override { resetProcessState(); }
+    void TearDown() override { resetProcessState(); }
+
+    static void resetProcessState() {
+        ResetDefaultSettings();
+        SettingDefinitionsRegistry::Reset();
+        ResetForceEPSExport();
+    }
+    static void define(const std::string& definitions) {
+        GetDefaultSettings() = *fromJson(definitions);
+    }
+};
+
+TEST_F(SettingList, LoadsTheOlderFormNewestFirstAndSkipsUnnamedElements) {
+    BCheckSettingList list = olderForm(R"(
+        {"problem": "FontSubset", "type": "eSettingType_Boolean", "severity": "eProblemSeverity_Note"},
+        {"type": "eSettingType_Boolean", "severity": "eProblemSeverity_Fault"},
+        {"problem": "FontSubset", "type": "eSettingType_Boolean", "severity": "eProblemSeverity_Warn"},
+        {"problem": "", "severity": "eProblemSeverity_Fault"})");
+    EXPECT_EQ(list.GetSeverity(keystr::FontSubset), eProblemSeverity_Warn);
+    EXPECT_EQ(list.FindSetting(keystr::emptyName), nullptr);
+    EXPECT_EQ(list.FindSorted(keystr::FontSubset), list.FindSetting(keystr::FontSubset));
+    EXPECT_EQ(list.GetSeverity(keystr::Hairline), eProblemSeverity_NotSet);
+    EXPECT_EQ(list.GetLimitValue(keystr::Hairline, eLimit_Fault), 0.0);
+}
+
+TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
+    define(R"({"Hairline": {"type": "limitsLow"}, "FontSubset": {"type": "boolean"}})");
+    LogCapture log;
+    BCheckSettingList list;
+    list.Load(fromJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn", "warn": 0.25},
+                                               "all": {"sev": "fault"}}}})"));
+    const BCheckSetting* hairline = list.FindSorted(keystr::Hairline);
+    ASSERT_NE(hairline, nullptr);
+    EXPECT_EQ(hairline->GetLimit(eLimit_Warn), 0.25);
+    EXPECT_EQ(list.GetSeverity(keystr::Hairline), eProblemSeverity_Warn);
+    // "all" stood in for FontSubset but the ticket never named it; "all" has no definition.
+    EXPECT_EQ(list.FindSorted(keystr::FontSubset), nullptr);
+    EXPECT_EQ(list.FindSorted(keystr::all), nullptr);
+    EXPECT_EQ(log.text(), "[2026-03-01T14:05:09][INFO][5120][old/Base/BCheckSetting:"
+                          "BCheckSetting::DeserialiseSetting2:726] new setting not found\n");
+
+    // Loading again replaces the loaded settings.
+    list.Load(fromJson("{}"));
+    EXPECT_EQ(list.FindSorted(keystr::Hairline), nullptr);
+}
+
+TEST_F(SettingList, WithoutDefinitionsTheCurrentFormLoadsNothing) {
+    BCheckSettingList list;
+    list.Load(fromJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn"}}}})"));
+    EXPECT_EQ(list.FindSetting(keystr::Hairline), nullptr);
+}
+
+TEST_F(SettingList, MakesADefaultSettingOncePerList) {
+    define(R"({"FontSubset": {"type": "boolean", "defaults": {"sev": "warn"}},
+               "Hairline": {"type": "limitsLow"}})");
+    BCheckSettingList list;
+    BCheckSetting* made = list.FindSetting(keystr::FontSubset);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetName(), keystr::FontSubset);
+    EXPECT_EQ(made->GetSeverity(), eProblemSeverity_Warn);
+    EXPECT_EQ(list.FindSetting(keystr::FontSubset), made);
+    EXPECT_EQ(list.FindSorted(keystr::FontSubset), nullptr);
+
+    EXPECT_EQ(list.FindSetting(keystr::Hairline), nullptr); // defined without defaults
+    EXPECT_EQ(list.FindSetting(keystr::Transparency), nullptr);
+    EXPECT_EQ(list.FindSetting(keystr::emptyName), nullptr);
+
+    list.Load(fromJson(R"({"qcs": {"checks": {"FontSubset": {"sev": "fault"}}}})"));
+    BCheckSetting* loaded = list.FindSetting(keystr::FontSubset);
+    EXPECT_NE(loaded, made);
+    EXPECT_EQ(loaded->GetSeverity(), eProblemSeverity_Fault);
+    list.Clear();
+    EXPECT_EQ(list.FindSetting(keystr::FontSubset), made); // made settings outlive Clear
+}
+
+TEST_F(SettingList, CopiesOwnTheirLoadedSettings) {
+    auto original = std::make_unique<BCheckSettingList>(olderForm(
+        R"({"problem": "FontSubset", "type": "eSettingType_Boolean",
+            "severity": "eProblemSeverity_Fault"})"));
+    BCheckSettingList copy(*original);
+    BCheckSettingList assigned;
+    assigned = *original;
+    EXPECT_NE(copy.FindSetting(keystr::FontSubset), original->FindSetting(keystr::FontSubset));
+    EXPECT_NE(assigned.FindSetting(keystr::FontSubset), original->FindSetting(keystr::FontSubset));
+    original.reset();
+    EXPECT_EQ(copy.GetSeverity(keystr::FontSubset), eProblemSeverity_Fault);
+    EXPECT_EQ(assigned.GetSeverity(keystr::FontSubset), eProblemSeverity_Fault);
+    const BCheckSettingList& same = assigned;
+    assigned = same;
+    EXPECT_EQ(assigned.GetSeverity(keystr::FontSubset), eProblemSeverity_Fault);
+}
+
+struct DownsamplingCase {
+    const char* elements;
+    bool contone;
+    std::int32_t resolution;
+    double factor;
+};
+
+TEST_F(SettingList, DownsamplesFromTheDownsampleAndTooLowSettings) {
+    const DownsamplingCase cases[] = {
+        {"", true, 300, 1.5},
+        {"", false, 1200, 1.5},
+        {R"({"problem": "Setting_ContoneDownsample", "type": "eSettingType_LimitsLow",
+             "note": 400, "warn": 500},
+            {"problem": "ResTooLowContone", "type": "eSettingType_LimitsLow", "fault": 450})",
+         true, 450, 1.25},
+        {R"({"problem": "Setting_ContoneDownsample", "type": "eSettingType_LimitsLow",
+             "note": 3000})",
+         true, 2400, 1.5},
+        {R"({"problem": "Setting_BitmapDownsample", "type": "eSettingType_LimitsLow",
+             "note": 1000, "warn": 900},
+            {"problem": "ResTooLowBitmap", "type": "eSettingType_LimitsLow", "warn": 1300,
+             "fault": 1100})",
+         false, 1300, 1.5},
+        // Far past any integer: capped first, so the conversion stays defined.
+        {R"({"problem": "ResTooLowContone", "type": "eSettingType_LimitsLow", "fault": 1e300})",
+         true, 2400, 1.5},
+    };
+    for (const auto& c : cases) {
+        std::int32_t resolution = -1;
+        double factor = -1;
+        olderForm(c.elements).GetDownsampling(c.contone, resolution, factor);
+        EXPECT_EQ(resolution, c.resolution) << c.elements;
+        EXPECT_DOUBLE_EQ(factor, c.factor) << c.elements;
+    }
+}
+
+TEST_F(SettingList, DownsamplingTakesAnInfiniteOrNaNLimitAsNotSet) {
+    for (double bad :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+          std::numeric_limits<double>::quiet_NaN()}) {
+        BCheckSettingList list;
+        for (const ustring& name : {keystr::Setting_ContoneDownsample, keystr::ResTooLowContone}) {
+            umessage element;
+            element.add(ustring("problem"), umessage_details::type_string, name);
+            element.add(ustring("type"), umessage_details::type_string,
+                        ustring("eSettingType_LimitsLow"));
+            for (const ustring& key : {keystr::note, keystr::warn, keystr::fault})
+                element.add(key, umessage_details::type_double, bad);
+            auto setting = std::make_unique<BCheckSetting>(keystr::emptyName);
+            setting->DeserialiseSetting(element);
+            list.Insert(std::move(setting));
+        }
+        std::int32_t resolution = -1;
+        double factor = -1;
+        list.GetDownsampling(true, resolution, factor);
+        EXPECT_EQ(resolution, 300) << bad;
+        EXPECT_EQ(factor, 1.5) << bad;
+    }
+}
+
+struct VersionCase {
+    const char* elements;
+    double version;
+};
+
+TEST_F(SettingList, DerivesThePDFVersion) {
+    const VersionCase cases[] = {
+        {"", 0.0},
+        {R"({"problem": "Setting_PDFVersion", "type": "eSettingType_Parameter", "note": 1.6},
+            {"problem": "PDFVersionTooHigh", "type": "eSettingType_LimitsHigh", "fault": 1.4,
+             "precision": 1})",
+         1.4},
+        {R"({"problem": "PDFVersionTooLow", "type": "eSettingType_LimitsLow", "fault": 1.5,
+             "precision": 1})",
+         1.5},
+        // A crossing at Note changes nothing.
+        {R"({"problem": "PDFVersionTooHigh", "type": "eSettingType_LimitsHigh", "note": 1.4})",
+         0.0},
+        {R"({"problem": "PDFVersionTooHigh", "type": "eSettingType_LimitsHigh", "warn": 1.5},
+            {"problem": "PDFVersionTooLow", "type": "eSettingType_LimitsLow", "warn": 1.6})",
+         1.6},
+        {R"({"problem": "Setting_PDFVersion", "type": "eSettingType_Parameter", "note": 1.0})",
+         1.3},
+        {R"({"problem": "Setting_PDFVersion", "type": "eSettingType_Parameter", "note": 2.0})",
+         1.7},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(olderForm(c.elements).GetPDFVersion(), c.version) << c.elements;
+}
+
+struct ExportCase {
+    const char* faults; // older-form elements
+    bool transparency, cid, trueType;
+    bool allowed;
+};
+
+TEST_F(SettingList, AllowsPDFExportUnlessForbiddenOrAUsedFeatureIsAFault) {
+    const char* transparencyFault = R"({"problem": "Transparency", "type": "eSettingType_Boolean",
+                                        "severity": "eProblemSeverity_Fault"})";
+    const std::string version13 = std::string(transparencyFault) +
+                                  R"(, {"problem": "Setting_PDFVersion",
+                                        "type": "eSettingType_Parameter", "note": 1.3})";
+    const char* cid2Fault = R"({"problem": "CIDType2FontUsed", "type": "eSettingType_Boolean",
+                                "severity": "eProblemSeverity_Fault"})";
+    const char* cid0Fault = R"({"problem": "CIDType0FontUsed", "type": "eSettingType_Boolean",
+                                "severity": "eProblemSeverity_Fault"})";
+    const char* trueTypeFault = R"({"problem": "TrueTypeFontUsed", "type": "eSettingType_Boolean",
+                                    "severity": "eProblemSeverity_Fault"})";
+    const char* trueTypeWarn = R"({"problem": "TrueTypeFontUsed", "type": "eSettingType_Boolean",
+                                   "severity": "eProblemSeverity_Warn"})";
+    const ExportCase cases[] = {
+        {"", true, true, true, true},
+        {transparencyFault, true, false, false, false},
+        {transparencyFault, false, true, true, true},
+        {version13.c_str(), true, false, false, true},
+        {cid0Fault, false, true, false, false},
+        {cid2Fault, false, true, false, false},
+        {cid2Fault, true, false, true, true},
+        {trueTypeFault, false, false, true, false},
+        {trueTypeWarn, true, true, true, true},
+    };
+    EXPECT_TRUE(GetForceEPSExport());
+    for (const auto& c : cases) {
+        const BCheckSettingList list = olderForm(c.faults);
+        SetForceEPSExport(true);
+        EXPECT_FALSE(list.AllowsPDFExport(c.transparency, c.cid, c.trueType)) << c.faults;
+        SetForceEPSExport(false);
+        EXPECT_EQ(list.AllowsPDFExport(c.transparency, c.cid, c.trueType), c.allowed) << c.faults;
+    }
+    ResetForceEPSExport();
+    EXPECT_TRUE(GetForceEPSExport());
+}
+
+// A colour-profile folder of its own, with one profile file, behind special folder 6.
+class ColourFolder : public SettingList {
+protected:
+    void SetUp() override {
+        SettingList::SetUp();
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("colour-profiles-" + std::to_string(std::random_device()()));
+        std::filesystem::create_directories(folder_);
+        std::ofstream(folder_ / "Coated.icc") << "profile";
+        std::filesystem::create_directories(folder_ / "sub");
+        setenv("ZEP_COLOR_DIR", folder_.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("ZEP_COLOR_DIR");
+        std::filesystem::remove_all(folder_);
+        SettingList::TearDown();
+    }
+
+    static ustring inFolder(const char* leaf) {
+        UFileSpecCore path(static_cast<SpecialFolderId>(6));
+        EXPECT_TRUE(path.descend(ustring(leaf)));
+        return path.path();
+    }
+
+    std::filesystem::path folder_;
+};
+
+TEST_F(ColourFolder, ResolvesOnlyNamesOfExistingFiles) {
+    ustring name("Coated.icc");
+    EXPECT_TRUE(ResolveColourProfileName(name));
+    EXPECT_EQ(name, inFolder("Coated.icc"));
+    EXPECT_EQ(name.toStdString(), "Z:" + (folder_ / "Coated.icc").string());
+
+    for (const char* unchanged : {"Missing.icc", "sub", "", "C:/Coated.icc", "../Coated.icc"}) {
+        ustring text(unchanged);
+        EXPECT_FALSE(ResolveColourProfileName(text)) << unchanged;
+        EXPECT_EQ(text, unchanged);
+    }
+}
+
+TEST_F(ColourFolder, LoadsProcessProfilesAsFullPaths) {
+    define(R"({"Setting_ProcessProfile": {"type": "stringParameter",
+                                          "defaults": {"P": ["Coated.icc"]}},
+               "Setting_GrayscaleProfile": {"type": "stringParameter",
+                                            "defaults": {"P": ["Coated.icc"]}},
+               "ColourUsed": {"type": "stringParameter"}})");
+    BCheckSettingList list;
+    list.Load(fromJson(R"({"qcs": {"checks": {
+        "Setting_ProcessProfile": {"P": ["Coated.icc", "Missing.icc"]},
+        "ColourUsed": {"P": ["Coated.icc"]}}}})"));
+    const BCheckSetting* process = list.FindSorted(keystr::Setting_ProcessProfile);
+    ASSERT_NE(process, nullptr);
+    EXPECT_EQ(process->GetStringParameter(0), inFolder("Coated.icc"));
+    EXPECT_EQ(process->GetStringParameter(1), "Missing.icc");
+    EXPECT_EQ(list.FindSetting(keystr::ColourUsed)->GetStringParameter(0), "Coated.icc");
+    // A default made on demand is resolved too.
+    EXPECT_EQ(list.FindSetting(keystr::Setting_GrayscaleProfile)->GetStringParameter(0),
+              inFolder("Coated.icc"));
+}
+
+} // namespace
