@@ -406,7 +406,8 @@ void BCheckSetting::PropagateLinkedActivity() {
     BCheckSetting* marked[2] = {nullptr, nullptr};
     for (int i = 0; i < 2 && m_links[i] != nullptr; ++i) {
         BCheckSetting* linked = m_links[i];
-        if (linked->m_type != eSettingType_Boolean)
+        // A link to itself would flip this setting's own activity back and forth without end.
+        if (linked == this || linked->m_type != eSettingType_Boolean)
             continue;
         if (!problem) {
             if (linked->IsLinkedProblemOtherThan(this))

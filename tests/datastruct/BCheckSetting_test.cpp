@@ -1,0 +1,388 @@
+// Tests of BCheckSetting: construction by name, both ticket readers, evaluation against the
+// limits, reported severity, copies and the propagation over linked settings.
+#include "BCheckSetting.h"
+
+#include "CheckSettingTestDefinitions.h"
+#include "KeyStrings.h"
+#include "support/LogCapture.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using BCheckSettingTest = CheckSettingTest;
+
+// A setting read in the current form from a JSON setting message.
+BCheckSetting readCurrent(const char* name, const char* json) {
+    BCheckSetting s(keystr::emptyName);
+    EXPECT_TRUE(s.DeserialiseSetting2(name, WCheckSetting(readJson(json)))) << name << json;
+    return s;
+}
+
+// A setting read in the older form from a JSON element of a ticket's "settings".
+BCheckSetting readOlder(const char* json) {
+    BCheckSetting s(keystr::emptyName);
+    s.DeserialiseSetting(*readJson(json));
+    return s;
+}
+
+TEST_F(BCheckSettingTest, ConstructionTakesTheDefinedTypeAndThePrecisionOfTheName) {
+    const BCheckSetting empty(keystr::emptyName);
+    EXPECT_EQ(empty.GetType(), eSettingType_Undefined);
+    EXPECT_EQ(empty.GetSeverity(), eProblemSeverity_Ignore);
+    EXPECT_EQ(empty.GetPrecision(), 2);
+    EXPECT_TRUE(empty.IsActive());
+    EXPECT_TRUE(empty.IsPVNotSet());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(empty.IsLimitNotSet(i));
+        EXPECT_EQ(empty.GetLimit(i), 0.0);
+        EXPECT_TRUE(empty.IsStringParameterNotSet(i));
+    }
+
+    // Without a registry no name is defined: the name is dropped.
+    const BCheckSetting beforeDefinitions("PDFVersionTooLow");
+    EXPECT_EQ(beforeDefinitions.GetName(), "");
+    EXPECT_EQ(beforeDefinitions.GetPrecision(), 2);
+
+    Define();
+    const BCheckSetting defined("PDFVersionTooLow");
+    EXPECT_EQ(defined.GetName(), "PDFVersionTooLow");
+    EXPECT_EQ(defined.GetType(), eSettingType_LimitsLow);
+    EXPECT_EQ(defined.GetPrecision(), 1);
+    EXPECT_EQ(BCheckSetting("ResTooLowContone").GetPrecision(), 0);
+    EXPECT_EQ(BCheckSetting("Transparency").GetPrecision(), 2);
+
+    const BCheckSetting undefined("MaxPlates");
+    EXPECT_EQ(undefined.GetName(), "");
+    EXPECT_EQ(undefined.GetType(), eSettingType_Undefined);
+    EXPECT_EQ(undefined.GetPrecision(), 2);
+}
+
+TEST_F(BCheckSettingTest, LimitsSettingTakesItsSeverityFromItsLimits) {
+    Define();
+    struct Case {
+        const char* json;
+        eProblemSeverity expected;
+    } cases[] = {
+        {R"({"sev": "note", "fault": 1.5})", eProblemSeverity_Fault},
+        {R"({"sev": "fault", "note": 3})", eProblemSeverity_Note},
+        {R"({"sev": "fault", "ignore": 3})", eProblemSeverity_Ignore},
+        {R"({"warn": 2, "note": 1})", eProblemSeverity_Warn},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(readCurrent("PDFVersionTooHigh", c.json).GetSeverity(), c.expected) << c.json;
+
+    const BCheckSetting s = readCurrent("PDFVersionTooHigh", R"({"fault": 1.5, "warn": "x"})");
+    EXPECT_EQ(s.GetLimit(eLimit_Fault), 1.5);
+    EXPECT_TRUE(s.IsLimitNotSet(eLimit_Warn));
+    EXPECT_EQ(s.GetType(), eSettingType_LimitsHigh);
+    EXPECT_EQ(s.GetName(), "PDFVersionTooHigh");
+}
+
+TEST_F(BCheckSettingTest, BooleanSettingRaisesParameterWordsToFault) {
+    Define();
+    EXPECT_EQ(readCurrent("Transparency", R"({"sev": "parameter"})").GetSeverity(),
+              eProblemSeverity_Fault);
+    EXPECT_EQ(readCurrent("Transparency", R"({"sev": "dynamic"})").GetSeverity(),
+              eProblemSeverity_Fault);
+    EXPECT_EQ(readCurrent("Transparency", R"({"sev": "note"})").GetSeverity(),
+              eProblemSeverity_Note);
+    EXPECT_EQ(readCurrent("Transparency", R"({"x": 1})").GetSeverity(), eProblemSeverity_Ignore);
+}
+
+TEST_F(BCheckSettingTest, StringParameterSettingReadsThreeTexts) {
+    Define();
+    const BCheckSetting s = readCurrent("Setting_ProcessProfile",
+                                        R"({"sev": "warn", "P": ["a.icc", "", "c.icc", "d"]})");
+    EXPECT_EQ(s.GetStringParameter(0), "a.icc");
+    EXPECT_FALSE(s.IsStringParameterNotSet(1));
+    EXPECT_EQ(s.GetStringParameter(1), "");
+    EXPECT_EQ(s.GetStringParameter(2), "c.icc");
+    EXPECT_TRUE(s.IsStringParameterNotSet(3));
+    EXPECT_EQ(s.GetSeverity(), eProblemSeverity_Parameter);
+
+    EXPECT_EQ(readCurrent("Setting_ProcessProfile", R"({"sev": "warn"})").GetSeverity(),
+              eProblemSeverity_Warn);
+}
+
+TEST_F(BCheckSettingTest, CurrentFormReadsPrecisionPVAndTheDefinitionsUserUnits) {
+    Define();
+    EXPECT_EQ(readCurrent("Transparency", "{}").GetPrecision(), 2);
+    EXPECT_EQ(readCurrent("Transparency", R"({"precision": 1.9})").GetPrecision(), 1);
+    EXPECT_EQ(readCurrent("Transparency", R"({"precision": -3})").GetPrecision(), -3);
+
+    const BCheckSetting withPV = readCurrent("Transparency", R"({"PV": 2.5, "userUnits": false})");
+    EXPECT_FALSE(withPV.IsPVNotSet());
+    EXPECT_EQ(withPV.GetPV(), 2.5);
+    const BCheckSetting textPV = readCurrent("Transparency", R"({"PV": "text"})");
+    EXPECT_FALSE(textPV.IsPVNotSet());
+    EXPECT_EQ(textPV.GetPV(), 0.0);
+    EXPECT_TRUE(readCurrent("Transparency", "{}").IsPVNotSet());
+
+    EXPECT_TRUE(readCurrent("Setting_MinimumBleed", "{}").UsesUserUnits());
+    EXPECT_FALSE(readCurrent("ResTooLowContone", R"({"UserUnit": true})").UsesUserUnits());
+}
+
+TEST_F(BCheckSettingTest, OutOfRangeOrNaNPrecisionSaturates) {
+    Define();
+    EXPECT_EQ(readCurrent("Transparency", R"({"precision": 1e300})").GetPrecision(),
+              std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(readCurrent("Transparency", R"({"precision": -1e300})").GetPrecision(),
+              std::numeric_limits<std::int32_t>::min());
+
+    auto nan = std::make_shared<umessage>();
+    nan->add<double>("precision", umessage_details::type_double, std::nan(""));
+    BCheckSetting s(keystr::emptyName);
+    ASSERT_TRUE(s.DeserialiseSetting2("Transparency", WCheckSetting(nan)));
+    EXPECT_EQ(s.GetPrecision(), 0);
+}
+
+TEST_F(BCheckSettingTest, ExtremePrecisionsStillCompare) {
+    Define();
+    // Past what a double holds, the values compare unrounded.
+    const BCheckSetting fine =
+        readCurrent("ResTooLowContone", R"({"fault": 300, "precision": 1e300})");
+    EXPECT_EQ(fine.Evaluate(299.6), eProblemSeverity_Fault);
+    // Rounded to 10^308, a limit near the top of the range stays above 0.
+    const BCheckSetting coarse =
+        readCurrent("ResTooLowContone", R"({"fault": 1.7e308, "precision": -1e300})");
+    EXPECT_EQ(coarse.Evaluate(0.0), eProblemSeverity_Fault);
+}
+
+TEST_F(BCheckSettingTest, CurrentFormFailsWithoutRegistryOrDefinition) {
+    const WCheckSetting setting(readJson(R"({"sev": "fault"})"));
+    {
+        LogCapture capture;
+        BCheckSetting s(keystr::emptyName);
+        EXPECT_FALSE(s.DeserialiseSetting2("Transparency", setting));
+        EXPECT_EQ(capture.text(), "");
+    }
+    Define();
+    LogCapture capture;
+    BCheckSetting s(keystr::emptyName);
+    EXPECT_FALSE(s.DeserialiseSetting2("NotDefined", setting));
+    EXPECT_EQ(s.GetName(), "");
+    EXPECT_EQ(s.GetSeverity(), eProblemSeverity_Ignore);
+    EXPECT_EQ(capture.text(), "[2026-03-01T14:05:09][INFO][5120][old/Base/BCheckSetting:"
+                              "BCheckSetting::DeserialiseSetting2:726] new setting not found\n");
+    EXPECT_FALSE(s.DeserialiseSetting2("Transparency", WCheckSetting()));
+}
+
+TEST_F(BCheckSettingTest, OlderFormReadsItsOwnKeys) {
+    const BCheckSetting s = readOlder(
+        R"({"problem": "ResTooLowContone", "subtype": "eSettingType_LimitsLow",
+            "severity": "eProblemSeverity_Note", "fault": 150, "warn": 200.5, "ignore": "x",
+            "PV": 7, "precision": 1, "UserUnit": true})");
+    EXPECT_EQ(s.GetName(), "ResTooLowContone");
+    EXPECT_EQ(s.GetType(), eSettingType_LimitsLow);
+    EXPECT_EQ(s.GetSeverity(), eProblemSeverity_Fault);
+    EXPECT_EQ(s.GetLimit(eLimit_Fault), 150.0);
+    EXPECT_EQ(s.GetLimit(eLimit_Warn), 200.5);
+    EXPECT_TRUE(s.IsLimitNotSet(eLimit_Note));
+    EXPECT_TRUE(s.IsLimitNotSet(eLimit_Ignore));
+    EXPECT_EQ(s.GetPV(), 7.0);
+    EXPECT_EQ(s.GetPrecision(), 1);
+    EXPECT_TRUE(s.UsesUserUnits());
+
+    const BCheckSetting bare = readOlder(R"({"problem": "Transparency"})");
+    EXPECT_EQ(bare.GetPrecision(), 0);
+    EXPECT_FALSE(bare.UsesUserUnits());
+    EXPECT_TRUE(bare.IsPVNotSet());
+    EXPECT_EQ(bare.GetType(), eSettingType_Undefined);
+}
+
+TEST_F(BCheckSettingTest, OlderFormTypeAndSeverityTexts) {
+    const BCheckSetting boolean = readOlder(
+        R"({"problem": "X", "type": "eSettingType_Boolean", "severity": "eProblemSeverity_Parameter"})");
+    EXPECT_EQ(boolean.GetType(), eSettingType_Boolean);
+    EXPECT_EQ(boolean.GetSeverity(), eProblemSeverity_Fault);
+
+    const BCheckSetting unknown =
+        readOlder(R"({"problem": "X", "subtype": "eSettingType_boolean", "severity": "fault"})");
+    EXPECT_EQ(static_cast<int>(unknown.GetType()), -1);
+    EXPECT_EQ(unknown.GetSeverity(), eProblemSeverity_NotSet);
+
+    const BCheckSetting strings = readOlder(
+        R"({"problem": "X", "subtype": "eSettingType_StringParameter", "P0": "a", "P2": "c"})");
+    EXPECT_EQ(strings.GetStringParameter(0), "a");
+    EXPECT_TRUE(strings.IsStringParameterNotSet(1));
+    EXPECT_EQ(strings.GetStringParameter(2), "c");
+    EXPECT_EQ(strings.GetSeverity(), eProblemSeverity_Parameter);
+
+    EXPECT_EQ(readOlder(R"({"severity": "eProblemSeverity_Warn"})").GetName(), "");
+
+    // A defined name takes the definition's type whatever the element says.
+    Define();
+    EXPECT_EQ(
+        readOlder(R"({"problem": "Transparency", "subtype": "eSettingType_LimitsHigh"})").GetType(),
+        eSettingType_Boolean);
+}
+
+TEST(ParseSettingType, MatchesWholeNamesCaseSensitively) {
+    EXPECT_EQ(ParseSettingType("eSettingType_CombiningParameterHigh"), 10);
+    EXPECT_EQ(ParseSettingType("eSettingType_Undefined"), 0);
+    EXPECT_EQ(ParseSettingType("eSettingType_LimitsHighSeverity"), 8);
+    EXPECT_EQ(ParseSettingType("eSettingType_boolean"), -1);
+    EXPECT_EQ(ParseSettingType("eSettingType_Boolean "), -1);
+    EXPECT_EQ(ParseSettingType(""), -1);
+}
+
+TEST(ParseProblemSeverity, MatchesNamesNotWords) {
+    EXPECT_EQ(ParseProblemSeverity("eProblemSeverity_ParameterNotSet"),
+              eProblemSeverity_ParameterNotSet);
+    EXPECT_EQ(ParseProblemSeverity("eProblemSeverity_Ignore"), eProblemSeverity_Ignore);
+    EXPECT_EQ(ParseProblemSeverity("fault"), eProblemSeverity_NotSet);
+}
+
+TEST_F(BCheckSettingTest, EvaluateLimitsHighTestsFaultWarnNoteIgnoreInOrder) {
+    Define();
+    double crossed = -1.0;
+    const BCheckSetting s =
+        readCurrent("PDFVersionTooHigh", R"({"fault": 1.5, "warn": 1.4, "precision": 1})");
+    EXPECT_EQ(s.Evaluate(999.9, &crossed), eProblemSeverity_Fault);
+    EXPECT_EQ(crossed, 1.5);
+    // 1.46 rounds to 1.5, which equals the fault limit and crosses the warn limit.
+    EXPECT_EQ(s.Evaluate(1.46, &crossed), eProblemSeverity_Warn);
+    EXPECT_EQ(crossed, 1.4);
+    crossed = -1.0;
+    EXPECT_EQ(s.Evaluate(1.44, &crossed), eProblemSeverity_Ignore);
+    EXPECT_EQ(crossed, -1.0);
+
+    const BCheckSetting ignoreOnly = readCurrent("PDFVersionTooHigh", R"({"ignore": 1})");
+    EXPECT_EQ(ignoreOnly.Evaluate(999.9), eProblemSeverity_Ignore);
+    EXPECT_EQ(ignoreOnly.Evaluate(-999.9), eProblemSeverity_Ignore);
+    EXPECT_EQ(readCurrent("Transparency", R"({"sev": "fault"})").Evaluate(1e9),
+              eProblemSeverity_Ignore);
+}
+
+TEST_F(BCheckSettingTest, EvaluateAtPrecisionZeroOnBothSidesOfALimit) {
+    Define();
+    const BCheckSetting s = readCurrent("ResTooLowContone", R"({"fault": 300, "precision": 0})");
+    double crossed = 0.0;
+    EXPECT_EQ(s.Evaluate(299.6), eProblemSeverity_Ignore);
+    EXPECT_EQ(s.Evaluate(299.4, &crossed), eProblemSeverity_Fault);
+    EXPECT_EQ(crossed, 300.0);
+    EXPECT_EQ(s.Evaluate(299.5), eProblemSeverity_Ignore); // halves round up
+}
+
+TEST_F(BCheckSettingTest, EvaluateInUserUnitsComparesMillimetres) {
+    Define();
+    // 72 pt is 25.40 mm; 71.99 pt is 25.3965 mm, shown as 25.40; 71.97 pt shows as 25.39.
+    const BCheckSetting s = readCurrent("Setting_MinimumBleed", R"({"fault": 72})");
+    EXPECT_EQ(s.Evaluate(71.99), eProblemSeverity_Ignore);
+    EXPECT_EQ(s.Evaluate(71.97), eProblemSeverity_Fault);
+}
+
+TEST_F(BCheckSettingTest, InactiveSettingReportsWarnAndFaultAsNote) {
+    BCheckSetting s(keystr::emptyName);
+    s.SetType(eSettingType_LimitsHigh);
+    s.SetLimit(eLimit_Fault, 1.0);
+    EXPECT_TRUE(s.IsProblem());
+    s.SetActive(false);
+    EXPECT_EQ(s.GetSeverity(), eProblemSeverity_Fault);
+    EXPECT_EQ(s.GetReportedSeverity(), eProblemSeverity_Note);
+    EXPECT_FALSE(s.IsProblem());
+    s.ClearLimit(eLimit_Fault);
+    EXPECT_EQ(s.GetReportedSeverity(), eProblemSeverity_Ignore);
+}
+
+TEST_F(BCheckSettingTest, ParameterSettingSeverityFollowsItsLimits) {
+    BCheckSetting s(keystr::emptyName);
+    s.SetType(eSettingType_CombiningParameterLow);
+    s.SetLimit(eLimit_Ignore, 5.0);
+    EXPECT_EQ(s.GetSeverity(), eProblemSeverity_ParameterNotSet);
+    s.SetLimit(eLimit_Note, 280.0);
+    EXPECT_EQ(s.GetSeverity(), eProblemSeverity_Parameter);
+}
+
+TEST_F(BCheckSettingTest, IndicesOutsideTheFourLimitsAreIgnored) {
+    BCheckSetting s(keystr::emptyName);
+    s.SetType(eSettingType_LimitsLow);
+    s.SetLimit(4, 1.0);
+    s.SetLimit(-1, 1.0);
+    s.SetStringParameter(4, "x");
+    EXPECT_TRUE(s.IsLimitNotSet(4));
+    EXPECT_EQ(s.GetLimit(-1), 0.0);
+    EXPECT_TRUE(s.IsStringParameterNotSet(4));
+    EXPECT_EQ(s.GetSeverity(), eProblemSeverity_Ignore);
+}
+
+TEST_F(BCheckSettingTest, CopiesTakeEveryFieldButUnsetTextsAndLinks) {
+    Define();
+    BCheckSetting source =
+        readCurrent("Setting_ProcessProfile", R"({"P": ["a", "b"], "PV": 1, "precision": 4})");
+    source.SetActive(false);
+
+    BCheckSetting target = readCurrent("Setting_ProcessProfile", R"({"P": ["x", "y", "z"]})");
+    target = source;
+    EXPECT_EQ(target.GetName(), "Setting_ProcessProfile");
+    EXPECT_EQ(target.GetStringParameter(0), "a");
+    EXPECT_EQ(target.GetStringParameter(1), "b");
+    EXPECT_TRUE(target.IsStringParameterNotSet(2));
+    EXPECT_EQ(target.GetStringParameter(2), "");
+    EXPECT_EQ(target.GetPrecision(), 4);
+    EXPECT_EQ(target.GetPV(), 1.0);
+    EXPECT_FALSE(target.IsActive());
+    EXPECT_EQ(target.GetSeverity(), eProblemSeverity_Parameter);
+
+    const BCheckSetting copy(source);
+    EXPECT_EQ(copy.GetStringParameter(1), "b");
+    EXPECT_EQ(copy.GetType(), eSettingType_StringParameter);
+
+    const BCheckSetting& alias = target;
+    target = alias;
+    EXPECT_EQ(target.GetStringParameter(0), "a");
+}
+
+TEST_F(BCheckSettingTest, LimitsPropagateOverLinks) {
+    BCheckSetting low(keystr::emptyName);
+    low.SetType(eSettingType_LimitsLow);
+    BCheckSetting high(keystr::emptyName);
+    high.SetType(eSettingType_LimitsHigh);
+    high.SetLimit(eLimit_Fault, 80.0);
+    high.SetLimit(eLimit_Warn, 120.0);
+    BCheckSetting parameter(keystr::emptyName);
+    parameter.SetType(eSettingType_Parameter);
+    parameter.SetLimit(eLimit_Note, 50.0);
+
+    low.SetLinks(&high, &parameter);
+    low.SetLimit(eLimit_Warn, 100.0);
+    EXPECT_EQ(high.GetLimit(eLimit_Fault), 100.0); // raised to the low warn limit
+    EXPECT_EQ(high.GetLimit(eLimit_Warn), 120.0);
+    EXPECT_EQ(parameter.GetLimit(eLimit_Note), 100.0);
+
+    // A copy has no links.
+    BCheckSetting copy(low);
+    copy.SetLimit(eLimit_Warn, 200.0);
+    EXPECT_EQ(high.GetLimit(eLimit_Fault), 100.0);
+}
+
+TEST_F(BCheckSettingTest, ActivityPropagatesBetweenLinkedBooleans) {
+    // Two Boolean Fault settings linked to each other: when one becomes a problem, the other
+    // is made inactive.
+    const BCheckSetting faulty = readOlder(
+        R"({"problem": "X", "type": "eSettingType_Boolean", "severity": "eProblemSeverity_Fault"})");
+    BCheckSetting trigger(faulty);
+    BCheckSetting follower(faulty);
+    follower.SetLinks(&trigger, nullptr);
+    trigger.SetLinks(&follower, nullptr);
+
+    trigger.SetStringParameter(0, "on");
+    EXPECT_FALSE(follower.IsActive());
+    EXPECT_EQ(follower.GetReportedSeverity(), eProblemSeverity_Note);
+
+    // Once the trigger is no problem, the follower is active again.
+    trigger.SetActive(false);
+    trigger.SetStringParameter(0, "off");
+    EXPECT_TRUE(follower.IsActive());
+    EXPECT_EQ(follower.GetReportedSeverity(), eProblemSeverity_Fault);
+
+    // A setting linked to itself leaves its own activity alone.
+    BCheckSetting self(faulty);
+    self.SetLinks(&self, nullptr);
+    self.SetStringParameter(0, "on");
+    EXPECT_TRUE(self.IsActive());
+}
+
+} // namespace
