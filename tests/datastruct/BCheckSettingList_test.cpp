@@ -221,6 +221,24 @@ TEST_F(SettingList, DerivesThePDFVersion) {
         EXPECT_EQ(olderForm(c.elements).GetPDFVersion(), c.version) << c.elements;
 }
 
+TEST_F(SettingList, ANaNVersionCountsAsNotSet) {
+    BCheckSettingList list =
+        olderForm(R"({"problem": "Transparency", "type": "eSettingType_Boolean",
+                                           "severity": "eProblemSeverity_Fault"})");
+    umessage element;
+    element.add(ustring("problem"), umessage_details::type_string, keystr::Setting_PDFVersion);
+    element.add(ustring("type"), umessage_details::type_string, ustring("eSettingType_Parameter"));
+    element.add(keystr::note, umessage_details::type_double,
+                std::numeric_limits<double>::quiet_NaN());
+    auto setting = std::make_unique<BCheckSetting>(keystr::emptyName);
+    setting->DeserialiseSetting(element);
+    list.Insert(std::move(setting));
+    EXPECT_EQ(list.GetPDFVersion(), 0.0);
+    // Taken as 1.4, so the transparency fault still rules PDF out.
+    SetForceEPSExport(false);
+    EXPECT_FALSE(list.AllowsPDFExport(true, false, false));
+}
+
 struct ExportCase {
     const char* faults; // older-form elements
     bool transparency, cid, trueType;
