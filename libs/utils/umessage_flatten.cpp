@@ -22,7 +22,7 @@ using namespace umessage_details;
 constexpr std::uint32_t kWrittenVersion = 4;
 constexpr std::uint64_t kMaxEntries = 0x20000;   // per message; more is a failure
 constexpr int kMaxNesting = 256;                 // child messages below the root
-constexpr std::uint64_t kMaxExpanded = 1u << 28; // bytes of string values the tree may copy
+constexpr std::uint64_t kMaxExpanded = 64u << 20; // bytes of string values the tree may copy
 
 // --- writing -------------------------------------------------------------------------------------
 

@@ -1,0 +1,301 @@
+// Tests of the binary message form: exact bytes of the writer, the varint widths, streams of
+// versions 1 to 3, the failures with their log lines, hostile input and random round trips.
+#include "support/LogCapture.h"
+#include "support/RandomMessage.h"
+#include "umessage.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace umessage_details;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes flat(const umessage& m) {
+    std::ostringstream out;
+    m.flatten(out);
+    const std::string s = out.str();
+    return Bytes(s.begin(), s.end());
+}
+
+bool unflat(umessage& m, const Bytes& bytes) {
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    return m.unflatten(in);
+}
+
+Bytes concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+std::string errorLine(const char* text) {
+    return std::string("[2026-03-01T14:05:09][ERROR][5120][umessage_serialize:umessage::unflatten:"
+                       "436] ") +
+           text + "\n";
+}
+
+// Reads `bytes`, expects failure with exactly one ERROR line and an emptied target.
+void expectFailure(const Bytes& bytes, const char* text) {
+    LogCapture capture;
+    umessage m;
+    m.add<int>("old", type_int, 1);
+    EXPECT_FALSE(unflat(m, bytes));
+    EXPECT_TRUE(m.empty());
+    EXPECT_EQ(capture.text(), errorLine(text));
+}
+
+} // namespace
+
+TEST(UmessageFlatten, WritesTheSingleIntMessageAndTheEmptyMessage) {
+    umessage m;
+    m.add<int>("a", type_int, 1);
+    EXPECT_EQ(flat(m), (Bytes{0x04, 0x01, 0x01, 0x61, 0x01, 0x01, 0x01, 0x00, 0x01, 0x01}));
+    EXPECT_EQ(flat(umessage()), (Bytes{0x04, 0x00, 0x00}));
+}
+
+TEST(UmessageFlatten, WritesVarintsInTheShortestFormOfBothWidths) {
+    struct Case {
+        std::uint64_t value;
+        Bytes bytes;
+        bool fits32;
+    };
+    const Case cases[] = {
+        {0x7F, {0x7F}, true},
+        {0x80, {0x80, 0x80}, true},
+        {300, {0x81, 0x2C}, true},
+        {0x3FFF, {0xBF, 0xFF}, true},
+        {0x4000, {0xC0, 0x40, 0x00}, true},
+        {0x0FFFFFFF, {0xEF, 0xFF, 0xFF, 0xFF}, true},
+        {0x10000000, {0xF0, 0x10, 0x00, 0x00, 0x00}, true},
+        {0xFFFFFFFF, {0xF0, 0xFF, 0xFF, 0xFF, 0xFF}, true},
+        {0x7FFFFFFFFull, {0xF7, 0xFF, 0xFF, 0xFF, 0xFF}, false},
+        {0x800000000ull, {0xF8, 0x08, 0x00, 0x00, 0x00, 0x00}, false},
+        {0xFFFFFFFFFFFFFFull, {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, false},
+        {1ull << 56, {0xFF, 0x01, 0, 0, 0, 0, 0, 0, 0}, false},
+        {~0ull, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        umessage wide;
+        wide.add<long long>("n", type_int64, static_cast<long long>(c.value));
+        EXPECT_EQ(flat(wide),
+                  concat({{0x04, 0x01, 0x01, 'n', 0x01, 0x01, 0x06, 0x00, 0x01}, c.bytes}));
+        umessage back;
+        ASSERT_TRUE(unflat(back, flat(wide)));
+        EXPECT_EQ(back, wide);
+        if (c.fits32) {
+            umessage narrow;
+            narrow.add<int>("n", type_int, static_cast<int>(c.value));
+            EXPECT_EQ(flat(narrow),
+                      concat({{0x04, 0x01, 0x01, 'n', 0x01, 0x01, 0x01, 0x00, 0x01}, c.bytes}));
+            ASSERT_TRUE(unflat(back, flat(narrow)));
+            EXPECT_EQ(back, narrow);
+        }
+    }
+}
+
+TEST(UmessageFlatten, KeepsEachTextOnceInByteOrderAndDoublesLittleEndian) {
+    umessage m;
+    auto child = std::make_shared<umessage>();
+    child->add<ustring>("b", type_string, "x");
+    m.add<ustring>("b", type_string, "x");
+    m.add<ustring>("\xC3\xA9", type_string, "b");
+    m.add<std::shared_ptr<umessage>>("c", type_message, child);
+    m.add<double>("d", type_double, 1.0);
+    m.add<bool>("e", type_bool, true, true);
+    // Table: b c d e x é (0xC3 sorts after every ASCII byte).
+    EXPECT_EQ(flat(m),
+              (Bytes{0x04, 0x06, 0x01, 'b',  0x01, 'c',  0x01, 'd', 0x01, 'e', 0x01, 'x',
+                     0x02, 0xC3, 0xA9,
+                     0x05,                               // entries
+                     0x01, 0x04, 0x00, 0x01, 0x05,       // b: "x"
+                     0x02, 0x05, 0x00, 0x01,             // c: one child
+                     0x01, 0x01, 0x04, 0x00, 0x01, 0x05, //    b: "x"
+                     0x03, 0x03, 0x00, 0x01, 0,    0,    0,    0,   0,    0,   0xF0, 0x3F, // d: 1.0
+                     0x04, 0x02, 0x01, 0x01, 0x01,    // e: [true]
+                     0x06, 0x04, 0x00, 0x01, 0x01})); // é: "b"
+}
+
+TEST(UmessageFlatten, ReadsOlderVersions) {
+    // Version 3: type codes, no isArray byte; a single value comes back as no array.
+    umessage v3;
+    ASSERT_TRUE(unflat(v3, {0x03, 0x02, 0x01, 'a', 0x01, 'b', 0x02, 0x01, 0x01, 0x02, 0x05, 0x06,
+                            0x02, 0x06, 0x01, 0x81, 0x2C}));
+    EXPECT_EQ(v3.valueAt<int>("a", 1), 6);
+    EXPECT_EQ(v3.value<long long>("b"), 300);
+    EXPECT_EQ(v3.findEntry("b")->second->isArray, 0);
+
+    // Version 2: type names; the table need not be sorted.
+    umessage v2;
+    ASSERT_TRUE(unflat(v2, {0x02, 0x04, 0x01, 'x', 0x05, 'f',  'l',  'o',  'a',  't',  0x04,
+                            'b',  'o',  'o',  'l', 0x01, 'y',  0x02, 0x01, 0x02, 0x01, 0,
+                            0,    0,    0,    0,   0,    0x04, 0x40, 0x04, 0x03, 0x01, 0x07}));
+    EXPECT_EQ(v2.value<double>("x"), 2.5);
+    EXPECT_TRUE(v2.value<bool>("y"));
+
+    // Version 1: every message opens with its kind; a non-empty kind becomes "what".
+    const Bytes v1bytes = {0x01, 0x06, 0x00, 0x01, 'a',  0x03, 'j', 'o', 'b', 0x08, 'u', 'm', 'e',
+                           's',  's',  'a',  'g',  'e',  0x03, 'i', 'n', 't', 0x03, 's', 'u', 'b',
+                           0x03,                               // root kind "job"
+                           0x02,                               // two entries
+                           0x02, 0x05, 0x01, 0x07,             // a: int 7
+                           0x06, 0x04, 0x02,                   // sub: two children
+                           0x01, 0x01, 0x02, 0x05, 0x01, 0x09, // kind "", a: 9
+                           0x06, 0x00};                        // kind "sub", no entry
+    umessage v1;
+    ASSERT_TRUE(unflat(v1, v1bytes));
+    EXPECT_EQ(v1.what(), "job");
+    EXPECT_EQ(v1.value<int>("a"), 7);
+    const umessage first = v1.valueAt<umessage>("sub", 0);
+    EXPECT_FALSE(first.contains("what"));
+    EXPECT_EQ(first.value<int>("a"), 9);
+    EXPECT_EQ(v1.valueAt<umessage>("sub", 1).what(), "sub");
+}
+
+TEST(UmessageFlatten, KeepsTheArrayFlagOfASingleValueInVersion4) {
+    umessage m;
+    m.add<int>("one", type_int, 5, true);
+    umessage back;
+    ASSERT_TRUE(unflat(back, flat(m)));
+    EXPECT_EQ(back.findEntry("one")->second->isArray, 1);
+}
+
+TEST(UmessageFlatten, AcceptsTheEntryLimitAndFailsAbove) {
+    // Every entry names "a" as int: one entry of that many values.
+    const auto stream = [](std::uint32_t entries) {
+        Bytes b = {0x04,
+                   0x01,
+                   0x01,
+                   'a',
+                   static_cast<unsigned char>(0xC0 | (entries >> 16)),
+                   static_cast<unsigned char>(entries >> 8),
+                   static_cast<unsigned char>(entries)};
+        for (std::uint32_t i = 0; i < entries; ++i)
+            b.insert(b.end(), {0x01, 0x01, 0x00, 0x01, 0x00});
+        return b;
+    };
+    umessage m;
+    ASSERT_TRUE(unflat(m, stream(0x20000)));
+    std::uint64_t n = 0;
+    EXPECT_TRUE(m.count("a", n));
+    EXPECT_EQ(n, 0x20000u);
+    expectFailure(stream(0x20001), "umessage::unflatten() : too many entry");
+}
+
+TEST(UmessageFlatten, FailsWithTheTextOfEachFault) {
+    const struct {
+        const char* what;
+        Bytes bytes;
+        const char* text;
+    } cases[] = {
+        {"reference 0", {0x04, 0x01, 0x01, 'a', 0x01, 0x00}, "string not found"},
+        {"reference past the table", {0x04, 0x01, 0x01, 'a', 0x01, 0x02}, "string not found"},
+        {"type code 7",
+         {0x04, 0x01, 0x01, 'a', 0x01, 0x01, 0x07, 0x00, 0x01, 0x00},
+         "unknown type!"},
+        {"unknown type name",
+         {0x02, 0x02, 0x01, 'a', 0x03, 'i', 'n', 'T', 0x01, 0x01, 0x02, 0x01, 0x00},
+         "unknown type!"},
+        {"empty name",
+         {0x04, 0x01, 0x00, 0x01, 0x01, 0x01, 0x00, 0x01, 0x05},
+         "empty or invalid name"},
+        {"name with a slash",
+         {0x04, 0x01, 0x01, '/', 0x01, 0x01, 0x01, 0x00, 0x01, 0x05},
+         "empty or invalid name"},
+        {"name again with another type",
+         {0x04, 0x01, 0x01, 'a', 0x02, 0x01, 0x01, 0x00, 0x01, 0x05, 0x01, 0x02, 0x00, 0x01, 0x01},
+         "incompatible type"},
+        {"string longer than the stream",
+         {0x04, 0x01, 0xC0, 0x40, 0x00, 'a'},
+         "umessage::unflatten() : truncated"},
+        {"string longer than a ustring",
+         {0x04, 0x01, 0xF0, 0x01, 0x00, 0x00, 0x00},
+         "umessage::unflatten() : string too long"},
+        {"huge string count",
+         {0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+         "umessage::unflatten() : truncated"},
+        {"huge value count",
+         {0x04, 0x01, 0x01, 'a', 0x01, 0x01, 0x01, 0x00, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0x00},
+         "umessage::unflatten() : truncated"},
+        {"missing double bytes",
+         {0x04, 0x01, 0x01, 'a', 0x01, 0x01, 0x03, 0x00, 0x01, 0x00},
+         "umessage::unflatten() : truncated"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        expectFailure(c.bytes, c.text);
+    }
+}
+
+TEST(UmessageFlatten, RejectsUnknownVersionsAndEmptyInputSilently) {
+    LogCapture capture;
+    for (const Bytes& bytes : {Bytes{0x05, 0x00, 0x00}, Bytes{0x00, 0x00, 0x00}, Bytes{}}) {
+        umessage m;
+        m.add<int>("old", type_int, 1);
+        EXPECT_FALSE(unflat(m, bytes));
+        EXPECT_TRUE(m.empty());
+    }
+    EXPECT_EQ(capture.text(), "");
+}
+
+TEST(UmessageFlatten, FailsOnEveryTruncationOfAValidStream) {
+    std::mt19937 rng(7);
+    const umessage m = randomMessage(rng, 0);
+    const Bytes whole = flat(m);
+    LogCapture capture;
+    for (std::size_t n = 0; n < whole.size(); ++n) {
+        umessage back;
+        EXPECT_FALSE(unflat(back, Bytes(whole.begin(), whole.begin() + n))) << n;
+        EXPECT_TRUE(back.empty());
+    }
+}
+
+TEST(UmessageFlatten, BoundsNestingAndTheCopiesOfRepeatedStrings) {
+    // 300 nested children under the name "a".
+    Bytes deep = {0x04, 0x01, 0x01, 'a'};
+    for (int i = 0; i < 300; ++i)
+        deep.insert(deep.end(), {0x01, 0x01, 0x05, 0x00, 0x01});
+    deep.push_back(0x00);
+    expectFailure(deep, "umessage::unflatten() : too deep");
+
+    // A 1 MiB string referred to by 65 values: 65 MiB from a stream of 1 MiB.
+    Bytes wide = {0x04, 0x02, 0x01, 'a', 0xF0, 0x00, 0x10, 0x00, 0x00};
+    wide.resize(wide.size() + (1u << 20), 'x');
+    wide.insert(wide.end(), {0x01, 0x01, 0x04, 0x00, 0x41});
+    wide.insert(wide.end(), 65, 0x02);
+    expectFailure(wide, "umessage::unflatten() : too large");
+}
+
+TEST(UmessageFlatten, RoundTripsRandomTrees) {
+    std::mt19937 rng(20240611);
+    for (int i = 0; i < 200; ++i) {
+        const umessage m = randomMessage(rng, 0);
+        const Bytes bytes = flat(m);
+        umessage back;
+        ASSERT_TRUE(unflat(back, bytes)) << i;
+        EXPECT_TRUE(sameWithFlags(back, m)) << i;
+        EXPECT_EQ(flat(back), bytes) << i;
+    }
+}
+
+TEST(UmessageFlatten, SurvivesRandomBytes) {
+    std::mt19937 rng(99);
+    LogCapture capture;
+    const Bytes valid = flat(randomMessage(rng, 0));
+    for (int i = 0; i < 2000; ++i) {
+        Bytes bytes = valid;
+        for (int flips = 1 + i % 4; flips > 0; --flips)
+            bytes[rng() % bytes.size()] = static_cast<unsigned char>(rng());
+        umessage m;
+        if (!unflat(m, bytes)) {
+            EXPECT_TRUE(m.empty());
+        }
+    }
+}
