@@ -1,0 +1,20 @@
+// A job's page set: the analysed page items of an export with the document's and the pages'
+// transparency-flattener settings.
+#pragma once
+
+#include "BPageItem.h"
+#include "BTransparencyFlattener.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class BPageSet {
+public:
+    // The record added last for `page` among the non-null ones; null when there is none.
+    std::shared_ptr<BTransparencyFlattener> FindPageFlattener(std::int32_t page) const;
+
+    BPageItemList items;
+    BDocumentTransparencyFlattener documentFlattener;
+    std::vector<std::shared_ptr<BTransparencyFlattener>> pageFlatteners; // in the order added
+};
