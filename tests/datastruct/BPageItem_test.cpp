@@ -366,10 +366,3 @@ TEST(BPageItemList, WritesOnlyTheItemsOfThePageInListOrder) {
     }
     EXPECT_EQ(kinds, (std::vector<std::int32_t>{10, 20}));
 }
-
-TEST(BPageItemList, DeletesEveryKindThroughTheBase) {
-    std::unique_ptr<BPageItem> graphic = std::make_unique<BPlacedGraphic>();
-    static_cast<BPlacedGraphic&>(*graphic).SetLinkPath(ustring(200, 'x'));
-    graphic.reset();
-    EXPECT_EQ(graphic, nullptr);
-}

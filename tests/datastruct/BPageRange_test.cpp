@@ -69,15 +69,6 @@ BPageRangeList sectionRuns(std::initializer_list<RunSpec> runs) {
 
 } // namespace
 
-TEST(BPageRange, StartsEmptyWithTheDefaultStyle) {
-    const BPageRange run;
-    EXPECT_TRUE(run.sectionName.empty());
-    EXPECT_EQ(run.firstPage, 0);
-    EXPECT_EQ(run.pageCount, 0);
-    EXPECT_EQ(run.style, 'N');
-    EXPECT_EQ(run.absoluteStart, 0);
-}
-
 TEST(BPageRangeAbsoluteList, AddRunExtendsOnlyARunItContinues) {
     BPageRangeAbsoluteList joined;
     joined.AddRun(5, 2);
