@@ -1,6 +1,6 @@
 # Entry points: `make run` builds the system, `make test` builds and runs every test,
 # `make bench` measures the hot paths, `make fuzz` runs the fuzz targets longer.
-.PHONY: all setup build run test test-default test-asan fuzz-smoke bench fuzz format clean
+.PHONY: all setup build run test test-default test-asan test-tsan fuzz-smoke bench fuzz format clean
 
 JOBS ?= $(shell nproc)
 
@@ -27,6 +27,12 @@ test-asan:
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The background log writer's tests under ThreadSanitizer.
+test-tsan:
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
 fuzz-smoke:
 	scripts/fuzz.sh 5

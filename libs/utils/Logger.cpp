@@ -163,17 +163,31 @@ class logger_thread_data {
 public:
     ~logger_thread_data() { stop(); }
 
+    // The worker starts before records are accepted, and acceptance and the pointer are
+    // published together under the mutex: a caller that queued a record through a pointer read
+    // in an earlier run therefore sees the pointer set for its next record too, and its records
+    // keep their order.
     void acquire() {
         std::lock_guard lifecycle(lifecycleMutex_);
         if (count_++ > 0)
             return;
         {
             std::lock_guard lock(mutex_);
-            accepting_ = true;
+            stopRequested_ = false;
             workerRunning_ = true;
         }
-        worker_ = std::thread([this] { run(); });
+        try {
+            worker_ = std::thread([this] { run(); });
+        } catch (...) {
+            std::lock_guard lock(mutex_);
+            workerRunning_ = false;
+            count_ = 0;
+            throw;
+        }
+        std::lock_guard lock(mutex_);
+        accepting_ = true;
         g_writer.store(this, std::memory_order_release);
+        wake_.notify_all();
     }
 
     void release() {
@@ -222,24 +236,27 @@ private:
     }
 
     // Called with the lifecycle mutex held (or at process exit): the worker writes what is
-    // queued and ends; later submissions are written by their callers.
+    // queued and ends; later submissions are written by their callers. The pointer goes null
+    // only after the worker has ended, so a caller that sees it null never writes a line while
+    // the worker still writes one of the same logger.
     void stop() {
         if (!worker_.joinable())
             return;
-        g_writer.store(nullptr, std::memory_order_release);
         {
             std::lock_guard lock(mutex_);
             accepting_ = false;
+            stopRequested_ = true;
             wake_.notify_all();
         }
         worker_.join();
+        g_writer.store(nullptr, std::memory_order_release);
     }
 
     void run() {
         platform::lowerCurrentThreadPriority();
         std::unique_lock lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [this] { return !queues_.empty() || !accepting_; });
+            wake_.wait(lock, [this] { return !queues_.empty() || stopRequested_; });
             if (queues_.empty())
                 break;
             std::vector<Queue> batch;
@@ -268,6 +285,7 @@ private:
     std::condition_variable wake_;
     std::vector<Queue> queues_;  // sorted by logger address
     bool accepting_ = false;     // records go to the queues
+    bool stopRequested_ = false; // the worker ends once the queues are empty
     bool writing_ = false;       // the worker writes a batch it took out of the queues
     bool workerRunning_ = false; // the worker has not yet ended
 };

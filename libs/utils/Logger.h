@@ -175,8 +175,9 @@ struct LogSubmitter {
 
 } // namespace zeu
 
-// `level` is a zeu::LogLevel enumerator name (Fault, Error, Warn, Info, Debug, Trace).
+// `level` is a zeu::LogLevel enumerator name (Fault, Error, Warn, Info, Debug, Trace). One
+// expression, so the statement also stands safely as the body of an if without braces.
 #define ZEU_LOG(level, file, line, function)                                                       \
-    if (!::zeu::logger.enabled(::zeu::LogLevel::level)) {                                          \
-    } else                                                                                         \
-        ::zeu::LogSubmitter() += ::zeu::LogRecord(::zeu::LogLevel::level, file, line, function)
+    !::zeu::logger.enabled(::zeu::LogLevel::level)                                                 \
+        ? static_cast<void>(0)                                                                     \
+        : ::zeu::LogSubmitter() += ::zeu::LogRecord(::zeu::LogLevel::level, file, line, function)

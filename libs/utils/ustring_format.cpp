@@ -3,6 +3,7 @@
 #include "ustring.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -359,10 +360,57 @@ void readArguments(Slot* slots, std::size_t slotCount, std::va_list args) {
     throw std::length_error("ustring");
 }
 
-// Room left in `target` before the string limit.
-std::size_t roomLeft(const ustring& target) {
-    return ustring::kMaxGrownLength - std::min(target.size(), ustring::kMaxGrownLength);
-}
+// Collects the output of one call in a stack buffer, so the target grows a few times per call
+// rather than once per piece. The caller flushes at the end.
+class Output {
+public:
+    explicit Output(ustring& target) : target_(target) {}
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    void append(const char* p, std::size_t n) {
+        if (n > sizeof buffer_ - used_) {
+            flush();
+            if (n > sizeof buffer_) {
+                target_.append(p, n);
+                return;
+            }
+        }
+        std::memcpy(buffer_ + used_, p, n);
+        used_ += n;
+    }
+    void appendFill(std::size_t count, char ch) {
+        if (count > sizeof buffer_ - used_) {
+            flush();
+            target_.appendFill(count, ch);
+            return;
+        }
+        std::memset(buffer_ + used_, ch, count);
+        used_ += count;
+    }
+    // Room for `n` more characters at the end of the target, to be written in place.
+    char* grow(std::size_t n) {
+        flush();
+        const std::size_t old = target_.size();
+        target_.resize(old + n);
+        return target_.data() + old;
+    }
+    // Characters that may still be added before the string limit.
+    std::size_t roomLeft() const {
+        const std::size_t size = target_.size() + used_;
+        return ustring::kMaxGrownLength - std::min(size, ustring::kMaxGrownLength);
+    }
+    void flush() {
+        if (used_ != 0)
+            target_.append(buffer_, used_);
+        used_ = 0;
+    }
+
+private:
+    ustring& target_;
+    std::size_t used_ = 0;
+    char buffer_[256];
+};
 
 // The width or precision in force: the argument's value, replaced by a written one.
 int effective(std::int32_t written, std::uint32_t argument, const Slot* slots) {
@@ -373,10 +421,49 @@ int effective(std::int32_t written, std::uint32_t argument, const Slot* slots) {
     return -1;
 }
 
+// The value of an integer slot as the unsigned type of its width.
+std::uint64_t unsignedAtWidth(const Slot& value) {
+    switch (value.size) {
+    case kSize16:
+        return static_cast<std::uint16_t>(value.integer);
+    case kSizeLong:
+    case kSize64:
+        return static_cast<std::uint64_t>(value.integer);
+    default:
+        return static_cast<std::uint32_t>(value.integer);
+    }
+}
+
+// An integer without flags, width or precision, written directly: the same text as the
+// runtime formatter gives, without its cost. False for conversions it does not cover.
+bool appendPlainInteger(Output& target, char conversion, const Slot& value) {
+    char buffer[24];
+    std::to_chars_result result;
+    switch (conversion) {
+    case 'd':
+    case 'i':
+        result = std::to_chars(buffer, buffer + sizeof buffer, value.integer);
+        break;
+    case 'u':
+        result = std::to_chars(buffer, buffer + sizeof buffer, unsignedAtWidth(value));
+        break;
+    case 'x':
+        result = std::to_chars(buffer, buffer + sizeof buffer, unsignedAtWidth(value), 16);
+        break;
+    case 'o':
+        result = std::to_chars(buffer, buffer + sizeof buffer, unsignedAtWidth(value), 8);
+        break;
+    default:
+        return false;
+    }
+    target.append(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    return true;
+}
+
 // Formats one number through the runtime formatter. The conversion text is rebuilt from the
 // parsed fields, with the length modifier that matches the value as it is passed, and the
 // width and precision always come as arguments. The text is measured before it is written.
-void appendNumber(ustring& target, const Spec& spec, const Slot* slots) {
+void appendNumber(Output& target, const Spec& spec, const Slot* slots) {
     std::uint32_t flags = spec.flags;
     long long width = effective(spec.width, spec.widthArgument, slots);
     const bool hasWidth = spec.width >= 0 || spec.widthArgument != kNoArgument;
@@ -386,9 +473,14 @@ void appendNumber(ustring& target, const Spec& spec, const Slot* slots) {
     }
     const int precision = effective(spec.precision, spec.precisionArgument, slots);
     const bool hasPrecision = precision >= 0;
-    if ((hasWidth && static_cast<unsigned long long>(width) > roomLeft(target)) ||
-        (hasPrecision && static_cast<std::size_t>(precision) > roomLeft(target)))
+    if ((hasWidth && static_cast<unsigned long long>(width) > target.roomLeft()) ||
+        (hasPrecision && static_cast<std::size_t>(precision) > target.roomLeft()))
         throwTooLong();
+
+    const Slot& value = slots[spec.valueArgument];
+    if (spec.kind == kInteger && flags == 0 && !hasWidth && !hasPrecision &&
+        appendPlainInteger(target, spec.conversion, value))
+        return;
 
     char conversion[16];
     std::size_t n = 0;
@@ -405,7 +497,6 @@ void appendNumber(ustring& target, const Spec& spec, const Slot* slots) {
         conversion[n++] = '.';
         conversion[n++] = '*';
     }
-    const Slot& value = slots[spec.valueArgument];
     if (spec.kind == kInteger && value.size == kSize16) {
         conversion[n++] = 'h';
     } else if (spec.kind == kInteger && value.size == kSizeLong) {
@@ -450,19 +541,17 @@ void appendNumber(ustring& target, const Spec& spec, const Slot* slots) {
         target.append(buffer, count);
         return;
     }
-    if (count > roomLeft(target))
+    if (count > target.roomLeft())
         throwTooLong();
     // Too long for the stack buffer: format straight into the grown target; the runtime's
     // terminating NUL lands on the string's own.
-    const std::size_t old = target.size();
-    target.resize(old + count);
-    print(target.data() + old, count + 1);
+    print(target.grow(count), count + 1);
 }
 
-void appendString(ustring& target, const Spec& spec, const Slot* slots) {
+void appendString(Output& target, const Spec& spec, const Slot* slots) {
     const char* text = static_cast<const char*>(slots[spec.valueArgument].pointer);
     if (!text) {
-        target.appendCStr("(null)");
+        target.append("(null)", 6);
         return;
     }
     const int precision = effective(spec.precision, spec.precisionArgument, slots);
@@ -476,7 +565,7 @@ void appendString(ustring& target, const Spec& spec, const Slot* slots) {
     }
     const std::size_t padding =
         width > static_cast<long long>(length) ? static_cast<std::size_t>(width) - length : 0;
-    if (padding > roomLeft(target))
+    if (padding > target.roomLeft())
         throwTooLong();
     if (!left)
         target.appendFill(padding, ' ');
@@ -638,24 +727,26 @@ void ustring::appendFormat(ustring& target, const char* fmt, std::va_list args) 
     va_end(copy);
 
     // Pass 3: output.
+    Output out(target);
     for (size_type i = 0; i < specCount; ++i) {
         const Spec& spec = specs[i];
         switch (spec.kind) {
         case kLiteral:
-            target.append(fmt + spec.start, spec.length);
+            out.append(fmt + spec.start, spec.length);
             break;
         case kInteger:
         case kDouble:
         case kPointer:
-            appendNumber(target, spec, &slots[0]);
+            appendNumber(out, spec, &slots[0]);
             break;
         case kString:
-            appendString(target, spec, &slots[0]);
+            appendString(out, spec, &slots[0]);
             break;
         default:
             break;
         }
     }
+    out.flush();
 }
 
 bool ustring::setNumber(double value, int decimals) {

@@ -191,14 +191,17 @@ TEST(Logger, MaskedLevelsBuildNoRecord) {
     EXPECT_EQ(capture.text(), std::string(kHeader) + "[ERROR][5120][f:g:1] 1\n");
 }
 
-TEST(Logger, MacroWithoutPayloadAndInsideIfElse) {
+TEST(Logger, MacroStandsAloneAsTheBodyOfAnIf) {
     LogCapture capture;
     const bool branch = false;
     if (branch)
         ZEU_LOG(Info, "f", 1, "g") << "no";
     else
         ZEU_LOG(Info, "f", 2, "g");
-    EXPECT_EQ(capture.text(), std::string(kHeader) + "[INFO][5120][f:g:2] \n");
+    if (!branch)
+        ZEU_LOG(Info, "f", 3, "g") << "yes";
+    EXPECT_EQ(capture.text(), std::string(kHeader) + "[INFO][5120][f:g:2] \n" + kHeader +
+                                  "[INFO][5120][f:g:3] yes\n");
 }
 
 // --- background writer -----------------------------------------------------------------------
