@@ -1,0 +1,533 @@
+// BJobFile: the "JOB5" job file (record 'JJ', the groups 'GG', the ticket 'SR', the default
+// settings 'Dp' and the export permission 'BP'), the job boxes, the output profiles and the
+// page-item file.
+#include "BJobFile.h"
+
+#include "KeyStrings.h"
+#include "Logger.h"
+#include "SettingDefinitions.h"
+#include "UKeyStream.h"
+#include "uuid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <stdexcept>
+
+namespace {
+
+constexpr const char* kLogFile = "..\\..\\..\\libs\\datastruct\\BJobFile";
+
+// Two-character keys: the first character in the high byte ('JJ' is 0x4A4A).
+constexpr std::uint16_t Key(char high, char low) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(high) << 8 |
+                                      static_cast<unsigned char>(low));
+}
+
+constexpr std::uint32_t kJobStreamIdentifier = 0x4A4F4235; // "JOB5"
+
+constexpr std::uint16_t kKeyDefaults = Key('D', 'p');
+constexpr std::uint16_t kKeyJob = Key('J', 'J');
+constexpr std::uint16_t kKeyTicket = Key('S', 'R');
+constexpr std::uint16_t kKeyPermission = Key('B', 'P');
+constexpr std::uint16_t kKeyForbidPDF = Key('B', 'r');
+
+constexpr std::uint16_t kKeyStyle = Key('S', 't');
+constexpr std::uint16_t kKeyVersion = Key('P', 'v');
+constexpr std::uint16_t kKeyIdentifier = Key('S', 'S');
+constexpr std::uint16_t kKeyJobName = Key('D', 'N');
+constexpr std::uint16_t kKeySN = Key('S', 'N');
+constexpr std::uint16_t kKeyDocumentName = Key('L', 'N');
+constexpr std::uint16_t kKeyBleedBox = Key('R', 'B');
+constexpr std::uint16_t kKeyTrimBox = Key('R', 'T');
+constexpr std::uint16_t kKeyTypeArea = Key('R', 'Y');
+constexpr std::uint16_t kKeyLayoutHBleed = Key('L', 'H');
+constexpr std::uint16_t kKeyLayoutVBleed = Key('L', 'V');
+constexpr std::uint16_t kKeyLayoutWidth = Key('L', 'w');
+constexpr std::uint16_t kKeyLayoutDepth = Key('L', 'd');
+constexpr std::uint16_t kKeySE = Key('S', 'E');
+constexpr std::uint16_t kKeyCommonSizing = Key('C', 'Z');
+constexpr std::uint16_t kKeyPageCount = Key('N', 'P');
+constexpr std::uint16_t kKeyCP = Key('C', 'P');
+constexpr std::uint16_t kKeyLC = Key('L', 'C');
+constexpr std::uint16_t kKeyJobFolder = Key('T', 'F');
+constexpr std::uint16_t kKeyOutputFile = Key('F', 'S');
+constexpr std::uint16_t kKeyPathPD = Key('P', 'D');
+constexpr std::uint16_t kKeyPageItemFile = Key('P', 'I');
+
+// The page-item file.
+constexpr std::uint16_t kKeyPageItemRoot = 10;
+constexpr std::uint16_t kKeyPageIndex = 120;
+constexpr std::int32_t kDocumentLevelIndex = -2;
+constexpr std::int32_t kDocumentLevelPage = -1;
+
+constexpr std::int32_t kGrayscaleStyle = 1;
+
+bool CarriesSummary(std::int32_t mask) {
+    return (mask & (kJobFilePartSummary | kJobFilePartFull)) != 0;
+}
+bool CarriesFull(std::int32_t mask) {
+    return (mask & kJobFilePartFull) != 0;
+}
+
+void WriteBox(UKeyOutStream& out, std::uint16_t key, const zeu::Rect2D& box) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    out.begin_array(key);
+    if (box.isUnset()) {
+        out.write_double(inf).write_double(inf).write_double(inf).write_double(inf);
+    } else {
+        out.write_double(box.x).write_double(box.y);
+        out.write_double(box.x + box.width).write_double(box.y + box.height);
+    }
+    out.end();
+}
+
+// A box stored as left, top, right, bottom; any infinite edge makes it unset. An absent key
+// keeps the box.
+void ReadBox(UKeyInStream& in, std::uint16_t key, zeu::Rect2D& box) {
+    if (!in.has_key(key))
+        return;
+    double edges[4] = {0.0, 0.0, 0.0, 0.0};
+    in.enter_array(key);
+    for (double& edge : edges)
+        in.read_double(edge);
+    in.leave();
+    if (std::any_of(std::begin(edges), std::end(edges), [](double e) { return std::isinf(e); }))
+        box = zeu::Rect2D::unset;
+    else
+        box = {edges[0], edges[1], edges[2] - edges[0], edges[3] - edges[1]};
+}
+
+// Boxes that all stand at the origin were stored by a writer that did not centre them: they
+// are moved so that each is centred on (0, 0).
+void CentreBoxesAtOrigin(zeu::Rect2D& bleed, zeu::Rect2D& trim, zeu::Rect2D& type) {
+    for (const zeu::Rect2D* box : {&bleed, &trim, &type}) {
+        if (box->x != 0.0 || box->y != 0.0)
+            return;
+    }
+    for (zeu::Rect2D* box : {&bleed, &trim, &type}) {
+        box->x -= box->width / 2;
+        box->y -= box->height / 2;
+    }
+}
+
+// The path's text; empty for a path that is not valid.
+ustring PathText(const UFileSpecCore& path) {
+    return path.is_valid() ? path.path() : ustring();
+}
+
+// An empty text (or an absent key) clears the path; any other text sets it without a base.
+void ReadPath(UKeyInStream& in, std::uint16_t key, UFileSpecCore& path) {
+    ustring text;
+    in.select_key(key).read_string(text);
+    if (text.empty())
+        path.clear();
+    else
+        path.set(text, nullptr);
+}
+
+// The smallest positive size seen so far: a positive candidate below the current size replaces
+// it, and a size still 0 takes whatever the candidate is.
+void TakeSmaller(double& size, double candidate) {
+    if (candidate > 0 && size > candidate)
+        size = candidate;
+    else if (size == 0)
+        size = candidate;
+}
+
+// The extent of the area left inside two indents of a size; 0 when there are no indents.
+double InnerSize(double size, double indentA, double indentB) {
+    const double indents = indentA + indentB;
+    return indents > 0 ? size - indents : indents;
+}
+
+double HalfDifference(double outer, double inner) {
+    return (std::fabs(outer) - std::fabs(inner)) / 2;
+}
+
+// A profile name is a file when it names an existing one; else it is taken as a file in the
+// colour-profile folder (not tested for existence). Empty when it cannot be made a path there.
+void ResolveOutputProfileName(ustring& name) {
+    UFileSpecCore path;
+    if (path.set(name, nullptr) && path.is_file())
+        return;
+    constexpr SpecialFolderId kColourProfileFolder = 6;
+    if (path.set_special_folder(kColourProfileFolder) && path.descend(name))
+        name = path.path();
+    else
+        name.clear();
+}
+
+} // namespace
+
+// What a read has taken from the stream, kept aside until the whole read has succeeded.
+struct BJobFile::ReadResult {
+    explicit ReadResult(BJobFile* owner) : groups(std::make_unique<BGroupList>(owner)) {}
+
+    BJobFields values;
+    std::unique_ptr<BGroupList> groups;
+    std::unique_ptr<BPageRangeList> sectionRuns = std::make_unique<BPageRangeList>();
+    std::unique_ptr<BPageRangeAbsoluteList> absoluteRuns =
+        std::make_unique<BPageRangeAbsoluteList>();
+    std::unique_ptr<BExportedDestinationList> exported =
+        std::make_unique<BExportedDestinationList>();
+    std::shared_ptr<umessage> ticket = std::make_shared<umessage>();
+    bool hasForbidPDF = false;
+    bool forbidPDF = false;
+};
+
+BJobFile::BJobFile()
+    : m_groups(std::make_unique<BGroupList>(this)), m_defaultGroup(this),
+      m_currentPageSet(&m_pageSets[0]), m_sectionRuns(std::make_unique<BPageRangeList>()),
+      m_absoluteRuns(std::make_unique<BPageRangeAbsoluteList>()),
+      m_exported(std::make_unique<BExportedDestinationList>()) {}
+
+BJobFile::~BJobFile() = default;
+
+void BJobFile::Write(std::ostream& out, std::int32_t mask) {
+    UKeyOutStream keys(out, kJobStreamIdentifier);
+    WriteBody(keys, mask);
+    keys.close();
+    out.flush();
+}
+
+void BJobFile::Read(std::istream& in, std::int32_t mask) {
+    if (in.fail())
+        return;
+    UKeyInStream keys(in);
+    umessage defaults;
+    keys.select_key(kKeyDefaults).read_message(defaults);
+
+    umessage& processDefaults = GetDefaultSettings();
+    umessage previous = std::move(processDefaults);
+    processDefaults = std::move(defaults);
+    try {
+        ReadBody(keys, mask);
+    } catch (...) {
+        processDefaults = std::move(previous);
+        throw;
+    }
+}
+
+void BJobFile::WriteExported(std::ostream& out) {
+    Write(out, kJobFilePartFull | kJobFilePartSelectedGroups | kJobFilePartUnexported);
+    if (BGroup* group = m_groups->FindFirstUnexportedGroup()) {
+        m_groups->SelectGroup(group);
+        ComputeBoxes();
+    }
+}
+
+void BJobFile::WriteBody(UKeyOutStream& out, std::int32_t mask) {
+    if (identifier.empty())
+        identifier = uuid::generate().toString();
+    WriteJobRecord(out, mask);
+    m_groups->Write(out, mask);
+}
+
+void BJobFile::WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const {
+    out.begin_record(kKeyJob);
+    out.select_key(kKeyStyle).write_int(style);
+    out.select_key(kKeyVersion).write_string("748");
+    out.select_key(kKeyIdentifier).write_string(identifier);
+    out.select_key(kKeyJobName).write_string(jobName);
+    out.select_key(kKeySN).write_string(textSN);
+    out.select_key(kKeyDocumentName).write_string(documentName);
+    WriteBox(out, kKeyBleedBox, bleedBox);
+    WriteBox(out, kKeyTrimBox, trimBox);
+    WriteBox(out, kKeyTypeArea, typeArea);
+    if (CarriesSummary(mask)) {
+        out.select_key(kKeyLayoutHBleed).write_double(layoutHorizontalBleed);
+        out.select_key(kKeyLayoutVBleed).write_double(layoutVerticalBleed);
+        out.select_key(kKeyLayoutWidth).write_double(layoutWidth);
+        out.select_key(kKeyLayoutDepth).write_double(layoutDepth);
+        out.select_key(kKeySE).write_bool(flagSE);
+        out.select_key(kKeyCommonSizing).write_bool(commonSizing);
+    }
+    if (CarriesFull(mask)) {
+        out.select_key(kKeyPageCount).write_int(pageCount);
+        out.select_key(kKeyCP).write_int(pageCP);
+        out.select_key(kKeyLC).write_int(pageLC);
+        out.select_key(kKeyJobFolder).write_string(PathText(jobFolder));
+        out.select_key(kKeyOutputFile).write_string(PathText(outputFile));
+        out.select_key(kKeyPathPD).write_string(PathText(pathPD));
+        out.select_key(kKeyPageItemFile).write_string(PathText(pageItemFile));
+        m_sectionRuns->Write(out);
+        m_absoluteRuns->Write(out);
+        m_exported->Write(out);
+    }
+    out.end();
+}
+
+void BJobFile::ReadBody(UKeyInStream& in, std::int32_t mask) {
+    ReadResult result(this);
+    result.values = static_cast<const BJobFields&>(*this);
+    ReadJobRecord(in, mask, result);
+    result.groups->Read(in);
+    if (CarriesFull(mask))
+        in.select_key(kKeyTicket).read_message(*result.ticket);
+    if (in.has_key(kKeyPermission)) {
+        in.enter_record(kKeyPermission);
+        if (in.has_key(kKeyForbidPDF)) {
+            in.read_bool(result.forbidPDF);
+            result.hasForbidPDF = true;
+        }
+        in.leave();
+    }
+    CommitRead(result, mask);
+    ApplyProfileSettings();
+}
+
+void BJobFile::ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& result) const {
+    BJobFields& values = result.values;
+    in.enter_record(kKeyJob);
+    in.select_key(kKeyStyle).read_int(values.style);
+    in.select_key(kKeyIdentifier).read_string(values.identifier);
+    in.select_key(kKeySN).read_string(values.textSN);
+    in.select_key(kKeyDocumentName).read_string(values.documentName);
+
+    ReadBox(in, kKeyBleedBox, values.bleedBox);
+    ReadBox(in, kKeyTrimBox, values.trimBox);
+    ReadBox(in, kKeyTypeArea, values.typeArea);
+    CentreBoxesAtOrigin(values.bleedBox, values.trimBox, values.typeArea);
+
+    if (CarriesSummary(mask)) {
+        in.select_key(kKeyLayoutHBleed).read_double(values.layoutHorizontalBleed);
+        in.select_key(kKeyLayoutVBleed).read_double(values.layoutVerticalBleed);
+        in.select_key(kKeyLayoutWidth).read_double(values.layoutWidth);
+        in.select_key(kKeyLayoutDepth).read_double(values.layoutDepth);
+        in.select_key(kKeySE).read_bool(values.flagSE);
+        in.select_key(kKeyCommonSizing).read_bool(values.commonSizing);
+    }
+    if (CarriesFull(mask)) {
+        in.select_key(kKeyPageCount).read_int(values.pageCount);
+        in.select_key(kKeyCP).read_int(values.pageCP);
+        in.select_key(kKeyLC).read_int(values.pageLC);
+        in.select_key(kKeyJobName).read_string(values.jobName);
+        ReadPath(in, kKeyJobFolder, values.jobFolder);
+        ReadPath(in, kKeyOutputFile, values.outputFile);
+        ReadPath(in, kKeyPathPD, values.pathPD);
+        ReadPath(in, kKeyPageItemFile, values.pageItemFile);
+        result.sectionRuns->Read(in);
+        result.absoluteRuns->Read(in);
+        result.exported->Read(in);
+    }
+    in.leave();
+}
+
+// Takes over what the read produced. Nothing here reads the stream, so nothing here fails for
+// a bad input.
+void BJobFile::CommitRead(ReadResult& result, std::int32_t mask) {
+    static_cast<BJobFields&>(*this) = std::move(result.values);
+    m_groups.swap(result.groups);
+    if (CarriesFull(mask)) {
+        m_sectionRuns.swap(result.sectionRuns);
+        m_absoluteRuns.swap(result.absoluteRuns);
+        m_exported.swap(result.exported);
+        m_checkSettings.Clear();
+        m_checkSettings.Load(result.ticket);
+    }
+    if (result.hasForbidPDF)
+        SetForceEPSExport(result.forbidPDF);
+}
+
+void BJobFile::ComputeBoxes() {
+    double bleedWidth = 0, bleedHeight = 0;
+    double trimWidth = 0, trimHeight = 0;
+    double typeWidth = 0, typeHeight = 0;
+    const BGroup* current = &GetCurrentGroup();
+    const bool severalGroups = m_groups->GetCount() > 1;
+
+    for (std::size_t g = 0; g < m_groups->GetCount(); ++g) {
+        const BGroup* group = m_groups->GetGroup(g);
+        if (!commonSizing && group != current)
+            continue;
+        for (const BDestination* destination : group->GetDestinations()) {
+            if (destination->GetOwner() != this)
+                continue;
+            const double w = destination->GetWidth();
+            const double h = destination->GetHeight();
+            TakeSmaller(trimWidth, w);
+            TakeSmaller(trimHeight, h);
+            TakeSmaller(typeWidth, InnerSize(w, destination->GetTypeIndentLeft(),
+                                             destination->GetTypeIndentRight()));
+            TakeSmaller(typeHeight, InnerSize(h, destination->GetTypeIndentTop(),
+                                              destination->GetTypeIndentBottom()));
+            const double left = destination->GetBleedLeft();
+            const double right = destination->GetBleedRight();
+            const double top = destination->GetBleedTop();
+            const double bottom = destination->GetBleedBottom();
+            if (commonSizing && severalGroups) {
+                bleedWidth = std::max(bleedWidth, w + left + right);
+                bleedHeight = std::max(bleedHeight, h + top + bottom);
+            } else {
+                if (left > 0 || right > 0)
+                    bleedWidth = std::max(bleedWidth, w + left + right);
+                if (top > 0 || bottom > 0)
+                    bleedHeight = std::max(bleedHeight, h + top + bottom);
+            }
+        }
+    }
+    if (bleedWidth == 0)
+        bleedWidth = trimWidth;
+    if (bleedHeight == 0)
+        bleedHeight = trimHeight;
+
+    bleedBox = {0, 0, bleedWidth, bleedHeight};
+    trimBox = {0, 0, trimWidth, trimHeight};
+    if (typeWidth != 0 && typeHeight != 0)
+        typeArea = {0, 0, typeWidth, typeHeight};
+}
+
+double BJobFile::GetHorizontalBleed() const {
+    if (bleedBox.isUnset() || trimBox.isUnset())
+        return 0.0;
+    return HalfDifference(bleedBox.width, trimBox.width);
+}
+
+double BJobFile::GetVerticalBleed() const {
+    if (bleedBox.isUnset() || trimBox.isUnset())
+        return 0.0;
+    return HalfDifference(bleedBox.height, trimBox.height);
+}
+
+double BJobFile::GetHorizontalTypeIndent() const {
+    if (trimBox.isUnset() || typeArea.isUnset())
+        return 0.0;
+    return HalfDifference(trimBox.width, typeArea.width);
+}
+
+double BJobFile::GetVerticalTypeIndent() const {
+    if (trimBox.isUnset() || typeArea.isUnset())
+        return 0.0;
+    return HalfDifference(trimBox.height, typeArea.height);
+}
+
+UFileSpecCore BJobFile::GetOutputFile(long n) const {
+    if (n < 2)
+        return outputFile;
+    UFileSpecCore file = outputFile;
+    const ustring leaf = outputFile.name(true);
+    if (!file.to_parent() || !file.descend(ustring::format("%s#%ld", leaf.c_str(), n)))
+        return UFileSpecCore();
+    return file;
+}
+
+UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
+    UFileSpecCore folder = jobFolder;
+    if (!folder.is_valid() || !folder.descend("PlacedImages"))
+        return UFileSpecCore();
+    if (!folder.is_directory())
+        folder.mkdir();
+    return folder;
+}
+
+const ustring* BJobFile::GetProcessProfile() const {
+    return m_profileResolved[0] ? &m_profiles[0] : nullptr;
+}
+
+const ustring* BJobFile::GetGrayscaleProfile() const {
+    return m_profileResolved[1] ? &m_profiles[1] : nullptr;
+}
+
+const ustring* BJobFile::GetOutputProfile() const {
+    return style == kGrayscaleStyle ? GetGrayscaleProfile() : GetProcessProfile();
+}
+
+bool BJobFile::IsOrdinaryStyle() const {
+    return style != 2 && style != 5 && style != 6;
+}
+
+void BJobFile::ApplyProfileSettings() {
+    m_profileResolved[0] = m_profileResolved[1] = false;
+    m_profiles[0].clear();
+    m_profiles[1].clear();
+
+    const BCheckSetting* process = m_checkSettings.FindSetting(keystr::Setting_ProcessProfile);
+    const BCheckSetting* grayscale = m_checkSettings.FindSetting(keystr::Setting_GrayscaleProfile);
+    const BCheckSetting* local = m_checkSettings.FindSetting(keystr::Setting_LocalOutputProfiles);
+    const BCheckSetting* override_ =
+        m_checkSettings.FindSetting(keystr::Setting_OverrideDestinationProfiles);
+
+    const bool overrides = override_ != nullptr && override_->GetLimit(0) != 0.0;
+    ustring names[2] = {process ? process->GetStringParameter(0) : ustring(),
+                        grayscale ? grayscale->GetStringParameter(0) : ustring()};
+    const bool silent[2] = {!process || process->GetStringParameter(1) == "silent",
+                            !grayscale || grayscale->GetStringParameter(1) == "silent"};
+    if (overrides && local != nullptr) {
+        for (int slot = 0; slot < 2; ++slot) {
+            const ustring localName = local->GetStringParameter(slot);
+            if (silent[slot] && !localName.empty())
+                names[slot] = localName;
+        }
+    }
+    for (int slot = 0; slot < 2; ++slot) {
+        if (names[slot].empty())
+            continue;
+        ResolveOutputProfileName(names[slot]);
+        if (!names[slot].empty()) {
+            m_profiles[slot] = names[slot];
+            m_profileResolved[slot] = true;
+        }
+    }
+}
+
+bool BJobFile::WritePageItemFile() {
+    std::ofstream file;
+    pageItemFile.open_ofstream(file, std::ios::binary | std::ios::trunc);
+    if (!file.is_open() || file.fail()) {
+        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
+            << "cannot open page-item file " << pageItemFile.path();
+        return false;
+    }
+    bool written = false;
+    {
+        UKeyOutStream out(file, 0);
+        written = WritePageItems(out, file);
+        out.close();
+    }
+    file.flush();
+    written = written && file.good();
+    file.close();
+    if (!written || file.fail()) {
+        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
+            << "cannot write page-item file " << pageItemFile.path();
+        return false;
+    }
+    return true;
+}
+
+// Stops at the first page whose writing fails, so that a full disk ends the loop.
+bool BJobFile::WritePageItems(UKeyOutStream& out, const std::ostream& file) const {
+    const BPageSet& pageSet = m_pageSets[1];
+    out.begin_record(kKeyPageItemRoot);
+    out.select_key(kKeyPageIndex).write_int(kDocumentLevelIndex);
+    pageSet.items.Write(out, kDocumentLevelPage);
+    const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns->GetPageCount(),
+                                                      std::numeric_limits<std::int32_t>::max());
+    for (std::int64_t n = 1; n <= pages && file.good(); ++n) {
+        const auto page = static_cast<std::int32_t>(n);
+        out.select_key(kKeyPageIndex).write_int(page - 1);
+        pageSet.items.Write(out, page);
+        if (const auto flattener = pageSet.FindPageFlattener(page))
+            flattener->Write(out);
+    }
+    out.end();
+    return file.good();
+}
+
+BGroup& BJobFile::GetCurrentGroup() {
+    BGroup* selected = m_groups->GetSelectedGroup();
+    return selected ? *selected : m_defaultGroup;
+}
+
+const BGroup& BJobFile::GetCurrentGroup() const {
+    const BGroup* selected = m_groups->GetSelectedGroup();
+    return selected ? *selected : m_defaultGroup;
+}
+
+BPageSet& BJobFile::GetPageSet(int n) {
+    if (n != 1 && n != 2)
+        throw std::out_of_range("BJobFile::GetPageSet");
+    return m_pageSets[n - 1];
+}

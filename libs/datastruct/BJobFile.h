@@ -1,0 +1,170 @@
+// BJobFile: one job (an advertisement booking with its destinations and groups, the job boxes
+// that follow from them, its output paths, page runs, check settings and analysed page items),
+// read and written as the "JOB5" keyed stream, and the writer of the job's page-item file.
+#pragma once
+
+#include "BCheckSettingList.h"
+#include "BDestinationList.h"
+#include "BExportedDestination.h"
+#include "BPageRange.h"
+#include "BPageSet.h"
+#include "Geometry2D.h"
+#include "JobFilePart.h"
+#include "UFileSpecCore.h"
+#include "ustring.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+
+class UKeyInStream;
+class UKeyOutStream;
+
+// The job's plain values. Those with a key travel in the job file under it; the others live in
+// memory only.
+struct BJobFields {
+    UFileSpecCore jobFolder;    // 'TF': folder of the job's files, "PlacedImages" lies under it
+    UFileSpecCore outputFile;   // 'FS': the export's output file
+    UFileSpecCore pathPD;       // 'PD': carried as is
+    UFileSpecCore pageItemFile; // 'PI': target of WritePageItemFile
+    ustring jobName;            // 'DN': read only with the full part
+    ustring documentName;       // 'LN'
+    // The job boxes; an unset box is zeu::Rect2D::unset.
+    zeu::Rect2D bleedBox = zeu::Rect2D::unset; // 'RB'
+    zeu::Rect2D trimBox = zeu::Rect2D::unset;  // 'RT'
+    zeu::Rect2D typeArea = zeu::Rect2D::unset; // 'RY'
+    std::int32_t pageCount = 1; // 'NP': above 1 the export's status text adds the page number
+    std::int32_t pageCP = 1;    // 'CP': a 1-based page number, carried as is
+    std::int32_t pageLC = 0;    // 'LC': a 1-based page number, carried as is
+    // The job page as document fitting last computed it: bleed per side, width and depth.
+    double layoutHorizontalBleed = 0.0; // 'LH'
+    double layoutVerticalBleed = 0.0;   // 'LV'
+    double layoutWidth = 0.0;           // 'Lw'
+    double layoutDepth = 0.0;           // 'Ld'
+    bool flagSE = false;                // 'SE': carried as is
+    bool commonSizing = false;          // 'CZ': the boxes are computed over all groups
+    std::int32_t style = 0;             // 'St': 1 selects the grayscale output profile
+    ustring textSN;                     // 'SN': carried as is
+    ustring identifier;                 // 'SS': UUID text, made on the first write
+    // Written only by the EPS export; never stored.
+    zeu::Rect2D epsPageBox = zeu::Rect2D::unset;
+    zeu::Rect2D epsSecondBox = zeu::Rect2D::unset;
+};
+
+class BJobFile : public BJobFields {
+public:
+    BJobFile();
+    virtual ~BJobFile();
+    // A job is copied only through its bytes.
+    BJobFile(const BJobFile&) = delete;
+    BJobFile& operator=(const BJobFile&) = delete;
+
+    // Writes the job as a keyed stream with the identifier "JOB5" under the parts mask
+    // (JobFilePart: 2 summary, 4 full, 52 the selected groups' unexported destinations, marked
+    // exported as they are written), then flushes the output stream.
+    void Write(std::ostream& out, std::int32_t mask);
+    // Does nothing when the stream has already failed. Otherwise assigns the process-wide
+    // default-settings message from the root element 'Dp' and reads the job (ReadBody). The
+    // keyed stream's failures pass to the caller as std::runtime_error ("UKeyInStream: ..."),
+    // among them a present 'Dp' or 'SR' that does not unflatten; the job, the default settings
+    // and the PDF-forbidding flag are then as they were before the call.
+    void Read(std::istream& in, std::int32_t mask);
+    // Writes with the mask 52, then selects the first group that still has an unexported
+    // destination, if any, and recomputes the boxes.
+    void WriteExported(std::ostream& out);
+
+    // The root's elements after the head: 'JJ' (what the mask carries) and 'GG'. Makes the job
+    // identifier first when it is empty.
+    void WriteBody(UKeyOutStream& out, std::int32_t mask);
+    // Reads 'JJ', 'GG', with the full part the ticket 'SR' into the check settings, and 'BP'
+    // into the PDF-forbidding flag, then resolves the output profiles. Everything is read aside
+    // first, so a failure (an exception) leaves the job unchanged. What the mask does not carry
+    // keeps its value; a string or path of the carried part whose key is absent becomes empty.
+    void ReadBody(UKeyInStream& in, std::int32_t mask);
+
+    // The bleed box, trim box and type area from the destinations of the current group, or of
+    // every group with common sizing: bleed and trim box always at origin (0, 0); the type area
+    // only when both its sizes come out non-zero.
+    void ComputeBoxes();
+
+    // Bleed per side: (|bleed box size| - |trim box size|) / 2; 0.0 when either box is unset.
+    double GetHorizontalBleed() const;
+    double GetVerticalBleed() const;
+    // Type indent per side: (|trim box size| - |type area size|) / 2; 0.0 when either is unset.
+    double GetHorizontalTypeIndent() const;
+    double GetVerticalTypeIndent() const;
+
+    // The file of the n-th exported page when each page gets a file of its own: the output file
+    // for n below 2, else "<leaf>#<n>" in the output file's folder (ad.pdf -> ad.pdf#3); the
+    // empty path when the output file has no folder.
+    UFileSpecCore GetOutputFile(long n) const;
+    // "PlacedImages" in the job folder, created (one level) when it is not a folder yet; the
+    // empty path, with nothing created, when the job folder is not a valid path.
+    UFileSpecCore GetPlacedImagesFolder() const;
+
+    // Full paths of the resolved output profiles; null when none was resolved.
+    const ustring* GetProcessProfile() const;
+    const ustring* GetGrayscaleProfile() const;
+    // The grayscale profile for style 1, else the process profile.
+    const ustring* GetOutputProfile() const;
+    // False for the styles 2, 5 and 6.
+    bool IsOrdinaryStyle() const;
+
+    // Resolves the process and grayscale output profiles from the check settings (run at the
+    // end of every read).
+    void ApplyProfileSettings();
+
+    // Writes page set 2's items and page flattener records to the page-item file: a record 10
+    // holding the document-level items (120 = -2), then for each page n of the absolute page
+    // runs 120 = n - 1, the page's items and its flattener record. False, with an ERROR record,
+    // when the file cannot be opened or a write fails.
+    bool WritePageItemFile();
+
+    BGroupList& GetGroups() { return *m_groups; }
+    const BGroupList& GetGroups() const { return *m_groups; }
+    // Used as the current group when none is selected; never stored.
+    BGroup& GetDefaultGroup() { return m_defaultGroup; }
+    // The selected group, else the default group.
+    BGroup& GetCurrentGroup();
+    const BGroup& GetCurrentGroup() const;
+
+    BPageRangeList& GetSectionRuns() { return *m_sectionRuns; }             // 'LX'
+    const BPageRangeList& GetSectionRuns() const { return *m_sectionRuns; } //
+    BPageRangeList& GetSecondSectionRuns() { return m_secondSectionRuns; }  // never stored
+    BPageRangeAbsoluteList& GetAbsoluteRuns() { return *m_absoluteRuns; }   // 'PR': pages to export
+    const BPageRangeAbsoluteList& GetAbsoluteRuns() const { return *m_absoluteRuns; }
+    BExportedDestinationList& GetExportedDestinations() { return *m_exported; } // 'EL'
+    const BExportedDestinationList& GetExportedDestinations() const { return *m_exported; }
+    // Loaded from the ticket 'SR' of a full read.
+    BCheckSettingList& GetCheckSettings() { return m_checkSettings; }
+    const BCheckSettingList& GetCheckSettings() const { return m_checkSettings; }
+
+    // Page set 1 or 2 (else std::out_of_range); the page-item file carries page set 2.
+    BPageSet& GetPageSet(int n);
+    // Page set 1 until another is chosen.
+    BPageSet& GetCurrentPageSet() { return *m_currentPageSet; }
+    void SetCurrentPageSet(int n) { m_currentPageSet = &GetPageSet(n); }
+
+private:
+    struct ReadResult;
+
+    void ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& result) const;
+    void CommitRead(ReadResult& result, std::int32_t mask);
+    void WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const;
+    bool WritePageItems(UKeyOutStream& out, const std::ostream& file) const;
+
+    // Held by pointer so that a read can build them aside and swap them in (the check settings
+    // are loaded only once the read has succeeded, from the ticket read aside).
+    std::unique_ptr<BGroupList> m_groups;
+    BGroup m_defaultGroup;
+    BPageSet m_pageSets[2];
+    BPageSet* m_currentPageSet;
+    std::unique_ptr<BPageRangeList> m_sectionRuns;
+    BPageRangeList m_secondSectionRuns;
+    std::unique_ptr<BPageRangeAbsoluteList> m_absoluteRuns;
+    std::unique_ptr<BExportedDestinationList> m_exported;
+    BCheckSettingList m_checkSettings;
+    // Slot 0 process, slot 1 grayscale.
+    bool m_profileResolved[2] = {false, false};
+    ustring m_profiles[2];
+};
