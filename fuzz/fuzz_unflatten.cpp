@@ -1,0 +1,32 @@
+// libFuzzer target for the binary message reader: umessage::unflatten on arbitrary bytes must end
+// in true or false, never in a crash, a hang, a huge allocation or a sanitizer report.
+#include "Logger.h"
+#include "umessage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The ERROR records are formatted as usual and then discarded.
+    static std::ostream discard(nullptr);
+    static const bool quiet = (zeu::logger.setStream(discard), true);
+    (void)quiet;
+
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    umessage message;
+    if (message.unflatten(in)) {
+        // What was read writes out and reads back to the same bytes (NaN doubles included).
+        std::ostringstream out;
+        message.flatten(out);
+        std::istringstream again(out.str());
+        umessage copy;
+        std::ostringstream outAgain;
+        if (copy.unflatten(again))
+            copy.flatten(outAgain);
+        if (outAgain.str() != out.str())
+            __builtin_trap();
+    }
+    return 0;
+}
