@@ -142,6 +142,8 @@ void BGroup::UpdateSizeSummary() {
     m_minHeight = 0.0;
     for (const BDestination* destination : GetDestinations()) {
         if (destination->HasBleed()) {
+            m_minWidth = 0.0;
+            m_minHeight = 0.0;
             m_effectiveWidth = destination->GetWidth();
             m_effectiveHeight = destination->GetHeight();
             return;
