@@ -16,7 +16,7 @@ build: setup
 run: build
 	@echo "Built everything; the main job (a job exported from a document) arrives with the stand-in host."
 
-test: setup test-default test-asan fuzz-smoke
+test: setup test-default test-asan test-tsan fuzz-smoke
 
 test-default:
 	cmake --preset default
