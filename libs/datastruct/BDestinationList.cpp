@@ -284,8 +284,6 @@ bool ReadText(std::istream& in, std::int64_t length, ustring& text) {
         if (!in.read(bytes.data() + have, static_cast<std::streamsize>(step)))
             return false;
     }
-    if (bytes.size() > ustring::kMaxLength)
-        return false;
     text.assign(bytes.data(), bytes.size());
     return true;
 }
@@ -308,7 +306,7 @@ bool ReadIdentifiers(std::istream& in, DestinationIdentifierSet& identifiers) {
             identifiers.insert(ustring(std::to_string(number)));
             continue;
         }
-        if (number < 0)
+        if (number < 0 || static_cast<std::uint64_t>(number) > ustring::kMaxLength)
             return false;
         if (remaining >= 0) {
             remaining = RemainingBytes(in);

@@ -174,6 +174,7 @@ private:
 // Reads the destination-identifier set that the companion application sends, all numbers
 // big-endian 32-bit: a count c; for c >= 0, c integers (each inserted as its decimal text); for
 // c < 0, -c strings, each a length and that many bytes. The set is emptied first. A truncated
-// input, a negative length or a count or length that the remaining bytes cannot hold gives
-// false and leaves the set empty; nothing is allocated for such a count or length.
+// input, a negative length, a length beyond ustring::kMaxLength or a count or length that the
+// remaining bytes cannot hold gives false and leaves the set empty; nothing is allocated for
+// such a count or length.
 bool ReadDestinationIdentifierSet(std::istream& in, DestinationIdentifierSet& identifiers);
