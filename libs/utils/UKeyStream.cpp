@@ -293,14 +293,31 @@ void UKeyInStream::corrupt() {
 void UKeyInStream::readAt(std::uint64_t position, void* buffer, std::size_t count) {
     if (count > streamEnd_ || position > streamEnd_ - count)
         corrupt();
+    if (position >= windowStart_ && position + count <= windowStart_ + windowFill_) {
+        std::memcpy(buffer, window_.data() + (position - windowStart_), count);
+        return;
+    }
+    const bool viaWindow = count <= kWindowSize;
+    const std::size_t fill =
+        viaWindow
+            ? static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, streamEnd_ - position))
+            : count;
+    char* target = viaWindow ? reinterpret_cast<char*>(window_.data()) : static_cast<char*>(buffer);
     in_.clear();
     in_.seekg(static_cast<std::streamoff>(position));
-    in_.read(static_cast<char*>(buffer), static_cast<std::streamsize>(count));
-    if (static_cast<std::size_t>(in_.gcount()) != count)
+    in_.read(target, static_cast<std::streamsize>(fill));
+    if (static_cast<std::size_t>(in_.gcount()) != fill) {
+        windowFill_ = 0;
         corrupt();
+    }
+    if (viaWindow) {
+        windowStart_ = position;
+        windowFill_ = fill;
+        std::memcpy(buffer, window_.data(), count);
+    }
 }
 
-UKeyInStream::UKeyInStream(std::istream& in) : in_(in) {
+UKeyInStream::UKeyInStream(std::istream& in) : in_(in), window_(kWindowSize) {
     in_.clear();
     const std::streamoff begin = in_.tellg();
     in_.seekg(0, std::ios::end);

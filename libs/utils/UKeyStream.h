@@ -225,11 +225,18 @@ private:
     // Array level: reads the header at the current position, makes it the element that the
     // following reads consume, and moves the current position past it.
     void takeArrayElement(Level& level);
+    // Copies stream bytes, through a window of the stream so that neighbouring small elements
+    // cost one stream read.
     void readAt(std::uint64_t position, void* buffer, std::size_t count);
     [[noreturn]] static void corrupt();
 
+    static constexpr std::size_t kWindowSize = 4096;
+
     std::istream& in_;
     std::uint64_t streamEnd_ = 0;
+    std::vector<unsigned char> window_;
+    std::uint64_t windowStart_ = 0;
+    std::size_t windowFill_ = 0;
     int level_ = -1;
     std::uint32_t version_ = 0;
     Level levels_[kMaxLevels];

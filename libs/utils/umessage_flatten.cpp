@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -20,8 +21,8 @@ namespace {
 using namespace umessage_details;
 
 constexpr std::uint32_t kWrittenVersion = 4;
-constexpr std::uint64_t kMaxEntries = 0x20000;   // per message; more is a failure
-constexpr int kMaxNesting = 256;                 // child messages below the root
+constexpr std::uint64_t kMaxEntries = 0x20000;    // per message; more is a failure
+constexpr int kMaxNesting = 256;                  // child messages below the root
 constexpr std::uint64_t kMaxExpanded = 64u << 20; // bytes of string values the tree may copy
 
 // --- writing -------------------------------------------------------------------------------------
@@ -47,8 +48,12 @@ class Flattener {
 public:
     explicit Flattener(const umessage& root) {
         collect(root);
+        table_.reserve(numbers_.size());
+        for (const auto& [text, number] : numbers_)
+            table_.push_back(text);
         std::sort(table_.begin(), table_.end());
-        table_.erase(std::unique(table_.begin(), table_.end()), table_.end());
+        for (std::size_t i = 0; i < table_.size(); ++i)
+            numbers_[table_[i]] = i + 1;
     }
 
     std::string run(const umessage& root) {
@@ -64,30 +69,28 @@ public:
     }
 
 private:
+    // Every array holds its element type's own code, so the code tells the array's type.
+    template <typename T>
+    static const std::vector<T>& valuesOf(const dyn_array& array) {
+        return static_cast<const dyn_array_impl<T>&>(array).values;
+    }
+
     // std::string_view orders by unsigned bytes, then the shorter first: ustring::compareTo.
     void collect(const umessage& message) {
         for (const auto& [name, array] : message.entries()) {
-            table_.push_back(name.view());
-            if (const auto* texts = dynamic_cast<const dyn_array_impl<ustring>*>(array.get())) {
-                for (const ustring& text : texts->values)
-                    table_.push_back(text.view());
-            } else if (const auto* children =
-                           dynamic_cast<const dyn_array_impl<std::shared_ptr<umessage>>*>(
-                               array.get())) {
-                for (const auto& child : children->values)
+            numbers_.try_emplace(name.view(), 0);
+            if (array->type() == type_string) {
+                for (const ustring& text : valuesOf<ustring>(*array))
+                    numbers_.try_emplace(text.view(), 0);
+            } else if (array->type() == type_message) {
+                for (const auto& child : valuesOf<std::shared_ptr<umessage>>(*array))
                     collect(*child);
             }
         }
     }
 
     void putReference(std::string& out, std::string_view text) const {
-        const auto found = std::lower_bound(table_.begin(), table_.end(), text);
-        putVarint(out, static_cast<std::uint64_t>(found - table_.begin()) + 1);
-    }
-
-    template <typename T>
-    static const std::vector<T>& valuesOf(const dyn_array& array) {
-        return static_cast<const dyn_array_impl<T>&>(array).values;
+        putVarint(out, numbers_.find(text)->second);
     }
 
     void writeMessage(std::string& out, const umessage& message) const {
@@ -135,7 +138,9 @@ private:
         }
     }
 
-    std::vector<std::string_view> table_;
+    std::vector<std::string_view> table_; // each text once, in byte order
+    // Each text's 1-based number in the table (a hash lookup: the references are the hot path).
+    std::unordered_map<std::string_view, std::uint64_t> numbers_;
 };
 
 // --- reading -------------------------------------------------------------------------------------
