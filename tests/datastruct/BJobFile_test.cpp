@@ -749,4 +749,24 @@ TEST_F(FailedRead, BytesThatAreNoKeyedStreamOrAFailedStreamLeaveTheJob) {
     expectUnchanged();
 }
 
+TEST_F(JobFile, SampleJobFileReadsAsDescribed) {
+    std::ifstream in(ZEP_TEST_DATA_DIR "/sample_job.job5", std::ios::binary);
+    ASSERT_TRUE(in.is_open());
+    BJobFile job;
+    job.Read(in, kJobFilePartFull);
+    EXPECT_EQ(job.identifier, "5A1E0B7C-0D2E-4F31-9A6B-2C4D6E8F0A1B");
+    EXPECT_EQ(job.jobName, "Spring sale");
+    EXPECT_EQ(job.outputFile.path(), "Z:/tmp/zephrin-sample-job/spring-sale.pdf");
+    EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 2);
+    ASSERT_EQ(job.GetGroups().GetCount(), 2u);
+    EXPECT_EQ(job.GetCurrentGroup().GetCount(), 2u);
+    expectBox(job.trimBox, -90, -50, 180, 100);
+    expectBox(job.bleedBox, -93, -63, 186, 126);
+    EXPECT_EQ(job.GetCheckSettings().GetSeverity(keystr::Transparency), eProblemSeverity_Fault);
+    EXPECT_EQ(job.GetCheckSettings().GetPDFVersion(), 1.4);
+    EXPECT_FALSE(GetForceEPSExport());
+    ASSERT_NE(job.GetProcessProfile(), nullptr);
+    EXPECT_EQ(UFileSpecCore(*job.GetProcessProfile()).name(), "ISOcoated_v2_eci.icc");
+}
+
 } // namespace
