@@ -1,6 +1,8 @@
 // Files and folders on POSIX, shown to the system as drive Z: with Windows path rules.
 #include "platform/files.h"
 
+#include "libs/utils/ConvertUTF.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -17,80 +19,30 @@ const int kErrorAlreadyExists = EEXIST;
 
 namespace {
 
-// Strict UTF-16 to UTF-8; nothing for an unpaired surrogate.
+// Strict UTF-16 to UTF-8 through the converter family; nothing for an unpaired surrogate.
 std::optional<std::string> utf16ToUtf8(const std::u16string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
-                return std::nullopt;
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return std::nullopt;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    std::string out(3 * text.size(), '\0'); // a unit gives at most 3 bytes, a pair 4
+    const UTF16* source = text.data();
+    UTF8* const begin = reinterpret_cast<UTF8*>(out.data());
+    UTF8* target = begin;
+    if (ConvertUTF16toUTF8(&source, source + text.size(), &target, begin + out.size(),
+                           strictConversion) != conversionOK)
+        return std::nullopt;
+    out.resize(static_cast<std::size_t>(target - begin));
     return out;
 }
 
-// Strict UTF-8 to UTF-16: nothing for an overlong form, an encoded surrogate, a value above
-// U+10FFFF or a cut sequence.
+// Strict UTF-8 to UTF-16 through the converter family: nothing for an overlong form, an encoded
+// surrogate, a value above U+10FFFF or a cut sequence.
 std::optional<std::u16string> utf8ToUtf16(const std::string& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        unsigned char lead = *p++;
-        if (lead < 0x80) {
-            out += static_cast<char16_t>(lead);
-            continue;
-        }
-        int extra;
-        char32_t c;
-        char32_t minimum;
-        if ((lead & 0xE0) == 0xC0) {
-            extra = 1, c = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, c = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, c = lead & 0x07, minimum = 0x10000;
-        } else {
-            return std::nullopt;
-        }
-        if (end - p < extra)
-            return std::nullopt;
-        for (int k = 0; k < extra; ++k, ++p) {
-            if ((*p & 0xC0) != 0x80)
-                return std::nullopt;
-            c = (c << 6) | (*p & 0x3F);
-        }
-        if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            return std::nullopt;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
-    }
+    std::u16string out(text.size(), u'\0'); // a byte gives at most one unit
+    const UTF8* source = reinterpret_cast<const UTF8*>(text.data());
+    UTF16* const begin = out.data();
+    UTF16* target = begin;
+    if (ConvertUTF8toUTF16(&source, source + text.size(), &target, begin + out.size(),
+                           strictConversion) != conversionOK)
+        return std::nullopt;
+    out.resize(static_cast<std::size_t>(target - begin));
     return out;
 }
 
