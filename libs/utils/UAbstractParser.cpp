@@ -43,9 +43,9 @@ UAbstractParserBase::UAbstractParserBase(std::istream& stream, const ustring& na
     detectEncoding();
 }
 
-// The first two bytes decide: a UTF-16 byte-order mark, a UTF-8 byte-order mark, a zero byte
-// in either place (UTF-16 without a mark), or else 8-bit text. Bytes that are text are
-// pushed back and line-counted when they are delivered.
+// The first two bytes decide: a UTF-16 byte-order mark, a UTF-8 byte-order mark (or 8-bit text
+// whenever the first byte is EF), a zero byte in either place (UTF-16 without a mark), or else
+// 8-bit text. Bytes that are text are pushed back and line-counted when they are delivered.
 void UAbstractParserBase::detectEncoding() {
     char bytes[2] = {0, 0};
     stream_->read(bytes, 2);
@@ -55,10 +55,12 @@ void UAbstractParserBase::detectEncoding() {
         encoding_ = utf16BigEndian;
     } else if (b0 == 0xFF && b1 == 0xFE) {
         encoding_ = utf16LittleEndian;
-    } else if (b0 == 0xEF && b1 == 0xBB) {
+    } else if (b0 == 0xEF) {
         char third = 0;
-        stream_->read(&third, 1);
-        if (static_cast<unsigned char>(third) != 0xBF) {
+        if (b1 == 0xBB) {
+            stream_->read(&third, 1);
+        }
+        if (b1 != 0xBB || static_cast<unsigned char>(third) != 0xBF) {
             ungetChar(third);
             ungetChar(bytes[1]);
             ungetChar(bytes[0]);
