@@ -1,5 +1,7 @@
 // `umessage`: the system's structured-data type, a tree of named entries, each an array of
 // values of one type; with typed add and read, numeric conversions and "/"-separated paths.
+// Its text and binary forms are declared here too: the JSON reader is defined in JSONParser.cpp,
+// the JSON writers in umessage_write.cpp, the binary form in umessage_flatten.cpp.
 #pragma once
 
 #include "ustring.h"
@@ -148,12 +150,12 @@ public:
     // Deep equality: same names, codes, sizes and values in order; isArray takes no part.
     bool operator==(const umessage& other) const;
 
-    // --- entries, for the writers and readers ---------------------------------------------
+    // --- entries, for the writers and readers ----------------------------------------------------
     const entry_map& entries() const noexcept { return m_entries; }
     entry_map::const_iterator findEntry(const ustring& name) const { return m_entries.find(name); }
     entry_map::iterator findEntry(const ustring& name) { return m_entries.find(name); }
 
-    // --- adding ------------------------------------------------------------------------------
+    // --- adding ----------------------------------------------------------------------------------
     // Appends value to the entry name, creating it (with isArray when asked) if absent. Throws
     // std::invalid_argument "type is null" (type 0), "empty or invalid name" (empty, or holding
     // '/' or '?'), "child is null" (a null child), then std::logic_error "incompatible type"
@@ -166,7 +168,7 @@ public:
     // Adds a deep copy of message, as an array from its first value on.
     void addChildCopy(const ustring& name, const umessage& message);
 
-    // --- reading (never throws) ----------------------------------------------------------------
+    // --- reading (never throws) ------------------------------------------------------------------
     // The value at index converted to T; out is changed only when the result is true.
     // int: from 1, 3 (truncated, saturating, NaN 0), 6 (low 32 bits); double: from 3, 1, 6;
     // long long: from 6, 1, 3 (truncated, saturating, NaN 0); bool: 2; ustring: 4;
@@ -199,7 +201,7 @@ public:
     uint64_t size() const noexcept { return m_entries.size(); }
     bool empty() const noexcept { return m_entries.empty(); }
 
-    // --- removal, kind, cloning ----------------------------------------------------------------
+    // --- removal, kind, cloning ------------------------------------------------------------------
     void remove(const ustring& name); // an absent name changes nothing
     // Removes one value; an emptied entry is deleted; an index past the end changes nothing.
     void removeValue(const ustring& name, uint64_t index);
@@ -208,8 +210,9 @@ public:
     ustring what() const;                                            // "what" as a string, or ""
     static std::shared_ptr<umessage> clone(const umessage& message); // deep copy
 
-    // --- paths: "/"-separated components "name" or "name[index]"; a final "?" designates the
-    // message reached by the components before it --------------------------------------------
+    // --- paths -----------------------------------------------------------------------------------
+    // A path is "/"-separated components "name" or "name[index]" (index 0 when none is given);
+    // a final "?" designates the message reached by the components before it.
     // "?" sets query (name and index untouched); otherwise a component "name[digits]" with a
     // non-empty name and a non-empty bracket gives that name and index (an optional sign and
     // leading digits; a negative or out-of-range number gives an index no entry reaches);
@@ -230,20 +233,20 @@ public:
     std::shared_ptr<const umessage> valueAtPathOr(const ustring& path,
                                                   const std::shared_ptr<const umessage>& def) const;
 
-    // --- JSON text (defined with the JSON reader) -------------------------------------------
+    // --- JSON text -------------------------------------------------------------------------------
     // Clears the message and fills it from the one JSON object at the start of in (UTF-8 or
     // UTF-16, with or without a byte-order mark). False, after an ERROR log record, on bad
     // text (the entries read before the error stay); false without a record when in fails
     // while its encoding is detected (fewer than two bytes).
     bool read(std::istream& in);
     // Writes the compact JSON form (no white space, no final line feed) and flushes `out`: the
-    // text the companion application receives. Defined in umessage_write.cpp.
+    // text the companion application receives.
     void write(std::ostream& out) const;
     // Sends the text of operator<< to the platform's debugger output in pieces of at most 4095
     // bytes, then two line feeds.
     void debugDump() const;
 
-    // --- binary form (umessage_flatten.cpp) -------------------------------------------------
+    // --- binary form -----------------------------------------------------------------------------
     // Writes the version-4 binary form: a sorted table of every name and string value of the
     // tree, then the tree with varint numbers and 1-based table references. One write to `out`;
     // its state is not checked.
@@ -256,16 +259,24 @@ public:
 private:
     template <typename T>
     const umessage_details::dyn_array_impl<T>* typedArray(const ustring& name, uint32_t type) const;
+    // get of a number: the value read as the first of the element types Stored that the entry
+    // holds, converted to T.
+    template <typename... Stored, typename T>
+    bool getFirstOf(const ustring& name, uint64_t index, T& out) const {
+        return (getConverted<Stored>(name, index, out) || ...);
+    }
+    template <typename Stored, typename T>
+    bool getConverted(const ustring& name, uint64_t index, T& out) const;
     static void checkName(const ustring& name);
 
     entry_map m_entries;
 };
 
 // The one-line readable form when there is one of at most 40 characters, else the indented form;
-// then a line feed and a flush (umessage_write.h).
+// then a line feed and a flush. The forms themselves are in umessage_write.h.
 std::ostream& operator<<(std::ostream& os, const umessage& message);
 
-// --- templates ------------------------------------------------------------------------------
+// --- templates -----------------------------------------------------------------------------------
 
 namespace umessage_details {
 
@@ -356,53 +367,29 @@ bool umessage::getExact(const ustring& name, uint64_t index, uint32_t type, T& o
     return true;
 }
 
+template <typename Stored, typename T>
+bool umessage::getConverted(const ustring& name, uint64_t index, T& out) const {
+    Stored stored;
+    if (!getExact(name, index, umessage_details::code_of<Stored>, stored))
+        return false;
+    if constexpr (std::is_same_v<Stored, double> && !std::is_same_v<T, double>)
+        out = umessage_details::truncateToInteger<T>(stored);
+    else
+        out = static_cast<T>(stored); // long long to int keeps the low 32 bits
+    return true;
+}
+
 template <typename T>
 bool umessage::get(const ustring& name, uint64_t index, T& out) const {
     using namespace umessage_details;
     if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, ustring>) {
         return getExact(name, index, code_of<T>, out);
     } else if constexpr (std::is_same_v<T, int>) {
-        double real;
-        long long wide;
-        if (getExact(name, index, type_int, out))
-            return true;
-        if (getExact(name, index, type_double, real)) {
-            out = truncateToInteger<int>(real);
-            return true;
-        }
-        if (getExact(name, index, type_int64, wide)) {
-            out = static_cast<int>(wide); // the low 32 bits, two's complement
-            return true;
-        }
-        return false;
+        return getFirstOf<int, double, long long>(name, index, out);
     } else if constexpr (std::is_same_v<T, double>) {
-        int narrow;
-        long long wide;
-        if (getExact(name, index, type_double, out))
-            return true;
-        if (getExact(name, index, type_int, narrow)) {
-            out = narrow;
-            return true;
-        }
-        if (getExact(name, index, type_int64, wide)) {
-            out = static_cast<double>(wide);
-            return true;
-        }
-        return false;
+        return getFirstOf<double, int, long long>(name, index, out);
     } else if constexpr (std::is_same_v<T, long long>) {
-        int narrow;
-        double real;
-        if (getExact(name, index, type_int64, out))
-            return true;
-        if (getExact(name, index, type_int, narrow)) {
-            out = narrow;
-            return true;
-        }
-        if (getExact(name, index, type_double, real)) {
-            out = truncateToInteger<long long>(real);
-            return true;
-        }
-        return false;
+        return getFirstOf<long long, int, double>(name, index, out);
     } else if constexpr (std::is_same_v<T, std::shared_ptr<const umessage>>) {
         std::shared_ptr<umessage> child;
         if (!getExact(name, index, type_message, child))
