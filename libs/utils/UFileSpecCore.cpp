@@ -63,6 +63,21 @@ std::size_t lastSeparator(const ustring& text) {
     return text.findLastOf("/\\", ustring::npos, 2);
 }
 
+// The text after the last separator; the whole text when it holds none.
+ustring leafOf(const ustring& text) {
+    std::size_t separator = lastSeparator(text);
+    return separator == ustring::npos ? text : text.substr(separator + 1);
+}
+
+// The components of a path with either separator, for comparing two paths component by
+// component.
+std::vector<ustring> componentsOf(ustring text) {
+    for (char& c : text)
+        if (c == '\\')
+            c = '/';
+    return splitString(text, '/');
+}
+
 ustring decimal(std::int64_t value) {
     return ustring(std::to_string(value));
 }
@@ -219,8 +234,7 @@ bool UFileSpecCore::is_absolute() const {
 ustring UFileSpecCore::name(bool withExtension) const {
     if (path_.size() <= 3)
         return ustring();
-    std::size_t separator = lastSeparator(path_);
-    ustring leaf = separator == ustring::npos ? path_ : path_.substr(separator + 1);
+    ustring leaf = leafOf(path_);
     if (!withExtension) {
         std::size_t dot = leaf.rfindChar('.');
         if (dot != ustring::npos)
@@ -230,7 +244,7 @@ ustring UFileSpecCore::name(bool withExtension) const {
 }
 
 ustring UFileSpecCore::extension() const {
-    ustring leaf = name(true);
+    ustring leaf = leafOf(path_);
     std::size_t dot = leaf.rfindChar('.');
     return dot == ustring::npos ? ustring() : leaf.substr(dot + 1);
 }
@@ -519,16 +533,8 @@ bool UFileSpecCore::to_blob(UByteBuffer& block, const UFileSpecCore* base) const
         return false;
     ustring text = path_;
     if (base && !base->path_.empty()) {
-        ustring pathText = path_;
-        ustring baseText = base->path_;
-        for (char& c : pathText)
-            if (c == '\\')
-                c = '/';
-        for (char& c : baseText)
-            if (c == '\\')
-                c = '/';
-        std::vector<ustring> pathParts = splitString(pathText, '/');
-        std::vector<ustring> baseParts = splitString(baseText, '/');
+        std::vector<ustring> pathParts = componentsOf(path_);
+        std::vector<ustring> baseParts = componentsOf(base->path_);
         std::size_t common = 0;
         while (common < pathParts.size() && common < baseParts.size() &&
                pathParts[common] == baseParts[common])

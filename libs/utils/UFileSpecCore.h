@@ -104,7 +104,8 @@ public:
     void set_extension(const ustring& extension);
     // Moves the entry into the recycle bin; there is none here, so false.
     bool recycle() const;
-    // The folder's entries in the order the platform gives (sorted); empty when unreadable.
+    // The folder's entries, sorted by the platform; empty when unreadable. An entry whose name
+    // `set` refuses (a '?' in it) is left out.
     std::vector<UFileSpecCore> list() const;
 
     // Open the stream on this path (the in or out bit added to `mode` for the input or output
