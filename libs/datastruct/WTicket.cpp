@@ -159,6 +159,10 @@ void SetUserField(const std::shared_ptr<umessage>& destination, const ustring& n
     std::shared_ptr<umessage> userFields =
         writableChildAt(destination.get(), keystr::userFields, 0);
     if (!userFields) {
+        // A "userFields" of another type is left as it is: replacing it would lose its values
+        // and adding to it would throw.
+        if (destination->contains(keystr::userFields))
+            return;
         userFields = std::make_shared<umessage>();
         destination->addChild(keystr::userFields, userFields);
     }
@@ -217,6 +221,8 @@ void ApplyMlkey(const WWritableTicket& ticket, const ustring& mlkey) {
             if (IsNullOrEmpty(field) || GetFieldValue(field).empty())
                 continue;
             std::shared_ptr<umessage> marked = umessage::clone(*field);
+            // Replaced rather than appended, so that a field marked before stays one "ro" true.
+            marked->remove(keystr::ro);
             marked->add(keystr::ro, umessage_details::type_bool, true);
             SetUserField(destination, name, marked);
         }

@@ -63,7 +63,8 @@ std::shared_ptr<const umessage> GetUserField(const std::shared_ptr<const umessag
 // The names of "userFields" entries that hold a child message, stored order.
 std::vector<ustring> GetUserFieldNames(const std::shared_ptr<const umessage>& destination);
 // Replaces the field by a deep copy of `field`, or removes it when `field` is null, empty or
-// has an empty "value". Always leaves a "userFields" child behind.
+// has an empty "value". Leaves a "userFields" child behind; a "userFields" entry that holds no
+// child message is left unchanged and nothing is stored.
 void SetUserField(const std::shared_ptr<umessage>& destination, const ustring& name,
                   const std::shared_ptr<const umessage>& field);
 ustring GetFieldValue(const std::shared_ptr<const umessage>& field); // "value", or empty
@@ -119,7 +120,7 @@ extern template class WTicketT<std::shared_ptr<umessage>>;
 
 // Sets every destination's "mlkey" to mlkey, or, when that is empty, to its own key, else to the
 // "value" of its user field "ZeId", else of "0eId"; with a key, each user field with a value is
-// marked "ro" = true.
+// marked with one "ro" = true.
 void ApplyMlkey(const WWritableTicket& ticket, const ustring& mlkey);
 
 // Appends to out the settings of the check found in node, restrictions first (depth-first);

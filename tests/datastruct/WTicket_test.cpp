@@ -2,27 +2,28 @@
 // effective setting and check names, the boxes, and the in-place edits of destinations.
 #include "WTicket.h"
 
+#include "CheckSettingTestDefinitions.h"
 #include "KeyStrings.h"
-#include "SettingDefinitions.h"
 
-#include <gtest/gtest.h>
-
+#include <array>
 #include <sstream>
 #include <string>
 
 namespace {
 
-std::shared_ptr<umessage> fromJson(const std::string& text) {
-    auto message = std::make_shared<umessage>();
-    std::istringstream in(text);
-    EXPECT_TRUE(message->read(in)) << text;
-    return message;
+std::shared_ptr<umessage> fromJson(const char* text) {
+    return readWritableJson(text);
 }
 
 std::string compactJson(const umessage& message) {
     std::ostringstream out;
     message.write(out);
     return out.str();
+}
+
+// x, y, width and height, for comparing a box in one expectation.
+std::array<double, 4> corners(const zeu::Rect2D& box) {
+    return {box.x, box.y, box.width, box.height};
 }
 
 // Each collected setting carries a "tag" naming where it was written.
@@ -35,20 +36,16 @@ std::vector<std::string> tags(const std::vector<WCheckSetting>& settings) {
     return out;
 }
 
-class Ticket : public ::testing::Test {
+class Ticket : public CheckSettingTest {
 protected:
     void SetUp() override {
-        SettingDefinitionsRegistry::Reset();
-        GetDefaultSettings() = *fromJson(R"({
+        CheckSettingTest::SetUp();
+        Define(R"({
             "InkWeightTAC": {"type": "limitsHigh", "defaults": {"sev": "warn", "warn": 300}},
             "FontSubset": {"type": "boolean"},
             "MissingTrimBox": {"type": "boolean"},
             "ColourUsed": {"type": "stringParameter"},
             "Hairline": {"type": "limitsLow"}})");
-    }
-    void TearDown() override {
-        ResetDefaultSettings();
-        SettingDefinitionsRegistry::Reset();
     }
 
     // The settings of name collected by the walk over the whole ticket.
@@ -101,8 +98,7 @@ TEST_F(Ticket, TakesTheCatchAllOnlyForItsTypesAndOnlyWithoutAnOwnSetting) {
     EXPECT_EQ(collect(ticket, "ColourUsed"), Tags{});
     EXPECT_EQ(collect(ticket, "NotDefinedAnywhere"), Tags{});
 
-    ResetDefaultSettings();
-    SettingDefinitionsRegistry::Reset();
+    Reset();
     EXPECT_EQ(collect(ticket, "FontSubset"), Tags{});
 }
 
@@ -153,15 +149,9 @@ TEST(TicketBoxes, IntersectsTrimBoxesAndUnitesBleedBoxes) {
         {"identifier": "b", "width": 80, "depth": 60}]})");
     zeu::Rect2D bleed, trim, type;
     WTicket(ticket).GetBoxes(bleed, trim, type);
-    EXPECT_EQ(trim.x, -40);
-    EXPECT_EQ(trim.y, -25);
-    EXPECT_EQ(trim.width, 80);
-    EXPECT_EQ(trim.height, 50);
+    EXPECT_EQ(corners(trim), (std::array<double, 4>{-40, -25, 80, 50}));
     // The first destination's bleed: (-50 - 1, -25 - 4), (100 + 1 + 3, 50 + 4 + 2).
-    EXPECT_EQ(bleed.x, -51);
-    EXPECT_EQ(bleed.y, -29);
-    EXPECT_EQ(bleed.width, 104);
-    EXPECT_EQ(bleed.height, 56);
+    EXPECT_EQ(corners(bleed), (std::array<double, 4>{-51, -29, 104, 56}));
     EXPECT_TRUE(type.isUnset());
 }
 
@@ -170,16 +160,9 @@ TEST(TicketBoxes, TakesTheTypeAreaFromNonZeroIndentsAndTheBleedBoxFromTheTrimBox
         {"identifier": "a", "width": 100, "depth": 50, "typeIndent": [5, 6, 7, 8]},
         {"identifier": "b", "width": 100, "depth": 50, "typeIndent": [0, 0, 0, 0]}]})");
     const WTicket wrapper(ticket);
-    const zeu::Rect2D type = wrapper.GetTypeArea();
-    EXPECT_EQ(type.x, -45);
-    EXPECT_EQ(type.y, -17);
-    EXPECT_EQ(type.width, 88);
-    EXPECT_EQ(type.height, 36);
-    const zeu::Rect2D bleed = wrapper.GetBleedBox();
-    const zeu::Rect2D trim = wrapper.GetTrimBox();
-    EXPECT_EQ(bleed.x, trim.x);
-    EXPECT_EQ(bleed.width, trim.width);
-    EXPECT_EQ(bleed.height, 50);
+    EXPECT_EQ(corners(wrapper.GetTypeArea()), (std::array<double, 4>{-45, -17, 88, 36}));
+    EXPECT_EQ(corners(wrapper.GetBleedBox()), corners(wrapper.GetTrimBox()));
+    EXPECT_EQ(wrapper.GetBleedBox().height, 50);
 
     EXPECT_TRUE(WTicket(nullptr).GetBleedBox().isUnset());
     EXPECT_TRUE(WTicket(nullptr).GetTrimBox().isUnset());
@@ -198,6 +181,12 @@ TEST(TicketEdits, SetUserFieldStoresACopyOrRemovesTheField) {
     SetUserField(destination, ustring("F"), fromJson(R"({"value": ""})"));
     EXPECT_EQ(compactJson(*destination), R"({"identifier":"a","userFields":{}})");
     EXPECT_EQ(GetUserField(destination, ustring("F")), nullptr);
+
+    // "userFields" of another type is neither replaced nor added to, and nothing throws.
+    auto odd = fromJson(R"({"userFields": "text"})");
+    SetUserField(odd, ustring("F"), field);
+    NormaliseDestination(odd, fromJson(R"({"A": {"value": "a"}})"));
+    EXPECT_EQ(compactJson(*odd), R"({"userFields":"text"})");
 }
 
 TEST(TicketEdits, ApplyMlkeyTakesTheGivenOwnOrUserFieldKeyAndMarksTheFields) {
@@ -215,6 +204,14 @@ TEST(TicketEdits, ApplyMlkeyTakesTheGivenOwnOrUserFieldKeyAndMarksTheFields) {
     EXPECT_EQ(GetMlkey(read.GetDestination(2)), "zero");
     EXPECT_EQ(compactJson(*read.GetDestination(3)),
               R"({"identifier":"d","userFields":{"F":{"value":"v"}}})");
+
+    // Applied again, a marked field keeps one "ro" true, whatever "ro" held before.
+    auto marked =
+        fromJson(R"({"destinations": [{"userFields": {"F": {"value": "v", "ro": "x"}}}]})");
+    ApplyMlkey(WWritableTicket(marked), ustring("given"));
+    ApplyMlkey(WWritableTicket(marked), ustring("given"));
+    EXPECT_EQ(compactJson(*marked),
+              R"({"destinations":[{"mlkey":"given","userFields":{"F":{"ro":true,"value":"v"}}}]})");
 
     ApplyMlkey(WWritableTicket(ticket), ustring("given"));
     for (uint64_t i = 0; i < 4; ++i)
