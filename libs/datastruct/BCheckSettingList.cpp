@@ -16,6 +16,9 @@ namespace {
 
 bool forceEPSExport = true;
 
+// The special folder of the system's colour profiles.
+constexpr SpecialFolderId kColourProfileFolder = 6;
+
 bool lessByName(const std::unique_ptr<BCheckSetting>& setting, const ustring& name) {
     return setting->GetName().compareTo(name) < 0;
 }
@@ -214,7 +217,7 @@ std::int32_t BCheckSettingList::CompareByName(const std::shared_ptr<BCheckSettin
 }
 
 bool ResolveColourProfileName(ustring& name) {
-    UFileSpecCore profile(static_cast<SpecialFolderId>(6));
+    UFileSpecCore profile(kColourProfileFolder);
     if (!profile.descend(name) || !profile.is_file())
         return false;
     name = profile.path();

@@ -2,6 +2,7 @@
 #include "SettingDefinitions.h"
 
 #include "KeyStrings.h"
+#include "WCheckSetting.h"
 
 #include <algorithm>
 
@@ -74,14 +75,10 @@ bool SettingDefinition::UsesUserUnits() const {
 }
 
 eProblemSeverity SettingDefinition::GetMinimumSeverity() const {
-    const ustring word = GetMinimumSeverityText();
-    if (word == keystr::note)
-        return eProblemSeverity_Note;
-    if (word == keystr::warn)
-        return eProblemSeverity_Warn;
-    if (word == keystr::fault)
-        return eProblemSeverity_Fault;
-    return eProblemSeverity_Ignore;
+    const eProblemSeverity severity = SeverityFromWord(GetMinimumSeverityText());
+    return severity >= eProblemSeverity_Ignore && severity <= eProblemSeverity_Fault
+               ? severity
+               : eProblemSeverity_Ignore;
 }
 
 ustring SettingDefinition::GetMinimumSeverityText() const {

@@ -33,72 +33,71 @@ const ustring* limitKey(std::int32_t index) {
     }
 }
 
+// The rank of a word among "ignore" to "fault"; 0 for every other word.
 std::int32_t severityRank(const ustring& word) {
-    if (word == keystr::ignore)
-        return 1;
-    if (word == keystr::note)
-        return 2;
-    if (word == keystr::warn)
-        return 3;
-    if (word == keystr::fault)
-        return 4;
-    return 0;
+    const eProblemSeverity severity = SeverityFromWord(word);
+    return severity <= eProblemSeverity_Fault ? severity : 0;
 }
 
 bool fixBit(const umessage& message) {
     return (message.valueOr<int>(keystr::fix, 0, 0) & 1) != 0;
 }
 
-// A deep copy of the winner's message with "sev" replaced by the merged word.
-std::shared_ptr<umessage> copyWithWord(const umessage& winner, const ustring& word) {
-    auto copy = umessage::clone(winner);
-    copy->remove(keystr::sev);
-    copy->add<ustring>(keystr::sev, type_string, word);
-    return copy;
-}
+// The running result of a merge: the most severe word offered so far, the message that offered
+// it first, and whether any setting carried the "fix" bit.
+struct MergeWinner {
+    const umessage* message = nullptr;
+    ustring word;
+    bool fix = false;
 
-void setFix(umessage& message, bool fix) {
-    message.remove(keystr::fix);
-    if (fix)
-        message.add<int>(keystr::fix, type_int, 1);
-}
+    void offer(const ustring& candidate, const umessage& from) {
+        if (CompareSeverityWords(candidate, word) > 0) {
+            word = candidate;
+            message = &from;
+        }
+    }
+
+    // A deep copy of the winning message with "sev" replaced by the word and "fix" by 1 when
+    // keepFix, else removed.
+    std::shared_ptr<umessage> copy(bool keepFix) const {
+        auto merged = umessage::clone(*message);
+        merged->remove(keystr::sev);
+        merged->add<ustring>(keystr::sev, type_string, word);
+        merged->remove(keystr::fix);
+        if (keepFix)
+            merged->add<int>(keystr::fix, type_int, 1);
+        return merged;
+    }
+};
 
 // The limits merge; `wins` tells whether a value beats the best so far.
 template <typename Wins>
 WCheckSetting mergeLimits(const std::vector<WCheckSetting>& settings, Wins wins) {
     const std::array<const ustring*, 3> keys = {&keystr::fault, &keystr::warn, &keystr::note};
     std::array<std::optional<double>, 3> best;
-    const umessage* winner = nullptr;
-    ustring word;
-    bool fix = false;
+    MergeWinner winner;
     for (const WCheckSetting& setting : settings) {
         const auto message = setting.GetMessage();
         if (!message)
             continue;
         for (size_t k = 0; k < keys.size(); ++k) {
             double value;
-            if (!message->get(*keys[k], 0, value))
-                continue;
-            if (best[k] && !wins(value, *best[k]))
+            if (!message->get(*keys[k], 0, value) || (best[k] && !wins(value, *best[k])))
                 continue;
             best[k] = value;
-            if (CompareSeverityWords(*keys[k], word) > 0) {
-                word = *keys[k];
-                winner = message.get();
-            }
+            winner.offer(*keys[k], *message);
         }
-        fix = fix || fixBit(*message);
+        winner.fix = winner.fix || fixBit(*message);
     }
-    if (winner == nullptr)
+    if (winner.message == nullptr)
         return WCheckSetting();
 
-    auto merged = copyWithWord(*winner, word);
+    auto merged = winner.copy(winner.fix && winner.word != keystr::fault);
     for (size_t k = 0; k < keys.size(); ++k) {
         merged->remove(*keys[k]);
         if (best[k])
             merged->add<double>(*keys[k], umessage_details::type_double, *best[k]);
     }
-    setFix(*merged, fix && word != keystr::fault);
     return WCheckSetting(std::shared_ptr<const umessage>(std::move(merged)));
 }
 
@@ -134,15 +133,7 @@ WCheckSetting::WCheckSetting(const ustring& checkName, const std::vector<WCheckS
 WCheckSetting::~WCheckSetting() = default;
 
 eProblemSeverity WCheckSetting::GetSeverity() const {
-    const ustring word = GetSeverityText();
-    const ustring* const words[] = {&keystr::ignore,         &keystr::note,    &keystr::warn,
-                                    &keystr::fault,          &keystr::dynamic, &keystr::parameter,
-                                    &keystr::parameterNotSet};
-    for (std::int32_t i = 0; i < 7; ++i) {
-        if (word == *words[i])
-            return static_cast<eProblemSeverity>(i + 1);
-    }
-    return eProblemSeverity_NotSet;
+    return SeverityFromWord(GetSeverityText());
 }
 
 ustring WCheckSetting::GetSeverityText() const {
@@ -172,33 +163,35 @@ bool WCheckSetting::IsParameterNotSet(std::int32_t index) const {
            !m_message->is<ustring>(keystr::P, static_cast<uint64_t>(index));
 }
 
+eProblemSeverity SeverityFromWord(const ustring& word) {
+    const ustring* const words[] = {&keystr::ignore,         &keystr::note,    &keystr::warn,
+                                    &keystr::fault,          &keystr::dynamic, &keystr::parameter,
+                                    &keystr::parameterNotSet};
+    for (std::int32_t i = 0; i < 7; ++i) {
+        if (word == *words[i])
+            return static_cast<eProblemSeverity>(i + 1);
+    }
+    return eProblemSeverity_NotSet;
+}
+
 std::int32_t CompareSeverityWords(const ustring& a, const ustring& b) {
     return severityRank(a) - severityRank(b);
 }
 
 WCheckSetting MergeBooleanSettings(const std::vector<WCheckSetting>& settings) {
-    const umessage* winner = nullptr;
-    ustring word;
-    bool fix = false;
+    MergeWinner winner;
     for (const WCheckSetting& setting : settings) {
         const auto message = setting.GetMessage();
         if (!message)
             continue;
-        const ustring sev = setting.GetSeverityText();
-        if (CompareSeverityWords(sev, word) > 0) {
-            word = sev;
-            winner = message.get();
-        }
-        fix = fix || fixBit(*message);
+        winner.offer(setting.GetSeverityText(), *message);
+        winner.fix = winner.fix || fixBit(*message);
     }
-    if (winner == nullptr)
+    if (winner.message == nullptr)
         return WCheckSetting();
-    if (fix && word == keystr::fault)
-        word = keystr::warn;
-
-    auto merged = copyWithWord(*winner, word);
-    setFix(*merged, fix);
-    return WCheckSetting(std::shared_ptr<const umessage>(std::move(merged)));
+    if (winner.fix && winner.word == keystr::fault)
+        winner.word = keystr::warn;
+    return WCheckSetting(std::shared_ptr<const umessage>(winner.copy(winner.fix)));
 }
 
 WCheckSetting MergeLimitsLowSettings(const std::vector<WCheckSetting>& settings) {

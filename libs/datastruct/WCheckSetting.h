@@ -51,6 +51,9 @@ inline WCheckSetting CombineSettings(const ustring& checkName,
     return WCheckSetting(checkName, settings);
 }
 
+// The severity a word names: "ignore" 1, "note" 2, "warn" 3, "fault" 4, "dynamic" 5,
+// "parameter" 6, "parameterNotSet" 7; any other text (case matters) NotSet.
+eProblemSeverity SeverityFromWord(const ustring& word);
 // rank(a) - rank(b) with the ranks "ignore" 1, "note" 2, "warn" 3, "fault" 4, any other text 0.
 std::int32_t CompareSeverityWords(const ustring& a, const ustring& b);
 

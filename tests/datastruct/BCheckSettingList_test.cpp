@@ -3,29 +3,24 @@
 // temporary colour-profile folder.
 #include "BCheckSettingList.h"
 
+#include "CheckSettingTestDefinitions.h"
 #include "KeyStrings.h"
-#include "SettingDefinitions.h"
 #include "UFileSpecCore.h"
 #include "support/LogCapture.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <random>
-#include <sstream>
 #include <string>
 
 namespace {
 
-std::shared_ptr<umessage> fromJson(const std::string& text) {
-    auto message = std::make_shared<umessage>();
-    std::istringstream in(text);
-    EXPECT_TRUE(message->read(in)) << text;
-    return message;
+using SettingList = CheckSettingTest;
+
+std::shared_ptr<const umessage> fromJson(const std::string& text) {
+    return readJson(text.c_str());
 }
 
 // A list loaded from an older-form ticket: {"settings": [elements...]}.
@@ -35,28 +30,30 @@ BCheckSettingList olderForm(const std::string& elements) {
     return list;
 }
 
-// Every test starts without definitions and with the flag at its start value.
-class SettingList : public ::testing::Test {
-protected:
-    void SetUp() override { resetProcessState(); }
-    void TearDown() override { resetProcessState(); }
+// An older-form element of the given type and severity, e.g. ("Transparency", "Boolean", "Fault").
+std::string element(const char* name, const char* type, const char* severity) {
+    return std::string(R"({"problem": ")") + name + R"(", "type": "eSettingType_)" + type +
+           R"(", "severity": "eProblemSeverity_)" + severity + "\"}";
+}
 
-    static void resetProcessState() {
-        ResetDefaultSettings();
-        SettingDefinitionsRegistry::Reset();
-        ResetForceEPSExport();
-    }
-    static void define(const std::string& definitions) {
-        GetDefaultSettings() = *fromJson(definitions);
-    }
-};
+// Inserts a setting whose limits under `keys` all hold `value` (numbers JSON cannot write).
+void insertLimits(BCheckSettingList& list, const ustring& name, const char* type,
+                  std::initializer_list<ustring> keys, double value) {
+    umessage message;
+    message.add(ustring("problem"), umessage_details::type_string, name);
+    message.add(ustring("type"), umessage_details::type_string, ustring(type));
+    for (const ustring& key : keys)
+        message.add(key, umessage_details::type_double, value);
+    auto setting = std::make_unique<BCheckSetting>(keystr::emptyName);
+    setting->DeserialiseSetting(message);
+    list.Insert(std::move(setting));
+}
 
 TEST_F(SettingList, LoadsTheOlderFormNewestFirstAndSkipsUnnamedElements) {
-    BCheckSettingList list = olderForm(R"(
-        {"problem": "FontSubset", "type": "eSettingType_Boolean", "severity": "eProblemSeverity_Note"},
-        {"type": "eSettingType_Boolean", "severity": "eProblemSeverity_Fault"},
-        {"problem": "FontSubset", "type": "eSettingType_Boolean", "severity": "eProblemSeverity_Warn"},
-        {"problem": "", "severity": "eProblemSeverity_Fault"})");
+    BCheckSettingList list =
+        olderForm(element("FontSubset", "Boolean", "Note") + "," + element("", "Boolean", "Fault") +
+                  "," + element("FontSubset", "Boolean", "Warn") +
+                  R"(, {"type": "eSettingType_Boolean", "severity": "eProblemSeverity_Fault"})");
     EXPECT_EQ(list.GetSeverity(keystr::FontSubset), eProblemSeverity_Warn);
     EXPECT_EQ(list.FindSetting(keystr::emptyName), nullptr);
     EXPECT_EQ(list.FindSorted(keystr::FontSubset), list.FindSetting(keystr::FontSubset));
@@ -65,7 +62,7 @@ TEST_F(SettingList, LoadsTheOlderFormNewestFirstAndSkipsUnnamedElements) {
 }
 
 TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
-    define(R"({"Hairline": {"type": "limitsLow"}, "FontSubset": {"type": "boolean"}})");
+    Define(R"({"Hairline": {"type": "limitsLow"}, "FontSubset": {"type": "boolean"}})");
     LogCapture log;
     BCheckSettingList list;
     list.Load(fromJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn", "warn": 0.25},
@@ -92,7 +89,7 @@ TEST_F(SettingList, WithoutDefinitionsTheCurrentFormLoadsNothing) {
 }
 
 TEST_F(SettingList, MakesADefaultSettingOncePerList) {
-    define(R"({"FontSubset": {"type": "boolean", "defaults": {"sev": "warn"}},
+    Define(R"({"FontSubset": {"type": "boolean", "defaults": {"sev": "warn"}},
                "Hairline": {"type": "limitsLow"}})");
     BCheckSettingList list;
     BCheckSetting* made = list.FindSetting(keystr::FontSubset);
@@ -115,9 +112,8 @@ TEST_F(SettingList, MakesADefaultSettingOncePerList) {
 }
 
 TEST_F(SettingList, CopiesOwnTheirLoadedSettings) {
-    auto original = std::make_unique<BCheckSettingList>(olderForm(
-        R"({"problem": "FontSubset", "type": "eSettingType_Boolean",
-            "severity": "eProblemSeverity_Fault"})"));
+    auto original =
+        std::make_unique<BCheckSettingList>(olderForm(element("FontSubset", "Boolean", "Fault")));
     BCheckSettingList copy(*original);
     BCheckSettingList assigned;
     assigned = *original;
@@ -172,17 +168,9 @@ TEST_F(SettingList, DownsamplingTakesAnInfiniteOrNaNLimitAsNotSet) {
          {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
           std::numeric_limits<double>::quiet_NaN()}) {
         BCheckSettingList list;
-        for (const ustring& name : {keystr::Setting_ContoneDownsample, keystr::ResTooLowContone}) {
-            umessage element;
-            element.add(ustring("problem"), umessage_details::type_string, name);
-            element.add(ustring("type"), umessage_details::type_string,
-                        ustring("eSettingType_LimitsLow"));
-            for (const ustring& key : {keystr::note, keystr::warn, keystr::fault})
-                element.add(key, umessage_details::type_double, bad);
-            auto setting = std::make_unique<BCheckSetting>(keystr::emptyName);
-            setting->DeserialiseSetting(element);
-            list.Insert(std::move(setting));
-        }
+        for (const ustring& name : {keystr::Setting_ContoneDownsample, keystr::ResTooLowContone})
+            insertLimits(list, name, "eSettingType_LimitsLow",
+                         {keystr::note, keystr::warn, keystr::fault}, bad);
         std::int32_t resolution = -1;
         double factor = -1;
         list.GetDownsampling(true, resolution, factor);
@@ -222,17 +210,9 @@ TEST_F(SettingList, DerivesThePDFVersion) {
 }
 
 TEST_F(SettingList, ANaNVersionCountsAsNotSet) {
-    BCheckSettingList list =
-        olderForm(R"({"problem": "Transparency", "type": "eSettingType_Boolean",
-                                           "severity": "eProblemSeverity_Fault"})");
-    umessage element;
-    element.add(ustring("problem"), umessage_details::type_string, keystr::Setting_PDFVersion);
-    element.add(ustring("type"), umessage_details::type_string, ustring("eSettingType_Parameter"));
-    element.add(keystr::note, umessage_details::type_double,
-                std::numeric_limits<double>::quiet_NaN());
-    auto setting = std::make_unique<BCheckSetting>(keystr::emptyName);
-    setting->DeserialiseSetting(element);
-    list.Insert(std::move(setting));
+    BCheckSettingList list = olderForm(element("Transparency", "Boolean", "Fault"));
+    insertLimits(list, keystr::Setting_PDFVersion, "eSettingType_Parameter", {keystr::note},
+                 std::numeric_limits<double>::quiet_NaN());
     EXPECT_EQ(list.GetPDFVersion(), 0.0);
     // Taken as 1.4, so the transparency fault still rules PDF out.
     SetForceEPSExport(false);
@@ -240,30 +220,24 @@ TEST_F(SettingList, ANaNVersionCountsAsNotSet) {
 }
 
 struct ExportCase {
-    const char* faults; // older-form elements
+    std::string faults; // older-form elements
     bool transparency, cid, trueType;
     bool allowed;
 };
 
 TEST_F(SettingList, AllowsPDFExportUnlessForbiddenOrAUsedFeatureIsAFault) {
-    const char* transparencyFault = R"({"problem": "Transparency", "type": "eSettingType_Boolean",
-                                        "severity": "eProblemSeverity_Fault"})";
-    const std::string version13 = std::string(transparencyFault) +
-                                  R"(, {"problem": "Setting_PDFVersion",
-                                        "type": "eSettingType_Parameter", "note": 1.3})";
-    const char* cid2Fault = R"({"problem": "CIDType2FontUsed", "type": "eSettingType_Boolean",
-                                "severity": "eProblemSeverity_Fault"})";
-    const char* cid0Fault = R"({"problem": "CIDType0FontUsed", "type": "eSettingType_Boolean",
-                                "severity": "eProblemSeverity_Fault"})";
-    const char* trueTypeFault = R"({"problem": "TrueTypeFontUsed", "type": "eSettingType_Boolean",
-                                    "severity": "eProblemSeverity_Fault"})";
-    const char* trueTypeWarn = R"({"problem": "TrueTypeFontUsed", "type": "eSettingType_Boolean",
-                                   "severity": "eProblemSeverity_Warn"})";
+    const std::string transparencyFault = element("Transparency", "Boolean", "Fault");
+    const std::string version13 = transparencyFault + R"(, {"problem": "Setting_PDFVersion",
+                                  "type": "eSettingType_Parameter", "note": 1.3})";
+    const std::string cid0Fault = element("CIDType0FontUsed", "Boolean", "Fault");
+    const std::string cid2Fault = element("CIDType2FontUsed", "Boolean", "Fault");
+    const std::string trueTypeFault = element("TrueTypeFontUsed", "Boolean", "Fault");
+    const std::string trueTypeWarn = element("TrueTypeFontUsed", "Boolean", "Warn");
     const ExportCase cases[] = {
         {"", true, true, true, true},
         {transparencyFault, true, false, false, false},
         {transparencyFault, false, true, true, true},
-        {version13.c_str(), true, false, false, true},
+        {version13, true, false, false, true},
         {cid0Fault, false, true, false, false},
         {cid2Fault, false, true, false, false},
         {cid2Fault, true, false, true, true},
@@ -323,7 +297,7 @@ TEST_F(ColourFolder, ResolvesOnlyNamesOfExistingFiles) {
 }
 
 TEST_F(ColourFolder, LoadsProcessProfilesAsFullPaths) {
-    define(R"({"Setting_ProcessProfile": {"type": "stringParameter",
+    Define(R"({"Setting_ProcessProfile": {"type": "stringParameter",
                                           "defaults": {"P": ["Coated.icc"]}},
                "Setting_GrayscaleProfile": {"type": "stringParameter",
                                             "defaults": {"P": ["Coated.icc"]}},

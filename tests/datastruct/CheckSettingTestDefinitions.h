@@ -1,7 +1,9 @@
 // Test aid for the check-setting tests: setting definitions installed as the process-wide
-// default-settings message, and a reset of the registry and that message around every test.
+// default-settings message, and a reset of the registry, that message and the PDF-forbidding
+// flag around every test.
 #pragma once
 
+#include "BCheckSettingList.h"
 #include "SettingDefinitions.h"
 #include "support/JsonMessage.h"
 
@@ -27,6 +29,7 @@ protected:
     static void Reset() {
         SettingDefinitionsRegistry::Reset();
         ResetDefaultSettings();
+        ResetForceEPSExport();
     }
     static void Define(const char* definitions = kTestDefinitions) {
         GetDefaultSettings() = *readJson(definitions);

@@ -10,22 +10,21 @@ namespace {
 
 using SettingDefinitionsTest = CheckSettingTest;
 
-TEST_F(SettingDefinitionsTest, RegistryIsNotBuiltWhileTheDefaultSettingsAreEmpty) {
-    EXPECT_EQ(SettingDefinitionsRegistry::Instance(), nullptr);
-    EXPECT_EQ(GetDefinedType("Transparency"), eSettingType_Undefined);
-    Define();
-    EXPECT_NE(SettingDefinitionsRegistry::Instance(), nullptr);
-    EXPECT_EQ(GetDefinedType("Transparency"), eSettingType_Boolean);
+const SettingDefinitionsRegistry& registry() {
+    return *SettingDefinitionsRegistry::Instance();
 }
 
 TEST_F(SettingDefinitionsTest, RegistryIsBuiltOnceFromTheFirstNonEmptyDefinitions) {
+    EXPECT_EQ(SettingDefinitionsRegistry::Instance(), nullptr);
+    EXPECT_EQ(GetDefinedType("A"), eSettingType_Undefined);
+
     Define(R"({"A": {"type": "boolean"}, "B": {"type": "limitsLow"}})");
     const SettingDefinitionsRegistry* first = SettingDefinitionsRegistry::Instance();
     ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetDefinedType("A"), eSettingType_Boolean);
 
     Define(R"({"C": {"type": "limitsHigh"}})");
     EXPECT_EQ(SettingDefinitionsRegistry::Instance(), first);
-    EXPECT_EQ(first->Find("A").GetType(), eSettingType_Boolean);
     EXPECT_EQ(first->Find("B").GetType(), eSettingType_LimitsLow);
     EXPECT_FALSE(first->Find("C").HasDefinition());
 
@@ -40,7 +39,6 @@ TEST_F(SettingDefinitionsTest, ReadsEveryTypeWord) {
               "p": {"type": "parameter"}, "s": {"type": "stringParameter"},
               "c": {"type": "combiningParameterLow"}, "range": {"type": "range"},
               "upper": {"type": "Boolean"}, "number": {"type": 1}, "none": {}})");
-    const SettingDefinitionsRegistry& registry = *SettingDefinitionsRegistry::Instance();
     const std::pair<const char*, eSettingType> cases[] = {
         {"b", eSettingType_Boolean},         {"lo", eSettingType_LimitsLow},
         {"hi", eSettingType_LimitsHigh},     {"p", eSettingType_Parameter},
@@ -49,43 +47,40 @@ TEST_F(SettingDefinitionsTest, ReadsEveryTypeWord) {
         {"number", eSettingType_Undefined},  {"none", eSettingType_Undefined},
     };
     for (const auto& [name, type] : cases) {
-        EXPECT_TRUE(registry.Find(name).HasDefinition()) << name;
-        EXPECT_EQ(registry.Find(name).GetType(), type) << name;
+        EXPECT_TRUE(registry().Find(name).HasDefinition()) << name;
+        EXPECT_EQ(registry().Find(name).GetType(), type) << name;
     }
 }
 
 TEST_F(SettingDefinitionsTest, UndefinedNameHasTypeZeroAndNoDefaults) {
     Define();
-    const SettingDefinition undefined = SettingDefinitionsRegistry::Instance()->Find("Nothing");
+    const SettingDefinition undefined = registry().Find("Nothing");
     EXPECT_FALSE(undefined.HasDefinition());
     EXPECT_EQ(undefined.GetType(), eSettingType_Undefined);
     EXPECT_EQ(undefined.GetDefaults(), nullptr);
-    EXPECT_FALSE(undefined.UsesUserUnits());
     EXPECT_EQ(undefined.GetMinimumSeverity(), eProblemSeverity_Ignore);
-    EXPECT_EQ(undefined.GetMinimumSeverityText(), "");
     EXPECT_EQ(undefined.GetAlternateText(1), "");
-    EXPECT_FALSE(undefined.HasSingleText());
+    EXPECT_EQ(registry().Find("ResTooLowContone").GetDefaults(), nullptr);
+
+    // Defaults are shared with the definition, not copied.
+    const auto defaults = registry().Find("Transparency").GetDefaults();
+    ASSERT_NE(defaults, nullptr);
+    EXPECT_EQ(defaults->value<ustring>("sev"), "warn");
+    EXPECT_EQ(registry().Find("Transparency").GetDefaults(), defaults);
 }
 
-TEST_F(SettingDefinitionsTest, EntriesThatAreNoChildMessageAreSkipped) {
-    Define(R"({"text": "boolean", "list": [{"type": "boolean"}], "ok": {"type": "boolean"}})");
+TEST_F(SettingDefinitionsTest, NamesComeInByteOrderWithoutEntriesThatAreNoChildMessage) {
+    Define(R"({"b": {}, "B": {}, "a": {}, "ab": {}, "text": "boolean", "list": [{}, {}]})");
     std::vector<ustring> names = {"stale"};
-    SettingDefinitionsRegistry::Instance()->GetNames(names);
-    EXPECT_EQ(names, (std::vector<ustring>{"list", "ok"}));
-}
-
-TEST_F(SettingDefinitionsTest, NamesComeInByteOrder) {
-    Define(R"({"b": {}, "B": {}, "a": {}, "ab": {}})");
-    std::vector<ustring> names;
-    SettingDefinitionsRegistry::Instance()->GetNames(names);
-    EXPECT_EQ(names, (std::vector<ustring>{"B", "a", "ab", "b"}));
-    EXPECT_FALSE(SettingDefinitionsRegistry::Instance()->Find("A").HasDefinition());
+    registry().GetNames(names);
+    EXPECT_EQ(names, (std::vector<ustring>{"B", "a", "ab", "b", "list"}));
+    EXPECT_FALSE(registry().Find("A").HasDefinition());
 }
 
 TEST_F(SettingDefinitionsTest, ConflictsListTheStringsInOrder) {
     Define(R"({"Two": {"conflicts": ["X", "W"]}, "One": {"conflicts": "Y"},
               "Numbers": {"conflicts": [1, 2]}, "None": {}})");
-    const auto& conflicts = SettingDefinitionsRegistry::Instance()->GetConflicts();
+    const auto& conflicts = registry().GetConflicts();
     ASSERT_EQ(conflicts.size(), 2u);
     EXPECT_EQ(conflicts[0].first, "One");
     EXPECT_EQ(conflicts[0].second, (std::vector<ustring>{"Y"}));
@@ -93,28 +88,17 @@ TEST_F(SettingDefinitionsTest, ConflictsListTheStringsInOrder) {
     EXPECT_EQ(conflicts[1].second, (std::vector<ustring>{"X", "W"}));
 }
 
-TEST_F(SettingDefinitionsTest, DefaultsAreSharedWithTheDefinition) {
-    Define();
-    const SettingDefinition d = SettingDefinitionsRegistry::Instance()->Find("Transparency");
-    const auto defaults = d.GetDefaults();
-    ASSERT_NE(defaults, nullptr);
-    EXPECT_EQ(defaults->value<ustring>("sev"), "warn");
-    EXPECT_EQ(d.GetDefaults(), defaults);
-    EXPECT_EQ(SettingDefinitionsRegistry::Instance()->Find("ResTooLowContone").GetDefaults(),
-              nullptr);
-}
-
 TEST_F(SettingDefinitionsTest, MinimumSeverityKnowsIgnoreToFaultOnly) {
     Define(R"({"i": {"min_sev": "ignore"}, "n": {"min_sev": "note"}, "w": {"min_sev": "warn"},
               "f": {"min_sev": "fault"}, "d": {"min_sev": "dynamic"}, "x": {}})");
-    const SettingDefinitionsRegistry& registry = *SettingDefinitionsRegistry::Instance();
-    EXPECT_EQ(registry.Find("i").GetMinimumSeverity(), eProblemSeverity_Ignore);
-    EXPECT_EQ(registry.Find("n").GetMinimumSeverity(), eProblemSeverity_Note);
-    EXPECT_EQ(registry.Find("w").GetMinimumSeverity(), eProblemSeverity_Warn);
-    EXPECT_EQ(registry.Find("f").GetMinimumSeverity(), eProblemSeverity_Fault);
-    EXPECT_EQ(registry.Find("d").GetMinimumSeverity(), eProblemSeverity_Ignore);
-    EXPECT_EQ(registry.Find("d").GetMinimumSeverityText(), "dynamic");
-    EXPECT_EQ(registry.Find("x").GetMinimumSeverity(), eProblemSeverity_Ignore);
+    const std::pair<const char*, eProblemSeverity> cases[] = {
+        {"i", eProblemSeverity_Ignore}, {"n", eProblemSeverity_Note},
+        {"w", eProblemSeverity_Warn},   {"f", eProblemSeverity_Fault},
+        {"d", eProblemSeverity_Ignore}, {"x", eProblemSeverity_Ignore},
+    };
+    for (const auto& [name, severity] : cases)
+        EXPECT_EQ(registry().Find(name).GetMinimumSeverity(), severity) << name;
+    EXPECT_EQ(registry().Find("d").GetMinimumSeverityText(), "dynamic");
 }
 
 TEST_F(SettingDefinitionsTest, TextsAndAlternateTextFallbacks) {
@@ -122,21 +106,17 @@ TEST_F(SettingDefinitionsTest, TextsAndAlternateTextFallbacks) {
                          "conflictText": "clash", "alternateText1": "alt one",
                          "alternateText3": "", "userUnits": true},
                "Bare": {"alternateText2": "alt two"}})");
-    const SettingDefinition check = SettingDefinitionsRegistry::Instance()->Find("Check");
+    const SettingDefinition check = registry().Find("Check");
     EXPECT_EQ(check.GetSingleText(), "one");
     EXPECT_EQ(check.GetMultiTextHeader(), "head");
-    EXPECT_EQ(check.GetMultiTextItem(), "item");
     EXPECT_EQ(check.GetConflictText(), "clash");
-    EXPECT_TRUE(check.HasSingleText());
-    EXPECT_TRUE(check.HasMultiTextHeader());
-    EXPECT_TRUE(check.UsesUserUnits());
+    EXPECT_TRUE(check.HasSingleText() && check.HasMultiTextHeader() && check.UsesUserUnits());
     EXPECT_EQ(check.GetAlternateText(1), "alt one");
     EXPECT_EQ(check.GetAlternateText(2), "item");
     EXPECT_EQ(check.GetAlternateText(3), "");
 
-    const SettingDefinition bare = SettingDefinitionsRegistry::Instance()->Find("Bare");
-    EXPECT_FALSE(bare.HasSingleText());
-    EXPECT_FALSE(bare.UsesUserUnits());
+    const SettingDefinition bare = registry().Find("Bare");
+    EXPECT_FALSE(bare.HasSingleText() || bare.UsesUserUnits());
     EXPECT_EQ(bare.GetAlternateText(1), "");
     EXPECT_EQ(bare.GetAlternateText(2), "alt two");
 }

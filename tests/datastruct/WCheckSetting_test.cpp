@@ -37,24 +37,14 @@ TEST(CompareSeverityWords, RanksIgnoreNoteWarnFaultAndNothingElse) {
 }
 
 TEST(WCheckSetting, ReadsEverySeverityWordAndNothingElse) {
-    struct Case {
-        const char* json;
-        eProblemSeverity expected;
-    } cases[] = {
-        {R"({"sev": "ignore"})", eProblemSeverity_Ignore},
-        {R"({"sev": "note"})", eProblemSeverity_Note},
-        {R"({"sev": "warn"})", eProblemSeverity_Warn},
-        {R"({"sev": "fault"})", eProblemSeverity_Fault},
-        {R"({"sev": "dynamic"})", eProblemSeverity_Dynamic},
-        {R"({"sev": "parameter"})", eProblemSeverity_Parameter},
-        {R"({"sev": "parameterNotSet"})", eProblemSeverity_ParameterNotSet},
-        {R"({"sev": "Warn"})", eProblemSeverity_NotSet},
-        {R"({"sev": ""})", eProblemSeverity_NotSet},
-        {R"({"sev": 3})", eProblemSeverity_NotSet},
-        {R"({})", eProblemSeverity_NotSet},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(setting(c.json).GetSeverity(), c.expected) << c.json;
+    const char* words[] = {"",      "ignore",  "note",      "warn",
+                           "fault", "dynamic", "parameter", "parameterNotSet"};
+    for (int value = 1; value < 8; ++value) {
+        const std::string json = std::string(R"({"sev": ")") + words[value] + "\"}";
+        EXPECT_EQ(setting(json.c_str()).GetSeverity(), value) << json;
+    }
+    for (const char* json : {R"({"sev": "Warn"})", R"({"sev": ""})", R"({"sev": 3})", "{}"})
+        EXPECT_EQ(setting(json).GetSeverity(), eProblemSeverity_NotSet) << json;
 }
 
 TEST(WCheckSetting, ReadsLimitsOfAnyNumberTypeAndParametersByIndex) {
@@ -70,10 +60,9 @@ TEST(WCheckSetting, ReadsLimitsOfAnyNumberTypeAndParametersByIndex) {
     EXPECT_EQ(s.GetLimit(eLimit_Note), 100.0);
     EXPECT_EQ(s.GetLimit(eLimit_Fault), 5e9);
     EXPECT_EQ(s.GetLimit(eLimit_Ignore), 2.5);
-    EXPECT_FALSE(s.IsLimitNotSet(eLimit_Note));
-    EXPECT_FALSE(s.IsLimitNotSet(eLimit_Fault));
-    EXPECT_FALSE(s.IsLimitNotSet(eLimit_Ignore));
-    // A limit held as a string counts as not set.
+    EXPECT_FALSE(s.IsLimitNotSet(eLimit_Note) || s.IsLimitNotSet(eLimit_Fault) ||
+                 s.IsLimitNotSet(eLimit_Ignore));
+    // A limit held as a string counts as not set; so does an index past the four limits.
     EXPECT_TRUE(s.IsLimitNotSet(eLimit_Warn));
     EXPECT_EQ(s.GetLimit(eLimit_Warn), 0.0);
     EXPECT_TRUE(s.IsLimitNotSet(4));
@@ -92,123 +81,93 @@ TEST(WCheckSetting, WithoutMessageReadsAsEmpty) {
     EXPECT_TRUE(none.IsLimitNotSet(eLimit_Fault));
     EXPECT_EQ(none.GetLimit(eLimit_Fault), 0.0);
     EXPECT_TRUE(none.IsParameterNotSet(0));
-    EXPECT_EQ(none.GetMessage(), nullptr);
-}
-
-TEST(WCheckSetting, CopiesShareTheMessage) {
-    const WCheckSetting original = setting(R"({"sev": "warn"})");
-    const WCheckSetting copy(original);
-    EXPECT_EQ(copy.GetMessage(), original.GetMessage());
 }
 
 using CombineSettingsTest = CheckSettingTest;
 
-TEST_F(CombineSettingsTest, BooleanTakesTheMostSevereWordOnACopyOfItsMessage) {
+TEST_F(CombineSettingsTest, MergesByTheDefinedTypeOfTheCheck) {
     Define();
-    const auto second = readJson(R"({"sev": "fault", "x": 2})");
-    const WCheckSetting merged = CombineSettings(
-        "Transparency", {setting(R"({"sev": "warn", "y": 1})"), WCheckSetting(second)});
-    EXPECT_EQ(text(merged), R"({"sev":"fault","x":2})");
-    EXPECT_NE(merged.GetMessage(), second);
+    struct Case {
+        const char* name;
+        std::vector<const char*> settings;
+        const char* expected;
+    } cases[] = {
+        // Boolean: the most severe word on a copy of its message; ties keep the earlier one.
+        {"Transparency",
+         {R"({"sev": "warn", "y": 1})", R"({"sev": "fault", "x": 2})"},
+         R"({"sev":"fault","x":2})"},
+        {"Transparency",
+         {R"({"sev": "warn", "a": 1})", R"({"sev": "warn", "b": 2})"},
+         R"({"a":1,"sev":"warn"})"},
+        // A "fix" bit anywhere lowers a fault to a warning and is kept; bit 0 alone counts.
+        {"Transparency",
+         {R"({"sev": "warn", "fix": 1})", R"({"sev": "fault"})"},
+         R"({"fix":1,"sev":"warn"})"},
+        {"Transparency",
+         {R"({"sev": "warn"})", R"({"sev": "fault", "fix": 3})"},
+         R"({"fix":1,"sev":"warn"})"},
+        {"Transparency",
+         {R"({"sev": "note", "fix": 2})", R"({"sev": "fault"})"},
+         R"({"sev":"fault"})"},
+        {"Transparency", {R"({"fix": 1})", R"({"sev": "dynamic"})"}, "none"},
+        // LimitsHigh: the smallest limits, on the message that brought the most severe key.
+        {"PDFVersionTooHigh",
+         {R"({"sev": "note", "fault": 300, "warn": 250, "ignore": 9})",
+          R"({"fault": 200, "other": true})"},
+         R"({"fault":200,"ignore":9,"sev":"fault","warn":250})"},
+        // LimitsLow: the largest limits; a later setting wins only with a more severe key.
+        {"ResTooLowContone",
+         {R"({"note": 100})", R"({"note": 150, "ignore": 50})"},
+         R"({"note":150,"sev":"note"})"},
+        {"ResTooLowContone",
+         {R"({"note": 100, "a": 1})", R"({"warn": 90, "b": 2})"},
+         R"({"b":2,"note":100,"sev":"warn","warn":90})"},
+        // "fix" stays unless the merged word is "fault".
+        {"ResTooLowContone",
+         {R"({"warn": 200, "fix": 1})", R"({"fault": 150})"},
+         R"({"fault":150,"sev":"fault","warn":200})"},
+        {"ResTooLowContone",
+         {R"({"warn": 200})", R"({"note": 250, "fix": 1})"},
+         R"({"fix":1,"note":250,"sev":"warn","warn":200})"},
+        {"ResTooLowContone", {R"({"sev": "fault", "ignore": 3})", "{}"}, "none"},
+        {"MaxBlackOnText", {"{}", R"({"P": 1})"}, "none"},
+        // Combining parameters, undefined names and empty lists never merge.
+        {"InkWeightTAC", {R"({"note": 280})", R"({"note": 300})"}, "none"},
+        {"Unknown", {R"({"sev": "warn"})", R"({"sev": "fault"})"}, "none"},
+        {"Transparency", {}, "none"},
+    };
+    for (const Case& c : cases) {
+        std::vector<WCheckSetting> settings;
+        for (const char* json : c.settings)
+            settings.push_back(setting(json));
+        EXPECT_EQ(text(CombineSettings(c.name, settings)), c.expected)
+            << c.name << " " << (c.settings.empty() ? "" : c.settings.front());
+    }
 }
 
-TEST_F(CombineSettingsTest, BooleanFixLowersFaultToWarnAndIsKept) {
+TEST_F(CombineSettingsTest, MergedLimitsAreDoublesOnACopy) {
     Define();
-    const char* expected = R"({"fix":1,"sev":"warn"})";
-    EXPECT_EQ(text(CombineSettings("Transparency", {setting(R"({"sev": "warn", "fix": 1})"),
-                                                    setting(R"({"sev": "fault"})")})),
-              expected);
-    EXPECT_EQ(text(CombineSettings("Transparency", {setting(R"({"sev": "warn"})"),
-                                                    setting(R"({"sev": "fault", "fix": 3})")})),
-              expected);
-    // An even "fix" has bit 0 clear and is dropped.
-    EXPECT_EQ(text(CombineSettings("Transparency", {setting(R"({"sev": "note", "fix": 2})"),
-                                                    setting(R"({"sev": "fault"})")})),
-              R"({"sev":"fault"})");
-}
-
-TEST_F(CombineSettingsTest, BooleanTieKeepsTheEarlierSetting) {
-    Define();
-    EXPECT_EQ(text(CombineSettings("Transparency", {setting(R"({"sev": "warn", "a": 1})"),
-                                                    setting(R"({"sev": "warn", "b": 2})")})),
-              R"({"a":1,"sev":"warn"})");
-}
-
-TEST_F(CombineSettingsTest, BooleanWithoutRankedWordGivesNoSettingUnlessAlone) {
-    Define();
-    EXPECT_EQ(text(CombineSettings("Transparency",
-                                   {setting(R"({"fix": 1})"), setting(R"({"sev": "dynamic"})")})),
-              "none");
-    const WCheckSetting alone = setting(R"({"sev": "dynamic"})");
-    EXPECT_EQ(CombineSettings("Transparency", {alone}).GetMessage(), alone.GetMessage());
-}
-
-TEST_F(CombineSettingsTest, LimitsHighTakesTheSmallestLimitsOnTheFirstMessage) {
-    Define();
-    const WCheckSetting merged = CombineSettings(
-        "PDFVersionTooHigh", {setting(R"({"sev": "note", "fault": 300, "warn": 250, "ignore": 9})"),
-                              setting(R"({"fault": 200, "other": true})")});
-    EXPECT_EQ(text(merged), R"({"fault":200,"ignore":9,"sev":"fault","warn":250})");
-    // The merged limits are doubles; the untouched "ignore" keeps its int.
+    const auto first = readJson(R"({"sev": "note", "fault": 300, "ignore": 9})");
+    const WCheckSetting merged =
+        CombineSettings("PDFVersionTooHigh", {WCheckSetting(first), setting(R"({"fault": 2})")});
+    EXPECT_NE(merged.GetMessage(), first);
     EXPECT_TRUE(merged.GetMessage()->has("fault", umessage_details::type_double, 0));
-    EXPECT_TRUE(merged.GetMessage()->has("warn", umessage_details::type_double, 0));
     EXPECT_TRUE(merged.GetMessage()->has("ignore", umessage_details::type_int, 0));
 }
 
-TEST_F(CombineSettingsTest, LimitsLowTakesTheLargestLimitsOnTheWinnersMessage) {
-    Define();
-    EXPECT_EQ(
-        text(CombineSettings("ResTooLowContone", {setting(R"({"note": 100})"),
-                                                  setting(R"({"note": 150, "ignore": 50})")})),
-        R"({"note":150,"sev":"note"})");
-    // The later setting wins when it brings a more severe key.
-    EXPECT_EQ(text(CombineSettings("ResTooLowContone", {setting(R"({"note": 100, "a": 1})"),
-                                                        setting(R"({"warn": 90, "b": 2})")})),
-              R"({"b":2,"note":100,"sev":"warn","warn":90})");
-}
+TEST_F(CombineSettingsTest, ASingleSettingOrTheFirstParameterSettingIsSharedAsItIs) {
+    const WCheckSetting alone = setting(R"({"sev": "dynamic"})");
+    EXPECT_EQ(CombineSettings("Transparency", {alone}).GetMessage(), alone.GetMessage());
+    // Several settings need a registry.
+    EXPECT_EQ(text(CombineSettings("Transparency", {alone, alone})), "none");
 
-TEST_F(CombineSettingsTest, LimitsKeepFixUnlessTheWordIsFault) {
     Define();
-    EXPECT_EQ(text(CombineSettings("ResTooLowContone", {setting(R"({"warn": 200, "fix": 1})"),
-                                                        setting(R"({"fault": 150})")})),
-              R"({"fault":150,"sev":"fault","warn":200})");
-    EXPECT_EQ(text(CombineSettings("ResTooLowContone", {setting(R"({"warn": 200})"),
-                                                        setting(R"({"note": 250, "fix": 1})")})),
-              R"({"fix":1,"note":250,"sev":"warn","warn":200})");
-}
-
-TEST_F(CombineSettingsTest, LimitsWithoutAnyLimitGiveNoSetting) {
-    Define();
-    EXPECT_EQ(text(CombineSettings("ResTooLowContone",
-                                   {setting(R"({"sev": "fault", "ignore": 3})"), setting("{}")})),
-              "none");
-}
-
-TEST_F(CombineSettingsTest, ParametersTakeTheFirstSettingWithAParameter) {
-    Define();
+    EXPECT_EQ(CombineSettings("InkWeightTAC", {alone}).GetMessage(), alone.GetMessage());
     const WCheckSetting withParameter = setting(R"({"P": ["", "b"]})");
-    const WCheckSetting merged =
-        CombineSettings("Setting_ProcessProfile",
-                        {setting(R"({"sev": "fault"})"), withParameter, setting(R"({"P": "c"})")});
-    EXPECT_EQ(merged.GetMessage(), withParameter.GetMessage());
-    EXPECT_EQ(text(CombineSettings("MaxBlackOnText", {setting("{}"), setting(R"({"P": 1})")})),
-              "none");
-}
-
-TEST_F(CombineSettingsTest, CombiningParameterLowCombinesOnlyASingleSetting) {
-    Define();
-    const WCheckSetting first = setting(R"({"note": 280})");
-    EXPECT_EQ(text(CombineSettings("InkWeightTAC", {first, setting(R"({"note": 300})")})), "none");
-    EXPECT_EQ(CombineSettings("InkWeightTAC", {first}).GetMessage(), first.GetMessage());
-}
-
-TEST_F(CombineSettingsTest, SeveralSettingsNeedARegistryAndADefinition) {
-    const std::vector<WCheckSetting> two = {setting(R"({"sev": "warn"})"),
-                                            setting(R"({"sev": "fault"})")};
-    EXPECT_EQ(text(CombineSettings("Transparency", two)), "none");
-    Define();
-    EXPECT_EQ(text(CombineSettings("Unknown", two)), "none");
-    EXPECT_EQ(text(CombineSettings("Transparency", {})), "none");
+    EXPECT_EQ(CombineSettings("Setting_ProcessProfile", {setting(R"({"sev": "fault"})"),
+                                                         withParameter, setting(R"({"P": "c"})")})
+                  .GetMessage(),
+              withParameter.GetMessage());
 }
 
 } // namespace

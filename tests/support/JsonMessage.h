@@ -8,9 +8,14 @@
 #include <memory>
 #include <sstream>
 
-inline std::shared_ptr<const umessage> readJson(const char* text) {
+// A message that the test may still change (tickets and destinations that are edited in place).
+inline std::shared_ptr<umessage> readWritableJson(const char* text) {
     auto message = std::make_shared<umessage>();
     std::istringstream in(text);
     EXPECT_TRUE(message->read(in)) << text;
     return message;
+}
+
+inline std::shared_ptr<const umessage> readJson(const char* text) {
+    return readWritableJson(text);
 }
