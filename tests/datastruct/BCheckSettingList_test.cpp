@@ -30,10 +30,16 @@ BCheckSettingList olderForm(const std::string& elements) {
     return list;
 }
 
-// An older-form element of the given type and severity, e.g. ("Transparency", "Boolean", "Fault").
+// An older-form element of the type with further fields, e.g.
+// ("ResTooLowContone", "LimitsLow", R"("fault": 450)").
+std::string limits(const char* name, const char* type, const std::string& fields) {
+    return std::string(R"({"problem": ")") + name + R"(", "type": "eSettingType_)" + type + "\", " +
+           fields + "}";
+}
+
+// An older-form element with a severity, e.g. ("Transparency", "Boolean", "Fault").
 std::string element(const char* name, const char* type, const char* severity) {
-    return std::string(R"({"problem": ")") + name + R"(", "type": "eSettingType_)" + type +
-           R"(", "severity": "eProblemSeverity_)" + severity + "\"}";
+    return limits(name, type, std::string(R"("severity": "eProblemSeverity_)") + severity + "\"");
 }
 
 // Inserts a setting whose limits under `keys` all hold `value` (numbers JSON cannot write).
@@ -62,9 +68,12 @@ TEST_F(SettingList, LoadsTheOlderFormNewestFirstAndSkipsUnnamedElements) {
 }
 
 TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
+    BCheckSettingList list;
+    list.Load(fromJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn"}}}})"));
+    EXPECT_EQ(list.FindSetting(keystr::Hairline), nullptr); // nothing without definitions
+
     Define(R"({"Hairline": {"type": "limitsLow"}, "FontSubset": {"type": "boolean"}})");
     LogCapture log;
-    BCheckSettingList list;
     list.Load(fromJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn", "warn": 0.25},
                                                "all": {"sev": "fault"}}}})"));
     const BCheckSetting* hairline = list.FindSorted(keystr::Hairline);
@@ -80,12 +89,6 @@ TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
     // Loading again replaces the loaded settings.
     list.Load(fromJson("{}"));
     EXPECT_EQ(list.FindSorted(keystr::Hairline), nullptr);
-}
-
-TEST_F(SettingList, WithoutDefinitionsTheCurrentFormLoadsNothing) {
-    BCheckSettingList list;
-    list.Load(fromJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn"}}}})"));
-    EXPECT_EQ(list.FindSetting(keystr::Hairline), nullptr);
 }
 
 TEST_F(SettingList, MakesADefaultSettingOncePerList) {
@@ -128,7 +131,7 @@ TEST_F(SettingList, CopiesOwnTheirLoadedSettings) {
 }
 
 struct DownsamplingCase {
-    const char* elements;
+    std::string elements;
     bool contone;
     std::int32_t resolution;
     double factor;
@@ -138,21 +141,15 @@ TEST_F(SettingList, DownsamplesFromTheDownsampleAndTooLowSettings) {
     const DownsamplingCase cases[] = {
         {"", true, 300, 1.5},
         {"", false, 1200, 1.5},
-        {R"({"problem": "Setting_ContoneDownsample", "type": "eSettingType_LimitsLow",
-             "note": 400, "warn": 500},
-            {"problem": "ResTooLowContone", "type": "eSettingType_LimitsLow", "fault": 450})",
+        {limits("Setting_ContoneDownsample", "LimitsLow", R"("note": 400, "warn": 500)") + "," +
+             limits("ResTooLowContone", "LimitsLow", R"("fault": 450)"),
          true, 450, 1.25},
-        {R"({"problem": "Setting_ContoneDownsample", "type": "eSettingType_LimitsLow",
-             "note": 3000})",
-         true, 2400, 1.5},
-        {R"({"problem": "Setting_BitmapDownsample", "type": "eSettingType_LimitsLow",
-             "note": 1000, "warn": 900},
-            {"problem": "ResTooLowBitmap", "type": "eSettingType_LimitsLow", "warn": 1300,
-             "fault": 1100})",
+        {limits("Setting_ContoneDownsample", "LimitsLow", R"("note": 3000)"), true, 2400, 1.5},
+        {limits("Setting_BitmapDownsample", "LimitsLow", R"("note": 1000, "warn": 900)") + "," +
+             limits("ResTooLowBitmap", "LimitsLow", R"("warn": 1300, "fault": 1100)"),
          false, 1300, 1.5},
         // Far past any integer: capped first, so the conversion stays defined.
-        {R"({"problem": "ResTooLowContone", "type": "eSettingType_LimitsLow", "fault": 1e300})",
-         true, 2400, 1.5},
+        {limits("ResTooLowContone", "LimitsLow", R"("fault": 1e300)"), true, 2400, 1.5},
     };
     for (const auto& c : cases) {
         std::int32_t resolution = -1;
@@ -180,30 +177,24 @@ TEST_F(SettingList, DownsamplingTakesAnInfiniteOrNaNLimitAsNotSet) {
 }
 
 struct VersionCase {
-    const char* elements;
+    std::string elements;
     double version;
 };
 
 TEST_F(SettingList, DerivesThePDFVersion) {
     const VersionCase cases[] = {
         {"", 0.0},
-        {R"({"problem": "Setting_PDFVersion", "type": "eSettingType_Parameter", "note": 1.6},
-            {"problem": "PDFVersionTooHigh", "type": "eSettingType_LimitsHigh", "fault": 1.4,
-             "precision": 1})",
+        {limits("Setting_PDFVersion", "Parameter", R"("note": 1.6)") + "," +
+             limits("PDFVersionTooHigh", "LimitsHigh", R"("fault": 1.4, "precision": 1)"),
          1.4},
-        {R"({"problem": "PDFVersionTooLow", "type": "eSettingType_LimitsLow", "fault": 1.5,
-             "precision": 1})",
-         1.5},
+        {limits("PDFVersionTooLow", "LimitsLow", R"("fault": 1.5, "precision": 1)"), 1.5},
         // A crossing at Note changes nothing.
-        {R"({"problem": "PDFVersionTooHigh", "type": "eSettingType_LimitsHigh", "note": 1.4})",
-         0.0},
-        {R"({"problem": "PDFVersionTooHigh", "type": "eSettingType_LimitsHigh", "warn": 1.5},
-            {"problem": "PDFVersionTooLow", "type": "eSettingType_LimitsLow", "warn": 1.6})",
+        {limits("PDFVersionTooHigh", "LimitsHigh", R"("note": 1.4)"), 0.0},
+        {limits("PDFVersionTooHigh", "LimitsHigh", R"("warn": 1.5)") + "," +
+             limits("PDFVersionTooLow", "LimitsLow", R"("warn": 1.6)"),
          1.6},
-        {R"({"problem": "Setting_PDFVersion", "type": "eSettingType_Parameter", "note": 1.0})",
-         1.3},
-        {R"({"problem": "Setting_PDFVersion", "type": "eSettingType_Parameter", "note": 2.0})",
-         1.7},
+        {limits("Setting_PDFVersion", "Parameter", R"("note": 1.0)"), 1.3},
+        {limits("Setting_PDFVersion", "Parameter", R"("note": 2.0)"), 1.7},
     };
     for (const auto& c : cases)
         EXPECT_EQ(olderForm(c.elements).GetPDFVersion(), c.version) << c.elements;
@@ -227,8 +218,8 @@ struct ExportCase {
 
 TEST_F(SettingList, AllowsPDFExportUnlessForbiddenOrAUsedFeatureIsAFault) {
     const std::string transparencyFault = element("Transparency", "Boolean", "Fault");
-    const std::string version13 = transparencyFault + R"(, {"problem": "Setting_PDFVersion",
-                                  "type": "eSettingType_Parameter", "note": 1.3})";
+    const std::string version13 =
+        transparencyFault + "," + limits("Setting_PDFVersion", "Parameter", R"("note": 1.3)");
     const std::string cid0Fault = element("CIDType0FontUsed", "Boolean", "Fault");
     const std::string cid2Fault = element("CIDType2FontUsed", "Boolean", "Fault");
     const std::string trueTypeFault = element("TrueTypeFontUsed", "Boolean", "Fault");
