@@ -1,58 +1,80 @@
-// Big-endian conversions of 16-, 32- and 64-bit values for the keyed record streams and every
-// other big-endian payload: built from shifts, so they hold on a machine of either byte order.
+// Byte-order helpers for every fixed-order number in the library's binary forms (keyed record
+// streams, the binary message form, UTF-16/32 text): built from shifts, so they hold on a machine
+// of either byte order and at any alignment.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
+// The unsigned number held in the `width` (1 to 8) bytes at `bytes`, most significant first.
+inline std::uint64_t loadBigEndian(const void* bytes, int width) {
+    const auto* b = static_cast<const unsigned char*>(bytes);
+    std::uint64_t value = 0;
+    for (int i = 0; i < width; ++i)
+        value = (value << 8) | b[i];
+    return value;
+}
+
+// The same with the least significant byte first.
+inline std::uint64_t loadLittleEndian(const void* bytes, int width) {
+    const auto* b = static_cast<const unsigned char*>(bytes);
+    std::uint64_t value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = (value << 8) | b[i];
+    return value;
+}
+
+// Puts the low `width` (1 to 8) bytes of `value` at `bytes`, most significant first.
+inline void storeBigEndian(std::uint64_t value, int width, void* bytes) {
+    auto* b = static_cast<unsigned char*>(bytes);
+    for (int i = 0; i < width; ++i)
+        b[i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
+}
+
+// The same with the least significant byte first.
+inline void storeLittleEndian(std::uint64_t value, int width, void* bytes) {
+    auto* b = static_cast<unsigned char*>(bytes);
+    for (int i = 0; i < width; ++i)
+        b[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+namespace byte_order_details {
+
+template <typename T>
+T toBigEndianValue(T value) {
+    unsigned char bytes[sizeof(T)];
+    storeBigEndian(value, sizeof(T), bytes);
+    T result;
+    std::memcpy(&result, bytes, sizeof result);
+    return result;
+}
+
+template <typename T>
+T fromBigEndianValue(T value) {
+    unsigned char bytes[sizeof(T)];
+    std::memcpy(bytes, &value, sizeof bytes);
+    return static_cast<T>(loadBigEndian(bytes, sizeof(T)));
+}
+
+} // namespace byte_order_details
+
 // to_big_endian*: the value whose bytes in memory are `value` most significant first (on a
 // little-endian machine the bytes reversed). from_big_endian*: the inverse.
 inline std::uint16_t to_big_endian16(std::uint16_t value) {
-    const unsigned char bytes[2] = {static_cast<unsigned char>(value >> 8),
-                                    static_cast<unsigned char>(value)};
-    std::uint16_t result;
-    std::memcpy(&result, bytes, sizeof result);
-    return result;
+    return byte_order_details::toBigEndianValue(value);
 }
-
 inline std::uint32_t to_big_endian32(std::uint32_t value) {
-    unsigned char bytes[4];
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<unsigned char>(value >> (24 - 8 * i));
-    std::uint32_t result;
-    std::memcpy(&result, bytes, sizeof result);
-    return result;
+    return byte_order_details::toBigEndianValue(value);
 }
-
 inline std::uint64_t to_big_endian64(std::uint64_t value) {
-    unsigned char bytes[8];
-    for (int i = 0; i < 8; ++i)
-        bytes[i] = static_cast<unsigned char>(value >> (56 - 8 * i));
-    std::uint64_t result;
-    std::memcpy(&result, bytes, sizeof result);
-    return result;
+    return byte_order_details::toBigEndianValue(value);
 }
-
 inline std::uint16_t from_big_endian16(std::uint16_t value) {
-    unsigned char bytes[2];
-    std::memcpy(bytes, &value, sizeof bytes);
-    return static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
+    return byte_order_details::fromBigEndianValue(value);
 }
-
 inline std::uint32_t from_big_endian32(std::uint32_t value) {
-    unsigned char bytes[4];
-    std::memcpy(bytes, &value, sizeof bytes);
-    std::uint32_t result = 0;
-    for (unsigned char byte : bytes)
-        result = (result << 8) | byte;
-    return result;
+    return byte_order_details::fromBigEndianValue(value);
 }
-
 inline std::uint64_t from_big_endian64(std::uint64_t value) {
-    unsigned char bytes[8];
-    std::memcpy(bytes, &value, sizeof bytes);
-    std::uint64_t result = 0;
-    for (unsigned char byte : bytes)
-        result = (result << 8) | byte;
-    return result;
+    return byte_order_details::fromBigEndianValue(value);
 }

@@ -4,6 +4,8 @@
 // consumed and produced and say through their result why they stopped.
 #pragma once
 
+#include "ByteOrder.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -48,6 +50,5 @@ bool isLegalUTF8Sequence(const UTF8* source, const UTF8* sourceEnd);
 
 // The unsigned 16-bit value of two bytes, the first the high byte; no alignment needed.
 inline std::uint16_t ReadBigEndian16(const void* bytes) {
-    const auto* b = static_cast<const unsigned char*>(bytes);
-    return static_cast<std::uint16_t>((b[0] << 8) | b[1]);
+    return static_cast<std::uint16_t>(loadBigEndian(bytes, 2));
 }

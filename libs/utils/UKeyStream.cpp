@@ -1,8 +1,8 @@
-// The keyed record stream writer and reader. Every multi-byte number is assembled or split with
-// shifts, most significant byte first, so nothing here depends on the machine's byte order.
+// The keyed record stream writer and reader. Every multi-byte number goes through the big-endian
+// helpers of ByteOrder.h, so nothing here depends on the machine's byte order.
 #include "UKeyStream.h"
 
-#include "ConvertUTF.h"
+#include "ByteOrder.h"
 #include "ScratchBuffer.h"
 #include "umessage.h"
 
@@ -19,18 +19,6 @@ namespace {
 constexpr std::uint32_t kBoundaryLength = 0xFFFFFFFF; // length of an item, record or array end
 constexpr std::size_t kLinearIndexLimit = 32; // above this many keys the index keeps a bitmap
 constexpr std::size_t kKeyBitmapWords = 65536 / 64;
-
-std::uint32_t readBigEndian32(const unsigned char* b) {
-    return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
-           b[3];
-}
-
-std::uint64_t readBigEndian(const unsigned char* b, int width) {
-    std::uint64_t value = 0;
-    for (int i = 0; i < width; ++i)
-        value = (value << 8) | b[i];
-    return value;
-}
 
 } // namespace
 
@@ -65,14 +53,8 @@ void UKeyOutStream::openLevel(std::uint16_t key, std::uint8_t type) {
     if (level_ + 1 >= kMaxLevels)
         throw std::runtime_error("UKeyOutStream: exceeded depth");
     // The key, the length placeholder 0xFF 00 00 00 00 and the type; `end` patches the length.
-    const unsigned char head[8] = {static_cast<unsigned char>(key >> 8),
-                                   static_cast<unsigned char>(key),
-                                   0xFF,
-                                   0,
-                                   0,
-                                   0,
-                                   0,
-                                   type};
+    unsigned char head[8] = {0, 0, 0xFF, 0, 0, 0, 0, type};
+    storeBigEndian(key, 2, head);
     out_.write(reinterpret_cast<const char*>(head), sizeof head);
     Level& level = levels_[++level_];
     level.start = static_cast<std::int64_t>(out_.tellp());
@@ -108,8 +90,7 @@ void UKeyOutStream::end() {
         return;
     }
     unsigned char patch[5] = {0xFF};
-    for (int i = 0; i < 4; ++i)
-        patch[1 + i] = static_cast<unsigned char>(length >> (24 - 8 * i));
+    storeBigEndian(static_cast<std::uint64_t>(length), 4, patch + 1);
     out_.seekp(start - 6);
     out_.write(reinterpret_cast<const char*>(patch), sizeof patch);
     out_.seekp(here);
@@ -129,15 +110,15 @@ UKeyOutStream& UKeyOutStream::writeElement(std::uint8_t type, const unsigned cha
     unsigned char buffer[16];
     std::size_t n = 0;
     if (levels_[level_].keysOn) {
-        buffer[n++] = static_cast<unsigned char>(pendingKey_ >> 8);
-        buffer[n++] = static_cast<unsigned char>(pendingKey_);
+        storeBigEndian(pendingKey_, 2, buffer);
+        n = 2;
     }
     if (count < 255) {
         buffer[n++] = static_cast<unsigned char>(count);
     } else {
         buffer[n++] = 0xFF;
-        for (int i = 0; i < 4; ++i)
-            buffer[n++] = static_cast<unsigned char>(count >> (24 - 8 * i));
+        storeBigEndian(count, 4, buffer + n);
+        n += 4;
     }
     buffer[n++] = type;
     if (count <= 8) {
@@ -154,8 +135,7 @@ UKeyOutStream& UKeyOutStream::writeElement(std::uint8_t type, const unsigned cha
 
 UKeyOutStream& UKeyOutStream::writeNumber(std::uint8_t type, std::uint64_t bits, int width) {
     unsigned char bytes[8];
-    for (int i = 0; i < width; ++i)
-        bytes[i] = static_cast<unsigned char>(bits >> (8 * (width - 1 - i)));
+    storeBigEndian(bits, width, bytes);
     int skip = 0;
     while (skip < width && bytes[skip] == 0)
         ++skip;
@@ -207,8 +187,8 @@ UKeyOutStream& UKeyOutStream::write_message(const umessage& message) {
 
 void UKeyOutStream::copy_element(std::uint16_t key, UKeyInStream& reader) {
     checkOpen();
-    const unsigned char head[2] = {static_cast<unsigned char>(key >> 8),
-                                   static_cast<unsigned char>(key)};
+    unsigned char head[2];
+    storeBigEndian(key, 2, head);
     out_.write(reinterpret_cast<const char*>(head), sizeof head);
 
     int opened = 0;
@@ -334,14 +314,14 @@ UKeyInStream::UKeyInStream(std::istream& in) : in_(in), window_(kWindowSize) {
     const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(
         sizeof head, streamEnd_ - std::min<std::uint64_t>(start, streamEnd_)));
     readAt(start, head, available);
-    if (available < 2 || ReadBigEndian16(head) != kStreamKey)
+    if (available < 2 || loadBigEndian(head, 2) != kStreamKey)
         throw std::runtime_error("UKeyInStream: meta key mismatch");
     std::size_t n = 2;
     std::uint32_t length = 0;
     if (available > n && head[n] != 0xFF) {
         length = head[n++];
     } else if (available >= n + 5) {
-        length = readBigEndian32(head + n + 1);
+        length = static_cast<std::uint32_t>(loadBigEndian(head + n + 1, 4));
         n += 5;
     } else {
         corrupt();
@@ -370,7 +350,7 @@ UKeyInStream::UKeyInStream(std::istream& in) : in_(in), window_(kWindowSize) {
             if (entry.length > 4)
                 corrupt();
             version_ = static_cast<std::uint32_t>(
-                readBigEndian(entry.inlineBytes, static_cast<int>(entry.length)));
+                loadBigEndian(entry.inlineBytes, static_cast<int>(entry.length)));
         }
     }
 }
@@ -390,7 +370,7 @@ bool UKeyInStream::readHeader(std::uint32_t position, std::uint32_t limit, bool 
     if (keyed) {
         if (available < 2)
             corrupt();
-        entry.key = ReadBigEndian16(bytes);
+        entry.key = static_cast<std::uint16_t>(loadBigEndian(bytes, 2));
         if (stopIfSeen != nullptr && indexHolds(*stopIfSeen, entry.key))
             return false;
         n = 2;
@@ -402,7 +382,7 @@ bool UKeyInStream::readHeader(std::uint32_t position, std::uint32_t limit, bool 
     } else {
         if (available < n + 5)
             corrupt();
-        entry.length = readBigEndian32(bytes + n + 1);
+        entry.length = static_cast<std::uint32_t>(loadBigEndian(bytes + n + 1, 4));
         n += 5;
     }
     if (available <= n)
@@ -597,7 +577,7 @@ template <int Width, typename T, typename Convert>
 void readNumber(UKeyInStream& stream, T& value, Convert convert) {
     unsigned char bytes[Width];
     if (stream.read_fixed(bytes, Width))
-        value = convert(readBigEndian(bytes, Width));
+        value = convert(loadBigEndian(bytes, Width));
 }
 
 } // namespace
@@ -742,7 +722,7 @@ void UKeyInStream::probe(std::istream& in, std::uint32_t& identifier, bool& ok) 
     in.seekg(0);
     unsigned char head[3];
     in.read(reinterpret_cast<char*>(head), sizeof head);
-    ok = in.gcount() == sizeof head && ReadBigEndian16(head) == kStreamKey && head[2] == 0xFF;
+    ok = in.gcount() == sizeof head && loadBigEndian(head, 2) == kStreamKey && head[2] == 0xFF;
     if (ok) {
         in.clear();
         in.seekg(0);
