@@ -2,6 +2,7 @@
 // comparison and the conversions between UTF-8 and UTF-16 / byte buffers.
 #include "ustring.h"
 
+#include "ByteOrder.h"
 #include "ConvertUTF.h"
 #include "ScratchBuffer.h"
 #include "platform/textcompare.h"
@@ -1110,23 +1111,18 @@ Detected detectEncoding(const unsigned char* b, std::size_t n) {
 
 ustring decodeUtf16(const unsigned char* b, std::size_t n, bool bigEndian) {
     std::u16string units(n / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const unsigned hi = bigEndian ? b[2 * i] : b[2 * i + 1];
-        const unsigned lo = bigEndian ? b[2 * i + 1] : b[2 * i];
-        units[i] = static_cast<char16_t>((hi << 8) | lo);
-    }
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(bigEndian ? loadBigEndian(b + 2 * i, 2)
+                                                   : loadLittleEndian(b + 2 * i, 2));
     return ustring::fromWString(units);
 }
 
 ustring decodeUtf32(const unsigned char* b, std::size_t n, bool bigEndian) {
     const std::size_t count = n / 4;
     ScratchBuffer<UTF32> values(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const unsigned char* v = b + 4 * i;
-        values[i] = bigEndian
-                        ? (UTF32{v[0]} << 24) | (UTF32{v[1]} << 16) | (UTF32{v[2]} << 8) | v[3]
-                        : (UTF32{v[3]} << 24) | (UTF32{v[2]} << 16) | (UTF32{v[1]} << 8) | v[0];
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        values[i] = static_cast<UTF32>(bigEndian ? loadBigEndian(b + 4 * i, 4)
+                                                 : loadLittleEndian(b + 4 * i, 4));
     ustring result;
     const UTF32* source = values.get();
     const UTF32* const sourceEnd = source + count;
