@@ -1,6 +1,7 @@
 // The binary form of a umessage: a sorted table of every name and string value, then the tree
 // with prefix-length varints and 1-based table references. Written as version 4; versions 1 to 4
 // are read. The reader takes bytes from outside (job files, stored preferences) and trusts none.
+#include "ByteOrder.h"
 #include "Logger.h"
 #include "umessage.h"
 
@@ -13,7 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,45 +28,147 @@ constexpr std::uint64_t kMaxExpanded = 64u << 20; // bytes of string values the 
 
 // --- writing -------------------------------------------------------------------------------------
 
-// Appends `value` in the shortest varint form: the count of following bytes in the leading
-// 1-bits of the first byte, then the value most significant byte first. A value below 2^32 has
-// the same bytes whether written as a 32- or a 64-bit varint.
-void putVarint(std::string& out, std::uint64_t value) {
-    int following = 0;
-    while (following < 8 && (following == 7 ? value >= (std::uint64_t{1} << 56)
-                                            : value >= (std::uint64_t{1} << (7 * following + 7))))
-        ++following;
-    // Value bits of the first byte: 7 - following, none for 7 and 8 following bytes.
-    const unsigned prefix = following == 0 ? 0u : (0xFF00u >> following) & 0xFFu;
-    const unsigned firstBits =
-        following >= 7 ? 0u : static_cast<unsigned>(value >> (8 * following));
-    out.push_back(static_cast<char>(prefix | firstBits));
-    for (int i = following - 1; i >= 0; --i)
-        out.push_back(static_cast<char>(value >> (8 * i)));
-}
+// A growing byte buffer written through a raw cursor; each writer first makes room for what it
+// puts.
+class ByteSink {
+public:
+    ByteSink() : cursor_(bytes_.data()), limit_(cursor_) {}
+    ByteSink(const ByteSink&) = delete;
+    ByteSink& operator=(const ByteSink&) = delete;
 
+    void makeRoom(std::size_t count) {
+        if (static_cast<std::size_t>(limit_ - cursor_) >= count)
+            return;
+        const std::size_t used = size();
+        bytes_.resize(std::max(2 * bytes_.size(), used + count));
+        cursor_ = bytes_.data() + used;
+        limit_ = bytes_.data() + bytes_.size();
+    }
+    void put(std::uint8_t byte) { *cursor_++ = static_cast<char>(byte); }
+    void put(const void* bytes, std::size_t count) {
+        std::memcpy(cursor_, bytes, count);
+        cursor_ += count;
+    }
+    // The shortest varint form of `value`: the count of following bytes in the leading 1-bits
+    // of the first byte, then the value most significant byte first. A value below 2^32 has the
+    // same bytes whether written as a 32- or a 64-bit varint. Needs room for 9 bytes.
+    void putVarint(std::uint64_t value) {
+        if (value < 0x80) {
+            put(static_cast<std::uint8_t>(value));
+            return;
+        }
+        // 7 value bits in a one-byte form, then 7 more for each following byte up to 8 of them.
+        const int following = std::min(8, static_cast<int>(std::bit_width(value) - 1) / 7);
+        const unsigned prefix = (0xFF00u >> following) & 0xFFu;
+        // The first byte keeps 7 - following value bits, none for 7 and 8 following bytes.
+        const unsigned firstBits =
+            following >= 7 ? 0u : static_cast<unsigned>(value >> (8 * following));
+        put(static_cast<std::uint8_t>(prefix | firstBits));
+        unsigned char rest[8];
+        storeBigEndian(value, 8, rest);
+        put(rest + 8 - following, static_cast<std::size_t>(following));
+    }
+    std::size_t size() const { return static_cast<std::size_t>(cursor_ - bytes_.data()); }
+    const char* data() const { return bytes_.data(); }
+
+private:
+    std::string bytes_;
+    char* cursor_;
+    char* limit_;
+};
+
+constexpr std::size_t kMaxVarint = 9;
+
+// Gives each distinct text a dense id in order of first appearance: open addressing over a
+// power-of-two table of slots, kept at most half full.
+class TextIds {
+public:
+    // Room for `count` texts without growing.
+    void reserve(std::size_t count) {
+        while (slots_.size() < 2 * count)
+            grow();
+        texts_.reserve(count);
+    }
+
+    std::uint32_t intern(std::string_view text) {
+        if (2 * (texts_.size() + 1) > slots_.size())
+            grow();
+        const std::uint32_t hash = hashOf(text);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.idPlusOne == 0) {
+                texts_.push_back(text);
+                slot = {hash, static_cast<std::uint32_t>(texts_.size())};
+                return slot.idPlusOne - 1;
+            }
+            if (slot.hash == hash && texts_[slot.idPlusOne - 1] == text)
+                return slot.idPlusOne - 1;
+        }
+    }
+    // The texts by id.
+    const std::vector<std::string_view>& texts() const { return texts_; }
+
+private:
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t idPlusOne = 0; // 0: empty
+    };
+
+    // Eight bytes at a time, each word mixed in by a multiply; the result is the top half of a
+    // last multiply, where every input bit has reached (the slot index takes its low bits).
+    static std::uint32_t hashOf(std::string_view text) {
+        constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+        std::uint64_t hash = text.size();
+        for (std::size_t at = 0; at < text.size(); at += 8) {
+            const int width = static_cast<int>(std::min<std::size_t>(8, text.size() - at));
+            hash = (hash ^ loadLittleEndian(text.data() + at, width)) * kMultiplier;
+            hash ^= hash >> 32;
+        }
+        return static_cast<std::uint32_t>((hash * kMultiplier) >> 32);
+    }
+
+    void grow() {
+        std::vector<Slot> old(std::max<std::size_t>(256, 2 * slots_.size()));
+        old.swap(slots_);
+        const std::size_t mask = slots_.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.idPlusOne == 0)
+                continue;
+            std::size_t i = slot.hash & mask;
+            while (slots_[i].idPlusOne != 0)
+                i = (i + 1) & mask;
+            slots_[i] = slot;
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::vector<std::string_view> texts_;
+};
+
+// Writes a tree in two walks over the same order: the first gives each name and string value
+// an id and notes the id of every place where a text stands; the table is then put in byte
+// order, and the second walk writes each place's table number without searching for it.
 class Flattener {
 public:
     explicit Flattener(const umessage& root) {
+        // Most trees are mostly names of the root: a guess that spares most growth steps.
+        ids_.reserve(root.entries().size());
+        places_.reserve(2 * root.entries().size());
         collect(root);
-        table_.reserve(numbers_.size());
-        for (const auto& [text, number] : numbers_)
-            table_.push_back(text);
-        std::sort(table_.begin(), table_.end());
-        for (std::size_t i = 0; i < table_.size(); ++i)
-            numbers_[table_[i]] = i + 1;
+        numberInByteOrder();
     }
 
-    std::string run(const umessage& root) {
-        std::string out;
-        putVarint(out, kWrittenVersion);
-        putVarint(out, table_.size());
+    void write(ByteSink& out, const umessage& root) {
+        out.makeRoom(3 * kMaxVarint);
+        out.putVarint(kWrittenVersion);
+        out.putVarint(table_.size());
         for (std::string_view text : table_) {
-            putVarint(out, text.size());
-            out.append(text);
+            out.makeRoom(kMaxVarint + text.size());
+            out.putVarint(text.size());
+            out.put(text.data(), text.size());
         }
         writeMessage(out, root);
-        return out;
     }
 
 private:
@@ -75,13 +178,12 @@ private:
         return static_cast<const dyn_array_impl<T>&>(array).values;
     }
 
-    // std::string_view orders by unsigned bytes, then the shorter first: ustring::compareTo.
     void collect(const umessage& message) {
         for (const auto& [name, array] : message.entries()) {
-            numbers_.try_emplace(name.view(), 0);
+            places_.push_back(ids_.intern(name.view()));
             if (array->type() == type_string) {
                 for (const ustring& text : valuesOf<ustring>(*array))
-                    numbers_.try_emplace(text.view(), 0);
+                    places_.push_back(ids_.intern(text.view()));
             } else if (array->type() == type_message) {
                 for (const auto& child : valuesOf<std::shared_ptr<umessage>>(*array))
                     collect(*child);
@@ -89,41 +191,101 @@ private:
         }
     }
 
-    void putReference(std::string& out, std::string_view text) const {
-        putVarint(out, numbers_.find(text)->second);
+    // Orders the texts as ustring::compareTo does (unsigned bytes, then the shorter first). Most
+    // texts differ within their first 8 bytes: read as one big-endian number, zero-padded, those
+    // order them (a text that ends inside them is a prefix of the other where the numbers tie up
+    // to its end). The numbers are radix-sorted; only runs of equal numbers compare whole texts.
+    void numberInByteOrder() {
+        const std::vector<std::string_view>& texts = ids_.texts();
+        std::vector<TextKey> keys(texts.size());
+        for (std::uint32_t id = 0; id < texts.size(); ++id) {
+            const int width = static_cast<int>(std::min<std::size_t>(8, texts[id].size()));
+            const std::uint64_t head =
+                width == 0 ? 0 : loadBigEndian(texts[id].data(), width) << (8 * (8 - width));
+            keys[id] = {head, id};
+        }
+        radixSortByHead(keys);
+        const auto byText = [&texts](const TextKey& a, const TextKey& b) {
+            return texts[a.id] < texts[b.id];
+        };
+        for (auto run = keys.begin(); run != keys.end();) {
+            const auto next = std::find_if(
+                run, keys.end(), [head = run->head](const TextKey& k) { return k.head != head; });
+            std::sort(run, next, byText);
+            run = next;
+        }
+        table_.reserve(keys.size());
+        numbers_.resize(keys.size());
+        for (std::size_t rank = 0; rank < keys.size(); ++rank) {
+            table_.push_back(texts[keys[rank].id]);
+            numbers_[keys[rank].id] = rank + 1;
+        }
     }
 
-    void writeMessage(std::string& out, const umessage& message) const {
-        putVarint(out, message.entries().size());
+    struct TextKey {
+        std::uint64_t head; // the first 8 bytes, big-endian, zero-padded
+        std::uint32_t id;
+    };
+
+    // Stable least-significant-byte-first radix sort; a byte that all keys share costs no pass.
+    static void radixSortByHead(std::vector<TextKey>& keys) {
+        if (keys.size() < 2)
+            return;
+        std::vector<TextKey> sorted(keys.size());
+        for (int shift = 0; shift < 64; shift += 8) {
+            std::size_t starts[256] = {};
+            for (const TextKey& key : keys)
+                ++starts[(key.head >> shift) & 0xFF];
+            if (starts[(keys[0].head >> shift) & 0xFF] == keys.size())
+                continue;
+            std::size_t offset = 0;
+            for (std::size_t& start : starts)
+                offset += std::exchange(start, offset);
+            for (const TextKey& key : keys)
+                sorted[starts[(key.head >> shift) & 0xFF]++] = key;
+            keys.swap(sorted);
+        }
+    }
+
+    // The table number of the next place where a text stands.
+    std::uint64_t nextNumber() { return numbers_[places_[nextPlace_++]]; }
+
+    void writeMessage(ByteSink& out, const umessage& message) {
+        out.makeRoom(kMaxVarint);
+        out.putVarint(message.entries().size());
         for (const auto& [name, array] : message.entries()) {
-            putReference(out, name.view());
-            putVarint(out, array->type());
-            out.push_back(static_cast<char>(array->isArray));
-            putVarint(out, array->size());
+            out.makeRoom(3 * kMaxVarint + 1);
+            out.putVarint(nextNumber());
+            out.putVarint(array->type());
+            out.put(array->isArray);
+            out.putVarint(array->size());
             writeValues(out, *array);
         }
     }
 
-    void writeValues(std::string& out, const dyn_array& array) const {
+    void writeValues(ByteSink& out, const dyn_array& array) {
+        // Every value takes at most 9 bytes apart from its child messages.
+        if (array.type() != type_message)
+            out.makeRoom(kMaxVarint * array.size());
         switch (array.type()) {
         case type_int:
             for (int value : valuesOf<int>(array))
-                putVarint(out, static_cast<std::uint32_t>(value));
+                out.putVarint(static_cast<std::uint32_t>(value));
             break;
         case type_bool:
             for (bool value : valuesOf<bool>(array))
-                out.push_back(value ? 1 : 0);
+                out.put(value ? 1 : 0);
             break;
         case type_double:
             for (double value : valuesOf<double>(array)) {
-                const auto bits = std::bit_cast<std::uint64_t>(value);
-                for (int i = 0; i < 8; ++i) // least significant byte first
-                    out.push_back(static_cast<char>(bits >> (8 * i)));
+                unsigned char bytes[8];
+                storeLittleEndian(std::bit_cast<std::uint64_t>(value), 8, bytes);
+                out.put(bytes, sizeof bytes);
             }
             break;
         case type_string:
-            for (const ustring& value : valuesOf<ustring>(array))
-                putReference(out, value.view());
+            for (std::size_t i = 0; i < array.size(); ++i)
+                out.putVarint(nextNumber());
             break;
         case type_message:
             for (const auto& child : valuesOf<std::shared_ptr<umessage>>(array))
@@ -131,16 +293,18 @@ private:
             break;
         case type_int64:
             for (long long value : valuesOf<long long>(array))
-                putVarint(out, static_cast<std::uint64_t>(value));
+                out.putVarint(static_cast<std::uint64_t>(value));
             break;
         default:
             break;
         }
     }
 
+    TextIds ids_;
+    std::vector<std::uint32_t> places_; // the id at each place a text stands, in walk order
+    std::size_t nextPlace_ = 0;
     std::vector<std::string_view> table_; // each text once, in byte order
-    // Each text's 1-based number in the table (a hash lookup: the references are the hot path).
-    std::unordered_map<std::string_view, std::uint64_t> numbers_;
+    std::vector<std::uint64_t> numbers_;  // each id's 1-based table number
 };
 
 // --- reading -------------------------------------------------------------------------------------
@@ -236,10 +400,7 @@ private:
         case type_double: {
             unsigned char raw[8];
             bytes(raw, sizeof raw);
-            std::uint64_t bits = 0;
-            for (int i = 7; i >= 0; --i) // least significant byte first
-                bits = (bits << 8) | raw[i];
-            message.add<double>(name, type, std::bit_cast<double>(bits));
+            message.add<double>(name, type, std::bit_cast<double>(loadLittleEndian(raw, 8)));
             break;
         }
         case type_string:
@@ -321,7 +482,8 @@ private:
 } // namespace
 
 void umessage::flatten(std::ostream& out) const {
-    const std::string bytes = Flattener(*this).run(*this);
+    ByteSink bytes;
+    Flattener(*this).write(bytes, *this);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
