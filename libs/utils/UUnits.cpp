@@ -1,5 +1,4 @@
-// UUnits: the unit table, conversions, rounding, and the process-wide units
-// object.
+// UUnits: the unit table, conversions, rounding, and the process-wide units object.
 #include "UUnits.h"
 
 #include <cmath>
@@ -24,8 +23,7 @@ constexpr UnitRow kUnits[] = {
 };
 constexpr int kUnitCount = sizeof kUnits / sizeof kUnits[0];
 
-// An index outside the table reads the millimetre row rather than memory beyond
-// the table.
+// An index outside the table reads the millimetre row rather than memory beyond the table.
 const UnitRow& row(int unit) {
     return kUnits[unit >= 0 && unit < kUnitCount ? unit : UUnits::mm];
 }
@@ -83,8 +81,8 @@ double UUnits::fromPointsRounded(double points) const {
 double UUnits::roundDecimals(double value, int n) {
     const double p = std::pow(10.0, n);
     const double scaled = value * p;
-    // From 2^52 on a double holds no fraction, and adding 0.5 could round to the
-    // next integer; NaN and infinities pass through unchanged.
+    // From 2^52 on a double holds no fraction, and adding 0.5 could round to the next integer;
+    // NaN and infinities pass through unchanged.
     if (!(std::fabs(scaled) < 0x1p52))
         return value;
     return std::floor(scaled + 0.5) / p;

@@ -66,7 +66,8 @@ TEST(UFileSpecCore, SetsAbsoluteAndRelativeTexts) {
     }
 }
 
-TEST(UFileSpecCore, DescendsThroughComponents) {
+TEST(UFileSpecCore, DescendsThroughComponentsAndGoesToTheParent) {
+    const char* const parent = nullptr; // to_parent instead of descend
     const struct {
         const char* start;
         const char* relative;
@@ -78,29 +79,16 @@ TEST(UFileSpecCore, DescendsThroughComponents) {
         {"C:/d", "", true, "C:/d"},         {"", "a/b", true, "/a/b"},
         {"C:/", "..", false, ""},           {"C:/d", "../..", false, ""},
         {"C:/d", "a?", false, ""},          {"C:/d", "D:/x", false, ""},
-        {"C:/d", "//server/x", false, ""},
+        {"C:/d", "//server/x", false, ""},  {"C:/d/x", parent, true, "C:/d"},
+        {"C:/d", parent, true, "C:/"},      {"C:\\d\\x", parent, true, "C:\\d"},
+        {"C:/d//x", parent, true, "C:/d"},  {"//server/share", parent, true, "//server"},
+        {"abcd", parent, true, ""},         {"C:/", parent, false, "C:/"}, // left unchanged
     };
     for (const auto& c : cases) {
         UFileSpecCore path = absolute(c.start);
-        EXPECT_EQ(path.descend(c.relative), c.ok) << c.start << " + " << c.relative;
-        EXPECT_EQ(path.path(), c.path) << c.start << " + " << c.relative;
-    }
-}
-
-TEST(UFileSpecCore, GoesToTheParent) {
-    const struct {
-        const char* start;
-        bool ok;
-        const char* path;
-    } cases[] = {
-        {"C:/d/x", true, "C:/d"},  {"C:/d", true, "C:/"}, {"C:\\d\\x", true, "C:\\d"},
-        {"C:/", false, "C:/"},     {"abcd", true, ""},    {"//server/share", true, "//server"},
-        {"C:/d//x", true, "C:/d"},
-    };
-    for (const auto& c : cases) {
-        UFileSpecCore path = absolute(c.start);
-        EXPECT_EQ(path.to_parent(), c.ok) << c.start;
-        EXPECT_EQ(path.path(), c.path) << c.start;
+        const bool ok = c.relative ? path.descend(c.relative) : path.to_parent();
+        EXPECT_EQ(ok, c.ok) << c.start << " + " << (c.relative ? c.relative : "parent");
+        EXPECT_EQ(path.path(), c.path) << c.start << " + " << (c.relative ? c.relative : "parent");
     }
 }
 
@@ -146,7 +134,7 @@ TEST(UFileSpecCore, UsesTheLongWideFormAbove248Units) {
     EXPECT_EQ(absolute("C:/\xC3\xA9").wide_path(), u"C:/\u00E9");
 }
 
-TEST(UFileSpecCore, WritesPathBlocksThatReadBack) {
+TEST(UFileSpecCore, WritesPathBlocksThatReadBackAndRefusesOthers) {
     const UFileSpecCore base = absolute("C:/a/x/y");
     const struct {
         const char* path;
@@ -173,12 +161,7 @@ TEST(UFileSpecCore, WritesPathBlocksThatReadBack) {
     block.assign("x", 1);
     EXPECT_FALSE(UFileSpecCore().to_blob(block, &base));
     EXPECT_EQ(block.size(), 0u);
-}
-
-TEST(UFileSpecCore, RefusesBlocksWithoutTheTag) {
-    const UFileSpecCore base = absolute("C:/a");
     for (const char* bytes : {"PATX:b", "PAT", "path:C:/x"}) {
-        UByteBuffer block;
         block.assign(bytes, std::strlen(bytes));
         UFileSpecCore read = absolute("C:/old");
         EXPECT_FALSE(read.from_blob(block, &base)) << bytes;

@@ -1,5 +1,5 @@
-// UUnits: the unit table, lookup by name, conversions, the rounded forms, and
-// the process-wide units object.
+// UUnits: the unit table, lookup by name, conversions, the rounded forms, and the process-wide
+// units object.
 #include "UUnits.h"
 
 #include <gtest/gtest.h>
@@ -37,13 +37,9 @@ TEST(UUnits, TableGivesNamesPointsPerUnitAndDecimals) {
 TEST(UUnits, NameLookupIgnoresCaseAndFallsBackToMillimetres) {
     EXPECT_EQ(UUnits(ustring("MM")).unit(), UUnits::mm);
     EXPECT_EQ(UUnits(ustring("Cm")).unit(), UUnits::cm);
-    EXPECT_EQ(UUnits(ustring("PICAS")).unit(), UUnits::picas);
     EXPECT_EQ(UUnits(ustring("furlong")).unit(), UUnits::mm);
     EXPECT_EQ(UUnits(ustring("")).unit(), UUnits::mm);
-}
-
-TEST(UUnits, IndexOutsideTheTableIsKeptButReadsMillimetres) {
-    for (int unit : {7, -1, 1000}) {
+    for (int unit : {7, -1}) { // kept as given, read as millimetres
         const UUnits units(unit);
         EXPECT_EQ(units.unit(), unit);
         EXPECT_EQ(units.name().view(), "mm");
@@ -52,27 +48,21 @@ TEST(UUnits, IndexOutsideTheTableIsKeptButReadsMillimetres) {
     }
 }
 
-TEST(UUnits, MillimetresConvertStepAndFormat) {
+TEST(UUnits, StepFormatAndRoundedValueFollowTheShownDecimals) {
     const UUnits mm(UUnits::mm);
-    EXPECT_DOUBLE_EQ(mm.fromPoints(72), 25.4);
-    EXPECT_DOUBLE_EQ(mm.toPoints(25.4), 72);
     EXPECT_DOUBLE_EQ(mm.step(), 0.02834645669291339);
+    EXPECT_EQ(UUnits(UUnits::cm).step(), UUnits(UUnits::cm).toPoints(0.001));
     EXPECT_EQ(mm.format(72).view(), "25.4");
-    EXPECT_EQ(mm.format(0).view(), "0");
-
     ustring text("old");
     EXPECT_TRUE(mm.format(text, 144));
     EXPECT_EQ(text.view(), "50.8");
     EXPECT_FALSE(mm.format(text, 0.001));
     EXPECT_EQ(text.view(), "0");
-}
 
-TEST(UUnits, FromPointsRoundedFollowsTheShownText) {
     EXPECT_EQ(UUnits(UUnits::inches).fromPointsRounded(100), 1.389);
-    EXPECT_EQ(UUnits(UUnits::mm).fromPointsRounded(72), 25.4);
-    EXPECT_EQ(UUnits(UUnits::mm).fromPointsRounded(-10), -3.53);
+    EXPECT_EQ(mm.fromPointsRounded(72), 25.4);
+    EXPECT_EQ(mm.fromPointsRounded(-10), -3.53);
     EXPECT_EQ(UUnits(UUnits::pt).fromPointsRounded(0.004), 0);
-    EXPECT_EQ(UUnits(UUnits::cm).step(), UUnits(UUnits::cm).toPoints(0.001));
 }
 
 TEST(UUnits, RoundDecimalsTakesHalvesUpOnBothSidesOfZero) {
