@@ -1,6 +1,7 @@
 // uuid: generation through the platform, the text form and its lenient parse.
 #include "uuid.h"
 
+#include "TextUtils.h"
 #include "platform/uuid.h"
 
 namespace {
@@ -23,16 +24,10 @@ uuid uuid::generate() {
 }
 
 ustring uuid::toString() const {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    char text[36];
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10)
-            text[out++] = '-';
-        text[out++] = kDigits[bytes[i] >> 4];
-        text[out++] = kDigits[bytes[i] & 0x0F];
-    }
-    return ustring(text, sizeof text);
+    ustring text = toHex(bytes.data(), bytes.size());
+    for (std::size_t dash : {8, 13, 18, 23}) // after the 4th, 6th, 8th and 10th byte
+        text.insertFill(dash, 1, '-');
+    return text;
 }
 
 uuid uuid::fromString(const ustring& text) {
