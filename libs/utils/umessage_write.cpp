@@ -116,7 +116,7 @@ bool forEachValue(const dyn_array& array, Visit&& visit) {
         return each(static_cast<const dyn_array_impl<ustring>&>(array).values);
     case type_message:
         return each(static_cast<const dyn_array_impl<Child>&>(array).values);
-    default:
+    default: // type_int64: add keeps every array's code that of its element type
         return each(static_cast<const dyn_array_impl<long long>&>(array).values);
     }
 }
