@@ -123,6 +123,32 @@ TEST(UmessageFlatten, KeepsEachTextOnceInByteOrderAndDoublesLittleEndian) {
                      0x06, 0x04, 0x00, 0x01, 0x01})); // é: "b"
 }
 
+// The table is ordered by ustring::compareTo also where texts share their first 8 bytes, hold
+// NUL or high bytes, or are prefixes of one another.
+TEST(UmessageFlatten, OrdersTheTableByUnsignedBytesThenLength) {
+    const std::string pieces[] = {"", "a", std::string("a\0", 2), "\xFF", "abcdefgh", "ABCDEFGHI"};
+    for (unsigned seed = 0; seed < 20; ++seed) {
+        std::mt19937 rng(seed);
+        umessage m;
+        // At most 40 names and 40 values of at most 27 bytes: every count and length is one byte.
+        for (int i = 0; i < 40; ++i) {
+            std::string text;
+            for (int n = static_cast<int>(rng() % 4); n > 0; --n)
+                text += pieces[rng() % std::size(pieces)];
+            m.add<ustring>(ustring::format("n%d", i), type_string, ustring(text));
+        }
+        const Bytes bytes = flat(m);
+        std::vector<ustring> table;
+        for (std::size_t at = 2; table.size() < bytes[1]; at += 1 + bytes[at])
+            table.emplace_back(reinterpret_cast<const char*>(&bytes[at + 1]), bytes[at]);
+        for (std::size_t i = 1; i < table.size(); ++i)
+            EXPECT_LT(table[i - 1].compareTo(table[i]), 0) << "seed " << seed << " at " << i;
+        umessage back;
+        EXPECT_TRUE(unflat(back, bytes));
+        EXPECT_EQ(back, m);
+    }
+}
+
 TEST(UmessageFlatten, ReadsOlderVersions) {
     // Version 3: type codes, no isArray byte; a single value comes back as no array.
     umessage v3;
