@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <bit>
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -166,25 +167,6 @@ void widenAscii(const UTF8*& source, const UTF8* end, char16_t*& target, bool st
     }
 }
 
-// Narrows the run of ASCII units at source into the target's room, four at a time where it can.
-void narrowAscii(const char16_t*& source, const char16_t* end, UTF8*& target, UTF8* targetEnd) {
-    while (end - source >= 4 && targetEnd - target >= 4) {
-        std::uint64_t w;
-        std::memcpy(&w, source, sizeof w);
-        if ((w & kNonAscii16) != 0) {
-            break;
-        }
-        for (int i = 0; i < 4; ++i) {
-            target[i] = static_cast<UTF8>(source[i]);
-        }
-        source += 4;
-        target += 4;
-    }
-    while (source != end && target != targetEnd && *source < 0x80) {
-        *target++ = static_cast<UTF8>(*source++);
-    }
-}
-
 // Decodes UTF-8 from source to end into target, which has room for one unit per byte, in
 // strict mode; stops before a cut-off or illegal sequence. Sequences that are plainly legal are
 // decoded here; every other one goes to ConvertUTF8toUTF16, so the result is the converter's.
@@ -237,63 +219,83 @@ void decodeUtf8(const UTF8*& source, const UTF8* end, char16_t*& target, char16_
     }
 }
 
-// Fills one chunk with the UTF-8 of the units at source as ConvertUTF16toUTF8 in strict mode
-// would: up to the first character that does not fit. Returns false when the chunk ends at an
-// unpaired surrogate or a final high surrogate (the converter's sourceIllegal or
-// sourceExhausted, which are reported before a full target). Characters and well-formed
-// surrogate pairs that fit are encoded here; anything else goes to the converter.
-bool fillUtf8Chunk(const char16_t*& source, const char16_t* end, UTF8*& target, UTF8* targetEnd) {
-    while (source != end) {
-        const char16_t u = *source;
-        const std::ptrdiff_t room = targetEnd - target;
+// Encodes the units from source up to batchEnd into a target known to have room for three
+// bytes a unit (the most a unit takes; a surrogate pair takes four for its two units). Stops
+// early at a surrogate that does not pair with the next unit inside the batch.
+void encodeFittingBatch(const char16_t*& source, const char16_t* batchEnd, UTF8*& target) {
+    const char16_t* s = source;
+    UTF8* t = target;
+    while (s != batchEnd) {
+        const char16_t u = *s;
         if (u < 0x80) {
-            if (room == 0) {
-                return true; // chunk full
+            while (batchEnd - s >= 4) {
+                std::uint64_t w;
+                std::memcpy(&w, s, sizeof w);
+                if ((w & kNonAscii16) != 0) {
+                    break;
+                }
+                for (int i = 0; i < 4; ++i) {
+                    t[i] = static_cast<UTF8>(s[i]);
+                }
+                s += 4;
+                t += 4;
             }
-            if (room >= 16 && end - source >= 16) {
-                narrowAscii(source, end, target, targetEnd);
-            } else {
-                *target++ = static_cast<UTF8>(u);
-                ++source;
+            while (s != batchEnd && *s < 0x80) {
+                *t++ = static_cast<UTF8>(*s++);
             }
             continue;
         }
         if (u < 0x800) {
-            if (room < 2) {
-                return true;
-            }
-            target[0] = static_cast<UTF8>(0xC0 | (u >> 6));
-            target[1] = static_cast<UTF8>(0x80 | (u & 0x3F));
-            target += 2;
-            ++source;
+            t[0] = static_cast<UTF8>(0xC0 | (u >> 6));
+            t[1] = static_cast<UTF8>(0x80 | (u & 0x3F));
+            t += 2;
+            ++s;
             continue;
         }
         if (u < 0xD800 || u > 0xDFFF) {
-            if (room < 3) {
-                return true;
+            t[0] = static_cast<UTF8>(0xE0 | (u >> 12));
+            t[1] = static_cast<UTF8>(0x80 | ((u >> 6) & 0x3F));
+            t[2] = static_cast<UTF8>(0x80 | (u & 0x3F));
+            t += 3;
+            ++s;
+            continue;
+        }
+        if (u > 0xDBFF || batchEnd - s < 2 || s[1] < 0xDC00 || s[1] > 0xDFFF) {
+            break;
+        }
+        const char32_t v = ((u - 0xD800u) << 10) + (s[1] - 0xDC00u) + 0x10000;
+        t[0] = static_cast<UTF8>(0xF0 | (v >> 18));
+        t[1] = static_cast<UTF8>(0x80 | ((v >> 12) & 0x3F));
+        t[2] = static_cast<UTF8>(0x80 | ((v >> 6) & 0x3F));
+        t[3] = static_cast<UTF8>(0x80 | (v & 0x3F));
+        t += 4;
+        s += 2;
+    }
+    source = s;
+    target = t;
+}
+
+// Fills one chunk with the UTF-8 of the units at source as ConvertUTF16toUTF8 in strict mode
+// would: up to the first character that does not fit. Returns false when the chunk ends at an
+// unpaired surrogate or a final high surrogate (the converter's sourceIllegal or
+// sourceExhausted, which it reports before a full target). While the room surely suffices,
+// batches are encoded here without room checks; the last characters of a chunk and any
+// surrogate that does not pair within a batch go to the converter one character at a time.
+bool fillUtf8Chunk(const char16_t*& source, const char16_t* end, UTF8*& target, UTF8* targetEnd) {
+    while (source != end) {
+        const std::ptrdiff_t batch = std::min(end - source, (targetEnd - target) / 3);
+        if (batch > 0) {
+            const char16_t* const before = source;
+            encodeFittingBatch(source, source + batch, target);
+            if (source != before) {
+                continue;
             }
-            target[0] = static_cast<UTF8>(0xE0 | (u >> 12));
-            target[1] = static_cast<UTF8>(0x80 | ((u >> 6) & 0x3F));
-            target[2] = static_cast<UTF8>(0x80 | (u & 0x3F));
-            target += 3;
-            ++source;
-            continue;
         }
-        if (u <= 0xDBFF && end - source >= 2 && source[1] >= 0xDC00 && source[1] <= 0xDFFF &&
-            room >= 4) {
-            const char32_t v = ((u - 0xD800u) << 10) + (source[1] - 0xDC00u) + 0x10000;
-            target[0] = static_cast<UTF8>(0xF0 | (v >> 18));
-            target[1] = static_cast<UTF8>(0x80 | ((v >> 12) & 0x3F));
-            target[2] = static_cast<UTF8>(0x80 | ((v >> 6) & 0x3F));
-            target[3] = static_cast<UTF8>(0x80 | (v & 0x3F));
-            target += 4;
-            source += 2;
-            continue;
-        }
-        // A surrogate and the unit after it, if any: enough for the converter to pair or reject.
-        const char16_t* const pairEnd = source + std::min<std::ptrdiff_t>(2, end - source);
-        const ConversionResult r =
-            ConvertUTF16toUTF8(&source, pairEnd, &target, targetEnd, strictConversion);
+        // One character: a high surrogate with the unit after it (to pair or reject), else
+        // one unit, so that the converter cannot stop at a later unit.
+        const bool high = *source >= 0xD800 && *source <= 0xDBFF && end - source >= 2;
+        const ConversionResult r = ConvertUTF16toUTF8(&source, source + (high ? 2 : 1), &target,
+                                                      targetEnd, strictConversion);
         if (r == sourceExhausted || r == sourceIllegal) {
             return false;
         }
@@ -460,13 +462,25 @@ ustring& ustring::assignUtf16(const char16_t* p, size_type n) {
     clear();
     const char16_t* source = p;
     const char16_t* const sourceEnd = p + n;
-    UTF8 chunk[kChunkSize];
+    UTF8 spare[kChunkSize];
     while (source != sourceEnd) {
+        // A chunk that surely fits without growing is written straight into the buffer, as
+        // appending it would leave it; any other goes through the spare chunk and append.
+        const size_type length = size();
+        const bool inPlace = length + kChunkSize <= std::min(capacity(), kMaxGrownLength);
+        UTF8* const chunk = inPlace ? reinterpret_cast<UTF8*>(data() + length) : spare;
         UTF8* target = chunk;
         if (!fillUtf8Chunk(source, sourceEnd, target, chunk + kChunkSize)) {
+            data()[length] = '\0'; // drops what the chunk wrote in place
             break;
         }
-        append(reinterpret_cast<const char*>(chunk), static_cast<size_type>(target - chunk));
+        const auto produced = static_cast<size_type>(target - chunk);
+        if (inPlace) {
+            data()[length + produced] = '\0';
+            setSize(length + produced);
+        } else {
+            append(reinterpret_cast<const char*>(chunk), produced);
+        }
     }
     return *this;
 }
@@ -735,6 +749,13 @@ char foldNatural(char c, bool noCase) {
     return static_cast<char>(std::tolower(b));
 }
 
+// atoi(a) - atoi(b), the values of two digit runs. Runs beyond the 32-bit range (whose atoi
+// values are the runtime's) could make the difference overflow: it is clamped instead.
+int digitRunDifference(const char* a, const char* b) {
+    const long long d = static_cast<long long>(std::atoi(a)) - std::atoi(b);
+    return static_cast<int>(std::clamp<long long>(d, INT_MIN, INT_MAX));
+}
+
 // Digit-aware order: equal heads are skipped; where the texts part inside (or just after) a
 // run of digits, the values of the two runs decide.
 int compareNaturalImpl(const ustring& a, const ustring& b, bool noCase) {
@@ -765,7 +786,7 @@ int compareNaturalImpl(const ustring& a, const ustring& b, bool noCase) {
         return static_cast<int>(static_cast<long>(la) - static_cast<long>(lb));
     }
     if (isNaturalDigit(pa[i]) && isNaturalDigit(pb[i])) {
-        return std::atoi(pa + i) - std::atoi(pb + i);
+        return digitRunDifference(pa + i, pb + i);
     }
     return signedByte(foldNatural(pa[i], noCase)) - signedByte(foldNatural(pb[i], noCase));
 }
@@ -847,25 +868,41 @@ ustring::size_type ustring::rfind(const char* s, size_type pos) const noexcept {
 
 namespace {
 
-bool inSet(const char* set, std::size_t n, char c) {
-    return n != 0 && std::memchr(set, static_cast<unsigned char>(c), n) != nullptr;
+bool inSet(std::string_view set, char c) {
+    return !set.empty() &&
+           std::memchr(set.data(), static_cast<unsigned char>(c), set.size()) != nullptr;
+}
+
+// First position at or after pos whose byte is in the set (member) or not (!member).
+std::size_t scanForward(std::string_view text, std::size_t pos, std::string_view set, bool member) {
+    for (std::size_t i = pos; i < text.size(); ++i) {
+        if (inSet(set, text[i]) == member) {
+            return i;
+        }
+    }
+    return ustring::npos;
+}
+
+// Last position at or before pos (clamped to the last byte) whose byte is in the set (member)
+// or not (!member).
+std::size_t scanBackward(std::string_view text, std::size_t pos, std::string_view set,
+                         bool member) {
+    if (text.empty()) {
+        return ustring::npos;
+    }
+    for (std::size_t i = std::min(pos, text.size() - 1) + 1; i-- > 0;) {
+        if (inSet(set, text[i]) == member) {
+            return i;
+        }
+    }
+    return ustring::npos;
 }
 
 } // namespace
 
 ustring::size_type ustring::findFirstOf(const char* set, size_type pos,
                                         size_type n) const noexcept {
-    const size_type length = size();
-    if (n == 0 || pos >= length) {
-        return npos;
-    }
-    const char* d = data();
-    for (size_type i = pos; i < length; ++i) {
-        if (inSet(set, n, d[i])) {
-            return i;
-        }
-    }
-    return npos;
+    return n == 0 ? npos : scanForward(view(), pos, {set, n}, true);
 }
 
 ustring::size_type ustring::findFirstOf(const char* set, size_type pos) const noexcept {
@@ -874,17 +911,7 @@ ustring::size_type ustring::findFirstOf(const char* set, size_type pos) const no
 
 ustring::size_type ustring::findFirstNotOf(const char* set, size_type pos,
                                            size_type n) const noexcept {
-    const size_type length = size();
-    if (pos >= length) {
-        return npos;
-    }
-    const char* d = data();
-    for (size_type i = pos; i < length; ++i) {
-        if (!inSet(set, n, d[i])) {
-            return i;
-        }
-    }
-    return npos;
+    return scanForward(view(), pos, {set, n}, false);
 }
 
 ustring::size_type ustring::findFirstNotOf(const char* set, size_type pos) const noexcept {
@@ -892,17 +919,7 @@ ustring::size_type ustring::findFirstNotOf(const char* set, size_type pos) const
 }
 
 ustring::size_type ustring::findLastOf(const char* set, size_type pos, size_type n) const noexcept {
-    const size_type length = size();
-    if (n == 0 || length == 0) {
-        return npos;
-    }
-    const char* d = data();
-    for (size_type i = std::min(pos, length - 1) + 1; i-- > 0;) {
-        if (inSet(set, n, d[i])) {
-            return i;
-        }
-    }
-    return npos;
+    return n == 0 ? npos : scanBackward(view(), pos, {set, n}, true);
 }
 
 ustring::size_type ustring::findLastOf(const char* set, size_type pos) const noexcept {
@@ -911,17 +928,7 @@ ustring::size_type ustring::findLastOf(const char* set, size_type pos) const noe
 
 ustring::size_type ustring::findLastNotOf(const char* set, size_type pos,
                                           size_type n) const noexcept {
-    const size_type length = size();
-    if (length == 0) {
-        return npos;
-    }
-    const char* d = data();
-    for (size_type i = std::min(pos, length - 1) + 1; i-- > 0;) {
-        if (!inSet(set, n, d[i])) {
-            return i;
-        }
-    }
-    return npos;
+    return scanBackward(view(), pos, {set, n}, false);
 }
 
 ustring::size_type ustring::findLastNotOf(const char* set, size_type pos) const noexcept {

@@ -347,6 +347,8 @@ TEST(Ustring, ComparesNaturally) {
     EXPECT_EQ(ustring("File9").compareNaturalNoCase(ustring("file9")), 0);
     EXPECT_LT(ustring("FILE9").compareNaturalNoCase(ustring("file12")), 0);
     EXPECT_NE(ustring("File9").compareNatural(ustring("file9")), 0);
+    // Digit runs beyond 32 bits: atoi's values decide, and their difference cannot overflow.
+    EXPECT_NE(ustring("a3000000000").compareNatural(ustring("a2147483647")), 0);
 }
 
 TEST(Ustring, ComparesWithoutCaseAndCollatesOnUtf16) {
@@ -410,9 +412,11 @@ TEST(Ustring, KeepsOnlyTheChunksBeforeAnIllegalUnit) {
 
 namespace {
 
-// The conversions as the plain converter loops give them, without the ASCII shortcuts.
-ustring referenceFromUtf16(const std::u16string& units) {
+// The conversions as the plain converter loops give them, without the ASCII shortcuts; the
+// UTF-8 result is appended chunk by chunk to a string of the given reserved capacity.
+ustring referenceFromUtf16(const std::u16string& units, std::size_t reserved = 0) {
     ustring result;
+    result.reserve(reserved);
     const UTF16* source = units.data();
     const UTF16* const end = source + units.size();
     while (source != end) {
@@ -466,6 +470,14 @@ TEST(Ustring, Utf16ConversionsMatchThePlainConverterLoops) {
         }
         const ustring converted = ustring::fromWString(units);
         ASSERT_EQ(bytesOf(converted), bytesOf(referenceFromUtf16(units))) << "round " << round;
+        // Into a roomy string the chunks are written in place: same bytes, same capacity.
+        const std::size_t room = random() % 5000;
+        ustring roomy;
+        roomy.reserve(room);
+        const ustring expected = referenceFromUtf16(units, room);
+        roomy.assignWString(units);
+        ASSERT_EQ(bytesOf(roomy), bytesOf(expected)) << "round " << round;
+        ASSERT_EQ(roomy.capacity(), expected.capacity()) << "round " << round;
 
         std::string bytes = bytesOf(converted);
         if (round % 4 == 0 && !bytes.empty()) {
@@ -484,6 +496,11 @@ TEST(Ustring, Utf16ConversionMatchesTheConverterAtChunkBoundaries) {
             const std::u16string units = std::u16string(ascii, u'a') + tail;
             EXPECT_EQ(bytesOf(ustring::fromWString(units)), bytesOf(referenceFromUtf16(units)))
                 << ascii << " ASCII units, then tail of " << tail.size();
+            ustring roomy(std::string(600, 'x'));
+            roomy.assignWString(units);
+            EXPECT_EQ(bytesOf(roomy), bytesOf(referenceFromUtf16(units)))
+                << ascii << " ASCII units in place, then tail of " << tail.size();
+            EXPECT_EQ(roomy.c_str()[roomy.size()], '\0');
         }
     }
 }
