@@ -288,11 +288,17 @@ ConversionResult ConvertUTF8toUTF32(const UTF8** sourceStart, const UTF8* source
     return result;
 }
 
-ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sourceEnd,
-                                    UTF8** targetStart, UTF8* targetEnd, ConversionFlags flags) {
+namespace {
+
+// The loop of both UTF-16 decoders: `unitsFor` tells how many target units a value takes,
+// `write` writes it there.
+template <typename Target, typename UnitsFor, typename Write>
+ConversionResult convertFromUTF16(const UTF16** sourceStart, const UTF16* sourceEnd,
+                                  Target** targetStart, Target* targetEnd, ConversionFlags flags,
+                                  UnitsFor unitsFor, Write write) {
     ConversionResult result = conversionOK;
     const UTF16* source = *sourceStart;
-    UTF8* target = *targetStart;
+    Target* target = *targetStart;
     while (source < sourceEnd) {
         const UTF16* characterStart = source;
         UTF32 ch = 0;
@@ -300,13 +306,13 @@ ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sour
         if (result != conversionOK) {
             break;
         }
-        const std::ptrdiff_t length = utf8Length(ch);
+        const std::ptrdiff_t length = unitsFor(ch);
         if (targetEnd - target < length) {
             source = characterStart;
             result = targetExhausted;
             break;
         }
-        writeUTF8(target, ch, length);
+        write(target, ch, length);
         target += length;
     }
     *sourceStart = source;
@@ -314,28 +320,20 @@ ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sour
     return result;
 }
 
+} // namespace
+
+ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sourceEnd,
+                                    UTF8** targetStart, UTF8* targetEnd, ConversionFlags flags) {
+    return convertFromUTF16(sourceStart, sourceEnd, targetStart, targetEnd, flags, utf8Length,
+                            writeUTF8);
+}
+
 ConversionResult ConvertUTF16toUTF32(const UTF16** sourceStart, const UTF16* sourceEnd,
                                      UTF32** targetStart, UTF32* targetEnd, ConversionFlags flags) {
-    ConversionResult result = conversionOK;
-    const UTF16* source = *sourceStart;
-    UTF32* target = *targetStart;
-    while (source < sourceEnd) {
-        const UTF16* characterStart = source;
-        UTF32 ch = 0;
-        result = decodeUTF16(source, sourceEnd, ch, flags);
-        if (result != conversionOK) {
-            break;
-        }
-        if (target >= targetEnd) {
-            source = characterStart;
-            result = targetExhausted;
-            break;
-        }
-        *target++ = ch;
-    }
-    *sourceStart = source;
-    *targetStart = target;
-    return result;
+    return convertFromUTF16(
+        sourceStart, sourceEnd, targetStart, targetEnd, flags,
+        [](UTF32) { return std::ptrdiff_t{1}; },
+        [](UTF32* target, UTF32 ch, std::ptrdiff_t) { *target = ch; });
 }
 
 ConversionResult ConvertUTF32toUTF8(const UTF32** sourceStart, const UTF32* sourceEnd,

@@ -121,88 +121,41 @@ TEST(ConvertUTF, EncodesTheBoundaryValuesOfEachLength) {
 }
 
 // Ill-formed UTF-8 stops both UTF-8 decoders the same way in both modes: the legality test runs
-// before anything is written.
-struct IllFormedUtf8 {
-    const char* what;
-    Bytes input;
-    ConversionResult result;
-    std::ptrdiff_t consumed;
-    Units produced;
-};
-
-void expectUtf8Decoding(const IllFormedUtf8& c) {
-    for (ConversionFlags flags : {strictConversion, lenientConversion}) {
-        SCOPED_TRACE(std::string(c.what) + ": " + hex(c.input) + modeName(flags));
-        const auto to16 = runRoomy(ConvertUTF8toUTF16, c.input, flags);
-        EXPECT_EQ(to16.result, c.result);
-        EXPECT_EQ(to16.consumed, c.consumed);
-        EXPECT_EQ(to16.produced, c.produced);
-        const auto to32 = runRoomy(ConvertUTF8toUTF32, c.input, flags);
-        EXPECT_EQ(to32.result, c.result);
-        EXPECT_EQ(to32.consumed, c.consumed);
-        EXPECT_EQ(to32.produced, Values(c.produced.begin(), c.produced.end()));
-    }
-}
-
-TEST(ConvertUTF, RejectsOverlongUtf8Forms) {
-    const IllFormedUtf8 cases[] = {
+// before anything is written. (case, input, result, bytes consumed, units produced)
+TEST(ConvertUTF, StopsBothUtf8DecodersAtIllFormedInputInBothModes) {
+    struct Case {
+        const char* what;
+        Bytes input;
+        ConversionResult result;
+        std::ptrdiff_t consumed;
+        Units produced;
+    };
+    const Case cases[] = {
+        // overlong forms, and the obsolete five- and six-byte forms
         {"NUL in two bytes", {0xC0, 0x80}, sourceIllegal, 0, {}},
         {"7F in two bytes", {0xC1, 0xBF}, sourceIllegal, 0, {}},
         {"NUL in three bytes", {0xE0, 0x80, 0x80}, sourceIllegal, 0, {}},
         {"7FF in three bytes", {0xE0, 0x9F, 0xBF}, sourceIllegal, 0, {}},
-        {"NUL in four bytes", {0xF0, 0x80, 0x80, 0x80}, sourceIllegal, 0, {}},
         {"FFFF in four bytes", {0xF0, 0x8F, 0xBF, 0xBF}, sourceIllegal, 0, {}},
-        {"after a letter", {0x41, 0xC0, 0xAF, 0x42}, sourceIllegal, 1, {0x41}},
+        {"overlong after a letter", {0x41, 0xC0, 0xAF, 0x42}, sourceIllegal, 1, {0x41}},
         {"five-byte form", {0xF8, 0x88, 0x80, 0x80, 0x80}, sourceIllegal, 0, {}},
         {"six-byte form", {0xFC, 0x84, 0x80, 0x80, 0x80, 0x80}, sourceIllegal, 0, {}},
-    };
-    for (const auto& c : cases) {
-        expectUtf8Decoding(c);
-    }
-}
-
-TEST(ConvertUTF, RejectsSurrogatesEncodedInUtf8) {
-    const IllFormedUtf8 cases[] = {
+        // surrogates encoded in UTF-8
         {"first high surrogate", {0xED, 0xA0, 0x80}, sourceIllegal, 0, {}},
         {"last low surrogate", {0xED, 0xBF, 0xBF}, sourceIllegal, 0, {}},
-        {"encoded pair", {0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80}, sourceIllegal, 0, {}},
-        {"after a letter", {0x41, 0xED, 0xB0, 0x80}, sourceIllegal, 1, {0x41}},
-    };
-    for (const auto& c : cases) {
-        expectUtf8Decoding(c);
-    }
-}
-
-TEST(ConvertUTF, RejectsUtf8ValuesAbove10FFFF) {
-    const IllFormedUtf8 cases[] = {
+        {"surrogate after a letter", {0x41, 0xED, 0xB0, 0x80}, sourceIllegal, 1, {0x41}},
+        // values above U+10FFFF
         {"110000", {0xF4, 0x90, 0x80, 0x80}, sourceIllegal, 0, {}},
         {"lead F5", {0xF5, 0x80, 0x80, 0x80}, sourceIllegal, 0, {}},
-        {"lead F7", {0xF7, 0xBF, 0xBF, 0xBF}, sourceIllegal, 0, {}},
-        {"after a letter", {0x41, 0xF4, 0x90, 0x80, 0x80}, sourceIllegal, 1, {0x41}},
-    };
-    for (const auto& c : cases) {
-        expectUtf8Decoding(c);
-    }
-}
-
-TEST(ConvertUTF, StopsBeforeATruncatedUtf8Sequence) {
-    // The length check comes first, so a truncated sequence is sourceExhausted even when its
-    // bytes so far are already ill-formed.
-    const IllFormedUtf8 cases[] = {
+        {"110000 after a letter", {0x41, 0xF4, 0x90, 0x80, 0x80}, sourceIllegal, 1, {0x41}},
+        // truncated sequences: the length check comes first, so a truncated sequence is
+        // sourceExhausted even when its bytes so far are already ill-formed
         {"lead byte alone", {0xC3}, sourceExhausted, 0, {}},
-        {"euro sign missing a byte", {0xE2, 0x82}, sourceExhausted, 0, {}},
         {"emoji missing a byte", {0x41, 0xF0, 0x9F, 0x98}, sourceExhausted, 1, {0x41}},
         {"overlong start", {0xE0, 0x80}, sourceExhausted, 0, {}},
         {"lead FF", {0x41, 0xFF}, sourceExhausted, 1, {0x41}},
         {"complete then truncated", {0xC3, 0xA9, 0xE2}, sourceExhausted, 2, {0xE9}},
-    };
-    for (const auto& c : cases) {
-        expectUtf8Decoding(c);
-    }
-}
-
-TEST(ConvertUTF, RejectsBrokenUtf8Continuations) {
-    const IllFormedUtf8 cases[] = {
+        // broken continuations
         {"stray continuation byte", {0x80}, sourceIllegal, 0, {}},
         {"stray after a letter", {0x41, 0xBF, 0x42}, sourceIllegal, 1, {0x41}},
         {"letter in place of a continuation", {0xC3, 0x41}, sourceIllegal, 0, {}},
@@ -212,14 +165,35 @@ TEST(ConvertUTF, RejectsBrokenUtf8Continuations) {
         {"letter after ED", {0xED, 0x41, 0x80}, sourceIllegal, 0, {}},
         {"letter after F4", {0xF4, 0x41, 0x80, 0x80}, sourceIllegal, 0, {}},
     };
-    for (const auto& c : cases) {
-        expectUtf8Decoding(c);
+    for (const Case& c : cases) {
+        for (ConversionFlags flags : {strictConversion, lenientConversion}) {
+            SCOPED_TRACE(std::string(c.what) + ": " + hex(c.input) + modeName(flags));
+            const auto to16 = runRoomy(ConvertUTF8toUTF16, c.input, flags);
+            EXPECT_EQ(to16.result, c.result);
+            EXPECT_EQ(to16.consumed, c.consumed);
+            EXPECT_EQ(to16.produced, c.produced);
+            const auto to32 = runRoomy(ConvertUTF8toUTF32, c.input, flags);
+            EXPECT_EQ(to32.result, c.result);
+            EXPECT_EQ(to32.consumed, c.consumed);
+            EXPECT_EQ(to32.produced, Values(c.produced.begin(), c.produced.end()));
+        }
     }
 }
 
+// Checks one converter's outcome against the expected result, units consumed and output.
+template <typename To>
+void expectOutcome(const Outcome<To>& got, ConversionResult result, std::ptrdiff_t consumed,
+                   const std::vector<To>& produced) {
+    EXPECT_EQ(got.result, result);
+    EXPECT_EQ(got.consumed, consumed);
+    EXPECT_EQ(got.produced, produced);
+}
+
 TEST(ConvertUTF, HandlesIllFormedUtf16PerMode) {
+    constexpr ConversionFlags strict = strictConversion;
+    constexpr ConversionFlags lenient = lenientConversion;
+    // (input, mode, result, units consumed, UTF-8 output, UTF-32 output)
     struct Case {
-        const char* what;
         Units input;
         ConversionFlags flags;
         ConversionResult result;
@@ -228,72 +202,41 @@ TEST(ConvertUTF, HandlesIllFormedUtf16PerMode) {
         Values utf32;
     };
     const Case cases[] = {
-        {"high surrogate before a letter",
-         {0xD800, 0x41},
-         strictConversion,
-         sourceIllegal,
-         0,
-         {},
-         {}},
-        {"high surrogate before a letter",
-         {0xD800, 0x41},
-         lenientConversion,
-         conversionOK,
-         2,
-         {0xED, 0xA0, 0x80, 0x41},
-         {0xD800, 0x41}},
-        {"two high surrogates and a low",
-         {0xD800, 0xD800, 0xDC00},
-         lenientConversion,
+        {{0xD800, 0x41}, strict, sourceIllegal, 0, {}, {}},
+        {{0xD800, 0x41}, lenient, conversionOK, 2, {0xED, 0xA0, 0x80, 0x41}, {0xD800, 0x41}},
+        {{0xD800, 0xDC00}, strict, conversionOK, 2, {0xF0, 0x90, 0x80, 0x80}, {0x10000}},
+        {{0xD800, 0xD800, 0xDC00},
+         lenient,
          conversionOK,
          3,
          {0xED, 0xA0, 0x80, 0xF0, 0x90, 0x80, 0x80},
          {0xD800, 0x10000}},
-        {"lone low surrogate",
-         {0x41, 0xDC00, 0x42},
-         strictConversion,
-         sourceIllegal,
-         1,
-         {0x41},
-         {0x41}},
-        {"lone low surrogate",
-         {0x41, 0xDC00, 0x42},
-         lenientConversion,
+        {{0x41, 0xDC00, 0x42}, strict, sourceIllegal, 1, {0x41}, {0x41}},
+        {{0x41, 0xDC00, 0x42},
+         lenient,
          conversionOK,
          3,
          {0x41, 0xED, 0xB0, 0x80, 0x42},
          {0x41, 0xDC00, 0x42}},
-        {"high surrogate last",
-         {0x41, 0xD800},
-         strictConversion,
-         sourceExhausted,
-         1,
-         {0x41},
-         {0x41}},
-        {"high surrogate last",
-         {0x41, 0xD800},
-         lenientConversion,
-         sourceExhausted,
-         1,
-         {0x41},
-         {0x41}},
+        {{0x41, 0xD800}, strict, sourceExhausted, 1, {0x41}, {0x41}},
+        {{0x41, 0xD800}, lenient, sourceExhausted, 1, {0x41}, {0x41}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.what) + " " + modeName(c.flags));
-        const auto to8 = runRoomy(ConvertUTF16toUTF8, c.input, c.flags);
-        EXPECT_EQ(to8.result, c.result);
-        EXPECT_EQ(to8.consumed, c.consumed);
-        EXPECT_EQ(to8.produced, c.utf8);
-        const auto to32 = runRoomy(ConvertUTF16toUTF32, c.input, c.flags);
-        EXPECT_EQ(to32.result, c.result);
-        EXPECT_EQ(to32.consumed, c.consumed);
-        EXPECT_EQ(to32.produced, c.utf32);
+        SCOPED_TRACE(std::to_string(c.input[0]) + " " + std::to_string(c.input[1]) + " " +
+                     modeName(c.flags));
+        expectOutcome(runRoomy(ConvertUTF16toUTF8, c.input, c.flags), c.result, c.consumed, c.utf8);
+        expectOutcome(runRoomy(ConvertUTF16toUTF32, c.input, c.flags), c.result, c.consumed,
+                      c.utf32);
     }
 }
 
 TEST(ConvertUTF, HandlesSurrogatesAndValuesAbove10FFFFInUtf32PerMode) {
+    constexpr ConversionFlags strict = strictConversion;
+    constexpr ConversionFlags lenient = lenientConversion;
+    // (input, mode, then result, values consumed and output for UTF-8 and for UTF-16). A value
+    // above U+10FFFF never stops the conversion: UTF-8 gets U+FFFD either way, UTF-16 skips it
+    // in strict mode.
     struct Case {
-        const char* what;
         Values input;
         ConversionFlags flags;
         ConversionResult result8;
@@ -304,47 +247,26 @@ TEST(ConvertUTF, HandlesSurrogatesAndValuesAbove10FFFFInUtf32PerMode) {
         Units utf16;
     };
     const Case cases[] = {
-        // A value above U+10FFFF never stops the conversion: UTF-8 gets U+FFFD either way,
-        // UTF-16 skips it in strict mode.
-        {"110000 then a letter",
-         {0x110000, 0x41},
-         strictConversion,
+        {{0x110000, 0x41},
+         strict,
          sourceIllegal,
          2,
          {0xEF, 0xBF, 0xBD, 0x41},
          sourceIllegal,
          2,
          {0x41}},
-        {"110000 then a letter",
-         {0x110000, 0x41},
-         lenientConversion,
+        {{0x110000, 0x41},
+         lenient,
          sourceIllegal,
          2,
          {0xEF, 0xBF, 0xBD, 0x41},
          conversionOK,
          2,
          {0xFFFD, 0x41}},
-        {"FFFFFFFF",
-         {0xFFFFFFFF},
-         strictConversion,
-         sourceIllegal,
-         1,
-         {0xEF, 0xBF, 0xBD},
-         sourceIllegal,
-         1,
-         {}},
-        {"surrogate value",
-         {0x41, 0xD800, 0x42},
-         strictConversion,
-         sourceIllegal,
-         1,
-         {0x41},
-         sourceIllegal,
-         1,
-         {0x41}},
-        {"surrogate value",
-         {0x41, 0xD800, 0x42},
-         lenientConversion,
+        {{0xFFFFFFFF}, strict, sourceIllegal, 1, {0xEF, 0xBF, 0xBD}, sourceIllegal, 1, {}},
+        {{0x41, 0xD800, 0x42}, strict, sourceIllegal, 1, {0x41}, sourceIllegal, 1, {0x41}},
+        {{0x41, 0xD800, 0x42},
+         lenient,
          conversionOK,
          3,
          {0x41, 0xED, 0xA0, 0x80, 0x42},
@@ -353,15 +275,11 @@ TEST(ConvertUTF, HandlesSurrogatesAndValuesAbove10FFFFInUtf32PerMode) {
          {0x41, 0xFFFD, 0x42}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.what) + " " + modeName(c.flags));
-        const auto to8 = runRoomy(ConvertUTF32toUTF8, c.input, c.flags);
-        EXPECT_EQ(to8.result, c.result8);
-        EXPECT_EQ(to8.consumed, c.consumed8);
-        EXPECT_EQ(to8.produced, c.utf8);
-        const auto to16 = runRoomy(ConvertUTF32toUTF16, c.input, c.flags);
-        EXPECT_EQ(to16.result, c.result16);
-        EXPECT_EQ(to16.consumed, c.consumed16);
-        EXPECT_EQ(to16.produced, c.utf16);
+        SCOPED_TRACE(std::to_string(c.input[0]) + " " + modeName(c.flags));
+        expectOutcome(runRoomy(ConvertUTF32toUTF8, c.input, c.flags), c.result8, c.consumed8,
+                      c.utf8);
+        expectOutcome(runRoomy(ConvertUTF32toUTF16, c.input, c.flags), c.result16, c.consumed16,
+                      c.utf16);
     }
 }
 
@@ -401,25 +319,19 @@ TEST(ConvertUTF, WritesNothingIntoAnEmptyTarget) {
     const Bytes utf8{0x41};
     const Units utf16{0x41};
     const Values utf32{0x41};
-    EXPECT_EQ(run(ConvertUTF8toUTF16, utf8, 0).result, targetExhausted);
-    EXPECT_EQ(run(ConvertUTF8toUTF32, utf8, 0).result, targetExhausted);
-    EXPECT_EQ(run(ConvertUTF16toUTF8, utf16, 0).result, targetExhausted);
-    EXPECT_EQ(run(ConvertUTF16toUTF32, utf16, 0).result, targetExhausted);
-    EXPECT_EQ(run(ConvertUTF32toUTF8, utf32, 0).result, targetExhausted);
-    EXPECT_EQ(run(ConvertUTF32toUTF16, utf32, 0).result, targetExhausted);
-    // An empty source converts to nothing.
-    EXPECT_EQ(run(ConvertUTF8toUTF16, Bytes{}, 0).result, conversionOK);
+    for (const ConversionResult r :
+         {run(ConvertUTF8toUTF16, utf8, 0).result, run(ConvertUTF8toUTF32, utf8, 0).result,
+          run(ConvertUTF16toUTF8, utf16, 0).result, run(ConvertUTF16toUTF32, utf16, 0).result,
+          run(ConvertUTF32toUTF8, utf32, 0).result, run(ConvertUTF32toUTF16, utf32, 0).result}) {
+        EXPECT_EQ(r, targetExhausted);
+    }
+    EXPECT_EQ(run(ConvertUTF8toUTF16, Bytes{}, 0).result, conversionOK); // empty source
 }
 
 TEST(ConvertUTF, SplitsAPairOnlyWhenBothUnitsFit) {
     const Bytes emoji{0xF0, 0x9F, 0x98, 0x80};
-    const auto oneUnit = run(ConvertUTF8toUTF16, emoji, 1);
-    EXPECT_EQ(oneUnit.result, targetExhausted);
-    EXPECT_EQ(oneUnit.consumed, 0);
-    EXPECT_TRUE(oneUnit.produced.empty());
-    const auto twoUnits = run(ConvertUTF8toUTF16, emoji, 2);
-    EXPECT_EQ(twoUnits.result, conversionOK);
-    EXPECT_EQ(twoUnits.produced, (Units{0xD83D, 0xDE00}));
+    expectOutcome(run(ConvertUTF8toUTF16, emoji, 1), targetExhausted, 0, Units{});
+    expectOutcome(run(ConvertUTF8toUTF16, emoji, 2), conversionOK, 4, Units{0xD83D, 0xDE00});
 }
 
 TEST(ConvertUTF, AsciiRunsStopAtTheTargetEndAndAtTheFirstOtherByte) {
