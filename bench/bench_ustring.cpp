@@ -1,6 +1,7 @@
 // ustring's UTF-16 conversions, whole strings in and out as callers use them: toWString (UTF-8
 // to UTF-16) and assignUtf16 (UTF-16 to UTF-8) beside ICU's u_strFromUTF8 / u_strToUTF8 filling
 // the same kind of result string, on plain ASCII text and on mixed-script text.
+#include "samples.h"
 #include "ustring.h"
 
 #include <benchmark/benchmark.h>
@@ -10,32 +11,13 @@
 
 namespace {
 
-constexpr std::size_t kTextBytes = 64 * 1024;
-
-ustring repeatTo(const char* piece, std::size_t bytes) {
-    const std::string_view p(piece);
-    ustring text;
-    while (text.size() + p.size() <= bytes) {
-        text += p;
-    }
-    return text;
-}
-
 const ustring& asciiText() {
-    static const ustring text =
-        repeatTo("The quick brown fox jumps over the lazy dog, 0123456789. ", kTextBytes);
+    static const ustring text(bench::asciiSample());
     return text;
 }
 
-// Latin with accents, Greek, Cyrillic, CJK and emoji: every UTF-8 length.
 const ustring& mixedText() {
-    static const ustring text =
-        repeatTo("Gr\xC3\xBC\xC3\x9F"
-                 "e aus K\xC3\xB6ln, \xCE\xBA\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC"
-                 "\xCE\xAD\xCF\x81\xCE\xB1, \xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
-                 "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xF0\x9F\x98\x80 \xE2\x82\xAC"
-                 "12. ",
-                 kTextBytes);
+    static const ustring text(bench::mixedSample());
     return text;
 }
 
