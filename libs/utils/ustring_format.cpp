@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iomanip>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -368,7 +370,10 @@ public:
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
+    void append(std::string_view text) { append(text.data(), text.size()); }
     void append(const char* p, std::size_t n) {
+        if (n == 0)
+            return;
         if (n > sizeof buffer_ - used_) {
             flush();
             if (n > sizeof buffer_) {
@@ -380,6 +385,8 @@ public:
         used_ += n;
     }
     void appendFill(std::size_t count, char ch) {
+        if (count == 0)
+            return;
         if (count > sizeof buffer_ - used_) {
             flush();
             target_.appendFill(count, ch);
@@ -401,7 +408,12 @@ public:
         return ustring::kMaxGrownLength - std::min(size, ustring::kMaxGrownLength);
     }
     void flush() {
-        if (used_ != 0)
+        if (used_ == 0)
+            return;
+        // An empty target (every format call) takes the text whole, sized once.
+        if (target_.empty())
+            target_ = ustring(buffer_, used_);
+        else
             target_.append(buffer_, used_);
         used_ = 0;
     }
@@ -421,6 +433,53 @@ int effective(std::int32_t written, std::uint32_t argument, const Slot* slots) {
     return -1;
 }
 
+// The flags, width and precision that apply to one value. As for the runtime formatter, a
+// negative width from an argument left-justifies and a negative precision counts as none.
+struct Layout {
+    std::uint32_t flags;
+    long long width; // 0 when none
+    int precision;   // -1 when none
+    bool hasWidth;
+
+    bool left() const { return (flags & kLeft) != 0; }
+};
+
+Layout layoutOf(const Spec& spec, const Slot* slots) {
+    Layout layout{spec.flags, effective(spec.width, spec.widthArgument, slots),
+                  effective(spec.precision, spec.precisionArgument, slots),
+                  spec.width >= 0 || spec.widthArgument != kNoArgument};
+    if (!layout.hasWidth) {
+        layout.width = 0;
+    } else if (layout.width < 0) {
+        layout.flags = (layout.flags | kLeft) & ~kZeroPad;
+        layout.width = -layout.width;
+    }
+    layout.precision = std::max(layout.precision, -1);
+    return layout;
+}
+
+// Writes `sign` (a sign or radix prefix), `zeros` zero digits and `digits`, filled to the width
+// with blanks (before, or after when left-justified) or, when `zeroFill`, with zeros after the
+// sign.
+void appendPadded(Output& target, const Layout& layout, std::string_view sign, std::size_t zeros,
+                  std::string_view digits, bool zeroFill) {
+    const std::size_t length = sign.size() + zeros + digits.size();
+    const auto width = static_cast<unsigned long long>(layout.width);
+    const std::size_t fill = width > length ? static_cast<std::size_t>(width - length) : 0;
+    if (fill > target.roomLeft())
+        throwTooLong();
+    if (zeroFill && !layout.left()) {
+        zeros += fill;
+    } else if (!layout.left()) {
+        target.appendFill(fill, ' ');
+    }
+    target.append(sign);
+    target.appendFill(zeros, '0');
+    target.append(digits);
+    if (layout.left())
+        target.appendFill(fill, ' ');
+}
+
 // The value of an integer slot as the unsigned type of its width.
 std::uint64_t unsignedAtWidth(const Slot& value) {
     switch (value.size) {
@@ -434,104 +493,115 @@ std::uint64_t unsignedAtWidth(const Slot& value) {
     }
 }
 
-// An integer without flags, width or precision, written directly: the same text as the
-// runtime formatter gives, without its cost. False for conversions it does not cover.
-bool appendPlainInteger(Output& target, char conversion, const Slot& value) {
-    char buffer[24];
-    std::to_chars_result result;
-    switch (conversion) {
-    case 'd':
-    case 'i':
-        result = std::to_chars(buffer, buffer + sizeof buffer, value.integer);
-        break;
-    case 'u':
-        result = std::to_chars(buffer, buffer + sizeof buffer, unsignedAtWidth(value));
-        break;
-    case 'x':
-        result = std::to_chars(buffer, buffer + sizeof buffer, unsignedAtWidth(value), 16);
-        break;
-    case 'o':
-        result = std::to_chars(buffer, buffer + sizeof buffer, unsignedAtWidth(value), 8);
-        break;
-    default:
-        return false;
+// "diouxX" by the runtime formatter's rules: the precision is the least number of digits (a
+// zero value with precision 0 has none), '#' gives octal a leading zero and non-zero
+// hexadecimal its "0x", a sign or blank goes to signed conversions only, and the zero flag
+// counts only without a precision.
+void appendInteger(Output& target, const Layout& layout, char conversion, const Slot& value) {
+    const bool isSigned = conversion == 'd' || conversion == 'i';
+    const bool negative = isSigned && value.integer < 0;
+    const std::uint64_t magnitude = !isSigned  ? unsignedAtWidth(value)
+                                    : negative ? 0 - static_cast<std::uint64_t>(value.integer)
+                                               : static_cast<std::uint64_t>(value.integer);
+    char sign[2];
+    std::size_t signLength = 0;
+    if (negative)
+        sign[signLength++] = '-';
+    else if (isSigned && (layout.flags & kSign))
+        sign[signLength++] = '+';
+    else if (isSigned && (layout.flags & kBlank))
+        sign[signLength++] = ' ';
+
+    char digits[24];
+    std::size_t length = 0;
+    if (layout.precision != 0 || magnitude != 0) {
+        const int base = conversion == 'o' ? 8 : conversion == 'x' || conversion == 'X' ? 16 : 10;
+        length = static_cast<std::size_t>(
+            std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr - digits);
+        if (conversion == 'X')
+            std::transform(digits, digits + length, digits,
+                           [](char c) { return c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c; });
     }
-    target.append(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    const auto precision = static_cast<std::size_t>(std::max(layout.precision, 0));
+    std::size_t zeros = precision > length ? precision - length : 0;
+    if (layout.flags & kAlternate) {
+        if (conversion == 'o' && zeros == 0 && (length == 0 || digits[0] != '0'))
+            zeros = 1;
+        if ((conversion == 'x' || conversion == 'X') && magnitude != 0) {
+            sign[signLength++] = '0';
+            sign[signLength++] = conversion;
+        }
+    }
+    appendPadded(target, layout, {sign, signLength}, zeros, {digits, length},
+                 layout.precision < 0 && (layout.flags & kZeroPad));
+}
+
+// "%c", padded with blanks only. The runtime's text is taken up to its NUL, so a NUL character
+// contributes nothing, and neither does padding after it.
+void appendCharacter(Output& target, const Layout& layout, const Slot& value) {
+    const char ch = static_cast<char>(value.integer);
+    if (ch != '\0')
+        appendPadded(target, layout, {}, 0, {&ch, 1}, false);
+    else if (!layout.left() && layout.width > 1)
+        target.appendFill(static_cast<std::size_t>(layout.width - 1), ' ');
+}
+
+// "eEfgG" through std::to_chars, whose text for a precision is the runtime formatter's; signs
+// and padding as for integers, the zero flag also with a precision. False for what is left to
+// the runtime formatter: infinities and NaN, the '#' flag, and texts longer than the buffer.
+bool appendDouble(Output& target, const Layout& layout, char conversion, double value) {
+    if (!std::isfinite(value) || (layout.flags & kAlternate))
+        return false;
+    const std::chars_format style = conversion == 'f' ? std::chars_format::fixed
+                                    : conversion == 'e' || conversion == 'E'
+                                        ? std::chars_format::scientific
+                                        : std::chars_format::general;
+    char text[kNumberBuffer];
+    const auto result = std::to_chars(text, text + sizeof text, value, style,
+                                      layout.precision < 0 ? 6 : layout.precision);
+    if (result.ec != std::errc())
+        return false;
+    if (conversion == 'E' || conversion == 'G')
+        std::replace(text, result.ptr, 'e', 'E');
+    std::string_view digits(text, static_cast<std::size_t>(result.ptr - text));
+    std::string_view sign;
+    if (digits.front() == '-') {
+        sign = "-";
+        digits.remove_prefix(1);
+    } else if (layout.flags & kSign) {
+        sign = "+";
+    } else if (layout.flags & kBlank) {
+        sign = " ";
+    }
+    appendPadded(target, layout, sign, 0, digits, (layout.flags & kZeroPad) != 0);
     return true;
 }
 
-// Formats one number through the runtime formatter. The conversion text is rebuilt from the
-// parsed fields, with the length modifier that matches the value as it is passed, and the
-// width and precision always come as arguments. The text is measured before it is written.
-void appendNumber(Output& target, const Spec& spec, const Slot* slots) {
-    std::uint32_t flags = spec.flags;
-    long long width = effective(spec.width, spec.widthArgument, slots);
-    const bool hasWidth = spec.width >= 0 || spec.widthArgument != kNoArgument;
-    if (hasWidth && width < 0) {
-        flags = (flags | kLeft) & ~kZeroPad;
-        width = -width;
-    }
-    const int precision = effective(spec.precision, spec.precisionArgument, slots);
-    const bool hasPrecision = precision >= 0;
-    if ((hasWidth && static_cast<unsigned long long>(width) > target.roomLeft()) ||
-        (hasPrecision && static_cast<std::size_t>(precision) > target.roomLeft()))
-        throwTooLong();
-
-    const Slot& value = slots[spec.valueArgument];
-    if (spec.kind == kInteger && flags == 0 && !hasWidth && !hasPrecision &&
-        appendPlainInteger(target, spec.conversion, value))
-        return;
-
-    char conversion[16];
+// Pointers and the doubles that appendDouble leaves: the conversion text is rebuilt from the
+// parsed fields with the width and precision as arguments, and the text is measured before
+// it is written.
+void appendThroughRuntime(Output& target, const Layout& layout, char conversion, const Slot& value,
+                          bool isDouble) {
+    char format[16];
     std::size_t n = 0;
-    conversion[n++] = '%';
+    format[n++] = '%';
     for (const auto& [bit, c] :
          {std::pair{kLeft, '-'}, std::pair{kSign, '+'}, std::pair{kBlank, ' '},
           std::pair{kAlternate, '#'}, std::pair{kZeroPad, '0'}}) {
-        if (flags & bit)
-            conversion[n++] = c;
+        if (layout.flags & bit)
+            format[n++] = c;
     }
-    if (hasWidth)
-        conversion[n++] = '*';
-    if (hasPrecision) {
-        conversion[n++] = '.';
-        conversion[n++] = '*';
-    }
-    if (spec.kind == kInteger && value.size == kSize16) {
-        conversion[n++] = 'h';
-    } else if (spec.kind == kInteger && value.size == kSizeLong) {
-        conversion[n++] = 'l';
-    } else if (spec.kind == kInteger && value.size == kSize64) {
-        conversion[n++] = 'l';
-        conversion[n++] = 'l';
-    }
-    conversion[n++] = spec.conversion;
-    conversion[n] = '\0';
+    format[n++] = '*';
+    format[n++] = '.';
+    format[n++] = '*';
+    format[n++] = conversion;
+    format[n] = '\0';
 
-    const int w = hasWidth ? static_cast<int>(width) : 0;
-    const int p = hasPrecision ? precision : 0;
+    const int width = static_cast<int>(layout.width);
     auto print = [&](char* out, std::size_t room) {
-        // The unused '*' arguments are never consumed: the text names only those present.
-        auto call = [&](auto v) {
-            if (hasWidth && hasPrecision)
-                return std::snprintf(out, room, conversion, w, p, v);
-            if (hasWidth)
-                return std::snprintf(out, room, conversion, w, v);
-            if (hasPrecision)
-                return std::snprintf(out, room, conversion, p, v);
-            return std::snprintf(out, room, conversion, v);
-        };
-        if (spec.kind == kDouble)
-            return call(value.real);
-        if (spec.kind == kPointer)
-            return call(value.pointer);
-        if (value.size == kSize64)
-            return call(static_cast<long long>(value.integer));
-        if (value.size == kSizeLong)
-            return call(static_cast<long>(value.integer));
-        return call(static_cast<int>(value.integer));
+        return isDouble ? std::snprintf(out, room, format, width, layout.precision, value.real)
+                        : std::snprintf(out, room, format, width, layout.precision, value.pointer);
     };
-
     char buffer[kNumberBuffer];
     const int length = print(buffer, sizeof buffer);
     if (length < 0)
@@ -548,30 +618,32 @@ void appendNumber(Output& target, const Spec& spec, const Slot* slots) {
     print(target.grow(count), count + 1);
 }
 
+void appendNumber(Output& target, const Spec& spec, const Slot* slots) {
+    const Layout layout = layoutOf(spec, slots);
+    if (static_cast<unsigned long long>(layout.width) > target.roomLeft() ||
+        (layout.precision > 0 && static_cast<std::size_t>(layout.precision) > target.roomLeft()))
+        throwTooLong();
+    const Slot& value = slots[spec.valueArgument];
+    if (spec.conversion == 'c')
+        appendCharacter(target, layout, value);
+    else if (spec.kind == kInteger)
+        appendInteger(target, layout, spec.conversion, value);
+    else if (spec.kind == kPointer || !appendDouble(target, layout, spec.conversion, value.real))
+        appendThroughRuntime(target, layout, spec.conversion, value, spec.kind == kDouble);
+}
+
+// "%s": a null pointer gives "(null)" without padding; the precision limits the bytes read.
 void appendString(Output& target, const Spec& spec, const Slot* slots) {
     const char* text = static_cast<const char*>(slots[spec.valueArgument].pointer);
     if (!text) {
         target.append("(null)", 6);
         return;
     }
-    const int precision = effective(spec.precision, spec.precisionArgument, slots);
-    const std::size_t length =
-        precision >= 0 ? strnlen(text, static_cast<std::size_t>(precision)) : std::strlen(text);
-    long long width = effective(spec.width, spec.widthArgument, slots);
-    bool left = (spec.flags & kLeft) != 0;
-    if (width < 0 && (spec.width >= 0 || spec.widthArgument != kNoArgument)) {
-        left = true;
-        width = -width;
-    }
-    const std::size_t padding =
-        width > static_cast<long long>(length) ? static_cast<std::size_t>(width) - length : 0;
-    if (padding > target.roomLeft())
-        throwTooLong();
-    if (!left)
-        target.appendFill(padding, ' ');
-    target.append(text, length);
-    if (left)
-        target.appendFill(padding, ' ');
+    const Layout layout = layoutOf(spec, slots);
+    const std::size_t length = layout.precision >= 0
+                                   ? strnlen(text, static_cast<std::size_t>(layout.precision))
+                                   : std::strlen(text);
+    appendPadded(target, layout, {}, 0, {text, length}, false);
 }
 
 } // namespace

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -105,50 +108,64 @@ TEST(UstringFormat, LiteralsAndInvalidConversions) {
     EXPECT_EQ(fmt("abc%ll"), "abc");
 }
 
-TEST(UstringFormat, IntegerFlagsWidthsAndPrecisions) {
-    struct Case {
-        const char* format;
-        long long value;
-        const char* expected;
-    } cases[] = {
-        {"%d", -42, "-42"},       {"%i", 7, "7"},           {"%+d", 5, "+5"},
-        {"% d", 5, " 5"},         {"%+ d", 5, "+5"},        {"% +d", 5, "+5"},
-        {"%5d|", 42, "   42|"},   {"%-5d|", 42, "42   |"},  {"%05d", -42, "-0042"},
-        {"%-05d|", 42, "42   |"}, {"%0-5d|", 42, "42   |"}, {"%.3d", 7, "007"},
-        {"%5.3d", 7, "  007"},    {"%x", 255, "ff"},        {"%X", 255, "FF"},
-        {"%#x", 255, "0xff"},     {"%#o", 8, "010"},        {"%o", 8, "10"},
-        {"%u", -1, "4294967295"}, {"%D", -3, "-3"},         {"%O", 8, "10"},
-        {"%U", 7, "7"},           {"%c", 'A', "A"},         {"%c", 0x141, "A"},
-        {"%3c|", 'z', "  z|"},    {"%.0d|", 0, "|"},        {"%.d|", 0, "|"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(fmt(c.format, static_cast<int>(c.value)), c.expected) << c.format;
+// The engine writes most numbers itself; every flag, width and precision must give the C
+// library's text.
+TEST(UstringFormat, NumbersReadAsTheRuntimeFormatterWritesThem) {
+    const long long integers[] = {0, 1, -1, 42, INT_MIN, INT_MAX, LLONG_MIN, LLONG_MAX};
+    const double doubles[] = {0.0,  -0.0,  0.5,     2.5,          -1e-5,    123456.789,
+                              1e16, 1e300, DBL_MAX, DBL_TRUE_MIN, INFINITY, -NAN};
+    char expected[1024];
+    for (const char* flags : {"", "-", "+", " ", "#", "0", "+0", " 0", "#0", "-#"})
+        for (const char* width : {"", "1", "9"})
+            for (const char* precision : {"", ".", ".0", ".3", ".17"}) {
+                const std::string head = std::string("%") + flags + width + precision;
+                for (const char conversion : std::string("diouxXc")) {
+                    for (const std::string size : {"", "h", "ll"}) {
+                        if (conversion == 'c' && !size.empty())
+                            continue;
+                        const std::string format = head + size + conversion;
+                        for (const long long value : integers) {
+                            if (size == "ll") {
+                                std::snprintf(expected, sizeof expected, format.c_str(), value);
+                                EXPECT_EQ(fmt(format.c_str(), value), expected) << format << value;
+                            } else {
+                                const int narrow = static_cast<int>(value);
+                                std::snprintf(expected, sizeof expected, format.c_str(), narrow);
+                                EXPECT_EQ(fmt(format.c_str(), narrow), expected) << format << value;
+                            }
+                        }
+                    }
+                }
+                for (const char conversion : std::string("eEfgG")) {
+                    const std::string format = head + conversion;
+                    for (const double value : doubles) {
+                        std::snprintf(expected, sizeof expected, format.c_str(), value);
+                        EXPECT_EQ(fmt(format.c_str(), value), expected) << format << value;
+                    }
+                }
+            }
+}
+
+TEST(UstringFormat, IntegersBeyondTheRuntimeFormatter) {
+    EXPECT_EQ(fmt("%D|%O|%U", -3, 8, 7), "-3|10|7");
+    EXPECT_EQ(fmt("%c", 0x141), "A");            // the low 8 bits
+    EXPECT_EQ(fmt("a%cb", 0), "ab");             // the text ends at the NUL character
+    EXPECT_EQ(fmt("[%3c|%-3c]", 0, 0), "[  |]"); // and so does the padding after it
 }
 
 TEST(UstringFormat, LengthModifiersReadTheArgumentAtItsWidth) {
     EXPECT_EQ(fmt("%hd", 70000), "4464");
     EXPECT_EQ(fmt("%-6hd|", static_cast<short>(-12)), "-12   |");
-    EXPECT_EQ(fmt("%hu", -1), "65535");
     EXPECT_EQ(fmt("%ld", 1L << 40), "1099511627776");
     EXPECT_EQ(fmt("%lu", ULONG_MAX), "18446744073709551615");
-    EXPECT_EQ(fmt("%lld", LLONG_MIN), "-9223372036854775808");
     EXPECT_EQ(fmt("%qd", -1LL), "-1");
-    EXPECT_EQ(fmt("%llx", 0x123456789abcdefULL), "123456789abcdef");
     EXPECT_EQ(fmt("%s#%ld", "EmbeddedGraphic", 12L), "EmbeddedGraphic#12");
     EXPECT_EQ(fmt("EmbeddedGraphic#%lu", 3000000000UL), "EmbeddedGraphic#3000000000");
     EXPECT_EQ(fmt("%d %ld %d", 1, 2L, 3), "1 2 3");
 }
 
 TEST(UstringFormat, DoublesAndPointers) {
-    EXPECT_EQ(fmt("%f", 1.5), "1.500000");
     EXPECT_EQ(fmt("%lf", 1.5), "1.500000");
-    EXPECT_EQ(fmt("%e", 12345.678), "1.234568e+04");
-    EXPECT_EQ(fmt("%E", 0.5), "5.000000E-01");
-    EXPECT_EQ(fmt("%g", 0.0001), "0.0001");
-    EXPECT_EQ(fmt("%G", 1e-10), "1E-10");
-    EXPECT_EQ(fmt("%08.3f", -3.14159), "-003.142");
-    EXPECT_EQ(fmt("%+.1f", 2.0), "+2.0");
-    EXPECT_EQ(fmt("%#.0f", 2.0), "2.");
     EXPECT_EQ(fmt("%.*f", 2, 3.14159), "3.14");
     EXPECT_EQ(fmt("%*.*f|", 8, 2, 3.14159), "    3.14|");
     EXPECT_EQ(fmt("%p", static_cast<void*>(nullptr)), "(nil)");
