@@ -373,56 +373,43 @@ LogRecord& LogRecord::operator<<(const ustring& text) {
 }
 
 LogRecord& LogRecord::operator<<(bool value) {
-    const std::uint8_t byte = value ? 1 : 0;
-    append(kBool, &byte, 1);
-    return *this;
+    return appendValue(kBool, static_cast<std::uint8_t>(value ? 1 : 0));
 }
 
 LogRecord& LogRecord::operator<<(short value) {
-    append(kShort, &value, sizeof value);
-    return *this;
+    return appendValue(kShort, value);
 }
 
 LogRecord& LogRecord::operator<<(unsigned short value) {
-    append(kUShort, &value, sizeof value);
-    return *this;
+    return appendValue(kUShort, value);
 }
 
 LogRecord& LogRecord::operator<<(int value) {
-    append(kInt, &value, sizeof value);
-    return *this;
+    return appendValue(kInt, value);
 }
 
 LogRecord& LogRecord::operator<<(unsigned int value) {
-    append(kUInt, &value, sizeof value);
-    return *this;
+    return appendValue(kUInt, value);
 }
 
 LogRecord& LogRecord::operator<<(long value) {
-    append(kLong, &value, sizeof value);
-    return *this;
+    return appendValue(kLong, value);
 }
 
 LogRecord& LogRecord::operator<<(unsigned long value) {
-    append(kULong, &value, sizeof value);
-    return *this;
+    return appendValue(kULong, value);
 }
 
 LogRecord& LogRecord::operator<<(long long value) {
-    const std::int64_t wide = value;
-    append(kInt64, &wide, sizeof wide);
-    return *this;
+    return appendValue(kInt64, static_cast<std::int64_t>(value));
 }
 
 LogRecord& LogRecord::operator<<(unsigned long long value) {
-    const std::uint64_t wide = value;
-    append(kUInt64, &wide, sizeof wide);
-    return *this;
+    return appendValue(kUInt64, static_cast<std::uint64_t>(value));
 }
 
 LogRecord& LogRecord::operator<<(double value) {
-    append(kDouble, &value, sizeof value);
-    return *this;
+    return appendValue(kDouble, value);
 }
 
 void writeLogLine(const LogRecord& record, const std::string& name, std::ostream& out) {

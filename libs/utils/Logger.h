@@ -100,6 +100,12 @@ public:
 
 private:
     std::uint8_t* buffer() { return heap_ ? heap_.get() : inline_; }
+    // One item holding the value's native bytes.
+    template <typename T>
+    LogRecord& appendValue(Tag tag, T value) {
+        append(tag, &value, sizeof value);
+        return *this;
+    }
 
     LogLevel level_;
     const char* file_;
