@@ -10,8 +10,9 @@ namespace {
 // Indexing (not iterators) keeps the walk valid when a hook registers another hook.
 void runHooks(bool normalExit) {
     std::vector<ExitHook>& hooks = ExitHookList();
-    for (std::size_t i = 0; i < hooks.size(); ++i)
+    for (std::size_t i = 0; i < hooks.size(); ++i) {
         hooks[i](normalExit);
+    }
 }
 
 } // namespace
@@ -24,8 +25,9 @@ std::vector<ExitHook>& ExitHookList() {
 void RegisterExitHook(ExitHook hook) {
     std::vector<ExitHook>& hooks = ExitHookList();
     if (hooks.empty()) {
-        for (int signal : platform::fatalSignals())
+        for (int signal : platform::fatalSignals()) {
             platform::setSignalHandler(signal, ExitHookSignalHandler);
+        }
         std::atexit(RunExitHooks);
     }
     hooks.push_back(hook);
