@@ -128,12 +128,16 @@ public:
     BGroup& GetCurrentGroup();
     const BGroup& GetCurrentGroup() const;
 
-    BPageRangeList& GetSectionRuns() { return *m_sectionRuns; }             // 'LX'
-    const BPageRangeList& GetSectionRuns() const { return *m_sectionRuns; } //
-    BPageRangeList& GetSecondSectionRuns() { return m_secondSectionRuns; }  // never stored
-    BPageRangeAbsoluteList& GetAbsoluteRuns() { return *m_absoluteRuns; }   // 'PR': pages to export
+    // 'LX': the section runs.
+    BPageRangeList& GetSectionRuns() { return *m_sectionRuns; }
+    const BPageRangeList& GetSectionRuns() const { return *m_sectionRuns; }
+    // A second list of section runs, never stored.
+    BPageRangeList& GetSecondSectionRuns() { return m_secondSectionRuns; }
+    // 'PR': the absolute runs, the pages to export.
+    BPageRangeAbsoluteList& GetAbsoluteRuns() { return *m_absoluteRuns; }
     const BPageRangeAbsoluteList& GetAbsoluteRuns() const { return *m_absoluteRuns; }
-    BExportedDestinationList& GetExportedDestinations() { return *m_exported; } // 'EL'
+    // 'EL': the destinations already exported.
+    BExportedDestinationList& GetExportedDestinations() { return *m_exported; }
     const BExportedDestinationList& GetExportedDestinations() const { return *m_exported; }
     // Loaded from the ticket 'SR' of a full read.
     BCheckSettingList& GetCheckSettings() { return m_checkSettings; }
