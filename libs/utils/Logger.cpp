@@ -70,11 +70,16 @@ void writeText(const char* text, std::size_t length, std::ostream& out) {
     }
 }
 
+// Writes the value of type T at `item` when the `left` bytes hold it; returns the bytes it
+// took, 0 for a truncated item.
 template <typename T>
-T readValue(const std::uint8_t* bytes) {
+std::size_t writeValue(const std::uint8_t* item, std::size_t left, std::ostream& out) {
+    if (left < sizeof(T))
+        return 0;
     T value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
+    std::memcpy(&value, item, sizeof value);
+    out << value;
+    return sizeof value;
 }
 
 // Renders the payload items; an unknown tag byte is skipped, and a truncated item ends the run.
@@ -82,76 +87,55 @@ void writePayload(const std::uint8_t* item, const std::uint8_t* end, std::ostrea
     while (item < end) {
         const std::uint8_t tag = *item++;
         const std::size_t left = static_cast<std::size_t>(end - item);
-        std::size_t width = 0;
+        std::size_t used = 0;
         switch (tag) {
         case LogRecord::kText: {
             const void* nul = std::memchr(item, 0, left);
             const std::size_t length =
                 nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - item) : left;
             writeText(reinterpret_cast<const char*>(item), length, out);
-            width = nul ? length + 1 : length;
+            used = nul ? length + 1 : length;
             break;
         }
         case LogRecord::kBool:
-            width = 1;
+            if (left >= 1) {
+                out << (*item ? "true" : "false");
+                used = 1;
+            }
             break;
         case LogRecord::kShort:
+            used = writeValue<std::int16_t>(item, left, out);
+            break;
         case LogRecord::kUShort:
-            width = 2;
+            used = writeValue<std::uint16_t>(item, left, out);
             break;
         case LogRecord::kInt:
+            used = writeValue<std::int32_t>(item, left, out);
+            break;
         case LogRecord::kUInt:
-            width = 4;
+            used = writeValue<std::uint32_t>(item, left, out);
             break;
         case LogRecord::kLong:
+            used = writeValue<long>(item, left, out);
+            break;
         case LogRecord::kULong:
-            width = sizeof(long);
+            used = writeValue<unsigned long>(item, left, out);
             break;
         case LogRecord::kInt64:
+            used = writeValue<std::int64_t>(item, left, out);
+            break;
         case LogRecord::kUInt64:
+            used = writeValue<std::uint64_t>(item, left, out);
+            break;
         case LogRecord::kDouble:
-            width = 8;
+            used = writeValue<double>(item, left, out);
             break;
         default:
             continue;
         }
-        if (width > left)
+        if (used == 0)
             return;
-        switch (tag) {
-        case LogRecord::kBool:
-            out << (*item ? "true" : "false");
-            break;
-        case LogRecord::kShort:
-            out << readValue<std::int16_t>(item);
-            break;
-        case LogRecord::kUShort:
-            out << readValue<std::uint16_t>(item);
-            break;
-        case LogRecord::kInt:
-            out << readValue<std::int32_t>(item);
-            break;
-        case LogRecord::kUInt:
-            out << readValue<std::uint32_t>(item);
-            break;
-        case LogRecord::kLong:
-            out << readValue<long>(item);
-            break;
-        case LogRecord::kULong:
-            out << readValue<unsigned long>(item);
-            break;
-        case LogRecord::kInt64:
-            out << readValue<std::int64_t>(item);
-            break;
-        case LogRecord::kUInt64:
-            out << readValue<std::uint64_t>(item);
-            break;
-        case LogRecord::kDouble:
-            out << readValue<double>(item);
-            break;
-        default:
-            break;
-        }
-        item += width;
+        item += used;
     }
 }
 
