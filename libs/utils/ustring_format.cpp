@@ -100,7 +100,7 @@ struct Spec {
     std::uint32_t valueArgument;
     std::uint32_t precisionArgument;
     std::uint32_t widthArgument;
-    char conversion;  // the conversion character handed to the runtime formatter
+    char conversion;  // the conversion character the value is written by
     bool badPosition; // an "N$" outside 1..254
 };
 
@@ -149,6 +149,14 @@ int readNumber(const char* text, std::size_t& pos) {
         ++pos;
     }
     return static_cast<int>(value);
+}
+
+// The conversion ended by `conversion`, read as `kind` at `size`.
+Spec ended(Spec spec, Kind kind, std::uint16_t size, char conversion) {
+    spec.kind = kind;
+    spec.size = size;
+    spec.conversion = conversion;
+    return spec;
 }
 
 // Parses the conversion that starts after the '%' at `text[pos - 1]`; leaves `pos` after the
@@ -234,39 +242,24 @@ Spec parseConversion(const char* text, std::size_t& pos) {
         case 'u':
         case 'x':
         case 'X':
-            spec.kind = kInteger;
-            spec.conversion = c;
-            return spec;
+            return ended(spec, kInteger, spec.size, c);
         case 'D':
         case 'O':
         case 'U':
             // Old spellings of the long conversions; printed as their lower-case forms.
-            spec.kind = kInteger;
-            spec.conversion = static_cast<char>(c - 'A' + 'a');
-            return spec;
+            return ended(spec, kInteger, spec.size, static_cast<char>(c - 'A' + 'a'));
         case 'c':
-            spec.kind = kInteger;
-            spec.size = kSizeChar;
-            spec.conversion = c;
-            return spec;
+            return ended(spec, kInteger, kSizeChar, c);
         case 'e':
         case 'E':
         case 'f':
         case 'g':
         case 'G':
-            spec.kind = kDouble;
-            spec.size = kSize64;
-            spec.conversion = c;
-            return spec;
+            return ended(spec, kDouble, kSize64, c);
         case 'p':
-            spec.kind = kPointer;
-            spec.size = kSizeLong;
-            spec.conversion = c;
-            return spec;
+            return ended(spec, kPointer, kSizeLong, c);
         case 's':
-            spec.kind = kString;
-            spec.size = kSizeLong;
-            return spec;
+            return ended(spec, kString, kSizeLong, c);
         default:
             spec.kind = kLiteral;
             return spec;

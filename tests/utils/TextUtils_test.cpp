@@ -181,10 +181,6 @@ TEST(TextUtils, ToLowerChangesOnlyAsciiLetters) {
     EXPECT_EQ(toLower("AbZ[@\xC3\x89"), "abz[@\xC3\x89");
 }
 
-} // namespace
-
-namespace {
-
 TEST(UstringBack, GivesAndRemovesTheLastCharacter) {
     ustring s("ab");
     EXPECT_EQ(*s.back(), 'b');
