@@ -273,10 +273,11 @@ public:
 
     // printf-style formatting by the library's own engine: flags "-+ #0", widths and precisions
     // (written or "*"), positions "N$" (1 to 254), lengths "h", "l", "ll", "q" ("l" is `long`,
-    // 64 bits here), conversions "diouxXDOU", "c", "eEfgG", "p", "s"; "%%" and any other
-    // character after '%' give that character. A format that names an argument beyond its
-    // 3 x ('%' count) + 1 slots, or uses one argument as two types, appends nothing. A result
-    // beyond the string limit throws std::length_error("ustring").
+    // 64 bits here), conversions "diouxXDOU", "c", "eEfgG", "p", "s", each giving the C
+    // library printf's text ("DOU" as "dou"; a NUL "%c" and the padding after it give nothing);
+    // "%%" and any other character after '%' give that character. A format that names an
+    // argument beyond its 3 x ('%' count) + 1 slots, or uses one argument as two types, appends
+    // nothing. A result beyond the string limit throws std::length_error("ustring").
     static ustring format(const char* fmt, ...);
     static ustring vformat(const char* fmt, std::va_list args);
     static void appendFormat(ustring& target, const char* fmt, std::va_list args);
