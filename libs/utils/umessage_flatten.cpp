@@ -24,7 +24,7 @@ using namespace umessage_details;
 constexpr std::uint32_t kWrittenVersion = 4;
 constexpr std::uint64_t kMaxEntries = 0x20000;    // per message; more is a failure
 constexpr int kMaxNesting = 256;                  // child messages below the root
-constexpr std::uint64_t kMaxExpanded = 64u << 20; // bytes of string values the tree may copy
+constexpr std::uint64_t kMaxExpanded = 64u << 20; // bytes of names and strings the tree may copy
 
 // --- writing -------------------------------------------------------------------------------------
 
@@ -365,6 +365,7 @@ public:
             fail("umessage::unflatten() : too many entry");
         for (std::uint64_t e = 0; e < entries; ++e) {
             const ustring& name = reference();
+            chargeCopy(name);
             const std::uint32_t type =
                 version >= 3 ? static_cast<std::uint32_t>(varint(32)) : typeFromName(reference());
             const std::uint8_t isArray = version >= 4 ? byte() : 0;
@@ -420,12 +421,17 @@ private:
         }
     }
 
-    // One table string may be referred to any number of times: the copies are counted so that
-    // a short stream cannot make the tree huge.
-    void addString(umessage& message, const ustring& name, const ustring& value) {
-        expanded_ += value.size();
+    // One table string may be referred to any number of times, and every message keeps copies
+    // of its names and string values: the copies are counted so that a short stream cannot make
+    // the tree huge.
+    void chargeCopy(const ustring& text) {
+        expanded_ += text.size();
         if (expanded_ > kMaxExpanded)
             fail("umessage::unflatten() : too large");
+    }
+
+    void addString(umessage& message, const ustring& name, const ustring& value) {
+        chargeCopy(value);
         message.add<ustring>(name, type_string, value);
     }
 

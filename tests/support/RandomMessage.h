@@ -69,22 +69,12 @@ inline bool sameWithFlags(const umessage& a, const umessage& b) {
     if (!(a == b))
         return false;
     for (const auto& [name, array] : a.entries()) {
-        const auto& other = b.findEntry(name)->second;
-        if (array->isArray != other->isArray)
+        if (array->isArray != b.findEntry(name)->second->isArray)
             return false;
-        if (array->type() == umessage_details::type_message) {
-            const auto& left =
-                static_cast<const umessage_details::dyn_array_impl<std::shared_ptr<umessage>>&>(
-                    *array)
-                    .values;
-            const auto& right =
-                static_cast<const umessage_details::dyn_array_impl<std::shared_ptr<umessage>>&>(
-                    *other)
-                    .values;
-            for (std::size_t i = 0; i < left.size(); ++i)
-                if (!sameWithFlags(*left[i], *right[i]))
+        if (array->type() == umessage_details::type_message)
+            for (std::uint64_t i = 0; i < array->size(); ++i)
+                if (!sameWithFlags(a.valueAt<umessage>(name, i), b.valueAt<umessage>(name, i)))
                     return false;
-        }
     }
     return true;
 }
