@@ -50,16 +50,6 @@ ustring encodeBase64(const unsigned char* in, std::size_t length, const char* al
 // The set of trim(): CR, LF, TAB and blank.
 constexpr std::string_view kAsciiTrimSet = "\r\n\t ";
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Value of the `count` hex digits at `p`, or -1 when one of them is not a hex digit.
 long hexDigits(const char* p, int count) {
     long value = 0;
@@ -317,4 +307,14 @@ std::string toLower(const std::string& text) {
     for (char& c : out)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }

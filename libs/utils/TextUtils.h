@@ -18,6 +18,9 @@ ustring base64UrlEncode(const void* bytes, std::size_t length);
 // Two upper-case hex digits per byte, high half first: 00 AB 7F gives "00AB7F".
 ustring toHex(const void* bytes, std::size_t length);
 
+// Value of a hexadecimal digit (either case), or -1 for any other byte.
+int hexValue(char c);
+
 // Copy without leading and trailing CR, LF, TAB and blank.
 std::string trim(const std::string& text);
 

@@ -4,21 +4,6 @@
 #include "TextUtils.h"
 #include "platform/uuid.h"
 
-namespace {
-
-// Value of a hexadecimal digit, or -1 for any other byte.
-int hexValue(char ch) {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
-} // namespace
-
 uuid uuid::generate() {
     return uuid{platform::createUuid()};
 }
