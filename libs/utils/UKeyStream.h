@@ -186,9 +186,9 @@ public:
     // the 'ID' element (0 when absent or when the stream does not open). The stream is cleared
     // and positioned at 0 afterwards.
     static void probe(std::istream& in, std::uint32_t& identifier, bool& ok);
-    // Prints one line per element to the standard output: depth tabs, the key ('xy' when both
-    // bytes are printable, else signed decimal, "-" for 0), tabs to column 8, the type name and
-    // the value.
+    // Prints one line per element to the standard output: depth tabs, the key (its low then its
+    // high byte between apostrophes when both are printable, else signed decimal, "-" for 0, both
+    // left-aligned in 6 columns), tabs to column 8, the type name in 15 columns and the value.
     static void dump(std::istream& in);
 
 private:

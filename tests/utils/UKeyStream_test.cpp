@@ -79,23 +79,16 @@ Bytes sampleStream() {
     return out.str();
 }
 
-// Reads everything a walk reaches, as the dump does, through the typed readers.
-void walkAll(UKeyInStream& reader) {
-    std::uint16_t key;
-    std::uint8_t type;
-    std::uint32_t length;
-    std::int32_t depth;
-    while (reader.next_element(key, type, length, depth)) {
-        std::int32_t number = 0;
-        ustring text;
-        std::string raw;
-        if (type == UKeyStream::field_string)
-            reader.read_string(text);
-        else if (type == UKeyStream::field_binary)
-            reader.read_raw(raw);
-        else if (type >= 1 && type <= 4 && length <= 4)
-            reader.read_int(number);
-    }
+// What the dump prints for `bytes`; an exception of the dump passes through.
+std::string dumpOf(const Bytes& bytes) {
+    std::istringstream in(bytes);
+    std::ostringstream printed;
+    struct Restore {
+        std::streambuf* saved;
+        ~Restore() { std::cout.rdbuf(saved); }
+    } restore{std::cout.rdbuf(printed.rdbuf())};
+    UKeyInStream::dump(in);
+    return printed.str();
 }
 
 } // namespace
@@ -123,69 +116,38 @@ TEST(UKeyOutStream, WritesTheStreamHead) {
 }
 
 TEST(UKeyOutStream, WritesValuesWithoutLeadingZeroBytes) {
-    const struct {
-        const char* what;
-        std::function<void(UKeyOutStream&)> write;
-        Bytes bytes;
-    } cases[] = {
-        {"false", [](UKeyOutStream& w) { w.select_key(1).write_bool(false); }, hex({0, 1, 0, 1})},
-        {"true", [](UKeyOutStream& w) { w.select_key(1).write_bool(true); }, hex({0, 1, 1, 1, 1})},
-        {"int 0", [](UKeyOutStream& w) { w.select_key(1).write_int(0); }, hex({0, 1, 0, 2})},
-        {"int 1", [](UKeyOutStream& w) { w.select_key(1).write_int(1); }, hex({0, 1, 1, 2, 1})},
-        {"int -1", [](UKeyOutStream& w) { w.select_key(1).write_int(-1); },
-         hex({0, 1, 4, 2, 0xFF, 0xFF, 0xFF, 0xFF})},
-        {"char -1", [](UKeyOutStream& w) { w.select_key(1).write_char(-1); },
-         hex({0, 1, 1, 2, 0xFF})},
-        {"short", [](UKeyOutStream& w) { w.select_key(1).write_short(0x0102); },
-         hex({0, 1, 2, 2, 1, 2})},
-        {"uint 256", [](UKeyOutStream& w) { w.select_key(2).write_uint(256); },
-         hex({0, 2, 2, 3, 1, 0})},
-        {"ushort", [](UKeyOutStream& w) { w.select_key(2).write_ushort(0xFFFF); },
-         hex({0, 2, 2, 3, 0xFF, 0xFF})},
-        {"byte", [](UKeyOutStream& w) { w.select_key(2).write_byte(9); }, hex({0, 2, 1, 3, 9})},
-        {"double 0", [](UKeyOutStream& w) { w.select_key(3).write_double(0.0); },
-         hex({0, 3, 0, 4})},
-        {"double 1", [](UKeyOutStream& w) { w.select_key(3).write_double(1.0); },
-         hex({0, 3, 8, 4, 0x3F, 0xF0, 0, 0, 0, 0, 0, 0})},
-        {"empty string", [](UKeyOutStream& w) { w.select_key(4).write_string(""); },
-         hex({0, 4, 0, 5})},
-        {"binary", [](UKeyOutStream& w) { w.select_key(5).write_binary("\0\0", 2); },
-         hex({0, 5, 2, 8, 0, 0})},
-        {"array of doubles",
-         [](UKeyOutStream& w) { w.begin_array(6).write_double(0).write_double(-2).end(); },
-         hex({0, 6, 0xFF, 0, 0, 0, 0x0C, 7, 0, 4, 8, 4, 0xC0, 0, 0, 0, 0, 0, 0, 0})},
-        {"record in an array",
-         [](UKeyOutStream& w) {
-             w.begin_array(6).begin_record(7).select_key(1).write_int(1);
-             w.end();
-             w.end();
-         },
-         hex({0, 6, 0xFF, 0, 0, 0, 0x0D, 7, 0, 7, 0xFF, 0, 0, 0, 5, 6, 0, 1, 1, 2, 1})},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(body(c.write), c.bytes);
-    }
+    const Bytes written = body([](UKeyOutStream& w) {
+        w.select_key(1).write_bool(false).write_bool(true).write_int(0).write_int(1);
+        w.write_int(-1).write_char(-1).write_short(0x0102).write_uint(256).write_ushort(0xFFFF);
+        w.write_byte(9).write_double(0.0).write_double(1.0).write_string("");
+        w.write_binary("\0\0", 2).write_string(ustring(254, 'x')).write_string(ustring(255, 'y'));
+        w.begin_array(6).write_double(0).write_double(-2);
+        w.begin_record(7).select_key(1).write_int(1);
+    });
+    // Each value resets the pending key to 0.
+    EXPECT_EQ(written, hex({0, 1, 0,    1,                                     // false
+                            0, 0, 1,    1, 1,                                  // true
+                            0, 0, 0,    2,                                     // int 0
+                            0, 0, 1,    2, 1,                                  // int 1
+                            0, 0, 4,    2, 0xFF, 0xFF, 0xFF, 0xFF,             // int -1
+                            0, 0, 1,    2, 0xFF,                               // char -1
+                            0, 0, 2,    2, 1,    2,                            // short 0x0102
+                            0, 0, 2,    3, 1,    0,                            // uint 256
+                            0, 0, 2,    3, 0xFF, 0xFF,                         // ushort 0xFFFF
+                            0, 0, 1,    3, 9,                                  // byte 9
+                            0, 0, 0,    4,                                     // double 0
+                            0, 0, 8,    4, 0x3F, 0xF0, 0,    0,    0, 0, 0, 0, // double 1
+                            0, 0, 0,    5,                                     // empty string
+                            0, 0, 2,    8, 0,    0,                            // two zero bytes
+                            0, 0, 0xFE, 5}) +
+                           Bytes(254, 'x') + hex({0, 0, 0xFF, 0, 0, 0, 0xFF, 5}) + Bytes(255, 'y') +
+                           // An array: doubles without keys, a record with its key.
+                           hex({0, 6, 0xFF, 0, 0, 0, 0x19, 7}) +
+                           hex({0, 4, 8, 4, 0xC0, 0, 0, 0, 0, 0, 0, 0}) +
+                           hex({0, 7, 0xFF, 0, 0, 0, 5, 6, 0, 1, 1, 2, 1}));
 }
 
-TEST(UKeyOutStream, Writes254And255ByteStringsWithTheirLengthForms) {
-    const ustring s254(254, 'x');
-    const ustring s255(255, 'y');
-    EXPECT_EQ(body([&](UKeyOutStream& w) { w.select_key(1).write_string(s254); }),
-              hex({0, 1, 0xFE, 5}) + Bytes(254, 'x'));
-    const Bytes bytes = body([&](UKeyOutStream& w) { w.select_key(1).write_string(s255); });
-    EXPECT_EQ(bytes, hex({0, 1, 0xFF, 0, 0, 0, 0xFF, 5}) + Bytes(255, 'y'));
-
-    std::istringstream in(
-        stream(hex({0, 1, 0xFE, 5}) + Bytes(254, 'x') + hex({0, 2}) + bytes.substr(2)));
-    UKeyInStream reader(in);
-    ustring a, b;
-    reader.select_key(1).read_string(a).select_key(2).read_string(b);
-    EXPECT_EQ(a, s254);
-    EXPECT_EQ(b, s255);
-}
-
-TEST(UKeyOutStream, RefusesMisuse) {
+TEST(UKeyStream, BothSidesStopAtTenLevelsAndTheWriterRefusesMisuse) {
     std::ostringstream out;
     UKeyOutStream writer(out, 0);
     for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
@@ -196,27 +158,34 @@ TEST(UKeyOutStream, RefusesMisuse) {
     expectThrows([&] { writer.write_int(1); }, "UKeyOutStream: stream closed");
     expectThrows([&] { writer.begin_record(1); }, "UKeyOutStream: stream closed");
     EXPECT_TRUE(out.good());
-}
 
-TEST(UKeyOutStream, MarksAStreamThatCannotBePatchedBad) {
+    std::istringstream in(out.str());
+    UKeyInStream reader(in);
+    for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
+        reader.enter_record(1);
+    expectThrows([&] { reader.enter_record(1); }, "UKeyInStream: exceeded depth");
+    reader.leave();
+
+    // A stream that cannot be repositioned keeps its placeholders and says so.
     struct Unseekable : std::streambuf {
         int overflow(int c) override { return c; }
     } sink;
-    std::ostream out(&sink);
-    UKeyOutStream(out, 0).close();
-    EXPECT_TRUE(out.bad());
+    std::ostream unseekable(&sink);
+    UKeyOutStream(unseekable, 0).close();
+    EXPECT_TRUE(unseekable.bad());
 }
 
-TEST(UKeyInStream, ReadsThePartsTwoObjectList) {
-    const Bytes list = hex({0x00, 0x10, 0xFF, 0x00, 0x00, 0x00, 0x0A, 0x06, 0x00, 0x01, 0x01, 0x02,
-                            0x05, 0x00, 0x01, 0x01, 0x02, 0x06});
+TEST(UKeyInStream, SplitsAListIntoItemsAtTheFirstRepeatedKey) {
+    // Two objects each writing key 1: exact bytes, one value per item.
+    const Bytes two = hex({0x00, 0x10, 0xFF, 0x00, 0x00, 0x00, 0x0A, 0x06, 0x00, 0x01, 0x01, 0x02,
+                           0x05, 0x00, 0x01, 0x01, 0x02, 0x06});
     EXPECT_EQ(body([](UKeyOutStream& w) {
                   w.begin_record(0x10);
                   w.select_key(1).write_int(5).select_key(1).write_int(6);
                   w.end();
               }),
-              list);
-    std::istringstream in(stream(list));
+              two);
+    std::istringstream in(stream(two));
     UKeyInStream reader(in);
     reader.enter_record(0x10);
     std::int32_t value = 0;
@@ -228,29 +197,31 @@ TEST(UKeyInStream, ReadsThePartsTwoObjectList) {
     EXPECT_EQ(value, 6);
     EXPECT_FALSE(reader.next_item());
     reader.leave();
-}
 
-TEST(UKeyInStream, SplitsAListAtTheFirstRepeatedKey) {
-    std::ostringstream out;
-    {
-        UKeyOutStream w(out, 3);
-        w.begin_record('LL');
-        for (int i = 0; i < 3; ++i)
-            w.select_key(10).write_int(i).select_key(11).write_int(10 + i).select_key(12).write_int(
-                20 + i);
-        w.end();
+    // Three objects of 3 keys, and of 40 keys (where the index keeps a key bitmap).
+    for (int keys : {3, 40}) {
+        SCOPED_TRACE(keys);
+        std::ostringstream out;
+        {
+            UKeyOutStream w(out, 3);
+            w.begin_record('LL');
+            for (int object = 0; object < 3; ++object)
+                for (int k = 0; k < keys; ++k)
+                    w.select_key(static_cast<std::uint16_t>(10 + k)).write_int(100 * object + k);
+        }
+        std::istringstream list(out.str());
+        UKeyInStream reader(list);
+        reader.enter_record('LL');
+        for (int object = 0; object < 3; ++object) {
+            ASSERT_TRUE(reader.next_item());
+            reader.select_key(11).read_int(value);
+            EXPECT_EQ(value, 100 * object + 1);
+            reader.select_key(static_cast<std::uint16_t>(9 + keys)).read_int(value);
+            EXPECT_EQ(value, 100 * object + keys - 1);
+        }
+        EXPECT_FALSE(reader.next_item());
+        EXPECT_FALSE(reader.next_item());
     }
-    std::istringstream in(out.str());
-    UKeyInStream reader(in);
-    reader.enter_record('LL');
-    std::int32_t value = -1;
-    EXPECT_TRUE(reader.next_item());
-    EXPECT_TRUE(reader.next_item());
-    reader.select_key(11).read_int(value);
-    EXPECT_EQ(value, 11);
-    EXPECT_TRUE(reader.next_item());
-    EXPECT_FALSE(reader.next_item());
-    EXPECT_FALSE(reader.next_item());
 }
 
 TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
@@ -261,6 +232,7 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
         w.select_key(4).write_char(-1).select_key(5).write_double(-1.5);
         w.select_key(6).write_string(ustring("ab\0cd", 5)).select_key(7).write_short(-2);
         w.begin_array(8).write_double(1).write_double(2).write_double(3).write_double(4).end();
+        w.select_key(9).write_string(ustring(255, 'y'));
     }
     std::istringstream in(out.str());
     UKeyInStream reader(in);
@@ -268,11 +240,12 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
     std::int32_t zero = 9, widened = 0, absent = 42;
     double real = 9, negative = 0;
     std::int16_t shortValue = 0;
-    ustring text = "old", missing = "old";
+    ustring text = "old", missing = "old", longText;
     reader.select_key(1).read_bool(flag).select_key(2).read_int(zero).select_key(3).read_double(
         real);
     reader.select_key(4).read_int(widened).select_key(5).read_double(negative);
     reader.select_key(6).read_string(text).select_key(7).read_short(shortValue);
+    reader.select_key(9).read_string(longText);
     reader.select_key(99).read_int(absent).read_string(missing);
     EXPECT_FALSE(flag);
     EXPECT_EQ(zero, 0);
@@ -281,6 +254,7 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
     EXPECT_EQ(negative, -1.5);
     EXPECT_EQ(text, "ab");
     EXPECT_EQ(shortValue, -2);
+    EXPECT_EQ(longText, ustring(255, 'y'));
     EXPECT_EQ(absent, 42);
     EXPECT_EQ(missing, "");
     EXPECT_FALSE(reader.has_key(99));
@@ -302,7 +276,7 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
                  "UKeyInStream: reading field longer than expected");
 }
 
-TEST(UKeyInStream, EntersAMissingRecordAsAnEmptyLevel) {
+TEST(UKeyInStream, ReadsMissingRecordsAsEmptyAndStringsAsEmptyWithoutTheVersion) {
     std::istringstream in(stream(""));
     UKeyInStream reader(in);
     reader.enter_record(5);
@@ -311,49 +285,36 @@ TEST(UKeyInStream, EntersAMissingRecordAsAnEmptyLevel) {
     EXPECT_EQ(reader.progress(), 0.0);
     reader.leave();
     expectThrows([&] { reader.leave(); }, "UKeyInStream: leave at root");
-}
 
-TEST(UKeyInStream, ReadsStringsAsEmptyWithoutTheVersionElement) {
-    std::istringstream in(stream(hex({0, 1, 2, 5, 'h', 'i'}), false));
-    UKeyInStream reader(in);
-    EXPECT_EQ(reader.version(), 0u);
+    std::istringstream old(stream(hex({0, 1, 2, 5, 'h', 'i'}), false));
+    UKeyInStream oldReader(old);
+    EXPECT_EQ(oldReader.version(), 0u);
     ustring text = "old";
-    reader.select_key(1).read_string(text);
+    oldReader.select_key(1).read_string(text);
     EXPECT_EQ(text, "");
 }
 
-TEST(UKeyInStream, ChecksTheStreamHeadAndTheDepth) {
-    expectThrows(
-        [] {
-            std::istringstream in(hex({0x4B, 0x54, 0, 6}));
-            UKeyInStream reader(in);
-        },
-        "UKeyInStream: meta key mismatch");
-    expectThrows(
-        [] {
-            std::istringstream in(hex({0x4B, 0x53, 0, 7}));
-            UKeyInStream reader(in);
-        },
-        "UKeyInStream: expecting record");
-    expectThrows(
-        [] {
-            std::istringstream in(hex({0x4B, 0x53, 0xFF, 0, 0, 0, 9, 6, 0xC0, 0xDE, 1, 2, 1}));
-            UKeyInStream reader(in);
-        },
-        "UKeyInStream: corrupt stream");
-
-    std::ostringstream out;
-    {
-        UKeyOutStream w(out, 0);
-        for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
-            w.begin_record(1);
+TEST(UKeyInStream, ChecksTheStreamHead) {
+    const struct {
+        Bytes bytes;
+        const char* text;
+    } heads[] = {
+        {hex({0x4B, 0x54, 0, 6}), "UKeyInStream: meta key mismatch"},
+        {hex({0x4B}), "UKeyInStream: meta key mismatch"},
+        {hex({0x4B, 0x53, 0, 7}), "UKeyInStream: expecting record"},
+        {hex({0x4B, 0x53, 0xFF, 0, 0, 0, 9, 6, 0xC0, 0xDE, 1, 2, 1}),
+         "UKeyInStream: corrupt stream"},
+        {stream(hex({0xC0, 0xDE, 5, 2, 0, 0, 0, 0, 1}), false), "UKeyInStream: corrupt stream"},
+    };
+    for (const auto& head : heads) {
+        SCOPED_TRACE(head.text);
+        expectThrows(
+            [&] {
+                std::istringstream in(head.bytes);
+                UKeyInStream reader(in);
+            },
+            head.text);
     }
-    std::istringstream in(out.str());
-    UKeyInStream reader(in);
-    for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
-        reader.enter_record(1);
-    expectThrows([&] { reader.enter_record(1); }, "UKeyInStream: exceeded depth");
-    reader.leave();
 }
 
 TEST(UKeyInStream, CarriesMessagesAndRefusesOnesThatDoNotUnflatten) {
@@ -392,25 +353,25 @@ TEST(UKeyInStream, CarriesMessagesAndRefusesOnesThatDoNotUnflatten) {
 }
 
 TEST(UKeyInStream, ProbesForTheIdentifier) {
-    std::uint32_t identifier = 1;
-    bool ok = false;
-    std::istringstream job(sampleStream());
-    UKeyInStream::probe(job, identifier, ok);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(identifier, 7u);
-    EXPECT_EQ(job.tellg(), 0);
-
-    std::istringstream plain(stream(""));
-    UKeyInStream::probe(plain, identifier, ok);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(identifier, 0u);
-
-    for (const Bytes& bad :
-         {hex({0x4B, 0x53, 0x03, 0x06}), hex({0x4B, 0x53, 0xFF, 0, 0, 0, 99, 6}), Bytes("{}")}) {
-        std::istringstream in(bad);
+    const struct {
+        Bytes bytes;
+        bool ok;
+        std::uint32_t identifier;
+    } cases[] = {
+        {sampleStream(), true, 7},
+        {stream(""), true, 0},
+        {hex({0x4B, 0x53, 0x03, 0x06}), false, 0},
+        {hex({0x4B, 0x53, 0xFF, 0, 0, 0, 99, 6}), false, 0},
+        {"{}", false, 0},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.bytes);
+        std::uint32_t identifier = 1;
+        bool ok = !c.ok;
         UKeyInStream::probe(in, identifier, ok);
-        EXPECT_FALSE(ok);
-        EXPECT_EQ(identifier, 0u);
+        EXPECT_EQ(ok, c.ok);
+        EXPECT_EQ(identifier, c.identifier);
+        EXPECT_EQ(in.tellg(), 0);
     }
 }
 
@@ -422,12 +383,7 @@ TEST(UKeyInStream, DumpsASampleStreamAsStored) {
     std::stringstream expected;
     expected << file.rdbuf();
 
-    std::istringstream in(sampleStream());
-    std::ostringstream printed;
-    std::streambuf* saved = std::cout.rdbuf(printed.rdbuf());
-    UKeyInStream::dump(in);
-    std::cout.rdbuf(saved);
-    EXPECT_EQ(printed.str(), expected.str());
+    EXPECT_EQ(dumpOf(sampleStream()), expected.str());
 }
 
 TEST(UKeyOutStream, CopiesTheElementsAReaderWalks) {
@@ -446,11 +402,10 @@ TEST(UKeyOutStream, CopiesTheElementsAReaderWalks) {
 TEST(UKeyInStream, EndsTruncatedOrScrambledStreamsInAnException) {
     const Bytes whole = sampleStream();
     LogCapture capture;
+    // The dump walks every element and reads every value.
     const auto attempt = [](const Bytes& bytes) {
         try {
-            std::istringstream in(bytes);
-            UKeyInStream reader(in);
-            walkAll(reader);
+            dumpOf(bytes);
         } catch (const std::runtime_error&) {
         }
     };
