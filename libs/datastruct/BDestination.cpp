@@ -6,8 +6,7 @@
 #include "UKeyStream.h"
 #include "umessage.h"
 
-#include <algorithm>
-#include <cstring>
+#include <array>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -31,14 +30,10 @@ constexpr std::uint16_t kKeyHeight = 'SY';
 constexpr std::uint16_t kKeyExported = 'Ex';
 constexpr std::uint16_t kKeyMK = 'MK';
 constexpr std::uint16_t kKeyRo = 'Ro';
-constexpr std::uint16_t kKeyBleedLeft = 'Bl';
-constexpr std::uint16_t kKeyBleedRight = 'Br';
-constexpr std::uint16_t kKeyBleedTop = 'Bt';
-constexpr std::uint16_t kKeyBleedBottom = 'Bb';
-constexpr std::uint16_t kKeyTypeIndentLeft = 'Tl';
-constexpr std::uint16_t kKeyTypeIndentRight = 'Tr';
-constexpr std::uint16_t kKeyTypeIndentTop = 'Tt';
-constexpr std::uint16_t kKeyTypeIndentBottom = 'Tb';
+// Keys of the four sides of the bleeds and of the type indents: left, right, top, bottom.
+using SideKeys = std::array<std::uint16_t, 4>;
+constexpr SideKeys kBleedKeys = {'Bl', 'Br', 'Bt', 'Bb'};
+constexpr SideKeys kTypeIndentKeys = {'Tl', 'Tr', 'Tt', 'Tb'};
 constexpr std::uint16_t kKeyIdentifier = 'ID';
 constexpr std::uint16_t kKeyFields = 'UF';
 // Older forms: symmetric bleeds and the type area's size.
@@ -68,6 +63,17 @@ bool IdentifierAsInteger(const ustring& identifier, std::int32_t& value) {
     }
     value = static_cast<std::int32_t>(number);
     return true;
+}
+
+void WriteSides(UKeyOutStream& out, const SideKeys& keys, const std::array<double, 4>& sides) {
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        out.select_key(keys[i]).write_double(sides[i]);
+}
+
+// Absent sides keep their values.
+void ReadSides(UKeyInStream& in, const SideKeys& keys, const std::array<double*, 4>& sides) {
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        in.select_key(keys[i]).read_double(*sides[i]);
 }
 
 } // namespace
@@ -277,14 +283,9 @@ void BDestination::Write(UKeyOutStream& out) const {
     out.select_key(kKeyMK).write_string(m_mk);
     out.select_key(kKeyRo).write_bool(m_ro);
 
-    out.select_key(kKeyBleedLeft).write_double(m_bleedLeft);
-    out.select_key(kKeyBleedRight).write_double(m_bleedRight);
-    out.select_key(kKeyBleedTop).write_double(m_bleedTop);
-    out.select_key(kKeyBleedBottom).write_double(m_bleedBottom);
-    out.select_key(kKeyTypeIndentLeft).write_double(m_typeIndentLeft);
-    out.select_key(kKeyTypeIndentRight).write_double(m_typeIndentRight);
-    out.select_key(kKeyTypeIndentTop).write_double(m_typeIndentTop);
-    out.select_key(kKeyTypeIndentBottom).write_double(m_typeIndentBottom);
+    WriteSides(out, kBleedKeys, {m_bleedLeft, m_bleedRight, m_bleedTop, m_bleedBottom});
+    WriteSides(out, kTypeIndentKeys,
+               {m_typeIndentLeft, m_typeIndentRight, m_typeIndentTop, m_typeIndentBottom});
 
     WriteIdentifier(out);
     WriteFields(out);
@@ -346,10 +347,7 @@ void BDestination::ReadBleeds(UKeyInStream& in) {
         m_bleedBottom = m_bleedTop;
         return;
     }
-    in.select_key(kKeyBleedRight).read_double(m_bleedRight);
-    in.select_key(kKeyBleedLeft).read_double(m_bleedLeft);
-    in.select_key(kKeyBleedTop).read_double(m_bleedTop);
-    in.select_key(kKeyBleedBottom).read_double(m_bleedBottom);
+    ReadSides(in, kBleedKeys, {&m_bleedLeft, &m_bleedRight, &m_bleedTop, &m_bleedBottom});
 }
 
 void BDestination::ReadTypeIndents(UKeyInStream& in) {
@@ -363,10 +361,8 @@ void BDestination::ReadTypeIndents(UKeyInStream& in) {
         m_typeIndentTop = m_typeIndentBottom = (m_height - typeHeight) / 2;
         return;
     }
-    in.select_key(kKeyTypeIndentRight).read_double(m_typeIndentRight);
-    in.select_key(kKeyTypeIndentLeft).read_double(m_typeIndentLeft);
-    in.select_key(kKeyTypeIndentTop).read_double(m_typeIndentTop);
-    in.select_key(kKeyTypeIndentBottom).read_double(m_typeIndentBottom);
+    ReadSides(in, kTypeIndentKeys,
+              {&m_typeIndentLeft, &m_typeIndentRight, &m_typeIndentTop, &m_typeIndentBottom});
 }
 
 void BDestination::ReadIdentifier(UKeyInStream& in) {
