@@ -1,14 +1,14 @@
-// Tests of BDestination (fields, copies, the destination record with its older forms) and of
+// Tests of BDestination (the destination record with its older forms, copies, sizes) and of
 // AdMetadataField with its table.
 #include "BDestination.h"
 #include "BDestinationList.h"
-#include "UKeyStream.h"
+#include "support/KeyStreamBytes.h"
 #include "umessage.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <sstream>
+#include <array>
+#include <memory>
 #include <string>
 
 namespace {
@@ -17,51 +17,66 @@ constexpr std::uint16_t kList = 'LL';
 
 // A stream whose root holds the record 'LL' with the elements that `body` writes.
 std::string WriteList(const std::function<void(UKeyOutStream&)>& body) {
-    std::ostringstream bytes;
-    {
-        UKeyOutStream out(bytes, 0);
+    return writeKeyStream([&](UKeyOutStream& out) {
         out.begin_record(kList);
         body(out);
         out.end();
-        out.close();
-    }
-    return bytes.str();
+    });
 }
 
-// The bytes inside the record 'LL' of a stream made by WriteList: after the root head (8),
-// the version element (5) and the record's own head (8).
-std::string ListContent(const std::string& stream) {
-    return stream.substr(21);
+// The destination's elements: the bytes inside 'LL' after its 8-byte head.
+std::string RecordOf(const BDestination& destination) {
+    return afterHead(WriteList([&](UKeyOutStream& out) { destination.Write(out); })).substr(8);
 }
 
-// Reads the first item of 'LL' into a new destination.
-BDestination ReadDestination(const std::string& stream) {
-    std::istringstream bytes(stream);
-    UKeyInStream in(bytes);
-    in.enter_record(kList);
-    BDestination destination;
-    EXPECT_TRUE(in.next_item());
-    destination.Read(in);
-    in.leave();
+// The first item of 'LL' read into a new destination.
+std::unique_ptr<BDestination> ReadDestination(const std::string& stream) {
+    KeyStreamReader reader(stream);
+    reader.in.enter_record(kList);
+    auto destination = std::make_unique<BDestination>();
+    EXPECT_TRUE(reader.in.next_item());
+    destination->Read(reader.in);
     return destination;
 }
 
-BDestination RoundTrip(const BDestination& destination) {
-    return ReadDestination(WriteList([&](UKeyOutStream& out) { destination.Write(out); }));
+// A destination whose stored fields all differ from their defaults.
+std::unique_ptr<BDestination> Full() {
+    auto d = std::make_unique<BDestination>();
+    d->SetName("Daily News");
+    d->SetFirstCode("R");
+    d->SetFirstName("Region");
+    d->SetSecondCode("N");
+    d->SetSecondName("Newspaper");
+    d->SetThirdCode("S");
+    d->SetThirdName("Sport");
+    d->SetStyle(-7);
+    d->SetCo(42);
+    d->SetNS("ns");
+    d->SetCN("cn");
+    d->SetMK("mk");
+    d->SetRo(true);
+    d->SetExported(true);
+    d->SetSize(210.5, 297.25);
+    d->SetBleeds(1.0, 2.0, 3.0, 4.0);
+    d->SetTypeIndents(5.0, 6.0, 7.0, 8.0);
+    d->SetIdentifier("X-17");
+    d->AddField(AdMetadataField::FromTableRow(5, "120", "not stored"));
+    return d;
 }
 
 // One element of a record: key, one-byte length, type, payload.
 std::string Element(std::uint16_t key, std::uint8_t type, const std::string& payload) {
-    std::string bytes;
-    bytes += static_cast<char>(key >> 8);
-    bytes += static_cast<char>(key & 0xFF);
-    bytes += static_cast<char>(payload.size());
-    bytes += static_cast<char>(type);
-    return bytes + payload;
+    return std::string{static_cast<char>(key >> 8), static_cast<char>(key & 0xFF),
+                       static_cast<char>(payload.size()), static_cast<char>(type)} +
+           payload;
 }
 
 std::string Str(std::uint16_t key, const std::string& text) {
     return Element(key, UKeyStream::field_string, text);
+}
+
+std::string Dbl(std::uint16_t key, const std::string& payload) {
+    return Element(key, UKeyStream::field_float, payload);
 }
 
 const std::string kDouble100("\x40\x59\0\0\0\0\0\0", 8);
@@ -94,87 +109,37 @@ TEST(BDestination, WritesTheRecordByteForByte) {
         Str('CC', "N") + Str('RC', "A") + Str('R1', "a") + Str('NC', "") + Str('N1', "") +
         Str('SC', "") + Str('S1', "") + Element('St', UKeyStream::field_int, "\x01") +
         Str('CN', "c") + Element('Co', UKeyStream::field_int, "") + Str('NS', "s") +
-        Element('SX', UKeyStream::field_float, kDouble100) +
-        Element('SY', UKeyStream::field_float, kDouble50) +
+        Dbl('SX', kDouble100) + Dbl('SY', kDouble50) +
         Element('Ex', UKeyStream::field_bool, "\x01") + Str('MK', "") +
-        Element('Ro', UKeyStream::field_bool, "") +
-        Element('Bl', UKeyStream::field_float, kDouble3) +
-        Element('Br', UKeyStream::field_float, "") + Element('Bt', UKeyStream::field_float, "") +
-        Element('Bb', UKeyStream::field_float, "") + Element('Tl', UKeyStream::field_float, "") +
-        Element('Tr', UKeyStream::field_float, "") + Element('Tt', UKeyStream::field_float, "") +
-        Element('Tb', UKeyStream::field_float, kDouble3) +
-        Element('ID', UKeyStream::field_int, "\x30\x39") + std::string("UF\xFF\0\0\0", 6) +
-        static_cast<char>(fields.size()) + static_cast<char>(UKeyStream::field_record) + fields;
+        Element('Ro', UKeyStream::field_bool, "") + Dbl('Bl', kDouble3) + Dbl('Br', "") +
+        Dbl('Bt', "") + Dbl('Bb', "") + Dbl('Tl', "") + Dbl('Tr', "") + Dbl('Tt', "") +
+        Dbl('Tb', kDouble3) + Element('ID', UKeyStream::field_int, "\x30\x39") +
+        std::string("UF\xFF\0\0\0", 6) + static_cast<char>(fields.size()) +
+        static_cast<char>(UKeyStream::field_record) + fields;
+    EXPECT_EQ(RecordOf(destination), expected);
 
-    EXPECT_EQ(ListContent(WriteList([&](UKeyOutStream& out) { destination.Write(out); })),
-              expected);
+    // Without fields there is no 'UF': the record ends with the identifier.
+    destination.ClearFields();
+    const std::string bare = RecordOf(destination);
+    EXPECT_EQ(bare, expected.substr(0, bare.size()));
+    EXPECT_EQ(bare.substr(bare.size() - 6), Element('ID', UKeyStream::field_int, "\x30\x39"));
 }
 
-TEST(BDestination, RoundTripsEveryStoredField) {
-    BDestination destination;
-    destination.SetName("Daily News");
-    destination.SetFirstCode("R");
-    destination.SetFirstName("Region");
-    destination.SetSecondCode("N");
-    destination.SetSecondName("Newspaper");
-    destination.SetThirdCode("S");
-    destination.SetThirdName("Sport");
-    destination.SetStyle(-7);
-    destination.SetCo(42);
-    destination.SetNS("ns");
-    destination.SetCN("cn");
-    destination.SetMK("mk");
-    destination.SetRo(true);
-    destination.SetExported(true);
-    destination.SetSize(210.5, 297.25);
-    destination.SetBleeds(1.0, 2.0, 3.0, 4.0);
-    destination.SetTypeIndents(5.0, 6.0, 7.0, 8.0);
-    destination.SetIdentifier("X-17");
-    destination.AddField(AdMetadataField::FromTableRow(5, "120", ""));
-
-    const BDestination read = RoundTrip(destination);
-    EXPECT_EQ(read.GetName(), "Daily News");
-    EXPECT_EQ(read.GetFirstCode(), "R");
-    EXPECT_EQ(read.GetFirstName(), "Region");
-    EXPECT_EQ(read.GetSecondCode(), "N");
-    EXPECT_EQ(read.GetSecondName(), "Newspaper");
-    EXPECT_EQ(read.GetThirdCode(), "S");
-    EXPECT_EQ(read.GetThirdName(), "Sport");
-    EXPECT_EQ(read.GetStyle(), -7);
-    EXPECT_EQ(read.GetCo(), 42);
-    EXPECT_EQ(read.GetNS(), "ns");
-    EXPECT_EQ(read.GetCN(), "cn");
-    EXPECT_EQ(read.GetMK(), "mk");
-    EXPECT_TRUE(read.GetRo());
-    EXPECT_TRUE(read.IsExported());
-    EXPECT_EQ(read.GetWidth(), 210.5);
-    EXPECT_EQ(read.GetHeight(), 297.25);
-    EXPECT_EQ(read.GetBleedLeft(), 1.0);
-    EXPECT_EQ(read.GetBleedRight(), 2.0);
-    EXPECT_EQ(read.GetBleedTop(), 3.0);
-    EXPECT_EQ(read.GetBleedBottom(), 4.0);
-    EXPECT_EQ(read.GetTypeIndentLeft(), 5.0);
-    EXPECT_EQ(read.GetTypeIndentRight(), 6.0);
-    EXPECT_EQ(read.GetTypeIndentTop(), 7.0);
-    EXPECT_EQ(read.GetTypeIndentBottom(), 8.0);
-    EXPECT_EQ(read.GetIdentifier(), "X-17");
-    ASSERT_EQ(read.GetFields().size(), 1u);
-    const AdMetadataField& field = read.GetFields()[0];
-    EXPECT_EQ(field.code, "Wdth");
-    EXPECT_EQ(field.typeCode, "Fp06");
-    EXPECT_EQ(field.label, "Width");
-    EXPECT_EQ(field.value, "120");
-    EXPECT_EQ(field.tableIndex, -1);
-    EXPECT_FALSE(field.flag);
+TEST(BDestination, ReadsBackEveryStoredField) {
+    const auto full = Full();
+    const auto read = ReadDestination(WriteList([&](UKeyOutStream& out) { full->Write(out); }));
+    EXPECT_EQ(RecordOf(*read), RecordOf(*full));
+    ASSERT_EQ(read->GetFields().size(), 1u);
+    EXPECT_EQ(read->GetFields()[0].tableIndex, -1);
+    EXPECT_EQ(read->GetFields()[0].text, "");
 }
 
 TEST(BDestination, StoresDigitIdentifiersAsIntegersWhenTheyFitIn32Bits) {
-    struct Case {
+    const struct {
         const char* identifier;
         std::string element; // the 'ID' element written
         const char* readBack;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"12345", Element('ID', UKeyStream::field_int, "\x30\x39"), "12345"},
         {"007", Element('ID', UKeyStream::field_int, "\x07"), "7"},
         {"", Element('ID', UKeyStream::field_int, ""), "0"},
@@ -184,69 +149,49 @@ TEST(BDestination, StoresDigitIdentifiersAsIntegersWhenTheyFitIn32Bits) {
         {"99999999999999999999", Str('ID', "99999999999999999999"), "99999999999999999999"},
         {"-5", Str('ID', "-5"), "-5"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         BDestination destination;
         destination.SetIdentifier(c.identifier);
         const std::string stream = WriteList([&](UKeyOutStream& out) { destination.Write(out); });
         EXPECT_NE(stream.find(c.element), std::string::npos) << c.identifier;
-        EXPECT_EQ(ReadDestination(stream).GetIdentifier(), c.readBack) << c.identifier;
+        EXPECT_EQ(ReadDestination(stream)->GetIdentifier(), c.readBack) << c.identifier;
     }
 }
 
 TEST(BDestination, ReadsAnIdentifierStoredAsUnsignedOrAbsent) {
-    const BDestination unsignedId = ReadDestination(
-        WriteList([](UKeyOutStream& out) { out.select_key('ID').write_uint(4000000000u); }));
-    EXPECT_EQ(unsignedId.GetIdentifier(), "4000000000");
-
-    const BDestination absent = ReadDestination(
-        WriteList([](UKeyOutStream& out) { out.select_key('CC').write_string("x"); }));
-    EXPECT_EQ(absent.GetIdentifier(), "");
+    EXPECT_EQ(ReadDestination(WriteList([](UKeyOutStream& out) {
+                  out.select_key('ID').write_uint(4000000000u);
+              }))->GetIdentifier(),
+              "4000000000");
+    EXPECT_EQ(ReadDestination(WriteList([](UKeyOutStream& out) {
+                  out.select_key('CC').write_string("x");
+              }))->GetIdentifier(),
+              "");
 }
 
-TEST(BDestination, ReadsTheOldSymmetricBleedsWhateverTheSidesSay) {
-    const BDestination read = ReadDestination(WriteList([](UKeyOutStream& out) {
-        out.select_key('Bl').write_double(9.0);
-        out.select_key('Br').write_double(9.0);
-        out.select_key('Bt').write_double(9.0);
-        out.select_key('Bb').write_double(9.0);
-        out.select_key('BX').write_double(3.0);
-        out.select_key('BY').write_double(2.0);
-    }));
-    EXPECT_EQ(read.GetBleedLeft(), 3.0);
-    EXPECT_EQ(read.GetBleedRight(), 3.0);
-    EXPECT_EQ(read.GetBleedTop(), 2.0);
-    EXPECT_EQ(read.GetBleedBottom(), 2.0);
-}
-
-TEST(BDestination, ReadsTheOldTypeAreaSizeAsIndents) {
-    const BDestination read = ReadDestination(WriteList([](UKeyOutStream& out) {
-        out.select_key('SX').write_double(100.0);
-        out.select_key('SY').write_double(50.0);
-        out.select_key('Tl').write_double(1.0);
-        out.select_key('TX').write_double(80.0);
-        out.select_key('TY').write_double(40.0);
-    }));
-    EXPECT_EQ(read.GetTypeIndentLeft(), 10.0);
-    EXPECT_EQ(read.GetTypeIndentRight(), 10.0);
-    EXPECT_EQ(read.GetTypeIndentTop(), 5.0);
-    EXPECT_EQ(read.GetTypeIndentBottom(), 5.0);
-}
-
-TEST(BDestination, TakesAMissingTypeAreaHeightAsTheFullHeight) {
-    const BDestination read = ReadDestination(WriteList([](UKeyOutStream& out) {
-        out.select_key('SX').write_double(100.0);
-        out.select_key('SY').write_double(50.0);
-        out.select_key('Tt').write_double(7.0);
-        out.select_key('TX').write_double(80.0);
-    }));
-    EXPECT_EQ(read.GetTypeIndentLeft(), 10.0);
-    EXPECT_EQ(read.GetTypeIndentRight(), 10.0);
-    EXPECT_EQ(read.GetTypeIndentTop(), 0.0);
-    EXPECT_EQ(read.GetTypeIndentBottom(), 0.0);
+TEST(BDestination, ReadsTheOlderSymmetricBleedsAndTypeAreaSize) {
+    using Sides = std::array<double, 4>; // left, right, top, bottom
+    const auto read = [](std::initializer_list<std::pair<std::uint16_t, double>> elements) {
+        return ReadDestination(WriteList([&](UKeyOutStream& out) {
+            for (const auto& [key, value] : elements)
+                out.select_key(key).write_double(value);
+        }));
+    };
+    auto d = read({{'Bl', 9}, {'Br', 9}, {'Bt', 9}, {'Bb', 9}, {'BX', 3}, {'BY', 2}});
+    EXPECT_EQ((Sides{d->GetBleedLeft(), d->GetBleedRight(), d->GetBleedTop(), d->GetBleedBottom()}),
+              (Sides{3, 3, 2, 2}));
+    const auto indents = [](const BDestination& d) {
+        return Sides{d.GetTypeIndentLeft(), d.GetTypeIndentRight(), d.GetTypeIndentTop(),
+                     d.GetTypeIndentBottom()};
+    };
+    d = read({{'SX', 100}, {'SY', 50}, {'Tl', 1}, {'TX', 80}, {'TY', 40}});
+    EXPECT_EQ(indents(*d), (Sides{10, 10, 5, 5}));
+    d = read({{'SX', 100}, {'SY', 50}, {'Tt', 7}, {'TX', 80}});
+    EXPECT_EQ(indents(*d), (Sides{10, 10, 0, 0})) << "'TX' without 'TY' takes the full height";
 }
 
 TEST(BDestination, DropsFieldsWithoutCodeOrOfTheCodeRDts) {
-    const BDestination read = ReadDestination(WriteList([](UKeyOutStream& out) {
+    const auto read = ReadDestination(WriteList([](UKeyOutStream& out) {
         out.begin_record('UF');
         for (const char* code : {"RDts", "", "PubC"}) {
             out.select_key('UP').write_string(code);
@@ -257,90 +202,61 @@ TEST(BDestination, DropsFieldsWithoutCodeOrOfTheCodeRDts) {
         }
         out.end();
     }));
-    ASSERT_EQ(read.GetFields().size(), 1u);
-    EXPECT_EQ(read.GetFields()[0].code, "PubC");
-    EXPECT_EQ(read.GetFields()[0].value, "PubC");
-    EXPECT_TRUE(read.GetFields()[0].flag);
-}
-
-TEST(BDestination, WritesNoFieldRecordWithoutFields) {
-    BDestination destination;
-    const std::string content =
-        ListContent(WriteList([&](UKeyOutStream& out) { destination.Write(out); }));
-    EXPECT_EQ(content.find("UF"), std::string::npos);
-    // The record ends with the identifier 0 of the empty identifier.
-    EXPECT_EQ(content.substr(content.size() - 4), Element('ID', UKeyStream::field_int, ""));
+    ASSERT_EQ(read->GetFields().size(), 1u);
+    EXPECT_EQ(read->GetFields()[0].code, "PubC");
+    EXPECT_EQ(read->GetFields()[0].value, "PubC");
+    EXPECT_TRUE(read->GetFields()[0].flag);
 }
 
 TEST(BDestination, CopiesAllButTheExportedAndRoFlagsAndMK) {
-    BDestination original;
-    original.SetName("n");
-    original.SetFirstCode("c");
-    original.SetStyle(3);
-    original.SetCo(4);
-    original.SetSize(10.0, 20.0);
-    original.SetBleeds(1.0, 1.0, 1.0, 1.0);
-    original.SetIdentifier("9");
-    original.SetExported(true);
-    original.SetRo(true);
-    original.SetMK("mk");
-    original.AddField(AdMetadataField::FromTableRow(1, "v", "t"));
+    const auto full = Full();
+    BGroup group;
+    full->SetGroup(&group);
 
-    const BDestination copy(original);
-    EXPECT_EQ(copy.GetName(), "n");
-    EXPECT_EQ(copy.GetFirstCode(), "c");
-    EXPECT_EQ(copy.GetStyle(), 3);
-    EXPECT_EQ(copy.GetCo(), 4);
-    EXPECT_EQ(copy.GetHeight(), 20.0);
-    EXPECT_EQ(copy.GetBleedBottom(), 1.0);
-    EXPECT_EQ(copy.GetIdentifier(), "9");
-    EXPECT_EQ(copy.GetFields().size(), 1u);
-    EXPECT_FALSE(copy.IsExported());
-    EXPECT_FALSE(copy.GetRo());
-    EXPECT_EQ(copy.GetMK(), "");
+    const BDestination copy(*full);
+    auto expected = Full();
+    expected->SetExported(false);
+    expected->SetRo(false);
+    expected->SetMK("");
+    EXPECT_EQ(RecordOf(copy), RecordOf(*expected));
+    EXPECT_EQ(copy.GetGroup(), &group);
 
     BDestination assigned;
     assigned.SetExported(true);
+    assigned.SetRo(true);
     assigned.SetMK("kept");
-    assigned = original;
-    EXPECT_TRUE(assigned.IsExported());
-    EXPECT_EQ(assigned.GetMK(), "kept");
-    EXPECT_EQ(assigned.GetName(), "n");
+    assigned = *full;
+    expected = Full();
+    expected->SetMK("kept");
+    EXPECT_EQ(RecordOf(assigned), RecordOf(*expected));
 }
 
 TEST(BDestination, ResetKeepsTextsAndFieldsButClearsNumbersAndFlags) {
     BGroup group;
-    BDestination destination;
-    destination.SetName("n");
-    destination.SetStyle(2);
-    destination.SetSize(5.0, 6.0);
-    destination.SetIdentifier("1");
-    destination.SetExported(true);
-    destination.SetGroup(&group);
-    destination.AddField(AdMetadataField::FromTableRow(2, "", ""));
-    destination.Reset();
-    EXPECT_EQ(destination.GetName(), "n");
-    EXPECT_EQ(destination.GetFields().size(), 1u);
-    EXPECT_EQ(destination.GetStyle(), 0);
-    EXPECT_EQ(destination.GetWidth(), 0.0);
-    EXPECT_EQ(destination.GetIdentifier(), "");
-    EXPECT_FALSE(destination.IsExported());
-    EXPECT_EQ(destination.GetGroup(), nullptr);
+    const auto destination = Full();
+    destination->SetGroup(&group);
+    destination->Reset();
+    EXPECT_EQ(destination->GetName(), "Daily News");
+    EXPECT_EQ(destination->GetMK(), "mk");
+    EXPECT_EQ(destination->GetFields().size(), 1u);
+    EXPECT_EQ(destination->GetStyle(), 0);
+    EXPECT_EQ(destination->GetCo(), 0);
+    EXPECT_EQ(destination->GetWidthWithBleed(), 0.0);
+    EXPECT_EQ(destination->GetTypeIndentBottom(), 0.0);
+    EXPECT_EQ(destination->GetIdentifier(), "");
+    EXPECT_FALSE(destination->IsExported());
+    EXPECT_FALSE(destination->GetRo());
+    EXPECT_EQ(destination->GetGroup(), nullptr);
 }
 
 TEST(BDestination, SettingACodeEmptiesItsName) {
-    BDestination destination;
-    destination.SetFirstName("first");
-    destination.SetSecondName("second");
-    destination.SetThirdName("third");
-    destination.SetSecondCode("B");
-    EXPECT_EQ(destination.GetFirstName(), "first");
-    EXPECT_EQ(destination.GetSecondName(), "");
-    EXPECT_EQ(destination.GetThirdName(), "third");
-    destination.SetFirstCode("A");
-    destination.SetThirdCode("C");
-    EXPECT_EQ(destination.GetFirstName(), "");
-    EXPECT_EQ(destination.GetThirdName(), "");
+    const auto d = Full();
+    d->SetSecondCode("B");
+    EXPECT_EQ(d->GetFirstName() + d->GetSecondName() + d->GetThirdName(), "RegionSport");
+    d->SetFirstCode("A");
+    d->SetThirdCode("C");
+    EXPECT_EQ(d->GetFirstName() + d->GetThirdName(), "");
+    EXPECT_EQ(d->GetFirstCode() + d->GetSecondCode() + d->GetThirdCode(), "ABC");
 }
 
 TEST(BDestination, MeasuresSizesWithBleedAndItsExcessOverTheGroupMinimum) {
@@ -366,12 +282,12 @@ TEST(BDestination, MeasuresSizesWithBleedAndItsExcessOverTheGroupMinimum) {
 }
 
 TEST(AdMetadataField, FindsTheFirstRowOfACodeExactly) {
-    EXPECT_EQ(AdMetadataField::FindByCode("PubC"), 0);
-    EXPECT_EQ(AdMetadataField::FindByCode("Colm"), 7);
-    EXPECT_EQ(AdMetadataField::FindByCode("0CkS"), 32);
-    EXPECT_EQ(AdMetadataField::FindByCode("Wdth "), -1);
-    EXPECT_EQ(AdMetadataField::FindByCode("wdth"), -1);
-    EXPECT_EQ(AdMetadataField::FindByCode(""), -1);
+    const struct {
+        const char* code;
+        int row;
+    } cases[] = {{"PubC", 0}, {"Colm", 7}, {"0CkS", 32}, {"Wdth ", -1}, {"wdth", -1}, {"", -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(AdMetadataField::FindByCode(c.code), c.row) << c.code;
 }
 
 TEST(AdMetadataField, MakesFieldsFromTableRowsOnly) {
@@ -390,10 +306,9 @@ TEST(AdMetadataField, MakesFieldsFromTableRowsOnly) {
 TEST(AdMetadataField, AddsTypeLabelValueAndTextUnderItsCode) {
     umessage message;
     AdMetadataField::FromTableRow(13, "85", "C 85%").AddToMessage(message);
-    EXPECT_EQ(message.valueAt<ustring>("hiCp", 0), "dX03");
-    EXPECT_EQ(message.valueAt<ustring>("hiCp", 1), "Highest % Cyan");
-    EXPECT_EQ(message.valueAt<ustring>("hiCp", 2), "85");
-    EXPECT_EQ(message.valueAt<ustring>("hiCp", 3), "C 85%");
+    const char* expected[] = {"dX03", "Highest % Cyan", "85", "C 85%"};
+    for (std::uint32_t i = 0; i < 4; ++i)
+        EXPECT_EQ(message.valueAt<ustring>("hiCp", i), expected[i]) << i;
     std::uint64_t count = 0;
     EXPECT_TRUE(message.count("hiCp", count));
     EXPECT_EQ(count, 4u);

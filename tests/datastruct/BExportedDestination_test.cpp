@@ -1,10 +1,9 @@
 // Tests of the exported destinations: sorted insertion and the record 'EL'.
 #include "BExportedDestination.h"
-#include "UKeyStream.h"
+#include "support/KeyStreamBytes.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
 namespace {
@@ -16,50 +15,33 @@ std::unique_ptr<BExportedDestination> Exported(std::int32_t identifier, std::int
     return item;
 }
 
-std::string WriteList(const BExportedDestinationList& list) {
-    std::ostringstream bytes;
-    {
-        UKeyOutStream out(bytes, 0);
-        list.Write(out);
-        out.close();
-    }
-    return bytes.str();
+// The identifier and first page of each item, in list order.
+std::vector<std::pair<int, int>> Items(const BExportedDestinationList& list) {
+    std::vector<std::pair<int, int>> items;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        items.emplace_back(list[i].identifier, list[i].pages[0].firstPage);
+    return items;
 }
 
 } // namespace
 
 TEST(BExportedDestinationList, KeepsAscendingIdentifiersInsertingAfterEqualOnes) {
     BExportedDestinationList list;
-    list.Insert(Exported(5, 1));
-    list.Insert(Exported(3, 2));
-    list.Insert(Exported(5, 3));
-    list.Insert(Exported(-1, 4));
-    ASSERT_EQ(list.size(), 4u);
-    const std::int32_t identifiers[] = {-1, 3, 5, 5};
-    const std::int32_t pages[] = {4, 2, 1, 3};
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        EXPECT_EQ(list[i].identifier, identifiers[i]) << i;
-        EXPECT_EQ(list[i].pages[0].firstPage, pages[i]) << i;
-    }
+    for (const auto& [identifier, page] : {std::pair{5, 1}, {3, 2}, {5, 3}, {-1, 4}})
+        list.Insert(Exported(identifier, page));
+    EXPECT_EQ(Items(list), (std::vector<std::pair<int, int>>{{-1, 4}, {3, 2}, {5, 1}, {5, 3}}));
 }
 
 TEST(BExportedDestinationList, WritesTheRecordByteForByte) {
     BExportedDestinationList list;
     list.Insert(Exported(3, 2));
-    const std::string expected("EL\xFF\0\0\0\x17\x06"
-                               "ID\x01\x02\x03"
-                               "PR\xFF\0\0\0\x0A\x06"
-                               "sS\x01\x02\x02"
-                               "sN\x01\x02\x01",
-                               31);
-    EXPECT_EQ(WriteList(list).substr(13), expected);
+    EXPECT_EQ(hex(afterHead(writeKeyStream([&](UKeyOutStream& out) { list.Write(out); }))),
+              "45 4C FF 00 00 00 17 06 49 44 01 02 03 "
+              "50 52 FF 00 00 00 0A 06 73 53 01 02 02 73 4E 01 02 01");
 }
 
 TEST(BExportedDestinationList, ReadsItemsInStoredOrderIntoSortedOrder) {
-    // The stored order is 5, 3, 5.
-    std::ostringstream bytes;
-    {
-        UKeyOutStream out(bytes, 0);
+    KeyStreamReader reader(writeKeyStream([](UKeyOutStream& out) {
         out.begin_record('EL');
         for (const auto& [identifier, page] : {std::pair{5, 10}, {3, 20}, {5, 30}}) {
             out.select_key('ID').write_int(identifier);
@@ -69,17 +51,9 @@ TEST(BExportedDestinationList, ReadsItemsInStoredOrderIntoSortedOrder) {
             out.end();
         }
         out.end();
-        out.close();
-    }
-    std::istringstream in(bytes.str());
-    UKeyInStream reader(in);
+    }));
     BExportedDestinationList list;
-    list.Read(reader);
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].identifier, 3);
-    EXPECT_EQ(list[1].identifier, 5);
-    EXPECT_EQ(list[1].pages[0].firstPage, 10);
-    EXPECT_EQ(list[2].identifier, 5);
-    EXPECT_EQ(list[2].pages[0].firstPage, 30);
+    list.Read(reader.in);
+    EXPECT_EQ(Items(list), (std::vector<std::pair<int, int>>{{3, 20}, {5, 10}, {5, 30}}));
     EXPECT_EQ(list[2].pages[0].pageCount, 2);
 }
