@@ -142,8 +142,13 @@ double InnerSize(double size, double indentA, double indentB) {
     return indents > 0 ? size - indents : indents;
 }
 
-double HalfDifference(double outer, double inner) {
-    return (std::fabs(outer) - std::fabs(inner)) / 2;
+// Half the difference of the absolute widths or heights (`size`) of two boxes, that is the margin
+// per side; 0.0 when either box is unset.
+double MarginPerSide(const zeu::Rect2D& outer, const zeu::Rect2D& inner,
+                     double zeu::Rect2D::*size) {
+    if (outer.isUnset() || inner.isUnset())
+        return 0.0;
+    return (std::fabs(outer.*size) - std::fabs(inner.*size)) / 2;
 }
 
 // A profile name is a file when it names an existing one; else it is taken as a file in the
@@ -380,27 +385,19 @@ void BJobFile::ComputeBoxes() {
 }
 
 double BJobFile::GetHorizontalBleed() const {
-    if (bleedBox.isUnset() || trimBox.isUnset())
-        return 0.0;
-    return HalfDifference(bleedBox.width, trimBox.width);
+    return MarginPerSide(bleedBox, trimBox, &zeu::Rect2D::width);
 }
 
 double BJobFile::GetVerticalBleed() const {
-    if (bleedBox.isUnset() || trimBox.isUnset())
-        return 0.0;
-    return HalfDifference(bleedBox.height, trimBox.height);
+    return MarginPerSide(bleedBox, trimBox, &zeu::Rect2D::height);
 }
 
 double BJobFile::GetHorizontalTypeIndent() const {
-    if (trimBox.isUnset() || typeArea.isUnset())
-        return 0.0;
-    return HalfDifference(trimBox.width, typeArea.width);
+    return MarginPerSide(trimBox, typeArea, &zeu::Rect2D::width);
 }
 
 double BJobFile::GetVerticalTypeIndent() const {
-    if (trimBox.isUnset() || typeArea.isUnset())
-        return 0.0;
-    return HalfDifference(trimBox.height, typeArea.height);
+    return MarginPerSide(trimBox, typeArea, &zeu::Rect2D::height);
 }
 
 UFileSpecCore BJobFile::GetOutputFile(long n) const {
