@@ -1,38 +1,31 @@
-// Tests of the job file: the "JOB5" head, round trips under the masks 2, 4 and 52, the box rules,
-// the elements that only outside job files carry ('Dp', 'SR', 'BP'), the output profiles, the
-// page-item file, and reads that fail without touching the job.
+// Tests of the job file: the exact bytes of the record 'JJ', round trips under the masks 2, 4 and
+// 52, the box rules, the elements that only outside job files carry ('Dp', 'SR', 'BP'), the
+// output profiles, the page-item file, and reads that fail without touching the job.
 #include "BJobFile.h"
 
 #include "KeyStrings.h"
 #include "SettingDefinitions.h"
 #include "UKeyStream.h"
+#include "support/JsonMessage.h"
 #include "support/LogCapture.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <string>
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 constexpr std::uint16_t Key(char high, char low) {
     return static_cast<std::uint16_t>(high << 8 | low);
-}
-
-std::shared_ptr<umessage> fromJson(const char* text) {
-    auto message = std::make_shared<umessage>();
-    std::istringstream in(text);
-    EXPECT_TRUE(message->read(in)) << text;
-    return message;
 }
 
 std::string bytesOf(BJobFile& job, std::int32_t mask) {
@@ -59,10 +52,10 @@ std::string outsideStream(BJobFile& job, const Outside& extra) {
     {
         UKeyOutStream keys(out, 0x4A4F4235);
         if (extra.defaults)
-            keys.select_key(Key('D', 'p')).write_message(*fromJson(extra.defaults));
+            keys.select_key(Key('D', 'p')).write_message(*readJson(extra.defaults));
         job.WriteBody(keys, kJobFilePartFull);
         if (extra.ticket)
-            keys.select_key(Key('S', 'R')).write_message(*fromJson(extra.ticket));
+            keys.select_key(Key('S', 'R')).write_message(*readJson(extra.ticket));
         if (!extra.rawTicket.empty())
             keys.select_key(Key('S', 'R'))
                 .write_binary(extra.rawTicket.data(),
@@ -85,11 +78,11 @@ BDestination* addDestination(BGroup& group, const char* id, double width, double
     return destination;
 }
 
-void expectBox(const zeu::Rect2D& box, double x, double y, double width, double height) {
-    EXPECT_EQ(box.x, x);
-    EXPECT_EQ(box.y, y);
-    EXPECT_EQ(box.width, width);
-    EXPECT_EQ(box.height, height);
+void expectBox(const zeu::Rect2D& box, const zeu::Rect2D& want) {
+    EXPECT_EQ(box.x, want.x);
+    EXPECT_EQ(box.y, want.y);
+    EXPECT_EQ(box.width, want.width);
+    EXPECT_EQ(box.height, want.height);
 }
 
 // Every test starts with no definitions, an empty default-settings message and PDF forbidden.
@@ -139,82 +132,84 @@ void fillJob(BJobFile& job) {
     job.GetGroups().AddGroup();
 }
 
-TEST_F(JobFile, StreamBeginsWithTheJob5HeadAndTheJobRecord) {
-    BJobFile job;
-    const std::string bytes = bytesOf(job, kJobFilePartFull);
-    ASSERT_GT(bytes.size(), 26u);
-    // 'KS', the root's 5-byte length (checked below), record; 'ID' = "JOB5"; version 1; 'JJ'.
-    EXPECT_EQ(bytes.substr(0, 3), std::string("\x4B\x53\xFF", 3));
-    EXPECT_EQ(bytes.substr(7, 17),
-              std::string("\x06\x49\x44\x04\x02JOB5\xC0\xDE\x01\x02\x01JJ\xFF", 17));
-    const auto root = static_cast<std::uint32_t>(
-        static_cast<unsigned char>(bytes[3]) << 24 | static_cast<unsigned char>(bytes[4]) << 16 |
-        static_cast<unsigned char>(bytes[5]) << 8 | static_cast<unsigned char>(bytes[6]));
-    EXPECT_EQ(root, bytes.size() - 8);
-    std::uint32_t identifier = 0;
-    bool ok = false;
-    std::istringstream in(bytes);
-    UKeyInStream::probe(in, identifier, ok);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(identifier, 0x4A4F4235u);
+// A record (type 6) or array (type 7) element: key, the 5-byte length form, type, content.
+std::string level(const char* key, char type, const std::string& content) {
+    const auto n = static_cast<std::uint32_t>(content.size());
+    return std::string(key, 2) + "\xFF"s + static_cast<char>(n >> 24) + static_cast<char>(n >> 16) +
+           static_cast<char>(n >> 8) + static_cast<char>(n) + type + content;
+}
+std::string record(const char* key, const std::string& content) {
+    return level(key, 6, content);
 }
 
-TEST_F(JobFile, FirstWriteMakesAnIdentifierThatIsKept) {
+TEST_F(JobFile, WritesTheJob5HeadAndEveryJobElementInOrder) {
+    BJobFile job;
+    job.style = 2;
+    job.identifier = "U";
+    job.jobName = "N";
+    job.trimBox = {0, 0, 4, 2};
+    job.commonSizing = true;
+    job.pageCount = 2;
+    job.jobFolder.assign("Z:/j");
+    job.GetAbsoluteRuns().AddRun(1, 2);
+
+    const std::string infinity = "\x08\x04\x7F\xF0\x00\x00\x00\x00\x00\x00"s;
+    const std::string unset = infinity + infinity + infinity + infinity;
+    const std::string always = "St\x01\x02\x02"s + "Pv\x03\x05"s + "748" + "SS\x01\x05U"s +
+                               "DN\x01\x05N"s + "SN\x00\x05"s + "LN\x00\x05"s +
+                               level("RB", 7, unset) +
+                               level("RT", 7,
+                                     "\x00\x04\x00\x04"s + // left and top 0: no bytes
+                                         "\x08\x04\x40\x10\x00\x00\x00\x00\x00\x00"s +
+                                         "\x08\x04\x40\x00\x00\x00\x00\x00\x00\x00"s) +
+                               level("RY", 7, unset);
+    const std::string summary =
+        "LH\x00\x04LV\x00\x04Lw\x00\x04Ld\x00\x04SE\x00\x01"s + "CZ\x01\x01\x01"s;
+    const std::string full = "NP\x01\x02\x02"s + "CP\x01\x02\x01"s + "LC\x00\x02"s +
+                             "TF\x04\x05Z:/j"s + "FS\x00\x05PD\x00\x05PI\x00\x05"s +
+                             record("LX", "") + record("PR", "sS\x01\x02\x01sN\x01\x02\x02"s) +
+                             record("EL", "");
+    const std::string head = "ID\x04\x02JOB5\xC0\xDE\x01\x02\x01"s; // identifier, version 1
+
+    struct Case {
+        std::int32_t mask;
+        std::string job;
+    };
+    for (const Case& c : {Case{kJobFilePartSummary, always + summary},
+                          Case{kJobFilePartFull, always + summary + full}}) {
+        SCOPED_TRACE(c.mask);
+        EXPECT_EQ(bytesOf(job, c.mask),
+                  record("KS", head + record("JJ", c.job) + record("GG", "")));
+    }
+}
+
+TEST_F(JobFile, FirstWriteMakesAnUpperCaseIdentifierThatIsKept) {
     BJobFile job;
     bytesOf(job, kJobFilePartSummary);
     const ustring identifier = job.identifier;
     ASSERT_EQ(identifier.size(), 36u);
     for (char c : identifier.toStdString())
         EXPECT_TRUE(c == '-' || std::isdigit(c) || (c >= 'A' && c <= 'F')) << identifier;
-    bytesOf(job, kJobFilePartFull);
-    EXPECT_EQ(job.identifier, identifier);
     BJobFile copy;
-    readInto(copy, bytesOf(job, kJobFilePartSummary), kJobFilePartSummary);
+    readInto(copy, bytesOf(job, kJobFilePartFull), kJobFilePartFull);
+    EXPECT_EQ(job.identifier, identifier);
     EXPECT_EQ(copy.identifier, identifier);
 }
 
+// Every stored field holds a value other than its start value, so rewriting the copy gives the
+// same bytes only when each was read back.
 TEST_F(JobFile, FullJobRoundTrips) {
     BJobFile job;
     fillJob(job);
     const std::string bytes = bytesOf(job, kJobFilePartFull);
     BJobFile copy;
     readInto(copy, bytes, kJobFilePartFull);
-
-    EXPECT_EQ(copy.jobFolder.path(), "Z:/jobs/ad");
-    EXPECT_EQ(copy.outputFile.path(), "Z:/jobs/ad/out.pdf");
-    EXPECT_EQ(copy.pathPD.path(), "Z:/jobs/pd");
-    EXPECT_EQ(copy.pageItemFile.path(), "Z:/jobs/ad/items.bin");
+    EXPECT_EQ(bytesOf(copy, kJobFilePartFull), bytes);
     EXPECT_EQ(copy.jobName, "Spring sale");
-    EXPECT_EQ(copy.documentName, "spring.indd");
-    EXPECT_EQ(copy.textSN, "sn");
-    EXPECT_EQ(copy.identifier, job.identifier);
-    expectBox(copy.bleedBox, -93, -63, 186, 126);
-    expectBox(copy.trimBox, -90, -50, 180, 100);
-    expectBox(copy.typeArea, -80, -40, 160, 80);
-    EXPECT_EQ(copy.pageCount, 2);
-    EXPECT_EQ(copy.pageCP, 2);
-    EXPECT_EQ(copy.pageLC, 3);
-    EXPECT_EQ(copy.layoutHorizontalBleed, 3);
-    EXPECT_EQ(copy.layoutVerticalBleed, 13);
-    EXPECT_EQ(copy.layoutWidth, 186);
-    EXPECT_EQ(copy.layoutDepth, 126);
-    EXPECT_TRUE(copy.flagSE);
-    EXPECT_TRUE(copy.commonSizing);
-    EXPECT_EQ(copy.style, 4);
-    ASSERT_EQ(copy.GetSectionRuns().size(), 1u);
-    EXPECT_EQ(copy.GetSectionRuns()[0].sectionName, "A");
-    EXPECT_EQ(copy.GetSectionRuns()[0].pageCount, 2);
-    EXPECT_EQ(copy.GetAbsoluteRuns().GetPageCount(), 2);
-    ASSERT_EQ(copy.GetExportedDestinations().size(), 1u);
-    EXPECT_EQ(copy.GetExportedDestinations()[0].identifier, 17);
+    EXPECT_EQ(copy.outputFile.path(), "Z:/jobs/ad/out.pdf");
     ASSERT_EQ(copy.GetGroups().GetCount(), 2u);
     EXPECT_EQ(&copy.GetCurrentGroup(), copy.GetGroups().GetGroup(0));
-    const BDestination* destination = copy.GetCurrentGroup().GetDestination(0);
-    EXPECT_EQ(destination->GetName(), "Daily");
-    EXPECT_EQ(destination->GetIdentifier(), "12345");
-    EXPECT_EQ(destination->GetOwner(), &copy);
-    // Written again, the copy gives the same bytes.
-    EXPECT_EQ(bytesOf(copy, kJobFilePartFull), bytes);
+    EXPECT_EQ(copy.GetCurrentGroup().GetDestination(0)->GetOwner(), &copy);
 }
 
 TEST_F(JobFile, SummaryReadLeavesWhatItDoesNotCarry) {
@@ -231,7 +226,7 @@ TEST_F(JobFile, SummaryReadLeavesWhatItDoesNotCarry) {
     EXPECT_EQ(job.identifier, source.identifier);
     EXPECT_EQ(job.textSN, "sn");
     EXPECT_EQ(job.documentName, "spring.indd");
-    expectBox(job.trimBox, -90, -50, 180, 100);
+    expectBox(job.trimBox, {-90, -50, 180, 100});
     EXPECT_EQ(job.layoutDepth, 126);
     EXPECT_TRUE(job.flagSE);
     EXPECT_TRUE(job.commonSizing);
@@ -239,14 +234,12 @@ TEST_F(JobFile, SummaryReadLeavesWhatItDoesNotCarry) {
 
     EXPECT_EQ(job.jobName, "kept");
     EXPECT_EQ(job.outputFile.path(), "Z:/kept.pdf");
-    EXPECT_FALSE(job.jobFolder.is_valid());
     EXPECT_EQ(job.pageCount, 9);
     EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 5);
-    EXPECT_TRUE(job.GetSectionRuns().empty());
     EXPECT_TRUE(job.GetExportedDestinations().empty());
 }
 
-TEST_F(JobFile, FullReadEmptiesStringsAndPathsThatTheStreamLacks) {
+TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     BJobFile source;
     BJobFile job;
     fillJob(job);
@@ -254,10 +247,23 @@ TEST_F(JobFile, FullReadEmptiesStringsAndPathsThatTheStreamLacks) {
     EXPECT_EQ(job.jobName, "");
     EXPECT_EQ(job.textSN, "");
     EXPECT_FALSE(job.outputFile.is_valid());
-    EXPECT_FALSE(job.jobFolder.is_valid());
     EXPECT_TRUE(job.GetSectionRuns().empty());
     EXPECT_TRUE(job.GetExportedDestinations().empty());
     EXPECT_EQ(job.GetGroups().GetCount(), 0u);
+
+    // A 'JJ' without boxes and style keeps them.
+    std::ostringstream out;
+    {
+        UKeyOutStream keys(out, 0x4A4F4235);
+        keys.begin_record(Key('J', 'J'));
+        keys.end();
+    }
+    job.trimBox = {1, 2, 3, 4};
+    job.style = 6;
+    readInto(job, out.str(), kJobFilePartFull);
+    expectBox(job.trimBox, {1, 2, 3, 4});
+    EXPECT_EQ(job.style, 6);
+    EXPECT_FALSE(job.IsOrdinaryStyle());
 }
 
 TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMovesOn) {
@@ -275,8 +281,8 @@ TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMove
 
     EXPECT_TRUE(pending->IsExported());
     EXPECT_EQ(job.GetGroups().GetSelectedGroup(), second);
-    expectBox(job.trimBox, 0, 0, 150, 80);
-    expectBox(job.bleedBox, 0, 0, 160, 90);
+    expectBox(job.trimBox, {0, 0, 150, 80});
+    expectBox(job.bleedBox, {0, 0, 160, 90});
 
     BJobFile sent;
     readInto(sent, out.str(), kJobFilePartFull);
@@ -292,78 +298,40 @@ TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMove
     std::ostringstream again;
     job.WriteExported(again);
     EXPECT_EQ(job.GetGroups().GetSelectedGroup(), second);
-    EXPECT_EQ(job.GetGroups().FindFirstUnexportedGroup(), nullptr);
-    expectBox(job.trimBox, 1, 2, 3, 4);
+    expectBox(job.trimBox, {1, 2, 3, 4});
 }
 
 TEST_F(JobFile, BoxesAtTheOriginAreCentredOnReading) {
+    const zeu::Rect2D unset = zeu::Rect2D::unset;
     struct Case {
         const char* name;
-        zeu::Rect2D bleed, trim, type;
-        zeu::Rect2D wantBleed, wantTrim, wantType;
+        zeu::Rect2D boxes[3];     // bleed box, trim box, type area as written
+        zeu::Rect2D wantBoxes[3]; // as read
     };
     const Case cases[] = {
         {"all at the origin",
-         {0, 0, 100, 50},
-         {0, 0, 90, 40},
-         {0, 0, 80, 30},
-         {-50, -25, 100, 50},
-         {-45, -20, 90, 40},
-         {-40, -15, 80, 30}},
+         {{0, 0, 100, 50}, {0, 0, 90, 40}, {0, 0, 80, 30}},
+         {{-50, -25, 100, 50}, {-45, -20, 90, 40}, {-40, -15, 80, 30}}},
         {"one elsewhere",
-         {0, 0, 100, 50},
-         {0, 0, 90, 40},
-         {5, 0, 80, 30},
-         {0, 0, 100, 50},
-         {0, 0, 90, 40},
-         {5, 0, 80, 30}},
+         {{0, 0, 100, 50}, {0, 0, 90, 40}, {5, 0, 80, 30}},
+         {{0, 0, 100, 50}, {0, 0, 90, 40}, {5, 0, 80, 30}}},
         {"one unset",
-         {0, 0, 100, 50},
-         {0, 0, 90, 40},
-         zeu::Rect2D::unset,
-         {0, 0, 100, 50},
-         {0, 0, 90, 40},
-         zeu::Rect2D::unset},
+         {unset, {0, 0, 90, 40}, {0, 0, 80, 30}},
+         {unset, {0, 0, 90, 40}, {0, 0, 80, 30}}},
+        {"all unset", {unset, unset, unset}, {unset, unset, unset}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BJobFile job;
-        job.bleedBox = c.bleed;
-        job.trimBox = c.trim;
-        job.typeArea = c.type;
+        job.bleedBox = c.boxes[0];
+        job.trimBox = c.boxes[1];
+        job.typeArea = c.boxes[2];
         BJobFile copy;
         readInto(copy, bytesOf(job, kJobFilePartSummary), kJobFilePartSummary);
-        expectBox(copy.bleedBox, c.wantBleed.x, c.wantBleed.y, c.wantBleed.width,
-                  c.wantBleed.height);
-        expectBox(copy.trimBox, c.wantTrim.x, c.wantTrim.y, c.wantTrim.width, c.wantTrim.height);
-        expectBox(copy.typeArea, c.wantType.x, c.wantType.y, c.wantType.width, c.wantType.height);
+        expectBox(copy.bleedBox, c.wantBoxes[0]);
+        expectBox(copy.trimBox, c.wantBoxes[1]);
+        expectBox(copy.typeArea, c.wantBoxes[2]);
     }
-}
-
-TEST_F(JobFile, UnsetBoxesSurviveAndAbsentBoxesKeepTheirValue) {
-    BJobFile job;
-    BJobFile copy;
-    readInto(copy, bytesOf(job, kJobFilePartFull), kJobFilePartFull);
-    EXPECT_TRUE(copy.bleedBox.isUnset());
-    EXPECT_TRUE(copy.trimBox.isUnset());
-    EXPECT_TRUE(copy.typeArea.isUnset());
-    EXPECT_EQ(copy.GetHorizontalBleed(), 0.0);
-    EXPECT_EQ(copy.GetVerticalTypeIndent(), 0.0);
-
-    // A stream whose 'JJ' holds no box and no style.
-    std::ostringstream out;
-    {
-        UKeyOutStream keys(out, 0x4A4F4235);
-        keys.begin_record(Key('J', 'J'));
-        keys.end();
-    }
-    BJobFile kept;
-    kept.trimBox = {1, 2, 3, 4};
-    kept.style = 6;
-    readInto(kept, out.str(), kJobFilePartFull);
-    expectBox(kept.trimBox, 1, 2, 3, 4);
-    EXPECT_EQ(kept.style, 6);
-    EXPECT_FALSE(kept.IsOrdinaryStyle());
 }
 
 TEST_F(JobFile, ComputeBoxesTakesTheSmallestTrimAndTheLargestBleed) {
@@ -372,33 +340,34 @@ TEST_F(JobFile, ComputeBoxesTakesTheSmallestTrimAndTheLargestBleed) {
     addDestination(*group, "1", 200, 100);
     addDestination(*group, "2", 180, 120, 3);
     job.typeArea = {-1, -1, 2, 2};
+    EXPECT_EQ(job.GetHorizontalBleed(), 0.0); // the boxes are unset
+    EXPECT_EQ(job.GetVerticalTypeIndent(), 0.0);
 
     // No group selected: the default group has no destination.
     job.ComputeBoxes();
-    expectBox(job.bleedBox, 0, 0, 0, 0);
-    expectBox(job.trimBox, 0, 0, 0, 0);
-    expectBox(job.typeArea, -1, -1, 2, 2);
+    expectBox(job.bleedBox, {0, 0, 0, 0});
+    expectBox(job.trimBox, {0, 0, 0, 0});
+    expectBox(job.typeArea, {-1, -1, 2, 2});
 
     job.GetGroups().SelectGroup(group);
     job.ComputeBoxes();
-    expectBox(job.trimBox, 0, 0, 180, 100);
-    expectBox(job.bleedBox, 0, 0, 186, 126);
-    expectBox(job.typeArea, -1, -1, 2, 2);
+    expectBox(job.trimBox, {0, 0, 180, 100});
+    expectBox(job.bleedBox, {0, 0, 186, 126});
+    expectBox(job.typeArea, {-1, -1, 2, 2});
     EXPECT_EQ(job.GetHorizontalBleed(), 3.0);
     EXPECT_EQ(job.GetVerticalBleed(), 13.0);
 
     group->GetDestination(0)->SetTypeIndents(10, 10, 5, 15);
     job.ComputeBoxes();
-    expectBox(job.typeArea, 0, 0, 180, 80);
+    expectBox(job.typeArea, {0, 0, 180, 80});
     EXPECT_EQ(job.GetHorizontalTypeIndent(), 0.0);
     EXPECT_EQ(job.GetVerticalTypeIndent(), 10.0);
 }
 
 TEST_F(JobFile, CommonSizingCountsEveryGroupAndItsFullBleedSize) {
     BJobFile job;
-    BGroup* first = job.GetGroups().AddGroup();
+    addDestination(*job.GetGroups().AddGroup(), "1", 200, 100);
     BGroup* second = job.GetGroups().AddGroup();
-    addDestination(*first, "1", 200, 100);
     addDestination(*second, "2", 180, 150);
     // A destination of another job does not count.
     BJobFile other;
@@ -407,8 +376,8 @@ TEST_F(JobFile, CommonSizingCountsEveryGroupAndItsFullBleedSize) {
     second->Append(std::move(stranger));
     job.commonSizing = true;
     job.ComputeBoxes();
-    expectBox(job.trimBox, 0, 0, 180, 100);
-    expectBox(job.bleedBox, 0, 0, 200, 150);
+    expectBox(job.trimBox, {0, 0, 180, 100});
+    expectBox(job.bleedBox, {0, 0, 200, 150});
 }
 
 TEST_F(JobFile, OutputFileOfLaterPagesCarriesThePageNumber) {
@@ -422,34 +391,20 @@ TEST_F(JobFile, OutputFileOfLaterPagesCarriesThePageNumber) {
     EXPECT_EQ(job.GetOutputFile(2).path(), "");
 }
 
-// A temporary folder of the test's own, in the system's drive form.
-class JobFolder : public JobFile {
-protected:
-    void SetUp() override {
-        JobFile::SetUp();
-        posix_ = fs::temp_directory_path() / ("jobfile-" + std::to_string(std::random_device()()));
-        fs::create_directories(posix_);
-    }
-    void TearDown() override {
-        fs::remove_all(posix_);
-        JobFile::TearDown();
-    }
-    ustring at(const std::string& leaf) const { return ("Z:" + (posix_ / leaf).string()).c_str(); }
+// A path of the temporary folder in the system's drive form.
+ustring zpath(const TempFolder& folder, const std::string& relative) {
+    return ("Z:" + folder.at(relative)).c_str();
+}
 
-    fs::path posix_;
-};
-
-TEST_F(JobFolder, PlacedImagesFolderIsMadeInTheJobFolderOnly) {
+TEST_F(JobFile, PlacedImagesFolderIsMadeInTheJobFolderOnly) {
+    TempFolder temp;
     BJobFile job;
     EXPECT_EQ(job.GetPlacedImagesFolder().path(), "");
-    job.jobFolder.assign("Z:");
-    EXPECT_EQ(job.GetPlacedImagesFolder().path(), "");
-
-    job.jobFolder.assign(at("job"));
-    fs::create_directories(posix_ / "job");
+    job.jobFolder.assign(zpath(temp, "job"));
+    std::filesystem::create_directory(temp.at("job"));
     const UFileSpecCore folder = job.GetPlacedImagesFolder();
-    EXPECT_EQ(folder.path(), at("job/PlacedImages"));
-    EXPECT_TRUE(fs::is_directory(posix_ / "job" / "PlacedImages"));
+    EXPECT_EQ(folder.path(), zpath(temp, "job/PlacedImages"));
+    EXPECT_TRUE(std::filesystem::is_directory(temp.at("job/PlacedImages")));
     EXPECT_EQ(job.GetPlacedImagesFolder().path(), folder.path());
 }
 
@@ -461,10 +416,17 @@ TEST_F(JobFile, OutsideElementsSetTheDefinitionsTheSettingsAndThePDFFlag) {
                          "Hairline": {"type": "boolean", "defaults": {"sev": "note"}}})";
     extra.ticket = R"({"qcs": {"checks": {"Transparency": {"sev": "fault"}}}})";
     extra.forbidPDF = false;
-    ASSERT_TRUE(GetForceEPSExport());
+    const std::string bytes = outsideStream(source, extra);
 
+    // The summary part takes neither the ticket nor the job name, but 'BP'.
     BJobFile job;
-    readInto(job, outsideStream(source, extra), kJobFilePartFull);
+    readInto(job, bytes, kJobFilePartSummary);
+    EXPECT_EQ(job.jobName, "");
+    EXPECT_EQ(job.GetCheckSettings().FindSorted(keystr::Transparency), nullptr);
+    EXPECT_FALSE(GetForceEPSExport());
+
+    SetForceEPSExport(true);
+    readInto(job, bytes, kJobFilePartFull);
     EXPECT_EQ(job.jobName, "outside");
     EXPECT_TRUE(GetDefaultSettings().contains("Transparency"));
     ASSERT_NE(SettingDefinitionsRegistry::Instance(), nullptr);
@@ -473,6 +435,10 @@ TEST_F(JobFile, OutsideElementsSetTheDefinitionsTheSettingsAndThePDFFlag) {
     EXPECT_EQ(job.GetCheckSettings().FindSorted(keystr::Hairline), nullptr);
     EXPECT_EQ(job.GetCheckSettings().GetSeverity(keystr::Hairline), eProblemSeverity_Note);
     EXPECT_FALSE(GetForceEPSExport());
+
+    // A later summary read keeps the settings.
+    readInto(job, bytes, kJobFilePartSummary);
+    EXPECT_EQ(job.GetCheckSettings().GetSeverity(keystr::Transparency), eProblemSeverity_Fault);
 
     // The job's own bytes never carry them: a copy loses the settings, and a stream without
     // 'Dp' empties the default settings, while the flag stays without 'BP'.
@@ -483,184 +449,147 @@ TEST_F(JobFile, OutsideElementsSetTheDefinitionsTheSettingsAndThePDFFlag) {
     EXPECT_FALSE(GetForceEPSExport());
 }
 
-TEST_F(JobFile, SummaryReadIgnoresTheTicket) {
-    BJobFile source;
-    Outside extra;
-    extra.defaults = R"({"Transparency": {"type": "boolean"}})";
-    extra.ticket = R"({"qcs": {"checks": {"Transparency": {"sev": "fault"}}}})";
-    extra.forbidPDF = true;
-    SetForceEPSExport(false);
-    BJobFile job;
-    readInto(job, outsideStream(source, extra), kJobFilePartSummary);
-    EXPECT_EQ(job.GetCheckSettings().FindSorted(keystr::Transparency), nullptr);
-    EXPECT_TRUE(GetForceEPSExport());
-}
-
-// A colour-profile folder of the test's own behind special folder 6.
-class JobColourFolder : public JobFolder {
+// A colour-profile folder of the test's own behind special folder 6, holding "Coated.icc".
+class JobColourFolder : public JobFile {
 protected:
     void SetUp() override {
-        JobFolder::SetUp();
-        fs::create_directories(posix_ / "icc");
-        std::ofstream(posix_ / "icc" / "Coated.icc") << "profile";
-        setenv("ZEP_COLOR_DIR", (posix_ / "icc").c_str(), 1);
+        JobFile::SetUp();
+        std::filesystem::create_directory(temp_.at("icc"));
+        temp_.write("icc/Coated.icc", "profile");
+        setenv("ZEP_COLOR_DIR", temp_.at("icc").c_str(), 1);
     }
     void TearDown() override {
         unsetenv("ZEP_COLOR_DIR");
-        JobFolder::TearDown();
+        JobFile::TearDown();
     }
-
-    void readTicket(BJobFile& job, const char* ticket) {
-        BJobFile source;
-        source.style = job.style;
-        Outside extra;
-        extra.defaults = kDefinitions;
-        extra.ticket = ticket;
-        readInto(job, outsideStream(source, extra), kJobFilePartFull);
-    }
-
-    static constexpr const char* kDefinitions = R"({
-        "Setting_ProcessProfile": {"type": "stringParameter"},
-        "Setting_GrayscaleProfile": {"type": "stringParameter"},
-        "Setting_LocalOutputProfiles": {"type": "stringParameter"},
-        "Setting_OverrideDestinationProfiles": {"type": "limitsHigh"}})";
+    TempFolder temp_;
 };
 
 TEST_F(JobColourFolder, ProfilesResolveToFilesOrIntoTheColourFolder) {
-    BJobFile job;
-    readTicket(job, R"({"qcs": {"checks": {
-        "Setting_ProcessProfile": {"sev": "parameter", "P": ["Coated.icc"]},
-        "Setting_GrayscaleProfile": {"sev": "parameter", "P": ["Gray.icc"]}}}})");
-    ASSERT_NE(job.GetProcessProfile(), nullptr);
-    EXPECT_EQ(*job.GetProcessProfile(), at("icc/Coated.icc"));
-    ASSERT_NE(job.GetGrayscaleProfile(), nullptr);
-    EXPECT_EQ(*job.GetGrayscaleProfile(), at("icc/Gray.icc"));
-    EXPECT_EQ(job.GetOutputProfile(), job.GetProcessProfile());
-    job.style = 1;
-    EXPECT_EQ(job.GetOutputProfile(), job.GetGrayscaleProfile());
-
-    // Without profile settings nothing is resolved.
-    readTicket(job, R"({"qcs": {"checks": {}}})");
-    EXPECT_EQ(job.GetProcessProfile(), nullptr);
-    EXPECT_EQ(job.GetGrayscaleProfile(), nullptr);
-    EXPECT_EQ(job.GetOutputProfile(), nullptr);
+    const std::string existing = zpath(temp_, "icc/Coated.icc").toStdString();
+    struct Case {
+        std::string checks;
+        const char* process;   // path below the temporary folder; null: none resolved
+        const char* grayscale; // likewise
+    };
+    const Case cases[] = {
+        {R"("Setting_ProcessProfile": {"sev": "parameter", "P": ["Coated.icc"]},
+            "Setting_GrayscaleProfile": {"sev": "parameter", "P": ["Gray.icc"]})",
+         "icc/Coated.icc", "icc/Gray.icc"},
+        {"", nullptr, nullptr},
+        // Override takes the local name in place of a silent profile only.
+        {R"("Setting_ProcessProfile": {"sev": "parameter", "P": ["Coated.icc", "silent"]},
+            "Setting_GrayscaleProfile": {"sev": "parameter", "P": ["Gray.icc", "loud"]},
+            "Setting_LocalOutputProfiles": {"sev": "parameter", "P": ["Local.icc", "LGray.icc"]},
+            "Setting_OverrideDestinationProfiles": {"sev": "warn", "note": 1})",
+         "icc/Local.icc", "icc/Gray.icc"},
+        // An existing file's full path stays that path.
+        {R"("Setting_ProcessProfile": {"sev": "parameter", "P": [")" + existing + R"("]})",
+         "icc/Coated.icc", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.checks);
+        BJobFile source;
+        Outside extra;
+        extra.defaults = R"({
+            "Setting_ProcessProfile": {"type": "stringParameter"},
+            "Setting_GrayscaleProfile": {"type": "stringParameter"},
+            "Setting_LocalOutputProfiles": {"type": "stringParameter"},
+            "Setting_OverrideDestinationProfiles": {"type": "limitsHigh"}})";
+        const std::string ticket = R"({"qcs": {"checks": {)" + c.checks + "}}}";
+        extra.ticket = ticket.c_str();
+        BJobFile job;
+        readInto(job, outsideStream(source, extra), kJobFilePartFull);
+        for (const auto& [profile, want] : {std::pair(job.GetProcessProfile(), c.process),
+                                            std::pair(job.GetGrayscaleProfile(), c.grayscale)}) {
+            if (want == nullptr) {
+                EXPECT_EQ(profile, nullptr);
+                continue;
+            }
+            ASSERT_NE(profile, nullptr);
+            EXPECT_EQ(*profile, zpath(temp_, want));
+        }
+        EXPECT_EQ(job.GetOutputProfile(), job.GetProcessProfile());
+        job.style = 1;
+        EXPECT_EQ(job.GetOutputProfile(), job.GetGrayscaleProfile());
+    }
 }
 
-TEST_F(JobColourFolder, OverrideReplacesSilentProfilesByTheLocalOnes) {
+TEST_F(JobFile, PageItemFileHoldsTheDocumentItemsAndEachPageOfPageSetTwo) {
+    TempFolder temp;
     BJobFile job;
-    readTicket(job, R"({"qcs": {"checks": {
-        "Setting_ProcessProfile": {"sev": "parameter", "P": ["Coated.icc", "silent"]},
-        "Setting_GrayscaleProfile": {"sev": "parameter", "P": ["Gray.icc", "loud"]},
-        "Setting_LocalOutputProfiles": {"sev": "parameter", "P": ["Local.icc", "LocalGray.icc"]},
-        "Setting_OverrideDestinationProfiles": {"sev": "warn", "note": 1}}}})");
-    ASSERT_NE(job.GetProcessProfile(), nullptr);
-    EXPECT_EQ(*job.GetProcessProfile(), at("icc/Local.icc"));
-    ASSERT_NE(job.GetGrayscaleProfile(), nullptr);
-    EXPECT_EQ(*job.GetGrayscaleProfile(), at("icc/Gray.icc"));
-
-    // A profile named by an existing file's full path stays that path.
-    const std::string existing = at("icc/Coated.icc").toStdString();
-    const std::string ticket = R"({"qcs": {"checks": {"Setting_ProcessProfile": {"sev":
-        "parameter", "P": [")" +
-                               existing + R"("]}}}})";
-    readTicket(job, ticket.c_str());
-    ASSERT_NE(job.GetProcessProfile(), nullptr);
-    EXPECT_EQ(*job.GetProcessProfile(), existing.c_str());
-}
-
-TEST_F(JobFolder, PageItemFileHoldsTheDocumentItemsAndEachPage) {
-    BJobFile job;
-    job.pageItemFile.assign(at("items.bin"));
+    job.pageItemFile.assign(zpath(temp, "items.bin"));
     job.GetAbsoluteRuns().AddRun(1, 2);
+    job.GetAbsoluteRuns().AddRun(7, 1);
     BPageSet& set = job.GetPageSet(2);
     auto documentItem = std::make_shared<BPageItem>();
     documentItem->page = -1;
     auto text = std::make_shared<BTextRunItem>();
     text->page = 1;
-    text->AddProblem(keystr::TextBoxOverflowed);
     auto graphic = std::make_shared<BPlacedGraphic>();
     graphic->page = 2;
-    graphic->fileType = kPlacedFilePDF;
     set.items.Append(documentItem);
     set.items.Append(graphic);
     set.items.Append(text);
-    auto flattener = std::make_shared<BTransparencyFlattener>();
-    flattener->page = 2;
-    flattener->enabled = true;
-    set.pageFlatteners.push_back(flattener);
-    // Page set 1 is not written.
+    for (bool enabled : {false, true}) {
+        set.pageFlatteners.push_back(std::make_shared<BTransparencyFlattener>());
+        set.pageFlatteners.back()->page = 2;
+        set.pageFlatteners.back()->enabled = enabled;
+    }
     job.GetPageSet(1).items.Append(std::make_shared<BPageItem>());
 
     ASSERT_TRUE(job.WritePageItemFile());
 
-    std::ifstream file(posix_ / "items.bin", std::ios::binary);
+    std::ifstream file(temp.at("items.bin"), std::ios::binary);
     UKeyInStream in(file);
     EXPECT_FALSE(in.has_key(UKeyStream::kIdentifierKey));
     in.enter_record(10);
-
-    // Each item of record 10: 120 the page index, 140 the page's items, 180 its flattener.
+    // Each item of record 10: 120 the page index, 140 the page's items, 180 the last flattener
+    // record of the page.
     struct Page {
         std::int32_t index;
-        std::int32_t kind; // 0: no item
-        const char* problem;
-        const char* fileType;
+        std::int32_t kind; // of the page's one item; 0: no item
         bool flattener;
     };
-    const Page pages[] = {{-2, 20, nullptr, nullptr, false},
-                          {0, 10, "TextBoxOverflowed", nullptr, false},
-                          {1, 210, nullptr, "PDF", true}};
-    for (const Page& page : pages) {
+    for (const Page& page :
+         {Page{-2, 20, false}, Page{0, 10, false}, Page{1, 210, true}, Page{2, 0, false}}) {
         SCOPED_TRACE(page.index);
         ASSERT_TRUE(in.next_item());
         std::int32_t index = 99;
         in.select_key(120).read_int(index);
         EXPECT_EQ(index, page.index);
         in.enter_record(140);
-        ASSERT_TRUE(in.next_item());
         std::int32_t kind = 0;
-        in.select_key(1110).read_int(kind);
+        if (in.next_item())
+            in.select_key(1110).read_int(kind);
         EXPECT_EQ(kind, page.kind);
-        if (page.problem) {
-            in.enter_record(1114);
-            ustring problem;
-            in.select_key(10).read_string(problem);
-            EXPECT_EQ(problem, page.problem);
-            in.leave();
-        }
-        if (page.fileType) {
-            ustring name;
-            in.select_key(1561).read_string(name);
-            EXPECT_EQ(name, page.fileType);
-        }
         EXPECT_FALSE(in.next_item());
         in.leave();
         EXPECT_EQ(in.has_key(180), page.flattener);
-        if (page.flattener) {
-            BTransparencyFlattener read;
-            read.Read(in);
-            EXPECT_TRUE(read.enabled);
-        }
+        BTransparencyFlattener read;
+        read.Read(in);
+        EXPECT_EQ(read.enabled, page.flattener);
     }
     EXPECT_FALSE(in.next_item());
-    in.leave();
 }
 
-TEST_F(JobFolder, PageItemFileThatCannotBeWrittenIsAnError) {
+TEST_F(JobFile, PageItemFileThatCannotBeWrittenIsAnError) {
+    TempFolder temp;
     BJobFile job;
     LogCapture log;
-    job.pageItemFile.assign(at("missing/items.bin"));
+    const ustring missing = zpath(temp, "missing/items.bin");
+    job.pageItemFile.assign(missing);
     EXPECT_FALSE(job.WritePageItemFile());
     EXPECT_NE(log.text().find("[ERROR]"), std::string::npos);
     EXPECT_NE(log.text().find("BJobFile::WritePageItemFile"), std::string::npos);
-    EXPECT_NE(
-        log.text().find("cannot open page-item file " + at("missing/items.bin").toStdString()),
-        std::string::npos);
-    EXPECT_FALSE(fs::exists(posix_ / "missing"));
+    EXPECT_NE(log.text().find("cannot open page-item file " + missing.toStdString()),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(temp.at("missing")));
 
     job.pageItemFile.clear();
     EXPECT_FALSE(job.WritePageItemFile());
 
-    if (fs::exists("/dev/full")) {
+    if (std::filesystem::exists("/dev/full")) {
         LogCapture full;
         job.pageItemFile.assign("Z:/dev/full");
         EXPECT_FALSE(job.WritePageItemFile());
@@ -668,85 +597,55 @@ TEST_F(JobFolder, PageItemFileThatCannotBeWrittenIsAnError) {
     }
 }
 
-// A job holding a good read, and the bytes that give it back unchanged.
-class FailedRead : public JobFile {
-protected:
-    void SetUp() override {
-        JobFile::SetUp();
-        fillJob(job_);
-        Outside extra;
-        extra.defaults = R"({"Transparency": {"type": "boolean"}})";
-        extra.forbidPDF = false;
-        BJobFile good;
-        readInto(good, outsideStream(job_, extra), kJobFilePartFull);
-        before_ = bytesOf(job_, kJobFilePartFull);
-        ASSERT_FALSE(GetForceEPSExport());
-    }
+TEST_F(JobFile, FailedReadLeavesTheJobTheDefaultSettingsAndTheFlag) {
+    BJobFile job;
+    fillJob(job);
+    Outside good;
+    good.defaults = R"({"Transparency": {"type": "boolean"}})";
+    good.forbidPDF = false;
+    BJobFile first;
+    readInto(first, outsideStream(job, good), kJobFilePartFull);
+    const std::string before = bytesOf(job, kJobFilePartFull);
 
-    // The job, the default settings and the flag are as the good read left them.
-    void expectUnchanged() {
-        EXPECT_EQ(bytesOf(job_, kJobFilePartFull), before_);
-        EXPECT_EQ(job_.jobName, "Spring sale");
-        EXPECT_EQ(job_.GetGroups().GetCount(), 2u);
-        EXPECT_TRUE(GetDefaultSettings().contains("Transparency"));
+    // Streams with new defaults, a new job and 'BP' = true that fail further on.
+    BJobFile other;
+    other.jobName = "other";
+    addDestination(*other.GetGroups().AddGroup(), "7", 10, 10)->SetName("NNNNNNNN");
+    Outside bad;
+    bad.defaults = R"({"Hairline": {"type": "limitsLow"}, "Other": {"type": "boolean"}})";
+    bad.forbidPDF = true;
+    std::string corruptGroup = outsideStream(other, bad);
+    // The destination name's length byte now runs past its record.
+    const std::size_t name = corruptGroup.find("CC\x08\x05NNNNNNNN"s);
+    ASSERT_NE(name, std::string::npos);
+    corruptGroup[name + 2] = '\xFE';
+    bad.rawTicket = "not a message";
+    struct Case {
+        std::string bytes;
+        const char* error;
+    };
+    for (const Case& c : {Case{outsideStream(other, bad), "UKeyInStream: corrupt stream"},
+                          Case{corruptGroup, "UKeyInStream: corrupt stream"},
+                          Case{"not a job file", "UKeyInStream: meta key mismatch"}}) {
+        SCOPED_TRACE(c.error);
+        try {
+            readInto(job, c.bytes, kJobFilePartFull);
+            ADD_FAILURE() << "read succeeded";
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), c.error);
+        }
+        EXPECT_EQ(bytesOf(job, kJobFilePartFull), before);
         EXPECT_EQ(GetDefaultSettings().size(), 1u);
+        EXPECT_TRUE(GetDefaultSettings().contains("Transparency"));
         EXPECT_FALSE(GetForceEPSExport());
     }
 
-    // A stream with new defaults, a new job and 'BP' = true.
-    std::string otherStream(const std::string& rawTicket = std::string()) {
-        BJobFile other;
-        other.jobName = "other";
-        addDestination(*other.GetGroups().AddGroup(), "7", 10, 10)->SetName("NNNNNNNN");
-        Outside extra;
-        extra.defaults = R"({"Hairline": {"type": "limitsLow"}, "Other": {"type": "boolean"}})";
-        extra.rawTicket = rawTicket;
-        extra.forbidPDF = true;
-        return outsideStream(other, extra);
-    }
-
-    BJobFile job_;
-    std::string before_;
-};
-
-TEST_F(FailedRead, TicketThatDoesNotUnflattenLeavesTheJob) {
-    const std::string bytes = otherStream("not a message");
-    std::istringstream in(bytes);
-    EXPECT_THROW(job_.Read(in, kJobFilePartFull), std::runtime_error);
-    expectUnchanged();
-}
-
-TEST_F(FailedRead, CorruptGroupRecordLeavesTheJob) {
-    std::string bytes = otherStream();
-    // The destination name's length byte now runs past its record.
-    const std::string name("\x43\x43\x08\x05NNNNNNNN", 12);
-    const std::size_t at = bytes.find(name);
-    ASSERT_NE(at, std::string::npos);
-    bytes[at + 2] = '\xFE';
-    std::istringstream in(bytes);
-    try {
-        job_.Read(in, kJobFilePartFull);
-        ADD_FAILURE() << "read succeeded";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "UKeyInStream: corrupt stream");
-    }
-    expectUnchanged();
-}
-
-TEST_F(FailedRead, BytesThatAreNoKeyedStreamOrAFailedStreamLeaveTheJob) {
-    std::istringstream garbage("not a job file");
-    try {
-        job_.Read(garbage, kJobFilePartFull);
-        ADD_FAILURE() << "read succeeded";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "UKeyInStream: meta key mismatch");
-    }
-    expectUnchanged();
-
-    std::istringstream failed(otherStream());
+    // A stream that has already failed is ignored.
+    std::istringstream failed(outsideStream(other, Outside()));
     failed.setstate(std::ios::failbit);
-    job_.Read(failed, kJobFilePartFull);
-    expectUnchanged();
+    job.Read(failed, kJobFilePartFull);
+    EXPECT_EQ(bytesOf(job, kJobFilePartFull), before);
+    EXPECT_EQ(GetDefaultSettings().size(), 1u);
 }
 
 TEST_F(JobFile, SampleJobFileReadsAsDescribed) {
@@ -760,8 +659,8 @@ TEST_F(JobFile, SampleJobFileReadsAsDescribed) {
     EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 2);
     ASSERT_EQ(job.GetGroups().GetCount(), 2u);
     EXPECT_EQ(job.GetCurrentGroup().GetCount(), 2u);
-    expectBox(job.trimBox, -90, -50, 180, 100);
-    expectBox(job.bleedBox, -93, -63, 186, 126);
+    expectBox(job.trimBox, {-90, -50, 180, 100});
+    expectBox(job.bleedBox, {-93, -63, 186, 126});
     EXPECT_EQ(job.GetCheckSettings().GetSeverity(keystr::Transparency), eProblemSeverity_Fault);
     EXPECT_EQ(job.GetCheckSettings().GetPDFVersion(), 1.4);
     EXPECT_FALSE(GetForceEPSExport());
