@@ -212,7 +212,7 @@ TEST_F(JobFile, FullJobRoundTrips) {
     EXPECT_EQ(copy.GetCurrentGroup().GetDestination(0)->GetOwner(), &copy);
 }
 
-TEST_F(JobFile, SummaryReadLeavesWhatItDoesNotCarry) {
+TEST_F(JobFile, SummaryReadTakesItsPartAndLeavesTheRest) {
     BJobFile source;
     fillJob(source);
     BJobFile job;
@@ -221,18 +221,9 @@ TEST_F(JobFile, SummaryReadLeavesWhatItDoesNotCarry) {
     job.pageCount = 9;
     job.GetAbsoluteRuns().AddRun(4, 5);
     readInto(job, bytesOf(source, kJobFilePartSummary), kJobFilePartSummary);
-
-    EXPECT_EQ(job.style, 4);
-    EXPECT_EQ(job.identifier, source.identifier);
-    EXPECT_EQ(job.textSN, "sn");
-    EXPECT_EQ(job.documentName, "spring.indd");
-    expectBox(job.trimBox, {-90, -50, 180, 100});
-    EXPECT_EQ(job.layoutDepth, 126);
-    EXPECT_TRUE(job.flagSE);
-    EXPECT_TRUE(job.commonSizing);
-    EXPECT_EQ(job.GetGroups().GetCount(), 2u);
-
-    EXPECT_EQ(job.jobName, "kept");
+    // Rewritten, the summary equals the source's but for 'DN', which it does not read.
+    source.jobName = "kept";
+    EXPECT_EQ(bytesOf(job, kJobFilePartSummary), bytesOf(source, kJobFilePartSummary));
     EXPECT_EQ(job.outputFile.path(), "Z:/kept.pdf");
     EXPECT_EQ(job.pageCount, 9);
     EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 5);
