@@ -494,7 +494,10 @@ bool BJobFile::WritePageItemFile() {
     return true;
 }
 
-// Stops at the first page whose writing fails, so that a full disk ends the loop.
+// One entry per page of the absolute runs ('PR', read from outside), with or without items, so
+// nothing in the job bounds the count more tightly than the 32-bit page numbers. The loop stops
+// at the first page whose writing fails (a full disk); a record 10 too long for the stream's
+// 32-bit length fails in UKeyOutStream::end.
 bool BJobFile::WritePageItems(UKeyOutStream& out, const std::ostream& file) const {
     const BPageSet& pageSet = m_pageSets[1];
     out.begin_record(kKeyPageItemRoot);
