@@ -1,0 +1,90 @@
+// The job's road through the library, end to end: a job file read with its ticket, the check
+// settings that decide the export, and the exported job sent back as Base64 inside the compact
+// JSON of an event message.
+#include "BCheckSettingList.h"
+#include "BDestinationList.h"
+#include "BJobFile.h"
+#include "JobFilePart.h"
+#include "KeyStrings.h"
+#include "SettingDefinitions.h"
+#include "TextUtils.h"
+#include "umessage.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+class JobRoad : public ::testing::Test {
+protected:
+    void SetUp() override { resetProcessState(); }
+    void TearDown() override { resetProcessState(); }
+    static void resetProcessState() {
+        ResetDefaultSettings();
+        SettingDefinitionsRegistry::Reset();
+        ResetForceEPSExport();
+    }
+
+    static void readSample(BJobFile& job) {
+        std::ifstream in(ZEP_TEST_DATA_DIR "/sample_job.job5", std::ios::binary);
+        ASSERT_TRUE(in.is_open());
+        job.Read(in, kJobFilePartFull);
+    }
+};
+
+TEST_F(JobRoad, TheTicketDecidesTheExportFormat) {
+    BJobFile job;
+    readSample(job);
+    const BCheckSettingList& settings = job.GetCheckSettings();
+
+    // The sample's 'BP' record lifts the process-wide ban on PDF; its ticket makes transparency
+    // a fault, so a document with transparency still goes out as EPS.
+    EXPECT_FALSE(GetForceEPSExport());
+    EXPECT_EQ(settings.GetSeverity(keystr::Transparency), eProblemSeverity_Fault);
+    EXPECT_FALSE(settings.AllowsPDFExport(true, false, false));
+    EXPECT_TRUE(settings.AllowsPDFExport(false, false, false));
+    EXPECT_EQ(settings.GetPDFVersion(), 1.4);
+}
+
+TEST_F(JobRoad, TheExportedJobTravelsBackAsBase64InCompactJson) {
+    BJobFile job;
+    readSample(job);
+    ASSERT_NE(job.GetGroups().GetSelectedGroup(), nullptr);
+
+    std::ostringstream exported;
+    job.WriteExported(exported);
+    const std::string bytes = exported.str();
+    ASSERT_FALSE(bytes.empty());
+
+    umessage event;
+    event.setWhat("exported");
+    event.add<ustring>("v", umessage_details::type_string,
+                       base64Encode(bytes.data(), bytes.size()));
+    std::ostringstream json;
+    event.write(json);
+
+    // What the companion application receives reads back to the same bytes.
+    std::istringstream received(json.str());
+    umessage decoded;
+    ASSERT_TRUE(decoded.read(received));
+    EXPECT_EQ(decoded.what(), "exported");
+    EXPECT_EQ(decoded.value<ustring>("v"), base64Encode(bytes.data(), bytes.size()));
+
+    // The exported job holds the selected group's unexported destinations; the job in memory
+    // marks them exported as it writes them, so no group is left to select.
+    BJobFile sent;
+    std::istringstream in(bytes);
+    sent.Read(in, kJobFilePartFull);
+    ASSERT_EQ(sent.GetGroups().GetCount(), 1u);
+    const BGroup& group = *sent.GetGroups().GetGroup(0);
+    ASSERT_EQ(group.GetCount(), 2u);
+    EXPECT_EQ(group.GetDestinations()[0]->GetName(), "Daily Courier");
+    EXPECT_EQ(group.GetDestinations()[1]->GetName(), "Weekend Courier");
+    for (std::size_t i = 0; i < job.GetGroups().GetCount(); ++i)
+        EXPECT_FALSE(job.GetGroups().GetGroup(i)->HasUnexported()) << "group " << i;
+}
+
+} // namespace
