@@ -1,0 +1,25 @@
+// libFuzzer target for the stored texts that come back from outside: a "PATH:" block read from
+// saved data, relative to a base folder or on its own, and a byte buffer decoded by its byte-order
+// mark. Both must end in a result, never in a crash, a hang or a sanitizer report.
+#include "QuietLog.h"
+#include "UFileSpecCore.h"
+#include "ustring.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    discardLogRecords();
+
+    UByteBuffer block;
+    block.assign(data, size);
+    static const UFileSpecCore base("Z:/tmp/zephrin-fuzz/base");
+    UFileSpecCore relative;
+    relative.from_blob(block, &base);
+    UFileSpecCore whole;
+    whole.from_blob(block, nullptr);
+
+    const ustring decoded = ustring::fromBytes(data, size);
+    (void)decoded.toWString();
+    return 0;
+}
