@@ -2,6 +2,7 @@
 // 52, the box rules, the elements that only outside job files carry ('Dp', 'SR', 'BP'), the
 // output profiles, the page-item file, and reads that fail without touching the job.
 #include "BJobFile.h"
+#include "CheckSettingTestDefinitions.h"
 
 #include "KeyStrings.h"
 #include "SettingDefinitions.h"
@@ -86,16 +87,7 @@ void expectBox(const zeu::Rect2D& box, const zeu::Rect2D& want) {
 }
 
 // Every test starts with no definitions, an empty default-settings message and PDF forbidden.
-class JobFile : public ::testing::Test {
-protected:
-    void SetUp() override { resetProcessState(); }
-    void TearDown() override { resetProcessState(); }
-    static void resetProcessState() {
-        ResetDefaultSettings();
-        SettingDefinitionsRegistry::Reset();
-        ResetForceEPSExport();
-    }
-};
+class JobFile : public CheckSettingTest {};
 
 // A job with every stored field set to something other than its start value.
 void fillJob(BJobFile& job) {

@@ -4,9 +4,9 @@
 #include "BCheckSettingList.h"
 #include "BDestinationList.h"
 #include "BJobFile.h"
+#include "CheckSettingTestDefinitions.h"
 #include "JobFilePart.h"
 #include "KeyStrings.h"
-#include "SettingDefinitions.h"
 #include "TextUtils.h"
 #include "umessage.h"
 
@@ -18,16 +18,9 @@
 
 namespace {
 
-class JobRoad : public ::testing::Test {
+// Starts and ends with the process-wide settings state reset.
+class JobRoad : public CheckSettingTest {
 protected:
-    void SetUp() override { resetProcessState(); }
-    void TearDown() override { resetProcessState(); }
-    static void resetProcessState() {
-        ResetDefaultSettings();
-        SettingDefinitionsRegistry::Reset();
-        ResetForceEPSExport();
-    }
-
     static void readSample(BJobFile& job) {
         std::ifstream in(ZEP_TEST_DATA_DIR "/sample_job.job5", std::ios::binary);
         ASSERT_TRUE(in.is_open());
