@@ -89,7 +89,7 @@ constexpr std::size_t kNumberBuffer = 512;
 
 // One literal run or conversion of the format text. Plain data: the per-call arrays of them
 // are not initialised up front.
-struct Spec {
+struct Directive {
     std::uint16_t size;
     std::uint16_t kind;
     std::uint32_t start;
@@ -104,8 +104,9 @@ struct Spec {
     bool badPosition; // an "N$" outside 1..254
 };
 
-Spec emptySpec(std::uint16_t kind) {
-    return Spec{kSizeInt, kind, 0, 0, -1, -1, 0, kNoArgument, kNoArgument, kNoArgument, 0, false};
+Directive emptyDirective(std::uint16_t kind) {
+    return Directive{kSizeInt, kind,        0,           0,           -1, -1,
+                     0,        kNoArgument, kNoArgument, kNoArgument, 0,  false};
 }
 
 // One argument, read once from the argument list.
@@ -152,41 +153,41 @@ int readNumber(const char* text, std::size_t& pos) {
 }
 
 // The conversion ended by `conversion`, read as `kind` at `size`.
-Spec ended(Spec spec, Kind kind, std::uint16_t size, char conversion) {
-    spec.kind = kind;
-    spec.size = size;
-    spec.conversion = conversion;
-    return spec;
+Directive ended(Directive directive, Kind kind, std::uint16_t size, char conversion) {
+    directive.kind = kind;
+    directive.size = size;
+    directive.conversion = conversion;
+    return directive;
 }
 
 // Parses the conversion that starts after the '%' at `text[pos - 1]`; leaves `pos` after the
 // last character read. The result's kind is kIncomplete when the text ends inside it and
 // kLiteral when an invalid character ends it.
-Spec parseConversion(const char* text, std::size_t& pos) {
-    Spec spec = emptySpec(kIncomplete);
+Directive parseConversion(const char* text, std::size_t& pos) {
+    Directive directive = emptyDirective(kIncomplete);
     bool inPrecision = false;
     bool widthWritten = false;
     for (;;) {
         const char c = text[pos];
         if (c == '\0')
-            return spec;
+            return directive;
         if (isDigit(c) && !(c == '0' && !inPrecision && !widthWritten)) {
             const int number = readNumber(text, pos);
             if (text[pos] == '$') {
                 ++pos;
                 const bool fits = number >= 1 && number <= kMaxPosition;
-                spec.badPosition |= !fits;
+                directive.badPosition |= !fits;
                 const auto index = static_cast<std::uint32_t>(fits ? number - 1 : 0);
-                if (spec.precisionArgument == kUnnumbered)
-                    spec.precisionArgument = index;
-                else if (spec.widthArgument == kUnnumbered)
-                    spec.widthArgument = index;
+                if (directive.precisionArgument == kUnnumbered)
+                    directive.precisionArgument = index;
+                else if (directive.widthArgument == kUnnumbered)
+                    directive.widthArgument = index;
                 else
-                    spec.valueArgument = index;
+                    directive.valueArgument = index;
             } else if (inPrecision) {
-                spec.precision = number;
+                directive.precision = number;
             } else {
-                spec.width = number;
+                directive.width = number;
                 widthWritten = true;
             }
             continue;
@@ -194,47 +195,47 @@ Spec parseConversion(const char* text, std::size_t& pos) {
         ++pos;
         switch (c) {
         case ' ':
-            if (!(spec.flags & kSign))
-                spec.flags |= kBlank;
+            if (!(directive.flags & kSign))
+                directive.flags |= kBlank;
             break;
         case '#':
-            spec.flags |= kAlternate;
+            directive.flags |= kAlternate;
             break;
         case '+':
-            spec.flags = (spec.flags | kSign) & ~kBlank;
+            directive.flags = (directive.flags | kSign) & ~kBlank;
             break;
         case '-':
-            spec.flags = (spec.flags | kLeft) & ~kZeroPad;
+            directive.flags = (directive.flags | kLeft) & ~kZeroPad;
             break;
         case '0':
-            if (!(spec.flags & kLeft))
-                spec.flags |= kZeroPad;
+            if (!(directive.flags & kLeft))
+                directive.flags |= kZeroPad;
             break;
         case '*':
-            spec.widthArgument = kUnnumbered;
+            directive.widthArgument = kUnnumbered;
             break;
         case '.':
             inPrecision = true;
             // A '.' without digits is precision 0, as for the runtime formatter.
-            spec.precision = 0;
+            directive.precision = 0;
             if (text[pos] == '*') {
-                spec.precisionArgument = kUnnumbered;
-                spec.precision = -1;
+                directive.precisionArgument = kUnnumbered;
+                directive.precision = -1;
                 ++pos;
             }
             break;
         case 'h':
-            spec.size = kSize16;
+            directive.size = kSize16;
             break;
         case 'l':
-            spec.size = kSizeLong;
+            directive.size = kSizeLong;
             if (text[pos] == 'l') {
-                spec.size = kSize64;
+                directive.size = kSize64;
                 ++pos;
             }
             break;
         case 'q':
-            spec.size = kSize64;
+            directive.size = kSize64;
             break;
         case 'd':
         case 'i':
@@ -242,34 +243,34 @@ Spec parseConversion(const char* text, std::size_t& pos) {
         case 'u':
         case 'x':
         case 'X':
-            return ended(spec, kInteger, spec.size, c);
+            return ended(directive, kInteger, directive.size, c);
         case 'D':
         case 'O':
         case 'U':
             // Old spellings of the long conversions; printed as their lower-case forms.
-            return ended(spec, kInteger, spec.size, static_cast<char>(c - 'A' + 'a'));
+            return ended(directive, kInteger, directive.size, static_cast<char>(c - 'A' + 'a'));
         case 'c':
-            return ended(spec, kInteger, kSizeChar, c);
+            return ended(directive, kInteger, kSizeChar, c);
         case 'e':
         case 'E':
         case 'f':
         case 'g':
         case 'G':
-            return ended(spec, kDouble, kSize64, c);
+            return ended(directive, kDouble, kSize64, c);
         case 'p':
-            return ended(spec, kPointer, kSizeLong, c);
+            return ended(directive, kPointer, kSizeLong, c);
         case 's':
-            return ended(spec, kString, kSizeLong, c);
+            return ended(directive, kString, kSizeLong, c);
         default:
-            spec.kind = kLiteral;
-            return spec;
+            directive.kind = kLiteral;
+            return directive;
         }
     }
 }
 
-bool takesArguments(const Spec& spec) {
-    return spec.kind == kInteger || spec.kind == kDouble || spec.kind == kPointer ||
-           spec.kind == kString;
+bool takesArguments(const Directive& directive) {
+    return directive.kind == kInteger || directive.kind == kDouble || directive.kind == kPointer ||
+           directive.kind == kString;
 }
 
 // Claims `slot` for a value of this kind and size; false when the format already uses the
@@ -284,31 +285,33 @@ bool claim(Slot& slot, std::uint16_t kind, std::uint16_t size) {
 
 // Numbers the arguments of the conversions and marks the slots they use. False when an index
 // reaches the slot count or an argument is used as two types: the format is abandoned.
-bool numberArguments(Spec* specs, std::size_t specCount, Slot* slots, std::size_t slotCount) {
+bool numberArguments(Directive* directives, std::size_t directiveCount, Slot* slots,
+                     std::size_t slotCount) {
     std::uint32_t next = 0;
-    for (std::size_t i = 0; i < specCount; ++i) {
-        Spec& spec = specs[i];
-        if (!takesArguments(spec))
+    for (std::size_t i = 0; i < directiveCount; ++i) {
+        Directive& directive = directives[i];
+        if (!takesArguments(directive))
             continue;
-        if (spec.badPosition)
+        if (directive.badPosition)
             return false;
         for (const std::uint32_t index :
-             {spec.valueArgument, spec.precisionArgument, spec.widthArgument}) {
+             {directive.valueArgument, directive.precisionArgument, directive.widthArgument}) {
             if (index < kUnnumbered && index >= slotCount)
                 return false;
         }
-        if (spec.widthArgument == kUnnumbered)
-            spec.widthArgument = next++;
-        if (spec.precisionArgument == kUnnumbered)
-            spec.precisionArgument = next++;
-        if (spec.valueArgument == kNoArgument)
-            spec.valueArgument = next++;
-        if (!claim(slots[spec.valueArgument], spec.kind, spec.size))
+        if (directive.widthArgument == kUnnumbered)
+            directive.widthArgument = next++;
+        if (directive.precisionArgument == kUnnumbered)
+            directive.precisionArgument = next++;
+        if (directive.valueArgument == kNoArgument)
+            directive.valueArgument = next++;
+        if (!claim(slots[directive.valueArgument], directive.kind, directive.size))
             return false;
-        if (spec.widthArgument != kNoArgument && !claim(slots[spec.widthArgument], kInteger, 0))
+        if (directive.widthArgument != kNoArgument &&
+            !claim(slots[directive.widthArgument], kInteger, 0))
             return false;
-        if (spec.precisionArgument != kNoArgument &&
-            !claim(slots[spec.precisionArgument], kInteger, 0))
+        if (directive.precisionArgument != kNoArgument &&
+            !claim(slots[directive.precisionArgument], kInteger, 0))
             return false;
     }
     return true;
@@ -437,10 +440,10 @@ struct Layout {
     bool left() const { return (flags & kLeft) != 0; }
 };
 
-Layout layoutOf(const Spec& spec, const Slot* slots) {
-    Layout layout{spec.flags, effective(spec.width, spec.widthArgument, slots),
-                  effective(spec.precision, spec.precisionArgument, slots),
-                  spec.width >= 0 || spec.widthArgument != kNoArgument};
+Layout layoutOf(const Directive& directive, const Slot* slots) {
+    Layout layout{directive.flags, effective(directive.width, directive.widthArgument, slots),
+                  effective(directive.precision, directive.precisionArgument, slots),
+                  directive.width >= 0 || directive.widthArgument != kNoArgument};
     if (!layout.hasWidth) {
         layout.width = 0;
     } else if (layout.width < 0) {
@@ -611,28 +614,30 @@ void appendThroughRuntime(Output& target, const Layout& layout, char conversion,
     print(target.grow(count), count + 1);
 }
 
-void appendNumber(Output& target, const Spec& spec, const Slot* slots) {
-    const Layout layout = layoutOf(spec, slots);
+void appendNumber(Output& target, const Directive& directive, const Slot* slots) {
+    const Layout layout = layoutOf(directive, slots);
     if (static_cast<unsigned long long>(layout.width) > target.roomLeft() ||
         (layout.precision > 0 && static_cast<std::size_t>(layout.precision) > target.roomLeft()))
         throwTooLong();
-    const Slot& value = slots[spec.valueArgument];
-    if (spec.conversion == 'c')
+    const Slot& value = slots[directive.valueArgument];
+    if (directive.conversion == 'c')
         appendCharacter(target, layout, value);
-    else if (spec.kind == kInteger)
-        appendInteger(target, layout, spec.conversion, value);
-    else if (spec.kind == kPointer || !appendDouble(target, layout, spec.conversion, value.real))
-        appendThroughRuntime(target, layout, spec.conversion, value, spec.kind == kDouble);
+    else if (directive.kind == kInteger)
+        appendInteger(target, layout, directive.conversion, value);
+    else if (directive.kind == kPointer ||
+             !appendDouble(target, layout, directive.conversion, value.real))
+        appendThroughRuntime(target, layout, directive.conversion, value,
+                             directive.kind == kDouble);
 }
 
 // "%s": a null pointer gives "(null)" without padding; the precision limits the bytes read.
-void appendString(Output& target, const Spec& spec, const Slot* slots) {
-    const char* text = static_cast<const char*>(slots[spec.valueArgument].pointer);
+void appendString(Output& target, const Directive& directive, const Slot* slots) {
+    const char* text = static_cast<const char*>(slots[directive.valueArgument].pointer);
     if (!text) {
         target.append("(null)", 6);
         return;
     }
-    const Layout layout = layoutOf(spec, slots);
+    const Layout layout = layoutOf(directive, slots);
     const std::size_t length = layout.precision >= 0
                                    ? strnlen(text, static_cast<std::size_t>(layout.precision))
                                    : std::strlen(text);
@@ -753,38 +758,38 @@ void ustring::appendFormat(ustring& target, const char* fmt, std::va_list args) 
     const size_type slotCount = 3 * percents + 1;
 
     // Pass 1: cut the text into literal runs and conversions.
-    CallArray<Spec> specs(2 * percents + 1);
-    size_type specCount = 0;
+    CallArray<Directive> directives(2 * percents + 1);
+    size_type directiveCount = 0;
     for (size_type pos = 0; pos < n;) {
         if (fmt[pos] != '%') {
             const char* next = static_cast<const char*>(std::memchr(fmt + pos, '%', n - pos));
             const size_type end = next ? static_cast<size_type>(next - fmt) : n;
-            Spec& literal = specs[specCount++];
-            literal = emptySpec(kLiteral);
+            Directive& literal = directives[directiveCount++];
+            literal = emptyDirective(kLiteral);
             literal.start = static_cast<std::uint32_t>(pos);
             literal.length = static_cast<std::uint32_t>(end - pos);
             pos = end;
             continue;
         }
         const size_type percent = pos++;
-        Spec spec = parseConversion(fmt, pos);
-        if (spec.kind == kLiteral) {
+        Directive directive = parseConversion(fmt, pos);
+        if (directive.kind == kLiteral) {
             // An invalid conversion gives the one character after the '%' ("%%" gives "%").
-            spec = emptySpec(kLiteral);
-            spec.start = static_cast<std::uint32_t>(percent + 1);
-            spec.length = 1;
+            directive = emptyDirective(kLiteral);
+            directive.start = static_cast<std::uint32_t>(percent + 1);
+            directive.length = 1;
         } else {
-            spec.start = static_cast<std::uint32_t>(percent);
-            spec.length = static_cast<std::uint32_t>(pos - percent);
+            directive.start = static_cast<std::uint32_t>(percent);
+            directive.length = static_cast<std::uint32_t>(pos - percent);
         }
-        specs[specCount++] = spec;
+        directives[directiveCount++] = directive;
     }
 
     // Pass 2: number the arguments and read them in slot order.
     CallArray<Slot> slots(slotCount);
     for (size_type i = 0; i < slotCount; ++i)
         slots[i] = Slot{};
-    if (!numberArguments(&specs[0], specCount, &slots[0], slotCount))
+    if (!numberArguments(&directives[0], directiveCount, &slots[0], slotCount))
         return;
     std::va_list copy;
     va_copy(copy, args);
@@ -793,19 +798,19 @@ void ustring::appendFormat(ustring& target, const char* fmt, std::va_list args) 
 
     // Pass 3: output.
     Output out(target);
-    for (size_type i = 0; i < specCount; ++i) {
-        const Spec& spec = specs[i];
-        switch (spec.kind) {
+    for (size_type i = 0; i < directiveCount; ++i) {
+        const Directive& directive = directives[i];
+        switch (directive.kind) {
         case kLiteral:
-            out.append(fmt + spec.start, spec.length);
+            out.append(fmt + directive.start, directive.length);
             break;
         case kInteger:
         case kDouble:
         case kPointer:
-            appendNumber(out, spec, &slots[0]);
+            appendNumber(out, directive, &slots[0]);
             break;
         case kString:
-            appendString(out, spec, &slots[0]);
+            appendString(out, directive, &slots[0]);
             break;
         default:
             break;
