@@ -83,10 +83,10 @@ constexpr std::size_t kMaxVarint = 9;
 // power-of-two table of slots, kept at most half full.
 class TextIds {
 public:
-    // Room for `count` texts without growing.
+    // Room for `count` texts without growing; called before the first text.
     void reserve(std::size_t count) {
-        while (slots_.size() < 2 * count)
-            grow();
+        if (slots_.size() < 2 * count)
+            slots_.assign(std::bit_ceil(std::max<std::size_t>(256, 2 * count)), Slot{});
         texts_.reserve(count);
     }
 
@@ -162,8 +162,9 @@ public:
     void write(ByteSink& out, const umessage& root) {
         out.makeRoom(3 * kMaxVarint);
         out.putVarint(kWrittenVersion);
-        out.putVarint(table_.size());
-        for (std::string_view text : table_) {
+        out.putVarint(order_.size());
+        for (std::uint32_t id : order_) {
+            const std::string_view text = ids_.texts()[id];
             out.makeRoom(kMaxVarint + text.size());
             out.putVarint(text.size());
             out.put(text.data(), text.size());
@@ -214,10 +215,10 @@ private:
             std::sort(run, next, byText);
             run = next;
         }
-        table_.reserve(keys.size());
+        order_.resize(keys.size());
         numbers_.resize(keys.size());
-        for (std::size_t rank = 0; rank < keys.size(); ++rank) {
-            table_.push_back(texts[keys[rank].id]);
+        for (std::uint32_t rank = 0; rank < keys.size(); ++rank) {
+            order_[rank] = keys[rank].id;
             numbers_[keys[rank].id] = rank + 1;
         }
     }
@@ -248,7 +249,7 @@ private:
     }
 
     // The table number of the next place where a text stands.
-    std::uint64_t nextNumber() { return numbers_[places_[nextPlace_++]]; }
+    std::uint32_t nextNumber() { return numbers_[places_[nextPlace_++]]; }
 
     void writeMessage(ByteSink& out, const umessage& message) {
         out.makeRoom(kMaxVarint);
@@ -303,8 +304,8 @@ private:
     TextIds ids_;
     std::vector<std::uint32_t> places_; // the id at each place a text stands, in walk order
     std::size_t nextPlace_ = 0;
-    std::vector<std::string_view> table_; // each text once, in byte order
-    std::vector<std::uint64_t> numbers_;  // each id's 1-based table number
+    std::vector<std::uint32_t> order_;   // the ids in the byte order of their texts
+    std::vector<std::uint32_t> numbers_; // each id's 1-based table number
 };
 
 // --- reading -------------------------------------------------------------------------------------
