@@ -2,7 +2,8 @@
 // read and write kept inside the ranges the caller gives.
 #include "ConvertUTF.h"
 
-#include <cstring>
+#include <algorithm>
+#include <bit>
 
 namespace {
 
@@ -105,24 +106,6 @@ ConversionResult decodeUTF8(const UTF8* source, const UTF8* sourceEnd, UTF32& ch
     return conversionOK;
 }
 
-// Decodes a well-formed two-byte sequence, or a three-byte one whose lead byte puts no bound
-// on its second byte, the bulk of non-ASCII text; anything else is left to decodeUTF8.
-// Returns the length decoded, 0 when it left the sequence alone.
-inline int decodeShortUTF8(const UTF8* source, const UTF8* sourceEnd, UTF32& ch) {
-    const UTF8 lead = source[0];
-    const std::ptrdiff_t available = sourceEnd - source;
-    if (lead >= 0xC2 && lead <= 0xDF && available >= 2 && (source[1] & 0xC0) == 0x80) {
-        ch = (UTF32{lead & 0x1Fu} << 6) | (source[1] & 0x3Fu);
-        return 2;
-    }
-    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && available >= 3 &&
-        (source[1] & 0xC0) == 0x80 && (source[2] & 0xC0) == 0x80) {
-        ch = (UTF32{lead & 0x0Fu} << 12) | ((source[1] & 0x3Fu) << 6) | (source[2] & 0x3Fu);
-        return 3;
-    }
-    return 0;
-}
-
 // Decodes the character at `source` (one unit, or a surrogate pair) into `ch` and advances
 // `source` past it. On sourceExhausted or sourceIllegal `source` is left unchanged.
 ConversionResult decodeUTF16(const UTF16*& source, const UTF16* sourceEnd, UTF32& ch,
@@ -179,25 +162,76 @@ void writeSurrogatePair(UTF16* target, UTF32 ch) {
     target[1] = static_cast<UTF16>((ch & kHalfMask) + kLowSurrogateStart);
 }
 
-// Copies the run of ASCII bytes at `source` while the target has room, eight at a time where
-// it can. The caller guarantees one ASCII byte and one free unit.
-void copyAsciiRun(const UTF8*& source, const UTF8* sourceEnd, UTF16*& target,
-                  const UTF16* targetEnd) {
+bool isContinuation(UTF8 b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// Decodes UTF-8 from `source` while every sequence is well formed and lies wholly before `end`;
+// stops at the first one that does not, leaving it to the careful path. The caller guarantees
+// room for one unit per byte up to `end`: no character takes more units than bytes. Each
+// length's legality test is a range test on the decoded value, with the lead byte masked so that
+// C0-C1 (overlong) and F5-FF (too large) land outside the range too.
+void decodeWellFormedUTF8(const UTF8*& source, const UTF8* end, UTF16*& target) {
     constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    while (sourceEnd - source >= 8 && targetEnd - target >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, source, sizeof word);
-        if (word & kHighBits) {
-            break;
+    while (source < end) {
+        const UTF8 lead = source[0];
+        const std::ptrdiff_t rest = end - source;
+        if (lead < 0x80) {
+            if (rest < 8) {
+                *target++ = lead;
+                ++source;
+                continue;
+            }
+            // Widen eight bytes, then keep those before the first non-ASCII one (the lowest
+            // marked byte: the word holds the first byte lowest).
+            const std::uint64_t word = loadLittleEndian(source, 8);
+            for (int i = 0; i < 8; ++i) {
+                target[i] = source[i];
+            }
+            const std::uint64_t high = word & kHighBits;
+            const int ascii = high == 0 ? 8 : std::countr_zero(high) / 8;
+            source += ascii;
+            target += ascii;
+            continue;
         }
-        for (int i = 0; i < 8; ++i) {
-            target[i] = source[i];
+        if (lead < 0xC0) {
+            return;
         }
-        source += 8;
-        target += 8;
-    }
-    while (source < sourceEnd && target < targetEnd && *source < 0x80) {
-        *target++ = *source++;
+        if (lead < 0xE0) {
+            if (rest < 2 || !isContinuation(source[1])) {
+                return;
+            }
+            const UTF32 ch = ((lead & 0x1Fu) << 6) | (source[1] & 0x3Fu);
+            if (ch < 0x80) {
+                return;
+            }
+            *target++ = static_cast<UTF16>(ch);
+            source += 2;
+        } else if (lead < 0xF0) {
+            if (rest < 3 || !isContinuation(source[1]) || !isContinuation(source[2])) {
+                return;
+            }
+            const UTF32 ch =
+                ((lead & 0x0Fu) << 12) | ((source[1] & 0x3Fu) << 6) | (source[2] & 0x3Fu);
+            if (ch < 0x800 || isSurrogate(ch)) {
+                return;
+            }
+            *target++ = static_cast<UTF16>(ch);
+            source += 3;
+        } else {
+            if (rest < 4 || !isContinuation(source[1]) || !isContinuation(source[2]) ||
+                !isContinuation(source[3])) {
+                return;
+            }
+            const UTF32 ch = ((lead & 0x0Fu) << 18) | ((source[1] & 0x3Fu) << 12) |
+                             ((source[2] & 0x3Fu) << 6) | (source[3] & 0x3Fu);
+            if (ch < kHalfBase || ch > kMaxLegalUtf32) {
+                return;
+            }
+            writeSurrogatePair(target, ch);
+            target += 2;
+            source += 4;
+        }
     }
 }
 
@@ -227,17 +261,19 @@ ConversionResult ConvertUTF8toUTF16(const UTF8** sourceStart, const UTF8* source
     const UTF8* source = *sourceStart;
     UTF16* target = *targetStart;
     while (source < sourceEnd) {
-        if (*source < 0x80 && target < targetEnd) {
-            copyAsciiRun(source, sourceEnd, target, targetEnd);
-            continue;
+        // The well-formed bulk, as far as the target's room is certain to hold it; then one
+        // character the careful way: a malformed or cut-off sequence, one that crosses that
+        // bound, or one that may not fit the target.
+        const UTF8* const roomyEnd = source + std::min(sourceEnd - source, targetEnd - target);
+        decodeWellFormedUTF8(source, roomyEnd, target);
+        if (source == sourceEnd) {
+            break;
         }
         UTF32 ch = 0;
-        int length = decodeShortUTF8(source, sourceEnd, ch);
-        if (length == 0) {
-            result = decodeUTF8(source, sourceEnd, ch, length);
-            if (result != conversionOK) {
-                break;
-            }
+        int length = 0;
+        result = decodeUTF8(source, sourceEnd, ch, length);
+        if (result != conversionOK) {
+            break;
         }
         if (ch <= kMaxBmp) {
             if (target >= targetEnd) {

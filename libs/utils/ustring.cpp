@@ -142,80 +142,25 @@ constexpr std::uint64_t kHighBits8 = 0x8080808080808080u;
 constexpr std::uint64_t kLowBits8 = 0x0101010101010101u;
 constexpr std::uint64_t kNonAscii16 = 0xFF80FF80FF80FF80u;
 
-bool isContinuation(UTF8 b) {
-    return (b & 0xC0) == 0x80;
-}
-
-// Widens the run of ASCII bytes (0..127; with stopAtNul 1..127) at source, eight at a time
-// where it can.
-void widenAscii(const UTF8*& source, const UTF8* end, char16_t*& target, bool stopAtNul) {
+// Widens the leading run of ASCII bytes other than NUL, eight at a time where it can: each word
+// is widened whole, and only the bytes before its first NUL or non-ASCII byte are kept (below
+// that byte no borrow runs through the NUL test, so its lowest marked byte is exact).
+void widenLeadingAscii(const UTF8*& source, const UTF8* end, char16_t*& target) {
     while (end - source >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, source, sizeof w);
-        const bool hasNul = ((w - kLowBits8) & ~w & kHighBits8) != 0;
-        if ((w & kHighBits8) != 0 || (stopAtNul && hasNul)) {
-            break;
-        }
+        const std::uint64_t w = loadLittleEndian(source, 8);
         for (int i = 0; i < 8; ++i) {
             target[i] = source[i];
         }
-        source += 8;
-        target += 8;
-    }
-    while (source != end && *source < 0x80 && (*source != 0 || !stopAtNul)) {
-        *target++ = *source++;
-    }
-}
-
-// Decodes UTF-8 from source to end into target, which has room for one unit per byte, in
-// strict mode; stops before a cut-off or illegal sequence. Sequences that are plainly legal are
-// decoded here; every other one goes to ConvertUTF8toUTF16, so the result is the converter's.
-void decodeUtf8(const UTF8*& source, const UTF8* end, char16_t*& target, char16_t* targetEnd) {
-    while (source != end) {
-        const UTF8 lead = source[0];
-        const std::ptrdiff_t rest = end - source;
-        if (lead < 0x80) {
-            if (rest >= 16) {
-                widenAscii(source, end, target, false);
-            } else {
-                *target++ = lead;
-                ++source;
-            }
-            continue;
-        }
-        if (lead >= 0xC2 && lead <= 0xDF && rest >= 2 && isContinuation(source[1])) {
-            *target++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (source[1] & 0x3F));
-            source += 2;
-            continue;
-        }
-        if (lead >= 0xE0 && lead <= 0xEF && rest >= 3 && isContinuation(source[1]) &&
-            isContinuation(source[2]) && (lead != 0xE0 || source[1] >= 0xA0) &&
-            (lead != 0xED || source[1] <= 0x9F)) {
-            *target++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((source[1] & 0x3F) << 6) |
-                                              (source[2] & 0x3F));
-            source += 3;
-            continue;
-        }
-        if (lead >= 0xF0 && lead <= 0xF4 && rest >= 4 && isContinuation(source[1]) &&
-            isContinuation(source[2]) && isContinuation(source[3]) &&
-            (lead != 0xF0 || source[1] >= 0x90) && (lead != 0xF4 || source[1] <= 0x8F) &&
-            targetEnd - target >= 2) {
-            const char32_t v = ((lead & 0x07u) << 18) | ((source[1] & 0x3Fu) << 12) |
-                               ((source[2] & 0x3Fu) << 6) | (source[3] & 0x3Fu);
-            target[0] = static_cast<char16_t>(((v - 0x10000) >> 10) + 0xD800);
-            target[1] = static_cast<char16_t>(((v - 0x10000) & 0x3FF) + 0xDC00);
-            target += 2;
-            source += 4;
-            continue;
-        }
-        // At most two units at a time: the converter hands back after this character. The
-        // room never runs short, since a character takes no more units than bytes.
-        char16_t* const stop = target + std::min<std::ptrdiff_t>(2, targetEnd - target);
-        const ConversionResult r =
-            ConvertUTF8toUTF16(&source, end, &target, stop, strictConversion);
-        if (r == sourceExhausted || r == sourceIllegal) {
+        const std::uint64_t stops = (w | ((w - kLowBits8) & ~w)) & kHighBits8;
+        const int kept = stops == 0 ? 8 : std::countr_zero(stops) / 8;
+        source += kept;
+        target += kept;
+        if (kept < 8) {
             return;
         }
+    }
+    while (source != end && *source != 0 && *source < 0x80) {
+        *target++ = *source++;
     }
 }
 
@@ -1055,9 +1000,11 @@ std::u16string ustring::toWString() const {
     std::u16string result(n, u'\0');
     char16_t* target = result.data();
     // The leading ASCII run ends at a NUL; after the first other byte, NUL is a character.
-    widenAscii(source, sourceEnd, target, true);
+    widenLeadingAscii(source, sourceEnd, target);
     if (source != sourceEnd && *source != 0) {
-        decodeUtf8(source, sourceEnd, target, result.data() + n);
+        // One call converts the rest: with room for a unit per byte the converter stops only at
+        // the end or before a cut-off or illegal sequence, where 512-unit chunks would stop too.
+        ConvertUTF8toUTF16(&source, sourceEnd, &target, result.data() + n, strictConversion);
     }
     result.resize(static_cast<size_type>(target - result.data()));
     return result;
