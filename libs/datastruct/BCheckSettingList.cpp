@@ -2,9 +2,9 @@
 // the export getters, and the process-wide PDF-forbidding flag.
 #include "BCheckSettingList.h"
 
+#include "FilePath.h"
 #include "KeyStrings.h"
 #include "SettingDefinitions.h"
-#include "UFileSpecCore.h"
 #include "WTicket.h"
 
 #include <algorithm>

@@ -8,9 +8,9 @@
 #include "BExportedDestination.h"
 #include "BPageRange.h"
 #include "BPageSet.h"
+#include "FilePath.h"
 #include "Geometry2D.h"
 #include "JobFilePart.h"
-#include "UFileSpecCore.h"
 #include "ustring.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // job's page-item file.
 #pragma once
 
-#include "UFileSpecCore.h"
+#include "FilePath.h"
 #include "ustring.h"
 
 #include <array>

@@ -1,4 +1,4 @@
-// Tickets: the booking specification that arrives with a job, held as a shared umessage and read
+// Tickets: the booking as it arrives with a job, held as a shared umessage and read
 // in place through wrappers: typed access and edits of the ticket and its destinations, the
 // boxes common to every destination, and the effective profile, the setting that applies to
 // each check once every settings tree of the ticket has been walked.

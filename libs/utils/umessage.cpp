@@ -2,7 +2,7 @@
 // "/"-separated paths into nested messages.
 #include "umessage.h"
 
-#include "UFileSpecCore.h"
+#include "FilePath.h"
 
 #include <utility>
 

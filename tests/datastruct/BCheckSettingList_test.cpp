@@ -4,8 +4,8 @@
 #include "BCheckSettingList.h"
 
 #include "CheckSettingTestDefinitions.h"
+#include "FilePath.h"
 #include "KeyStrings.h"
-#include "UFileSpecCore.h"
 #include "support/LogCapture.h"
 
 #include <cstdlib>

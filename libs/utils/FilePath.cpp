@@ -1,6 +1,6 @@
 // File-system paths: text rules on the UTF-8 path, and the file-system operations, which all
 // reach the system through the path's UTF-16 form and the platform's file calls.
-#include "UFileSpecCore.h"
+#include "FilePath.h"
 
 #include "ExitHooks.h"
 #include "Logger.h"
