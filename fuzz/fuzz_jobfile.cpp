@@ -2,7 +2,7 @@
 // job or a std::runtime_error, never in a crash, a hang, a huge allocation or a sanitizer
 // report; a job that was read writes and reads back again.
 #include "BJobFile.h"
-#include "Logger.h"
+#include "QuietLog.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,10 +11,7 @@
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // The ERROR and INFO records are formatted as usual and then discarded.
-    static std::ostream discard(nullptr);
-    static const bool quiet = (zeu::logger.setStream(discard), true);
-    (void)quiet;
+    discardLogRecords();
 
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     for (const std::int32_t mask : {kJobFilePartSummary, kJobFilePartFull}) {
