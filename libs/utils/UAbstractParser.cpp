@@ -3,6 +3,7 @@
 #include "UAbstractParser.h"
 
 #include "ConvertUTF.h"
+#include "TextUtils.h"
 
 #include <stdexcept>
 #include <string>
@@ -234,16 +235,11 @@ char32_t UAbstractParserBase::readHexEscape() {
         if (!getChar(c)) {
             throwUnexpected();
         }
-        value <<= 4;
-        if (isDigit(c)) {
-            value |= static_cast<char32_t>(c - '0');
-        } else if (c >= 'a' && c <= 'f') {
-            value |= static_cast<char32_t>(c - 'a' + 10);
-        } else if (c >= 'A' && c <= 'F') {
-            value |= static_cast<char32_t>(c - 'A' + 10);
-        } else {
+        const int digit = hexValue(c);
+        if (digit < 0) {
             throwUnexpected();
         }
+        value = (value << 4) | static_cast<char32_t>(digit);
     }
     return value;
 }
