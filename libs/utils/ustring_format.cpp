@@ -18,20 +18,18 @@ namespace {
 
 // --- marker substitution ------------------------------------------------------------------
 
-// A copy of `source` with the two characters of its lowest marker replaced by `text`.
-ustring substituteLowestMarker(const ustring& source, const ustring& text) {
+// The position of the lowest marker of `source`, npos when it has none.
+ustring::size_type lowestMarker(const ustring& source) {
     ustring::size_type markers[10];
     source.findArgMarkers(markers);
-    ustring result(source);
-    if (markers[0] != ustring::npos)
-        result.replace(markers[0], 2, text);
-    return result;
+    return markers[0];
 }
 
-bool hasMarker(const ustring& source) {
-    ustring::size_type markers[10];
-    source.findArgMarkers(markers);
-    return markers[0] != ustring::npos;
+// A copy of `source` with the two characters of the marker at `marker` replaced by `text`.
+ustring substituteMarker(const ustring& source, ustring::size_type marker, const ustring& text) {
+    ustring result(source);
+    result.replace(marker, 2, text);
+    return result;
 }
 
 void applyBase(std::ostringstream& out, int base) {
@@ -48,13 +46,14 @@ void applyWidth(std::ostringstream& out, int fieldWidth, char fill) {
 
 template <typename T>
 ustring argNumber(const ustring& source, T value, int fieldWidth, int base, char fill) {
-    if (!hasMarker(source))
+    const ustring::size_type marker = lowestMarker(source);
+    if (marker == ustring::npos)
         return source;
     std::ostringstream out;
     applyBase(out, base);
     applyWidth(out, fieldWidth, fill);
     out << value;
-    return substituteLowestMarker(source, ustring(out.view()));
+    return substituteMarker(source, marker, ustring(out.view()));
 }
 
 // --- the format engine ----------------------------------------------------------------------
@@ -668,20 +667,24 @@ void ustring::findArgMarkers(size_type (&markers)[10]) const {
 }
 
 ustring ustring::arg(const ustring& text, int fieldWidth, char fill) const {
-    if (!hasMarker(*this))
+    const size_type marker = lowestMarker(*this);
+    if (marker == npos)
         return *this;
     const auto width = static_cast<size_type>(fieldWidth);
     if (fieldWidth <= 0 || text.size() == width)
-        return substituteLowestMarker(*this, text);
+        return substituteMarker(*this, marker, text);
     if (text.size() > width)
-        return substituteLowestMarker(*this, text.substr(0, width));
+        return substituteMarker(*this, marker, text.substr(0, width));
     ustring padded(width - text.size(), fill);
     padded += text;
-    return substituteLowestMarker(*this, padded);
+    return substituteMarker(*this, marker, padded);
 }
 
 ustring ustring::argChar(char ch) const {
-    return substituteLowestMarker(*this, ustring(1, ch));
+    const size_type marker = lowestMarker(*this);
+    if (marker == npos)
+        return *this;
+    return substituteMarker(*this, marker, ustring(1, ch));
 }
 
 ustring ustring::argShort(short value, int fieldWidth, int base, char fill) const {
@@ -718,7 +721,8 @@ ustring ustring::argUInt64(std::uint64_t value, int fieldWidth, int base, char f
 
 ustring ustring::argDouble(double value, int precision, char format, int fieldWidth,
                            char fill) const {
-    if (!hasMarker(*this))
+    const size_type marker = lowestMarker(*this);
+    if (marker == npos)
         return *this;
     std::ostringstream out;
     if (precision != -1)
@@ -729,7 +733,7 @@ ustring ustring::argDouble(double value, int precision, char format, int fieldWi
         out << std::fixed;
     applyWidth(out, fieldWidth, fill);
     out << value;
-    return substituteLowestMarker(*this, ustring(out.view()));
+    return substituteMarker(*this, marker, ustring(out.view()));
 }
 
 ustring ustring::format(const char* fmt, ...) {
