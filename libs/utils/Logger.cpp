@@ -294,14 +294,8 @@ LogRecord::LogRecord(LogLevel level, const char* file, int line, const char* fun
     }
 }
 
-LogRecord::LogRecord(LogRecord&& other) noexcept
-    : level_(other.level_), file_(other.file_), line_(other.line_), function_(other.function_),
-      time_(other.time_), threadId_(other.threadId_), capacity_(other.capacity_),
-      size_(other.size_), heap_(std::move(other.heap_)) {
-    if (!heap_)
-        std::memcpy(inline_, other.inline_, size_);
-    other.capacity_ = kInlinePayload;
-    other.size_ = 0;
+LogRecord::LogRecord(LogRecord&& other) noexcept {
+    *this = std::move(other);
 }
 
 LogRecord& LogRecord::operator=(LogRecord&& other) noexcept {
