@@ -132,14 +132,11 @@ bool UFileSpecCore::clear() {
 }
 
 bool UFileSpecCore::set(const ustring& text, const UFileSpecCore* base) {
-    ustring baseText = base ? base->path_ : ustring();
-    path_.clear();
     if (!isAbsoluteText(text)) {
-        if (!base)
-            return false;
-        path_ = baseText;
-        return descend(text);
+        path_ = base ? base->path_ : ustring();
+        return base && descend(text);
     }
+    path_.clear();
     if (holdsForbiddenCharacter(text))
         return false;
     ustring copy = text;
@@ -558,16 +555,16 @@ bool UFileSpecCore::to_blob(UByteBuffer& block, const UFileSpecCore* base) const
 }
 
 bool UFileSpecCore::from_blob(const UByteBuffer& block, const UFileSpecCore* base) {
-    ustring baseText = base ? base->path_ : ustring();
-    path_.clear();
-    if (block.size() < kBlobTagSize || std::memcmp(block.data(), kBlobTag, kBlobTagSize) != 0)
+    if (block.size() < kBlobTagSize || std::memcmp(block.data(), kBlobTag, kBlobTagSize) != 0) {
+        path_.clear();
         return false;
+    }
     const char* start = reinterpret_cast<const char*>(block.data()) + kBlobTagSize;
     std::size_t available = static_cast<std::size_t>(block.size() - kBlobTagSize);
     const void* nul = std::memchr(start, '\0', available);
     ustring text(start, nul ? static_cast<const char*>(nul) - start : available);
     if (base) {
-        path_ = baseText;
+        path_ = base->path_;
         if (descend(text))
             return true;
     }
