@@ -434,16 +434,14 @@ struct Layout {
     std::uint32_t flags;
     long long width; // 0 when none
     int precision;   // -1 when none
-    bool hasWidth;
 
     bool left() const { return (flags & kLeft) != 0; }
 };
 
 Layout layoutOf(const Directive& directive, const Slot* slots) {
     Layout layout{directive.flags, effective(directive.width, directive.widthArgument, slots),
-                  effective(directive.precision, directive.precisionArgument, slots),
-                  directive.width >= 0 || directive.widthArgument != kNoArgument};
-    if (!layout.hasWidth) {
+                  effective(directive.precision, directive.precisionArgument, slots)};
+    if (directive.width < 0 && directive.widthArgument == kNoArgument) {
         layout.width = 0;
     } else if (layout.width < 0) {
         layout.flags = (layout.flags | kLeft) & ~kZeroPad;
