@@ -60,11 +60,6 @@ bool isParameterType(eSettingType type) {
     return type == eSettingType_Parameter || type == eSettingType_CombiningParameterLow;
 }
 
-const ustring& limitKey(std::int32_t index) {
-    const ustring* const keys[] = {&keystr::note, &keystr::warn, &keystr::fault, &keystr::ignore};
-    return *keys[index];
-}
-
 // The order in which the readers fill the limits and Evaluate tests them.
 constexpr std::int32_t kLimitOrder[] = {eLimit_Fault, eLimit_Warn, eLimit_Note, eLimit_Ignore};
 
@@ -304,7 +299,7 @@ void BCheckSetting::DeserialiseSetting(const umessage& message) {
             m_severity = eProblemSeverity_Fault;
     } else if (hasLimits(m_type)) {
         for (std::int32_t index : kLimitOrder) {
-            const ustring& key = limitKey(index);
+            const ustring& key = *LimitKey(index);
             if (message.is<double>(key, 0))
                 SetLimit(index, message.value<double>(key));
             else

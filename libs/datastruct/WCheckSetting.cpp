@@ -17,22 +17,6 @@ const umessage& emptyMessage() {
     return empty;
 }
 
-// The limit keys by limit index; null outside 0..3.
-const ustring* limitKey(std::int32_t index) {
-    switch (index) {
-    case eLimit_Note:
-        return &keystr::note;
-    case eLimit_Warn:
-        return &keystr::warn;
-    case eLimit_Fault:
-        return &keystr::fault;
-    case eLimit_Ignore:
-        return &keystr::ignore;
-    default:
-        return nullptr;
-    }
-}
-
 // The rank of a word among "ignore" to "fault"; 0 for every other word.
 std::int32_t severityRank(const ustring& word) {
     const eProblemSeverity severity = SeverityFromWord(word);
@@ -141,14 +125,14 @@ ustring WCheckSetting::GetSeverityText() const {
 }
 
 double WCheckSetting::GetLimit(std::int32_t index) const {
-    const ustring* key = limitKey(index);
+    const ustring* key = LimitKey(index);
     if (key == nullptr || !m_message)
         return 0.0;
     return m_message->valueOr<double>(*key, 0, 0.0);
 }
 
 bool WCheckSetting::IsLimitNotSet(std::int32_t index) const {
-    const ustring* key = limitKey(index);
+    const ustring* key = LimitKey(index);
     return key == nullptr || !m_message || !m_message->is<double>(*key, 0);
 }
 
@@ -161,6 +145,21 @@ ustring WCheckSetting::GetParameter(std::int32_t index) const {
 bool WCheckSetting::IsParameterNotSet(std::int32_t index) const {
     return index < 0 || !m_message ||
            !m_message->is<ustring>(keystr::P, static_cast<uint64_t>(index));
+}
+
+const ustring* LimitKey(std::int32_t index) {
+    switch (index) {
+    case eLimit_Note:
+        return &keystr::note;
+    case eLimit_Warn:
+        return &keystr::warn;
+    case eLimit_Fault:
+        return &keystr::fault;
+    case eLimit_Ignore:
+        return &keystr::ignore;
+    default:
+        return nullptr;
+    }
 }
 
 eProblemSeverity SeverityFromWord(const ustring& word) {
