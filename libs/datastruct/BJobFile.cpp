@@ -19,42 +19,36 @@ namespace {
 
 constexpr const char* kLogFile = "..\\..\\..\\libs\\datastruct\\BJobFile";
 
-// Two-character keys: the first character in the high byte ('JJ' is 0x4A4A).
-constexpr std::uint16_t Key(char high, char low) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(high) << 8 |
-                                      static_cast<unsigned char>(low));
-}
-
 constexpr std::uint32_t kJobStreamIdentifier = 0x4A4F4235; // "JOB5"
 
-constexpr std::uint16_t kKeyDefaults = Key('D', 'p');
-constexpr std::uint16_t kKeyJob = Key('J', 'J');
-constexpr std::uint16_t kKeyTicket = Key('S', 'R');
-constexpr std::uint16_t kKeyPermission = Key('B', 'P');
-constexpr std::uint16_t kKeyForbidPDF = Key('B', 'r');
+constexpr std::uint16_t kKeyDefaults = 'Dp';
+constexpr std::uint16_t kKeyJob = 'JJ';
+constexpr std::uint16_t kKeyTicket = 'SR';
+constexpr std::uint16_t kKeyPermission = 'BP';
+constexpr std::uint16_t kKeyForbidPDF = 'Br';
 
-constexpr std::uint16_t kKeyStyle = Key('S', 't');
-constexpr std::uint16_t kKeyVersion = Key('P', 'v');
-constexpr std::uint16_t kKeyIdentifier = Key('S', 'S');
-constexpr std::uint16_t kKeyJobName = Key('D', 'N');
-constexpr std::uint16_t kKeySN = Key('S', 'N');
-constexpr std::uint16_t kKeyDocumentName = Key('L', 'N');
-constexpr std::uint16_t kKeyBleedBox = Key('R', 'B');
-constexpr std::uint16_t kKeyTrimBox = Key('R', 'T');
-constexpr std::uint16_t kKeyTypeArea = Key('R', 'Y');
-constexpr std::uint16_t kKeyLayoutHBleed = Key('L', 'H');
-constexpr std::uint16_t kKeyLayoutVBleed = Key('L', 'V');
-constexpr std::uint16_t kKeyLayoutWidth = Key('L', 'w');
-constexpr std::uint16_t kKeyLayoutDepth = Key('L', 'd');
-constexpr std::uint16_t kKeySE = Key('S', 'E');
-constexpr std::uint16_t kKeyCommonSizing = Key('C', 'Z');
-constexpr std::uint16_t kKeyPageCount = Key('N', 'P');
-constexpr std::uint16_t kKeyCP = Key('C', 'P');
-constexpr std::uint16_t kKeyLC = Key('L', 'C');
-constexpr std::uint16_t kKeyJobFolder = Key('T', 'F');
-constexpr std::uint16_t kKeyOutputFile = Key('F', 'S');
-constexpr std::uint16_t kKeyPathPD = Key('P', 'D');
-constexpr std::uint16_t kKeyPageItemFile = Key('P', 'I');
+constexpr std::uint16_t kKeyStyle = 'St';
+constexpr std::uint16_t kKeyVersion = 'Pv';
+constexpr std::uint16_t kKeyIdentifier = 'SS';
+constexpr std::uint16_t kKeyJobName = 'DN';
+constexpr std::uint16_t kKeySN = 'SN';
+constexpr std::uint16_t kKeyDocumentName = 'LN';
+constexpr std::uint16_t kKeyBleedBox = 'RB';
+constexpr std::uint16_t kKeyTrimBox = 'RT';
+constexpr std::uint16_t kKeyTypeArea = 'RY';
+constexpr std::uint16_t kKeyLayoutHBleed = 'LH';
+constexpr std::uint16_t kKeyLayoutVBleed = 'LV';
+constexpr std::uint16_t kKeyLayoutWidth = 'Lw';
+constexpr std::uint16_t kKeyLayoutDepth = 'Ld';
+constexpr std::uint16_t kKeySE = 'SE';
+constexpr std::uint16_t kKeyCommonSizing = 'CZ';
+constexpr std::uint16_t kKeyPageCount = 'NP';
+constexpr std::uint16_t kKeyCP = 'CP';
+constexpr std::uint16_t kKeyLC = 'LC';
+constexpr std::uint16_t kKeyJobFolder = 'TF';
+constexpr std::uint16_t kKeyOutputFile = 'FS';
+constexpr std::uint16_t kKeyPathPD = 'PD';
+constexpr std::uint16_t kKeyPageItemFile = 'PI';
 
 // The page-item file.
 constexpr std::uint16_t kKeyPageItemRoot = 10;

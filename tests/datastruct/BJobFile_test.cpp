@@ -25,10 +25,6 @@ namespace {
 
 using namespace std::string_literals;
 
-constexpr std::uint16_t Key(char high, char low) {
-    return static_cast<std::uint16_t>(high << 8 | low);
-}
-
 std::string bytesOf(BJobFile& job, std::int32_t mask) {
     std::ostringstream out;
     job.Write(out, mask);
@@ -53,17 +49,16 @@ std::string outsideStream(BJobFile& job, const Outside& extra) {
     {
         UKeyOutStream keys(out, 0x4A4F4235);
         if (extra.defaults)
-            keys.select_key(Key('D', 'p')).write_message(*readJson(extra.defaults));
+            keys.select_key('Dp').write_message(*readJson(extra.defaults));
         job.WriteBody(keys, kJobFilePartFull);
         if (extra.ticket)
-            keys.select_key(Key('S', 'R')).write_message(*readJson(extra.ticket));
+            keys.select_key('SR').write_message(*readJson(extra.ticket));
         if (!extra.rawTicket.empty())
-            keys.select_key(Key('S', 'R'))
-                .write_binary(extra.rawTicket.data(),
-                              static_cast<std::uint32_t>(extra.rawTicket.size()));
+            keys.select_key('SR').write_binary(extra.rawTicket.data(),
+                                               static_cast<std::uint32_t>(extra.rawTicket.size()));
         if (extra.forbidPDF) {
-            keys.begin_record(Key('B', 'P'));
-            keys.select_key(Key('B', 'r')).write_bool(*extra.forbidPDF);
+            keys.begin_record('BP');
+            keys.select_key('Br').write_bool(*extra.forbidPDF);
             keys.end();
         }
     }
@@ -238,7 +233,7 @@ TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     std::ostringstream out;
     {
         UKeyOutStream keys(out, 0x4A4F4235);
-        keys.begin_record(Key('J', 'J'));
+        keys.begin_record('JJ');
         keys.end();
     }
     job.trimBox = {1, 2, 3, 4};
