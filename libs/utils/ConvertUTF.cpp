@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace {
 
@@ -326,16 +327,80 @@ ConversionResult ConvertUTF8toUTF32(const UTF8** sourceStart, const UTF8* source
 
 namespace {
 
-// The loop of both UTF-16 decoders: `unitsFor` tells how many target units a value takes,
+// Encodes UTF-16 from `source` while every unit is a character of its own or the first half of
+// a pair completed before `end`; stops at the first surrogate that does not, leaving it to the
+// careful path. The caller guarantees room for three bytes per unit up to `end`: no unit takes
+// more (a pair takes four for its two units).
+void encodeWellFormedUTF16(const UTF16*& source, const UTF16* end, UTF8*& target) {
+    constexpr std::uint64_t kNonAscii16 = 0xFF80FF80FF80FF80u;
+    const UTF16* s = source;
+    UTF8* t = target;
+    while (s != end) {
+        const UTF16 u = *s;
+        if (u < 0x80) {
+            while (end - s >= 4) {
+                std::uint64_t w;
+                std::memcpy(&w, s, sizeof w);
+                if ((w & kNonAscii16) != 0) {
+                    break;
+                }
+                for (int i = 0; i < 4; ++i) {
+                    t[i] = static_cast<UTF8>(s[i]);
+                }
+                s += 4;
+                t += 4;
+            }
+            while (s != end && *s < 0x80) {
+                *t++ = static_cast<UTF8>(*s++);
+            }
+            continue;
+        }
+        if (u < 0x800) {
+            t[0] = static_cast<UTF8>(0xC0 | (u >> 6));
+            t[1] = static_cast<UTF8>(0x80 | (u & 0x3F));
+            t += 2;
+            ++s;
+            continue;
+        }
+        if (!isSurrogate(u)) {
+            t[0] = static_cast<UTF8>(0xE0 | (u >> 12));
+            t[1] = static_cast<UTF8>(0x80 | ((u >> 6) & 0x3F));
+            t[2] = static_cast<UTF8>(0x80 | (u & 0x3F));
+            t += 3;
+            ++s;
+            continue;
+        }
+        if (!isHighSurrogate(u) || end - s < 2 || !isLowSurrogate(s[1])) {
+            break;
+        }
+        const UTF32 v =
+            ((u - kHighSurrogateStart) << kHalfShift) + (s[1] - kLowSurrogateStart) + kHalfBase;
+        t[0] = static_cast<UTF8>(0xF0 | (v >> 18));
+        t[1] = static_cast<UTF8>(0x80 | ((v >> 12) & 0x3F));
+        t[2] = static_cast<UTF8>(0x80 | ((v >> 6) & 0x3F));
+        t[3] = static_cast<UTF8>(0x80 | (v & 0x3F));
+        t += 4;
+        s += 2;
+    }
+    source = s;
+    target = t;
+}
+
+// The loop of both UTF-16 decoders: `bulk` converts what it can the fast way, then one
+// character goes the careful way; `unitsFor` tells how many target units a value takes,
 // `write` writes it there.
-template <typename Target, typename UnitsFor, typename Write>
+template <typename Target, typename Bulk, typename UnitsFor, typename Write>
 ConversionResult convertFromUTF16(const UTF16** sourceStart, const UTF16* sourceEnd,
                                   Target** targetStart, Target* targetEnd, ConversionFlags flags,
-                                  UnitsFor unitsFor, Write write) {
+                                  Bulk bulk, UnitsFor unitsFor, Write write) {
     ConversionResult result = conversionOK;
     const UTF16* source = *sourceStart;
     Target* target = *targetStart;
     while (source < sourceEnd) {
+        bulk(source, sourceEnd, target, targetEnd);
+        if (source == sourceEnd) {
+            break;
+        }
         const UTF16* characterStart = source;
         UTF32 ch = 0;
         result = decodeUTF16(source, sourceEnd, ch, flags);
@@ -358,16 +423,24 @@ ConversionResult convertFromUTF16(const UTF16** sourceStart, const UTF16* source
 
 } // namespace
 
+// The well-formed bulk goes as far as the target's room is certain to hold it; a surrogate that
+// does not pair, and the characters that may not fit, go the careful way.
 ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sourceEnd,
                                     UTF8** targetStart, UTF8* targetEnd, ConversionFlags flags) {
-    return convertFromUTF16(sourceStart, sourceEnd, targetStart, targetEnd, flags, utf8Length,
-                            writeUTF8);
+    return convertFromUTF16(
+        sourceStart, sourceEnd, targetStart, targetEnd, flags,
+        [](const UTF16*& source, const UTF16* end, UTF8*& target, const UTF8* targetEnd) {
+            const UTF16* const roomyEnd = source + std::min(end - source, (targetEnd - target) / 3);
+            encodeWellFormedUTF16(source, roomyEnd, target);
+        },
+        utf8Length, writeUTF8);
 }
 
 ConversionResult ConvertUTF16toUTF32(const UTF16** sourceStart, const UTF16* sourceEnd,
                                      UTF32** targetStart, UTF32* targetEnd, ConversionFlags flags) {
     return convertFromUTF16(
         sourceStart, sourceEnd, targetStart, targetEnd, flags,
+        [](const UTF16*&, const UTF16*, UTF32*&, const UTF32*) {},
         [](UTF32) { return std::ptrdiff_t{1}; },
         [](UTF32* target, UTF32 ch, std::ptrdiff_t) { *target = ch; });
 }

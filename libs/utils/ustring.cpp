@@ -140,7 +140,6 @@ namespace {
 
 constexpr std::uint64_t kHighBits8 = 0x8080808080808080u;
 constexpr std::uint64_t kLowBits8 = 0x0101010101010101u;
-constexpr std::uint64_t kNonAscii16 = 0xFF80FF80FF80FF80u;
 
 // Widens the leading run of ASCII bytes other than NUL, eight at a time where it can: each word
 // is widened whole, and only the bytes before its first NUL or non-ASCII byte are kept (below
@@ -162,93 +161,6 @@ void widenLeadingAscii(const UTF8*& source, const UTF8* end, char16_t*& target) 
     while (source != end && *source != 0 && *source < 0x80) {
         *target++ = *source++;
     }
-}
-
-// Encodes the units from source up to batchEnd into a target known to have room for three
-// bytes a unit (the most a unit takes; a surrogate pair takes four for its two units). Stops
-// early at a surrogate that does not pair with the next unit inside the batch.
-void encodeFittingBatch(const char16_t*& source, const char16_t* batchEnd, UTF8*& target) {
-    const char16_t* s = source;
-    UTF8* t = target;
-    while (s != batchEnd) {
-        const char16_t u = *s;
-        if (u < 0x80) {
-            while (batchEnd - s >= 4) {
-                std::uint64_t w;
-                std::memcpy(&w, s, sizeof w);
-                if ((w & kNonAscii16) != 0) {
-                    break;
-                }
-                for (int i = 0; i < 4; ++i) {
-                    t[i] = static_cast<UTF8>(s[i]);
-                }
-                s += 4;
-                t += 4;
-            }
-            while (s != batchEnd && *s < 0x80) {
-                *t++ = static_cast<UTF8>(*s++);
-            }
-            continue;
-        }
-        if (u < 0x800) {
-            t[0] = static_cast<UTF8>(0xC0 | (u >> 6));
-            t[1] = static_cast<UTF8>(0x80 | (u & 0x3F));
-            t += 2;
-            ++s;
-            continue;
-        }
-        if (u < 0xD800 || u > 0xDFFF) {
-            t[0] = static_cast<UTF8>(0xE0 | (u >> 12));
-            t[1] = static_cast<UTF8>(0x80 | ((u >> 6) & 0x3F));
-            t[2] = static_cast<UTF8>(0x80 | (u & 0x3F));
-            t += 3;
-            ++s;
-            continue;
-        }
-        if (u > 0xDBFF || batchEnd - s < 2 || s[1] < 0xDC00 || s[1] > 0xDFFF) {
-            break;
-        }
-        const char32_t v = ((u - 0xD800u) << 10) + (s[1] - 0xDC00u) + 0x10000;
-        t[0] = static_cast<UTF8>(0xF0 | (v >> 18));
-        t[1] = static_cast<UTF8>(0x80 | ((v >> 12) & 0x3F));
-        t[2] = static_cast<UTF8>(0x80 | ((v >> 6) & 0x3F));
-        t[3] = static_cast<UTF8>(0x80 | (v & 0x3F));
-        t += 4;
-        s += 2;
-    }
-    source = s;
-    target = t;
-}
-
-// Fills one chunk with the UTF-8 of the units at source as ConvertUTF16toUTF8 in strict mode
-// would: up to the first character that does not fit. Returns false when the chunk ends at an
-// unpaired surrogate or a final high surrogate (the converter's sourceIllegal or
-// sourceExhausted, which it reports before a full target). While the room surely suffices,
-// batches are encoded here without room checks; the last characters of a chunk and any
-// surrogate that does not pair within a batch go to the converter one character at a time.
-bool fillUtf8Chunk(const char16_t*& source, const char16_t* end, UTF8*& target, UTF8* targetEnd) {
-    while (source != end) {
-        const std::ptrdiff_t batch = std::min(end - source, (targetEnd - target) / 3);
-        if (batch > 0) {
-            const char16_t* const before = source;
-            encodeFittingBatch(source, source + batch, target);
-            if (source != before) {
-                continue;
-            }
-        }
-        // One character: a high surrogate with the unit after it (to pair or reject), else
-        // one unit, so that the converter cannot stop at a later unit.
-        const bool high = *source >= 0xD800 && *source <= 0xDBFF && end - source >= 2;
-        const ConversionResult r = ConvertUTF16toUTF8(&source, source + (high ? 2 : 1), &target,
-                                                      targetEnd, strictConversion);
-        if (r == sourceExhausted || r == sourceIllegal) {
-            return false;
-        }
-        if (r == targetExhausted) {
-            return true;
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -415,7 +327,11 @@ ustring& ustring::assignUtf16(const char16_t* p, size_type n) {
         const bool inPlace = length + kChunkSize <= std::min(capacity(), kMaxGrownLength);
         UTF8* const chunk = inPlace ? reinterpret_cast<UTF8*>(data() + length) : spare;
         UTF8* target = chunk;
-        if (!fillUtf8Chunk(source, sourceEnd, target, chunk + kChunkSize)) {
+        // The converter reports an unpaired surrogate or a final high surrogate before a full
+        // target: the chunk that holds one is dropped.
+        const ConversionResult r =
+            ConvertUTF16toUTF8(&source, sourceEnd, &target, chunk + kChunkSize, strictConversion);
+        if (r == sourceIllegal || r == sourceExhausted) {
             data()[length] = '\0'; // drops what the chunk wrote in place
             break;
         }

@@ -357,6 +357,69 @@ TEST(ConvertUTF, AsciiRunsStopAtTheTargetEndAndAtTheFirstOtherByte) {
     }
 }
 
+TEST(ConvertUTF, Utf16ToUtf8StopsAtEveryTargetSizeAndAtEveryLoneSurrogate) {
+    // Characters of every UTF-8 length, with ASCII runs long enough for the four-unit steps.
+    struct Character {
+        Units units;
+        Bytes utf8;
+    };
+    std::vector<Character> text;
+    for (char c : std::string("abcdefghij")) {
+        text.push_back({{static_cast<UTF16>(c)}, {static_cast<UTF8>(c)}});
+    }
+    text.push_back({{0xE9}, {0xC3, 0xA9}});
+    text.push_back({{0x20AC}, {0xE2, 0x82, 0xAC}});
+    text.push_back({{0xD83D, 0xDE00}, {0xF0, 0x9F, 0x98, 0x80}});
+    for (char c : std::string("klmnop")) {
+        text.push_back({{static_cast<UTF16>(c)}, {static_cast<UTF8>(c)}});
+    }
+    const auto join = [](const std::vector<Character>& characters) {
+        Character out;
+        for (const Character& c : characters) {
+            out.units.insert(out.units.end(), c.units.begin(), c.units.end());
+            out.utf8.insert(out.utf8.end(), c.utf8.begin(), c.utf8.end());
+        }
+        return out;
+    };
+    const auto head = [&](std::size_t count) {
+        return join({text.begin(), text.begin() + static_cast<std::ptrdiff_t>(count)});
+    };
+    const Character whole = join(text);
+    std::size_t fitting = 0;
+    for (std::size_t size = 0; size <= whole.utf8.size(); ++size) {
+        while (fitting < text.size() && head(fitting + 1).utf8.size() <= size) {
+            ++fitting;
+        }
+        const Character done = head(fitting);
+        expectOutcome(run(ConvertUTF16toUTF8, whole.units, size),
+                      size < whole.utf8.size() ? targetExhausted : conversionOK,
+                      static_cast<std::ptrdiff_t>(done.units.size()), done.utf8);
+    }
+    const Character lowAlone{{0xDC00}, {0xED, 0xB0, 0x80}};
+    const Character highBeforeLetter{{0xD800, 0x71}, {0xED, 0xA0, 0x80, 0x71}};
+    for (std::size_t at = 0; at <= text.size(); ++at) {
+        SCOPED_TRACE(at);
+        const Character before = head(at);
+        const auto consumed = static_cast<std::ptrdiff_t>(before.units.size());
+        for (const Character& lone : {lowAlone, highBeforeLetter}) {
+            std::vector<Character> characters = text;
+            characters.insert(characters.begin() + static_cast<std::ptrdiff_t>(at), lone);
+            const Character broken = join(characters);
+            expectOutcome(runRoomy(ConvertUTF16toUTF8, broken.units), sourceIllegal, consumed,
+                          before.utf8);
+            expectOutcome(runRoomy(ConvertUTF16toUTF8, broken.units, lenientConversion),
+                          conversionOK, static_cast<std::ptrdiff_t>(broken.units.size()),
+                          broken.utf8);
+        }
+        Units cut = before.units;
+        cut.push_back(0xD800);
+        for (const ConversionFlags flags : {strictConversion, lenientConversion}) {
+            expectOutcome(runRoomy(ConvertUTF16toUTF8, cut, flags), sourceExhausted, consumed,
+                          before.utf8);
+        }
+    }
+}
+
 TEST(ConvertUTF, IsLegalUtf8FollowsTheWellFormedTable) {
     struct Case {
         Bytes bytes;
