@@ -2,6 +2,8 @@
 // kanji numerals.
 #include "TextUtils.h"
 
+#include "ConvertUTF.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -62,25 +64,13 @@ long hexDigits(const char* p, int count) {
     return value;
 }
 
-void appendUtf8(ustring& out, char32_t cp) {
-    char buf[4];
-    int n = 0;
-    if (cp < 0x80) {
-        buf[n++] = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        buf[n++] = static_cast<char>(0xC0 | (cp >> 6));
-        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        buf[n++] = static_cast<char>(0xE0 | (cp >> 12));
-        buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        buf[n++] = static_cast<char>(0xF0 | (cp >> 18));
-        buf[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    out.append(buf, n);
+// Appends the UTF-8 form of `cp`, a scalar value.
+void appendUtf8(ustring& out, UTF32 cp) {
+    const UTF32* source = &cp;
+    UTF8 bytes[4];
+    UTF8* target = bytes;
+    ConvertUTF32toUTF8(&source, source + 1, &target, bytes + 4, strictConversion);
+    out.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(target - bytes));
 }
 
 // The unit of a "%uXXXX" escape at `i` (i + 5 inside the text), or -1 when it is not one.
@@ -222,7 +212,7 @@ ustring percentDecode(const ustring& text) {
                     continue;
                 }
             } else if (unit >= 0 && (unit < 0xDC00 || unit > 0xDFFF)) {
-                appendUtf8(out, static_cast<char32_t>(unit));
+                appendUtf8(out, static_cast<UTF32>(unit));
                 i += 6;
                 continue;
             }
