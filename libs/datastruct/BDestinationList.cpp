@@ -292,7 +292,8 @@ bool ReadIdentifiers(std::istream& in, DestinationIdentifierSet& identifiers) {
     std::int32_t count = 0;
     if (!ReadBigEndian32(in, count))
         return false;
-    // Each entry takes at least its 4-byte number or length.
+    // Each entry takes at least its 4-byte number or length. The bytes left are measured once
+    // and counted down as strings are read.
     const std::int64_t entries = count < 0 ? -std::int64_t{count} : std::int64_t{count};
     std::int64_t remaining = RemainingBytes(in);
     if (remaining >= 0 && entries > remaining / 4)
@@ -309,8 +310,8 @@ bool ReadIdentifiers(std::istream& in, DestinationIdentifierSet& identifiers) {
         if (number < 0 || static_cast<std::uint64_t>(number) > ustring::kMaxLength)
             return false;
         if (remaining >= 0) {
-            remaining = RemainingBytes(in);
-            if (number > remaining)
+            remaining -= 4 + std::int64_t{number};
+            if (remaining < 0)
                 return false;
         }
         ustring text;
