@@ -55,10 +55,10 @@ public:
     virtual ~dyn_array() = default;
 
     virtual uint32_t type() const = 0;
-    // A new array of the same dynamic type, code, values and isArray (children deep-copied).
+    // A new array of the same dynamic type, values and isArray (children deep-copied).
     virtual std::unique_ptr<dyn_array> clone() const = 0;
     virtual uint64_t size() const = 0;
-    // Same element type, same code and equal values in order; isArray takes no part.
+    // Same element type and equal values in order; isArray takes no part.
     virtual bool equals(const dyn_array* other) const = 0;
     // Removes the value at index, keeping the order of the others; an index at or past the end
     // changes nothing.
@@ -68,19 +68,15 @@ public:
     uint8_t isArray = 0;
 
 protected:
-    explicit dyn_array(uint32_t code) : typeCode(code) {}
-
-    uint32_t typeCode;
+    dyn_array() = default;
 };
 
 // The array of one element type: int, bool, double, ustring, long long or
-// std::shared_ptr<umessage> (never null inside a message).
+// std::shared_ptr<umessage> (never null inside a message). Its code is its element type's.
 template <typename T>
 class dyn_array_impl final : public dyn_array {
 public:
-    explicit dyn_array_impl(uint32_t code) : dyn_array(code) {}
-
-    uint32_t type() const override { return typeCode; }
+    uint32_t type() const override { return code_of<T>; }
     std::unique_ptr<dyn_array> clone() const override;
     uint64_t size() const override { return values.size(); }
     bool equals(const dyn_array* other) const override;
@@ -282,7 +278,7 @@ namespace umessage_details {
 
 template <typename T>
 std::unique_ptr<dyn_array> dyn_array_impl<T>::clone() const {
-    auto copy = std::make_unique<dyn_array_impl<T>>(typeCode);
+    auto copy = std::make_unique<dyn_array_impl<T>>();
     if constexpr (std::is_same_v<T, std::shared_ptr<umessage>>) {
         copy->values.reserve(values.size());
         for (const auto& child : values)
@@ -297,7 +293,7 @@ std::unique_ptr<dyn_array> dyn_array_impl<T>::clone() const {
 template <typename T>
 bool dyn_array_impl<T>::equals(const dyn_array* other) const {
     const auto* typed = dynamic_cast<const dyn_array_impl<T>*>(other);
-    if (typed == nullptr || typed->typeCode != typeCode || typed->values.size() != values.size())
+    if (typed == nullptr || typed->values.size() != values.size())
         return false;
     for (size_t i = 0; i < values.size(); ++i) {
         if constexpr (std::is_same_v<T, std::shared_ptr<umessage>>) {
@@ -336,12 +332,12 @@ void umessage::add(const ustring& name, uint32_t type, const T& value, bool isAr
     auto slot = m_entries.lower_bound(name);
     if (slot != m_entries.end() && slot->first.compareTo(name) == 0) {
         auto* typed = dynamic_cast<dyn_array_impl<T>*>(slot->second.get());
-        if (typed == nullptr || typed->type() != type)
+        if (typed == nullptr)
             throw std::logic_error("incompatible type");
         typed->append(value);
         return;
     }
-    auto array = std::make_unique<dyn_array_impl<T>>(type);
+    auto array = std::make_unique<dyn_array_impl<T>>();
     array->isArray = isArray ? 1 : 0;
     array->append(value);
     m_entries.emplace_hint(slot, name, std::move(array));
@@ -350,12 +346,12 @@ void umessage::add(const ustring& name, uint32_t type, const T& value, bool isAr
 template <typename T>
 const umessage_details::dyn_array_impl<T>* umessage::typedArray(const ustring& name,
                                                                 uint32_t type) const {
+    if (type != umessage_details::code_of<T>)
+        return nullptr;
     auto found = m_entries.find(name);
     if (found == m_entries.end())
         return nullptr;
-    const auto* typed =
-        dynamic_cast<const umessage_details::dyn_array_impl<T>*>(found->second.get());
-    return typed != nullptr && typed->type() == type ? typed : nullptr;
+    return dynamic_cast<const umessage_details::dyn_array_impl<T>*>(found->second.get());
 }
 
 template <typename T>
