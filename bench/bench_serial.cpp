@@ -59,11 +59,6 @@ std::string flattened(const umessage& m) {
 }
 
 // MessagePack form of a message: a map of name to [type code | isArray << 3, values...].
-template <typename T>
-const std::vector<T>& valuesOf(const dyn_array& array) {
-    return static_cast<const dyn_array_impl<T>&>(array).values;
-}
-
 void packMessage(msgpack::packer<msgpack::sbuffer>& pk, const umessage& m) {
     pk.pack_map(static_cast<std::uint32_t>(m.size()));
     for (const auto& [name, array] : m.entries()) {

@@ -94,6 +94,13 @@ public:
     std::vector<T> values;
 };
 
+// The values of an array whose code is T's: every array holds its element type's own code, so the
+// code tells the array's type.
+template <typename T>
+const std::vector<T>& valuesOf(const dyn_array& array) {
+    return static_cast<const dyn_array_impl<T>&>(array).values;
+}
+
 // Byte order of names (ustring::compareTo): unsigned bytes, then the shorter name first.
 struct name_order {
     bool operator()(const ustring& a, const ustring& b) const noexcept {

@@ -173,12 +173,6 @@ public:
     }
 
 private:
-    // Every array holds its element type's own code, so the code tells the array's type.
-    template <typename T>
-    static const std::vector<T>& valuesOf(const dyn_array& array) {
-        return static_cast<const dyn_array_impl<T>&>(array).values;
-    }
-
     void collect(const umessage& message) {
         for (const auto& [name, array] : message.entries()) {
             places_.push_back(ids_.intern(name.view()));

@@ -107,17 +107,17 @@ bool forEachValue(const dyn_array& array, Visit&& visit) {
     };
     switch (array.type()) {
     case type_int:
-        return each(static_cast<const dyn_array_impl<int>&>(array).values);
+        return each(valuesOf<int>(array));
     case type_bool:
-        return each(static_cast<const dyn_array_impl<bool>&>(array).values);
+        return each(valuesOf<bool>(array));
     case type_double:
-        return each(static_cast<const dyn_array_impl<double>&>(array).values);
+        return each(valuesOf<double>(array));
     case type_string:
-        return each(static_cast<const dyn_array_impl<ustring>&>(array).values);
+        return each(valuesOf<ustring>(array));
     case type_message:
-        return each(static_cast<const dyn_array_impl<Child>&>(array).values);
-    default: // type_int64: add keeps every array's code that of its element type
-        return each(static_cast<const dyn_array_impl<long long>&>(array).values);
+        return each(valuesOf<Child>(array));
+    default: // type_int64
+        return each(valuesOf<long long>(array));
     }
 }
 
@@ -126,7 +126,7 @@ bool writtenAsArray(const dyn_array& array) {
 }
 
 const umessage& singleChild(const dyn_array& array) {
-    return *static_cast<const dyn_array_impl<Child>&>(array).values.front();
+    return *valuesOf<Child>(array).front();
 }
 
 // --- compact form -------------------------------------------------------------------------------
