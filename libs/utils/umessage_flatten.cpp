@@ -151,7 +151,7 @@ private:
 // order, and the second walk writes each place's table number without searching for it.
 class Flattener {
 public:
-    explicit Flattener(const umessage& root) {
+    explicit Flattener(const umessage& root) : root_(root) {
         // Most trees are mostly names of the root: a guess that spares most growth steps.
         ids_.reserve(root.entries().size());
         places_.reserve(2 * root.entries().size());
@@ -159,7 +159,7 @@ public:
         numberInByteOrder();
     }
 
-    void write(ByteSink& out, const umessage& root) {
+    void write(ByteSink& out) {
         out.makeRoom(3 * kMaxVarint);
         out.putVarint(kWrittenVersion);
         out.putVarint(order_.size());
@@ -169,7 +169,7 @@ public:
             out.putVarint(text.size());
             out.put(text.data(), text.size());
         }
-        writeMessage(out, root);
+        writeMessage(out, root_);
     }
 
 private:
@@ -295,6 +295,7 @@ private:
         }
     }
 
+    const umessage& root_;
     TextIds ids_;
     std::vector<std::uint32_t> places_; // the id at each place a text stands, in walk order
     std::size_t nextPlace_ = 0;
@@ -484,7 +485,7 @@ private:
 
 void umessage::flatten(std::ostream& out) const {
     ByteSink bytes;
-    Flattener(*this).write(bytes, *this);
+    Flattener(*this).write(bytes);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
