@@ -1,5 +1,6 @@
-// Test aid for the job model's records: the bytes that a keyed-stream writer produces, the part
-// after the stream head, a hex view for comparing layouts, and a reader over given bytes.
+// Test aid for keyed streams and the job model's records: the bytes that a keyed-stream writer
+// produces, the part after the stream head, a hex view for comparing layouts, and a reader over
+// given bytes.
 #pragma once
 
 #include "UKeyStream.h"

@@ -2,6 +2,7 @@
 // dump text, misuse of both classes, and truncated or scrambled streams.
 #include "ByteOrder.h"
 #include "UKeyStream.h"
+#include "support/KeyStreamBytes.h"
 #include "support/LogCapture.h"
 #include "support/RandomMessage.h"
 #include "umessage.h"
@@ -19,7 +20,8 @@ namespace {
 
 using Bytes = std::string;
 
-Bytes hex(std::initializer_list<int> values) {
+// The bytes of the given values.
+Bytes raw(std::initializer_list<int> values) {
     Bytes bytes;
     for (int v : values)
         bytes.push_back(static_cast<char>(v));
@@ -27,26 +29,15 @@ Bytes hex(std::initializer_list<int> values) {
 }
 
 // The stream head of a writer without identifier, before the root length is known.
-const Bytes kHeadNoId = hex({0xC0, 0xDE, 0x01, 0x02, 0x01});
+const Bytes kHeadNoId = raw({0xC0, 0xDE, 0x01, 0x02, 0x01});
 
 // Wraps a body in a root record with the version element, as the writer does.
 Bytes stream(const Bytes& body, bool withVersion = true) {
     const Bytes payload = (withVersion ? kHeadNoId : Bytes()) + body;
     const auto n = payload.size();
-    return hex({0x4B, 0x53, 0xFF, 0, 0, static_cast<int>(n >> 8), static_cast<int>(n & 0xFF),
+    return raw({0x4B, 0x53, 0xFF, 0, 0, static_cast<int>(n >> 8), static_cast<int>(n & 0xFF),
                 0x06}) +
            payload;
-}
-
-// The bytes a writer with identifier 0 produces from `write`, without head and root length.
-template <typename Write>
-Bytes body(Write write) {
-    std::ostringstream out;
-    {
-        UKeyOutStream writer(out, 0);
-        write(writer);
-    }
-    return out.str().substr(8 + kHeadNoId.size());
 }
 
 void expectThrows(const std::function<void()>& action, const char* text) {
@@ -95,11 +86,11 @@ std::string dumpOf(const Bytes& bytes) {
 
 TEST(ByteOrder, PutsTheMostSignificantByteFirstInMemory) {
     const std::uint32_t value = to_big_endian32(0x01020304);
-    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(&value), 4), hex({1, 2, 3, 4}));
+    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(&value), 4), raw({1, 2, 3, 4}));
     const std::uint16_t value16 = to_big_endian16(0x0102);
-    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(&value16), 2), hex({1, 2}));
+    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(&value16), 2), raw({1, 2}));
     const std::uint64_t value64 = to_big_endian64(0x0102030405060708);
-    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(&value64), 8), hex({1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(&value64), 8), raw({1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(from_big_endian16(value16), 0x0102);
     EXPECT_EQ(from_big_endian32(value), 0x01020304u);
     EXPECT_EQ(from_big_endian64(value64), 0x0102030405060708u);
@@ -108,7 +99,7 @@ TEST(ByteOrder, PutsTheMostSignificantByteFirstInMemory) {
 TEST(UKeyOutStream, WritesTheStreamHead) {
     std::ostringstream out;
     UKeyOutStream(out, 7).close();
-    EXPECT_EQ(out.str(), hex({0x4B, 0x53, 0xFF, 0, 0, 0, 0x0A, 0x06, 0x49, 0x44, 0x01, 0x02, 0x07,
+    EXPECT_EQ(out.str(), raw({0x4B, 0x53, 0xFF, 0, 0, 0, 0x0A, 0x06, 0x49, 0x44, 0x01, 0x02, 0x07,
                               0xC0, 0xDE, 0x01, 0x02, 0x01}));
     std::ostringstream none;
     UKeyOutStream(none, 0).close();
@@ -116,16 +107,16 @@ TEST(UKeyOutStream, WritesTheStreamHead) {
 }
 
 TEST(UKeyOutStream, WritesValuesWithoutLeadingZeroBytes) {
-    const Bytes written = body([](UKeyOutStream& w) {
+    const Bytes written = afterHead(writeKeyStream([](UKeyOutStream& w) {
         w.select_key(1).write_bool(false).write_bool(true).write_int(0).write_int(1);
         w.write_int(-1).write_char(-1).write_short(0x0102).write_uint(256).write_ushort(0xFFFF);
         w.write_byte(9).write_double(0.0).write_double(1.0).write_string("");
         w.write_binary("\0\0", 2).write_string(ustring(254, 'x')).write_string(ustring(255, 'y'));
         w.begin_array(6).write_double(0).write_double(-2);
         w.begin_record(7).select_key(1).write_int(1);
-    });
+    }));
     // Each value resets the pending key to 0.
-    EXPECT_EQ(written, hex({0, 1, 0,    1,                                     // false
+    EXPECT_EQ(written, raw({0, 1, 0,    1,                                     // false
                             0, 0, 1,    1, 1,                                  // true
                             0, 0, 0,    2,                                     // int 0
                             0, 0, 1,    2, 1,                                  // int 1
@@ -140,11 +131,11 @@ TEST(UKeyOutStream, WritesValuesWithoutLeadingZeroBytes) {
                             0, 0, 0,    5,                                     // empty string
                             0, 0, 2,    8, 0,    0,                            // two zero bytes
                             0, 0, 0xFE, 5}) +
-                           Bytes(254, 'x') + hex({0, 0, 0xFF, 0, 0, 0, 0xFF, 5}) + Bytes(255, 'y') +
+                           Bytes(254, 'x') + raw({0, 0, 0xFF, 0, 0, 0, 0xFF, 5}) + Bytes(255, 'y') +
                            // An array: doubles without keys, a record with its key.
-                           hex({0, 6, 0xFF, 0, 0, 0, 0x19, 7}) +
-                           hex({0, 4, 8, 4, 0xC0, 0, 0, 0, 0, 0, 0, 0}) +
-                           hex({0, 7, 0xFF, 0, 0, 0, 5, 6, 0, 1, 1, 2, 1}));
+                           raw({0, 6, 0xFF, 0, 0, 0, 0x19, 7}) +
+                           raw({0, 4, 8, 4, 0xC0, 0, 0, 0, 0, 0, 0, 0}) +
+                           raw({0, 7, 0xFF, 0, 0, 0, 5, 6, 0, 1, 1, 2, 1}));
 }
 
 TEST(UKeyStream, BothSidesStopAtTenLevelsAndTheWriterRefusesMisuse) {
@@ -177,13 +168,13 @@ TEST(UKeyStream, BothSidesStopAtTenLevelsAndTheWriterRefusesMisuse) {
 
 TEST(UKeyInStream, SplitsAListIntoItemsAtTheFirstRepeatedKey) {
     // Two objects each writing key 1: exact bytes, one value per item.
-    const Bytes two = hex({0x00, 0x10, 0xFF, 0x00, 0x00, 0x00, 0x0A, 0x06, 0x00, 0x01, 0x01, 0x02,
+    const Bytes two = raw({0x00, 0x10, 0xFF, 0x00, 0x00, 0x00, 0x0A, 0x06, 0x00, 0x01, 0x01, 0x02,
                            0x05, 0x00, 0x01, 0x01, 0x02, 0x06});
-    EXPECT_EQ(body([](UKeyOutStream& w) {
+    EXPECT_EQ(afterHead(writeKeyStream([](UKeyOutStream& w) {
                   w.begin_record(0x10);
                   w.select_key(1).write_int(5).select_key(1).write_int(6);
                   w.end();
-              }),
+              })),
               two);
     std::istringstream in(stream(two));
     UKeyInStream reader(in);
@@ -286,7 +277,7 @@ TEST(UKeyInStream, ReadsMissingRecordsAsEmptyAndStringsAsEmptyWithoutTheVersion)
     reader.leave();
     expectThrows([&] { reader.leave(); }, "UKeyInStream: leave at root");
 
-    std::istringstream old(stream(hex({0, 1, 2, 5, 'h', 'i'}), false));
+    std::istringstream old(stream(raw({0, 1, 2, 5, 'h', 'i'}), false));
     UKeyInStream oldReader(old);
     EXPECT_EQ(oldReader.version(), 0u);
     ustring text = "old";
@@ -299,12 +290,12 @@ TEST(UKeyInStream, ChecksTheStreamHead) {
         Bytes bytes;
         const char* text;
     } heads[] = {
-        {hex({0x4B, 0x54, 0, 6}), "UKeyInStream: meta key mismatch"},
-        {hex({0x4B}), "UKeyInStream: meta key mismatch"},
-        {hex({0x4B, 0x53, 0, 7}), "UKeyInStream: expecting record"},
-        {hex({0x4B, 0x53, 0xFF, 0, 0, 0, 9, 6, 0xC0, 0xDE, 1, 2, 1}),
+        {raw({0x4B, 0x54, 0, 6}), "UKeyInStream: meta key mismatch"},
+        {raw({0x4B}), "UKeyInStream: meta key mismatch"},
+        {raw({0x4B, 0x53, 0, 7}), "UKeyInStream: expecting record"},
+        {raw({0x4B, 0x53, 0xFF, 0, 0, 0, 9, 6, 0xC0, 0xDE, 1, 2, 1}),
          "UKeyInStream: corrupt stream"},
-        {stream(hex({0xC0, 0xDE, 5, 2, 0, 0, 0, 0, 1}), false), "UKeyInStream: corrupt stream"},
+        {stream(raw({0xC0, 0xDE, 5, 2, 0, 0, 0, 0, 1}), false), "UKeyInStream: corrupt stream"},
     };
     for (const auto& head : heads) {
         SCOPED_TRACE(head.text);
@@ -360,8 +351,8 @@ TEST(UKeyInStream, ProbesForTheIdentifier) {
     } cases[] = {
         {sampleStream(), true, 7},
         {stream(""), true, 0},
-        {hex({0x4B, 0x53, 0x03, 0x06}), false, 0},
-        {hex({0x4B, 0x53, 0xFF, 0, 0, 0, 99, 6}), false, 0},
+        {raw({0x4B, 0x53, 0x03, 0x06}), false, 0},
+        {raw({0x4B, 0x53, 0xFF, 0, 0, 0, 99, 6}), false, 0},
         {"{}", false, 0},
     };
     for (const auto& c : cases) {
