@@ -13,6 +13,7 @@
 #include <limits>
 #include <sstream>
 #include <stdexcept>
+#include <type_traits>
 
 namespace {
 
@@ -572,49 +573,46 @@ bool UKeyInStream::read_fixed(void* buffer, std::uint32_t width) {
 
 namespace {
 
-// Reads a field of `Width` bytes into `value` through `bits` → T; absent leaves value alone.
-template <int Width, typename T, typename Convert>
-void readNumber(UKeyInStream& stream, T& value, Convert convert) {
-    unsigned char bytes[Width];
-    if (stream.read_fixed(bytes, Width))
-        value = convert(loadBigEndian(bytes, Width));
+// Reads a field of T's width (a bool's is one byte) into `value`, big-endian bits cast to T (a
+// double's bit pattern taken as it is); absent leaves value alone.
+template <typename T>
+UKeyInStream& readNumber(UKeyInStream& stream, T& value) {
+    unsigned char bytes[sizeof(T)];
+    if (stream.read_fixed(bytes, sizeof bytes)) {
+        const std::uint64_t bits = loadBigEndian(bytes, sizeof bytes);
+        if constexpr (std::is_same_v<T, double>)
+            value = std::bit_cast<double>(bits);
+        else
+            value = static_cast<T>(bits);
+    }
+    return stream;
 }
 
 } // namespace
 
 UKeyInStream& UKeyInStream::read_bool(bool& value) {
-    readNumber<1>(*this, value, [](std::uint64_t bits) { return bits != 0; });
-    return *this;
+    return readNumber(*this, value);
 }
 UKeyInStream& UKeyInStream::read_char(std::int8_t& value) {
-    readNumber<1>(*this, value, [](std::uint64_t bits) { return static_cast<std::int8_t>(bits); });
-    return *this;
+    return readNumber(*this, value);
 }
 UKeyInStream& UKeyInStream::read_byte(std::uint8_t& value) {
-    readNumber<1>(*this, value, [](std::uint64_t bits) { return static_cast<std::uint8_t>(bits); });
-    return *this;
+    return readNumber(*this, value);
 }
 UKeyInStream& UKeyInStream::read_short(std::int16_t& value) {
-    readNumber<2>(*this, value, [](std::uint64_t bits) { return static_cast<std::int16_t>(bits); });
-    return *this;
+    return readNumber(*this, value);
 }
 UKeyInStream& UKeyInStream::read_ushort(std::uint16_t& value) {
-    readNumber<2>(*this, value,
-                  [](std::uint64_t bits) { return static_cast<std::uint16_t>(bits); });
-    return *this;
+    return readNumber(*this, value);
 }
 UKeyInStream& UKeyInStream::read_int(std::int32_t& value) {
-    readNumber<4>(*this, value, [](std::uint64_t bits) { return static_cast<std::int32_t>(bits); });
-    return *this;
+    return readNumber(*this, value);
 }
 UKeyInStream& UKeyInStream::read_uint(std::uint32_t& value) {
-    readNumber<4>(*this, value,
-                  [](std::uint64_t bits) { return static_cast<std::uint32_t>(bits); });
-    return *this;
+    return readNumber(*this, value);
 }
 UKeyInStream& UKeyInStream::read_double(double& value) {
-    readNumber<8>(*this, value, [](std::uint64_t bits) { return std::bit_cast<double>(bits); });
-    return *this;
+    return readNumber(*this, value);
 }
 
 void UKeyInStream::read_raw(std::string& bytes) {
