@@ -1,15 +1,16 @@
-// A temporary array for one call: up to 1024 elements live inline (on the caller's stack),
-// more come from the heap. Used by the text conversions and the stream readers.
+// A temporary array for one call: up to InlineCount elements (1024 unless a caller asks for
+// fewer) live inline, on the caller's stack; more come from the heap. Used by the text
+// conversions, the stream readers and the formatting engine.
 #pragma once
 
 #include <cstddef>
 #include <limits>
 #include <new>
 
-template <typename T>
+template <typename T, std::size_t InlineCount = 1024>
 class ScratchBuffer {
 public:
-    static constexpr std::size_t kInlineCount = 1024;
+    static constexpr std::size_t kInlineCount = InlineCount;
 
     explicit ScratchBuffer(std::size_t count)
         : heap_(allocate(count)), count_(count), ptr_(heap_ ? heap_ : inline_) {}
@@ -19,8 +20,8 @@ public:
     ScratchBuffer& operator=(const ScratchBuffer&) = delete;
 
     // Only grows: when n exceeds the count, the count becomes n and the buffer is replaced by
-    // the inline array (up to 1024 elements) or a new heap array; the old contents are not kept.
-    // When the allocation fails the buffer is left as it was.
+    // the inline array (up to kInlineCount elements) or a new heap array; the old contents are not
+    // kept. When the allocation fails the buffer is left as it was.
     void resize(std::size_t n) {
         if (n <= count_) {
             return;
@@ -40,8 +41,8 @@ public:
     bool onHeap() const { return heap_ != nullptr; }
 
 private:
-    // A heap array for more than 1024 elements, else null. A byte size that would overflow is
-    // refused with the allocator's exception (std::bad_array_new_length, a std::bad_alloc).
+    // A heap array for more than kInlineCount elements, else null. A byte size that would overflow
+    // is refused with the allocator's exception (std::bad_array_new_length, a std::bad_alloc).
     static T* allocate(std::size_t n) {
         if (n <= kInlineCount) {
             return nullptr;

@@ -2,6 +2,8 @@
 // engine with positional arguments, and number text with trimmed decimals.
 #include "ustring.h"
 
+#include "ScratchBuffer.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -9,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <iomanip>
-#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
@@ -119,23 +120,9 @@ struct Slot {
     };
 };
 
-// Up to kInlineCount elements on the stack, more on the heap for one call.
+// Per-call arrays of the engine: small formats stay on the stack.
 template <typename T>
-class CallArray {
-public:
-    explicit CallArray(std::size_t count) {
-        if (count > kInlineCount) {
-            heap_ = std::make_unique<T[]>(count);
-            data_ = heap_.get();
-        }
-    }
-    T& operator[](std::size_t i) { return data_[i]; }
-
-private:
-    T inline_[kInlineCount];
-    std::unique_ptr<T[]> heap_;
-    T* data_ = inline_;
-};
+using CallArray = ScratchBuffer<T, kInlineCount>;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
