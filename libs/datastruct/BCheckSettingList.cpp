@@ -16,9 +16,6 @@ namespace {
 
 bool forceEPSExport = true;
 
-// The special folder of the system's colour profiles.
-constexpr SpecialFolderId kColourProfileFolder = 6;
-
 bool lessByName(const std::unique_ptr<BCheckSetting>& setting, const ustring& name) {
     return setting->GetName().compareTo(name) < 0;
 }

@@ -151,7 +151,6 @@ void ResolveOutputProfileName(ustring& name) {
     UFileSpecCore path;
     if (path.set(name, nullptr) && path.is_file())
         return;
-    constexpr SpecialFolderId kColourProfileFolder = 6;
     if (path.set_special_folder(kColourProfileFolder) && path.descend(name))
         name = path.path();
     else

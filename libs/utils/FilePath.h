@@ -37,6 +37,8 @@ private:
 // 4 common application data, 5 user application data, 6 colour profiles, 7 desktop, 8 as 4,
 // 9 as 0, 10 the per-process temporary folder. Above 10: the empty path.
 using SpecialFolderId = std::uint32_t;
+// The folder the system's colour profiles are installed in.
+inline constexpr SpecialFolderId kColourProfileFolder = 6;
 
 // A path: '/' is the separator written, '\' is accepted wherever one is tested. "C:/a" and
 // "//server/share" are absolute, "/abc" is not. Paths made by `set` have no trailing separator
