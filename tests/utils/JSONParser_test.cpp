@@ -203,7 +203,10 @@ std::string nestedObjects(int depth) {
 
 // An object holding arrays of objects: each array and each object is one level.
 std::string nestedArrays(int depth) {
-    return "{" + repeated("\"a\":[{", depth / 2) + repeated("}]", depth / 2) + "}";
+    std::string text = "{";
+    text += repeated("\"a\":[{", depth / 2);
+    text += repeated("}]", depth / 2);
+    return text + "}";
 }
 
 TEST_F(JSONRead, BoundsTheNestingDepth) {
