@@ -1,6 +1,6 @@
 // UTF-8 to UTF-16, the conversion behind every ustring handed to a UTF-16 call: the system's
 // converter beside ICU's u_strFromUTF8, on plain ASCII text and on mixed-script text.
-#include "ConvertUTF.h"
+#include "encoding/ConvertUTF.h"
 #include "samples.h"
 
 #include <benchmark/benchmark.h>

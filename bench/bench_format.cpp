@@ -1,7 +1,7 @@
 // Text formatting beside the C library's snprintf and {fmt}'s printf, on the conversions the
 // system uses, and the cost of a log statement whose level is masked out.
-#include "Logger.h"
-#include "ustring.h"
+#include "utils/Logger.h"
+#include "utils/ustring.h"
 
 #include <benchmark/benchmark.h>
 #include <fmt/printf.h>

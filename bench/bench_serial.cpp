@@ -1,8 +1,8 @@
 // The binary forms on the job road: flatten and unflatten of a message of 10,000 mixed entries
 // beside MessagePack (msgpack-cxx) carrying the same tree, and 100,000 small records written and
 // read through the keyed streams beside an unchecked loop over the same bytes.
-#include "UKeyStream.h"
-#include "umessage.h"
+#include "utils/UKeyStream.h"
+#include "utils/umessage.h"
 
 #include <benchmark/benchmark.h>
 #include <msgpack.hpp>

@@ -1,7 +1,7 @@
 // The companion link's text paths: compact JSON writing of a large message beside RapidJSON's
 // Writer and nlohmann's dump on the same tree, and Base64 of 1 MiB beside OpenSSL.
-#include "TextUtils.h"
-#include "umessage_write.h"
+#include "utils/TextUtils.h"
+#include "utils/umessage_write.h"
 
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>

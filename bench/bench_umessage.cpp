@@ -1,7 +1,7 @@
 // Building and reading a wide message: adding entries in name order and in random order, and
 // looking names up, for 10, 1,000 and 100,000 entries; adding n entries must grow as n log n.
 // The peer is the container a user would otherwise pick for named arrays of values.
-#include "umessage.h"
+#include "utils/umessage.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // to UTF-16) and assignUtf16 (UTF-16 to UTF-8) beside ICU's u_strFromUTF8 / u_strToUTF8 filling
 // the same kind of result string, on plain ASCII text and on mixed-script text.
 #include "samples.h"
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <benchmark/benchmark.h>
 #include <unicode/ustring.h>

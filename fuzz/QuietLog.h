@@ -2,7 +2,7 @@
 // logging path is fuzzed too) but written nowhere.
 #pragma once
 
-#include "Logger.h"
+#include "utils/Logger.h"
 
 #include <ostream>
 

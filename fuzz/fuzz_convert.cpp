@@ -1,7 +1,7 @@
 // Fuzzes every UTF converter in both modes on arbitrary input and target sizes: the pointers
 // stay within the ranges given, a conversion cut into small target windows gives what one
 // roomy conversion gives, and well-formed text survives each round trip unchanged.
-#include "ConvertUTF.h"
+#include "encoding/ConvertUTF.h"
 
 #include <cstdint>
 #include <cstdio>

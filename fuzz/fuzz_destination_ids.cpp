@@ -1,7 +1,7 @@
 // libFuzzer target for the destination-identifier set that the companion application sends:
 // ReadDestinationIdentifierSet on arbitrary bytes must end in true or false (a refused input
 // leaving the set empty), never in a crash, a hang, a huge allocation or a sanitizer report.
-#include "BDestinationList.h"
+#include "model/BDestinationList.h"
 
 #include <cstddef>
 #include <cstdint>

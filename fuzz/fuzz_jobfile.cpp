@@ -1,8 +1,8 @@
 // libFuzzer target for the job-file reader: BJobFile::Read on arbitrary bytes must end in a read
 // job or a std::runtime_error, never in a crash, a hang, a huge allocation or a sanitizer
 // report; a job that was read writes and reads back again.
-#include "BJobFile.h"
 #include "QuietLog.h"
+#include "model/BJobFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // of arbitrary bytes must end normally or in std::runtime_error, never in a crash, a hang, a huge
 // allocation or a sanitizer report.
 #include "QuietLog.h"
-#include "UKeyStream.h"
-#include "umessage.h"
+#include "utils/UKeyStream.h"
+#include "utils/umessage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // libFuzzer target for the stored texts that come back from outside: a "PATH:" block read from
 // saved data, relative to a base folder or on its own, and a byte buffer decoded by its byte-order
 // mark. Both must end in a result, never in a crash, a hang or a sanitizer report.
-#include "FilePath.h"
 #include "QuietLog.h"
-#include "ustring.h"
+#include "utils/FilePath.h"
+#include "utils/ustring.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // libFuzzer target for the binary message reader: umessage::unflatten on arbitrary bytes must end
 // in true or false, never in a crash, a hang, a huge allocation or a sanitizer report.
 #include "QuietLog.h"
-#include "umessage.h"
+#include "utils/umessage.h"
 
 #include <cstddef>
 #include <cstdint>

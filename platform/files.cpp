@@ -1,7 +1,7 @@
 // Files and folders on POSIX, shown to the system as drive Z: with Windows path rules.
 #include "platform/files.h"
 
-#include "libs/utils/ConvertUTF.h"
+#include "encoding/ConvertUTF.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,11 @@
 // One check's setting: construction by name, the two ticket readers, evaluation of a value
 // against the limits, and the propagation of changes over linked settings.
-#include "BCheckSetting.h"
+#include "model/BCheckSetting.h"
 
-#include "KeyStrings.h"
-#include "Logger.h"
-#include "SettingDefinitions.h"
-#include "UUnits.h"
+#include "model/KeyStrings.h"
+#include "model/SettingDefinitions.h"
+#include "utils/Logger.h"
+#include "utils/UUnits.h"
 
 #include <algorithm>
 

@@ -2,10 +2,10 @@
 // text parameters, comparison precision and unit), read from a ticket in either of its forms.
 #pragma once
 
-#include "CheckSettingEnums.h"
-#include "WCheckSetting.h"
-#include "umessage.h"
-#include "ustring.h"
+#include "model/CheckSettingEnums.h"
+#include "model/WCheckSetting.h"
+#include "utils/umessage.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 

@@ -1,11 +1,11 @@
 // The check-setting list: loading from either ticket form, lookup with defaults made on demand,
 // the export getters, and the process-wide PDF-forbidding flag.
-#include "BCheckSettingList.h"
+#include "model/BCheckSettingList.h"
 
-#include "FilePath.h"
-#include "KeyStrings.h"
-#include "SettingDefinitions.h"
-#include "WTicket.h"
+#include "model/KeyStrings.h"
+#include "model/SettingDefinitions.h"
+#include "model/WTicket.h"
+#include "utils/FilePath.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,10 +4,10 @@
 // that forbids PDF export.
 #pragma once
 
-#include "BCheckSetting.h"
-#include "CheckSettingEnums.h"
-#include "umessage.h"
-#include "ustring.h"
+#include "model/BCheckSetting.h"
+#include "model/CheckSettingEnums.h"
+#include "utils/umessage.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <memory>

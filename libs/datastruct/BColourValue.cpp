@@ -1,6 +1,6 @@
 // Colour values: arithmetic, percentages and the dominant-component ordering. Every operation
 // stays inside the components it reads, whatever the other value's count, the mask or the index.
-#include "BColourValue.h"
+#include "model/BColourValue.h"
 
 #include <cmath>
 

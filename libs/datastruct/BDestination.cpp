@@ -1,10 +1,10 @@
 // BDestination and AdMetadataField: field handling, the destination record and the table of the
 // known ad-metadata fields.
-#include "BDestination.h"
+#include "model/BDestination.h"
 
-#include "BDestinationList.h"
-#include "UKeyStream.h"
-#include "umessage.h"
+#include "model/BDestinationList.h"
+#include "utils/UKeyStream.h"
+#include "utils/umessage.h"
 
 #include <array>
 #include <limits>

@@ -2,8 +2,8 @@
 // advertisement) with its keyed record, and AdMetadataField, the booking system's fields on it.
 #pragma once
 
-#include "BCheckSettingList.h"
-#include "ustring.h"
+#include "model/BCheckSettingList.h"
+#include "utils/ustring.h"
 
 #include <array>
 #include <cstdint>

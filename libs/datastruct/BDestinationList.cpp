@@ -1,10 +1,10 @@
 // Destination lists, groups and the group list with their records 'GG' and 'LL', and the reader
 // of the destination-identifier set.
-#include "BDestinationList.h"
+#include "model/BDestinationList.h"
 
-#include "ByteOrder.h"
-#include "JobFilePart.h"
-#include "UKeyStream.h"
+#include "encoding/ByteOrder.h"
+#include "model/JobFilePart.h"
+#include "utils/UKeyStream.h"
 
 #include <algorithm>
 #include <cstdint>

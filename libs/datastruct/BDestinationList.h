@@ -4,8 +4,8 @@
 // sends.
 #pragma once
 
-#include "BDestination.h"
-#include "ustring.h"
+#include "model/BDestination.h"
+#include "utils/ustring.h"
 
 #include <array>
 #include <cstdint>

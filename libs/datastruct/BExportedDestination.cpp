@@ -1,7 +1,7 @@
 // Exported destinations and their sorted list, record 'EL'.
-#include "BExportedDestination.h"
+#include "model/BExportedDestination.h"
 
-#include "UKeyStream.h"
+#include "utils/UKeyStream.h"
 
 #include <algorithm>
 

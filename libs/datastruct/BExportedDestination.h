@@ -2,7 +2,7 @@
 // ascending order of identifier (record 'EL' of the job file).
 #pragma once
 
-#include "BPageRange.h"
+#include "model/BPageRange.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,13 +1,13 @@
 // BJobFile: the "JOB5" job file (record 'JJ', the groups 'GG', the ticket 'SR', the default
 // settings 'Dp' and the export permission 'BP'), the job boxes, the output profiles and the
 // page-item file.
-#include "BJobFile.h"
+#include "model/BJobFile.h"
 
-#include "KeyStrings.h"
-#include "Logger.h"
-#include "SettingDefinitions.h"
-#include "UKeyStream.h"
-#include "uuid.h"
+#include "model/KeyStrings.h"
+#include "model/SettingDefinitions.h"
+#include "utils/Logger.h"
+#include "utils/UKeyStream.h"
+#include "utils/uuid.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,15 +3,15 @@
 // read and written as the "JOB5" keyed stream, and the writer of the job's page-item file.
 #pragma once
 
-#include "BCheckSettingList.h"
-#include "BDestinationList.h"
-#include "BExportedDestination.h"
-#include "BPageRange.h"
-#include "BPageSet.h"
-#include "FilePath.h"
-#include "Geometry2D.h"
-#include "JobFilePart.h"
-#include "ustring.h"
+#include "model/BCheckSettingList.h"
+#include "model/BDestinationList.h"
+#include "model/BExportedDestination.h"
+#include "model/BPageRange.h"
+#include "model/BPageSet.h"
+#include "model/JobFilePart.h"
+#include "utils/FilePath.h"
+#include "utils/Geometry2D.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <iosfwd>

@@ -1,8 +1,8 @@
 // Page-item records: the copy rules, the matrix list with its growth, the file-type table and the
 // records of the page-item file.
-#include "BPageItem.h"
+#include "model/BPageItem.h"
 
-#include "UKeyStream.h"
+#include "utils/UKeyStream.h"
 
 #include <algorithm>
 #include <iterator>

@@ -3,8 +3,8 @@
 // job's page-item file.
 #pragma once
 
-#include "FilePath.h"
-#include "ustring.h"
+#include "utils/FilePath.h"
+#include "utils/ustring.h"
 
 #include <array>
 #include <cstdint>

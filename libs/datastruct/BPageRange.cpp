@@ -1,8 +1,8 @@
 // Page runs: merging, position arithmetic (in 64 bits, so that no sum of 32-bit counts can
 // overflow) and the 'LX' and 'PR' records.
-#include "BPageRange.h"
+#include "model/BPageRange.h"
 
-#include "UKeyStream.h"
+#include "utils/UKeyStream.h"
 
 #include <algorithm>
 #include <limits>

@@ -3,7 +3,7 @@
 // new pages into the last run and the conversions between page numbers and 1-based positions.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <memory>

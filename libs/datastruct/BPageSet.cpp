@@ -1,5 +1,5 @@
 // Page-set lookups.
-#include "BPageSet.h"
+#include "model/BPageSet.h"
 
 std::shared_ptr<BTransparencyFlattener> BPageSet::FindPageFlattener(std::int32_t page) const {
     for (auto it = pageFlatteners.rbegin(); it != pageFlatteners.rend(); ++it) {

@@ -2,8 +2,8 @@
 // transparency-flattener settings.
 #pragma once
 
-#include "BPageItem.h"
-#include "BTransparencyFlattener.h"
+#include "model/BPageItem.h"
+#include "model/BTransparencyFlattener.h"
 
 #include <cstdint>
 #include <memory>

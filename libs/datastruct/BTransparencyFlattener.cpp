@@ -1,7 +1,7 @@
 // Flattener records: their fields under decimal keys, alone or inside a record.
-#include "BTransparencyFlattener.h"
+#include "model/BTransparencyFlattener.h"
 
-#include "UKeyStream.h"
+#include "utils/UKeyStream.h"
 
 namespace {
 

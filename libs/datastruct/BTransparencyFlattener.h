@@ -2,7 +2,7 @@
 // their record in the page-item file.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <array>
 #include <cstdint>

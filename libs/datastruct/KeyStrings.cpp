@@ -1,5 +1,5 @@
 // Storage and start-up of the key-string constants declared in KeyStrings.h.
-#include "KeyStrings.h"
+#include "model/KeyStrings.h"
 
 #include <cstddef>
 #include <new>

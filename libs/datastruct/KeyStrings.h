@@ -2,7 +2,7 @@
 // the keys of tickets, check settings and setting definitions, one process-wide ustring each.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 // The one table of the texts. Each X(identifier, text) is the constant keystr::identifier
 // holding exactly `text`. The identifier is the text itself, with "/" written as "_", the

@@ -1,8 +1,8 @@
 // The default-settings message, the definition reader and the build-once definitions registry.
-#include "SettingDefinitions.h"
+#include "model/SettingDefinitions.h"
 
-#include "KeyStrings.h"
-#include "WCheckSetting.h"
+#include "model/KeyStrings.h"
+#include "model/WCheckSetting.h"
 
 #include <algorithm>
 

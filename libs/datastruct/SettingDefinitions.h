@@ -2,9 +2,9 @@
 // setting, report texts and conflicts) and the process-wide registry built once from them.
 #pragma once
 
-#include "CheckSettingEnums.h"
-#include "umessage.h"
-#include "ustring.h"
+#include "model/CheckSettingEnums.h"
+#include "utils/umessage.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
 // Ticket validation: one table row per known key, examined in the ticket's stored (byte) order,
 // so the reason reported is that of the first offending key.
-#include "TicketValidation.h"
+#include "model/TicketValidation.h"
 
-#include "KeyStrings.h"
-#include "Logger.h"
-#include "umessage.h"
+#include "model/KeyStrings.h"
+#include "utils/Logger.h"
+#include "utils/umessage.h"
 
 #include <set>
 #include <stdexcept>

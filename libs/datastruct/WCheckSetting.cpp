@@ -1,8 +1,8 @@
 // The setting-message wrapper and the merges that combine a check's several settings.
-#include "WCheckSetting.h"
+#include "model/WCheckSetting.h"
 
-#include "KeyStrings.h"
-#include "SettingDefinitions.h"
+#include "model/KeyStrings.h"
+#include "model/SettingDefinitions.h"
 
 #include <array>
 #include <optional>

@@ -2,9 +2,9 @@
 // combination of the several settings a ticket may give one check into a single setting.
 #pragma once
 
-#include "CheckSettingEnums.h"
-#include "umessage.h"
-#include "ustring.h"
+#include "model/CheckSettingEnums.h"
+#include "utils/umessage.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <memory>

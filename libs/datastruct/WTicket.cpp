@@ -1,9 +1,9 @@
 // The ticket wrappers, the destination helpers and edits, and the walk that collects a check's
 // settings from every settings tree of a ticket.
-#include "WTicket.h"
+#include "model/WTicket.h"
 
-#include "KeyStrings.h"
-#include "SettingDefinitions.h"
+#include "model/KeyStrings.h"
+#include "model/SettingDefinitions.h"
 
 namespace {
 

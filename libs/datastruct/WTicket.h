@@ -14,11 +14,11 @@
 // "restrictions", each again a settings tree.
 #pragma once
 
-#include "Geometry2D.h"
-#include "TicketValidation.h"
-#include "WCheckSetting.h"
-#include "umessage.h"
-#include "ustring.h"
+#include "model/TicketValidation.h"
+#include "model/WCheckSetting.h"
+#include "utils/Geometry2D.h"
+#include "utils/umessage.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,9 +1,9 @@
 // ANSI code page <-> UTF-8: ASCII runs are copied directly, the rest goes through UTF-16 and the
 // platform's code-page conversion (a count query first, then the conversion).
-#include "CodePage.h"
+#include "utils/CodePage.h"
 
-#include "ScratchBuffer.h"
 #include "platform/codepage.h"
+#include "utils/ScratchBuffer.h"
 
 #include <cstring>
 #include <type_traits>

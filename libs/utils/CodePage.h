@@ -2,7 +2,7 @@
 // encoding of the older host interfaces and files.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <string>
 

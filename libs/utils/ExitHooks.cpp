@@ -1,5 +1,5 @@
 // Exit hooks: the process-wide list, the at-exit runner and the fatal-signal handler.
-#include "ExitHooks.h"
+#include "utils/ExitHooks.h"
 
 #include "platform/signals.h"
 

@@ -1,10 +1,10 @@
 // File-system paths: text rules on the UTF-8 path, and the file-system operations, which all
 // reach the system through the path's UTF-16 form and the platform's file calls.
-#include "FilePath.h"
+#include "utils/FilePath.h"
 
-#include "ExitHooks.h"
-#include "Logger.h"
 #include "platform/files.h"
+#include "utils/ExitHooks.h"
+#include "utils/Logger.h"
 
 #include <cstring>
 #include <istream>

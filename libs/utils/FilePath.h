@@ -3,7 +3,7 @@
 // `splitString`, which message paths share.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Plane geometry: rectangle union and intersection, grid snapping, matrix product, rotation
 // and inversion.
-#include "Geometry2D.h"
+#include "utils/Geometry2D.h"
 
-#include "Logger.h"
+#include "utils/Logger.h"
 
 #include <algorithm>
 #include <cmath>

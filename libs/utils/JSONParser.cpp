@@ -1,10 +1,10 @@
 // The JSON reader: JSONParser's tokens and umessage::read, which fills a message from one JSON
 // object. Lenient about comments, missing or trailing commas and split strings; strict about
 // nested arrays, null or mixed array elements and duplicate member names.
-#include "JSONParser.h"
+#include "utils/JSONParser.h"
 
-#include "Logger.h"
-#include "umessage.h"
+#include "utils/Logger.h"
+#include "utils/umessage.h"
 
 #include <charconv>
 #include <exception>

@@ -2,7 +2,7 @@
 // // and /* */ comments skipped. Its errors read "unexpected element in json at line N".
 #pragma once
 
-#include "UAbstractParser.h"
+#include "utils/UAbstractParser.h"
 
 #include <cstdint>
 #include <istream>

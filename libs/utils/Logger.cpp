@@ -1,9 +1,9 @@
 // Log records, the line format, the global logger and the background writer thread.
-#include "Logger.h"
+#include "utils/Logger.h"
 
 #include "platform/clock.h"
 #include "platform/thread.h"
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,8 +1,8 @@
 // Text helpers beside ustring: Base64, hex, trimming, percent decoding, full-width folding and
 // kanji numerals.
-#include "TextUtils.h"
+#include "utils/TextUtils.h"
 
-#include "ConvertUTF.h"
+#include "encoding/ConvertUTF.h"
 
 #include <algorithm>
 #include <array>

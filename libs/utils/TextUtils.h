@@ -2,7 +2,7 @@
 // percent decoding, full-width folding and kanji numerals.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <cstddef>
 #include <string>

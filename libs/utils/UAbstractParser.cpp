@@ -1,9 +1,9 @@
 // The stream parser base: encoding detection, UTF-8 delivery with push-back and line
 // counting, and the lexical pieces shared by the tokenizers.
-#include "UAbstractParser.h"
+#include "utils/UAbstractParser.h"
 
-#include "ConvertUTF.h"
-#include "TextUtils.h"
+#include "encoding/ConvertUTF.h"
+#include "utils/TextUtils.h"
 
 #include <stdexcept>
 #include <string>

@@ -3,7 +3,7 @@
 // the lexical pieces (quoted strings, numbers, rest of line) the tokenizers build on.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <deque>

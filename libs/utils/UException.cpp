@@ -1,5 +1,5 @@
 // UException: construction and the message text.
-#include "UException.h"
+#include "utils/UException.h"
 
 UException::UException(const ustring& message, std::uint32_t code)
     : code_(code), message_(message) {}

@@ -2,7 +2,7 @@
 // four-character domain tag, an error code and a UTF-8 message.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <exception>

@@ -1,10 +1,10 @@
 // The keyed record stream writer and reader. Every multi-byte number goes through the big-endian
 // helpers of ByteOrder.h, so nothing here depends on the machine's byte order.
-#include "UKeyStream.h"
+#include "utils/UKeyStream.h"
 
-#include "ByteOrder.h"
-#include "ScratchBuffer.h"
-#include "umessage.h"
+#include "encoding/ByteOrder.h"
+#include "utils/ScratchBuffer.h"
+#include "utils/umessage.h"
 
 #include <algorithm>
 #include <bit>

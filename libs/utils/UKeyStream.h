@@ -9,7 +9,7 @@
 // bool payloads drop their leading zero bytes, so 0 and false have length 0.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <cstdint>
 #include <iosfwd>

@@ -1,5 +1,5 @@
 // UUnits: the unit table, conversions, rounding, and the process-wide units object.
-#include "UUnits.h"
+#include "utils/UUnits.h"
 
 #include <cmath>
 #include <memory>

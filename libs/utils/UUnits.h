@@ -3,7 +3,7 @@
 // Also the process-wide units object through which check settings show their lengths.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 class UUnits {
 public:

@@ -1,8 +1,8 @@
 // The message tree: lifecycle, deep copy and equality, the untyped access operations and the
 // "/"-separated paths into nested messages.
-#include "umessage.h"
+#include "utils/umessage.h"
 
-#include "FilePath.h"
+#include "utils/FilePath.h"
 
 #include <utility>
 

@@ -4,7 +4,7 @@
 // the JSON writers in umessage_write.cpp, the binary form in umessage_flatten.cpp.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // The binary form of a umessage: a sorted table of every name and string value, then the tree
 // with prefix-length varints and 1-based table references. Written as version 4; versions 1 to 4
 // are read. The reader takes bytes from outside (job files, stored preferences) and trusts none.
-#include "ByteOrder.h"
-#include "Logger.h"
-#include "umessage.h"
+#include "encoding/ByteOrder.h"
+#include "utils/Logger.h"
+#include "utils/umessage.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
 // Writers of the JSON text of a umessage: the compact form and the two readable forms. Each
 // builds its text in a string and hands the stream one write.
-#include "umessage_write.h"
+#include "utils/umessage_write.h"
 
 #include "platform/debug_output.h"
 

@@ -2,7 +2,7 @@
 // and indented readable forms of operator<< and the debug dump.
 #pragma once
 
-#include "umessage.h"
+#include "utils/umessage.h"
 
 #include <iosfwd>
 #include <string>

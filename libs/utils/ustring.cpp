@@ -1,11 +1,11 @@
 // `ustring`: storage (short and long form, capacity and growth rules), editing, search,
 // comparison and the conversions between UTF-8 and UTF-16 / byte buffers.
-#include "ustring.h"
+#include "utils/ustring.h"
 
-#include "ByteOrder.h"
-#include "ConvertUTF.h"
-#include "ScratchBuffer.h"
+#include "encoding/ByteOrder.h"
+#include "encoding/ConvertUTF.h"
 #include "platform/textcompare.h"
+#include "utils/ScratchBuffer.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,8 +1,8 @@
 // The text-building operations of ustring: numbered-marker substitution, the printf-style
 // engine with positional arguments, and number text with trimmed decimals.
-#include "ustring.h"
+#include "utils/ustring.h"
 
-#include "ScratchBuffer.h"
+#include "utils/ScratchBuffer.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,7 +2,7 @@
 // when it is written without one.
 #pragma once
 
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <array>
 #include <cstdint>

@@ -3,9 +3,9 @@
 // The description gives the job's fields, its groups and destinations, and the elements that
 // only job files made outside the system carry: the definitions 'Dp', the ticket 'SR' and the
 // export permission 'BP'. The boxes are computed from the destinations, as document fitting does.
-#include "BJobFile.h"
-#include "UKeyStream.h"
-#include "umessage.h"
+#include "model/BJobFile.h"
+#include "utils/UKeyStream.h"
+#include "utils/umessage.h"
 
 #include <fstream>
 #include <iostream>

@@ -1,12 +1,12 @@
 // Tests of the check-setting list: loading both ticket forms, defaults made on demand, copies,
 // the export getters with the PDF-forbidding flag, and colour-profile names resolved in a
 // temporary colour-profile folder.
-#include "BCheckSettingList.h"
+#include "model/BCheckSettingList.h"
 
 #include "CheckSettingTestDefinitions.h"
-#include "FilePath.h"
-#include "KeyStrings.h"
+#include "model/KeyStrings.h"
 #include "support/LogCapture.h"
+#include "utils/FilePath.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,9 +1,9 @@
 // Tests of BCheckSetting: construction by name, both ticket readers, evaluation against the
 // limits, reported severity, copies and the propagation over linked settings.
-#include "BCheckSetting.h"
+#include "model/BCheckSetting.h"
 
 #include "CheckSettingTestDefinitions.h"
-#include "KeyStrings.h"
+#include "model/KeyStrings.h"
 #include "support/LogCapture.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 // Tests of colour values: arithmetic, percentages, the dominant-component ordering, the constant
 // colours, and operations on values of unequal or unusual size that must stay inside their data.
-#include "BColourValue.h"
+#include "model/BColourValue.h"
 
 #include <gtest/gtest.h>
 

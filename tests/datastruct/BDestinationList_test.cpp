@@ -1,7 +1,7 @@
 // Tests of destination lists, groups and the group list ('GG' under the parts mask), and of the
 // reader of the destination-identifier set.
-#include "BDestinationList.h"
-#include "JobFilePart.h"
+#include "model/BDestinationList.h"
+#include "model/JobFilePart.h"
 #include "support/KeyStreamBytes.h"
 
 #include <gtest/gtest.h>

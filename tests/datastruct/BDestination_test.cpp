@@ -1,9 +1,9 @@
 // Tests of BDestination (the destination record with its older forms, copies, sizes) and of
 // AdMetadataField with its table.
-#include "BDestination.h"
-#include "BDestinationList.h"
+#include "model/BDestination.h"
+#include "model/BDestinationList.h"
 #include "support/KeyStreamBytes.h"
-#include "umessage.h"
+#include "utils/umessage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Tests of the exported destinations: sorted insertion and the record 'EL'.
-#include "BExportedDestination.h"
+#include "model/BExportedDestination.h"
 #include "support/KeyStreamBytes.h"
 
 #include <gtest/gtest.h>

@@ -1,15 +1,15 @@
 // Tests of the job file: the exact bytes of the record 'JJ', round trips under the masks 2, 4 and
 // 52, the box rules, the elements that only outside job files carry ('Dp', 'SR', 'BP'), the
 // output profiles, the page-item file, and reads that fail without touching the job.
-#include "BJobFile.h"
 #include "CheckSettingTestDefinitions.h"
+#include "model/BJobFile.h"
 
-#include "KeyStrings.h"
-#include "SettingDefinitions.h"
-#include "UKeyStream.h"
+#include "model/KeyStrings.h"
+#include "model/SettingDefinitions.h"
 #include "support/JsonMessage.h"
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
+#include "utils/UKeyStream.h"
 
 #include <gtest/gtest.h>
 

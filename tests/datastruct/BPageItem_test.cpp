@@ -1,8 +1,8 @@
 // Tests of page-item records: kinds, the problem set, the matrix list's growth, file-type names,
 // the copy rules, and the page-item file's record 140 byte for byte.
-#include "BPageItem.h"
+#include "model/BPageItem.h"
 
-#include "KeyStrings.h"
+#include "model/KeyStrings.h"
 #include "support/KeyStreamBytes.h"
 #include "support/TempFolder.h"
 

@@ -1,6 +1,6 @@
 // Tests of page runs: merging into the last run, the conversions between page numbers and
 // positions, the 'LX' and 'PR' records byte for byte, and counts from a stream that are not sane.
-#include "BPageRange.h"
+#include "model/BPageRange.h"
 
 #include "support/KeyStreamBytes.h"
 

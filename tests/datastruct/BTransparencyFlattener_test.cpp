@@ -1,7 +1,7 @@
 // Tests of flattener records: their record 180 byte for byte, a round trip, absent keys, and the
 // page set's lookup of a page's record.
-#include "BPageSet.h"
-#include "BTransparencyFlattener.h"
+#include "model/BPageSet.h"
+#include "model/BTransparencyFlattener.h"
 
 #include "support/KeyStreamBytes.h"
 

@@ -3,8 +3,8 @@
 // flag around every test.
 #pragma once
 
-#include "BCheckSettingList.h"
-#include "SettingDefinitions.h"
+#include "model/BCheckSettingList.h"
+#include "model/SettingDefinitions.h"
 #include "support/JsonMessage.h"
 
 #include <gtest/gtest.h>

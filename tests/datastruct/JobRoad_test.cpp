@@ -1,14 +1,14 @@
 // The job's road through the library, end to end: a job file read with its ticket, the check
 // settings that decide the export, and the exported job sent back as Base64 inside the compact
 // JSON of an event message.
-#include "BCheckSettingList.h"
-#include "BDestinationList.h"
-#include "BJobFile.h"
 #include "CheckSettingTestDefinitions.h"
-#include "JobFilePart.h"
-#include "KeyStrings.h"
-#include "TextUtils.h"
-#include "umessage.h"
+#include "model/BCheckSettingList.h"
+#include "model/BDestinationList.h"
+#include "model/BJobFile.h"
+#include "model/JobFilePart.h"
+#include "model/KeyStrings.h"
+#include "utils/TextUtils.h"
+#include "utils/umessage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Tests of the key-string constants: the size of each group, the spellings the system keeps on
 // purpose, distinctness, and that other files' static initialisers can read them.
-#include "KeyStrings.h"
+#include "model/KeyStrings.h"
 
 #include <gtest/gtest.h>
 

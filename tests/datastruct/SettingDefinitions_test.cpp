@@ -1,5 +1,5 @@
 // Tests of the setting definitions, the build-once registry and the default-settings message.
-#include "SettingDefinitions.h"
+#include "model/SettingDefinitions.h"
 
 #include "CheckSettingTestDefinitions.h"
 

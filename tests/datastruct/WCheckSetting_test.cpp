@@ -1,8 +1,8 @@
 // Tests of the setting-message wrapper, the severity words and the merges of several settings.
-#include "WCheckSetting.h"
+#include "model/WCheckSetting.h"
 
 #include "CheckSettingTestDefinitions.h"
-#include "umessage_write.h"
+#include "utils/umessage_write.h"
 
 #include <sstream>
 #include <string>

@@ -1,9 +1,9 @@
 // Tests of the ticket wrappers: the order in which a check's settings are collected, the
 // effective setting and check names, the boxes, and the in-place edits of destinations.
-#include "WTicket.h"
+#include "model/WTicket.h"
 
 #include "CheckSettingTestDefinitions.h"
-#include "KeyStrings.h"
+#include "model/KeyStrings.h"
 
 #include <array>
 #include <sstream>

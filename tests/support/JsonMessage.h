@@ -1,7 +1,7 @@
 // Test aid: a message from readable JSON text, so tests write tickets and settings as they read.
 #pragma once
 
-#include "umessage.h"
+#include "utils/umessage.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // given bytes.
 #pragma once
 
-#include "UKeyStream.h"
+#include "utils/UKeyStream.h"
 
 #include <cstddef>
 #include <functional>

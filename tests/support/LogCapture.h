@@ -2,8 +2,8 @@
 // thread id, and local time is UTC, so tests can compare whole log lines.
 #pragma once
 
-#include "Logger.h"
 #include "platform/clock.h"
+#include "utils/Logger.h"
 
 #include <sstream>
 #include <string>

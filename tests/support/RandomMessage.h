@@ -2,7 +2,7 @@
 // flags, names with non-ASCII bytes), and a comparison that also checks the isArray flags.
 #pragma once
 
-#include "umessage.h"
+#include "utils/umessage.h"
 
 #include <random>
 #include <string>

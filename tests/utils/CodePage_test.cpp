@@ -1,5 +1,5 @@
 // Tests of the conversions between UTF-8 and the ANSI code page (Windows-1252 here).
-#include "CodePage.h"
+#include "utils/CodePage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Exit hooks, each case in a child process: at a normal exit, on each fatal signal, and after a
 // signal the process survived.
-#include "ExitHooks.h"
+#include "utils/ExitHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Tests of UFileSpecCore: the text rules table by table, the "PATH:" form, and the file
 // operations with their exact log lines in a temporary folder that each test owns.
-#include "FilePath.h"
+#include "utils/FilePath.h"
 
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"

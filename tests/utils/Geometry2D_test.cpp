@@ -1,6 +1,6 @@
 // Plane geometry: rectangle union and intersection (unset, empty and negative rectangles),
 // containment, snapping, matrix product, rotation and inversion with its log line.
-#include "Geometry2D.h"
+#include "utils/Geometry2D.h"
 
 #include "support/LogCapture.h"
 

@@ -1,9 +1,9 @@
 // Tests of the JSON reader: the tokens, the mapping of JSON values to message entries, the
 // refused forms with their error record, line numbers, encodings and the nesting bound.
-#include "JSONParser.h"
+#include "utils/JSONParser.h"
 
 #include "support/LogCapture.h"
-#include "umessage.h"
+#include "utils/umessage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Tests of the log line format, the record payload and the background writer.
-#include "Logger.h"
 #include "support/LogCapture.h"
-#include "ustring.h"
+#include "utils/Logger.h"
+#include "utils/ustring.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Tests of ScratchBuffer: where the elements live, and how resize grows the buffer.
-#include "ScratchBuffer.h"
+#include "utils/ScratchBuffer.h"
 
 #include <gtest/gtest.h>
 

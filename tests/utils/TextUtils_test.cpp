@@ -1,6 +1,6 @@
 // Tests of the text helpers: Base64 against RFC 4648, hex, trimming, percent decoding,
 // full-width folding and kanji numerals.
-#include "TextUtils.h"
+#include "utils/TextUtils.h"
 
 #include <gtest/gtest.h>
 

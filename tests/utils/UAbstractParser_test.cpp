@@ -1,6 +1,6 @@
 // Tests of the stream parser base: encoding detection, line counting, push-back, quoted strings,
 // numbers, the error text, and the token stack through the line tokenizer.
-#include "UAbstractParser.h"
+#include "utils/UAbstractParser.h"
 
 #include <gtest/gtest.h>
 

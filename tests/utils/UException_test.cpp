@@ -1,5 +1,5 @@
 // UException: the domain tag, code and message, and their copies.
-#include "UException.h"
+#include "utils/UException.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Tests of the keyed record streams: exact bytes of the writer, keyed and list reads, the
 // dump text, misuse of both classes, and truncated or scrambled streams.
-#include "ByteOrder.h"
-#include "UKeyStream.h"
+#include "encoding/ByteOrder.h"
 #include "support/KeyStreamBytes.h"
 #include "support/LogCapture.h"
 #include "support/RandomMessage.h"
-#include "umessage.h"
+#include "utils/UKeyStream.h"
+#include "utils/umessage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // UUnits: the unit table, lookup by name, conversions, the rounded forms, and the process-wide
 // units object.
-#include "UUnits.h"
+#include "utils/UUnits.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // versions 1 to 3, the failures with their log lines, hostile input and random round trips.
 #include "support/LogCapture.h"
 #include "support/RandomMessage.h"
-#include "umessage.h"
+#include "utils/umessage.h"
 
 #include <gtest/gtest.h>
 

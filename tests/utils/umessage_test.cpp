@@ -1,6 +1,6 @@
 // Tests of the message tree: name order, array flags, add failures, conversions, equality,
 // deep copies and paths.
-#include "umessage.h"
+#include "utils/umessage.h"
 
 #include <gtest/gtest.h>
 

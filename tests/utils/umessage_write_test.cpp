@@ -1,6 +1,6 @@
 // Tests of the JSON text writers: the compact form byte for byte, the one-line and indented
 // readable forms at their limits, operator<< and the debug dump.
-#include "umessage_write.h"
+#include "utils/umessage_write.h"
 
 #include "platform/debug_output.h"
 

@@ -1,5 +1,5 @@
 // Tests of marker substitution, the printf-style engine and number text.
-#include "ustring.h"
+#include "utils/ustring.h"
 
 #include <gtest/gtest.h>
 

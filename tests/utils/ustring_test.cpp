@@ -1,8 +1,8 @@
 // Tests of ustring: the storage forms and limits, editing (also with sources inside the
 // string), search, comparison, and the UTF-16 and byte-buffer conversions.
-#include "ustring.h"
+#include "utils/ustring.h"
 
-#include "ConvertUTF.h"
+#include "encoding/ConvertUTF.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // uuid: the text form in memory byte order, the lenient parse and generation.
-#include "uuid.h"
+#include "utils/uuid.h"
 
 #include <gtest/gtest.h>
 

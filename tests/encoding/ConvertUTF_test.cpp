@@ -1,6 +1,6 @@
 // Tests of the UTF converter family: round trips through every pair of forms, ill-formed input
 // in both modes (result code and units consumed), exhausted targets, and the legality test.
-#include "ConvertUTF.h"
+#include "encoding/ConvertUTF.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The UTF converter family after the Unicode Consortium's reference conversion code, with every
 // read and write kept inside the ranges the caller gives.
-#include "ConvertUTF.h"
+#include "encoding/ConvertUTF.h"
 
 #include <algorithm>
 #include <bit>

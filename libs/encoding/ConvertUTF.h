@@ -4,7 +4,7 @@
 // consumed and produced and say through their result why they stopped.
 #pragma once
 
-#include "ByteOrder.h"
+#include "encoding/ByteOrder.h"
 
 #include <cstddef>
 #include <cstdint>
