@@ -1,6 +1,11 @@
 # Entry points: `make run` builds the system, `make test` builds and runs every test,
 # `make bench` measures the hot paths, `make fuzz` runs the fuzz targets longer.
-.PHONY: all setup build run test test-default test-asan test-tsan fuzz-smoke bench fuzz format clean
+.PHONY: all setup setup-bench build run test test-default test-asan test-tsan fuzz-smoke bench \
+        fuzz format clean
+
+# Each step below builds in parallel itself; the steps run one after the other, so `make -j`
+# never races the set-up against a build.
+.NOTPARALLEL:
 
 JOBS ?= $(shell nproc)
 
@@ -8,6 +13,9 @@ all: build
 
 setup:
 	scripts/setup.sh
+
+setup-bench:
+	scripts/setup.sh bench
 
 build: setup
 	cmake --preset default
@@ -37,7 +45,7 @@ test-tsan:
 fuzz-smoke:
 	scripts/fuzz.sh 5
 
-bench: setup
+bench: setup-bench
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/zep_bench
@@ -45,8 +53,8 @@ bench: setup
 fuzz: setup
 	scripts/fuzz.sh 120
 
-format:
-	find platform libs tests bench fuzz host Source -name '*.h' -o -name '*.cpp' 2>/dev/null | xargs clang-format -i
+format: setup
+	git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
 	rm -rf build

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests, the benchmarks and the fuzzers need.
+# Installs the Debian 12 packages the build and the tests need; with the argument "bench", also
+# the peers the benchmarks measure against.
+# Usage: scripts/setup.sh [bench]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libboost-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev
-          nlohmann-json3-dev rapidjson-dev libssl-dev)
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format libboost-dev libgtest-dev
+          libgmock-dev)
+if [[ ${1:-} == bench ]]; then
+    packages+=(libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev nlohmann-json3-dev
+               rapidjson-dev libssl-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
