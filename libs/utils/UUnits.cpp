@@ -105,6 +105,10 @@ void UUnits::destroyGlobal() {
     globalUnits().reset();
 }
 
+bool UUnits::hasGlobal() {
+    return globalUnits() != nullptr;
+}
+
 const UUnits& UUnits::global() {
     static const UUnits millimetres(mm);
     const std::unique_ptr<UUnits>& units = globalUnits();

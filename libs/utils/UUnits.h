@@ -46,6 +46,8 @@ public:
     static void destroyGlobal();
     // The process-wide object, or a millimetre instance while none was created.
     static const UUnits& global();
+    // True while the process-wide object exists.
+    static bool hasGlobal();
 
 private:
     int unit_;

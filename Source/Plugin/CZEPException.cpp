@@ -1,0 +1,96 @@
+#include "Plugin/CZEPException.h"
+
+#include "Plugin/ZEPID.h"
+#include "host/Errors.h"
+
+#include <cctype>
+
+CZEPException::CZEPException(const ustring& message, std::uint32_t code)
+    : UException(message, code) {
+    domain_ = kZEPDomain;
+}
+
+void ThrowZEPException(const ustring& message, std::uint32_t code) {
+    throw CZEPException(message, code);
+}
+
+void ThrowIfError(ErrorCode code) {
+    if (code != kSuccess)
+        ThrowZEPException(ustring(), code.Get());
+}
+
+bool ToErrorCode(const UException& exception, std::uint32_t& code) {
+    switch (exception.domain()) {
+    case CZEPException::kZEPDomain:
+        code = exception.code();
+        return true;
+    case UException::kUtilDomain:
+        code = exception.code() + kZEPUtilityErrorBase;
+        return true;
+    default:
+        code = kFailure.Get();
+        return false;
+    }
+}
+
+bool IsPrintableFourCC(std::uint32_t code) {
+    for (int shift = 0; shift < 32; shift += 8)
+        if (!std::isprint(static_cast<unsigned char>(code >> shift)))
+            return false;
+    return true;
+}
+
+void SetGlobalErrorFromException(ErrorCode code, const PMString& message) {
+    PMString text = message;
+    if (text.IsEmpty()) {
+        text = PMString("0x52E00ZEPUnknownErr", PMString::kTranslateDuringCall);
+        if (IsPrintableFourCC(code.Get())) {
+            // The bytes in memory order of a little-endian number: least significant first.
+            std::string letters = "'";
+            for (int shift = 0; shift < 32; shift += 8)
+                letters += static_cast<char>(code.Get() >> shift);
+            text.Append(letters + "'");
+        } else {
+            text.Append(ustring::format("%ld", static_cast<long>(code.Get())).c_str());
+        }
+        text.SetTranslated();
+    }
+    ErrorUtils::PMSetGlobalErrorCode(code, &text);
+}
+
+void ReportUException(const UException& exception) {
+    std::uint32_t code = 0;
+    const bool known = ToErrorCode(exception, code);
+    PMString text;
+    if (!exception.message().empty()) {
+        text = PMString(exception.message().view());
+        text.SetTranslated();
+    } else if (known) {
+        text = ErrorUtils::PMGetErrorString(ErrorCode(code));
+        ClearGlobalError();
+    }
+    SetGlobalErrorFromException(ErrorCode(code), text);
+}
+
+void ReportStdException(const std::exception& exception) {
+    PMString text(exception.what());
+    text.SetTranslated();
+    SetGlobalErrorFromException(kFailure, text);
+}
+
+void ReportUnknownException() {
+    SetGlobalErrorFromException(kFailure, PMString());
+}
+
+void ShowGlobalErrorAlert() {
+    const PMString message = ErrorUtils::PMGetGlobalErrorString();
+    if (ErrorUtils::PMGetGlobalErrorCode() == kCancel)
+        return;
+    GlobalErrorStatePreserver preserved;
+    ClearGlobalError();
+    CAlert::ErrorAlert(message);
+}
+
+void ClearGlobalError() {
+    ErrorUtils::PMSetGlobalErrorCode(kSuccess);
+}

@@ -1,0 +1,73 @@
+// The plug-in's exception and the reporting of failures at the host boundary.
+//
+// Inside the plug-in every failure is an exception raised through ThrowZEPException. Where the
+// host calls in (script methods, menu actions, menu-state updates) everything is caught, turned
+// into the host's global error code and string, shown in one error alert (never for the user's
+// cancel, code 2) and cleared, so the host call itself succeeds.
+#pragma once
+
+#include "host/Ids.h"
+#include "host/PMString.h"
+#include "utils/UException.h"
+#include "utils/ustring.h"
+
+#include <cstdint>
+#include <exception>
+
+class CZEPException : public UException {
+public:
+    // 'IZEP': the characters I, Z, E, P from the most significant byte down.
+    static constexpr std::uint32_t kZEPDomain = 0x495A4550;
+
+    CZEPException(const ustring& message, std::uint32_t code);
+};
+
+// Raises a CZEPException; every raise of the plug-in goes through it.
+[[noreturn]] void ThrowZEPException(const ustring& message, std::uint32_t code);
+
+// A missing host interface, command or object: code 0x52E1E with "(" + expression + ") == NULL".
+template <typename Pointer>
+void ThrowIfNull(const Pointer& pointer, const char* expression) {
+    if (!pointer)
+        ThrowZEPException(ustring("(") + expression + ") == NULL", 0x52E1E);
+}
+// A failed host call's code, raised with an empty text; nothing for kSuccess.
+void ThrowIfError(ErrorCode code);
+
+// The host code of a caught exception: 'IZEP' its own code, 'UTIL' its code + 0x52E0A (true
+// for both); any other domain 1, false.
+[[nodiscard]] bool ToErrorCode(const UException& exception, std::uint32_t& code);
+
+// Sets the global error; an empty message becomes the translated "0x52E00ZEPUnknownErr" followed
+// by the code (four printable bytes as 'abcd', least significant first; else decimal).
+void SetGlobalErrorFromException(ErrorCode code, const PMString& message);
+void ReportUException(const UException& exception);
+void ReportStdException(const std::exception& exception);
+void ReportUnknownException();
+
+// Shows the global error string in the host's error alert (not for code 2), keeping the global
+// error state as it was.
+void ShowGlobalErrorAlert();
+
+// Sets the global error code to 0 with no text.
+void ClearGlobalError();
+
+// True when each of the code's bytes, least significant first, is printable.
+bool IsPrintableFourCC(std::uint32_t code);
+
+// Runs `work` as a host entry point: any exception is reported, shown and cleared.
+template <typename Work>
+void RunAtHostBoundary(Work&& work) {
+    try {
+        work();
+        return;
+    } catch (const UException& exception) {
+        ReportUException(exception);
+    } catch (const std::exception& exception) {
+        ReportStdException(exception);
+    } catch (...) {
+        ReportUnknownException();
+    }
+    ShowGlobalErrorAlert();
+    ClearGlobalError();
+}

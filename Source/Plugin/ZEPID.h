@@ -1,0 +1,62 @@
+// Every identifier of the plug-in's own: the plug-in ID 0x52E00 plus one low byte. Implementation
+// IDs, class IDs, interface IDs, action IDs and error codes share the number space, so one
+// number may have several meanings (0x52E06 is an action and an interface).
+#pragma once
+
+#include "host/Ids.h"
+
+#include <cstdint>
+
+inline constexpr PluginID kZEPPluginID{0x52E00};
+// Another plug-in, whose presence moves the menus (the menu filter asks for it).
+inline constexpr PluginID kZEPCompanionMenuPluginID{0x52E80};
+
+// Interfaces.
+inline constexpr PMIID IID_IZEPJOBLIST{0x52E06};
+inline constexpr PMIID IID_IZEPSELECTIONJOBSUITE{0x52E07};
+inline constexpr PMIID IID_IZEPPLUGINPREFSDATA{0x52E08};
+
+// Boss classes.
+inline constexpr ClassID kZEPJobBoss{0x52E15}; // transient job of a script call
+inline constexpr ClassID kZEPSaveDetailsCmdBoss{0x52E16};
+inline constexpr ClassID kZEPRefreshLayersPanelCmdBoss{0x52E17};
+inline constexpr ClassID kZEPInvalidateCmdBoss{0x52E1A};
+inline constexpr ClassID kZEPSetPluginPrefsCmdBoss{0x52E1B};
+// The bosses of the plug-in's services; their classes are the plug-in's resources' choice.
+inline constexpr ClassID kZEPErrorStringServiceBoss{0x52E10};
+inline constexpr ClassID kZEPScriptProviderBoss{0x52E11};
+inline constexpr ClassID kZEPMenuFilterBoss{0x52E12};
+inline constexpr ClassID kZEPActionComponentBoss{0x52E13};
+
+// Implementations, as registered.
+inline constexpr ImplementationID kZEPErrorStringServiceImpl{0x52E18};
+inline constexpr ImplementationID kZEPActionComponentImpl{0x52E1F};
+inline constexpr ImplementationID kZEPJobListImpl{0x52E20};
+inline constexpr ImplementationID kZEPSaveDetailsCmdImpl{0x52E21};
+inline constexpr ImplementationID kZEPScriptProviderImpl{0x52E22};
+inline constexpr ImplementationID kZEPRefreshLayersPanelCmdImpl{0x52E23};
+inline constexpr ImplementationID kZEPInvalidateCmdImpl{0x52E26};
+inline constexpr ImplementationID kZEPSelectionJobASBImpl{0x52E27};
+inline constexpr ImplementationID kZEPSelectionJobLayoutCSBImpl{0x52E28};
+inline constexpr ImplementationID kZEPPluginPrefsDataImpl{0x52E29};
+inline constexpr ImplementationID kZEPSetPluginPrefsCmdDataImpl{0x52E2A};
+inline constexpr ImplementationID kZEPSetPluginPrefsCmdImpl{0x52E2B};
+inline constexpr ImplementationID kZEPMenuFilterImpl{0x52E2D};
+
+// The menu actions, 0x52E03 to 0x52E0D.
+inline constexpr ActionID kZEPFirstActionID{0x52E03};
+inline constexpr ActionID kZEPLastActionID{0x52E0D};
+
+// Error codes (the host's ErrorCode values of the plug-in's range).
+inline constexpr std::uint32_t kZEPUtilityErrorBase = 0x52E0A; // + the code of a 'UTIL' error
+inline constexpr std::uint32_t kZEPFileWriteError = 0x52E0A;
+inline constexpr std::uint32_t kZEPMissingObjectError = 0x52E1E;   // "(expr) == NULL"
+inline constexpr std::uint32_t kZEPFailedConditionError = 0x52E1F; // the condition as text
+inline constexpr std::uint32_t kZEPNoDestinationError = 0x52E29;
+inline constexpr std::uint32_t kZEPBleedTooLargeError = 0x52E2B;
+inline constexpr std::uint32_t kZEPProfileDiffersError = 0x52E31;
+inline constexpr std::uint32_t kZEPProfileNotInstalledError = 0x52E32;
+inline constexpr std::uint32_t kZEPProfileReadError = 0x52E34;
+inline constexpr std::uint32_t kZEPProfileNoDescriptionError = 0x52E35;
+inline constexpr std::uint32_t kZEPNoSelectionSuiteError = 0x52E36;
+inline constexpr std::uint32_t kZEPWorkingSpaceProfileError = 0x52E38;

@@ -1,0 +1,20 @@
+// The plug-in object that the library hands to the host, and the process-wide values it makes.
+#pragma once
+
+#include "host/PlugIn.h"
+
+class ZEPPlugin final : public PlugIn {
+public:
+    ZEPPlugin();
+
+    // The base's load; a failed base load is shown and cleared, then the process-wide units
+    // (millimetres) are made and EPS export is forced again. Returns the base's result.
+    bool Load(ISession* session) override;
+    // Deletes the units, then the base's unload.
+    bool Unload() override;
+};
+
+// The one plug-in object (what GetPlugIn returns).
+ZEPPlugin& ThePlugin();
+
+extern "C" IPlugIn* GetPlugIn();

@@ -1,0 +1,64 @@
+#include "Plugin/ZEPRegistrations.h"
+
+#include "Plugin/ZEPErrorStringService.h"
+#include "Plugin/ZEPID.h"
+
+#include <array>
+
+namespace {
+
+// The registrations in the order the plug-in makes them; the list links each to the one before.
+constexpr std::array kRegistrationOrder{
+    ImplementationRegistration{kZEPErrorStringServiceImpl,
+                               ImplementationFunctionsOf<ZEPErrorStringService>()},
+};
+
+constexpr InterfaceEntry kErrorStringServiceInterfaces[] = {
+    {IErrorStringService::kDefaultIID, kZEPErrorStringServiceImpl}};
+
+constexpr ClassResource kClasses[] = {
+    {kZEPErrorStringServiceBoss, kErrorStringServiceInterfaces},
+};
+
+constexpr ServiceResource kServices[] = {
+    {ServiceKind::ErrorStrings, kZEPErrorStringServiceBoss},
+};
+
+// The texts of the string-table keys the plug-in translates.
+constexpr StringResource kStrings[] = {
+    {"0x52E00ZEPUnknownErr", "Unknown error "},
+    {"0x52E00ZEPPluginName", "Zephrin "},
+    {"0x52E00ZEPPluginAuthor", "Tarnwell"},
+};
+
+// Error-string resource 650: the texts of the plug-in's error codes.
+constexpr ErrorStringResource kErrorStrings[] = {
+    {650, ErrorCode(0x52E0A), "The file cannot be written."},
+    {650, ErrorCode(0x52E1E), "A host object the plug-in needs is missing."},
+    {650, ErrorCode(0x52E1F), "An internal check of the plug-in failed."},
+    {650, ErrorCode(0x52E29), "The job has no destination."},
+    {650, ErrorCode(0x52E2B), "The job's bleed is larger than the selection."},
+    {650, ErrorCode(0x52E31), "A colour profile of the job differs from the installed one."},
+    {650, ErrorCode(0x52E32), "A colour profile of the job is not installed."},
+    {650, ErrorCode(0x52E34), "A colour profile of the job cannot be read."},
+    {650, ErrorCode(0x52E35), "A colour profile of the job has no description."},
+    {650, ErrorCode(0x52E36), "The selection cannot be exported."},
+    {650, ErrorCode(0x52E38), "A working-space profile of the job cannot be read."},
+};
+
+} // namespace
+
+const ImplementationRegistration* RegistrationListHead() {
+    static auto list = kRegistrationOrder;
+    static const ImplementationRegistration* const head = [] {
+        for (std::size_t i = 1; i < list.size(); ++i)
+            list[i].next = &list[i - 1];
+        return &list.back();
+    }();
+    return head;
+}
+
+const PluginResources& PluginResourceTables() {
+    static const PluginResources resources{kClasses, kServices, kStrings, kErrorStrings};
+    return resources;
+}

@@ -1,0 +1,17 @@
+#include "host/Faults.h"
+
+namespace host {
+
+Faults& Faults::Instance() {
+    static Faults faults;
+    return faults;
+}
+
+std::optional<ErrorCode> Faults::ProcessCommandFailure(ClassID cls) const {
+    auto found = m_failingCommands.find(cls);
+    if (found == m_failingCommands.end())
+        return std::nullopt;
+    return found->second;
+}
+
+} // namespace host

@@ -1,0 +1,54 @@
+// Faults that tests switch on to reach the plug-in's failure paths: a missing interface, a
+// command that cannot be created or that fails, a file stream that cannot be opened, a failing
+// load of the plug-in base. `Reset` switches everything off.
+#pragma once
+
+#include "host/Ids.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
+namespace host {
+
+class Faults {
+public:
+    static Faults& Instance();
+
+    // Every boss of the class answers null for the interface.
+    void HideInterface(ClassID cls, PMIID iid) { m_hidden.insert({cls, iid}); }
+    bool IsHidden(ClassID cls, PMIID iid) const { return m_hidden.contains({cls, iid}); }
+
+    // CmdUtils::CreateCommand of the class answers null.
+    void FailCreateCommand(ClassID cls) { m_noCommand.insert(cls); }
+    bool CreateCommandFails(ClassID cls) const { return m_noCommand.contains(cls); }
+
+    // CmdUtils::ProcessCommand of the class fails with the code before the command runs.
+    void FailProcessCommand(ClassID cls, ErrorCode code) { m_failingCommands[cls] = code; }
+    std::optional<ErrorCode> ProcessCommandFailure(ClassID cls) const;
+
+    // CmdUtils::BeginAbortableCmdSeq answers null.
+    void FailAbortableSequences() { m_noAbortable = true; }
+    bool AbortableSequencesFail() const { return m_noAbortable; }
+
+    // File streams cannot be opened.
+    void FailFileStreams() { m_noFileStreams = true; }
+    bool FileStreamsFail() const { return m_noFileStreams; }
+
+    // The plug-in base's load fails, setting the code as the global error.
+    void FailPluginLoad(ErrorCode code) { m_pluginLoad = code; }
+    std::optional<ErrorCode> PluginLoadFailure() const { return m_pluginLoad; }
+
+    void Reset() { *this = Faults{}; }
+
+private:
+    std::set<std::pair<ClassID, PMIID>> m_hidden;
+    std::set<ClassID> m_noCommand;
+    std::map<ClassID, ErrorCode> m_failingCommands;
+    bool m_noAbortable = false;
+    bool m_noFileStreams = false;
+    std::optional<ErrorCode> m_pluginLoad;
+};
+
+} // namespace host

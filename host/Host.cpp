@@ -1,0 +1,139 @@
+#include "host/Host.h"
+
+#include "host/Command.h"
+#include "host/Errors.h"
+#include "host/Faults.h"
+#include "host/ObjectModel.h"
+#include "host/PMString.h"
+#include "host/Recorder.h"
+#include "host/Session.h"
+#include "platform/library.h"
+
+#include <memory>
+
+namespace host {
+
+void ResetGlobalError();
+void ResetCommands();
+
+namespace {
+
+constexpr ImplementationID kSessionImpl{0xF00200};
+
+struct State {
+    std::vector<IPlugIn*> plugins;
+    std::vector<void*> libraries;
+    std::unique_ptr<DataBase> sessionDB;
+    UID session = kInvalidUID;
+    UID workspace = kInvalidUID;
+};
+
+State& TheState() {
+    static State state;
+    return state;
+}
+
+class Session final : public CPMUnknown<ISession> {
+public:
+    explicit Session(IPMUnknown* boss) : CPMUnknown<ISession>(boss) {}
+
+    IPMUnknown* QueryWorkspace() const override {
+        const State& state = TheState();
+        return state.sessionDB->Instantiate(state.workspace, IPMUnknown::kDefaultIID);
+    }
+};
+
+void RegisterHostClasses() {
+    ObjectModel& model = ObjectModel::Instance();
+    model.RegisterImplementation(PluginID{0}, kSessionImpl, ImplementationFunctionsOf<Session>());
+    model.AddToClass(kSessionBoss, {{ISession::kDefaultIID, kSessionImpl}});
+    model.AddToClass(kSessionWorkspaceBoss, {});
+}
+
+// Makes the session's objects anew, so that they carry the interfaces the plug-ins add.
+void BuildSessionObjects() {
+    State& state = TheState();
+    state.sessionDB = std::make_unique<DataBase>("session");
+    state.session = state.sessionDB->NewObject(kSessionBoss);
+    state.workspace = state.sessionDB->NewObject(kSessionWorkspaceBoss);
+}
+
+} // namespace
+
+DataBase& SessionDataBase() {
+    return *TheState().sessionDB;
+}
+
+UIDRef SessionWorkspaceRef() {
+    return {TheState().sessionDB.get(), TheState().workspace};
+}
+
+void Reset() {
+    State& state = TheState();
+    state.plugins.clear();
+    ResetCommands();
+    state.sessionDB.reset();
+    ObjectModel::Instance().Reset();
+    StringTable::Instance().Reset();
+    ResetGlobalError();
+    Faults::Instance().Reset();
+    RegisterHostClasses();
+    Recorder::Instance().Reset();
+    BuildSessionObjects();
+}
+
+bool Attach(IPlugIn* plugin) {
+    State& state = TheState();
+    plugin->RegisterImplementations(&ObjectModel::Instance());
+    const PluginResources& resources = plugin->GetResources();
+    for (const ClassResource& cls : resources.classes)
+        ObjectModel::Instance().AddToClass(cls.cls, {cls.interfaces.begin(), cls.interfaces.end()});
+    for (const StringResource& string : resources.strings)
+        StringTable::Instance().Add(std::string(string.key), std::string(string.text));
+    state.plugins.push_back(plugin);
+    // The plug-in may add interfaces to the session's classes: make its objects again.
+    BuildSessionObjects();
+    return plugin->Load(GetExecutionContextSession());
+}
+
+IPlugIn* OpenPluginLibrary(const std::string& posixPath, std::string& error) {
+    void* library = platform::openLibrary(posixPath, error);
+    if (!library)
+        return nullptr;
+    auto getPlugIn =
+        reinterpret_cast<GetPlugInFunction>(platform::findSymbol(library, "GetPlugIn"));
+    if (!getPlugIn) {
+        error = "no GetPlugIn in " + posixPath;
+        platform::closeLibrary(library);
+        return nullptr;
+    }
+    TheState().libraries.push_back(library);
+    return getPlugIn();
+}
+
+void UnloadAll() {
+    State& state = TheState();
+    for (auto plugin = state.plugins.rbegin(); plugin != state.plugins.rend(); ++plugin)
+        (*plugin)->Unload();
+    state.plugins.clear();
+    // Objects may hold plug-in facets: they go before the libraries that hold their code.
+    state.sessionDB.reset();
+    for (auto library = state.libraries.rbegin(); library != state.libraries.rend(); ++library)
+        platform::closeLibrary(*library);
+    state.libraries.clear();
+}
+
+const std::vector<IPlugIn*>& Plugins() {
+    return TheState().plugins;
+}
+
+} // namespace host
+
+ISession* GetExecutionContextSession() {
+    const auto& state = host::TheState();
+    if (!state.sessionDB)
+        return nullptr;
+    // The session database holds the session, so the reference can be given back at once.
+    InterfacePtr<ISession> session(host::SessionDataBase().GetBoss(state.session), UseDefaultIID{});
+    return session.get();
+}

@@ -1,0 +1,37 @@
+// The stand-in's record of what the plug-in asked of the host, one ordered log per channel, so
+// tests compare whole logs with expected lists and `zephost` prints what happened.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace host {
+
+enum class Channel {
+    Registrations, // "0x52E1F" per implementation registered, in arrival order
+    Commands,      // "<name> <class> -> <code>" per processed command; "undo <name>"
+    Sequences,     // "begin", "end <name>", "fail <name>", "abort <name>"
+    Dirty,         // "<implementation>" per PreDirty call
+    Alerts,        // the text of every error alert
+    Progress,      // progress texts
+    Calls,         // the calls of command data and preferences whose order the plug-in fixes
+    Count
+};
+
+class Recorder {
+public:
+    static Recorder& Instance();
+    void Record(Channel channel, std::string entry);
+    const std::vector<std::string>& Log(Channel channel) const;
+    void Clear(Channel channel);
+    void Reset();
+
+private:
+    std::array<std::vector<std::string>, static_cast<std::size_t>(Channel::Count)> m_logs;
+};
+
+// A number as "0x" and upper-case hex digits ("0x52E1F").
+std::string Hex(std::uint32_t value);
+
+} // namespace host

@@ -1,0 +1,33 @@
+#include "platform/library.h"
+
+#include "platform/files.h"
+
+#include <dlfcn.h>
+
+namespace platform {
+
+void* openLibrary(const std::string& posixPath, std::string& error) {
+    void* library = dlopen(posixPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* text = dlerror();
+        error = text ? text : "cannot load library";
+    }
+    return library;
+}
+
+void* findSymbol(void* library, const char* name) {
+    return dlsym(library, name);
+}
+
+void closeLibrary(void* library) {
+    dlclose(library);
+}
+
+std::optional<std::u16string> moduleFileNameOf(const void* address) {
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || !info.dli_fname)
+        return std::nullopt;
+    return toSystemPath(info.dli_fname);
+}
+
+} // namespace platform

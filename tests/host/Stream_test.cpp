@@ -1,0 +1,61 @@
+#include "host/Stream.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(MemoryStream, ReadsBackWhatItWroteLittleEndianWithARelativeSeek) {
+    auto writer = MemoryStream::Writer();
+    std::int16_t version = 4;
+    std::int32_t length = 0x01020304;
+    double real = 2.5;
+    UID uid{77};
+    bool flag = true;
+    writer->XferInt16(version);
+    writer->XferInt32(length);
+    writer->XferReal(real);
+    writer->XferReference(uid);
+    writer->XferBool(flag);
+    const std::vector<std::uint8_t> head(writer->Bytes().begin(), writer->Bytes().begin() + 6);
+    EXPECT_EQ(head, (std::vector<std::uint8_t>{4, 0, 4, 3, 2, 1}));
+
+    auto reader = MemoryStream::Reader(writer->Bytes());
+    std::int16_t readVersion = 0;
+    reader->XferInt16(readVersion);
+    reader->Seek(-2, IPMStream::kSeekFromCurrent); // read the version again, as the length's start
+    std::int32_t asLength = 0;
+    reader->XferInt32(asLength);
+    EXPECT_EQ(asLength, 0x03040004);
+    reader->Seek(2, IPMStream::kSeekFromStart);
+    std::int32_t readLength = 0;
+    double readReal = 0;
+    UID readUID;
+    bool readFlag = false;
+    reader->XferInt32(readLength);
+    reader->XferReal(readReal);
+    reader->XferReference(readUID);
+    reader->XferBool(readFlag);
+    EXPECT_EQ(readLength, length);
+    EXPECT_EQ(readReal, real);
+    EXPECT_EQ(readUID, uid);
+    EXPECT_TRUE(readFlag);
+    EXPECT_FALSE(reader->Failed());
+    EXPECT_EQ(reader->Remaining(), 0u);
+}
+
+TEST(MemoryStream, AReadPastTheEndFailsAndYieldsZeros) {
+    auto reader = MemoryStream::Reader({1, 2, 3});
+    std::int32_t value = -1;
+    reader->XferInt32(value);
+    EXPECT_TRUE(reader->Failed());
+    EXPECT_EQ(value, 0);
+    std::int16_t after = -1;
+    reader->XferInt16(after); // nothing more is read once failed
+    EXPECT_EQ(after, 0);
+
+    auto seeking = MemoryStream::Reader({1, 2});
+    seeking->Seek(-1, IPMStream::kSeekFromStart);
+    EXPECT_TRUE(seeking->Failed());
+}
+
+} // namespace
