@@ -1,6 +1,7 @@
 #include "host/Host.h"
 
 #include "host/Command.h"
+#include "host/Document.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
 #include "host/ObjectModel.h"
@@ -26,6 +27,8 @@ struct State {
     std::unique_ptr<DataBase> sessionDB;
     UID session = kInvalidUID;
     UID workspace = kInvalidUID;
+    UID application = kInvalidUID;
+    UID utils = kInvalidUID;
 };
 
 State& TheState() {
@@ -41,6 +44,10 @@ public:
         const State& state = TheState();
         return state.sessionDB->Instantiate(state.workspace, IPMUnknown::kDefaultIID);
     }
+    IPMUnknown* QueryApplication() const override {
+        const State& state = TheState();
+        return state.sessionDB->Instantiate(state.application, IPMUnknown::kDefaultIID);
+    }
 };
 
 void RegisterHostClasses() {
@@ -48,6 +55,7 @@ void RegisterHostClasses() {
     model.RegisterImplementation(PluginID{0}, kSessionImpl, ImplementationFunctionsOf<Session>());
     model.AddToClass(kSessionBoss, {{ISession::kDefaultIID, kSessionImpl}});
     model.AddToClass(kSessionWorkspaceBoss, {});
+    RegisterDocumentClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.
@@ -56,6 +64,8 @@ void BuildSessionObjects() {
     state.sessionDB = std::make_unique<DataBase>("session");
     state.session = state.sessionDB->NewObject(kSessionBoss);
     state.workspace = state.sessionDB->NewObject(kSessionWorkspaceBoss);
+    state.application = state.sessionDB->NewObject(kApplicationBoss);
+    state.utils = state.sessionDB->NewObject(kUtilsBoss);
 }
 
 } // namespace
@@ -68,10 +78,19 @@ UIDRef SessionWorkspaceRef() {
     return {TheState().sessionDB.get(), TheState().workspace};
 }
 
+UIDRef ApplicationRef() {
+    return {TheState().sessionDB.get(), TheState().application};
+}
+
+UIDRef UtilsRef() {
+    return {TheState().sessionDB.get(), TheState().utils};
+}
+
 void Reset() {
     State& state = TheState();
     state.plugins.clear();
     ResetCommands();
+    CloseAllDocuments();
     state.sessionDB.reset();
     ObjectModel::Instance().Reset();
     StringTable::Instance().Reset();
@@ -117,6 +136,8 @@ void UnloadAll() {
         (*plugin)->Unload();
     state.plugins.clear();
     // Objects may hold plug-in facets: they go before the libraries that hold their code.
+    ResetCommands();
+    CloseAllDocuments();
     state.sessionDB.reset();
     for (auto library = state.libraries.rbegin(); library != state.libraries.rend(); ++library)
         platform::closeLibrary(*library);

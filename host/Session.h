@@ -11,6 +11,8 @@ public:
 
     // The session workspace, with a new reference; null when there is none.
     virtual IPMUnknown* QueryWorkspace() const = 0;
+    // The application object, with a new reference; null when there is none.
+    virtual IPMUnknown* QueryApplication() const = 0;
 };
 
 // The running session (the host keeps it alive; no new reference).
@@ -25,5 +27,7 @@ inline constexpr ClassID kSessionWorkspaceBoss{0xF00101};
 // The session's database, where the workspace and other session-wide objects are stored.
 DataBase& SessionDataBase();
 UIDRef SessionWorkspaceRef();
+UIDRef ApplicationRef();
+UIDRef UtilsRef();
 
 } // namespace host

@@ -1,0 +1,90 @@
+// Documents: each is a database of its own holding the document object and its workspace (where
+// document-wide data lives: the plug-in's job list, inks, trap styles, print settings). The
+// application keeps the open documents in order; the front document is the one the user works
+// in.
+#pragma once
+
+#include "host/Database.h"
+#include "host/PMString.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class IDocument : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0xE02};
+
+    // The reference for document-wide data.
+    virtual UIDRef GetDocWorkSpace() const = 0;
+    virtual PMString GetName() const = 0;
+    // Journaled.
+    virtual void SetName(const PMString& name) = 0;
+};
+
+class IDocumentList : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0xF00004};
+
+    virtual int GetDocCount() const = 0;
+    // The document at the index (no new reference); null outside the list.
+    virtual IDocument* GetNthDoc(int index) const = 0;
+};
+
+class IApplication : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0xF00005};
+
+    // The open documents, with a new reference.
+    virtual IDocumentList* QueryDocumentList() const = 0;
+};
+
+// The host's layout utilities (utility interface 0x1D03E).
+class ILayoutUtils : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0x1D03E};
+
+    // The front document (no new reference); null when no document is open.
+    virtual IDocument* GetFrontDocument() const = 0;
+};
+
+// The host's utilities, each an interface of the session's utility object.
+namespace UtilsBoss {
+// The utility interface with a new reference, or null.
+IPMUnknown* QueryUtils(PMIID iid);
+template <typename I>
+I* QueryUtils() {
+    return static_cast<I*>(QueryUtils(I::kDefaultIID));
+}
+} // namespace UtilsBoss
+
+namespace host {
+
+inline constexpr ClassID kApplicationBoss{0xF00102};
+inline constexpr ClassID kUtilsBoss{0xF00103};
+inline constexpr ClassID kDocBoss{0xF00110};
+inline constexpr ClassID kDocWorkspaceBoss{0xF00111};
+
+// One open document of the stand-in.
+struct Document {
+    std::unique_ptr<DataBase> db;
+    UID document = kInvalidUID;
+    UID workspace = kInvalidUID;
+
+    IDocument* Get() const; // no new reference
+    UIDRef WorkspaceRef() const { return {db.get(), workspace}; }
+};
+
+// Opens a new, empty document named `name` as the front document.
+Document& NewDocument(const std::string& name);
+std::vector<std::unique_ptr<Document>>& OpenDocuments();
+// The front document, or null.
+Document* FrontDocument();
+void SetFrontDocument(const Document* document);
+// Closes every document.
+void CloseAllDocuments();
+
+// Registers the host's document, application and utility classes (part of host::Reset).
+void RegisterDocumentClasses();
+
+} // namespace host
