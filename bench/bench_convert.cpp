@@ -1,5 +1,6 @@
-// UTF-8 to UTF-16, the conversion behind every ustring handed to a UTF-16 call: the system's
-// converter beside ICU's u_strFromUTF8, on plain ASCII text and on mixed-script text.
+// The UTF converters alone, into a ready buffer: UTF-8 to UTF-16 (behind every ustring handed to
+// a UTF-16 call) beside ICU's u_strFromUTF8, and UTF-16 to UTF-8 beside u_strToUTF8, on plain
+// ASCII text and on mixed-script text. Rates count the bytes of the input.
 #include "encoding/ConvertUTF.h"
 #include "samples.h"
 
@@ -45,6 +46,54 @@ void convertWithIcu(benchmark::State& state, const std::string& text) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
+std::u16string utf16Of(const std::string& text) {
+    std::u16string units(text.size(), u'\0');
+    UErrorCode error = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(units.data(), static_cast<int32_t>(units.size()), &length, text.data(),
+                  static_cast<int32_t>(text.size()), &error);
+    units.resize(static_cast<std::size_t>(length));
+    return units;
+}
+
+void convertUtf16WithZep(benchmark::State& state, const std::string& text) {
+    const std::u16string units = utf16Of(text);
+    std::vector<UTF8> target(3 * units.size());
+    for (auto _ : state) {
+        const auto* source = reinterpret_cast<const UTF16*>(units.data());
+        UTF8* out = target.data();
+        const ConversionResult result = ConvertUTF16toUTF8(
+            &source, source + units.size(), &out, target.data() + target.size(), strictConversion);
+        if (result != conversionOK) {
+            state.SkipWithError("conversion failed");
+            break;
+        }
+        benchmark::DoNotOptimize(out);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations() * units.size() * sizeof(char16_t)));
+}
+
+void convertUtf16WithIcu(benchmark::State& state, const std::string& text) {
+    const std::u16string units = utf16Of(text);
+    std::vector<char> target(3 * units.size());
+    for (auto _ : state) {
+        UErrorCode error = U_ZERO_ERROR;
+        int32_t length = 0;
+        u_strToUTF8(target.data(), static_cast<int32_t>(target.size()), &length, units.data(),
+                    static_cast<int32_t>(units.size()), &error);
+        if (U_FAILURE(error)) {
+            state.SkipWithError("conversion failed");
+            break;
+        }
+        benchmark::DoNotOptimize(length);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations() * units.size() * sizeof(char16_t)));
+}
+
 void BM_Utf8ToUtf16Ascii_zep(benchmark::State& state) {
     convertWithZep(state, bench::asciiSample());
 }
@@ -58,9 +107,26 @@ void BM_Utf8ToUtf16Mixed_icu(benchmark::State& state) {
     convertWithIcu(state, bench::mixedSample());
 }
 
+void BM_Utf16ToUtf8Ascii_zep(benchmark::State& state) {
+    convertUtf16WithZep(state, bench::asciiSample());
+}
+void BM_Utf16ToUtf8Ascii_icu(benchmark::State& state) {
+    convertUtf16WithIcu(state, bench::asciiSample());
+}
+void BM_Utf16ToUtf8Mixed_zep(benchmark::State& state) {
+    convertUtf16WithZep(state, bench::mixedSample());
+}
+void BM_Utf16ToUtf8Mixed_icu(benchmark::State& state) {
+    convertUtf16WithIcu(state, bench::mixedSample());
+}
+
 BENCHMARK(BM_Utf8ToUtf16Ascii_zep);
 BENCHMARK(BM_Utf8ToUtf16Ascii_icu);
 BENCHMARK(BM_Utf8ToUtf16Mixed_zep);
 BENCHMARK(BM_Utf8ToUtf16Mixed_icu);
+BENCHMARK(BM_Utf16ToUtf8Ascii_zep);
+BENCHMARK(BM_Utf16ToUtf8Ascii_icu);
+BENCHMARK(BM_Utf16ToUtf8Mixed_zep);
+BENCHMARK(BM_Utf16ToUtf8Mixed_icu);
 
 } // namespace

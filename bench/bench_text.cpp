@@ -1,5 +1,6 @@
-// The companion link's text paths: compact JSON writing of a large message beside RapidJSON's
-// Writer and nlohmann's dump on the same tree, and Base64 of 1 MiB beside OpenSSL.
+// The companion link's text paths: compact JSON writing and reading of a large message beside
+// RapidJSON and nlohmann on the same tree, and Base64 of 1 MiB beside OpenSSL.
+#include "utils/JSONParser.h"
 #include "utils/TextUtils.h"
 #include "utils/umessage_write.h"
 
@@ -13,6 +14,7 @@
 #include <memory>
 #include <ostream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -123,6 +125,10 @@ const Trees& trees() {
     return t;
 }
 
+// The writers do not do the same work on doubles: ours prints what the format fixes (%g, six
+// significant digits), the peers the shortest form that reads back exactly, which takes longer.
+// Ours writes through an ostream into a buffer that only counts; RapidJSON fills a buffer that
+// it keeps from one run to the next, nlohmann allocates its result string each time.
 void BM_JsonWriteCompact_zep(benchmark::State& state) {
     const Trees& t = trees();
     CountingBuffer counter;
@@ -152,6 +158,83 @@ void BM_JsonWriteCompact_nlohmann(benchmark::State& state) {
         benchmark::DoNotOptimize(text.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.compactBytes));
+}
+
+// The compact text of the 10,000 entries, as our writer makes it: the input of every reader.
+const std::string& compactText() {
+    static const std::string text = [] {
+        std::ostringstream out;
+        trees().message.write(out);
+        return std::move(out).str();
+    }();
+    return text;
+}
+
+// umessage::read from a stream over the text.
+void BM_JsonRead_zep(benchmark::State& state) {
+    const std::string& text = compactText();
+    for (auto _ : state) {
+        std::istringstream in(text);
+        umessage m;
+        if (!m.read(in))
+            state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(m);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+// nlohmann's parse into its own tree, from the text in memory.
+void BM_JsonRead_nlohmann(benchmark::State& state) {
+    const std::string& text = compactText();
+    for (auto _ : state) {
+        nlohmann::json tree = nlohmann::json::parse(text);
+        benchmark::DoNotOptimize(tree);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+// Fills `target` from a RapidJSON object as umessage::read does: arrays become marked entries,
+// integers that fit 32 bits ints, other numbers doubles.
+void addRapidMembers(const rapidjson::Value& object, umessage& target) {
+    for (const auto& member : object.GetObject()) {
+        const ustring name(member.name.GetString(), member.name.GetStringLength());
+        const auto addValue = [&target, &name](const rapidjson::Value& value, bool isArray) {
+            if (value.IsObject()) {
+                auto child = std::make_shared<umessage>();
+                addRapidMembers(value, *child);
+                target.add<std::shared_ptr<umessage>>(name, type_message, child, isArray);
+            } else if (value.IsBool()) {
+                target.add<bool>(name, type_bool, value.GetBool(), isArray);
+            } else if (value.IsString()) {
+                target.add<ustring>(name, type_string,
+                                    ustring(value.GetString(), value.GetStringLength()), isArray);
+            } else if (value.IsInt()) {
+                target.add<int>(name, type_int, value.GetInt(), isArray);
+            } else if (value.IsNumber()) {
+                target.add<double>(name, type_double, value.GetDouble(), isArray);
+            }
+        };
+        if (member.value.IsArray()) {
+            for (const auto& element : member.value.GetArray())
+                addValue(element, true);
+        } else {
+            addValue(member.value, false);
+        }
+    }
+}
+
+// RapidJSON's parse of the text in memory, then the same message built from its tree: the work
+// umessage::read does, with RapidJSON's tokenizer.
+void BM_JsonRead_rapidjsonmsg(benchmark::State& state) {
+    const std::string& text = compactText();
+    for (auto _ : state) {
+        rapidjson::Document document;
+        document.Parse(text.data(), text.size());
+        umessage m;
+        addRapidMembers(document, m);
+        benchmark::DoNotOptimize(m);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
 const std::vector<unsigned char>& randomBytes() {
@@ -189,5 +272,8 @@ void BM_Base64Encode_openssl(benchmark::State& state) {
 BENCHMARK(BM_JsonWriteCompact_zep);
 BENCHMARK(BM_JsonWriteCompact_rapidjson);
 BENCHMARK(BM_JsonWriteCompact_nlohmann);
+BENCHMARK(BM_JsonRead_zep);
+BENCHMARK(BM_JsonRead_nlohmann);
+BENCHMARK(BM_JsonRead_rapidjsonmsg);
 BENCHMARK(BM_Base64Encode_zep);
 BENCHMARK(BM_Base64Encode_openssl);

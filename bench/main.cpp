@@ -45,7 +45,8 @@ std::string humanRate(double bytesPerSecond) {
 }
 
 // The console report as usual, plus the bytes/second of every run that sets it, kept per group
-// in the order the benchmarks ran. With repetitions, the mean stands for the group.
+// in the order the benchmarks ran. With repetitions, the median stands for the group: one run
+// slowed by another process on the machine does not move it.
 class PeerTableReporter : public benchmark::ConsoleReporter {
 public:
     PeerTableReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
@@ -90,7 +91,7 @@ private:
             return;
         }
         const bool repeated = run.repetitions > 1;
-        if (run.run_type == Run::RT_Aggregate ? run.aggregate_name != "mean" : repeated) {
+        if (run.run_type == Run::RT_Aggregate ? run.aggregate_name != "median" : repeated) {
             return;
         }
         const auto counter = run.counters.find("bytes_per_second");

@@ -1,0 +1,185 @@
+// The job model's files at 1,000, 10,000 and 100,000 items: the page-item file (ten items and one
+// flattener record per page) beside one pass over the same items, already in page order, that
+// writes the same bytes through the same keyed stream to the same kind of file; and the job file
+// (one group of that many destinations) written and read in memory. Each must grow linearly.
+#include "model/BJobFile.h"
+#include "utils/UKeyStream.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::int32_t kItemsPerPage = 10;
+
+// A file of this process in the temporary folder, removed at the end.
+struct TempFile {
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("zep_bench_" + std::to_string(getpid()) + ".bin"))
+                           .string();
+    ~TempFile() { std::remove(path.c_str()); }
+};
+
+std::size_t fileSize(const std::string& path) {
+    return static_cast<std::size_t>(std::filesystem::file_size(path));
+}
+
+// Page set 2 of a job of `count` items over count / 10 pages, with one flattener record each:
+// text runs, page items with a problem and placed graphics with a link, each with a matrix.
+void fillPageSet(BJobFile& job, std::int64_t count) {
+    const auto pages = static_cast<std::int32_t>(count / kItemsPerPage);
+    job.GetAbsoluteRuns().AddRun(1, pages);
+    BPageSet& set = job.GetPageSet(2);
+    const double matrix[6] = {1, 0, 0, 1, 72.5, 144.25};
+    for (std::int32_t page = 1; page <= pages; ++page) {
+        for (std::int32_t i = 0; i < kItemsPerPage; ++i) {
+            std::shared_ptr<BPageItem> item;
+            switch (i % 3) {
+            case 0:
+                item = std::make_shared<BTextRunItem>();
+                break;
+            case 1:
+                item = std::make_shared<BPageItem>();
+                item->AddProblem("Check_ImageResolution");
+                break;
+            default: {
+                auto graphic = std::make_shared<BPlacedGraphic>();
+                graphic->linkPath = "/Volumes/Jobs/images/photo.tif";
+                graphic->fileType = kPlacedFileTIFF;
+                item = graphic;
+                break;
+            }
+            }
+            item->page = page;
+            item->SetMatrix(matrix);
+            item->scale1 = 0.5;
+            set.items.Append(item);
+        }
+        auto flattener = std::make_shared<BTransparencyFlattener>();
+        flattener->page = page;
+        flattener->enabled = page % 2 == 0;
+        flattener->values = {300, 150, 1, 0.5, 2};
+        set.pageFlatteners.push_back(flattener);
+    }
+}
+
+void BM_PageItemFile_zep(benchmark::State& state) {
+    TempFile temp;
+    BJobFile job;
+    job.pageItemFile.assign(("Z:" + temp.path).c_str());
+    fillPageSet(job, state.range(0));
+    for (auto _ : state) {
+        if (!job.WritePageItemFile())
+            state.SkipWithError("write failed");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fileSize(temp.path)));
+    state.SetComplexityN(state.range(0));
+}
+
+// The file's records in one walk over the items and flatteners, which lie in page order.
+void BM_PageItemFile_onepass(benchmark::State& state) {
+    TempFile temp;
+    BJobFile job;
+    fillPageSet(job, state.range(0));
+    const BPageSet& set = job.GetPageSet(2);
+    const auto pages = static_cast<std::int32_t>(state.range(0) / kItemsPerPage);
+    for (auto _ : state) {
+        std::ofstream file(temp.path, std::ios::binary | std::ios::trunc);
+        UKeyOutStream out(file, 0);
+        out.begin_record(10);
+        out.select_key(120).write_int(-2);
+        out.begin_record(140).end();
+        std::size_t item = 0;
+        for (std::int32_t page = 1; page <= pages; ++page) {
+            out.select_key(120).write_int(page - 1);
+            out.begin_record(140);
+            for (; item < set.items.size() && set.items[item]->page == page; ++item)
+                set.items[item]->Write(out);
+            out.end();
+            set.pageFlatteners[static_cast<std::size_t>(page - 1)]->Write(out);
+        }
+        out.close();
+        file.flush();
+        if (!file.good())
+            state.SkipWithError("write failed");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fileSize(temp.path)));
+    state.SetComplexityN(state.range(0));
+}
+
+// A job of one group holding `count` destinations with names and sizes.
+void fillJob(BJobFile& job, std::int64_t count) {
+    for (std::int64_t i = 0; i < count; ++i) {
+        BDestination* destination = job.GetGroups().AddDestination();
+        destination->SetName(ustring::format("Daily News %lld", static_cast<long long>(i)));
+        destination->SetFirstCode("DN");
+        destination->SetSize(200 + static_cast<double>(i % 7), 300);
+    }
+}
+
+std::string jobBytes(BJobFile& job) {
+    std::ostringstream out;
+    job.Write(out, kJobFilePartFull);
+    return std::move(out).str();
+}
+
+void BM_JobFileWrite_zep(benchmark::State& state) {
+    BJobFile job;
+    fillJob(job, state.range(0));
+    const std::size_t bytes = jobBytes(job).size();
+    for (auto _ : state) {
+        std::ostringstream out;
+        job.Write(out, kJobFilePartFull);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_JobFileRead_zep(benchmark::State& state) {
+    BJobFile source;
+    fillJob(source, state.range(0));
+    const std::string bytes = jobBytes(source);
+    for (auto _ : state) {
+        std::istringstream in(bytes);
+        BJobFile job;
+        job.Read(in, kJobFilePartFull);
+        benchmark::DoNotOptimize(job);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+    state.SetComplexityN(state.range(0));
+}
+
+} // namespace
+
+BENCHMARK(BM_PageItemFile_zep)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageItemFile_onepass)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JobFileWrite_zep)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JobFileRead_zep)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
