@@ -13,7 +13,9 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <span>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -490,20 +492,38 @@ bool BJobFile::WritePageItemFile() {
 // One entry per page of the absolute runs ('PR', read from outside), with or without items, so
 // nothing in the job bounds the count more tightly than the 32-bit page numbers. The loop stops
 // at the first page whose writing fails (a full disk); a record 10 too long for the stream's
-// 32-bit length fails in UKeyOutStream::end.
+// 32-bit length fails in UKeyOutStream::end. The pages are visited in ascending order, so the
+// items and flatteners, sorted by page once, are each walked once: the file takes time in
+// proportion to its size, not to pages times items.
 bool BJobFile::WritePageItems(UKeyOutStream& out, const std::ostream& file) const {
     const BPageSet& pageSet = m_pageSets[1];
+    const std::vector<const BPageItem*> items = pageSet.items.SortedByPage();
+    const std::vector<const BTransparencyFlattener*> flatteners = pageSet.PageFlattenersByPage();
+    auto nextItem = items.begin();
+    auto nextFlattener = flatteners.begin();
+    // The items of `page`, passing over those of the pages before it.
+    const auto itemsOf = [&](std::int32_t page) {
+        while (nextItem != items.end() && (*nextItem)->page < page)
+            ++nextItem;
+        const auto first = nextItem;
+        while (nextItem != items.end() && (*nextItem)->page == page)
+            ++nextItem;
+        return std::span<const BPageItem* const>(first, nextItem);
+    };
+
     out.begin_record(kKeyPageItemRoot);
     out.select_key(kKeyPageIndex).write_int(kDocumentLevelIndex);
-    pageSet.items.Write(out, kDocumentLevelPage);
+    BPageItemList::WriteRecord(out, itemsOf(kDocumentLevelPage));
     const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns->GetPageCount(),
                                                       std::numeric_limits<std::int32_t>::max());
     for (std::int64_t n = 1; n <= pages && file.good(); ++n) {
         const auto page = static_cast<std::int32_t>(n);
         out.select_key(kKeyPageIndex).write_int(page - 1);
-        pageSet.items.Write(out, page);
-        if (const auto flattener = pageSet.FindPageFlattener(page))
-            flattener->Write(out);
+        BPageItemList::WriteRecord(out, itemsOf(page));
+        while (nextFlattener != flatteners.end() && (*nextFlattener)->page < page)
+            ++nextFlattener;
+        if (nextFlattener != flatteners.end() && (*nextFlattener)->page == page)
+            (*nextFlattener)->Write(out);
     }
     out.end();
     return file.good();

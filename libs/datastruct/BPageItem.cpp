@@ -184,3 +184,22 @@ void BPageItemList::Write(UKeyOutStream& out, std::int32_t page) const {
     }
     out.end();
 }
+
+std::vector<const BPageItem*> BPageItemList::SortedByPage() const {
+    std::vector<const BPageItem*> sorted;
+    sorted.reserve(items_.size());
+    for (const auto& item : items_) {
+        if (item != nullptr)
+            sorted.push_back(item.get());
+    }
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const BPageItem* a, const BPageItem* b) { return a->page < b->page; });
+    return sorted;
+}
+
+void BPageItemList::WriteRecord(UKeyOutStream& out, std::span<const BPageItem* const> items) {
+    out.begin_record(kKeyPageItems);
+    for (const BPageItem* item : items)
+        item->Write(out);
+    out.end();
+}

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <set>
+#include <span>
 #include <vector>
 
 class UKeyOutStream;
@@ -149,6 +150,11 @@ public:
 
     // A record 140 holding every item of `page`, in list order (empty when there is none).
     void Write(UKeyOutStream& out, std::int32_t page) const;
+    // The non-null items in ascending page order, list order kept within a page. A writer that
+    // visits every page walks this once instead of scanning the whole list for each page.
+    std::vector<const BPageItem*> SortedByPage() const;
+    // A record 140 holding `items` in order.
+    static void WriteRecord(UKeyOutStream& out, std::span<const BPageItem* const> items);
 
 private:
     std::vector<std::shared_ptr<BPageItem>> items_;

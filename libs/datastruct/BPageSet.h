@@ -13,6 +13,9 @@ class BPageSet {
 public:
     // The record added last for `page` among the non-null ones; null when there is none.
     std::shared_ptr<BTransparencyFlattener> FindPageFlattener(std::int32_t page) const;
+    // For each page that has one, the record FindPageFlattener finds, in ascending page order:
+    // a writer that visits every page walks this once instead of searching for each page.
+    std::vector<const BTransparencyFlattener*> PageFlattenersByPage() const;
 
     BPageItemList items;
     BDocumentTransparencyFlattener documentFlattener;
