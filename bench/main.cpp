@@ -23,7 +23,8 @@ bool splitName(const benchmark::BenchmarkReporter::Run& run, std::string& group,
     }
     group = function.substr(3, underscore - 3);
     impl = function.substr(underscore + 1);
-    const std::string full = run.benchmark_name();
+    // The run's name without the aggregate's suffix ("_median").
+    const std::string full = run.run_name.str();
     const std::string::size_type tail = full.find('/', function.size());
     if (tail != std::string::npos) {
         group += full.substr(tail);

@@ -25,7 +25,8 @@ constexpr std::size_t kKeyBitmapWords = 65536 / 64;
 
 // --- writer ------------------------------------------------------------------------------------
 
-UKeyOutStream::UKeyOutStream(std::ostream& out, std::uint32_t identifier) : out_(out) {
+UKeyOutStream::UKeyOutStream(std::ostream& out, std::uint32_t identifier)
+    : out_(out), buffer_(kBufferSize), base_(static_cast<std::int64_t>(out.tellp())) {
     openLevel(kStreamKey, field_record);
     if (identifier != 0)
         select_key(kIdentifierKey).write_int(static_cast<std::int32_t>(identifier));
@@ -40,25 +41,31 @@ UKeyOutStream::~UKeyOutStream() {
     }
 }
 
-void UKeyOutStream::checkOpen() const {
-    if (level_ < 0)
-        throw std::runtime_error("UKeyOutStream: stream closed");
+[[noreturn]] void UKeyOutStream::closed() {
+    throw std::runtime_error("UKeyOutStream: stream closed");
 }
 
-UKeyOutStream& UKeyOutStream::select_key(std::uint16_t key) {
-    pendingKey_ = key;
-    return *this;
+void UKeyOutStream::flushBuffer() {
+    if (fill_ == 0)
+        return;
+    out_.write(reinterpret_cast<const char*>(buffer_.data()), static_cast<std::streamsize>(fill_));
+    if (base_ >= 0)
+        base_ += static_cast<std::int64_t>(fill_);
+    fill_ = 0;
 }
 
 void UKeyOutStream::openLevel(std::uint16_t key, std::uint8_t type) {
     if (level_ + 1 >= kMaxLevels)
         throw std::runtime_error("UKeyOutStream: exceeded depth");
     // The key, the length placeholder 0xFF 00 00 00 00 and the type; `end` patches the length.
-    unsigned char head[8] = {0, 0, 0xFF, 0, 0, 0, 0, type};
+    makeRoom(8);
+    unsigned char* head = buffer_.data() + fill_;
     storeBigEndian(key, 2, head);
-    out_.write(reinterpret_cast<const char*>(head), sizeof head);
+    const unsigned char rest[6] = {0xFF, 0, 0, 0, 0, type};
+    std::memcpy(head + 2, rest, sizeof rest);
+    fill_ += 8;
     Level& level = levels_[++level_];
-    level.start = static_cast<std::int64_t>(out_.tellp());
+    level.start = position();
     level.keysOn = type == field_record;
 }
 
@@ -84,15 +91,23 @@ void UKeyOutStream::end() {
         out_.setstate(std::ios::badbit);
         return;
     }
-    const std::int64_t here = static_cast<std::int64_t>(out_.tellp());
+    const std::int64_t here = position();
     const std::int64_t length = here - start;
-    if (here < start || length > std::numeric_limits<std::uint32_t>::max()) {
+    if (length > std::numeric_limits<std::uint32_t>::max()) {
         out_.setstate(std::ios::badbit);
         return;
     }
     unsigned char patch[5] = {0xFF};
     storeBigEndian(static_cast<std::uint64_t>(length), 4, patch + 1);
-    out_.seekp(start - 6);
+    // The placeholder starts 6 bytes before the level's payload. Most levels are small and end
+    // while their head is still in the buffer; a large one is patched in the output stream.
+    const std::int64_t at = start - 6;
+    if (at >= base_) {
+        std::memcpy(buffer_.data() + (at - base_), patch, sizeof patch);
+        return;
+    }
+    flushBuffer();
+    out_.seekp(at);
     out_.write(reinterpret_cast<const char*>(patch), sizeof patch);
     out_.seekp(here);
     if (out_.fail())
@@ -102,70 +117,81 @@ void UKeyOutStream::end() {
 void UKeyOutStream::close() {
     while (level_ >= 0)
         end();
+    flushBuffer();
+}
+
+unsigned char* UKeyOutStream::putHead(std::uint8_t type, std::uint32_t count, std::size_t room) {
+    checkOpen();
+    makeRoom(kMaxHead + room);
+    unsigned char* cursor = buffer_.data() + fill_;
+    if (levels_[level_].keysOn) {
+        storeBigEndian(pendingKey_, 2, cursor);
+        cursor += 2;
+    }
+    if (count < 255) {
+        *cursor++ = static_cast<unsigned char>(count);
+    } else {
+        *cursor++ = 0xFF;
+        storeBigEndian(count, 4, cursor);
+        cursor += 4;
+    }
+    *cursor++ = type;
+    pendingKey_ = 0;
+    return cursor;
 }
 
 UKeyOutStream& UKeyOutStream::writeElement(std::uint8_t type, const unsigned char* payload,
                                            std::uint32_t count) {
-    checkOpen();
-    // Header and a short payload go out in one write.
-    unsigned char buffer[16];
-    std::size_t n = 0;
-    if (levels_[level_].keysOn) {
-        storeBigEndian(pendingKey_, 2, buffer);
-        n = 2;
-    }
-    if (count < 255) {
-        buffer[n++] = static_cast<unsigned char>(count);
-    } else {
-        buffer[n++] = 0xFF;
-        storeBigEndian(count, 4, buffer + n);
-        n += 4;
-    }
-    buffer[n++] = type;
-    if (count <= 8) {
-        if (count > 0)
-            std::memcpy(buffer + n, payload, count);
-        out_.write(reinterpret_cast<const char*>(buffer), static_cast<std::streamsize>(n + count));
-    } else {
-        out_.write(reinterpret_cast<const char*>(buffer), static_cast<std::streamsize>(n));
+    // A payload that does not fit in the buffer goes straight to the output stream after its
+    // head.
+    if (count > kBufferSize - kMaxHead) {
+        fill_ = static_cast<std::size_t>(putHead(type, count, 0) - buffer_.data());
+        flushBuffer();
         out_.write(reinterpret_cast<const char*>(payload), count);
+        if (base_ >= 0)
+            base_ += count;
+        return *this;
     }
-    pendingKey_ = 0;
+    unsigned char* cursor = putHead(type, count, count);
+    if (count > 0)
+        std::memcpy(cursor, payload, count);
+    fill_ = static_cast<std::size_t>(cursor + count - buffer_.data());
     return *this;
 }
 
-UKeyOutStream& UKeyOutStream::writeNumber(std::uint8_t type, std::uint64_t bits, int width) {
-    unsigned char bytes[8];
-    storeBigEndian(bits, width, bytes);
-    int skip = 0;
-    while (skip < width && bytes[skip] == 0)
-        ++skip;
-    return writeElement(type, bytes + skip, static_cast<std::uint32_t>(width - skip));
+UKeyOutStream& UKeyOutStream::writeNumber(std::uint8_t type, std::uint64_t bits) {
+    const auto count = static_cast<std::uint32_t>((std::bit_width(bits) + 7) / 8);
+    unsigned char* cursor = putHead(type, count, 8);
+    // The significant bytes moved to the top of the word go out in one 8-byte store, of which
+    // the buffer keeps the first `count`.
+    storeBigEndian(count == 0 ? 0 : bits << (64 - 8 * count), 8, cursor);
+    fill_ = static_cast<std::size_t>(cursor + count - buffer_.data());
+    return *this;
 }
 
 UKeyOutStream& UKeyOutStream::write_bool(bool value) {
-    return writeNumber(field_bool, value ? 1 : 0, 1);
+    return writeNumber(field_bool, value ? 1 : 0);
 }
 UKeyOutStream& UKeyOutStream::write_char(std::int8_t value) {
-    return writeNumber(field_int, static_cast<std::uint8_t>(value), 1);
+    return writeNumber(field_int, static_cast<std::uint8_t>(value));
 }
 UKeyOutStream& UKeyOutStream::write_short(std::int16_t value) {
-    return writeNumber(field_int, static_cast<std::uint16_t>(value), 2);
+    return writeNumber(field_int, static_cast<std::uint16_t>(value));
 }
 UKeyOutStream& UKeyOutStream::write_int(std::int32_t value) {
-    return writeNumber(field_int, static_cast<std::uint32_t>(value), 4);
+    return writeNumber(field_int, static_cast<std::uint32_t>(value));
 }
 UKeyOutStream& UKeyOutStream::write_byte(std::uint8_t value) {
-    return writeNumber(field_uint, value, 1);
+    return writeNumber(field_uint, value);
 }
 UKeyOutStream& UKeyOutStream::write_ushort(std::uint16_t value) {
-    return writeNumber(field_uint, value, 2);
+    return writeNumber(field_uint, value);
 }
 UKeyOutStream& UKeyOutStream::write_uint(std::uint32_t value) {
-    return writeNumber(field_uint, value, 4);
+    return writeNumber(field_uint, value);
 }
 UKeyOutStream& UKeyOutStream::write_double(double value) {
-    return writeNumber(field_float, std::bit_cast<std::uint64_t>(value), 8);
+    return writeNumber(field_float, std::bit_cast<std::uint64_t>(value));
 }
 
 UKeyOutStream& UKeyOutStream::write_string(const ustring& value) {
@@ -188,9 +214,9 @@ UKeyOutStream& UKeyOutStream::write_message(const umessage& message) {
 
 void UKeyOutStream::copy_element(std::uint16_t key, UKeyInStream& reader) {
     checkOpen();
-    unsigned char head[2];
-    storeBigEndian(key, 2, head);
-    out_.write(reinterpret_cast<const char*>(head), sizeof head);
+    makeRoom(2);
+    storeBigEndian(key, 2, buffer_.data() + fill_);
+    fill_ += 2;
 
     int opened = 0;
     std::uint16_t elementKey;

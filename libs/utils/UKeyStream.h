@@ -41,9 +41,12 @@ public:
     virtual ~UKeyStream() = default;
 };
 
-// Writes a stream. The output stream must allow repositioning: each record and array gets a
-// placeholder length that `end` patches in place. A stream that cannot tell or restore its
-// position gets its badbit set. Misuse throws std::runtime_error: an eleventh level
+// Writes a stream. Elements are gathered in a buffer of the writer's own and reach the output
+// stream in large writes (a write per element cost more than encoding it); `close` writes what
+// is left. Each record and array gets a placeholder length that `end` patches: in the buffer
+// while the level's head is still there, else in the output stream, which must then allow
+// repositioning. A stream that cannot tell or restore its position gets its badbit set. Misuse
+// throws std::runtime_error: an eleventh level
 // ("UKeyOutStream: exceeded depth"), `end` with no open level ("UKeyOutStream: no open level"),
 // any write after `close` ("UKeyOutStream: stream closed").
 class UKeyOutStream : public UKeyStream {
@@ -56,14 +59,18 @@ public:
     UKeyOutStream& operator=(const UKeyOutStream&) = delete;
 
     // The key of the next value (used only inside records; reset by each value).
-    UKeyOutStream& select_key(std::uint16_t key);
+    UKeyOutStream& select_key(std::uint16_t key) {
+        pendingKey_ = key;
+        return *this;
+    }
     // Open a record (values carry keys) or an array (values carry none) under `key`; the key is
     // written whatever the enclosing level is, and the pending key is left as it was.
     UKeyOutStream& begin_record(std::uint16_t key);
     UKeyOutStream& begin_array(std::uint16_t key);
     // Ends the innermost open level, patching its length.
     void end();
-    // Ends every open level, the root included; later calls do nothing. The caller flushes.
+    // Ends every open level, the root included, and writes the buffer out; later calls do
+    // nothing. The caller flushes the output stream.
     void close();
 
     UKeyOutStream& write_bool(bool value);
@@ -85,19 +92,44 @@ public:
 
 private:
     struct Level {
-        std::int64_t start = 0; // output position just after the type byte
+        std::int64_t start = 0; // output position just after the type byte; -1 when unknown
         bool keysOn = true;
     };
 
-    void checkOpen() const;
+    void checkOpen() const {
+        if (level_ < 0)
+            closed();
+    }
+    [[noreturn]] static void closed();
     void openLevel(std::uint16_t key, std::uint8_t type);
     // Writes the pending key (inside a record), the length, the type and the payload.
     UKeyOutStream& writeElement(std::uint8_t type, const unsigned char* payload,
                                 std::uint32_t count);
-    // A number's `width` big-endian bytes with the leading zero bytes dropped.
-    UKeyOutStream& writeNumber(std::uint8_t type, std::uint64_t bits, int width);
+    // A number's big-endian bytes with the leading zero bytes dropped (`bits` holds no more
+    // than the type's width).
+    UKeyOutStream& writeNumber(std::uint8_t type, std::uint64_t bits);
+    // Writes an element's head for `count` payload bytes into the buffer, with room for `room`
+    // more bytes after it; returns where the payload goes. The caller moves fill_ past it.
+    unsigned char* putHead(std::uint8_t type, std::uint32_t count, std::size_t room);
+    // Room for `count` more bytes in the buffer, writing it out when they do not fit.
+    void makeRoom(std::size_t count) {
+        if (count > kBufferSize - fill_)
+            flushBuffer();
+    }
+    // Writes the buffer to the output stream and empties it.
+    void flushBuffer();
+    // The output position the next byte will have; -1 when the stream could not tell.
+    std::int64_t position() const {
+        return base_ < 0 ? -1 : base_ + static_cast<std::int64_t>(fill_);
+    }
+
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+    static constexpr std::size_t kMaxHead = 8; // a 2-byte key, a 5-byte length, the type
 
     std::ostream& out_;
+    std::vector<unsigned char> buffer_;
+    std::size_t fill_ = 0;
+    std::int64_t base_ = -1; // output position of buffer_[0]; -1 when the stream cannot tell
     std::uint16_t pendingKey_ = 0;
     int level_ = -1; // -1 once the root has been ended: the stream is closed
     Level levels_[kMaxLevels];

@@ -224,6 +224,8 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
         w.select_key(6).write_string(ustring("ab\0cd", 5)).select_key(7).write_short(-2);
         w.begin_array(8).write_double(1).write_double(2).write_double(3).write_double(4).end();
         w.select_key(9).write_string(ustring(255, 'y'));
+        // Longer than the writer's buffer: the root's length is patched in the stream.
+        w.select_key(10).write_string(ustring(100000, 'z'));
     }
     std::istringstream in(out.str());
     UKeyInStream reader(in);
@@ -231,12 +233,12 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
     std::int32_t zero = 9, widened = 0, absent = 42;
     double real = 9, negative = 0;
     std::int16_t shortValue = 0;
-    ustring text = "old", missing = "old", longText;
+    ustring text = "old", missing = "old", longText, hugeText;
     reader.select_key(1).read_bool(flag).select_key(2).read_int(zero).select_key(3).read_double(
         real);
     reader.select_key(4).read_int(widened).select_key(5).read_double(negative);
     reader.select_key(6).read_string(text).select_key(7).read_short(shortValue);
-    reader.select_key(9).read_string(longText);
+    reader.select_key(9).read_string(longText).select_key(10).read_string(hugeText);
     reader.select_key(99).read_int(absent).read_string(missing);
     EXPECT_FALSE(flag);
     EXPECT_EQ(zero, 0);
@@ -246,6 +248,7 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
     EXPECT_EQ(text, "ab");
     EXPECT_EQ(shortValue, -2);
     EXPECT_EQ(longText, ustring(255, 'y'));
+    EXPECT_EQ(hugeText, ustring(100000, 'z'));
     EXPECT_EQ(absent, 42);
     EXPECT_EQ(missing, "");
     EXPECT_FALSE(reader.has_key(99));
