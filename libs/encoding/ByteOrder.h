@@ -3,6 +3,7 @@
 // of either byte order and at any alignment.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -36,6 +37,23 @@ inline void storeLittleEndian(std::uint64_t value, int width, void* bytes) {
     auto* b = static_cast<unsigned char*>(bytes);
     for (int i = 0; i < width; ++i)
         b[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// The 8 bytes at `bytes`, most significant first, as one number, and the inverse: one move and a
+// byte swap where the machine is little-endian, for the hot paths that handle a whole word (the
+// byte loops above are not always turned into that by the compiler).
+inline std::uint64_t loadBigEndian64(const void* bytes) {
+    std::uint64_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    if constexpr (std::endian::native == std::endian::little)
+        value = __builtin_bswap64(value);
+    return value;
+}
+
+inline void storeBigEndian64(std::uint64_t value, void* bytes) {
+    if constexpr (std::endian::native == std::endian::little)
+        value = __builtin_bswap64(value);
+    std::memcpy(bytes, &value, sizeof value);
 }
 
 namespace byte_order_details {

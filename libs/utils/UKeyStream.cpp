@@ -18,7 +18,6 @@
 namespace {
 
 constexpr std::uint32_t kBoundaryLength = 0xFFFFFFFF; // length of an item, record or array end
-constexpr std::size_t kLinearIndexLimit = 32; // above this many keys the index keeps a bitmap
 constexpr std::size_t kKeyBitmapWords = 65536 / 64;
 
 } // namespace
@@ -164,7 +163,7 @@ UKeyOutStream& UKeyOutStream::writeNumber(std::uint8_t type, std::uint64_t bits)
     unsigned char* cursor = putHead(type, count, 8);
     // The significant bytes moved to the top of the word go out in one 8-byte store, of which
     // the buffer keeps the first `count`.
-    storeBigEndian(count == 0 ? 0 : bits << (64 - 8 * count), 8, cursor);
+    storeBigEndian64(count == 0 ? 0 : bits << (64 - 8 * count), cursor);
     fill_ = static_cast<std::size_t>(cursor + count - buffer_.data());
     return *this;
 }
@@ -293,35 +292,41 @@ void UKeyOutStream::copy_element(std::uint16_t key, UKeyInStream& reader) {
 
 // --- reader ------------------------------------------------------------------------------------
 
+const UKeyInStream::Entry UKeyInStream::kAbsent{};
+
 void UKeyInStream::corrupt() {
     throw std::runtime_error("UKeyInStream: corrupt stream");
 }
 
-void UKeyInStream::readAt(std::uint64_t position, void* buffer, std::size_t count) {
+const unsigned char* UKeyInStream::moveWindow(std::uint64_t position, std::size_t count) {
     if (count > streamEnd_ || position > streamEnd_ - count)
         corrupt();
-    if (position >= windowStart_ && position + count <= windowStart_ + windowFill_) {
-        std::memcpy(buffer, window_.data() + (position - windowStart_), count);
-        return;
-    }
-    const bool viaWindow = count <= kWindowSize;
-    const std::size_t fill =
-        viaWindow
-            ? static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, streamEnd_ - position))
-            : count;
-    char* target = viaWindow ? reinterpret_cast<char*>(window_.data()) : static_cast<char*>(buffer);
+    const auto fill =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, streamEnd_ - position));
+    fillFrom(position, reinterpret_cast<char*>(window_.data()), fill);
+    windowStart_ = position;
+    windowFill_ = fill;
+    return window_.data();
+}
+
+void UKeyInStream::fillFrom(std::uint64_t position, char* target, std::size_t count) {
     in_.clear();
     in_.seekg(static_cast<std::streamoff>(position));
-    in_.read(target, static_cast<std::streamsize>(fill));
-    if (static_cast<std::size_t>(in_.gcount()) != fill) {
+    in_.read(target, static_cast<std::streamsize>(count));
+    if (static_cast<std::size_t>(in_.gcount()) != count) {
         windowFill_ = 0;
         corrupt();
     }
-    if (viaWindow) {
-        windowStart_ = position;
-        windowFill_ = fill;
-        std::memcpy(buffer, window_.data(), count);
+}
+
+void UKeyInStream::readAt(std::uint64_t position, void* buffer, std::size_t count) {
+    if (count <= kWindowSize) {
+        std::memcpy(buffer, view(position, count), count);
+        return;
     }
+    if (count > streamEnd_ || position > streamEnd_ - count)
+        corrupt();
+    fillFrom(position, static_cast<char*>(buffer), count);
 }
 
 UKeyInStream::UKeyInStream(std::istream& in) : in_(in), window_(kWindowSize) {
@@ -370,9 +375,9 @@ UKeyInStream::UKeyInStream(std::istream& in) : in_(in), window_(kWindowSize) {
     Entry entry;
     std::uint32_t next = root.current;
     if (next < root.end) {
-        readHeader(next, root.end, true, entry, next, nullptr);
+        readHeader(next, root.end, true, entry, next);
         if (entry.key == kIdentifierKey && next < root.end)
-            readHeader(next, root.end, true, entry, next, nullptr);
+            readHeader(next, root.end, true, entry, next);
         if (entry.key == kVersionKey) {
             if (entry.length > 4)
                 corrupt();
@@ -384,22 +389,23 @@ UKeyInStream::UKeyInStream(std::istream& in) : in_(in), window_(kWindowSize) {
 
 UKeyInStream::~UKeyInStream() = default;
 
-bool UKeyInStream::readHeader(std::uint32_t position, std::uint32_t limit, bool keyed, Entry& entry,
-                              std::uint32_t& next, const Level* stopIfSeen) {
-    // At most a 2-byte key, a 5-byte length and the type, then an inline payload of 8 bytes.
-    unsigned char bytes[16];
+void UKeyInStream::readHeader(std::uint32_t position, std::uint32_t limit, bool keyed, Entry& entry,
+                              std::uint32_t& next) {
     if (position >= limit)
         corrupt();
-    const std::uint32_t available = std::min<std::uint32_t>(sizeof bytes, limit - position);
-    readAt(position, bytes, available);
+    const std::uint32_t available = std::min(kMostHeaderBytes, limit - position);
+    parseHeader(view(position, available), available, position, limit, keyed, entry, next);
+}
+
+void UKeyInStream::parseHeader(const unsigned char* bytes, std::uint32_t available,
+                               std::uint32_t position, std::uint32_t limit, bool keyed,
+                               Entry& entry, std::uint32_t& next) {
     std::uint32_t n = 0;
     entry.key = 0;
     if (keyed) {
         if (available < 2)
             corrupt();
         entry.key = static_cast<std::uint16_t>(loadBigEndian(bytes, 2));
-        if (stopIfSeen != nullptr && indexHolds(*stopIfSeen, entry.key))
-            return false;
         n = 2;
     }
     if (available <= n)
@@ -419,26 +425,16 @@ bool UKeyInStream::readHeader(std::uint32_t position, std::uint32_t limit, bool 
     if (entry.length > limit - payload)
         corrupt();
     entry.position = payload;
-    if (entry.length >= 1 && entry.length <= 8)
+    // Copying all 8 inline bytes is one move, cheaper than a copy of the payload's own length;
+    // the bytes past the payload are never read.
+    if (n + sizeof entry.inlineBytes <= available)
+        std::memcpy(entry.inlineBytes, bytes + n, sizeof entry.inlineBytes);
+    else if (entry.length >= 1 && entry.length <= 8)
         std::memcpy(entry.inlineBytes, bytes + n, entry.length);
     next = payload + entry.length;
-    return true;
 }
 
-bool UKeyInStream::indexHolds(const Level& level, std::uint16_t key) const {
-    if (level.index.size() < kLinearIndexLimit) {
-        for (const Entry& entry : level.index)
-            if (entry.key == key)
-                return true;
-        return false;
-    }
-    return (level.seen[key / 64] >> (key % 64)) & 1;
-}
-
-void UKeyInStream::addToIndex(Level& level, const Entry& entry) {
-    if (level.index.capacity() == level.index.size())
-        level.index.reserve(level.index.size() + 10);
-    level.index.push_back(entry);
+void UKeyInStream::noteLastKey(Level& level) {
     if (level.index.size() < kLinearIndexLimit)
         return;
     if (level.seen.empty())
@@ -447,7 +443,8 @@ void UKeyInStream::addToIndex(Level& level, const Entry& entry) {
         for (const Entry& indexed : level.index)
             level.seen[indexed.key / 64] |= std::uint64_t{1} << (indexed.key % 64);
     } else {
-        level.seen[entry.key / 64] |= std::uint64_t{1} << (entry.key % 64);
+        const std::uint16_t key = level.index.back().key;
+        level.seen[key / 64] |= std::uint64_t{1} << (key % 64);
     }
 }
 
@@ -461,16 +458,34 @@ void UKeyInStream::resetIndex(Level& level) {
 
 bool UKeyInStream::indexItem(Level& level) {
     level.indexed = true;
+    // A selection outlives the item it was made in.
+    if (level.selected != &kAbsent && level.selected != &level.element) {
+        level.element = *level.selected;
+        level.selected = &level.element;
+    }
     resetIndex(level);
     bool any = false;
     std::uint32_t position = level.current;
     while (position < level.end) {
         any = true;
-        Entry entry;
-        std::uint32_t next;
-        if (!readHeader(position, level.end, true, entry, next, &level))
+        const std::uint32_t available = std::min(kMostHeaderBytes, level.end - position);
+        const unsigned char* bytes = view(position, available);
+        // The item ends before the first key that it already holds.
+        if (available >= 2 &&
+            indexHolds(level, static_cast<std::uint16_t>(loadBigEndian(bytes, 2))))
             break;
-        addToIndex(level, entry);
+        // The header is read into its place in the index: a whole entry copied there right
+        // after its fields were stored cost more than the rest of the reading. The index holds
+        // only whole entries, also when the header is bad.
+        Entry& entry = level.index.emplace_back();
+        std::uint32_t next;
+        try {
+            parseHeader(bytes, available, position, level.end, true, entry, next);
+        } catch (...) {
+            level.index.pop_back();
+            throw;
+        }
+        noteLastKey(level);
         position = next;
     }
     level.current = position;
@@ -490,27 +505,26 @@ UKeyInStream& UKeyInStream::select_key(std::uint16_t key) {
         return *this;
     if (!level.indexed)
         indexItem(level);
-    level.selected = Entry();
-    level.selected.key = key;
     for (const Entry& entry : level.index) {
         if (entry.key == key) {
-            level.selected = entry;
-            break;
+            level.selected = &entry;
+            return *this;
         }
     }
+    level.selected = &kAbsent;
     return *this;
 }
 
 bool UKeyInStream::has_key(std::uint16_t key) {
     select_key(key);
-    return top().keyed && top().selected.position != 0;
+    return top().keyed && top().selected->position != 0;
 }
 
 void UKeyInStream::enterLevel(std::uint16_t key, bool keyed) {
     Entry found;
     if (top().keyed) {
         select_key(key);
-        found = top().selected;
+        found = *top().selected;
     }
     if (level_ + 1 >= kMaxLevels)
         throw std::runtime_error("UKeyInStream: exceeded depth");
@@ -518,7 +532,7 @@ void UKeyInStream::enterLevel(std::uint16_t key, bool keyed) {
     level.current = level.start = found.position;
     level.end = found.position + found.length;
     resetIndex(level);
-    level.selected = Entry();
+    level.selected = &kAbsent;
     level.consumed = 0;
     level.indexed = false;
     level.keyed = keyed;
@@ -544,7 +558,8 @@ void UKeyInStream::leave() {
 
 void UKeyInStream::takeArrayElement(Level& level) {
     std::uint32_t next;
-    readHeader(level.current, level.end, false, level.selected, next, nullptr);
+    readHeader(level.current, level.end, false, level.element, next);
+    level.selected = &level.element;
     level.current = next;
     level.consumed = 0;
     level.taken = false;
@@ -553,8 +568,8 @@ void UKeyInStream::takeArrayElement(Level& level) {
 std::uint32_t UKeyInStream::field_length(bool& found) {
     Level& level = top();
     if (level.keyed) {
-        found = level.selected.position != 0;
-        return found ? level.selected.length : 0;
+        found = level.selected->position != 0;
+        return found ? level.selected->length : 0;
     }
     if (level.taken) {
         level.taken = false;
@@ -565,12 +580,12 @@ std::uint32_t UKeyInStream::field_length(bool& found) {
         return 0;
     }
     found = true;
-    return level.selected.length;
+    return level.selected->length;
 }
 
 void UKeyInStream::read_bytes(void* buffer, std::uint32_t count) {
     Level& level = top();
-    const Entry& field = level.selected;
+    const Entry& field = *level.selected;
     const std::uint32_t offset = level.keyed ? 0 : level.consumed;
     if (count == 0)
         return;
@@ -597,48 +612,74 @@ bool UKeyInStream::read_fixed(void* buffer, std::uint32_t width) {
     return true;
 }
 
+bool UKeyInStream::readBits(std::uint32_t width, std::uint64_t& bits) {
+    // Inside a record the selected field's payload already sits in its index entry (a number is
+    // at most 8 bytes), so the common read copies nothing.
+    const Level& level = top();
+    if (level.keyed) {
+        const Entry& field = *level.selected;
+        if (field.position == 0)
+            return false;
+        if (field.length > width)
+            throw std::runtime_error("UKeyInStream: reading field longer than expected");
+        // All 8 inline bytes in one load; the bytes past the payload are shifted out.
+        bits =
+            field.length == 0 ? 0 : loadBigEndian64(field.inlineBytes) >> (64 - 8 * field.length);
+        return true;
+    }
+    unsigned char bytes[8];
+    if (!read_fixed(bytes, width))
+        return false;
+    bits = loadBigEndian(bytes, static_cast<int>(width));
+    return true;
+}
+
 namespace {
 
 // Reads a field of T's width (a bool's is one byte) into `value`, big-endian bits cast to T (a
 // double's bit pattern taken as it is); absent leaves value alone.
 template <typename T>
-UKeyInStream& readNumber(UKeyInStream& stream, T& value) {
-    unsigned char bytes[sizeof(T)];
-    if (stream.read_fixed(bytes, sizeof bytes)) {
-        const std::uint64_t bits = loadBigEndian(bytes, sizeof bytes);
-        if constexpr (std::is_same_v<T, double>)
-            value = std::bit_cast<double>(bits);
-        else
-            value = static_cast<T>(bits);
-    }
+UKeyInStream& readNumber(UKeyInStream& stream, T& value, std::uint64_t bits) {
+    if constexpr (std::is_same_v<T, double>)
+        value = std::bit_cast<double>(bits);
+    else
+        value = static_cast<T>(bits);
     return stream;
 }
 
 } // namespace
 
 UKeyInStream& UKeyInStream::read_bool(bool& value) {
-    return readNumber(*this, value);
+    std::uint64_t bits = 0;
+    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
 }
 UKeyInStream& UKeyInStream::read_char(std::int8_t& value) {
-    return readNumber(*this, value);
+    std::uint64_t bits = 0;
+    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
 }
 UKeyInStream& UKeyInStream::read_byte(std::uint8_t& value) {
-    return readNumber(*this, value);
+    std::uint64_t bits = 0;
+    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
 }
 UKeyInStream& UKeyInStream::read_short(std::int16_t& value) {
-    return readNumber(*this, value);
+    std::uint64_t bits = 0;
+    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
 }
 UKeyInStream& UKeyInStream::read_ushort(std::uint16_t& value) {
-    return readNumber(*this, value);
+    std::uint64_t bits = 0;
+    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
 }
 UKeyInStream& UKeyInStream::read_int(std::int32_t& value) {
-    return readNumber(*this, value);
+    std::uint64_t bits = 0;
+    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
 }
 UKeyInStream& UKeyInStream::read_uint(std::uint32_t& value) {
-    return readNumber(*this, value);
+    std::uint64_t bits = 0;
+    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
 }
 UKeyInStream& UKeyInStream::read_double(double& value) {
-    return readNumber(*this, value);
+    std::uint64_t bits = 0;
+    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
 }
 
 void UKeyInStream::read_raw(std::string& bytes) {
@@ -660,6 +701,21 @@ UKeyInStream& UKeyInStream::read_string(ustring& value) {
     }
     if (length > ustring::kMaxLength)
         corrupt();
+    // A string that fits the window is taken up to its first NUL straight from there; a
+    // longer one is read into a copy first. Either way a failing read leaves `value` alone.
+    const Level& level = top();
+    const std::uint32_t offset = level.keyed ? 0 : level.consumed;
+    if (length <= kWindowSize && offset == 0) {
+        const auto* bytes = reinterpret_cast<const char*>(
+            length <= 8 ? level.selected->inlineBytes : view(level.selected->position, length));
+        const void* nul = std::memchr(bytes, '\0', length);
+        value.assign(bytes, nul != nullptr
+                                ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes)
+                                : length);
+        if (!level.keyed)
+            top().consumed += length;
+        return *this;
+    }
     ustring bytes(length, '\0');
     read_bytes(bytes.data(), length);
     bytes.resize(std::strlen(bytes.c_str()));
@@ -693,8 +749,8 @@ bool UKeyInStream::next_element(std::uint16_t& key, std::uint8_t& type, std::uin
             // the following read consumes its payload.
             takeArrayElement(level);
             level.taken = true;
-            type = level.selected.type;
-            length = level.selected.length;
+            type = level.selected->type;
+            length = level.selected->length;
             return true;
         }
         type = field_array;

@@ -194,7 +194,7 @@ public:
     // Record level: the selected field's type code (field_type), 0 when it is absent; a reader
     // that accepts more than one stored type tells them apart by it. Array level: 0.
     std::uint8_t selected_type() const {
-        return top().keyed && top().selected.position != 0 ? top().selected.type : 0;
+        return top().keyed && top().selected->position != 0 ? top().selected->type : 0;
     }
     // Copies `count` payload bytes of the selected field or of the taken array element.
     void read_bytes(void* buffer, std::uint32_t count);
@@ -231,12 +231,18 @@ private:
         std::uint32_t position = 0; // of the payload; 0: absent
         unsigned char inlineBytes[8] = {};
     };
+    static const Entry kAbsent; // the selection of a key that is not there
     struct Level {
         std::uint32_t current = 0, start = 0, end = 0;
         std::vector<Entry> index;
         std::vector<std::uint64_t> seen; // key bitmap once the index outgrows a linear search
         std::size_t cursor = 0;
-        Entry selected;
+        // The selected field: an entry of the index, `element`, or kAbsent. Pointing at it
+        // instead of copying it keeps a field's selection and read at a few instructions.
+        const Entry* selected = &kAbsent;
+        // Array level: the taken element. Record level: the selected entry, kept here when the
+        // next item's index replaces it.
+        Entry element;
         std::uint32_t consumed = 0; // array level: bytes of the taken element already read
         bool indexed = false;
         bool keyed = true;
@@ -248,21 +254,51 @@ private:
     void enterLevel(std::uint16_t key, bool keyed);
     bool indexItem(Level& level);
     void resetIndex(Level& level);
-    bool indexHolds(const Level& level, std::uint16_t key) const;
-    void addToIndex(Level& level, const Entry& entry);
+    bool indexHolds(const Level& level, std::uint16_t key) const {
+        if (level.index.size() < kLinearIndexLimit) {
+            for (const Entry& entry : level.index)
+                if (entry.key == key)
+                    return true;
+            return false;
+        }
+        return (level.seen[key / 64] >> (key % 64)) & 1;
+    }
+    // Marks the key of the index's last entry in the bitmap once the index keeps one.
+    void noteLastKey(Level& level);
     // Reads the header at `position` (with a key when `keyed`) and up to 8 payload bytes, all
-    // within `limit`; stops after the key when `stopIfSeen` finds it in the level's index.
-    bool readHeader(std::uint32_t position, std::uint32_t limit, bool keyed, Entry& entry,
-                    std::uint32_t& next, const Level* stopIfSeen);
+    // within `limit`.
+    void readHeader(std::uint32_t position, std::uint32_t limit, bool keyed, Entry& entry,
+                    std::uint32_t& next);
+    // The same on header bytes already at hand: `available` of them, those up to `limit`.
+    static void parseHeader(const unsigned char* bytes, std::uint32_t available,
+                            std::uint32_t position, std::uint32_t limit, bool keyed, Entry& entry,
+                            std::uint32_t& next);
     // Array level: reads the header at the current position, makes it the element that the
     // following reads consume, and moves the current position past it.
     void takeArrayElement(Level& level);
-    // Copies stream bytes, through a window of the stream so that neighbouring small elements
-    // cost one stream read.
+    // The field's payload, right-aligned in `width` bytes (as read_fixed), as a number; false
+    // when the field is absent.
+    bool readBits(std::uint32_t width, std::uint64_t& bits);
+    // `count` (at most kWindowSize) stream bytes from `position`, in the window of the stream
+    // that is kept so that neighbouring small elements cost one stream read.
+    const unsigned char* view(std::uint64_t position, std::size_t count) {
+        if (position >= windowStart_ && position + count <= windowStart_ + windowFill_)
+            return window_.data() + (position - windowStart_);
+        return moveWindow(position, count);
+    }
+    // Refills the window from `position` on and returns its start.
+    const unsigned char* moveWindow(std::uint64_t position, std::size_t count);
+    // Copies stream bytes, through the window unless they are more than it holds.
     void readAt(std::uint64_t position, void* buffer, std::size_t count);
+    // Reads `count` bytes from `position` into `target`.
+    void fillFrom(std::uint64_t position, char* target, std::size_t count);
     [[noreturn]] static void corrupt();
 
     static constexpr std::size_t kWindowSize = 4096;
+    // A header is at most a 2-byte key, a 5-byte length and the type; 8 inline bytes follow.
+    static constexpr std::uint32_t kMostHeaderBytes = 16;
+    // Above this many keys an item's index keeps a bitmap of them.
+    static constexpr std::size_t kLinearIndexLimit = 32;
 
     std::istream& in_;
     std::uint64_t streamEnd_ = 0;
