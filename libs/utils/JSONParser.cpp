@@ -9,6 +9,7 @@
 #include <charconv>
 #include <exception>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -35,6 +36,13 @@ bool toInt32(const ustring& text, int& value) {
     return result.ec == std::errc() && result.ptr == last;
 }
 
+// Members mostly come in name order: a name after the message's last one is new without a
+// search.
+bool isNewName(const umessage& target, const ustring& name) {
+    const auto& entries = target.entries();
+    return entries.empty() || entries.rbegin()->first.compareTo(name) < 0 || !target.contains(name);
+}
+
 void takeToken(JSONParser& parser, Token& token) {
     if (!parser.getToken(token)) {
         parser.throwUnexpected();
@@ -55,10 +63,10 @@ void parseObject(JSONParser& parser, umessage& target, int depth) {
         if (token.kind == JSON_EndObject) {
             return;
         }
-        if (token.kind != JSON_String || target.contains(token.text)) {
+        if (token.kind != JSON_String || !isNewName(target, token.text)) {
             parser.throwUnexpected();
         }
-        const ustring name = token.text;
+        const ustring name = std::move(token.text);
         parser.expectToken(token, JSON_Colon);
         takeToken(parser, token);
         switch (token.kind) {
@@ -186,7 +194,9 @@ void parseArray(JSONParser& parser, umessage& target, const ustring& name, int d
 JSONParser::JSONParser(std::istream& stream) : UAbstractParser(stream, "json") {}
 
 bool JSONParser::nextToken(Token& token) {
-    token = Token();
+    token.valid = false;
+    token.kind = JSON_Token(0);
+    token.text.clear(); // keeps its room for the next text
     char c;
     for (;;) {
         if (!getNonSpace(c)) {

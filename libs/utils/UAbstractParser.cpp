@@ -81,10 +81,6 @@ void UAbstractParserBase::detectEncoding() {
     uncountedBytes_ = pushBack_.size();
 }
 
-bool UAbstractParserBase::readStreamByte(char& c) {
-    return static_cast<bool>(stream_->read(&c, 1));
-}
-
 bool UAbstractParserBase::readUtf16Unit(char16_t& unit) {
     char bytes[2];
     if (!stream_->read(bytes, 2)) {
@@ -108,14 +104,7 @@ bool UAbstractParserBase::pushUtf16(const char16_t* units, std::size_t count) {
     return n > 0;
 }
 
-void UAbstractParserBase::countLine(char c) {
-    if (c == '\r' || (c == '\n' && previous_ != '\r')) {
-        ++line_;
-    }
-    previous_ = c;
-}
-
-bool UAbstractParserBase::getChar(char& c) {
+bool UAbstractParserBase::getCharSlowly(char& c) {
     if (!pushBack_.empty()) {
         c = pushBack_.back();
         pushBack_.pop_back();
@@ -173,8 +162,38 @@ bool UAbstractParserBase::getNonSpace(char& c) {
     return false;
 }
 
+namespace {
+
+// Bytes gathered on the stack and appended to a text in runs: a push_back per byte cost more
+// than reading the byte. The owner flushes the last run.
+class TextRun {
+public:
+    explicit TextRun(ustring& text) : text_(text) {}
+    TextRun(const TextRun&) = delete;
+    TextRun& operator=(const TextRun&) = delete;
+
+    void push(char c) {
+        if (size_ == sizeof bytes_) {
+            flush();
+        }
+        bytes_[size_++] = c;
+    }
+    // Appends the bytes gathered so far; needed before the text is changed another way.
+    void flush() {
+        text_.append(bytes_, size_);
+        size_ = 0;
+    }
+
+private:
+    ustring& text_;
+    char bytes_[128];
+    std::size_t size_ = 0;
+};
+
+} // namespace
+
 bool UAbstractParserBase::readQuotedString(ustring& text) {
-    text = ustring();
+    text.clear();
     char c;
     if (!getNonSpace(c)) {
         return false;
@@ -183,12 +202,14 @@ bool UAbstractParserBase::readQuotedString(ustring& text) {
         ungetChar(c);
         return false;
     }
+    TextRun run(text);
     while (getChar(c)) {
         if (c == '\\') {
             if (!getChar(c)) {
                 break;
             }
             if (c == 'u') {
+                run.flush();
                 appendEscape(text);
                 continue;
             }
@@ -211,7 +232,7 @@ bool UAbstractParserBase::readQuotedString(ustring& text) {
             default:
                 break;
             }
-            text.push_back(c);
+            run.push(c);
         } else if (c == '"') {
             // Adjacent quoted parts are one string.
             if (!getNonSpace(c)) {
@@ -222,9 +243,10 @@ bool UAbstractParserBase::readQuotedString(ustring& text) {
                 break;
             }
         } else {
-            text.push_back(c);
+            run.push(c);
         }
     }
+    run.flush();
     return true;
 }
 

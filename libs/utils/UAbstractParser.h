@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <istream>
+#include <string>
 
 class UAbstractParserBase {
 public:
@@ -24,7 +25,18 @@ public:
 
     // The next byte of UTF-8 text; false at end of input. A UTF-16 unit that cannot be
     // converted (an unpaired surrogate) ends the input for good.
-    bool getChar(char& c);
+    bool getChar(char& c) {
+        // Every byte of the text passes here: UTF-8 with nothing pushed back, the common case,
+        // takes the byte from the stream buffer without a call.
+        if (pushBack_.empty() && encoding_ == utf8 && !ended_ && !stream_->fail()) {
+            if (!readStreamByte(c)) {
+                return false;
+            }
+            countLine(c);
+            return true;
+        }
+        return getCharSlowly(c);
+    }
     // Pushes a byte to be delivered before anything else, last pushed first; 0 is dropped.
     void ungetChar(char c);
     // getChar until a byte that is not ASCII white space; false at end of input.
@@ -52,17 +64,33 @@ public:
 
 private:
     void detectEncoding();
-    bool readStreamByte(char& c);
+    bool readStreamByte(char& c) {
+        // Straight from the stream buffer: istream::read per byte costs a sentry each time.
+        const int byte = stream_->rdbuf()->sbumpc();
+        if (byte == std::char_traits<char>::eof()) {
+            stream_->setstate(std::ios::eofbit | std::ios::failbit);
+            return false;
+        }
+        c = static_cast<char>(byte);
+        return true;
+    }
     bool readUtf16Unit(char16_t& unit);
     bool pushUtf16(const char16_t* units, std::size_t count);
-    void countLine(char c);
+    void countLine(char c) {
+        if (c == '\r' || (c == '\n' && previous_ != '\r')) {
+            ++line_;
+        }
+        previous_ = c;
+    }
+    // getChar for pushed-back bytes and UTF-16 text.
+    bool getCharSlowly(char& c);
     void appendEscape(ustring& text);
     char32_t readHexEscape();
 
     std::istream* stream_;
     ustring name_;
     std::uint64_t line_ = 1;
-    std::deque<char> pushBack_;
+    std::string pushBack_; // a stack: the last byte is delivered first
     // Bytes at the bottom of the push-back stack that came from the stream during encoding
     // detection and still have to be line-counted when they are delivered.
     std::size_t uncountedBytes_ = 0;
@@ -84,7 +112,8 @@ public:
 
     using UAbstractParserBase::UAbstractParserBase;
 
-    // Reads the next token into `token` (reset to the empty token first); false at the end.
+    // Reads the next token into `token` (reset to the empty token first, its text's room kept);
+    // false at the end.
     virtual bool nextToken(Token& token) = 0;
 
     // The last pushed-back token, else nextToken.
@@ -94,7 +123,6 @@ public:
             tokens_.pop_back();
             return true;
         }
-        token = Token();
         return nextToken(token);
     }
     // Pushes a valid token back; an invalid one is dropped.

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <iosfwd>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -336,8 +337,13 @@ void umessage::add(const ustring& name, uint32_t type, const T& value, bool isAr
     if (type != code_of<T>)
         throw std::logic_error("incompatible type");
 
-    auto slot = m_entries.lower_bound(name);
-    if (slot != m_entries.end() && slot->first.compareTo(name) == 0) {
+    // Readers of the sorted forms add names in order, each name's values in a row: at or past
+    // the last entry, one comparison stands for the search.
+    const int toLast = m_entries.empty() ? -1 : m_entries.rbegin()->first.compareTo(name);
+    auto slot = toLast < 0    ? m_entries.end()
+                : toLast == 0 ? std::prev(m_entries.end())
+                              : m_entries.lower_bound(name);
+    if (slot != m_entries.end() && (toLast == 0 || slot->first.compareTo(name) == 0)) {
         auto* typed = dynamic_cast<dyn_array_impl<T>*>(slot->second.get());
         if (typed == nullptr)
             throw std::logic_error("incompatible type");
