@@ -3,8 +3,6 @@
 #include "host/Document.h"
 #include "support/HostFixture.h"
 
-#include <stdexcept>
-
 namespace {
 
 constexpr ClassID kItemBoss{0xF02F00};
@@ -65,13 +63,6 @@ TEST_F(SelectionTest, TheLayoutTargetListsTheSelectedItemsThatStillExist) {
     EXPECT_EQ(target->GetUIDList(1, 0), left);
     host::SelectText();
     EXPECT_TRUE(target->GetUIDList(1, 0).IsEmpty());
-}
-
-TEST_F(SelectionTest, OnlyItemsOfTheFrontDocumentCanBeSelected) {
-    host::NewDocument("other");
-    EXPECT_THROW(host::SelectLayoutItems(m_items), std::invalid_argument);
-    host::CloseAllDocuments();
-    EXPECT_THROW(host::SelectText(), std::logic_error);
 }
 
 } // namespace

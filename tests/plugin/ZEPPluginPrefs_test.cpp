@@ -2,7 +2,6 @@
 #include "Plugin/IZEPPluginPrefsData.h"
 #include "Plugin/ZEPPluginPrefs.h"
 #include "host/Command.h"
-#include "host/Document.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
 #include "host/Session.h"
@@ -162,28 +161,6 @@ TEST_F(PluginTest, AFailedSaveOnlySetsItsCodeWhichTheActionBoundaryShowsOnce) {
                   c.alert ? std::vector<std::string>{c.alert} : std::vector<std::string>{});
         EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), kSuccess);
         EXPECT_EQ(GetSelectionBasedExports(), c.code == kSuccess);
-    }
-}
-
-TEST_F(PluginTest, TheSetPreferencesCommandNeedsItemsAndSkipsThoseWithoutPreferences) {
-    const UIDRef documentWorkspace = host::NewDocument("ad").WorkspaceRef();
-    const struct {
-        const char* name;
-        UIDList items;
-        ErrorCode code;
-    } cases[] = {
-        {"no items", UIDList(), kFailure},
-        {"an item without preferences", UIDList(documentWorkspace), kSuccess},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        InterfacePtr<ICommand> command(CmdUtils::CreateCommand(kZEPSetPluginPrefsCmdBoss));
-        ASSERT_TRUE(command);
-        InterfacePtr<IZEPPluginPrefsData>(command, UseDefaultIID{})->Set(Prefs(true, true));
-        command->SetItemList(c.items);
-        EXPECT_EQ(CmdUtils::ProcessCommand(command.get()), c.code);
-        ClearGlobalError();
-        EXPECT_FALSE(GetCommonSizing());
     }
 }
 
