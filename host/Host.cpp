@@ -7,6 +7,7 @@
 #include "host/ObjectModel.h"
 #include "host/PMString.h"
 #include "host/Recorder.h"
+#include "host/Selection.h"
 #include "host/Session.h"
 #include "platform/library.h"
 
@@ -56,6 +57,7 @@ void RegisterHostClasses() {
     model.AddToClass(kSessionBoss, {{ISession::kDefaultIID, kSessionImpl}});
     model.AddToClass(kSessionWorkspaceBoss, {});
     RegisterDocumentClasses();
+    RegisterSelectionClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.
@@ -95,6 +97,7 @@ void Reset() {
     ObjectModel::Instance().Reset();
     StringTable::Instance().Reset();
     ResetGlobalError();
+    ClearSelection();
     Faults::Instance().Reset();
     RegisterHostClasses();
     Recorder::Instance().Reset();

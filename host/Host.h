@@ -9,9 +9,9 @@
 
 namespace host {
 
-// Forgets every plug-in, object, class, string, error, record, fault, command and undo step, and
-// builds a fresh session with the host's own classes. Plug-ins are not unloaded: call UnloadAll
-// first.
+// Forgets every plug-in, object, class, string, error, record, fault, command, undo step and the
+// selection, and builds a fresh session with the host's own classes. Plug-ins are not unloaded:
+// call UnloadAll first.
 void Reset();
 
 // Registers the plug-in's implementations from its list's head, enters its resources (classes,

@@ -19,6 +19,13 @@ void ThrowIfError(ErrorCode code) {
         ThrowZEPException(ustring(), code.Get());
 }
 
+void ThrowIfGlobalError() {
+    const ErrorCode code = ErrorUtils::PMGetGlobalErrorCode();
+    if (code != kSuccess)
+        ThrowZEPException(ustring(ErrorUtils::PMGetGlobalErrorString().GetUTF8String()),
+                          code.Get());
+}
+
 bool ToErrorCode(const UException& exception, std::uint32_t& code) {
     switch (exception.domain()) {
     case CZEPException::kZEPDomain:

@@ -33,6 +33,9 @@ void ThrowIfNull(const Pointer& pointer, const char* expression) {
 }
 // A failed host call's code, raised with an empty text; nothing for kSuccess.
 void ThrowIfError(ErrorCode code);
+// A pending global error code (left by a call that reports instead of throwing), raised with the
+// global error string as its text; nothing when the code is 0.
+void ThrowIfGlobalError();
 
 // The host code of a caught exception: 'IZEP' its own code, 'UTIL' its code + 0x52E0A (true
 // for both); any other domain 1, false.
@@ -70,4 +73,15 @@ void RunAtHostBoundary(Work&& work) {
     }
     ShowGlobalErrorAlert();
     ClearGlobalError();
+}
+
+// Runs `work` as a menu action: like RunAtHostBoundary, and a failure that `work` left only in the
+// global error code (a command that failed, reported without an exception) is reported, shown
+// and cleared as if it had been thrown.
+template <typename Work>
+void RunActionAtHostBoundary(Work&& work) {
+    RunAtHostBoundary([&work] {
+        work();
+        ThrowIfGlobalError();
+    });
 }

@@ -1,7 +1,13 @@
 #include "Plugin/ZEPRegistrations.h"
 
+#include "Plugin/CZEPPluginPrefsData.h"
+#include "Plugin/CZEPSelectionJob.h"
+#include "Plugin/CZEPSetPluginPrefsCmd.h"
 #include "Plugin/ZEPErrorStringService.h"
 #include "Plugin/ZEPID.h"
+#include "host/Command.h"
+#include "host/Selection.h"
+#include "host/Session.h"
 
 #include <array>
 
@@ -9,15 +15,41 @@ namespace {
 
 // The registrations in the order the plug-in makes them; the list links each to the one before.
 constexpr std::array kRegistrationOrder{
+    ImplementationRegistration{kZEPSelectionJobASBImpl,
+                               ImplementationFunctionsOf<CZEPSelectionJobASB>()},
+    ImplementationRegistration{kZEPSelectionJobLayoutCSBImpl,
+                               ImplementationFunctionsOf<CZEPSelectionJobLayoutCSB>()},
     ImplementationRegistration{kZEPErrorStringServiceImpl,
                                ImplementationFunctionsOf<ZEPErrorStringService>()},
+    ImplementationRegistration{kZEPSetPluginPrefsCmdDataImpl,
+                               ImplementationFunctionsOf<CZEPSetPluginPrefsCmdData>()},
+    ImplementationRegistration{kZEPPluginPrefsDataImpl,
+                               PersistentImplementationFunctionsOf<CZEPPluginPrefsData>()},
+    ImplementationRegistration{kZEPSetPluginPrefsCmdImpl,
+                               ImplementationFunctionsOf<CZEPSetPluginPrefsCmd>()},
 };
 
 constexpr InterfaceEntry kErrorStringServiceInterfaces[] = {
     {IErrorStringService::kDefaultIID, kZEPErrorStringServiceImpl}};
 
+constexpr InterfaceEntry kSetPluginPrefsCmdInterfaces[] = {
+    {ICommand::kDefaultIID, kZEPSetPluginPrefsCmdImpl},
+    {IID_IZEPPLUGINPREFSDATA, kZEPSetPluginPrefsCmdDataImpl}};
+
+// Added to the host's classes.
+constexpr InterfaceEntry kSessionWorkspaceAddIns[] = {
+    {IID_IZEPPLUGINPREFSDATA, kZEPPluginPrefsDataImpl}};
+constexpr InterfaceEntry kSelectionManagerAddIns[] = {
+    {IID_IZEPSELECTIONJOBSUITE, kZEPSelectionJobASBImpl}};
+constexpr InterfaceEntry kLayoutSelectionAddIns[] = {
+    {IID_IZEPSELECTIONJOBSUITE, kZEPSelectionJobLayoutCSBImpl}};
+
 constexpr ClassResource kClasses[] = {
     {kZEPErrorStringServiceBoss, kErrorStringServiceInterfaces},
+    {kZEPSetPluginPrefsCmdBoss, kSetPluginPrefsCmdInterfaces},
+    {host::kSessionWorkspaceBoss, kSessionWorkspaceAddIns},
+    {host::kSelectionManagerBoss, kSelectionManagerAddIns},
+    {host::kLayoutSelectionBoss, kLayoutSelectionAddIns},
 };
 
 constexpr ServiceResource kServices[] = {

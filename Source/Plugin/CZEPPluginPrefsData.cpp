@@ -1,0 +1,65 @@
+#include "Plugin/CZEPPluginPrefsData.h"
+
+#include "utils/Logger.h"
+
+#include <sstream>
+#include <string>
+
+void CZEPPluginPrefsData::Set(const umessage& prefs) {
+    PreDirty();
+    m_prefs = prefs;
+}
+
+void CZEPPluginPrefsData::CopyTo(IZEPPluginPrefsData* target) const {
+    target->Set(m_prefs);
+}
+
+void CZEPPluginPrefsData::Get(umessage& out) const {
+    out = m_prefs;
+}
+
+void CZEPPluginPrefsData::ReadWrite(IPMStream* stream, ImplementationID /*id*/) {
+    std::int16_t version = kVersion;
+    stream->XferInt16(version);
+    if (stream->IsWriting()) {
+        std::ostringstream flattened;
+        m_prefs.flatten(flattened);
+        std::string bytes = std::move(flattened).str();
+        auto length = static_cast<std::int32_t>(bytes.size());
+        stream->XferInt32(length);
+        stream->XferBytes(bytes.data(), bytes.size());
+        return;
+    }
+
+    m_prefs.clear();
+    if (version != kVersion)
+        return;
+    std::int32_t length = 0;
+    stream->XferInt32(length);
+    if (stream->Failed())
+        return;
+    if (length < 0 || static_cast<std::uint64_t>(length) > stream->Remaining()) {
+        ZEU_LOG(Error, "..\\..\\Source\\Plugin\\CZEPPluginPrefsData", __LINE__,
+                "CZEPPluginPrefsData::ReadWrite")
+            << "stored preferences of " << length
+            << " bytes refused: " << static_cast<unsigned long>(stream->Remaining())
+            << " bytes follow";
+        return;
+    }
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    stream->XferBytes(bytes.data(), bytes.size());
+    std::istringstream in(std::move(bytes));
+    m_prefs.unflatten(in); // a failed read leaves the preferences empty
+}
+
+void CZEPSetPluginPrefsCmdData::Set(const umessage& prefs) {
+    m_prefs = prefs;
+}
+
+void CZEPSetPluginPrefsCmdData::CopyTo(IZEPPluginPrefsData* target) const {
+    target->Set(m_prefs);
+}
+
+void CZEPSetPluginPrefsCmdData::Get(umessage& out) const {
+    out = m_prefs;
+}

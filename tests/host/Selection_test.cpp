@@ -1,0 +1,68 @@
+#include "host/Selection.h"
+
+#include "host/Document.h"
+#include "support/HostFixture.h"
+
+namespace {
+
+constexpr ClassID kItemBoss{0xF02F00};
+
+class SelectionTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        host::ObjectModel::Instance().AddToClass(kItemBoss, {});
+        m_db = host::NewDocument("ad").db.get();
+        m_items = UIDList(m_db);
+        for (int i = 0; i < 3; ++i)
+            m_items.Append(m_db->NewObject(kItemBoss));
+    }
+
+    // The classes of the concrete selections the manager lists for `iid`.
+    static std::vector<ClassID> Listed(PMIID iid) {
+        InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
+        InterfacePtr<IIntegratorTarget> target(utils->GetActiveSelection(), UseDefaultIID{});
+        std::vector<ClassID> classes;
+        for (const auto& suite : target->GetTarget(iid))
+            classes.push_back(Boss::Of(suite.get())->GetClass());
+        return classes;
+    }
+
+    host::DataBase* m_db = nullptr;
+    UIDList m_items;
+};
+
+TEST_F(SelectionTest, TheIntegratorTargetListsTheSuitesOfTheCurrentSelectionOnly) {
+    const std::vector<ClassID> none;
+    const std::vector<ClassID> layout{host::kLayoutSelectionBoss};
+    const std::vector<ClassID> text{host::kTextSelectionBoss};
+    host::SelectLayoutItems(m_items);
+    EXPECT_EQ(Listed(IPMUnknown::kDefaultIID), layout);
+    EXPECT_EQ(Listed(ILayoutTarget::kDefaultIID), layout);
+    host::SelectText();
+    EXPECT_EQ(Listed(IPMUnknown::kDefaultIID), text);
+    EXPECT_EQ(Listed(ILayoutTarget::kDefaultIID), none);
+    host::ClearSelection();
+    EXPECT_EQ(Listed(IPMUnknown::kDefaultIID), none);
+    // A selection belongs to its document: with another document in front nothing is selected.
+    host::SelectLayoutItems(m_items);
+    host::NewDocument("other");
+    EXPECT_EQ(Listed(IPMUnknown::kDefaultIID), none);
+}
+
+TEST_F(SelectionTest, TheLayoutTargetListsTheSelectedItemsThatStillExist) {
+    InterfacePtr<ILayoutTarget> target(static_cast<ILayoutTarget*>(
+        CreateObject(host::kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
+    ASSERT_TRUE(target);
+    host::SelectLayoutItems(m_items);
+    EXPECT_EQ(target->GetUIDList(1, 0), m_items);
+    m_db->DeleteObject(m_items[1]);
+    UIDList left(m_db);
+    left.Append(m_items[0]);
+    left.Append(m_items[2]);
+    EXPECT_EQ(target->GetUIDList(1, 0), left);
+    host::SelectText();
+    EXPECT_TRUE(target->GetUIDList(1, 0).IsEmpty());
+}
+
+} // namespace
