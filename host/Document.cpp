@@ -54,6 +54,7 @@ public:
         const Document* front = FrontDocument();
         return front ? front->Get() : nullptr;
     }
+    ILayoutControlData* QueryFrontLayoutData() const override { return nullptr; }
 };
 
 struct Documents {

@@ -39,6 +39,9 @@ public:
     virtual IDocumentList* QueryDocumentList() const = 0;
 };
 
+// The control data of a layout view (the spread it shows); the layout model defines it.
+class ILayoutControlData;
+
 // The host's layout utilities (utility interface 0x1D03E).
 class ILayoutUtils : public IPMUnknown {
 public:
@@ -46,6 +49,9 @@ public:
 
     // The front document (no new reference); null when no document is open.
     virtual IDocument* GetFrontDocument() const = 0;
+    // The front layout view's control data, with a new reference; null when no layout view is
+    // open. The stand-in opens no layout views yet, so this is always null.
+    virtual ILayoutControlData* QueryFrontLayoutData() const = 0;
 };
 
 // The host's utilities, each an interface of the session's utility object.

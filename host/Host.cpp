@@ -6,7 +6,9 @@
 #include "host/Faults.h"
 #include "host/ObjectModel.h"
 #include "host/PMString.h"
+#include "host/Progress.h"
 #include "host/Recorder.h"
+#include "host/Scripting.h"
 #include "host/Selection.h"
 #include "host/Session.h"
 #include "platform/library.h"
@@ -58,6 +60,8 @@ void RegisterHostClasses() {
     model.AddToClass(kSessionWorkspaceBoss, {});
     RegisterDocumentClasses();
     RegisterSelectionClasses();
+    RegisterProgressClasses();
+    RegisterScriptingClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.
