@@ -1,0 +1,141 @@
+#include "Plugin/ZEPHostAccess.h"
+
+#include "Plugin/CZEPException.h"
+#include "Plugin/ZEPStringConversions.h"
+#include "host/Progress.h"
+#include "host/Session.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+
+namespace {
+
+// Filled on first use.
+PMString gPluginName;
+PMString gPluginAuthor;
+bool gNameAndAuthorFilled = false;
+
+constexpr int kPluginVersion[] = {5, 9, 9, 1};
+
+void ShowProgressText(const ustring& text,
+                      void (IProgressDisplay::*set)(const PMString&, bool, int)) {
+    const PMString message = UStringToPMString(text);
+    ISession* session = GetExecutionContextSession();
+    InterfacePtr<IPMUnknown> application(session ? session->QueryApplication() : nullptr);
+    InterfacePtr<IProgressDisplay> progress(application.get(), UseDefaultIID{});
+    if (progress)
+        (progress.get()->*set)(message, true, -1);
+}
+
+} // namespace
+
+ILayoutUtils* GetLayoutUtils() {
+    InterfacePtr<ILayoutUtils> utils(UtilsBoss::QueryUtils<ILayoutUtils>());
+    return utils.get();
+}
+
+IDocument* GetFrontDocument() {
+    ILayoutUtils* utils = GetLayoutUtils();
+    IDocument* result = utils ? utils->GetFrontDocument() : nullptr;
+    ThrowIfNull(result, "result");
+    return result;
+}
+
+ILayoutControlData* QueryFrontLayoutControlData(IDocument* document) {
+    ILayoutUtils* utils = GetLayoutUtils();
+    if (!utils)
+        return nullptr;
+    if (!document)
+        document = utils->GetFrontDocument();
+    return document ? utils->QueryFrontLayoutData() : nullptr;
+}
+
+void ShowSessionMessage(const ustring& text) {
+    ShowProgressText(text, &IProgressDisplay::SetTaskText);
+}
+
+void ShowSessionSubMessage(const ustring& text) {
+    ShowProgressText(text, &IProgressDisplay::SetSubText);
+}
+
+UFileSpecCore GetCommonAppDataVendorFolder() {
+    UFileSpecCore folder(SpecialFolderId{4});
+    // A folder that cannot be descended into is left empty, and nothing is found below it.
+    static_cast<void>(folder.descend("Adobe"));
+    return folder;
+}
+
+IDFile MakeIDFile(const UFileSpecCore& spec) {
+    if (!spec.exists()) {
+        std::ofstream created;
+        spec.open_ofstream(created, std::ios::out | std::ios::trunc | std::ios::binary);
+        if (!created)
+            return IDFile();
+    }
+    return IDFile(spec.path().toWString());
+}
+
+void GetPluginNameAndAuthor(PMString& name, PMString& author) {
+    if (!gNameAndAuthorFilled) {
+        gPluginAuthor = PMString("0x52E00ZEPPluginAuthor", PMString::kTranslateDuringCall);
+        ustring version("%0.%1.%2.%3");
+        for (const int number : kPluginVersion)
+            version = version.argInt(number);
+        gPluginName = PMString("0x52E00ZEPPluginName", PMString::kTranslateDuringCall);
+        gPluginName.Append(version.view());
+        gNameAndAuthorFilled = true;
+    }
+    name = gPluginName;
+    author = gPluginAuthor;
+}
+
+bool XferStdString(IPMStream* stream, std::string& text) {
+    if (stream->IsWriting()) {
+        auto length = static_cast<std::int32_t>(text.size());
+        stream->XferInt32(length);
+        stream->XferBytes(text.data(), text.size());
+        return true;
+    }
+    std::int32_t length = 0;
+    stream->XferInt32(length);
+    text.clear();
+    if (stream->Failed() || length < 0 || static_cast<std::uint64_t>(length) > stream->Remaining())
+        return false;
+    constexpr std::size_t kPiece = 1024;
+    char piece[kPiece];
+    for (auto left = static_cast<std::size_t>(length); left > 0;) {
+        const std::size_t count = std::min(left, kPiece);
+        stream->XferBytes(piece, count);
+        text.append(piece, count);
+        left -= count;
+    }
+    if (stream->Failed()) {
+        text.clear();
+        return false;
+    }
+    return true;
+}
+
+bool XferUIDList(IPMStream* stream, UIDList& list) {
+    std::int32_t count = list.Length();
+    stream->XferInt32(count);
+    if (stream->IsWriting()) {
+        for (UID uid : list.UIDs())
+            stream->XferReference(uid);
+        return true;
+    }
+    list.Clear();
+    if (stream->Failed() || count < 0 || static_cast<std::uint64_t>(count) > stream->Remaining())
+        return false;
+    for (std::int32_t i = 0; i < count; ++i) {
+        UID uid;
+        stream->XferReference(uid);
+        if (stream->Failed()) {
+            list.Clear();
+            return false;
+        }
+        list.Append(uid);
+    }
+    return true;
+}
