@@ -5,7 +5,12 @@
 #include "Plugin/CZEPSetPluginPrefsCmd.h"
 #include "Plugin/ZEPErrorStringService.h"
 #include "Plugin/ZEPID.h"
+#include "Plugin/ZEPJobList.h"
+#include "Plugin/ZEPSaveDetailsCmd.h"
+#include "Request_Handling/ZEPScriptProvider.h"
 #include "host/Command.h"
+#include "host/Document.h"
+#include "host/Scripting.h"
 #include "host/Selection.h"
 #include "host/Session.h"
 
@@ -15,6 +20,11 @@ namespace {
 
 // The registrations in the order the plug-in makes them; the list links each to the one before.
 constexpr std::array kRegistrationOrder{
+    ImplementationRegistration{kZEPJobListImpl, PersistentImplementationFunctionsOf<ZEPJobList>()},
+    ImplementationRegistration{kZEPSaveDetailsCmdImpl,
+                               ImplementationFunctionsOf<ZEPSaveDetailsCmd>()},
+    ImplementationRegistration{kZEPScriptProviderImpl,
+                               ImplementationFunctionsOf<ZEPScriptProvider>()},
     ImplementationRegistration{kZEPSelectionJobASBImpl,
                                ImplementationFunctionsOf<CZEPSelectionJobASB>()},
     ImplementationRegistration{kZEPSelectionJobLayoutCSBImpl,
@@ -29,6 +39,13 @@ constexpr std::array kRegistrationOrder{
                                ImplementationFunctionsOf<CZEPSetPluginPrefsCmd>()},
 };
 
+// A job list: on a document's workspace (stored with the document, added below), on the
+// transient job of a script call and on the save-details command.
+constexpr InterfaceEntry kJobListInterfaces[] = {{IID_IZEPJOBLIST, kZEPJobListImpl}};
+constexpr InterfaceEntry kSaveDetailsCmdInterfaces[] = {
+    {ICommand::kDefaultIID, kZEPSaveDetailsCmdImpl}, {IID_IZEPJOBLIST, kZEPJobListImpl}};
+constexpr InterfaceEntry kScriptProviderInterfaces[] = {
+    {IScriptProvider::kDefaultIID, kZEPScriptProviderImpl}};
 constexpr InterfaceEntry kErrorStringServiceInterfaces[] = {
     {IErrorStringService::kDefaultIID, kZEPErrorStringServiceImpl}};
 
@@ -45,14 +62,19 @@ constexpr InterfaceEntry kLayoutSelectionAddIns[] = {
     {IID_IZEPSELECTIONJOBSUITE, kZEPSelectionJobLayoutCSBImpl}};
 
 constexpr ClassResource kClasses[] = {
+    {kZEPJobBoss, kJobListInterfaces},
+    {kZEPSaveDetailsCmdBoss, kSaveDetailsCmdInterfaces},
+    {kZEPScriptProviderBoss, kScriptProviderInterfaces},
     {kZEPErrorStringServiceBoss, kErrorStringServiceInterfaces},
     {kZEPSetPluginPrefsCmdBoss, kSetPluginPrefsCmdInterfaces},
+    {host::kDocWorkspaceBoss, kJobListInterfaces},
     {host::kSessionWorkspaceBoss, kSessionWorkspaceAddIns},
     {host::kSelectionManagerBoss, kSelectionManagerAddIns},
     {host::kLayoutSelectionBoss, kLayoutSelectionAddIns},
 };
 
 constexpr ServiceResource kServices[] = {
+    {ServiceKind::ScriptProvider, kZEPScriptProviderBoss},
     {ServiceKind::ErrorStrings, kZEPErrorStringServiceBoss},
 };
 

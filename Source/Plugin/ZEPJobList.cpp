@@ -1,0 +1,153 @@
+#include "Plugin/ZEPJobList.h"
+
+#include "Plugin/ZEPHostAccess.h"
+#include "host/Database.h"
+
+#include <sstream>
+
+namespace {
+
+constexpr std::int16_t kJobListVersion = 4;
+// Versions of older documents.
+constexpr std::int16_t kUnversioned = 1;
+constexpr std::int16_t kWithUIDList = 2;
+
+std::int32_t MaskOf(bool summaryOnly) {
+    return summaryOnly ? kJobFilePartSummary : kJobFilePartFull;
+}
+
+std::string BytesOf(BJobFile& job, std::int32_t mask) {
+    std::ostringstream out;
+    job.Write(out, mask);
+    return std::move(out).str();
+}
+
+void ReadBytes(BJobFile& job, const std::string& bytes, std::int32_t mask) {
+    std::istringstream in(bytes);
+    job.Read(in, mask);
+}
+
+// The value of one hex digit '0'-'9' or 'A'-'F'; other characters give other values, kept to 8
+// bits with the pair they are in.
+unsigned HexDigit(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code < 'A' ? code - 48u : code - 55u;
+}
+
+// The job-file bytes of a job list's text form: as they stand when they begin with the keyed
+// stream's root key 'K' 'S', else decoded from hex pairs.
+std::string DecodeJobText(const std::string& text) {
+    if (text.size() >= 2 && text[0] == 'K' && text[1] == 'S')
+        return text;
+    std::string bytes;
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 1; i < text.size(); i += 2)
+        bytes.push_back(
+            static_cast<char>(((HexDigit(text[i - 1]) << 4) + HexDigit(text[i])) & 0xFF));
+    return bytes;
+}
+
+} // namespace
+
+ZEPJobList::ZEPJobList(IPMUnknown* boss)
+    : CPMUnknown<IZEPJobList>(boss), m_jobFile(std::make_unique<BJobFile>()) {}
+
+ZEPJobList::~ZEPJobList() = default;
+
+bool ZEPJobList::IsStoredInDatabase() const {
+    const UIDRef ref = GetUIDRef(this);
+    return ref.GetDataBase() && ref.GetUID() != kInvalidUID &&
+           ref.GetDataBase()->GetClass(ref.GetUID()) != kInvalidClass;
+}
+
+void ZEPJobList::CopyJobFileTo(BJobFile& target, bool summaryOnly) {
+    ReadBytes(target, BytesOf(*m_jobFile, MaskOf(summaryOnly)), MaskOf(summaryOnly));
+}
+
+void ZEPJobList::CopyFrom(IZEPJobList* source, bool summaryOnly) {
+    if (source == this)
+        return;
+    MarkDirty();
+    std::string bytes;
+    source->GetAsString(bytes, summaryOnly);
+    ReadJob(bytes, MaskOf(summaryOnly));
+}
+
+void ZEPJobList::SetFromString(const std::string& text, bool summaryOnly) {
+    const std::string bytes = DecodeJobText(text);
+    MarkDirty();
+    ReadJob(bytes, MaskOf(summaryOnly));
+}
+
+void ZEPJobList::GetAsString(std::string& text, bool summaryOnly) {
+    text = BytesOf(*m_jobFile, MaskOf(summaryOnly));
+}
+
+bool ZEPJobList::HasUnselectedDestination() {
+    const BGroup* group = m_jobFile->GetGroups().GetSelectedGroup();
+    return group && group->HasUnexported();
+}
+
+bool ZEPJobList::DeselectDestinations(const DestinationIdentifierSet& identifiers) {
+    MarkDirty();
+    BGroupList& groups = m_jobFile->GetGroups();
+    for (std::size_t i = 0; i < groups.GetCount(); ++i)
+        groups.GetGroup(i)->ClearExportedByIdentifier(identifiers);
+    return true;
+}
+
+void ZEPJobList::SelectAllDestinations() {
+    BGroup* group = m_jobFile->GetGroups().GetSelectedGroup();
+    MarkDirty();
+    if (group)
+        group->MarkAllExported();
+}
+
+void ZEPJobList::UpdateGroupSummary() {
+    if (BGroup* group = m_jobFile->GetGroups().GetSelectedGroup())
+        group->UpdateSummary();
+}
+
+void ZEPJobList::GetGroupSummaryFlags(bool& hasDestinations, bool& hasBleed) {
+    hasDestinations = false;
+    hasBleed = true;
+    if (const BGroup* group = m_jobFile->GetGroups().GetSelectedGroup())
+        group->GetSummaryFlags(hasDestinations, hasBleed);
+}
+
+void ZEPJobList::ReadWrite(IPMStream* stream, ImplementationID /*id*/) {
+    std::int16_t version = kJobListVersion;
+    stream->XferInt16(version);
+    std::string bytes;
+    if (stream->IsWriting()) {
+        bytes = BytesOf(*m_jobFile, kJobFilePartSummary);
+        static_cast<void>(XferStdString(stream, bytes)); // a writer takes every length
+        return;
+    }
+    if (version == kUnversioned) {
+        // The two bytes just read are the low half of the job's length.
+        stream->Seek(-2, IPMStream::kSeekFromCurrent);
+    } else if (version == kWithUIDList) {
+        UIDList legacy;
+        if (!XferUIDList(stream, legacy))
+            return;
+    }
+    if (XferStdString(stream, bytes))
+        ReadJob(bytes, kJobFilePartSummary);
+}
+
+void ZEPJobList::MarkDirty() {
+    PreDirty(kZEPJobListImpl, true);
+}
+
+void ZEPJobList::ReadJob(const std::string& bytes, std::int32_t mask) {
+    {
+        BJobFile scratch;
+        ReadBytes(scratch, bytes, mask);
+    }
+    ReadBytes(*m_jobFile, bytes, mask);
+}
+
+bool HasTrimMargins(const BJobFile& job) {
+    return job.GetHorizontalBleed() != 0.0 || job.GetVerticalBleed() != 0.0;
+}

@@ -1,0 +1,46 @@
+// The plug-in's script provider: the companion application calls its five script methods with
+// a job as text ('Zemp') and whether to fit the document to it ('Zerp'). Every call is logged and
+// dispatched to one job handler; every failure ends in an error alert, and the script call
+// itself always succeeds.
+#pragma once
+
+#include "Plugin/IZEPJobList.h"
+#include "host/Document.h"
+#include "host/Scripting.h"
+
+// The script methods.
+inline constexpr ScriptID kDeselectDestinationsMethod{'DisT'};
+inline constexpr ScriptID kPrintDocumentMethod{'PrnT'};
+inline constexpr ScriptID kExportJobMethod{'expY'};
+inline constexpr ScriptID kSaveJobInNewDocumentMethod{'sanY'};
+inline constexpr ScriptID kSaveJobMethod{'savY'};
+// The parameters: the job as text, and the optional Boolean that asks for fitting.
+inline constexpr ScriptID kJobParameter{'Zemp'};
+inline constexpr ScriptID kFitParameter{'Zerp'};
+
+class ZEPScriptProvider : public CScriptProvider {
+public:
+    explicit ZEPScriptProvider(IPMUnknown* boss) : CScriptProvider(boss) {}
+
+    // Runs HandleMethod for each object in order while the last result is 0, handing each
+    // result to the request data; success.
+    ErrorCode HandleMethodOnObjects(ScriptID method, IScriptRequestData* data,
+                                    const ScriptList& objects) override;
+    // Logs the call at DEBUG and runs the method's handler; a method it does not handle goes to
+    // the host's default handling, whose error is raised. Any failure is reported and shown,
+    // then cleared: always success.
+    ErrorCode HandleMethod(ScriptID method, IScriptRequestData* data, IScript* script) override;
+
+    // The handlers. The script object is passed along and not used.
+    // 'savY' (the front document, or a new one when none is open) and 'sanY' (a new document).
+    virtual void SaveJob(IScriptRequestData* data, IScript* script, bool newDocument);
+    // 'expY', 'PrnT' and 'DisT' are not handled yet: they fail as a method the host does not
+    // support.
+    virtual void ExportJob(IScriptRequestData* data, IScript* script);
+    virtual void PrintDocument(IScriptRequestData* data, IScript* script);
+    virtual void DeselectDestinationsInDocuments(IScriptRequestData* data, IScript* script);
+    // A new transient job object holding the full job of 'Zemp' (raw job-file bytes or their
+    // hex form), with 'Zerp' read when present. Errors of the request data are raised with the
+    // host's code; a job object the host cannot create raises 0x52E1E "(theJob) == NULL".
+    virtual InterfacePtr<IZEPJobList> ApplyJob(IDocument* document, IScriptRequestData* data);
+};
