@@ -1,0 +1,83 @@
+// Tests of the save-details command: it stores a job's summary in a document as one undo step,
+// and a missing command, job list or target fails it without touching the document.
+#include "Plugin/ZEPSaveDetailsCmd.h"
+
+#include "Plugin/CZEPException.h"
+#include "Plugin/IZEPJobList.h"
+#include "host/Errors.h"
+#include "host/Faults.h"
+#include "support/JobSamples.h"
+#include "support/PluginFixture.h"
+
+namespace {
+
+class SaveDetailsCmd : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        m_document = &host::NewDocument("ad");
+        m_stored = InterfacePtr<IZEPJobList>(m_document->WorkspaceRef(), UseDefaultIID{});
+        ASSERT_TRUE(m_stored);
+    }
+
+    // Saves the sample job named `name` into the document: the command's result.
+    ErrorCode Save(const std::string& name) {
+        InterfacePtr<ICommand> command = CreateSaveDetailsCmd(m_document->Get());
+        InterfacePtr<IZEPJobList> source(command, UseDefaultIID{});
+        if (source)
+            source->SetFromString(sampleJobBytes(name), false);
+        return CmdUtils::ProcessCommand(command.get());
+    }
+    std::string Stored() {
+        std::string text;
+        m_stored->GetAsString(text, false);
+        return text;
+    }
+
+    host::Document* m_document = nullptr;
+    InterfacePtr<IZEPJobList> m_stored;
+};
+
+TEST_F(SaveDetailsCmd, StoresTheSummaryAndUndoRestoresThePreviousJob) {
+    const std::string empty = Stored();
+    ASSERT_EQ(Save("first"), kSuccess);
+    const std::string first = Stored();
+    EXPECT_EQ(m_stored->GetJobFile()->documentName, "first");
+    EXPECT_EQ(m_stored->GetJobFile()->pageCount, 1); // the full part stays behind
+    ASSERT_EQ(Save("second"), kSuccess);
+    EXPECT_EQ(m_stored->GetJobFile()->documentName, "second");
+    EXPECT_EQ(host::UndoStepNames(),
+              (std::vector<std::string>{"0x52E00SaveDetailsCmd", "0x52E00SaveDetailsCmd"}));
+
+    ASSERT_TRUE(host::Undo());
+    EXPECT_EQ(Stored(), first);
+    ASSERT_TRUE(host::Undo());
+    EXPECT_EQ(Stored(), empty);
+}
+
+TEST_F(SaveDetailsCmd, MissingObjectsFailItAndLeaveTheDocument) {
+    const std::string before = Stored();
+    host::Faults& faults = host::Faults::Instance();
+    const std::function<void()> faultsToCheck[] = {
+        [&] { faults.HideInterface(kZEPSaveDetailsCmdBoss, IID_IZEPJOBLIST); },
+        [&] { faults.HideInterface(host::kDocWorkspaceBoss, IID_IZEPJOBLIST); },
+    };
+    for (const auto& inject : faultsToCheck) {
+        faults.Reset();
+        inject();
+        EXPECT_EQ(Save("new"), ErrorCode(0x52E1E));
+        ErrorUtils::PMSetGlobalErrorCode(kSuccess);
+    }
+    faults.Reset();
+    faults.FailCreateCommand(kZEPSaveDetailsCmdBoss);
+    try {
+        CreateSaveDetailsCmd(m_document->Get());
+        ADD_FAILURE() << "no exception without a command";
+    } catch (const CZEPException& exception) {
+        EXPECT_EQ(exception.message(), "(theSaveDetailsCmd) == NULL");
+    }
+    EXPECT_EQ(Stored(), before);
+    EXPECT_TRUE(host::UndoStepNames().empty());
+}
+
+} // namespace
