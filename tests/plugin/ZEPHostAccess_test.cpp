@@ -93,8 +93,7 @@ TEST_F(HostAccess, VendorFolderAndFileReferences) {
 
     const UFileSpecCore missing(ustring(("Z:" + folder.at("page.eps")).c_str()));
     EXPECT_EQ(MakeIDFile(missing).GetString(), missing.path().toWString());
-    EXPECT_TRUE(std::filesystem::is_regular_file(folder.at("page.eps")));
-    EXPECT_EQ(folder.read("page.eps"), "");
+    EXPECT_EQ(std::filesystem::file_size(folder.at("page.eps")), 0u);
     EXPECT_TRUE(
         MakeIDFile(UFileSpecCore(ustring(("Z:" + folder.at("no/page.eps")).c_str()))).IsEmpty());
 }
@@ -127,29 +126,24 @@ TEST(XferStdString, RefusesDamagedLengthsWithoutReadingOn) {
     }
 }
 
-TEST(XferUIDList, WritesTheCountAndReadsTheListBack) {
-    const UIDList lists[] = {UIDList(), UIDList(UIDRef(nullptr, UID{7}))};
-    for (UIDList list : lists) {
-        if (!list.IsEmpty())
-            list.Append(UID{9});
-        auto out = MemoryStream::Writer();
-        ASSERT_TRUE(XferUIDList(out.get(), list));
-        EXPECT_EQ(out->Bytes().size(), 4u + 4u * static_cast<std::size_t>(list.Length()));
-        auto in = MemoryStream::Reader(out->Bytes());
-        UIDList back;
-        ASSERT_TRUE(XferUIDList(in.get(), back));
-        EXPECT_EQ(back.UIDs(), list.UIDs());
-    }
-}
+TEST(XferUIDList, ReadsBackWhatItWroteAndRefusesDamagedCounts) {
+    UIDList list(UIDRef(nullptr, UID{7}));
+    list.Append(UID{9});
+    auto out = MemoryStream::Writer();
+    ASSERT_TRUE(XferUIDList(out.get(), list));
+    EXPECT_EQ(out->Bytes(), numbers({2, 7, 9}));
 
-TEST(XferUIDList, RefusesDamagedCounts) {
-    const std::vector<std::uint8_t> cases[] = {
+    auto in = MemoryStream::Reader(out->Bytes());
+    UIDList back;
+    ASSERT_TRUE(XferUIDList(in.get(), back));
+    EXPECT_EQ(back.UIDs(), list.UIDs());
+
+    const std::vector<std::uint8_t> damaged[] = {
         numbers({-1, 7}), numbers({0x7FFFFFFF, 7}), numbers({2, 7}), numbers({3}, 2), {0x01}};
-    for (const auto& bytes : cases) {
-        auto in = MemoryStream::Reader(bytes);
-        UIDList list(UIDRef(nullptr, UID{5}));
-        EXPECT_FALSE(XferUIDList(in.get(), list)) << bytes.size();
-        EXPECT_TRUE(list.IsEmpty());
+    for (const auto& bytes : damaged) {
+        auto reader = MemoryStream::Reader(bytes);
+        EXPECT_FALSE(XferUIDList(reader.get(), back)) << bytes.size();
+        EXPECT_TRUE(back.IsEmpty());
     }
 }
 

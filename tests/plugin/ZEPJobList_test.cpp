@@ -1,16 +1,14 @@
 // Tests of the job list: its text forms, reads that fail without touching the job, the parts a
 // copy carries, which operations mark it dirty, the group summary, the document record in its
-// versions and damaged ones, and the trim-margin test.
+// versions and damaged ones, and the trim-margin test. Whether a job list is stored is tested
+// with the save-details command, on a document's job list.
 #include "Plugin/ZEPJobList.h"
 
-#include "host/Database.h"
-#include "host/Document.h"
 #include "support/JobSamples.h"
 #include "support/PluginFixture.h"
 
 #include <cstring>
 #include <functional>
-#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -134,12 +132,7 @@ TEST_F(JobList, ASummaryCopyKeepsTheTargetsFullPart) {
 
 TEST_F(JobList, MarksDirtyBeforeEveryChangeOnly) {
     auto other = newTransientJob();
-    const std::string stored = [] {
-        auto job = newTransientJob();
-        auto out = MemoryStream::Writer();
-        impl(job).ReadWrite(out.get(), kZEPJobListImpl);
-        return std::string(out->Bytes().begin(), out->Bytes().end());
-    }();
+    const Record stored = Record().version(4).job(sampleJobBytes("ad", kJobFilePartSummary));
     const std::pair<std::function<void(ZEPJobList&)>, std::size_t> cases[] = {
         {[&](ZEPJobList& job) { job.CopyFrom(other.get(), true); }, 1},
         {[](ZEPJobList& job) { job.CopyFrom(&job, true); }, 0},
@@ -147,11 +140,7 @@ TEST_F(JobList, MarksDirtyBeforeEveryChangeOnly) {
         {[](ZEPJobList& job) { EXPECT_TRUE(job.DeselectDestinations({"17"})); }, 1},
         {[](ZEPJobList& job) { job.SelectAllDestinations(); }, 1},
         {[](ZEPJobList& job) { job.UpdateGroupSummary(); }, 0},
-        {[&](ZEPJobList& job) {
-             auto in = MemoryStream::Reader({stored.begin(), stored.end()});
-             job.ReadWrite(in.get(), kZEPJobListImpl);
-         },
-         0},
+        {[&](ZEPJobList& job) { job.ReadWrite(stored.reader().get(), kZEPJobListImpl); }, 0},
     };
     int row = 0;
     for (const auto& [run, marks] : cases) {
@@ -173,8 +162,7 @@ TEST_F(JobList, GroupSummaryAndDestinationsFollowTheSelectedGroup) {
     job->SetFromString(sampleJobBytes("ad"), false);
     job->UpdateGroupSummary();
     job->GetGroupSummaryFlags(hasDestinations, hasBleed);
-    EXPECT_TRUE(hasDestinations);
-    EXPECT_TRUE(hasBleed);
+    EXPECT_TRUE(hasDestinations && hasBleed);
     EXPECT_TRUE(job->HasUnselectedDestination());
     job->SelectAllDestinations();
     EXPECT_FALSE(job->HasUnselectedDestination());
@@ -226,31 +214,16 @@ TEST_F(JobList, DamagedDocumentRecordsAreRefusedAndLeaveTheJob) {
     }
 }
 
-TEST_F(JobList, OnlyTheDocumentsJobListIsStored) {
-    const host::Document& document = host::NewDocument("ad");
-    InterfacePtr<IZEPJobList> stored(document.WorkspaceRef(), UseDefaultIID{});
-    ASSERT_TRUE(stored);
-    EXPECT_TRUE(stored->IsStoredInDatabase());
-    EXPECT_FALSE(newTransientJob()->IsStoredInDatabase());
-}
-
 TEST(HasTrimMargins, NeedsABleedInEitherDirection) {
-    struct Case {
-        zeu::Rect2D bleedBox;
-        zeu::Rect2D trimBox;
-        bool margins;
-    };
-    const Case cases[] = {
-        {{0, 0, 186, 100}, {0, 0, 180, 100}, true},
-        {{0, 0, 180, 106}, {0, 0, 180, 100}, true},
-        {{0, 0, 180, 100}, {0, 0, 180, 100}, false},
-        {zeu::Rect2D::unset, {0, 0, 180, 100}, false},
-    };
-    for (const Case& c : cases) {
+    const std::pair<zeu::Rect2D, bool> cases[] = {{{0, 0, 186, 100}, true},
+                                                  {{0, 0, 180, 106}, true},
+                                                  {{0, 0, 180, 100}, false},
+                                                  {zeu::Rect2D::unset, false}};
+    for (const auto& [bleedBox, margins] : cases) {
         BJobFile job;
-        job.bleedBox = c.bleedBox;
-        job.trimBox = c.trimBox;
-        EXPECT_EQ(HasTrimMargins(job), c.margins) << c.bleedBox.width << "x" << c.bleedBox.height;
+        job.bleedBox = bleedBox;
+        job.trimBox = {0, 0, 180, 100};
+        EXPECT_EQ(HasTrimMargins(job), margins) << bleedBox.width << "x" << bleedBox.height;
     }
 }
 

@@ -18,6 +18,7 @@ protected:
         m_document = &host::NewDocument("ad");
         m_stored = InterfacePtr<IZEPJobList>(m_document->WorkspaceRef(), UseDefaultIID{});
         ASSERT_TRUE(m_stored);
+        ASSERT_TRUE(m_stored->IsStoredInDatabase());
     }
 
     // Saves the sample job named `name` into the document: the command's result.

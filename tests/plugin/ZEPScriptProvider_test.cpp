@@ -93,6 +93,7 @@ TEST_F(ScriptProvider, ApplyJobReadsTheFullJob) {
     const InterfacePtr<IZEPJobList> applied =
         static_cast<ZEPScriptProvider&>(*provider).ApplyJob(nullptr, &request);
     ASSERT_TRUE(applied);
+    EXPECT_FALSE(applied->IsStoredInDatabase());
     EXPECT_EQ(applied->GetJobFile()->jobName, "ad job");
     EXPECT_EQ(applied->GetJobFile()->pageCount, 3);
 }
