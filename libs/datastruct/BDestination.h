@@ -141,10 +141,6 @@ public:
     void AddField(const AdMetadataField& field) { m_fields.push_back(field); }
     void ClearFields() { m_fields.clear(); }
 
-    // Width minus the group's minimum width; 0.0 without a group, when that minimum is not
-    // above 0 or when the width is not above 0. GetExcessHeight likewise.
-    double GetExcessWidth() const;
-    double GetExcessHeight() const;
     // Whether this destination's width (height) becomes a group's minimum that stands at
     // `minimum`: the size is above 0 and the minimum is exactly 0 or above it.
     bool UpdatesGroupMinWidth(double minimum) const;

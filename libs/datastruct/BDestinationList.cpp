@@ -157,6 +157,20 @@ void BGroup::UpdateSizeSummary() {
     m_effectiveHeight = m_minHeight;
 }
 
+double GetExcessWidth(const BDestination& destination) {
+    const BGroup* group = destination.GetGroup();
+    if (group == nullptr || !(group->GetMinWidth() > 0.0) || !(destination.GetWidth() > 0.0))
+        return 0.0;
+    return destination.GetWidth() - group->GetMinWidth();
+}
+
+double GetExcessHeight(const BDestination& destination) {
+    const BGroup* group = destination.GetGroup();
+    if (group == nullptr || !(group->GetMinHeight() > 0.0) || !(destination.GetHeight() > 0.0))
+        return 0.0;
+    return destination.GetHeight() - group->GetMinHeight();
+}
+
 // --- BGroupList -----------------------------------------------------------------------------
 
 BGroupList::~BGroupList() = default;

@@ -123,6 +123,11 @@ private:
     double m_effectiveHeight = 0.0;
 };
 
+// The destination's width minus its group's minimum width; 0.0 without a group, when that
+// minimum is not above 0 or when the width is not above 0. GetExcessHeight likewise.
+double GetExcessWidth(const BDestination& destination);
+double GetExcessHeight(const BDestination& destination);
+
 // The groups of a job, in insertion order; one of them is normally selected.
 class BGroupList {
 public:

@@ -51,11 +51,6 @@ inline WCheckSetting CombineSettings(const ustring& checkName,
     return WCheckSetting(checkName, settings);
 }
 
-// The ticket key of a limit index: "note", "warn", "fault", "ignore"; null outside 0..3.
-const ustring* LimitKey(std::int32_t index);
-// The severity a word names: "ignore" 1, "note" 2, "warn" 3, "fault" 4, "dynamic" 5,
-// "parameter" 6, "parameterNotSet" 7; any other text (case matters) NotSet.
-eProblemSeverity SeverityFromWord(const ustring& word);
 // rank(a) - rank(b) with the ranks "ignore" 1, "note" 2, "warn" 3, "fault" 4, any other text 0.
 std::int32_t CompareSeverityWords(const ustring& a, const ustring& b);
 

@@ -269,16 +269,16 @@ TEST(BDestination, MeasuresSizesWithBleedAndItsExcessOverTheGroupMinimum) {
     EXPECT_EQ(wide->GetWidthWithBleed(), 203.0);
     EXPECT_EQ(wide->GetHeightWithBleed(), 127.0);
 
-    EXPECT_EQ(wide->GetExcessWidth(), 0.0); // minimum not computed yet
+    EXPECT_EQ(GetExcessWidth(*wide), 0.0); // minimum not computed yet
     wide->SetBleeds(0.0, 0.0, 0.0, 0.0);
     group.UpdateSizeSummary();
-    EXPECT_EQ(wide->GetExcessWidth(), 20.0);
-    EXPECT_EQ(wide->GetExcessHeight(), 20.0);
-    EXPECT_EQ(narrow->GetExcessWidth(), 0.0);
+    EXPECT_EQ(GetExcessWidth(*wide), 20.0);
+    EXPECT_EQ(GetExcessHeight(*wide), 20.0);
+    EXPECT_EQ(GetExcessWidth(*narrow), 0.0);
 
     BDestination alone;
     alone.SetSize(300.0, 300.0);
-    EXPECT_EQ(alone.GetExcessWidth(), 0.0);
+    EXPECT_EQ(GetExcessWidth(alone), 0.0);
 }
 
 TEST(AdMetadataField, FindsTheFirstRowOfACodeExactly) {
