@@ -132,9 +132,9 @@ public:
     BCheckSettingList& GetCheckSettings() { return m_checkSettings; }
     const BCheckSettingList& GetCheckSettings() const { return m_checkSettings; }
 
-    BJobFile* GetOwner() const { return m_owner; }
+    const BJobFile* GetOwner() const { return m_owner; }
     void SetOwner(BJobFile* owner) { m_owner = owner; }
-    BGroup* GetGroup() const { return m_group; }
+    const BGroup* GetGroup() const { return m_group; }
     void SetGroup(BGroup* group) { m_group = group; }
 
     const std::vector<AdMetadataField>& GetFields() const { return m_fields; }

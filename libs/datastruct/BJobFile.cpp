@@ -336,27 +336,26 @@ void BJobFile::ComputeBoxes() {
     double trimWidth = 0, trimHeight = 0;
     double typeWidth = 0, typeHeight = 0;
     const BGroup* current = &GetCurrentGroup();
-    const bool severalGroups = m_groups->GetCount() > 1;
+    const bool severalGroups = m_groups->size() > 1;
 
-    for (std::size_t g = 0; g < m_groups->GetCount(); ++g) {
-        const BGroup* group = m_groups->GetGroup(g);
-        if (!commonSizing && group != current)
+    for (const BGroup& group : *m_groups) {
+        if (!commonSizing && &group != current)
             continue;
-        for (const BDestination* destination : group->GetDestinations()) {
-            if (destination->GetOwner() != this)
+        for (const BDestination& destination : group) {
+            if (destination.GetOwner() != this)
                 continue;
-            const double w = destination->GetWidth();
-            const double h = destination->GetHeight();
+            const double w = destination.GetWidth();
+            const double h = destination.GetHeight();
             TakeSmaller(trimWidth, w);
             TakeSmaller(trimHeight, h);
-            TakeSmaller(typeWidth, InnerSize(w, destination->GetTypeIndentLeft(),
-                                             destination->GetTypeIndentRight()));
-            TakeSmaller(typeHeight, InnerSize(h, destination->GetTypeIndentTop(),
-                                              destination->GetTypeIndentBottom()));
-            const double left = destination->GetBleedLeft();
-            const double right = destination->GetBleedRight();
-            const double top = destination->GetBleedTop();
-            const double bottom = destination->GetBleedBottom();
+            TakeSmaller(typeWidth, InnerSize(w, destination.GetTypeIndentLeft(),
+                                             destination.GetTypeIndentRight()));
+            TakeSmaller(typeHeight, InnerSize(h, destination.GetTypeIndentTop(),
+                                              destination.GetTypeIndentBottom()));
+            const double left = destination.GetBleedLeft();
+            const double right = destination.GetBleedRight();
+            const double top = destination.GetBleedTop();
+            const double bottom = destination.GetBleedBottom();
             if (commonSizing && severalGroups) {
                 bleedWidth = std::max(bleedWidth, w + left + right);
                 bleedHeight = std::max(bleedHeight, h + top + bottom);

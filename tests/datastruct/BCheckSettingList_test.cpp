@@ -95,7 +95,7 @@ TEST_F(SettingList, MakesADefaultSettingOncePerList) {
     Define(R"({"FontSubset": {"type": "boolean", "defaults": {"sev": "warn"}},
                "Hairline": {"type": "limitsLow"}})");
     BCheckSettingList list;
-    BCheckSetting* made = list.FindSetting(keystr::FontSubset);
+    const BCheckSetting* made = list.FindSetting(keystr::FontSubset);
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->GetName(), keystr::FontSubset);
     EXPECT_EQ(made->GetSeverity(), eProblemSeverity_Warn);
@@ -107,7 +107,7 @@ TEST_F(SettingList, MakesADefaultSettingOncePerList) {
     EXPECT_EQ(list.FindSetting(keystr::emptyName), nullptr);
 
     list.Load(fromJson(R"({"qcs": {"checks": {"FontSubset": {"sev": "fault"}}}})"));
-    BCheckSetting* loaded = list.FindSetting(keystr::FontSubset);
+    const BCheckSetting* loaded = list.FindSetting(keystr::FontSubset);
     EXPECT_NE(loaded, made);
     EXPECT_EQ(loaded->GetSeverity(), eProblemSeverity_Fault);
     list.Clear();

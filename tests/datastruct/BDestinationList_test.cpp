@@ -36,8 +36,8 @@ BDestination* AddDestination(BGroup& group, const char* identifier, bool exporte
 // The identifiers of a group's destinations, in order.
 std::vector<ustring> Identifiers(const BGroup& group) {
     std::vector<ustring> identifiers;
-    for (const BDestination* destination : group.GetDestinations())
-        identifiers.push_back(destination->GetIdentifier());
+    for (const BDestination& destination : group)
+        identifiers.push_back(destination.GetIdentifier());
     return identifiers;
 }
 
@@ -93,10 +93,10 @@ TEST(BGroupList, WritesOnlyTheSelectedGroupsUnexportedDestinationsUnderMask52) {
 
     BGroupList read;
     ReadGroups(stream, read);
-    ASSERT_EQ(read.GetCount(), 1u);
-    EXPECT_TRUE(read.GetGroup(0)->IsSelected());
-    EXPECT_EQ(Identifiers(*read.GetGroup(0)), std::vector<ustring>{"2"});
-    EXPECT_FALSE(read.GetGroup(0)->GetDestination(0)->IsExported()) << "written before marked";
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_TRUE(read[0].IsSelected());
+    EXPECT_EQ(Identifiers(read[0]), std::vector<ustring>{"2"});
+    EXPECT_FALSE(read[0][0].IsExported()) << "written before marked";
 }
 
 TEST(BGroupList, WritesEveryGroupAndDestinationUnderMask4AndChangesNoFlag) {
@@ -107,22 +107,22 @@ TEST(BGroupList, WritesEveryGroupAndDestinationUnderMask4AndChangesNoFlag) {
 
     BGroupList read;
     ReadGroups(stream, read);
-    ASSERT_EQ(read.GetCount(), 2u);
-    EXPECT_TRUE(read.GetGroup(0)->IsSelected());
-    EXPECT_FALSE(read.GetGroup(0)->GetGd());
-    EXPECT_FALSE(read.GetGroup(1)->IsSelected());
-    EXPECT_TRUE(read.GetGroup(1)->GetGd());
-    EXPECT_EQ(Identifiers(*read.GetGroup(0)), (std::vector<ustring>{"1", "2"}));
-    EXPECT_EQ(Identifiers(*read.GetGroup(1)), std::vector<ustring>{"3"});
-    EXPECT_TRUE(read.GetGroup(0)->GetDestination(0)->IsExported());
-    EXPECT_EQ(read.GetGroup(1)->GetDestination(0)->GetGroup(), read.GetGroup(1));
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_TRUE(read[0].IsSelected());
+    EXPECT_FALSE(read[0].GetGd());
+    EXPECT_FALSE(read[1].IsSelected());
+    EXPECT_TRUE(read[1].GetGd());
+    EXPECT_EQ(Identifiers(read[0]), (std::vector<ustring>{"1", "2"}));
+    EXPECT_EQ(Identifiers(read[1]), std::vector<ustring>{"3"});
+    EXPECT_TRUE(read[0][0].IsExported());
+    EXPECT_EQ(read[1][0].GetGroup(), &read[1]);
 }
 
 TEST(BGroupList, WritesTheGroupRecordByteForByte) {
     BGroupList groups;
     groups.AddGroup();
     groups.AddGroup()->SetGd(true);
-    groups.SelectGroup(groups.GetGroup(0));
+    groups.SelectGroup(&groups[0]);
     // 'GG' with one item: 'GA' true, 'Gd' false, an empty 'LL'.
     EXPECT_EQ(hex(afterHead(WriteGroups(groups, kJobFilePartSelectedGroups))),
               "47 47 FF 00 00 00 11 06 47 41 01 01 01 47 64 00 01 4C 4C FF 00 00 00 00 06");
@@ -139,7 +139,7 @@ TEST(BGroupList, ReadReplacesTheGroupsAndCountsStoredOnes) {
     target.AddDestination();
     target.AddGroup();
     ReadGroups(stream, target);
-    EXPECT_EQ(target.GetCount(), 3u);
+    EXPECT_EQ(target.size(), 3u);
     EXPECT_EQ(target.CountDestinations(), 0);
 }
 
@@ -185,13 +185,13 @@ TEST(BGroupList, AddsADestinationToTheFirstGroupMadeWhenNeeded) {
     BJobFile* const owner = reinterpret_cast<BJobFile*>(0x1000); // never dereferenced
     BGroupList groups(owner);
     BDestination* first = groups.AddDestination();
-    ASSERT_EQ(groups.GetCount(), 1u);
-    EXPECT_EQ(first->GetGroup(), groups.GetGroup(0));
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(first->GetGroup(), &groups[0]);
     EXPECT_EQ(first->GetOwner(), owner);
     groups.AddGroup();
     groups.AddDestination();
-    EXPECT_EQ(groups.GetGroup(0)->GetCount(), 2u);
-    EXPECT_EQ(groups.GetGroup(1)->GetOwner(), owner);
+    EXPECT_EQ(groups[0].size(), 2u);
+    EXPECT_EQ(groups[1].GetOwner(), owner);
 }
 
 TEST(BGroup, SizeSummaryIsTheMinimumSizeUnlessADestinationHasBleed) {
@@ -223,9 +223,9 @@ TEST(BGroup, ReadingSetsTheBleedFlagFromTheLastDestinationAndTheSizeSummary) {
 
     BGroupList read;
     ReadGroups(WriteGroups(source, kJobFilePartFull), read);
-    EXPECT_FALSE(read.GetGroup(0)->HasBleed());
-    EXPECT_EQ(read.GetGroup(0)->GetEffectiveWidth(), 200.0);
-    EXPECT_EQ(read.GetGroup(0)->GetEffectiveHeight(), 100.0);
+    EXPECT_FALSE(read[0].HasBleed());
+    EXPECT_EQ(read[0].GetEffectiveWidth(), 200.0);
+    EXPECT_EQ(read[0].GetEffectiveHeight(), 100.0);
 }
 
 TEST(BDestinationList, TracksExportedFlags) {

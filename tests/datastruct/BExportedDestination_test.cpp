@@ -18,8 +18,8 @@ std::unique_ptr<BExportedDestination> Exported(std::int32_t identifier, std::int
 // The identifier and first page of each item, in list order.
 std::vector<std::pair<int, int>> Items(const BExportedDestinationList& list) {
     std::vector<std::pair<int, int>> items;
-    for (std::size_t i = 0; i < list.size(); ++i)
-        items.emplace_back(list[i].identifier, list[i].pages[0].firstPage);
+    for (const BExportedDestination& item : list.GetItems())
+        items.emplace_back(item.identifier, item.pages[0].firstPage);
     return items;
 }
 
@@ -55,5 +55,5 @@ TEST(BExportedDestinationList, ReadsItemsInStoredOrderIntoSortedOrder) {
     BExportedDestinationList list;
     list.Read(reader.in);
     EXPECT_EQ(Items(list), (std::vector<std::pair<int, int>>{{3, 20}, {5, 10}, {5, 30}}));
-    EXPECT_EQ(list[2].pages[0].pageCount, 2);
+    EXPECT_EQ(list.GetItems()[2].pages[0].pageCount, 2);
 }

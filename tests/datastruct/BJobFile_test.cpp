@@ -194,9 +194,9 @@ TEST_F(JobFile, FullJobRoundTrips) {
     EXPECT_EQ(bytesOf(copy, kJobFilePartFull), bytes);
     EXPECT_EQ(copy.jobName, "Spring sale");
     EXPECT_EQ(copy.outputFile.path(), "Z:/jobs/ad/out.pdf");
-    ASSERT_EQ(copy.GetGroups().GetCount(), 2u);
-    EXPECT_EQ(&copy.GetCurrentGroup(), copy.GetGroups().GetGroup(0));
-    EXPECT_EQ(copy.GetCurrentGroup().GetDestination(0)->GetOwner(), &copy);
+    ASSERT_EQ(copy.GetGroups().size(), 2u);
+    EXPECT_EQ(&copy.GetCurrentGroup(), &copy.GetGroups()[0]);
+    EXPECT_EQ(copy.GetCurrentGroup()[0].GetOwner(), &copy);
 }
 
 TEST_F(JobFile, SummaryReadTakesItsPartAndLeavesTheRest) {
@@ -214,7 +214,7 @@ TEST_F(JobFile, SummaryReadTakesItsPartAndLeavesTheRest) {
     EXPECT_EQ(job.outputFile.path(), "Z:/kept.pdf");
     EXPECT_EQ(job.pageCount, 9);
     EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 5);
-    EXPECT_TRUE(job.GetExportedDestinations().empty());
+    EXPECT_TRUE(job.GetExportedDestinations().GetItems().empty());
 }
 
 TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
@@ -226,8 +226,8 @@ TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     EXPECT_EQ(job.textSN, "");
     EXPECT_FALSE(job.outputFile.is_valid());
     EXPECT_TRUE(job.GetSectionRuns().empty());
-    EXPECT_TRUE(job.GetExportedDestinations().empty());
-    EXPECT_EQ(job.GetGroups().GetCount(), 0u);
+    EXPECT_TRUE(job.GetExportedDestinations().GetItems().empty());
+    EXPECT_EQ(job.GetGroups().size(), 0u);
 
     // A 'JJ' without boxes and style keeps them.
     std::ostringstream out;
@@ -264,11 +264,11 @@ TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMove
 
     BJobFile sent;
     readInto(sent, out.str(), kJobFilePartFull);
-    ASSERT_EQ(sent.GetGroups().GetCount(), 1u);
-    const BGroup& group = *sent.GetGroups().GetGroup(0);
+    ASSERT_EQ(sent.GetGroups().size(), 1u);
+    const BGroup& group = sent.GetGroups()[0];
     EXPECT_TRUE(group.IsSelected());
-    ASSERT_EQ(group.GetCount(), 1u);
-    EXPECT_EQ(group.GetDestination(0)->GetIdentifier(), "2");
+    ASSERT_EQ(group.size(), 1u);
+    EXPECT_EQ(group[0].GetIdentifier(), "2");
 
     // Nothing is left to send after the second group: the selection stays and the boxes are
     // not recomputed.
@@ -335,7 +335,7 @@ TEST_F(JobFile, ComputeBoxesTakesTheSmallestTrimAndTheLargestBleed) {
     EXPECT_EQ(job.GetHorizontalBleed(), 3.0);
     EXPECT_EQ(job.GetVerticalBleed(), 13.0);
 
-    group->GetDestination(0)->SetTypeIndents(10, 10, 5, 15);
+    (*group)[0].SetTypeIndents(10, 10, 5, 15);
     job.ComputeBoxes();
     expectBox(job.typeArea, {0, 0, 180, 80});
     EXPECT_EQ(job.GetHorizontalTypeIndent(), 0.0);
@@ -682,8 +682,8 @@ TEST_F(JobFile, SampleJobFileReadsAsDescribed) {
     EXPECT_EQ(job.jobName, "Spring sale");
     EXPECT_EQ(job.outputFile.path(), "Z:/tmp/zephrin-sample-job/spring-sale.pdf");
     EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 2);
-    ASSERT_EQ(job.GetGroups().GetCount(), 2u);
-    EXPECT_EQ(job.GetCurrentGroup().GetCount(), 2u);
+    ASSERT_EQ(job.GetGroups().size(), 2u);
+    EXPECT_EQ(job.GetCurrentGroup().size(), 2u);
     expectBox(job.trimBox, {-90, -50, 180, 100});
     expectBox(job.bleedBox, {-93, -63, 186, 126});
     EXPECT_EQ(job.GetCheckSettings().GetSeverity(keystr::Transparency), eProblemSeverity_Fault);

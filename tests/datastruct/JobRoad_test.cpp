@@ -71,13 +71,13 @@ TEST_F(JobRoad, TheExportedJobTravelsBackAsBase64InCompactJson) {
     BJobFile sent;
     std::istringstream in(bytes);
     sent.Read(in, kJobFilePartFull);
-    ASSERT_EQ(sent.GetGroups().GetCount(), 1u);
-    const BGroup& group = *sent.GetGroups().GetGroup(0);
-    ASSERT_EQ(group.GetCount(), 2u);
-    EXPECT_EQ(group.GetDestinations()[0]->GetName(), "Daily Courier");
-    EXPECT_EQ(group.GetDestinations()[1]->GetName(), "Weekend Courier");
-    for (std::size_t i = 0; i < job.GetGroups().GetCount(); ++i)
-        EXPECT_FALSE(job.GetGroups().GetGroup(i)->HasUnexported()) << "group " << i;
+    ASSERT_EQ(sent.GetGroups().size(), 1u);
+    const BGroup& group = sent.GetGroups()[0];
+    ASSERT_EQ(group.size(), 2u);
+    EXPECT_EQ(group[0].GetName(), "Daily Courier");
+    EXPECT_EQ(group[1].GetName(), "Weekend Courier");
+    for (std::size_t i = 0; i < job.GetGroups().size(); ++i)
+        EXPECT_FALSE(job.GetGroups()[i].HasUnexported()) << "group " << i;
 }
 
 } // namespace
