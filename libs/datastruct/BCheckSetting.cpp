@@ -110,8 +110,6 @@ BCheckSetting& BCheckSetting::operator=(const BCheckSetting& other) {
     return *this;
 }
 
-BCheckSetting::~BCheckSetting() = default;
-
 double BCheckSetting::GetLimit(std::int32_t index) const {
     return validIndex(index) ? m_limits[index] : 0.0;
 }

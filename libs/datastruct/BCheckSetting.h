@@ -17,7 +17,6 @@ public:
     // Copies leave the links null.
     BCheckSetting(const BCheckSetting& other);
     BCheckSetting& operator=(const BCheckSetting& other);
-    virtual ~BCheckSetting();
 
     const ustring& GetName() const { return m_name; }
     eSettingType GetType() const { return m_type; }

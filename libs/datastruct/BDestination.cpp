@@ -189,8 +189,6 @@ BDestination& BDestination::operator=(const BDestination& other) {
     return *this;
 }
 
-BDestination::~BDestination() = default;
-
 void BDestination::Reset() {
     m_co = 0;
     m_style = 0;
@@ -202,10 +200,6 @@ void BDestination::Reset() {
     m_ro = false;
     m_owner = nullptr;
     m_group = nullptr;
-}
-
-void BDestination::SetName(const ustring& name) {
-    m_name = name;
 }
 
 void BDestination::SetFirstCode(const ustring& code) {

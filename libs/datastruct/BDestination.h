@@ -53,22 +53,21 @@ public:
     BDestination(const BDestination& other);
     // Copies everything except the exported flag, the 'Ro' flag and 'MK', which stay as they are.
     BDestination& operator=(const BDestination& other);
-    virtual ~BDestination();
 
     // Zeroes 'Co', 'St', size, bleeds and type indents, empties the identifier, clears the
     // exported and 'Ro' flags and the owner and group; leaves the other texts and the fields.
     void Reset();
 
     // Setting a code empties the name that goes with it.
-    virtual void SetName(const ustring& name);
-    virtual void SetFirstCode(const ustring& code);
-    virtual void SetSecondCode(const ustring& code);
-    virtual void SetThirdCode(const ustring& code);
+    void SetName(const ustring& name) { m_name = name; }
+    void SetFirstCode(const ustring& code);
+    void SetSecondCode(const ustring& code);
+    void SetThirdCode(const ustring& code);
 
     // The destination record's elements, inside an item that the caller opened. Reading accepts
     // the older forms: 'BX'/'BY' (symmetric bleeds), 'TX'/'TY' (type area size) and an 'ID'
     // stored as an integer.
-    virtual void Read(UKeyInStream& in);
+    void Read(UKeyInStream& in);
     void Write(UKeyOutStream& out) const;
 
     const ustring& GetName() const { return m_name; }

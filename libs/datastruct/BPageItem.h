@@ -137,9 +137,6 @@ private:
 // The records of a page set, shared, in the order they were added.
 class BPageItemList {
 public:
-    BPageItemList() = default;
-    virtual ~BPageItemList() = default;
-
     void Append(std::shared_ptr<BPageItem> item) { items_.push_back(std::move(item)); }
     void Clear() { items_.clear(); }
     std::size_t size() const { return items_.size(); }

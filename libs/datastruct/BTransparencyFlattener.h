@@ -16,9 +16,6 @@ public:
     static constexpr std::uint16_t kPageRecord = 180;
     static constexpr std::uint16_t kAlternateRecord = 2031;
 
-    BTransparencyFlattener() = default;
-    virtual ~BTransparencyFlattener() = default;
-
     // 3201 enabled; 3202, 3220, 3221, 3222, 3223 the values; 3210 to 3217 the options.
     void WriteFields(UKeyOutStream& out) const;
     // The same keys; absent keys keep their values.

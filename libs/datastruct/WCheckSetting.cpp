@@ -114,8 +114,6 @@ WCheckSetting::WCheckSetting(const ustring& checkName, const std::vector<WCheckS
     }
 }
 
-WCheckSetting::~WCheckSetting() = default;
-
 eProblemSeverity WCheckSetting::GetSeverity() const {
     return SeverityFromWord(GetSeverityText());
 }

@@ -23,12 +23,9 @@ public:
         : m_message(std::move(message)) {}
     // CombineSettings: the settings of one check merged by the rule of its defined type.
     WCheckSetting(const ustring& checkName, const std::vector<WCheckSetting>& settings);
-    WCheckSetting(const WCheckSetting&) = default;
-    WCheckSetting& operator=(const WCheckSetting&) = default;
-    virtual ~WCheckSetting();
 
     // "sev" as a word: "ignore" 1 to "parameterNotSet" 7; absent, empty or any other word 0.
-    virtual eProblemSeverity GetSeverity() const;
+    eProblemSeverity GetSeverity() const;
     ustring GetSeverityText() const; // "sev" at index 0, empty when absent
     // The limit's number as a double; 0.0 when absent, not a number, or index outside 0..3.
     double GetLimit(std::int32_t index) const;
