@@ -47,12 +47,10 @@ struct AdMetadataField {
 
 class BDestination {
 public:
-    BDestination();
-    explicit BDestination(BJobFile* owner);
-    // Copies as the assignment does: exported, 'Ro' and 'MK' start false, false and empty.
-    BDestination(const BDestination& other);
-    // Copies everything except the exported flag, the 'Ro' flag and 'MK', which stay as they are.
-    BDestination& operator=(const BDestination& other);
+    // Copies take everything but the exported flag, the 'Ro' flag and 'MK': a copy starts them
+    // false, false and empty, an assignment leaves the target's.
+    BDestination() = default;
+    explicit BDestination(BJobFile* owner) : m_owner(owner) {}
 
     // Zeroes 'Co', 'St', size, bleeds and type indents, empties the identifier, clears the
     // exported and 'Ro' flags and the owner and group; leaves the other texts and the fields.
@@ -90,10 +88,10 @@ public:
     void SetNS(const ustring& text) { m_ns = text; }
     const ustring& GetCN() const { return m_cn; }
     void SetCN(const ustring& text) { m_cn = text; }
-    const ustring& GetMK() const { return m_mk; }
-    void SetMK(const ustring& text) { m_mk = text; }
-    bool GetRo() const { return m_ro; }
-    void SetRo(bool value) { m_ro = value; }
+    const ustring& GetMK() const { return m_unshared.mk; }
+    void SetMK(const ustring& text) { m_unshared.mk = text; }
+    bool GetRo() const { return m_unshared.ro; }
+    void SetRo(bool value) { m_unshared.ro = value; }
 
     // Booked size.
     double GetWidth() const { return m_width; }
@@ -125,8 +123,8 @@ public:
     void SetIdentifier(const ustring& identifier) { m_identifier = identifier; }
 
     // The job has been sent for this destination.
-    bool IsExported() const { return m_exported; }
-    void SetExported(bool exported) { m_exported = exported; }
+    bool IsExported() const { return m_unshared.exported; }
+    void SetExported(bool exported) { m_unshared.exported = exported; }
 
     BCheckSettingList& GetCheckSettings() { return m_checkSettings; }
     const BCheckSettingList& GetCheckSettings() const { return m_checkSettings; }
@@ -146,6 +144,19 @@ public:
     bool UpdatesGroupMinHeight(double minimum) const;
 
 private:
+    // What copies of a destination leave alone.
+    struct Unshared {
+        Unshared() = default;
+        Unshared(const Unshared&) {}
+        Unshared(Unshared&&) = default;
+        Unshared& operator=(const Unshared&) { return *this; }
+        Unshared& operator=(Unshared&&) = default;
+
+        bool exported = false;
+        bool ro = false; // 'Ro'
+        ustring mk;      // 'MK'
+    };
+
     void ReadBleeds(UKeyInStream& in);
     void ReadTypeIndents(UKeyInStream& in);
     void ReadIdentifier(UKeyInStream& in);
@@ -174,9 +185,7 @@ private:
     ustring m_ns;
     ustring m_cn;
     ustring m_identifier;
-    bool m_exported = false;
-    bool m_ro = false;
-    ustring m_mk;
+    Unshared m_unshared;
     BCheckSettingList m_checkSettings;
     BJobFile* m_owner = nullptr;
     BGroup* m_group = nullptr;
