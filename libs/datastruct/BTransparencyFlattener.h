@@ -10,8 +10,7 @@
 class UKeyInStream;
 class UKeyOutStream;
 
-class BTransparencyFlattener {
-public:
+struct BTransparencyFlattener {
     // The page-item file carries each page's record under 180.
     static constexpr std::uint16_t kPageRecord = 180;
     static constexpr std::uint16_t kAlternateRecord = 2031;
@@ -32,4 +31,4 @@ public:
 };
 
 // The document-level settings of a page set.
-class BDocumentTransparencyFlattener : public BTransparencyFlattener {};
+struct BDocumentTransparencyFlattener : BTransparencyFlattener {};
