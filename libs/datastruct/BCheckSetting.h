@@ -60,7 +60,7 @@ public:
     // Reads the current ticket form: the check's effective setting and its definition. False,
     // with this setting unchanged, when there is no definitions registry, the name has no
     // definition (logged) or the setting holds no message.
-    bool DeserialiseSetting2(const ustring& name, const WCheckSetting& setting);
+    [[nodiscard]] bool DeserialiseSetting2(const ustring& name, const WCheckSetting& setting);
     // Reads one element of an older ticket's "settings" array.
     void DeserialiseSetting(const umessage& message);
     // Takes the name's defined type; without one, clears the type and the name unless keepName.

@@ -51,7 +51,7 @@ constexpr const char* kDroppedFieldCode = "RDts";
 
 // The identifier as the integer it is stored as: decimal digits only (the empty text counts,
 // giving 0) whose value fits in 32 bits. Other identifiers are stored as text.
-bool IdentifierAsInteger(const ustring& identifier, std::int32_t& value) {
+[[nodiscard]] bool IdentifierAsInteger(const ustring& identifier, std::int32_t& value) {
     std::int64_t number = 0;
     for (char ch : identifier) {
         if (ch < '0' || ch > '9')

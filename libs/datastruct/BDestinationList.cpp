@@ -248,7 +248,7 @@ std::int64_t RemainingBytes(std::istream& in) {
     return static_cast<std::int64_t>(end - here);
 }
 
-bool ReadBigEndian32(std::istream& in, std::int32_t& value) {
+[[nodiscard]] bool ReadBigEndian32(std::istream& in, std::int32_t& value) {
     std::uint32_t raw = 0;
     if (!in.read(reinterpret_cast<char*>(&raw), sizeof raw))
         return false;
@@ -258,7 +258,7 @@ bool ReadBigEndian32(std::istream& in, std::int32_t& value) {
 
 // Reads `length` bytes in bounded steps, so that a stream whose size is unknown cannot make it
 // allocate more than it delivers.
-bool ReadText(std::istream& in, std::int64_t length, ustring& text) {
+[[nodiscard]] bool ReadText(std::istream& in, std::int64_t length, ustring& text) {
     constexpr std::int64_t kStep = 4096;
     std::string bytes;
     while (static_cast<std::int64_t>(bytes.size()) < length) {
@@ -272,7 +272,7 @@ bool ReadText(std::istream& in, std::int64_t length, ustring& text) {
     return true;
 }
 
-bool ReadIdentifiers(std::istream& in, DestinationIdentifierSet& identifiers) {
+[[nodiscard]] bool ReadIdentifiers(std::istream& in, DestinationIdentifierSet& identifiers) {
     std::int32_t count = 0;
     if (!ReadBigEndian32(in, count))
         return false;

@@ -113,14 +113,13 @@ ustring PathText(const UFileSpecCore& path) {
     return path.is_valid() ? path.path() : ustring();
 }
 
-// An empty text (or an absent key) clears the path; any other text sets it without a base.
+// A text is set as the path without a base; an empty text (or an absent key) and a text that is
+// no path leave the path empty.
 void ReadPath(UKeyInStream& in, std::uint16_t key, UFileSpecCore& path) {
     ustring text;
     in.select_key(key).read_string(text);
-    if (text.empty())
+    if (text.empty() || !path.set(text, nullptr))
         path.clear();
-    else
-        path.set(text, nullptr);
 }
 
 // The smallest positive size seen so far: a positive candidate below the current size replaces
@@ -400,9 +399,12 @@ UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
     UFileSpecCore folder = jobFolder;
     if (!folder.is_valid() || !folder.descend("PlacedImages"))
         return UFileSpecCore();
-    if (!folder.is_directory())
-        folder.mkdir();
-    return folder;
+    // A file of that name makes mkdir succeed without giving a folder.
+    if (folder.is_directory() || (folder.mkdir() && folder.is_directory()))
+        return folder;
+    ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::GetPlacedImagesFolder")
+        << "cannot create folder " << folder.path();
+    return UFileSpecCore();
 }
 
 const ustring* BJobFile::GetProcessProfile() const {

@@ -98,8 +98,9 @@ public:
     // for n below 2, else "<leaf>#<n>" in the output file's folder (ad.pdf -> ad.pdf#3); the
     // empty path when the output file has no folder.
     UFileSpecCore GetOutputFile(long n) const;
-    // "PlacedImages" in the job folder, created (one level) when it is not a folder yet; the
-    // empty path, with nothing created, when the job folder is not a valid path.
+    // "PlacedImages" in the job folder, created (one level) when it is not a folder yet. The
+    // empty path when the job folder is not a valid path (nothing is created) or when the folder
+    // cannot be created (an ERROR record).
     UFileSpecCore GetPlacedImagesFolder() const;
 
     // Full paths of the resolved output profiles; null when none was resolved.
@@ -118,7 +119,7 @@ public:
     // holding the document-level items (120 = -2), then for each page n of the absolute page
     // runs 120 = n - 1, the page's items and its flattener record. False, with an ERROR record,
     // when the file cannot be opened or a write fails.
-    bool WritePageItemFile();
+    [[nodiscard]] bool WritePageItemFile();
 
     BGroupList& GetGroups() { return m_groups; }
     const BGroupList& GetGroups() const { return m_groups; }
@@ -155,7 +156,7 @@ private:
     void ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& result) const;
     void CommitRead(ReadResult& result, std::int32_t mask);
     void WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const;
-    bool WritePageItems(UKeyOutStream& out, const std::ostream& file) const;
+    [[nodiscard]] bool WritePageItems(UKeyOutStream& out, const std::ostream& file) const;
 
     BGroupList m_groups;
     BGroup m_defaultGroup;

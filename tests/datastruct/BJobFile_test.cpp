@@ -386,6 +386,24 @@ TEST_F(JobFile, PlacedImagesFolderIsMadeInTheJobFolderOnly) {
     EXPECT_EQ(job.GetPlacedImagesFolder().path(), folder.path());
 }
 
+TEST_F(JobFile, PlacedImagesFolderThatCannotBeMadeIsAnError) {
+    TempFolder temp;
+    temp.write("file", "");
+    std::filesystem::create_directory(temp.at("job"));
+    temp.write("job/PlacedImages", "");
+    for (const char* jobFolder : {"missing", "file", "job"}) {
+        SCOPED_TRACE(jobFolder);
+        LogCapture log;
+        BJobFile job;
+        job.jobFolder.assign(zpath(temp, jobFolder));
+        EXPECT_EQ(job.GetPlacedImagesFolder().path(), "");
+        const std::string made = zpath(temp, jobFolder).toStdString() + "/PlacedImages";
+        EXPECT_NE(log.text().find("[ERROR]"), std::string::npos) << log.text();
+        EXPECT_NE(log.text().find("cannot create folder " + made), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(temp.at("missing")));
+}
+
 TEST_F(JobFile, OutsideElementsSetTheDefinitionsTheSettingsAndThePDFFlag) {
     BJobFile source;
     source.jobName = "outside";
