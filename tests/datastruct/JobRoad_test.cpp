@@ -1,6 +1,6 @@
-// The job's road through the library, end to end: a job file read with its ticket, the check
-// settings that decide the export, and the exported job sent back as Base64 inside the compact
-// JSON of an event message.
+// The job's road through the library, end to end: the sample job file read with its ticket, the
+// check settings that decide the export, and the exported job sent back as Base64 inside the
+// compact JSON of an event message.
 #include "CheckSettingTestDefinitions.h"
 #include "model/BCheckSettingList.h"
 #include "model/BDestinationList.h"
@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -28,13 +29,26 @@ protected:
     }
 };
 
-TEST_F(JobRoad, TheTicketDecidesTheExportFormat) {
+TEST_F(JobRoad, TheSampleJobReadsAsDescribedAndItsTicketDecidesTheExportFormat) {
     BJobFile job;
     readSample(job);
-    const BCheckSettingList& settings = job.GetCheckSettings();
+    EXPECT_EQ(job.identifier, "5A1E0B7C-0D2E-4F31-9A6B-2C4D6E8F0A1B");
+    EXPECT_EQ(job.jobName, "Spring sale");
+    EXPECT_EQ(job.outputFile.path(), "Z:/tmp/zephrin-sample-job/spring-sale.pdf");
+    EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 2);
+    ASSERT_EQ(job.GetGroups().size(), 2u);
+    EXPECT_EQ(job.GetCurrentGroup().size(), 2u);
+    const auto corners = [](const zeu::Rect2D& box) {
+        return std::array{box.x, box.y, box.width, box.height};
+    };
+    EXPECT_EQ(corners(job.trimBox), (std::array<double, 4>{-90, -50, 180, 100}));
+    EXPECT_EQ(corners(job.bleedBox), (std::array<double, 4>{-93, -63, 186, 126}));
+    ASSERT_NE(job.GetProcessProfile(), nullptr);
+    EXPECT_EQ(UFileSpecCore(*job.GetProcessProfile()).name(), "ISOcoated_v2_eci.icc");
 
     // The sample's 'BP' record lifts the process-wide ban on PDF; its ticket makes transparency
     // a fault, so a document with transparency still goes out as EPS.
+    const BCheckSettingList& settings = job.GetCheckSettings();
     EXPECT_FALSE(GetForceEPSExport());
     EXPECT_EQ(settings.GetSeverity(keystr::Transparency), eProblemSeverity_Fault);
     EXPECT_FALSE(settings.AllowsPDFExport(true, false, false));
