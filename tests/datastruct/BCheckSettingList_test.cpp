@@ -3,8 +3,8 @@
 // temporary colour-profile folder.
 #include "model/BCheckSettingList.h"
 
-#include "CheckSettingTestDefinitions.h"
 #include "model/KeyStrings.h"
+#include "support/CheckSettingTest.h"
 #include "support/ColourProfileFolder.h"
 #include "support/LogCapture.h"
 

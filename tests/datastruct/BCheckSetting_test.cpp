@@ -2,8 +2,8 @@
 // limits, reported severity, copies and the propagation over linked settings.
 #include "model/BCheckSetting.h"
 
-#include "CheckSettingTestDefinitions.h"
 #include "model/KeyStrings.h"
+#include "support/CheckSettingTest.h"
 #include "support/LogCapture.h"
 
 #include <tuple>

@@ -2,13 +2,14 @@
 // 52, the box rules, the elements that only outside job files carry ('Dp', 'SR', 'BP'), the
 // output profiles, the PlacedImages folder, the page-item file, and reads that fail without
 // touching the job.
-#include "CheckSettingTestDefinitions.h"
 #include "model/BJobFile.h"
+#include "support/CheckSettingTest.h"
 
 #include "model/KeyStrings.h"
 #include "support/ColourProfileFolder.h"
 #include "support/KeyStreamBytes.h"
 #include "support/LogCapture.h"
+#include "support/OutsideJob.h"
 
 #include <gtest/gtest.h>
 
@@ -42,32 +43,9 @@ void readInto(BJobFile& job, const std::string& bytes, std::int32_t mask) {
     job.Read(in, mask);
 }
 
-// The elements that only job files made outside the system carry, around a job's body.
-struct Outside {
-    const char* defaults = nullptr;
-    std::string ticket;    // JSON
-    std::string rawTicket; // written as it is
-    std::optional<bool> forbidPDF;
-};
-
-std::string outsideStream(BJobFile& job, const Outside& extra) {
+std::string outsideStream(BJobFile& job, const OutsideElements& extra) {
     std::ostringstream out;
-    {
-        UKeyOutStream keys(out, 0x4A4F4235);
-        if (extra.defaults)
-            keys.select_key('Dp').write_message(*readJson(extra.defaults));
-        job.WriteBody(keys, kJobFilePartFull);
-        if (!extra.ticket.empty())
-            keys.select_key('SR').write_message(*readJson(extra.ticket.c_str()));
-        if (!extra.rawTicket.empty())
-            keys.select_key('SR').write_binary(extra.rawTicket.data(),
-                                               static_cast<std::uint32_t>(extra.rawTicket.size()));
-        if (extra.forbidPDF) {
-            keys.begin_record('BP');
-            keys.select_key('Br').write_bool(*extra.forbidPDF);
-            keys.end();
-        }
-    }
+    writeOutsideJob(out, job, extra);
     return out.str();
 }
 
@@ -369,10 +347,10 @@ TEST_F(JobFile, PlacedImagesFolderIsMadeInTheJobFolderOrIsAnError) {
 TEST_F(JobFile, OutsideElementsSetTheDefinitionsTheSettingsAndThePDFFlag) {
     BJobFile source;
     source.jobName = "outside";
-    Outside extra;
-    extra.defaults = R"({"Transparency": {"type": "boolean", "defaults": {"sev": "warn"}},
-                         "Hairline": {"type": "boolean", "defaults": {"sev": "note"}}})";
-    extra.ticket = R"({"qcs": {"checks": {"Transparency": {"sev": "fault"}}}})";
+    OutsideElements extra;
+    extra.defaults = readJson(R"({"Transparency": {"type": "boolean", "defaults": {"sev": "warn"}},
+                         "Hairline": {"type": "boolean", "defaults": {"sev": "note"}}})");
+    extra.ticket = readJson(R"({"qcs": {"checks": {"Transparency": {"sev": "fault"}}}})");
     extra.forbidPDF = false;
     const std::string bytes = outsideStream(source, extra);
 
@@ -431,13 +409,13 @@ TEST_F(JobFile, ProfilesResolveToFilesOrIntoTheColourFolder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.checks);
         BJobFile source;
-        Outside extra;
-        extra.defaults = R"({
+        OutsideElements extra;
+        extra.defaults = readJson(R"({
             "Setting_ProcessProfile": {"type": "stringParameter"},
             "Setting_GrayscaleProfile": {"type": "stringParameter"},
             "Setting_LocalOutputProfiles": {"type": "stringParameter"},
-            "Setting_OverrideDestinationProfiles": {"type": "limitsHigh"}})";
-        extra.ticket = R"({"qcs": {"checks": {)" + c.checks + "}}}";
+            "Setting_OverrideDestinationProfiles": {"type": "limitsHigh"}})");
+        extra.ticket = readJson((R"({"qcs": {"checks": {)" + c.checks + "}}}").c_str());
         BJobFile job;
         readInto(job, outsideStream(source, extra), kJobFilePartFull);
         for (const auto& [profile, want] : {std::pair(job.GetProcessProfile(), c.process),
@@ -578,8 +556,8 @@ TEST_F(JobFile, PageItemFileThatCannotBeWrittenIsAnError) {
 TEST_F(JobFile, FailedReadLeavesTheJobTheDefaultSettingsAndTheFlag) {
     BJobFile job;
     fillJob(job);
-    Outside good;
-    good.defaults = R"({"Transparency": {"type": "boolean"}})";
+    OutsideElements good;
+    good.defaults = readJson(R"({"Transparency": {"type": "boolean"}})");
     good.forbidPDF = false;
     BJobFile first;
     readInto(first, outsideStream(job, good), kJobFilePartFull);
@@ -589,8 +567,8 @@ TEST_F(JobFile, FailedReadLeavesTheJobTheDefaultSettingsAndTheFlag) {
     BJobFile other;
     other.jobName = "other";
     addDestination(*other.GetGroups().AddGroup(), "7", 10, 10)->SetName("NNNNNNNN");
-    Outside bad;
-    bad.defaults = R"({"Hairline": {"type": "limitsLow"}, "Other": {"type": "boolean"}})";
+    OutsideElements bad;
+    bad.defaults = readJson(R"({"Hairline": {"type": "limitsLow"}, "Other": {"type": "boolean"}})");
     bad.forbidPDF = true;
     std::string corruptGroup = outsideStream(other, bad);
     // The destination name's length byte now runs past its record.
@@ -616,7 +594,7 @@ TEST_F(JobFile, FailedReadLeavesTheJobTheDefaultSettingsAndTheFlag) {
     }
 
     // A stream that has already failed is ignored.
-    std::istringstream failed(outsideStream(other, Outside()));
+    std::istringstream failed(outsideStream(other, {}));
     failed.setstate(std::ios::failbit);
     job.Read(failed, kJobFilePartFull);
     EXPECT_EQ(bytesOf(job, kJobFilePartFull), before);

@@ -1,12 +1,12 @@
 // The job's road through the library, end to end: the sample job file read with its ticket, the
 // check settings that decide the export, and the exported job sent back as Base64 inside the
 // compact JSON of an event message.
-#include "CheckSettingTestDefinitions.h"
 #include "model/BCheckSettingList.h"
 #include "model/BDestinationList.h"
 #include "model/BJobFile.h"
 #include "model/JobFilePart.h"
 #include "model/KeyStrings.h"
+#include "support/CheckSettingTest.h"
 #include "utils/TextUtils.h"
 #include "utils/umessage.h"
 

@@ -1,7 +1,7 @@
 // Tests of the setting definitions, the build-once registry and the default-settings message.
 #include "model/SettingDefinitions.h"
 
-#include "CheckSettingTestDefinitions.h"
+#include "support/CheckSettingTest.h"
 
 #include <string>
 #include <vector>

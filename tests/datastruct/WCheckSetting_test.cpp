@@ -1,7 +1,7 @@
 // Tests of the setting-message wrapper, the severity words and the merges of several settings.
 #include "model/WCheckSetting.h"
 
-#include "CheckSettingTestDefinitions.h"
+#include "support/CheckSettingTest.h"
 #include "utils/umessage_write.h"
 
 #include <sstream>

@@ -2,8 +2,8 @@
 // effective setting and check names, the boxes, and the in-place edits of destinations.
 #include "model/WTicket.h"
 
-#include "CheckSettingTestDefinitions.h"
 #include "model/KeyStrings.h"
+#include "support/CheckSettingTest.h"
 
 #include <array>
 #include <set>
