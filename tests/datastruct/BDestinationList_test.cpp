@@ -58,35 +58,7 @@ struct TwoGroups {
 
 } // namespace
 
-TEST(BGroupList, WritesOnlyTheSelectedGroupsUnexportedDestinationsUnderMask52) {
-    TwoGroups job;
-    const std::string stream = WriteGroups(job.groups, 52);
-    EXPECT_TRUE(job.d2->IsExported()) << "marked once written";
-    EXPECT_FALSE(job.d3->IsExported());
-
-    const BGroupList read = ReadGroups(stream);
-    ASSERT_EQ(read.size(), 1u);
-    EXPECT_TRUE(read[0].IsSelected());
-    EXPECT_EQ(Identifiers(read[0]), std::vector<ustring>{"2"});
-    EXPECT_FALSE(read[0][0].IsExported()) << "written before marked";
-}
-
-TEST(BGroupList, WritesEveryGroupAndDestinationUnderMask4AndChangesNoFlag) {
-    TwoGroups job;
-    const std::string stream = WriteGroups(job.groups, kJobFilePartFull);
-    EXPECT_FALSE(job.d2->IsExported() || job.d3->IsExported());
-
-    const BGroupList read = ReadGroups(stream);
-    ASSERT_EQ(read.size(), 2u);
-    EXPECT_TRUE(read[0].IsSelected() && !read[0].GetGd());
-    EXPECT_TRUE(!read[1].IsSelected() && read[1].GetGd());
-    EXPECT_EQ(Identifiers(read[0]), (std::vector<ustring>{"1", "2"}));
-    EXPECT_EQ(Identifiers(read[1]), std::vector<ustring>{"3"});
-    EXPECT_TRUE(read[0][0].IsExported());
-    EXPECT_EQ(read[1][0].GetGroup(), &read[1]);
-}
-
-TEST(BGroupList, WritesTheGroupRecordByteForByte) {
+TEST(BGroupList, WritesTheGroupRecordByteForByteAndReadsItBackInPlaceOfItsGroups) {
     BGroupList groups;
     groups.AddGroup();
     groups.AddGroup()->SetGd(true);
@@ -94,23 +66,21 @@ TEST(BGroupList, WritesTheGroupRecordByteForByte) {
     // 'GG' with one item: 'GA' true, 'Gd' false, an empty 'LL'.
     EXPECT_EQ(hex(afterHead(WriteGroups(groups, kJobFilePartSelectedGroups))),
               "47 47 FF 00 00 00 11 06 47 41 01 01 01 47 64 00 01 4C 4C FF 00 00 00 00 06");
-}
 
-TEST(BGroupList, ReadReplacesTheGroupsAndCountsStoredOnes) {
-    BGroupList source;
-    for (int i = 0; i < 3; ++i)
-        source.AddGroup();
-    const std::string stream = WriteGroups(source, kJobFilePartFull);
+    TwoGroups job;
+    const std::string stream = WriteGroups(job.groups, kJobFilePartFull);
+    EXPECT_FALSE(job.d2->IsExported() || job.d3->IsExported()) << "mask 4 changes no flag";
     KeyStreamReader counted(stream);
-    EXPECT_EQ(BGroupList::CountStoredGroups(counted.in), 3);
-
-    BGroupList target;
-    target.AddDestination();
-    target.AddGroup();
+    EXPECT_EQ(BGroupList::CountStoredGroups(counted.in), 2);
     KeyStreamReader reader(stream);
-    target.Read(reader.in);
-    EXPECT_EQ(target.size(), 3u);
-    EXPECT_EQ(target.CountDestinations(), 0);
+    groups.Read(reader.in);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_TRUE(groups[0].IsSelected() && !groups[0].GetGd());
+    EXPECT_TRUE(!groups[1].IsSelected() && groups[1].GetGd());
+    EXPECT_EQ(Identifiers(groups[0]), (std::vector<ustring>{"1", "2"}));
+    EXPECT_EQ(Identifiers(groups[1]), std::vector<ustring>{"3"});
+    EXPECT_TRUE(groups[0][0].IsExported());
+    EXPECT_EQ(groups[1][0].GetGroup(), &groups[1]);
 }
 
 TEST(BGroupList, SelectsFindsCountsAndCollects) {
