@@ -119,9 +119,12 @@ TEST_F(SettingList, CopiesOwnTheirLoadedSettings) {
     assigned = *original;
     const BCheckSettingList& same = assigned;
     assigned = same;
+    const BCheckSetting* own = original->FindSetting(keystr::FontSubset);
     original.reset();
-    for (const BCheckSettingList* list : {&copy, &assigned})
+    for (const BCheckSettingList* list : {&copy, &assigned}) {
+        EXPECT_NE(list->FindSetting(keystr::FontSubset), own);
         EXPECT_EQ(list->GetSeverity(keystr::FontSubset), eProblemSeverity_Fault);
+    }
 }
 
 TEST_F(SettingList, DownsamplesFromTheDownsampleAndTooLowSettings) {
