@@ -84,34 +84,6 @@ BCheckSetting::BCheckSetting(const ustring& name) : m_name(name) {
     m_precision = precisionForName(m_name);
 }
 
-BCheckSetting::BCheckSetting(const BCheckSetting& other) : m_severity(other.m_severity) {
-    *this = other;
-}
-
-BCheckSetting& BCheckSetting::operator=(const BCheckSetting& other) {
-    if (this == &other)
-        return *this;
-    m_name = other.m_name;
-    m_type = other.m_type;
-    m_severity = other.m_severity;
-    m_precision = other.m_precision;
-    m_userUnits = other.m_userUnits;
-    m_active = other.m_active;
-    m_pv = other.m_pv;
-    m_pvNotSet = other.m_pvNotSet;
-    for (int i = 0; i < 4; ++i) {
-        m_limits[i] = other.m_limits[i];
-        m_limitNotSet[i] = other.m_limitNotSet[i];
-        m_parameterNotSet[i] = other.m_parameterNotSet[i];
-        m_parameters[i] = m_parameterNotSet[i] ? ustring() : other.m_parameters[i];
-    }
-    m_links[0] = nullptr;
-    m_links[1] = nullptr;
-    return *this;
-}
-
-BCheckSetting::~BCheckSetting() = default;
-
 double BCheckSetting::GetLimit(std::int32_t index) const {
     return validIndex(index) ? m_limits[index] : 0.0;
 }
@@ -165,21 +137,21 @@ bool BCheckSetting::IsProblem() const {
     return reported == eProblemSeverity_Warn || reported == eProblemSeverity_Fault;
 }
 
-void BCheckSetting::GetComparableValues(double& value, double limits[4]) const {
+void BCheckSetting::GetComparableValues(double& value, std::array<double, 4>& limits) const {
     const UUnits& units = UUnits::global();
     const std::int32_t precision = std::clamp(m_precision, -kMaxPrecision, kMaxPrecision);
     auto comparable = [&](double v) {
         return m_userUnits ? units.fromPointsRounded(v) : UUnits::roundDecimals(v, precision);
     };
     value = comparable(value);
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < limits.size(); ++i)
         limits[i] = comparable(m_limits[i]);
 }
 
 eProblemSeverity BCheckSetting::Evaluate(double value, double* crossedLimit) const {
     if (m_type != eSettingType_LimitsLow && m_type != eSettingType_LimitsHigh)
         return eProblemSeverity_Ignore;
-    double limits[4];
+    std::array<double, 4> limits;
     GetComparableValues(value, limits);
     for (std::int32_t index : kLimitOrder) {
         if (m_limitNotSet[index])
@@ -326,8 +298,7 @@ void BCheckSetting::ApplyDefinitionType(bool keepName) {
 }
 
 void BCheckSetting::SetLinks(BCheckSetting* first, BCheckSetting* second) {
-    m_links[0] = first;
-    m_links[1] = second;
+    m_links.settings = {first, second};
 }
 
 void BCheckSetting::PropagateLinkedLimits() {
@@ -345,7 +316,7 @@ void BCheckSetting::PropagateLinkedLimits() {
         return;
     }
 
-    for (BCheckSetting* linked : m_links) {
+    for (BCheckSetting* linked : m_links.settings) {
         if (linked == nullptr)
             break;
         if (linked == this)
@@ -378,7 +349,7 @@ void BCheckSetting::PropagateLinkedLimits() {
 }
 
 bool BCheckSetting::IsLinkedProblemOtherThan(const BCheckSetting* excluded) const {
-    for (const BCheckSetting* linked : m_links) {
+    for (const BCheckSetting* linked : m_links.settings) {
         if (linked == nullptr)
             break;
         if (linked != excluded && linked->m_type == eSettingType_Boolean && linked->IsProblem())
@@ -398,9 +369,9 @@ void BCheckSetting::PropagateLinkedActivity() {
         return;
     }
 
-    BCheckSetting* marked[2] = {nullptr, nullptr};
-    for (int i = 0; i < 2 && m_links[i] != nullptr; ++i) {
-        BCheckSetting* linked = m_links[i];
+    std::array<BCheckSetting*, 2> marked{};
+    for (std::size_t i = 0; i < marked.size() && m_links.settings[i] != nullptr; ++i) {
+        BCheckSetting* linked = m_links.settings[i];
         // A link to itself would flip this setting's own activity back and forth without end.
         if (linked == this || linked->m_type != eSettingType_Boolean)
             continue;

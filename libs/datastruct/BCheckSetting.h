@@ -7,17 +7,15 @@
 #include "utils/umessage.h"
 #include "utils/ustring.h"
 
+#include <array>
 #include <cstdint>
 
 class BCheckSetting {
 public:
     // The name, and the type the definitions give it: a name without a definition (or with no
     // registry) becomes the empty name with type 0. The precision follows from the name.
+    // Copies take everything but the links, which a copy or an assignment leaves null.
     explicit BCheckSetting(const ustring& name);
-    // Copies leave the links null.
-    BCheckSetting(const BCheckSetting& other);
-    BCheckSetting& operator=(const BCheckSetting& other);
-    virtual ~BCheckSetting();
 
     const ustring& GetName() const { return m_name; }
     eSettingType GetType() const { return m_type; }
@@ -55,14 +53,14 @@ public:
     eProblemSeverity Evaluate(double value, double* crossedLimit = nullptr) const;
     // The value and the four limits as they are compared: through the process-wide unit with
     // the user-unit flag, else rounded to the precision.
-    void GetComparableValues(double& value, double limits[4]) const;
+    void GetComparableValues(double& value, std::array<double, 4>& limits) const;
     // The severity that the type derives from which limits or parameters are set.
     void UpdateSeverity();
 
     // Reads the current ticket form: the check's effective setting and its definition. False,
     // with this setting unchanged, when there is no definitions registry, the name has no
     // definition (logged) or the setting holds no message.
-    bool DeserialiseSetting2(const ustring& name, const WCheckSetting& setting);
+    [[nodiscard]] bool DeserialiseSetting2(const ustring& name, const WCheckSetting& setting);
     // Reads one element of an older ticket's "settings" array.
     void DeserialiseSetting(const umessage& message);
     // Takes the name's defined type; without one, clears the type and the name unless keepName.
@@ -75,20 +73,32 @@ public:
     void PropagateLinkedActivity();
 
 private:
+    // Links are not copied.
+    struct Links {
+        Links() = default;
+        Links(const Links&) {}
+        Links& operator=(const Links&) {
+            settings = {};
+            return *this;
+        }
+
+        std::array<BCheckSetting*, 2> settings{};
+    };
+
     bool IsLinkedProblemOtherThan(const BCheckSetting* excluded) const;
 
     ustring m_name;
     eSettingType m_type = eSettingType_Undefined;
     eProblemSeverity m_severity = eProblemSeverity_Ignore;
-    double m_limits[4] = {0.0, 0.0, 0.0, 0.0};
-    bool m_limitNotSet[4] = {true, true, true, true};
-    ustring m_parameters[4];
-    bool m_parameterNotSet[4] = {true, true, true, true};
+    std::array<double, 4> m_limits{};
+    std::array<bool, 4> m_limitNotSet{true, true, true, true};
+    std::array<ustring, 4> m_parameters;
+    std::array<bool, 4> m_parameterNotSet{true, true, true, true};
     std::int32_t m_precision = 2;
     bool m_userUnits = false;
     double m_pv = 0.0;
     bool m_pvNotSet = true;
-    BCheckSetting* m_links[2] = {nullptr, nullptr};
+    Links m_links;
     bool m_active = true;
 };
 

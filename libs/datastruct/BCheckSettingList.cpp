@@ -16,8 +16,8 @@ namespace {
 
 bool forceEPSExport = true;
 
-bool lessByName(const std::unique_ptr<BCheckSetting>& setting, const ustring& name) {
-    return setting->GetName().compareTo(name) < 0;
+bool lessByName(const BCheckSetting& setting, const ustring& name) {
+    return setting.GetName().compareTo(name) < 0;
 }
 
 bool isColourProfileSetting(const ustring& name) {
@@ -47,37 +47,30 @@ double finiteLimit(const BCheckSettingList& list, const ustring& name, std::int3
 
 } // namespace
 
-BCheckSettingList::BCheckSettingList() = default;
-
 BCheckSettingList::BCheckSettingList(const BCheckSettingList& other) : m_made(other.m_made) {
-    m_sorted.reserve(other.m_sorted.size());
-    for (const auto& setting : other.m_sorted)
-        m_sorted.push_back(std::make_unique<BCheckSetting>(*setting));
+    for (const BCheckSetting& setting : other.m_sorted)
+        m_sorted.Append(std::make_unique<BCheckSetting>(setting));
 }
 
 BCheckSettingList& BCheckSettingList::operator=(const BCheckSettingList& other) {
-    if (this != &other) {
-        BCheckSettingList copy(other);
-        m_sorted.swap(copy.m_sorted);
-        m_made.swap(copy.m_made);
-    }
+    if (this != &other)
+        *this = BCheckSettingList(other);
     return *this;
 }
 
-BCheckSettingList::~BCheckSettingList() = default;
-
 void BCheckSettingList::Clear() {
-    m_sorted.clear();
+    m_sorted.Clear();
 }
 
 void BCheckSettingList::Insert(std::unique_ptr<BCheckSetting> setting) {
-    auto at = std::lower_bound(m_sorted.begin(), m_sorted.end(), setting->GetName(), lessByName);
-    m_sorted.insert(at, std::move(setting));
+    const auto at =
+        std::lower_bound(m_sorted.begin(), m_sorted.end(), setting->GetName(), lessByName);
+    m_sorted.InsertAt(static_cast<std::size_t>(at - m_sorted.begin()), std::move(setting));
 }
 
-BCheckSetting* BCheckSettingList::FindSorted(const ustring& name) const {
-    auto at = std::lower_bound(m_sorted.begin(), m_sorted.end(), name, lessByName);
-    return at != m_sorted.end() && (*at)->GetName() == name ? at->get() : nullptr;
+const BCheckSetting* BCheckSettingList::FindSorted(const ustring& name) const {
+    const auto at = std::lower_bound(m_sorted.begin(), m_sorted.end(), name, lessByName);
+    return at != m_sorted.end() && at->GetName() == name ? &*at : nullptr;
 }
 
 void BCheckSettingList::Load(const std::shared_ptr<const umessage>& ticket) {
@@ -112,8 +105,8 @@ void BCheckSettingList::Load(const std::shared_ptr<const umessage>& ticket) {
     }
 }
 
-BCheckSetting* BCheckSettingList::FindSetting(const ustring& name) const {
-    if (BCheckSetting* loaded = FindSorted(name))
+const BCheckSetting* BCheckSettingList::FindSetting(const ustring& name) const {
+    if (const BCheckSetting* loaded = FindSorted(name))
         return loaded;
     for (const auto& made : m_made) {
         if (made->GetName() == name)
@@ -206,11 +199,6 @@ bool BCheckSettingList::AllowsPDFExport(bool transparency, bool cidFonts,
     if (allowed && trueTypeFonts)
         allowed = GetSeverity(keystr::TrueTypeFontUsed) != eProblemSeverity_Fault;
     return allowed;
-}
-
-std::int32_t BCheckSettingList::CompareByName(const std::shared_ptr<BCheckSetting>& a,
-                                              const std::shared_ptr<BCheckSetting>& b) const {
-    return a->GetName().compareTo(b->GetName());
 }
 
 bool ResolveColourProfileName(ustring& name) {

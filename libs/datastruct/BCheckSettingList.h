@@ -6,6 +6,7 @@
 
 #include "model/BCheckSetting.h"
 #include "model/CheckSettingEnums.h"
+#include "model/OwningList.h"
 #include "utils/umessage.h"
 #include "utils/ustring.h"
 
@@ -15,11 +16,12 @@
 
 class BCheckSettingList {
 public:
-    BCheckSettingList();
+    BCheckSettingList() = default;
     // Each copy owns copies of the loaded settings; the settings made from defaults are shared.
     BCheckSettingList(const BCheckSettingList& other);
     BCheckSettingList& operator=(const BCheckSettingList& other);
-    virtual ~BCheckSettingList();
+    BCheckSettingList(BCheckSettingList&&) = default;
+    BCheckSettingList& operator=(BCheckSettingList&&) = default;
 
     // Deletes the loaded settings; the settings made from defaults stay.
     void Clear();
@@ -27,7 +29,7 @@ public:
     // names the newest comes first.
     void Insert(std::unique_ptr<BCheckSetting> setting);
     // The first loaded setting with that name, or null.
-    BCheckSetting* FindSorted(const ustring& name) const;
+    const BCheckSetting* FindSorted(const ustring& name) const;
 
     // Replaces the loaded settings by those of the ticket (not null): the older form when the
     // ticket holds a child message at "settings" index 0 (one element per setting, named by its
@@ -38,7 +40,7 @@ public:
     // The loaded setting of that name, else one made once per list from the definition's
     // defaults; null for the empty name, without a registry, or without defaults. The pointer
     // stays valid until the next Clear or Load (loaded) or the list's end (made).
-    BCheckSetting* FindSetting(const ustring& name) const;
+    const BCheckSetting* FindSetting(const ustring& name) const;
     // GetReportedSeverity of the found setting; NotSet when there is none.
     eProblemSeverity GetSeverity(const ustring& name) const;
     // The found setting's limit (index 0 note, 1 warn, 2 fault, 3 ignore); 0.0 when none.
@@ -59,19 +61,15 @@ public:
     // or "CIDType2FontUsed", "TrueTypeFontUsed").
     bool AllowsPDFExport(bool transparency, bool cidFonts, bool trueTypeFonts) const;
 
-    // The signed three-way compare of the two settings' names.
-    virtual std::int32_t CompareByName(const std::shared_ptr<BCheckSetting>& a,
-                                       const std::shared_ptr<BCheckSetting>& b) const;
-
 private:
-    std::vector<std::unique_ptr<BCheckSetting>> m_sorted;
+    OwningList<BCheckSetting> m_sorted;
     // Made by FindSetting, which a const list may call: a cache of the definitions' defaults.
     mutable std::vector<std::shared_ptr<BCheckSetting>> m_made;
 };
 
 // Replaces a colour-profile file name by the full path of that file in the colour-profile folder
 // (special folder 6) and gives true when such a file exists; otherwise leaves it and gives false.
-bool ResolveColourProfileName(ustring& name);
+[[nodiscard]] bool ResolveColourProfileName(ustring& name);
 
 // The process-wide PDF-forbidding flag (ForceEPSExport): true from the start and set true again
 // when the plug-in loads; a job file's export-permission record replaces it. While it is true,

@@ -15,34 +15,34 @@ bool inMask(std::uint32_t mask, std::size_t index) {
 } // namespace
 
 void BColourValue::Resize(std::int32_t count) {
-    components_.assign(count > 0 ? static_cast<std::size_t>(count) : 0, 0.0);
+    m_components.assign(count > 0 ? static_cast<std::size_t>(count) : 0, 0.0);
 }
 
 double BColourValue::GetComponent(std::int32_t index) const {
     if (index < 0 || index >= GetCount())
         return 0.0;
-    return components_[static_cast<std::size_t>(index)];
+    return m_components[static_cast<std::size_t>(index)];
 }
 
 void BColourValue::SetComponent(std::int32_t index, double value) {
     if (index >= 0 && index < GetCount())
-        components_[static_cast<std::size_t>(index)] = value;
+        m_components[static_cast<std::size_t>(index)] = value;
 }
 
 double BColourValue::Sum() const {
     double sum = 0.0;
-    for (double c : components_)
+    for (double c : m_components)
         sum += c;
     return sum;
 }
 
 void BColourValue::Scale(double factor) {
-    for (double& c : components_)
+    for (double& c : m_components)
         c *= factor;
 }
 
 void BColourValue::Tint(double factor) {
-    for (double& c : components_)
+    for (double& c : m_components)
         c = 1.0 - (1.0 - c) * factor;
 }
 
@@ -56,13 +56,13 @@ double BColourValue::Distance(const BColourValue& other) const {
 }
 
 bool BColourValue::Equals(const BColourValue& other) const {
-    return components_ == other.components_;
+    return m_components == other.m_components;
 }
 
 std::int32_t BColourValue::Percent(std::int32_t index) const {
     if (index < 0 || index >= GetCount())
         return 0;
-    const double v = components_[static_cast<std::size_t>(index)] * 100.0;
+    const double v = m_components[static_cast<std::size_t>(index)] * 100.0;
     if (std::isnan(v) || v == 0.0)
         return 0;
     if (v < 1.0)
@@ -87,9 +87,9 @@ bool BColourValue::EqualsInPercent(const BColourValue& other) const {
 std::int32_t BColourValue::DominantComponent(std::uint32_t mask) const {
     std::int32_t dominant = -1;
     double largest = 0.0;
-    for (std::size_t i = 0; i < components_.size() && i < kMaskBits; ++i) {
-        if (inMask(mask, i) && components_[i] > largest) {
-            largest = components_[i];
+    for (std::size_t i = 0; i < m_components.size() && i < kMaskBits; ++i) {
+        if (inMask(mask, i) && m_components[i] > largest) {
+            largest = m_components[i];
             dominant = static_cast<std::int32_t>(i);
         }
     }
@@ -105,8 +105,8 @@ std::int32_t BColourValue::Compare(const BColourValue& other, std::uint32_t mask
         const std::int32_t j = other.DominantComponent(mask);
         if (i != j || i == -1)
             return i - j;
-        const double mine = components_[static_cast<std::size_t>(i)];
-        const double theirs = other.components_[static_cast<std::size_t>(j)];
+        const double mine = m_components[static_cast<std::size_t>(i)];
+        const double theirs = other.m_components[static_cast<std::size_t>(j)];
         if (mine > theirs)
             return -1;
         if (theirs > mine)

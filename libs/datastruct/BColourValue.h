@@ -10,14 +10,14 @@ public:
     BColourValue() = default;
     // `count` components of 0.0 (none for a count below 1).
     explicit BColourValue(std::int32_t count) { Resize(count); }
-    explicit BColourValue(double gray) : components_{gray} {}
-    BColourValue(double c0, double c1, double c2) : components_{c0, c1, c2} {}
-    BColourValue(double c0, double c1, double c2, double c3) : components_{c0, c1, c2, c3} {}
+    explicit BColourValue(double gray) : m_components{gray} {}
+    BColourValue(double c0, double c1, double c2) : m_components{c0, c1, c2} {}
+    BColourValue(double c0, double c1, double c2, double c3) : m_components{c0, c1, c2, c3} {}
 
     // The components become `count` zeros (none for a count below 1).
     void Resize(std::int32_t count);
 
-    std::int32_t GetCount() const { return static_cast<std::int32_t>(components_.size()); }
+    std::int32_t GetCount() const { return static_cast<std::int32_t>(m_components.size()); }
     // 0.0 for an index outside the components.
     double GetComponent(std::int32_t index) const;
     // Ignored for an index outside the components.
@@ -57,5 +57,5 @@ public:
     static const BColourValue& RGBWhite();  // (1, 1, 1)
 
 private:
-    std::vector<double> components_;
+    std::vector<double> m_components;
 };

@@ -2,7 +2,6 @@
 // known ad-metadata fields.
 #include "model/BDestination.h"
 
-#include "model/BDestinationList.h"
 #include "utils/UKeyStream.h"
 #include "utils/umessage.h"
 
@@ -52,7 +51,7 @@ constexpr const char* kDroppedFieldCode = "RDts";
 
 // The identifier as the integer it is stored as: decimal digits only (the empty text counts,
 // giving 0) whose value fits in 32 bits. Other identifiers are stored as text.
-bool IdentifierAsInteger(const ustring& identifier, std::int32_t& value) {
+[[nodiscard]] bool IdentifierAsInteger(const ustring& identifier, std::int32_t& value) {
     std::int64_t number = 0;
     for (char ch : identifier) {
         if (ch < '0' || ch > '9')
@@ -145,53 +144,6 @@ void AdMetadataField::AddToMessage(umessage& message) const {
 
 // --- BDestination: construction and fields --------------------------------------------------
 
-BDestination::BDestination() {
-    Reset();
-}
-
-BDestination::BDestination(BJobFile* owner) {
-    Reset();
-    m_owner = owner;
-}
-
-BDestination::BDestination(const BDestination& other) {
-    *this = other;
-}
-
-BDestination& BDestination::operator=(const BDestination& other) {
-    if (this == &other)
-        return *this;
-    m_name = other.m_name;
-    m_firstCode = other.m_firstCode;
-    m_secondCode = other.m_secondCode;
-    m_thirdCode = other.m_thirdCode;
-    m_firstName = other.m_firstName;
-    m_secondName = other.m_secondName;
-    m_thirdName = other.m_thirdName;
-    m_style = other.m_style;
-    m_co = other.m_co;
-    m_width = other.m_width;
-    m_height = other.m_height;
-    m_typeIndentLeft = other.m_typeIndentLeft;
-    m_typeIndentRight = other.m_typeIndentRight;
-    m_typeIndentTop = other.m_typeIndentTop;
-    m_typeIndentBottom = other.m_typeIndentBottom;
-    m_identifier = other.m_identifier;
-    m_ns = other.m_ns;
-    m_bleedLeft = other.m_bleedLeft;
-    m_bleedRight = other.m_bleedRight;
-    m_bleedTop = other.m_bleedTop;
-    m_bleedBottom = other.m_bleedBottom;
-    m_cn = other.m_cn;
-    m_owner = other.m_owner;
-    m_group = other.m_group;
-    m_fields = other.m_fields;
-    m_checkSettings = other.m_checkSettings;
-    return *this;
-}
-
-BDestination::~BDestination() = default;
-
 void BDestination::Reset() {
     m_co = 0;
     m_style = 0;
@@ -199,14 +151,10 @@ void BDestination::Reset() {
     SetBleeds(0.0, 0.0, 0.0, 0.0);
     SetTypeIndents(0.0, 0.0, 0.0, 0.0);
     m_identifier.clear();
-    m_exported = false;
-    m_ro = false;
+    m_unshared.exported = false;
+    m_unshared.ro = false;
     m_owner = nullptr;
     m_group = nullptr;
-}
-
-void BDestination::SetName(const ustring& name) {
-    m_name = name;
 }
 
 void BDestination::SetFirstCode(const ustring& code) {
@@ -242,18 +190,6 @@ void BDestination::SetTypeIndents(double left, double right, double top, double 
     m_typeIndentBottom = bottom;
 }
 
-double BDestination::GetExcessWidth() const {
-    if (m_group == nullptr || !(m_group->GetMinWidth() > 0.0) || !(m_width > 0.0))
-        return 0.0;
-    return m_width - m_group->GetMinWidth();
-}
-
-double BDestination::GetExcessHeight() const {
-    if (m_group == nullptr || !(m_group->GetMinHeight() > 0.0) || !(m_height > 0.0))
-        return 0.0;
-    return m_height - m_group->GetMinHeight();
-}
-
 bool BDestination::UpdatesGroupMinWidth(double minimum) const {
     return m_width > 0.0 && (minimum == 0.0 || minimum > m_width);
 }
@@ -279,9 +215,9 @@ void BDestination::Write(UKeyOutStream& out) const {
     out.select_key(kKeyNS).write_string(m_ns);
     out.select_key(kKeyWidth).write_double(m_width);
     out.select_key(kKeyHeight).write_double(m_height);
-    out.select_key(kKeyExported).write_bool(m_exported);
-    out.select_key(kKeyMK).write_string(m_mk);
-    out.select_key(kKeyRo).write_bool(m_ro);
+    out.select_key(kKeyExported).write_bool(m_unshared.exported);
+    out.select_key(kKeyMK).write_string(m_unshared.mk);
+    out.select_key(kKeyRo).write_bool(m_unshared.ro);
 
     WriteSides(out, kBleedKeys, {m_bleedLeft, m_bleedRight, m_bleedTop, m_bleedBottom});
     WriteSides(out, kTypeIndentKeys,
@@ -329,9 +265,9 @@ void BDestination::Read(UKeyInStream& in) {
     in.select_key(kKeyNS).read_string(m_ns);
     in.select_key(kKeyWidth).read_double(m_width);
     in.select_key(kKeyHeight).read_double(m_height);
-    in.select_key(kKeyExported).read_bool(m_exported);
-    in.select_key(kKeyMK).read_string(m_mk);
-    in.select_key(kKeyRo).read_bool(m_ro);
+    in.select_key(kKeyExported).read_bool(m_unshared.exported);
+    in.select_key(kKeyMK).read_string(m_unshared.mk);
+    in.select_key(kKeyRo).read_bool(m_unshared.ro);
 
     ReadBleeds(in);
     ReadTypeIndents(in);

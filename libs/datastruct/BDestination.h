@@ -47,28 +47,25 @@ struct AdMetadataField {
 
 class BDestination {
 public:
-    BDestination();
-    explicit BDestination(BJobFile* owner);
-    // Copies as the assignment does: exported, 'Ro' and 'MK' start false, false and empty.
-    BDestination(const BDestination& other);
-    // Copies everything except the exported flag, the 'Ro' flag and 'MK', which stay as they are.
-    BDestination& operator=(const BDestination& other);
-    virtual ~BDestination();
+    // Copies take everything but the exported flag, the 'Ro' flag and 'MK': a copy starts them
+    // false, false and empty, an assignment leaves the target's.
+    BDestination() = default;
+    explicit BDestination(BJobFile* owner) : m_owner(owner) {}
 
     // Zeroes 'Co', 'St', size, bleeds and type indents, empties the identifier, clears the
     // exported and 'Ro' flags and the owner and group; leaves the other texts and the fields.
     void Reset();
 
     // Setting a code empties the name that goes with it.
-    virtual void SetName(const ustring& name);
-    virtual void SetFirstCode(const ustring& code);
-    virtual void SetSecondCode(const ustring& code);
-    virtual void SetThirdCode(const ustring& code);
+    void SetName(const ustring& name) { m_name = name; }
+    void SetFirstCode(const ustring& code);
+    void SetSecondCode(const ustring& code);
+    void SetThirdCode(const ustring& code);
 
     // The destination record's elements, inside an item that the caller opened. Reading accepts
     // the older forms: 'BX'/'BY' (symmetric bleeds), 'TX'/'TY' (type area size) and an 'ID'
     // stored as an integer.
-    virtual void Read(UKeyInStream& in);
+    void Read(UKeyInStream& in);
     void Write(UKeyOutStream& out) const;
 
     const ustring& GetName() const { return m_name; }
@@ -91,10 +88,10 @@ public:
     void SetNS(const ustring& text) { m_ns = text; }
     const ustring& GetCN() const { return m_cn; }
     void SetCN(const ustring& text) { m_cn = text; }
-    const ustring& GetMK() const { return m_mk; }
-    void SetMK(const ustring& text) { m_mk = text; }
-    bool GetRo() const { return m_ro; }
-    void SetRo(bool value) { m_ro = value; }
+    const ustring& GetMK() const { return m_unshared.mk; }
+    void SetMK(const ustring& text) { m_unshared.mk = text; }
+    bool GetRo() const { return m_unshared.ro; }
+    void SetRo(bool value) { m_unshared.ro = value; }
 
     // Booked size.
     double GetWidth() const { return m_width; }
@@ -126,31 +123,40 @@ public:
     void SetIdentifier(const ustring& identifier) { m_identifier = identifier; }
 
     // The job has been sent for this destination.
-    bool IsExported() const { return m_exported; }
-    void SetExported(bool exported) { m_exported = exported; }
+    bool IsExported() const { return m_unshared.exported; }
+    void SetExported(bool exported) { m_unshared.exported = exported; }
 
     BCheckSettingList& GetCheckSettings() { return m_checkSettings; }
     const BCheckSettingList& GetCheckSettings() const { return m_checkSettings; }
 
-    BJobFile* GetOwner() const { return m_owner; }
+    const BJobFile* GetOwner() const { return m_owner; }
     void SetOwner(BJobFile* owner) { m_owner = owner; }
-    BGroup* GetGroup() const { return m_group; }
+    const BGroup* GetGroup() const { return m_group; }
     void SetGroup(BGroup* group) { m_group = group; }
 
     const std::vector<AdMetadataField>& GetFields() const { return m_fields; }
     void AddField(const AdMetadataField& field) { m_fields.push_back(field); }
     void ClearFields() { m_fields.clear(); }
 
-    // Width minus the group's minimum width; 0.0 without a group, when that minimum is not
-    // above 0 or when the width is not above 0. GetExcessHeight likewise.
-    double GetExcessWidth() const;
-    double GetExcessHeight() const;
     // Whether this destination's width (height) becomes a group's minimum that stands at
     // `minimum`: the size is above 0 and the minimum is exactly 0 or above it.
     bool UpdatesGroupMinWidth(double minimum) const;
     bool UpdatesGroupMinHeight(double minimum) const;
 
 private:
+    // What copies of a destination leave alone.
+    struct Unshared {
+        Unshared() = default;
+        Unshared(const Unshared&) {}
+        Unshared(Unshared&&) = default;
+        Unshared& operator=(const Unshared&) { return *this; }
+        Unshared& operator=(Unshared&&) = default;
+
+        bool exported = false;
+        bool ro = false; // 'Ro'
+        ustring mk;      // 'MK'
+    };
+
     void ReadBleeds(UKeyInStream& in);
     void ReadTypeIndents(UKeyInStream& in);
     void ReadIdentifier(UKeyInStream& in);
@@ -179,9 +185,7 @@ private:
     ustring m_ns;
     ustring m_cn;
     ustring m_identifier;
-    bool m_exported = false;
-    bool m_ro = false;
-    ustring m_mk;
+    Unshared m_unshared;
     BCheckSettingList m_checkSettings;
     BJobFile* m_owner = nullptr;
     BGroup* m_group = nullptr;

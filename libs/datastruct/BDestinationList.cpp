@@ -21,35 +21,22 @@ constexpr std::uint16_t kKeyDestinations = 'LL';
 // A first code that names no publication and takes no part in the common code.
 constexpr const char* kOtherCode = "Other";
 
+// The first group of `groups` that `matches`, else null; const when the list is.
+template <typename Groups, typename Predicate>
+auto firstGroup(Groups& groups, Predicate matches) -> decltype(&groups.front()) {
+    for (auto& group : groups) {
+        if (matches(group))
+            return &group;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 // --- BDestinationList -----------------------------------------------------------------------
 
-BDestinationList::BDestinationList(BJobFile* owner) : m_owner(owner) {}
-
-BDestinationList::~BDestinationList() {
-    Clear();
-}
-
-void BDestinationList::Append(std::unique_ptr<BDestination> destination) {
-    m_destinations.push_back(destination.get());
-    destination.release();
-}
-
-void BDestinationList::Clear() {
-    for (BDestination* destination : m_destinations)
-        delete destination;
-    m_destinations.clear();
-}
-
-bool BDestinationList::Contains(const BDestination* destination) const {
-    return std::find(m_destinations.begin(), m_destinations.end(), destination) !=
-           m_destinations.end();
-}
-
 bool BDestinationList::HasUnexported() const {
-    return std::any_of(m_destinations.begin(), m_destinations.end(),
-                       [](const BDestination* d) { return !d->IsExported(); });
+    return std::any_of(begin(), end(), [](const BDestination& d) { return !d.IsExported(); });
 }
 
 bool BDestinationList::AllExported() const {
@@ -57,17 +44,17 @@ bool BDestinationList::AllExported() const {
 }
 
 void BDestinationList::MarkAllExported() {
-    for (BDestination* destination : m_destinations)
-        destination->SetExported(true);
+    for (BDestination& destination : *this)
+        destination.SetExported(true);
     m_flags[0] = false;
     m_hasDestinations = false;
 }
 
 bool BDestinationList::ClearExportedByIdentifier(const DestinationIdentifierSet& identifiers) {
     bool matched = false;
-    for (BDestination* destination : m_destinations) {
-        if (identifiers.count(destination->GetIdentifier()) != 0) {
-            destination->SetExported(false);
+    for (BDestination& destination : *this) {
+        if (identifiers.count(destination.GetIdentifier()) != 0) {
+            destination.SetExported(false);
             matched = true;
         }
     }
@@ -75,9 +62,8 @@ bool BDestinationList::ClearExportedByIdentifier(const DestinationIdentifierSet&
 }
 
 void BDestinationList::UpdateSummary() {
-    m_hasDestinations = !m_destinations.empty();
-    m_hasBleed = std::any_of(m_destinations.begin(), m_destinations.end(),
-                             [](const BDestination* d) { return d->HasBleed(); });
+    m_hasDestinations = !empty();
+    m_hasBleed = std::any_of(begin(), end(), [](const BDestination& d) { return d.HasBleed(); });
 }
 
 void BDestinationList::GetSummaryFlags(bool& hasDestinations, bool& hasBleed) const {
@@ -87,8 +73,8 @@ void BDestinationList::GetSummaryFlags(bool& hasDestinations, bool& hasBleed) co
 
 ustring BDestinationList::CommonFirstCode() const {
     ustring common;
-    for (const BDestination* destination : m_destinations) {
-        const ustring& code = destination->GetFirstCode();
+    for (const BDestination& destination : *this) {
+        const ustring& code = destination.GetFirstCode();
         if (code.empty() || code == kOtherCode)
             continue;
         if (common.empty())
@@ -104,9 +90,7 @@ ustring BDestinationList::CommonFirstCode() const {
 BDestination* BGroup::CreateDestination() {
     auto destination = std::make_unique<BDestination>(GetOwner());
     destination->SetGroup(this);
-    BDestination* created = destination.get();
-    Append(std::move(destination));
-    return created;
+    return &Append(std::move(destination));
 }
 
 void BGroup::Read(UKeyInStream& in) {
@@ -127,12 +111,12 @@ void BGroup::Write(UKeyOutStream& out, std::int32_t mask) {
     out.select_key(kKeySelected).write_bool(m_selected);
     out.select_key(kKeyGd).write_bool(m_gd);
     out.begin_record(kKeyDestinations);
-    for (BDestination* destination : GetDestinations()) {
-        if (unexportedOnly && destination->IsExported())
+    for (BDestination& destination : *this) {
+        if (unexportedOnly && destination.IsExported())
             continue;
-        destination->Write(out);
+        destination.Write(out);
         if (unexportedOnly)
-            destination->SetExported(true);
+            destination.SetExported(true);
     }
     out.end();
 }
@@ -140,78 +124,82 @@ void BGroup::Write(UKeyOutStream& out, std::int32_t mask) {
 void BGroup::UpdateSizeSummary() {
     m_minWidth = 0.0;
     m_minHeight = 0.0;
-    for (const BDestination* destination : GetDestinations()) {
-        if (destination->HasBleed()) {
+    for (const BDestination& destination : *this) {
+        if (destination.HasBleed()) {
             m_minWidth = 0.0;
             m_minHeight = 0.0;
-            m_effectiveWidth = destination->GetWidth();
-            m_effectiveHeight = destination->GetHeight();
+            m_effectiveWidth = destination.GetWidth();
+            m_effectiveHeight = destination.GetHeight();
             return;
         }
-        if (destination->UpdatesGroupMinWidth(m_minWidth))
-            m_minWidth = destination->GetWidth();
-        if (destination->UpdatesGroupMinHeight(m_minHeight))
-            m_minHeight = destination->GetHeight();
+        if (destination.UpdatesGroupMinWidth(m_minWidth))
+            m_minWidth = destination.GetWidth();
+        if (destination.UpdatesGroupMinHeight(m_minHeight))
+            m_minHeight = destination.GetHeight();
     }
     m_effectiveWidth = m_minWidth;
     m_effectiveHeight = m_minHeight;
 }
 
+double GetExcessWidth(const BDestination& destination) {
+    const BGroup* group = destination.GetGroup();
+    if (group == nullptr || !(group->GetMinWidth() > 0.0) || !(destination.GetWidth() > 0.0))
+        return 0.0;
+    return destination.GetWidth() - group->GetMinWidth();
+}
+
+double GetExcessHeight(const BDestination& destination) {
+    const BGroup* group = destination.GetGroup();
+    if (group == nullptr || !(group->GetMinHeight() > 0.0) || !(destination.GetHeight() > 0.0))
+        return 0.0;
+    return destination.GetHeight() - group->GetMinHeight();
+}
+
 // --- BGroupList -----------------------------------------------------------------------------
 
-BGroupList::~BGroupList() = default;
-
 BGroup* BGroupList::AddGroup() {
-    m_groups.push_back(std::make_unique<BGroup>(m_owner));
-    return m_groups.back().get();
+    return &Append(std::make_unique<BGroup>(m_owner));
 }
 
 BDestination* BGroupList::AddDestination() {
-    BGroup* group = m_groups.empty() ? AddGroup() : m_groups.front().get();
-    return group->CreateDestination();
+    BGroup& group = empty() ? *AddGroup() : front();
+    return group.CreateDestination();
 }
 
-BGroup* BGroupList::GetSelectedGroup() const {
-    for (const auto& group : m_groups) {
-        if (group->IsSelected())
-            return group.get();
-    }
-    return nullptr;
+BGroup* BGroupList::GetSelectedGroup() {
+    return firstGroup(*this, [](const BGroup& group) { return group.IsSelected(); });
+}
+
+const BGroup* BGroupList::GetSelectedGroup() const {
+    return firstGroup(*this, [](const BGroup& group) { return group.IsSelected(); });
 }
 
 void BGroupList::SelectGroup(const BGroup* selected) {
-    for (const auto& group : m_groups)
-        group->SetSelected(group.get() == selected);
+    for (BGroup& group : *this)
+        group.SetSelected(&group == selected);
 }
 
-BGroup* BGroupList::FindFirstUnexportedGroup() const {
-    for (const auto& group : m_groups) {
-        if (!group->AllExported())
-            return group.get();
-    }
-    return nullptr;
+BGroup* BGroupList::FindFirstUnexportedGroup() {
+    return firstGroup(*this, [](const BGroup& group) { return !group.AllExported(); });
 }
 
-BGroup* BGroupList::FindGroupOf(const BDestination* destination) const {
-    for (const auto& group : m_groups) {
-        if (group->Contains(destination))
-            return group.get();
-    }
-    return nullptr;
+const BGroup* BGroupList::FindGroupOf(const BDestination* destination) const {
+    return firstGroup(*this,
+                      [destination](const BGroup& group) { return group.Contains(destination); });
 }
 
 std::int32_t BGroupList::CountDestinations() const {
     std::size_t count = 0;
-    for (const auto& group : m_groups)
-        count += group->GetCount();
+    for (const BGroup& group : *this)
+        count += group.size();
     return static_cast<std::int32_t>(count);
 }
 
-void BGroupList::CollectDestinations(std::vector<BDestination*>& target) const {
+void BGroupList::CollectDestinations(std::vector<BDestination*>& target) {
     target.clear();
-    for (const auto& group : m_groups) {
-        const std::vector<BDestination*>& destinations = group->GetDestinations();
-        target.insert(target.end(), destinations.begin(), destinations.end());
+    for (BGroup& group : *this) {
+        for (BDestination& destination : group)
+            target.push_back(&destination);
     }
 }
 
@@ -235,16 +223,12 @@ void BGroupList::Read(UKeyInStream& in) {
 void BGroupList::Write(UKeyOutStream& out, std::int32_t mask) {
     const bool selectedOnly = (mask & kJobFilePartSelectedGroups) != 0;
     out.begin_record(kKeyGroups);
-    for (const auto& group : m_groups) {
-        if (selectedOnly && !group->IsSelected())
+    for (BGroup& group : *this) {
+        if (selectedOnly && !group.IsSelected())
             continue;
-        group->Write(out, mask);
+        group.Write(out, mask);
     }
     out.end();
-}
-
-void BGroupList::Clear() {
-    m_groups.clear();
 }
 
 // --- the destination-identifier set ---------------------------------------------------------
@@ -264,7 +248,7 @@ std::int64_t RemainingBytes(std::istream& in) {
     return static_cast<std::int64_t>(end - here);
 }
 
-bool ReadBigEndian32(std::istream& in, std::int32_t& value) {
+[[nodiscard]] bool ReadBigEndian32(std::istream& in, std::int32_t& value) {
     std::uint32_t raw = 0;
     if (!in.read(reinterpret_cast<char*>(&raw), sizeof raw))
         return false;
@@ -274,7 +258,7 @@ bool ReadBigEndian32(std::istream& in, std::int32_t& value) {
 
 // Reads `length` bytes in bounded steps, so that a stream whose size is unknown cannot make it
 // allocate more than it delivers.
-bool ReadText(std::istream& in, std::int64_t length, ustring& text) {
+[[nodiscard]] bool ReadText(std::istream& in, std::int64_t length, ustring& text) {
     constexpr std::int64_t kStep = 4096;
     std::string bytes;
     while (static_cast<std::int64_t>(bytes.size()) < length) {
@@ -288,7 +272,7 @@ bool ReadText(std::istream& in, std::int64_t length, ustring& text) {
     return true;
 }
 
-bool ReadIdentifiers(std::istream& in, DestinationIdentifierSet& identifiers) {
+[[nodiscard]] bool ReadIdentifiers(std::istream& in, DestinationIdentifierSet& identifiers) {
     std::int32_t count = 0;
     if (!ReadBigEndian32(in, count))
         return false;

@@ -5,12 +5,12 @@
 #pragma once
 
 #include "model/BDestination.h"
+#include "model/OwningList.h"
 #include "utils/ustring.h"
 
 #include <array>
 #include <cstdint>
 #include <iosfwd>
-#include <memory>
 #include <set>
 #include <vector>
 
@@ -21,23 +21,10 @@ class UKeyOutStream;
 // Identifiers of destinations, as their texts.
 using DestinationIdentifierSet = std::set<ustring>;
 
-// An owning list of destinations in insertion order.
-class BDestinationList {
+// An owning list of destinations in insertion order, with the flags the plug-in keeps on it.
+class BDestinationList : public OwningList<BDestination> {
 public:
-    explicit BDestinationList(BJobFile* owner = nullptr);
-    // Deletes every destination.
-    virtual ~BDestinationList();
-    BDestinationList(const BDestinationList&) = delete;
-    BDestinationList& operator=(const BDestinationList&) = delete;
-
-    // Creates a destination that belongs to this list's job and appends it.
-    virtual BDestination* CreateDestination() = 0;
-
-    // The list owns the destination from then on.
-    void Append(std::unique_ptr<BDestination> destination);
-    // Deletes every destination.
-    void Clear();
-    bool Contains(const BDestination* destination) const;
+    explicit BDestinationList(BJobFile* owner = nullptr) : m_owner(owner) {}
 
     // Some destination's exported flag is clear.
     bool HasUnexported() const;
@@ -58,11 +45,8 @@ public:
     // empty when two of them differ or none has one.
     ustring CommonFirstCode() const;
 
-    std::size_t GetCount() const { return m_destinations.size(); }
-    BDestination* GetDestination(std::size_t index) const { return m_destinations.at(index); }
-    const std::vector<BDestination*>& GetDestinations() const { return m_destinations; }
-
-    BJobFile* GetOwner() const { return m_owner; }
+    BJobFile* GetOwner() { return m_owner; }
+    const BJobFile* GetOwner() const { return m_owner; }
 
     // Five flags for the plug-in, at construction false, false, true, false, false; index 0 to 4
     // (else std::out_of_range).
@@ -73,7 +57,6 @@ public:
     void SetName(const ustring& name) { m_name = name; }
 
 private:
-    std::vector<BDestination*> m_destinations; // owned
     BJobFile* m_owner;
     std::array<bool, 5> m_flags{false, false, true, false, false};
     ustring m_name;
@@ -85,9 +68,12 @@ private:
 class BGroup : public BDestinationList {
 public:
     explicit BGroup(BJobFile* owner = nullptr) : BDestinationList(owner) {}
+    // The group's destinations point back to it.
+    BGroup(const BGroup&) = delete;
+    BGroup& operator=(const BGroup&) = delete;
 
     // A new destination of this list's job whose group is this group, appended.
-    BDestination* CreateDestination() override;
+    BDestination* CreateDestination();
 
     // The group's elements 'GA', 'Gd' and 'LL' in the current item. Reading appends the stored
     // destinations and then updates the size summary.
@@ -123,14 +109,15 @@ private:
     double m_effectiveHeight = 0.0;
 };
 
+// The destination's width minus its group's minimum width; 0.0 without a group, when that
+// minimum is not above 0 or when the width is not above 0. GetExcessHeight likewise.
+double GetExcessWidth(const BDestination& destination);
+double GetExcessHeight(const BDestination& destination);
+
 // The groups of a job, in insertion order; one of them is normally selected.
-class BGroupList {
+class BGroupList : public OwningList<BGroup> {
 public:
     explicit BGroupList(BJobFile* owner = nullptr) : m_owner(owner) {}
-    // Deletes every group.
-    virtual ~BGroupList();
-    BGroupList(const BGroupList&) = delete;
-    BGroupList& operator=(const BGroupList&) = delete;
 
     // A new group of this list's job, appended.
     BGroup* AddGroup();
@@ -138,18 +125,19 @@ public:
     BDestination* AddDestination();
 
     // The first group whose selected flag is set, else null.
-    BGroup* GetSelectedGroup() const;
+    BGroup* GetSelectedGroup();
+    const BGroup* GetSelectedGroup() const;
     // Selects `group` and deselects every other (a group not in the list deselects all).
     void SelectGroup(const BGroup* group);
     // The first group with an unexported destination, else null (empty groups are skipped).
-    BGroup* FindFirstUnexportedGroup() const;
+    BGroup* FindFirstUnexportedGroup();
     // The first group that holds the destination, else null.
-    BGroup* FindGroupOf(const BDestination* destination) const;
+    const BGroup* FindGroupOf(const BDestination* destination) const;
 
     std::int32_t CountDestinations() const;
     // Empties `target`, then gives it every destination of every group, in group order. The
     // groups keep owning them: the pointers are valid as long as the groups hold them.
-    void CollectDestinations(std::vector<BDestination*>& target) const;
+    void CollectDestinations(std::vector<BDestination*>& target);
 
     // The number of items in the 'GG' record of the current item.
     static std::int32_t CountStoredGroups(UKeyInStream& in);
@@ -158,16 +146,11 @@ public:
     // The record 'GG': with kJobFilePartSelectedGroups in `mask` only selected groups; the mask
     // is passed to each group.
     void Write(UKeyOutStream& out, std::int32_t mask);
-    // Deletes every group.
-    void Clear();
 
-    std::size_t GetCount() const { return m_groups.size(); }
-    BGroup* GetGroup(std::size_t index) const { return m_groups.at(index).get(); }
-
-    BJobFile* GetOwner() const { return m_owner; }
+    BJobFile* GetOwner() { return m_owner; }
+    const BJobFile* GetOwner() const { return m_owner; }
 
 private:
-    std::vector<std::unique_ptr<BGroup>> m_groups;
     BJobFile* m_owner;
 };
 
@@ -177,4 +160,5 @@ private:
 // input, a negative length, a length beyond ustring::kMaxLength or a count or length that the
 // remaining bytes cannot hold gives false and leaves the set empty; nothing is allocated for
 // such a count or length.
-bool ReadDestinationIdentifierSet(std::istream& in, DestinationIdentifierSet& identifiers);
+[[nodiscard]] bool ReadDestinationIdentifierSet(std::istream& in,
+                                                DestinationIdentifierSet& identifiers);

@@ -25,8 +25,8 @@ void BExportedDestination::Write(UKeyOutStream& out) const {
 void BExportedDestinationList::Insert(std::unique_ptr<BExportedDestination> item) {
     const auto position = std::upper_bound(
         m_items.begin(), m_items.end(), item->identifier,
-        [](std::int32_t identifier, const auto& other) { return identifier < other->identifier; });
-    m_items.insert(position, std::move(item));
+        [](std::int32_t identifier, const auto& other) { return identifier < other.identifier; });
+    m_items.InsertAt(static_cast<std::size_t>(position - m_items.begin()), std::move(item));
 }
 
 void BExportedDestinationList::Read(UKeyInStream& in) {
@@ -41,7 +41,7 @@ void BExportedDestinationList::Read(UKeyInStream& in) {
 
 void BExportedDestinationList::Write(UKeyOutStream& out) const {
     out.begin_record(kKeyExportedList);
-    for (const auto& item : m_items)
-        item->Write(out);
+    for (const BExportedDestination& item : m_items)
+        item.Write(out);
     out.end();
 }

@@ -3,19 +3,15 @@
 #pragma once
 
 #include "model/BPageRange.h"
+#include "model/OwningList.h"
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 class UKeyInStream;
 class UKeyOutStream;
 
-class BExportedDestination {
-public:
-    BExportedDestination() = default;
-    virtual ~BExportedDestination() = default;
-
+struct BExportedDestination {
     // 'ID' and the record 'PR' of the current item.
     void Read(UKeyInStream& in);
     void Write(UKeyOutStream& out) const;
@@ -26,21 +22,17 @@ public:
 
 class BExportedDestinationList {
 public:
-    BExportedDestinationList() = default;
-    virtual ~BExportedDestinationList() = default;
-
     // After every item with a lower or equal identifier.
     void Insert(std::unique_ptr<BExportedDestination> item);
-    void Clear() { m_items.clear(); }
+    void Clear() { m_items.Clear(); }
 
     // The record 'EL', one item per exported destination. Reading inserts without clearing.
     void Read(UKeyInStream& in);
     void Write(UKeyOutStream& out) const;
 
-    std::size_t size() const { return m_items.size(); }
-    bool empty() const { return m_items.empty(); }
-    const BExportedDestination& operator[](std::size_t i) const { return *m_items[i]; }
+    // In ascending order of identifier.
+    const OwningList<BExportedDestination>& GetItems() const { return m_items; }
 
 private:
-    std::vector<std::unique_ptr<BExportedDestination>> m_items;
+    OwningList<BExportedDestination> m_items;
 };

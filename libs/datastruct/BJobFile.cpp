@@ -113,14 +113,13 @@ ustring PathText(const UFileSpecCore& path) {
     return path.is_valid() ? path.path() : ustring();
 }
 
-// An empty text (or an absent key) clears the path; any other text sets it without a base.
+// A text is set as the path without a base; an empty text (or an absent key) and a text that is
+// no path leave the path empty.
 void ReadPath(UKeyInStream& in, std::uint16_t key, UFileSpecCore& path) {
     ustring text;
     in.select_key(key).read_string(text);
-    if (text.empty())
+    if (text.empty() || !path.set(text, nullptr))
         path.clear();
-    else
-        path.set(text, nullptr);
 }
 
 // The smallest positive size seen so far: a positive candidate below the current size replaces
@@ -163,27 +162,19 @@ void ResolveOutputProfileName(ustring& name) {
 
 // What a read has taken from the stream, kept aside until the whole read has succeeded.
 struct BJobFile::ReadResult {
-    explicit ReadResult(BJobFile* owner) : groups(std::make_unique<BGroupList>(owner)) {}
+    explicit ReadResult(BJobFile* owner) : groups(owner) {}
 
     BJobFields values;
-    std::unique_ptr<BGroupList> groups;
-    std::unique_ptr<BPageRangeList> sectionRuns = std::make_unique<BPageRangeList>();
-    std::unique_ptr<BPageRangeAbsoluteList> absoluteRuns =
-        std::make_unique<BPageRangeAbsoluteList>();
-    std::unique_ptr<BExportedDestinationList> exported =
-        std::make_unique<BExportedDestinationList>();
+    BGroupList groups;
+    BPageRangeList sectionRuns;
+    BPageRangeAbsoluteList absoluteRuns;
+    BExportedDestinationList exported;
     std::shared_ptr<umessage> ticket = std::make_shared<umessage>();
     bool hasForbidPDF = false;
     bool forbidPDF = false;
 };
 
-BJobFile::BJobFile()
-    : m_groups(std::make_unique<BGroupList>(this)), m_defaultGroup(this),
-      m_currentPageSet(&m_pageSets[0]), m_sectionRuns(std::make_unique<BPageRangeList>()),
-      m_absoluteRuns(std::make_unique<BPageRangeAbsoluteList>()),
-      m_exported(std::make_unique<BExportedDestinationList>()) {}
-
-BJobFile::~BJobFile() = default;
+BJobFile::BJobFile() : m_groups(this), m_defaultGroup(this), m_currentPageSet(&m_pageSets[0]) {}
 
 void BJobFile::Write(std::ostream& out, std::int32_t mask) {
     UKeyOutStream keys(out, kJobStreamIdentifier);
@@ -212,8 +203,8 @@ void BJobFile::Read(std::istream& in, std::int32_t mask) {
 
 void BJobFile::WriteExported(std::ostream& out) {
     Write(out, kJobFilePartFull | kJobFilePartSelectedGroups | kJobFilePartUnexported);
-    if (BGroup* group = m_groups->FindFirstUnexportedGroup()) {
-        m_groups->SelectGroup(group);
+    if (BGroup* group = m_groups.FindFirstUnexportedGroup()) {
+        m_groups.SelectGroup(group);
         ComputeBoxes();
     }
 }
@@ -222,7 +213,7 @@ void BJobFile::WriteBody(UKeyOutStream& out, std::int32_t mask) {
     if (identifier.empty())
         identifier = uuid::generate().toString();
     WriteJobRecord(out, mask);
-    m_groups->Write(out, mask);
+    m_groups.Write(out, mask);
 }
 
 void BJobFile::WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const {
@@ -252,9 +243,9 @@ void BJobFile::WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const {
         out.select_key(kKeyOutputFile).write_string(PathText(outputFile));
         out.select_key(kKeyPathPD).write_string(PathText(pathPD));
         out.select_key(kKeyPageItemFile).write_string(PathText(pageItemFile));
-        m_sectionRuns->Write(out);
-        m_absoluteRuns->Write(out);
-        m_exported->Write(out);
+        m_sectionRuns.Write(out);
+        m_absoluteRuns.Write(out);
+        m_exported.Write(out);
     }
     out.end();
 }
@@ -263,7 +254,7 @@ void BJobFile::ReadBody(UKeyInStream& in, std::int32_t mask) {
     ReadResult result(this);
     result.values = static_cast<const BJobFields&>(*this);
     ReadJobRecord(in, mask, result);
-    result.groups->Read(in);
+    result.groups.Read(in);
     if (CarriesFull(mask))
         in.select_key(kKeyTicket).read_message(*result.ticket);
     if (in.has_key(kKeyPermission)) {
@@ -308,9 +299,9 @@ void BJobFile::ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& re
         ReadPath(in, kKeyOutputFile, values.outputFile);
         ReadPath(in, kKeyPathPD, values.pathPD);
         ReadPath(in, kKeyPageItemFile, values.pageItemFile);
-        result.sectionRuns->Read(in);
-        result.absoluteRuns->Read(in);
-        result.exported->Read(in);
+        result.sectionRuns.Read(in);
+        result.absoluteRuns.Read(in);
+        result.exported.Read(in);
     }
     in.leave();
 }
@@ -319,11 +310,11 @@ void BJobFile::ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& re
 // a bad input.
 void BJobFile::CommitRead(ReadResult& result, std::int32_t mask) {
     static_cast<BJobFields&>(*this) = std::move(result.values);
-    m_groups.swap(result.groups);
+    m_groups = std::move(result.groups);
     if (CarriesFull(mask)) {
-        m_sectionRuns.swap(result.sectionRuns);
-        m_absoluteRuns.swap(result.absoluteRuns);
-        m_exported.swap(result.exported);
+        m_sectionRuns = std::move(result.sectionRuns);
+        m_absoluteRuns = std::move(result.absoluteRuns);
+        m_exported = std::move(result.exported);
         m_checkSettings.Clear();
         m_checkSettings.Load(result.ticket);
     }
@@ -336,27 +327,26 @@ void BJobFile::ComputeBoxes() {
     double trimWidth = 0, trimHeight = 0;
     double typeWidth = 0, typeHeight = 0;
     const BGroup* current = &GetCurrentGroup();
-    const bool severalGroups = m_groups->GetCount() > 1;
+    const bool severalGroups = m_groups.size() > 1;
 
-    for (std::size_t g = 0; g < m_groups->GetCount(); ++g) {
-        const BGroup* group = m_groups->GetGroup(g);
-        if (!commonSizing && group != current)
+    for (const BGroup& group : m_groups) {
+        if (!commonSizing && &group != current)
             continue;
-        for (const BDestination* destination : group->GetDestinations()) {
-            if (destination->GetOwner() != this)
+        for (const BDestination& destination : group) {
+            if (destination.GetOwner() != this)
                 continue;
-            const double w = destination->GetWidth();
-            const double h = destination->GetHeight();
+            const double w = destination.GetWidth();
+            const double h = destination.GetHeight();
             TakeSmaller(trimWidth, w);
             TakeSmaller(trimHeight, h);
-            TakeSmaller(typeWidth, InnerSize(w, destination->GetTypeIndentLeft(),
-                                             destination->GetTypeIndentRight()));
-            TakeSmaller(typeHeight, InnerSize(h, destination->GetTypeIndentTop(),
-                                              destination->GetTypeIndentBottom()));
-            const double left = destination->GetBleedLeft();
-            const double right = destination->GetBleedRight();
-            const double top = destination->GetBleedTop();
-            const double bottom = destination->GetBleedBottom();
+            TakeSmaller(typeWidth, InnerSize(w, destination.GetTypeIndentLeft(),
+                                             destination.GetTypeIndentRight()));
+            TakeSmaller(typeHeight, InnerSize(h, destination.GetTypeIndentTop(),
+                                              destination.GetTypeIndentBottom()));
+            const double left = destination.GetBleedLeft();
+            const double right = destination.GetBleedRight();
+            const double top = destination.GetBleedTop();
+            const double bottom = destination.GetBleedBottom();
             if (commonSizing && severalGroups) {
                 bleedWidth = std::max(bleedWidth, w + left + right);
                 bleedHeight = std::max(bleedHeight, h + top + bottom);
@@ -409,17 +399,20 @@ UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
     UFileSpecCore folder = jobFolder;
     if (!folder.is_valid() || !folder.descend("PlacedImages"))
         return UFileSpecCore();
-    if (!folder.is_directory())
-        folder.mkdir();
-    return folder;
+    // A file of that name makes mkdir succeed without giving a folder.
+    if (folder.is_directory() || (folder.mkdir() && folder.is_directory()))
+        return folder;
+    ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::GetPlacedImagesFolder")
+        << "cannot create folder " << folder.path();
+    return UFileSpecCore();
 }
 
 const ustring* BJobFile::GetProcessProfile() const {
-    return m_profileResolved[0] ? &m_profiles[0] : nullptr;
+    return m_profiles[0] ? &*m_profiles[0] : nullptr;
 }
 
 const ustring* BJobFile::GetGrayscaleProfile() const {
-    return m_profileResolved[1] ? &m_profiles[1] : nullptr;
+    return m_profiles[1] ? &*m_profiles[1] : nullptr;
 }
 
 const ustring* BJobFile::GetOutputProfile() const {
@@ -431,9 +424,7 @@ bool BJobFile::IsOrdinaryStyle() const {
 }
 
 void BJobFile::ApplyProfileSettings() {
-    m_profileResolved[0] = m_profileResolved[1] = false;
-    m_profiles[0].clear();
-    m_profiles[1].clear();
+    m_profiles = {};
 
     const BCheckSetting* process = m_checkSettings.FindSetting(keystr::Setting_ProcessProfile);
     const BCheckSetting* grayscale = m_checkSettings.FindSetting(keystr::Setting_GrayscaleProfile);
@@ -457,10 +448,8 @@ void BJobFile::ApplyProfileSettings() {
         if (names[slot].empty())
             continue;
         ResolveOutputProfileName(names[slot]);
-        if (!names[slot].empty()) {
+        if (!names[slot].empty())
             m_profiles[slot] = names[slot];
-            m_profileResolved[slot] = true;
-        }
     }
 }
 
@@ -514,7 +503,7 @@ bool BJobFile::WritePageItems(UKeyOutStream& out, const std::ostream& file) cons
     out.begin_record(kKeyPageItemRoot);
     out.select_key(kKeyPageIndex).write_int(kDocumentLevelIndex);
     BPageItemList::WriteRecord(out, itemsOf(kDocumentLevelPage));
-    const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns->GetPageCount(),
+    const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns.GetPageCount(),
                                                       std::numeric_limits<std::int32_t>::max());
     for (std::int64_t n = 1; n <= pages && file.good(); ++n) {
         const auto page = static_cast<std::int32_t>(n);
@@ -530,12 +519,12 @@ bool BJobFile::WritePageItems(UKeyOutStream& out, const std::ostream& file) cons
 }
 
 BGroup& BJobFile::GetCurrentGroup() {
-    BGroup* selected = m_groups->GetSelectedGroup();
+    BGroup* selected = m_groups.GetSelectedGroup();
     return selected ? *selected : m_defaultGroup;
 }
 
 const BGroup& BJobFile::GetCurrentGroup() const {
-    const BGroup* selected = m_groups->GetSelectedGroup();
+    const BGroup* selected = m_groups.GetSelectedGroup();
     return selected ? *selected : m_defaultGroup;
 }
 

@@ -13,9 +13,10 @@
 #include "utils/Geometry2D.h"
 #include "utils/ustring.h"
 
+#include <array>
 #include <cstdint>
 #include <iosfwd>
-#include <memory>
+#include <optional>
 
 class UKeyInStream;
 class UKeyOutStream;
@@ -54,7 +55,6 @@ struct BJobFields {
 class BJobFile : public BJobFields {
 public:
     BJobFile();
-    virtual ~BJobFile();
     // A job is copied only through its bytes.
     BJobFile(const BJobFile&) = delete;
     BJobFile& operator=(const BJobFile&) = delete;
@@ -98,8 +98,9 @@ public:
     // for n below 2, else "<leaf>#<n>" in the output file's folder (ad.pdf -> ad.pdf#3); the
     // empty path when the output file has no folder.
     UFileSpecCore GetOutputFile(long n) const;
-    // "PlacedImages" in the job folder, created (one level) when it is not a folder yet; the
-    // empty path, with nothing created, when the job folder is not a valid path.
+    // "PlacedImages" in the job folder, created (one level) when it is not a folder yet. The
+    // empty path when the job folder is not a valid path (nothing is created) or when the folder
+    // cannot be created (an ERROR record).
     UFileSpecCore GetPlacedImagesFolder() const;
 
     // Full paths of the resolved output profiles; null when none was resolved.
@@ -118,10 +119,10 @@ public:
     // holding the document-level items (120 = -2), then for each page n of the absolute page
     // runs 120 = n - 1, the page's items and its flattener record. False, with an ERROR record,
     // when the file cannot be opened or a write fails.
-    bool WritePageItemFile();
+    [[nodiscard]] bool WritePageItemFile();
 
-    BGroupList& GetGroups() { return *m_groups; }
-    const BGroupList& GetGroups() const { return *m_groups; }
+    BGroupList& GetGroups() { return m_groups; }
+    const BGroupList& GetGroups() const { return m_groups; }
     // Used as the current group when none is selected; never stored.
     BGroup& GetDefaultGroup() { return m_defaultGroup; }
     // The selected group, else the default group.
@@ -129,16 +130,16 @@ public:
     const BGroup& GetCurrentGroup() const;
 
     // 'LX': the section runs.
-    BPageRangeList& GetSectionRuns() { return *m_sectionRuns; }
-    const BPageRangeList& GetSectionRuns() const { return *m_sectionRuns; }
+    BPageRangeList& GetSectionRuns() { return m_sectionRuns; }
+    const BPageRangeList& GetSectionRuns() const { return m_sectionRuns; }
     // A second list of section runs, never stored.
     BPageRangeList& GetSecondSectionRuns() { return m_secondSectionRuns; }
     // 'PR': the absolute runs, the pages to export.
-    BPageRangeAbsoluteList& GetAbsoluteRuns() { return *m_absoluteRuns; }
-    const BPageRangeAbsoluteList& GetAbsoluteRuns() const { return *m_absoluteRuns; }
+    BPageRangeAbsoluteList& GetAbsoluteRuns() { return m_absoluteRuns; }
+    const BPageRangeAbsoluteList& GetAbsoluteRuns() const { return m_absoluteRuns; }
     // 'EL': the destinations already exported.
-    BExportedDestinationList& GetExportedDestinations() { return *m_exported; }
-    const BExportedDestinationList& GetExportedDestinations() const { return *m_exported; }
+    BExportedDestinationList& GetExportedDestinations() { return m_exported; }
+    const BExportedDestinationList& GetExportedDestinations() const { return m_exported; }
     // Loaded from the ticket 'SR' of a full read.
     BCheckSettingList& GetCheckSettings() { return m_checkSettings; }
     const BCheckSettingList& GetCheckSettings() const { return m_checkSettings; }
@@ -155,20 +156,17 @@ private:
     void ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& result) const;
     void CommitRead(ReadResult& result, std::int32_t mask);
     void WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const;
-    bool WritePageItems(UKeyOutStream& out, const std::ostream& file) const;
+    [[nodiscard]] bool WritePageItems(UKeyOutStream& out, const std::ostream& file) const;
 
-    // Held by pointer so that a read can build them aside and swap them in (the check settings
-    // are loaded only once the read has succeeded, from the ticket read aside).
-    std::unique_ptr<BGroupList> m_groups;
+    BGroupList m_groups;
     BGroup m_defaultGroup;
-    BPageSet m_pageSets[2];
+    std::array<BPageSet, 2> m_pageSets;
     BPageSet* m_currentPageSet;
-    std::unique_ptr<BPageRangeList> m_sectionRuns;
+    BPageRangeList m_sectionRuns;
     BPageRangeList m_secondSectionRuns;
-    std::unique_ptr<BPageRangeAbsoluteList> m_absoluteRuns;
-    std::unique_ptr<BExportedDestinationList> m_exported;
+    BPageRangeAbsoluteList m_absoluteRuns;
+    BExportedDestinationList m_exported;
     BCheckSettingList m_checkSettings;
-    // Slot 0 process, slot 1 grayscale.
-    bool m_profileResolved[2] = {false, false};
-    ustring m_profiles[2];
+    // The resolved output profiles: slot 0 process, slot 1 grayscale.
+    std::array<std::optional<ustring>, 2> m_profiles;
 };

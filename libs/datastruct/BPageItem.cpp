@@ -1,12 +1,11 @@
-// Page-item records: the copy rules, the matrix list with its growth, the file-type table and the
-// records of the page-item file.
+// Page-item records: the copy rules, the matrix list, the file-type table and the records of the
+// page-item file.
 #include "model/BPageItem.h"
 
 #include "utils/UKeyStream.h"
 
 #include <algorithm>
 #include <iterator>
-#include <limits>
 #include <new>
 
 namespace {
@@ -32,73 +31,48 @@ constexpr std::int32_t kFileTypeCount = std::size(kFileTypeNames);
 
 } // namespace
 
-BPageItem::BPageItem(const BPageItem& other) {
-    *this = other;
+BPageItem::BPageItem(const BPageItem& other) : BPageItemValues(other) {
+    SetMatrix(other.GetMatrix(0));
 }
 
 BPageItem& BPageItem::operator=(const BPageItem& other) {
     if (this == &other)
         return *this;
-    kind = other.kind;
-    page = other.page;
-    analysisFlags = other.analysisFlags;
-    analysisValues = other.analysisValues;
-    options = other.options;
+    BPageItemValues::operator=(other);
     SetMatrix(other.GetMatrix(0));
-    scale1 = other.scale1;
-    scale2 = other.scale2;
-    measures = other.measures;
-    problems = other.problems;
-    moreFlags = other.moreFlags;
-    analysisWord = other.analysisWord;
     return *this;
 }
 
 void BPageItem::AppendMatrix(const double* matrix) {
     if (matrix == nullptr)
         return;
-    if (matrixCount_ == matrixCapacity_) {
-        const std::int64_t capacity = matrixCapacity_ == 0 ? 1
-                                      : matrixCapacity_ >= 1024
-                                          ? std::int64_t{matrixCapacity_} + 1024
-                                          : std::int64_t{matrixCapacity_} * 2;
-        Matrix* grown = capacity <= std::numeric_limits<std::int32_t>::max()
-                            ? new (std::nothrow) Matrix[static_cast<std::size_t>(capacity)]
-                            : nullptr;
-        if (grown == nullptr) {
-            matrices_.reset();
-            matrixCount_ = matrixCapacity_ = 0;
-            return;
-        }
-        std::copy_n(matrices_.get(), matrixCount_, grown);
-        matrices_.reset(grown);
-        matrixCapacity_ = static_cast<std::int32_t>(capacity);
+    Matrix appended;
+    std::copy_n(matrix, appended.size(), appended.begin());
+    try {
+        m_matrices.push_back(appended);
+    } catch (const std::bad_alloc&) {
+        m_matrices = {};
     }
-    std::copy_n(matrix, 6, matrices_[matrixCount_].begin());
-    ++matrixCount_;
 }
 
 void BPageItem::SetMatrix(const double* matrix) {
-    // The argument may lie in the storage about to be freed.
-    Matrix kept{};
-    if (matrix != nullptr)
-        std::copy_n(matrix, 6, kept.begin());
-    matrices_.reset();
-    matrixCount_ = matrixCapacity_ = 0;
-    AppendMatrix(matrix != nullptr ? kept.data() : nullptr);
+    // Kept until the end: `matrix` may point into it.
+    const std::vector<Matrix> previous = std::move(m_matrices);
+    m_matrices.clear();
+    AppendMatrix(matrix);
 }
 
 const double* BPageItem::GetMatrix(std::int32_t index) const {
-    if (index < 0 || index >= matrixCount_)
+    if (index < 0 || index >= GetMatrixCount())
         return nullptr;
-    return matrices_[index].data();
+    return m_matrices[static_cast<std::size_t>(index)].data();
 }
 
 void BPageItem::Write(UKeyOutStream& out) const {
     out.select_key(kKeyKind).write_int(kind);
-    if (matrixCount_ > 0) {
+    if (!m_matrices.empty()) {
         out.begin_array(kKeyMatrix);
-        for (double value : matrices_[0])
+        for (double value : m_matrices.front())
             out.write_double(value);
         out.end();
     }
@@ -123,27 +97,10 @@ BPlacedGraphic::BPlacedGraphic() {
     options[0] = false;
 }
 
-BPlacedGraphic::BPlacedGraphic(const BPlacedGraphic& other) : BPageItem(other) {
-    copyGraphicFields(other);
-}
-
 BPlacedGraphic& BPlacedGraphic::operator=(const BPlacedGraphic& other) {
     BPageItem::operator=(other);
-    copyGraphicFields(other);
+    BPlacedGraphicValues::operator=(other);
     return *this;
-}
-
-void BPlacedGraphic::copyGraphicFields(const BPlacedGraphic& other) {
-    flags = other.flags;
-    isBitmap = other.isBitmap;
-    fileType = other.fileType;
-    flag1562 = other.flag1562;
-    linkPath = other.linkPath;
-    graphicMeasures = other.graphicMeasures;
-    graphicFlag = other.graphicFlag;
-    graphicValues = other.graphicValues;
-    colorSpaceCode = other.colorSpaceCode;
-    moreGraphicValues = other.moreGraphicValues;
 }
 
 ustring BPlacedGraphic::GetFileTypeName() const {
@@ -178,7 +135,7 @@ void BPlacedGraphic::Write(UKeyOutStream& out) const {
 
 void BPageItemList::Write(UKeyOutStream& out, std::int32_t page) const {
     out.begin_record(kKeyPageItems);
-    for (const auto& item : items_) {
+    for (const auto& item : m_items) {
         if (item != nullptr && item->page == page)
             item->Write(out);
     }
@@ -187,8 +144,8 @@ void BPageItemList::Write(UKeyOutStream& out, std::int32_t page) const {
 
 std::vector<const BPageItem*> BPageItemList::SortedByPage() const {
     std::vector<const BPageItem*> sorted;
-    sorted.reserve(items_.size());
-    for (const auto& item : items_) {
+    sorted.reserve(m_items.size());
+    for (const auto& item : m_items) {
         if (item != nullptr)
             sorted.push_back(item.get());
     }

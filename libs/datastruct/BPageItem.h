@@ -28,20 +28,37 @@ enum BPlacedFileType : std::int32_t {
     kPlacedFileSCT,
 };
 
-// One page item. The analysis values (flags, integers and doubles without a key below) are
-// filled by the document analysis and read by the export; they are kept and copied here but
-// never stored.
-class BPageItem {
-public:
+// The values of a page item that copies take. The analysis values (flags, integers and doubles
+// without a key below) are filled by the document analysis and read by the export; they are kept
+// and copied here but never stored.
+struct BPageItemValues {
     enum Kind : std::int32_t { kTextRun = 10, kPageItem = 20, kPlacedGraphic = 210 };
+
+    std::int32_t kind = kPageItem;
+    std::int32_t page = 0; // -1 document level, 1 to n the exported pages
+    std::array<bool, 2> analysisFlags{};
+    std::array<std::int32_t, 2> analysisValues{};
+    std::array<bool, 8> options{true, true};
+    double scale1 = 1.0; // 1112
+    double scale2 = 1.0; // 1113
+    std::array<double, 2> measures{};
+    std::set<ustring> problems; // ascending byte order
+    std::array<bool, 3> moreFlags{};
+    std::int64_t analysisWord = 0;
+};
+
+// One page item.
+class BPageItem : public BPageItemValues {
+public:
     // Six doubles: an affine transformation into page coordinates, in the host's element order.
     using Matrix = std::array<double, 6>;
 
     BPageItem() = default;
-    // Copies as the assignment does; the two integers that start at -1 start at -1 here too.
+    // Copies take the values and the first matrix; `unsharedValues` stay as they are (-1, -1 in a
+    // copy).
     BPageItem(const BPageItem& other);
-    // Copies every field but `unsharedValues`; of the matrices only the first.
     BPageItem& operator=(const BPageItem& other);
+    // Records are deleted through a BPageItem pointer.
     virtual ~BPageItem() = default;
 
     // Inserts a check identifier; a duplicate changes nothing.
@@ -50,13 +67,11 @@ public:
         return problems.contains(checkIdentifier);
     }
 
-    // Appends six doubles (null: nothing). Storage grows from 1 by doubling, and by 1024 from a
-    // capacity of 1024 on; when it cannot be allocated the list is emptied.
+    // Appends six doubles (null: nothing); when there is no memory for it the list is emptied.
     void AppendMatrix(const double* matrix);
     // Empties the list, then appends `matrix` (which may point into this list).
     void SetMatrix(const double* matrix);
-    std::int32_t GetMatrixCount() const { return matrixCount_; }
-    std::int32_t GetMatrixCapacity() const { return matrixCapacity_; }
+    std::int32_t GetMatrixCount() const { return static_cast<std::int32_t>(m_matrices.size()); }
     // The index-th matrix's six values; null outside the list.
     const double* GetMatrix(std::int32_t index) const;
 
@@ -64,44 +79,45 @@ public:
     // 1113 the scales; 1114 the problems (a record of strings under 10) when there are any.
     virtual void Write(UKeyOutStream& out) const;
 
-    std::int32_t kind = kPageItem;
-    std::int32_t page = 0; // -1 document level, 1 to n the exported pages
-    std::array<bool, 2> analysisFlags{};
-    std::array<std::int32_t, 2> analysisValues{};
-    std::array<std::int32_t, 2> unsharedValues{-1, -1}; // left alone by copies
-    std::array<bool, 8> options{true, true};
-    double scale1 = 1.0; // 1112
-    double scale2 = 1.0; // 1113
-    std::array<double, 2> measures{};
-    std::set<ustring> problems; // ascending byte order
-    std::array<bool, 3> moreFlags{};
-    std::int64_t analysisWord = 0;
+    std::array<std::int32_t, 2> unsharedValues{-1, -1};
 
 private:
-    std::unique_ptr<Matrix[]> matrices_;
-    std::int32_t matrixCount_ = 0;
-    std::int32_t matrixCapacity_ = 0;
+    std::vector<Matrix> m_matrices;
 };
 
 // One run of text.
 class BTextRunItem : public BPageItem {
 public:
     BTextRunItem() { kind = kTextRun; }
-    BTextRunItem(const BTextRunItem& other) : BPageItem(other), runValue(other.runValue) {}
     // The page-item copy plus `runValue` (not `runScale`).
+    BTextRunItem(const BTextRunItem& other) : BPageItem(other), runValue(other.runValue) {}
     BTextRunItem& operator=(const BTextRunItem& other);
 
     std::int32_t runValue = 0;
     double runScale = 1.0;
 };
 
+// The values of placed content that copies take.
+struct BPlacedGraphicValues {
+    std::uint32_t flags = 0;                    // 1564
+    bool isBitmap = false;                      // 1560
+    std::int32_t fileType = kPlacedFileUnknown; // 1561, by name
+    bool flag1562 = false;
+    ustring linkPath; // 1570
+    std::array<double, 2> graphicMeasures{};
+    bool graphicFlag = false;
+    std::array<std::int32_t, 2> graphicValues{0, 1};
+    std::uint32_t colorSpaceCode = 0; // 0 none, 1 grey, 2 RGB, 3 CMYK, 6 Lab
+    std::array<std::int32_t, 2> moreGraphicValues{};
+};
+
 // Placed content (an image or a placed file).
-class BPlacedGraphic : public BPageItem {
+class BPlacedGraphic : public BPageItem, public BPlacedGraphicValues {
 public:
     BPlacedGraphic();
-    BPlacedGraphic(const BPlacedGraphic& other);
-    // The page-item copy plus every field below except `hasProfileFile`, the two files and
-    // `lastFlag`.
+    // The page-item copy plus the placed-content values; the profile file with its flag, the
+    // second file and `lastFlag` stay as they are.
+    BPlacedGraphic(const BPlacedGraphic& other) : BPageItem(other), BPlacedGraphicValues(other) {}
     BPlacedGraphic& operator=(const BPlacedGraphic& other);
 
     // The table's name of the file type ("" for unknown, and for an index outside the table).
@@ -115,38 +131,21 @@ public:
     // `hasProfileFile` is set and it is an existing file.
     void Write(UKeyOutStream& out) const override;
 
-    std::uint32_t flags = 0; // 1564
     bool hasProfileFile = false;
     UFileSpecCore profileFile; // 570
     UFileSpecCore secondFile;
-    bool isBitmap = false;                      // 1560
-    std::int32_t fileType = kPlacedFileUnknown; // 1561, by name
-    bool flag1562 = false;
-    ustring linkPath; // 1570
-    std::array<double, 2> graphicMeasures{};
-    bool graphicFlag = false;
-    std::array<std::int32_t, 2> graphicValues{0, 1};
-    std::uint32_t colorSpaceCode = 0; // 0 none, 1 grey, 2 RGB, 3 CMYK, 6 Lab
-    std::array<std::int32_t, 2> moreGraphicValues{};
     bool lastFlag = false;
-
-private:
-    void copyGraphicFields(const BPlacedGraphic& other);
 };
 
 // The records of a page set, shared, in the order they were added.
 class BPageItemList {
 public:
-    BPageItemList() = default;
-    virtual ~BPageItemList() = default;
-
-    void Append(std::shared_ptr<BPageItem> item) { items_.push_back(std::move(item)); }
-    void Clear() { items_.clear(); }
-    std::size_t size() const { return items_.size(); }
-    bool empty() const { return items_.empty(); }
-    const std::shared_ptr<BPageItem>& operator[](std::size_t i) const { return items_[i]; }
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    void Append(std::shared_ptr<BPageItem> item) { m_items.push_back(std::move(item)); }
+    void Clear() { m_items.clear(); }
+    std::size_t size() const { return m_items.size(); }
+    bool empty() const { return m_items.empty(); }
+    const std::shared_ptr<BPageItem>& operator[](std::size_t i) { return m_items[i]; }
+    std::shared_ptr<const BPageItem> operator[](std::size_t i) const { return m_items[i]; }
 
     // A record 140 holding every item of `page`, in list order (empty when there is none).
     void Write(UKeyOutStream& out, std::int32_t page) const;
@@ -157,5 +156,5 @@ public:
     static void WriteRecord(UKeyOutStream& out, std::span<const BPageItem* const> items);
 
 private:
-    std::vector<std::shared_ptr<BPageItem>> items_;
+    std::vector<std::shared_ptr<BPageItem>> m_items;
 };

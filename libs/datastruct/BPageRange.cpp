@@ -36,11 +36,10 @@ bool continues(const BPageRange& run, std::int64_t first, std::int64_t count) {
            std::int64_t{run.pageCount} + count <= kMaxInt32;
 }
 
-template <typename Runs>
-std::int64_t sumOfCounts(const Runs& runs) {
+std::int64_t sumOfCounts(const OwningList<BPageRange>& runs) {
     std::int64_t sum = 0;
-    for (const auto& run : runs)
-        sum += run->pageCount;
+    for (const BPageRange& run : runs)
+        sum += run.pageCount;
     return sum;
 }
 
@@ -69,30 +68,26 @@ bool BPageRange::Holds(std::int32_t page) const {
     return firstPage <= page && std::int64_t{page} <= std::int64_t{firstPage} + pageCount - 1;
 }
 
-void BPageRangeAbsoluteList::Append(std::unique_ptr<BPageRange> run) {
-    runs_.push_back(std::move(run));
-}
-
 void BPageRangeAbsoluteList::AddRun(std::int32_t first, std::int32_t count) {
-    if (!runs_.empty() && continues(*runs_.back(), first, count)) {
-        runs_.back()->pageCount += count;
+    if (!empty() && continues(back(), first, count)) {
+        back().pageCount += count;
         return;
     }
-    runs_.push_back(std::make_unique<BPageRange>(ustring(), first, count, kPageRangeStyleAbsolute));
+    Append(std::make_unique<BPageRange>(ustring(), first, count, kPageRangeStyleAbsolute));
 }
 
 std::uint32_t BPageRangeAbsoluteList::GetPosition(std::int32_t page) const {
     std::int64_t earlier = 0;
-    for (const auto& run : runs_) {
-        if (run->Holds(page))
-            return toPosition(std::int64_t{page} - run->firstPage + earlier + 1);
-        earlier += run->pageCount;
+    for (const BPageRange& run : *this) {
+        if (run.Holds(page))
+            return toPosition(std::int64_t{page} - run.firstPage + earlier + 1);
+        earlier += run.pageCount;
     }
     return 0;
 }
 
 std::int64_t BPageRangeAbsoluteList::GetPageCount() const {
-    return sumOfCounts(runs_);
+    return sumOfCounts(*this);
 }
 
 void BPageRangeAbsoluteList::Read(UKeyInStream& in) {
@@ -102,52 +97,48 @@ void BPageRangeAbsoluteList::Read(UKeyInStream& in) {
         run->style = kPageRangeStyleAbsolute;
         run->Read(in, false);
         run->absoluteStart = run->firstPage;
-        runs_.push_back(std::move(run));
+        Append(std::move(run));
     }
     in.leave();
 }
 
 void BPageRangeAbsoluteList::Write(UKeyOutStream& out) const {
     out.begin_record(kKeyAbsoluteRuns);
-    for (const auto& run : runs_)
-        run->Write(out, false);
+    for (const BPageRange& run : *this)
+        run.Write(out, false);
     out.end();
 }
 
-void BPageRangeList::Append(std::unique_ptr<BPageRange> run) {
-    runs_.push_back(std::move(run));
-}
-
 void BPageRangeList::AddPage(const ustring& sectionName, std::int32_t style, std::int32_t page) {
-    if (!runs_.empty()) {
-        BPageRange& last = *runs_.back();
+    if (!empty()) {
+        BPageRange& last = back();
         if (last.sectionName == sectionName && last.style == style && continues(last, page, 1)) {
             ++last.pageCount;
             return;
         }
     }
-    runs_.push_back(std::make_unique<BPageRange>(sectionName, page, 1, style));
+    Append(std::make_unique<BPageRange>(sectionName, page, 1, style));
 }
 
 void BPageRangeList::ToAbsolute(BPageRangeAbsoluteList& out) const {
     out.Clear();
     std::int64_t earlier = 0;
-    for (const auto& run : runs_) {
+    for (const BPageRange& run : *this) {
         out.Append(std::make_unique<BPageRange>(ustring(), saturateToInt32(earlier + 1),
-                                                run->pageCount, kPageRangeStyleAbsolute));
-        earlier += run->pageCount;
+                                                run.pageCount, kPageRangeStyleAbsolute));
+        earlier += run.pageCount;
     }
 }
 
 std::uint32_t BPageRangeList::GetPosition(const BPageRange* run, std::int32_t page,
                                           bool& inside) const {
     std::int64_t earlier = 0;
-    for (const auto& candidate : runs_) {
-        if (candidate.get() == run) {
+    for (const BPageRange& candidate : *this) {
+        if (&candidate == run) {
             inside = run->Holds(page);
             return toPosition(earlier + 1 + (std::int64_t{page} - run->firstPage));
         }
-        earlier += candidate->pageCount;
+        earlier += candidate.pageCount;
     }
     return 0;
 }
@@ -156,38 +147,38 @@ const BPageRange* BPageRangeList::GetRunAt(std::uint32_t position, std::int32_t&
     if (position == 0)
         return nullptr;
     std::int64_t earlier = 0;
-    for (const auto& run : runs_) {
-        if (position <= earlier + run->pageCount) {
-            const std::int64_t found = std::int64_t{run->firstPage} + position - earlier - 1;
+    for (const BPageRange& run : *this) {
+        if (position <= earlier + run.pageCount) {
+            const std::int64_t found = std::int64_t{run.firstPage} + position - earlier - 1;
             if (found > kMaxInt32)
                 return nullptr;
             page = static_cast<std::int32_t>(found);
-            return run.get();
+            return &run;
         }
-        earlier += run->pageCount;
+        earlier += run.pageCount;
     }
     return nullptr;
 }
 
 std::int64_t BPageRangeList::GetPageCount() const {
-    return sumOfCounts(runs_);
+    return sumOfCounts(*this);
 }
 
 std::int32_t BPageRangeList::GetFirstPage() const {
-    return runs_.empty() ? 1 : runs_.front()->firstPage;
+    return empty() ? 1 : front().firstPage;
 }
 
 bool BPageRangeList::IsDefault() const {
-    if (runs_.empty())
+    if (empty())
         return true;
-    if (runs_.size() != 1)
+    if (size() != 1)
         return false;
-    const BPageRange& run = *runs_.front();
+    const BPageRange& run = front();
     return run.sectionName.empty() && run.firstPage == 1 && run.style == kPageRangeStyleDefault;
 }
 
 void BPageRangeList::Read(UKeyInStream& in) {
-    std::int64_t earlier = sumOfCounts(runs_);
+    std::int64_t earlier = sumOfCounts(*this);
     in.enter_record(kKeySectionRuns);
     while (in.next_item()) {
         auto run = std::make_unique<BPageRange>();
@@ -195,14 +186,14 @@ void BPageRangeList::Read(UKeyInStream& in) {
         run->Read(in, true);
         run->absoluteStart = saturateToInt32(earlier + 1);
         earlier += run->pageCount;
-        runs_.push_back(std::move(run));
+        Append(std::move(run));
     }
     in.leave();
 }
 
 void BPageRangeList::Write(UKeyOutStream& out) const {
     out.begin_record(kKeySectionRuns);
-    for (const auto& run : runs_)
-        run->Write(out, true);
+    for (const BPageRange& run : *this)
+        run.Write(out, true);
     out.end();
 }

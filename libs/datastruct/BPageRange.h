@@ -3,11 +3,10 @@
 // new pages into the last run and the conversions between page numbers and 1-based positions.
 #pragma once
 
+#include "model/OwningList.h"
 #include "utils/ustring.h"
 
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 class UKeyInStream;
 class UKeyOutStream;
@@ -20,12 +19,10 @@ enum BPageRangeStyle : std::int32_t {
 };
 
 // One run: pages firstPage .. firstPage + pageCount - 1.
-class BPageRange {
-public:
+struct BPageRange {
     BPageRange() = default;
     BPageRange(const ustring& section, std::int32_t first, std::int32_t count, std::int32_t style)
         : sectionName(section), firstPage(first), pageCount(count), style(style) {}
-    virtual ~BPageRange() = default;
 
     // Fields of the current item of the stream's current record: 'sS', 'sN' and, with
     // `withSection`, 'sP' and 'sF'. Absent numbers keep their value, an absent name becomes
@@ -44,16 +41,8 @@ public:
 };
 
 // Absolute runs (style '+'), in the order they were added.
-class BPageRangeAbsoluteList {
+class BPageRangeAbsoluteList : public OwningList<BPageRange> {
 public:
-    BPageRangeAbsoluteList() = default;
-    BPageRangeAbsoluteList(const BPageRangeAbsoluteList&) = delete;
-    BPageRangeAbsoluteList& operator=(const BPageRangeAbsoluteList&) = delete;
-    BPageRangeAbsoluteList(BPageRangeAbsoluteList&&) noexcept = default;
-    BPageRangeAbsoluteList& operator=(BPageRangeAbsoluteList&&) noexcept = default;
-    virtual ~BPageRangeAbsoluteList() = default;
-
-    void Append(std::unique_ptr<BPageRange> run);
     // Extends the last run when `first` continues it, else appends a run of style '+'.
     void AddRun(std::int32_t first, std::int32_t count);
     // 1-based position of an absolute page among the list's pages; 0 when no run holds it (or
@@ -61,31 +50,15 @@ public:
     std::uint32_t GetPosition(std::int32_t page) const;
     // Sum of the page counts, taken in 64 bits.
     std::int64_t GetPageCount() const;
-    void Clear() { runs_.clear(); }
 
     // The record 'PR': one item of 'sS' and 'sN' per run. Reading appends without clearing.
     void Read(UKeyInStream& in);
     void Write(UKeyOutStream& out) const;
-
-    std::size_t size() const { return runs_.size(); }
-    bool empty() const { return runs_.empty(); }
-    const BPageRange& operator[](std::size_t i) const { return *runs_[i]; }
-
-private:
-    std::vector<std::unique_ptr<BPageRange>> runs_;
 };
 
 // Section-relative runs, in document order.
-class BPageRangeList {
+class BPageRangeList : public OwningList<BPageRange> {
 public:
-    BPageRangeList() = default;
-    BPageRangeList(const BPageRangeList&) = delete;
-    BPageRangeList& operator=(const BPageRangeList&) = delete;
-    BPageRangeList(BPageRangeList&&) noexcept = default;
-    BPageRangeList& operator=(BPageRangeList&&) noexcept = default;
-    virtual ~BPageRangeList() = default;
-
-    void Append(std::unique_ptr<BPageRange> run);
     // Extends the last run by one page when it has the same section name and style and `page`
     // continues it; else appends a run of one page.
     void AddPage(const ustring& sectionName, std::int32_t style, std::int32_t page);
@@ -104,17 +77,9 @@ public:
     std::int32_t GetFirstPage() const;
     // Empty, or one run with an empty section name, first page 1 and style 'N'.
     bool IsDefault() const;
-    void Clear() { runs_.clear(); }
 
     // The record 'LX': one item of 'sS', 'sN', 'sP' and 'sF' per run. Reading appends without
     // clearing; a run read without 'sF' has style 0.
     void Read(UKeyInStream& in);
     void Write(UKeyOutStream& out) const;
-
-    std::size_t size() const { return runs_.size(); }
-    bool empty() const { return runs_.empty(); }
-    const BPageRange& operator[](std::size_t i) const { return *runs_[i]; }
-
-private:
-    std::vector<std::unique_ptr<BPageRange>> runs_;
 };

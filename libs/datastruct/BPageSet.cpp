@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-std::shared_ptr<BTransparencyFlattener> BPageSet::FindPageFlattener(std::int32_t page) const {
+std::shared_ptr<const BTransparencyFlattener> BPageSet::FindPageFlattener(std::int32_t page) const {
     for (auto it = pageFlatteners.rbegin(); it != pageFlatteners.rend(); ++it) {
         if (*it != nullptr && (*it)->page == page)
             return *it;

@@ -9,10 +9,9 @@
 #include <memory>
 #include <vector>
 
-class BPageSet {
-public:
+struct BPageSet {
     // The record added last for `page` among the non-null ones; null when there is none.
-    std::shared_ptr<BTransparencyFlattener> FindPageFlattener(std::int32_t page) const;
+    std::shared_ptr<const BTransparencyFlattener> FindPageFlattener(std::int32_t page) const;
     // For each page that has one, the record FindPageFlattener finds, in ascending page order:
     // a writer that visits every page walks this once instead of searching for each page.
     std::vector<const BTransparencyFlattener*> PageFlattenersByPage() const;

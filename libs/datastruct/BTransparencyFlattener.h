@@ -10,14 +10,10 @@
 class UKeyInStream;
 class UKeyOutStream;
 
-class BTransparencyFlattener {
-public:
+struct BTransparencyFlattener {
     // The page-item file carries each page's record under 180.
     static constexpr std::uint16_t kPageRecord = 180;
     static constexpr std::uint16_t kAlternateRecord = 2031;
-
-    BTransparencyFlattener() = default;
-    virtual ~BTransparencyFlattener() = default;
 
     // 3201 enabled; 3202, 3220, 3221, 3222, 3223 the values; 3210 to 3217 the options.
     void WriteFields(UKeyOutStream& out) const;
@@ -35,4 +31,4 @@ public:
 };
 
 // The document-level settings of a page set.
-class BDocumentTransparencyFlattener : public BTransparencyFlattener {};
+struct BDocumentTransparencyFlattener : BTransparencyFlattener {};

@@ -1,6 +1,8 @@
 // The enumerations shared by check settings, setting messages and setting definitions: the
-// setting type, the problem severity and the index of a limit.
+// setting type, the problem severity and the index of a limit, with the ticket words for them.
 #pragma once
+
+#include "utils/ustring.h"
 
 #include <cstdint>
 
@@ -42,3 +44,9 @@ enum eLimitIndex : std::int32_t {
     eLimit_Fault = 2,
     eLimit_Ignore = 3,
 };
+
+// The ticket key of a limit index: "note", "warn", "fault", "ignore"; null outside 0..3.
+const ustring* LimitKey(std::int32_t index);
+// The severity a word names: "ignore" 1, "note" 2, "warn" 3, "fault" 4, "dynamic" 5,
+// "parameter" 6, "parameterNotSet" 7; any other text (case matters) NotSet.
+eProblemSeverity SeverityFromWord(const ustring& word);

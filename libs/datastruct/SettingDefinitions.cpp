@@ -2,7 +2,6 @@
 #include "model/SettingDefinitions.h"
 
 #include "model/KeyStrings.h"
-#include "model/WCheckSetting.h"
 
 #include <algorithm>
 

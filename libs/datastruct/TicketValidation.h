@@ -6,9 +6,9 @@
 class umessage;
 
 // A ticket's top level, and each of its destinations. Null or empty gives false, unlogged.
-bool TicketIsWellFormed(const umessage* ticket);
+[[nodiscard]] bool TicketIsWellFormed(const umessage* ticket);
 // One destination. Null gives false, unlogged; an empty destination is well formed.
-bool DestinationIsWellFormed(const umessage* destination);
+[[nodiscard]] bool DestinationIsWellFormed(const umessage* destination);
 // Throws std::runtime_error "userField has wrong type" at the first entry of `userFields` that
 // holds no child message at index 0.
 void CheckUserFields(const umessage* userFields);

@@ -114,8 +114,6 @@ WCheckSetting::WCheckSetting(const ustring& checkName, const std::vector<WCheckS
     }
 }
 
-WCheckSetting::~WCheckSetting() = default;
-
 eProblemSeverity WCheckSetting::GetSeverity() const {
     return SeverityFromWord(GetSeverityText());
 }
@@ -145,32 +143,6 @@ ustring WCheckSetting::GetParameter(std::int32_t index) const {
 bool WCheckSetting::IsParameterNotSet(std::int32_t index) const {
     return index < 0 || !m_message ||
            !m_message->is<ustring>(keystr::P, static_cast<uint64_t>(index));
-}
-
-const ustring* LimitKey(std::int32_t index) {
-    switch (index) {
-    case eLimit_Note:
-        return &keystr::note;
-    case eLimit_Warn:
-        return &keystr::warn;
-    case eLimit_Fault:
-        return &keystr::fault;
-    case eLimit_Ignore:
-        return &keystr::ignore;
-    default:
-        return nullptr;
-    }
-}
-
-eProblemSeverity SeverityFromWord(const ustring& word) {
-    const ustring* const words[] = {&keystr::ignore,         &keystr::note,    &keystr::warn,
-                                    &keystr::fault,          &keystr::dynamic, &keystr::parameter,
-                                    &keystr::parameterNotSet};
-    for (std::int32_t i = 0; i < 7; ++i) {
-        if (word == *words[i])
-            return static_cast<eProblemSeverity>(i + 1);
-    }
-    return eProblemSeverity_NotSet;
 }
 
 std::int32_t CompareSeverityWords(const ustring& a, const ustring& b) {

@@ -23,12 +23,9 @@ public:
         : m_message(std::move(message)) {}
     // CombineSettings: the settings of one check merged by the rule of its defined type.
     WCheckSetting(const ustring& checkName, const std::vector<WCheckSetting>& settings);
-    WCheckSetting(const WCheckSetting&) = default;
-    WCheckSetting& operator=(const WCheckSetting&) = default;
-    virtual ~WCheckSetting();
 
     // "sev" as a word: "ignore" 1 to "parameterNotSet" 7; absent, empty or any other word 0.
-    virtual eProblemSeverity GetSeverity() const;
+    eProblemSeverity GetSeverity() const;
     ustring GetSeverityText() const; // "sev" at index 0, empty when absent
     // The limit's number as a double; 0.0 when absent, not a number, or index outside 0..3.
     double GetLimit(std::int32_t index) const;
@@ -51,11 +48,6 @@ inline WCheckSetting CombineSettings(const ustring& checkName,
     return WCheckSetting(checkName, settings);
 }
 
-// The ticket key of a limit index: "note", "warn", "fault", "ignore"; null outside 0..3.
-const ustring* LimitKey(std::int32_t index);
-// The severity a word names: "ignore" 1, "note" 2, "warn" 3, "fault" 4, "dynamic" 5,
-// "parameter" 6, "parameterNotSet" 7; any other text (case matters) NotSet.
-eProblemSeverity SeverityFromWord(const ustring& word);
 // rank(a) - rank(b) with the ranks "ignore" 1, "note" 2, "warn" 3, "fault" 4, any other text 0.
 std::int32_t CompareSeverityWords(const ustring& a, const ustring& b);
 

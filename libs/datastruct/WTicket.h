@@ -87,10 +87,9 @@ public:
                            std::shared_ptr<umessage>, std::shared_ptr<const umessage>>;
 
     explicit WTicketT(TicketPtr ticket) : m_ticket(std::move(ticket)) {}
-    virtual ~WTicketT() = default;
 
     // TicketIsWellFormed of the held ticket.
-    virtual bool IsWellFormed() const { return TicketIsWellFormed(m_ticket.get()); }
+    [[nodiscard]] bool IsWellFormed() const { return TicketIsWellFormed(m_ticket.get()); }
 
     const TicketPtr& GetTicket() const { return m_ticket; }
     // The number of values of "destinations"; 0 for a null ticket.
@@ -133,7 +132,6 @@ template <typename Base>
 class WEffectiveProfileT : public Base {
 public:
     using Base::Base;
-    ~WEffectiveProfileT() override = default;
 
     // The check's settings from every destination's tree, then the ticket's own tree, combined
     // by CombineSettings. A destination-bearing ticket always rates the box checks

@@ -4,7 +4,7 @@
 // only job files made outside the system carry: the definitions 'Dp', the ticket 'SR' and the
 // export permission 'BP'. The boxes are computed from the destinations, as document fitting does.
 #include "model/BJobFile.h"
-#include "utils/UKeyStream.h"
+#include "support/OutsideJob.h"
 #include "utils/umessage.h"
 
 #include <fstream>
@@ -12,12 +12,6 @@
 #include <memory>
 
 namespace {
-
-constexpr std::uint32_t kJobStreamIdentifier = 0x4A4F4235; // "JOB5"
-constexpr std::uint16_t kKeyDefaults = 0x4470;             // 'Dp'
-constexpr std::uint16_t kKeyTicket = 0x5352;               // 'SR'
-constexpr std::uint16_t kKeyPermission = 0x4250;           // 'BP'
-constexpr std::uint16_t kKeyForbidPDF = 0x4272;            // 'Br'
 
 std::shared_ptr<const umessage> child(const umessage& message, const char* name,
                                       std::uint64_t index = 0) {
@@ -108,18 +102,11 @@ int main(int argc, char** argv) {
     describeGroups(job, description);
     job.ComputeBoxes();
 
+    OutsideElements extra{child(description, "defaults"), child(description, "ticket"), {}, {}};
+    if (description.contains("forbidPDF"))
+        extra.forbidPDF = description.value<bool>("forbidPDF");
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    {
-        UKeyOutStream keys(out, kJobStreamIdentifier);
-        keys.select_key(kKeyDefaults).write_message(*child(description, "defaults"));
-        job.WriteBody(keys, kJobFilePartFull);
-        keys.select_key(kKeyTicket).write_message(*child(description, "ticket"));
-        if (description.contains("forbidPDF")) {
-            keys.begin_record(kKeyPermission);
-            keys.select_key(kKeyForbidPDF).write_bool(description.value<bool>("forbidPDF"));
-            keys.end();
-        }
-    }
+    writeOutsideJob(out, job, extra);
     out.close();
     if (!out) {
         std::cerr << "cannot write " << argv[2] << '\n';

@@ -3,16 +3,13 @@
 // temporary colour-profile folder.
 #include "model/BCheckSettingList.h"
 
-#include "CheckSettingTestDefinitions.h"
 #include "model/KeyStrings.h"
+#include "support/CheckSettingTest.h"
+#include "support/ColourProfileFolder.h"
 #include "support/LogCapture.h"
-#include "utils/FilePath.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <random>
 #include <string>
 
 namespace {
@@ -95,7 +92,7 @@ TEST_F(SettingList, MakesADefaultSettingOncePerList) {
     Define(R"({"FontSubset": {"type": "boolean", "defaults": {"sev": "warn"}},
                "Hairline": {"type": "limitsLow"}})");
     BCheckSettingList list;
-    BCheckSetting* made = list.FindSetting(keystr::FontSubset);
+    const BCheckSetting* made = list.FindSetting(keystr::FontSubset);
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->GetName(), keystr::FontSubset);
     EXPECT_EQ(made->GetSeverity(), eProblemSeverity_Warn);
@@ -107,7 +104,7 @@ TEST_F(SettingList, MakesADefaultSettingOncePerList) {
     EXPECT_EQ(list.FindSetting(keystr::emptyName), nullptr);
 
     list.Load(fromJson(R"({"qcs": {"checks": {"FontSubset": {"sev": "fault"}}}})"));
-    BCheckSetting* loaded = list.FindSetting(keystr::FontSubset);
+    const BCheckSetting* loaded = list.FindSetting(keystr::FontSubset);
     EXPECT_NE(loaded, made);
     EXPECT_EQ(loaded->GetSeverity(), eProblemSeverity_Fault);
     list.Clear();
@@ -120,25 +117,23 @@ TEST_F(SettingList, CopiesOwnTheirLoadedSettings) {
     BCheckSettingList copy(*original);
     BCheckSettingList assigned;
     assigned = *original;
-    EXPECT_NE(copy.FindSetting(keystr::FontSubset), original->FindSetting(keystr::FontSubset));
-    EXPECT_NE(assigned.FindSetting(keystr::FontSubset), original->FindSetting(keystr::FontSubset));
-    original.reset();
-    EXPECT_EQ(copy.GetSeverity(keystr::FontSubset), eProblemSeverity_Fault);
-    EXPECT_EQ(assigned.GetSeverity(keystr::FontSubset), eProblemSeverity_Fault);
     const BCheckSettingList& same = assigned;
     assigned = same;
-    EXPECT_EQ(assigned.GetSeverity(keystr::FontSubset), eProblemSeverity_Fault);
+    const BCheckSetting* own = original->FindSetting(keystr::FontSubset);
+    original.reset();
+    for (const BCheckSettingList* list : {&copy, &assigned}) {
+        EXPECT_NE(list->FindSetting(keystr::FontSubset), own);
+        EXPECT_EQ(list->GetSeverity(keystr::FontSubset), eProblemSeverity_Fault);
+    }
 }
 
-struct DownsamplingCase {
-    std::string elements;
-    bool contone;
-    std::int32_t resolution;
-    double factor;
-};
-
 TEST_F(SettingList, DownsamplesFromTheDownsampleAndTooLowSettings) {
-    const DownsamplingCase cases[] = {
+    const struct {
+        std::string elements;
+        bool contone;
+        std::int32_t resolution;
+        double factor;
+    } cases[] = {
         {"", true, 300, 1.5},
         {"", false, 1200, 1.5},
         {limits("Setting_ContoneDownsample", "LimitsLow", R"("note": 400, "warn": 500)") + "," +
@@ -160,10 +155,9 @@ TEST_F(SettingList, DownsamplesFromTheDownsampleAndTooLowSettings) {
     }
 }
 
-TEST_F(SettingList, DownsamplingTakesAnInfiniteOrNaNLimitAsNotSet) {
-    for (double bad :
-         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-          std::numeric_limits<double>::quiet_NaN()}) {
+TEST_F(SettingList, InfiniteOrNaNLimitsCountAsNotSet) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double bad : {inf, -inf, std::numeric_limits<double>::quiet_NaN()}) {
         BCheckSettingList list;
         for (const ustring& name : {keystr::Setting_ContoneDownsample, keystr::ResTooLowContone})
             insertLimits(list, name, "eSettingType_LimitsLow",
@@ -171,18 +165,19 @@ TEST_F(SettingList, DownsamplingTakesAnInfiniteOrNaNLimitAsNotSet) {
         std::int32_t resolution = -1;
         double factor = -1;
         list.GetDownsampling(true, resolution, factor);
-        EXPECT_EQ(resolution, 300) << bad;
-        EXPECT_EQ(factor, 1.5) << bad;
+        EXPECT_EQ(std::pair(resolution, factor), std::pair(300, 1.5)) << bad;
     }
+    BCheckSettingList list = olderForm(element("Transparency", "Boolean", "Fault"));
+    insertLimits(list, keystr::Setting_PDFVersion, "eSettingType_Parameter", {keystr::note},
+                 std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(list.GetPDFVersion(), 0.0);
+    // Taken as 1.4, so the transparency fault still rules PDF out.
+    SetForceEPSExport(false);
+    EXPECT_FALSE(list.AllowsPDFExport(true, false, false));
 }
 
-struct VersionCase {
-    std::string elements;
-    double version;
-};
-
 TEST_F(SettingList, DerivesThePDFVersion) {
-    const VersionCase cases[] = {
+    const std::pair<std::string, double> cases[] = {
         {"", 0.0},
         {limits("Setting_PDFVersion", "Parameter", R"("note": 1.6)") + "," +
              limits("PDFVersionTooHigh", "LimitsHigh", R"("fault": 1.4, "precision": 1)"),
@@ -196,25 +191,9 @@ TEST_F(SettingList, DerivesThePDFVersion) {
         {limits("Setting_PDFVersion", "Parameter", R"("note": 1.0)"), 1.3},
         {limits("Setting_PDFVersion", "Parameter", R"("note": 2.0)"), 1.7},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(olderForm(c.elements).GetPDFVersion(), c.version) << c.elements;
+    for (const auto& [elements, version] : cases)
+        EXPECT_EQ(olderForm(elements).GetPDFVersion(), version) << elements;
 }
-
-TEST_F(SettingList, ANaNVersionCountsAsNotSet) {
-    BCheckSettingList list = olderForm(element("Transparency", "Boolean", "Fault"));
-    insertLimits(list, keystr::Setting_PDFVersion, "eSettingType_Parameter", {keystr::note},
-                 std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(list.GetPDFVersion(), 0.0);
-    // Taken as 1.4, so the transparency fault still rules PDF out.
-    SetForceEPSExport(false);
-    EXPECT_FALSE(list.AllowsPDFExport(true, false, false));
-}
-
-struct ExportCase {
-    std::string faults; // older-form elements
-    bool transparency, cid, trueType;
-    bool allowed;
-};
 
 TEST_F(SettingList, AllowsPDFExportUnlessForbiddenOrAUsedFeatureIsAFault) {
     const std::string transparencyFault = element("Transparency", "Boolean", "Fault");
@@ -224,7 +203,11 @@ TEST_F(SettingList, AllowsPDFExportUnlessForbiddenOrAUsedFeatureIsAFault) {
     const std::string cid2Fault = element("CIDType2FontUsed", "Boolean", "Fault");
     const std::string trueTypeFault = element("TrueTypeFontUsed", "Boolean", "Fault");
     const std::string trueTypeWarn = element("TrueTypeFontUsed", "Boolean", "Warn");
-    const ExportCase cases[] = {
+    const struct {
+        std::string faults; // older-form elements
+        bool transparency, cid, trueType;
+        bool allowed;
+    } cases[] = {
         {"", true, true, true, true},
         {transparencyFault, true, false, false, false},
         {transparencyFault, false, true, true, true},
@@ -247,39 +230,12 @@ TEST_F(SettingList, AllowsPDFExportUnlessForbiddenOrAUsedFeatureIsAFault) {
     EXPECT_TRUE(GetForceEPSExport());
 }
 
-// A colour-profile folder of its own, with one profile file, behind special folder 6.
-class ColourFolder : public SettingList {
-protected:
-    void SetUp() override {
-        SettingList::SetUp();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("colour-profiles-" + std::to_string(std::random_device()()));
-        std::filesystem::create_directories(folder_);
-        std::ofstream(folder_ / "Coated.icc") << "profile";
-        std::filesystem::create_directories(folder_ / "sub");
-        setenv("ZEP_COLOR_DIR", folder_.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("ZEP_COLOR_DIR");
-        std::filesystem::remove_all(folder_);
-        SettingList::TearDown();
-    }
-
-    static ustring inFolder(const char* leaf) {
-        UFileSpecCore path(static_cast<SpecialFolderId>(6));
-        EXPECT_TRUE(path.descend(ustring(leaf)));
-        return path.path();
-    }
-
-    std::filesystem::path folder_;
-};
-
-TEST_F(ColourFolder, ResolvesOnlyNamesOfExistingFiles) {
+TEST_F(SettingList, ResolvesOnlyNamesOfExistingColourProfiles) {
+    const ColourProfileFolder colour({"Coated.icc"});
+    std::filesystem::create_directory(colour.temp().at("icc/sub"));
     ustring name("Coated.icc");
     EXPECT_TRUE(ResolveColourProfileName(name));
-    EXPECT_EQ(name, inFolder("Coated.icc"));
-    EXPECT_EQ(name.toStdString(), "Z:" + (folder_ / "Coated.icc").string());
-
+    EXPECT_EQ(name, colour.profile("Coated.icc"));
     for (const char* unchanged : {"Missing.icc", "sub", "", "C:/Coated.icc", "../Coated.icc"}) {
         ustring text(unchanged);
         EXPECT_FALSE(ResolveColourProfileName(text)) << unchanged;
@@ -287,7 +243,8 @@ TEST_F(ColourFolder, ResolvesOnlyNamesOfExistingFiles) {
     }
 }
 
-TEST_F(ColourFolder, LoadsProcessProfilesAsFullPaths) {
+TEST_F(SettingList, LoadsProcessProfilesAsFullPaths) {
+    const ColourProfileFolder colour({"Coated.icc"});
     Define(R"({"Setting_ProcessProfile": {"type": "stringParameter",
                                           "defaults": {"P": ["Coated.icc"]}},
                "Setting_GrayscaleProfile": {"type": "stringParameter",
@@ -299,12 +256,12 @@ TEST_F(ColourFolder, LoadsProcessProfilesAsFullPaths) {
         "ColourUsed": {"P": ["Coated.icc"]}}}})"));
     const BCheckSetting* process = list.FindSorted(keystr::Setting_ProcessProfile);
     ASSERT_NE(process, nullptr);
-    EXPECT_EQ(process->GetStringParameter(0), inFolder("Coated.icc"));
+    EXPECT_EQ(process->GetStringParameter(0), colour.profile("Coated.icc"));
     EXPECT_EQ(process->GetStringParameter(1), "Missing.icc");
     EXPECT_EQ(list.FindSetting(keystr::ColourUsed)->GetStringParameter(0), "Coated.icc");
     // A default made on demand is resolved too.
     EXPECT_EQ(list.FindSetting(keystr::Setting_GrayscaleProfile)->GetStringParameter(0),
-              inFolder("Coated.icc"));
+              colour.profile("Coated.icc"));
 }
 
 } // namespace

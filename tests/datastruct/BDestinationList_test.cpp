@@ -1,14 +1,18 @@
 // Tests of destination lists, groups and the group list ('GG' under the parts mask), and of the
 // reader of the destination-identifier set.
 #include "model/BDestinationList.h"
+
 #include "model/JobFilePart.h"
 #include "support/KeyStreamBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
+#include <optional>
 #include <streambuf>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -16,14 +20,11 @@ std::string WriteGroups(BGroupList& groups, std::int32_t mask) {
     return writeKeyStream([&](UKeyOutStream& out) { groups.Write(out, mask); });
 }
 
-void ReadGroups(const std::string& stream, BGroupList& groups) {
+BGroupList ReadGroups(const std::string& stream) {
     KeyStreamReader reader(stream);
+    BGroupList groups;
     groups.Read(reader.in);
-}
-
-std::int32_t CountStoredGroups(const std::string& stream) {
-    KeyStreamReader reader(stream);
-    return BGroupList::CountStoredGroups(reader.in);
+    return groups;
 }
 
 BDestination* AddDestination(BGroup& group, const char* identifier, bool exported) {
@@ -36,8 +37,8 @@ BDestination* AddDestination(BGroup& group, const char* identifier, bool exporte
 // The identifiers of a group's destinations, in order.
 std::vector<ustring> Identifiers(const BGroup& group) {
     std::vector<ustring> identifiers;
-    for (const BDestination* destination : group.GetDestinations())
-        identifiers.push_back(destination->GetIdentifier());
+    for (const BDestination& destination : group)
+        identifiers.push_back(destination.GetIdentifier());
     return identifiers;
 }
 
@@ -55,103 +56,54 @@ struct TwoGroups {
     BDestination* d3 = AddDestination(*b, "3", false);
 };
 
-// The big-endian bytes of a 32-bit number.
-std::string Be32(std::int64_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    return {static_cast<char>(bits >> 24), static_cast<char>(bits >> 16),
-            static_cast<char>(bits >> 8), static_cast<char>(bits)};
-}
-
-// A stream buffer that cannot tell or change its position, as a pipe.
-class UnseekableBuffer : public std::streambuf {
-public:
-    explicit UnseekableBuffer(std::string bytes) : bytes_(std::move(bytes)) {
-        setg(bytes_.data(), bytes_.data(), bytes_.data() + bytes_.size());
-    }
-
-private:
-    std::string bytes_;
-};
-
-// Reads `bytes` through a seekable string stream or through a stream that cannot seek.
-bool ReadSet(const std::string& bytes, bool seekable, DestinationIdentifierSet& identifiers) {
-    std::istringstream seekableIn(bytes);
-    UnseekableBuffer buffer(bytes);
-    std::istream unseekableIn(&buffer);
-    return ReadDestinationIdentifierSet(
-        seekable ? static_cast<std::istream&>(seekableIn) : unseekableIn, identifiers);
-}
-
 } // namespace
 
-TEST(BGroupList, WritesOnlyTheSelectedGroupsUnexportedDestinationsUnderMask52) {
-    TwoGroups job;
-    const std::string stream = WriteGroups(job.groups, 52);
-    EXPECT_TRUE(job.d2->IsExported()) << "marked once written";
-    EXPECT_FALSE(job.d3->IsExported());
-    EXPECT_EQ(CountStoredGroups(stream), 1);
-
-    BGroupList read;
-    ReadGroups(stream, read);
-    ASSERT_EQ(read.GetCount(), 1u);
-    EXPECT_TRUE(read.GetGroup(0)->IsSelected());
-    EXPECT_EQ(Identifiers(*read.GetGroup(0)), std::vector<ustring>{"2"});
-    EXPECT_FALSE(read.GetGroup(0)->GetDestination(0)->IsExported()) << "written before marked";
-}
-
-TEST(BGroupList, WritesEveryGroupAndDestinationUnderMask4AndChangesNoFlag) {
-    TwoGroups job;
-    const std::string stream = WriteGroups(job.groups, kJobFilePartFull);
-    EXPECT_FALSE(job.d2->IsExported());
-    EXPECT_FALSE(job.d3->IsExported());
-
-    BGroupList read;
-    ReadGroups(stream, read);
-    ASSERT_EQ(read.GetCount(), 2u);
-    EXPECT_TRUE(read.GetGroup(0)->IsSelected());
-    EXPECT_FALSE(read.GetGroup(0)->GetGd());
-    EXPECT_FALSE(read.GetGroup(1)->IsSelected());
-    EXPECT_TRUE(read.GetGroup(1)->GetGd());
-    EXPECT_EQ(Identifiers(*read.GetGroup(0)), (std::vector<ustring>{"1", "2"}));
-    EXPECT_EQ(Identifiers(*read.GetGroup(1)), std::vector<ustring>{"3"});
-    EXPECT_TRUE(read.GetGroup(0)->GetDestination(0)->IsExported());
-    EXPECT_EQ(read.GetGroup(1)->GetDestination(0)->GetGroup(), read.GetGroup(1));
-}
-
-TEST(BGroupList, WritesTheGroupRecordByteForByte) {
+TEST(BGroupList, WritesTheGroupRecordByteForByteAndReadsItBackInPlaceOfItsGroups) {
     BGroupList groups;
     groups.AddGroup();
     groups.AddGroup()->SetGd(true);
-    groups.SelectGroup(groups.GetGroup(0));
+    groups.SelectGroup(&groups[0]);
     // 'GG' with one item: 'GA' true, 'Gd' false, an empty 'LL'.
     EXPECT_EQ(hex(afterHead(WriteGroups(groups, kJobFilePartSelectedGroups))),
               "47 47 FF 00 00 00 11 06 47 41 01 01 01 47 64 00 01 4C 4C FF 00 00 00 00 06");
+
+    TwoGroups job;
+    const std::string stream = WriteGroups(job.groups, kJobFilePartFull);
+    EXPECT_FALSE(job.d2->IsExported() || job.d3->IsExported()) << "mask 4 changes no flag";
+    KeyStreamReader counted(stream);
+    EXPECT_EQ(BGroupList::CountStoredGroups(counted.in), 2);
+    KeyStreamReader reader(stream);
+    groups.Read(reader.in);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_TRUE(groups[0].IsSelected() && !groups[0].GetGd());
+    EXPECT_TRUE(!groups[1].IsSelected() && groups[1].GetGd());
+    EXPECT_EQ(Identifiers(groups[0]), (std::vector<ustring>{"1", "2"}));
+    EXPECT_EQ(Identifiers(groups[1]), std::vector<ustring>{"3"});
+    EXPECT_TRUE(groups[0][0].IsExported());
+    EXPECT_EQ(groups[1][0].GetGroup(), &groups[1]);
 }
 
-TEST(BGroupList, ReadReplacesTheGroupsAndCountsStoredOnes) {
-    BGroupList source;
-    for (int i = 0; i < 3; ++i)
-        source.AddGroup();
-    const std::string stream = WriteGroups(source, kJobFilePartFull);
-    EXPECT_EQ(CountStoredGroups(stream), 3);
-
-    BGroupList target;
-    target.AddDestination();
-    target.AddGroup();
-    ReadGroups(stream, target);
-    EXPECT_EQ(target.GetCount(), 3u);
-    EXPECT_EQ(target.CountDestinations(), 0);
-}
-
-TEST(BGroupList, SelectsOneGroupAtATime) {
+TEST(BGroupList, SelectsFindsCountsAndCollects) {
     TwoGroups job;
     EXPECT_EQ(job.groups.GetSelectedGroup(), job.a);
     job.groups.SelectGroup(job.b);
     EXPECT_FALSE(job.a->IsSelected());
-    EXPECT_EQ(job.groups.GetSelectedGroup(), job.b);
+    EXPECT_EQ(std::as_const(job.groups).GetSelectedGroup(), job.b);
     BGroup stranger;
     job.groups.SelectGroup(&stranger);
     EXPECT_EQ(job.groups.GetSelectedGroup(), nullptr);
+
+    EXPECT_EQ(job.groups.FindGroupOf(job.d3), job.b);
+    BDestination outsider;
+    EXPECT_EQ(job.groups.FindGroupOf(&outsider), nullptr);
+    EXPECT_EQ(job.groups.CountDestinations(), 3);
+
+    std::vector<BDestination*> all{&outsider};
+    job.groups.CollectDestinations(all);
+    EXPECT_EQ(all, (std::vector<BDestination*>{job.d1, job.d2, job.d3}));
+    // The groups still own and delete them (a double delete would fail under the sanitizer).
+    job.groups.Clear();
+    EXPECT_EQ(job.groups.CountDestinations(), 0);
 }
 
 TEST(BGroupList, FindsTheFirstUnexportedGroupSkippingEmptyOnes) {
@@ -166,51 +118,44 @@ TEST(BGroupList, FindsTheFirstUnexportedGroupSkippingEmptyOnes) {
     EXPECT_EQ(groups.FindFirstUnexportedGroup(), nullptr);
 }
 
-TEST(BGroupList, FindsCountsAndCollectsDestinationsWithoutOwningThem) {
-    TwoGroups job;
-    EXPECT_EQ(job.groups.FindGroupOf(job.d3), job.b);
-    BDestination outsider;
-    EXPECT_EQ(job.groups.FindGroupOf(&outsider), nullptr);
-    EXPECT_EQ(job.groups.CountDestinations(), 3);
-
-    std::vector<BDestination*> all{&outsider};
-    job.groups.CollectDestinations(all);
-    EXPECT_EQ(all, (std::vector<BDestination*>{job.d1, job.d2, job.d3}));
-    // The groups still own and delete them (a double delete would fail under the sanitizer).
-    job.groups.Clear();
-    EXPECT_EQ(job.groups.CountDestinations(), 0);
-}
-
 TEST(BGroupList, AddsADestinationToTheFirstGroupMadeWhenNeeded) {
     BJobFile* const owner = reinterpret_cast<BJobFile*>(0x1000); // never dereferenced
     BGroupList groups(owner);
     BDestination* first = groups.AddDestination();
-    ASSERT_EQ(groups.GetCount(), 1u);
-    EXPECT_EQ(first->GetGroup(), groups.GetGroup(0));
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(first->GetGroup(), &groups[0]);
     EXPECT_EQ(first->GetOwner(), owner);
     groups.AddGroup();
     groups.AddDestination();
-    EXPECT_EQ(groups.GetGroup(0)->GetCount(), 2u);
-    EXPECT_EQ(groups.GetGroup(1)->GetOwner(), owner);
+    EXPECT_EQ(groups[0].size(), 2u);
+    EXPECT_EQ(groups[1].GetOwner(), owner);
 }
 
 TEST(BGroup, SizeSummaryIsTheMinimumSizeUnlessADestinationHasBleed) {
     BGroup group;
-    group.CreateDestination()->SetSize(200.0, 100.0);
-    BDestination* second = group.CreateDestination();
-    second->SetSize(180.0, 120.0);
+    BDestination* wide = group.CreateDestination();
+    wide->SetSize(200.0, 100.0);
+    BDestination* narrow = group.CreateDestination();
+    narrow->SetSize(180.0, 120.0);
+    using Sizes = std::array<double, 4>;
+    const auto sizes = [&] {
+        return Sizes{group.GetMinWidth(), group.GetMinHeight(), group.GetEffectiveWidth(),
+                     group.GetEffectiveHeight()};
+    };
+    EXPECT_EQ(GetExcessWidth(*wide), 0.0) << "minimum not computed yet";
     group.UpdateSizeSummary();
-    EXPECT_EQ(group.GetMinWidth(), 180.0);
-    EXPECT_EQ(group.GetMinHeight(), 100.0);
-    EXPECT_EQ(group.GetEffectiveWidth(), 180.0);
-    EXPECT_EQ(group.GetEffectiveHeight(), 100.0);
+    EXPECT_EQ(sizes(), (Sizes{180, 100, 180, 100}));
+    // The excess over the group's minimum.
+    EXPECT_EQ(GetExcessWidth(*wide), 20.0);
+    EXPECT_EQ(GetExcessHeight(*narrow), 20.0);
+    EXPECT_EQ(GetExcessWidth(*narrow) + GetExcessHeight(*wide), 0.0);
+    BDestination alone;
+    alone.SetSize(300.0, 300.0);
+    EXPECT_EQ(GetExcessWidth(alone), 0.0) << "no group";
 
-    second->SetBleeds(3.0, 0.0, 0.0, 0.0);
+    narrow->SetBleeds(3.0, 0.0, 0.0, 0.0);
     group.UpdateSizeSummary();
-    EXPECT_EQ(group.GetMinWidth(), 0.0);
-    EXPECT_EQ(group.GetMinHeight(), 0.0);
-    EXPECT_EQ(group.GetEffectiveWidth(), 180.0);
-    EXPECT_EQ(group.GetEffectiveHeight(), 120.0);
+    EXPECT_EQ(sizes(), (Sizes{0, 0, 180, 120}));
 }
 
 TEST(BGroup, ReadingSetsTheBleedFlagFromTheLastDestinationAndTheSizeSummary) {
@@ -221,68 +166,54 @@ TEST(BGroup, ReadingSetsTheBleedFlagFromTheLastDestinationAndTheSizeSummary) {
     withBleed->SetBleeds(0.0, 0.0, 0.0, 2.0);
     group->CreateDestination()->SetSize(180.0, 120.0);
 
-    BGroupList read;
-    ReadGroups(WriteGroups(source, kJobFilePartFull), read);
-    EXPECT_FALSE(read.GetGroup(0)->HasBleed());
-    EXPECT_EQ(read.GetGroup(0)->GetEffectiveWidth(), 200.0);
-    EXPECT_EQ(read.GetGroup(0)->GetEffectiveHeight(), 100.0);
+    const BGroupList read = ReadGroups(WriteGroups(source, kJobFilePartFull));
+    EXPECT_FALSE(read[0].HasBleed());
+    EXPECT_EQ(read[0].GetEffectiveWidth(), 200.0);
+    EXPECT_EQ(read[0].GetEffectiveHeight(), 100.0);
 }
 
 TEST(BDestinationList, TracksExportedFlags) {
     BGroup group;
-    EXPECT_TRUE(group.AllExported());
-    EXPECT_FALSE(group.HasUnexported());
+    EXPECT_TRUE(group.AllExported() && !group.HasUnexported());
     BDestination* first = AddDestination(group, "17", true);
     BDestination* second = AddDestination(group, "ABC", false);
-    EXPECT_TRUE(group.HasUnexported());
-    EXPECT_FALSE(group.AllExported());
+    EXPECT_TRUE(group.HasUnexported() && !group.AllExported());
 
     group.MarkAllExported();
-    EXPECT_TRUE(second->IsExported());
-    EXPECT_TRUE(group.AllExported());
+    EXPECT_TRUE(second->IsExported() && group.AllExported());
 
     EXPECT_FALSE(group.ClearExportedByIdentifier({"18", "AB"}));
     EXPECT_TRUE(group.ClearExportedByIdentifier({"17", "ABC"}));
-    EXPECT_FALSE(first->IsExported());
-    EXPECT_FALSE(second->IsExported());
+    EXPECT_FALSE(first->IsExported() || second->IsExported());
 }
 
 TEST(BDestinationList, SummarisesUntilMarkedExportedWhichClearsSummaryFlag0AndFlag0) {
     BGroup group;
-    const bool initialFlags[5] = {false, false, true, false, false};
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(group.GetFlag(i), initialFlags[i]) << i;
+        EXPECT_EQ(group.GetFlag(i), i == 2) << i;
     EXPECT_THROW(group.GetFlag(5), std::out_of_range);
 
-    bool hasDestinations = true;
-    bool hasBleed = true;
+    const auto summary = [&] {
+        std::pair flags{true, true};
+        group.GetSummaryFlags(flags.first, flags.second);
+        return flags;
+    };
     group.UpdateSummary();
-    group.GetSummaryFlags(hasDestinations, hasBleed);
-    EXPECT_FALSE(hasDestinations);
-    EXPECT_FALSE(hasBleed);
-
+    EXPECT_EQ(summary(), std::pair(false, false));
     group.CreateDestination();
-    group.GetSummaryFlags(hasDestinations, hasBleed);
-    EXPECT_FALSE(hasDestinations) << "as last computed";
+    EXPECT_EQ(summary(), std::pair(false, false)) << "as last computed";
     group.CreateDestination()->SetBleeds(0.0, 0.0, -1.0, 0.0);
     group.UpdateSummary();
-    group.GetSummaryFlags(hasDestinations, hasBleed);
-    EXPECT_TRUE(hasDestinations);
-    EXPECT_TRUE(hasBleed);
+    EXPECT_EQ(summary(), std::pair(true, true));
 
     group.SetFlag(0, true);
     group.MarkAllExported();
-    group.GetSummaryFlags(hasDestinations, hasBleed);
-    EXPECT_FALSE(hasDestinations);
-    EXPECT_TRUE(hasBleed);
+    EXPECT_EQ(summary(), std::pair(false, true));
     EXPECT_FALSE(group.GetFlag(0));
 }
 
 TEST(BDestinationList, FindsTheCommonFirstCodeIgnoringEmptyAndOther) {
-    const struct {
-        std::vector<const char*> codes;
-        const char* common;
-    } cases[] = {
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
         {{"Other", "", "A", "A"}, "A"},
         {{"A", "B"}, ""},
         {{"A", "Other", "B"}, ""},
@@ -290,38 +221,61 @@ TEST(BDestinationList, FindsTheCommonFirstCodeIgnoringEmptyAndOther) {
         {{}, ""},
         {{"other", "A"}, ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [codes, common] : cases) {
         BGroup group;
-        for (const char* code : c.codes)
+        for (const char* code : codes)
             group.CreateDestination()->SetFirstCode(code);
-        EXPECT_EQ(group.CommonFirstCode(), c.common) << c.codes.size();
+        EXPECT_EQ(group.CommonFirstCode(), common) << codes.size();
     }
 }
+
+namespace {
+
+// The big-endian bytes of a 32-bit number.
+std::string Be32(std::int64_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    return {static_cast<char>(bits >> 24), static_cast<char>(bits >> 16),
+            static_cast<char>(bits >> 8), static_cast<char>(bits)};
+}
+
+// A stream buffer that cannot tell or change its position, as a pipe.
+class UnseekableBuffer : public std::streambuf {
+public:
+    explicit UnseekableBuffer(std::string bytes) : m_bytes(std::move(bytes)) {
+        setg(m_bytes.data(), m_bytes.data(), m_bytes.data() + m_bytes.size());
+    }
+
+private:
+    std::string m_bytes;
+};
+
+// Reads `bytes` through a seekable string stream and through a stream that cannot seek; both
+// must give `expected`, or false and an empty set when there is none.
+void ExpectSet(const std::string& bytes, const std::optional<DestinationIdentifierSet>& expected,
+               const char* what) {
+    std::istringstream seekable(bytes);
+    UnseekableBuffer buffer(bytes);
+    std::istream unseekable(&buffer);
+    for (std::istream* in : {static_cast<std::istream*>(&seekable), &unseekable}) {
+        DestinationIdentifierSet identifiers{"stale"};
+        EXPECT_EQ(ReadDestinationIdentifierSet(*in, identifiers), expected.has_value()) << what;
+        EXPECT_EQ(identifiers, expected.value_or(DestinationIdentifierSet{})) << what;
+    }
+}
+
+} // namespace
 
 TEST(ReadDestinationIdentifierSet, ReadsNumbersAsDecimalTextsAndStringsAsTheirBytes) {
     const std::string x600(600, 'x');
-    const struct {
-        std::string bytes;
-        DestinationIdentifierSet expected;
-    } cases[] = {
-        {Be32(3) + Be32(17) + Be32(4711) + Be32(-8), {"17", "4711", "-8"}},
-        {Be32(-3) + Be32(3) + "ABC" + Be32(0) + Be32(600) + x600, {"ABC", "", ustring(x600)}},
-        {Be32(0), {}},
-    };
-    for (const auto& c : cases) {
-        for (bool seekable : {true, false}) {
-            DestinationIdentifierSet identifiers{"stale"};
-            EXPECT_TRUE(ReadSet(c.bytes, seekable, identifiers));
-            EXPECT_EQ(identifiers, c.expected) << "seekable " << seekable;
-        }
-    }
+    ExpectSet(Be32(3) + Be32(17) + Be32(4711) + Be32(-8),
+              DestinationIdentifierSet{"17", "4711", "-8"}, "numbers");
+    ExpectSet(Be32(-3) + Be32(3) + "ABC" + Be32(0) + Be32(600) + x600,
+              DestinationIdentifierSet{"ABC", "", ustring(x600)}, "strings");
+    ExpectSet(Be32(0), DestinationIdentifierSet{}, "none");
 }
 
 TEST(ReadDestinationIdentifierSet, RefusesMalformedInputAndLeavesTheSetEmpty) {
-    const struct {
-        const char* what;
-        std::string bytes;
-    } cases[] = {
+    const std::pair<const char*, std::string> cases[] = {
         {"no count", ""},
         {"cut count", std::string("\0\0", 2)},
         {"fewer numbers than counted", Be32(2) + Be32(17)},
@@ -334,11 +288,6 @@ TEST(ReadDestinationIdentifierSet, RefusesMalformedInputAndLeavesTheSetEmpty) {
         {"cut length", Be32(-1) + std::string("\0\0", 2)},
         {"second string cut", Be32(-2) + Be32(1) + "A" + Be32(5) + "BC"},
     };
-    for (const auto& c : cases) {
-        for (bool seekable : {true, false}) {
-            DestinationIdentifierSet identifiers{"stale"};
-            EXPECT_FALSE(ReadSet(c.bytes, seekable, identifiers)) << c.what << seekable;
-            EXPECT_TRUE(identifiers.empty()) << c.what << seekable;
-        }
-    }
+    for (const auto& [what, bytes] : cases)
+        ExpectSet(bytes, std::nullopt, what);
 }

@@ -1,6 +1,7 @@
-// Tests of BDestination (the destination record with its older forms, copies, sizes) and of
+// Tests of BDestination (the destination record with its older forms, copies, codes) and of
 // AdMetadataField with its table.
 #include "model/BDestination.h"
+
 #include "model/BDestinationList.h"
 #include "support/KeyStreamBytes.h"
 #include "utils/umessage.h"
@@ -13,12 +14,10 @@
 
 namespace {
 
-constexpr std::uint16_t kList = 'LL';
-
 // A stream whose root holds the record 'LL' with the elements that `body` writes.
 std::string WriteList(const std::function<void(UKeyOutStream&)>& body) {
     return writeKeyStream([&](UKeyOutStream& out) {
-        out.begin_record(kList);
+        out.begin_record('LL');
         body(out);
         out.end();
     });
@@ -32,7 +31,7 @@ std::string RecordOf(const BDestination& destination) {
 // The first item of 'LL' read into a new destination.
 std::unique_ptr<BDestination> ReadDestination(const std::string& stream) {
     KeyStreamReader reader(stream);
-    reader.in.enter_record(kList);
+    reader.in.enter_record('LL');
     auto destination = std::make_unique<BDestination>();
     EXPECT_TRUE(reader.in.next_item());
     destination->Read(reader.in);
@@ -64,25 +63,6 @@ std::unique_ptr<BDestination> Full() {
     return d;
 }
 
-// One element of a record: key, one-byte length, type, payload.
-std::string Element(std::uint16_t key, std::uint8_t type, const std::string& payload) {
-    return std::string{static_cast<char>(key >> 8), static_cast<char>(key & 0xFF),
-                       static_cast<char>(payload.size()), static_cast<char>(type)} +
-           payload;
-}
-
-std::string Str(std::uint16_t key, const std::string& text) {
-    return Element(key, UKeyStream::field_string, text);
-}
-
-std::string Dbl(std::uint16_t key, const std::string& payload) {
-    return Element(key, UKeyStream::field_float, payload);
-}
-
-const std::string kDouble100("\x40\x59\0\0\0\0\0\0", 8);
-const std::string kDouble50("\x40\x49\0\0\0\0\0\0", 8);
-const std::string kDouble3("\x40\x08\0\0\0\0\0\0", 8);
-
 } // namespace
 
 TEST(BDestination, WritesTheRecordByteForByte) {
@@ -102,27 +82,23 @@ TEST(BDestination, WritesTheRecordByteForByte) {
     field.flag = true;
     destination.AddField(field);
 
-    const std::string fields = Str('UP', "PubC") + Str('Uf', "mZ00") +
-                               Str('UT', "Publication code") + Str('UV', "P1") +
-                               Element('Ro', UKeyStream::field_bool, "\x01");
-    const std::string expected =
-        Str('CC', "N") + Str('RC', "A") + Str('R1', "a") + Str('NC', "") + Str('N1', "") +
-        Str('SC', "") + Str('S1', "") + Element('St', UKeyStream::field_int, "\x01") +
-        Str('CN', "c") + Element('Co', UKeyStream::field_int, "") + Str('NS', "s") +
-        Dbl('SX', kDouble100) + Dbl('SY', kDouble50) +
-        Element('Ex', UKeyStream::field_bool, "\x01") + Str('MK', "") +
-        Element('Ro', UKeyStream::field_bool, "") + Dbl('Bl', kDouble3) + Dbl('Br', "") +
-        Dbl('Bt', "") + Dbl('Bb', "") + Dbl('Tl', "") + Dbl('Tr', "") + Dbl('Tt', "") +
-        Dbl('Tb', kDouble3) + Element('ID', UKeyStream::field_int, "\x30\x39") +
-        std::string("UF\xFF\0\0\0", 6) + static_cast<char>(fields.size()) +
-        static_cast<char>(UKeyStream::field_record) + fields;
-    EXPECT_EQ(RecordOf(destination), expected);
-
-    // Without fields there is no 'UF': the record ends with the identifier.
+    std::string sides;
+    for (std::uint16_t key : {'Bl', 'Br', 'Bt', 'Bb', 'Tl', 'Tr', 'Tt', 'Tb'})
+        sides += doubleElement(key, key == 'Bl' || key == 'Tb' ? 3.0 : 0.0);
+    const std::string bare =
+        stringElement('CC', "N") + stringElement('RC', "A") + stringElement('R1', "a") +
+        stringElement('NC', "") + stringElement('N1', "") + stringElement('SC', "") +
+        stringElement('S1', "") + intElement('St', 1) + stringElement('CN', "c") +
+        intElement('Co', 0) + stringElement('NS', "s") + doubleElement('SX', 100.0) +
+        doubleElement('SY', 50.0) + boolElement('Ex', true) + stringElement('MK', "") +
+        boolElement('Ro', false) + sides + intElement('ID', 12345);
+    const std::string fields =
+        record('UF', stringElement('UP', "PubC") + stringElement('Uf', "mZ00") +
+                         stringElement('UT', "Publication code") + stringElement('UV', "P1") +
+                         boolElement('Ro', true));
+    EXPECT_EQ(hex(RecordOf(destination)), hex(bare + fields));
     destination.ClearFields();
-    const std::string bare = RecordOf(destination);
-    EXPECT_EQ(bare, expected.substr(0, bare.size()));
-    EXPECT_EQ(bare.substr(bare.size() - 6), Element('ID', UKeyStream::field_int, "\x30\x39"));
+    EXPECT_EQ(hex(RecordOf(destination)), hex(bare)) << "no 'UF' without fields";
 }
 
 TEST(BDestination, ReadsBackEveryStoredField) {
@@ -140,14 +116,15 @@ TEST(BDestination, StoresDigitIdentifiersAsIntegersWhenTheyFitIn32Bits) {
         std::string element; // the 'ID' element written
         const char* readBack;
     } cases[] = {
-        {"12345", Element('ID', UKeyStream::field_int, "\x30\x39"), "12345"},
-        {"007", Element('ID', UKeyStream::field_int, "\x07"), "7"},
-        {"", Element('ID', UKeyStream::field_int, ""), "0"},
-        {"AB", Str('ID', "AB"), "AB"},
-        {"2147483647", Element('ID', UKeyStream::field_int, "\x7F\xFF\xFF\xFF"), "2147483647"},
-        {"2147483648", Str('ID', "2147483648"), "2147483648"},
-        {"99999999999999999999", Str('ID', "99999999999999999999"), "99999999999999999999"},
-        {"-5", Str('ID', "-5"), "-5"},
+        {"12345", intElement('ID', 12345), "12345"},
+        {"007", intElement('ID', 7), "7"},
+        {"", intElement('ID', 0), "0"},
+        {"AB", stringElement('ID', "AB"), "AB"},
+        {"2147483647", intElement('ID', 2147483647), "2147483647"},
+        {"2147483648", stringElement('ID', "2147483648"), "2147483648"},
+        {"99999999999999999999", stringElement('ID', "99999999999999999999"),
+         "99999999999999999999"},
+        {"-5", stringElement('ID', "-5"), "-5"},
     };
     for (const auto& c : cases) {
         BDestination destination;
@@ -156,9 +133,7 @@ TEST(BDestination, StoresDigitIdentifiersAsIntegersWhenTheyFitIn32Bits) {
         EXPECT_NE(stream.find(c.element), std::string::npos) << c.identifier;
         EXPECT_EQ(ReadDestination(stream)->GetIdentifier(), c.readBack) << c.identifier;
     }
-}
-
-TEST(BDestination, ReadsAnIdentifierStoredAsUnsignedOrAbsent) {
+    // Also stored as unsigned; absent, it reads as empty.
     EXPECT_EQ(ReadDestination(WriteList([](UKeyOutStream& out) {
                   out.select_key('ID').write_uint(4000000000u);
               }))->GetIdentifier(),
@@ -210,16 +185,12 @@ TEST(BDestination, DropsFieldsWithoutCodeOrOfTheCodeRDts) {
 
 TEST(BDestination, CopiesAllButTheExportedAndRoFlagsAndMK) {
     const auto full = Full();
-    BGroup group;
-    full->SetGroup(&group);
-
     const BDestination copy(*full);
     auto expected = Full();
     expected->SetExported(false);
     expected->SetRo(false);
     expected->SetMK("");
     EXPECT_EQ(RecordOf(copy), RecordOf(*expected));
-    EXPECT_EQ(copy.GetGroup(), &group);
 
     BDestination assigned;
     assigned.SetExported(true);
@@ -231,22 +202,25 @@ TEST(BDestination, CopiesAllButTheExportedAndRoFlagsAndMK) {
     EXPECT_EQ(RecordOf(assigned), RecordOf(*expected));
 }
 
-TEST(BDestination, ResetKeepsTextsAndFieldsButClearsNumbersAndFlags) {
-    BGroup group;
-    const auto destination = Full();
-    destination->SetGroup(&group);
+TEST(BDestination, ResetKeepsTextsAndFieldsButClearsNumbersFlagsAndLinks) {
+    BGroup group(reinterpret_cast<BJobFile*>(0x1000)); // the job is never dereferenced
+    BDestination* destination = group.CreateDestination();
+    *destination = *Full(); // all but the three below
+    destination->SetMK("mk");
+    destination->SetExported(true);
+    destination->SetRo(true);
+    EXPECT_EQ(destination->GetWidthWithBleed(), 210.5 + 1 + 2);
+    EXPECT_EQ(destination->GetHeightWithBleed(), 297.25 + 3 + 4);
     destination->Reset();
     EXPECT_EQ(destination->GetName(), "Daily News");
     EXPECT_EQ(destination->GetMK(), "mk");
     EXPECT_EQ(destination->GetFields().size(), 1u);
-    EXPECT_EQ(destination->GetStyle(), 0);
-    EXPECT_EQ(destination->GetCo(), 0);
-    EXPECT_EQ(destination->GetWidthWithBleed(), 0.0);
-    EXPECT_EQ(destination->GetTypeIndentBottom(), 0.0);
+    EXPECT_EQ(destination->GetStyle() + destination->GetCo(), 0);
+    EXPECT_EQ(destination->GetWidthWithBleed() + destination->GetTypeIndentBottom(), 0.0);
     EXPECT_EQ(destination->GetIdentifier(), "");
-    EXPECT_FALSE(destination->IsExported());
-    EXPECT_FALSE(destination->GetRo());
+    EXPECT_FALSE(destination->IsExported() || destination->GetRo());
     EXPECT_EQ(destination->GetGroup(), nullptr);
+    EXPECT_EQ(destination->GetOwner(), nullptr);
 }
 
 TEST(BDestination, SettingACodeEmptiesItsName) {
@@ -259,45 +233,18 @@ TEST(BDestination, SettingACodeEmptiesItsName) {
     EXPECT_EQ(d->GetFirstCode() + d->GetSecondCode() + d->GetThirdCode(), "ABC");
 }
 
-TEST(BDestination, MeasuresSizesWithBleedAndItsExcessOverTheGroupMinimum) {
-    BGroup group;
-    BDestination* narrow = group.CreateDestination();
-    narrow->SetSize(180.0, 100.0);
-    BDestination* wide = group.CreateDestination();
-    wide->SetSize(200.0, 120.0);
-    wide->SetBleeds(1.0, 2.0, 3.0, 4.0);
-    EXPECT_EQ(wide->GetWidthWithBleed(), 203.0);
-    EXPECT_EQ(wide->GetHeightWithBleed(), 127.0);
-
-    EXPECT_EQ(wide->GetExcessWidth(), 0.0); // minimum not computed yet
-    wide->SetBleeds(0.0, 0.0, 0.0, 0.0);
-    group.UpdateSizeSummary();
-    EXPECT_EQ(wide->GetExcessWidth(), 20.0);
-    EXPECT_EQ(wide->GetExcessHeight(), 20.0);
-    EXPECT_EQ(narrow->GetExcessWidth(), 0.0);
-
-    BDestination alone;
-    alone.SetSize(300.0, 300.0);
-    EXPECT_EQ(alone.GetExcessWidth(), 0.0);
-}
-
 TEST(AdMetadataField, FindsTheFirstRowOfACodeExactly) {
-    const struct {
-        const char* code;
-        int row;
-    } cases[] = {{"PubC", 0}, {"Colm", 7}, {"0CkS", 32}, {"Wdth ", -1}, {"wdth", -1}, {"", -1}};
-    for (const auto& c : cases)
-        EXPECT_EQ(AdMetadataField::FindByCode(c.code), c.row) << c.code;
+    const std::pair<const char*, int> cases[] = {{"PubC", 0},   {"Colm", 7},  {"0CkS", 32},
+                                                 {"Wdth ", -1}, {"wdth", -1}, {"", -1}};
+    for (const auto& [code, row] : cases)
+        EXPECT_EQ(AdMetadataField::FindByCode(code), row) << code;
 }
 
 TEST(AdMetadataField, MakesFieldsFromTableRowsOnly) {
     const AdMetadataField field = AdMetadataField::FromTableRow(29, "2024-01-01", "date");
     EXPECT_EQ(field.tableIndex, 29);
-    EXPECT_EQ(field.code, "0ZDt");
-    EXPECT_EQ(field.typeCode, "Yz00");
-    EXPECT_EQ(field.label, "Zephrined Date");
-    EXPECT_EQ(field.value, "2024-01-01");
-    EXPECT_EQ(field.text, "date");
+    EXPECT_EQ(field.code + field.typeCode + field.label, "0ZDtYz00Zephrined Date");
+    EXPECT_EQ(field.value + field.text, "2024-01-01date");
     EXPECT_FALSE(field.flag);
     EXPECT_THROW(AdMetadataField::FromTableRow(-1, "", ""), std::out_of_range);
     EXPECT_THROW(AdMetadataField::FromTableRow(33, "", ""), std::out_of_range);

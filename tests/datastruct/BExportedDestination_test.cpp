@@ -18,8 +18,8 @@ std::unique_ptr<BExportedDestination> Exported(std::int32_t identifier, std::int
 // The identifier and first page of each item, in list order.
 std::vector<std::pair<int, int>> Items(const BExportedDestinationList& list) {
     std::vector<std::pair<int, int>> items;
-    for (std::size_t i = 0; i < list.size(); ++i)
-        items.emplace_back(list[i].identifier, list[i].pages[0].firstPage);
+    for (const BExportedDestination& item : list.GetItems())
+        items.emplace_back(item.identifier, item.pages[0].firstPage);
     return items;
 }
 
@@ -30,6 +30,20 @@ TEST(BExportedDestinationList, KeepsAscendingIdentifiersInsertingAfterEqualOnes)
     for (const auto& [identifier, page] : {std::pair{5, 1}, {3, 2}, {5, 3}, {-1, 4}})
         list.Insert(Exported(identifier, page));
     EXPECT_EQ(Items(list), (std::vector<std::pair<int, int>>{{-1, 4}, {3, 2}, {5, 1}, {5, 3}}));
+
+    // Read in the stored order 5, 3, 5, each inserted where it belongs.
+    KeyStreamReader reader(writeKeyStream([](UKeyOutStream& out) {
+        out.begin_record('EL');
+        for (const auto& [identifier, page] : {std::pair{5, 10}, {3, 20}, {5, 30}}) {
+            out.select_key('ID').write_int(identifier).begin_record('PR');
+            out.select_key('sS').write_int(page).select_key('sN').write_int(2).end();
+        }
+        out.end();
+    }));
+    BExportedDestinationList read;
+    read.Read(reader.in);
+    EXPECT_EQ(Items(read), (std::vector<std::pair<int, int>>{{3, 20}, {5, 10}, {5, 30}}));
+    EXPECT_EQ(read.GetItems()[2].pages[0].pageCount, 2);
 }
 
 TEST(BExportedDestinationList, WritesTheRecordByteForByte) {
@@ -38,22 +52,4 @@ TEST(BExportedDestinationList, WritesTheRecordByteForByte) {
     EXPECT_EQ(hex(afterHead(writeKeyStream([&](UKeyOutStream& out) { list.Write(out); }))),
               "45 4C FF 00 00 00 17 06 49 44 01 02 03 "
               "50 52 FF 00 00 00 0A 06 73 53 01 02 02 73 4E 01 02 01");
-}
-
-TEST(BExportedDestinationList, ReadsItemsInStoredOrderIntoSortedOrder) {
-    KeyStreamReader reader(writeKeyStream([](UKeyOutStream& out) {
-        out.begin_record('EL');
-        for (const auto& [identifier, page] : {std::pair{5, 10}, {3, 20}, {5, 30}}) {
-            out.select_key('ID').write_int(identifier);
-            out.begin_record('PR');
-            out.select_key('sS').write_int(page);
-            out.select_key('sN').write_int(2);
-            out.end();
-        }
-        out.end();
-    }));
-    BExportedDestinationList list;
-    list.Read(reader.in);
-    EXPECT_EQ(Items(list), (std::vector<std::pair<int, int>>{{3, 20}, {5, 10}, {5, 30}}));
-    EXPECT_EQ(list[2].pages[0].pageCount, 2);
 }

@@ -1,29 +1,36 @@
 // Tests of the job file: the exact bytes of the record 'JJ', round trips under the masks 2, 4 and
 // 52, the box rules, the elements that only outside job files carry ('Dp', 'SR', 'BP'), the
-// output profiles, the page-item file, and reads that fail without touching the job.
-#include "CheckSettingTestDefinitions.h"
+// output profiles, the PlacedImages folder, the page-item file, and reads that fail without
+// touching the job.
 #include "model/BJobFile.h"
+#include "support/CheckSettingTest.h"
 
 #include "model/KeyStrings.h"
-#include "model/SettingDefinitions.h"
-#include "support/JsonMessage.h"
+#include "support/ColourProfileFolder.h"
+#include "support/KeyStreamBytes.h"
 #include "support/LogCapture.h"
-#include "support/TempFolder.h"
-#include "utils/UKeyStream.h"
+#include "support/OutsideJob.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 namespace {
 
 using namespace std::string_literals;
+using Box = std::array<double, 4>; // x, y, width, height
+
+Box corners(const zeu::Rect2D& box) {
+    return {box.x, box.y, box.width, box.height};
+}
 
 std::string bytesOf(BJobFile& job, std::int32_t mask) {
     std::ostringstream out;
@@ -36,32 +43,9 @@ void readInto(BJobFile& job, const std::string& bytes, std::int32_t mask) {
     job.Read(in, mask);
 }
 
-// The elements that only job files made outside the system carry, around a job's body.
-struct Outside {
-    const char* defaults = nullptr;
-    const char* ticket = nullptr;
-    std::string rawTicket; // written as it is when not empty
-    std::optional<bool> forbidPDF;
-};
-
-std::string outsideStream(BJobFile& job, const Outside& extra) {
+std::string outsideStream(BJobFile& job, const OutsideElements& extra) {
     std::ostringstream out;
-    {
-        UKeyOutStream keys(out, 0x4A4F4235);
-        if (extra.defaults)
-            keys.select_key('Dp').write_message(*readJson(extra.defaults));
-        job.WriteBody(keys, kJobFilePartFull);
-        if (extra.ticket)
-            keys.select_key('SR').write_message(*readJson(extra.ticket));
-        if (!extra.rawTicket.empty())
-            keys.select_key('SR').write_binary(extra.rawTicket.data(),
-                                               static_cast<std::uint32_t>(extra.rawTicket.size()));
-        if (extra.forbidPDF) {
-            keys.begin_record('BP');
-            keys.select_key('Br').write_bool(*extra.forbidPDF);
-            keys.end();
-        }
-    }
+    writeOutsideJob(out, job, extra);
     return out.str();
 }
 
@@ -74,15 +58,8 @@ BDestination* addDestination(BGroup& group, const char* id, double width, double
     return destination;
 }
 
-void expectBox(const zeu::Rect2D& box, const zeu::Rect2D& want) {
-    EXPECT_EQ(box.x, want.x);
-    EXPECT_EQ(box.y, want.y);
-    EXPECT_EQ(box.width, want.width);
-    EXPECT_EQ(box.height, want.height);
-}
-
 // Every test starts with no definitions, an empty default-settings message and PDF forbidden.
-class JobFile : public CheckSettingTest {};
+using JobFile = CheckSettingTest;
 
 // A job with every stored field set to something other than its start value.
 void fillJob(BJobFile& job) {
@@ -95,15 +72,13 @@ void fillJob(BJobFile& job) {
     job.bleedBox = {-93, -63, 186, 126};
     job.trimBox = {-90, -50, 180, 100};
     job.typeArea = {-80, -40, 160, 80};
-    job.pageCount = 2;
-    job.pageCP = 2;
+    job.pageCount = job.pageCP = 2;
     job.pageLC = 3;
     job.layoutHorizontalBleed = 3;
     job.layoutVerticalBleed = 13;
     job.layoutWidth = 186;
     job.layoutDepth = 126;
-    job.flagSE = true;
-    job.commonSizing = true;
+    job.flagSE = job.commonSizing = true;
     job.style = 4;
     job.textSN = "sn";
     job.GetSectionRuns().AddPage("A", 'N', 1);
@@ -119,16 +94,6 @@ void fillJob(BJobFile& job) {
     job.GetGroups().AddGroup();
 }
 
-// A record (type 6) or array (type 7) element: key, the 5-byte length form, type, content.
-std::string level(const char* key, char type, const std::string& content) {
-    const auto n = static_cast<std::uint32_t>(content.size());
-    return std::string(key, 2) + "\xFF"s + static_cast<char>(n >> 24) + static_cast<char>(n >> 16) +
-           static_cast<char>(n >> 8) + static_cast<char>(n) + type + content;
-}
-std::string record(const char* key, const std::string& content) {
-    return level(key, 6, content);
-}
-
 TEST_F(JobFile, WritesTheJob5HeadAndEveryJobElementInOrder) {
     BJobFile job;
     job.style = 2;
@@ -140,63 +105,54 @@ TEST_F(JobFile, WritesTheJob5HeadAndEveryJobElementInOrder) {
     job.jobFolder.assign("Z:/j");
     job.GetAbsoluteRuns().AddRun(1, 2);
 
-    const std::string infinity = "\x08\x04\x7F\xF0\x00\x00\x00\x00\x00\x00"s;
-    const std::string unset = infinity + infinity + infinity + infinity;
-    const std::string always = "St\x01\x02\x02"s + "Pv\x03\x05"s + "748" + "SS\x01\x05U"s +
-                               "DN\x01\x05N"s + "SN\x00\x05"s + "LN\x00\x05"s +
-                               level("RB", 7, unset) +
-                               level("RT", 7,
-                                     "\x00\x04\x00\x04"s + // left and top 0: no bytes
-                                         "\x08\x04\x40\x10\x00\x00\x00\x00\x00\x00"s +
-                                         "\x08\x04\x40\x00\x00\x00\x00\x00\x00\x00"s) +
-                               level("RY", 7, unset);
-    const std::string summary =
-        "LH\x00\x04LV\x00\x04Lw\x00\x04Ld\x00\x04SE\x00\x01"s + "CZ\x01\x01\x01"s;
-    const std::string full = "NP\x01\x02\x02"s + "CP\x01\x02\x01"s + "LC\x00\x02"s +
-                             "TF\x04\x05Z:/j"s + "FS\x00\x05PD\x00\x05PI\x00\x05"s +
-                             record("LX", "") + record("PR", "sS\x01\x02\x01sN\x01\x02\x02"s) +
-                             record("EL", "");
-    const std::string head = "ID\x04\x02JOB5\xC0\xDE\x01\x02\x01"s; // identifier, version 1
-
-    struct Case {
-        std::int32_t mask;
-        std::string job;
+    // A box is an array of the doubles left, top, right, bottom (values in arrays carry no key).
+    const auto box = [](std::uint16_t key, double l, double t, double r, double b) {
+        std::string edges;
+        for (double edge : {l, t, r, b})
+            edges += doubleElement(0, edge).substr(2);
+        return level(key, UKeyStream::field_array, edges);
     };
-    for (const Case& c : {Case{kJobFilePartSummary, always + summary},
-                          Case{kJobFilePartFull, always + summary + full}}) {
-        SCOPED_TRACE(c.mask);
-        EXPECT_EQ(bytesOf(job, c.mask),
-                  record("KS", head + record("JJ", c.job) + record("GG", "")));
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::string always =
+        intElement('St', 2) + stringElement('Pv', "748") + stringElement('SS', "U") +
+        stringElement('DN', "N") + stringElement('SN', "") + stringElement('LN', "") +
+        box('RB', inf, inf, inf, inf) + box('RT', 0, 0, 4, 2) + box('RY', inf, inf, inf, inf);
+    const std::string summary = doubleElement('LH', 0) + doubleElement('LV', 0) +
+                                doubleElement('Lw', 0) + doubleElement('Ld', 0) +
+                                boolElement('SE', false) + boolElement('CZ', true);
+    const std::string full = intElement('NP', 2) + intElement('CP', 1) + intElement('LC', 0) +
+                             stringElement('TF', "Z:/j") + stringElement('FS', "") +
+                             stringElement('PD', "") + stringElement('PI', "") + record('LX', "") +
+                             record('PR', intElement('sS', 1) + intElement('sN', 2)) +
+                             record('EL', "");
+    const std::string head = intElement('ID', 0x4A4F4235) + intElement(0xC0DE, 1); // "JOB5", 1
+    for (const auto& [mask, content] : {std::pair(kJobFilePartSummary, always + summary),
+                                        std::pair(kJobFilePartFull, always + summary + full)}) {
+        EXPECT_EQ(hex(bytesOf(job, mask)),
+                  hex(record('KS', head + record('JJ', content) + record('GG', ""))))
+            << mask;
     }
 }
 
-TEST_F(JobFile, FirstWriteMakesAnUpperCaseIdentifierThatIsKept) {
-    BJobFile job;
-    bytesOf(job, kJobFilePartSummary);
-    const ustring identifier = job.identifier;
-    ASSERT_EQ(identifier.size(), 36u);
-    for (char c : identifier.toStdString())
-        EXPECT_TRUE(c == '-' || std::isdigit(c) || (c >= 'A' && c <= 'F')) << identifier;
-    BJobFile copy;
-    readInto(copy, bytesOf(job, kJobFilePartFull), kJobFilePartFull);
-    EXPECT_EQ(job.identifier, identifier);
-    EXPECT_EQ(copy.identifier, identifier);
-}
-
 // Every stored field holds a value other than its start value, so rewriting the copy gives the
-// same bytes only when each was read back.
-TEST_F(JobFile, FullJobRoundTrips) {
+// same bytes only when each was read back. The first write makes the identifier.
+TEST_F(JobFile, FullJobRoundTripsWithTheIdentifierMadeByTheFirstWrite) {
     BJobFile job;
     fillJob(job);
     const std::string bytes = bytesOf(job, kJobFilePartFull);
+    const std::string identifier = job.identifier.toStdString();
+    ASSERT_EQ(identifier.size(), 36u);
+    for (char c : identifier)
+        EXPECT_TRUE(c == '-' || std::isdigit(c) || (c >= 'A' && c <= 'F')) << identifier;
     BJobFile copy;
     readInto(copy, bytes, kJobFilePartFull);
-    EXPECT_EQ(bytesOf(copy, kJobFilePartFull), bytes);
+    EXPECT_EQ(bytesOf(copy, kJobFilePartFull), bytes) << "the identifier is kept";
+    EXPECT_EQ(copy.identifier.toStdString(), identifier);
     EXPECT_EQ(copy.jobName, "Spring sale");
     EXPECT_EQ(copy.outputFile.path(), "Z:/jobs/ad/out.pdf");
-    ASSERT_EQ(copy.GetGroups().GetCount(), 2u);
-    EXPECT_EQ(&copy.GetCurrentGroup(), copy.GetGroups().GetGroup(0));
-    EXPECT_EQ(copy.GetCurrentGroup().GetDestination(0)->GetOwner(), &copy);
+    ASSERT_EQ(copy.GetGroups().size(), 2u);
+    EXPECT_EQ(&copy.GetCurrentGroup(), &copy.GetGroups()[0]);
+    EXPECT_EQ(copy.GetCurrentGroup()[0].GetOwner(), &copy);
 }
 
 TEST_F(JobFile, SummaryReadTakesItsPartAndLeavesTheRest) {
@@ -214,7 +170,7 @@ TEST_F(JobFile, SummaryReadTakesItsPartAndLeavesTheRest) {
     EXPECT_EQ(job.outputFile.path(), "Z:/kept.pdf");
     EXPECT_EQ(job.pageCount, 9);
     EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 5);
-    EXPECT_TRUE(job.GetExportedDestinations().empty());
+    EXPECT_TRUE(job.GetExportedDestinations().GetItems().empty());
 }
 
 TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
@@ -222,24 +178,18 @@ TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     BJobFile job;
     fillJob(job);
     readInto(job, bytesOf(source, kJobFilePartFull), kJobFilePartFull);
-    EXPECT_EQ(job.jobName, "");
-    EXPECT_EQ(job.textSN, "");
+    EXPECT_EQ(job.jobName + job.textSN, "");
     EXPECT_FALSE(job.outputFile.is_valid());
     EXPECT_TRUE(job.GetSectionRuns().empty());
-    EXPECT_TRUE(job.GetExportedDestinations().empty());
-    EXPECT_EQ(job.GetGroups().GetCount(), 0u);
+    EXPECT_TRUE(job.GetExportedDestinations().GetItems().empty());
+    EXPECT_TRUE(job.GetGroups().empty());
 
     // A 'JJ' without boxes and style keeps them.
-    std::ostringstream out;
-    {
-        UKeyOutStream keys(out, 0x4A4F4235);
-        keys.begin_record('JJ');
-        keys.end();
-    }
     job.trimBox = {1, 2, 3, 4};
     job.style = 6;
-    readInto(job, out.str(), kJobFilePartFull);
-    expectBox(job.trimBox, {1, 2, 3, 4});
+    readInto(job, writeKeyStream([](UKeyOutStream& out) { out.begin_record('JJ').end(); }),
+             kJobFilePartFull);
+    EXPECT_EQ(corners(job.trimBox), (Box{1, 2, 3, 4}));
     EXPECT_EQ(job.style, 6);
     EXPECT_FALSE(job.IsOrdinaryStyle());
 }
@@ -250,65 +200,57 @@ TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMove
     BGroup* second = job.GetGroups().AddGroup();
     addDestination(*first, "1", 300, 200)->SetExported(true);
     BDestination* pending = addDestination(*first, "2", 200, 100);
-    addDestination(*second, "3", 150, 80, 5);
+    BDestination* other = addDestination(*second, "3", 150, 80, 5);
     job.GetGroups().SelectGroup(first);
-    job.ComputeBoxes();
 
     std::ostringstream out;
     job.WriteExported(out);
-
     EXPECT_TRUE(pending->IsExported());
+    EXPECT_FALSE(other->IsExported());
     EXPECT_EQ(job.GetGroups().GetSelectedGroup(), second);
-    expectBox(job.trimBox, {0, 0, 150, 80});
-    expectBox(job.bleedBox, {0, 0, 160, 90});
+    EXPECT_EQ(corners(job.trimBox), (Box{0, 0, 150, 80}));
+    EXPECT_EQ(corners(job.bleedBox), (Box{0, 0, 160, 90}));
 
     BJobFile sent;
     readInto(sent, out.str(), kJobFilePartFull);
-    ASSERT_EQ(sent.GetGroups().GetCount(), 1u);
-    const BGroup& group = *sent.GetGroups().GetGroup(0);
+    ASSERT_EQ(sent.GetGroups().size(), 1u);
+    const BGroup& group = sent.GetGroups()[0];
     EXPECT_TRUE(group.IsSelected());
-    ASSERT_EQ(group.GetCount(), 1u);
-    EXPECT_EQ(group.GetDestination(0)->GetIdentifier(), "2");
+    ASSERT_EQ(group.size(), 1u);
+    EXPECT_EQ(group[0].GetIdentifier(), "2");
+    EXPECT_FALSE(group[0].IsExported()) << "written before it was marked";
 
     // Nothing is left to send after the second group: the selection stays and the boxes are
     // not recomputed.
     job.trimBox = {1, 2, 3, 4};
-    std::ostringstream again;
-    job.WriteExported(again);
+    job.WriteExported(out);
     EXPECT_EQ(job.GetGroups().GetSelectedGroup(), second);
-    expectBox(job.trimBox, {1, 2, 3, 4});
+    EXPECT_EQ(corners(job.trimBox), (Box{1, 2, 3, 4}));
 }
 
 TEST_F(JobFile, BoxesAtTheOriginAreCentredOnReading) {
     const zeu::Rect2D unset = zeu::Rect2D::unset;
-    struct Case {
-        const char* name;
-        zeu::Rect2D boxes[3];     // bleed box, trim box, type area as written
-        zeu::Rect2D wantBoxes[3]; // as read
-    };
-    const Case cases[] = {
-        {"all at the origin",
-         {{0, 0, 100, 50}, {0, 0, 90, 40}, {0, 0, 80, 30}},
+    const struct {
+        zeu::Rect2D written[3]; // bleed box, trim box, type area
+        zeu::Rect2D read[3];
+    } cases[] = {
+        {{{0, 0, 100, 50}, {0, 0, 90, 40}, {0, 0, 80, 30}},
          {{-50, -25, 100, 50}, {-45, -20, 90, 40}, {-40, -15, 80, 30}}},
-        {"one elsewhere",
-         {{0, 0, 100, 50}, {0, 0, 90, 40}, {5, 0, 80, 30}},
+        {{{0, 0, 100, 50}, {0, 0, 90, 40}, {5, 0, 80, 30}},
          {{0, 0, 100, 50}, {0, 0, 90, 40}, {5, 0, 80, 30}}},
-        {"one unset",
-         {unset, {0, 0, 90, 40}, {0, 0, 80, 30}},
-         {unset, {0, 0, 90, 40}, {0, 0, 80, 30}}},
-        {"all unset", {unset, unset, unset}, {unset, unset, unset}},
+        {{unset, {0, 0, 90, 40}, {0, 0, 80, 30}}, {unset, {0, 0, 90, 40}, {0, 0, 80, 30}}},
+        {{unset, unset, unset}, {unset, unset, unset}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
         BJobFile job;
-        job.bleedBox = c.boxes[0];
-        job.trimBox = c.boxes[1];
-        job.typeArea = c.boxes[2];
+        job.bleedBox = c.written[0];
+        job.trimBox = c.written[1];
+        job.typeArea = c.written[2];
         BJobFile copy;
         readInto(copy, bytesOf(job, kJobFilePartSummary), kJobFilePartSummary);
-        expectBox(copy.bleedBox, c.wantBoxes[0]);
-        expectBox(copy.trimBox, c.wantBoxes[1]);
-        expectBox(copy.typeArea, c.wantBoxes[2]);
+        const zeu::Rect2D* read[] = {&copy.bleedBox, &copy.trimBox, &copy.typeArea};
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(corners(*read[i]), corners(c.read[i])) << &c - cases << " box " << i;
     }
 }
 
@@ -323,21 +265,21 @@ TEST_F(JobFile, ComputeBoxesTakesTheSmallestTrimAndTheLargestBleed) {
 
     // No group selected: the default group has no destination.
     job.ComputeBoxes();
-    expectBox(job.bleedBox, {0, 0, 0, 0});
-    expectBox(job.trimBox, {0, 0, 0, 0});
-    expectBox(job.typeArea, {-1, -1, 2, 2});
+    EXPECT_EQ(corners(job.bleedBox), (Box{0, 0, 0, 0}));
+    EXPECT_EQ(corners(job.trimBox), (Box{0, 0, 0, 0}));
+    EXPECT_EQ(corners(job.typeArea), (Box{-1, -1, 2, 2}));
 
     job.GetGroups().SelectGroup(group);
     job.ComputeBoxes();
-    expectBox(job.trimBox, {0, 0, 180, 100});
-    expectBox(job.bleedBox, {0, 0, 186, 126});
-    expectBox(job.typeArea, {-1, -1, 2, 2});
+    EXPECT_EQ(corners(job.trimBox), (Box{0, 0, 180, 100}));
+    EXPECT_EQ(corners(job.bleedBox), (Box{0, 0, 186, 126}));
+    EXPECT_EQ(corners(job.typeArea), (Box{-1, -1, 2, 2}));
     EXPECT_EQ(job.GetHorizontalBleed(), 3.0);
     EXPECT_EQ(job.GetVerticalBleed(), 13.0);
 
-    group->GetDestination(0)->SetTypeIndents(10, 10, 5, 15);
+    (*group)[0].SetTypeIndents(10, 10, 5, 15);
     job.ComputeBoxes();
-    expectBox(job.typeArea, {0, 0, 180, 80});
+    EXPECT_EQ(corners(job.typeArea), (Box{0, 0, 180, 80}));
     EXPECT_EQ(job.GetHorizontalTypeIndent(), 0.0);
     EXPECT_EQ(job.GetVerticalTypeIndent(), 10.0);
 }
@@ -349,50 +291,60 @@ TEST_F(JobFile, CommonSizingCountsEveryGroupAndItsFullBleedSize) {
     addDestination(*second, "2", 180, 150);
     // A destination of another job does not count.
     BJobFile other;
-    auto stranger = std::make_unique<BDestination>(&other);
-    stranger->SetSize(10, 10);
-    second->Append(std::move(stranger));
+    second->Append(std::make_unique<BDestination>(&other)).SetSize(10, 10);
     job.commonSizing = true;
     job.ComputeBoxes();
-    expectBox(job.trimBox, {0, 0, 180, 100});
-    expectBox(job.bleedBox, {0, 0, 200, 150});
+    EXPECT_EQ(corners(job.trimBox), (Box{0, 0, 180, 100}));
+    EXPECT_EQ(corners(job.bleedBox), (Box{0, 0, 200, 150}));
 }
 
 TEST_F(JobFile, OutputFileOfLaterPagesCarriesThePageNumber) {
     BJobFile job;
     job.outputFile.assign("Z:/out/ad.pdf");
-    EXPECT_EQ(job.GetOutputFile(0).path(), "Z:/out/ad.pdf");
-    EXPECT_EQ(job.GetOutputFile(1).path(), "Z:/out/ad.pdf");
-    EXPECT_EQ(job.GetOutputFile(3).path(), "Z:/out/ad.pdf#3");
-    EXPECT_EQ(job.GetOutputFile(12).path(), "Z:/out/ad.pdf#12");
+    for (const auto& [n, file] : {std::pair(0L, "Z:/out/ad.pdf"),
+                                  {1L, "Z:/out/ad.pdf"},
+                                  {3L, "Z:/out/ad.pdf#3"},
+                                  {12L, "Z:/out/ad.pdf#12"}})
+        EXPECT_EQ(job.GetOutputFile(n).path(), file) << n;
     job.outputFile.clear();
     EXPECT_EQ(job.GetOutputFile(2).path(), "");
 }
 
-// A path of the temporary folder in the system's drive form.
-ustring zpath(const TempFolder& folder, const std::string& relative) {
-    return ("Z:" + folder.at(relative)).c_str();
-}
-
-TEST_F(JobFile, PlacedImagesFolderIsMadeInTheJobFolderOnly) {
+TEST_F(JobFile, PlacedImagesFolderIsMadeInTheJobFolderOrIsAnError) {
     TempFolder temp;
+    std::filesystem::create_directories(temp.at("made"));
+    std::filesystem::create_directories(temp.at("blocked"));
+    temp.write("blocked/PlacedImages", "a file");
+    temp.write("file", "");
+    const struct {
+        const char* jobFolder;
+        bool made;
+    } cases[] = {{"made", true}, {"missing", false}, {"file", false}, {"blocked", false}};
+    for (const auto& c : cases) {
+        LogCapture log;
+        BJobFile job;
+        job.jobFolder.assign(systemPath(temp.at(c.jobFolder)));
+        const ustring folder = systemPath(temp.at(c.jobFolder) + "/PlacedImages");
+        EXPECT_EQ(job.GetPlacedImagesFolder().path(), c.made ? folder : "") << c.jobFolder;
+        const std::string& text = log.text();
+        const bool reported =
+            text.find("[ERROR]") != std::string::npos &&
+            text.find("cannot create folder " + folder.toStdString()) != std::string::npos;
+        EXPECT_EQ(reported, !c.made) << c.jobFolder << text;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(temp.at("made/PlacedImages")));
     BJobFile job;
-    EXPECT_EQ(job.GetPlacedImagesFolder().path(), "");
-    job.jobFolder.assign(zpath(temp, "job"));
-    std::filesystem::create_directory(temp.at("job"));
-    const UFileSpecCore folder = job.GetPlacedImagesFolder();
-    EXPECT_EQ(folder.path(), zpath(temp, "job/PlacedImages"));
-    EXPECT_TRUE(std::filesystem::is_directory(temp.at("job/PlacedImages")));
-    EXPECT_EQ(job.GetPlacedImagesFolder().path(), folder.path());
+    EXPECT_EQ(job.GetPlacedImagesFolder().path(), "") << "no job folder";
+    EXPECT_FALSE(std::filesystem::exists(temp.at("missing")));
 }
 
 TEST_F(JobFile, OutsideElementsSetTheDefinitionsTheSettingsAndThePDFFlag) {
     BJobFile source;
     source.jobName = "outside";
-    Outside extra;
-    extra.defaults = R"({"Transparency": {"type": "boolean", "defaults": {"sev": "warn"}},
-                         "Hairline": {"type": "boolean", "defaults": {"sev": "note"}}})";
-    extra.ticket = R"({"qcs": {"checks": {"Transparency": {"sev": "fault"}}}})";
+    OutsideElements extra;
+    extra.defaults = readJson(R"({"Transparency": {"type": "boolean", "defaults": {"sev": "warn"}},
+                         "Hairline": {"type": "boolean", "defaults": {"sev": "note"}}})");
+    extra.ticket = readJson(R"({"qcs": {"checks": {"Transparency": {"sev": "fault"}}}})");
     extra.forbidPDF = false;
     const std::string bytes = outsideStream(source, extra);
 
@@ -407,7 +359,6 @@ TEST_F(JobFile, OutsideElementsSetTheDefinitionsTheSettingsAndThePDFFlag) {
     readInto(job, bytes, kJobFilePartFull);
     EXPECT_EQ(job.jobName, "outside");
     EXPECT_TRUE(GetDefaultSettings().contains("Transparency"));
-    ASSERT_NE(SettingDefinitionsRegistry::Instance(), nullptr);
     ASSERT_NE(job.GetCheckSettings().FindSorted(keystr::Transparency), nullptr);
     EXPECT_EQ(job.GetCheckSettings().GetSeverity(keystr::Transparency), eProblemSeverity_Fault);
     EXPECT_EQ(job.GetCheckSettings().FindSorted(keystr::Hairline), nullptr);
@@ -427,65 +378,46 @@ TEST_F(JobFile, OutsideElementsSetTheDefinitionsTheSettingsAndThePDFFlag) {
     EXPECT_FALSE(GetForceEPSExport());
 }
 
-// A colour-profile folder of the test's own behind special folder 6, holding "Coated.icc".
-class JobColourFolder : public JobFile {
-protected:
-    void SetUp() override {
-        JobFile::SetUp();
-        std::filesystem::create_directory(temp_.at("icc"));
-        temp_.write("icc/Coated.icc", "profile");
-        setenv("ZEP_COLOR_DIR", temp_.at("icc").c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("ZEP_COLOR_DIR");
-        JobFile::TearDown();
-    }
-    TempFolder temp_;
-};
-
-TEST_F(JobColourFolder, ProfilesResolveToFilesOrIntoTheColourFolder) {
-    const std::string existing = zpath(temp_, "icc/Coated.icc").toStdString();
-    struct Case {
+TEST_F(JobFile, ProfilesResolveToFilesOrIntoTheColourFolder) {
+    const ColourProfileFolder colour({"Coated.icc"});
+    const std::string existing = colour.profile("Coated.icc").toStdString();
+    const struct {
         std::string checks;
-        const char* process;   // path below the temporary folder; null: none resolved
+        const char* process;   // in the colour folder; null: none resolved
         const char* grayscale; // likewise
-    };
-    const Case cases[] = {
+    } cases[] = {
         {R"("Setting_ProcessProfile": {"sev": "parameter", "P": ["Coated.icc"]},
             "Setting_GrayscaleProfile": {"sev": "parameter", "P": ["Gray.icc"]})",
-         "icc/Coated.icc", "icc/Gray.icc"},
+         "Coated.icc", "Gray.icc"},
         {"", nullptr, nullptr},
         // Override takes the local name in place of a silent profile only.
         {R"("Setting_ProcessProfile": {"sev": "parameter", "P": ["Coated.icc", "silent"]},
             "Setting_GrayscaleProfile": {"sev": "parameter", "P": ["Gray.icc", "loud"]},
             "Setting_LocalOutputProfiles": {"sev": "parameter", "P": ["Local.icc", "LGray.icc"]},
             "Setting_OverrideDestinationProfiles": {"sev": "warn", "note": 1})",
-         "icc/Local.icc", "icc/Gray.icc"},
+         "Local.icc", "Gray.icc"},
         // An existing file's full path stays that path.
         {R"("Setting_ProcessProfile": {"sev": "parameter", "P": [")" + existing + R"("]})",
-         "icc/Coated.icc", nullptr},
+         "Coated.icc", nullptr},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.checks);
         BJobFile source;
-        Outside extra;
-        extra.defaults = R"({
+        OutsideElements extra;
+        extra.defaults = readJson(R"({
             "Setting_ProcessProfile": {"type": "stringParameter"},
             "Setting_GrayscaleProfile": {"type": "stringParameter"},
             "Setting_LocalOutputProfiles": {"type": "stringParameter"},
-            "Setting_OverrideDestinationProfiles": {"type": "limitsHigh"}})";
-        const std::string ticket = R"({"qcs": {"checks": {)" + c.checks + "}}}";
-        extra.ticket = ticket.c_str();
+            "Setting_OverrideDestinationProfiles": {"type": "limitsHigh"}})");
+        extra.ticket = readJson((R"({"qcs": {"checks": {)" + c.checks + "}}}").c_str());
         BJobFile job;
         readInto(job, outsideStream(source, extra), kJobFilePartFull);
         for (const auto& [profile, want] : {std::pair(job.GetProcessProfile(), c.process),
                                             std::pair(job.GetGrayscaleProfile(), c.grayscale)}) {
-            if (want == nullptr) {
-                EXPECT_EQ(profile, nullptr);
-                continue;
+            ASSERT_EQ(profile != nullptr, want != nullptr);
+            if (want != nullptr) {
+                EXPECT_EQ(*profile, colour.profile(want));
             }
-            ASSERT_NE(profile, nullptr);
-            EXPECT_EQ(*profile, zpath(temp_, want));
         }
         EXPECT_EQ(job.GetOutputProfile(), job.GetProcessProfile());
         job.style = 1;
@@ -493,116 +425,55 @@ TEST_F(JobColourFolder, ProfilesResolveToFilesOrIntoTheColourFolder) {
     }
 }
 
+// Items and flatteners out of page order: each page's record holds its items in list order and
+// the page's last flattener record.
 TEST_F(JobFile, PageItemFileHoldsTheDocumentItemsAndEachPageOfPageSetTwo) {
     TempFolder temp;
     BJobFile job;
-    job.pageItemFile.assign(zpath(temp, "items.bin"));
+    job.pageItemFile.assign(systemPath(temp.at("items.bin")));
     job.GetAbsoluteRuns().AddRun(1, 2);
     job.GetAbsoluteRuns().AddRun(7, 1);
     BPageSet& set = job.GetPageSet(2);
-    auto documentItem = std::make_shared<BPageItem>();
-    documentItem->page = -1;
-    auto text = std::make_shared<BTextRunItem>();
-    text->page = 1;
-    auto graphic = std::make_shared<BPlacedGraphic>();
-    graphic->page = 2;
-    set.items.Append(documentItem);
-    set.items.Append(graphic);
-    set.items.Append(text);
-    for (bool enabled : {false, true}) {
+    for (const auto& [item, page] :
+         {std::pair<std::shared_ptr<BPageItem>, int>(std::make_shared<BPageItem>(), -1),
+          {std::make_shared<BPlacedGraphic>(), 2},
+          {std::make_shared<BTextRunItem>(), 1},
+          {std::make_shared<BPageItem>(), 1}}) {
+        item->page = page;
+        set.items.Append(item);
+    }
+    for (const auto& [page, enabled] : {std::pair(3, false), {2, false}, {1, true}, {2, true}}) {
         set.pageFlatteners.push_back(std::make_shared<BTransparencyFlattener>());
-        set.pageFlatteners.back()->page = 2;
+        set.pageFlatteners.back()->page = page;
         set.pageFlatteners.back()->enabled = enabled;
+        set.pageFlatteners.back()->values[0] = page;
     }
     job.GetPageSet(1).items.Append(std::make_shared<BPageItem>());
 
     ASSERT_TRUE(job.WritePageItemFile());
 
-    std::ifstream file(temp.at("items.bin"), std::ios::binary);
-    UKeyInStream in(file);
-    EXPECT_FALSE(in.has_key(UKeyStream::kIdentifierKey));
-    in.enter_record(10);
-    // Each item of record 10: 120 the page index, 140 the page's items, 180 the last flattener
-    // record of the page.
-    struct Page {
-        std::int32_t index;
-        std::int32_t kind; // of the page's one item; 0: no item
-        bool flattener;
+    // Without identifier, a record 10 holding per page: 120 its index, 140 its items and 180 the
+    // last flattener record of the page.
+    const auto written = [](const auto& write) { return afterHead(writeKeyStream(write)); };
+    const auto items = [&](int page) {
+        return written([&](UKeyOutStream& out) { set.items.Write(out, page); });
     };
-    for (const Page& page :
-         {Page{-2, 20, false}, Page{0, 10, false}, Page{1, 210, true}, Page{2, 0, false}}) {
-        SCOPED_TRACE(page.index);
-        ASSERT_TRUE(in.next_item());
-        std::int32_t index = 99;
-        in.select_key(120).read_int(index);
-        EXPECT_EQ(index, page.index);
-        in.enter_record(140);
-        std::int32_t kind = 0;
-        if (in.next_item())
-            in.select_key(1110).read_int(kind);
-        EXPECT_EQ(kind, page.kind);
-        EXPECT_FALSE(in.next_item());
-        in.leave();
-        EXPECT_EQ(in.has_key(180), page.flattener);
-        BTransparencyFlattener read;
-        read.Read(in);
-        EXPECT_EQ(read.enabled, page.flattener);
-    }
-    EXPECT_FALSE(in.next_item());
-}
-
-// 100,000 items appended round-robin over 10,000 pages: each page's record holds its ten items
-// in list order, and the even pages their flattener. Writing takes time in proportion to the
-// items, so this stays quick.
-TEST_F(JobFile, PageItemFileOfManyItemsGroupsThemByPageInListOrder) {
-    constexpr std::int32_t kPages = 10000;
-    constexpr std::int32_t kItems = 100000;
-    TempFolder temp;
-    BJobFile job;
-    job.pageItemFile.assign(zpath(temp, "items.bin"));
-    job.GetAbsoluteRuns().AddRun(1, kPages);
-    BPageSet& set = job.GetPageSet(2);
-    for (std::int32_t i = 0; i < kItems; ++i) {
-        auto item = std::make_shared<BPageItem>();
-        item->page = i % kPages + 1;
-        item->scale1 = i;
-        set.items.Append(item);
-    }
-    for (std::int32_t page = 2; page <= kPages; page += 2) {
-        set.pageFlatteners.push_back(std::make_shared<BTransparencyFlattener>());
-        set.pageFlatteners.back()->page = page;
-        set.pageFlatteners.back()->enabled = true;
-    }
-    ASSERT_TRUE(job.WritePageItemFile());
-
-    std::ifstream file(temp.at("items.bin"), std::ios::binary);
-    UKeyInStream in(file);
-    in.enter_record(10);
-    ASSERT_TRUE(in.next_item()); // the document level, without items
-    for (std::int32_t page = 1; page <= kPages; ++page) {
-        ASSERT_TRUE(in.next_item());
-        std::int32_t index = 0;
-        in.select_key(120).read_int(index);
-        ASSERT_EQ(index, page - 1);
-        in.enter_record(140);
-        for (std::int32_t i = page - 1; i < kItems; i += kPages) {
-            ASSERT_TRUE(in.next_item());
-            double scale = -1;
-            in.select_key(1112).read_double(scale);
-            ASSERT_EQ(scale, i);
-        }
-        ASSERT_FALSE(in.next_item());
-        in.leave();
-        ASSERT_EQ(in.has_key(180), page % 2 == 0);
-    }
-    EXPECT_FALSE(in.next_item());
+    const auto flattener = [&](std::size_t index) {
+        return written([&](UKeyOutStream& out) { set.pageFlatteners[index]->Write(out); });
+    };
+    EXPECT_EQ(hex(temp.read("items.bin")),
+              hex(record('KS', intElement(0xC0DE, 1) +
+                                   record(10, intElement(120, -2) + items(-1) + intElement(120, 0) +
+                                                  items(1) + flattener(2) + intElement(120, 1) +
+                                                  items(2) + flattener(3) + intElement(120, 2) +
+                                                  items(3) + flattener(0)))));
 }
 
 TEST_F(JobFile, PageItemFileThatCannotBeWrittenIsAnError) {
     TempFolder temp;
     BJobFile job;
     LogCapture log;
-    const ustring missing = zpath(temp, "missing/items.bin");
+    const ustring missing = systemPath(temp.at("missing/items.bin"));
     job.pageItemFile.assign(missing);
     EXPECT_FALSE(job.WritePageItemFile());
     EXPECT_NE(log.text().find("[ERROR]"), std::string::npos);
@@ -625,8 +496,8 @@ TEST_F(JobFile, PageItemFileThatCannotBeWrittenIsAnError) {
 TEST_F(JobFile, FailedReadLeavesTheJobTheDefaultSettingsAndTheFlag) {
     BJobFile job;
     fillJob(job);
-    Outside good;
-    good.defaults = R"({"Transparency": {"type": "boolean"}})";
+    OutsideElements good;
+    good.defaults = readJson(R"({"Transparency": {"type": "boolean"}})");
     good.forbidPDF = false;
     BJobFile first;
     readInto(first, outsideStream(job, good), kJobFilePartFull);
@@ -636,8 +507,8 @@ TEST_F(JobFile, FailedReadLeavesTheJobTheDefaultSettingsAndTheFlag) {
     BJobFile other;
     other.jobName = "other";
     addDestination(*other.GetGroups().AddGroup(), "7", 10, 10)->SetName("NNNNNNNN");
-    Outside bad;
-    bad.defaults = R"({"Hairline": {"type": "limitsLow"}, "Other": {"type": "boolean"}})";
+    OutsideElements bad;
+    bad.defaults = readJson(R"({"Hairline": {"type": "limitsLow"}, "Other": {"type": "boolean"}})");
     bad.forbidPDF = true;
     std::string corruptGroup = outsideStream(other, bad);
     // The destination name's length byte now runs past its record.
@@ -645,19 +516,16 @@ TEST_F(JobFile, FailedReadLeavesTheJobTheDefaultSettingsAndTheFlag) {
     ASSERT_NE(name, std::string::npos);
     corruptGroup[name + 2] = '\xFE';
     bad.rawTicket = "not a message";
-    struct Case {
-        std::string bytes;
-        const char* error;
-    };
-    for (const Case& c : {Case{outsideStream(other, bad), "UKeyInStream: corrupt stream"},
-                          Case{corruptGroup, "UKeyInStream: corrupt stream"},
-                          Case{"not a job file", "UKeyInStream: meta key mismatch"}}) {
-        SCOPED_TRACE(c.error);
+    for (const auto& [bytes, error] :
+         {std::pair(outsideStream(other, bad), "UKeyInStream: corrupt stream"),
+          {corruptGroup, "UKeyInStream: corrupt stream"},
+          {"not a job file"s, "UKeyInStream: meta key mismatch"}}) {
+        SCOPED_TRACE(error);
         try {
-            readInto(job, c.bytes, kJobFilePartFull);
+            readInto(job, bytes, kJobFilePartFull);
             ADD_FAILURE() << "read succeeded";
-        } catch (const std::runtime_error& error) {
-            EXPECT_STREQ(error.what(), c.error);
+        } catch (const std::runtime_error& thrown) {
+            EXPECT_STREQ(thrown.what(), error);
         }
         EXPECT_EQ(bytesOf(job, kJobFilePartFull), before);
         EXPECT_EQ(GetDefaultSettings().size(), 1u);
@@ -666,31 +534,11 @@ TEST_F(JobFile, FailedReadLeavesTheJobTheDefaultSettingsAndTheFlag) {
     }
 
     // A stream that has already failed is ignored.
-    std::istringstream failed(outsideStream(other, Outside()));
+    std::istringstream failed(outsideStream(other, {}));
     failed.setstate(std::ios::failbit);
     job.Read(failed, kJobFilePartFull);
     EXPECT_EQ(bytesOf(job, kJobFilePartFull), before);
     EXPECT_EQ(GetDefaultSettings().size(), 1u);
-}
-
-TEST_F(JobFile, SampleJobFileReadsAsDescribed) {
-    std::ifstream in(ZEP_TEST_DATA_DIR "/sample_job.job5", std::ios::binary);
-    ASSERT_TRUE(in.is_open());
-    BJobFile job;
-    job.Read(in, kJobFilePartFull);
-    EXPECT_EQ(job.identifier, "5A1E0B7C-0D2E-4F31-9A6B-2C4D6E8F0A1B");
-    EXPECT_EQ(job.jobName, "Spring sale");
-    EXPECT_EQ(job.outputFile.path(), "Z:/tmp/zephrin-sample-job/spring-sale.pdf");
-    EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 2);
-    ASSERT_EQ(job.GetGroups().GetCount(), 2u);
-    EXPECT_EQ(job.GetCurrentGroup().GetCount(), 2u);
-    expectBox(job.trimBox, {-90, -50, 180, 100});
-    expectBox(job.bleedBox, {-93, -63, 186, 126});
-    EXPECT_EQ(job.GetCheckSettings().GetSeverity(keystr::Transparency), eProblemSeverity_Fault);
-    EXPECT_EQ(job.GetCheckSettings().GetPDFVersion(), 1.4);
-    EXPECT_FALSE(GetForceEPSExport());
-    ASSERT_NE(job.GetProcessProfile(), nullptr);
-    EXPECT_EQ(UFileSpecCore(*job.GetProcessProfile()).name(), "ISOcoated_v2_eci.icc");
 }
 
 } // namespace

@@ -8,45 +8,35 @@
 
 #include <climits>
 #include <string>
+#include <tuple>
 
 namespace {
 
-struct RunSpec {
-    const char* section;
-    int first;
-    int count;
-    int style;
-    bool operator==(const RunSpec& other) const {
-        return std::string(section) == other.section && first == other.first &&
-               count == other.count && style == other.style;
-    }
-};
+using PageRun = std::tuple<std::string, int, int, int>; // section, first page, count, style
 
-void PrintTo(const RunSpec& run, std::ostream* out) {
-    *out << '"' << run.section << "\" " << run.first << '+' << run.count << ' ' << run.style;
-}
-
-template <typename List>
-std::vector<RunSpec> runsOf(const List& list) {
-    std::vector<RunSpec> runs;
-    for (std::size_t i = 0; i < list.size(); ++i)
-        runs.push_back(
-            {list[i].sectionName.c_str(), list[i].firstPage, list[i].pageCount, list[i].style});
+std::vector<PageRun> runsOf(const OwningList<BPageRange>& list) {
+    std::vector<PageRun> runs;
+    for (const BPageRange& run : list)
+        runs.emplace_back(run.sectionName.toStdString(), run.firstPage, run.pageCount, run.style);
     return runs;
 }
 
-BPageRangeList sectionRuns(std::initializer_list<RunSpec> runs) {
+BPageRangeList sectionRuns(const std::vector<PageRun>& runs) {
     BPageRangeList list;
-    for (const RunSpec& run : runs)
-        list.Append(std::make_unique<BPageRange>(run.section, run.first, run.count, run.style));
+    for (const auto& [section, first, count, style] : runs)
+        list.Append(std::make_unique<BPageRange>(section.c_str(), first, count, style));
     return list;
 }
 
-// Reads `list` from a stream whose root holds what `body` writes.
+// `list` read from a stream whose root holds what `body` writes.
 template <typename List>
 void readInto(List& list, const std::function<void(UKeyOutStream&)>& body) {
     KeyStreamReader reader(writeKeyStream(body));
     list.Read(reader.in);
+}
+
+std::string recordOf(const auto& list) {
+    return hex(afterHead(writeKeyStream([&](UKeyOutStream& out) { list.Write(out); })));
 }
 
 } // namespace
@@ -56,35 +46,32 @@ TEST(BPageRangeAbsoluteList, AddRunExtendsOnlyARunItContinuesAndCanHold) {
     list.AddRun(5, 2);
     list.AddRun(7, 3);
     list.AddRun(13, 1);
-    EXPECT_EQ(runsOf(list), (std::vector<RunSpec>{{"", 5, 5, '+'}, {"", 13, 1, '+'}}));
+    EXPECT_EQ(runsOf(list), (std::vector<PageRun>{{"", 5, 5, '+'}, {"", 13, 1, '+'}}));
     EXPECT_EQ(list.GetPageCount(), 6);
 
     BPageRangeAbsoluteList full;
     full.AddRun(1, INT_MAX - 1);
     full.AddRun(INT_MAX, 2);
     EXPECT_EQ(runsOf(full),
-              (std::vector<RunSpec>{{"", 1, INT_MAX - 1, '+'}, {"", INT_MAX, 2, '+'}}))
+              (std::vector<PageRun>{{"", 1, INT_MAX - 1, '+'}, {"", INT_MAX, 2, '+'}}))
         << "a new run rather than an overflowing count";
     EXPECT_EQ(full.GetPageCount(), std::int64_t{INT_MAX} + 1);
 }
 
 TEST(BPageRangeList, AddPageExtendsOnlyTheLastRunOfTheSameSectionAndStyle) {
     BPageRangeList list;
-    list.AddPage("A", 'N', 1);
-    list.AddPage("A", 'N', 2);
-    list.AddPage("B", 'N', 3);
-    list.AddPage("A", 'N', 3);
-    list.AddPage("A", 'R', 4);
+    for (const auto& [section, style, page] :
+         {std::tuple("A", 'N', 1), {"A", 'N', 2}, {"B", 'N', 3}, {"A", 'N', 3}, {"A", 'R', 4}})
+        list.AddPage(section, style, page);
     EXPECT_EQ(runsOf(list),
-              (std::vector<RunSpec>{
+              (std::vector<PageRun>{
                   {"A", 1, 2, 'N'}, {"B", 3, 1, 'N'}, {"A", 3, 1, 'N'}, {"A", 4, 1, 'R'}}));
-}
 
-TEST(BPageRangeList, ToAbsoluteNumbersThePagesInListOrder) {
     BPageRangeAbsoluteList absolute;
     absolute.AddRun(40, 1);
     sectionRuns({{"A", 1, 3, 'N'}, {"B", 1, 2, 'r'}}).ToAbsolute(absolute);
-    EXPECT_EQ(runsOf(absolute), (std::vector<RunSpec>{{"", 1, 3, '+'}, {"", 4, 2, '+'}}));
+    EXPECT_EQ(runsOf(absolute), (std::vector<PageRun>{{"", 1, 3, '+'}, {"", 4, 2, '+'}}))
+        << "ToAbsolute numbers the pages in list order";
 }
 
 TEST(BPageRangeAbsoluteList, GetPositionCountsThePagesOfEarlierRuns) {
@@ -92,13 +79,10 @@ TEST(BPageRangeAbsoluteList, GetPositionCountsThePagesOfEarlierRuns) {
     list.AddRun(3, 3);
     list.AddRun(8, 2);
     list.AddRun(INT_MAX - 1, 2);
-    const struct {
-        int page;
-        unsigned position;
-    } cases[] = {{3, 1}, {5, 3},  {8, 4},       {9, 5},      {6, 0},
-                 {2, 0}, {10, 0}, {INT_MIN, 0}, {INT_MAX, 7}};
-    for (const auto& c : cases)
-        EXPECT_EQ(list.GetPosition(c.page), c.position) << "page " << c.page;
+    const std::pair<int, unsigned> cases[] = {{3, 1}, {5, 3},  {8, 4},       {9, 5},      {6, 0},
+                                              {2, 0}, {10, 0}, {INT_MIN, 0}, {INT_MAX, 7}};
+    for (const auto& [page, position] : cases)
+        EXPECT_EQ(list.GetPosition(page), position) << "page " << page;
 }
 
 TEST(BPageRangeList, GetRunAtAndGetPositionConvertBetweenPositionsAndPages) {
@@ -128,30 +112,30 @@ TEST(BPageRangeList, GetRunAtAndGetPositionConvertBetweenPositionsAndPages) {
 
 TEST(BPageRangeList, FirstPageAndDefaultness) {
     EXPECT_EQ(BPageRangeList().GetFirstPage(), 1);
-    EXPECT_TRUE(BPageRangeList().IsDefault());
-    EXPECT_TRUE(sectionRuns({{"", 1, 12, 'N'}}).IsDefault());
     EXPECT_EQ(sectionRuns({{"", 4, 12, 'N'}}).GetFirstPage(), 4);
-    EXPECT_FALSE(sectionRuns({{"A", 1, 12, 'N'}}).IsDefault());
-    EXPECT_FALSE(sectionRuns({{"", 2, 12, 'N'}}).IsDefault());
-    EXPECT_FALSE(sectionRuns({{"", 1, 12, '1'}}).IsDefault());
-    EXPECT_FALSE(sectionRuns({{"", 1, 1, 'N'}, {"", 2, 1, 'N'}}).IsDefault());
+    const std::pair<std::vector<PageRun>, bool> cases[] = {
+        {{}, true},
+        {{{"", 1, 12, 'N'}}, true},
+        {{{"A", 1, 12, 'N'}}, false},
+        {{{"", 2, 12, 'N'}}, false},
+        {{{"", 1, 12, '1'}}, false},
+        {{{"", 1, 1, 'N'}, {"", 2, 1, 'N'}}, false},
+    };
+    for (const auto& [runs, isDefault] : cases)
+        EXPECT_EQ(sectionRuns(runs).IsDefault(), isDefault) << runs.size();
 }
 
 TEST(BPageRange, ListsWriteTheirRecordsByteForByte) {
-    const BPageRangeList sections = sectionRuns({{"A", 1, 3, 'N'}, {"B", 1, 2, '1'}});
-    EXPECT_EQ(hex(afterHead(writeKeyStream([&](UKeyOutStream& out) { sections.Write(out); }))),
+    EXPECT_EQ(recordOf(sectionRuns({{"A", 1, 3, 'N'}, {"B", 1, 2, '1'}})),
               "4C 58 FF 00 00 00 28 06 "
               "73 53 01 02 01 73 4E 01 02 03 73 50 01 05 41 73 46 01 02 4E "
               "73 53 01 02 01 73 4E 01 02 02 73 50 01 05 42 73 46 01 02 31");
-
     BPageRangeAbsoluteList absolute;
-    EXPECT_EQ(hex(afterHead(writeKeyStream([&](UKeyOutStream& out) { absolute.Write(out); }))),
-              "50 52 FF 00 00 00 00 06");
+    EXPECT_EQ(recordOf(absolute), "50 52 FF 00 00 00 00 06");
     absolute.AddRun(3, 3);
     absolute.AddRun(8, 2);
-    EXPECT_EQ(hex(afterHead(writeKeyStream([&](UKeyOutStream& out) { absolute.Write(out); }))),
-              "50 52 FF 00 00 00 14 06 73 53 01 02 03 73 4E 01 02 03 "
-              "73 53 01 02 08 73 4E 01 02 02");
+    EXPECT_EQ(recordOf(absolute), "50 52 FF 00 00 00 14 06 73 53 01 02 03 73 4E 01 02 03 "
+                                  "73 53 01 02 08 73 4E 01 02 02");
 }
 
 TEST(BPageRangeList, ReadsBackWithPositionsAndAppendsToWhatItHolds) {
@@ -159,49 +143,42 @@ TEST(BPageRangeList, ReadsBackWithPositionsAndAppendsToWhatItHolds) {
     BPageRangeList list = sectionRuns({{"X", 7, 4, 'N'}});
     readInto(list, [&](UKeyOutStream& out) { written.Write(out); });
     EXPECT_EQ(runsOf(list),
-              (std::vector<RunSpec>{{"X", 7, 4, 'N'}, {"A", 1, 3, 'N'}, {"B", 1, 2, '1'}}));
-    EXPECT_EQ(list[0].absoluteStart, 0) << "appended by hand";
-    EXPECT_EQ(list[1].absoluteStart, 5);
-    EXPECT_EQ(list[2].absoluteStart, 8);
+              (std::vector<PageRun>{{"X", 7, 4, 'N'}, {"A", 1, 3, 'N'}, {"B", 1, 2, '1'}}));
+    // Positions: 0 for the run appended by hand.
+    EXPECT_EQ(std::tuple(list[0].absoluteStart, list[1].absoluteStart, list[2].absoluteStart),
+              std::tuple(0, 5, 8));
 
     BPageRangeList sparse;
     readInto(sparse, [](UKeyOutStream& out) {
-        out.begin_record('LX');
-        out.select_key('sS').write_int(4);
+        out.begin_record('LX').select_key('sS').write_int(4);
         out.end();
     });
-    EXPECT_EQ(runsOf(sparse), (std::vector<RunSpec>{{"", 4, 0, 0}})) << "missing fields";
+    EXPECT_EQ(runsOf(sparse), (std::vector<PageRun>{{"", 4, 0, 0}})) << "missing fields";
     EXPECT_EQ(sparse[0].absoluteStart, 1);
-}
 
-TEST(BPageRangeAbsoluteList, ReadsRunsOfStylePlusStartingAtTheirFirstPage) {
-    BPageRangeAbsoluteList list;
-    readInto(list, [](UKeyOutStream& out) {
-        out.begin_record('PR');
-        out.select_key('sS').write_int(3);
-        out.select_key('sN').write_int(2);
-        out.select_key('sS').write_int(9);
+    BPageRangeAbsoluteList absolute;
+    readInto(absolute, [](UKeyOutStream& out) {
+        out.begin_record('PR').select_key('sS').write_int(3);
+        out.select_key('sN').write_int(2).select_key('sS').write_int(9);
         out.end();
     });
-    EXPECT_EQ(runsOf(list), (std::vector<RunSpec>{{"", 3, 2, '+'}, {"", 9, 0, '+'}}));
-    EXPECT_EQ(list[0].absoluteStart, 3);
+    EXPECT_EQ(runsOf(absolute), (std::vector<PageRun>{{"", 3, 2, '+'}, {"", 9, 0, '+'}}));
+    EXPECT_EQ(absolute[0].absoluteStart, 3) << "an absolute run starts at its first page";
 }
 
 TEST(BPageRangeList, ANegativeCountFromAStreamReadsAsZeroAndLargeSumsDoNotWrap) {
     BPageRangeList list;
     readInto(list, [](UKeyOutStream& out) {
         out.begin_record('LX');
-        for (int count : {INT_MAX, -5, INT_MAX, 1}) {
-            out.select_key('sS').write_int(1);
-            out.select_key('sN').write_int(count);
-        }
+        for (int count : {INT_MAX, -5, INT_MAX, 1})
+            out.select_key('sS').write_int(1).select_key('sN').write_int(count);
         out.end();
     });
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[1].pageCount, 0);
     EXPECT_EQ(list.GetPageCount(), 2 * std::int64_t{INT_MAX} + 1);
-    EXPECT_EQ(list[1].absoluteStart, INT_MAX) << "saturated";
-    EXPECT_EQ(list[3].absoluteStart, INT_MAX) << "saturated";
+    EXPECT_EQ(std::pair(list[1].absoluteStart, list[3].absoluteStart), std::pair(INT_MAX, INT_MAX))
+        << "saturated";
 
     int page = 0;
     EXPECT_EQ(list.GetRunAt(UINT_MAX, page), &list[3]) << "1 + 2 * INT_MAX is UINT_MAX";

@@ -37,41 +37,36 @@ TEST(BTransparencyFlattener, WritesRecord180ByteForByte) {
               "0C 90 00 01 0C 91 01 01 01");
 }
 
-TEST(BTransparencyFlattener, RoundTripsItsFlagValuesAndOptionsButNotPageOrName) {
+TEST(BTransparencyFlattener, ReadsItsFlagValuesAndOptionsButNotPageOrName) {
+    BTransparencyFlattener record;
+    record.page = 4;
+    record.name = "High Resolution";
+    record.enabled = true;
+    record.values = {0.5, -2.0, 1200.0, 300.0, 1e-9};
+    record.options = {true, false, true, true, false, false, true, false};
     for (std::uint16_t key :
          {BTransparencyFlattener::kPageRecord, BTransparencyFlattener::kAlternateRecord}) {
-        BTransparencyFlattener record;
-        record.page = 4;
-        record.name = "High Resolution";
-        record.enabled = true;
-        record.values = {0.5, -2.0, 1200.0, 300.0, 1e-9};
-        record.options = {true, false, true, true, false, false, true, false};
-
         KeyStreamReader reader(written(record, key));
         BTransparencyFlattener back;
         back.Read(reader.in, key);
-        EXPECT_EQ(back.page, 0) << key;
-        EXPECT_TRUE(back.name.empty()) << key;
-        EXPECT_TRUE(back.enabled) << key;
+        EXPECT_TRUE(back.page == 0 && back.name.empty() && back.enabled) << key;
         EXPECT_EQ(back.values, record.values) << key;
         EXPECT_EQ(back.options, record.options) << key;
     }
-}
 
-TEST(BTransparencyFlattener, AbsentKeysKeepTheirValues) {
+    // Absent keys keep their values.
     KeyStreamReader reader(writeKeyStream([](UKeyOutStream& out) {
-        out.begin_record(180);
-        out.select_key(3221).write_double(7.0);
+        out.begin_record(180).select_key(3221).write_double(7.0);
         out.end();
     }));
-    BTransparencyFlattener record;
-    record.enabled = true;
-    record.values[0] = 3.0;
-    record.options[2] = true;
-    record.Read(reader.in);
-    EXPECT_TRUE(record.enabled);
-    EXPECT_EQ(record.values, (std::array<double, 5>{3.0, 0.0, 7.0, 0.0, 0.0}));
-    EXPECT_EQ(record.options, (std::array<bool, 8>{false, false, true}));
+    BTransparencyFlattener kept;
+    kept.enabled = true;
+    kept.values[0] = 3.0;
+    kept.options[2] = true;
+    kept.Read(reader.in);
+    EXPECT_TRUE(kept.enabled);
+    EXPECT_EQ(kept.values, (std::array<double, 5>{3.0, 0.0, 7.0, 0.0, 0.0}));
+    EXPECT_EQ(kept.options, (std::array<bool, 8>{false, false, true}));
 }
 
 TEST(BPageSet, FindPageFlattenerGivesTheRecordAddedLastForThePage) {

@@ -1,7 +1,7 @@
 // Tests of the setting definitions, the build-once registry and the default-settings message.
 #include "model/SettingDefinitions.h"
 
-#include "CheckSettingTestDefinitions.h"
+#include "support/CheckSettingTest.h"
 
 #include <string>
 #include <vector>
@@ -52,40 +52,31 @@ TEST_F(SettingDefinitionsTest, ReadsEveryTypeWord) {
     }
 }
 
-TEST_F(SettingDefinitionsTest, UndefinedNameHasTypeZeroAndNoDefaults) {
-    Define();
-    const SettingDefinition undefined = registry().Find("Nothing");
+TEST_F(SettingDefinitionsTest, NamesComeInByteOrderAndDefaultsAreShared) {
+    Define(R"({"b": {}, "B": {}, "a": {}, "ab": {"defaults": {"sev": "warn"}}, "text": "boolean",
+               "list": [{}, {}]})");
+    std::vector<ustring> names = {"stale"};
+    registry().GetNames(names);
+    EXPECT_EQ(names, (std::vector<ustring>{"B", "a", "ab", "b", "list"}));
+
+    const SettingDefinition undefined = registry().Find("A");
     EXPECT_FALSE(undefined.HasDefinition());
     EXPECT_EQ(undefined.GetType(), eSettingType_Undefined);
     EXPECT_EQ(undefined.GetDefaults(), nullptr);
     EXPECT_EQ(undefined.GetMinimumSeverity(), eProblemSeverity_Ignore);
     EXPECT_EQ(undefined.GetAlternateText(1), "");
-    EXPECT_EQ(registry().Find("ResTooLowContone").GetDefaults(), nullptr);
-
-    // Defaults are shared with the definition, not copied.
-    const auto defaults = registry().Find("Transparency").GetDefaults();
+    EXPECT_EQ(registry().Find("b").GetDefaults(), nullptr);
+    const auto defaults = registry().Find("ab").GetDefaults();
     ASSERT_NE(defaults, nullptr);
     EXPECT_EQ(defaults->value<ustring>("sev"), "warn");
-    EXPECT_EQ(registry().Find("Transparency").GetDefaults(), defaults);
-}
-
-TEST_F(SettingDefinitionsTest, NamesComeInByteOrderWithoutEntriesThatAreNoChildMessage) {
-    Define(R"({"b": {}, "B": {}, "a": {}, "ab": {}, "text": "boolean", "list": [{}, {}]})");
-    std::vector<ustring> names = {"stale"};
-    registry().GetNames(names);
-    EXPECT_EQ(names, (std::vector<ustring>{"B", "a", "ab", "b", "list"}));
-    EXPECT_FALSE(registry().Find("A").HasDefinition());
+    EXPECT_EQ(registry().Find("ab").GetDefaults(), defaults) << "shared, not copied";
 }
 
 TEST_F(SettingDefinitionsTest, ConflictsListTheStringsInOrder) {
     Define(R"({"Two": {"conflicts": ["X", "W"]}, "One": {"conflicts": "Y"},
               "Numbers": {"conflicts": [1, 2]}, "None": {}})");
-    const auto& conflicts = registry().GetConflicts();
-    ASSERT_EQ(conflicts.size(), 2u);
-    EXPECT_EQ(conflicts[0].first, "One");
-    EXPECT_EQ(conflicts[0].second, (std::vector<ustring>{"Y"}));
-    EXPECT_EQ(conflicts[1].first, "Two");
-    EXPECT_EQ(conflicts[1].second, (std::vector<ustring>{"X", "W"}));
+    using Conflicts = SettingDefinitionsRegistry::ConflictMap;
+    EXPECT_EQ(registry().GetConflicts(), (Conflicts{{"One", {"Y"}}, {"Two", {"X", "W"}}}));
 }
 
 TEST_F(SettingDefinitionsTest, MinimumSeverityKnowsIgnoreToFaultOnly) {
@@ -107,18 +98,17 @@ TEST_F(SettingDefinitionsTest, TextsAndAlternateTextFallbacks) {
                          "alternateText3": "", "userUnits": true},
                "Bare": {"alternateText2": "alt two"}})");
     const SettingDefinition check = registry().Find("Check");
-    EXPECT_EQ(check.GetSingleText(), "one");
-    EXPECT_EQ(check.GetMultiTextHeader(), "head");
-    EXPECT_EQ(check.GetConflictText(), "clash");
+    EXPECT_EQ(check.GetSingleText() + "|" + check.GetMultiTextHeader() + "|" +
+                  check.GetConflictText(),
+              "one|head|clash");
     EXPECT_TRUE(check.HasSingleText() && check.HasMultiTextHeader() && check.UsesUserUnits());
-    EXPECT_EQ(check.GetAlternateText(1), "alt one");
-    EXPECT_EQ(check.GetAlternateText(2), "item");
-    EXPECT_EQ(check.GetAlternateText(3), "");
+    EXPECT_EQ(check.GetAlternateText(1) + "|" + check.GetAlternateText(2) + "|" +
+                  check.GetAlternateText(3),
+              "alt one|item|");
 
     const SettingDefinition bare = registry().Find("Bare");
     EXPECT_FALSE(bare.HasSingleText() || bare.UsesUserUnits());
-    EXPECT_EQ(bare.GetAlternateText(1), "");
-    EXPECT_EQ(bare.GetAlternateText(2), "alt two");
+    EXPECT_EQ(bare.GetAlternateText(1) + "|" + bare.GetAlternateText(2), "|alt two");
 }
 
 } // namespace

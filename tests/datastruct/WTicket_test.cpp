@@ -2,12 +2,14 @@
 // effective setting and check names, the boxes, and the in-place edits of destinations.
 #include "model/WTicket.h"
 
-#include "CheckSettingTestDefinitions.h"
 #include "model/KeyStrings.h"
+#include "support/CheckSettingTest.h"
 
 #include <array>
+#include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -22,19 +24,12 @@ std::string compactJson(const umessage& message) {
 }
 
 // x, y, width and height, for comparing a box in one expectation.
-std::array<double, 4> corners(const zeu::Rect2D& box) {
+using Box = std::array<double, 4>;
+Box corners(const zeu::Rect2D& box) {
     return {box.x, box.y, box.width, box.height};
 }
 
-// Each collected setting carries a "tag" naming where it was written.
-std::vector<std::string> tags(const std::vector<WCheckSetting>& settings) {
-    std::vector<std::string> out;
-    for (const auto& setting : settings) {
-        const ustring tag = setting.GetMessage()->valueOr(ustring("tag"), 0, ustring());
-        out.push_back(tag.empty() ? compactJson(*setting.GetMessage()) : tag.toStdString());
-    }
-    return out;
-}
+using Tags = std::vector<std::string>;
 
 class Ticket : public CheckSettingTest {
 protected:
@@ -48,79 +43,72 @@ protected:
             "Hairline": {"type": "limitsLow"}})");
     }
 
-    // The settings of name collected by the walk over the whole ticket.
-    static std::vector<std::string> collect(const std::shared_ptr<umessage>& ticket,
-                                            const char* name) {
-        const WTicket wrapper(ticket);
+    // The settings of `name` that the walk over the whole ticket collects: each setting's "tag",
+    // or its JSON when it has none.
+    static Tags collect(const char* ticketJson, const char* name) {
+        const WTicket ticket(fromJson(ticketJson));
         std::vector<WCheckSetting> out;
-        const uint64_t count = wrapper.GetDestinationCount();
+        const uint64_t count = ticket.GetDestinationCount();
         for (uint64_t i = 0; i < count; ++i)
-            CollectCheckSettings(GetDestinationQcs(wrapper.GetDestination(i)), name, out, false,
+            CollectCheckSettings(GetDestinationQcs(ticket.GetDestination(i)), name, out, false,
                                  count > 0);
-        CollectCheckSettings(wrapper.GetQcs(), name, out, true, count > 0);
-        return tags(out);
+        CollectCheckSettings(ticket.GetQcs(), name, out, true, count > 0);
+        Tags tags;
+        for (const auto& setting : out) {
+            const ustring tag = setting.GetMessage()->valueOr(ustring("tag"), 0, ustring());
+            tags.push_back(tag.empty() ? compactJson(*setting.GetMessage()) : tag.toStdString());
+        }
+        return tags;
     }
 };
 
-using Tags = std::vector<std::string>;
-
-TEST_F(Ticket, ADestinationSettingHidesTheTicketsOwnForTheYieldingChecks) {
-    auto ticket = fromJson(R"({
+TEST_F(Ticket, CollectsACheckDestinationsFirstThenRestrictionsDepthFirstThenTheNode) {
+    const char* yielding = R"({
         "destinations": [{"qcs": {"checks": {"InkWeightTAC": {"tag": "d", "warn": 280}}}}],
-        "qcs": {"checks": {"InkWeightTAC": {"tag": "t", "warn": 320},
-                           "FontSubset": {"tag": "tf", "sev": "warn"}}}})");
-    EXPECT_EQ(collect(ticket, "InkWeightTAC"), Tags{"d"});
-    // Other checks take the ticket's setting after the destinations'.
-    EXPECT_EQ(collect(ticket, "FontSubset"), Tags{"tf"});
-
-    auto ticketOnly = fromJson(R"({"destinations": [{"identifier": "a"}],
-        "qcs": {"checks": {"InkWeightTAC": {"tag": "t"}}}})");
-    EXPECT_EQ(collect(ticketOnly, "InkWeightTAC"), Tags{"t"});
-}
-
-TEST_F(Ticket, CollectsRestrictionsDepthFirstBeforeTheNodesOwnSetting) {
-    auto ticket = fromJson(R"({"qcs": {
+        "qcs": {"checks": {"InkWeightTAC": {"tag": "t"}, "FontSubset": {"tag": "tf"}}}})";
+    const char* restrictions = R"({"qcs": {
         "checks": {"FontSubset": {"tag": "root"}},
         "restrictions": [
             {"checks": {"FontSubset": {"tag": "r0"}},
              "restrictions": {"checks": {"FontSubset": {"tag": "r0.0"}},
                               "restrictions": {"checks": {"FontSubset": {"tag": "r0.0.0"}}}}},
-            {"checks": {"FontSubset": {"tag": "r1"}}}]}})");
-    EXPECT_EQ(collect(ticket, "FontSubset"), (Tags{"r0.0.0", "r0.0", "r0", "r1", "root"}));
-}
+            {"checks": {"FontSubset": {"tag": "r1"}}}]}})";
+    const char* catchAll =
+        R"({"qcs": {"checks": {"all": {"tag": "all"}, "Hairline": {"tag": "own"}}}})";
+    const char* boxes = R"({"destinations": [{"identifier": "a"}],
+        "qcs": {"checks": {"MissingTrimBox": {"tag": "t", "sev": "note"}, "InkWeightTAC": {"tag": "t"}}}})";
+    const std::tuple<const char*, const char*, Tags> cases[] = {
+        // A destination's setting hides the ticket's own for the yielding checks only.
+        {yielding, "InkWeightTAC", {"d"}},
+        {yielding, "FontSubset", {"tf"}},
+        {boxes, "InkWeightTAC", {"t"}},
+        {restrictions, "FontSubset", {"r0.0.0", "r0.0", "r0", "r1", "root"}},
+        // The catch-all stands in for Boolean and limits checks without a setting of their own.
+        {catchAll, "FontSubset", {"all"}},
+        {catchAll, "InkWeightTAC", {"all"}},
+        {catchAll, "Hairline", {"own"}},
+        {catchAll, "ColourUsed", {}},
+        {catchAll, "NotDefinedAnywhere", {}},
+        // The box checks are faults whenever there are destinations and the ticket has a tree.
+        {boxes, "MissingTrimBox", {R"({"sev":"fault"})", "t"}},
+        {R"({"destinations": [{}], "qcs": {}})", "ArtBoxDetected", {R"({"sev":"fault"})"}},
+        {R"({"destinations": [{}]})", "ArtBoxDetected", {}},
+        {R"({"qcs": {"checks": {}}})", "MissingTrimBox", {}},
+    };
+    for (const auto& [ticket, name, tags] : cases)
+        EXPECT_EQ(collect(ticket, name), tags) << name << " in " << ticket;
 
-TEST_F(Ticket, TakesTheCatchAllOnlyForItsTypesAndOnlyWithoutAnOwnSetting) {
-    auto ticket = fromJson(R"({"qcs": {"checks": {"all": {"tag": "all"},
-                                                   "Hairline": {"tag": "own"}}}})");
-    EXPECT_EQ(collect(ticket, "FontSubset"), Tags{"all"});
-    EXPECT_EQ(collect(ticket, "InkWeightTAC"), Tags{"all"});
-    EXPECT_EQ(collect(ticket, "Hairline"), Tags{"own"});
-    EXPECT_EQ(collect(ticket, "ColourUsed"), Tags{});
-    EXPECT_EQ(collect(ticket, "NotDefinedAnywhere"), Tags{});
-
+    EXPECT_EQ(
+        WEffectiveProfile(fromJson(boxes)).GetSetting(keystr::MissingTrimBox).GetSeverityText(),
+        "fault");
     Reset();
-    EXPECT_EQ(collect(ticket, "FontSubset"), Tags{});
-}
-
-TEST_F(Ticket, ForcesTheBoxChecksToFaultOnlyWhenThereAreDestinations) {
-    auto withDestination = fromJson(R"({"destinations": [{"identifier": "a"}],
-        "qcs": {"checks": {"MissingTrimBox": {"tag": "t", "sev": "note"}}}})");
-    EXPECT_EQ(collect(withDestination, "MissingTrimBox"), (Tags{R"({"sev":"fault"})", "t"}));
-    EXPECT_EQ(collect(fromJson(R"({"destinations": [{}], "qcs": {}})"), "ArtBoxDetected"),
-              Tags{R"({"sev":"fault"})"});
-    // The forced setting comes with the ticket's own settings tree.
-    EXPECT_EQ(collect(fromJson(R"({"destinations": [{}]})"), "ArtBoxDetected"), Tags{});
-    EXPECT_EQ(collect(fromJson(R"({"qcs": {"checks": {}}})"), "MissingTrimBox"), Tags{});
-
-    const WEffectiveProfile profile(withDestination);
-    EXPECT_EQ(profile.GetSetting(keystr::MissingTrimBox).GetSeverityText(), "fault");
+    EXPECT_EQ(collect(catchAll, "FontSubset"), Tags{}) << "no catch-all without definitions";
 }
 
 TEST_F(Ticket, CombinesTheCollectedSettingsOrFallsBackOnTheDefault) {
-    auto ticket = fromJson(R"({"destinations": [
+    const WEffectiveProfile profile(fromJson(R"({"destinations": [
             {"identifier": "a", "qcs": {"checks": {"Hairline": {"note": 0.2}}}},
-            {"identifier": "b", "qcs": {"checks": {"Hairline": {"note": 0.3}}}}]})");
-    const WEffectiveProfile profile(ticket);
+            {"identifier": "b", "qcs": {"checks": {"Hairline": {"note": 0.3}}}}]})"));
     EXPECT_EQ(compactJson(*profile.GetSetting(keystr::Hairline).GetMessage()),
               R"({"note":0.3,"sev":"note"})");
     EXPECT_EQ(compactJson(*profile.GetSetting(keystr::InkWeightTAC).GetMessage()),
@@ -143,29 +131,25 @@ TEST_F(Ticket, NamesEveryCheckOfEverySettingsTree) {
     EXPECT_EQ(names, (std::set<ustring>{"A", "B", "C", "D", "E", "all", "pre"}));
 }
 
-TEST(TicketBoxes, IntersectsTrimBoxesAndUnitesBleedBoxes) {
-    auto ticket = fromJson(R"({"destinations": [
+TEST(TicketBoxes, IntersectsTrimBoxesUnitesBleedBoxesAndTakesTypeAreasFromIndents) {
+    const WTicket bleeding(fromJson(R"({"destinations": [
         {"identifier": "a", "width": 100, "depth": 50, "bleed": [1, 2, 3, 4]},
-        {"identifier": "b", "width": 80, "depth": 60}]})");
+        {"identifier": "b", "width": 80, "depth": 60}]})"));
     zeu::Rect2D bleed, trim, type;
-    WTicket(ticket).GetBoxes(bleed, trim, type);
-    EXPECT_EQ(corners(trim), (std::array<double, 4>{-40, -25, 80, 50}));
+    bleeding.GetBoxes(bleed, trim, type);
+    EXPECT_EQ(corners(trim), (Box{-40, -25, 80, 50}));
     // The first destination's bleed: (-50 - 1, -25 - 4), (100 + 1 + 3, 50 + 4 + 2).
-    EXPECT_EQ(corners(bleed), (std::array<double, 4>{-51, -29, 104, 56}));
+    EXPECT_EQ(corners(bleed), (Box{-51, -29, 104, 56}));
     EXPECT_TRUE(type.isUnset());
-}
 
-TEST(TicketBoxes, TakesTheTypeAreaFromNonZeroIndentsAndTheBleedBoxFromTheTrimBox) {
-    auto ticket = fromJson(R"({"destinations": [
+    const WTicket indented(fromJson(R"({"destinations": [
         {"identifier": "a", "width": 100, "depth": 50, "typeIndent": [5, 6, 7, 8]},
-        {"identifier": "b", "width": 100, "depth": 50, "typeIndent": [0, 0, 0, 0]}]})");
-    const WTicket wrapper(ticket);
-    EXPECT_EQ(corners(wrapper.GetTypeArea()), (std::array<double, 4>{-45, -17, 88, 36}));
-    EXPECT_EQ(corners(wrapper.GetBleedBox()), corners(wrapper.GetTrimBox()));
-    EXPECT_EQ(wrapper.GetBleedBox().height, 50);
-
-    EXPECT_TRUE(WTicket(nullptr).GetBleedBox().isUnset());
-    EXPECT_TRUE(WTicket(nullptr).GetTrimBox().isUnset());
+        {"identifier": "b", "width": 100, "depth": 50, "typeIndent": [0, 0, 0, 0]}]})"));
+    EXPECT_EQ(corners(indented.GetTypeArea()), (Box{-45, -17, 88, 36}));
+    EXPECT_EQ(corners(indented.GetBleedBox()), (Box{-50, -25, 100, 50})) << "the trim box";
+    EXPECT_EQ(corners(indented.GetTrimBox()), (Box{-50, -25, 100, 50}));
+    EXPECT_TRUE(WTicket(nullptr).GetBleedBox().isUnset() &&
+                WTicket(nullptr).GetTrimBox().isUnset());
 }
 
 TEST(TicketEdits, SetUserFieldStoresACopyOrRemovesTheField) {
@@ -219,8 +203,8 @@ TEST(TicketEdits, ApplyMlkeyTakesTheGivenOwnOrUserFieldKeyAndMarksTheFields) {
 }
 
 TEST(TicketEdits, NormaliseDestinationFixesFlagsAndFillsMissingFields) {
-    const char* cases[][2] = {{"TRUE", "true"}, {"tRuE", "true"}, {"yes", "false"}, {"", "false"}};
-    for (const auto& [text, expected] : cases) {
+    for (const auto& [text, expected] :
+         {std::pair("TRUE", "true"), {"tRuE", "true"}, {"yes", "false"}, {"", "false"}}) {
         auto destination = std::make_shared<umessage>();
         destination->add(keystr::requires2DPSFiles, umessage_details::type_string, ustring(text));
         NormaliseDestination(destination, nullptr);
@@ -239,8 +223,7 @@ TEST(TicketEdits, NormaliseDestinationFixesFlagsAndFillsMissingFields) {
 TEST(TicketEdits, DestinationHelpersReadDefaultsFromMissingEntries) {
     EXPECT_EQ(GetIdentifier(nullptr), "");
     EXPECT_FALSE(HasBleed(nullptr));
-    EXPECT_TRUE(GetDestinationQcs(nullptr).IsNull());
-    EXPECT_TRUE(IsNullOrEmpty(nullptr));
+    EXPECT_TRUE(GetDestinationQcs(nullptr).IsNull() && IsNullOrEmpty(nullptr));
     auto destination = fromJson(R"({"identifier": "x", "bleed": [0, 0, 0, 0.5]})");
     EXPECT_EQ(GetIdentifier(destination), "x");
     EXPECT_TRUE(HasBleed(destination));

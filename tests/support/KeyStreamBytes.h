@@ -5,7 +5,9 @@
 
 #include "utils/UKeyStream.h"
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -46,3 +48,48 @@ struct KeyStreamReader {
     std::istringstream bytes;
     UKeyInStream in;
 };
+
+// Elements built by hand, to hold written bytes against: a scalar element (key, one-byte
+// length, type, payload) and a record or array (key, 0xFF and a four-byte length, type, content).
+inline std::string element(std::uint16_t key, UKeyStream::field_type type,
+                           const std::string& payload) {
+    return std::string{static_cast<char>(key >> 8), static_cast<char>(key & 0xFF),
+                       static_cast<char>(payload.size()), static_cast<char>(type)} +
+           payload;
+}
+inline std::string level(std::uint16_t key, UKeyStream::field_type type,
+                         const std::string& content) {
+    const auto n = static_cast<std::uint32_t>(content.size());
+    return std::string{static_cast<char>(key >> 8),
+                       static_cast<char>(key & 0xFF),
+                       '\xFF',
+                       static_cast<char>(n >> 24),
+                       static_cast<char>(n >> 16),
+                       static_cast<char>(n >> 8),
+                       static_cast<char>(n),
+                       static_cast<char>(type)} +
+           content;
+}
+inline std::string record(std::uint16_t key, const std::string& content) {
+    return level(key, UKeyStream::field_record, content);
+}
+
+// Payloads as the writer stores them: big-endian, without leading zero bytes.
+inline std::string number(std::uint64_t bits) {
+    std::string bytes;
+    for (; bits != 0; bits >>= 8)
+        bytes.insert(bytes.begin(), static_cast<char>(bits & 0xFF));
+    return bytes;
+}
+inline std::string intElement(std::uint16_t key, std::int32_t value) {
+    return element(key, UKeyStream::field_int, number(static_cast<std::uint32_t>(value)));
+}
+inline std::string doubleElement(std::uint16_t key, double value) {
+    return element(key, UKeyStream::field_float, number(std::bit_cast<std::uint64_t>(value)));
+}
+inline std::string boolElement(std::uint16_t key, bool value) {
+    return element(key, UKeyStream::field_bool, value ? "\x01" : "");
+}
+inline std::string stringElement(std::uint16_t key, const std::string& text) {
+    return element(key, UKeyStream::field_string, text);
+}

@@ -1,0 +1,36 @@
+// Test aid: while it lives, the colour-profile special folder is a fresh temporary folder of the
+// test's own ("icc" in a TempFolder) holding the profile files given, each with some content.
+#pragma once
+
+#include "support/TempFolder.h"
+#include "utils/ustring.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+
+// A POSIX path in the system's drive form, as the path classes take it.
+inline ustring systemPath(const std::string& posixPath) {
+    return ustring(("Z:" + posixPath).c_str());
+}
+
+class ColourProfileFolder {
+public:
+    explicit ColourProfileFolder(std::initializer_list<const char*> profiles) {
+        std::filesystem::create_directory(m_temp.at("icc"));
+        for (const char* profile : profiles)
+            m_temp.write(std::string("icc/") + profile, "profile");
+        ::setenv("ZEP_COLOR_DIR", m_temp.at("icc").c_str(), 1);
+    }
+    ~ColourProfileFolder() { ::unsetenv("ZEP_COLOR_DIR"); }
+    ColourProfileFolder(const ColourProfileFolder&) = delete;
+    ColourProfileFolder& operator=(const ColourProfileFolder&) = delete;
+
+    // The system path of an entry of the colour-profile folder.
+    ustring profile(const char* name) const { return systemPath(m_temp.at("icc/") + name); }
+    const TempFolder& temp() const { return m_temp; }
+
+private:
+    TempFolder m_temp;
+};
