@@ -90,9 +90,8 @@ bool ZEPJobList::HasUnselectedDestination() {
 
 bool ZEPJobList::DeselectDestinations(const DestinationIdentifierSet& identifiers) {
     MarkDirty();
-    BGroupList& groups = m_jobFile->GetGroups();
-    for (std::size_t i = 0; i < groups.GetCount(); ++i)
-        groups.GetGroup(i)->ClearExportedByIdentifier(identifiers);
+    for (BGroup& group : m_jobFile->GetGroups())
+        group.ClearExportedByIdentifier(identifiers);
     return true;
 }
 
