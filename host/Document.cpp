@@ -54,7 +54,13 @@ public:
         const Document* front = FrontDocument();
         return front ? front->Get() : nullptr;
     }
-    ILayoutControlData* QueryFrontLayoutData() const override { return nullptr; }
+    ILayoutControlData* QueryFrontLayoutData() const override {
+        const Document* front = FrontDocument();
+        if (!front || front->view == kInvalidUID)
+            return nullptr;
+        return static_cast<ILayoutControlData*>(
+            front->db->Instantiate(front->view, ILayoutControlData::kDefaultIID));
+    }
 };
 
 struct Documents {
@@ -91,7 +97,7 @@ void RegisterDocumentClasses() {
     model.AddToClass(kUtilsBoss, {{ILayoutUtils::kDefaultIID, kLayoutUtilsImpl}});
 }
 
-Document& NewDocument(const std::string& name) {
+std::unique_ptr<Document> CreateDocument(const std::string& name) {
     auto document = std::make_unique<Document>();
     document->db = std::make_unique<DataBase>(name);
     document->document = document->db->NewObject(kDocBoss);
@@ -99,10 +105,18 @@ Document& NewDocument(const std::string& name) {
     auto* facet = static_cast<DocumentFacet*>(document->Get());
     facet->SetWorkspace(document->workspace);
     facet->SetName(PMString(name));
+    return document;
+}
+
+Document& OpenDocument(std::unique_ptr<Document> document) {
     Documents& documents = TheDocuments();
     documents.open.push_back(std::move(document));
     documents.front = documents.open.back().get();
     return *documents.open.back();
+}
+
+Document& NewDocument(const std::string& name) {
+    return OpenDocument(CreateDocument(name));
 }
 
 std::vector<std::unique_ptr<Document>>& OpenDocuments() {

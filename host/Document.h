@@ -5,6 +5,7 @@
 #pragma once
 
 #include "host/Database.h"
+#include "host/Layout.h"
 #include "host/PMString.h"
 
 #include <memory>
@@ -39,18 +40,15 @@ public:
     virtual IDocumentList* QueryDocumentList() const = 0;
 };
 
-// The control data of a layout view (the spread it shows); the layout model defines it.
-class ILayoutControlData;
-
 // The host's layout utilities (utility interface 0x1D03E).
 class ILayoutUtils : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x1D03E};
 
     // The front document (no new reference); null when no document is open.
-    virtual IDocument* GetFrontDocument() const = 0;
-    // The front layout view's control data, with a new reference; null when no layout view is
-    // open. The stand-in opens no layout views yet, so this is always null.
+    virtual IDocument* GetFrontDocument() const = 0; // 5th operation
+    // What the front document's layout view shows, with a new reference; null when there is no
+    // front document or it has no view.
     virtual ILayoutControlData* QueryFrontLayoutData() const = 0;
 };
 
@@ -71,16 +69,23 @@ inline constexpr ClassID kUtilsBoss{0xF00103};
 inline constexpr ClassID kDocBoss{0xF00110};
 inline constexpr ClassID kDocWorkspaceBoss{0xF00111};
 
-// One open document of the stand-in.
+// One document of the stand-in: its database (the document object, its workspace, and the
+// spreads, pages, layers and items of its layout) and its layout.
 struct Document {
     std::unique_ptr<DataBase> db;
     UID document = kInvalidUID;
     UID workspace = kInvalidUID;
+    UID view = kInvalidUID; // the layout view's object, when the document has a view
+    Layout layout;
 
     IDocument* Get() const; // no new reference
     UIDRef WorkspaceRef() const { return {db.get(), workspace}; }
 };
 
+// A new, empty document named `name` that is not open yet.
+std::unique_ptr<Document> CreateDocument(const std::string& name);
+// Opens the document as the front document.
+Document& OpenDocument(std::unique_ptr<Document> document);
 // Opens a new, empty document named `name` as the front document.
 Document& NewDocument(const std::string& name);
 std::vector<std::unique_ptr<Document>>& OpenDocuments();

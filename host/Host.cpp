@@ -4,6 +4,7 @@
 #include "host/Document.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
+#include "host/Layout.h"
 #include "host/ObjectModel.h"
 #include "host/PMString.h"
 #include "host/Progress.h"
@@ -62,6 +63,7 @@ void RegisterHostClasses() {
     RegisterSelectionClasses();
     RegisterProgressClasses();
     RegisterScriptingClasses();
+    RegisterLayoutClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

@@ -1,5 +1,6 @@
 #include "host/Recorder.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace host {
@@ -30,6 +31,12 @@ std::string Hex(std::uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%X", value);
     return text;
+}
+
+std::string Number(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
 }
 
 } // namespace host

@@ -33,5 +33,7 @@ private:
 
 // A number as "0x" and upper-case hex digits ("0x52E1F").
 std::string Hex(std::uint32_t value);
+// A real number in the shortest form that reads back as the same number ("3", "-0.5").
+std::string Number(double value);
 
 } // namespace host

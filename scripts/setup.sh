@@ -5,10 +5,9 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format libboost-dev libgtest-dev
-          libgmock-dev)
+          libgmock-dev nlohmann-json3-dev)
 if [[ ${1:-} == bench ]]; then
-    packages+=(libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev nlohmann-json3-dev
-               rapidjson-dev libssl-dev)
+    packages+=(libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev rapidjson-dev libssl-dev)
 fi
 
 missing=()

@@ -1,0 +1,637 @@
+#include "host/Description.h"
+
+#include "host/Recorder.h"
+#include "host/Session.h"
+#include "host/Stream.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <optional>
+
+namespace host {
+
+namespace {
+
+using Json = nlohmann::json;
+using OrderedJson = nlohmann::ordered_json;
+
+// Bounds of what a description may hold.
+constexpr std::size_t kMaxDescriptionBytes = 16u << 20;
+constexpr int kMaxJsonDepth = 40;
+constexpr int kMaxGroupDepth = 16;
+constexpr std::size_t kMaxObjects = 100000; // layers, spreads, pages and items of a document
+constexpr std::size_t kMaxListLength = 10000;
+constexpr std::size_t kMaxPagesPerSpread = 100;
+constexpr std::size_t kMaxDocuments = 100;
+constexpr std::size_t kMaxFacets = 64;
+constexpr std::size_t kMaxFacetBytes = 4u << 20;
+constexpr std::size_t kMaxTextBytes = 1024;
+
+[[noreturn]] void Fail(const std::string& path, const std::string& message) {
+    throw DescriptionError(path.empty() ? message : path + ": " + message);
+}
+
+class Object;
+
+// One value of the description and where it stands ("spreads[0].pages[1].width").
+class Field {
+public:
+    Field(const Json& json, std::string path) : m_json(json), m_path(std::move(path)) {}
+
+    const std::string& Path() const { return m_path; }
+    [[noreturn]] void Fail(const std::string& message) const { host::Fail(m_path, message); }
+
+    double Number() const {
+        if (!m_json.is_number())
+            Fail("expected a number");
+        const double value = m_json.get<double>();
+        if (!std::isfinite(value))
+            Fail("expected a finite number");
+        return value;
+    }
+    bool Bool() const {
+        if (!m_json.is_boolean())
+            Fail("expected true or false");
+        return m_json.get<bool>();
+    }
+    std::int32_t Int32(std::int32_t min = std::numeric_limits<std::int32_t>::min()) const {
+        if (!m_json.is_number_integer())
+            Fail("expected a whole number");
+        const auto value = m_json.get<std::int64_t>();
+        if (m_json.is_number_unsigned() && m_json.get<std::uint64_t>() > INT32_MAX)
+            Fail("expected a whole number up to 2147483647");
+        if (value < min || value > INT32_MAX)
+            Fail("expected a whole number from " + std::to_string(min) + " to 2147483647");
+        return static_cast<std::int32_t>(value);
+    }
+    UID Id() const {
+        if (!m_json.is_number_unsigned() || m_json.get<std::uint64_t>() == 0 ||
+            m_json.get<std::uint64_t>() > UINT32_MAX)
+            Fail("expected an id from 1 to 4294967295");
+        return UID(static_cast<std::uint32_t>(m_json.get<std::uint64_t>()));
+    }
+    std::string Text() const {
+        if (!m_json.is_string())
+            Fail("expected a string");
+        const auto& text = m_json.get_ref<const std::string&>();
+        if (text.size() > kMaxTextBytes)
+            Fail("longer than " + std::to_string(kMaxTextBytes) + " bytes");
+        return text;
+    }
+    // "0x" and one to eight hex digits.
+    std::uint32_t Hex() const { return ParseHex(Text(), *this); }
+    static std::uint32_t ParseHex(const std::string& text, const Field& where) {
+        if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] | 0x20) != 'x' ||
+            text.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos)
+            where.Fail("expected \"0x\" and one to eight hex digits");
+        return static_cast<std::uint32_t>(std::stoul(text.substr(2), nullptr, 16));
+    }
+    // Bytes as pairs of hex digits.
+    std::vector<std::uint8_t> HexBytes() const {
+        if (!m_json.is_string())
+            Fail("expected a string of hex digits");
+        const auto& text = m_json.get_ref<const std::string&>();
+        if (text.size() > 2 * kMaxFacetBytes)
+            Fail("more than " + std::to_string(kMaxFacetBytes) + " bytes");
+        if (text.size() % 2 != 0 ||
+            text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            Fail("expected pairs of hex digits");
+        std::vector<std::uint8_t> bytes(text.size() / 2);
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(std::stoul(text.substr(2 * i, 2), nullptr, 16));
+        return bytes;
+    }
+    std::vector<Field> Array(std::size_t maxLength) const {
+        if (!m_json.is_array())
+            Fail("expected an array");
+        if (m_json.size() > maxLength)
+            Fail("more than " + std::to_string(maxLength) + " entries");
+        std::vector<Field> entries;
+        entries.reserve(m_json.size());
+        for (std::size_t i = 0; i < m_json.size(); ++i)
+            entries.emplace_back(m_json[i], m_path + "[" + std::to_string(i) + "]");
+        return entries;
+    }
+    std::vector<double> Numbers(std::size_t count) const {
+        if (!m_json.is_array() || m_json.size() != count)
+            Fail("expected an array of " + std::to_string(count) + " numbers");
+        std::vector<double> numbers;
+        for (const Field& entry : Array(count))
+            numbers.push_back(entry.Number());
+        return numbers;
+    }
+    PMRect Rect() const {
+        const std::vector<double> n = Numbers(4);
+        return {n[0], n[1], n[2], n[3]};
+    }
+    PMPoint Point() const {
+        const std::vector<double> n = Numbers(2);
+        return {n[0], n[1]};
+    }
+    PMMatrix Matrix() const {
+        const std::vector<double> n = Numbers(6);
+        return {n[0], n[1], n[2], n[3], n[4], n[5]};
+    }
+    Sides Margins() const {
+        const std::vector<double> n = Numbers(4);
+        return {n[0], n[1], n[2], n[3]};
+    }
+    Object Fields(std::initializer_list<std::string_view> known) const;
+    bool Has(std::string_view name) const { return m_json.is_object() && m_json.contains(name); }
+    // The members of an object whose field names are data (facets by interface).
+    std::vector<std::pair<std::string, Field>> Members(std::size_t maxCount) const {
+        if (!m_json.is_object())
+            Fail("expected an object");
+        if (m_json.size() > maxCount)
+            Fail("more than " + std::to_string(maxCount) + " fields");
+        std::vector<std::pair<std::string, Field>> members;
+        for (const auto& [name, value] : m_json.items())
+            members.emplace_back(name, Field(value, m_path + "." + name));
+        return members;
+    }
+
+private:
+    const Json& m_json;
+    std::string m_path;
+};
+
+// An object of the description: its fields are asked for by name, and a field that is not
+// among the known ones is refused.
+class Object {
+public:
+    Object(const Json& json, std::string path, std::initializer_list<std::string_view> known)
+        : m_json(json), m_path(std::move(path)) {
+        if (!m_json.is_object())
+            host::Fail(m_path, "expected an object");
+        for (const auto& [name, value] : m_json.items()) {
+            bool isKnown = false;
+            for (std::string_view k : known)
+                isKnown = isKnown || k == name;
+            if (!isKnown)
+                host::Fail(PathOf(name), "unknown field");
+        }
+    }
+    std::optional<Field> Optional(std::string_view name) const {
+        auto found = m_json.find(name);
+        if (found == m_json.end())
+            return std::nullopt;
+        return Field(*found, PathOf(name));
+    }
+    Field Required(std::string_view name) const {
+        std::optional<Field> field = Optional(name);
+        if (!field)
+            host::Fail(PathOf(name), "missing");
+        return *field;
+    }
+
+private:
+    std::string PathOf(std::string_view name) const {
+        return m_path.empty() ? std::string(name) : m_path + "." + std::string(name);
+    }
+
+    const Json& m_json;
+    std::string m_path;
+};
+
+Object Field::Fields(std::initializer_list<std::string_view> known) const {
+    return Object(m_json, m_path, known);
+}
+
+Json Parse(std::string_view text) {
+    if (text.size() > kMaxDescriptionBytes)
+        Fail("",
+             "the description is larger than " + std::to_string(kMaxDescriptionBytes) + " bytes");
+    try {
+        return Json::parse(text.begin(), text.end(), [](int depth, Json::parse_event_t, Json&) {
+            if (depth > kMaxJsonDepth)
+                Fail("", "the description nests deeper than " + std::to_string(kMaxJsonDepth) +
+                             " levels");
+            return true;
+        });
+    } catch (const Json::exception& error) {
+        Fail("", std::string("not JSON: ") + error.what());
+    }
+}
+
+// Reads the persistent facets of the boss from their hex; on a failure the facets read before
+// are put back as they were.
+void ReadFacets(const Boss& boss, const Field& field) {
+    const std::vector<Boss::PersistentFacet> facets = boss.PersistentFacets();
+    std::vector<std::pair<const Boss::PersistentFacet*, std::vector<std::uint8_t>>> before;
+    const auto transfer = [](const Boss::PersistentFacet& facet, IPMStream& stream) {
+        facet.readWrite(facet.object, &stream, facet.implementation);
+    };
+    try {
+        for (const auto& [name, value] : field.Members(kMaxFacets)) {
+            const PMIID iid(Field::ParseHex(name, value));
+            const Boss::PersistentFacet* facet = nullptr;
+            for (const Boss::PersistentFacet& candidate : facets)
+                if (candidate.iid == iid)
+                    facet = &candidate;
+            if (!facet)
+                value.Fail("no persistent facet " + Hex(iid.Get()) + " here");
+            const std::vector<std::uint8_t> bytes = value.HexBytes();
+            auto snapshot = MemoryStream::Writer();
+            transfer(*facet, *snapshot);
+            before.emplace_back(facet, snapshot->Bytes());
+            auto reader = MemoryStream::Reader(bytes);
+            transfer(*facet, *reader);
+            if (reader->Failed())
+                value.Fail("the facet's data ends early");
+            if (reader->Remaining() != 0)
+                value.Fail(std::to_string(reader->Remaining()) +
+                           " bytes are left over after the facet's data");
+        }
+    } catch (const DescriptionError&) {
+        for (auto entry = before.rbegin(); entry != before.rend(); ++entry) {
+            auto reader = MemoryStream::Reader(entry->second);
+            transfer(*entry->first, *reader);
+        }
+        throw;
+    }
+}
+
+OrderedJson DumpFacets(const Boss& boss) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    OrderedJson facets = OrderedJson::object();
+    for (const Boss::PersistentFacet& facet : boss.PersistentFacets()) {
+        auto writer = MemoryStream::Writer();
+        facet.readWrite(facet.object, writer.get(), facet.implementation);
+        std::string hex;
+        for (std::uint8_t byte : writer->Bytes()) {
+            hex += kDigits[byte >> 4];
+            hex += kDigits[byte & 15];
+        }
+        facets[Hex(facet.iid.Get())] = hex;
+    }
+    return facets;
+}
+
+// Reads one document description into a document that is not open yet.
+class DocumentReader {
+public:
+    std::unique_ptr<Document> Read(const Field& description) {
+        const Object fields = description.Fields({"kind", "name", "workspace", "layers", "spreads",
+                                                  "masterSpreads", "sections", "view"});
+        if (fields.Required("kind").Text() != "document")
+            fields.Required("kind").Fail("expected \"document\"");
+        m_document = CreateDocument(fields.Required("name").Text());
+        Layout& layout = m_document->layout;
+        if (auto layers = fields.Optional("layers"))
+            for (const Field& layer : layers->Array(kMaxListLength))
+                ReadLayer(layer);
+        if (auto spreads = fields.Optional("spreads"))
+            for (const Field& spread : spreads->Array(kMaxListLength))
+                layout.spreads.push_back(ReadSpread(spread));
+        if (auto masters = fields.Optional("masterSpreads")) {
+            layout.masterSpreads.emplace();
+            for (const Field& spread : masters->Array(kMaxListLength))
+                layout.masterSpreads->push_back(ReadSpread(spread));
+            Boss* document = m_document->db->GetBoss(m_document->document);
+            document->AttachFacet(IID_IMASTERSPREADLIST, NewMasterSpreadListFacet(document));
+        }
+        if (auto sections = fields.Optional("sections"))
+            for (const Field& section : sections->Array(kMaxListLength))
+                layout.sections.push_back(ReadSection(section));
+        if (auto view = fields.Optional("view"))
+            ReadView(*view);
+        if (auto workspace = fields.Optional("workspace"))
+            ReadWorkspace(*workspace);
+        return std::move(m_document);
+    }
+
+private:
+    UID NewObject(ClassID cls, const Field& id) {
+        if (++m_objects > kMaxObjects)
+            id.Fail("more than " + std::to_string(kMaxObjects) + " objects in the document");
+        const UID uid = id.Id();
+        if (m_document->db->NewObject(cls, uid) == kInvalidUID)
+            id.Fail("id " + std::to_string(uid.Get()) + " is already in use");
+        return uid;
+    }
+
+    void ReadLayer(const Field& field) {
+        const Object fields = field.Fields({"id", "name", "locked", "visible", "printable"});
+        Layer layer{fields.Required("name").Text()};
+        if (auto locked = fields.Optional("locked"))
+            layer.locked = locked->Bool();
+        if (auto visible = fields.Optional("visible"))
+            layer.visible = visible->Bool();
+        if (auto printable = fields.Optional("printable"))
+            layer.printable = printable->Bool();
+        const UID uid = NewObject(kDocumentLayerBoss, fields.Required("id"));
+        m_document->layout.layers.push_back(uid);
+        m_document->layout.layerData.emplace(uid, std::move(layer));
+    }
+
+    UID ReadSpread(const Field& field) {
+        const Object fields = field.Fields({"id", "offset", "pasteboard", "pages", "items"});
+        const UID uid = NewObject(kSpreadBoss, fields.Required("id"));
+        Spread& spread = m_document->layout.spreadData[uid];
+        if (auto offset = fields.Optional("offset"))
+            spread.offset = offset->Point();
+        if (auto pasteboard = fields.Optional("pasteboard"))
+            spread.pasteboard = pasteboard->Rect();
+        if (auto pages = fields.Optional("pages"))
+            for (const Field& page : pages->Array(kMaxPagesPerSpread))
+                spread.pages.push_back(ReadPage(page, uid));
+        if (auto items = fields.Optional("items"))
+            for (const Field& item : items->Array(kMaxListLength))
+                spread.items.push_back(ReadItem(item, uid, kInvalidUID, kInvalidUID, 0));
+        return uid;
+    }
+
+    UID ReadPage(const Field& field, UID spread) {
+        const Object fields = field.Fields({"id", "width", "height", "margins"});
+        Page page;
+        page.spread = spread;
+        page.width = Positive(fields.Required("width"));
+        page.height = Positive(fields.Required("height"));
+        if (auto margins = fields.Optional("margins"))
+            page.margins = margins->Margins();
+        const UID uid = NewObject(kPageBoss, fields.Required("id"));
+        m_document->layout.pages.emplace(uid, page);
+        return uid;
+    }
+
+    static PMReal Positive(const Field& field) {
+        const PMReal value = field.Number();
+        if (value <= 0)
+            field.Fail("expected a number above 0");
+        return value;
+    }
+
+    // An item on the spread (no parent: it names its layer) or a member of a group.
+    UID ReadItem(const Field& field, UID spread, UID parent, UID layer, int depth) {
+        if (depth > kMaxGroupDepth)
+            field.Fail("groups nest deeper than " + std::to_string(kMaxGroupDepth) + " levels");
+        const bool group = field.Has("items");
+        const Object fields =
+            group ? field.Fields({"id", "class", "layer", "items"})
+                  : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke"});
+        Item item;
+        item.cls = group ? kGroupItemBoss : kFrameItemBoss;
+        item.spread = spread;
+        item.layer = layer;
+        item.parent = parent;
+        item.group = group;
+        if (auto cls = fields.Optional("class"))
+            item.cls = ClassID(cls->Hex());
+        if (parent == kInvalidUID)
+            item.layer = LayerOf(fields.Required("layer"));
+        else if (auto named = fields.Optional("layer"))
+            named->Fail("a group's member is on its group's layer");
+        if (!ObjectModel::Instance().HasClass(item.cls))
+            AddItemFacets(item.cls);
+        const UID uid = NewObject(item.cls, fields.Required("id"));
+        if (group) {
+            for (const Field& member : fields.Required("items").Array(kMaxListLength))
+                item.items.push_back(ReadItem(member, spread, uid, item.layer, depth + 1));
+        } else {
+            item.bounds = fields.Required("bounds").Rect();
+            if (auto matrix = fields.Optional("matrix"))
+                item.matrix = matrix->Matrix();
+            if (auto stroke = fields.Optional("stroke"))
+                item.stroke = stroke->Number();
+        }
+        m_document->layout.items.emplace(uid, std::move(item));
+        return uid;
+    }
+
+    UID LayerOf(const Field& field) const {
+        const UID uid = field.Id();
+        if (!m_document->layout.layerData.contains(uid))
+            field.Fail("no layer has id " + std::to_string(uid.Get()));
+        return uid;
+    }
+
+    Section ReadSection(const Field& field) const {
+        const Object fields = field.Fields({"name", "start", "count", "style"});
+        Section section{fields.Required("name").Text(), fields.Required("start").Id(),
+                        fields.Required("count").Int32(1), ClassID(fields.Required("style").Hex())};
+        const std::vector<UID> pages = m_document->layout.PageList();
+        const auto start = std::find(pages.begin(), pages.end(), section.start);
+        if (start == pages.end())
+            fields.Required("start").Fail("no page of the page list has id " +
+                                          std::to_string(section.start.Get()));
+        if (section.count > pages.end() - start)
+            fields.Required("count").Fail("the section runs past the last page");
+        return section;
+    }
+
+    void ReadView(const Field& field) {
+        const Object fields = field.Fields({"spread", "page"});
+        const Layout& layout = m_document->layout;
+        const View view{fields.Required("spread").Id(), fields.Required("page").Id()};
+        if (!layout.spreadData.contains(view.spread))
+            fields.Required("spread").Fail("no spread has id " + std::to_string(view.spread.Get()));
+        if (!layout.pages.contains(view.page) || layout.pages.at(view.page).spread != view.spread)
+            fields.Required("page").Fail("no page of the spread has id " +
+                                         std::to_string(view.page.Get()));
+        m_document->layout.view = view;
+        m_document->view = m_document->db->NewObject(kLayoutViewBoss);
+    }
+
+    void ReadWorkspace(const Field& field) {
+        const Object fields = field.Fields({"facets", "pageSetup", "valuePair"});
+        Boss* workspace = m_document->db->GetBoss(m_document->workspace);
+        if (auto pageSetup = fields.Optional("pageSetup")) {
+            m_document->layout.pageSetup = ReadPageSetup(*pageSetup);
+            workspace->AttachFacet(IPageSetupPrefs::kDefaultIID, NewPageSetupPrefsFacet(workspace));
+        }
+        if (auto valuePair = fields.Optional("valuePair")) {
+            const std::vector<double> values = valuePair->Numbers(2);
+            m_document->layout.valuePair = std::pair(values[0], values[1]);
+            workspace->AttachFacet(IValuePairPrefs::kDefaultIID, NewValuePairPrefsFacet(workspace));
+        }
+        if (auto facets = fields.Optional("facets"))
+            ReadFacets(*workspace, *facets);
+    }
+
+    static PageSetup ReadPageSetup(const Field& field) {
+        const Object fields = field.Fields({"bleed", "flag", "value", "switch"});
+        PageSetup setup;
+        if (auto bleed = fields.Optional("bleed")) {
+            const Object sides = bleed->Fields({"top", "left", "bottom", "right"});
+            setup.bleed = {sides.Required("left").Number(), sides.Required("top").Number(),
+                           sides.Required("right").Number(), sides.Required("bottom").Number()};
+        }
+        if (auto flag = fields.Optional("flag"))
+            setup.flag = flag->Bool();
+        if (auto value = fields.Optional("value"))
+            setup.value = value->Int32();
+        if (auto switchOn = fields.Optional("switch"))
+            setup.switchOn = switchOn->Bool();
+        return setup;
+    }
+
+    std::unique_ptr<Document> m_document;
+    std::size_t m_objects = 0;
+};
+
+OrderedJson DumpRect(const PMRect& rect) {
+    return {rect.Left(), rect.Top(), rect.Right(), rect.Bottom()};
+}
+
+OrderedJson DumpSides(const Sides& sides) {
+    return {sides.left, sides.top, sides.right, sides.bottom};
+}
+
+OrderedJson DumpItem(const Layout& layout, UID uid) {
+    const Item& item = layout.items.at(uid);
+    OrderedJson json{{"id", uid.Get()}, {"class", Hex(item.cls.Get())}};
+    if (item.parent == kInvalidUID)
+        json["layer"] = item.layer.Get();
+    if (item.group) {
+        json["items"] = OrderedJson::array();
+        for (UID member : item.items)
+            json["items"].push_back(DumpItem(layout, member));
+        return json;
+    }
+    json["bounds"] = DumpRect(item.bounds);
+    json["matrix"] = OrderedJson::array();
+    for (int i = 0; i < 6; ++i)
+        json["matrix"].push_back(item.matrix[i]);
+    json["stroke"] = item.stroke;
+    return json;
+}
+
+OrderedJson DumpSpread(const Layout& layout, UID uid) {
+    const Spread& spread = layout.spreadData.at(uid);
+    OrderedJson json{{"id", uid.Get()}, {"offset", {spread.offset.X(), spread.offset.Y()}}};
+    if (spread.pasteboard)
+        json["pasteboard"] = DumpRect(*spread.pasteboard);
+    json["pages"] = OrderedJson::array();
+    for (UID page : spread.pages) {
+        const Page& data = layout.pages.at(page);
+        json["pages"].push_back({{"id", page.Get()},
+                                 {"width", data.width},
+                                 {"height", data.height},
+                                 {"margins", DumpSides(data.margins)}});
+    }
+    json["items"] = OrderedJson::array();
+    for (UID item : spread.items)
+        json["items"].push_back(DumpItem(layout, item));
+    return json;
+}
+
+OrderedJson DumpDocumentJson(const Document& document) {
+    const Layout& layout = document.layout;
+    OrderedJson workspace{{"facets", DumpFacets(*document.db->GetBoss(document.workspace))}};
+    if (layout.pageSetup) {
+        const Sides& bleed = layout.pageSetup->bleed;
+        workspace["pageSetup"] = {{"bleed",
+                                   {{"top", bleed.top},
+                                    {"left", bleed.left},
+                                    {"bottom", bleed.bottom},
+                                    {"right", bleed.right}}},
+                                  {"flag", layout.pageSetup->flag},
+                                  {"value", layout.pageSetup->value},
+                                  {"switch", layout.pageSetup->switchOn}};
+    }
+    if (layout.valuePair)
+        workspace["valuePair"] = {layout.valuePair->first, layout.valuePair->second};
+    OrderedJson json{{"kind", "document"},
+                     {"name", document.Get()->GetName().GetUTF8String()},
+                     {"workspace", workspace},
+                     {"layers", OrderedJson::array()},
+                     {"spreads", OrderedJson::array()}};
+    for (UID uid : layout.layers) {
+        const Layer& layer = layout.layerData.at(uid);
+        json["layers"].push_back({{"id", uid.Get()},
+                                  {"name", layer.name},
+                                  {"locked", layer.locked},
+                                  {"visible", layer.visible},
+                                  {"printable", layer.printable}});
+    }
+    for (UID spread : layout.spreads)
+        json["spreads"].push_back(DumpSpread(layout, spread));
+    if (layout.masterSpreads) {
+        json["masterSpreads"] = OrderedJson::array();
+        for (UID spread : *layout.masterSpreads)
+            json["masterSpreads"].push_back(DumpSpread(layout, spread));
+    }
+    json["sections"] = OrderedJson::array();
+    for (const Section& section : layout.sections)
+        json["sections"].push_back({{"name", section.name},
+                                    {"start", section.start.Get()},
+                                    {"count", section.count},
+                                    {"style", Hex(section.style.Get())}});
+    if (layout.view)
+        json["view"] = {{"spread", layout.view->spread.Get()}, {"page", layout.view->page.Get()}};
+    return json;
+}
+
+std::unique_ptr<Document> ReadDocument(const Field& description) {
+    return DocumentReader().Read(description);
+}
+
+void LoadSession(const Json& description) {
+    const Object fields =
+        Field(description, "").Fields({"kind", "workspace", "documents", "front"});
+    if (fields.Required("kind").Text() != "session")
+        fields.Required("kind").Fail("expected \"session\"");
+    std::vector<std::unique_ptr<Document>> documents;
+    if (auto list = fields.Optional("documents"))
+        for (const Field& document : list->Array(kMaxDocuments))
+            documents.push_back(ReadDocument(document));
+    std::optional<std::size_t> front;
+    if (auto index = fields.Optional("front")) {
+        front = static_cast<std::size_t>(index->Int32(0));
+        if (*front >= documents.size())
+            index->Fail("no document has this index");
+    }
+    if (auto workspace = fields.Optional("workspace")) {
+        const Object workspaceFields = workspace->Fields({"facets"});
+        if (auto facets = workspaceFields.Optional("facets"))
+            ReadFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()), *facets);
+    }
+    std::vector<Document*> opened;
+    for (auto& document : documents)
+        opened.push_back(&OpenDocument(std::move(document)));
+    if (front)
+        SetFrontDocument(opened[*front]);
+}
+
+} // namespace
+
+Document& OpenDocumentDescription(std::string_view json) {
+    return OpenDocument(ReadDocument(Field(Parse(json), "")));
+}
+
+void LoadSessionDescription(std::string_view json) {
+    LoadSession(Parse(json));
+}
+
+void LoadDescription(std::string_view json) {
+    const Json description = Parse(json);
+    if (description.is_object() && description.value("kind", "") == "session")
+        LoadSession(description);
+    else
+        OpenDocument(ReadDocument(Field(description, "")));
+}
+
+std::string DumpDocument(const Document& document) {
+    return DumpDocumentJson(document).dump(2) + "\n";
+}
+
+std::string DumpSession() {
+    OrderedJson json{
+        {"kind", "session"},
+        {"workspace",
+         {{"facets", DumpFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()))}}},
+        {"documents", OrderedJson::array()}};
+    const auto& documents = OpenDocuments();
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        json["documents"].push_back(DumpDocumentJson(*documents[i]));
+        if (documents[i].get() == FrontDocument())
+            json["front"] = i;
+    }
+    return json.dump(2) + "\n";
+}
+
+} // namespace host

@@ -1,0 +1,61 @@
+// Documents and the session described in JSON: read into the stand-in, and dumped in the same
+// form with everything a command can change, so that "the document is restored" is a
+// comparison of two dumps.
+//
+// A document:
+//   {"kind": "document", "name": "Ad.indd",
+//    "workspace": {"facets": {"0x52E06": "<hex>"},                   persistent facets
+//                  "pageSetup": {"bleed": {"top": 3, "left": 3, "bottom": 3, "right": 3},
+//                                "flag": false, "value": 1, "switch": false},    0x515
+//                  "valuePair": [0, 0]},                                         0x549
+//    "layers": [{"id": 3, "name": "Layer 1", "locked": false, "visible": true,
+//                "printable": true}],
+//    "spreads": [{"id": 4, "offset": [0, 0], "pasteboard": [l, t, r, b],
+//                 "pages": [{"id": 5, "width": 595, "height": 842, "margins": [l, t, r, b]}],
+//                 "items": [{"id": 6, "class": "0xF03005", "layer": 3, "bounds": [l, t, r, b],
+//                            "matrix": [a, b, c, d, tx, ty], "stroke": 1},
+//                           {"id": 7, "class": "0xF03006", "layer": 3, "items": [...]}]}],
+//    "masterSpreads": [...spreads...],                                           0x1401
+//    "sections": [{"name": "", "start": 5, "count": 1, "style": "0x4C1A"}],
+//    "view": {"spread": 4, "page": 5}}
+// Ids are the objects' UIDs (1 and 2 are the document and its workspace). An item with "items"
+// is a group; its members have no "layer" of their own. Optional parts ("pageSetup",
+// "valuePair", "masterSpreads", "pasteboard", "view") are absent from the document when absent
+// from the description; other fields have defaults: no facets, offset (0, 0), zero margins,
+// class 0xF03005 (groups 0xF03006), identity matrix, stroke 0, unlocked, visible, printable.
+// A persistent facet is the hex of the bytes its read-write function writes; it is read back
+// through that function and must use up exactly those bytes.
+//
+// The session:
+//   {"kind": "session", "workspace": {"facets": {...}}, "documents": [...], "front": 0}
+//
+// The reader refuses anything else (an unknown field, a wrong type, a dangling id, a count or
+// nesting over its bound) with a DescriptionError that names the field, and then changes
+// nothing.
+#pragma once
+
+#include "host/Document.h"
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace host {
+
+class DescriptionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Opens the described document as the front document.
+Document& OpenDocumentDescription(std::string_view json);
+// Reads the session workspace's facets and opens the described documents.
+void LoadSessionDescription(std::string_view json);
+// Either of the two, by the description's "kind".
+void LoadDescription(std::string_view json);
+
+std::string DumpDocument(const Document& document);
+// The session with every open document.
+std::string DumpSession();
+
+} // namespace host

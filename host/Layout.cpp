@@ -1,0 +1,529 @@
+#include "host/Layout.h"
+
+#include "host/Document.h"
+#include "host/Recorder.h"
+#include "host/Session.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace host {
+
+namespace {
+
+constexpr ImplementationID kPageListImpl{0xF03100};
+constexpr ImplementationID kSpreadListImpl{0xF03101};
+constexpr ImplementationID kLayerListImpl{0xF03102};
+constexpr ImplementationID kSectionListImpl{0xF03103};
+constexpr ImplementationID kSpreadImpl{0xF03104};
+constexpr ImplementationID kGeometryImpl{0xF03105};
+constexpr ImplementationID kHierarchyImpl{0xF03106};
+constexpr ImplementationID kDocumentLayerImpl{0xF03107};
+constexpr ImplementationID kLayoutControlDataImpl{0xF03108};
+constexpr ImplementationID kGeometryUtilsImpl{0xF03109};
+constexpr ImplementationID kMarginCmdImpl{0xF0310A};
+constexpr ImplementationID kMarginDataImpl{0xF0310B};
+
+// The document and UID of the object behind a facet; no document when it is not stored in an
+// open document.
+struct Located {
+    Document* document = nullptr;
+    UID uid;
+    const Layout* layout() const { return document ? &document->layout : nullptr; }
+};
+
+Located Locate(const IPMUnknown* facet) {
+    const UIDRef ref = GetUIDRef(facet);
+    return {DocumentOf(ref.GetDataBase()), ref.GetUID()};
+}
+
+template <typename T>
+const T* Find(const std::map<UID, T>& map, UID uid) {
+    auto found = map.find(uid);
+    return found == map.end() ? nullptr : &found->second;
+}
+
+UID NthOf(const std::vector<UID>& uids, std::int32_t index) {
+    return index < 0 || static_cast<std::size_t>(index) >= uids.size()
+               ? kInvalidUID
+               : uids[static_cast<std::size_t>(index)];
+}
+
+// Sets a value of the layout found through `access`, journaled by the way it was found (the
+// node may be replaced by an undo in between).
+template <typename Access, typename Value>
+void JournaledChange(Access access, Value value) {
+    RecordUndo([access, old = access()] { access() = old; });
+    access() = std::move(value);
+}
+
+class PageList final : public CPMUnknown<IPageList> {
+public:
+    using CPMUnknown::CPMUnknown;
+    std::int32_t GetPageCount() const override {
+        const Layout* layout = Locate(this).layout();
+        return layout ? static_cast<std::int32_t>(layout->PageList().size()) : 0;
+    }
+    UID GetNthPageUID(std::int32_t index) const override {
+        const Layout* layout = Locate(this).layout();
+        return layout ? NthOf(layout->PageList(), index) : kInvalidUID;
+    }
+    std::int32_t GetPageIndex(UID page) const override {
+        const Layout* layout = Locate(this).layout();
+        if (!layout)
+            return -1;
+        const std::vector<UID> pages = layout->PageList();
+        auto found = std::find(pages.begin(), pages.end(), page);
+        return found == pages.end() ? -1 : static_cast<std::int32_t>(found - pages.begin());
+    }
+};
+
+template <bool kMasters>
+class SpreadList final : public CPMUnknown<ISpreadList> {
+public:
+    using CPMUnknown::CPMUnknown;
+    std::int32_t GetSpreadCount() const override {
+        const std::vector<UID>* spreads = Spreads();
+        return spreads ? static_cast<std::int32_t>(spreads->size()) : 0;
+    }
+    UID GetNthSpreadUID(std::int32_t index) const override {
+        const std::vector<UID>* spreads = Spreads();
+        return spreads ? NthOf(*spreads, index) : kInvalidUID;
+    }
+
+private:
+    const std::vector<UID>* Spreads() const {
+        const Layout* layout = Locate(this).layout();
+        if (!layout)
+            return nullptr;
+        if constexpr (kMasters)
+            return layout->masterSpreads ? &*layout->masterSpreads : nullptr;
+        else
+            return &layout->spreads;
+    }
+};
+
+class LayerList final : public CPMUnknown<ILayerList> {
+public:
+    using CPMUnknown::CPMUnknown;
+    std::int32_t GetCount() const override {
+        const Layout* layout = Locate(this).layout();
+        return layout ? static_cast<std::int32_t>(layout->layers.size()) : 0;
+    }
+    IDocumentLayer* QueryLayer(std::int32_t index) const override {
+        const Located here = Locate(this);
+        if (!here.document)
+            return nullptr;
+        const UID layer = NthOf(here.layout()->layers, index);
+        return static_cast<IDocumentLayer*>(
+            here.document->db->Instantiate(layer, IDocumentLayer::kDefaultIID));
+    }
+    UID FindByName(const PMString& name) const override {
+        const Layout* layout = Locate(this).layout();
+        if (!layout)
+            return kInvalidUID;
+        const std::string utf8 = name.GetUTF8String();
+        for (UID layer : layout->layers)
+            if (layout->layerData.at(layer).name == utf8)
+                return layer;
+        return kInvalidUID;
+    }
+};
+
+class SectionList final : public CPMUnknown<ISectionList> {
+public:
+    using CPMUnknown::CPMUnknown;
+    std::int32_t GetSectionCount() const override {
+        const Layout* layout = Locate(this).layout();
+        return layout ? static_cast<std::int32_t>(layout->sections.size()) : 0;
+    }
+    PMString GetName(std::int32_t index) const override {
+        const Section* section = At(index);
+        return section ? PMString(section->name) : PMString();
+    }
+    UID GetStartPage(std::int32_t index) const override {
+        const Section* section = At(index);
+        return section ? section->start : kInvalidUID;
+    }
+    std::int32_t GetPageCount(std::int32_t index) const override {
+        const Section* section = At(index);
+        return section ? section->count : 0;
+    }
+    ClassID GetNumberingStyle(std::int32_t index) const override {
+        const Section* section = At(index);
+        return section ? section->style : kInvalidClass;
+    }
+
+private:
+    const Section* At(std::int32_t index) const {
+        const Layout* layout = Locate(this).layout();
+        if (!layout || index < 0 || static_cast<std::size_t>(index) >= layout->sections.size())
+            return nullptr;
+        return &layout->sections[static_cast<std::size_t>(index)];
+    }
+};
+
+class SpreadFacet final : public CPMUnknown<ISpread> {
+public:
+    using CPMUnknown::CPMUnknown;
+    std::int32_t GetNumPages() const override {
+        const Spread* spread = Data();
+        return spread ? static_cast<std::int32_t>(spread->pages.size()) : 0;
+    }
+    UID GetNthPageUID(std::int32_t index) const override {
+        const Spread* spread = Data();
+        return spread ? NthOf(spread->pages, index) : kInvalidUID;
+    }
+    PMPoint GetOffsetPoint() const override {
+        const Spread* spread = Data();
+        return spread ? spread->offset : PMPoint();
+    }
+
+private:
+    const Spread* Data() const {
+        const Located here = Locate(this);
+        return here.document ? Find(here.layout()->spreadData, here.uid) : nullptr;
+    }
+};
+
+class GeometryFacet final : public CPMUnknown<IGeometry> {
+public:
+    using CPMUnknown::CPMUnknown;
+    PMRect GetBoundingBox() const override {
+        const Located here = Locate(this);
+        if (!here.document)
+            return {};
+        const Layout& layout = *here.layout();
+        if (const Item* item = Find(layout.items, here.uid); item && !item->group)
+            return item->bounds;
+        return layout.SpreadCoordinateBounds(here.uid, kPathBounds).value_or(PMRect());
+    }
+    PMRect GetBoundingBox(const PMMatrix& matrix) const override {
+        return matrix.TransformBounds(GetBoundingBox());
+    }
+};
+
+class HierarchyFacet final : public CPMUnknown<IHierarchy> {
+public:
+    using CPMUnknown::CPMUnknown;
+    UID GetSpreadUID() const override {
+        const Located here = Locate(this);
+        return here.document ? here.layout()->SpreadOf(here.uid) : kInvalidUID;
+    }
+};
+
+class DocumentLayer final : public CPMUnknown<IDocumentLayer> {
+public:
+    using CPMUnknown::CPMUnknown;
+    PMString GetName() const override {
+        const Layer* layer = Data();
+        return layer ? PMString(layer->name) : PMString();
+    }
+    bool IsLocked() const override { return Data() && Data()->locked; }
+    bool IsVisible() const override { return Data() && Data()->visible; }
+    bool IsPrintable() const override { return Data() && Data()->printable; }
+
+private:
+    const Layer* Data() const {
+        const Located here = Locate(this);
+        return here.document ? Find(here.layout()->layerData, here.uid) : nullptr;
+    }
+};
+
+class PageSetupPrefs final : public CPMUnknown<IPageSetupPrefs> {
+public:
+    using CPMUnknown::CPMUnknown;
+    bool GetFlag() const override { return Data().flag; }
+    PMRect GetDocumentBleed() const override {
+        const Sides& bleed = Data().bleed;
+        return {bleed.top, bleed.left, bleed.bottom, bleed.right};
+    }
+    std::int32_t GetValue() const override { return Data().value; }
+    bool GetSwitch() const override { return Data().switchOn; }
+
+private:
+    PageSetup Data() const {
+        const Layout* layout = Locate(this).layout();
+        return layout && layout->pageSetup ? *layout->pageSetup : PageSetup();
+    }
+};
+
+class ValuePairPrefs final : public CPMUnknown<IValuePairPrefs> {
+public:
+    using CPMUnknown::CPMUnknown;
+    void SetValues(PMReal first, PMReal second) override {
+        if (Document* document = Locate(this).document)
+            SetValuePair(*document, first, second);
+    }
+    PMReal GetFirst() const override { return Data().first; }
+    PMReal GetSecond() const override { return Data().second; }
+
+private:
+    std::pair<PMReal, PMReal> Data() const {
+        const Layout* layout = Locate(this).layout();
+        return layout && layout->valuePair ? *layout->valuePair : std::pair<PMReal, PMReal>();
+    }
+};
+
+class LayoutControlData final : public CPMUnknown<ILayoutControlData> {
+public:
+    using CPMUnknown::CPMUnknown;
+    IDocument* GetDocument() const override {
+        const Located here = Locate(this);
+        return here.document ? here.document->Get() : nullptr;
+    }
+    UIDRef GetSpreadRef() const override {
+        const Located here = Locate(this);
+        if (!here.document || !here.layout()->view)
+            return {};
+        return {here.document->db.get(), here.layout()->view->spread};
+    }
+    UID GetPage() const override {
+        const Layout* layout = Locate(this).layout();
+        return layout && layout->view ? layout->view->page : kInvalidUID;
+    }
+};
+
+class GeometryUtils final : public CPMUnknown<IGeometryUtils> {
+public:
+    using CPMUnknown::CPMUnknown;
+    PMRect GetItemBounds(const UIDRef& item, const CoordinateSpace& space,
+                         std::int32_t kind) const override {
+        const std::optional<PMRect> bounds = Pasteboard(item, kind);
+        return bounds ? space.matrix.TransformBounds(*bounds) : PMRect();
+    }
+    PMRect GetItemsBounds(const UIDList& items, const CoordinateSpace& space,
+                          std::int32_t kind) const override {
+        std::optional<PMRect> bounds;
+        for (int i = 0; i < items.Length(); ++i) {
+            const std::optional<PMRect> one = Pasteboard(items.GetRef(i), kind);
+            if (!one)
+                continue;
+            if (bounds)
+                bounds->Union(*one);
+            else
+                bounds = one;
+        }
+        return bounds ? space.matrix.TransformBounds(*bounds) : PMRect();
+    }
+
+private:
+    static std::optional<PMRect> Pasteboard(const UIDRef& ref, std::int32_t kind) {
+        const Document* document = DocumentOf(ref.GetDataBase());
+        if (!document)
+            return std::nullopt;
+        const Layout& layout = document->layout;
+        std::optional<PMRect> bounds = layout.SpreadCoordinateBounds(ref.GetUID(), kind);
+        if (bounds) {
+            const PMPoint offset = layout.spreadData.at(layout.SpreadOf(ref.GetUID())).offset;
+            bounds->MoveRel(offset.X(), offset.Y());
+        }
+        return bounds;
+    }
+};
+
+class MarginData final : public CPMUnknown<IMarginData> {
+public:
+    using CPMUnknown::CPMUnknown;
+    void SetMargins(PMReal left, PMReal top, PMReal right, PMReal bottom, bool flag) override {
+        m_margins = {left, top, right, bottom};
+        Recorder::Instance().Record(
+            Channel::Calls, "SetMargins " + Number(left) + " " + Number(top) + " " + Number(right) +
+                                " " + Number(bottom) + (flag ? " true" : " false"));
+    }
+    const Sides& Margins() const { return m_margins; }
+
+private:
+    Sides m_margins;
+};
+
+class MarginCmd final : public Command {
+public:
+    using Command::Command;
+    PMString CreateName() override { return PMString("Margins"); }
+
+protected:
+    void Do() override {
+        InterfacePtr<IMarginData> data(this, UseDefaultIID{});
+        Document* document = DocumentOf(GetItemList()->GetDataBase());
+        if (!data || !document)
+            return;
+        const Sides margins = static_cast<const MarginData*>(data.get())->Margins();
+        for (UID page : GetItemList()->UIDs())
+            if (document->layout.pages.contains(page))
+                SetPageMargins(*document, page, margins);
+    }
+};
+
+} // namespace
+
+std::vector<UID> Layout::PageList() const {
+    std::vector<UID> list;
+    for (UID spread : spreads) {
+        const std::vector<UID>& pagesOfSpread = spreadData.at(spread).pages;
+        list.insert(list.end(), pagesOfSpread.begin(), pagesOfSpread.end());
+    }
+    return list;
+}
+
+PMRect Layout::PageRect(UID page) const {
+    const Page& data = pages.at(page);
+    PMReal left = 0;
+    for (UID before : spreadData.at(data.spread).pages) {
+        if (before == page)
+            break;
+        left += pages.at(before).width;
+    }
+    return {left, 0, left + data.width, data.height};
+}
+
+PMRect Layout::SpreadBounds(UID spread) const {
+    const Spread& data = spreadData.at(spread);
+    if (data.pasteboard)
+        return *data.pasteboard;
+    PMRect row;
+    for (UID page : data.pages)
+        row.Union(PageRect(page));
+    return row;
+}
+
+std::optional<PMRect> Layout::SpreadCoordinateBounds(UID uid, std::int32_t kind) const {
+    if (spreadData.contains(uid))
+        return SpreadBounds(uid);
+    if (pages.contains(uid))
+        return PageRect(uid);
+    const Item* item = Find(items, uid);
+    if (!item)
+        return std::nullopt;
+    if (item->group) {
+        std::optional<PMRect> bounds;
+        for (UID member : item->items) {
+            const PMRect one = *SpreadCoordinateBounds(member, kind);
+            if (bounds)
+                bounds->Union(one);
+            else
+                bounds = one;
+        }
+        return bounds.value_or(PMRect());
+    }
+    PMRect bounds = item->matrix.TransformBounds(item->bounds);
+    if (kind == kOuterStrokeBounds)
+        bounds.Inset(-item->stroke / 2, -item->stroke / 2);
+    return bounds;
+}
+
+UID Layout::SpreadOf(UID uid) const {
+    if (spreadData.contains(uid))
+        return uid;
+    if (const Page* page = Find(pages, uid))
+        return page->spread;
+    if (const Item* item = Find(items, uid))
+        return item->spread;
+    return kInvalidUID;
+}
+
+Document* DocumentOf(const IDataBase* db) {
+    if (!db)
+        return nullptr;
+    for (const auto& document : OpenDocuments())
+        if (document->db.get() == db)
+            return document.get();
+    return nullptr;
+}
+
+void SetPageMargins(Document& document, UID page, const Sides& margins) {
+    Layout* layout = &document.layout;
+    JournaledChange([layout, page]() -> Sides& { return layout->pages.at(page).margins; }, margins);
+}
+
+void SetPageSize(Document& document, UID page, PMReal width, PMReal height) {
+    Layout* layout = &document.layout;
+    JournaledChange([layout, page]() -> PMReal& { return layout->pages.at(page).width; }, width);
+    JournaledChange([layout, page]() -> PMReal& { return layout->pages.at(page).height; }, height);
+}
+
+void SetValuePair(Document& document, PMReal first, PMReal second) {
+    Layout* layout = &document.layout;
+    JournaledChange(
+        [layout]() -> auto& { return layout->valuePair; }, std::optional(std::pair(first, second)));
+}
+
+void RegisterLayoutClasses() {
+    ObjectModel& model = ObjectModel::Instance();
+    const auto reg = [&model](ImplementationID id, const ImplementationFunctions& functions) {
+        model.RegisterImplementation(PluginID{0}, id, functions);
+    };
+    reg(kPageListImpl, ImplementationFunctionsOf<PageList>());
+    reg(kSpreadListImpl, ImplementationFunctionsOf<SpreadList<false>>());
+    reg(kLayerListImpl, ImplementationFunctionsOf<LayerList>());
+    reg(kSectionListImpl, ImplementationFunctionsOf<SectionList>());
+    reg(kSpreadImpl, ImplementationFunctionsOf<SpreadFacet>());
+    reg(kGeometryImpl, ImplementationFunctionsOf<GeometryFacet>());
+    reg(kHierarchyImpl, ImplementationFunctionsOf<HierarchyFacet>());
+    reg(kDocumentLayerImpl, ImplementationFunctionsOf<DocumentLayer>());
+    reg(kLayoutControlDataImpl, ImplementationFunctionsOf<LayoutControlData>());
+    reg(kGeometryUtilsImpl, ImplementationFunctionsOf<GeometryUtils>());
+    reg(kMarginCmdImpl, ImplementationFunctionsOf<MarginCmd>());
+    reg(kMarginDataImpl, ImplementationFunctionsOf<MarginData>());
+
+    model.AddToClass(kDocBoss, {{IPageList::kDefaultIID, kPageListImpl},
+                                {ISpreadList::kDefaultIID, kSpreadListImpl},
+                                {ILayerList::kDefaultIID, kLayerListImpl},
+                                {ISectionList::kDefaultIID, kSectionListImpl}});
+    model.AddToClass(kSpreadBoss, {{ISpread::kDefaultIID, kSpreadImpl},
+                                   {IGeometry::kDefaultIID, kGeometryImpl},
+                                   {IHierarchy::kDefaultIID, kHierarchyImpl}});
+    model.AddToClass(kPageBoss, {{IGeometry::kDefaultIID, kGeometryImpl},
+                                 {IHierarchy::kDefaultIID, kHierarchyImpl}});
+    AddItemFacets(kFrameItemBoss);
+    AddItemFacets(kGroupItemBoss);
+    model.AddToClass(kDocumentLayerBoss, {{IDocumentLayer::kDefaultIID, kDocumentLayerImpl}});
+    model.AddToClass(kLayoutViewBoss, {{ILayoutControlData::kDefaultIID, kLayoutControlDataImpl}});
+    model.AddToClass(kUtilsBoss, {{IGeometryUtils::kDefaultIID, kGeometryUtilsImpl}});
+    model.AddToClass(kMarginCmdBoss, {{ICommand::kDefaultIID, kMarginCmdImpl},
+                                      {IMarginData::kDefaultIID, kMarginDataImpl}});
+}
+
+void AddItemFacets(ClassID cls) {
+    ObjectModel::Instance().AddToClass(
+        cls, {{IGeometry::kDefaultIID, kGeometryImpl}, {IHierarchy::kDefaultIID, kHierarchyImpl}});
+}
+
+std::unique_ptr<IPMUnknown> NewMasterSpreadListFacet(IPMUnknown* documentBoss) {
+    return std::make_unique<SpreadList<true>>(documentBoss);
+}
+
+std::unique_ptr<IPMUnknown> NewPageSetupPrefsFacet(IPMUnknown* workspaceBoss) {
+    return std::make_unique<PageSetupPrefs>(workspaceBoss);
+}
+
+std::unique_ptr<IPMUnknown> NewValuePairPrefsFacet(IPMUnknown* workspaceBoss) {
+    return std::make_unique<ValuePairPrefs>(workspaceBoss);
+}
+
+} // namespace host
+
+PMMatrix InnerToPasteboardMatrix(const IGeometry* geometry) {
+    const UIDRef ref = GetUIDRef(geometry);
+    const host::Document* document = host::DocumentOf(ref.GetDataBase());
+    if (!document)
+        return {};
+    const host::Layout& layout = document->layout;
+    const UID spread = layout.SpreadOf(ref.GetUID());
+    if (spread == kInvalidUID)
+        return {};
+    PMMatrix matrix;
+    if (auto item = layout.items.find(ref.GetUID()); item != layout.items.end())
+        matrix = item->second.matrix;
+    const PMPoint offset = layout.spreadData.at(spread).offset;
+    matrix.Translate(offset.X(), offset.Y());
+    return matrix;
+}
+
+IPMUnknown* QueryPreferences(PMIID iid, const IDocument* document) {
+    if (!document)
+        return nullptr;
+    const UIDRef workspace = document->GetDocWorkSpace();
+    return workspace.GetDataBase() ? workspace.GetDataBase()->Instantiate(workspace.GetUID(), iid)
+                                   : nullptr;
+}
