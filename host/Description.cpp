@@ -243,8 +243,9 @@ void ReadFacets(const Boss& boss, const Field& field) {
             if (reader->Failed())
                 value.Fail("the facet's data ends early");
             if (reader->Remaining() != 0)
-                value.Fail(std::to_string(reader->Remaining()) +
-                           " bytes are left over after the facet's data");
+                value.Fail("the facet reads only " +
+                           std::to_string(bytes.size() - reader->Remaining()) + " of its " +
+                           std::to_string(bytes.size()) + " bytes");
         }
     } catch (const DescriptionError&) {
         for (auto entry = before.rbegin(); entry != before.rend(); ++entry) {

@@ -1,0 +1,168 @@
+#include "host/Description.h"
+
+#include "host/PlugIn.h"
+#include "host/Session.h"
+#include "host/Stream.h"
+#include "support/HostFixture.h"
+#include "support/SampleLayout.h"
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using Json = nlohmann::json;
+
+// A persistent facet of the workspaces: one number, stored as 32 bits.
+class ICounter : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0xE00200};
+    int m_value = 0;
+};
+constexpr PMIID kSecondCounter{0xE00201};
+
+class Counter final : public CPMUnknown<ICounter> {
+public:
+    using CPMUnknown::CPMUnknown;
+    void ReadWrite(IPMStream* stream, ImplementationID) { stream->XferInt32(m_value); }
+};
+
+constexpr ImplementationID kCounterImpl{0xE00300};
+constexpr InterfaceEntry kCounters[] = {{ICounter::kDefaultIID, kCounterImpl},
+                                        {kSecondCounter, kCounterImpl}};
+constexpr ClassResource kClasses[] = {{host::kSessionWorkspaceBoss, kCounters},
+                                      {host::kDocWorkspaceBoss, kCounters}};
+const ImplementationRegistration kRegistration{kCounterImpl,
+                                               PersistentImplementationFunctionsOf<Counter>()};
+const PluginResources kResources{kClasses, {}, {}, {}};
+
+class DescriptionTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        ASSERT_TRUE(host::Attach(&m_plugin));
+    }
+    static int SessionCounter() {
+        InterfacePtr<ICounter> counter(host::SessionWorkspaceRef(), UseDefaultIID{});
+        return counter->m_value;
+    }
+
+    PlugIn m_plugin{PluginID{0xE00000}, &kRegistration, kResources};
+};
+
+TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
+    const Json sample = Json::parse(kSampleLayout);
+    Json withFacets = sample;
+    withFacets["workspace"]["facets"] = {{"0xE00200", "2a000000"}, {"0xE00201", "ffffffff"}};
+    const host::Document& document = host::OpenDocumentDescription(withFacets.dump());
+    EXPECT_EQ(Json::parse(host::DumpDocument(document)), withFacets);
+    InterfacePtr<ICounter> counter(document.WorkspaceRef(), UseDefaultIID{});
+    EXPECT_EQ(counter->m_value, 42);
+
+    const Json session = {
+        {"kind", "session"},
+        {"workspace", {{"facets", {{"0xE00200", "07000000"}, {"0xE00201", "00000000"}}}}},
+        {"documents", {sample, withFacets}},
+        {"front", 0}};
+    host::Reset();
+    ASSERT_TRUE(host::Attach(&m_plugin));
+    host::LoadDescription(session.dump());
+    EXPECT_EQ(SessionCounter(), 7);
+    EXPECT_EQ(host::FrontDocument(), host::OpenDocuments().front().get());
+    Json expected = session;
+    expected["documents"][0]["workspace"]["facets"] = {{"0xE00200", "00000000"},
+                                                       {"0xE00201", "00000000"}};
+    EXPECT_EQ(Json::parse(host::DumpSession()), expected);
+}
+
+TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
+    const auto document = [](const std::string& fields) {
+        return R"({"kind": "document", "name": "A", )" + fields + "}";
+    };
+    const std::string layer = R"("layers": [{"id": 3, "name": "L"}], )";
+    const auto spread = [&](const std::string& items) {
+        return document(layer + R"("spreads": [{"id": 4, "pages": [{"id": 5, "width": 10,
+            "height": 10}], "items": [)" +
+                        items + "]}]");
+    };
+    std::string deepGroup = R"({"id": 99, "bounds": [0, 0, 1, 1]})";
+    for (int level = 0; level < 17; ++level)
+        deepGroup =
+            R"({"id": )" + std::to_string(100 + level) + R"(, "items": [)" + deepGroup + "]}";
+    deepGroup.insert(deepGroup.find("\"items\""), R"("layer": 3, )");
+    std::string pages;
+    for (int page = 0; page < 101; ++page)
+        pages += (page ? ", " : "") + std::string(R"({"id": )") + std::to_string(10 + page) +
+                 R"(, "width": 1, "height": 1})";
+
+    const struct {
+        std::string description;
+        std::string error;
+    } cases[] = {
+        {"{\"kind\": ", ""}, // not JSON: nlohmann's own text follows
+        {std::string(100, '[') + std::string(100, ']'),
+         "the description nests deeper than 40 levels"},
+        {R"({"kind": "page", "name": "A"})", "kind: expected \"document\""},
+        {R"({"kind": "document"})", "name: missing"},
+        {document(R"("spread": [])"), "spread: unknown field"},
+        {document(R"("layers": [{"id": 3, "name": 5}])"), "layers[0].name: expected a string"},
+        {document(R"("layers": [{"id": 0, "name": "L"}])"),
+         "layers[0].id: expected an id from 1 to 4294967295"},
+        {document(R"("layers": [{"id": 2, "name": "L"}])"), "layers[0].id: id 2 is already in use"},
+        {document(R"("layers": [{"id": 3, "name": "L"}, {"id": 3, "name": "M"}])"),
+         "layers[1].id: id 3 is already in use"},
+        {document(R"("spreads": [{"id": 4, "pages": [{"id": 5, "width": 0, "height": 1}]}])"),
+         "spreads[0].pages[0].width: expected a number above 0"},
+        {document(R"("spreads": [{"id": 4, "pages": [)" + pages + "]}]"),
+         "spreads[0].pages: more than 100 entries"},
+        {spread(R"({"id": 6, "layer": 9, "bounds": [0, 0, 1, 1]})"),
+         "spreads[0].items[0].layer: no layer has id 9"},
+        {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1]})"),
+         "spreads[0].items[0].bounds: expected an array of 4 numbers"},
+        {spread(
+             R"({"id": 6, "layer": 3, "items": [{"id": 7, "layer": 3, "bounds": [0, 0, 1, 1]}]})"),
+         "spreads[0].items[0].items[0].layer: a group's member is on its group's layer"},
+        {spread(deepGroup), "spreads[0].items[0]" +
+                                [] {
+                                    std::string path;
+                                    for (int level = 0; level < 17; ++level)
+                                        path += ".items[0]";
+                                    return path;
+                                }() +
+                                ": groups nest deeper than 16 levels"},
+        {spread(R"({"id": 6, "layer": 3, "class": "B667", "bounds": [0, 0, 1, 1]})"),
+         "spreads[0].items[0].class: expected \"0x\" and one to eight hex digits"},
+        {document(layer + R"("spreads": [{"id": 4, "pages": [{"id": 5, "width": 1, "height": 1}]}],
+            "sections": [{"name": "S", "start": 5, "count": 2, "style": "0x1"}])"),
+         "sections[0].count: the section runs past the last page"},
+        {document(layer + R"("view": {"spread": 4, "page": 5})"),
+         "view.spread: no spread has id 4"},
+        {document(R"("workspace": {"facets": {"0xE00999": ""}})"),
+         "workspace.facets.0xE00999: no persistent facet 0xE00999 here"},
+        {document(R"("workspace": {"facets": {"0xE00200": "2a0"}})"),
+         "workspace.facets.0xE00200: expected pairs of hex digits"},
+        {document(R"("workspace": {"facets": {"0xE00200": "2a00"}})"),
+         "workspace.facets.0xE00200: the facet's data ends early"},
+        {document(R"("workspace": {"facets": {"0xE00200": "2a00000000"}})"),
+         "workspace.facets.0xE00200: the facet reads only 4 of its 5 bytes"},
+        {R"({"kind": "session", "workspace": {"facets": {"0xE00200": "07000000",
+            "0xE00201": "07"}}})",
+         "workspace.facets.0xE00201: the facet's data ends early"},
+        {R"({"kind": "session", "documents": [], "front": 0})",
+         "front: no document has this index"},
+    };
+    for (const auto& c : cases) {
+        try {
+            host::LoadDescription(c.description);
+            ADD_FAILURE() << "accepted: " << c.description;
+        } catch (const host::DescriptionError& error) {
+            if (c.error.empty())
+                EXPECT_TRUE(std::string(error.what()).starts_with("not JSON: ")) << error.what();
+            else
+                EXPECT_EQ(error.what(), c.error);
+        }
+        EXPECT_TRUE(host::OpenDocuments().empty()) << c.description;
+        EXPECT_EQ(SessionCounter(), 0) << c.description;
+    }
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+#include "host/Geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+TEST(PMRect, IsEmptyUnlessBothExtentsArePositive) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        PMRect rect;
+        bool empty;
+    } cases[] = {
+        {{0, 0, 0, 0}, true},        {{0, 0, 5, 0}, true},   {{0, 0, 0, 5}, true},
+        {{5, 5, 0, 0}, true},        {{0, 0, nan, 5}, true}, {{0, 0, 5, 5}, false},
+        {{-3, -2, -1, -0.5}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.rect.IsEmpty(), c.empty) << c.rect.Left() << " " << c.rect.Top() << " "
+                                             << c.rect.Right() << " " << c.rect.Bottom();
+}
+
+TEST(PMRect, IntersectNeedsAnOverlappingArea) {
+    const PMRect page(0, 0, 100, 100);
+    const struct {
+        PMRect other;
+        bool meets;
+    } cases[] = {
+        {{50, 50, 150, 150}, true},   // overlaps a corner
+        {{10, 10, 20, 20}, true},     // inside
+        {{-10, -10, 200, 200}, true}, // around
+        {{100, 0, 150, 100}, false},  // touches the right edge
+        {{0, 100, 100, 150}, false},  // touches the bottom edge
+        {{30, 30, 30, 60}, false},    // empty, inside
+        {{200, 200, 300, 300}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Intersect(page, c.other), c.meets) << c.other.Left() << " " << c.other.Top();
+        EXPECT_EQ(Intersect(c.other, page), c.meets) << c.other.Left() << " " << c.other.Top();
+    }
+}
+
+TEST(PMRect, EditsMoveAndGrowTheEdges) {
+    PMRect rect(10, 20, 30, 60);
+    rect.MoveRel(-10, 5);
+    EXPECT_EQ(rect, PMRect(0, 25, 20, 65));
+    rect.Inset(-5, 10);
+    EXPECT_EQ(rect, PMRect(-5, 35, 25, 55));
+    rect.CenterOn({0, 0});
+    EXPECT_EQ(rect, PMRect(-15, -10, 15, 10));
+    rect.SetWidth(4);
+    rect.SetHeight(6);
+    EXPECT_EQ(rect, PMRect(-15, -10, -11, -4));
+    rect.Union({0, 0, 0, 0}); // an empty side counts too
+    EXPECT_EQ(rect, PMRect(-15, -10, 0, 0));
+    EXPECT_EQ(PMPageSize(PMRect(10, 20, 110, 70)), PMPageSize(100, 50));
+}
+
+TEST(PMMatrix, AppliesEachStepAfterTheOnesBefore) {
+    PMMatrix matrix;
+    matrix.Scale(2, 3);
+    matrix.Translate(10, 20);
+    EXPECT_EQ(matrix.Transform({1, 1}), PMPoint(12, 23));
+    PMMatrix then;
+    then.Scale(1, -1);
+    matrix.PostConcat(then);
+    EXPECT_EQ(matrix.Transform({1, 1}), PMPoint(12, -23));
+    EXPECT_EQ(matrix, PMMatrix(2, 0, 0, -3, 10, -20));
+    EXPECT_EQ(matrix.TransformBounds({0, 0, 1, 1}), PMRect(10, -23, 12, -20));
+    const PMMatrix quarterTurn(0, 1, -1, 0, 0, 0);
+    EXPECT_EQ(quarterTurn.TransformBounds({0, 0, 10, 20}), PMRect(-20, 0, 0, 10));
+}
+
+} // namespace
