@@ -1,6 +1,7 @@
 #include "host/Selection.h"
 
 #include "host/Document.h"
+#include "host/Layout.h"
 
 #include <stdexcept>
 
@@ -12,6 +13,7 @@ constexpr ImplementationID kSelectionUtilsImpl{0xF02010};
 constexpr ImplementationID kSelectionManagerImpl{0xF02011};
 constexpr ImplementationID kIntegratorTargetImpl{0xF02012};
 constexpr ImplementationID kLayoutTargetImpl{0xF02013};
+constexpr ImplementationID kLayoutSelectionSuiteImpl{0xF03110};
 
 enum class SelectionKind { None, Layout, Text };
 
@@ -40,19 +42,25 @@ SelectionKind CurrentKind() {
     return selection.kind;
 }
 
+// The selected page items that still exist; an empty list of no database when the layout
+// selection is not the current one.
+UIDList SelectedItems() {
+    if (CurrentKind() != SelectionKind::Layout)
+        return UIDList();
+    const UIDList& selected = TheSelection().items;
+    UIDList items(selected.GetDataBase());
+    for (UID uid : selected.UIDs())
+        if (selected.GetDataBase()->GetClass(uid) != kInvalidClass)
+            items.Append(uid);
+    return items;
+}
+
 class LayoutTarget final : public CPMUnknown<ILayoutTarget> {
 public:
     explicit LayoutTarget(IPMUnknown* boss) : CPMUnknown<ILayoutTarget>(boss) {}
 
     UIDList GetUIDList(int /*listOption*/, int /*itemOption*/) const override {
-        if (CurrentKind() != SelectionKind::Layout)
-            return UIDList();
-        const UIDList& selected = TheSelection().items;
-        UIDList items(selected.GetDataBase());
-        for (UID uid : selected.UIDs())
-            if (selected.GetDataBase()->GetClass(uid) != kInvalidClass)
-                items.Append(uid);
-        return items;
+        return SelectedItems();
     }
 };
 
@@ -94,9 +102,47 @@ public:
     explicit SelectionManager(IPMUnknown* boss) : CPMUnknown<ISelectionManager>(boss) {}
 };
 
+class LayoutSelectionSuite final : public CPMUnknown<ILayoutSelectionSuite> {
+public:
+    using CPMUnknown::CPMUnknown;
+
+    void SelectItems(const UIDList& items, int, int) override {
+        if (items.GetDataBase() == FrontDataBase())
+            SelectLayoutItems(items);
+        else
+            ClearSelection();
+    }
+    void SelectSpreadItems(const IHierarchy* spread, int, int) override {
+        ClearSelection();
+        Document* document = DocumentOf(GetUIDRef(spread).GetDataBase());
+        if (!spread || document != FrontDocument())
+            return;
+        auto data = document->layout.spreadData.find(spread->GetSpreadUID());
+        if (data == document->layout.spreadData.end())
+            return;
+        UIDList items(document->db.get());
+        for (UID item : data->second.items)
+            items.Append(item);
+        SelectLayoutItems(items);
+    }
+    void DeselectAll() override { ClearSelection(); }
+    bool IsSelectionEmpty() const override { return SelectedItems().IsEmpty(); }
+};
+
 class SelectionUtils final : public CPMUnknown<ISelectionUtils> {
 public:
     explicit SelectionUtils(IPMUnknown* boss) : CPMUnknown<ISelectionUtils>(boss) {}
+
+    ILayoutSelectionSuite*
+    QueryLayoutSelectionSuite(const ISelectionManager* manager) const override {
+        if (!manager || !FrontDocument())
+            return nullptr;
+        return static_cast<ILayoutSelectionSuite*>(
+            manager->QueryInterface(ILayoutSelectionSuite::kDefaultIID));
+    }
+    ILayoutSelectionSuite* QueryActiveLayoutSelectionSuite() const override {
+        return QueryLayoutSelectionSuite(GetActiveSelection());
+    }
 
     ISelectionManager* GetActiveSelection() const override {
         // Made on first use, when every plug-in has added its suites to the classes.
@@ -143,10 +189,13 @@ void RegisterSelectionClasses() {
                                  ImplementationFunctionsOf<IntegratorTarget>());
     model.RegisterImplementation(PluginID{0}, kLayoutTargetImpl,
                                  ImplementationFunctionsOf<LayoutTarget>());
+    model.RegisterImplementation(PluginID{0}, kLayoutSelectionSuiteImpl,
+                                 ImplementationFunctionsOf<LayoutSelectionSuite>());
     model.AddToClass(kUtilsBoss, {{ISelectionUtils::kDefaultIID, kSelectionUtilsImpl}});
     model.AddToClass(kSelectionManagerBoss,
                      {{ISelectionManager::kDefaultIID, kSelectionManagerImpl},
-                      {IIntegratorTarget::kDefaultIID, kIntegratorTargetImpl}});
+                      {IIntegratorTarget::kDefaultIID, kIntegratorTargetImpl},
+                      {ILayoutSelectionSuite::kDefaultIID, kLayoutSelectionSuiteImpl}});
     model.AddToClass(kLayoutSelectionBoss, {{ILayoutTarget::kDefaultIID, kLayoutTargetImpl}});
     model.AddToClass(kTextSelectionBoss, {});
 }

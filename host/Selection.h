@@ -45,6 +45,26 @@ public:
     static constexpr PMIID kDefaultIID{0x182};
 };
 
+class IHierarchy;
+
+// The selection manager's suite for page items of the layout: the selection test and the
+// operations that select and deselect page items of the front document. Selecting is no change
+// of the document: no command journals it, and no rollback or undo restores it.
+class ILayoutSelectionSuite : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0xF03010};
+
+    // Selects the items (the two options are the host's; callers pass 0 and 0). Items of
+    // another database than the front document's select nothing.
+    virtual void SelectItems(const UIDList& items, int option1, int option2) = 0; // 4th
+    // Deselects everything, then selects the items that lie directly on the spread (a group as
+    // one item), back to front.
+    virtual void SelectSpreadItems(const IHierarchy* spread, int option1, int option2) = 0;
+    virtual void DeselectAll() = 0;
+    // True when no page item is selected.
+    virtual bool IsSelectionEmpty() const = 0; // 13th
+};
+
 // The host's selection utilities (utility interface 0x16103).
 class ISelectionUtils : public IPMUnknown {
 public:
@@ -52,7 +72,13 @@ public:
 
     // The selection manager of the active context (no new reference); it lives as long as the
     // session. Null only when the host cannot make one.
-    virtual ISelectionManager* GetActiveSelection() const = 0;
+    virtual ISelectionManager* GetActiveSelection() const = 0; // 4th
+    // The manager's layout selection suite with a new reference; null when no document is
+    // open (there is no layout to select in) or the manager has no such suite.
+    virtual ILayoutSelectionSuite*
+    QueryLayoutSelectionSuite(const ISelectionManager* manager) const = 0; // 12th
+    // The same for the active selection manager.
+    virtual ILayoutSelectionSuite* QueryActiveLayoutSelectionSuite() const = 0; // 13th
 };
 
 namespace host {

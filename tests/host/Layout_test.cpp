@@ -116,7 +116,7 @@ TEST_F(LayoutTest, LayersSectionsViewAndPreferencesShowTheDescription) {
     EXPECT_EQ(sections->GetNumberingStyle(1), ClassID(0x4C18));
 
     InterfacePtr<ILayoutUtils> utils(UtilsBoss::QueryUtils<ILayoutUtils>());
-    InterfacePtr<ILayoutControlData> view(utils->QueryFrontLayoutControlData());
+    InterfacePtr<ILayoutControlData> view(utils->QueryFrontLayoutData());
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetSpreadRef(), Ref(10));
     EXPECT_EQ(view->GetPage(), UID(12));
@@ -144,7 +144,7 @@ TEST_F(LayoutTest, AFacetTheDescriptionDoesNotGiveIsNull) {
     EXPECT_FALSE(InterfacePtr<IValuePairPrefs>(QueryPreferences<IValuePairPrefs>(bare.Get())));
     EXPECT_FALSE(InterfacePtr<ISpreadList>(bare.Get(), IID_IMASTERSPREADLIST));
     InterfacePtr<ILayoutUtils> utils(UtilsBoss::QueryUtils<ILayoutUtils>());
-    EXPECT_FALSE(InterfacePtr<ILayoutControlData>(utils->QueryFrontLayoutControlData()));
+    EXPECT_FALSE(InterfacePtr<ILayoutControlData>(utils->QueryFrontLayoutData()));
     host::Faults::Instance().HideInterface(host::kPageBoss, IGeometry::kDefaultIID);
     EXPECT_FALSE(Facet<IGeometry>(11));
     EXPECT_TRUE(Facet<IGeometry>(20));

@@ -2,6 +2,7 @@
 
 #include "host/Document.h"
 #include "support/HostFixture.h"
+#include "support/SampleLayout.h"
 
 namespace {
 
@@ -63,6 +64,35 @@ TEST_F(SelectionTest, TheLayoutTargetListsTheSelectedItemsThatStillExist) {
     EXPECT_EQ(target->GetUIDList(1, 0), left);
     host::SelectText();
     EXPECT_TRUE(target->GetUIDList(1, 0).IsEmpty());
+}
+
+using LayoutSelectionSuite = HostTest;
+
+TEST_F(LayoutSelectionSuite, SelectsItemsOfTheFrontDocumentOnly) {
+    InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
+    EXPECT_FALSE(InterfacePtr<ILayoutSelectionSuite>(utils->QueryActiveLayoutSelectionSuite()));
+    const host::Document& other = host::NewDocument("other");
+    const host::Document& document = host::OpenDocumentDescription(kSampleLayout);
+    InterfacePtr<ILayoutSelectionSuite> suite(utils->QueryActiveLayoutSelectionSuite());
+    ASSERT_TRUE(suite);
+    InterfacePtr<ILayoutTarget> target(static_cast<ILayoutTarget*>(
+        CreateObject(host::kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
+    const auto selected = [&] { return target->GetUIDList(1, 0).UIDs(); };
+    EXPECT_TRUE(suite->IsSelectionEmpty());
+
+    UIDList items(document.db.get());
+    items.Append(UID(32));
+    suite->SelectItems(items, 0, 0);
+    EXPECT_FALSE(suite->IsSelectionEmpty());
+    EXPECT_EQ(selected(), items.UIDs());
+    InterfacePtr<IHierarchy> spread(RefIn(document, 10), UseDefaultIID{});
+    suite->SelectSpreadItems(spread.get(), 0, 0);
+    EXPECT_EQ(selected(), (std::vector<UID>{UID(20), UID(21), UID(24)}));
+    suite->SelectItems(UIDList(RefIn(other, 1)), 0, 0);
+    EXPECT_TRUE(suite->IsSelectionEmpty());
+    suite->SelectItems(items, 0, 0);
+    suite->DeselectAll();
+    EXPECT_TRUE(selected().empty());
 }
 
 } // namespace
