@@ -21,8 +21,12 @@ build: setup
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
+# The stand-in host program on an example document: it opens the document, selects two page
+# items and dumps the session.
 run: build
-	@echo "Built everything; the main job (a job exported from a document) arrives with the stand-in host."
+	mkdir -p build/run
+	build/default/host/app/zephost open examples/single_page.json select 21 22 \
+	    dump build/run/dump.json
 
 test: setup test-default test-asan test-tsan fuzz-smoke
 

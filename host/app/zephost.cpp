@@ -1,0 +1,210 @@
+// zephost: the stand-in host program. It loads the plug-in library the way the host does, then
+// runs the steps of its command line in order: open documents, select page items, undo, dump.
+// Results go to standard output, the host's alerts and errors to standard error. Exit status:
+// 0 done, 1 a usage error (or a step that cannot run), 2 the plug-in does not load.
+#include "host/Command.h"
+#include "host/Description.h"
+#include "host/Errors.h"
+#include "host/Host.h"
+#include "host/Recorder.h"
+#include "host/Selection.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: zephost [--plugin LIBRARY] STEP...\n"
+    "steps, run in order:\n"
+    "  open FILE        open the documents a JSON description gives (a document or a session)\n"
+    "  select ID...     select these page items of the front document\n"
+    "  undo             undo the last undo step\n"
+    "  dump [FILE]      write the session and its documents as JSON (to standard output)\n";
+
+const std::set<std::string> kSteps{"open", "select", "undo", "dump"};
+
+// A step that cannot run: its message goes to standard error and zephost ends with status 1.
+struct StepError {
+    std::string message;
+};
+
+struct Step {
+    std::string name;
+    std::vector<std::string> arguments;
+};
+
+// The steps of the command line; a StepError for anything that is no step.
+std::vector<Step> ParseSteps(const std::vector<std::string>& words) {
+    std::vector<Step> steps;
+    for (std::size_t i = 0; i < words.size();) {
+        Step step{words[i++], {}};
+        if (!kSteps.contains(step.name))
+            throw StepError{"unknown step \"" + step.name + "\""};
+        while (i < words.size() && !kSteps.contains(words[i]))
+            step.arguments.push_back(words[i++]);
+        const std::size_t count = step.arguments.size();
+        if ((step.name == "open" && count != 1) || (step.name == "select" && count == 0) ||
+            (step.name == "undo" && count != 0) || (step.name == "dump" && count > 1))
+            throw StepError{"wrong arguments for \"" + step.name + "\""};
+        steps.push_back(std::move(step));
+    }
+    if (steps.empty())
+        throw StepError{"no steps"};
+    return steps;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw StepError{path + ": cannot be read"};
+    // One byte more than a description may have, so that the reader refuses a larger file.
+    std::string text(16u << 20 | 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
+std::string Count(std::size_t count, const std::string& what) {
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+std::string Summary(const host::Document& document) {
+    const host::Layout& layout = document.layout;
+    return "\"" + document.Get()->GetName().GetUTF8String() +
+           "\": " + Count(layout.spreads.size(), "spread") + ", " +
+           Count(layout.PageList().size(), "page") + ", " + Count(layout.layers.size(), "layer") +
+           ", " + Count(layout.items.size(), "page item");
+}
+
+void Open(const std::string& path) {
+    const std::size_t before = host::OpenDocuments().size();
+    try {
+        host::LoadDescription(ReadFile(path));
+    } catch (const host::DescriptionError& error) {
+        throw StepError{path + ": " + error.what()};
+    }
+    const auto& documents = host::OpenDocuments();
+    for (std::size_t i = before; i < documents.size(); ++i)
+        std::cout << "opened " << Summary(*documents[i]) << "\n";
+}
+
+UID ParseId(const std::string& text) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
+    if (text.empty() || *end != '\0' || value == 0 || value > UINT32_MAX)
+        throw StepError{"select: \"" + text + "\" is no id"};
+    return UID(static_cast<std::uint32_t>(value));
+}
+
+void Select(const std::vector<std::string>& ids) {
+    host::Document* front = host::FrontDocument();
+    if (!front)
+        throw StepError{"select: no document is open"};
+    UIDList items(front->db.get());
+    std::string selected;
+    for (const std::string& text : ids) {
+        const UID uid = ParseId(text);
+        if (!front->layout.items.contains(uid))
+            throw StepError{"select: the front document has no page item " + text};
+        items.Append(uid);
+        selected += " " + std::to_string(uid.Get());
+    }
+    host::SelectLayoutItems(items);
+    std::cout << "selected" << selected << "\n";
+}
+
+void Undo() {
+    const std::vector<std::string> steps = host::UndoStepNames();
+    if (!host::Undo()) {
+        std::cout << "nothing to undo\n";
+        return;
+    }
+    std::cout << "undid \"" << steps.back() << "\"\n";
+}
+
+void Dump(const std::vector<std::string>& arguments) {
+    const std::string dump = host::DumpSession();
+    if (arguments.empty()) {
+        std::cout << dump;
+        return;
+    }
+    std::ofstream out(arguments[0], std::ios::binary | std::ios::trunc);
+    out << dump;
+    out.close();
+    if (!out)
+        throw StepError{arguments[0] + ": cannot be written"};
+    std::cout << "dumped to " << arguments[0] << "\n";
+    for (const auto& document : host::OpenDocuments())
+        std::cout << "  " << Summary(*document)
+                  << (document.get() == host::FrontDocument() ? " (front)" : "") << "\n";
+}
+
+// Prints the alerts recorded since the last call.
+void PrintAlerts() {
+    static std::size_t printed = 0;
+    const auto& alerts = host::Recorder::Instance().Log(host::Channel::Alerts);
+    for (; printed < alerts.size(); ++printed)
+        std::cerr << "alert: " << alerts[printed] << "\n";
+}
+
+void Run(const Step& step) {
+    if (step.name == "open")
+        Open(step.arguments[0]);
+    else if (step.name == "select")
+        Select(step.arguments);
+    else if (step.name == "undo")
+        Undo();
+    else
+        Dump(step.arguments);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    std::string library = ZEP_PLUGIN_LIBRARY;
+    if (words.size() >= 2 && words[0] == "--plugin") {
+        library = words[1];
+        words.erase(words.begin(), words.begin() + 2);
+    }
+    std::vector<Step> steps;
+    try {
+        steps = ParseSteps(words);
+    } catch (const StepError& error) {
+        std::cerr << "zephost: " << error.message << "\n" << kUsage;
+        return 1;
+    }
+
+    host::Reset();
+    std::string error;
+    IPlugIn* plugin = host::OpenPluginLibrary(library, error);
+    if (!plugin) {
+        std::cerr << "zephost: the plug-in does not load: " << error << "\n";
+        return 2;
+    }
+    if (!host::Attach(plugin)) {
+        std::cerr << "zephost: the plug-in does not load: error "
+                  << host::Hex(ErrorUtils::PMGetGlobalErrorCode().Get()) << "\n";
+        host::UnloadAll();
+        return 2;
+    }
+    int status = 0;
+    for (const Step& step : steps) {
+        try {
+            Run(step);
+        } catch (const StepError& failure) {
+            std::cerr << "zephost: " << failure.message << "\n";
+            status = 1;
+        }
+        PrintAlerts();
+        if (status != 0)
+            break;
+    }
+    host::UnloadAll();
+    return status;
+}
