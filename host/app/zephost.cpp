@@ -1,5 +1,6 @@
 // zephost: the stand-in host program. It loads the plug-in library the way the host does, then
-// runs the steps of its command line in order: open documents, select page items, undo, dump.
+// runs the steps of its command line in order: open documents, select page items, call script
+// methods, undo, dump.
 // Results go to standard output, the host's alerts and errors to standard error. Exit status:
 // 0 done, 1 a usage error (or a step that cannot run), 2 the plug-in does not load.
 #include "host/Command.h"
@@ -7,11 +8,13 @@
 #include "host/Errors.h"
 #include "host/Host.h"
 #include "host/Recorder.h"
+#include "host/Scripting.h"
 #include "host/Selection.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,10 +26,13 @@ constexpr const char* kUsage =
     "steps, run in order:\n"
     "  open FILE        open the documents a JSON description gives (a document or a session)\n"
     "  select ID...     select these page items of the front document\n"
+    "  call METHOD [--zemp @FILE|TEXT] [--zerp true|false]\n"
+    "                   call the script method (four characters) with the job text (or the\n"
+    "                   text of FILE) as 'Zemp' and the Boolean 'Zerp'\n"
     "  undo             undo the last undo step\n"
     "  dump [FILE]      write the session and its documents as JSON (to standard output)\n";
 
-const std::set<std::string> kSteps{"open", "select", "undo", "dump"};
+const std::set<std::string> kSteps{"open", "select", "call", "undo", "dump"};
 
 // A step that cannot run: its message goes to standard error and zephost ends with status 1.
 struct StepError {
@@ -49,7 +55,8 @@ std::vector<Step> ParseSteps(const std::vector<std::string>& words) {
             step.arguments.push_back(words[i++]);
         const std::size_t count = step.arguments.size();
         if ((step.name == "open" && count != 1) || (step.name == "select" && count == 0) ||
-            (step.name == "undo" && count != 0) || (step.name == "dump" && count > 1))
+            (step.name == "call" && count % 2 != 1) || (step.name == "undo" && count != 0) ||
+            (step.name == "dump" && count > 1))
             throw StepError{"wrong arguments for \"" + step.name + "\""};
         steps.push_back(std::move(step));
     }
@@ -118,6 +125,37 @@ void Select(const std::vector<std::string>& ids) {
     std::cout << "selected" << selected << "\n";
 }
 
+// A four-character script ID, the first character in the most significant byte.
+ScriptID ParseScriptID(const std::string& text) {
+    if (text.size() != 4)
+        throw StepError{"call: \"" + text + "\" is not four characters"};
+    std::uint32_t id = 0;
+    for (unsigned char c : text)
+        id = id << 8 | c;
+    return ScriptID(id);
+}
+
+void Call(const std::vector<std::string>& arguments) {
+    const ScriptID method = ParseScriptID(arguments[0]);
+    std::map<ScriptID, ScriptData> parameters;
+    for (std::size_t i = 1; i < arguments.size(); i += 2) {
+        const std::string& value = arguments[i + 1];
+        if (arguments[i] == "--zemp") {
+            const std::string text = value.starts_with('@') ? ReadFile(value.substr(1)) : value;
+            parameters[ScriptID('Zemp')] = ScriptData(PMString(text));
+        } else if (arguments[i] == "--zerp" && (value == "true" || value == "false")) {
+            parameters[ScriptID('Zerp')] = ScriptData(value == "true");
+        } else {
+            throw StepError{"call: \"" + arguments[i] + " " + value + "\" is no parameter"};
+        }
+    }
+    const host::ScriptCallResult result = host::CallScriptMethod(method, std::move(parameters));
+    std::cout << "called " << arguments[0] << ": " << host::Hex(result.code.Get());
+    for (ErrorCode code : result.results)
+        std::cout << ", object " << host::Hex(code.Get());
+    std::cout << "\n";
+}
+
 void Undo() {
     const std::vector<std::string> steps = host::UndoStepNames();
     if (!host::Undo()) {
@@ -157,6 +195,8 @@ void Run(const Step& step) {
         Open(step.arguments[0]);
     else if (step.name == "select")
         Select(step.arguments);
+    else if (step.name == "call")
+        Call(step.arguments);
     else if (step.name == "undo")
         Undo();
     else
