@@ -396,8 +396,11 @@ private:
             item.bounds = fields.Required("bounds").Rect();
             if (auto matrix = fields.Optional("matrix"))
                 item.matrix = matrix->Matrix();
-            if (auto stroke = fields.Optional("stroke"))
+            if (auto stroke = fields.Optional("stroke")) {
                 item.stroke = stroke->Number();
+                if (item.stroke < 0)
+                    stroke->Fail("expected a number not below 0");
+            }
         }
         m_document->layout.items.emplace(uid, std::move(item));
         return uid;

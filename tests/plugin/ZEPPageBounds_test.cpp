@@ -2,8 +2,7 @@
 
 #include "host/Faults.h"
 #include "host/Layout.h"
-#include "support/PluginFixture.h"
-#include "support/SampleLayout.h"
+#include "support/SampleLayoutFixture.h"
 #include "support/Thrown.h"
 
 #include <cmath>
@@ -11,24 +10,9 @@
 
 namespace {
 
-// The sample layout (support/SampleLayout.h): the host measures in pasteboard coordinates, and
-// its spread 10 lies at offset (100, 1000), spread 30 at (-50, 2000).
-class PageBoundsTest : public PluginTest {
-protected:
-    void SetUp() override {
-        PluginTest::SetUp();
-        m_document = &host::OpenDocumentDescription(kSampleLayout);
-    }
-    UIDRef Ref(std::uint32_t uid) const { return RefIn(*m_document, uid); }
-    UIDList List(std::initializer_list<std::uint32_t> uids) const {
-        UIDList list(m_document->db.get());
-        for (std::uint32_t uid : uids)
-            list.Append(UID(uid));
-        return list;
-    }
-
-    host::Document* m_document = nullptr;
-};
+// The host measures in pasteboard coordinates; the sample layout's spread 10 lies at offset
+// (100, 1000), spread 30 at (-50, 2000).
+using PageBoundsTest = SampleLayoutTest;
 
 TEST_F(PageBoundsTest, BoundsComeInSpreadCoordinatesOfTheKindTheFlagChooses) {
     PMRect bounds;

@@ -6,32 +6,26 @@
 #include "host/Faults.h"
 #include "host/Selection.h"
 #include "model/BJobFile.h"
-#include "support/PluginFixture.h"
-#include "support/SampleLayout.h"
+#include "support/SampleLayoutFixture.h"
 #include "support/Thrown.h"
 
 namespace {
 
 // The sample layout (support/SampleLayout.h) and a job with bleed 5 (horizontal) and 10
 // (vertical) per side and type indents of the same sizes.
-class PageGeometryTest : public PluginTest {
+class PageGeometryTest : public SampleLayoutTest {
 protected:
     void SetUp() override {
-        PluginTest::SetUp();
-        m_document = &host::OpenDocumentDescription(kSampleLayout);
+        SampleLayoutTest::SetUp();
         m_job.bleedBox = {0, 0, 110, 220};
         m_job.trimBox = {0, 0, 100, 200};
         m_job.typeArea = {0, 0, 90, 180};
     }
     void Select(const std::vector<std::uint32_t>& uids) const {
-        UIDList items(m_document->db.get());
-        for (std::uint32_t uid : uids)
-            items.Append(UID(uid));
-        host::SelectLayoutItems(items);
+        host::SelectLayoutItems(List(uids));
     }
     static std::uint32_t GlobalError() { return ErrorUtils::PMGetGlobalErrorCode().Get(); }
 
-    host::Document* m_document = nullptr;
     BJobFile m_job;
 };
 
