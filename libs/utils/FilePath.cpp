@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "utils/ExitHooks.h"
 #include "utils/Logger.h"
+#include "utils/TextUtils.h"
 
 #include <cstring>
 #include <istream>
@@ -83,20 +84,6 @@ ustring decimal(std::int64_t value) {
 }
 
 } // namespace
-
-std::vector<ustring> splitString(const ustring& text, char separator) {
-    std::vector<ustring> pieces;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.findChar(separator, start);
-        if (end == ustring::npos)
-            end = text.size();
-        if (end > start)
-            pieces.emplace_back(text.data() + start, end - start);
-        start = end + 1;
-    }
-    return pieces;
-}
 
 UByteBuffer::UByteBuffer(const UByteBuffer& other) {
     assign(other.data_, other.size_);

@@ -1,6 +1,5 @@
 // File-system paths: `UFileSpecCore`, one UTF-8 text naming a file or a folder, with the
-// operations on it; `UByteBuffer`, the owning byte block of its stored "PATH:" form; and
-// `splitString`, which message paths share.
+// operations on it, and `UByteBuffer`, the owning byte block of its stored "PATH:" form.
 #pragma once
 
 #include "utils/ustring.h"
@@ -10,9 +9,6 @@
 #include <fstream>
 #include <iosfwd>
 #include <vector>
-
-// Splits at every `separator` byte, in order, leaving out empty pieces: "/a//b/" gives "a", "b".
-std::vector<ustring> splitString(const ustring& text, char separator);
 
 // An owning block of bytes; empty is a null pointer and size 0. Copies copy the bytes.
 class UByteBuffer {

@@ -122,18 +122,6 @@ void appendDecimal(std::u16string& out, int value) {
 
 } // namespace
 
-char* ustring::back() {
-    if (empty())
-        throw std::out_of_range("ustring");
-    return data() + size() - 1;
-}
-
-void ustring::pop_back() {
-    if (empty())
-        throw std::out_of_range("ustring");
-    resize(size() - 1);
-}
-
 ustring base64Encode(const void* bytes, std::size_t length) {
     return encodeBase64(static_cast<const unsigned char*>(bytes), length, kBase64Alphabet, true);
 }
@@ -166,6 +154,20 @@ std::string trim(const std::string& text) {
         return {};
     const std::size_t last = text.find_last_not_of(kAsciiTrimSet);
     return text.substr(first, last - first + 1);
+}
+
+std::vector<ustring> splitString(const ustring& text, char separator) {
+    std::vector<ustring> pieces;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.findChar(separator, start);
+        if (end == ustring::npos)
+            end = text.size();
+        if (end > start)
+            pieces.emplace_back(text.data() + start, end - start);
+        start = end + 1;
+    }
+    return pieces;
 }
 
 bool isTrimChar(char16_t unit) {

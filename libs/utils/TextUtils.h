@@ -1,5 +1,5 @@
 // Text helpers beside ustring: Base64 and hex text of byte buffers, trimming and the blank test,
-// percent decoding, full-width folding and kanji numerals.
+// splitting at a separator, percent decoding, full-width folding and kanji numerals.
 #pragma once
 
 #include "utils/ustring.h"
@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // RFC 4648 section 4 Base64 with '=' padding; an empty input gives an empty text.
 ustring base64Encode(const void* bytes, std::size_t length);
@@ -29,6 +30,9 @@ ustring trimUnicode(const ustring& text);
 
 // True when every UTF-16 unit of the text is in the trim set; an empty text is blank.
 bool isBlank(const ustring& text);
+
+// Splits at every `separator` byte, in order, leaving out empty pieces: "/a//b/" gives "a", "b".
+std::vector<ustring> splitString(const ustring& text, char separator);
 
 // The trim set: CR, LF, TAB, blank, U+2000 to U+200F, U+202F, U+205F and U+3000 (not U+00A0).
 bool isTrimChar(char16_t unit);

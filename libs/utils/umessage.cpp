@@ -2,7 +2,7 @@
 // "/"-separated paths into nested messages.
 #include "utils/umessage.h"
 
-#include "utils/FilePath.h"
+#include "utils/TextUtils.h"
 
 #include <utility>
 

@@ -1,7 +1,8 @@
 // `umessage`: the system's structured-data type, a tree of named entries, each an array of
 // values of one type; with typed add and read, numeric conversions and "/"-separated paths.
-// Its text and binary forms are declared here too: the JSON reader is defined in JSONParser.cpp,
-// the JSON writers in umessage_write.cpp, the binary form in umessage_flatten.cpp.
+// Its text and binary forms are declared here too: the JSON reader is defined in
+// umessage_read.cpp, the JSON writers in umessage_write.cpp, the binary form in
+// umessage_flatten.cpp.
 #pragma once
 
 #include "utils/ustring.h"

@@ -379,6 +379,18 @@ void ustring::push_back(char ch) {
     *openGap(n, 0, 1) = ch;
 }
 
+char* ustring::back() {
+    if (empty())
+        throwOutOfRange();
+    return data() + size() - 1;
+}
+
+void ustring::pop_back() {
+    if (empty())
+        throwOutOfRange();
+    resize(size() - 1);
+}
+
 ustring& ustring::insert(size_type pos, const char* p, size_type n) {
     return replace(pos, 0, p, n);
 }

@@ -92,8 +92,7 @@ public:
     ustring& appendSub(const ustring& other, size_type pos, size_type count = npos);
     ustring& appendFill(size_type count, char ch);
     void push_back(char ch);
-    // The last character / its removal (TextUtils.cpp); on an empty string both throw
-    // std::out_of_range.
+    // The last character / its removal; on an empty string both throw std::out_of_range.
     char* back();
     void pop_back();
 

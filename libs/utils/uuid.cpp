@@ -1,8 +1,8 @@
 // uuid: generation through the platform, the text form and its lenient parse.
-#include "uuid.h"
+#include "utils/uuid.h"
 
-#include "TextUtils.h"
 #include "platform/uuid.h"
+#include "utils/TextUtils.h"
 
 uuid uuid::generate() {
     return uuid{platform::createUuid()};

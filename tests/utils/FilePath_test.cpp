@@ -26,17 +26,6 @@ UFileSpecCore absolute(std::string_view text) {
 
 } // namespace
 
-TEST(SplitString, LeavesOutEmptyPieces) {
-    const struct {
-        const char* text;
-        std::vector<ustring> pieces;
-    } cases[] = {
-        {"/a//b/", {"a", "b"}}, {"a", {"a"}}, {"", {}}, {"///", {}}, {"x/y\\z", {"x", "y\\z"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(splitString(c.text, '/'), c.pieces) << c.text;
-}
-
 TEST(UFileSpecCore, SetsAbsoluteAndRelativeTexts) {
     const UFileSpecCore base = absolute("C:/d");
     const struct {

@@ -113,6 +113,17 @@ TEST(TextUtils, ListSeparatorsAreCommaAndIdeographicComma) {
     EXPECT_FALSE(isListSeparator(0xFF0C));
 }
 
+TEST(SplitString, LeavesOutEmptyPieces) {
+    const struct {
+        const char* text;
+        std::vector<ustring> pieces;
+    } cases[] = {
+        {"/a//b/", {"a", "b"}}, {"a", {"a"}}, {"", {}}, {"///", {}}, {"x/y\\z", {"x", "y\\z"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(splitString(c.text, '/'), c.pieces) << c.text;
+}
+
 TEST(TextUtils, PercentDecodeHandlesEscapesAndLeavesBadOnesAlone) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"a%20b", "a b"},
@@ -179,19 +190,6 @@ TEST(TextUtils, KanjiToNumberRejectsMalformedRunsWithItsText) {
 
 TEST(TextUtils, ToLowerChangesOnlyAsciiLetters) {
     EXPECT_EQ(toLower("AbZ[@\xC3\x89"), "abz[@\xC3\x89");
-}
-
-TEST(UstringBack, GivesAndRemovesTheLastCharacter) {
-    ustring s("ab");
-    EXPECT_EQ(*s.back(), 'b');
-    *s.back() = 'c';
-    s.pop_back();
-    EXPECT_EQ(str(s), "a");
-    EXPECT_EQ(s.c_str()[1], '\0');
-    s.pop_back();
-    EXPECT_TRUE(s.empty());
-    EXPECT_THROW(s.pop_back(), std::out_of_range);
-    EXPECT_THROW(s.back(), std::out_of_range);
 }
 
 } // namespace

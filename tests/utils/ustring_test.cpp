@@ -191,6 +191,19 @@ TEST(Ustring, EditsKeepTheTerminatingNul) {
     EXPECT_STREQ(s.c_str(), "x");
 }
 
+TEST(UstringBack, GivesAndRemovesTheLastCharacter) {
+    ustring s("ab");
+    EXPECT_EQ(*s.back(), 'b');
+    *s.back() = 'c';
+    s.pop_back();
+    EXPECT_EQ(s, "a");
+    EXPECT_EQ(s.c_str()[1], '\0');
+    s.pop_back();
+    EXPECT_TRUE(s.empty());
+    EXPECT_THROW(s.pop_back(), std::out_of_range);
+    EXPECT_THROW(s.back(), std::out_of_range);
+}
+
 TEST(Ustring, InsertCharReturnsThePlaceInTheNewBuffer) {
     ustring s(std::string(22, 'a'));
     char* at = s.insertChar(s.data() + 5, 'Z');
