@@ -307,8 +307,11 @@ bool UFileSpecCore::copy(const UFileSpecCore& destination) const {
         return false;
     }
     UFileSpecCore target = destination;
-    if (destination.is_directory())
-        target.descend(name(true));
+    if (destination.is_directory() && !target.descend(name(true))) {
+        ZEU_LOG(Warn, kLogFile, 1224, "UFileSpecCore::copy")
+            << "attempt to copy a file to an invalid destination";
+        return false;
+    }
     if (target.exists()) {
         ZEU_LOG(Warn, kLogFile, 1229, "UFileSpecCore::copy")
             << "attempt to copy a file to an already existing destination";
@@ -330,7 +333,11 @@ bool UFileSpecCore::copy(const UFileSpecCore& destination) const {
             << "attempt to copy a folder into itself";
         return false;
     }
-    target.mkdir();
+    if (!target.mkdir()) {
+        ZEU_LOG(Warn, kLogFile, 1246, "UFileSpecCore::copy")
+            << "attempt to copy a folder to a destination that cannot be made";
+        return false;
+    }
     for (const UFileSpecCore& entry : list()) {
         UFileSpecCore entryTarget = target;
         if (!entryTarget.descend(entry.name(true)) || !entry.copy(entryTarget))

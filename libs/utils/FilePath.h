@@ -91,7 +91,8 @@ public:
     // itself, never what it leads to.
     bool remove() const;
     // Copies this file or folder tree to `destination` (into it when it is a folder) when the
-    // target does not exist yet; links are copied as links. Refusals log at WARN.
+    // target does not exist yet; links are copied as links. Refusals, and a target folder that
+    // cannot be made, log at WARN.
     bool copy(const UFileSpecCore& destination) const;
     // Moves this entry to `destination`, which must not exist. Refusals log at WARN.
     bool move(const UFileSpecCore& destination) const;

@@ -295,32 +295,46 @@ TEST_F(UFileSpecCoreFiles, CopyAndMoveRefuseWithAWarning) {
     folder.write("f", "new");
     folder.write("taken", "old");
     fs::create_directories(folder.at("tree/inner"));
+    fs::create_directories(folder.at("a?b")); // a name that no path made by set holds
+    fs::create_directory(folder.at("dst"));
+    const UFileSpecCore unchecked = absolute("Z:" + folder.at("a?b"));
     const char* const copy = "UFileSpecCore::copy";
     const char* const move = "UFileSpecCore::move";
     const struct {
         const char* function;
-        const char* source;
+        UFileSpecCore source;
         UFileSpecCore destination;
         int line;
         const char* text;
     } cases[] = {
-        {copy, "f", absolute("C:"), 1219, "attempt to copy a file to an invalid destination"},
-        {copy, "f", at("taken"), 1229, "attempt to copy a file to an already existing destination"},
-        {copy, "none", at("x"), 1236, "attempt to copy a non-existing file"},
-        {copy, "tree", at("tree/inner"), 1241, "attempt to copy a folder into itself"},
-        {move, "f", absolute("C:"), 1165, "attempt to move a file to an invalid destination"},
-        {move, "f", at("taken"), 1170, "attempt to move a file to an already existing destination"},
-        {move, "none", at("x"), 1177, "attempt to move a non-existing file"},
+        {copy, at("f"), absolute("C:"), 1219, "attempt to copy a file to an invalid destination"},
+        {copy, unchecked, at("dst"), 1224, "attempt to copy a file to an invalid destination"},
+        {copy, at("f"), at("taken"), 1229,
+         "attempt to copy a file to an already existing destination"},
+        {copy, at("none"), at("x"), 1236, "attempt to copy a non-existing file"},
+        {copy, at("tree"), at("tree/inner"), 1241, "attempt to copy a folder into itself"},
+        {copy, at("dst"), at("none/dst"), 1246,
+         "attempt to copy a folder to a destination that cannot be made"},
+        {move, at("f"), absolute("C:"), 1165, "attempt to move a file to an invalid destination"},
+        {move, at("f"), at("taken"), 1170,
+         "attempt to move a file to an already existing destination"},
+        {move, at("none"), at("x"), 1177, "attempt to move a non-existing file"},
     };
     for (const auto& c : cases) {
         LogCapture captured;
-        const UFileSpecCore source = at(c.source);
-        EXPECT_FALSE(c.function == copy ? source.copy(c.destination) : source.move(c.destination))
+        EXPECT_FALSE(c.function == copy ? c.source.copy(c.destination)
+                                        : c.source.move(c.destination))
             << c.text;
-        EXPECT_EQ(captured.text(), logLine("WARN", c.function, c.line, c.text));
+        // The folder that cannot be made is reported by mkdir first.
+        const std::string made =
+            c.line == 1246 ? logLine("WARN", "UFileSpecCore::mkdir", 1350, std::to_string(ENOENT))
+                           : "";
+        EXPECT_EQ(captured.text(), made + logLine("WARN", c.function, c.line, c.text));
     }
     EXPECT_EQ(folder.read("taken"), "old");
     EXPECT_FALSE(fs::exists(folder.at("tree/inner/tree")));
+    EXPECT_TRUE(fs::is_empty(folder.at("dst")));
+    EXPECT_FALSE(fs::exists(folder.at("none")));
 
     EXPECT_TRUE(at("f").move(at("g")));
     EXPECT_EQ(folder.read("g"), "new");
