@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     discardLogRecords();
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     umessage message;
-    message.read(in);
+    // True and false are both answers here; a crash, a hang or a sanitizer report is the finding.
+    static_cast<void>(message.read(in));
     return 0;
 }

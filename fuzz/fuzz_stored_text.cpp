@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     discardLogRecords();
@@ -14,10 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     UByteBuffer block;
     block.assign(data, size);
     static const UFileSpecCore base("Z:/tmp/zephrin-fuzz/base");
+    // A block that is refused leaves the path empty.
     UFileSpecCore relative;
-    relative.from_blob(block, &base);
+    if (!relative.from_blob(block, &base) && !relative.path().empty())
+        std::abort();
     UFileSpecCore whole;
-    whole.from_blob(block, nullptr);
+    if (!whole.from_blob(block, nullptr) && !whole.path().empty())
+        std::abort();
 
     const ustring decoded = ustring::fromBytes(data, size);
     (void)decoded.toWString();

@@ -10,7 +10,7 @@ namespace platform {
 std::int64_t currentTime();
 
 // Breaks `seconds` down into local time; thread-safe. False when the value cannot be represented.
-bool localTime(std::int64_t seconds, std::tm& out);
+[[nodiscard]] bool localTime(std::int64_t seconds, std::tm& out);
 
 // Makes local time follow the time-zone rule `zone` (TZ syntax, e.g. "UTC0"), so that tests see
 // fixed local times.

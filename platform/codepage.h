@@ -13,11 +13,13 @@ namespace platform {
 // value, every other byte to the code point of the same value.
 // With `dst` null or `dstCount` 0 it only counts: it returns the units needed. Otherwise it
 // returns the units written, or 0 (writing nothing) when they do not fit in `dstCount`.
-std::size_t ansiToUtf16(const char* src, std::size_t n, char16_t* dst, std::size_t dstCount);
+[[nodiscard]] std::size_t ansiToUtf16(const char* src, std::size_t n, char16_t* dst,
+                                      std::size_t dstCount);
 
 // Converts `n` UTF-16 units to Windows-1252 bytes. A character without a byte of its own
 // (no best-fit substitutes) becomes '?': a surrogate pair gives one '?', so does a lone
 // surrogate. The counting and the return value follow ansiToUtf16.
-std::size_t utf16ToAnsi(const char16_t* src, std::size_t n, char* dst, std::size_t dstCount);
+[[nodiscard]] std::size_t utf16ToAnsi(const char16_t* src, std::size_t n, char* dst,
+                                      std::size_t dstCount);
 
 } // namespace platform

@@ -25,18 +25,18 @@ extern const int kErrorAlreadyExists;
 // environment variable ZEP_DRIVE_X and names nothing while that is unset; UNC names
 // ("//server/share", "\\?\UNC\...") and texts holding NUL name nothing. A leading "\\?\" is
 // dropped and every '\' becomes '/'. Texts without a drive ("/a", "a") pass unchanged.
-std::optional<std::string> toPosixPath(const std::u16string& path);
+[[nodiscard]] std::optional<std::string> toPosixPath(const std::u16string& path);
 
 // The drive form of a POSIX path: "/tmp/x" gives "Z:/tmp/x"; nothing when it is not UTF-8.
-std::optional<std::u16string> toSystemPath(const std::string& posixPath);
+[[nodiscard]] std::optional<std::u16string> toSystemPath(const std::string& posixPath);
 
 // Attributes of the entry itself (a symbolic link is not followed: it reports
 // kAttributeReparsePoint, with kAttributeDirectory when it leads to a folder); nothing when
 // the entry cannot be read.
-std::optional<std::uint32_t> fileAttributes(const std::u16string& path);
+[[nodiscard]] std::optional<std::uint32_t> fileAttributes(const std::u16string& path);
 
 // Sets the read-only bit as given (only that bit has a meaning here); a link is left alone.
-bool setFileAttributes(const std::u16string& path, std::uint32_t attributes);
+[[nodiscard]] bool setFileAttributes(const std::u16string& path, std::uint32_t attributes);
 
 // Creation and last-write times in seconds since 1970-01-01 UTC; the creation time is the
 // last-write time where the file system keeps none.
@@ -44,32 +44,32 @@ struct FileTimes {
     std::int64_t creation;
     std::int64_t modification;
 };
-std::optional<FileTimes> fileTimes(const std::u16string& path);
+[[nodiscard]] std::optional<FileTimes> fileTimes(const std::u16string& path);
 
 // Sets the last-write time of an existing entry; false when it cannot be set.
-bool setModificationTime(const std::u16string& path, std::int64_t seconds);
+[[nodiscard]] bool setModificationTime(const std::u16string& path, std::int64_t seconds);
 
 // The size in bytes of a file (0 for a folder); nothing when it cannot be read.
-std::optional<std::uint64_t> fileSize(const std::u16string& path);
+[[nodiscard]] std::optional<std::uint64_t> fileSize(const std::u16string& path);
 
 // Creates one folder (no parents). 0 on success, else the system error number.
-int createDirectory(const std::u16string& path);
+[[nodiscard]] int createDirectory(const std::u16string& path);
 
 // Deletes a file or a symbolic link (never a folder); false on failure.
-bool deleteFile(const std::u16string& path);
+[[nodiscard]] bool deleteFile(const std::u16string& path);
 
 // Removes an empty folder (never a link); false on failure.
-bool removeDirectory(const std::u16string& path);
+[[nodiscard]] bool removeDirectory(const std::u16string& path);
 
 // Copies a file to a target that must not exist yet, keeping its permissions and last-write
 // time; a symbolic link is copied as a link to the same place. False on failure, and then no
 // target is left behind.
-bool copyFile(const std::u16string& source, const std::u16string& target);
+[[nodiscard]] bool copyFile(const std::u16string& source, const std::u16string& target);
 
 // Moves a file or a folder to a target that must not exist yet (a target that is the source
 // itself under another spelling is allowed); a file also moves across devices. False on
 // failure.
-bool moveFile(const std::u16string& source, const std::u16string& target);
+[[nodiscard]] bool moveFile(const std::u16string& source, const std::u16string& target);
 
 // True when both paths name one and the same entry (links not followed).
 bool isSameFile(const std::u16string& first, const std::u16string& second);
@@ -81,20 +81,24 @@ bool liesWithin(const std::u16string& path, const std::u16string& folder);
 // The names in a folder (without "." and ".."), sorted by their UTF-16 units; names that are
 // not UTF-8 are left out. Nothing when the folder cannot be read; a symbolic link is not
 // followed, so a link lists nothing.
-std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path);
+[[nodiscard]] std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path);
 
 // Special folders, in drive form without a trailing separator; nothing when unavailable.
-std::optional<std::u16string> documentsFolder();     // $HOME/Documents
-std::optional<std::u16string> currentDirectory();    // the process's working folder
-std::optional<std::u16string> moduleFileName();      // the running program
-std::optional<std::u16string> commonAppDataFolder(); // $ZEP_COMMON_APPDATA, /usr/local/share
-std::optional<std::u16string> userAppDataFolder();   // $XDG_DATA_HOME, $HOME/.local/share
-std::optional<std::u16string> colorProfileFolder();  // $ZEP_COLOR_DIR, /usr/share/color/icc
-std::optional<std::u16string> desktopFolder();       // $HOME/Desktop
-std::optional<std::u16string> recycleBinFolder();    // does not exist here: always nothing
+[[nodiscard]] std::optional<std::u16string> documentsFolder();  // $HOME/Documents
+[[nodiscard]] std::optional<std::u16string> currentDirectory(); // the process's working folder
+[[nodiscard]] std::optional<std::u16string> moduleFileName();   // the running program
+[[nodiscard]] std::optional<std::u16string>
+commonAppDataFolder(); // $ZEP_COMMON_APPDATA, /usr/local/share
+[[nodiscard]] std::optional<std::u16string>
+userAppDataFolder(); // $XDG_DATA_HOME, $HOME/.local/share
+[[nodiscard]] std::optional<std::u16string>
+colorProfileFolder();                                        // $ZEP_COLOR_DIR, /usr/share/color/icc
+[[nodiscard]] std::optional<std::u16string> desktopFolder(); // $HOME/Desktop
+[[nodiscard]] std::optional<std::u16string>
+recycleBinFolder(); // does not exist here: always nothing
 
 // The temporary folder in drive form with a trailing '/': $TMPDIR, else /tmp/.
-std::optional<std::u16string> temporaryPath();
+[[nodiscard]] std::optional<std::u16string> temporaryPath();
 
 std::uint32_t currentProcessId();
 
@@ -104,12 +108,12 @@ void openStream(std::ifstream& stream, const std::u16string& path, std::ios_base
 void openStream(std::ofstream& stream, const std::u16string& path, std::ios_base::openmode mode);
 
 // fopen on the path with a UTF-16 mode text; null on failure.
-std::FILE* openFile(const std::u16string& path, const std::u16string& mode);
+[[nodiscard]] std::FILE* openFile(const std::u16string& path, const std::u16string& mode);
 
 // Opens (creating it when missing) a read-write file, owner read and write only, that is
 // deleted when closed: its name is taken away at once. The descriptor, or -1 with `error`
 // set to the system error number.
-int openTemporaryFile(const std::u16string& path, int& error);
+[[nodiscard]] int openTemporaryFile(const std::u16string& path, int& error);
 
 // The system's text for an error number.
 std::string errorText(int error);

@@ -63,10 +63,9 @@ ustring SettingDefinition::GetTypeText() const {
 }
 
 std::shared_ptr<const umessage> SettingDefinition::GetDefaults() const {
-    std::shared_ptr<const umessage> defaults;
-    if (m_definition != nullptr)
-        m_definition->get(keystr::defaults, 0, defaults);
-    return defaults;
+    if (m_definition == nullptr)
+        return nullptr;
+    return m_definition->valueOr<std::shared_ptr<const umessage>>(keystr::defaults, 0, nullptr);
 }
 
 bool SettingDefinition::UsesUserUnits() const {

@@ -165,9 +165,8 @@ void checkKeys(const umessage& message, const std::vector<KeyRule>& rules) {
         if (rule->follow == Follow::Destinations) {
             checkDestinations(message);
         } else if (rule->follow == Follow::UserFields) {
-            std::shared_ptr<const umessage> userFields;
-            message.get(key, 0, userFields);
-            CheckUserFields(userFields.get());
+            CheckUserFields(
+                message.valueOr<std::shared_ptr<const umessage>>(key, 0, nullptr).get());
         }
     }
 }

@@ -12,17 +12,16 @@ using umessage_details::type_string;
 
 std::shared_ptr<const umessage> childAt(const umessage* parent, const ustring& name,
                                         uint64_t index) {
-    std::shared_ptr<const umessage> child;
-    if (parent != nullptr)
-        parent->get(name, index, child);
-    return child;
+    if (parent == nullptr)
+        return nullptr;
+    return parent->valueOr<std::shared_ptr<const umessage>>(name, index, nullptr);
 }
 
 std::shared_ptr<umessage> writableChildAt(const umessage* parent, const ustring& name,
                                           uint64_t index) {
     std::shared_ptr<umessage> child;
-    if (parent != nullptr)
-        parent->getExact(name, index, type_message, child);
+    if (parent == nullptr || !parent->getExact(name, index, type_message, child))
+        return nullptr;
     return child;
 }
 

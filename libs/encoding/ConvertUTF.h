@@ -25,18 +25,24 @@ enum ConversionFlags : std::int32_t {
     lenientConversion = 1,
 };
 
-ConversionResult ConvertUTF8toUTF16(const UTF8** sourceStart, const UTF8* sourceEnd,
-                                    UTF16** targetStart, UTF16* targetEnd, ConversionFlags flags);
-ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sourceEnd,
-                                    UTF8** targetStart, UTF8* targetEnd, ConversionFlags flags);
-ConversionResult ConvertUTF8toUTF32(const UTF8** sourceStart, const UTF8* sourceEnd,
-                                    UTF32** targetStart, UTF32* targetEnd, ConversionFlags flags);
-ConversionResult ConvertUTF32toUTF8(const UTF32** sourceStart, const UTF32* sourceEnd,
-                                    UTF8** targetStart, UTF8* targetEnd, ConversionFlags flags);
-ConversionResult ConvertUTF16toUTF32(const UTF16** sourceStart, const UTF16* sourceEnd,
-                                     UTF32** targetStart, UTF32* targetEnd, ConversionFlags flags);
-ConversionResult ConvertUTF32toUTF16(const UTF32** sourceStart, const UTF32* sourceEnd,
-                                     UTF16** targetStart, UTF16* targetEnd, ConversionFlags flags);
+[[nodiscard]] ConversionResult ConvertUTF8toUTF16(const UTF8** sourceStart, const UTF8* sourceEnd,
+                                                  UTF16** targetStart, UTF16* targetEnd,
+                                                  ConversionFlags flags);
+[[nodiscard]] ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sourceEnd,
+                                                  UTF8** targetStart, UTF8* targetEnd,
+                                                  ConversionFlags flags);
+[[nodiscard]] ConversionResult ConvertUTF8toUTF32(const UTF8** sourceStart, const UTF8* sourceEnd,
+                                                  UTF32** targetStart, UTF32* targetEnd,
+                                                  ConversionFlags flags);
+[[nodiscard]] ConversionResult ConvertUTF32toUTF8(const UTF32** sourceStart, const UTF32* sourceEnd,
+                                                  UTF8** targetStart, UTF8* targetEnd,
+                                                  ConversionFlags flags);
+[[nodiscard]] ConversionResult ConvertUTF16toUTF32(const UTF16** sourceStart,
+                                                   const UTF16* sourceEnd, UTF32** targetStart,
+                                                   UTF32* targetEnd, ConversionFlags flags);
+[[nodiscard]] ConversionResult ConvertUTF32toUTF16(const UTF32** sourceStart,
+                                                   const UTF32* sourceEnd, UTF16** targetStart,
+                                                   UTF16* targetEnd, ConversionFlags flags);
 
 // True when the `length` bytes at `source` form one well-formed UTF-8 sequence: no overlong
 // form, no encoded surrogate, nothing above U+10FFFF, no 5- or 6-byte form. `length` is the

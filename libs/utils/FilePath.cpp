@@ -206,8 +206,10 @@ bool UFileSpecCore::set_special_folder(SpecialFolderId id) {
     }
     if (!folder || !set(ustring::fromWString(*folder), nullptr))
         return false;
-    if (id == 3)
-        to_parent();
+    if (id == 3 && !to_parent()) {
+        path_.clear();
+        return false;
+    }
     return true;
 }
 
@@ -272,9 +274,9 @@ std::uint64_t UFileSpecCore::modification_time() const {
     return times && times->modification > 0 ? static_cast<std::uint64_t>(times->modification) : 0;
 }
 
-void UFileSpecCore::set_modification_time(std::uint64_t seconds) const {
-    if (is_file())
-        platform::setModificationTime(wide_path(), static_cast<std::int64_t>(seconds));
+bool UFileSpecCore::set_modification_time(std::uint64_t seconds) const {
+    return is_file() &&
+           platform::setModificationTime(wide_path(), static_cast<std::int64_t>(seconds));
 }
 
 std::uint64_t UFileSpecCore::size() const {
@@ -291,10 +293,11 @@ bool UFileSpecCore::mkdir() const {
 
 bool UFileSpecCore::remove() const {
     std::u16string wide = wide_path();
-    // Cleared first: here a folder's own write permission guards the entries inside it.
-    platform::setFileAttributes(wide, platform::kAttributeNormal);
+    // Cleared first: here a folder's own write permission guards the entries inside it. Neither
+    // this nor an entry's removal is checked: what stays makes the removal below fail.
+    static_cast<void>(platform::setFileAttributes(wide, platform::kAttributeNormal));
     for (const UFileSpecCore& entry : list())
-        entry.remove();
+        static_cast<void>(entry.remove());
     return platform::deleteFile(wide) || platform::removeDirectory(wide);
 }
 
@@ -376,19 +379,19 @@ bool UFileSpecCore::rename(const ustring& newName) const {
     if (!platform::isSameFile(source, destination)) {
         if (platform::liesWithin(source, destination))
             return false;
-        target.remove();
+        // What cannot be removed makes the move below fail, which then reports it.
+        static_cast<void>(target.remove());
     }
     return platform::moveFile(source, destination);
 }
 
-void UFileSpecCore::set_extension(const ustring& extension) {
+bool UFileSpecCore::set_extension(const ustring& extension) {
     ustring leaf = name(false);
     if (!extension.empty()) {
         leaf.push_back('.');
         leaf += extension;
     }
-    if (to_parent())
-        descend(leaf);
+    return to_parent() && descend(leaf);
 }
 
 bool UFileSpecCore::recycle() const {
@@ -490,8 +493,10 @@ bool UFileSpecCore::temporary_folder(UFileSpecCore& out) {
         ustring folder =
             ustring::fromWString(*system) + "ze" + decimal(platform::currentProcessId());
         UFileSpecCore leftOver;
+        // What cannot be removed stays in the folder, which is then used as it is: the unique
+        // names made in it skip every name it holds.
         if (leftOver.set(folder, nullptr))
-            leftOver.remove();
+            static_cast<void>(leftOver.remove());
         g_temporaryFolder = folder.toWString();
     }
     if (!out.set(ustring::fromWString(g_temporaryFolder), nullptr))
@@ -509,8 +514,9 @@ bool UFileSpecCore::temporary_folder(UFileSpecCore& out) {
 
 void UFileSpecCore::remove_temporary_folder(bool) {
     UFileSpecCore folder;
+    // The process is ending: a folder that cannot be removed has no one left to be told.
     if (!g_temporaryFolder.empty() && folder.set(ustring::fromWString(g_temporaryFolder), nullptr))
-        folder.remove();
+        static_cast<void>(folder.remove());
 }
 
 void UFileSpecCore::reset_process_state() {
@@ -572,6 +578,7 @@ std::ostream& operator<<(std::ostream& out, const UFileSpecCore& path) {
 std::istream& operator>>(std::istream& in, UFileSpecCore& path) {
     ustring text;
     in >> text;
-    path.set(text, nullptr);
+    if (!path.set(text, nullptr))
+        in.setstate(std::ios_base::failbit);
     return in;
 }

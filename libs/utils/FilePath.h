@@ -44,9 +44,14 @@ class UFileSpecCore {
 public:
     UFileSpecCore() = default;
     explicit UFileSpecCore(const ustring& text) : path_(text) {} // unchanged, no checks
-    UFileSpecCore(const ustring& text, const UFileSpecCore* base) { set(text, base); }
-    explicit UFileSpecCore(SpecialFolderId id) { set_special_folder(id); }
-    UFileSpecCore(const UByteBuffer& block, const UFileSpecCore* base) { from_blob(block, base); }
+    // The next three leave the empty path when they fail; callers test it with is_valid.
+    UFileSpecCore(const ustring& text, const UFileSpecCore* base) {
+        static_cast<void>(set(text, base));
+    }
+    explicit UFileSpecCore(SpecialFolderId id) { static_cast<void>(set_special_folder(id)); }
+    UFileSpecCore(const UByteBuffer& block, const UFileSpecCore* base) {
+        static_cast<void>(from_blob(block, base));
+    }
 
     bool assign(const ustring& text); // unchanged; true
     bool clear();                     // the empty path; true
@@ -57,13 +62,13 @@ public:
     // An absolute text is taken (trailing separators dropped down to 3 characters); a relative
     // one descends from `base`. False, with the path left empty, for a relative text without
     // base, a text holding '?' or NUL, or an absolute text with no separator left.
-    bool set(const ustring& text, const UFileSpecCore* base);
+    [[nodiscard]] bool set(const ustring& text, const UFileSpecCore* base);
     // Appends the '/'-separated components of a relative text; "." is skipped, ".." goes up.
     // False, with the path left empty, for an absolute text, '?' or NUL, or ".." above the root.
-    bool descend(const ustring& relative);
+    [[nodiscard]] bool descend(const ustring& relative);
     // Cuts the leaf; false (unchanged) for 3 characters or fewer.
-    bool to_parent();
-    bool set_special_folder(SpecialFolderId id);
+    [[nodiscard]] bool to_parent();
+    [[nodiscard]] bool set_special_folder(SpecialFolderId id);
 
     bool is_absolute() const;
     bool is_valid() const { return path_.size() >= 3; }
@@ -82,27 +87,30 @@ public:
     bool is_empty() const;                   // no entry listed (also when it cannot be read)
     std::uint64_t creation_time() const;     // seconds since 1970-01-01 UTC; 0 when unknown
     std::uint64_t modification_time() const; // seconds since 1970-01-01 UTC; 0 when unknown
-    void set_modification_time(std::uint64_t seconds) const;
+    // Sets the last-write time of an existing file; false when it is no file or cannot be set.
+    [[nodiscard]] bool set_modification_time(std::uint64_t seconds) const;
     std::uint64_t size() const; // 0 for a folder or when it cannot be read
 
     // Creates this one folder; an existing name is success. Else WARN and false.
-    bool mkdir() const;
+    [[nodiscard]] bool mkdir() const;
     // Removes the entry and everything below it (read-only entries too); a link is removed
     // itself, never what it leads to.
-    bool remove() const;
+    [[nodiscard]] bool remove() const;
     // Copies this file or folder tree to `destination` (into it when it is a folder) when the
     // target does not exist yet; links are copied as links. Refusals, and a target folder that
     // cannot be made, log at WARN.
-    bool copy(const UFileSpecCore& destination) const;
+    [[nodiscard]] bool copy(const UFileSpecCore& destination) const;
     // Moves this entry to `destination`, which must not exist. Refusals log at WARN.
-    bool move(const UFileSpecCore& destination) const;
+    [[nodiscard]] bool move(const UFileSpecCore& destination) const;
     // Moves this entry to `newName` in its folder, replacing what stood there; this object keeps
     // the old text.
-    bool rename(const ustring& newName) const;
-    // Replaces the leaf's extension (an empty one removes it with its '.').
-    void set_extension(const ustring& extension);
+    [[nodiscard]] bool rename(const ustring& newName) const;
+    // Replaces the leaf's extension (an empty one removes it with its '.'). False, unchanged,
+    // for 3 characters or fewer; false, with the path left empty, when the new leaf does not
+    // descend.
+    [[nodiscard]] bool set_extension(const ustring& extension);
     // Moves the entry into the recycle bin; there is none here, so false.
-    bool recycle() const;
+    [[nodiscard]] bool recycle() const;
     // The folder's entries, sorted by the platform; empty when unreadable. An entry whose name
     // `set` refuses (a '?' in it) is left out.
     std::vector<UFileSpecCore> list() const;
@@ -112,23 +120,23 @@ public:
     std::fstream& open_fstream(std::fstream& stream, std::ios_base::openmode mode) const;
     std::ifstream& open_ifstream(std::ifstream& stream, std::ios_base::openmode mode) const;
     std::ofstream& open_ofstream(std::ofstream& stream, std::ios_base::openmode mode) const;
-    std::FILE* fopen(const ustring& mode) const; // null on failure
+    [[nodiscard]] std::FILE* fopen(const ustring& mode) const; // null on failure
     // A read-write descriptor on a file that goes away when closed; -1 and an ERROR record on
     // failure.
-    int open_temporary() const;
+    [[nodiscard]] int open_temporary() const;
 
     // In this folder, the first free name stem + counter (+ "." + extension): the path holds it,
     // the file is not created. False when this is not a folder or the name does not descend.
-    bool unique_name(const ustring& stem, const ustring& extension);
+    [[nodiscard]] bool unique_name(const ustring& stem, const ustring& extension);
     // The per-process temporary folder ("ze" and the process id in the system's temporary
     // folder), made on first use and removed at exit or on a fatal signal.
-    static bool temporary_folder(UFileSpecCore& out);
+    [[nodiscard]] static bool temporary_folder(UFileSpecCore& out);
 
     // The "PATH:" block: the text relative to `base` ("../" to go up) or whole without one, or
     // when it shares no leading component with `base` (another drive); then one NUL.
-    bool to_blob(UByteBuffer& block, const UFileSpecCore* base) const;
+    [[nodiscard]] bool to_blob(UByteBuffer& block, const UFileSpecCore* base) const;
     // Reads a "PATH:" block, relative to `base` when it descends from it, else absolute.
-    bool from_blob(const UByteBuffer& block, const UFileSpecCore* base);
+    [[nodiscard]] bool from_blob(const UByteBuffer& block, const UFileSpecCore* base);
 
     // Test seam: forgets the temporary folder and restarts the unique-name counter.
     static void reset_process_state();
@@ -141,5 +149,5 @@ private:
 
 // Writes the path text.
 std::ostream& operator<<(std::ostream& out, const UFileSpecCore& path);
-// Reads one word and applies `set` with no base.
+// Reads one word and applies `set` with no base; a text that `set` refuses sets failbit.
 std::istream& operator>>(std::istream& in, UFileSpecCore& path);

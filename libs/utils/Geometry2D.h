@@ -102,7 +102,7 @@ struct Matrix2D {
     // y pointing up), then mapped by the old matrix.
     void rotate(double angle);
     // Inverts in place. A singular matrix stays unchanged, is logged at WARN and gives false.
-    bool invert();
+    [[nodiscard]] bool invert();
 };
 
 Point2D operator*(const Point2D& point, const Matrix2D& matrix);

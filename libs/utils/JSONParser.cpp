@@ -51,7 +51,8 @@ bool JSONParser::nextToken(Token& token) {
     }
     if (c == '"') {
         ungetChar(c);
-        readQuotedString(token.text);
+        // Starts at the quote just put back, so it always reads a string.
+        static_cast<void>(readQuotedString(token.text));
         token.valid = true;
         token.kind = JSON_String;
         return true;

@@ -28,7 +28,7 @@ public:
 
     // The next token; false at end of input. Raises the unexpected-element error on a word
     // other than true, false or null and on a byte that starts no token.
-    bool nextToken(Token& token) override;
+    [[nodiscard]] bool nextToken(Token& token) override;
 
 private:
     // Skips a block comment whose "/*" has been read; false when the input ends inside it.

@@ -69,7 +69,9 @@ void appendUtf8(ustring& out, UTF32 cp) {
     const UTF32* source = &cp;
     UTF8 bytes[4];
     UTF8* target = bytes;
-    ConvertUTF32toUTF8(&source, source + 1, &target, bytes + 4, strictConversion);
+    // A scalar value always converts, and four bytes hold any.
+    static_cast<void>(
+        ConvertUTF32toUTF8(&source, source + 1, &target, bytes + 4, strictConversion));
     out.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(target - bytes));
 }
 

@@ -25,7 +25,7 @@ public:
 
     // The next byte of UTF-8 text; false at end of input. A UTF-16 unit that cannot be
     // converted (an unpaired surrogate) ends the input for good.
-    bool getChar(char& c) {
+    [[nodiscard]] bool getChar(char& c) {
         // Every byte of the text passes here: UTF-8 with nothing pushed back, the common case,
         // takes the byte from the stream buffer without a call.
         if (pushBack_.empty() && encoding_ == utf8 && !ended_ && !stream_->fail()) {
@@ -40,16 +40,16 @@ public:
     // Pushes a byte to be delivered before anything else, last pushed first; 0 is dropped.
     void ungetChar(char c);
     // getChar until a byte that is not ASCII white space; false at end of input.
-    bool getNonSpace(char& c);
+    [[nodiscard]] bool getNonSpace(char& c);
 
     // A double-quoted string with backslash escapes (\n \r \t \b \f, \uXXXX decoded to UTF-8,
     // any other byte stands for itself); adjacent quoted strings are joined. False, with the
     // byte pushed back, when the next non-blank byte is not '"'. A malformed \u escape or an
     // unpaired surrogate escape raises the unexpected-element error.
-    bool readQuotedString(ustring& text);
+    [[nodiscard]] bool readQuotedString(ustring& text);
     // [+-]digits[.digits][(e|E)[+-]digits]; isFloat when '.' or an exponent was seen. False,
     // with everything pushed back, when no digit follows the optional sign.
-    bool readNumber(ustring& text, bool& isFloat);
+    [[nodiscard]] bool readNumber(ustring& text, bool& isFloat);
     // The bytes up to end of input, CR or LF; the CR or LF stays to be read.
     ustring readToEndOfLine();
     // Skips the rest of the line and the white space after it.
@@ -114,10 +114,10 @@ public:
 
     // Reads the next token into `token` (reset to the empty token first, its text's room kept);
     // false at the end.
-    virtual bool nextToken(Token& token) = 0;
+    [[nodiscard]] virtual bool nextToken(Token& token) = 0;
 
     // The last pushed-back token, else nextToken.
-    bool getToken(Token& token) {
+    [[nodiscard]] bool getToken(Token& token) {
         if (!tokens_.empty()) {
             token = std::move(tokens_.back());
             tokens_.pop_back();
@@ -157,5 +157,5 @@ enum LineToken_t : std::int32_t { LineEnd = 0, LineText = 1 };
 class ULineParser : public UAbstractParser<LineToken_t> {
 public:
     explicit ULineParser(std::istream& stream);
-    bool nextToken(Token& token) override;
+    [[nodiscard]] bool nextToken(Token& token) override;
 };

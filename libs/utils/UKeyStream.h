@@ -168,7 +168,7 @@ public:
     void leave();
     // Record level: indexes the next item; true when it holds at least one element. Array
     // level: true while elements remain.
-    bool next_item();
+    [[nodiscard]] bool next_item();
 
     // Typed reads of the selected field (record level) or of the next element (array level).
     // The payload is right-aligned in the type's width and zero-extended; the stored type code
@@ -200,14 +200,14 @@ public:
     void read_bytes(void* buffer, std::uint32_t count);
     // The payload right-aligned in `width` bytes (leading bytes zeroed); false, buffer untouched,
     // when the field is absent.
-    bool read_fixed(void* buffer, std::uint32_t width);
+    [[nodiscard]] bool read_fixed(void* buffer, std::uint32_t width);
 
     // Walks the elements from the current position: reports each element's key, type, length
     // and level depth, entering records and arrays as it meets them; an item boundary or a
     // record's end is reported as type 6 with length 0xFFFFFFFF, an array's end as type 7 with
     // length 0xFFFFFFFF (both leaving the level). False at the end of the root.
-    bool next_element(std::uint16_t& key, std::uint8_t& type, std::uint32_t& length,
-                      std::int32_t& depth);
+    [[nodiscard]] bool next_element(std::uint16_t& key, std::uint8_t& type, std::uint32_t& length,
+                                    std::int32_t& depth);
 
     // Fraction of the current level already read; 0.0 for an empty level.
     double progress() const;

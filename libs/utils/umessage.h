@@ -179,11 +179,11 @@ public:
     // long long: from 6, 1, 3 (truncated, saturating, NaN 0); bool: 2; ustring: 4;
     // std::shared_ptr<const umessage>: 5, shares the child; umessage: 5, a deep copy.
     template <typename T>
-    bool get(const ustring& name, uint64_t index, T& out) const;
+    [[nodiscard]] bool get(const ustring& name, uint64_t index, T& out) const;
     // True when the entry's array has element type T, the code type and index < its size.
     // T: bool, int, double, ustring, long long, std::shared_ptr<umessage>.
     template <typename T>
-    bool getExact(const ustring& name, uint64_t index, uint32_t type, T& out) const;
+    [[nodiscard]] bool getExact(const ustring& name, uint64_t index, uint32_t type, T& out) const;
     // get at index 0 / at index, or T's zero value (false, 0, 0.0, "", 0, an empty message).
     template <typename T>
     T value(const ustring& name) const;
@@ -226,15 +226,15 @@ public:
                                      bool& query);
     // Follows every component but the last through child messages; the last is resolved into
     // name, index and query. parent points into the tree until the tree changes.
-    bool resolvePath(const ustring& path, const umessage*& parent, ustring& name, uint64_t& index,
-                     bool& query) const;
+    [[nodiscard]] bool resolvePath(const ustring& path, const umessage*& parent, ustring& name,
+                                   uint64_t& index, bool& query) const;
     // Query mark: n = 1 and true. Otherwise n = the entry's number of values (0 when absent)
     // and true when index < n. A path that does not resolve gives false and leaves n.
-    bool existsAtPath(const ustring& path, uint64_t& n) const;
+    [[nodiscard]] bool existsAtPath(const ustring& path, uint64_t& n) const;
     // Query mark: removes the parent's kind; otherwise removeValue of the last name and index.
     void removeAtPath(const ustring& path);
     // The child message at the path; out is changed only when the result is true.
-    bool getAtPath(const ustring& path, std::shared_ptr<const umessage>& out) const;
+    [[nodiscard]] bool getAtPath(const ustring& path, std::shared_ptr<const umessage>& out) const;
     std::shared_ptr<const umessage> valueAtPathOr(const ustring& path,
                                                   const std::shared_ptr<const umessage>& def) const;
 
@@ -243,7 +243,7 @@ public:
     // UTF-16, with or without a byte-order mark). False, after an ERROR log record, on bad
     // text (the entries read before the error stay); false without a record when in fails
     // while its encoding is detected (fewer than two bytes).
-    bool read(std::istream& in);
+    [[nodiscard]] bool read(std::istream& in);
     // Writes the compact JSON form (no white space, no final line feed) and flushes `out`: the
     // text the companion application receives.
     void write(std::ostream& out) const;
@@ -259,7 +259,7 @@ public:
     // Replaces the content with the message read from the binary form (versions 1 to 4). On
     // failure the message is left empty and the result is false: a version outside 1..4 (or no
     // byte at all) silently, anything else after an ERROR log record.
-    bool unflatten(std::istream& in);
+    [[nodiscard]] bool unflatten(std::istream& in);
 
 private:
     template <typename T>
@@ -423,17 +423,18 @@ T umessage::value(const ustring& name) const {
     return valueAt<T>(name, 0);
 }
 
+// get leaves `out` alone when it fails: then the zero value or the default is the answer.
 template <typename T>
 T umessage::valueAt(const ustring& name, uint64_t index) const {
     T out{};
-    get(name, index, out);
+    static_cast<void>(get(name, index, out));
     return out;
 }
 
 template <typename T>
 T umessage::valueOr(const ustring& name, uint64_t index, const T& def) const {
     T out(def);
-    get(name, index, out);
+    static_cast<void>(get(name, index, out));
     return out;
 }
 

@@ -932,7 +932,9 @@ std::u16string ustring::toWString() const {
     if (source != sourceEnd && *source != 0) {
         // One call converts the rest: with room for a unit per byte the converter stops only at
         // the end or before a cut-off or illegal sequence, where 512-unit chunks would stop too.
-        ConvertUTF8toUTF16(&source, sourceEnd, &target, result.data() + n, strictConversion);
+        // Either way the units before the stop are the result.
+        static_cast<void>(
+            ConvertUTF8toUTF16(&source, sourceEnd, &target, result.data() + n, strictConversion));
     }
     result.resize(static_cast<size_type>(target - result.data()));
     return result;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -34,8 +35,8 @@ double number(const umessage& message, const char* name, std::uint64_t index = 0
 }
 
 void setPath(UFileSpecCore& path, const umessage& message, const char* name) {
-    if (message.contains(name))
-        path.set(text(message, name), nullptr);
+    if (message.contains(name) && !path.set(text(message, name), nullptr))
+        throw std::runtime_error("not a path: " + text(message, name).toStdString());
 }
 
 void describeJob(BJobFile& job, const umessage& description) {

@@ -109,10 +109,15 @@ TEST(UFileSpecCore, ReadsNamesExtensionsAndAbsoluteness) {
 
 TEST(UFileSpecCore, ChangesTheExtensionOfTheLeaf) {
     UFileSpecCore path = absolute("C:/a.b/file.txt");
-    path.set_extension("pdf");
+    EXPECT_TRUE(path.set_extension("pdf"));
     EXPECT_EQ(path.path(), "C:/a.b/file.pdf");
-    path.set_extension("");
+    EXPECT_TRUE(path.set_extension(""));
     EXPECT_EQ(path.path(), "C:/a.b/file");
+    EXPECT_FALSE(path.set_extension("x?"));
+    EXPECT_EQ(path.path(), "");
+    path = absolute("C:/");
+    EXPECT_FALSE(path.set_extension("pdf"));
+    EXPECT_EQ(path.path(), "C:/");
 }
 
 TEST(UFileSpecCore, UsesTheLongWideFormAbove248Units) {
@@ -183,6 +188,7 @@ TEST(UFileSpecCore, StreamsItsText) {
     in >> first >> second;
     EXPECT_EQ(first.path(), "C:/x");
     EXPECT_EQ(second.path(), "");
+    EXPECT_TRUE(in.fail()); // "rel" is no path without a base
 }
 
 // The special folders and the file operations, in a folder of the test's own, with the log
@@ -219,7 +225,7 @@ TEST_F(UFileSpecCoreFiles, SpecialFoldersFollowTheirEnvironment) {
     EXPECT_EQ(path.path(), "");
     UFileSpecCore program(SpecialFolderId{2});
     EXPECT_EQ(program.name(), "utils_tests");
-    program.to_parent();
+    ASSERT_TRUE(program.to_parent());
     EXPECT_EQ(UFileSpecCore(SpecialFolderId{3}), program);
 }
 
@@ -247,7 +253,9 @@ TEST_F(UFileSpecCoreFiles, AnswersQuestionsAboutEntries) {
     EXPECT_EQ(at("big").size(), 0x100000005ULL); // all 64 bits
     EXPECT_EQ(at("d").size(), 0u);
     EXPECT_EQ(at("none").size(), 0u);
-    at("f.txt").set_modification_time(1700000000);
+    EXPECT_TRUE(at("f.txt").set_modification_time(1700000000));
+    EXPECT_FALSE(at("d").set_modification_time(1700000000));
+    EXPECT_FALSE(at("none").set_modification_time(1700000000));
     EXPECT_EQ(at("f.txt").modification_time(), 1700000000u);
     EXPECT_NE(at("f.txt").creation_time(), 0u);
     EXPECT_EQ(at("none").modification_time(), 0u);

@@ -133,7 +133,7 @@ TEST(UAbstractParser, RefusesMalformedUnicodeEscapes) {
         UAbstractParserBase parser(in, "");
         ustring text;
         try {
-            parser.readQuotedString(text);
+            EXPECT_FALSE(parser.readQuotedString(text));
             ADD_FAILURE() << quoted << " was accepted";
         } catch (const std::runtime_error& e) {
             EXPECT_STREQ(e.what(), "unexpected element in stream at line 1") << quoted;
