@@ -133,6 +133,7 @@ bool copyRegularFile(const std::string& source, const std::string& target,
     ok = ::close(to) == 0 && ok;
     ::close(from);
     if (!ok) {
+        // The partial copy goes; the error that stopped the copy is the one reported.
         int error = errno;
         ::unlink(target.c_str());
         errno = error;
@@ -453,12 +454,13 @@ std::FILE* openFile(const std::u16string& path, const std::u16string& mode) {
 int openTemporaryFile(const std::u16string& path, int& error) {
     auto name = posix(path);
     int fd = name ? ::open(name->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600) : -1;
-    if (fd < 0) {
-        error = errno;
-        return -1;
-    }
-    ::unlink(name->c_str());
-    return fd;
+    if (fd >= 0 && ::unlink(name->c_str()) == 0)
+        return fd;
+    // A file whose name stays (a folder that is not writable) would outlive its descriptor.
+    error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
 }
 
 std::string errorText(int error) {

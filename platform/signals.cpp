@@ -15,6 +15,7 @@ void setAction(int signal, void (*handler)(int)) {
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    // Fails only for a signal that cannot be caught, and the fatal signals all can.
     sigaction(signal, &action, nullptr);
 }
 

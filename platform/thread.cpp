@@ -14,6 +14,7 @@ std::uint32_t currentThreadId() {
 
 void lowerCurrentThreadPriority() {
     // On Linux a nice value belongs to a thread; 19 is the lowest ordinary (SCHED_OTHER) level.
+    // Lowering one's own priority is always allowed; were it refused, nothing would be lost.
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
 }
 

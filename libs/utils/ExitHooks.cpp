@@ -28,6 +28,7 @@ void RegisterExitHook(ExitHook hook) {
         for (int signal : platform::fatalSignals()) {
             platform::setSignalHandler(signal, ExitHookSignalHandler);
         }
+        // Fails only when memory runs out; the signal handlers above still run the hooks.
         std::atexit(RunExitHooks);
     }
     hooks.push_back(hook);
