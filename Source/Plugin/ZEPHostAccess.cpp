@@ -60,7 +60,7 @@ void ShowSessionSubMessage(const ustring& text) {
 }
 
 UFileSpecCore GetCommonAppDataVendorFolder() {
-    UFileSpecCore folder(SpecialFolderId{4});
+    UFileSpecCore folder(kCommonAppDataFolder);
     // A folder that cannot be descended into is left empty, and nothing is found below it.
     static_cast<void>(folder.descend("Adobe"));
     return folder;

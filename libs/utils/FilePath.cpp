@@ -170,31 +170,31 @@ bool UFileSpecCore::set_special_folder(SpecialFolderId id) {
     path_.clear();
     std::optional<std::u16string> folder;
     switch (id) {
-    case 0:
-    case 9:
+    case kDocumentsFolder:
+    case kDocumentsFolderAlias:
         folder = platform::documentsFolder();
         break;
-    case 1:
+    case kCurrentFolder:
         folder = platform::currentDirectory();
         break;
-    case 2:
-    case 3:
+    case kProgramFile:
+    case kProgramFolder:
         folder = platform::moduleFileName();
         break;
-    case 4:
-    case 8:
+    case kCommonAppDataFolder:
+    case kCommonAppDataFolderAlias:
         folder = platform::commonAppDataFolder();
         break;
-    case 5:
+    case kUserAppDataFolder:
         folder = platform::userAppDataFolder();
         break;
-    case 6:
+    case kColourProfileFolder:
         folder = platform::colorProfileFolder();
         break;
-    case 7:
+    case kDesktopFolder:
         folder = platform::desktopFolder();
         break;
-    case 10: {
+    case kTemporaryFolder: {
         UFileSpecCore temporary;
         if (!temporary_folder(temporary))
             return false;
@@ -206,7 +206,7 @@ bool UFileSpecCore::set_special_folder(SpecialFolderId id) {
     }
     if (!folder || !set(ustring::fromWString(*folder), nullptr))
         return false;
-    if (id == 3 && !to_parent()) {
+    if (id == kProgramFolder && !to_parent()) {
         path_.clear();
         return false;
     }

@@ -29,12 +29,20 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// Selects a special folder: 0 documents, 1 current folder, 2 the running program, 3 its folder,
-// 4 common application data, 5 user application data, 6 colour profiles, 7 desktop, 8 as 4,
-// 9 as 0, 10 the per-process temporary folder. Above 10: the empty path.
-using SpecialFolderId = std::uint32_t;
-// The folder the system's colour profiles are installed in.
-inline constexpr SpecialFolderId kColourProfileFolder = 6;
+// Selects a special folder; an id above kTemporaryFolder selects the empty path.
+enum SpecialFolderId : std::uint32_t {
+    kDocumentsFolder = 0,          // the user's documents
+    kCurrentFolder = 1,            // the process's current directory
+    kProgramFile = 2,              // the running program
+    kProgramFolder = 3,            // the folder of the running program
+    kCommonAppDataFolder = 4,      // application data shared by all users
+    kUserAppDataFolder = 5,        // the user's application data
+    kColourProfileFolder = 6,      // the system's colour profiles
+    kDesktopFolder = 7,            // the user's desktop
+    kCommonAppDataFolderAlias = 8, // the same folder as kCommonAppDataFolder
+    kDocumentsFolderAlias = 9,     // the same folder as kDocumentsFolder
+    kTemporaryFolder = 10,         // the per-process temporary folder
+};
 
 // A path: '/' is the separator written, '\' is accepted wherever one is tested. "C:/a" and
 // "//server/share" are absolute, "/abc" is not. Paths made by `set` have no trailing separator

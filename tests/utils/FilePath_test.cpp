@@ -216,17 +216,17 @@ protected:
 TEST_F(UFileSpecCoreFiles, SpecialFoldersFollowTheirEnvironment) {
     ::setenv("ZEP_COMMON_APPDATA", folder.at("common/").c_str(), 1);
     ::setenv("ZEP_COLOR_DIR", folder.at("icc").c_str(), 1);
-    EXPECT_EQ(UFileSpecCore(SpecialFolderId{4}), at("common"));
-    EXPECT_EQ(UFileSpecCore(SpecialFolderId{8}), at("common"));
-    EXPECT_EQ(UFileSpecCore(SpecialFolderId{6}), at("icc"));
+    EXPECT_EQ(UFileSpecCore(kCommonAppDataFolder), at("common"));
+    EXPECT_EQ(UFileSpecCore(kCommonAppDataFolderAlias), at("common"));
+    EXPECT_EQ(UFileSpecCore(kColourProfileFolder), at("icc"));
 
     UFileSpecCore path = root;
-    EXPECT_TRUE(path.set_special_folder(11));
+    EXPECT_TRUE(path.set_special_folder(static_cast<SpecialFolderId>(kTemporaryFolder + 1)));
     EXPECT_EQ(path.path(), "");
-    UFileSpecCore program(SpecialFolderId{2});
+    UFileSpecCore program(kProgramFile);
     EXPECT_EQ(program.name(), "utils_tests");
     ASSERT_TRUE(program.to_parent());
-    EXPECT_EQ(UFileSpecCore(SpecialFolderId{3}), program);
+    EXPECT_EQ(UFileSpecCore(kProgramFolder), program);
 }
 
 TEST_F(UFileSpecCoreFiles, MakesOneFolderLevel) {
@@ -418,7 +418,7 @@ TEST_F(UFileSpecCoreFiles, RemovesTheTemporaryFolderAtExit) {
         const std::string own = "ze" + std::to_string(::getpid());
         fs::create_directory(folder.at(own));
         folder.write(own + "/stale", "s");
-        UFileSpecCore temporary(SpecialFolderId{10});
+        UFileSpecCore temporary(kTemporaryFolder);
         const bool fresh = temporary == at(own.c_str()) && temporary.is_empty();
         folder.write(own + "/work", "w");
         std::exit(fresh ? 0 : 1);
