@@ -86,57 +86,57 @@ ustring decimal(std::int64_t value) {
 } // namespace
 
 UByteBuffer::UByteBuffer(const UByteBuffer& other) {
-    assign(other.data_, other.size_);
+    assign(other.m_data, other.m_size);
 }
 
 UByteBuffer& UByteBuffer::operator=(const UByteBuffer& other) {
     if (this != &other)
-        assign(other.data_, other.size_);
+        assign(other.m_data, other.m_size);
     return *this;
 }
 
 UByteBuffer::~UByteBuffer() {
-    delete[] data_;
+    delete[] m_data;
 }
 
 void UByteBuffer::assign(const void* bytes, std::uint64_t n) {
     std::uint8_t* block = n ? new std::uint8_t[n] : nullptr;
     if (n)
         std::memcpy(block, bytes, n);
-    delete[] data_;
-    data_ = block;
-    size_ = n;
+    delete[] m_data;
+    m_data = block;
+    m_size = n;
 }
 
 bool UFileSpecCore::assign(const ustring& text) {
-    path_ = text;
+    m_path = text;
     return true;
 }
 
 bool UFileSpecCore::clear() {
-    path_.clear();
+    m_path.clear();
     return true;
 }
 
 bool UFileSpecCore::set(const ustring& text, const UFileSpecCore* base) {
     if (!isAbsoluteText(text)) {
-        path_ = base ? base->path_ : ustring();
+        m_path = base ? base->m_path : ustring();
         return base && descend(text);
     }
-    path_.clear();
+    m_path.clear();
     if (holdsForbiddenCharacter(text))
         return false;
     ustring copy = text;
     dropTrailingSeparators(copy, 3);
     if (lastSeparator(copy) == ustring::npos)
         return false;
-    path_ = copy;
+    m_path = copy;
     return true;
 }
 
 bool UFileSpecCore::descend(const ustring& relative) {
     UFileSpecCore result;
-    result.path_.swap(path_);
+    result.m_path.swap(m_path);
     if (isAbsoluteText(relative) || holdsForbiddenCharacter(relative))
         return false;
     ustring components = relative;
@@ -149,25 +149,25 @@ bool UFileSpecCore::descend(const ustring& relative) {
                 return false;
             continue;
         }
-        if (!endsWithSeparator(result.path_))
-            result.path_.push_back('/');
-        result.path_ += component;
+        if (!endsWithSeparator(result.m_path))
+            result.m_path.push_back('/');
+        result.m_path += component;
     }
-    path_.swap(result.path_);
+    m_path.swap(result.m_path);
     return true;
 }
 
 bool UFileSpecCore::to_parent() {
-    if (path_.size() <= 3)
+    if (m_path.size() <= 3)
         return false;
-    std::size_t separator = lastSeparator(path_);
-    path_.resize(separator == ustring::npos ? 0 : separator + 1);
-    dropTrailingSeparators(path_, 3);
+    std::size_t separator = lastSeparator(m_path);
+    m_path.resize(separator == ustring::npos ? 0 : separator + 1);
+    dropTrailingSeparators(m_path, 3);
     return true;
 }
 
 bool UFileSpecCore::set_special_folder(SpecialFolderId id) {
-    path_.clear();
+    m_path.clear();
     std::optional<std::u16string> folder;
     switch (id) {
     case kDocumentsFolder:
@@ -198,7 +198,7 @@ bool UFileSpecCore::set_special_folder(SpecialFolderId id) {
         UFileSpecCore temporary;
         if (!temporary_folder(temporary))
             return false;
-        path_ = temporary.path_;
+        m_path = temporary.m_path;
         return true;
     }
     default:
@@ -207,20 +207,20 @@ bool UFileSpecCore::set_special_folder(SpecialFolderId id) {
     if (!folder || !set(ustring::fromWString(*folder), nullptr))
         return false;
     if (id == kProgramFolder && !to_parent()) {
-        path_.clear();
+        m_path.clear();
         return false;
     }
     return true;
 }
 
 bool UFileSpecCore::is_absolute() const {
-    return isAbsoluteText(path_);
+    return isAbsoluteText(m_path);
 }
 
 ustring UFileSpecCore::name(bool withExtension) const {
-    if (path_.size() <= 3)
+    if (m_path.size() <= 3)
         return ustring();
-    ustring leaf = leafOf(path_);
+    ustring leaf = leafOf(m_path);
     if (!withExtension) {
         std::size_t dot = leaf.rfindChar('.');
         if (dot != ustring::npos)
@@ -230,13 +230,13 @@ ustring UFileSpecCore::name(bool withExtension) const {
 }
 
 ustring UFileSpecCore::extension() const {
-    ustring leaf = leafOf(path_);
+    ustring leaf = leafOf(m_path);
     std::size_t dot = leaf.rfindChar('.');
     return dot == ustring::npos ? ustring() : leaf.substr(dot + 1);
 }
 
 std::u16string UFileSpecCore::wide_path() const {
-    std::u16string wide = path_.toWString();
+    std::u16string wide = m_path.toWString();
     if (wide.size() > kShortPathLimit) {
         for (char16_t& unit : wide)
             if (unit == u'/')
@@ -404,12 +404,12 @@ bool UFileSpecCore::recycle() const {
 
 std::vector<UFileSpecCore> UFileSpecCore::list() const {
     std::vector<UFileSpecCore> entries;
-    if (path_.empty())
+    if (m_path.empty())
         return entries;
     auto names = platform::listDirectory(wide_path());
     if (!names)
         return entries;
-    ustring prefix = path_;
+    ustring prefix = m_path;
     if (!endsWithSeparator(prefix))
         prefix.push_back('/');
     for (const std::u16string& wideName : *names) {
@@ -526,12 +526,12 @@ void UFileSpecCore::reset_process_state() {
 
 bool UFileSpecCore::to_blob(UByteBuffer& block, const UFileSpecCore* base) const {
     block.assign(nullptr, 0);
-    if (path_.empty())
+    if (m_path.empty())
         return false;
-    ustring text = path_;
-    if (base && !base->path_.empty()) {
-        std::vector<ustring> pathParts = componentsOf(path_);
-        std::vector<ustring> baseParts = componentsOf(base->path_);
+    ustring text = m_path;
+    if (base && !base->m_path.empty()) {
+        std::vector<ustring> pathParts = componentsOf(m_path);
+        std::vector<ustring> baseParts = componentsOf(base->m_path);
         std::size_t common = 0;
         while (common < pathParts.size() && common < baseParts.size() &&
                pathParts[common] == baseParts[common])
@@ -556,7 +556,7 @@ bool UFileSpecCore::to_blob(UByteBuffer& block, const UFileSpecCore* base) const
 
 bool UFileSpecCore::from_blob(const UByteBuffer& block, const UFileSpecCore* base) {
     if (block.size() < kBlobTagSize || std::memcmp(block.data(), kBlobTag, kBlobTagSize) != 0) {
-        path_.clear();
+        m_path.clear();
         return false;
     }
     const char* start = reinterpret_cast<const char*>(block.data()) + kBlobTagSize;
@@ -564,7 +564,7 @@ bool UFileSpecCore::from_blob(const UByteBuffer& block, const UFileSpecCore* bas
     const void* nul = std::memchr(start, '\0', available);
     ustring text(start, nul ? static_cast<const char*>(nul) - start : available);
     if (base) {
-        path_ = base->path_;
+        m_path = base->m_path;
         if (descend(text))
             return true;
     }

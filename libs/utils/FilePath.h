@@ -21,12 +21,12 @@ public:
     // Frees the old block and copies `n` bytes (n = 0 leaves it empty).
     void assign(const void* bytes, std::uint64_t n);
 
-    const std::uint8_t* data() const { return data_; }
-    std::uint64_t size() const { return size_; }
+    const std::uint8_t* data() const { return m_data; }
+    std::uint64_t size() const { return m_size; }
 
 private:
-    std::uint8_t* data_ = nullptr;
-    std::uint64_t size_ = 0;
+    std::uint8_t* m_data = nullptr;
+    std::uint64_t m_size = 0;
 };
 
 // Selects a special folder; an id above kTemporaryFolder selects the empty path.
@@ -51,7 +51,7 @@ enum SpecialFolderId : std::uint32_t {
 class UFileSpecCore {
 public:
     UFileSpecCore() = default;
-    explicit UFileSpecCore(const ustring& text) : path_(text) {} // unchanged, no checks
+    explicit UFileSpecCore(const ustring& text) : m_path(text) {} // unchanged, no checks
     // The next three leave the empty path when they fail; callers test it with is_valid.
     UFileSpecCore(const ustring& text, const UFileSpecCore* base) {
         static_cast<void>(set(text, base));
@@ -65,7 +65,7 @@ public:
     bool clear();                     // the empty path; true
 
     // Byte-equal texts (case-sensitive, no normalisation).
-    bool operator==(const UFileSpecCore& other) const { return path_ == other.path_; }
+    bool operator==(const UFileSpecCore& other) const { return m_path == other.m_path; }
 
     // An absolute text is taken (trailing separators dropped down to 3 characters); a relative
     // one descends from `base`. False, with the path left empty, for a relative text without
@@ -79,9 +79,9 @@ public:
     [[nodiscard]] bool set_special_folder(SpecialFolderId id);
 
     bool is_absolute() const;
-    bool is_valid() const { return path_.size() >= 3; }
+    bool is_valid() const { return m_path.size() >= 3; }
 
-    ustring path() const { return path_; }
+    ustring path() const { return m_path; }
     // The leaf, without its last ".suffix" when `withExtension` is false; empty up to 3 chars.
     ustring name(bool withExtension = true) const;
     // The text after the leaf's last '.'; empty when the leaf has none.
@@ -152,7 +152,7 @@ public:
 private:
     static void remove_temporary_folder(bool normalExit);
 
-    ustring path_;
+    ustring m_path;
 };
 
 // Writes the path text.

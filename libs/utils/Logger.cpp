@@ -152,31 +152,31 @@ public:
     // in an earlier run therefore sees the pointer set for its next record too, and its records
     // keep their order.
     void acquire() {
-        std::lock_guard lifecycle(lifecycleMutex_);
-        if (count_++ > 0)
+        std::lock_guard lifecycle(m_lifecycleMutex);
+        if (m_count++ > 0)
             return;
         {
-            std::lock_guard lock(mutex_);
-            stopRequested_ = false;
-            workerRunning_ = true;
+            std::lock_guard lock(m_mutex);
+            m_stopRequested = false;
+            m_workerRunning = true;
         }
         try {
-            worker_ = std::thread([this] { run(); });
+            m_worker = std::thread([this] { run(); });
         } catch (...) {
-            std::lock_guard lock(mutex_);
-            workerRunning_ = false;
-            count_ = 0;
+            std::lock_guard lock(m_mutex);
+            m_workerRunning = false;
+            m_count = 0;
             throw;
         }
-        std::lock_guard lock(mutex_);
-        accepting_ = true;
+        std::lock_guard lock(m_mutex);
+        m_accepting = true;
         g_writer.store(this, std::memory_order_release);
-        wake_.notify_all();
+        m_wake.notify_all();
     }
 
     void release() {
-        std::lock_guard lifecycle(lifecycleMutex_);
-        if (count_ == 0 || --count_ > 0)
+        std::lock_guard lifecycle(m_lifecycleMutex);
+        if (m_count == 0 || --m_count > 0)
             return;
         stop();
     }
@@ -184,23 +184,23 @@ public:
     // False when the writer has stopped: the caller then writes the line itself, after the
     // writer's last batch.
     bool enqueue(const LoggerBase* target, LogRecord&& record) {
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, [this] { return accepting_ || !workerRunning_; });
-        if (!accepting_)
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return m_accepting || !m_workerRunning; });
+        if (!m_accepting)
             return false;
         queueOf(target).push_back(std::move(record));
-        wake_.notify_all();
+        m_wake.notify_all();
         return true;
     }
 
     // Waits until every queued record, the batch in hand included, has been written; then
     // forgets `target`'s queue when one is given.
     void drain(const LoggerBase* target) {
-        std::unique_lock lock(mutex_);
-        wake_.notify_all();
-        wake_.wait(lock, [this] { return (queues_.empty() && !writing_) || !workerRunning_; });
+        std::unique_lock lock(m_mutex);
+        m_wake.notify_all();
+        m_wake.wait(lock, [this] { return (m_queues.empty() && !m_writing) || !m_workerRunning; });
         if (target)
-            std::erase_if(queues_, [target](const Queue& queue) { return queue.first == target; });
+            std::erase_if(m_queues, [target](const Queue& queue) { return queue.first == target; });
     }
 
     static std::atomic<logger_thread_data*> g_writer;
@@ -210,13 +210,14 @@ private:
 
     // The queue of `target`, inserted at its place in ascending address order when missing.
     std::vector<LogRecord>& queueOf(const LoggerBase* target) {
-        const auto place = std::lower_bound(
-            queues_.begin(), queues_.end(), target, [](const Queue& queue, const LoggerBase* key) {
-                return std::less<const LoggerBase*>()(queue.first, key);
-            });
-        if (place != queues_.end() && place->first == target)
+        const auto place =
+            std::lower_bound(m_queues.begin(), m_queues.end(), target,
+                             [](const Queue& queue, const LoggerBase* key) {
+                                 return std::less<const LoggerBase*>()(queue.first, key);
+                             });
+        if (place != m_queues.end() && place->first == target)
             return place->second;
-        return queues_.emplace(place, target, std::vector<LogRecord>())->second;
+        return m_queues.emplace(place, target, std::vector<LogRecord>())->second;
     }
 
     // Called with the lifecycle mutex held (or at process exit): the worker writes what is
@@ -224,28 +225,28 @@ private:
     // only after the worker has ended, so a caller that sees it null never writes a line while
     // the worker still writes one of the same logger.
     void stop() {
-        if (!worker_.joinable())
+        if (!m_worker.joinable())
             return;
         {
-            std::lock_guard lock(mutex_);
-            accepting_ = false;
-            stopRequested_ = true;
-            wake_.notify_all();
+            std::lock_guard lock(m_mutex);
+            m_accepting = false;
+            m_stopRequested = true;
+            m_wake.notify_all();
         }
-        worker_.join();
+        m_worker.join();
         g_writer.store(nullptr, std::memory_order_release);
     }
 
     void run() {
         platform::lowerCurrentThreadPriority();
-        std::unique_lock lock(mutex_);
+        std::unique_lock lock(m_mutex);
         for (;;) {
-            wake_.wait(lock, [this] { return !queues_.empty() || stopRequested_; });
-            if (queues_.empty())
+            m_wake.wait(lock, [this] { return !m_queues.empty() || m_stopRequested; });
+            if (m_queues.empty())
                 break;
             std::vector<Queue> batch;
-            batch.swap(queues_);
-            writing_ = true;
+            batch.swap(m_queues);
+            m_writing = true;
             lock.unlock();
             for (const auto& [target, records] : batch) {
                 for (const LogRecord& record : records)
@@ -254,24 +255,24 @@ private:
             }
             batch.clear();
             lock.lock();
-            writing_ = false;
-            wake_.notify_all();
+            m_writing = false;
+            m_wake.notify_all();
         }
-        workerRunning_ = false;
-        wake_.notify_all();
+        m_workerRunning = false;
+        m_wake.notify_all();
     }
 
-    std::mutex lifecycleMutex_; // orders acquisitions and releases
-    unsigned count_ = 0;        // guarded by lifecycleMutex_
-    std::thread worker_;        // guarded by lifecycleMutex_
+    std::mutex m_lifecycleMutex; // orders acquisitions and releases
+    unsigned m_count = 0;        // guarded by m_lifecycleMutex
+    std::thread m_worker;        // guarded by m_lifecycleMutex
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::vector<Queue> queues_;  // sorted by logger address
-    bool accepting_ = false;     // records go to the queues
-    bool stopRequested_ = false; // the worker ends once the queues are empty
-    bool writing_ = false;       // the worker writes a batch it took out of the queues
-    bool workerRunning_ = false; // the worker has not yet ended
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<Queue> m_queues;  // sorted by logger address
+    bool m_accepting = false;     // records go to the queues
+    bool m_stopRequested = false; // the worker ends once the queues are empty
+    bool m_writing = false;       // the worker writes a batch it took out of the queues
+    bool m_workerRunning = false; // the worker has not yet ended
 };
 
 std::atomic<logger_thread_data*> logger_thread_data::g_writer{nullptr};
@@ -284,13 +285,13 @@ logger_thread_data g_writerState;
 Logger<127> logger(std::clog);
 
 LogRecord::LogRecord(LogLevel level, const char* file, int line, const char* function)
-    : level_(level), file_(file), line_(line), function_(function) {
+    : m_level(level), m_file(file), m_line(line), m_function(function) {
     if (g_stampFixed.load(std::memory_order_relaxed)) {
-        time_ = g_fixedTime.load(std::memory_order_relaxed);
-        threadId_ = g_fixedThreadId.load(std::memory_order_relaxed);
+        m_time = g_fixedTime.load(std::memory_order_relaxed);
+        m_threadId = g_fixedThreadId.load(std::memory_order_relaxed);
     } else {
-        time_ = platform::currentTime();
-        threadId_ = platform::currentThreadId();
+        m_time = platform::currentTime();
+        m_threadId = platform::currentThreadId();
     }
 }
 
@@ -300,19 +301,19 @@ LogRecord::LogRecord(LogRecord&& other) noexcept {
 
 LogRecord& LogRecord::operator=(LogRecord&& other) noexcept {
     if (this != &other) {
-        level_ = other.level_;
-        file_ = other.file_;
-        line_ = other.line_;
-        function_ = other.function_;
-        time_ = other.time_;
-        threadId_ = other.threadId_;
-        capacity_ = other.capacity_;
-        size_ = other.size_;
-        heap_ = std::move(other.heap_);
-        if (!heap_)
-            std::memcpy(inline_, other.inline_, size_);
-        other.capacity_ = kInlinePayload;
-        other.size_ = 0;
+        m_level = other.m_level;
+        m_file = other.m_file;
+        m_line = other.m_line;
+        m_function = other.m_function;
+        m_time = other.m_time;
+        m_threadId = other.m_threadId;
+        m_capacity = other.m_capacity;
+        m_size = other.m_size;
+        m_heap = std::move(other.m_heap);
+        if (!m_heap)
+            std::memcpy(m_inline, other.m_inline, m_size);
+        other.m_capacity = kInlinePayload;
+        other.m_size = 0;
     }
     return *this;
 }
@@ -320,19 +321,19 @@ LogRecord& LogRecord::operator=(LogRecord&& other) noexcept {
 LogRecord::~LogRecord() = default;
 
 void LogRecord::append(std::uint8_t tag, const void* bytes, std::size_t count) {
-    const std::size_t required = size_ + count + 1;
-    if (required > capacity_) {
-        const std::size_t grown = std::max(required, 2 * capacity_);
+    const std::size_t required = m_size + count + 1;
+    if (required > m_capacity) {
+        const std::size_t grown = std::max(required, 2 * m_capacity);
         auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(grown);
-        std::memcpy(larger.get(), payload(), size_);
-        heap_ = std::move(larger);
-        capacity_ = grown;
+        std::memcpy(larger.get(), payload(), m_size);
+        m_heap = std::move(larger);
+        m_capacity = grown;
     }
-    std::uint8_t* at = buffer() + size_;
+    std::uint8_t* at = buffer() + m_size;
     at[0] = tag;
     if (count != 0)
         std::memcpy(at + 1, bytes, count);
-    size_ = required;
+    m_size = required;
 }
 
 LogRecord& LogRecord::operator<<(const char* text) {
@@ -417,20 +418,20 @@ void writeLogLine(const LogRecord& record, const std::string& name, std::ostream
 }
 
 LoggerBase::LoggerBase(std::ostream& stream, std::string name)
-    : stream_(&stream), name_(std::move(name)) {}
+    : m_stream(&stream), m_name(std::move(name)) {}
 
 LoggerBase::~LoggerBase() {
     if (logger_thread_data* writer = logger_thread_data::g_writer.load(std::memory_order_acquire))
         writer->drain(this);
     else
-        stream_->flush();
+        m_stream->flush();
 }
 
 void LoggerBase::submit(LogRecord&& record) {
     logger_thread_data* writer = logger_thread_data::g_writer.load(std::memory_order_acquire);
     if (writer && writer->enqueue(this, std::move(record)))
         return;
-    writeLogLine(record, name_, *stream_);
+    writeLogLine(record, m_name, *m_stream);
 }
 
 void acquireLoggerThread() {

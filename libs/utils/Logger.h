@@ -87,19 +87,19 @@ public:
     // Appends the tag and `count` value bytes; grows to at least twice the capacity when full.
     void append(std::uint8_t tag, const void* bytes, std::size_t count);
 
-    LogLevel level() const { return level_; }
-    const char* file() const { return file_; }
-    int line() const { return line_; }
-    const char* function() const { return function_; }
-    std::int64_t time() const { return time_; }
-    std::uint32_t threadId() const { return threadId_; }
+    LogLevel level() const { return m_level; }
+    const char* file() const { return m_file; }
+    int line() const { return m_line; }
+    const char* function() const { return m_function; }
+    std::int64_t time() const { return m_time; }
+    std::uint32_t threadId() const { return m_threadId; }
 
-    const std::uint8_t* payload() const { return heap_ ? heap_.get() : inline_; }
-    std::size_t payloadSize() const { return size_; }
-    std::size_t payloadCapacity() const { return capacity_; }
+    const std::uint8_t* payload() const { return m_heap ? m_heap.get() : m_inline; }
+    std::size_t payloadSize() const { return m_size; }
+    std::size_t payloadCapacity() const { return m_capacity; }
 
 private:
-    std::uint8_t* buffer() { return heap_ ? heap_.get() : inline_; }
+    std::uint8_t* buffer() { return m_heap ? m_heap.get() : m_inline; }
     // One item holding the value's native bytes.
     template <typename T>
     LogRecord& appendValue(Tag tag, T value) {
@@ -107,16 +107,16 @@ private:
         return *this;
     }
 
-    LogLevel level_;
-    const char* file_;
-    std::int32_t line_;
-    const char* function_;
-    std::int64_t time_;
-    std::uint32_t threadId_;
-    std::uint8_t inline_[kInlinePayload];
-    std::size_t capacity_ = kInlinePayload;
-    std::size_t size_ = 0;
-    std::unique_ptr<std::uint8_t[]> heap_; // set once the payload outgrows the inline bytes
+    LogLevel m_level;
+    const char* m_file;
+    std::int32_t m_line;
+    const char* m_function;
+    std::int64_t m_time;
+    std::uint32_t m_threadId;
+    std::uint8_t m_inline[kInlinePayload];
+    std::size_t m_capacity = kInlinePayload;
+    std::size_t m_size = 0;
+    std::unique_ptr<std::uint8_t[]> m_heap; // set once the payload outgrows the inline bytes
 };
 
 // Writes one record as a line (see the top of this file) to `out`, without flushing. The name
@@ -136,14 +136,14 @@ public:
     // Safe from any thread; one logger's records keep their order.
     void submit(LogRecord&& record);
 
-    const std::string& name() const { return name_; }
-    std::ostream& stream() const { return *stream_; }
+    const std::string& name() const { return m_name; }
+    std::ostream& stream() const { return *m_stream; }
     // Redirects the lines (tests capture them); not while the background writer runs.
-    void setStream(std::ostream& stream) { stream_ = &stream; }
+    void setStream(std::ostream& stream) { m_stream = &stream; }
 
 private:
-    std::ostream* stream_;
-    std::string name_;
+    std::ostream* m_stream;
+    std::string m_name;
 };
 
 // A logger with a level mask that callers test before they build a record.

@@ -13,8 +13,8 @@ public:
     static constexpr std::size_t kInlineCount = InlineCount;
 
     explicit ScratchBuffer(std::size_t count)
-        : heap_(allocate(count)), count_(count), ptr_(heap_ ? heap_ : inline_) {}
-    ~ScratchBuffer() { delete[] heap_; }
+        : m_heap(allocate(count)), m_count(count), m_ptr(m_heap ? m_heap : m_inline) {}
+    ~ScratchBuffer() { delete[] m_heap; }
 
     ScratchBuffer(const ScratchBuffer&) = delete;
     ScratchBuffer& operator=(const ScratchBuffer&) = delete;
@@ -23,22 +23,22 @@ public:
     // the inline array (up to kInlineCount elements) or a new heap array; the old contents are not
     // kept. When the allocation fails the buffer is left as it was.
     void resize(std::size_t n) {
-        if (n <= count_) {
+        if (n <= m_count) {
             return;
         }
         T* fresh = allocate(n);
-        delete[] heap_;
-        heap_ = fresh;
-        count_ = n;
-        ptr_ = heap_ ? heap_ : inline_;
+        delete[] m_heap;
+        m_heap = fresh;
+        m_count = n;
+        m_ptr = m_heap ? m_heap : m_inline;
     }
 
-    T* get() { return ptr_; }
-    const T* get() const { return ptr_; }
-    T& operator[](std::size_t i) { return ptr_[i]; }
-    const T& operator[](std::size_t i) const { return ptr_[i]; }
-    std::size_t size() const { return count_; }
-    bool onHeap() const { return heap_ != nullptr; }
+    T* get() { return m_ptr; }
+    const T* get() const { return m_ptr; }
+    T& operator[](std::size_t i) { return m_ptr[i]; }
+    const T& operator[](std::size_t i) const { return m_ptr[i]; }
+    std::size_t size() const { return m_count; }
+    bool onHeap() const { return m_heap != nullptr; }
 
 private:
     // A heap array for more than kInlineCount elements, else null. A byte size that would overflow
@@ -54,8 +54,8 @@ private:
         return new T[n];
     }
 
-    T inline_[kInlineCount];
-    T* heap_;
-    std::size_t count_;
-    T* ptr_;
+    T m_inline[kInlineCount];
+    T* m_heap;
+    std::size_t m_count;
+    T* m_ptr;
 };

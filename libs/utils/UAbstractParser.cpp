@@ -37,7 +37,7 @@ std::size_t utf16ToUtf8(const char16_t* units, std::size_t count, UTF8 (&out)[4]
 } // namespace
 
 UAbstractParserBase::UAbstractParserBase(std::istream& stream, const ustring& name)
-    : stream_(&stream), name_(name) {
+    : m_stream(&stream), m_name(name) {
     if (stream.fail()) {
         throw std::runtime_error("invalid stream");
     }
@@ -49,17 +49,17 @@ UAbstractParserBase::UAbstractParserBase(std::istream& stream, const ustring& na
 // 8-bit text. Bytes that are text are pushed back and line-counted when they are delivered.
 void UAbstractParserBase::detectEncoding() {
     char bytes[2] = {0, 0};
-    stream_->read(bytes, 2);
+    m_stream->read(bytes, 2);
     const auto b0 = static_cast<unsigned char>(bytes[0]);
     const auto b1 = static_cast<unsigned char>(bytes[1]);
     if (b0 == 0xFE && b1 == 0xFF) {
-        encoding_ = utf16BigEndian;
+        m_encoding = utf16BigEndian;
     } else if (b0 == 0xFF && b1 == 0xFE) {
-        encoding_ = utf16LittleEndian;
+        m_encoding = utf16LittleEndian;
     } else if (b0 == 0xEF) {
         char third = 0;
         if (b1 == 0xBB) {
-            stream_->read(&third, 1);
+            m_stream->read(&third, 1);
         }
         if (b1 != 0xBB || static_cast<unsigned char>(third) != 0xBF) {
             ungetChar(third);
@@ -67,29 +67,29 @@ void UAbstractParserBase::detectEncoding() {
             ungetChar(bytes[0]);
         }
     } else if (b0 == 0) {
-        encoding_ = utf16BigEndian;
+        m_encoding = utf16BigEndian;
         const char16_t unit = b1;
         pushUtf16(&unit, 1);
     } else if (b1 == 0) {
-        encoding_ = utf16LittleEndian;
+        m_encoding = utf16LittleEndian;
         const char16_t unit = b0;
         pushUtf16(&unit, 1);
     } else {
         ungetChar(bytes[1]);
         ungetChar(bytes[0]);
     }
-    uncountedBytes_ = pushBack_.size();
+    m_uncountedBytes = m_pushBack.size();
 }
 
 bool UAbstractParserBase::readUtf16Unit(char16_t& unit) {
     char bytes[2];
-    if (!stream_->read(bytes, 2)) {
+    if (!m_stream->read(bytes, 2)) {
         return false;
     }
     const auto b0 = static_cast<unsigned char>(bytes[0]);
     const auto b1 = static_cast<unsigned char>(bytes[1]);
-    unit = encoding_ == utf16BigEndian ? static_cast<char16_t>((b0 << 8) | b1)
-                                       : static_cast<char16_t>((b1 << 8) | b0);
+    unit = m_encoding == utf16BigEndian ? static_cast<char16_t>((b0 << 8) | b1)
+                                        : static_cast<char16_t>((b1 << 8) | b0);
     return true;
 }
 
@@ -105,19 +105,19 @@ bool UAbstractParserBase::pushUtf16(const char16_t* units, std::size_t count) {
 }
 
 bool UAbstractParserBase::getCharSlowly(char& c) {
-    if (!pushBack_.empty()) {
-        c = pushBack_.back();
-        pushBack_.pop_back();
-        if (pushBack_.size() < uncountedBytes_) {
-            --uncountedBytes_;
+    if (!m_pushBack.empty()) {
+        c = m_pushBack.back();
+        m_pushBack.pop_back();
+        if (m_pushBack.size() < m_uncountedBytes) {
+            --m_uncountedBytes;
             countLine(c);
         }
         return true;
     }
-    if (ended_ || stream_->fail()) {
+    if (m_ended || m_stream->fail()) {
         return false;
     }
-    if (encoding_ == utf8) {
+    if (m_encoding == utf8) {
         if (!readStreamByte(c)) {
             return false;
         }
@@ -136,11 +136,11 @@ bool UAbstractParserBase::getCharSlowly(char& c) {
     UTF8 bytes[4];
     const std::size_t n = utf16ToUtf8(units, count, bytes);
     if (n == 0) {
-        ended_ = true;
+        m_ended = true;
         return false;
     }
     for (std::size_t i = n; i-- > 1;) {
-        pushBack_.push_back(static_cast<char>(bytes[i]));
+        m_pushBack.push_back(static_cast<char>(bytes[i]));
     }
     c = static_cast<char>(bytes[0]);
     countLine(c);
@@ -149,7 +149,7 @@ bool UAbstractParserBase::getCharSlowly(char& c) {
 
 void UAbstractParserBase::ungetChar(char c) {
     if (c != 0) {
-        pushBack_.push_back(c);
+        m_pushBack.push_back(c);
     }
 }
 
@@ -168,26 +168,26 @@ namespace {
 // than reading the byte. The owner flushes the last run.
 class TextRun {
 public:
-    explicit TextRun(ustring& text) : text_(text) {}
+    explicit TextRun(ustring& text) : m_text(text) {}
     TextRun(const TextRun&) = delete;
     TextRun& operator=(const TextRun&) = delete;
 
     void push(char c) {
-        if (size_ == sizeof bytes_) {
+        if (m_size == sizeof m_bytes) {
             flush();
         }
-        bytes_[size_++] = c;
+        m_bytes[m_size++] = c;
     }
     // Appends the bytes gathered so far; needed before the text is changed another way.
     void flush() {
-        text_.append(bytes_, size_);
-        size_ = 0;
+        m_text.append(m_bytes, m_size);
+        m_size = 0;
     }
 
 private:
-    ustring& text_;
-    char bytes_[128];
-    std::size_t size_ = 0;
+    ustring& m_text;
+    char m_bytes[128];
+    std::size_t m_size = 0;
 };
 
 } // namespace
@@ -375,13 +375,13 @@ void UAbstractParserBase::skipLine() {
 
 void UAbstractParserBase::throwUnexpected() const {
     std::string text = "unexpected element in ";
-    if (name_.size() == 0) {
+    if (m_name.size() == 0) {
         text += "stream";
     } else {
-        text.append(name_.c_str(), name_.size());
+        text.append(m_name.c_str(), m_name.size());
     }
     text += " at line ";
-    text += std::to_string(line_);
+    text += std::to_string(m_line);
     throw std::runtime_error(text);
 }
 

@@ -28,7 +28,7 @@ public:
     [[nodiscard]] bool getChar(char& c) {
         // Every byte of the text passes here: UTF-8 with nothing pushed back, the common case,
         // takes the byte from the stream buffer without a call.
-        if (pushBack_.empty() && encoding_ == utf8 && !ended_ && !stream_->fail()) {
+        if (m_pushBack.empty() && m_encoding == utf8 && !m_ended && !m_stream->fail()) {
             if (!readStreamByte(c)) {
                 return false;
             }
@@ -59,16 +59,16 @@ public:
     // standing in for an empty name.
     [[noreturn]] void throwUnexpected() const;
 
-    std::uint64_t line() const { return line_; }
-    Encoding encoding() const { return encoding_; }
+    std::uint64_t line() const { return m_line; }
+    Encoding encoding() const { return m_encoding; }
 
 private:
     void detectEncoding();
     bool readStreamByte(char& c) {
         // Straight from the stream buffer: istream::read per byte costs a sentry each time.
-        const int byte = stream_->rdbuf()->sbumpc();
+        const int byte = m_stream->rdbuf()->sbumpc();
         if (byte == std::char_traits<char>::eof()) {
-            stream_->setstate(std::ios::eofbit | std::ios::failbit);
+            m_stream->setstate(std::ios::eofbit | std::ios::failbit);
             return false;
         }
         c = static_cast<char>(byte);
@@ -77,26 +77,26 @@ private:
     bool readUtf16Unit(char16_t& unit);
     bool pushUtf16(const char16_t* units, std::size_t count);
     void countLine(char c) {
-        if (c == '\r' || (c == '\n' && previous_ != '\r')) {
-            ++line_;
+        if (c == '\r' || (c == '\n' && m_previous != '\r')) {
+            ++m_line;
         }
-        previous_ = c;
+        m_previous = c;
     }
     // getChar for pushed-back bytes and UTF-16 text.
     bool getCharSlowly(char& c);
     void appendEscape(ustring& text);
     char32_t readHexEscape();
 
-    std::istream* stream_;
-    ustring name_;
-    std::uint64_t line_ = 1;
-    std::string pushBack_; // a stack: the last byte is delivered first
+    std::istream* m_stream;
+    ustring m_name;
+    std::uint64_t m_line = 1;
+    std::string m_pushBack; // a stack: the last byte is delivered first
     // Bytes at the bottom of the push-back stack that came from the stream during encoding
     // detection and still have to be line-counted when they are delivered.
-    std::size_t uncountedBytes_ = 0;
-    Encoding encoding_ = utf8;
-    char previous_ = 0;
-    bool ended_ = false;
+    std::size_t m_uncountedBytes = 0;
+    Encoding m_encoding = utf8;
+    char m_previous = 0;
+    bool m_ended = false;
 };
 
 // A tokenizer over token kinds T: a token record, a token push-back stack and the
@@ -118,9 +118,9 @@ public:
 
     // The last pushed-back token, else nextToken.
     [[nodiscard]] bool getToken(Token& token) {
-        if (!tokens_.empty()) {
-            token = std::move(tokens_.back());
-            tokens_.pop_back();
+        if (!m_tokens.empty()) {
+            token = std::move(m_tokens.back());
+            m_tokens.pop_back();
             return true;
         }
         return nextToken(token);
@@ -128,7 +128,7 @@ public:
     // Pushes a valid token back; an invalid one is dropped.
     void ungetToken(const Token& token) {
         if (token.valid) {
-            tokens_.push_back(token);
+            m_tokens.push_back(token);
         }
     }
     // True when the next token is of `kind`; otherwise it stays to be read.
@@ -147,7 +147,7 @@ public:
     }
 
 private:
-    std::deque<Token> tokens_;
+    std::deque<Token> m_tokens;
 };
 
 enum LineToken_t : std::int32_t { LineEnd = 0, LineText = 1 };

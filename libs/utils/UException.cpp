@@ -2,12 +2,12 @@
 #include "utils/UException.h"
 
 UException::UException(const ustring& message, std::uint32_t code)
-    : code_(code), message_(message) {}
+    : m_code(code), m_message(message) {}
 
-UException::UException(std::uint32_t code) : code_(code) {}
+UException::UException(std::uint32_t code) : m_code(code) {}
 
 UException::~UException() = default;
 
 const char* UException::what() const noexcept {
-    return message_.c_str();
+    return m_message.c_str();
 }

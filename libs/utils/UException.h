@@ -21,13 +21,13 @@ public:
     // The message's characters, valid while this exception lives.
     const char* what() const noexcept override;
 
-    std::uint32_t domain() const { return domain_; }
-    std::uint32_t code() const { return code_; }
-    const ustring& message() const { return message_; }
+    std::uint32_t domain() const { return m_domain; }
+    std::uint32_t code() const { return m_code; }
+    const ustring& message() const { return m_message; }
 
 protected:
     // A subclass's constructor writes its own tag over 'UTIL'.
-    std::uint32_t domain_ = kUtilDomain;
-    std::uint32_t code_;
-    ustring message_;
+    std::uint32_t m_domain = kUtilDomain;
+    std::uint32_t m_code;
+    ustring m_message;
 };

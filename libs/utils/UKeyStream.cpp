@@ -25,7 +25,7 @@ constexpr std::size_t kKeyBitmapWords = 65536 / 64;
 // --- writer ------------------------------------------------------------------------------------
 
 UKeyOutStream::UKeyOutStream(std::ostream& out, std::uint32_t identifier)
-    : out_(out), buffer_(kBufferSize), base_(static_cast<std::int64_t>(out.tellp())) {
+    : m_out(out), m_buffer(kBufferSize), m_base(static_cast<std::int64_t>(out.tellp())) {
     openLevel(kStreamKey, field_record);
     if (identifier != 0)
         select_key(kIdentifierKey).write_int(static_cast<std::int32_t>(identifier));
@@ -45,25 +45,26 @@ UKeyOutStream::~UKeyOutStream() {
 }
 
 void UKeyOutStream::flushBuffer() {
-    if (fill_ == 0)
+    if (m_fill == 0)
         return;
-    out_.write(reinterpret_cast<const char*>(buffer_.data()), static_cast<std::streamsize>(fill_));
-    if (base_ >= 0)
-        base_ += static_cast<std::int64_t>(fill_);
-    fill_ = 0;
+    m_out.write(reinterpret_cast<const char*>(m_buffer.data()),
+                static_cast<std::streamsize>(m_fill));
+    if (m_base >= 0)
+        m_base += static_cast<std::int64_t>(m_fill);
+    m_fill = 0;
 }
 
 void UKeyOutStream::openLevel(std::uint16_t key, std::uint8_t type) {
-    if (level_ + 1 >= kMaxLevels)
+    if (m_level + 1 >= kMaxLevels)
         throw std::runtime_error("UKeyOutStream: exceeded depth");
     // The key, the length placeholder 0xFF 00 00 00 00 and the type; `end` patches the length.
     makeRoom(8);
-    unsigned char* head = buffer_.data() + fill_;
+    unsigned char* head = m_buffer.data() + m_fill;
     storeBigEndian(key, 2, head);
     const unsigned char rest[6] = {0xFF, 0, 0, 0, 0, type};
     std::memcpy(head + 2, rest, sizeof rest);
-    fill_ += 8;
-    Level& level = levels_[++level_];
+    m_fill += 8;
+    Level& level = m_levels[++m_level];
     level.start = position();
     level.keysOn = type == field_record;
 }
@@ -81,19 +82,19 @@ UKeyOutStream& UKeyOutStream::begin_array(std::uint16_t key) {
 }
 
 void UKeyOutStream::end() {
-    if (level_ < 0)
+    if (m_level < 0)
         throw std::runtime_error("UKeyOutStream: no open level");
-    const std::int64_t start = levels_[level_--].start;
+    const std::int64_t start = m_levels[m_level--].start;
     // A stream that could not tell its position keeps a placeholder; say so instead of
     // leaving a stream that reads back wrong.
     if (start <= 0) {
-        out_.setstate(std::ios::badbit);
+        m_out.setstate(std::ios::badbit);
         return;
     }
     const std::int64_t here = position();
     const std::int64_t length = here - start;
     if (length > std::numeric_limits<std::uint32_t>::max()) {
-        out_.setstate(std::ios::badbit);
+        m_out.setstate(std::ios::badbit);
         return;
     }
     unsigned char patch[5] = {0xFF};
@@ -101,20 +102,20 @@ void UKeyOutStream::end() {
     // The placeholder starts 6 bytes before the level's payload. Most levels are small and end
     // while their head is still in the buffer; a large one is patched in the output stream.
     const std::int64_t at = start - 6;
-    if (at >= base_) {
-        std::memcpy(buffer_.data() + (at - base_), patch, sizeof patch);
+    if (at >= m_base) {
+        std::memcpy(m_buffer.data() + (at - m_base), patch, sizeof patch);
         return;
     }
     flushBuffer();
-    out_.seekp(at);
-    out_.write(reinterpret_cast<const char*>(patch), sizeof patch);
-    out_.seekp(here);
-    if (out_.fail())
-        out_.setstate(std::ios::badbit);
+    m_out.seekp(at);
+    m_out.write(reinterpret_cast<const char*>(patch), sizeof patch);
+    m_out.seekp(here);
+    if (m_out.fail())
+        m_out.setstate(std::ios::badbit);
 }
 
 void UKeyOutStream::close() {
-    while (level_ >= 0)
+    while (m_level >= 0)
         end();
     flushBuffer();
 }
@@ -122,9 +123,9 @@ void UKeyOutStream::close() {
 unsigned char* UKeyOutStream::putHead(std::uint8_t type, std::uint32_t count, std::size_t room) {
     checkOpen();
     makeRoom(kMaxHead + room);
-    unsigned char* cursor = buffer_.data() + fill_;
-    if (levels_[level_].keysOn) {
-        storeBigEndian(pendingKey_, 2, cursor);
+    unsigned char* cursor = m_buffer.data() + m_fill;
+    if (m_levels[m_level].keysOn) {
+        storeBigEndian(m_pendingKey, 2, cursor);
         cursor += 2;
     }
     if (count < 255) {
@@ -135,7 +136,7 @@ unsigned char* UKeyOutStream::putHead(std::uint8_t type, std::uint32_t count, st
         cursor += 4;
     }
     *cursor++ = type;
-    pendingKey_ = 0;
+    m_pendingKey = 0;
     return cursor;
 }
 
@@ -144,17 +145,17 @@ UKeyOutStream& UKeyOutStream::writeElement(std::uint8_t type, const unsigned cha
     // A payload that does not fit in the buffer goes straight to the output stream after its
     // head.
     if (count > kBufferSize - kMaxHead) {
-        fill_ = static_cast<std::size_t>(putHead(type, count, 0) - buffer_.data());
+        m_fill = static_cast<std::size_t>(putHead(type, count, 0) - m_buffer.data());
         flushBuffer();
-        out_.write(reinterpret_cast<const char*>(payload), count);
-        if (base_ >= 0)
-            base_ += count;
+        m_out.write(reinterpret_cast<const char*>(payload), count);
+        if (m_base >= 0)
+            m_base += count;
         return *this;
     }
     unsigned char* cursor = putHead(type, count, count);
     if (count > 0)
         std::memcpy(cursor, payload, count);
-    fill_ = static_cast<std::size_t>(cursor + count - buffer_.data());
+    m_fill = static_cast<std::size_t>(cursor + count - m_buffer.data());
     return *this;
 }
 
@@ -164,7 +165,7 @@ UKeyOutStream& UKeyOutStream::writeNumber(std::uint8_t type, std::uint64_t bits)
     // The significant bytes moved to the top of the word go out in one 8-byte store, of which
     // the buffer keeps the first `count`.
     storeBigEndian64(count == 0 ? 0 : bits << (64 - 8 * count), cursor);
-    fill_ = static_cast<std::size_t>(cursor + count - buffer_.data());
+    m_fill = static_cast<std::size_t>(cursor + count - m_buffer.data());
     return *this;
 }
 
@@ -214,8 +215,8 @@ UKeyOutStream& UKeyOutStream::write_message(const umessage& message) {
 void UKeyOutStream::copy_element(std::uint16_t key, UKeyInStream& reader) {
     checkOpen();
     makeRoom(2);
-    storeBigEndian(key, 2, buffer_.data() + fill_);
-    fill_ += 2;
+    storeBigEndian(key, 2, m_buffer.data() + m_fill);
+    m_fill += 2;
 
     int opened = 0;
     std::uint16_t elementKey;
@@ -299,22 +300,22 @@ void UKeyInStream::corrupt() {
 }
 
 const unsigned char* UKeyInStream::moveWindow(std::uint64_t position, std::size_t count) {
-    if (count > streamEnd_ || position > streamEnd_ - count)
+    if (count > m_streamEnd || position > m_streamEnd - count)
         corrupt();
     const auto fill =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, streamEnd_ - position));
-    fillFrom(position, reinterpret_cast<char*>(window_.data()), fill);
-    windowStart_ = position;
-    windowFill_ = fill;
-    return window_.data();
+        static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, m_streamEnd - position));
+    fillFrom(position, reinterpret_cast<char*>(m_window.data()), fill);
+    m_windowStart = position;
+    m_windowFill = fill;
+    return m_window.data();
 }
 
 void UKeyInStream::fillFrom(std::uint64_t position, char* target, std::size_t count) {
-    in_.clear();
-    in_.seekg(static_cast<std::streamoff>(position));
-    in_.read(target, static_cast<std::streamsize>(count));
-    if (static_cast<std::size_t>(in_.gcount()) != count) {
-        windowFill_ = 0;
+    m_in.clear();
+    m_in.seekg(static_cast<std::streamoff>(position));
+    m_in.read(target, static_cast<std::streamsize>(count));
+    if (static_cast<std::size_t>(m_in.gcount()) != count) {
+        m_windowFill = 0;
         corrupt();
     }
 }
@@ -324,27 +325,27 @@ void UKeyInStream::readAt(std::uint64_t position, void* buffer, std::size_t coun
         std::memcpy(buffer, view(position, count), count);
         return;
     }
-    if (count > streamEnd_ || position > streamEnd_ - count)
+    if (count > m_streamEnd || position > m_streamEnd - count)
         corrupt();
     fillFrom(position, static_cast<char*>(buffer), count);
 }
 
-UKeyInStream::UKeyInStream(std::istream& in) : in_(in), window_(kWindowSize) {
-    in_.clear();
-    const std::streamoff begin = in_.tellg();
-    in_.seekg(0, std::ios::end);
-    const std::streamoff streamEnd = in_.tellg();
+UKeyInStream::UKeyInStream(std::istream& in) : m_in(in), m_window(kWindowSize) {
+    m_in.clear();
+    const std::streamoff begin = m_in.tellg();
+    m_in.seekg(0, std::ios::end);
+    const std::streamoff streamEnd = m_in.tellg();
     if (begin < 0 || streamEnd < begin)
         corrupt();
     // Positions are 32-bit: bytes past 4 GiB are out of every element's reach.
-    streamEnd_ = std::min<std::uint64_t>(static_cast<std::uint64_t>(streamEnd),
-                                         std::numeric_limits<std::uint32_t>::max());
+    m_streamEnd = std::min<std::uint64_t>(static_cast<std::uint64_t>(streamEnd),
+                                          std::numeric_limits<std::uint32_t>::max());
     const auto start = static_cast<std::uint32_t>(std::min<std::uint64_t>(
         static_cast<std::uint64_t>(begin), std::numeric_limits<std::uint32_t>::max()));
 
     unsigned char head[8] = {};
     const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(
-        sizeof head, streamEnd_ - std::min<std::uint64_t>(start, streamEnd_)));
+        sizeof head, m_streamEnd - std::min<std::uint64_t>(start, m_streamEnd)));
     readAt(start, head, available);
     if (available < 2 || loadBigEndian(head, 2) != kStreamKey)
         throw std::runtime_error("UKeyInStream: meta key mismatch");
@@ -363,11 +364,11 @@ UKeyInStream::UKeyInStream(std::istream& in) : in_(in), window_(kWindowSize) {
     if (head[n++] != field_record)
         throw std::runtime_error("UKeyInStream: expecting record");
     const std::uint64_t payload = std::uint64_t{start} + n;
-    if (length > streamEnd_ - payload)
+    if (length > m_streamEnd - payload)
         corrupt();
 
-    level_ = 0;
-    Level& root = levels_[0];
+    m_level = 0;
+    Level& root = m_levels[0];
     root.current = root.start = static_cast<std::uint32_t>(payload);
     root.end = static_cast<std::uint32_t>(payload + length);
 
@@ -381,7 +382,7 @@ UKeyInStream::UKeyInStream(std::istream& in) : in_(in), window_(kWindowSize) {
         if (entry.key == kVersionKey) {
             if (entry.length > 4)
                 corrupt();
-            version_ = static_cast<std::uint32_t>(
+            m_version = static_cast<std::uint32_t>(
                 loadBigEndian(entry.inlineBytes, static_cast<int>(entry.length)));
         }
     }
@@ -526,9 +527,9 @@ void UKeyInStream::enterLevel(std::uint16_t key, bool keyed) {
         select_key(key);
         found = *top().selected;
     }
-    if (level_ + 1 >= kMaxLevels)
+    if (m_level + 1 >= kMaxLevels)
         throw std::runtime_error("UKeyInStream: exceeded depth");
-    Level& level = levels_[++level_];
+    Level& level = m_levels[++m_level];
     level.current = level.start = found.position;
     level.end = found.position + found.length;
     resetIndex(level);
@@ -550,10 +551,10 @@ UKeyInStream& UKeyInStream::enter_array(std::uint16_t key) {
 }
 
 void UKeyInStream::leave() {
-    if (level_ <= 0)
+    if (m_level <= 0)
         throw std::runtime_error("UKeyInStream: leave at root");
     resetIndex(top());
-    --level_;
+    --m_level;
 }
 
 void UKeyInStream::takeArrayElement(Level& level) {
@@ -695,7 +696,7 @@ void UKeyInStream::read_raw(std::string& bytes) {
 UKeyInStream& UKeyInStream::read_string(ustring& value) {
     bool found = false;
     const std::uint32_t length = field_length(found);
-    if (version_ == 0 || !found || length == 0) {
+    if (m_version == 0 || !found || length == 0) {
         value.clear();
         return *this;
     }
@@ -741,7 +742,7 @@ UKeyInStream& UKeyInStream::read_message(umessage& message) {
 bool UKeyInStream::next_element(std::uint16_t& key, std::uint8_t& type, std::uint32_t& length,
                                 std::int32_t& depth) {
     Level& level = top();
-    depth = level_;
+    depth = m_level;
     if (!level.keyed) {
         key = 0;
         if (level.current < level.end) {
@@ -780,7 +781,7 @@ bool UKeyInStream::next_element(std::uint16_t& key, std::uint8_t& type, std::uin
     type = field_record;
     length = kBoundaryLength;
     if (!more) {
-        if (level_ == 0)
+        if (m_level == 0)
             return false;
         leave();
     }

@@ -60,7 +60,7 @@ public:
 
     // The key of the next value (used only inside records; reset by each value).
     UKeyOutStream& select_key(std::uint16_t key) {
-        pendingKey_ = key;
+        m_pendingKey = key;
         return *this;
     }
     // Open a record (values carry keys) or an array (values carry none) under `key`; the key is
@@ -97,7 +97,7 @@ private:
     };
 
     void checkOpen() const {
-        if (level_ < 0)
+        if (m_level < 0)
             closed();
     }
     [[noreturn]] static void closed();
@@ -109,30 +109,30 @@ private:
     // than the type's width).
     UKeyOutStream& writeNumber(std::uint8_t type, std::uint64_t bits);
     // Writes an element's head for `count` payload bytes into the buffer, with room for `room`
-    // more bytes after it; returns where the payload goes. The caller moves fill_ past it.
+    // more bytes after it; returns where the payload goes. The caller moves m_fill past it.
     unsigned char* putHead(std::uint8_t type, std::uint32_t count, std::size_t room);
     // Room for `count` more bytes in the buffer, writing it out when they do not fit.
     void makeRoom(std::size_t count) {
-        if (count > kBufferSize - fill_)
+        if (count > kBufferSize - m_fill)
             flushBuffer();
     }
     // Writes the buffer to the output stream and empties it.
     void flushBuffer();
     // The output position the next byte will have; -1 when the stream could not tell.
     std::int64_t position() const {
-        return base_ < 0 ? -1 : base_ + static_cast<std::int64_t>(fill_);
+        return m_base < 0 ? -1 : m_base + static_cast<std::int64_t>(m_fill);
     }
 
     static constexpr std::size_t kBufferSize = 64 * 1024;
     static constexpr std::size_t kMaxHead = 8; // a 2-byte key, a 5-byte length, the type
 
-    std::ostream& out_;
-    std::vector<unsigned char> buffer_;
-    std::size_t fill_ = 0;
-    std::int64_t base_ = -1; // output position of buffer_[0]; -1 when the stream cannot tell
-    std::uint16_t pendingKey_ = 0;
-    int level_ = -1; // -1 once the root has been ended: the stream is closed
-    Level levels_[kMaxLevels];
+    std::ostream& m_out;
+    std::vector<unsigned char> m_buffer;
+    std::size_t m_fill = 0;
+    std::int64_t m_base = -1; // output position of m_buffer[0]; -1 when the stream cannot tell
+    std::uint16_t m_pendingKey = 0;
+    int m_level = -1; // -1 once the root has been ended: the stream is closed
+    Level m_levels[kMaxLevels];
 };
 
 // Reads a stream. Inside a record it indexes one item at a time (a run of elements with distinct
@@ -212,7 +212,7 @@ public:
     // Fraction of the current level already read; 0.0 for an empty level.
     double progress() const;
     // The stream's format version; 0 when it has no version element.
-    std::uint32_t version() const { return version_; }
+    std::uint32_t version() const { return m_version; }
 
     // ok: the stream begins with the root record's key and the 5-byte length form; identifier:
     // the 'ID' element (0 when absent or when the stream does not open). The stream is cleared
@@ -249,8 +249,8 @@ private:
         bool taken = false; // array level: an element was taken and not yet passed
     };
 
-    Level& top() { return levels_[level_]; }
-    const Level& top() const { return levels_[level_]; }
+    Level& top() { return m_levels[m_level]; }
+    const Level& top() const { return m_levels[m_level]; }
     void enterLevel(std::uint16_t key, bool keyed);
     bool indexItem(Level& level);
     void resetIndex(Level& level);
@@ -282,8 +282,8 @@ private:
     // `count` (at most kWindowSize) stream bytes from `position`, in the window of the stream
     // that is kept so that neighbouring small elements cost one stream read.
     const unsigned char* view(std::uint64_t position, std::size_t count) {
-        if (position >= windowStart_ && position + count <= windowStart_ + windowFill_)
-            return window_.data() + (position - windowStart_);
+        if (position >= m_windowStart && position + count <= m_windowStart + m_windowFill)
+            return m_window.data() + (position - m_windowStart);
         return moveWindow(position, count);
     }
     // Refills the window from `position` on and returns its start.
@@ -300,12 +300,12 @@ private:
     // Above this many keys an item's index keeps a bitmap of them.
     static constexpr std::size_t kLinearIndexLimit = 32;
 
-    std::istream& in_;
-    std::uint64_t streamEnd_ = 0;
-    std::vector<unsigned char> window_;
-    std::uint64_t windowStart_ = 0;
-    std::size_t windowFill_ = 0;
-    int level_ = -1;
-    std::uint32_t version_ = 0;
-    Level levels_[kMaxLevels];
+    std::istream& m_in;
+    std::uint64_t m_streamEnd = 0;
+    std::vector<unsigned char> m_window;
+    std::uint64_t m_windowStart = 0;
+    std::size_t m_windowFill = 0;
+    int m_level = -1;
+    std::uint32_t m_version = 0;
+    Level m_levels[kMaxLevels];
 };

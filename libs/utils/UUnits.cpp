@@ -35,12 +35,12 @@ std::unique_ptr<UUnits>& globalUnits() {
 
 } // namespace
 
-UUnits::UUnits(int unit) : unit_(unit) {}
+UUnits::UUnits(int unit) : m_unit(unit) {}
 
-UUnits::UUnits(const ustring& name) : unit_(mm) {
+UUnits::UUnits(const ustring& name) : m_unit(mm) {
     for (int i = 0; i < kUnitCount; ++i) {
         if (name.compareNoCase(ustring(kUnits[i].name)) == 0) {
-            unit_ = i;
+            m_unit = i;
             break;
         }
     }
@@ -49,15 +49,15 @@ UUnits::UUnits(const ustring& name) : unit_(mm) {
 UUnits::~UUnits() = default;
 
 int UUnits::decimals() const {
-    return row(unit_).decimals;
+    return row(m_unit).decimals;
 }
 
 double UUnits::toPoints(double value) const {
-    return value * row(unit_).pointsPerUnit;
+    return value * row(m_unit).pointsPerUnit;
 }
 
 double UUnits::fromPoints(double points) const {
-    return points / row(unit_).pointsPerUnit;
+    return points / row(m_unit).pointsPerUnit;
 }
 
 double UUnits::step() const {

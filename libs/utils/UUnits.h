@@ -16,7 +16,7 @@ public:
     explicit UUnits(const ustring& name);
     virtual ~UUnits();
 
-    int unit() const { return unit_; }
+    int unit() const { return m_unit; }
     // Decimals shown: 2 for "mm", "pt" and "agates", 3 for the others.
     int decimals() const;
 
@@ -34,7 +34,7 @@ public:
     // value rounded to n decimals, halves towards +infinity: floor(value·10^n + 0.5) / 10^n.
     static double roundDecimals(double value, int n);
 
-    ustring name() const { return name(unit_); }
+    ustring name() const { return name(m_unit); }
     static ustring name(int unit);
     // "mm".
     static ustring defaultUnitName();
@@ -50,5 +50,5 @@ public:
     static bool hasGlobal();
 
 private:
-    int unit_;
+    int m_unit;
 };

@@ -32,22 +32,22 @@ constexpr std::uint64_t kMaxExpanded = 64u << 20; // bytes of names and strings 
 // puts.
 class ByteSink {
 public:
-    ByteSink() : cursor_(bytes_.data()), limit_(cursor_) {}
+    ByteSink() : m_cursor(m_bytes.data()), m_limit(m_cursor) {}
     ByteSink(const ByteSink&) = delete;
     ByteSink& operator=(const ByteSink&) = delete;
 
     void makeRoom(std::size_t count) {
-        if (static_cast<std::size_t>(limit_ - cursor_) >= count)
+        if (static_cast<std::size_t>(m_limit - m_cursor) >= count)
             return;
         const std::size_t used = size();
-        bytes_.resize(std::max(2 * bytes_.size(), used + count));
-        cursor_ = bytes_.data() + used;
-        limit_ = bytes_.data() + bytes_.size();
+        m_bytes.resize(std::max(2 * m_bytes.size(), used + count));
+        m_cursor = m_bytes.data() + used;
+        m_limit = m_bytes.data() + m_bytes.size();
     }
-    void put(std::uint8_t byte) { *cursor_++ = static_cast<char>(byte); }
+    void put(std::uint8_t byte) { *m_cursor++ = static_cast<char>(byte); }
     void put(const void* bytes, std::size_t count) {
-        std::memcpy(cursor_, bytes, count);
-        cursor_ += count;
+        std::memcpy(m_cursor, bytes, count);
+        m_cursor += count;
     }
     // The shortest varint form of `value`: the count of following bytes in the leading 1-bits
     // of the first byte, then the value most significant byte first. A value below 2^32 has the
@@ -68,13 +68,13 @@ public:
         storeBigEndian(value, 8, rest);
         put(rest + 8 - following, static_cast<std::size_t>(following));
     }
-    std::size_t size() const { return static_cast<std::size_t>(cursor_ - bytes_.data()); }
-    const char* data() const { return bytes_.data(); }
+    std::size_t size() const { return static_cast<std::size_t>(m_cursor - m_bytes.data()); }
+    const char* data() const { return m_bytes.data(); }
 
 private:
-    std::string bytes_;
-    char* cursor_;
-    char* limit_;
+    std::string m_bytes;
+    char* m_cursor;
+    char* m_limit;
 };
 
 constexpr std::size_t kMaxVarint = 9;
@@ -85,29 +85,29 @@ class TextIds {
 public:
     // Room for `count` texts without growing; called before the first text.
     void reserve(std::size_t count) {
-        if (slots_.size() < 2 * count)
-            slots_.assign(std::bit_ceil(std::max<std::size_t>(256, 2 * count)), Slot{});
-        texts_.reserve(count);
+        if (m_slots.size() < 2 * count)
+            m_slots.assign(std::bit_ceil(std::max<std::size_t>(256, 2 * count)), Slot{});
+        m_texts.reserve(count);
     }
 
     std::uint32_t intern(std::string_view text) {
-        if (2 * (texts_.size() + 1) > slots_.size())
+        if (2 * (m_texts.size() + 1) > m_slots.size())
             grow();
         const std::uint32_t hash = hashOf(text);
-        const std::size_t mask = slots_.size() - 1;
+        const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            Slot& slot = slots_[i];
+            Slot& slot = m_slots[i];
             if (slot.idPlusOne == 0) {
-                texts_.push_back(text);
-                slot = {hash, static_cast<std::uint32_t>(texts_.size())};
+                m_texts.push_back(text);
+                slot = {hash, static_cast<std::uint32_t>(m_texts.size())};
                 return slot.idPlusOne - 1;
             }
-            if (slot.hash == hash && texts_[slot.idPlusOne - 1] == text)
+            if (slot.hash == hash && m_texts[slot.idPlusOne - 1] == text)
                 return slot.idPlusOne - 1;
         }
     }
     // The texts by id.
-    const std::vector<std::string_view>& texts() const { return texts_; }
+    const std::vector<std::string_view>& texts() const { return m_texts; }
 
 private:
     struct Slot {
@@ -129,21 +129,21 @@ private:
     }
 
     void grow() {
-        std::vector<Slot> old(std::max<std::size_t>(256, 2 * slots_.size()));
-        old.swap(slots_);
-        const std::size_t mask = slots_.size() - 1;
+        std::vector<Slot> old(std::max<std::size_t>(256, 2 * m_slots.size()));
+        old.swap(m_slots);
+        const std::size_t mask = m_slots.size() - 1;
         for (const Slot& slot : old) {
             if (slot.idPlusOne == 0)
                 continue;
             std::size_t i = slot.hash & mask;
-            while (slots_[i].idPlusOne != 0)
+            while (m_slots[i].idPlusOne != 0)
                 i = (i + 1) & mask;
-            slots_[i] = slot;
+            m_slots[i] = slot;
         }
     }
 
-    std::vector<Slot> slots_;
-    std::vector<std::string_view> texts_;
+    std::vector<Slot> m_slots;
+    std::vector<std::string_view> m_texts;
 };
 
 // Writes a tree in two walks over the same order: the first gives each name and string value
@@ -151,10 +151,10 @@ private:
 // order, and the second walk writes each place's table number without searching for it.
 class Flattener {
 public:
-    explicit Flattener(const umessage& root) : root_(root) {
+    explicit Flattener(const umessage& root) : m_root(root) {
         // Most trees are mostly names of the root: a guess that spares most growth steps.
-        ids_.reserve(root.entries().size());
-        places_.reserve(2 * root.entries().size());
+        m_ids.reserve(root.entries().size());
+        m_places.reserve(2 * root.entries().size());
         collect(root);
         numberInByteOrder();
     }
@@ -162,23 +162,23 @@ public:
     void write(ByteSink& out) {
         out.makeRoom(3 * kMaxVarint);
         out.putVarint(kWrittenVersion);
-        out.putVarint(order_.size());
-        for (std::uint32_t id : order_) {
-            const std::string_view text = ids_.texts()[id];
+        out.putVarint(m_order.size());
+        for (std::uint32_t id : m_order) {
+            const std::string_view text = m_ids.texts()[id];
             out.makeRoom(kMaxVarint + text.size());
             out.putVarint(text.size());
             out.put(text.data(), text.size());
         }
-        writeMessage(out, root_);
+        writeMessage(out, m_root);
     }
 
 private:
     void collect(const umessage& message) {
         for (const auto& [name, array] : message.entries()) {
-            places_.push_back(ids_.intern(name.view()));
+            m_places.push_back(m_ids.intern(name.view()));
             if (array->type() == type_string) {
                 for (const ustring& text : valuesOf<ustring>(*array))
-                    places_.push_back(ids_.intern(text.view()));
+                    m_places.push_back(m_ids.intern(text.view()));
             } else if (array->type() == type_message) {
                 for (const auto& child : valuesOf<std::shared_ptr<umessage>>(*array))
                     collect(*child);
@@ -191,7 +191,7 @@ private:
     // order them (a text that ends inside them is a prefix of the other where the numbers tie up
     // to its end). The numbers are radix-sorted; only runs of equal numbers compare whole texts.
     void numberInByteOrder() {
-        const std::vector<std::string_view>& texts = ids_.texts();
+        const std::vector<std::string_view>& texts = m_ids.texts();
         std::vector<TextKey> keys(texts.size());
         for (std::uint32_t id = 0; id < texts.size(); ++id) {
             const int width = static_cast<int>(std::min<std::size_t>(8, texts[id].size()));
@@ -209,11 +209,11 @@ private:
             std::sort(run, next, byText);
             run = next;
         }
-        order_.resize(keys.size());
-        numbers_.resize(keys.size());
+        m_order.resize(keys.size());
+        m_numbers.resize(keys.size());
         for (std::uint32_t rank = 0; rank < keys.size(); ++rank) {
-            order_[rank] = keys[rank].id;
-            numbers_[keys[rank].id] = rank + 1;
+            m_order[rank] = keys[rank].id;
+            m_numbers[keys[rank].id] = rank + 1;
         }
     }
 
@@ -243,7 +243,7 @@ private:
     }
 
     // The table number of the next place where a text stands.
-    std::uint32_t nextNumber() { return numbers_[places_[nextPlace_++]]; }
+    std::uint32_t nextNumber() { return m_numbers[m_places[m_nextPlace++]]; }
 
     void writeMessage(ByteSink& out, const umessage& message) {
         out.makeRoom(kMaxVarint);
@@ -295,12 +295,12 @@ private:
         }
     }
 
-    const umessage& root_;
-    TextIds ids_;
-    std::vector<std::uint32_t> places_; // the id at each place a text stands, in walk order
-    std::size_t nextPlace_ = 0;
-    std::vector<std::uint32_t> order_;   // the ids in the byte order of their texts
-    std::vector<std::uint32_t> numbers_; // each id's 1-based table number
+    const umessage& m_root;
+    TextIds m_ids;
+    std::vector<std::uint32_t> m_places; // the id at each place a text stands, in walk order
+    std::size_t m_nextPlace = 0;
+    std::vector<std::uint32_t> m_order;   // the ids in the byte order of their texts
+    std::vector<std::uint32_t> m_numbers; // each id's 1-based table number
 };
 
 // --- reading -------------------------------------------------------------------------------------
@@ -313,18 +313,18 @@ private:
 // checked against the bytes that remain before anything is allocated for it.
 class Unflattener {
 public:
-    explicit Unflattener(std::streambuf& in) : in_(in) {
-        const auto here = in_.pubseekoff(0, std::ios::cur, std::ios::in);
-        const auto end = here < 0 ? here : in_.pubseekoff(0, std::ios::end, std::ios::in);
+    explicit Unflattener(std::streambuf& in) : m_in(in) {
+        const auto here = m_in.pubseekoff(0, std::ios::cur, std::ios::in);
+        const auto end = here < 0 ? here : m_in.pubseekoff(0, std::ios::end, std::ios::in);
         if (here >= 0 && end >= here) {
-            remaining_ = static_cast<std::uint64_t>(end - here);
-            in_.pubseekpos(here, std::ios::in);
+            m_remaining = static_cast<std::uint64_t>(end - here);
+            m_in.pubseekpos(here, std::ios::in);
         }
     }
 
     // False when the stream holds no byte at all.
     bool readVersion(std::uint32_t& version) {
-        if (in_.sgetc() == std::char_traits<char>::eof())
+        if (m_in.sgetc() == std::char_traits<char>::eof())
             return false;
         version = static_cast<std::uint32_t>(varint(32));
         return true;
@@ -333,18 +333,18 @@ public:
     void readTable() {
         const std::uint64_t count = varint(64);
         // Each string takes at least one byte: the count cannot outgrow what remains.
-        if (count > remaining_)
+        if (count > m_remaining)
             fail("umessage::unflatten() : truncated");
-        table_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, 4096)));
+        m_table.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, 4096)));
         for (std::uint64_t i = 0; i < count; ++i) {
             const std::uint64_t length = varint(64);
             if (length > ustring::kMaxLength)
                 fail("umessage::unflatten() : string too long");
-            if (length > remaining_)
+            if (length > m_remaining)
                 fail("umessage::unflatten() : truncated");
             ustring text(static_cast<std::size_t>(length), '\0');
             bytes(text.data(), static_cast<std::size_t>(length));
-            table_.push_back(std::move(text));
+            m_table.push_back(std::move(text));
         }
     }
 
@@ -367,7 +367,7 @@ public:
             const std::uint8_t isArray = version >= 4 ? byte() : 0;
             const std::uint64_t count = varint(64);
             // Every value takes at least one byte.
-            if (count > remaining_)
+            if (count > m_remaining)
                 fail("umessage::unflatten() : truncated");
             for (std::uint64_t v = 0; v < count; ++v)
                 readValue(message, name, type, version, depth);
@@ -421,8 +421,8 @@ private:
     // of its names and string values: the copies are counted so that a short stream cannot make
     // the tree huge.
     void chargeCopy(const ustring& text) {
-        expanded_ += text.size();
-        if (expanded_ > kMaxExpanded)
+        m_expanded += text.size();
+        if (m_expanded > kMaxExpanded)
             fail("umessage::unflatten() : too large");
     }
 
@@ -433,28 +433,28 @@ private:
 
     const ustring& reference() {
         const std::uint64_t index = varint(64);
-        if (index == 0 || index > table_.size())
+        if (index == 0 || index > m_table.size())
             fail("string not found");
-        return table_[static_cast<std::size_t>(index - 1)];
+        return m_table[static_cast<std::size_t>(index - 1)];
     }
 
     std::uint8_t byte() {
-        const int c = in_.sbumpc();
+        const int c = m_in.sbumpc();
         if (c == std::char_traits<char>::eof())
             fail("umessage::unflatten() : truncated");
-        if (remaining_ != kUnknown)
-            --remaining_;
+        if (m_remaining != kUnknown)
+            --m_remaining;
         return static_cast<std::uint8_t>(c);
     }
 
     void bytes(void* target, std::size_t count) {
         if (count == 0)
             return;
-        if (static_cast<std::size_t>(in_.sgetn(static_cast<char*>(target),
-                                               static_cast<std::streamsize>(count))) != count)
+        if (static_cast<std::size_t>(m_in.sgetn(static_cast<char*>(target),
+                                                static_cast<std::streamsize>(count))) != count)
             fail("umessage::unflatten() : truncated");
-        if (remaining_ != kUnknown)
-            remaining_ -= count;
+        if (m_remaining != kUnknown)
+            m_remaining -= count;
     }
 
     // A varint of `width` 32 or 64 bits. A 32-bit read keeps at most 4 following bytes: a
@@ -475,10 +475,10 @@ private:
 
     static constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
 
-    std::streambuf& in_;
-    std::uint64_t remaining_ = kUnknown;
-    std::uint64_t expanded_ = 0;
-    std::vector<ustring> table_;
+    std::streambuf& m_in;
+    std::uint64_t m_remaining = kUnknown;
+    std::uint64_t m_expanded = 0;
+    std::vector<ustring> m_table;
 };
 
 } // namespace

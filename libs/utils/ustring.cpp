@@ -65,17 +65,17 @@ int signedByte(char c) {
 
 std::size_t ustring::word(int i) const noexcept {
     std::size_t w;
-    std::memcpy(&w, raw_ + 8 * i, sizeof w);
+    std::memcpy(&w, m_raw + 8 * i, sizeof w);
     return w;
 }
 
 void ustring::setWord(int i, size_type value) noexcept {
-    std::memcpy(raw_ + 8 * i, &value, sizeof value);
+    std::memcpy(m_raw + 8 * i, &value, sizeof value);
 }
 
 char* ustring::heapPointer() const noexcept {
     char* p;
-    std::memcpy(&p, raw_ + 16, sizeof p);
+    std::memcpy(&p, m_raw + 16, sizeof p);
     return p;
 }
 
@@ -90,14 +90,14 @@ void ustring::setSize(size_type n) noexcept {
 void ustring::setLong(char* buffer, size_type capacity, size_type n) noexcept {
     setWord(0, (capacity + 1) | 1);
     setWord(1, n);
-    std::memcpy(raw_ + 16, &buffer, sizeof buffer);
+    std::memcpy(m_raw + 16, &buffer, sizeof buffer);
 }
 
 void ustring::release() noexcept {
     if (isLong()) {
         std::free(heapPointer());
     }
-    std::memset(raw_, 0, sizeof raw_);
+    std::memset(m_raw, 0, sizeof m_raw);
 }
 
 bool ustring::overlaps(const char* p, size_type n) const noexcept {
@@ -167,37 +167,37 @@ void widenLeadingAscii(const UTF8*& source, const UTF8* end, char16_t*& target) 
 
 // --- construction ----------------------------------------------------------------------------
 
-ustring::ustring(const char* s) : raw_{} {
+ustring::ustring(const char* s) : m_raw{} {
     init(s, std::strlen(s));
 }
 
-ustring::ustring(const char* p, size_type n) : raw_{} {
+ustring::ustring(const char* p, size_type n) : m_raw{} {
     init(p, n);
 }
 
-ustring::ustring(std::string_view sv) : raw_{} {
+ustring::ustring(std::string_view sv) : m_raw{} {
     init(sv.data(), sv.size());
 }
 
-ustring::ustring(size_type count, char ch) : raw_{} {
+ustring::ustring(size_type count, char ch) : m_raw{} {
     initFill(count, ch);
 }
 
-ustring::ustring(const ustring& other, size_type pos, size_type count) : raw_{} {
+ustring::ustring(const ustring& other, size_type pos, size_type count) : m_raw{} {
     initSubstring(other, pos, count);
 }
 
-ustring::ustring(const ustring& other) : raw_{} {
+ustring::ustring(const ustring& other) : m_raw{} {
     if (other.isLong()) {
         init(other.data(), other.size());
     } else {
-        std::memcpy(raw_, other.raw_, sizeof raw_);
+        std::memcpy(m_raw, other.m_raw, sizeof m_raw);
     }
 }
 
 ustring::ustring(ustring&& other) noexcept {
-    std::memcpy(raw_, other.raw_, sizeof raw_);
-    std::memset(other.raw_, 0, sizeof other.raw_);
+    std::memcpy(m_raw, other.m_raw, sizeof m_raw);
+    std::memset(other.m_raw, 0, sizeof other.m_raw);
 }
 
 ustring::~ustring() {
@@ -216,8 +216,8 @@ ustring& ustring::operator=(const ustring& other) {
 ustring& ustring::operator=(ustring&& other) noexcept {
     if (this != &other) {
         release();
-        std::memcpy(raw_, other.raw_, sizeof raw_);
-        std::memset(other.raw_, 0, sizeof other.raw_);
+        std::memcpy(m_raw, other.m_raw, sizeof m_raw);
+        std::memset(other.m_raw, 0, sizeof other.m_raw);
     }
     return *this;
 }
@@ -245,7 +245,7 @@ void ustring::initReserve(const char* p, size_type n, size_type capacity) {
             std::memcpy(fresh + 1, p, n);
         }
         release();
-        std::memcpy(raw_, fresh, sizeof raw_);
+        std::memcpy(m_raw, fresh, sizeof m_raw);
         return;
     }
     char* buffer = allocateBuffer(cap);
@@ -487,7 +487,7 @@ void ustring::reserve(size_type n) {
         fresh[0] = static_cast<unsigned char>(length << 1);
         std::memcpy(fresh + 1, heap, length + 1);
         std::free(heap);
-        std::memcpy(raw_, fresh, sizeof raw_);
+        std::memcpy(m_raw, fresh, sizeof m_raw);
         return;
     }
     char* buffer = allocateBuffer(cap);
@@ -505,9 +505,9 @@ void ustring::clear() noexcept {
 
 void ustring::swap(ustring& other) noexcept {
     unsigned char t[24];
-    std::memcpy(t, raw_, sizeof t);
-    std::memcpy(raw_, other.raw_, sizeof t);
-    std::memcpy(other.raw_, t, sizeof t);
+    std::memcpy(t, m_raw, sizeof t);
+    std::memcpy(m_raw, other.m_raw, sizeof t);
+    std::memcpy(other.m_raw, t, sizeof t);
 }
 
 // --- access ----------------------------------------------------------------------------------

@@ -38,7 +38,7 @@ public:
     }
 
     // --- construction and destruction -----------------------------------------------------
-    ustring() noexcept : raw_{} {}
+    ustring() noexcept : m_raw{} {}
     ustring(const char* s);                // NUL-terminated; measured with strlen
     ustring(const char* p, size_type n);   // copy of the range (may hold NUL bytes)
     explicit ustring(std::string_view sv); // copy of the view's bytes
@@ -137,10 +137,10 @@ public:
     // --- access ----------------------------------------------------------------------------
     const char* c_str() const noexcept { return data(); }
     const char* data() const noexcept {
-        return isLong() ? heapPointer() : reinterpret_cast<const char*>(raw_ + 1);
+        return isLong() ? heapPointer() : reinterpret_cast<const char*>(m_raw + 1);
     }
-    char* data() noexcept { return isLong() ? heapPointer() : reinterpret_cast<char*>(raw_ + 1); }
-    size_type size() const noexcept { return isLong() ? word(1) : raw_[0] >> 1; }
+    char* data() noexcept { return isLong() ? heapPointer() : reinterpret_cast<char*>(m_raw + 1); }
+    size_type size() const noexcept { return isLong() ? word(1) : m_raw[0] >> 1; }
     size_type length() const noexcept { return size(); }
     bool empty() const noexcept { return size() == 0; }
     size_type capacity() const noexcept { return isLong() ? (word(0) & ~size_type{1}) - 1 : 22; }
@@ -287,18 +287,18 @@ public:
     static ustring number(double value, int decimals);
 
 private:
-    bool isLong() const noexcept { return (raw_[0] & 1) != 0; }
+    bool isLong() const noexcept { return (m_raw[0] & 1) != 0; }
     size_type word(int i) const noexcept;
     void setWord(int i, size_type value) noexcept;
     char* heapPointer() const noexcept;
-    void setShortSize(size_type n) noexcept { raw_[0] = static_cast<unsigned char>(n << 1); }
+    void setShortSize(size_type n) noexcept { m_raw[0] = static_cast<unsigned char>(n << 1); }
     void setSize(size_type n) noexcept;
     void setLong(char* buffer, size_type capacity, size_type n) noexcept;
     void release() noexcept;
     bool overlaps(const char* p, size_type n) const noexcept;
     char* openGap(size_type pos, size_type removed, size_type added);
 
-    alignas(8) unsigned char raw_[24];
+    alignas(8) unsigned char m_raw[24];
 };
 
 static_assert(sizeof(ustring) == 24);

@@ -348,7 +348,7 @@ void readArguments(Slot* slots, std::size_t slotCount, std::va_list args) {
 // rather than once per piece. The caller flushes at the end.
 class Output {
 public:
-    explicit Output(ustring& target) : target_(target) {}
+    explicit Output(ustring& target) : m_target(target) {}
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
@@ -356,54 +356,54 @@ public:
     void append(const char* p, std::size_t n) {
         if (n == 0)
             return;
-        if (n > sizeof buffer_ - used_) {
+        if (n > sizeof m_buffer - m_used) {
             flush();
-            if (n > sizeof buffer_) {
-                target_.append(p, n);
+            if (n > sizeof m_buffer) {
+                m_target.append(p, n);
                 return;
             }
         }
-        std::memcpy(buffer_ + used_, p, n);
-        used_ += n;
+        std::memcpy(m_buffer + m_used, p, n);
+        m_used += n;
     }
     void appendFill(std::size_t count, char ch) {
         if (count == 0)
             return;
-        if (count > sizeof buffer_ - used_) {
+        if (count > sizeof m_buffer - m_used) {
             flush();
-            target_.appendFill(count, ch);
+            m_target.appendFill(count, ch);
             return;
         }
-        std::memset(buffer_ + used_, ch, count);
-        used_ += count;
+        std::memset(m_buffer + m_used, ch, count);
+        m_used += count;
     }
     // Room for `n` more characters at the end of the target, to be written in place.
     char* grow(std::size_t n) {
         flush();
-        const std::size_t old = target_.size();
-        target_.resize(old + n);
-        return target_.data() + old;
+        const std::size_t old = m_target.size();
+        m_target.resize(old + n);
+        return m_target.data() + old;
     }
     // Characters that may still be added before the string limit.
     std::size_t roomLeft() const {
-        const std::size_t size = target_.size() + used_;
+        const std::size_t size = m_target.size() + m_used;
         return ustring::kMaxGrownLength - std::min(size, ustring::kMaxGrownLength);
     }
     void flush() {
-        if (used_ == 0)
+        if (m_used == 0)
             return;
         // An empty target (every format call) takes the text whole, sized once.
-        if (target_.empty())
-            target_ = ustring(buffer_, used_);
+        if (m_target.empty())
+            m_target = ustring(m_buffer, m_used);
         else
-            target_.append(buffer_, used_);
-        used_ = 0;
+            m_target.append(m_buffer, m_used);
+        m_used = 0;
     }
 
 private:
-    ustring& target_;
-    std::size_t used_ = 0;
-    char buffer_[256];
+    ustring& m_target;
+    std::size_t m_used = 0;
+    char m_buffer[256];
 };
 
 // The width or precision in force: the argument's value, replaced by a written one.

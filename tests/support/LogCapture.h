@@ -14,21 +14,21 @@ public:
     static constexpr std::int64_t kTime = 1772373909;
     static constexpr std::uint32_t kThread = 5120;
 
-    LogCapture() : saved_(zeu::logger.stream()) {
+    LogCapture() : m_saved(zeu::logger.stream()) {
         platform::setTimeZone("UTC0");
         zeu::setFixedLogStamp(kTime, kThread);
-        zeu::logger.setStream(out_);
+        zeu::logger.setStream(m_out);
     }
     ~LogCapture() {
-        zeu::logger.setStream(saved_);
+        zeu::logger.setStream(m_saved);
         zeu::clearFixedLogStamp();
     }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    std::string text() const { return out_.str(); }
+    std::string text() const { return m_out.str(); }
 
 private:
-    std::ostream& saved_;
-    std::ostringstream out_;
+    std::ostream& m_saved;
+    std::ostringstream m_out;
 };

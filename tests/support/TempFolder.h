@@ -15,24 +15,24 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "zep-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
-        root_ = pattern;
+        m_root = pattern;
     }
     ~TempFolder() {
         namespace fs = std::filesystem;
         std::error_code ignored;
-        fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        for (fs::recursive_directory_iterator it(root_, ignored), end; it != end;
+        fs::permissions(m_root, fs::perms::owner_all, fs::perm_options::add, ignored);
+        for (fs::recursive_directory_iterator it(m_root, ignored), end; it != end;
              it.increment(ignored))
             if (it->is_directory(ignored) && !it->is_symlink(ignored))
                 fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(root_, ignored);
+        fs::remove_all(m_root, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     // The POSIX path of the folder, and of an entry below it.
-    const std::string& root() const { return root_; }
-    std::string at(const std::string& relative) const { return root_ + "/" + relative; }
+    const std::string& root() const { return m_root; }
+    std::string at(const std::string& relative) const { return m_root + "/" + relative; }
 
     void write(const std::string& relative, const std::string& content) const {
         std::ofstream(at(relative)) << content;
@@ -43,5 +43,5 @@ public:
     }
 
 private:
-    std::string root_;
+    std::string m_root;
 };

@@ -24,21 +24,21 @@ using umessage_details::type_string;
 class JSONRead : public ::testing::Test {
 protected:
     bool read(const std::string& text) {
-        capture_.emplace();
+        m_capture.emplace();
         std::istringstream in(text);
-        return message_.read(in);
+        return m_message.read(in);
     }
-    std::string log() const { return capture_->text(); }
+    std::string log() const { return m_capture->text(); }
 
     static std::string errorRecord(const std::string& text) {
         return "[2026-03-01T14:05:09][ERROR][5120][libs/utils/umessage:umessage::read:816] " +
                text + "\n";
     }
 
-    bool isArray(const char* name) const { return message_.findEntry(name)->second->isArray == 1; }
+    bool isArray(const char* name) const { return m_message.findEntry(name)->second->isArray == 1; }
 
-    umessage message_;
-    std::optional<LogCapture> capture_;
+    umessage m_message;
+    std::optional<LogCapture> m_capture;
 };
 
 TEST(JSONParser, SplitsTextIntoTokens) {
@@ -68,7 +68,7 @@ TEST_F(JSONRead, MapsTheSampleObjectToEntries) {
     expected.add<double>("b", type_double, 1.0);
     expected.add<double>("b", type_double, 2.5);
     expected.addChild("c", c);
-    EXPECT_TRUE(message_ == expected); // names, type codes and values
+    EXPECT_TRUE(m_message == expected); // names, type codes and values
     EXPECT_FALSE(isArray("a"));
     EXPECT_TRUE(isArray("b"));
     EXPECT_FALSE(isArray("c"));
@@ -76,12 +76,12 @@ TEST_F(JSONRead, MapsTheSampleObjectToEntries) {
 }
 
 TEST_F(JSONRead, ClearsTheMessageAndAddsNoEntryForAnEmptyArray) {
-    message_.add<int>("old", type_int, 1);
+    m_message.add<int>("old", type_int, 1);
     ASSERT_TRUE(read(R"({"a":[]})"));
-    EXPECT_TRUE(message_.empty());
+    EXPECT_TRUE(m_message.empty());
     ASSERT_TRUE(read(R"({"a":[7]})"));
-    EXPECT_TRUE(message_.has("a", type_int, 0));
-    EXPECT_EQ(message_.value<int>("a"), 7);
+    EXPECT_TRUE(m_message.has("a", type_int, 0));
+    EXPECT_EQ(m_message.value<int>("a"), 7);
     EXPECT_TRUE(isArray("a"));
 }
 
@@ -89,16 +89,16 @@ TEST_F(JSONRead, ReadsArraysOfEachKind) {
     ASSERT_TRUE(read(R"({"o":[{"x":1},{"x":2}],"t":[true,false],"s":["p","q"],)"
                      R"("d":[2.5,3],"p":[1,2,3.5]})"));
     uint64_t n = 0;
-    ASSERT_TRUE(message_.count("o", n));
+    ASSERT_TRUE(m_message.count("o", n));
     EXPECT_EQ(n, 2u);
-    EXPECT_EQ(message_.valueAt<umessage>("o", 1).value<int>("x"), 2);
-    EXPECT_FALSE(message_.valueAt<bool>("t", 1));
-    EXPECT_EQ(message_.valueAt<ustring>("s", 1), "q");
-    EXPECT_TRUE(message_.has("d", type_double, 1));
-    EXPECT_EQ(message_.valueAt<double>("d", 1), 3.0);
-    EXPECT_TRUE(message_.has("p", type_double, 2));
-    EXPECT_EQ(message_.valueAt<double>("p", 0), 1.0);
-    EXPECT_EQ(message_.valueAt<double>("p", 2), 3.5);
+    EXPECT_EQ(m_message.valueAt<umessage>("o", 1).value<int>("x"), 2);
+    EXPECT_FALSE(m_message.valueAt<bool>("t", 1));
+    EXPECT_EQ(m_message.valueAt<ustring>("s", 1), "q");
+    EXPECT_TRUE(m_message.has("d", type_double, 1));
+    EXPECT_EQ(m_message.valueAt<double>("d", 1), 3.0);
+    EXPECT_TRUE(m_message.has("p", type_double, 2));
+    EXPECT_EQ(m_message.valueAt<double>("p", 0), 1.0);
+    EXPECT_EQ(m_message.valueAt<double>("p", 2), 3.5);
     for (const char* name : {"o", "t", "s", "d", "p"}) {
         EXPECT_TRUE(isArray(name)) << name;
     }
@@ -106,22 +106,22 @@ TEST_F(JSONRead, ReadsArraysOfEachKind) {
 
 TEST_F(JSONRead, AcceptsMissingAndTrailingCommasAndIgnoresTextAfterTheObject) {
     ASSERT_TRUE(read(R"({"a":1 "b":[1 2,],} ] not json)"));
-    EXPECT_EQ(message_.value<int>("a"), 1);
-    EXPECT_EQ(message_.valueAt<int>("b", 1), 2);
+    EXPECT_EQ(m_message.value<int>("a"), 1);
+    EXPECT_EQ(m_message.valueAt<int>("b", 1), 2);
 }
 
 TEST_F(JSONRead, SkipsComments) {
     ASSERT_TRUE(read("// settings\n/* block\n * comment */{/*/ \"a\":1, // more\n"
                      "/**/\"b\"/**/:/2, /***/ \"c\":3}"));
-    EXPECT_EQ(message_.keys(), (std::vector<ustring>{"a", "b", "c"}));
-    EXPECT_EQ(message_.value<int>("b"), 2);
+    EXPECT_EQ(m_message.keys(), (std::vector<ustring>{"a", "b", "c"}));
+    EXPECT_EQ(m_message.value<int>("b"), 2);
 }
 
 TEST_F(JSONRead, RefusesADuplicateMemberAndKeepsWhatWasRead) {
     EXPECT_FALSE(read(R"({"a":1,"a":2})"));
     EXPECT_EQ(log(), errorRecord("unexpected element in json at line 1"));
-    EXPECT_EQ(message_.keys(), (std::vector<ustring>{"a"}));
-    EXPECT_EQ(message_.value<int>("a"), 1);
+    EXPECT_EQ(m_message.keys(), (std::vector<ustring>{"a"}));
+    EXPECT_EQ(m_message.value<int>("a"), 1);
 }
 
 TEST_F(JSONRead, RefusesWhatItDoesNotSupport) {
@@ -143,7 +143,7 @@ TEST_F(JSONRead, ReportsTheErrorsOfAddingWithTheirOwnText) {
     EXPECT_EQ(log(), errorRecord("empty or invalid name"));
     EXPECT_FALSE(read(R"({"ok":1,"a/b":[2]})"));
     EXPECT_EQ(log(), errorRecord("empty or invalid name"));
-    EXPECT_EQ(message_.keys(), (std::vector<ustring>{"ok"}));
+    EXPECT_EQ(m_message.keys(), (std::vector<ustring>{"ok"}));
 }
 
 TEST_F(JSONRead, FailsQuietlyOnAStreamShorterThanTwoBytesButLogsAFailedStream) {
@@ -152,7 +152,7 @@ TEST_F(JSONRead, FailsQuietlyOnAStreamShorterThanTwoBytesButLogsAFailedStream) {
     EXPECT_EQ(log(), "");
     std::istringstream in("{}");
     in.setstate(std::ios::failbit);
-    EXPECT_FALSE(message_.read(in));
+    EXPECT_FALSE(m_message.read(in));
     EXPECT_EQ(log(), errorRecord("invalid stream"));
 }
 
@@ -180,11 +180,11 @@ TEST_F(JSONRead, ReadsUtf16TheSameAsUtf8) {
     const std::string text =
         "{\"caf\xC3\xA9\":[1,2.5],\n\"s\":\"\xE2\x82\xAC\",\"c\":{\"b\":true}}";
     ASSERT_TRUE(read(text));
-    const umessage fromUtf8 = message_;
+    const umessage fromUtf8 = m_message;
     ASSERT_TRUE(read("\xFF\xFE" + utf16le(text)));
-    EXPECT_TRUE(message_ == fromUtf8);
+    EXPECT_TRUE(m_message == fromUtf8);
     ASSERT_TRUE(read(utf16le(text)));
-    EXPECT_TRUE(message_ == fromUtf8);
+    EXPECT_TRUE(m_message == fromUtf8);
     EXPECT_FALSE(read("\xFF\xFE" + utf16le("{\n\"a\":x}")));
     EXPECT_EQ(log(), errorRecord("unexpected element in json at line 2"));
 }
@@ -235,8 +235,8 @@ TEST_F(JSONRead, KeepsIntegersBeyond32BitsAsDoubles) {
         {"late", 1, type_double, 1.0},
     };
     for (const auto& c : cases) {
-        EXPECT_TRUE(message_.has(c.name, c.type, c.index)) << c.name << c.index;
-        EXPECT_EQ(message_.valueAt<double>(c.name, c.index), c.value) << c.name << c.index;
+        EXPECT_TRUE(m_message.has(c.name, c.type, c.index)) << c.name << c.index;
+        EXPECT_EQ(m_message.valueAt<double>(c.name, c.index), c.value) << c.name << c.index;
     }
 }
 

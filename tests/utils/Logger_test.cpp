@@ -206,16 +206,16 @@ TEST(Logger, MacroStandsAloneAsTheBodyOfAnIf) {
 class SlowBuffer : public std::stringbuf {
 public:
     void waitUntilWriting() const {
-        while (!writing_.load())
+        while (!m_writing.load())
             std::this_thread::yield();
     }
-    void open() { open_.store(true); }
+    void open() { m_open.store(true); }
 
 protected:
     std::streamsize xsputn(const char* s, std::streamsize n) override {
         if (std::string_view(s, static_cast<std::size_t>(n)) == "][") { // once per line
-            writing_.store(true);
-            while (!open_.load())
+            m_writing.store(true);
+            while (!m_open.load())
                 std::this_thread::yield();
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
@@ -223,8 +223,8 @@ protected:
     }
 
 private:
-    std::atomic<bool> writing_{false};
-    std::atomic<bool> open_{false};
+    std::atomic<bool> m_writing{false};
+    std::atomic<bool> m_open{false};
 };
 
 std::size_t countLines(const std::string& text) {

@@ -47,7 +47,7 @@ namespace {
 // A subclass of another layer writes its own tag over 'UTIL'.
 class TaggedException : public UException {
 public:
-    TaggedException() : UException(ustring("tagged"), 9) { domain_ = 'PLUG'; }
+    TaggedException() : UException(ustring("tagged"), 9) { m_domain = 'PLUG'; }
 };
 
 } // namespace
