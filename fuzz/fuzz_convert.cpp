@@ -1,19 +1,15 @@
 // Fuzzes every UTF converter in both modes on arbitrary input and target sizes: the pointers
 // stay within the ranges given, a conversion cut into small target windows gives what one
 // roomy conversion gives, and well-formed text survives each round trip unchanged.
-#include "encoding/ConvertUTF.h"
+#include "support/UtfConversion.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
-
-template <typename From, typename To>
-using Converter = ConversionResult (*)(const From**, const From*, To**, To*, ConversionFlags);
 
 void require(bool holds, const char* what) {
     if (!holds) {
@@ -22,59 +18,12 @@ void require(bool holds, const char* what) {
     }
 }
 
-template <typename To>
-struct Outcome {
-    ConversionResult result;
-    std::size_t consumed;
-    std::vector<To> produced;
-};
-
-// One conversion into a heap block of exactly `targetSize` elements, so that the sanitizer
-// catches any access past it; checks that both pointers stay inside their ranges.
+// The roomy conversion, after the windowed one has been found to add up to it.
 template <typename From, typename To>
-Outcome<To> convertInto(Converter<From, To> convert, const From* source, std::size_t sourceSize,
-                        std::size_t targetSize, ConversionFlags flags) {
-    std::unique_ptr<To[]> target(new To[targetSize]);
-    const From* in = source;
-    To* out = target.get();
-    const ConversionResult result =
-        convert(&in, source + sourceSize, &out, target.get() + targetSize, flags);
-    require(in >= source && in <= source + sourceSize, "source pointer out of range");
-    require(out >= target.get() && out <= target.get() + targetSize, "target pointer out of range");
-    require((result == conversionOK) == (in == source + sourceSize) || result == sourceIllegal,
-            "conversionOK exactly when the whole source is consumed");
-    return {result, static_cast<std::size_t>(in - source), std::vector<To>(target.get(), out)};
-}
-
-// Converts in windows of `window` target units, resuming after each targetExhausted, and
-// checks the pieces add up to one conversion with room for everything. A window of at least
-// one character's worth of units always makes progress.
-template <typename From, typename To>
-Outcome<To> convertChecked(Converter<From, To> convert, const std::vector<From>& source,
-                           std::size_t window, ConversionFlags flags) {
-    const Outcome<To> whole =
-        convertInto(convert, source.data(), source.size(), source.size() * 4, flags);
-    require(whole.result != targetExhausted, "a roomy target was exhausted");
-
-    Outcome<To> pieces{conversionOK, 0, {}};
-    for (;;) {
-        const Outcome<To> piece = convertInto(convert, source.data() + pieces.consumed,
-                                              source.size() - pieces.consumed, window, flags);
-        require(piece.consumed > 0 || piece.result != targetExhausted, "no progress");
-        pieces.consumed += piece.consumed;
-        pieces.produced.insert(pieces.produced.end(), piece.produced.begin(), piece.produced.end());
-        pieces.result = piece.result;
-        if (piece.result != targetExhausted) {
-            break;
-        }
-    }
-    require(pieces.consumed == whole.consumed, "windows consumed a different amount");
-    require(pieces.produced == whole.produced, "windows produced different output");
-    // A value above U+10FFFF taints the result without stopping the conversion; a window that
-    // ended after it reported targetExhausted instead.
-    require(pieces.result == whole.result ||
-                (whole.result == sourceIllegal && whole.consumed == source.size()),
-            "windows ended with a different result");
+Conversion<To> convertChecked(Converter<From, To> convert, const std::vector<From>& source,
+                              std::size_t window, ConversionFlags flags) {
+    Conversion<To> whole = convertInWindows(convert, source, window, flags);
+    require(whole.fault == nullptr, whole.fault);
     return whole;
 }
 
