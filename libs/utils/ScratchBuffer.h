@@ -38,7 +38,6 @@ public:
     T& operator[](std::size_t i) { return m_ptr[i]; }
     const T& operator[](std::size_t i) const { return m_ptr[i]; }
     std::size_t size() const { return m_count; }
-    bool onHeap() const { return m_heap != nullptr; }
 
 private:
     // A heap array for more than kInlineCount elements, else null. A byte size that would overflow
