@@ -96,7 +96,6 @@ public:
 
     const std::uint8_t* payload() const { return m_heap ? m_heap.get() : m_inline; }
     std::size_t payloadSize() const { return m_size; }
-    std::size_t payloadCapacity() const { return m_capacity; }
 
 private:
     std::uint8_t* buffer() { return m_heap ? m_heap.get() : m_inline; }
