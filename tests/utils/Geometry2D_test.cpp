@@ -24,12 +24,6 @@ std::string text(const Rect2D& r) {
     return out.str();
 }
 
-bool sameRect(const Rect2D& a, const Rect2D& b) {
-    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-}
-
-} // namespace
-
 TEST(Rect2D, UnionGivesWayToAnEmptySideAndIntersectionNeedsAStrictOverlap) {
     const struct {
         char op;
@@ -38,7 +32,6 @@ TEST(Rect2D, UnionGivesWayToAnEmptySideAndIntersectionNeedsAStrictOverlap) {
         {'|', {0, 0, 10, 10}, {20, 20, 5, 5}, {0, 0, 25, 25}},
         {'|', {0, 0, 0, 10}, {5, 5, 5, 5}, {5, 5, 5, 5}},
         {'|', {5, 5, 5, 5}, {0, 0, 0, 10}, {5, 5, 5, 5}},
-        {'|', {0, 0, 0, 0}, {0, 0, 10, 0}, {0, 0, 0, 0}},
         {'|', {3, 4, 0, 0}, {7, 8, 0, 1}, {0, 0, 0, 0}},
         {'|', {10, 10, -10, -10}, {0, 0, 5, 5}, {0, 0, 10, 10}},
         // The unset box is empty: a union starting from it takes the other box whole.
@@ -50,43 +43,31 @@ TEST(Rect2D, UnionGivesWayToAnEmptySideAndIntersectionNeedsAStrictOverlap) {
         {'&', {10, 10, -10, -10}, {-5, 2, 10, 3}, {0, 2, 5, 3}},
         {'&', {0, 0, 10, 10}, Rect2D::unset, {0, 0, 0, 0}},
         {'&', Rect2D::unset, {0, 0, 10, 10}, {0, 0, 0, 0}},
-        {'&', {0, 0, 10, 10}, {20, 20, 5, 5}, {0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         Rect2D inPlace = c.a;
         const Rect2D result = c.op == '|' ? c.a | c.b : c.a & c.b;
         (c.op == '|') ? inPlace |= c.b : inPlace &= c.b;
-        EXPECT_TRUE(sameRect(result, c.expected) && sameRect(inPlace, c.expected))
-            << text(c.a) << ' ' << c.op << ' ' << text(c.b) << " gave " << text(result) << " and "
-            << text(inPlace) << ", expected " << text(c.expected);
+        EXPECT_EQ(text(result), text(c.expected)) << text(c.a) << ' ' << c.op << ' ' << text(c.b);
+        EXPECT_EQ(text(inPlace), text(c.expected)) << text(c.a) << ' ' << c.op << '=';
     }
 }
 
-TEST(Rect2D, UnsetAndZeroAreConstantsAndUnsetIsEmpty) {
-    static_assert(Rect2D::unset.x == kInf && Rect2D::unset.width == 0);
-    static_assert(Rect2D::zero.x == 0 && Rect2D::zero.height == 0);
-    static_assert(Point2D::zero.x == 0 && Point2D::zero.y == 0);
-    EXPECT_TRUE(Rect2D::unset.isUnset());
-    EXPECT_TRUE(Rect2D::unset.isEmpty());
-    EXPECT_FALSE((Rect2D{kInf, kInf, 1, 0}.isUnset()));
-    EXPECT_FALSE(Rect2D::zero.isUnset());
-    EXPECT_FALSE((Rect2D{0, 0, NAN, 1}.isEmpty()));
-}
-
-TEST(Rect2D, ContainsWithEdgesInsideAndIntersectsOnlyWithPositiveOverlap) {
+TEST(Rect2D, ContainsWithEdgesInsideIntersectsOnlyWithPositiveOverlapAndKnowsUnset) {
     const Rect2D box{0, 0, 10, 10};
     EXPECT_TRUE(box.contains(Point2D{10, 10}));
     EXPECT_TRUE((Rect2D{10, 10, -10, -10}.contains(Point2D{0, 5})));
     EXPECT_FALSE(box.contains(Point2D{10.5, 5}));
-    EXPECT_TRUE(box.contains(Rect2D{0, 0, 10, 10}));
     EXPECT_TRUE(box.contains(Rect2D{10, 10, -4, -4}));
     EXPECT_FALSE(box.contains(Rect2D{2, 2, 0, 3}));
     EXPECT_FALSE(box.contains(Rect2D{5, 5, 6, 1}));
     EXPECT_FALSE(box.intersects(Rect2D{10, 0, 1, 1}));
     EXPECT_TRUE(box.intersects(Rect2D{9, 9, 1, 1}));
-}
+    EXPECT_TRUE(Rect2D::unset.isUnset() && Rect2D::unset.isEmpty());
+    EXPECT_FALSE((Rect2D{kInf, kInf, 1, 0}.isUnset()));
+    EXPECT_FALSE(Rect2D::zero.isUnset());
+    EXPECT_FALSE((Rect2D{0, 0, NAN, 1}.isEmpty()));
 
-TEST(Rect2D, InsetNormalizeAndTextForm) {
     Rect2D r{0, 0, 10, 10};
     r.inset(2, -1);
     EXPECT_EQ(text(r), "(2,-1)-(6,12)");
@@ -117,57 +98,45 @@ TEST(Geometry2D, SnapRoundsToTheNearest1024thWithHalvesUp) {
     }
 }
 
-TEST(Matrix2D, ProductAppliesTheLeftMatrixFirst) {
+TEST(Matrix2D, ProductAppliesTheLeftMatrixFirstAndRotatePrependsARotation) {
     const Matrix2D scale{2, 0, 0, 3, 0, 0};
     const Matrix2D move{1, 0, 0, 1, 10, 20};
-    const Point2D p{1, 1};
-    const Point2D scaledThenMoved = p * (scale * move);
+    const Point2D scaledThenMoved = Point2D{1, 1} * (scale * move);
     EXPECT_EQ(scaledThenMoved.x, 12);
     EXPECT_EQ(scaledThenMoved.y, 23);
     Matrix2D m = move;
     m *= scale;
     EXPECT_EQ(m, (Matrix2D{2, 0, 0, 3, 20, 60}));
-    EXPECT_NE(m, scale * move);
     m.setIdentity();
     EXPECT_TRUE(m.isIdentity());
-}
-
-TEST(Matrix2D, RotatePrependsACounterClockwiseRotation) {
-    Matrix2D m;
-    m.rotate(std::numbers::pi / 2);
-    EXPECT_NEAR(m.a, 0, 1e-15);
-    EXPECT_EQ(m.b, 1);
-    EXPECT_EQ(m.c, -1);
-    EXPECT_NEAR(m.d, 0, 1e-15);
-    const Point2D p = Point2D{1, 0} * m;
-    EXPECT_NEAR(p.x, 0, 1e-15);
-    EXPECT_EQ(p.y, 1);
 
     Matrix2D moved{1, 0, 0, 1, 5, 0};
-    moved.rotate(std::numbers::pi);
-    const Point2D q = Point2D{1, 0} * moved;
-    EXPECT_NEAR(q.x, 4, 1e-15);
-    EXPECT_NEAR(q.y, 0, 1e-15);
+    moved.rotate(std::numbers::pi / 2); // counter-clockwise, then the old matrix
+    EXPECT_NEAR(moved.a, 0, 1e-15);
+    EXPECT_EQ(moved.b, 1);
+    EXPECT_EQ(moved.c, -1);
+    const Point2D p = Point2D{1, 0} * moved;
+    EXPECT_NEAR(p.x, 5, 1e-15);
+    EXPECT_EQ(p.y, 1);
 }
 
-TEST(Matrix2D, InvertsARegularMatrix) {
-    Matrix2D m{2, 0, 0, 2, 4, 6};
-    EXPECT_TRUE(m.invert());
-    EXPECT_EQ(m, (Matrix2D{0.5, 0, 0, 0.5, -2, -3}));
-
+TEST(Matrix2D, InvertsARegularMatrixAndLeavesASingularOneWithAWarning) {
     const Matrix2D skew{1, 2, 3, 4, 5, 6};
     Matrix2D inverse = skew;
     ASSERT_TRUE(inverse.invert());
     const Point2D back = Point2D{7, -8} * skew * inverse;
     EXPECT_NEAR(back.x, 7, 1e-12);
     EXPECT_NEAR(back.y, -8, 1e-12);
-}
+    Matrix2D m{2, 0, 0, 2, 4, 6};
+    EXPECT_TRUE(m.invert());
+    EXPECT_EQ(m, (Matrix2D{0.5, 0, 0, 0.5, -2, -3}));
 
-TEST(Matrix2D, SingularMatrixStaysUnchangedAndLogsOneWarning) {
     LogCapture log;
-    Matrix2D m{1, 2, 2, 4, 0, 0};
-    EXPECT_FALSE(m.invert());
-    EXPECT_EQ(m, (Matrix2D{1, 2, 2, 4, 0, 0}));
+    Matrix2D singular{1, 2, 2, 4, 0, 0};
+    EXPECT_FALSE(singular.invert());
+    EXPECT_EQ(singular, (Matrix2D{1, 2, 2, 4, 0, 0}));
     EXPECT_EQ(log.text(), "[2026-03-01T14:05:09][WARN][5120][Geometry2D:zeu::Matrix2D::invert:200] "
                           "non invertible matrix\n");
 }
+
+} // namespace
