@@ -1,10 +1,10 @@
 // Tests of the keyed record streams: exact bytes of the writer, keyed and list reads, the
 // dump text, misuse of both classes, and truncated or scrambled streams.
-#include "encoding/ByteOrder.h"
+#include "utils/UKeyStream.h"
+
 #include "support/KeyStreamBytes.h"
 #include "support/LogCapture.h"
 #include "support/RandomMessage.h"
-#include "utils/UKeyStream.h"
 #include "utils/umessage.h"
 
 #include <gtest/gtest.h>
@@ -31,13 +31,11 @@ Bytes raw(std::initializer_list<int> values) {
 // The stream head of a writer without identifier, before the root length is known.
 const Bytes kHeadNoId = raw({0xC0, 0xDE, 0x01, 0x02, 0x01});
 
-// Wraps a body in a root record with the version element, as the writer does.
+// Wraps a body in a root record, with the version element as the writer puts it or without.
 Bytes stream(const Bytes& body, bool withVersion = true) {
     const Bytes payload = (withVersion ? kHeadNoId : Bytes()) + body;
-    const auto n = payload.size();
-    return raw({0x4B, 0x53, 0xFF, 0, 0, static_cast<int>(n >> 8), static_cast<int>(n & 0xFF),
-                0x06}) +
-           payload;
+    const auto n = static_cast<int>(payload.size());
+    return raw({0x4B, 0x53, 0xFF, 0, 0, n >> 8, n & 0xFF, 0x06}) + payload;
 }
 
 void expectThrows(const std::function<void()>& action, const char* text) {
@@ -49,24 +47,26 @@ void expectThrows(const std::function<void()>& action, const char* text) {
     }
 }
 
+// A stream with identifier 7 and an element of every kind.
 Bytes sampleStream() {
     std::ostringstream out;
-    UKeyOutStream w(out, 7);
-    w.select_key('JJ').write_string("job");
-    w.select_key(0x0102).write_int(-5);
-    w.select_key('Fl').write_bool(true);
-    w.select_key('Ze').write_bool(false);
-    w.select_key('Ui').write_uint(300);
-    w.select_key('Db').write_double(2.5);
-    w.begin_record('GG');
-    w.select_key(10).write_int(1).select_key(11).write_string("a");
-    w.select_key(10).write_int(2).select_key(11).write_string("b");
-    w.end();
-    w.begin_array('AR').write_double(1.25).write_double(-3).end();
-    umessage m;
-    m.add<int>("a", umessage_details::type_int, 1);
-    w.select_key('Dp').write_message(m);
-    w.close();
+    {
+        UKeyOutStream w(out, 7);
+        w.select_key('JJ').write_string("job");
+        w.select_key(0x0102).write_int(-5);
+        w.select_key('Fl').write_bool(true);
+        w.select_key('Ze').write_bool(false);
+        w.select_key('Ui').write_uint(300);
+        w.select_key('Db').write_double(2.5);
+        w.begin_record('GG');
+        w.select_key(10).write_int(1).select_key(11).write_string("a");
+        w.select_key(10).write_int(2).select_key(11).write_string("b");
+        w.end();
+        w.begin_array('AR').write_double(1.25).write_double(-3).end();
+        umessage m;
+        m.add<int>("a", umessage_details::type_int, 1);
+        w.select_key('Dp').write_message(m);
+    }
     return out.str();
 }
 
@@ -82,31 +82,13 @@ std::string dumpOf(const Bytes& bytes) {
     return printed.str();
 }
 
-} // namespace
-
-TEST(ByteOrder, PutsTheMostSignificantByteFirstInMemory) {
-    const std::uint32_t value = to_big_endian32(0x01020304);
-    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(&value), 4), raw({1, 2, 3, 4}));
-    const std::uint16_t value16 = to_big_endian16(0x0102);
-    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(&value16), 2), raw({1, 2}));
-    const std::uint64_t value64 = to_big_endian64(0x0102030405060708);
-    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(&value64), 8), raw({1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(from_big_endian16(value16), 0x0102);
-    EXPECT_EQ(from_big_endian32(value), 0x01020304u);
-    EXPECT_EQ(from_big_endian64(value64), 0x0102030405060708u);
-}
-
-TEST(UKeyOutStream, WritesTheStreamHead) {
+TEST(UKeyOutStream, WritesTheStreamHeadAndValuesWithoutLeadingZeroBytes) {
     std::ostringstream out;
     UKeyOutStream(out, 7).close();
     EXPECT_EQ(out.str(), raw({0x4B, 0x53, 0xFF, 0, 0, 0, 0x0A, 0x06, 0x49, 0x44, 0x01, 0x02, 0x07,
                               0xC0, 0xDE, 0x01, 0x02, 0x01}));
-    std::ostringstream none;
-    UKeyOutStream(none, 0).close();
-    EXPECT_EQ(none.str(), stream(""));
-}
+    EXPECT_EQ(writeKeyStream([](UKeyOutStream&) {}), stream(""));
 
-TEST(UKeyOutStream, WritesValuesWithoutLeadingZeroBytes) {
     const Bytes written = afterHead(writeKeyStream([](UKeyOutStream& w) {
         w.select_key(1).write_bool(false).write_bool(true).write_int(0).write_int(1);
         w.write_int(-1).write_char(-1).write_short(0x0102).write_uint(256).write_ushort(0xFFFF);
@@ -138,7 +120,7 @@ TEST(UKeyOutStream, WritesValuesWithoutLeadingZeroBytes) {
                            raw({0, 7, 0xFF, 0, 0, 0, 5, 6, 0, 1, 1, 2, 1}));
 }
 
-TEST(UKeyStream, BothSidesStopAtTenLevelsAndTheWriterRefusesMisuse) {
+TEST(UKeyStream, BothSidesStopAtTenLevelsAndRefuseMisuse) {
     std::ostringstream out;
     UKeyOutStream writer(out, 0);
     for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
@@ -150,12 +132,13 @@ TEST(UKeyStream, BothSidesStopAtTenLevelsAndTheWriterRefusesMisuse) {
     expectThrows([&] { writer.begin_record(1); }, "UKeyOutStream: stream closed");
     EXPECT_TRUE(out.good());
 
-    std::istringstream in(out.str());
-    UKeyInStream reader(in);
+    KeyStreamReader reader(out.str());
     for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
-        reader.enter_record(1);
-    expectThrows([&] { reader.enter_record(1); }, "UKeyInStream: exceeded depth");
-    reader.leave();
+        reader.in.enter_record(1);
+    expectThrows([&] { reader.in.enter_record(1); }, "UKeyInStream: exceeded depth");
+    for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
+        reader.in.leave();
+    expectThrows([&] { reader.in.leave(); }, "UKeyInStream: leave at root");
 
     // A stream that cannot be repositioned keeps its placeholders and says so.
     struct Unseekable : std::streambuf {
@@ -166,59 +149,39 @@ TEST(UKeyStream, BothSidesStopAtTenLevelsAndTheWriterRefusesMisuse) {
     EXPECT_TRUE(unseekable.bad());
 }
 
+// A list is one record whose items end at the first repeated key; with 40 keys the index keeps a
+// key bitmap.
 TEST(UKeyInStream, SplitsAListIntoItemsAtTheFirstRepeatedKey) {
-    // Two objects each writing key 1: exact bytes, one value per item.
-    const Bytes two = raw({0x00, 0x10, 0xFF, 0x00, 0x00, 0x00, 0x0A, 0x06, 0x00, 0x01, 0x01, 0x02,
-                           0x05, 0x00, 0x01, 0x01, 0x02, 0x06});
     EXPECT_EQ(afterHead(writeKeyStream([](UKeyOutStream& w) {
-                  w.begin_record(0x10);
-                  w.select_key(1).write_int(5).select_key(1).write_int(6);
-                  w.end();
+                  w.begin_record(0x10).select_key(1).write_int(5).select_key(1).write_int(6);
               })),
-              two);
-    std::istringstream in(stream(two));
-    UKeyInStream reader(in);
-    reader.enter_record(0x10);
-    std::int32_t value = 0;
-    ASSERT_TRUE(reader.next_item());
-    EXPECT_EQ(&reader.select_key(1).read_int(value), &reader);
-    EXPECT_EQ(value, 5);
-    ASSERT_TRUE(reader.next_item());
-    reader.select_key(1).read_int(value);
-    EXPECT_EQ(value, 6);
-    EXPECT_FALSE(reader.next_item());
-    reader.leave();
-
-    // Three objects of 3 keys, and of 40 keys (where the index keeps a key bitmap).
-    for (int keys : {3, 40}) {
+              raw({0x00, 0x10, 0xFF, 0x00, 0x00, 0x00, 0x0A, 0x06, 0x00, 0x01, 0x01, 0x02, 0x05,
+                   0x00, 0x01, 0x01, 0x02, 0x06}));
+    for (int keys : {1, 3, 40}) {
         SCOPED_TRACE(keys);
-        std::ostringstream out;
-        {
-            UKeyOutStream w(out, 3);
+        KeyStreamReader reader(writeKeyStream([keys](UKeyOutStream& w) {
             w.begin_record('LL');
             for (int object = 0; object < 3; ++object)
                 for (int k = 0; k < keys; ++k)
                     w.select_key(static_cast<std::uint16_t>(10 + k)).write_int(100 * object + k);
-        }
-        std::istringstream list(out.str());
-        UKeyInStream reader(list);
-        reader.enter_record('LL');
+        }));
+        reader.in.enter_record('LL');
         for (int object = 0; object < 3; ++object) {
-            ASSERT_TRUE(reader.next_item());
-            reader.select_key(11).read_int(value);
-            EXPECT_EQ(value, 100 * object + 1);
-            reader.select_key(static_cast<std::uint16_t>(9 + keys)).read_int(value);
-            EXPECT_EQ(value, 100 * object + keys - 1);
+            ASSERT_TRUE(reader.in.next_item());
+            std::int32_t first = 0, last = 0;
+            reader.in.select_key(10).read_int(first);
+            EXPECT_EQ(&reader.in.select_key(static_cast<std::uint16_t>(9 + keys)).read_int(last),
+                      &reader.in);
+            EXPECT_EQ(first, 100 * object);
+            EXPECT_EQ(last, 100 * object + keys - 1);
         }
-        EXPECT_FALSE(reader.next_item());
-        EXPECT_FALSE(reader.next_item());
+        EXPECT_FALSE(reader.in.next_item());
+        EXPECT_FALSE(reader.in.next_item());
     }
 }
 
 TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
-    std::ostringstream out;
-    {
-        UKeyOutStream w(out, 0);
+    KeyStreamReader reader(writeKeyStream([](UKeyOutStream& w) {
         w.select_key(1).write_bool(false).select_key(2).write_int(0).select_key(3).write_double(0);
         w.select_key(4).write_char(-1).select_key(5).write_double(-1.5);
         w.select_key(6).write_string(ustring("ab\0cd", 5)).select_key(7).write_short(-2);
@@ -226,23 +189,24 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
         w.select_key(9).write_string(ustring(255, 'y'));
         // Longer than the writer's buffer: the root's length is patched in the stream.
         w.select_key(10).write_string(ustring(100000, 'z'));
-    }
-    std::istringstream in(out.str());
-    UKeyInStream reader(in);
+    }));
+    UKeyInStream& in = reader.in;
     bool flag = true;
     std::int32_t zero = 9, widened = 0, absent = 42;
     double real = 9, negative = 0;
     std::int16_t shortValue = 0;
     ustring text = "old", missing = "old", longText, hugeText;
-    reader.select_key(1).read_bool(flag).select_key(2).read_int(zero).select_key(3).read_double(
-        real);
-    reader.select_key(4).read_int(widened).select_key(5).read_double(negative);
-    reader.select_key(6).read_string(text).select_key(7).read_short(shortValue);
-    reader.select_key(9).read_string(longText).select_key(10).read_string(hugeText);
-    reader.select_key(99).read_int(absent).read_string(missing);
-    EXPECT_FALSE(flag);
-    EXPECT_EQ(zero, 0);
-    EXPECT_EQ(real, 0.0);
+    in.select_key(1).read_bool(flag).select_key(2).read_int(zero).select_key(3).read_double(real);
+    in.select_key(4).read_int(widened).select_key(5).read_double(negative);
+    in.select_key(6).read_string(text).select_key(7).read_short(shortValue);
+    in.select_key(9)
+        .read_string(longText)
+        .select_key(10)
+        .read_string(hugeText)
+        .select_key(99)
+        .read_int(absent)
+        .read_string(missing);
+    EXPECT_TRUE(!flag && zero == 0 && real == 0.0);
     EXPECT_EQ(widened, 255);
     EXPECT_EQ(negative, -1.5);
     EXPECT_EQ(text, "ab");
@@ -251,48 +215,30 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
     EXPECT_EQ(hugeText, ustring(100000, 'z'));
     EXPECT_EQ(absent, 42);
     EXPECT_EQ(missing, "");
-    EXPECT_FALSE(reader.has_key(99));
-    EXPECT_TRUE(reader.has_key(1));
-
-    reader.enter_array(8);
-    double sum = 0;
-    while (reader.next_item()) {
-        double value = 0;
-        reader.read_double(value);
-        sum += value;
-    }
+    EXPECT_FALSE(in.has_key(99));
+    EXPECT_TRUE(in.has_key(1));
+    in.enter_array(8);
+    double sum = 0, value = 0;
+    while (in.next_item())
+        sum += (in.read_double(value), value);
     EXPECT_EQ(sum, 10.0);
-    EXPECT_EQ(reader.progress(), 1.0);
-    reader.leave();
-
-    std::int32_t narrow = 0;
-    expectThrows([&] { reader.select_key(5).read_int(narrow); },
+    EXPECT_EQ(in.progress(), 1.0);
+    in.leave();
+    in.enter_record(55); // absent: an empty level
+    EXPECT_FALSE(in.next_item());
+    EXPECT_EQ(in.progress(), 0.0);
+    in.leave();
+    expectThrows([&] { in.select_key(5).read_int(zero); },
                  "UKeyInStream: reading field longer than expected");
-}
 
-TEST(UKeyInStream, ReadsMissingRecordsAsEmptyAndStringsAsEmptyWithoutTheVersion) {
-    std::istringstream in(stream(""));
-    UKeyInStream reader(in);
-    reader.enter_record(5);
-    EXPECT_FALSE(reader.next_item());
-    EXPECT_FALSE(reader.has_key(1));
-    EXPECT_EQ(reader.progress(), 0.0);
-    reader.leave();
-    expectThrows([&] { reader.leave(); }, "UKeyInStream: leave at root");
-
-    std::istringstream old(stream(raw({0, 1, 2, 5, 'h', 'i'}), false));
-    UKeyInStream oldReader(old);
-    EXPECT_EQ(oldReader.version(), 0u);
-    ustring text = "old";
-    oldReader.select_key(1).read_string(text);
+    KeyStreamReader old(stream(raw({0, 1, 2, 5, 'h', 'i'}), false));
+    EXPECT_EQ(old.in.version(), 0u);
+    old.in.select_key(1).read_string(text); // strings of a stream without version are empty
     EXPECT_EQ(text, "");
 }
 
-TEST(UKeyInStream, ChecksTheStreamHead) {
-    const struct {
-        Bytes bytes;
-        const char* text;
-    } heads[] = {
+TEST(UKeyInStream, ChecksTheStreamHeadAndProbesForTheIdentifier) {
+    const std::pair<Bytes, const char*> heads[] = {
         {raw({0x4B, 0x54, 0, 6}), "UKeyInStream: meta key mismatch"},
         {raw({0x4B}), "UKeyInStream: meta key mismatch"},
         {raw({0x4B, 0x53, 0, 7}), "UKeyInStream: expecting record"},
@@ -300,65 +246,21 @@ TEST(UKeyInStream, ChecksTheStreamHead) {
          "UKeyInStream: corrupt stream"},
         {stream(raw({0xC0, 0xDE, 5, 2, 0, 0, 0, 0, 1}), false), "UKeyInStream: corrupt stream"},
     };
-    for (const auto& head : heads) {
-        SCOPED_TRACE(head.text);
-        expectThrows(
-            [&] {
-                std::istringstream in(head.bytes);
-                UKeyInStream reader(in);
-            },
-            head.text);
-    }
-}
+    for (const auto& [bytes, text] : heads)
+        expectThrows([&] { KeyStreamReader reader(bytes); }, text);
 
-TEST(UKeyInStream, CarriesMessagesAndRefusesOnesThatDoNotUnflatten) {
-    std::mt19937 rng(5150);
-    std::vector<umessage> messages;
-    std::ostringstream out;
-    {
-        UKeyOutStream w(out, 1);
-        w.begin_record('MM');
-        for (int i = 0; i < 50; ++i) {
-            messages.push_back(randomMessage(rng, 0));
-            w.select_key(1).write_message(messages.back());
-        }
-        w.end();
-        w.select_key(2).write_binary("", 0).select_key(3).write_binary("\x09", 1);
-    }
-    std::istringstream in(out.str());
-    UKeyInStream reader(in);
-    reader.enter_record('MM');
-    for (const umessage& expected : messages) {
-        ASSERT_TRUE(reader.next_item());
-        umessage m;
-        reader.select_key(1).read_message(m);
-        EXPECT_TRUE(sameWithFlags(m, expected));
-    }
-    reader.leave();
-
-    umessage m;
-    m.add<int>("old", umessage_details::type_int, 1);
-    reader.select_key(2).read_message(m);
-    EXPECT_TRUE(m.empty());
-    reader.select_key(4).read_message(m);
-    EXPECT_TRUE(m.empty());
-    LogCapture capture;
-    expectThrows([&] { reader.select_key(3).read_message(m); }, "UKeyInStream: corrupt stream");
-}
-
-TEST(UKeyInStream, ProbesForTheIdentifier) {
     const struct {
         Bytes bytes;
         bool ok;
         std::uint32_t identifier;
-    } cases[] = {
+    } probes[] = {
         {sampleStream(), true, 7},
         {stream(""), true, 0},
         {raw({0x4B, 0x53, 0x03, 0x06}), false, 0},
         {raw({0x4B, 0x53, 0xFF, 0, 0, 0, 99, 6}), false, 0},
         {"{}", false, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : probes) {
         std::istringstream in(c.bytes);
         std::uint32_t identifier = 1;
         bool ok = !c.ok;
@@ -369,28 +271,49 @@ TEST(UKeyInStream, ProbesForTheIdentifier) {
     }
 }
 
-TEST(UKeyInStream, DumpsASampleStreamAsStored) {
+TEST(UKeyInStream, CarriesMessagesAndRefusesOnesThatDoNotUnflatten) {
+    std::mt19937 rng(5150);
+    std::vector<umessage> messages;
+    for (int i = 0; i < 20; ++i)
+        messages.push_back(randomMessage(rng, 0));
+    KeyStreamReader reader(writeKeyStream([&](UKeyOutStream& w) {
+        w.begin_record('MM');
+        for (const umessage& m : messages)
+            w.select_key(1).write_message(m);
+        w.end();
+        w.select_key(2).write_binary("", 0).select_key(3).write_binary("\x09", 1);
+    }));
+    reader.in.enter_record('MM');
+    umessage m;
+    for (const umessage& expected : messages) {
+        ASSERT_TRUE(reader.in.next_item());
+        reader.in.select_key(1).read_message(m);
+        EXPECT_TRUE(sameWithFlags(m, expected));
+    }
+    reader.in.leave();
+    reader.in.select_key(2).read_message(m);
+    EXPECT_TRUE(m.empty());
+    m.add<int>("old", umessage_details::type_int, 1);
+    reader.in.select_key(4).read_message(m);
+    EXPECT_TRUE(m.empty());
+    LogCapture capture;
+    expectThrows([&] { reader.in.select_key(3).read_message(m); }, "UKeyInStream: corrupt stream");
+}
+
+TEST(UKeyInStream, DumpsASampleStreamAsStoredAndTheWriterCopiesWhatAReaderWalks) {
     const auto path =
         std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "keystream_dump.txt";
     std::ifstream file(path, std::ios::binary);
     ASSERT_TRUE(file) << path;
     std::stringstream expected;
     expected << file.rdbuf();
-
-    EXPECT_EQ(dumpOf(sampleStream()), expected.str());
-}
-
-TEST(UKeyOutStream, CopiesTheElementsAReaderWalks) {
     const Bytes source = sampleStream();
-    std::istringstream in(source);
-    UKeyInStream reader(in);
-    std::ostringstream out;
-    {
-        UKeyOutStream writer(out, 0);
-        writer.copy_element('CC', reader);
-    }
+    EXPECT_EQ(dumpOf(source), expected.str());
+
+    KeyStreamReader reader(source);
+    const Bytes copy = writeKeyStream([&](UKeyOutStream& w) { w.copy_element('CC', reader.in); });
     // The copy re-creates the root's payload byte for byte after the two key bytes.
-    EXPECT_EQ(out.str().substr(8 + kHeadNoId.size()), "CC" + source.substr(8));
+    EXPECT_EQ(afterHead(copy), "CC" + source.substr(8));
 }
 
 TEST(UKeyInStream, EndsTruncatedOrScrambledStreamsInAnException) {
@@ -413,3 +336,5 @@ TEST(UKeyInStream, EndsTruncatedOrScrambledStreamsInAnException) {
         attempt(bytes);
     }
 }
+
+} // namespace
