@@ -29,41 +29,29 @@ std::shared_ptr<umessage> childWith(const char* name, int value) {
     return child;
 }
 
-} // namespace
-
-TEST(Umessage, KeepsNamesInUnsignedByteOrderShorterFirst) {
+TEST(Umessage, KeepsNamesInUnsignedByteOrderAndSetsIsArrayFromTheSecondValue) {
     umessage m;
     for (const char* name : {"b", "ab", "\xC3\xA9", "a", "B", "\x7F", "z", "m"})
         m.add<int>(name, type_int, 1);
     EXPECT_EQ(keyTexts(m),
               (std::vector<std::string>{"B", "a", "ab", "b", "m", "z", "\x7F", "\xC3\xA9"}));
+    EXPECT_EQ(isArrayOf(m, "m"), 0);
     m.add<int>("m", type_int, 2);
+    EXPECT_EQ(isArrayOf(m, "m"), 1);
     EXPECT_EQ(m.size(), 8u);
-}
-
-TEST(Umessage, SetsIsArrayFromTheSecondValueOrWhenCreatedAsArray) {
-    umessage m;
-    m.add<int>("two", type_int, 1, false);
-    EXPECT_EQ(isArrayOf(m, "two"), 0);
-    m.add<int>("two", type_int, 2, false);
-    EXPECT_EQ(isArrayOf(m, "two"), 1);
 
     m.add<int>("one", type_int, 1, true);
-    EXPECT_EQ(isArrayOf(m, "one"), 1);
-
     m.add<int>("scalar", type_int, 1, false);
     m.add<int>("scalar", type_int, 2, true); // the flag counts only at creation...
     m.removeValue("scalar", 1);
     EXPECT_EQ(isArrayOf(m, "scalar"), 1); // ...but the second value set it, and erase keeps it
-
     m.addChild("shared", std::make_shared<umessage>());
     m.addChildCopy("copied", umessage());
-    EXPECT_EQ(isArrayOf(m, "shared"), 0);
-    EXPECT_EQ(isArrayOf(m, "copied"), 1);
-
-    umessage copy(m);
-    for (const char* name : {"one", "shared", "copied"})
-        EXPECT_EQ(isArrayOf(copy, name), isArrayOf(m, name)) << name;
+    const umessage copy(m);
+    for (const auto& [name, flag] : {std::pair("one", 1), {"shared", 0}, {"copied", 1}}) {
+        EXPECT_EQ(isArrayOf(m, name), flag) << name;
+        EXPECT_EQ(isArrayOf(copy, name), flag) << name;
+    }
 }
 
 TEST(Umessage, RejectsBadAddsInOrderAndLeavesTheMessageUnchanged) {
@@ -93,12 +81,11 @@ TEST(Umessage, RejectsBadAddsInOrderAndLeavesTheMessageUnchanged) {
             const bool invalidArgument = dynamic_cast<const std::invalid_argument*>(&e) != nullptr;
             EXPECT_EQ(invalidArgument, std::string(text) != "incompatible type") << text;
         }
-        EXPECT_TRUE(m == before) << text;
-        EXPECT_EQ(m.size(), 2u) << text;
+        EXPECT_TRUE(m == before && m.size() == 2) << text;
     }
 }
 
-TEST(Umessage, GetConvertsBetweenNumberTypesOnly) {
+TEST(Umessage, GetConvertsBetweenNumberTypesOnlyAndGivesDefaultsOtherwise) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     umessage m;
     m.add<int>("i", type_int, -5);
@@ -108,19 +95,21 @@ TEST(Umessage, GetConvertsBetweenNumberTypesOnly) {
     m.add<long long>("w", type_int64, (1LL << 53) + 1);
     m.add<ustring>("s", type_string, "12");
     m.add<bool>("b", type_bool, true);
-
-    EXPECT_EQ(m.valueAt<int>("d", 0), 2);
-    EXPECT_EQ(m.valueAt<int>("d", 1), -2);
-    EXPECT_EQ(m.valueAt<int>("d", 2), std::numeric_limits<int>::max());
-    EXPECT_EQ(m.valueAt<int>("d", 3), std::numeric_limits<int>::min());
-    EXPECT_EQ(m.valueAt<int>("d", 4), 0);
-    EXPECT_EQ(m.valueAt<int>("w", 0), 1);
-    EXPECT_EQ(m.valueAt<long long>("i", 0), -5);
-    EXPECT_EQ(m.valueAt<long long>("d", 1), -2);
-    EXPECT_EQ(m.valueAt<long long>("d", 2), std::numeric_limits<long long>::max());
-    EXPECT_EQ(m.valueAt<long long>("d", 3), std::numeric_limits<long long>::min());
-    EXPECT_EQ(m.valueAt<long long>("d", 4), 0);
-    EXPECT_EQ(m.valueAt<long long>("d", 5), std::numeric_limits<long long>::min());
+    const std::pair<long long, long long> integers[] = {
+        {m.valueAt<int>("d", 0), 2},
+        {m.valueAt<int>("d", 1), -2},
+        {m.valueAt<int>("d", 2), std::numeric_limits<int>::max()},
+        {m.valueAt<int>("d", 3), std::numeric_limits<int>::min()},
+        {m.valueAt<int>("d", 4), 0},
+        {m.valueAt<int>("w", 0), 1}, // the low 32 bits
+        {m.valueAt<long long>("i", 0), -5},
+        {m.valueAt<long long>("d", 2), std::numeric_limits<long long>::max()},
+        {m.valueAt<long long>("d", 4), 0},
+        {m.valueAt<long long>("d", 5), std::numeric_limits<long long>::min()},
+        {m.valueOr<int>("x", 0, 9), 9},
+    };
+    for (std::size_t i = 0; i < std::size(integers); ++i)
+        EXPECT_EQ(integers[i].first, integers[i].second) << "case " << i;
     EXPECT_EQ(m.valueAt<double>("i", 0), -5.0);
     EXPECT_EQ(m.valueAt<double>("w", 1), 9007199254740992.0);
     EXPECT_TRUE(m.value<bool>("b"));
@@ -129,38 +118,24 @@ TEST(Umessage, GetConvertsBetweenNumberTypesOnly) {
     double untouchedDouble = 4.5;
     ustring untouchedText("keep");
     bool untouchedBool = false;
-    EXPECT_FALSE(m.get("s", 0, untouchedInt));
-    EXPECT_FALSE(m.get("s", 0, untouchedDouble));
-    EXPECT_FALSE(m.get("i", 0, untouchedText));
-    EXPECT_FALSE(m.get("i", 0, untouchedBool));
-    EXPECT_FALSE(m.get("b", 0, untouchedInt));
-    EXPECT_FALSE(m.get("i", 1, untouchedInt));
-    EXPECT_EQ(untouchedInt, 42);
-    EXPECT_EQ(untouchedDouble, 4.5);
+    EXPECT_FALSE(m.get("s", 0, untouchedInt) || m.get("b", 0, untouchedInt) ||
+                 m.get("i", 1, untouchedInt) || m.get("s", 0, untouchedDouble) ||
+                 m.get("i", 0, untouchedText) || m.get("i", 0, untouchedBool));
+    EXPECT_TRUE(untouchedInt == 42 && untouchedDouble == 4.5 && !untouchedBool);
     EXPECT_EQ(untouchedText, "keep");
-    EXPECT_FALSE(untouchedBool);
-
     int exact = 0;
-    EXPECT_FALSE(m.getExact("d", 0, type_double, exact));
-    EXPECT_FALSE(m.getExact("i", 0, type_int64, exact));
+    EXPECT_FALSE(m.getExact("d", 0, type_double, exact) || m.getExact("i", 0, type_int64, exact));
     EXPECT_TRUE(m.getExact("i", 0, type_int, exact));
     EXPECT_EQ(exact, -5);
-}
 
-TEST(Umessage, GivesZeroValuesOrDefaultsForAbsentNames) {
-    umessage m;
-    EXPECT_EQ(m.value<int>("x"), 0);
-    EXPECT_EQ(m.value<long long>("x"), 0);
-    EXPECT_FALSE(m.value<bool>("x"));
-    EXPECT_EQ(m.value<double>("x"), 0.0);
-    EXPECT_TRUE(m.value<ustring>("x").empty());
-    EXPECT_TRUE(m.value<umessage>("x").empty());
-    EXPECT_EQ(m.valueOr<int>("x", 0, 9), 9);
-    EXPECT_EQ(m.valueOr<ustring>("x", 0, "d"), "d");
-    auto def = std::make_shared<const umessage>(ustring("kind"));
-    EXPECT_EQ(m.valueOr<std::shared_ptr<const umessage>>("x", 0, def), def);
+    const umessage empty;
+    EXPECT_EQ(empty.value<long long>("x") + empty.value<int>("x"), 0);
+    EXPECT_EQ(empty.value<double>("x"), 0.0);
+    EXPECT_TRUE(empty.value<ustring>("x").empty() && empty.value<umessage>("x").empty());
+    const auto def = std::make_shared<const umessage>(ustring("kind"));
+    EXPECT_EQ(empty.valueOr<std::shared_ptr<const umessage>>("x", 0, def), def);
     uint64_t n = 99;
-    EXPECT_FALSE(m.count("x", n));
+    EXPECT_FALSE(empty.count("x", n));
     EXPECT_EQ(n, 0u);
 }
 
@@ -170,16 +145,10 @@ TEST(Umessage, TypeTestsFollowTheirChains) {
     m.add<double>("d", type_double, 1.5);
     m.add<long long>("w", type_int64, 1);
     m.add<ustring>("s", type_string, "x");
-    EXPECT_TRUE(m.is<int>("i", 0));
-    EXPECT_FALSE(m.is<int>("i", 1));
-    EXPECT_FALSE(m.is<int>("d", 0));
-    EXPECT_EQ(m.value<int>("d"), 1);
-    EXPECT_TRUE(m.is<int>("w", 0));
-    EXPECT_FALSE(m.is<long long>("i", 0));
-    EXPECT_TRUE(m.is<double>("i", 0));
-    EXPECT_TRUE(m.is<double>("w", 0));
+    EXPECT_TRUE(m.is<int>("i", 0) && m.is<int>("w", 0));
+    EXPECT_FALSE(m.is<int>("i", 1) || m.is<int>("d", 0) || m.is<long long>("i", 0));
+    EXPECT_TRUE(m.is<double>("i", 0) && m.is<double>("w", 0) && m.is<ustring>("s", 0));
     EXPECT_FALSE(m.is<double>("s", 0));
-    EXPECT_TRUE(m.is<ustring>("s", 0));
     EXPECT_TRUE(m.has("s", type_none, 0));
     EXPECT_FALSE(m.has("s", type_int, 0));
 }
@@ -197,9 +166,7 @@ TEST(Umessage, ComparesCodesAndValuesButNotArrayFlags) {
     EXPECT_TRUE(single(0.0, type_double) == single(-0.0, type_double));
     EXPECT_TRUE(single(1, type_int, true) == single(1, type_int, false));
     EXPECT_FALSE(single(ustring("a"), type_string) == single(ustring("b"), type_string));
-
     umessage a;
-    a.setWhat("kind");
     a.addChild("c", childWith("x", 1));
     umessage b(a);
     EXPECT_TRUE(a == b);
@@ -208,61 +175,42 @@ TEST(Umessage, ComparesCodesAndValuesButNotArrayFlags) {
     EXPECT_FALSE(a == b);
 }
 
-TEST(Umessage, CopiesOwnTheirChildren) {
+TEST(Umessage, CopiesOwnTheirChildrenAndAssignSafelyFromThemselvesAndTheirChildren) {
     auto child = childWith("x", 1);
-    umessage source;
+    umessage source(ustring("job"));
     source.addChild("c", child);
     umessage copy(source);
     umessage assigned;
     assigned = source;
     const auto cloned = umessage::clone(source);
+    umessage fromPointer(&source);
     child->add<int>("y", type_int, 2);
-    for (const umessage* m : {&copy, &assigned, cloned.get()}) {
-        EXPECT_FALSE(*m == source);
+    for (const umessage* m : {&copy, &assigned, cloned.get(), &fromPointer}) {
         EXPECT_FALSE(m->value<umessage>("c").contains("y"));
+        EXPECT_EQ(m->what(), "job");
     }
-    std::shared_ptr<const umessage> shared;
-    ASSERT_TRUE(source.get("c", 0, shared));
-    EXPECT_EQ(shared.get(), child.get());
-}
+    EXPECT_EQ(source.valueOr<std::shared_ptr<const umessage>>("c", 0, nullptr), child);
+    EXPECT_TRUE(umessage(static_cast<const umessage*>(nullptr)).empty());
+    const umessage kindless{ustring()};
+    EXPECT_TRUE(kindless.has("what", type_string, 0) && kindless.what().empty());
+    source.setWhat("");
+    EXPECT_FALSE(source.contains("what"));
 
-TEST(Umessage, AssignsSafelyFromItselfAndFromItsOwnChild) {
-    umessage m;
-    m.add<int>("i", type_int, 3);
-    const umessage before(m);
-    umessage& alias = m;
-    m = alias;
-    EXPECT_TRUE(m == before);
-
+    const umessage before(source);
+    umessage& alias = source;
+    source = alias;
+    EXPECT_TRUE(source == before);
     umessage parent;
     parent.addChild("c", childWith("x", 5));
     parent.add<int>("i", type_int, 1);
-    const umessage* own = nullptr;
-    {
-        std::shared_ptr<const umessage> child;
-        ASSERT_TRUE(parent.get("c", 0, child));
-        own = child.get(); // from here on only parent holds the child
-    }
+    // From here on only the parent holds the child it is assigned from.
+    const umessage* own = parent.valueOr<std::shared_ptr<const umessage>>("c", 0, nullptr).get();
     parent = *own;
     EXPECT_EQ(keyTexts(parent), std::vector<std::string>{"x"});
-
     umessage reader;
     reader.addChild("c", childWith("x", 6));
     ASSERT_TRUE(reader.get("c", 0, reader));
     EXPECT_EQ(reader.value<int>("x"), 6);
-}
-
-TEST(Umessage, LifecycleConstructorsAndKind) {
-    const umessage kindless{ustring()};
-    EXPECT_TRUE(kindless.has("what", type_string, 0));
-    EXPECT_TRUE(kindless.what().empty());
-    EXPECT_TRUE(umessage(static_cast<const umessage*>(nullptr)).empty());
-
-    umessage m(ustring("job"));
-    EXPECT_EQ(m.what(), "job");
-    EXPECT_TRUE(umessage(&m) == m);
-    m.setWhat("");
-    EXPECT_FALSE(m.contains("what"));
 }
 
 TEST(Umessage, RemovalPastTheEndChangesNothing) {
@@ -278,11 +226,9 @@ TEST(Umessage, RemovalPastTheEndChangesNothing) {
     m.removeAtPath("s[-1]");
     m.findEntry("s")->second->erase(5);
     EXPECT_TRUE(m == before);
-
     m.removeValue("s", 0);
     EXPECT_EQ(m.valueAt<ustring>("s", 0), "b");
     m.removeAtPath("s");
-    EXPECT_FALSE(m.contains("s"));
     EXPECT_TRUE(m.keys().empty());
 }
 
@@ -291,31 +237,30 @@ TEST(Umessage, ResolvesPathComponents) {
         const char* component;
         const char* name;
         uint64_t index;
-        bool query;
     } cases[] = {
-        {"a[2]", "a", 2, false},
-        {"a", "a", 0, false},
-        {"a[]", "a[]", 0, false},
-        {"[2]", "[2]", 0, false},
-        {"a]2[", "a]2[", 0, false},
-        {"a[2]xyz", "a", 2, false},
-        {"a[x]", "a", 0, false},
-        {"a[+3]", "a", 3, false},
-        {"a[-1]", "a", UINT64_MAX, false},
-        {"a[2147483647]", "a", 2147483647, false},
-        {"a[2147483648]", "a", UINT64_MAX, false},
-        {"a[99999999999999999999999]", "a", UINT64_MAX, false},
-        {"a[1", "a[1", 0, false},
-        {"?", "old", 77, true}, // name and index untouched
+        {"a[2]", "a", 2},
+        {"a", "a", 0},
+        {"a[]", "a[]", 0},
+        {"[2]", "[2]", 0},
+        {"a]2[", "a]2[", 0},
+        {"a[2]xyz", "a", 2},
+        {"a[x]", "a", 0},
+        {"a[+3]", "a", 3},
+        {"a[-1]", "a", UINT64_MAX},
+        {"a[2147483647]", "a", 2147483647},
+        {"a[2147483648]", "a", UINT64_MAX},
+        {"a[99999999999999999999999]", "a", UINT64_MAX},
+        {"a[1", "a[1", 0},
+        {"?", "old", 77}, // a query: name and index untouched
     };
     for (const auto& c : cases) {
         ustring name("old");
         uint64_t index = 77;
-        bool query = !c.query;
+        bool query = c.component[0] != '?';
         umessage::resolvePathComponent(c.component, name, index, query);
         EXPECT_EQ(name, c.name) << c.component;
         EXPECT_EQ(index, c.index) << c.component;
-        EXPECT_EQ(query, c.query) << c.component;
+        EXPECT_EQ(query, c.component[0] == '?') << c.component;
     }
 }
 
@@ -327,50 +272,42 @@ TEST(Umessage, FollowsPathsThroughChildMessages) {
     a->addChild("b", second);
     umessage root;
     root.addChild("a", a);
-    root.add<int>("n", type_int, 1);
-    root.add<int>("n", type_int, 2);
-    root.add<int>("n", type_int, 3);
+    for (int n : {1, 2, 3})
+        root.add<int>("n", type_int, n);
 
     const umessage* parent = nullptr;
     ustring name;
     uint64_t index = 9;
     bool query = true;
     ASSERT_TRUE(root.resolvePath("a/b[1]/c", parent, name, index, query));
-    EXPECT_EQ(parent, second.get());
-    EXPECT_EQ(name, "c");
-    EXPECT_EQ(index, 0u);
-    EXPECT_FALSE(query);
+    EXPECT_TRUE(parent == second.get() && name == "c" && index == 0 && !query);
     ASSERT_TRUE(root.resolvePath("/a//b/", parent, name, index, query));
-    EXPECT_EQ(parent, a.get());
-    EXPECT_EQ(name, "b");
+    EXPECT_TRUE(parent == a.get() && name == "b");
 
-    struct Case {
+    const struct {
         const char* path;
         bool exists;
         uint64_t count;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"", false, 55},        {"/", false, 55},        {"a/?/b", false, 55},
         {"n/x", false, 55},     {"a[1]/b", false, 55},   {"a[-1]/b", false, 55},
         {"a/?", true, 1},       {"a/b[1]/?", true, 1},   {"n[2]", true, 3},
         {"n[3]", false, 3},     {"n[-1]", false, 3},     {"a/b[1]/c", true, 1},
         {"a/b[1]/z", false, 0}, {"a/b[2]/c", false, 55},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         uint64_t n = 55;
         EXPECT_EQ(root.existsAtPath(c.path, n), c.exists) << c.path;
         EXPECT_EQ(n, c.count) << c.path;
     }
 
     std::shared_ptr<const umessage> found;
-    EXPECT_FALSE(root.getAtPath("n", found));
-    EXPECT_FALSE(root.getAtPath("a/?", found));
+    EXPECT_FALSE(root.getAtPath("n", found) || root.getAtPath("a/?", found));
     ASSERT_TRUE(root.getAtPath("a/b[1]", found));
     EXPECT_EQ(found.get(), second.get());
     const auto def = std::make_shared<const umessage>();
     EXPECT_EQ(root.valueAtPathOr("a/b[5]", def), def);
     EXPECT_EQ(root.valueAtPathOr("/a/", def).get(), a.get());
-
     root.removeAtPath("a/b[1]/?");
     EXPECT_FALSE(second->contains("what"));
     EXPECT_TRUE(second->contains("c"));
@@ -380,3 +317,5 @@ TEST(Umessage, FollowsPathsThroughChildMessages) {
     EXPECT_EQ(n, 1u);
     EXPECT_EQ(root.valueAtPathOr("a/b", def).get(), second.get());
 }
+
+} // namespace
