@@ -27,7 +27,7 @@ std::string bytesOf(const UByteBuffer& block) {
 }
 
 // set with the start as base ('s', no base when the start is empty), descend from the start
-// ('d') or to_parent ('p').
+// ('d') or to_parent ('p'). A NUL is refused as '?' is; a refused to_parent leaves the path.
 TEST(UFileSpecCore, SetsDescendsAndGoesToTheParentByTheTextRules) {
     const struct {
         char op;
@@ -45,7 +45,7 @@ TEST(UFileSpecCore, SetsDescendsAndGoesToTheParentByTheTextRules) {
         {'s', "C:/d", "x/y", true, "C:/d/x/y"},
         {'s', "C:/d", "C:/e", true, "C:/e"},
         {'s', "", "C:/a?b", false, ""},
-        {'s', "", "C:/a\0b"sv, false, ""}, // a NUL is refused as '?' is
+        {'s', "", "C:/a\0b"sv, false, ""},
         {'s', "C:/d", "x\0/.."sv, false, ""},
         {'d', "C:/d/x", "../z", true, "C:/d/z"},
         {'d', "C:/d", "./a/./b/", true, "C:/d/a/b"},
@@ -64,7 +64,7 @@ TEST(UFileSpecCore, SetsDescendsAndGoesToTheParentByTheTextRules) {
         {'p', "C:/d//x", "", true, "C:/d"},
         {'p', "//server/share", "", true, "//server"},
         {'p', "abcd", "", true, ""},
-        {'p', "C:/", "", false, "C:/"}, // left unchanged
+        {'p', "C:/", "", false, "C:/"},
     };
     for (const auto& c : cases) {
         const ustring text(c.text.data(), c.text.size());
