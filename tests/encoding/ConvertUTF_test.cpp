@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -23,6 +24,11 @@ std::string hex(const Bytes& bytes) {
         text += ' ';
     }
     return text;
+}
+
+template <typename Unit, typename Text>
+std::vector<Unit> unitsOf(Text text) {
+    return std::vector<Unit>(text.begin(), text.end());
 }
 
 const char* modeName(ConversionFlags flags) {
@@ -66,27 +72,27 @@ TEST(ConvertUTF, EveryScalarValueRoundTripsThroughEveryPairOfForms) {
 TEST(ConvertUTF, EncodesTheBoundaryValuesOfEachLength) {
     const struct {
         UTF32 value;
-        Bytes utf8;
-        Units utf16;
+        std::string_view utf8;
+        std::u16string_view utf16;
     } cases[] = {
-        {0x0000, {0x00}, {0x0000}},
-        {0x007F, {0x7F}, {0x007F}},
-        {0x0080, {0xC2, 0x80}, {0x0080}},
-        {0x07FF, {0xDF, 0xBF}, {0x07FF}},
-        {0x0800, {0xE0, 0xA0, 0x80}, {0x0800}},
-        {0xD7FF, {0xED, 0x9F, 0xBF}, {0xD7FF}},
-        {0xE000, {0xEE, 0x80, 0x80}, {0xE000}},
-        {0xFFFF, {0xEF, 0xBF, 0xBF}, {0xFFFF}},
-        {0x10000, {0xF0, 0x90, 0x80, 0x80}, {0xD800, 0xDC00}},
-        {0x1F600, {0xF0, 0x9F, 0x98, 0x80}, {0xD83D, 0xDE00}},
-        {0x10FFFF, {0xF4, 0x8F, 0xBF, 0xBF}, {0xDBFF, 0xDFFF}},
+        {0x0000, {"", 1}, {u"", 1}},
+        {0x007F, "\x7F", u"\x7F"},
+        {0x0080, "\xC2\x80", u"\x80"},
+        {0x07FF, "\xDF\xBF", u"\x7FF"},
+        {0x0800, "\xE0\xA0\x80", u"\x800"},
+        {0xD7FF, "\xED\x9F\xBF", u"\xD7FF"},
+        {0xE000, "\xEE\x80\x80", u"\xE000"},
+        {0xFFFF, "\xEF\xBF\xBF", u"\xFFFF"},
+        {0x10000, "\xF0\x90\x80\x80", u"\xD800\xDC00"},
+        {0x1F600, "\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
+        {0x10FFFF, "\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         expectConversion(convertRoomy(ConvertUTF32toUTF8, Values{c.value}), conversionOK, 1,
-                         c.utf8);
+                         unitsOf<UTF8>(c.utf8));
         expectConversion(convertRoomy(ConvertUTF32toUTF16, Values{c.value}), conversionOK, 1,
-                         c.utf16);
+                         unitsOf<UTF16>(c.utf16));
     }
 }
 
@@ -128,6 +134,7 @@ TEST(ConvertUTF, StopsBothUtf8DecodersAtIllFormedInputInBothModes) {
         {"stray continuation byte", {0x80}, sourceIllegal, 0, {}},
         {"stray after a letter", {0x41, 0xBF, 0x42}, sourceIllegal, 1, {0x41}},
         {"letter in place of a continuation", {0xC3, 0x41}, sourceIllegal, 0, {}},
+        {"lead byte in place of a continuation", {0xC2, 0xC0}, sourceIllegal, 0, {}},
         {"letter as last byte", {0xE2, 0x82, 0x41}, sourceIllegal, 0, {}},
         // ED and F4 bound their second byte from above only in the classic table; it must
         // still be a continuation byte, or the letter would vanish into a wrong value.
@@ -142,46 +149,41 @@ TEST(ConvertUTF, StopsBothUtf8DecodersAtIllFormedInputInBothModes) {
             expectConversion(convertRoomy(ConvertUTF8toUTF32, c.input, flags), c.result, c.consumed,
                              Values(c.produced.begin(), c.produced.end()));
         }
+        // The legality test refuses the sequence where the decoders stopped.
+        const UTF8* stop = c.input.data() + c.consumed;
+        EXPECT_FALSE(isLegalUTF8Sequence(stop, c.input.data() + c.input.size())) << c.what;
     }
 }
 
+// (input, mode, result, units consumed, UTF-8 output, UTF-32 output)
 TEST(ConvertUTF, HandlesIllFormedUtf16PerMode) {
     constexpr ConversionFlags strict = strictConversion, lenient = lenientConversion;
-    // (input, mode, result, units consumed, UTF-8 output, UTF-32 output)
     const struct {
-        Units input;
+        std::u16string_view input;
         ConversionFlags flags;
         ConversionResult result;
         std::size_t consumed;
-        Bytes utf8;
-        Values utf32;
+        std::string_view utf8;
+        std::u32string_view utf32;
     } cases[] = {
-        {{0xD800, 0x41}, strict, sourceIllegal, 0, {}, {}},
-        {{0xD800, 0x41}, lenient, conversionOK, 2, {0xED, 0xA0, 0x80, 0x41}, {0xD800, 0x41}},
-        {{0xD800, 0xDC00}, strict, conversionOK, 2, {0xF0, 0x90, 0x80, 0x80}, {0x10000}},
-        {{0xD800, 0xD800, 0xDC00},
-         lenient,
-         conversionOK,
-         3,
-         {0xED, 0xA0, 0x80, 0xF0, 0x90, 0x80, 0x80},
-         {0xD800, 0x10000}},
-        {{0x41, 0xDC00, 0x42}, strict, sourceIllegal, 1, {0x41}, {0x41}},
-        {{0x41, 0xDC00, 0x42},
-         lenient,
-         conversionOK,
-         3,
-         {0x41, 0xED, 0xB0, 0x80, 0x42},
-         {0x41, 0xDC00, 0x42}},
-        {{0x41, 0xD800}, strict, sourceExhausted, 1, {0x41}, {0x41}},
-        {{0x41, 0xD800}, lenient, sourceExhausted, 1, {0x41}, {0x41}},
+        {u"\xD800\x41", strict, sourceIllegal, 0, "", U""},
+        {u"\xD800\x41", lenient, conversionOK, 2, "\xED\xA0\x80\x41", U"\xD800\x41"},
+        {u"\xD800\xDC00", strict, conversionOK, 2, "\xF0\x90\x80\x80", U"\x10000"},
+        {u"\xD800\xD800\xDC00", lenient, conversionOK, 3, "\xED\xA0\x80\xF0\x90\x80\x80",
+         U"\xD800\x10000"},
+        {u"\x41\xDC00\x42", strict, sourceIllegal, 1, "\x41", U"\x41"},
+        {u"\x41\xDC00\x42", lenient, conversionOK, 3, "\x41\xED\xB0\x80\x42", U"\x41\xDC00\x42"},
+        {u"\x41\xD800", strict, sourceExhausted, 1, "\x41", U"\x41"},
+        {u"\x41\xD800", lenient, sourceExhausted, 1, "\x41", U"\x41"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.input[0]) + " " + std::to_string(c.input[1]) + " " +
+        const Units input = unitsOf<UTF16>(c.input);
+        SCOPED_TRACE(std::to_string(input[0]) + " " + std::to_string(input[1]) + " " +
                      modeName(c.flags));
-        expectConversion(convertRoomy(ConvertUTF16toUTF8, c.input, c.flags), c.result, c.consumed,
-                         c.utf8);
-        expectConversion(convertRoomy(ConvertUTF16toUTF32, c.input, c.flags), c.result, c.consumed,
-                         c.utf32);
+        expectConversion(convertRoomy(ConvertUTF16toUTF8, input, c.flags), c.result, c.consumed,
+                         unitsOf<UTF8>(c.utf8));
+        expectConversion(convertRoomy(ConvertUTF16toUTF32, input, c.flags), c.result, c.consumed,
+                         unitsOf<UTF32>(c.utf32));
     }
 }
 
@@ -190,44 +192,29 @@ TEST(ConvertUTF, HandlesIllFormedUtf16PerMode) {
 TEST(ConvertUTF, HandlesSurrogatesAndValuesAbove10FFFFInUtf32PerMode) {
     constexpr ConversionFlags strict = strictConversion, lenient = lenientConversion;
     const struct {
-        Values input;
+        std::u32string_view input;
         ConversionFlags flags;
         std::size_t consumed;
         ConversionResult result8;
-        Bytes utf8;
+        std::string_view utf8;
         ConversionResult result16;
-        Units utf16;
+        std::u16string_view utf16;
     } cases[] = {
-        {{0x110000, 0x41},
-         strict,
-         2,
-         sourceIllegal,
-         {0xEF, 0xBF, 0xBD, 0x41},
-         sourceIllegal,
-         {0x41}},
-        {{0x110000, 0x41},
-         lenient,
-         2,
-         sourceIllegal,
-         {0xEF, 0xBF, 0xBD, 0x41},
-         conversionOK,
-         {0xFFFD, 0x41}},
-        {{0xFFFFFFFF}, strict, 1, sourceIllegal, {0xEF, 0xBF, 0xBD}, sourceIllegal, {}},
-        {{0x41, 0xD800, 0x42}, strict, 1, sourceIllegal, {0x41}, sourceIllegal, {0x41}},
-        {{0x41, 0xD800, 0x42},
-         lenient,
-         3,
-         conversionOK,
-         {0x41, 0xED, 0xA0, 0x80, 0x42},
-         conversionOK,
-         {0x41, 0xFFFD, 0x42}},
+        {U"\x110000\x41", strict, 2, sourceIllegal, "\xEF\xBF\xBD\x41", sourceIllegal, u"\x41"},
+        {U"\x110000\x41", lenient, 2, sourceIllegal, "\xEF\xBF\xBD\x41", conversionOK,
+         u"\xFFFD\x41"},
+        {U"\xFFFFFFFF", strict, 1, sourceIllegal, "\xEF\xBF\xBD", sourceIllegal, u""},
+        {U"\x41\xD800\x42", strict, 1, sourceIllegal, "\x41", sourceIllegal, u"\x41"},
+        {U"\x41\xD800\x42", lenient, 3, conversionOK, "\x41\xED\xA0\x80\x42", conversionOK,
+         u"\x41\xFFFD\x42"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.input[0]) + " " + modeName(c.flags));
-        expectConversion(convertRoomy(ConvertUTF32toUTF8, c.input, c.flags), c.result8, c.consumed,
-                         c.utf8);
-        expectConversion(convertRoomy(ConvertUTF32toUTF16, c.input, c.flags), c.result16,
-                         c.consumed, c.utf16);
+        const Values input = unitsOf<UTF32>(c.input);
+        SCOPED_TRACE(std::to_string(input[0]) + " " + modeName(c.flags));
+        expectConversion(convertRoomy(ConvertUTF32toUTF8, input, c.flags), c.result8, c.consumed,
+                         unitsOf<UTF8>(c.utf8));
+        expectConversion(convertRoomy(ConvertUTF32toUTF16, input, c.flags), c.result16, c.consumed,
+                         unitsOf<UTF16>(c.utf16));
     }
 }
 
@@ -305,38 +292,18 @@ TEST(ConvertUTF, AsciiStepsStopAtTheFirstOtherUnitWhereverItStands) {
     }
 }
 
-TEST(ConvertUTF, IsLegalUtf8FollowsTheWellFormedTable) {
-    const struct {
-        Bytes bytes;
-        bool legal;
-    } cases[] = {
-        {{0x00}, true},
-        {{0x7F}, true},
-        {{0x80}, false},
-        {{0xC1}, false},
-        {{0xC2, 0x80}, true},
-        {{0xC2, 0xC0}, false},
-        {{0xE0, 0x9F, 0x80}, false},
-        {{0xE0, 0xA0, 0x80}, true},
-        {{0xE1, 0x80, 0x7F}, false},
-        {{0xED, 0x9F, 0xBF}, true},
-        {{0xED, 0xA0, 0x80}, false},
-        {{0xED, 0x7F, 0x80}, false},
-        {{0xF0, 0x8F, 0x80, 0x80}, false},
-        {{0xF0, 0x90, 0x80, 0x80}, true},
-        {{0xF4, 0x8F, 0xBF, 0xBF}, true},
-        {{0xF4, 0x90, 0x80, 0x80}, false},
-        {{0xF4, 0x7F, 0x80, 0x80}, false},
-        {{0xF5, 0x80, 0x80, 0x80}, false},
-        {{0xF8, 0x88, 0x80, 0x80, 0x80}, false},
-    };
-    for (const auto& c : cases) {
-        const UTF8* bytes = c.bytes.data();
-        EXPECT_EQ(isLegalUTF8(bytes, static_cast<int>(c.bytes.size())), c.legal) << hex(c.bytes);
-        EXPECT_EQ(isLegalUTF8Sequence(bytes, bytes + c.bytes.size()), c.legal) << hex(c.bytes);
+// Well-formed sequences of every length pass (the refused ones are the decoders' table above); a
+// length other than 1 to 4, or a range that ends early or is empty, is refused.
+TEST(ConvertUTF, IsLegalUtf8AcceptsWellFormedSequencesOnly) {
+    for (const std::string_view text : {"\x7F", "\xC2\x80", "\xE0\xA0\x80", "\xED\x9F\xBF",
+                                        "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
+        const Bytes bytes = unitsOf<UTF8>(text);
+        EXPECT_TRUE(isLegalUTF8(bytes.data(), static_cast<int>(bytes.size()))) << hex(bytes);
+        EXPECT_TRUE(isLegalUTF8Sequence(bytes.data(), bytes.data() + bytes.size())) << hex(bytes);
     }
     const Bytes euro{0xE2, 0x82, 0xAC};
     EXPECT_FALSE(isLegalUTF8(euro.data(), 0));
+    EXPECT_FALSE(isLegalUTF8(euro.data(), 5));
     EXPECT_FALSE(isLegalUTF8Sequence(euro.data(), euro.data() + 2));
     EXPECT_FALSE(isLegalUTF8Sequence(euro.data(), euro.data()));
 }

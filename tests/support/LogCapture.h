@@ -28,6 +28,12 @@ public:
 
     std::string text() const { return m_out.str(); }
 
+    // The line of a record made while a capture lives; `where` is "file:function:line".
+    static std::string line(const std::string& level, const std::string& where,
+                            const std::string& text) {
+        return "[2026-03-01T14:05:09][" + level + "][5120][" + where + "] " + text + "\n";
+    }
+
 private:
     std::ostream& m_saved;
     std::ostringstream m_out;

@@ -2,6 +2,8 @@
 // decoding, full-width folding and kanji numerals.
 #include "utils/TextUtils.h"
 
+#include "support/Throws.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -136,12 +138,8 @@ TEST(TextUtils, FoldsFullWidthFormsAndWritesKanjiNumeralRunsInDecimal) {
         EXPECT_EQ(str(replaceKanjiNumbers(u8(in))), str(u8(expected)));
     for (const std::u16string run :
          {u"\u5341\u767E", u"\u4E00\u4E8C", u"\u4E8C\u5341\u5343", u"\u4E07\u4E07", u""}) {
-        try {
-            kanjiToNumber(run);
-            ADD_FAILURE() << "no exception for a run of " << run.size() << " units";
-        } catch (const std::out_of_range& e) {
-            EXPECT_STREQ(e.what(), "invalid kanji number");
-        }
+        expectThrowsWithText<std::out_of_range>([&] { kanjiToNumber(run); },
+                                                "invalid kanji number");
     }
     EXPECT_TRUE(isKanjiDigit(0x4E07));
     EXPECT_FALSE(isKanjiDigit(0x96F6));

@@ -5,6 +5,7 @@
 #include "support/KeyStreamBytes.h"
 #include "support/LogCapture.h"
 #include "support/RandomMessage.h"
+#include "support/Throws.h"
 #include "utils/umessage.h"
 
 #include <gtest/gtest.h>
@@ -36,15 +37,6 @@ Bytes stream(const Bytes& body, bool withVersion = true) {
     const Bytes payload = (withVersion ? kHeadNoId : Bytes()) + body;
     const auto n = static_cast<int>(payload.size());
     return raw({0x4B, 0x53, 0xFF, 0, 0, n >> 8, n & 0xFF, 0x06}) + payload;
-}
-
-void expectThrows(const std::function<void()>& action, const char* text) {
-    try {
-        action();
-        ADD_FAILURE() << "no exception, expected " << text;
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), text);
-    }
 }
 
 // A stream with identifier 7 and an element of every kind.
@@ -125,20 +117,20 @@ TEST(UKeyStream, BothSidesStopAtTenLevelsAndRefuseMisuse) {
     UKeyOutStream writer(out, 0);
     for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
         writer.begin_record(1);
-    expectThrows([&] { writer.begin_array(1); }, "UKeyOutStream: exceeded depth");
+    expectThrowsWithText([&] { writer.begin_array(1); }, "UKeyOutStream: exceeded depth");
     writer.close();
-    expectThrows([&] { writer.end(); }, "UKeyOutStream: no open level");
-    expectThrows([&] { writer.write_int(1); }, "UKeyOutStream: stream closed");
-    expectThrows([&] { writer.begin_record(1); }, "UKeyOutStream: stream closed");
+    expectThrowsWithText([&] { writer.end(); }, "UKeyOutStream: no open level");
+    expectThrowsWithText([&] { writer.write_int(1); }, "UKeyOutStream: stream closed");
+    expectThrowsWithText([&] { writer.begin_record(1); }, "UKeyOutStream: stream closed");
     EXPECT_TRUE(out.good());
 
     KeyStreamReader reader(out.str());
     for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
         reader.in.enter_record(1);
-    expectThrows([&] { reader.in.enter_record(1); }, "UKeyInStream: exceeded depth");
+    expectThrowsWithText([&] { reader.in.enter_record(1); }, "UKeyInStream: exceeded depth");
     for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
         reader.in.leave();
-    expectThrows([&] { reader.in.leave(); }, "UKeyInStream: leave at root");
+    expectThrowsWithText([&] { reader.in.leave(); }, "UKeyInStream: leave at root");
 
     // A stream that cannot be repositioned keeps its placeholders and says so.
     struct Unseekable : std::streambuf {
@@ -228,8 +220,8 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
     EXPECT_FALSE(in.next_item());
     EXPECT_EQ(in.progress(), 0.0);
     in.leave();
-    expectThrows([&] { in.select_key(5).read_int(zero); },
-                 "UKeyInStream: reading field longer than expected");
+    expectThrowsWithText([&] { in.select_key(5).read_int(zero); },
+                         "UKeyInStream: reading field longer than expected");
 
     KeyStreamReader old(stream(raw({0, 1, 2, 5, 'h', 'i'}), false));
     EXPECT_EQ(old.in.version(), 0u);
@@ -247,7 +239,7 @@ TEST(UKeyInStream, ChecksTheStreamHeadAndProbesForTheIdentifier) {
         {stream(raw({0xC0, 0xDE, 5, 2, 0, 0, 0, 0, 1}), false), "UKeyInStream: corrupt stream"},
     };
     for (const auto& [bytes, text] : heads)
-        expectThrows([&] { KeyStreamReader reader(bytes); }, text);
+        expectThrowsWithText([&] { KeyStreamReader reader(bytes); }, text);
 
     const struct {
         Bytes bytes;
@@ -297,7 +289,8 @@ TEST(UKeyInStream, CarriesMessagesAndRefusesOnesThatDoNotUnflatten) {
     reader.in.select_key(4).read_message(m);
     EXPECT_TRUE(m.empty());
     LogCapture capture;
-    expectThrows([&] { reader.in.select_key(3).read_message(m); }, "UKeyInStream: corrupt stream");
+    expectThrowsWithText([&] { reader.in.select_key(3).read_message(m); },
+                         "UKeyInStream: corrupt stream");
 }
 
 TEST(UKeyInStream, DumpsASampleStreamAsStoredAndTheWriterCopiesWhatAReaderWalks) {

@@ -1,6 +1,8 @@
 // Tests of marker substitution, the printf-style engine and number text.
 #include "utils/ustring.h"
 
+#include "support/Throws.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -9,6 +11,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -223,21 +226,12 @@ TEST(UstringFormat, LongResultsAreWrittenWholeBeyondTheStackBuffer) {
 }
 
 TEST(UstringFormat, ResultsBeyondTheStringLimitThrow) {
-    const auto tooLong = [](auto call) {
-        try {
-            call();
-        } catch (const std::length_error& e) {
-            return std::string(e.what()) == "ustring";
-        }
-        return false;
-    };
-    EXPECT_TRUE(tooLong([] { fmt("%*d", INT_MIN, 1); }));
-    EXPECT_TRUE(tooLong([] { fmt("%*d", INT_MAX, 1); }));
-    EXPECT_TRUE(tooLong([] { fmt("%99999999999d", 1); }));
-    EXPECT_TRUE(tooLong([] { fmt("%.*f", INT_MAX, 1.0); }));
-    EXPECT_TRUE(tooLong([] { fmt("%.2000000000g", 1.0); }));
-    EXPECT_TRUE(tooLong([] { fmt("%*s", 0x1000000, "x"); }));
-    EXPECT_TRUE(tooLong([] { fmt("%*s", INT_MIN, "x"); }));
+    for (const auto& tooLong : std::initializer_list<std::function<void()>>{
+             [] { fmt("%*d", INT_MIN, 1); }, [] { fmt("%*d", INT_MAX, 1); },
+             [] { fmt("%99999999999d", 1); }, [] { fmt("%.*f", INT_MAX, 1.0); },
+             [] { fmt("%.2000000000g", 1.0); }, [] { fmt("%*s", 0x1000000, "x"); },
+             [] { fmt("%*s", INT_MIN, "x"); }})
+        expectThrowsWithText<std::length_error>(tooLong, "ustring");
 }
 
 // --- number text ------------------------------------------------------------------------------
