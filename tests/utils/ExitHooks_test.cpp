@@ -10,70 +10,39 @@
 
 namespace {
 
-void writeCall(const char* name, bool normalExit) {
-    std::fprintf(stderr, "%s(%s)", name, normalExit ? "true" : "false");
-}
-
 void firstHook(bool normalExit) {
-    writeCall("first", normalExit);
+    std::fprintf(stderr, "first(%d)", normalExit);
 }
 void secondHook(bool normalExit) {
-    writeCall("second", normalExit);
+    std::fprintf(stderr, "second(%d)", normalExit);
 }
 
-void registerBoth() {
-    RegisterExitHook(firstHook);
-    RegisterExitHook(secondHook);
+// Each child starts the test program afresh, so no hook of another case is registered. The
+// signal handler returns after the hooks: a second raise meets the default action, an abort
+// goes on to end the process.
+TEST(ExitHooksDeathTest, RunInRegistrationOrderAtExitAndOnEachFatalSignal) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto run = [](int signal, bool twice) {
+        RegisterExitHook(firstHook);
+        RegisterExitHook(secondHook);
+        if (signal == SIGABRT && !twice)
+            std::abort();
+        if (signal != 0)
+            std::raise(signal);
+        std::fputs(";", stderr);
+        if (twice)
+            std::raise(signal);
+        std::exit(3);
+    };
+    EXPECT_EXIT(run(0, false), ::testing::ExitedWithCode(3), "^;first\\(1\\)second\\(1\\)$");
+    EXPECT_EXIT(run(SIGINT, false), ::testing::ExitedWithCode(3),
+                "^first\\(0\\)second\\(0\\);first\\(1\\)second\\(1\\)$");
+    EXPECT_EXIT(run(SIGABRT, false), ::testing::KilledBySignal(SIGABRT),
+                "^first\\(0\\)second\\(0\\)$");
+    for (int signal : {SIGINT, SIGTERM, SIGSEGV, SIGABRT})
+        EXPECT_EXIT(run(signal, true), ::testing::KilledBySignal(signal),
+                    "^first\\(0\\)second\\(0\\);$")
+            << signal;
 }
-
-class ExitHooksDeathTest : public ::testing::Test {
-protected:
-    // Each child starts the test program afresh, so no hook of another case is registered.
-    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-};
 
 } // namespace
-
-TEST_F(ExitHooksDeathTest, RunOnceEachInRegistrationOrderWithTrueAtANormalExit) {
-    EXPECT_EXIT(
-        {
-            registerBoth();
-            std::exit(0);
-        },
-        ::testing::ExitedWithCode(0), "^first\\(true\\)second\\(true\\)$");
-}
-
-TEST_F(ExitHooksDeathTest, RunWithFalseOnEachFatalSignalWhichThenTakesItsDefaultAction) {
-    for (int signal : {SIGINT, SIGTERM, SIGSEGV, SIGABRT}) {
-        SCOPED_TRACE(signal);
-        // The handler returns after the hooks; the second raise meets the default action.
-        EXPECT_EXIT(
-            {
-                registerBoth();
-                std::raise(signal);
-                std::fputs("survived;", stderr);
-                std::raise(signal);
-            },
-            ::testing::KilledBySignal(signal), "^first\\(false\\)second\\(false\\)survived;$");
-    }
-}
-
-TEST_F(ExitHooksDeathTest, RunTwiceWhenTheProcessExitsAfterASignal) {
-    EXPECT_EXIT(
-        {
-            registerBoth();
-            std::raise(SIGINT);
-            std::exit(3);
-        },
-        ::testing::ExitedWithCode(3),
-        "^first\\(false\\)second\\(false\\)first\\(true\\)second\\(true\\)$");
-}
-
-TEST_F(ExitHooksDeathTest, AbortEndsTheProcessAfterTheHooks) {
-    EXPECT_EXIT(
-        {
-            registerBoth();
-            std::abort();
-        },
-        ::testing::KilledBySignal(SIGABRT), "^first\\(false\\)second\\(false\\)$");
-}

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 
-TEST(UUnits, TableGivesNamesPointsPerUnitAndDecimals) {
+TEST(UUnits, TableGivesNamesPointsPerUnitAndDecimalsAndLookupFallsBackToMillimetres) {
     const struct {
         int unit;
         const char* name;
@@ -32,17 +32,12 @@ TEST(UUnits, TableGivesNamesPointsPerUnitAndDecimals) {
         EXPECT_EQ(UUnits(ustring(c.name)).unit(), c.unit) << c.name;
     }
     EXPECT_EQ(UUnits::defaultUnitName().view(), "mm");
-}
-
-TEST(UUnits, NameLookupIgnoresCaseAndFallsBackToMillimetres) {
-    EXPECT_EQ(UUnits(ustring("MM")).unit(), UUnits::mm);
-    EXPECT_EQ(UUnits(ustring("Cm")).unit(), UUnits::cm);
+    EXPECT_EQ(UUnits(ustring("Cm")).unit(), UUnits::cm); // names ignore case
     EXPECT_EQ(UUnits(ustring("furlong")).unit(), UUnits::mm);
     for (int unit : {7, -1}) { // kept as given, read as millimetres
-        const UUnits units(unit);
-        EXPECT_EQ(units.unit(), unit);
-        EXPECT_EQ(units.name().view(), "mm");
-        EXPECT_DOUBLE_EQ(units.fromPoints(72), 25.4);
+        EXPECT_EQ(UUnits(unit).unit(), unit);
+        EXPECT_EQ(UUnits(unit).name().view(), "mm");
+        EXPECT_DOUBLE_EQ(UUnits(unit).fromPoints(72), 25.4);
     }
 }
 
@@ -82,22 +77,15 @@ TEST(UUnits, RoundDecimalsTakesHalvesUpOnBothSidesOfZero) {
     EXPECT_TRUE(std::isnan(UUnits::roundDecimals(std::nan(""), 2)));
 }
 
-class UUnitsGlobal : public ::testing::Test {
-protected:
-    void TearDown() override { UUnits::destroyGlobal(); }
-};
-
-TEST_F(UUnitsGlobal, FallsBackToMillimetresUntilCreatedAndAfterDestroyed) {
+TEST(UUnits, GlobalFallsBackToMillimetresUntilCreatedAndAfterDestroyed) {
     const UUnits* fallback = &UUnits::global();
     EXPECT_EQ(fallback->unit(), UUnits::mm);
-
     UUnits::createGlobal();
     const UUnits* created = &UUnits::global();
     EXPECT_NE(created, fallback);
     EXPECT_EQ(created->unit(), UUnits::mm);
     UUnits::createGlobal();
     EXPECT_EQ(&UUnits::global(), created);
-
     UUnits::destroyGlobal();
     EXPECT_EQ(&UUnits::global(), fallback);
 }
