@@ -1,6 +1,6 @@
 // Test aid for keyed streams and the job model's records: the bytes that a keyed-stream writer
-// produces, the part after the stream head, a hex view for comparing layouts, and a reader over
-// given bytes.
+// produces, the part after the stream head, hand-made streams, a hex view for comparing layouts,
+// a reader over given bytes and the dump's text.
 #pragma once
 
 #include "utils/UKeyStream.h"
@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -27,6 +29,23 @@ inline std::string writeKeyStream(const std::function<void(UKeyOutStream&)>& bod
 inline std::string afterHead(const std::string& stream) {
     constexpr std::size_t kHeadSize = 13;
     return stream.substr(kHeadSize);
+}
+
+// The bytes of the given values.
+inline std::string rawBytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (int v : values)
+        bytes.push_back(static_cast<char>(v));
+    return bytes;
+}
+
+// `body` in a root record as the writer makes it (with the version element after the head) or
+// without the version element.
+inline std::string keyStreamAround(const std::string& body, bool withVersion = true) {
+    const std::string payload =
+        (withVersion ? rawBytes({0xC0, 0xDE, 0x01, 0x02, 0x01}) : "") + body;
+    const auto n = static_cast<int>(payload.size());
+    return rawBytes({0x4B, 0x53, 0xFF, 0, 0, n >> 8, n & 0xFF, 0x06}) + payload;
 }
 
 // Upper-case hex digits, one space between bytes.
@@ -92,4 +111,16 @@ inline std::string boolElement(std::uint16_t key, bool value) {
 }
 inline std::string stringElement(std::uint16_t key, const std::string& text) {
     return element(key, UKeyStream::field_string, text);
+}
+
+// What UKeyInStream::dump prints for `bytes`; an exception of the dump passes through.
+inline std::string dumpText(const std::string& bytes) {
+    std::istringstream in(bytes);
+    std::ostringstream printed;
+    struct Restore {
+        std::streambuf* saved;
+        ~Restore() { std::cout.rdbuf(saved); }
+    } restore{std::cout.rdbuf(printed.rdbuf())};
+    UKeyInStream::dump(in);
+    return printed.str();
 }

@@ -21,24 +21,6 @@ namespace {
 
 using Bytes = std::string;
 
-// The bytes of the given values.
-Bytes raw(std::initializer_list<int> values) {
-    Bytes bytes;
-    for (int v : values)
-        bytes.push_back(static_cast<char>(v));
-    return bytes;
-}
-
-// The stream head of a writer without identifier, before the root length is known.
-const Bytes kHeadNoId = raw({0xC0, 0xDE, 0x01, 0x02, 0x01});
-
-// Wraps a body in a root record, with the version element as the writer puts it or without.
-Bytes stream(const Bytes& body, bool withVersion = true) {
-    const Bytes payload = (withVersion ? kHeadNoId : Bytes()) + body;
-    const auto n = static_cast<int>(payload.size());
-    return raw({0x4B, 0x53, 0xFF, 0, 0, n >> 8, n & 0xFF, 0x06}) + payload;
-}
-
 // A stream with identifier 7 and an element of every kind.
 Bytes sampleStream() {
     std::ostringstream out;
@@ -62,24 +44,12 @@ Bytes sampleStream() {
     return out.str();
 }
 
-// What the dump prints for `bytes`; an exception of the dump passes through.
-std::string dumpOf(const Bytes& bytes) {
-    std::istringstream in(bytes);
-    std::ostringstream printed;
-    struct Restore {
-        std::streambuf* saved;
-        ~Restore() { std::cout.rdbuf(saved); }
-    } restore{std::cout.rdbuf(printed.rdbuf())};
-    UKeyInStream::dump(in);
-    return printed.str();
-}
-
 TEST(UKeyOutStream, WritesTheStreamHeadAndValuesWithoutLeadingZeroBytes) {
     std::ostringstream out;
     UKeyOutStream(out, 7).close();
-    EXPECT_EQ(out.str(), raw({0x4B, 0x53, 0xFF, 0, 0, 0, 0x0A, 0x06, 0x49, 0x44, 0x01, 0x02, 0x07,
-                              0xC0, 0xDE, 0x01, 0x02, 0x01}));
-    EXPECT_EQ(writeKeyStream([](UKeyOutStream&) {}), stream(""));
+    EXPECT_EQ(out.str(), rawBytes({0x4B, 0x53, 0xFF, 0, 0, 0, 0x0A, 0x06, 0x49, 0x44, 0x01, 0x02,
+                                   0x07, 0xC0, 0xDE, 0x01, 0x02, 0x01}));
+    EXPECT_EQ(writeKeyStream([](UKeyOutStream&) {}), keyStreamAround(""));
 
     const Bytes written = afterHead(writeKeyStream([](UKeyOutStream& w) {
         w.select_key(1).write_bool(false).write_bool(true).write_int(0).write_int(1);
@@ -90,26 +60,27 @@ TEST(UKeyOutStream, WritesTheStreamHeadAndValuesWithoutLeadingZeroBytes) {
         w.begin_record(7).select_key(1).write_int(1);
     }));
     // Each value resets the pending key to 0.
-    EXPECT_EQ(written, raw({0, 1, 0,    1,                                     // false
-                            0, 0, 1,    1, 1,                                  // true
-                            0, 0, 0,    2,                                     // int 0
-                            0, 0, 1,    2, 1,                                  // int 1
-                            0, 0, 4,    2, 0xFF, 0xFF, 0xFF, 0xFF,             // int -1
-                            0, 0, 1,    2, 0xFF,                               // char -1
-                            0, 0, 2,    2, 1,    2,                            // short 0x0102
-                            0, 0, 2,    3, 1,    0,                            // uint 256
-                            0, 0, 2,    3, 0xFF, 0xFF,                         // ushort 0xFFFF
-                            0, 0, 1,    3, 9,                                  // byte 9
-                            0, 0, 0,    4,                                     // double 0
-                            0, 0, 8,    4, 0x3F, 0xF0, 0,    0,    0, 0, 0, 0, // double 1
-                            0, 0, 0,    5,                                     // empty string
-                            0, 0, 2,    8, 0,    0,                            // two zero bytes
-                            0, 0, 0xFE, 5}) +
-                           Bytes(254, 'x') + raw({0, 0, 0xFF, 0, 0, 0, 0xFF, 5}) + Bytes(255, 'y') +
+    EXPECT_EQ(written, rawBytes({0, 1, 0,    1,                                     // false
+                                 0, 0, 1,    1, 1,                                  // true
+                                 0, 0, 0,    2,                                     // int 0
+                                 0, 0, 1,    2, 1,                                  // int 1
+                                 0, 0, 4,    2, 0xFF, 0xFF, 0xFF, 0xFF,             // int -1
+                                 0, 0, 1,    2, 0xFF,                               // char -1
+                                 0, 0, 2,    2, 1,    2,                            // short 0x0102
+                                 0, 0, 2,    3, 1,    0,                            // uint 256
+                                 0, 0, 2,    3, 0xFF, 0xFF,                         // ushort 0xFFFF
+                                 0, 0, 1,    3, 9,                                  // byte 9
+                                 0, 0, 0,    4,                                     // double 0
+                                 0, 0, 8,    4, 0x3F, 0xF0, 0,    0,    0, 0, 0, 0, // double 1
+                                 0, 0, 0,    5,                                     // empty string
+                                 0, 0, 2,    8, 0,    0, // two zero bytes
+                                 0, 0, 0xFE, 5}) +
+                           Bytes(254, 'x') + rawBytes({0, 0, 0xFF, 0, 0, 0, 0xFF, 5}) +
+                           Bytes(255, 'y') +
                            // An array: doubles without keys, a record with its key.
-                           raw({0, 6, 0xFF, 0, 0, 0, 0x19, 7}) +
-                           raw({0, 4, 8, 4, 0xC0, 0, 0, 0, 0, 0, 0, 0}) +
-                           raw({0, 7, 0xFF, 0, 0, 0, 5, 6, 0, 1, 1, 2, 1}));
+                           rawBytes({0, 6, 0xFF, 0, 0, 0, 0x19, 7}) +
+                           rawBytes({0, 4, 8, 4, 0xC0, 0, 0, 0, 0, 0, 0, 0}) +
+                           rawBytes({0, 7, 0xFF, 0, 0, 0, 5, 6, 0, 1, 1, 2, 1}));
 }
 
 TEST(UKeyStream, BothSidesStopAtTenLevelsAndRefuseMisuse) {
@@ -147,8 +118,8 @@ TEST(UKeyInStream, SplitsAListIntoItemsAtTheFirstRepeatedKey) {
     EXPECT_EQ(afterHead(writeKeyStream([](UKeyOutStream& w) {
                   w.begin_record(0x10).select_key(1).write_int(5).select_key(1).write_int(6);
               })),
-              raw({0x00, 0x10, 0xFF, 0x00, 0x00, 0x00, 0x0A, 0x06, 0x00, 0x01, 0x01, 0x02, 0x05,
-                   0x00, 0x01, 0x01, 0x02, 0x06}));
+              rawBytes({0x00, 0x10, 0xFF, 0x00, 0x00, 0x00, 0x0A, 0x06, 0x00, 0x01, 0x01, 0x02,
+                        0x05, 0x00, 0x01, 0x01, 0x02, 0x06}));
     for (int keys : {1, 3, 40}) {
         SCOPED_TRACE(keys);
         KeyStreamReader reader(writeKeyStream([keys](UKeyOutStream& w) {
@@ -223,7 +194,7 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
     expectThrowsWithText([&] { in.select_key(5).read_int(zero); },
                          "UKeyInStream: reading field longer than expected");
 
-    KeyStreamReader old(stream(raw({0, 1, 2, 5, 'h', 'i'}), false));
+    KeyStreamReader old(keyStreamAround(rawBytes({0, 1, 2, 5, 'h', 'i'}), false));
     EXPECT_EQ(old.in.version(), 0u);
     old.in.select_key(1).read_string(text); // strings of a stream without version are empty
     EXPECT_EQ(text, "");
@@ -231,12 +202,13 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
 
 TEST(UKeyInStream, ChecksTheStreamHeadAndProbesForTheIdentifier) {
     const std::pair<Bytes, const char*> heads[] = {
-        {raw({0x4B, 0x54, 0, 6}), "UKeyInStream: meta key mismatch"},
-        {raw({0x4B}), "UKeyInStream: meta key mismatch"},
-        {raw({0x4B, 0x53, 0, 7}), "UKeyInStream: expecting record"},
-        {raw({0x4B, 0x53, 0xFF, 0, 0, 0, 9, 6, 0xC0, 0xDE, 1, 2, 1}),
+        {rawBytes({0x4B, 0x54, 0, 6}), "UKeyInStream: meta key mismatch"},
+        {rawBytes({0x4B}), "UKeyInStream: meta key mismatch"},
+        {rawBytes({0x4B, 0x53, 0, 7}), "UKeyInStream: expecting record"},
+        {rawBytes({0x4B, 0x53, 0xFF, 0, 0, 0, 9, 6, 0xC0, 0xDE, 1, 2, 1}),
          "UKeyInStream: corrupt stream"},
-        {stream(raw({0xC0, 0xDE, 5, 2, 0, 0, 0, 0, 1}), false), "UKeyInStream: corrupt stream"},
+        {keyStreamAround(rawBytes({0xC0, 0xDE, 5, 2, 0, 0, 0, 0, 1}), false),
+         "UKeyInStream: corrupt stream"},
     };
     for (const auto& [bytes, text] : heads)
         expectThrowsWithText([&] { KeyStreamReader reader(bytes); }, text);
@@ -247,9 +219,9 @@ TEST(UKeyInStream, ChecksTheStreamHeadAndProbesForTheIdentifier) {
         std::uint32_t identifier;
     } probes[] = {
         {sampleStream(), true, 7},
-        {stream(""), true, 0},
-        {raw({0x4B, 0x53, 0x03, 0x06}), false, 0},
-        {raw({0x4B, 0x53, 0xFF, 0, 0, 0, 99, 6}), false, 0},
+        {keyStreamAround(""), true, 0},
+        {rawBytes({0x4B, 0x53, 0x03, 0x06}), false, 0},
+        {rawBytes({0x4B, 0x53, 0xFF, 0, 0, 0, 99, 6}), false, 0},
         {"{}", false, 0},
     };
     for (const auto& c : probes) {
@@ -301,7 +273,7 @@ TEST(UKeyInStream, DumpsASampleStreamAsStoredAndTheWriterCopiesWhatAReaderWalks)
     std::stringstream expected;
     expected << file.rdbuf();
     const Bytes source = sampleStream();
-    EXPECT_EQ(dumpOf(source), expected.str());
+    EXPECT_EQ(dumpText(source), expected.str());
 
     KeyStreamReader reader(source);
     const Bytes copy = writeKeyStream([&](UKeyOutStream& w) { w.copy_element('CC', reader.in); });
@@ -315,7 +287,7 @@ TEST(UKeyInStream, EndsTruncatedOrScrambledStreamsInAnException) {
     // The dump walks every element and reads every value.
     const auto attempt = [](const Bytes& bytes) {
         try {
-            dumpOf(bytes);
+            dumpText(bytes);
         } catch (const std::runtime_error&) {
         }
     };
