@@ -9,27 +9,26 @@
 
 namespace {
 
-TEST(DebugOutput, DefaultSinkWritesToStandardErrorOnlyWhenAskedTo) {
+TEST(DebugOutput, GoesToStandardErrorOnlyWhenAskedToOrToAReplacedSinkUntilReset) {
     ::unsetenv("ZEP_DEBUG_OUTPUT");
     testing::internal::CaptureStderr();
     platform::debugOutput("hidden");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-
     ::setenv("ZEP_DEBUG_OUTPUT", "1", 1);
     testing::internal::CaptureStderr();
     platform::debugOutput(std::string_view("shown\0x", 7));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("shown\0x", 7));
-    ::unsetenv("ZEP_DEBUG_OUTPUT");
-}
 
-TEST(DebugOutput, AReplacedSinkReceivesTheTextUntilReset) {
     std::string seen;
     platform::setDebugOutputSink([&](std::string_view text) { seen.append(text); });
     platform::debugOutput("a");
     platform::debugOutput("b");
     platform::setDebugOutputSink(nullptr);
+    testing::internal::CaptureStderr();
     platform::debugOutput("c");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "c");
     EXPECT_EQ(seen, "ab");
+    ::unsetenv("ZEP_DEBUG_OUTPUT");
 }
 
 } // namespace

@@ -16,13 +16,12 @@ namespace {
 
 class PlatformFiles : public ::testing::Test {
 protected:
-    // The system's name of an entry below the folder (ASCII only).
-    std::u16string at(const std::string& relative) const {
-        const std::string posix = folder.at(relative);
-        return u"Z:" + std::u16string(posix.begin(), posix.end());
+    std::u16string at(const std::string& relative) const { // ASCII names only
+        const std::string name = m_folder.systemPath(relative);
+        return std::u16string(name.begin(), name.end());
     }
 
-    TempFolder folder;
+    TempFolder m_folder;
 };
 
 } // namespace
@@ -54,7 +53,7 @@ TEST(PlatformPaths, MapDrivesPrefixesAndSeparators) {
         EXPECT_EQ(platform::toPosixPath(c.in), c.out) << std::string(c.in.begin(), c.in.end());
 }
 
-TEST(PlatformPaths, HandFoldersBackInDriveForm) {
+TEST(PlatformPaths, HandFoldersTheProgramAndTheProcessBackInDriveForm) {
     ::setenv("HOME", "/home/tester/", 1);
     ::setenv("ZEP_COMMON_APPDATA", "/srv/common", 1);
     ::setenv("XDG_DATA_HOME", "/srv/data", 1);
@@ -76,21 +75,16 @@ TEST(PlatformPaths, HandFoldersBackInDriveForm) {
     EXPECT_EQ(platform::temporaryPath(), u"Z:/tmp/");
     ::unsetenv("HOME");
     EXPECT_EQ(platform::documentsFolder(), std::nullopt);
-}
-
-TEST(PlatformPaths, NameTheRunningProgramAndProcess) {
-    auto program = platform::moduleFileName();
-    ASSERT_TRUE(program);
-    EXPECT_TRUE(program->starts_with(u"Z:/"));
-    EXPECT_TRUE(program->ends_with(u"platform_tests"));
+    const auto program = platform::moduleFileName();
+    EXPECT_TRUE(program && program->starts_with(u"Z:/") && program->ends_with(u"platform_tests"));
     EXPECT_EQ(platform::currentProcessId(), static_cast<std::uint32_t>(::getpid()));
 }
 
 TEST_F(PlatformFiles, ReportAttributesOfTheEntryItself) {
-    folder.write("f", "x");
-    fs::create_directory(folder.at("d"));
-    fs::create_symlink(folder.at("d"), folder.at("ld"));
-    fs::create_symlink(folder.at("missing"), folder.at("dangling"));
+    m_folder.write("f", "x");
+    fs::create_directory(m_folder.at("d"));
+    fs::create_symlink(m_folder.at("d"), m_folder.at("ld"));
+    fs::create_symlink(m_folder.at("missing"), m_folder.at("dangling"));
     EXPECT_EQ(platform::fileAttributes(at("f")), platform::kAttributeNormal);
     EXPECT_EQ(platform::fileAttributes(at("d")), platform::kAttributeDirectory);
     EXPECT_EQ(platform::fileAttributes(at("ld")),
@@ -105,30 +99,30 @@ TEST_F(PlatformFiles, ReportAttributesOfTheEntryItself) {
 }
 
 TEST_F(PlatformFiles, CopyAndMoveRefuseAnExistingTarget) {
-    folder.write("src", "content");
-    folder.write("taken", "old");
+    m_folder.write("src", "content");
+    m_folder.write("taken", "old");
     ASSERT_TRUE(platform::setModificationTime(at("src"), 1000000000));
     EXPECT_FALSE(platform::copyFile(at("src"), at("taken")));
     EXPECT_FALSE(platform::moveFile(at("src"), at("taken")));
-    EXPECT_EQ(folder.read("taken"), "old");
+    EXPECT_EQ(m_folder.read("taken"), "old");
 
     EXPECT_TRUE(platform::copyFile(at("src"), at("copy")));
-    EXPECT_EQ(folder.read("copy"), "content");
+    EXPECT_EQ(m_folder.read("copy"), "content");
     EXPECT_EQ(platform::fileTimes(at("copy"))->modification, 1000000000);
     EXPECT_FALSE(platform::copyFile(at("none"), at("other")));
-    EXPECT_FALSE(fs::exists(folder.at("other")));
+    EXPECT_FALSE(fs::exists(m_folder.at("other")));
 
     EXPECT_TRUE(platform::moveFile(at("src"), at("src"))); // the source itself is no obstacle
     EXPECT_TRUE(platform::moveFile(at("src"), at("dst")));
-    EXPECT_EQ(folder.read("dst"), "content");
+    EXPECT_EQ(m_folder.read("dst"), "content");
     EXPECT_FALSE(platform::moveFile(at("src"), at("again")));
 }
 
 TEST_F(PlatformFiles, ListSortedWithoutLinksFollowedOrUnconvertibleNames) {
-    fs::create_directory(folder.at("d"));
+    fs::create_directory(m_folder.at("d"));
     for (const char* name : {"b", "a", "C", "\xC3\xA9", "bad\xFF", "overlong\xC0\xAF"})
-        folder.write(std::string("d/") + name, "");
-    fs::create_symlink(folder.at("d"), folder.at("ld"));
+        m_folder.write(std::string("d/") + name, "");
+    fs::create_symlink(m_folder.at("d"), m_folder.at("ld"));
     EXPECT_EQ(platform::listDirectory(at("d")),
               (std::vector<std::u16string>{u"C", u"a", u"b", u"\u00E9"}));
     EXPECT_EQ(platform::listDirectory(at("ld")), std::nullopt);
@@ -136,9 +130,9 @@ TEST_F(PlatformFiles, ListSortedWithoutLinksFollowedOrUnconvertibleNames) {
 }
 
 TEST_F(PlatformFiles, TellWhetherAPathLiesWithinAFolder) {
-    fs::create_directories(folder.at("a/b"));
-    fs::create_directory(folder.at("c"));
-    fs::create_symlink(folder.at("a/b"), folder.at("c/lb"));
+    fs::create_directories(m_folder.at("a/b"));
+    fs::create_directory(m_folder.at("c"));
+    fs::create_symlink(m_folder.at("a/b"), m_folder.at("c/lb"));
     EXPECT_TRUE(platform::liesWithin(at("a"), at("a")));
     EXPECT_TRUE(platform::liesWithin(at("a/b/new"), at("a")));
     EXPECT_TRUE(platform::liesWithin(at("c/lb/new"), at("a")));

@@ -33,6 +33,10 @@ public:
     // The POSIX path of the folder, and of an entry below it.
     const std::string& root() const { return m_root; }
     std::string at(const std::string& relative) const { return m_root + "/" + relative; }
+    // The system's name of an entry below the folder (or of the folder): drive Z: and the path.
+    std::string systemPath(const std::string& relative = {}) const {
+        return "Z:" + (relative.empty() ? m_root : at(relative));
+    }
 
     void write(const std::string& relative, const std::string& content) const {
         std::ofstream(at(relative)) << content;
