@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string_view>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -29,13 +30,7 @@ std::string bytesOf(const UByteBuffer& block) {
 // set with the start as base ('s', no base when the start is empty), descend from the start
 // ('d') or to_parent ('p'). A NUL is refused as '?' is; a refused to_parent leaves the path.
 TEST(UFileSpecCore, SetsDescendsAndGoesToTheParentByTheTextRules) {
-    const struct {
-        char op;
-        const char* start;
-        std::string_view text;
-        bool ok;
-        const char* path;
-    } cases[] = {
+    const std::tuple<char, const char*, std::string_view, bool, const char*> cases[] = {
         {'s', "", "C:/a/b//", true, "C:/a/b"},
         {'s', "", "C://", true, "C:/"},
         {'s', "", "c:\\a\\", true, "c:\\a"},
@@ -62,26 +57,22 @@ TEST(UFileSpecCore, SetsDescendsAndGoesToTheParentByTheTextRules) {
         {'p', "abcd", "", true, ""},
         {'p', "C:/", "", false, "C:/"},
     };
-    for (const auto& c : cases) {
-        const ustring text(c.text.data(), c.text.size());
-        const UFileSpecCore start = absolute(c.start);
-        UFileSpecCore path = c.op == 's' ? absolute("Z:/old") : start;
-        const bool ok = c.op == 's'   ? path.set(text, *c.start ? &start : nullptr)
-                        : c.op == 'd' ? path.descend(text)
-                                      : path.to_parent();
-        EXPECT_EQ(ok, c.ok) << c.op << ' ' << c.start << ' ' << c.text;
-        EXPECT_EQ(path.path(), c.path) << c.op << ' ' << c.start << ' ' << c.text;
+    for (const auto& [op, startText, text, ok, expected] : cases) {
+        const UFileSpecCore start = absolute(startText);
+        const ustring argument(text.data(), text.size());
+        UFileSpecCore path = op == 's' ? absolute("Z:/old") : start;
+        EXPECT_EQ(op == 's'   ? path.set(argument, *startText ? &start : nullptr)
+                  : op == 'd' ? path.descend(argument)
+                              : path.to_parent(),
+                  ok)
+            << op << ' ' << startText << ' ' << text;
+        EXPECT_EQ(path.path(), expected) << op << ' ' << startText << ' ' << text;
     }
 }
 
 TEST(UFileSpecCore, ReadsAndChangesNamesAndExtensions) {
-    const struct {
-        const char* path;
-        const char* name;
-        const char* stem;
-        const char* extension;
-        bool isAbsolute;
-    } cases[] = {
+    // (path, name, name without extension, extension, absolute)
+    const std::tuple<const char*, const char*, const char*, const char*, bool> cases[] = {
         {"C:/dir/file.tar.gz", "file.tar.gz", "file.tar", "gz", true},
         {"C:/", "", "", "", true},
         {"C:/a.b/c", "c", "c", "", true}, // the extension is the leaf's
@@ -90,12 +81,12 @@ TEST(UFileSpecCore, ReadsAndChangesNamesAndExtensions) {
         {"c:x/y", "y", "y", "", false},
         {"a.b", "", "", "b", false}, // no name up to 3 characters, but an extension
     };
-    for (const auto& c : cases) {
-        const UFileSpecCore path = absolute(c.path);
-        EXPECT_EQ(path.name(true), c.name) << c.path;
-        EXPECT_EQ(path.name(false), c.stem) << c.path;
-        EXPECT_EQ(path.extension(), c.extension) << c.path;
-        EXPECT_EQ(path.is_absolute(), c.isAbsolute) << c.path;
+    for (const auto& [text, name, stem, extension, isAbsolute] : cases) {
+        const UFileSpecCore path = absolute(text);
+        EXPECT_EQ(path.name(true), name) << text;
+        EXPECT_EQ(path.name(false), stem) << text;
+        EXPECT_EQ(path.extension(), extension) << text;
+        EXPECT_EQ(path.is_absolute(), isAbsolute) << text;
     }
     UFileSpecCore path = absolute("C:/a.b/file.txt");
     EXPECT_TRUE(path.set_extension("pdf"));
@@ -129,11 +120,7 @@ TEST(UFileSpecCore, UsesTheLongWideFormAbove248UnitsAndStreamsItsText) {
 // Blocks of 6 and 7 bytes read back too, where the shorter-than-8 rule would refuse them.
 TEST(UFileSpecCore, WritesPathBlocksThatReadBackAndRefusesOthers) {
     const UFileSpecCore base = absolute("C:/a/x/y");
-    const struct {
-        const char* path;
-        const UFileSpecCore* base;
-        std::string bytes;
-    } cases[] = {
+    const std::tuple<const char*, const UFileSpecCore*, std::string> cases[] = {
         {"C:/a/b/c.txt", &base, "PATH:../../b/c.txt\0"s},
         {"C:/a/x/y", &base, "PATH:\0"s},
         {"C:/a/x/y/b", &base, "PATH:b\0"s},
@@ -141,15 +128,15 @@ TEST(UFileSpecCore, WritesPathBlocksThatReadBackAndRefusesOthers) {
         {"D:/other/f", &base, "PATH:D:/other/f\0"s}, // nothing shared: kept absolute
         {"C:/a/b", nullptr, "PATH:C:/a/b\0"s},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, base, bytes] : cases) {
         UByteBuffer block;
-        ASSERT_TRUE(absolute(c.path).to_blob(block, c.base)) << c.path;
-        EXPECT_EQ(bytesOf(block), c.bytes);
+        ASSERT_TRUE(absolute(text).to_blob(block, base)) << text;
+        EXPECT_EQ(bytesOf(block), bytes);
         const UByteBuffer copy = block;
         block.assign("x", 1); // the copy has bytes of its own
         UFileSpecCore read;
-        EXPECT_TRUE(read.from_blob(copy, c.base)) << c.path;
-        EXPECT_EQ(read.path(), c.path);
+        EXPECT_TRUE(read.from_blob(copy, base)) << text;
+        EXPECT_EQ(read.path(), text);
     }
     UByteBuffer block;
     block.assign("x", 1);
@@ -270,13 +257,7 @@ TEST_F(UFileSpecCoreFiles, CopyAndMoveRefuseWithAWarning) {
     const UFileSpecCore unchecked = absolute("Z:" + m_folder.at("a?b"));
     const char* const copy = "UFileSpecCore::copy";
     const char* const move = "UFileSpecCore::move";
-    const struct {
-        const char* function;
-        UFileSpecCore source;
-        UFileSpecCore destination;
-        int line;
-        const char* text;
-    } cases[] = {
+    const std::tuple<const char*, UFileSpecCore, UFileSpecCore, int, const char*> cases[] = {
         {copy, at("f"), absolute("C:"), 1219, "attempt to copy a file to an invalid destination"},
         {copy, unchecked, at("dst"), 1224, "attempt to copy a file to an invalid destination"},
         {copy, at("f"), at("taken"), 1229,
@@ -290,15 +271,14 @@ TEST_F(UFileSpecCoreFiles, CopyAndMoveRefuseWithAWarning) {
          "attempt to move a file to an already existing destination"},
         {move, at("none"), at("x"), 1177, "attempt to move a non-existing file"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [function, source, destination, line, text] : cases) {
         LogCapture captured;
-        EXPECT_FALSE(c.function == copy ? c.source.copy(c.destination)
-                                        : c.source.move(c.destination))
-            << c.text;
+        EXPECT_FALSE(function == copy ? source.copy(destination) : source.move(destination))
+            << text;
         // The folder that cannot be made is reported by mkdir first.
         const std::string made =
-            c.line == 1246 ? warning("UFileSpecCore::mkdir", 1350, std::to_string(ENOENT)) : "";
-        EXPECT_EQ(captured.text(), made + warning(c.function, c.line, c.text));
+            line == 1246 ? warning("UFileSpecCore::mkdir", 1350, std::to_string(ENOENT)) : "";
+        EXPECT_EQ(captured.text(), made + warning(function, line, text));
     }
     EXPECT_EQ(m_folder.read("taken"), "old");
     EXPECT_FALSE(fs::exists(m_folder.at("tree/inner/tree")));
