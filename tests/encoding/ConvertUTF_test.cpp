@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -70,11 +71,7 @@ TEST(ConvertUTF, EveryScalarValueRoundTripsThroughEveryPairOfForms) {
 }
 
 TEST(ConvertUTF, EncodesTheBoundaryValuesOfEachLength) {
-    const struct {
-        UTF32 value;
-        std::string_view utf8;
-        std::u16string_view utf16;
-    } cases[] = {
+    const std::tuple<UTF32, std::string_view, std::u16string_view> cases[] = {
         {0x0000, {"", 1}, {u"", 1}},
         {0x007F, "\x7F", u"\x7F"},
         {0x0080, "\xC2\x80", u"\x80"},
@@ -87,25 +84,19 @@ TEST(ConvertUTF, EncodesTheBoundaryValuesOfEachLength) {
         {0x1F600, "\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
         {0x10FFFF, "\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
-        expectConversion(convertRoomy(ConvertUTF32toUTF8, Values{c.value}), conversionOK, 1,
-                         unitsOf<UTF8>(c.utf8));
-        expectConversion(convertRoomy(ConvertUTF32toUTF16, Values{c.value}), conversionOK, 1,
-                         unitsOf<UTF16>(c.utf16));
+    for (const auto& [value, utf8, utf16] : cases) {
+        SCOPED_TRACE(value);
+        expectConversion(convertRoomy(ConvertUTF32toUTF8, Values{value}), conversionOK, 1,
+                         unitsOf<UTF8>(utf8));
+        expectConversion(convertRoomy(ConvertUTF32toUTF16, Values{value}), conversionOK, 1,
+                         unitsOf<UTF16>(utf16));
     }
 }
 
 // Ill-formed UTF-8 stops both UTF-8 decoders the same way in both modes: the legality test runs
 // before anything is written. (case, input, result, bytes consumed, units produced)
 TEST(ConvertUTF, StopsBothUtf8DecodersAtIllFormedInputInBothModes) {
-    const struct {
-        const char* what;
-        Bytes input;
-        ConversionResult result;
-        std::size_t consumed;
-        Units produced;
-    } cases[] = {
+    const std::tuple<const char*, Bytes, ConversionResult, std::size_t, Units> cases[] = {
         // overlong forms, and the obsolete five- and six-byte forms
         {"NUL in two bytes", {0xC0, 0x80}, sourceIllegal, 0, {}},
         {"7F in two bytes", {0xC1, 0xBF}, sourceIllegal, 0, {}},
@@ -141,49 +132,45 @@ TEST(ConvertUTF, StopsBothUtf8DecodersAtIllFormedInputInBothModes) {
         {"letter after ED", {0xED, 0x41, 0x80}, sourceIllegal, 0, {}},
         {"letter after F4", {0xF4, 0x41, 0x80, 0x80}, sourceIllegal, 0, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, input, result, consumed, produced] : cases) {
         for (ConversionFlags flags : {strictConversion, lenientConversion}) {
-            SCOPED_TRACE(std::string(c.what) + ": " + hex(c.input) + modeName(flags));
-            expectConversion(convertRoomy(ConvertUTF8toUTF16, c.input, flags), c.result, c.consumed,
-                             c.produced);
-            expectConversion(convertRoomy(ConvertUTF8toUTF32, c.input, flags), c.result, c.consumed,
-                             Values(c.produced.begin(), c.produced.end()));
+            SCOPED_TRACE(std::string(what) + ": " + hex(input) + modeName(flags));
+            expectConversion(convertRoomy(ConvertUTF8toUTF16, input, flags), result, consumed,
+                             produced);
+            expectConversion(convertRoomy(ConvertUTF8toUTF32, input, flags), result, consumed,
+                             Values(produced.begin(), produced.end()));
         }
         // The legality test refuses the sequence where the decoders stopped.
-        const UTF8* stop = c.input.data() + c.consumed;
-        EXPECT_FALSE(isLegalUTF8Sequence(stop, c.input.data() + c.input.size())) << c.what;
+        const UTF8* stop = input.data() + consumed;
+        EXPECT_FALSE(isLegalUTF8Sequence(stop, input.data() + input.size())) << what;
     }
 }
 
 // (input, mode, result, units consumed, UTF-8 output, UTF-32 output)
 TEST(ConvertUTF, HandlesIllFormedUtf16PerMode) {
     constexpr ConversionFlags strict = strictConversion, lenient = lenientConversion;
-    const struct {
-        std::u16string_view input;
-        ConversionFlags flags;
-        ConversionResult result;
-        std::size_t consumed;
-        std::string_view utf8;
-        std::u32string_view utf32;
-    } cases[] = {
-        {u"\xD800\x41", strict, sourceIllegal, 0, "", U""},
-        {u"\xD800\x41", lenient, conversionOK, 2, "\xED\xA0\x80\x41", U"\xD800\x41"},
-        {u"\xD800\xDC00", strict, conversionOK, 2, "\xF0\x90\x80\x80", U"\x10000"},
-        {u"\xD800\xD800\xDC00", lenient, conversionOK, 3, "\xED\xA0\x80\xF0\x90\x80\x80",
-         U"\xD800\x10000"},
-        {u"\x41\xDC00\x42", strict, sourceIllegal, 1, "\x41", U"\x41"},
-        {u"\x41\xDC00\x42", lenient, conversionOK, 3, "\x41\xED\xB0\x80\x42", U"\x41\xDC00\x42"},
-        {u"\x41\xD800", strict, sourceExhausted, 1, "\x41", U"\x41"},
-        {u"\x41\xD800", lenient, sourceExhausted, 1, "\x41", U"\x41"},
-    };
-    for (const auto& c : cases) {
-        const Units input = unitsOf<UTF16>(c.input);
+    const std::tuple<std::u16string_view, ConversionFlags, ConversionResult, std::size_t,
+                     std::string_view, std::u32string_view>
+        cases[] = {
+            {u"\xD800\x41", strict, sourceIllegal, 0, "", U""},
+            {u"\xD800\x41", lenient, conversionOK, 2, "\xED\xA0\x80\x41", U"\xD800\x41"},
+            {u"\xD800\xDC00", strict, conversionOK, 2, "\xF0\x90\x80\x80", U"\x10000"},
+            {u"\xD800\xD800\xDC00", lenient, conversionOK, 3, "\xED\xA0\x80\xF0\x90\x80\x80",
+             U"\xD800\x10000"},
+            {u"\x41\xDC00\x42", strict, sourceIllegal, 1, "\x41", U"\x41"},
+            {u"\x41\xDC00\x42", lenient, conversionOK, 3, "\x41\xED\xB0\x80\x42",
+             U"\x41\xDC00\x42"},
+            {u"\x41\xD800", strict, sourceExhausted, 1, "\x41", U"\x41"},
+            {u"\x41\xD800", lenient, sourceExhausted, 1, "\x41", U"\x41"},
+        };
+    for (const auto& [text, flags, result, consumed, utf8, utf32] : cases) {
+        const Units input = unitsOf<UTF16>(text);
         SCOPED_TRACE(std::to_string(input[0]) + " " + std::to_string(input[1]) + " " +
-                     modeName(c.flags));
-        expectConversion(convertRoomy(ConvertUTF16toUTF8, input, c.flags), c.result, c.consumed,
-                         unitsOf<UTF8>(c.utf8));
-        expectConversion(convertRoomy(ConvertUTF16toUTF32, input, c.flags), c.result, c.consumed,
-                         unitsOf<UTF32>(c.utf32));
+                     modeName(flags));
+        expectConversion(convertRoomy(ConvertUTF16toUTF8, input, flags), result, consumed,
+                         unitsOf<UTF8>(utf8));
+        expectConversion(convertRoomy(ConvertUTF16toUTF32, input, flags), result, consumed,
+                         unitsOf<UTF32>(utf32));
     }
 }
 
@@ -191,30 +178,24 @@ TEST(ConvertUTF, HandlesIllFormedUtf16PerMode) {
 // it in strict mode. (input, mode, values consumed, then result and output for UTF-8 and UTF-16)
 TEST(ConvertUTF, HandlesSurrogatesAndValuesAbove10FFFFInUtf32PerMode) {
     constexpr ConversionFlags strict = strictConversion, lenient = lenientConversion;
-    const struct {
-        std::u32string_view input;
-        ConversionFlags flags;
-        std::size_t consumed;
-        ConversionResult result8;
-        std::string_view utf8;
-        ConversionResult result16;
-        std::u16string_view utf16;
-    } cases[] = {
-        {U"\x110000\x41", strict, 2, sourceIllegal, "\xEF\xBF\xBD\x41", sourceIllegal, u"\x41"},
-        {U"\x110000\x41", lenient, 2, sourceIllegal, "\xEF\xBF\xBD\x41", conversionOK,
-         u"\xFFFD\x41"},
-        {U"\xFFFFFFFF", strict, 1, sourceIllegal, "\xEF\xBF\xBD", sourceIllegal, u""},
-        {U"\x41\xD800\x42", strict, 1, sourceIllegal, "\x41", sourceIllegal, u"\x41"},
-        {U"\x41\xD800\x42", lenient, 3, conversionOK, "\x41\xED\xA0\x80\x42", conversionOK,
-         u"\x41\xFFFD\x42"},
-    };
-    for (const auto& c : cases) {
-        const Values input = unitsOf<UTF32>(c.input);
-        SCOPED_TRACE(std::to_string(input[0]) + " " + modeName(c.flags));
-        expectConversion(convertRoomy(ConvertUTF32toUTF8, input, c.flags), c.result8, c.consumed,
-                         unitsOf<UTF8>(c.utf8));
-        expectConversion(convertRoomy(ConvertUTF32toUTF16, input, c.flags), c.result16, c.consumed,
-                         unitsOf<UTF16>(c.utf16));
+    const std::tuple<std::u32string_view, ConversionFlags, std::size_t, ConversionResult,
+                     std::string_view, ConversionResult, std::u16string_view>
+        cases[] = {
+            {U"\x110000\x41", strict, 2, sourceIllegal, "\xEF\xBF\xBD\x41", sourceIllegal, u"\x41"},
+            {U"\x110000\x41", lenient, 2, sourceIllegal, "\xEF\xBF\xBD\x41", conversionOK,
+             u"\xFFFD\x41"},
+            {U"\xFFFFFFFF", strict, 1, sourceIllegal, "\xEF\xBF\xBD", sourceIllegal, u""},
+            {U"\x41\xD800\x42", strict, 1, sourceIllegal, "\x41", sourceIllegal, u"\x41"},
+            {U"\x41\xD800\x42", lenient, 3, conversionOK, "\x41\xED\xA0\x80\x42", conversionOK,
+             u"\x41\xFFFD\x42"},
+        };
+    for (const auto& [text, flags, consumed, result8, utf8, result16, utf16] : cases) {
+        const Values input = unitsOf<UTF32>(text);
+        SCOPED_TRACE(std::to_string(input[0]) + " " + modeName(flags));
+        expectConversion(convertRoomy(ConvertUTF32toUTF8, input, flags), result8, consumed,
+                         unitsOf<UTF8>(utf8));
+        expectConversion(convertRoomy(ConvertUTF32toUTF16, input, flags), result16, consumed,
+                         unitsOf<UTF16>(utf16));
     }
 }
 

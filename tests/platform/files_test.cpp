@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cstdlib>
 #include <unistd.h>
 
@@ -29,10 +31,7 @@ protected:
 TEST(PlatformPaths, MapDrivesPrefixesAndSeparators) {
     ::setenv("ZEP_DRIVE_C", "/srv/c/", 1);
     ::unsetenv("ZEP_DRIVE_D");
-    const struct {
-        std::u16string in;
-        std::optional<std::string> out;
-    } cases[] = {
+    const std::tuple<std::u16string, std::optional<std::string>> cases[] = {
         {u"Z:/tmp/x", "/tmp/x"},
         {u"z:\\tmp\\x", "/tmp/x"},
         {u"Z:", "/"},
@@ -49,8 +48,8 @@ TEST(PlatformPaths, MapDrivesPrefixesAndSeparators) {
         {u"Z:/\xD800x", std::nullopt}, // a lone surrogate names nothing
         {u"Z:/\u00E9", "/\xC3\xA9"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::toPosixPath(c.in), c.out) << std::string(c.in.begin(), c.in.end());
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(platform::toPosixPath(in), out) << std::string(in.begin(), in.end());
 }
 
 TEST(PlatformPaths, HandFoldersTheProgramAndTheProcessBackInDriveForm) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 int sign(int v) {
@@ -27,12 +29,7 @@ TEST(TextCompare, FoldsCapitalsToSmallLetters) {
 
 // (a, b, sign without case, sign of the collating order)
 TEST(TextCompare, ComparesWithoutCaseAndCollatesLettersBeforeCaseSmallLetterFirst) {
-    const struct {
-        const char16_t* a;
-        const char16_t* b;
-        int noCase;
-        int collated;
-    } cases[] = {
+    const std::tuple<const char16_t*, const char16_t*, int, int> cases[] = {
         {u"abc", u"ABC", 0, -1},
         {u"\u00C4rger", u"\u00E4RGER", 0, 1},
         {u"\u0141\u00F3d\u017A", u"\u0142\u00D3D\u0179", 0, 1},
@@ -46,12 +43,12 @@ TEST(TextCompare, ComparesWithoutCaseAndCollatesLettersBeforeCaseSmallLetterFirs
         {u"aB", u"ab", 0, 1},
         {u"Zeta", u"alpha", 1, 1},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(sign(platform::compareNoCase16(c.a, c.b)), c.noCase);
-        EXPECT_EQ(sign(platform::compareNoCase16(c.b, c.a)), -c.noCase);
-        EXPECT_EQ(sign(platform::collateNoCase16(c.a, c.b)), c.noCase);
-        EXPECT_EQ(sign(platform::collate16(c.a, c.b)), c.collated);
-        EXPECT_EQ(sign(platform::collate16(c.b, c.a)), -c.collated);
+    for (const auto& [a, b, noCase, collated] : cases) {
+        EXPECT_EQ(sign(platform::compareNoCase16(a, b)), noCase);
+        EXPECT_EQ(sign(platform::compareNoCase16(b, a)), -noCase);
+        EXPECT_EQ(sign(platform::collateNoCase16(a, b)), noCase);
+        EXPECT_EQ(sign(platform::collate16(a, b)), collated);
+        EXPECT_EQ(sign(platform::collate16(b, a)), -collated);
     }
 }
 

@@ -4,14 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 TEST(CodePage, AnsiToUStringConvertsTheNonAsciiRest) {
-    struct Case {
-        const char* name;
-        std::string ansi;
-        std::string utf8;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         {"plain ASCII", "Job 42: ok~", "Job 42: ok~"},
         {"accented letter", "caf\xE9", "caf\xC3\xA9"},
         {"euro sign", "\x80 5", "\xE2\x82\xAC 5"},
@@ -20,18 +16,13 @@ TEST(CodePage, AnsiToUStringConvertsTheNonAsciiRest) {
         {"ends at a NUL after the ASCII run", std::string("\xE9\0x", 3), "\xC3\xA9"},
         {"empty", "", ""},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(AnsiToUString(c.ansi).view(), c.utf8) << c.name;
+    for (const auto& [name, ansi, utf8] : cases) {
+        EXPECT_EQ(AnsiToUString(ansi).view(), utf8) << name;
     }
 }
 
 TEST(CodePage, UStringToAnsiMarksMissingCharactersWithQuestionMarks) {
-    struct Case {
-        const char* name;
-        ustring utf8;
-        std::string ansi;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, ustring, std::string> cases[] = {
         {"plain ASCII", "Job 42: ok~", "Job 42: ok~"},
         {"Latin-1 and euro", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80"},
         {"no ANSI equivalent", "\xE6\x97\xA5\xE6\x9C\xAC", "??"},
@@ -40,8 +31,8 @@ TEST(CodePage, UStringToAnsiMarksMissingCharactersWithQuestionMarks) {
         {"NUL after non-ASCII", ustring("\xC3\xA9\0x", 4), "\xE9"},
         {"illegal UTF-8 ends the text", "\xC3\xA9\xFFzz", "\xE9"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(UStringToAnsi(c.utf8), c.ansi) << c.name;
+    for (const auto& [name, utf8, ansi] : cases) {
+        EXPECT_EQ(UStringToAnsi(utf8), ansi) << name;
     }
 }
 
