@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <numbers>
 #include <sstream>
@@ -25,10 +27,7 @@ std::string text(const Rect2D& r) {
 }
 
 TEST(Rect2D, UnionGivesWayToAnEmptySideAndIntersectionNeedsAStrictOverlap) {
-    const struct {
-        char op;
-        Rect2D a, b, expected;
-    } cases[] = {
+    const std::tuple<char, Rect2D, Rect2D, Rect2D> cases[] = {
         {'|', {0, 0, 10, 10}, {20, 20, 5, 5}, {0, 0, 25, 25}},
         {'|', {0, 0, 0, 10}, {5, 5, 5, 5}, {5, 5, 5, 5}},
         {'|', {5, 5, 5, 5}, {0, 0, 0, 10}, {5, 5, 5, 5}},
@@ -44,12 +43,12 @@ TEST(Rect2D, UnionGivesWayToAnEmptySideAndIntersectionNeedsAStrictOverlap) {
         {'&', {0, 0, 10, 10}, Rect2D::unset, {0, 0, 0, 0}},
         {'&', Rect2D::unset, {0, 0, 10, 10}, {0, 0, 0, 0}},
     };
-    for (const auto& c : cases) {
-        Rect2D inPlace = c.a;
-        const Rect2D result = c.op == '|' ? c.a | c.b : c.a & c.b;
-        (c.op == '|') ? inPlace |= c.b : inPlace &= c.b;
-        EXPECT_EQ(text(result), text(c.expected)) << text(c.a) << ' ' << c.op << ' ' << text(c.b);
-        EXPECT_EQ(text(inPlace), text(c.expected)) << text(c.a) << ' ' << c.op << '=';
+    for (const auto& [op, a, b, expected] : cases) {
+        Rect2D inPlace = a;
+        const Rect2D result = op == '|' ? a | b : a & b;
+        (op == '|') ? inPlace |= b : inPlace &= b;
+        EXPECT_EQ(text(result), text(expected)) << text(a) << ' ' << op << ' ' << text(b);
+        EXPECT_EQ(text(inPlace), text(expected)) << text(a) << ' ' << op << '=';
     }
 }
 
@@ -77,9 +76,7 @@ TEST(Rect2D, ContainsWithEdgesInsideIntersectsOnlyWithPositiveOverlapAndKnowsUns
 }
 
 TEST(Geometry2D, SnapRoundsToTheNearest1024thWithHalvesUp) {
-    const struct {
-        double in, out;
-    } cases[] = {
+    const std::tuple<double, double> cases[] = {
         {0.00048828125, 0.0009765625}, // half a step goes up
         {-0.00048828125, 0},           // and towards +infinity below zero
         {0.0004882812, 0},             // just under half a step
@@ -87,14 +84,14 @@ TEST(Geometry2D, SnapRoundsToTheNearest1024thWithHalvesUp) {
         {100.3, 100.2998046875},
         {kInf, kInf},
     };
-    for (const auto& c : cases) {
-        Point2D p{c.in, -c.in};
+    for (const auto& [in, out] : cases) {
+        Point2D p{in, -in};
         p.snap();
-        EXPECT_EQ(p.x, c.out) << c.in;
-        Rect2D r{c.in, 0, c.in, 0};
+        EXPECT_EQ(p.x, out) << in;
+        Rect2D r{in, 0, in, 0};
         r.snap();
-        EXPECT_EQ(r.x, c.out) << c.in;
-        EXPECT_EQ(r.width, c.out) << c.in;
+        EXPECT_EQ(r.x, out) << in;
+        EXPECT_EQ(r.width, out) << in;
     }
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -59,12 +60,7 @@ TEST(Logger, WritesGoldenLinesForEveryLevelAndPayloadType) {
 
 TEST(Logger, LocationAndNameBracketsShowWhatIsSet) {
     LogCapture capture;
-    const struct {
-        const char* file;
-        const char* function;
-        const char* name;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {nullptr, nullptr, "", "[5120] x\n"},
         {nullptr, "ns::f", "", "[5120][ns::f] x\n"},
         {"dir\\file.cpp", nullptr, "", "[5120][file.cpp:42] x\n"},
@@ -72,10 +68,10 @@ TEST(Logger, LocationAndNameBracketsShowWhatIsSet) {
         {"dir\\", "g", "", "[5120][:g:42] x\n"},
         {"f", nullptr, "job", "[5120][job][f:42] x\n"},
     };
-    for (const auto& c : cases) {
-        LogRecord record(LogLevel::Info, c.file, 42, c.function);
+    for (const auto& [file, function, name, expected] : cases) {
+        LogRecord record(LogLevel::Info, file, 42, function);
         record << "x";
-        EXPECT_EQ(lineOf(record, c.name), kHeader + "[INFO]" + c.expected) << c.expected;
+        EXPECT_EQ(lineOf(record, name), kHeader + "[INFO]" + expected) << expected;
     }
     std::ostringstream out;
     {

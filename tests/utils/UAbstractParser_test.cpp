@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -37,12 +38,7 @@ std::string drain(UAbstractParserBase& parser) {
 
 TEST(UAbstractParser, DetectsTheEncodingFromTheFirstBytes) {
     using E = UAbstractParserBase::Encoding;
-    const struct {
-        const char* what;
-        const char* bytes;
-        E encoding;
-        const char* text;
-    } cases[] = {
+    const std::tuple<const char*, const char*, E, const char*> cases[] = {
         {"UTF-16LE mark", "FF FE 7B 00", E::utf16LittleEndian, "7B"},
         {"UTF-16BE mark", "FE FF 00 7B", E::utf16BigEndian, "7B"},
         {"UTF-8 mark", "EF BB BF 7B 7D", E::utf8, "7B 7D"},
@@ -61,28 +57,25 @@ TEST(UAbstractParser, DetectsTheEncodingFromTheFirstBytes) {
         {"unpaired low surrogate", "FF FE 61 00 00 DC 62 00", E::utf16LittleEndian, "61"},
         {"high surrogate without its pair", "FF FE 61 00 3D D8 62 00", E::utf16LittleEndian, "61"},
     };
-    for (const auto& c : cases) {
-        std::istringstream in(hex(c.bytes));
+    for (const auto& [what, bytes, encoding, delivered] : cases) {
+        std::istringstream in(hex(bytes));
         UAbstractParserBase parser(in, "t");
-        EXPECT_EQ(parser.encoding(), c.encoding) << c.what;
-        EXPECT_EQ(drain(parser), hex(c.text)) << c.what;
+        EXPECT_EQ(parser.encoding(), encoding) << what;
+        EXPECT_EQ(drain(parser), hex(delivered)) << what;
     }
 }
 
 TEST(UAbstractParser, CountsEveryLineEndingOnce) {
-    const struct {
-        std::string text;
-        std::uint64_t line;
-    } cases[] = {
+    const std::tuple<std::string, std::uint64_t> cases[] = {
         {"a\nb", 2}, {"a\rb", 2},   {"a\r\nb", 2}, {"a\n\rb", 3},
         {"\n", 2},   {"\r\n", 2},   {"\n\n", 3},   {"ab\r\n\r\ncd\ref\ngh", 5},
         {"", 1},     {"no end", 1}, {"\r\r", 3},   {"x\n\r\n", 3},
     };
-    for (const auto& c : cases) {
-        std::istringstream in(c.text);
+    for (const auto& [text, line] : cases) {
+        std::istringstream in(text);
         UAbstractParserBase parser(in, "t");
         drain(parser);
-        EXPECT_EQ(parser.line(), c.line) << '"' << c.text << '"';
+        EXPECT_EQ(parser.line(), line) << '"' << text << '"';
     }
 }
 
@@ -105,12 +98,7 @@ TEST(UAbstractParser, DeliversPushedBackBytesLastFirstWithoutCountingThemAndRead
 }
 
 TEST(UAbstractParser, ReadsQuotedStrings) {
-    const struct {
-        std::string input;
-        bool ok;
-        std::string text;
-        std::string rest;
-    } cases[] = {
+    const std::tuple<std::string, bool, std::string, std::string> cases[] = {
         {"  \"ab\\\"c\" \"d\"z", true, "ab\"cd", "z"},
         {"x\"a\"", false, "", "x\"a\""},
         {"  ", false, "", ""},
@@ -123,13 +111,13 @@ TEST(UAbstractParser, ReadsQuotedStrings) {
         {"\"unterminated", true, "unterminated", ""},
         {"\"ends in a backslash\\", true, "ends in a backslash", ""},
     };
-    for (const auto& c : cases) {
-        std::istringstream in(c.input);
+    for (const auto& [input, ok, expected, rest] : cases) {
+        std::istringstream in(input);
         UAbstractParserBase parser(in, "t");
         ustring text("old");
-        EXPECT_EQ(parser.readQuotedString(text), c.ok) << c.input;
-        EXPECT_EQ(text.toStdString(), c.text) << c.input;
-        EXPECT_EQ(drain(parser), c.rest) << c.input;
+        EXPECT_EQ(parser.readQuotedString(text), ok) << input;
+        EXPECT_EQ(text.toStdString(), expected) << input;
+        EXPECT_EQ(drain(parser), rest) << input;
     }
 }
 
@@ -145,13 +133,7 @@ TEST(UAbstractParser, RefusesMalformedUnicodeEscapes) {
 }
 
 TEST(UAbstractParser, ReadsNumbers) {
-    const struct {
-        std::string input;
-        bool ok;
-        std::string text;
-        bool isFloat;
-        std::string rest;
-    } cases[] = {
+    const std::tuple<std::string, bool, std::string, bool, std::string> cases[] = {
         {"-12.5e+3,", true, "-12.5e+3", true, ","},
         {" +7 ", true, "+7", false, " "},
         {"42", true, "42", false, ""},
@@ -165,15 +147,15 @@ TEST(UAbstractParser, ReadsNumbers) {
         {"-", false, "", false, "-"},
         {"", false, "", false, ""},
     };
-    for (const auto& c : cases) {
-        std::istringstream in(c.input);
+    for (const auto& [input, ok, expected, expectFloat, rest] : cases) {
+        std::istringstream in(input);
         UAbstractParserBase parser(in, "t");
         ustring text;
-        bool isFloat = !c.isFloat;
-        EXPECT_EQ(parser.readNumber(text, isFloat), c.ok) << c.input;
-        EXPECT_EQ(text.toStdString(), c.text) << c.input;
-        EXPECT_EQ(isFloat, c.isFloat) << c.input;
-        EXPECT_EQ(drain(parser), c.rest) << c.input;
+        bool isFloat = !expectFloat;
+        EXPECT_EQ(parser.readNumber(text, isFloat), ok) << input;
+        EXPECT_EQ(text.toStdString(), expected) << input;
+        EXPECT_EQ(isFloat, expectFloat) << input;
+        EXPECT_EQ(drain(parser), rest) << input;
     }
 }
 

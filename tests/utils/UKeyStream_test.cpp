@@ -16,6 +16,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -213,24 +214,20 @@ TEST(UKeyInStream, ChecksTheStreamHeadAndProbesForTheIdentifier) {
     for (const auto& [bytes, text] : heads)
         expectThrowsWithText([&] { KeyStreamReader reader(bytes); }, text);
 
-    const struct {
-        Bytes bytes;
-        bool ok;
-        std::uint32_t identifier;
-    } probes[] = {
+    const std::tuple<Bytes, bool, std::uint32_t> probes[] = {
         {sampleStream(), true, 7},
         {keyStreamAround(""), true, 0},
         {rawBytes({0x4B, 0x53, 0x03, 0x06}), false, 0},
         {rawBytes({0x4B, 0x53, 0xFF, 0, 0, 0, 99, 6}), false, 0},
         {"{}", false, 0},
     };
-    for (const auto& c : probes) {
-        std::istringstream in(c.bytes);
+    for (const auto& [bytes, opens, id] : probes) {
+        std::istringstream in(bytes);
         std::uint32_t identifier = 1;
-        bool ok = !c.ok;
+        bool ok = !opens;
         UKeyInStream::probe(in, identifier, ok);
-        EXPECT_EQ(ok, c.ok);
-        EXPECT_EQ(identifier, c.identifier);
+        EXPECT_EQ(ok, opens);
+        EXPECT_EQ(identifier, id);
         EXPECT_EQ(in.tellg(), 0);
     }
 }

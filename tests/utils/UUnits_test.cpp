@@ -4,16 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <limits>
 
 TEST(UUnits, TableGivesNamesPointsPerUnitAndDecimalsAndLookupFallsBackToMillimetres) {
-    const struct {
-        int unit;
-        const char* name;
-        double pointsPerUnit;
-        int decimals;
-    } cases[] = {
+    const std::tuple<int, const char*, double, int> cases[] = {
         {UUnits::inches, "inches", 72, 3},
         {UUnits::cm, "cm", 28.346456692913385, 3},
         {UUnits::mm, "mm", 2.834645669291339, 2},
@@ -22,14 +19,14 @@ TEST(UUnits, TableGivesNamesPointsPerUnitAndDecimalsAndLookupFallsBackToMillimet
         {UUnits::agates, "agates", 5.142857142857143, 2},
         {UUnits::ciceros, "ciceros", 12.789921259842519, 3},
     };
-    for (const auto& c : cases) {
-        const UUnits units(c.unit);
-        EXPECT_EQ(units.name().view(), c.name);
-        EXPECT_EQ(UUnits::name(c.unit).view(), c.name);
-        EXPECT_DOUBLE_EQ(units.toPoints(1), c.pointsPerUnit) << c.name;
-        EXPECT_DOUBLE_EQ(units.fromPoints(c.pointsPerUnit * 3), 3) << c.name;
-        EXPECT_EQ(units.decimals(), c.decimals) << c.name;
-        EXPECT_EQ(UUnits(ustring(c.name)).unit(), c.unit) << c.name;
+    for (const auto& [unit, name, pointsPerUnit, decimals] : cases) {
+        const UUnits units(unit);
+        EXPECT_EQ(units.name().view(), name);
+        EXPECT_EQ(UUnits::name(unit).view(), name);
+        EXPECT_DOUBLE_EQ(units.toPoints(1), pointsPerUnit) << name;
+        EXPECT_DOUBLE_EQ(units.fromPoints(pointsPerUnit * 3), 3) << name;
+        EXPECT_EQ(units.decimals(), decimals) << name;
+        EXPECT_EQ(UUnits(ustring(name)).unit(), unit) << name;
     }
     EXPECT_EQ(UUnits::defaultUnitName().view(), "mm");
     EXPECT_EQ(UUnits(ustring("Cm")).unit(), UUnits::cm); // names ignore case
@@ -60,20 +57,15 @@ TEST(UUnits, StepFormatAndRoundedValueFollowTheShownDecimals) {
 
 TEST(UUnits, RoundDecimalsTakesHalvesUpOnBothSidesOfZero) {
     const double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        double value;
-        int decimals;
-        double expected;
-    } cases[] = {
+    const std::tuple<double, int, double> cases[] = {
         {2.345, 2, 2.35},   {2.5, 0, 3},
         {-2.5, 0, -2},      {-1.7, 2, -1.7}, // truncation would give -1.69
         {-1.236, 2, -1.24}, {-0.004, 2, 0},
         {3e9, 0, 3e9},      {-3e9 - 0.7, 0, -3e9 - 1}, // beyond the 32-bit range
         {1e300, 2, 1e300},  {-inf, 2, -inf},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(UUnits::roundDecimals(c.value, c.decimals), c.expected)
-            << c.value << " to " << c.decimals;
+    for (const auto& [value, decimals, expected] : cases)
+        EXPECT_EQ(UUnits::roundDecimals(value, decimals), expected) << value << " to " << decimals;
     EXPECT_TRUE(std::isnan(UUnits::roundDecimals(std::nan(""), 2)));
 }
 

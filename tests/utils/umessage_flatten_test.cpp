@@ -8,6 +8,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace umessage_details;
@@ -57,11 +58,7 @@ void expectFailure(const Bytes& bytes, const char* text) {
 // isArray, value count and the value.
 TEST(UmessageFlatten, WritesVarintsInTheShortestFormOfBothWidths) {
     EXPECT_EQ(flat(umessage()), (Bytes{0x04, 0x00, 0x00}));
-    const struct {
-        std::uint64_t value;
-        Bytes bytes;
-        bool fits32;
-    } cases[] = {
+    const std::tuple<std::uint64_t, Bytes, bool> cases[] = {
         {1, {0x01}, true},
         {0x7F, {0x7F}, true},
         {0x80, {0x80, 0x80}, true},
@@ -77,20 +74,20 @@ TEST(UmessageFlatten, WritesVarintsInTheShortestFormOfBothWidths) {
         {1ull << 56, {0xFF, 0x01, 0, 0, 0, 0, 0, 0, 0}, false},
         {~0ull, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
+    for (const auto& [value, bytes, fits32] : cases) {
+        SCOPED_TRACE(value);
         umessage wide;
-        wide.add<long long>("n", type_int64, static_cast<long long>(c.value));
+        wide.add<long long>("n", type_int64, static_cast<long long>(value));
         EXPECT_EQ(flat(wide),
-                  concat({{0x04, 0x01, 0x01, 'n', 0x01, 0x01, 0x06, 0x00, 0x01}, c.bytes}));
+                  concat({{0x04, 0x01, 0x01, 'n', 0x01, 0x01, 0x06, 0x00, 0x01}, bytes}));
         umessage back;
         ASSERT_TRUE(unflat(back, flat(wide)));
         EXPECT_EQ(back, wide);
-        if (c.fits32) {
+        if (fits32) {
             umessage narrow;
-            narrow.add<int>("n", type_int, static_cast<int>(c.value));
+            narrow.add<int>("n", type_int, static_cast<int>(value));
             EXPECT_EQ(flat(narrow),
-                      concat({{0x04, 0x01, 0x01, 'n', 0x01, 0x01, 0x01, 0x00, 0x01}, c.bytes}));
+                      concat({{0x04, 0x01, 0x01, 'n', 0x01, 0x01, 0x01, 0x00, 0x01}, bytes}));
             ASSERT_TRUE(unflat(back, flat(narrow)));
             EXPECT_EQ(back, narrow);
         }
@@ -245,11 +242,7 @@ Bytes wideStream(bool asName) {
 } // namespace
 
 TEST(UmessageFlatten, FailsWithTheTextOfEachFault) {
-    const struct {
-        const char* what;
-        Bytes bytes;
-        const char* text;
-    } cases[] = {
+    const std::tuple<const char*, Bytes, const char*> cases[] = {
         {"reference 0", {0x04, 0x01, 0x01, 'a', 0x01, 0x00}, "string not found"},
         {"reference past the table", {0x04, 0x01, 0x01, 'a', 0x01, 0x02}, "string not found"},
         {"type code 7",
@@ -286,9 +279,9 @@ TEST(UmessageFlatten, FailsWithTheTextOfEachFault) {
         {"65 MiB of string values", wideStream(false), "umessage::unflatten() : too large"},
         {"65 MiB of names", wideStream(true), "umessage::unflatten() : too large"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        expectFailure(c.bytes, c.text);
+    for (const auto& [what, bytes, text] : cases) {
+        SCOPED_TRACE(what);
+        expectFailure(bytes, text);
     }
 }
 

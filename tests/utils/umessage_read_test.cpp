@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -160,20 +161,15 @@ TEST_F(JSONRead, BoundsTheNestingDepth) {
 TEST_F(JSONRead, KeepsIntegersBeyond32BitsAsDoubles) {
     ASSERT_TRUE(read(R"({"max":2147483647,"min":-2147483648,"over":2147483648,)"
                      R"("huge":99999999999999999999,"arr":[1,4294967296],"late":[4294967296,1]})"));
-    const struct {
-        const char* name;
-        std::uint64_t index;
-        std::uint32_t type;
-        double value;
-    } cases[] = {
+    const std::tuple<const char*, std::uint64_t, std::uint32_t, double> cases[] = {
         {"max", 0, type_int, 2147483647.0},     {"min", 0, type_int, -2147483648.0},
         {"over", 0, type_double, 2147483648.0}, {"huge", 0, type_double, 1e20},
         {"arr", 0, type_double, 1.0},           {"arr", 1, type_double, 4294967296.0},
         {"late", 1, type_double, 1.0},
     };
-    for (const auto& c : cases) {
-        EXPECT_TRUE(m_message.has(c.name, c.type, c.index)) << c.name << c.index;
-        EXPECT_EQ(m_message.valueAt<double>(c.name, c.index), c.value) << c.name << c.index;
+    for (const auto& [name, index, type, value] : cases) {
+        EXPECT_TRUE(m_message.has(name, type, index)) << name << index;
+        EXPECT_EQ(m_message.valueAt<double>(name, index), value) << name << index;
     }
 }
 

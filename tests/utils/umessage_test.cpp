@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -233,11 +235,7 @@ TEST(Umessage, RemovalPastTheEndChangesNothing) {
 }
 
 TEST(Umessage, ResolvesPathComponents) {
-    const struct {
-        const char* component;
-        const char* name;
-        uint64_t index;
-    } cases[] = {
+    const std::tuple<const char*, const char*, uint64_t> cases[] = {
         {"a[2]", "a", 2},
         {"a", "a", 0},
         {"a[]", "a[]", 0},
@@ -253,14 +251,14 @@ TEST(Umessage, ResolvesPathComponents) {
         {"a[1", "a[1", 0},
         {"?", "old", 77}, // a query: name and index untouched
     };
-    for (const auto& c : cases) {
+    for (const auto& [component, expectedName, expectedIndex] : cases) {
         ustring name("old");
         uint64_t index = 77;
-        bool query = c.component[0] != '?';
-        umessage::resolvePathComponent(c.component, name, index, query);
-        EXPECT_EQ(name, c.name) << c.component;
-        EXPECT_EQ(index, c.index) << c.component;
-        EXPECT_EQ(query, c.component[0] == '?') << c.component;
+        bool query = component[0] != '?';
+        umessage::resolvePathComponent(component, name, index, query);
+        EXPECT_EQ(name, expectedName) << component;
+        EXPECT_EQ(index, expectedIndex) << component;
+        EXPECT_EQ(query, component[0] == '?') << component;
     }
 }
 
@@ -284,21 +282,17 @@ TEST(Umessage, FollowsPathsThroughChildMessages) {
     ASSERT_TRUE(root.resolvePath("/a//b/", parent, name, index, query));
     EXPECT_TRUE(parent == a.get() && name == "b");
 
-    const struct {
-        const char* path;
-        bool exists;
-        uint64_t count;
-    } cases[] = {
+    const std::tuple<const char*, bool, uint64_t> cases[] = {
         {"", false, 55},        {"/", false, 55},        {"a/?/b", false, 55},
         {"n/x", false, 55},     {"a[1]/b", false, 55},   {"a[-1]/b", false, 55},
         {"a/?", true, 1},       {"a/b[1]/?", true, 1},   {"n[2]", true, 3},
         {"n[3]", false, 3},     {"n[-1]", false, 3},     {"a/b[1]/c", true, 1},
         {"a/b[1]/z", false, 0}, {"a/b[2]/c", false, 55},
     };
-    for (const auto& c : cases) {
+    for (const auto& [path, exists, count] : cases) {
         uint64_t n = 55;
-        EXPECT_EQ(root.existsAtPath(c.path, n), c.exists) << c.path;
-        EXPECT_EQ(n, c.count) << c.path;
+        EXPECT_EQ(root.existsAtPath(path, n), exists) << path;
+        EXPECT_EQ(n, count) << path;
     }
 
     std::shared_ptr<const umessage> found;

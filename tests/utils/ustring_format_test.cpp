@@ -14,6 +14,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -237,22 +238,17 @@ TEST(UstringFormat, ResultsBeyondTheStringLimitThrow) {
 // --- number text ------------------------------------------------------------------------------
 
 TEST(UstringNumber, TrimsTrailingZerosAndThePoint) {
-    const struct {
-        double value;
-        int decimals;
-        const char* expected;
-        bool nonZero;
-    } cases[] = {
+    const std::tuple<double, int, const char*, bool> cases[] = {
         {2.5, 3, "2.5", true},   {2.0, 2, "2", true},          {10.0, 1, "10", true},
         {0.0004, 3, "0", false}, {-0.0001, 2, "0", false},     {1.5, 0, "2", true},
         {100.0, 0, "100", true}, {123.456, 2, "123.46", true}, {-2.5, 2, "-2.5", true},
         {0.0, 0, "0", false},    {1000.0, 3, "1000", true},    {0.05, 1, "0.1", true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [value, decimals, expected, nonZero] : cases) {
         ustring text("old");
-        EXPECT_EQ(text.setNumber(c.value, c.decimals), c.nonZero) << c.value;
-        EXPECT_EQ(text, c.expected) << c.value << " " << c.decimals;
-        EXPECT_EQ(ustring::number(c.value, c.decimals), c.expected);
+        EXPECT_EQ(text.setNumber(value, decimals), nonZero) << value;
+        EXPECT_EQ(text, expected) << value << " " << decimals;
+        EXPECT_EQ(ustring::number(value, decimals), expected);
     }
 }
 
