@@ -2,6 +2,7 @@
 // numbers, the error text, and the token stack through the line tokenizer.
 #include "utils/UAbstractParser.h"
 
+#include "support/HexBytes.h"
 #include "support/Throws.h"
 
 #include <gtest/gtest.h>
@@ -13,18 +14,6 @@
 #include <vector>
 
 namespace {
-
-// The bytes written in hex, two digits a byte, blanks between bytes ignored: "FF FE 7B 00".
-std::string hex(const char* digits) {
-    std::string bytes;
-    for (const char* p = digits; *p != '\0'; ++p) {
-        if (*p != ' ') {
-            bytes.push_back(static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16)));
-            ++p;
-        }
-    }
-    return bytes;
-}
 
 // Everything getChar delivers until the end of input.
 std::string drain(UAbstractParserBase& parser) {
@@ -58,10 +47,10 @@ TEST(UAbstractParser, DetectsTheEncodingFromTheFirstBytes) {
         {"high surrogate without its pair", "FF FE 61 00 3D D8 62 00", E::utf16LittleEndian, "61"},
     };
     for (const auto& [what, bytes, encoding, delivered] : cases) {
-        std::istringstream in(hex(bytes));
+        std::istringstream in(fromHex(bytes));
         UAbstractParserBase parser(in, "t");
         EXPECT_EQ(parser.encoding(), encoding) << what;
-        EXPECT_EQ(drain(parser), hex(delivered)) << what;
+        EXPECT_EQ(drain(parser), fromHex(delivered)) << what;
     }
 }
 
