@@ -2,18 +2,17 @@
 #include "utils/Logger.h"
 
 #include "support/LogCapture.h"
+#include "support/SlowStreamBuffer.h"
 #include "utils/ustring.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <sstream>
-#include <streambuf>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -145,32 +144,6 @@ TEST(Logger, MaskedLevelsBuildNoRecordAndTheMacroStandsAloneAsTheBodyOfAnIf) {
 
 // --- background writer -----------------------------------------------------------------------
 
-// A stream buffer that holds its first line until it is opened and is slow to take every
-// line, so the writer can be caught in the middle of a batch.
-class SlowBuffer : public std::stringbuf {
-public:
-    void waitUntilWriting() const {
-        while (!m_writing.load())
-            std::this_thread::yield();
-    }
-    void open() { m_open.store(true); }
-
-protected:
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        if (std::string_view(s, static_cast<std::size_t>(n)) == "][") { // once per line
-            m_writing.store(true);
-            while (!m_open.load())
-                std::this_thread::yield();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return std::stringbuf::xsputn(s, n);
-    }
-
-private:
-    std::atomic<bool> m_writing{false};
-    std::atomic<bool> m_open{false};
-};
-
 std::size_t countLines(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
@@ -180,24 +153,24 @@ void submitNumbers(zeu::LoggerBase& target, int count) {
         target.submit(std::move(LogRecord(LogLevel::Info, nullptr, i, nullptr) << i));
 }
 
+// The writer holds a batch that is no longer queued when flush or a logger's destructor asks.
 TEST(LoggerThread, FlushAndALoggersDestructionWaitForTheBatchBeingWritten) {
     zeu::acquireLoggerThread();
-    SlowBuffer flushed, destroyed;
-    std::ostream out(&flushed);
-    zeu::LoggerBase target(out, "");
-    submitNumbers(target, 20);
-    flushed.waitUntilWriting(); // the writer holds a batch that is no longer queued
-    flushed.open();
-    zeu::flushLoggerThread();
-    EXPECT_EQ(countLines(flushed.str()), 20u);
-    {
-        std::ostream stream(&destroyed);
-        zeu::LoggerBase going(stream, "");
-        submitNumbers(going, 20);
-        destroyed.waitUntilWriting();
-        destroyed.open();
+    for (const bool flush : {true, false}) {
+        SlowStreamBuffer buffer;
+        {
+            std::ostream out(&buffer);
+            zeu::LoggerBase target(out, "");
+            submitNumbers(target, 20);
+            buffer.waitUntilWriting();
+            buffer.open();
+            if (flush) {
+                zeu::flushLoggerThread();
+                EXPECT_EQ(buffer.lines(), 20u);
+            }
+        }
+        EXPECT_EQ(buffer.lines(), 20u);
     }
-    EXPECT_EQ(countLines(destroyed.str()), 20u);
     zeu::releaseLoggerThread();
 }
 
