@@ -23,7 +23,6 @@ TEST(ByteOrder, PutsTheMostSignificantByteFirstAtAnyAlignment) {
     EXPECT_EQ(from_big_endian16(to_big_endian16(0xFFFE)), 0xFFFE);
     EXPECT_EQ(from_big_endian32(to_big_endian32(0x80000001)), 0x80000001u);
     EXPECT_EQ(from_big_endian64(to_big_endian64(0x8000000000000001)), 0x8000000000000001u);
-
     const unsigned char bytes[] = {0x00, 0x12, 0x34, 0xFF, 0xFE, 0x01};
     EXPECT_EQ(ReadBigEndian16(bytes + 1), 0x1234);
     EXPECT_EQ(ReadBigEndian16(bytes + 3), 0xFFFE);

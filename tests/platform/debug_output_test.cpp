@@ -18,7 +18,6 @@ TEST(DebugOutput, GoesToStandardErrorOnlyWhenAskedToOrToAReplacedSinkUntilReset)
     testing::internal::CaptureStderr();
     platform::debugOutput(std::string_view("shown\0x", 7));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("shown\0x", 7));
-
     std::string seen;
     platform::setDebugOutputSink([&](std::string_view text) { seen.append(text); });
     platform::debugOutput("a");

@@ -22,7 +22,6 @@ protected:
         const std::string name = m_folder.systemPath(relative);
         return std::u16string(name.begin(), name.end());
     }
-
     TempFolder m_folder;
 };
 
@@ -65,7 +64,6 @@ TEST(PlatformPaths, HandFoldersTheProgramAndTheProcessBackInDriveForm) {
     EXPECT_EQ(platform::colorProfileFolder(), u"Z:/srv/icc");
     EXPECT_EQ(platform::temporaryPath(), u"Z:/srv/tmp/");
     EXPECT_EQ(platform::recycleBinFolder(), std::nullopt);
-
     for (const char* name : {"ZEP_COMMON_APPDATA", "XDG_DATA_HOME", "ZEP_COLOR_DIR", "TMPDIR"})
         ::unsetenv(name);
     EXPECT_EQ(platform::commonAppDataFolder(), u"Z:/usr/local/share");
@@ -90,7 +88,6 @@ TEST_F(PlatformFiles, ReportAttributesOfTheEntryItself) {
               platform::kAttributeDirectory | platform::kAttributeReparsePoint);
     EXPECT_EQ(platform::fileAttributes(at("dangling")), platform::kAttributeReparsePoint);
     EXPECT_EQ(platform::fileAttributes(at("none")), std::nullopt);
-
     EXPECT_TRUE(platform::setFileAttributes(at("f"), platform::kAttributeReadOnly));
     EXPECT_EQ(platform::fileAttributes(at("f")), platform::kAttributeReadOnly);
     EXPECT_TRUE(platform::setFileAttributes(at("f"), platform::kAttributeNormal));
@@ -104,13 +101,11 @@ TEST_F(PlatformFiles, CopyAndMoveRefuseAnExistingTarget) {
     EXPECT_FALSE(platform::copyFile(at("src"), at("taken")));
     EXPECT_FALSE(platform::moveFile(at("src"), at("taken")));
     EXPECT_EQ(m_folder.read("taken"), "old");
-
     EXPECT_TRUE(platform::copyFile(at("src"), at("copy")));
     EXPECT_EQ(m_folder.read("copy"), "content");
     EXPECT_EQ(platform::fileTimes(at("copy"))->modification, 1000000000);
     EXPECT_FALSE(platform::copyFile(at("none"), at("other")));
     EXPECT_FALSE(fs::exists(m_folder.at("other")));
-
     EXPECT_TRUE(platform::moveFile(at("src"), at("src"))); // the source itself is no obstacle
     EXPECT_TRUE(platform::moveFile(at("src"), at("dst")));
     EXPECT_EQ(m_folder.read("dst"), "content");

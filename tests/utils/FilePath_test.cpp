@@ -159,7 +159,6 @@ TEST(UFileSpecCore, WritesPathBlocksThatReadBackAndRefusesOthers) {
 class UFileSpecCoreFiles : public ::testing::Test {
 protected:
     void SetUp() override { UFileSpecCore::reset_process_state(); }
-
     UFileSpecCore at(const std::string& relative) const {
         UFileSpecCore path = m_root;
         EXPECT_TRUE(path.descend(ustring(relative)));
@@ -169,7 +168,6 @@ protected:
         return LogCapture::line("WARN", "UFileSpecCore:"s + function + ":" + std::to_string(line),
                                 text);
     }
-
     TempFolder m_folder;
     const UFileSpecCore m_root = absolute("Z:" + m_folder.root());
     LogCapture m_log;

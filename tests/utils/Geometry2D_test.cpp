@@ -66,7 +66,6 @@ TEST(Rect2D, ContainsWithEdgesInsideIntersectsOnlyWithPositiveOverlapAndKnowsUns
     EXPECT_FALSE((Rect2D{kInf, kInf, 1, 0}.isUnset()));
     EXPECT_FALSE(Rect2D::zero.isUnset());
     EXPECT_FALSE((Rect2D{0, 0, NAN, 1}.isEmpty()));
-
     Rect2D r{0, 0, 10, 10};
     r.inset(2, -1);
     EXPECT_EQ(text(r), "(2,-1)-(6,12)");
@@ -106,7 +105,6 @@ TEST(Matrix2D, ProductAppliesTheLeftMatrixFirstAndRotatePrependsARotation) {
     EXPECT_EQ(m, (Matrix2D{2, 0, 0, 3, 20, 60}));
     m.setIdentity();
     EXPECT_TRUE(m.isIdentity());
-
     Matrix2D moved{1, 0, 0, 1, 5, 0};
     moved.rotate(std::numbers::pi / 2); // counter-clockwise, then the old matrix
     EXPECT_NEAR(moved.a, 0, 1e-15);
@@ -127,7 +125,6 @@ TEST(Matrix2D, InvertsARegularMatrixAndLeavesASingularOneWithAWarning) {
     Matrix2D m{2, 0, 0, 2, 4, 6};
     EXPECT_TRUE(m.invert());
     EXPECT_EQ(m, (Matrix2D{0.5, 0, 0, 0.5, -2, -3}));
-
     LogCapture log;
     Matrix2D singular{1, 2, 2, 4, 0, 0};
     EXPECT_FALSE(singular.invert());

@@ -103,7 +103,6 @@ TEST(Logger, PayloadsBeyondTheInlineBytesAndDoublesWithStreamFlags) {
     EXPECT_EQ(lineOf(moved),
               kHeader + "[INFO][5120] " + chunk + chunk + "true" + std::string(1000, 'x') + "\n");
     EXPECT_EQ(lineOf(record), kHeader + "[INFO][5120] \n"); // NOLINT(bugprone-use-after-move)
-
     LogRecord numbers(LogLevel::Info, nullptr, 0, nullptr);
     numbers << 0.1 << " " << 1.0 / 3;
     std::ostringstream out;
@@ -200,7 +199,6 @@ TEST(LoggerThread, SurvivesManyThreadsWithRepeatedStartAndRelease) {
     std::vector<std::unique_ptr<zeu::LoggerBase>> loggers;
     for (auto& stream : streams)
         loggers.push_back(std::make_unique<zeu::LoggerBase>(stream, ""));
-
     std::atomic<int> running{kThreads};
     std::thread controller([&] {
         while (running.load() > 0) {
@@ -224,7 +222,6 @@ TEST(LoggerThread, SurvivesManyThreadsWithRepeatedStartAndRelease) {
         producer.join();
     controller.join();
     zeu::clearFixedLogStamp();
-
     for (int t = 0; t < kThreads; ++t) {
         std::istringstream lines(streams[t].str());
         std::string line;

@@ -55,7 +55,6 @@ TEST(Base64, EncodesTheRfc4648VectorsAndEveryByteInBothForms) {
     EXPECT_EQ(str(base64UrlEncode(bytes, sizeof bytes)), "-_-_YQ");
     EXPECT_EQ(str(base64UrlEncode("fo", 2)), "Zm8");
     EXPECT_EQ(str(base64Encode(ustring("a\0b", 3))), "YQBi");
-
     std::mt19937 rng(42);
     for (std::size_t length = 0; length < 200; ++length) {
         std::string random(length, '\0');

@@ -51,7 +51,6 @@ TEST(UKeyOutStream, WritesTheStreamHeadAndValuesWithoutLeadingZeroBytes) {
     EXPECT_EQ(out.str(), rawBytes({0x4B, 0x53, 0xFF, 0, 0, 0, 0x0A, 0x06, 0x49, 0x44, 0x01, 0x02,
                                    0x07, 0xC0, 0xDE, 0x01, 0x02, 0x01}));
     EXPECT_EQ(writeKeyStream([](UKeyOutStream&) {}), keyStreamAround(""));
-
     const Bytes written = afterHead(writeKeyStream([](UKeyOutStream& w) {
         w.select_key(1).write_bool(false).write_bool(true).write_int(0).write_int(1);
         w.write_int(-1).write_char(-1).write_short(0x0102).write_uint(256).write_ushort(0xFFFF);
@@ -95,7 +94,6 @@ TEST(UKeyStream, BothSidesStopAtTenLevelsAndRefuseMisuse) {
     expectThrowsWithText([&] { writer.write_int(1); }, "UKeyOutStream: stream closed");
     expectThrowsWithText([&] { writer.begin_record(1); }, "UKeyOutStream: stream closed");
     EXPECT_TRUE(out.good());
-
     KeyStreamReader reader(out.str());
     for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
         reader.in.enter_record(1);
@@ -103,7 +101,6 @@ TEST(UKeyStream, BothSidesStopAtTenLevelsAndRefuseMisuse) {
     for (int i = 1; i < UKeyStream::kMaxLevels; ++i)
         reader.in.leave();
     expectThrowsWithText([&] { reader.in.leave(); }, "UKeyInStream: leave at root");
-
     // A stream that cannot be repositioned keeps its placeholders and says so.
     struct Unseekable : std::streambuf {
         int overflow(int c) override { return c; }
@@ -194,7 +191,6 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
     in.leave();
     expectThrowsWithText([&] { in.select_key(5).read_int(zero); },
                          "UKeyInStream: reading field longer than expected");
-
     KeyStreamReader old(keyStreamAround(rawBytes({0, 1, 2, 5, 'h', 'i'}), false));
     EXPECT_EQ(old.in.version(), 0u);
     old.in.select_key(1).read_string(text); // strings of a stream without version are empty
@@ -213,7 +209,6 @@ TEST(UKeyInStream, ChecksTheStreamHeadAndProbesForTheIdentifier) {
     };
     for (const auto& [bytes, text] : heads)
         expectThrowsWithText([&] { KeyStreamReader reader(bytes); }, text);
-
     const std::tuple<Bytes, bool, std::uint32_t> probes[] = {
         {sampleStream(), true, 7},
         {keyStreamAround(""), true, 0},
@@ -271,7 +266,6 @@ TEST(UKeyInStream, DumpsASampleStreamAsStoredAndTheWriterCopiesWhatAReaderWalks)
     expected << file.rdbuf();
     const Bytes source = sampleStream();
     EXPECT_EQ(dumpText(source), expected.str());
-
     KeyStreamReader reader(source);
     const Bytes copy = writeKeyStream([&](UKeyOutStream& w) { w.copy_element('CC', reader.in); });
     // The copy re-creates the root's payload byte for byte after the two key bytes.

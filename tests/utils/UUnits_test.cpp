@@ -48,7 +48,6 @@ TEST(UUnits, StepFormatAndRoundedValueFollowTheShownDecimals) {
     EXPECT_EQ(text.view(), "50.8");
     EXPECT_FALSE(mm.format(text, 0.001));
     EXPECT_EQ(text.view(), "0");
-
     EXPECT_EQ(UUnits(UUnits::inches).fromPointsRounded(100), 1.389);
     EXPECT_EQ(mm.fromPointsRounded(72), 25.4);
     EXPECT_EQ(mm.fromPointsRounded(-10), -3.53);

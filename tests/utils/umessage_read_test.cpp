@@ -25,14 +25,11 @@ protected:
         return m_message.read(in);
     }
     std::string log() const { return m_capture->text(); }
-
     static std::string errorRecord(const std::string& text = "line 1") {
         return "[2026-03-01T14:05:09][ERROR][5120][libs/utils/umessage:umessage::read:816] " +
                (text.starts_with("line ") ? "unexpected element in json at " + text : text) + "\n";
     }
-
     bool isArray(const char* name) const { return m_message.findEntry(name)->second->isArray; }
-
     umessage m_message;
     std::optional<LogCapture> m_capture;
 };
@@ -52,7 +49,6 @@ TEST_F(JSONRead, MapsObjectsArraysAndScalarsToEntries) {
     EXPECT_FALSE(isArray("a") || isArray("c"));
     EXPECT_TRUE(isArray("b") && isArray("g"));
     EXPECT_EQ(log(), "");
-
     ASSERT_TRUE(read(R"({"o":[{"x":1},{"x":2}],"t":[true,false],"s":["p","q"],)"
                      R"("d":[2.5,3],"p":[1,2,3.5]})"));
     EXPECT_EQ(m_message.valueAt<umessage>("o", 1).value<int>("x"), 2);

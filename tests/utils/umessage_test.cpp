@@ -41,7 +41,6 @@ TEST(Umessage, KeepsNamesInUnsignedByteOrderAndSetsIsArrayFromTheSecondValue) {
     m.add<int>("m", type_int, 2);
     EXPECT_EQ(isArrayOf(m, "m"), 1);
     EXPECT_EQ(m.size(), 8u);
-
     m.add<int>("one", type_int, 1, true);
     m.add<int>("scalar", type_int, 1, false);
     m.add<int>("scalar", type_int, 2, true); // the flag counts only at creation...
@@ -115,7 +114,6 @@ TEST(Umessage, GetConvertsBetweenNumberTypesOnlyAndGivesDefaultsOtherwise) {
     EXPECT_EQ(m.valueAt<double>("i", 0), -5.0);
     EXPECT_EQ(m.valueAt<double>("w", 1), 9007199254740992.0);
     EXPECT_TRUE(m.value<bool>("b"));
-
     int untouchedInt = 42;
     double untouchedDouble = 4.5;
     ustring untouchedText("keep");
@@ -129,7 +127,6 @@ TEST(Umessage, GetConvertsBetweenNumberTypesOnlyAndGivesDefaultsOtherwise) {
     EXPECT_FALSE(m.getExact("d", 0, type_double, exact) || m.getExact("i", 0, type_int64, exact));
     EXPECT_TRUE(m.getExact("i", 0, type_int, exact));
     EXPECT_EQ(exact, -5);
-
     const umessage empty;
     EXPECT_EQ(empty.value<long long>("x") + empty.value<int>("x"), 0);
     EXPECT_EQ(empty.value<double>("x"), 0.0);
@@ -197,7 +194,6 @@ TEST(Umessage, CopiesOwnTheirChildrenAndAssignSafelyFromThemselvesAndTheirChildr
     EXPECT_TRUE(kindless.has("what", type_string, 0) && kindless.what().empty());
     source.setWhat("");
     EXPECT_FALSE(source.contains("what"));
-
     const umessage before(source);
     umessage& alias = source;
     source = alias;
@@ -272,7 +268,6 @@ TEST(Umessage, FollowsPathsThroughChildMessages) {
     root.addChild("a", a);
     for (int n : {1, 2, 3})
         root.add<int>("n", type_int, n);
-
     const umessage* parent = nullptr;
     ustring name;
     uint64_t index = 9;
@@ -281,7 +276,6 @@ TEST(Umessage, FollowsPathsThroughChildMessages) {
     EXPECT_TRUE(parent == second.get() && name == "c" && index == 0 && !query);
     ASSERT_TRUE(root.resolvePath("/a//b/", parent, name, index, query));
     EXPECT_TRUE(parent == a.get() && name == "b");
-
     const std::tuple<const char*, bool, uint64_t> cases[] = {
         {"", false, 55},        {"/", false, 55},        {"a/?/b", false, 55},
         {"n/x", false, 55},     {"a[1]/b", false, 55},   {"a[-1]/b", false, 55},
@@ -294,7 +288,6 @@ TEST(Umessage, FollowsPathsThroughChildMessages) {
         EXPECT_EQ(root.existsAtPath(path, n), exists) << path;
         EXPECT_EQ(n, count) << path;
     }
-
     std::shared_ptr<const umessage> found;
     EXPECT_FALSE(root.getAtPath("n", found) || root.getAtPath("a/?", found));
     ASSERT_TRUE(root.getAtPath("a/b[1]", found));

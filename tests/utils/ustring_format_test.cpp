@@ -216,7 +216,6 @@ TEST(UstringFormat, LongResultsAreWrittenWholeBeyondTheStackBuffer) {
     EXPECT_EQ(padded.size(), 600u);
     EXPECT_EQ(padded, ustring(599, ' ') + "1");
     EXPECT_EQ(fmt("%-700s|", "x").size(), 701u);
-
     // 1e308 in fixed notation has 309 digits before the point.
     const ustring huge = fmt("%.300f", 1e308);
     ASSERT_EQ(huge.size(), 309u + 1u + 300u);

@@ -58,7 +58,6 @@ TEST(Ustring, GrowsGeometricallyAndShrinksOnlyThroughReserve) {
     ustring big(std::string(40, 'a'));
     big.append(std::string(100, 'b'));
     EXPECT_EQ(big.capacity(), ustring::capacityFor(140)); // the needed length beats doubling
-
     ustring s;
     s.reserve(100);
     const char* buffer = s.data();
@@ -74,7 +73,6 @@ TEST(Ustring, GrowsGeometricallyAndShrinksOnlyThroughReserve) {
     ustring longer(std::string(30, 'a'));
     longer.reserve(10); // never below the length
     EXPECT_EQ(longer.capacity(), 31u);
-
     ustring reserved("abc");
     reserved.reserve(500);
     EXPECT_EQ(ustring(reserved).capacity(), 22u); // a copy's capacity follows the length
@@ -248,7 +246,6 @@ TEST(Ustring, ComparesNaturallyAndWithoutCaseOnUtf16) {
     EXPECT_NE(ustring("File9").compareNatural(ustring("file9")), 0);
     // Digit runs beyond 32 bits: atoi's values decide, and their difference cannot overflow.
     EXPECT_NE(ustring("a3000000000").compareNatural(ustring("a2147483647")), 0);
-
     EXPECT_EQ(ustring("\xC3\x84\x42\x43").compareNoCase(ustring("\xC3\xA4\x62\x63")),
               0); // ÄBC, äbc
     EXPECT_LT(ustring("abc").compareNoCase(ustring("ABD")), 0);
