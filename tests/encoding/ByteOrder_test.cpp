@@ -3,11 +3,9 @@
 #include "encoding/ByteOrder.h"
 
 #include "encoding/ConvertUTF.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <cstring>
-#include <string>
 
 namespace {
 

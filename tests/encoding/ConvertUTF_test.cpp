@@ -2,14 +2,8 @@
 // in both modes (result code and units consumed), targets cut anywhere, and the legality test.
 #include "encoding/ConvertUTF.h"
 
+#include "support/Test.h"
 #include "support/UtfConversion.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <string_view>
-#include <tuple>
-#include <vector>
 
 namespace {
 

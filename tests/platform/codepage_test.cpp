@@ -2,9 +2,7 @@
 // the code page lacks.
 #include "platform/codepage.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
+#include "support/Test.h"
 
 namespace {
 

@@ -2,10 +2,9 @@
 // sink that tests can replace.
 #include "platform/debug_output.h"
 
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <cstdlib>
-#include <string>
 
 namespace {
 

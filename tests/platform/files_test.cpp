@@ -4,10 +4,7 @@
 #include "platform/files.h"
 
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <tuple>
+#include "support/Test.h"
 
 #include <cstdlib>
 #include <unistd.h>

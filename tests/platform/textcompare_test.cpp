@@ -1,9 +1,7 @@
 // Tests of the UTF-16 case folding and the no-case and collating orders built on it.
 #include "platform/textcompare.h"
 
-#include <gtest/gtest.h>
-
-#include <tuple>
+#include "support/Test.h"
 
 namespace {
 

@@ -1,10 +1,7 @@
 // Tests of the conversions between UTF-8 and the ANSI code page (Windows-1252 here).
 #include "utils/CodePage.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
+#include "support/Test.h"
 
 TEST(CodePage, AnsiToUStringConvertsTheNonAsciiRest) {
     const std::tuple<const char*, std::string, std::string> cases[] = {

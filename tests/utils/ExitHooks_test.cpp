@@ -2,7 +2,7 @@
 // signal the process survived.
 #include "utils/ExitHooks.h"
 
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <csignal>
 #include <cstdio>

@@ -4,14 +4,10 @@
 
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <cstring>
-#include <sstream>
-#include <string_view>
 #include <sys/wait.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;

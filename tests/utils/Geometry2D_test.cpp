@@ -3,14 +3,10 @@
 #include "utils/Geometry2D.h"
 
 #include "support/LogCapture.h"
-
-#include <gtest/gtest.h>
-
-#include <tuple>
+#include "support/Test.h"
 
 #include <cmath>
 #include <numbers>
-#include <sstream>
 
 using zeu::Matrix2D;
 using zeu::Point2D;

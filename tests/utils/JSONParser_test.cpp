@@ -1,11 +1,7 @@
 // Tests of the JSON tokenizer: every token kind and the text it carries.
 #include "utils/JSONParser.h"
 
-#include <gtest/gtest.h>
-
-#include <sstream>
-#include <string>
-#include <vector>
+#include "support/Test.h"
 
 namespace {
 

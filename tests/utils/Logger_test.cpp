@@ -3,21 +3,13 @@
 
 #include "support/LogCapture.h"
 #include "support/SlowStreamBuffer.h"
+#include "support/Test.h"
 #include "utils/ustring.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
 #include <limits>
-#include <memory>
-#include <sstream>
-#include <string>
-#include <string_view>
 #include <thread>
-#include <tuple>
-#include <vector>
 
 namespace {
 

@@ -2,9 +2,8 @@
 // short buffer), resize only grows, and a count beyond the address space is refused.
 #include "utils/ScratchBuffer.h"
 
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <cstdint>
 #include <limits>
 #include <new>
 

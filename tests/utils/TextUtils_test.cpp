@@ -2,14 +2,10 @@
 // decoding, full-width folding and kanji numerals.
 #include "utils/TextUtils.h"
 
+#include "support/Test.h"
 #include "support/Throws.h"
 
-#include <gtest/gtest.h>
-
 #include <random>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 using namespace std::string_literals;
 

@@ -3,15 +3,8 @@
 #include "utils/UAbstractParser.h"
 
 #include "support/HexBytes.h"
+#include "support/Test.h"
 #include "support/Throws.h"
-
-#include <gtest/gtest.h>
-
-#include <sstream>
-#include <stdexcept>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

@@ -1,9 +1,7 @@
 // UException: the domain tag, code and message, and a subclass's own tag.
 #include "utils/UException.h"
 
-#include <gtest/gtest.h>
-
-#include <stdexcept>
+#include "support/Test.h"
 
 namespace {
 

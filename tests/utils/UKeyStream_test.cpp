@@ -5,18 +5,13 @@
 #include "support/KeyStreamBytes.h"
 #include "support/LogCapture.h"
 #include "support/RandomMessage.h"
+#include "support/Test.h"
 #include "support/Throws.h"
 #include "utils/umessage.h"
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
-#include <stdexcept>
-#include <string>
-#include <tuple>
 
 namespace {
 

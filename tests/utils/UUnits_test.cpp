@@ -2,9 +2,7 @@
 // units object.
 #include "utils/UUnits.h"
 
-#include <gtest/gtest.h>
-
-#include <tuple>
+#include "support/Test.h"
 
 #include <cmath>
 #include <limits>

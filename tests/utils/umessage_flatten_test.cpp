@@ -6,12 +6,7 @@
 #include "support/HexBytes.h"
 #include "support/LogCapture.h"
 #include "support/RandomMessage.h"
-
-#include <gtest/gtest.h>
-
-#include <sstream>
-#include <string>
-#include <tuple>
+#include "support/Test.h"
 
 using namespace umessage_details;
 

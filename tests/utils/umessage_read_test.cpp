@@ -3,14 +3,9 @@
 #include "utils/umessage.h"
 
 #include "support/LogCapture.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <optional>
-#include <sstream>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

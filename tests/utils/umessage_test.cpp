@@ -2,12 +2,9 @@
 // deep copies and paths.
 #include "utils/umessage.h"
 
-#include <gtest/gtest.h>
-
-#include <tuple>
+#include "support/Test.h"
 
 #include <cmath>
-#include <functional>
 #include <limits>
 
 using namespace umessage_details;

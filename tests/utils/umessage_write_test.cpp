@@ -5,14 +5,10 @@
 
 #include "platform/debug_output.h"
 #include "support/JsonMessage.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <cmath>
 #include <limits>
-#include <sstream>
-#include <string>
-#include <vector>
 
 using namespace std::string_literals;
 

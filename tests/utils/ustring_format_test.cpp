@@ -1,20 +1,14 @@
 // Tests of marker substitution, the printf-style engine and number text.
 #include "utils/ustring.h"
 
+#include "support/Test.h"
 #include "support/Throws.h"
-
-#include <gtest/gtest.h>
 
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
-#include <cstdint>
 #include <cstdio>
-#include <functional>
-#include <stdexcept>
-#include <string>
-#include <tuple>
 
 namespace {
 

@@ -2,18 +2,11 @@
 // string), search, comparison, and the UTF-16 and byte-buffer conversions.
 #include "utils/ustring.h"
 
+#include "support/Test.h"
 #include "support/Throws.h"
 #include "support/UstringReference.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <functional>
-#include <sstream>
-#include <stdexcept>
-#include <string>
-#include <tuple>
-#include <vector>
 
 using namespace std::string_literals;
 

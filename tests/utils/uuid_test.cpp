@@ -1,9 +1,7 @@
 // uuid: the text form in memory byte order, the lenient parse and generation.
 #include "utils/uuid.h"
 
-#include <gtest/gtest.h>
-
-#include <string_view>
+#include "support/Test.h"
 
 using namespace std::literals;
 
