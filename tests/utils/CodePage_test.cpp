@@ -32,11 +32,3 @@ TEST(CodePage, UStringToAnsiMarksMissingCharactersWithQuestionMarks) {
         EXPECT_EQ(UStringToAnsi(utf8), ansi) << name;
     }
 }
-
-TEST(CodePage, EveryDefinedAnsiByteSurvivesTheRoundTrip) {
-    std::string all;
-    for (int b = 1; b < 256; ++b) {
-        all += static_cast<char>(b);
-    }
-    EXPECT_EQ(UStringToAnsi(AnsiToUString(all)), all);
-}

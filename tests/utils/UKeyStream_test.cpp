@@ -267,25 +267,12 @@ TEST(UKeyInStream, DumpsASampleStreamAsStoredAndTheWriterCopiesWhatAReaderWalks)
     EXPECT_EQ(afterHead(copy), "CC" + source.substr(8));
 }
 
-TEST(UKeyInStream, EndsTruncatedOrScrambledStreamsInAnException) {
+// Every truncation ends in an exception, never in a crash (fuzz_keystream tries arbitrary bytes).
+TEST(UKeyInStream, EndsEveryTruncatedStreamInAnException) {
     const Bytes whole = sampleStream();
     LogCapture capture;
-    // The dump walks every element and reads every value.
-    const auto attempt = [](const Bytes& bytes) {
-        try {
-            dumpText(bytes);
-        } catch (const std::runtime_error&) {
-        }
-    };
     for (std::size_t n = 0; n < whole.size(); ++n)
-        attempt(whole.substr(0, n));
-    std::mt19937 rng(1234);
-    for (int i = 0; i < 3000; ++i) {
-        Bytes bytes = whole;
-        for (int flips = 1 + i % 3; flips > 0; --flips)
-            bytes[rng() % bytes.size()] = static_cast<char>(rng());
-        attempt(bytes);
-    }
+        EXPECT_THROW(dumpText(whole.substr(0, n)), std::runtime_error) << n;
 }
 
 } // namespace
