@@ -7,7 +7,7 @@
 
 CZEPException::CZEPException(const ustring& message, std::uint32_t code)
     : UException(message, code) {
-    domain_ = kZEPDomain;
+    m_domain = kZEPDomain;
 }
 
 void ThrowZEPException(const ustring& message, std::uint32_t code) {

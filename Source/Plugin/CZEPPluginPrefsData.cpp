@@ -49,7 +49,8 @@ void CZEPPluginPrefsData::ReadWrite(IPMStream* stream, ImplementationID /*id*/) 
     std::string bytes(static_cast<std::size_t>(length), '\0');
     stream->XferBytes(bytes.data(), bytes.size());
     std::istringstream in(std::move(bytes));
-    m_prefs.unflatten(in); // a failed read leaves the preferences empty
+    // A failed read leaves the preferences empty, and the record it logs tells why.
+    static_cast<void>(m_prefs.unflatten(in));
 }
 
 void CZEPSetPluginPrefsCmdData::Set(const umessage& prefs) {

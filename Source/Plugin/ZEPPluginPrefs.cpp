@@ -41,8 +41,9 @@ void LoadPluginPrefs(PluginPrefs& prefs) {
         return;
     umessage stored;
     data->Get(stored);
-    stored.get(kSelectionBasedExports, 0, prefs.selectionBasedExports);
-    stored.get(kCommonSizing, 0, prefs.commonSizing);
+    prefs.selectionBasedExports =
+        stored.valueOr(kSelectionBasedExports, 0, prefs.selectionBasedExports);
+    prefs.commonSizing = stored.valueOr(kCommonSizing, 0, prefs.commonSizing);
 }
 
 void SavePluginPrefs(const PluginPrefs& prefs) {
