@@ -4,8 +4,8 @@
 # Usage: scripts/setup.sh [bench]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format libboost-dev libgtest-dev
-          libgmock-dev nlohmann-json3-dev)
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format libboost-dev liblcms2-dev
+          libgtest-dev libgmock-dev nlohmann-json3-dev)
 if [[ ${1:-} == bench ]]; then
     packages+=(libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev rapidjson-dev libssl-dev)
 fi
