@@ -1,5 +1,6 @@
 #include "host/Host.h"
 
+#include "host/ColorManagement.h"
 #include "host/Command.h"
 #include "host/Document.h"
 #include "host/Errors.h"
@@ -64,6 +65,7 @@ void RegisterHostClasses() {
     RegisterProgressClasses();
     RegisterScriptingClasses();
     RegisterLayoutClasses();
+    RegisterColorManagementClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.
@@ -104,6 +106,7 @@ void Reset() {
     StringTable::Instance().Reset();
     ResetGlobalError();
     ClearSelection();
+    ResetColorManagement();
     Faults::Instance().Reset();
     RegisterHostClasses();
     Recorder::Instance().Reset();
