@@ -15,6 +15,7 @@ constexpr ClassID kCMSManagerBoss{0xF04100};
 constexpr ClassID kCMSProfileListBoss{0xF04101};
 constexpr ClassID kColorProfileBoss{0xF04102};
 constexpr ClassID kColorPresetsSettingsBoss{0xF04103};
+constexpr ClassID kDocumentProfileCmdBoss{0xF04104};
 
 constexpr ImplementationID kColorSettingsUtilsImpl{0xF04200};
 constexpr ImplementationID kCMSManagerImpl{0xF04201};
@@ -213,9 +214,6 @@ public:
     void GetWorkingCMYKProfile(PMString& name) const override {
         name = PMString(Presets().workingCMYK);
     }
-    std::int32_t GetRGBPolicy() const override { return Presets().rgbPolicy; }
-    std::int32_t GetCMYKPolicy() const override { return Presets().cmykPolicy; }
-    bool GetAskWhenProfilesMismatch() const override { return Presets().askWhenProfilesMismatch; }
     void GetColorEngine(PMString& name) const override { name = PMString(Presets().colorEngine); }
     std::int32_t GetRenderingIntent() const override { return Presets().renderingIntent; }
     bool GetBlackPointCompensation() const override { return Presets().blackPointCompensation; }
@@ -235,9 +233,6 @@ public:
     void SetWorkingCMYKProfile(const PMString& name) override {
         m_presets.workingCMYK = name.GetUTF8String();
     }
-    void SetRGBPolicy(std::int32_t policy) override { m_presets.rgbPolicy = policy; }
-    void SetCMYKPolicy(std::int32_t policy) override { m_presets.cmykPolicy = policy; }
-    void SetAskWhenProfilesMismatch(bool ask) override { m_presets.askWhenProfilesMismatch = ask; }
     void SetColorEngine(const PMString& name) override {
         m_presets.colorEngine = name.GetUTF8String();
     }

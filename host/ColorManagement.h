@@ -5,8 +5,8 @@
 // The manager keeps a list of the installed profiles that it reads again only when told to
 // refresh; a refresh may find other profiles than before (a profile installed meanwhile). A
 // document's profile and the presets change through host commands, so undo and an aborted
-// sequence restore them. What the stand-in knows is set through the functions at the end (the
-// session and document descriptions, and tests).
+// sequence restore them. What the stand-in knows is set directly through the functions at the
+// end.
 #pragma once
 
 #include "host/Document.h"
@@ -92,9 +92,6 @@ public:
 
     virtual void GetWorkingRGBProfile(PMString& name) const = 0;
     virtual void GetWorkingCMYKProfile(PMString& name) const = 0;
-    virtual std::int32_t GetRGBPolicy() const = 0;
-    virtual std::int32_t GetCMYKPolicy() const = 0;
-    virtual bool GetAskWhenProfilesMismatch() const = 0;
     virtual void GetColorEngine(PMString& name) const = 0;
     virtual std::int32_t GetRenderingIntent() const = 0;
     virtual bool GetBlackPointCompensation() const = 0;
@@ -109,9 +106,6 @@ public:
     virtual void SetColorManagementOn(bool on) = 0;
     virtual void SetWorkingRGBProfile(const PMString& name) = 0;
     virtual void SetWorkingCMYKProfile(const PMString& name) = 0;
-    virtual void SetRGBPolicy(std::int32_t policy) = 0;
-    virtual void SetCMYKPolicy(std::int32_t policy) = 0;
-    virtual void SetAskWhenProfilesMismatch(bool ask) = 0;
     virtual void SetColorEngine(const PMString& name) = 0;
     virtual void SetRenderingIntent(std::int32_t intent) = 0;
     virtual void SetBlackPointCompensation(bool on) = 0;
@@ -133,8 +127,6 @@ namespace host {
 
 // The colour-presets command: applies its data (interface 0x7D15) to the application.
 inline constexpr ClassID kColorPresetsCmdBoss{0x7D1E};
-// The command through which the manager changes a document's profile.
-inline constexpr ClassID kDocumentProfileCmdBoss{0xF04104};
 
 // A profile as the host knows it.
 struct ColorProfileInfo {
@@ -150,9 +142,6 @@ struct ColorProfileInfo {
 struct ColorPresets {
     std::string workingRGB{};
     std::string workingCMYK{};
-    std::int32_t rgbPolicy = 0;
-    std::int32_t cmykPolicy = 0;
-    bool askWhenProfilesMismatch = false;
     std::string colorEngine{};
     std::int32_t renderingIntent = 0;
     bool blackPointCompensation = false;

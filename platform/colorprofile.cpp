@@ -4,33 +4,26 @@
 
 #include "platform/files.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <lcms2.h>
 #include <sys/stat.h>
 
 namespace platform {
 
-std::unique_ptr<ColorProfile> ColorProfile::open(const std::u16string& path, int& error) {
-    errno = 0;
+std::unique_ptr<ColorProfile> ColorProfile::open(const std::u16string& path) {
     std::FILE* file = openFile(path, u"rb");
-    if (!file) {
-        error = errno != 0 ? errno : ENOENT;
+    if (!file)
         return nullptr;
-    }
     struct stat status {};
     if (::fstat(::fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
         std::fclose(file);
-        error = EINVAL;
         return nullptr;
     }
     // From here Little CMS owns the stream and closes it with the profile, also when it refuses
     // the file.
     cmsHPROFILE handle = cmsOpenProfileFromStream(file, "r");
-    if (!handle) {
-        error = EINVAL;
+    if (!handle)
         return nullptr;
-    }
     return std::unique_ptr<ColorProfile>(
         new ColorProfile(handle, static_cast<std::uint64_t>(status.st_size)));
 }

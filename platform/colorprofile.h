@@ -13,10 +13,9 @@ namespace platform {
 class ColorProfile {
 public:
     // Opens an existing file for reading (never creating one) and reads its header and element
-    // table. Nothing, with `error` set, when the file cannot be opened (the system error number)
-    // or is not an ICC profile (EINVAL: not a regular file, a header cut short, no 'acsp' magic,
-    // a version or element count Little CMS refuses).
-    static std::unique_ptr<ColorProfile> open(const std::u16string& path, int& error);
+    // table. Null when the file cannot be opened or is not an ICC profile (not a regular file, a
+    // header cut short, no 'acsp' magic, a version or element count Little CMS refuses).
+    static std::unique_ptr<ColorProfile> open(const std::u16string& path);
 
     ~ColorProfile();
     ColorProfile(const ColorProfile&) = delete;

@@ -226,8 +226,7 @@ ICCProfileHandle::ICCProfileHandle(const ustring& path) {
     const std::u16string s16 = path.toWString();
     if (s16.empty())
         ThrowZEPException("s16.empty()", kZEPFailedConditionError);
-    int error = 0;
-    m_profileHandle = platform::ColorProfile::open(s16, error);
+    m_profileHandle = platform::ColorProfile::open(s16);
     ThrowIfNull(m_profileHandle, "mProfileHandle");
 }
 
@@ -329,9 +328,6 @@ void CopyColorSettings(const IColorPresetsSettings* source, IColorPresetsSetting
     target->SetWorkingRGBProfile(text);
     source->GetWorkingCMYKProfile(text);
     target->SetWorkingCMYKProfile(text);
-    target->SetRGBPolicy(source->GetRGBPolicy());
-    target->SetCMYKPolicy(source->GetCMYKPolicy());
-    target->SetAskWhenProfilesMismatch(source->GetAskWhenProfilesMismatch());
     source->GetColorEngine(text);
     target->SetColorEngine(text);
     target->SetRenderingIntent(source->GetRenderingIntent());
