@@ -35,13 +35,11 @@ TEST_F(ColorManagementTest, DocumentProfileChangesAreCommandsThatAbortAndUndoTak
     const std::uint8_t* data = profile->GetData(count);
     EXPECT_EQ(path.GetUTF8String(), swop.path);
     EXPECT_EQ(std::vector<std::uint8_t>(data, data + count), swop.data);
-
     IAbortableCmdSeq* sequence = CmdUtils::BeginAbortableCmdSeq();
     Manager()->SetDocumentProfile(1, document, PMString("FOGRA"), 0, 0);
     EXPECT_EQ(CMYKName(document), "FOGRA");
     CmdUtils::AbortCommandSequence(sequence);
     EXPECT_EQ(CMYKName(document), "SWOP");
-
     Manager()->SetDocumentProfile(1, document, PMString("Not installed"), 0, 0);
     Manager()->SetDocumentProfile(2, document, PMString("FOGRA"), 0, 0);
     Manager()->ResetDocumentProfile(2, document);
@@ -63,7 +61,6 @@ TEST_F(ColorManagementTest, ThePresetsCommandAppliesItsDataAndUndoRestoresIt) {
     ASSERT_EQ(CmdUtils::ProcessCommand(command.get()), kSuccess);
     EXPECT_TRUE(Utils()->IsColorManagementOn());
     EXPECT_EQ(host::GetColorPresets(), host::ColorPresets{.workingCMYK = "SWOP"});
-
     ASSERT_TRUE(host::Undo());
     EXPECT_FALSE(Utils()->IsColorManagementOn());
     EXPECT_EQ(host::GetColorPresets(), before);
