@@ -1,7 +1,7 @@
 // Files and folders on POSIX, shown to the system as drive Z: with Windows path rules.
 #include "platform/files.h"
 
-#include "encoding/ConvertUTF.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,33 +18,6 @@ namespace platform {
 const int kErrorAlreadyExists = EEXIST;
 
 namespace {
-
-// Strict UTF-16 to UTF-8 through the converter family; nothing for an unpaired surrogate.
-std::optional<std::string> utf16ToUtf8(const std::u16string& text) {
-    std::string out(3 * text.size(), '\0'); // a unit gives at most 3 bytes, a pair 4
-    const UTF16* source = text.data();
-    UTF8* const begin = reinterpret_cast<UTF8*>(out.data());
-    UTF8* target = begin;
-    if (ConvertUTF16toUTF8(&source, source + text.size(), &target, begin + out.size(),
-                           strictConversion) != conversionOK)
-        return std::nullopt;
-    out.resize(static_cast<std::size_t>(target - begin));
-    return out;
-}
-
-// Strict UTF-8 to UTF-16 through the converter family: nothing for an overlong form, an encoded
-// surrogate, a value above U+10FFFF or a cut sequence.
-std::optional<std::u16string> utf8ToUtf16(const std::string& text) {
-    std::u16string out(text.size(), u'\0'); // a byte gives at most one unit
-    const UTF8* source = reinterpret_cast<const UTF8*>(text.data());
-    UTF16* const begin = out.data();
-    UTF16* target = begin;
-    if (ConvertUTF8toUTF16(&source, source + text.size(), &target, begin + out.size(),
-                           strictConversion) != conversionOK)
-        return std::nullopt;
-    out.resize(static_cast<std::size_t>(target - begin));
-    return out;
-}
 
 bool isAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -351,6 +324,14 @@ bool liesWithin(const std::u16string& path, const std::u16string& folder) {
         return true;
     std::string prefix = base == "/" ? base : base + "/";
     return inner.starts_with(prefix);
+}
+
+std::optional<std::u16string> resolvedPath(const std::u16string& path) {
+    auto name = posix(path);
+    auto resolved = name ? realPath(*name) : std::nullopt;
+    if (!resolved)
+        return std::nullopt;
+    return toSystemPath(*resolved);
 }
 
 std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path) {

@@ -78,6 +78,10 @@ bool isSameFile(const std::u16string& first, const std::u16string& second);
 // itself need not exist, its parent must.
 bool liesWithin(const std::u16string& path, const std::u16string& folder);
 
+// The path with every symbolic link, "." and ".." resolved, in drive form; nothing when it names
+// nothing.
+std::optional<std::u16string> resolvedPath(const std::u16string& path);
+
 // The names in a folder (without "." and ".."), sorted by their UTF-16 units; names that are
 // not UTF-8 are left out. Nothing when the folder cannot be read; a symbolic link is not
 // followed, so a link lists nothing.

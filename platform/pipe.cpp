@@ -1,0 +1,221 @@
+// The companion pipe on Unix-domain stream sockets.
+#include "platform/pipe.h"
+
+#include "platform/utf8.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+namespace platform {
+namespace {
+
+constexpr std::u16string_view kPipePrefix = u"\\\\.\\pipe\\";
+constexpr int kListenQueue = 16;
+
+bool startsWithPipePrefix(const std::u16string& name) {
+    if (name.size() < kPipePrefix.size())
+        return false;
+    return std::equal(kPipePrefix.begin(), kPipePrefix.end(), name.begin(),
+                      [](char16_t prefix, char16_t unit) {
+                          return prefix == (unit >= u'A' && unit <= u'Z' ? unit + 32 : unit);
+                      });
+}
+
+std::optional<sockaddr_un> socketAddress(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return std::nullopt;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return address;
+}
+
+bool connectTo(int socket, const sockaddr_un& address) {
+    return ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
+[[noreturn]] void throwSystemError(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+// True when a socket file is at the address and nobody listens on it.
+bool isAbandonedSocket(const sockaddr_un& address) {
+    struct stat info;
+    if (::lstat(address.sun_path, &info) != 0 || !S_ISSOCK(info.st_mode))
+        return false;
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (probe < 0)
+        return false;
+    const bool refused = !connectTo(probe, address) && errno == ECONNREFUSED;
+    ::close(probe);
+    return refused;
+}
+
+} // namespace
+
+std::optional<std::string> pipeSocketPath(const std::u16string& pipeName) {
+    if (!startsWithPipePrefix(pipeName))
+        return std::nullopt;
+    const std::u16string name = pipeName.substr(kPipePrefix.size());
+    if (name.empty() || name == u"." || name == u".." ||
+        name.find_first_of(u"\\/") != std::u16string::npos)
+        return std::nullopt;
+    auto leaf = utf16ToUtf8(name);
+    if (!leaf || leaf->find('\0') != std::string::npos)
+        return std::nullopt;
+    const char* folder = std::getenv("ZEP_PIPE_DIR");
+    std::string path = folder && *folder ? folder : "/tmp";
+    if (path.back() != '/')
+        path += '/';
+    path += *leaf;
+    if (!socketAddress(path))
+        return std::nullopt;
+    return path;
+}
+
+PipeConnection::PipeConnection(PipeConnection&& other) noexcept
+    : m_socket(std::exchange(other.m_socket, -1)) {}
+
+PipeConnection& PipeConnection::operator=(PipeConnection&& other) noexcept {
+    if (this != &other) {
+        if (m_socket >= 0)
+            ::close(m_socket);
+        m_socket = std::exchange(other.m_socket, -1);
+    }
+    return *this;
+}
+
+PipeConnection::~PipeConnection() {
+    if (m_socket >= 0)
+        ::close(m_socket);
+}
+
+bool PipeConnection::write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+std::optional<PipeConnection> openPipe(const std::u16string& pipeName) {
+    const auto path = pipeSocketPath(pipeName);
+    if (!path)
+        return std::nullopt;
+    // Connecting without waiting: a listener whose queue is full refuses at once (EAGAIN)
+    // instead of keeping the caller until it has room.
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (socket < 0)
+        return std::nullopt;
+    PipeConnection connection(socket);
+    if (!connectTo(socket, *socketAddress(*path)))
+        return std::nullopt;
+    // The writes wait for the listener, so a message larger than the socket's buffer goes out
+    // whole instead of failing half-way.
+    const int flags = ::fcntl(socket, F_GETFL);
+    if (flags < 0 || ::fcntl(socket, F_SETFL, flags & ~O_NONBLOCK) < 0)
+        return std::nullopt;
+    return connection;
+}
+
+PipeListener::PipeListener(const std::u16string& pipeName, Handler handler, std::size_t readLimit)
+    : m_handler(std::move(handler)), m_readLimit(readLimit) {
+    const auto path = pipeSocketPath(pipeName);
+    if (!path)
+        throw std::invalid_argument("not a pipe name");
+    m_path = *path;
+    const sockaddr_un address = *socketAddress(m_path);
+    m_socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_socket < 0)
+        throwSystemError("socket");
+    auto bound = [&] {
+        return ::bind(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    };
+    if (!bound() && !(errno == EADDRINUSE && isAbandonedSocket(address) &&
+                      ::unlink(m_path.c_str()) == 0 && bound())) {
+        const int error = errno;
+        ::close(m_socket);
+        throw std::system_error(error, std::generic_category(), "bind " + m_path);
+    }
+    m_stop = ::eventfd(0, EFD_CLOEXEC);
+    if (m_stop < 0 || ::listen(m_socket, kListenQueue) != 0) {
+        const int error = errno;
+        ::unlink(m_path.c_str());
+        ::close(m_socket);
+        if (m_stop >= 0)
+            ::close(m_stop);
+        throw std::system_error(error, std::generic_category(), "listen " + m_path);
+    }
+    m_thread = std::thread([this] { Serve(); });
+}
+
+PipeListener::~PipeListener() {
+    const std::uint64_t one = 1;
+    static_cast<void>(::write(m_stop, &one, sizeof one));
+    m_thread.join();
+    ::unlink(m_path.c_str());
+    ::close(m_socket);
+    ::close(m_stop);
+}
+
+void PipeListener::Serve() {
+    for (;;) {
+        pollfd waits[] = {{m_socket, POLLIN, 0}, {m_stop, POLLIN, 0}};
+        if (::poll(waits, 2, -1) < 0 && errno != EINTR)
+            return;
+        if (waits[1].revents != 0)
+            return;
+        if (waits[0].revents == 0)
+            continue;
+        const int connection = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0)
+            continue;
+        std::optional<std::string> message = ReadConnection(connection);
+        ::close(connection);
+        if (!message)
+            return;
+        if (!message->empty())
+            m_handler(std::move(*message));
+    }
+}
+
+std::optional<std::string> PipeListener::ReadConnection(int connection) {
+    std::string message;
+    char buffer[65536];
+    while (message.size() < m_readLimit) {
+        pollfd waits[] = {{connection, POLLIN, 0}, {m_stop, POLLIN, 0}};
+        if (::poll(waits, 2, -1) < 0 && errno != EINTR)
+            break;
+        if (waits[1].revents != 0)
+            return std::nullopt;
+        if (waits[0].revents == 0)
+            continue;
+        const ssize_t got =
+            ::read(connection, buffer, std::min(sizeof buffer, m_readLimit - message.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        message.append(buffer, static_cast<std::size_t>(got));
+    }
+    return message;
+}
+
+} // namespace platform

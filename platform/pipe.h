@@ -1,0 +1,75 @@
+// The companion pipe: the stand-in for a Windows named pipe "\\.\pipe\NAME", a Unix-domain stream
+// socket at $ZEP_PIPE_DIR/NAME (default /tmp). The sending side opens a connection without
+// waiting and writes whole messages; the listening side serves one connection after another.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace platform {
+
+// The socket path of a pipe name: "\\.\pipe\" (any case) and a NAME without '\' or '/' that is
+// not "." or ".."; nothing for any other text, or when the path is too long for a socket
+// address.
+std::optional<std::string> pipeSocketPath(const std::u16string& pipeName);
+
+// One open connection to a pipe's listener; closed when destroyed.
+class PipeConnection {
+public:
+    explicit PipeConnection(int socket) : m_socket(socket) {}
+    PipeConnection(PipeConnection&& other) noexcept;
+    PipeConnection& operator=(PipeConnection&& other) noexcept;
+    ~PipeConnection();
+
+    // Writes every byte, waiting while the listener has not taken the earlier ones; false when
+    // the connection fails before the last byte went out. A listener that has gone raises no
+    // signal: the write fails.
+    [[nodiscard]] bool write(std::string_view bytes);
+
+private:
+    int m_socket;
+};
+
+// Connects to the pipe's listener without waiting: nothing when the name has no socket path,
+// no socket is there, nobody listens on it, or the listener's queue of waiting connections is
+// full (a busy pipe).
+std::optional<PipeConnection> openPipe(const std::u16string& pipeName);
+
+// Serves a pipe on a thread of its own: accepts each connection in turn, reads it to its end
+// and hands the bytes to the handler (on that thread), then closes it. A connection that brings
+// no bytes is no message (a test of whether the pipe is served looks like that).
+class PipeListener {
+public:
+    using Handler = std::function<void(std::string message)>;
+
+    // Listens on the pipe's socket; a socket file that nobody listens on any more is replaced.
+    // `readLimit` makes a listener that hangs up early: it closes each connection once it has
+    // read that many bytes and hands over what it read. Throws std::invalid_argument for a name
+    // without a socket path and std::system_error when the socket cannot be made (another
+    // listener serves the pipe, or the folder is not writable).
+    PipeListener(const std::u16string& pipeName, Handler handler,
+                 std::size_t readLimit = std::numeric_limits<std::size_t>::max());
+    // Stops serving (a connection being read is dropped) and removes the socket file.
+    ~PipeListener();
+    PipeListener(const PipeListener&) = delete;
+    PipeListener& operator=(const PipeListener&) = delete;
+
+private:
+    void Serve();
+    // The connection's bytes up to its end or the read limit; nothing when asked to stop.
+    std::optional<std::string> ReadConnection(int connection);
+
+    std::string m_path;
+    Handler m_handler;
+    std::size_t m_readLimit;
+    int m_socket = -1;
+    int m_stop = -1; // an event descriptor that becomes readable when the listener stops
+    std::thread m_thread;
+};
+
+} // namespace platform
