@@ -1,0 +1,45 @@
+// Fixture for tests of the link to the companion application: a folder of the test's own for
+// the pipe's socket and the registry file, the user "tester", the pauses recorded instead of
+// waited, and the log captured.
+#pragma once
+
+#include "platform/process.h"
+#include "support/LogCapture.h"
+#include "support/PipeInbox.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CompanionFixture {
+protected:
+    CompanionFixture() {
+        ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
+        ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+        ::setenv("USERNAME", "tester", 1);
+        platform::setSleepFunction([this](std::uint32_t ms) { pauses.push_back(ms); });
+    }
+    ~CompanionFixture() { platform::setSleepFunction({}); }
+
+    // The companion application listening on the user's pipe.
+    std::unique_ptr<PipeInbox> Listen(const std::string& user = "tester",
+                                      std::size_t readLimit = SIZE_MAX) const {
+        const std::string name = "\\\\.\\pipe\\zephrin_tarnwell_com." + user;
+        return std::make_unique<PipeInbox>(std::u16string(name.begin(), name.end()), readLimit);
+    }
+
+    // Registers the companion application's path.
+    void Register(const std::string& path) const {
+        folder.write("registry", "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
+                                 "App Paths\\Zephrin6.exe\t\t" +
+                                     path + "\n");
+    }
+
+    TempFolder folder;
+    std::vector<std::uint32_t> pauses;
+    const LogCapture log;
+};
