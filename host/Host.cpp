@@ -2,6 +2,7 @@
 
 #include "host/ColorManagement.h"
 #include "host/Command.h"
+#include "host/Context.h"
 #include "host/Document.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
@@ -66,6 +67,7 @@ void RegisterHostClasses() {
     RegisterScriptingClasses();
     RegisterLayoutClasses();
     RegisterColorManagementClasses();
+    RegisterContextClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

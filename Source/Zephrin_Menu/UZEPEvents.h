@@ -1,0 +1,52 @@
+// The event messages to the companion application: "about", "details" and "joblist" for the
+// menu actions, "exported" after an export. Each is a message of string entries written as
+// compact JSON (entries in name order): "what", the Base64 payload "v" where the kind has one,
+// "x" true for the details of a front document, and the sender info "sender" and "hwnd".
+#pragma once
+
+#include "host/Context.h"
+#include "host/Document.h"
+#include "host/Ids.h"
+#include "utils/umessage.h"
+#include "utils/ustring.h"
+
+#include <cstddef>
+
+class BJobFile;
+
+namespace UZEPEvents {
+
+// The kinds of event that SendEventMessage builds.
+enum class EventKind {
+    About = 1,
+    Details = 2,           // details while a front document exists: "x" true
+    DetailsNoDocument = 3, // details without a front document
+    JobList = 4,
+};
+
+// The event of a menu action: about (0x52E03, 0x52E0A), details (0x52E05) or joblist (0x52E0D);
+// any other action throws code 1 "UZEPEvents::SendActionEvent - Unknown ActionID". The details
+// payload is the job of the context's document (see the source). These events are the user's:
+// a message that is not delivered leaves an ERROR log record and nothing else.
+void SendActionEvent(ActionID action, IActiveContext* context);
+
+// Builds the message of the kind, "v" the Base64 of the payload for the details kinds, adds the
+// sender info and sends it. True when delivered.
+[[nodiscard]] bool SendEventMessage(const char* payload, std::size_t count, EventKind kind);
+
+// The "exported" event: "v" the job written as exported (which marks the written destinations
+// exported and selects the next group with an unexported destination). True when delivered: only
+// then does the companion application know of the export.
+[[nodiscard]] bool SendExportedEvent(BJobFile& job);
+
+// "sender" "InDesignCS" and "hwnd", the active window's handle taken as a signed 32-bit number
+// in decimal text (0 without a window).
+void AddSenderInfo(umessage& message);
+// Appends the text as a string entry under the key.
+void AddString(umessage& message, const ustring& key, const char* text);
+
+// Replaces the job's section runs ('LX') with one run per section of the document: its name,
+// first page, page count and the numbering style of its style class.
+void AddDocumentSections(BJobFile& job, IDocument* document);
+
+} // namespace UZEPEvents
