@@ -47,6 +47,12 @@ bool connectTo(int socket, const sockaddr_un& address) {
     return ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
 }
 
+// Makes an event descriptor readable.
+void notify(int event) {
+    const std::uint64_t one = 1;
+    static_cast<void>(::write(event, &one, sizeof one));
+}
+
 [[noreturn]] void throwSystemError(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
 }
@@ -155,45 +161,78 @@ PipeListener::PipeListener(const std::u16string& pipeName, Handler handler, std:
         throw std::system_error(error, std::generic_category(), "bind " + m_path);
     }
     m_stop = ::eventfd(0, EFD_CLOEXEC);
-    if (m_stop < 0 || ::listen(m_socket, kListenQueue) != 0) {
+    m_drain = ::eventfd(0, EFD_CLOEXEC);
+    if (m_stop < 0 || m_drain < 0 || ::listen(m_socket, kListenQueue) != 0) {
         const int error = errno;
         ::unlink(m_path.c_str());
-        ::close(m_socket);
-        if (m_stop >= 0)
-            ::close(m_stop);
+        for (const int fd : {m_socket, m_stop, m_drain})
+            if (fd >= 0)
+                ::close(fd);
         throw std::system_error(error, std::generic_category(), "listen " + m_path);
     }
     m_thread = std::thread([this] { Serve(); });
 }
 
 PipeListener::~PipeListener() {
-    const std::uint64_t one = 1;
-    static_cast<void>(::write(m_stop, &one, sizeof one));
+    notify(m_stop);
     m_thread.join();
     ::unlink(m_path.c_str());
     ::close(m_socket);
     ::close(m_stop);
+    ::close(m_drain);
+}
+
+void PipeListener::Drain() {
+    std::unique_lock lock(m_mutex);
+    const std::uint64_t drain = ++m_drainsAsked;
+    notify(m_drain);
+    m_drained.wait(lock, [&] { return !m_serving || m_drainsDone >= drain; });
 }
 
 void PipeListener::Serve() {
-    for (;;) {
-        pollfd waits[] = {{m_socket, POLLIN, 0}, {m_stop, POLLIN, 0}};
-        if (::poll(waits, 2, -1) < 0 && errno != EINTR)
-            return;
-        if (waits[1].revents != 0)
-            return;
-        if (waits[0].revents == 0)
-            continue;
+    while (ServeOnce()) {
+    }
+    std::lock_guard lock(m_mutex);
+    m_serving = false;
+    m_drained.notify_all();
+}
+
+bool PipeListener::ServeOnce() {
+    // The drains asked for before the poll: their connections were made before it, so they are
+    // done once the poll finds no connection waiting.
+    std::uint64_t asked;
+    {
+        std::lock_guard lock(m_mutex);
+        asked = m_drainsAsked;
+    }
+    const bool draining = asked > m_drainsDone;
+    pollfd waits[] = {{m_socket, POLLIN, 0}, {m_stop, POLLIN, 0}, {m_drain, POLLIN, 0}};
+    if (::poll(waits, 3, draining ? 0 : -1) < 0)
+        return errno == EINTR;
+    if (waits[1].revents != 0)
+        return false;
+    if (waits[0].revents != 0) {
         const int connection = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0)
-            continue;
+            return true;
         std::optional<std::string> message = ReadConnection(connection);
         ::close(connection);
         if (!message)
-            return;
+            return false;
         if (!message->empty())
             m_handler(std::move(*message));
+        return true;
     }
+    if (waits[2].revents != 0) {
+        std::uint64_t count;
+        static_cast<void>(::read(m_drain, &count, sizeof count));
+    }
+    if (draining) {
+        std::lock_guard lock(m_mutex);
+        m_drainsDone = asked;
+        m_drained.notify_all();
+    }
+    return true;
 }
 
 std::optional<std::string> PipeListener::ReadConnection(int connection) {

@@ -3,9 +3,12 @@
 // waiting and writes whole messages; the listening side serves one connection after another.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,11 +59,19 @@ public:
                  std::size_t readLimit = std::numeric_limits<std::size_t>::max());
     // Stops serving (a connection being read is dropped) and removes the socket file.
     ~PipeListener();
+
+    // Returns once every connection made before the call has been read to its end and handed
+    // over (so a sender's messages are in the handler's hands once its send has returned). Not
+    // from the handler.
+    void Drain();
     PipeListener(const PipeListener&) = delete;
     PipeListener& operator=(const PipeListener&) = delete;
 
 private:
     void Serve();
+    // Serves one connection, or finishes the drains asked for when none is waiting; false when
+    // the listener stops.
+    bool ServeOnce();
     // The connection's bytes up to its end or the read limit; nothing when asked to stop.
     std::optional<std::string> ReadConnection(int connection);
 
@@ -68,7 +79,13 @@ private:
     Handler m_handler;
     std::size_t m_readLimit;
     int m_socket = -1;
-    int m_stop = -1; // an event descriptor that becomes readable when the listener stops
+    int m_stop = -1;  // an event descriptor that becomes readable when the listener stops
+    int m_drain = -1; // one that becomes readable when a drain is asked for
+    std::mutex m_mutex;
+    std::condition_variable m_drained;
+    std::uint64_t m_drainsAsked = 0; // drains are numbered; these are the ones asked and done
+    std::uint64_t m_drainsDone = 0;
+    bool m_serving = true;
     std::thread m_thread;
 };
 

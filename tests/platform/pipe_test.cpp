@@ -70,7 +70,7 @@ TEST_F(PlatformPipe, ListenerReceivesEachConnectionWholeAndInOrder) {
         ASSERT_TRUE(connection);
         EXPECT_TRUE(connection->write(message));
     }
-    const auto received = inbox.Wait(2); // the empty connection is no message
+    const auto received = inbox.Messages(); // the empty connection is no message
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[0], "{\"what\":\"ping\"}");
     EXPECT_TRUE(received[1] == large);
@@ -105,7 +105,7 @@ TEST_F(PlatformPipe, ListenerReplacesAnAbandonedSocketButNotALiveOne) {
         PipeInbox inbox(name);
         EXPECT_THROW(PipeInbox second(name), std::system_error);
         EXPECT_TRUE(platform::openPipe(name).value().write("x"));
-        EXPECT_EQ(inbox.Wait(1), std::vector<std::string>{"x"});
+        EXPECT_EQ(inbox.Messages(), std::vector<std::string>{"x"});
     }
     EXPECT_FALSE(std::filesystem::exists(folder.at("p"))) << "removed with the listener";
     folder.write("p", "a file");
@@ -116,5 +116,5 @@ TEST_F(PlatformPipe, ListenerReplacesAnAbandonedSocketButNotALiveOne) {
 TEST_F(PlatformPipe, ListenerWithAReadLimitHangsUpEarly) {
     PipeInbox inbox(name, 4);
     EXPECT_FALSE(platform::openPipe(name).value().write(std::string(4 << 20, 'L')));
-    EXPECT_EQ(inbox.Wait(1), std::vector<std::string>{"LLLL"});
+    EXPECT_EQ(inbox.Messages(), std::vector<std::string>{"LLLL"});
 }

@@ -25,7 +25,7 @@ protected:
         const auto companion = Listen();
         InterfacePtr<IActiveContext> context(host::QueryActiveContext());
         UZEPEvents::SendActionEvent(ActionID{action}, context.get());
-        const auto received = companion->Wait(2);
+        const auto received = companion->Messages();
         EXPECT_EQ(received.size(), 2u);
         EXPECT_EQ(received.front(), "{\"what\":\"ping\"}");
         return received.back();
@@ -95,7 +95,7 @@ TEST_F(Events, ExportedEventCarriesTheUnexportedDestinationsAndTellsWhetherItWas
     {
         const auto companion = Listen();
         EXPECT_TRUE(UZEPEvents::SendExportedEvent(job));
-        const auto received = companion->Wait(2);
+        const auto received = companion->Messages();
         ASSERT_EQ(received.size(), 2u);
         EXPECT_THAT(received[1],
                     ::testing::MatchesRegex("\\{\"hwnd\":\"0\",\"sender\":\"InDesignCS\","
@@ -121,8 +121,5 @@ TEST_F(Events, UnknownActionIsRefusedWithoutAMessage) {
         EXPECT_EQ(exception.code(), 1u);
         EXPECT_EQ(exception.message(), "UZEPEvents::SendActionEvent - Unknown ActionID");
     }
-    UZEPEvents::SendActionEvent(ActionID{0x52E0D}, context.get());
-    const auto received = companion->Wait(2);
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_THAT(received[1], ::testing::HasSubstr("joblist"));
+    EXPECT_TRUE(companion->Messages().empty());
 }

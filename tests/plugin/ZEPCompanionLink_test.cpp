@@ -40,7 +40,7 @@ TEST_F(CompanionLink, PipeNameEndsInTheUserName) {
         c.user ? ::setenv("USER", c.user, 1) : ::unsetenv("USER");
         const auto companion = Listen(c.pipeUser);
         EXPECT_TRUE(SendToCompanionPipe(Details())) << c.pipeUser;
-        EXPECT_EQ(companion->Wait(1),
+        EXPECT_EQ(companion->Messages(),
                   std::vector<std::string>{"{\"v\":\"AAEC\",\"what\":\"details\"}"});
     }
     EXPECT_THROW(static_cast<void>(SendToCompanionPipe(Details())), std::runtime_error);
@@ -51,7 +51,7 @@ TEST_F(CompanionLink, PingPrecedesEveryMessageOnAConnectionOfItsOwn) {
     EXPECT_TRUE(SendCompanionMessage(Details()));
     EXPECT_TRUE(SendCompanionMessage(umessage(ustring("joblist"))));
     EXPECT_EQ(
-        companion->Wait(4),
+        companion->Messages(),
         (std::vector<std::string>{"{\"what\":\"ping\"}", "{\"v\":\"AAEC\",\"what\":\"details\"}",
                                   "{\"what\":\"ping\"}", "{\"what\":\"joblist\"}"}));
     EXPECT_TRUE(pauses.empty());
