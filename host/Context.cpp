@@ -18,7 +18,11 @@ class ActiveContext final : public CPMUnknown<IActiveContext> {
 public:
     explicit ActiveContext(IPMUnknown* boss) : CPMUnknown<IActiveContext>(boss) {}
 
-    IPMUnknown* GetContextView() const override { return nullptr; }
+    IPMUnknown* GetContextView() const override {
+        const Document* front = FrontDocument();
+        // The document's database holds the view, so no reference needs to be kept.
+        return front && front->view != kInvalidUID ? front->db->GetBoss(front->view) : nullptr;
+    }
     ISelectionManager* GetContextSelection() const override {
         InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
         return utils ? utils->GetActiveSelection() : nullptr;

@@ -11,8 +11,8 @@ class IActiveContext : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0xF05000};
 
-    // The front document's layout view (no new reference); null when there is none. The
-    // stand-in opens no layout views yet, so this is always null.
+    // The front document's layout view (no new reference), which carries the view's layout
+    // data; null when there is none.
     virtual IPMUnknown* GetContextView() const = 0;
     // The active selection manager (no new reference), as the selection utilities give it.
     virtual ISelectionManager* GetContextSelection() const = 0;

@@ -145,6 +145,14 @@ public:
         const Section* section = At(index);
         return section ? section->start : kInvalidUID;
     }
+    std::int32_t GetStartPageNumber(std::int32_t index) const override {
+        const Section* section = At(index);
+        if (!section)
+            return 0;
+        const std::vector<UID> pages = Locate(this).layout()->PageList();
+        const auto start = std::find(pages.begin(), pages.end(), section->start);
+        return start == pages.end() ? 0 : static_cast<std::int32_t>(start - pages.begin()) + 1;
+    }
     std::int32_t GetPageCount(std::int32_t index) const override {
         const Section* section = At(index);
         return section ? section->count : 0;

@@ -114,6 +114,9 @@ public:
     virtual PMString GetName(std::int32_t index) const = 0;
     // The section's first page.
     virtual UID GetStartPage(std::int32_t index) const = 0;
+    // The number its first page carries. The stand-in's sections continue the numbering of the
+    // document: the first page's position in the page list, counted from 1 (0 outside the list).
+    virtual std::int32_t GetStartPageNumber(std::int32_t index) const = 0;
     virtual std::int32_t GetPageCount(std::int32_t index) const = 0;
     // The class of the section's page-numbering style.
     virtual ClassID GetNumberingStyle(std::int32_t index) const = 0;

@@ -1,12 +1,20 @@
 #include "Zephrin_Menu/UZEPEvents.h"
 
 #include "Plugin/CZEPException.h"
+#include "Plugin/IZEPJobList.h"
+#include "Plugin/IZEPSelectionJobSuite.h"
 #include "Plugin/ZEPHostAccess.h"
+#include "Plugin/ZEPPluginPrefs.h"
+#include "Plugin/ZEPStringConversions.h"
 #include "Zephrin_Menu/ZEPCompanionLink.h"
+#include "host/Layout.h"
+#include "host/Selection.h"
 #include "model/BJobFile.h"
 #include "utils/Logger.h"
 #include "utils/TextUtils.h"
 
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -23,9 +31,131 @@ bool HasFrontDocument() {
     return utils && utils->GetFrontDocument();
 }
 
-// The details payload: the job file (full part) of the context's document.
-std::string DetailsPayload(IActiveContext* /*context*/) {
+// The extension is the text after the last "."; it is compared without regard to case.
+bool HasFileExtension(const ustring& name, const ustring& extension) {
+    const ustring::size_type dot = name.rfind(ustring("."));
+    return dot != ustring::npos && ustring(name, dot + 1).compareNoCase(extension) == 0;
+}
+
+// The name without the extension and its dot, when it has the extension and is longer than
+// them both; else the name as it is.
+ustring StripFileExtension(const ustring& name, const ustring& extension) {
+    if (name.size() <= extension.size() + 1 || !HasFileExtension(name, extension))
+        return name;
+    return name.substr(0, name.size() - extension.size() - 1);
+}
+
+// The numbering style of a section run for the class of a page-numbering style.
+std::int32_t NumberingStyle(ClassID style) {
+    switch (style.Get()) {
+    case 0x4C1A:
+        return '1';
+    case 0x4C13:
+        return '2';
+    case 0x4C14:
+        return '3';
+    case 0x4C18:
+        return 'A';
+    case 0x4C19:
+        return 'a';
+    case 0x4C16:
+        return 'R';
+    case 0x4C17:
+        return 'r';
+    default:
+        return 'N';
+    }
+}
+
+// 'Lw' and 'Ld' from the bounds of the view's current page; 'LH' and 'LV' from the document's
+// page-setup rectangle.
+void AddPageSize(BJobFile& job, const ILayoutControlData* layout, const IDocument* document) {
+    const UIDRef spread = layout->GetSpreadRef();
+    InterfacePtr<IGeometry> page(UIDRef(spread.GetDataBase(), layout->GetPage()), UseDefaultIID{});
+    if (page) {
+        const PMRect bounds = page->GetBoundingBox();
+        job.layoutWidth = bounds.Width();
+        job.layoutDepth = bounds.Height();
+    }
+    InterfacePtr<IPageSetupPrefs> setup(QueryPreferences<IPageSetupPrefs>(document));
+    if (setup) {
+        const PMRect rect = setup->GetDocumentBleed();
+        job.layoutHorizontalBleed = (rect.Left() + rect.Right()) / 2;
+        job.layoutVerticalBleed = (rect.Top() + rect.Bottom()) / 2;
+    }
+}
+
+// 'Lw' and 'Ld' from the union of the selected items' bounds in pasteboard coordinates, when
+// page items are selected.
+void AddSelectionSize(BJobFile& job) {
+    InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
+    InterfacePtr<IZEPSelectionJobSuite> suite(utils ? utils->GetActiveSelection() : nullptr,
+                                              UseDefaultIID{});
+    InterfacePtr<ILayoutTarget> target;
+    if (!suite || !suite->HasSelectedItems() || !suite->GetLayoutTarget(target) || !target)
+        return;
+    const UIDList items = target->GetUIDList(1, 0);
+    std::optional<PMRect> bounds;
+    for (int i = 0; i < items.Length(); ++i) {
+        InterfacePtr<IGeometry> geometry(items.GetRef(i), UseDefaultIID{});
+        if (!geometry)
+            continue;
+        const PMRect item = geometry->GetBoundingBox(InnerToPasteboardMatrix(geometry.get()));
+        if (bounds)
+            bounds->Union(item);
+        else
+            bounds = item;
+    }
+    if (bounds) {
+        job.layoutWidth = bounds->Width();
+        job.layoutDepth = bounds->Height();
+    }
+}
+
+// 'CP' and 'LC': the position of the front view's current page in the document's page list,
+// counted from 1.
+void AddCurrentPage(BJobFile& job, IDocument* document) {
+    InterfacePtr<ILayoutControlData> view(QueryFrontLayoutControlData(document));
+    InterfacePtr<IPageList> pages(document, UseDefaultIID{});
+    if (!view || !pages)
+        return;
+    job.pageCP = pages->GetPageIndex(view->GetPage()) + 1;
+    job.pageLC = job.pageCP;
+}
+
+// The job of the document that the context's view shows: the job stored with it, its name, the
+// size of its current page or of the selection, the selection-based flag, its sections and the
+// current page. Nothing without such a document.
+void FillDetails(BJobFile& job, IActiveContext* context) {
+    InterfacePtr<ILayoutControlData> layout(context ? context->GetContextView() : nullptr,
+                                            UseDefaultIID{});
+    IDocument* document = layout ? layout->GetDocument() : nullptr;
+    if (!document)
+        return;
+    InterfacePtr<IZEPJobList> jobList(document->GetDocWorkSpace(), UseDefaultIID{});
+    const bool stored = jobList && jobList->IsStoredInDatabase();
+    if (stored)
+        jobList->CopyJobFileTo(job, false);
+    const ustring name =
+        StripFileExtension(ustring(PMStringToUString(document->GetName())), "indd");
+    job.jobName = name;
+    job.documentName = name;
+    const bool selectionBased = GetSelectionBasedExports();
+    if (stored && selectionBased)
+        AddSelectionSize(job);
+    else if (stored)
+        AddPageSize(job, layout.get(), document);
+    job.flagSE = selectionBased;
+    AddDocumentSections(job, document);
+    AddCurrentPage(job, document);
+}
+
+// The details payload: the job file (full part) that FillDetails makes. It carries the full
+// part although a document stores only the summary: what the document stored, plus the fields
+// filled here.
+std::string DetailsPayload(IActiveContext* context) {
     BJobFile job;
+    FillDetails(job, context);
     std::ostringstream out;
     job.Write(out, kJobFilePartFull);
     return std::move(out).str();
@@ -101,6 +231,18 @@ void AddSenderInfo(umessage& message) {
 
 void AddString(umessage& message, const ustring& key, const char* text) {
     message.add(key, umessage_details::type_string, ustring(text));
+}
+
+void AddDocumentSections(BJobFile& job, IDocument* document) {
+    BPageRangeList& runs = job.GetSectionRuns();
+    runs.Clear();
+    InterfacePtr<ISectionList> sections(document, UseDefaultIID{});
+    if (!sections)
+        return;
+    for (std::int32_t i = 0; i < sections->GetSectionCount(); ++i)
+        runs.Append(std::make_unique<BPageRange>(
+            ustring(PMStringToUString(sections->GetName(i))), sections->GetStartPageNumber(i),
+            sections->GetPageCount(i), NumberingStyle(sections->GetNumberingStyle(i))));
 }
 
 } // namespace UZEPEvents

@@ -112,6 +112,8 @@ TEST_F(LayoutTest, LayersSectionsViewAndPreferencesShowTheDescription) {
     ASSERT_EQ(sections->GetSectionCount(), 2);
     EXPECT_EQ(sections->GetName(1), PMString("B"));
     EXPECT_EQ(sections->GetStartPage(1), UID(31));
+    EXPECT_EQ(sections->GetStartPageNumber(0), 1);
+    EXPECT_EQ(sections->GetStartPageNumber(1), 3) << "pages 11 and 12 come first";
     EXPECT_EQ(sections->GetPageCount(0), 2);
     EXPECT_EQ(sections->GetNumberingStyle(1), ClassID(0x4C18));
 

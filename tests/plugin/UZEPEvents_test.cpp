@@ -1,15 +1,18 @@
 // Tests of the event messages over a real pipe: the exact bytes of each kind after its ping, the
-// sender info, the details payload read back as a job, the exported event's delivery result and
-// the refused action.
+// sender info, the details payload read back as a job (stored job, name, size, sections,
+// current page), the exported event's delivery result and the refused action.
 #include "Zephrin_Menu/UZEPEvents.h"
 
-#include "Plugin/CZEPException.h"
+#include "Plugin/IZEPJobList.h"
+#include "Plugin/ZEPPluginPrefs.h"
 #include "host/Context.h"
+#include "host/Faults.h"
 #include "model/BJobFile.h"
 #include "support/Base64.h"
 #include "support/CompanionFixture.h"
 #include "support/JobSamples.h"
-#include "support/PluginFixture.h"
+#include "support/SampleLayoutFixture.h"
+#include "support/Thrown.h"
 
 #include <gmock/gmock.h>
 
@@ -18,19 +21,17 @@
 
 namespace {
 
-class Events : public PluginTest, public CompanionFixture {
-protected:
-    // Sends the action's event and returns the message that followed its ping.
-    std::string SendAction(std::uint32_t action) {
-        const auto companion = Listen();
-        InterfacePtr<IActiveContext> context(host::QueryActiveContext());
-        UZEPEvents::SendActionEvent(ActionID{action}, context.get());
-        const auto received = companion->Messages();
-        EXPECT_EQ(received.size(), 2u);
-        EXPECT_EQ(received.front(), "{\"what\":\"ping\"}");
-        return received.back();
-    }
-};
+// Sends the action's event in the active context and returns the message that followed its
+// ping.
+std::string SendAction(const CompanionFixture& fixture, std::uint32_t action) {
+    const auto companion = fixture.Listen();
+    InterfacePtr<IActiveContext> context(host::QueryActiveContext());
+    UZEPEvents::SendActionEvent(ActionID{action}, context.get());
+    const auto received = companion->Messages();
+    EXPECT_EQ(received.size(), 2u);
+    EXPECT_EQ(received.front(), "{\"what\":\"ping\"}");
+    return received.back();
+}
 
 // The job that the Base64 payload "v" of a message's text holds.
 std::unique_ptr<BJobFile> PayloadJob(const std::string& text) {
@@ -42,9 +43,26 @@ std::unique_ptr<BJobFile> PayloadJob(const std::string& text) {
     return job;
 }
 
+// The fields of a details payload: names, size ('Lw' x 'Ld', 'LH', 'LV'), 'SE', 'CP' and 'LC',
+// the section runs and the number of groups.
+std::string Details(const BJobFile& job) {
+    std::ostringstream text;
+    text << job.jobName.c_str() << "|" << job.documentName.c_str() << "|" << job.layoutWidth << "x"
+         << job.layoutDepth << " " << job.layoutHorizontalBleed << "," << job.layoutVerticalBleed
+         << "|SE " << job.flagSE << "|CP " << job.pageCP << " LC " << job.pageLC << "|";
+    for (const BPageRange& run : job.GetSectionRuns())
+        text << run.sectionName.c_str() << " " << run.firstPage << "+" << run.pageCount << " "
+             << static_cast<char>(run.style) << ";";
+    text << "|groups " << job.GetGroups().size();
+    return text.str();
+}
+
 const char* const kDetails =
     "\\{\"hwnd\":\"0\",\"sender\":\"InDesignCS\",\"v\":\"[A-Za-z0-9+/=]+\","
     "\"what\":\"details\"";
+
+class Events : public PluginTest, public CompanionFixture {};
+class DocumentEvents : public SampleLayoutTest, public CompanionFixture {};
 
 } // namespace
 
@@ -69,24 +87,19 @@ TEST_F(Events, EachActionSendsItsMessageAsExactBytes) {
         host::SetActiveWindow(c.window);
         if (c.document)
             host::NewDocument("Ad.indd");
-        EXPECT_THAT(SendAction(c.action), ::testing::MatchesRegex(c.pattern)) << c.action;
+        EXPECT_THAT(SendAction(*this, c.action), ::testing::MatchesRegex(c.pattern)) << c.action;
     }
 }
 
 TEST_F(Events, AboutLeavesADebugRecord) {
-    SendAction(0x52E03);
+    SendAction(*this, 0x52E03);
     EXPECT_EQ(log.text(), "[2026-03-01T14:05:09][DEBUG][5120][UZEPEvents:"
                           "UZEPEvents::SendActionEvent:70] About Event!\n");
 }
 
 TEST_F(Events, DetailsWithoutADocumentCarryAnEmptyJob) {
-    const auto job = PayloadJob(SendAction(0x52E05));
-    EXPECT_EQ(job->jobName, "");
-    EXPECT_EQ(job->documentName, "");
-    EXPECT_EQ(job->GetGroups().size(), 0u);
-    EXPECT_EQ(job->GetSectionRuns().size(), 0u);
-    EXPECT_EQ(job->pageCP, 1);
-    EXPECT_FALSE(job->flagSE);
+    EXPECT_EQ(Details(*PayloadJob(SendAction(*this, 0x52E05))),
+              "||0x0 0,0|SE 0|CP 1 LC 0||groups 0");
 }
 
 TEST_F(Events, ExportedEventCarriesTheUnexportedDestinationsAndTellsWhetherItWasDelivered) {
@@ -114,12 +127,68 @@ TEST_F(Events, ExportedEventCarriesTheUnexportedDestinationsAndTellsWhetherItWas
 TEST_F(Events, UnknownActionIsRefusedWithoutAMessage) {
     const auto companion = Listen();
     InterfacePtr<IActiveContext> context(host::QueryActiveContext());
-    try {
-        UZEPEvents::SendActionEvent(ActionID{0x52E09}, context.get());
-        ADD_FAILURE() << "no exception";
-    } catch (const CZEPException& exception) {
-        EXPECT_EQ(exception.code(), 1u);
-        EXPECT_EQ(exception.message(), "UZEPEvents::SendActionEvent - Unknown ActionID");
-    }
+    EXPECT_EQ(Thrown([&] { UZEPEvents::SendActionEvent(ActionID{0x52E09}, context.get()); }),
+              "0x1 UZEPEvents::SendActionEvent - Unknown ActionID");
     EXPECT_TRUE(companion->Messages().empty());
+}
+
+// The sample layout's view shows page 12 (100 x 300, the second page of the list); its page
+// setup gives the rectangle (1, 2, 3, 4); frames 20 and 22 lie at (110, 1020, 160, 1080) and
+// (250, 1010, 350, 1110) on the pasteboard.
+TEST_F(DocumentEvents, DetailsCarryTheDocumentsJobNameSizeSectionsAndCurrentPage) {
+    InterfacePtr<IZEPJobList> stored(m_document->WorkspaceRef(), UseDefaultIID{});
+    stored->SetFromString(sampleJobBytes("Stored"), false); // its 'Lw' is 210
+    const std::string tail = "|CP 2 LC 2|A 1+2 1;B 3+1 A;|groups ";
+    const struct {
+        const char* name;
+        bool selectionBased;
+        std::vector<std::uint32_t> selected;
+        bool jobList;
+        std::string details;
+    } cases[] = {
+        {"page size", false, {}, true, "Sample|Sample|100x300 2,3|SE 0" + tail + "1"},
+        {"selection size", true, {20, 22}, true, "Sample|Sample|240x100 0,0|SE 1" + tail + "1"},
+        {"no selection", true, {}, true, "Sample|Sample|210x0 0,0|SE 1" + tail + "1"},
+        {"no job list", false, {}, false, "Sample|Sample|0x0 0,0|SE 0" + tail + "0"},
+    };
+    for (const auto& c : cases) {
+        SetSelectionBasedExports(c.selectionBased);
+        host::SelectLayoutItems(List(c.selected));
+        if (!c.jobList)
+            host::Faults::Instance().HideInterface(host::kDocWorkspaceBoss, IID_IZEPJOBLIST);
+        EXPECT_EQ(Details(*PayloadJob(SendAction(*this, 0x52E05))), c.details) << c.name;
+    }
+}
+
+TEST_F(DocumentEvents, DocumentNameLosesOnlyATrailingInddInAnyCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Ad.indd", "Ad"},
+        {"Ad.INDD", "Ad"},
+        {"a.b.Indd", "a.b"},
+        {".indd", ".indd"},
+        {"Ad.indd.pdf", "Ad.indd.pdf"},
+        {"Ad", "Ad"},
+    };
+    for (const auto& [name, stripped] : cases) {
+        m_document->Get()->SetName(PMString(name));
+        EXPECT_EQ(PayloadJob(SendAction(*this, 0x52E05))->documentName, stripped) << name;
+    }
+}
+
+TEST_F(DocumentEvents, SectionsTakeTheStyleOfTheirNumberingClass) {
+    const std::pair<std::uint32_t, char> styles[] = {
+        {0x4C1A, '1'}, {0x4C13, '2'}, {0x4C14, '3'}, {0x4C18, 'A'}, {0x4C19, 'a'},
+        {0x4C16, 'R'}, {0x4C17, 'r'}, {0x4C15, 'N'}, {0x1234, 'N'},
+    };
+    m_document->layout.sections.clear();
+    for (const auto& [cls, style] : styles)
+        m_document->layout.sections.push_back({"s", UID(31), 1, ClassID(cls)});
+    BJobFile job;
+    job.GetSectionRuns().AddPage("old", 'N', 7);
+    UZEPEvents::AddDocumentSections(job, m_document->Get());
+    std::string found;
+    for (const BPageRange& run : job.GetSectionRuns())
+        found += static_cast<char>(run.style);
+    EXPECT_EQ(found, "123AaRrNN");
+    EXPECT_EQ(job.GetSectionRuns().front().firstPage, 3);
 }

@@ -16,7 +16,7 @@
 #include <vector>
 
 class CompanionFixture {
-protected:
+public:
     CompanionFixture() {
         ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
         ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
