@@ -132,6 +132,34 @@ ustring base64Encode(const ustring& bytes) {
     return base64Encode(bytes.c_str(), bytes.size());
 }
 
+bool base64Decode(std::string_view text, std::string& bytes) {
+    bytes.clear();
+    if (text.size() % 4 != 0)
+        return false;
+    const std::string_view alphabet(kBase64Alphabet);
+    std::string out;
+    out.reserve(text.size() / 4 * 3);
+    for (std::size_t at = 0; at < text.size(); at += 4) {
+        const bool last = at + 4 == text.size();
+        const std::size_t padding = last ? (text[at + 3] == '=') + (text[at + 2] == '=') : 0;
+        if (padding == 1 && text[at + 2] == '=')
+            return false;
+        unsigned group = 0;
+        for (std::size_t i = 0; i < 4 - padding; ++i) {
+            const std::size_t value = alphabet.find(text[at + i]);
+            if (value == std::string_view::npos)
+                return false;
+            group = group << 6 | static_cast<unsigned>(value);
+        }
+        group <<= 6 * padding;
+        const char decoded[] = {static_cast<char>(group >> 16), static_cast<char>(group >> 8),
+                                static_cast<char>(group)};
+        out.append(decoded, 3 - padding);
+    }
+    bytes = std::move(out);
+    return true;
+}
+
 ustring base64UrlEncode(const void* bytes, std::size_t length) {
     return encodeBase64(static_cast<const unsigned char*>(bytes), length, kBase64UrlAlphabet,
                         false);

@@ -13,6 +13,11 @@
 ustring base64Encode(const void* bytes, std::size_t length);
 ustring base64Encode(const ustring& bytes);
 
+// Reads RFC 4648 section 4 Base64 with '=' padding into `bytes`. False, with `bytes` empty, for
+// a text whose length is not a multiple of 4, a character outside the alphabet, or padding
+// anywhere but in the last two places.
+[[nodiscard]] bool base64Decode(std::string_view text, std::string& bytes);
+
 // RFC 4648 section 5 Base64url ('-' and '_' for '+' and '/') without padding.
 ustring base64UrlEncode(const void* bytes, std::size_t length);
 

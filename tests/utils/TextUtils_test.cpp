@@ -6,6 +6,8 @@
 #include "support/Test.h"
 #include "support/Throws.h"
 
+#include <optional>
+
 using namespace std::string_literals;
 
 namespace {
@@ -42,6 +44,29 @@ TEST(Base64, EncodesTheRfc4648VectorsAndEverySymbolInBothForms) {
     EXPECT_EQ(str(base64Encode(alphabet.data(), alphabet.size())),
               "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/");
     EXPECT_EQ(str(base64UrlEncode(alphabet.data(), alphabet.size())).substr(62), "-_");
+}
+
+TEST(Base64, DecodesWhatItEncodesAndRefusesMalformedText) {
+    const std::string all = fromHex("00108310518720928B30D38F41149351559761969B71D79F8218A39259A7"
+                                    "A29AABB2DBAFC31CB3D35DB7E39EBBF3DFBF");
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"", ""},
+        {"Zg==", "f"},
+        {"Zm8=", "fo"},
+        {"Zm9vYmFy", "foobar"},
+        {"YQBi", "a\0b"s},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/", all},
+        {"Zm8", std::nullopt},      // not a multiple of 4
+        {"Zm9-", std::nullopt},     // Base64url's symbol
+        {"Z=8=", std::nullopt},     // padding inside a group
+        {"Zg==Zm8=", std::nullopt}, // padding before the last group
+        {"====", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        std::string bytes = "old";
+        EXPECT_EQ(base64Decode(text, bytes), expected.has_value()) << text;
+        EXPECT_EQ(bytes, expected.value_or("")) << text;
+    }
 }
 
 TEST(TextUtils, WritesHexTrimsAndTellsTrimAndSeparatorCharacters) {
