@@ -4,8 +4,7 @@
 
 #include "support/PipeInbox.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <cstdlib>
 #include <sys/socket.h>
@@ -16,14 +15,14 @@ namespace {
 
 class PlatformPipe : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1); }
+    void SetUp() override { ::setenv("ZEP_PIPE_DIR", m_folder.root().c_str(), 1); }
 
     // A socket of the test's own at the pipe's path: bound, listening with `queue` when asked.
     int RawSocket(std::optional<int> queue) const {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        const std::string path = folder.at("p");
+        const std::string path = m_folder.at("p");
         path.copy(address.sun_path, path.size());
         EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         if (queue) {
@@ -32,18 +31,15 @@ protected:
         return fd;
     }
 
-    TempFolder folder;
-    const std::u16string name = u"\\\\.\\pipe\\p";
+    TempFolder m_folder;
+    const std::u16string m_name = u"\\\\.\\pipe\\p";
 };
 
 } // namespace
 
 TEST(PlatformPipePath, IsTheNameInThePipeFolder) {
     ::setenv("ZEP_PIPE_DIR", "/run/zep/", 1);
-    const struct {
-        std::u16string name;
-        std::optional<std::string> path;
-    } cases[] = {
+    const std::tuple<std::u16string, std::optional<std::string>> cases[] = {
         {u"\\\\.\\pipe\\zephrin_tarnwell_com.anna", "/run/zep/zephrin_tarnwell_com.anna"},
         {u"\\\\.\\PIPE\\a", "/run/zep/a"},
         {u"\\\\.\\pipe\\\u00E9", "/run/zep/\xC3\xA9"},
@@ -55,18 +51,17 @@ TEST(PlatformPipePath, IsTheNameInThePipeFolder) {
         {u"//./pipe/a", std::nullopt},
         {u"\\\\.\\pipe\\" + std::u16string(100, u'x'), std::nullopt}, // too long for an address
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::pipeSocketPath(c.name), c.path)
-            << std::string(c.name.begin(), c.name.end());
+    for (const auto& [name, path] : cases)
+        EXPECT_EQ(platform::pipeSocketPath(name), path) << std::string(name.begin(), name.end());
     ::unsetenv("ZEP_PIPE_DIR");
     EXPECT_EQ(platform::pipeSocketPath(u"\\\\.\\pipe\\a"), "/tmp/a");
 }
 
 TEST_F(PlatformPipe, ListenerReceivesEachConnectionWholeAndInOrder) {
-    PipeInbox inbox(name);
+    PipeInbox inbox(m_name);
     const std::string large(4 << 20, 'L'); // far beyond the socket's buffer
     for (const std::string& message : {std::string("{\"what\":\"ping\"}"), std::string(), large}) {
-        auto connection = platform::openPipe(name);
+        auto connection = platform::openPipe(m_name);
         ASSERT_TRUE(connection);
         EXPECT_TRUE(connection->write(message));
     }
@@ -77,22 +72,22 @@ TEST_F(PlatformPipe, ListenerReceivesEachConnectionWholeAndInOrder) {
 }
 
 TEST_F(PlatformPipe, OpenFailsAtOnceWithoutAListenerThatHasRoom) {
-    EXPECT_FALSE(platform::openPipe(name)) << "no socket";
+    EXPECT_FALSE(platform::openPipe(m_name)) << "no socket";
     const int unbound = RawSocket(std::nullopt);
-    EXPECT_FALSE(platform::openPipe(name)) << "nobody listens";
+    EXPECT_FALSE(platform::openPipe(m_name)) << "nobody listens";
     ::close(unbound);
-    ::unlink(folder.at("p").c_str());
+    ::unlink(m_folder.at("p").c_str());
     const int busy = RawSocket(0); // room for one waiting connection
-    auto first = platform::openPipe(name);
+    auto first = platform::openPipe(m_name);
     EXPECT_TRUE(first);
-    EXPECT_FALSE(platform::openPipe(name)) << "queue full";
+    EXPECT_FALSE(platform::openPipe(m_name)) << "queue full";
     ::close(busy);
     EXPECT_FALSE(platform::openPipe(u"\\\\.\\pipe\\"));
 }
 
 TEST_F(PlatformPipe, WriteToAListenerThatHasGoneFailsWithoutASignal) {
     const int listening = RawSocket(1);
-    auto connection = platform::openPipe(name);
+    auto connection = platform::openPipe(m_name);
     ASSERT_TRUE(connection);
     ::close(::accept(listening, nullptr, nullptr));
     EXPECT_FALSE(connection->write("{\"what\":\"ping\"}")); // SIGPIPE would end the test
@@ -102,19 +97,19 @@ TEST_F(PlatformPipe, WriteToAListenerThatHasGoneFailsWithoutASignal) {
 TEST_F(PlatformPipe, ListenerReplacesAnAbandonedSocketButNotALiveOne) {
     ::close(RawSocket(1));
     {
-        PipeInbox inbox(name);
-        EXPECT_THROW(PipeInbox second(name), std::system_error);
-        EXPECT_TRUE(platform::openPipe(name).value().write("x"));
+        PipeInbox inbox(m_name);
+        EXPECT_THROW(PipeInbox second(m_name), std::system_error);
+        EXPECT_TRUE(platform::openPipe(m_name).value().write("x"));
         EXPECT_EQ(inbox.Messages(), std::vector<std::string>{"x"});
     }
-    EXPECT_FALSE(std::filesystem::exists(folder.at("p"))) << "removed with the listener";
-    folder.write("p", "a file");
-    EXPECT_THROW(PipeInbox inbox(name), std::system_error);
+    EXPECT_FALSE(std::filesystem::exists(m_folder.at("p"))) << "removed with the listener";
+    m_folder.write("p", "a file");
+    EXPECT_THROW(PipeInbox inbox(m_name), std::system_error);
     EXPECT_THROW(PipeInbox inbox(u"pipe"), std::invalid_argument);
 }
 
 TEST_F(PlatformPipe, ListenerWithAReadLimitHangsUpEarly) {
-    PipeInbox inbox(name, 4);
-    EXPECT_FALSE(platform::openPipe(name).value().write(std::string(4 << 20, 'L')));
+    PipeInbox inbox(m_name, 4);
+    EXPECT_FALSE(platform::openPipe(m_name).value().write(std::string(4 << 20, 'L')));
     EXPECT_EQ(inbox.Messages(), std::vector<std::string>{"LLLL"});
 }

@@ -5,17 +5,12 @@
 #include "platform/files.h"
 #include "support/StartedProgram.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <algorithm>
 #include <filesystem>
 
 namespace {
-
-std::u16string SystemPath(const std::string& posix) {
-    return u"Z:" + std::u16string(posix.begin(), posix.end());
-}
 
 bool IsRunning(const std::u16string& file) {
     const auto files = platform::runningProgramFiles();
@@ -34,7 +29,7 @@ TEST(PlatformProcess, StartedProgramRunsUnderItsResolvedPath) {
     TempFolder folder;
     StartedProgram program(folder);
     std::filesystem::create_symlink(program.path(), folder.at("link"));
-    const std::u16string link = SystemPath(folder.at("link"));
+    const std::u16string link = systemPath16(folder, "link");
     const auto resolved = platform::resolvedPath(link);
     ASSERT_TRUE(resolved);
     EXPECT_FALSE(IsRunning(*resolved));
@@ -43,7 +38,7 @@ TEST(PlatformProcess, StartedProgramRunsUnderItsResolvedPath) {
     EXPECT_EQ(program.Starts(), "started\n");
     EXPECT_TRUE(IsRunning(*resolved));
     EXPECT_EQ(*resolved, platform::resolvedPath(program.systemPath()));
-    EXPECT_FALSE(platform::startProgram(SystemPath(folder.at("missing"))));
+    EXPECT_FALSE(platform::startProgram(systemPath16(folder, "missing")));
     EXPECT_EQ(platform::resolvedPath(u"Z:/no/such/file"), std::nullopt);
 }
 

@@ -2,8 +2,7 @@
 #include "platform/registry.h"
 
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <cstdlib>
 
@@ -23,20 +22,16 @@ TEST(PlatformRegistry, FindsTheFirstLineOfTheKeyAndValueWithoutRegardToCase) {
                              "HKEY_CURRENT_USER\\SOFTWARE\\Vendor\\App.exe\t\tZ:/second\n"
                              "HKEY_CURRENT_USER\\SOFTWARE\\Vendor\\App.exe\tPath\t\xFF\n"
                              "HKEY_CURRENT_USER\\SOFTWARE\\Vendor\\App.exe\tpath\t\xC3\xA9");
-    const struct {
-        std::u16string key;
-        std::u16string name;
-        std::optional<std::u16string> value;
-    } cases[] = {
+    const std::tuple<std::u16string, std::u16string, std::optional<std::u16string>> cases[] = {
         {kKey, u"", u"Z:/opt/app\tx"}, // the first match; TABs in the value
         {kKey, u"Path", u"\u00E9"},    // a line that is not UTF-8 holds nothing
         {u"HKEY_CURRENT_USER\\SOFTWARE\\Other", u"path", u"Z:/other"},
         {u"HKEY_CURRENT_USER\\SOFTWARE\\Vendor", u"", std::nullopt},
         {kKey, u"Missing", std::nullopt},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::registryValue(c.key, c.name), c.value)
-            << std::string(c.name.begin(), c.name.end());
+    for (const auto& [key, name, value] : cases)
+        EXPECT_EQ(platform::registryValue(key, name), value)
+            << std::string(name.begin(), name.end());
 
     folder.write("registry",
                  std::string(1 << 20, '\n') + "HKEY_CURRENT_USER\\SOFTWARE\\Other\tPath\tZ:/o");

@@ -8,11 +8,12 @@
 #include "host/Context.h"
 #include "host/Faults.h"
 #include "model/BJobFile.h"
-#include "support/Base64.h"
 #include "support/CompanionFixture.h"
 #include "support/JobSamples.h"
 #include "support/SampleLayoutFixture.h"
+#include "support/Test.h"
 #include "support/Thrown.h"
+#include "utils/TextUtils.h"
 
 #include <gmock/gmock.h>
 
@@ -37,9 +38,11 @@ std::string SendAction(const CompanionFixture& fixture, std::uint32_t action) {
 std::unique_ptr<BJobFile> PayloadJob(const std::string& text) {
     std::smatch v;
     EXPECT_TRUE(std::regex_search(text, v, std::regex("\"v\":\"([A-Za-z0-9+/=]*)\""))) << text;
-    std::istringstream bytes(decodeBase64(v[1]));
+    std::string bytes;
+    EXPECT_TRUE(base64Decode(v[1].str(), bytes));
+    std::istringstream in(bytes);
     auto job = std::make_unique<BJobFile>();
-    job->Read(bytes, kJobFilePartFull);
+    job->Read(in, kJobFilePartFull);
     return job;
 }
 
@@ -93,8 +96,8 @@ TEST_F(Events, EachActionSendsItsMessageAsExactBytes) {
 
 TEST_F(Events, AboutLeavesADebugRecord) {
     SendAction(*this, 0x52E03);
-    EXPECT_EQ(log.text(), "[2026-03-01T14:05:09][DEBUG][5120][UZEPEvents:"
-                          "UZEPEvents::SendActionEvent:70] About Event!\n");
+    EXPECT_EQ(m_log.text(), "[2026-03-01T14:05:09][DEBUG][5120][UZEPEvents:"
+                            "UZEPEvents::SendActionEvent:70] About Event!\n");
 }
 
 TEST_F(Events, DetailsWithoutADocumentCarryAnEmptyJob) {
@@ -120,7 +123,7 @@ TEST_F(Events, ExportedEventCarriesTheUnexportedDestinationsAndTellsWhetherItWas
         EXPECT_TRUE(job.GetGroups().begin()->AllExported()) << "marked as written";
     }
     EXPECT_FALSE(UZEPEvents::SendExportedEvent(job)) << "nobody listens";
-    EXPECT_THAT(log.text(),
+    EXPECT_THAT(m_log.text(),
                 ::testing::EndsWith("message \"exported\" not delivered: cannot open pipe\n"));
 }
 

@@ -8,8 +8,6 @@
 #include "support/PipeInbox.h"
 #include "support/TempFolder.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -18,12 +16,14 @@
 class CompanionFixture {
 public:
     CompanionFixture() {
-        ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-        ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+        ::setenv("ZEP_PIPE_DIR", m_folder.root().c_str(), 1);
+        ::setenv("ZEP_REGISTRY", m_folder.at("registry").c_str(), 1);
         ::setenv("USERNAME", "tester", 1);
-        platform::setSleepFunction([this](std::uint32_t ms) { pauses.push_back(ms); });
+        platform::setSleepFunction([this](std::uint32_t ms) { m_pauses.push_back(ms); });
     }
     ~CompanionFixture() { platform::setSleepFunction({}); }
+    CompanionFixture(const CompanionFixture&) = delete;
+    CompanionFixture& operator=(const CompanionFixture&) = delete;
 
     // The companion application listening on the user's pipe.
     std::unique_ptr<PipeInbox> Listen(const std::string& user = "tester",
@@ -34,12 +34,12 @@ public:
 
     // Registers the companion application's path.
     void Register(const std::string& path) const {
-        folder.write("registry", "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
-                                 "App Paths\\Zephrin6.exe\t\t" +
-                                     path + "\n");
+        m_folder.write("registry", "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\"
+                                   "CurrentVersion\\App Paths\\Zephrin6.exe\t\t" +
+                                       path + "\n");
     }
 
-    TempFolder folder;
-    std::vector<std::uint32_t> pauses;
-    const LogCapture log;
+    TempFolder m_folder;
+    std::vector<std::uint32_t> m_pauses;
+    const LogCapture m_log;
 };

@@ -10,19 +10,22 @@
 #include <string>
 #include <thread>
 
+// The system's UTF-16 name of an entry below the folder (ASCII names only).
+inline std::u16string systemPath16(const TempFolder& folder, const std::string& relative) {
+    const std::string name = folder.systemPath(relative);
+    return std::u16string(name.begin(), name.end());
+}
+
 class StartedProgram {
 public:
-    explicit StartedProgram(const TempFolder& folder)
-        : m_folder(folder), m_path(folder.at("Zephrin6")) {
-        std::filesystem::copy_file(ZEP_DUMMY_PROGRAM, m_path);
+    explicit StartedProgram(const TempFolder& folder) : m_folder(folder) {
+        std::filesystem::copy_file(ZEP_DUMMY_PROGRAM, path());
         ::setenv("ZEP_DUMMY_MARK", folder.at("starts").c_str(), 1);
     }
 
-    // The copy's POSIX path, and its drive form.
-    const std::string& path() const { return m_path; }
-    std::u16string systemPath() const {
-        return u"Z:" + std::u16string(m_path.begin(), m_path.end());
-    }
+    // The copy's POSIX path, and its system name.
+    std::string path() const { return m_folder.at("Zephrin6"); }
+    std::u16string systemPath() const { return systemPath16(m_folder, "Zephrin6"); }
 
     // The lines of the starts once there is at least one (or after 10 seconds without any).
     std::string Starts() const {
@@ -33,5 +36,4 @@ public:
 
 private:
     const TempFolder& m_folder;
-    std::string m_path;
 };
