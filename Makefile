@@ -25,8 +25,8 @@ build: setup
 # items and dumps the session.
 run: build
 	mkdir -p build/run
-	build/default/host/app/zephost open examples/single_page.json select 21 22 \
-	    dump build/run/dump.json
+	ZEP_PIPE_DIR=build/run build/default/host/app/zephost --listen --decode \
+	    open examples/single_page.json select 21 22 dump build/run/dump.json
 
 test: setup test-default test-asan test-tsan fuzz-smoke
 

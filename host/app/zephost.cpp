@@ -1,8 +1,11 @@
 // zephost: the stand-in host program. It loads the plug-in library the way the host does, then
 // runs the steps of its command line in order: open documents, select page items, call script
 // methods, undo, dump.
+// With --listen it also serves the companion application's pipe and prints, after each step,
+// the messages the plug-in sent (--decode adds the job a message carries).
 // Results go to standard output, the host's alerts and errors to standard error. Exit status:
 // 0 done, 1 a usage error (or a step that cannot run), 2 the plug-in does not load.
+#include "CompanionListener.h"
 #include "host/Command.h"
 #include "host/Description.h"
 #include "host/Errors.h"
@@ -15,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,7 +26,9 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zephost [--plugin LIBRARY] STEP...\n"
+    "usage: zephost [--plugin LIBRARY] [--listen [--decode]] STEP...\n"
+    "  --listen         serve the companion application's pipe and print what it receives;\n"
+    "                   --decode also prints the job a message carries in \"v\"\n"
     "steps, run in order:\n"
     "  open FILE        open the documents a JSON description gives (a document or a session)\n"
     "  select ID...     select these page items of the front document\n"
@@ -212,12 +218,26 @@ int main(int argc, char** argv) {
         library = words[1];
         words.erase(words.begin(), words.begin() + 2);
     }
+    const bool listen = !words.empty() && words[0] == "--listen";
+    const bool decode = listen && words.size() > 1 && words[1] == "--decode";
+    words.erase(words.begin(), words.begin() + listen + decode);
     std::vector<Step> steps;
     try {
         steps = ParseSteps(words);
     } catch (const StepError& error) {
         std::cerr << "zephost: " << error.message << "\n" << kUsage;
         return 1;
+    }
+    std::unique_ptr<CompanionListener> companion;
+    if (listen) {
+        try {
+            companion = std::make_unique<CompanionListener>(decode);
+        } catch (const std::exception& error) {
+            std::cerr << "zephost: cannot serve the companion pipe: " << error.what() << "\n";
+            return 1;
+        }
+        const std::u16string& name = companion->Name();
+        std::cout << "listening on " << std::string(name.begin(), name.end()) << "\n";
     }
 
     host::Reset();
@@ -242,6 +262,8 @@ int main(int argc, char** argv) {
             status = 1;
         }
         PrintAlerts();
+        if (companion)
+            companion->PrintReceived();
         if (status != 0)
             break;
     }
