@@ -23,10 +23,6 @@ public:
         // The document's database holds the view, so no reference needs to be kept.
         return front && front->view != kInvalidUID ? front->db->GetBoss(front->view) : nullptr;
     }
-    ISelectionManager* GetContextSelection() const override {
-        InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
-        return utils ? utils->GetActiveSelection() : nullptr;
-    }
 };
 
 class WindowUtils final : public CPMUnknown<IWindowUtils> {

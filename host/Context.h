@@ -1,9 +1,8 @@
-// Where the user works: the active context that the host hands to a menu action (the view and
-// the selection of the moment) and the number of the host's active window.
+// Where the user works: the active context that the host hands to a menu action (the view of
+// the moment) and the number of the host's active window.
 #pragma once
 
 #include "host/IPMUnknown.h"
-#include "host/Selection.h"
 
 #include <cstdint>
 
@@ -14,8 +13,6 @@ public:
     // The front document's layout view (no new reference), which carries the view's layout
     // data; null when there is none.
     virtual IPMUnknown* GetContextView() const = 0;
-    // The active selection manager (no new reference), as the selection utilities give it.
-    virtual ISelectionManager* GetContextSelection() const = 0;
 };
 
 // The host's windows (utility interface 0xF05001).

@@ -7,6 +7,7 @@
 #include "Plugin/ZEPPluginPrefs.h"
 #include "host/Context.h"
 #include "host/Faults.h"
+#include "host/Selection.h"
 #include "model/BJobFile.h"
 #include "support/CompanionFixture.h"
 #include "support/JobSamples.h"
