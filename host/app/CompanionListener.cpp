@@ -11,6 +11,9 @@
 
 namespace {
 
+// More than any event of the plug-in carries; a sender of more is cut off there.
+constexpr std::size_t kMaxMessageBytes = 64u << 20;
+
 std::u16string CompanionPipeName() {
     auto user = platform::environmentVariable("USERNAME");
     if (!user)
@@ -22,10 +25,13 @@ std::u16string CompanionPipeName() {
 
 CompanionListener::CompanionListener(bool decode)
     : m_decode(decode), m_name(CompanionPipeName()),
-      m_listener(m_name, [this](std::string message) {
-          std::lock_guard lock(m_mutex);
-          m_received.push_back(std::move(message));
-      }) {}
+      m_listener(
+          m_name,
+          [this](std::string message) {
+              std::lock_guard lock(m_mutex);
+              m_received.push_back(std::move(message));
+          },
+          kMaxMessageBytes) {}
 
 void CompanionListener::PrintReceived() {
     m_listener.Drain();
