@@ -1,5 +1,6 @@
 #include "host/Description.h"
 
+#include "host/Panels.h"
 #include "host/Recorder.h"
 #include "host/Session.h"
 #include "host/Stream.h"
@@ -371,11 +372,13 @@ private:
         if (depth > kMaxGroupDepth)
             field.Fail("groups nest deeper than " + std::to_string(kMaxGroupDepth) + " levels");
         const bool group = field.Has("items");
+        const bool guide = !group && field.Has("guide");
         const Object fields =
-            group ? field.Fields({"id", "class", "layer", "items"})
-                  : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke"});
+            group   ? field.Fields({"id", "class", "layer", "items"})
+            : guide ? field.Fields({"id", "class", "layer", "guide"})
+                    : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke"});
         Item item;
-        item.cls = group ? kGroupItemBoss : kFrameItemBoss;
+        item.cls = group ? kGroupItemBoss : guide ? kGuideItemBoss : kFrameItemBoss;
         item.spread = spread;
         item.layer = layer;
         item.parent = parent;
@@ -392,6 +395,10 @@ private:
         if (group) {
             for (const Field& member : fields.Required("items").Array(kMaxListLength))
                 item.items.push_back(ReadItem(member, spread, uid, item.layer, depth + 1));
+        } else if (guide) {
+            item.guide = ReadGuide(fields.Required("guide"));
+            Boss* boss = m_document->db->GetBoss(uid);
+            boss->AttachFacet(IGuide::kDefaultIID, NewGuideFacet(boss));
         } else {
             item.bounds = fields.Required("bounds").Rect();
             if (auto matrix = fields.Optional("matrix"))
@@ -404,6 +411,12 @@ private:
         }
         m_document->layout.items.emplace(uid, std::move(item));
         return uid;
+    }
+
+    static Guide ReadGuide(const Field& field) {
+        const Object fields = field.Fields({"horizontal", "position", "index"});
+        return {fields.Required("horizontal").Bool(), fields.Required("position").Number(),
+                fields.Required("index").Int32()};
     }
 
     UID LayerOf(const Field& field) const {
@@ -496,6 +509,12 @@ OrderedJson DumpItem(const Layout& layout, UID uid) {
             json["items"].push_back(DumpItem(layout, member));
         return json;
     }
+    if (item.guide) {
+        json["guide"] = {{"horizontal", item.guide->horizontal},
+                         {"position", item.guide->position},
+                         {"index", item.guide->index}};
+        return json;
+    }
     json["bounds"] = DumpRect(item.bounds);
     json["matrix"] = OrderedJson::array();
     for (int i = 0; i < 6; ++i)
@@ -576,7 +595,7 @@ std::unique_ptr<Document> ReadDocument(const Field& description) {
 
 void LoadSession(const Json& description) {
     const Object fields =
-        Field(description, "").Fields({"kind", "workspace", "documents", "front"});
+        Field(description, "").Fields({"kind", "workspace", "layersPanel", "documents", "front"});
     if (fields.Required("kind").Text() != "session")
         fields.Required("kind").Fail("expected \"session\"");
     std::vector<std::unique_ptr<Document>> documents;
@@ -594,11 +613,16 @@ void LoadSession(const Json& description) {
         if (auto facets = workspaceFields.Optional("facets"))
             ReadFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()), *facets);
     }
+    std::optional<bool> layersPanel;
+    if (auto present = fields.Optional("layersPanel"))
+        layersPanel = present->Bool();
     std::vector<Document*> opened;
     for (auto& document : documents)
         opened.push_back(&OpenDocument(std::move(document)));
     if (front)
         SetFrontDocument(opened[*front]);
+    if (layersPanel)
+        SetLayersPanelPresent(*layersPanel);
 }
 
 } // namespace
@@ -628,6 +652,7 @@ std::string DumpSession() {
         {"kind", "session"},
         {"workspace",
          {{"facets", DumpFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()))}}},
+        {"layersPanel", IsLayersPanelPresent()},
         {"documents", OrderedJson::array()}};
     const auto& documents = OpenDocuments();
     for (std::size_t i = 0; i < documents.size(); ++i) {

@@ -14,20 +14,27 @@
 //                 "pages": [{"id": 5, "width": 595, "height": 842, "margins": [l, t, r, b]}],
 //                 "items": [{"id": 6, "class": "0xF03005", "layer": 3, "bounds": [l, t, r, b],
 //                            "matrix": [a, b, c, d, tx, ty], "stroke": 1},
-//                           {"id": 7, "class": "0xF03006", "layer": 3, "items": [...]}]}],
+//                           {"id": 7, "class": "0xF03006", "layer": 3, "items": [...]},
+//                           {"id": 8, "class": "0xB667", "layer": 3,
+//                            "guide": {"horizontal": true, "position": 10, "index": 15}}]}],
 //    "masterSpreads": [...spreads...],                                           0x1401
 //    "sections": [{"name": "", "start": 5, "count": 1, "style": "0x4C1A"}],
 //    "view": {"spread": 4, "page": 5}}
 // Ids are the objects' UIDs (1 and 2 are the document and its workspace). An item with "items"
-// is a group; its members have no "layer" of their own. Optional parts ("pageSetup",
-// "valuePair", "masterSpreads", "pasteboard", "view") are absent from the document when absent
-// from the description; other fields have defaults: no facets, offset (0, 0), zero margins,
-// class 0xF03005 (groups 0xF03006), identity matrix, stroke 0, unlocked, visible, printable.
+// is a group; its members have no "layer" of their own. An item with "guide" is a ruler guide
+// (interface 0x3301) across its spread at the position, in spread coordinates. A layer's
+// "visible" and "printable" are what its interfaces 0x303 and 0x302 answer. Optional parts
+// ("pageSetup", "valuePair", "masterSpreads", "pasteboard", "view") are absent from the document
+// when absent from the description; other fields have defaults: no facets, offset (0, 0), zero
+// margins, class 0xF03005 (groups 0xF03006, guides 0xB667), identity matrix, stroke 0, unlocked,
+// visible, printable.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes.
 //
 // The session:
-//   {"kind": "session", "workspace": {"facets": {...}}, "documents": [...], "front": 0}
+//   {"kind": "session", "workspace": {"facets": {...}}, "layersPanel": true,
+//    "documents": [...], "front": 0}
+// "layersPanel" tells whether the Layers panel is present (host/Panels.h; default true).
 //
 // The reader refuses anything else (an unknown field, a wrong type, a dangling id, a count or
 // nesting over its bound) with a DescriptionError that names the field, and then changes

@@ -1,6 +1,8 @@
 #include "host/Document.h"
 
 #include "host/Command.h"
+#include "host/Panels.h"
+#include "host/Recorder.h"
 #include "host/Session.h"
 
 namespace host {
@@ -33,6 +35,9 @@ public:
     IDocumentList* QueryDocumentList() const override {
         return static_cast<IDocumentList*>(QueryInterface(IDocumentList::kDefaultIID));
     }
+    IPanelMgr* QueryPanelManager() const override {
+        return static_cast<IPanelMgr*>(QueryInterface(IPanelMgr::kDefaultIID));
+    }
 };
 
 class DocumentList final : public CPMUnknown<IDocumentList> {
@@ -60,6 +65,12 @@ public:
             return nullptr;
         return static_cast<ILayoutControlData*>(
             front->db->Instantiate(front->view, ILayoutControlData::kDefaultIID));
+    }
+    void InvalidateViews(const IDocument* document) const override {
+        for (const auto& open : OpenDocuments())
+            if (document && open->Get() == document && open->view != kInvalidUID)
+                Recorder::Instance().Record(Channel::Redraws,
+                                            "invalidate " + document->GetName().GetUTF8String());
     }
 };
 

@@ -32,12 +32,16 @@ public:
     virtual IDocument* GetNthDoc(int index) const = 0;
 };
 
+class IPanelMgr;
+
 class IApplication : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0xF00005};
 
     // The open documents, with a new reference.
     virtual IDocumentList* QueryDocumentList() const = 0;
+    // The panel manager (host/Panels.h), with a new reference; null when there is none.
+    virtual IPanelMgr* QueryPanelManager() const = 0;
 };
 
 // The host's layout utilities (utility interface 0x1D03E).
@@ -50,6 +54,9 @@ public:
     // What the front document's layout view shows, with a new reference; null when there is no
     // front document or it has no view.
     virtual ILayoutControlData* QueryFrontLayoutData() const = 0;
+    // Asks every layout view of the open document to redraw: "invalidate <document name>" per
+    // view on Channel::Redraws. Nothing for a document that is not open or has no view.
+    virtual void InvalidateViews(const IDocument* document) const = 0;
 };
 
 // The host's utilities, each an interface of the session's utility object.

@@ -6,9 +6,11 @@
 #include "host/Document.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
+#include "host/ItemWalk.h"
 #include "host/Layout.h"
 #include "host/ObjectModel.h"
 #include "host/PMString.h"
+#include "host/Panels.h"
 #include "host/Progress.h"
 #include "host/Recorder.h"
 #include "host/Scripting.h"
@@ -68,6 +70,8 @@ void RegisterHostClasses() {
     RegisterLayoutClasses();
     RegisterColorManagementClasses();
     RegisterContextClasses();
+    RegisterItemWalkClasses();
+    RegisterPanelClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.
@@ -78,6 +82,7 @@ void BuildSessionObjects() {
     state.workspace = state.sessionDB->NewObject(kSessionWorkspaceBoss);
     state.application = state.sessionDB->NewObject(kApplicationBoss);
     state.utils = state.sessionDB->NewObject(kUtilsBoss);
+    NewPanelViews(*state.sessionDB);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "host/Layout.h"
 
 #include "host/Document.h"
+#include "host/Errors.h"
 #include "host/Recorder.h"
 #include "host/Session.h"
 
@@ -23,6 +24,9 @@ constexpr ImplementationID kLayoutControlDataImpl{0xF03108};
 constexpr ImplementationID kGeometryUtilsImpl{0xF03109};
 constexpr ImplementationID kMarginCmdImpl{0xF0310A};
 constexpr ImplementationID kMarginDataImpl{0xF0310B};
+constexpr ImplementationID kSpreadLayerImpl{0xF06100};
+constexpr ImplementationID kShapeImpl{0xF06101};
+constexpr ImplementationID kDeleteCmdImpl{0xF06102};
 
 // The document and UID of the object behind a facet; no document when it is not stored in an
 // open document.
@@ -182,6 +186,30 @@ public:
         const Spread* spread = Data();
         return spread ? NthOf(spread->pages, index) : kInvalidUID;
     }
+    void WalkItems(ItemManipulator& manipulator, const LayerMask& mask) const override {
+        const Located here = Locate(this);
+        if (!here.document || !Find(here.layout()->spreadData, here.uid))
+            return;
+        // What the walk reaches is fixed before the first call, which may change the layout.
+        const Layout& layout = *here.layout();
+        const std::vector<UID> layers = layout.layers;
+        const std::vector<UID> items = layout.spreadData.at(here.uid).items;
+        for (UID layer : layers) {
+            InterfacePtr<IPMUnknown> layerObject(UIDRef(here.document->db.get(), layer),
+                                                 IPMUnknown::kDefaultIID);
+            if (!layerObject || mask.IsMasked(layerObject.get()))
+                continue;
+            for (UID uid : items) {
+                const Item* item = Find(here.layout()->items, uid);
+                if (!item || item->layer != layer)
+                    continue;
+                InterfacePtr<IPMUnknown> object(UIDRef(here.document->db.get(), uid),
+                                                IPMUnknown::kDefaultIID);
+                if (object && !manipulator.ManipulateItem(object.get()))
+                    return;
+            }
+        }
+    }
     PMPoint GetOffsetPoint() const override {
         const Spread* spread = Data();
         return spread ? spread->offset : PMPoint();
@@ -202,7 +230,7 @@ public:
         if (!here.document)
             return {};
         const Layout& layout = *here.layout();
-        if (const Item* item = Find(layout.items, here.uid); item && !item->group)
+        if (const Item* item = Find(layout.items, here.uid); item && !item->group && !item->guide)
             return item->bounds;
         return layout.SpreadCoordinateBounds(here.uid, kPathBounds).value_or(PMRect());
     }
@@ -220,6 +248,11 @@ public:
     }
 };
 
+const Layer* LayerData(const IPMUnknown* facet) {
+    const Located here = Locate(facet);
+    return here.document ? Find(here.layout()->layerData, here.uid) : nullptr;
+}
+
 class DocumentLayer final : public CPMUnknown<IDocumentLayer> {
 public:
     using CPMUnknown::CPMUnknown;
@@ -232,10 +265,26 @@ public:
     bool IsPrintable() const override { return Data() && Data()->printable; }
 
 private:
-    const Layer* Data() const {
-        const Located here = Locate(this);
-        return here.document ? Find(here.layout()->layerData, here.uid) : nullptr;
+    const Layer* Data() const { return LayerData(this); }
+};
+
+class SpreadLayer final : public CPMUnknown<ISpreadLayer> {
+public:
+    using CPMUnknown::CPMUnknown;
+    bool IsVisible() const override {
+        const Layer* layer = LayerData(this);
+        return layer && layer->visible;
     }
+};
+
+class Shape final : public CPMUnknown<IShape> {
+public:
+    using CPMUnknown::CPMUnknown;
+};
+
+class GuideFacet final : public CPMUnknown<IGuide> {
+public:
+    using CPMUnknown::CPMUnknown;
 };
 
 class PageSetupPrefs final : public CPMUnknown<IPageSetupPrefs> {
@@ -363,7 +412,63 @@ protected:
     }
 };
 
+class DeleteCmd final : public Command {
+public:
+    using Command::Command;
+    PMString CreateName() override { return PMString("Delete"); }
+
+protected:
+    void Do() override {
+        const UIDList& list = *GetItemList();
+        if (list.IsEmpty())
+            return;
+        Document* document = DocumentOf(list.GetDataBase());
+        for (UID uid : list.UIDs())
+            if (!document || !document->layout.items.contains(uid)) {
+                ErrorUtils::PMSetGlobalErrorCode(kFailure);
+                return;
+            }
+        DeleteItems(*document, list.UIDs());
+    }
+};
+
+// The item and the members it holds, the item first.
+void CollectSubtree(const Layout& layout, UID uid, std::vector<UID>& uids) {
+    uids.push_back(uid);
+    for (UID member : layout.items.at(uid).items)
+        CollectSubtree(layout, member, uids);
+}
+
 } // namespace
+
+void DeleteItems(Document& document, const std::vector<UID>& items) {
+    Layout* layout = &document.layout;
+    for (UID uid : items) {
+        if (!layout->items.contains(uid))
+            continue;
+        const Item& item = layout->items.at(uid);
+        // The list the item stands in, found again when undone (its node may be replaced).
+        const UID parent = item.parent;
+        const UID spread = item.spread;
+        const auto owner = [layout, parent, spread]() -> std::vector<UID>& {
+            return parent == kInvalidUID ? layout->spreadData.at(spread).items
+                                         : layout->items.at(parent).items;
+        };
+        std::vector<UID>& siblings = owner();
+        const auto position = std::find(siblings.begin(), siblings.end(), uid) - siblings.begin();
+        siblings.erase(siblings.begin() + position);
+        RecordUndo([owner, position, uid] { owner().insert(owner().begin() + position, uid); });
+        std::vector<UID> subtree;
+        CollectSubtree(*layout, uid, subtree);
+        for (UID gone : subtree) {
+            RecordUndo([layout, gone, kept = layout->items.at(gone)] {
+                layout->items.emplace(gone, kept);
+            });
+            layout->items.erase(gone);
+            document.db->DeleteObject(gone);
+        }
+    }
+}
 
 std::vector<UID> Layout::PageList() const {
     std::vector<UID> list;
@@ -403,6 +508,12 @@ std::optional<PMRect> Layout::SpreadCoordinateBounds(UID uid, std::int32_t kind)
     const Item* item = Find(items, uid);
     if (!item)
         return std::nullopt;
+    if (item->guide) {
+        const PMRect spread = SpreadBounds(item->spread);
+        const PMReal at = item->guide->position;
+        return item->guide->horizontal ? PMRect(spread.Left(), at, spread.Right(), at)
+                                       : PMRect(at, spread.Top(), at, spread.Bottom());
+    }
     if (item->group) {
         std::optional<PMRect> bounds;
         for (UID member : item->items) {
@@ -473,6 +584,9 @@ void RegisterLayoutClasses() {
     reg(kGeometryUtilsImpl, ImplementationFunctionsOf<GeometryUtils>());
     reg(kMarginCmdImpl, ImplementationFunctionsOf<MarginCmd>());
     reg(kMarginDataImpl, ImplementationFunctionsOf<MarginData>());
+    reg(kSpreadLayerImpl, ImplementationFunctionsOf<SpreadLayer>());
+    reg(kShapeImpl, ImplementationFunctionsOf<Shape>());
+    reg(kDeleteCmdImpl, ImplementationFunctionsOf<DeleteCmd>());
 
     model.AddToClass(kDocBoss, {{IPageList::kDefaultIID, kPageListImpl},
                                 {ISpreadList::kDefaultIID, kSpreadListImpl},
@@ -480,16 +594,19 @@ void RegisterLayoutClasses() {
                                 {ISectionList::kDefaultIID, kSectionListImpl}});
     model.AddToClass(kSpreadBoss, {{ISpread::kDefaultIID, kSpreadImpl},
                                    {IGeometry::kDefaultIID, kGeometryImpl},
-                                   {IHierarchy::kDefaultIID, kHierarchyImpl}});
+                                   {IHierarchy::kDefaultIID, kHierarchyImpl},
+                                   {IShape::kDefaultIID, kShapeImpl}});
     model.AddToClass(kPageBoss, {{IGeometry::kDefaultIID, kGeometryImpl},
                                  {IHierarchy::kDefaultIID, kHierarchyImpl}});
     AddItemFacets(kFrameItemBoss);
     AddItemFacets(kGroupItemBoss);
-    model.AddToClass(kDocumentLayerBoss, {{IDocumentLayer::kDefaultIID, kDocumentLayerImpl}});
+    model.AddToClass(kDocumentLayerBoss, {{IDocumentLayer::kDefaultIID, kDocumentLayerImpl},
+                                          {ISpreadLayer::kDefaultIID, kSpreadLayerImpl}});
     model.AddToClass(kLayoutViewBoss, {{ILayoutControlData::kDefaultIID, kLayoutControlDataImpl}});
     model.AddToClass(kUtilsBoss, {{IGeometryUtils::kDefaultIID, kGeometryUtilsImpl}});
     model.AddToClass(kMarginCmdBoss, {{ICommand::kDefaultIID, kMarginCmdImpl},
                                       {IMarginData::kDefaultIID, kMarginDataImpl}});
+    model.AddToClass(kDeleteCmdBoss, {{ICommand::kDefaultIID, kDeleteCmdImpl}});
 }
 
 void AddItemFacets(ClassID cls) {
@@ -507,6 +624,10 @@ std::unique_ptr<IPMUnknown> NewPageSetupPrefsFacet(IPMUnknown* workspaceBoss) {
 
 std::unique_ptr<IPMUnknown> NewValuePairPrefsFacet(IPMUnknown* workspaceBoss) {
     return std::make_unique<ValuePairPrefs>(workspaceBoss);
+}
+
+std::unique_ptr<IPMUnknown> NewGuideFacet(IPMUnknown* itemBoss) {
+    return std::make_unique<GuideFacet>(itemBoss);
 }
 
 } // namespace host

@@ -50,6 +50,21 @@ public:
 };
 inline constexpr PMIID IID_IMASTERSPREADLIST{0x1401};
 
+// What the spread's item walk calls for each item it reaches; false ends the walk.
+class ItemManipulator {
+public:
+    virtual ~ItemManipulator() = default;
+    virtual bool ManipulateItem(IPMUnknown* item) = 0;
+};
+
+// Which layers the spread's item walk passes over: true skips the layer. The layer is the
+// document layer's object, which the stand-in also uses as the layer's part of every spread.
+class LayerMask {
+public:
+    virtual ~LayerMask() = default;
+    virtual bool IsMasked(IPMUnknown* layer) const = 0;
+};
+
 class ISpread : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x502};
@@ -57,8 +72,19 @@ public:
     virtual std::int32_t GetNumPages() const = 0;
     // kInvalidUID outside the spread's pages.
     virtual UID GetNthPageUID(std::int32_t index) const = 0; // 11th operation
+    // For each layer of the document's layer list in order that the mask does not skip, the
+    // items directly on the spread (not the members of groups) that lie on that layer, back to
+    // front.
+    virtual void WalkItems(ItemManipulator& manipulator, const LayerMask& mask) const = 0; // 14th
     // Pasteboard coordinates = spread coordinates + this point.
     virtual PMPoint GetOffsetPoint() const = 0; // 17th operation
+};
+
+// The drawable side of a spread (interface 0x16CA): the object an item walk starts from. Only
+// its presence is used.
+class IShape : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0x16CA};
 };
 
 // The geometry of a spread, a page or a page item, in its inner coordinates (spread
@@ -90,7 +116,22 @@ public:
     virtual PMString GetName() const = 0; // 4th operation
     virtual bool IsLocked() const = 0;
     virtual bool IsVisible() const = 0;
-    virtual bool IsPrintable() const = 0;
+    virtual bool IsPrintable() const = 0; // 11th operation
+};
+
+// A layer as a spread shows it (interface 0x303, on the document layer's object).
+class ISpreadLayer : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0x303};
+
+    virtual bool IsVisible() const = 0; // 12th operation
+};
+
+// A guide (interface 0x3301): an item that the description gives as a guide has it. Only its
+// presence is used.
+class IGuide : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0x3301};
 };
 
 // The document's layers in order; entry 0 is a layer like the others.
@@ -198,6 +239,11 @@ public:
 };
 inline constexpr ClassID kMarginCmdBoss{0x50C};
 
+// The delete-page-items command (class 0xF02): deletes the page items of its item list, each
+// with its members; an empty list deletes nothing and succeeds. A UID that names no page item
+// of the list's document fails the command with kFailure and nothing is deleted.
+inline constexpr ClassID kDeleteCmdBoss{0xF02};
+
 namespace host {
 
 inline constexpr ClassID kSpreadBoss{0xF03001};
@@ -207,6 +253,8 @@ inline constexpr ClassID kLayoutViewBoss{0xF03004};
 // The classes a description's items and groups get when it names none.
 inline constexpr ClassID kFrameItemBoss{0xF03005};
 inline constexpr ClassID kGroupItemBoss{0xF03006};
+// The class a description's guides get when it names none.
+inline constexpr ClassID kGuideItemBoss{0xB667};
 
 struct Sides {
     PMReal left = 0;
@@ -232,6 +280,15 @@ struct Spread {
     std::optional<PMRect> pasteboard;
 };
 
+// A ruler guide across its spread: horizontal at y = position, or vertical at x = position, in
+// spread coordinates; the index tells kinds of guides apart.
+struct Guide {
+    bool horizontal = false;
+    PMReal position = 0;
+    std::int32_t index = 0;
+    bool operator==(const Guide&) const = default;
+};
+
 struct Item {
     ClassID cls;
     UID spread;
@@ -242,6 +299,8 @@ struct Item {
     PMRect bounds;     // inner bounds (not for groups)
     PMMatrix matrix;   // inner to spread coordinates (not for groups)
     PMReal stroke = 0; // stroke weight
+    // A guide has no bounds of its own: it is the line across the spread's bounds (empty).
+    std::optional<Guide> guide;
 };
 
 struct Layer {
@@ -305,8 +364,12 @@ void SetPageMargins(Document& document, UID page, const Sides& margins);
 void SetPageSize(Document& document, UID page, PMReal width, PMReal height);
 void SetValuePair(Document& document, PMReal first, PMReal second);
 
-// Registers the layout's classes, the geometry utilities and the margin command (part of
-// host::Reset).
+// Takes the page items out of the document, each with its members (journaled). UIDs that are
+// already gone are passed over.
+void DeleteItems(Document& document, const std::vector<UID>& items);
+
+// Registers the layout's classes, the geometry utilities, the margin command and the delete
+// command (part of host::Reset).
 void RegisterLayoutClasses();
 
 // Gives the class the facets of a page item (geometry, hierarchy).
@@ -316,5 +379,6 @@ void AddItemFacets(ClassID cls);
 std::unique_ptr<IPMUnknown> NewMasterSpreadListFacet(IPMUnknown* documentBoss);
 std::unique_ptr<IPMUnknown> NewPageSetupPrefsFacet(IPMUnknown* workspaceBoss);
 std::unique_ptr<IPMUnknown> NewValuePairPrefsFacet(IPMUnknown* workspaceBoss);
+std::unique_ptr<IPMUnknown> NewGuideFacet(IPMUnknown* itemBoss);
 
 } // namespace host

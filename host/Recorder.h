@@ -16,6 +16,7 @@ enum class Channel {
     Alerts,        // the text of every error alert
     Progress,      // progress texts
     Calls,         // the calls of command data and preferences whose order the plug-in fixes
+    Redraws,       // "invalidate <document name>" per layout view; panel redraws (host/Panels.h)
     Count
 };
 

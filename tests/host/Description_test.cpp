@@ -53,6 +53,11 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
     const Json sample = Json::parse(kSampleLayout);
     Json withFacets = sample;
     withFacets["workspace"]["facets"] = {{"0xE00200", "2a000000"}, {"0xE00201", "ffffffff"}};
+    withFacets["spreads"][1]["items"].push_back(
+        {{"id", 33},
+         {"class", "0xB667"},
+         {"layer", 4},
+         {"guide", {{"horizontal", false}, {"position", 7.5}, {"index", 16}}}});
     const host::Document& document = host::OpenDocumentDescription(withFacets.dump());
     EXPECT_EQ(Json::parse(host::DumpDocument(document)), withFacets);
     InterfacePtr<ICounter> counter(document.WorkspaceRef(), UseDefaultIID{});
@@ -61,6 +66,7 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
     const Json session = {
         {"kind", "session"},
         {"workspace", {{"facets", {{"0xE00200", "07000000"}, {"0xE00201", "00000000"}}}}},
+        {"layersPanel", false},
         {"documents", {sample, withFacets}},
         {"front", 0}};
     host::Reset();

@@ -1,9 +1,13 @@
 #include "host/Layout.h"
 
 #include "host/Command.h"
+#include "host/Description.h"
+#include "host/Errors.h"
 #include "host/Faults.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -104,6 +108,8 @@ TEST_F(LayoutTest, LayersSectionsViewAndPreferencesShowTheDescription) {
     InterfacePtr<IDocumentLayer> back(layers->QueryLayer(1));
     EXPECT_TRUE(back->IsLocked());
     EXPECT_FALSE(back->IsVisible() || back->IsPrintable());
+    EXPECT_TRUE(Facet<ISpreadLayer>(3)->IsVisible());
+    EXPECT_FALSE(Facet<ISpreadLayer>(4)->IsVisible());
     EXPECT_FALSE(InterfacePtr<IDocumentLayer>(layers->QueryLayer(2)));
     EXPECT_EQ(layers->FindByName(PMString("Back")), UID(4));
     EXPECT_EQ(layers->FindByName(PMString("Front")), kInvalidUID);
@@ -123,6 +129,9 @@ TEST_F(LayoutTest, LayersSectionsViewAndPreferencesShowTheDescription) {
     EXPECT_EQ(view->GetSpreadRef(), Ref(10));
     EXPECT_EQ(view->GetPage(), UID(12));
     EXPECT_EQ(view->GetDocument(), m_document->Get());
+    utils->InvalidateViews(m_document->Get());
+    utils->InvalidateViews(host::NewDocument("No view").Get());
+    EXPECT_EQ(Log(host::Channel::Redraws), std::vector<std::string>{"invalidate Sample.indd"});
 
     InterfacePtr<IPageSetupPrefs> setup(QueryPreferences<IPageSetupPrefs>(m_document->Get()));
     ASSERT_TRUE(setup);
@@ -168,6 +177,95 @@ TEST_F(LayoutTest, TheMarginCommandSetsThePagesOfItsListAndUndoRestoresThem) {
     ASSERT_TRUE(host::Undo());
     EXPECT_EQ(pages.at(UID(11)).margins, host::Sides{});
     EXPECT_EQ(pages.at(UID(41)).margins, host::Sides{});
+}
+
+// Collects the UIDs the spread walk reaches, and stops after `m_limit` of them.
+class Collector final : public ItemManipulator {
+public:
+    explicit Collector(std::size_t limit = 100) : m_limit(limit) {}
+    bool ManipulateItem(IPMUnknown* item) override {
+        m_uids.push_back(GetUIDRef(item).GetUID().Get());
+        return m_uids.size() < m_limit;
+    }
+    std::vector<std::uint32_t> m_uids;
+
+private:
+    std::size_t m_limit;
+};
+
+class MaskLayer final : public LayerMask {
+public:
+    explicit MaskLayer(std::uint32_t masked) : m_masked(masked) {}
+    bool IsMasked(IPMUnknown* layer) const override {
+        return GetUIDRef(layer).GetUID() == UID(m_masked);
+    }
+
+private:
+    std::uint32_t m_masked;
+};
+
+TEST_F(LayoutTest, TheSpreadWalkGoesLayerByLayerOverItsTopLevelItemsAndSkipsMaskedLayers) {
+    const struct {
+        std::uint32_t masked;
+        std::size_t limit;
+        std::vector<std::uint32_t> reached;
+    } cases[] = {
+        {0, 100, {20, 24, 21}}, // layer 3, then layer 4; the group's members are not reached
+        {4, 100, {20, 24}},
+        {3, 100, {21}},
+        {0, 2, {20, 24}}, // a false answer ends the walk
+    };
+    for (const auto& c : cases) {
+        Collector collector(c.limit);
+        Facet<ISpread>(10)->WalkItems(collector, MaskLayer(c.masked));
+        EXPECT_EQ(collector.m_uids, c.reached) << c.masked << " " << c.limit;
+    }
+}
+
+TEST_F(LayoutTest, AGuideIsALineAcrossItsSpreadWithTheGuideInterface) {
+    host::Document& document = host::OpenDocumentDescription(
+        R"({"kind": "document", "name": "Guides", "layers": [{"id": 3, "name": "L"}],
+            "spreads": [{"id": 4, "offset": [10, 0], "pages": [{"id": 5, "width": 100,
+              "height": 50}], "items": [
+              {"id": 6, "layer": 3, "guide": {"horizontal": true, "position": 20, "index": 15}},
+              {"id": 7, "layer": 3, "guide": {"horizontal": false, "position": 30, "index": 10}},
+              {"id": 8, "layer": 3, "bounds": [0, 0, 1, 1]}]}]})");
+    EXPECT_EQ(Bounds(RefIn(document, 6)), PMRect(10, 20, 110, 20));
+    EXPECT_EQ(Bounds(RefIn(document, 7)), PMRect(40, 0, 40, 50));
+    EXPECT_EQ(document.db->GetClass(UID(6)), host::kGuideItemBoss);
+    EXPECT_TRUE(InterfacePtr<IGuide>(RefIn(document, 7), UseDefaultIID{}));
+    EXPECT_FALSE(InterfacePtr<IGuide>(RefIn(document, 8), UseDefaultIID{}));
+}
+
+TEST_F(LayoutTest, TheDeleteCommandDeletesItemsWithTheirMembersOrFailsOnANonItem) {
+    const std::string before = host::DumpDocument(*m_document);
+    const struct {
+        std::vector<std::uint32_t> items;
+        ErrorCode result;
+        std::vector<std::uint32_t> gone;
+    } cases[] = {
+        {{}, kSuccess, {}},
+        {{21, 22, 24}, kSuccess, {21, 22, 23, 24}}, // 22 went with its group
+        {{20, 11}, kFailure, {}},                   // a page is no page item
+    };
+    for (const auto& c : cases) {
+        InterfacePtr<ICommand> command(CmdUtils::CreateCommand(kDeleteCmdBoss));
+        UIDList items(m_document->db.get());
+        for (std::uint32_t uid : c.items)
+            items.Append(UID(uid));
+        command->SetItemList(items);
+        EXPECT_EQ(CmdUtils::ProcessCommand(command.get()), c.result);
+        ErrorUtils::PMSetGlobalErrorCode(kSuccess);
+        for (std::uint32_t uid : {20u, 21u, 22u, 23u, 24u}) {
+            const bool gone = std::ranges::find(c.gone, uid) != c.gone.end();
+            EXPECT_EQ(m_document->layout.items.contains(UID(uid)), !gone) << uid;
+            EXPECT_EQ(static_cast<bool>(Facet<IGeometry>(uid)), !gone) << uid;
+        }
+        if (!c.gone.empty()) {
+            ASSERT_TRUE(host::Undo());
+        }
+        EXPECT_EQ(host::DumpDocument(*m_document), before);
+    }
 }
 
 } // namespace
