@@ -1,5 +1,6 @@
 #include "host/Description.h"
 
+#include "host/Fonts.h"
 #include "host/Panels.h"
 #include "host/Recorder.h"
 #include "host/Session.h"
@@ -376,7 +377,7 @@ private:
         const Object fields =
             group   ? field.Fields({"id", "class", "layer", "items"})
             : guide ? field.Fields({"id", "class", "layer", "guide"})
-                    : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke"});
+                    : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke", "fonts"});
         Item item;
         item.cls = group ? kGroupItemBoss : guide ? kGuideItemBoss : kFrameItemBoss;
         item.spread = spread;
@@ -407,6 +408,13 @@ private:
                 item.stroke = stroke->Number();
                 if (item.stroke < 0)
                     stroke->Fail("expected a number not below 0");
+            }
+            if (auto fonts = fields.Optional("fonts")) {
+                for (const Field& font : fonts->Array(kMaxListLength))
+                    item.fonts.push_back(font.Text());
+                Boss* boss = m_document->db->GetBoss(uid);
+                if (!item.fonts.empty())
+                    boss->AttachFacet(IUsedFontList::kDefaultIID, NewUsedFontListFacet(boss));
             }
         }
         m_document->layout.items.emplace(uid, std::move(item));
@@ -520,6 +528,8 @@ OrderedJson DumpItem(const Layout& layout, UID uid) {
     for (int i = 0; i < 6; ++i)
         json["matrix"].push_back(item.matrix[i]);
     json["stroke"] = item.stroke;
+    if (!item.fonts.empty())
+        json["fonts"] = item.fonts;
     return json;
 }
 

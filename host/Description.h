@@ -13,7 +13,8 @@
 //    "spreads": [{"id": 4, "offset": [0, 0], "pasteboard": [l, t, r, b],
 //                 "pages": [{"id": 5, "width": 595, "height": 842, "margins": [l, t, r, b]}],
 //                 "items": [{"id": 6, "class": "0xF03005", "layer": 3, "bounds": [l, t, r, b],
-//                            "matrix": [a, b, c, d, tx, ty], "stroke": 1},
+//                            "matrix": [a, b, c, d, tx, ty], "stroke": 1,
+//                            "fonts": ["Minion Pro"]},                             0x2502
 //                           {"id": 7, "class": "0xF03006", "layer": 3, "items": [...]},
 //                           {"id": 8, "class": "0xB667", "layer": 3,
 //                            "guide": {"horizontal": true, "position": 10, "index": 15}}]}],
@@ -24,10 +25,10 @@
 // is a group; its members have no "layer" of their own. An item with "guide" is a ruler guide
 // (interface 0x3301) across its spread at the position, in spread coordinates. A layer's
 // "visible" and "printable" are what its interfaces 0x303 and 0x302 answer. Optional parts
-// ("pageSetup", "valuePair", "masterSpreads", "pasteboard", "view") are absent from the document
-// when absent from the description; other fields have defaults: no facets, offset (0, 0), zero
-// margins, class 0xF03005 (groups 0xF03006, guides 0xB667), identity matrix, stroke 0, unlocked,
-// visible, printable.
+// ("pageSetup", "valuePair", "masterSpreads", "pasteboard", "view", a non-empty "fonts") are
+// absent from the document when absent from the description; other fields have defaults: no
+// facets, offset (0, 0), zero margins, class 0xF03005 (groups 0xF03006, guides 0xB667), identity
+// matrix, stroke 0, unlocked, visible, printable.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes.
 //

@@ -301,6 +301,7 @@ struct Item {
     PMReal stroke = 0; // stroke weight
     // A guide has no bounds of its own: it is the line across the spread's bounds (empty).
     std::optional<Guide> guide;
+    std::vector<std::string> fonts; // the fonts the item uses (UTF-8), for interface 0x2502
 };
 
 struct Layer {

@@ -6,6 +6,7 @@
 #include "Plugin/ZEPErrorStringService.h"
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPJobList.h"
+#include "Plugin/ZEPRedrawCommands.h"
 #include "Plugin/ZEPSaveDetailsCmd.h"
 #include "Request_Handling/ZEPScriptProvider.h"
 #include "host/Command.h"
@@ -25,6 +26,10 @@ constexpr std::array kRegistrationOrder{
                                ImplementationFunctionsOf<ZEPSaveDetailsCmd>()},
     ImplementationRegistration{kZEPScriptProviderImpl,
                                ImplementationFunctionsOf<ZEPScriptProvider>()},
+    ImplementationRegistration{kZEPInvalidateCmdImpl,
+                               ImplementationFunctionsOf<CZEPInvalidateCmd>()},
+    ImplementationRegistration{kZEPRefreshLayersPanelCmdImpl,
+                               ImplementationFunctionsOf<ZEPRefreshLayersPanelCmd>()},
     ImplementationRegistration{kZEPSelectionJobASBImpl,
                                ImplementationFunctionsOf<CZEPSelectionJobASB>()},
     ImplementationRegistration{kZEPSelectionJobLayoutCSBImpl,
@@ -44,6 +49,10 @@ constexpr std::array kRegistrationOrder{
 constexpr InterfaceEntry kJobListInterfaces[] = {{IID_IZEPJOBLIST, kZEPJobListImpl}};
 constexpr InterfaceEntry kSaveDetailsCmdInterfaces[] = {
     {ICommand::kDefaultIID, kZEPSaveDetailsCmdImpl}, {IID_IZEPJOBLIST, kZEPJobListImpl}};
+constexpr InterfaceEntry kInvalidateCmdInterfaces[] = {
+    {ICommand::kDefaultIID, kZEPInvalidateCmdImpl}};
+constexpr InterfaceEntry kRefreshLayersPanelCmdInterfaces[] = {
+    {ICommand::kDefaultIID, kZEPRefreshLayersPanelCmdImpl}};
 constexpr InterfaceEntry kScriptProviderInterfaces[] = {
     {IScriptProvider::kDefaultIID, kZEPScriptProviderImpl}};
 constexpr InterfaceEntry kErrorStringServiceInterfaces[] = {
@@ -64,6 +73,8 @@ constexpr InterfaceEntry kLayoutSelectionAddIns[] = {
 constexpr ClassResource kClasses[] = {
     {kZEPJobBoss, kJobListInterfaces},
     {kZEPSaveDetailsCmdBoss, kSaveDetailsCmdInterfaces},
+    {kZEPInvalidateCmdBoss, kInvalidateCmdInterfaces},
+    {kZEPRefreshLayersPanelCmdBoss, kRefreshLayersPanelCmdInterfaces},
     {kZEPScriptProviderBoss, kScriptProviderInterfaces},
     {kZEPErrorStringServiceBoss, kErrorStringServiceInterfaces},
     {kZEPSetPluginPrefsCmdBoss, kSetPluginPrefsCmdInterfaces},

@@ -1,0 +1,4 @@
+#include "Analysis/ZEPPageItemInfo.h"
+
+// Will record the kinds of the item's own colours in the colour summary.
+void ZEPPageItemInfo::AnalyseColors(IPMUnknown*) {}

@@ -1,0 +1,4 @@
+#include "Analysis/ZEPPageItemInfo.h"
+
+// Will record placed PDF content, its transparency and its colours.
+void ZEPPageItemInfo::ClassifyByPDFData(IPMUnknown*) {}

@@ -1,0 +1,235 @@
+#include "Analysis/ZEPPageItemInfo.h"
+
+#include "Plugin/CZEPException.h"
+#include "host/Fonts.h"
+#include "host/Layout.h"
+#include "model/BJobFile.h"
+#include "model/KeyStrings.h"
+
+#include <string>
+
+ZEPPageItemInfo::ZEPPageItemInfo() {
+    Reset();
+}
+
+void ZEPPageItemInfo::Reset() {
+    m_record.reset();
+    m_embeddedImageUID = kInvalidUID;
+    for (bool* flag :
+         {&m_textItem, &m_transparencyRecorded, &m_transparencyOnObject, &m_softMask, &m_feather,
+          &m_dropShadow, &m_blendMode, &m_opacity, &m_placedPDFTransparency,
+          &m_textFrameTransparency, &m_blendSpaceRGB, &m_blendSpaceCMYK, &m_globalFlattener,
+          &m_spreadFlattener, &m_transparencyDisabledOnPage, &m_transparentObjectsOverlapTextFrame,
+          &m_printoutSuppressed})
+        *flag = false;
+    m_colorSummary.options = {0, 1, 0};
+}
+
+void ZEPPageItemInfo::Init(IPMUnknown* item, const PMRect& pageBounds, const BJobFile& job,
+                           std::int32_t page) {
+    SetItem(item);
+    m_pageBounds = pageBounds;
+    m_pageNumber = job.GetAbsoluteRuns().GetPosition(page);
+    m_placedImagesFolder = job.GetPlacedImagesFolder();
+    m_fontSummary.SetEnabled(true);
+    Analyse(item);
+    AnalyseGeometry(item, pageBounds);
+    ColorSpaceFlagsToTags();
+    if (m_record)
+        m_record->page = static_cast<std::int32_t>(m_pageNumber);
+}
+
+void ZEPPageItemInfo::SetItem(IPMUnknown* item) {
+    Reset();
+    m_itemRef = GetUIDRef(item);
+    if (!m_itemRef.GetDataBase() || m_itemRef.GetUID() == kInvalidUID)
+        ThrowZEPException("!(mPageItemRef)", 0x52E1F);
+    m_itemClass = m_itemRef.GetDataBase()->GetClass(m_itemRef.GetUID());
+}
+
+void ZEPPageItemInfo::InitWithoutAnalysis(IPMUnknown* item, const PMRect& pageBounds,
+                                          const BJobFile& job, std::int32_t page) {
+    SetItem(item);
+    m_record = std::make_unique<BPageItem>();
+    AnalyseGeometry(item, pageBounds);
+    // The spread transparency analysis reads the page number of the page's own record here.
+    m_pageNumber = job.GetAbsoluteRuns().GetPosition(page);
+    m_record->page = static_cast<std::int32_t>(m_pageNumber);
+}
+
+void ZEPPageItemInfo::ColorSpaceFlagsToTags() {
+    if (!m_record)
+        return;
+    const std::pair<bool, const ustring&> tags[] = {
+        {m_colorSummary.rgb, keystr::PlacedGraphicIsRGB},
+        {m_colorSummary.grayscale, keystr::PlacedGraphicIsGrayscale},
+        {m_colorSummary.cmyk, keystr::PlacedGraphicIsCMYK},
+        {m_colorSummary.lab, keystr::PlacedGraphicIsLab},
+        {m_colorSummary.spots, keystr::PlacedGraphicContainsSpots},
+    };
+    for (const auto& [set, tag] : tags)
+        if (set)
+            m_record->AddProblem(tag);
+}
+
+void ZEPPageItemInfo::Analyse(IPMUnknown* item) {
+    AnalyseTextOverflow(item);
+    if (!m_textItem) {
+        AnalysePlacedFileFormat(item);
+        AnalyseLinkInfo(item);
+        ClassifyByImageData(item);
+        ClassifyByImageObject(item);
+        ClassifyByGraphicClass(item);
+        ClassifyByPDFData(item);
+        AnalyseColorProfile(item);
+        AnalyseDocumentInks(item);
+        AnalyseFonts(item);
+    }
+    AnalyseColors(item);
+    AnalyseTable(item);
+    AnalyseTransparencyEffects(item);
+    AnalyseNonPrinting(item);
+    AnalyseColorComponents(item);
+}
+
+BPageItem& ZEPPageItemInfo::Record() {
+    if (!m_record)
+        m_record = std::make_unique<BPageItem>();
+    return *m_record;
+}
+
+void ZEPPageItemInfo::RecordTag(bool& flag, const ustring& tag,
+                                const std::function<void()>& extra) {
+    if (flag)
+        return;
+    Record().AddProblem(tag);
+    if (extra)
+        extra();
+    flag = true;
+}
+
+void ZEPPageItemInfo::SetTextFrameTransparency(bool willBeOutlined) {
+    const ustring& tag = m_transparencyOnObject ? keystr::TransparencyAppliedToTextFrame
+                         : willBeOutlined
+                             ? keystr::TransparencyFlattenerWillCauseTextToBeConvertedToOutlines
+                             : keystr::TransparentObjectsOverlapTextFrame;
+    RecordTag(m_textFrameTransparency, tag);
+}
+
+void ZEPPageItemInfo::SetSoftMaskUsedOnImage() {
+    RecordTag(m_softMask, keystr::SoftMaskUsedOnImage);
+}
+
+void ZEPPageItemInfo::SetFeatherTransparency() {
+    RecordTag(m_feather, keystr::FeatherTransparencyAppliedToObject, [this] {
+        m_transparencyRecorded = true;
+        m_transparencyOnObject = true;
+    });
+}
+
+void ZEPPageItemInfo::SetDropShadowTransparency() {
+    RecordTag(m_dropShadow, keystr::DropShadowTransparencyAppliedToObject,
+              [this] { SetTransparencyAppliedToObject(); });
+}
+
+void ZEPPageItemInfo::SetBlendModeTransparency() {
+    RecordTag(m_blendMode, keystr::BlendModeTransparencyAppliedToObject, [this] {
+        SetTransparencyAppliedToObject();
+        m_transparencyOnObject = true;
+    });
+}
+
+void ZEPPageItemInfo::SetOpacityTransparency() {
+    RecordTag(m_opacity, keystr::OpacityTransparencyAppliedToObject, [this] {
+        SetTransparencyAppliedToObject();
+        m_transparencyOnObject = true;
+    });
+}
+
+void ZEPPageItemInfo::SetTransparencyAppliedToObject() {
+    RecordTag(m_transparencyRecorded, keystr::TransparencyAppliedToObject, [this] {
+        m_transparencyOnObject = true;
+        if (m_textItem)
+            m_record->AddProblem(keystr::TransparencyAppliedToTextFrame);
+    });
+}
+
+void ZEPPageItemInfo::SetPlacedPDFHasTransparency() {
+    if (!m_record)
+        m_record = std::make_unique<BPlacedGraphic>();
+    RecordTag(m_placedPDFTransparency, keystr::PlacedPDFHasTransparentElements, [this] {
+        SetTransparencyAppliedToObject();
+        m_transparencyOnObject = true;
+    });
+}
+
+void ZEPPageItemInfo::SetBlendSpaceRGB() {
+    RecordTag(m_blendSpaceRGB, keystr::TransparencyBlendSpaceSetToRGB);
+}
+
+void ZEPPageItemInfo::SetBlendSpaceCMYK() {
+    RecordTag(m_blendSpaceCMYK, keystr::TransparencyBlendSpaceSetToCMYK);
+}
+
+void ZEPPageItemInfo::SetFlattenedByGlobalFlattener() {
+    RecordTag(m_globalFlattener, keystr::TransparencyOnPageFlattenedUsingGlobalFlattener);
+}
+
+void ZEPPageItemInfo::SetFlattenedBySpreadFlattener() {
+    RecordTag(m_spreadFlattener, keystr::TransparencyOnPageFlattenedUsingSpreadFlattener);
+}
+
+void ZEPPageItemInfo::SetTransparencyDisabledOnPage() {
+    RecordTag(m_transparencyDisabledOnPage, keystr::TransparencyOnPageButIsDisabledOnPage);
+}
+
+void ZEPPageItemInfo::SetTransparentObjectsOverlapTextFrame() {
+    RecordTag(m_transparentObjectsOverlapTextFrame, keystr::TransparentObjectsOverlapTextFrame);
+}
+
+void ZEPPageItemInfo::SetPrintoutSuppressed() {
+    RecordTag(m_printoutSuppressed, keystr::PrintoutSuppressed);
+}
+
+void ZEPPageItemInfo::AnalyseGeometry(IPMUnknown* item, const PMRect& pageBounds) {
+    InterfacePtr<IGeometry> theGeometry(item, UseDefaultIID{});
+    ThrowIfNull(theGeometry, "theGeometry");
+    const PMMatrix toPasteboard = InnerToPasteboardMatrix(theGeometry.get());
+    m_innerBounds = theGeometry->GetBoundingBox();
+    m_pasteboardBounds = theGeometry->GetBoundingBox(toPasteboard);
+    if (!m_record)
+        return;
+    PMMatrix matrix;
+    matrix.Scale(m_innerBounds.Width(), -m_innerBounds.Height());
+    matrix.Translate(m_innerBounds.Left(), m_innerBounds.Bottom());
+    matrix.PostConcat(toPasteboard);
+    matrix.Translate(-pageBounds.Left(), -pageBounds.Top());
+    matrix.Scale(1, -1);
+    matrix.Translate(0, pageBounds.Height());
+    const BPageItem::Matrix values{matrix[0], matrix[1], matrix[2],
+                                   matrix[3], matrix[4], matrix[5]};
+    m_record->SetMatrix(values.data());
+}
+
+void ZEPPageItemInfo::AnalyseFonts(IPMUnknown* item) {
+    InterfacePtr<IUsedFontList> fonts(item, UseDefaultIID{});
+    if (!fonts)
+        return;
+    for (const PMString& font : fonts->GetFontNames())
+        FindMissingFont(font, m_fontSummary);
+}
+
+std::unique_ptr<BPageItem> ZEPPageItemInfo::ReleasePageItem() {
+    return std::move(m_record);
+}
+
+BPlacedGraphic* ZEPPageItemInfo::GetPlacedGraphic() {
+    if (!m_record)
+        m_record = std::make_unique<BPlacedGraphic>();
+    return dynamic_cast<BPlacedGraphic*>(m_record.get());
+}
+
+ustring PMStringToUTF8(const PMString& text) {
+    const std::string utf8 = text.GetUTF8String();
+    return ustring(utf8.c_str());
+}

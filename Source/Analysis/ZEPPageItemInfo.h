@@ -1,0 +1,172 @@
+// The analysis record of one page item, or of a page itself, during an export: the job-model
+// record into which the check tags go (created when an analysis or a tag setter first needs it),
+// the text runs of a text item, the item's bounds and page, its colour and font summaries, and
+// one flag per tag already recorded, so that each tag is recorded at most once.
+//
+// The analyses are virtual operations; each lives in a file of its own beside this one.
+#pragma once
+
+#include "Analysis/ZEPFontLookup.h"
+#include "host/Database.h"
+#include "host/Geometry.h"
+#include "host/PMString.h"
+#include "model/BPageItem.h"
+#include "utils/FilePath.h"
+#include "utils/ustring.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class BJobFile;
+
+// The colour summary of an item: three option bytes, then whether a colour of each kind was
+// found (flags are only ever set).
+struct ItemStateFlags {
+    std::array<std::uint8_t, 3> options{};
+    bool rgb = false;
+    bool grayscale = false;
+    bool cmyk = false;
+    bool lab = false;
+    bool spots = false;
+};
+
+class ZEPPageItemInfo {
+public:
+    ZEPPageItemInfo();
+    virtual ~ZEPPageItemInfo() = default;
+    ZEPPageItemInfo(const ZEPPageItemInfo&) = delete;
+    ZEPPageItemInfo& operator=(const ZEPPageItemInfo&) = delete;
+
+    // Analyses the item found on the page with the 1-based document page number `page`, whose
+    // bounds are `pageBounds` (pasteboard coordinates): SetItem, the page's position in the
+    // job's absolute page runs, the job's "PlacedImages" folder (created when missing), Analyse,
+    // AnalyseGeometry and ColorSpaceFlagsToTags; a record made on the way gets the page number.
+    virtual void Init(IPMUnknown* item, const PMRect& pageBounds, const BJobFile& job,
+                      std::int32_t page);
+    // Reset, then keeps the item's reference and class. An item that is not stored throws
+    // 0x52E1F "!(mPageItemRef)".
+    virtual void SetItem(IPMUnknown* item);
+    // The record of a page itself (the item is the page's geometry): a plain record with the
+    // page's matrix and its position in the job's absolute page runs, kept here too.
+    virtual void InitWithoutAnalysis(IPMUnknown* item, const PMRect& pageBounds,
+                                     const BJobFile& job, std::int32_t page);
+    // Adds a "PlacedGraphicIs..." tag for each colour kind of the summary (nothing without a
+    // record).
+    virtual void ColorSpaceFlagsToTags();
+    // Runs the analyses in their fixed order; those that only apply to items other than text
+    // items run when AnalyseTextOverflow found no text item.
+    virtual void Analyse(IPMUnknown* item);
+    // Records how text in a frame is affected by transparency around it, once.
+    virtual void SetTextFrameTransparency(bool willBeOutlined);
+
+    // The tag setters: each records its tag once, creating a plain record when there is none
+    // (SetPlacedPDFHasTransparency: placed content).
+    virtual void SetSoftMaskUsedOnImage();
+    // Marks the item transparent without the tag "TransparencyAppliedToObject", which it then
+    // never gets.
+    virtual void SetFeatherTransparency();
+    virtual void SetDropShadowTransparency();
+    virtual void SetBlendModeTransparency();
+    virtual void SetOpacityTransparency();
+    // "TransparencyAppliedToObject", and "TransparencyAppliedToTextFrame" for a text item.
+    virtual void SetTransparencyAppliedToObject();
+    virtual void SetPlacedPDFHasTransparency();
+    virtual void SetBlendSpaceRGB();
+    virtual void SetBlendSpaceCMYK();
+    virtual void SetFlattenedByGlobalFlattener();
+    virtual void SetFlattenedBySpreadFlattener();
+    virtual void SetTransparencyDisabledOnPage();
+    virtual void SetTransparentObjectsOverlapTextFrame();
+    virtual void SetPrintoutSuppressed();
+
+    // Keeps the item's inner and pasteboard bounds; a record gets the matrix that maps the unit
+    // square onto the item's box in page space (origin at the page's bottom-left, y up, points).
+    // No geometry: 0x52E1E "(theGeometry) == NULL".
+    virtual void AnalyseGeometry(IPMUnknown* item, const PMRect& pageBounds);
+    virtual void AnalyseColors(IPMUnknown* item);
+    virtual void AnalysePlacedFileFormat(IPMUnknown* item);
+    virtual void AnalyseTextOverflow(IPMUnknown* item);
+    virtual void ClassifyByImageData(IPMUnknown* item);
+    virtual void ClassifyByImageObject(IPMUnknown* item);
+    virtual void ClassifyByGraphicClass(IPMUnknown* item);
+    virtual void ClassifyByPDFData(IPMUnknown* item);
+    // Looks up every font the item uses (its used-font list, when it has one).
+    virtual void AnalyseFonts(IPMUnknown* item);
+    virtual void AnalyseLinkInfo(IPMUnknown* item);
+    virtual void AnalyseTable(IPMUnknown* item);
+    virtual void AnalyseTransparencyEffects(IPMUnknown* item);
+    virtual void AnalyseColorProfile(IPMUnknown* item);
+    virtual void AnalyseNonPrinting(IPMUnknown* item);
+    virtual void AnalyseDocumentInks(IPMUnknown* item);
+    virtual void AnalyseColorComponents(IPMUnknown* item);
+
+    // Deletes the record and clears every flag and both UIDs; the colour summary's options
+    // become (0, 1, 0). The text runs stay.
+    void Reset();
+    // The record, which the caller owns from now on; null when there is none.
+    std::unique_ptr<BPageItem> ReleasePageItem();
+    // The record as placed content, made when there is none; null for a plain record.
+    BPlacedGraphic* GetPlacedGraphic();
+
+    const BPageItem* GetPageItem() const { return m_record.get(); }
+    // The text runs of a text item (null when it has none), read and emptied in place.
+    BPageItemList* GetTextRuns() const { return m_textRuns.get(); }
+    // The 1-based position of the item's page in the job's absolute page runs (0: none).
+    std::uint32_t GetPageNumber() const { return m_pageNumber; }
+    const UIDRef& GetItemRef() const { return m_itemRef; }
+    ClassID GetItemClass() const { return m_itemClass; }
+    const PMRect& GetInnerBounds() const { return m_innerBounds; }
+    const PMRect& GetPasteboardBounds() const { return m_pasteboardBounds; }
+    const ItemStateFlags& GetColorSummary() const { return m_colorSummary; }
+    const FontSummary& GetFontSummary() const { return m_fontSummary; }
+    const UFileSpecCore& GetPlacedImagesFolder() const { return m_placedImagesFolder; }
+    UID GetEmbeddedImageUID() const { return m_embeddedImageUID; }
+    bool IsTextItem() const { return m_textItem; }
+    bool IsTransparencyRecorded() const { return m_transparencyRecorded; }
+    bool IsTransparencyOnObject() const { return m_transparencyOnObject; }
+
+protected:
+    // The record, made as a plain page item when there is none.
+    BPageItem& Record();
+
+    std::unique_ptr<BPageItem> m_record;
+    std::unique_ptr<BPageItemList> m_textRuns;
+    PMRect m_pageBounds;
+    std::uint32_t m_pageNumber = 0;
+    ClassID m_itemClass;
+    UFileSpecCore m_placedImagesFolder;
+    ItemStateFlags m_colorSummary{{1, 1, 0}};
+    FontSummary m_fontSummary;
+    UIDRef m_itemRef;
+    PMRect m_innerBounds;
+    PMRect m_pasteboardBounds;
+    UID m_embeddedImageUID;
+
+    // One flag per tag or finding, cleared by Reset.
+    bool m_textItem = false;
+    bool m_transparencyRecorded = false;
+    bool m_transparencyOnObject = false;
+    bool m_softMask = false;
+    bool m_feather = false;
+    bool m_dropShadow = false;
+    bool m_blendMode = false;
+    bool m_opacity = false;
+    bool m_placedPDFTransparency = false;
+    bool m_textFrameTransparency = false;
+    bool m_blendSpaceRGB = false;
+    bool m_blendSpaceCMYK = false;
+    bool m_globalFlattener = false;
+    bool m_spreadFlattener = false;
+    bool m_transparencyDisabledOnPage = false;
+    bool m_transparentObjectsOverlapTextFrame = false;
+    bool m_printoutSuppressed = false;
+
+private:
+    // Records the tag unless `flag` is set: the tag, then `extra`, then the flag.
+    void RecordTag(bool& flag, const ustring& tag, const std::function<void()>& extra = {});
+};
+
+// The string's UTF-8 form up to its first NUL character.
+ustring PMStringToUTF8(const PMString& text);

@@ -1,0 +1,27 @@
+// The plug-in's two commands that only make the host redraw: the views of documents, and the
+// Layers panel. Neither changes the document model.
+#pragma once
+
+#include "host/Command.h"
+
+// Invalidates every layout view of each document of its item list (UIDs that are not documents
+// are passed over); never fails. Undoability 1.
+class CZEPInvalidateCmd final : public Command {
+public:
+    explicit CZEPInvalidateCmd(IPMUnknown* boss);
+    PMString CreateName() override;
+
+protected:
+    void Do() override;
+};
+
+// Redraws the host's Layers panel when it is present; its item list is the session's workspace.
+// A missing application or panel manager leaves 0x52E1E as the global error. Undoability 0.
+class ZEPRefreshLayersPanelCmd final : public Command {
+public:
+    explicit ZEPRefreshLayersPanelCmd(IPMUnknown* boss);
+    PMString CreateName() override;
+
+protected:
+    void Do() override;
+};
