@@ -53,6 +53,7 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
     const Json sample = Json::parse(kSampleLayout);
     Json withFacets = sample;
     withFacets["workspace"]["facets"] = {{"0xE00200", "2a000000"}, {"0xE00201", "ffffffff"}};
+    withFacets["spreads"][1]["items"][0]["fonts"] = {"Minion Pro", "Myriad"};
     withFacets["spreads"][1]["items"].push_back(
         {{"id", 33},
          {"class", "0xB667"},

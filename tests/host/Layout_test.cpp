@@ -4,6 +4,7 @@
 #include "host/Description.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
+#include "host/Fonts.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 
@@ -222,19 +223,24 @@ TEST_F(LayoutTest, TheSpreadWalkGoesLayerByLayerOverItsTopLevelItemsAndSkipsMask
     }
 }
 
-TEST_F(LayoutTest, AGuideIsALineAcrossItsSpreadWithTheGuideInterface) {
+TEST_F(LayoutTest, GuidesAreLinesAcrossTheirSpreadAndItemsListTheirFonts) {
     host::Document& document = host::OpenDocumentDescription(
         R"({"kind": "document", "name": "Guides", "layers": [{"id": 3, "name": "L"}],
             "spreads": [{"id": 4, "offset": [10, 0], "pages": [{"id": 5, "width": 100,
               "height": 50}], "items": [
               {"id": 6, "layer": 3, "guide": {"horizontal": true, "position": 20, "index": 15}},
               {"id": 7, "layer": 3, "guide": {"horizontal": false, "position": 30, "index": 10}},
-              {"id": 8, "layer": 3, "bounds": [0, 0, 1, 1]}]}]})");
+              {"id": 8, "layer": 3, "bounds": [0, 0, 1, 1], "fonts": ["Minion Pro", "Myriad"]},
+              {"id": 9, "layer": 3, "bounds": [0, 0, 1, 1], "fonts": []}]}]})");
     EXPECT_EQ(Bounds(RefIn(document, 6)), PMRect(10, 20, 110, 20));
     EXPECT_EQ(Bounds(RefIn(document, 7)), PMRect(40, 0, 40, 50));
     EXPECT_EQ(document.db->GetClass(UID(6)), host::kGuideItemBoss);
     EXPECT_TRUE(InterfacePtr<IGuide>(RefIn(document, 7), UseDefaultIID{}));
     EXPECT_FALSE(InterfacePtr<IGuide>(RefIn(document, 8), UseDefaultIID{}));
+    // The used-font list is there when the description names fonts.
+    EXPECT_EQ(InterfacePtr<IUsedFontList>(RefIn(document, 8), UseDefaultIID{})->GetFontNames(),
+              (std::vector<PMString>{PMString("Minion Pro"), PMString("Myriad")}));
+    EXPECT_FALSE(InterfacePtr<IUsedFontList>(RefIn(document, 9), UseDefaultIID{}));
 }
 
 TEST_F(LayoutTest, TheDeleteCommandDeletesItemsWithTheirMembersOrFailsOnANonItem) {
