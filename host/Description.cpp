@@ -2,6 +2,8 @@
 
 #include "host/Fonts.h"
 #include "host/Panels.h"
+#include "host/PlugInList.h"
+#include "host/Print.h"
 #include "host/Recorder.h"
 #include "host/Session.h"
 #include "host/Stream.h"
@@ -12,6 +14,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <map>
 #include <optional>
 
 namespace host {
@@ -32,6 +35,7 @@ constexpr std::size_t kMaxDocuments = 100;
 constexpr std::size_t kMaxFacets = 64;
 constexpr std::size_t kMaxFacetBytes = 4u << 20;
 constexpr std::size_t kMaxTextBytes = 1024;
+constexpr std::size_t kMaxPlugins = 1000;
 
 [[noreturn]] void Fail(const std::string& path, const std::string& message) {
     throw DescriptionError(path.empty() ? message : path + ": " + message);
@@ -462,7 +466,7 @@ private:
     }
 
     void ReadWorkspace(const Field& field) {
-        const Object fields = field.Fields({"facets", "pageSetup", "valuePair"});
+        const Object fields = field.Fields({"facets", "pageSetup", "valuePair", "print"});
         Boss* workspace = m_document->db->GetBoss(m_document->workspace);
         if (auto pageSetup = fields.Optional("pageSetup")) {
             m_document->layout.pageSetup = ReadPageSetup(*pageSetup);
@@ -472,6 +476,12 @@ private:
             const std::vector<double> values = valuePair->Numbers(2);
             m_document->layout.valuePair = std::pair(values[0], values[1]);
             workspace->AttachFacet(IValuePairPrefs::kDefaultIID, NewValuePairPrefsFacet(workspace));
+        }
+        if (auto print = fields.Optional("print")) {
+            const Object settings = print->Fields({"printer", "copies"});
+            m_document->print = PrintSettings{settings.Required("printer").Text(),
+                                              settings.Required("copies").Int32(1)};
+            workspace->AttachFacet(IPrintData::kDefaultIID, NewPrintDataFacet(workspace));
         }
         if (auto facets = fields.Optional("facets"))
             ReadFacets(*workspace, *facets);
@@ -568,6 +578,9 @@ OrderedJson DumpDocumentJson(const Document& document) {
     }
     if (layout.valuePair)
         workspace["valuePair"] = {layout.valuePair->first, layout.valuePair->second};
+    if (document.print)
+        workspace["print"] = {{"printer", document.print->printer},
+                              {"copies", document.print->copies}};
     OrderedJson json{{"kind", "document"},
                      {"name", document.Get()->GetName().GetUTF8String()},
                      {"workspace", workspace},
@@ -603,11 +616,26 @@ std::unique_ptr<Document> ReadDocument(const Field& description) {
     return DocumentReader().Read(description);
 }
 
+std::map<PluginID, std::string> ReadPlugins(const Field& field) {
+    std::map<PluginID, std::string> plugins;
+    for (const Field& plugin : field.Array(kMaxPlugins)) {
+        const Object fields = plugin.Fields({"id", "file"});
+        const PluginID id(fields.Required("id").Hex());
+        if (!plugins.emplace(id, fields.Required("file").Text()).second)
+            fields.Required("id").Fail("plug-in " + Hex(id.Get()) + " is listed twice");
+    }
+    return plugins;
+}
+
 void LoadSession(const Json& description) {
     const Object fields =
-        Field(description, "").Fields({"kind", "workspace", "layersPanel", "documents", "front"});
+        Field(description, "")
+            .Fields({"kind", "plugins", "workspace", "layersPanel", "documents", "front"});
     if (fields.Required("kind").Text() != "session")
         fields.Required("kind").Fail("expected \"session\"");
+    std::map<PluginID, std::string> plugins;
+    if (auto list = fields.Optional("plugins"))
+        plugins = ReadPlugins(*list);
     std::vector<std::unique_ptr<Document>> documents;
     if (auto list = fields.Optional("documents"))
         for (const Field& document : list->Array(kMaxDocuments))
@@ -626,6 +654,7 @@ void LoadSession(const Json& description) {
     std::optional<bool> layersPanel;
     if (auto present = fields.Optional("layersPanel"))
         layersPanel = present->Bool();
+    InstalledPlugins() = std::move(plugins);
     std::vector<Document*> opened;
     for (auto& document : documents)
         opened.push_back(&OpenDocument(std::move(document)));
@@ -658,8 +687,12 @@ std::string DumpDocument(const Document& document) {
 }
 
 std::string DumpSession() {
+    OrderedJson plugins = OrderedJson::array();
+    for (const auto& [id, file] : InstalledPlugins())
+        plugins.push_back({{"id", Hex(id.Get())}, {"file", file}});
     OrderedJson json{
         {"kind", "session"},
+        {"plugins", plugins},
         {"workspace",
          {{"facets", DumpFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()))}}},
         {"layersPanel", IsLayersPanelPresent()},

@@ -7,7 +7,8 @@
 //    "workspace": {"facets": {"0x52E06": "<hex>"},                   persistent facets
 //                  "pageSetup": {"bleed": {"top": 3, "left": 3, "bottom": 3, "right": 3},
 //                                "flag": false, "value": 1, "switch": false},    0x515
-//                  "valuePair": [0, 0]},                                         0x549
+//                  "valuePair": [0, 0],                                          0x549
+//                  "print": {"printer": "PDF", "copies": 1}},                    0xA15
 //    "layers": [{"id": 3, "name": "Layer 1", "locked": false, "visible": true,
 //                "printable": true}],
 //    "spreads": [{"id": 4, "offset": [0, 0], "pasteboard": [l, t, r, b],
@@ -25,16 +26,17 @@
 // is a group; its members have no "layer" of their own. An item with "guide" is a ruler guide
 // (interface 0x3301) across its spread at the position, in spread coordinates. A layer's
 // "visible" and "printable" are what its interfaces 0x303 and 0x302 answer. Optional parts
-// ("pageSetup", "valuePair", "masterSpreads", "pasteboard", "view", a non-empty "fonts") are
-// absent from the document when absent from the description; other fields have defaults: no
-// facets, offset (0, 0), zero margins, class 0xF03005 (groups 0xF03006, guides 0xB667), identity
-// matrix, stroke 0, unlocked, visible, printable.
+// ("pageSetup", "valuePair", "print", "masterSpreads", "pasteboard", "view", a non-empty
+// "fonts") are absent from the document when absent from the description; other fields have
+// defaults: no facets, offset (0, 0), zero margins, class 0xF03005 (groups 0xF03006, guides
+// 0xB667), identity matrix, stroke 0, unlocked, visible, printable.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes.
 //
 // The session:
-//   {"kind": "session", "workspace": {"facets": {...}}, "layersPanel": true,
-//    "documents": [...], "front": 0}
+//   {"kind": "session", "plugins": [{"id": "0x52E80", "file": "C:/Plug-Ins/Other.pln"}],
+//    "workspace": {"facets": {...}}, "layersPanel": true, "documents": [...], "front": 0}
+// "plugins" are the installed plug-ins (the plug-in list 0x10E), none when absent.
 // "layersPanel" tells whether the Layers panel is present (host/Panels.h; default true).
 //
 // The reader refuses anything else (an unknown field, a wrong type, a dangling id, a count or

@@ -7,8 +7,10 @@
 #include "host/Database.h"
 #include "host/Layout.h"
 #include "host/PMString.h"
+#include "host/Print.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,13 +79,14 @@ inline constexpr ClassID kDocBoss{0xF00110};
 inline constexpr ClassID kDocWorkspaceBoss{0xF00111};
 
 // One document of the stand-in: its database (the document object, its workspace, and the
-// spreads, pages, layers and items of its layout) and its layout.
+// spreads, pages, layers and items of its layout), its layout and its print settings.
 struct Document {
     std::unique_ptr<DataBase> db;
     UID document = kInvalidUID;
     UID workspace = kInvalidUID;
     UID view = kInvalidUID; // the layout view's object, when the document has a view
     Layout layout;
+    std::optional<PrintSettings> print; // when the document has print data
 
     IDocument* Get() const; // no new reference
     UIDRef WorkspaceRef() const { return {db.get(), workspace}; }

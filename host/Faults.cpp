@@ -7,11 +7,15 @@ Faults& Faults::Instance() {
     return faults;
 }
 
-std::optional<ErrorCode> Faults::ProcessCommandFailure(ClassID cls) const {
+std::optional<ErrorCode> Faults::ProcessCommandFailure(ClassID cls) {
     auto found = m_failingCommands.find(cls);
     if (found == m_failingCommands.end())
         return std::nullopt;
-    return found->second;
+    if (found->second.passing > 0) {
+        --found->second.passing;
+        return std::nullopt;
+    }
+    return found->second.code;
 }
 
 } // namespace host

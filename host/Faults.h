@@ -24,9 +24,14 @@ public:
     void FailCreateCommand(ClassID cls) { m_noCommand.insert(cls); }
     bool CreateCommandFails(ClassID cls) const { return m_noCommand.contains(cls); }
 
-    // CmdUtils::ProcessCommand of the class fails with the code before the command runs.
-    void FailProcessCommand(ClassID cls, ErrorCode code) { m_failingCommands[cls] = code; }
-    std::optional<ErrorCode> ProcessCommandFailure(ClassID cls) const;
+    // CmdUtils::ProcessCommand of the class fails with the code before the command runs; the
+    // first `passing` commands of the class run as usual.
+    void FailProcessCommand(ClassID cls, ErrorCode code, int passing = 0) {
+        m_failingCommands[cls] = {code, passing};
+    }
+    // The code a command of the class that is about to run fails with, if it fails; a command let
+    // through counts one of the `passing` ones.
+    std::optional<ErrorCode> ProcessCommandFailure(ClassID cls);
 
     // CmdUtils::BeginAbortableCmdSeq answers null.
     void FailAbortableSequences() { m_noAbortable = true; }
@@ -45,7 +50,11 @@ public:
 private:
     std::set<std::pair<ClassID, PMIID>> m_hidden;
     std::set<ClassID> m_noCommand;
-    std::map<ClassID, ErrorCode> m_failingCommands;
+    struct CommandFailure {
+        ErrorCode code;
+        int passing;
+    };
+    std::map<ClassID, CommandFailure> m_failingCommands;
     bool m_noAbortable = false;
     bool m_noFileStreams = false;
     std::optional<ErrorCode> m_pluginLoad;

@@ -11,6 +11,8 @@
 #include "host/ObjectModel.h"
 #include "host/PMString.h"
 #include "host/Panels.h"
+#include "host/PlugInList.h"
+#include "host/Print.h"
 #include "host/Progress.h"
 #include "host/Recorder.h"
 #include "host/Scripting.h"
@@ -72,6 +74,8 @@ void RegisterHostClasses() {
     RegisterContextClasses();
     RegisterItemWalkClasses();
     RegisterPanelClasses();
+    RegisterPrintClasses();
+    RegisterPlugInListClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

@@ -1,6 +1,6 @@
 // Plug-ins: the object a plug-in library hands over (`GetPlugIn`), the list of implementation
 // registrations it carries, and its resources (boss classes, add-ins to the host's classes,
-// string-table texts, error texts), which the host enters when it loads the plug-in.
+// string-table texts, error texts, menu items), which the host enters when it loads the plug-in.
 #pragma once
 
 #include "host/Ids.h"
@@ -44,11 +44,20 @@ struct ErrorStringResource {
     std::string_view text;
 };
 
+// One menu item: the action it runs, its path of ':'-separated menu names ending in the item's
+// own, and its position among the items of its menu.
+struct MenuResource {
+    ActionID action;
+    std::string_view path;
+    double position;
+};
+
 struct PluginResources {
     std::span<const ClassResource> classes;
     std::span<const ServiceResource> services;
     std::span<const StringResource> strings;
     std::span<const ErrorStringResource> errorStrings;
+    std::span<const MenuResource> menus;
 };
 
 class IPlugIn {

@@ -111,6 +111,16 @@ constexpr ErrorStringResource kErrorStrings[] = {
     {650, ErrorCode(0x52E38), "A working-space profile of the job cannot be read."},
 };
 
+// The plug-in's menu items, all in the menu that carries the product's name.
+constexpr MenuResource kMenus[] = {
+    {ActionID{0x52E05}, "Main:&Zephrin:Job Details...", 1},
+    {ActionID{0x52E0D}, "Main:&Zephrin:Job List...", 2},
+    {ActionID{0x52E06}, "Main:&Zephrin:Adjust to Job", 3},
+    {ActionID{0x52E0B}, "Main:&Zephrin:Selection-Based Exports", 4},
+    {ActionID{0x52E0C}, "Main:&Zephrin:Common Sizing", 5},
+    {ActionID{0x52E03}, "Main:&Zephrin:About Zephrin...", 6},
+};
+
 } // namespace
 
 const ImplementationRegistration* RegistrationListHead() {
@@ -124,6 +134,6 @@ const ImplementationRegistration* RegistrationListHead() {
 }
 
 const PluginResources& PluginResourceTables() {
-    static const PluginResources resources{kClasses, kServices, kStrings, kErrorStrings};
+    static const PluginResources resources{kClasses, kServices, kStrings, kErrorStrings, kMenus};
     return resources;
 }

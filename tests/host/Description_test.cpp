@@ -1,6 +1,7 @@
 #include "host/Description.h"
 
 #include "host/PlugIn.h"
+#include "host/PlugInList.h"
 #include "host/Session.h"
 #include "host/Stream.h"
 #include "support/HostFixture.h"
@@ -33,7 +34,7 @@ constexpr ClassResource kClasses[] = {{host::kSessionWorkspaceBoss, kCounters},
                                       {host::kDocWorkspaceBoss, kCounters}};
 const ImplementationRegistration kRegistration{kCounterImpl,
                                                PersistentImplementationFunctionsOf<Counter>()};
-const PluginResources kResources{kClasses, {}, {}, {}};
+const PluginResources kResources{kClasses, {}, {}, {}, {}};
 
 class DescriptionTest : public HostTest {
 protected:
@@ -66,6 +67,7 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
 
     const Json session = {
         {"kind", "session"},
+        {"plugins", {{{"id", "0x52E80"}, {"file", "Z:/plug-ins/Other.pln"}}}},
         {"workspace", {{"facets", {{"0xE00200", "07000000"}, {"0xE00201", "00000000"}}}}},
         {"layersPanel", false},
         {"documents", {sample, withFacets}},
@@ -156,6 +158,10 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "workspace.facets.0xE00201: the facet's data ends early"},
         {R"({"kind": "session", "documents": [], "front": 0})",
          "front: no document has this index"},
+        {R"({"kind": "session", "plugins": [{"id": "0x1", "file": "A"}, {"id": "0x1", "file": "B"}]})",
+         "plugins[1].id: plug-in 0x1 is listed twice"},
+        {document(R"("workspace": {"print": {"printer": "P", "copies": 0}})"),
+         "workspace.print.copies: expected a whole number from 1 to 2147483647"},
     };
     for (const auto& c : cases) {
         try {
@@ -168,6 +174,7 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
                 EXPECT_EQ(error.what(), c.error);
         }
         EXPECT_TRUE(host::OpenDocuments().empty()) << c.description;
+        EXPECT_TRUE(host::InstalledPlugins().empty()) << c.description;
         EXPECT_EQ(SessionCounter(), 0) << c.description;
     }
 }

@@ -6,7 +6,7 @@
 // (150, 10, 250, 110) and frame 23 (inner 0, 0, 10, 10 scaled by 2 and moved by 50, 50),
 // and the empty frame 24 (30, 30, 30, 60) on layer 3. Spread 30 (offset -50, 2000): page 31
 // (400 x 200), frame 32 (5, 5, 15, 15). Master spread 40 with page 41. Bleed top 1, left 2,
-// bottom 3, right 4; the view shows page 12.
+// bottom 3, right 4; the view shows page 12; two copies print on "Proof".
 #pragma once
 
 #include "host/Description.h"
@@ -18,7 +18,8 @@ inline constexpr const char* kSampleLayout = R"({
     "facets": {},
     "pageSetup": {"bleed": {"top": 1, "left": 2, "bottom": 3, "right": 4},
                   "flag": true, "value": 2, "switch": false},
-    "valuePair": [5, 6]
+    "valuePair": [5, 6],
+    "print": {"printer": "Proof", "copies": 2}
   },
   "layers": [
     {"id": 3, "name": "Layer 1", "locked": false, "visible": true, "printable": true},
