@@ -8,7 +8,7 @@
 #include <cstdint>
 
 inline constexpr PluginID kZEPPluginID{0x52E00};
-// Another plug-in, whose presence moves the menus (the menu filter asks for it).
+// Another plug-in, whose presence moves the menus under "Tarnwell" (the menu filter asks for it).
 inline constexpr PluginID kZEPCompanionMenuPluginID{0x52E80};
 
 // Interfaces.

@@ -9,6 +9,7 @@
 #include "Plugin/ZEPRedrawCommands.h"
 #include "Plugin/ZEPSaveDetailsCmd.h"
 #include "Request_Handling/ZEPScriptProvider.h"
+#include "Zephrin_Menu/ZEPMenuFilter.h"
 #include "host/Command.h"
 #include "host/Document.h"
 #include "host/Scripting.h"
@@ -36,6 +37,7 @@ constexpr std::array kRegistrationOrder{
                                ImplementationFunctionsOf<CZEPSelectionJobLayoutCSB>()},
     ImplementationRegistration{kZEPErrorStringServiceImpl,
                                ImplementationFunctionsOf<ZEPErrorStringService>()},
+    ImplementationRegistration{kZEPMenuFilterImpl, ImplementationFunctionsOf<ZEPMenuFilter>()},
     ImplementationRegistration{kZEPSetPluginPrefsCmdDataImpl,
                                ImplementationFunctionsOf<CZEPSetPluginPrefsCmdData>()},
     ImplementationRegistration{kZEPPluginPrefsDataImpl,
@@ -57,6 +59,7 @@ constexpr InterfaceEntry kScriptProviderInterfaces[] = {
     {IScriptProvider::kDefaultIID, kZEPScriptProviderImpl}};
 constexpr InterfaceEntry kErrorStringServiceInterfaces[] = {
     {IErrorStringService::kDefaultIID, kZEPErrorStringServiceImpl}};
+constexpr InterfaceEntry kMenuFilterInterfaces[] = {{IMenuFilter::kDefaultIID, kZEPMenuFilterImpl}};
 
 constexpr InterfaceEntry kSetPluginPrefsCmdInterfaces[] = {
     {ICommand::kDefaultIID, kZEPSetPluginPrefsCmdImpl},
@@ -77,6 +80,7 @@ constexpr ClassResource kClasses[] = {
     {kZEPRefreshLayersPanelCmdBoss, kRefreshLayersPanelCmdInterfaces},
     {kZEPScriptProviderBoss, kScriptProviderInterfaces},
     {kZEPErrorStringServiceBoss, kErrorStringServiceInterfaces},
+    {kZEPMenuFilterBoss, kMenuFilterInterfaces},
     {kZEPSetPluginPrefsCmdBoss, kSetPluginPrefsCmdInterfaces},
     {host::kDocWorkspaceBoss, kJobListInterfaces},
     {host::kSessionWorkspaceBoss, kSessionWorkspaceAddIns},
@@ -87,6 +91,7 @@ constexpr ClassResource kClasses[] = {
 constexpr ServiceResource kServices[] = {
     {ServiceKind::ScriptProvider, kZEPScriptProviderBoss},
     {ServiceKind::ErrorStrings, kZEPErrorStringServiceBoss},
+    {ServiceKind::MenuFilter, kZEPMenuFilterBoss},
 };
 
 // The texts of the string-table keys the plug-in translates.
