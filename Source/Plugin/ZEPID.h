@@ -60,3 +60,5 @@ inline constexpr std::uint32_t kZEPProfileReadError = 0x52E34;
 inline constexpr std::uint32_t kZEPProfileNoDescriptionError = 0x52E35;
 inline constexpr std::uint32_t kZEPNoSelectionSuiteError = 0x52E36;
 inline constexpr std::uint32_t kZEPWorkingSpaceProfileError = 0x52E38;
+// The destination identifiers of a 'DisT' call cannot be read.
+inline constexpr std::uint32_t kZEPDestinationSetError = 0x52E3A;

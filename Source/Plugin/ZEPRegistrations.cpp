@@ -114,6 +114,7 @@ constexpr ErrorStringResource kErrorStrings[] = {
     {650, ErrorCode(0x52E35), "A colour profile of the job has no description."},
     {650, ErrorCode(0x52E36), "The selection cannot be exported."},
     {650, ErrorCode(0x52E38), "A working-space profile of the job cannot be read."},
+    {650, ErrorCode(0x52E3A), "The list of destinations to deliver again cannot be read."},
 };
 
 // The plug-in's menu items, all in the menu that carries the product's name.

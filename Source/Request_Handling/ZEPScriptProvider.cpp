@@ -3,8 +3,14 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
+#include "Plugin/ZEPSaveDetailsCmd.h"
 #include "Plugin/ZEPStringConversions.h"
+#include "host/Command.h"
+#include "host/Print.h"
+#include "host/Session.h"
 #include "utils/Logger.h"
+
+#include <sstream>
 
 namespace {
 
@@ -13,7 +19,64 @@ namespace {
     ThrowZEPException(ustring(), kScriptMethodNotSupportedError.Get());
 }
 
+// The text of a string parameter as UTF-8; the request's and the parameter's errors are raised
+// with the host's code.
+std::string StringParameter(IScriptRequestData* data, ScriptID parameter) {
+    ScriptData value;
+    ThrowIfError(data->ExtractParameter(parameter, value));
+    PMString text;
+    ThrowIfError(value.GetPMString(text));
+    return PMStringToUString(text);
+}
+
+// The value of one digit of a 'DisT' text: its low 4 bits after the job text's digit rule, so
+// that 'a'-'f' count as 'A'-'F'.
+unsigned DestinationHexDigit(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return (code < 'A' ? code - 48u : code - 55u) & 0xFu;
+}
+
+// The open documents, with a new reference; null when the session offers none.
+IDocumentList* QueryOpenDocuments() {
+    ISession* session = GetExecutionContextSession();
+    InterfacePtr<IPMUnknown> object(session ? session->QueryApplication() : nullptr);
+    InterfacePtr<IApplication> application(object, UseDefaultIID{});
+    return application ? application->QueryDocumentList() : nullptr;
+}
+
+// Clears the exported flag of the identified destinations in the document's stored job through
+// one save-details command that merges into the previous undo step. A document whose job list
+// is missing or not stored is left alone.
+void DeselectDestinationsInDocument(IDocument* document,
+                                    const DestinationIdentifierSet& identifiers) {
+    InterfacePtr<IZEPJobList> documentJobList(document->GetDocWorkSpace(), UseDefaultIID{});
+    if (!documentJobList || !documentJobList->IsStoredInDatabase())
+        return;
+    InterfacePtr<ICommand> theSaveDetailsCmd = CreateSaveDetailsCmd(document);
+    if (theSaveDetailsCmd->GetUndoability() != ICommand::kAutoUndo)
+        theSaveDetailsCmd->SetUndoability(ICommand::kAutoUndo);
+    InterfacePtr<IZEPJobList> theCmdJobList(theSaveDetailsCmd, UseDefaultIID{});
+    ThrowIfNull(theCmdJobList, "theCmdJobList");
+    theCmdJobList->CopyFrom(documentJobList.get(), true);
+    theCmdJobList->DeselectDestinations(identifiers);
+    ThrowIfError(CmdUtils::ProcessCommand(theSaveDetailsCmd.get()));
+}
+
 } // namespace
+
+bool DecodeDestinationIdentifiers(const std::string& text, DestinationIdentifierSet& identifiers) {
+    std::string bytes;
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2)
+        bytes.push_back(static_cast<char>((DestinationHexDigit(text[i]) << 4) +
+                                          DestinationHexDigit(text[i + 1])));
+    std::istringstream in(std::move(bytes));
+    if (ReadDestinationIdentifierSet(in, identifiers) &&
+        in.peek() == std::istringstream::traits_type::eof())
+        return true;
+    identifiers.clear();
+    return false;
+}
 
 ErrorCode ZEPScriptProvider::HandleMethodOnObjects(ScriptID method, IScriptRequestData* data,
                                                    const ScriptList& objects) {
@@ -61,21 +124,48 @@ void ZEPScriptProvider::ExportJob(IScriptRequestData* /*data*/, IScript* /*scrip
 }
 
 void ZEPScriptProvider::PrintDocument(IScriptRequestData* /*data*/, IScript* /*script*/) {
-    ThrowNotSupported();
+    IDocument* document = GetFrontDocument();
+    InterfacePtr<ICommand> thePrintDialogCmd(CmdUtils::CreateCommand(kPrintDialogCmdBoss));
+    ThrowIfNull(thePrintDialogCmd, "thePrintDialogCmd");
+    InterfacePtr<IPrintDialogCmdData> iPrintDialogCmdData(thePrintDialogCmd, UseDefaultIID{});
+    ThrowIfNull(iPrintDialogCmdData, "iPrintDialogCmdData");
+
+    const UIDRef workspace = document->GetDocWorkSpace();
+    InterfacePtr<IInkList> iInkList(workspace, UseDefaultIID{});
+    ThrowIfNull(iInkList, "iInkList");
+    InterfacePtr<ITrapStyleListMgr> iTrapStyleListMgr(workspace, UseDefaultIID{});
+    ThrowIfNull(iTrapStyleListMgr, "iTrapStyleListMgr");
+
+    InterfacePtr<IPrintData> iPrintData(
+        static_cast<IPrintData*>(CreateObject(kPrintDataBoss, IPrintData::kDefaultIID)));
+    ThrowIfNull(iPrintData, "iPrintData");
+    InterfacePtr<IPrintData> iOrigPrintData(workspace, UseDefaultIID{});
+    ThrowIfNull(iOrigPrintData, "iOrigPrintData");
+    iPrintData->CopyData(iOrigPrintData.get(), 1);
+
+    iPrintDialogCmdData->SetPrintData(iPrintData.get());
+    iPrintDialogCmdData->SetInkList(iInkList.get());
+    iPrintDialogCmdData->SetTrapStyleListMgr(iTrapStyleListMgr.get());
+    iPrintDialogCmdData->SetDocument(GetUIDRef(document));
+    ThrowIfError(CmdUtils::ProcessCommand(thePrintDialogCmd.get()));
 }
 
-void ZEPScriptProvider::DeselectDestinationsInDocuments(IScriptRequestData* /*data*/,
+void ZEPScriptProvider::DeselectDestinationsInDocuments(IScriptRequestData* data,
                                                         IScript* /*script*/) {
-    ThrowNotSupported();
+    DestinationIdentifierSet identifiers;
+    if (!DecodeDestinationIdentifiers(StringParameter(data, kJobParameter), identifiers))
+        ThrowZEPException(ustring(), kZEPDestinationSetError);
+    InterfacePtr<IDocumentList> documents(QueryOpenDocuments());
+    if (!documents)
+        return;
+    for (int i = 0; i < documents->GetDocCount(); ++i)
+        if (IDocument* document = documents->GetNthDoc(i))
+            DeselectDestinationsInDocument(document, identifiers);
 }
 
 InterfacePtr<IZEPJobList> ZEPScriptProvider::ApplyJob(IDocument* /*document*/,
                                                       IScriptRequestData* data) {
-    ScriptData jobParameter;
-    ThrowIfError(data->ExtractParameter(kJobParameter, jobParameter));
-    PMString jobText;
-    ThrowIfError(jobParameter.GetPMString(jobText));
-    const std::string text = PMStringToUString(jobText);
+    const std::string text = StringParameter(data, kJobParameter);
 
     bool fit = false;
     if (data->IsParameterPresent(kFitParameter)) {

@@ -7,6 +7,9 @@
 #include "Plugin/IZEPJobList.h"
 #include "host/Document.h"
 #include "host/Scripting.h"
+#include "model/BDestinationList.h"
+
+#include <string>
 
 // The script methods.
 inline constexpr ScriptID kDeselectDestinationsMethod{'DisT'};
@@ -34,13 +37,25 @@ public:
     // The handlers. The script object is passed along and not used.
     // 'savY' (the front document, or a new one when none is open) and 'sanY' (a new document).
     virtual void SaveJob(IScriptRequestData* data, IScript* script, bool newDocument);
-    // 'expY', 'PrnT' and 'DisT' are not handled yet: they fail as a method the host does not
-    // support.
+    // 'expY' is not handled yet: it fails as a method the host does not support.
     virtual void ExportJob(IScriptRequestData* data, IScript* script);
+    // 'PrnT': the host's print dialog on the front document, given a copy of the document's print
+    // data, its ink list, its trap-style list manager and the document.
     virtual void PrintDocument(IScriptRequestData* data, IScript* script);
+    // 'DisT': 'Zemp' holds destination identifiers (DecodeDestinationIdentifiers). In every open
+    // document whose job list is stored, one save-details command with undoability 0 clears
+    // their exported flags. A payload that cannot be read raises 0x52E3A before any document
+    // changes; a failing document ends the walk, the documents before it keep their change.
     virtual void DeselectDestinationsInDocuments(IScriptRequestData* data, IScript* script);
     // A new transient job object holding the full job of 'Zemp' (raw job-file bytes or their
     // hex form), with 'Zerp' read when present. Errors of the request data are raised with the
     // host's code; a job object the host cannot create raises 0x52E1E "(theJob) == NULL".
     virtual InterfacePtr<IZEPJobList> ApplyJob(IDocument* document, IScriptRequestData* data);
 };
+
+// The destination identifiers of a 'DisT' text: hex pairs (either letter case: each digit's
+// value is kept to its low 4 bits; an odd last character is ignored) whose bytes are exactly one
+// identifier set (ReadDestinationIdentifierSet). False, with the set empty, for bytes that end
+// early or go on after the set.
+[[nodiscard]] bool DecodeDestinationIdentifiers(const std::string& text,
+                                                DestinationIdentifierSet& identifiers);

@@ -1,16 +1,22 @@
 // Tests of the script provider: the log line of every call, the methods and parameters that end
-// in an alert while the call still succeeds, one run per script object, and the transient job
-// that ApplyJob reads in full.
+// in an alert while the call still succeeds, one run per script object, the transient job that
+// ApplyJob reads in full, the destination update ('DisT') over the open documents and the print
+// dialog ('PrnT').
 #include "Request_Handling/ZEPScriptProvider.h"
 
 #include "Plugin/ZEPID.h"
+#include "Plugin/ZEPSaveDetailsCmd.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
+#include "host/Print.h"
 #include "support/JobSamples.h"
 #include "support/LogCapture.h"
 #include "support/PluginFixture.h"
+#include "support/SampleLayoutFixture.h"
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace {
@@ -52,8 +58,10 @@ TEST_F(ScriptProvider, FailuresEndInAnAlertAndTheCallSucceeds) {
         {ScriptID{'none'}, job(hex), notSupported},
         // Not handled yet.
         {kExportJobMethod, job(hex), notSupported},
-        {kDeselectDestinationsMethod, job(hex), notSupported},
-        {kPrintDocumentMethod, job(hex), notSupported},
+        // No document is open.
+        {kPrintDocumentMethod, {}, {"(result) == NULL"}},
+        {kDeselectDestinationsMethod, job("00000000"), {}},
+        {kDeselectDestinationsMethod, {}, {unknownError(kScriptParameterMissingError)}},
         // The job read from its text.
         {kSaveJobMethod, withFit, {}},
         {kSaveJobInNewDocumentMethod, job(hex), {}},
@@ -96,6 +104,163 @@ TEST_F(ScriptProvider, ApplyJobReadsTheFullJob) {
     EXPECT_FALSE(applied->IsStoredInDatabase());
     EXPECT_EQ(applied->GetJobFile()->jobName, "ad job");
     EXPECT_EQ(applied->GetJobFile()->pageCount, 3);
+}
+
+TEST(DecodeDestinationIdentifiers, ReadsEitherLetterCaseAndRefusesBytesThatEndEarlyOrRunOn) {
+    const DestinationIdentifierSet numbers{"171", "48879"};
+    const struct {
+        const char* text;
+        std::optional<DestinationIdentifierSet> identifiers;
+    } cases[] = {
+        {"00000002000000AB0000BEEF", numbers},
+        {"00000002000000ab0000beef", numbers},
+        {"00000002000000aB0000BeEf7", numbers}, // an odd last character is ignored
+        {"FFFFFFFF00000003414243", DestinationIdentifierSet{"ABC"}},
+        {"00000000", DestinationIdentifierSet{}},
+        {"", std::nullopt},
+        {"000000", std::nullopt},             // the count is cut
+        {"00000002000000AB", std::nullopt},   // fewer numbers than counted
+        {"7FFFFFFF", std::nullopt},           // a count beyond the bytes
+        {"80000000", std::nullopt},           // the lowest count
+        {"FFFFFFFFFFFFFFFF", std::nullopt},   // a negative length
+        {"FFFFFFFF7FFFFFFF41", std::nullopt}, // a length beyond the bytes
+        {"00000001000000AB00", std::nullopt}, // a byte after the set
+    };
+    for (const auto& c : cases) {
+        DestinationIdentifierSet identifiers{"stale"};
+        EXPECT_EQ(DecodeDestinationIdentifiers(c.text, identifiers), c.identifiers.has_value())
+            << c.text;
+        EXPECT_EQ(identifiers, c.identifiers.value_or(DestinationIdentifierSet{})) << c.text;
+    }
+}
+
+// Four open documents: A, C and D hold a stored job whose destinations 171 and 18 are exported;
+// B's workspace carries no job list. Each save is an undo step of its own.
+class DestinationUpdate : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        for (const char* name : {"A", "B", "C", "D"})
+            m_documents.push_back(&host::NewDocument(name));
+        m_documents[1]->db->GetBoss(m_documents[1]->workspace)->RemoveFacet(IID_IZEPJOBLIST);
+        for (int stored : {0, 2, 3})
+            Save(*m_documents[stored]);
+        host::Recorder::Instance().Clear(host::Channel::Commands);
+    }
+
+    static void Save(host::Document& document) {
+        BJobFile job;
+        BGroup* group = job.GetGroups().AddGroup();
+        group->SetSelected(true);
+        for (const char* identifier : {"171", "18"}) {
+            BDestination* destination = group->CreateDestination();
+            destination->SetIdentifier(identifier);
+            destination->SetExported(true);
+        }
+        InterfacePtr<ICommand> command = CreateSaveDetailsCmd(document.Get());
+        InterfacePtr<IZEPJobList>(command, UseDefaultIID{})
+            ->SetFromString(jobBytes(job, kJobFilePartSummary), true);
+        ASSERT_EQ(CmdUtils::ProcessCommand(command.get()), kSuccess);
+    }
+    // The identifiers of the exported destinations of the document's stored job.
+    std::string Exported(int document) const {
+        InterfacePtr<IZEPJobList> jobs(m_documents[document]->WorkspaceRef(), UseDefaultIID{});
+        std::string exported;
+        for (BGroup& group : jobs->GetJobFile()->GetGroups())
+            for (const BDestination& destination : group)
+                if (destination.IsExported())
+                    exported += std::string(destination.GetIdentifier().c_str()) + " ";
+        return exported;
+    }
+    static void Update(const std::string& payload) {
+        host::CallScriptMethod(kDeselectDestinationsMethod, job(payload));
+    }
+
+    std::vector<host::Document*> m_documents;
+};
+
+const std::string kSaveDetails = "0x52E00SaveDetailsCmd 0x52E16 -> 0x0";
+
+TEST_F(DestinationUpdate, ClearsTheListedFlagsByOneCommandPerStoredJobMergedIntoTheLastStep) {
+    const std::vector<std::string> steps = host::UndoStepNames();
+    Update("00000001000000ab");
+    EXPECT_EQ(Exported(0) + "| " + Exported(2) + "| " + Exported(3), "18 | 18 | 18 ");
+    EXPECT_EQ(Log(host::Channel::Commands), std::vector<std::string>(3, kSaveDetails));
+    EXPECT_TRUE(Log(host::Channel::Alerts).empty());
+    EXPECT_EQ(host::UndoStepNames(), steps);
+
+    // A count of 0 changes no flag but still runs one command per stored job.
+    const std::string before = host::DumpSession();
+    Update("00000000");
+    EXPECT_EQ(Log(host::Channel::Commands).size(), 6u);
+    EXPECT_EQ(host::DumpSession(), before);
+
+    // The last step, D's save, took every update in: undoing it undoes them in A and C too.
+    ASSERT_TRUE(host::Undo());
+    EXPECT_EQ(Exported(0) + "| " + Exported(2) + "| " + Exported(3), "171 18 | 171 18 | ");
+}
+
+TEST_F(DestinationUpdate, APayloadThatEndsEarlyOrRunsOnChangesNoDocument) {
+    const std::string before = host::DumpSession();
+    for (const char* payload : {"00000002000000AB", "7FFFFFFF", "80000000", "00000000FF"}) {
+        host::Recorder::Instance().Clear(host::Channel::Alerts);
+        Update(payload);
+        EXPECT_EQ(
+            Log(host::Channel::Alerts),
+            std::vector<std::string>{"The list of destinations to deliver again cannot be read."})
+            << payload;
+        EXPECT_EQ(host::DumpSession(), before) << payload;
+    }
+    EXPECT_TRUE(Log(host::Channel::Commands).empty());
+}
+
+TEST_F(DestinationUpdate, AFailingDocumentEndsTheWalkAndTheDocumentsBeforeKeepTheirChange) {
+    host::Faults::Instance().FailProcessCommand(kZEPSaveDetailsCmdBoss, ErrorCode{7}, 1);
+    Update("00000001000000AB");
+    EXPECT_EQ(Exported(0) + "| " + Exported(2) + "| " + Exported(3), "18 | 171 18 | 171 18 ");
+    EXPECT_EQ(
+        Log(host::Channel::Commands),
+        (std::vector<std::string>{kSaveDetails, "0x52E00SaveDetailsCmd 0x52E16 -> skipped 0x7"}));
+    EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{unknownError(ErrorCode{7})});
+}
+
+// The sample layout prints two copies on "Proof".
+class PrintDialog : public SampleLayoutTest {};
+
+TEST_F(PrintDialog, GetsACopyOfThePrintDataTheListsAndTheDocumentInOrder) {
+    host::CallScriptMethod(kPrintDocumentMethod, {});
+    EXPECT_TRUE(Log(host::Channel::Alerts).empty());
+    EXPECT_EQ(Log(host::Channel::Calls),
+              (std::vector<std::string>{
+                  "CopyData 1", "SetPrintData 0xA26 \"Proof\" 2", "SetInkList Sample.indd 2",
+                  "SetTrapStyleListMgr Sample.indd 2", "SetDocument Sample.indd 1"}));
+    EXPECT_EQ(Log(host::Channel::Commands), std::vector<std::string>{"Print 0x1D231 -> 0x0"});
+}
+
+TEST_F(PrintDialog, AMissingHostObjectOrAFailingDialogEndsInOneAlert) {
+    host::Faults& faults = host::Faults::Instance();
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { faults.FailCreateCommand(kPrintDialogCmdBoss); }, "(thePrintDialogCmd) == NULL"},
+        {[&] { faults.HideInterface(kPrintDialogCmdBoss, IPrintDialogCmdData::kDefaultIID); },
+         "(iPrintDialogCmdData) == NULL"},
+        {[&] { faults.HideInterface(host::kDocWorkspaceBoss, IInkList::kDefaultIID); },
+         "(iInkList) == NULL"},
+        {[&] { faults.HideInterface(host::kDocWorkspaceBoss, ITrapStyleListMgr::kDefaultIID); },
+         "(iTrapStyleListMgr) == NULL"},
+        {[&] { faults.HideInterface(kPrintDataBoss, IPrintData::kDefaultIID); },
+         "(iPrintData) == NULL"},
+        {[&] { faults.HideInterface(host::kDocWorkspaceBoss, IPrintData::kDefaultIID); },
+         "(iOrigPrintData) == NULL"},
+        {[&] { faults.FailProcessCommand(kPrintDialogCmdBoss, ErrorCode{7}); },
+         unknownError(ErrorCode{7})},
+    };
+    for (const auto& [inject, alert] : cases) {
+        faults.Reset();
+        host::Recorder::Instance().Clear(host::Channel::Alerts);
+        inject();
+        host::CallScriptMethod(kPrintDocumentMethod, {});
+        EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{alert});
+    }
 }
 
 } // namespace
