@@ -1,6 +1,6 @@
 // zephost: the stand-in host program. It loads the plug-in library the way the host does, then
 // runs the steps of its command line in order: open documents, select page items, call script
-// methods, undo, dump.
+// methods, undo, dump, show the menus.
 // With --listen it also serves the companion application's pipe and prints, after each step,
 // the messages the plug-in sent (--decode adds the job a message carries).
 // Results go to standard output, the host's alerts and errors to standard error. Exit status:
@@ -10,6 +10,7 @@
 #include "host/Description.h"
 #include "host/Errors.h"
 #include "host/Host.h"
+#include "host/Menus.h"
 #include "host/Recorder.h"
 #include "host/Scripting.h"
 #include "host/Selection.h"
@@ -36,9 +37,10 @@ constexpr const char* kUsage =
     "                   call the script method (four characters) with the job text (or the\n"
     "                   text of FILE) as 'Zemp' and the Boolean 'Zerp'\n"
     "  undo             undo the last undo step\n"
-    "  dump [FILE]      write the session and its documents as JSON (to standard output)\n";
+    "  dump [FILE]      write the session and its documents as JSON (to standard output)\n"
+    "  menus            build the menus and print the plug-in's items as placed\n";
 
-const std::set<std::string> kSteps{"open", "select", "call", "undo", "dump"};
+const std::set<std::string> kSteps{"open", "select", "call", "undo", "dump", "menus"};
 
 // A step that cannot run: its message goes to standard error and zephost ends with status 1.
 struct StepError {
@@ -62,7 +64,7 @@ std::vector<Step> ParseSteps(const std::vector<std::string>& words) {
         const std::size_t count = step.arguments.size();
         if ((step.name == "open" && count != 1) || (step.name == "select" && count == 0) ||
             (step.name == "call" && count % 2 != 1) || (step.name == "undo" && count != 0) ||
-            (step.name == "dump" && count > 1))
+            (step.name == "dump" && count > 1) || (step.name == "menus" && count != 0))
             throw StepError{"wrong arguments for \"" + step.name + "\""};
         steps.push_back(std::move(step));
     }
@@ -205,6 +207,9 @@ void Run(const Step& step) {
         Call(step.arguments);
     else if (step.name == "undo")
         Undo();
+    else if (step.name == "menus")
+        for (const std::string& item : host::BuildMenus())
+            std::cout << "menu " << item << "\n";
     else
         Dump(step.arguments);
 }
