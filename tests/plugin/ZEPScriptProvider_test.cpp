@@ -126,11 +126,10 @@ TEST(DecodeDestinationIdentifiers, ReadsEitherLetterCaseAndRefusesBytesThatEndEa
         {"FFFFFFFF7FFFFFFF41", std::nullopt}, // a length beyond the bytes
         {"00000001000000AB00", std::nullopt}, // a byte after the set
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, expected] : cases) {
         DestinationIdentifierSet identifiers{"stale"};
-        EXPECT_EQ(DecodeDestinationIdentifiers(c.text, identifiers), c.identifiers.has_value())
-            << c.text;
-        EXPECT_EQ(identifiers, c.identifiers.value_or(DestinationIdentifierSet{})) << c.text;
+        EXPECT_EQ(DecodeDestinationIdentifiers(text, identifiers), expected.has_value()) << text;
+        EXPECT_EQ(identifiers, expected.value_or(DestinationIdentifierSet{})) << text;
     }
 }
 
@@ -191,13 +190,11 @@ TEST_F(DestinationUpdate, ClearsTheListedFlagsByOneCommandPerStoredJobMergedInto
     EXPECT_EQ(Log(host::Channel::Commands), std::vector<std::string>(3, kSaveDetails));
     EXPECT_TRUE(Log(host::Channel::Alerts).empty());
     EXPECT_EQ(host::UndoStepNames(), steps);
-
     // A count of 0 changes no flag but still runs one command per stored job.
     const std::string before = host::DumpSession();
     Update("00000000");
     EXPECT_EQ(Log(host::Channel::Commands).size(), 6u);
     EXPECT_EQ(host::DumpSession(), before);
-
     // The last step, D's save, took every update in: undoing it undoes them in A and C too.
     ASSERT_TRUE(host::Undo());
     EXPECT_EQ(Exported(), "171 18 | 171 18 | | ");
