@@ -5,6 +5,7 @@
 #include "host/Recorder.h"
 #include "host/Stream.h"
 
+#include <new>
 #include <stdexcept>
 
 namespace host {
@@ -113,6 +114,10 @@ ErrorCode CommandProcessor::Process(ICommand* command) {
     const Boss* boss = Boss::Of(command);
     const ClassID cls = boss ? boss->GetClass() : kInvalidClass;
     const std::string label = name.GetUTF8String() + " " + Hex(cls.Get());
+    if (Faults::Instance().ProcessCommandThrows(cls)) {
+        Recorder::Instance().Record(Channel::Commands, label + " -> threw");
+        throw std::bad_alloc();
+    }
 
     ErrorCode result = ErrorUtils::PMGetGlobalErrorCode();
     if (result == kSuccess) {

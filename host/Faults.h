@@ -1,6 +1,6 @@
 // Faults that tests switch on to reach the plug-in's failure paths: a missing interface, a
-// command that cannot be created or that fails, a file stream that cannot be opened, a failing
-// load of the plug-in base. `Reset` switches everything off.
+// command that cannot be created, that fails or that throws, a file stream that cannot be
+// opened, a failing load of the plug-in base. `Reset` switches everything off.
 #pragma once
 
 #include "host/Ids.h"
@@ -33,6 +33,10 @@ public:
     // through counts one of the `passing` ones.
     std::optional<ErrorCode> ProcessCommandFailure(ClassID cls);
 
+    // CmdUtils::ProcessCommand of the class throws std::bad_alloc before the command runs.
+    void ThrowFromProcessCommand(ClassID cls) { m_throwingCommands.insert(cls); }
+    bool ProcessCommandThrows(ClassID cls) const { return m_throwingCommands.contains(cls); }
+
     // CmdUtils::BeginAbortableCmdSeq answers null.
     void FailAbortableSequences() { m_noAbortable = true; }
     bool AbortableSequencesFail() const { return m_noAbortable; }
@@ -55,6 +59,7 @@ private:
         int passing;
     };
     std::map<ClassID, CommandFailure> m_failingCommands;
+    std::set<ClassID> m_throwingCommands;
     bool m_noAbortable = false;
     bool m_noFileStreams = false;
     std::optional<ErrorCode> m_pluginLoad;

@@ -4,9 +4,11 @@
 #include "host/Command.h"
 #include "host/Context.h"
 #include "host/Document.h"
+#include "host/DocumentSetup.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
 #include "host/ItemWalk.h"
+#include "host/LayerCommands.h"
 #include "host/Layout.h"
 #include "host/ObjectModel.h"
 #include "host/PMString.h"
@@ -76,6 +78,8 @@ void RegisterHostClasses() {
     RegisterPanelClasses();
     RegisterPrintClasses();
     RegisterPlugInListClasses();
+    RegisterLayerCommandClasses();
+    RegisterDocumentSetupClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

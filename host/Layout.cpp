@@ -178,6 +178,16 @@ private:
 class SpreadFacet final : public CPMUnknown<ISpread> {
 public:
     using CPMUnknown::CPMUnknown;
+    ISpreadLayer* QueryLayer(const IDocumentLayer* layer, std::int32_t /*position*/,
+                             bool /*guides*/) const override {
+        const Located here = Locate(this);
+        const UIDRef ref = GetUIDRef(layer);
+        if (!here.document || ref.GetDataBase() != here.document->db.get() ||
+            !here.layout()->layerData.contains(ref.GetUID()))
+            return nullptr;
+        return static_cast<ISpreadLayer*>(
+            here.document->db->Instantiate(ref.GetUID(), ISpreadLayer::kDefaultIID));
+    }
     std::int32_t GetNumPages() const override {
         const Spread* spread = Data();
         return spread ? static_cast<std::int32_t>(spread->pages.size()) : 0;
@@ -647,6 +657,19 @@ PMMatrix InnerToPasteboardMatrix(const IGeometry* geometry) {
     const PMPoint offset = layout.spreadData.at(spread).offset;
     matrix.Translate(offset.X(), offset.Y());
     return matrix;
+}
+
+void TransformPasteboardRectToInner(const IPMUnknown* object, PMRect* rect) {
+    InterfacePtr<IGeometry> geometry(object, UseDefaultIID{});
+    if (!geometry)
+        return;
+    const PMMatrix m = InnerToPasteboardMatrix(geometry.get());
+    const PMReal det = m[0] * m[3] - m[1] * m[2];
+    if (det == 0)
+        return;
+    const PMMatrix inverse(m[3] / det, -m[1] / det, -m[2] / det, m[0] / det,
+                           (m[2] * m[5] - m[3] * m[4]) / det, (m[1] * m[4] - m[0] * m[5]) / det);
+    *rect = inverse.TransformBounds(*rect);
 }
 
 IPMUnknown* QueryPreferences(PMIID iid, const IDocument* document) {

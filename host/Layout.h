@@ -65,10 +65,18 @@ public:
     virtual bool IsMasked(IPMUnknown* layer) const = 0;
 };
 
+class ISpreadLayer;
+class IDocumentLayer;
+
 class ISpread : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x502};
 
+    // The spread's part of the document layer, with a new reference; null for a layer that is
+    // not of the spread's document. The stand-in's part is the document layer's object for every
+    // position and kind the caller asks for.
+    virtual ISpreadLayer* QueryLayer(const IDocumentLayer* layer, std::int32_t position,
+                                     bool guides) const = 0; // 4th operation
     virtual std::int32_t GetNumPages() const = 0;
     // kInvalidUID outside the spread's pages.
     virtual UID GetNthPageUID(std::int32_t index) const = 0; // 11th operation
@@ -100,6 +108,10 @@ public:
 
 // The matrix from the object's inner coordinates to pasteboard coordinates.
 PMMatrix InnerToPasteboardMatrix(const IGeometry* geometry);
+// The rectangle from pasteboard coordinates to the inner coordinates of the object's geometry:
+// the bounding box of its corners under the inverse of InnerToPasteboardMatrix. Unchanged for
+// an object without geometry or a matrix that cannot be inverted.
+void TransformPasteboardRectToInner(const IPMUnknown* object, PMRect* rect);
 
 // Where an object sits: the spread that holds it (a spread holds itself).
 class IHierarchy : public IPMUnknown {

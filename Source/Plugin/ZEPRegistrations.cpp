@@ -99,6 +99,7 @@ constexpr StringResource kStrings[] = {
     {"0x52E00ZEPUnknownErr", "Unknown error "},
     {"0x52E00ZEPPluginName", "Zephrin "},
     {"0x52E00ZEPPluginAuthor", "Tarnwell"},
+    {"0x52E00ZEPNoDestinationErr", "The job has no page size: the document cannot be fitted."},
 };
 
 // Error-string resource 650: the texts of the plug-in's error codes.

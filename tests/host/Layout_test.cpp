@@ -82,6 +82,12 @@ TEST_F(LayoutTest, ItemBoundsGoThroughTheirMatrixAndTheSpreadOffset) {
     const PMPoint offset = Facet<ISpread>(10)->GetOffsetPoint();
     back.MoveRel(-offset.X(), -offset.Y());
     EXPECT_EQ(back, PMRect(50, 50, 70, 70));
+    PMRect inner(150, 1050, 170, 1070); // and back into the item's and the spread's coordinates
+    TransformPasteboardRectToInner(geometry.get(), &inner);
+    EXPECT_EQ(inner, PMRect(0, 0, 10, 10));
+    inner = PMRect(150, 1050, 170, 1070);
+    TransformPasteboardRectToInner(Facet<ISpread>(10).get(), &inner);
+    EXPECT_EQ(inner, PMRect(50, 50, 70, 70));
 
     UIDList list(m_document->db.get());
     list.Append(UID(20));
