@@ -7,6 +7,8 @@
 #include "host/Recorder.h"
 #include "host/Session.h"
 #include "host/Stream.h"
+#include "host/Text.h"
+#include "host/Transparency.h"
 
 #include <nlohmann/json.hpp>
 
@@ -36,6 +38,8 @@ constexpr std::size_t kMaxFacets = 64;
 constexpr std::size_t kMaxFacetBytes = 4u << 20;
 constexpr std::size_t kMaxTextBytes = 1024;
 constexpr std::size_t kMaxPlugins = 1000;
+constexpr std::size_t kMaxStoryBytes = 1u << 20;
+constexpr std::size_t kMaxFonts = 10000;
 
 [[noreturn]] void Fail(const std::string& path, const std::string& message) {
     throw DescriptionError(path.empty() ? message : path + ": " + message);
@@ -80,12 +84,12 @@ public:
             Fail("expected an id from 1 to 4294967295");
         return UID(static_cast<std::uint32_t>(m_json.get<std::uint64_t>()));
     }
-    std::string Text() const {
+    std::string Text(std::size_t maxBytes = kMaxTextBytes) const {
         if (!m_json.is_string())
             Fail("expected a string");
         const auto& text = m_json.get_ref<const std::string&>();
-        if (text.size() > kMaxTextBytes)
-            Fail("longer than " + std::to_string(kMaxTextBytes) + " bytes");
+        if (text.size() > maxBytes)
+            Fail("longer than " + std::to_string(maxBytes) + " bytes");
         return text;
     }
     // "0x" and one to eight hex digits.
@@ -283,7 +287,7 @@ class DocumentReader {
 public:
     std::unique_ptr<Document> Read(const Field& description) {
         const Object fields = description.Fields({"kind", "name", "workspace", "layers", "spreads",
-                                                  "masterSpreads", "sections", "view"});
+                                                  "masterSpreads", "stories", "sections", "view"});
         if (fields.Required("kind").Text() != "document")
             fields.Required("kind").Fail("expected \"document\"");
         m_document = CreateDocument(fields.Required("name").Text());
@@ -301,6 +305,9 @@ public:
             Boss* document = m_document->db->GetBoss(m_document->document);
             document->AttachFacet(IID_IMASTERSPREADLIST, NewMasterSpreadListFacet(document));
         }
+        if (auto stories = fields.Optional("stories"))
+            for (const Field& story : stories->Array(kMaxListLength))
+                ReadStory(story);
         if (auto sections = fields.Optional("sections"))
             for (const Field& section : sections->Array(kMaxListLength))
                 layout.sections.push_back(ReadSection(section));
@@ -379,9 +386,10 @@ private:
         const bool group = field.Has("items");
         const bool guide = !group && field.Has("guide");
         const Object fields =
-            group   ? field.Fields({"id", "class", "layer", "items"})
+            group   ? field.Fields({"id", "class", "layer", "items", "transparency", "transparent"})
             : guide ? field.Fields({"id", "class", "layer", "guide"})
-                    : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke", "fonts"});
+                    : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke", "fonts",
+                                    "textFrame", "transparency", "transparent"});
         Item item;
         item.cls = group ? kGroupItemBoss : guide ? kGuideItemBoss : kFrameItemBoss;
         item.spread = spread;
@@ -420,9 +428,111 @@ private:
                 if (!item.fonts.empty())
                     boss->AttachFacet(IUsedFontList::kDefaultIID, NewUsedFontListFacet(boss));
             }
+            if (auto frame = fields.Optional("textFrame"))
+                item.textFrame = ReadTextFrame(*frame, *m_document->db->GetBoss(uid));
         }
+        if (auto transparency = fields.Optional("transparency")) {
+            item.transparency = ReadTransparency(*transparency);
+            Boss* boss = m_document->db->GetBoss(uid);
+            boss->AttachFacet(ITransparencyAttributes::kDefaultIID,
+                              NewTransparencyAttributesFacet(boss));
+        }
+        if (auto transparent = fields.Optional("transparent"))
+            item.transparent = transparent->Bool();
         m_document->layout.items.emplace(uid, std::move(item));
         return uid;
+    }
+
+    static TextFrame ReadTextFrame(const Field& field, Boss& boss) {
+        const Object fields = field.Fields({"interfaces", "start", "span"});
+        TextFrame frame{false, false, fields.Required("start").Int32(0),
+                        fields.Required("span").Int32(0)};
+        if (auto interfaces = fields.Optional("interfaces")) {
+            for (const Field& iid : interfaces->Array(2)) {
+                const std::uint32_t value = iid.Hex();
+                if (value != ITextFrameColumn::kDefaultIID.Get() &&
+                    value != IMultiColumnTextFrame::kDefaultIID.Get())
+                    iid.Fail("expected \"0xCA12\" or \"0xCA13\"");
+                (value == ITextFrameColumn::kDefaultIID.Get() ? frame.column : frame.multiColumn) =
+                    true;
+            }
+        } else {
+            frame.column = frame.multiColumn = true;
+        }
+        if (frame.column)
+            boss.AttachFacet(ITextFrameColumn::kDefaultIID, NewTextFrameColumnFacet(&boss));
+        if (frame.multiColumn)
+            boss.AttachFacet(IMultiColumnTextFrame::kDefaultIID,
+                             NewMultiColumnTextFrameFacet(&boss));
+        return frame;
+    }
+
+    static TransparencyAttributes ReadTransparency(const Field& field) {
+        const Object fields = field.Fields({"opacity", "blendMode", "feather", "dropShadow"});
+        TransparencyAttributes attributes;
+        if (auto opacity = fields.Optional("opacity"))
+            attributes.opacity = opacity->Number();
+        if (auto blendMode = fields.Optional("blendMode"))
+            attributes.blendMode = blendMode->Int32();
+        if (auto feather = fields.Optional("feather"))
+            attributes.feather = feather->Int32();
+        if (auto dropShadow = fields.Optional("dropShadow"))
+            attributes.dropShadow = dropShadow->Int32();
+        return attributes;
+    }
+
+    void ReadStory(const Field& field) {
+        const Object fields =
+            field.Fields({"id", "frameList", "text", "frames", "damaged", "attributes", "lines"});
+        Story story;
+        std::u16string text = PMString(fields.Required("text").Text(kMaxStoryBytes)).GetUTF16();
+        text += u'\r'; // the end-of-story character
+        story.text = std::make_shared<const std::u16string>(std::move(text));
+        Layout& layout = m_document->layout;
+        for (const Field& frame : fields.Required("frames").Array(kMaxListLength)) {
+            const UID uid = frame.Id();
+            auto item = layout.items.find(uid);
+            if (item == layout.items.end() || !item->second.textFrame)
+                frame.Fail("no text frame has id " + std::to_string(uid.Get()));
+            for (const auto& [other, data] : layout.stories)
+                if (std::find(data.frames.begin(), data.frames.end(), uid) != data.frames.end())
+                    frame.Fail("the text frame is in story " + std::to_string(other.Get()));
+            if (std::find(story.frames.begin(), story.frames.end(), uid) != story.frames.end())
+                frame.Fail("the text frame is in the story twice");
+            story.frames.push_back(uid);
+        }
+        story.damaged = static_cast<std::int32_t>(story.frames.size());
+        if (auto damaged = fields.Optional("damaged"))
+            story.damaged = damaged->Int32(0);
+        if (auto attributes = fields.Optional("attributes"))
+            for (const Field& run : attributes->Array(kMaxListLength)) {
+                const Object runFields = run.Fields({"span", "font"});
+                story.attributes.push_back(
+                    {runFields.Required("span").Int32(1), runFields.Required("font").Text()});
+            }
+        if (auto lines = fields.Optional("lines"))
+            for (const Field& line : lines->Array(kMaxListLength))
+                story.lines.push_back(ReadLine(line));
+        const UID uid = NewObject(kStoryBoss, fields.Required("id"));
+        story.frameList = NewObject(kFrameListBoss, fields.Required("frameList"));
+        layout.stories.emplace(uid, std::move(story));
+    }
+
+    static TextLine ReadLine(const Field& field) {
+        const Object fields = field.Fields({"y", "count", "runs"});
+        TextLine line{fields.Required("y").Number(), fields.Required("count").Int32(0), {}};
+        if (auto runs = fields.Optional("runs"))
+            for (const Field& run : runs->Array(kMaxListLength)) {
+                const Object runFields = run.Fields({"start", "span", "width", "height", "matrix"});
+                TextRun data{runFields.Required("start").Int32(0),
+                             runFields.Required("span").Int32(0),
+                             runFields.Required("width").Number(),
+                             runFields.Required("height").Number(), PMMatrix()};
+                if (auto matrix = runFields.Optional("matrix"))
+                    data.matrix = matrix->Matrix();
+                line.runs.push_back(data);
+            }
+        return line;
     }
 
     static Guide ReadGuide(const Field& field) {
@@ -516,6 +626,24 @@ OrderedJson DumpSides(const Sides& sides) {
     return {sides.left, sides.top, sides.right, sides.bottom};
 }
 
+void DumpTransparency(const Item& item, OrderedJson& json) {
+    if (item.transparency) {
+        const TransparencyAttributes& values = *item.transparency;
+        OrderedJson attributes = OrderedJson::object();
+        if (values.opacity)
+            attributes["opacity"] = *values.opacity;
+        if (values.blendMode)
+            attributes["blendMode"] = *values.blendMode;
+        if (values.feather)
+            attributes["feather"] = *values.feather;
+        if (values.dropShadow)
+            attributes["dropShadow"] = *values.dropShadow;
+        json["transparency"] = attributes;
+    }
+    if (item.transparent)
+        json["transparent"] = true;
+}
+
 OrderedJson DumpItem(const Layout& layout, UID uid) {
     const Item& item = layout.items.at(uid);
     OrderedJson json{{"id", uid.Get()}, {"class", Hex(item.cls.Get())}};
@@ -525,6 +653,7 @@ OrderedJson DumpItem(const Layout& layout, UID uid) {
         json["items"] = OrderedJson::array();
         for (UID member : item.items)
             json["items"].push_back(DumpItem(layout, member));
+        DumpTransparency(item, json);
         return json;
     }
     if (item.guide) {
@@ -540,7 +669,48 @@ OrderedJson DumpItem(const Layout& layout, UID uid) {
     json["stroke"] = item.stroke;
     if (!item.fonts.empty())
         json["fonts"] = item.fonts;
+    if (item.textFrame) {
+        OrderedJson interfaces = OrderedJson::array();
+        if (item.textFrame->column)
+            interfaces.push_back(Hex(ITextFrameColumn::kDefaultIID.Get()));
+        if (item.textFrame->multiColumn)
+            interfaces.push_back(Hex(IMultiColumnTextFrame::kDefaultIID.Get()));
+        json["textFrame"] = {{"interfaces", interfaces},
+                             {"start", item.textFrame->start},
+                             {"span", item.textFrame->span}};
+    }
+    DumpTransparency(item, json);
     return json;
+}
+
+OrderedJson DumpStory(UID uid, const Story& story) {
+    OrderedJson frames = OrderedJson::array();
+    for (UID frame : story.frames)
+        frames.push_back(frame.Get());
+    OrderedJson attributes = OrderedJson::array();
+    for (const AttributeRun& run : story.attributes)
+        attributes.push_back({{"span", run.span}, {"font", run.font}});
+    OrderedJson lines = OrderedJson::array();
+    for (const TextLine& line : story.lines) {
+        OrderedJson runs = OrderedJson::array();
+        for (const TextRun& run : line.runs)
+            runs.push_back({{"start", run.start},
+                            {"span", run.span},
+                            {"width", run.width},
+                            {"height", run.height},
+                            {"matrix",
+                             {run.matrix[0], run.matrix[1], run.matrix[2], run.matrix[3],
+                              run.matrix[4], run.matrix[5]}}});
+        lines.push_back({{"y", line.y}, {"count", line.count}, {"runs", runs}});
+    }
+    const std::u16string text(story.text->begin(), story.text->end() - 1);
+    return {{"id", uid.Get()},
+            {"frameList", story.frameList.Get()},
+            {"text", PMString(text).GetUTF8String()},
+            {"frames", frames},
+            {"damaged", story.damaged},
+            {"attributes", attributes},
+            {"lines", lines}};
 }
 
 OrderedJson DumpSpread(const Layout& layout, UID uid) {
@@ -601,6 +771,11 @@ OrderedJson DumpDocumentJson(const Document& document) {
         for (UID spread : *layout.masterSpreads)
             json["masterSpreads"].push_back(DumpSpread(layout, spread));
     }
+    if (!layout.stories.empty()) {
+        json["stories"] = OrderedJson::array();
+        for (const auto& [uid, story] : layout.stories)
+            json["stories"].push_back(DumpStory(uid, story));
+    }
     json["sections"] = OrderedJson::array();
     for (const Section& section : layout.sections)
         json["sections"].push_back({{"name", section.name},
@@ -630,7 +805,7 @@ std::map<PluginID, std::string> ReadPlugins(const Field& field) {
 void LoadSession(const Json& description) {
     const Object fields =
         Field(description, "")
-            .Fields({"kind", "plugins", "workspace", "layersPanel", "documents", "front"});
+            .Fields({"kind", "plugins", "workspace", "layersPanel", "fonts", "documents", "front"});
     if (fields.Required("kind").Text() != "session")
         fields.Required("kind").Fail("expected \"session\"");
     std::map<PluginID, std::string> plugins;
@@ -654,6 +829,17 @@ void LoadSession(const Json& description) {
     std::optional<bool> layersPanel;
     if (auto present = fields.Optional("layersPanel"))
         layersPanel = present->Bool();
+    std::optional<std::vector<FontInfo>> fonts;
+    if (auto list = fields.Optional("fonts")) {
+        fonts.emplace();
+        for (const Field& font : list->Array(kMaxFonts)) {
+            const Object fontFields = font.Fields({"name", "status", "type", "class"});
+            fonts->push_back({fontFields.Required("name").Text(),
+                              static_cast<std::uint32_t>(fontFields.Required("status").Int32(0)),
+                              fontFields.Required("type").Int32(),
+                              fontFields.Required("class").Int32()});
+        }
+    }
     InstalledPlugins() = std::move(plugins);
     std::vector<Document*> opened;
     for (auto& document : documents)
@@ -662,6 +848,8 @@ void LoadSession(const Json& description) {
         SetFrontDocument(opened[*front]);
     if (layersPanel)
         SetLayersPanelPresent(*layersPanel);
+    if (fonts)
+        SetFonts(std::move(*fonts));
 }
 
 } // namespace
@@ -697,6 +885,14 @@ std::string DumpSession() {
          {{"facets", DumpFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()))}}},
         {"layersPanel", IsLayersPanelPresent()},
         {"documents", OrderedJson::array()}};
+    if (!Fonts().empty()) {
+        json["fonts"] = OrderedJson::array();
+        for (const FontInfo& font : Fonts())
+            json["fonts"].push_back({{"name", font.name},
+                                     {"status", font.status},
+                                     {"type", font.type},
+                                     {"class", font.fontClass}});
+    }
     const auto& documents = OpenDocuments();
     for (std::size_t i = 0; i < documents.size(); ++i) {
         json["documents"].push_back(DumpDocumentJson(*documents[i]));

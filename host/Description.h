@@ -15,29 +15,49 @@
 //                 "pages": [{"id": 5, "width": 595, "height": 842, "margins": [l, t, r, b]}],
 //                 "items": [{"id": 6, "class": "0xF03005", "layer": 3, "bounds": [l, t, r, b],
 //                            "matrix": [a, b, c, d, tx, ty], "stroke": 1,
-//                            "fonts": ["Minion Pro"]},                             0x2502
-//                           {"id": 7, "class": "0xF03006", "layer": 3, "items": [...]},
+//                            "fonts": ["Minion Pro"],                              0x2502
+//                            "textFrame": {"interfaces": ["0xCA12", "0xCA13"],
+//                                          "start": 0, "span": 11},          0xCA12, 0xCA13
+//                            "transparency": {"opacity": 50, "blendMode": 1,
+//                                             "feather": 0, "dropShadow": 0},      0x6E03
+//                            "transparent": true},
+//                           {"id": 7, "class": "0xF03006", "layer": 3, "items": [...],
+//                            "transparency": {...}, "transparent": true},
 //                           {"id": 8, "class": "0xB667", "layer": 3,
 //                            "guide": {"horizontal": true, "position": 10, "index": 15}}]}],
 //    "masterSpreads": [...spreads...],                                           0x1401
+//    "stories": [{"id": 50, "frameList": 51, "text": "Hello world", "frames": [6],
+//                 "damaged": 1, "attributes": [{"span": 12, "font": "Minion Pro"}],
+//                 "lines": [{"y": 20, "count": 12, "runs": [{"start": 0, "span": 11,
+//                            "width": 60, "height": 12, "matrix": [1, 0, 0, 1, 10, 8]}]}]}],
 //    "sections": [{"name": "", "start": 5, "count": 1, "style": "0x4C1A"}],
 //    "view": {"spread": 4, "page": 5}}
 // Ids are the objects' UIDs (1 and 2 are the document and its workspace). An item with "items"
 // is a group; its members have no "layer" of their own. An item with "guide" is a ruler guide
 // (interface 0x3301) across its spread at the position, in spread coordinates. A layer's
-// "visible" and "printable" are what its interfaces 0x303 and 0x302 answer. Optional parts
-// ("pageSetup", "valuePair", "print", "masterSpreads", "pasteboard", "view", a non-empty
-// "fonts") are absent from the document when absent from the description; other fields have
-// defaults: no facets, offset (0, 0), zero margins, class 0xF03005 (groups 0xF03006, guides
-// 0xB667), identity matrix, stroke 0, unlocked, visible, printable.
+// "visible" and "printable" are what its interfaces 0x303 and 0x302 answer. A text frame
+// ("textFrame") has the frame interfaces listed (both by default) and shows the span of its
+// story's characters from its start; a story (host/Text.h) threads its frames in order, each
+// frame in one story at most; its text is UTF-8 without the end-of-story character, its first
+// damaged frame index defaults to its frame count. "transparency" gives an item interface 0x6E03
+// with the attributes listed; "transparent" is what the transparency tester answers for the item
+// (host/Transparency.h). Optional parts ("pageSetup", "valuePair", "print", "masterSpreads",
+// "stories", "pasteboard", "view", a non-empty "fonts", "textFrame", "transparency", a true
+// "transparent") are absent from the document when absent from the description; other fields
+// have defaults: no facets, offset (0, 0), zero margins, class 0xF03005 (groups 0xF03006, guides
+// 0xB667), identity matrix, stroke 0, unlocked, visible, printable, identity run matrices.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes.
 //
 // The session:
 //   {"kind": "session", "plugins": [{"id": "0x52E80", "file": "C:/Plug-Ins/Other.pln"}],
-//    "workspace": {"facets": {...}}, "layersPanel": true, "documents": [...], "front": 0}
+//    "workspace": {"facets": {...}}, "layersPanel": true,
+//    "fonts": [{"name": "Minion Pro", "status": 0, "type": 6, "class": 4}],
+//    "documents": [...], "front": 0}
 // "plugins" are the installed plug-ins (the plug-in list 0x10E), none when absent.
 // "layersPanel" tells whether the Layers panel is present (host/Panels.h; default true).
+// "fonts" are the fonts the session knows (host/Fonts.h): given, they replace the known fonts;
+// absent, the known fonts stay; dumped when there are any.
 //
 // The reader refuses anything else (an unknown field, a wrong type, a dangling id, a count or
 // nesting over its bound) with a DescriptionError that names the field, and then changes

@@ -7,6 +7,7 @@
 #include "host/DocumentSetup.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
+#include "host/Fonts.h"
 #include "host/ItemWalk.h"
 #include "host/LayerCommands.h"
 #include "host/Layout.h"
@@ -20,6 +21,8 @@
 #include "host/Scripting.h"
 #include "host/Selection.h"
 #include "host/Session.h"
+#include "host/Text.h"
+#include "host/Transparency.h"
 #include "platform/library.h"
 
 #include <memory>
@@ -80,6 +83,9 @@ void RegisterHostClasses() {
     RegisterPlugInListClasses();
     RegisterLayerCommandClasses();
     RegisterDocumentSetupClasses();
+    RegisterTextClasses();
+    RegisterFontClasses();
+    RegisterTransparencyClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

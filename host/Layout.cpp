@@ -252,6 +252,15 @@ public:
 class HierarchyFacet final : public CPMUnknown<IHierarchy> {
 public:
     using CPMUnknown::CPMUnknown;
+    IHierarchy* QueryParent() const override {
+        const Located here = Locate(this);
+        const Item* item = here.document ? Find(here.layout()->items, here.uid) : nullptr;
+        if (!item)
+            return nullptr;
+        const UID parent = item->parent != kInvalidUID ? item->parent : item->spread;
+        return static_cast<IHierarchy*>(
+            here.document->db->Instantiate(parent, IHierarchy::kDefaultIID));
+    }
     UID GetSpreadUID() const override {
         const Located here = Locate(this);
         return here.document ? here.layout()->SpreadOf(here.uid) : kInvalidUID;
@@ -620,8 +629,9 @@ void RegisterLayoutClasses() {
 }
 
 void AddItemFacets(ClassID cls) {
-    ObjectModel::Instance().AddToClass(
-        cls, {{IGeometry::kDefaultIID, kGeometryImpl}, {IHierarchy::kDefaultIID, kHierarchyImpl}});
+    ObjectModel::Instance().AddToClass(cls, {{IGeometry::kDefaultIID, kGeometryImpl},
+                                             {IHierarchy::kDefaultIID, kHierarchyImpl},
+                                             {IShape::kDefaultIID, kShapeImpl}});
 }
 
 std::unique_ptr<IPMUnknown> NewMasterSpreadListFacet(IPMUnknown* documentBoss) {

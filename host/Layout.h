@@ -16,6 +16,8 @@
 #include "host/Database.h"
 #include "host/Geometry.h"
 #include "host/PMString.h"
+#include "host/Text.h"
+#include "host/Transparency.h"
 
 #include <cstdint>
 #include <map>
@@ -88,8 +90,8 @@ public:
     virtual PMPoint GetOffsetPoint() const = 0; // 17th operation
 };
 
-// The drawable side of a spread (interface 0x16CA): the object an item walk starts from. Only
-// its presence is used.
+// The drawable side of a spread or a page item (interface 0x16CA): the object an item walk
+// starts from, and what the transparency tester is asked about. Only its presence is used.
 class IShape : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x16CA};
@@ -118,7 +120,10 @@ class IHierarchy : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x2C04};
 
-    virtual UID GetSpreadUID() const = 0; // 22nd operation
+    // The object that holds this one, with a new reference: a group's member its group, an item
+    // directly on a spread the spread; null for spreads, pages and anything else.
+    virtual IHierarchy* QueryParent() const = 0; // 8th operation
+    virtual UID GetSpreadUID() const = 0;        // 22nd operation
 };
 
 class IDocumentLayer : public IPMUnknown {
@@ -313,7 +318,10 @@ struct Item {
     PMReal stroke = 0; // stroke weight
     // A guide has no bounds of its own: it is the line across the spread's bounds (empty).
     std::optional<Guide> guide;
-    std::vector<std::string> fonts; // the fonts the item uses (UTF-8), for interface 0x2502
+    std::vector<std::string> fonts;     // the fonts the item uses (UTF-8), for interface 0x2502
+    std::optional<TextFrame> textFrame; // interfaces 0xCA12 and 0xCA13
+    std::optional<TransparencyAttributes> transparency; // interface 0x6E03
+    bool transparent = false; // what the transparency tester answers for the item
 };
 
 struct Layer {
@@ -348,6 +356,7 @@ struct Layout {
     std::map<UID, Spread> spreadData;              // of both lists
     std::map<UID, Page> pages;
     std::map<UID, Item> items;
+    std::map<UID, Story> stories;
     std::vector<UID> layers;
     std::map<UID, Layer> layerData;
     std::vector<Section> sections;
@@ -385,7 +394,7 @@ void DeleteItems(Document& document, const std::vector<UID>& items);
 // command (part of host::Reset).
 void RegisterLayoutClasses();
 
-// Gives the class the facets of a page item (geometry, hierarchy).
+// Gives the class the facets of a page item (geometry, hierarchy, shape).
 void AddItemFacets(ClassID cls);
 // The facets a description attaches when it gives their data: the document's list 0x1401, the
 // workspace's page-setup preferences and value pair.

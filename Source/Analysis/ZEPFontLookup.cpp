@@ -1,4 +1,46 @@
 #include "Analysis/ZEPFontLookup.h"
 
-// Will record the kind of the named font, as the host's font manager reports it, in the summary.
-void FindMissingFont(const PMString&, FontSummary&) {}
+#include "Plugin/CZEPException.h"
+#include "host/Fonts.h"
+#include "host/Session.h"
+
+#include <optional>
+
+namespace {
+
+// The index of the kind flag that the font's class value sets.
+std::size_t KindOfClass(std::int32_t classValue) {
+    return classValue >= 0 && classValue <= 4 ? static_cast<std::size_t>(classValue) : 5;
+}
+
+// The index of the kind flag that the font's type value sets, if any.
+std::optional<std::size_t> KindOfType(std::int32_t type) {
+    switch (type) {
+    case 0:
+    case 1:
+    case 2:
+        return static_cast<std::size_t>(type);
+    case 4:
+        return 3;
+    case 6:
+    case 7:
+    case 8:
+        return 5;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+void FindMissingFont(const PMString& name, FontSummary& summary) {
+    InterfacePtr<IFontMgr> iFontMgr(GetExecutionContextSession(), UseDefaultIID{});
+    ThrowIfNull(iFontMgr, "iFontMgr");
+    InterfacePtr<IFont> iFont(iFontMgr->QueryFont(name, 0, 0x40000000, 0.7, 0));
+    // A font the host cannot find leaves the summary as it is; the item's other findings stay.
+    if (!iFont)
+        return;
+    summary.kinds[KindOfClass(iFont->GetFontClass())] = true;
+    if (const std::optional<std::size_t> kind = KindOfType(iFont->GetFontType()))
+        summary.kinds[*kind] = true;
+}

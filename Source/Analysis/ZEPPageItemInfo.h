@@ -20,6 +20,7 @@
 #include <memory>
 
 class BJobFile;
+class ITextModel;
 
 // The colour summary of an item: three option bytes, then whether a colour of each kind was
 // found (flags are only ever set).
@@ -58,6 +59,11 @@ public:
     // Runs the analyses in their fixed order; those that only apply to items other than text
     // items run when AnalyseTextOverflow found no text item.
     virtual void Analyse(IPMUnknown* item);
+    // Makes a text-run record for each composed run of the text model's characters
+    // [start, start + length) that shows a character other than white space, tagged with its
+    // font's status and type, and appends it to the text runs. The walk goes line by line from
+    // the line that holds `start` until the lines' characters reach `length`.
+    virtual void CollectTextRuns(ITextModel* textModel, std::int32_t start, std::int32_t length);
     // Records how text in a frame is affected by transparency around it, once.
     virtual void SetTextFrameTransparency(bool willBeOutlined);
 
@@ -87,6 +93,9 @@ public:
     virtual void AnalyseGeometry(IPMUnknown* item, const PMRect& pageBounds);
     virtual void AnalyseColors(IPMUnknown* item);
     virtual void AnalysePlacedFileFormat(IPMUnknown* item);
+    // A frame that shows more than one character of a story makes the item a text item with a
+    // record; the last frame of its thread gets "TextBoxOverflowed" when a character other than
+    // white space lies beyond it. Then the frame's text runs are collected.
     virtual void AnalyseTextOverflow(IPMUnknown* item);
     virtual void ClassifyByImageData(IPMUnknown* item);
     virtual void ClassifyByImageObject(IPMUnknown* item);
@@ -96,6 +105,9 @@ public:
     virtual void AnalyseFonts(IPMUnknown* item);
     virtual void AnalyseLinkInfo(IPMUnknown* item);
     virtual void AnalyseTable(IPMUnknown* item);
+    // Opacity other than 100 %, blend mode, feather and drop shadow from the item's transparency
+    // attributes; then, unless transparency is already recorded, the host's transparency test of
+    // the item, and for a text item of the object that holds it.
     virtual void AnalyseTransparencyEffects(IPMUnknown* item);
     virtual void AnalyseColorProfile(IPMUnknown* item);
     virtual void AnalyseNonPrinting(IPMUnknown* item);
