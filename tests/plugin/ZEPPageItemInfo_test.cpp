@@ -3,6 +3,7 @@
 #include "host/Faults.h"
 #include "model/KeyStrings.h"
 #include "support/AnalysisFixture.h"
+#include "support/ProblemTags.h"
 #include "support/Thrown.h"
 
 #include <filesystem>
@@ -11,14 +12,6 @@
 #include <vector>
 
 namespace {
-
-std::set<std::string> Tags(const BPageItem* record) {
-    std::set<std::string> tags;
-    if (record)
-        for (const ustring& tag : record->problems)
-            tags.insert(tag.c_str());
-    return tags;
-}
 
 std::vector<double> MatrixOf(const BPageItem& record) {
     const double* values = record.GetMatrix(0);
