@@ -55,6 +55,16 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
     Json withFacets = sample;
     withFacets["workspace"]["facets"] = {{"0xE00200", "2a000000"}, {"0xE00201", "ffffffff"}};
     withFacets["spreads"][1]["items"][0]["fonts"] = {"Minion Pro", "Myriad"};
+    Json& frame = withFacets["spreads"][0]["items"][0];
+    frame["textFrame"] = {{"interfaces", {"0xCA13"}}, {"start", 1}, {"span", 4}};
+    frame["transparency"] = {{"opacity", 50.5}, {"dropShadow", 2}};
+    frame["transparent"] = true;
+    withFacets["spreads"][0]["items"][1]["transparent"] = true;
+    withFacets["stories"] = Json::parse(R"([{"id": 60, "frameList": 61,
+        "text": "A \u00e9\ud83d\ude00", "frames": [20], "damaged": 0,
+        "attributes": [{"span": 5, "font": "Myriad"}],
+        "lines": [{"y": 12, "count": 5, "runs": [{"start": 0, "span": 5, "width": 30,
+                   "height": 10, "matrix": [1, 0, 0, 1, 5, 6]}]}]}])");
     withFacets["spreads"][1]["items"].push_back(
         {{"id", 33},
          {"class", "0xB667"},
@@ -70,6 +80,7 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
         {"plugins", {{{"id", "0x52E80"}, {"file", "Z:/plug-ins/Other.pln"}}}},
         {"workspace", {{"facets", {{"0xE00200", "07000000"}, {"0xE00201", "00000000"}}}}},
         {"layersPanel", false},
+        {"fonts", {{{"name", "Myriad"}, {"status", 18}, {"type", 6}, {"class", 4}}}},
         {"documents", {sample, withFacets}},
         {"front", 0}};
     host::Reset();
@@ -162,6 +173,19 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "plugins[1].id: plug-in 0x1 is listed twice"},
         {document(R"("workspace": {"print": {"printer": "P", "copies": 0}})"),
          "workspace.print.copies: expected a whole number from 1 to 2147483647"},
+        {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1],
+            "textFrame": {"interfaces": ["0xCA14"], "start": 0, "span": 1}})"),
+         "spreads[0].items[0].textFrame.interfaces[0]: expected \"0xCA12\" or \"0xCA13\""},
+        {document(R"("stories": [{"id": 6, "frameList": 7, "text": "", "frames": [2]}])"),
+         "stories[0].frames[0]: no text frame has id 2"},
+        {document(layer + R"("spreads": [{"id": 4, "items": [{"id": 6, "layer": 3,
+            "bounds": [0, 0, 1, 1], "textFrame": {"start": 0, "span": 1}}]}], "stories": [
+            {"id": 7, "frameList": 8, "text": "", "frames": [6]},
+            {"id": 9, "frameList": 10, "text": "", "frames": [6]}])"),
+         "stories[1].frames[0]: the text frame is in story 7"},
+        {R"({"kind": "session", "fonts": [{"name": "F", "status": -1, "type": 0,
+            "class": 0}]})",
+         "fonts[0].status: expected a whole number from 0 to 2147483647"},
     };
     for (const auto& c : cases) {
         try {
