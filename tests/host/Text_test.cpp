@@ -22,7 +22,8 @@ TEST(UnicodeClass, WhiteSpaceIsExactlyTheUnicodeWhiteSpaceSet) {
 }
 
 TEST(TextIterator, StepsOverSurrogatePairsBothWaysAndReadsThemJoined) {
-    const auto text = std::make_shared<const std::u16string>(u"a\U0001F600b\xD800" u"c\r");
+    const auto text = std::make_shared<const std::u16string>(u"a\U0001F600b\xD800"
+                                                             u"c\r");
     std::vector<std::pair<std::int32_t, UTF32TextChar>> forward, backward;
     for (TextIterator it(text, 0); it.IsValid(); ++it)
         forward.emplace_back(it.Position(), it.GetUTF32TextChar());

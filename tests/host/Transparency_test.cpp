@@ -16,7 +16,8 @@ TEST_F(TransparencyTest, AttributesTesterAndParentsFollowTheDescription) {
         return host::OpenDocumentDescription(
             R"({"kind": "document", "name": ")" + name +
             R"(", "layers": [{"id": 3, "name": "L"}], "spreads": [{"id": 4, "pages":
-              [{"id": 5, "width": 100, "height": 50}], "items": [)" + items + "]}]}");
+              [{"id": 5, "width": 100, "height": 50}], "items": [)" +
+            items + "]}]}");
     };
     const host::Document& other = open("Other", "");
     const host::Document& document =

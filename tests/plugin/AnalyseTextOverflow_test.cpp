@@ -106,16 +106,16 @@ TEST_F(AnalyseTextOverflowTest, OnlyVisibleTextBeyondTheLastFrameOfAThreadOverfl
         bool textItem;
         std::set<std::string> tags;
     } cases[] = {
-        {30, true, {}},          // not the last frame of its thread
-        {31, true, overflowed},  // "rld" beyond it
-        {32, true, {}},          // white space only beyond it
-        {33, true, overflowed},  // a surrogate pair among spaces
-        {34, true, overflowed},  // one character beyond it
-        {35, true, {}},          // the text fits
-        {36, false, {}},         // one character: no text item
-        {37, false, {}},         // none
-        {38, true, overflowed},  // recomposed first
-        {40, true, {}},          // no story
+        {30, true, {}},         // not the last frame of its thread
+        {31, true, overflowed}, // "rld" beyond it
+        {32, true, {}},         // white space only beyond it
+        {33, true, overflowed}, // a surrogate pair among spaces
+        {34, true, overflowed}, // one character beyond it
+        {35, true, {}},         // the text fits
+        {36, false, {}},        // one character: no text item
+        {37, false, {}},        // none
+        {38, true, overflowed}, // recomposed first
+        {40, true, {}},         // no story
     };
     for (const auto& c : cases) {
         TextInfo info;
@@ -134,9 +134,10 @@ TEST_F(AnalyseTextOverflowTest, EachVisibleRunBecomesARecordPlacedOnThePageWithI
     EXPECT_TRUE(Tags(info.GetPageItem()).empty());
     const std::set<std::string> faux = {"FontStatusNotAvailable", "FontStatusFauxed",
                                         "TrueTypeFontUsedInLayout"};
-    EXPECT_EQ(Runs(info), (std::vector<TextRunRecord>{{{20, 0, 0, 10, 50, 710}, {"OpenTypeCFFFontUsedInLayout"}},
-                                            {{40, 0, 0, 10, 50, 698}, faux},
-                                            {{30, 0, 0, 10, 100, 698}, faux}}));
+    EXPECT_EQ(Runs(info), (std::vector<TextRunRecord>{
+                              {{20, 0, 0, 10, 50, 710}, {"OpenTypeCFFFontUsedInLayout"}},
+                              {{40, 0, 0, 10, 50, 698}, faux},
+                              {{30, 0, 0, 10, 100, 698}, faux}}));
     InterfacePtr<ITextFrameColumn> frame(Item(39), UseDefaultIID{});
     InterfacePtr<ITextModel> model(frame->QueryTextModel());
     for (const auto& [length, count] : {std::pair(4, 1u), std::pair(5, 3u)}) {
