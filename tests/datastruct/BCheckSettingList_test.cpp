@@ -7,10 +7,10 @@
 #include "support/CheckSettingTest.h"
 #include "support/ColourProfileFolder.h"
 #include "support/LogCapture.h"
+#include "support/Test.h"
 
 #include <filesystem>
 #include <limits>
-#include <string>
 
 namespace {
 

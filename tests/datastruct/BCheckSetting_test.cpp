@@ -5,8 +5,7 @@
 #include "model/KeyStrings.h"
 #include "support/CheckSettingTest.h"
 #include "support/LogCapture.h"
-
-#include <tuple>
+#include "support/Test.h"
 
 namespace {
 

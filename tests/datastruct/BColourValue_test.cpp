@@ -2,7 +2,7 @@
 // on values of unequal or unusual size that must stay inside their data.
 #include "model/BColourValue.h"
 
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <limits>
 

@@ -4,14 +4,12 @@
 
 #include "model/JobFilePart.h"
 #include "support/KeyStreamBytes.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <array>
 #include <climits>
 #include <optional>
 #include <streambuf>
-#include <string>
 #include <utility>
 
 namespace {

@@ -4,13 +4,10 @@
 
 #include "model/BDestinationList.h"
 #include "support/KeyStreamBytes.h"
+#include "support/Test.h"
 #include "utils/umessage.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
-#include <memory>
-#include <string>
 
 namespace {
 

@@ -1,10 +1,8 @@
 // Tests of the exported destinations: sorted insertion and the record 'EL'.
 #include "model/BExportedDestination.h"
+
 #include "support/KeyStreamBytes.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
+#include "support/Test.h"
 
 namespace {
 

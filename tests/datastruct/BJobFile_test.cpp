@@ -3,15 +3,14 @@
 // output profiles, the PlacedImages folder, the page-item file, and reads that fail without
 // touching the job.
 #include "model/BJobFile.h"
-#include "support/CheckSettingTest.h"
 
 #include "model/KeyStrings.h"
+#include "support/CheckSettingTest.h"
 #include "support/ColourProfileFolder.h"
 #include "support/KeyStreamBytes.h"
 #include "support/LogCapture.h"
 #include "support/OutsideJob.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <array>
 #include <cctype>
@@ -19,9 +18,6 @@
 #include <fstream>
 #include <limits>
 #include <optional>
-#include <sstream>
-#include <string>
-#include <tuple>
 
 namespace {
 

@@ -5,11 +5,8 @@
 #include "model/KeyStrings.h"
 #include "support/ColourProfileFolder.h"
 #include "support/KeyStreamBytes.h"
+#include "support/Test.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
 #include <utility>
 
 namespace {

@@ -3,12 +3,9 @@
 #include "model/BPageRange.h"
 
 #include "support/KeyStreamBytes.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <climits>
-#include <string>
-#include <tuple>
 
 namespace {
 

@@ -4,10 +4,7 @@
 #include "model/BTransparencyFlattener.h"
 
 #include "support/KeyStreamBytes.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
+#include "support/Test.h"
 
 namespace {
 

@@ -6,13 +6,10 @@
 #include "model/JobFilePart.h"
 #include "model/KeyStrings.h"
 #include "support/CheckSettingTest.h"
-
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <array>
 #include <fstream>
-#include <sstream>
-#include <string>
 
 namespace {
 

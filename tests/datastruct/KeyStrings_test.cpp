@@ -2,11 +2,9 @@
 // purpose, distinctness, and that other files' static initialisers can read them.
 #include "model/KeyStrings.h"
 
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <set>
-#include <string>
-#include <vector>
 
 namespace {
 

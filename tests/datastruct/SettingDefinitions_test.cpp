@@ -2,9 +2,7 @@
 #include "model/SettingDefinitions.h"
 
 #include "support/CheckSettingTest.h"
-
-#include <string>
-#include <vector>
+#include "support/Test.h"
 
 namespace {
 

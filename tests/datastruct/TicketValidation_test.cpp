@@ -4,10 +4,7 @@
 
 #include "support/JsonMessage.h"
 #include "support/LogCapture.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
+#include "support/Test.h"
 
 namespace {
 

@@ -2,11 +2,8 @@
 #include "model/WCheckSetting.h"
 
 #include "support/CheckSettingTest.h"
+#include "support/Test.h"
 #include "utils/umessage_write.h"
-
-#include <sstream>
-#include <string>
-#include <tuple>
 
 namespace {
 

@@ -4,12 +4,10 @@
 
 #include "model/KeyStrings.h"
 #include "support/CheckSettingTest.h"
+#include "support/Test.h"
 
 #include <array>
 #include <set>
-#include <sstream>
-#include <string>
-#include <tuple>
 
 namespace {
 
