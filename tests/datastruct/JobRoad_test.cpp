@@ -1,5 +1,5 @@
-// The job's road through the library, end to end: the sample job file read with its ticket, the
-// check settings that decide the export, and the exported job.
+// The job's road through the library, end to end: the sample job file read with its ticket and
+// the check settings that decide the export.
 #include "model/BCheckSettingList.h"
 #include "model/BDestinationList.h"
 #include "model/BJobFile.h"
@@ -13,19 +13,13 @@
 
 namespace {
 
-// Starts and ends with the process-wide settings state reset.
-class JobRoad : public CheckSettingTest {
-protected:
-    static void readSample(BJobFile& job) {
-        std::ifstream in(ZEP_TEST_DATA_DIR "/sample_job.job5", std::ios::binary);
-        ASSERT_TRUE(in.is_open());
-        job.Read(in, kJobFilePartFull);
-    }
-};
+using JobRoad = CheckSettingTest; // starts and ends with the process-wide settings state reset
 
 TEST_F(JobRoad, TheSampleJobReadsAsDescribedAndItsTicketDecidesTheExportFormat) {
+    std::ifstream in(ZEP_TEST_DATA_DIR "/sample_job.job5", std::ios::binary);
+    ASSERT_TRUE(in.is_open());
     BJobFile job;
-    readSample(job);
+    job.Read(in, kJobFilePartFull);
     EXPECT_EQ(job.identifier, "5A1E0B7C-0D2E-4F31-9A6B-2C4D6E8F0A1B");
     EXPECT_EQ(job.jobName, "Spring sale");
     EXPECT_EQ(job.outputFile.path(), "Z:/tmp/zephrin-sample-job/spring-sale.pdf");
@@ -48,24 +42,6 @@ TEST_F(JobRoad, TheSampleJobReadsAsDescribedAndItsTicketDecidesTheExportFormat) 
     EXPECT_FALSE(settings.AllowsPDFExport(true, false, false));
     EXPECT_TRUE(settings.AllowsPDFExport(false, false, false));
     EXPECT_EQ(settings.GetPDFVersion(), 1.4);
-}
-
-// The exported job holds the selected group's unexported destinations; the job in memory marks
-// them exported as it writes them, so no group is left to select.
-TEST_F(JobRoad, TheExportedJobHoldsTheSelectedGroupsUnexportedDestinations) {
-    BJobFile job;
-    readSample(job);
-    ASSERT_NE(job.GetGroups().GetSelectedGroup(), nullptr);
-    std::stringstream exported;
-    job.WriteExported(exported);
-    BJobFile sent;
-    sent.Read(exported, kJobFilePartFull);
-    ASSERT_EQ(sent.GetGroups().size(), 1u);
-    const BGroup& group = sent.GetGroups()[0];
-    ASSERT_EQ(group.size(), 2u);
-    EXPECT_EQ(group[0].GetName() + "|" + group[1].GetName(), "Daily Courier|Weekend Courier");
-    for (const BGroup& left : job.GetGroups())
-        EXPECT_FALSE(left.HasUnexported());
 }
 
 } // namespace
