@@ -1,5 +1,6 @@
-// Tests of the UTF converter family: round trips through every pair of forms, ill-formed input
-// in both modes (result code and units consumed), targets cut anywhere, and the legality test.
+// Tests of the UTF converter family: the edges of each encoded length in every pair of forms,
+// ill-formed input in both modes (result code and units consumed), targets cut anywhere, and the
+// legality test.
 #include "encoding/ConvertUTF.h"
 
 #include "support/Test.h"
@@ -11,23 +12,9 @@ using Bytes = std::vector<UTF8>;
 using Units = std::vector<UTF16>;
 using Values = std::vector<UTF32>;
 
-std::string hex(const Bytes& bytes) {
-    std::string text;
-    for (UTF8 b : bytes) {
-        text += "0123456789ABCDEF"[b >> 4];
-        text += "0123456789ABCDEF"[b & 15];
-        text += ' ';
-    }
-    return text;
-}
-
 template <typename Unit, typename Text>
 std::vector<Unit> unitsOf(Text text) {
     return std::vector<Unit>(text.begin(), text.end());
-}
-
-const char* modeName(ConversionFlags flags) {
-    return flags == strictConversion ? "strict" : "lenient";
 }
 
 // Checks a conversion's result, units consumed and output, and that it broke no rule.
@@ -40,31 +27,9 @@ void expectConversion(const Conversion<To>& got, ConversionResult result, std::s
     EXPECT_EQ(got.produced, produced);
 }
 
-TEST(ConvertUTF, EveryScalarValueRoundTripsThroughEveryPairOfForms) {
-    Values values;
-    for (UTF32 v = 0; v <= 0x10FFFF; ++v) {
-        if (v < 0xD800 || v > 0xDFFF) {
-            values.push_back(v);
-        }
-    }
-    const auto utf8 = convertRoomy(ConvertUTF32toUTF8, values);
-    const auto utf16 = convertRoomy(ConvertUTF32toUTF16, values);
-    ASSERT_EQ(utf8.result, conversionOK);
-    ASSERT_EQ(utf16.result, conversionOK);
-    // 128 one-byte, 1920 two-byte, 61440 three-byte and 1048576 four-byte values.
-    EXPECT_EQ(utf8.produced.size(), 128u + 1920u * 2 + 61440u * 3 + 1048576u * 4);
-    EXPECT_EQ(utf16.produced.size(), 63488u + 1048576u * 2);
-    const std::size_t all8 = utf8.produced.size(), all16 = utf16.produced.size();
-    expectConversion(convertRoomy(ConvertUTF8toUTF16, utf8.produced), conversionOK, all8,
-                     utf16.produced);
-    expectConversion(convertRoomy(ConvertUTF8toUTF32, utf8.produced), conversionOK, all8, values);
-    expectConversion(convertRoomy(ConvertUTF16toUTF8, utf16.produced), conversionOK, all16,
-                     utf8.produced);
-    expectConversion(convertRoomy(ConvertUTF16toUTF32, utf16.produced), conversionOK, all16,
-                     values);
-}
-
-TEST(ConvertUTF, EncodesTheBoundaryValuesOfEachLength) {
+// The values at the edges of each encoded length, one by one out of UTF-32 and all together
+// between the other forms. (fuzz_convert round-trips arbitrary well-formed text.)
+TEST(ConvertUTF, ConvertsTheBoundaryValuesOfEachLengthBetweenEveryPairOfForms) {
     const std::tuple<UTF32, std::string_view, std::u16string_view> cases[] = {
         {0x0000, {"", 1}, {u"", 1}},
         {0x007F, "\x7F", u"\x7F"},
@@ -78,31 +43,37 @@ TEST(ConvertUTF, EncodesTheBoundaryValuesOfEachLength) {
         {0x1F600, "\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
         {0x10FFFF, "\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF"},
     };
-    for (const auto& [value, utf8, utf16] : cases) {
+    Values values;
+    Bytes utf8;
+    Units utf16;
+    for (const auto& [value, bytes, units] : cases) {
         SCOPED_TRACE(value);
         expectConversion(convertRoomy(ConvertUTF32toUTF8, Values{value}), conversionOK, 1,
-                         unitsOf<UTF8>(utf8));
+                         unitsOf<UTF8>(bytes));
         expectConversion(convertRoomy(ConvertUTF32toUTF16, Values{value}), conversionOK, 1,
-                         unitsOf<UTF16>(utf16));
+                         unitsOf<UTF16>(units));
+        values.push_back(value);
+        utf8.insert(utf8.end(), bytes.begin(), bytes.end());
+        utf16.insert(utf16.end(), units.begin(), units.end());
     }
+    expectConversion(convertRoomy(ConvertUTF8toUTF16, utf8), conversionOK, utf8.size(), utf16);
+    expectConversion(convertRoomy(ConvertUTF8toUTF32, utf8), conversionOK, utf8.size(), values);
+    expectConversion(convertRoomy(ConvertUTF16toUTF8, utf16), conversionOK, utf16.size(), utf8);
+    expectConversion(convertRoomy(ConvertUTF16toUTF32, utf16), conversionOK, utf16.size(), values);
 }
 
 // Ill-formed UTF-8 stops both UTF-8 decoders the same way in both modes: the legality test runs
 // before anything is written. (case, input, result, bytes consumed, units produced)
 TEST(ConvertUTF, StopsBothUtf8DecodersAtIllFormedInputInBothModes) {
     const std::tuple<const char*, Bytes, ConversionResult, std::size_t, Units> cases[] = {
-        // overlong forms, and the obsolete five- and six-byte forms
-        {"NUL in two bytes", {0xC0, 0x80}, sourceIllegal, 0, {}},
+        // overlong forms at their upper edge, and the obsolete five-byte form
         {"7F in two bytes", {0xC1, 0xBF}, sourceIllegal, 0, {}},
-        {"NUL in three bytes", {0xE0, 0x80, 0x80}, sourceIllegal, 0, {}},
         {"7FF in three bytes", {0xE0, 0x9F, 0xBF}, sourceIllegal, 0, {}},
         {"FFFF in four bytes", {0xF0, 0x8F, 0xBF, 0xBF}, sourceIllegal, 0, {}},
         {"overlong after a letter", {0x41, 0xC0, 0xAF, 0x42}, sourceIllegal, 1, {0x41}},
         {"five-byte form", {0xF8, 0x88, 0x80, 0x80, 0x80}, sourceIllegal, 0, {}},
-        {"six-byte form", {0xFC, 0x84, 0x80, 0x80, 0x80, 0x80}, sourceIllegal, 0, {}},
         // surrogates encoded in UTF-8
-        {"first high surrogate", {0xED, 0xA0, 0x80}, sourceIllegal, 0, {}},
-        {"last low surrogate", {0xED, 0xBF, 0xBF}, sourceIllegal, 0, {}},
+        {"first surrogate", {0xED, 0xA0, 0x80}, sourceIllegal, 0, {}},
         {"surrogate after a letter", {0x41, 0xED, 0xB0, 0x80}, sourceIllegal, 1, {0x41}},
         // values above U+10FFFF
         {"110000", {0xF4, 0x90, 0x80, 0x80}, sourceIllegal, 0, {}},
@@ -128,7 +99,7 @@ TEST(ConvertUTF, StopsBothUtf8DecodersAtIllFormedInputInBothModes) {
     };
     for (const auto& [what, input, result, consumed, produced] : cases) {
         for (ConversionFlags flags : {strictConversion, lenientConversion}) {
-            SCOPED_TRACE(std::string(what) + ": " + hex(input) + modeName(flags));
+            SCOPED_TRACE(std::string(what) + (flags == strictConversion ? " strict" : " lenient"));
             expectConversion(convertRoomy(ConvertUTF8toUTF16, input, flags), result, consumed,
                              produced);
             expectConversion(convertRoomy(ConvertUTF8toUTF32, input, flags), result, consumed,
@@ -160,7 +131,7 @@ TEST(ConvertUTF, HandlesIllFormedUtf16PerMode) {
     for (const auto& [text, flags, result, consumed, utf8, utf32] : cases) {
         const Units input = unitsOf<UTF16>(text);
         SCOPED_TRACE(std::to_string(input[0]) + " " + std::to_string(input[1]) + " " +
-                     modeName(flags));
+                     std::to_string(flags));
         expectConversion(convertRoomy(ConvertUTF16toUTF8, input, flags), result, consumed,
                          unitsOf<UTF8>(utf8));
         expectConversion(convertRoomy(ConvertUTF16toUTF32, input, flags), result, consumed,
@@ -185,7 +156,7 @@ TEST(ConvertUTF, HandlesSurrogatesAndValuesAbove10FFFFInUtf32PerMode) {
         };
     for (const auto& [text, flags, consumed, result8, utf8, result16, utf16] : cases) {
         const Values input = unitsOf<UTF32>(text);
-        SCOPED_TRACE(std::to_string(input[0]) + " " + modeName(flags));
+        SCOPED_TRACE(std::to_string(input[0]) + " " + std::to_string(flags));
         expectConversion(convertRoomy(ConvertUTF32toUTF8, input, flags), result8, consumed,
                          unitsOf<UTF8>(utf8));
         expectConversion(convertRoomy(ConvertUTF32toUTF16, input, flags), result16, consumed,
@@ -273,8 +244,8 @@ TEST(ConvertUTF, IsLegalUtf8AcceptsWellFormedSequencesOnly) {
     for (const std::string_view text : {"\x7F", "\xC2\x80", "\xE0\xA0\x80", "\xED\x9F\xBF",
                                         "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
         const Bytes bytes = unitsOf<UTF8>(text);
-        EXPECT_TRUE(isLegalUTF8(bytes.data(), static_cast<int>(bytes.size()))) << hex(bytes);
-        EXPECT_TRUE(isLegalUTF8Sequence(bytes.data(), bytes.data() + bytes.size())) << hex(bytes);
+        EXPECT_TRUE(isLegalUTF8(bytes.data(), static_cast<int>(bytes.size()))) << text;
+        EXPECT_TRUE(isLegalUTF8Sequence(bytes.data(), bytes.data() + bytes.size())) << text;
     }
     const Bytes euro{0xE2, 0x82, 0xAC};
     EXPECT_FALSE(isLegalUTF8(euro.data(), 0));

@@ -98,31 +98,17 @@ TEST_F(JSONRead, FailsQuietlyOnAStreamShorterThanTwoBytesButLogsAFailedStream) {
     EXPECT_EQ(log(), errorRecord("invalid stream"));
 }
 
-// The UTF-16LE form of ASCII and two-byte UTF-8 text.
-std::string utf16le(const std::string& utf8) {
-    std::string bytes;
-    for (char16_t unit : ustring(utf8.data(), utf8.size()).toWString()) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
-}
-
-TEST_F(JSONRead, ReadsUtf16AsUtf8AndNamesTheLineOfTheErrorForEachLineEnding) {
+// The encodings and line endings themselves are the parser base's; here the reader shows that it
+// reads what the base delivers and names the base's line.
+TEST_F(JSONRead, ReadsUtf16AsUtf8AndNamesTheLineOfTheError) {
     const std::string text =
         "{\"caf\xC3\xA9\":[1,2.5],\n\"s\":\"\xE2\x82\xAC\",\"c\":{\"b\":true}}";
     ASSERT_TRUE(read(text));
     const umessage fromUtf8 = m_message;
-    ASSERT_TRUE(read("\xFF\xFE" + utf16le(text)));
+    ASSERT_TRUE(read(ustring(text).toUtf16BEBytes()));
     EXPECT_TRUE(m_message == fromUtf8);
-    ASSERT_TRUE(read(utf16le(text)));
-    EXPECT_TRUE(m_message == fromUtf8);
-    EXPECT_FALSE(read("\xFF\xFE" + utf16le("{\n\"a\":x}")));
+    EXPECT_FALSE(read(ustring("{\n\"a\":x}").toUtf16BEBytes()));
     EXPECT_EQ(log(), errorRecord("line 2"));
-    for (const std::string eol : {"\n", "\r\n", "\r"}) {
-        EXPECT_FALSE(read(eol + "{" + eol + R"("a":1,)" + eol + eol + R"("b":bad})"));
-        EXPECT_EQ(log(), errorRecord("line 5"));
-    }
 }
 
 std::string repeated(const std::string& text, int times) {
