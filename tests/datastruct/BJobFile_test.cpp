@@ -310,8 +310,8 @@ TEST_F(JobFile, PlacedImagesFolderIsMadeInTheJobFolderOrIsAnError) {
     for (const auto& c : cases) {
         LogCapture log;
         BJobFile job;
-        job.jobFolder.assign(systemPath(temp.at(c.jobFolder)));
-        const ustring folder = systemPath(temp.at(c.jobFolder) + "/PlacedImages");
+        job.jobFolder.assign(ustring(temp.systemPath(c.jobFolder)));
+        const ustring folder(temp.systemPath(c.jobFolder + std::string("/PlacedImages")));
         EXPECT_EQ(job.GetPlacedImagesFolder().path(), c.made ? folder : "") << c.jobFolder;
         const std::string& text = log.text();
         const bool reported =
@@ -417,7 +417,7 @@ TEST_F(JobFile, ProfilesResolveToFilesOrIntoTheColourFolder) {
 TEST_F(JobFile, PageItemFileHoldsTheDocumentItemsAndEachPageOfPageSetTwo) {
     TempFolder temp;
     BJobFile job;
-    job.pageItemFile.assign(systemPath(temp.at("items.bin")));
+    job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
     job.GetAbsoluteRuns().AddRun(1, 2);
     job.GetAbsoluteRuns().AddRun(7, 1);
     BPageSet& set = job.GetPageSet(2);
@@ -460,7 +460,7 @@ TEST_F(JobFile, PageItemFileThatCannotBeWrittenIsAnError) {
     TempFolder temp;
     BJobFile job;
     LogCapture log;
-    const ustring missing = systemPath(temp.at("missing/items.bin"));
+    const ustring missing(temp.systemPath("missing/items.bin"));
     job.pageItemFile.assign(missing);
     EXPECT_FALSE(job.WritePageItemFile());
     EXPECT_NE(log.text().find("[ERROR]"), std::string::npos);

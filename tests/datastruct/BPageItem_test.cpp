@@ -188,12 +188,11 @@ TEST(BPlacedGraphic, WritesItsFieldsAfterThoseOfAPageItem) {
                                boolElement(1562, false) + intElement(1564, 0x0102) +
                                stringElement(1570, "a.pdf") + stringElement(1561, "PDF");
     // The profile file only when flagged and an existing file.
-    const std::string file = systemPath(folder.at("p.icc")).toStdString();
-    for (const auto& [flagged, path, written] :
-         {std::tuple(false, file, false),
-          {true, file, true},
-          {true, "Z:/nonexistent-zep-folder/p.icc"s, false},
-          {true, systemPath(folder.root()).toStdString(), false}}) {
+    const std::string file = folder.systemPath("p.icc");
+    for (const auto& [flagged, path, written] : {std::tuple(false, file, false),
+                                                 {true, file, true},
+                                                 {true, "Z:/nonexistent-zep-folder/p.icc"s, false},
+                                                 {true, folder.systemPath(), false}}) {
         graphic->hasProfileFile = flagged;
         graphic->profileFile.assign(path.c_str());
         EXPECT_EQ(itemBytes(graphic),

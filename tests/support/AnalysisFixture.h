@@ -11,7 +11,6 @@
 #include "host/Description.h"
 #include "host/Layout.h"
 #include "model/BJobFile.h"
-#include "support/ColourProfileFolder.h"
 #include "support/PluginFixture.h"
 #include "support/TempFolder.h"
 
@@ -38,7 +37,7 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         m_document = &host::OpenDocumentDescription(kAnalysisLayout);
-        m_job.jobFolder.assign(systemPath(m_temp.root()));
+        m_job.jobFolder.assign(ustring(m_temp.systemPath()));
         m_job.GetAbsoluteRuns().AddRun(1, 2);
     }
 

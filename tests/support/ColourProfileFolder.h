@@ -10,11 +10,6 @@
 #include <initializer_list>
 #include <string>
 
-// A POSIX path in the system's drive form, as the path classes take it.
-inline ustring systemPath(const std::string& posixPath) {
-    return ustring(("Z:" + posixPath).c_str());
-}
-
 class ColourProfileFolder {
 public:
     explicit ColourProfileFolder(std::initializer_list<const char*> profiles) {
@@ -28,7 +23,9 @@ public:
     ColourProfileFolder& operator=(const ColourProfileFolder&) = delete;
 
     // The system path of an entry of the colour-profile folder.
-    ustring profile(const char* name) const { return systemPath(m_temp.at("icc/") + name); }
+    ustring profile(const char* name) const {
+        return ustring(m_temp.systemPath("icc/" + std::string(name)));
+    }
     const TempFolder& temp() const { return m_temp; }
 
 private:

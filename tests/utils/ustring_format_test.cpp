@@ -31,7 +31,6 @@ TEST(UstringArg, ReplacesTheLowestDigitsLastMarkerWithPaddedOrCutText) {
         {ustring("end%").arg("a"), "end%"},
         {ustring("%a%").arg("a"), "%a%"},
         {ustring("%9%5").arg("a"), "%9a"},
-        {ustring("userFields/%0").arg("a"), "userFields/a"},
         {ustring("%0%1").arg("%1").arg("b"), "%1b"},   // a marker the text brought in is not used
         {ustring("%1-%2").arg("%0").arg("z"), "z-%2"}, // unless it is now the lowest
         {ustring("%0").arg("7", 3, '0'), "007"},
@@ -139,14 +138,11 @@ TEST(UstringFormat, FormatsLiteralsLengthsStringsAndPositionsByItsOwnRules) {
         {fmt("%ld", 1L << 40), "1099511627776"},
         {fmt("%lu", ULONG_MAX), "18446744073709551615"},
         {fmt("%qd", -1LL), "-1"},
-        {fmt("%s#%ld", "EmbeddedGraphic", 12L), "EmbeddedGraphic#12"},
-        {fmt("EmbeddedGraphic#%lu", 3000000000UL), "EmbeddedGraphic#3000000000"},
         {fmt("%d %ld %d", 1, 2L, 3), "1 2 3"},
         {fmt("%lf", 1.5), "1.500000"},
         {fmt("%*.*f|", 8, 2, 3.14159), "    3.14|"},
         {fmt("%p", static_cast<void*>(nullptr)), "(nil)"},
         {fmt("%p", reinterpret_cast<void*>(0x10)), "0x10"},
-        {fmt(" (page %d)", 3), " (page 3)"},
         {fmt("%5s|%-5s|", "ab", "cd"), "   ab|cd   |"},
         {fmt("%05s", "ab"), "   ab"},
         {fmt("%.2s", "abcdef"), "ab"},
@@ -230,10 +226,9 @@ TEST(UstringFormat, ResultsBeyondTheStringLimitThrow) {
 
 TEST(UstringNumber, TrimsTrailingZerosAndThePoint) {
     const std::tuple<double, int, const char*, bool> cases[] = {
-        {2.5, 3, "2.5", true},   {2.0, 2, "2", true},          {10.0, 1, "10", true},
-        {0.0004, 3, "0", false}, {-0.0001, 2, "0", false},     {1.5, 0, "2", true},
-        {100.0, 0, "100", true}, {123.456, 2, "123.46", true}, {-2.5, 2, "-2.5", true},
-        {0.0, 0, "0", false},    {1000.0, 3, "1000", true},    {0.05, 1, "0.1", true},
+        {2.5, 3, "2.5", true}, {0.0004, 3, "0", false},      {-0.0001, 2, "0", false},
+        {1.5, 0, "2", true},   {123.456, 2, "123.46", true}, {-2.5, 2, "-2.5", true},
+        {0.0, 0, "0", false},  {1000.0, 3, "1000", true},    {0.05, 1, "0.1", true},
     };
     for (const auto& [value, decimals, expected, nonZero] : cases) {
         ustring text("old");
