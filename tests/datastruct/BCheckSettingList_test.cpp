@@ -16,14 +16,10 @@ namespace {
 
 using SettingList = CheckSettingTest;
 
-std::shared_ptr<const umessage> fromJson(const std::string& text) {
-    return readJson(text.c_str());
-}
-
 // A list loaded from an older-form ticket: {"settings": [elements...]}.
 BCheckSettingList olderForm(const std::string& elements) {
     BCheckSettingList list;
-    list.Load(fromJson(R"({"settings": [)" + elements + "]}"));
+    list.Load(readJson(R"({"settings": [)" + elements + "]}"));
     return list;
 }
 
@@ -66,12 +62,12 @@ TEST_F(SettingList, LoadsTheOlderFormNewestFirstAndSkipsUnnamedElements) {
 
 TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
     BCheckSettingList list;
-    list.Load(fromJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn"}}}})"));
+    list.Load(readJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn"}}}})"));
     EXPECT_EQ(list.FindSetting(keystr::Hairline), nullptr); // nothing without definitions
 
     Define(R"({"Hairline": {"type": "limitsLow"}, "FontSubset": {"type": "boolean"}})");
     LogCapture log;
-    list.Load(fromJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn", "warn": 0.25},
+    list.Load(readJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn", "warn": 0.25},
                                                "all": {"sev": "fault"}}}})"));
     const BCheckSetting* hairline = list.FindSorted(keystr::Hairline);
     ASSERT_NE(hairline, nullptr);
@@ -84,7 +80,7 @@ TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
                           "BCheckSetting::DeserialiseSetting2:726] new setting not found\n");
 
     // Loading again replaces the loaded settings.
-    list.Load(fromJson("{}"));
+    list.Load(readJson("{}"));
     EXPECT_EQ(list.FindSorted(keystr::Hairline), nullptr);
 }
 
@@ -103,7 +99,7 @@ TEST_F(SettingList, MakesADefaultSettingOncePerList) {
     EXPECT_EQ(list.FindSetting(keystr::Transparency), nullptr);
     EXPECT_EQ(list.FindSetting(keystr::emptyName), nullptr);
 
-    list.Load(fromJson(R"({"qcs": {"checks": {"FontSubset": {"sev": "fault"}}}})"));
+    list.Load(readJson(R"({"qcs": {"checks": {"FontSubset": {"sev": "fault"}}}})"));
     const BCheckSetting* loaded = list.FindSetting(keystr::FontSubset);
     EXPECT_NE(loaded, made);
     EXPECT_EQ(loaded->GetSeverity(), eProblemSeverity_Fault);
@@ -251,7 +247,7 @@ TEST_F(SettingList, LoadsProcessProfilesAsFullPaths) {
                                             "defaults": {"P": ["Coated.icc"]}},
                "ColourUsed": {"type": "stringParameter"}})");
     BCheckSettingList list;
-    list.Load(fromJson(R"({"qcs": {"checks": {
+    list.Load(readJson(R"({"qcs": {"checks": {
         "Setting_ProcessProfile": {"P": ["Coated.icc", "Missing.icc"]},
         "ColourUsed": {"P": ["Coated.icc"]}}}})"));
     const BCheckSetting* process = list.FindSorted(keystr::Setting_ProcessProfile);

@@ -396,7 +396,7 @@ TEST_F(JobFile, ProfilesResolveToFilesOrIntoTheColourFolder) {
             "Setting_GrayscaleProfile": {"type": "stringParameter"},
             "Setting_LocalOutputProfiles": {"type": "stringParameter"},
             "Setting_OverrideDestinationProfiles": {"type": "limitsHigh"}})");
-        extra.ticket = readJson((R"({"qcs": {"checks": {)" + c.checks + "}}}").c_str());
+        extra.ticket = readJson(R"({"qcs": {"checks": {)" + c.checks + "}}}");
         BJobFile job;
         readInto(job, outsideStream(source, extra), kJobFilePartFull);
         for (const auto& [profile, want] : {std::pair(job.GetProcessProfile(), c.process),

@@ -24,10 +24,6 @@ const std::vector<Entry> settingPaths = {ZEP_SETTING_PATHS(ZEP_KEY_STRING_ENTRY)
 const std::vector<Entry> lowerCaseKeys = {ZEP_LOWER_CASE_KEYS(ZEP_KEY_STRING_ENTRY)};
 #undef ZEP_KEY_STRING_ENTRY
 
-std::string str(const ustring& s) {
-    return std::string(s.c_str(), s.size());
-}
-
 } // namespace
 
 TEST(KeyStrings, EachGroupHoldsItsNumberOfDistinctNonEmptyTexts) {
@@ -45,10 +41,10 @@ TEST(KeyStrings, EachGroupHoldsItsNumberOfDistinctNonEmptyTexts) {
     for (const auto& g : groups) {
         EXPECT_EQ(g.entries.size(), g.count);
         for (const Entry& e : g.entries) {
-            EXPECT_EQ(str(*e.constant), e.text);
+            EXPECT_EQ(e.constant->toStdString(), e.text);
             EXPECT_FALSE(e.constant->empty());
-            EXPECT_EQ(str(*e.constant).rfind(g.prefix, 0), 0u) << e.text;
-            all.insert(str(*e.constant));
+            EXPECT_EQ(e.constant->toStdString().rfind(g.prefix, 0), 0u) << e.text;
+            all.insert(e.constant->toStdString());
         }
     }
     EXPECT_EQ(all.size(), 423u) << "a text occurs twice";
@@ -74,9 +70,9 @@ TEST(KeyStrings, KeepTheSystemsOwnSpellings) {
         {&keystr::spot_as_process, "spot_as_process"},
     };
     for (const auto& [constant, text] : spellings)
-        EXPECT_EQ(str(*constant), text);
+        EXPECT_EQ(constant->toStdString(), text);
 }
 
 TEST(KeyStrings, AreReadyForOtherFilesStaticInitialisers) {
-    EXPECT_EQ(str(copiedAtStartUp), "PDFForICCHasEncrypedComments");
+    EXPECT_EQ(copiedAtStartUp.toStdString(), "PDFForICCHasEncrypedComments");
 }

@@ -8,10 +8,6 @@
 
 namespace {
 
-umessage fromJson(const char* text) {
-    return *readJson(text);
-}
-
 // The ERROR record of a check ("TicketIsWellFormed:375" or "DestinationIsWellFormed:240").
 std::string record(const char* check, const std::string& reason) {
     return std::string("[2026-03-01T14:05:09][ERROR][5120][libs/datastruct/WTicket:") + check +
@@ -25,7 +21,7 @@ template <size_t N>
 void expectReasons(const Case (&cases)[N], bool (*check)(const umessage*), const char* name) {
     for (const auto& [json, reason] : cases) {
         LogCapture log;
-        const umessage message = fromJson(json);
+        const umessage message = *readJson(json);
         EXPECT_EQ(check(&message), reason == nullptr) << json;
         EXPECT_EQ(log.text(), reason ? record(name, reason) : "") << json;
     }
@@ -110,7 +106,7 @@ TEST(TicketValidation, RejectsNullAndEmptyTicketsWithoutALogLine) {
 
 TEST(TicketValidation, ABadDestinationLogsItsReasonThenTheTicketsReason) {
     LogCapture log;
-    umessage ticket = fromJson(R"({"destinations": [{"identifier": "a"},
+    umessage ticket = *readJson(R"({"destinations": [{"identifier": "a"},
         {"identifier": "b", "userFields": {"ZeId": "1234"}}], "style": 3})");
     const umessage before = ticket;
     EXPECT_FALSE(TicketIsWellFormed(&ticket));
@@ -123,7 +119,7 @@ TEST(TicketValidation, WritesNoRecordWhileErrorsAreMaskedOut) {
     LogCapture log;
     const uint32_t saved = zeu::logger.mask;
     zeu::logger.mask = saved & ~static_cast<uint32_t>(zeu::LogLevel::Error);
-    umessage ticket = fromJson(R"({"style": 1})");
+    umessage ticket = *readJson(R"({"style": 1})");
     EXPECT_FALSE(TicketIsWellFormed(&ticket));
     zeu::logger.mask = saved;
     EXPECT_EQ(log.text(), "");

@@ -3,21 +3,16 @@
 
 #include "support/CheckSettingTest.h"
 #include "support/Test.h"
-#include "utils/umessage_write.h"
 
 namespace {
 
-WCheckSetting setting(const char* json) {
+WCheckSetting setting(const std::string& json) {
     return WCheckSetting(readJson(json));
 }
 
 // The compact JSON text of a setting's message, or "none".
 std::string text(const WCheckSetting& s) {
-    if (!s.HasMessage())
-        return "none";
-    std::ostringstream out;
-    s.GetMessage()->write(out);
-    return out.str();
+    return s.HasMessage() ? compactJson(*s.GetMessage()) : "none";
 }
 
 TEST(CompareSeverityWords, RanksIgnoreNoteWarnFaultAndNothingElse) {
@@ -35,7 +30,7 @@ TEST(WCheckSetting, ReadsEverySeverityWordAndNothingElse) {
                            "fault", "dynamic", "parameter", "parameterNotSet"};
     for (int value = 1; value < 8; ++value) {
         const std::string json = std::string(R"({"sev": ")") + words[value] + "\"}";
-        EXPECT_EQ(setting(json.c_str()).GetSeverity(), value) << json;
+        EXPECT_EQ(setting(json).GetSeverity(), value) << json;
     }
     for (const char* json : {R"({"sev": "Warn"})", R"({"sev": ""})", R"({"sev": 3})", "{}"})
         EXPECT_EQ(setting(json).GetSeverity(), eProblemSeverity_NotSet) << json;
@@ -110,7 +105,7 @@ TEST_F(CombineSettingsTest, MergesByTheDefinedTypeOfTheCheck) {
         {"Transparency", R"([])", "none"},
     };
     for (const auto& [name, array, expected] : cases) {
-        const auto list = readJson(("{\"s\": " + std::string(array) + "}").c_str());
+        const auto list = readJson("{\"s\": " + std::string(array) + "}");
         std::vector<WCheckSetting> settings;
         std::shared_ptr<const umessage> element;
         for (uint64_t i = 0; list->get("s", i, element); ++i)

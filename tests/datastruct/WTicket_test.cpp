@@ -11,16 +11,6 @@
 
 namespace {
 
-std::shared_ptr<umessage> fromJson(const char* text) {
-    return readWritableJson(text);
-}
-
-std::string compactJson(const umessage& message) {
-    std::ostringstream out;
-    message.write(out);
-    return out.str();
-}
-
 // x, y, width and height, for comparing a box in one expectation.
 using Box = std::array<double, 4>;
 Box corners(const zeu::Rect2D& box) {
@@ -44,7 +34,7 @@ protected:
     // The settings of `name` that the walk over the whole ticket collects: each setting's "tag",
     // or its JSON when it has none.
     static Tags collect(const char* ticketJson, const char* name) {
-        const WTicket ticket(fromJson(ticketJson));
+        const WTicket ticket(readWritableJson(ticketJson));
         std::vector<WCheckSetting> out;
         const uint64_t count = ticket.GetDestinationCount();
         for (uint64_t i = 0; i < count; ++i)
@@ -96,15 +86,16 @@ TEST_F(Ticket, CollectsACheckDestinationsFirstThenRestrictionsDepthFirstThenTheN
     for (const auto& [ticket, name, tags] : cases)
         EXPECT_EQ(collect(ticket, name), tags) << name << " in " << ticket;
 
-    EXPECT_EQ(
-        WEffectiveProfile(fromJson(boxes)).GetSetting(keystr::MissingTrimBox).GetSeverityText(),
-        "fault");
+    EXPECT_EQ(WEffectiveProfile(readWritableJson(boxes))
+                  .GetSetting(keystr::MissingTrimBox)
+                  .GetSeverityText(),
+              "fault");
     Reset();
     EXPECT_EQ(collect(catchAll, "FontSubset"), Tags{}) << "no catch-all without definitions";
 }
 
 TEST_F(Ticket, CombinesTheCollectedSettingsOrFallsBackOnTheDefault) {
-    const WEffectiveProfile profile(fromJson(R"({"destinations": [
+    const WEffectiveProfile profile(readWritableJson(R"({"destinations": [
             {"identifier": "a", "qcs": {"checks": {"Hairline": {"note": 0.2}}}},
             {"identifier": "b", "qcs": {"checks": {"Hairline": {"note": 0.3}}}}]})"));
     EXPECT_EQ(compactJson(*profile.GetSetting(keystr::Hairline).GetMessage()),
@@ -119,7 +110,7 @@ TEST_F(Ticket, CombinesTheCollectedSettingsOrFallsBackOnTheDefault) {
 }
 
 TEST_F(Ticket, NamesEveryCheckOfEverySettingsTree) {
-    auto ticket = fromJson(R"({
+    auto ticket = readWritableJson(R"({
         "destinations": [{"qcs": {"checks": {"A": {}},
                                   "restrictions": {"checks": {"B": {}, "all": {}}}}},
                          {"qcs": {"restrictions": [{}, {"checks": {"C": {}}}]}}],
@@ -130,7 +121,7 @@ TEST_F(Ticket, NamesEveryCheckOfEverySettingsTree) {
 }
 
 TEST(TicketBoxes, IntersectsTrimBoxesUnitesBleedBoxesAndTakesTypeAreasFromIndents) {
-    const WTicket bleeding(fromJson(R"({"destinations": [
+    const WTicket bleeding(readWritableJson(R"({"destinations": [
         {"identifier": "a", "width": 100, "depth": 50, "bleed": [1, 2, 3, 4]},
         {"identifier": "b", "width": 80, "depth": 60}]})"));
     zeu::Rect2D bleed, trim, type;
@@ -140,7 +131,7 @@ TEST(TicketBoxes, IntersectsTrimBoxesUnitesBleedBoxesAndTakesTypeAreasFromIndent
     EXPECT_EQ(corners(bleed), (Box{-51, -29, 104, 56}));
     EXPECT_TRUE(type.isUnset());
 
-    const WTicket indented(fromJson(R"({"destinations": [
+    const WTicket indented(readWritableJson(R"({"destinations": [
         {"identifier": "a", "width": 100, "depth": 50, "typeIndent": [5, 6, 7, 8]},
         {"identifier": "b", "width": 100, "depth": 50, "typeIndent": [0, 0, 0, 0]}]})"));
     EXPECT_EQ(corners(indented.GetTypeArea()), (Box{-45, -17, 88, 36}));
@@ -151,8 +142,8 @@ TEST(TicketBoxes, IntersectsTrimBoxesUnitesBleedBoxesAndTakesTypeAreasFromIndent
 }
 
 TEST(TicketEdits, SetUserFieldStoresACopyOrRemovesTheField) {
-    auto destination = fromJson(R"({"identifier": "a"})");
-    auto field = fromJson(R"({"value": "x", "extra": 1})");
+    auto destination = readWritableJson(R"({"identifier": "a"})");
+    auto field = readWritableJson(R"({"value": "x", "extra": 1})");
     SetUserField(destination, ustring("F"), field);
     field->add(ustring("later"), umessage_details::type_int, 2);
     EXPECT_EQ(compactJson(*destination),
@@ -160,19 +151,19 @@ TEST(TicketEdits, SetUserFieldStoresACopyOrRemovesTheField) {
     EXPECT_EQ(GetUserFieldNames(destination), std::vector<ustring>{"F"});
     EXPECT_EQ(GetFieldValue(GetUserField(destination, ustring("F"))), "x");
 
-    SetUserField(destination, ustring("F"), fromJson(R"({"value": ""})"));
+    SetUserField(destination, ustring("F"), readWritableJson(R"({"value": ""})"));
     EXPECT_EQ(compactJson(*destination), R"({"identifier":"a","userFields":{}})");
     EXPECT_EQ(GetUserField(destination, ustring("F")), nullptr);
 
     // "userFields" of another type is neither replaced nor added to, and nothing throws.
-    auto odd = fromJson(R"({"userFields": "text"})");
+    auto odd = readWritableJson(R"({"userFields": "text"})");
     SetUserField(odd, ustring("F"), field);
-    NormaliseDestination(odd, fromJson(R"({"A": {"value": "a"}})"));
+    NormaliseDestination(odd, readWritableJson(R"({"A": {"value": "a"}})"));
     EXPECT_EQ(compactJson(*odd), R"({"userFields":"text"})");
 }
 
 TEST(TicketEdits, ApplyMlkeyTakesTheGivenOwnOrUserFieldKeyAndMarksTheFields) {
-    auto ticket = fromJson(R"({"destinations": [
+    auto ticket = readWritableJson(R"({"destinations": [
         {"identifier": "a", "mlkey": "own", "userFields": {"F": {"value": "v"}, "G": {}}},
         {"identifier": "b", "userFields": {"0eId": {"value": "zero"}, "ZeId": {"value": "ze"}}},
         {"identifier": "c", "userFields": {"0eId": {"value": "zero"}}},
@@ -189,7 +180,7 @@ TEST(TicketEdits, ApplyMlkeyTakesTheGivenOwnOrUserFieldKeyAndMarksTheFields) {
 
     // Applied again, a marked field keeps one "ro" true, whatever "ro" held before.
     auto marked =
-        fromJson(R"({"destinations": [{"userFields": {"F": {"value": "v", "ro": "x"}}}]})");
+        readWritableJson(R"({"destinations": [{"userFields": {"F": {"value": "v", "ro": "x"}}}]})");
     ApplyMlkey(WWritableTicket(marked), ustring("given"));
     ApplyMlkey(WWritableTicket(marked), ustring("given"));
     EXPECT_EQ(compactJson(*marked),
@@ -211,8 +202,8 @@ TEST(TicketEdits, NormaliseDestinationFixesFlagsAndFillsMissingFields) {
             << text;
     }
     auto destination =
-        fromJson(R"({"userFields": {"RDts": {"value": "1"}, "A": {"value": "mine"}}})");
-    NormaliseDestination(destination, fromJson(R"({"A": {"value": "default"},
+        readWritableJson(R"({"userFields": {"RDts": {"value": "1"}, "A": {"value": "mine"}}})");
+    NormaliseDestination(destination, readWritableJson(R"({"A": {"value": "default"},
         "B": {"value": "b"}, "C": {"value": ""}, "D": 4})"));
     EXPECT_EQ(compactJson(*destination),
               R"({"userFields":{"A":{"value":"mine"},"B":{"value":"b"}}})");
@@ -222,7 +213,7 @@ TEST(TicketEdits, DestinationHelpersReadDefaultsFromMissingEntries) {
     EXPECT_EQ(GetIdentifier(nullptr), "");
     EXPECT_FALSE(HasBleed(nullptr));
     EXPECT_TRUE(GetDestinationQcs(nullptr).IsNull() && IsNullOrEmpty(nullptr));
-    auto destination = fromJson(R"({"identifier": "x", "bleed": [0, 0, 0, 0.5]})");
+    auto destination = readWritableJson(R"({"identifier": "x", "bleed": [0, 0, 0, 0.5]})");
     EXPECT_EQ(GetIdentifier(destination), "x");
     EXPECT_TRUE(HasBleed(destination));
     auto mlkeyed = std::make_shared<umessage>();

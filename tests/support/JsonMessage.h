@@ -1,4 +1,5 @@
-// Test aid: a message from readable JSON text, so tests write tickets and settings as they read.
+// Test aid: a message from readable JSON text, so tests write tickets and settings as they read,
+// and a message's compact JSON text, so tests compare messages as they read.
 #pragma once
 
 #include "utils/umessage.h"
@@ -7,15 +8,22 @@
 
 #include <memory>
 #include <sstream>
+#include <string>
 
 // A message that the test may still change (tickets and destinations that are edited in place).
-inline std::shared_ptr<umessage> readWritableJson(const char* text) {
+inline std::shared_ptr<umessage> readWritableJson(const std::string& text) {
     auto message = std::make_shared<umessage>();
     std::istringstream in(text);
     EXPECT_TRUE(message->read(in)) << text;
     return message;
 }
 
-inline std::shared_ptr<const umessage> readJson(const char* text) {
+inline std::shared_ptr<const umessage> readJson(const std::string& text) {
     return readWritableJson(text);
+}
+
+inline std::string compactJson(const umessage& message) {
+    std::ostringstream out;
+    message.write(out);
+    return out.str();
 }

@@ -16,12 +16,6 @@ namespace {
 
 using namespace umessage_details;
 
-std::string compact(const umessage& m) {
-    std::ostringstream out;
-    m.write(out);
-    return out.str();
-}
-
 std::string streamed(const umessage& m) {
     std::ostringstream out;
     out << m;
@@ -38,20 +32,20 @@ TEST(UmessageWrite, CompactFormWritesEveryValueTypeAndNestsWithoutWhiteSpace) {
     m.add<long long>("l", type_int64, -9007199254740993LL);
     for (double d : {std::nan(""), HUGE_VAL, -HUGE_VAL})
         m.add<double>("d", type_double, d);
-    EXPECT_EQ(compact(m),
+    EXPECT_EQ(compactJson(m),
               "{\"c\":{\"x\":1},\"d\":[0.1,2.5,1.23457e+06,1e+20,1e-05,100000,-0,null,"
               "null,null],\"f\":false,\"i\":-7,\"l\":-9007199254740993,\"m\":[{},{\"y\":"
               "2}],\"n\":{\"in\":{\"z\":3}},\"one\":[5],\"s\":\"caf\xC3\xA9/\",\"t\":true}");
-    EXPECT_EQ(compact(umessage()), "{}");
-    EXPECT_EQ(compact(*readJson(kExample)), R"({"alpha":1,"b":"x","list":[1,2,3]})");
+    EXPECT_EQ(compactJson(umessage()), "{}");
+    EXPECT_EQ(compactJson(*readJson(kExample)), R"({"alpha":1,"b":"x","list":[1,2,3]})");
 }
 
 TEST(UmessageWrite, EscapesQuoteBackslashAndFiveControlsInStringsAndNames) {
     umessage m;
     m.add<ustring>("s", type_string, "q\"b\\t\t\x01\b\f\n\r\x1F");
-    EXPECT_EQ(compact(m), "{\"s\":\"q\\\"b\\\\t\\t\x01\\b\\f\\n\\r\x1F\"}");
+    EXPECT_EQ(compactJson(m), "{\"s\":\"q\\\"b\\\\t\\t\x01\\b\\f\\n\\r\x1F\"}");
     m = *readJson(R"({"a\"b\\c\n": 1, "plain_name": 2})");
-    EXPECT_EQ(compact(m), R"({"a\"b\\c\n":1,"plain_name":2})");
+    EXPECT_EQ(compactJson(m), R"({"a\"b\\c\n":1,"plain_name":2})");
     EXPECT_EQ(writeJsonSingleLine(m), R"({ "a\"b\\c\n": 1, "plain_name": 2 })");
 }
 
@@ -71,13 +65,11 @@ TEST(UmessageWrite, SingleLineFormStopsAtItsLimits) {
         {R"({"a": ")" + x30 + "\"}", ""},
     };
     for (const auto& [json, expected] : cases)
-        EXPECT_EQ(writeJsonSingleLine(*readJson(json.c_str())), expected) << json;
-    EXPECT_EQ(
-        writeJsonMultiLine(*readJson(("{\"a\": [\"" + s15 + "\", \"" + s15 + "\"]}").c_str()), 0),
-        "{\n  \"a\": [ \"" + s15 + "\", \"" + s15 + "\" ]\n}");
-    EXPECT_EQ(
-        writeJsonMultiLine(*readJson(("{\"a\": [\"" + s16 + "\", \"" + s15 + "\"]}").c_str()), 0),
-        "{\n  \"a\": [\n    \"" + s16 + "\",\n    \"" + s15 + "\"\n  ]\n}");
+        EXPECT_EQ(writeJsonSingleLine(*readJson(json)), expected) << json;
+    EXPECT_EQ(writeJsonMultiLine(*readJson(("{\"a\": [\"" + s15 + "\", \"" + s15 + "\"]}")), 0),
+              "{\n  \"a\": [ \"" + s15 + "\", \"" + s15 + "\" ]\n}");
+    EXPECT_EQ(writeJsonMultiLine(*readJson(("{\"a\": [\"" + s16 + "\", \"" + s15 + "\"]}")), 0),
+              "{\n  \"a\": [\n    \"" + s16 + "\",\n    \"" + s15 + "\"\n  ]\n}");
 }
 
 TEST(UmessageWrite, OperatorWritesAlignedIndentedLinesOrOneLine) {
@@ -90,8 +82,7 @@ TEST(UmessageWrite, OperatorWritesAlignedIndentedLinesOrOneLine) {
     const std::string y40(40, 'y');
     EXPECT_EQ(streamed(*readJson(("{\"big\": {\"a\": 1, \"b\": 1, \"c\": 1, \"d\": 1, \"e\": 1}, "
                                   "\"kids\": [{\"a\": 1}, {\"s\": \"" +
-                                  y40 + "\"}], \"n\": [1, 2, 3, 4, 5, 6, 7], \"x\": true}")
-                                     .c_str())),
+                                  y40 + "\"}], \"n\": [1, 2, 3, 4, 5, 6, 7], \"x\": true}"))),
               "{\n"
               "  \"big\": {\n"
               "    \"a\": 1,\n    \"b\": 1,\n    \"c\": 1,\n    \"d\": 1,\n    \"e\": 1\n"
