@@ -54,7 +54,6 @@ TEST_F(SettingList, LoadsTheOlderFormNewestFirstAndSkipsUnnamedElements) {
                   "," + element("FontSubset", "Boolean", "Warn") +
                   R"(, {"type": "eSettingType_Boolean", "severity": "eProblemSeverity_Fault"})");
     EXPECT_EQ(list.GetSeverity(keystr::FontSubset), eProblemSeverity_Warn);
-    EXPECT_EQ(list.FindSetting(keystr::emptyName), nullptr);
     EXPECT_EQ(list.FindSorted(keystr::FontSubset), list.FindSetting(keystr::FontSubset));
     EXPECT_EQ(list.GetSeverity(keystr::Hairline), eProblemSeverity_NotSet);
     EXPECT_EQ(list.GetLimitValue(keystr::Hairline, eLimit_Fault), 0.0);
@@ -222,8 +221,6 @@ TEST_F(SettingList, AllowsPDFExportUnlessForbiddenOrAUsedFeatureIsAFault) {
         SetForceEPSExport(false);
         EXPECT_EQ(list.AllowsPDFExport(c.transparency, c.cid, c.trueType), c.allowed) << c.faults;
     }
-    ResetForceEPSExport();
-    EXPECT_TRUE(GetForceEPSExport());
 }
 
 TEST_F(SettingList, ResolvesOnlyNamesOfExistingColourProfiles) {

@@ -40,10 +40,6 @@ std::tuple<std::string, int, int> identity(const BCheckSetting& s) {
 TEST_F(BCheckSettingTest, ConstructionTakesTheDefinedTypeAndThePrecisionOfTheName) {
     const BCheckSetting empty(keystr::emptyName);
     EXPECT_EQ(identity(empty), std::tuple("", 0, 2));
-    EXPECT_EQ(empty.GetSeverity(), eProblemSeverity_Ignore);
-    EXPECT_TRUE(empty.IsActive() && empty.IsPVNotSet());
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(empty.IsLimitNotSet(i) && empty.GetLimit(i) == 0.0);
     // Without a registry no name is defined: the name is dropped.
     EXPECT_EQ(identity(BCheckSetting("PDFVersionTooLow")), std::tuple("", 0, 2));
 

@@ -230,10 +230,8 @@ TEST(BDestinationList, FindsTheCommonFirstCodeIgnoringEmptyAndOther) {
 namespace {
 
 // The big-endian bytes of a 32-bit number.
-std::string Be32(std::int64_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    return {static_cast<char>(bits >> 24), static_cast<char>(bits >> 16),
-            static_cast<char>(bits >> 8), static_cast<char>(bits)};
+std::string Be32(std::int32_t value) {
+    return bigEndian(static_cast<std::uint32_t>(value), 4);
 }
 
 // A stream buffer that cannot tell or change its position, as a pipe.

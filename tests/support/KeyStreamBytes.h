@@ -39,13 +39,20 @@ inline std::string rawBytes(std::initializer_list<int> values) {
     return bytes;
 }
 
+// `value` as `width` big-endian bytes.
+inline std::string bigEndian(std::uint64_t value, int width) {
+    std::string bytes(static_cast<std::size_t>(width), '\0');
+    for (int i = width - 1; i >= 0; --i, value >>= 8)
+        bytes[static_cast<std::size_t>(i)] = static_cast<char>(value & 0xFF);
+    return bytes;
+}
+
 // `body` in a root record as the writer makes it (with the version element after the head) or
 // without the version element.
 inline std::string keyStreamAround(const std::string& body, bool withVersion = true) {
     const std::string payload =
         (withVersion ? rawBytes({0xC0, 0xDE, 0x01, 0x02, 0x01}) : "") + body;
-    const auto n = static_cast<int>(payload.size());
-    return rawBytes({0x4B, 0x53, 0xFF, 0, 0, n >> 8, n & 0xFF, 0x06}) + payload;
+    return "KS\xFF" + bigEndian(payload.size(), 4) + '\x06' + payload;
 }
 
 // Upper-case hex digits, one space between bytes.
@@ -72,21 +79,12 @@ struct KeyStreamReader {
 // length, type, payload) and a record or array (key, 0xFF and a four-byte length, type, content).
 inline std::string element(std::uint16_t key, UKeyStream::field_type type,
                            const std::string& payload) {
-    return std::string{static_cast<char>(key >> 8), static_cast<char>(key & 0xFF),
-                       static_cast<char>(payload.size()), static_cast<char>(type)} +
+    return bigEndian(key, 2) + static_cast<char>(payload.size()) + static_cast<char>(type) +
            payload;
 }
 inline std::string level(std::uint16_t key, UKeyStream::field_type type,
                          const std::string& content) {
-    const auto n = static_cast<std::uint32_t>(content.size());
-    return std::string{static_cast<char>(key >> 8),
-                       static_cast<char>(key & 0xFF),
-                       '\xFF',
-                       static_cast<char>(n >> 24),
-                       static_cast<char>(n >> 16),
-                       static_cast<char>(n >> 8),
-                       static_cast<char>(n),
-                       static_cast<char>(type)} +
+    return bigEndian(key, 2) + '\xFF' + bigEndian(content.size(), 4) + static_cast<char>(type) +
            content;
 }
 inline std::string record(std::uint16_t key, const std::string& content) {

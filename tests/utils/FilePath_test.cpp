@@ -173,7 +173,6 @@ TEST_F(UFileSpecCoreFiles, SpecialFoldersFollowTheirEnvironment) {
     ::setenv("ZEP_COMMON_APPDATA", m_folder.at("common/").c_str(), 1);
     ::setenv("ZEP_COLOR_DIR", m_folder.at("icc").c_str(), 1);
     EXPECT_EQ(UFileSpecCore(kCommonAppDataFolder), at("common"));
-    EXPECT_EQ(UFileSpecCore(kCommonAppDataFolderAlias), at("common"));
     EXPECT_EQ(UFileSpecCore(kColourProfileFolder), at("icc"));
     UFileSpecCore path = m_root;
     EXPECT_TRUE(path.set_special_folder(static_cast<SpecialFolderId>(kTemporaryFolder + 1)));
