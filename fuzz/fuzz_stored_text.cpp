@@ -3,7 +3,7 @@
 // mark, whose UTF-16 conversions must agree with the plain converter loops. Both must end in a
 // result, never in a crash, a hang or a sanitizer report.
 #include "QuietLog.h"
-#include "support/UstringReference.h"
+#include "UstringReference.h"
 #include "utils/FilePath.h"
 #include "utils/ustring.h"
 

@@ -1,5 +1,5 @@
-// Test and fuzz aid: ustring's UTF-16 conversions as the plain converter loops give them, without
-// the ASCII shortcuts, to compare the string type's conversions with.
+// Fuzz aid: ustring's UTF-16 conversions as the plain converter loops give them, without the
+// ASCII shortcuts, to compare the string type's conversions with.
 #pragma once
 
 #include "encoding/ConvertUTF.h"
