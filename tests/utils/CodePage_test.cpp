@@ -6,7 +6,6 @@
 TEST(CodePage, AnsiToUStringConvertsTheNonAsciiRest) {
     const std::tuple<const char*, std::string, std::string> cases[] = {
         {"plain ASCII", "Job 42: ok~", "Job 42: ok~"},
-        {"accented letter", "caf\xE9", "caf\xC3\xA9"},
         {"euro sign", "\x80 5", "\xE2\x82\xAC 5"},
         {"DEL goes through the conversion", "a\x7F", "a\x7F"},
         {"ends at the first NUL", std::string("ab\0cd", 5), "ab"},
@@ -23,7 +22,6 @@ TEST(CodePage, UStringToAnsiMarksMissingCharactersWithQuestionMarks) {
         {"plain ASCII", "Job 42: ok~", "Job 42: ok~"},
         {"Latin-1 and euro", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80"},
         {"no ANSI equivalent", "\xE6\x97\xA5\xE6\x9C\xAC", "??"},
-        {"surrogate pair is one character", "a\xF0\x9F\x98\x80z", "a?z"},
         {"ends at the first NUL", ustring("ab\0cd", 5), "ab"},
         {"NUL after non-ASCII", ustring("\xC3\xA9\0x", 4), "\xE9"},
         {"illegal UTF-8 ends the text", "\xC3\xA9\xFFzz", "\xE9"},
