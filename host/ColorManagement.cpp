@@ -5,6 +5,8 @@
 #include "host/Command.h"
 #include "host/Recorder.h"
 
+#include <algorithm>
+#include <array>
 #include <utility>
 
 namespace host {
@@ -24,10 +26,12 @@ constexpr ImplementationID kColorProfileImpl{0xF04203};
 constexpr ImplementationID kColorPresetsSettingsImpl{0xF04204};
 constexpr ImplementationID kColorPresetsCmdImpl{0xF04205};
 constexpr ImplementationID kColorPresetsDataImpl{0xF04206};
-constexpr ImplementationID kDocumentProfilesImpl{0xF04207};
+constexpr ImplementationID kDocumentColorManagementImpl{0xF0B202};
 constexpr ImplementationID kDocumentProfileCmdImpl{0xF04208};
 
 constexpr std::int32_t kCMYKProfileKind = 1;
+constexpr std::int32_t kRGBSpace = 2;
+constexpr std::int32_t kCMYKSpace = 3;
 
 struct ColorState {
     bool on = true;
@@ -41,28 +45,63 @@ ColorState& TheState() {
     return state;
 }
 
-// A document's own profiles, on the document's boss.
-class IDocumentProfiles : public IPMUnknown {
-public:
-    static constexpr PMIID kDefaultIID{0xF04003};
+// The profile objects stored in the database, in UID order.
+std::vector<UID> StoredProfileUIDs(const DataBase* db) {
+    std::vector<UID> list;
+    if (db)
+        for (UID uid : db->GetUIDs())
+            if (db->GetClass(uid) == kColorProfileBoss)
+                list.push_back(uid);
+    return list;
+}
 
-    virtual const std::optional<ColorProfileInfo>& GetCMYKProfile() const = 0;
+// The data of a profile object.
+std::optional<ColorProfileInfo> InfoOf(const UIDRef& ref);
+
+// A document's colour management: its profiles for the two space indexes.
+class DocumentColorManagement final : public CPMUnknown<IDocumentColorManagement> {
+public:
+    using CPMUnknown::CPMUnknown;
+
+    std::int32_t GetProfileIndex(std::int32_t spaceIndex) const override {
+        const UID profile = GetProfile(spaceIndex);
+        const std::vector<UID> list = ProfileList();
+        const auto found = std::find(list.begin(), list.end(), profile);
+        return profile == kInvalidUID || found == list.end()
+                   ? -1
+                   : static_cast<std::int32_t>(found - list.begin());
+    }
+    std::int16_t GetProfileUID(std::int32_t index, UID& uid) const override {
+        const std::vector<UID> list = ProfileList();
+        if (index < 0 || static_cast<std::size_t>(index) >= list.size())
+            return 0;
+        uid = list[static_cast<std::size_t>(index)];
+        return 1;
+    }
+
+    UID GetProfile(std::int32_t spaceIndex) const {
+        return spaceIndex == kRGBSpaceIndex || spaceIndex == kCMYKSpaceIndex
+                   ? m_profiles[static_cast<std::size_t>(spaceIndex)]
+                   : kInvalidUID;
+    }
     // Journaled.
-    virtual void SetCMYKProfile(std::optional<ColorProfileInfo> profile) = 0;
-};
-
-class DocumentProfiles final : public CPMUnknown<IDocumentProfiles> {
-public:
-    using CPMUnknown<IDocumentProfiles>::CPMUnknown;
-
-    const std::optional<ColorProfileInfo>& GetCMYKProfile() const override { return m_cmyk; }
-    void SetCMYKProfile(std::optional<ColorProfileInfo> profile) override {
-        JournaledSet(m_cmyk, std::move(profile));
+    void SetProfile(std::int32_t spaceIndex, UID profile) {
+        JournaledSet(m_profiles.at(static_cast<std::size_t>(spaceIndex)), profile);
     }
 
 private:
-    std::optional<ColorProfileInfo> m_cmyk;
+    std::vector<UID> ProfileList() const {
+        return StoredProfileUIDs(static_cast<const DataBase*>(GetUIDRef(this).GetDataBase()));
+    }
+
+    std::array<UID, 2> m_profiles{kInvalidUID, kInvalidUID};
 };
+
+DocumentColorManagement* ColorManagementOf(const IDocument* document) {
+    InterfacePtr<IDocumentColorManagement> facet(document, UseDefaultIID{});
+    // The database holds the document, and so its facet.
+    return static_cast<DocumentColorManagement*>(facet.get());
+}
 
 // A new object of the class as its implementation `Impl` (of interface I), with one reference.
 template <typename Impl, typename I>
@@ -85,6 +124,7 @@ public:
     }
 
     void Set(ColorProfileInfo info) { m_info = std::move(info); }
+    const ColorProfileInfo& Info() const { return m_info; }
 
 private:
     ColorProfileInfo m_info;
@@ -116,36 +156,69 @@ private:
     std::vector<ColorProfileInfo> m_profiles;
 };
 
-// Changes a document's CMYK profile.
+// Stores a profile object in the document's database; kInvalidUID when `wanted` is taken.
+UID StoreProfile(DataBase& db, const ColorProfileInfo& profile, UID wanted) {
+    const UID uid = db.NewObject(kColorProfileBoss, wanted);
+    if (uid != kInvalidUID) {
+        InterfacePtr<IColorProfile> stored(UIDRef(&db, uid), UseDefaultIID{});
+        static_cast<ColorProfile*>(stored.get())->Set(profile);
+    }
+    return uid;
+}
+
+std::optional<ColorProfileInfo> InfoOf(const UIDRef& ref) {
+    InterfacePtr<IColorProfile> profile(ref, UseDefaultIID{});
+    if (!profile)
+        return std::nullopt;
+    return static_cast<const ColorProfile*>(profile.get())->Info();
+}
+
+// Gives a document a new CMYK profile object, or none.
 class DocumentProfileCmd final : public Command {
 public:
     using Command::Command;
 
     PMString CreateName() override { return PMString("Document Profile"); }
-    void Set(InterfacePtr<IDocumentProfiles> target, std::optional<ColorProfileInfo> profile) {
-        m_target = std::move(target);
+    void Set(IDocument* document, std::optional<ColorProfileInfo> profile) {
+        m_document = InterfacePtr<IDocument>(document, UseDefaultIID{});
         m_profile = std::move(profile);
     }
 
 protected:
     void Do() override {
-        if (m_target)
-            m_target->SetCMYKProfile(m_profile);
+        DocumentColorManagement* target = ColorManagementOf(m_document.get());
+        if (!target)
+            return;
+        UID profile = kInvalidUID;
+        if (m_profile)
+            profile = StoreProfile(*static_cast<DataBase*>(GetUIDRef(target).GetDataBase()),
+                                   *m_profile, kInvalidUID);
+        target->SetProfile(kCMYKSpaceIndex, profile);
     }
 
 private:
-    InterfacePtr<IDocumentProfiles> m_target;
+    InterfacePtr<IDocument> m_document;
     std::optional<ColorProfileInfo> m_profile;
 };
 
 void RunDocumentProfileCmd(IDocument* document, std::optional<ColorProfileInfo> profile) {
-    InterfacePtr<IDocumentProfiles> target(document, UseDefaultIID{});
     InterfacePtr<ICommand> command(CmdUtils::CreateCommand(kDocumentProfileCmdBoss));
-    if (!target || !command)
+    if (!ColorManagementOf(document) || !command)
         return;
-    static_cast<DocumentProfileCmd*>(command.get())->Set(std::move(target), std::move(profile));
+    static_cast<DocumentProfileCmd*>(command.get())->Set(document, std::move(profile));
     // A failure stays in the global error code, where the caller's sequence finds it.
     static_cast<void>(CmdUtils::ProcessCommand(command.get()));
+}
+
+// The first installed profile of that name and colour space.
+IColorProfile* QueryInstalledProfile(const std::string& name, std::int32_t colorSpace) {
+    for (const ColorProfileInfo& profile : TheState().profiles)
+        if (profile.name == name && profile.colorSpace == colorSpace) {
+            auto object = MakeObject<ColorProfile, IColorProfile>(kColorProfileBoss);
+            object->Set(profile);
+            return object.forget();
+        }
+    return nullptr;
 }
 
 class CMSManager final : public CPMUnknown<ICMSManager> {
@@ -174,12 +247,11 @@ public:
 
     IColorProfile* QueryDocumentProfile(std::int32_t kind, IDocument* document,
                                         std::int32_t /*option*/) const override {
-        InterfacePtr<IDocumentProfiles> profiles(document, UseDefaultIID{});
-        if (kind != kCMYKProfileKind || !profiles || !profiles->GetCMYKProfile())
+        const DocumentColorManagement* profiles = ColorManagementOf(document);
+        if (kind != kCMYKProfileKind || !profiles)
             return nullptr;
-        auto profile = MakeObject<ColorProfile, IColorProfile>(kColorProfileBoss);
-        profile->Set(*profiles->GetCMYKProfile());
-        return profile.forget();
+        return static_cast<IColorProfile*>(GetUIDRef(profiles).GetDataBase()->Instantiate(
+            profiles->GetProfile(kCMYKSpaceIndex), IColorProfile::kDefaultIID));
     }
 
     void SetDocumentProfile(std::int32_t kind, IDocument* document, const PMString& name,
@@ -217,6 +289,12 @@ public:
     void GetColorEngine(PMString& name) const override { name = PMString(Presets().colorEngine); }
     std::int32_t GetRenderingIntent() const override { return Presets().renderingIntent; }
     bool GetBlackPointCompensation() const override { return Presets().blackPointCompensation; }
+    IColorProfile* QueryWorkingRGBProfileObject() const override {
+        return QueryInstalledProfile(Presets().workingRGB, kRGBSpace);
+    }
+    IColorProfile* QueryWorkingCMYKProfileObject() const override {
+        return QueryInstalledProfile(Presets().workingCMYK, kCMYKSpace);
+    }
 
 private:
     static const ColorPresets& Presets() { return TheState().presets; }
@@ -278,11 +356,13 @@ public:
         return static_cast<IColorPresetsSettings*>(
             CreateObject(kColorPresetsSettingsBoss, IColorPresetsSettings::kDefaultIID));
     }
+    IDocumentColorManagement* QueryDocumentColorManagement(IDocument* document,
+                                                           std::int32_t /*option*/) const override {
+        return document ? static_cast<IDocumentColorManagement*>(
+                              document->QueryInterface(IDocumentColorManagement::kDefaultIID))
+                        : nullptr;
+    }
 };
-
-InterfacePtr<IDocumentProfiles> ProfilesOf(const Document& document) {
-    return InterfacePtr<IDocumentProfiles>(document.Get(), UseDefaultIID{});
-}
 
 } // namespace
 
@@ -311,12 +391,41 @@ void SetProfilesAfterRefresh(std::vector<ColorProfileInfo> profiles) {
     TheState().afterRefresh = std::move(profiles);
 }
 
+const std::vector<ColorProfileInfo>& InstalledProfiles() {
+    return TheState().profiles;
+}
+
+const std::optional<std::vector<ColorProfileInfo>>& ProfilesAfterRefresh() {
+    return TheState().afterRefresh;
+}
+
+UID StoreDocumentProfile(const Document& document, const ColorProfileInfo& profile, UID wanted) {
+    return StoreProfile(*document.db, profile, wanted);
+}
+
+std::vector<std::pair<UID, ColorProfileInfo>> StoredProfiles(const Document& document) {
+    std::vector<std::pair<UID, ColorProfileInfo>> profiles;
+    for (UID uid : StoredProfileUIDs(document.db.get()))
+        if (auto info = InfoOf({document.db.get(), uid}))
+            profiles.emplace_back(uid, std::move(*info));
+    return profiles;
+}
+
+void SetDocumentProfileUID(const Document& document, std::int32_t spaceIndex, UID profile) {
+    ColorManagementOf(document.Get())->SetProfile(spaceIndex, profile);
+}
+
+UID DocumentProfileUID(const Document& document, std::int32_t spaceIndex) {
+    return ColorManagementOf(document.Get())->GetProfile(spaceIndex);
+}
+
 void SetDocumentCMYKProfile(const Document& document, std::optional<ColorProfileInfo> profile) {
-    ProfilesOf(document)->SetCMYKProfile(std::move(profile));
+    SetDocumentProfileUID(document, kCMYKSpaceIndex,
+                          profile ? StoreDocumentProfile(document, *profile) : kInvalidUID);
 }
 
 std::optional<ColorProfileInfo> DocumentCMYKProfile(const Document& document) {
-    return ProfilesOf(document)->GetCMYKProfile();
+    return InfoOf({document.db.get(), DocumentProfileUID(document, kCMYKSpaceIndex)});
 }
 
 void ResetColorManagement() {
@@ -339,8 +448,8 @@ void RegisterColorManagementClasses() {
                                  ImplementationFunctionsOf<ColorPresetsCmd>());
     model.RegisterImplementation(PluginID{0}, kColorPresetsDataImpl,
                                  ImplementationFunctionsOf<ColorPresetsData>());
-    model.RegisterImplementation(PluginID{0}, kDocumentProfilesImpl,
-                                 ImplementationFunctionsOf<DocumentProfiles>());
+    model.RegisterImplementation(PluginID{0}, kDocumentColorManagementImpl,
+                                 ImplementationFunctionsOf<DocumentColorManagement>());
     model.RegisterImplementation(PluginID{0}, kDocumentProfileCmdImpl,
                                  ImplementationFunctionsOf<DocumentProfileCmd>());
     model.AddToClass(kUtilsBoss, {{IColorSettingsUtils::kDefaultIID, kColorSettingsUtilsImpl}});
@@ -353,7 +462,8 @@ void RegisterColorManagementClasses() {
                      {{ICommand::kDefaultIID, kColorPresetsCmdImpl},
                       {IColorPresetsSettingsData::kDefaultIID, kColorPresetsDataImpl}});
     model.AddToClass(kDocumentProfileCmdBoss, {{ICommand::kDefaultIID, kDocumentProfileCmdImpl}});
-    model.AddToClass(kDocBoss, {{IDocumentProfiles::kDefaultIID, kDocumentProfilesImpl}});
+    model.AddToClass(kDocBoss, {{IDocumentColorManagement::kDefaultIID,
+                                 kDocumentColorManagementImpl}});
 }
 
 } // namespace host

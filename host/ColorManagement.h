@@ -1,12 +1,15 @@
 // Colour management: the colour-settings utility with its colour-management manager, the
-// profiles the manager knows, each document's CMYK profile, whether colour management is on and
-// the colour-presets settings with the command that applies them.
+// profiles the manager knows, each document's profile objects and its RGB and CMYK profiles,
+// whether colour management is on and the colour-presets settings with the command that applies
+// them.
 //
 // The manager keeps a list of the installed profiles that it reads again only when told to
 // refresh; a refresh may find other profiles than before (a profile installed meanwhile). A
+// document stores profile objects (its own profiles and those of its placed graphics); its RGB
+// and CMYK profiles are two of them, or none. A stored profile's data never changes. A
 // document's profile and the presets change through host commands, so undo and an aborted
 // sequence restore them. What the stand-in knows is set directly through the functions at the
-// end.
+// end; the session and document descriptions (host/Description.h) give and dump all of it.
 #pragma once
 
 #include "host/Document.h"
@@ -16,6 +19,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A colour profile object (interface 0x7C03). Its colour space, like that of a profile query,
@@ -73,7 +77,8 @@ public:
     // is the host's.
     virtual IColorProfile* QueryDocumentProfile(std::int32_t kind, IDocument* document,
                                                 std::int32_t option) const = 0;
-    // Gives the document the known profile of that name, through a host command (so undo and
+    // Gives the document the known profile of that name, stored as a new profile object of the
+    // document, through a host command (so undo and
     // an aborted sequence take it back; a pending error skips it and a failure stays in the
     // global error code, as with any command). A name the manager does not know changes
     // nothing. The two options are the host's. Recorded as
@@ -85,7 +90,7 @@ public:
     virtual void ResetDocumentProfile(std::int32_t kind, IDocument* document) = 0;
 };
 
-// The application's colour-presets settings, read live.
+// The application's colour-presets settings (its working colour settings), read live.
 class IColorPresetsSettings : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0xF04002};
@@ -95,6 +100,25 @@ public:
     virtual void GetColorEngine(PMString& name) const = 0;
     virtual std::int32_t GetRenderingIntent() const = 0;
     virtual bool GetBlackPointCompensation() const = 0;
+
+    // The working RGB (CMYK) profile: the first installed profile of the working profile's name
+    // whose colour space is RGB (CMYK), with a new reference; null when there is none.
+    virtual IColorProfile* QueryWorkingRGBProfileObject() const = 0;
+    virtual IColorProfile* QueryWorkingCMYKProfileObject() const = 0;
+};
+
+// A document's colour management (interface 0xF0B002, on the document). Its profile list is the
+// profile objects stored in the document, in UID order; the document has a profile for the RGB
+// space (space index 0) and one for the CMYK space (space index 1), or none.
+class IDocumentColorManagement : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0xF0B002};
+
+    // The index in the profile list of the document's profile for the space index; -1 when the
+    // document has none (and for other space indexes).
+    virtual std::int32_t GetProfileIndex(std::int32_t spaceIndex) const = 0;
+    // 1 with `uid` the profile at the index of the profile list; 0, `uid` unchanged, outside it.
+    virtual std::int16_t GetProfileUID(std::int32_t index, UID& uid) const = 0;
 };
 
 // The data of the colour-presets command (interface 0x7D15): whether colour management is to be
@@ -121,12 +145,20 @@ public:
     virtual bool IsColorManagementOn() const = 0;
     // The current colour-presets settings, with a new reference.
     virtual IColorPresetsSettings* QueryColorPresetsSettings() const = 0;
+    // The document's colour management, with a new reference; null for a null document. The
+    // option is the host's.
+    virtual IDocumentColorManagement* QueryDocumentColorManagement(IDocument* document,
+                                                                   std::int32_t option) const = 0;
 };
 
 namespace host {
 
 // The colour-presets command: applies its data (interface 0x7D15) to the application.
 inline constexpr ClassID kColorPresetsCmdBoss{0x7D1E};
+
+// The space indexes of a document's profiles.
+inline constexpr std::int32_t kRGBSpaceIndex = 0;
+inline constexpr std::int32_t kCMYKSpaceIndex = 1;
 
 // A profile as the host knows it.
 struct ColorProfileInfo {
@@ -159,7 +191,21 @@ const ColorPresets& GetColorPresets();
 void SetInstalledProfiles(std::vector<ColorProfileInfo> profiles);
 // The profiles every later refresh finds.
 void SetProfilesAfterRefresh(std::vector<ColorProfileInfo> profiles);
-// The document's CMYK profile (none: nullopt).
+const std::vector<ColorProfileInfo>& InstalledProfiles();
+// What every later refresh finds; nullopt: the installed profiles again.
+const std::optional<std::vector<ColorProfileInfo>>& ProfilesAfterRefresh();
+
+// Stores a profile object with that data in the document (journaled: undo and rollback take it
+// out again) under a new UID, or under `wanted` when it is free; kInvalidUID when it is not.
+UID StoreDocumentProfile(const Document& document, const ColorProfileInfo& profile,
+                         UID wanted = kInvalidUID);
+// The profile objects stored in the document, in UID order.
+std::vector<std::pair<UID, ColorProfileInfo>> StoredProfiles(const Document& document);
+// The document's profile for the space index: a stored profile object, or kInvalidUID for none.
+// Journaled.
+void SetDocumentProfileUID(const Document& document, std::int32_t spaceIndex, UID profile);
+UID DocumentProfileUID(const Document& document, std::int32_t spaceIndex);
+// The document's CMYK profile (none: nullopt); a profile given is stored as a new object.
 void SetDocumentCMYKProfile(const Document& document, std::optional<ColorProfileInfo> profile);
 std::optional<ColorProfileInfo> DocumentCMYKProfile(const Document& document);
 

@@ -43,6 +43,8 @@ UID DataBase::NewObject(ClassID cls, UID wanted) {
     boss->SetStorage(this, uid);
     m_objects.emplace(uid, Hold(boss));
     m_next = std::max(m_next, uid.Get() + 1);
+    if (m_root == kInvalidUID)
+        m_root = uid;
     RecordUndo([this, uid] { DeleteObject(uid); });
     return uid;
 }

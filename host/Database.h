@@ -18,6 +18,9 @@ public:
     virtual IPMUnknown* Instantiate(UID uid, PMIID iid) const = 0;
     // The class of the stored object; kInvalidClass when the UID names nothing.
     virtual ClassID GetClass(UID uid) const = 0;
+    // The UID of the database's root object, the first it stored (a document's database: the
+    // document); kInvalidUID while it stores nothing.
+    virtual UID GetRootUID() const = 0;
 };
 
 class UIDRef {
@@ -84,6 +87,7 @@ public:
 
     IPMUnknown* Instantiate(UID uid, PMIID iid) const override;
     ClassID GetClass(UID uid) const override;
+    UID GetRootUID() const override { return m_root; }
 
     const std::string& GetName() const { return m_name; }
 
@@ -107,6 +111,7 @@ private:
     std::string m_name;
     std::map<UID, Held> m_objects;
     std::uint32_t m_next = 1;
+    UID m_root = kInvalidUID;
 };
 
 } // namespace host

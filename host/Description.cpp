@@ -1,7 +1,10 @@
 #include "host/Description.h"
 
+#include "host/ColorManagement.h"
 #include "host/Fonts.h"
+#include "host/Links.h"
 #include "host/Panels.h"
+#include "host/PlacedGraphics.h"
 #include "host/PlugInList.h"
 #include "host/Print.h"
 #include "host/Recorder.h"
@@ -18,6 +21,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace host {
 
@@ -40,6 +44,7 @@ constexpr std::size_t kMaxTextBytes = 1024;
 constexpr std::size_t kMaxPlugins = 1000;
 constexpr std::size_t kMaxStoryBytes = 1u << 20;
 constexpr std::size_t kMaxFonts = 10000;
+constexpr std::size_t kMaxAttributes = 64; // image attributes of an item
 
 [[noreturn]] void Fail(const std::string& path, const std::string& message) {
     throw DescriptionError(path.empty() ? message : path + ": " + message);
@@ -266,32 +271,155 @@ void ReadFacets(const Boss& boss, const Field& field) {
     }
 }
 
-OrderedJson DumpFacets(const Boss& boss) {
+std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (std::uint8_t byte : bytes) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    return hex;
+}
+
+OrderedJson DumpFacets(const Boss& boss) {
     OrderedJson facets = OrderedJson::object();
     for (const Boss::PersistentFacet& facet : boss.PersistentFacets()) {
         auto writer = MemoryStream::Writer();
         facet.readWrite(facet.object, writer.get(), facet.implementation);
-        std::string hex;
-        for (std::uint8_t byte : writer->Bytes()) {
-            hex += kDigits[byte >> 4];
-            hex += kDigits[byte & 15];
-        }
-        facets[Hex(facet.iid.Get())] = hex;
+        facets[Hex(facet.iid.Get())] = HexBytes(writer->Bytes());
     }
     return facets;
+}
+
+// A colour profile: {"name": "SWOP", "path": "Z:/p/swop.icc", "space": 3, "class": 1,
+// "kind": 1, "data": "<hex>"}; all but the name have the defaults of ColorProfileInfo.
+ColorProfileInfo ReadProfile(const Object& fields) {
+    ColorProfileInfo profile;
+    profile.name = fields.Required("name").Text();
+    if (auto path = fields.Optional("path"))
+        profile.path = path->Text();
+    if (auto space = fields.Optional("space"))
+        profile.colorSpace = space->Int32();
+    if (auto deviceClass = fields.Optional("class"))
+        profile.deviceClass = deviceClass->Int32();
+    if (auto kind = fields.Optional("kind"))
+        profile.kind = kind->Int32();
+    if (auto data = fields.Optional("data"))
+        profile.data = data->HexBytes();
+    return profile;
+}
+
+std::vector<ColorProfileInfo> ReadProfiles(const Field& field) {
+    std::vector<ColorProfileInfo> profiles;
+    for (const Field& profile : field.Array(kMaxListLength))
+        profiles.push_back(
+            ReadProfile(profile.Fields({"name", "path", "space", "class", "kind", "data"})));
+    return profiles;
+}
+
+OrderedJson DumpProfile(const ColorProfileInfo& profile) {
+    return {{"name", profile.name},        {"path", profile.path},
+            {"space", profile.colorSpace}, {"class", profile.deviceClass},
+            {"kind", profile.kind},        {"data", HexBytes(profile.data)}};
+}
+
+// The application's colour management, as a session gives it.
+struct ColorManagementState {
+    bool on = true;
+    ColorPresets presets;
+    std::vector<ColorProfileInfo> installed;
+    std::optional<std::vector<ColorProfileInfo>> afterRefresh;
+};
+
+ColorManagementState ReadColorManagement(const Field& field) {
+    const Object fields =
+        field.Fields({"on", "presets", "installedProfiles", "profilesAfterRefresh"});
+    ColorManagementState state;
+    if (auto on = fields.Optional("on"))
+        state.on = on->Bool();
+    if (auto presets = fields.Optional("presets")) {
+        const Object values = presets->Fields({"workingRGB", "workingCMYK", "colorEngine",
+                                               "renderingIntent", "blackPointCompensation"});
+        if (auto rgb = values.Optional("workingRGB"))
+            state.presets.workingRGB = rgb->Text();
+        if (auto cmyk = values.Optional("workingCMYK"))
+            state.presets.workingCMYK = cmyk->Text();
+        if (auto engine = values.Optional("colorEngine"))
+            state.presets.colorEngine = engine->Text();
+        if (auto intent = values.Optional("renderingIntent"))
+            state.presets.renderingIntent = intent->Int32();
+        if (auto compensation = values.Optional("blackPointCompensation"))
+            state.presets.blackPointCompensation = compensation->Bool();
+    }
+    if (auto installed = fields.Optional("installedProfiles"))
+        state.installed = ReadProfiles(*installed);
+    if (auto after = fields.Optional("profilesAfterRefresh"))
+        state.afterRefresh = ReadProfiles(*after);
+    return state;
+}
+
+void ApplyColorManagement(const ColorManagementState& state) {
+    SetColorManagementOn(state.on);
+    SetColorPresets(state.presets);
+    SetInstalledProfiles(state.installed);
+    if (state.afterRefresh)
+        SetProfilesAfterRefresh(*state.afterRefresh);
+}
+
+OrderedJson DumpColorManagement() {
+    const ColorPresets& presets = GetColorPresets();
+    OrderedJson json{{"on", ColorManagementOn()},
+                     {"presets",
+                      {{"workingRGB", presets.workingRGB},
+                       {"workingCMYK", presets.workingCMYK},
+                       {"colorEngine", presets.colorEngine},
+                       {"renderingIntent", presets.renderingIntent},
+                       {"blackPointCompensation", presets.blackPointCompensation}}},
+                     {"installedProfiles", OrderedJson::array()}};
+    for (const ColorProfileInfo& profile : InstalledProfiles())
+        json["installedProfiles"].push_back(DumpProfile(profile));
+    if (const auto& after = ProfilesAfterRefresh()) {
+        json["profilesAfterRefresh"] = OrderedJson::array();
+        for (const ColorProfileInfo& profile : *after)
+            json["profilesAfterRefresh"].push_back(DumpProfile(profile));
+    }
+    return json;
+}
+
+// Four characters, the first in the most significant byte.
+std::uint32_t FourCharCode(const Field& field) {
+    const std::string text = field.Text();
+    if (text.size() != 4)
+        field.Fail("expected four characters");
+    std::uint32_t code = 0;
+    for (char c : text)
+        code = code << 8 | static_cast<std::uint8_t>(c);
+    return code;
+}
+
+std::string FourCharText(std::uint32_t code) {
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        text += static_cast<char>(code >> shift & 0xFF);
+    return text;
 }
 
 // Reads one document description into a document that is not open yet.
 class DocumentReader {
 public:
     std::unique_ptr<Document> Read(const Field& description) {
-        const Object fields = description.Fields({"kind", "name", "workspace", "layers", "spreads",
-                                                  "masterSpreads", "stories", "sections", "view"});
+        const Object fields = description.Fields({"kind", "name", "workspace", "layers", "profiles",
+                                                  "colorManagement", "spreads", "masterSpreads",
+                                                  "stories", "sections", "view"});
         if (fields.Required("kind").Text() != "document")
             fields.Required("kind").Fail("expected \"document\"");
         m_document = CreateDocument(fields.Required("name").Text());
         Layout& layout = m_document->layout;
+        if (auto profiles = fields.Optional("profiles"))
+            for (const Field& profile : profiles->Array(kMaxListLength))
+                ReadStoredProfile(profile);
+        if (auto colorManagement = fields.Optional("colorManagement"))
+            ReadDocumentColorManagement(*colorManagement);
         if (auto layers = fields.Optional("layers"))
             for (const Field& layer : layers->Array(kMaxListLength))
                 ReadLayer(layer);
@@ -326,6 +454,34 @@ private:
         if (m_document->db->NewObject(cls, uid) == kInvalidUID)
             id.Fail("id " + std::to_string(uid.Get()) + " is already in use");
         return uid;
+    }
+
+    void ReadStoredProfile(const Field& field) {
+        const Object fields =
+            field.Fields({"id", "name", "path", "space", "class", "kind", "data"});
+        const ColorProfileInfo profile = ReadProfile(fields);
+        const Field id = fields.Required("id");
+        if (++m_objects > kMaxObjects)
+            id.Fail("more than " + std::to_string(kMaxObjects) + " objects in the document");
+        if (StoreDocumentProfile(*m_document, profile, id.Id()) == kInvalidUID)
+            id.Fail("id " + std::to_string(id.Id().Get()) + " is already in use");
+        m_profiles.insert(id.Id());
+    }
+
+    // A stored profile object of the document.
+    UID ProfileOf(const Field& field) const {
+        const UID uid = field.Id();
+        if (!m_profiles.contains(uid))
+            field.Fail("no profile has id " + std::to_string(uid.Get()));
+        return uid;
+    }
+
+    void ReadDocumentColorManagement(const Field& field) {
+        const Object fields = field.Fields({"rgb", "cmyk"});
+        if (auto rgb = fields.Optional("rgb"))
+            SetDocumentProfileUID(*m_document, kRGBSpaceIndex, ProfileOf(*rgb));
+        if (auto cmyk = fields.Optional("cmyk"))
+            SetDocumentProfileUID(*m_document, kCMYKSpaceIndex, ProfileOf(*cmyk));
     }
 
     void ReadLayer(const Field& field) {
@@ -389,7 +545,7 @@ private:
             group   ? field.Fields({"id", "class", "layer", "items", "transparency", "transparent"})
             : guide ? field.Fields({"id", "class", "layer", "guide"})
                     : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke", "fonts",
-                                    "textFrame", "transparency", "transparent"});
+                                    "textFrame", "transparency", "transparent", "placed"});
         Item item;
         item.cls = group ? kGroupItemBoss : guide ? kGuideItemBoss : kFrameItemBoss;
         item.spread = spread;
@@ -430,6 +586,12 @@ private:
             }
             if (auto frame = fields.Optional("textFrame"))
                 item.textFrame = ReadTextFrame(*frame, *m_document->db->GetBoss(uid));
+            if (auto placed = fields.Optional("placed")) {
+                item.placed = ReadPlaced(*placed);
+                if (!AttachPlacedFacets(*m_document->db->GetBoss(uid), *item.placed))
+                    placed->Fail("more than " + std::to_string(kMaxImportProviders) +
+                                 " distinct file-type lists in the session");
+            }
         }
         if (auto transparency = fields.Optional("transparency")) {
             item.transparency = ReadTransparency(*transparency);
@@ -535,6 +697,77 @@ private:
         return line;
     }
 
+    // An item's placed content (host/PlacedGraphics.h).
+    PlacedContent ReadPlaced(const Field& field) {
+        const Object fields =
+            field.Fields({"attributes", "fileTypes", "eps", "imageObject", "embeddedImage",
+                          "colors", "pdf", "links", "colorPolicy", "profile"});
+        PlacedContent placed;
+        if (auto attributes = fields.Optional("attributes")) {
+            placed.attributes.emplace();
+            for (const auto& [tag, value] : attributes->Members(kMaxAttributes)) {
+                if (tag.empty() || tag.size() > 9 ||
+                    tag.find_first_not_of("0123456789") != std::string::npos)
+                    value.Fail("expected a tag from 0 to 999999999");
+                (*placed.attributes)[std::stoi(tag)] = value.HexBytes();
+            }
+        }
+        if (auto fileTypes = fields.Optional("fileTypes")) {
+            placed.fileTypes.emplace();
+            for (const Field& type : fileTypes->Array(kMaxListLength))
+                placed.fileTypes->push_back(FourCharCode(type));
+        }
+        if (auto eps = fields.Optional("eps"))
+            placed.eps = eps->Bool();
+        if (auto imageObject = fields.Optional("imageObject"))
+            placed.imageObject = imageObject->Bool();
+        if (auto image = fields.Optional("embeddedImage"))
+            placed.embeddedImage = image->Id();
+        if (auto colors = fields.Optional("colors"))
+            placed.colors = Ids(*colors);
+        if (auto pdf = fields.Optional("pdf")) {
+            const Object pdfFields = pdf->Fields({"transparent", "colors"});
+            placed.pdf.emplace();
+            if (auto transparent = pdfFields.Optional("transparent"))
+                placed.pdf->transparent = transparent->Bool();
+            if (auto colors = pdfFields.Optional("colors"))
+                placed.pdf->colors = Ids(*colors);
+        }
+        if (auto links = fields.Optional("links"))
+            for (const Field& link : links->Array(kMaxListLength))
+                placed.links.push_back(ReadLink(link));
+        if (auto policy = fields.Optional("colorPolicy"))
+            placed.colorPolicy = policy->Int32();
+        if (auto profile = fields.Optional("profile"))
+            placed.profile = ProfileOf(*profile);
+        return placed;
+    }
+
+    static std::vector<UID> Ids(const Field& field) {
+        std::vector<UID> ids;
+        for (const Field& id : field.Array(kMaxListLength))
+            ids.push_back(id.Id());
+        return ids;
+    }
+
+    // {"id": 50, "resource": 51, "fullName": "Z:/images/a.tif"}, or {"id": 50} for a link
+    // without a resource.
+    PlacedLink ReadLink(const Field& field) {
+        const Object fields = field.Fields({"id", "resource", "fullName"});
+        PlacedLink link;
+        link.link = NewObject(kLinkBoss, fields.Required("id"));
+        Boss* resource = nullptr;
+        if (auto resourceId = fields.Optional("resource")) {
+            link.fullName = fields.Required("fullName").Text();
+            link.resource = NewObject(kLinkResourceBoss, *resourceId);
+            resource = m_document->db->GetBoss(link.resource);
+        } else if (auto name = fields.Optional("fullName")) {
+            name->Fail("a link without a resource has no full name");
+        }
+        AttachLinkFacets(*m_document->db->GetBoss(link.link), resource, link);
+        return link;
+    }
+
     static Guide ReadGuide(const Field& field) {
         const Object fields = field.Fields({"horizontal", "position", "index"});
         return {fields.Required("horizontal").Bool(), fields.Required("position").Number(),
@@ -616,6 +849,7 @@ private:
 
     std::unique_ptr<Document> m_document;
     std::size_t m_objects = 0;
+    std::set<UID> m_profiles; // the stored profile objects read so far
 };
 
 OrderedJson DumpRect(const PMRect& rect) {
@@ -642,6 +876,54 @@ void DumpTransparency(const Item& item, OrderedJson& json) {
     }
     if (item.transparent)
         json["transparent"] = true;
+}
+
+OrderedJson DumpIds(const std::vector<UID>& ids) {
+    OrderedJson json = OrderedJson::array();
+    for (UID id : ids)
+        json.push_back(id.Get());
+    return json;
+}
+
+OrderedJson DumpPlaced(const PlacedContent& placed) {
+    OrderedJson json = OrderedJson::object();
+    if (placed.attributes) {
+        json["attributes"] = OrderedJson::object();
+        for (const auto& [tag, bytes] : *placed.attributes)
+            json["attributes"][std::to_string(tag)] = HexBytes(bytes);
+    }
+    if (placed.fileTypes) {
+        json["fileTypes"] = OrderedJson::array();
+        for (std::uint32_t type : *placed.fileTypes)
+            json["fileTypes"].push_back(FourCharText(type));
+    }
+    if (placed.eps)
+        json["eps"] = true;
+    if (placed.imageObject)
+        json["imageObject"] = true;
+    if (placed.embeddedImage)
+        json["embeddedImage"] = placed.embeddedImage->Get();
+    if (placed.colors)
+        json["colors"] = DumpIds(*placed.colors);
+    if (placed.pdf)
+        json["pdf"] = {{"transparent", placed.pdf->transparent},
+                       {"colors", DumpIds(placed.pdf->colors)}};
+    if (!placed.links.empty()) {
+        json["links"] = OrderedJson::array();
+        for (const PlacedLink& link : placed.links) {
+            OrderedJson entry{{"id", link.link.Get()}};
+            if (link.resource != kInvalidUID) {
+                entry["resource"] = link.resource.Get();
+                entry["fullName"] = link.fullName;
+            }
+            json["links"].push_back(entry);
+        }
+    }
+    if (placed.colorPolicy)
+        json["colorPolicy"] = *placed.colorPolicy;
+    if (placed.profile)
+        json["profile"] = placed.profile->Get();
+    return json;
 }
 
 OrderedJson DumpItem(const Layout& layout, UID uid) {
@@ -680,6 +962,8 @@ OrderedJson DumpItem(const Layout& layout, UID uid) {
                              {"span", item.textFrame->span}};
     }
     DumpTransparency(item, json);
+    if (item.placed)
+        json["placed"] = DumpPlaced(*item.placed);
     return json;
 }
 
@@ -764,6 +1048,23 @@ OrderedJson DumpDocumentJson(const Document& document) {
                                   {"visible", layer.visible},
                                   {"printable", layer.printable}});
     }
+    const auto profiles = StoredProfiles(document);
+    if (!profiles.empty()) {
+        json["profiles"] = OrderedJson::array();
+        for (const auto& [uid, profile] : profiles) {
+            OrderedJson entry{{"id", uid.Get()}};
+            entry.update(DumpProfile(profile));
+            json["profiles"].push_back(entry);
+        }
+    }
+    OrderedJson colorManagement = OrderedJson::object();
+    const std::pair<std::int32_t, const char*> spaces[] = {{kRGBSpaceIndex, "rgb"},
+                                                           {kCMYKSpaceIndex, "cmyk"}};
+    for (const auto& [space, name] : spaces)
+        if (const UID profile = DocumentProfileUID(document, space); profile != kInvalidUID)
+            colorManagement[name] = profile.Get();
+    if (!colorManagement.empty())
+        json["colorManagement"] = colorManagement;
     for (UID spread : layout.spreads)
         json["spreads"].push_back(DumpSpread(layout, spread));
     if (layout.masterSpreads) {
@@ -803,9 +1104,9 @@ std::map<PluginID, std::string> ReadPlugins(const Field& field) {
 }
 
 void LoadSession(const Json& description) {
-    const Object fields =
-        Field(description, "")
-            .Fields({"kind", "plugins", "workspace", "layersPanel", "fonts", "documents", "front"});
+    const Object fields = Field(description, "")
+                              .Fields({"kind", "plugins", "workspace", "layersPanel", "fonts",
+                                       "colorManagement", "documents", "front"});
     if (fields.Required("kind").Text() != "session")
         fields.Required("kind").Fail("expected \"session\"");
     std::map<PluginID, std::string> plugins;
@@ -821,6 +1122,9 @@ void LoadSession(const Json& description) {
         if (*front >= documents.size())
             index->Fail("no document has this index");
     }
+    std::optional<ColorManagementState> colorManagement;
+    if (auto state = fields.Optional("colorManagement"))
+        colorManagement = ReadColorManagement(*state);
     if (auto workspace = fields.Optional("workspace")) {
         const Object workspaceFields = workspace->Fields({"facets"});
         if (auto facets = workspaceFields.Optional("facets"))
@@ -850,6 +1154,8 @@ void LoadSession(const Json& description) {
         SetLayersPanelPresent(*layersPanel);
     if (fonts)
         SetFonts(std::move(*fonts));
+    if (colorManagement)
+        ApplyColorManagement(*colorManagement);
 }
 
 } // namespace
@@ -884,6 +1190,7 @@ std::string DumpSession() {
         {"workspace",
          {{"facets", DumpFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()))}}},
         {"layersPanel", IsLayersPanelPresent()},
+        {"colorManagement", DumpColorManagement()},
         {"documents", OrderedJson::array()}};
     if (!Fonts().empty()) {
         json["fonts"] = OrderedJson::array();

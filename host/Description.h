@@ -11,6 +11,9 @@
 //                  "print": {"printer": "PDF", "copies": 1}},                    0xA15
 //    "layers": [{"id": 3, "name": "Layer 1", "locked": false, "visible": true,
 //                "printable": true}],
+//    "profiles": [{"id": 50, "name": "SWOP", "path": "Z:/p/swop.icc", "space": 3,       0x7C03
+//                  "class": 1, "kind": 1, "data": "<hex>"}],
+//    "colorManagement": {"rgb": 51, "cmyk": 50},                                      0xF0B002
 //    "spreads": [{"id": 4, "offset": [0, 0], "pasteboard": [l, t, r, b],
 //                 "pages": [{"id": 5, "width": 595, "height": 842, "margins": [l, t, r, b]}],
 //                 "items": [{"id": 6, "class": "0xF03005", "layer": 3, "bounds": [l, t, r, b],
@@ -20,7 +23,15 @@
 //                                          "start": 0, "span": 11},          0xCA12, 0xCA13
 //                            "transparency": {"opacity": 50, "blendMode": 1,
 //                                             "feather": 0, "dropShadow": 0},      0x6E03
-//                            "transparent": true},
+//                            "transparent": true,
+//                            "placed": {"attributes": {"103": "02000000"},         0x1707
+//                                       "fileTypes": ["TIFF"],             0x170B, 0x1703
+//                                       "eps": true, "imageObject": true,  0x6605, 0x6608
+//                                       "embeddedImage": 60, "colors": [61],  0x8C13, 0x6604
+//                                       "pdf": {"transparent": true, "colors": [61]},  0x2503
+//                                       "links": [{"id": 52, "resource": 53,       0x8C3C
+//                                                  "fullName": "Z:/img/a.tif"}],
+//                                       "colorPolicy": 3, "profile": 50}},  0x7C0C, 0x7C05
 //                           {"id": 7, "class": "0xF03006", "layer": 3, "items": [...],
 //                            "transparency": {...}, "transparent": true},
 //                           {"id": 8, "class": "0xB667", "layer": 3,
@@ -48,16 +59,33 @@
 // 0xB667), identity matrix, stroke 0, unlocked, visible, printable, identity run matrices.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes.
+// "profiles" are the profile objects stored in the document (host/ColorManagement.h; a profile's
+// "space", "class" and "kind" default to 3, 1 and 1, its "path" and "data" to empty);
+// "colorManagement" names the document's RGB and CMYK profiles among them. An item's "placed"
+// gives its placed content (host/PlacedGraphics.h): image attributes by decimal tag, as hex of
+// their exact bytes; the four-character file types of its import provider; its links, each with
+// the resource it names and that resource's full name, or without one; the UIDs of its colours
+// and of its embedded image data, which are not checked; the colour policy; and its profile,
+// which must be one of the document's "profiles". Each part gives the item its interface.
 //
 // The session:
 //   {"kind": "session", "plugins": [{"id": "0x52E80", "file": "C:/Plug-Ins/Other.pln"}],
 //    "workspace": {"facets": {...}}, "layersPanel": true,
 //    "fonts": [{"name": "Minion Pro", "status": 0, "type": 6, "class": 4}],
+//    "colorManagement": {"on": true,
+//                        "presets": {"workingRGB": "sRGB IEC61966-2.1", "workingCMYK": "SWOP",
+//                                    "colorEngine": "", "renderingIntent": 0,
+//                                    "blackPointCompensation": false},
+//                        "installedProfiles": [{"name": "SWOP", ...profile...}],
+//                        "profilesAfterRefresh": [...]},
 //    "documents": [...], "front": 0}
 // "plugins" are the installed plug-ins (the plug-in list 0x10E), none when absent.
 // "layersPanel" tells whether the Layers panel is present (host/Panels.h; default true).
 // "fonts" are the fonts the session knows (host/Fonts.h): given, they replace the known fonts;
 // absent, the known fonts stay; dumped when there are any.
+// "colorManagement" is the application's (host/ColorManagement.h): whether it is on, the
+// colour presets, the profiles the manager knows and, when given, those every refresh finds;
+// absent parts keep the start state (on, empty presets, no profiles).
 //
 // The reader refuses anything else (an unknown field, a wrong type, a dangling id, a count or
 // nesting over its bound) with a DescriptionError that names the field, and then changes

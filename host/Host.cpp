@@ -11,9 +11,11 @@
 #include "host/ItemWalk.h"
 #include "host/LayerCommands.h"
 #include "host/Layout.h"
+#include "host/Links.h"
 #include "host/ObjectModel.h"
 #include "host/PMString.h"
 #include "host/Panels.h"
+#include "host/PlacedGraphics.h"
 #include "host/PlugInList.h"
 #include "host/Print.h"
 #include "host/Progress.h"
@@ -86,6 +88,8 @@ void RegisterHostClasses() {
     RegisterTextClasses();
     RegisterFontClasses();
     RegisterTransparencyClasses();
+    RegisterPlacedGraphicsClasses();
+    RegisterLinkClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

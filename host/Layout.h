@@ -16,6 +16,7 @@
 #include "host/Database.h"
 #include "host/Geometry.h"
 #include "host/PMString.h"
+#include "host/PlacedGraphics.h"
 #include "host/Text.h"
 #include "host/Transparency.h"
 
@@ -321,7 +322,8 @@ struct Item {
     std::vector<std::string> fonts;     // the fonts the item uses (UTF-8), for interface 0x2502
     std::optional<TextFrame> textFrame; // interfaces 0xCA12 and 0xCA13
     std::optional<TransparencyAttributes> transparency; // interface 0x6E03
-    bool transparent = false; // what the transparency tester answers for the item
+    bool transparent = false;            // what the transparency tester answers for the item
+    std::optional<PlacedContent> placed; // host/PlacedGraphics.h
 };
 
 struct Layer {

@@ -1,5 +1,6 @@
 #include "host/Description.h"
 
+#include "host/ColorManagement.h"
 #include "host/PlugIn.h"
 #include "host/PlugInList.h"
 #include "host/Session.h"
@@ -70,6 +71,15 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
          {"class", "0xB667"},
          {"layer", 4},
          {"guide", {{"horizontal", false}, {"position", 7.5}, {"index", 16}}}});
+    withFacets["profiles"] = Json::parse(R"([{"id": 50, "name": "SWOP", "path": "Z:/p/s.icc",
+        "space": 3, "class": 1, "kind": 1, "data": "0102"}])");
+    withFacets["colorManagement"] = {{"cmyk", 50}};
+    withFacets["spreads"][1]["items"][0]["placed"] = Json::parse(R"({
+        "attributes": {"103": "02000000", "121": "433a"}, "fileTypes": ["TIFF", "PCX "],
+        "eps": true, "imageObject": true, "embeddedImage": 60, "colors": [61, 62],
+        "pdf": {"transparent": true, "colors": [61]},
+        "links": [{"id": 51, "resource": 52, "fullName": "Z:/a.tif"}, {"id": 53}],
+        "colorPolicy": 3, "profile": 50})");
     const host::Document& document = host::OpenDocumentDescription(withFacets.dump());
     EXPECT_EQ(Json::parse(host::DumpDocument(document)), withFacets);
     InterfacePtr<ICounter> counter(document.WorkspaceRef(), UseDefaultIID{});
@@ -81,6 +91,10 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
         {"workspace", {{"facets", {{"0xE00200", "07000000"}, {"0xE00201", "00000000"}}}}},
         {"layersPanel", false},
         {"fonts", {{{"name", "Myriad"}, {"status", 18}, {"type", 6}, {"class", 4}}}},
+        {"colorManagement", Json::parse(R"({"on": false, "presets": {"workingRGB": "sRGB",
+            "workingCMYK": "SWOP", "colorEngine": "ACE", "renderingIntent": 1,
+            "blackPointCompensation": true}, "installedProfiles": [{"name": "SWOP", "path": "",
+            "space": 3, "class": 1, "kind": 1, "data": ""}], "profilesAfterRefresh": []})")},
         {"documents", {sample, withFacets}},
         {"front", 0}};
     host::Reset();
@@ -186,6 +200,25 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
         {R"({"kind": "session", "fonts": [{"name": "F", "status": -1, "type": 0,
             "class": 0}]})",
          "fonts[0].status: expected a whole number from 0 to 2147483647"},
+        {R"({"kind": "session", "colorManagement": {"on": false, "presets": {"workingRGB": 1}}})",
+         "colorManagement.presets.workingRGB: expected a string"},
+        {document(R"("profiles": [{"id": 3, "name": "P"}], "colorManagement": {"rgb": 4})"),
+         "colorManagement.rgb: no profile has id 4"},
+        {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "placed": {"profile": 3}})"),
+         "spreads[0].items[0].placed.profile: no profile has id 3"},
+        {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1],
+            "placed": {"attributes": {"x": ""}}})"),
+         "spreads[0].items[0].placed.attributes.x: expected a tag from 0 to 999999999"},
+        {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1],
+            "placed": {"fileTypes": ["TIF"]}})"),
+         "spreads[0].items[0].placed.fileTypes[0]: expected four characters"},
+        {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1],
+            "placed": {"links": [{"id": 7, "fullName": "a"}]}})"),
+         "spreads[0].items[0].placed.links[0].fullName: a link without a resource has no full "
+         "name"},
+        {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1],
+            "placed": {"links": [{"id": 7, "resource": 6, "fullName": "a"}]}})"),
+         "spreads[0].items[0].placed.links[0].resource: id 6 is already in use"},
     };
     for (const auto& c : cases) {
         try {
@@ -200,6 +233,7 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
         EXPECT_TRUE(host::OpenDocuments().empty()) << c.description;
         EXPECT_TRUE(host::InstalledPlugins().empty()) << c.description;
         EXPECT_EQ(SessionCounter(), 0) << c.description;
+        EXPECT_TRUE(host::ColorManagementOn()) << c.description;
     }
 }
 
