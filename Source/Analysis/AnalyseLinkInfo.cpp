@@ -1,4 +1,27 @@
 #include "Analysis/ZEPPageItemInfo.h"
+#include "host/Links.h"
 
-// Will record the path of the placed content's first link.
-void ZEPPageItemInfo::AnalyseLinkInfo(IPMUnknown*) {}
+// The first link's resource names the placed file; its name replaces the path the image
+// attributes gave.
+void ZEPPageItemInfo::AnalyseLinkInfo(IPMUnknown* item) {
+    IDataBase* db = GetUIDRef(item).GetDataBase();
+    if (!db)
+        return;
+    InterfacePtr<ILinkManager> manager(UIDRef(db, db->GetRootUID()), UseDefaultIID{});
+    if (!manager)
+        return;
+    UIDList links(db);
+    if (manager->QueryLinksByObject(GetUIDRef(item).GetUID(), links) <= 0 || links.IsEmpty())
+        return;
+    InterfacePtr<ILink> link(links.GetRef(0), UseDefaultIID{});
+    if (!link)
+        return;
+    InterfacePtr<ILinkResource> resource(manager->QueryResourceByUID(link->GetResource()));
+    if (!resource)
+        return;
+    const ustring name = PMStringToUTF8(PMString(resource->GetLongName(0)));
+    if (BPlacedGraphic* graphic = GetPlacedGraphic()) {
+        const UFileSpecCore spec(name, nullptr);
+        graphic->SetLinkPath(spec.is_valid() ? spec.path() : name);
+    }
+}

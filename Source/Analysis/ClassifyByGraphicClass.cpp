@@ -1,4 +1,13 @@
 #include "Analysis/ZEPPageItemInfo.h"
+#include "host/PlacedGraphics.h"
 
-// Will record a PICT graphic's type.
-void ZEPPageItemInfo::ClassifyByGraphicClass(IPMUnknown*) {}
+// A graphic of the PICT class is a PICT bitmap.
+void ZEPPageItemInfo::ClassifyByGraphicClass(IPMUnknown* item) {
+    const UIDRef ref = GetUIDRef(item);
+    if (!ref.GetDataBase() || ref.GetDataBase()->GetClass(ref.GetUID()) != kPICTItemBoss)
+        return;
+    if (BPlacedGraphic* graphic = GetPlacedGraphic()) {
+        graphic->isBitmap = true;
+        graphic->fileType = kPlacedFilePICT;
+    }
+}

@@ -1,4 +1,13 @@
 #include "Analysis/ZEPPageItemInfo.h"
+#include "host/PlacedGraphics.h"
 
-// Will record an image object's content as EPS.
-void ZEPPageItemInfo::ClassifyByImageObject(IPMUnknown*) {}
+// An image object holds EPS content.
+void ZEPPageItemInfo::ClassifyByImageObject(IPMUnknown* item) {
+    InterfacePtr<IImageObject> image(item, UseDefaultIID{});
+    if (!image)
+        return;
+    if (BPlacedGraphic* graphic = GetPlacedGraphic()) {
+        graphic->isBitmap = false;
+        graphic->fileType = kPlacedFileEPS;
+    }
+}

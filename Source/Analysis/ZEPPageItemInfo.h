@@ -64,6 +64,8 @@ public:
     // font's status and type, and appends it to the text runs. The walk goes line by line from
     // the line that holds `start` until the lines' characters reach `length`.
     virtual void CollectTextRuns(ITextModel* textModel, std::int32_t start, std::int32_t length);
+    // Records the kinds of the colour object's colours in the colour summary.
+    virtual void CollectInks(IPMUnknown* color);
     // Records how text in a frame is affected by transparency around it, once.
     virtual void SetTextFrameTransparency(bool willBeOutlined);
 

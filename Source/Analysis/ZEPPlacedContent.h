@@ -1,0 +1,31 @@
+// Helpers of the placed-content analyses: the image attributes of a placed picture, read tag by
+// tag into a buffer of exactly the tag's size, so that a value is never read past its end (texts
+// among them need not be terminated); and the colours placed content uses.
+#pragma once
+
+#include "Analysis/ZEPPageItemInfo.h"
+#include "host/PlacedGraphics.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The tag's bytes; nullopt when the tag is absent.
+inline std::optional<std::vector<std::uint8_t>> ReadImageAttribute(
+    const IImageAttributes& attributes, ImageAttributeTag tag) {
+    std::vector<std::uint8_t> value(attributes.GetTagSize(tag));
+    if (!attributes.GetTag(tag, value.data()))
+        return std::nullopt;
+    return value;
+}
+
+// Hands each colour of the list that is a colour object (interface 0x14C) to the record's
+// CollectInks, in list order.
+inline void CollectContentColors(ZEPPageItemInfo& info, const UIDList& colors) {
+    constexpr PMIID kColorObjectIID{0x14C};
+    for (int i = 0; i < colors.Length(); ++i) {
+        InterfacePtr<IPMUnknown> color(colors.GetRef(i), kColorObjectIID);
+        if (color)
+            info.CollectInks(color.get());
+    }
+}
