@@ -462,8 +462,8 @@ void RegisterColorManagementClasses() {
                      {{ICommand::kDefaultIID, kColorPresetsCmdImpl},
                       {IColorPresetsSettingsData::kDefaultIID, kColorPresetsDataImpl}});
     model.AddToClass(kDocumentProfileCmdBoss, {{ICommand::kDefaultIID, kDocumentProfileCmdImpl}});
-    model.AddToClass(kDocBoss, {{IDocumentColorManagement::kDefaultIID,
-                                 kDocumentColorManagementImpl}});
+    model.AddToClass(kDocBoss,
+                     {{IDocumentColorManagement::kDefaultIID, kDocumentColorManagementImpl}});
 }
 
 } // namespace host

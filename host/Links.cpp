@@ -31,8 +31,8 @@ public:
     }
 
     ILinkResource* QueryResourceByUID(UID resource) const override {
-        return static_cast<ILinkResource*>(GetUIDRef(this).GetDataBase()->Instantiate(
-            resource, ILinkResource::kDefaultIID));
+        return static_cast<ILinkResource*>(
+            GetUIDRef(this).GetDataBase()->Instantiate(resource, ILinkResource::kDefaultIID));
     }
 };
 

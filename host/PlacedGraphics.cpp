@@ -32,7 +32,7 @@ const PlacedContent& ContentOf(const IPMUnknown* facet) {
         return kNone;
     auto item = document->layout.items.find(ref.GetUID());
     return item != document->layout.items.end() && item->second.placed ? *item->second.placed
-                                                                        : kNone;
+                                                                       : kNone;
 }
 
 UIDList ListOf(const IPMUnknown* facet, const std::vector<UID>& uids) {
@@ -91,7 +91,8 @@ class ImportFileTypes final : public CPMUnknown<IImportFileTypes> {
 public:
     using CPMUnknown::CPMUnknown;
     void GetFileTypes(std::vector<std::uint32_t>& types) const override {
-        const std::uint32_t index = Boss::Of(this)->GetClass().Get() - kFirstImportProviderBoss.Get();
+        const std::uint32_t index =
+            Boss::Of(this)->GetClass().Get() - kFirstImportProviderBoss.Get();
         types = Providers().at(index);
     }
 };

@@ -27,7 +27,7 @@ void SetProfileFile(BPlacedGraphic& graphic, const PMString& path) {
 // The index of the document profile for the graphic's colour space: 0 RGB, 1 CMYK; -1 for
 // other spaces.
 std::int32_t SpaceIndexOf(std::uint32_t colorSpaceCode) {
-    return colorSpaceCode == 2 ? host::kRGBSpaceIndex
+    return colorSpaceCode == 2   ? host::kRGBSpaceIndex
            : colorSpaceCode == 3 ? host::kCMYKSpaceIndex
                                  : -1;
 }

@@ -13,8 +13,8 @@ struct ProviderFileType {
     BPlacedFileType fileType;
 };
 constexpr ProviderFileType kProviderFileTypes[] = {
-    {'8BPS', kPlacedFilePSD},  {'TIFF', kPlacedFileTIFF}, {'EPSf', kPlacedFileEPS},
-    {'JPEG', kPlacedFileJPEG}, {'PICT', kPlacedFilePICT}, {'BMP ', kPlacedFileBMP},
+    {'8BPS', kPlacedFilePSD},  {'TIFF', kPlacedFileTIFF},    {'EPSf', kPlacedFileEPS},
+    {'JPEG', kPlacedFileJPEG}, {'PICT', kPlacedFilePICT},    {'BMP ', kPlacedFileBMP},
     {'..CT', kPlacedFileSCT},  {'PCX ', kPlacedFileUnknown},
 };
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 // The tag's bytes; nullopt when the tag is absent.
-inline std::optional<std::vector<std::uint8_t>> ReadImageAttribute(
-    const IImageAttributes& attributes, ImageAttributeTag tag) {
+inline std::optional<std::vector<std::uint8_t>>
+ReadImageAttribute(const IImageAttributes& attributes, ImageAttributeTag tag) {
     std::vector<std::uint8_t> value(attributes.GetTagSize(tag));
     if (!attributes.GetTag(tag, value.data()))
         return std::nullopt;

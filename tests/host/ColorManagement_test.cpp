@@ -4,6 +4,7 @@
 #include "host/ColorManagement.h"
 
 #include "host/Command.h"
+#include "host/Description.h"
 #include "support/HostFixture.h"
 
 namespace {
@@ -35,11 +36,13 @@ TEST_F(ColorManagementTest, DocumentProfileChangesAreCommandsThatAbortAndUndoTak
     const std::uint8_t* data = profile->GetData(count);
     EXPECT_EQ(path.GetUTF8String(), swop.path);
     EXPECT_EQ(std::vector<std::uint8_t>(data, data + count), swop.data);
+    const std::string before = host::DumpDocument(*host::FrontDocument());
     IAbortableCmdSeq* sequence = CmdUtils::BeginAbortableCmdSeq();
     Manager()->SetDocumentProfile(1, document, PMString("FOGRA"), 0, 0);
     EXPECT_EQ(CMYKName(document), "FOGRA");
     CmdUtils::AbortCommandSequence(sequence);
     EXPECT_EQ(CMYKName(document), "SWOP");
+    EXPECT_EQ(host::DumpDocument(*host::FrontDocument()), before) << "the new profile object too";
     Manager()->SetDocumentProfile(1, document, PMString("Not installed"), 0, 0);
     Manager()->SetDocumentProfile(2, document, PMString("FOGRA"), 0, 0);
     Manager()->ResetDocumentProfile(2, document);

@@ -15,3 +15,14 @@ inline std::string fromHex(std::string_view digits) {
     }
     return bytes;
 }
+
+// The bytes as lower-case hex digits, two a byte, no blanks.
+inline std::string hexOf(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char byte : bytes) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    return hex;
+}
