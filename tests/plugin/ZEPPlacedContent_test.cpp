@@ -4,6 +4,7 @@
 #include "Analysis/ZEPPageItemInfo.h"
 #include "host/ColorManagement.h"
 #include "host/Description.h"
+#include "host/Faults.h"
 #include "model/BJobFile.h"
 #include "support/ColourProfileFolder.h"
 #include "support/HexBytes.h"
@@ -273,6 +274,10 @@ TEST_F(PlacedContentTest, ThePolicyDecidesTheProfileFileAndTheOverriddenTag) {
     }
     EXPECT_FALSE(Analyse(Open(Item(20, R"({"profile": 52})"), profiles))->GetPageItem())
         << "not colour-managed";
+    const host::Document& rgb =
+        Open(Item(20, R"({"colorPolicy": 1, "attributes": {)" + space(2) + "}}"));
+    host::Faults::Instance().HideInterface(host::kDocBoss, IDocument::kDefaultIID);
+    EXPECT_EQ(Thrown([&] { Analyse(rgb); }), "0x52E1E (theDocument) == NULL");
 }
 
 TEST_F(PlacedContentTest, EmbeddedProfilesAreWrittenToFilesOfTheirOwn) {
