@@ -55,9 +55,6 @@ std::vector<UID> StoredProfileUIDs(const DataBase* db) {
     return list;
 }
 
-// The data of a profile object.
-std::optional<ColorProfileInfo> InfoOf(const UIDRef& ref);
-
 // A document's colour management: its profiles for the two space indexes.
 class DocumentColorManagement final : public CPMUnknown<IDocumentColorManagement> {
 public:
@@ -159,10 +156,9 @@ private:
 // Stores a profile object in the document's database; kInvalidUID when `wanted` is taken.
 UID StoreProfile(DataBase& db, const ColorProfileInfo& profile, UID wanted) {
     const UID uid = db.NewObject(kColorProfileBoss, wanted);
-    if (uid != kInvalidUID) {
-        InterfacePtr<IColorProfile> stored(UIDRef(&db, uid), UseDefaultIID{});
+    InterfacePtr<IColorProfile> stored(UIDRef(&db, uid), UseDefaultIID{});
+    if (stored)
         static_cast<ColorProfile*>(stored.get())->Set(profile);
-    }
     return uid;
 }
 
