@@ -1170,7 +1170,8 @@ void LoadSessionDescription(std::string_view json) {
 
 void LoadDescription(std::string_view json) {
     const Json description = Parse(json);
-    if (description.is_object() && description.value("kind", "") == "session")
+    // A "kind" that is not a string is the document reader's to refuse.
+    if (description.is_object() && description.contains("kind") && description["kind"] == "session")
         LoadSession(description);
     else
         OpenDocument(ReadDocument(Field(description, "")));

@@ -136,6 +136,7 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
         {std::string(100, '[') + std::string(100, ']'),
          "the description nests deeper than 40 levels"},
         {R"({"kind": "page", "name": "A"})", "kind: expected \"document\""},
+        {R"({"kind": [], "name": "A"})", "kind: expected a string"},
         {R"({"kind": "document"})", "name: missing"},
         {document(R"("spread": [])"), "spread: unknown field"},
         {document(R"("layers": [{"id": 3, "name": 5}])"), "layers[0].name: expected a string"},
