@@ -10,6 +10,7 @@
 #include "support/HexBytes.h"
 #include "support/LogCapture.h"
 #include "support/PluginFixture.h"
+#include "support/ProblemTags.h"
 #include "support/TempFolder.h"
 #include "support/Thrown.h"
 
@@ -28,14 +29,6 @@ std::string Word(std::uint32_t value) {
     std::string bytes(4, '\0');
     std::memcpy(bytes.data(), &value, 4);
     return hexOf(bytes);
-}
-
-std::set<std::string> Tags(const BPageItem* record) {
-    std::set<std::string> tags;
-    if (record)
-        for (const ustring& tag : record->problems)
-            tags.insert(tag.c_str());
-    return tags;
 }
 
 // Item `id` of the test's page, with its placed content.
