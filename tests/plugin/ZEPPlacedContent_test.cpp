@@ -6,7 +6,6 @@
 #include "host/Description.h"
 #include "host/Faults.h"
 #include "model/BJobFile.h"
-#include "support/ColourProfileFolder.h"
 #include "support/HexBytes.h"
 #include "support/LogCapture.h"
 #include "support/PluginFixture.h"
@@ -71,7 +70,7 @@ class PlacedContentTest : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
-        m_job.jobFolder.assign(systemPath(m_temp.root()));
+        m_job.jobFolder.assign(ustring(m_temp.systemPath()));
         m_job.GetAbsoluteRuns().AddRun(1, 1);
     }
 
