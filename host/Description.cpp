@@ -1,5 +1,6 @@
 #include "host/Description.h"
 
+#include "host/ColorManagement.h"
 #include "host/Fonts.h"
 #include "host/Panels.h"
 #include "host/PlugInList.h"
@@ -266,18 +267,22 @@ void ReadFacets(const Boss& boss, const Field& field) {
     }
 }
 
-OrderedJson DumpFacets(const Boss& boss) {
+std::string HexOf(const std::vector<std::uint8_t>& bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (std::uint8_t byte : bytes) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    return hex;
+}
+
+OrderedJson DumpFacets(const Boss& boss) {
     OrderedJson facets = OrderedJson::object();
     for (const Boss::PersistentFacet& facet : boss.PersistentFacets()) {
         auto writer = MemoryStream::Writer();
         facet.readWrite(facet.object, writer.get(), facet.implementation);
-        std::string hex;
-        for (std::uint8_t byte : writer->Bytes()) {
-            hex += kDigits[byte >> 4];
-            hex += kDigits[byte & 15];
-        }
-        facets[Hex(facet.iid.Get())] = hex;
+        facets[Hex(facet.iid.Get())] = HexOf(writer->Bytes());
     }
     return facets;
 }
@@ -286,8 +291,9 @@ OrderedJson DumpFacets(const Boss& boss) {
 class DocumentReader {
 public:
     std::unique_ptr<Document> Read(const Field& description) {
-        const Object fields = description.Fields({"kind", "name", "workspace", "layers", "spreads",
-                                                  "masterSpreads", "stories", "sections", "view"});
+        const Object fields =
+            description.Fields({"kind", "name", "workspace", "layers", "spreads", "masterSpreads",
+                                "stories", "sections", "view", "cmykProfile"});
         if (fields.Required("kind").Text() != "document")
             fields.Required("kind").Fail("expected \"document\"");
         m_document = CreateDocument(fields.Required("name").Text());
@@ -315,6 +321,8 @@ public:
             ReadView(*view);
         if (auto workspace = fields.Optional("workspace"))
             ReadWorkspace(*workspace);
+        if (auto profile = fields.Optional("cmykProfile"))
+            SetDocumentCMYKProfile(*m_document, ReadProfile(*profile));
         return std::move(m_document);
     }
 
@@ -597,6 +605,23 @@ private:
             ReadFacets(*workspace, *facets);
     }
 
+    static ColorProfileInfo ReadProfile(const Field& field) {
+        const Object fields =
+            field.Fields({"name", "path", "colorSpace", "deviceClass", "kind", "data"});
+        ColorProfileInfo profile{fields.Required("name").Text()};
+        if (auto path = fields.Optional("path"))
+            profile.path = path->Text();
+        if (auto colorSpace = fields.Optional("colorSpace"))
+            profile.colorSpace = colorSpace->Int32();
+        if (auto deviceClass = fields.Optional("deviceClass"))
+            profile.deviceClass = deviceClass->Int32();
+        if (auto kind = fields.Optional("kind"))
+            profile.kind = kind->Int32();
+        if (auto data = fields.Optional("data"))
+            profile.data = data->HexBytes();
+        return profile;
+    }
+
     static PageSetup ReadPageSetup(const Field& field) {
         const Object fields = field.Fields({"bleed", "flag", "value", "switch"});
         PageSetup setup;
@@ -784,6 +809,13 @@ OrderedJson DumpDocumentJson(const Document& document) {
                                     {"style", Hex(section.style.Get())}});
     if (layout.view)
         json["view"] = {{"spread", layout.view->spread.Get()}, {"page", layout.view->page.Get()}};
+    if (const auto profile = DocumentCMYKProfile(document))
+        json["cmykProfile"] = {{"name", profile->name},
+                               {"path", profile->path},
+                               {"colorSpace", profile->colorSpace},
+                               {"deviceClass", profile->deviceClass},
+                               {"kind", profile->kind},
+                               {"data", HexOf(profile->data)}};
     return json;
 }
 

@@ -11,6 +11,7 @@
 #include "host/ItemWalk.h"
 #include "host/LayerCommands.h"
 #include "host/Layout.h"
+#include "host/NewDocument.h"
 #include "host/ObjectModel.h"
 #include "host/PMString.h"
 #include "host/Panels.h"
@@ -86,6 +87,7 @@ void RegisterHostClasses() {
     RegisterTextClasses();
     RegisterFontClasses();
     RegisterTransparencyClasses();
+    RegisterNewDocumentClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.
