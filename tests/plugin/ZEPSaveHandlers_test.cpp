@@ -211,11 +211,12 @@ TEST_F(SaveJob, AnyFailureRollsEveryChangeBackAndEndsInOneAlert) {
         std::function<void()> inject;
         ScriptID method;
         const char* alert;
+        bool fit = false;
     } cases[] = {
         {[&] { faults.FailProcessCommand(kZEPSaveDetailsCmdBoss, seven); }, kSaveJobMethod,
          "Unknown error 7"},
         {[&] { faults.FailProcessCommand(kDocSetupCmdBoss, seven); }, kSaveJobMethod,
-         "Unknown error 7"},
+         "Unknown error 7", true},
         // The host reports a failed profile command only in the global error code.
         {[&] { faults.FailProcessCommand(host::kDocumentProfileCmdBoss, seven); }, kSaveJobMethod,
          "Unknown error 7"},
@@ -245,7 +246,7 @@ TEST_F(SaveJob, AnyFailureRollsEveryChangeBackAndEndsInOneAlert) {
         host::Recorder::Instance().Clear(host::Channel::Alerts);
         c.inject();
         const std::string before = host::DumpSession();
-        Call(c.method, job, true);
+        Call(c.method, job, c.fit);
         EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{c.alert});
         EXPECT_EQ(host::DumpSession(), before) << c.alert;
         EXPECT_EQ(host::OpenSequenceCount(), 0);
