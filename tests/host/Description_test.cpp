@@ -54,6 +54,12 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
     const Json sample = Json::parse(kSampleLayout);
     Json withFacets = sample;
     withFacets["workspace"]["facets"] = {{"0xE00200", "2a000000"}, {"0xE00201", "ffffffff"}};
+    withFacets["cmykProfile"] = {{"name", "Coated FOGRA39"},
+                                 {"path", "Z:/icc/fogra39.icc"},
+                                 {"colorSpace", 3},
+                                 {"deviceClass", 1},
+                                 {"kind", 1},
+                                 {"data", "0aff"}};
     withFacets["spreads"][1]["items"][0]["fonts"] = {"Minion Pro", "Myriad"};
     Json& frame = withFacets["spreads"][0]["items"][0];
     frame["textFrame"] = {{"interfaces", {"0xCA13"}}, {"start", 1}, {"span", 4}};
