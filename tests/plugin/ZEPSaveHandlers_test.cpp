@@ -4,7 +4,6 @@
 #include "Request_Handling/ZEPSaveHandlers.h"
 
 #include "Plugin/ZEPID.h"
-#include "Plugin/ZEPPluginPrefs.h"
 #include "Request_Handling/ZEPScriptProvider.h"
 #include "host/ColorManagement.h"
 #include "host/DocumentSetup.h"
