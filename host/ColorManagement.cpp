@@ -17,7 +17,6 @@ constexpr ClassID kCMSManagerBoss{0xF04100};
 constexpr ClassID kCMSProfileListBoss{0xF04101};
 constexpr ClassID kColorProfileBoss{0xF04102};
 constexpr ClassID kColorPresetsSettingsBoss{0xF04103};
-constexpr ClassID kDocumentProfileCmdBoss{0xF04104};
 
 constexpr ImplementationID kColorSettingsUtilsImpl{0xF04200};
 constexpr ImplementationID kCMSManagerImpl{0xF04201};

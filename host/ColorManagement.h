@@ -155,6 +155,8 @@ namespace host {
 
 // The colour-presets command: applies its data (interface 0x7D15) to the application.
 inline constexpr ClassID kColorPresetsCmdBoss{0x7D1E};
+// The command through which the manager changes a document's profile.
+inline constexpr ClassID kDocumentProfileCmdBoss{0xF04104};
 
 // The space indexes of a document's profiles.
 inline constexpr std::int32_t kRGBSpaceIndex = 0;

@@ -42,7 +42,9 @@
 //                 "lines": [{"y": 20, "count": 12, "runs": [{"start": 0, "span": 11,
 //                            "width": 60, "height": 12, "matrix": [1, 0, 0, 1, 10, 8]}]}]}],
 //    "sections": [{"name": "", "start": 5, "count": 1, "style": "0x4C1A"}],
-//    "view": {"spread": 4, "page": 5}}
+//    "view": {"spread": 4, "page": 5},
+//    "cmykProfile": {"name": "Coated FOGRA39", "path": "Z:/icc/fogra39.icc",
+//                    "colorSpace": 3, "deviceClass": 1, "kind": 1, "data": "<hex>"}}
 // Ids are the objects' UIDs (1 and 2 are the document and its workspace). An item with "items"
 // is a group; its members have no "layer" of their own. An item with "guide" is a ruler guide
 // (interface 0x3301) across its spread at the position, in spread coordinates. A layer's
@@ -54,9 +56,11 @@
 // with the attributes listed; "transparent" is what the transparency tester answers for the item
 // (host/Transparency.h). Optional parts ("pageSetup", "valuePair", "print", "masterSpreads",
 // "stories", "pasteboard", "view", a non-empty "fonts", "textFrame", "transparency", a true
-// "transparent") are absent from the document when absent from the description; other fields
-// have defaults: no facets, offset (0, 0), zero margins, class 0xF03005 (groups 0xF03006, guides
-// 0xB667), identity matrix, stroke 0, unlocked, visible, printable, identity run matrices.
+// "transparent", the document's CMYK profile "cmykProfile") are absent from the document when
+// absent from the description; other fields have defaults: no facets, offset (0, 0), zero
+// margins, class 0xF03005 (groups 0xF03006, guides 0xB667), identity matrix, stroke 0, unlocked,
+// visible, printable, identity run matrices; a profile's path "", colour space 3, device class 1,
+// kind 1, no data.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes.
 // "profiles" are the profile objects stored in the document (host/ColorManagement.h; a profile's

@@ -12,6 +12,7 @@
 #include "host/LayerCommands.h"
 #include "host/Layout.h"
 #include "host/Links.h"
+#include "host/NewDocument.h"
 #include "host/ObjectModel.h"
 #include "host/PMString.h"
 #include "host/Panels.h"
@@ -90,6 +91,7 @@ void RegisterHostClasses() {
     RegisterTransparencyClasses();
     RegisterPlacedGraphicsClasses();
     RegisterLinkClasses();
+    RegisterNewDocumentClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

@@ -100,6 +100,7 @@ constexpr StringResource kStrings[] = {
     {"0x52E00ZEPPluginName", "Zephrin "},
     {"0x52E00ZEPPluginAuthor", "Tarnwell"},
     {"0x52E00ZEPNoDestinationErr", "The job has no page size: the document cannot be fitted."},
+    {"0x52E00ZEPNewZephrinDocCmd", "New Zephrin Document"},
 };
 
 // Error-string resource 650: the texts of the plug-in's error codes.

@@ -5,6 +5,7 @@
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPSaveDetailsCmd.h"
 #include "Plugin/ZEPStringConversions.h"
+#include "Request_Handling/ZEPSaveHandlers.h"
 #include "host/Command.h"
 #include "host/Print.h"
 #include "host/Session.h"
@@ -163,7 +164,7 @@ void ZEPScriptProvider::DeselectDestinationsInDocuments(IScriptRequestData* data
             DeselectDestinationsInDocument(document, identifiers);
 }
 
-InterfacePtr<IZEPJobList> ZEPScriptProvider::ApplyJob(IDocument* /*document*/,
+InterfacePtr<IZEPJobList> ZEPScriptProvider::ApplyJob(IDocument* document,
                                                       IScriptRequestData* data) {
     const std::string text = StringParameter(data, kJobParameter);
 
@@ -178,5 +179,12 @@ InterfacePtr<IZEPJobList> ZEPScriptProvider::ApplyJob(IDocument* /*document*/,
         GetObjectModelInstance()->CreateInstance(kZEPJobBoss, IID_IZEPJOBLIST)));
     ThrowIfNull(theJob, "theJob");
     theJob->SetFromString(text, false);
+
+    ustring profileName;
+    CheckJobProfiles(document, theJob.get(), profileName);
+    if (document)
+        StoreJobInDocument(document, theJob.get(), profileName, fit);
+    else
+        NewDocumentFromJob(theJob.get(), profileName);
     return theJob;
 }

@@ -48,7 +48,9 @@ public:
     // changes; a failing document ends the walk, the documents before it keep their change.
     virtual void DeselectDestinationsInDocuments(IScriptRequestData* data, IScript* script);
     // A new transient job object holding the full job of 'Zemp' (raw job-file bytes or their
-    // hex form), with 'Zerp' read when present. Errors of the request data are raised with the
+    // hex form), with 'Zerp' (fit the document) read when present; once its colour profiles
+    // pass CheckJobProfiles, the job is stored in the document (StoreJobInDocument), or in a new
+    // document without one (NewDocumentFromJob). Errors of the request data are raised with the
     // host's code; a job object the host cannot create raises 0x52E1E "(theJob) == NULL".
     virtual InterfacePtr<IZEPJobList> ApplyJob(IDocument* document, IScriptRequestData* data);
 };

@@ -27,7 +27,7 @@ namespace {
 std::string Word(std::uint32_t value) {
     std::string bytes(4, '\0');
     std::memcpy(bytes.data(), &value, 4);
-    return hexOf(bytes);
+    return hexText(bytes);
 }
 
 // Item `id` of the test's page, with its placed content.
@@ -139,7 +139,7 @@ TEST_F(PlacedContentTest, TheLastClassificationThatAppliesDecidesTheFileType) {
 }
 
 TEST_F(PlacedContentTest, AttributesGiveColourSpaceLinkPathAndSoftMask) {
-    const std::string path = hexOf("Z:/img/a\xE9.tif/"); // unterminated, ANSI
+    const std::string path = hexText("Z:/img/a\xE9.tif/"); // unterminated, ANSI
     const struct {
         std::string attributes;
         std::uint32_t colorSpace;
@@ -152,10 +152,10 @@ TEST_F(PlacedContentTest, AttributesGiveColourSpaceLinkPathAndSoftMask) {
         {R"("103": ")" + Word(8) + '"', 6, "", {}},
         {R"("103": ")" + Word(5) + '"', 0, "", {}},
         {R"("121": ")" + path + '"', 0, "Z:/img/a\xC3\xA9.tif", {}},
-        {R"("121": ")" + hexOf(std::string_view("Z:/p.tif\0junk", 13)) + '"', 0, "Z:/p.tif", {}},
-        {R"("121": ")" + hexOf("ab") + R"(", "104": ")" + hexOf("Z:/b.tif") + '"', 0, "ab", {}},
-        {R"("121": ")" + hexOf("Z:/a?/") + '"', 0, "Z:/a?/", {}},
-        {R"("104": ")" + hexOf("Z:/img/b.tif/") + '"', 0, "Z:/img/b.tif/", {}},
+        {R"("121": ")" + hexText(std::string_view("Z:/p.tif\0junk", 13)) + '"', 0, "Z:/p.tif", {}},
+        {R"("121": ")" + hexText("ab") + R"(", "104": ")" + hexText("Z:/b.tif") + '"', 0, "ab", {}},
+        {R"("121": ")" + hexText("Z:/a?/") + '"', 0, "Z:/a?/", {}},
+        {R"("104": ")" + hexText("Z:/img/b.tif/") + '"', 0, "Z:/img/b.tif/", {}},
         {R"("134": "0003")", 0, "", {}},
         {R"("134": "02")", 0, "", {}},
         {R"("134": "", "129": "01")", 0, "", {}},
@@ -174,7 +174,7 @@ TEST_F(PlacedContentTest, AttributesGiveColourSpaceLinkPathAndSoftMask) {
 }
 
 TEST_F(PlacedContentTest, TheFirstLinksResourceNameReplacesTheAttributePath) {
-    const std::string attributes = R"("attributes": {"121": ")" + hexOf("Z:/a.tif") + R"("}, )";
+    const std::string attributes = R"("attributes": {"121": ")" + hexText("Z:/a.tif") + R"("}, )";
     const struct {
         std::string placed;
         std::string linkPath;

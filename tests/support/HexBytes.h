@@ -1,4 +1,5 @@
-// Test aid: bytes written as hex digits, two a byte, blanks between them ignored ("04 01 FF").
+// Test aid: bytes written as hex digits, two a byte: read with blanks between them ignored
+// ("04 01 FF"), and written as the job text's upper-case pairs.
 #pragma once
 
 #include <string>
@@ -16,13 +17,13 @@ inline std::string fromHex(std::string_view digits) {
     return bytes;
 }
 
-// The bytes as lower-case hex digits, two a byte, no blanks.
-inline std::string hexOf(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char byte : bytes) {
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 15];
+// Upper-case hex pairs, nothing between them.
+inline std::string hexText(std::string_view bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const unsigned char b : bytes) {
+        text += digits[b >> 4];
+        text += digits[b & 15];
     }
-    return hex;
+    return text;
 }

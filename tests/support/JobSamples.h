@@ -5,6 +5,7 @@
 #include "Plugin/IZEPJobList.h"
 #include "Plugin/ZEPID.h"
 #include "model/BJobFile.h"
+#include "support/HexBytes.h"
 
 #include <cstdint>
 #include <sstream>
@@ -35,17 +36,6 @@ inline std::string sampleJobBytes(const std::string& name, std::int32_t mask = k
     BJobFile job;
     fillSampleJob(job, name);
     return jobBytes(job, mask);
-}
-
-// Upper-case hex pairs, nothing between them.
-inline std::string hexText(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (const unsigned char b : bytes) {
-        text += digits[b >> 4];
-        text += digits[b & 15];
-    }
-    return text;
 }
 
 inline InterfacePtr<IZEPJobList> newTransientJob() {
