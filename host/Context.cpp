@@ -2,6 +2,7 @@
 
 #include "host/Document.h"
 #include "host/ObjectModel.h"
+#include "host/Selection.h"
 
 namespace host {
 namespace {
@@ -22,6 +23,10 @@ public:
         const Document* front = FrontDocument();
         // The document's database holds the view, so no reference needs to be kept.
         return front && front->view != kInvalidUID ? front->db->GetBoss(front->view) : nullptr;
+    }
+    ISelectionManager* GetContextSelection() const override {
+        InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
+        return utils ? utils->GetActiveSelection() : nullptr;
     }
 };
 

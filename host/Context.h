@@ -1,10 +1,12 @@
-// Where the user works: the active context that the host hands to a menu action (the view of
-// the moment) and the number of the host's active window.
+// Where the user works: the active context that the host hands to a menu action (the view and
+// the selection of the moment) and the number of the host's active window.
 #pragma once
 
 #include "host/IPMUnknown.h"
 
 #include <cstdint>
+
+class ISelectionManager;
 
 class IActiveContext : public IPMUnknown {
 public:
@@ -13,6 +15,8 @@ public:
     // The front document's layout view (no new reference), which carries the view's layout
     // data; null when there is none.
     virtual IPMUnknown* GetContextView() const = 0;
+    // The context's selection manager (host/Selection.h; no new reference): the active one.
+    virtual ISelectionManager* GetContextSelection() const = 0;
 };
 
 // The host's windows (utility interface 0xF05001).

@@ -428,8 +428,12 @@ public:
                 layout.spreads.push_back(ReadSpread(spread));
         if (auto masters = fields.Optional("masterSpreads")) {
             layout.masterSpreads.emplace();
-            for (const Field& spread : masters->Array(kMaxListLength))
-                layout.masterSpreads->push_back(ReadSpread(spread));
+            for (const Field& spread : masters->Array(kMaxListLength)) {
+                const UID uid = ReadSpread(spread);
+                Boss* boss = m_document->db->GetBoss(uid);
+                boss->AttachFacet(IMasterSpread::kDefaultIID, NewMasterSpreadFacet(boss));
+                layout.masterSpreads->push_back(uid);
+            }
             Boss* document = m_document->db->GetBoss(m_document->document);
             document->AttachFacet(IID_IMASTERSPREADLIST, NewMasterSpreadListFacet(document));
         }
@@ -545,7 +549,7 @@ private:
             group   ? field.Fields({"id", "class", "layer", "items", "transparency", "transparent"})
             : guide ? field.Fields({"id", "class", "layer", "guide"})
                     : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke", "fonts",
-                                    "textFrame", "transparency", "transparent", "placed"});
+                                    "textFrame", "transparency", "transparent", "placed", "tests"});
         Item item;
         item.cls = group ? kGroupItemBoss : guide ? kGuideItemBoss : kFrameItemBoss;
         item.spread = spread;
@@ -592,6 +596,8 @@ private:
                     placed->Fail("more than " + std::to_string(kMaxImportProviders) +
                                  " distinct file-type lists in the session");
             }
+            if (auto tests = fields.Optional("tests"))
+                item.tests = ReadTests(*tests);
         }
         if (auto transparency = fields.Optional("transparency")) {
             item.transparency = ReadTransparency(*transparency);
@@ -766,6 +772,19 @@ private:
         }
         AttachLinkFacets(*m_document->db->GetBoss(link.link), resource, link);
         return link;
+    }
+
+    // Distinct letters of the item-list tests, in the order A, B, D.
+    static std::string ReadTests(const Field& field) {
+        const std::string tests = field.Text();
+        std::string known = "ABD";
+        for (char letter : tests) {
+            const std::size_t at = known.find(letter);
+            if (at == std::string::npos)
+                field.Fail("expected the letters A, B and D, each at most once, in that order");
+            known.erase(0, at + 1);
+        }
+        return tests;
     }
 
     static Guide ReadGuide(const Field& field) {
@@ -964,6 +983,8 @@ OrderedJson DumpItem(const Layout& layout, UID uid) {
     DumpTransparency(item, json);
     if (item.placed)
         json["placed"] = DumpPlaced(*item.placed);
+    if (!item.tests.empty())
+        json["tests"] = item.tests;
     return json;
 }
 

@@ -18,7 +18,7 @@
 //                 "pages": [{"id": 5, "width": 595, "height": 842, "margins": [l, t, r, b]}],
 //                 "items": [{"id": 6, "class": "0xF03005", "layer": 3, "bounds": [l, t, r, b],
 //                            "matrix": [a, b, c, d, tx, ty], "stroke": 1,
-//                            "fonts": ["Minion Pro"],                              0x2502
+//                            "fonts": ["Minion Pro"], "tests": "AB",               0x2502
 //                            "textFrame": {"interfaces": ["0xCA12", "0xCA13"],
 //                                          "start": 0, "span": 11},          0xCA12, 0xCA13
 //                            "transparency": {"opacity": 50, "blendMode": 1,
@@ -48,15 +48,16 @@
 // Ids are the objects' UIDs (1 and 2 are the document and its workspace). An item with "items"
 // is a group; its members have no "layer" of their own. An item with "guide" is a ruler guide
 // (interface 0x3301) across its spread at the position, in spread coordinates. A layer's
-// "visible" and "printable" are what its interfaces 0x303 and 0x302 answer. A text frame
-// ("textFrame") has the frame interfaces listed (both by default) and shows the span of its
-// story's characters from its start; a story (host/Text.h) threads its frames in order, each
-// frame in one story at most; its text is UTF-8 without the end-of-story character, its first
+// "visible" and "printable" are what its interfaces 0x303 and 0x302 answer. A master spread has
+// interface 0x1402; "tests" are the item-list tests that hold for the item (host/Transform.h). A
+// text frame ("textFrame") has the frame interfaces listed (both by default) and shows the span
+// of its story's characters from its start; a story (host/Text.h) threads its frames in order,
+// each frame in one story at most; its text is UTF-8 without the end-of-story character, its first
 // damaged frame index defaults to its frame count. "transparency" gives an item interface 0x6E03
 // with the attributes listed; "transparent" is what the transparency tester answers for the item
 // (host/Transparency.h). Optional parts ("pageSetup", "valuePair", "print", "masterSpreads",
-// "stories", "pasteboard", "view", a non-empty "fonts", "textFrame", "transparency", a true
-// "transparent", the document's CMYK profile "cmykProfile") are absent from the document when
+// "stories", "pasteboard", "view", a non-empty "fonts" or "tests", "textFrame", "transparency", a
+// true "transparent", the document's CMYK profile "cmykProfile") are absent from the document when
 // absent from the description; other fields have defaults: no facets, offset (0, 0), zero
 // margins, class 0xF03005 (groups 0xF03006, guides 0xB667), identity matrix, stroke 0, unlocked,
 // visible, printable, identity run matrices; a profile's path "", colour space 3, device class 1,

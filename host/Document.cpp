@@ -1,5 +1,6 @@
 #include "host/Document.h"
 
+#include "host/Actions.h"
 #include "host/Command.h"
 #include "host/Panels.h"
 #include "host/Recorder.h"
@@ -37,6 +38,9 @@ public:
     }
     IPanelMgr* QueryPanelManager() const override {
         return static_cast<IPanelMgr*>(QueryInterface(IPanelMgr::kDefaultIID));
+    }
+    IActionManager* QueryActionManager() const override {
+        return static_cast<IActionManager*>(QueryInterface(IActionManager::kDefaultIID));
     }
 };
 

@@ -34,6 +34,7 @@ public:
     virtual IDocument* GetNthDoc(int index) const = 0;
 };
 
+class IActionManager;
 class IPanelMgr;
 
 class IApplication : public IPMUnknown {
@@ -44,6 +45,8 @@ public:
     virtual IDocumentList* QueryDocumentList() const = 0;
     // The panel manager (host/Panels.h), with a new reference; null when there is none.
     virtual IPanelMgr* QueryPanelManager() const = 0;
+    // The action manager (host/Actions.h), with a new reference; null when there is none.
+    virtual IActionManager* QueryActionManager() const = 0;
 };
 
 // The host's layout utilities (utility interface 0x1D03E).

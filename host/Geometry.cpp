@@ -32,6 +32,11 @@ bool Intersect(const PMRect& a, const PMRect& b) {
            std::max(a.Top(), b.Top()) < std::min(a.Bottom(), b.Bottom());
 }
 
+bool RectIn(const PMRect& inner, const PMRect& outer) {
+    return inner.Left() >= outer.Left() && inner.Top() >= outer.Top() &&
+           inner.Right() <= outer.Right() && inner.Bottom() <= outer.Bottom();
+}
+
 void PMMatrix::Scale(PMReal sx, PMReal sy) {
     PostConcat({sx, 0, 0, sy, 0, 0});
 }

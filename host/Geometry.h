@@ -77,6 +77,9 @@ private:
 // max(tops) < min(bottoms). Rectangles that only touch do not intersect, and an empty rectangle
 // intersects nothing.
 bool Intersect(const PMRect& a, const PMRect& b);
+// True when `inner` lies within `outer`, edges included: left and top not below outer's, right
+// and bottom not beyond outer's.
+bool RectIn(const PMRect& inner, const PMRect& outer);
 
 // An affine matrix (a, b, c, d, tx, ty). A point is a row vector multiplied from the left:
 // (x, y) maps to (x·a + y·c + tx, x·b + y·d + ty). Scale, Translate and PostConcat apply their

@@ -1,5 +1,6 @@
 #include "host/Host.h"
 
+#include "host/Actions.h"
 #include "host/ColorManagement.h"
 #include "host/Command.h"
 #include "host/Context.h"
@@ -25,6 +26,7 @@
 #include "host/Selection.h"
 #include "host/Session.h"
 #include "host/Text.h"
+#include "host/Transform.h"
 #include "host/Transparency.h"
 #include "platform/library.h"
 
@@ -92,6 +94,8 @@ void RegisterHostClasses() {
     RegisterPlacedGraphicsClasses();
     RegisterLinkClasses();
     RegisterNewDocumentClasses();
+    RegisterTransformClasses();
+    RegisterActionClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

@@ -27,6 +27,8 @@ constexpr ImplementationID kMarginDataImpl{0xF0310B};
 constexpr ImplementationID kSpreadLayerImpl{0xF06100};
 constexpr ImplementationID kShapeImpl{0xF06101};
 constexpr ImplementationID kDeleteCmdImpl{0xF06102};
+constexpr ImplementationID kMasterSpreadImpl{0xF0D100};
+constexpr ImplementationID kSetBoundsCmdImpl{0xF0D101};
 
 // The document and UID of the object behind a facet; no document when it is not stored in an
 // open document.
@@ -306,6 +308,11 @@ public:
     using CPMUnknown::CPMUnknown;
 };
 
+class MasterSpread final : public CPMUnknown<IMasterSpread> {
+public:
+    using CPMUnknown::CPMUnknown;
+};
+
 class PageSetupPrefs final : public CPMUnknown<IPageSetupPrefs> {
 public:
     using CPMUnknown::CPMUnknown;
@@ -360,9 +367,55 @@ public:
     }
 };
 
+// Sets the pasteboards of the spreads of its item list, one rectangle each, given in pasteboard
+// coordinates.
+class SetBoundsCmd final : public Command {
+public:
+    using Command::Command;
+    PMString CreateName() override { return PMString("Set Bounds"); }
+    void Set(const CoordinateSpace& space, const std::vector<PMRect>& bounds) {
+        m_space = space;
+        m_bounds = bounds;
+    }
+
+protected:
+    void Do() override {
+        const UIDList& list = *GetItemList();
+        Document* document = DocumentOf(list.GetDataBase());
+        bool valid = document && m_space.matrix.IsIdentity() &&
+                     m_bounds.size() == static_cast<std::size_t>(list.Length());
+        for (UID uid : list.UIDs())
+            valid = valid && document->layout.spreadData.contains(uid);
+        if (!valid) {
+            ErrorUtils::PMSetGlobalErrorCode(kFailure);
+            return;
+        }
+        for (int i = 0; i < list.Length(); ++i) {
+            const UID spread = list[i];
+            PMRect bounds = m_bounds[static_cast<std::size_t>(i)];
+            const PMPoint offset = document->layout.spreadData.at(spread).offset;
+            bounds.MoveRel(-offset.X(), -offset.Y());
+            SetPasteboard(*document, spread, bounds);
+        }
+    }
+
+private:
+    CoordinateSpace m_space;
+    std::vector<PMRect> m_bounds;
+};
+
 class GeometryUtils final : public CPMUnknown<IGeometryUtils> {
 public:
     using CPMUnknown::CPMUnknown;
+    ErrorCode SetItemsBounds(const UIDList& items, const CoordinateSpace& space,
+                             std::int32_t /*kind*/, const std::vector<PMRect>& bounds) override {
+        InterfacePtr<ICommand> command(CmdUtils::CreateCommand(kSetBoundsCmdBoss));
+        if (!command)
+            return kFailure;
+        command->SetItemList(items);
+        static_cast<SetBoundsCmd*>(command.get())->Set(space, bounds);
+        return CmdUtils::ProcessCommand(command.get());
+    }
     PMRect GetItemBounds(const UIDRef& item, const CoordinateSpace& space,
                          std::int32_t kind) const override {
         const std::optional<PMRect> bounds = Pasteboard(item, kind);
@@ -586,6 +639,18 @@ void SetValuePair(Document& document, PMReal first, PMReal second) {
         [layout]() -> auto& { return layout->valuePair; }, std::optional(std::pair(first, second)));
 }
 
+void SetItemMatrix(Document& document, UID item, const PMMatrix& matrix) {
+    Layout* layout = &document.layout;
+    JournaledChange([layout, item]() -> PMMatrix& { return layout->items.at(item).matrix; },
+                    matrix);
+}
+
+void SetPasteboard(Document& document, UID spread, const PMRect& pasteboard) {
+    Layout* layout = &document.layout;
+    JournaledChange([layout, spread]() -> auto& { return layout->spreadData.at(spread).pasteboard; },
+                    std::optional(pasteboard));
+}
+
 void RegisterLayoutClasses() {
     ObjectModel& model = ObjectModel::Instance();
     const auto reg = [&model](ImplementationID id, const ImplementationFunctions& functions) {
@@ -606,6 +671,8 @@ void RegisterLayoutClasses() {
     reg(kSpreadLayerImpl, ImplementationFunctionsOf<SpreadLayer>());
     reg(kShapeImpl, ImplementationFunctionsOf<Shape>());
     reg(kDeleteCmdImpl, ImplementationFunctionsOf<DeleteCmd>());
+    reg(kMasterSpreadImpl, ImplementationFunctionsOf<MasterSpread>());
+    reg(kSetBoundsCmdImpl, ImplementationFunctionsOf<SetBoundsCmd>());
 
     model.AddToClass(kDocBoss, {{IPageList::kDefaultIID, kPageListImpl},
                                 {ISpreadList::kDefaultIID, kSpreadListImpl},
@@ -626,6 +693,7 @@ void RegisterLayoutClasses() {
     model.AddToClass(kMarginCmdBoss, {{ICommand::kDefaultIID, kMarginCmdImpl},
                                       {IMarginData::kDefaultIID, kMarginDataImpl}});
     model.AddToClass(kDeleteCmdBoss, {{ICommand::kDefaultIID, kDeleteCmdImpl}});
+    model.AddToClass(kSetBoundsCmdBoss, {{ICommand::kDefaultIID, kSetBoundsCmdImpl}});
 }
 
 void AddItemFacets(ClassID cls) {
@@ -648,6 +716,10 @@ std::unique_ptr<IPMUnknown> NewValuePairPrefsFacet(IPMUnknown* workspaceBoss) {
 
 std::unique_ptr<IPMUnknown> NewGuideFacet(IPMUnknown* itemBoss) {
     return std::make_unique<GuideFacet>(itemBoss);
+}
+
+std::unique_ptr<IPMUnknown> NewMasterSpreadFacet(IPMUnknown* spreadBoss) {
+    return std::make_unique<MasterSpread>(spreadBoss);
 }
 
 } // namespace host

@@ -91,6 +91,13 @@ public:
     virtual PMPoint GetOffsetPoint() const = 0; // 17th operation
 };
 
+// A master spread (interface 0x1402): the spreads of the list 0x1401 have it. Only its presence
+// is used.
+class IMasterSpread : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0x1402};
+};
+
 // The drawable side of a spread or a page item (interface 0x16CA): the object an item walk
 // starts from, and what the transparency tester is asked about. Only its presence is used.
 class IShape : public IPMUnknown {
@@ -239,6 +246,15 @@ class IGeometryUtils : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x2C5A};
 
+    // New bounds for the items, one rectangle each, through the host's set-bounds command
+    // (class 0xF0D011): the command's result. The stand-in sets the bounds of spreads only: the
+    // rectangle, in pasteboard coordinates for every kind, becomes the spread's pasteboard. An
+    // item that is no spread, a count that differs or a matrix other than the identity fails the
+    // command with kFailure, and nothing changes.
+    [[nodiscard]] virtual ErrorCode SetItemsBounds(const UIDList& items,
+                                                   const CoordinateSpace& space, std::int32_t kind,
+                                                   const std::vector<PMRect>& bounds) = 0; // 16th
+
     // The bounds of the spread, page or item; (0, 0, 0, 0) for anything else.
     virtual PMRect GetItemBounds(const UIDRef& item, const CoordinateSpace& space,
                                  std::int32_t kind) const = 0; // 17th operation
@@ -261,6 +277,8 @@ inline constexpr ClassID kMarginCmdBoss{0x50C};
 // with its members; an empty list deletes nothing and succeeds. A UID that names no page item
 // of the list's document fails the command with kFailure and nothing is deleted.
 inline constexpr ClassID kDeleteCmdBoss{0xF02};
+// The command behind IGeometryUtils::SetItemsBounds.
+inline constexpr ClassID kSetBoundsCmdBoss{0xF0D011};
 
 namespace host {
 
@@ -324,6 +342,7 @@ struct Item {
     std::optional<TransparencyAttributes> transparency; // interface 0x6E03
     bool transparent = false;            // what the transparency tester answers for the item
     std::optional<PlacedContent> placed; // host/PlacedGraphics.h
+    std::string tests; // the item-list tests that hold for the item (host/Transform.h)
 };
 
 struct Layer {
@@ -387,6 +406,8 @@ Document* DocumentOf(const IDataBase* db);
 void SetPageMargins(Document& document, UID page, const Sides& margins);
 void SetPageSize(Document& document, UID page, PMReal width, PMReal height);
 void SetValuePair(Document& document, PMReal first, PMReal second);
+void SetItemMatrix(Document& document, UID item, const PMMatrix& matrix);
+void SetPasteboard(Document& document, UID spread, const PMRect& pasteboard);
 
 // Takes the page items out of the document, each with its members (journaled). UIDs that are
 // already gone are passed over.
@@ -399,10 +420,11 @@ void RegisterLayoutClasses();
 // Gives the class the facets of a page item (geometry, hierarchy, shape).
 void AddItemFacets(ClassID cls);
 // The facets a description attaches when it gives their data: the document's list 0x1401, the
-// workspace's page-setup preferences and value pair.
+// workspace's page-setup preferences and value pair, a guide's 0x3301, a master spread's 0x1402.
 std::unique_ptr<IPMUnknown> NewMasterSpreadListFacet(IPMUnknown* documentBoss);
 std::unique_ptr<IPMUnknown> NewPageSetupPrefsFacet(IPMUnknown* workspaceBoss);
 std::unique_ptr<IPMUnknown> NewValuePairPrefsFacet(IPMUnknown* workspaceBoss);
 std::unique_ptr<IPMUnknown> NewGuideFacet(IPMUnknown* itemBoss);
+std::unique_ptr<IPMUnknown> NewMasterSpreadFacet(IPMUnknown* spreadBoss);
 
 } // namespace host

@@ -1,6 +1,7 @@
 // Plug-ins: the object a plug-in library hands over (`GetPlugIn`), the list of implementation
 // registrations it carries, and its resources (boss classes, add-ins to the host's classes,
-// string-table texts, error texts, menu items), which the host enters when it loads the plug-in.
+// string-table texts, error texts, menu items, actions), which the host enters when it loads the
+// plug-in.
 #pragma once
 
 #include "host/Ids.h"
@@ -52,12 +53,20 @@ struct MenuResource {
     double position;
 };
 
+// One action of the plug-in, which its action-component service carries out: its ID and the name
+// the host shows for it until the component gives another.
+struct ActionResource {
+    ActionID action;
+    std::string_view name;
+};
+
 struct PluginResources {
     std::span<const ClassResource> classes;
     std::span<const ServiceResource> services;
     std::span<const StringResource> strings;
     std::span<const ErrorStringResource> errorStrings;
     std::span<const MenuResource> menus;
+    std::span<const ActionResource> actions{};
 };
 
 class IPlugIn {

@@ -43,9 +43,18 @@ inline constexpr ImplementationID kZEPSetPluginPrefsCmdDataImpl{0x52E2A};
 inline constexpr ImplementationID kZEPSetPluginPrefsCmdImpl{0x52E2B};
 inline constexpr ImplementationID kZEPMenuFilterImpl{0x52E2D};
 
-// The menu actions, 0x52E03 to 0x52E0D.
+// The menu actions, 0x52E03 to 0x52E0D (0x52E04, 0x52E07 and 0x52E08 do nothing; what 0x52E09
+// is for is not settled).
 inline constexpr ActionID kZEPFirstActionID{0x52E03};
 inline constexpr ActionID kZEPLastActionID{0x52E0D};
+inline constexpr std::uint32_t kZEPAboutAction = 0x52E03;
+inline constexpr std::uint32_t kZEPDetailsAction = 0x52E05;
+inline constexpr std::uint32_t kZEPAdjustAction = 0x52E06;
+inline constexpr std::uint32_t kZEPUnsettledAction = 0x52E09;
+inline constexpr std::uint32_t kZEPAboutAction2 = 0x52E0A;
+inline constexpr std::uint32_t kZEPSelectionBasedExportsAction = 0x52E0B;
+inline constexpr std::uint32_t kZEPCommonSizingAction = 0x52E0C;
+inline constexpr std::uint32_t kZEPJobListAction = 0x52E0D;
 
 // Error codes (the host's ErrorCode values of the plug-in's range).
 inline constexpr std::uint32_t kZEPUtilityErrorBase = 0x52E0A; // + the code of a 'UTIL' error

@@ -9,6 +9,7 @@
 #include "Plugin/ZEPRedrawCommands.h"
 #include "Plugin/ZEPSaveDetailsCmd.h"
 #include "Request_Handling/ZEPScriptProvider.h"
+#include "Zephrin_Menu/ZEPActionComponent.h"
 #include "Zephrin_Menu/ZEPMenuFilter.h"
 #include "host/Command.h"
 #include "host/Document.h"
@@ -44,6 +45,8 @@ constexpr std::array kRegistrationOrder{
                                PersistentImplementationFunctionsOf<CZEPPluginPrefsData>()},
     ImplementationRegistration{kZEPSetPluginPrefsCmdImpl,
                                ImplementationFunctionsOf<CZEPSetPluginPrefsCmd>()},
+    ImplementationRegistration{kZEPActionComponentImpl,
+                               ImplementationFunctionsOf<ZEPActionComponent>()},
 };
 
 // A job list: on a document's workspace (stored with the document, added below), on the
@@ -60,6 +63,8 @@ constexpr InterfaceEntry kScriptProviderInterfaces[] = {
 constexpr InterfaceEntry kErrorStringServiceInterfaces[] = {
     {IErrorStringService::kDefaultIID, kZEPErrorStringServiceImpl}};
 constexpr InterfaceEntry kMenuFilterInterfaces[] = {{IMenuFilter::kDefaultIID, kZEPMenuFilterImpl}};
+constexpr InterfaceEntry kActionComponentInterfaces[] = {
+    {IActionComponent::kDefaultIID, kZEPActionComponentImpl}};
 
 constexpr InterfaceEntry kSetPluginPrefsCmdInterfaces[] = {
     {ICommand::kDefaultIID, kZEPSetPluginPrefsCmdImpl},
@@ -81,6 +86,7 @@ constexpr ClassResource kClasses[] = {
     {kZEPScriptProviderBoss, kScriptProviderInterfaces},
     {kZEPErrorStringServiceBoss, kErrorStringServiceInterfaces},
     {kZEPMenuFilterBoss, kMenuFilterInterfaces},
+    {kZEPActionComponentBoss, kActionComponentInterfaces},
     {kZEPSetPluginPrefsCmdBoss, kSetPluginPrefsCmdInterfaces},
     {host::kDocWorkspaceBoss, kJobListInterfaces},
     {host::kSessionWorkspaceBoss, kSessionWorkspaceAddIns},
@@ -92,6 +98,7 @@ constexpr ServiceResource kServices[] = {
     {ServiceKind::ScriptProvider, kZEPScriptProviderBoss},
     {ServiceKind::ErrorStrings, kZEPErrorStringServiceBoss},
     {ServiceKind::MenuFilter, kZEPMenuFilterBoss},
+    {ServiceKind::ActionComponent, kZEPActionComponentBoss},
 };
 
 // The texts of the string-table keys the plug-in translates.
@@ -101,6 +108,10 @@ constexpr StringResource kStrings[] = {
     {"0x52E00ZEPPluginAuthor", "Tarnwell"},
     {"0x52E00ZEPNoDestinationErr", "The job has no page size: the document cannot be fitted."},
     {"0x52E00ZEPNewZephrinDocCmd", "New Zephrin Document"},
+    {"0x52E00kZEPMenu_AdjustPageNormalKey", "Adjust Page to Job"},
+    {"0x52E00kZEPMenu_AdjustSelectionNormalKey", "Adjust Selection to Job"},
+    {"0x52E00kZEPMenu_AdjustPageToTrimKey", "Adjust Page to Trim Size"},
+    {"0x52E00kZEPMenu_AdjustSelectionToBleedKey", "Adjust Selection to Bleed Size"},
 };
 
 // Error-string resource 650: the texts of the plug-in's error codes.
@@ -129,6 +140,21 @@ constexpr MenuResource kMenus[] = {
     {ActionID{0x52E03}, "Main:&Zephrin:About Zephrin...", 6},
 };
 
+// The menu actions, which the action component carries out.
+constexpr ActionResource kActions[] = {
+    {ActionID{0x52E03}, "About Zephrin..."},
+    {ActionID{0x52E04}, "-"},
+    {ActionID{0x52E05}, "Job Details..."},
+    {ActionID{0x52E06}, "Adjust to Job"},
+    {ActionID{0x52E07}, "-"},
+    {ActionID{0x52E08}, "-"},
+    {ActionID{0x52E09}, "Zephrin"},
+    {ActionID{0x52E0A}, "About Zephrin..."},
+    {ActionID{0x52E0B}, "Selection-Based Exports"},
+    {ActionID{0x52E0C}, "Common Sizing"},
+    {ActionID{0x52E0D}, "Job List..."},
+};
+
 } // namespace
 
 const ImplementationRegistration* RegistrationListHead() {
@@ -142,6 +168,7 @@ const ImplementationRegistration* RegistrationListHead() {
 }
 
 const PluginResources& PluginResourceTables() {
-    static const PluginResources resources{kClasses, kServices, kStrings, kErrorStrings, kMenus};
+    static const PluginResources resources{kClasses,      kServices, kStrings,
+                                           kErrorStrings, kMenus,    kActions};
     return resources;
 }

@@ -4,6 +4,7 @@
 #include "Plugin/IZEPJobList.h"
 #include "Plugin/IZEPSelectionJobSuite.h"
 #include "Plugin/ZEPHostAccess.h"
+#include "Plugin/ZEPID.h"
 #include "Plugin/ZEPPluginPrefs.h"
 #include "Plugin/ZEPStringConversions.h"
 #include "Zephrin_Menu/ZEPCompanionLink.h"
@@ -20,11 +21,6 @@
 
 namespace UZEPEvents {
 namespace {
-
-constexpr std::uint32_t kAboutAction = 0x52E03;
-constexpr std::uint32_t kAboutAction2 = 0x52E0A;
-constexpr std::uint32_t kDetailsAction = 0x52E05;
-constexpr std::uint32_t kJobListAction = 0x52E0D;
 
 bool HasFrontDocument() {
     ILayoutUtils* utils = GetLayoutUtils();
@@ -165,21 +161,21 @@ std::string DetailsPayload(IActiveContext* context) {
 
 void SendActionEvent(ActionID action, IActiveContext* context) {
     switch (action.Get()) {
-    case kAboutAction:
-    case kAboutAction2:
+    case kZEPAboutAction:
+    case kZEPAboutAction2:
         ZEU_LOG(Debug, "..\\..\\Source\\Zephrin_Menu\\UZEPEvents", 70,
                 "UZEPEvents::SendActionEvent")
             << "About Event!";
         static_cast<void>(SendEventMessage(nullptr, 0, EventKind::About));
         return;
-    case kDetailsAction: {
+    case kZEPDetailsAction: {
         const EventKind kind =
             HasFrontDocument() ? EventKind::Details : EventKind::DetailsNoDocument;
         const std::string payload = DetailsPayload(context);
         static_cast<void>(SendEventMessage(payload.data(), payload.size(), kind));
         return;
     }
-    case kJobListAction:
+    case kZEPJobListAction:
         static_cast<void>(SendEventMessage(nullptr, 0, EventKind::JobList));
         return;
     default:

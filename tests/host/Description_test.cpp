@@ -66,6 +66,7 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
         "attributes": [{"span": 5, "font": "Myriad"}],
         "lines": [{"y": 12, "count": 5, "runs": [{"start": 0, "span": 5, "width": 30,
                    "height": 10, "matrix": [1, 0, 0, 1, 5, 6]}]}]}])");
+    withFacets["spreads"][1]["items"][0]["tests"] = "AD";
     withFacets["spreads"][1]["items"].push_back(
         {{"id", 33},
          {"class", "0xB667"},
@@ -153,6 +154,9 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "spreads[0].items[0].layer: no layer has id 9"},
         {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1]})"),
          "spreads[0].items[0].bounds: expected an array of 4 numbers"},
+        {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "tests": "BA"})"),
+         "spreads[0].items[0].tests: expected the letters A, B and D, each at most once, in that "
+         "order"},
         {spread(
              R"({"id": 6, "layer": 3, "items": [{"id": 7, "layer": 3, "bounds": [0, 0, 1, 1]}]})"),
          "spreads[0].items[0].items[0].layer: a group's member is on its group's layer"},

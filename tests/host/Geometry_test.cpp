@@ -21,23 +21,25 @@ TEST(PMRect, IsEmptyUnlessBothExtentsArePositive) {
                                              << c.rect.Right() << " " << c.rect.Bottom();
 }
 
-TEST(PMRect, IntersectNeedsAnOverlappingArea) {
+TEST(PMRect, IntersectNeedsAnOverlappingAreaAndRectInTheWholeRectangle) {
     const PMRect page(0, 0, 100, 100);
     const struct {
         PMRect other;
-        bool meets;
+        bool meets, within;
     } cases[] = {
-        {{50, 50, 150, 150}, true},   // overlaps a corner
-        {{10, 10, 20, 20}, true},     // inside
-        {{-10, -10, 200, 200}, true}, // around
-        {{100, 0, 150, 100}, false},  // touches the right edge
-        {{0, 100, 100, 150}, false},  // touches the bottom edge
-        {{30, 30, 30, 60}, false},    // empty, inside
-        {{200, 200, 300, 300}, false},
+        {{50, 50, 150, 150}, true, false},   // overlaps a corner
+        {{10, 10, 20, 20}, true, true},      // inside
+        {{0, 0, 100, 100}, true, true},      // the same
+        {{-10, -10, 200, 200}, true, false}, // around
+        {{100, 0, 150, 100}, false, false},  // touches the right edge
+        {{0, 100, 100, 150}, false, false},  // touches the bottom edge
+        {{30, 30, 30, 60}, false, true},     // empty, inside
+        {{200, 200, 300, 300}, false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Intersect(page, c.other), c.meets) << c.other.Left() << " " << c.other.Top();
         EXPECT_EQ(Intersect(c.other, page), c.meets) << c.other.Left() << " " << c.other.Top();
+        EXPECT_EQ(RectIn(c.other, page), c.within) << c.other.Left() << " " << c.other.Top();
     }
 }
 

@@ -158,6 +158,8 @@ TEST_F(LayoutTest, AFacetTheDescriptionDoesNotGiveIsNull) {
     EXPECT_FALSE(InterfacePtr<IPageSetupPrefs>(QueryPreferences<IPageSetupPrefs>(bare.Get())));
     EXPECT_FALSE(InterfacePtr<IValuePairPrefs>(QueryPreferences<IValuePairPrefs>(bare.Get())));
     EXPECT_FALSE(InterfacePtr<ISpreadList>(bare.Get(), IID_IMASTERSPREADLIST));
+    EXPECT_FALSE(InterfacePtr<IMasterSpread>(RefIn(bare, 3), UseDefaultIID{}));
+    EXPECT_TRUE(Facet<IMasterSpread>(40));
     InterfacePtr<ILayoutUtils> utils(UtilsBoss::QueryUtils<ILayoutUtils>());
     EXPECT_FALSE(InterfacePtr<ILayoutControlData>(utils->QueryFrontLayoutData()));
     host::Faults::Instance().HideInterface(host::kPageBoss, IGeometry::kDefaultIID);

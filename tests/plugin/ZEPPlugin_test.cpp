@@ -19,4 +19,14 @@ TEST_F(HostTest, LoadAfterAFailingBaseLoadAlertsClearsAndStillSetsItsValues) {
     EXPECT_FALSE(UUnits::hasGlobal());
 }
 
+TEST_F(HostTest, TheHostReceivesTheRegistrationsNewestFirst) {
+    ASSERT_TRUE(host::Attach(GetPlugIn()));
+    const std::vector<std::string> expected{
+        "0x52E00 0x52E1F", "0x52E00 0x52E2B", "0x52E00 0x52E29 persistent", "0x52E00 0x52E2A",
+        "0x52E00 0x52E2D", "0x52E00 0x52E18", "0x52E00 0x52E28", "0x52E00 0x52E27",
+        "0x52E00 0x52E23", "0x52E00 0x52E26", "0x52E00 0x52E22", "0x52E00 0x52E21",
+        "0x52E00 0x52E20 persistent"};
+    EXPECT_EQ(Log(host::Channel::Registrations), expected);
+}
+
 } // namespace

@@ -16,12 +16,7 @@ InterfacePtr<ICommand> Create(ClassID cls) {
     return InterfacePtr<ICommand>(CmdUtils::CreateCommand(cls));
 }
 
-TEST_F(SampleLayoutTest, TheRedrawCommandsAreRegisteredWithTheirNamesAndUndoability) {
-    const auto& arrived = Log(host::Channel::Registrations);
-    ASSERT_GE(arrived.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(arrived.end() - 5, arrived.end()),
-              (std::vector<std::string>{"0x52E00 0x52E23", "0x52E00 0x52E26", "0x52E00 0x52E22",
-                                        "0x52E00 0x52E21", "0x52E00 0x52E20 persistent"}));
+TEST_F(SampleLayoutTest, TheRedrawCommandsHaveTheirNamesAndUndoability) {
     const struct {
         ClassID cls;
         const char* name;

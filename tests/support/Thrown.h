@@ -1,10 +1,12 @@
 // What a call of the plug-in raised: the code of its UException in hex and its text
-// ("0x52E1E (iSpread) == NULL"), or "nothing" when it returned.
+// ("0x52E1E (iSpread) == NULL"), or "nothing" when it returned; Raised also gives the text of any
+// other exception.
 #pragma once
 
 #include "host/Recorder.h"
 #include "utils/UException.h"
 
+#include <exception>
 #include <string>
 
 template <typename Call>
@@ -15,4 +17,13 @@ std::string Thrown(Call&& call) {
         return host::Hex(exception.code()) + " " + exception.what();
     }
     return "nothing";
+}
+
+template <typename Call>
+std::string Raised(Call&& call) {
+    try {
+        return Thrown(call);
+    } catch (const std::exception& exception) {
+        return exception.what();
+    }
 }

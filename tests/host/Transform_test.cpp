@@ -1,0 +1,121 @@
+#include "host/Transform.h"
+
+#include "host/Command.h"
+#include "host/Description.h"
+#include "host/Document.h"
+#include "host/Errors.h"
+#include "host/Selection.h"
+#include "support/HostFixture.h"
+#include "support/SampleLayout.h"
+
+#include <limits>
+#include <optional>
+
+namespace {
+
+// On the sample layout (spread 10 at offset (100, 1000)): group 21 holds frames 22 (150, 10, 250,
+// 110) and 23 (50, 50, 70, 70); frame 24 has no width.
+class TransformTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        m_document = &host::OpenDocumentDescription(kSampleLayout);
+    }
+    UIDList List(const std::vector<std::uint32_t>& uids) const {
+        UIDList list(m_document->db.get());
+        for (std::uint32_t uid : uids)
+            list.Append(UID(uid));
+        return list;
+    }
+    PMRect Bounds(std::uint32_t uid) const {
+        return *m_document->layout.SpreadCoordinateBounds(UID(uid), kPathBounds);
+    }
+
+    host::Document* m_document = nullptr;
+};
+
+TEST_F(TransformTest, ResizeScalesTheSelectionAsOneSetOrFailsAndChangesNothing) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const ReferencePoint leftTop{0, PMMatrix(), 2, 0, {0, 0}, {0, 0}, 1, 0};
+    const ReferencePoint at{0, PMMatrix(), 0, 1, {250, 1010}, {0, 0}, 0, 0};
+    const struct {
+        std::vector<std::uint32_t> selected;
+        ReferencePoint reference;
+        std::int32_t mode;
+        double x, y;
+        ErrorCode result;
+        std::optional<PMRect> group; // group 21 afterwards, when changed
+    } cases[] = {
+        {{21}, leftTop, 2, 2, 2, kSuccess, PMRect(50, 10, 450, 210)},
+        {{21}, at, 2, 2, 2, kSuccess, PMRect(-50, 10, 350, 210)},
+        {{21}, leftTop, 0, 100, 50, kSuccess, PMRect(50, 10, 150, 60)}, // absolute size
+        {{}, leftTop, 2, 2, 2, kFailure, {}},
+        {{21}, {0, PMMatrix(), 1, 0, {0, 0}, {0, 0}, 0, 0}, 2, 2, 2, kFailure, {}},
+        {{21}, leftTop, 1, 2, 2, kFailure, {}},
+        {{21}, leftTop, 2, 0, 2, kFailure, {}},
+        {{21}, leftTop, 2, 2, nan, kFailure, {}},
+        {{24}, leftTop, 0, 10, 10, kFailure, {}}, // bounds without width
+    };
+    for (const auto& c : cases) {
+        host::Reset();
+        m_document = &host::OpenDocumentDescription(kSampleLayout);
+        host::SelectLayoutItems(List(c.selected));
+        InterfacePtr<IGeometrySuite> suite(
+            InterfacePtr<ISelectionUtils>(UtilsBoss::QueryUtils<ISelectionUtils>())
+                ->GetActiveSelection(),
+            UseDefaultIID{});
+        const std::string before = host::DumpDocument(*m_document);
+        const ResizeValue value{{2, PMMatrix()}, {c.mode, 0, 0, 0, 1}, c.x, c.y};
+        EXPECT_EQ(suite->Resize({2, PMMatrix()}, kPathBounds, c.reference, value, 0), c.result);
+        if (c.group) {
+            EXPECT_EQ(Bounds(21), *c.group);
+        } else {
+            EXPECT_EQ(host::DumpDocument(*m_document), before);
+        }
+    }
+}
+
+TEST_F(TransformTest, TheItemListTestsAreTheLettersOfTheItemsAndTheirMembers) {
+    m_document->layout.items.at(UID(20)).tests = "AD";
+    m_document->layout.items.at(UID(22)).tests = "B";
+    InterfacePtr<IItemListTestUtils> utils(UtilsBoss::QueryUtils<IItemListTestUtils>());
+    const struct {
+        std::vector<std::uint32_t> items;
+        bool a, b, d;
+    } cases[] = {
+        {{}, false, false, false},
+        {{21}, false, true, false},
+        {{20, 21}, true, true, true},
+        {{24, 11}, false, false, false}, // a page adds nothing
+    };
+    for (const auto& c : cases) {
+        const ItemListValue value = utils->ComputeValue(List(c.items), {});
+        EXPECT_EQ(utils->TestA(value), c.a);
+        EXPECT_EQ(utils->TestB(value), c.b);
+        EXPECT_EQ(utils->TestD(value), c.d);
+    }
+}
+
+TEST_F(TransformTest, SetItemsBoundsGivesSpreadsTheirPasteboardAndRefusesAnythingElse) {
+    InterfacePtr<IGeometryUtils> utils(UtilsBoss::QueryUtils<IGeometryUtils>());
+    const PMRect bounds(0, 0, 900, 2100);
+    const struct {
+        std::vector<std::uint32_t> items;
+        std::vector<PMRect> bounds;
+        PMMatrix matrix;
+        ErrorCode result;
+    } cases[] = {
+        {{20}, {bounds}, {}, kFailure},
+        {{10}, {bounds, bounds}, {}, kFailure},
+        {{10}, {bounds}, {2, 0, 0, 2, 0, 0}, kFailure},
+        {{10}, {bounds}, {}, kSuccess},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(utils->SetItemsBounds(List(c.items), {0, c.matrix}, 0, c.bounds), c.result);
+        ErrorUtils::PMSetGlobalErrorCode(kSuccess);
+    }
+    EXPECT_EQ(m_document->layout.spreadData.at(UID(10)).pasteboard, PMRect(-100, -1000, 800, 1100));
+    EXPECT_EQ(host::UndoStepNames(), std::vector<std::string>{"Set Bounds"});
+}
+
+} // namespace
