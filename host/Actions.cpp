@@ -25,9 +25,9 @@ public:
     using CPMUnknown::CPMUnknown;
 
     std::int32_t CountShortcuts(ActionID action) const override {
-        return static_cast<std::int32_t>(
-            std::count_if(Shortcuts().begin(), Shortcuts().end(),
-                          [action](const Shortcut& shortcut) { return shortcut.action == action; }));
+        return static_cast<std::int32_t>(std::count_if(
+            Shortcuts().begin(), Shortcuts().end(),
+            [action](const Shortcut& shortcut) { return shortcut.action == action; }));
     }
     ActionID GetActionOfShortcut(VirtualKey key, std::int32_t modifiers,
                                  const PMString& context) const override {
@@ -38,8 +38,8 @@ public:
                      std::int32_t modifiers) override {
         const std::string name = context.GetUTF8String();
         Recorder::Instance().Record(Channel::Calls, "AddShortcut " + Hex(action.Get()) + " " +
-                                                        name + " " + Hex(key.GetCharacter()) +
-                                                        " " + std::to_string(modifiers));
+                                                        name + " " + Hex(key.GetCharacter()) + " " +
+                                                        std::to_string(modifiers));
         const auto found = Find(key, modifiers, name);
         if (found != Shortcuts().end())
             found->action = action;

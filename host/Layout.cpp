@@ -647,8 +647,9 @@ void SetItemMatrix(Document& document, UID item, const PMMatrix& matrix) {
 
 void SetPasteboard(Document& document, UID spread, const PMRect& pasteboard) {
     Layout* layout = &document.layout;
-    JournaledChange([layout, spread]() -> auto& { return layout->spreadData.at(spread).pasteboard; },
-                    std::optional(pasteboard));
+    JournaledChange(
+        [ layout, spread ]() -> auto& { return layout->spreadData.at(spread).pasteboard; },
+        std::optional(pasteboard));
 }
 
 void RegisterLayoutClasses() {

@@ -85,12 +85,12 @@ public:
     ErrorCode Resize(const CoordinateSpace& space, std::int32_t boundsKind,
                      const ReferencePoint& reference, const ResizeValue& value,
                      std::int32_t final) override {
-        Recorder::Instance().Record(Channel::Calls, Describe(space, boundsKind, reference, value,
-                                                             final));
+        Recorder::Instance().Record(Channel::Calls,
+                                    Describe(space, boundsKind, reference, value, final));
         const UIDList items = SelectedItems();
         const Document* document = DocumentOf(items.GetDataBase());
-        const std::optional<PMRect> bounds = document ? Bounds(*document, items, boundsKind)
-                                                      : std::nullopt;
+        const std::optional<PMRect> bounds =
+            document ? Bounds(*document, items, boundsKind) : std::nullopt;
         if (!bounds)
             return kFailure;
         PMPoint anchor = reference.point;
@@ -123,7 +123,8 @@ private:
         InterfacePtr<IIntegratorTarget> integrator(this, UseDefaultIID{});
         if (!integrator)
             return {};
-        for (const InterfacePtr<IPMUnknown>& suite : integrator->GetTarget(ILayoutTarget::kDefaultIID))
+        for (const InterfacePtr<IPMUnknown>& suite :
+             integrator->GetTarget(ILayoutTarget::kDefaultIID))
             return static_cast<const ILayoutTarget*>(suite.get())->GetUIDList(1, 0);
         return {};
     }
@@ -148,8 +149,7 @@ private:
     }
 
     static std::string Describe(const CoordinateSpace& space, std::int32_t boundsKind,
-                                const ReferencePoint& r, const ResizeValue& v,
-                                std::int32_t final) {
+                                const ReferencePoint& r, const ResizeValue& v, std::int32_t final) {
         std::string text = "Resize " + Text(space) + " " + std::to_string(boundsKind) + " | " +
                            std::to_string(r.first) + " " + Text(r.matrix) + " " +
                            std::to_string(r.kind) + " " + std::to_string(r.subKind) + " " +

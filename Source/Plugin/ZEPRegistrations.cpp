@@ -148,7 +148,7 @@ constexpr ActionResource kActions[] = {
     {ActionID{0x52E06}, "Adjust to Job"},
     {ActionID{0x52E07}, "-"},
     {ActionID{0x52E08}, "-"},
-    {ActionID{0x52E09}, "Zephrin"},
+    {ActionID{0x52E09}, "Zephrin Event"},
     {ActionID{0x52E0A}, "About Zephrin..."},
     {ActionID{0x52E0B}, "Selection-Based Exports"},
     {ActionID{0x52E0C}, "Common Sizing"},

@@ -105,9 +105,8 @@ void UpdateStates(IActiveContext* context, IActionStateList* list) {
     const AdjustConditions is = ReadAdjustConditions(context);
     const bool selectionBased = GetSelectionBasedExports();
     const bool commonSizing = GetCommonSizing();
-    const bool adjust = selectionBased
-                            ? is.hasSelection && is.trimSet && is.single
-                            : !is.blocked && is.hasJob && is.unexported && is.trimSet;
+    const bool adjust = selectionBased ? is.hasSelection && is.trimSet && is.single
+                                       : !is.blocked && is.hasJob && is.unexported && is.trimSet;
 
     for (std::int32_t i = 0; i < list->Length(); ++i) {
         switch (list->GetNthAction(i).Get()) {
@@ -118,14 +117,12 @@ void UpdateStates(IActiveContext* context, IActionStateList* list) {
             list->SetNthActionState(i, kEnabledAction);
             break;
         case kZEPAdjustAction:
-            list->SetNthActionName(i, PMString(AdjustMenuKey(is.hasBleed,
-                                                             selectionBased),
+            list->SetNthActionName(i, PMString(AdjustMenuKey(is.hasBleed, selectionBased),
                                                PMString::kTranslateDuringCall));
             list->SetNthActionState(i, adjust ? kEnabledAction : 0);
             break;
         case kZEPSelectionBasedExportsAction:
-            list->SetNthActionState(i,
-                                    selectionBased ? kCheckedAction : kEnabledAction);
+            list->SetNthActionState(i, selectionBased ? kCheckedAction : kEnabledAction);
             break;
         case kZEPCommonSizingAction:
             list->SetNthActionState(i, commonSizing ? kCheckedAction : kEnabledAction);
@@ -149,7 +146,8 @@ void ZEPActionComponent::DoAction(IActiveContext* context, ActionID action) {
     case kZEPUnsettledAction:
     case kZEPAboutAction2:
     case kZEPJobListAction:
-        RunActionAtHostBoundary([action, context] { UZEPEvents::SendActionEvent(action, context); });
+        RunActionAtHostBoundary(
+            [action, context] { UZEPEvents::SendActionEvent(action, context); });
         break;
     case kZEPAdjustAction:
         RunActionAtHostBoundary([] { AdjustToJob(nullptr); });

@@ -1,11 +1,12 @@
 // zephost: the stand-in host program. It loads the plug-in library the way the host does, then
 // runs the steps of its command line in order: open documents, select page items, call script
-// methods, undo, dump, show the menus.
+// methods, run menu actions, show the actions' states, undo, dump, show the menus.
 // With --listen it also serves the companion application's pipe and prints, after each step,
 // the messages the plug-in sent (--decode adds the job a message carries).
 // Results go to standard output, the host's alerts and errors to standard error. Exit status:
 // 0 done, 1 a usage error (or a step that cannot run), 2 the plug-in does not load.
 #include "CompanionListener.h"
+#include "host/Actions.h"
 #include "host/Command.h"
 #include "host/Description.h"
 #include "host/Errors.h"
@@ -36,11 +37,14 @@ constexpr const char* kUsage =
     "  call METHOD [--zemp @FILE|TEXT] [--zerp true|false]\n"
     "                   call the script method (four characters) with the job text (or the\n"
     "                   text of FILE) as 'Zemp' and the Boolean 'Zerp'\n"
+    "  action ID        run the plug-in's menu action ID (0x52E0B or decimal)\n"
+    "  states           update and print the states of the plug-in's actions and the shortcuts\n"
     "  undo             undo the last undo step\n"
     "  dump [FILE]      write the session and its documents as JSON (to standard output)\n"
     "  menus            build the menus and print the plug-in's items as placed\n";
 
-const std::set<std::string> kSteps{"open", "select", "call", "undo", "dump", "menus"};
+const std::set<std::string> kSteps{"open",   "select", "call", "action",
+                                   "states", "undo",   "dump", "menus"};
 
 // A step that cannot run: its message goes to standard error and zephost ends with status 1.
 struct StepError {
@@ -63,7 +67,8 @@ std::vector<Step> ParseSteps(const std::vector<std::string>& words) {
             step.arguments.push_back(words[i++]);
         const std::size_t count = step.arguments.size();
         if ((step.name == "open" && count != 1) || (step.name == "select" && count == 0) ||
-            (step.name == "call" && count % 2 != 1) || (step.name == "undo" && count != 0) ||
+            (step.name == "call" && count % 2 != 1) || (step.name == "action" && count != 1) ||
+            (step.name == "states" && count != 0) || (step.name == "undo" && count != 0) ||
             (step.name == "dump" && count > 1) || (step.name == "menus" && count != 0))
             throw StepError{"wrong arguments for \"" + step.name + "\""};
         steps.push_back(std::move(step));
@@ -108,12 +113,17 @@ void Open(const std::string& path) {
         std::cout << "opened " << Summary(*documents[i]) << "\n";
 }
 
-UID ParseId(const std::string& text) {
+// A number above 0 of 32 bits, decimal or (0x...) hex.
+std::uint32_t ParseNumber(const std::string& step, const std::string& text) {
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
     if (text.empty() || *end != '\0' || value == 0 || value > UINT32_MAX)
-        throw StepError{"select: \"" + text + "\" is no id"};
-    return UID(static_cast<std::uint32_t>(value));
+        throw StepError{step + ": \"" + text + "\" is no id"};
+    return static_cast<std::uint32_t>(value);
+}
+
+UID ParseId(const std::string& text) {
+    return UID(ParseNumber("select", text));
 }
 
 void Select(const std::vector<std::string>& ids) {
@@ -164,6 +174,27 @@ void Call(const std::vector<std::string>& arguments) {
     std::cout << "\n";
 }
 
+void Action(const std::string& text) {
+    const ActionID action(ParseNumber("action", text));
+    if (!host::DoAction(action))
+        throw StepError{"action: no plug-in has the action " + host::Hex(action.Get())};
+    std::cout << "action " << host::Hex(action.Get()) << "\n";
+}
+
+void States() {
+    for (const host::ActionEntry& entry : host::UpdateActionStates())
+        std::cout << "state " << host::Hex(entry.action.Get()) << " " << entry.state << " "
+                  << entry.name.GetUTF8String() << "\n";
+    for (const host::Shortcut& shortcut : host::Shortcuts()) {
+        const char16_t key = shortcut.key.GetCharacter();
+        std::cout << "shortcut " << host::Hex(shortcut.action.Get()) << " " << shortcut.context
+                  << " "
+                  << (key > 0x20 && key < 0x7F ? std::string(1, static_cast<char>(key))
+                                               : host::Hex(key))
+                  << " " << shortcut.modifiers << "\n";
+    }
+}
+
 void Undo() {
     const std::vector<std::string> steps = host::UndoStepNames();
     if (!host::Undo()) {
@@ -205,6 +236,10 @@ void Run(const Step& step) {
         Select(step.arguments);
     else if (step.name == "call")
         Call(step.arguments);
+    else if (step.name == "action")
+        Action(step.arguments[0]);
+    else if (step.name == "states")
+        States();
     else if (step.name == "undo")
         Undo();
     else if (step.name == "menus")

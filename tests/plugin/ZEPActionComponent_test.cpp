@@ -82,8 +82,7 @@ TEST_F(ActionComponentTest, WithoutADocumentOnlyAdjustIsDisabledAndTheTogglesSho
         bool selectionBased, commonSizing;
         std::string states;
     } cases[] = {
-        {false, false,
-         "03:1 04:0 05:1 06:0 07:0 08:0 09:0 0A:1 0B:1 0C:1 0D:1 Adjust Page to Job"},
+        {false, false, "03:1 04:0 05:1 06:0 07:0 08:0 09:0 0A:1 0B:1 0C:1 0D:1 Adjust Page to Job"},
         {true, true,
          "03:1 04:0 05:1 06:0 07:0 08:0 09:0 0A:1 0B:3 0C:3 0D:1 Adjust Selection to Job"},
     };
@@ -157,10 +156,9 @@ TEST_F(ActionComponentTest, TheDetailsActionGetsItsShortcutOnlyWhenItHasNoneAndT
         EXPECT_EQ(Describe(host::Shortcuts()), Describe(c.after));
     }
     EXPECT_EQ(Log(host::Channel::Calls),
-              (std::vector<std::string>{"AddShortcut 0x52E05 DefaultContext 0x5C 1",
-                                        "EndShortcutChanges",
-                                        "AddShortcut 0x52E05 DefaultContext 0x5C 1",
-                                        "EndShortcutChanges"}));
+              (std::vector<std::string>{
+                  "AddShortcut 0x52E05 DefaultContext 0x5C 1", "EndShortcutChanges",
+                  "AddShortcut 0x52E05 DefaultContext 0x5C 1", "EndShortcutChanges"}));
 }
 
 // A host list whose entry at `failing` refuses its state.

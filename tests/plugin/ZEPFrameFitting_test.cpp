@@ -67,6 +67,10 @@ protected:
 
 TEST_F(FrameFittingTest, TheFrameTakesTheJobSizeAndThePasteboardGrowsSymmetrically) {
     const PMRect unchanged(-400, -300, 400, 300);
+    const std::string resized =
+        "Resize 2 identity 0 | 0 identity 2 0 0.5 0.5 0 0 1 0 | 2 identity 0 0 0 0 1 100 200 | 0";
+    const std::string scaled =
+        "Resize 2 identity 0 | 0 identity 0 1 110 1025 0 0 0 0 | 2 identity 2 1 1 0 1 4 4 | 0";
     const struct {
         std::uint32_t frame;
         double width, height, bleed;
@@ -74,16 +78,14 @@ TEST_F(FrameFittingTest, TheFrameTakesTheJobSizeAndThePasteboardGrowsSymmetrical
         std::optional<std::string> resize;
     } cases[] = {
         // A false: resized to W x H about the centre of its bounds.
-        {20, 100, 200, 0, {-25, -75, 75, 125}, unchanged,
-         "Resize 2 identity 0 | 0 identity 2 0 0.5 0.5 0 0 1 0 | 2 identity 0 0 0 0 1 100 200 | 0"},
+        {20, 100, 200, 0, {-25, -75, 75, 125}, unchanged, resized},
         {20, 94, 194, 3, {-25, -75, 75, 125}, unchanged, {}}, // the bleed size
         // The frame plus 50 reaches x = 700, y = 500: the shorter side follows the longer.
         {21, 100, 200, 0, {550, -100, 650, 100}, {-700, -300, 700, 300}, {}},
         {22, 100, 200, 0, {-50, 250, 50, 450}, {-400, -500, 400, 500}, {}},
         // A and B: scaled by H / 50 = 4 about the centre, a pasteboard point.
-        {23, 100, 200, 0, {-30, -75, 50, 125}, unchanged,
-         "Resize 2 identity 0 | 0 identity 0 1 110 1025 0 0 0 0 | 2 identity 2 1 1 0 1 4 4 | 0"},
-        {24, 60, 80, 0, {-15, -20, 45, 60}, unchanged, {}}, // A alone: diagonals 100 / 50
+        {23, 100, 200, 0, {-30, -75, 50, 125}, unchanged, scaled},
+        {24, 60, 80, 0, {-15, -20, 45, 60}, unchanged, {}},   // A alone: diagonals 100 / 50
         {25, 100, 200, 0, {-25, -10, 75, 30}, unchanged, {}}, // A and D: W / 50
     };
     for (const auto& c : cases) {
@@ -118,8 +120,7 @@ TEST_F(FrameFittingTest, FailuresBeforeTheSequenceChangeNothing) {
                                                     IID_IZEPSELECTIONJOBSUITE);
          },
          "0x52E1E (iZEPSelectionJobSuite) == NULL"},
-        {[] { host::Faults::Instance().FailAbortableSequences(); },
-         "0x52E1E (theCmdSeq) == NULL"},
+        {[] { host::Faults::Instance().FailAbortableSequences(); }, "0x52E1E (theCmdSeq) == NULL"},
         {[] { host::CloseAllDocuments(); }, "0x52E1E (result) == NULL"},
     };
     for (const auto& c : cases) {
