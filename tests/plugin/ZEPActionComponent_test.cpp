@@ -267,14 +267,4 @@ TEST_F(ActionComponentTest, TheDetailsActionSendsTheDetailsEvent) {
     EXPECT_NE(received[1].find("\"what\":\"details\""), std::string::npos) << received[1];
 }
 
-TEST_F(ActionComponentTest, TheAdjustActionFitsTheSelectedFrameWithTheSelectionPreference) {
-    Open(100, 0, false);
-    Select({20});
-    SetSelectionBasedExports(true);
-    EXPECT_TRUE(host::DoAction(ActionID{kZEPAdjustAction}));
-    EXPECT_EQ(m_document->layout.SpreadCoordinateBounds(UID(20), kPathBounds),
-              PMRect(-25, -75, 75, 125));
-    EXPECT_TRUE(Log(host::Channel::Alerts).empty());
-}
-
 } // namespace
