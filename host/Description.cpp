@@ -1,6 +1,7 @@
 #include "host/Description.h"
 
 #include "host/ColorManagement.h"
+#include "host/Colors.h"
 #include "host/Fonts.h"
 #include "host/Links.h"
 #include "host/Panels.h"
@@ -10,6 +11,7 @@
 #include "host/Recorder.h"
 #include "host/Session.h"
 #include "host/Stream.h"
+#include "host/Tables.h"
 #include "host/Text.h"
 #include "host/Transparency.h"
 
@@ -44,7 +46,9 @@ constexpr std::size_t kMaxTextBytes = 1024;
 constexpr std::size_t kMaxPlugins = 1000;
 constexpr std::size_t kMaxStoryBytes = 1u << 20;
 constexpr std::size_t kMaxFonts = 10000;
-constexpr std::size_t kMaxAttributes = 64; // image attributes of an item
+constexpr std::size_t kMaxAttributes = 64;      // image attributes of an item
+constexpr std::int64_t kMaxTableCells = 100000; // rows times columns of a table
+constexpr std::size_t kMaxTableAreas = 16;      // areas of a table frame
 
 [[noreturn]] void Fail(const std::string& path, const std::string& message) {
     throw DescriptionError(path.empty() ? message : path + ": " + message);
@@ -408,9 +412,10 @@ std::string FourCharText(std::uint32_t code) {
 class DocumentReader {
 public:
     std::unique_ptr<Document> Read(const Field& description) {
-        const Object fields = description.Fields({"kind", "name", "workspace", "layers", "profiles",
-                                                  "colorManagement", "spreads", "masterSpreads",
-                                                  "stories", "sections", "view"});
+        const Object fields =
+            description.Fields({"kind", "name", "workspace", "colors", "inks", "swatches", "tables",
+                                "layers", "profiles", "colorManagement", "spreads", "masterSpreads",
+                                "stories", "sections", "view"});
         if (fields.Required("kind").Text() != "document")
             fields.Required("kind").Fail("expected \"document\"");
         m_document = CreateDocument(fields.Required("name").Text());
@@ -420,6 +425,10 @@ public:
                 ReadStoredProfile(profile);
         if (auto colorManagement = fields.Optional("colorManagement"))
             ReadDocumentColorManagement(*colorManagement);
+        ReadColors(fields);
+        if (auto tables = fields.Optional("tables"))
+            for (const Field& table : tables->Array(kMaxListLength))
+                ReadTable(table);
         if (auto layers = fields.Optional("layers"))
             for (const Field& layer : layers->Array(kMaxListLength))
                 ReadLayer(layer);
@@ -440,6 +449,7 @@ public:
         if (auto stories = fields.Optional("stories"))
             for (const Field& story : stories->Array(kMaxListLength))
                 ReadStory(story);
+        ReadTableStories();
         if (auto sections = fields.Optional("sections"))
             for (const Field& section : sections->Array(kMaxListLength))
                 layout.sections.push_back(ReadSection(section));
@@ -549,7 +559,8 @@ private:
             group   ? field.Fields({"id", "class", "layer", "items", "transparency", "transparent"})
             : guide ? field.Fields({"id", "class", "layer", "guide"})
                     : field.Fields({"id", "class", "layer", "bounds", "matrix", "stroke", "fonts",
-                                    "textFrame", "transparency", "transparent", "placed", "tests"});
+                                    "textFrame", "transparency", "transparent", "placed", "tests",
+                                    "graphics", "inks", "colorTest", "table"});
         Item item;
         item.cls = group ? kGroupItemBoss : guide ? kGuideItemBoss : kFrameItemBoss;
         item.spread = spread;
@@ -598,6 +609,9 @@ private:
             }
             if (auto tests = fields.Optional("tests"))
                 item.tests = ReadTests(*tests);
+            ReadItemColors(fields, uid);
+            if (auto table = fields.Optional("table"))
+                ReadTableFrame(*table, uid);
         }
         if (auto transparency = fields.Optional("transparency")) {
             item.transparency = ReadTransparency(*transparency);
@@ -674,9 +688,14 @@ private:
             story.damaged = damaged->Int32(0);
         if (auto attributes = fields.Optional("attributes"))
             for (const Field& run : attributes->Array(kMaxListLength)) {
-                const Object runFields = run.Fields({"span", "font"});
-                story.attributes.push_back(
-                    {runFields.Required("span").Int32(1), runFields.Required("font").Text()});
+                const Object runFields = run.Fields({"span", "font", "fill", "stroke"});
+                AttributeRun attributes{runFields.Required("span").Int32(1),
+                                        runFields.Required("font").Text()};
+                if (auto fill = runFields.Optional("fill"))
+                    attributes.fill = ReadPaint(*fill);
+                if (auto stroke = runFields.Optional("stroke"))
+                    attributes.stroke = ReadPaint(*stroke);
+                story.attributes.push_back(std::move(attributes));
             }
         if (auto lines = fields.Optional("lines"))
             for (const Field& line : lines->Array(kMaxListLength))
@@ -787,6 +806,244 @@ private:
         return tests;
     }
 
+    // Colours may name each other (in cycles too) and inks; inks name colours.
+    void ReadColors(const Object& fields) {
+        std::vector<std::pair<UID, Field>> colors;
+        if (auto list = fields.Optional("colors"))
+            for (const Field& color : list->Array(kMaxListLength)) {
+                const Object entry = ColorFields(color);
+                Color data;
+                if (auto cls = entry.Optional("class"))
+                    data.cls = ClassID(cls->Hex());
+                if (!ObjectModel::Instance().HasClass(data.cls))
+                    ObjectModel::Instance().AddToClass(data.cls, {});
+                const UID uid = NewObject(data.cls, entry.Required("id"));
+                m_document->colors.colors.emplace(uid, data);
+                colors.emplace_back(uid, color);
+            }
+        if (auto inks = fields.Optional("inks"))
+            for (const Field& ink : inks->Array(kMaxListLength))
+                ReadInk(ink);
+        for (const auto& [uid, field] : colors)
+            ReadColor(uid, field);
+        if (auto swatches = fields.Optional("swatches"))
+            for (const Field& swatch : swatches->Array(kMaxListLength))
+                m_document->colors.swatches.push_back(ColorRef(swatch));
+    }
+
+    static Object ColorFields(const Field& field) {
+        return field.Fields(
+            {"id", "class", "components", "space", "values", "ink", "tint", "paper"});
+    }
+
+    void ReadColor(UID uid, const Field& field) {
+        const Object fields = ColorFields(field);
+        Color& color = m_document->colors.colors.at(uid);
+        if (auto components = fields.Optional("components")) {
+            color.components.emplace();
+            for (const Field& component : components->Array(kMaxListLength))
+                color.components->push_back(ColorRef(component));
+        }
+        if (auto space = fields.Optional("space"))
+            color.space = space->Int32();
+        if (auto values = fields.Optional("values"))
+            for (const Field& value : values->Array(4))
+                color.values.push_back(value.Number());
+        if (auto ink = fields.Optional("ink")) {
+            const Object inkFields = ink->Fields({"kind", "inks", "count"});
+            InkData data;
+            if (auto kind = inkFields.Optional("kind"))
+                data.kind = kind->Int32();
+            if (auto inks = inkFields.Optional("inks"))
+                for (const Field& entry : inks->Array(kMaxListLength))
+                    data.inks.push_back(InkRef(entry));
+            data.count = static_cast<std::int32_t>(data.inks.size());
+            if (auto count = inkFields.Optional("count"))
+                data.count = count->Int32(0);
+            color.ink = data;
+        }
+        const std::optional<Field> tint = fields.Optional("tint");
+        const std::optional<Field> paper = fields.Optional("paper");
+        if (tint || paper)
+            color.tint = Tint{tint ? tint->Number() : Tint{}.value, paper && paper->Bool()};
+        AttachColorFacets(*m_document->db->GetBoss(uid), color);
+    }
+
+    void ReadInk(const Field& field) {
+        const Object fields = field.Fields({"id", "name", "process", "color"});
+        Ink ink;
+        ink.name = fields.Required("name").Text();
+        if (auto process = fields.Optional("process"))
+            ink.process = process->Bool();
+        if (auto color = fields.Optional("color"))
+            ink.color = ColorRef(*color);
+        const UID uid = NewObject(kInkBoss, fields.Required("id"));
+        m_document->colors.inks.push_back(uid);
+        m_document->colors.inkData.emplace(uid, std::move(ink));
+    }
+
+    UID ColorRef(const Field& field) const {
+        const UID uid = field.Id();
+        if (!m_document->colors.colors.contains(uid))
+            field.Fail("no colour has id " + std::to_string(uid.Get()));
+        return uid;
+    }
+
+    UID InkRef(const Field& field) const {
+        const UID uid = field.Id();
+        if (!m_document->colors.inkData.contains(uid))
+            field.Fail("no ink has id " + std::to_string(uid.Get()));
+        return uid;
+    }
+
+    Paint ReadPaint(const Field& field) const {
+        const Object fields = field.Fields({"color", "tint"});
+        Paint paint{ColorRef(fields.Required("color"))};
+        if (auto tint = fields.Optional("tint"))
+            paint.tint = tint->Number();
+        return paint;
+    }
+
+    void ReadItemColors(const Object& fields, UID uid) {
+        ItemColors colors;
+        if (auto graphics = fields.Optional("graphics")) {
+            const Object graphicFields = graphics->Fields({"fill", "stroke", "nonPrinting"});
+            GraphicAttributes attributes;
+            if (auto fill = graphicFields.Optional("fill"))
+                attributes.fill = ColorRef(*fill);
+            if (auto stroke = graphicFields.Optional("stroke"))
+                attributes.stroke = ColorRef(*stroke);
+            if (auto nonPrinting = graphicFields.Optional("nonPrinting"))
+                attributes.nonPrinting = nonPrinting->Bool();
+            colors.graphics = attributes;
+        }
+        if (auto inks = fields.Optional("inks")) {
+            colors.inks.emplace();
+            for (const Field& ink : inks->Array(kMaxListLength))
+                colors.inks->push_back(ink.Text());
+        }
+        if (auto test = fields.Optional("colorTest"))
+            colors.colorTest = test->Bool();
+        if (!colors.graphics && !colors.inks && !colors.colorTest)
+            return;
+        AttachItemColorFacets(*m_document->db->GetBoss(uid), colors);
+        m_document->colors.items.emplace(uid, std::move(colors));
+    }
+
+    void ReadTable(const Field& field) {
+        const Object fields = field.Fields({"id", "rows", "columns", "story", "cells"});
+        Table table;
+        table.rows = fields.Required("rows").Int32(0);
+        table.columns = fields.Required("columns").Int32(0);
+        if (std::int64_t{table.rows} * table.columns > kMaxTableCells)
+            fields.Required("rows").Fail("more than " + std::to_string(kMaxTableCells) + " cells");
+        const UID uid = NewObject(kTableModelBoss, fields.Required("id"));
+        if (auto story = fields.Optional("story"))
+            m_tableStories.emplace_back(uid, *story);
+        if (auto cells = fields.Optional("cells"))
+            for (const Field& cell : cells->Array(kMaxListLength))
+                ReadCell(cell, table);
+        m_document->tables.models.emplace(uid, std::move(table));
+    }
+
+    void ReadCell(const Field& field, Table& table) const {
+        const Object fields =
+            field.Fields({"row", "column", "fill", "edges", "attributes", "text"});
+        const GridAddress at{fields.Required("row").Int32(0), fields.Required("column").Int32(0)};
+        if (at.row >= table.rows || at.column >= table.columns)
+            field.Fail("the cell lies outside the table");
+        if (!table.cells.emplace(at, Cell{}).second)
+            field.Fail("a second cell at the same row and column");
+        Cell& cell = table.cells.at(at);
+        if (auto fill = fields.Optional("fill"))
+            cell.fill = ReadPaint(*fill);
+        if (auto edges = fields.Optional("edges"))
+            for (const Field& edge : edges->Array(4))
+                ReadEdge(edge, cell);
+        if (auto attributes = fields.Optional("attributes")) {
+            cell.attributes.emplace();
+            for (const Field& attribute : attributes->Array(kMaxListLength))
+                cell.attributes->push_back(ReadCellAttribute(attribute));
+        }
+        if (auto text = fields.Optional("text")) {
+            const std::vector<Field> range = text->Array(2);
+            if (range.size() != 2)
+                text->Fail("expected the start and the length of the cell's text");
+            cell.text = {range[0].Int32(0), range[1].Int32(0)};
+        }
+    }
+
+    // A table's story is one of the document's stories, which are read after the tables.
+    void ReadTableStories() {
+        for (const auto& [table, field] : m_tableStories) {
+            const UID story = field.Id();
+            if (!m_document->layout.stories.contains(story))
+                field.Fail("no story has id " + std::to_string(story.Get()));
+            m_document->tables.models.at(table).story = story;
+            AttachTableTextFacet(*m_document->db->GetBoss(table));
+        }
+    }
+
+    void ReadEdge(const Field& field, Cell& cell) const {
+        const Object fields = field.Fields({"side", "type", "weight", "color", "tint"});
+        const std::int32_t side = fields.Required("side").Int32(0);
+        if (side > 3)
+            fields.Required("side").Fail("expected a side from 0 to 3");
+        auto& edge = cell.edges[static_cast<std::size_t>(side)];
+        if (edge)
+            fields.Required("side").Fail("a second edge on this side");
+        edge.emplace();
+        if (auto type = fields.Optional("type"))
+            edge->type = ClassID(type->Hex());
+        if (auto weight = fields.Optional("weight")) {
+            edge->weight = weight->Number();
+            if (edge->weight < 0)
+                weight->Fail("expected a number not below 0");
+        }
+        if (auto color = fields.Optional("color"))
+            edge->paint.color = ColorRef(*color);
+        if (auto tint = fields.Optional("tint"))
+            edge->paint.tint = tint->Number();
+    }
+
+    CellAttribute ReadCellAttribute(const Field& field) const {
+        const Object fields = field.Fields({"class", "type", "real", "uid"});
+        CellAttribute attribute{ClassID(fields.Required("class").Hex()), PMReal{0}};
+        const std::optional<Field> type = fields.Optional("type");
+        const std::optional<Field> real = fields.Optional("real");
+        const std::optional<Field> uid = fields.Optional("uid");
+        if (int{type.has_value()} + int{real.has_value()} + int{uid.has_value()} != 1)
+            field.Fail("expected one of \"type\", \"real\" and \"uid\"");
+        if (type)
+            attribute.value = ClassID(type->Hex());
+        else if (real)
+            attribute.value = real->Number();
+        else
+            attribute.value = ColorRef(*uid);
+        return attribute;
+    }
+
+    void ReadTableFrame(const Field& field, UID item) {
+        const Object fields = field.Fields({"model", "areas"});
+        TableFrame frame;
+        const Field model = fields.Required("model");
+        frame.model = model.Id();
+        if (!m_document->tables.models.contains(frame.model))
+            model.Fail("no table has id " + std::to_string(frame.model.Get()));
+        if (auto areas = fields.Optional("areas"))
+            for (const Field& area : areas->Array(kMaxTableAreas)) {
+                const std::vector<Field> n = area.Array(4);
+                if (n.size() != 4)
+                    area.Fail("expected first row, first column, end row and end column");
+                const GridArea grid{n[0].Int32(0), n[1].Int32(0), n[2].Int32(0), n[3].Int32(0)};
+                if (grid.endRow < grid.firstRow || grid.endColumn < grid.firstColumn)
+                    area.Fail("an area ends before it begins");
+                frame.areas.push_back(grid);
+            }
+        AttachTableFrameFacet(*m_document->db->GetBoss(item));
+        m_document->tables.frames.emplace(item, std::move(frame));
+    }
+
     static Guide ReadGuide(const Field& field) {
         const Object fields = field.Fields({"horizontal", "position", "index"});
         return {fields.Required("horizontal").Bool(), fields.Required("position").Number(),
@@ -868,7 +1125,8 @@ private:
 
     std::unique_ptr<Document> m_document;
     std::size_t m_objects = 0;
-    std::set<UID> m_profiles; // the stored profile objects read so far
+    std::set<UID> m_profiles;                          // the stored profile objects read so far
+    std::vector<std::pair<UID, Field>> m_tableStories; // tables and their "story"
 };
 
 OrderedJson DumpRect(const PMRect& rect) {
@@ -945,7 +1203,113 @@ OrderedJson DumpPlaced(const PlacedContent& placed) {
     return json;
 }
 
-OrderedJson DumpItem(const Layout& layout, UID uid) {
+void DumpItemColors(const Colors& colors, UID uid, OrderedJson& json) {
+    auto found = colors.items.find(uid);
+    if (found == colors.items.end())
+        return;
+    const ItemColors& item = found->second;
+    if (item.graphics) {
+        json["graphics"] = OrderedJson::object();
+        if (item.graphics->fill != kInvalidUID)
+            json["graphics"]["fill"] = item.graphics->fill.Get();
+        if (item.graphics->stroke != kInvalidUID)
+            json["graphics"]["stroke"] = item.graphics->stroke.Get();
+        json["graphics"]["nonPrinting"] = item.graphics->nonPrinting;
+    }
+    if (item.inks)
+        json["inks"] = *item.inks;
+    if (item.colorTest)
+        json["colorTest"] = *item.colorTest;
+}
+
+// Colours, inks and swatches, each list only when the document has any.
+void DumpColors(const Colors& colors, OrderedJson& json) {
+    if (!colors.colors.empty())
+        json["colors"] = OrderedJson::array();
+    for (const auto& [uid, color] : colors.colors) {
+        OrderedJson entry{{"id", uid.Get()}, {"class", Hex(color.cls.Get())}};
+        if (color.components)
+            entry["components"] = DumpIds(*color.components);
+        if (color.space)
+            entry["space"] = *color.space;
+        if (!color.values.empty())
+            entry["values"] = color.values;
+        if (color.ink)
+            entry["ink"] = {{"kind", color.ink->kind},
+                            {"inks", DumpIds(color.ink->inks)},
+                            {"count", color.ink->count}};
+        if (color.tint) {
+            entry["tint"] = color.tint->value;
+            entry["paper"] = color.tint->paper;
+        }
+        json["colors"].push_back(entry);
+    }
+    if (!colors.inks.empty())
+        json["inks"] = OrderedJson::array();
+    for (UID uid : colors.inks) {
+        const Ink& ink = colors.inkData.at(uid);
+        OrderedJson entry{{"id", uid.Get()}, {"name", ink.name}, {"process", ink.process}};
+        if (ink.color != kInvalidUID)
+            entry["color"] = ink.color.Get();
+        json["inks"].push_back(entry);
+    }
+    if (!colors.swatches.empty())
+        json["swatches"] = DumpIds(colors.swatches);
+}
+
+OrderedJson DumpPaint(const Paint& paint) {
+    return {{"color", paint.color.Get()}, {"tint", paint.tint}};
+}
+
+OrderedJson DumpCell(const GridAddress& at, const Cell& cell) {
+    OrderedJson json{{"row", at.row}, {"column", at.column}};
+    if (cell.fill)
+        json["fill"] = DumpPaint(*cell.fill);
+    json["edges"] = OrderedJson::array();
+    for (std::size_t side = 0; side < cell.edges.size(); ++side)
+        if (const auto& edge = cell.edges[side]) {
+            OrderedJson entry{
+                {"side", side}, {"type", Hex(edge->type.Get())}, {"weight", edge->weight}};
+            if (edge->paint.color != kInvalidUID)
+                entry["color"] = edge->paint.color.Get();
+            entry["tint"] = edge->paint.tint;
+            json["edges"].push_back(entry);
+        }
+    if (cell.attributes) {
+        json["attributes"] = OrderedJson::array();
+        for (const CellAttribute& attribute : *cell.attributes) {
+            OrderedJson entry{{"class", Hex(attribute.cls.Get())}};
+            if (const auto* type = std::get_if<ClassID>(&attribute.value))
+                entry["type"] = Hex(type->Get());
+            else if (const auto* real = std::get_if<PMReal>(&attribute.value))
+                entry["real"] = *real;
+            else
+                entry["uid"] = std::get<UID>(attribute.value).Get();
+            json["attributes"].push_back(entry);
+        }
+    }
+    if (cell.text.length > 0)
+        json["text"] = {cell.text.start, cell.text.length};
+    return json;
+}
+
+void DumpTables(const Tables& tables, OrderedJson& json) {
+    if (tables.models.empty())
+        return;
+    json["tables"] = OrderedJson::array();
+    for (const auto& [uid, table] : tables.models) {
+        OrderedJson entry{{"id", uid.Get()}, {"rows", table.rows}, {"columns", table.columns}};
+        if (table.story != kInvalidUID)
+            entry["story"] = table.story.Get();
+        entry["cells"] = OrderedJson::array();
+        for (const auto& [at, cell] : table.cells)
+            entry["cells"].push_back(DumpCell(at, cell));
+        json["tables"].push_back(entry);
+    }
+}
+
+OrderedJson DumpItem(const Document& document, UID uid) {
+    const Layout& layout = document.layout;
     const Item& item = layout.items.at(uid);
     OrderedJson json{{"id", uid.Get()}, {"class", Hex(item.cls.Get())}};
     if (item.parent == kInvalidUID)
@@ -953,7 +1317,7 @@ OrderedJson DumpItem(const Layout& layout, UID uid) {
     if (item.group) {
         json["items"] = OrderedJson::array();
         for (UID member : item.items)
-            json["items"].push_back(DumpItem(layout, member));
+            json["items"].push_back(DumpItem(document, member));
         DumpTransparency(item, json);
         return json;
     }
@@ -985,6 +1349,13 @@ OrderedJson DumpItem(const Layout& layout, UID uid) {
         json["placed"] = DumpPlaced(*item.placed);
     if (!item.tests.empty())
         json["tests"] = item.tests;
+    DumpItemColors(document.colors, uid, json);
+    if (auto frame = document.tables.frames.find(uid); frame != document.tables.frames.end()) {
+        json["table"] = {{"model", frame->second.model.Get()}, {"areas", OrderedJson::array()}};
+        for (const GridArea& area : frame->second.areas)
+            json["table"]["areas"].push_back(
+                {area.firstRow, area.firstColumn, area.endRow, area.endColumn});
+    }
     return json;
 }
 
@@ -993,8 +1364,14 @@ OrderedJson DumpStory(UID uid, const Story& story) {
     for (UID frame : story.frames)
         frames.push_back(frame.Get());
     OrderedJson attributes = OrderedJson::array();
-    for (const AttributeRun& run : story.attributes)
-        attributes.push_back({{"span", run.span}, {"font", run.font}});
+    for (const AttributeRun& run : story.attributes) {
+        OrderedJson entry{{"span", run.span}, {"font", run.font}};
+        if (run.fill.color != kInvalidUID)
+            entry["fill"] = DumpPaint(run.fill);
+        if (run.stroke.color != kInvalidUID)
+            entry["stroke"] = DumpPaint(run.stroke);
+        attributes.push_back(entry);
+    }
     OrderedJson lines = OrderedJson::array();
     for (const TextLine& line : story.lines) {
         OrderedJson runs = OrderedJson::array();
@@ -1018,7 +1395,8 @@ OrderedJson DumpStory(UID uid, const Story& story) {
             {"lines", lines}};
 }
 
-OrderedJson DumpSpread(const Layout& layout, UID uid) {
+OrderedJson DumpSpread(const Document& document, UID uid) {
+    const Layout& layout = document.layout;
     const Spread& spread = layout.spreadData.at(uid);
     OrderedJson json{{"id", uid.Get()}, {"offset", {spread.offset.X(), spread.offset.Y()}}};
     if (spread.pasteboard)
@@ -1033,7 +1411,7 @@ OrderedJson DumpSpread(const Layout& layout, UID uid) {
     }
     json["items"] = OrderedJson::array();
     for (UID item : spread.items)
-        json["items"].push_back(DumpItem(layout, item));
+        json["items"].push_back(DumpItem(document, item));
     return json;
 }
 
@@ -1087,11 +1465,11 @@ OrderedJson DumpDocumentJson(const Document& document) {
     if (!colorManagement.empty())
         json["colorManagement"] = colorManagement;
     for (UID spread : layout.spreads)
-        json["spreads"].push_back(DumpSpread(layout, spread));
+        json["spreads"].push_back(DumpSpread(document, spread));
     if (layout.masterSpreads) {
         json["masterSpreads"] = OrderedJson::array();
         for (UID spread : *layout.masterSpreads)
-            json["masterSpreads"].push_back(DumpSpread(layout, spread));
+            json["masterSpreads"].push_back(DumpSpread(document, spread));
     }
     if (!layout.stories.empty()) {
         json["stories"] = OrderedJson::array();
@@ -1106,6 +1484,8 @@ OrderedJson DumpDocumentJson(const Document& document) {
                                     {"style", Hex(section.style.Get())}});
     if (layout.view)
         json["view"] = {{"spread", layout.view->spread.Get()}, {"page", layout.view->page.Get()}};
+    DumpColors(document.colors, json);
+    DumpTables(document.tables, json);
     return json;
 }
 

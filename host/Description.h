@@ -34,17 +34,37 @@
 //                                       "colorPolicy": 3, "profile": 50}},  0x7C0C, 0x7C05
 //                           {"id": 7, "class": "0xF03006", "layer": 3, "items": [...],
 //                            "transparency": {...}, "transparent": true},
+//                           {"id": 9, "layer": 3, "bounds": [l, t, r, b],
+//                            "graphics": {"fill": 40, "stroke": 41, "nonPrinting": false},  0x6E02
+//                            "inks": ["Cyan", "PANTONE 185 C"],                            0x1779
+//                            "colorTest": true,                                            0x16CF
+//                            "table": {"model": 60, "areas": [[0, 0, 2, 3]]}},             0xB62E
 //                           {"id": 8, "class": "0xB667", "layer": 3,
 //                            "guide": {"horizontal": true, "position": 10, "index": 15}}]}],
 //    "masterSpreads": [...spreads...],                                           0x1401
 //    "stories": [{"id": 50, "frameList": 51, "text": "Hello world", "frames": [6],
-//                 "damaged": 1, "attributes": [{"span": 12, "font": "Minion Pro"}],
+//                 "damaged": 1, "attributes": [{"span": 12, "font": "Minion Pro",
+//                                               "fill": {"color": 40, "tint": 100}}],
 //                 "lines": [{"y": 20, "count": 12, "runs": [{"start": 0, "span": 11,
 //                            "width": 60, "height": 12, "matrix": [1, 0, 0, 1, 10, 8]}]}]}],
 //    "sections": [{"name": "", "start": 5, "count": 1, "style": "0x4C1A"}],
 //    "view": {"spread": 4, "page": 5},
 //    "cmykProfile": {"name": "Coated FOGRA39", "path": "Z:/icc/fogra39.icc",
-//                    "colorSpace": 3, "deviceClass": 1, "kind": 1, "data": "<hex>"}}
+//                    "colorSpace": 3, "deviceClass": 1, "kind": 1, "data": "<hex>"},
+//    "colors": [{"id": 40, "class": "0xF0A000", "components": [41],                    0x5501
+//                "space": 6, "values": [1, 0, 0, 0],                                  0x1F01
+//                "ink": {"kind": 1, "inks": [50], "count": 1},                        0x1F04
+//                "tint": 100, "paper": false}],                                       0x1F0E
+//    "inks": [{"id": 50, "name": "Cyan", "process": true, "color": 40}],
+//    "swatches": [40],
+//    "tables": [{"id": 60, "rows": 2, "columns": 3, "story": 50,
+//                "cells": [{"row": 0, "column": 1, "fill": {"color": 40, "tint": 100},
+//                           "edges": [{"side": 0, "type": "0xF0A010", "weight": 1,
+//                                      "color": 41, "tint": 100}],
+//                           "attributes": [{"class": "0xB6DA", "uid": 40},
+//                                          {"class": "0xB6D9", "type": "0xF0A010"},
+//                                          {"class": "0xB6D8", "real": 1}],
+//                           "text": [0, 5]}]}]}
 // Ids are the objects' UIDs (1 and 2 are the document and its workspace). An item with "items"
 // is a group; its members have no "layer" of their own. An item with "guide" is a ruler guide
 // (interface 0x3301) across its spread at the position, in spread coordinates. A layer's
@@ -62,6 +82,14 @@
 // margins, class 0xF03005 (groups 0xF03006, guides 0xB667), identity matrix, stroke 0, unlocked,
 // visible, printable, identity run matrices; a profile's path "", colour space 3, device class 1,
 // kind 1, no data.
+// Colours, inks, swatches and tables (host/Colors.h, host/Tables.h) are read before the layout;
+// a colour's interfaces are those its optional parts give (0x14C always), "paper" alone gives a
+// tint of 100, an ink count defaults to the ink list's length and may exceed it. Colours may name
+// each other in cycles. A cell attribute holds one of "type", "real" and "uid"; a table with a
+// "story" (one of the "stories") has text (interface 0xB650), and a cell's "text" is the start
+// and length of its range of that story. A story's attribute runs may give a "fill" and a
+// "stroke" colour. An item's "graphics", "inks", "colorTest" and "table" give the interfaces
+// named beside them. These lists are dumped only when not empty.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes.
 // "profiles" are the profile objects stored in the document (host/ColorManagement.h; a profile's

@@ -4,10 +4,12 @@
 // in.
 #pragma once
 
+#include "host/Colors.h"
 #include "host/Database.h"
 #include "host/Layout.h"
 #include "host/PMString.h"
 #include "host/Print.h"
+#include "host/Tables.h"
 
 #include <memory>
 #include <optional>
@@ -82,7 +84,8 @@ inline constexpr ClassID kDocBoss{0xF00110};
 inline constexpr ClassID kDocWorkspaceBoss{0xF00111};
 
 // One document of the stand-in: its database (the document object, its workspace, and the
-// spreads, pages, layers and items of its layout), its layout and its print settings.
+// spreads, pages, layers and items of its layout, its colours, inks and tables), its layout, its
+// print settings and its colour and table data.
 struct Document {
     std::unique_ptr<DataBase> db;
     UID document = kInvalidUID;
@@ -90,6 +93,8 @@ struct Document {
     UID view = kInvalidUID; // the layout view's object, when the document has a view
     Layout layout;
     std::optional<PrintSettings> print; // when the document has print data
+    Colors colors;
+    Tables tables;
 
     IDocument* Get() const; // no new reference
     UIDRef WorkspaceRef() const { return {db.get(), workspace}; }

@@ -2,6 +2,7 @@
 
 #include "host/Actions.h"
 #include "host/ColorManagement.h"
+#include "host/Colors.h"
 #include "host/Command.h"
 #include "host/Context.h"
 #include "host/Document.h"
@@ -25,6 +26,7 @@
 #include "host/Scripting.h"
 #include "host/Selection.h"
 #include "host/Session.h"
+#include "host/Tables.h"
 #include "host/Text.h"
 #include "host/Transform.h"
 #include "host/Transparency.h"
@@ -96,6 +98,8 @@ void RegisterHostClasses() {
     RegisterNewDocumentClasses();
     RegisterTransformClasses();
     RegisterActionClasses();
+    RegisterColorClasses();
+    RegisterTableClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

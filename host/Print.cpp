@@ -11,7 +11,6 @@ namespace host {
 namespace {
 
 constexpr ImplementationID kPrintDataImpl{0xF07100};
-constexpr ImplementationID kInkListImpl{0xF07101};
 constexpr ImplementationID kTrapStyleListMgrImpl{0xF07102};
 constexpr ImplementationID kPrintDialogCmdImpl{0xF07103};
 constexpr ImplementationID kPrintDialogCmdDataImpl{0xF07104};
@@ -56,11 +55,6 @@ public:
 
 private:
     Document* Owner() const { return DocumentOf(GetUIDRef(this).GetDataBase()); }
-};
-
-class InkList final : public CPMUnknown<IInkList> {
-public:
-    using CPMUnknown::CPMUnknown;
 };
 
 class TrapStyleListMgr final : public CPMUnknown<ITrapStyleListMgr> {
@@ -110,13 +104,11 @@ void RegisterPrintClasses() {
         model.RegisterImplementation(PluginID{0}, id, functions);
     };
     reg(kPrintDataImpl, ImplementationFunctionsOf<PrintData>());
-    reg(kInkListImpl, ImplementationFunctionsOf<InkList>());
     reg(kTrapStyleListMgrImpl, ImplementationFunctionsOf<TrapStyleListMgr>());
     reg(kPrintDialogCmdImpl, ImplementationFunctionsOf<PrintDialogCmd>());
     reg(kPrintDialogCmdDataImpl, ImplementationFunctionsOf<PrintDialogCmdData>());
     model.AddToClass(kPrintDataBoss, {{IPrintData::kDefaultIID, kPrintDataImpl}});
-    model.AddToClass(kDocWorkspaceBoss, {{IInkList::kDefaultIID, kInkListImpl},
-                                         {ITrapStyleListMgr::kDefaultIID, kTrapStyleListMgrImpl}});
+    model.AddToClass(kDocWorkspaceBoss, {{ITrapStyleListMgr::kDefaultIID, kTrapStyleListMgrImpl}});
     model.AddToClass(kPrintDialogCmdBoss,
                      {{ICommand::kDefaultIID, kPrintDialogCmdImpl},
                       {IPrintDialogCmdData::kDefaultIID, kPrintDialogCmdDataImpl}});

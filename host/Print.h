@@ -1,8 +1,9 @@
 // Printing: a document's print data (its print settings, on the workspace when the document has
-// them), the ink list and the trap-style list manager beside it, fresh print-data objects, and
-// the print dialog command that is handed all of them.
+// them), the trap-style list manager beside it, fresh print-data objects, and the print dialog
+// command that is handed them with the document's ink list (host/Colors.h).
 #pragma once
 
+#include "host/Colors.h"
 #include "host/Database.h"
 #include "host/IPMUnknown.h"
 
@@ -33,12 +34,6 @@ public:
 };
 inline constexpr ClassID kPrintDataBoss{0xA26};
 
-// The document's inks (on every document's workspace).
-class IInkList : public IPMUnknown {
-public:
-    static constexpr PMIID kDefaultIID{0x1F05};
-};
-
 // The document's trap styles (on every document's workspace).
 class ITrapStyleListMgr : public IPMUnknown {
 public:
@@ -66,7 +61,7 @@ namespace host {
 // The print-data facet of a document's workspace, showing the document's print settings.
 std::unique_ptr<IPMUnknown> NewPrintDataFacet(IPMUnknown* workspaceBoss);
 
-// Registers the print-data class, the print dialog command and the ink and trap-style lists of
+// Registers the print-data class, the print dialog command and the trap-style list manager of
 // the documents' workspaces (part of host::Reset).
 void RegisterPrintClasses();
 

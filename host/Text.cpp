@@ -6,6 +6,7 @@
 #include "host/Recorder.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace UnicodeClass {
@@ -30,6 +31,14 @@ bool IsWhiteSpace(UTF32TextChar character) {
     default:
         return character >= 0x2000 && character <= 0x200A; // en quad to hair space
     }
+}
+
+bool IsIgnoredCharacter(UTF32TextChar character, std::int32_t details) {
+    static constexpr UTF32TextChar kControlCharacterSet[] = {0x00, 0x07, 0x08, 0x09, 0x0A, 0x0D,
+                                                             0x16, 0x17, 0x18, 0x19, 0x1A};
+    return (details & kControlCharacters) != 0 &&
+           std::find(std::begin(kControlCharacterSet), std::end(kControlCharacterSet), character) !=
+               std::end(kControlCharacterSet);
 }
 
 } // namespace UnicodeClass
@@ -133,8 +142,13 @@ std::pair<UID, Story*> StoryOfFrameList(const IPMUnknown* facet) {
 class TextAttributes final : public CPMUnknown<ITextAttributes> {
 public:
     using CPMUnknown::CPMUnknown;
-    IFont* QueryFont() const override { return host::QueryFont(m_font); }
-    std::string m_font;
+    IFont* QueryFont() const override { return host::QueryFont(m_run.font); }
+    UID GetColor(bool stroke, PMReal& tint) const override {
+        const Paint& paint = stroke ? m_run.stroke : m_run.fill;
+        tint = paint.tint;
+        return paint.color;
+    }
+    AttributeRun m_run;
 };
 
 class TextModel final : public CPMUnknown<ITextModel> {
@@ -145,6 +159,15 @@ public:
         if (!story || cls != kFrameListBoss)
             return nullptr;
         return GetUIDRef(this).GetDataBase()->Instantiate(story->frameList, iid);
+    }
+    void CopyRange(std::int32_t start, std::int32_t length, WideString& text) const override {
+        text.clear();
+        const Story* story = StoryObject(this);
+        if (!story || start < 0 || length <= 0 ||
+            static_cast<std::size_t>(start) >= story->text->size())
+            return;
+        text =
+            story->text->substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
     }
     std::int32_t TotalLength() const override {
         const Story* story = StoryObject(this);
@@ -168,7 +191,7 @@ public:
                     CreateObject(kTextAttributesBoss, ITextAttributes::kDefaultIID)));
                 if (!attributes)
                     return nullptr;
-                static_cast<TextAttributes*>(attributes.get())->m_font = run.font;
+                static_cast<TextAttributes*>(attributes.get())->m_run = run;
                 if (span)
                     *span = static_cast<std::int32_t>(start + run.span - position);
                 return attributes.forget();

@@ -4,7 +4,8 @@
 // A story is UTF-16 text followed by one end-of-story character (a carriage return), which the
 // story's total length counts. Its text frames are threaded in the order of the story's frame
 // list; each frame shows the span of characters that starts at its text start. The attribute
-// runs follow one another from position 0, each with a span and a font name. Composition is not
+// runs follow one another from position 0, each with a span, a font name and a fill and a stroke
+// colour (host/Colors.h; none by default). Composition is not
 // done here: the lines (each with its y, its character count and its runs) and the runs (start,
 // span, width, height and the matrix from run to pasteboard coordinates) are those of the
 // document description, and the line at a position is the one whose characters hold it, counting
@@ -17,6 +18,7 @@
 // an object of class 0x228 with the frame list, its composer (0x241) and the line source (0x247).
 #pragma once
 
+#include "host/Colors.h"
 #include "host/Database.h"
 #include "host/Geometry.h"
 #include "host/PMString.h"
@@ -27,12 +29,20 @@
 #include <vector>
 
 using UTF32TextChar = char32_t;
+using WideString = std::u16string;
 
 // The classes of Unicode characters that the text code asks about.
 namespace UnicodeClass {
 // U+0009 to U+000D, U+0020, U+0085, U+00A0, U+1680, U+2000 to U+200A, U+2028, U+2029, U+202F,
 // U+205F and U+3000: the characters with Unicode's White_Space property.
 bool IsWhiteSpace(UTF32TextChar character);
+
+// Kinds of ignored characters, as bits of `details`.
+enum IgnoredKinds : std::int32_t { kControlCharacters = 1 };
+// Whether the composer lays the character out as nothing for the kinds in `details`. The control
+// characters are NUL (0), 7 and 8, tab (9), line feed (10), return (13) and the markers 22 to 26;
+// no other character is ignored.
+bool IsIgnoredCharacter(UTF32TextChar character, std::int32_t details);
 } // namespace UnicodeClass
 
 // Reads a story's characters one by one, forwards or backwards, from a position (in UTF-16 units).
@@ -71,6 +81,9 @@ public:
 
     // The run's font, with a new reference; null when the font manager does not know its name.
     virtual IFont* QueryFont() const = 0; // 5th operation
+    // The UID of the run's stroke colour (or of its fill colour) in the story's database, and in
+    // `tint` its tint; kInvalidUID when the run has none.
+    virtual UID GetColor(bool stroke, PMReal& tint) const = 0;
 };
 
 // A story's text.
@@ -81,6 +94,9 @@ public:
     // The object of the story of that class, with a new reference to the interface; the story's
     // frame list is its object of class 0x228. Null for other classes.
     virtual IPMUnknown* QueryStrand(ClassID cls, PMIID iid) const = 0; // 7th operation
+    // The characters of [start, start + length) that the story holds.
+    virtual void CopyRange(std::int32_t start, std::int32_t length,
+                           WideString& text) const = 0; // 6th operation
     // The number of characters with the end-of-story character.
     virtual std::int32_t TotalLength() const = 0; // 14th operation
 };
@@ -223,6 +239,8 @@ struct TextLine {
 struct AttributeRun {
     std::int32_t span = 0;
     std::string font; // UTF-8
+    Paint fill{};
+    Paint stroke{};
     bool operator==(const AttributeRun&) const = default;
 };
 

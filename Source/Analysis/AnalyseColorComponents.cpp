@@ -1,4 +1,21 @@
+#include "Analysis/ZEPColorAnalysis.h"
 #include "Analysis/ZEPPageItemInfo.h"
+#include "host/Colors.h"
+#include "host/Document.h"
 
-// Will record whether the item's colour has components of another colour class.
-void ZEPPageItemInfo::AnalyseColorComponents(IPMUnknown*) {}
+void ZEPPageItemInfo::AnalyseColorComponents(IPMUnknown* item) {
+    if (m_textItem || m_colorComponentsFailed)
+        return;
+    InterfacePtr<IColorTarget> target(item, UseDefaultIID{});
+    InterfacePtr<IColorTestUtils> test(UtilsBoss::QueryUtils<IColorTestUtils>());
+    if (!target || !test || !test->Test(target.get()))
+        return;
+    InterfacePtr<IGraphicAttributes> attributes(item, UseDefaultIID{});
+    InterfacePtr<IGraphicAttributeUtils> utils(UtilsBoss::QueryUtils<IGraphicAttributeUtils>());
+    if (!attributes || !utils)
+        return;
+    // An item without a fill colour has no components to test.
+    InterfacePtr<IColorObject> fill(utils->QueryFillColor(attributes.get()));
+    if (fill)
+        m_colorComponentsFailed = !HasOnlyColorsOfClass(fill.get());
+}

@@ -1,4 +1,17 @@
+#include "Analysis/ZEPColorAnalysis.h"
 #include "Analysis/ZEPPageItemInfo.h"
+#include "host/Colors.h"
+#include "host/Document.h"
 
-// Will record the kinds of the item's own colours in the colour summary.
-void ZEPPageItemInfo::AnalyseColors(IPMUnknown*) {}
+void ZEPPageItemInfo::AnalyseColors(IPMUnknown* item) {
+    if (InterfacePtr<IColorObject> itemColor(item, UseDefaultIID{}); itemColor)
+        CollectInks(itemColor.get(), GetColorTint(itemColor.get()), false);
+    InterfacePtr<IGraphicAttributes> attributes(item, UseDefaultIID{});
+    InterfacePtr<IGraphicAttributeUtils> utils(UtilsBoss::QueryUtils<IGraphicAttributeUtils>());
+    if (!attributes || !utils)
+        return;
+    if (InterfacePtr<IColorObject> fill(utils->QueryFillColor(attributes.get())); fill)
+        CollectInks(fill.get(), GetColorTint(fill.get()), false);
+    if (InterfacePtr<IColorObject> stroke(utils->QueryStrokeColor(attributes.get())); stroke)
+        CollectInks(stroke.get(), GetColorTint(stroke.get()), true);
+}

@@ -1,4 +1,16 @@
 #include "Analysis/ZEPPageItemInfo.h"
+#include "host/Colors.h"
+#include "host/Document.h"
 
-// Will record an item that does not print as "PrintoutSuppressed".
-void ZEPPageItemInfo::AnalyseNonPrinting(IPMUnknown*) {}
+void ZEPPageItemInfo::AnalyseNonPrinting(IPMUnknown* item) {
+    InterfacePtr<IGraphicAttributes> attributes(item, UseDefaultIID{});
+    if (!attributes || m_printoutSuppressed)
+        return;
+    InterfacePtr<IGraphicAttributeUtils> utils(UtilsBoss::QueryUtils<IGraphicAttributeUtils>());
+    if (!utils)
+        return;
+    bool nonPrinting = false;
+    utils->GetNonPrinting(attributes.get(), nonPrinting);
+    if (nonPrinting)
+        SetPrintoutSuppressed();
+}

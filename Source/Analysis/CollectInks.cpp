@@ -1,4 +1,7 @@
+#include "Analysis/ZEPColorAnalysis.h"
 #include "Analysis/ZEPPageItemInfo.h"
+#include "host/Colors.h"
 
-// Will record the kinds of the colour object's colours in the colour summary.
-void ZEPPageItemInfo::CollectInks(IPMUnknown*) {}
+void ZEPPageItemInfo::CollectInks(IColorObject* color, PMReal, bool) {
+    CollectColorSpaces(color, m_colorSummary);
+}

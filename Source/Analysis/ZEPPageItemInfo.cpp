@@ -18,9 +18,9 @@ void ZEPPageItemInfo::Reset() {
     for (bool* flag :
          {&m_textItem, &m_transparencyRecorded, &m_transparencyOnObject, &m_softMask, &m_feather,
           &m_dropShadow, &m_blendMode, &m_opacity, &m_placedPDFTransparency,
-          &m_textFrameTransparency, &m_blendSpaceRGB, &m_blendSpaceCMYK, &m_globalFlattener,
-          &m_spreadFlattener, &m_transparencyDisabledOnPage, &m_transparentObjectsOverlapTextFrame,
-          &m_printoutSuppressed})
+          &m_textFrameTransparency, &m_colorComponentsFailed, &m_blendSpaceRGB, &m_blendSpaceCMYK,
+          &m_globalFlattener, &m_spreadFlattener, &m_transparencyDisabledOnPage,
+          &m_transparentObjectsOverlapTextFrame, &m_printoutSuppressed})
         *flag = false;
     m_colorSummary.options = {0, 1, 0};
 }
@@ -91,6 +91,8 @@ void ZEPPageItemInfo::Analyse(IPMUnknown* item) {
     AnalyseNonPrinting(item);
     AnalyseColorComponents(item);
 }
+
+void ZEPPageItemInfo::OnVisibleText(IPMUnknown*) {}
 
 BPageItem& ZEPPageItemInfo::Record() {
     if (!m_record)

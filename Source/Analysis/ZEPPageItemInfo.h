@@ -20,6 +20,7 @@
 #include <memory>
 
 class BJobFile;
+class IColorObject;
 class ITextModel;
 
 // The colour summary of an item: three option bytes, then whether a colour of each kind was
@@ -64,8 +65,11 @@ public:
     // font's status and type, and appends it to the text runs. The walk goes line by line from
     // the line that holds `start` until the lines' characters reach `length`.
     virtual void CollectTextRuns(ITextModel* textModel, std::int32_t start, std::int32_t length);
-    // Records the kinds of the colour object's colours in the colour summary.
-    virtual void CollectInks(IPMUnknown* color);
+    // Told of each run of a table's text that shows a visible character; does nothing.
+    virtual void OnVisibleText(IPMUnknown* object);
+    // Records the kinds of the colour and of the colours it is made of in the colour summary;
+    // the tint and the stroke flag are not used.
+    virtual void CollectInks(IColorObject* color, PMReal tint, bool stroke);
     // Records how text in a frame is affected by transparency around it, once.
     virtual void SetTextFrameTransparency(bool willBeOutlined);
 
@@ -93,6 +97,8 @@ public:
     // square onto the item's box in page space (origin at the page's bottom-left, y up, points).
     // No geometry: 0x52E1E "(theGeometry) == NULL".
     virtual void AnalyseGeometry(IPMUnknown* item, const PMRect& pageBounds);
+    // The item's colours into the colour summary: the item itself when it is a colour, then its
+    // fill and stroke colours.
     virtual void AnalyseColors(IPMUnknown* item);
     virtual void AnalysePlacedFileFormat(IPMUnknown* item);
     // A frame that shows more than one character of a story makes the item a text item with a
@@ -106,14 +112,24 @@ public:
     // Looks up every font the item uses (its used-font list, when it has one).
     virtual void AnalyseFonts(IPMUnknown* item);
     virtual void AnalyseLinkInfo(IPMUnknown* item);
+    // Walks each cell area of the table that the item's table frame shows: the colours of the
+    // cells go into the colour summary, their text into the text runs. A frame without a table
+    // model throws 0x52E1E "(iTableModel) == NULL".
     virtual void AnalyseTable(IPMUnknown* item);
     // Opacity other than 100 %, blend mode, feather and drop shadow from the item's transparency
     // attributes; then, unless transparency is already recorded, the host's transparency test of
     // the item, and for a text item of the object that holds it.
     virtual void AnalyseTransparencyEffects(IPMUnknown* item);
     virtual void AnalyseColorProfile(IPMUnknown* item);
+    // "PrintoutSuppressed" for an item that its graphic attributes keep out of print.
     virtual void AnalyseNonPrinting(IPMUnknown* item);
+    // Resolves each ink the item prints with to a colour of the document, recording nothing. A
+    // document without an ink list throws 0x52E1E "(theInkList) == NULL"; a process ink name
+    // that is no ink of the document is looked up among the swatches, and without a workspace
+    // or swatch list throws "(iWorkspace) == NULL" or "(iSwatchList) == NULL".
     virtual void AnalyseDocumentInks(IPMUnknown* item);
+    // Notes, for an item that passes the host's colour test, whether its fill colour is made of
+    // colours of another class than the tested one.
     virtual void AnalyseColorComponents(IPMUnknown* item);
 
     // Deletes the record and clears every flag and both UIDs; the colour summary's options
@@ -140,6 +156,7 @@ public:
     bool IsTextItem() const { return m_textItem; }
     bool IsTransparencyRecorded() const { return m_transparencyRecorded; }
     bool IsTransparencyOnObject() const { return m_transparencyOnObject; }
+    bool HasColorComponentsOfOtherClass() const { return m_colorComponentsFailed; }
 
 protected:
     // The record, made as a plain page item when there is none.
@@ -169,6 +186,7 @@ protected:
     bool m_opacity = false;
     bool m_placedPDFTransparency = false;
     bool m_textFrameTransparency = false;
+    bool m_colorComponentsFailed = false;
     bool m_blendSpaceRGB = false;
     bool m_blendSpaceCMYK = false;
     bool m_globalFlattener = false;

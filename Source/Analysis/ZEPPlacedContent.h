@@ -3,7 +3,9 @@
 // among them need not be terminated); and the colours placed content uses.
 #pragma once
 
+#include "Analysis/ZEPColorAnalysis.h"
 #include "Analysis/ZEPPageItemInfo.h"
+#include "host/Colors.h"
 #include "host/PlacedGraphics.h"
 
 #include <cstdint>
@@ -22,10 +24,9 @@ ReadImageAttribute(const IImageAttributes& attributes, ImageAttributeTag tag) {
 // Hands each colour of the list that is a colour object (interface 0x14C) to the record's
 // CollectInks, in list order.
 inline void CollectContentColors(ZEPPageItemInfo& info, const UIDList& colors) {
-    constexpr PMIID kColorObjectIID{0x14C};
     for (int i = 0; i < colors.Length(); ++i) {
-        InterfacePtr<IPMUnknown> color(colors.GetRef(i), kColorObjectIID);
+        InterfacePtr<IColorObject> color(colors.GetRef(i), UseDefaultIID{});
         if (color)
-            info.CollectInks(color.get());
+            info.CollectInks(color.get(), GetColorTint(color.get()), false);
     }
 }

@@ -3,6 +3,7 @@
 #include "Analysis/ZEPItemCallbacks.h"
 #include "Analysis/ZEPPageItemInfo.h"
 #include "host/ColorManagement.h"
+#include "host/Colors.h"
 #include "host/Description.h"
 #include "host/Faults.h"
 #include "model/BJobFile.h"
@@ -37,12 +38,6 @@ std::string Item(int id, const std::string& placed, const char* cls = "0xF03005"
 }
 
 // The colour objects of the tests: objects with interface 0x14C.
-class ColorObject final : public CPMUnknown<IPMUnknown> {
-public:
-    using CPMUnknown::CPMUnknown;
-};
-constexpr ClassID kColorObjectBoss{0xF0B300};
-
 // A profile object that answers null data with a count of 5.
 class NullDataProfile final : public CPMUnknown<IColorProfile> {
 public:
@@ -60,7 +55,7 @@ public:
 // Records the UIDs of the colour objects handed to CollectInks.
 class InkRecorder final : public ZEPPageItemInfo {
 public:
-    void CollectInks(IPMUnknown* color) override {
+    void CollectInks(IColorObject* color, PMReal, bool) override {
         m_colors.push_back(GetUIDRef(color).GetUID().Get());
     }
     std::vector<std::uint32_t> m_colors;
@@ -195,14 +190,12 @@ TEST_F(PlacedContentTest, TheFirstLinksResourceNameReplacesTheAttributePath) {
 
 TEST_F(PlacedContentTest, ContentAndPDFColoursGoToCollectInksInListOrder) {
     // Host answers: the item's colour lists hold UIDs; 41 is no colour object.
-    host::ObjectModel& model = host::ObjectModel::Instance();
-    model.RegisterImplementation(PluginID{0}, ImplementationID{0xF0B300},
-                                 ImplementationFunctionsOf<ColorObject>());
-    model.AddToClass(kColorObjectBoss, {{PMIID{0x14C}, ImplementationID{0xF0B300}}});
     host::Document& document = Open(Item(20, R"({"embeddedImage": 60, "colors": [40, 41, 42],
         "pdf": {"colors": [42, 40]}})"));
-    for (std::uint32_t uid : {40u, 42u})
-        ASSERT_EQ(document.db->NewObject(kColorObjectBoss, UID(uid)), UID(uid));
+    for (std::uint32_t uid : {40u, 42u}) {
+        ASSERT_EQ(document.db->NewObject(host::kColorBoss, UID(uid)), UID(uid));
+        host::AttachColorFacets(*document.db->GetBoss(UID(uid)), {});
+    }
     const auto info = Analyse<InkRecorder>(document);
     EXPECT_EQ(info->m_colors, (std::vector<std::uint32_t>{40, 42, 42, 40}));
     EXPECT_EQ(info->GetEmbeddedImageUID(), UID(60));
