@@ -63,7 +63,7 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
     withFacets["spreads"][0]["items"][1]["transparent"] = true;
     withFacets["stories"] = Json::parse(R"([{"id": 60, "frameList": 61,
         "text": "A \u00e9\ud83d\ude00", "frames": [20], "damaged": 0,
-        "attributes": [{"span": 5, "font": "Myriad"}],
+        "attributes": [{"span": 5, "font": "Myriad", "stroke": {"color": 90, "tint": 30}}],
         "lines": [{"y": 12, "count": 5, "runs": [{"start": 0, "span": 5, "width": 30,
                    "height": 10, "matrix": [1, 0, 0, 1, 5, 6]}]}]}])");
     withFacets["spreads"][1]["items"][0]["tests"] = "AD";
@@ -81,6 +81,24 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
         "pdf": {"transparent": true, "colors": [61]},
         "links": [{"id": 51, "resource": 52, "fullName": "Z:/a.tif"}, {"id": 53}],
         "colorPolicy": 3, "profile": 50})");
+    withFacets["colors"] = Json::parse(R"([
+        {"id": 90, "class": "0xF0A000", "components": [91, 90], "space": 9, "values": [1, 0.5],
+         "ink": {"kind": 1, "inks": [92], "count": 3}, "tint": 40, "paper": true},
+        {"id": 91, "class": "0x6E0B"}])");
+    withFacets["inks"] = Json::parse(R"([{"id": 92, "name": "Cyan", "process": true, "color": 90},
+        {"id": 93, "name": "Spot", "process": false}])");
+    withFacets["swatches"] = {91, 90};
+    withFacets["tables"] = Json::parse(R"([{"id": 94, "rows": 2, "columns": 1, "story": 60,
+        "cells": [{"row": 1, "column": 0, "fill": {"color": 90, "tint": 50},
+          "edges": [{"side": 2, "type": "0x1040C", "weight": 0.5, "tint": 100},
+                    {"side": 3, "type": "0xF0A010", "weight": 1, "color": 91, "tint": 20}],
+          "attributes": [{"class": "0xB6DA", "uid": 90}, {"class": "0xB6D9", "type": "0x1040C"},
+                         {"class": "0xB6D8", "real": 0.25}],
+          "text": [1, 3]}]}])");
+    withFacets["spreads"][1]["items"].push_back(Json::parse(R"({"id": 96, "class": "0xF03005",
+        "layer": 3, "bounds": [0, 0, 1, 1], "matrix": [1, 0, 0, 1, 0, 0], "stroke": 0,
+        "graphics": {"stroke": 91, "nonPrinting": true}, "inks": ["Cyan", "Spot"],
+        "colorTest": false, "table": {"model": 94, "areas": [[0, 0, 2, 1], [1, 0, 1, 1]]}})"));
     const host::Document& document = host::OpenDocumentDescription(withFacets.dump());
     EXPECT_EQ(Json::parse(host::DumpDocument(document)), withFacets);
     InterfacePtr<ICounter> counter(document.WorkspaceRef(), UseDefaultIID{});
@@ -186,6 +204,25 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
         {R"({"kind": "session", "workspace": {"facets": {"0xE00200": "07000000",
             "0xE00201": "07"}}})",
          "workspace.facets.0xE00201: the facet's data ends early"},
+        {document(R"("colors": [{"id": 6, "components": [7]}])"),
+         "colors[0].components[0]: no colour has id 7"},
+        {document(R"("colors": [{"id": 6, "ink": {"inks": [6]}}])"),
+         "colors[0].ink.inks[0]: no ink has id 6"},
+        {document(R"("tables": [{"id": 6, "rows": 1000, "columns": 101}])"),
+         "tables[0].rows: more than 100000 cells"},
+        {document(R"("tables": [{"id": 6, "rows": 1, "columns": 1,
+            "cells": [{"row": 0, "column": 1}]}])"),
+         "tables[0].cells[0]: the cell lies outside the table"},
+        {document(R"("tables": [{"id": 6, "rows": 1, "columns": 1,
+            "cells": [{"row": 0, "column": 0}, {"row": 0, "column": 0}]}])"),
+         "tables[0].cells[1]: a second cell at the same row and column"},
+        {document(R"("tables": [{"id": 6, "rows": 1, "columns": 1, "cells": [{"row": 0,
+            "column": 0, "attributes": [{"class": "0xB6D8", "real": 1, "type": "0x1"}]}]}])"),
+         "tables[0].cells[0].attributes[0]: expected one of \"type\", \"real\" and \"uid\""},
+        {document(R"("tables": [{"id": 6, "rows": 1, "columns": 1, "story": 7}])"),
+         "tables[0].story: no story has id 7"},
+        {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "table": {"model": 7}})"),
+         "spreads[0].items[0].table.model: no table has id 7"},
         {R"({"kind": "session", "documents": [], "front": 0})",
          "front: no document has this index"},
         {R"({"kind": "session", "plugins": [{"id": "0x1", "file": "A"}, {"id": "0x1", "file": "B"}]})",

@@ -14,6 +14,8 @@
 #include "support/PluginFixture.h"
 #include "support/TempFolder.h"
 
+#include <string>
+
 inline constexpr const char* kAnalysisLayout = R"({
   "kind": "document", "name": "Analysis.indd",
   "layers": [{"id": 3, "name": "Layer 1"}, {"id": 4, "name": "0x52E00ZEPGuideLayer"},
@@ -36,10 +38,13 @@ class AnalysisTest : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
-        m_document = &host::OpenDocumentDescription(kAnalysisLayout);
+        m_document = &host::OpenDocumentDescription(Description());
         m_job.jobFolder.assign(ustring(m_temp.systemPath()));
         m_job.GetAbsoluteRuns().AddRun(1, 2);
     }
+
+    // The description the tests run on (a fixture may give its own).
+    virtual std::string Description() const { return kAnalysisLayout; }
 
     UIDRef Ref(std::uint32_t uid) const { return {m_document->db.get(), UID(uid)}; }
     InterfacePtr<IPMUnknown> Object(std::uint32_t uid) const {
