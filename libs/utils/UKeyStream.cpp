@@ -13,12 +13,28 @@
 #include <limits>
 #include <sstream>
 #include <stdexcept>
-#include <type_traits>
 
 namespace {
 
 constexpr std::uint32_t kBoundaryLength = 0xFFFFFFFF; // length of an item, record or array end
 constexpr std::size_t kKeyBitmapWords = 65536 / 64;
+
+// The number of bytes before the first NUL. Strings are mostly short, and memchr's call cost
+// more than this scan, which tests eight bytes at a time for a zero.
+std::size_t lengthBeforeNul(const char* bytes, std::size_t length) {
+    constexpr std::uint64_t kLows = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    std::size_t at = 0;
+    for (; at + 8 <= length; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + at, sizeof word);
+        if (((word - kLows) & ~word & kHighs) != 0)
+            break;
+    }
+    while (at < length && bytes[at] != '\0')
+        ++at;
+    return at;
+}
 
 } // namespace
 
@@ -300,14 +316,16 @@ void UKeyInStream::corrupt() {
 }
 
 const unsigned char* UKeyInStream::moveWindow(std::uint64_t position, std::size_t count) {
-    if (count > m_streamEnd || position > m_streamEnd - count)
+    // A window in place holds every byte up to m_streamEnd: what it misses is past the end.
+    if (m_inPlace || count > m_streamEnd || position > m_streamEnd - count)
         corrupt();
     const auto fill =
         static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, m_streamEnd - position));
     fillFrom(position, reinterpret_cast<char*>(m_window.data()), fill);
+    m_windowData = m_window.data();
     m_windowStart = position;
     m_windowFill = fill;
-    return m_window.data();
+    return m_windowData;
 }
 
 void UKeyInStream::fillFrom(std::uint64_t position, char* target, std::size_t count) {
@@ -321,7 +339,7 @@ void UKeyInStream::fillFrom(std::uint64_t position, char* target, std::size_t co
 }
 
 void UKeyInStream::readAt(std::uint64_t position, void* buffer, std::size_t count) {
-    if (count <= kWindowSize) {
+    if (count <= kWindowSize || m_inPlace) {
         std::memcpy(buffer, view(position, count), count);
         return;
     }
@@ -330,7 +348,7 @@ void UKeyInStream::readAt(std::uint64_t position, void* buffer, std::size_t coun
     fillFrom(position, static_cast<char*>(buffer), count);
 }
 
-UKeyInStream::UKeyInStream(std::istream& in) : m_in(in), m_window(kWindowSize) {
+UKeyInStream::UKeyInStream(std::istream& in) : m_in(in) {
     m_in.clear();
     const std::streamoff begin = m_in.tellg();
     m_in.seekg(0, std::ios::end);
@@ -342,6 +360,19 @@ UKeyInStream::UKeyInStream(std::istream& in) : m_in(in), m_window(kWindowSize) {
                                           std::numeric_limits<std::uint32_t>::max());
     const auto start = static_cast<std::uint32_t>(std::min<std::uint64_t>(
         static_cast<std::uint64_t>(begin), std::numeric_limits<std::uint32_t>::max()));
+    // Text in memory is read where it lies: the window is all of it, and no byte is copied
+    // (stream positions are offsets in the text). Any other stream gets a window of its own,
+    // no larger than the stream (and a header's worth at least, so that it has an address).
+    auto* text = dynamic_cast<std::stringbuf*>(m_in.rdbuf());
+    if (text != nullptr && text->view().size() >= m_streamEnd) {
+        m_inPlace = true;
+        m_windowData = reinterpret_cast<const unsigned char*>(text->view().data());
+        m_windowFill = static_cast<std::size_t>(m_streamEnd);
+    } else {
+        m_window.resize(static_cast<std::size_t>(
+            std::clamp<std::uint64_t>(m_streamEnd, kMostHeaderBytes, kWindowSize)));
+        m_windowData = m_window.data();
+    }
 
     unsigned char head[8] = {};
     const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(
@@ -436,8 +467,6 @@ void UKeyInStream::parseHeader(const unsigned char* bytes, std::uint32_t availab
 }
 
 void UKeyInStream::noteLastKey(Level& level) {
-    if (level.index.size() < kLinearIndexLimit)
-        return;
     if (level.seen.empty())
         level.seen.assign(kKeyBitmapWords, 0);
     if (level.index.size() == kLinearIndexLimit) {
@@ -449,11 +478,12 @@ void UKeyInStream::noteLastKey(Level& level) {
     }
 }
 
-void UKeyInStream::resetIndex(Level& level) {
+inline void UKeyInStream::resetIndex(Level& level) {
     if (level.index.size() >= kLinearIndexLimit)
         for (const Entry& entry : level.index)
             level.seen[entry.key / 64] &= ~(std::uint64_t{1} << (entry.key % 64));
     level.index.clear();
+    level.keyHints = 0;
     level.cursor = 0;
 }
 
@@ -465,55 +495,61 @@ bool UKeyInStream::indexItem(Level& level) {
         level.selected = &level.element;
     }
     resetIndex(level);
-    bool any = false;
-    std::uint32_t position = level.current;
-    while (position < level.end) {
-        any = true;
-        const std::uint32_t available = std::min(kMostHeaderBytes, level.end - position);
+    const std::uint32_t first = level.current;
+    const std::uint32_t end = level.end;
+    std::uint32_t position = first;
+    while (position < end) {
+        const std::uint32_t available = std::min(kMostHeaderBytes, end - position);
         const unsigned char* bytes = view(position, available);
-        // The item ends before the first key that it already holds.
-        if (available >= 2 &&
-            indexHolds(level, static_cast<std::uint16_t>(loadBigEndian(bytes, 2))))
-            break;
-        // The header is read into its place in the index: a whole entry copied there right
-        // after its fields were stored cost more than the rest of the reading. The index holds
-        // only whole entries, also when the header is bad.
-        Entry& entry = level.index.emplace_back();
-        std::uint32_t next;
-        try {
-            parseHeader(bytes, available, position, level.end, true, entry, next);
-        } catch (...) {
-            level.index.pop_back();
-            throw;
+        if (available < kMostHeaderBytes) {
+            // Near the end of the level: the header is read with every byte counted.
+            if (available >= 2 &&
+                holdsKey(level, static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1])))
+                break;
+            Entry entry;
+            parseHeader(bytes, available, position, end, true, entry, position);
+            level.index.push_back(entry);
+        } else {
+            // The common case: a whole header and 8 inline bytes are at hand, so only the
+            // payload's length is left to check. Every record read runs through this loop:
+            // the header is read into locals and stored straight into its index entry (an
+            // entry built aside and copied in cost more than the rest of the reading).
+            const auto key = static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
+            // The item ends before the first key that it already holds.
+            if (holdsKey(level, key))
+                break;
+            std::uint32_t n = 3;
+            std::uint32_t length = bytes[2];
+            if (length == 0xFF) {
+                length = static_cast<std::uint32_t>(loadBigEndian(bytes + 3, 4));
+                n = 7;
+            }
+            const std::uint8_t type = bytes[n++];
+            const std::uint32_t payload = position + n;
+            if (length > end - payload)
+                corrupt();
+            Entry& entry = level.index.emplace_back();
+            entry.key = key;
+            entry.type = type;
+            entry.length = length;
+            entry.position = payload;
+            std::memcpy(entry.inlineBytes, bytes + n, sizeof entry.inlineBytes);
+            position = payload + length;
         }
-        noteLastKey(level);
-        position = next;
+        level.keyHints |= std::uint64_t{1} << (level.index.back().key % 64);
+        if (level.index.size() >= kLinearIndexLimit)
+            noteLastKey(level);
     }
     level.current = position;
-    return any;
+    return position != first;
 }
 
-bool UKeyInStream::next_item() {
-    Level& level = top();
-    if (!level.keyed)
-        return level.current < level.end;
-    return indexItem(level);
-}
-
-UKeyInStream& UKeyInStream::select_key(std::uint16_t key) {
+UKeyInStream& UKeyInStream::selectFirst(std::uint16_t key) {
     Level& level = top();
     if (!level.keyed)
         return *this;
-    if (!level.indexed)
-        indexItem(level);
-    for (const Entry& entry : level.index) {
-        if (entry.key == key) {
-            level.selected = &entry;
-            return *this;
-        }
-    }
-    level.selected = &kAbsent;
-    return *this;
+    indexItem(level);
+    return select_key(key);
 }
 
 bool UKeyInStream::has_key(std::uint16_t key) {
@@ -566,12 +602,8 @@ void UKeyInStream::takeArrayElement(Level& level) {
     level.taken = false;
 }
 
-std::uint32_t UKeyInStream::field_length(bool& found) {
+std::uint32_t UKeyInStream::takeArrayField(bool& found) {
     Level& level = top();
-    if (level.keyed) {
-        found = level.selected->position != 0;
-        return found ? level.selected->length : 0;
-    }
     if (level.taken) {
         level.taken = false;
     } else if (level.current < level.end) {
@@ -606,28 +638,14 @@ bool UKeyInStream::read_fixed(void* buffer, std::uint32_t width) {
     if (!found)
         return false;
     if (length > width)
-        throw std::runtime_error("UKeyInStream: reading field longer than expected");
+        tooLong();
     auto* bytes = static_cast<unsigned char*>(buffer);
     std::memset(bytes, 0, width - length);
     read_bytes(bytes + (width - length), length);
     return true;
 }
 
-bool UKeyInStream::readBits(std::uint32_t width, std::uint64_t& bits) {
-    // Inside a record the selected field's payload already sits in its index entry (a number is
-    // at most 8 bytes), so the common read copies nothing.
-    const Level& level = top();
-    if (level.keyed) {
-        const Entry& field = *level.selected;
-        if (field.position == 0)
-            return false;
-        if (field.length > width)
-            throw std::runtime_error("UKeyInStream: reading field longer than expected");
-        // All 8 inline bytes in one load; the bytes past the payload are shifted out.
-        bits =
-            field.length == 0 ? 0 : loadBigEndian64(field.inlineBytes) >> (64 - 8 * field.length);
-        return true;
-    }
+bool UKeyInStream::readArrayBits(std::uint32_t width, std::uint64_t& bits) {
     unsigned char bytes[8];
     if (!read_fixed(bytes, width))
         return false;
@@ -635,52 +653,8 @@ bool UKeyInStream::readBits(std::uint32_t width, std::uint64_t& bits) {
     return true;
 }
 
-namespace {
-
-// Reads a field of T's width (a bool's is one byte) into `value`, big-endian bits cast to T (a
-// double's bit pattern taken as it is); absent leaves value alone.
-template <typename T>
-UKeyInStream& readNumber(UKeyInStream& stream, T& value, std::uint64_t bits) {
-    if constexpr (std::is_same_v<T, double>)
-        value = std::bit_cast<double>(bits);
-    else
-        value = static_cast<T>(bits);
-    return stream;
-}
-
-} // namespace
-
-UKeyInStream& UKeyInStream::read_bool(bool& value) {
-    std::uint64_t bits = 0;
-    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
-}
-UKeyInStream& UKeyInStream::read_char(std::int8_t& value) {
-    std::uint64_t bits = 0;
-    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
-}
-UKeyInStream& UKeyInStream::read_byte(std::uint8_t& value) {
-    std::uint64_t bits = 0;
-    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
-}
-UKeyInStream& UKeyInStream::read_short(std::int16_t& value) {
-    std::uint64_t bits = 0;
-    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
-}
-UKeyInStream& UKeyInStream::read_ushort(std::uint16_t& value) {
-    std::uint64_t bits = 0;
-    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
-}
-UKeyInStream& UKeyInStream::read_int(std::int32_t& value) {
-    std::uint64_t bits = 0;
-    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
-}
-UKeyInStream& UKeyInStream::read_uint(std::uint32_t& value) {
-    std::uint64_t bits = 0;
-    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
-}
-UKeyInStream& UKeyInStream::read_double(double& value) {
-    std::uint64_t bits = 0;
-    return readBits(sizeof value, bits) ? readNumber(*this, value, bits) : *this;
+void UKeyInStream::tooLong() {
+    throw std::runtime_error("UKeyInStream: reading field longer than expected");
 }
 
 void UKeyInStream::read_raw(std::string& bytes) {
@@ -709,10 +683,7 @@ UKeyInStream& UKeyInStream::read_string(ustring& value) {
     if (length <= kWindowSize && offset == 0) {
         const auto* bytes = reinterpret_cast<const char*>(
             length <= 8 ? level.selected->inlineBytes : view(level.selected->position, length));
-        const void* nul = std::memchr(bytes, '\0', length);
-        value.assign(bytes, nul != nullptr
-                                ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes)
-                                : length);
+        value.assign(bytes, lengthBeforeNul(bytes, length));
         if (!level.keyed)
             top().consumed += length;
         return *this;

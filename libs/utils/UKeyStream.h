@@ -9,11 +9,14 @@
 // bool payloads drop their leading zero bytes, so 0 and false have length 0.
 #pragma once
 
+#include "encoding/ByteOrder.h"
 #include "utils/ustring.h"
 
+#include <bit>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class umessage;
@@ -151,7 +154,8 @@ class UKeyInStream : public UKeyStream {
 public:
     // Reads and checks the head and enters the root record; the stream must be seekable and is
     // read from its current position on. The root's first item holds the identifier and version
-    // elements too.
+    // elements too. A std::stringbuf's text is read in place: it must not change while the
+    // reader is in use.
     explicit UKeyInStream(std::istream& in);
     ~UKeyInStream() override;
     UKeyInStream(const UKeyInStream&) = delete;
@@ -159,7 +163,21 @@ public:
 
     // Selects the field `key` of the current item, indexing the first item when none is yet;
     // a missing key (or any key on an array level) marks the selection absent.
-    UKeyInStream& select_key(std::uint16_t key);
+    UKeyInStream& select_key(std::uint16_t key) {
+        // The common case, a key of an item already indexed, is a short search here: a call
+        // per field cost more than the search itself.
+        Level& level = top();
+        if (!level.indexed)
+            return selectFirst(key);
+        level.selected = &kAbsent;
+        for (const Entry& entry : level.index) {
+            if (entry.key == key) {
+                level.selected = &entry;
+                break;
+            }
+        }
+        return *this;
+    }
     bool has_key(std::uint16_t key);
     // Enter the record or array stored under `key` in the current item as a new level (an
     // absent key gives an empty level); each is paired with `leave`.
@@ -168,19 +186,22 @@ public:
     void leave();
     // Record level: indexes the next item; true when it holds at least one element. Array
     // level: true while elements remain.
-    [[nodiscard]] bool next_item();
+    [[nodiscard]] bool next_item() {
+        Level& level = top();
+        return level.keyed ? indexItem(level) : level.current < level.end;
+    }
 
     // Typed reads of the selected field (record level) or of the next element (array level).
     // The payload is right-aligned in the type's width and zero-extended; the stored type code
     // is not checked.
-    UKeyInStream& read_bool(bool& value); // any non-zero byte is true
-    UKeyInStream& read_char(std::int8_t& value);
-    UKeyInStream& read_byte(std::uint8_t& value);
-    UKeyInStream& read_short(std::int16_t& value);
-    UKeyInStream& read_ushort(std::uint16_t& value);
-    UKeyInStream& read_int(std::int32_t& value);
-    UKeyInStream& read_uint(std::uint32_t& value);
-    UKeyInStream& read_double(double& value);
+    UKeyInStream& read_bool(bool& value) { return readNumber(value); } // any non-zero byte: true
+    UKeyInStream& read_char(std::int8_t& value) { return readNumber(value); }
+    UKeyInStream& read_byte(std::uint8_t& value) { return readNumber(value); }
+    UKeyInStream& read_short(std::int16_t& value) { return readNumber(value); }
+    UKeyInStream& read_ushort(std::uint16_t& value) { return readNumber(value); }
+    UKeyInStream& read_int(std::int32_t& value) { return readNumber(value); }
+    UKeyInStream& read_uint(std::uint32_t& value) { return readNumber(value); }
+    UKeyInStream& read_double(double& value) { return readNumber(value); }
     // The bytes up to the first NUL; empty when absent or when the stream has no version.
     UKeyInStream& read_string(ustring& value);
     // Cleared, then unflattened from a present, non-empty field.
@@ -190,7 +211,13 @@ public:
 
     // Record level: the selected field's length, found when present. Array level: found while
     // elements remain; takes the next element, whose payload the following reads consume.
-    std::uint32_t field_length(bool& found);
+    std::uint32_t field_length(bool& found) {
+        const Level& level = top();
+        if (!level.keyed)
+            return takeArrayField(found);
+        found = level.selected->position != 0;
+        return found ? level.selected->length : 0;
+    }
     // Record level: the selected field's type code (field_type), 0 when it is absent; a reader
     // that accepts more than one stored type tells them apart by it. Array level: 0.
     std::uint8_t selected_type() const {
@@ -236,6 +263,9 @@ private:
         std::uint32_t current = 0, start = 0, end = 0;
         std::vector<Entry> index;
         std::vector<std::uint64_t> seen; // key bitmap once the index outgrows a linear search
+        // Bit `key % 64` set for every key of the index: a clear bit tells that a key is new
+        // without a search, which is the answer for every element but an item's last.
+        std::uint64_t keyHints = 0;
         std::size_t cursor = 0;
         // The selected field: an entry of the index, `element`, or kAbsent. Pointing at it
         // instead of copying it keeps a field's selection and read at a few instructions.
@@ -249,12 +279,51 @@ private:
         bool taken = false; // array level: an element was taken and not yet passed
     };
 
+    // field_length on an array level.
+    std::uint32_t takeArrayField(bool& found);
+    // select_key on a level whose item is not indexed yet, or on an array level.
+    UKeyInStream& selectFirst(std::uint16_t key);
+
+    // Reads a field of T's width (a bool's is one byte) into `value`: the big-endian bits cast
+    // to T, a double's bit pattern taken as it is; absent leaves value alone. Inside a record
+    // the selected field's payload already sits in its index entry (a number is at most 8
+    // bytes), so the common read is a load here, without a call.
+    template <typename T>
+    UKeyInStream& readNumber(T& value) {
+        std::uint64_t bits = 0;
+        const Level& level = top();
+        if (level.keyed) {
+            const Entry& field = *level.selected;
+            if (field.position == 0)
+                return *this;
+            if (field.length > sizeof(T))
+                tooLong();
+            // All 8 inline bytes in one load; the bytes past the payload are shifted out.
+            if (field.length != 0)
+                bits = loadBigEndian64(field.inlineBytes) >> (64 - 8 * field.length);
+        } else if (!readArrayBits(sizeof(T), bits)) {
+            return *this;
+        }
+        if constexpr (std::is_same_v<T, double>)
+            value = std::bit_cast<double>(bits);
+        else
+            value = static_cast<T>(bits);
+        return *this;
+    }
+    // Array level: the next element's payload, right-aligned in `width` bytes, as a number;
+    // false when no element remains.
+    bool readArrayBits(std::uint32_t width, std::uint64_t& bits);
+    [[noreturn]] static void tooLong();
+
     Level& top() { return m_levels[m_level]; }
     const Level& top() const { return m_levels[m_level]; }
     void enterLevel(std::uint16_t key, bool keyed);
     bool indexItem(Level& level);
     void resetIndex(Level& level);
-    bool indexHolds(const Level& level, std::uint16_t key) const {
+    // True when the level's index holds `key`.
+    bool holdsKey(const Level& level, std::uint16_t key) const {
+        if ((level.keyHints & (std::uint64_t{1} << (key % 64))) == 0)
+            return false;
         if (level.index.size() < kLinearIndexLimit) {
             for (const Entry& entry : level.index)
                 if (entry.key == key)
@@ -263,7 +332,8 @@ private:
         }
         return (level.seen[key / 64] >> (key % 64)) & 1;
     }
-    // Marks the key of the index's last entry in the bitmap once the index keeps one.
+    // Marks the key of the index's last entry in the bitmap (the whole index when it has just
+    // reached kLinearIndexLimit entries); called only from that size on.
     void noteLastKey(Level& level);
     // Reads the header at `position` (with a key when `keyed`) and up to 8 payload bytes, all
     // within `limit`.
@@ -276,14 +346,11 @@ private:
     // Array level: reads the header at the current position, makes it the element that the
     // following reads consume, and moves the current position past it.
     void takeArrayElement(Level& level);
-    // The field's payload, right-aligned in `width` bytes (as read_fixed), as a number; false
-    // when the field is absent.
-    bool readBits(std::uint32_t width, std::uint64_t& bits);
     // `count` (at most kWindowSize) stream bytes from `position`, in the window of the stream
     // that is kept so that neighbouring small elements cost one stream read.
     const unsigned char* view(std::uint64_t position, std::size_t count) {
         if (position >= m_windowStart && position + count <= m_windowStart + m_windowFill)
-            return m_window.data() + (position - m_windowStart);
+            return m_windowData + (position - m_windowStart);
         return moveWindow(position, count);
     }
     // Refills the window from `position` on and returns its start.
@@ -294,7 +361,7 @@ private:
     void fillFrom(std::uint64_t position, char* target, std::size_t count);
     [[noreturn]] static void corrupt();
 
-    static constexpr std::size_t kWindowSize = 4096;
+    static constexpr std::size_t kWindowSize = 64 * 1024;
     // A header is at most a 2-byte key, a 5-byte length and the type; 8 inline bytes follow.
     static constexpr std::uint32_t kMostHeaderBytes = 16;
     // Above this many keys an item's index keeps a bitmap of them.
@@ -302,9 +369,11 @@ private:
 
     std::istream& m_in;
     std::uint64_t m_streamEnd = 0;
-    std::vector<unsigned char> m_window;
+    std::vector<unsigned char> m_window; // the window's bytes unless it is in place
+    const unsigned char* m_windowData = nullptr;
     std::uint64_t m_windowStart = 0;
     std::size_t m_windowFill = 0;
+    bool m_inPlace = false; // the window is the text of a std::stringbuf
     int m_level = -1;
     std::uint32_t m_version = 0;
     Level m_levels[kMaxLevels];
