@@ -10,6 +10,7 @@
 #include <cstring>
 #include <istream>
 #include <limits>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -29,20 +30,16 @@ constexpr std::uint64_t kMaxExpanded = 64u << 20; // bytes of names and strings 
 // --- writing -------------------------------------------------------------------------------------
 
 // A growing byte buffer written through a raw cursor; each writer first makes room for what it
-// puts.
+// puts. Grown bytes are left uninitialised: every one is written before it is read.
 class ByteSink {
 public:
-    ByteSink() : m_cursor(m_bytes.data()), m_limit(m_cursor) {}
+    ByteSink() = default;
     ByteSink(const ByteSink&) = delete;
     ByteSink& operator=(const ByteSink&) = delete;
 
     void makeRoom(std::size_t count) {
-        if (static_cast<std::size_t>(m_limit - m_cursor) >= count)
-            return;
-        const std::size_t used = size();
-        m_bytes.resize(std::max(2 * m_bytes.size(), used + count));
-        m_cursor = m_bytes.data() + used;
-        m_limit = m_bytes.data() + m_bytes.size();
+        if (static_cast<std::size_t>(m_limit - m_cursor) < count)
+            grow(count);
     }
     void put(std::uint8_t byte) { *m_cursor++ = static_cast<char>(byte); }
     void put(const void* bytes, std::size_t count) {
@@ -68,19 +65,47 @@ public:
         storeBigEndian(value, 8, rest);
         put(rest + 8 - following, static_cast<std::size_t>(following));
     }
-    std::size_t size() const { return static_cast<std::size_t>(m_cursor - m_bytes.data()); }
-    const char* data() const { return m_bytes.data(); }
+    std::size_t size() const { return static_cast<std::size_t>(m_cursor - m_bytes.get()); }
+    const char* data() const { return m_bytes.get(); }
 
 private:
-    std::string m_bytes;
-    char* m_cursor;
-    char* m_limit;
+    void grow(std::size_t count) {
+        const std::size_t used = size();
+        const auto capacity = static_cast<std::size_t>(m_limit - m_bytes.get());
+        const std::size_t grown = std::max({2 * capacity, used + count, std::size_t{256}});
+        auto bytes = std::make_unique_for_overwrite<char[]>(grown);
+        if (used != 0)
+            std::memcpy(bytes.get(), m_bytes.get(), used);
+        m_bytes = std::move(bytes);
+        m_cursor = m_bytes.get() + used;
+        m_limit = m_bytes.get() + grown;
+    }
+
+    std::unique_ptr<char[]> m_bytes;
+    char* m_cursor = nullptr;
+    char* m_limit = nullptr;
 };
 
 constexpr std::size_t kMaxVarint = 9;
 
+// The number of bytes ByteSink::putVarint writes for `value`.
+std::size_t varintSize(std::uint64_t value) {
+    return value < 0x80 ? 1 : 1 + std::min<std::size_t>(8, (std::bit_width(value) - 1) / 7);
+}
+
+// The first 8 bytes of a text as one big-endian number, zero-padded. Texts whose numbers differ
+// are in the same order as the numbers (a text that ends inside them is a prefix of the other
+// where the numbers tie up to its end); only equal numbers need the whole texts compared.
+std::uint64_t headOf(std::string_view text) {
+    if (text.size() >= 8)
+        return loadBigEndian64(text.data());
+    return text.empty() ? 0
+                        : loadBigEndian(text.data(), static_cast<int>(text.size()))
+                              << (8 * (8 - text.size()));
+}
+
 // Gives each distinct text a dense id in order of first appearance: open addressing over a
-// power-of-two table of slots, kept at most half full.
+// power-of-two table of slots, kept at most half full. Each text's head (headOf) is kept too.
 class TextIds {
 public:
     // Room for `count` texts without growing; called before the first text.
@@ -88,26 +113,40 @@ public:
         if (m_slots.size() < 2 * count)
             m_slots.assign(std::bit_ceil(std::max<std::size_t>(256, 2 * count)), Slot{});
         m_texts.reserve(count);
+        m_heads.reserve(count);
     }
 
-    std::uint32_t intern(std::string_view text) {
+    // The text's id; `fresh` tells whether the text was first seen now.
+    std::uint32_t intern(std::string_view text, bool& fresh) {
         if (2 * (m_texts.size() + 1) > m_slots.size())
             grow();
-        const std::uint32_t hash = hashOf(text);
+        const std::uint64_t head = headOf(text);
+        const std::uint32_t hash = hashOf(head, text);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             Slot& slot = m_slots[i];
             if (slot.idPlusOne == 0) {
                 m_texts.push_back(text);
+                m_heads.push_back(head);
                 slot = {hash, static_cast<std::uint32_t>(m_texts.size())};
+                fresh = true;
                 return slot.idPlusOne - 1;
             }
-            if (slot.hash == hash && m_texts[slot.idPlusOne - 1] == text)
-                return slot.idPlusOne - 1;
+            const std::uint32_t id = slot.idPlusOne - 1;
+            // Texts of at most 8 bytes are equal when their heads and sizes are.
+            if (slot.hash == hash && m_heads[id] == head && m_texts[id].size() == text.size() &&
+                (text.size() <= 8 || m_texts[id] == text)) {
+                fresh = false;
+                return id;
+            }
         }
     }
-    // The texts by id.
+    // The texts and their heads by id.
     const std::vector<std::string_view>& texts() const { return m_texts; }
+    // The order of ustring::compareTo: unsigned bytes, then the shorter first.
+    bool less(std::uint32_t a, std::uint32_t b) const {
+        return m_heads[a] != m_heads[b] ? m_heads[a] < m_heads[b] : m_texts[a] < m_texts[b];
+    }
 
 private:
     struct Slot {
@@ -115,14 +154,16 @@ private:
         std::uint32_t idPlusOne = 0; // 0: empty
     };
 
-    // Eight bytes at a time, each word mixed in by a multiply; the result is the top half of a
-    // last multiply, where every input bit has reached (the slot index takes its low bits).
-    static std::uint32_t hashOf(std::string_view text) {
+    // The head and then the rest eight bytes at a time, each word mixed in by a multiply; the
+    // result is the top half of a last multiply, where every input bit has reached (the slot
+    // index takes its low bits).
+    static std::uint32_t hashOf(std::uint64_t head, std::string_view text) {
         constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-        std::uint64_t hash = text.size();
-        for (std::size_t at = 0; at < text.size(); at += 8) {
+        std::uint64_t hash = ((text.size() ^ head) * kMultiplier);
+        hash ^= hash >> 32;
+        for (std::size_t at = 8; at < text.size(); at += 8) {
             const int width = static_cast<int>(std::min<std::size_t>(8, text.size() - at));
-            hash = (hash ^ loadLittleEndian(text.data() + at, width)) * kMultiplier;
+            hash = (hash ^ loadBigEndian(text.data() + at, width)) * kMultiplier;
             hash ^= hash >> 32;
         }
         return static_cast<std::uint32_t>((hash * kMultiplier) >> 32);
@@ -144,161 +185,170 @@ private:
 
     std::vector<Slot> m_slots;
     std::vector<std::string_view> m_texts;
+    std::vector<std::uint64_t> m_heads;
 };
 
-// Writes a tree in two walks over the same order: the first gives each name and string value
-// an id and notes the id of every place where a text stands; the table is then put in byte
-// order, and the second walk writes each place's table number without searching for it.
+// Writes a tree in one walk. The table of texts comes first in the output, but the table number
+// of a name or string value is known only once every text has been seen and ordered: the walk
+// writes the tree's bytes aside without those numbers and notes where each one goes, and the
+// output is then the table followed by the tree's bytes with each number put in its place.
+//
+// Ordering the table exploits the map: the names of a message come in byte order, so the names
+// each message is first to use form an ordered run. Only the string values are sorted; the runs
+// and the sorted values are then merged.
 class Flattener {
 public:
-    explicit Flattener(const umessage& root) : m_root(root) {
+    explicit Flattener(const umessage& root) {
         // Most trees are mostly names of the root: a guess that spares most growth steps.
         m_ids.reserve(root.entries().size());
         m_places.reserve(2 * root.entries().size());
-        collect(root);
+        m_tree.makeRoom(16 * root.entries().size());
+        walk(root, 0);
         numberInByteOrder();
     }
 
     void write(ByteSink& out) {
-        out.makeRoom(3 * kMaxVarint);
+        const std::vector<std::string_view>& texts = m_ids.texts();
+        // Room for exactly all of it at once: a buffer that grows would copy the output again.
+        std::size_t size = varintSize(kWrittenVersion) + varintSize(texts.size()) + m_tree.size();
+        for (const std::string_view text : texts)
+            size += varintSize(text.size()) + text.size();
+        for (const Place& place : m_places)
+            size += varintSize(m_numbers[place.id]);
+        out.makeRoom(size);
         out.putVarint(kWrittenVersion);
         out.putVarint(m_order.size());
         for (std::uint32_t id : m_order) {
-            const std::string_view text = m_ids.texts()[id];
-            out.makeRoom(kMaxVarint + text.size());
-            out.putVarint(text.size());
-            out.put(text.data(), text.size());
+            out.putVarint(texts[id].size());
+            out.put(texts[id].data(), texts[id].size());
         }
-        writeMessage(out, m_root);
+        std::size_t from = 0;
+        for (const Place& place : m_places) {
+            out.put(m_tree.data() + from, place.offset - from);
+            out.putVarint(m_numbers[place.id]);
+            from = place.offset;
+        }
+        out.put(m_tree.data() + from, m_tree.size() - from);
     }
 
 private:
-    void collect(const umessage& message) {
-        for (const auto& [name, array] : message.entries()) {
-            m_places.push_back(m_ids.intern(name.view()));
-            if (array->type() == type_string) {
-                for (const ustring& text : valuesOf<ustring>(*array))
-                    m_places.push_back(m_ids.intern(text.view()));
-            } else if (array->type() == type_message) {
-                for (const auto& child : valuesOf<std::shared_ptr<umessage>>(*array))
-                    collect(*child);
-            }
-        }
-    }
-
-    // Orders the texts as ustring::compareTo does (unsigned bytes, then the shorter first). Most
-    // texts differ within their first 8 bytes: read as one big-endian number, zero-padded, those
-    // order them (a text that ends inside them is a prefix of the other where the numbers tie up
-    // to its end). The numbers are radix-sorted; only runs of equal numbers compare whole texts.
-    void numberInByteOrder() {
-        const std::vector<std::string_view>& texts = m_ids.texts();
-        std::vector<TextKey> keys(texts.size());
-        for (std::uint32_t id = 0; id < texts.size(); ++id) {
-            const int width = static_cast<int>(std::min<std::size_t>(8, texts[id].size()));
-            const std::uint64_t head =
-                width == 0 ? 0 : loadBigEndian(texts[id].data(), width) << (8 * (8 - width));
-            keys[id] = {head, id};
-        }
-        radixSortByHead(keys);
-        const auto byText = [&texts](const TextKey& a, const TextKey& b) {
-            return texts[a.id] < texts[b.id];
-        };
-        for (auto run = keys.begin(); run != keys.end();) {
-            const auto next = std::find_if(
-                run, keys.end(), [head = run->head](const TextKey& k) { return k.head != head; });
-            std::sort(run, next, byText);
-            run = next;
-        }
-        m_order.resize(keys.size());
-        m_numbers.resize(keys.size());
-        for (std::uint32_t rank = 0; rank < keys.size(); ++rank) {
-            m_order[rank] = keys[rank].id;
-            m_numbers[keys[rank].id] = rank + 1;
-        }
-    }
-
-    struct TextKey {
-        std::uint64_t head; // the first 8 bytes, big-endian, zero-padded
+    // Where the table number of a text goes in the tree's bytes.
+    struct Place {
+        std::size_t offset;
         std::uint32_t id;
     };
 
-    // Stable least-significant-byte-first radix sort; a byte that all keys share costs no pass.
-    static void radixSortByHead(std::vector<TextKey>& keys) {
-        if (keys.size() < 2)
-            return;
-        std::vector<TextKey> sorted(keys.size());
-        for (int shift = 0; shift < 64; shift += 8) {
-            std::size_t starts[256] = {};
-            for (const TextKey& key : keys)
-                ++starts[(key.head >> shift) & 0xFF];
-            if (starts[(keys[0].head >> shift) & 0xFF] == keys.size())
-                continue;
-            std::size_t offset = 0;
-            for (std::size_t& start : starts)
-                offset += std::exchange(start, offset);
-            for (const TextKey& key : keys)
-                sorted[starts[(key.head >> shift) & 0xFF]++] = key;
-            keys.swap(sorted);
-        }
+    void placeText(std::string_view text, std::vector<std::uint32_t>& fresh) {
+        bool isNew = false;
+        const std::uint32_t id = m_ids.intern(text, isNew);
+        if (isNew)
+            fresh.push_back(id);
+        m_places.push_back({m_tree.size(), id});
     }
 
-    // The table number of the next place where a text stands.
-    std::uint32_t nextNumber() { return m_numbers[m_places[m_nextPlace++]]; }
-
-    void writeMessage(ByteSink& out, const umessage& message) {
-        out.makeRoom(kMaxVarint);
-        out.putVarint(message.entries().size());
+    void walk(const umessage& message, std::size_t depth) {
+        // The names this message is first to use, in order; the buffer of each depth is reused
+        // by the messages at that depth one after the other.
+        if (m_freshNames.size() == depth)
+            m_freshNames.emplace_back();
+        m_freshNames[depth].clear();
+        m_tree.makeRoom(kMaxVarint);
+        m_tree.putVarint(message.entries().size());
         for (const auto& [name, array] : message.entries()) {
-            out.makeRoom(3 * kMaxVarint + 1);
-            out.putVarint(nextNumber());
-            out.putVarint(array->type());
-            out.put(array->isArray);
-            out.putVarint(array->size());
-            writeValues(out, *array);
+            placeText(name.view(), m_freshNames[depth]);
+            m_tree.makeRoom(3 * kMaxVarint + 1);
+            m_tree.putVarint(array->type());
+            m_tree.put(array->isArray);
+            m_tree.putVarint(array->size());
+            writeValues(*array, depth);
         }
+        addRun(m_freshNames[depth]);
     }
 
-    void writeValues(ByteSink& out, const dyn_array& array) {
+    void addRun(const std::vector<std::uint32_t>& ids) {
+        // Most messages bring no name of their own: an empty run would cost every merge pass.
+        if (ids.empty())
+            return;
+        m_runs.insert(m_runs.end(), ids.begin(), ids.end());
+        m_runEnds.push_back(m_runs.size());
+    }
+
+    void writeValues(const dyn_array& array, std::size_t depth) {
         // Every value takes at most 9 bytes apart from its child messages.
         if (array.type() != type_message)
-            out.makeRoom(kMaxVarint * array.size());
+            m_tree.makeRoom(kMaxVarint * array.size());
         switch (array.type()) {
         case type_int:
             for (int value : valuesOf<int>(array))
-                out.putVarint(static_cast<std::uint32_t>(value));
+                m_tree.putVarint(static_cast<std::uint32_t>(value));
             break;
         case type_bool:
             for (bool value : valuesOf<bool>(array))
-                out.put(value ? 1 : 0);
+                m_tree.put(value ? 1 : 0);
             break;
         case type_double:
             for (double value : valuesOf<double>(array)) {
                 unsigned char bytes[8];
                 storeLittleEndian(std::bit_cast<std::uint64_t>(value), 8, bytes);
-                out.put(bytes, sizeof bytes);
+                m_tree.put(bytes, sizeof bytes);
             }
             break;
         case type_string:
-            for (std::size_t i = 0; i < array.size(); ++i)
-                out.putVarint(nextNumber());
+            for (const ustring& text : valuesOf<ustring>(array))
+                placeText(text.view(), m_freshValues);
             break;
         case type_message:
             for (const auto& child : valuesOf<std::shared_ptr<umessage>>(array))
-                writeMessage(out, *child);
+                walk(*child, depth + 1);
             break;
         case type_int64:
             for (long long value : valuesOf<long long>(array))
-                out.putVarint(static_cast<std::uint64_t>(value));
+                m_tree.putVarint(static_cast<std::uint64_t>(value));
             break;
         default:
             break;
         }
     }
 
-    const umessage& m_root;
+    // Sorts the string values first seen, adds them as one more run, and merges the runs pairwise
+    // until one is left: the texts in byte order.
+    void numberInByteOrder() {
+        const auto less = [this](std::uint32_t a, std::uint32_t b) { return m_ids.less(a, b); };
+        std::sort(m_freshValues.begin(), m_freshValues.end(), less);
+        addRun(m_freshValues);
+
+        std::vector<std::uint32_t> merged(m_runs.size());
+        std::vector<std::size_t> mergedEnds;
+        while (m_runEnds.size() > 1) {
+            mergedEnds.clear();
+            std::size_t start = 0;
+            for (std::size_t r = 0; r < m_runEnds.size(); r += 2) {
+                const std::size_t middle = m_runEnds[r];
+                const std::size_t end = r + 1 < m_runEnds.size() ? m_runEnds[r + 1] : middle;
+                std::merge(m_runs.begin() + static_cast<std::ptrdiff_t>(start),
+                           m_runs.begin() + static_cast<std::ptrdiff_t>(middle),
+                           m_runs.begin() + static_cast<std::ptrdiff_t>(middle),
+                           m_runs.begin() + static_cast<std::ptrdiff_t>(end),
+                           merged.begin() + static_cast<std::ptrdiff_t>(start), less);
+                mergedEnds.push_back(end);
+                start = end;
+            }
+            m_runs.swap(merged);
+            m_runEnds.swap(mergedEnds);
+        }
+        m_order = std::move(m_runs);
+        m_numbers.resize(m_order.size());
+        for (std::uint32_t rank = 0; rank < m_order.size(); ++rank)
+            m_numbers[m_order[rank]] = rank + 1;
+    }
+
     TextIds m_ids;
-    std::vector<std::uint32_t> m_places; // the id at each place a text stands, in walk order
-    std::size_t m_nextPlace = 0;
+    ByteSink m_tree;             // the tree's bytes without the table numbers
+    std::vector<Place> m_places; // in the order of their offsets
+    std::vector<std::vector<std::uint32_t>> m_freshNames; // by depth, see walk
+    std::vector<std::uint32_t> m_freshValues;             // string values first seen, in walk order
+    std::vector<std::uint32_t> m_runs;    // the ordered runs of ids, one after the other
+    std::vector<std::size_t> m_runEnds;   // where each run ends in m_runs
     std::vector<std::uint32_t> m_order;   // the ids in the byte order of their texts
     std::vector<std::uint32_t> m_numbers; // each id's 1-based table number
 };
