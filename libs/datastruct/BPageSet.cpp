@@ -21,7 +21,9 @@ std::vector<const BTransparencyFlattener*> BPageSet::PageFlattenersByPage() cons
     const auto byPage = [](const BTransparencyFlattener* a, const BTransparencyFlattener* b) {
         return a->page < b->page;
     };
-    std::stable_sort(sorted.begin(), sorted.end(), byPage);
+    // They mostly come in page order already, which one pass finds.
+    if (!std::is_sorted(sorted.begin(), sorted.end(), byPage))
+        std::stable_sort(sorted.begin(), sorted.end(), byPage);
     // Of each page's records, added in order, the last one counts.
     const auto lastOfPage = [](const BTransparencyFlattener* a, const BTransparencyFlattener* b) {
         return a->page == b->page;
