@@ -456,6 +456,52 @@ TEST_F(JobFile, PageItemFileHoldsTheDocumentItemsAndEachPageOfPageSetTwo) {
                                                   items(3) + flattener(0)))));
 }
 
+// 100,000 items appended round-robin over 10,000 pages: each page's record holds its ten items
+// in list order, and the even pages their flattener. Writing takes time in proportion to the
+// items, so this stays quick.
+TEST_F(JobFile, PageItemFileOfManyItemsGroupsThemByPageInListOrder) {
+    constexpr std::int32_t kPages = 10000;
+    constexpr std::int32_t kItems = 100000;
+    TempFolder temp;
+    BJobFile job;
+    job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
+    job.GetAbsoluteRuns().AddRun(1, kPages);
+    BPageSet& set = job.GetPageSet(2);
+    for (std::int32_t i = 0; i < kItems; ++i) {
+        auto item = std::make_shared<BPageItem>();
+        item->page = i % kPages + 1;
+        item->scale1 = i;
+        set.items.Append(item);
+    }
+    for (std::int32_t page = 2; page <= kPages; page += 2) {
+        set.pageFlatteners.push_back(std::make_shared<BTransparencyFlattener>());
+        set.pageFlatteners.back()->page = page;
+    }
+    ASSERT_TRUE(job.WritePageItemFile());
+
+    std::ifstream file(temp.at("items.bin"), std::ios::binary);
+    UKeyInStream in(file);
+    in.enter_record(10);
+    ASSERT_TRUE(in.next_item()); // the document level, without items
+    for (std::int32_t page = 1; page <= kPages; ++page) {
+        ASSERT_TRUE(in.next_item());
+        std::int32_t index = -1;
+        in.select_key(120).read_int(index);
+        ASSERT_EQ(index, page - 1);
+        in.enter_record(140);
+        for (std::int32_t i = page - 1; i < kItems; i += kPages) {
+            double scale = -1;
+            ASSERT_TRUE(in.next_item());
+            in.select_key(1112).read_double(scale);
+            ASSERT_EQ(scale, i);
+        }
+        ASSERT_FALSE(in.next_item());
+        in.leave();
+        ASSERT_EQ(in.has_key(BTransparencyFlattener::kPageRecord), page % 2 == 0);
+    }
+    EXPECT_FALSE(in.next_item());
+}
+
 TEST_F(JobFile, PageItemFileThatCannotBeWrittenIsAnError) {
     TempFolder temp;
     BJobFile job;
