@@ -96,14 +96,18 @@ BDestination* BGroup::CreateDestination() {
 void BGroup::Read(UKeyInStream& in) {
     in.select_key(kKeySelected).read_bool(m_selected);
     in.select_key(kKeyGd).read_bool(m_gd);
+    // The size summary takes each destination as it is read, while it is at hand: a pass over
+    // the list afterwards reached into every destination's memory again, and a large job's
+    // destinations outgrow the caches.
+    bool summing = SummariseSizes();
     in.enter_record(kKeyDestinations);
     while (in.next_item()) {
         BDestination* destination = CreateDestination();
         destination->Read(in);
         m_hasBleed = destination->HasBleed();
+        summing = summing && AddToSizeSummary(*destination);
     }
     in.leave();
-    UpdateSizeSummary();
 }
 
 void BGroup::Write(UKeyOutStream& out, std::int32_t mask) {
@@ -122,23 +126,36 @@ void BGroup::Write(UKeyOutStream& out, std::int32_t mask) {
 }
 
 void BGroup::UpdateSizeSummary() {
+    SummariseSizes();
+}
+
+bool BGroup::SummariseSizes() {
     m_minWidth = 0.0;
     m_minHeight = 0.0;
+    m_effectiveWidth = 0.0;
+    m_effectiveHeight = 0.0;
     for (const BDestination& destination : *this) {
-        if (destination.HasBleed()) {
-            m_minWidth = 0.0;
-            m_minHeight = 0.0;
-            m_effectiveWidth = destination.GetWidth();
-            m_effectiveHeight = destination.GetHeight();
-            return;
-        }
-        if (destination.UpdatesGroupMinWidth(m_minWidth))
-            m_minWidth = destination.GetWidth();
-        if (destination.UpdatesGroupMinHeight(m_minHeight))
-            m_minHeight = destination.GetHeight();
+        if (!AddToSizeSummary(destination))
+            return false;
     }
+    return true;
+}
+
+bool BGroup::AddToSizeSummary(const BDestination& destination) {
+    if (destination.HasBleed()) {
+        m_minWidth = 0.0;
+        m_minHeight = 0.0;
+        m_effectiveWidth = destination.GetWidth();
+        m_effectiveHeight = destination.GetHeight();
+        return false;
+    }
+    if (destination.UpdatesGroupMinWidth(m_minWidth))
+        m_minWidth = destination.GetWidth();
+    if (destination.UpdatesGroupMinHeight(m_minHeight))
+        m_minHeight = destination.GetHeight();
     m_effectiveWidth = m_minWidth;
     m_effectiveHeight = m_minHeight;
+    return true;
 }
 
 double GetExcessWidth(const BDestination& destination) {

@@ -100,6 +100,12 @@ public:
     double GetEffectiveHeight() const { return m_effectiveHeight; }
 
 private:
+    // UpdateSizeSummary; false when a destination with a bleed decided the summary, so that
+    // later destinations no longer count.
+    bool SummariseSizes();
+    // Takes one more destination into the summary; false when it has a bleed and decides it.
+    bool AddToSizeSummary(const BDestination& destination);
+
     bool m_selected = false;
     bool m_gd = false;
     double m_minWidth = 0.0;
