@@ -50,9 +50,7 @@ bool JSONParser::nextToken(Token& token) {
         }
     }
     if (c == '"') {
-        ungetChar(c);
-        // Starts at the quote just put back, so it always reads a string.
-        static_cast<void>(readQuotedString(token.text));
+        readQuotedRest(token.text);
         token.valid = true;
         token.kind = JSON_String;
         return true;
@@ -61,9 +59,8 @@ bool JSONParser::nextToken(Token& token) {
         readWord(c, token);
         return true;
     }
-    ungetChar(c);
     bool isFloat = false;
-    if (!readNumber(token.text, isFloat)) {
+    if (!readNumberFrom(c, token.text, isFloat)) {
         throwUnexpected();
     }
     token.valid = true;
@@ -89,11 +86,8 @@ void JSONParser::readWord(char first, Token& token) {
     constexpr std::size_t longest = 5;
     token.text.push_back(first);
     char c;
-    while (getChar(c)) {
-        if (!isLetter(c)) {
-            ungetChar(c);
-            break;
-        }
+    while (peekChar(c) && isLetter(c)) {
+        static_cast<void>(getChar(c)); // the letter just seen
         if (token.text.size() == longest) {
             throwUnexpected();
         }

@@ -162,6 +162,16 @@ bool UAbstractParserBase::getNonSpace(char& c) {
     return false;
 }
 
+bool UAbstractParserBase::peekNonSpace(char& c) {
+    while (peekChar(c)) {
+        if (!isSpace(c)) {
+            return true;
+        }
+        static_cast<void>(getChar(c)); // takes the space just seen
+    }
+    return false;
+}
+
 namespace {
 
 // Bytes gathered on the stack and appended to a text in runs: a push_back per byte cost more
@@ -202,7 +212,14 @@ bool UAbstractParserBase::readQuotedString(ustring& text) {
         ungetChar(c);
         return false;
     }
+    readQuotedRest(text);
+    return true;
+}
+
+void UAbstractParserBase::readQuotedRest(ustring& text) {
+    text.clear();
     TextRun run(text);
+    char c;
     while (getChar(c)) {
         if (c == '\\') {
             if (!getChar(c)) {
@@ -235,19 +252,15 @@ bool UAbstractParserBase::readQuotedString(ustring& text) {
             run.push(c);
         } else if (c == '"') {
             // Adjacent quoted parts are one string.
-            if (!getNonSpace(c)) {
+            if (!peekNonSpace(c) || c != '"') {
                 break;
             }
-            if (c != '"') {
-                ungetChar(c);
-                break;
-            }
+            static_cast<void>(getChar(c)); // takes the quote just seen
         } else {
             run.push(c);
         }
     }
     run.flush();
-    return true;
 }
 
 char32_t UAbstractParserBase::readHexEscape() {
@@ -292,9 +305,17 @@ bool UAbstractParserBase::readNumber(ustring& text, bool& isFloat) {
     text = ustring();
     isFloat = false;
     char c;
-    if (!getNonSpace(c)) {
-        return false;
-    }
+    return getNonSpace(c) && readNumberAt(c, text, isFloat);
+}
+
+bool UAbstractParserBase::readNumberFrom(char first, ustring& text, bool& isFloat) {
+    // A 0 byte counts for nothing, as ungetChar drops it: the number is looked for after it.
+    return first == 0 ? readNumber(text, isFloat) : readNumberAt(first, text, isFloat);
+}
+
+bool UAbstractParserBase::readNumberAt(char c, ustring& text, bool& isFloat) {
+    text.clear();
+    isFloat = false;
     char sign = 0;
     if (c == '+' || c == '-') {
         sign = c;
@@ -308,47 +329,39 @@ bool UAbstractParserBase::readNumber(ustring& text, bool& isFloat) {
         ungetChar(sign);
         return false;
     }
+    TextRun run(text);
     if (sign != 0) {
-        text.push_back(sign);
+        run.push(sign);
     }
-    // Appends the run of digits that starts with c; false at end of input, else c holds the
-    // byte after the run.
-    auto takeDigits = [&]() {
-        while (isDigit(c)) {
-            text.push_back(c);
-            if (!getChar(c)) {
-                return false;
-            }
-        }
-        return true;
+    run.push(c);
+    // `c` holds the byte after the text so far, seen but not taken; `more` is false at the end.
+    // Each byte is looked at once, as the number's end is taken and pushed back once.
+    bool more = peekChar(c);
+    const auto take = [&] {
+        static_cast<void>(getChar(c)); // the byte seen
+        run.push(c);
+        more = peekChar(c);
     };
-    if (!takeDigits()) {
-        return true;
-    }
-    if (c == '.') {
+    const auto takeDigits = [&] {
+        while (more && isDigit(c)) {
+            take();
+        }
+    };
+    takeDigits();
+    if (more && c == '.') {
         isFloat = true;
-        text.push_back(c);
-        if (!getChar(c) || !takeDigits()) {
-            return true;
-        }
+        take();
+        takeDigits();
     }
-    if (c == 'e' || c == 'E') {
+    if (more && (c == 'e' || c == 'E')) {
         isFloat = true;
-        text.push_back(c);
-        if (!getChar(c)) {
-            return true;
+        take();
+        if (more && (c == '+' || c == '-')) {
+            take();
         }
-        if (c == '+' || c == '-') {
-            text.push_back(c);
-            if (!getChar(c)) {
-                return true;
-            }
-        }
-        if (!takeDigits()) {
-            return true;
-        }
+        takeDigits();
     }
-    ungetChar(c);
+    run.flush();
     return true;
 }
 

@@ -37,19 +37,47 @@ public:
         }
         return getCharSlowly(c);
     }
+    // The next byte without taking it; false at end of input. The same as getChar followed by
+    // ungetChar, line count included: a 0 byte is taken and dropped, as ungetChar drops it.
+    [[nodiscard]] bool peekChar(char& c) {
+        // UTF-8 with nothing pushed back looks at the stream buffer: taking the byte and pushing
+        // it back cost a trip through the push-back stack for every token's end. A line break
+        // is taken and pushed back all the same, so that it is counted when seen.
+        if (m_pushBack.empty() && m_encoding == utf8 && !m_ended && !m_stream->fail()) {
+            const int byte = m_stream->rdbuf()->sgetc();
+            if (byte == std::char_traits<char>::eof()) {
+                m_stream->setstate(std::ios::eofbit | std::ios::failbit);
+                return false;
+            }
+            if (byte != 0 && byte != '\r' && byte != '\n') {
+                c = static_cast<char>(byte);
+                return true;
+            }
+        }
+        if (!getChar(c))
+            return false;
+        ungetChar(c);
+        return true;
+    }
     // Pushes a byte to be delivered before anything else, last pushed first; 0 is dropped.
     void ungetChar(char c);
     // getChar until a byte that is not ASCII white space; false at end of input.
     [[nodiscard]] bool getNonSpace(char& c);
+    // The same, leaving that byte to be read (as ungetChar after getNonSpace).
+    [[nodiscard]] bool peekNonSpace(char& c);
 
     // A double-quoted string with backslash escapes (\n \r \t \b \f, \uXXXX decoded to UTF-8,
     // any other byte stands for itself); adjacent quoted strings are joined. False, with the
     // byte pushed back, when the next non-blank byte is not '"'. A malformed \u escape or an
     // unpaired surrogate escape raises the unexpected-element error.
     [[nodiscard]] bool readQuotedString(ustring& text);
+    // readQuotedString after its opening quote has been taken.
+    void readQuotedRest(ustring& text);
     // [+-]digits[.digits][(e|E)[+-]digits]; isFloat when '.' or an exponent was seen. False,
     // with everything pushed back, when no digit follows the optional sign.
     [[nodiscard]] bool readNumber(ustring& text, bool& isFloat);
+    // readNumber after its first byte `first` has been taken (pushed back on false).
+    [[nodiscard]] bool readNumberFrom(char first, ustring& text, bool& isFloat);
     // The bytes up to end of input, CR or LF; the CR or LF stays to be read.
     ustring readToEndOfLine();
     // Skips the rest of the line and the white space after it.
@@ -64,6 +92,8 @@ public:
 
 private:
     void detectEncoding();
+    // readNumber on its first byte `c`, taken (pushed back on false).
+    bool readNumberAt(char c, ustring& text, bool& isFloat);
     bool readStreamByte(char& c) {
         // Straight from the stream buffer: istream::read per byte costs a sentry each time.
         const int byte = m_stream->rdbuf()->sbumpc();
