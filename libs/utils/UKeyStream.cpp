@@ -136,26 +136,6 @@ void UKeyOutStream::close() {
     flushBuffer();
 }
 
-unsigned char* UKeyOutStream::putHead(std::uint8_t type, std::uint32_t count, std::size_t room) {
-    checkOpen();
-    makeRoom(kMaxHead + room);
-    unsigned char* cursor = m_buffer.data() + m_fill;
-    if (m_levels[m_level].keysOn) {
-        storeBigEndian(m_pendingKey, 2, cursor);
-        cursor += 2;
-    }
-    if (count < 255) {
-        *cursor++ = static_cast<unsigned char>(count);
-    } else {
-        *cursor++ = 0xFF;
-        storeBigEndian(count, 4, cursor);
-        cursor += 4;
-    }
-    *cursor++ = type;
-    m_pendingKey = 0;
-    return cursor;
-}
-
 UKeyOutStream& UKeyOutStream::writeElement(std::uint8_t type, const unsigned char* payload,
                                            std::uint32_t count) {
     // A payload that does not fit in the buffer goes straight to the output stream after its
@@ -173,41 +153,6 @@ UKeyOutStream& UKeyOutStream::writeElement(std::uint8_t type, const unsigned cha
         std::memcpy(cursor, payload, count);
     m_fill = static_cast<std::size_t>(cursor + count - m_buffer.data());
     return *this;
-}
-
-UKeyOutStream& UKeyOutStream::writeNumber(std::uint8_t type, std::uint64_t bits) {
-    const auto count = static_cast<std::uint32_t>((std::bit_width(bits) + 7) / 8);
-    unsigned char* cursor = putHead(type, count, 8);
-    // The significant bytes moved to the top of the word go out in one 8-byte store, of which
-    // the buffer keeps the first `count`.
-    storeBigEndian64(count == 0 ? 0 : bits << (64 - 8 * count), cursor);
-    m_fill = static_cast<std::size_t>(cursor + count - m_buffer.data());
-    return *this;
-}
-
-UKeyOutStream& UKeyOutStream::write_bool(bool value) {
-    return writeNumber(field_bool, value ? 1 : 0);
-}
-UKeyOutStream& UKeyOutStream::write_char(std::int8_t value) {
-    return writeNumber(field_int, static_cast<std::uint8_t>(value));
-}
-UKeyOutStream& UKeyOutStream::write_short(std::int16_t value) {
-    return writeNumber(field_int, static_cast<std::uint16_t>(value));
-}
-UKeyOutStream& UKeyOutStream::write_int(std::int32_t value) {
-    return writeNumber(field_int, static_cast<std::uint32_t>(value));
-}
-UKeyOutStream& UKeyOutStream::write_byte(std::uint8_t value) {
-    return writeNumber(field_uint, value);
-}
-UKeyOutStream& UKeyOutStream::write_ushort(std::uint16_t value) {
-    return writeNumber(field_uint, value);
-}
-UKeyOutStream& UKeyOutStream::write_uint(std::uint32_t value) {
-    return writeNumber(field_uint, value);
-}
-UKeyOutStream& UKeyOutStream::write_double(double value) {
-    return writeNumber(field_float, std::bit_cast<std::uint64_t>(value));
 }
 
 UKeyOutStream& UKeyOutStream::write_string(const ustring& value) {

@@ -76,14 +76,22 @@ public:
     // nothing. The caller flushes the output stream.
     void close();
 
-    UKeyOutStream& write_bool(bool value);
-    UKeyOutStream& write_char(std::int8_t value);
-    UKeyOutStream& write_short(std::int16_t value);
-    UKeyOutStream& write_int(std::int32_t value);
-    UKeyOutStream& write_byte(std::uint8_t value);
-    UKeyOutStream& write_ushort(std::uint16_t value);
-    UKeyOutStream& write_uint(std::uint32_t value);
-    UKeyOutStream& write_double(double value);
+    UKeyOutStream& write_bool(bool value) { return writeNumber(field_bool, value ? 1 : 0); }
+    UKeyOutStream& write_char(std::int8_t value) {
+        return writeNumber(field_int, static_cast<std::uint8_t>(value));
+    }
+    UKeyOutStream& write_short(std::int16_t value) {
+        return writeNumber(field_int, static_cast<std::uint16_t>(value));
+    }
+    UKeyOutStream& write_int(std::int32_t value) {
+        return writeNumber(field_int, static_cast<std::uint32_t>(value));
+    }
+    UKeyOutStream& write_byte(std::uint8_t value) { return writeNumber(field_uint, value); }
+    UKeyOutStream& write_ushort(std::uint16_t value) { return writeNumber(field_uint, value); }
+    UKeyOutStream& write_uint(std::uint32_t value) { return writeNumber(field_uint, value); }
+    UKeyOutStream& write_double(double value) {
+        return writeNumber(field_float, std::bit_cast<std::uint64_t>(value));
+    }
     UKeyOutStream& write_string(const ustring& value);
     UKeyOutStream& write_binary(const void* bytes, std::uint32_t count);
     // The message's binary form (umessage::flatten) as a user/binary element.
@@ -109,11 +117,38 @@ private:
     UKeyOutStream& writeElement(std::uint8_t type, const unsigned char* payload,
                                 std::uint32_t count);
     // A number's big-endian bytes with the leading zero bytes dropped (`bits` holds no more
-    // than the type's width).
-    UKeyOutStream& writeNumber(std::uint8_t type, std::uint64_t bits);
+    // than the type's width). Numbers are most of what a job writes: this and putHead are
+    // inline, as the calls cost more than the encoding.
+    UKeyOutStream& writeNumber(std::uint8_t type, std::uint64_t bits) {
+        const auto count = static_cast<std::uint32_t>((std::bit_width(bits) + 7) / 8);
+        unsigned char* cursor = putHead(type, count, 8);
+        // The significant bytes moved to the top of the word go out in one 8-byte store, of
+        // which the buffer keeps the first `count`.
+        storeBigEndian64(count == 0 ? 0 : bits << (64 - 8 * count), cursor);
+        m_fill = static_cast<std::size_t>(cursor + count - m_buffer.data());
+        return *this;
+    }
     // Writes an element's head for `count` payload bytes into the buffer, with room for `room`
     // more bytes after it; returns where the payload goes. The caller moves m_fill past it.
-    unsigned char* putHead(std::uint8_t type, std::uint32_t count, std::size_t room);
+    unsigned char* putHead(std::uint8_t type, std::uint32_t count, std::size_t room) {
+        checkOpen();
+        makeRoom(kMaxHead + room);
+        unsigned char* cursor = m_buffer.data() + m_fill;
+        if (m_levels[m_level].keysOn) {
+            *cursor++ = static_cast<unsigned char>(m_pendingKey >> 8);
+            *cursor++ = static_cast<unsigned char>(m_pendingKey);
+        }
+        if (count < 255) {
+            *cursor++ = static_cast<unsigned char>(count);
+        } else {
+            *cursor++ = 0xFF;
+            storeBigEndian(count, 4, cursor);
+            cursor += 4;
+        }
+        *cursor++ = type;
+        m_pendingKey = 0;
+        return cursor;
+    }
     // Room for `count` more bytes in the buffer, writing it out when they do not fit.
     void makeRoom(std::size_t count) {
         if (count > kBufferSize - m_fill)
