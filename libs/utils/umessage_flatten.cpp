@@ -108,40 +108,52 @@ std::uint64_t headOf(std::string_view text) {
 // power-of-two table of slots, kept at most half full. Each text's head (headOf) is kept too.
 class TextIds {
 public:
-    // Room for `count` texts without growing; called before the first text.
+    // Room for `count` texts without growing.
     void reserve(std::size_t count) {
-        if (m_slots.size() < 2 * count)
-            m_slots.assign(std::bit_ceil(std::max<std::size_t>(256, 2 * count)), Slot{});
         m_texts.reserve(count);
         m_heads.reserve(count);
     }
 
-    // The text's id; `fresh` tells whether the text was first seen now.
-    std::uint32_t intern(std::string_view text, bool& fresh) {
-        if (2 * (m_texts.size() + 1) > m_slots.size())
+    // A new id for `text`, whose head is `head`, without looking for the text among the others:
+    // for texts known to differ from every other added this way (a message's names). The same
+    // text may have another id from intern.
+    std::uint32_t add(std::string_view text, std::uint64_t head) {
+        m_texts.push_back(text);
+        m_heads.push_back(head);
+        return static_cast<std::uint32_t>(m_texts.size() - 1);
+    }
+
+    // The id of `text`, whose head is `head`, among the texts given to intern; `fresh` tells
+    // whether the text was first seen now.
+    std::uint32_t intern(std::string_view text, std::uint64_t head, bool& fresh) {
+        if (2 * (m_interned + 1) > m_slots.size())
             grow();
-        const std::uint64_t head = headOf(text);
         const std::uint32_t hash = hashOf(head, text);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             Slot& slot = m_slots[i];
             if (slot.idPlusOne == 0) {
-                m_texts.push_back(text);
-                m_heads.push_back(head);
-                slot = {hash, static_cast<std::uint32_t>(m_texts.size())};
+                const std::uint32_t id = add(text, head);
+                slot = {hash, id + 1};
+                ++m_interned;
                 fresh = true;
-                return slot.idPlusOne - 1;
+                return id;
             }
             const std::uint32_t id = slot.idPlusOne - 1;
-            // Texts of at most 8 bytes are equal when their heads and sizes are.
-            if (slot.hash == hash && m_heads[id] == head && m_texts[id].size() == text.size() &&
-                (text.size() <= 8 || m_texts[id] == text)) {
+            if (slot.hash == hash && holds(id, text, head)) {
                 fresh = false;
                 return id;
             }
         }
     }
-    // The texts and their heads by id.
+    // True when the ids have the same text.
+    bool same(std::uint32_t a, std::uint32_t b) const { return holds(a, m_texts[b], m_heads[b]); }
+    // True when the text of `id` is `text`, whose head is `head`.
+    bool holds(std::uint32_t id, std::string_view text, std::uint64_t head) const {
+        return m_heads[id] == head && m_texts[id].size() == text.size() &&
+               (text.size() <= 8 || m_texts[id] == text);
+    }
+    // The texts by id.
     const std::vector<std::string_view>& texts() const { return m_texts; }
     // The order of ustring::compareTo: unsigned bytes, then the shorter first.
     bool less(std::uint32_t a, std::uint32_t b) const {
@@ -184,6 +196,7 @@ private:
     }
 
     std::vector<Slot> m_slots;
+    std::size_t m_interned = 0; // the texts in m_slots
     std::vector<std::string_view> m_texts;
     std::vector<std::uint64_t> m_heads;
 };
@@ -210,9 +223,9 @@ public:
     void write(ByteSink& out) {
         const std::vector<std::string_view>& texts = m_ids.texts();
         // Room for exactly all of it at once: a buffer that grows would copy the output again.
-        std::size_t size = varintSize(kWrittenVersion) + varintSize(texts.size()) + m_tree.size();
-        for (const std::string_view text : texts)
-            size += varintSize(text.size()) + text.size();
+        std::size_t size = varintSize(kWrittenVersion) + varintSize(m_order.size()) + m_tree.size();
+        for (std::uint32_t id : m_order)
+            size += varintSize(texts[id].size()) + texts[id].size();
         for (const Place& place : m_places)
             size += varintSize(m_numbers[place.id]);
         out.makeRoom(size);
@@ -238,31 +251,65 @@ private:
         std::uint32_t id;
     };
 
-    void placeText(std::string_view text, std::vector<std::uint32_t>& fresh) {
+    // Notes where the number of a text goes and returns the text's id; a text seen for the first
+    // time is added to `fresh`.
+    std::uint32_t placeText(std::string_view text, std::vector<std::uint32_t>& fresh) {
         bool isNew = false;
-        const std::uint32_t id = m_ids.intern(text, isNew);
+        const std::uint32_t id = m_ids.intern(text, headOf(text), isNew);
         if (isNew)
             fresh.push_back(id);
         m_places.push_back({m_tree.size(), id});
+        return id;
     }
 
+    // The messages of one depth, walked one after the other.
+    struct Depth {
+        std::vector<std::uint32_t> fresh;    // the names the current message is first to use
+        std::vector<std::uint32_t> names;    // the ids of the current message's names
+        std::vector<std::uint32_t> previous; // those of the message before it
+    };
+
     void walk(const umessage& message, std::size_t depth) {
-        // The names this message is first to use, in order; the buffer of each depth is reused
-        // by the messages at that depth one after the other.
-        if (m_freshNames.size() == depth)
-            m_freshNames.emplace_back();
-        m_freshNames[depth].clear();
+        if (m_depths.size() == depth)
+            m_depths.emplace_back();
+        m_depths[depth].fresh.clear();
+        m_depths[depth].previous.swap(m_depths[depth].names);
+        m_depths[depth].names.clear();
         m_tree.makeRoom(kMaxVarint);
         m_tree.putVarint(message.entries().size());
+        std::size_t index = 0;
         for (const auto& [name, array] : message.entries()) {
-            placeText(name.view(), m_freshNames[depth]);
+            placeName(name.view(), depth, index++);
             m_tree.makeRoom(3 * kMaxVarint + 1);
             m_tree.putVarint(array->type());
             m_tree.put(array->isArray);
             m_tree.putVarint(array->size());
             writeValues(*array, depth);
         }
-        addRun(m_freshNames[depth]);
+        addRun(m_depths[depth].fresh);
+    }
+
+    // placeText for the name at `index` of a message at `depth`. Child messages mostly repeat
+    // the names of the one before them at their depth (the records of a list): a name that is
+    // the previous message's at the same index is known without a search.
+    void placeName(std::string_view name, std::size_t depth, std::size_t index) {
+        // The root has no message before it, and its names are most of the names of most trees:
+        // each gets an id of its own, unsearched (its names differ from one another); a name
+        // that stands elsewhere too is merged with the other's id when the table is ordered.
+        if (depth == 0) {
+            const std::uint32_t id = m_ids.add(name, headOf(name));
+            m_depths[0].fresh.push_back(id);
+            m_places.push_back({m_tree.size(), id});
+            return;
+        }
+        Depth& level = m_depths[depth];
+        if (index < level.previous.size() &&
+            m_ids.holds(level.previous[index], name, headOf(name))) {
+            m_places.push_back({m_tree.size(), level.previous[index]});
+            level.names.push_back(level.previous[index]);
+            return;
+        }
+        level.names.push_back(placeText(name, level.fresh));
     }
 
     void addRun(const std::vector<std::uint32_t>& ids) {
@@ -336,21 +383,26 @@ private:
             m_runs.swap(merged);
             m_runEnds.swap(mergedEnds);
         }
-        m_order = std::move(m_runs);
-        m_numbers.resize(m_order.size());
-        for (std::uint32_t rank = 0; rank < m_order.size(); ++rank)
-            m_numbers[m_order[rank]] = rank + 1;
+        // Equal texts of different ids (a root name that stands elsewhere too) are now side by
+        // side: they share one table entry.
+        m_numbers.resize(m_ids.texts().size());
+        m_order.reserve(m_runs.size());
+        for (std::uint32_t id : m_runs) {
+            if (m_order.empty() || !m_ids.same(m_order.back(), id))
+                m_order.push_back(id);
+            m_numbers[id] = static_cast<std::uint32_t>(m_order.size());
+        }
     }
 
     TextIds m_ids;
-    ByteSink m_tree;             // the tree's bytes without the table numbers
-    std::vector<Place> m_places; // in the order of their offsets
-    std::vector<std::vector<std::uint32_t>> m_freshNames; // by depth, see walk
-    std::vector<std::uint32_t> m_freshValues;             // string values first seen, in walk order
-    std::vector<std::uint32_t> m_runs;    // the ordered runs of ids, one after the other
-    std::vector<std::size_t> m_runEnds;   // where each run ends in m_runs
-    std::vector<std::uint32_t> m_order;   // the ids in the byte order of their texts
-    std::vector<std::uint32_t> m_numbers; // each id's 1-based table number
+    ByteSink m_tree;                          // the tree's bytes without the table numbers
+    std::vector<Place> m_places;              // in the order of their offsets
+    std::vector<Depth> m_depths;              // by depth
+    std::vector<std::uint32_t> m_freshValues; // string values first seen, in walk order
+    std::vector<std::uint32_t> m_runs;        // the ordered runs of ids, one after the other
+    std::vector<std::size_t> m_runEnds;       // where each run ends in m_runs
+    std::vector<std::uint32_t> m_order;       // the ids in the byte order of their texts
+    std::vector<std::uint32_t> m_numbers;     // each id's 1-based table number
 };
 
 // --- reading -------------------------------------------------------------------------------------
