@@ -43,7 +43,21 @@ public:
     }
     void put(std::uint8_t byte) { *m_cursor++ = static_cast<char>(byte); }
     void put(const void* bytes, std::size_t count) {
-        std::memcpy(m_cursor, bytes, count);
+        // Most pieces are a name or the few bytes between two table numbers: copied here in two
+        // overlapping words, they cost less than a call of memcpy.
+        const auto* from = static_cast<const char*>(bytes);
+        if (count >= 8 && count <= 16) {
+            copyWord<8>(from, 0);
+            copyWord<8>(from, count - 8);
+        } else if (count >= 4 && count < 8) {
+            copyWord<4>(from, 0);
+            copyWord<4>(from, count - 4);
+        } else if (count < 4) {
+            for (std::size_t i = 0; i < count; ++i)
+                m_cursor[i] = from[i];
+        } else {
+            std::memcpy(m_cursor, from, count);
+        }
         m_cursor += count;
     }
     // The shortest varint form of `value`: the count of following bytes in the leading 1-bits
@@ -61,14 +75,22 @@ public:
         const unsigned firstBits =
             following >= 7 ? 0u : static_cast<unsigned>(value >> (8 * following));
         put(static_cast<std::uint8_t>(prefix | firstBits));
-        unsigned char rest[8];
-        storeBigEndian(value, 8, rest);
-        put(rest + 8 - following, static_cast<std::size_t>(following));
+        // The following bytes moved to the top of the word go out in one 8-byte store, of which
+        // the buffer keeps the first `following`.
+        storeBigEndian64(value << (64 - 8 * following), m_cursor);
+        m_cursor += following;
     }
     std::size_t size() const { return static_cast<std::size_t>(m_cursor - m_bytes.get()); }
     const char* data() const { return m_bytes.get(); }
 
 private:
+    template <std::size_t kWidth>
+    void copyWord(const char* from, std::size_t at) {
+        char word[kWidth];
+        std::memcpy(word, from + at, kWidth);
+        std::memcpy(m_cursor + at, word, kWidth);
+    }
+
     void grow(std::size_t count) {
         const std::size_t used = size();
         const auto capacity = static_cast<std::size_t>(m_limit - m_bytes.get());
@@ -87,11 +109,6 @@ private:
 };
 
 constexpr std::size_t kMaxVarint = 9;
-
-// The number of bytes ByteSink::putVarint writes for `value`.
-std::size_t varintSize(std::uint64_t value) {
-    return value < 0x80 ? 1 : 1 + std::min<std::size_t>(8, (std::bit_width(value) - 1) / 7);
-}
 
 // The first 8 bytes of a text as one big-endian number, zero-padded. Texts whose numbers differ
 // are in the same order as the numbers (a text that ends inside them is a prefix of the other
@@ -222,12 +239,11 @@ public:
 
     void write(ByteSink& out) {
         const std::vector<std::string_view>& texts = m_ids.texts();
-        // Room for exactly all of it at once: a buffer that grows would copy the output again.
-        std::size_t size = varintSize(kWrittenVersion) + varintSize(m_order.size()) + m_tree.size();
+        // Room for all of it at once (a buffer that grows would copy the output again); a table
+        // number takes at most 5 bytes, and the last one room for 9.
+        std::size_t size = 3 * kMaxVarint + m_tree.size() + 5 * m_places.size();
         for (std::uint32_t id : m_order)
-            size += varintSize(texts[id].size()) + texts[id].size();
-        for (const Place& place : m_places)
-            size += varintSize(m_numbers[place.id]);
+            size += kMaxVarint + texts[id].size();
         out.makeRoom(size);
         out.putVarint(kWrittenVersion);
         out.putVarint(m_order.size());
