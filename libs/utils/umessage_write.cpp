@@ -8,6 +8,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <ostream>
 #include <string_view>
 #include <type_traits>
@@ -130,40 +133,158 @@ const umessage& singleChild(const dyn_array& array) {
 }
 
 // --- compact form -------------------------------------------------------------------------------
+// The text the companion application receives, of messages with thousands of entries: it is
+// written through a raw cursor into a buffer of its own, each piece after one check for room
+// for the most it can take, instead of appends that each check a std::string's room (those
+// checks and calls were most of the writing besides the walk over the map).
 
-void appendCompact(std::string& out, const umessage& message);
+class CompactText {
+public:
+    CompactText() = default;
+    CompactText(const CompactText&) = delete;
+    CompactText& operator=(const CompactText&) = delete;
 
-void appendCompactValue(std::string& out, const Child& child) {
-    appendCompact(out, *child);
+    void makeRoom(std::size_t count) {
+        if (static_cast<std::size_t>(m_limit - m_cursor) < count)
+            grow(count);
+    }
+    void put(char c) { *m_cursor++ = c; }
+    void put(const char* bytes, std::size_t count) {
+        std::memcpy(m_cursor, bytes, count);
+        m_cursor += count;
+    }
+    // The room after the text, for a writer that moves the cursor itself with `advance`.
+    char* cursor() { return m_cursor; }
+    void advance(char* to) { m_cursor = to; }
+    const char* data() const { return m_bytes.get(); }
+    std::size_t size() const { return static_cast<std::size_t>(m_cursor - m_bytes.get()); }
+
+private:
+    void grow(std::size_t count) {
+        const std::size_t used = size();
+        const auto capacity = static_cast<std::size_t>(m_limit - m_bytes.get());
+        const std::size_t grown = std::max({2 * capacity, used + count, std::size_t{256}});
+        auto bytes = std::make_unique_for_overwrite<char[]>(grown);
+        if (used != 0)
+            std::memcpy(bytes.get(), m_bytes.get(), used);
+        m_bytes = std::move(bytes);
+        m_cursor = m_bytes.get() + used;
+        m_limit = m_bytes.get() + grown;
+    }
+
+    std::unique_ptr<char[]> m_bytes;
+    char* m_cursor = nullptr;
+    char* m_limit = nullptr;
+};
+
+// True when one of the word's 8 bytes may need an escape: '"', '\\' or a byte below 0x0E (the
+// escaped control characters are 0x08 to 0x0D). Each test is the "has a byte below n" bit trick.
+bool mayNeedEscape(std::uint64_t word) {
+    constexpr std::uint64_t kLows = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    const auto hasByteBelow = [](std::uint64_t w, std::uint64_t n) {
+        return ((w - kLows * n) & ~w & kHighs) != 0;
+    };
+    return hasByteBelow(word, 0x0E) || hasByteBelow(word ^ (kLows * '"'), 1) ||
+           hasByteBelow(word ^ (kLows * '\\'), 1);
 }
 
-template <typename T>
-void appendCompactValue(std::string& out, const T& value) {
-    appendScalar(out, value, kNoLimit);
+// The bytes between quotes, escaped as appendEscaped does. Names and strings mostly need no
+// escape: eight bytes at a time are passed over while none of them may need one.
+void putQuoted(CompactText& out, std::string_view bytes) {
+    out.makeRoom(2 * bytes.size() + 2); // every byte escaped, and the quotes
+    out.put('"');
+    std::size_t run = 0;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        if (i + 8 <= bytes.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if (!mayNeedEscape(word)) {
+                i += 8;
+                continue;
+            }
+        }
+        const char escape = kEscapes[static_cast<unsigned char>(bytes[i])];
+        if (escape != 0) {
+            out.put(bytes.data() + run, i - run);
+            out.put('\\');
+            out.put(escape);
+            run = i + 1;
+        }
+        ++i;
+    }
+    out.put(bytes.data() + run, bytes.size() - run);
+    out.put('"');
 }
 
-void appendCompact(std::string& out, const umessage& message) {
-    out += '{';
+template <typename Integer>
+void putCompactValue(CompactText& out, Integer value) {
+    constexpr std::size_t kMostDigits = 24;
+    out.makeRoom(kMostDigits);
+    out.advance(std::to_chars(out.cursor(), out.cursor() + kMostDigits, value).ptr);
+}
+
+void putCompactValue(CompactText& out, bool value) {
+    out.makeRoom(5);
+    if (value)
+        out.put("true", 4);
+    else
+        out.put("false", 5);
+}
+
+// As appendScalar: printf's "%g", null when not finite.
+void putCompactValue(CompactText& out, double value) {
+    constexpr std::size_t kMostCharacters = 32;
+    out.makeRoom(kMostCharacters);
+    if (!std::isfinite(value)) {
+        out.put("null", 4);
+        return;
+    }
+    out.advance(std::to_chars(out.cursor(), out.cursor() + kMostCharacters, value,
+                              std::chars_format::general, 6)
+                    .ptr);
+}
+
+void putCompactValue(CompactText& out, const ustring& value) {
+    putQuoted(out, value.view());
+}
+
+void putCompact(CompactText& out, const umessage& message);
+
+void putCompactValue(CompactText& out, const Child& child) {
+    putCompact(out, *child);
+}
+
+void putCompact(CompactText& out, const umessage& message) {
+    out.makeRoom(1);
+    out.put('{');
     bool first = true;
     for (const auto& [name, array] : message.entries()) {
+        out.makeRoom(1);
         if (!first)
-            out += ',';
+            out.put(',');
         first = false;
-        appendQuoted(out, name.view());
-        out += ':';
+        putQuoted(out, name.view());
         const bool asArray = writtenAsArray(*array);
+        out.makeRoom(2);
+        out.put(':');
         if (asArray)
-            out += '[';
+            out.put('[');
         forEachValue(*array, [&](const auto& value, std::size_t i) {
-            if (i != 0)
-                out += ',';
-            appendCompactValue(out, value);
+            if (i != 0) {
+                out.makeRoom(1);
+                out.put(',');
+            }
+            putCompactValue(out, value);
             return true;
         });
+        out.makeRoom(1);
         if (asArray)
-            out += ']';
+            out.put(']');
     }
-    out += '}';
+    out.makeRoom(1);
+    out.put('}');
 }
 
 // --- one-line form ------------------------------------------------------------------------------
@@ -317,10 +438,10 @@ std::string readableText(const umessage& message) {
 } // namespace
 
 void writeJsonCompact(const umessage& message, std::ostream& out) {
-    std::string text;
+    CompactText text;
     // Room for short entries up front spares most of the regrowth of a large message.
-    text.reserve(kReservePerEntry * message.size());
-    appendCompact(text, message);
+    text.makeRoom(kReservePerEntry * message.size());
+    putCompact(text, message);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
