@@ -251,21 +251,35 @@ public:
             out.putVarint(texts[id].size());
             out.put(texts[id].data(), texts[id].size());
         }
-        std::size_t from = 0;
+        const char* tree = m_tree.data();
         for (const Place& place : m_places) {
-            out.put(m_tree.data() + from, place.offset - from);
-            out.putVarint(m_numbers[place.id]);
-            from = place.offset;
+            out.put(tree, place.gap);
+            tree += place.gap;
+            if (place.id != kNoText)
+                out.putVarint(m_numbers[place.id]);
         }
-        out.put(m_tree.data() + from, m_tree.size() - from);
+        out.put(tree, static_cast<std::size_t>(m_tree.data() + m_tree.size() - tree));
     }
 
 private:
-    // Where the table number of a text goes in the tree's bytes.
+    // Where the table number of a text goes in the tree's bytes: `gap` bytes after the place
+    // before it. A place is 8 bytes, as there is one for most entries: a gap wider than 32 bits
+    // (4 GiB of values between two texts) is crossed by places of kNoText that add no number.
     struct Place {
-        std::size_t offset;
         std::uint32_t id;
+        std::uint32_t gap;
     };
+    static constexpr std::uint32_t kNoText = std::numeric_limits<std::uint32_t>::max();
+
+    void notePlace(std::uint32_t id) {
+        std::size_t gap = m_tree.size() - m_placed;
+        while (gap > kNoText) {
+            m_places.push_back({kNoText, kNoText});
+            gap -= kNoText;
+        }
+        m_places.push_back({id, static_cast<std::uint32_t>(gap)});
+        m_placed = m_tree.size();
+    }
 
     // Notes where the number of a text goes and returns the text's id; a text seen for the first
     // time is added to `fresh`.
@@ -274,7 +288,7 @@ private:
         const std::uint32_t id = m_ids.intern(text, headOf(text), isNew);
         if (isNew)
             fresh.push_back(id);
-        m_places.push_back({m_tree.size(), id});
+        notePlace(id);
         return id;
     }
 
@@ -315,13 +329,13 @@ private:
         if (depth == 0) {
             const std::uint32_t id = m_ids.add(name, headOf(name));
             m_depths[0].fresh.push_back(id);
-            m_places.push_back({m_tree.size(), id});
+            notePlace(id);
             return;
         }
         Depth& level = m_depths[depth];
         if (index < level.previous.size() &&
             m_ids.holds(level.previous[index], name, headOf(name))) {
-            m_places.push_back({m_tree.size(), level.previous[index]});
+            notePlace(level.previous[index]);
             level.names.push_back(level.previous[index]);
             return;
         }
@@ -412,7 +426,8 @@ private:
 
     TextIds m_ids;
     ByteSink m_tree;                          // the tree's bytes without the table numbers
-    std::vector<Place> m_places;              // in the order of their offsets
+    std::vector<Place> m_places;              // in the order of the tree's bytes
+    std::size_t m_placed = 0;                 // the tree's size at the last place
     std::vector<Depth> m_depths;              // by depth
     std::vector<std::uint32_t> m_freshValues; // string values first seen, in walk order
     std::vector<std::uint32_t> m_runs;        // the ordered runs of ids, one after the other
