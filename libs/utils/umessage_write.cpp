@@ -98,30 +98,36 @@ void appendScalar(std::string& out, const ustring& value, std::size_t limit) {
     appendQuoted(out, value.view(), limit);
 }
 
+// Calls visit(values) with the array's values as the vector of their element type, and returns
+// what it returns.
+template <typename Visit>
+auto forEachArray(const dyn_array& array, Visit&& visit) {
+    switch (array.type()) {
+    case type_int:
+        return visit(valuesOf<int>(array));
+    case type_bool:
+        return visit(valuesOf<bool>(array));
+    case type_double:
+        return visit(valuesOf<double>(array));
+    case type_string:
+        return visit(valuesOf<ustring>(array));
+    case type_message:
+        return visit(valuesOf<Child>(array));
+    default: // type_int64
+        return visit(valuesOf<long long>(array));
+    }
+}
+
 // Calls visit(value, index) for each value of the array in order while it returns true; false
 // when a call returned false.
 template <typename Visit>
 bool forEachValue(const dyn_array& array, Visit&& visit) {
-    auto each = [&](const auto& values) {
+    return forEachArray(array, [&](const auto& values) {
         for (std::size_t i = 0; i < values.size(); ++i)
             if (!visit(values[i], i))
                 return false;
         return true;
-    };
-    switch (array.type()) {
-    case type_int:
-        return each(valuesOf<int>(array));
-    case type_bool:
-        return each(valuesOf<bool>(array));
-    case type_double:
-        return each(valuesOf<double>(array));
-    case type_string:
-        return each(valuesOf<ustring>(array));
-    case type_message:
-        return each(valuesOf<Child>(array));
-    default: // type_int64
-        return each(valuesOf<long long>(array));
-    }
+    });
 }
 
 bool writtenAsArray(const dyn_array& array) {
@@ -266,22 +272,26 @@ void putCompact(CompactText& out, const umessage& message) {
             out.put(',');
         first = false;
         putQuoted(out, name.view());
-        const bool asArray = writtenAsArray(*array);
-        out.makeRoom(2);
-        out.put(':');
-        if (asArray)
-            out.put('[');
-        forEachValue(*array, [&](const auto& value, std::size_t i) {
-            if (i != 0) {
-                out.makeRoom(1);
-                out.put(',');
-            }
-            putCompactValue(out, value);
-            return true;
-        });
         out.makeRoom(1);
-        if (asArray)
-            out.put(']');
+        out.put(':');
+        const bool markedArray = array->isArray != 0;
+        forEachArray(*array, [&out, markedArray](const auto& values) {
+            // As writtenAsArray, with the size at hand.
+            const bool asArray = markedArray || values.size() >= 2;
+            out.makeRoom(1);
+            if (asArray)
+                out.put('[');
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                if (i != 0) {
+                    out.makeRoom(1);
+                    out.put(',');
+                }
+                putCompactValue(out, values[i]);
+            }
+            out.makeRoom(1);
+            if (asArray)
+                out.put(']');
+        });
     }
     out.makeRoom(1);
     out.put('}');
