@@ -3,6 +3,7 @@
 // are read. The reader takes bytes from outside (job files, stored preferences) and trusts none.
 #include "encoding/ByteOrder.h"
 #include "utils/Logger.h"
+#include "utils/WriteBuffer.h"
 #include "utils/umessage.h"
 
 #include <algorithm>
@@ -29,43 +30,15 @@ constexpr std::uint64_t kMaxExpanded = 64u << 20; // bytes of names and strings 
 
 // --- writing -------------------------------------------------------------------------------------
 
-// A growing byte buffer written through a raw cursor; each writer first makes room for what it
-// puts. Grown bytes are left uninitialised: every one is written before it is read.
-class ByteSink {
+// The output buffer, with the varint form of the numbers.
+class ByteSink : public WriteBuffer {
 public:
-    ByteSink() = default;
-    ByteSink(const ByteSink&) = delete;
-    ByteSink& operator=(const ByteSink&) = delete;
-
-    void makeRoom(std::size_t count) {
-        if (static_cast<std::size_t>(m_limit - m_cursor) < count)
-            grow(count);
-    }
-    void put(std::uint8_t byte) { *m_cursor++ = static_cast<char>(byte); }
-    void put(const void* bytes, std::size_t count) {
-        // Most pieces are a name or the few bytes between two table numbers: copied here in two
-        // overlapping words, they cost less than a call of memcpy.
-        const auto* from = static_cast<const char*>(bytes);
-        if (count >= 8 && count <= 16) {
-            copyWord<8>(from, 0);
-            copyWord<8>(from, count - 8);
-        } else if (count >= 4 && count < 8) {
-            copyWord<4>(from, 0);
-            copyWord<4>(from, count - 4);
-        } else if (count < 4) {
-            for (std::size_t i = 0; i < count; ++i)
-                m_cursor[i] = from[i];
-        } else {
-            std::memcpy(m_cursor, from, count);
-        }
-        m_cursor += count;
-    }
     // The shortest varint form of `value`: the count of following bytes in the leading 1-bits
     // of the first byte, then the value most significant byte first. A value below 2^32 has the
     // same bytes whether written as a 32- or a 64-bit varint. Needs room for 9 bytes.
     void putVarint(std::uint64_t value) {
         if (value < 0x80) {
-            put(static_cast<std::uint8_t>(value));
+            put(static_cast<char>(value));
             return;
         }
         // 7 value bits in a one-byte form, then 7 more for each following byte up to 8 of them.
@@ -74,38 +47,12 @@ public:
         // The first byte keeps 7 - following value bits, none for 7 and 8 following bytes.
         const unsigned firstBits =
             following >= 7 ? 0u : static_cast<unsigned>(value >> (8 * following));
-        put(static_cast<std::uint8_t>(prefix | firstBits));
+        put(static_cast<char>(prefix | firstBits));
         // The following bytes moved to the top of the word go out in one 8-byte store, of which
         // the buffer keeps the first `following`.
-        storeBigEndian64(value << (64 - 8 * following), m_cursor);
-        m_cursor += following;
+        storeBigEndian64(value << (64 - 8 * following), cursor());
+        advance(cursor() + following);
     }
-    std::size_t size() const { return static_cast<std::size_t>(m_cursor - m_bytes.get()); }
-    const char* data() const { return m_bytes.get(); }
-
-private:
-    template <std::size_t kWidth>
-    void copyWord(const char* from, std::size_t at) {
-        char word[kWidth];
-        std::memcpy(word, from + at, kWidth);
-        std::memcpy(m_cursor + at, word, kWidth);
-    }
-
-    void grow(std::size_t count) {
-        const std::size_t used = size();
-        const auto capacity = static_cast<std::size_t>(m_limit - m_bytes.get());
-        const std::size_t grown = std::max({2 * capacity, used + count, std::size_t{256}});
-        auto bytes = std::make_unique_for_overwrite<char[]>(grown);
-        if (used != 0)
-            std::memcpy(bytes.get(), m_bytes.get(), used);
-        m_bytes = std::move(bytes);
-        m_cursor = m_bytes.get() + used;
-        m_limit = m_bytes.get() + grown;
-    }
-
-    std::unique_ptr<char[]> m_bytes;
-    char* m_cursor = nullptr;
-    char* m_limit = nullptr;
 };
 
 constexpr std::size_t kMaxVarint = 9;
@@ -312,7 +259,7 @@ private:
             placeName(name.view(), depth, index++);
             m_tree.makeRoom(3 * kMaxVarint + 1);
             m_tree.putVarint(array->type());
-            m_tree.put(array->isArray);
+            m_tree.put(static_cast<char>(array->isArray));
             m_tree.putVarint(array->size());
             writeValues(*array, depth);
         }
@@ -361,7 +308,7 @@ private:
             break;
         case type_bool:
             for (bool value : valuesOf<bool>(array))
-                m_tree.put(value ? 1 : 0);
+                m_tree.put(static_cast<char>(value ? 1 : 0));
             break;
         case type_double:
             for (double value : valuesOf<double>(array)) {

@@ -3,6 +3,7 @@
 #include "utils/umessage_write.h"
 
 #include "platform/debug_output.h"
+#include "utils/WriteBuffer.h"
 
 #include <algorithm>
 #include <array>
@@ -140,48 +141,11 @@ const umessage& singleChild(const dyn_array& array) {
 
 // --- compact form -------------------------------------------------------------------------------
 // The text the companion application receives, of messages with thousands of entries: it is
-// written through a raw cursor into a buffer of its own, each piece after one check for room
-// for the most it can take, instead of appends that each check a std::string's room (those
-// checks and calls were most of the writing besides the walk over the map).
+// written through a WriteBuffer, each piece after one check for room for the most it can take,
+// instead of appends that each check a std::string's room (those checks and calls were most of
+// the writing besides the walk over the map).
 
-class CompactText {
-public:
-    CompactText() = default;
-    CompactText(const CompactText&) = delete;
-    CompactText& operator=(const CompactText&) = delete;
-
-    void makeRoom(std::size_t count) {
-        if (static_cast<std::size_t>(m_limit - m_cursor) < count)
-            grow(count);
-    }
-    void put(char c) { *m_cursor++ = c; }
-    void put(const char* bytes, std::size_t count) {
-        std::memcpy(m_cursor, bytes, count);
-        m_cursor += count;
-    }
-    // The room after the text, for a writer that moves the cursor itself with `advance`.
-    char* cursor() { return m_cursor; }
-    void advance(char* to) { m_cursor = to; }
-    const char* data() const { return m_bytes.get(); }
-    std::size_t size() const { return static_cast<std::size_t>(m_cursor - m_bytes.get()); }
-
-private:
-    void grow(std::size_t count) {
-        const std::size_t used = size();
-        const auto capacity = static_cast<std::size_t>(m_limit - m_bytes.get());
-        const std::size_t grown = std::max({2 * capacity, used + count, std::size_t{256}});
-        auto bytes = std::make_unique_for_overwrite<char[]>(grown);
-        if (used != 0)
-            std::memcpy(bytes.get(), m_bytes.get(), used);
-        m_bytes = std::move(bytes);
-        m_cursor = m_bytes.get() + used;
-        m_limit = m_bytes.get() + grown;
-    }
-
-    std::unique_ptr<char[]> m_bytes;
-    char* m_cursor = nullptr;
-    char* m_limit = nullptr;
-};
+using CompactText = WriteBuffer;
 
 // True when one of the word's 8 bytes may need an escape: '"', '\\' or a byte below 0x0E (the
 // escaped control characters are 0x08 to 0x0D). Each test is the "has a byte below n" bit trick.
