@@ -4,6 +4,8 @@
 
 #include "utils/TextUtils.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 using namespace umessage_details;
@@ -100,7 +102,10 @@ bool umessage::operator==(const umessage& other) const {
 }
 
 void umessage::checkName(const ustring& name) {
-    if (name.empty() || name.findFirstOf("/?", 0, 2) != ustring::npos)
+    // Every add checks its name: a loop over the bytes costs less than a search for a set.
+    const std::string_view bytes = name.view();
+    if (bytes.empty() ||
+        std::any_of(bytes.begin(), bytes.end(), [](char c) { return c == '/' || c == '?'; }))
         throw std::invalid_argument("empty or invalid name");
 }
 

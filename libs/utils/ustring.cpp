@@ -585,16 +585,18 @@ int ustring::compareTo(const ustring& other) const noexcept {
     const size_type b = other.size();
     const size_type common = std::min(a, b);
     // Names and keys mostly differ within their first 8 bytes: compared as big-endian numbers,
-    // those decide without a call of memcmp.
-    if (common >= 8) {
-        const std::uint64_t x = loadBigEndian64(data());
-        const std::uint64_t y = loadBigEndian64(other.data());
+    // those decide without a call of memcmp. Every string has room for 23 bytes (its short
+    // form's), so 8 can be read from any; the bytes past the shorter one are masked off.
+    if (common != 0) {
+        const std::uint64_t mask = ~std::uint64_t{0} << (8 * (8 - std::min<size_type>(common, 8)));
+        const std::uint64_t x = loadBigEndian64(data()) & mask;
+        const std::uint64_t y = loadBigEndian64(other.data()) & mask;
         if (x != y) {
             return x < y ? -1 : 1;
         }
     }
-    if (common != 0) {
-        if (const int c = std::memcmp(data(), other.data(), common); c != 0) {
+    if (common > 8) {
+        if (const int c = std::memcmp(data() + 8, other.data() + 8, common - 8); c != 0) {
             return c < 0 ? -1 : 1;
         }
     }
@@ -751,9 +753,8 @@ ustring::size_type ustring::rfind(const char* s, size_type pos) const noexcept {
 namespace {
 
 bool inSet(std::string_view set, char c) {
-    // Sets are mostly a few bytes (a name's "/?"): a loop costs less than a call of memchr for
-    // every byte scanned.
-    return std::find(set.begin(), set.end(), c) != set.end();
+    return !set.empty() &&
+           std::memchr(set.data(), static_cast<unsigned char>(c), set.size()) != nullptr;
 }
 
 // First position at or after pos whose byte is in the set (member) or not (!member).
