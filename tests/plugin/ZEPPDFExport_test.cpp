@@ -16,18 +16,6 @@ namespace {
 
 const PMString kStyleName("Zephrin");
 
-// The preference calls, "SetOption 79 13" shortened to "79=13", joined by spaces.
-std::string PrefsCalls(const std::vector<std::string>& log) {
-    std::string calls;
-    for (const std::string& entry : log) {
-        std::string call = entry.rfind("SetOption ", 0) == 0 ? entry.substr(10) : entry;
-        if (entry.rfind("SetOption ", 0) == 0)
-            call[call.find(' ')] = '=';
-        calls += (calls.empty() ? "" : " ") + call;
-    }
-    return calls;
-}
-
 // A check-setting definition with its default values.
 std::string Define(const std::string& name, const std::string& type, const std::string& values) {
     return "\"" + name + R"(": {"type": ")" + type + R"(", "defaults": {)" + values + "}}";
@@ -87,7 +75,7 @@ TEST_F(PDFExport, SetsThePreferencesFromTheJobInTheHostsOrder) {
         host::Recorder::Instance().Clear(host::Channel::Calls);
         SetPDFExportPrefs(*job, InterfacePtr<IPDFExportPrefs>(command.get(), UseDefaultIID{}).get(),
                           kStyleName);
-        EXPECT_EQ(PrefsCalls(Log(host::Channel::Calls)),
+        EXPECT_EQ(ShortCalls(Log(host::Channel::Calls)),
                   c.calls + " SetFlattenerStyleName \"Zephrin\"")
             << c.definitions;
     }

@@ -32,6 +32,20 @@ inline constexpr const char* kFivePages = R"({
               {"id": 22, "layer": 4, "bounds": [5, 5, 50, 50]}]}]
 })";
 
+// The calls of a log joined by spaces, "SetOption 79 13" shortened to "79=13".
+inline std::string ShortCalls(const std::vector<std::string>& log) {
+    std::string calls;
+    for (const std::string& entry : log) {
+        std::string call = entry;
+        if (entry.starts_with("SetOption ")) {
+            call = entry.substr(10);
+            call[call.find(' ')] = '=';
+        }
+        calls += (calls.empty() ? "" : " ") + call;
+    }
+    return calls;
+}
+
 class ExportTest : public PluginTest {
 protected:
     void SetUp() override {
