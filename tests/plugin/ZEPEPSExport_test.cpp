@@ -51,6 +51,11 @@ TEST_F(EPSExport, SetsThePreferencesOfThePageThenExportsIt) {
         EXPECT_EQ(ShortCalls(Log(host::Channel::Calls)),
                   "5=4 SetPages \"+2\" 7=7 8=9 " + c.calls + " " + fixed);
     }
+    // The session's preferences change through the host's undo journal.
+    EXPECT_EQ(std::get<std::string>(host::SessionEPSExportPrefs().at(6)), "+2");
+    while (host::Undo()) {
+    }
+    EXPECT_TRUE(host::SessionEPSExportPrefs().empty());
 }
 
 TEST_F(EPSExport, WritesEachPageToItsNumberedFileWithItsBoxes) {
