@@ -3,13 +3,9 @@
 #include "host/Document.h"
 #include "host/Errors.h"
 #include "host/ExportOutput.h"
+#include "host/PDFFile.h"
 #include "host/Progress.h"
 #include "host/Recorder.h"
-
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFObjectHandle.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 
 #include <cstdio>
 #include <map>
@@ -117,10 +113,6 @@ std::string PDFNumber(double value) {
     return number == "-0" ? "0" : number;
 }
 
-QPDFObjectHandle Box(double left, double bottom, double right, double top) {
-    return QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(left, bottom, right, top));
-}
-
 // The page's drawing: each outline stroked, in PDF coordinates (origin at the media box's
 // left-bottom corner, y up).
 std::string PageContent(const Document& document, UID page, const Sides& bleed, double top) {
@@ -139,35 +131,18 @@ std::string PageContent(const Document& document, UID page, const Sides& bleed, 
 bool WritePDF(const std::string& path, const Document& document, const std::vector<UID>& pages,
               const PDFExportPrefs& prefs, const std::string& title) {
     const Sides bleed = document.layout.pageSetup ? document.layout.pageSetup->bleed : Sides{};
-    QPDF pdf;
-    pdf.emptyPDF();
-    QPDFPageDocumentHelper pageHelper(pdf);
-    std::int32_t drawn = 0;
+    std::vector<PDFPage> drawn;
     for (UID uid : pages) {
         const Page& page = document.layout.pages.at(uid);
-        const double width = bleed.left + page.width + bleed.right;
-        const double height = bleed.bottom + page.height + bleed.top;
-        QPDFObjectHandle object = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        object.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
-        object.replaceKey("/MediaBox", Box(0, 0, width, height));
-        object.replaceKey("/BleedBox", Box(0, 0, width, height));
-        object.replaceKey("/TrimBox", Box(bleed.left, bleed.bottom, bleed.left + page.width,
-                                          bleed.bottom + page.height));
-        object.replaceKey("/Resources", QPDFObjectHandle::newDictionary());
-        object.replaceKey("/Contents",
-                          QPDFObjectHandle::newStream(
-                              &pdf, PageContent(document, uid, bleed, height - bleed.top)));
-        pageHelper.addPage(object, false);
+        const double top = bleed.bottom + page.height;
+        drawn.push_back({bleed.left + page.width + bleed.right,
+                         top + bleed.top,
+                         {bleed.left, bleed.bottom, bleed.left + page.width, top},
+                         PageContent(document, uid, bleed, top)});
         if (prefs.Bar())
-            prefs.Bar()->SetPosition(++drawn);
+            prefs.Bar()->SetPosition(static_cast<std::int32_t>(drawn.size()));
     }
-    QPDFObjectHandle info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title));
-    pdf.getTrailer().replaceKey("/Info", info);
-    QPDFWriter writer(pdf, path.c_str());
-    writer.setDeterministicID(true);
-    writer.forcePDFVersion(prefs.Version());
-    writer.write();
+    WritePDFFile(path, drawn, prefs.Version(), title);
     return true;
 }
 
