@@ -2,6 +2,7 @@
 
 #include "host/ColorManagement.h"
 #include "host/Colors.h"
+#include "host/EPSExport.h"
 #include "host/Fonts.h"
 #include "host/Links.h"
 #include "host/Panels.h"
@@ -161,6 +162,7 @@ public:
     }
     Object Fields(std::initializer_list<std::string_view> known) const;
     bool Has(std::string_view name) const { return m_json.is_object() && m_json.contains(name); }
+    bool IsText() const { return m_json.is_string(); }
     // The members of an object whose field names are data (facets by interface).
     std::vector<std::pair<std::string, Field>> Members(std::size_t maxCount) const {
         if (!m_json.is_object())
@@ -1504,10 +1506,33 @@ std::map<PluginID, std::string> ReadPlugins(const Field& field) {
     return plugins;
 }
 
+// The session's EPS export preferences: a number or a text by operation number (1 to 999).
+EPSExportPrefs ReadEPSExportPrefs(const Field& field) {
+    EPSExportPrefs prefs;
+    for (const auto& [name, value] : field.Members(kMaxFacets)) {
+        if (name.empty() || name.size() > 3 || name[0] == '0' ||
+            name.find_first_not_of("0123456789") != std::string::npos)
+            value.Fail("expected an operation number from 1 to 999");
+        if (value.IsText())
+            prefs[std::stoi(name)] = value.Text();
+        else
+            prefs[std::stoi(name)] = value.Number();
+    }
+    return prefs;
+}
+
+OrderedJson DumpEPSExportPrefs() {
+    OrderedJson json = OrderedJson::object();
+    for (const auto& [operation, value] : SessionEPSExportPrefs())
+        std::visit([&json, key = std::to_string(operation)](const auto& v) { json[key] = v; },
+                   value);
+    return json;
+}
+
 void LoadSession(const Json& description) {
     const Object fields = Field(description, "")
                               .Fields({"kind", "plugins", "workspace", "layersPanel", "fonts",
-                                       "colorManagement", "documents", "front"});
+                                       "colorManagement", "epsExport", "documents", "front"});
     if (fields.Required("kind").Text() != "session")
         fields.Required("kind").Fail("expected \"session\"");
     std::map<PluginID, std::string> plugins;
@@ -1531,6 +1556,9 @@ void LoadSession(const Json& description) {
         if (auto facets = workspaceFields.Optional("facets"))
             ReadFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()), *facets);
     }
+    std::optional<EPSExportPrefs> epsExport;
+    if (auto prefs = fields.Optional("epsExport"))
+        epsExport = ReadEPSExportPrefs(*prefs);
     std::optional<bool> layersPanel;
     if (auto present = fields.Optional("layersPanel"))
         layersPanel = present->Bool();
@@ -1557,6 +1585,8 @@ void LoadSession(const Json& description) {
         SetFonts(std::move(*fonts));
     if (colorManagement)
         ApplyColorManagement(*colorManagement);
+    if (epsExport)
+        SessionEPSExportPrefs() = std::move(*epsExport);
 }
 
 } // namespace
@@ -1602,6 +1632,8 @@ std::string DumpSession() {
                                      {"type", font.type},
                                      {"class", font.fontClass}});
     }
+    if (!SessionEPSExportPrefs().empty())
+        json["epsExport"] = DumpEPSExportPrefs();
     const auto& documents = OpenDocuments();
     for (std::size_t i = 0; i < documents.size(); ++i) {
         json["documents"].push_back(DumpDocumentJson(*documents[i]));

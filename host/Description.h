@@ -111,6 +111,7 @@
 //                                    "blackPointCompensation": false},
 //                        "installedProfiles": [{"name": "SWOP", ...profile...}],
 //                        "profilesAfterRefresh": [...]},
+//    "epsExport": {"6": "+1", "9": 31, "14": 14},
 //    "documents": [...], "front": 0}
 // "plugins" are the installed plug-ins (the plug-in list 0x10E), none when absent.
 // "layersPanel" tells whether the Layers panel is present (host/Panels.h; default true).
@@ -119,6 +120,8 @@
 // "colorManagement" is the application's (host/ColorManagement.h): whether it is on, the
 // colour presets, the profiles the manager knows and, when given, those every refresh finds;
 // absent parts keep the start state (on, empty presets, no profiles).
+// "epsExport" are the session's EPS export preferences (host/EPSExport.h), a number or a text
+// by operation number; none when absent, dumped when there are any.
 //
 // The reader refuses anything else (an unknown field, a wrong type, a dangling id, a count or
 // nesting over its bound) with a DescriptionError that names the field, and then changes

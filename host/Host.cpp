@@ -7,6 +7,7 @@
 #include "host/Context.h"
 #include "host/Document.h"
 #include "host/DocumentSetup.h"
+#include "host/EPSExport.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
 #include "host/Fonts.h"
@@ -16,6 +17,7 @@
 #include "host/Links.h"
 #include "host/NewDocument.h"
 #include "host/ObjectModel.h"
+#include "host/PDFExport.h"
 #include "host/PMString.h"
 #include "host/Panels.h"
 #include "host/PlacedGraphics.h"
@@ -100,6 +102,8 @@ void RegisterHostClasses() {
     RegisterActionClasses();
     RegisterColorClasses();
     RegisterTableClasses();
+    RegisterPDFExportClasses();
+    RegisterEPSExportClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

@@ -41,3 +41,23 @@ void RegisterProgressClasses() {
 }
 
 } // namespace host
+
+RangeProgressBar::RangeProgressBar(const PMString& title, std::int32_t min, std::int32_t max,
+                                   bool first, bool second, IPMUnknown* controlData,
+                                   std::int32_t option, Callback callback) {
+    const auto flag = [](bool value) { return value ? " true" : " false"; };
+    const auto given = [](bool set) { return set ? " set" : " none"; };
+    host::Recorder::Instance().Record(
+        host::Channel::Progress, "bar begin \"" + title.GetUTF8String() + "\" " +
+                                     std::to_string(min) + " " + std::to_string(max) + flag(first) +
+                                     flag(second) + given(controlData != nullptr) + " " +
+                                     std::to_string(option) + given(callback != nullptr));
+}
+
+RangeProgressBar::~RangeProgressBar() {
+    host::Recorder::Instance().Record(host::Channel::Progress, "bar end");
+}
+
+void RangeProgressBar::SetPosition(std::int32_t value) {
+    host::Recorder::Instance().Record(host::Channel::Progress, "bar " + std::to_string(value));
+}

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format libboost-dev liblcms2-dev
-          libgtest-dev libgmock-dev nlohmann-json3-dev)
+          libgtest-dev libgmock-dev nlohmann-json3-dev libqpdf-dev)
 if [[ ${1:-} == bench ]]; then
     packages+=(libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev rapidjson-dev libssl-dev)
 fi

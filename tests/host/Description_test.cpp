@@ -114,6 +114,7 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
             "workingCMYK": "SWOP", "colorEngine": "ACE", "renderingIntent": 1,
             "blackPointCompensation": true}, "installedProfiles": [{"name": "SWOP", "path": "",
             "space": 3, "class": 1, "kind": 1, "data": ""}], "profilesAfterRefresh": []})")},
+        {"epsExport", {{"6", "+2"}, {"9", 30.0}, {"10", 1.5}}},
         {"documents", {sample, withFacets}},
         {"front", 0}};
     host::Reset();
@@ -244,6 +245,8 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "fonts[0].status: expected a whole number from 0 to 2147483647"},
         {R"({"kind": "session", "colorManagement": {"on": false, "presets": {"workingRGB": 1}}})",
          "colorManagement.presets.workingRGB: expected a string"},
+        {R"({"kind": "session", "epsExport": {"06": 1}})",
+         "epsExport.06: expected an operation number from 1 to 999"},
         {document(R"("profiles": [{"id": 3, "name": "P"}], "colorManagement": {"rgb": 4})"),
          "colorManagement.rgb: no profile has id 4"},
         {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "placed": {"profile": 3}})"),

@@ -1,0 +1,126 @@
+#include "Export/ZEPEPSExport.h"
+
+#include "Export/ZEPCreatedFile.h"
+#include "Export/ZEPPageBounds.h"
+#include "Export/ZEPPageGeometry.h"
+#include "Plugin/CZEPException.h"
+#include "Plugin/ZEPHostAccess.h"
+#include "Plugin/ZEPStringConversions.h"
+#include "host/EPSExport.h"
+#include "host/Layout.h"
+#include "model/BJobFile.h"
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+
+namespace {
+
+// What every page of one EPS export shares.
+struct EPSExport {
+    BJobFile& job;
+    IDocument* document;
+    bool cmsWanted;
+    UIDRef flattenerStyle;
+};
+
+void ShowExportProgress(const BJobFile& job, std::int64_t pageIndex) {
+    ShowSessionMessage("Generating EPS.");
+    ustring text = job.jobName;
+    if (job.pageCount > 1)
+        text += ustring::format(" (page %d)", static_cast<int>(pageIndex));
+    ShowSessionSubMessage(text);
+}
+
+// The preferences of the page, then the export of the page to `file`.
+void ExportPageEPS(const EPSExport& run, std::int32_t pageIndex, const UFileSpecCore& file) {
+    const BGroup& group = run.job.GetCurrentGroup();
+    const std::int32_t style = group.empty() ? 0 : group[0].GetStyle();
+    const std::int32_t color = style == 1 && run.cmsWanted ? 12 : 14;
+
+    InterfacePtr<ICommand> setPrefsCmd(CmdUtils::CreateCommand(kEPSExportPrefsCmdBoss));
+    ThrowIfNull(setPrefsCmd, "setPrefsCmd");
+    InterfacePtr<IEPSExportPrefsCmdData> prefsData(setPrefsCmd.get(), UseDefaultIID{});
+    ThrowIfNull(prefsData, "prefsData");
+    prefsData->SetOption(5, 4);
+    prefsData->SetPages(UStringToPMString(ustring::format("+%d", pageIndex + 1)));
+    prefsData->SetOption(7, 7);
+    prefsData->SetOption(8, 9);
+    InterfacePtr<IPageSetupPrefs> pageSetup(QueryPreferences<IPageSetupPrefs>(run.document));
+    if (pageSetup) {
+        // The rectangle holds the top, left, bottom and right bleed as its left, top, right and
+        // bottom.
+        const PMRect bleed = pageSetup->GetDocumentBleed();
+        constexpr double kNone = 1e-8;
+        if (std::abs(bleed.Left()) <= kNone && std::abs(bleed.Top()) <= kNone &&
+            std::abs(bleed.Right()) <= kNone && std::abs(bleed.Bottom()) <= kNone) {
+            prefsData->SetOption(9, 31);
+        } else {
+            prefsData->SetOption(9, 30);
+            prefsData->SetBleedEdge(10, bleed.Left());
+            prefsData->SetBleedEdge(11, bleed.Right());
+            prefsData->SetBleedEdge(12, bleed.Top());
+            prefsData->SetBleedEdge(13, bleed.Bottom());
+        }
+    }
+    prefsData->SetOption(14, color);
+    const std::pair<std::int32_t, std::int32_t> fixed[] = {
+        {15, 17}, {16, 19}, {18, 28}, {19, 25}, {20, 33}, {21, 35}, {22, 37},
+        {23, 39}, {24, 41}, {25, 43}, {17, 22}, {26, 45}, {27, 47}, {28, 49}};
+    for (const auto& [operation, value] : fixed)
+        prefsData->SetOption(operation, value);
+    const UID flattenerStyle = run.flattenerStyle.GetUID();
+    prefsData->SetFlattenerStyle(&flattenerStyle);
+    prefsData->SetOption(31, 55);
+    ThrowIfError(CmdUtils::ProcessCommand(setPrefsCmd.get()));
+
+    InterfacePtr<ICommand> exportCmd(CmdUtils::CreateCommand(kEPSExportCmdBoss));
+    ThrowIfNull(exportCmd, "exportCmd");
+    InterfacePtr<IEPSExportCmdData> exportData(exportCmd.get(), UseDefaultIID{});
+    ThrowIfNull(exportData, "exportData");
+    exportData->SetExport(MakeIDFile(file), run.document, 1, 0);
+    ThrowIfError(CmdUtils::ProcessCommand(exportCmd.get()));
+}
+
+void ExportPage(const EPSExport& run, std::int32_t pageIndex) {
+    ShowExportProgress(run.job, pageIndex);
+    PMRect pageRect;
+    PMRect bleedRect;
+    ThrowIfError(ErrorCode(static_cast<std::uint32_t>(
+        GetPageBleedRects(run.document, &run.job, pageIndex, pageRect, bleedRect))));
+    bleedRect.MoveRel(-bleedRect.Left(), -bleedRect.Top());
+    PMRect whole;
+    PMRect margins;
+    RoundRectOutward(bleedRect, whole, margins);
+    run.job.epsPageBox = PageRectToRect2D(whole);
+    run.job.epsSecondBox = zeu::Rect2D::zero;
+
+    const std::uint32_t position = run.job.GetAbsoluteRuns().GetPosition(pageIndex + 1);
+    const UFileSpecCore file = run.job.GetOutputFile(position);
+    ZEPCreatedFile created(file);
+    if (!file.exists()) {
+        std::ofstream stream;
+        file.open_ofstream(stream, std::ios::out | std::ios::trunc | std::ios::binary);
+        stream.close();
+        if (!stream)
+            ThrowZEPException(ustring(), 0x52E0A);
+    }
+    ExportPageEPS(run, pageIndex, file);
+    created.Keep();
+}
+
+} // namespace
+
+void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef& flattenerStyle) {
+    const EPSExport run{job, document, cmsWanted, flattenerStyle};
+    for (const BPageRange& range : job.GetAbsoluteRuns()) {
+        if (range.style != kPageRangeStyleAbsolute)
+            ThrowZEPException("(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute",
+                              0x52E1F);
+        // The page rectangles fail for the first page the document does not have, so a run's
+        // count bounds no work.
+        const std::int64_t first = std::int64_t{range.firstPage} - 1;
+        for (std::int64_t i = first; i < first + range.pageCount; ++i)
+            ExportPage(run, static_cast<std::int32_t>(i));
+    }
+}

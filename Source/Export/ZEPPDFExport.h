@@ -1,0 +1,34 @@
+// The PDF export of the export run: the job's pages of the front document go into one PDF file
+// through the host's PDF export command, with preferences that follow from the job's check
+// settings and the first destination's style.
+#pragma once
+
+#include "host/Command.h"
+#include "host/Document.h"
+#include "host/PMString.h"
+
+class BJobFile;
+class IPDFExportPrefs;
+
+// Writes the PDF: the job's output path ('FS') with the extension ".pdf" in place of its own (an
+// output path without extension gets ".pdf" appended), the pages of the job's absolute page
+// list, the flattener style of that name, a progress bar "Generating PDF" over 0 to the job's
+// 'NP'. Throws CZEPException: 0x52E1F "!(pdfFile.to_parent() && pdfFile.descend(leafName +
+// ".pdf"))" for an output path with no folder; 0x52E1E "(result) == NULL" with no front
+// document, "(pdfExportCmd) == NULL", "(pdfExportPrefs) == NULL", "(iFirstFlag) == NULL",
+// "(iSecondFlag) == NULL", "(iPageList) == NULL", "(pageUID) == NULL", "(iPageOutput) == NULL",
+// "(iOutputFile) == NULL" for what the host does not give; the command's failure, or an error it
+// leaves in the host's global error, with that code and an empty text. On failure a PDF file that
+// this call created is removed again.
+void ExportPDF(BJobFile& job, const PMString& flattenerStyleName);
+
+// Fills the PDF export preferences from the job (compatibility, image resolutions, font
+// subsetting, layers) and fixed values, in the host's expected order.
+void SetPDFExportPrefs(const BJobFile& job, IPDFExportPrefs* prefs,
+                       const PMString& flattenerStyleName);
+
+// Gives the command the document's pages of the job's absolute page list, in list order, as its
+// item list and page output, with the document's name. Takes over the reference `command`
+// holds. Throws 0x52E1E "(iPageList) == NULL", "(pageUID) == NULL" (a page the document does
+// not have), "(iPageOutput) == NULL".
+void BuildExportPageList(const BJobFile& job, IDocument* document, InterfacePtr<ICommand> command);

@@ -1,0 +1,24 @@
+// A PDF file written with qpdf, apart from the host's model: the source that includes qpdf is
+// built with qpdf's own language standard, C++17.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+// One page: its media box (also its bleed box) from (0, 0), its trim box (left, bottom, right,
+// top) and its content stream.
+struct PDFPage {
+    double width = 0;
+    double height = 0;
+    double trimBox[4] = {0, 0, 0, 0};
+    std::string content;
+};
+
+// Writes the pages as a PDF of the version ("1.3" to "1.7") with /Title in its document
+// information and a file ID that follows from the content. Throws std::exception on failure.
+void WritePDFFile(const std::string& path, const std::vector<PDFPage>& pages,
+                  const std::string& version, const std::string& title);
+
+} // namespace host
