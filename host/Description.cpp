@@ -3,6 +3,8 @@
 #include "host/ColorManagement.h"
 #include "host/Colors.h"
 #include "host/EPSExport.h"
+#include "host/EmbeddedData.h"
+#include "host/Flattener.h"
 #include "host/Fonts.h"
 #include "host/Links.h"
 #include "host/Panels.h"
@@ -410,6 +412,31 @@ std::string FourCharText(std::uint32_t code) {
     return text;
 }
 
+FlattenerSettings ReadFlattenerSettings(const Field& field) {
+    const Object fields = field.Fields({"on", "values", "options", "valueMask", "optionMask"});
+    FlattenerSettings settings;
+    if (auto on = fields.Optional("on"))
+        settings.on = on->Bool();
+    if (auto values = fields.Optional("values")) {
+        const std::vector<double> numbers = values->Numbers(settings.values.size());
+        std::copy(numbers.begin(), numbers.end(), settings.values.begin());
+    }
+    for (auto [name, word] :
+         {std::pair{"options", &settings.options}, std::pair{"valueMask", &settings.valueMask},
+          std::pair{"optionMask", &settings.optionMask}})
+        if (auto value = fields.Optional(name))
+            *word = static_cast<std::uint32_t>(value->Int32(0));
+    return settings;
+}
+
+OrderedJson DumpFlattenerSettings(const FlattenerSettings& settings) {
+    return {{"on", settings.on},
+            {"values", settings.values},
+            {"options", settings.options},
+            {"valueMask", settings.valueMask},
+            {"optionMask", settings.optionMask}};
+}
+
 // Reads one document description into a document that is not open yet.
 class DocumentReader {
 public:
@@ -417,7 +444,7 @@ public:
         const Object fields =
             description.Fields({"kind", "name", "workspace", "colors", "inks", "swatches", "tables",
                                 "layers", "profiles", "colorManagement", "spreads", "masterSpreads",
-                                "stories", "sections", "view"});
+                                "stories", "sections", "view", "embedded"});
         if (fields.Required("kind").Text() != "document")
             fields.Required("kind").Fail("expected \"document\"");
         m_document = CreateDocument(fields.Required("name").Text());
@@ -457,6 +484,9 @@ public:
                 layout.sections.push_back(ReadSection(section));
         if (auto view = fields.Optional("view"))
             ReadView(*view);
+        if (auto embedded = fields.Optional("embedded"))
+            for (const Field& data : embedded->Array(kMaxListLength))
+                ReadEmbeddedData(data);
         if (auto workspace = fields.Optional("workspace"))
             ReadWorkspace(*workspace);
         return std::move(m_document);
@@ -515,13 +545,19 @@ private:
     }
 
     UID ReadSpread(const Field& field) {
-        const Object fields = field.Fields({"id", "offset", "pasteboard", "pages", "items"});
+        const Object fields =
+            field.Fields({"id", "offset", "pasteboard", "pages", "items", "flattener"});
         const UID uid = NewObject(kSpreadBoss, fields.Required("id"));
         Spread& spread = m_document->layout.spreadData[uid];
         if (auto offset = fields.Optional("offset"))
             spread.offset = offset->Point();
         if (auto pasteboard = fields.Optional("pasteboard"))
             spread.pasteboard = pasteboard->Rect();
+        if (auto flattener = fields.Optional("flattener")) {
+            spread.flattener = ReadFlattenerSettings(*flattener);
+            Boss* boss = m_document->db->GetBoss(uid);
+            boss->AttachFacet(IFlattenerSettings::kDefaultIID, NewSpreadFlattenerFacet(boss));
+        }
         if (auto pages = fields.Optional("pages"))
             for (const Field& page : pages->Array(kMaxPagesPerSpread))
                 spread.pages.push_back(ReadPage(page, uid));
@@ -625,6 +661,14 @@ private:
             item.transparent = transparent->Bool();
         m_document->layout.items.emplace(uid, std::move(item));
         return uid;
+    }
+
+    void ReadEmbeddedData(const Field& field) {
+        const Object fields = field.Fields({"id", "data"});
+        std::vector<std::uint8_t> bytes = fields.Required("data").HexBytes();
+        const UID uid = NewObject(kEmbeddedDataBoss, fields.Required("id"));
+        Boss* boss = m_document->db->GetBoss(uid);
+        boss->AttachFacet(IEmbeddedData::kDefaultIID, NewEmbeddedDataFacet(boss, std::move(bytes)));
     }
 
     static TextFrame ReadTextFrame(const Field& field, Boss& boss) {
@@ -1087,7 +1131,8 @@ private:
     }
 
     void ReadWorkspace(const Field& field) {
-        const Object fields = field.Fields({"facets", "pageSetup", "valuePair", "print"});
+        const Object fields =
+            field.Fields({"facets", "pageSetup", "valuePair", "print", "blendSpace"});
         Boss* workspace = m_document->db->GetBoss(m_document->workspace);
         if (auto pageSetup = fields.Optional("pageSetup")) {
             m_document->layout.pageSetup = ReadPageSetup(*pageSetup);
@@ -1104,6 +1149,8 @@ private:
                                               settings.Required("copies").Int32(1)};
             workspace->AttachFacet(IPrintData::kDefaultIID, NewPrintDataFacet(workspace));
         }
+        if (auto blendSpace = fields.Optional("blendSpace"))
+            m_document->layout.blendSpace = blendSpace->Int32();
         if (auto facets = fields.Optional("facets"))
             ReadFacets(*workspace, *facets);
     }
@@ -1403,6 +1450,8 @@ OrderedJson DumpSpread(const Document& document, UID uid) {
     OrderedJson json{{"id", uid.Get()}, {"offset", {spread.offset.X(), spread.offset.Y()}}};
     if (spread.pasteboard)
         json["pasteboard"] = DumpRect(*spread.pasteboard);
+    if (spread.flattener)
+        json["flattener"] = DumpFlattenerSettings(*spread.flattener);
     json["pages"] = OrderedJson::array();
     for (UID page : spread.pages) {
         const Page& data = layout.pages.at(page);
@@ -1436,6 +1485,8 @@ OrderedJson DumpDocumentJson(const Document& document) {
     if (document.print)
         workspace["print"] = {{"printer", document.print->printer},
                               {"copies", document.print->copies}};
+    if (layout.blendSpace)
+        workspace["blendSpace"] = *layout.blendSpace;
     OrderedJson json{{"kind", "document"},
                      {"name", document.Get()->GetName().GetUTF8String()},
                      {"workspace", workspace},
@@ -1488,6 +1539,14 @@ OrderedJson DumpDocumentJson(const Document& document) {
         json["view"] = {{"spread", layout.view->spread.Get()}, {"page", layout.view->page.Get()}};
     DumpColors(document.colors, json);
     DumpTables(document.tables, json);
+    OrderedJson embedded = OrderedJson::array();
+    for (UID uid : document.db->GetUIDs()) {
+        InterfacePtr<IEmbeddedData> data(UIDRef(document.db.get(), uid), UseDefaultIID{});
+        if (data)
+            embedded.push_back({{"id", uid.Get()}, {"data", HexBytes(data->GetBytes())}});
+    }
+    if (!embedded.empty())
+        json["embedded"] = embedded;
     return json;
 }
 
@@ -1530,9 +1589,10 @@ OrderedJson DumpEPSExportPrefs() {
 }
 
 void LoadSession(const Json& description) {
-    const Object fields = Field(description, "")
-                              .Fields({"kind", "plugins", "workspace", "layersPanel", "fonts",
-                                       "colorManagement", "epsExport", "documents", "front"});
+    const Object fields =
+        Field(description, "")
+            .Fields({"kind", "plugins", "workspace", "layersPanel", "fonts", "colorManagement",
+                     "epsExport", "flattenerStyles", "documents", "front"});
     if (fields.Required("kind").Text() != "session")
         fields.Required("kind").Fail("expected \"session\"");
     std::map<PluginID, std::string> plugins;
@@ -1573,7 +1633,16 @@ void LoadSession(const Json& description) {
                               fontFields.Required("class").Int32()});
         }
     }
+    std::vector<FlattenerStyle> styles;
+    if (auto list = fields.Optional("flattenerStyles"))
+        for (const Field& style : list->Array(kMaxListLength)) {
+            const Object styleFields = style.Fields({"name", "settings"});
+            styles.push_back({styleFields.Required("name").Text(),
+                              ReadFlattenerSettings(styleFields.Required("settings"))});
+        }
     InstalledPlugins() = std::move(plugins);
+    for (const FlattenerStyle& style : styles)
+        AddFlattenerStyle(style);
     std::vector<Document*> opened;
     for (auto& document : documents)
         opened.push_back(&OpenDocument(std::move(document)));
@@ -1634,6 +1703,13 @@ std::string DumpSession() {
     }
     if (!SessionEPSExportPrefs().empty())
         json["epsExport"] = DumpEPSExportPrefs();
+    const std::vector<FlattenerStyle> styles = FlattenerStyles();
+    if (!styles.empty()) {
+        json["flattenerStyles"] = OrderedJson::array();
+        for (const FlattenerStyle& style : styles)
+            json["flattenerStyles"].push_back(
+                {{"name", style.name}, {"settings", DumpFlattenerSettings(style.settings)}});
+    }
     const auto& documents = OpenDocuments();
     for (std::size_t i = 0; i < documents.size(); ++i) {
         json["documents"].push_back(DumpDocumentJson(*documents[i]));

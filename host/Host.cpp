@@ -8,9 +8,12 @@
 #include "host/Document.h"
 #include "host/DocumentSetup.h"
 #include "host/EPSExport.h"
+#include "host/EmbeddedData.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
+#include "host/Flattener.h"
 #include "host/Fonts.h"
+#include "host/ItemCommands.h"
 #include "host/ItemWalk.h"
 #include "host/LayerCommands.h"
 #include "host/Layout.h"
@@ -104,6 +107,9 @@ void RegisterHostClasses() {
     RegisterTableClasses();
     RegisterPDFExportClasses();
     RegisterEPSExportClasses();
+    RegisterFlattenerClasses();
+    RegisterItemCommandClasses();
+    RegisterEmbeddedDataClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

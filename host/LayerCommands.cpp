@@ -19,6 +19,7 @@ constexpr ImplementationID kNewLayerCmdImpl{0xF08002};
 constexpr ImplementationID kNewLayerCmdDataImpl{0xF08003};
 constexpr ImplementationID kNewGuideCmdImpl{0xF08004};
 constexpr ImplementationID kNewGuideCmdDataImpl{0xF08005};
+constexpr ImplementationID kLayerUtilsImpl{0xF0E120};
 
 std::string Flag(bool value) {
     return value ? "true" : "false";
@@ -175,6 +176,21 @@ protected:
     }
 };
 
+class LayerUtils final : public CPMUnknown<ILayerUtils> {
+public:
+    using CPMUnknown::CPMUnknown;
+    bool IsPrintingSuppressed(const IDocument* document,
+                              bool hiddenLayersDoNotPrint) const override {
+        const Document* data = DocumentOf(GetUIDRef(document).GetDataBase());
+        if (!data || data->layout.layers.empty())
+            return false;
+        return std::none_of(data->layout.layers.begin(), data->layout.layers.end(), [&](UID uid) {
+            const Layer& layer = data->layout.layerData.at(uid);
+            return layer.printable && (layer.visible || !hiddenLayersDoNotPrint);
+        });
+    }
+};
+
 } // namespace
 
 void RegisterLayerCommandClasses() {
@@ -188,6 +204,7 @@ void RegisterLayerCommandClasses() {
     reg(kNewLayerCmdDataImpl, ImplementationFunctionsOf<NewLayerCmdData>());
     reg(kNewGuideCmdImpl, ImplementationFunctionsOf<NewGuideCmd>());
     reg(kNewGuideCmdDataImpl, ImplementationFunctionsOf<NewGuideCmdData>());
+    reg(kLayerUtilsImpl, ImplementationFunctionsOf<LayerUtils>());
 
     model.AddToClass(kLockLayerCmdBoss, {{ICommand::kDefaultIID, kLockLayerCmdImpl},
                                          {IBoolData::kDefaultIID, kBoolDataImpl}});
@@ -196,6 +213,7 @@ void RegisterLayerCommandClasses() {
     model.AddToClass(kNewGuideCmdBoss, {{ICommand::kDefaultIID, kNewGuideCmdImpl},
                                         {INewGuideCmdData::kDefaultIID, kNewGuideCmdDataImpl}});
     AddItemFacets(kGuideItemBoss);
+    model.AddToClass(kUtilsBoss, {{ILayerUtils::kDefaultIID, kLayerUtilsImpl}});
 }
 
 } // namespace host

@@ -1,5 +1,6 @@
 // Commands on a document's layers and ruler guides: locking or unlocking layers, creating a
-// layer and creating a guide. Their changes are journaled like every change of the layout.
+// layer and creating a guide. Their changes are journaled like every change of the layout. And
+// the layer utilities' question whether a document prints anything.
 #pragma once
 
 #include "host/Command.h"
@@ -61,9 +62,22 @@ public:
 // document, or a spread of another document, fails the command with kFailure.
 inline constexpr ClassID kNewGuideCmdBoss{0x3303};
 
+class IDocument;
+
+// The host's layer utilities (utility interface 0x30C).
+class ILayerUtils : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0x30C};
+
+    // True when the document has layers and none of them prints: each is not printable, or is
+    // hidden when `hiddenLayersDoNotPrint` is true.
+    virtual bool IsPrintingSuppressed(const IDocument* document,
+                                      bool hiddenLayersDoNotPrint) const = 0; // 6th operation
+};
+
 namespace host {
 
-// Registers the three commands and their data (part of host::Reset).
+// Registers the three commands, their data and the layer utilities (part of host::Reset).
 void RegisterLayerCommandClasses();
 
 } // namespace host

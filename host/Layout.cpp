@@ -190,6 +190,13 @@ public:
         return static_cast<ISpreadLayer*>(
             here.document->db->Instantiate(ref.GetUID(), ISpreadLayer::kDefaultIID));
     }
+    IGeometry* QueryNthPageGeometry(std::int32_t index) const override {
+        const Located here = Locate(this);
+        const UID page = GetNthPageUID(index);
+        return page == kInvalidUID ? nullptr
+                                   : static_cast<IGeometry*>(here.document->db->Instantiate(
+                                         page, IGeometry::kDefaultIID));
+    }
     std::int32_t GetNumPages() const override {
         const Spread* spread = Data();
         return spread ? static_cast<std::int32_t>(spread->pages.size()) : 0;
@@ -225,6 +232,17 @@ public:
     PMPoint GetOffsetPoint() const override {
         const Spread* spread = Data();
         return spread ? spread->offset : PMPoint();
+    }
+    PMRect GetPagesBounds(std::int32_t /*kind*/, const PMMatrix& matrix) const override {
+        const Spread* spread = Data();
+        if (!spread || spread->pages.empty())
+            return {};
+        const Layout& layout = *Locate(this).layout();
+        PMRect bounds = layout.PageRect(spread->pages.front());
+        for (UID page : spread->pages)
+            bounds.Union(layout.PageRect(page));
+        bounds.MoveRel(spread->offset.X(), spread->offset.Y());
+        return matrix.TransformBounds(bounds);
     }
 
 private:

@@ -14,6 +14,7 @@
 
 #include "host/Command.h"
 #include "host/Database.h"
+#include "host/Flattener.h"
 #include "host/Geometry.h"
 #include "host/PMString.h"
 #include "host/PlacedGraphics.h"
@@ -70,6 +71,7 @@ public:
 
 class ISpreadLayer;
 class IDocumentLayer;
+class IGeometry;
 
 class ISpread : public IPMUnknown {
 public:
@@ -80,6 +82,9 @@ public:
     // position and kind the caller asks for.
     virtual ISpreadLayer* QueryLayer(const IDocumentLayer* layer, std::int32_t position,
                                      bool guides) const = 0; // 4th operation
+    // The geometry of the spread's page at the index, with a new reference; null outside its
+    // pages.
+    virtual IGeometry* QueryNthPageGeometry(std::int32_t index) const = 0; // 10th operation
     virtual std::int32_t GetNumPages() const = 0;
     // kInvalidUID outside the spread's pages.
     virtual UID GetNthPageUID(std::int32_t index) const = 0; // 11th operation
@@ -87,6 +92,9 @@ public:
     // items directly on the spread (not the members of groups) that lie on that layer, back to
     // front.
     virtual void WalkItems(ItemManipulator& manipulator, const LayerMask& mask) const = 0; // 14th
+    // The bounding box of the spread's pages (0, 0, 0, 0 without pages) in the space: pasteboard
+    // coordinates for every kind, then the matrix.
+    virtual PMRect GetPagesBounds(std::int32_t kind, const PMMatrix& matrix) const = 0; // 15th
     // Pasteboard coordinates = spread coordinates + this point.
     virtual PMPoint GetOffsetPoint() const = 0; // 17th operation
 };
@@ -314,6 +322,8 @@ struct Spread {
     // The pasteboard's bounds in spread coordinates when set; else the spread's bounds are its
     // row of pages.
     std::optional<PMRect> pasteboard;
+    // The spread's own flattener settings (interface 0x10812), when it has any.
+    std::optional<FlattenerSettings> flattener;
 };
 
 // A ruler guide across its spread: horizontal at y = position, or vertical at x = position, in
@@ -384,6 +394,7 @@ struct Layout {
     std::optional<PageSetup> pageSetup;
     std::optional<std::pair<PMReal, PMReal>> valuePair;
     std::optional<View> view;
+    std::optional<std::int32_t> blendSpace; // when the description gives one (interface 0x1080C)
 
     // The pages of the 0x501 spreads, in order.
     std::vector<UID> PageList() const;
