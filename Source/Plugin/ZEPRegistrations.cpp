@@ -112,6 +112,7 @@ constexpr StringResource kStrings[] = {
     {"0x52E00kZEPMenu_AdjustSelectionNormalKey", "Adjust Selection to Job"},
     {"0x52E00kZEPMenu_AdjustPageToTrimKey", "Adjust Page to Trim Size"},
     {"0x52E00kZEPMenu_AdjustSelectionToBleedKey", "Adjust Selection to Bleed Size"},
+    {"0x52E00kStringZEPFlattenerStyleKey", "Zephrin Flattener"},
 };
 
 // Error-string resource 650: the texts of the plug-in's error codes.

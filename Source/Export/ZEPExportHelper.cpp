@@ -1,0 +1,238 @@
+#include "Export/ZEPExportHelper.h"
+
+#include "Analysis/ZEPTransparencyFlattener.h"
+#include "Export/ZEPEPSExport.h"
+#include "Export/ZEPJobFileModifiers.h"
+#include "Export/ZEPPDFExport.h"
+#include "Export/ZEPPageBounds.h"
+#include "Plugin/CZEPException.h"
+#include "Plugin/IZEPJobList.h"
+#include "Plugin/IZEPSelectionJobSuite.h"
+#include "Plugin/ZEPHostAccess.h"
+#include "Plugin/ZEPPluginPrefs.h"
+#include "host/Selection.h"
+#include "model/BJobFile.h"
+#include "model/KeyStrings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace {
+
+constexpr std::int32_t kColorManagedEPSStyle = 1;
+
+// The value truncated towards zero into 32 bits, clamped to their range (NaN: 0).
+std::int32_t TruncateToInt32(double value) {
+    if (std::isnan(value))
+        return 0;
+    const double limited = std::clamp(value, double(std::numeric_limits<std::int32_t>::min()),
+                                      double(std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(limited);
+}
+
+// True when the document shown by the front view's spread is a master spread.
+bool ShowsMasterSpread(const ILayoutControlData& view) {
+    InterfacePtr<IMasterSpread> master(view.GetSpreadRef(), UseDefaultIID{});
+    return static_cast<bool>(master);
+}
+
+// The sum of the positive page counts of the runs, in order, exceeds 1.
+bool HasMoreThanOnePage(const BPageRangeAbsoluteList& runs) {
+    std::int64_t pages = 0;
+    for (const BPageRange& run : runs) {
+        if (run.pageCount <= 0)
+            continue;
+        pages += run.pageCount;
+        if (pages > 1)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool ZEPExportHelper::Export(IDocument* document, BJobFile* job) {
+    Prepare(document, job);
+    ZEPExportJobFileHelper helper(*this);
+    helper.CollectPageItems();
+    if (ShouldExportPDF())
+        helper.ExportPDF();
+    else
+        helper.ExportEPS();
+    if (!m_job->WritePageItemFile())
+        ThrowZEPException(ustring(), kZEPFileWriteError);
+    return true;
+}
+
+void ZEPExportHelper::Prepare(IDocument* document, BJobFile* job) {
+    if (!document)
+        document = GetFrontDocument();
+    ThrowIfNull(job, "jobs");
+    if (!job->jobFolder.is_absolute())
+        ThrowZEPException("!(jobs->jobFolder.is_absolute())", kZEPFailedConditionError);
+    m_document = document;
+    m_job = job;
+    m_pageList = InterfacePtr<IPageList>(document, UseDefaultIID{});
+    ThrowIfNull(m_pageList, "mPageList");
+    if (job->flagSE)
+        return;
+    InterfacePtr<IPageSetupPrefs> setup(QueryPreferences<IPageSetupPrefs>(document));
+    if (!setup)
+        return;
+    const PMRect bleed = setup->GetDocumentBleed();
+    job->layoutHorizontalBleed = (bleed.Left() + bleed.Right()) / 2;
+    job->layoutVerticalBleed = (bleed.Top() + bleed.Bottom()) / 2;
+}
+
+bool ZEPExportHelper::ShouldExportPDF() const {
+    if (WantsColorManagedEPS(*m_job))
+        return false;
+    bool trueType = false;
+    bool cid = false;
+    bool transparency = false;
+    const BPageItemList& items = m_job->GetPageSet(2).items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::shared_ptr<const BPageItem> item = items[i];
+        if (!item)
+            continue;
+        trueType = trueType || item->HasProblem(keystr::TrueTypeFontUsedInLayout) ||
+                   item->HasProblem(keystr::OpenTypeTrueTypeFontUsedInLayout);
+        cid = cid || item->HasProblem(keystr::CIDFontUsedInLayout) ||
+              item->HasProblem(keystr::OpenTypeCIDFontUsedInLayout);
+        transparency = transparency || item->HasProblem(keystr::TransparencyAppliedToObject) ||
+                       item->HasProblem(keystr::FeatherTransparencyAppliedToObject);
+    }
+    return m_job->GetCheckSettings().AllowsPDFExport(transparency, cid, trueType);
+}
+
+void ZEPExportJobFileHelper::ExportPDF() {
+    ::ExportPDF(m_owner.GetJob(), GetFlattenerStyleName());
+}
+
+void ZEPExportJobFileHelper::ExportEPS() {
+    ::ExportEPS(m_owner.GetJob(), m_owner.GetDocument(), m_cmsWanted, GetOrCreateFlattenerStyle());
+}
+
+void ZEPExportJobFileModifier::BeginModify() {
+    if (m_cmdSeq)
+        return;
+    m_cmdSeq = CmdUtils::BeginAbortableCmdSeq();
+    ThrowIfNull(m_cmdSeq, "mCmdSeq = CmdUtils::BeginAbortableCmdSeq()");
+    m_cmdSeq->SetName(PMString("ZEPExportJobFileModifier"));
+}
+
+IDocument* ZEPExportJobFileModifier::GetDocument() const {
+    return m_owner.GetOwner().GetDocument();
+}
+
+BJobFile& ZEPExportJobFileModifier::GetJob() const {
+    return m_owner.GetOwner().GetJob();
+}
+
+void ZEPExportJobFileModifier::AbortModify() noexcept {
+    IAbortableCmdSeq* sequence = std::exchange(m_cmdSeq, nullptr);
+    if (!sequence)
+        return;
+    try {
+        CmdUtils::AbortCommandSequence(sequence);
+    } catch (...) {
+        // The host refuses to abort a sequence that is not the innermost one; the modifiers are
+        // destroyed innermost first, so this cannot happen, and nothing here could mend it.
+    }
+}
+
+ZEPExportJobFileHelper::ZEPExportJobFileHelper(ZEPExportHelper& owner) : m_owner(owner) {
+    Init();
+}
+
+ZEPExportJobFileHelper::~ZEPExportJobFileHelper() {
+    for (auto modifier = m_modifiers.rbegin(); modifier != m_modifiers.rend(); ++modifier)
+        modifier->reset();
+}
+
+void ZEPExportJobFileHelper::Init() {
+    DetermineExportScope();
+    if (m_exportScope == kSelection)
+        m_modifiers[kSelectionSlot] = std::make_unique<ZEPExportSelectionHelper>(*this);
+    if (WantsColorManagedEPS(m_owner.GetJob())) {
+        m_cmsWanted = true;
+        m_modifiers[kColorManagementSlot] = std::make_unique<ZEPExportCMSOnOffHelper>(*this);
+    }
+}
+
+void ZEPExportJobFileHelper::DetermineExportScope() {
+    m_exportScope = kSelection;
+    bool selectionBased = false;
+    ILayoutUtils* layoutUtils = GetLayoutUtils();
+    if (IDocument* front = layoutUtils ? layoutUtils->GetFrontDocument() : nullptr) {
+        InterfacePtr<IZEPJobList> jobList(front->GetDocWorkSpace(), UseDefaultIID{});
+        if (jobList && jobList->IsStoredInDatabase())
+            selectionBased = GetSelectionBasedExports();
+        if (!selectionBased)
+            m_exportScope = kSinglePage;
+    }
+    InterfacePtr<ILayoutControlData> iLayoutControlData(
+        QueryFrontLayoutControlData(m_owner.GetDocument()));
+    ThrowIfNull(iLayoutControlData, "iLayoutControlData");
+    const bool showsMaster = ShowsMasterSpread(*iLayoutControlData);
+    BJobFile& job = m_owner.GetJob();
+    if (!selectionBased && HasMoreThanOnePage(job.GetAbsoluteRuns()))
+        m_exportScope = kWholeDocument;
+    if (m_exportScope != kSelection)
+        return;
+
+    InterfacePtr<ISelectionUtils> selectionUtils(UtilsBoss::QueryUtils<ISelectionUtils>());
+    ISelectionManager* manager = selectionUtils ? selectionUtils->GetActiveSelection() : nullptr;
+    InterfacePtr<ILayoutSelectionSuite> suite(
+        manager ? selectionUtils->QueryLayoutSelectionSuite(manager) : nullptr);
+    if (showsMaster || !suite || suite->IsSelectionEmpty())
+        return;
+    InterfacePtr<IZEPSelectionJobSuite> jobSuite(manager, UseDefaultIID{});
+    if (!jobSuite)
+        ThrowZEPException(ustring(), kZEPNoSelectionSuiteError);
+    InterfacePtr<ILayoutTarget> theLayoutTarget;
+    static_cast<void>(jobSuite->GetLayoutTarget(theLayoutTarget));
+    ThrowIfNull(theLayoutTarget, "theLayoutTarget");
+    const UIDList items = theLayoutTarget->GetUIDList(1, 0);
+
+    InterfacePtr<IHierarchy> iHierarchy(items.IsEmpty() ? UIDRef() : items.GetRef(0),
+                                        UseDefaultIID{});
+    ThrowIfNull(iHierarchy, "iHierarchy");
+    const UIDRef spread(items.GetDataBase(), iHierarchy->GetSpreadUID());
+    InterfacePtr<ISpread> iSpread(spread, UseDefaultIID{});
+    ThrowIfNull(iSpread, "iSpread");
+    PMRect selection;
+    GetItemListBounds(items, selection, true);
+    PMRect pages = iSpread->GetPagesBounds(3, PMMatrix());
+    UnoffsetRectBySpread(spread, pages);
+    InterfacePtr<IGeometry> pageGeom(iSpread->QueryNthPageGeometry(0));
+    ThrowIfNull(pageGeom, "pageGeom");
+    selection.MoveRel(pages.Left(), pages.Top());
+    const UID page =
+        iSpread->GetNthPageUID(SelectionPageOfSpread(selection, pages, iSpread->GetNumPages()));
+    const std::int32_t index = m_owner.GetPageList()->GetPageIndex(page);
+
+    job.GetAbsoluteRuns().Clear();
+    job.GetAbsoluteRuns().Append(
+        std::make_unique<BPageRange>(ustring(), index + 1, 1, kPageRangeStyleAbsolute));
+    m_exportScope = kSelection;
+}
+
+std::int32_t SelectionPageOfSpread(const PMRect& selection, const PMRect& pages,
+                                   std::int32_t pageCount) {
+    constexpr double e = 1e-8;
+    if (pages.Bottom() + e < selection.Top() || selection.Bottom() < selection.Top() - e ||
+        selection.Top() < pages.Bottom() - e)
+        return 0;
+    const std::int32_t width = TruncateToInt32(pages.Width());
+    if (width <= 0 || pageCount <= 0)
+        return 0;
+    return std::clamp(TruncateToInt32(selection.Left()) / width, 0, pageCount - 1);
+}
+
+bool WantsColorManagedEPS(const BJobFile& job) {
+    const BGroup& group = job.GetCurrentGroup();
+    return !group.empty() && group.front().GetStyle() == kColorManagedEPSStyle;
+}

@@ -1,0 +1,138 @@
+// The export run's page-item collection: one analysis record per exported page and per page item
+// the host's item walker reaches on it, the data of embedded graphics saved into files of their
+// own, the printout and spread transparency analyses, and the hand-over of every record into the
+// job's page-item list.
+#include "Analysis/ZEPTransparencyFlattener.h"
+#include "Export/ZEPExportHelper.h"
+#include "Export/ZEPPageGeometry.h"
+#include "Plugin/CZEPException.h"
+#include "Plugin/ZEPHostAccess.h"
+#include "Plugin/ZEPID.h"
+#include "host/EmbeddedData.h"
+#include "host/ItemWalk.h"
+#include "host/LayerCommands.h"
+#include "host/Stream.h"
+#include "model/BJobFile.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+// The item walk's flags: page by page, into groups.
+constexpr std::int32_t kWalkFlags = IItemWalker::kByPage | IItemWalker::kEnterGroups;
+
+// The page's own record and the records of the items on it.
+void CollectPage(IDocument* document, BJobFile& job, IPageList& pageList, IItemWalker* walker,
+                 std::int32_t index, bool hasSelectionModifier, ZEPPageItemInfoList& records) {
+    PMRect pageRect;
+    PMRect bleedRect;
+    ThrowIfError(ErrorCode(static_cast<std::uint32_t>(GetPasteboardPageBleedRects(
+        document, &job, index, pageRect, bleedRect, hasSelectionModifier))));
+    const UIDRef page(GetUIDRef(&pageList).GetDataBase(), pageList.GetNthPageUID(index));
+    InterfacePtr<IHierarchy> thePageHier(page, UseDefaultIID{});
+    ThrowIfNull(thePageHier, "thePageHier");
+    InterfacePtr<ISpread> iSpread(UIDRef(page.GetDataBase(), thePageHier->GetSpreadUID()),
+                                  UseDefaultIID{});
+    ThrowIfNull(iSpread, "iSpread");
+    InterfacePtr<IGeometry> iGeometry(page, UseDefaultIID{});
+    ThrowIfNull(iGeometry, "iGeometry");
+    boost::shared_ptr<ZEPPageItemInfo> pageRecord(new ZEPPageItemInfo());
+    pageRecord->InitWithoutAnalysis(iGeometry.get(), bleedRect, job, index + 1);
+    records.AppendPageRecord(std::move(pageRecord));
+    ZEPItemInfoCallback callback(walker, records, job, bleedRect,
+                                 static_cast<std::uint32_t>(index));
+    InterfacePtr<IShape> shape(iSpread, UseDefaultIID{});
+    if (shape)
+        walker->Walk(PMMatrix(), GetUIDRef(shape.get()), &callback, kWalkFlags);
+}
+
+// The graphic names no file that exists.
+bool NeedsFileOfItsOwn(const BPlacedGraphic& graphic) {
+    return graphic.linkPath.empty() || !UFileSpecCore(graphic.linkPath).is_file();
+}
+
+// The next free "EmbeddedGraphic#n" in the job folder, the counter running on over the whole
+// run; the empty path when the name does not descend from the folder.
+UFileSpecCore NextFreeGraphicFile(const BJobFile& job, std::uint32_t& counter) {
+    UFileSpecCore file;
+    do {
+        ++counter;
+        file = job.jobFolder;
+        if (!file.descend(
+                ustring::format("EmbeddedGraphic#%lu", static_cast<unsigned long>(counter))))
+            return UFileSpecCore();
+    } while (file.exists());
+    return file;
+}
+
+// Writes the embedded data of each placed graphic that has no usable link into a file of its
+// own in the job folder, which becomes the graphic's link. A file that cannot be opened skips
+// the graphic; data the document does not hold leaves the new file empty and the link as it was.
+void WriteEmbeddedGraphics(IDocument* document, const BJobFile& job,
+                           const ZEPPageItemInfoList::Records& records) {
+    std::uint32_t counter = 0;
+    IDataBase* db = GetUIDRef(document).GetDataBase();
+    for (const auto& record : records) {
+        const BPageItem* item = record->GetPageItem();
+        if (!item || item->kind != BPageItem::kPlacedGraphic)
+            continue;
+        BPlacedGraphic* graphic = record->GetPlacedGraphic();
+        if (!graphic || !NeedsFileOfItsOwn(*graphic) ||
+            record->GetEmbeddedImageUID() == kInvalidUID)
+            continue;
+        const UFileSpecCore file = NextFreeGraphicFile(job, counter);
+        std::unique_ptr<IPMStream> stream = StreamUtil::CreateFileStreamWrite(MakeIDFile(file));
+        if (!stream)
+            continue;
+        InterfacePtr<IEmbeddedData> data(UIDRef(db, record->GetEmbeddedImageUID()),
+                                         UseDefaultIID{});
+        if (!data)
+            continue;
+        data->WriteData(stream.get(), 0);
+        stream.reset();
+        graphic->SetLinkPath(file.path());
+    }
+}
+
+// Moves every record's page item, and after it the text runs of a text item, into the list.
+void HandOver(const ZEPPageItemInfoList::Records& records, BPageItemList& list) {
+    list.Clear();
+    for (const auto& record : records) {
+        if (record->GetPageItem())
+            list.Append(std::shared_ptr<BPageItem>(record->ReleasePageItem()));
+        if (BPageItemList* runs = record->GetTextRuns()) {
+            for (std::size_t i = 0; i < runs->size(); ++i)
+                list.Append((*runs)[i]);
+            runs->Clear();
+        }
+    }
+}
+
+} // namespace
+
+void ZEPExportJobFileHelper::CollectPageItems() {
+    IDocument* document = m_owner.GetDocument();
+    BJobFile& job = m_owner.GetJob();
+    InterfacePtr<IItemWalker> theWalker(
+        static_cast<IItemWalker*>(CreateObject(host::kItemWalkerBoss, IItemWalker::kDefaultIID)));
+    ThrowIfNull(theWalker, "theWalker");
+    const bool hasSelectionModifier = m_modifiers[kSelectionSlot] != nullptr;
+    for (const BPageRange& run : job.GetAbsoluteRuns()) {
+        if (run.style != kPageRangeStyleAbsolute)
+            ThrowZEPException("(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute",
+                              kZEPFailedConditionError);
+        const std::int64_t end = std::int64_t(run.firstPage) - 1 + run.pageCount;
+        for (std::int64_t index = std::int64_t(run.firstPage) - 1; index < end; ++index)
+            CollectPage(document, job, *m_owner.GetPageList(), theWalker.get(),
+                        static_cast<std::int32_t>(index), hasSelectionModifier, m_records);
+    }
+    const ZEPPageItemInfoList::Records& records = m_records.GetRecords();
+    WriteEmbeddedGraphics(document, job, records);
+    InterfacePtr<ILayerUtils> iLayerUtils(UtilsBoss::QueryUtils<ILayerUtils>());
+    ThrowIfNull(iLayerUtils, "iLayerUtils");
+    if (iLayerUtils->IsPrintingSuppressed(document, false) && !records.empty())
+        records.front()->SetPrintoutSuppressed();
+    AnalyseSpreadTransparency(document, GetOrCreateFlattenerStyle(), records, job.GetPageSet(2));
+    HandOver(records, job.GetPageSet(2).items);
+}
