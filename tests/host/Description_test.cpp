@@ -75,6 +75,10 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
     withFacets["profiles"] = Json::parse(R"([{"id": 50, "name": "SWOP", "path": "Z:/p/s.icc",
         "space": 3, "class": 1, "kind": 1, "data": "0102"}])");
     withFacets["colorManagement"] = {{"cmyk", 50}};
+    withFacets["workspace"]["blendSpace"] = 2;
+    withFacets["spreads"][0]["flattener"] = Json::parse(R"({"on": false,
+        "values": [1, 2, 3, 4, 5], "options": 144, "valueMask": 1, "optionMask": 16})");
+    withFacets["embedded"] = Json::parse(R"([{"id": 70, "data": "0a0b"}])");
     withFacets["spreads"][1]["items"][0]["placed"] = Json::parse(R"({
         "attributes": {"103": "02000000", "121": "433a"}, "fileTypes": ["TIFF", "PCX "],
         "eps": true, "imageObject": true, "embeddedImage": 60, "colors": [61, 62],
@@ -115,6 +119,8 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
             "blackPointCompensation": true}, "installedProfiles": [{"name": "SWOP", "path": "",
             "space": 3, "class": 1, "kind": 1, "data": ""}], "profilesAfterRefresh": []})")},
         {"epsExport", {{"6", "+2"}, {"9", 30.0}, {"10", 1.5}}},
+        {"flattenerStyles", Json::parse(R"([{"name": "Zephrin Flattener", "settings": {"on": true,
+            "values": [1, 300, 1200, 0, 0], "options": 144, "valueMask": 0, "optionMask": 0}}])")},
         {"documents", {sample, withFacets}},
         {"front", 0}};
     host::Reset();
@@ -224,6 +230,8 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "tables[0].story: no story has id 7"},
         {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "table": {"model": 7}})"),
          "spreads[0].items[0].table.model: no table has id 7"},
+        {document(layer + R"("spreads": [{"id": 4, "flattener": {"values": [1]}}])"),
+         "spreads[0].flattener.values: expected an array of 5 numbers"},
         {R"({"kind": "session", "documents": [], "front": 0})",
          "front: no document has this index"},
         {R"({"kind": "session", "plugins": [{"id": "0x1", "file": "A"}, {"id": "0x1", "file": "B"}]})",

@@ -1,0 +1,130 @@
+// Tests of the export run's page-item collection: the page-item file of the two-page example,
+// embedded graphics written into files of their own, the printout question, and failures that
+// leave the job's page-item list as it was.
+#include "Export/ZEPExportHelper.h"
+
+#include "support/ExportRunFixture.h"
+#include "support/JobSamples.h"
+#include "support/KeyStreamBytes.h"
+#include "support/LogCapture.h"
+#include "support/ProblemTags.h"
+#include "support/Test.h"
+#include "support/Thrown.h"
+
+#include <filesystem>
+#include <regex>
+
+namespace {
+
+// The page-item file as a list: "page n" for each page's index (120), "kind n" for each record
+// (1110), its tags (strings under 10) and "flattener" for a page's flattener record (180).
+std::vector<std::string> PageItemFileOutline(const std::string& bytes) {
+    static const std::regex line(R"(^\t*(\S+)\s+(int|string|record start)\s*(.*)$)");
+    std::vector<std::string> outline;
+    std::istringstream dump(dumpText(bytes));
+    for (std::string text; std::getline(dump, text);) {
+        std::smatch m;
+        if (!std::regex_match(text, m, line))
+            continue;
+        if (m[1] == "120" && m[2] == "int")
+            outline.push_back("page " + m[3].str());
+        else if (m[1] == "1110" && m[2] == "int")
+            outline.push_back("kind " + m[3].str());
+        else if (m[1] == "10" && m[2] == "string")
+            outline.push_back(m[3].str().substr(1, m[3].length() - 2));
+        else if (m[1] == "180")
+            outline.push_back("flattener");
+    }
+    return outline;
+}
+
+using PageItemCollection = ExportRunTest;
+
+// The host answers this test relies on: the item walker visits the spread's items page by page;
+// item 21 and 23 are transparent, frame 22 is a text item with one composed run.
+TEST_F(PageItemCollection, ThePageItemFileListsEachPageThenItsItemsAndTextRuns) {
+    LogCapture log;
+    EXPECT_TRUE(ZEPExportHelper().Export(nullptr, &m_job));
+    EXPECT_NE(log.text().find("EPS export of " + m_temp.systemPath("ad.pdf")), std::string::npos);
+    EXPECT_EQ(
+        PageItemFileOutline(m_temp.read("items.bin")),
+        (std::vector<std::string>{
+            "page -2", "page 0", "kind 20", "TransparencyBlendSpaceSetToRGB",
+            "TransparencyOnPageFlattenedUsingGlobalFlattener", "kind 20",
+            "TransparencyAppliedToObject", "flattener", "page 1", "kind 20",
+            "TransparencyBlendSpaceSetToRGB", "TransparencyOnPageFlattenedUsingGlobalFlattener",
+            "kind 20", "TransparentObjectsOverlapTextFrame", "kind 10", "kind 20",
+            "OpacityTransparencyAppliedToObject", "TransparencyAppliedToObject", "flattener"}));
+}
+
+TEST_F(PageItemCollection, EmbeddedGraphicsWithoutAUsableLinkGetFilesOfTheirOwn) {
+    m_temp.write("EmbeddedGraphic#1", "taken");
+    m_temp.write("linked.tif", "linked");
+    const auto placed = [](int id, int x, const std::string& attributes) {
+        return R"({"id": )" + std::to_string(id) + R"(, "layer": 3, "bounds": [)" +
+               std::to_string(x) + R"(, 10, )" + std::to_string(x + 20) +
+               R"(, 30], "placed": {"attributes": {)" + attributes + R"(}, "embeddedImage": )" +
+               std::to_string(60 + id % 2) + "}}";
+    };
+    Open(R"({"kind": "document", "name": "Placed.indd", "layers": [{"id": 3, "name": "L"}],
+      "spreads": [{"id": 10, "pages": [{"id": 11, "width": 300, "height": 400}], "items": [)" +
+         placed(31, 0, "") + ", " +
+         placed(32, 40, R"("121": ")" + hexText(m_temp.systemPath("linked.tif")) + '"') + ", " +
+         placed(33, 80, R"("121": ")" + hexText("Z:/nowhere.tif") + '"') + R"(]}],
+      "embedded": [{"id": 60, "data": "0102"}, {"id": 61, "data": "0304"}],
+      "view": {"spread": 10, "page": 11}})");
+    m_job.GetAbsoluteRuns().Clear();
+    m_job.GetAbsoluteRuns().AddRun(1, 1);
+    ZEPExportHelper owner;
+    owner.Prepare(nullptr, &m_job);
+    ZEPExportJobFileHelper(owner).CollectPageItems();
+    std::vector<std::string> links;
+    const BPageItemList& items = m_job.GetPageSet(2).items;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (const auto* graphic = dynamic_cast<const BPlacedGraphic*>(items[i].get()))
+            links.push_back(graphic->linkPath.c_str());
+    EXPECT_EQ(links, (std::vector<std::string>{m_temp.systemPath("EmbeddedGraphic#2"),
+                                               m_temp.systemPath("linked.tif"),
+                                               m_temp.systemPath("EmbeddedGraphic#3")}));
+    EXPECT_EQ(m_temp.read("EmbeddedGraphic#2"), "\x03\x04");
+    EXPECT_EQ(m_temp.read("EmbeddedGraphic#3"), "\x03\x04");
+    EXPECT_FALSE(std::filesystem::exists(m_temp.at("EmbeddedGraphic#4")));
+}
+
+TEST_F(PageItemCollection, AFailureLeavesTheJobsPageItemListAsItWas) {
+    const struct {
+        std::vector<BPageRange> runs;
+        std::string thrown;
+        std::size_t records; // collected before the failure
+    } cases[] = {
+        {{{ustring(), 1, 1, '+'}, {ustring(), 2, 1, 'N'}},
+         "0x52E1F (*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute",
+         3},
+        {{{ustring(), 5, 1, '+'}}, "0x52E1E ", 0},
+    };
+    ZEPExportHelper owner;
+    owner.Prepare(nullptr, &m_job);
+    const auto kept = std::make_shared<BPageItem>();
+    m_job.GetPageSet(2).items.Append(kept);
+    for (const auto& c : cases) {
+        ZEPExportJobFileHelper helper(owner);
+        m_job.GetAbsoluteRuns().Clear();
+        for (const BPageRange& run : c.runs)
+            m_job.GetAbsoluteRuns().Append(std::make_unique<BPageRange>(run));
+        EXPECT_EQ(Thrown([&] { helper.CollectPageItems(); }), c.thrown);
+        EXPECT_EQ(helper.GetRecords().GetRecords().size(), c.records) << c.thrown;
+        ASSERT_EQ(m_job.GetPageSet(2).items.size(), 1u);
+        EXPECT_EQ(m_job.GetPageSet(2).items[0], kept);
+    }
+}
+
+TEST_F(PageItemCollection, TheFirstPageTellsThatNoLayerPrints) {
+    for (auto& [uid, layer] : m_document->layout.layerData)
+        layer.printable = false;
+    ZEPExportHelper owner;
+    owner.Prepare(nullptr, &m_job);
+    ZEPExportJobFileHelper(owner).CollectPageItems();
+    EXPECT_TRUE(Tags(m_job.GetPageSet(2).items[0].get()).contains("PrintoutSuppressed"));
+}
+
+} // namespace
