@@ -5,6 +5,8 @@
 #include "host/Document.h"
 #include "host/Layout.h"
 
+#include <boost/make_shared.hpp>
+
 namespace {
 
 constexpr ClassID kSparedItemClass{0xB667};
@@ -47,7 +49,7 @@ bool ZEPItemInfoCallback::Record(IPMUnknown* item) {
     try {
         if (m_records.HasItemRecord(GetUIDRef(item)))
             return true;
-        boost::shared_ptr<ZEPPageItemInfo> record(new ZEPPageItemInfo());
+        auto record = boost::make_shared<ZEPPageItemInfo>();
         record->Init(item, m_pageBounds, m_job, static_cast<std::int32_t>(m_pageIndex + 1));
         m_records.AppendItemRecord(std::move(record));
         return true;

@@ -7,8 +7,9 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <functional>
 #include <memory>
-#include <set>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -33,10 +34,16 @@ public:
 
 private:
     using ItemKey = std::pair<const IDataBase*, UID>;
+    struct KeyHash {
+        std::size_t operator()(const ItemKey& key) const {
+            return std::hash<const IDataBase*>()(key.first) ^
+                   std::hash<std::uint32_t>()(key.second.Get());
+        }
+    };
     static ItemKey Key(const UIDRef& ref) { return {ref.GetDataBase(), ref.GetUID()}; }
 
     Records m_records;
-    std::set<ItemKey> m_items;
+    std::unordered_set<ItemKey, KeyHash> m_items;
 };
 
 // A visitor of the item walker that keeps the walker alive while it lives.

@@ -14,6 +14,8 @@
 #include "host/Stream.h"
 #include "model/BJobFile.h"
 
+#include <boost/make_shared.hpp>
+
 #include <cstdint>
 #include <memory>
 
@@ -37,7 +39,7 @@ void CollectPage(IDocument* document, BJobFile& job, IPageList& pageList, IItemW
     ThrowIfNull(iSpread, "iSpread");
     InterfacePtr<IGeometry> iGeometry(page, UseDefaultIID{});
     ThrowIfNull(iGeometry, "iGeometry");
-    boost::shared_ptr<ZEPPageItemInfo> pageRecord(new ZEPPageItemInfo());
+    auto pageRecord = boost::make_shared<ZEPPageItemInfo>();
     pageRecord->InitWithoutAnalysis(iGeometry.get(), bleedRect, job, index + 1);
     records.AppendPageRecord(std::move(pageRecord));
     ZEPItemInfoCallback callback(walker, records, job, bleedRect,

@@ -1,0 +1,103 @@
+// The export run's page-item collection and analysis (records per page and item, the printout
+// and spread transparency analyses, the hand-over into the job) over generated documents of
+// 1,000, 10,000 and 100,000 page items on 20 pages (one page a spread), every fifth item
+// transparent. Each run must grow linearly in the items; the rate is page items per second.
+#include "Export/ZEPExportHelper.h"
+#include "Plugin/ZEPPlugin.h"
+#include "host/Document.h"
+#include "host/Host.h"
+#include "host/Layout.h"
+#include "model/BJobFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::int64_t kPages = 20;
+
+// A folder of this process in the temporary folder, removed at the end.
+struct TempFolder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("zep_bench_export_" + std::to_string(getpid()));
+    TempFolder() { std::filesystem::create_directories(path); }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+// A front document of `count` page items made through the host's layout model.
+host::Document& MakeDocument(std::int64_t count) {
+    std::unique_ptr<host::Document> document = host::CreateDocument("Generated.indd");
+    host::DataBase& db = *document->db;
+    host::Layout& layout = document->layout;
+    const UID layer = db.NewObject(host::kDocumentLayerBoss);
+    layout.layers.push_back(layer);
+    layout.layerData[layer] = {"Layer 1"};
+    const std::int64_t perPage = count / kPages;
+    for (std::int64_t first = 0; first < count; first += perPage) {
+        const UID spread = db.NewObject(host::kSpreadBoss);
+        const UID page = db.NewObject(host::kPageBoss);
+        layout.spreads.push_back(spread);
+        host::Spread& data = layout.spreadData[spread];
+        data.offset = PMPoint(0, 1000.0 * static_cast<double>(layout.spreads.size()));
+        data.pages.push_back(page);
+        layout.pages[page] = {spread, 500, 700, {}};
+        for (std::int64_t i = 0; i < perPage; ++i) {
+            const UID uid = db.NewObject(host::kFrameItemBoss);
+            host::Item item;
+            item.cls = host::kFrameItemBoss;
+            item.spread = spread;
+            item.layer = layer;
+            const double x = 45.0 * static_cast<double>(i % 10);
+            const double y = 6.0 * static_cast<double>(i / 10 % 100);
+            item.bounds = PMRect(x, y, x + 40, y + 100);
+            item.transparent = i % 5 == 0;
+            layout.items.emplace(uid, item);
+            data.items.push_back(uid);
+        }
+    }
+    layout.view = host::View{layout.spreads.front(), layout.spreadData.begin()->second.pages[0]};
+    document->view = db.NewObject(host::kLayoutViewBoss);
+    return host::OpenDocument(std::move(document));
+}
+
+void BM_CollectPageItems_zep(benchmark::State& state) {
+    host::Reset();
+    if (!host::Attach(GetPlugIn())) {
+        state.SkipWithError("the plug-in does not load");
+        return;
+    }
+    const std::int64_t count = state.range(0);
+    host::Document& document = MakeDocument(count);
+    const TempFolder folder;
+    BJobFile job;
+    job.jobFolder.assign(ustring(("Z:" + folder.path.string()).c_str()));
+    job.GetAbsoluteRuns().AddRun(1, static_cast<std::int32_t>(kPages));
+    for (auto _ : state) {
+        ZEPExportHelper owner;
+        owner.Prepare(document.Get(), &job);
+        ZEPExportJobFileHelper helper(owner);
+        helper.CollectPageItems();
+        benchmark::DoNotOptimize(job.GetPageSet(2).items.size());
+        job.GetPageSet(2).pageFlatteners.clear();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    state.SetComplexityN(count);
+    host::UnloadAll();
+    host::Reset();
+}
+
+} // namespace
+
+BENCHMARK(BM_CollectPageItems_zep)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
