@@ -135,16 +135,16 @@ protected:
             return;
         }
         for (UID uid : request->m_items.UIDs())
-            Transform(document->layout, uid, request->m_transform);
+            Transform(*document, uid, request->m_transform);
     }
 
 private:
-    static void Transform(Layout& layout, UID uid, const PMMatrix& transform) {
-        Layout* where = &layout;
-        const Item& item = layout.items.at(uid);
+    static void Transform(Document& document, UID uid, const PMMatrix& transform) {
+        Layout* where = &document.layout;
+        const Item& item = where->items.at(uid);
         if (item.group) {
             for (UID member : std::vector<UID>(item.items))
-                Transform(layout, member, transform);
+                Transform(document, member, transform);
         } else if (item.guide) {
             const PMReal at = item.guide->position;
             const PMPoint moved =
@@ -155,8 +155,7 @@ private:
         } else {
             PMMatrix matrix = item.matrix;
             matrix.PostConcat(transform);
-            JournaledChange([where, uid]() -> PMMatrix& { return where->items.at(uid).matrix; },
-                            matrix);
+            SetItemMatrix(document, uid, matrix);
         }
     }
 };
