@@ -50,7 +50,7 @@ protected:
         m_document = &host::OpenDocumentDescription(description);
         m_job.jobFolder.assign(ustring(m_temp.systemPath()));
         m_job.pageItemFile.assign(ustring(m_temp.systemPath("items.bin")));
-        m_job.outputFile.assign(ustring(m_temp.systemPath("ad.pdf")));
+        m_job.outputFile.assign(ustring(m_temp.systemPath("ad.eps")));
         m_job.GetAbsoluteRuns().Clear();
         m_job.GetAbsoluteRuns().AddRun(1, 2);
     }
