@@ -1,5 +1,6 @@
 #include "host/Colors.h"
 
+#include "host/Command.h"
 #include "host/Document.h"
 #include "host/ObjectModel.h"
 
@@ -122,10 +123,35 @@ private:
 class InkInfo final : public CPMUnknown<IInkInfo> {
 public:
     using CPMUnknown::CPMUnknown;
-    bool IsProcess() const override {
-        const Located at = Locate(this);
-        const Ink* ink = at.document ? Find(at.document->colors.inkData, at.uid) : nullptr;
-        return ink && ink->process;
+    PMString GetName() const override { return PMString(Read().name); }
+    bool IsProcess() const override { return Read().process; }
+    UID GetColor() const override { return Read().color; }
+    bool IsConvertedToProcess() const override { return Read().convertToProcess; }
+    UID GetAliasInk() const override { return Read().alias; }
+
+    void SetName(const PMString& name) override { Set(&Ink::name, name.GetUTF8String()); }
+    void SetProcess(bool process) override { Set(&Ink::process, process); }
+    void SetColor(UID color) override { Set(&Ink::color, color); }
+    void SetConvertedToProcess(bool converted) override { Set(&Ink::convertToProcess, converted); }
+    void SetAliasInk(UID ink) override { Set(&Ink::alias, ink); }
+
+private:
+    Ink* Data() const {
+        const UIDRef ref = GetUIDRef(this);
+        Document* document = DocumentOf(ref.GetDataBase());
+        if (!document)
+            return nullptr;
+        auto found = document->colors.inkData.find(ref.GetUID());
+        return found == document->colors.inkData.end() ? nullptr : &found->second;
+    }
+    Ink Read() const {
+        const Ink* ink = Data();
+        return ink ? *ink : Ink{};
+    }
+    template <typename T>
+    void Set(T Ink::*field, T value) const {
+        if (Ink* ink = Data())
+            JournaledSet(ink->*field, std::move(value));
     }
 };
 
@@ -156,6 +182,17 @@ public:
                 return {at.document->db.get(), swatch};
         }
         return {};
+    }
+    std::int32_t GetSwatchCount() const override {
+        const Located at = Locate(this);
+        return at.document ? CountOf(at.document->colors.swatches.size()) : 0;
+    }
+    UIDRef GetNthSwatchRef(std::int32_t index) const override {
+        const Located at = Locate(this);
+        if (!at.document)
+            return {};
+        const UID swatch = NthOf(at.document->colors.swatches, index);
+        return swatch == kInvalidUID ? UIDRef() : UIDRef(at.document->db.get(), swatch);
     }
 };
 

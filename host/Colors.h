@@ -4,7 +4,8 @@
 //
 // A colour object carries the interfaces its data give: component colours (0x5501), a colour
 // space (0x1F01), ink data (0x1F04), a tint (0x1F0E). The data live in host::Document::colors and
-// the facets read them live; no command changes them. The model is taken as it is: component
+// the facets read them live; only the change-colour and change-ink commands
+// (host/ColorCommands.h) and an ink's setters change them. The model is taken as it is: component
 // lists may form cycles and an ink count may claim more inks than the ink list holds, as a
 // damaged document can.
 #pragma once
@@ -76,12 +77,26 @@ public:
     virtual std::int32_t IsPaper() const = 0;
 };
 
-// An ink of the document (class host::kInkBoss).
+// An ink of the document (class host::kInkBoss), and the data of the change-ink command
+// (host/ColorCommands.h). The stand-in's ink has five of the host's fifteen ink attributes, in
+// the order of the host's getters: its name (1st), whether it is a process ink (2nd), the colour
+// it is printed for (3rd), whether it is converted to process (14th) and the ink it is aliased to
+// (15th, kInvalidUID: none). An ink's setters change it, journaled.
 class IInkInfo : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x1F08};
 
+    virtual PMString GetName() const = 0;
     virtual bool IsProcess() const = 0;
+    virtual UID GetColor() const = 0;
+    virtual bool IsConvertedToProcess() const = 0;
+    virtual UID GetAliasInk() const = 0;
+
+    virtual void SetName(const PMString& name) = 0;
+    virtual void SetProcess(bool process) = 0;
+    virtual void SetColor(UID color) = 0;
+    virtual void SetConvertedToProcess(bool converted) = 0;
+    virtual void SetAliasInk(UID ink) = 0;
 };
 
 // The document's inks, in order (on every document's workspace).
@@ -102,6 +117,9 @@ public:
     // The first swatch of the list whose colour space and colour values are these; an invalid
     // reference when there is none.
     virtual UIDRef FindSwatch(std::int32_t colorSpace, const std::vector<PMReal>& values) const = 0;
+    virtual std::int32_t GetSwatchCount() const = 0;
+    // An invalid reference outside the list.
+    virtual UIDRef GetNthSwatchRef(std::int32_t index) const = 0;
 };
 
 // A document's workspace as the workspace utility hands it out. Only its presence is used.
@@ -219,6 +237,8 @@ struct Ink {
     std::string name; // UTF-8
     bool process = false;
     UID color; // the colour it is printed for; kInvalidUID: none
+    bool convertToProcess = false;
+    UID alias; // the ink it is aliased to; kInvalidUID: none
 };
 
 struct GraphicAttributes {

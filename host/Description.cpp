@@ -916,11 +916,16 @@ private:
     }
 
     void ReadInk(const Field& field) {
-        const Object fields = field.Fields({"id", "name", "process", "color"});
+        const Object fields =
+            field.Fields({"id", "name", "process", "color", "convertToProcess", "alias"});
         Ink ink;
         ink.name = fields.Required("name").Text();
         if (auto process = fields.Optional("process"))
             ink.process = process->Bool();
+        if (auto convert = fields.Optional("convertToProcess"))
+            ink.convertToProcess = convert->Bool();
+        if (auto alias = fields.Optional("alias"))
+            ink.alias = alias->Id();
         if (auto color = fields.Optional("color"))
             ink.color = ColorRef(*color);
         const UID uid = NewObject(kInkBoss, fields.Required("id"));
@@ -1300,6 +1305,10 @@ void DumpColors(const Colors& colors, OrderedJson& json) {
         OrderedJson entry{{"id", uid.Get()}, {"name", ink.name}, {"process", ink.process}};
         if (ink.color != kInvalidUID)
             entry["color"] = ink.color.Get();
+        if (ink.convertToProcess)
+            entry["convertToProcess"] = true;
+        if (ink.alias != kInvalidUID)
+            entry["alias"] = ink.alias.Get();
         json["inks"].push_back(entry);
     }
     if (!colors.swatches.empty())

@@ -1,6 +1,7 @@
 #include "host/Host.h"
 
 #include "host/Actions.h"
+#include "host/ColorCommands.h"
 #include "host/ColorManagement.h"
 #include "host/Colors.h"
 #include "host/Command.h"
@@ -110,6 +111,7 @@ void RegisterHostClasses() {
     RegisterFlattenerClasses();
     RegisterItemCommandClasses();
     RegisterEmbeddedDataClasses();
+    RegisterColorCommandClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.

@@ -1,5 +1,6 @@
 #include "Export/ZEPJobFileModifiers.h"
 
+#include "Analysis/ZEPColorAnalysis.h"
 #include "Analysis/ZEPColorManagement.h"
 #include "Analysis/ZEPItemCallbacks.h"
 #include "Export/ZEPPageBounds.h"
@@ -7,6 +8,7 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/IZEPSelectionJobSuite.h"
 #include "Plugin/ZEPHostAccess.h"
+#include "host/ColorCommands.h"
 #include "host/ColorManagement.h"
 #include "host/DocumentSetup.h"
 #include "host/ItemCommands.h"
@@ -192,6 +194,73 @@ void ZEPExportCMSOnOffHelper::Modify() {
     CopyColorSettings(theColorPresetsSettings.get(), theColorPresetsSettingsData.get());
     theColorPresetsSettingsData->SetColorManagementOn(true);
     ThrowIfError(CmdUtils::ProcessCommand(m_turnCMSOnOffCmd.get()));
+}
+
+ZEPExportPaperHelper::ZEPExportPaperHelper(ZEPExportJobFileHelper& owner)
+    : ZEPExportJobFileModifier(owner) {
+    Modify();
+}
+
+void ZEPExportPaperHelper::Modify() {
+    IDocument* document = GetDocument();
+    ThrowIfNull(document, "GetDocument()");
+    InterfacePtr<ISwatchList> swatchList(document->GetDocWorkSpace(), UseDefaultIID{});
+    ThrowIfNull(swatchList, "swatchList");
+    UIDRef paper;
+    for (std::int32_t i = 0; i < swatchList->GetSwatchCount() && !paper.GetDataBase(); ++i) {
+        const UIDRef swatch = swatchList->GetNthSwatchRef(i);
+        InterfacePtr<IColorSpaceData> color(swatch, UseDefaultIID{});
+        if (IsPaperSwatch(color.get()))
+            paper = swatch;
+    }
+    if (!paper.GetDataBase())
+        return;
+    BeginModify();
+    m_changePaperColorCmd.reset(CmdUtils::CreateCommand(kChangeColorCmdBoss));
+    ThrowIfNull(m_changePaperColorCmd, "mChangePaperColorCmd");
+    m_changePaperColorCmd->SetItemList(UIDList(paper));
+    InterfacePtr<INewColorData> iNewColorData(m_changePaperColorCmd, UseDefaultIID{});
+    ThrowIfNull(iNewColorData, "iNewColorData");
+    iNewColorData->SetColorData(kCMYKColorSpace, {0.0, 0.0, 0.0, 0.0});
+    InterfacePtr<IColorOverrides> iColorOverrides(m_changePaperColorCmd, UseDefaultIID{});
+    ThrowIfNull(iColorOverrides, "iColorOverrides");
+    iColorOverrides->Set(1);
+    InterfacePtr<IUIDData> iUIDData(m_changePaperColorCmd, UseDefaultIID{});
+    ThrowIfNull(iUIDData, "iUIDData");
+    iUIDData->Set(paper);
+    ThrowIfError(CmdUtils::ProcessCommand(m_changePaperColorCmd.get()));
+}
+
+ZEPExportSpotToProcessHelper::ZEPExportSpotToProcessHelper(ZEPExportJobFileHelper& owner)
+    : ZEPExportJobFileModifier(owner) {
+    Modify();
+}
+
+void ZEPExportSpotToProcessHelper::Modify() {
+    IDocument* document = GetDocument();
+    InterfacePtr<IInkList> inks(document ? document->GetDocWorkSpace() : UIDRef(), UseDefaultIID{});
+    if (!inks)
+        return;
+    IDataBase* db = document->GetDocWorkSpace().GetDataBase();
+    for (std::int32_t i = 0; i < inks->GetInkCount(); ++i) {
+        const UIDRef ink(db, inks->GetNthInk(i));
+        InterfacePtr<IInkInfo> data(ink, UseDefaultIID{});
+        if (!data || data->IsProcess() ||
+            (data->IsConvertedToProcess() && data->GetAliasInk() == kInvalidUID))
+            continue;
+        BeginModify();
+        InterfacePtr<ICommand> iChangeInkCmd(CmdUtils::CreateCommand(kChangeInkCmdBoss));
+        ThrowIfNull(iChangeInkCmd, "iChangeInkCmd");
+        iChangeInkCmd->SetItemList(UIDList(ink));
+        InterfacePtr<IInkInfo> theCmdPMInkBossData(iChangeInkCmd, UseDefaultIID{});
+        ThrowIfNull(theCmdPMInkBossData, "theCmdPMInkBossData");
+        theCmdPMInkBossData->SetName(data->GetName());
+        theCmdPMInkBossData->SetProcess(data->IsProcess());
+        theCmdPMInkBossData->SetColor(data->GetColor());
+        theCmdPMInkBossData->SetConvertedToProcess(true);
+        theCmdPMInkBossData->SetAliasInk(kInvalidUID);
+        ThrowIfError(CmdUtils::ProcessCommand(iChangeInkCmd.get()));
+    }
 }
 
 // The layer list is the document's, so one pass over it unlocks what every spread shows.

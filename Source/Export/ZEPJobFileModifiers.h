@@ -77,6 +77,29 @@ private:
     bool m_switchNeeded = false;
 };
 
+// Not made by the export run. With a paper swatch: the change-colour command gives it colour
+// space 6 and four zero components. Missing host objects throw 0x52E1E "(GetDocument()) == NULL",
+// "(swatchList) == NULL", "(mChangePaperColorCmd) == NULL", "(iNewColorData) == NULL",
+// "(iColorOverrides) == NULL", "(iUIDData) == NULL"; a failing command its code.
+class ZEPExportPaperHelper final : public ZEPExportJobFileModifier {
+public:
+    explicit ZEPExportPaperHelper(ZEPExportJobFileHelper& owner);
+    void Modify() override;
+
+private:
+    InterfacePtr<ICommand> m_changePaperColorCmd;
+};
+
+// Not made by the export run. Every spot ink that is not converted to process already becomes
+// one through the change-ink command: its attributes as they are, converted to process and
+// aliased to no ink. Missing host objects throw 0x52E1E "(iChangeInkCmd) == NULL",
+// "(theCmdPMInkBossData) == NULL"; a failing command its code.
+class ZEPExportSpotToProcessHelper final : public ZEPExportJobFileModifier {
+public:
+    explicit ZEPExportSpotToProcessHelper(ZEPExportJobFileHelper& owner);
+    void Modify() override;
+};
+
 // Unlocks the locked layers of the front document, all but the first of its layer list; the lock
 // command's result is not looked at.
 void UnlockDocumentLayers();

@@ -90,7 +90,7 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
          "ink": {"kind": 1, "inks": [92], "count": 3}, "tint": 40, "paper": true},
         {"id": 91, "class": "0x6E0B"}])");
     withFacets["inks"] = Json::parse(R"([{"id": 92, "name": "Cyan", "process": true, "color": 90},
-        {"id": 93, "name": "Spot", "process": false}])");
+        {"id": 93, "name": "Spot", "process": false, "convertToProcess": true, "alias": 92}])");
     withFacets["swatches"] = {91, 90};
     withFacets["tables"] = Json::parse(R"([{"id": 94, "rows": 2, "columns": 1, "story": 60,
         "cells": [{"row": 1, "column": 0, "fill": {"color": 90, "tint": 50},

@@ -163,4 +163,55 @@ TEST_F(JobFileModifiers, TheModifiersAreUndoneInTheReverseOrderOfTheirMaking) {
     EXPECT_EQ(Selection(), List({20, 21}));
 }
 
+// Swatch 40 is the paper (white RGB), 41 a CMYK colour; ink 50 is a process ink, 51 a spot ink, 52
+// a spot ink converted to process, 53 one converted to process but aliased to 51.
+constexpr const char* kColorsLayout = R"({
+  "kind": "document", "name": "Colours.indd",
+  "colors": [{"id": 40, "space": 5, "values": [1, 1, 1], "paper": true},
+             {"id": 41, "space": 6, "values": [0, 1, 0, 0]}],
+  "inks": [{"id": 50, "name": "Cyan", "process": true}, {"id": 51, "name": "Spot A"},
+           {"id": 52, "name": "Spot B", "convertToProcess": true},
+           {"id": 53, "name": "Spot C", "convertToProcess": true, "alias": 51}],
+  "swatches": [41, 40],
+  "layers": [{"id": 3, "name": "Layer 1"}],
+  "spreads": [{"id": 10, "pages": [{"id": 11, "width": 300, "height": 400}]}],
+  "view": {"spread": 10, "page": 11}
+})";
+
+TEST_F(ExportRunTest, ThePaperAndSpotModifiersChangeTheColoursUntilTheyGo) {
+    Open(kColorsLayout);
+    m_job.GetAbsoluteRuns().Clear();
+    m_job.GetAbsoluteRuns().AddRun(1, 1);
+    ZEPExportHelper owner;
+    owner.Prepare(nullptr, &m_job);
+    ZEPExportJobFileHelper helper(owner);
+    const std::string before = Dump();
+    {
+        ZEPExportPaperHelper paper(helper);
+        ZEPExportSpotToProcessHelper spots(helper);
+        const host::Colors& colors = m_document->colors;
+        EXPECT_EQ(colors.colors.at(UID(40)).space, 6);
+        EXPECT_EQ(colors.colors.at(UID(40)).values, (std::vector<PMReal>{0, 0, 0, 0}));
+        const std::pair<bool, UID> converted{true, kInvalidUID};
+        for (const auto& [ink, expected] :
+             std::vector<std::pair<std::uint32_t, std::pair<bool, UID>>>{
+                 {50, {false, kInvalidUID}}, {51, converted}, {52, converted}, {53, converted}}) {
+            const host::Ink& data = colors.inkData.at(UID(ink));
+            EXPECT_EQ(std::pair(data.convertToProcess, data.alias), expected) << ink;
+        }
+        EXPECT_EQ(colors.inkData.at(UID(53)).name, "Spot C");
+    }
+    EXPECT_EQ(Dump(), before);
+    // Without a paper swatch or an ink to convert, no sequence begins.
+    m_document->colors.swatches = {UID(41)};
+    for (UID ink : {UID(51), UID(53)})
+        m_document->colors.inkData.at(ink).process = true;
+    host::Recorder::Instance().Clear(host::Channel::Sequences);
+    {
+        ZEPExportPaperHelper paper(helper);
+        ZEPExportSpotToProcessHelper spots(helper);
+    }
+    EXPECT_TRUE(Log(host::Channel::Sequences).empty());
+}
+
 } // namespace
