@@ -21,31 +21,14 @@ constexpr ImplementationID kInkUtilsImpl{0xF0A106};
 constexpr ImplementationID kGraphicAttributeUtilsImpl{0xF0A107};
 constexpr ImplementationID kColorTestUtilsImpl{0xF0A108};
 
-// The colour data of the document that stores the object, and the object's UID there.
-struct Located {
-    const Document* document = nullptr;
-    UID uid;
-};
-
-Located Locate(const IPMUnknown* object) {
-    const UIDRef ref = GetUIDRef(object);
-    return {DocumentOf(ref.GetDataBase()), ref.GetUID()};
-}
-
-template <typename T>
-const T* Find(const std::map<UID, T>& map, UID uid) {
-    auto found = map.find(uid);
-    return found == map.end() ? nullptr : &found->second;
-}
-
 const Color* ColorOf(const IPMUnknown* facet) {
     const Located at = Locate(facet);
-    return at.document ? Find(at.document->colors.colors, at.uid) : nullptr;
+    return at.document ? FindByUID(at.document->colors.colors, at.uid) : nullptr;
 }
 
 const ItemColors* ItemColorsOf(const IPMUnknown* facet) {
     const Located at = Locate(facet);
-    return at.document ? Find(at.document->colors.items, at.uid) : nullptr;
+    return at.document ? FindByUID(at.document->colors.items, at.uid) : nullptr;
 }
 
 std::int32_t CountOf(std::size_t size) {
@@ -177,7 +160,7 @@ public:
         if (!at.document)
             return {};
         for (UID swatch : at.document->colors.swatches) {
-            const Color* color = Find(at.document->colors.colors, swatch);
+            const Color* color = FindByUID(at.document->colors.colors, swatch);
             if (color && color->space == colorSpace && color->values == values)
                 return {at.document->db.get(), swatch};
         }
@@ -222,7 +205,7 @@ public:
             return kInvalidUID;
         const std::string wanted = name.GetUTF8String();
         for (std::int32_t i = 0; i < inks->GetInkCount(); ++i) {
-            const Ink* ink = Find(at.document->colors.inkData, inks->GetNthInk(i));
+            const Ink* ink = FindByUID(at.document->colors.inkData, inks->GetNthInk(i));
             if (ink && ink->name == wanted)
                 return inks->GetNthInk(i);
         }
@@ -230,7 +213,7 @@ public:
     }
     UIDRef GetInkColorRef(const UIDRef& ink) const override {
         const Document* document = DocumentOf(ink.GetDataBase());
-        const Ink* data = document ? Find(document->colors.inkData, ink.GetUID()) : nullptr;
+        const Ink* data = document ? FindByUID(document->colors.inkData, ink.GetUID()) : nullptr;
         if (!data || data->color == kInvalidUID)
             return {};
         return {ink.GetDataBase(), data->color};

@@ -90,6 +90,11 @@ Documents& TheDocuments() {
 
 } // namespace
 
+Located Locate(const IPMUnknown* object) {
+    const UIDRef ref = GetUIDRef(object);
+    return {DocumentOf(ref.GetDataBase()), ref.GetUID()};
+}
+
 IDocument* Document::Get() const {
     InterfacePtr<IDocument> document(UIDRef(db.get(), this->document), UseDefaultIID{});
     return document.get(); // the database holds the document

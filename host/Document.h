@@ -11,6 +11,7 @@
 #include "host/Print.h"
 #include "host/Tables.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,6 +100,22 @@ struct Document {
     IDocument* Get() const; // no new reference
     UIDRef WorkspaceRef() const { return {db.get(), workspace}; }
 };
+
+// The open document that stores the object behind a facet, and the object's UID there; no
+// document when the object is not stored in an open document.
+struct Located {
+    Document* document = nullptr;
+    UID uid;
+    const Layout* layout() const { return document ? &document->layout : nullptr; }
+};
+Located Locate(const IPMUnknown* object);
+
+// The entry of `uid` in a map kept by UID, or null.
+template <typename T>
+const T* FindByUID(const std::map<UID, T>& map, UID uid) {
+    auto found = map.find(uid);
+    return found == map.end() ? nullptr : &found->second;
+}
 
 // A new, empty document named `name` that is not open yet.
 std::unique_ptr<Document> CreateDocument(const std::string& name);

@@ -30,25 +30,6 @@ constexpr ImplementationID kDeleteCmdImpl{0xF06102};
 constexpr ImplementationID kMasterSpreadImpl{0xF0D100};
 constexpr ImplementationID kSetBoundsCmdImpl{0xF0D101};
 
-// The document and UID of the object behind a facet; no document when it is not stored in an
-// open document.
-struct Located {
-    Document* document = nullptr;
-    UID uid;
-    const Layout* layout() const { return document ? &document->layout : nullptr; }
-};
-
-Located Locate(const IPMUnknown* facet) {
-    const UIDRef ref = GetUIDRef(facet);
-    return {DocumentOf(ref.GetDataBase()), ref.GetUID()};
-}
-
-template <typename T>
-const T* Find(const std::map<UID, T>& map, UID uid) {
-    auto found = map.find(uid);
-    return found == map.end() ? nullptr : &found->second;
-}
-
 UID NthOf(const std::vector<UID>& uids, std::int32_t index) {
     return index < 0 || static_cast<std::size_t>(index) >= uids.size()
                ? kInvalidUID
@@ -207,7 +188,7 @@ public:
     }
     void WalkItems(ItemManipulator& manipulator, const LayerMask& mask) const override {
         const Located here = Locate(this);
-        if (!here.document || !Find(here.layout()->spreadData, here.uid))
+        if (!here.document || !FindByUID(here.layout()->spreadData, here.uid))
             return;
         // What the walk reaches is fixed before the first call, which may change the layout.
         const Layout& layout = *here.layout();
@@ -219,7 +200,7 @@ public:
             if (!layerObject || mask.IsMasked(layerObject.get()))
                 continue;
             for (UID uid : items) {
-                const Item* item = Find(here.layout()->items, uid);
+                const Item* item = FindByUID(here.layout()->items, uid);
                 if (!item || item->layer != layer)
                     continue;
                 InterfacePtr<IPMUnknown> object(UIDRef(here.document->db.get(), uid),
@@ -248,7 +229,7 @@ public:
 private:
     const Spread* Data() const {
         const Located here = Locate(this);
-        return here.document ? Find(here.layout()->spreadData, here.uid) : nullptr;
+        return here.document ? FindByUID(here.layout()->spreadData, here.uid) : nullptr;
     }
 };
 
@@ -260,7 +241,8 @@ public:
         if (!here.document)
             return {};
         const Layout& layout = *here.layout();
-        if (const Item* item = Find(layout.items, here.uid); item && !item->group && !item->guide)
+        if (const Item* item = FindByUID(layout.items, here.uid);
+            item && !item->group && !item->guide)
             return item->bounds;
         return layout.SpreadCoordinateBounds(here.uid, kPathBounds).value_or(PMRect());
     }
@@ -274,7 +256,7 @@ public:
     using CPMUnknown::CPMUnknown;
     IHierarchy* QueryParent() const override {
         const Located here = Locate(this);
-        const Item* item = here.document ? Find(here.layout()->items, here.uid) : nullptr;
+        const Item* item = here.document ? FindByUID(here.layout()->items, here.uid) : nullptr;
         if (!item)
             return nullptr;
         const UID parent = item->parent != kInvalidUID ? item->parent : item->spread;
@@ -289,7 +271,7 @@ public:
 
 const Layer* LayerData(const IPMUnknown* facet) {
     const Located here = Locate(facet);
-    return here.document ? Find(here.layout()->layerData, here.uid) : nullptr;
+    return here.document ? FindByUID(here.layout()->layerData, here.uid) : nullptr;
 }
 
 class DocumentLayer final : public CPMUnknown<IDocumentLayer> {
@@ -595,7 +577,7 @@ std::optional<PMRect> Layout::SpreadCoordinateBounds(UID uid, std::int32_t kind)
         return SpreadBounds(uid);
     if (pages.contains(uid))
         return PageRect(uid);
-    const Item* item = Find(items, uid);
+    const Item* item = FindByUID(items, uid);
     if (!item)
         return std::nullopt;
     if (item->guide) {
@@ -624,9 +606,9 @@ std::optional<PMRect> Layout::SpreadCoordinateBounds(UID uid, std::int32_t kind)
 UID Layout::SpreadOf(UID uid) const {
     if (spreadData.contains(uid))
         return uid;
-    if (const Page* page = Find(pages, uid))
+    if (const Page* page = FindByUID(pages, uid))
         return page->spread;
-    if (const Item* item = Find(items, uid))
+    if (const Item* item = FindByUID(items, uid))
         return item->spread;
     return kInvalidUID;
 }

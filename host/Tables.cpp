@@ -24,25 +24,9 @@ namespace {
 constexpr ImplementationID kTableModelImpl{0xF0A110};
 constexpr ImplementationID kTableAccessImpl{0xF0A111};
 
-template <typename T>
-const T* Find(const std::map<UID, T>& map, UID uid) {
-    auto found = map.find(uid);
-    return found == map.end() ? nullptr : &found->second;
-}
-
-struct Located {
-    const Document* document = nullptr;
-    UID uid;
-};
-
-Located Locate(const IPMUnknown* object) {
-    const UIDRef ref = GetUIDRef(object);
-    return {DocumentOf(ref.GetDataBase()), ref.GetUID()};
-}
-
 const Table* TableOf(const IPMUnknown* model) {
     const Located at = Locate(model);
-    return at.document ? Find(at.document->tables.models, at.uid) : nullptr;
+    return at.document ? FindByUID(at.document->tables.models, at.uid) : nullptr;
 }
 
 // A host-made object with one interface, held only by its references.
@@ -172,7 +156,7 @@ public:
 
 private:
     static const TableFrame* FrameOf(const Located& at) {
-        return at.document ? Find(at.document->tables.frames, at.uid) : nullptr;
+        return at.document ? FindByUID(at.document->tables.frames, at.uid) : nullptr;
     }
 };
 

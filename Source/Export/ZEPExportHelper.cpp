@@ -7,7 +7,7 @@
 #include "Export/ZEPPageBounds.h"
 #include "Plugin/CZEPException.h"
 #include "Plugin/IZEPJobList.h"
-#include "Plugin/IZEPSelectionJobSuite.h"
+#include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPPluginPrefs.h"
 #include "host/Selection.h"
@@ -183,19 +183,12 @@ void ZEPExportJobFileHelper::DetermineExportScope() {
     if (m_exportScope != kSelection)
         return;
 
-    InterfacePtr<ISelectionUtils> selectionUtils(UtilsBoss::QueryUtils<ISelectionUtils>());
-    ISelectionManager* manager = selectionUtils ? selectionUtils->GetActiveSelection() : nullptr;
-    InterfacePtr<ILayoutSelectionSuite> suite(
-        manager ? selectionUtils->QueryLayoutSelectionSuite(manager) : nullptr);
-    if (showsMaster || !suite || suite->IsSelectionEmpty())
+    const ActiveSelection active = QueryActiveSelection();
+    if (showsMaster || !active.layoutSuite || active.layoutSuite->IsSelectionEmpty())
         return;
-    InterfacePtr<IZEPSelectionJobSuite> jobSuite(manager, UseDefaultIID{});
-    if (!jobSuite)
+    if (!active.jobSuite)
         ThrowZEPException(ustring(), kZEPNoSelectionSuiteError);
-    InterfacePtr<ILayoutTarget> theLayoutTarget;
-    static_cast<void>(jobSuite->GetLayoutTarget(theLayoutTarget));
-    ThrowIfNull(theLayoutTarget, "theLayoutTarget");
-    const UIDList items = theLayoutTarget->GetUIDList(1, 0);
+    const UIDList items = SelectedLayoutItems(*active.jobSuite);
 
     InterfacePtr<IHierarchy> iHierarchy(items.IsEmpty() ? UIDRef() : items.GetRef(0),
                                         UseDefaultIID{});

@@ -4,7 +4,7 @@
 #include "Export/ZEPGuideLayer.h"
 #include "Export/ZEPPageBounds.h"
 #include "Plugin/CZEPException.h"
-#include "Plugin/IZEPSelectionJobSuite.h"
+#include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
 #include "host/Command.h"
@@ -162,17 +162,10 @@ void FitFrame(IDocument* document, ILayoutSelectionSuite* theLayoutSelectionSuit
 void AdjustSelectedFrameToJob(IDocument* document) {
     InterfacePtr<IZEPJobList> iZEPJobList = GetDocumentJobList(document);
 
-    InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
-    ISelectionManager* manager = utils ? utils->GetActiveSelection() : nullptr;
-    InterfacePtr<ILayoutSelectionSuite> theLayoutSelectionSuite(
-        manager ? utils->QueryLayoutSelectionSuite(manager) : nullptr);
-    ThrowIfNull(theLayoutSelectionSuite, "theLayoutSelectionSuite");
-    InterfacePtr<IZEPSelectionJobSuite> iZEPSelectionJobSuite(manager, UseDefaultIID{});
-    ThrowIfNull(iZEPSelectionJobSuite, "iZEPSelectionJobSuite");
-    InterfacePtr<ILayoutTarget> theLayoutTarget;
-    iZEPSelectionJobSuite->GetLayoutTarget(theLayoutTarget);
-    ThrowIfNull(theLayoutTarget, "theLayoutTarget");
-    const UIDList items = theLayoutTarget->GetUIDList(1, 0);
+    const ActiveSelection selection = QueryActiveSelection();
+    ThrowIfNull(selection.layoutSuite, "theLayoutSelectionSuite");
+    ThrowIfNull(selection.jobSuite, "iZEPSelectionJobSuite");
+    const UIDList items = SelectedLayoutItems(*selection.jobSuite);
     // Without a selected item there is nothing to measure: fail before anything changes.
     if (items.IsEmpty())
         ThrowZEPException("(iHierarchy) == NULL", kZEPMissingObjectError);
@@ -181,7 +174,7 @@ void AdjustSelectedFrameToJob(IDocument* document) {
     const PMRect page = GetJobPageRect(*iZEPJobList->GetJobFile(), true);
     sequence->SetName(PMString("0x52E00kStringZEPAdjustFrameCmdKey"));
     try {
-        FitFrame(document, theLayoutSelectionSuite.get(), items, page);
+        FitFrame(document, selection.layoutSuite.get(), items, page);
     } catch (const UException& exception) {
         ErrorUtils::PMSetGlobalErrorCode(ErrorCode(exception.code()));
         throw;

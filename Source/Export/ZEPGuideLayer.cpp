@@ -6,7 +6,7 @@
 #include "Export/ZEPPageGeometry.h"
 #include "Plugin/CZEPException.h"
 #include "Plugin/IZEPJobList.h"
-#include "Plugin/IZEPSelectionJobSuite.h"
+#include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
 #include "host/Command.h"
@@ -79,17 +79,10 @@ void AddJobGuides(IDocument* document) {
     const bool bleedDiffers = BoxesDiffer(job.trimBox, job.bleedBox);
     const bool typeArea = std::abs(h) >= 1e-8 || std::abs(v) >= 1e-8;
 
-    InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
-    ISelectionManager* manager = utils ? utils->GetActiveSelection() : nullptr;
-    InterfacePtr<ILayoutSelectionSuite> theLayoutSelectionSuite(
-        manager ? utils->QueryLayoutSelectionSuite(manager) : nullptr);
-    ThrowIfNull(theLayoutSelectionSuite, "theLayoutSelectionSuite");
-    InterfacePtr<IZEPSelectionJobSuite> iZEPSelectionJobSuite(manager, UseDefaultIID{});
-    ThrowIfNull(iZEPSelectionJobSuite, "iZEPSelectionJobSuite");
-    InterfacePtr<ILayoutTarget> theLayoutTarget;
-    iZEPSelectionJobSuite->GetLayoutTarget(theLayoutTarget);
-    ThrowIfNull(theLayoutTarget, "theLayoutTarget");
-    const UIDList selected = theLayoutTarget->GetUIDList(1, 0);
+    const ActiveSelection selection = QueryActiveSelection();
+    ThrowIfNull(selection.layoutSuite, "theLayoutSelectionSuite");
+    ThrowIfNull(selection.jobSuite, "iZEPSelectionJobSuite");
+    const UIDList selected = SelectedLayoutItems(*selection.jobSuite);
     // Without a selected item there is no spread to draw on.
     InterfacePtr<IHierarchy> iHierarchy;
     if (!selected.IsEmpty())

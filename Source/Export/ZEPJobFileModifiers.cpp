@@ -6,7 +6,7 @@
 #include "Export/ZEPPageBounds.h"
 #include "Export/ZEPPageGeometry.h"
 #include "Plugin/CZEPException.h"
-#include "Plugin/IZEPSelectionJobSuite.h"
+#include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "host/ColorCommands.h"
 #include "host/ColorManagement.h"
@@ -29,11 +29,10 @@ constexpr std::int32_t kWalkFlags = IItemWalker::kByPage | IItemWalker::kEnterGr
 
 // Selects the items that lie directly on the spread (groups as one item), nothing else; the
 // layout target's list afterwards.
-UIDList SelectSpreadItems(ILayoutSelectionSuite& suite, const IHierarchy* spread,
-                          const ILayoutTarget& target) {
-    suite.DeselectAll();
-    suite.SelectSpreadItems(spread, 0, 0);
-    return target.GetUIDList(1, 0);
+UIDList SelectSpreadItems(const ActiveSelection& active, const IHierarchy* spread) {
+    active.layoutSuite->DeselectAll();
+    active.layoutSuite->SelectSpreadItems(spread, 0, 0);
+    return SelectedLayoutItems(*active.jobSuite);
 }
 
 // Deletes the items of the spread whose bounds are empty.
@@ -68,18 +67,11 @@ ZEPExportSelectionHelper::ZEPExportSelectionHelper(ZEPExportJobFileHelper& owner
 
 void ZEPExportSelectionHelper::Modify() {
     BeginModify();
-    InterfacePtr<ISelectionUtils> selectionUtils(UtilsBoss::QueryUtils<ISelectionUtils>());
-    ISelectionManager* manager = selectionUtils ? selectionUtils->GetActiveSelection() : nullptr;
-    InterfacePtr<ILayoutSelectionSuite> theLayoutSelectionSuite(
-        manager ? selectionUtils->QueryLayoutSelectionSuite(manager) : nullptr);
-    ThrowIfNull(theLayoutSelectionSuite, "theLayoutSelectionSuite");
-    InterfacePtr<IZEPSelectionJobSuite> jobSuite(manager, UseDefaultIID{});
-    if (!jobSuite)
+    const ActiveSelection active = QueryActiveSelection();
+    ThrowIfNull(active.layoutSuite, "theLayoutSelectionSuite");
+    if (!active.jobSuite)
         ThrowZEPException(ustring(), kZEPNoSelectionSuiteError);
-    InterfacePtr<ILayoutTarget> theLayoutTarget;
-    static_cast<void>(jobSuite->GetLayoutTarget(theLayoutTarget));
-    ThrowIfNull(theLayoutTarget, "theLayoutTarget");
-    m_savedSelection = theLayoutTarget->GetUIDList(1, 0);
+    m_savedSelection = SelectedLayoutItems(*active.jobSuite);
     m_selectionSaved = true;
 
     IDataBase* db = m_savedSelection.GetDataBase();
@@ -103,15 +95,14 @@ void ZEPExportSelectionHelper::Modify() {
     ThrowIfNull(iSpread, "iSpread");
     DeleteDegenerateItems(iSpread.get());
 
-    UIDList items =
-        SelectSpreadItems(*theLayoutSelectionSuite, theSpreadHierarchy.get(), *theLayoutTarget);
+    UIDList items = SelectSpreadItems(active, theSpreadHierarchy.get());
     m_groupCmd.reset(CmdUtils::CreateCommand(kGroupCmdBoss));
     ThrowIfNull(m_groupCmd, "mGroupCmd");
     InterfacePtr<IGroupCmdData> groupCmdData(m_groupCmd, UseDefaultIID{});
     ThrowIfNull(groupCmdData, "groupCmdData");
     groupCmdData->Set(std::make_unique<UIDList>(items));
     ThrowIfError(CmdUtils::ProcessCommand(m_groupCmd.get()));
-    items = SelectSpreadItems(*theLayoutSelectionSuite, theSpreadHierarchy.get(), *theLayoutTarget);
+    items = SelectSpreadItems(active, theSpreadHierarchy.get());
 
     ClearDocumentMargins(document);
     InterfacePtr<IValuePairPrefs> values(QueryPreferences<IValuePairPrefs>(document));

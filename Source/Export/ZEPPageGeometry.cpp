@@ -2,7 +2,7 @@
 
 #include "Export/ZEPPageBounds.h"
 #include "Plugin/CZEPException.h"
-#include "Plugin/IZEPSelectionJobSuite.h"
+#include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "host/Command.h"
 #include "host/Errors.h"
@@ -126,19 +126,12 @@ std::int32_t GetPageBounds(IDocument* document, std::int32_t pageIndex, PMRect& 
 std::int32_t GetSelectedItemsBounds(IDocument* /*document*/, PMRect& bounds) {
     bounds = kZeroRect;
     return CatchingUException([&] {
-        InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
-        ISelectionManager* manager = utils ? utils->GetActiveSelection() : nullptr;
-        InterfacePtr<ILayoutSelectionSuite> suite(
-            manager ? utils->QueryLayoutSelectionSuite(manager) : nullptr);
-        if (!suite || suite->IsSelectionEmpty())
+        const ActiveSelection selection = QueryActiveSelection();
+        if (!selection.layoutSuite || selection.layoutSuite->IsSelectionEmpty())
             return;
-        InterfacePtr<IZEPSelectionJobSuite> iZEPSelectionJobSuite(manager, UseDefaultIID{});
-        ThrowIfNull(iZEPSelectionJobSuite, "iZEPSelectionJobSuite");
-        InterfacePtr<ILayoutTarget> theLayoutTarget;
-        iZEPSelectionJobSuite->GetLayoutTarget(theLayoutTarget);
-        ThrowIfNull(theLayoutTarget, "theLayoutTarget");
+        ThrowIfNull(selection.jobSuite, "iZEPSelectionJobSuite");
         PMRect measured;
-        bounds = GetItemListBounds(theLayoutTarget->GetUIDList(1, 0), measured, true);
+        bounds = GetItemListBounds(SelectedLayoutItems(*selection.jobSuite), measured, true);
     });
 }
 

@@ -2,7 +2,7 @@
 
 #include "Plugin/CZEPException.h"
 #include "Plugin/IZEPJobList.h"
-#include "Plugin/IZEPSelectionJobSuite.h"
+#include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPPluginPrefs.h"
@@ -84,11 +84,10 @@ void AddPageSize(BJobFile& job, const ILayoutControlData* layout, const IDocumen
 // 'Lw' and 'Ld' from the union of the selected items' bounds in pasteboard coordinates, when
 // page items are selected.
 void AddSelectionSize(BJobFile& job) {
-    InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());
-    InterfacePtr<IZEPSelectionJobSuite> suite(utils ? utils->GetActiveSelection() : nullptr,
-                                              UseDefaultIID{});
+    const ActiveSelection selection = QueryActiveSelection();
     InterfacePtr<ILayoutTarget> target;
-    if (!suite || !suite->HasSelectedItems() || !suite->GetLayoutTarget(target) || !target)
+    if (!selection.jobSuite || !selection.jobSuite->HasSelectedItems() ||
+        !selection.jobSuite->GetLayoutTarget(target) || !target)
         return;
     const UIDList items = target->GetUIDList(1, 0);
     std::optional<PMRect> bounds;

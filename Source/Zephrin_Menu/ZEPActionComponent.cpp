@@ -3,7 +3,7 @@
 #include "Export/ZEPDocumentFitting.h"
 #include "Plugin/CZEPException.h"
 #include "Plugin/IZEPJobList.h"
-#include "Plugin/IZEPSelectionJobSuite.h"
+#include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPJobList.h"
@@ -63,17 +63,11 @@ AdjustConditions ReadAdjustConditions(IActiveContext* context) {
     InterfacePtr<IZEPJobList> jobList(document->GetDocWorkSpace(), UseDefaultIID{});
     is.hasJob = jobList && jobList->IsStoredInDatabase();
 
-    ISelectionManager* selection = context ? context->GetContextSelection() : nullptr;
-    InterfacePtr<ISelectionUtils> selectionUtils(UtilsBoss::QueryUtils<ISelectionUtils>());
-    InterfacePtr<ILayoutSelectionSuite> layoutSuite(
-        selection && selectionUtils ? selectionUtils->QueryLayoutSelectionSuite(selection)
-                                    : nullptr);
-    if (layoutSuite && !layoutSuite->IsSelectionEmpty()) {
-        InterfacePtr<IZEPSelectionJobSuite> jobSuite(selection, UseDefaultIID{});
-        if (jobSuite) {
-            is.hasSelection = jobSuite->HasSelectedItems();
-            is.single = jobSuite->HasSingleSelectedItem();
-        }
+    const ActiveSelection selection =
+        QuerySelection(context ? context->GetContextSelection() : nullptr);
+    if (selection.layoutSuite && !selection.layoutSuite->IsSelectionEmpty() && selection.jobSuite) {
+        is.hasSelection = selection.jobSuite->HasSelectedItems();
+        is.single = selection.jobSuite->HasSingleSelectedItem();
     }
 
     const BJobFile* job = is.hasJob ? jobList->GetJobFile() : nullptr;
