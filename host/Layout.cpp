@@ -49,11 +49,12 @@ public:
     using CPMUnknown::CPMUnknown;
     std::int32_t GetPageCount() const override {
         const Layout* layout = Locate(this).layout();
-        return layout ? static_cast<std::int32_t>(layout->PageList().size()) : 0;
+        return layout ? static_cast<std::int32_t>(layout->PageCount()) : 0;
     }
     UID GetNthPageUID(std::int32_t index) const override {
         const Layout* layout = Locate(this).layout();
-        return layout ? NthOf(layout->PageList(), index) : kInvalidUID;
+        return layout && index >= 0 ? layout->NthPage(static_cast<std::size_t>(index))
+                                    : kInvalidUID;
     }
     std::int32_t GetPageIndex(UID page) const override {
         const Layout* layout = Locate(this).layout();
@@ -540,6 +541,23 @@ void DeleteItems(Document& document, const std::vector<UID>& items) {
             document.db->DeleteObject(gone);
         }
     }
+}
+
+std::size_t Layout::PageCount() const {
+    std::size_t count = 0;
+    for (UID spread : spreads)
+        count += spreadData.at(spread).pages.size();
+    return count;
+}
+
+UID Layout::NthPage(std::size_t index) const {
+    for (UID spread : spreads) {
+        const std::vector<UID>& pagesOfSpread = spreadData.at(spread).pages;
+        if (index < pagesOfSpread.size())
+            return pagesOfSpread[index];
+        index -= pagesOfSpread.size();
+    }
+    return kInvalidUID;
 }
 
 std::vector<UID> Layout::PageList() const {

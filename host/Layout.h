@@ -398,6 +398,10 @@ struct Layout {
 
     // The pages of the 0x501 spreads, in order.
     std::vector<UID> PageList() const;
+    // The same without building the list: the number of pages, and the page at an index
+    // (kInvalidUID outside the list).
+    std::size_t PageCount() const;
+    UID NthPage(std::size_t index) const;
     // A page's rectangle in its spread's coordinates.
     PMRect PageRect(UID page) const;
     // A spread's bounds in its own coordinates.
