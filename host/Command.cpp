@@ -31,6 +31,8 @@ public:
     }
     bool InCommand() const { return m_commandDepth > 0 && !m_rollingBack; }
 
+    void SetObserver(CommandObserver observer) { m_observer = std::move(observer); }
+
     bool UndoLast();
     std::vector<std::string> StepNames() const;
     int OpenSequences() const;
@@ -64,11 +66,16 @@ private:
     void Commit(Frame frame, const std::string& name, int undoability);
     // Takes the innermost frame, which must be the given command's or sequence's.
     Frame Pop(const ICommand* command, const ICommandSequence* sequence, const char* what);
+    void SequenceEnded(const Sequence& sequence, bool kept) const {
+        if (m_observer.sequenceEnded)
+            m_observer.sequenceEnded(sequence, kept, OpenSequences());
+    }
 
     std::vector<Frame> m_frames;
     std::vector<Step> m_steps;
     int m_commandDepth = 0;
     bool m_rollingBack = false;
+    CommandObserver m_observer;
 };
 
 void CommandProcessor::RollBack(std::vector<std::function<void()>>& undo) {
@@ -131,6 +138,8 @@ ErrorCode CommandProcessor::Process(ICommand* command) {
         return result;
     }
 
+    if (m_observer.commandRuns)
+        m_observer.commandRuns(*command);
     m_frames.push_back(Frame{command, nullptr, {}});
     ++m_commandDepth;
     try {
@@ -169,11 +178,14 @@ ErrorCode CommandProcessor::End(ICommandSequence* sequence) {
     if (error != kSuccess) {
         RollBack(frame.undo);
         Recorder::Instance().Record(Channel::Sequences, "fail " + name);
+        SequenceEnded(*frame.sequence, false);
         return error;
     }
     Recorder::Instance().Record(Channel::Sequences, "end " + name);
     const int undoability = frame.sequence->GetUndoability();
+    const std::unique_ptr<Sequence> ended = std::move(frame.sequence);
     Commit(std::move(frame), name, undoability);
+    SequenceEnded(*ended, true);
     return kSuccess;
 }
 
@@ -182,6 +194,7 @@ void CommandProcessor::Abort(IAbortableCmdSeq* sequence) {
     RollBack(frame.undo);
     Recorder::Instance().Record(Channel::Sequences,
                                 "abort " + frame.sequence->GetName().GetUTF8String());
+    SequenceEnded(*frame.sequence, false);
 }
 
 bool CommandProcessor::UndoLast() {
@@ -213,6 +226,7 @@ void CommandProcessor::Reset() {
     m_steps.clear();
     m_commandDepth = 0;
     m_rollingBack = false;
+    m_observer = {};
 }
 
 void RecordUndo(std::function<void()> undo) {
@@ -225,6 +239,10 @@ bool InCommand() {
 
 bool Undo() {
     return CommandProcessor::Instance().UndoLast();
+}
+
+void SetCommandObserver(CommandObserver observer) {
+    CommandProcessor::Instance().SetObserver(std::move(observer));
 }
 
 std::vector<std::string> UndoStepNames() {

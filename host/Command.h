@@ -123,6 +123,18 @@ void JournaledSet(T& field, T value) {
     field = std::move(value);
 }
 
+// What the command processor tells one who follows it (a host program's report, a test): a
+// command about to run (not one skipped for a pending error), and a sequence that has just
+// ended, been rolled back or aborted, with whether its changes were kept and how many sequences
+// are still open. Either function may be empty.
+struct CommandObserver {
+    std::function<void(ICommand& command)> commandRuns;
+    std::function<void(const ICommandSequence& sequence, bool kept, int openSequences)>
+        sequenceEnded;
+};
+// Replaces the observer (host::Reset removes it).
+void SetCommandObserver(CommandObserver observer);
+
 // Undoes the last undo step; false when there is none.
 bool Undo();
 // The names of the undo steps, oldest first.

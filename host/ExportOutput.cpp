@@ -1,6 +1,8 @@
 #include "host/ExportOutput.h"
 
 #include "host/Faults.h"
+#include "host/PMString.h"
+#include "host/Recorder.h"
 #include "platform/files.h"
 
 #include <array>
@@ -86,6 +88,7 @@ ErrorCode WriteOutputFile(const IDFile& file,
         std::filesystem::remove(part, failed);
         return kFileWriteErr;
     }
+    Recorder::Instance().Record(Channel::Outputs, PMString(file.GetString()).GetUTF8String());
     return kSuccess;
 }
 

@@ -33,7 +33,8 @@ std::vector<Outline> PageOutlines(const Document& document, UID page, const Side
 // the target, and then puts it in the target's place, replacing what stood there. kSuccess, or
 // kFileWriteErr when the file names no place in the file system, file streams fail
 // (host::Faults), `write` returns false or throws, or the file cannot be put in place; then
-// nothing is left of the new file and the target is as it was.
+// nothing is left of the new file and the target is as it was. A file written is recorded on
+// Channel::Outputs as its path in the host's form (UTF-8).
 ErrorCode WriteOutputFile(const IDFile& file,
                           const std::function<bool(const std::string& posixPath)>& write);
 

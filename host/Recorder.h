@@ -17,6 +17,7 @@ enum class Channel {
     Progress,      // progress texts
     Calls,         // the calls of command data and preferences whose order the plug-in fixes
     Redraws,       // "invalidate <document name>" per layout view; panel redraws (host/Panels.h)
+    Outputs,       // "<file>" per output file an export command wrote (host/ExportOutput.h)
     Count
 };
 

@@ -71,3 +71,5 @@ inline constexpr std::uint32_t kZEPNoSelectionSuiteError = 0x52E36;
 inline constexpr std::uint32_t kZEPWorkingSpaceProfileError = 0x52E38;
 // The destination identifiers of a 'DisT' call cannot be read.
 inline constexpr std::uint32_t kZEPDestinationSetError = 0x52E3A;
+// The companion application was not told of an export, so its marks are not stored.
+inline constexpr std::uint32_t kZEPExportNotReportedError = 0x52E3B;

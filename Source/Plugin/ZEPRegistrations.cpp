@@ -108,6 +108,7 @@ constexpr StringResource kStrings[] = {
     {"0x52E00ZEPPluginAuthor", "Tarnwell"},
     {"0x52E00ZEPNoDestinationErr", "The job has no page size: the document cannot be fitted."},
     {"0x52E00ZEPNewZephrinDocCmd", "New Zephrin Document"},
+    {"0x52E00ZEPExportCmd", "Zephrin Export"},
     {"0x52E00kZEPMenu_AdjustPageNormalKey", "Adjust Page to Job"},
     {"0x52E00kZEPMenu_AdjustSelectionNormalKey", "Adjust Selection to Job"},
     {"0x52E00kZEPMenu_AdjustPageToTrimKey", "Adjust Page to Trim Size"},
@@ -129,6 +130,8 @@ constexpr ErrorStringResource kErrorStrings[] = {
     {650, ErrorCode(0x52E36), "The selection cannot be exported."},
     {650, ErrorCode(0x52E38), "A working-space profile of the job cannot be read."},
     {650, ErrorCode(0x52E3A), "The list of destinations to deliver again cannot be read."},
+    {650, ErrorCode(0x52E3B),
+     "The companion application cannot be told of the export: its destinations stay unexported."},
 };
 
 // The plug-in's menu items, all in the menu that carries the product's name.

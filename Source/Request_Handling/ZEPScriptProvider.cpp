@@ -1,24 +1,23 @@
 #include "Request_Handling/ZEPScriptProvider.h"
 
+#include "Analysis/ZEPTransparencyFlattener.h"
+#include "Export/ZEPExportHelper.h"
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPSaveDetailsCmd.h"
 #include "Plugin/ZEPStringConversions.h"
 #include "Request_Handling/ZEPSaveHandlers.h"
+#include "Zephrin_Menu/UZEPEvents.h"
 #include "host/Command.h"
 #include "host/Print.h"
 #include "host/Session.h"
+#include "model/BJobFile.h"
 #include "utils/Logger.h"
 
 #include <sstream>
 
 namespace {
-
-// The host's own answer for a method it does not support, raised with an empty text.
-[[noreturn]] void ThrowNotSupported() {
-    ThrowZEPException(ustring(), kScriptMethodNotSupportedError.Get());
-}
 
 // The text of a string parameter as UTF-8; the request's and the parameter's errors are raised
 // with the host's code.
@@ -120,8 +119,44 @@ void ZEPScriptProvider::SaveJob(IScriptRequestData* data, IScript* /*script*/, b
     ApplyJob(document, data);
 }
 
-void ZEPScriptProvider::ExportJob(IScriptRequestData* /*data*/, IScript* /*script*/) {
-    ThrowNotSupported();
+void ZEPScriptProvider::ExportJob(IScriptRequestData* data, IScript* /*script*/) {
+    IDocument* document = GetFrontDocument();
+    const InterfacePtr<IZEPJobList> theJob = ApplyJob(document, data);
+    static_cast<void>(GetOrCreateFlattenerStyle());
+
+    CmdUtils::SequencePtr sequence;
+    try {
+        PMString name("0x52E00ZEPExportCmd");
+        name.Translate();
+        sequence->SetName(name);
+        if (sequence->GetUndoability() != ICommand::kAutoUndo)
+            sequence->SetUndoability(ICommand::kAutoUndo);
+
+        BJobFile& jobFile = *theJob->GetJobFile();
+        const bool exported = ZEPExportHelper().Export(document, &jobFile);
+        if (!exported)
+            return;
+        // The exported marks are stored only when the companion application heard of the
+        // export; otherwise the destinations stay due for delivery.
+        if (!UZEPEvents::SendExportedEvent(jobFile))
+            ThrowZEPException(ustring(), kZEPExportNotReportedError);
+        InterfacePtr<ICommand> theSaveDetailsCmd = CreateSaveDetailsCmd(document);
+        if (theSaveDetailsCmd->GetUndoability() != ICommand::kAutoUndo)
+            theSaveDetailsCmd->SetUndoability(ICommand::kAutoUndo);
+        InterfacePtr<IZEPJobList> theCmdJobList(theSaveDetailsCmd, UseDefaultIID{});
+        ThrowIfNull(theCmdJobList, "theCmdJobList");
+        theCmdJobList->CopyFrom(theJob.get(), true);
+        ThrowIfError(CmdUtils::ProcessCommand(theSaveDetailsCmd.get()));
+    } catch (const UException& exception) {
+        ReportUException(exception);
+        throw;
+    } catch (const std::exception& exception) {
+        ReportStdException(exception);
+        throw;
+    } catch (...) {
+        ReportUnknownException();
+        throw;
+    }
 }
 
 void ZEPScriptProvider::PrintDocument(IScriptRequestData* /*data*/, IScript* /*script*/) {

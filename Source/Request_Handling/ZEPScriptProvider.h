@@ -37,7 +37,15 @@ public:
     // The handlers. The script object is passed along and not used.
     // 'savY' (the front document, or a new one when none is open) and 'sanY' (a new document).
     virtual void SaveJob(IScriptRequestData* data, IScript* script, bool newDocument);
-    // 'expY' is not handled yet: it fails as a method the host does not support.
+    // 'expY': the job is stored in the front document (ApplyJob, fitted when 'Zerp' is true),
+    // the plug-in's flattener style made sure of, then, in a command sequence named by the
+    // translated "0x52E00ZEPExportCmd" (merged into the previous undo step), the export run
+    // (ZEPExportHelper::Export, whose end undoes its temporary changes), the "exported" event,
+    // and a save-details command with undoability 0 that stores the job with its destinations
+    // marked exported. An event that is not delivered raises 0x52E3B before that save, so the
+    // stored destinations stay unexported (the written files stay). A failure inside the
+    // sequence is reported into the global error, so that the sequence ends as failed, and is
+    // thrown on; failures before it pass on unreported.
     virtual void ExportJob(IScriptRequestData* data, IScript* script);
     // 'PrnT': the host's print dialog on the front document, given a copy of the document's print
     // data, its ink list, its trap-style list manager and the document.

@@ -2,9 +2,11 @@
 // runs the steps of its command line in order: open documents, select page items, call script
 // methods, run menu actions, show the actions' states, undo, dump, show the menus.
 // With --listen it also serves the companion application's pipe and prints, after each step,
-// the messages the plug-in sent (--decode adds the job a message carries).
+// the messages the plug-in sent (--decode adds the job a message carries). The step report tells
+// what the last call wrote and how the document came out of it (CallReport.h).
 // Results go to standard output, the host's alerts and errors to standard error. Exit status:
 // 0 done, 1 a usage error (or a step that cannot run), 2 the plug-in does not load.
+#include "CallReport.h"
 #include "CompanionListener.h"
 #include "host/Actions.h"
 #include "host/Command.h"
@@ -41,10 +43,13 @@ constexpr const char* kUsage =
     "  states           update and print the states of the plug-in's actions and the shortcuts\n"
     "  undo             undo the last undo step\n"
     "  dump [FILE]      write the session and its documents as JSON (to standard output)\n"
-    "  menus            build the menus and print the plug-in's items as placed\n";
+    "  menus            build the menus and print the plug-in's items as placed\n"
+    "  report           print what the last call's export wrote (output files, the job's\n"
+    "                   page-item file) and whether the document came back to its state\n"
+    "                   after the job was stored\n";
 
-const std::set<std::string> kSteps{"open",   "select", "call", "action",
-                                   "states", "undo",   "dump", "menus"};
+const std::set<std::string> kSteps{"open", "select", "call",  "action", "states",
+                                   "undo", "dump",   "menus", "report"};
 
 // A step that cannot run: its message goes to standard error and zephost ends with status 1.
 struct StepError {
@@ -69,7 +74,8 @@ std::vector<Step> ParseSteps(const std::vector<std::string>& words) {
         if ((step.name == "open" && count != 1) || (step.name == "select" && count == 0) ||
             (step.name == "call" && count % 2 != 1) || (step.name == "action" && count != 1) ||
             (step.name == "states" && count != 0) || (step.name == "undo" && count != 0) ||
-            (step.name == "dump" && count > 1) || (step.name == "menus" && count != 0))
+            (step.name == "dump" && count > 1) || (step.name == "menus" && count != 0) ||
+            (step.name == "report" && count != 0))
             throw StepError{"wrong arguments for \"" + step.name + "\""};
         steps.push_back(std::move(step));
     }
@@ -153,20 +159,24 @@ ScriptID ParseScriptID(const std::string& text) {
     return ScriptID(id);
 }
 
-void Call(const std::vector<std::string>& arguments) {
+void Call(const std::vector<std::string>& arguments, CallReport& report) {
     const ScriptID method = ParseScriptID(arguments[0]);
     std::map<ScriptID, ScriptData> parameters;
+    std::string job;
+    bool fit = false;
     for (std::size_t i = 1; i < arguments.size(); i += 2) {
         const std::string& value = arguments[i + 1];
         if (arguments[i] == "--zemp") {
-            const std::string text = value.starts_with('@') ? ReadFile(value.substr(1)) : value;
-            parameters[ScriptID('Zemp')] = ScriptData(PMString(text));
+            job = value.starts_with('@') ? ReadFile(value.substr(1)) : value;
+            parameters[ScriptID('Zemp')] = ScriptData(PMString(job));
         } else if (arguments[i] == "--zerp" && (value == "true" || value == "false")) {
-            parameters[ScriptID('Zerp')] = ScriptData(value == "true");
+            fit = value == "true";
+            parameters[ScriptID('Zerp')] = ScriptData(fit);
         } else {
             throw StepError{"call: \"" + arguments[i] + " " + value + "\" is no parameter"};
         }
     }
+    report.Begin(arguments[0], job, fit);
     const host::ScriptCallResult result = host::CallScriptMethod(method, std::move(parameters));
     std::cout << "called " << arguments[0] << ": " << host::Hex(result.code.Get());
     for (ErrorCode code : result.results)
@@ -229,13 +239,13 @@ void PrintAlerts() {
         std::cerr << "alert: " << alerts[printed] << "\n";
 }
 
-void Run(const Step& step) {
+void Run(const Step& step, CallReport& report) {
     if (step.name == "open")
         Open(step.arguments[0]);
     else if (step.name == "select")
         Select(step.arguments);
     else if (step.name == "call")
-        Call(step.arguments);
+        Call(step.arguments, report);
     else if (step.name == "action")
         Action(step.arguments[0]);
     else if (step.name == "states")
@@ -245,7 +255,10 @@ void Run(const Step& step) {
     else if (step.name == "menus")
         for (const std::string& item : host::BuildMenus())
             std::cout << "menu " << item << "\n";
-    else
+    else if (step.name == "report") {
+        if (!report.Print())
+            throw StepError{"report: no call to report on"};
+    } else
         Dump(step.arguments);
 }
 
@@ -294,9 +307,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     int status = 0;
+    CallReport report;
     for (const Step& step : steps) {
         try {
-            Run(step);
+            Run(step, report);
         } catch (const StepError& failure) {
             std::cerr << "zephost: " << failure.message << "\n";
             status = 1;

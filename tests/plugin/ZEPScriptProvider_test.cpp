@@ -56,9 +56,8 @@ TEST_F(ScriptProvider, FailuresEndInAnAlertAndTheCallSucceeds) {
     const std::vector<std::string> notSupported{unknownError(kScriptMethodNotSupportedError)};
     const Case cases[] = {
         {ScriptID{'none'}, job(hex), notSupported},
-        // Not handled yet.
-        {kExportJobMethod, job(hex), notSupported},
         // No document is open.
+        {kExportJobMethod, job(hex), {"(result) == NULL"}},
         {kPrintDocumentMethod, {}, {"(result) == NULL"}},
         {kDeselectDestinationsMethod, job("00000000"), {}},
         {kDeselectDestinationsMethod, {}, {unknownError(kScriptParameterMissingError)}},

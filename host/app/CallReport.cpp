@@ -1,0 +1,238 @@
+#include "CallReport.h"
+
+#include "PDFSummary.h"
+#include "host/Description.h"
+#include "host/Document.h"
+#include "host/PMString.h"
+#include "host/Recorder.h"
+#include "platform/files.h"
+#include "utils/UKeyStream.h"
+
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+// The keys of the job's record and of its page-item file's path.
+constexpr std::uint16_t kJobRecordKey = 'JJ';
+constexpr std::uint16_t kPageItemFileKey = 'PI';
+// The page-item file: the root's record, and in it per page its index (-2 for the document's
+// own items, else the page's position - 1) and the record of its items, each with its kind and
+// the record of its check tags.
+constexpr std::uint16_t kPageItemRootKey = 10;
+constexpr std::uint16_t kPageIndexKey = 120;
+constexpr std::uint16_t kItemsKey = 140;
+constexpr std::uint16_t kKindKey = 1110;
+constexpr std::uint16_t kProfileFileKey = 570; // a placed graphic's colour profile
+constexpr std::uint16_t kTagsKey = 1114;
+constexpr std::uint16_t kTagKey = 10;
+constexpr std::int32_t kDocumentLevelIndex = -2;
+
+std::string FrontDocumentDump() {
+    const host::Document* front = host::FrontDocument();
+    return front ? host::DumpDocument(*front) : std::string();
+}
+
+// The POSIX path of a path in the host's form; empty when it names nothing.
+std::string PosixPath(const std::string& path) {
+    return platform::toPosixPath(PMString(path).GetUTF16()).value_or(std::string());
+}
+
+unsigned HexDigit(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return (code < 'A' ? code - 48u : code - 55u) & 0xFu;
+}
+
+// The job-file bytes of a 'Zemp' text, decoded as the plug-in decodes it.
+std::string JobBytes(const std::string& text) {
+    if (text.starts_with("KS"))
+        return text;
+    std::string bytes;
+    for (std::size_t i = 1; i < text.size(); i += 2)
+        bytes.push_back(static_cast<char>(HexDigit(text[i - 1]) << 4 | HexDigit(text[i])));
+    return bytes;
+}
+
+// The job's page-item file ('PI' of its record 'JJ'), empty when the text holds no job.
+std::string PageItemFileOf(const std::string& job) {
+    try {
+        std::istringstream in(JobBytes(job));
+        UKeyInStream keys(in);
+        ustring path;
+        keys.enter_record(kJobRecordKey).select_key(kPageItemFileKey).read_string(path);
+        return path.toStdString();
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+std::string KindName(std::int32_t kind) {
+    switch (kind) {
+    case 10:
+        return "text run";
+    case 20:
+        return "page item";
+    case 210:
+        return "placed graphic";
+    default:
+        return "kind " + std::to_string(kind);
+    }
+}
+
+// One line per record of a page's items: its kind (the page's own record first, as "the page"),
+// a placed graphic's profile file and its check tags.
+std::vector<std::string> ItemLines(UKeyInStream& keys, bool pageFirst) {
+    std::vector<std::string> lines;
+    keys.enter_record(kItemsKey);
+    for (bool first = pageFirst; keys.next_item(); first = false) {
+        std::int32_t kind = 0;
+        keys.select_key(kKindKey).read_int(kind);
+        std::string line = first ? "the page" : KindName(kind);
+        ustring profile;
+        keys.select_key(kProfileFileKey).read_string(profile);
+        if (!profile.empty())
+            line += " with profile " + profile.toStdString();
+        keys.enter_record(kTagsKey);
+        for (const char* separator = ": "; keys.next_item(); separator = ", ") {
+            ustring tag;
+            keys.select_key(kTagKey).read_string(tag);
+            line += separator + tag.toStdString();
+        }
+        keys.leave();
+        lines.push_back(std::move(line));
+    }
+    keys.leave();
+    return lines;
+}
+
+void PrintPDF(const std::string& posixPath) {
+    const PDFSummary pdf = ReadPDFSummary(posixPath);
+    std::cout << ": PDF " << pdf.version << ", " << pdf.pages.size() << " pages\n";
+    for (std::size_t i = 0; i < pdf.pages.size(); ++i)
+        std::cout << "    page " << i + 1 << ": MediaBox " << pdf.pages[i].media << ", BleedBox "
+                  << pdf.pages[i].bleed << ", TrimBox " << pdf.pages[i].trim << "\n";
+}
+
+// An EPS file's %%BoundingBox comment, looked for among its first lines.
+void PrintEPS(std::istream& in) {
+    std::string line;
+    for (int i = 0; i < 50 && std::getline(in, line); ++i)
+        if (line.starts_with("%%BoundingBox:")) {
+            std::cout << ": EPS, " << line << "\n";
+            return;
+        }
+    std::cout << ": no PDF, no EPS\n";
+}
+
+} // namespace
+
+void CallReport::Begin(const std::string& method, const std::string& job, bool fitted) {
+    m_method = method;
+    m_job = job;
+    m_fitted = fitted;
+    m_firstOutput = host::Recorder::Instance().Log(host::Channel::Outputs).size();
+    m_firstSequenceEnded = false;
+    m_afterFirstSequence.reset();
+    m_beforeLastCommand.reset();
+    m_lastCommand.clear();
+    host::SetCommandObserver(
+        {[this](ICommand& command) { CommandRuns(command); },
+         [this](const ICommandSequence&, bool kept, int open) { SequenceEnded(kept, open); }});
+}
+
+void CallReport::CommandRuns(ICommand& command) {
+    if (!m_afterFirstSequence)
+        return;
+    m_beforeLastCommand = FrontDocumentDump();
+    m_lastCommand = command.CreateName().GetUTF8String();
+}
+
+void CallReport::SequenceEnded(bool kept, int openSequences) {
+    if (m_firstSequenceEnded || openSequences != 0)
+        return;
+    m_firstSequenceEnded = true;
+    if (kept)
+        m_afterFirstSequence = FrontDocumentDump();
+}
+
+bool CallReport::Print() const {
+    if (m_method.empty())
+        return false;
+    std::cout << "report on " << m_method << "\n";
+    PrintOutputs();
+    PrintPageItemFile();
+    PrintDocument();
+    return true;
+}
+
+void CallReport::PrintOutputs() const {
+    const auto& outputs = host::Recorder::Instance().Log(host::Channel::Outputs);
+    if (m_firstOutput == outputs.size())
+        std::cout << "  no output file written\n";
+    for (std::size_t i = m_firstOutput; i < outputs.size(); ++i) {
+        std::cout << "  output " << outputs[i];
+        const std::string path = PosixPath(outputs[i]);
+        std::ifstream in(path, std::ios::binary);
+        std::string head(5, '\0');
+        if (!in.read(head.data(), 5)) {
+            std::cout << ": cannot be read\n";
+            continue;
+        }
+        try {
+            if (head == "%PDF-")
+                PrintPDF(path);
+            else
+                PrintEPS(in);
+        } catch (const std::exception& error) {
+            std::cout << ": " << error.what() << "\n";
+        }
+    }
+}
+
+void CallReport::PrintPageItemFile() const {
+    const std::string file = PageItemFileOf(m_job);
+    if (file.empty())
+        return;
+    std::cout << "  page-item file " << file;
+    std::ifstream in(PosixPath(file), std::ios::binary);
+    if (!in) {
+        std::cout << ": not written\n";
+        return;
+    }
+    std::cout << "\n";
+    try {
+        UKeyInStream keys(in);
+        keys.enter_record(kPageItemRootKey);
+        while (keys.next_item()) {
+            std::int32_t index = 0;
+            keys.select_key(kPageIndexKey).read_int(index);
+            const bool page = index != kDocumentLevelIndex;
+            const std::vector<std::string> lines = ItemLines(keys, page);
+            std::cout << "    " << (page ? "page " + std::to_string(index + 1) : "document")
+                      << (lines.empty() ? ": no items" : "") << "\n";
+            for (const std::string& line : lines)
+                std::cout << "      " << line << "\n";
+        }
+    } catch (const std::exception& error) {
+        std::cout << "    " << error.what() << "\n";
+    }
+}
+
+void CallReport::PrintDocument() const {
+    const std::string state = m_fitted ? "stored and fitted" : "stored";
+    if (!m_afterFirstSequence) {
+        std::cout << "  document: the job was not " << state << "\n";
+        return;
+    }
+    const std::string now = FrontDocumentDump();
+    if (now == *m_afterFirstSequence)
+        std::cout << "  document: as after the job was " << state << "\n";
+    else if (m_beforeLastCommand == m_afterFirstSequence)
+        std::cout << "  document: as after the job was " << state << ", until the last command \""
+                  << m_lastCommand << "\"\n";
+    else
+        std::cout << "  document: changed after the job was " << state << "\n";
+}

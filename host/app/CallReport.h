@@ -1,0 +1,49 @@
+// zephost's report on the last script call: the files its export commands wrote (a PDF's
+// version and each page's boxes, an EPS file's bounding box), the page-item file of the call's
+// job (each page's records with their kinds and check tags), and how the front document compares
+// with its state when the call's first command sequence ended.
+//
+// For 'expY' the first sequence stores the job and, with 'Zerp', fits the document to it; the
+// export then makes its temporary changes inside a sequence of its own and undoes them, and the
+// call's last command stores the job again with its exported marks. So a sound export leaves
+// the document as it was after the job was stored and fitted until that last command.
+#pragma once
+
+#include "host/Command.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+class CallReport {
+public:
+    CallReport() = default;
+    ~CallReport() { host::SetCommandObserver({}); }
+    CallReport(const CallReport&) = delete;
+    CallReport& operator=(const CallReport&) = delete;
+
+    // Follows the command processor for the call that is about to run: `method` its four
+    // characters, `job` its 'Zemp' text (raw job-file bytes or their hex form; may be empty),
+    // `fitted` whether it asks for fitting.
+    void Begin(const std::string& method, const std::string& job, bool fitted);
+    // Prints the report on standard output; false when no call was followed.
+    [[nodiscard]] bool Print() const;
+
+private:
+    void CommandRuns(ICommand& command);
+    void SequenceEnded(bool kept, int openSequences);
+    void PrintOutputs() const;
+    void PrintPageItemFile() const;
+    void PrintDocument() const;
+
+    std::string m_method;
+    std::string m_job;
+    bool m_fitted = false;
+    std::size_t m_firstOutput = 0;
+    // The front document's dump when the first outermost sequence ended, if it was kept.
+    bool m_firstSequenceEnded = false;
+    std::optional<std::string> m_afterFirstSequence;
+    // After that: the dump before the last command that ran, and that command's name.
+    std::optional<std::string> m_beforeLastCommand;
+    std::string m_lastCommand;
+};
