@@ -21,12 +21,15 @@ build: setup
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
-# The stand-in host program on an example document: it opens the document, selects two page
-# items and dumps the session.
+# The main job in the stand-in host program: zephost serves the companion application's pipe,
+# opens the example session and ad, calls 'expY' with the example PDF job and 'Zerp' true, and
+# reports what the export wrote. The job's files go to its drive J:, here build/run/job.
 run: build
-	mkdir -p build/run
-	ZEP_PIPE_DIR=build/run build/default/host/app/zephost --listen --decode \
-	    open examples/single_page.json select 21 22 dump build/run/dump.json
+	rm -rf build/run
+	mkdir -p build/run/job
+	ZEP_PIPE_DIR=build/run ZEP_DRIVE_J=$(CURDIR)/build/run/job build/default/host/app/zephost \
+	    --listen --decode open examples/studio.json open examples/spring_sale.json \
+	    call expY --zemp @examples/jobs/spring_sale_pdf.hex --zerp true report
 
 test: setup test-default test-asan test-tsan fuzz-smoke
 

@@ -70,6 +70,35 @@ TEST_F(CommandTest, ProcessCommandReturnsTheCodeDoLeftAndRollsBack) {
                                         "SetValue 0xE00100 -> threw"}));
 }
 
+TEST_F(CommandTest, TheObserverSeesCommandsBeforeTheyRunAndSequencesAsTheyEnd) {
+    std::vector<std::string> seen;
+    host::SetCommandObserver(
+        {[&](ICommand& command) {
+             seen.push_back(command.CreateName().GetUTF8String() + " at " + std::to_string(gValue));
+         },
+         [&](const ICommandSequence& sequence, bool kept, int open) {
+             seen.push_back(sequence.GetName().GetUTF8String() + (kept ? " kept" : " undone") +
+                            ", open " + std::to_string(open) + " at " + std::to_string(gValue));
+         }});
+    ICommandSequence* outer = CmdUtils::BeginCommandSequence();
+    outer->SetName(PMString("outer"));
+    IAbortableCmdSeq* inner = CmdUtils::BeginAbortableCmdSeq();
+    inner->SetName(PMString("inner"));
+    ASSERT_EQ(Set(1), kSuccess);
+    CmdUtils::AbortCommandSequence(inner);
+    ASSERT_EQ(Set(2), kSuccess);
+    ErrorUtils::PMSetGlobalErrorCode(ErrorCode{42});
+    EXPECT_EQ(Set(3), ErrorCode{42}); // skipped: not seen
+    EXPECT_EQ(CmdUtils::EndCommandSequence(outer), ErrorCode{42});
+    ErrorUtils::PMSetGlobalErrorCode(kSuccess);
+    ICommandSequence* last = CmdUtils::BeginCommandSequence();
+    last->SetName(PMString("last"));
+    EXPECT_EQ(CmdUtils::EndCommandSequence(last), kSuccess);
+    EXPECT_EQ(seen, (std::vector<std::string>{"SetValue at 0", "inner undone, open 1 at 0",
+                                              "SetValue at 0", "outer undone, open 0 at 0",
+                                              "last kept, open 0 at 0"}));
+}
+
 TEST_F(CommandTest, SequencesKeepOrRollBackEverythingInside) {
     ICommandSequence* kept = CmdUtils::BeginCommandSequence();
     kept->SetName(PMString("kept"));

@@ -10,15 +10,14 @@
 #include "host/Selection.h"
 #include "model/BJobFile.h"
 #include "support/CompanionFixture.h"
+#include "support/EventPayload.h"
 #include "support/JobSamples.h"
 #include "support/SampleLayoutFixture.h"
 #include "support/Test.h"
 #include "support/Thrown.h"
-#include "utils/TextUtils.h"
 
 #include <gmock/gmock.h>
 
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -33,18 +32,6 @@ std::string SendAction(const CompanionFixture& fixture, std::uint32_t action) {
     EXPECT_EQ(received.size(), 2u);
     EXPECT_EQ(received.front(), "{\"what\":\"ping\"}");
     return received.back();
-}
-
-// The job that the Base64 payload "v" of a message's text holds.
-std::unique_ptr<BJobFile> PayloadJob(const std::string& text) {
-    std::smatch v;
-    EXPECT_TRUE(std::regex_search(text, v, std::regex("\"v\":\"([A-Za-z0-9+/=]*)\""))) << text;
-    std::string bytes;
-    EXPECT_TRUE(base64Decode(v[1].str(), bytes));
-    std::istringstream in(bytes);
-    auto job = std::make_unique<BJobFile>();
-    job->Read(in, kJobFilePartFull);
-    return job;
 }
 
 // The fields of a details payload: names, size ('Lw' x 'Ld', 'LH', 'LV'), 'SE', 'CP' and 'LC',

@@ -1,19 +1,26 @@
 // Tests of the script provider: the log line of every call, the methods and parameters that end
 // in an alert while the call still succeeds, one run per script object, the transient job that
-// ApplyJob reads in full, the destination update ('DisT') over the open documents and the print
-// dialog ('PrnT').
+// ApplyJob reads in full, the export road ('expY') with its event and its failures, the
+// destination update ('DisT') over the open documents and the print dialog ('PrnT').
 #include "Request_Handling/ZEPScriptProvider.h"
 
+#include "Analysis/ZEPTransparencyFlattener.h"
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPSaveDetailsCmd.h"
 #include "host/Errors.h"
 #include "host/Faults.h"
+#include "host/PDFExport.h"
 #include "host/Print.h"
+#include "support/CompanionFixture.h"
+#include "support/EventPayload.h"
+#include "support/ExportRunFixture.h"
+#include "support/JobDescription.h"
 #include "support/JobSamples.h"
 #include "support/LogCapture.h"
 #include "support/PluginFixture.h"
 #include "support/SampleLayoutFixture.h"
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -103,6 +110,126 @@ TEST_F(ScriptProvider, ApplyJobReadsTheFullJob) {
     EXPECT_FALSE(applied->IsStoredInDatabase());
     EXPECT_EQ(applied->GetJobFile()->jobName, "ad job");
     EXPECT_EQ(applied->GetJobFile()->pageCount, 3);
+}
+
+// 'expY' on the export layout with a job whose files lie in the test's folder: its selected group
+// books destinations 1 and 2, its other group destination 3; PDF is allowed. The fixture keeps the
+// document as it was when the job's store ended (the first outermost sequence to end).
+class ExportJob : public ExportRunTest, public CompanionFixture {
+protected:
+    void SetUp() override {
+        ExportRunTest::SetUp();
+        host::SetCommandObserver({nullptr, [this](const ICommandSequence&, bool, int open) {
+                                      if (open == 0 && !m_afterStore)
+                                          m_afterStore = Dump();
+                                  }});
+    }
+
+    void Call(const std::string& pageItemFile = "items.bin") {
+        const std::string destination =
+            R"({"width": 300, "height": 400, "bleed": [3, 3, 3, 3], "id": ")";
+        const std::string job = R"({"job": {"jobName": "Ad", "pageCount": 2, "jobFolder": ")" +
+                                m_temp.systemPath() + R"(", "outputFile": ")" +
+                                m_temp.systemPath("ad") + R"(", "pageItemFile": ")" +
+                                m_temp.systemPath(pageItemFile) +
+                                R"(", "sections": [{"first": 1, "count": 2}]},
+            "groups": [{"selected": true, "destinations": [)" +
+                                destination + R"(1"}, )" + destination + R"(2"}]},
+                       {"destinations": [)" +
+                                destination + R"(3"}]}], "forbidPDF": false})";
+        host::CallScriptMethod(
+            kExportJobMethod,
+            {{kJobParameter, ScriptData(PMString(hexText(describedJobBytes(job))))},
+             {kFitParameter, ScriptData(true)}});
+    }
+    // The stored job's exported destinations and the first destination of its selected group.
+    std::string Stored() const {
+        InterfacePtr<IZEPJobList> jobs(m_document->WorkspaceRef(), UseDefaultIID{});
+        std::string text = "exported";
+        for (BGroup& group : jobs->GetJobFile()->GetGroups())
+            for (const BDestination& destination : group)
+                if (destination.IsExported())
+                    text += " " + destination.GetIdentifier().toStdString();
+        const BGroup* selected = jobs->GetJobFile()->GetGroups().GetSelectedGroup();
+        return text + ", selected " +
+               (selected ? selected->begin()->GetIdentifier().toStdString() : "-");
+    }
+    bool Written(const std::string& name) const { return std::filesystem::exists(m_temp.at(name)); }
+
+    std::optional<std::string> m_afterStore;
+};
+
+// The host answers this test relies on: the export layout has two pages and transparent items;
+// the PDF export command writes the file its output file names.
+TEST_F(ExportJob, ExportsTellsTheCompanionAndStoresTheMarksInTheStoresUndoStep) {
+    // The flattener style exists already: its making would be an undo step of its own.
+    static_cast<void>(GetOrCreateFlattenerStyle());
+    const auto companion = Listen();
+    const std::string before = Dump();
+    const std::size_t steps = host::UndoStepNames().size();
+    Call();
+    EXPECT_TRUE(Log(host::Channel::Alerts).empty());
+    EXPECT_TRUE(Written("ad.pdf"));
+    EXPECT_TRUE(Written("items.bin"));
+    const auto received = companion->Messages();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0], "{\"what\":\"ping\"}");
+    const auto sent = PayloadJob(received[1]);
+    ASSERT_EQ(sent->GetGroups().size(), 1u);
+    EXPECT_EQ(sent->GetGroups().begin()->size(), 2u);
+    EXPECT_EQ(sent->jobName, "Ad");
+    EXPECT_EQ(Stored(), "exported 1 2, selected 3");
+    const auto& sequences = Log(host::Channel::Sequences);
+    EXPECT_EQ(std::count(sequences.begin(), sequences.end(), "end Zephrin Export"), 1);
+    EXPECT_EQ(Log(host::Channel::Commands).back(), "0x52E00SaveDetailsCmd 0x52E16 -> 0x0");
+    // The store's step (undoability 1) took the export's sequence and its save (both 0) in.
+    EXPECT_EQ(host::UndoStepNames().size(), steps + 1);
+    ASSERT_TRUE(host::Undo());
+    EXPECT_EQ(Dump(), before);
+}
+
+// Each failure inside the export sequence: one alert, the sequence rolled back to the document as
+// the store left it (fitted, the job stored without marks), no event; the files already written
+// stay.
+TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored) {
+    const struct {
+        const char* name;
+        bool listening;
+        std::function<void()> inject;
+        const char* pageItemFile;
+        std::string alert;
+        bool pdf;
+    } cases[] = {
+        {"no listener", false, [] {}, "items.bin",
+         "The companion application cannot be told of the export: its destinations stay "
+         "unexported.",
+         true},
+        {"PDF export fails", true,
+         [] { host::Faults::Instance().FailProcessCommand(kPDFExportCmdBoss, ErrorCode{7}); },
+         "items.bin", unknownError(ErrorCode{7}), false},
+        {"page-item file not written", true, [] {}, "missing/items.bin",
+         "The file cannot be written.", true},
+    };
+    for (const auto& c : cases) {
+        host::Faults::Instance().Reset();
+        host::Recorder::Instance().Reset();
+        std::filesystem::remove(m_temp.at("ad.pdf"));
+        Open(kExportLayout);
+        m_afterStore.reset();
+        const auto companion = c.listening ? Listen() : nullptr;
+        c.inject();
+        Call(c.pageItemFile);
+        EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{c.alert}) << c.name;
+        EXPECT_EQ(Log(host::Channel::Sequences).back(), "fail Zephrin Export") << c.name;
+        ASSERT_TRUE(m_afterStore) << c.name;
+        EXPECT_EQ(Dump(), *m_afterStore) << c.name;
+        EXPECT_EQ(Stored(), "exported, selected 1") << c.name;
+        EXPECT_EQ(Written("ad.pdf"), c.pdf) << c.name;
+        if (companion) {
+            EXPECT_EQ(companion->Messages().size(), 0u) << c.name;
+        }
+        EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), kSuccess) << c.name;
+    }
 }
 
 TEST(DecodeDestinationIdentifiers, ReadsEitherLetterCaseAndRefusesBytesThatEndEarlyOrRunOn) {

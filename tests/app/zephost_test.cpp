@@ -1,0 +1,122 @@
+// The main job end to end: zephost runs as a process on the example session, ad and jobs,
+// serving no pipe itself; the test listens as the companion application, reads the PDF back
+// with qpdf, the page-item file as an outline and the "exported" event's job.
+#include "model/BJobFile.h"
+#include "support/CompanionFixture.h"
+#include "support/EventPayload.h"
+#include "support/PageItemFile.h"
+#include "support/Test.h"
+
+#include <gmock/gmock.h>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+class MainJob : public ::testing::Test, public CompanionFixture {
+protected:
+    // Runs zephost on the example ad with the example job of that name ('Zerp' true), its job
+    // drive J: a fresh folder; true when it ends with status 0.
+    bool Export(const std::string& job) {
+        std::filesystem::create_directory(m_folder.at("job"));
+        ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+        const std::string examples = ZEP_EXAMPLES_DIR;
+        const std::string command =
+            std::string(ZEP_ZEPHOST) + " open " + examples + "/studio.json open " + examples +
+            "/spring_sale.json call expY --zemp @" + examples + "/jobs/" + job +
+            ".hex --zerp true report >" + m_folder.at("out") + " 2>" + m_folder.at("err");
+        return std::system(command.c_str()) == 0;
+    }
+    std::string Output() const { return m_folder.read("out"); }
+};
+
+std::string Box(QPDFObjectHandle page, const char* key) {
+    const auto r = page.getKey(key).getArrayAsRectangle();
+    std::ostringstream text;
+    text << r.llx << " " << r.lly << " " << r.urx << " " << r.ury;
+    return text.str();
+}
+
+// The records of the ad's page-item file, whatever the output: per page the page's own record,
+// then its items back to front with their text runs.
+const std::vector<std::string> kPageItems{"page -2",
+                                          "page 0",
+                                          "kind 20",
+                                          "kind 210",
+                                          "kind 20",
+                                          "PlacedGraphicIsCMYK",
+                                          "kind 10",
+                                          "OpenTypeCFFFontUsedInLayout",
+                                          "flattener",
+                                          "page 1",
+                                          "kind 20",
+                                          "TransparencyBlendSpaceSetToCMYK",
+                                          "TransparencyOnPageFlattenedUsingGlobalFlattener",
+                                          "kind 20",
+                                          "TextBoxOverflowed",
+                                          "TransparentObjectsOverlapTextFrame",
+                                          "kind 10",
+                                          "OpenTypeCFFFontUsedInLayout",
+                                          "kind 10",
+                                          "OpenTypeCFFFontUsedInLayout",
+                                          "kind 20",
+                                          "OpacityTransparencyAppliedToObject",
+                                          "PlacedGraphicContainsSpots",
+                                          "TransparencyAppliedToObject",
+                                          "flattener"};
+
+TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
+    const auto companion = Listen();
+    ASSERT_TRUE(Export("spring_sale_pdf")) << m_folder.read("err");
+    EXPECT_THAT(m_folder.read("err"), ::testing::Not(::testing::HasSubstr("alert")));
+
+    QPDF pdf;
+    pdf.processFile(m_folder.at("job/spring-sale.pdf").c_str());
+    EXPECT_EQ(pdf.getPDFVersion(), "1.6");
+    const auto pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    ASSERT_EQ(pages.size(), 2u);
+    for (const QPDFPageObjectHelper& page : pages) {
+        QPDFObjectHandle object = page.getObjectHandle();
+        EXPECT_EQ(Box(object, "/MediaBox"), "0 0 297 417"); // 280 x 400 and 8.5 bleed
+        EXPECT_EQ(Box(object, "/BleedBox"), "0 0 297 417");
+        EXPECT_EQ(Box(object, "/TrimBox"), "8.5 8.5 288.5 408.5");
+    }
+    EXPECT_EQ(PageItemFileOutline(m_folder.read("job/spring-sale.items")), kPageItems);
+
+    const auto received = companion->Messages();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0], "{\"what\":\"ping\"}");
+    const auto sent = PayloadJob(received[1]);
+    EXPECT_EQ(sent->jobName, "Spring sale");
+    EXPECT_EQ(sent->outputFile.path(), "J:/spring-sale.pdf");
+    ASSERT_EQ(sent->GetGroups().size(), 1u);
+    std::string destinations;
+    for (const BDestination& destination : *sent->GetGroups().begin())
+        destinations += destination.GetIdentifier().toStdString() + " ";
+    EXPECT_EQ(destinations, "4101 4102 ");
+
+    EXPECT_THAT(Output(), ::testing::HasSubstr("called expY: 0x0, object 0x0\nreport on expY\n"
+                                               "  output J:/spring-sale.pdf: PDF 1.6, 2 pages\n"));
+    EXPECT_THAT(Output(), ::testing::EndsWith("  document: as after the job was stored and "
+                                              "fitted, until the last command "
+                                              "\"0x52E00SaveDetailsCmd\"\n"));
+}
+
+TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
+    const auto companion = Listen();
+    ASSERT_TRUE(Export("spring_sale_eps")) << m_folder.read("err");
+    EXPECT_FALSE(std::filesystem::exists(m_folder.at("job/spring-sale.pdf")));
+    EXPECT_THAT(m_folder.read("job/spring-sale.eps#2"),
+                ::testing::HasSubstr("\n%%BoundingBox: 0 0 297 417\n"));
+    EXPECT_EQ(PageItemFileOutline(m_folder.read("job/spring-sale.items")), kPageItems);
+    EXPECT_EQ(companion->Messages().size(), 2u);
+    EXPECT_THAT(Output(), ::testing::HasSubstr(
+                              "  output J:/spring-sale.eps: EPS, %%BoundingBox: 0 0 297 417\n"
+                              "  output J:/spring-sale.eps#2: EPS, %%BoundingBox: 0 0 297 "
+                              "417\n"));
+}
+
+} // namespace
