@@ -50,7 +50,9 @@ private:
 class CZEPCallback : public ICallback {
 public:
     explicit CZEPCallback(IPMUnknown* object);
-    IPMUnknown* GetCallbackObject() const override { return m_object.get(); }
+    IPMUnknown* GetCallbackObject() const override { return GetHeldObject(); }
+    // The object held, without a new reference.
+    IPMUnknown* GetHeldObject() const { return m_object.get(); }
 
 private:
     InterfacePtr<IPMUnknown> m_object;
