@@ -1,6 +1,7 @@
 // zephost: the stand-in host program. It loads the plug-in library the way the host does, then
 // runs the steps of its command line in order: open documents, select page items, call script
-// methods, run menu actions, show the actions' states, undo, dump, show the menus.
+// methods, run menu actions, show the actions' states, undo, list the commands processed, dump,
+// show the menus.
 // With --listen it also serves the companion application's pipe and prints, after each step,
 // the messages the plug-in sent (--decode adds the job a message carries). The step report tells
 // what the last call wrote and how the document came out of it (CallReport.h).
@@ -42,6 +43,9 @@ constexpr const char* kUsage =
     "  action ID        run the plug-in's menu action ID (0x52E0B or decimal)\n"
     "  states           update and print the states of the plug-in's actions and the shortcuts\n"
     "  undo             undo the last undo step\n"
+    "  commands         print the commands processed since the last \"commands\" step\n"
+    "                   (\"command NAME CLASS -> RESULT\"), then the calls of their data\n"
+    "                   (\"data CALL\", e.g. what the print dialog was handed)\n"
     "  dump [FILE]      write the session and its documents as JSON (to standard output)\n"
     "  menus            build the menus and print the plug-in's items as placed\n"
     "  report           print what the last call's export wrote (output files, the job's\n"
@@ -49,7 +53,7 @@ constexpr const char* kUsage =
     "                   after the job was stored\n";
 
 const std::set<std::string> kSteps{"open", "select", "call",  "action", "states",
-                                   "undo", "dump",   "menus", "report"};
+                                   "undo", "dump",   "menus", "report", "commands"};
 
 // A step that cannot run: its message goes to standard error and zephost ends with status 1.
 struct StepError {
@@ -75,7 +79,7 @@ std::vector<Step> ParseSteps(const std::vector<std::string>& words) {
             (step.name == "call" && count % 2 != 1) || (step.name == "action" && count != 1) ||
             (step.name == "states" && count != 0) || (step.name == "undo" && count != 0) ||
             (step.name == "dump" && count > 1) || (step.name == "menus" && count != 0) ||
-            (step.name == "report" && count != 0))
+            (step.name == "report" && count != 0) || (step.name == "commands" && count != 0))
             throw StepError{"wrong arguments for \"" + step.name + "\""};
         steps.push_back(std::move(step));
     }
@@ -231,6 +235,20 @@ void Dump(const std::vector<std::string>& arguments) {
                   << (document.get() == host::FrontDocument() ? " (front)" : "") << "\n";
 }
 
+// Prints the entries of a channel recorded since the last print, each after `prefix`.
+void PrintSince(host::Channel channel, const char* prefix, std::size_t& printed) {
+    const auto& log = host::Recorder::Instance().Log(channel);
+    for (; printed < log.size(); ++printed)
+        std::cout << prefix << log[printed] << "\n";
+}
+
+void Commands() {
+    static std::size_t commands = 0;
+    static std::size_t calls = 0;
+    PrintSince(host::Channel::Commands, "command ", commands);
+    PrintSince(host::Channel::Calls, "data ", calls);
+}
+
 // Prints the alerts recorded since the last call.
 void PrintAlerts() {
     static std::size_t printed = 0;
@@ -252,6 +270,8 @@ void Run(const Step& step, CallReport& report) {
         States();
     else if (step.name == "undo")
         Undo();
+    else if (step.name == "commands")
+        Commands();
     else if (step.name == "menus")
         for (const std::string& item : host::BuildMenus())
             std::cout << "menu " << item << "\n";

@@ -1,0 +1,307 @@
+// Every road of the plug-in end to end: zephost runs as a process on the examples, the test
+// listens as the companion application and looks at what the user would see: the files in the
+// job's folder (a PDF read with qpdf), the events received, the alerts, zephost's output and the
+// document dumps before and after the change and after its undo.
+#include "support/CompanionFixture.h"
+#include "support/EventPayload.h"
+#include "support/PageItemFile.h"
+#include "support/Test.h"
+
+#include <gmock/gmock.h>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+// What the dumps show: after == before, undone == before, or undone == before but for the job
+// values the fitting keeps in the stored job (its recomputed boxes and page size).
+enum class Dumps { kUnchecked, kUnchanged, kUndone, kUndoneButJobValues };
+
+struct DumpText {
+    const char* dump; // "before", "after" or "undone"
+    const char* text;
+    bool present = true;
+};
+
+struct Road {
+    const char* name;
+    std::string steps; // %E: the examples folder; dumps go to %F/before, %F/after, %F/undone
+    // The "what" of each message the companion received, with the name of the job it carries.
+    std::string events;
+    std::vector<std::string> output; // found in zephost's standard output, in this order
+    std::string files; // the job folder J:, each profile written shown as "PlacedImages/*.icc"
+    std::vector<std::pair<std::string, std::string>> contents = {}; // a file, what it shows
+    Dumps dumps = Dumps::kUnchecked;
+    std::vector<DumpText> dumpTexts = {};
+    std::string alerts = {}; // zephost's standard error, without the plug-in's debug lines
+};
+
+const std::string kAd = "open %E/studio.json open %E/spring_sale.json ";
+const std::string kPDFJob = " --zemp @%E/jobs/spring_sale_pdf.hex ";
+const std::string kHalfPage = "open %E/single_page.json call savY --zemp @%E/jobs/half_page.hex ";
+const char* kTrimSize = "\"width\": 190.0,\n              \"height\": 130.0,";
+const char* kExported = "45780101"; // 'Ex' true in the stored job's hex
+const char* kIcc = "PlacedImages/*.icc";
+
+std::string Change(const std::string& setup, const std::string& change) {
+    return setup + " dump %F/before " + change + " dump %F/after undo dump %F/undone";
+}
+
+const Road kRoads[] = {
+    {"SaveFitsTheFrontDocumentToTheJob",
+     Change("open %E/single_page.json", "call savY --zemp @%E/jobs/half_page.hex --zerp true"),
+     "",
+     {"called savY: 0x0, object 0x0\n"},
+     "",
+     {},
+     Dumps::kUndone,
+     {{"after", kTrimSize}, {"after", "537072696e672073616c652e696e6464"}}},
+    {"SaveOfAJobWhoseProfileCannotBeReadLeavesTheDocument",
+     Change("open %E/single_page.json", "call savY --zemp @%E/jobs/working_space_profile.hex"),
+     "",
+     {"called savY: 0x0, object 0x0\n", "nothing to undo\n"},
+     "",
+     {},
+     Dumps::kUnchanged,
+     {},
+     "alert: A working-space profile of the job cannot be read.\n"},
+    {"NewDocumentFromTheJobIsClosedByUndo",
+     Change("open %E/single_page.json", "call sanY --zemp @%E/jobs/half_page.hex"),
+     "",
+     {"\"Spring sale.indd\": 1 spread, 1 page, 1 layer, 0 page items (front)\n", "undid"},
+     "",
+     {},
+     Dumps::kUndone,
+     {{"after", kTrimSize}}},
+    {"ExportToPDFWritesTheProfileOfThePlacedImageAndIsUndone",
+     kAd + "dump %F/before call expY" + kPDFJob + "--zerp true undo undo dump %F/undone",
+     "ping exported(Spring sale)",
+     {"undid \"New Flattener Style\"\nundid \"\"\n"},
+     "PlacedImages/*.icc spring-sale.items spring-sale.pdf",
+     {{kIcc, "acsp"}, {kIcc, "Camera RGB"}, {"spring-sale.pdf", "PDF 1.6: MediaBox 0 0 297"}},
+     Dumps::kUndone},
+    {"ExportToEPSWritesAnEPSFilePerPage",
+     kAd + "call expY --zemp @%E/jobs/spring_sale_eps.hex",
+     "ping exported(Spring sale)",
+     {},
+     "PlacedImages/*.icc spring-sale.eps spring-sale.eps#2 spring-sale.items",
+     {{"spring-sale.eps", "%!PS-Adobe-3.0 EPSF-3.0\n"},
+      {"spring-sale.eps#2", "%!PS-Adobe-3.0 EPSF-3.0\n"}}},
+    {"ExportOfASelectionWritesThePageOfTheSelectedFrame",
+     kAd + "action 0x52E0B select 24 dump %F/before call expY" + kPDFJob +
+         "undo undo dump %F/undone",
+     "ping exported(Spring sale)",
+     {},
+     "spring-sale.items spring-sale.pdf",
+     {{"spring-sale.pdf", "PDF 1.6: MediaBox 0 0 234 132, TrimBox 3 3 231 129\n"},
+      {"spring-sale.items", "page -2 page 0 kind 20 TransparencyBlendSpaceSetToCMYK"}},
+     Dumps::kUndone},
+    {"DestinationUpdateClearsTheExportedMarksOfTheListedDestinations",
+     kAd + "call expY" + kPDFJob + "dump %F/before commands call DisT --zemp " +
+         "000000020000100500001006 commands dump %F/after",
+     "ping exported(Spring sale)",
+     {"called DisT: 0x0, object 0x0\ncommand 0x52E00SaveDetailsCmd 0x52E16 -> 0x0\ndumped"},
+     "PlacedImages/*.icc spring-sale.items spring-sale.pdf",
+     {},
+     Dumps::kUnchecked,
+     {{"before", kExported}, {"after", kExported, false}}},
+    {"PrintShowsTheDialogWithTheFrontDocumentsPrintData",
+     "open %E/session.json dump %F/before call PrnT commands dump %F/after",
+     "",
+     {"command Print 0x1D231 -> 0x0\ndata CopyData 1\ndata SetPrintData 0xA26 \"Proof\" 2\n"
+      "data SetInkList Coupon.indd 2\ndata SetTrapStyleListMgr Coupon.indd 2\n"
+      "data SetDocument Coupon.indd 1\n"},
+     "",
+     {},
+     Dumps::kUnchanged},
+    {"AdjustFitsTheDocument",
+     Change(kHalfPage, "action 0x52E06"),
+     "",
+     {"undid \"0x52E00kStringZEPAdjustFrameCmdKey\"\n"},
+     "",
+     {},
+     Dumps::kUndoneButJobValues,
+     {{"after", kTrimSize}, {"after", "0x52E00ZEPGuideLayer", false}}},
+    {"AdjustFitsTheSelectedFrameWithGuides",
+     Change(kHalfPage + "action 0x52E0B select 21", "action 0x52E06"),
+     "",
+     {"undid \"0x52E00kStringZEPAdjustFrameCmdKey\"\n"},
+     "",
+     {},
+     Dumps::kUndoneButJobValues,
+     {{"after", "\"name\": \"0x52E00ZEPGuideLayer\""},
+      {"after", "\"index\": 16"},
+      {"after", kTrimSize, false}}},
+    {"DetailsTellsTheCompanionTheStoredJob",
+     kHalfPage + "dump %F/before action 0x52E05 dump %F/after",
+     "ping details(Half-page ad)",
+     {},
+     "",
+     {},
+     Dumps::kUnchanged},
+    {"JobListAsksTheCompanionForItsJobs",
+     kHalfPage + "dump %F/before action 0x52E0D dump %F/after",
+     "ping joblist",
+     {},
+     "",
+     {},
+     Dumps::kUnchanged},
+    {"SelectionBasedExportsToggleIsShownAndUndone",
+     Change("open %E/single_page.json states", "action 0x52E0B states") + " states",
+     "",
+     {"state 0x52E0B 1 Selection-Based Exports\n", "state 0x52E06 0 Adjust Selection to Job\n",
+      "state 0x52E0B 3 Selection-Based Exports\n", "state 0x52E0B 1 Selection-Based Exports\n"},
+     "",
+     {},
+     Dumps::kUndone},
+    {"CommonSizingToggleIsShownAndUndone",
+     Change("open %E/single_page.json states", "action 0x52E0C states") + " states",
+     "",
+     {"state 0x52E0C 1 Common Sizing\n", "state 0x52E0C 3 Common Sizing\n",
+      "state 0x52E0C 1 Common Sizing\n"},
+     "",
+     {},
+     Dumps::kUndone},
+};
+
+std::string Replaced(std::string text, const std::string& what, const std::string& with) {
+    for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += with.size())
+        text.replace(at, what.size(), with);
+    return text;
+}
+
+// A PDF as qpdf reads it: its version, then each page's MediaBox and TrimBox.
+std::string PDFOutline(const std::string& path) {
+    QPDF pdf;
+    pdf.processFile(path.c_str());
+    std::ostringstream text;
+    text << "PDF " << pdf.getPDFVersion() << ":";
+    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages())
+        for (const char* key : {"/MediaBox", "/TrimBox"}) {
+            const auto r = page.getObjectHandle().getKey(key).getArrayAsRectangle();
+            text << (key[1] == 'M' ? " " : ", ") << key + 1 << " " << r.llx << " " << r.lly << " "
+                 << r.urx << " " << r.ury << (key[1] == 'M' ? "" : "\n");
+        }
+    return text.str();
+}
+
+// The stored job's hex in the workspace of a document dump blanked.
+std::string WithoutJobValues(const std::string& dump) {
+    return std::regex_replace(dump, std::regex("\"0x52E06\": \"[0-9a-f]*\""), "\"0x52E06\"");
+}
+
+class Roads : public ::testing::TestWithParam<Road>, public CompanionFixture {
+protected:
+    // Runs zephost with the road's steps, the job drive J: a fresh folder.
+    void Run(const Road& road) {
+        fs::create_directory(m_folder.at("job"));
+        ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+        const std::string steps =
+            Replaced(Replaced(road.steps, "%E", ZEP_EXAMPLES_DIR), "%F", m_folder.root());
+        const std::string command = std::string(ZEP_ZEPHOST) + " " + steps + " >" +
+                                    m_folder.at("out") + " 2>" + m_folder.at("err");
+        ASSERT_EQ(std::system(command.c_str()), 0) << m_folder.read("err");
+    }
+
+    // The job folder's files, with their contents (a PDF's outline, a page-item file's).
+    std::map<std::string, std::string> JobFiles() const {
+        std::map<std::string, std::string> files;
+        const fs::path root = m_folder.at("job");
+        for (const auto& entry : fs::recursive_directory_iterator(root)) {
+            if (!entry.is_regular_file())
+                continue;
+            std::string name = entry.path().lexically_relative(root).string();
+            const std::string path = entry.path().string();
+            if (name.ends_with(".icc"))
+                name = "PlacedImages/*.icc";
+            std::string content =
+                m_folder.read("job/" + entry.path().lexically_relative(root).string());
+            if (name.ends_with(".pdf"))
+                content = PDFOutline(path);
+            else if (name.ends_with(".items")) {
+                content.clear();
+                for (const std::string& line : PageItemFileOutline(m_folder.read("job/" + name)))
+                    content += (content.empty() ? "" : " ") + line;
+            }
+            files[name] = content;
+        }
+        return files;
+    }
+
+    // Standard error without the plug-in's debug lines.
+    std::string Alerts() const {
+        return std::regex_replace(m_folder.read("err"), std::regex(".*\\[DEBUG\\].*\n"), "");
+    }
+};
+
+TEST_P(Roads, ShowTheUserWhatTheyDo) {
+    const Road& road = GetParam();
+    const auto companion = Listen();
+    Run(road);
+    EXPECT_EQ(Alerts(), road.alerts);
+
+    std::string events;
+    for (const std::string& message : companion->Messages()) {
+        std::smatch what;
+        EXPECT_TRUE(std::regex_search(message, what, std::regex("\"what\":\"(\\w+)\"")));
+        events += (events.empty() ? "" : " ") + what[1].str();
+        if (message.find("\"v\":") != std::string::npos)
+            events += "(" + PayloadJob(message)->jobName.toStdString() + ")";
+    }
+    EXPECT_EQ(events, road.events);
+
+    const std::string output = m_folder.read("out");
+    std::size_t at = 0;
+    for (const std::string& text : road.output) {
+        at = output.find(text, at);
+        ASSERT_NE(at, std::string::npos) << text << " not in order in\n" << output;
+        at += text.size();
+    }
+
+    const auto files = JobFiles();
+    std::string names;
+    for (const auto& [name, content] : files)
+        names += (names.empty() ? "" : " ") + name;
+    EXPECT_EQ(names, road.files);
+    for (const auto& [name, text] : road.contents)
+        EXPECT_THAT(files.contains(name) ? files.at(name) : "", HasSubstr(text)) << name;
+
+    const auto dump = [this](const std::string& name) { return m_folder.read(name); };
+    for (const DumpText& expected : road.dumpTexts)
+        EXPECT_EQ(dump(expected.dump).find(expected.text) != std::string::npos, expected.present)
+            << expected.dump << " " << expected.text;
+    const bool undone = road.dumps == Dumps::kUndone || road.dumps == Dumps::kUndoneButJobValues;
+    if (undone && fs::exists(m_folder.at("after"))) {
+        EXPECT_NE(dump("after"), dump("before")); // the change shows
+    }
+    switch (road.dumps) {
+    case Dumps::kUnchecked:
+        break;
+    case Dumps::kUnchanged:
+        EXPECT_EQ(dump("after"), dump("before"));
+        break;
+    case Dumps::kUndone:
+        EXPECT_EQ(dump("undone"), dump("before"));
+        break;
+    case Dumps::kUndoneButJobValues:
+        EXPECT_NE(dump("undone"), dump("before"));
+        EXPECT_EQ(WithoutJobValues(dump("undone")), WithoutJobValues(dump("before")));
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Zephost, Roads, ::testing::ValuesIn(kRoads),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
