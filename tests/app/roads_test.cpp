@@ -40,10 +40,10 @@ struct Road {
     // The "what" of each message the companion received, with the name of the job it carries.
     std::string events;
     std::vector<std::string> output; // found in zephost's standard output, in this order
-    std::string files; // the job folder J:, each profile written shown as "PlacedImages/*.icc"
-    std::vector<std::pair<std::string, std::string>> contents = {}; // a file, what it shows
-    Dumps dumps = Dumps::kUnchecked;
+    Dumps dumps;
     std::vector<DumpText> dumpTexts = {};
+    std::string files = {}; // the job folder J:, each profile written as "PlacedImages/*.icc"
+    std::vector<std::pair<std::string, std::string>> contents = {}; // a file, what it shows
     std::string alerts = {}; // zephost's standard error, without the plug-in's debug lines
 };
 
@@ -53,6 +53,7 @@ const std::string kHalfPage = "open %E/single_page.json call savY --zemp @%E/job
 const char* kTrimSize = "\"width\": 190.0,\n              \"height\": 130.0,";
 const char* kExported = "45780101"; // 'Ex' true in the stored job's hex
 const char* kIcc = "PlacedImages/*.icc";
+const char* kEPS = "%!PS-Adobe-3.0 EPSF-3.0\n";
 
 std::string Change(const std::string& setup, const std::string& change) {
     return setup + " dump %F/before " + change + " dump %F/after undo dump %F/undone";
@@ -63,82 +64,74 @@ const Road kRoads[] = {
      Change("open %E/single_page.json", "call savY --zemp @%E/jobs/half_page.hex --zerp true"),
      "",
      {"called savY: 0x0, object 0x0\n"},
-     "",
-     {},
      Dumps::kUndone,
      {{"after", kTrimSize}, {"after", "537072696e672073616c652e696e6464"}}},
     {"SaveOfAJobWhoseProfileCannotBeReadLeavesTheDocument",
      Change("open %E/single_page.json", "call savY --zemp @%E/jobs/working_space_profile.hex"),
      "",
-     {"called savY: 0x0, object 0x0\n", "nothing to undo\n"},
-     "",
-     {},
+     {"nothing to undo\n"},
      Dumps::kUnchanged,
+     {},
+     "",
      {},
      "alert: A working-space profile of the job cannot be read.\n"},
     {"NewDocumentFromTheJobIsClosedByUndo",
      Change("open %E/single_page.json", "call sanY --zemp @%E/jobs/half_page.hex"),
      "",
      {"\"Spring sale.indd\": 1 spread, 1 page, 1 layer, 0 page items (front)\n", "undid"},
-     "",
-     {},
      Dumps::kUndone,
      {{"after", kTrimSize}}},
     {"ExportToPDFWritesTheProfileOfThePlacedImageAndIsUndone",
      kAd + "dump %F/before call expY" + kPDFJob + "--zerp true undo undo dump %F/undone",
      "ping exported(Spring sale)",
      {"undid \"New Flattener Style\"\nundid \"\"\n"},
+     Dumps::kUndone,
+     {},
      "PlacedImages/*.icc spring-sale.items spring-sale.pdf",
-     {{kIcc, "acsp"}, {kIcc, "Camera RGB"}, {"spring-sale.pdf", "PDF 1.6: MediaBox 0 0 297"}},
-     Dumps::kUndone},
+     {{kIcc, "acsp"}, {kIcc, "Camera RGB"}, {"spring-sale.pdf", "PDF 1.6: MediaBox 0 0 297"}}},
     {"ExportToEPSWritesAnEPSFilePerPage",
      kAd + "call expY --zemp @%E/jobs/spring_sale_eps.hex",
      "ping exported(Spring sale)",
      {},
+     Dumps::kUnchecked,
+     {},
      "PlacedImages/*.icc spring-sale.eps spring-sale.eps#2 spring-sale.items",
-     {{"spring-sale.eps", "%!PS-Adobe-3.0 EPSF-3.0\n"},
-      {"spring-sale.eps#2", "%!PS-Adobe-3.0 EPSF-3.0\n"}}},
+     {{"spring-sale.eps", kEPS}, {"spring-sale.eps#2", kEPS}}},
     {"ExportOfASelectionWritesThePageOfTheSelectedFrame",
      kAd + "action 0x52E0B select 24 dump %F/before call expY" + kPDFJob +
          "undo undo dump %F/undone",
      "ping exported(Spring sale)",
      {},
+     Dumps::kUndone,
+     {},
      "spring-sale.items spring-sale.pdf",
      {{"spring-sale.pdf", "PDF 1.6: MediaBox 0 0 234 132, TrimBox 3 3 231 129\n"},
-      {"spring-sale.items", "page -2 page 0 kind 20 TransparencyBlendSpaceSetToCMYK"}},
-     Dumps::kUndone},
+      {"spring-sale.items", "page -2 page 0 kind 20 TransparencyBlendSpaceSetToCMYK"}}},
     {"DestinationUpdateClearsTheExportedMarksOfTheListedDestinations",
      kAd + "call expY" + kPDFJob + "dump %F/before commands call DisT --zemp " +
          "000000020000100500001006 commands dump %F/after",
      "ping exported(Spring sale)",
      {"called DisT: 0x0, object 0x0\ncommand 0x52E00SaveDetailsCmd 0x52E16 -> 0x0\ndumped"},
-     "PlacedImages/*.icc spring-sale.items spring-sale.pdf",
-     {},
      Dumps::kUnchecked,
-     {{"before", kExported}, {"after", kExported, false}}},
+     {{"before", kExported}, {"after", kExported, false}},
+     "PlacedImages/*.icc spring-sale.items spring-sale.pdf"},
     {"PrintShowsTheDialogWithTheFrontDocumentsPrintData",
      "open %E/session.json dump %F/before call PrnT commands dump %F/after",
      "",
      {"command Print 0x1D231 -> 0x0\ndata CopyData 1\ndata SetPrintData 0xA26 \"Proof\" 2\n"
       "data SetInkList Coupon.indd 2\ndata SetTrapStyleListMgr Coupon.indd 2\n"
       "data SetDocument Coupon.indd 1\n"},
-     "",
-     {},
      Dumps::kUnchanged},
     {"AdjustFitsTheDocument",
      Change(kHalfPage, "action 0x52E06"),
      "",
      {"undid \"0x52E00kStringZEPAdjustFrameCmdKey\"\n"},
-     "",
-     {},
      Dumps::kUndoneButJobValues,
      {{"after", kTrimSize}, {"after", "0x52E00ZEPGuideLayer", false}}},
     {"AdjustFitsTheSelectedFrameWithGuides",
      Change(kHalfPage + "action 0x52E0B select 21", "action 0x52E06"),
      "",
      {"undid \"0x52E00kStringZEPAdjustFrameCmdKey\"\n"},
-     "",
-     {},
      Dumps::kUndoneButJobValues,
      {{"after", "\"name\": \"0x52E00ZEPGuideLayer\""},
       {"after", "\"index\": 16"},
@@ -147,14 +140,10 @@ const Road kRoads[] = {
      kHalfPage + "dump %F/before action 0x52E05 dump %F/after",
      "ping details(Half-page ad)",
      {},
-     "",
-     {},
      Dumps::kUnchanged},
     {"JobListAsksTheCompanionForItsJobs",
      kHalfPage + "dump %F/before action 0x52E0D dump %F/after",
      "ping joblist",
-     {},
-     "",
      {},
      Dumps::kUnchanged},
     {"SelectionBasedExportsToggleIsShownAndUndone",
@@ -162,16 +151,12 @@ const Road kRoads[] = {
      "",
      {"state 0x52E0B 1 Selection-Based Exports\n", "state 0x52E06 0 Adjust Selection to Job\n",
       "state 0x52E0B 3 Selection-Based Exports\n", "state 0x52E0B 1 Selection-Based Exports\n"},
-     "",
-     {},
      Dumps::kUndone},
     {"CommonSizingToggleIsShownAndUndone",
      Change("open %E/single_page.json states", "action 0x52E0C states") + " states",
      "",
      {"state 0x52E0C 1 Common Sizing\n", "state 0x52E0C 3 Common Sizing\n",
       "state 0x52E0C 1 Common Sizing\n"},
-     "",
-     {},
      Dumps::kUndone},
 };
 
@@ -214,27 +199,23 @@ protected:
         ASSERT_EQ(std::system(command.c_str()), 0) << m_folder.read("err");
     }
 
-    // The job folder's files, with their contents (a PDF's outline, a page-item file's).
+    // The job folder's files by name, each with its content: a PDF's outline, a page-item file's.
     std::map<std::string, std::string> JobFiles() const {
         std::map<std::string, std::string> files;
         const fs::path root = m_folder.at("job");
         for (const auto& entry : fs::recursive_directory_iterator(root)) {
+            const std::string name = entry.path().lexically_relative(root).string();
             if (!entry.is_regular_file())
                 continue;
-            std::string name = entry.path().lexically_relative(root).string();
-            const std::string path = entry.path().string();
-            if (name.ends_with(".icc"))
-                name = "PlacedImages/*.icc";
-            std::string content =
-                m_folder.read("job/" + entry.path().lexically_relative(root).string());
+            std::string content = m_folder.read("job/" + name);
             if (name.ends_with(".pdf"))
-                content = PDFOutline(path);
-            else if (name.ends_with(".items")) {
+                content = PDFOutline(entry.path().string());
+            if (name.ends_with(".items")) {
                 content.clear();
                 for (const std::string& line : PageItemFileOutline(m_folder.read("job/" + name)))
                     content += (content.empty() ? "" : " ") + line;
             }
-            files[name] = content;
+            files[name.ends_with(".icc") ? kIcc : name] = content;
         }
         return files;
     }
