@@ -110,7 +110,8 @@ std::vector<std::string> ItemLines(UKeyInStream& keys, bool pageFirst) {
 
 void PrintPDF(const std::string& posixPath) {
     const PDFSummary pdf = ReadPDFSummary(posixPath);
-    std::cout << ": PDF " << pdf.version << ", " << pdf.pages.size() << " pages\n";
+    std::cout << ": PDF " << pdf.version << ", " << pdf.pages.size()
+              << (pdf.pages.size() == 1 ? " page\n" : " pages\n");
     for (std::size_t i = 0; i < pdf.pages.size(); ++i)
         std::cout << "    page " << i + 1 << ": MediaBox " << pdf.pages[i].media << ", BleedBox "
                   << pdf.pages[i].bleed << ", TrimBox " << pdf.pages[i].trim << "\n";

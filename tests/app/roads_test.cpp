@@ -44,7 +44,7 @@ struct Road {
     std::vector<DumpText> dumpTexts = {};
     std::string files = {}; // the job folder J:, each profile written as "PlacedImages/*.icc"
     std::vector<std::pair<std::string, std::string>> contents = {}; // a file, what it shows
-    std::string alerts = {}; // zephost's standard error, without the plug-in's debug lines
+    std::string alerts = {}; // zephost's standard error, without the plug-in's log lines
 };
 
 const std::string kAd = "open %E/studio.json open %E/spring_sale.json ";
@@ -87,21 +87,24 @@ const Road kRoads[] = {
      {"undid \"New Flattener Style\"\nundid \"\"\n"},
      Dumps::kUndone,
      {},
-     "PlacedImages/*.icc spring-sale.items spring-sale.pdf",
-     {{kIcc, "acsp"}, {kIcc, "Camera RGB"}, {"spring-sale.pdf", "PDF 1.6: MediaBox 0 0 297"}}},
+     "EmbeddedGraphic#1 PlacedImages/*.icc spring-sale.items spring-sale.pdf",
+     {{"EmbeddedGraphic#1", "II*"},
+      {kIcc, "acsp"},
+      {kIcc, "Camera RGB"},
+      {"spring-sale.pdf", "PDF 1.6: MediaBox 0 0 297"}}},
     {"ExportToEPSWritesAnEPSFilePerPage",
      kAd + "call expY --zemp @%E/jobs/spring_sale_eps.hex",
      "ping exported(Spring sale)",
      {},
      Dumps::kUnchecked,
      {},
-     "PlacedImages/*.icc spring-sale.eps spring-sale.eps#2 spring-sale.items",
+     "EmbeddedGraphic#1 PlacedImages/*.icc spring-sale.eps spring-sale.eps#2 spring-sale.items",
      {{"spring-sale.eps", kEPS}, {"spring-sale.eps#2", kEPS}}},
     {"ExportOfASelectionWritesThePageOfTheSelectedFrame",
      kAd + "action 0x52E0B select 24 dump %F/before call expY" + kPDFJob +
-         "undo undo dump %F/undone",
+         "report undo undo dump %F/undone",
      "ping exported(Spring sale)",
-     {},
+     {"output J:/spring-sale.pdf: PDF 1.6, 1 page\n    page 1: MediaBox 0 0 234 132"},
      Dumps::kUndone,
      {},
      "spring-sale.items spring-sale.pdf",
@@ -114,7 +117,7 @@ const Road kRoads[] = {
      {"called DisT: 0x0, object 0x0\ncommand 0x52E00SaveDetailsCmd 0x52E16 -> 0x0\ndumped"},
      Dumps::kUnchecked,
      {{"before", kExported}, {"after", kExported, false}},
-     "PlacedImages/*.icc spring-sale.items spring-sale.pdf"},
+     "EmbeddedGraphic#1 PlacedImages/*.icc spring-sale.items spring-sale.pdf"},
     {"PrintShowsTheDialogWithTheFrontDocumentsPrintData",
      "open %E/session.json dump %F/before call PrnT commands dump %F/after",
      "",
@@ -220,9 +223,9 @@ protected:
         return files;
     }
 
-    // Standard error without the plug-in's debug lines.
+    // Standard error without the plug-in's log lines.
     std::string Alerts() const {
-        return std::regex_replace(m_folder.read("err"), std::regex(".*\\[DEBUG\\].*\n"), "");
+        return std::regex_replace(m_folder.read("err"), std::regex("\\[[-0-9T:]+\\]\\[.*\n"), "");
     }
 };
 
