@@ -47,6 +47,10 @@ struct Road {
     std::string alerts = {}; // zephost's standard error, without the plug-in's log lines
 };
 
+void PrintTo(const Road& road, std::ostream* out) {
+    *out << road.name;
+}
+
 const std::string kAd = "open %E/studio.json open %E/spring_sale.json ";
 const std::string kPDFJob = " --zemp @%E/jobs/spring_sale_pdf.hex ";
 const std::string kHalfPage = "open %E/single_page.json call savY --zemp @%E/jobs/half_page.hex ";
