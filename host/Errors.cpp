@@ -4,6 +4,8 @@
 #include "host/PlugIn.h"
 #include "host/Recorder.h"
 
+#include <cstdint>
+
 namespace {
 
 struct GlobalError {
@@ -15,6 +17,18 @@ GlobalError& Global() {
     static GlobalError error;
     return error;
 }
+
+// The texts of the host's own error codes.
+struct HostErrorText {
+    std::uint32_t code;
+    const char* text;
+};
+constexpr HostErrorText kHostErrorTexts[] = {
+    {0xF01030, "The script method is not supported."},
+    {0xF01031, "A parameter of the script method is missing."},
+    {0xF01032, "A parameter of the script method has the wrong type."},
+    {0xF0F001, "The file cannot be written."},
+};
 
 } // namespace
 
@@ -44,6 +58,9 @@ PMString PMGetErrorString(ErrorCode code) {
                 return strings->GetErrorString(code);
         }
     }
+    for (const HostErrorText& own : kHostErrorTexts)
+        if (own.code == code.Get())
+            return PMString(own.text);
     return PMString();
 }
 

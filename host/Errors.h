@@ -24,7 +24,9 @@ namespace ErrorUtils {
 void PMSetGlobalErrorCode(ErrorCode code, const PMString* message = nullptr);
 ErrorCode PMGetGlobalErrorCode();
 const PMString& PMGetGlobalErrorString();
-// The text of the code from the error-string service that owns it; empty when none owns it.
+// The text of the code from the error-string service that owns it, or the host's own text of
+// one of its codes (script method not supported, parameter missing or of the wrong type, file
+// not written); empty when none owns it.
 PMString PMGetErrorString(ErrorCode code);
 // The text of the code in the plug-in's error-string resource `resource`; empty when the
 // resource has none.

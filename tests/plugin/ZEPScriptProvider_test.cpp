@@ -32,11 +32,6 @@ using Parameters = std::map<ScriptID, ScriptData>;
 
 class ScriptProvider : public PluginTest {};
 
-// The alert of a host error without a text: the plug-in's unknown-error text and the code.
-std::string unknownError(ErrorCode code) {
-    return "Unknown error " + std::to_string(code.Get());
-}
-
 Parameters job(const std::string& text) {
     return {{kJobParameter, ScriptData(PMString(text))}};
 }
@@ -60,22 +55,22 @@ TEST_F(ScriptProvider, FailuresEndInAnAlertAndTheCallSucceeds) {
         Parameters parameters;
         std::vector<std::string> alerts;
     };
-    const std::vector<std::string> notSupported{unknownError(kScriptMethodNotSupportedError)};
+    const std::vector<std::string> notSupported{"The script method is not supported."};
     const Case cases[] = {
         {ScriptID{'none'}, job(hex), notSupported},
         // No document is open.
         {kExportJobMethod, job(hex), {"(result) == NULL"}},
         {kPrintDocumentMethod, {}, {"(result) == NULL"}},
         {kDeselectDestinationsMethod, job("00000000"), {}},
-        {kDeselectDestinationsMethod, {}, {unknownError(kScriptParameterMissingError)}},
+        {kDeselectDestinationsMethod, {}, {"A parameter of the script method is missing."}},
         // The job read from its text.
         {kSaveJobMethod, withFit, {}},
         {kSaveJobInNewDocumentMethod, job(hex), {}},
-        {kSaveJobMethod, {}, {unknownError(kScriptParameterMissingError)}},
+        {kSaveJobMethod, {}, {"A parameter of the script method is missing."}},
         {kSaveJobMethod,
          {{kJobParameter, ScriptData(true)}},
-         {unknownError(kScriptParameterTypeError)}},
-        {kSaveJobMethod, badFit, {unknownError(kScriptParameterTypeError)}},
+         {"A parameter of the script method has the wrong type."}},
+        {kSaveJobMethod, badFit, {"A parameter of the script method has the wrong type."}},
         {kSaveJobMethod, job("no job"), {"UKeyInStream: meta key mismatch"}},
     };
     for (const Case& c : cases) {
