@@ -27,7 +27,7 @@ constexpr HostErrorText kHostErrorTexts[] = {
     {0xF01030, "The script method is not supported."},
     {0xF01031, "A parameter of the script method is missing."},
     {0xF01032, "A parameter of the script method has the wrong type."},
-    {0xF0F001, "The file cannot be written."},
+    {0xF0F001, "The output file cannot be written."},
 };
 
 } // namespace

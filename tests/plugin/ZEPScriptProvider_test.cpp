@@ -201,7 +201,7 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
          true},
         {"PDF export fails", true,
          [] { host::Faults::Instance().FailProcessCommand(kPDFExportCmdBoss, ErrorCode{7}); },
-         "items.bin", unknownError(ErrorCode{7}), false},
+         "items.bin", "Unknown error 7", false},
         {"page-item file not written", true, [] {}, "missing/items.bin",
          "The file cannot be written.", true},
     };
@@ -342,7 +342,7 @@ TEST_F(DestinationUpdate, AFailingDocumentEndsTheWalkAndTheDocumentsBeforeKeepTh
     EXPECT_EQ(
         Log(host::Channel::Commands),
         (std::vector<std::string>{kSaveDetails, "0x52E00SaveDetailsCmd 0x52E16 -> skipped 0x7"}));
-    EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{unknownError(ErrorCode{7})});
+    EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{"Unknown error 7"});
 }
 
 // The sample layout prints two copies on "Proof".
@@ -372,8 +372,7 @@ TEST_F(PrintDialog, AMissingHostObjectOrAFailingDialogEndsInOneAlert) {
          "(iPrintData) == NULL"},
         {[&] { faults.HideInterface(host::kDocWorkspaceBoss, IPrintData::kDefaultIID); },
          "(iOrigPrintData) == NULL"},
-        {[&] { faults.FailProcessCommand(kPrintDialogCmdBoss, ErrorCode{7}); },
-         unknownError(ErrorCode{7})},
+        {[&] { faults.FailProcessCommand(kPrintDialogCmdBoss, ErrorCode{7}); }, "Unknown error 7"},
     };
     for (const auto& [inject, alert] : cases) {
         faults.Reset();
