@@ -1,6 +1,3 @@
-// Tests of the check-setting list: loading both ticket forms, defaults made on demand, copies,
-// the export getters with the PDF-forbidding flag, and colour-profile names resolved in a
-// temporary colour-profile folder.
 #include "model/BCheckSettingList.h"
 
 #include "model/KeyStrings.h"

@@ -1,5 +1,3 @@
-// Tests of BCheckSetting: construction by name, both ticket readers, evaluation against the
-// limits, reported severity, copies and the propagation over linked settings.
 #include "model/BCheckSetting.h"
 
 #include "model/KeyStrings.h"

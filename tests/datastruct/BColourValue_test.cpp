@@ -1,5 +1,3 @@
-// Tests of colour values: arithmetic, percentages, the dominant-component ordering, and operations
-// on values of unequal or unusual size that must stay inside their data.
 #include "model/BColourValue.h"
 
 #include "support/Test.h"

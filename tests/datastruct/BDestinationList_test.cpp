@@ -1,5 +1,3 @@
-// Tests of destination lists, groups and the group list ('GG' under the parts mask), and of the
-// reader of the destination-identifier set.
 #include "model/BDestinationList.h"
 
 #include "model/JobFilePart.h"

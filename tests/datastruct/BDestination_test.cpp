@@ -1,5 +1,3 @@
-// Tests of BDestination (the destination record with its older forms, copies, codes) and of
-// AdMetadataField with its table.
 #include "model/BDestination.h"
 
 #include "model/BDestinationList.h"

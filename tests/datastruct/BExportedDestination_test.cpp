@@ -1,4 +1,3 @@
-// Tests of the exported destinations: sorted insertion and the record 'EL'.
 #include "model/BExportedDestination.h"
 
 #include "support/KeyStreamBytes.h"

@@ -1,7 +1,3 @@
-// Tests of the job file: the exact bytes of the record 'JJ', round trips under the masks 2, 4 and
-// 52, the box rules, the elements that only outside job files carry ('Dp', 'SR', 'BP'), the
-// output profiles, the PlacedImages folder, the page-item file, and reads that fail without
-// touching the job.
 #include "model/BJobFile.h"
 
 #include "model/KeyStrings.h"

@@ -1,5 +1,3 @@
-// Tests of page-item records: kinds, the problem set, the matrix list, file-type names, the copy
-// rules, and the page-item file's record 140 byte for byte.
 #include "model/BPageItem.h"
 
 #include "model/KeyStrings.h"

@@ -1,5 +1,3 @@
-// Tests of page runs: merging into the last run, the conversions between page numbers and
-// positions, the 'LX' and 'PR' records byte for byte, and counts from a stream that are not sane.
 #include "model/BPageRange.h"
 
 #include "support/KeyStreamBytes.h"

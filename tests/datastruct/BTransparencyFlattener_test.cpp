@@ -1,5 +1,3 @@
-// Tests of flattener records: their record 180 byte for byte, a round trip, absent keys, and the
-// page set's lookup of a page's record.
 #include "model/BPageSet.h"
 #include "model/BTransparencyFlattener.h"
 

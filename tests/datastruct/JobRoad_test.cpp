@@ -1,5 +1,3 @@
-// The job's road through the library, end to end: the sample job file read with its ticket and
-// the check settings that decide the export.
 #include "model/BCheckSettingList.h"
 #include "model/BDestinationList.h"
 #include "model/BJobFile.h"

@@ -1,5 +1,3 @@
-// Tests of the key-string constants: the size of each group, the spellings the system keeps on
-// purpose, distinctness, and that other files' static initialisers can read them.
 #include "model/KeyStrings.h"
 
 #include "support/Test.h"

@@ -1,4 +1,3 @@
-// Tests of the setting definitions, the build-once registry and the default-settings message.
 #include "model/SettingDefinitions.h"
 
 #include "support/CheckSettingTest.h"

@@ -1,5 +1,3 @@
-// Tests of ticket validation: the reason reported for each kind of fault, the order in which
-// keys are examined, and the exact ERROR records, written to a captured log.
 #include "model/TicketValidation.h"
 
 #include "support/JsonMessage.h"

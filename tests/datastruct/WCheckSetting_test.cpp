@@ -1,4 +1,3 @@
-// Tests of the setting-message wrapper, the severity words and the merges of several settings.
 #include "model/WCheckSetting.h"
 
 #include "support/CheckSettingTest.h"

@@ -1,5 +1,3 @@
-// Tests of the ticket wrappers: the order in which a check's settings are collected, the
-// effective setting and check names, the boxes, and the in-place edits of destinations.
 #include "model/WTicket.h"
 
 #include "model/KeyStrings.h"

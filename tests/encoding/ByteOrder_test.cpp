@@ -1,5 +1,3 @@
-// Tests of the byte-order helpers: the bytes in memory, whatever the machine's own order, and
-// reads at any alignment.
 #include "encoding/ByteOrder.h"
 
 #include "encoding/ConvertUTF.h"

@@ -1,6 +1,3 @@
-// Tests of the UTF converter family: the edges of each encoded length in every pair of forms,
-// ill-formed input in both modes (result code and units consumed), targets cut anywhere, and the
-// legality test.
 #include "encoding/ConvertUTF.h"
 
 #include "support/Test.h"

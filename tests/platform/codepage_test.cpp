@@ -1,5 +1,3 @@
-// Tests of the Windows-1252 stand-in: the byte table, the count query, and '?' for characters
-// the code page lacks.
 #include "platform/codepage.h"
 
 #include "support/Test.h"

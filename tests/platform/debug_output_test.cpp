@@ -1,5 +1,3 @@
-// Tests of the debugger-output channel: silent by default, standard error on request, and a
-// sink that tests can replace.
 #include "platform/debug_output.h"
 
 #include "support/Test.h"

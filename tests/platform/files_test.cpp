@@ -1,6 +1,3 @@
-// Tests of the file and folder stand-ins: drive mapping, special folders, attributes of links,
-// the refusals of copy and move, listing and the within-a-folder test. The file operations as
-// the system uses them are tested through UFileSpecCore.
 #include "platform/files.h"
 
 #include "support/TempFolder.h"

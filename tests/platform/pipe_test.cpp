@@ -1,5 +1,3 @@
-// Tests of the companion pipe over real sockets: socket paths, whole messages in order, the
-// refusals of an open that must not wait, and writes to a listener that has gone.
 #include "platform/pipe.h"
 
 #include "support/PipeInbox.h"

@@ -1,6 +1,3 @@
-// Tests of the process stand-ins with a real process: a started program shows among the running
-// programs under its resolved path. The pause and the environment are tested through the
-// companion link, which uses them.
 #include "platform/process.h"
 
 #include "platform/files.h"

@@ -1,4 +1,3 @@
-// Tests of the registry file: where it is, how its lines are matched, and what it refuses.
 #include "platform/registry.h"
 
 #include "support/TempFolder.h"

@@ -1,4 +1,3 @@
-// Tests of the UTF-16 case folding and the no-case and collating orders built on it.
 #include "platform/textcompare.h"
 
 #include "support/Test.h"

@@ -1,4 +1,3 @@
-// Tests of the conversions between UTF-8 and the ANSI code page (Windows-1252 here).
 #include "utils/CodePage.h"
 
 #include "support/Test.h"

@@ -1,5 +1,3 @@
-// Exit hooks, each case in a child process: at a normal exit, on each fatal signal, and after a
-// signal the process survived.
 #include "utils/ExitHooks.h"
 
 #include "support/Test.h"

@@ -1,5 +1,3 @@
-// Tests of UFileSpecCore: the text rules table by table, the "PATH:" form, and the file
-// operations with their exact log lines in a temporary folder that each test owns.
 #include "utils/FilePath.h"
 
 #include "support/LogCapture.h"

@@ -1,5 +1,3 @@
-// Plane geometry: rectangle union and intersection (unset, empty and negative rectangles),
-// containment, snapping, matrix product, rotation and inversion with its log line.
 #include "utils/Geometry2D.h"
 
 #include "support/LogCapture.h"

@@ -1,4 +1,3 @@
-// Tests of the log line format, the record payload and the background writer.
 #include "utils/Logger.h"
 
 #include "support/LogCapture.h"

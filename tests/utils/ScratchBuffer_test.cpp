@@ -1,5 +1,3 @@
-// Tests of ScratchBuffer: every element of the count asked for is usable (the sanitizer sees a
-// short buffer), resize only grows, and a count beyond the address space is refused.
 #include "utils/ScratchBuffer.h"
 
 #include "support/Test.h"

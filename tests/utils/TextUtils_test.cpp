@@ -1,5 +1,3 @@
-// Tests of the text helpers: Base64 against RFC 4648, hex, trimming, splitting, percent
-// decoding, full-width folding and kanji numerals.
 #include "utils/TextUtils.h"
 
 #include "support/HexBytes.h"

@@ -1,5 +1,3 @@
-// Tests of the stream parser base: encoding detection, line counting, push-back, quoted strings,
-// numbers, the error text, and the token stack through the line tokenizer.
 #include "utils/UAbstractParser.h"
 
 #include "support/HexBytes.h"

@@ -1,5 +1,3 @@
-// UException: the domain tag, code and message. A subclass's own tag is the plug-in's exception
-// tests' (they tell the two tags apart in every report).
 #include "utils/UException.h"
 
 #include "support/Test.h"

@@ -1,5 +1,3 @@
-// Tests of the keyed record streams: exact bytes of the writer, keyed and list reads, the
-// dump text, misuse of both classes, and truncated or scrambled streams.
 #include "utils/UKeyStream.h"
 
 #include "support/JsonMessage.h"

@@ -1,5 +1,3 @@
-// UUnits: the unit table, lookup by name, conversions, the rounded forms, and the process-wide
-// units object.
 #include "utils/UUnits.h"
 
 #include "support/Test.h"

@@ -1,6 +1,3 @@
-// Tests of the binary message form: exact bytes of the writer, the varint widths, streams of
-// versions 1 to 3, the failures with their log lines and hostile input. The bytes are written in
-// hex ("61" is 'a').
 #include "utils/umessage.h"
 
 #include "support/HexBytes.h"

@@ -1,5 +1,3 @@
-// Tests of the JSON reader: the mapping of JSON values to message entries, the refused forms
-// with their error record, line numbers, encodings and the nesting bound.
 #include "utils/umessage.h"
 
 #include "support/LogCapture.h"

@@ -1,5 +1,3 @@
-// Tests of the message tree: name order, array flags, add failures, conversions, equality,
-// deep copies and paths.
 #include "utils/umessage.h"
 
 #include "support/Test.h"

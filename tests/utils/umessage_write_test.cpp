@@ -1,6 +1,3 @@
-// Tests of the JSON text writers: the compact form byte for byte, the one-line and indented
-// readable forms at their limits, operator<< and the debug dump. Most messages are read from
-// JSON text (an array there sets the isArray flag).
 #include "utils/umessage_write.h"
 
 #include "platform/debug_output.h"

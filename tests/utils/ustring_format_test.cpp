@@ -1,4 +1,3 @@
-// Tests of marker substitution, the printf-style engine and number text.
 #include "utils/ustring.h"
 
 #include "support/Test.h"

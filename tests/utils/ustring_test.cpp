@@ -1,5 +1,3 @@
-// Tests of ustring: the storage forms and limits, editing (also with sources inside the
-// string), search, comparison, and the UTF-16 and byte-buffer conversions.
 #include "utils/ustring.h"
 
 #include "support/Test.h"

@@ -1,4 +1,3 @@
-// uuid: the text form in memory byte order, the lenient parse and generation.
 #include "utils/uuid.h"
 
 #include "support/Test.h"
