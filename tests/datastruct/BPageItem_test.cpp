@@ -34,13 +34,11 @@ const double kOtherMatrix[6] = {2, 0, 0, 2, 0, 0};
 } // namespace
 
 TEST(BPageItem, EachKindStartsWithItsValuesAndWritesThem) {
-    const BPageItem item;
-    EXPECT_EQ(item.unsharedValues, (std::array<std::int32_t, 2>{-1, -1}));
-    EXPECT_EQ(item.options, (std::array<bool, 8>{true, true}));
-    EXPECT_EQ(BTextRunItem().runScale, 1.0);
     const BPlacedGraphic graphic;
-    EXPECT_EQ(graphic.options, (std::array<bool, 8>{false, true}));
-    EXPECT_EQ(graphic.graphicValues, (std::array<std::int32_t, 2>{0, 1}));
+    EXPECT_EQ(std::tuple(BPageItem().unsharedValues, BPageItem().options, BTextRunItem().runScale),
+              std::tuple(std::array{-1, -1}, std::array<bool, 8>{true, true}, 1.0));
+    EXPECT_EQ(std::pair(graphic.options, graphic.graphicValues),
+              std::pair(std::array<bool, 8>{false, true}, std::array{0, 1}));
 
     // Only the items of the page, in list order; 1560, 1562 and 1564 after a graphic's fields.
     BPageItemList list;

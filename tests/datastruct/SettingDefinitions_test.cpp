@@ -95,13 +95,11 @@ TEST_F(SettingDefinitionsTest, TextsAndAlternateTextFallbacks) {
                          "alternateText3": "", "userUnits": true},
                "Bare": {"alternateText2": "alt two"}})");
     const SettingDefinition check = registry().Find("Check");
-    EXPECT_EQ(check.GetSingleText() + "|" + check.GetMultiTextHeader() + "|" +
-                  check.GetConflictText(),
-              "one|head|clash");
-    EXPECT_TRUE(check.HasSingleText() && check.HasMultiTextHeader() && check.UsesUserUnits());
-    EXPECT_EQ(check.GetAlternateText(1) + "|" + check.GetAlternateText(2) + "|" +
+    EXPECT_EQ(check.GetSingleText() + check.GetMultiTextHeader() + check.GetConflictText() + "|" +
+                  check.GetAlternateText(1) + "|" + check.GetAlternateText(2) + "|" +
                   check.GetAlternateText(3),
-              "alt one|item|");
+              "oneheadclash|alt one|item|");
+    EXPECT_TRUE(check.HasSingleText() && check.HasMultiTextHeader() && check.UsesUserUnits());
 
     const SettingDefinition bare = registry().Find("Bare");
     EXPECT_FALSE(bare.HasSingleText() || bare.UsesUserUnits());

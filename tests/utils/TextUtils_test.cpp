@@ -80,25 +80,18 @@ TEST(TextUtils, SplitStringLeavesOutEmptyPieces) {
 TEST(TextUtils, PercentDecodeHandlesEscapesAndLeavesBadOnesAlone) {
     const std::pair<const char*, std::string> cases[] = {
         {"a%20b", "a b"},
-        {"100%", "100%"},
-        {"% 20", "% 20"},
-        {"%4", "%4"},
-        {"%4g", "%4g"},
-        {"%g4", "%g4"},
-        {"%+1", "%+1"},
         {"%00x", "\0x"s},
         {"%ff%FE", "\xFF\xFE"},
-        {"%u0041%U00e9", "A\xC3\xA9"},
         {"%u20AC", "\xE2\x82\xAC"},
-        {"%u004", "%u004"},
-        {"%u00zz1", "%u00zz1"},
-        {"%uD83D%uDE00", "\xF0\x9F\x98\x80"},
-        {"%uD83Dx", "%uD83Dx"},
-        {"%uDE00", "%uDE00"},
+        {"%u0041%U00e9", "A\xC3\xA9"},
         {"%%41", "%A"},
+        {"%uD83D%uDE00", "\xF0\x9F\x98\x80"},
     };
     for (const auto& [in, expected] : cases)
         EXPECT_EQ(percentDecode(in).view(), expected) << in;
+    for (const char* bad :
+         {"100%", "% 20", "%4", "%4g", "%g4", "%+1", "%u004", "%u00zz1", "%uD83Dx", "%uDE00"})
+        EXPECT_EQ(percentDecode(bad).view(), bad);
 }
 
 TEST(TextUtils, FoldsFullWidthFormsAndWritesKanjiNumeralRunsInDecimal) {

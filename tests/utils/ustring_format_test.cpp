@@ -11,17 +11,6 @@
 
 namespace {
 
-// --- markers ----------------------------------------------------------------------------------
-
-TEST(UstringArg, FindsTheLastMarkerOfEachDigitInDigitOrder) {
-    ustring::size_type markers[10];
-    ustring("%3a%1b%3%%0%").findArgMarkers(markers);
-    EXPECT_EQ(markers[0], 9u); // "%0" after a '%' that is no marker
-    EXPECT_EQ(markers[1], 3u);
-    EXPECT_EQ(markers[2], 6u); // the later "%3" wins
-    EXPECT_EQ(markers[3], ustring::npos);
-}
-
 TEST(UstringArg, ReplacesTheLowestDigitsLastMarkerWithPaddedOrCutText) {
     const std::pair<ustring, const char*> cases[] = {
         {ustring("%1 and %0").arg("a"), "%1 and a"},
@@ -30,6 +19,7 @@ TEST(UstringArg, ReplacesTheLowestDigitsLastMarkerWithPaddedOrCutText) {
         {ustring("end%").arg("a"), "end%"},
         {ustring("%a%").arg("a"), "%a%"},
         {ustring("%9%5").arg("a"), "%9a"},
+        {ustring("%%0").arg("a"), "%a"},               // "%0" after a '%' that is no marker
         {ustring("%0%1").arg("%1").arg("b"), "%1b"},   // a marker the text brought in is not used
         {ustring("%1-%2").arg("%0").arg("z"), "z-%2"}, // unless it is now the lowest
         {ustring("%0").arg("7", 3, '0'), "007"},

@@ -117,8 +117,6 @@ TEST(Ustring, EditsKeepTheTerminatingNul) {
     *s.back() = ',';
     s.pop_back();
     EXPECT_STREQ(s.c_str(), "zzzd!!!.");
-    s.replaceCStr(0, ustring::npos, "x");
-    EXPECT_STREQ(s.c_str(), "x");
     ustring filled(std::string(22, 'a'));
     const char* at = filled.insertChar(filled.data() + 5, 'Z');
     EXPECT_EQ(at, filled.data() + 5); // in the new buffer
@@ -173,9 +171,7 @@ TEST(Ustring, ConcatenationSizesTheBufferOnce) {
     const ustring ab = ustring(std::string(20, 'a')) + ustring(std::string(30, 'b'));
     EXPECT_EQ(ab.capacity(), ustring::capacityFor(50));
     EXPECT_EQ(bytesOf(ab), std::string(20, 'a') + std::string(30, 'b'));
-    EXPECT_EQ(ustring("x") + 'y', "xy");
-    EXPECT_EQ('y' + ustring("x"), "yx");
-    EXPECT_EQ("pre" + ustring("x") + "post", "prexpost");
+    EXPECT_EQ('<' + ("pre" + ustring("x") + "post") + '>', "<prexpost>");
 }
 
 TEST(Ustring, FindsForwardsAndBackwards) {
