@@ -49,6 +49,8 @@ TEST(ConvertUTF, ConvertsTheBoundaryValuesOfEachLengthBetweenEveryPairOfForms) {
                          unitsOf<UTF8>(bytes));
         expectConversion(convertRoomy(ConvertUTF32toUTF16, Values{value}), conversionOK, 1,
                          unitsOf<UTF16>(units));
+        const Bytes sequence = unitsOf<UTF8>(bytes);
+        EXPECT_TRUE(isLegalUTF8(sequence.data(), static_cast<int>(sequence.size())));
         values.push_back(value);
         utf8.insert(utf8.end(), bytes.begin(), bytes.end());
         utf16.insert(utf16.end(), units.begin(), units.end());
@@ -106,6 +108,12 @@ TEST(ConvertUTF, StopsBothUtf8DecodersAtIllFormedInputInBothModes) {
         const UTF8* stop = input.data() + consumed;
         EXPECT_FALSE(isLegalUTF8Sequence(stop, input.data() + input.size())) << what;
     }
+    // A length other than 1 to 4, or a range that ends early or is empty, is refused too.
+    const Bytes euro{0xE2, 0x82, 0xAC};
+    EXPECT_TRUE(isLegalUTF8Sequence(euro.data(), euro.data() + 3));
+    EXPECT_FALSE(isLegalUTF8(euro.data(), 0) || isLegalUTF8(euro.data(), 5));
+    EXPECT_FALSE(isLegalUTF8Sequence(euro.data(), euro.data() + 2) ||
+                 isLegalUTF8Sequence(euro.data(), euro.data()));
 }
 
 // (input, mode, result, units consumed, UTF-8 output, UTF-32 output)
@@ -233,22 +241,6 @@ TEST(ConvertUTF, AsciiStepsStopAtTheFirstOtherUnitWhereverItStands) {
                              Bytes(at, 'a'));
         }
     }
-}
-
-// Well-formed sequences of every length pass (the refused ones are the decoders' table above); a
-// length other than 1 to 4, or a range that ends early or is empty, is refused.
-TEST(ConvertUTF, IsLegalUtf8AcceptsWellFormedSequencesOnly) {
-    for (const std::string_view text : {"\x7F", "\xC2\x80", "\xE0\xA0\x80", "\xED\x9F\xBF",
-                                        "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
-        const Bytes bytes = unitsOf<UTF8>(text);
-        EXPECT_TRUE(isLegalUTF8(bytes.data(), static_cast<int>(bytes.size()))) << text;
-        EXPECT_TRUE(isLegalUTF8Sequence(bytes.data(), bytes.data() + bytes.size())) << text;
-    }
-    const Bytes euro{0xE2, 0x82, 0xAC};
-    EXPECT_FALSE(isLegalUTF8(euro.data(), 0));
-    EXPECT_FALSE(isLegalUTF8(euro.data(), 5));
-    EXPECT_FALSE(isLegalUTF8Sequence(euro.data(), euro.data() + 2));
-    EXPECT_FALSE(isLegalUTF8Sequence(euro.data(), euro.data()));
 }
 
 } // namespace
