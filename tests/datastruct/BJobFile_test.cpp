@@ -153,9 +153,9 @@ TEST_F(JobFile, SummaryReadTakesItsPartAndLeavesTheRest) {
     // Rewritten, the summary equals the source's but for 'DN', which it does not read.
     source.jobName = "kept";
     EXPECT_EQ(bytesOf(job, kJobFilePartSummary), bytesOf(source, kJobFilePartSummary));
-    EXPECT_EQ(job.outputFile.path(), "Z:/kept.pdf");
-    EXPECT_EQ(job.pageCount, 9);
-    EXPECT_EQ(job.GetAbsoluteRuns().GetPageCount(), 5);
+    EXPECT_EQ(
+        std::tuple(job.outputFile.path(), job.pageCount, job.GetAbsoluteRuns().GetPageCount()),
+        std::tuple("Z:/kept.pdf", 9, 5));
     EXPECT_TRUE(job.GetExportedDestinations().GetItems().empty());
 }
 
@@ -164,11 +164,9 @@ TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     BJobFile job;
     fillJob(job);
     readInto(job, bytesOf(source, kJobFilePartFull), kJobFilePartFull);
-    EXPECT_EQ(job.jobName + job.textSN, "");
-    EXPECT_FALSE(job.outputFile.is_valid());
-    EXPECT_TRUE(job.GetSectionRuns().empty());
-    EXPECT_TRUE(job.GetExportedDestinations().GetItems().empty());
-    EXPECT_TRUE(job.GetGroups().empty());
+    EXPECT_EQ(job.jobName + job.textSN + job.outputFile.path(), "");
+    EXPECT_TRUE(job.GetSectionRuns().empty() && job.GetGroups().empty() &&
+                job.GetExportedDestinations().GetItems().empty());
 
     // A 'JJ' without boxes and style keeps them.
     job.trimBox = {1, 2, 3, 4};
@@ -176,8 +174,7 @@ TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     readInto(job, writeKeyStream([](UKeyOutStream& out) { out.begin_record('JJ').end(); }),
              kJobFilePartFull);
     EXPECT_EQ(corners(job.trimBox), (Box{1, 2, 3, 4}));
-    EXPECT_EQ(job.style, 6);
-    EXPECT_FALSE(job.IsOrdinaryStyle());
+    EXPECT_TRUE(job.style == 6 && !job.IsOrdinaryStyle());
 }
 
 TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMovesOn) {
@@ -191,8 +188,7 @@ TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMove
 
     std::ostringstream out;
     job.WriteExported(out);
-    EXPECT_TRUE(pending->IsExported());
-    EXPECT_FALSE(other->IsExported());
+    EXPECT_TRUE(pending->IsExported() && !other->IsExported());
     EXPECT_EQ(job.GetGroups().GetSelectedGroup(), second);
     EXPECT_EQ(corners(job.trimBox), (Box{0, 0, 150, 80}));
     EXPECT_EQ(corners(job.bleedBox), (Box{0, 0, 160, 90}));
@@ -201,8 +197,7 @@ TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMove
     readInto(sent, out.str(), kJobFilePartFull);
     ASSERT_EQ(sent.GetGroups().size(), 1u);
     const BGroup& group = sent.GetGroups()[0];
-    EXPECT_TRUE(group.IsSelected());
-    ASSERT_EQ(group.size(), 1u);
+    ASSERT_TRUE(group.IsSelected() && group.size() == 1u);
     EXPECT_EQ(group[0].GetIdentifier(), "2");
     EXPECT_FALSE(group[0].IsExported()) << "written before it was marked";
 
@@ -240,7 +235,7 @@ TEST_F(JobFile, BoxesAtTheOriginAreCentredOnReading) {
     }
 }
 
-TEST_F(JobFile, ComputeBoxesTakesTheSmallestTrimAndTheLargestBleed) {
+TEST_F(JobFile, ComputeBoxesTakesTheSmallestTrimAndTheLargestBleedOfTheGroupOrOfAllGroups) {
     BJobFile job;
     BGroup* group = job.GetGroups().AddGroup();
     addDestination(*group, "1", 200, 100);
@@ -267,16 +262,11 @@ TEST_F(JobFile, ComputeBoxesTakesTheSmallestTrimAndTheLargestBleed) {
     job.ComputeBoxes();
     EXPECT_EQ(corners(job.typeArea), (Box{0, 0, 180, 80}));
     EXPECT_EQ(margins(), (Box{3, 13, 0, 10}));
-}
 
-TEST_F(JobFile, CommonSizingCountsEveryGroupAndItsFullBleedSize) {
-    BJobFile job;
-    addDestination(*job.GetGroups().AddGroup(), "1", 200, 100);
-    BGroup* second = job.GetGroups().AddGroup();
-    addDestination(*second, "2", 180, 150);
-    // A destination of another job does not count.
+    // Common sizing counts every group and its full bleed size, but no destination of another job.
+    addDestination(*job.GetGroups().AddGroup(), "3", 190, 144, 3);
     BJobFile other;
-    second->Append(std::make_unique<BDestination>(&other)).SetSize(10, 10);
+    group->Append(std::make_unique<BDestination>(&other)).SetSize(10, 10);
     job.commonSizing = true;
     job.ComputeBoxes();
     EXPECT_EQ(corners(job.trimBox), (Box{0, 0, 180, 100}));
