@@ -190,21 +190,17 @@ TEST_F(UFileSpecCoreFiles, MakesOneFolderLevelAndAnswersQuestionsAboutEntries) {
     m_folder.write("f.txt", "12345");
     m_folder.write("big", "");
     fs::resize_file(m_folder.at("big"), 0x100000005ULL);
-    EXPECT_TRUE(at("f.txt").is_file() && !at("f.txt").is_directory());
-    EXPECT_TRUE(at("d").is_directory() && at("d").is_empty());
-    EXPECT_FALSE(m_root.is_empty());
-    EXPECT_FALSE(at("none").exists());
-    EXPECT_EQ(at("f.txt").size(), 5u);
-    EXPECT_EQ(at("big").size(), 0x100000005ULL); // all 64 bits
-    EXPECT_EQ(at("d").size() + at("none").size(), 0u);
+    EXPECT_TRUE(at("f.txt").is_file() && at("d").is_directory() && at("d").is_empty());
+    EXPECT_FALSE(at("f.txt").is_directory() || m_root.is_empty() || at("none").exists());
+    EXPECT_EQ(std::tuple(at("f.txt").size(), at("big").size(), at("d").size() + at("none").size()),
+              std::tuple(5u, 0x100000005ULL, 0u)); // all 64 bits
     EXPECT_TRUE(at("f.txt").set_modification_time(1700000000));
     EXPECT_FALSE(at("d").set_modification_time(1700000000));
-    EXPECT_EQ(at("f.txt").modification_time(), 1700000000u);
+    EXPECT_EQ(std::tuple(at("f.txt").modification_time(), at("none").modification_time()),
+              std::tuple(1700000000u, 0u));
     EXPECT_NE(at("f.txt").creation_time(), 0u);
-    EXPECT_EQ(at("none").modification_time(), 0u);
     EXPECT_EQ(m_root.list(), (std::vector<UFileSpecCore>{at("big"), at("d"), at("f.txt")}));
-    EXPECT_TRUE(UFileSpecCore().list().empty());
-    EXPECT_TRUE(at("none").list().empty());
+    EXPECT_TRUE(UFileSpecCore().list().empty() && at("none").list().empty());
 }
 
 TEST_F(UFileSpecCoreFiles, RemovesTreesWithReadOnlyEntriesButNotWhatLinksLeadTo) {
@@ -233,10 +229,8 @@ TEST_F(UFileSpecCoreFiles, CopiesFilesAndTreesWithLinksAsLinksAndMovesFiles) {
     EXPECT_EQ(fs::read_symlink(m_folder.at("dst/src/link")), fs::path(m_folder.at("src/sub")));
     EXPECT_TRUE(at("src/a").copy(at("a2")));
     EXPECT_TRUE(at("src/a").copy(at("src/a")));
-    EXPECT_TRUE(at("a2").move(at("a3")));
-    EXPECT_EQ(m_folder.read("a3"), "A");
-    EXPECT_FALSE(at("a2").exists());
-    EXPECT_EQ(m_log.text(), "");
+    EXPECT_TRUE(at("a2").move(at("a3")) && !at("a2").exists());
+    EXPECT_EQ(m_folder.read("a3") + m_log.text(), "A");
 }
 
 TEST_F(UFileSpecCoreFiles, CopyAndMoveRefuseWithAWarning) {
@@ -283,9 +277,7 @@ TEST_F(UFileSpecCoreFiles, RenamesWithoutLosingTheFile) {
     EXPECT_TRUE(at("f").rename("f"));
     EXPECT_EQ(m_folder.read("f"), "F");
     EXPECT_TRUE(at("f").rename("other"));
-    EXPECT_EQ(m_folder.read("other"), "F");
-    EXPECT_FALSE(at("f").exists());
-    EXPECT_FALSE(at("none").rename("other"));
+    EXPECT_FALSE(at("f").exists() || at("none").rename("other"));
     EXPECT_EQ(m_folder.read("other"), "F");
     fs::create_directory(m_folder.at("d"));
     m_folder.write("d/inner", "I");
