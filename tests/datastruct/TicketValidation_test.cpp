@@ -113,14 +113,4 @@ TEST(TicketValidation, ABadDestinationLogsItsReasonThenTheTicketsReason) {
     EXPECT_EQ(ticket, before);
 }
 
-TEST(TicketValidation, WritesNoRecordWhileErrorsAreMaskedOut) {
-    LogCapture log;
-    const uint32_t saved = zeu::logger.mask;
-    zeu::logger.mask = saved & ~static_cast<uint32_t>(zeu::LogLevel::Error);
-    umessage ticket = *readJson(R"({"style": 1})");
-    EXPECT_FALSE(TicketIsWellFormed(&ticket));
-    zeu::logger.mask = saved;
-    EXPECT_EQ(log.text(), "");
-}
-
 } // namespace
