@@ -102,16 +102,23 @@ TEST(BGroupList, SelectsFindsCountsAndCollects) {
     EXPECT_EQ(job.groups.CountDestinations(), 0);
 }
 
-TEST(BGroupList, FindsTheFirstUnexportedGroupSkippingEmptyOnes) {
+TEST(BGroupList, TracksExportedFlagsAndFindsTheFirstUnexportedGroupSkippingEmptyOnes) {
     BGroupList groups;
     BGroup* empty = groups.AddGroup();
     AddDestination(*groups.AddGroup(), "1", true);
     BGroup* open = groups.AddGroup();
-    AddDestination(*open, "2", false);
-    EXPECT_TRUE(empty->AllExported());
+    BDestination* first = AddDestination(*open, "17", true);
+    BDestination* second = AddDestination(*open, "ABC", false);
+    EXPECT_TRUE(empty->AllExported() && !empty->HasUnexported());
+    EXPECT_TRUE(open->HasUnexported() && !open->AllExported());
     EXPECT_EQ(groups.FindFirstUnexportedGroup(), open);
+
     open->MarkAllExported();
+    EXPECT_TRUE(second->IsExported() && open->AllExported());
     EXPECT_EQ(groups.FindFirstUnexportedGroup(), nullptr);
+    EXPECT_FALSE(open->ClearExportedByIdentifier({"18", "AB"}));
+    EXPECT_TRUE(open->ClearExportedByIdentifier({"17", "ABC"}));
+    EXPECT_FALSE(first->IsExported() || second->IsExported());
 }
 
 TEST(BGroupList, AddsADestinationToTheFirstGroupMadeWhenNeeded) {
@@ -166,21 +173,6 @@ TEST(BGroup, ReadingSetsTheBleedFlagFromTheLastDestinationAndTheSizeSummary) {
     EXPECT_FALSE(read[0].HasBleed());
     EXPECT_EQ(read[0].GetEffectiveWidth(), 200.0);
     EXPECT_EQ(read[0].GetEffectiveHeight(), 100.0);
-}
-
-TEST(BDestinationList, TracksExportedFlags) {
-    BGroup group;
-    EXPECT_TRUE(group.AllExported() && !group.HasUnexported());
-    BDestination* first = AddDestination(group, "17", true);
-    BDestination* second = AddDestination(group, "ABC", false);
-    EXPECT_TRUE(group.HasUnexported() && !group.AllExported());
-
-    group.MarkAllExported();
-    EXPECT_TRUE(second->IsExported() && group.AllExported());
-
-    EXPECT_FALSE(group.ClearExportedByIdentifier({"18", "AB"}));
-    EXPECT_TRUE(group.ClearExportedByIdentifier({"17", "ABC"}));
-    EXPECT_FALSE(first->IsExported() || second->IsExported());
 }
 
 TEST(BDestinationList, SummarisesUntilMarkedExportedWhichClearsSummaryFlag0AndFlag0) {
