@@ -46,14 +46,6 @@ TEST_F(PluginTest, TheBoundaryReportsShowsOneAlertAndClears) {
     }
 }
 
-TEST_F(PluginTest, ReportsSetTheCodeTheAlertWillShow) {
-    ReportUException(UException(ustring("x"), 3));
-    EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), ErrorCode{0x52E0D});
-    ReportUException(CZEPException(ustring(), 'abcd'));
-    EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), ErrorCode{'abcd'});
-    EXPECT_EQ(ErrorUtils::PMGetGlobalErrorString().GetUTF8String(), "Unknown error 'dcba'");
-}
-
 TEST_F(PluginTest, TheErrorStringServiceOwnsThePluginRange) {
     InterfacePtr<IErrorStringService> service(static_cast<IErrorStringService*>(
         CreateObject(kZEPErrorStringServiceBoss, IErrorStringService::kDefaultIID)));

@@ -68,10 +68,7 @@ protected:
         job->ComputeBoxes();
     }
     void Select(const std::vector<std::uint32_t>& uids) const {
-        UIDList items(m_document->db.get());
-        for (std::uint32_t uid : uids)
-            items.Append(UID(uid));
-        host::SelectLayoutItems(items);
+        host::SelectLayoutItems(ListIn(*m_document, uids));
     }
 
     host::Document* m_document = nullptr;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "host/Description.h"
+#include "support/HostFixture.h"
 
 inline constexpr const char* kSampleLayout = R"({
   "kind": "document",
@@ -53,7 +54,3 @@ inline constexpr const char* kSampleLayout = R"({
   "view": {"spread": 10, "page": 12}
 })";
 
-// A reference to an object of the document.
-inline UIDRef RefIn(const host::Document& document, std::uint32_t uid) {
-    return {document.db.get(), UID(uid)};
-}
