@@ -165,4 +165,3 @@ TEST_F(DocumentEvents, DocumentNameLosesOnlyATrailingInddInAnyCase) {
         EXPECT_EQ(PayloadJob(SendAction(*this, 0x52E05))->documentName, stripped) << name;
     }
 }
-

@@ -53,4 +53,3 @@ inline constexpr const char* kSampleLayout = R"({
                {"name": "B", "start": 31, "count": 1, "style": "0x4C18"}],
   "view": {"spread": 10, "page": 12}
 })";
-
