@@ -36,6 +36,18 @@ Parameters job(const std::string& text) {
     return {{kJobParameter, ScriptData(PMString(text))}};
 }
 
+// The identifiers of the exported destinations of the document's stored job, each followed by
+// a blank.
+std::string Exported(const host::Document& document) {
+    InterfacePtr<IZEPJobList> jobs(document.WorkspaceRef(), UseDefaultIID{});
+    std::string exported;
+    for (BGroup& group : jobs->GetJobFile()->GetGroups())
+        for (const BDestination& destination : group)
+            if (destination.IsExported())
+                exported += destination.GetIdentifier().toStdString() + " ";
+    return exported;
+}
+
 TEST_F(ScriptProvider, LogsEveryCallAtDebug) {
     const LogCapture log;
     host::CallScriptMethod(ScriptID{'none'}, {});
@@ -140,13 +152,8 @@ protected:
     // The stored job's exported destinations and the first destination of its selected group.
     std::string Stored() const {
         InterfacePtr<IZEPJobList> jobs(m_document->WorkspaceRef(), UseDefaultIID{});
-        std::string text = "exported";
-        for (BGroup& group : jobs->GetJobFile()->GetGroups())
-            for (const BDestination& destination : group)
-                if (destination.IsExported())
-                    text += " " + destination.GetIdentifier().toStdString();
         const BGroup* selected = jobs->GetJobFile()->GetGroups().GetSelectedGroup();
-        return text + ", selected " +
+        return Exported(*m_document) + "| selected " +
                (selected ? selected->begin()->GetIdentifier().toStdString() : "-");
     }
     bool Written(const std::string& name) const { return std::filesystem::exists(m_temp.at(name)); }
@@ -173,7 +180,7 @@ TEST_F(ExportJob, ExportsTellsTheCompanionAndStoresTheMarksInTheStoresUndoStep) 
     ASSERT_EQ(sent->GetGroups().size(), 1u);
     EXPECT_EQ(sent->GetGroups().begin()->size(), 2u);
     EXPECT_EQ(sent->jobName, "Ad");
-    EXPECT_EQ(Stored(), "exported 1 2, selected 3");
+    EXPECT_EQ(Stored(), "1 2 | selected 3");
     const auto& sequences = Log(host::Channel::Sequences);
     EXPECT_EQ(std::count(sequences.begin(), sequences.end(), "end Zephrin Export"), 1);
     EXPECT_EQ(Log(host::Channel::Commands).back(), "0x52E00SaveDetailsCmd 0x52E16 -> 0x0");
@@ -218,7 +225,7 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
         EXPECT_EQ(Log(host::Channel::Sequences).back(), "fail Zephrin Export") << c.name;
         ASSERT_TRUE(m_afterStore) << c.name;
         EXPECT_EQ(Dump(), *m_afterStore) << c.name;
-        EXPECT_EQ(Stored(), "exported, selected 1") << c.name;
+        EXPECT_EQ(Stored(), "| selected 1") << c.name;
         EXPECT_EQ(Written("ad.pdf"), c.pdf) << c.name;
         if (companion) {
             EXPECT_EQ(companion->Messages().size(), 0u) << c.name;
@@ -269,30 +276,18 @@ protected:
     }
 
     static void Save(host::Document& document) {
-        BJobFile job;
-        BGroup* group = job.GetGroups().AddGroup();
-        group->SetSelected(true);
-        for (const char* identifier : {"171", "18"}) {
-            BDestination* destination = group->CreateDestination();
-            destination->SetIdentifier(identifier);
-            destination->SetExported(true);
-        }
         InterfacePtr<ICommand> command = CreateSaveDetailsCmd(document.Get());
         InterfacePtr<IZEPJobList>(command, UseDefaultIID{})
-            ->SetFromString(jobBytes(job, kJobFilePartSummary), true);
+            ->SetFromString(describedJobBytes(R"({"groups": [{"selected": true, "destinations": [
+                {"id": "171", "exported": true}, {"id": "18", "exported": true}]}]})"),
+                            true);
         ASSERT_EQ(CmdUtils::ProcessCommand(command.get()), kSuccess);
     }
     // The identifiers of the exported destinations of the stored jobs, A's, C's and D's.
     std::string Exported() const {
         std::string exported;
-        for (int stored : {0, 2, 3}) {
-            InterfacePtr<IZEPJobList> jobs(m_documents[stored]->WorkspaceRef(), UseDefaultIID{});
-            for (BGroup& group : jobs->GetJobFile()->GetGroups())
-                for (const BDestination& destination : group)
-                    if (destination.IsExported())
-                        exported += std::string(destination.GetIdentifier().c_str()) + " ";
-            exported += "| ";
-        }
+        for (int stored : {0, 2, 3})
+            exported += ::Exported(*m_documents[stored]) + "| ";
         return exported;
     }
     static void Update(const std::string& payload) {
