@@ -89,11 +89,11 @@ protected:
         const PMRect page(0, 0, 600, 800);
         ZEPPageItemInfoList records;
         boost::shared_ptr<ZEPPageItemInfo> pageRecord(new ZEPPageItemInfo());
-        pageRecord->InitWithoutAnalysis(Object(document, 11).get(), page, job, 1);
+        pageRecord->InitWithoutAnalysis(ObjectIn(document, 11).get(), page, job, 1);
         records.AppendPageRecord(pageRecord);
         for (std::uint32_t item : {20u, 21u}) {
             boost::shared_ptr<ZEPPageItemInfo> record(new ZEPPageItemInfo());
-            record->Init(Object(document, item).get(), page, job, 1);
+            record->Init(ObjectIn(document, item).get(), page, job, 1);
             records.AppendItemRecord(record);
         }
         BPageSet set;
@@ -117,9 +117,6 @@ protected:
         for (bool option : flattener.options)
             text += option ? "1" : "0";
         return text;
-    }
-    static InterfacePtr<IPMUnknown> Object(const host::Document& document, std::uint32_t uid) {
-        return InterfacePtr<IPMUnknown>(RefIn(document, uid), IPMUnknown::kDefaultIID);
     }
 
     TempFolder m_temp;

@@ -24,9 +24,12 @@ protected:
     }
 };
 
-// A reference to an object of a document, and a list of its objects.
+// A reference to an object of a document, the object, and a list of the document's objects.
 inline UIDRef RefIn(const host::Document& document, std::uint32_t uid) {
     return {document.db.get(), UID(uid)};
+}
+inline InterfacePtr<IPMUnknown> ObjectIn(const host::Document& document, std::uint32_t uid) {
+    return InterfacePtr<IPMUnknown>(RefIn(document, uid), IPMUnknown::kDefaultIID);
 }
 inline UIDList ListIn(const host::Document& document, const std::vector<std::uint32_t>& uids) {
     UIDList list(document.db.get());
