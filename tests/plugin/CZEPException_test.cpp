@@ -43,6 +43,15 @@ TEST_F(PluginTest, TheBoundaryReportsShowsOneAlertAndClears) {
         else
             EXPECT_TRUE(alerts.empty());
         EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), kSuccess);
+        // The code a utility or plug-in exception's report sets, which the alert shows.
+        try {
+            c.raise();
+        } catch (const UException& exception) {
+            ReportUException(exception);
+            EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode().Get(), c.code);
+            ClearGlobalError();
+        } catch (...) { // other exceptions have no report of their own
+        }
     }
 }
 
