@@ -1,7 +1,7 @@
 // Tests of the script provider: the log line of every call, the methods and parameters that end
 // in an alert while the call still succeeds, one run per script object, the transient job that
 // ApplyJob reads in full, the export road ('expY') with its event and its failures, the
-// destination update ('DisT') over the open documents and the print dialog ('PrnT').
+// destination update ('DisT') over the open documents and the print dialog's failures ('PrnT').
 #include "Request_Handling/ZEPScriptProvider.h"
 
 #include "Analysis/ZEPTransparencyFlattener.h"
@@ -340,18 +340,8 @@ TEST_F(DestinationUpdate, AFailingDocumentEndsTheWalkAndTheDocumentsBeforeKeepTh
     EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{"Unknown error 7"});
 }
 
-// The sample layout prints two copies on "Proof".
+// The print dialog's data calls in order are checked end to end by the print road (tests/app).
 class PrintDialog : public SampleLayoutTest {};
-
-TEST_F(PrintDialog, GetsACopyOfThePrintDataTheListsAndTheDocumentInOrder) {
-    host::CallScriptMethod(kPrintDocumentMethod, {});
-    EXPECT_TRUE(Log(host::Channel::Alerts).empty());
-    EXPECT_EQ(Log(host::Channel::Calls),
-              (std::vector<std::string>{
-                  "CopyData 1", "SetPrintData 0xA26 \"Proof\" 2", "SetInkList Sample.indd 2",
-                  "SetTrapStyleListMgr Sample.indd 2", "SetDocument Sample.indd 1"}));
-    EXPECT_EQ(Log(host::Channel::Commands), std::vector<std::string>{"Print 0x1D231 -> 0x0"});
-}
 
 TEST_F(PrintDialog, AMissingHostObjectOrAFailingDialogEndsInOneAlert) {
     host::Faults& faults = host::Faults::Instance();
