@@ -53,20 +53,4 @@ TEST_F(ColorManagementTest, DocumentProfileChangesAreCommandsThatAbortAndUndoTak
     EXPECT_EQ(CMYKName(document), "SWOP");
 }
 
-TEST_F(ColorManagementTest, ThePresetsCommandAppliesItsDataAndUndoRestoresIt) {
-    const host::ColorPresets before{.workingRGB = "sRGB"};
-    host::SetColorPresets(before);
-    host::SetColorManagementOn(false);
-    InterfacePtr<ICommand> command(CmdUtils::CreateCommand(host::kColorPresetsCmdBoss));
-    InterfacePtr<IColorPresetsSettingsData> data(command.get(), UseDefaultIID{});
-    data->SetColorManagementOn(true);
-    data->SetWorkingCMYKProfile(PMString("SWOP"));
-    ASSERT_EQ(CmdUtils::ProcessCommand(command.get()), kSuccess);
-    EXPECT_TRUE(Utils()->IsColorManagementOn());
-    EXPECT_EQ(host::GetColorPresets(), host::ColorPresets{.workingCMYK = "SWOP"});
-    ASSERT_TRUE(host::Undo());
-    EXPECT_FALSE(Utils()->IsColorManagementOn());
-    EXPECT_EQ(host::GetColorPresets(), before);
-}
-
 } // namespace

@@ -43,22 +43,6 @@ TEST(PMRect, IntersectNeedsAnOverlappingAreaAndRectInTheWholeRectangle) {
     }
 }
 
-TEST(PMRect, EditsMoveAndGrowTheEdges) {
-    PMRect rect(10, 20, 30, 60);
-    rect.MoveRel(-10, 5);
-    EXPECT_EQ(rect, PMRect(0, 25, 20, 65));
-    rect.Inset(-5, 10);
-    EXPECT_EQ(rect, PMRect(-5, 35, 25, 55));
-    rect.CenterOn({0, 0});
-    EXPECT_EQ(rect, PMRect(-15, -10, 15, 10));
-    rect.SetWidth(4);
-    rect.SetHeight(6);
-    EXPECT_EQ(rect, PMRect(-15, -10, -11, -4));
-    rect.Union({0, 0, 0, 0}); // an empty side counts too
-    EXPECT_EQ(rect, PMRect(-15, -10, 0, 0));
-    EXPECT_EQ(PMPageSize(PMRect(10, 20, 110, 70)), PMPageSize(100, 50));
-}
-
 TEST(PMMatrix, AppliesEachStepAfterTheOnesBefore) {
     PMMatrix matrix;
     matrix.Scale(2, 3);

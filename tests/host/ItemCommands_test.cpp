@@ -7,13 +7,6 @@
 
 namespace {
 
-UIDList ListIn(const host::Document& document, const std::vector<std::uint32_t>& uids) {
-    UIDList list(document.db.get());
-    for (std::uint32_t uid : uids)
-        list.Append(UID(uid));
-    return list;
-}
-
 ErrorCode Group(const host::Document& document, const std::vector<std::uint32_t>& uids) {
     InterfacePtr<ICommand> command(CmdUtils::CreateCommand(kGroupCmdBoss));
     InterfacePtr<IGroupCmdData> data(command, UseDefaultIID{});

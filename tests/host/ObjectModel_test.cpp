@@ -38,22 +38,6 @@ protected:
     }
 };
 
-TEST_F(ObjectModelTest, FacetsShareTheBossReferenceCount) {
-    InterfacePtr<IFirst> first(static_cast<IFirst*>(CreateObject(kTwoFacets, IFirst::kDefaultIID)));
-    ASSERT_TRUE(first);
-    const Boss* boss = Boss::Of(first.get());
-    EXPECT_EQ(boss->GetRefCount(), 1);
-    {
-        InterfacePtr<ISecond> second(first.get(), UseDefaultIID{});
-        ASSERT_TRUE(second);
-        EXPECT_EQ(boss->GetRefCount(), 2);
-        InterfacePtr<IFirst> again(second.get(), UseDefaultIID{});
-        EXPECT_EQ(again.get(), first.get());
-        EXPECT_EQ(boss->GetRefCount(), 3);
-    }
-    EXPECT_EQ(boss->GetRefCount(), 1);
-}
-
 TEST_F(ObjectModelTest, UnknownClassesMissingAndHiddenInterfacesGiveNull) {
     EXPECT_EQ(CreateObject(ClassID{0xE0FFFF}, IFirst::kDefaultIID), nullptr);
     host::ObjectModel::Instance().AddToClass(ClassID{0xE00011},

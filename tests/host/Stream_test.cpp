@@ -16,29 +16,21 @@ TEST(MemoryStream, ReadsBackWhatItWroteLittleEndianWithARelativeSeek) {
     writer->XferReal(real);
     writer->XferReference(uid);
     writer->XferBool(flag);
-    const std::vector<std::uint8_t> head(writer->Bytes().begin(), writer->Bytes().begin() + 6);
-    EXPECT_EQ(head, (std::vector<std::uint8_t>{4, 0, 4, 3, 2, 1}));
+    EXPECT_EQ(std::vector<std::uint8_t>(writer->Bytes().begin(), writer->Bytes().begin() + 6),
+              (std::vector<std::uint8_t>{4, 0, 4, 3, 2, 1}));
 
     auto reader = MemoryStream::Reader(writer->Bytes());
-    std::int16_t readVersion = 0;
-    reader->XferInt16(readVersion);
-    reader->Seek(-2, IPMStream::kSeekFromCurrent); // read the version again, as the length's start
-    std::int32_t asLength = 0;
-    reader->XferInt32(asLength);
-    EXPECT_EQ(asLength, 0x03040004);
+    reader->XferInt16(version);
+    reader->Seek(-2, IPMStream::kSeekFromCurrent); // the version again, as the length's start
+    reader->XferInt32(length);
+    EXPECT_EQ(length, 0x03040004);
     reader->Seek(2, IPMStream::kSeekFromStart);
-    std::int32_t readLength = 0;
-    double readReal = 0;
-    UID readUID;
-    bool readFlag = false;
-    reader->XferInt32(readLength);
-    reader->XferReal(readReal);
-    reader->XferReference(readUID);
-    reader->XferBool(readFlag);
-    EXPECT_EQ(readLength, length);
-    EXPECT_EQ(readReal, real);
-    EXPECT_EQ(readUID, uid);
-    EXPECT_TRUE(readFlag);
+    std::tie(length, real, uid, flag) = std::tuple(0, 0.0, UID(), false);
+    reader->XferInt32(length);
+    reader->XferReal(real);
+    reader->XferReference(uid);
+    reader->XferBool(flag);
+    EXPECT_EQ(std::tuple(length, real, uid, flag), std::tuple(0x01020304, 2.5, UID{77}, true));
     EXPECT_FALSE(reader->Failed());
     EXPECT_EQ(reader->Remaining(), 0u);
 }

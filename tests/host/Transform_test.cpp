@@ -21,12 +21,7 @@ protected:
         HostTest::SetUp();
         m_document = &host::OpenDocumentDescription(kSampleLayout);
     }
-    UIDList List(const std::vector<std::uint32_t>& uids) const {
-        UIDList list(m_document->db.get());
-        for (std::uint32_t uid : uids)
-            list.Append(UID(uid));
-        return list;
-    }
+    UIDList List(const std::vector<std::uint32_t>& uids) const { return ListIn(*m_document, uids); }
     PMRect Bounds(std::uint32_t uid) const {
         return *m_document->layout.SpreadCoordinateBounds(UID(uid), kPathBounds);
     }
@@ -72,27 +67,6 @@ TEST_F(TransformTest, ResizeScalesTheSelectionAsOneSetOrFailsAndChangesNothing) 
         } else {
             EXPECT_EQ(host::DumpDocument(*m_document), before);
         }
-    }
-}
-
-TEST_F(TransformTest, TheItemListTestsAreTheLettersOfTheItemsAndTheirMembers) {
-    m_document->layout.items.at(UID(20)).tests = "AD";
-    m_document->layout.items.at(UID(22)).tests = "B";
-    InterfacePtr<IItemListTestUtils> utils(UtilsBoss::QueryUtils<IItemListTestUtils>());
-    const struct {
-        std::vector<std::uint32_t> items;
-        bool a, b, d;
-    } cases[] = {
-        {{}, false, false, false},
-        {{21}, false, true, false},
-        {{20, 21}, true, true, true},
-        {{24, 11}, false, false, false}, // a page adds nothing
-    };
-    for (const auto& c : cases) {
-        const ItemListValue value = utils->ComputeValue(List(c.items), {});
-        EXPECT_EQ(utils->TestA(value), c.a);
-        EXPECT_EQ(utils->TestB(value), c.b);
-        EXPECT_EQ(utils->TestD(value), c.d);
     }
 }
 

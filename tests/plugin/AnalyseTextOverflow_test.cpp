@@ -91,10 +91,7 @@ protected:
         m_document = &host::OpenDocumentDescription(kTextLayout);
         host::SetFonts({{"Known", 0, 6, 0}, {"Faux", 0x11, 1, 0}});
     }
-    InterfacePtr<IPMUnknown> Item(std::uint32_t uid) const {
-        return InterfacePtr<IPMUnknown>(UIDRef(m_document->db.get(), UID(uid)),
-                                        IPMUnknown::kDefaultIID);
-    }
+    InterfacePtr<IPMUnknown> Item(std::uint32_t uid) const { return ObjectIn(*m_document, uid); }
 
     host::Document* m_document = nullptr;
 };

@@ -81,9 +81,7 @@ TEST_F(TransparencyEffectsTest, EachEffectIsTaggedOnceAndTextFramesAskTheObjectT
     };
     for (const auto& c : cases) {
         TransparencyInfo info;
-        info.AnalyseEffects(InterfacePtr<IPMUnknown>(UIDRef(document.db.get(), UID(c.item)),
-                                                     IPMUnknown::kDefaultIID)
-                                .get());
+        info.AnalyseEffects(ObjectIn(document, c.item).get());
         EXPECT_EQ(Tags(info.GetPageItem()), c.tags) << c.item;
         EXPECT_EQ(info.IsTransparencyRecorded(), !c.tags.empty()) << c.item;
     }

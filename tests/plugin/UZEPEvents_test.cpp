@@ -165,21 +165,3 @@ TEST_F(DocumentEvents, DocumentNameLosesOnlyATrailingInddInAnyCase) {
         EXPECT_EQ(PayloadJob(SendAction(*this, 0x52E05))->documentName, stripped) << name;
     }
 }
-
-TEST_F(DocumentEvents, SectionsTakeTheStyleOfTheirNumberingClass) {
-    const std::pair<std::uint32_t, char> styles[] = {
-        {0x4C1A, '1'}, {0x4C13, '2'}, {0x4C14, '3'}, {0x4C18, 'A'}, {0x4C19, 'a'},
-        {0x4C16, 'R'}, {0x4C17, 'r'}, {0x4C15, 'N'}, {0x1234, 'N'},
-    };
-    m_document->layout.sections.clear();
-    for (const auto& [cls, style] : styles)
-        m_document->layout.sections.push_back({"s", UID(31), 1, ClassID(cls)});
-    BJobFile job;
-    job.GetSectionRuns().AddPage("old", 'N', 7);
-    UZEPEvents::AddDocumentSections(job, m_document->Get());
-    std::string found;
-    for (const BPageRange& run : job.GetSectionRuns())
-        found += static_cast<char>(run.style);
-    EXPECT_EQ(found, "123AaRrNN");
-    EXPECT_EQ(job.GetSectionRuns().front().firstPage, 3);
-}

@@ -7,7 +7,7 @@
 #include "support/CompanionFixture.h"
 #include "support/StartedProgram.h"
 #include "support/Test.h"
-#include "support/Throws.h"
+#include "support/Thrown.h"
 
 #include <gmock/gmock.h>
 
@@ -43,8 +43,8 @@ TEST_F(CompanionLink, PipeNameEndsInTheUserName) {
         EXPECT_TRUE(SendToCompanionPipe(Details())) << pipeUser;
         EXPECT_EQ(companion->Messages(), std::vector<std::string>{kDetailsText});
     }
-    expectThrowsWithText([] { static_cast<void>(SendToCompanionPipe(Details())); },
-                         "cannot open pipe");
+    EXPECT_EQ(Raised([] { static_cast<void>(SendToCompanionPipe(Details())); }),
+              "cannot open pipe");
 }
 
 TEST_F(CompanionLink, PingPrecedesEveryMessageOnAConnectionOfItsOwn) {

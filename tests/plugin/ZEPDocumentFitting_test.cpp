@@ -171,10 +171,7 @@ TEST_F(DocumentFittingTest, TheFrameIsFittedOnlyWithASelectionAndTheSelectionPre
         {{21}, true, "begin abortable"},
     };
     for (const auto& c : cases) {
-        UIDList items(m_document->db.get());
-        for (std::uint32_t uid : c.selected)
-            items.Append(UID(uid));
-        host::SelectLayoutItems(items);
+        host::SelectLayoutItems(ListIn(*m_document, c.selected));
         SetSelectionBasedExports(c.selectionBased);
         EXPECT_EQ(HasActiveSelection(), !c.selected.empty());
         host::Recorder::Instance().Clear(host::Channel::Sequences);

@@ -43,8 +43,7 @@ TEST_F(FontLookupTest, AnUnknownFontIsPassedOverAndAMissingFontManagerIsAnError)
         {"id": 20, "layer": 3, "bounds": [0, 0, 9, 9], "fonts": ["Missing", "Myriad"]}]}]})");
     host::SetFonts({{"Myriad", 0, 1, 4}});
     ZEPPageItemInfo info;
-    InterfacePtr<IPMUnknown> item(UIDRef(host::FrontDocument()->db.get(), UID(20)),
-                                  IPMUnknown::kDefaultIID);
+    InterfacePtr<IPMUnknown> item = ObjectIn(*host::FrontDocument(), 20);
     info.SetItem(item.get());
     EXPECT_EQ(Thrown([&] { info.AnalyseFonts(item.get()); }), "nothing");
     EXPECT_EQ(info.GetFontSummary().kinds, (Kinds{0, 1, 0, 0, 1, 0}));

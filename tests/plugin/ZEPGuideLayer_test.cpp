@@ -40,18 +40,17 @@ protected:
             InterfacePtr<IZEPJobList>(m_document->WorkspaceRef(), UseDefaultIID{})->GetJobFile();
     }
     void Select(const std::vector<std::uint32_t>& uids) const {
-        UIDList items(m_document->db.get());
-        for (std::uint32_t uid : uids)
-            items.Append(UID(uid));
-        host::SelectLayoutItems(items);
+        host::SelectLayoutItems(ListIn(*m_document, uids));
     }
-    // The guides on the layer, back to front, and the UIDs of the spread's other items.
-    std::vector<host::Guide> GuidesOn(UID layer) const {
-        std::vector<host::Guide> guides;
+    // The guides on the layer, back to front: "h" or "v", the position, "/" and the index.
+    std::string GuidesOn(UID layer) const {
+        std::string guides;
         for (UID uid : m_document->layout.spreadData.at(UID(10)).items) {
             const host::Item& item = m_document->layout.items.at(uid);
             if (item.guide && item.layer == layer)
-                guides.push_back(*item.guide);
+                guides += (item.guide->horizontal ? " h" : " v") +
+                          host::Number(item.guide->position) + "/" +
+                          std::to_string(item.guide->index);
         }
         return guides;
     }
@@ -64,31 +63,16 @@ TEST_F(GuideLayerTest, JobGuidesSurroundTheSelectedFrameAndReplaceTheEarlierOnes
     Select({20});
     const struct {
         zeu::Rect2D bleed, typeArea;
-        std::vector<host::Guide> guides;
+        const char* guides;
     } cases[] = {
         {{0, 0, 106, 206},
          zeu::Rect2D::unset,
-         {{false, 0, 10},
-          {true, 0, 10},
-          {false, 106, 10},
-          {true, 206, 10},
-          {false, 3, 15},
-          {true, 3, 15},
-          {false, 103, 15},
-          {true, 203, 15}}},
-        {{0, 0, 100, 200}, // no bleed; type indents of 5e-9 count as none
-         {0, 0, 100 - 1e-8, 200 - 1e-8},
-         {{false, 0, 15}, {true, 0, 15}, {false, 106, 15}, {true, 206, 15}}},
+         " v0/10 h0/10 v106/10 h206/10 v3/15 h3/15 v103/15 h203/15"},
+        // No bleed; type indents of 5e-9 count as none.
+        {{0, 0, 100, 200}, {0, 0, 100 - 1e-8, 200 - 1e-8}, " v0/15 h0/15 v106/15 h206/15"},
         {{0, 0, 100, 200},
          {0, 0, 90, 180},
-         {{false, 0, 15},
-          {true, 0, 15},
-          {false, 106, 15},
-          {true, 206, 15},
-          {false, 5, 16},
-          {true, 10, 16},
-          {false, 101, 16},
-          {true, 196, 16}}},
+         " v0/15 h0/15 v106/15 h206/15 v5/16 h10/16 v101/16 h196/16"},
     };
     for (const auto& c : cases) {
         m_job->bleedBox = c.bleed;
@@ -105,8 +89,8 @@ TEST_F(GuideLayerTest, JobGuidesSurroundTheSelectedFrameAndReplaceTheEarlierOnes
     EXPECT_EQ(Log(host::Channel::Calls).at(1), "NewGuide 24 0 0 10 0 0 10 0");
     EXPECT_EQ(Log(host::Channel::Redraws),
               (std::vector<std::string>{"panel 0x4820 invalidate", "panel 0x4820 redraw true"}));
-    EXPECT_TRUE(GuidesOn(UID(5)).empty());
-    EXPECT_EQ(GuidesOn(UID(3)).size(), 1u);
+    EXPECT_EQ(GuidesOn(UID(5)), "");
+    EXPECT_EQ(GuidesOn(UID(3)), " v9/15");
     EXPECT_TRUE(m_document->layout.items.contains(UID(22)));
 }
 

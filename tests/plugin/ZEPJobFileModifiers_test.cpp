@@ -123,11 +123,15 @@ TEST_F(JobFileModifiers, NothingSelectedIsRefusedBeforeAnyChange) {
     EXPECT_EQ(Dump(), before);
 }
 
-TEST_F(JobFileModifiers, ColourManagementIsSwitchedOnForTheExportWhenOff) {
-    SetSelectionBasedExports(false);
+// With the selection's modifier too: the selection's sequence holds the colour-management one,
+// which goes first.
+TEST_F(JobFileModifiers, ColourManagementIsSwitchedOnForTheExportAndTheModifiersGoInnermostFirst) {
     BGroup* group = m_job.GetGroups().AddGroup();
     group->SetSelected(true);
     group->CreateDestination()->SetStyle(1);
+    const std::string before = Dump();
+    const std::vector<std::string> selectionOnly{"begin abortable",
+                                                 "abort ZEPExportJobFileModifier"};
     for (bool on : {true, false}) {
         host::SetColorManagementOn(on);
         host::Recorder::Instance().Clear(host::Channel::Sequences);
@@ -141,26 +145,14 @@ TEST_F(JobFileModifiers, ColourManagementIsSwitchedOnForTheExportWhenOff) {
             EXPECT_TRUE(host::ColorManagementOn());
         }
         EXPECT_EQ(host::ColorManagementOn(), on);
-        EXPECT_EQ(Log(host::Channel::Sequences).size(), on ? 0u : 2u);
+        EXPECT_EQ(Log(host::Channel::Sequences),
+                  on ? selectionOnly
+                     : (std::vector<std::string>{"begin abortable", "begin abortable",
+                                                 "abort ZEPExportJobFileModifier",
+                                                 "abort ZEPExportJobFileModifier"}));
+        EXPECT_EQ(Dump(), before);
+        EXPECT_EQ(Selection(), List({20, 21}));
     }
-}
-
-// Both modifiers: the selection's sequence holds the colour-management one, which goes first.
-TEST_F(JobFileModifiers, TheModifiersAreUndoneInTheReverseOrderOfTheirMaking) {
-    BGroup* group = m_job.GetGroups().AddGroup();
-    group->SetSelected(true);
-    group->CreateDestination()->SetStyle(1);
-    host::SetColorManagementOn(false);
-    const std::string before = Dump();
-    host::Recorder::Instance().Clear(host::Channel::Sequences);
-    { ZEPExportJobFileHelper helper(m_owner); }
-    EXPECT_EQ(Log(host::Channel::Sequences),
-              (std::vector<std::string>{"begin abortable", "begin abortable",
-                                        "abort ZEPExportJobFileModifier",
-                                        "abort ZEPExportJobFileModifier"}));
-    EXPECT_EQ(Dump(), before);
-    EXPECT_FALSE(host::ColorManagementOn());
-    EXPECT_EQ(Selection(), List({20, 21}));
 }
 
 // Swatch 40 is the paper (white RGB), 41 a CMYK colour; ink 50 is a process ink, 51 a spot ink, 52

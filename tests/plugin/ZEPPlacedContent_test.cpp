@@ -77,15 +77,11 @@ protected:
             "items": [)" +
             items + "]}]}");
     }
-    static InterfacePtr<IPMUnknown> Object(const host::Document& document, std::uint32_t uid) {
-        return InterfacePtr<IPMUnknown>(UIDRef(document.db.get(), UID(uid)),
-                                        IPMUnknown::kDefaultIID);
-    }
     // The item's analysis as the export runs it, on page 1.
     template <typename Info = ZEPPageItemInfo>
     std::unique_ptr<Info> Analyse(const host::Document& document, std::uint32_t uid = 20) {
         auto info = std::make_unique<Info>();
-        info->Init(Object(document, uid).get(), PMRect(0, 0, 600, 800), m_job, 1);
+        info->Init(ObjectIn(document, uid).get(), PMRect(0, 0, 600, 800), m_job, 1);
         return info;
     }
     std::unique_ptr<ZEPPageItemInfo> AnalysePlaced(const std::string& placed,
@@ -205,10 +201,10 @@ TEST_F(PlacedContentTest, ContentAndPDFColoursGoToCollectInksInListOrder) {
 TEST_F(PlacedContentTest, PDFTransparencyIsRecordedOnAPlainRecordToo) {
     host::Document& document = Open(Item(20, R"({"pdf": {"transparent": true}})"));
     ZEPPageItemInfo info;
-    info.SetItem(Object(document, 20).get());
+    info.SetItem(ObjectIn(document, 20).get());
     info.SetPrintoutSuppressed(); // a plain record
-    info.ClassifyByPDFData(Object(document, 20).get());
-    info.ClassifyByPDFData(Object(document, 20).get());
+    info.ClassifyByPDFData(ObjectIn(document, 20).get());
+    info.ClassifyByPDFData(ObjectIn(document, 20).get());
     EXPECT_FALSE(info.GetPlacedGraphic());
     EXPECT_EQ(Tags(info.GetPageItem()),
               (std::set<std::string>{"PrintoutSuppressed", "PlacedPDFHasTransparentElements",
@@ -306,8 +302,8 @@ TEST_F(PlacedContentTest, AFailedProfileWriteDropsThatItemAndKeepsTheOthers) {
     EXPECT_EQ(Thrown([&] { Analyse(document, 20); }), "0x52E0A ");
     ZEPPageItemInfoList records;
     ZEPItemInfoCallback callback(nullptr, records, m_job, PMRect(0, 0, 600, 800), 0);
-    EXPECT_FALSE(callback.Record(Object(document, 20).get()));
-    EXPECT_TRUE(callback.Record(Object(document, 21).get()));
+    EXPECT_FALSE(callback.Record(ObjectIn(document, 20).get()));
+    EXPECT_TRUE(callback.Record(ObjectIn(document, 21).get()));
     ASSERT_EQ(records.GetRecords().size(), 1u);
     EXPECT_EQ(records.GetRecords()[0]->GetItemRef().GetUID(), UID(21));
 }

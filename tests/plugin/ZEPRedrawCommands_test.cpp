@@ -16,25 +16,6 @@ InterfacePtr<ICommand> Create(ClassID cls) {
     return InterfacePtr<ICommand>(CmdUtils::CreateCommand(cls));
 }
 
-TEST_F(SampleLayoutTest, TheRedrawCommandsHaveTheirNamesAndUndoability) {
-    const struct {
-        ClassID cls;
-        const char* name;
-        int undoability;
-    } cases[] = {
-        {kZEPInvalidateCmdBoss, "0x52E00kStringCZEPInvalidateCmdKey", 1},
-        {kZEPRefreshLayersPanelCmdBoss, "0x52E00kStringZEPRefreshLayersPanelCmdKey", 0},
-    };
-    for (const auto& c : cases) {
-        InterfacePtr<ICommand> command = Create(c.cls);
-        ASSERT_TRUE(command) << c.name;
-        EXPECT_EQ(command->CreateName(), PMString(c.name));
-        EXPECT_EQ(command->GetUndoability(), c.undoability);
-    }
-    EXPECT_EQ(Create(kZEPRefreshLayersPanelCmdBoss)->GetItemList()->GetRef(0),
-              host::SessionWorkspaceRef());
-}
-
 TEST_F(SampleLayoutTest, InvalidateRedrawsTheViewsOfTheDocumentsOfItsListOnly) {
     host::Document& other = host::OpenDocumentDescription(
         R"({"kind": "document", "name": "Other.indd", "spreads": [{"id": 3, "pages": [{"id": 4,
@@ -43,10 +24,7 @@ TEST_F(SampleLayoutTest, InvalidateRedrawsTheViewsOfTheDocumentsOfItsListOnly) {
          std::vector<std::pair<host::Document*, std::vector<std::uint32_t>>>{
              {m_document, {}}, {m_document, {11, 1, 20}}, {&other, {1}}}) {
         InterfacePtr<ICommand> command = Create(kZEPInvalidateCmdBoss);
-        UIDList items(document->db.get());
-        for (std::uint32_t uid : uids)
-            items.Append(UID(uid));
-        command->SetItemList(items);
+        command->SetItemList(ListIn(*document, uids));
         EXPECT_EQ(CmdUtils::ProcessCommand(command.get()), kSuccess);
     }
     EXPECT_EQ(Log(host::Channel::Redraws),

@@ -14,7 +14,6 @@
 #include "support/Test.h"
 #include "support/Thrown.h"
 
-#include <array>
 #include <set>
 
 namespace {
@@ -80,15 +79,9 @@ constexpr ClassID kNoHierarchyClass{0xF0E0F0};
 
 class SpreadTransparency : public PluginTest {
 protected:
-    struct Result {
-        std::set<std::string> pageTags;
-        std::set<std::string> frameTags;
-        bool enabled;
-        std::array<double, 5> values;
-        std::array<bool, 8> options;
-    };
-
-    Result Analyse(const std::string& description) {
+    // The page's tags | the text frame's tags | the page's flattener record: "on" or "off", its
+    // values and its option bits.
+    std::string Analyse(const std::string& description) {
         host::Document& document = host::OpenDocumentDescription(description);
         BJobFile job;
         job.jobFolder.assign(ustring(m_temp.systemPath()));
@@ -96,11 +89,11 @@ protected:
         const PMRect page(0, 0, 600, 800);
         ZEPPageItemInfoList records;
         boost::shared_ptr<ZEPPageItemInfo> pageRecord(new ZEPPageItemInfo());
-        pageRecord->InitWithoutAnalysis(Object(document, 11).get(), page, job, 1);
+        pageRecord->InitWithoutAnalysis(ObjectIn(document, 11).get(), page, job, 1);
         records.AppendPageRecord(pageRecord);
         for (std::uint32_t item : {20u, 21u}) {
             boost::shared_ptr<ZEPPageItemInfo> record(new ZEPPageItemInfo());
-            record->Init(Object(document, item).get(), page, job, 1);
+            record->Init(ObjectIn(document, item).get(), page, job, 1);
             records.AppendItemRecord(record);
         }
         BPageSet set;
@@ -110,87 +103,62 @@ protected:
         EXPECT_EQ(set.pageFlatteners.front(), nullptr);
         const BTransparencyFlattener& flattener = *set.pageFlatteners.back();
         EXPECT_EQ(flattener.page, 1);
-        return {Tags(records.GetRecords()[0]->GetPageItem()),
-                Tags(records.GetRecords()[1]->GetPageItem()), flattener.enabled, flattener.values,
-                flattener.options};
-    }
-    static InterfacePtr<IPMUnknown> Object(const host::Document& document, std::uint32_t uid) {
-        return InterfacePtr<IPMUnknown>(UIDRef(document.db.get(), UID(uid)),
-                                        IPMUnknown::kDefaultIID);
+        std::string text;
+        for (const BPageItem* record :
+             {records.GetRecords()[0]->GetPageItem(), records.GetRecords()[1]->GetPageItem()}) {
+            for (const std::string& tag : Tags(record))
+                text += tag + " ";
+            text += "| ";
+        }
+        text += flattener.enabled ? "on" : "off";
+        for (double value : flattener.values)
+            text += " " + host::Number(value);
+        text += " ";
+        for (bool option : flattener.options)
+            text += option ? "1" : "0";
+        return text;
     }
 
     TempFolder m_temp;
 };
 
 TEST_F(SpreadTransparency, RecordsThePagesFlattenerAndTagsPageAndTextFrames) {
-    const std::set<std::string> none;
-    const std::array<double, 5> zero{};
-    const std::array<bool, 8> noOptions{};
-    const std::string global = "TransparencyOnPageFlattenedUsingGlobalFlattener";
-    const std::string spread = "TransparencyOnPageFlattenedUsingSpreadFlattener";
-    const std::string rgb = "TransparencyBlendSpaceSetToRGB";
+    const std::string global = "TransparencyBlendSpaceSetToRGB "
+                               "TransparencyOnPageFlattenedUsingGlobalFlattener | ";
+    const std::string spread = "TransparencyBlendSpaceSetToRGB "
+                               "TransparencyOnPageFlattenedUsingSpreadFlattener | ";
+    const std::string overlap = "TransparentObjectsOverlapTextFrame | ";
+    const std::string off = "off 0 0 0 0 0 00000000";
     const struct {
         std::string flattener; // the spread's
         bool transparent, overlapping;
         const char* boxClass;
-        Result result;
+        std::string result;
     } cases[] = {
         // No transparency: a record of the page number, no tag.
-        {"", false, true, "0xF03005", {none, none, false, zero, noOptions}},
-        {"",
-         true,
-         true,
-         "0xF03005",
-         {{global, rgb}, {"TransparentObjectsOverlapTextFrame"}, false, zero, noOptions}},
-        {"", true, false, "0xF03005", {{global, rgb}, none, false, zero, noOptions}},
+        {"", false, true, "0xF03005", "| | " + off},
+        {"", true, true, "0xF03005", global + overlap + off},
+        {"", true, false, "0xF03005", global + "| " + off},
         // Switched off on the spread: no text-frame tags.
-        {R"("flattener": {"on": false, "valueMask": 1}, )",
-         true,
-         true,
-         "0xF03005",
-         {{"TransparencyOnPageButIsDisabledOnPage", rgb},
-          none,
-          false,
-          {1, 300, 1200, 0, 0},
-          noOptions}},
-        {R"("flattener": {"values": [5, 6, 7, 8, 9], "valueMask": 6}, )",
-         true,
-         true,
-         "0xF03005",
-         {{spread, rgb},
-          {"TransparentObjectsOverlapTextFrame"},
-          true,
-          {5, 6, 1200, 0, 0},
-          noOptions}},
+        {R"("flattener": {"on": false, "valueMask": 1}, )", true, true, "0xF03005",
+         "TransparencyBlendSpaceSetToRGB TransparencyOnPageButIsDisabledOnPage | | "
+         "off 1 300 1200 0 0 00000000"},
+        {R"("flattener": {"values": [5, 6, 7, 8, 9], "valueMask": 6}, )", true, true, "0xF03005",
+         spread + overlap + "on 5 6 1200 0 0 00000000"},
         // Outlined text from the spread's option bit 0: every frame of a flattened page; the
         // record takes the spread's whole option word.
-        {R"("flattener": {"options": 131, "optionMask": 1}, )",
-         true,
-         false,
-         "0xF03005",
-         {{spread, rgb},
-          {"TransparencyFlattenerWillCauseTextToBeConvertedToOutlines"},
-          true,
-          {1, 300, 1200, 0, 0},
-          {true, true, false, false, false, false, false, true}}},
+        {R"("flattener": {"options": 131, "optionMask": 1}, )", true, false, "0xF03005",
+         spread + "TransparencyFlattenerWillCauseTextToBeConvertedToOutlines | "
+                  "on 1 300 1200 0 0 11000001"},
         // The page's last item gives no spread: the document's values apply, not the spread's.
-        {R"("flattener": {"on": false, "valueMask": 1}, )",
-         true,
-         true,
-         "0xF0E0F0",
-         {{global, rgb}, {"TransparentObjectsOverlapTextFrame"}, false, zero, noOptions}},
+        {R"("flattener": {"on": false, "valueMask": 1}, )", true, true, "0xF0E0F0",
+         global + overlap + off},
     };
     host::Faults::Instance().HideInterface(kNoHierarchyClass, IHierarchy::kDefaultIID);
-    for (const auto& c : cases) {
-        const Result result =
-            Analyse(SpreadLayout(c.flattener, c.transparent, c.overlapping, c.boxClass));
-        const std::string label = c.flattener + c.boxClass;
-        EXPECT_EQ(result.pageTags, c.result.pageTags) << label;
-        EXPECT_EQ(result.frameTags, c.result.frameTags) << label;
-        EXPECT_EQ(result.enabled, c.result.enabled) << label;
-        EXPECT_EQ(result.values, c.result.values) << label;
-        EXPECT_EQ(result.options, c.result.options) << label;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(Analyse(SpreadLayout(c.flattener, c.transparent, c.overlapping, c.boxClass)),
+                  c.result)
+            << c.flattener << c.boxClass;
 }
 
 } // namespace

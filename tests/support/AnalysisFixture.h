@@ -46,10 +46,8 @@ protected:
     // The description the tests run on (a fixture may give its own).
     virtual std::string Description() const { return kAnalysisLayout; }
 
-    UIDRef Ref(std::uint32_t uid) const { return {m_document->db.get(), UID(uid)}; }
-    InterfacePtr<IPMUnknown> Object(std::uint32_t uid) const {
-        return InterfacePtr<IPMUnknown>(Ref(uid), IPMUnknown::kDefaultIID);
-    }
+    UIDRef Ref(std::uint32_t uid) const { return RefIn(*m_document, uid); }
+    InterfacePtr<IPMUnknown> Object(std::uint32_t uid) const { return ObjectIn(*m_document, uid); }
     // A page's bounds in pasteboard coordinates.
     PMRect PageBounds(std::uint32_t page) const {
         InterfacePtr<IGeometryUtils> utils(UtilsBoss::QueryUtils<IGeometryUtils>());

@@ -56,12 +56,7 @@ protected:
     }
 
     std::string Dump() const { return host::DumpDocument(*m_document); }
-    UIDList List(const std::vector<std::uint32_t>& uids) const {
-        UIDList list(m_document->db.get());
-        for (std::uint32_t uid : uids)
-            list.Append(UID(uid));
-        return list;
-    }
+    UIDList List(const std::vector<std::uint32_t>& uids) const { return ListIn(*m_document, uids); }
     // The items of the layout selection.
     static UIDList Selection() {
         InterfacePtr<ILayoutTarget> target(static_cast<ILayoutTarget*>(

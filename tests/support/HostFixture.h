@@ -2,6 +2,7 @@
 // (and, for the plug-in, with the plug-in's code attached directly, without loading a library).
 #pragma once
 
+#include "host/Document.h"
 #include "host/Host.h"
 #include "host/Recorder.h"
 
@@ -22,3 +23,17 @@ protected:
         return host::Recorder::Instance().Log(channel);
     }
 };
+
+// A reference to an object of a document, the object, and a list of the document's objects.
+inline UIDRef RefIn(const host::Document& document, std::uint32_t uid) {
+    return {document.db.get(), UID(uid)};
+}
+inline InterfacePtr<IPMUnknown> ObjectIn(const host::Document& document, std::uint32_t uid) {
+    return InterfacePtr<IPMUnknown>(RefIn(document, uid), IPMUnknown::kDefaultIID);
+}
+inline UIDList ListIn(const host::Document& document, const std::vector<std::uint32_t>& uids) {
+    UIDList list(document.db.get());
+    for (std::uint32_t uid : uids)
+        list.Append(UID(uid));
+    return list;
+}

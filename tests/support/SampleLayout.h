@@ -10,6 +10,7 @@
 #pragma once
 
 #include "host/Description.h"
+#include "support/HostFixture.h"
 
 inline constexpr const char* kSampleLayout = R"({
   "kind": "document",
@@ -52,8 +53,3 @@ inline constexpr const char* kSampleLayout = R"({
                {"name": "B", "start": 31, "count": 1, "style": "0x4C18"}],
   "view": {"spread": 10, "page": 12}
 })";
-
-// A reference to an object of the document.
-inline UIDRef RefIn(const host::Document& document, std::uint32_t uid) {
-    return {document.db.get(), UID(uid)};
-}

@@ -14,12 +14,7 @@ protected:
         m_document = &host::OpenDocumentDescription(kSampleLayout);
     }
     UIDRef Ref(std::uint32_t uid) const { return RefIn(*m_document, uid); }
-    UIDList List(const std::vector<std::uint32_t>& uids) const {
-        UIDList list(m_document->db.get());
-        for (std::uint32_t uid : uids)
-            list.Append(UID(uid));
-        return list;
-    }
+    UIDList List(const std::vector<std::uint32_t>& uids) const { return ListIn(*m_document, uids); }
 
     host::Document* m_document = nullptr;
 };
