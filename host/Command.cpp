@@ -121,6 +121,7 @@ ErrorCode CommandProcessor::Process(ICommand* command) {
     const Boss* boss = Boss::Of(command);
     const ClassID cls = boss ? boss->GetClass() : kInvalidClass;
     const std::string label = name.GetUTF8String() + " " + Hex(cls.Get());
+    Faults::Instance().Touch({InjectionPoint::Kind::ProcessCommand, cls});
     if (Faults::Instance().ProcessCommandThrows(cls)) {
         Recorder::Instance().Record(Channel::Commands, label + " -> threw");
         throw std::bad_alloc();
@@ -267,8 +268,8 @@ void PreDirtyFacet(const IPMUnknown* facet, ImplementationID id, bool /*allowMod
         // stays alive as long as the journal may need it.
         auto writer = MemoryStream::Writer();
         persistent.readWrite(persistent.object, writer.get(), persistent.implementation);
-        boss->AddRef();
-        std::shared_ptr<Boss> kept(boss, [](Boss* b) { b->Release(); });
+        KeepForJournal(*boss);
+        std::shared_ptr<Boss> kept(boss, [](Boss* b) { ReleaseFromJournal(*b); });
         RecordUndo([kept, persistent, bytes = writer->Bytes()] {
             auto reader = MemoryStream::Reader(bytes);
             persistent.readWrite(persistent.object, reader.get(), persistent.implementation);
@@ -286,6 +287,7 @@ void ResetCommands() {
 namespace CmdUtils {
 
 ICommand* CreateCommand(ClassID cls) {
+    host::Faults::Instance().Touch({host::InjectionPoint::Kind::CreateCommand, cls});
     if (host::Faults::Instance().CreateCommandFails(cls))
         return nullptr;
     return static_cast<ICommand*>(CreateObject(cls, ICommand::kDefaultIID));

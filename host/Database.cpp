@@ -66,7 +66,11 @@ void DataBase::DeleteObject(UID uid) {
     auto found = m_objects.find(uid);
     if (found == m_objects.end())
         return;
-    std::shared_ptr<Boss> kept(found->second.release(), Releaser{});
+    // The database's reference becomes the journal's.
+    Boss* boss = found->second.release();
+    KeepForJournal(*boss);
+    boss->Release();
+    std::shared_ptr<Boss> kept(boss, [](Boss* b) { ReleaseFromJournal(*b); });
     m_objects.erase(found);
     kept->SetStorage(nullptr, kInvalidUID);
     RecordUndo([this, uid, kept] {

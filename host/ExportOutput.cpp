@@ -72,7 +72,7 @@ std::vector<Outline> PageOutlines(const Document& document, UID page, const Side
 ErrorCode WriteOutputFile(const IDFile& file,
                           const std::function<bool(const std::string& posixPath)>& write) {
     const std::optional<std::string> target = platform::toPosixPath(file.GetString());
-    if (file.IsEmpty() || !target || Faults::Instance().FileStreamsFail())
+    if (file.IsEmpty() || !target || Faults::Instance().FileStreamOpenFails(file.GetString()))
         return kFileWriteErr;
     const std::string part = *target + ".part";
     bool written = false;

@@ -1,5 +1,7 @@
 #include "host/Faults.h"
 
+#include <tuple>
+
 namespace host {
 
 Faults& Faults::Instance() {
@@ -16,6 +18,53 @@ std::optional<ErrorCode> Faults::ProcessCommandFailure(ClassID cls) {
         return std::nullopt;
     }
     return found->second.code;
+}
+
+bool Faults::FileStreamOpenFails(const std::u16string& path) {
+    Touch({InjectionPoint::Kind::FileStream, {}, {}, path, m_fileStreamOpenings++});
+    if (!m_fileStreamsPassing)
+        return false;
+    if (*m_fileStreamsPassing > 0) {
+        --*m_fileStreamsPassing;
+        return false;
+    }
+    return true;
+}
+
+void Faults::StartRecording() {
+    m_recording = true;
+    m_points.clear();
+    m_touched.clear();
+    m_fileStreamOpenings = 0;
+}
+
+std::vector<InjectionPoint> Faults::StopRecording() {
+    m_recording = false;
+    m_touched.clear();
+    return std::move(m_points);
+}
+
+void Faults::Touch(InjectionPoint point) {
+    if (!m_recording)
+        return;
+    InjectionPoint key = point;
+    key.opening = 0; // a path is one point, whichever opening reached it first
+    if (m_touched.insert(key).second)
+        m_points.push_back(std::move(point));
+}
+
+namespace {
+auto Fields(const InjectionPoint& p) {
+    return std::tie(p.kind, p.cls, p.iid, p.path, p.opening);
+}
+} // namespace
+
+bool InjectionPoint::operator==(const InjectionPoint& other) const {
+    return Fields(*this) == Fields(other);
+}
+
+bool InjectionPoint::operator<(const InjectionPoint& other) const {
+    return Fields(*this) < Fields(other);
 }
 
 } // namespace host

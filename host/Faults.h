@@ -1,6 +1,9 @@
 // Faults that tests switch on to reach the plug-in's failure paths: a missing interface, a
 // command that cannot be created, that fails or that throws, a file stream that cannot be
 // opened, a failing load of the plug-in base. `Reset` switches everything off.
+//
+// For a systematic fault run the host also records, on request, the injection points a run
+// touches: a test records a clean run, then injects one fault per point and runs again.
 #pragma once
 
 #include "host/Ids.h"
@@ -8,9 +11,30 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace host {
+
+// A host call where a fault can be injected. Points are equal when their kind and the fields of
+// that kind are equal.
+struct InjectionPoint {
+    enum class Kind {
+        Interface,      // a QueryInterface of `iid` that a boss of `cls` answered
+        CreateCommand,  // CmdUtils::CreateCommand of `cls`
+        ProcessCommand, // CmdUtils::ProcessCommand of a command of `cls`
+        FileStream,     // a file stream opened for `path`, the run's `opening`-th (from 0)
+    };
+    Kind kind;
+    ClassID cls{};
+    PMIID iid{};
+    std::u16string path{};
+    int opening = 0;
+
+    bool operator==(const InjectionPoint& other) const;
+    bool operator<(const InjectionPoint& other) const;
+};
 
 class Faults {
 public:
@@ -41,14 +65,26 @@ public:
     void FailAbortableSequences() { m_noAbortable = true; }
     bool AbortableSequencesFail() const { return m_noAbortable; }
 
-    // File streams cannot be opened.
-    void FailFileStreams() { m_noFileStreams = true; }
-    bool FileStreamsFail() const { return m_noFileStreams; }
+    // File streams cannot be opened, after the first `passing` openings (file-stream reads and
+    // writes and the export commands' output files alike).
+    void FailFileStreams(int passing = 0) { m_fileStreamsPassing = passing; }
+    // Whether the opening of a file stream for the path fails; records the opening, and a stream
+    // let through counts one of the `passing` ones.
+    bool FileStreamOpenFails(const std::u16string& path);
 
     // The plug-in base's load fails, setting the code as the global error.
     void FailPluginLoad(ErrorCode code) { m_pluginLoad = code; }
     std::optional<ErrorCode> PluginLoadFailure() const { return m_pluginLoad; }
 
+    // Recording: from `StartRecording` on, every injection point the host passes is listed once,
+    // in the order of its first use (file streams once per path, with the index of the first
+    // opening), until `StopRecording` hands the list over. Faults injected meanwhile still apply.
+    void StartRecording();
+    std::vector<InjectionPoint> StopRecording();
+    bool IsRecording() const { return m_recording; }
+    void Touch(InjectionPoint point);
+
+    // Switches every fault off and ends a recording.
     void Reset() { *this = Faults{}; }
 
 private:
@@ -61,7 +97,11 @@ private:
     std::map<ClassID, CommandFailure> m_failingCommands;
     std::set<ClassID> m_throwingCommands;
     bool m_noAbortable = false;
-    bool m_noFileStreams = false;
+    std::optional<int> m_fileStreamsPassing;
+    int m_fileStreamOpenings = 0;
+    bool m_recording = false;
+    std::vector<InjectionPoint> m_points;
+    std::set<InjectionPoint> m_touched;
     std::optional<ErrorCode> m_pluginLoad;
 };
 

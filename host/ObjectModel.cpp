@@ -107,8 +107,10 @@ IPMUnknown* Boss::QueryInterface(PMIID iid) const {
     IPMUnknown* result = nullptr;
     if (iid == IPMUnknown::kDefaultIID) {
         result = const_cast<Boss*>(this);
-    } else if (!host::Faults::Instance().IsHidden(m_class, iid)) {
-        if (const Facet* facet = Find(iid))
+    } else if (const Facet* facet = Find(iid)) {
+        host::Faults& faults = host::Faults::Instance();
+        faults.Touch({host::InjectionPoint::Kind::Interface, m_class, iid});
+        if (!faults.IsHidden(m_class, iid))
             result = facet->object;
     }
     if (result)
@@ -116,14 +118,39 @@ IPMUnknown* Boss::QueryInterface(PMIID iid) const {
     return result;
 }
 
+namespace {
+// References taken minus released over all bosses, less the ones the undo journal keeps.
+std::int64_t g_liveReferences = 0;
+} // namespace
+
 void Boss::AddRef() const {
+    ++g_liveReferences;
     ++m_refs;
 }
 
 void Boss::Release() const {
+    --g_liveReferences;
     if (--m_refs == 0)
         delete this;
 }
+
+namespace host {
+
+std::int64_t LiveReferences() {
+    return g_liveReferences;
+}
+
+void KeepForJournal(const Boss& boss) {
+    boss.AddRef();
+    --g_liveReferences;
+}
+
+void ReleaseFromJournal(const Boss& boss) {
+    ++g_liveReferences;
+    boss.Release();
+}
+
+} // namespace host
 
 void Boss::AttachFacet(PMIID iid, std::unique_ptr<IPMUnknown> facet) {
     RemoveFacet(iid);

@@ -11,6 +11,7 @@
 #include "host/IPMUnknown.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <string>
@@ -182,6 +183,16 @@ template <typename I>
 void CPMUnknown<I>::PreDirty(ImplementationID id, bool allowModification) {
     host::PreDirtyFacet(this, id, allowModification);
 }
+
+namespace host {
+// The references held on bosses: every reference taken minus every reference released, over all
+// bosses, less the references the undo journal keeps (so a test can check that a road gives
+// back every reference it took: the count returns to its value before the road).
+std::int64_t LiveReferences();
+// A reference that the undo journal takes and gives back, not counted by LiveReferences.
+void KeepForJournal(const Boss& boss);
+void ReleaseFromJournal(const Boss& boss);
+} // namespace host
 
 // GetObjectModelInstance()->CreateInstance.
 IPMUnknown* CreateObject(ClassID cls, PMIID iid);

@@ -141,7 +141,7 @@ private:
 };
 
 std::unique_ptr<IPMStream> OpenFileStream(const IDFile& file, bool reading) {
-    if (host::Faults::Instance().FileStreamsFail())
+    if (host::Faults::Instance().FileStreamOpenFails(file.GetString()))
         return nullptr;
     std::fstream stream;
     const auto mode = reading ? std::ios::in | std::ios::binary
