@@ -3,6 +3,7 @@
 #include "host/ColorManagement.h"
 
 #include "host/Command.h"
+#include "host/Faults.h"
 #include "host/Recorder.h"
 
 #include <algorithm>
@@ -407,10 +408,12 @@ std::vector<std::pair<UID, ColorProfileInfo>> StoredProfiles(const Document& doc
 }
 
 void SetDocumentProfileUID(const Document& document, std::int32_t spaceIndex, UID profile) {
+    const HostOwnAccess own;
     ColorManagementOf(document.Get())->SetProfile(spaceIndex, profile);
 }
 
 UID DocumentProfileUID(const Document& document, std::int32_t spaceIndex) {
+    const HostOwnAccess own;
     return ColorManagementOf(document.Get())->GetProfile(spaceIndex);
 }
 

@@ -4,6 +4,7 @@
 #include "host/Colors.h"
 #include "host/EPSExport.h"
 #include "host/EmbeddedData.h"
+#include "host/Faults.h"
 #include "host/Flattener.h"
 #include "host/Fonts.h"
 #include "host/Links.h"
@@ -1687,10 +1688,12 @@ void LoadDescription(std::string_view json) {
 }
 
 std::string DumpDocument(const Document& document) {
+    const HostOwnAccess own;
     return DumpDocumentJson(document).dump(2) + "\n";
 }
 
 std::string DumpSession() {
+    const HostOwnAccess own;
     OrderedJson plugins = OrderedJson::array();
     for (const auto& [id, file] : InstalledPlugins())
         plugins.push_back({{"id", Hex(id.Get())}, {"file", file}});

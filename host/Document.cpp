@@ -2,6 +2,7 @@
 
 #include "host/Actions.h"
 #include "host/Command.h"
+#include "host/Faults.h"
 #include "host/Panels.h"
 #include "host/Recorder.h"
 #include "host/Session.h"
@@ -122,6 +123,7 @@ std::unique_ptr<Document> CreateDocument(const std::string& name) {
     document->db = std::make_unique<DataBase>(name);
     document->document = document->db->NewObject(kDocBoss);
     document->workspace = document->db->NewObject(kDocWorkspaceBoss);
+    const HostOwnAccess own;
     auto* facet = static_cast<DocumentFacet*>(document->Get());
     facet->SetWorkspace(document->workspace);
     facet->SetName(PMString(name));

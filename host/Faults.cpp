@@ -4,6 +4,26 @@
 
 namespace host {
 
+namespace {
+int g_ownAccess = 0;
+} // namespace
+
+HostOwnAccess::HostOwnAccess() {
+    ++g_ownAccess;
+}
+
+HostOwnAccess::~HostOwnAccess() {
+    --g_ownAccess;
+}
+
+bool HostOwnAccess::Active() {
+    return g_ownAccess > 0;
+}
+
+bool Faults::IsHidden(ClassID cls, PMIID iid) const {
+    return !HostOwnAccess::Active() && m_hidden.contains({cls, iid});
+}
+
 Faults& Faults::Instance() {
     static Faults faults;
     return faults;
@@ -45,7 +65,7 @@ std::vector<InjectionPoint> Faults::StopRecording() {
 }
 
 void Faults::Touch(InjectionPoint point) {
-    if (!m_recording)
+    if (!m_recording || HostOwnAccess::Active())
         return;
     InjectionPoint key = point;
     key.opening = 0; // a path is one point, whichever opening reached it first

@@ -40,9 +40,10 @@ class Faults {
 public:
     static Faults& Instance();
 
-    // Every boss of the class answers null for the interface.
+    // Every boss of the class answers null for the interface, except to the host's own
+    // bookkeeping (HostOwnAccess).
     void HideInterface(ClassID cls, PMIID iid) { m_hidden.insert({cls, iid}); }
-    bool IsHidden(ClassID cls, PMIID iid) const { return m_hidden.contains({cls, iid}); }
+    bool IsHidden(ClassID cls, PMIID iid) const;
 
     // CmdUtils::CreateCommand of the class answers null.
     void FailCreateCommand(ClassID cls) { m_noCommand.insert(cls); }
@@ -76,7 +77,8 @@ public:
     void FailPluginLoad(ErrorCode code) { m_pluginLoad = code; }
     std::optional<ErrorCode> PluginLoadFailure() const { return m_pluginLoad; }
 
-    // Recording: from `StartRecording` on, every injection point the host passes is listed once,
+    // Recording: from `StartRecording` on, every injection point the host passes (outside its own
+    // bookkeeping) is listed once,
     // in the order of its first use (file streams once per path, with the index of the first
     // opening), until `StopRecording` hands the list over. Faults injected meanwhile still apply.
     void StartRecording();
@@ -103,6 +105,19 @@ private:
     std::vector<InjectionPoint> m_points;
     std::set<InjectionPoint> m_touched;
     std::optional<ErrorCode> m_pluginLoad;
+};
+
+// While one lives, the host reads its own facets whatever is hidden, and records no injection
+// point: for the host's own bookkeeping (making a document, keeping its lists, dumping the
+// model), which a fault aimed at the plug-in must not break.
+class HostOwnAccess {
+public:
+    HostOwnAccess();
+    ~HostOwnAccess();
+    HostOwnAccess(const HostOwnAccess&) = delete;
+    HostOwnAccess& operator=(const HostOwnAccess&) = delete;
+
+    static bool Active();
 };
 
 } // namespace host

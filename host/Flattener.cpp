@@ -2,6 +2,7 @@
 
 #include "host/Command.h"
 #include "host/Document.h"
+#include "host/Faults.h"
 #include "host/Layout.h"
 #include "host/Recorder.h"
 #include "host/Session.h"
@@ -100,6 +101,7 @@ protected:
 };
 
 const StyleSettings* StyleOf(UID uid) {
+    const HostOwnAccess own;
     const Boss* boss = SessionDataBase().GetBoss(uid);
     const IPMUnknown* facet =
         boss ? boss->QueryInterface(IFlattenerSettings::kDefaultIID) : nullptr;
@@ -134,6 +136,7 @@ public:
     // Stores a new style in the session and appends it (journaled); its UID.
     UID Append(const FlattenerStyle& data) {
         const UID uid = SessionDataBase().NewObject(kFlattenerStyleBoss);
+        const HostOwnAccess own;
         InterfacePtr<IFlattenerSettings> settings(UIDRef(&SessionDataBase(), uid), UseDefaultIID{});
         static_cast<StyleSettings*>(settings.get())->m_style = data;
         std::vector<UID> styles = m_styles;
@@ -148,6 +151,7 @@ private:
 };
 
 StyleList& TheStyleList() {
+    const HostOwnAccess own;
     InterfacePtr<IFlattenerStyleListMgr> list(SessionWorkspaceRef(), UseDefaultIID{});
     return *static_cast<StyleList*>(list.get());
 }

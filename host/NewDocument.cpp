@@ -2,6 +2,7 @@
 
 #include "host/Document.h"
 #include "host/Errors.h"
+#include "host/Faults.h"
 #include "host/Recorder.h"
 #include "host/Session.h"
 
@@ -197,6 +198,7 @@ protected:
             ErrorUtils::PMSetGlobalErrorCode(kFailure);
             return;
         }
+        const HostOwnAccess own;
         document->Get()->SetName(name->Get());
     }
 };

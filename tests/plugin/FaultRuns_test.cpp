@@ -1,0 +1,507 @@
+// Fault runs over every road a user or the companion application takes into the plug-in: each
+// road is run once clean while the host records the injection points it touches, then once per
+// point with exactly that fault injected (the interface hidden, the command not created or
+// failing, file streams failing from that opening on). Every run must end in at most one alert
+// with a guard text, a condition text or the code's text; no sequence open; every reference
+// given back; the documents and the session as before the road, but for what stays by design
+// (the job stored before a failed export, the documents a destination update went through
+// before the failure). A run without an alert must have done what the clean run did, unless
+// the road skips that point silently (an optional interface, an unset event field, a skipped
+// document).
+#include "Analysis/ZEPTransparencyFlattener.h"
+#include "Export/ZEPDocumentFitting.h"
+#include "Plugin/IZEPJobList.h"
+#include "Plugin/ZEPID.h"
+#include "Plugin/ZEPPlugin.h"
+#include "Plugin/ZEPPluginPrefs.h"
+#include "Request_Handling/ZEPScriptProvider.h"
+#include "host/Actions.h"
+#include "host/Command.h"
+#include "host/Description.h"
+#include "host/Document.h"
+#include "host/DocumentSetup.h"
+#include "host/Errors.h"
+#include "host/ExportOutput.h"
+#include "host/Faults.h"
+#include "host/Host.h"
+#include "host/Layout.h"
+#include "host/NewDocument.h"
+#include "host/ObjectModel.h"
+#include "host/PDFExport.h"
+#include "host/Recorder.h"
+#include "host/Scripting.h"
+#include "host/Selection.h"
+#include "host/Session.h"
+#include "model/BJobFile.h"
+#include "support/CompanionFixture.h"
+#include "support/Test.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <regex>
+#include <set>
+
+namespace {
+
+using host::InjectionPoint;
+using Kind = InjectionPoint::Kind;
+
+constexpr ErrorCode kInjected{119};
+
+// The alert of a host code: the plug-in's text for an unknown error and the code.
+std::string UnknownError(ErrorCode code) {
+    return "Unknown error " + std::to_string(code.Get());
+}
+
+std::string Example(const std::string& name) {
+    std::ifstream in(std::string(ZEP_EXAMPLES_DIR) + "/" + name);
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    return text;
+}
+
+std::map<ScriptID, ScriptData> JobParameters(const std::string& job, std::optional<bool> fit) {
+    std::map<ScriptID, ScriptData> parameters{
+        {kJobParameter, ScriptData(PMString(Example("jobs/" + job + ".hex")))}};
+    if (fit)
+        parameters.emplace(kFitParameter, ScriptData(*fit));
+    return parameters;
+}
+
+BJobFile& StoredJob(const host::Document& document) {
+    InterfacePtr<IZEPJobList> jobs(document.WorkspaceRef(), UseDefaultIID{});
+    return *jobs->GetJobFile();
+}
+
+// A document holding the example half-page job, stored by 'savY' as the companion does.
+host::Document& WithStoredJob(const std::string& description) {
+    host::Document& document = host::OpenDocumentDescription(Example(description));
+    host::CallScriptMethod(kSaveJobMethod, JobParameters("half_page", false));
+    return document;
+}
+
+// What a failed road may leave changed, besides nothing: the job its store saved before the
+// export failed, or the documents a destination update went through before the failure.
+enum class Kept { Nothing, Store, EarlierDocuments };
+
+struct Road {
+    const char* name;
+    // Opens the documents and sets the preferences and the selection the road starts from.
+    std::function<void()> setup;
+    std::function<void()> run;
+    bool sendsEvent = false;
+    Kept kept = Kept::Nothing;
+    // Kept::Store: the store alone, as 'savY' of the same job does it.
+    std::function<void()> store = {};
+    // Points the road passes over silently: without an alert, the outcome may differ from the
+    // clean run's.
+    std::vector<InjectionPoint> silent = {};
+    // The exact alert of representative points.
+    std::vector<std::pair<InjectionPoint, std::string>> guards = {};
+};
+
+void PrintTo(const Road& road, std::ostream* out) {
+    *out << road.name;
+}
+
+InjectionPoint Interface(ClassID cls, PMIID iid) {
+    return {Kind::Interface, cls, iid};
+}
+InjectionPoint Create(ClassID cls) {
+    return {Kind::CreateCommand, cls};
+}
+InjectionPoint Process(ClassID cls) {
+    return {Kind::ProcessCommand, cls};
+}
+
+void OpenAd() {
+    host::LoadDescription(Example("studio.json"));
+    host::OpenDocumentDescription(Example("spring_sale.json"));
+    // The flattener style exists already, as after the first export of a session.
+    static_cast<void>(GetOrCreateFlattenerStyle());
+}
+
+void SelectItem(std::uint32_t uid) {
+    UIDList items(host::FrontDocument()->db.get());
+    items.Append(UID(uid));
+    host::SelectLayoutItems(items);
+}
+
+// The page values a fitting stores in the job come before anything can fail: store them before
+// the road, so that they belong to the state the road must come back to.
+void PrepareJobPage(bool useBleed) {
+    static_cast<void>(GetJobPageRect(StoredJob(*host::FrontDocument()), useBleed));
+}
+
+std::function<void()> Call(ScriptID method, const std::string& job, std::optional<bool> fit) {
+    return [=] { host::CallScriptMethod(method, JobParameters(job, fit)); };
+}
+
+std::function<void()> Action(std::uint32_t action) {
+    return [=] { host::DoAction(ActionID{action}); };
+}
+
+// Points whose absence a road takes as "nothing there": the session without the host's session
+// interface or the workspace without the preferences (the preferences' defaults), no layout
+// selection (the whole document is fitted), no page-setup preferences on the document (the
+// job's bleed and the document setup's further values are not taken from them).
+const InjectionPoint kNoSession = Interface(host::kSessionBoss, ISession::kDefaultIID);
+const InjectionPoint kNoPreferences =
+    Interface(host::kSessionWorkspaceBoss, IID_IZEPPLUGINPREFSDATA);
+const InjectionPoint kNoPageSetup =
+    Interface(host::kDocWorkspaceBoss, IPageSetupPrefs::kDefaultIID);
+// The item walk drops a spread without its shape and items without geometry or hierarchy; the ad
+// then shows no transparency, so its EPS job goes out as PDF.
+const InjectionPoint kNoSpreadShape = Interface(host::kSpreadBoss, IShape::kDefaultIID);
+const InjectionPoint kNoItemGeometry = Interface(host::kFrameItemBoss, IGeometry::kDefaultIID);
+const InjectionPoint kNoItemHierarchy = Interface(host::kFrameItemBoss, IHierarchy::kDefaultIID);
+
+Road Export(const char* name, const std::string& job, std::function<void()> setup) {
+    Road road{name, std::move(setup), Call(kExportJobMethod, job, true), true, Kept::Store};
+    road.store = Call(kSaveJobMethod, job, true);
+    road.silent = {kNoPageSetup, kNoSpreadShape, kNoItemGeometry, kNoItemHierarchy};
+    return road;
+}
+
+const Road kRoads[] = {
+    {"SaveJob",
+     [] { host::OpenDocumentDescription(Example("single_page.json")); },
+     Call(kSaveJobMethod, "half_page", true),
+     false,
+     Kept::Nothing,
+     {},
+     // Without the layout utilities there is no front document: the job goes to a new one.
+     {Interface(host::kUtilsBoss, ILayoutUtils::kDefaultIID)},
+     {{Create(kZEPSaveDetailsCmdBoss), "(theSaveDetailsCmd) == NULL"},
+      {Interface(kZEPSaveDetailsCmdBoss, IID_IZEPJOBLIST), "(theCmdJobList) == NULL"},
+      {Create(kDocSetupCmdBoss), "(theDocSetupCmd) == NULL"},
+      {Process(kZEPSaveDetailsCmdBoss), UnknownError(kInjected)}}},
+    {"SaveJobInNewDocument",
+     [] {},
+     Call(kSaveJobInNewDocumentMethod, "half_page", std::nullopt),
+     false,
+     Kept::Nothing,
+     {},
+     {},
+     {{Create(kNewDocCmdBoss), "(theNewDocCmd) == NULL"},
+      {Process(kNewDocCmdBoss), UnknownError(kInjected)}}},
+    Export("ExportPDF", "spring_sale_pdf", OpenAd),
+    Export("ExportEPS", "spring_sale_eps", OpenAd),
+    Export("ExportSelection", "spring_sale_pdf",
+           [] {
+               OpenAd();
+               SetSelectionBasedExports(true);
+               SelectItem(21);
+           }),
+    {"UpdateDestinations",
+     [] {
+         // Two documents with the half-page job, its destination 3001 exported; one without.
+         for (const char* description : {"single_page.json", "facing_pages.json"}) {
+             host::Document& document = WithStoredJob(description);
+             for (BGroup& group : StoredJob(document).GetGroups())
+                 for (BDestination& destination : group)
+                     destination.SetExported(true);
+         }
+         host::OpenDocumentDescription(Example("spring_sale.json"));
+     },
+     [] {
+         host::CallScriptMethod(
+             kDeselectDestinationsMethod,
+             {{kJobParameter, ScriptData(PMString("0000000100000BB9"))}}); // 3001
+     },
+     false,
+     Kept::EarlierDocuments,
+     {},
+     // Without the application or its document list nothing is done; a document that is not
+     // there or holds no job list is skipped.
+     {kNoSession, Interface(host::kApplicationBoss, IDocumentList::kDefaultIID),
+      Interface(host::kApplicationBoss, IApplication::kDefaultIID),
+      Interface(host::kDocBoss, IDocument::kDefaultIID),
+      Interface(host::kDocWorkspaceBoss, IID_IZEPJOBLIST)}},
+    {"Print", [] { host::LoadDescription(Example("session.json")); },
+     [] { host::CallScriptMethod(kPrintDocumentMethod, {}); }},
+    {"AdjustDocument",
+     [] {
+         WithStoredJob("single_page.json");
+         PrepareJobPage(false);
+     },
+     Action(kZEPAdjustAction)},
+    {"AdjustFrame",
+     [] {
+         WithStoredJob("single_page.json");
+         PrepareJobPage(true);
+         SetSelectionBasedExports(true);
+         SelectItem(21);
+     },
+     Action(kZEPAdjustAction),
+     false,
+     Kept::Nothing,
+     {},
+     // Without the selection or the preference on, the whole document is fitted.
+     {Interface(host::kUtilsBoss, ISelectionUtils::kDefaultIID),
+      Interface(host::kSelectionManagerBoss, ISelectionManager::kDefaultIID),
+      Interface(host::kSelectionManagerBoss, ILayoutSelectionSuite::kDefaultIID), kNoSession,
+      kNoPreferences}},
+    {"Details", [] { WithStoredJob("single_page.json"); }, Action(kZEPDetailsAction), true},
+    {"JobList", [] { WithStoredJob("single_page.json"); }, Action(kZEPJobListAction), true},
+    // A workspace without the preferences is skipped by the preferences' command.
+    {"ToggleSelectionBasedExports",
+     [] {},
+     Action(kZEPSelectionBasedExportsAction),
+     false,
+     Kept::Nothing,
+     {},
+     {kNoPreferences}},
+    {"ToggleCommonSizing",
+     [] {},
+     Action(kZEPCommonSizingAction),
+     false,
+     Kept::Nothing,
+     {},
+     {kNoPreferences}},
+};
+
+std::string Describe(const InjectionPoint& point) {
+    switch (point.kind) {
+    case Kind::Interface:
+        return "hide " + host::Hex(point.iid.Get()) + " of " + host::Hex(point.cls.Get());
+    case Kind::CreateCommand:
+        return "no command " + host::Hex(point.cls.Get());
+    case Kind::ProcessCommand:
+        return "command " + host::Hex(point.cls.Get()) + " fails";
+    case Kind::FileStream:
+        return "file streams fail from opening " + std::to_string(point.opening);
+    }
+    return {};
+}
+
+void Inject(const InjectionPoint& point) {
+    host::Faults& faults = host::Faults::Instance();
+    switch (point.kind) {
+    case Kind::Interface:
+        faults.HideInterface(point.cls, point.iid);
+        break;
+    case Kind::CreateCommand:
+        faults.FailCreateCommand(point.cls);
+        break;
+    case Kind::ProcessCommand:
+        faults.FailProcessCommand(point.cls, kInjected);
+        break;
+    case Kind::FileStream:
+        faults.FailFileStreams(point.opening);
+        break;
+    }
+}
+
+// What a road left, and what it started from.
+struct Outcome {
+    std::vector<std::string> alerts;
+    std::vector<std::string> before; // each open document's dump before the road
+    std::string sessionBefore;       // the session's, without the documents
+    std::vector<std::string> documents;
+    std::string session;
+    std::size_t messages = 0;
+    int openSequences = 0;
+    std::int64_t referencesGained = 0;
+    bool storeEnded = false; // the road's first command sequence ended without error
+};
+
+std::vector<std::string> DocumentDumps() {
+    std::vector<std::string> dumps;
+    for (const auto& document : host::OpenDocuments())
+        dumps.push_back(host::DumpDocument(*document));
+    return dumps;
+}
+
+// The session's dump without its documents (dumped one by one).
+std::string SessionWithoutDocuments() {
+    std::string session = host::DumpSession();
+    const std::size_t start = session.find("\n  \"documents\": [");
+    const std::size_t end = session.find("\n  ]", start);
+    if (start != std::string::npos && end != std::string::npos)
+        session.erase(start, end + 4 - start);
+    return session;
+}
+
+// Where two states part, for a failure's message: the document and its first differing line.
+std::string Difference(const std::vector<std::string>& got, const std::vector<std::string>& want) {
+    if (got.size() != want.size())
+        return std::to_string(got.size()) + " documents, not " + std::to_string(want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        if (got[i] == want[i])
+            continue;
+        std::istringstream a(got[i]), b(want[i]);
+        std::string lineA, lineB;
+        while (std::getline(a, lineA) && std::getline(b, lineB) && lineA == lineB) {
+        }
+        return "document " + std::to_string(i) + ": " + lineA.substr(0, 80) + " | " +
+               lineB.substr(0, 80);
+    }
+    return {};
+}
+
+// Whether two runs changed the same documents to the same dumps (a document without a stored
+// job has an identifier of its own in every run).
+bool SameChanges(const Outcome& a, const Outcome& b) {
+    if (a.documents.size() != b.documents.size() || a.before.size() != b.before.size())
+        return false;
+    for (std::size_t i = 0; i < a.documents.size(); ++i) {
+        const bool changed = i >= a.before.size() || a.documents[i] != a.before[i];
+        if (changed != (i >= b.before.size() || b.documents[i] != b.before[i]) ||
+            (changed && a.documents[i] != b.documents[i]))
+            return false;
+    }
+    return true;
+}
+
+class FaultRuns : public ::testing::TestWithParam<Road>, public CompanionFixture {
+protected:
+    void SetUp() override { ::setenv("ZEP_DRIVE_J", m_folder.root().c_str(), 1); }
+    void TearDown() override {
+        host::UnloadAll();
+        host::Reset();
+    }
+
+    // A fresh host with the plug-in and the road's start, then the fault (if any) and `road`.
+    Outcome Run(const std::function<void()>& road, const std::optional<InjectionPoint>& fault,
+                bool record = false) {
+        host::UnloadAll();
+        host::Reset();
+        EXPECT_TRUE(host::Attach(GetPlugIn()));
+        GetParam().setup();
+        // The host's selection manager, made on first use, lives as long as the session.
+        static_cast<void>(InterfacePtr<ISelectionUtils>(UtilsBoss::QueryUtils<ISelectionUtils>())
+                              ->GetActiveSelection());
+        host::Recorder::Instance().Clear(host::Channel::Alerts);
+        const auto companion = GetParam().sendsEvent ? Listen() : nullptr;
+
+        Outcome outcome;
+        outcome.before = DocumentDumps();
+        outcome.sessionBefore = SessionWithoutDocuments();
+        const std::int64_t references = host::LiveReferences();
+        bool firstEnded = false;
+        host::SetCommandObserver({nullptr, [&](const ICommandSequence&, bool ended, int open) {
+                                      if (open == 0 && !firstEnded) {
+                                          firstEnded = true;
+                                          outcome.storeEnded = ended;
+                                      }
+                                  }});
+        if (fault)
+            Inject(*fault);
+        if (record)
+            host::Faults::Instance().StartRecording();
+        road();
+        if (record)
+            m_points = host::Faults::Instance().StopRecording();
+        host::Faults::Instance().Reset();
+        host::SetCommandObserver({});
+
+        outcome.alerts = host::Recorder::Instance().Log(host::Channel::Alerts);
+        outcome.documents = DocumentDumps();
+        outcome.session = SessionWithoutDocuments();
+        outcome.messages = companion ? companion->Messages().size() : 0;
+        outcome.openSequences = host::OpenSequenceCount();
+        outcome.referencesGained = host::LiveReferences() - references;
+        return outcome;
+    }
+
+    std::vector<InjectionPoint> m_points;
+};
+
+// The texts an alert may show: a missing object's guard, a failed condition, or a code's text
+// (the plug-in's own codes, the injected one and the host's file error).
+bool IsReportText(const std::string& alert) {
+    static const std::regex guard(R"(\(.+\) == NULL)");
+    static const std::set<std::string> conditions{
+        "(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute", "!(mPageItemRef)",
+        "s16.empty()", "theOrvaleLayerUID==kInvalidUID"};
+    if (std::regex_match(alert, guard) || conditions.contains(alert) ||
+        alert == UnknownError(kInjected) || alert == UnknownError(kFailure) ||
+        alert == UnknownError(host::kFileWriteErr))
+        return true;
+    for (std::uint32_t code = 0x52E00; code <= 0x52EFF; ++code)
+        if (ErrorUtils::PMGetErrorString(ErrorCode{code}).GetUTF8String() == alert)
+            return true;
+    return false;
+}
+
+TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) {
+    const Road& road = GetParam();
+    const Outcome clean = Run(road.run, std::nullopt, true);
+    ASSERT_TRUE(clean.alerts.empty()) << clean.alerts.front();
+    ASSERT_EQ(clean.messages, road.sendsEvent ? 2u : 0u); // the ping and the event
+    // The host's own way into the plug-in is no point of the road.
+    std::vector<InjectionPoint> points;
+    for (const InjectionPoint& point : m_points)
+        if (point.kind != Kind::Interface || (point.iid != IScriptProvider::kDefaultIID &&
+                                              point.iid != IActionComponent::kDefaultIID))
+            points.push_back(point);
+    const std::optional<Outcome> stored =
+        road.store ? std::optional(Run(road.store, std::nullopt)) : std::nullopt;
+
+    std::set<std::string> guardsSeen;
+    for (const InjectionPoint& point : points) {
+        const std::string what = Describe(point);
+        const Outcome run = Run(road.run, point);
+        if (std::getenv("FAULT_TRACE"))
+            std::fprintf(stderr,
+                         "TRACE %s | %s | alerts %zu %s | store %d | refs %lld | msgs %zu | vs "
+                         "before: %s | vs stored: %s | vs clean: %s\n",
+                         road.name, what.c_str(), run.alerts.size(),
+                         run.alerts.empty() ? "" : run.alerts.front().c_str(), run.storeEnded,
+                         static_cast<long long>(run.referencesGained), run.messages,
+                         Difference(run.documents, run.before).substr(0, 60).c_str(),
+                         stored ? Difference(run.documents, stored->documents).substr(0, 60).c_str()
+                                : "-",
+                         Difference(run.documents, clean.documents).substr(0, 60).c_str());
+        ASSERT_LE(run.alerts.size(), 1u) << what;
+        EXPECT_EQ(run.openSequences, 0) << what;
+        for (const auto& [guarded, alert] : road.guards)
+            if (guarded == point) {
+                EXPECT_EQ(run.alerts, std::vector<std::string>{alert}) << what;
+                guardsSeen.insert(alert);
+            }
+        if (!run.alerts.empty()) {
+            EXPECT_TRUE(IsReportText(run.alerts.front())) << what << ": " << run.alerts.front();
+            EXPECT_EQ(run.messages, 0u) << what;
+            // Back to the start, or to the store's outcome once the store has ended.
+            const bool keptStore = stored && run.storeEnded;
+            EXPECT_EQ(Difference({run.session}, {keptStore ? stored->session : run.sessionBefore}),
+                      "")
+                << what << " (session)";
+            EXPECT_EQ(run.referencesGained, keptStore ? stored->referencesGained : 0) << what;
+            if (road.kept == Kept::EarlierDocuments) {
+                // The documents the update went through keep their change; the rest are as
+                // before.
+                bool reached = true;
+                for (std::size_t i = 0; i < run.documents.size(); ++i) {
+                    const bool changed = run.documents[i] != run.before[i];
+                    EXPECT_TRUE(!changed || (reached && run.documents[i] == clean.documents[i]))
+                        << what << ": document " << i;
+                    reached = reached && changed;
+                }
+            } else {
+                EXPECT_EQ(Difference(run.documents, keptStore ? stored->documents : run.before), "")
+                    << what;
+            }
+        } else if (std::find(road.silent.begin(), road.silent.end(), point) == road.silent.end()) {
+            // No alert: the road did what the clean run did.
+            EXPECT_TRUE(SameChanges(run, clean)) << what;
+            EXPECT_EQ(Difference({run.session}, {clean.session}), "") << what << " (session)";
+            EXPECT_EQ(run.messages, clean.messages) << what;
+            EXPECT_EQ(run.referencesGained, clean.referencesGained) << what;
+        }
+    }
+    EXPECT_EQ(guardsSeen.size(), road.guards.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, FaultRuns, ::testing::ValuesIn(kRoads),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
