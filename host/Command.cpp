@@ -165,6 +165,8 @@ ErrorCode CommandProcessor::Process(ICommand* command) {
 }
 
 ICommandSequence* CommandProcessor::Begin(bool abortable) {
+    if (abortable)
+        Faults::Instance().Touch({InjectionPoint::Kind::AbortableSequence});
     if (abortable && Faults::Instance().AbortableSequencesFail())
         return nullptr;
     m_frames.push_back(Frame{nullptr, std::make_unique<Sequence>(), {}});

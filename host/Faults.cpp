@@ -56,6 +56,7 @@ void Faults::StartRecording() {
     m_points.clear();
     m_touched.clear();
     m_fileStreamOpenings = 0;
+    m_processed.clear();
 }
 
 std::vector<InjectionPoint> Faults::StopRecording() {
@@ -67,15 +68,18 @@ std::vector<InjectionPoint> Faults::StopRecording() {
 void Faults::Touch(InjectionPoint point) {
     if (!m_recording || HostOwnAccess::Active())
         return;
+    if (point.kind == InjectionPoint::Kind::ProcessCommand)
+        point.index = m_processed[point.cls]++;
     InjectionPoint key = point;
-    key.opening = 0; // a path is one point, whichever opening reached it first
+    if (key.kind == InjectionPoint::Kind::FileStream)
+        key.index = 0; // a path is one point, whichever opening reached it first
     if (m_touched.insert(key).second)
         m_points.push_back(std::move(point));
 }
 
 namespace {
 auto Fields(const InjectionPoint& p) {
-    return std::tie(p.kind, p.cls, p.iid, p.path, p.opening);
+    return std::tie(p.kind, p.cls, p.iid, p.path, p.index);
 }
 } // namespace
 

@@ -21,16 +21,17 @@ namespace host {
 // that kind are equal.
 struct InjectionPoint {
     enum class Kind {
-        Interface,      // a QueryInterface of `iid` that a boss of `cls` answered
-        CreateCommand,  // CmdUtils::CreateCommand of `cls`
-        ProcessCommand, // CmdUtils::ProcessCommand of a command of `cls`
-        FileStream,     // a file stream opened for `path`, the run's `opening`-th (from 0)
+        Interface,         // a QueryInterface of `iid` that a boss of `cls` answered
+        CreateCommand,     // CmdUtils::CreateCommand of `cls`
+        ProcessCommand,    // CmdUtils::ProcessCommand of the `index`-th command of `cls` (from 0)
+        FileStream,        // a file stream opened for `path`, the run's `index`-th opening (from 0)
+        AbortableSequence, // CmdUtils::BeginAbortableCmdSeq
     };
     Kind kind;
     ClassID cls{};
     PMIID iid{};
     std::u16string path{};
-    int opening = 0;
+    int index = 0;
 
     bool operator==(const InjectionPoint& other) const;
     bool operator<(const InjectionPoint& other) const;
@@ -78,9 +79,9 @@ public:
     std::optional<ErrorCode> PluginLoadFailure() const { return m_pluginLoad; }
 
     // Recording: from `StartRecording` on, every injection point the host passes (outside its own
-    // bookkeeping) is listed once,
-    // in the order of its first use (file streams once per path, with the index of the first
-    // opening), until `StopRecording` hands the list over. Faults injected meanwhile still apply.
+    // bookkeeping) is listed once, in the order of its first use (each processed command, file
+    // streams once per path with the index of the first opening), until `StopRecording` hands
+    // the list over. Faults injected meanwhile still apply.
     void StartRecording();
     std::vector<InjectionPoint> StopRecording();
     bool IsRecording() const { return m_recording; }
@@ -101,6 +102,7 @@ private:
     bool m_noAbortable = false;
     std::optional<int> m_fileStreamsPassing;
     int m_fileStreamOpenings = 0;
+    std::map<ClassID, int> m_processed;
     bool m_recording = false;
     std::vector<InjectionPoint> m_points;
     std::set<InjectionPoint> m_touched;

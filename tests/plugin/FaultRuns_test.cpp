@@ -1,13 +1,14 @@
 // Fault runs over every road a user or the companion application takes into the plug-in: each
 // road is run once clean while the host records the injection points it touches, then once per
-// point with exactly that fault injected (the interface hidden, the command not created or
-// failing, file streams failing from that opening on). Every run must end in at most one alert
-// with a guard text, a condition text or the code's text; no sequence open; every reference
-// given back; the documents and the session as before the road, but for what stays by design
-// (the job stored before a failed export, the documents a destination update went through
-// before the failure). A run without an alert must have done what the clean run did, unless
-// the road skips that point silently (an optional interface, an unset event field, a skipped
-// document).
+// point with exactly that fault injected (the interface hidden, the command not created, a
+// command failing from that run of its class on, file streams failing from that opening on, no
+// abortable sequence). Every
+// run must end in at most one alert with a guard text, a condition text or the code's text; no
+// sequence open; every reference given back; the documents and the session as before the road, but
+// for what stays by design (the job stored before a failed export, the documents a destination
+// update went through before the failure). A run without an alert must have done what the clean run
+// did, unless the road skips that point silently (an optional interface, an unset event field, a
+// skipped document).
 #include "Analysis/ZEPTransparencyFlattener.h"
 #include "Export/ZEPDocumentFitting.h"
 #include "Plugin/IZEPJobList.h"
@@ -20,6 +21,7 @@
 #include "host/Description.h"
 #include "host/Document.h"
 #include "host/DocumentSetup.h"
+#include "host/EPSExport.h"
 #include "host/Errors.h"
 #include "host/ExportOutput.h"
 #include "host/Faults.h"
@@ -38,10 +40,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <new>
 #include <optional>
 #include <regex>
 #include <set>
@@ -104,6 +106,8 @@ struct Road {
     std::vector<InjectionPoint> silent = {};
     // The exact alert of representative points.
     std::vector<std::pair<InjectionPoint, std::string>> guards = {};
+    // Points that fail after the road's event went out (the export's save of the exported marks).
+    std::vector<InjectionPoint> afterEvent = {};
 };
 
 void PrintTo(const Road& road, std::ostream* out) {
@@ -162,10 +166,16 @@ const InjectionPoint kNoSpreadShape = Interface(host::kSpreadBoss, IShape::kDefa
 const InjectionPoint kNoItemGeometry = Interface(host::kFrameItemBoss, IGeometry::kDefaultIID);
 const InjectionPoint kNoItemHierarchy = Interface(host::kFrameItemBoss, IHierarchy::kDefaultIID);
 
-Road Export(const char* name, const std::string& job, std::function<void()> setup) {
+// An export of the example ad: what its failures keep is the store of 'savY' of the same job.
+Road Export(const char* name, const std::string& job, std::function<void()> setup,
+            std::pair<InjectionPoint, std::string> guard) {
     Road road{name, std::move(setup), Call(kExportJobMethod, job, true), true, Kept::Store};
     road.store = Call(kSaveJobMethod, job, true);
     road.silent = {kNoPageSetup, kNoSpreadShape, kNoItemGeometry, kNoItemHierarchy};
+    road.afterEvent = {{Kind::ProcessCommand, kZEPSaveDetailsCmdBoss, {}, {}, 1}};
+    road.guards = {{Interface(host::kDocBoss, IPageList::kDefaultIID), "(iPageList) == NULL"},
+                   {road.afterEvent[0], UnknownError(kInjected)},
+                   std::move(guard)};
     return road;
 }
 
@@ -191,14 +201,19 @@ const Road kRoads[] = {
      {},
      {{Create(kNewDocCmdBoss), "(theNewDocCmd) == NULL"},
       {Process(kNewDocCmdBoss), UnknownError(kInjected)}}},
-    Export("ExportPDF", "spring_sale_pdf", OpenAd),
-    Export("ExportEPS", "spring_sale_eps", OpenAd),
+    Export(
+        "ExportPDF", "spring_sale_pdf", OpenAd,
+        {{Kind::FileStream, {}, {}, u"J:/spring-sale.pdf", 0}, UnknownError(host::kFileWriteErr)}),
+    Export("ExportEPS", "spring_sale_eps", OpenAd,
+           {Process(kEPSExportCmdBoss), UnknownError(kInjected)}),
     Export("ExportSelection", "spring_sale_pdf",
            [] {
                OpenAd();
                SetSelectionBasedExports(true);
                SelectItem(21);
-           }),
+           },
+           {Interface(host::kSelectionManagerBoss, IID_IZEPSELECTIONJOBSUITE),
+            "The selection cannot be exported."}),
     {"UpdateDestinations",
      [] {
          // Two documents with the half-page job, its destination 3001 exported; one without.
@@ -267,22 +282,39 @@ const Road kRoads[] = {
      {kNoPreferences}},
 };
 
-std::string Describe(const InjectionPoint& point) {
+// One injected fault: a recorded point, or a command that throws instead of failing.
+struct Fault {
+    InjectionPoint point;
+    bool throws = false;
+};
+
+std::string Describe(const Fault& fault) {
+    const InjectionPoint& point = fault.point;
+    if (fault.throws)
+        return "command " + host::Hex(point.cls.Get()) + " throws";
     switch (point.kind) {
     case Kind::Interface:
         return "hide " + host::Hex(point.iid.Get()) + " of " + host::Hex(point.cls.Get());
     case Kind::CreateCommand:
         return "no command " + host::Hex(point.cls.Get());
     case Kind::ProcessCommand:
-        return "command " + host::Hex(point.cls.Get()) + " fails";
+        return "command " + host::Hex(point.cls.Get()) + " #" + std::to_string(point.index) +
+               " fails";
     case Kind::FileStream:
-        return "file streams fail from opening " + std::to_string(point.opening);
+        return "file streams fail from opening " + std::to_string(point.index);
+    case Kind::AbortableSequence:
+        return "no abortable sequence";
     }
     return {};
 }
 
-void Inject(const InjectionPoint& point) {
+void Inject(const Fault& fault) {
+    const InjectionPoint& point = fault.point;
     host::Faults& faults = host::Faults::Instance();
+    if (fault.throws) {
+        faults.ThrowFromProcessCommand(point.cls);
+        return;
+    }
     switch (point.kind) {
     case Kind::Interface:
         faults.HideInterface(point.cls, point.iid);
@@ -291,10 +323,13 @@ void Inject(const InjectionPoint& point) {
         faults.FailCreateCommand(point.cls);
         break;
     case Kind::ProcessCommand:
-        faults.FailProcessCommand(point.cls, kInjected);
+        faults.FailProcessCommand(point.cls, kInjected, point.index);
         break;
     case Kind::FileStream:
-        faults.FailFileStreams(point.opening);
+        faults.FailFileStreams(point.index);
+        break;
+    case Kind::AbortableSequence:
+        faults.FailAbortableSequences();
         break;
     }
 }
@@ -369,7 +404,7 @@ protected:
     }
 
     // A fresh host with the plug-in and the road's start, then the fault (if any) and `road`.
-    Outcome Run(const std::function<void()>& road, const std::optional<InjectionPoint>& fault,
+    Outcome Run(const std::function<void()>& road, const std::optional<Fault>& fault,
                 bool record = false) {
         host::UnloadAll();
         host::Reset();
@@ -436,40 +471,39 @@ TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) 
     const Outcome clean = Run(road.run, std::nullopt, true);
     ASSERT_TRUE(clean.alerts.empty()) << clean.alerts.front();
     ASSERT_EQ(clean.messages, road.sendsEvent ? 2u : 0u); // the ping and the event
-    // The host's own way into the plug-in is no point of the road.
-    std::vector<InjectionPoint> points;
-    for (const InjectionPoint& point : m_points)
-        if (point.kind != Kind::Interface || (point.iid != IScriptProvider::kDefaultIID &&
-                                              point.iid != IActionComponent::kDefaultIID))
-            points.push_back(point);
+    // The host's own way into the plug-in is no point of the road. The first command of each
+    // class also throws once.
+    std::vector<Fault> faults;
+    for (const InjectionPoint& point : m_points) {
+        if (point.kind == Kind::Interface && (point.iid == IScriptProvider::kDefaultIID ||
+                                              point.iid == IActionComponent::kDefaultIID))
+            continue;
+        faults.push_back({point});
+        if (point.kind == Kind::ProcessCommand && point.index == 0)
+            faults.push_back({point, true});
+    }
     const std::optional<Outcome> stored =
         road.store ? std::optional(Run(road.store, std::nullopt)) : std::nullopt;
 
-    std::set<std::string> guardsSeen;
-    for (const InjectionPoint& point : points) {
-        const std::string what = Describe(point);
-        const Outcome run = Run(road.run, point);
-        if (std::getenv("FAULT_TRACE"))
-            std::fprintf(stderr,
-                         "TRACE %s | %s | alerts %zu %s | store %d | refs %lld | msgs %zu | vs "
-                         "before: %s | vs stored: %s | vs clean: %s\n",
-                         road.name, what.c_str(), run.alerts.size(),
-                         run.alerts.empty() ? "" : run.alerts.front().c_str(), run.storeEnded,
-                         static_cast<long long>(run.referencesGained), run.messages,
-                         Difference(run.documents, run.before).substr(0, 60).c_str(),
-                         stored ? Difference(run.documents, stored->documents).substr(0, 60).c_str()
-                                : "-",
-                         Difference(run.documents, clean.documents).substr(0, 60).c_str());
+    std::size_t guardsSeen = 0;
+    for (const Fault& fault : faults) {
+        const InjectionPoint& point = fault.point;
+        const std::string what = Describe(fault);
+        const Outcome run = Run(road.run, fault);
         ASSERT_LE(run.alerts.size(), 1u) << what;
         EXPECT_EQ(run.openSequences, 0) << what;
         for (const auto& [guarded, alert] : road.guards)
-            if (guarded == point) {
+            if (guarded == point && !fault.throws) {
                 EXPECT_EQ(run.alerts, std::vector<std::string>{alert}) << what;
-                guardsSeen.insert(alert);
+                ++guardsSeen;
             }
         if (!run.alerts.empty()) {
-            EXPECT_TRUE(IsReportText(run.alerts.front())) << what << ": " << run.alerts.front();
-            EXPECT_EQ(run.messages, 0u) << what;
+            EXPECT_TRUE(fault.throws ? run.alerts.front() == std::bad_alloc().what()
+                                     : IsReportText(run.alerts.front()))
+                << what << ": " << run.alerts.front();
+            const bool afterEvent = std::find(road.afterEvent.begin(), road.afterEvent.end(),
+                                              point) != road.afterEvent.end();
+            EXPECT_EQ(run.messages, afterEvent ? clean.messages : 0u) << what;
             // Back to the start, or to the store's outcome once the store has ended.
             const bool keptStore = stored && run.storeEnded;
             EXPECT_EQ(Difference({run.session}, {keptStore ? stored->session : run.sessionBefore}),
@@ -490,7 +524,8 @@ TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) 
                 EXPECT_EQ(Difference(run.documents, keptStore ? stored->documents : run.before), "")
                     << what;
             }
-        } else if (std::find(road.silent.begin(), road.silent.end(), point) == road.silent.end()) {
+        } else if (fault.throws ||
+                   std::find(road.silent.begin(), road.silent.end(), point) == road.silent.end()) {
             // No alert: the road did what the clean run did.
             EXPECT_TRUE(SameChanges(run, clean)) << what;
             EXPECT_EQ(Difference({run.session}, {clean.session}), "") << what << " (session)";
@@ -498,7 +533,7 @@ TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) 
             EXPECT_EQ(run.referencesGained, clean.referencesGained) << what;
         }
     }
-    EXPECT_EQ(guardsSeen.size(), road.guards.size());
+    EXPECT_EQ(guardsSeen, road.guards.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, FaultRuns, ::testing::ValuesIn(kRoads),
