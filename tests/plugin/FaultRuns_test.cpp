@@ -1,14 +1,14 @@
 // Fault runs over every road a user or the companion application takes into the plug-in: each
-// road is run once clean while the host records the injection points it touches, then once per
+// road runs once clean while the host records the injection points it touches, then once per
 // point with exactly that fault injected (the interface hidden, the command not created, a
-// command failing from that run of its class on, file streams failing from that opening on, no
-// abortable sequence). Every
-// run must end in at most one alert with a guard text, a condition text or the code's text; no
-// sequence open; every reference given back; the documents and the session as before the road, but
-// for what stays by design (the job stored before a failed export, the documents a destination
-// update went through before the failure). A run without an alert must have done what the clean run
-// did, unless the road skips that point silently (an optional interface, an unset event field, a
-// skipped document).
+// command failing from that run of its class on, the first command of a class throwing, file
+// streams failing from that opening on, no abortable sequence). Every run must end in at most
+// one alert with a guard text, a condition text or the code's text; no sequence open; every
+// reference given back; the documents and the session as before the road, but for what stays by
+// design (the job stored before a failed export, the documents a destination update went
+// through before the failure). A run without an alert must have done what the clean run did,
+// unless the road skips that point silently (an optional interface, an unset event field, a
+// skipped document, items dropped by the item walk).
 #include "Analysis/ZEPTransparencyFlattener.h"
 #include "Export/ZEPDocumentFitting.h"
 #include "Plugin/IZEPJobList.h"
@@ -29,7 +29,6 @@
 #include "host/Layout.h"
 #include "host/NewDocument.h"
 #include "host/ObjectModel.h"
-#include "host/PDFExport.h"
 #include "host/Recorder.h"
 #include "host/Scripting.h"
 #include "host/Selection.h"
@@ -88,18 +87,15 @@ host::Document& WithStoredJob(const std::string& description) {
     return document;
 }
 
-// What a failed road may leave changed, besides nothing: the job its store saved before the
-// export failed, or the documents a destination update went through before the failure.
-enum class Kept { Nothing, Store, EarlierDocuments };
-
 struct Road {
     const char* name;
     // Opens the documents and sets the preferences and the selection the road starts from.
     std::function<void()> setup;
     std::function<void()> run;
     bool sendsEvent = false;
-    Kept kept = Kept::Nothing;
-    // Kept::Store: the store alone, as 'savY' of the same job does it.
+    // A failure keeps the documents the road went through before it (a destination update).
+    bool keepsEarlierDocuments = false;
+    // The store that a failure after it keeps (an export's, as 'savY' of the same job does it).
     std::function<void()> store = {};
     // Points the road passes over silently: without an alert, the outcome may differ from the
     // clean run's.
@@ -169,8 +165,12 @@ const InjectionPoint kNoItemHierarchy = Interface(host::kFrameItemBoss, IHierarc
 // An export of the example ad: what its failures keep is the store of 'savY' of the same job.
 Road Export(const char* name, const std::string& job, std::function<void()> setup,
             std::pair<InjectionPoint, std::string> guard) {
-    Road road{name, std::move(setup), Call(kExportJobMethod, job, true), true, Kept::Store};
-    road.store = Call(kSaveJobMethod, job, true);
+    Road road{name,
+              std::move(setup),
+              Call(kExportJobMethod, job, true),
+              true,
+              false,
+              Call(kSaveJobMethod, job, true)};
     road.silent = {kNoPageSetup, kNoSpreadShape, kNoItemGeometry, kNoItemHierarchy};
     road.afterEvent = {{Kind::ProcessCommand, kZEPSaveDetailsCmdBoss, {}, {}, 1}};
     road.guards = {{Interface(host::kDocBoss, IPageList::kDefaultIID), "(iPageList) == NULL"},
@@ -184,7 +184,7 @@ const Road kRoads[] = {
      [] { host::OpenDocumentDescription(Example("single_page.json")); },
      Call(kSaveJobMethod, "half_page", true),
      false,
-     Kept::Nothing,
+     false,
      {},
      // Without the layout utilities there is no front document: the job goes to a new one.
      {Interface(host::kUtilsBoss, ILayoutUtils::kDefaultIID)},
@@ -196,7 +196,7 @@ const Road kRoads[] = {
      [] {},
      Call(kSaveJobInNewDocumentMethod, "half_page", std::nullopt),
      false,
-     Kept::Nothing,
+     false,
      {},
      {},
      {{Create(kNewDocCmdBoss), "(theNewDocCmd) == NULL"},
@@ -231,7 +231,7 @@ const Road kRoads[] = {
              {{kJobParameter, ScriptData(PMString("0000000100000BB9"))}}); // 3001
      },
      false,
-     Kept::EarlierDocuments,
+     true,
      {},
      // Without the application or its document list nothing is done; a document that is not
      // there or holds no job list is skipped.
@@ -256,7 +256,7 @@ const Road kRoads[] = {
      },
      Action(kZEPAdjustAction),
      false,
-     Kept::Nothing,
+     false,
      {},
      // Without the selection or the preference on, the whole document is fitted.
      {Interface(host::kUtilsBoss, ISelectionUtils::kDefaultIID),
@@ -270,14 +270,14 @@ const Road kRoads[] = {
      [] {},
      Action(kZEPSelectionBasedExportsAction),
      false,
-     Kept::Nothing,
+     false,
      {},
      {kNoPreferences}},
     {"ToggleCommonSizing",
      [] {},
      Action(kZEPCommonSizingAction),
      false,
-     Kept::Nothing,
+     false,
      {},
      {kNoPreferences}},
 };
@@ -510,7 +510,7 @@ TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) 
                       "")
                 << what << " (session)";
             EXPECT_EQ(run.referencesGained, keptStore ? stored->referencesGained : 0) << what;
-            if (road.kept == Kept::EarlierDocuments) {
+            if (road.keepsEarlierDocuments) {
                 // The documents the update went through keep their change; the rest are as
                 // before.
                 bool reached = true;
