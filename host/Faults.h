@@ -17,8 +17,8 @@
 
 namespace host {
 
-// A host call where a fault can be injected. Points are equal when their kind and the fields of
-// that kind are equal.
+// A host call where a fault can be injected. Points compare by all their fields; the fields a
+// kind does not use stay empty.
 struct InjectionPoint {
     enum class Kind {
         Interface,         // a QueryInterface of `iid` that a boss of `cls` answered
