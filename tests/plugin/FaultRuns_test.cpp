@@ -201,9 +201,9 @@ const Road kRoads[] = {
      {},
      {{Create(kNewDocCmdBoss), "(theNewDocCmd) == NULL"},
       {Process(kNewDocCmdBoss), UnknownError(kInjected)}}},
-    Export(
-        "ExportPDF", "spring_sale_pdf", OpenAd,
-        {{Kind::FileStream, {}, {}, u"J:/spring-sale.pdf", 0}, UnknownError(host::kFileWriteErr)}),
+    Export("ExportPDF", "spring_sale_pdf", OpenAd,
+           {{Kind::FileStream, {}, {}, u"J:/spring-sale.pdf", 1},
+            "The output file cannot be written."}),
     Export("ExportEPS", "spring_sale_eps", OpenAd,
            {Process(kEPSExportCmdBoss), UnknownError(kInjected)}),
     Export("ExportSelection", "spring_sale_pdf",
@@ -450,7 +450,8 @@ protected:
 };
 
 // The texts an alert may show: a missing object's guard, a failed condition, or a code's text
-// (the plug-in's own codes, the injected one and the host's file error).
+// (the plug-in's own codes and the host's file error by their texts, the injected code and the
+// host's general failure by their numbers).
 bool IsReportText(const std::string& alert) {
     static const std::regex guard(R"(\(.+\) == NULL)");
     static const std::set<std::string> conditions{
@@ -458,7 +459,7 @@ bool IsReportText(const std::string& alert) {
         "s16.empty()", "theOrvaleLayerUID==kInvalidUID"};
     if (std::regex_match(alert, guard) || conditions.contains(alert) ||
         alert == UnknownError(kInjected) || alert == UnknownError(kFailure) ||
-        alert == UnknownError(host::kFileWriteErr))
+        alert == ErrorUtils::PMGetErrorString(host::kFileWriteErr).GetUTF8String())
         return true;
     for (std::uint32_t code = 0x52E00; code <= 0x52EFF; ++code)
         if (ErrorUtils::PMGetErrorString(ErrorCode{code}).GetUTF8String() == alert)
