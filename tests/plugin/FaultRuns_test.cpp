@@ -17,6 +17,7 @@
 #include "Plugin/ZEPPluginPrefs.h"
 #include "Request_Handling/ZEPScriptProvider.h"
 #include "host/Actions.h"
+#include "host/Colors.h"
 #include "host/Command.h"
 #include "host/Description.h"
 #include "host/Document.h"
@@ -26,6 +27,7 @@
 #include "host/ExportOutput.h"
 #include "host/Faults.h"
 #include "host/Host.h"
+#include "host/LayerCommands.h"
 #include "host/Layout.h"
 #include "host/NewDocument.h"
 #include "host/ObjectModel.h"
@@ -165,42 +167,34 @@ const InjectionPoint kNoItemHierarchy = Interface(host::kFrameItemBoss, IHierarc
 // An export of the example ad: what its failures keep is the store of 'savY' of the same job.
 Road Export(const char* name, const std::string& job, std::function<void()> setup,
             std::pair<InjectionPoint, std::string> guard) {
-    Road road{name,
-              std::move(setup),
-              Call(kExportJobMethod, job, true),
-              true,
-              false,
-              Call(kSaveJobMethod, job, true)};
-    road.silent = {kNoPageSetup, kNoSpreadShape, kNoItemGeometry, kNoItemHierarchy};
-    road.afterEvent = {{Kind::ProcessCommand, kZEPSaveDetailsCmdBoss, {}, {}, 1}};
-    road.guards = {{Interface(host::kDocBoss, IPageList::kDefaultIID), "(iPageList) == NULL"},
-                   {road.afterEvent[0], UnknownError(kInjected)},
-                   std::move(guard)};
-    return road;
+    const InjectionPoint marksSaved{Kind::ProcessCommand, kZEPSaveDetailsCmdBoss, {}, {}, 1};
+    return {.name = name,
+            .setup = std::move(setup),
+            .run = Call(kExportJobMethod, job, true),
+            .sendsEvent = true,
+            .store = Call(kSaveJobMethod, job, true),
+            .silent = {kNoPageSetup, kNoSpreadShape, kNoItemGeometry, kNoItemHierarchy},
+            .guards = {{Interface(host::kDocBoss, IPageList::kDefaultIID), "(iPageList) == NULL"},
+                       {marksSaved, UnknownError(kInjected)},
+                       std::move(guard)},
+            .afterEvent = {marksSaved}};
 }
 
 const Road kRoads[] = {
-    {"SaveJob",
-     [] { host::OpenDocumentDescription(Example("single_page.json")); },
-     Call(kSaveJobMethod, "half_page", true),
-     false,
-     false,
-     {},
+    {.name = "SaveJob",
+     .setup = [] { host::OpenDocumentDescription(Example("single_page.json")); },
+     .run = Call(kSaveJobMethod, "half_page", true),
      // Without the layout utilities there is no front document: the job goes to a new one.
-     {Interface(host::kUtilsBoss, ILayoutUtils::kDefaultIID)},
-     {{Create(kZEPSaveDetailsCmdBoss), "(theSaveDetailsCmd) == NULL"},
-      {Interface(kZEPSaveDetailsCmdBoss, IID_IZEPJOBLIST), "(theCmdJobList) == NULL"},
-      {Create(kDocSetupCmdBoss), "(theDocSetupCmd) == NULL"},
-      {Process(kZEPSaveDetailsCmdBoss), UnknownError(kInjected)}}},
-    {"SaveJobInNewDocument",
-     [] {},
-     Call(kSaveJobInNewDocumentMethod, "half_page", std::nullopt),
-     false,
-     false,
-     {},
-     {},
-     {{Create(kNewDocCmdBoss), "(theNewDocCmd) == NULL"},
-      {Process(kNewDocCmdBoss), UnknownError(kInjected)}}},
+     .silent = {Interface(host::kUtilsBoss, ILayoutUtils::kDefaultIID)},
+     .guards = {{Create(kZEPSaveDetailsCmdBoss), "(theSaveDetailsCmd) == NULL"},
+                {Interface(kZEPSaveDetailsCmdBoss, IID_IZEPJOBLIST), "(theCmdJobList) == NULL"},
+                {Create(kDocSetupCmdBoss), "(theDocSetupCmd) == NULL"},
+                {Process(kZEPSaveDetailsCmdBoss), UnknownError(kInjected)}}},
+    {.name = "SaveJobInNewDocument",
+     .setup = [] {},
+     .run = Call(kSaveJobInNewDocumentMethod, "half_page", std::nullopt),
+     .guards = {{Create(kNewDocCmdBoss), "(theNewDocCmd) == NULL"},
+                {Process(kNewDocCmdBoss), UnknownError(kInjected)}}},
     Export("ExportPDF", "spring_sale_pdf", OpenAd,
            {{Kind::FileStream, {}, {}, u"J:/spring-sale.pdf", 1},
             "The output file cannot be written."}),
@@ -214,72 +208,80 @@ const Road kRoads[] = {
            },
            {Interface(host::kSelectionManagerBoss, IID_IZEPSELECTIONJOBSUITE),
             "The selection cannot be exported."}),
-    {"UpdateDestinations",
-     [] {
-         // Two documents with the half-page job, its destination 3001 exported; one without.
-         for (const char* description : {"single_page.json", "facing_pages.json"}) {
-             host::Document& document = WithStoredJob(description);
-             for (BGroup& group : StoredJob(document).GetGroups())
-                 for (BDestination& destination : group)
-                     destination.SetExported(true);
-         }
-         host::OpenDocumentDescription(Example("spring_sale.json"));
-     },
-     [] {
-         host::CallScriptMethod(
-             kDeselectDestinationsMethod,
-             {{kJobParameter, ScriptData(PMString("0000000100000BB9"))}}); // 3001
-     },
-     false,
-     true,
-     {},
+    {.name = "UpdateDestinations",
+     .setup =
+         [] {
+             // Two documents with the half-page job, its destination 3001 exported; one without.
+             for (const char* description : {"single_page.json", "facing_pages.json"}) {
+                 host::Document& document = WithStoredJob(description);
+                 for (BGroup& group : StoredJob(document).GetGroups())
+                     for (BDestination& destination : group)
+                         destination.SetExported(true);
+             }
+             host::OpenDocumentDescription(Example("spring_sale.json"));
+         },
+     .run =
+         [] {
+             host::CallScriptMethod(
+                 kDeselectDestinationsMethod,
+                 {{kJobParameter, ScriptData(PMString("0000000100000BB9"))}}); // 3001
+         },
+     .keepsEarlierDocuments = true,
      // Without the application or its document list nothing is done; a document that is not
      // there or holds no job list is skipped.
-     {kNoSession, Interface(host::kApplicationBoss, IDocumentList::kDefaultIID),
-      Interface(host::kApplicationBoss, IApplication::kDefaultIID),
-      Interface(host::kDocBoss, IDocument::kDefaultIID),
-      Interface(host::kDocWorkspaceBoss, IID_IZEPJOBLIST)}},
-    {"Print", [] { host::LoadDescription(Example("session.json")); },
-     [] { host::CallScriptMethod(kPrintDocumentMethod, {}); }},
-    {"AdjustDocument",
-     [] {
-         WithStoredJob("single_page.json");
-         PrepareJobPage(false);
-     },
-     Action(kZEPAdjustAction)},
-    {"AdjustFrame",
-     [] {
-         WithStoredJob("single_page.json");
-         PrepareJobPage(true);
-         SetSelectionBasedExports(true);
-         SelectItem(21);
-     },
-     Action(kZEPAdjustAction),
-     false,
-     false,
-     {},
+     .silent = {kNoSession, Interface(host::kApplicationBoss, IDocumentList::kDefaultIID),
+                Interface(host::kApplicationBoss, IApplication::kDefaultIID),
+                Interface(host::kDocBoss, IDocument::kDefaultIID),
+                Interface(host::kDocWorkspaceBoss, IID_IZEPJOBLIST)},
+     .guards = {{Create(kZEPSaveDetailsCmdBoss), "(theSaveDetailsCmd) == NULL"}}},
+    {.name = "Print",
+     .setup = [] { host::LoadDescription(Example("session.json")); },
+     .run = [] { host::CallScriptMethod(kPrintDocumentMethod, {}); },
+     .guards = {{Interface(host::kDocWorkspaceBoss, IInkList::kDefaultIID), "(iInkList) == NULL"}}},
+    {.name = "AdjustDocument",
+     .setup =
+         [] {
+             WithStoredJob("single_page.json");
+             PrepareJobPage(false);
+         },
+     .run = Action(kZEPAdjustAction),
+     .guards = {{Create(kLockLayerCmdBoss), "(theLockLayerCmd) == NULL"},
+                {{Kind::ProcessCommand, kLockLayerCmdBoss, {}, {}, 1}, UnknownError(kInjected)}}},
+    {.name = "AdjustFrame",
+     .setup =
+         [] {
+             WithStoredJob("single_page.json");
+             PrepareJobPage(true);
+             SetSelectionBasedExports(true);
+             SelectItem(21);
+         },
+     .run = Action(kZEPAdjustAction),
      // Without the selection or the preference on, the whole document is fitted.
-     {Interface(host::kUtilsBoss, ISelectionUtils::kDefaultIID),
-      Interface(host::kSelectionManagerBoss, ISelectionManager::kDefaultIID),
-      Interface(host::kSelectionManagerBoss, ILayoutSelectionSuite::kDefaultIID), kNoSession,
-      kNoPreferences}},
-    {"Details", [] { WithStoredJob("single_page.json"); }, Action(kZEPDetailsAction), true},
-    {"JobList", [] { WithStoredJob("single_page.json"); }, Action(kZEPJobListAction), true},
+     .silent = {Interface(host::kUtilsBoss, ISelectionUtils::kDefaultIID),
+                Interface(host::kSelectionManagerBoss, ISelectionManager::kDefaultIID),
+                Interface(host::kSelectionManagerBoss, ILayoutSelectionSuite::kDefaultIID),
+                kNoSession, kNoPreferences},
+     .guards = {{{Kind::AbortableSequence}, "(theCmdSeq) == NULL"},
+                {Create(kZEPInvalidateCmdBoss), "(iInvalidateCmd) == NULL"}}},
+    {.name = "Details",
+     .setup = [] { WithStoredJob("single_page.json"); },
+     .run = Action(kZEPDetailsAction),
+     .sendsEvent = true},
+    {.name = "JobList",
+     .setup = [] { WithStoredJob("single_page.json"); },
+     .run = Action(kZEPJobListAction),
+     .sendsEvent = true},
     // A workspace without the preferences is skipped by the preferences' command.
-    {"ToggleSelectionBasedExports",
-     [] {},
-     Action(kZEPSelectionBasedExportsAction),
-     false,
-     false,
-     {},
-     {kNoPreferences}},
-    {"ToggleCommonSizing",
-     [] {},
-     Action(kZEPCommonSizingAction),
-     false,
-     false,
-     {},
-     {kNoPreferences}},
+    {.name = "ToggleSelectionBasedExports",
+     .setup = [] {},
+     .run = Action(kZEPSelectionBasedExportsAction),
+     .silent = {kNoPreferences},
+     .guards = {{Create(kZEPSetPluginPrefsCmdBoss), UnknownError(kFailure)}}},
+    {.name = "ToggleCommonSizing",
+     .setup = [] {},
+     .run = Action(kZEPCommonSizingAction),
+     .silent = {kNoPreferences},
+     .guards = {{Process(kZEPSetPluginPrefsCmdBoss), UnknownError(kInjected)}}},
 };
 
 // One injected fault: a recorded point, or a command that throws instead of failing.
