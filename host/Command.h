@@ -8,7 +8,8 @@
 // inside it; only the innermost open sequence may be ended or aborted (anything else throws
 // std::logic_error). A top-level command or outermost sequence that succeeds becomes one undo
 // step; with undoability 0 it is merged into the previous undo step instead (a step of its own
-// when there is none).
+// when there is none). The session keeps one undo history for all its documents, so such a step
+// may merge into a step of another document.
 #pragma once
 
 #include "host/Database.h"
