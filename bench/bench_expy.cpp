@@ -1,9 +1,10 @@
 // 'expY' through the plug-in core, as the companion application calls it: generated documents of
 // 10, 100 and 1,000 pages, each page with 50 page items (40 frames with a fill, two of them
 // transparent, 5 text frames with a story of their own and 5 placed graphics with a link), each
-// exported with the example PDF job (examples/jobs/spring_sale_pdf.hex) booked for all of the
+// exported with the example PDF job (examples/jobs/spring_sale_pdf) booked for all of the
 // document's pages, and fitted ('Zerp' true); the companion application's pipe is served. Beside
-// it, the page-item file written from the items an export run collects on the same documents.
+// it, the page-item file written from the items an export run collects on the same documents for
+// the same job (the records the run keeps: "records").
 // The job model has no reader of the page-item file, so only its write is measured. Both must
 // grow linearly in the items; the rate is page items per second.
 #include "Export/ZEPExportHelper.h"
@@ -14,6 +15,8 @@
 #include "host/Scripting.h"
 #include "model/BJobFile.h"
 #include "platform/pipe.h"
+#include "support/HexBytes.h"
+#include "support/JobDescription.h"
 #include "utils/Logger.h"
 
 #include <benchmark/benchmark.h>
@@ -26,16 +29,18 @@
 #include <memory>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr int kItemsPerPage = 50;
 const char* const kUser = "bench";
 
-// A folder of this process in the temporary folder for the job's files, the pipe's socket and
-// an empty registry (no companion application to start); removed at the end.
+// A folder of this process in the temporary folder for the job's files (its drive J:), the
+// pipe's socket and an empty registry (no companion application to start); removed at the end.
 struct TempFolder {
     std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("zep_bench_expy_" + std::to_string(getpid()));
@@ -45,12 +50,12 @@ struct TempFolder {
         ::setenv("ZEP_PIPE_DIR", path.c_str(), 1);
         ::setenv("ZEP_REGISTRY", (path / "registry").c_str(), 1);
         ::setenv("USERNAME", kUser, 1);
+        ::setenv("ZEP_DRIVE_J", path.c_str(), 1);
     }
     ~TempFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
     }
-    std::string At(const std::string& name) const { return "Z:" + (path / name).string(); }
 };
 
 // The companion application: takes every message the plug-in sends and counts it.
@@ -97,14 +102,14 @@ std::string DescribeDocument(int pages) {
                 const int frameList = next++;
                 spreads += R"(, "layer": 5, "fonts": ["Minion Pro"],
   "textFrame": {"start": 0, "span": 11}})";
-                stories += (stories.empty() ? "" : ",\n") + std::string(R"({"id": )") +
-                           std::to_string(story) + R"(, "frameList": )" +
-                           std::to_string(frameList) + R"(, "text": "Spring sale", "frames": [)" +
-                           std::to_string(id) +
-                           R"(], "attributes": [{"span": 11, "font": "Minion Pro", "fill": {"color": 70, "tint": 100}}],
+                stories +=
+                    (stories.empty() ? "" : ",\n") + std::string(R"({"id": )") +
+                    std::to_string(story) + R"(, "frameList": )" + std::to_string(frameList) +
+                    R"(, "text": "Spring sale", "frames": [)" + std::to_string(id) +
+                    R"(], "attributes": [{"span": 11, "font": "Minion Pro", "fill": {"color": 70, "tint": 100}}],
   "lines": [{"y": 30, "count": 11, "runs": [{"start": 0, "span": 11, "width": 100, "height": 20,
              "matrix": [1, 0, 0, 1, )" +
-                           std::to_string(x + 5) + ", " + std::to_string(y + 30) + "]}]}]}";
+                    std::to_string(x + 5) + ", " + std::to_string(y + 30) + "]}]}]}";
             } else if (i % 10 == 5) {
                 const int link = next++;
                 const int resource = next++;
@@ -139,37 +144,24 @@ std::string DescribeDocument(int pages) {
   "view": {"spread": 100, "page": 101}})";
 }
 
-// The example PDF job with its files in the folder, booked for pages 1 to `pages`, as the
-// companion application's hex text.
-std::string JobText(const TempFolder& folder, int pages) {
-    const std::filesystem::path example = std::filesystem::path(__FILE__).parent_path().parent_path() /
-                                          "examples" / "jobs" / "spring_sale_pdf.hex";
+// The job file of the example PDF job (its description, which its hex text is made from), booked
+// for pages 1 to `pages`. Its files go to its drive J:.
+std::string JobBytes(int pages) {
+    const std::filesystem::path example =
+        std::filesystem::path(__FILE__).parent_path().parent_path() / "examples" / "jobs" /
+        "spring_sale_pdf.json";
     std::ifstream file(example);
-    const std::string hex{std::istreambuf_iterator<char>(file), {}};
-    std::string bytes;
-    for (std::size_t i = 1; i < hex.size(); i += 2)
-        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i - 1, 2), nullptr, 16)));
-    BJobFile job;
-    std::istringstream in(bytes);
-    job.Read(in, kJobFilePartFull);
-    job.jobFolder.assign(ustring(("Z:" + folder.path.string()).c_str()));
-    job.outputFile.assign(ustring(folder.At("ad.pdf").c_str()));
-    job.pageItemFile.assign(ustring(folder.At("ad.items").c_str()));
-    job.pageCount = pages;
-    job.GetSectionRuns().Clear();
-    job.GetSectionRuns().Append(
-        std::make_unique<BPageRange>(ustring(), 1, pages, kPageRangeStyleDefault));
-    job.GetAbsoluteRuns().Clear();
-    job.GetSectionRuns().ToAbsolute(job.GetAbsoluteRuns());
-    std::ostringstream out;
-    job.Write(out, kJobFilePartFull);
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (const unsigned char byte : std::move(out).str()) {
-        text.push_back(kDigits[byte >> 4]);
-        text.push_back(kDigits[byte & 0xF]);
+    std::string json{std::istreambuf_iterator<char>(file), {}};
+    const std::string count = std::to_string(pages);
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{R"("pageCount": 2)", R"("pageCount": )" + count},
+          {R"("first": 1, "count": 2})", R"("first": 1, "count": )" + count + "}"}}) {
+        const std::size_t at = json.find(from);
+        if (at == std::string::npos)
+            throw std::runtime_error("the example job has changed: " + from);
+        json.replace(at, from.size(), to);
     }
-    return text;
+    return describedJobBytes(json);
 }
 
 // The plug-in logs every script call: the records are formatted as usual but written nowhere.
@@ -198,7 +190,7 @@ void BM_ExportJobPages_zep(benchmark::State& state) {
     const TempFolder folder;
     Companion companion;
     const std::string description = DescribeDocument(pages);
-    const std::string text = JobText(folder, pages);
+    const std::string text = hexText(JobBytes(pages));
     for (auto _ : state) {
         state.PauseTiming();
         if (!OpenDocument(description)) {
@@ -214,6 +206,8 @@ void BM_ExportJobPages_zep(benchmark::State& state) {
             break;
         }
     }
+    if (!std::filesystem::exists(folder.path / "spring-sale.pdf"))
+        state.SkipWithError("the export wrote no PDF");
     if (companion.Messages() != 2 * static_cast<int>(state.iterations()))
         state.SkipWithError("the companion application was not told of every export");
     const std::int64_t items = std::int64_t{pages} * kItemsPerPage;
@@ -231,14 +225,18 @@ void BM_WritePageItemFile_zep(benchmark::State& state) {
         return;
     }
     BJobFile job;
-    job.jobFolder.assign(ustring(("Z:" + folder.path.string()).c_str()));
-    job.pageItemFile.assign(ustring(folder.At("ad.items").c_str()));
-    job.GetAbsoluteRuns().AddRun(1, pages);
+    std::istringstream bytes(JobBytes(pages));
+    job.Read(bytes, kJobFilePartFull);
     {
         ZEPExportHelper owner;
         owner.Prepare(host::FrontDocument()->Get(), &job);
         ZEPExportJobFileHelper helper(owner);
         helper.CollectPageItems();
+    }
+    const std::size_t records = job.GetPageSet(2).items.size();
+    if (records == 0) {
+        state.SkipWithError("the export run collected no page items");
+        return;
     }
     for (auto _ : state)
         if (!job.WritePageItemFile()) {
@@ -248,6 +246,7 @@ void BM_WritePageItemFile_zep(benchmark::State& state) {
     const std::int64_t items = std::int64_t{pages} * kItemsPerPage;
     state.SetItemsProcessed(state.iterations() * items);
     state.SetComplexityN(items);
+    state.counters["records"] = static_cast<double>(records);
     host::UnloadAll();
     host::Reset();
 }
