@@ -723,9 +723,8 @@ private:
             auto item = layout.items.find(uid);
             if (item == layout.items.end() || !item->second.textFrame)
                 frame.Fail("no text frame has id " + std::to_string(uid.Get()));
-            for (const auto& [other, data] : layout.stories)
-                if (std::find(data.frames.begin(), data.frames.end(), uid) != data.frames.end())
-                    frame.Fail("the text frame is in story " + std::to_string(other.Get()));
+            if (const UID other = layout.StoryOfFrame(uid).first; other != kInvalidUID)
+                frame.Fail("the text frame is in story " + std::to_string(other.Get()));
             if (std::find(story.frames.begin(), story.frames.end(), uid) != story.frames.end())
                 frame.Fail("the text frame is in the story twice");
             story.frames.push_back(uid);
@@ -749,7 +748,7 @@ private:
                 story.lines.push_back(ReadLine(line));
         const UID uid = NewObject(kStoryBoss, fields.Required("id"));
         story.frameList = NewObject(kFrameListBoss, fields.Required("frameList"));
-        layout.stories.emplace(uid, std::move(story));
+        layout.AddStory(uid, std::move(story));
     }
 
     static TextLine ReadLine(const Field& field) {

@@ -60,9 +60,8 @@ public:
         const Layout* layout = Locate(this).layout();
         if (!layout)
             return -1;
-        const std::vector<UID> pages = layout->PageList();
-        auto found = std::find(pages.begin(), pages.end(), page);
-        return found == pages.end() ? -1 : static_cast<std::int32_t>(found - pages.begin());
+        const std::optional<std::size_t> index = layout->PageIndex(page);
+        return index ? static_cast<std::int32_t>(*index) : -1;
     }
 };
 
@@ -137,9 +136,8 @@ public:
         const Section* section = At(index);
         if (!section)
             return 0;
-        const std::vector<UID> pages = Locate(this).layout()->PageList();
-        const auto start = std::find(pages.begin(), pages.end(), section->start);
-        return start == pages.end() ? 0 : static_cast<std::int32_t>(start - pages.begin()) + 1;
+        const std::optional<std::size_t> start = Locate(this).layout()->PageIndex(section->start);
+        return start ? static_cast<std::int32_t>(*start) + 1 : 0;
     }
     std::int32_t GetPageCount(std::int32_t index) const override {
         const Section* section = At(index);
@@ -543,30 +541,58 @@ void DeleteItems(Document& document, const std::vector<UID>& items) {
     }
 }
 
-std::size_t Layout::PageCount() const {
-    std::size_t count = 0;
+const Layout::PageOrder& Layout::Pages() const {
+    const UID last = spreads.empty() ? kInvalidUID : spreads.back();
+    if (m_pageOrder && m_pageOrder->spreadCount == spreads.size() &&
+        m_pageOrder->lastSpread == last && m_pageOrder->pageObjects == pages.size())
+        return *m_pageOrder;
+    PageOrder order{spreads.size(), last, pages.size(), {}, {}};
     for (UID spread : spreads)
-        count += spreadData.at(spread).pages.size();
-    return count;
+        for (UID page : spreadData.at(spread).pages) {
+            order.index.emplace(page, order.pages.size());
+            order.pages.push_back(page);
+        }
+    return m_pageOrder.emplace(std::move(order));
+}
+
+std::size_t Layout::PageCount() const {
+    return Pages().pages.size();
 }
 
 UID Layout::NthPage(std::size_t index) const {
-    for (UID spread : spreads) {
-        const std::vector<UID>& pagesOfSpread = spreadData.at(spread).pages;
-        if (index < pagesOfSpread.size())
-            return pagesOfSpread[index];
-        index -= pagesOfSpread.size();
-    }
-    return kInvalidUID;
+    const std::vector<UID>& list = Pages().pages;
+    return index < list.size() ? list[index] : kInvalidUID;
+}
+
+std::optional<std::size_t> Layout::PageIndex(UID page) const {
+    const std::map<UID, std::size_t>& index = Pages().index;
+    auto found = index.find(page);
+    return found == index.end() ? std::nullopt : std::optional<std::size_t>(found->second);
 }
 
 std::vector<UID> Layout::PageList() const {
-    std::vector<UID> list;
-    for (UID spread : spreads) {
-        const std::vector<UID>& pagesOfSpread = spreadData.at(spread).pages;
-        list.insert(list.end(), pagesOfSpread.begin(), pagesOfSpread.end());
-    }
-    return list;
+    return Pages().pages;
+}
+
+void Layout::AddStory(UID uid, Story story) {
+    m_storyOfFrameList.emplace(story.frameList, uid);
+    for (UID frame : story.frames)
+        m_storyOfFrame.emplace(frame, uid);
+    stories.emplace(uid, std::move(story));
+}
+
+std::pair<UID, Story*> Layout::StoryOfFrameList(UID frameList) {
+    auto found = m_storyOfFrameList.find(frameList);
+    if (found == m_storyOfFrameList.end())
+        return {kInvalidUID, nullptr};
+    return {found->second, &stories.at(found->second)};
+}
+
+std::pair<UID, const Story*> Layout::StoryOfFrame(UID frame) const {
+    auto found = m_storyOfFrame.find(frame);
+    if (found == m_storyOfFrame.end())
+        return {kInvalidUID, nullptr};
+    return {found->second, &stories.at(found->second)};
 }
 
 PMRect Layout::PageRect(UID page) const {

@@ -387,7 +387,7 @@ struct Layout {
     std::map<UID, Spread> spreadData;              // of both lists
     std::map<UID, Page> pages;
     std::map<UID, Item> items;
-    std::map<UID, Story> stories;
+    std::map<UID, Story> stories; // added with AddStory
     std::vector<UID> layers;
     std::map<UID, Layer> layerData;
     std::vector<Section> sections;
@@ -398,10 +398,11 @@ struct Layout {
 
     // The pages of the 0x501 spreads, in order.
     std::vector<UID> PageList() const;
-    // The same without building the list: the number of pages, and the page at an index
-    // (kInvalidUID outside the list).
+    // The same without building the list: the number of pages, the page at an index
+    // (kInvalidUID outside the list) and a page's index (nothing for other objects).
     std::size_t PageCount() const;
     UID NthPage(std::size_t index) const;
+    std::optional<std::size_t> PageIndex(UID page) const;
     // A page's rectangle in its spread's coordinates.
     PMRect PageRect(UID page) const;
     // A spread's bounds in its own coordinates.
@@ -410,6 +411,31 @@ struct Layout {
     std::optional<PMRect> SpreadCoordinateBounds(UID uid, std::int32_t kind) const;
     // The spread that holds the object; kInvalidUID for anything else.
     UID SpreadOf(UID uid) const;
+
+    // Adds the story and notes which story its frame list and each of its frames belong to (a
+    // frame list and a text frame belong to one story at most).
+    void AddStory(UID uid, Story story);
+    // The story whose frame list is `frameList`, and the story that threads the text frame
+    // `frame`; {kInvalidUID, null} when there is none.
+    std::pair<UID, Story*> StoryOfFrameList(UID frameList);
+    std::pair<UID, const Story*> StoryOfFrame(UID frame) const;
+
+private:
+    // The page list with each page's index, as it was when it was made: it is made again when
+    // spreads or pages have been added or taken away since (the layout only ever adds spreads
+    // at the end and pages with their spread; undo takes them away again).
+    struct PageOrder {
+        std::size_t spreadCount = 0;
+        UID lastSpread = kInvalidUID;
+        std::size_t pageObjects = 0;
+        std::vector<UID> pages;
+        std::map<UID, std::size_t> index;
+    };
+    const PageOrder& Pages() const;
+
+    std::map<UID, UID> m_storyOfFrameList;
+    std::map<UID, UID> m_storyOfFrame;
+    mutable std::optional<PageOrder> m_pageOrder;
 };
 
 struct Document;

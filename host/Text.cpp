@@ -131,12 +131,8 @@ Story* StoryObject(const IPMUnknown* facet) {
 // The story whose frame list is the facet's object.
 std::pair<UID, Story*> StoryOfFrameList(const IPMUnknown* facet) {
     Layout* layout = LayoutOf(facet);
-    const UID uid = GetUIDRef(facet).GetUID();
-    if (layout)
-        for (auto& [story, data] : layout->stories)
-            if (data.frameList == uid)
-                return {story, &data};
-    return {kInvalidUID, nullptr};
+    return layout ? layout->StoryOfFrameList(GetUIDRef(facet).GetUID())
+                  : std::pair<UID, Story*>{kInvalidUID, nullptr};
 }
 
 class TextAttributes final : public CPMUnknown<ITextAttributes> {
@@ -354,13 +350,8 @@ private:
     // The story whose frame list threads this frame.
     std::pair<UID, const Story*> Threading() const {
         const Layout* layout = LayoutOf(this);
-        const UID frame = GetUIDRef(this).GetUID();
-        if (layout)
-            for (const auto& [uid, story] : layout->stories)
-                if (std::find(story.frames.begin(), story.frames.end(), frame) !=
-                    story.frames.end())
-                    return {uid, &story};
-        return {kInvalidUID, nullptr};
+        return layout ? layout->StoryOfFrame(GetUIDRef(this).GetUID())
+                      : std::pair<UID, const Story*>{kInvalidUID, nullptr};
     }
 };
 

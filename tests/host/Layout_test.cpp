@@ -41,6 +41,15 @@ TEST_F(LayoutTest, PagesLieInARowOnTheirSpread) {
     EXPECT_EQ(pages->GetPageIndex(UID(12)), 1);
     EXPECT_EQ(pages->GetPageIndex(UID(41)), -1);
     EXPECT_EQ(Facet<ISpread>(10)->GetNthPageUID(1), UID(12));
+    // A spread added after the list was asked for (as a document is built) is in it from then on.
+    host::Layout& layout = m_document->layout;
+    const UID spread = m_document->db->NewObject(host::kSpreadBoss);
+    const UID page = m_document->db->NewObject(host::kPageBoss);
+    layout.spreads.push_back(spread);
+    layout.spreadData[spread].pages.push_back(page);
+    layout.pages[page] = {spread, 50, 50, {}};
+    EXPECT_EQ(pages->GetPageCount(), 4);
+    EXPECT_EQ(pages->GetPageIndex(page), 3);
     EXPECT_EQ(Facet<IGeometry>(12)->GetBoundingBox(), PMRect(200, 0, 300, 300));
     // Pasteboard = spread + offset.
     EXPECT_EQ(Bounds(Ref(12)), PMRect(300, 1000, 400, 1300));

@@ -1,0 +1,267 @@
+// 'expY' through the plug-in core, as the companion application calls it: generated documents of
+// 10, 100 and 1,000 pages, each page with 50 page items (40 frames with a fill, two of them
+// transparent, 5 text frames with a story of their own and 5 placed graphics with a link), each
+// exported with the example PDF job (examples/jobs/spring_sale_pdf) booked for all of the
+// document's pages, and fitted ('Zerp' true); the companion application's pipe is served. Beside
+// it, the page-item file written from the items an export run collects on the same documents for
+// the same job (the records the run keeps: "records").
+// The job model has no reader of the page-item file, so only its write is measured. Both must
+// grow linearly in the items; the rate is page items per second.
+#include "Export/ZEPExportHelper.h"
+#include "Plugin/ZEPPlugin.h"
+#include "Request_Handling/ZEPScriptProvider.h"
+#include "host/Description.h"
+#include "host/Host.h"
+#include "host/Scripting.h"
+#include "model/BJobFile.h"
+#include "platform/pipe.h"
+#include "support/HexBytes.h"
+#include "support/JobDescription.h"
+#include "utils/Logger.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr int kItemsPerPage = 50;
+const char* const kUser = "bench";
+
+// A folder of this process in the temporary folder for the job's files (its drive J:), the
+// pipe's socket and an empty registry (no companion application to start); removed at the end.
+struct TempFolder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("zep_bench_expy_" + std::to_string(getpid()));
+    TempFolder() {
+        std::filesystem::create_directories(path);
+        std::ofstream(path / "registry").flush();
+        ::setenv("ZEP_PIPE_DIR", path.c_str(), 1);
+        ::setenv("ZEP_REGISTRY", (path / "registry").c_str(), 1);
+        ::setenv("USERNAME", kUser, 1);
+        ::setenv("ZEP_DRIVE_J", path.c_str(), 1);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+// The companion application: takes every message the plug-in sends and counts it.
+class Companion {
+public:
+    Companion()
+        : m_listener(u"\\\\.\\pipe\\zephrin_tarnwell_com." +
+                         std::u16string(kUser, kUser + std::char_traits<char>::length(kUser)),
+                     [this](const std::string&) { ++m_messages; }) {}
+    int Messages() {
+        m_listener.Drain();
+        return m_messages;
+    }
+
+private:
+    std::atomic<int> m_messages = 0;
+    platform::PipeListener m_listener;
+};
+
+// The description of a document of `pages` pages, one page a spread.
+std::string DescribeDocument(int pages) {
+    std::string spreads;
+    std::string stories;
+    int next = 100;
+    const int firstPage = next + 1;
+    for (int p = 0; p < pages; ++p) {
+        const int spread = next++;
+        const int page = next++;
+        spreads += (p ? ",\n" : "") + std::string(R"({"id": )") + std::to_string(spread) +
+                   R"(, "offset": [0, )" + std::to_string(500 * p) + R"(], "pages": [{"id": )" +
+                   std::to_string(page) +
+                   R"(, "width": 270, "height": 390, "margins": [14, 14, 14, 14]}], "items": [)";
+        for (int i = 0; i < kItemsPerPage; ++i) {
+            const int id = next++;
+            const double x = 5.0 * (i % 10) + 14;
+            const double y = 7.0 * (i / 10) + 14;
+            const std::string bounds = "[" + std::to_string(x) + ", " + std::to_string(y) + ", " +
+                                       std::to_string(x + 120) + ", " + std::to_string(y + 80) +
+                                       "]";
+            spreads += (i ? ", " : "") + std::string(R"({"id": )") + std::to_string(id) +
+                       R"(, "bounds": )" + bounds;
+            if (i % 10 == 0) {
+                const int story = next++;
+                const int frameList = next++;
+                spreads += R"(, "layer": 5, "fonts": ["Minion Pro"],
+  "textFrame": {"start": 0, "span": 11}})";
+                stories +=
+                    (stories.empty() ? "" : ",\n") + std::string(R"({"id": )") +
+                    std::to_string(story) + R"(, "frameList": )" + std::to_string(frameList) +
+                    R"(, "text": "Spring sale", "frames": [)" + std::to_string(id) +
+                    R"(], "attributes": [{"span": 11, "font": "Minion Pro", "fill": {"color": 70, "tint": 100}}],
+  "lines": [{"y": 30, "count": 11, "runs": [{"start": 0, "span": 11, "width": 100, "height": 20,
+             "matrix": [1, 0, 0, 1, )" +
+                    std::to_string(x + 5) + ", " + std::to_string(y + 30) + "]}]}]}";
+            } else if (i % 10 == 5) {
+                const int link = next++;
+                const int resource = next++;
+                spreads += R"(, "layer": 4, "placed": {"attributes": {"103": "02000000"},
+  "fileTypes": ["TIFF"], "links": [{"id": )" +
+                           std::to_string(link) + R"(, "resource": )" + std::to_string(resource) +
+                           R"(, "fullName": "C:/Images/picture)" + std::to_string(id) +
+                           R"(.tif"}]}})";
+            } else if (i % 25 == 1) {
+                spreads += R"(, "layer": 3, "graphics": {"fill": 70},
+  "transparency": {"opacity": 60}, "transparent": true})";
+            } else {
+                spreads += R"(, "layer": 3, "graphics": {"fill": 70}})";
+            }
+        }
+        spreads += "]}";
+    }
+    return R"({"kind": "document", "name": "Generated.indd",
+  "workspace": {"pageSetup": {"bleed": {"top": 3, "left": 3, "bottom": 3, "right": 3}}},
+  "layers": [{"id": 3, "name": "Background"}, {"id": 4, "name": "Pictures"},
+             {"id": 5, "name": "Text"}],
+  "colors": [{"id": 70, "space": 6, "values": [0, 0, 0, 1], "tint": 100}],
+  "inks": [{"id": 80, "name": "Black", "process": true, "color": 70}],
+  "swatches": [70],
+  "spreads": [)" +
+           spreads + R"(],
+  "stories": [)" +
+           stories + R"(],
+  "sections": [{"name": "", "start": )" +
+           std::to_string(firstPage) + R"(, "count": )" + std::to_string(pages) +
+           R"(, "style": "0x4C1A"}],
+  "view": {"spread": 100, "page": 101}})";
+}
+
+// The job file of the example PDF job (its description, which its hex text is made from), booked
+// for pages 1 to `pages`. Its files go to its drive J:.
+std::string JobBytes(int pages) {
+    const std::filesystem::path example =
+        std::filesystem::path(__FILE__).parent_path().parent_path() / "examples" / "jobs" /
+        "spring_sale_pdf.json";
+    std::ifstream file(example);
+    std::string json{std::istreambuf_iterator<char>(file), {}};
+    const std::string count = std::to_string(pages);
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{R"("pageCount": 2)", R"("pageCount": )" + count},
+          {R"("first": 1, "count": 2})", R"("first": 1, "count": )" + count + "}"}}) {
+        const std::size_t at = json.find(from);
+        if (at == std::string::npos)
+            throw std::runtime_error("the example job has changed: " + from);
+        json.replace(at, from.size(), to);
+    }
+    return describedJobBytes(json);
+}
+
+// The plug-in logs every script call: the records are formatted as usual but written nowhere.
+void DiscardLogRecords() {
+    static std::ostream discard(nullptr);
+    zeu::logger.setStream(discard);
+}
+
+// A fresh host with the plug-in loaded, the session of the example studio (its font and colour
+// settings) and the document open as the front document.
+bool OpenDocument(const std::string& description) {
+    host::Reset();
+    DiscardLogRecords();
+    if (!host::Attach(GetPlugIn()))
+        return false;
+    host::LoadSessionDescription(R"({"kind": "session",
+  "fonts": [{"name": "Minion Pro", "status": 0, "type": 6, "class": 4}],
+  "colorManagement": {"on": true, "presets": {"workingRGB": "sRGB IEC61966-2.1",
+                                              "workingCMYK": "Coated FOGRA39"}}})");
+    host::OpenDocumentDescription(description);
+    return true;
+}
+
+void BM_ExportJobPages_zep(benchmark::State& state) {
+    const int pages = static_cast<int>(state.range(0));
+    const TempFolder folder;
+    Companion companion;
+    const std::string description = DescribeDocument(pages);
+    const std::string text = hexText(JobBytes(pages));
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!OpenDocument(description)) {
+            state.SkipWithError("the plug-in does not load");
+            break;
+        }
+        state.ResumeTiming();
+        const host::ScriptCallResult result =
+            host::CallScriptMethod(kExportJobMethod, {{kJobParameter, ScriptData(PMString(text))},
+                                                      {kFitParameter, ScriptData(true)}});
+        if (result.code != kSuccess) {
+            state.SkipWithError("the export failed");
+            break;
+        }
+    }
+    if (!std::filesystem::exists(folder.path / "spring-sale.pdf"))
+        state.SkipWithError("the export wrote no PDF");
+    if (companion.Messages() != 2 * static_cast<int>(state.iterations()))
+        state.SkipWithError("the companion application was not told of every export");
+    const std::int64_t items = std::int64_t{pages} * kItemsPerPage;
+    state.SetItemsProcessed(state.iterations() * items);
+    state.SetComplexityN(items);
+    host::UnloadAll();
+    host::Reset();
+}
+
+void BM_WritePageItemFile_zep(benchmark::State& state) {
+    const int pages = static_cast<int>(state.range(0));
+    const TempFolder folder;
+    if (!OpenDocument(DescribeDocument(pages))) {
+        state.SkipWithError("the plug-in does not load");
+        return;
+    }
+    BJobFile job;
+    std::istringstream bytes(JobBytes(pages));
+    job.Read(bytes, kJobFilePartFull);
+    {
+        ZEPExportHelper owner;
+        owner.Prepare(host::FrontDocument()->Get(), &job);
+        ZEPExportJobFileHelper helper(owner);
+        helper.CollectPageItems();
+    }
+    const std::size_t records = job.GetPageSet(2).items.size();
+    if (records == 0) {
+        state.SkipWithError("the export run collected no page items");
+        return;
+    }
+    for (auto _ : state)
+        if (!job.WritePageItemFile()) {
+            state.SkipWithError("the page-item file cannot be written");
+            break;
+        }
+    const std::int64_t items = std::int64_t{pages} * kItemsPerPage;
+    state.SetItemsProcessed(state.iterations() * items);
+    state.SetComplexityN(items);
+    state.counters["records"] = static_cast<double>(records);
+    host::UnloadAll();
+    host::Reset();
+}
+
+} // namespace
+
+BENCHMARK(BM_ExportJobPages_zep)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WritePageItemFile_zep)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
