@@ -15,10 +15,6 @@ namespace {
 constexpr ImplementationID kDocSetupCmdImpl{0xF08010};
 constexpr ImplementationID kDocSetupCmdDataImpl{0xF08011};
 
-void RecordCall(const std::string& call) {
-    Recorder::Instance().Record(Channel::Calls, call);
-}
-
 std::string Flag(bool value) {
     return value ? "true" : "false";
 }

@@ -20,10 +20,6 @@ constexpr ImplementationID kEPSExportPrefsCmdDataImpl{0xF0F011};
 constexpr ImplementationID kEPSExportCmdImpl{0xF0F012};
 constexpr ImplementationID kEPSExportCmdDataImpl{0xF0F013};
 
-void RecordCall(const std::string& call) {
-    Recorder::Instance().Record(Channel::Calls, call);
-}
-
 class EPSExportPrefsCmdData final : public CPMUnknown<IEPSExportPrefsCmdData> {
 public:
     using CPMUnknown::CPMUnknown;

@@ -31,10 +31,6 @@ NewDocumentState& TheState() {
     return state;
 }
 
-void RecordCall(const std::string& call) {
-    Recorder::Instance().Record(Channel::Calls, call);
-}
-
 std::string Flag(bool value) {
     return value ? "true" : "false";
 }

@@ -23,10 +23,6 @@ constexpr ImplementationID kSecondCommandFlagImpl{0xF0F003};
 constexpr ImplementationID kOutputFileImpl{0xF0F004};
 constexpr ImplementationID kPageOutputImpl{0xF0F005};
 
-void RecordCall(const std::string& call) {
-    Recorder::Instance().Record(Channel::Calls, call);
-}
-
 class PDFExportPrefs final : public CPMUnknown<IPDFExportPrefs> {
 public:
     using CPMUnknown::CPMUnknown;

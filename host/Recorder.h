@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace host {
@@ -32,6 +33,11 @@ public:
 private:
     std::array<std::vector<std::string>, static_cast<std::size_t>(Channel::Count)> m_logs;
 };
+
+// Records a call of command data or preferences on Channel::Calls.
+inline void RecordCall(std::string call) {
+    Recorder::Instance().Record(Channel::Calls, std::move(call));
+}
 
 // A number as "0x" and upper-case hex digits ("0x52E1F").
 std::string Hex(std::uint32_t value);
