@@ -414,20 +414,20 @@ void UKeyInStream::parseHeader(const unsigned char* bytes, std::uint32_t availab
 void UKeyInStream::noteLastKey(Level& level) {
     if (level.seen.empty())
         level.seen.assign(kKeyBitmapWords, 0);
-    if (level.index.size() == kLinearIndexLimit) {
-        for (const Entry& indexed : level.index)
+    if (level.count == kLinearIndexLimit) {
+        for (const Entry& indexed : entries(level))
             level.seen[indexed.key / 64] |= std::uint64_t{1} << (indexed.key % 64);
     } else {
-        const std::uint16_t key = level.index.back().key;
+        const std::uint16_t key = level.index[level.count - 1].key;
         level.seen[key / 64] |= std::uint64_t{1} << (key % 64);
     }
 }
 
 inline void UKeyInStream::resetIndex(Level& level) {
-    if (level.index.size() >= kLinearIndexLimit)
-        for (const Entry& entry : level.index)
+    if (level.count >= kLinearIndexLimit)
+        for (const Entry& entry : entries(level))
             level.seen[entry.key / 64] &= ~(std::uint64_t{1} << (entry.key % 64));
-    level.index.clear();
+    level.count = 0;
     level.keyHints = 0;
     level.cursor = 0;
 }
@@ -443,50 +443,85 @@ bool UKeyInStream::indexItem(Level& level) {
     const std::uint32_t first = level.current;
     const std::uint32_t end = level.end;
     std::uint32_t position = first;
-    while (position < end) {
+    bool itemEnded = false;
+    while (!itemEnded && position < end) {
         const std::uint32_t available = std::min(kMostHeaderBytes, end - position);
         const unsigned char* bytes = view(position, available);
-        if (available < kMostHeaderBytes) {
-            // Near the end of the level: the header is read with every byte counted.
-            if (available >= 2 &&
-                holdsKey(level, static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1])))
-                break;
-            Entry entry;
-            parseHeader(bytes, available, position, end, true, entry, position);
-            level.index.push_back(entry);
-        } else {
-            // The common case: a whole header and 8 inline bytes are at hand, so only the
-            // payload's length is left to check. Every record read runs through this loop:
-            // the header is read into locals and stored straight into its index entry (an
-            // entry built aside and copied in cost more than the rest of the reading).
-            const auto key = static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
-            // The item ends before the first key that it already holds.
-            if (holdsKey(level, key))
-                break;
-            std::uint32_t n = 3;
-            std::uint32_t length = bytes[2];
-            if (length == 0xFF) {
-                length = static_cast<std::uint32_t>(loadBigEndian(bytes + 3, 4));
-                n = 7;
-            }
-            const std::uint8_t type = bytes[n++];
-            const std::uint32_t payload = position + n;
-            if (length > end - payload)
-                corrupt();
-            Entry& entry = level.index.emplace_back();
-            entry.key = key;
-            entry.type = type;
-            entry.length = length;
-            entry.position = payload;
-            std::memcpy(entry.inlineBytes, bytes + n, sizeof entry.inlineBytes);
-            position = payload + length;
+        if (available == kMostHeaderBytes) {
+            // The common case: the window holds whole headers, each with 8 bytes after it.
+            const std::uint64_t held = m_windowStart + m_windowFill;
+            const auto count =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(end, held) - position);
+            itemEnded = indexWholeHeaders(level, bytes, count, position);
+            continue;
         }
-        level.keyHints |= std::uint64_t{1} << (level.index.back().key % 64);
-        if (level.index.size() >= kLinearIndexLimit)
+        // Near the end of the level: the header is read with every byte counted.
+        if (available >= 2 &&
+            holdsKey(level, static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1])))
+            break;
+        Entry entry;
+        parseHeader(bytes, available, position, end, true, entry, position);
+        appendEntry(level) = entry;
+        level.keyHints |= std::uint64_t{1} << (entry.key % 64);
+        if (level.count >= kLinearIndexLimit)
             noteLastKey(level);
     }
     level.current = position;
     return position != first;
+}
+
+bool UKeyInStream::indexWholeHeaders(Level& level, const unsigned char* bytes, std::uint32_t count,
+                                     std::uint32_t& position) {
+    // Every record read runs through this loop. Its state stays in locals: the compiler takes
+    // the copies of inline bytes into the index for stores that may change anything, and would
+    // otherwise reload the level's members for every element (which cost a few per cent).
+    std::uint64_t hints = level.keyHints;
+    std::size_t indexed = level.count;
+    Entry* entries = level.index.data();
+    std::size_t room = level.index.size();
+    const std::uint32_t first = position;
+    const std::uint32_t end = level.end;
+    std::uint64_t at = 0; // of the header being read, in `bytes`
+    bool itemEnded = false;
+    while (at + kMostHeaderBytes <= count) {
+        const unsigned char* head = bytes + at;
+        const auto key = static_cast<std::uint16_t>((head[0] << 8) | head[1]);
+        // The item ends before the first key that it already holds.
+        const std::uint64_t hint = std::uint64_t{1} << (key % 64);
+        if ((hints & hint) != 0 && indexHolds(level, key)) {
+            itemEnded = true;
+            break;
+        }
+        std::uint32_t n = 3;
+        std::uint32_t length = head[2];
+        if (length == 0xFF) {
+            length = static_cast<std::uint32_t>(loadBigEndian(head + 3, 4));
+            n = 7;
+        }
+        const std::uint8_t type = head[n++];
+        const std::uint32_t payload = first + static_cast<std::uint32_t>(at) + n;
+        if (length > end - payload)
+            corrupt();
+        if (indexed == room) {
+            room = 2 * room + 8;
+            level.index.resize(room);
+            entries = level.index.data();
+        }
+        Entry& entry = entries[indexed++];
+        entry.key = key;
+        entry.type = type;
+        entry.length = length;
+        entry.position = payload;
+        std::memcpy(entry.inlineBytes, head + n, sizeof entry.inlineBytes);
+        hints |= hint;
+        level.count = indexed;
+        if (indexed >= kLinearIndexLimit)
+            noteLastKey(level);
+        at = payload + length - first;
+    }
+    level.keyHints = hints;
+    position = first + static_cast<std::uint32_t>(at);
+    return itemEnded;
 }
 
 UKeyInStream& UKeyInStream::selectFirst(std::uint16_t key) {
@@ -511,6 +546,7 @@ void UKeyInStream::enterLevel(std::uint16_t key, bool keyed) {
     if (m_level + 1 >= kMaxLevels)
         throw std::runtime_error("UKeyInStream: exceeded depth");
     Level& level = m_levels[++m_level];
+    m_top = &level;
     level.current = level.start = found.position;
     level.end = found.position + found.length;
     resetIndex(level);
@@ -535,7 +571,7 @@ void UKeyInStream::leave() {
     if (m_level <= 0)
         throw std::runtime_error("UKeyInStream: leave at root");
     resetIndex(top());
-    --m_level;
+    m_top = &m_levels[--m_level];
 }
 
 void UKeyInStream::takeArrayElement(Level& level) {
@@ -677,7 +713,7 @@ bool UKeyInStream::next_element(std::uint16_t& key, std::uint8_t& type, std::uin
     }
     if (!level.indexed)
         indexItem(level);
-    if (level.cursor < level.index.size()) {
+    if (level.cursor < level.count) {
         const Entry entry = level.index[level.cursor++];
         key = entry.key;
         type = entry.type;

@@ -15,6 +15,7 @@
 #include <bit>
 #include <cstdint>
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -205,7 +206,7 @@ public:
         if (!level.indexed)
             return selectFirst(key);
         level.selected = &kAbsent;
-        for (const Entry& entry : level.index) {
+        for (const Entry& entry : entries(level)) {
             if (entry.key == key) {
                 level.selected = &entry;
                 break;
@@ -296,7 +297,10 @@ private:
     static const Entry kAbsent; // the selection of a key that is not there
     struct Level {
         std::uint32_t current = 0, start = 0, end = 0;
+        // The current item's entries are the first `count`; the rest are kept for the next
+        // items, so that indexing one writes into entries already there.
         std::vector<Entry> index;
+        std::size_t count = 0;
         std::vector<std::uint64_t> seen; // key bitmap once the index outgrows a linear search
         // Bit `key % 64` set for every key of the index: a clear bit tells that a key is new
         // without a search, which is the answer for every element but an item's last.
@@ -350,22 +354,39 @@ private:
     bool readArrayBits(std::uint32_t width, std::uint64_t& bits);
     [[noreturn]] static void tooLong();
 
-    Level& top() { return m_levels[m_level]; }
-    const Level& top() const { return m_levels[m_level]; }
+    Level& top() { return *m_top; }
+    const Level& top() const { return *m_top; }
+    // The current item's entries.
+    static std::span<const Entry> entries(const Level& level) {
+        return {level.index.data(), level.count};
+    }
     void enterLevel(std::uint16_t key, bool keyed);
     bool indexItem(Level& level);
+    // Indexes the item's elements whose headers, each with 8 bytes after it, lie in the `count`
+    // bytes at `bytes`, the stream's bytes from `position` on; moves `position` past them. True
+    // when the item ended, at a key that it already holds.
+    bool indexWholeHeaders(Level& level, const unsigned char* bytes, std::uint32_t count,
+                           std::uint32_t& position);
     void resetIndex(Level& level);
     // True when the level's index holds `key`.
     bool holdsKey(const Level& level, std::uint16_t key) const {
-        if ((level.keyHints & (std::uint64_t{1} << (key % 64))) == 0)
-            return false;
-        if (level.index.size() < kLinearIndexLimit) {
-            for (const Entry& entry : level.index)
+        return (level.keyHints & (std::uint64_t{1} << (key % 64))) != 0 && indexHolds(level, key);
+    }
+    // The same without the key hints.
+    bool indexHolds(const Level& level, std::uint16_t key) const {
+        if (level.count < kLinearIndexLimit) {
+            for (const Entry& entry : entries(level))
                 if (entry.key == key)
                     return true;
             return false;
         }
         return (level.seen[key / 64] >> (key % 64)) & 1;
+    }
+    // The entry after the item's last, made when the index has none there yet.
+    static Entry& appendEntry(Level& level) {
+        if (level.count == level.index.size())
+            level.index.emplace_back();
+        return level.index[level.count++];
     }
     // Marks the key of the index's last entry in the bitmap (the whole index when it has just
     // reached kLinearIndexLimit entries); called only from that size on.
@@ -412,4 +433,5 @@ private:
     int m_level = -1;
     std::uint32_t m_version = 0;
     Level m_levels[kMaxLevels];
+    Level* m_top = m_levels; // m_levels[m_level], kept for the reads of every field
 };
