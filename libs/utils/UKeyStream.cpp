@@ -432,46 +432,8 @@ inline void UKeyInStream::resetIndex(Level& level) {
     level.cursor = 0;
 }
 
-bool UKeyInStream::indexItem(Level& level) {
-    level.indexed = true;
-    // A selection outlives the item it was made in.
-    if (level.selected != &kAbsent && level.selected != &level.element) {
-        level.element = *level.selected;
-        level.selected = &level.element;
-    }
-    resetIndex(level);
-    const std::uint32_t first = level.current;
-    const std::uint32_t end = level.end;
-    std::uint32_t position = first;
-    bool itemEnded = false;
-    while (!itemEnded && position < end) {
-        const std::uint32_t available = std::min(kMostHeaderBytes, end - position);
-        const unsigned char* bytes = view(position, available);
-        if (available == kMostHeaderBytes) {
-            // The common case: the window holds whole headers, each with 8 bytes after it.
-            const std::uint64_t held = m_windowStart + m_windowFill;
-            const auto count =
-                static_cast<std::uint32_t>(std::min<std::uint64_t>(end, held) - position);
-            itemEnded = indexWholeHeaders(level, bytes, count, position);
-            continue;
-        }
-        // Near the end of the level: the header is read with every byte counted.
-        if (available >= 2 &&
-            holdsKey(level, static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1])))
-            break;
-        Entry entry;
-        parseHeader(bytes, available, position, end, true, entry, position);
-        appendEntry(level) = entry;
-        level.keyHints |= std::uint64_t{1} << (entry.key % 64);
-        if (level.count >= kLinearIndexLimit)
-            noteLastKey(level);
-    }
-    level.current = position;
-    return position != first;
-}
-
-bool UKeyInStream::indexWholeHeaders(Level& level, const unsigned char* bytes, std::uint32_t count,
-                                     std::uint32_t& position) {
+inline bool UKeyInStream::indexWholeHeaders(Level& level, const unsigned char* bytes,
+                                            std::uint32_t count, std::uint32_t& position) {
     // Every record read runs through this loop. Its state stays in locals: the compiler takes
     // the copies of inline bytes into the index for stores that may change anything, and would
     // otherwise reload the level's members for every element (which cost a few per cent).
@@ -522,6 +484,44 @@ bool UKeyInStream::indexWholeHeaders(Level& level, const unsigned char* bytes, s
     level.keyHints = hints;
     position = first + static_cast<std::uint32_t>(at);
     return itemEnded;
+}
+
+bool UKeyInStream::indexItem(Level& level) {
+    level.indexed = true;
+    // A selection outlives the item it was made in.
+    if (level.selected != &kAbsent && level.selected != &level.element) {
+        level.element = *level.selected;
+        level.selected = &level.element;
+    }
+    resetIndex(level);
+    const std::uint32_t first = level.current;
+    const std::uint32_t end = level.end;
+    std::uint32_t position = first;
+    bool itemEnded = false;
+    while (!itemEnded && position < end) {
+        const std::uint32_t available = std::min(kMostHeaderBytes, end - position);
+        const unsigned char* bytes = view(position, available);
+        if (available == kMostHeaderBytes) {
+            // The common case: the window holds whole headers, each with 8 bytes after it.
+            const std::uint64_t held = m_windowStart + m_windowFill;
+            const auto count =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(end, held) - position);
+            itemEnded = indexWholeHeaders(level, bytes, count, position);
+            continue;
+        }
+        // Near the end of the level: the header is read with every byte counted.
+        if (available >= 2 &&
+            holdsKey(level, static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1])))
+            break;
+        Entry entry;
+        parseHeader(bytes, available, position, end, true, entry, position);
+        appendEntry(level) = entry;
+        level.keyHints |= std::uint64_t{1} << (entry.key % 64);
+        if (level.count >= kLinearIndexLimit)
+            noteLastKey(level);
+    }
+    level.current = position;
+    return position != first;
 }
 
 UKeyInStream& UKeyInStream::selectFirst(std::uint16_t key) {
