@@ -104,7 +104,7 @@ TEST(UKeyStream, BothSidesStopAtTenLevelsAndRefuseMisuse) {
 }
 
 // A list is one record whose items end at the first repeated key; with 40 keys the index keeps a
-// key bitmap.
+// key bitmap. A shorter last item holds none of the keys of the items before it.
 TEST(UKeyInStream, SplitsAListIntoItemsAtTheFirstRepeatedKey) {
     for (int keys : {1, 3, 40}) {
         SCOPED_TRACE(keys);
@@ -113,6 +113,7 @@ TEST(UKeyInStream, SplitsAListIntoItemsAtTheFirstRepeatedKey) {
             for (int object = 0; object < 3; ++object)
                 for (int k = 0; k < keys; ++k)
                     w.select_key(static_cast<std::uint16_t>(10 + k)).write_int(100 * object + k);
+            w.select_key(10).write_int(7);
         }));
         reader.in.enter_record('LL');
         for (int object = 0; object < 3; ++object) {
@@ -124,6 +125,11 @@ TEST(UKeyInStream, SplitsAListIntoItemsAtTheFirstRepeatedKey) {
             EXPECT_EQ(first, 100 * object);
             EXPECT_EQ(last, 100 * object + keys - 1);
         }
+        ASSERT_TRUE(reader.in.next_item());
+        std::int32_t only = 0;
+        reader.in.select_key(10).read_int(only);
+        EXPECT_EQ(only, 7);
+        EXPECT_EQ(reader.in.has_key(static_cast<std::uint16_t>(9 + keys)), keys == 1);
         EXPECT_FALSE(reader.in.next_item());
         EXPECT_FALSE(reader.in.next_item());
     }
