@@ -3,7 +3,6 @@
 #include "encoding/ConvertUTF.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace {
@@ -163,81 +162,111 @@ void writeSurrogatePair(UTF16* target, UTF32 ch) {
     target[1] = static_cast<UTF16>((ch & kHalfMask) + kLowSurrogateStart);
 }
 
-bool isContinuation(UTF8 b) {
-    return (b & 0xC0) == 0x80;
+// Each run decoder below decodes sequences of one length from `source` while they are well formed
+// and lie wholly before `end`, and stops at the first one that is not: a sequence of another
+// length, or a malformed one, which the caller tells apart by whether the run decoded anything.
+// Text of one script repeats one sequence length, and a loop of its own per length is predicted
+// far better than a branch on the length per character. Each loop tests its whole sequence at
+// once: the bytes are read into one value, most significant first, whose length markers (110,
+// 1110, 11110 for the lead byte, 10 for every continuation byte) one mask compares together.
+
+// 110xxxxx 10xxxxxx, from U+0080: C0 and C1, the leads with the four high payload bits all
+// zero, begin only overlong forms. Two sequences at a time while both are well formed, since
+// Greek or Cyrillic words run to several; then one.
+void decodeTwoByteRun(const UTF8*& source, const UTF8* end, UTF16*& target) {
+    while (end - source >= 4) {
+        const UTF32 bytes = static_cast<UTF32>(loadBigEndian(source, 4));
+        if ((bytes & 0xE0C0E0C0u) != 0xC080C080u || (bytes & 0x1E000000u) == 0 ||
+            (bytes & 0x1E00u) == 0) {
+            break;
+        }
+        target[0] = static_cast<UTF16>(((bytes & 0x1F000000u) >> 18) | ((bytes & 0x3F0000u) >> 16));
+        target[1] = static_cast<UTF16>(((bytes & 0x1F00u) >> 2) | (bytes & 0x3Fu));
+        target += 2;
+        source += 4;
+    }
+    while (end - source >= 2) {
+        const UTF32 bytes = static_cast<UTF32>(loadBigEndian(source, 2));
+        if ((bytes & 0xE0C0u) != 0xC080u || (bytes & 0x1E00u) == 0) {
+            return;
+        }
+        *target++ = static_cast<UTF16>(((bytes & 0x1F00u) >> 2) | (bytes & 0x3Fu));
+        source += 2;
+    }
+}
+
+// 1110xxxx 10xxxxxx 10xxxxxx, from U+0800, no surrogates.
+void decodeThreeByteRun(const UTF8*& source, const UTF8* end, UTF16*& target) {
+    while (end - source >= 3) {
+        const UTF32 bytes = static_cast<UTF32>(loadBigEndian(source, 3));
+        if ((bytes & 0xF0C0C0u) != 0xE08080u) {
+            return;
+        }
+        const UTF32 ch = ((bytes & 0x0F0000u) >> 4) | ((bytes & 0x3F00u) >> 2) | (bytes & 0x3Fu);
+        if (ch < 0x800 || isSurrogate(ch)) {
+            return;
+        }
+        *target++ = static_cast<UTF16>(ch);
+        source += 3;
+    }
+}
+
+// 11110xxx 10xxxxxx 10xxxxxx 10xxxxxx, from U+10000 to U+10FFFF, as a surrogate pair.
+void decodeFourByteRun(const UTF8*& source, const UTF8* end, UTF16*& target) {
+    while (end - source >= 4) {
+        const UTF32 bytes = static_cast<UTF32>(loadBigEndian(source, 4));
+        if ((bytes & 0xF8C0C0C0u) != 0xF0808080u) {
+            return;
+        }
+        const UTF32 ch = ((bytes & 0x07000000u) >> 6) | ((bytes & 0x3F0000u) >> 4) |
+                         ((bytes & 0x3F00u) >> 2) | (bytes & 0x3Fu);
+        if (ch < kHalfBase || ch > kMaxLegalUtf32) {
+            return;
+        }
+        writeSurrogatePair(target, ch);
+        target += 2;
+        source += 4;
+    }
 }
 
 // Decodes UTF-8 from `source` while every sequence is well formed and lies wholly before `end`;
 // stops at the first one that does not, leaving it to the careful path. The caller guarantees
-// room for one unit per byte up to `end`: no character takes more units than bytes. Each
-// length's legality test is a range test on the decoded value, with the lead byte masked so that
-// C0-C1 (overlong) and F5-FF (too large) land outside the range too.
+// room for one unit per byte up to `end`: no character takes more units than bytes.
 void decodeWellFormedUTF8(const UTF8*& source, const UTF8* end, UTF16*& target) {
     constexpr std::uint64_t kHighBits = 0x8080808080808080u;
     while (source < end) {
         const UTF8 lead = source[0];
-        const std::ptrdiff_t rest = end - source;
         if (lead < 0x80) {
-            if (rest < 8) {
-                *target++ = lead;
-                ++source;
-                continue;
+            // Eight bytes at a time while all eight are ASCII, then the rest of the run byte by
+            // byte. Advancing by a count computed from the bytes (the position of the first
+            // marked one) would make every later read wait for that computation; the byte loop
+            // lets the processor run ahead on its prediction of where the run ends.
+            while (end - source >= 8) {
+                const std::uint64_t word = loadLittleEndian(source, 8);
+                if ((word & kHighBits) != 0) {
+                    break;
+                }
+                for (int i = 0; i < 8; ++i) {
+                    target[i] = source[i];
+                }
+                source += 8;
+                target += 8;
             }
-            // Widen eight bytes, then keep those before the first non-ASCII one (the lowest
-            // marked byte: the word holds the first byte lowest).
-            const std::uint64_t word = loadLittleEndian(source, 8);
-            for (int i = 0; i < 8; ++i) {
-                target[i] = source[i];
+            while (source < end && *source < 0x80) {
+                *target++ = *source++;
             }
-            const std::uint64_t high = word & kHighBits;
-            const int ascii = high == 0 ? 8 : std::countr_zero(high) / 8;
-            source += ascii;
-            target += ascii;
             continue;
         }
-        if (lead < 0xC0) {
-            return;
-        }
-        // Text of one script repeats one sequence length: each length decodes its run in a
-        // loop of its own, which the processor predicts far better than a switch per character.
+        const UTF8* const runStart = source;
         if (lead < 0xE0) {
-            // C0 and C1 lead only overlong forms.
-            if (lead < 0xC2) {
-                return;
-            }
-            do {
-                if (end - source < 2 || !isContinuation(source[1])) {
-                    return;
-                }
-                *target++ = static_cast<UTF16>(((source[0] & 0x1Fu) << 6) | (source[1] & 0x3Fu));
-                source += 2;
-            } while (source < end && static_cast<unsigned>(source[0] - 0xC2) < 0x1Eu);
+            decodeTwoByteRun(source, end, target);
         } else if (lead < 0xF0) {
-            do {
-                if (end - source < 3 || !isContinuation(source[1]) || !isContinuation(source[2])) {
-                    return;
-                }
-                const UTF32 ch =
-                    ((source[0] & 0x0Fu) << 12) | ((source[1] & 0x3Fu) << 6) | (source[2] & 0x3Fu);
-                if (ch < 0x800 || isSurrogate(ch)) {
-                    return;
-                }
-                *target++ = static_cast<UTF16>(ch);
-                source += 3;
-            } while (source < end && (source[0] & 0xF0u) == 0xE0u);
+            decodeThreeByteRun(source, end, target);
         } else {
-            if (rest < 4 || !isContinuation(source[1]) || !isContinuation(source[2]) ||
-                !isContinuation(source[3])) {
-                return;
-            }
-            const UTF32 ch = ((lead & 0x0Fu) << 18) | ((source[1] & 0x3Fu) << 12) |
-                             ((source[2] & 0x3Fu) << 6) | (source[3] & 0x3Fu);
-            if (ch < kHalfBase || ch > kMaxLegalUtf32) {
-                return;
-            }
-            writeSurrogatePair(target, ch);
-            target += 2;
-            source += 4;
+            decodeFourByteRun(source, end, target);
+        }
+        if (source == runStart) {
+            return;
         }
     }
 }
