@@ -2,10 +2,9 @@
 // through the host stream must end in a read job, a refused record or a std::runtime_error of
 // the job reader, never in a crash, a hang, a huge allocation or a sanitizer report; a failed or
 // refused read leaves the job as it was, and a job that was read writes and reads back again.
+#include "AttachedPlugin.h"
 #include "Plugin/ZEPJobList.h"
-#include "Plugin/ZEPPlugin.h"
 #include "QuietLog.h"
-#include "host/Host.h"
 #include "host/Stream.h"
 
 #include <cstddef>
@@ -17,16 +16,6 @@
 
 namespace {
 
-// One host with the plug-in attached, for the whole run.
-void AttachOnce() {
-    static const bool attached = [] {
-        host::Reset();
-        return host::Attach(GetPlugIn());
-    }();
-    if (!attached)
-        std::abort();
-}
-
 std::string Stored(ZEPJobList& job) {
     std::string text;
     job.GetAsString(text, true);
@@ -37,7 +26,7 @@ std::string Stored(ZEPJobList& job) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     discardLogRecords();
-    AttachOnce();
+    AttachPluginOnce();
 
     InterfacePtr<IZEPJobList> held(
         static_cast<IZEPJobList*>(CreateObject(kZEPJobBoss, IID_IZEPJOBLIST)));

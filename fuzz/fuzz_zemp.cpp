@@ -3,10 +3,9 @@
 // after 'K' 'S', else hex pairs) must end in a read job or a std::runtime_error of the job
 // reader, never in a crash, a hang, a huge allocation or a sanitizer report. A refused text
 // leaves the job as it was; a job that was read gives bytes that read back to the same bytes.
+#include "AttachedPlugin.h"
 #include "Plugin/ZEPJobList.h"
-#include "Plugin/ZEPPlugin.h"
 #include "QuietLog.h"
-#include "host/Host.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,16 +14,6 @@
 #include <string>
 
 namespace {
-
-// One host with the plug-in attached, for the whole run.
-void AttachOnce() {
-    static const bool attached = [] {
-        host::Reset();
-        return host::Attach(GetPlugIn());
-    }();
-    if (!attached)
-        std::abort();
-}
 
 // A new transient job object, as the script provider makes for each call.
 InterfacePtr<IZEPJobList> NewJob() {
@@ -45,7 +34,7 @@ std::string Full(IZEPJobList& job) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     discardLogRecords();
-    AttachOnce();
+    AttachPluginOnce();
 
     const InterfacePtr<IZEPJobList> job = NewJob();
     const std::string before = Full(*job);
