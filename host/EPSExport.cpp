@@ -174,8 +174,10 @@ protected:
         const ErrorCode written = WriteOutputFile(data->File(), [&](const std::string& path) {
             return WriteEPS(path, *document, *page, bleed);
         });
-        if (written != kSuccess)
-            ErrorUtils::PMSetGlobalErrorCode(written);
+        if (written != kSuccess) {
+            const PMString text = UnwritableFileText(data->File());
+            ErrorUtils::PMSetGlobalErrorCode(written, &text);
+        }
     }
 };
 

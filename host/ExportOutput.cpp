@@ -4,8 +4,10 @@
 #include "host/PMString.h"
 #include "host/Recorder.h"
 #include "platform/files.h"
+#include "platform/process.h"
 
 #include <array>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 
@@ -67,6 +69,36 @@ std::vector<Outline> PageOutlines(const Document& document, UID page, const Side
             AddOutlines(layout, item, area, pageRect.LeftTop(), outlines);
     }
     return outlines;
+}
+
+std::string PathProblem(const std::u16string& path) {
+    const std::string text = PMString(path).GetUTF8String();
+    const bool onDrive =
+        text.size() >= 2 && text[1] == ':' && std::isalpha(static_cast<unsigned char>(text[0]));
+    const char drive =
+        onDrive ? static_cast<char>(std::toupper(static_cast<unsigned char>(text[0]))) : 'Z';
+    const std::string variable = std::string("ZEP_DRIVE_") + drive;
+    if (drive != 'Z' && platform::environmentVariable(variable.c_str()).value_or(u"").empty())
+        return "drive " + std::string(1, drive) + ": is not mapped: set " + variable +
+               " to a folder";
+    const std::optional<std::string> posix = platform::toPosixPath(path);
+    if (!posix)
+        return {};
+    const std::filesystem::path folder = std::filesystem::path(*posix).parent_path();
+    std::error_code failed;
+    if (!std::filesystem::exists(folder, failed))
+        return "the folder " + folder.string() + " does not exist";
+    if (!std::filesystem::is_directory(folder, failed))
+        return folder.string() + " is no folder";
+    return {};
+}
+
+PMString UnwritableFileText(const IDFile& file) {
+    if (file.IsEmpty())
+        return PMString("the export was given no output file");
+    const std::string problem = PathProblem(file.GetString());
+    return PMString(PMString(file.GetString()).GetUTF8String() + " cannot be written" +
+                    (problem.empty() ? "" : ": " + problem));
 }
 
 ErrorCode WriteOutputFile(const IDFile& file,

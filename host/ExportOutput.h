@@ -7,6 +7,7 @@
 #include "host/Geometry.h"
 #include "host/IDFile.h"
 #include "host/Layout.h"
+#include "host/PMString.h"
 
 #include <functional>
 #include <string>
@@ -28,6 +29,15 @@ PMRect PageBleedRect(const Document& document, UID page, const Sides& bleed);
 // page grown by the bleed; each item is the four corners of its inner bounds under its matrix,
 // back to front.
 std::vector<Outline> PageOutlines(const Document& document, UID page, const Sides& bleed);
+
+// Why nothing can be written at a path of the host's form, in words a user can act on: "drive
+// J: is not mapped: set ZEP_DRIVE_J to a folder", "the folder /a/b does not exist", "/a/b is no
+// folder"; empty when none of these holds.
+std::string PathProblem(const std::u16string& path);
+// The text an export command leaves as the global error string when its output file cannot be
+// written: "<path> cannot be written" and the path's problem, when it has one ("the export was
+// given no output file" for an empty one).
+PMString UnwritableFileText(const IDFile& file);
 
 // Writes an output file through `write`, which gets the POSIX path of a temporary file beside
 // the target, and then puts it in the target's place, replacing what stood there. kSuccess, or

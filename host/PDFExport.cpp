@@ -167,8 +167,10 @@ protected:
             return WritePDF(path, *document, output->Pages().UIDs(), *prefs,
                             output->Name().GetUTF8String());
         });
-        if (written != kSuccess)
-            ErrorUtils::PMSetGlobalErrorCode(written);
+        if (written != kSuccess) {
+            const PMString text = UnwritableFileText(file->File());
+            ErrorUtils::PMSetGlobalErrorCode(written, &text);
+        }
     }
 };
 

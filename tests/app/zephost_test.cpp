@@ -5,6 +5,7 @@
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
 #include "support/PageItemFile.h"
+#include "support/TempFolder.h"
 #include "support/Test.h"
 
 #include <gmock/gmock.h>
@@ -13,6 +14,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
+#include <sys/wait.h>
 
 namespace {
 
@@ -86,7 +89,7 @@ TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
         destinations += destination.GetIdentifier().toStdString() + " ";
     EXPECT_EQ(destinations, "4101 4102 ");
 
-    EXPECT_THAT(Output(), ::testing::HasSubstr("called expY: 0x0, object 0x0\nreport on expY\n"
+    EXPECT_THAT(Output(), ::testing::HasSubstr("called expY: done\nreport on expY\n"
                                                "  output J:/spring-sale.pdf: PDF 1.6, 2 pages\n"));
     EXPECT_THAT(Output(), ::testing::EndsWith("  document: as after the job was stored and "
                                               "fitted, until the last command "
@@ -104,6 +107,74 @@ TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
                               "  output J:/spring-sale.eps: EPS, %%BoundingBox: 0 0 297 417\n"
                               "  output J:/spring-sale.eps#2: EPS, %%BoundingBox: 0 0 297 "
                               "417\n"));
+}
+
+// zephost as a user meets it: its exit status and what it prints for a command line. %E: the
+// examples folder, %F: a folder of the test's own.
+TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
+    const struct {
+        std::string arguments;
+        int status;
+        std::string out;                  // found in standard output
+        std::vector<std::string> err;     // found in standard error, in this order
+        std::string absent = "log DEBUG"; // not in standard error
+    } cases[] = {
+        {"--help", 0, "\nexit status:\n  0 ", {}},
+        {"--version", 0, "zephost 5.", {}},
+        {"open %E/single_page.json call expy",
+         3,
+         "called expy: ended in an alert: The script method is not supported.\n",
+         {"alert: The script method is not supported.\n  error 0xF01030\n"}},
+        {"call savY --zemp 'no job'",
+         3,
+         "",
+         {"alert: UKeyInStream: meta key mismatch\n  error 0x1\n  while reading the job given "
+          "as 'Zemp': \"no job\" (6 characters)\n"}},
+        {"open %E/single_page.json selct 21", 1, "", {"zephost: unknown step \"selct\"\n"}},
+        {"call savY --zerp yes", 1, "", {"--zerp is true or false, not \"yes\""}},
+        {"--decode undo", 1, "", {"--decode shows what --listen receives"}},
+        {"--plugin /nonexistent.so dump", 2, "", {"the plug-in does not load"}},
+        {"-v undo", 0, "nothing to undo", {}, "alert"},
+        {"-v open %E/session.json call PrnT",
+         0,
+         "",
+         {"log DEBUG ZEPScriptProvider::HandleMethod: HandleEvent Called.\n"},
+         "alert"},
+        {"--log %F/log open %E/session.json call PrnT", 0, "called PrnT: done", {}},
+        // The job's drive J: is not mapped: the folder of its placed images cannot be created
+        // (said once, though every item asks), and nothing is written.
+        {"open %E/studio.json open %E/spring_sale.json call expY --zemp "
+         "@%E/jobs/spring_sale_pdf.hex",
+         3,
+         "called expY: ended in an alert: The output file cannot be written.\n",
+         {"log ERROR BJobFile::GetPlacedImagesFolder: cannot create folder J:/PlacedImages: No "
+          "such file or directory; drive J: is not mapped: set ZEP_DRIVE_J to a folder\nalert: "
+          "The output file cannot be written.\n  error 0xF0F001\n  after the command "
+          "\"Export PDF\" (0x2505) failed with 0xF0F001: the export was given no output file\n"},
+         "to a folder\nlog ERROR"},
+    };
+    TempFolder folder;
+    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    ::unsetenv("ZEP_DRIVE_J");
+    for (const auto& c : cases) {
+        const std::string command =
+            std::regex_replace(std::regex_replace(std::string(ZEP_ZEPHOST) + " " + c.arguments,
+                                                  std::regex("%E"), ZEP_EXAMPLES_DIR),
+                               std::regex("%F"), folder.root());
+        const int status =
+            std::system((command + " >" + folder.at("out") + " 2>" + folder.at("err")).c_str());
+        const std::string err = folder.read("err");
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.arguments << "\n" << err;
+        EXPECT_THAT(folder.read("out"), ::testing::HasSubstr(c.out)) << c.arguments;
+        std::size_t at = 0;
+        for (const std::string& text : c.err) {
+            at = err.find(text, at);
+            ASSERT_NE(at, std::string::npos) << c.arguments << ": " << text << " not in\n" << err;
+        }
+        EXPECT_THAT(err, ::testing::Not(::testing::HasSubstr(c.absent))) << c.arguments;
+    }
+    EXPECT_THAT(folder.read("log"), ::testing::HasSubstr("][DEBUG]["));
 }
 
 } // namespace
