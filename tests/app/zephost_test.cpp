@@ -53,7 +53,8 @@ std::string PageItems(const std::string& file) {
 }
 const std::string kPageItems =
     "|page -2|page 0|kind 20|kind 210|kind 20 PlacedGraphicIsCMYK|kind 10 "
-    "OpenTypeCFFFontUsedInLayout flattener|page 1|kind 20 TransparencyBlendSpaceSetToCMYK "
+    "OpenTypeCFFFontUsedInLayout|kind 20 PlacedGraphicIsCMYK PrintoutSuppressed "
+    "flattener|page 1|kind 20 TransparencyBlendSpaceSetToCMYK "
     "TransparencyOnPageFlattenedUsingGlobalFlattener|kind 20 TextBoxOverflowed "
     "TransparentObjectsOverlapTextFrame|kind 10 OpenTypeCFFFontUsedInLayout|kind 10 "
     "OpenTypeCFFFontUsedInLayout|kind 20 OpacityTransparencyAppliedToObject "
@@ -75,6 +76,21 @@ TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
         EXPECT_EQ(Box(object, "/BleedBox"), "0 0 297 417");
         EXPECT_EQ(Box(object, "/TrimBox"), "8.5 8.5 288.5 408.5");
     }
+    // The first page shows the background in the spot colour, the image's box and the headline
+    // box, the headline's text in paper white; not the non-printing note.
+    QPDFObjectHandle first = pages[0].getObjectHandle();
+    const auto data = first.getKey("/Contents").getStreamData();
+    const std::string content(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+    EXPECT_EQ(first.getKey("/Resources").getKey("/ColorSpace").getKey("/CS0").unparse(),
+              "[ /Separation /PANTONE#20185#20C /DeviceCMYK << /C0 [ 0 0 0 0 ] /C1 [ 0 0.9 0.7 0 "
+              "] /Domain [ 0 1 ] /FunctionType 2 /N 1 >> ]");
+    EXPECT_THAT(content, ::testing::HasSubstr("/CS0 cs 1 scn\n"));
+    EXPECT_THAT(content, ::testing::HasSubstr("1 g\nBT /F1 40 Tf 1 0 0 1 28.5 348.5 Tm (Spring "
+                                              "sale) Tj ET\n"));
+    std::size_t fills = 0;
+    for (std::size_t at = 0; (at = content.find("\nf\n", at)) != std::string::npos; ++at)
+        ++fills;
+    EXPECT_EQ(fills, 3u);
     EXPECT_EQ(PageItems(m_folder.read("job/spring-sale.items")), kPageItems);
 
     const auto received = companion->Messages();
