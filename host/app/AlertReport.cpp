@@ -11,14 +11,17 @@ namespace {
 // The plug-in's code for a destination list ('DisT') that cannot be read.
 constexpr std::uint32_t kDestinationListError = 0x52E3A;
 
-// What a user does about the host's script errors.
+// What a user does about an alert of this code or this text.
 struct Hint {
     std::uint32_t code;
+    const char* alert;
     const char* text;
 };
 constexpr Hint kHints[] = {
-    {0xF01030, "the plug-in's methods are savY, sanY, expY, DisT and PrnT (zephost --help)"},
-    {0xF01031, "give 'Zemp' with --zemp @FILE or --zemp TEXT"},
+    {0xF01030, "", "the plug-in's methods are savY, sanY, expY, DisT and PrnT (zephost --help)"},
+    {0xF01031, "", "give 'Zemp' with --zemp @FILE or --zemp TEXT"},
+    {0, "(iLayoutControlData) == NULL",
+     "the front document has no layout view: give its description a \"view\""},
 };
 
 // "command NAME CLASS -> RESULT[: TEXT]" of host::Channel::Failures in words.
@@ -69,7 +72,7 @@ void AlertReport::PrintAlert(const std::string& text, const std::string& codeTex
                   << "\n";
     }
     for (const Hint& hint : kHints)
-        if (hint.code == code)
+        if (hint.code == code || (*hint.alert != '\0' && hint.alert == text))
             std::cerr << "  " << hint.text << "\n";
     for (const std::string& command : m_failedCommands)
         std::cerr << "  after " << command << "\n";
