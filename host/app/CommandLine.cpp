@@ -68,6 +68,13 @@ exit status:
   3  a call or an action ended in an alert (the steps after it still ran)
 )";
 
+std::uint32_t IdOf(const std::string& text) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
+    const bool id = !text.empty() && text[0] != '-' && *end == '\0' && value <= 0xFFFFFFFFu;
+    return id ? static_cast<std::uint32_t>(value) : 0;
+}
+
 const char* const kUsageHint = "usage: zephost [OPTION...] STEP...  (zephost --help tells more)\n";
 
 namespace {
@@ -75,11 +82,8 @@ namespace {
 const std::set<std::string> kSteps{"open", "select", "call",  "action", "states",
                                    "undo", "dump",   "menus", "report", "commands"};
 
-// A page item's or an action's id: a number above 0 of 32 bits, decimal or (0x...) hex.
 bool IsId(const std::string& text) {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    return !text.empty() && text[0] != '-' && *end == '\0' && value != 0 && value <= 0xFFFFFFFFu;
+    return IdOf(text) != 0;
 }
 
 // Reads the words of the command line one after the other.

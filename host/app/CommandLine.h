@@ -2,6 +2,7 @@
 // exit codes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ struct UsageError {
 // text), so a word that no step takes is reported as an unknown step. With --help or --version
 // the rest is not read. Throws UsageError.
 [[nodiscard]] CommandLine ParseCommandLine(const std::vector<std::string>& words);
+
+// A page item's or an action's id: a number above 0 of 32 bits, decimal or (0x...) hex; 0 for
+// any other text.
+[[nodiscard]] std::uint32_t IdOf(const std::string& text);
 
 // The help text: options, steps, script methods, environment variables and exit codes.
 extern const char* const kHelp;

@@ -73,19 +73,6 @@ void Open(const std::string& path) {
         std::cout << "opened " << Summary(*documents[i]) << "\n";
 }
 
-// A number above 0 of 32 bits, decimal or (0x...) hex.
-std::uint32_t ParseNumber(const std::string& step, const std::string& text) {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || value == 0 || value > UINT32_MAX)
-        throw StepError{step + ": \"" + text + "\" is no id"};
-    return static_cast<std::uint32_t>(value);
-}
-
-UID ParseId(const std::string& text) {
-    return UID(ParseNumber("select", text));
-}
-
 void Select(const std::vector<std::string>& ids) {
     host::Document* front = host::FrontDocument();
     if (!front)
@@ -93,7 +80,7 @@ void Select(const std::vector<std::string>& ids) {
     UIDList items(front->db.get());
     std::string selected;
     for (const std::string& text : ids) {
-        const UID uid = ParseId(text);
+        const UID uid(IdOf(text));
         if (!front->layout.items.contains(uid))
             throw StepError{"select: the front document has no page item " + text};
         items.Append(uid);
@@ -153,7 +140,7 @@ void Call(const std::vector<std::string>& arguments, CallReport& report, AlertRe
 }
 
 void Action(const std::string& text) {
-    const ActionID action(ParseNumber("action", text));
+    const ActionID action(IdOf(text));
     const std::size_t before = AlertCount();
     if (!host::DoAction(action))
         throw StepError{"action: no plug-in has the action " + host::Hex(action.Get())};
