@@ -3,7 +3,7 @@
 //     make_sample_job --hex ../../examples/half_page_job.json half_page_job.hex
 // With --hex it writes the bytes as upper-case hex text, as the companion application hands a
 // job to the script methods ('Zemp').
-#include "support/HexBytes.h"
+#include "model/JobText.h"
 #include "support/JobDescription.h"
 
 #include <fstream>
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     std::ostringstream bytes;
     writeDescribedJob(bytes, description);
     std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out << (hex ? hexText(bytes.str()) : bytes.str());
+    out << (hex ? EncodeJobText(bytes.str()) : bytes.str());
     out.close();
     if (!out) {
         std::cerr << "cannot write " << output << '\n';
