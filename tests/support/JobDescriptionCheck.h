@@ -66,6 +66,10 @@ inline void list(const Json& value, const std::string& where, Check check) {
     for (std::size_t i = 0; i < value.size(); ++i)
         check(value[i], where + "[" + std::to_string(i) + "]");
 }
+template <Check check>
+void listOf(const Json& value, const std::string& where) {
+    list(value, where, check);
+}
 
 inline void text(const Json& value, const std::string& where) {
     if (!value.is_string())
@@ -148,7 +152,8 @@ inline bool isCheckName(const std::string& name) {
 }
 
 // An object from check names to what `check` takes.
-inline void perCheck(const Json& value, const std::string& where, Check check) {
+template <Check check>
+void perCheck(const Json& value, const std::string& where) {
     if (!value.is_object())
         fail(where, "expected an object");
     for (const auto& [name, item] : value.items()) {
@@ -162,14 +167,12 @@ inline void definition(const Json& value, const std::string& where) {
     object(value, where, {{"type", settingType}, {"defaults", setting}});
 }
 
+inline void qcs(const Json& value, const std::string& where) {
+    object(value, where, {{"checks", perCheck<setting>}});
+}
+
 inline void ticket(const Json& value, const std::string& where) {
-    object(value, where,
-           {{"identifier", text},
-            {"qcs", [](const Json& qcs, const std::string& at) {
-                 object(qcs, at, {{"checks", [](const Json& checks, const std::string& in) {
-                                       perCheck(checks, in, setting);
-                                   }}});
-             }}});
+    object(value, where, {{"identifier", text}, {"qcs", qcs}});
 }
 
 inline void destination(const Json& value, const std::string& where) {
@@ -186,11 +189,7 @@ inline void destination(const Json& value, const std::string& where) {
 }
 
 inline void group(const Json& value, const std::string& where) {
-    object(
-        value, where,
-        {{"selected", flag}, {"destinations", [](const Json& destinations, const std::string& at) {
-                                  list(destinations, at, destination);
-                              }}});
+    object(value, where, {{"selected", flag}, {"destinations", listOf<destination>}});
 }
 
 inline void section(const Json& value, const std::string& where) {
@@ -208,16 +207,14 @@ inline void job(const Json& value, const std::string& where) {
             {"jobFolder", path},
             {"outputFile", path},
             {"pageItemFile", path},
-            {"sections",
-             [](const Json& sections, const std::string& at) { list(sections, at, section); }}});
+            {"sections", listOf<section>}});
 }
 
 inline void description(const Json& value) {
     object(value, "",
            {{"job", job},
-            {"groups", [](const Json& groups, const std::string& at) { list(groups, at, group); }},
-            {"defaults", [](const Json& defaults,
-                            const std::string& at) { perCheck(defaults, at, definition); }},
+            {"groups", listOf<group>},
+            {"defaults", perCheck<definition>},
             {"ticket", ticket},
             {"forbidPDF", flag}});
 }
