@@ -126,20 +126,29 @@ std::optional<std::string> nameRefusal(std::u16string_view name) {
     return std::nullopt;
 }
 
-// The components of a path below its drive's root with "." and ".." resolved as Windows does
-// before it reaches the file system: ".." at the root stays at the root, so no path climbs out
-// of its drive. Empty components (doubled separators) are dropped.
+// The names between the separators of a path; empty ones (doubled separators) are dropped.
+std::vector<std::u16string_view> namesOf(std::u16string_view path) {
+    std::vector<std::u16string_view> names;
+    while (!path.empty()) {
+        const std::size_t slash = std::min(path.find(u'/'), path.size());
+        if (slash > 0)
+            names.push_back(path.substr(0, slash));
+        path.remove_prefix(std::min(slash + 1, path.size()));
+    }
+    return names;
+}
+
+// The names of a path below its drive's root with "." and ".." resolved as Windows does before
+// it reaches the file system: ".." at the root stays at the root, so no path climbs out of its
+// drive.
 std::vector<std::u16string_view> resolvedComponents(std::u16string_view rest) {
     std::vector<std::u16string_view> components;
-    while (!rest.empty()) {
-        const std::size_t slash = rest.find(u'/');
-        const std::u16string_view component = rest.substr(0, slash);
-        rest.remove_prefix(slash == std::u16string_view::npos ? rest.size() : slash + 1);
-        if (component == u"..") {
+    for (const std::u16string_view name : namesOf(rest)) {
+        if (name == u"..") {
             if (!components.empty())
                 components.pop_back();
-        } else if (!component.empty() && component != u".") {
-            components.push_back(component);
+        } else if (name != u".") {
+            components.push_back(name);
         }
     }
     return components;
@@ -180,14 +189,8 @@ PathMapping mapDrivePath(char16_t letter, std::u16string_view rest) {
 
 // Texts without a drive are left as they are; their names follow the same rules.
 PathMapping mapPathWithoutDrive(std::u16string_view text) {
-    std::vector<std::u16string_view> names;
-    for (std::u16string_view rest = text; !rest.empty();) {
-        const std::size_t slash = rest.find(u'/');
-        const std::u16string_view name = rest.substr(0, slash);
-        rest.remove_prefix(slash == std::u16string_view::npos ? rest.size() : slash + 1);
-        if (!name.empty() && name != u"." && name != u"..")
-            names.push_back(name);
-    }
+    std::vector<std::u16string_view> names = namesOf(text);
+    std::erase_if(names, [](std::u16string_view name) { return name == u"." || name == u".."; });
     if (auto refusal = firstNameRefusal(names))
         return refused(std::move(*refusal));
     auto posixPath = utf16ToUtf8(std::u16string(text));
