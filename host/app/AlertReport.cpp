@@ -1,7 +1,10 @@
 #include "AlertReport.h"
 
+#include "PageItemReport.h"
 #include "host/Errors.h"
+#include "host/ExportOutput.h"
 #include "host/Recorder.h"
+#include "model/BJobFile.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -10,6 +13,8 @@ namespace {
 
 // The plug-in's code for a destination list ('DisT') that cannot be read.
 constexpr std::uint32_t kDestinationListError = 0x52E3A;
+// The codes of a file that cannot be written: the plug-in's and the export commands'.
+constexpr std::uint32_t kPluginFileError = 0x52E0A;
 
 // What a user does about an alert of this code or this text.
 struct Hint {
@@ -77,6 +82,8 @@ void AlertReport::PrintAlert(const std::string& text, const std::string& codeTex
     for (const std::string& command : m_failedCommands)
         std::cerr << "  after " << command << "\n";
     m_failedCommands.clear();
+    if (code == kPluginFileError || code == host::kFileWriteErr.Get())
+        PrintOutputProblem();
     const bool job = text.starts_with("UKeyInStream");
     if (m_zemp.empty() || (!job && code != kDestinationListError))
         return;
@@ -84,4 +91,15 @@ void AlertReport::PrintAlert(const std::string& text, const std::string& codeTex
               << " given as 'Zemp': " << ZempSource(m_zemp) << "\n";
     if (job)
         std::cerr << "  'Zemp' is the hex text of a \"JOB5\" job file, as in examples/jobs/\n";
+}
+
+void AlertReport::PrintOutputProblem() const {
+    const std::unique_ptr<BJobFile> job = m_zempText.empty() ? nullptr : ReadJobText(m_zempText);
+    if (!job)
+        return;
+    const std::u16string output = job->outputFile.path().toWString();
+    const std::string problem = host::PathProblem(output);
+    if (!problem.empty())
+        std::cerr << "  the job's output file " << job->outputFile.path().toStdString()
+                  << " cannot be written: " << problem << "\n";
 }

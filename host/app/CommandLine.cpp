@@ -34,8 +34,9 @@ steps:
   dump [FILE]       write the session and its documents as JSON (to standard output)
   menus             build the menus and print the plug-in's items as placed
   report            report on the last call: the files its export wrote, each record of the
-                    job's page-item file with its item and check tags, and whether the
-                    document came back to its state after the job was stored
+                    job's page-item file with its item, its check tags and their
+                    severities in the job, a summary, and whether the document came back
+                    to its state after the job was stored
 
 script methods (METHOD):
   savY  store the job in the front document (a new document when none is open); with

@@ -123,7 +123,7 @@ void Call(const std::vector<std::string>& arguments, CallReport& report, AlertRe
         if (arguments[i] == "--zemp") {
             job = value.starts_with('@') ? ReadFile(value.substr(1)) : value;
             parameters[ScriptID('Zemp')] = ScriptData(PMString(job));
-            alerts.SetZemp(value);
+            alerts.SetZemp(value, job);
         } else {
             fit = value == "true";
             parameters[ScriptID('Zerp')] = ScriptData(fit);
@@ -264,7 +264,7 @@ int RunSteps(const CommandLine& line, CompanionListener* companion, LogView& log
         log.Flush();
         if (alerts.PrintNew() != 0 && status == kExitSuccess)
             status = kExitAlert;
-        alerts.SetZemp({});
+        alerts.SetZemp({}, {});
         if (companion)
             companion->PrintReceived();
         if (stop)

@@ -107,9 +107,23 @@ TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
 
     EXPECT_THAT(Output(), ::testing::HasSubstr("called expY: done\nreport on expY\n"
                                                "  output J:/spring-sale.pdf: PDF 1.6, 2 pages\n"));
-    EXPECT_THAT(Output(), ::testing::EndsWith("  document: as after the job was stored and "
-                                              "fitted, until the last command "
-                                              "\"0x52E00SaveDetailsCmd\"\n"));
+    // The report names each record's item and gives each tag the severity of the job's ticket.
+    EXPECT_THAT(Output(), ::testing::HasSubstr(
+                              "      placed graphic, item 21 \"beach.tif\" (graphic frame on layer "
+                              "\"Pictures\"), at 14 110 256 300; TIFF, bitmap, link "
+                              "J:/EmbeddedGraphic#1, profile J:/PlacedImages/"));
+    EXPECT_THAT(
+        Output(),
+        ::testing::HasSubstr("      page item, item 23 \"Everything in store is 3\" (text frame on "
+                             "layer \"Text\"), at 18 14 246 300\n        TextBoxOverflowed: "
+                             "fault\n        TransparentObjectsOverlapTextFrame: not set\n      "
+                             "text run 1 of item 23 \"Everything in store is 3\", at 24 56 240 "
+                             "68\n        OpenTypeCFFFontUsedInLayout: ignore\n"));
+    EXPECT_THAT(Output(),
+                ::testing::EndsWith("    summary: 2 pages, 8 items; tags: 1 fault, 1 note, 3 "
+                                    "ignore, 8 not set\n  document: as after the job was stored "
+                                    "and fitted, until the last command "
+                                    "\"0x52E00SaveDetailsCmd\"\n"));
 }
 
 TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
@@ -166,7 +180,9 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
          {"log ERROR BJobFile::GetPlacedImagesFolder: cannot create folder J:/PlacedImages: No "
           "such file or directory; drive J: is not mapped: set ZEP_DRIVE_J to a folder\nalert: "
           "The output file cannot be written.\n  error 0xF0F001\n  after the command "
-          "\"Export PDF\" (0x2505) failed with 0xF0F001: the export was given no output file\n"},
+          "\"Export PDF\" (0x2505) failed with 0xF0F001: the export was given no output file\n",
+          "  the job's output file J:/spring-sale.pdf cannot be written: drive J: is not mapped: "
+          "set ZEP_DRIVE_J to a folder\n"},
          "to a folder\nlog ERROR"},
     };
     TempFolder folder;
