@@ -3,6 +3,7 @@
 #include "host/Document.h"
 #include "host/Errors.h"
 #include "host/ExportOutput.h"
+#include "host/PageDrawing.h"
 #include "host/Recorder.h"
 
 #include <cmath>
@@ -133,17 +134,9 @@ bool WriteEPS(const std::string& path, const Document& document, UID page, const
         << "%%HiResBoundingBox: 0 0 " << EPSNumber(width) << " " << EPSNumber(height) << "\n"
         << "%%Creator: zephost\n"
         << "%%Title: " << document.Get()->GetName().GetUTF8String() << "\n"
-        << "%%Pages: 1\n%%EndComments\n%%Page: 1 1\n0 setgray 1 setlinewidth\n";
-    const double top = bleed.bottom + data.height;
-    for (const Outline& outline : PageOutlines(document, page, bleed)) {
-        const char* op = " moveto\n";
-        out << "newpath\n";
-        for (const PMPoint& point : outline) {
-            out << EPSNumber(point.X() + bleed.left) << " " << EPSNumber(top - point.Y()) << op;
-            op = " lineto\n";
-        }
-        out << "closepath stroke\n";
-    }
+        << "%%Pages: 1\n%%EndComments\n%%BeginProlog\n"
+        << kPostScriptProlog << "%%EndProlog\n%%Page: 1 1\n"
+        << PostScriptContent(DrawPage(document, page, bleed));
     out << "showpage\n%%Trailer\n%%EOF\n";
     out.close();
     return static_cast<bool>(out);
@@ -174,8 +167,10 @@ protected:
         const ErrorCode written = WriteOutputFile(data->File(), [&](const std::string& path) {
             return WriteEPS(path, *document, *page, bleed);
         });
-        if (written != kSuccess)
-            ErrorUtils::PMSetGlobalErrorCode(written);
+        if (written != kSuccess) {
+            const PMString text = UnwritableFileText(data->File());
+            ErrorUtils::PMSetGlobalErrorCode(written, &text);
+        }
     }
 };
 
