@@ -8,10 +8,10 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
-#include "host/EmbeddedData.h"
-#include "host/ItemWalk.h"
-#include "host/LayerCommands.h"
-#include "host/Stream.h"
+#include "host/sdk/EmbeddedData.h"
+#include "host/sdk/ItemWalk.h"
+#include "host/sdk/LayerCommands.h"
+#include "host/sdk/Stream.h"
 #include "model/BJobFile.h"
 
 #include <boost/make_shared.hpp>

@@ -9,9 +9,9 @@
 #include "Plugin/ZEPStringConversions.h"
 #include "Request_Handling/ZEPSaveHandlers.h"
 #include "Zephrin_Menu/UZEPEvents.h"
-#include "host/Command.h"
-#include "host/Print.h"
-#include "host/Session.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Print.h"
+#include "host/sdk/Session.h"
 #include "model/BJobFile.h"
 #include "utils/Logger.h"
 

@@ -1,10 +1,10 @@
 #include "CallReport.h"
 
 #include "PDFSummary.h"
-#include "host/Description.h"
-#include "host/Document.h"
-#include "host/PMString.h"
-#include "host/Recorder.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/PMString.h"
+#include "host/standin/Description.h"
+#include "host/standin/Recorder.h"
 #include "platform/files.h"
 #include "utils/UKeyStream.h"
 

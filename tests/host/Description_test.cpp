@@ -1,10 +1,10 @@
-#include "host/Description.h"
+#include "host/standin/Description.h"
 
-#include "host/ColorManagement.h"
-#include "host/PlugIn.h"
-#include "host/PlugInList.h"
-#include "host/Session.h"
-#include "host/Stream.h"
+#include "host/sdk/ColorManagement.h"
+#include "host/sdk/PlugIn.h"
+#include "host/sdk/PlugInList.h"
+#include "host/sdk/Session.h"
+#include "host/sdk/Stream.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 

@@ -1,6 +1,6 @@
-#include "host/Database.h"
-#include "host/Faults.h"
-#include "host/ObjectModel.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/ObjectModel.h"
+#include "host/standin/Faults.h"
 #include "support/HostFixture.h"
 
 namespace {

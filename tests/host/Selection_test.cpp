@@ -1,6 +1,6 @@
-#include "host/Selection.h"
+#include "host/sdk/Selection.h"
 
-#include "host/Document.h"
+#include "host/sdk/Document.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 

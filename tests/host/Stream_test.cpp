@@ -1,4 +1,4 @@
-#include "host/Stream.h"
+#include "host/sdk/Stream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
-#include "host/Description.h"
-#include "host/Fonts.h"
-#include "host/Text.h"
+#include "host/sdk/Fonts.h"
+#include "host/sdk/Text.h"
+#include "host/standin/Description.h"
 #include "support/PluginFixture.h"
 #include "support/ProblemTags.h"
 #include "support/Test.h"

@@ -1,6 +1,6 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
-#include "host/Description.h"
+#include "host/standin/Description.h"
 #include "support/PluginFixture.h"
 #include "support/ProblemTags.h"
 #include "support/Test.h"

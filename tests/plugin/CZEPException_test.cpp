@@ -1,6 +1,6 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPID.h"
-#include "host/Errors.h"
+#include "host/sdk/Errors.h"
 #include "support/PluginFixture.h"
 
 #include <stdexcept>

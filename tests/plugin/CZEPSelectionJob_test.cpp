@@ -1,6 +1,6 @@
 #include "Plugin/IZEPSelectionJobSuite.h"
-#include "host/Document.h"
-#include "host/Selection.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Selection.h"
 #include "support/PluginFixture.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "Analysis/ZEPColorAnalysis.h"
 
-#include "host/Colors.h"
-#include "host/Faults.h"
-#include "host/Tables.h"
+#include "host/sdk/Colors.h"
+#include "host/sdk/Tables.h"
+#include "host/standin/Faults.h"
 #include "support/AnalysisFixture.h"
 #include "support/Thrown.h"
 

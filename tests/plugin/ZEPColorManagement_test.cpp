@@ -4,8 +4,8 @@
 #include "Analysis/ZEPColorManagement.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Command.h"
-#include "host/Faults.h"
+#include "host/sdk/Command.h"
+#include "host/standin/Faults.h"
 #include "support/IccProfiles.h"
 #include "support/PluginFixture.h"
 #include "support/TempFolder.h"

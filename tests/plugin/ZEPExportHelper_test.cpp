@@ -4,7 +4,7 @@
 
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPPluginPrefs.h"
-#include "host/Faults.h"
+#include "host/standin/Faults.h"
 #include "model/BCheckSettingList.h"
 #include "model/KeyStrings.h"
 #include "support/ExportRunFixture.h"

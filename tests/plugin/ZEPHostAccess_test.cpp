@@ -4,8 +4,8 @@
 #include "Plugin/ZEPHostAccess.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Faults.h"
-#include "host/Progress.h"
+#include "host/sdk/Progress.h"
+#include "host/standin/Faults.h"
 #include "support/PluginFixture.h"
 #include "support/TempFolder.h"
 #include "support/Thrown.h"

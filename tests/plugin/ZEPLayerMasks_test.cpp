@@ -1,6 +1,6 @@
 #include "Analysis/ZEPLayerMasks.h"
 
-#include "host/Faults.h"
+#include "host/standin/Faults.h"
 #include "support/AnalysisFixture.h"
 
 #include <vector>

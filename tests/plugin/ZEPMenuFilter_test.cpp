@@ -3,8 +3,8 @@
 #include "Zephrin_Menu/ZEPMenuFilter.h"
 
 #include "Plugin/ZEPID.h"
-#include "host/Description.h"
-#include "host/PlugInList.h"
+#include "host/sdk/PlugInList.h"
+#include "host/standin/Description.h"
 #include "support/PluginFixture.h"
 
 #include <string>

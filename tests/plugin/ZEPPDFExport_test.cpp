@@ -1,8 +1,8 @@
 #include "Export/ZEPPDFExport.h"
 
-#include "host/Errors.h"
-#include "host/Faults.h"
-#include "host/PDFExport.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/PDFExport.h"
+#include "host/standin/Faults.h"
 #include "support/ExportFixture.h"
 #include "support/Test.h"
 #include "support/Thrown.h"

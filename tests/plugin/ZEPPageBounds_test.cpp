@@ -1,7 +1,7 @@
 #include "Export/ZEPPageBounds.h"
 
-#include "host/Faults.h"
-#include "host/Layout.h"
+#include "host/sdk/Layout.h"
+#include "host/standin/Faults.h"
 #include "support/SampleLayoutFixture.h"
 #include "support/Thrown.h"
 

@@ -2,9 +2,9 @@
 
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPID.h"
-#include "host/Errors.h"
-#include "host/Faults.h"
-#include "host/Selection.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/Selection.h"
+#include "host/standin/Faults.h"
 #include "model/BJobFile.h"
 #include "support/SampleLayoutFixture.h"
 #include "support/Thrown.h"

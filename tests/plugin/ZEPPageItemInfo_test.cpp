@@ -1,6 +1,6 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
-#include "host/Faults.h"
+#include "host/standin/Faults.h"
 #include "model/KeyStrings.h"
 #include "support/AnalysisFixture.h"
 #include "support/ProblemTags.h"

@@ -1,6 +1,6 @@
 #include "Plugin/ZEPPlugin.h"
-#include "host/Errors.h"
-#include "host/Faults.h"
+#include "host/sdk/Errors.h"
+#include "host/standin/Faults.h"
 #include "model/BCheckSettingList.h"
 #include "support/HostFixture.h"
 #include "utils/UUnits.h"

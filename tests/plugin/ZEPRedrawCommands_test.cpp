@@ -1,11 +1,11 @@
 #include "Plugin/ZEPRedrawCommands.h"
 
 #include "Plugin/ZEPID.h"
-#include "host/Document.h"
-#include "host/Errors.h"
-#include "host/Faults.h"
-#include "host/Panels.h"
-#include "host/Session.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/Panels.h"
+#include "host/sdk/Session.h"
+#include "host/standin/Faults.h"
 #include "support/SampleLayoutFixture.h"
 
 #include <vector>

@@ -3,8 +3,8 @@
 #include "Plugin/ZEPSaveDetailsCmd.h"
 
 #include "Plugin/IZEPJobList.h"
-#include "host/Errors.h"
-#include "host/Faults.h"
+#include "host/sdk/Errors.h"
+#include "host/standin/Faults.h"
 #include "support/JobSamples.h"
 #include "support/PluginFixture.h"
 #include "support/Thrown.h"

@@ -3,10 +3,10 @@
 // page and text-frame tags.
 #include "Analysis/ZEPTransparencyFlattener.h"
 
-#include "host/Description.h"
-#include "host/Faults.h"
-#include "host/Flattener.h"
-#include "host/Session.h"
+#include "host/sdk/Flattener.h"
+#include "host/sdk/Session.h"
+#include "host/standin/Description.h"
+#include "host/standin/Faults.h"
 #include "model/BJobFile.h"
 #include "support/PluginFixture.h"
 #include "support/ProblemTags.h"

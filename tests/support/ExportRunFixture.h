@@ -10,8 +10,8 @@
 #pragma once
 
 #include "Export/ZEPExportHelper.h"
-#include "host/Description.h"
-#include "host/Selection.h"
+#include "host/sdk/Selection.h"
+#include "host/standin/Description.h"
 #include "model/BJobFile.h"
 #include "support/PluginFixture.h"
 #include "support/TempFolder.h"

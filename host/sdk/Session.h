@@ -1,0 +1,33 @@
+// The session: the host's object that lives as long as the application, with its own database,
+// its workspace (where session-wide data such as preferences is kept) and the application.
+#pragma once
+
+#include "host/sdk/Database.h"
+#include "host/sdk/IPMUnknown.h"
+
+class ISession : public IPMUnknown {
+public:
+    static constexpr PMIID kDefaultIID{0xF00003};
+
+    // The session workspace, with a new reference; null when there is none.
+    virtual IPMUnknown* QueryWorkspace() const = 0;
+    // The application object, with a new reference; null when there is none.
+    virtual IPMUnknown* QueryApplication() const = 0;
+};
+
+// The running session (the host keeps it alive; no new reference).
+ISession* GetExecutionContextSession();
+
+namespace host {
+
+// Classes of the host's own objects.
+inline constexpr ClassID kSessionBoss{0xF00100};
+inline constexpr ClassID kSessionWorkspaceBoss{0xF00101};
+
+// The session's database, where the workspace and other session-wide objects are stored.
+DataBase& SessionDataBase();
+UIDRef SessionWorkspaceRef();
+UIDRef ApplicationRef();
+UIDRef UtilsRef();
+
+} // namespace host
