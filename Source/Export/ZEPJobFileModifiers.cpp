@@ -41,7 +41,7 @@ void DeleteDegenerateItems(ISpread* spread) {
     if (!shape)
         return;
     InterfacePtr<IItemWalker> theWalker(
-        static_cast<IItemWalker*>(CreateObject(host::kItemWalkerBoss, IItemWalker::kDefaultIID)));
+        static_cast<IItemWalker*>(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)));
     ThrowIfNull(theWalker, "theWalker");
     ZEPInfinitelySmallItemDeleter deleter(theWalker.get());
     theWalker->Walk(PMMatrix(), GetUIDRef(shape.get()), &deleter, kWalkFlags);
@@ -171,7 +171,7 @@ void ZEPExportCMSOnOffHelper::Modify() {
     if (!m_switchNeeded)
         return;
     BeginModify();
-    m_turnCMSOnOffCmd.reset(CmdUtils::CreateCommand(host::kColorPresetsCmdBoss));
+    m_turnCMSOnOffCmd.reset(CmdUtils::CreateCommand(kColorPresetsCmdBoss));
     ThrowIfNull(m_turnCMSOnOffCmd, "mTurnCMSOnOffCmd");
     InterfacePtr<IColorPresetsSettingsData> theColorPresetsSettingsData(m_turnCMSOnOffCmd,
                                                                         UseDefaultIID{});

@@ -117,7 +117,7 @@ void ZEPExportJobFileHelper::CollectPageItems() {
     IDocument* document = m_owner.GetDocument();
     BJobFile& job = m_owner.GetJob();
     InterfacePtr<IItemWalker> theWalker(
-        static_cast<IItemWalker*>(CreateObject(host::kItemWalkerBoss, IItemWalker::kDefaultIID)));
+        static_cast<IItemWalker*>(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)));
     ThrowIfNull(theWalker, "theWalker");
     const bool hasSelectionModifier = m_modifiers[kSelectionSlot] != nullptr;
     for (const BPageRange& run : job.GetAbsoluteRuns()) {

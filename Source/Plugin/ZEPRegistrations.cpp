@@ -88,10 +88,10 @@ constexpr ClassResource kClasses[] = {
     {kZEPMenuFilterBoss, kMenuFilterInterfaces},
     {kZEPActionComponentBoss, kActionComponentInterfaces},
     {kZEPSetPluginPrefsCmdBoss, kSetPluginPrefsCmdInterfaces},
-    {host::kDocWorkspaceBoss, kJobListInterfaces},
-    {host::kSessionWorkspaceBoss, kSessionWorkspaceAddIns},
-    {host::kSelectionManagerBoss, kSelectionManagerAddIns},
-    {host::kLayoutSelectionBoss, kLayoutSelectionAddIns},
+    {kDocWorkspaceBoss, kJobListInterfaces},
+    {kSessionWorkspaceBoss, kSessionWorkspaceAddIns},
+    {kSelectionManagerBoss, kSelectionManagerAddIns},
+    {kLayoutSelectionBoss, kLayoutSelectionAddIns},
 };
 
 constexpr ServiceResource kServices[] = {

@@ -151,16 +151,17 @@ public:
                                                                    std::int32_t option) const = 0;
 };
 
-namespace host {
+// The space indexes of a document's profiles (IDocumentColorManagement).
+inline constexpr std::int32_t kRGBSpaceIndex = 0;
+inline constexpr std::int32_t kCMYKSpaceIndex = 1;
 
 // The colour-presets command: applies its data (interface 0x7D15) to the application.
 inline constexpr ClassID kColorPresetsCmdBoss{0x7D1E};
+
+namespace host {
+
 // The command through which the manager changes a document's profile.
 inline constexpr ClassID kDocumentProfileCmdBoss{0xF04104};
-
-// The space indexes of a document's profiles.
-inline constexpr std::int32_t kRGBSpaceIndex = 0;
-inline constexpr std::int32_t kCMYKSpaceIndex = 1;
 
 // A profile as the host knows it.
 struct ColorProfileInfo {

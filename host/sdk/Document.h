@@ -77,12 +77,14 @@ I* QueryUtils() {
 }
 } // namespace UtilsBoss
 
+// The class of a document's workspace, where plug-ins add document-wide data.
+inline constexpr ClassID kDocWorkspaceBoss{0xF00111};
+
 namespace host {
 
 inline constexpr ClassID kApplicationBoss{0xF00102};
 inline constexpr ClassID kUtilsBoss{0xF00103};
 inline constexpr ClassID kDocBoss{0xF00110};
-inline constexpr ClassID kDocWorkspaceBoss{0xF00111};
 
 // One document of the stand-in: its database (the document object, its workspace, and the
 // spreads, pages, layers and items of its layout, its colours, inks and tables), its layout, its

@@ -35,9 +35,10 @@ public:
                       std::int32_t flags) = 0; // 29th operation
 };
 
-namespace host {
-
+// The item walker's class.
 inline constexpr ClassID kItemWalkerBoss{0x1611};
+
+namespace host {
 
 // Registers the item walker's class (part of host::Reset).
 void RegisterItemWalkClasses();

@@ -81,13 +81,13 @@ public:
     virtual ILayoutSelectionSuite* QueryActiveLayoutSelectionSuite() const = 0; // 13th
 };
 
-namespace host {
-
 // Classes of the selection: plug-ins add their abstract suites to the manager's class and their
 // concrete suites to the class of the selection they serve.
 inline constexpr ClassID kSelectionManagerBoss{0xF02000};
 inline constexpr ClassID kLayoutSelectionBoss{0xF02001};
 inline constexpr ClassID kTextSelectionBoss{0xF02002};
+
+namespace host {
 
 // Selects the page items (UIDs of the front document's database) in the layout; an empty list
 // selects nothing. Throws std::invalid_argument when the items are of another database.

@@ -18,11 +18,13 @@ public:
 // The running session (the host keeps it alive; no new reference).
 ISession* GetExecutionContextSession();
 
+// The class of the session workspace, where plug-ins add session-wide data.
+inline constexpr ClassID kSessionWorkspaceBoss{0xF00101};
+
 namespace host {
 
-// Classes of the host's own objects.
+// The class of the session object.
 inline constexpr ClassID kSessionBoss{0xF00100};
-inline constexpr ClassID kSessionWorkspaceBoss{0xF00101};
 
 // The session's database, where the workspace and other session-wide objects are stored.
 DataBase& SessionDataBase();

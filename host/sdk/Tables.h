@@ -72,9 +72,12 @@ public:
     virtual GridArea GetTotalArea() const = 0;
 };
 
+// The stroke type of an edge without stroke.
+inline constexpr ClassID kNoStrokeBoss{0x1040C};
+
 // The cells of a table model (interface 0xB612 of the model). Sides of an edge: 0 top, 1 left,
 // 2 bottom, 3 right. An address outside the table, or a cell the model gives nothing for, has
-// no fill, edges of stroke type host::kNoStrokeBoss and weight 0, and no attribute list.
+// no fill, edges of stroke type kNoStrokeBoss and weight 0, and no attribute list.
 class ITableAccess : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0xB612};
@@ -142,8 +145,7 @@ public:
 
 namespace host {
 
-// Stroke types: none, and the solid stroke a description's edges get when they name none.
-inline constexpr ClassID kNoStrokeBoss{0x1040C};
+// The solid stroke type a description's edges get when they name none.
 inline constexpr ClassID kSolidStrokeBoss{0xF0A010};
 inline constexpr ClassID kTableModelBoss{0xF0A011};
 

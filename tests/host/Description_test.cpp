@@ -31,8 +31,8 @@ public:
 constexpr ImplementationID kCounterImpl{0xE00300};
 constexpr InterfaceEntry kCounters[] = {{ICounter::kDefaultIID, kCounterImpl},
                                         {kSecondCounter, kCounterImpl}};
-constexpr ClassResource kClasses[] = {{host::kSessionWorkspaceBoss, kCounters},
-                                      {host::kDocWorkspaceBoss, kCounters}};
+constexpr ClassResource kClasses[] = {{kSessionWorkspaceBoss, kCounters},
+                                      {kDocWorkspaceBoss, kCounters}};
 const ImplementationRegistration kRegistration{kCounterImpl,
                                                PersistentImplementationFunctionsOf<Counter>()};
 const PluginResources kResources{kClasses, {}, {}, {}, {}};

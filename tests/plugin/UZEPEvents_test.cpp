@@ -146,7 +146,7 @@ TEST_F(DocumentEvents, DetailsCarryTheDocumentsJobNameSizeSectionsAndCurrentPage
         SetSelectionBasedExports(c.selectionBased);
         host::SelectLayoutItems(List(c.selected));
         if (!c.jobList)
-            host::Faults::Instance().HideInterface(host::kDocWorkspaceBoss, IID_IZEPJOBLIST);
+            host::Faults::Instance().HideInterface(kDocWorkspaceBoss, IID_IZEPJOBLIST);
         EXPECT_EQ(Details(*PayloadJob(SendAction(*this, 0x52E05))), c.details) << c.name;
     }
 }

@@ -150,11 +150,11 @@ TEST_F(ColorAnalysisTest, AMissingListOrInkDropsTheItemAndOtherGapsAreSkipped) {
         std::string thrown;
     } cases[] = {
         {23, host::kTableModelBoss, ITableModel::kDefaultIID, "0x52E1E (iTableModel) == NULL"},
-        {22, host::kDocWorkspaceBoss, IInkList::kDefaultIID, "0x52E1E (theInkList) == NULL"},
-        {22, host::kDocWorkspaceBoss, IWorkspace::kDefaultIID, "0x52E1E (iWorkspace) == NULL"},
-        {22, host::kDocWorkspaceBoss, ISwatchList::kDefaultIID, "0x52E1E (iSwatchList) == NULL"},
+        {22, kDocWorkspaceBoss, IInkList::kDefaultIID, "0x52E1E (theInkList) == NULL"},
+        {22, kDocWorkspaceBoss, IWorkspace::kDefaultIID, "0x52E1E (iWorkspace) == NULL"},
+        {22, kDocWorkspaceBoss, ISwatchList::kDefaultIID, "0x52E1E (iSwatchList) == NULL"},
         {20, host::kInkBoss, IInkInfo::kDefaultIID, "0x52E1E (theComponentInkBossData) == NULL"},
-        {25, host::kDocWorkspaceBoss, IWorkspace::kDefaultIID, "nothing"}, // "cyan" is no "Cyan"
+        {25, kDocWorkspaceBoss, IWorkspace::kDefaultIID, "nothing"}, // "cyan" is no "Cyan"
         {20, host::kUtilsBoss, IGraphicAttributeUtils::kDefaultIID, "nothing"},
     };
     for (const auto& c : cases) {

@@ -312,7 +312,7 @@ TEST_F(ColorManagement, EverySettingIsCopiedIntoThePresetsCommand) {
     host::SetColorPresets(presets);
     InterfacePtr<IColorSettingsUtils> utils(UtilsBoss::QueryUtils<IColorSettingsUtils>());
     InterfacePtr<IColorPresetsSettings> settings(utils->QueryColorPresetsSettings());
-    InterfacePtr<ICommand> command(CmdUtils::CreateCommand(host::kColorPresetsCmdBoss));
+    InterfacePtr<ICommand> command(CmdUtils::CreateCommand(kColorPresetsCmdBoss));
     InterfacePtr<IColorPresetsSettingsData> data(command.get(), UseDefaultIID{});
     CopyColorSettings(settings.get(), data.get());
     host::SetColorPresets({});

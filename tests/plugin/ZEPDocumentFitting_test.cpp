@@ -105,8 +105,7 @@ TEST_F(DocumentFittingTest, TheDocumentSetupGetsItsValuesInTheFixedOrder) {
         Open();
         Book(c.width, 100, 3);
         if (!c.withPrefs)
-            host::Faults::Instance().HideInterface(host::kDocWorkspaceBoss,
-                                                   IPageSetupPrefs::kDefaultIID);
+            host::Faults::Instance().HideInterface(kDocWorkspaceBoss, IPageSetupPrefs::kDefaultIID);
         AdjustDocumentToJob(m_document->Get());
         std::vector<std::string> calls = Log(host::Channel::Calls);
         calls.erase(calls.begin()); // the margins

@@ -83,7 +83,7 @@ TEST_F(ExportHelper, DecidesTheScopeAndThePageOfASelection) {
         EXPECT_EQ(run.style, kPageRangeStyleAbsolute);
     }
     // A job list that is not stored asks for no selection-based export.
-    host::Faults::Instance().HideInterface(host::kDocWorkspaceBoss, IID_IZEPJOBLIST);
+    host::Faults::Instance().HideInterface(kDocWorkspaceBoss, IID_IZEPJOBLIST);
     helper.DetermineExportScope();
     EXPECT_EQ(helper.GetExportScope(), ZEPExportJobFileHelper::kSinglePage);
 }

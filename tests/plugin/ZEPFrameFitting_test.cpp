@@ -116,7 +116,7 @@ TEST_F(FrameFittingTest, FailuresBeforeTheSequenceChangeNothing) {
          },
          "0x52E1E (iHierarchy) == NULL"},
         {[] {
-             host::Faults::Instance().HideInterface(host::kSelectionManagerBoss,
+             host::Faults::Instance().HideInterface(kSelectionManagerBoss,
                                                     IID_IZEPSELECTIONJOBSUITE);
          },
          "0x52E1E (iZEPSelectionJobSuite) == NULL"},
@@ -148,7 +148,7 @@ TEST_F(FrameFittingTest, AFailureInsideTheSequenceAbortsItAndRollsTheDocumentBac
         {[](host::Faults& f) { f.FailCreateCommand(kZEPInvalidateCmdBoss); },
          "0x52E1E (iInvalidateCmd) == NULL", 0x52E1E},
         {[](host::Faults& f) {
-             f.HideInterface(host::kSelectionManagerBoss, IGeometrySuite::kDefaultIID);
+             f.HideInterface(kSelectionManagerBoss, IGeometrySuite::kDefaultIID);
          },
          "0x52E1E (theGeometrySuite) == NULL", 0x52E1E},
     };

@@ -13,8 +13,8 @@ class ItemCallbacksTest : public AnalysisTest {
 protected:
     void SetUp() override {
         AnalysisTest::SetUp();
-        m_walker = InterfacePtr<IItemWalker>(static_cast<IItemWalker*>(
-            CreateObject(host::kItemWalkerBoss, IItemWalker::kDefaultIID)));
+        m_walker = InterfacePtr<IItemWalker>(
+            static_cast<IItemWalker*>(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)));
         ASSERT_TRUE(m_walker);
     }
     // Walks the spread as the export does: identity matrix, the spread's drawable, flags 20.

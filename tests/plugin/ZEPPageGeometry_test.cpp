@@ -107,7 +107,7 @@ TEST_F(PageGeometryTest, SelectionGuideRectanglesAreInsetFromTheSelectedItemsBou
 
 TEST_F(PageGeometryTest, AFailedSelectionMeasureReturnsItsCode) {
     Select({20});
-    host::Faults::Instance().HideInterface(host::kSelectionManagerBoss, IID_IZEPSELECTIONJOBSUITE);
+    host::Faults::Instance().HideInterface(kSelectionManagerBoss, IID_IZEPSELECTIONJOBSUITE);
     PMRect trim;
     PMRect bleed;
     PMRect typeArea;

@@ -44,7 +44,7 @@ TEST_F(SaveDetailsCmd, MissingObjectsFailItAndLeaveTheDocument) {
     host::Faults& faults = host::Faults::Instance();
     const std::function<void()> faultsToCheck[] = {
         [&] { faults.HideInterface(kZEPSaveDetailsCmdBoss, IID_IZEPJOBLIST); },
-        [&] { faults.HideInterface(host::kDocWorkspaceBoss, IID_IZEPJOBLIST); },
+        [&] { faults.HideInterface(kDocWorkspaceBoss, IID_IZEPJOBLIST); },
     };
     for (const auto& inject : faultsToCheck) {
         faults.Reset();

@@ -43,7 +43,7 @@ TEST_F(FlattenerStyle, MissingHostObjectsAndAFailingCommandAreThrown) {
         std::string thrown;
     } cases[] = {
         {[] {
-             Faults::Instance().HideInterface(host::kSessionWorkspaceBoss,
+             Faults::Instance().HideInterface(kSessionWorkspaceBoss,
                                               IFlattenerStyleListMgr::kDefaultIID);
          },
          "0x52E1E (iFlattenerStyleListMgr) == NULL"},

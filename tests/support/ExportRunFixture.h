@@ -60,7 +60,7 @@ protected:
     // The items of the layout selection.
     static UIDList Selection() {
         InterfacePtr<ILayoutTarget> target(static_cast<ILayoutTarget*>(
-            CreateObject(host::kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
+            CreateObject(kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
         return target->GetUIDList(1, 0);
     }
 
