@@ -1,9 +1,9 @@
 #include "CallReport.h"
 
 #include "PDFSummary.h"
-#include "host/sdk/Document.h"
 #include "host/sdk/PMString.h"
 #include "host/standin/Description.h"
+#include "host/standin/Document.h"
 #include "host/standin/Recorder.h"
 #include "platform/files.h"
 #include "utils/UKeyStream.h"

@@ -9,15 +9,15 @@
 // 0 done, 1 a usage error (or a step that cannot run), 2 the plug-in does not load.
 #include "CallReport.h"
 #include "CompanionListener.h"
-#include "host/sdk/Actions.h"
-#include "host/sdk/Command.h"
 #include "host/sdk/Errors.h"
-#include "host/sdk/Menus.h"
-#include "host/sdk/Scripting.h"
-#include "host/sdk/Selection.h"
+#include "host/standin/Actions.h"
+#include "host/standin/Command.h"
 #include "host/standin/Description.h"
 #include "host/standin/Host.h"
+#include "host/standin/Menus.h"
 #include "host/standin/Recorder.h"
+#include "host/standin/Scripting.h"
+#include "host/standin/Selection.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -11,7 +11,7 @@
 #include <vector>
 
 // The new colour of the change-colour command (its interface 0x1F01; on a colour object the same
-// number is its colour space, host/Colors.h): a colour-space code and the components.
+// number is its colour space, host/sdk/Colors.h): a colour-space code and the components.
 class INewColorData : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x1F01};
@@ -43,13 +43,6 @@ public:
 inline constexpr ClassID kChangeColorCmdBoss{0x1F0E};
 
 // The change-ink command (class 0x1F25): every ink of its item list gets the attributes of the
-// command's ink data (interface 0x1F08, host/Colors.h). An item that is no ink of an open
+// command's ink data (interface 0x1F08, host/sdk/Colors.h). An item that is no ink of an open
 // document fails the command with kFailure, and nothing changes.
 inline constexpr ClassID kChangeInkCmdBoss{0x1F25};
-
-namespace host {
-
-// Registers the two commands and their data (part of host::Reset).
-void RegisterColorCommandClasses();
-
-} // namespace host

@@ -3,11 +3,10 @@
 // attributes, ink list, colour test) and the utilities that answer for them.
 //
 // A colour object carries the interfaces its data give: component colours (0x5501), a colour
-// space (0x1F01), ink data (0x1F04), a tint (0x1F0E). The data live in host::Document::colors and
-// the facets read them live; only the change-colour and change-ink commands
-// (host/ColorCommands.h) and an ink's setters change them. The model is taken as it is: component
-// lists may form cycles and an ink count may claim more inks than the ink list holds, as a
-// damaged document can.
+// space (0x1F01), ink data (0x1F04), a tint (0x1F0E). Only the change-colour and change-ink
+// commands (host/sdk/ColorCommands.h) and an ink's setters change them. The model is taken as it
+// is: component lists may form cycles and an ink count may claim more inks than the ink list
+// holds, as a damaged document can.
 #pragma once
 
 #include "host/sdk/Database.h"
@@ -15,10 +14,6 @@
 #include "host/sdk/PMString.h"
 
 #include <cstdint>
-#include <map>
-#include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 // A colour object: a swatch, a colour or an ink. Only its presence is used.
@@ -77,8 +72,8 @@ public:
     virtual std::int32_t IsPaper() const = 0;
 };
 
-// An ink of the document (class host::kInkBoss), and the data of the change-ink command
-// (host/ColorCommands.h). The stand-in's ink has five of the host's fifteen ink attributes, in
+// An ink of the document (class 0xF0A001), and the data of the change-ink command
+// (host/sdk/ColorCommands.h). The stand-in's ink has five of the host's fifteen ink attributes, in
 // the order of the host's getters: its name (1st), whether it is a process ink (2nd), the colour
 // it is printed for (3rd), whether it is converted to process (14th) and the ink it is aliased to
 // (15th, kInvalidUID: none). An ink's setters change it, journaled.
@@ -196,78 +191,3 @@ public:
 
     virtual bool Test(const IColorTarget* target) const = 0; // 18th operation
 };
-
-namespace host {
-
-// A colour with its tint.
-struct Paint {
-    UID color; // kInvalidUID: none
-    PMReal tint = 100;
-    bool operator==(const Paint&) const = default;
-};
-
-// The class a description's colours get when it names none, and the class of inks.
-inline constexpr ClassID kColorBoss{0xF0A000};
-inline constexpr ClassID kInkBoss{0xF0A001};
-
-struct InkData {
-    std::int32_t kind = kProcessInkKind;
-    std::vector<UID> inks;
-    std::int32_t count = 0;
-    bool operator==(const InkData&) const = default;
-};
-
-struct Tint {
-    PMReal value = 100;
-    bool paper = false;
-    bool operator==(const Tint&) const = default;
-};
-
-// A colour object; each optional part is an interface of it.
-struct Color {
-    ClassID cls = kColorBoss;
-    std::optional<std::vector<UID>> components; // 0x5501
-    std::optional<std::int32_t> space;          // 0x1F01
-    std::vector<PMReal> values;                 // what the swatch list compares
-    std::optional<InkData> ink;                 // 0x1F04
-    std::optional<Tint> tint;                   // 0x1F0E
-};
-
-struct Ink {
-    std::string name; // UTF-8
-    bool process = false;
-    UID color; // the colour it is printed for; kInvalidUID: none
-    bool convertToProcess = false;
-    UID alias; // the ink it is aliased to; kInvalidUID: none
-};
-
-struct GraphicAttributes {
-    UID fill;
-    UID stroke;
-    bool nonPrinting = false;
-};
-
-// The colour data of a page item; each optional part is an interface of it.
-struct ItemColors {
-    std::optional<GraphicAttributes> graphics;    // 0x6E02
-    std::optional<std::vector<std::string>> inks; // 0x1779, UTF-8 names
-    std::optional<bool> colorTest;                // 0x16CF and the utility's answer
-};
-
-struct Colors {
-    std::map<UID, Color> colors;
-    std::vector<UID> inks; // the ink list, in order
-    std::map<UID, Ink> inkData;
-    std::vector<UID> swatches; // the swatch list, in order
-    std::map<UID, ItemColors> items;
-};
-
-// Gives a stored colour object the interfaces its data give (0x14C always).
-void AttachColorFacets(Boss& boss, const Color& color);
-// Gives a stored page item the interfaces its colour data give.
-void AttachItemColorFacets(Boss& item, const ItemColors& colors);
-
-// Registers the ink class, the workspace's lists and the utilities (part of host::Reset).
-void RegisterColorClasses();
-
-} // namespace host

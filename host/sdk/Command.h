@@ -1,26 +1,22 @@
 // Commands, command sequences and undo.
 //
 // Every change of the model that happens while a command's Do runs is journaled in that command
-// (host::RecordUndo, PreDirty); a change made outside any command is direct and no rollback
-// touches it. ProcessCommand runs a command only when no error is pending; when Do leaves an
-// error (or throws), everything the command changed is rolled back. Sequences group commands:
-// ending one while an error is pending, or aborting an abortable one, rolls back every command
-// inside it; only the innermost open sequence may be ended or aborted (anything else throws
-// std::logic_error). A top-level command or outermost sequence that succeeds becomes one undo
-// step; with undoability 0 it is merged into the previous undo step instead (a step of its own
-// when there is none). The session keeps one undo history for all its documents, so such a step
-// may merge into a step of another document.
+// (PreDirty; the stand-in's own model through host/standin/Command.h); a change made outside any
+// command is direct and no rollback touches it. ProcessCommand runs a command only when no error
+// is pending; when Do leaves an error (or throws), everything the command changed is rolled back.
+// Sequences group commands: ending one while an error is pending, or aborting an abortable one,
+// rolls back every command inside it; only the innermost open sequence may be ended or aborted
+// (anything else throws std::logic_error). A top-level command or outermost sequence that
+// succeeds becomes one undo step; with undoability 0 it is merged into the previous undo step
+// instead (a step of its own when there is none). The session keeps one undo history for all its
+// documents, so such a step may merge into a step of another document.
 #pragma once
 
 #include "host/sdk/Database.h"
 #include "host/sdk/ObjectModel.h"
 #include "host/sdk/PMString.h"
 
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
+// The host's command processor, which alone runs a command's Do.
 namespace host {
 class CommandProcessor;
 }
@@ -107,40 +103,3 @@ private:
 };
 
 } // namespace CmdUtils
-
-namespace host {
-
-// Journals how to undo one change, in the innermost open frame while a command runs; outside
-// every command the change is direct and nothing is recorded.
-void RecordUndo(std::function<void()> undo);
-// True while a command's Do runs.
-bool InCommand();
-
-// Sets a field of the model, journaled.
-template <typename T>
-void JournaledSet(T& field, T value) {
-    if (InCommand())
-        RecordUndo([&field, old = field]() mutable { field = std::move(old); });
-    field = std::move(value);
-}
-
-// What the command processor tells one who follows it (a host program's report, a test): a
-// command about to run (not one skipped for a pending error), and a sequence that has just
-// ended, been rolled back or aborted, with whether its changes were kept and how many sequences
-// are still open. Either function may be empty.
-struct CommandObserver {
-    std::function<void(ICommand& command)> commandRuns;
-    std::function<void(const ICommandSequence& sequence, bool kept, int openSequences)>
-        sequenceEnded;
-};
-// Replaces the observer (host::Reset removes it).
-void SetCommandObserver(CommandObserver observer);
-
-// Undoes the last undo step; false when there is none.
-bool Undo();
-// The names of the undo steps, oldest first.
-std::vector<std::string> UndoStepNames();
-// Open sequences (0 when every sequence is closed).
-int OpenSequenceCount();
-
-} // namespace host

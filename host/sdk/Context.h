@@ -15,7 +15,7 @@ public:
     // The front document's layout view (no new reference), which carries the view's layout
     // data; null when there is none.
     virtual IPMUnknown* GetContextView() const = 0;
-    // The context's selection manager (host/Selection.h; no new reference): the active one.
+    // The context's selection manager (host/sdk/Selection.h; no new reference): the active one.
     virtual ISelectionManager* GetContextSelection() const = 0;
 };
 
@@ -27,19 +27,3 @@ public:
     // The handle of the window the user works in, a number of pointer width; 0 when none.
     virtual std::uint64_t GetActiveWindow() const = 0;
 };
-
-namespace host {
-
-inline constexpr ClassID kActiveContextBoss{0xF05002};
-
-// The active context of the moment, with a new reference.
-IActiveContext* QueryActiveContext();
-// Sets the handle that the window utilities give for the active window (0: none, as after
-// host::Reset).
-void SetActiveWindow(std::uint64_t handle);
-
-// Registers the context's class and the window utilities (part of host::Reset, which also sets
-// the active window to none).
-void RegisterContextClasses();
-
-} // namespace host

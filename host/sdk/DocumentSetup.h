@@ -32,10 +32,3 @@ public:
 // them (a document without page-setup preferences keeps no bleed). The other values change
 // nothing. A target that is not an open document fails the command with kFailure.
 inline constexpr ClassID kDocSetupCmdBoss{0x512};
-
-namespace host {
-
-// Registers the command and its data (part of host::Reset).
-void RegisterDocumentSetupClasses();
-
-} // namespace host

@@ -11,9 +11,6 @@
 #include "host/sdk/PMString.h"
 
 #include <cstdint>
-#include <map>
-#include <string>
-#include <variant>
 
 class IDocument;
 
@@ -64,17 +61,3 @@ public:
 // kFailure; a file that cannot be written fails it with host::kFileWriteErr, and nothing is left
 // of it.
 inline constexpr ClassID kEPSExportCmdBoss{0xA0F};
-
-namespace host {
-
-// The session's EPS export preferences: a number or a text per operation number.
-using EPSExportPrefs = std::map<std::int32_t, std::variant<double, std::string>>;
-// The session's preferences; set directly when read from a description, journaled by the
-// preferences command.
-EPSExportPrefs& SessionEPSExportPrefs();
-
-// Registers the commands and their data, and empties the session's preferences (part of
-// host::Reset).
-void RegisterEPSExportClasses();
-
-} // namespace host

@@ -5,7 +5,6 @@
 #include "host/sdk/Database.h"
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 class IPMStream;
@@ -18,16 +17,3 @@ public:
     virtual void WriteData(IPMStream* stream, std::int32_t option) const = 0; // 7th operation
     virtual const std::vector<std::uint8_t>& GetBytes() const = 0;
 };
-
-namespace host {
-
-// The class of the embedded-data objects a description gives.
-inline constexpr ClassID kEmbeddedDataBoss{0xF0E002};
-
-// The facet a description attaches to an embedded-data object, holding its bytes.
-std::unique_ptr<IPMUnknown> NewEmbeddedDataFacet(IPMUnknown* boss, std::vector<std::uint8_t> bytes);
-
-// Registers the embedded-data class (part of host::Reset).
-void RegisterEmbeddedDataClasses();
-
-} // namespace host

@@ -10,9 +10,6 @@
 #include "host/sdk/PMString.h"
 
 #include <cstdint>
-#include <memory>
-#include <string>
-#include <string_view>
 #include <vector>
 
 // A font object.
@@ -49,27 +46,3 @@ public:
     // The names of the fonts, in the description's order.
     virtual std::vector<PMString> GetFontNames() const = 0; // 4th operation
 };
-
-namespace host {
-
-struct FontInfo {
-    std::string name; // UTF-8
-    std::uint32_t status = 0;
-    std::int32_t type = 0;
-    std::int32_t fontClass = 0;
-    bool operator==(const FontInfo&) const = default;
-};
-
-// The fonts the session knows, in order (host::Reset: none).
-void SetFonts(std::vector<FontInfo> fonts);
-const std::vector<FontInfo>& Fonts();
-// The known font of that name with a new reference, or null.
-IFont* QueryFont(std::string_view name);
-
-std::unique_ptr<IPMUnknown> NewUsedFontListFacet(IPMUnknown* itemBoss);
-
-// Registers the font manager and the font objects' class and forgets the known fonts (part of
-// host::Reset).
-void RegisterFontClasses();
-
-} // namespace host

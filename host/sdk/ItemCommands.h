@@ -59,13 +59,3 @@ public:
                                      const TransformOrigin& origin, const TransformMatrix& matrix,
                                      std::int32_t mode) = 0;
 };
-
-namespace host {
-
-inline constexpr ClassID kTransformCmdBoss{0xF0E003};
-
-// Registers the group command, the transform command and the transform utility (part of
-// host::Reset).
-void RegisterItemCommandClasses();
-
-} // namespace host

@@ -37,10 +37,3 @@ public:
 
 // The item walker's class.
 inline constexpr ClassID kItemWalkerBoss{0x1611};
-
-namespace host {
-
-// Registers the item walker's class (part of host::Reset).
-void RegisterItemWalkClasses();
-
-} // namespace host

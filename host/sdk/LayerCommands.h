@@ -74,10 +74,3 @@ public:
     virtual bool IsPrintingSuppressed(const IDocument* document,
                                       bool hiddenLayersDoNotPrint) const = 0; // 6th operation
 };
-
-namespace host {
-
-// Registers the three commands, their data and the layer utilities (part of host::Reset).
-void RegisterLayerCommandClasses();
-
-} // namespace host

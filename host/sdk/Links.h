@@ -5,7 +5,6 @@
 
 #include "host/sdk/Database.h"
 #include "host/sdk/IPMUnknown.h"
-#include "host/sdk/PlacedGraphics.h"
 
 #include <cstdint>
 #include <string>
@@ -39,17 +38,3 @@ public:
     // The resource of that UID with a new reference; null when it names no resource.
     virtual ILinkResource* QueryResourceByUID(UID resource) const = 0;
 };
-
-namespace host {
-
-inline constexpr ClassID kLinkBoss{0xF0B100};
-inline constexpr ClassID kLinkResourceBoss{0xF0B101};
-
-// Gives the stored link object and, when it names one, its stored resource object their data.
-void AttachLinkFacets(Boss& link, Boss* resource, const PlacedLink& data);
-
-// Registers the link manager on documents and the classes of links and resources (part of
-// host::Reset).
-void RegisterLinkClasses();
-
-} // namespace host

@@ -7,11 +7,9 @@
 #include "host/sdk/Command.h"
 #include "host/sdk/Database.h"
 #include "host/sdk/Geometry.h"
-#include "host/sdk/Layout.h"
 #include "host/sdk/PMString.h"
 
 #include <cstdint>
-#include <string>
 
 // The data of the new-document command. The host reaches its settings in this order; the
 // stand-in uses the margins, the bleed and the page size and records everything else as given.
@@ -60,15 +58,3 @@ public:
 // data as their name (journaled). A list that names no open document fails the command with
 // kFailure.
 inline constexpr ClassID kRenameDocCmdBoss{0xE09};
-
-namespace host {
-
-// The session's page-setup preferences, which new documents start from; the values are set
-// directly (outside any command).
-PageSetup& SessionPageSetup();
-
-// Registers the commands, their data and the session's page-setup preferences, and puts those
-// preferences and the count of new documents back to their start (part of host::Reset).
-void RegisterNewDocumentClasses();
-
-} // namespace host

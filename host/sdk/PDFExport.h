@@ -69,10 +69,3 @@ public:
 // fails it with host::kFileWriteErr, and nothing is left of it. The progress bar, when one was
 // given, is set to 1, 2, ... as the pages are drawn.
 inline constexpr ClassID kPDFExportCmdBoss{0x2505};
-
-namespace host {
-
-// Registers the command and its interfaces (part of host::Reset).
-void RegisterPDFExportClasses();
-
-} // namespace host

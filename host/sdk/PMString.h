@@ -3,10 +3,8 @@
 // text (a key the table does not know stays as it is).
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 class PMString {
 public:
@@ -41,20 +39,3 @@ private:
     std::u16string m_text;
     bool m_translated = false;
 };
-
-namespace host {
-
-// The host's string table: keys to texts, filled by the host and by the plug-ins' resources.
-class StringTable {
-public:
-    static StringTable& Instance();
-    void Add(std::string key, std::string text);
-    // The text of the key, or the key itself when the table has none.
-    std::string Lookup(const std::string& key) const;
-    void Reset();
-
-private:
-    std::unordered_map<std::string, std::string> m_entries;
-};
-
-} // namespace host

@@ -4,8 +4,7 @@
 // description). A view's redraw requests are recorded on Channel::Redraws.
 #pragma once
 
-#include "host/sdk/Database.h"
-#include "host/sdk/Ids.h"
+#include "host/sdk/IPMUnknown.h"
 
 using WidgetID = HostNumber<struct WidgetIDTag>;
 
@@ -27,19 +26,3 @@ public:
     // The present panel's view (no new reference); null for a panel that is not present.
     virtual IControlView* GetPanelView(const WidgetID& widget) const = 0;
 };
-
-namespace host {
-
-inline constexpr WidgetID kLayersPanelWidget{0x4820};
-inline constexpr ClassID kPanelViewBoss{0xF06002};
-
-void SetLayersPanelPresent(bool present);
-bool IsLayersPanelPresent();
-
-// Registers the panel classes and makes the Layers panel present (part of host::Reset).
-void RegisterPanelClasses();
-// Stores the Layers panel's view object in the session's database (part of making the session's
-// objects).
-void NewPanelViews(DataBase& session);
-
-} // namespace host

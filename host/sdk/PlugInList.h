@@ -6,9 +6,6 @@
 #include "host/sdk/IDFile.h"
 #include "host/sdk/IPMUnknown.h"
 
-#include <map>
-#include <string>
-
 class IPlugInList : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x10E};
@@ -16,14 +13,3 @@ public:
     // True with the plug-in's file when it is installed; false, the file unchanged, otherwise.
     virtual bool GetPluginFile(PluginID plugin, IDFile& file) const = 0;
 };
-
-namespace host {
-
-// The installed plug-ins and their files (UTF-8, in the host's path form).
-std::map<PluginID, std::string>& InstalledPlugins();
-
-// Registers the plug-in list on the session's class and forgets the installed plug-ins (part of
-// host::Reset).
-void RegisterPlugInListClasses();
-
-} // namespace host

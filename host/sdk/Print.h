@@ -1,6 +1,6 @@
 // Printing: a document's print data (its print settings, on the workspace when the document has
 // them), the trap-style list manager beside it, fresh print-data objects, and the print dialog
-// command that is handed them with the document's ink list (host/Colors.h).
+// command that is handed them with the document's ink list (host/sdk/Colors.h).
 #pragma once
 
 #include "host/sdk/Colors.h"
@@ -8,10 +8,7 @@
 #include "host/sdk/IPMUnknown.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
-
-namespace host {
 
 // What a print data holds.
 struct PrintSettings {
@@ -20,14 +17,12 @@ struct PrintSettings {
     bool operator==(const PrintSettings&) const = default;
 };
 
-} // namespace host
-
 // Print settings: a document's own (on its workspace) or those of a fresh object of class 0xA26.
 class IPrintData : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0xA15};
 
-    virtual host::PrintSettings GetSettings() const = 0;
+    virtual PrintSettings GetSettings() const = 0;
     // Takes every setting of the source (a document's own data journaled); the stand-in gives
     // `flag` no meaning. Recorded on Channel::Calls as "CopyData <flag>".
     virtual void CopyData(const IPrintData* source, std::int32_t flag) = 0;
@@ -55,14 +50,3 @@ public:
 // The print dialog command. The stand-in's user closes the dialog at once: the command succeeds,
 // prints nothing and changes nothing.
 inline constexpr ClassID kPrintDialogCmdBoss{0x1D231};
-
-namespace host {
-
-// The print-data facet of a document's workspace, showing the document's print settings.
-std::unique_ptr<IPMUnknown> NewPrintDataFacet(IPMUnknown* workspaceBoss);
-
-// Registers the print-data class, the print dialog command and the trap-style list manager of
-// the documents' workspaces (part of host::Reset).
-void RegisterPrintClasses();
-
-} // namespace host

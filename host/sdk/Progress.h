@@ -35,10 +35,3 @@ public:
 
     void SetPosition(std::int32_t value);
 };
-
-namespace host {
-
-// Registers the progress display on the application's class (part of host::Reset).
-void RegisterProgressClasses();
-
-} // namespace host

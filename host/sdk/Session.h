@@ -2,7 +2,6 @@
 // its workspace (where session-wide data such as preferences is kept) and the application.
 #pragma once
 
-#include "host/sdk/Database.h"
 #include "host/sdk/IPMUnknown.h"
 
 class ISession : public IPMUnknown {
@@ -20,16 +19,3 @@ ISession* GetExecutionContextSession();
 
 // The class of the session workspace, where plug-ins add session-wide data.
 inline constexpr ClassID kSessionWorkspaceBoss{0xF00101};
-
-namespace host {
-
-// The class of the session object.
-inline constexpr ClassID kSessionBoss{0xF00100};
-
-// The session's database, where the workspace and other session-wide objects are stored.
-DataBase& SessionDataBase();
-UIDRef SessionWorkspaceRef();
-UIDRef ApplicationRef();
-UIDRef UtilsRef();
-
-} // namespace host

@@ -9,8 +9,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
 class IPMStream {
 public:
@@ -59,24 +57,6 @@ private:
     bool m_reading;
     bool m_failed = false;
     std::uint64_t m_position = 0;
-};
-
-// A stream over bytes in memory: a reader over given bytes, or a writer that collects them.
-class MemoryStream final : public IPMStream {
-public:
-    static std::unique_ptr<MemoryStream> Reader(std::vector<std::uint8_t> bytes);
-    static std::unique_ptr<MemoryStream> Writer();
-
-    const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
-
-private:
-    MemoryStream(bool reading, std::vector<std::uint8_t> bytes)
-        : IPMStream(reading), m_bytes(std::move(bytes)) {}
-    std::uint64_t Size() const override { return m_bytes.size(); }
-    bool ReadAt(std::uint64_t position, void* bytes, std::size_t count) override;
-    bool WriteAt(std::uint64_t position, const void* bytes, std::size_t count) override;
-
-    std::vector<std::uint8_t> m_bytes;
 };
 
 namespace StreamUtil {

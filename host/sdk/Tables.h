@@ -2,22 +2,16 @@
 // table frames of page items, each showing areas of one table model.
 //
 // Grid addresses count rows and columns from 0; a grid area runs from its first row and column up
-// to, not including, its end row and end column. The text of a table is a story (host/Text.h);
-// each cell's text is a range of it. The data live in host::Document::tables and the facets read
-// them live; no command changes them.
+// to, not including, its end row and end column. The text of a table is a story
+// (host/sdk/Text.h); each cell's text is a range of it. No command changes a table.
 #pragma once
 
-#include "host/sdk/Colors.h"
 #include "host/sdk/Database.h"
 #include "host/sdk/Geometry.h"
 
-#include <array>
 #include <compare>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <optional>
-#include <variant>
 #include <vector>
 
 struct GridAddress {
@@ -142,60 +136,3 @@ public:
     // is no such cell.
     virtual std::int32_t GetNextTextRange(const GridArea& area, std::int32_t& position) const = 0;
 };
-
-namespace host {
-
-// The solid stroke type a description's edges get when they name none.
-inline constexpr ClassID kSolidStrokeBoss{0xF0A010};
-inline constexpr ClassID kTableModelBoss{0xF0A011};
-
-struct CellEdge {
-    ClassID type = kSolidStrokeBoss;
-    PMReal weight = 1;
-    Paint paint;
-};
-
-struct CellAttribute {
-    ClassID cls;
-    std::variant<ClassID, PMReal, UID> value; // the interface it answers to: 0xB626, 0xB614, 0xB61C
-};
-
-// A range of the table's story.
-struct CellText {
-    std::int32_t start = 0;
-    std::int32_t length = 0;
-};
-
-struct Cell {
-    std::optional<Paint> fill;
-    std::array<std::optional<CellEdge>, 4> edges; // by side
-    std::optional<std::vector<CellAttribute>> attributes;
-    CellText text; // none when its length is 0
-};
-
-struct Table {
-    std::int32_t rows = 0;
-    std::int32_t columns = 0;
-    std::map<GridAddress, Cell> cells;
-    UID story; // a story of the document (host/Text.h); kInvalidUID: no text interface
-};
-
-struct TableFrame {
-    UID model;
-    std::vector<GridArea> areas;
-};
-
-struct Tables {
-    std::map<UID, Table> models;
-    std::map<UID, TableFrame> frames; // by page item
-};
-
-// Gives a stored page item its table frame (interface 0xB62E).
-void AttachTableFrameFacet(Boss& item);
-// Gives a stored table model its text interface (0xB650).
-void AttachTableTextFacet(Boss& model);
-
-// Registers the table model class (part of host::Reset).
-void RegisterTableClasses();
-
-} // namespace host

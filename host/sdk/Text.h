@@ -5,7 +5,7 @@
 // story's total length counts. Its text frames are threaded in the order of the story's frame
 // list; each frame shows the span of characters that starts at its text start. The attribute
 // runs follow one another from position 0, each with a span, a font name and a fill and a stroke
-// colour (host/Colors.h; none by default). Composition is not
+// colour (host/sdk/Colors.h; none by default). Composition is not
 // done here: the lines (each with its y, its character count and its runs) and the runs (start,
 // span, width, height and the matrix from run to pasteboard coordinates) are those of the
 // document description, and the line at a position is the one whose characters hold it, counting
@@ -18,7 +18,6 @@
 // an object of class 0x228 with the frame list, its composer (0x241) and the line source (0x247).
 #pragma once
 
-#include "host/sdk/Colors.h"
 #include "host/sdk/Database.h"
 #include "host/sdk/Geometry.h"
 #include "host/sdk/PMString.h"
@@ -26,7 +25,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 using UTF32TextChar = char32_t;
 using WideString = std::u16string;
@@ -206,59 +204,3 @@ public:
     virtual IFrameList* QueryFrameList() const = 0; // 9th operation
     virtual ITextModel* QueryTextModel() const = 0; // 11th operation
 };
-
-namespace host {
-
-inline constexpr ClassID kStoryBoss{0xF09100};
-
-// A page item's text frame: which of the two frame interfaces it has and what it shows.
-struct TextFrame {
-    bool column = true;      // interface 0xCA12
-    bool multiColumn = true; // interface 0xCA13
-    std::int32_t start = 0;
-    std::int32_t span = 0;
-    bool operator==(const TextFrame&) const = default;
-};
-
-struct TextRun {
-    std::int32_t start = 0;
-    std::int32_t span = 0;
-    PMReal width = 0;
-    PMReal height = 0;
-    PMMatrix matrix; // run to pasteboard coordinates
-    bool operator==(const TextRun&) const = default;
-};
-
-struct TextLine {
-    PMReal y = 0;
-    std::int32_t count = 0;
-    std::vector<TextRun> runs;
-    bool operator==(const TextLine&) const = default;
-};
-
-struct AttributeRun {
-    std::int32_t span = 0;
-    std::string font; // UTF-8
-    Paint fill{};
-    Paint stroke{};
-    bool operator==(const AttributeRun&) const = default;
-};
-
-struct Story {
-    UID frameList;
-    // The characters followed by the end-of-story character (shared with the iterators).
-    std::shared_ptr<const std::u16string> text;
-    std::vector<UID> frames;  // page items, in thread order
-    std::int32_t damaged = 0; // the first damaged frame index
-    std::vector<AttributeRun> attributes;
-    std::vector<TextLine> lines;
-};
-
-// The facets a description attaches to a text frame's page item.
-std::unique_ptr<IPMUnknown> NewTextFrameColumnFacet(IPMUnknown* itemBoss);
-std::unique_ptr<IPMUnknown> NewMultiColumnTextFrameFacet(IPMUnknown* itemBoss);
-
-// Registers the story and frame-list classes (part of host::Reset).
-void RegisterTextClasses();
-
-} // namespace host

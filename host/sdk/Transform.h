@@ -47,7 +47,7 @@ public:
 
     // Resizes the selected items as one set about the reference point: each item's matrix
     // (each member's, for a group) is followed by the scale about that point; stroke weights
-    // stay. The items' bounds of the bounds kind (host/Layout.h), in pasteboard coordinates,
+    // stay. The items' bounds of the bounds kind (host/sdk/Layout.h), in pasteboard coordinates,
     // are what an absolute size and a relative reference point measure. Runs the host's resize
     // command (class 0xF0D010) and answers its result: kFailure, with nothing changed, for an
     // empty selection, a reference-point kind or a values[0] that is not one of the above, an
@@ -81,11 +81,3 @@ public:
 
 // The command behind IGeometrySuite::Resize.
 inline constexpr ClassID kResizeCmdBoss{0xF0D010};
-
-namespace host {
-
-// Registers the geometry suite on the selection manager, the item-list test utilities and the
-// resize command (part of host::Reset).
-void RegisterTransformClasses();
-
-} // namespace host

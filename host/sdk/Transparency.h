@@ -14,8 +14,6 @@
 #include "host/sdk/Geometry.h"
 
 #include <cstdint>
-#include <memory>
-#include <optional>
 
 class IShape;
 
@@ -69,21 +67,3 @@ public:
     // document.
     virtual ITransparencyTester* QueryTester(IDataBase* db) const = 0; // 4th operation
 };
-
-namespace host {
-
-struct TransparencyAttributes {
-    std::optional<PMReal> opacity;
-    std::optional<std::int32_t> blendMode;
-    std::optional<std::int32_t> feather;
-    std::optional<std::int32_t> dropShadow;
-    bool operator==(const TransparencyAttributes&) const = default;
-};
-
-// The facet a description attaches to an item that has transparency attributes.
-std::unique_ptr<IPMUnknown> NewTransparencyAttributesFacet(IPMUnknown* itemBoss);
-
-// Registers the attribute classes, the tester and the utility (part of host::Reset).
-void RegisterTransparencyClasses();
-
-} // namespace host

@@ -1,7 +1,7 @@
-#include "host/sdk/Actions.h"
+#include "host/standin/Actions.h"
 
-#include "host/sdk/Context.h"
-#include "host/sdk/Document.h"
+#include "host/standin/Context.h"
+#include "host/standin/Document.h"
 #include "host/standin/Host.h"
 #include "host/standin/Recorder.h"
 

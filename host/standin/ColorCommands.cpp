@@ -1,7 +1,8 @@
-#include "host/sdk/ColorCommands.h"
+#include "host/standin/ColorCommands.h"
 
-#include "host/sdk/Document.h"
 #include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
+#include "host/standin/Document.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // Colour management of the stand-in: the application's colour state, the manager's profile lists,
 // profile objects, and the commands that change a document's profile and the presets.
-#include "host/sdk/ColorManagement.h"
+#include "host/standin/ColorManagement.h"
 
-#include "host/sdk/Command.h"
+#include "host/standin/Command.h"
 #include "host/standin/Faults.h"
 #include "host/standin/Recorder.h"
 

@@ -1,8 +1,8 @@
-#include "host/sdk/Colors.h"
+#include "host/standin/Colors.h"
 
-#include "host/sdk/Command.h"
-#include "host/sdk/Document.h"
-#include "host/sdk/ObjectModel.h"
+#include "host/standin/Command.h"
+#include "host/standin/Document.h"
+#include "host/standin/ObjectModel.h"
 
 #include <algorithm>
 #include <limits>

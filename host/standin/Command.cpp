@@ -1,9 +1,10 @@
-#include "host/sdk/Command.h"
+#include "host/standin/Command.h"
 
 #include "host/sdk/Errors.h"
-#include "host/sdk/Stream.h"
 #include "host/standin/Faults.h"
+#include "host/standin/ObjectModel.h"
 #include "host/standin/Recorder.h"
+#include "host/standin/Stream.h"
 
 #include <new>
 #include <stdexcept>
@@ -256,12 +257,18 @@ int OpenSequenceCount() {
     return CommandProcessor::Instance().OpenSequences();
 }
 
+void ResetCommands() {
+    CommandProcessor::Instance().Reset();
+}
+
+} // namespace host
+
 void PreDirtyFacet(const IPMUnknown* facet, ImplementationID id, bool /*allowModification*/) {
     Boss* boss = Boss::Of(facet);
     const ImplementationID implementation = boss ? boss->ImplementationOf(facet) : kInvalidImpl;
-    Recorder::Instance().Record(Channel::Dirty,
-                                Hex((id != kInvalidImpl ? id : implementation).Get()));
-    if (!boss || !InCommand())
+    host::Recorder::Instance().Record(host::Channel::Dirty,
+                                      host::Hex((id != kInvalidImpl ? id : implementation).Get()));
+    if (!boss || !host::InCommand())
         return;
     for (const Boss::PersistentFacet& persistent : boss->PersistentFacets()) {
         if (persistent.object != facet)
@@ -270,21 +277,15 @@ void PreDirtyFacet(const IPMUnknown* facet, ImplementationID id, bool /*allowMod
         // stays alive as long as the journal may need it.
         auto writer = MemoryStream::Writer();
         persistent.readWrite(persistent.object, writer.get(), persistent.implementation);
-        KeepForJournal(*boss);
-        std::shared_ptr<Boss> kept(boss, [](Boss* b) { ReleaseFromJournal(*b); });
-        RecordUndo([kept, persistent, bytes = writer->Bytes()] {
+        host::KeepForJournal(*boss);
+        std::shared_ptr<Boss> kept(boss, [](Boss* b) { host::ReleaseFromJournal(*b); });
+        host::RecordUndo([kept, persistent, bytes = writer->Bytes()] {
             auto reader = MemoryStream::Reader(bytes);
             persistent.readWrite(persistent.object, reader.get(), persistent.implementation);
         });
         return;
     }
 }
-
-void ResetCommands() {
-    CommandProcessor::Instance().Reset();
-}
-
-} // namespace host
 
 namespace CmdUtils {
 

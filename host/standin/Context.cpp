@@ -1,8 +1,8 @@
-#include "host/sdk/Context.h"
+#include "host/standin/Context.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/ObjectModel.h"
 #include "host/sdk/Selection.h"
+#include "host/standin/Document.h"
+#include "host/standin/ObjectModel.h"
 
 namespace host {
 namespace {

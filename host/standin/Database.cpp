@@ -1,6 +1,6 @@
-#include "host/sdk/Database.h"
+#include "host/standin/Database.h"
 
-#include "host/sdk/Command.h"
+#include "host/standin/Command.h"
 
 UIDRef GetUIDRef(const IPMUnknown* object) {
     const Boss* boss = Boss::Of(object);

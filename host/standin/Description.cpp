@@ -1,23 +1,23 @@
 #include "host/standin/Description.h"
 
-#include "host/sdk/ColorManagement.h"
-#include "host/sdk/Colors.h"
-#include "host/sdk/EPSExport.h"
-#include "host/sdk/EmbeddedData.h"
-#include "host/sdk/Flattener.h"
-#include "host/sdk/Fonts.h"
-#include "host/sdk/Links.h"
-#include "host/sdk/Panels.h"
-#include "host/sdk/PlacedGraphics.h"
-#include "host/sdk/PlugInList.h"
-#include "host/sdk/Print.h"
-#include "host/sdk/Session.h"
-#include "host/sdk/Stream.h"
-#include "host/sdk/Tables.h"
-#include "host/sdk/Text.h"
-#include "host/sdk/Transparency.h"
+#include "host/standin/ColorManagement.h"
+#include "host/standin/Colors.h"
+#include "host/standin/EPSExport.h"
+#include "host/standin/EmbeddedData.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Flattener.h"
+#include "host/standin/Fonts.h"
+#include "host/standin/Links.h"
+#include "host/standin/Panels.h"
+#include "host/standin/PlacedGraphics.h"
+#include "host/standin/PlugInList.h"
+#include "host/standin/Print.h"
 #include "host/standin/Recorder.h"
+#include "host/standin/Session.h"
+#include "host/standin/Stream.h"
+#include "host/standin/Tables.h"
+#include "host/standin/Text.h"
+#include "host/standin/Transparency.h"
 
 #include <nlohmann/json.hpp>
 
@@ -768,7 +768,7 @@ private:
         return line;
     }
 
-    // An item's placed content (host/PlacedGraphics.h).
+    // An item's placed content (host/standin/PlacedGraphics.h).
     PlacedContent ReadPlaced(const Field& field) {
         const Object fields =
             field.Fields({"attributes", "fileTypes", "eps", "imageObject", "embeddedImage",

@@ -74,37 +74,37 @@
 // is a group; its members have no "layer" of their own. An item with "guide" is a ruler guide
 // (interface 0x3301) across its spread at the position, in spread coordinates. A layer's
 // "visible" and "printable" are what its interfaces 0x303 and 0x302 answer. A master spread has
-// interface 0x1402; "tests" are the item-list tests that hold for the item (host/Transform.h). A
-// text frame ("textFrame") has the frame interfaces listed (both by default) and shows the span
-// of its story's characters from its start; a story (host/Text.h) threads its frames in order,
+// interface 0x1402; "tests" are the item-list tests that hold for the item (host/sdk/Transform.h).
+// A text frame ("textFrame") has the frame interfaces listed (both by default) and shows the span
+// of its story's characters from its start; a story (host/sdk/Text.h) threads its frames in order,
 // each frame in one story at most; its text is UTF-8 without the end-of-story character, its first
 // damaged frame index defaults to its frame count. "transparency" gives an item interface 0x6E03
 // with the attributes listed; "transparent" is what the transparency tester answers for the item
-// (host/Transparency.h). Optional parts ("pageSetup", "valuePair", "print", "masterSpreads",
+// (host/sdk/Transparency.h). Optional parts ("pageSetup", "valuePair", "print", "masterSpreads",
 // "stories", "pasteboard", "view", a non-empty "fonts" or "tests", "textFrame", "transparency", a
 // true "transparent", the document's CMYK profile "cmykProfile") are absent from the document when
 // absent from the description; other fields have defaults: no facets, offset (0, 0), zero
 // margins, class 0xF03005 (groups 0xF03006, guides 0xB667), identity matrix, stroke 0, unlocked,
 // visible, printable, identity run matrices; a profile's path "", colour space 3, device class 1,
 // kind 1, no data.
-// A spread's "flattener" gives it its own flattener settings (host/Flattener.h); "blendSpace" is
-// what the document's transparency preferences answer (3 when absent); "embedded" objects hold
-// the bytes of embedded data (host/EmbeddedData.h). An ink's "alias" (the ink it is aliased to)
+// A spread's "flattener" gives it its own flattener settings (host/sdk/Flattener.h); "blendSpace"
+// is what the document's transparency preferences answer (3 when absent); "embedded" objects hold
+// the bytes of embedded data (host/sdk/EmbeddedData.h). An ink's "alias" (the ink it is aliased to)
 // is not checked; "convertToProcess" and "alias" are dumped when set.
-// Colours, inks, swatches and tables (host/Colors.h, host/Tables.h) are read before the layout;
-// a colour's interfaces are those its optional parts give (0x14C always), "paper" alone gives a
-// tint of 100, an ink count defaults to the ink list's length and may exceed it. Colours may name
-// each other in cycles. A cell attribute holds one of "type", "real" and "uid"; a table with a
-// "story" (one of the "stories") has text (interface 0xB650), and a cell's "text" is the start
-// and length of its range of that story. A story's attribute runs may give a "fill" and a
+// Colours, inks, swatches and tables (host/sdk/Colors.h, host/sdk/Tables.h) are read before the
+// layout; a colour's interfaces are those its optional parts give (0x14C always), "paper" alone
+// gives a tint of 100, an ink count defaults to the ink list's length and may exceed it. Colours
+// may name each other in cycles. A cell attribute holds one of "type", "real" and "uid"; a table
+// with a "story" (one of the "stories") has text (interface 0xB650), and a cell's "text" is the
+// start and length of its range of that story. A story's attribute runs may give a "fill" and a
 // "stroke" colour. An item's "graphics", "inks", "colorTest" and "table" give the interfaces
 // named beside them. These lists are dumped only when not empty.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes.
-// "profiles" are the profile objects stored in the document (host/ColorManagement.h; a profile's
-// "space", "class" and "kind" default to 3, 1 and 1, its "path" and "data" to empty);
+// "profiles" are the profile objects stored in the document (host/sdk/ColorManagement.h; a
+// profile's "space", "class" and "kind" default to 3, 1 and 1, its "path" and "data" to empty);
 // "colorManagement" names the document's RGB and CMYK profiles among them. An item's "placed"
-// gives its placed content (host/PlacedGraphics.h): image attributes by decimal tag, as hex of
+// gives its placed content (host/sdk/PlacedGraphics.h): image attributes by decimal tag, as hex of
 // their exact bytes; the four-character file types of its import provider; its links, each with
 // the resource it names and that resource's full name, or without one; the UIDs of its colours
 // and of its embedded image data, which are not checked; the colour policy; and its profile,
@@ -124,23 +124,22 @@
 //    "flattenerStyles": [{"name": "Zephrin", "settings": {...flattener settings...}}],
 //    "documents": [...], "front": 0}
 // "plugins" are the installed plug-ins (the plug-in list 0x10E), none when absent.
-// "layersPanel" tells whether the Layers panel is present (host/Panels.h; default true).
-// "fonts" are the fonts the session knows (host/Fonts.h): given, they replace the known fonts;
-// absent, the known fonts stay; dumped when there are any.
-// "colorManagement" is the application's (host/ColorManagement.h): whether it is on, the
-// colour presets, the profiles the manager knows and, when given, those every refresh finds;
-// absent parts keep the start state (on, empty presets, no profiles).
-// "epsExport" are the session's EPS export preferences (host/EPSExport.h), a number or a text
-// by operation number; none when absent, dumped when there are any.
-// "flattenerStyles" are appended to the session's flattener styles (host/Flattener.h); dumped
-// when there are any.
+// "layersPanel" tells whether the Layers panel is present (host/sdk/Panels.h; default true).
+// "fonts" are the fonts the session knows (host/standin/Fonts.h): given, they replace the known
+// fonts; absent, the known fonts stay; dumped when there are any. "colorManagement" is the
+// application's (host/standin/ColorManagement.h): whether it is on, the colour presets, the
+// profiles the manager knows and, when given, those every refresh finds; absent parts keep the
+// start state (on, empty presets, no profiles). "epsExport" are the session's EPS export
+// preferences (host/standin/EPSExport.h), a number or a text by operation number; none when absent,
+// dumped when there are any. "flattenerStyles" are appended to the session's flattener styles
+// (host/standin/Flattener.h); dumped when there are any.
 //
 // The reader refuses anything else (an unknown field, a wrong type, a dangling id, a count or
 // nesting over its bound) with a DescriptionError that names the field, and then changes
 // nothing.
 #pragma once
 
-#include "host/sdk/Document.h"
+#include "host/standin/Document.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,11 +1,11 @@
-#include "host/sdk/Document.h"
+#include "host/standin/Document.h"
 
 #include "host/sdk/Actions.h"
-#include "host/sdk/Command.h"
 #include "host/sdk/Panels.h"
-#include "host/sdk/Session.h"
+#include "host/standin/Command.h"
 #include "host/standin/Faults.h"
 #include "host/standin/Recorder.h"
+#include "host/standin/Session.h"
 
 namespace host {
 

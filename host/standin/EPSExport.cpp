@@ -1,7 +1,8 @@
-#include "host/sdk/EPSExport.h"
+#include "host/standin/EPSExport.h"
 
-#include "host/sdk/Document.h"
 #include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
+#include "host/standin/Document.h"
 #include "host/standin/ExportOutput.h"
 #include "host/standin/Recorder.h"
 

@@ -1,6 +1,7 @@
-#include "host/sdk/EmbeddedData.h"
+#include "host/standin/EmbeddedData.h"
 
 #include "host/sdk/Stream.h"
+#include "host/standin/ObjectModel.h"
 
 namespace host {
 

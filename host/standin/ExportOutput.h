@@ -3,10 +3,10 @@
 // there at all.
 #pragma once
 
-#include "host/sdk/Document.h"
 #include "host/sdk/Geometry.h"
 #include "host/sdk/IDFile.h"
-#include "host/sdk/Layout.h"
+#include "host/standin/Document.h"
+#include "host/standin/Layout.h"
 
 #include <functional>
 #include <string>

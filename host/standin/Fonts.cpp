@@ -1,8 +1,8 @@
-#include "host/sdk/Fonts.h"
+#include "host/standin/Fonts.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/ObjectModel.h"
-#include "host/sdk/Session.h"
+#include "host/standin/Document.h"
+#include "host/standin/ObjectModel.h"
+#include "host/standin/Session.h"
 
 #include <algorithm>
 

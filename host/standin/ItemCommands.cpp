@@ -1,7 +1,8 @@
-#include "host/sdk/ItemCommands.h"
+#include "host/standin/ItemCommands.h"
 
-#include "host/sdk/Document.h"
 #include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
+#include "host/standin/Document.h"
 
 #include <algorithm>
 #include <set>

@@ -1,8 +1,9 @@
-#include "host/sdk/Layout.h"
+#include "host/standin/Layout.h"
 
-#include "host/sdk/Document.h"
 #include "host/sdk/Errors.h"
 #include "host/sdk/Session.h"
+#include "host/standin/Command.h"
+#include "host/standin/Document.h"
 #include "host/standin/Recorder.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
-#include "host/sdk/Links.h"
+#include "host/standin/Links.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/Layout.h"
 #include "host/sdk/PMString.h"
+#include "host/standin/Document.h"
+#include "host/standin/Layout.h"
 
 #include <memory>
 

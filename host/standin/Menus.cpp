@@ -1,4 +1,4 @@
-#include "host/sdk/Menus.h"
+#include "host/standin/Menus.h"
 
 #include "host/standin/Host.h"
 #include "host/standin/Recorder.h"

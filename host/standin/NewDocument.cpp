@@ -1,10 +1,11 @@
-#include "host/sdk/NewDocument.h"
+#include "host/standin/NewDocument.h"
 
-#include "host/sdk/Document.h"
 #include "host/sdk/Errors.h"
-#include "host/sdk/Session.h"
+#include "host/standin/Command.h"
+#include "host/standin/Document.h"
 #include "host/standin/Faults.h"
 #include "host/standin/Recorder.h"
+#include "host/standin/Session.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "host/sdk/ObjectModel.h"
+#include "host/standin/ObjectModel.h"
 
 #include "host/standin/Faults.h"
 #include "host/standin/Recorder.h"

@@ -1,8 +1,8 @@
-#include "host/sdk/PDFExport.h"
+#include "host/standin/PDFExport.h"
 
-#include "host/sdk/Document.h"
 #include "host/sdk/Errors.h"
 #include "host/sdk/Progress.h"
+#include "host/standin/Document.h"
 #include "host/standin/ExportOutput.h"
 #include "host/standin/PDFFile.h"
 #include "host/standin/Recorder.h"

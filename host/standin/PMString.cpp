@@ -1,4 +1,4 @@
-#include "host/sdk/PMString.h"
+#include "host/standin/PMString.h"
 
 #include "encoding/ConvertUTF.h"
 

@@ -1,8 +1,8 @@
-#include "host/sdk/Panels.h"
+#include "host/standin/Panels.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/Session.h"
+#include "host/standin/Document.h"
 #include "host/standin/Recorder.h"
+#include "host/standin/Session.h"
 
 namespace host {
 

@@ -1,9 +1,9 @@
 // The facets of placed items, which read the item's placed content in its document's layout, and
 // the import providers, one class per distinct list of file types.
-#include "host/sdk/PlacedGraphics.h"
+#include "host/standin/PlacedGraphics.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/Layout.h"
+#include "host/standin/Document.h"
+#include "host/standin/Layout.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "host/sdk/PlugInList.h"
+#include "host/standin/PlugInList.h"
 
-#include "host/sdk/ObjectModel.h"
 #include "host/sdk/PMString.h"
-#include "host/sdk/Session.h"
+#include "host/standin/ObjectModel.h"
+#include "host/standin/Session.h"
 
 namespace host {
 

@@ -1,7 +1,7 @@
-#include "host/sdk/Print.h"
+#include "host/standin/Print.h"
 
-#include "host/sdk/Command.h"
-#include "host/sdk/Document.h"
+#include "host/standin/Command.h"
+#include "host/standin/Document.h"
 #include "host/standin/Recorder.h"
 
 #include <string>

@@ -1,7 +1,7 @@
-#include "host/sdk/Progress.h"
+#include "host/standin/Progress.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/ObjectModel.h"
+#include "host/standin/Document.h"
+#include "host/standin/ObjectModel.h"
 #include "host/standin/Recorder.h"
 
 #include <string>

@@ -17,8 +17,8 @@ enum class Channel {
     Alerts,        // the text of every error alert
     Progress,      // progress texts
     Calls,         // the calls of command data and preferences whose order the plug-in fixes
-    Redraws,       // "invalidate <document name>" per layout view; panel redraws (host/Panels.h)
-    Outputs,       // "<file>" per output file an export command wrote (host/ExportOutput.h)
+    Redraws, // "invalidate <document name>" per layout view; panel redraws (host/sdk/Panels.h)
+    Outputs, // "<file>" per output file an export command wrote (host/standin/ExportOutput.h)
     Count
 };
 

@@ -1,7 +1,7 @@
-#include "host/sdk/Scripting.h"
+#include "host/standin/Scripting.h"
 
-#include "host/sdk/ObjectModel.h"
 #include "host/standin/Host.h"
+#include "host/standin/ObjectModel.h"
 
 ErrorCode ScriptData::GetPMString(PMString& text) const {
     const auto* value = std::get_if<PMString>(&m_value);

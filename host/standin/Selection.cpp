@@ -1,7 +1,7 @@
-#include "host/sdk/Selection.h"
+#include "host/standin/Selection.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/Layout.h"
+#include "host/standin/Document.h"
+#include "host/standin/Layout.h"
 
 #include <stdexcept>
 

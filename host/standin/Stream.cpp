@@ -1,4 +1,4 @@
-#include "host/sdk/Stream.h"
+#include "host/standin/Stream.h"
 
 #include "encoding/ByteOrder.h"
 #include "host/standin/Faults.h"

@@ -1,7 +1,7 @@
-#include "host/sdk/Tables.h"
+#include "host/standin/Tables.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/ObjectModel.h"
+#include "host/standin/Document.h"
+#include "host/standin/ObjectModel.h"
 
 #include <algorithm>
 

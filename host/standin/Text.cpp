@@ -1,8 +1,9 @@
-#include "host/sdk/Text.h"
+#include "host/standin/Text.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/Fonts.h"
-#include "host/sdk/ObjectModel.h"
+#include "host/standin/Command.h"
+#include "host/standin/Document.h"
+#include "host/standin/Fonts.h"
+#include "host/standin/ObjectModel.h"
 #include "host/standin/Recorder.h"
 
 #include <algorithm>

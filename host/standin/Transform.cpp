@@ -1,9 +1,9 @@
-#include "host/sdk/Transform.h"
+#include "host/standin/Transform.h"
 
 #include "host/sdk/Command.h"
-#include "host/sdk/Document.h"
 #include "host/sdk/Errors.h"
 #include "host/sdk/Selection.h"
+#include "host/standin/Document.h"
 #include "host/standin/Recorder.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "host/sdk/Transparency.h"
+#include "host/standin/Transparency.h"
 
-#include "host/sdk/Document.h"
-#include "host/sdk/ObjectModel.h"
+#include "host/standin/Document.h"
+#include "host/standin/ObjectModel.h"
 
 namespace host {
 

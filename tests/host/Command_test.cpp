@@ -1,5 +1,5 @@
-#include "host/sdk/Command.h"
 #include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
 #include "host/standin/Faults.h"
 #include "support/HostFixture.h"
 

@@ -1,10 +1,10 @@
 #include "host/standin/Description.h"
 
-#include "host/sdk/ColorManagement.h"
 #include "host/sdk/PlugIn.h"
-#include "host/sdk/PlugInList.h"
-#include "host/sdk/Session.h"
 #include "host/sdk/Stream.h"
+#include "host/standin/ColorManagement.h"
+#include "host/standin/PlugInList.h"
+#include "host/standin/Session.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 

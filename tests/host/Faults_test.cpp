@@ -2,9 +2,9 @@
 // the host's own access past hidden interfaces, and the count of live references.
 #include "host/sdk/Command.h"
 #include "host/sdk/IDFile.h"
-#include "host/sdk/ObjectModel.h"
 #include "host/sdk/Stream.h"
 #include "host/standin/Faults.h"
+#include "host/standin/ObjectModel.h"
 #include "support/HostFixture.h"
 #include "support/TempFolder.h"
 

@@ -1,6 +1,7 @@
 #include "host/sdk/ItemCommands.h"
 
 #include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
 #include "host/standin/Description.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"

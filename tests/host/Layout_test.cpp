@@ -1,8 +1,8 @@
-#include "host/sdk/Layout.h"
+#include "host/standin/Layout.h"
 
-#include "host/sdk/Command.h"
 #include "host/sdk/Errors.h"
 #include "host/sdk/Fonts.h"
+#include "host/standin/Command.h"
 #include "host/standin/Description.h"
 #include "host/standin/Faults.h"
 #include "support/HostFixture.h"

@@ -1,6 +1,6 @@
-#include "host/sdk/Database.h"
-#include "host/sdk/ObjectModel.h"
+#include "host/standin/Database.h"
 #include "host/standin/Faults.h"
+#include "host/standin/ObjectModel.h"
 #include "support/HostFixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "host/sdk/Selection.h"
+#include "host/standin/Selection.h"
 
-#include "host/sdk/Document.h"
+#include "host/standin/Document.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 

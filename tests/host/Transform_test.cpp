@@ -1,10 +1,10 @@
 #include "host/sdk/Transform.h"
 
-#include "host/sdk/Command.h"
-#include "host/sdk/Document.h"
 #include "host/sdk/Errors.h"
-#include "host/sdk/Selection.h"
+#include "host/standin/Command.h"
 #include "host/standin/Description.h"
+#include "host/standin/Document.h"
+#include "host/standin/Selection.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 

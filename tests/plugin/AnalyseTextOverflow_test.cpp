@@ -1,8 +1,8 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
-#include "host/sdk/Fonts.h"
-#include "host/sdk/Text.h"
 #include "host/standin/Description.h"
+#include "host/standin/Fonts.h"
+#include "host/standin/Text.h"
 #include "support/PluginFixture.h"
 #include "support/ProblemTags.h"
 #include "support/Test.h"

@@ -1,6 +1,6 @@
 #include "Plugin/IZEPSelectionJobSuite.h"
-#include "host/sdk/Document.h"
-#include "host/sdk/Selection.h"
+#include "host/standin/Document.h"
+#include "host/standin/Selection.h"
 #include "support/PluginFixture.h"
 
 namespace {

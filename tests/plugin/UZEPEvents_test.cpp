@@ -5,9 +5,9 @@
 
 #include "Plugin/IZEPJobList.h"
 #include "Plugin/ZEPPluginPrefs.h"
-#include "host/sdk/Context.h"
-#include "host/sdk/Selection.h"
+#include "host/standin/Context.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Selection.h"
 #include "model/BJobFile.h"
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"

@@ -1,8 +1,8 @@
 #include "Analysis/UZEPTableAnalyzer.h"
 
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/sdk/Text.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Text.h"
 #include "support/AnalysisFixture.h"
 #include "support/Thrown.h"
 

@@ -1,8 +1,8 @@
 #include "Analysis/ZEPColorAnalysis.h"
 
-#include "host/sdk/Colors.h"
-#include "host/sdk/Tables.h"
+#include "host/standin/Colors.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Tables.h"
 #include "support/AnalysisFixture.h"
 #include "support/Thrown.h"
 

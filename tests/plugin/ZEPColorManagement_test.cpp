@@ -5,6 +5,7 @@
 
 #include "Plugin/CZEPException.h"
 #include "host/sdk/Command.h"
+#include "host/standin/ColorManagement.h"
 #include "host/standin/Faults.h"
 #include "support/IccProfiles.h"
 #include "support/PluginFixture.h"

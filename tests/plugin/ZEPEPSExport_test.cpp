@@ -1,10 +1,11 @@
 #include "Export/ZEPEPSExport.h"
 
 #include "Export/ZEPPageGeometry.h"
-#include "host/sdk/EPSExport.h"
 #include "host/sdk/Errors.h"
-#include "host/sdk/Session.h"
+#include "host/standin/Command.h"
+#include "host/standin/EPSExport.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Session.h"
 #include "support/ExportFixture.h"
 #include "support/Test.h"
 #include "support/Thrown.h"

@@ -5,6 +5,7 @@
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPPluginPrefs.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Selection.h"
 #include "model/BCheckSettingList.h"
 #include "model/KeyStrings.h"
 #include "support/ExportRunFixture.h"

@@ -1,10 +1,10 @@
 #include "Analysis/ZEPFontLookup.h"
 
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/sdk/Fonts.h"
-#include "host/sdk/Session.h"
 #include "host/standin/Description.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Fonts.h"
+#include "host/standin/Session.h"
 #include "support/PluginFixture.h"
 #include "support/Test.h"
 #include "support/Thrown.h"

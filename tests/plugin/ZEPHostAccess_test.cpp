@@ -6,6 +6,7 @@
 #include "Plugin/CZEPException.h"
 #include "host/sdk/Progress.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Stream.h"
 #include "support/PluginFixture.h"
 #include "support/TempFolder.h"
 #include "support/Thrown.h"

@@ -1,6 +1,7 @@
 #include "Analysis/ZEPItemCallbacks.h"
 
 #include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
 #include "host/standin/Faults.h"
 #include "support/AnalysisFixture.h"
 #include "support/Thrown.h"

@@ -4,6 +4,7 @@
 // with the save-details command, on a document's job list.
 #include "Plugin/ZEPJobList.h"
 
+#include "host/standin/Stream.h"
 #include "support/JobSamples.h"
 #include "support/PluginFixture.h"
 

@@ -1,6 +1,7 @@
 #include "Analysis/ZEPLayerMasks.h"
 
 #include "host/standin/Faults.h"
+#include "host/standin/PMString.h"
 #include "support/AnalysisFixture.h"
 
 #include <vector>

@@ -3,8 +3,9 @@
 #include "Zephrin_Menu/ZEPMenuFilter.h"
 
 #include "Plugin/ZEPID.h"
-#include "host/sdk/PlugInList.h"
 #include "host/standin/Description.h"
+#include "host/standin/Menus.h"
+#include "host/standin/PlugInList.h"
 #include "support/PluginFixture.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "Export/ZEPPageBounds.h"
 
-#include "host/sdk/Layout.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Layout.h"
 #include "support/SampleLayoutFixture.h"
 #include "support/Thrown.h"
 

@@ -2,8 +2,8 @@
 // and PDF transparency of placed items, and the colour profile of colour-managed graphics.
 #include "Analysis/ZEPItemCallbacks.h"
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/sdk/ColorManagement.h"
-#include "host/sdk/Colors.h"
+#include "host/standin/ColorManagement.h"
+#include "host/standin/Colors.h"
 #include "host/standin/Description.h"
 #include "host/standin/Faults.h"
 #include "model/BJobFile.h"

@@ -1,11 +1,11 @@
 #include "Plugin/ZEPRedrawCommands.h"
 
 #include "Plugin/ZEPID.h"
-#include "host/sdk/Document.h"
 #include "host/sdk/Errors.h"
-#include "host/sdk/Panels.h"
 #include "host/sdk/Session.h"
+#include "host/standin/Document.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Panels.h"
 #include "support/SampleLayoutFixture.h"
 
 #include <vector>

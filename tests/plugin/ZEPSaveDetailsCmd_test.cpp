@@ -4,6 +4,7 @@
 
 #include "Plugin/IZEPJobList.h"
 #include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
 #include "host/standin/Faults.h"
 #include "support/JobSamples.h"
 #include "support/PluginFixture.h"

@@ -3,10 +3,10 @@
 // page and text-frame tags.
 #include "Analysis/ZEPTransparencyFlattener.h"
 
-#include "host/sdk/Flattener.h"
 #include "host/sdk/Session.h"
 #include "host/standin/Description.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Flattener.h"
 #include "model/BJobFile.h"
 #include "support/PluginFixture.h"
 #include "support/ProblemTags.h"

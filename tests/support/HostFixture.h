@@ -2,7 +2,7 @@
 // (and, for the plug-in, with the plug-in's code attached directly, without loading a library).
 #pragma once
 
-#include "host/sdk/Document.h"
+#include "host/standin/Document.h"
 #include "host/standin/Host.h"
 #include "host/standin/Recorder.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/sdk/Database.h"
-#include "host/sdk/Stream.h"
+#include "host/standin/Stream.h"
 
 #include <gtest/gtest.h>
 
