@@ -4,9 +4,9 @@
 // transparent. Each run must grow linearly in the items; the rate is page items per second.
 #include "Export/ZEPExportHelper.h"
 #include "Plugin/ZEPPlugin.h"
-#include "host/Document.h"
-#include "host/Host.h"
-#include "host/Layout.h"
+#include "host/standin/Document.h"
+#include "host/standin/Host.h"
+#include "host/standin/Layout.h"
 #include "model/BJobFile.h"
 
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Plugin/ZEPPlugin.h"
-#include "host/Host.h"
+#include "host/standin/Host.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // libFuzzer target for the document-description reader: arbitrary bytes must end in open
 // documents or a DescriptionError, never in a crash, a hang, a huge allocation or a sanitizer
 // report. What was read dumps to a description that reads back to the same dump.
-#include "host/Description.h"
-#include "host/Host.h"
+#include "host/standin/Description.h"
+#include "host/standin/Host.h"
 
 #include <cstddef>
 #include <cstdint>

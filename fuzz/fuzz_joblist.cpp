@@ -5,7 +5,7 @@
 #include "AttachedPlugin.h"
 #include "Plugin/ZEPJobList.h"
 #include "QuietLog.h"
-#include "host/Stream.h"
+#include "host/standin/Stream.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,9 +6,9 @@
 #include "Plugin/ZEPPlugin.h"
 #include "Plugin/ZEPPluginPrefs.h"
 #include "QuietLog.h"
-#include "host/Host.h"
-#include "host/Session.h"
-#include "host/Stream.h"
+#include "host/standin/Host.h"
+#include "host/standin/Session.h"
+#include "host/standin/Stream.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "Analysis/ZEPColorAnalysis.h"
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/Colors.h"
-#include "host/Document.h"
+#include "host/sdk/Colors.h"
+#include "host/sdk/Document.h"
 
 void ZEPPageItemInfo::AnalyseColorComponents(IPMUnknown* item) {
     if (m_textItem || m_colorComponentsFailed)

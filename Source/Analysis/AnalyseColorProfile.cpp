@@ -27,9 +27,7 @@ void SetProfileFile(BPlacedGraphic& graphic, const PMString& path) {
 // The index of the document profile for the graphic's colour space: 0 RGB, 1 CMYK; -1 for
 // other spaces.
 std::int32_t SpaceIndexOf(std::uint32_t colorSpaceCode) {
-    return colorSpaceCode == 2   ? host::kRGBSpaceIndex
-           : colorSpaceCode == 3 ? host::kCMYKSpaceIndex
-                                 : -1;
+    return colorSpaceCode == 2 ? kRGBSpaceIndex : colorSpaceCode == 3 ? kCMYKSpaceIndex : -1;
 }
 
 // Whether the graphic's own profile was overridden: the attributes say so, or, when they do not
@@ -69,7 +67,7 @@ void FindWorkingProfile(IColorSettingsUtils& utils, std::int32_t spaceIndex,
     InterfacePtr<IColorPresetsSettings> settings(utils.QueryColorPresetsSettings());
     if (!settings)
         return;
-    InterfacePtr<IColorProfile> profile(spaceIndex == host::kRGBSpaceIndex
+    InterfacePtr<IColorProfile> profile(spaceIndex == kRGBSpaceIndex
                                             ? settings->QueryWorkingRGBProfileObject()
                                             : settings->QueryWorkingCMYKProfileObject());
     PMString path;

@@ -1,7 +1,7 @@
 #include "Analysis/ZEPPageItemInfo.h"
 #include "Plugin/CZEPException.h"
-#include "host/Colors.h"
-#include "host/Document.h"
+#include "host/sdk/Colors.h"
+#include "host/sdk/Document.h"
 
 #include <array>
 #include <vector>

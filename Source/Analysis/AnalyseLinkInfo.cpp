@@ -1,5 +1,5 @@
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/Links.h"
+#include "host/sdk/Links.h"
 
 // The first link's resource names the placed file; its name replaces the path the image
 // attributes gave.

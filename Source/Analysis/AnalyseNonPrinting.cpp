@@ -1,6 +1,6 @@
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/Colors.h"
-#include "host/Document.h"
+#include "host/sdk/Colors.h"
+#include "host/sdk/Document.h"
 
 void ZEPPageItemInfo::AnalyseNonPrinting(IPMUnknown* item) {
     InterfacePtr<IGraphicAttributes> attributes(item, UseDefaultIID{});

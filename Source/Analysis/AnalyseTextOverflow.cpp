@@ -1,9 +1,9 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Fonts.h"
-#include "host/Layout.h"
-#include "host/Text.h"
+#include "host/sdk/Fonts.h"
+#include "host/sdk/Layout.h"
+#include "host/sdk/Text.h"
 #include "model/KeyStrings.h"
 
 #include <iterator>

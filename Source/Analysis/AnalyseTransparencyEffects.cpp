@@ -1,8 +1,8 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
-#include "host/Document.h"
-#include "host/Layout.h"
-#include "host/Transparency.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Layout.h"
+#include "host/sdk/Transparency.h"
 
 #include <cmath>
 #include <optional>

@@ -1,5 +1,5 @@
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/PlacedGraphics.h"
+#include "host/sdk/PlacedGraphics.h"
 
 // A graphic of the PICT class is a PICT bitmap.
 void ZEPPageItemInfo::ClassifyByGraphicClass(IPMUnknown* item) {

@@ -1,5 +1,5 @@
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/PlacedGraphics.h"
+#include "host/sdk/PlacedGraphics.h"
 
 // An image object holds EPS content.
 void ZEPPageItemInfo::ClassifyByImageObject(IPMUnknown* item) {

@@ -123,7 +123,7 @@ void UZEPTableAnalyzer::VisitCellContent(const GridAddress& at) {
 }
 
 void UZEPTableAnalyzer::VisitCellEdge(const GridAddress& at, std::int32_t side) {
-    if (m_tableAccess->GetStrokeType(at, side) == host::kNoStrokeBoss ||
+    if (m_tableAccess->GetStrokeType(at, side) == kNoStrokeBoss ||
         IsZero(m_tableAccess->GetStrokeWeight(at, side)))
         return;
     InterfacePtr<IColorObject> color(UIDRef(m_database, m_tableAccess->GetStrokeColor(at, side)),
@@ -144,7 +144,7 @@ void UZEPTableAnalyzer::VisitCellAttribute(const GridAddress& at, ClassID attrib
     };
     InterfacePtr<IAttrClassValue> type(
         query(ids::GetTypeAttribute(row), IAttrClassValue::kDefaultIID), UseDefaultIID{});
-    if (!type || type->GetValue() == host::kNoStrokeBoss)
+    if (!type || type->GetValue() == kNoStrokeBoss)
         return;
     InterfacePtr<IAttrRealValue> weight(
         query(ids::GetWeightAttribute(row), IAttrRealValue::kDefaultIID), UseDefaultIID{});

@@ -5,9 +5,9 @@
 // After every step the walk tests the stop flag and, when it is set, returns at once.
 #pragma once
 
-#include "host/Colors.h"
-#include "host/Tables.h"
-#include "host/Text.h"
+#include "host/sdk/Colors.h"
+#include "host/sdk/Tables.h"
+#include "host/sdk/Text.h"
 
 #include <cstdint>
 

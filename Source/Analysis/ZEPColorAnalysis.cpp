@@ -1,7 +1,7 @@
 #include "Analysis/ZEPColorAnalysis.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Colors.h"
+#include "host/sdk/Colors.h"
 
 #include <algorithm>
 #include <set>

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/Database.h"
-#include "host/Geometry.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/Geometry.h"
 
 // The host class that IsColorOfClass tests for.
 inline constexpr ClassID kTestedColorClass{0x6E0B};

@@ -4,9 +4,9 @@
 // the host's colour settings into the colour-presets command's data.
 #pragma once
 
-#include "host/ColorManagement.h"
-#include "host/Document.h"
-#include "host/PMString.h"
+#include "host/sdk/ColorManagement.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/PMString.h"
 #include "platform/colorprofile.h"
 #include "utils/ustring.h"
 

@@ -1,8 +1,8 @@
 #include "Analysis/ZEPFontLookup.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Fonts.h"
-#include "host/Session.h"
+#include "host/sdk/Fonts.h"
+#include "host/sdk/Session.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 // The font summary of a page item and the lookup that fills it.
 #pragma once
 
-#include "host/PMString.h"
+#include "host/sdk/PMString.h"
 
 #include <array>
 

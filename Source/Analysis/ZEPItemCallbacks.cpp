@@ -1,9 +1,9 @@
 #include "Analysis/ZEPItemCallbacks.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Command.h"
-#include "host/Document.h"
-#include "host/Layout.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Layout.h"
 
 #include <boost/make_shared.hpp>
 

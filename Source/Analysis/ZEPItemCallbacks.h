@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/ItemWalk.h"
+#include "host/sdk/ItemWalk.h"
 
 #include <boost/shared_ptr.hpp>
 

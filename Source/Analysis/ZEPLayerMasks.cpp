@@ -1,6 +1,6 @@
 #include "Analysis/ZEPLayerMasks.h"
 
-#include "host/PMString.h"
+#include "host/sdk/PMString.h"
 
 namespace {
 

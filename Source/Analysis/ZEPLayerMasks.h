@@ -2,8 +2,8 @@
 // let only the plug-in's guide layer, or only the printing layers, through.
 #pragma once
 
-#include "host/Database.h"
-#include "host/Layout.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/Layout.h"
 
 // Appends the UID of every guide (an item with interface 0x3301) it reaches to the list, which
 // it does not own; never ends the walk.

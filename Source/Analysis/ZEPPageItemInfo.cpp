@@ -1,8 +1,8 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Fonts.h"
-#include "host/Layout.h"
+#include "host/sdk/Fonts.h"
+#include "host/sdk/Layout.h"
 #include "model/BJobFile.h"
 #include "model/KeyStrings.h"
 

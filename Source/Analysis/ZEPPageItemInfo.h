@@ -7,9 +7,9 @@
 #pragma once
 
 #include "Analysis/ZEPFontLookup.h"
-#include "host/Database.h"
-#include "host/Geometry.h"
-#include "host/PMString.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/Geometry.h"
+#include "host/sdk/PMString.h"
 #include "model/BPageItem.h"
 #include "utils/FilePath.h"
 #include "utils/ustring.h"

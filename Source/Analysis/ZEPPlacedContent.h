@@ -5,8 +5,8 @@
 
 #include "Analysis/ZEPColorAnalysis.h"
 #include "Analysis/ZEPPageItemInfo.h"
-#include "host/Colors.h"
-#include "host/PlacedGraphics.h"
+#include "host/sdk/Colors.h"
+#include "host/sdk/PlacedGraphics.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,10 +1,10 @@
 #include "Analysis/ZEPTransparencyFlattener.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Command.h"
-#include "host/Document.h"
-#include "host/Layout.h"
-#include "host/Session.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Layout.h"
+#include "host/sdk/Session.h"
 #include "model/BPageSet.h"
 
 #include <algorithm>

@@ -5,10 +5,10 @@
 #pragma once
 
 #include "Analysis/ZEPItemCallbacks.h"
-#include "host/Database.h"
-#include "host/Flattener.h"
-#include "host/Geometry.h"
-#include "host/PMString.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/Flattener.h"
+#include "host/sdk/Geometry.h"
+#include "host/sdk/PMString.h"
 
 #include <vector>
 

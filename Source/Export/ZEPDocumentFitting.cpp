@@ -6,12 +6,12 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPPluginPrefs.h"
-#include "host/Command.h"
-#include "host/DocumentSetup.h"
-#include "host/Errors.h"
-#include "host/LayerCommands.h"
-#include "host/Layout.h"
-#include "host/Selection.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/DocumentSetup.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/LayerCommands.h"
+#include "host/sdk/Layout.h"
+#include "host/sdk/Selection.h"
 #include "model/BJobFile.h"
 
 #include <cmath>

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "Plugin/IZEPJobList.h"
-#include "host/Document.h"
-#include "host/Geometry.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Geometry.h"
 #include "utils/Geometry2D.h"
 
 class BJobFile;

@@ -6,8 +6,8 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPStringConversions.h"
-#include "host/EPSExport.h"
-#include "host/Layout.h"
+#include "host/sdk/EPSExport.h"
+#include "host/sdk/Layout.h"
 #include "model/BJobFile.h"
 
 #include <cmath>

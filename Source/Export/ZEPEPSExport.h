@@ -2,8 +2,8 @@
 // EPS preferences command and EPS export command.
 #pragma once
 
-#include "host/Database.h"
-#include "host/Document.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/Document.h"
 
 class BJobFile;
 

@@ -10,7 +10,7 @@
 #include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPPluginPrefs.h"
-#include "host/Selection.h"
+#include "host/sdk/Selection.h"
 #include "model/BJobFile.h"
 #include "model/KeyStrings.h"
 

@@ -10,9 +10,9 @@
 #pragma once
 
 #include "Analysis/ZEPItemCallbacks.h"
-#include "host/Command.h"
-#include "host/Document.h"
-#include "host/Layout.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Layout.h"
 
 #include <array>
 #include <cstdint>

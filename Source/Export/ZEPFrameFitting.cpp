@@ -7,11 +7,11 @@
 #include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
-#include "host/Command.h"
-#include "host/Errors.h"
-#include "host/Layout.h"
-#include "host/Selection.h"
-#include "host/Transform.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/Layout.h"
+#include "host/sdk/Selection.h"
+#include "host/sdk/Transform.h"
 #include "model/BJobFile.h"
 
 #include <cmath>

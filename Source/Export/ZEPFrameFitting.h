@@ -1,7 +1,7 @@
 // Fitting the selected frame to the job stored with its document.
 #pragma once
 
-#include "host/Document.h"
+#include "host/sdk/Document.h"
 
 // Gives the selected page items of the document (null: the front document) the job's bleed size
 // (its trim size when the bleed box equals the trim box) about their centre: resized to it, or

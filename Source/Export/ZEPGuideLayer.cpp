@@ -9,10 +9,10 @@
 #include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
-#include "host/Command.h"
-#include "host/LayerCommands.h"
-#include "host/Layout.h"
-#include "host/Selection.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/LayerCommands.h"
+#include "host/sdk/Layout.h"
+#include "host/sdk/Selection.h"
 #include "model/BJobFile.h"
 
 #include <cmath>

@@ -10,9 +10,9 @@
 // back what was changed before.
 #pragma once
 
-#include "host/Database.h"
-#include "host/Document.h"
-#include "host/Geometry.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Geometry.h"
 
 #include <cstdint>
 

@@ -8,13 +8,13 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
-#include "host/ColorCommands.h"
-#include "host/ColorManagement.h"
-#include "host/DocumentSetup.h"
-#include "host/ItemCommands.h"
-#include "host/ItemWalk.h"
-#include "host/LayerCommands.h"
-#include "host/Selection.h"
+#include "host/sdk/ColorCommands.h"
+#include "host/sdk/ColorManagement.h"
+#include "host/sdk/DocumentSetup.h"
+#include "host/sdk/ItemCommands.h"
+#include "host/sdk/ItemWalk.h"
+#include "host/sdk/LayerCommands.h"
+#include "host/sdk/Selection.h"
 #include "model/BJobFile.h"
 
 #include <cmath>
@@ -41,7 +41,7 @@ void DeleteDegenerateItems(ISpread* spread) {
     if (!shape)
         return;
     InterfacePtr<IItemWalker> theWalker(
-        static_cast<IItemWalker*>(CreateObject(host::kItemWalkerBoss, IItemWalker::kDefaultIID)));
+        static_cast<IItemWalker*>(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)));
     ThrowIfNull(theWalker, "theWalker");
     ZEPInfinitelySmallItemDeleter deleter(theWalker.get());
     theWalker->Walk(PMMatrix(), GetUIDRef(shape.get()), &deleter, kWalkFlags);
@@ -171,7 +171,7 @@ void ZEPExportCMSOnOffHelper::Modify() {
     if (!m_switchNeeded)
         return;
     BeginModify();
-    m_turnCMSOnOffCmd.reset(CmdUtils::CreateCommand(host::kColorPresetsCmdBoss));
+    m_turnCMSOnOffCmd.reset(CmdUtils::CreateCommand(kColorPresetsCmdBoss));
     ThrowIfNull(m_turnCMSOnOffCmd, "mTurnCMSOnOffCmd");
     InterfacePtr<IColorPresetsSettingsData> theColorPresetsSettingsData(m_turnCMSOnOffCmd,
                                                                         UseDefaultIID{});

@@ -10,9 +10,9 @@
 #pragma once
 
 #include "Export/ZEPExportHelper.h"
-#include "host/Command.h"
-#include "host/Database.h"
-#include "host/Geometry.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/Geometry.h"
 
 #include <optional>
 #include <utility>

@@ -3,9 +3,9 @@
 // settings and the first destination's style.
 #pragma once
 
-#include "host/Command.h"
-#include "host/Document.h"
-#include "host/PMString.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/PMString.h"
 
 class BJobFile;
 class IPDFExportPrefs;

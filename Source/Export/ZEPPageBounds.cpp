@@ -1,8 +1,8 @@
 #include "Export/ZEPPageBounds.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Document.h"
-#include "host/Layout.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Layout.h"
 
 #include <cmath>
 #include <cstdint>

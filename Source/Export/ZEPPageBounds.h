@@ -3,8 +3,8 @@
 // of a page rectangle to whole points for the EPS export.
 #pragma once
 
-#include "host/Database.h"
-#include "host/Geometry.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/Geometry.h"
 
 // The bounds of all items of the list, in the spread coordinates of the first item's spread;
 // `strokeBounds` measures the outer edge of the strokes, else the paths. The list must hold an

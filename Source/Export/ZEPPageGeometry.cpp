@@ -4,10 +4,10 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
-#include "host/Command.h"
-#include "host/Errors.h"
-#include "host/Layout.h"
-#include "host/Selection.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/Layout.h"
+#include "host/sdk/Selection.h"
 #include "model/BJobFile.h"
 
 #include <cmath>

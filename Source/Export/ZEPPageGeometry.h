@@ -7,8 +7,8 @@
 // null document is the front document.
 #pragma once
 
-#include "host/Document.h"
-#include "host/Geometry.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Geometry.h"
 #include "utils/Geometry2D.h"
 
 #include <cstdint>

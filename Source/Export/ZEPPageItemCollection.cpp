@@ -8,10 +8,10 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
-#include "host/EmbeddedData.h"
-#include "host/ItemWalk.h"
-#include "host/LayerCommands.h"
-#include "host/Stream.h"
+#include "host/sdk/EmbeddedData.h"
+#include "host/sdk/ItemWalk.h"
+#include "host/sdk/LayerCommands.h"
+#include "host/sdk/Stream.h"
 #include "model/BJobFile.h"
 
 #include <boost/make_shared.hpp>
@@ -117,7 +117,7 @@ void ZEPExportJobFileHelper::CollectPageItems() {
     IDocument* document = m_owner.GetDocument();
     BJobFile& job = m_owner.GetJob();
     InterfacePtr<IItemWalker> theWalker(
-        static_cast<IItemWalker*>(CreateObject(host::kItemWalkerBoss, IItemWalker::kDefaultIID)));
+        static_cast<IItemWalker*>(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)));
     ThrowIfNull(theWalker, "theWalker");
     const bool hasSelectionModifier = m_modifiers[kSelectionSlot] != nullptr;
     for (const BPageRange& run : job.GetAbsoluteRuns()) {

@@ -1,7 +1,7 @@
 #include "Plugin/CZEPException.h"
 
 #include "Plugin/ZEPID.h"
-#include "host/Errors.h"
+#include "host/sdk/Errors.h"
 
 #include <cctype>
 

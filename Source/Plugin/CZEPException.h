@@ -6,8 +6,8 @@
 // cancel, code 2) and cleared, so the host call itself succeeds.
 #pragma once
 
-#include "host/Ids.h"
-#include "host/PMString.h"
+#include "host/sdk/Ids.h"
+#include "host/sdk/PMString.h"
 #include "utils/UException.h"
 #include "utils/ustring.h"
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "Plugin/IZEPPluginPrefsData.h"
-#include "host/ObjectModel.h"
-#include "host/Stream.h"
+#include "host/sdk/ObjectModel.h"
+#include "host/sdk/Stream.h"
 
 // The preferences kept with the session workspace. Stored as a 16-bit version (2), a 32-bit
 // length and that many bytes of the message's binary form.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Plugin/IZEPSelectionJobSuite.h"
-#include "host/ObjectModel.h"
+#include "host/sdk/ObjectModel.h"
 
 #include <boost/function.hpp>
 

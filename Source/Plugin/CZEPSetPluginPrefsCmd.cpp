@@ -1,7 +1,7 @@
 #include "Plugin/CZEPSetPluginPrefsCmd.h"
 
 #include "Plugin/IZEPPluginPrefsData.h"
-#include "host/Errors.h"
+#include "host/sdk/Errors.h"
 
 CZEPSetPluginPrefsCmd::CZEPSetPluginPrefsCmd(IPMUnknown* boss) : Command(boss) {
     SetUndoability(kRegularUndo);

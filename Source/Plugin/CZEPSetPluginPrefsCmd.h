@@ -2,7 +2,7 @@
 // item list that keeps preferences (the session workspace). Undoable as a step of its own.
 #pragma once
 
-#include "host/Command.h"
+#include "host/sdk/Command.h"
 
 class CZEPSetPluginPrefsCmd final : public Command {
 public:

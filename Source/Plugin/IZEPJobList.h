@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Plugin/ZEPID.h"
-#include "host/IPMUnknown.h"
+#include "host/sdk/IPMUnknown.h"
 #include "model/BDestinationList.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Plugin/ZEPID.h"
-#include "host/IPMUnknown.h"
+#include "host/sdk/IPMUnknown.h"
 #include "utils/umessage.h"
 
 class IZEPPluginPrefsData : public IPMUnknown {

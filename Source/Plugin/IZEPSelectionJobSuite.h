@@ -4,8 +4,8 @@
 #pragma once
 
 #include "Plugin/ZEPID.h"
-#include "host/IPMUnknown.h"
-#include "host/Selection.h"
+#include "host/sdk/IPMUnknown.h"
+#include "host/sdk/Selection.h"
 
 class IZEPSelectionJobSuite : public IPMUnknown {
 public:

@@ -1,7 +1,7 @@
 #include "Plugin/ZEPActiveSelection.h"
 
 #include "Plugin/CZEPException.h"
-#include "host/Document.h"
+#include "host/sdk/Document.h"
 
 ActiveSelection QueryActiveSelection() {
     InterfacePtr<ISelectionUtils> utils(UtilsBoss::QueryUtils<ISelectionUtils>());

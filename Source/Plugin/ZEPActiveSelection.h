@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Plugin/IZEPSelectionJobSuite.h"
-#include "host/Selection.h"
+#include "host/sdk/Selection.h"
 
 struct ActiveSelection {
     ISelectionManager* manager = nullptr; // the host keeps it alive

@@ -2,8 +2,8 @@
 // 0x52EFF), which live in the plug-in's error-string resource 650.
 #pragma once
 
-#include "host/Errors.h"
-#include "host/ObjectModel.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/ObjectModel.h"
 
 class ZEPErrorStringService final : public CPMUnknown<IErrorStringService> {
 public:

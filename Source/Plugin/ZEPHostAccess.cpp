@@ -2,8 +2,8 @@
 
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPStringConversions.h"
-#include "host/Progress.h"
-#include "host/Session.h"
+#include "host/sdk/Progress.h"
+#include "host/sdk/Session.h"
 
 #include <algorithm>
 #include <cstdint>

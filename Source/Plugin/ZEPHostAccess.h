@@ -4,11 +4,11 @@
 // transfers of the job list's persistence.
 #pragma once
 
-#include "host/Database.h"
-#include "host/Document.h"
-#include "host/IDFile.h"
-#include "host/PMString.h"
-#include "host/Stream.h"
+#include "host/sdk/Database.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/IDFile.h"
+#include "host/sdk/PMString.h"
+#include "host/sdk/Stream.h"
 #include "utils/FilePath.h"
 #include "utils/ustring.h"
 

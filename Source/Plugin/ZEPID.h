@@ -3,7 +3,7 @@
 // number may have several meanings (0x52E06 is an action and an interface).
 #pragma once
 
-#include "host/Ids.h"
+#include "host/sdk/Ids.h"
 
 #include <cstdint>
 

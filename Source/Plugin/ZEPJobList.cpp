@@ -1,7 +1,7 @@
 #include "Plugin/ZEPJobList.h"
 
 #include "Plugin/ZEPHostAccess.h"
-#include "host/Database.h"
+#include "host/sdk/Database.h"
 #include "model/JobText.h"
 
 #include <sstream>

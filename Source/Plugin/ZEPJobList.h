@@ -5,8 +5,8 @@
 #pragma once
 
 #include "Plugin/IZEPJobList.h"
-#include "host/ObjectModel.h"
-#include "host/Stream.h"
+#include "host/sdk/ObjectModel.h"
+#include "host/sdk/Stream.h"
 #include "model/BJobFile.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The plug-in object that the library hands to the host, and the process-wide values it makes.
 #pragma once
 
-#include "host/PlugIn.h"
+#include "host/sdk/PlugIn.h"
 
 class ZEPPlugin final : public PlugIn {
 public:

@@ -2,9 +2,9 @@
 
 #include "Plugin/IZEPPluginPrefsData.h"
 #include "Plugin/ZEPID.h"
-#include "host/Command.h"
-#include "host/Errors.h"
-#include "host/Session.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/Session.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPStringConversions.h"
-#include "host/Document.h"
-#include "host/Errors.h"
-#include "host/Panels.h"
-#include "host/Session.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/Panels.h"
+#include "host/sdk/Session.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // Layers panel. Neither changes the document model.
 #pragma once
 
-#include "host/Command.h"
+#include "host/sdk/Command.h"
 
 // Invalidates every layout view of each document of its item list (UIDs that are not documents
 // are passed over); never fails. Undoability 1.

@@ -11,11 +11,11 @@
 #include "Request_Handling/ZEPScriptProvider.h"
 #include "Zephrin_Menu/ZEPActionComponent.h"
 #include "Zephrin_Menu/ZEPMenuFilter.h"
-#include "host/Command.h"
-#include "host/Document.h"
-#include "host/Scripting.h"
-#include "host/Selection.h"
-#include "host/Session.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Scripting.h"
+#include "host/sdk/Selection.h"
+#include "host/sdk/Session.h"
 
 #include <array>
 
@@ -88,10 +88,10 @@ constexpr ClassResource kClasses[] = {
     {kZEPMenuFilterBoss, kMenuFilterInterfaces},
     {kZEPActionComponentBoss, kActionComponentInterfaces},
     {kZEPSetPluginPrefsCmdBoss, kSetPluginPrefsCmdInterfaces},
-    {host::kDocWorkspaceBoss, kJobListInterfaces},
-    {host::kSessionWorkspaceBoss, kSessionWorkspaceAddIns},
-    {host::kSelectionManagerBoss, kSelectionManagerAddIns},
-    {host::kLayoutSelectionBoss, kLayoutSelectionAddIns},
+    {kDocWorkspaceBoss, kJobListInterfaces},
+    {kSessionWorkspaceBoss, kSessionWorkspaceAddIns},
+    {kSelectionManagerBoss, kSelectionManagerAddIns},
+    {kLayoutSelectionBoss, kLayoutSelectionAddIns},
 };
 
 constexpr ServiceResource kServices[] = {

@@ -2,7 +2,7 @@
 // adds to the host's classes, its services, string-table texts and error texts).
 #pragma once
 
-#include "host/PlugIn.h"
+#include "host/sdk/PlugIn.h"
 
 // The head of the registration list: the registrations linked newest first, so the host
 // receives the last one registered first.

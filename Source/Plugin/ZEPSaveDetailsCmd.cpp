@@ -3,7 +3,7 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/IZEPJobList.h"
 #include "Plugin/ZEPStringConversions.h"
-#include "host/Errors.h"
+#include "host/sdk/Errors.h"
 
 ZEPSaveDetailsCmd::ZEPSaveDetailsCmd(IPMUnknown* boss) : Command(boss) {
     SetUndoability(kRegularUndo);

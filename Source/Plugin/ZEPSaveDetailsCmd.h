@@ -2,8 +2,8 @@
 // named by its first item (a document's workspace), so that the change takes part in undo.
 #pragma once
 
-#include "host/Command.h"
-#include "host/Document.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/Document.h"
 
 class ZEPSaveDetailsCmd final : public Command {
 public:

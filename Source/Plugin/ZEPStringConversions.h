@@ -1,7 +1,7 @@
 // Conversions between the system's UTF-8 strings and the host's UTF-16 PMString.
 #pragma once
 
-#include "host/PMString.h"
+#include "host/sdk/PMString.h"
 #include "utils/ustring.h"
 
 #include <string>

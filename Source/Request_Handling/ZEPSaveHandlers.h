@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Plugin/IZEPJobList.h"
-#include "host/Document.h"
+#include "host/sdk/Document.h"
 #include "utils/ustring.h"
 
 // Checks the job before any document changes. Clears `profileName`; a job whose selected group

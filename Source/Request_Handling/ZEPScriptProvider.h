@@ -5,8 +5,8 @@
 #pragma once
 
 #include "Plugin/IZEPJobList.h"
-#include "host/Document.h"
-#include "host/Scripting.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Scripting.h"
 #include "model/BDestinationList.h"
 
 #include <string>

@@ -4,9 +4,9 @@
 // "x" true for the details of a front document, and the sender info "sender" and "hwnd".
 #pragma once
 
-#include "host/Context.h"
-#include "host/Document.h"
-#include "host/Ids.h"
+#include "host/sdk/Context.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Ids.h"
 #include "utils/umessage.h"
 #include "utils/ustring.h"
 

@@ -9,11 +9,11 @@
 #include "Plugin/ZEPJobList.h"
 #include "Plugin/ZEPPluginPrefs.h"
 #include "Zephrin_Menu/UZEPEvents.h"
-#include "host/Context.h"
-#include "host/Document.h"
-#include "host/Layout.h"
-#include "host/Selection.h"
-#include "host/Session.h"
+#include "host/sdk/Context.h"
+#include "host/sdk/Document.h"
+#include "host/sdk/Layout.h"
+#include "host/sdk/Selection.h"
+#include "host/sdk/Session.h"
 #include "model/BJobFile.h"
 
 #include <cmath>

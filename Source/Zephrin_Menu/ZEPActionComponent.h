@@ -6,7 +6,7 @@
 // shown in one error alert (not for a cancel) and cleared, so the host sees success.
 #pragma once
 
-#include "host/Actions.h"
+#include "host/sdk/Actions.h"
 
 class ZEPActionComponent final : public CActionComponent {
 public:

@@ -2,9 +2,9 @@
 
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPStringConversions.h"
-#include "host/IDFile.h"
-#include "host/PlugInList.h"
-#include "host/Session.h"
+#include "host/sdk/IDFile.h"
+#include "host/sdk/PlugInList.h"
+#include "host/sdk/Session.h"
 
 #include <algorithm>
 #include <string>

@@ -2,8 +2,8 @@
 // under a "Tarnwell" menu.
 #pragma once
 
-#include "host/Menus.h"
-#include "host/ObjectModel.h"
+#include "host/sdk/Menus.h"
+#include "host/sdk/ObjectModel.h"
 
 class ZEPMenuFilter final : public CPMUnknown<IMenuFilter> {
 public:

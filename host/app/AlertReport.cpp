@@ -1,9 +1,9 @@
 #include "AlertReport.h"
 
 #include "PageItemReport.h"
-#include "host/Errors.h"
-#include "host/ExportOutput.h"
-#include "host/Recorder.h"
+#include "host/sdk/Errors.h"
+#include "host/standin/ExportOutput.h"
+#include "host/standin/Recorder.h"
 #include "model/BJobFile.h"
 
 #include <cstdlib>

@@ -2,10 +2,10 @@
 
 #include "PDFSummary.h"
 #include "PageItemReport.h"
-#include "host/Description.h"
-#include "host/Document.h"
-#include "host/PMString.h"
-#include "host/Recorder.h"
+#include "host/sdk/PMString.h"
+#include "host/standin/Description.h"
+#include "host/standin/Document.h"
+#include "host/standin/Recorder.h"
 #include "model/BJobFile.h"
 #include "platform/files.h"
 

@@ -9,7 +9,7 @@
 // the document as it was after the job was stored and fitted until that last command.
 #pragma once
 
-#include "host/Command.h"
+#include "host/standin/Command.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "LogView.h"
 
-#include "host/ExportOutput.h"
-#include "host/PMString.h"
+#include "host/sdk/PMString.h"
+#include "host/standin/ExportOutput.h"
 #include "platform/files.h"
 
 #include <cstdlib>

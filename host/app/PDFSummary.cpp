@@ -1,7 +1,7 @@
 // Built in qpdf's own language standard, C++17 (clang's C++20 refuses its headers).
 #include "PDFSummary.h"
 
-#include "host/Recorder.h"
+#include "host/standin/Recorder.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>

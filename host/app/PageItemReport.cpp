@@ -1,7 +1,7 @@
 #include "PageItemReport.h"
 
-#include "host/PMString.h"
-#include "host/Recorder.h"
+#include "host/sdk/PMString.h"
+#include "host/standin/Recorder.h"
 #include "model/BJobFile.h"
 #include "model/BPageItem.h"
 #include "model/JobFilePart.h"

@@ -7,7 +7,7 @@
 // whose record precedes it. A summary line ends it: pages, items and the tags per severity.
 #pragma once
 
-#include "host/Document.h"
+#include "host/standin/Document.h"
 
 #include <istream>
 #include <memory>

@@ -1,10 +1,10 @@
 // Tests of the colour-management stand-in's changes, which undo and aborted sequences must take
 // back: the document's CMYK profile and the colour-presets command. The manager's lists are
 // tested through the plug-in's lookup.
-#include "host/ColorManagement.h"
+#include "host/standin/ColorManagement.h"
 
-#include "host/Command.h"
-#include "host/Description.h"
+#include "host/standin/Command.h"
+#include "host/standin/Description.h"
 #include "support/HostFixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "host/Command.h"
-#include "host/Errors.h"
-#include "host/Faults.h"
+#include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
+#include "host/standin/Faults.h"
 #include "support/HostFixture.h"
 
 #include <stdexcept>

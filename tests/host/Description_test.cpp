@@ -1,10 +1,10 @@
-#include "host/Description.h"
+#include "host/standin/Description.h"
 
-#include "host/ColorManagement.h"
-#include "host/PlugIn.h"
-#include "host/PlugInList.h"
-#include "host/Session.h"
-#include "host/Stream.h"
+#include "host/sdk/PlugIn.h"
+#include "host/sdk/Stream.h"
+#include "host/standin/ColorManagement.h"
+#include "host/standin/PlugInList.h"
+#include "host/standin/Session.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 
@@ -31,8 +31,8 @@ public:
 constexpr ImplementationID kCounterImpl{0xE00300};
 constexpr InterfaceEntry kCounters[] = {{ICounter::kDefaultIID, kCounterImpl},
                                         {kSecondCounter, kCounterImpl}};
-constexpr ClassResource kClasses[] = {{host::kSessionWorkspaceBoss, kCounters},
-                                      {host::kDocWorkspaceBoss, kCounters}};
+constexpr ClassResource kClasses[] = {{kSessionWorkspaceBoss, kCounters},
+                                      {kDocWorkspaceBoss, kCounters}};
 const ImplementationRegistration kRegistration{kCounterImpl,
                                                PersistentImplementationFunctionsOf<Counter>()};
 const PluginResources kResources{kClasses, {}, {}, {}, {}};

@@ -1,10 +1,10 @@
 // Tests of the fault switches' recording mode, the file-stream fault that lets openings through,
 // the host's own access past hidden interfaces, and the count of live references.
-#include "host/Command.h"
-#include "host/Faults.h"
-#include "host/IDFile.h"
-#include "host/ObjectModel.h"
-#include "host/Stream.h"
+#include "host/sdk/Command.h"
+#include "host/sdk/IDFile.h"
+#include "host/sdk/Stream.h"
+#include "host/standin/Faults.h"
+#include "host/standin/ObjectModel.h"
 #include "support/HostFixture.h"
 #include "support/TempFolder.h"
 

@@ -1,4 +1,4 @@
-#include "host/Geometry.h"
+#include "host/sdk/Geometry.h"
 
 #include <gtest/gtest.h>
 

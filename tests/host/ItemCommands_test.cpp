@@ -1,7 +1,8 @@
-#include "host/ItemCommands.h"
+#include "host/sdk/ItemCommands.h"
 
-#include "host/Description.h"
-#include "host/Errors.h"
+#include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
+#include "host/standin/Description.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 

@@ -1,10 +1,10 @@
-#include "host/Layout.h"
+#include "host/standin/Layout.h"
 
-#include "host/Command.h"
-#include "host/Description.h"
-#include "host/Errors.h"
-#include "host/Faults.h"
-#include "host/Fonts.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/Fonts.h"
+#include "host/standin/Command.h"
+#include "host/standin/Description.h"
+#include "host/standin/Faults.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 

@@ -1,6 +1,6 @@
-#include "host/Database.h"
-#include "host/Faults.h"
-#include "host/ObjectModel.h"
+#include "host/standin/Database.h"
+#include "host/standin/Faults.h"
+#include "host/standin/ObjectModel.h"
 #include "support/HostFixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "host/PageDrawing.h"
+#include "host/standin/PageDrawing.h"
 
-#include "host/Description.h"
+#include "host/standin/Description.h"
 #include "support/HostFixture.h"
 
 #include <gmock/gmock.h>

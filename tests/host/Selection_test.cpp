@@ -1,6 +1,6 @@
-#include "host/Selection.h"
+#include "host/standin/Selection.h"
 
-#include "host/Document.h"
+#include "host/standin/Document.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 
@@ -36,10 +36,10 @@ protected:
 // Which suites each kind of selection lists is tested through the plug-in's selection suite.
 TEST_F(SelectionTest, TheTargetsListTheSelectedItemsThatStillExistInTheFrontDocumentOnly) {
     InterfacePtr<ILayoutTarget> target(static_cast<ILayoutTarget*>(
-        CreateObject(host::kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
+        CreateObject(kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
     ASSERT_TRUE(target);
     host::SelectLayoutItems(m_items);
-    EXPECT_EQ(Listed(ILayoutTarget::kDefaultIID), std::vector<ClassID>{host::kLayoutSelectionBoss});
+    EXPECT_EQ(Listed(ILayoutTarget::kDefaultIID), std::vector<ClassID>{kLayoutSelectionBoss});
     m_db->DeleteObject(m_items[1]);
     EXPECT_EQ(target->GetUIDList(1, 0).UIDs(), (std::vector<UID>{m_items[0], m_items[2]}));
     // A selection belongs to its document: with another document in front nothing is selected.
@@ -57,7 +57,7 @@ TEST_F(LayoutSelectionSuite, SelectsItemsOfTheFrontDocumentOnly) {
     InterfacePtr<ILayoutSelectionSuite> suite(utils->QueryActiveLayoutSelectionSuite());
     ASSERT_TRUE(suite);
     InterfacePtr<ILayoutTarget> target(static_cast<ILayoutTarget*>(
-        CreateObject(host::kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
+        CreateObject(kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
     const auto selected = [&] { return target->GetUIDList(1, 0).UIDs(); };
     EXPECT_TRUE(suite->IsSelectionEmpty());
 

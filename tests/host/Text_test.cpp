@@ -1,4 +1,4 @@
-#include "host/Text.h"
+#include "host/sdk/Text.h"
 
 #include "support/Test.h"
 

@@ -1,10 +1,10 @@
-#include "host/Transform.h"
+#include "host/sdk/Transform.h"
 
-#include "host/Command.h"
-#include "host/Description.h"
-#include "host/Document.h"
-#include "host/Errors.h"
-#include "host/Selection.h"
+#include "host/sdk/Errors.h"
+#include "host/standin/Command.h"
+#include "host/standin/Description.h"
+#include "host/standin/Document.h"
+#include "host/standin/Selection.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 

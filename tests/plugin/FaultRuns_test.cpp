@@ -16,25 +16,25 @@
 #include "Plugin/ZEPPlugin.h"
 #include "Plugin/ZEPPluginPrefs.h"
 #include "Request_Handling/ZEPScriptProvider.h"
-#include "host/Actions.h"
-#include "host/Colors.h"
-#include "host/Command.h"
-#include "host/Description.h"
-#include "host/Document.h"
-#include "host/DocumentSetup.h"
-#include "host/EPSExport.h"
-#include "host/Errors.h"
-#include "host/ExportOutput.h"
-#include "host/Faults.h"
-#include "host/Host.h"
-#include "host/LayerCommands.h"
-#include "host/Layout.h"
-#include "host/NewDocument.h"
-#include "host/ObjectModel.h"
-#include "host/Recorder.h"
-#include "host/Scripting.h"
-#include "host/Selection.h"
-#include "host/Session.h"
+#include "host/sdk/Colors.h"
+#include "host/sdk/DocumentSetup.h"
+#include "host/sdk/EPSExport.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/LayerCommands.h"
+#include "host/sdk/NewDocument.h"
+#include "host/standin/Actions.h"
+#include "host/standin/Command.h"
+#include "host/standin/Description.h"
+#include "host/standin/Document.h"
+#include "host/standin/ExportOutput.h"
+#include "host/standin/Faults.h"
+#include "host/standin/Host.h"
+#include "host/standin/Layout.h"
+#include "host/standin/ObjectModel.h"
+#include "host/standin/Recorder.h"
+#include "host/standin/Scripting.h"
+#include "host/standin/Selection.h"
+#include "host/standin/Session.h"
 #include "model/BJobFile.h"
 #include "support/CompanionFixture.h"
 #include "support/Test.h"
@@ -154,10 +154,8 @@ std::function<void()> Action(std::uint32_t action) {
 // selection (the whole document is fitted), no page-setup preferences on the document (the
 // job's bleed and the document setup's further values are not taken from them).
 const InjectionPoint kNoSession = Interface(host::kSessionBoss, ISession::kDefaultIID);
-const InjectionPoint kNoPreferences =
-    Interface(host::kSessionWorkspaceBoss, IID_IZEPPLUGINPREFSDATA);
-const InjectionPoint kNoPageSetup =
-    Interface(host::kDocWorkspaceBoss, IPageSetupPrefs::kDefaultIID);
+const InjectionPoint kNoPreferences = Interface(kSessionWorkspaceBoss, IID_IZEPPLUGINPREFSDATA);
+const InjectionPoint kNoPageSetup = Interface(kDocWorkspaceBoss, IPageSetupPrefs::kDefaultIID);
 // The item walk drops a spread without its shape and items without geometry or hierarchy; the ad
 // then shows no transparency, so its EPS job goes out as PDF.
 const InjectionPoint kNoSpreadShape = Interface(host::kSpreadBoss, IShape::kDefaultIID);
@@ -206,7 +204,7 @@ const Road kRoads[] = {
                SetSelectionBasedExports(true);
                SelectItem(21);
            },
-           {Interface(host::kSelectionManagerBoss, IID_IZEPSELECTIONJOBSUITE),
+           {Interface(kSelectionManagerBoss, IID_IZEPSELECTIONJOBSUITE),
             "The selection cannot be exported."}),
     {.name = "UpdateDestinations",
      .setup =
@@ -232,12 +230,12 @@ const Road kRoads[] = {
      .silent = {kNoSession, Interface(host::kApplicationBoss, IDocumentList::kDefaultIID),
                 Interface(host::kApplicationBoss, IApplication::kDefaultIID),
                 Interface(host::kDocBoss, IDocument::kDefaultIID),
-                Interface(host::kDocWorkspaceBoss, IID_IZEPJOBLIST)},
+                Interface(kDocWorkspaceBoss, IID_IZEPJOBLIST)},
      .guards = {{Create(kZEPSaveDetailsCmdBoss), "(theSaveDetailsCmd) == NULL"}}},
     {.name = "Print",
      .setup = [] { host::LoadDescription(Example("session.json")); },
      .run = [] { host::CallScriptMethod(kPrintDocumentMethod, {}); },
-     .guards = {{Interface(host::kDocWorkspaceBoss, IInkList::kDefaultIID), "(iInkList) == NULL"}}},
+     .guards = {{Interface(kDocWorkspaceBoss, IInkList::kDefaultIID), "(iInkList) == NULL"}}},
     {.name = "AdjustDocument",
      .setup =
          [] {
@@ -258,9 +256,9 @@ const Road kRoads[] = {
      .run = Action(kZEPAdjustAction),
      // Without the selection or the preference on, the whole document is fitted.
      .silent = {Interface(host::kUtilsBoss, ISelectionUtils::kDefaultIID),
-                Interface(host::kSelectionManagerBoss, ISelectionManager::kDefaultIID),
-                Interface(host::kSelectionManagerBoss, ILayoutSelectionSuite::kDefaultIID),
-                kNoSession, kNoPreferences},
+                Interface(kSelectionManagerBoss, ISelectionManager::kDefaultIID),
+                Interface(kSelectionManagerBoss, ILayoutSelectionSuite::kDefaultIID), kNoSession,
+                kNoPreferences},
      .guards = {{{Kind::AbortableSequence}, "(theCmdSeq) == NULL"},
                 {Create(kZEPInvalidateCmdBoss), "(iInvalidateCmd) == NULL"}}},
     {.name = "Details",

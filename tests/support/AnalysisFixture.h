@@ -8,8 +8,8 @@
 // empty frame; 25 a guide on layer 4; 26 a frame on layer 4; 27 a guide on layer 3.
 #pragma once
 
-#include "host/Description.h"
-#include "host/Layout.h"
+#include "host/standin/Description.h"
+#include "host/standin/Layout.h"
 #include "model/BJobFile.h"
 #include "support/PluginFixture.h"
 #include "support/TempFolder.h"

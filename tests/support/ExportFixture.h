@@ -5,7 +5,7 @@
 // output path, 'NP', name and absolute page runs.
 #pragma once
 
-#include "host/Description.h"
+#include "host/standin/Description.h"
 #include "model/BJobFile.h"
 #include "model/SettingDefinitions.h"
 #include "support/JobDescription.h"

@@ -10,8 +10,8 @@
 #pragma once
 
 #include "Export/ZEPExportHelper.h"
-#include "host/Description.h"
-#include "host/Selection.h"
+#include "host/sdk/Selection.h"
+#include "host/standin/Description.h"
 #include "model/BJobFile.h"
 #include "support/PluginFixture.h"
 #include "support/TempFolder.h"
@@ -60,7 +60,7 @@ protected:
     // The items of the layout selection.
     static UIDList Selection() {
         InterfacePtr<ILayoutTarget> target(static_cast<ILayoutTarget*>(
-            CreateObject(host::kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
+            CreateObject(kLayoutSelectionBoss, ILayoutTarget::kDefaultIID)));
         return target->GetUIDList(1, 0);
     }
 

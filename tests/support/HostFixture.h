@@ -2,9 +2,9 @@
 // (and, for the plug-in, with the plug-in's code attached directly, without loading a library).
 #pragma once
 
-#include "host/Document.h"
-#include "host/Host.h"
-#include "host/Recorder.h"
+#include "host/standin/Document.h"
+#include "host/standin/Host.h"
+#include "host/standin/Recorder.h"
 
 #include <gtest/gtest.h>
 

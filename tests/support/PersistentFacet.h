@@ -2,8 +2,8 @@
 // and reading given bytes into it as the host does when it opens saved data.
 #pragma once
 
-#include "host/Database.h"
-#include "host/Stream.h"
+#include "host/sdk/Database.h"
+#include "host/standin/Stream.h"
 
 #include <gtest/gtest.h>
 

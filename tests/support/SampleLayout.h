@@ -9,7 +9,7 @@
 // bottom 3, right 4; the view shows page 12; two copies print on "Proof".
 #pragma once
 
-#include "host/Description.h"
+#include "host/standin/Description.h"
 #include "support/HostFixture.h"
 
 inline constexpr const char* kSampleLayout = R"({

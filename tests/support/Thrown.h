@@ -3,7 +3,7 @@
 // other exception.
 #pragma once
 
-#include "host/Recorder.h"
+#include "host/standin/Recorder.h"
 #include "utils/UException.h"
 
 #include <exception>

@@ -1,0 +1,36 @@
+// What the export commands share: the writing of an output file that is either complete or not
+// there at all, and the words for a path that cannot be written. What they draw is in
+// host/PageDrawing.h.
+#pragma once
+
+#include "host/sdk/IDFile.h"
+#include "host/sdk/Ids.h"
+#include "host/sdk/PMString.h"
+
+#include <functional>
+#include <string>
+
+namespace host {
+
+// The code an export command leaves when its output file cannot be written.
+inline constexpr ErrorCode kFileWriteErr{0xF0F001};
+
+// Why nothing can be written at a path of the host's form, in words a user can act on: "drive
+// J: is not mapped: set ZEP_DRIVE_J to a folder", "the folder /a/b does not exist", "/a/b is no
+// folder"; empty when none of these holds.
+std::string PathProblem(const std::u16string& path);
+// The text an export command leaves as the global error string when its output file cannot be
+// written: "<path> cannot be written" and the path's problem, when it has one ("the export was
+// given no output file" for an empty one).
+PMString UnwritableFileText(const IDFile& file);
+
+// Writes an output file through `write`, which gets the POSIX path of a temporary file beside
+// the target, and then puts it in the target's place, replacing what stood there. kSuccess, or
+// kFileWriteErr when the file names no place in the file system, file streams fail
+// (host::Faults), `write` returns false or throws, or the file cannot be put in place; then
+// nothing is left of the new file and the target is as it was. A file written is recorded on
+// Channel::Outputs as its path in the host's form (UTF-8).
+ErrorCode WriteOutputFile(const IDFile& file,
+                          const std::function<bool(const std::string& posixPath)>& write);
+
+} // namespace host

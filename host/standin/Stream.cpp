@@ -1,0 +1,174 @@
+#include "host/standin/Stream.h"
+
+#include "encoding/ByteOrder.h"
+#include "host/standin/Faults.h"
+#include "platform/files.h"
+
+#include <bit>
+#include <cstring>
+#include <fstream>
+
+template <typename T>
+void IPMStream::XferNumber(T& value) {
+    unsigned char bytes[sizeof(T)];
+    if (m_reading) {
+        XferBytes(bytes, sizeof bytes);
+        value = static_cast<T>(loadLittleEndian(bytes, sizeof bytes));
+    } else {
+        storeLittleEndian(static_cast<std::uint64_t>(value), sizeof bytes, bytes);
+        XferBytes(bytes, sizeof bytes);
+    }
+}
+
+void IPMStream::XferBool(bool& value) {
+    std::uint8_t byte = value ? 1 : 0;
+    XferByte(byte);
+    value = byte != 0;
+}
+
+void IPMStream::XferByte(std::uint8_t& value) {
+    XferNumber(value);
+}
+
+void IPMStream::XferInt16(std::int16_t& value) {
+    XferNumber(value);
+}
+
+void IPMStream::XferInt32(std::int32_t& value) {
+    XferNumber(value);
+}
+
+void IPMStream::XferInt64(std::int64_t& value) {
+    XferNumber(value);
+}
+
+void IPMStream::XferReal(double& value) {
+    auto bits = std::bit_cast<std::uint64_t>(value);
+    XferNumber(bits);
+    value = std::bit_cast<double>(bits);
+}
+
+void IPMStream::XferReference(UID& uid) {
+    auto number = static_cast<std::int32_t>(uid.Get());
+    XferInt32(number);
+    uid = UID(static_cast<std::uint32_t>(number));
+}
+
+void IPMStream::XferBytes(void* bytes, std::size_t count) {
+    if (count == 0)
+        return;
+    if (m_failed) {
+        if (m_reading)
+            std::memset(bytes, 0, count);
+        return;
+    }
+    const bool done =
+        m_reading ? ReadAt(m_position, bytes, count) : WriteAt(m_position, bytes, count);
+    if (!done) {
+        if (m_reading)
+            std::memset(bytes, 0, count);
+        Fail();
+        return;
+    }
+    m_position += count;
+}
+
+void IPMStream::Seek(std::int64_t offset, SeekMode mode) {
+    const std::int64_t base = mode == kSeekFromStart ? 0
+                              : mode == kSeekFromEnd ? static_cast<std::int64_t>(Size())
+                                                     : static_cast<std::int64_t>(m_position);
+    const std::int64_t target = base + offset;
+    if (offset > 0 && target < base) { // overflow
+        Fail();
+        return;
+    }
+    if (target < 0 || (m_reading && static_cast<std::uint64_t>(target) > Size())) {
+        Fail();
+        return;
+    }
+    m_position = static_cast<std::uint64_t>(target);
+}
+
+std::unique_ptr<MemoryStream> MemoryStream::Reader(std::vector<std::uint8_t> bytes) {
+    return std::unique_ptr<MemoryStream>(new MemoryStream(true, std::move(bytes)));
+}
+
+std::unique_ptr<MemoryStream> MemoryStream::Writer() {
+    return std::unique_ptr<MemoryStream>(new MemoryStream(false, {}));
+}
+
+bool MemoryStream::ReadAt(std::uint64_t position, void* bytes, std::size_t count) {
+    if (position > m_bytes.size() || count > m_bytes.size() - position)
+        return false;
+    std::memcpy(bytes, m_bytes.data() + position, count);
+    return true;
+}
+
+bool MemoryStream::WriteAt(std::uint64_t position, const void* bytes, std::size_t count) {
+    if (position + count > m_bytes.size())
+        m_bytes.resize(position + count);
+    std::memcpy(m_bytes.data() + position, bytes, count);
+    return true;
+}
+
+namespace {
+
+// A stream over a file opened through the platform layer.
+class FileStream final : public IPMStream {
+public:
+    FileStream(bool reading, std::fstream file, std::uint64_t size)
+        : IPMStream(reading), m_file(std::move(file)), m_size(size) {}
+
+private:
+    std::uint64_t Size() const override { return m_size; }
+    bool ReadAt(std::uint64_t position, void* bytes, std::size_t count) override {
+        if (position > m_size || count > m_size - position)
+            return false;
+        m_file.seekg(static_cast<std::streamoff>(position));
+        m_file.read(static_cast<char*>(bytes), static_cast<std::streamsize>(count));
+        return static_cast<bool>(m_file);
+    }
+    bool WriteAt(std::uint64_t position, const void* bytes, std::size_t count) override {
+        m_file.seekp(static_cast<std::streamoff>(position));
+        m_file.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+        m_file.flush();
+        m_size = std::max(m_size, position + count);
+        return static_cast<bool>(m_file);
+    }
+
+    std::fstream m_file;
+    std::uint64_t m_size;
+};
+
+std::unique_ptr<IPMStream> OpenFileStream(const IDFile& file, bool reading) {
+    if (host::Faults::Instance().FileStreamOpenFails(file.GetString()))
+        return nullptr;
+    std::fstream stream;
+    const auto mode = reading ? std::ios::in | std::ios::binary
+                              : std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary;
+    platform::openStream(stream, file.GetString(), mode);
+    if (!stream)
+        return nullptr;
+    std::uint64_t size = 0;
+    if (reading) {
+        const auto known = platform::fileSize(file.GetString());
+        if (!known)
+            return nullptr;
+        size = *known;
+    }
+    return std::make_unique<FileStream>(reading, std::move(stream), size);
+}
+
+} // namespace
+
+namespace StreamUtil {
+
+std::unique_ptr<IPMStream> CreateFileStreamWrite(const IDFile& file) {
+    return OpenFileStream(file, false);
+}
+
+std::unique_ptr<IPMStream> CreateFileStreamRead(const IDFile& file) {
+    return OpenFileStream(file, true);
+}
+
+} // namespace StreamUtil

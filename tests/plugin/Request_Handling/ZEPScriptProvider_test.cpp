@@ -1,0 +1,373 @@
+// Tests of the script provider: the log line of every call, the methods and parameters that end
+// in an alert while the call still succeeds, one run per script object, the transient job that
+// ApplyJob reads in full, the export road ('expY') with its event and its failures, the
+// destination update ('DisT') over the open documents and the print dialog's failures ('PrnT').
+#include "Request_Handling/ZEPScriptProvider.h"
+
+#include "Analysis/ZEPTransparencyFlattener.h"
+#include "Plugin/ZEPID.h"
+#include "Plugin/ZEPSaveDetailsCmd.h"
+#include "host/sdk/Errors.h"
+#include "host/sdk/PDFExport.h"
+#include "host/sdk/Print.h"
+#include "host/standin/Command.h"
+#include "host/standin/Faults.h"
+#include "host/standin/Scripting.h"
+#include "support/CompanionFixture.h"
+#include "support/EventPayload.h"
+#include "support/ExportRunFixture.h"
+#include "support/JobDescription.h"
+#include "support/JobSamples.h"
+#include "support/LogCapture.h"
+#include "support/PluginFixture.h"
+#include "support/SampleLayoutFixture.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+using Parameters = std::map<ScriptID, ScriptData>;
+
+class ScriptProvider : public PluginTest {};
+
+Parameters job(const std::string& text) {
+    return {{kJobParameter, ScriptData(PMString(text))}};
+}
+
+// The identifiers of the exported destinations of the document's stored job, each followed by
+// a blank.
+std::string Exported(const host::Document& document) {
+    InterfacePtr<IZEPJobList> jobs(document.WorkspaceRef(), UseDefaultIID{});
+    std::string exported;
+    for (BGroup& group : jobs->GetJobFile()->GetGroups())
+        for (const BDestination& destination : group)
+            if (destination.IsExported())
+                exported += destination.GetIdentifier().toStdString() + " ";
+    return exported;
+}
+
+TEST_F(ScriptProvider, LogsEveryCallAtDebug) {
+    const LogCapture log;
+    host::CallScriptMethod(ScriptID{'none'}, {});
+    EXPECT_EQ(log.text(), "[2026-03-01T14:05:09][DEBUG][5120][ZEPScriptProvider:"
+                          "ZEPScriptProvider::HandleMethod:106] HandleEvent Called.\n");
+}
+
+TEST_F(ScriptProvider, FailuresEndInAnAlertAndTheCallSucceeds) {
+    // A script hands the job over as hex text: its raw bytes are no UTF-16 text.
+    const std::string hex = EncodeJobText(sampleJobBytes("ad"));
+    Parameters withFit = job(hex);
+    withFit.emplace(kFitParameter, ScriptData(true));
+    Parameters badFit = job(hex);
+    badFit.emplace(kFitParameter, ScriptData(PMString("yes")));
+    struct Case {
+        ScriptID method;
+        Parameters parameters;
+        std::vector<std::string> alerts;
+    };
+    const std::vector<std::string> notSupported{"The script method is not supported."};
+    const Case cases[] = {
+        {ScriptID{'none'}, job(hex), notSupported},
+        // No document is open.
+        {kExportJobMethod, job(hex), {"(result) == NULL"}},
+        {kPrintDocumentMethod, {}, {"(result) == NULL"}},
+        {kDeselectDestinationsMethod, job("00000000"), {}},
+        {kDeselectDestinationsMethod, {}, {"A parameter of the script method is missing."}},
+        // The job read from its text.
+        {kSaveJobMethod, withFit, {}},
+        {kSaveJobInNewDocumentMethod, job(hex), {}},
+        {kSaveJobMethod, {}, {"A parameter of the script method is missing."}},
+        {kSaveJobMethod,
+         {{kJobParameter, ScriptData(true)}},
+         {"A parameter of the script method has the wrong type."}},
+        {kSaveJobMethod, badFit, {"A parameter of the script method has the wrong type."}},
+        {kSaveJobMethod, job("no job"), {"UKeyInStream: meta key mismatch"}},
+    };
+    for (const Case& c : cases) {
+        host::Recorder::Instance().Clear(host::Channel::Alerts);
+        const host::ScriptCallResult result = host::CallScriptMethod(c.method, c.parameters);
+        EXPECT_EQ(result.code, kSuccess);
+        EXPECT_EQ(result.results, std::vector<ErrorCode>{kSuccess});
+        EXPECT_EQ(Log(host::Channel::Alerts), c.alerts) << host::Hex(c.method.Get());
+        EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), kSuccess);
+    }
+}
+
+TEST_F(ScriptProvider, AJobObjectTheHostCannotCreateIsReported) {
+    host::Faults::Instance().HideInterface(kZEPJobBoss, IID_IZEPJOBLIST);
+    host::CallScriptMethod(kSaveJobMethod, job(sampleJobBytes("ad")));
+    EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{"(theJob) == NULL"});
+}
+
+TEST_F(ScriptProvider, RunsOncePerScriptObject) {
+    const host::ScriptCallResult result = host::CallScriptMethod(ScriptID{'none'}, {}, 3);
+    EXPECT_EQ(result.results, std::vector<ErrorCode>(3, kSuccess));
+    EXPECT_EQ(Log(host::Channel::Alerts).size(), 3u);
+}
+
+TEST_F(ScriptProvider, ApplyJobReadsTheFullJob) {
+    InterfacePtr<IScriptProvider> provider(static_cast<IScriptProvider*>(
+        CreateObject(kZEPScriptProviderBoss, IScriptProvider::kDefaultIID)));
+    host::ScriptRequest request(job(EncodeJobText(sampleJobBytes("ad"))));
+    const InterfacePtr<IZEPJobList> applied =
+        static_cast<ZEPScriptProvider&>(*provider).ApplyJob(nullptr, &request);
+    ASSERT_TRUE(applied);
+    EXPECT_FALSE(applied->IsStoredInDatabase());
+    EXPECT_EQ(applied->GetJobFile()->jobName, "ad job");
+    EXPECT_EQ(applied->GetJobFile()->pageCount, 3);
+}
+
+// 'expY' on the export layout with a job whose files lie in the test's folder: its selected group
+// books destinations 1 and 2, its other group destination 3; PDF is allowed. The fixture keeps the
+// document as it was when the job's store ended (the first outermost sequence to end).
+class ExportJob : public ExportRunTest, public CompanionFixture {
+protected:
+    void SetUp() override {
+        ExportRunTest::SetUp();
+        host::SetCommandObserver({nullptr, [this](const ICommandSequence&, bool, int open) {
+                                      if (open == 0 && !m_afterStore)
+                                          m_afterStore = Dump();
+                                  }});
+    }
+
+    void Call(const std::string& pageItemFile = "items.bin") {
+        const std::string destination =
+            R"({"width": 300, "height": 400, "bleed": [3, 3, 3, 3], "id": ")";
+        const std::string job = R"({"job": {"jobName": "Ad", "pageCount": 2, "jobFolder": ")" +
+                                m_temp.systemPath() + R"(", "outputFile": ")" +
+                                m_temp.systemPath("ad") + R"(", "pageItemFile": ")" +
+                                m_temp.systemPath(pageItemFile) +
+                                R"(", "sections": [{"first": 1, "count": 2}]},
+            "groups": [{"selected": true, "destinations": [)" +
+                                destination + R"(1"}, )" + destination + R"(2"}]},
+                       {"destinations": [)" +
+                                destination + R"(3"}]}], "forbidPDF": false})";
+        host::CallScriptMethod(
+            kExportJobMethod,
+            {{kJobParameter, ScriptData(PMString(EncodeJobText(describedJobBytes(job))))},
+             {kFitParameter, ScriptData(true)}});
+    }
+    // The stored job's exported destinations and the first destination of its selected group.
+    std::string Stored() const {
+        InterfacePtr<IZEPJobList> jobs(m_document->WorkspaceRef(), UseDefaultIID{});
+        const BGroup* selected = jobs->GetJobFile()->GetGroups().GetSelectedGroup();
+        return Exported(*m_document) + "| selected " +
+               (selected ? selected->begin()->GetIdentifier().toStdString() : "-");
+    }
+    bool Written(const std::string& name) const { return std::filesystem::exists(m_temp.at(name)); }
+
+    std::optional<std::string> m_afterStore;
+};
+
+// The host answers this test relies on: the export layout has two pages and transparent items;
+// the PDF export command writes the file its output file names.
+TEST_F(ExportJob, ExportsTellsTheCompanionAndStoresTheMarksInTheStoresUndoStep) {
+    // The flattener style exists already: its making would be an undo step of its own.
+    static_cast<void>(GetOrCreateFlattenerStyle());
+    const auto companion = Listen();
+    const std::string before = Dump();
+    const std::size_t steps = host::UndoStepNames().size();
+    Call();
+    EXPECT_TRUE(Log(host::Channel::Alerts).empty());
+    EXPECT_TRUE(Written("ad.pdf"));
+    EXPECT_TRUE(Written("items.bin"));
+    const auto received = companion->Messages();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0], "{\"what\":\"ping\"}");
+    const auto sent = PayloadJob(received[1]);
+    ASSERT_EQ(sent->GetGroups().size(), 1u);
+    EXPECT_EQ(sent->GetGroups().begin()->size(), 2u);
+    EXPECT_EQ(sent->jobName, "Ad");
+    EXPECT_EQ(Stored(), "1 2 | selected 3");
+    const auto& sequences = Log(host::Channel::Sequences);
+    EXPECT_EQ(std::count(sequences.begin(), sequences.end(), "end Zephrin Export"), 1);
+    EXPECT_EQ(Log(host::Channel::Commands).back(), "0x52E00SaveDetailsCmd 0x52E16 -> 0x0");
+    // The store's step (undoability 1) took the export's sequence and its save (both 0) in.
+    EXPECT_EQ(host::UndoStepNames().size(), steps + 1);
+    ASSERT_TRUE(host::Undo());
+    EXPECT_EQ(Dump(), before);
+}
+
+// Each failure inside the export sequence: one alert, the sequence rolled back to the document as
+// the store left it (fitted, the job stored without marks), no event; the files already written
+// stay.
+TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored) {
+    const struct {
+        const char* name;
+        bool listening;
+        std::function<void()> inject;
+        const char* pageItemFile;
+        std::string alert;
+        bool pdf;
+    } cases[] = {
+        {"no listener", false, [] {}, "items.bin",
+         "The companion application cannot be told of the export: its destinations stay "
+         "unexported.",
+         true},
+        {"PDF export fails", true,
+         [] { host::Faults::Instance().FailProcessCommand(kPDFExportCmdBoss, ErrorCode{7}); },
+         "items.bin", "Unknown error 7", false},
+        {"page-item file not written", true, [] {}, "missing/items.bin",
+         "The file cannot be written.", true},
+    };
+    for (const auto& c : cases) {
+        host::Faults::Instance().Reset();
+        host::Recorder::Instance().Reset();
+        std::filesystem::remove(m_temp.at("ad.pdf"));
+        Open(kExportLayout);
+        m_afterStore.reset();
+        const auto companion = c.listening ? Listen() : nullptr;
+        c.inject();
+        Call(c.pageItemFile);
+        EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{c.alert}) << c.name;
+        EXPECT_EQ(Log(host::Channel::Sequences).back(), "fail Zephrin Export") << c.name;
+        ASSERT_TRUE(m_afterStore) << c.name;
+        EXPECT_EQ(Dump(), *m_afterStore) << c.name;
+        EXPECT_EQ(Stored(), "| selected 1") << c.name;
+        EXPECT_EQ(Written("ad.pdf"), c.pdf) << c.name;
+        if (companion) {
+            EXPECT_EQ(companion->Messages().size(), 0u) << c.name;
+        }
+        EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), kSuccess) << c.name;
+    }
+}
+
+TEST(DecodeDestinationIdentifiers, ReadsEitherLetterCaseAndRefusesBytesThatEndEarlyOrRunOn) {
+    const DestinationIdentifierSet numbers{"171", "48879"};
+    const struct {
+        const char* text;
+        std::optional<DestinationIdentifierSet> identifiers;
+    } cases[] = {
+        {"00000002000000AB0000BEEF", numbers},
+        {"00000002000000ab0000beef", numbers},
+        {"00000002000000aB0000BeEf7", numbers}, // an odd last character is ignored
+        {"FFFFFFFF00000003414243", DestinationIdentifierSet{"ABC"}},
+        {"00000000", DestinationIdentifierSet{}},
+        {"", std::nullopt},
+        {"000000", std::nullopt},             // the count is cut
+        {"00000002000000AB", std::nullopt},   // fewer numbers than counted
+        {"7FFFFFFF", std::nullopt},           // a count beyond the bytes
+        {"80000000", std::nullopt},           // the lowest count
+        {"FFFFFFFFFFFFFFFF", std::nullopt},   // a negative length
+        {"FFFFFFFF7FFFFFFF41", std::nullopt}, // a length beyond the bytes
+        {"00000001000000AB00", std::nullopt}, // a byte after the set
+    };
+    for (const auto& [text, expected] : cases) {
+        DestinationIdentifierSet identifiers{"stale"};
+        EXPECT_EQ(DecodeDestinationIdentifiers(text, identifiers), expected.has_value()) << text;
+        EXPECT_EQ(identifiers, expected.value_or(DestinationIdentifierSet{})) << text;
+    }
+}
+
+// Four open documents: A, C and D hold a stored job whose destinations 171 and 18 are exported;
+// B's workspace carries no job list. Each save is an undo step of its own.
+class DestinationUpdate : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        for (const char* name : {"A", "B", "C", "D"})
+            m_documents.push_back(&host::NewDocument(name));
+        m_documents[1]->db->GetBoss(m_documents[1]->workspace)->RemoveFacet(IID_IZEPJOBLIST);
+        for (int stored : {0, 2, 3})
+            Save(*m_documents[stored]);
+        host::Recorder::Instance().Clear(host::Channel::Commands);
+    }
+
+    static void Save(host::Document& document) {
+        InterfacePtr<ICommand> command = CreateSaveDetailsCmd(document.Get());
+        InterfacePtr<IZEPJobList>(command, UseDefaultIID{})
+            ->SetFromString(describedJobBytes(R"({"groups": [{"selected": true, "destinations": [
+                {"id": "171", "exported": true}, {"id": "18", "exported": true}]}]})"),
+                            true);
+        ASSERT_EQ(CmdUtils::ProcessCommand(command.get()), kSuccess);
+    }
+    // The identifiers of the exported destinations of the stored jobs, A's, C's and D's.
+    std::string Exported() const {
+        std::string exported;
+        for (int stored : {0, 2, 3})
+            exported += ::Exported(*m_documents[stored]) + "| ";
+        return exported;
+    }
+    static void Update(const std::string& payload) {
+        host::CallScriptMethod(kDeselectDestinationsMethod, job(payload));
+    }
+
+    std::vector<host::Document*> m_documents;
+};
+
+const std::string kSaveDetails = "0x52E00SaveDetailsCmd 0x52E16 -> 0x0";
+
+TEST_F(DestinationUpdate, ClearsTheListedFlagsByOneCommandPerStoredJobMergedIntoTheLastStep) {
+    const std::vector<std::string> steps = host::UndoStepNames();
+    Update("00000001000000ab");
+    EXPECT_EQ(Exported(), "18 | 18 | 18 | ");
+    EXPECT_EQ(Log(host::Channel::Commands), std::vector<std::string>(3, kSaveDetails));
+    EXPECT_TRUE(Log(host::Channel::Alerts).empty());
+    EXPECT_EQ(host::UndoStepNames(), steps);
+    // A count of 0 changes no flag but still runs one command per stored job.
+    const std::string before = host::DumpSession();
+    Update("00000000");
+    EXPECT_EQ(Log(host::Channel::Commands).size(), 6u);
+    EXPECT_EQ(host::DumpSession(), before);
+    // The last step, D's save, took every update in: undoing it undoes them in A and C too.
+    ASSERT_TRUE(host::Undo());
+    EXPECT_EQ(Exported(), "171 18 | 171 18 | | ");
+}
+
+TEST_F(DestinationUpdate, APayloadThatEndsEarlyOrRunsOnChangesNoDocument) {
+    const std::string before = host::DumpSession();
+    for (const char* payload : {"00000002000000AB", "7FFFFFFF", "80000000", "00000000FF"}) {
+        host::Recorder::Instance().Clear(host::Channel::Alerts);
+        Update(payload);
+        EXPECT_EQ(
+            Log(host::Channel::Alerts),
+            std::vector<std::string>{"The list of destinations to deliver again cannot be read."})
+            << payload;
+        EXPECT_EQ(host::DumpSession(), before) << payload;
+    }
+    EXPECT_TRUE(Log(host::Channel::Commands).empty());
+}
+
+TEST_F(DestinationUpdate, AFailingDocumentEndsTheWalkAndTheDocumentsBeforeKeepTheirChange) {
+    host::Faults::Instance().FailProcessCommand(kZEPSaveDetailsCmdBoss, ErrorCode{7}, 1);
+    Update("00000001000000AB");
+    EXPECT_EQ(Exported(), "18 | 171 18 | 171 18 | ");
+    EXPECT_EQ(
+        Log(host::Channel::Commands),
+        (std::vector<std::string>{kSaveDetails, "0x52E00SaveDetailsCmd 0x52E16 -> skipped 0x7"}));
+    EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{"Unknown error 7"});
+}
+
+// The print dialog's data calls in order are checked end to end by the print road (tests/app).
+class PrintDialog : public SampleLayoutTest {};
+
+TEST_F(PrintDialog, AMissingHostObjectOrAFailingDialogEndsInOneAlert) {
+    host::Faults& faults = host::Faults::Instance();
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { faults.FailCreateCommand(kPrintDialogCmdBoss); }, "(thePrintDialogCmd) == NULL"},
+        {[&] { faults.HideInterface(kPrintDialogCmdBoss, IPrintDialogCmdData::kDefaultIID); },
+         "(iPrintDialogCmdData) == NULL"},
+        {[&] { faults.HideInterface(kDocWorkspaceBoss, IInkList::kDefaultIID); },
+         "(iInkList) == NULL"},
+        {[&] { faults.HideInterface(kDocWorkspaceBoss, ITrapStyleListMgr::kDefaultIID); },
+         "(iTrapStyleListMgr) == NULL"},
+        {[&] { faults.HideInterface(kPrintDataBoss, IPrintData::kDefaultIID); },
+         "(iPrintData) == NULL"},
+        {[&] { faults.HideInterface(kDocWorkspaceBoss, IPrintData::kDefaultIID); },
+         "(iOrigPrintData) == NULL"},
+        {[&] { faults.FailProcessCommand(kPrintDialogCmdBoss, ErrorCode{7}); }, "Unknown error 7"},
+    };
+    for (const auto& [inject, alert] : cases) {
+        faults.Reset();
+        host::Recorder::Instance().Clear(host::Channel::Alerts);
+        inject();
+        host::CallScriptMethod(kPrintDocumentMethod, {});
+        EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{alert});
+    }
+}
+
+} // namespace
