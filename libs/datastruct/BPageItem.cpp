@@ -11,7 +11,6 @@
 namespace {
 
 constexpr std::uint16_t kKeyProblem = 10;
-constexpr std::uint16_t kKeyPageItems = 140;
 constexpr std::uint16_t kKeyProfileFile = 570;
 constexpr std::uint16_t kKeyKind = 1110;
 constexpr std::uint16_t kKeyMatrix = 1111;
@@ -134,7 +133,7 @@ void BPlacedGraphic::Write(UKeyOutStream& out) const {
 }
 
 void BPageItemList::Write(UKeyOutStream& out, std::int32_t page) const {
-    out.begin_record(kKeyPageItems);
+    out.begin_record(kPageRecord);
     for (const auto& item : m_items) {
         if (item != nullptr && item->page == page)
             item->Write(out);
@@ -170,11 +169,4 @@ std::vector<const BPageItem*> BPageItemList::SortedByPage() const {
     for (std::size_t i = 0; i < pages.size(); ++i)
         sorted[i] = pages[i].item;
     return sorted;
-}
-
-void BPageItemList::WriteRecord(UKeyOutStream& out, std::span<const BPageItem* const> items) {
-    out.begin_record(kKeyPageItems);
-    for (const BPageItem* item : items)
-        item->Write(out);
-    out.end();
 }
