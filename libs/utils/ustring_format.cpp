@@ -632,8 +632,9 @@ void appendString(Output& target, const Directive& directive, const Slot* slots)
 }
 
 // Writes a format whose conversions take their arguments in the order they come, as one
-// without "N$" positions or '*' widths does: each conversion reads its argument and is written
-// in turn, without the arrays and numbering that positions need. The output is the same.
+// without "N$" positions does: each conversion reads its arguments (a '*' width, a '*'
+// precision, the value, in the order the positional engine numbers them) and is written in
+// turn, without the arrays and numbering that positions need. The output is the same.
 void appendInOrder(Output& out, const char* fmt, std::size_t n, std::va_list& args) {
     for (std::size_t pos = 0; pos < n;) {
         if (fmt[pos] != '%') {
@@ -652,15 +653,24 @@ void appendInOrder(Output& out, const char* fmt, std::size_t n, std::va_list& ar
         }
         if (!takesArguments(directive))
             continue;
-        Slot value{};
-        value.kind = directive.kind;
-        value.size = directive.size;
-        readArgument(value, args);
-        directive.valueArgument = 0;
+        Slot arguments[3];
+        std::uint32_t count = 0;
+        const auto take = [&](std::uint16_t kind, std::uint16_t size) {
+            Slot& slot = arguments[count];
+            slot.kind = kind;
+            slot.size = size;
+            readArgument(slot, args);
+            return count++;
+        };
+        if (directive.widthArgument == kUnnumbered)
+            directive.widthArgument = take(kInteger, kSizeInt);
+        if (directive.precisionArgument == kUnnumbered)
+            directive.precisionArgument = take(kInteger, kSizeInt);
+        directive.valueArgument = take(directive.kind, directive.size);
         if (directive.kind == kString)
-            appendString(out, directive, &value);
+            appendString(out, directive, arguments);
         else
-            appendNumber(out, directive, &value);
+            appendNumber(out, directive, arguments);
     }
 }
 
@@ -779,7 +789,7 @@ ustring ustring::vformat(const char* fmt, std::va_list args) {
 
 void ustring::appendFormat(ustring& target, const char* fmt, std::va_list args) {
     const size_type n = std::strlen(fmt);
-    if (std::memchr(fmt, '$', n) == nullptr && std::memchr(fmt, '*', n) == nullptr) {
+    if (std::memchr(fmt, '$', n) == nullptr) {
         std::va_list copy;
         va_copy(copy, args);
         Output out(target);
