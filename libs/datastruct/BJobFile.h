@@ -156,7 +156,6 @@ private:
     void ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& result) const;
     void CommitRead(ReadResult& result, std::int32_t mask);
     void WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const;
-    [[nodiscard]] bool WritePageItems(UKeyOutStream& out, const std::ostream& file) const;
 
     BGroupList m_groups;
     BGroup m_defaultGroup;
