@@ -5,13 +5,13 @@
 
 #include "model/KeyStrings.h"
 #include "model/SettingDefinitions.h"
+#include "platform/files.h"
 #include "utils/Logger.h"
 #include "utils/UKeyStream.h"
 #include "utils/uuid.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <span>
 #include <stdexcept>
@@ -395,9 +395,16 @@ UFileSpecCore BJobFile::GetOutputFile(long n) const {
     return file;
 }
 
-UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
+UFileSpecCore BJobFile::GetPlacedImagesFolderPath() const {
     UFileSpecCore folder = jobFolder;
     if (!folder.is_valid() || !folder.descend("PlacedImages"))
+        return UFileSpecCore();
+    return folder;
+}
+
+UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
+    UFileSpecCore folder = GetPlacedImagesFolderPath();
+    if (!folder.is_valid())
         return UFileSpecCore();
     // A file of that name makes mkdir succeed without giving a folder.
     if (folder.is_directory() || (folder.mkdir() && folder.is_directory()))
@@ -453,12 +460,11 @@ void BJobFile::ApplyProfileSettings() {
     }
 }
 
-bool BJobFile::WritePageItemFile() {
-    std::ofstream file;
-    pageItemFile.open_ofstream(file, std::ios::binary | std::ios::trunc);
-    if (!file.is_open() || file.fail()) {
+bool BJobFile::WritePageItemFile(const UFileSpecCore& target) const {
+    platform::OutputFileStream file;
+    if (!file.open(target.wide_path())) {
         ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
-            << "cannot open page-item file " << pageItemFile.path();
+            << "cannot open page-item file " << target.path();
         return false;
     }
     bool written = false;
@@ -467,12 +473,10 @@ bool BJobFile::WritePageItemFile() {
         written = WritePageItems(out, file);
         out.close();
     }
-    file.flush();
-    written = written && file.good();
-    file.close();
-    if (!written || file.fail()) {
+    written = file.close() && written;
+    if (!written) {
         ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
-            << "cannot write page-item file " << pageItemFile.path();
+            << "cannot write page-item file " << target.path();
         return false;
     }
     return true;
