@@ -68,8 +68,7 @@ std::vector<Outline> PageOutlines(const Document& document, UID page, const Side
     return outlines;
 }
 
-ErrorCode WriteOutputFile(const IDFile& file,
-                          const std::function<bool(std::ostream& out)>& write) {
+ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostream& out)>& write) {
     if (file.IsEmpty() || !platform::toPosixPath(file.GetString()) ||
         Faults::Instance().FileStreamOpenFails(file.GetString()))
         return kFileWriteErr;

@@ -602,8 +602,7 @@ private:
     bool m_failed = false;
 };
 
-OutputFileStream::OutputFileStream()
-    : std::ostream(nullptr), m_buffer(std::make_unique<Buffer>()) {
+OutputFileStream::OutputFileStream() : std::ostream(nullptr), m_buffer(std::make_unique<Buffer>()) {
     rdbuf(m_buffer.get());
     setstate(std::ios_base::badbit); // nothing to write to before open
 }

@@ -84,8 +84,8 @@ void CheckOutputFiles(const BJobFile& job) {
 
 // Decimal digits only, at least one.
 bool IsNumber(const ustring& text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace
@@ -286,6 +286,6 @@ bool IsOutputFileOf(const BJobFile& job, const UFileSpecCore& file) {
     UFileSpecCore folder = file;
     UFileSpecCore outputFolder = job.outputFile;
     return leaf.size() > prefix.size() && leaf.substr(0, prefix.size()) == prefix &&
-           IsNumber(leaf.substr(prefix.size())) && folder.to_parent() &&
-           outputFolder.to_parent() && IsSamePlace(folder, outputFolder);
+           IsNumber(leaf.substr(prefix.size())) && folder.to_parent() && outputFolder.to_parent() &&
+           IsSamePlace(folder, outputFolder);
 }

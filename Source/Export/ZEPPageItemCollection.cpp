@@ -45,8 +45,8 @@ void CollectPage(IDocument* document, BJobFile& job, IPageList& pageList, IItemW
     auto pageRecord = boost::make_shared<ZEPPageItemInfo>();
     pageRecord->InitWithoutAnalysis(iGeometry.get(), bleedRect, job, index + 1);
     records.AppendPageRecord(std::move(pageRecord));
-    ZEPItemInfoCallback callback(walker, records, job, bleedRect,
-                                 static_cast<std::uint32_t>(index), files);
+    ZEPItemInfoCallback callback(walker, records, job, bleedRect, static_cast<std::uint32_t>(index),
+                                 files);
     InterfacePtr<IShape> shape(iSpread, UseDefaultIID{});
     if (shape)
         walker->Walk(PMMatrix(), GetUIDRef(shape.get()), &callback, kWalkFlags);

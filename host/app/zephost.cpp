@@ -18,7 +18,9 @@
 #include "host/Recorder.h"
 #include "host/Scripting.h"
 #include "host/Selection.h"
+#include "platform/files.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -50,7 +52,11 @@ constexpr const char* kUsage =
     "  menus            build the menus and print the plug-in's items as placed\n"
     "  report           print what the last call's export wrote (output files, the job's\n"
     "                   page-item file) and whether the document came back to its state\n"
-    "                   after the job was stored\n";
+    "                   after the job was stored\n"
+    "environment:\n"
+    "  ZEPHOST_KILL_AT_FILE_OPERATION=N\n"
+    "                   kill the process (SIGKILL) just before its N-th file operation that\n"
+    "                   changes the file system, as a crash there would\n";
 
 const std::set<std::string> kSteps{"open", "select", "call",  "action", "states",
                                    "undo", "dump",   "menus", "report", "commands"};
@@ -282,6 +288,20 @@ void Run(const Step& step, CallReport& report) {
         Dump(step.arguments);
 }
 
+// The crash that ZEPHOST_KILL_AT_FILE_OPERATION asks for, if any.
+void KillAtFileOperation() {
+    const char* text = std::getenv("ZEPHOST_KILL_AT_FILE_OPERATION");
+    char* end = nullptr;
+    const unsigned long long at = text ? std::strtoull(text, &end, 10) : 0;
+    if (at == 0 || *end != '\0')
+        return;
+    platform::setFileOperationHook([at](std::uint64_t n, platform::FileOperation) {
+        if (n == at)
+            std::raise(SIGKILL);
+        return true;
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -314,6 +334,7 @@ int main(int argc, char** argv) {
     }
 
     host::Reset();
+    KillAtFileOperation();
     std::string error;
     IPlugIn* plugin = host::OpenPluginLibrary(library, error);
     if (!plugin) {

@@ -498,8 +498,8 @@ bool IsReportText(const std::string& alert) {
         "(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute", "!(mPageItemRef)",
         "s16.empty()", "theOrvaleLayerUID==kInvalidUID"};
     if (std::regex_match(alert, guard) || std::regex_match(alert, unwritten) ||
-        conditions.contains(alert) ||
-        alert == UnknownError(kInjected) || alert == UnknownError(kFailure) ||
+        conditions.contains(alert) || alert == UnknownError(kInjected) ||
+        alert == UnknownError(kFailure) ||
         alert == ErrorUtils::PMGetErrorString(host::kFileWriteErr).GetUTF8String())
         return true;
     for (std::uint32_t code = 0x52E00; code <= 0x52EFF; ++code)
@@ -548,9 +548,9 @@ TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) 
             EXPECT_TRUE(fault.throws ? run.alerts.front() == std::bad_alloc().what()
                                      : IsReportText(run.alerts.front()))
                 << what << ": " << run.alerts.front();
-            const bool afterEvent = !fault.fileOperation &&
-                                    std::find(road.afterEvent.begin(), road.afterEvent.end(),
-                                              point) != road.afterEvent.end();
+            const bool afterEvent =
+                !fault.fileOperation && std::find(road.afterEvent.begin(), road.afterEvent.end(),
+                                                  point) != road.afterEvent.end();
             EXPECT_EQ(run.messages, afterEvent ? clean.messages : 0u) << what;
             if (!afterEvent) {
                 EXPECT_EQ(run.folder, run.folderBefore) << what << " (job folder)";

@@ -301,13 +301,14 @@ TEST_F(PlacedContentTest, AFailedProfileWriteFailsTheWalkNotJustTheItem) {
                                     R"("profiles": [{"id": 54, "name": "E", "data": "01"}], )");
     m_temp.write("PlacedImages", "a file where the folder should be");
     const LogCapture log; // the job reports the folder it cannot make
-    const std::regex named("0x52E0A The file PlacedImages/[0-9A-F_]{36}\\.icc cannot be written\\.");
+    const std::regex named(
+        "0x52E0A The file PlacedImages/[0-9A-F_]{36}\\.icc cannot be written\\.");
     EXPECT_TRUE(std::regex_match(Thrown([&] { Analyse(document, 20); }), named));
     ZEPPageItemInfoList records;
     ZEPItemInfoCallback callback(nullptr, records, m_job, PMRect(0, 0, 600, 800), 0);
     EXPECT_TRUE(callback.Record(ObjectIn(document, 21).get()));
-    EXPECT_TRUE(std::regex_match(Thrown([&] { callback.Record(ObjectIn(document, 20).get()); }),
-                                 named));
+    EXPECT_TRUE(
+        std::regex_match(Thrown([&] { callback.Record(ObjectIn(document, 20).get()); }), named));
     EXPECT_EQ(records.GetRecords().size(), 1u);
 }
 

@@ -132,18 +132,18 @@ protected:
                                   }});
     }
 
-    void Call(const std::string& pageItemFile = "items.bin") {
+    void Call(const std::string& pageItemFile = "items.bin",
+              const std::string& sections = R"([{"first": 1, "count": 2}])") {
         const std::string destination =
             R"({"width": 300, "height": 400, "bleed": [3, 3, 3, 3], "id": ")";
-        const std::string job = R"({"job": {"jobName": "Ad", "pageCount": 2, "jobFolder": ")" +
-                                m_temp.systemPath() + R"(", "outputFile": ")" +
-                                m_temp.systemPath("ad") + R"(", "pageItemFile": ")" +
-                                m_temp.systemPath(pageItemFile) +
-                                R"(", "sections": [{"first": 1, "count": 2}]},
+        const std::string job =
+            R"({"job": {"jobName": "Ad", "pageCount": 2, "jobFolder": ")" + m_temp.systemPath() +
+            R"(", "outputFile": ")" + m_temp.systemPath("ad") + R"(", "pageItemFile": ")" +
+            m_temp.systemPath(pageItemFile) + R"(", "sections": )" + sections + R"(},
             "groups": [{"selected": true, "destinations": [)" +
-                                destination + R"(1"}, )" + destination + R"(2"}]},
+            destination + R"(1"}, )" + destination + R"(2"}]},
                        {"destinations": [)" +
-                                destination + R"(3"}]}], "forbidPDF": false})";
+            destination + R"(3"}]}], "forbidPDF": false})";
         host::CallScriptMethod(
             kExportJobMethod,
             {{kJobParameter, ScriptData(PMString(hexText(describedJobBytes(job))))},
@@ -201,6 +201,7 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
         const char* pageItemFile;
         std::string alert;
         bool pdf;
+        const char* sections = R"([{"first": 1, "count": 2}])";
     } cases[] = {
         {"no listener", false, [] {}, "items.bin",
          "The companion application cannot be told of the export: its destinations stay "
@@ -211,6 +212,15 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
          "items.bin", "Unknown error 7", false},
         {"page-item file not written", true, [] {}, "missing/items.bin",
          "The file " + m_temp.systemPath("missing/items.bin") + " cannot be written.", false},
+        {"page-item file is the PDF", true, [] {}, "ad.pdf",
+         "The page-item file " + m_temp.systemPath("ad.pdf") + " is a file of the output " +
+             m_temp.systemPath("ad") + ".",
+         false},
+        {"no page", true, [] {}, "items.bin", "The job's pages lie outside the document.", false,
+         R"([{"first": 1, "count": 0}])"},
+        {"pages beyond the document", true, [] {}, "items.bin",
+         "The job's pages lie outside the document.", false,
+         R"([{"first": 2, "count": 2000000000}])"},
     };
     for (const auto& c : cases) {
         host::Faults::Instance().Reset();
@@ -220,7 +230,7 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
         m_afterStore.reset();
         const auto companion = c.listening ? Listen() : nullptr;
         c.inject();
-        Call(c.pageItemFile);
+        Call(c.pageItemFile, c.sections);
         EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{c.alert}) << c.name;
         EXPECT_EQ(Log(host::Channel::Sequences).back(), "fail Zephrin Export") << c.name;
         ASSERT_TRUE(m_afterStore) << c.name;
