@@ -14,8 +14,8 @@
 #include "host/Host.h"
 #include "host/Scripting.h"
 #include "model/BJobFile.h"
+#include "model/JobText.h"
 #include "platform/pipe.h"
-#include "support/HexBytes.h"
 #include "support/JobDescription.h"
 #include "utils/Logger.h"
 
@@ -190,7 +190,7 @@ void BM_ExportJobPages_zep(benchmark::State& state) {
     const TempFolder folder;
     Companion companion;
     const std::string description = DescribeDocument(pages);
-    const std::string text = hexText(JobBytes(pages));
+    const std::string text = EncodeJobText(JobBytes(pages));
     for (auto _ : state) {
         state.PauseTiming();
         if (!OpenDocument(description)) {

@@ -30,7 +30,8 @@ Conversion<To> convertChecked(Converter<From, To> convert, const std::vector<Fro
 template <typename T>
 std::vector<T> unitsFrom(const std::uint8_t* data, std::size_t size) {
     std::vector<T> units(size / sizeof(T));
-    std::memcpy(units.data(), data, units.size() * sizeof(T));
+    if (!units.empty()) // an empty vector's data() may be null, which memcpy must not get
+        std::memcpy(units.data(), data, units.size() * sizeof(T));
     return units;
 }
 

@@ -1,6 +1,7 @@
 // Files and folders on POSIX, shown to the system as drive Z: with Windows path rules.
 #include "platform/files.h"
 
+#include "encoding/ConvertUTF.h"
 #include "platform/utf8.h"
 #include "platform/uuid.h"
 
@@ -11,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -44,6 +46,195 @@ bool isAsciiLetter(char c) {
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
+}
+
+// A system path mapped: its POSIX path, or nothing and the rule it breaks.
+struct PathMapping {
+    std::optional<std::string> posix;
+    std::string refusal;
+};
+
+PathMapping refused(std::string reason) {
+    return {std::nullopt, std::move(reason)};
+}
+
+bool isReservedSuffix(char16_t unit) {
+    return (unit >= u'0' && unit <= u'9') || unit == u'\u00B9' || unit == u'\u00B2' ||
+           unit == u'\u00B3';
+}
+
+// True when the name is a device's (CON, PRN, AUX, NUL, COM0-9, LPT0-9 and COM/LPT with a
+// superscript 1, 2 or 3, in any case): Windows takes such a name with any extension, and with
+// spaces before the extension, for the device, never for a file.
+bool isDeviceName(std::u16string_view name) {
+    std::u16string_view stem = name.substr(0, name.find(u'.'));
+    while (!stem.empty() && stem.back() == u' ')
+        stem.remove_suffix(1);
+    const auto startsWith = [stem](std::u16string_view word) { // an upper-case ASCII word
+        return stem.size() >= word.size() &&
+               std::equal(word.begin(), word.end(), stem.begin(), [](char16_t w, char16_t unit) {
+                   return w == (unit >= u'a' && unit <= u'z' ? unit - 32 : unit);
+               });
+    };
+    if (stem.size() == 3)
+        return startsWith(u"CON") || startsWith(u"PRN") || startsWith(u"AUX") || startsWith(u"NUL");
+    return stem.size() == 4 && (startsWith(u"COM") || startsWith(u"LPT")) &&
+           isReservedSuffix(stem[3]);
+}
+
+std::string hexUnit(char16_t unit, int digits) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        text += kDigits[(unit >> shift) & 0xF];
+    return text;
+}
+
+// The text of a path for a message: UTF-8, with control characters as \xNN and unpaired
+// surrogates as \uNNNN.
+std::string shown(std::u16string_view text) {
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        const bool pair = unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
+        if (unit < 0x20) {
+            result += "\\x" + hexUnit(unit, 2);
+        } else if (unit >= 0xD800 && unit < 0xE000 && !pair) {
+            result += "\\u" + hexUnit(unit, 4);
+        } else {
+            const std::u16string piece(text.substr(i, pair ? 2 : 1));
+            result += utf16ToUtf8(piece).value_or("?");
+            i += pair ? 1 : 0;
+        }
+    }
+    return result;
+}
+
+// The bytes of a path that is not UTF-8, for a message: ASCII as it is, control characters and
+// every other byte as \xNN.
+std::string shownBytes(std::string_view bytes) {
+    std::string result;
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        if (value < 0x20 || value >= 0x7F)
+            result += "\\x" + hexUnit(value, 2);
+        else
+            result += byte;
+    }
+    return result;
+}
+
+// Why Windows would not make a file or folder of this name; nothing when it would.
+std::optional<std::string> nameRefusal(std::u16string_view name) {
+    const std::string quoted = "the name \"" + shown(name) + "\" ";
+    for (const char16_t unit : name) {
+        if (unit < 0x20)
+            return quoted + "holds the control character \\x" + hexUnit(unit, 2) +
+                   ", which a Windows file name may not hold";
+        if (std::u16string_view(u"<>:\"|?*").find(unit) != std::u16string_view::npos)
+            return quoted + "holds '" + static_cast<char>(unit) +
+                   "', which a Windows file name may not hold";
+    }
+    if (name.back() == u'.' || name.back() == u' ')
+        return quoted + (name.back() == u'.' ? "ends in a dot" : "ends in a space") +
+               ", which Windows drops from a file name";
+    if (isDeviceName(name))
+        return quoted + "is a Windows device name";
+    return std::nullopt;
+}
+
+// The names between the separators of a path; empty ones (doubled separators) are dropped.
+std::vector<std::u16string_view> namesOf(std::u16string_view path) {
+    std::vector<std::u16string_view> names;
+    while (!path.empty()) {
+        const std::size_t slash = std::min(path.find(u'/'), path.size());
+        if (slash > 0)
+            names.push_back(path.substr(0, slash));
+        path.remove_prefix(std::min(slash + 1, path.size()));
+    }
+    return names;
+}
+
+// The names of a path below its drive's root with "." and ".." resolved as Windows does before
+// it reaches the file system: ".." at the root stays at the root, so no path climbs out of its
+// drive.
+std::vector<std::u16string_view> resolvedComponents(std::u16string_view rest) {
+    std::vector<std::u16string_view> components;
+    for (const std::u16string_view name : namesOf(rest)) {
+        if (name == u"..") {
+            if (!components.empty())
+                components.pop_back();
+        } else if (name != u".") {
+            components.push_back(name);
+        }
+    }
+    return components;
+}
+
+std::optional<std::string> firstNameRefusal(const std::vector<std::u16string_view>& names) {
+    for (const std::u16string_view name : names)
+        if (auto refusal = nameRefusal(name))
+            return refusal;
+    return std::nullopt;
+}
+
+// The POSIX path of a drive path: the drive's folder and the resolved components.
+PathMapping mapDrivePath(char16_t letter, std::u16string_view rest) {
+    const auto components = resolvedComponents(rest);
+    if (auto refusal = firstNameRefusal(components))
+        return refused(std::move(*refusal));
+    std::u16string below = u"/";
+    for (const std::u16string_view component : components)
+        below.append(component).append(u"/");
+    if (!components.empty() && !rest.ends_with(u'/'))
+        below.pop_back();
+    const auto posixBelow = utf16ToUtf8(below);
+    if (!posixBelow)
+        return refused("it is not whole UTF-16 text (an unpaired surrogate)");
+    const char drive = static_cast<char>(letter & ~0x20);
+    if (drive == 'Z')
+        return {posixBelow, {}};
+    const std::string variable = std::string("ZEP_DRIVE_") + drive;
+    std::string root = environment(variable.c_str());
+    if (root.empty())
+        return refused(std::string("drive ") + drive + ": is not mapped (" + variable +
+                       " is not set)");
+    while (!root.empty() && root.back() == '/')
+        root.pop_back();
+    return {root + *posixBelow, {}};
+}
+
+// Texts without a drive are left as they are; their names follow the same rules.
+PathMapping mapPathWithoutDrive(std::u16string_view text) {
+    std::vector<std::u16string_view> names = namesOf(text);
+    std::erase_if(names, [](std::u16string_view name) { return name == u"." || name == u".."; });
+    if (auto refusal = firstNameRefusal(names))
+        return refused(std::move(*refusal));
+    auto posixPath = utf16ToUtf8(std::u16string(text));
+    if (!posixPath)
+        return refused("it is not whole UTF-16 text (an unpaired surrogate)");
+    return {std::move(posixPath), {}};
+}
+
+PathMapping mapPath(const std::u16string& path) {
+    if (path.empty())
+        return refused("it is empty");
+    if (path.find(u'\0') != std::u16string::npos)
+        return refused("it holds a NUL character");
+    std::u16string text = path;
+    if (text.starts_with(u"\\\\?\\")) {
+        text.erase(0, 4);
+        if (text.starts_with(u"UNC\\") || text.starts_with(u"unc\\"))
+            return refused("it names a server share, which is not reachable here");
+    }
+    std::replace(text.begin(), text.end(), u'\\', u'/');
+    if (text.starts_with(u"//"))
+        return refused("it names a server share, which is not reachable here");
+    if (text.size() >= 2 && text[1] == u':' && text[0] < 0x80 &&
+        isAsciiLetter(static_cast<char>(text[0])))
+        return mapDrivePath(text[0], std::u16string_view(text).substr(2));
+    return mapPathWithoutDrive(text);
 }
 
 std::optional<std::string> posix(const std::u16string& path) {
@@ -177,35 +368,28 @@ void openOn(Stream& stream, const std::u16string& path, std::ios_base::openmode 
 } // namespace
 
 std::optional<std::string> toPosixPath(const std::u16string& path) {
-    std::u16string text = path;
-    if (text.find(u'\0') != std::u16string::npos)
+    return mapPath(path).posix;
+}
+
+std::optional<std::string> pathRefusal(const std::u16string& path) {
+    const PathMapping mapping = mapPath(path);
+    if (mapping.posix)
         return std::nullopt;
-    if (text.starts_with(u"\\\\?\\")) {
-        text.erase(0, 4);
-        if (text.starts_with(u"UNC\\") || text.starts_with(u"unc\\"))
-            return std::nullopt;
-    }
-    std::replace(text.begin(), text.end(), u'\\', u'/');
-    if (text.starts_with(u"//"))
-        return std::nullopt;
-    auto utf8 = utf16ToUtf8(text);
-    if (!utf8)
-        return std::nullopt;
-    std::string& result = *utf8;
-    if (result.size() < 2 || result[1] != ':' || !isAsciiLetter(result[0]))
-        return result;
-    char drive = static_cast<char>(result[0] & ~0x20);
-    std::string rest = result.substr(2);
-    if (rest.empty() || rest.front() != '/')
-        rest.insert(rest.begin(), '/');
-    if (drive == 'Z')
-        return rest;
-    std::string root = environment((std::string("ZEP_DRIVE_") + drive).c_str());
-    if (root.empty())
-        return std::nullopt;
-    while (!root.empty() && root.back() == '/')
-        root.pop_back();
-    return root + rest;
+    return "the path \"" + shown(path) + "\" names no file: " + mapping.refusal;
+}
+
+std::optional<std::string> pathRefusal(std::string_view utf8Path) {
+    const auto* const begin = reinterpret_cast<const UTF8*>(utf8Path.data());
+    const UTF8* source = begin;
+    std::u16string wide(utf8Path.size(), u'\0'); // a byte gives at most one unit
+    UTF16* target = wide.data();
+    if (ConvertUTF8toUTF16(&source, begin + utf8Path.size(), &target, target + wide.size(),
+                           strictConversion) != conversionOK)
+        return "the path \"" + shownBytes(utf8Path) +
+               "\" names no file: it is not whole UTF-8 text (a bad sequence at byte " +
+               std::to_string(source - begin) + ")";
+    wide.resize(static_cast<std::size_t>(target - wide.data()));
+    return pathRefusal(wide);
 }
 
 std::optional<std::u16string> toSystemPath(const std::string& posixPath) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -25,10 +26,29 @@ extern const int kErrorAlreadyExists;
 
 // The POSIX path that a system path names, or nothing when it names nothing. The POSIX file
 // system is drive Z: ("Z:/tmp/x" is "/tmp/x"); another drive letter X is the folder in the
-// environment variable ZEP_DRIVE_X and names nothing while that is unset; UNC names
-// ("//server/share", "\\?\UNC\...") and texts holding NUL name nothing. A leading "\\?\" is
-// dropped and every '\' becomes '/'. Texts without a drive ("/a", "a") pass unchanged.
+// environment variable ZEP_DRIVE_X and names nothing while that is unset. A leading "\\?\" is
+// dropped and every '\' becomes '/'. Below a drive, "." and ".." are resolved first, as Windows
+// does, and never climb above the drive's root ("J:/../x" is "J:/x"); doubled separators count
+// as one. Texts without a drive ("/a", "a") pass unchanged.
+// Names nothing: the empty text, a text holding NUL or an unpaired surrogate, UNC names
+// ("//server/share", "\\?\UNC\..."), and a path one of whose names Windows would not make
+// (see pathRefusal), so no layer can read or write a file under a name that a Windows system
+// could not have.
 [[nodiscard]] std::optional<std::string> toPosixPath(const std::u16string& path);
+
+// Why a path names nothing, for a message to the user before anything is written: a text that
+// shows the path and names the rule it breaks; nothing when toPosixPath maps it. The rules for
+// each name of the path (after "." and ".." are resolved): no control character (U+0001 to
+// U+001F), none of < > : " | ? *, no trailing dot or space, and no device name (CON, PRN, AUX,
+// NUL, COM0 to COM9, LPT0 to LPT9, COM and LPT with a superscript 1, 2 or 3; in any case, with
+// any extension: "nul.txt" is the device). For example:
+//     the path "J:/con.pdf" names no file: the name "con.pdf" is a Windows device name
+[[nodiscard]] std::optional<std::string> pathRefusal(const std::u16string& path);
+// The same for a path kept as UTF-8 text (a UFileSpecCore's text, a job's output name). A text
+// that is not whole UTF-8 is refused here, where its bytes are still at hand: once converted
+// with a conversion that stops at the first bad sequence it would name another file ("J:/a" for
+// "J:/a\xFF\xFEb.pdf").
+[[nodiscard]] std::optional<std::string> pathRefusal(std::string_view utf8Path);
 
 // The drive form of a POSIX path: "/tmp/x" gives "Z:/tmp/x"; nothing when it is not UTF-8.
 [[nodiscard]] std::optional<std::u16string> toSystemPath(const std::string& posixPath);

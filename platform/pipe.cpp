@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
@@ -41,6 +41,18 @@ std::optional<sockaddr_un> socketAddress(const std::string& path) {
         return std::nullopt;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return address;
+}
+
+// Waits until the socket can take more bytes, at most until the deadline; false once it has
+// passed. An error or a hang-up also ends the wait: the next send reports it.
+bool awaitRoom(int socket, std::chrono::steady_clock::time_point deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0)
+        return false;
+    pollfd wait{socket, POLLOUT, 0};
+    const int ready = ::poll(&wait, 1, static_cast<int>(left.count()));
+    return ready > 0 || (ready < 0 && errno == EINTR);
 }
 
 bool connectTo(int socket, const sockaddr_un& address) {
@@ -110,13 +122,18 @@ PipeConnection::~PipeConnection() {
 }
 
 bool PipeConnection::write(std::string_view bytes) {
+    const auto deadline = std::chrono::steady_clock::now() + kPipeSendDeadline;
     while (!bytes.empty()) {
         const ssize_t sent = ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+            continue;
+        }
         if (sent < 0 && errno == EINTR)
             continue;
-        if (sent <= 0)
+        if (sent == 0 || (errno != EAGAIN && errno != EWOULDBLOCK) ||
+            !awaitRoom(m_socket, deadline))
             return false;
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
     return true;
 }
@@ -130,13 +147,10 @@ std::optional<PipeConnection> openPipe(const std::u16string& pipeName) {
     const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (socket < 0)
         return std::nullopt;
+    // The socket stays non-blocking: the writes wait for the listener by themselves, so a
+    // message larger than the socket's buffer goes out whole, but never past the deadline.
     PipeConnection connection(socket);
     if (!connectTo(socket, *socketAddress(*path)))
-        return std::nullopt;
-    // The writes wait for the listener, so a message larger than the socket's buffer goes out
-    // whole instead of failing half-way.
-    const int flags = ::fcntl(socket, F_GETFL);
-    if (flags < 0 || ::fcntl(socket, F_SETFL, flags & ~O_NONBLOCK) < 0)
         return std::nullopt;
     return connection;
 }

@@ -1,8 +1,10 @@
 // The companion pipe: the stand-in for a Windows named pipe "\\.\pipe\NAME", a Unix-domain stream
 // socket at $ZEP_PIPE_DIR/NAME (default /tmp). The sending side opens a connection without
-// waiting and writes whole messages; the listening side serves one connection after another.
+// waiting and writes whole messages, each within kPipeSendDeadline; the listening side serves
+// one connection after another.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +17,11 @@
 #include <thread>
 
 namespace platform {
+
+// How long one message may take to go out whole. A listener that accepts and then reads slowly
+// or not at all would otherwise keep the sender waiting for ever once the socket's buffer is
+// full (a message of a few thousand destinations is larger than that buffer).
+inline constexpr std::chrono::seconds kPipeSendDeadline{5};
 
 // The socket path of a pipe name: "\\.\pipe\" (any case) and a NAME without '\' or '/' that is
 // not "." or ".."; nothing for any other text, or when the path is too long for a socket
@@ -30,7 +37,8 @@ public:
     ~PipeConnection();
 
     // Writes every byte, waiting while the listener has not taken the earlier ones; false when
-    // the connection fails before the last byte went out. A listener that has gone raises no
+    // the connection fails, or kPipeSendDeadline has passed since the call, before the last
+    // byte went out (the listener then gets a cut message). A listener that has gone raises no
     // signal: the write fails.
     [[nodiscard]] bool write(std::string_view bytes);
 

@@ -8,8 +8,9 @@
 //
 // Paths and names compare without regard to case, as the registry's do; the first line that
 // matches holds the value. A missing or unreadable file is an empty registry; so is a file of
-// more than 1 MiB (no registry of ours grows that large: it is taken as damaged). Lines without
-// two TABs, or that are not UTF-8, hold nothing.
+// more than 1 MiB (no registry of ours grows that large: it is taken as damaged) and anything at
+// the path that is not a regular file (a folder, a FIFO, a device), which is never waited on or
+// read. Lines without two TABs, or that are not UTF-8, hold nothing.
 #pragma once
 
 #include <optional>

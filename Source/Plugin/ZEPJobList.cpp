@@ -2,6 +2,7 @@
 
 #include "Plugin/ZEPHostAccess.h"
 #include "host/Database.h"
+#include "model/JobText.h"
 
 #include <sstream>
 
@@ -25,26 +26,6 @@ std::string BytesOf(BJobFile& job, std::int32_t mask) {
 void ReadBytes(BJobFile& job, const std::string& bytes, std::int32_t mask) {
     std::istringstream in(bytes);
     job.Read(in, mask);
-}
-
-// The value of one hex digit '0'-'9' or 'A'-'F'; other characters give other values, kept to 8
-// bits with the pair they are in.
-unsigned HexDigit(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    return code < 'A' ? code - 48u : code - 55u;
-}
-
-// The job-file bytes of a job list's text form: as they stand when they begin with the keyed
-// stream's root key 'K' 'S', else decoded from hex pairs.
-std::string DecodeJobText(const std::string& text) {
-    if (text.size() >= 2 && text[0] == 'K' && text[1] == 'S')
-        return text;
-    std::string bytes;
-    bytes.reserve(text.size() / 2);
-    for (std::size_t i = 1; i < text.size(); i += 2)
-        bytes.push_back(
-            static_cast<char>(((HexDigit(text[i - 1]) << 4) + HexDigit(text[i])) & 0xFF));
-    return bytes;
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "host/Print.h"
 #include "host/Session.h"
 #include "model/BJobFile.h"
+#include "model/JobText.h"
 #include "utils/Logger.h"
 
 #include <sstream>
@@ -27,13 +28,6 @@ std::string StringParameter(IScriptRequestData* data, ScriptID parameter) {
     PMString text;
     ThrowIfError(value.GetPMString(text));
     return PMStringToUString(text);
-}
-
-// The value of one digit of a 'DisT' text: its low 4 bits after the job text's digit rule, so
-// that 'a'-'f' count as 'A'-'F'.
-unsigned DestinationHexDigit(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    return (code < 'A' ? code - 48u : code - 55u) & 0xFu;
 }
 
 // The open documents, with a new reference; null when the session offers none.
@@ -65,12 +59,7 @@ void DeselectDestinationsInDocument(IDocument* document,
 } // namespace
 
 bool DecodeDestinationIdentifiers(const std::string& text, DestinationIdentifierSet& identifiers) {
-    std::string bytes;
-    bytes.reserve(text.size() / 2);
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2)
-        bytes.push_back(static_cast<char>((DestinationHexDigit(text[i]) << 4) +
-                                          DestinationHexDigit(text[i + 1])));
-    std::istringstream in(std::move(bytes));
+    std::istringstream in(DecodeHexPairs(text, HexDigitRule::kLowNibble));
     if (ReadDestinationIdentifierSet(in, identifiers) &&
         in.peek() == std::istringstream::traits_type::eof())
         return true;

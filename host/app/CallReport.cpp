@@ -5,6 +5,9 @@
 #include "host/Document.h"
 #include "host/PMString.h"
 #include "host/Recorder.h"
+#include "model/BPageItem.h"
+#include "model/JobText.h"
+#include "model/PageItemFileKeys.h"
 #include "platform/files.h"
 #include "utils/UKeyStream.h"
 
@@ -16,21 +19,6 @@
 
 namespace {
 
-// The keys of the job's record and of its page-item file's path.
-constexpr std::uint16_t kJobRecordKey = 'JJ';
-constexpr std::uint16_t kPageItemFileKey = 'PI';
-// The page-item file: the root's record, and in it per page its index (-2 for the document's
-// own items, else the page's position - 1) and the record of its items, each with its kind and
-// the record of its check tags.
-constexpr std::uint16_t kPageItemRootKey = 10;
-constexpr std::uint16_t kPageIndexKey = 120;
-constexpr std::uint16_t kItemsKey = 140;
-constexpr std::uint16_t kKindKey = 1110;
-constexpr std::uint16_t kProfileFileKey = 570; // a placed graphic's colour profile
-constexpr std::uint16_t kTagsKey = 1114;
-constexpr std::uint16_t kTagKey = 10;
-constexpr std::int32_t kDocumentLevelIndex = -2;
-
 std::string FrontDocumentDump() {
     const host::Document* front = host::FrontDocument();
     return front ? host::DumpDocument(*front) : std::string();
@@ -41,25 +29,10 @@ std::string PosixPath(const std::string& path) {
     return platform::toPosixPath(PMString(path).GetUTF16()).value_or(std::string());
 }
 
-unsigned HexDigit(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    return (code < 'A' ? code - 48u : code - 55u) & 0xFu;
-}
-
-// The job-file bytes of a 'Zemp' text, decoded as the plug-in decodes it.
-std::string JobBytes(const std::string& text) {
-    if (text.starts_with("KS"))
-        return text;
-    std::string bytes;
-    for (std::size_t i = 1; i < text.size(); i += 2)
-        bytes.push_back(static_cast<char>(HexDigit(text[i - 1]) << 4 | HexDigit(text[i])));
-    return bytes;
-}
-
 // The job's page-item file ('PI' of its record 'JJ'), empty when the text holds no job.
 std::string PageItemFileOf(const std::string& job) {
     try {
-        std::istringstream in(JobBytes(job));
+        std::istringstream in(DecodeJobText(job));
         UKeyInStream keys(in);
         ustring path;
         keys.enter_record(kJobRecordKey).select_key(kPageItemFileKey).read_string(path);
@@ -71,11 +44,11 @@ std::string PageItemFileOf(const std::string& job) {
 
 std::string KindName(std::int32_t kind) {
     switch (kind) {
-    case 10:
+    case BPageItemValues::kTextRun:
         return "text run";
-    case 20:
+    case BPageItemValues::kPageItem:
         return "page item";
-    case 210:
+    case BPageItemValues::kPlacedGraphic:
         return "placed graphic";
     default:
         return "kind " + std::to_string(kind);
@@ -86,19 +59,19 @@ std::string KindName(std::int32_t kind) {
 // a placed graphic's profile file and its check tags.
 std::vector<std::string> ItemLines(UKeyInStream& keys, bool pageFirst) {
     std::vector<std::string> lines;
-    keys.enter_record(kItemsKey);
+    keys.enter_record(kPageItemsKey);
     for (bool first = pageFirst; keys.next_item(); first = false) {
         std::int32_t kind = 0;
-        keys.select_key(kKindKey).read_int(kind);
+        keys.select_key(kPageItemKindKey).read_int(kind);
         std::string line = first ? "the page" : KindName(kind);
         ustring profile;
         keys.select_key(kProfileFileKey).read_string(profile);
         if (!profile.empty())
             line += " with profile " + profile.toStdString();
-        keys.enter_record(kTagsKey);
+        keys.enter_record(kProblemsKey);
         for (const char* separator = ": "; keys.next_item(); separator = ", ") {
             ustring tag;
-            keys.select_key(kTagKey).read_string(tag);
+            keys.select_key(kProblemKey).read_string(tag);
             line += separator + tag.toStdString();
         }
         keys.leave();

@@ -4,6 +4,7 @@
 #include "model/BJobFile.h"
 
 #include "model/KeyStrings.h"
+#include "model/PageItemFileKeys.h"
 #include "model/SettingDefinitions.h"
 #include "platform/files.h"
 #include "utils/Logger.h"
@@ -24,7 +25,6 @@ constexpr const char* kLogFile = "..\\..\\..\\libs\\datastruct\\BJobFile";
 constexpr std::uint32_t kJobStreamIdentifier = 0x4A4F4235; // "JOB5"
 
 constexpr std::uint16_t kKeyDefaults = 'Dp';
-constexpr std::uint16_t kKeyJob = 'JJ';
 constexpr std::uint16_t kKeyTicket = 'SR';
 constexpr std::uint16_t kKeyPermission = 'BP';
 constexpr std::uint16_t kKeyForbidPDF = 'Br';
@@ -50,12 +50,8 @@ constexpr std::uint16_t kKeyLC = 'LC';
 constexpr std::uint16_t kKeyJobFolder = 'TF';
 constexpr std::uint16_t kKeyOutputFile = 'FS';
 constexpr std::uint16_t kKeyPathPD = 'PD';
-constexpr std::uint16_t kKeyPageItemFile = 'PI';
 
-// The page-item file.
-constexpr std::uint16_t kKeyPageItemRoot = 10;
-constexpr std::uint16_t kKeyPageIndex = 120;
-constexpr std::int32_t kDocumentLevelIndex = -2;
+// The page of the document's own items in the page set.
 constexpr std::int32_t kDocumentLevelPage = -1;
 
 constexpr std::int32_t kGrayscaleStyle = 1;
@@ -217,7 +213,7 @@ void BJobFile::WriteBody(UKeyOutStream& out, std::int32_t mask) {
 }
 
 void BJobFile::WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const {
-    out.begin_record(kKeyJob);
+    out.begin_record(kJobRecordKey);
     out.select_key(kKeyStyle).write_int(style);
     out.select_key(kKeyVersion).write_string("748");
     out.select_key(kKeyIdentifier).write_string(identifier);
@@ -242,7 +238,7 @@ void BJobFile::WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const {
         out.select_key(kKeyJobFolder).write_string(PathText(jobFolder));
         out.select_key(kKeyOutputFile).write_string(PathText(outputFile));
         out.select_key(kKeyPathPD).write_string(PathText(pathPD));
-        out.select_key(kKeyPageItemFile).write_string(PathText(pageItemFile));
+        out.select_key(kPageItemFileKey).write_string(PathText(pageItemFile));
         m_sectionRuns.Write(out);
         m_absoluteRuns.Write(out);
         m_exported.Write(out);
@@ -271,7 +267,7 @@ void BJobFile::ReadBody(UKeyInStream& in, std::int32_t mask) {
 
 void BJobFile::ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& result) const {
     BJobFields& values = result.values;
-    in.enter_record(kKeyJob);
+    in.enter_record(kJobRecordKey);
     in.select_key(kKeyStyle).read_int(values.style);
     in.select_key(kKeyIdentifier).read_string(values.identifier);
     in.select_key(kKeySN).read_string(values.textSN);
@@ -298,7 +294,7 @@ void BJobFile::ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& re
         ReadPath(in, kKeyJobFolder, values.jobFolder);
         ReadPath(in, kKeyOutputFile, values.outputFile);
         ReadPath(in, kKeyPathPD, values.pathPD);
-        ReadPath(in, kKeyPageItemFile, values.pageItemFile);
+        ReadPath(in, kPageItemFileKey, values.pageItemFile);
         result.sectionRuns.Read(in);
         result.absoluteRuns.Read(in);
         result.exported.Read(in);
@@ -504,14 +500,14 @@ bool BJobFile::WritePageItems(UKeyOutStream& out, const std::ostream& file) cons
         return std::span<const BPageItem* const>(first, nextItem);
     };
 
-    out.begin_record(kKeyPageItemRoot);
-    out.select_key(kKeyPageIndex).write_int(kDocumentLevelIndex);
+    out.begin_record(kPageItemRootKey);
+    out.select_key(kPageIndexKey).write_int(kDocumentLevelIndex);
     BPageItemList::WriteRecord(out, itemsOf(kDocumentLevelPage));
     const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns.GetPageCount(),
                                                       std::numeric_limits<std::int32_t>::max());
     for (std::int64_t n = 1; n <= pages && file.good(); ++n) {
         const auto page = static_cast<std::int32_t>(n);
-        out.select_key(kKeyPageIndex).write_int(page - 1);
+        out.select_key(kPageIndexKey).write_int(page - 1);
         BPageItemList::WriteRecord(out, itemsOf(page));
         while (nextFlattener != flatteners.end() && (*nextFlattener)->page < page)
             ++nextFlattener;

@@ -2,6 +2,7 @@
 // page-item file.
 #include "model/BPageItem.h"
 
+#include "model/PageItemFileKeys.h"
 #include "utils/UKeyStream.h"
 
 #include <algorithm>
@@ -10,14 +11,9 @@
 
 namespace {
 
-constexpr std::uint16_t kKeyProblem = 10;
-constexpr std::uint16_t kKeyPageItems = 140;
-constexpr std::uint16_t kKeyProfileFile = 570;
-constexpr std::uint16_t kKeyKind = 1110;
 constexpr std::uint16_t kKeyMatrix = 1111;
 constexpr std::uint16_t kKeyScale1 = 1112;
 constexpr std::uint16_t kKeyScale2 = 1113;
-constexpr std::uint16_t kKeyProblems = 1114;
 constexpr std::uint16_t kKeyIsBitmap = 1560;
 constexpr std::uint16_t kKeyFileType = 1561;
 constexpr std::uint16_t kKeyFlag1562 = 1562;
@@ -69,7 +65,7 @@ const double* BPageItem::GetMatrix(std::int32_t index) const {
 }
 
 void BPageItem::Write(UKeyOutStream& out) const {
-    out.select_key(kKeyKind).write_int(kind);
+    out.select_key(kPageItemKindKey).write_int(kind);
     if (!m_matrices.empty()) {
         out.begin_array(kKeyMatrix);
         for (double value : m_matrices.front())
@@ -79,9 +75,9 @@ void BPageItem::Write(UKeyOutStream& out) const {
     out.select_key(kKeyScale1).write_double(scale1);
     out.select_key(kKeyScale2).write_double(scale2);
     if (!problems.empty()) {
-        out.begin_record(kKeyProblems);
+        out.begin_record(kProblemsKey);
         for (const ustring& problem : problems)
-            out.select_key(kKeyProblem).write_string(problem);
+            out.select_key(kProblemKey).write_string(problem);
         out.end();
     }
 }
@@ -130,11 +126,11 @@ void BPlacedGraphic::Write(UKeyOutStream& out) const {
     if (!typeName.empty())
         out.select_key(kKeyFileType).write_string(typeName);
     if (hasProfileFile && profileFile.is_file())
-        out.select_key(kKeyProfileFile).write_string(profileFile.path());
+        out.select_key(kProfileFileKey).write_string(profileFile.path());
 }
 
 void BPageItemList::Write(UKeyOutStream& out, std::int32_t page) const {
-    out.begin_record(kKeyPageItems);
+    out.begin_record(kPageItemsKey);
     for (const auto& item : m_items) {
         if (item != nullptr && item->page == page)
             item->Write(out);
@@ -173,7 +169,7 @@ std::vector<const BPageItem*> BPageItemList::SortedByPage() const {
 }
 
 void BPageItemList::WriteRecord(UKeyOutStream& out, std::span<const BPageItem* const> items) {
-    out.begin_record(kKeyPageItems);
+    out.begin_record(kPageItemsKey);
     for (const BPageItem* item : items)
         item->Write(out);
     out.end();

@@ -3,6 +3,7 @@
 #include "utils/FilePath.h"
 
 #include "platform/files.h"
+#include "platform/utf8.h"
 #include "utils/ExitHooks.h"
 #include "utils/Logger.h"
 #include "utils/TextUtils.h"
@@ -236,7 +237,11 @@ ustring UFileSpecCore::extension() const {
 }
 
 std::u16string UFileSpecCore::wide_path() const {
-    std::u16string wide = m_path.toWString();
+    // Whole or not at all: a conversion cut at a bad sequence or a NUL would name another file.
+    std::optional<std::u16string> converted = platform::utf8ToUtf16(m_path.toStdString());
+    if (!converted || converted->find(u'\0') != std::u16string::npos)
+        return {};
+    std::u16string& wide = *converted;
     if (wide.size() > kShortPathLimit) {
         for (char16_t& unit : wide)
             if (unit == u'/')

@@ -87,6 +87,8 @@ public:
     // The text after the leaf's last '.'; empty when the leaf has none.
     ustring extension() const;
     // The UTF-16 form handed to the system: above 248 units with '\' and the "\\?\" prefix.
+    // Empty, which names no file, when the text is not whole UTF-8 or holds a NUL: every
+    // operation then fails instead of reaching the file that a cut name would name.
     std::u16string wide_path() const;
 
     bool exists() const;

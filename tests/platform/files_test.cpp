@@ -9,7 +9,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
+using namespace std::literals;
 
 namespace {
 
@@ -24,27 +24,80 @@ protected:
 
 } // namespace
 
-TEST(PlatformPaths, MapDrivesPrefixesAndSeparators) {
+TEST(PlatformPaths, MapDrivesPrefixesAndSeparatorsAndResolveDotsInsideTheDrive) {
     ::setenv("ZEP_DRIVE_C", "/srv/c/", 1);
-    ::unsetenv("ZEP_DRIVE_D");
-    const std::tuple<std::u16string, std::optional<std::string>> cases[] = {
+    const std::tuple<std::u16string, std::string> cases[] = {
         {u"Z:/tmp/x", "/tmp/x"},
         {u"z:\\tmp\\x", "/tmp/x"},
         {u"Z:", "/"},
         {u"\\\\?\\Z:\\tmp\\long", "/tmp/long"},
         {u"C:/a/b", "/srv/c/a/b"},
         {u"c:\\a", "/srv/c/a"},
+        {u"C:", "/srv/c/"},
+        {u"C:/../x.pdf", "/srv/c/x.pdf"}, // C:\.. is C:\ itself
+        {u"C:\\a\\..\\..\\..\\x", "/srv/c/x"},
+        {u"C:/a/./b/", "/srv/c/a/b/"},
+        {u"C:/a/b/..", "/srv/c/a"},
+        {u"Z:/tmp//x", "/tmp/x"},
         {u"/abc", "/abc"},
         {u"rel/x", "rel/x"},
         {u"Z:/\u00E9", "/\xC3\xA9"},
+        {u"C:/console.pdf", "/srv/c/console.pdf"},
+        {u"C:/com10/.hidden/ad.pdf#3", "/srv/c/com10/.hidden/ad.pdf#3"},
     };
-    for (const auto& [in, out] : cases)
+    for (const auto& [in, out] : cases) {
         EXPECT_EQ(platform::toPosixPath(in), out) << std::string(in.begin(), in.end());
-    // An unmapped drive, a server share, a NUL and a lone surrogate name nothing.
-    for (const std::u16string& none : {u"D:/a"s, u"//server/share/a"s, u"\\\\server\\share"s,
-                                       u"\\\\?\\UNC\\server\\share"s, u"Z:/a\0b"s, u"Z:/\xD800x"s})
-        EXPECT_EQ(platform::toPosixPath(none), std::nullopt)
-            << std::string(none.begin(), none.end());
+        EXPECT_EQ(platform::pathRefusal(in), std::nullopt);
+    }
+}
+
+TEST(PlatformPaths, RefuseWhatAWindowsSystemCouldNotNameAndSayWhy) {
+    ::setenv("ZEP_DRIVE_C", "/srv/c", 1);
+    ::unsetenv("ZEP_DRIVE_D");
+    const std::string device = " is a Windows device name";
+    const std::string forbidden = "', which a Windows file name may not hold";
+    const std::string share = "it names a server share, which is not reachable here";
+    const std::tuple<std::u16string, std::string, std::string> cases[] = {
+        {u""s, "", "it is empty"},
+        {u"Z:/a\0b"s, "Z:/a\\x00b", "it holds a NUL character"},
+        {u"Z:/\xD800x"s, "Z:/\\uD800x", "it is not whole UTF-16 text (an unpaired surrogate)"},
+        {u"D:/a"s, "D:/a", "drive D: is not mapped (ZEP_DRIVE_D is not set)"},
+        {u"//server/share/a"s, "//server/share/a", share},
+        {u"\\\\?\\UNC\\server\\share"s, "\\\\?\\UNC\\server\\share", share},
+        {u"C:/a<b.pdf"s, "C:/a<b.pdf", "the name \"a<b.pdf\" holds '<" + forbidden},
+        {u"C:/ad.pdf:stream"s, "C:/ad.pdf:stream",
+         "the name \"ad.pdf:stream\" holds ':" + forbidden},
+        {u"C:/x/a|b/c"s, "C:/x/a|b/c", "the name \"a|b\" holds '|" + forbidden},
+        {u"C:/a\"b"s, "C:/a\"b", "the name \"a\"b\" holds '\"" + forbidden},
+        {u"C:/a*"s, "C:/a*", "the name \"a*\" holds '*" + forbidden},
+        {u"C:/a?"s, "C:/a?", "the name \"a?\" holds '?" + forbidden},
+        {u"C:/a>"s, "C:/a>", "the name \"a>\" holds '>" + forbidden},
+        {u"C:/a\tb"s, "C:/a\\x09b",
+         "the name \"a\\x09b\" holds the control character \\x09, which a Windows file name may "
+         "not hold"},
+        {u"C:/con.pdf"s, "C:/con.pdf", "the name \"con.pdf\"" + device},
+        {u"C:/d/NUL"s, "C:/d/NUL", "the name \"NUL\"" + device},
+        {u"C:/Com1.tar.gz"s, "C:/Com1.tar.gz", "the name \"Com1.tar.gz\"" + device},
+        {u"C:/aux .txt"s, "C:/aux .txt", "the name \"aux .txt\"" + device},
+        {u"C:/LPT\u00B9"s, "C:/LPT\xC2\xB9", "the name \"LPT\xC2\xB9\"" + device},
+        {u"rel/prn"s, "rel/prn", "the name \"prn\"" + device},
+        {u"C:/a./b"s, "C:/a./b",
+         "the name \"a.\" ends in a dot, which Windows drops from a file name"},
+        {u"C:/b "s, "C:/b ",
+         "the name \"b \" ends in a space, which Windows drops from a file name"},
+    };
+    for (const auto& [path, shown, rule] : cases) {
+        SCOPED_TRACE(shown);
+        EXPECT_EQ(platform::toPosixPath(path), std::nullopt);
+        EXPECT_EQ(platform::pathRefusal(path), "the path \"" + shown + "\" names no file: " + rule);
+    }
+    // A UTF-8 text is refused as its UTF-16 form is, and also when it is not whole UTF-8.
+    EXPECT_EQ(platform::pathRefusal("J:/a\xFF\xFE"
+                                    "b.pdf"sv),
+              "the path \"J:/a\\xFF\\xFEb.pdf\" names no file: it is not whole UTF-8 text (a bad "
+              "sequence at byte 4)");
+    EXPECT_EQ(platform::pathRefusal("C:/con.pdf"sv), platform::pathRefusal(u"C:/con.pdf"));
+    EXPECT_EQ(platform::pathRefusal("C:/\xC3\xA9.pdf"sv), std::nullopt);
 }
 
 TEST(PlatformPaths, HandFoldersTheProgramAndTheProcessBackInDriveForm) {

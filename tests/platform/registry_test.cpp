@@ -3,7 +3,15 @@
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
+#include <functional>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -31,11 +39,44 @@ TEST(PlatformRegistry, FindsTheFirstLineOfTheKeyAndValueWithoutRegardToCase) {
     for (const auto& [key, name, value] : cases)
         EXPECT_EQ(platform::registryValue(key, name), value)
             << std::string(name.begin(), name.end());
+}
 
-    folder.write("registry",
-                 std::string(1 << 20, '\n') + "HKEY_CURRENT_USER\\SOFTWARE\\Other\tPath\tZ:/o");
-    EXPECT_EQ(platform::registryValue(u"HKEY_CURRENT_USER\\SOFTWARE\\Other", u"Path"), std::nullopt)
-        << "a file over 1 MiB is taken as damaged";
+TEST(PlatformRegistry, ReadsOnlyARegularFileOfAtMostOneMebibyteAndNeverWaits) {
+    TempFolder folder;
+    const std::string path = folder.at("registry");
+    ::setenv("ZEP_REGISTRY", path.c_str(), 1);
+    const std::string line = "K\tN\tvalue\n";
+    folder.write("good", line);
+    const std::tuple<const char*, std::function<void()>, std::optional<std::u16string>> cases[] = {
+        {"a link to a regular file", [&] { fs::create_symlink(folder.at("good"), path); },
+         u"value"},
+        {"exactly 1 MiB",
+         [&] { folder.write("registry", line + std::string((1 << 20) - line.size(), '\n')); },
+         u"value"},
+        {"over 1 MiB: damaged",
+         [&] { folder.write("registry", line + std::string(1 << 20, '\n')); }, std::nullopt},
+        {"a sparse file of 1 GiB",
+         [&] {
+             folder.write("registry", line);
+             fs::resize_file(path, 1ull << 30);
+         },
+         std::nullopt},
+        {"a FIFO nobody writes", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, std::nullopt},
+        {"a folder", [&] { fs::create_directory(path); }, std::nullopt},
+        {"an endless device", [&] { fs::create_symlink("/dev/zero", path); }, std::nullopt},
+    };
+    for (const auto& [name, make, value] : cases) {
+        SCOPED_TRACE(name);
+        fs::remove_all(path);
+        make();
+        auto lookup =
+            std::async(std::launch::async, [] { return platform::registryValue(u"k", u"n"); });
+        if (lookup.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << "the lookup waits";
+            ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK)); // lets a FIFO's reader go on
+        }
+        EXPECT_EQ(lookup.get(), value);
+    }
 }
 
 TEST(PlatformRegistry, LivesInTheConfigurationFolderByDefault) {

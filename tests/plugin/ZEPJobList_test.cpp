@@ -71,7 +71,7 @@ std::string summaryOfSize(const std::string& name, std::size_t size) {
 
 TEST_F(JobList, RawAndHexTextLoadTheSameJob) {
     const std::string raw = sampleJobBytes("ad");
-    for (const std::string& text : {raw, hexText(raw), hexText(raw) + "F"}) {
+    for (const std::string& text : {raw, EncodeJobText(raw), EncodeJobText(raw) + "F"}) {
         auto job = newTransientJob();
         job->SetFromString(text, false);
         EXPECT_EQ(asString(*job), raw) << text.substr(0, 4);
@@ -84,7 +84,7 @@ TEST_F(JobList, AFailedReadMarksDirtyAndLeavesTheJobWhole) {
         {"not a job", "UKeyInStream: meta key mismatch"},
         {"4B5", "UKeyInStream: meta key mismatch"},
         {truncated, nullptr},
-        {hexText(truncated), nullptr},
+        {EncodeJobText(truncated), nullptr},
     };
     for (const auto& [text, error] : cases) {
         auto job = newTransientJob();

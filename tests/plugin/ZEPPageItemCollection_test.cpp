@@ -4,6 +4,7 @@
 #include "Export/ZEPExportHelper.h"
 
 #include "support/ExportRunFixture.h"
+#include "support/HexBytes.h"
 #include "support/JobSamples.h"
 #include "support/PageItemFile.h"
 #include "support/ProblemTags.h"

@@ -12,8 +12,8 @@
 #include "host/NewDocument.h"
 #include "host/Session.h"
 #include "model/BJobFile.h"
+#include "model/JobText.h"
 #include "support/ColourProfileFolder.h"
-#include "support/HexBytes.h"
 #include "support/IccProfiles.h"
 #include "support/JobDescription.h"
 #include "support/SampleLayoutFixture.h"
@@ -55,7 +55,7 @@ protected:
     static void Call(ScriptID method, const std::string& description,
                      std::optional<bool> fit = std::nullopt) {
         std::map<ScriptID, ScriptData> parameters{
-            {kJobParameter, ScriptData(PMString(hexText(describedJobBytes(description))))}};
+            {kJobParameter, ScriptData(PMString(EncodeJobText(describedJobBytes(description))))}};
         if (fit)
             parameters.emplace(kFitParameter, ScriptData(*fit));
         EXPECT_EQ(host::CallScriptMethod(method, std::move(parameters)).code, kSuccess);

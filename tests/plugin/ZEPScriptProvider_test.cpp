@@ -57,7 +57,7 @@ TEST_F(ScriptProvider, LogsEveryCallAtDebug) {
 
 TEST_F(ScriptProvider, FailuresEndInAnAlertAndTheCallSucceeds) {
     // A script hands the job over as hex text: its raw bytes are no UTF-16 text.
-    const std::string hex = hexText(sampleJobBytes("ad"));
+    const std::string hex = EncodeJobText(sampleJobBytes("ad"));
     Parameters withFit = job(hex);
     withFit.emplace(kFitParameter, ScriptData(true));
     Parameters badFit = job(hex);
@@ -110,7 +110,7 @@ TEST_F(ScriptProvider, RunsOncePerScriptObject) {
 TEST_F(ScriptProvider, ApplyJobReadsTheFullJob) {
     InterfacePtr<IScriptProvider> provider(static_cast<IScriptProvider*>(
         CreateObject(kZEPScriptProviderBoss, IScriptProvider::kDefaultIID)));
-    host::ScriptRequest request(job(hexText(sampleJobBytes("ad"))));
+    host::ScriptRequest request(job(EncodeJobText(sampleJobBytes("ad"))));
     const InterfacePtr<IZEPJobList> applied =
         static_cast<ZEPScriptProvider&>(*provider).ApplyJob(nullptr, &request);
     ASSERT_TRUE(applied);
@@ -146,7 +146,7 @@ protected:
             destination + R"(3"}]}], "forbidPDF": false})";
         host::CallScriptMethod(
             kExportJobMethod,
-            {{kJobParameter, ScriptData(PMString(hexText(describedJobBytes(job))))},
+            {{kJobParameter, ScriptData(PMString(EncodeJobText(describedJobBytes(job))))},
              {kFitParameter, ScriptData(true)}});
     }
     // The stored job's exported destinations and the first destination of its selected group.

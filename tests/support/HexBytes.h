@@ -1,6 +1,9 @@
 // Test aid: bytes written as hex digits, two a byte: read with blanks between them ignored
-// ("04 01 FF"), and written as the job text's upper-case pairs.
+// ("04 01 FF"), and written as upper-case pairs, as the host's document descriptions carry bytes.
+// Job texts are written by the job model's EncodeJobText.
 #pragma once
+
+#include "utils/TextUtils.h"
 
 #include <string>
 #include <string_view>
@@ -19,11 +22,5 @@ inline std::string fromHex(std::string_view digits) {
 
 // Upper-case hex pairs, nothing between them.
 inline std::string hexText(std::string_view bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (const unsigned char b : bytes) {
-        text += digits[b >> 4];
-        text += digits[b & 15];
-    }
-    return text;
+    return toHex(bytes.data(), bytes.size()).toStdString();
 }

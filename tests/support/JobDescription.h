@@ -12,13 +12,17 @@
 //                                  "bleed": [3, 3, 3, 3], "typeIndent": [5, 5, 5, 5],
 //                                  "exported": false}]}],
 //    "defaults": {"Transparency": {"type": "boolean", "defaults": {"sev": "warn"}}},  'Dp'
-//    "ticket": {"qcs": {"checks": {"Transparency": {"sev": "fault"}}}},                 'SR'
+//    "ticket": {"identifier": "booking-4711",                                          'SR'
+//               "qcs": {"checks": {"Transparency": {"sev": "fault"}}}},
 //    "forbidPDF": false}                                                     'BP' with 'Br'
 //
 // Every part may be left out: a job without groups, 'Dp', 'SR' or 'BP'. The setting
 // definitions ("defaults") give each check's type and default severity; the ticket's checks
-// give the job's severities, limits and string parameters ("P": [null, "b.icc"] sets only
-// parameter 1). The boxes are computed from the destinations, as document fitting does.
+// give the job's severities, limits and string parameters ("P": ["a.icc", "b.icc"] sets
+// parameters 0 and 1). The boxes are computed from the destinations, as document fitting does.
+// make_sample_job takes only the keys shown, and in a setting "sev", the limits "note", "warn",
+// "fault" and "ignore", "P", "PV", "precision" and "fix" (support/JobDescriptionCheck.h); the
+// tests' own descriptions may carry more of a ticket or of a definition.
 #pragma once
 
 #include "model/BJobFile.h"

@@ -5,7 +5,7 @@
 #include "Plugin/IZEPJobList.h"
 #include "Plugin/ZEPID.h"
 #include "model/BJobFile.h"
-#include "support/HexBytes.h"
+#include "model/JobText.h"
 
 #include <cstdint>
 #include <sstream>

@@ -3,6 +3,7 @@
 // a reader over given bytes and the dump's text.
 #pragma once
 
+#include "utils/TextUtils.h"
 #include "utils/UKeyStream.h"
 
 #include <bit>
@@ -57,13 +58,12 @@ inline std::string keyStreamAround(const std::string& body, bool withVersion = t
 
 // Upper-case hex digits, one space between bytes.
 inline std::string hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
+    const ustring pairs = toHex(bytes.data(), bytes.size());
     std::string text;
-    for (unsigned char b : bytes) {
-        if (!text.empty())
+    for (std::size_t i = 0; i < pairs.size(); i += 2) {
+        if (i != 0)
             text += ' ';
-        text += digits[b >> 4];
-        text += digits[b & 15];
+        text.append(pairs.data() + i, 2);
     }
     return text;
 }

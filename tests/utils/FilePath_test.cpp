@@ -4,6 +4,7 @@
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -100,6 +101,12 @@ TEST(UFileSpecCore, UsesTheLongWideFormAbove248UnitsAndStreamsItsText) {
     EXPECT_EQ(absolute("C:/d/" + std::string(244, 'a')).wide_path(),
               u"\\\\?\\C:\\d\\" + std::u16string(244, u'a'));
     EXPECT_EQ(absolute("C:/\xC3\xA9").wide_path(), u"C:/\u00E9");
+    EXPECT_EQ(absolute("C:/a\xFF\xFE"
+                       "b.pdf")
+                  .wide_path(),
+              u"")
+        << "not cut at the bad bytes";
+    EXPECT_EQ(absolute("C:/a\0b"sv).wide_path(), u"") << "nor at a NUL";
     std::ostringstream out;
     out << absolute("C:/a b");
     EXPECT_EQ(out.str(), "C:/a b");
@@ -323,6 +330,33 @@ TEST_F(UFileSpecCoreFiles, OpensStreamsAndTemporaryFilesAndLogsAFailedTemporaryF
     EXPECT_EQ(m_log.text(),
               LogCapture::line("ERROR", "UFileSpecCore:UFileSpecCore::open_temporary:1052",
                                "No such file or directory"));
+}
+
+// A name that is not what it seems writes nothing anywhere; ".." stays inside the drive.
+TEST_F(UFileSpecCoreFiles, WritesOnlyWholeWindowsNamesInsideTheDrive) {
+    fs::create_directory(m_folder.at("j"));
+    m_folder.write("j/a", "keep");
+    ::setenv("ZEP_DRIVE_J", m_folder.at("j").c_str(), 1);
+    const std::tuple<std::string_view, bool> cases[] = {
+        {"J:/a\xFF\xFE"
+         "b.pdf",
+         false},
+        {"J:/a\0b.pdf"sv, false},
+        {"J:/con.pdf", false},
+        {"J:/a.pdf:x", false},
+        {"J:/../../x.pdf", true},
+    };
+    for (const auto& [path, written] : cases) {
+        std::ofstream out;
+        EXPECT_EQ(static_cast<bool>(absolute(path).open_ofstream(out, std::ios::trunc) << "new"),
+                  written);
+    }
+    std::vector<std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(m_folder.root()))
+        entries.push_back(fs::relative(entry.path(), m_folder.root()).string());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"j", "j/a", "j/x.pdf"}));
+    EXPECT_EQ(m_folder.read("j/a"), "keep");
 }
 
 TEST_F(UFileSpecCoreFiles, RemovesTheTemporaryFolderAtExit) {

@@ -1,0 +1,23 @@
+// The keys by which a reader finds its way through a job's page-item file
+// (BJobFile::WritePageItemFile), and the job-file keys of that file's path.
+#pragma once
+
+#include <cstdint>
+
+// The job file's record of the job, and in it the page-item file's path.
+constexpr std::uint16_t kJobRecordKey = 'JJ';
+constexpr std::uint16_t kPageItemFileKey = 'PI';
+
+// The page-item file's root record holds, per page, the page's index (kDocumentLevelIndex for
+// the document's own items, else the page's position - 1) followed by the record of its items.
+constexpr std::uint16_t kPageItemRootKey = 10;
+constexpr std::uint16_t kPageIndexKey = 120;
+constexpr std::int32_t kDocumentLevelIndex = -2;
+constexpr std::uint16_t kPageItemsKey = 140;
+
+// In an item's record: its kind (BPageItemValues::Kind), a placed graphic's colour-profile path
+// and the record of the check identifiers found on it, each a string under kProblemKey.
+constexpr std::uint16_t kPageItemKindKey = 1110;
+constexpr std::uint16_t kProfileFileKey = 570;
+constexpr std::uint16_t kProblemsKey = 1114;
+constexpr std::uint16_t kProblemKey = 10;
