@@ -69,13 +69,20 @@ void CheckPageRuns(const BJobFile& job, const IPageList& pageList) {
     }
 }
 
-// The output file and the page-item file must be absolute paths, as the job folder, and the
-// page-item file no file of the output: else the output would be overwritten by it (0x52E3D).
+// The output file and the page-item file must be absolute paths, as the job folder; the job's
+// paths must name files a Windows system could have (0x52E0A with the platform's reason); and the
+// page-item file must be no file of the output, which it would overwrite (0x52E3D).
 void CheckOutputFiles(const BJobFile& job) {
     if (!job.outputFile.is_absolute())
         ThrowZEPException("!(jobs->outputFile.is_absolute())", kZEPFailedConditionError);
     if (!job.pageItemFile.is_absolute())
         ThrowZEPException("!(jobs->pageItemFile.is_absolute())", kZEPFailedConditionError);
+    for (const UFileSpecCore& file :
+         {job.jobFolder, job.outputFile, PDFOutputFile(job), job.pageItemFile})
+        if (const auto refusal =
+                file.is_valid() ? platform::pathRefusal(file.path().view()) : std::nullopt)
+            ThrowZEPException("The file cannot be written: " + ustring(refusal->c_str()) + ".",
+                              kZEPFileWriteError);
     if (IsOutputFileOf(job, job.pageItemFile))
         ThrowZEPException("The page-item file " + job.pageItemFile.path() +
                               " is a file of the output " + job.outputFile.path() + ".",

@@ -11,6 +11,7 @@
 #include "host/Faults.h"
 #include "host/PDFExport.h"
 #include "host/Print.h"
+#include "platform/files.h"
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
 #include "support/ExportRunFixture.h"
@@ -215,6 +216,10 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
         {"page-item file is the PDF", true, [] {}, "ad.pdf",
          "The page-item file " + m_temp.systemPath("ad.pdf") + " is a file of the output " +
              m_temp.systemPath("ad") + ".",
+         false},
+        {"page-item file named as a device", true, [] {}, "con.items",
+         "The file cannot be written: " +
+             *platform::pathRefusal(std::string_view(m_temp.systemPath("con.items"))) + ".",
          false},
         {"no page", true, [] {}, "items.bin", "The job's pages lie outside the document.", false,
          R"([{"first": 1, "count": 0}])"},
