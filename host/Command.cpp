@@ -150,6 +150,7 @@ ErrorCode CommandProcessor::Process(ICommand* command) {
         Frame frame = Pop(command, nullptr, "ProcessCommand");
         RollBack(frame.undo);
         Recorder::Instance().Record(Channel::Commands, label + " -> threw");
+        Recorder::Instance().Record(Channel::Failures, "command " + label + " -> threw");
         throw;
     }
     --m_commandDepth;
@@ -157,6 +158,10 @@ ErrorCode CommandProcessor::Process(ICommand* command) {
     result = ErrorUtils::PMGetGlobalErrorCode();
     Recorder::Instance().Record(Channel::Commands, label + " -> " + Hex(result.Get()));
     if (result != kSuccess) {
+        const std::string text = ErrorUtils::PMGetGlobalErrorString().GetUTF8String();
+        Recorder::Instance().Record(Channel::Failures, "command " + label + " -> " +
+                                                           Hex(result.Get()) +
+                                                           (text.empty() ? "" : ": " + text));
         RollBack(frame.undo);
         return result;
     }

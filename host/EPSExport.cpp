@@ -3,6 +3,7 @@
 #include "host/Document.h"
 #include "host/Errors.h"
 #include "host/ExportOutput.h"
+#include "host/PageDrawing.h"
 #include "host/Recorder.h"
 
 #include <cmath>
@@ -132,17 +133,9 @@ bool WriteEPS(std::ostream& out, const Document& document, UID page, const Sides
         << "%%HiResBoundingBox: 0 0 " << EPSNumber(width) << " " << EPSNumber(height) << "\n"
         << "%%Creator: zephost\n"
         << "%%Title: " << document.Get()->GetName().GetUTF8String() << "\n"
-        << "%%Pages: 1\n%%EndComments\n%%Page: 1 1\n0 setgray 1 setlinewidth\n";
-    const double top = bleed.bottom + data.height;
-    for (const Outline& outline : PageOutlines(document, page, bleed)) {
-        const char* op = " moveto\n";
-        out << "newpath\n";
-        for (const PMPoint& point : outline) {
-            out << EPSNumber(point.X() + bleed.left) << " " << EPSNumber(top - point.Y()) << op;
-            op = " lineto\n";
-        }
-        out << "closepath stroke\n";
-    }
+        << "%%Pages: 1\n%%EndComments\n%%BeginProlog\n"
+        << kPostScriptProlog << "%%EndProlog\n%%Page: 1 1\n"
+        << PostScriptContent(DrawPage(document, page, bleed));
     out << "showpage\n%%Trailer\n%%EOF\n";
     return static_cast<bool>(out);
 }
@@ -172,8 +165,10 @@ protected:
         const ErrorCode written = WriteOutputFile(data->File(), [&](std::ostream& out) {
             return WriteEPS(out, *document, *page, bleed);
         });
-        if (written != kSuccess)
-            ErrorUtils::PMSetGlobalErrorCode(written);
+        if (written != kSuccess) {
+            const PMString text = UnwritableFileText(data->File());
+            ErrorUtils::PMSetGlobalErrorCode(written, &text);
+        }
     }
 };
 

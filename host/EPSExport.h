@@ -59,10 +59,11 @@ public:
 // The EPS export command. It writes the page that the session's EPS export preferences name as a
 // DSC 3.0 EPS file (host::WriteOutputFile): %%BoundingBox (whole points, outward) and
 // %%HiResBoundingBox from (0, 0) over the page grown by the preferences' bleed, %%Creator
-// "zephost", %%Title the document's name, the outlines of the page's printing items
-// (host::PageOutlines) stroked, and %%EOF. No document or no such page fails the command with
-// kFailure; a file that cannot be written fails it with host::kFileWriteErr, and nothing is left
-// of it.
+// "zephost", %%Title the document's name, a prolog that defines the text font, the page's
+// printing items drawn as the description has them (host/PageDrawing.h; PostScript level 2),
+// and %%EOF. No document or no such page fails the command with kFailure; a file that cannot be
+// written fails it with host::kFileWriteErr and the global error string
+// host::UnwritableFileText, and nothing is left of it.
 inline constexpr ClassID kEPSExportCmdBoss{0xA0F};
 
 namespace host {

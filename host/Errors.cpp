@@ -5,6 +5,7 @@
 #include "host/Recorder.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -16,6 +17,13 @@ struct GlobalError {
 GlobalError& Global() {
     static GlobalError error;
     return error;
+}
+
+// The codes kept by the living GlobalErrorStatePreservers, innermost last: an alert shown while
+// one lives shows the error it keeps.
+std::vector<ErrorCode>& KeptCodes() {
+    static std::vector<ErrorCode> codes;
+    return codes;
 }
 
 // The texts of the host's own error codes.
@@ -78,9 +86,12 @@ PMString PMLoadErrorStringFromRsrc(PluginID plugin, int resource, ErrorCode code
 } // namespace ErrorUtils
 
 GlobalErrorStatePreserver::GlobalErrorStatePreserver()
-    : m_code(Global().code), m_message(Global().message) {}
+    : m_code(Global().code), m_message(Global().message) {
+    KeptCodes().push_back(m_code);
+}
 
 GlobalErrorStatePreserver::~GlobalErrorStatePreserver() {
+    KeptCodes().pop_back();
     Global().code = m_code;
     Global().message = m_message;
 }
@@ -88,6 +99,10 @@ GlobalErrorStatePreserver::~GlobalErrorStatePreserver() {
 namespace CAlert {
 
 void ErrorAlert(const PMString& message) {
+    ErrorCode code = Global().code;
+    if (code == kSuccess && !KeptCodes().empty())
+        code = KeptCodes().back();
+    host::Recorder::Instance().Record(host::Channel::Failures, "alert " + host::Hex(code.Get()));
     host::Recorder::Instance().Record(host::Channel::Alerts, message.GetUTF8String());
 }
 

@@ -48,6 +48,8 @@ private:
 };
 
 namespace CAlert {
-// Shows the text to the user; the stand-in records it (host::Channel::Alerts).
+// Shows the text to the user; the stand-in records it (host::Channel::Alerts) and the code of
+// the error it shows (host::Channel::Failures): the global error code, or while that is 0 the
+// code the innermost living GlobalErrorStatePreserver keeps.
 void ErrorAlert(const PMString& message);
 } // namespace CAlert

@@ -4,68 +4,42 @@
 #include "host/PMString.h"
 #include "host/Recorder.h"
 #include "platform/files.h"
+#include "platform/process.h"
 
-#include <array>
+#include <cctype>
+#include <filesystem>
 #include <optional>
 
 namespace host {
 
-namespace {
-
-// The layer an item lies on: a group member's is its outermost group's.
-UID LayerOf(const Layout& layout, UID item) {
-    for (;;) {
-        const Item& data = layout.items.at(item);
-        if (data.parent == kInvalidUID)
-            return data.layer;
-        item = data.parent;
-    }
+std::string PathProblem(const std::u16string& path) {
+    const std::string text = PMString(path).GetUTF8String();
+    const bool onDrive =
+        text.size() >= 2 && text[1] == ':' && std::isalpha(static_cast<unsigned char>(text[0]));
+    const char drive =
+        onDrive ? static_cast<char>(std::toupper(static_cast<unsigned char>(text[0]))) : 'Z';
+    const std::string variable = std::string("ZEP_DRIVE_") + drive;
+    if (drive != 'Z' && platform::environmentVariable(variable.c_str()).value_or(u"").empty())
+        return "drive " + std::string(1, drive) + ": is not mapped: set " + variable +
+               " to a folder";
+    const std::optional<std::string> posix = platform::toPosixPath(path);
+    if (!posix)
+        return {};
+    const std::filesystem::path folder = std::filesystem::path(*posix).parent_path();
+    std::error_code failed;
+    if (!std::filesystem::exists(folder, failed))
+        return "the folder " + folder.string() + " does not exist";
+    if (!std::filesystem::is_directory(folder, failed))
+        return folder.string() + " is no folder";
+    return {};
 }
 
-void AddOutlines(const Layout& layout, UID item, const PMRect& area, const PMPoint& origin,
-                 std::vector<Outline>& outlines) {
-    const Item& data = layout.items.at(item);
-    if (data.group) {
-        for (UID member : data.items)
-            AddOutlines(layout, member, area, origin, outlines);
-        return;
-    }
-    const std::optional<PMRect> bounds = layout.SpreadCoordinateBounds(item, kOuterStrokeBounds);
-    if (data.guide || !bounds || !Intersect(*bounds, area))
-        return;
-    const PMRect& inner = data.bounds;
-    Outline outline;
-    for (const PMPoint& corner :
-         std::array{inner.LeftTop(), PMPoint(inner.Right(), inner.Top()), inner.RightBottom(),
-                    PMPoint(inner.Left(), inner.Bottom())}) {
-        const PMPoint spread = data.matrix.Transform(corner);
-        outline.emplace_back(spread.X() - origin.X(), spread.Y() - origin.Y());
-    }
-    outlines.push_back(std::move(outline));
-}
-
-} // namespace
-
-PMRect PageBleedRect(const Document& document, UID page, const Sides& bleed) {
-    const Page& data = document.layout.pages.at(page);
-    return {-bleed.left, -bleed.top, data.width + bleed.right, data.height + bleed.bottom};
-}
-
-std::vector<Outline> PageOutlines(const Document& document, UID page, const Sides& bleed) {
-    const Layout& layout = document.layout;
-    const PMRect pageRect = layout.PageRect(page);
-    PMRect area = PageBleedRect(document, page, bleed);
-    area.MoveRel(pageRect.Left(), pageRect.Top());
-    std::vector<Outline> outlines;
-    for (UID item : layout.spreadData.at(layout.pages.at(page).spread).items) {
-        const Layer* layer = nullptr;
-        if (auto found = layout.layerData.find(LayerOf(layout, item));
-            found != layout.layerData.end())
-            layer = &found->second;
-        if (layer && layer->printable)
-            AddOutlines(layout, item, area, pageRect.LeftTop(), outlines);
-    }
-    return outlines;
+PMString UnwritableFileText(const IDFile& file) {
+    if (file.IsEmpty())
+        return PMString("the export was given no output file");
+    const std::string problem = PathProblem(file.GetString());
+    return PMString(PMString(file.GetString()).GetUTF8String() + " cannot be written" +
+                    (problem.empty() ? "" : ": " + problem));
 }
 
 ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostream& out)>& write) {

@@ -1,34 +1,29 @@
-// What the export commands share: the outlines of the printing items of a page, the page's
-// rectangle grown by a bleed, and the writing of an output file that is either complete or not
-// there at all.
+// What the export commands share: the writing of an output file that is either complete or not
+// there at all, and the words for a path that cannot be written. What they draw is in
+// host/PageDrawing.h.
 #pragma once
 
-#include "host/Document.h"
-#include "host/Geometry.h"
 #include "host/IDFile.h"
-#include "host/Layout.h"
+#include "host/Ids.h"
+#include "host/PMString.h"
 
 #include <functional>
 #include <ostream>
 #include <string>
-#include <vector>
 
 namespace host {
 
 // The code an export command leaves when its output file cannot be written.
 inline constexpr ErrorCode kFileWriteErr{0xF0F001};
 
-// A closed path in page coordinates: origin at the page's left-top corner, y down, in points.
-using Outline = std::vector<PMPoint>;
-
-// The page (page coordinates) grown by the bleed on each side.
-PMRect PageBleedRect(const Document& document, UID page, const Sides& bleed);
-
-// The outlines of the page's printing items: the items of the page's spread, group members in
-// place of their groups, that lie on a printable layer, are no guides and whose bounds meet the
-// page grown by the bleed; each item is the four corners of its inner bounds under its matrix,
-// back to front.
-std::vector<Outline> PageOutlines(const Document& document, UID page, const Sides& bleed);
+// Why nothing can be written at a path of the host's form, in words a user can act on: "drive
+// J: is not mapped: set ZEP_DRIVE_J to a folder", "the folder /a/b does not exist", "/a/b is no
+// folder"; empty when none of these holds.
+std::string PathProblem(const std::u16string& path);
+// The text an export command leaves as the global error string when its output file cannot be
+// written: "<path> cannot be written" and the path's problem, when it has one ("the export was
+// given no output file" for an empty one).
+PMString UnwritableFileText(const IDFile& file);
 
 // Writes an output file through `write`, which writes its bytes to the stream it is given: they
 // go to a new temporary file beside the target (platform::temporarySibling), which then takes the

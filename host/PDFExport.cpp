@@ -4,10 +4,10 @@
 #include "host/Errors.h"
 #include "host/ExportOutput.h"
 #include "host/PDFFile.h"
+#include "host/PageDrawing.h"
 #include "host/Progress.h"
 #include "host/Recorder.h"
 
-#include <cstdio>
 #include <map>
 #include <ostream>
 #include <string>
@@ -99,32 +99,6 @@ private:
     PMString m_name;
 };
 
-// A number as PDF writes it: fixed point, no trailing zeros.
-std::string PDFNumber(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.4f", value);
-    std::string number(text);
-    number.erase(number.find_last_not_of('0') + 1);
-    if (number.back() == '.')
-        number.pop_back();
-    return number == "-0" ? "0" : number;
-}
-
-// The page's drawing: each outline stroked, in PDF coordinates (origin at the media box's
-// left-bottom corner, y up).
-std::string PageContent(const Document& document, UID page, const Sides& bleed, double top) {
-    std::string content = "0 G 1 w\n";
-    for (const Outline& outline : PageOutlines(document, page, bleed)) {
-        const char* op = " m\n";
-        for (const PMPoint& point : outline) {
-            content += PDFNumber(point.X() + bleed.left) + " " + PDFNumber(top - point.Y()) + op;
-            op = " l\n";
-        }
-        content += "s\n";
-    }
-    return content;
-}
-
 bool WritePDF(std::ostream& out, const Document& document, const std::vector<UID>& pages,
               const PDFExportPrefs& prefs, const std::string& title) {
     const Sides bleed = document.layout.pageSetup ? document.layout.pageSetup->bleed : Sides{};
@@ -132,10 +106,15 @@ bool WritePDF(std::ostream& out, const Document& document, const std::vector<UID
     for (UID uid : pages) {
         const Page& page = document.layout.pages.at(uid);
         const double top = bleed.bottom + page.height;
+        const std::vector<DrawnItem> items = DrawPage(document, uid, bleed);
+        std::vector<PDFSeparation> separations;
+        for (const DrawColor& separation : Separations(items))
+            separations.push_back({separation.name, separation.values});
         drawn.push_back({bleed.left + page.width + bleed.right,
                          top + bleed.top,
                          {bleed.left, bleed.bottom, bleed.left + page.width, top},
-                         PageContent(document, uid, bleed, top)});
+                         PDFContent(items),
+                         std::move(separations)});
         if (prefs.Bar())
             prefs.Bar()->SetPosition(static_cast<std::int32_t>(drawn.size()));
     }
@@ -169,8 +148,10 @@ protected:
             return WritePDF(out, *document, output->Pages().UIDs(), *prefs,
                             output->Name().GetUTF8String());
         });
-        if (written != kSuccess)
-            ErrorUtils::PMSetGlobalErrorCode(written);
+        if (written != kSuccess) {
+            const PMString text = UnwritableFileText(file->File());
+            ErrorUtils::PMSetGlobalErrorCode(written, &text);
+        }
     }
 };
 

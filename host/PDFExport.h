@@ -62,12 +62,13 @@ public:
 // The PDF export command. It writes its output file as a PDF (host::WriteOutputFile): one page
 // per page of its page output, in that order, each with MediaBox and BleedBox the page grown by
 // its document's bleed (the page-setup preferences; none: no bleed), TrimBox the page, and the
-// outlines of the page's printing items (host::PageOutlines) stroked; the version from the
-// compatibility; /Title in the document information the page output's document name; a file ID
-// that follows from the content, so the same export gives the same bytes. Pages that are not
-// pages of one open document fail the command with kFailure; a file that cannot be written
-// fails it with host::kFileWriteErr, and nothing is left of it. The progress bar, when one was
-// given, is set to 1, 2, ... as the pages are drawn.
+// page's printing items drawn as the description has them (host/PageDrawing.h); the version from
+// the compatibility; /Title in the document information the page output's document name; a
+// file ID that follows from the content, so the same export gives the same bytes. Pages that
+// are not pages of one open document fail the command with kFailure; a file that cannot be
+// written fails it with host::kFileWriteErr and the global error string
+// host::UnwritableFileText, and nothing is left of it. The progress bar, when one was given, is
+// set to 1, 2, ... as the pages are drawn.
 inline constexpr ClassID kPDFExportCmdBoss{0x2505};
 
 namespace host {

@@ -19,6 +19,10 @@ enum class Channel {
     Calls,         // the calls of command data and preferences whose order the plug-in fixes
     Redraws,       // "invalidate <document name>" per layout view; panel redraws (host/Panels.h)
     Outputs,       // "<file>" per output file an export command wrote (host/ExportOutput.h)
+    // Why things failed: "command <name> <class> -> <code>" per command whose Do left an error,
+    // followed by ": <text>" when it left an error string too ("-> threw" when Do threw), and
+    // "alert <code>" per alert: the global error code the alert shows (0 for none).
+    Failures,
     Count
 };
 

@@ -26,7 +26,7 @@ void ShowExportProgress(const BJobFile& job, std::int64_t pageIndex) {
     ShowSessionMessage("Generating EPS.");
     ustring text = job.jobName;
     if (job.pageCount > 1)
-        text += ustring::format(" (page %d)", static_cast<int>(pageIndex));
+        text += ustring::format(" (page %d)", static_cast<int>(pageIndex + 1));
     ShowSessionSubMessage(text);
 }
 

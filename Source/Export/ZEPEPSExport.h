@@ -13,10 +13,11 @@ class BJobFile;
 // Writes the pages of the job's absolute page list of `document`, in list order: the first page
 // to the job's output path ('FS'), the n-th exported page to "<output leaf>#<n>" beside it. For
 // each page the progress display shows "Generating EPS." and the job's name (with " (page %d)"
-// and the 0-based page index when the job's 'NP' is above 1), the job's EPS page box becomes the
-// page grown by the job's bleed, moved to (0, 0) and rounded outward, and its second EPS box
-// (0, 0, 0, 0). The colour value is 12 when the first destination's 'St' is 1 and `cmsWanted`,
-// else 14; `flattenerStyle` is the plug-in's flattener style. Throws CZEPException: 0x52E1F
+// and the page's number, counted from 1 as the user sees it, when the job's 'NP' is above 1),
+// the job's EPS page box becomes the page grown by the job's bleed, moved to (0, 0) and rounded
+// outward, and its second EPS box (0, 0, 0, 0). The colour value is 12 when the first
+// destination's 'St' is 1 and `cmsWanted`, else 14; `flattenerStyle` is the plug-in's flattener
+// style. Throws CZEPException: 0x52E1F
 // "(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute" for a run that is not absolute;
 // the code of the page rectangles' failure; 0x52E1E "(setPrefsCmd) == NULL", "(prefsData) ==
 // NULL", "(exportCmd) == NULL", "(exportData) == NULL"; a host command's failure with its code

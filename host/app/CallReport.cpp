@@ -1,21 +1,17 @@
 #include "CallReport.h"
 
 #include "PDFSummary.h"
+#include "PageItemReport.h"
 #include "host/Description.h"
 #include "host/Document.h"
 #include "host/PMString.h"
 #include "host/Recorder.h"
-#include "model/BPageItem.h"
-#include "model/JobText.h"
-#include "model/PageItemFileKeys.h"
+#include "model/BJobFile.h"
 #include "platform/files.h"
-#include "utils/UKeyStream.h"
 
 #include <exception>
 #include <fstream>
 #include <iostream>
-#include <sstream>
-#include <vector>
 
 namespace {
 
@@ -27,58 +23,6 @@ std::string FrontDocumentDump() {
 // The POSIX path of a path in the host's form; empty when it names nothing.
 std::string PosixPath(const std::string& path) {
     return platform::toPosixPath(PMString(path).GetUTF16()).value_or(std::string());
-}
-
-// The job's page-item file ('PI' of its record 'JJ'), empty when the text holds no job.
-std::string PageItemFileOf(const std::string& job) {
-    try {
-        std::istringstream in(DecodeJobText(job));
-        UKeyInStream keys(in);
-        ustring path;
-        keys.enter_record(kJobRecordKey).select_key(kPageItemFileKey).read_string(path);
-        return path.toStdString();
-    } catch (const std::exception&) {
-        return {};
-    }
-}
-
-std::string KindName(std::int32_t kind) {
-    switch (kind) {
-    case BPageItemValues::kTextRun:
-        return "text run";
-    case BPageItemValues::kPageItem:
-        return "page item";
-    case BPageItemValues::kPlacedGraphic:
-        return "placed graphic";
-    default:
-        return "kind " + std::to_string(kind);
-    }
-}
-
-// One line per record of a page's items: its kind (the page's own record first, as "the page"),
-// a placed graphic's profile file and its check tags.
-std::vector<std::string> ItemLines(UKeyInStream& keys, bool pageFirst) {
-    std::vector<std::string> lines;
-    keys.enter_record(kPageItemsKey);
-    for (bool first = pageFirst; keys.next_item(); first = false) {
-        std::int32_t kind = 0;
-        keys.select_key(kPageItemKindKey).read_int(kind);
-        std::string line = first ? "the page" : KindName(kind);
-        ustring profile;
-        keys.select_key(kProfileFileKey).read_string(profile);
-        if (!profile.empty())
-            line += " with profile " + profile.toStdString();
-        keys.enter_record(kProblemsKey);
-        for (const char* separator = ": "; keys.next_item(); separator = ", ") {
-            ustring tag;
-            keys.select_key(kProblemKey).read_string(tag);
-            line += separator + tag.toStdString();
-        }
-        keys.leave();
-        lines.push_back(std::move(line));
-    }
-    keys.leave();
-    return lines;
 }
 
 void PrintPDF(const std::string& posixPath) {
@@ -167,7 +111,8 @@ void CallReport::PrintOutputs() const {
 }
 
 void CallReport::PrintPageItemFile() const {
-    const std::string file = PageItemFileOf(m_job);
+    const std::unique_ptr<BJobFile> job = ReadJobText(m_job);
+    const std::string file = job ? job->pageItemFile.path().toStdString() : std::string();
     if (file.empty())
         return;
     std::cout << "  page-item file " << file;
@@ -178,18 +123,7 @@ void CallReport::PrintPageItemFile() const {
     }
     std::cout << "\n";
     try {
-        UKeyInStream keys(in);
-        keys.enter_record(kPageItemRootKey);
-        while (keys.next_item()) {
-            std::int32_t index = 0;
-            keys.select_key(kPageIndexKey).read_int(index);
-            const bool page = index != kDocumentLevelIndex;
-            const std::vector<std::string> lines = ItemLines(keys, page);
-            std::cout << "    " << (page ? "page " + std::to_string(index + 1) : "document")
-                      << (lines.empty() ? ": no items" : "") << "\n";
-            for (const std::string& line : lines)
-                std::cout << "      " << line << "\n";
-        }
+        PrintPageItems(in, *job, host::FrontDocument());
     } catch (const std::exception& error) {
         std::cout << "    " << error.what() << "\n";
     }

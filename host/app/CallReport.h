@@ -1,7 +1,7 @@
 // zephost's report on the last script call: the files its export commands wrote (a PDF's
 // version and each page's boxes, an EPS file's bounding box), the page-item file of the call's
-// job (each page's records with their kinds and check tags), and how the front document compares
-// with its state when the call's first command sequence ended.
+// job (host/app/PageItemReport.h), and how the front document compares with its state when the
+// call's first command sequence ended.
 //
 // For 'expY' the first sequence stores the job and, with 'Zerp', fits the document to it; the
 // export then makes its temporary changes inside a sequence of its own and undoes them, and the

@@ -1,14 +1,16 @@
 // zephost: the stand-in host program. It loads the plug-in library the way the host does, then
 // runs the steps of its command line in order: open documents, select page items, call script
 // methods, run menu actions, show the actions' states, undo, list the commands processed, dump,
-// show the menus.
+// show the menus, report on the last call (CommandLine.h has the whole list and the exit codes).
 // With --listen it also serves the companion application's pipe and prints, after each step,
-// the messages the plug-in sent (--decode adds the job a message carries). The step report tells
-// what the last call wrote and how the document came out of it (CallReport.h).
-// Results go to standard output, the host's alerts and errors to standard error. Exit status:
-// 0 done, 1 a usage error (or a step that cannot run), 2 the plug-in does not load.
+// the messages the plug-in sent (--decode adds the job a message carries).
+// Results go to standard output; the host's alerts (AlertReport.h), zephost's errors and the log
+// records it shows (LogView.h) to standard error.
+#include "AlertReport.h"
 #include "CallReport.h"
+#include "CommandLine.h"
 #include "CompanionListener.h"
+#include "LogView.h"
 #include "host/Actions.h"
 #include "host/Command.h"
 #include "host/Description.h"
@@ -19,80 +21,24 @@
 #include "host/Scripting.h"
 #include "host/Selection.h"
 #include "platform/files.h"
+#include "platform/pipe.h"
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: zephost [--plugin LIBRARY] [--listen [--decode]] STEP...\n"
-    "  --listen         serve the companion application's pipe and print what it receives;\n"
-    "                   --decode also prints the job a message carries in \"v\"\n"
-    "steps, run in order:\n"
-    "  open FILE        open the documents a JSON description gives (a document or a session)\n"
-    "  select ID...     select these page items of the front document\n"
-    "  call METHOD [--zemp @FILE|TEXT] [--zerp true|false]\n"
-    "                   call the script method (four characters) with the job text (or the\n"
-    "                   text of FILE) as 'Zemp' and the Boolean 'Zerp'\n"
-    "  action ID        run the plug-in's menu action ID (0x52E0B or decimal)\n"
-    "  states           update and print the states of the plug-in's actions and the shortcuts\n"
-    "  undo             undo the last undo step\n"
-    "  commands         print the commands processed since the last \"commands\" step\n"
-    "                   (\"command NAME CLASS -> RESULT\"), then the calls of their data\n"
-    "                   (\"data CALL\", e.g. what the print dialog was handed)\n"
-    "  dump [FILE]      write the session and its documents as JSON (to standard output)\n"
-    "  menus            build the menus and print the plug-in's items as placed\n"
-    "  report           print what the last call's export wrote (output files, the job's\n"
-    "                   page-item file) and whether the document came back to its state\n"
-    "                   after the job was stored\n"
-    "environment:\n"
-    "  ZEPHOST_KILL_AT_FILE_OPERATION=N\n"
-    "                   kill the process (SIGKILL) just before its N-th file operation that\n"
-    "                   changes the file system, as a crash there would\n";
-
-const std::set<std::string> kSteps{"open", "select", "call",  "action", "states",
-                                   "undo", "dump",   "menus", "report", "commands"};
-
 // A step that cannot run: its message goes to standard error and zephost ends with status 1.
 struct StepError {
     std::string message;
 };
-
-struct Step {
-    std::string name;
-    std::vector<std::string> arguments;
-};
-
-// The steps of the command line; a StepError for anything that is no step.
-std::vector<Step> ParseSteps(const std::vector<std::string>& words) {
-    std::vector<Step> steps;
-    for (std::size_t i = 0; i < words.size();) {
-        Step step{words[i++], {}};
-        if (!kSteps.contains(step.name))
-            throw StepError{"unknown step \"" + step.name + "\""};
-        while (i < words.size() && !kSteps.contains(words[i]))
-            step.arguments.push_back(words[i++]);
-        const std::size_t count = step.arguments.size();
-        if ((step.name == "open" && count != 1) || (step.name == "select" && count == 0) ||
-            (step.name == "call" && count % 2 != 1) || (step.name == "action" && count != 1) ||
-            (step.name == "states" && count != 0) || (step.name == "undo" && count != 0) ||
-            (step.name == "dump" && count > 1) || (step.name == "menus" && count != 0) ||
-            (step.name == "report" && count != 0) || (step.name == "commands" && count != 0))
-            throw StepError{"wrong arguments for \"" + step.name + "\""};
-        steps.push_back(std::move(step));
-    }
-    if (steps.empty())
-        throw StepError{"no steps"};
-    return steps;
-}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -129,19 +75,6 @@ void Open(const std::string& path) {
         std::cout << "opened " << Summary(*documents[i]) << "\n";
 }
 
-// A number above 0 of 32 bits, decimal or (0x...) hex.
-std::uint32_t ParseNumber(const std::string& step, const std::string& text) {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || value == 0 || value > UINT32_MAX)
-        throw StepError{step + ": \"" + text + "\" is no id"};
-    return static_cast<std::uint32_t>(value);
-}
-
-UID ParseId(const std::string& text) {
-    return UID(ParseNumber("select", text));
-}
-
 void Select(const std::vector<std::string>& ids) {
     host::Document* front = host::FrontDocument();
     if (!front)
@@ -149,7 +82,7 @@ void Select(const std::vector<std::string>& ids) {
     UIDList items(front->db.get());
     std::string selected;
     for (const std::string& text : ids) {
-        const UID uid = ParseId(text);
+        const UID uid(IdOf(text));
         if (!front->layout.items.contains(uid))
             throw StepError{"select: the front document has no page item " + text};
         items.Append(uid);
@@ -161,16 +94,29 @@ void Select(const std::vector<std::string>& ids) {
 
 // A four-character script ID, the first character in the most significant byte.
 ScriptID ParseScriptID(const std::string& text) {
-    if (text.size() != 4)
-        throw StepError{"call: \"" + text + "\" is not four characters"};
     std::uint32_t id = 0;
     for (unsigned char c : text)
         id = id << 8 | c;
     return ScriptID(id);
 }
 
-void Call(const std::vector<std::string>& arguments, CallReport& report) {
-    const ScriptID method = ParseScriptID(arguments[0]);
+// A call's or an action's outcome in words: "done", the first alert it ended in, or the code
+// the host got back. The plug-in's entry points report success to the host even when they end
+// in an alert, so the alerts are what tells.
+std::string Outcome(std::size_t alertsBefore, ErrorCode result) {
+    const auto& alerts = host::Recorder::Instance().Log(host::Channel::Alerts);
+    if (alerts.size() > alertsBefore)
+        return "ended in an alert: " + alerts[alertsBefore];
+    if (result != kSuccess)
+        return "failed with " + host::Hex(result.Get());
+    return "done";
+}
+
+std::size_t AlertCount() {
+    return host::Recorder::Instance().Log(host::Channel::Alerts).size();
+}
+
+void Call(const std::vector<std::string>& arguments, CallReport& report, AlertReport& alerts) {
     std::map<ScriptID, ScriptData> parameters;
     std::string job;
     bool fit = false;
@@ -179,26 +125,28 @@ void Call(const std::vector<std::string>& arguments, CallReport& report) {
         if (arguments[i] == "--zemp") {
             job = value.starts_with('@') ? ReadFile(value.substr(1)) : value;
             parameters[ScriptID('Zemp')] = ScriptData(PMString(job));
-        } else if (arguments[i] == "--zerp" && (value == "true" || value == "false")) {
+            alerts.SetZemp(value, job);
+        } else {
             fit = value == "true";
             parameters[ScriptID('Zerp')] = ScriptData(fit);
-        } else {
-            throw StepError{"call: \"" + arguments[i] + " " + value + "\" is no parameter"};
         }
     }
     report.Begin(arguments[0], job, fit);
-    const host::ScriptCallResult result = host::CallScriptMethod(method, std::move(parameters));
-    std::cout << "called " << arguments[0] << ": " << host::Hex(result.code.Get());
-    for (ErrorCode code : result.results)
-        std::cout << ", object " << host::Hex(code.Get());
-    std::cout << "\n";
+    const std::size_t before = AlertCount();
+    const host::ScriptCallResult result =
+        host::CallScriptMethod(ParseScriptID(arguments[0]), std::move(parameters));
+    ErrorCode code = result.code;
+    for (ErrorCode object : result.results)
+        code = code == kSuccess ? object : code;
+    std::cout << "called " << arguments[0] << ": " << Outcome(before, code) << "\n";
 }
 
 void Action(const std::string& text) {
-    const ActionID action(ParseNumber("action", text));
+    const ActionID action(IdOf(text));
+    const std::size_t before = AlertCount();
     if (!host::DoAction(action))
         throw StepError{"action: no plug-in has the action " + host::Hex(action.Get())};
-    std::cout << "action " << host::Hex(action.Get()) << "\n";
+    std::cout << "action " << host::Hex(action.Get()) << ": " << Outcome(before, kSuccess) << "\n";
 }
 
 void States() {
@@ -255,21 +203,13 @@ void Commands() {
     PrintSince(host::Channel::Calls, "data ", calls);
 }
 
-// Prints the alerts recorded since the last call.
-void PrintAlerts() {
-    static std::size_t printed = 0;
-    const auto& alerts = host::Recorder::Instance().Log(host::Channel::Alerts);
-    for (; printed < alerts.size(); ++printed)
-        std::cerr << "alert: " << alerts[printed] << "\n";
-}
-
-void Run(const Step& step, CallReport& report) {
+void Run(const Step& step, CallReport& report, AlertReport& alerts) {
     if (step.name == "open")
         Open(step.arguments[0]);
     else if (step.name == "select")
         Select(step.arguments);
     else if (step.name == "call")
-        Call(step.arguments, report);
+        Call(step.arguments, report, alerts);
     else if (step.name == "action")
         Action(step.arguments[0]);
     else if (step.name == "states")
@@ -288,6 +228,12 @@ void Run(const Step& step, CallReport& report) {
         Dump(step.arguments);
 }
 
+// The pipe's socket, as a user finds it in the file system.
+std::string SocketPath(const std::u16string& pipe) {
+    const std::optional<std::string> path = platform::pipeSocketPath(pipe);
+    return path ? std::filesystem::absolute(*path).string() : std::string(pipe.begin(), pipe.end());
+}
+
 // The crash that ZEPHOST_KILL_AT_FILE_OPERATION asks for, if any.
 void KillAtFileOperation() {
     const char* text = std::getenv("ZEPHOST_KILL_AT_FILE_OPERATION");
@@ -302,66 +248,75 @@ void KillAtFileOperation() {
     });
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> words(argv + 1, argv + argc);
-    std::string library = ZEP_PLUGIN_LIBRARY;
-    if (words.size() >= 2 && words[0] == "--plugin") {
-        library = words[1];
-        words.erase(words.begin(), words.begin() + 2);
-    }
-    const bool listen = !words.empty() && words[0] == "--listen";
-    const bool decode = listen && words.size() > 1 && words[1] == "--decode";
-    words.erase(words.begin(), words.begin() + listen + decode);
-    std::vector<Step> steps;
-    try {
-        steps = ParseSteps(words);
-    } catch (const StepError& error) {
-        std::cerr << "zephost: " << error.message << "\n" << kUsage;
-        return 1;
-    }
-    std::unique_ptr<CompanionListener> companion;
-    if (listen) {
-        try {
-            companion = std::make_unique<CompanionListener>(decode);
-        } catch (const std::exception& error) {
-            std::cerr << "zephost: cannot serve the companion pipe: " << error.what() << "\n";
-            return 1;
-        }
-        const std::u16string& name = companion->Name();
-        std::cout << "listening on " << std::string(name.begin(), name.end()) << "\n";
-    }
-
+// Loads the plug-in and runs the steps; the exit code.
+int RunSteps(const CommandLine& line, CompanionListener* companion, LogView& log) {
     host::Reset();
     KillAtFileOperation();
     std::string error;
-    IPlugIn* plugin = host::OpenPluginLibrary(library, error);
+    IPlugIn* plugin =
+        host::OpenPluginLibrary(line.plugin.empty() ? ZEP_PLUGIN_LIBRARY : line.plugin, error);
     if (!plugin) {
         std::cerr << "zephost: the plug-in does not load: " << error << "\n";
-        return 2;
+        return kExitNotLoaded;
     }
     if (!host::Attach(plugin)) {
         std::cerr << "zephost: the plug-in does not load: error "
                   << host::Hex(ErrorUtils::PMGetGlobalErrorCode().Get()) << "\n";
         host::UnloadAll();
-        return 2;
+        return kExitNotLoaded;
     }
-    int status = 0;
+    int status = kExitSuccess;
     CallReport report;
-    for (const Step& step : steps) {
+    AlertReport alerts;
+    for (const Step& step : line.steps) {
+        bool stop = false;
         try {
-            Run(step, report);
+            Run(step, report, alerts);
         } catch (const StepError& failure) {
             std::cerr << "zephost: " << failure.message << "\n";
-            status = 1;
+            status = kExitUsage;
+            stop = true;
         }
-        PrintAlerts();
+        std::cout << std::flush;
+        log.Flush();
+        if (alerts.PrintNew() != 0 && status == kExitSuccess)
+            status = kExitAlert;
+        alerts.SetZemp({}, {});
         if (companion)
             companion->PrintReceived();
-        if (status != 0)
+        if (stop)
             break;
     }
     host::UnloadAll();
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CommandLine line;
+    try {
+        line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& error) {
+        std::cerr << "zephost: " << error.message << "\n" << kUsageHint;
+        return kExitUsage;
+    }
+    if (line.help || line.version) {
+        std::cout << (line.help ? kHelp : "zephost " ZEPHOST_VERSION "\n");
+        return kExitSuccess;
+    }
+    std::unique_ptr<LogView> log;
+    std::unique_ptr<CompanionListener> companion;
+    try {
+        log = std::make_unique<LogView>(line.verbose, line.logFile);
+        if (line.listen)
+            companion = std::make_unique<CompanionListener>(line.decode);
+    } catch (const std::exception& error) {
+        std::cerr << "zephost: " << (log ? "cannot serve the companion pipe: " : "") << error.what()
+                  << "\n";
+        return kExitUsage;
+    }
+    if (companion)
+        std::cout << "listening on " << SocketPath(companion->Name()) << "\n";
+    return RunSteps(line, companion.get(), *log);
 }

@@ -11,14 +11,10 @@
 
 namespace {
 
-constexpr std::uint16_t kKeyMatrix = 1111;
 constexpr std::uint16_t kKeyScale1 = 1112;
 constexpr std::uint16_t kKeyScale2 = 1113;
-constexpr std::uint16_t kKeyIsBitmap = 1560;
-constexpr std::uint16_t kKeyFileType = 1561;
 constexpr std::uint16_t kKeyFlag1562 = 1562;
 constexpr std::uint16_t kKeyFlags = 1564;
-constexpr std::uint16_t kKeyLinkPath = 1570;
 
 // Indexed by BPlacedFileType.
 constexpr const char* kFileTypeNames[] = {"",     "EPS", "PDF", "TIFF", "PICT",
@@ -67,7 +63,7 @@ const double* BPageItem::GetMatrix(std::int32_t index) const {
 void BPageItem::Write(UKeyOutStream& out) const {
     out.select_key(kPageItemKindKey).write_int(kind);
     if (!m_matrices.empty()) {
-        out.begin_array(kKeyMatrix);
+        out.begin_array(kPageItemMatrixKey);
         for (double value : m_matrices.front())
             out.write_double(value);
         out.end();
@@ -117,14 +113,14 @@ void BPlacedGraphic::SetFileTypeByName(const ustring& name) {
 
 void BPlacedGraphic::Write(UKeyOutStream& out) const {
     BPageItem::Write(out);
-    out.select_key(kKeyIsBitmap).write_bool(isBitmap);
+    out.select_key(kIsBitmapKey).write_bool(isBitmap);
     out.select_key(kKeyFlag1562).write_bool(flag1562);
     out.select_key(kKeyFlags).write_int(static_cast<std::int32_t>(flags));
     if (!linkPath.empty())
-        out.select_key(kKeyLinkPath).write_string(linkPath);
+        out.select_key(kLinkPathKey).write_string(linkPath);
     const ustring typeName = GetFileTypeName();
     if (!typeName.empty())
-        out.select_key(kKeyFileType).write_string(typeName);
+        out.select_key(kFileTypeKey).write_string(typeName);
     if (hasProfileFile && profileFile.is_file())
         out.select_key(kProfileFileKey).write_string(profileFile.path());
 }

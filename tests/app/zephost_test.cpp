@@ -5,6 +5,7 @@
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
 #include "support/PageItemFile.h"
+#include "support/TempFolder.h"
 #include "support/Test.h"
 
 #include <gmock/gmock.h>
@@ -13,6 +14,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
+#include <sys/wait.h>
 
 namespace {
 
@@ -50,7 +53,8 @@ std::string PageItems(const std::string& file) {
 }
 const std::string kPageItems =
     "|page -2|page 0|kind 20|kind 210|kind 20 PlacedGraphicIsCMYK|kind 10 "
-    "OpenTypeCFFFontUsedInLayout flattener|page 1|kind 20 TransparencyBlendSpaceSetToCMYK "
+    "OpenTypeCFFFontUsedInLayout|kind 20 PlacedGraphicIsCMYK PrintoutSuppressed "
+    "flattener|page 1|kind 20 TransparencyBlendSpaceSetToCMYK "
     "TransparencyOnPageFlattenedUsingGlobalFlattener|kind 20 TextBoxOverflowed "
     "TransparentObjectsOverlapTextFrame|kind 10 OpenTypeCFFFontUsedInLayout|kind 10 "
     "OpenTypeCFFFontUsedInLayout|kind 20 OpacityTransparencyAppliedToObject "
@@ -72,6 +76,21 @@ TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
         EXPECT_EQ(Box(object, "/BleedBox"), "0 0 297 417");
         EXPECT_EQ(Box(object, "/TrimBox"), "8.5 8.5 288.5 408.5");
     }
+    // The first page shows the background in the spot colour, the image's box and the headline
+    // box, the headline's text in paper white; not the non-printing note.
+    QPDFObjectHandle first = pages[0].getObjectHandle();
+    const auto data = first.getKey("/Contents").getStreamData();
+    const std::string content(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+    EXPECT_EQ(first.getKey("/Resources").getKey("/ColorSpace").getKey("/CS0").unparse(),
+              "[ /Separation /PANTONE#20185#20C /DeviceCMYK << /C0 [ 0 0 0 0 ] /C1 [ 0 0.9 0.7 0 "
+              "] /Domain [ 0 1 ] /FunctionType 2 /N 1 >> ]");
+    EXPECT_THAT(content, ::testing::HasSubstr("/CS0 cs 1 scn\n"));
+    EXPECT_THAT(content, ::testing::HasSubstr("1 g\nBT /F1 40 Tf 1 0 0 1 28.5 348.5 Tm (Spring "
+                                              "sale) Tj ET\n"));
+    std::size_t fills = 0;
+    for (std::size_t at = 0; (at = content.find("\nf\n", at)) != std::string::npos; ++at)
+        ++fills;
+    EXPECT_EQ(fills, 3u);
     EXPECT_EQ(PageItems(m_folder.read("job/spring-sale.items")), kPageItems);
 
     const auto received = companion->Messages();
@@ -86,11 +105,25 @@ TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
         destinations += destination.GetIdentifier().toStdString() + " ";
     EXPECT_EQ(destinations, "4101 4102 ");
 
-    EXPECT_THAT(Output(), ::testing::HasSubstr("called expY: 0x0, object 0x0\nreport on expY\n"
+    EXPECT_THAT(Output(), ::testing::HasSubstr("called expY: done\nreport on expY\n"
                                                "  output J:/spring-sale.pdf: PDF 1.6, 2 pages\n"));
-    EXPECT_THAT(Output(), ::testing::EndsWith("  document: as after the job was stored and "
-                                              "fitted, until the last command "
-                                              "\"0x52E00SaveDetailsCmd\"\n"));
+    // The report names each record's item and gives each tag the severity of the job's ticket.
+    EXPECT_THAT(Output(), ::testing::HasSubstr(
+                              "      placed graphic, item 21 \"beach.tif\" (graphic frame on layer "
+                              "\"Pictures\"), at 14 110 256 300; TIFF, bitmap, link "
+                              "J:/EmbeddedGraphic#1, profile J:/PlacedImages/"));
+    EXPECT_THAT(
+        Output(),
+        ::testing::HasSubstr("      page item, item 23 \"Everything in store is 3\" (text frame on "
+                             "layer \"Text\"), at 18 14 246 300\n        TextBoxOverflowed: "
+                             "fault\n        TransparentObjectsOverlapTextFrame: not set\n      "
+                             "text run 1 of item 23 \"Everything in store is 3\", at 24 56 240 "
+                             "68\n        OpenTypeCFFFontUsedInLayout: ignore\n"));
+    EXPECT_THAT(Output(),
+                ::testing::EndsWith("    summary: 2 pages, 8 items; tags: 1 fault, 1 note, 3 "
+                                    "ignore, 8 not set\n  document: as after the job was stored "
+                                    "and fitted, until the last command "
+                                    "\"0x52E00SaveDetailsCmd\"\n"));
 }
 
 TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
@@ -104,6 +137,76 @@ TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
                               "  output J:/spring-sale.eps: EPS, %%BoundingBox: 0 0 297 417\n"
                               "  output J:/spring-sale.eps#2: EPS, %%BoundingBox: 0 0 297 "
                               "417\n"));
+}
+
+// zephost as a user meets it: its exit status and what it prints for a command line. %E: the
+// examples folder, %F: a folder of the test's own.
+TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
+    const struct {
+        std::string arguments;
+        int status;
+        std::string out;                  // found in standard output
+        std::vector<std::string> err;     // found in standard error, in this order
+        std::string absent = "log DEBUG"; // not in standard error
+    } cases[] = {
+        {"--help", 0, "\nexit status:\n  0 ", {}},
+        {"--version", 0, "zephost 5.", {}},
+        {"open %E/single_page.json call expy",
+         3,
+         "called expy: ended in an alert: The script method is not supported.\n",
+         {"alert: The script method is not supported.\n  error 0xF01030\n"}},
+        {"call savY --zemp 'no job'",
+         3,
+         "",
+         {"alert: UKeyInStream: meta key mismatch\n  error 0x1\n  while reading the job given "
+          "as 'Zemp': \"no job\" (6 characters)\n"}},
+        {"open %E/single_page.json selct 21", 1, "", {"zephost: unknown step \"selct\"\n"}},
+        {"call savY --zerp yes", 1, "", {"--zerp is true or false, not \"yes\""}},
+        {"--decode undo", 1, "", {"--decode shows what --listen receives"}},
+        {"--plugin /nonexistent.so dump", 2, "", {"the plug-in does not load"}},
+        {"-v undo", 0, "nothing to undo", {}, "alert"},
+        {"-v open %E/session.json call PrnT",
+         0,
+         "",
+         {"log DEBUG ZEPScriptProvider::HandleMethod: HandleEvent Called.\n"},
+         "alert"},
+        {"--log %F/log open %E/session.json call PrnT", 0, "called PrnT: done", {}},
+        // The job's drive J: is not mapped: the folder of its placed images cannot be created
+        // (said once, though every item asks), and nothing is written.
+        {"open %E/studio.json open %E/spring_sale.json call expY --zemp "
+         "@%E/jobs/spring_sale_pdf.hex",
+         3,
+         "called expY: ended in an alert: The output file cannot be written.\n",
+         {"log ERROR BJobFile::GetPlacedImagesFolder: cannot create folder J:/PlacedImages: No "
+          "such file or directory; drive J: is not mapped: set ZEP_DRIVE_J to a folder\nalert: "
+          "The output file cannot be written.\n  error 0xF0F001\n  after the command "
+          "\"Export PDF\" (0x2505) failed with 0xF0F001: the export was given no output file\n",
+          "  the job's output file J:/spring-sale.pdf cannot be written: drive J: is not mapped: "
+          "set ZEP_DRIVE_J to a folder\n"},
+         "to a folder\nlog ERROR"},
+    };
+    TempFolder folder;
+    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    ::unsetenv("ZEP_DRIVE_J");
+    for (const auto& c : cases) {
+        const std::string command =
+            std::regex_replace(std::regex_replace(std::string(ZEP_ZEPHOST) + " " + c.arguments,
+                                                  std::regex("%E"), ZEP_EXAMPLES_DIR),
+                               std::regex("%F"), folder.root());
+        const int status =
+            std::system((command + " >" + folder.at("out") + " 2>" + folder.at("err")).c_str());
+        const std::string err = folder.read("err");
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.arguments << "\n" << err;
+        EXPECT_THAT(folder.read("out"), ::testing::HasSubstr(c.out)) << c.arguments;
+        std::size_t at = 0;
+        for (const std::string& text : c.err) {
+            at = err.find(text, at);
+            ASSERT_NE(at, std::string::npos) << c.arguments << ": " << text << " not in\n" << err;
+        }
+        EXPECT_THAT(err, ::testing::Not(::testing::HasSubstr(c.absent))) << c.arguments;
+    }
+    EXPECT_THAT(folder.read("log"), ::testing::HasSubstr("][DEBUG]["));
 }
 
 } // namespace

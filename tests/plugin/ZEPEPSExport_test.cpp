@@ -67,9 +67,9 @@ TEST_F(EPSExport, WritesEachPageToItsNumberedFileWithItsBoxes) {
 
     EXPECT_EQ(
         Log(host::Channel::Progress),
-        (std::vector<std::string>{"task true -1 Generating EPS.", "sub true -1 Ad (page 0)",
-                                  "task true -1 Generating EPS.", "sub true -1 Ad (page 2)",
-                                  "task true -1 Generating EPS.", "sub true -1 Ad (page 3)"}));
+        (std::vector<std::string>{"task true -1 Generating EPS.", "sub true -1 Ad (page 1)",
+                                  "task true -1 Generating EPS.", "sub true -1 Ad (page 3)",
+                                  "task true -1 Generating EPS.", "sub true -1 Ad (page 4)"}));
     // The last page's box: 130 x 200 grown by 2.25 per side, rounded outward.
     EXPECT_EQ(PageRectToRect2D(PMRect(0, 0, 135, 205)).width, job->epsPageBox.width);
     EXPECT_EQ(PageRectToRect2D(PMRect(0, 0, 135, 205)).height, job->epsPageBox.height);

@@ -1,0 +1,397 @@
+#include "host/PageDrawing.h"
+
+#include "platform/codepage.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace host {
+
+namespace {
+
+// Colours may name each other in cycles: a tint of a tint is followed this deep at most.
+constexpr int kMaxColorDepth = 8;
+constexpr PMReal kLabelSize = 8;
+
+DrawColor Process(DrawColor::Space space, std::vector<PMReal> values) {
+    return {space, std::move(values), {}, 1};
+}
+const DrawColor kBlack = Process(DrawColor::Space::kCMYK, {0, 0, 0, 1});
+const DrawColor kImageGray = Process(DrawColor::Space::kGray, {0.85});
+const DrawColor kImageLines = Process(DrawColor::Space::kGray, {0.5});
+
+// The spot ink a colour prints on; empty for a process colour or an ink printed as process.
+std::string SpotInk(const Colors& colors, const Color& color) {
+    if (!color.ink || color.ink->kind != kSpotInkKind || color.ink->inks.empty())
+        return {};
+    const auto ink = colors.inkData.find(color.ink->inks.front());
+    return ink == colors.inkData.end() || ink->second.convertToProcess ? "" : ink->second.name;
+}
+
+// The colour `uid` at `tint` (0 to 1): a paper colour white, a spot colour its separation, a
+// process colour its values tinted toward white, a tint of a swatch that swatch tinted. Nothing
+// for a colour the document lacks or whose values give none of these.
+std::optional<DrawColor> Resolve(const Colors& colors, UID uid, PMReal tint, int depth = 0) {
+    const auto found = colors.colors.find(uid);
+    if (found == colors.colors.end() || depth > kMaxColorDepth)
+        return std::nullopt;
+    const Color& color = found->second;
+    if (color.tint && color.tint->paper)
+        return Process(DrawColor::Space::kGray, {1});
+    tint *= color.tint ? color.tint->value / 100 : 1;
+    if (!color.space && color.components && !color.components->empty())
+        return Resolve(colors, color.components->front(), tint, depth + 1);
+    std::vector<PMReal> values = color.values;
+    const std::string ink = SpotInk(colors, color);
+    if (!ink.empty() && (values.size() == 3 || values.size() == 4))
+        return DrawColor{DrawColor::Space::kSeparation, values, ink, tint};
+    if (color.space == kLabColorSpace && values.size() == 3)
+        values = {values[0] / 100};
+    for (PMReal& value : values)
+        value = values.size() == 4 ? value * tint : 1 - tint * (1 - value);
+    switch (values.size()) {
+    case 1:
+        return Process(DrawColor::Space::kGray, values);
+    case 3:
+        return Process(DrawColor::Space::kRGB, values);
+    case 4:
+        return Process(DrawColor::Space::kCMYK, values);
+    default:
+        return std::nullopt;
+    }
+}
+
+// Text as the standard font shows it: Windows-1252, control characters as spaces.
+std::string ShownText(std::u16string_view text) {
+    std::string bytes(text.size(), '\0');
+    bytes.resize(platform::utf16ToAnsi(text.data(), text.size(), bytes.data(), bytes.size()));
+    for (char& c : bytes)
+        c = static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    return bytes;
+}
+
+// A placed image's label: its link's file name and its file type.
+std::string ImageLabel(const PlacedContent& placed) {
+    std::string label = "placed graphic";
+    if (!placed.links.empty() && !placed.links.front().fullName.empty()) {
+        const std::string& name = placed.links.front().fullName;
+        label = name.substr(name.find_last_of("/\\") + 1);
+    }
+    if (placed.fileTypes && !placed.fileTypes->empty()) {
+        std::string type;
+        for (int shift = 24; shift >= 0; shift -= 8)
+            type += static_cast<char>(placed.fileTypes->front() >> shift);
+        label += " (" + type.substr(0, type.find_last_not_of(' ') + 1) + ")";
+    }
+    return label;
+}
+
+class PageDrawer {
+public:
+    PageDrawer(const Document& document, UID page, const Sides& bleed)
+        : m_document(document), m_layout(document.layout), m_bleed(bleed),
+          m_pageRect(m_layout.PageRect(page)), m_top(bleed.bottom + m_pageRect.Height()) {
+        m_area = PMRect(m_pageRect.Left() - bleed.left, m_pageRect.Top() - bleed.top,
+                        m_pageRect.Right() + bleed.right, m_pageRect.Bottom() + bleed.bottom);
+        const Spread& spread = m_layout.spreadData.at(m_layout.pages.at(page).spread);
+        m_offset = spread.offset;
+        for (UID item : spread.items)
+            if (LayerPrints(m_layout.items.at(item).layer))
+                Draw(item);
+    }
+    std::vector<DrawnItem> items;
+
+private:
+    bool LayerPrints(UID layer) const {
+        const auto found = m_layout.layerData.find(layer);
+        return found != m_layout.layerData.end() && found->second.visible &&
+               found->second.printable;
+    }
+    const GraphicAttributes* Graphics(UID item) const {
+        const auto found = m_document.colors.items.find(item);
+        return found == m_document.colors.items.end() || !found->second.graphics
+                   ? nullptr
+                   : &*found->second.graphics;
+    }
+    // A point of spread coordinates in the output's.
+    PMPoint Out(const PMPoint& spread) const {
+        return {spread.X() - m_pageRect.Left() + m_bleed.left,
+                m_top - (spread.Y() - m_pageRect.Top())};
+    }
+    // Text space (y up) at `origin` of the coordinates that `toSpread` maps, to the output.
+    PMMatrix TextMatrix(const PMMatrix& toSpread, const PMPoint& origin) const {
+        const PMPoint o = Out(toSpread.Transform(origin));
+        const PMPoint x = Out(toSpread.Transform(PMPoint(origin.X() + 1, origin.Y())));
+        const PMPoint y = Out(toSpread.Transform(PMPoint(origin.X(), origin.Y() - 1)));
+        return {x.X() - o.X(), x.Y() - o.Y(), y.X() - o.X(), y.Y() - o.Y(), o.X(), o.Y()};
+    }
+
+    void Draw(UID uid) {
+        const Item& item = m_layout.items.at(uid);
+        const GraphicAttributes* graphics = Graphics(uid);
+        if (graphics && graphics->nonPrinting)
+            return;
+        if (item.group) {
+            for (UID member : item.items)
+                Draw(member);
+            return;
+        }
+        const std::optional<PMRect> bounds =
+            m_layout.SpreadCoordinateBounds(uid, kOuterStrokeBounds);
+        if (item.guide || !bounds || !Intersect(*bounds, m_area))
+            return;
+        DrawnItem drawn;
+        const PMRect& inner = item.bounds;
+        for (const PMPoint& corner :
+             std::array{inner.LeftTop(), PMPoint(inner.Right(), inner.Top()), inner.RightBottom(),
+                        PMPoint(inner.Left(), inner.Bottom())})
+            drawn.outline.push_back(Out(item.matrix.Transform(corner)));
+        if (graphics) {
+            drawn.fill = Resolve(m_document.colors, graphics->fill, 1);
+            drawn.stroke = Resolve(m_document.colors, graphics->stroke, 1);
+            drawn.strokeWeight = item.stroke;
+        }
+        if (item.placed)
+            drawn.image = DrawnText{
+                ShownText(PMString(ImageLabel(*item.placed)).GetUTF16()), kLabelSize,
+                TextMatrix(item.matrix, PMPoint(inner.Left() + 4, inner.Top() + 4 + kLabelSize)),
+                kBlack};
+        if (item.textFrame)
+            AddText(uid, *item.textFrame, drawn.text);
+        if (drawn.fill || (drawn.stroke && drawn.strokeWeight > 0) || drawn.image ||
+            !drawn.text.empty())
+            items.push_back(std::move(drawn));
+    }
+
+    void AddText(UID frame, const TextFrame& shown, std::vector<DrawnText>& text) const {
+        for (const auto& [uid, story] : m_layout.stories) {
+            if (std::find(story.frames.begin(), story.frames.end(), frame) == story.frames.end())
+                continue;
+            PMMatrix toSpread(1, 0, 0, 1, -m_offset.X(), -m_offset.Y());
+            for (const TextLine& line : story.lines)
+                for (const TextRun& run : line.runs) {
+                    if (run.start < shown.start || run.start >= shown.start + shown.span ||
+                        run.span <= 0 || !story.text ||
+                        static_cast<std::size_t>(run.start) + static_cast<std::size_t>(run.span) >
+                            story.text->size())
+                        continue;
+                    PMMatrix matrix = run.matrix;
+                    matrix.PostConcat(toSpread);
+                    text.push_back({ShownText(std::u16string_view(*story.text)
+                                                  .substr(static_cast<std::size_t>(run.start),
+                                                          static_cast<std::size_t>(run.span))),
+                                    run.height, TextMatrix(matrix, PMPoint()),
+                                    RunColor(story, run.start)});
+                }
+        }
+    }
+    // The fill of the story's attribute run at the character; black where none is given.
+    DrawColor RunColor(const Story& story, std::int32_t character) const {
+        std::int64_t end = 0;
+        for (const AttributeRun& run : story.attributes) {
+            end += run.span;
+            if (character < end)
+                return Resolve(m_document.colors, run.fill.color, run.fill.tint / 100)
+                    .value_or(kBlack);
+        }
+        return kBlack;
+    }
+
+    const Document& m_document;
+    const Layout& m_layout;
+    Sides m_bleed;
+    PMRect m_pageRect;
+    PMReal m_top;
+    PMRect m_area;
+    PMPoint m_offset;
+};
+
+// A number as PDF and PostScript write it: fixed point, no trailing zeros.
+std::string Num(PMReal value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f", value);
+    std::string number(text);
+    number.erase(number.find_last_not_of('0') + 1);
+    if (number.back() == '.')
+        number.pop_back();
+    return number == "-0" ? "0" : number;
+}
+
+// A string literal of PDF and PostScript: bytes outside printable ASCII as octal escapes.
+std::string Literal(const std::string& bytes) {
+    std::string literal = "(";
+    for (unsigned char c : bytes) {
+        if (c < 0x20 || c > 0x7E) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\%03o", c);
+            literal += escaped;
+            continue;
+        }
+        if (c == '(' || c == ')' || c == '\\')
+            literal += '\\';
+        literal += static_cast<char>(c);
+    }
+    return literal + ")";
+}
+
+// Writes the drawing's operations in PDF's or in PostScript's words.
+class ContentWriter {
+public:
+    ContentWriter(bool pdf, std::vector<DrawColor> separations)
+        : m_pdf(pdf), m_separations(std::move(separations)) {}
+
+    std::string Write(const std::vector<DrawnItem>& items) {
+        for (const DrawnItem& item : items)
+            Item(item);
+        return std::move(m_out);
+    }
+
+private:
+    void Op(const char* pdf, const char* postScript) {
+        m_out += m_pdf ? pdf : postScript;
+        m_out += "\n";
+    }
+    void Point(const PMPoint& point, const char* pdf, const char* postScript) {
+        m_out += Num(point.X()) + " " + Num(point.Y()) + " ";
+        Op(pdf, postScript);
+    }
+    void Path(const std::vector<PMPoint>& outline) {
+        for (std::size_t i = 0; i < outline.size(); ++i)
+            Point(outline[i], i == 0 ? "m" : "l", i == 0 ? "moveto" : "lineto");
+        Op("h", "closepath");
+    }
+    void Numbers(const std::vector<PMReal>& values) {
+        for (PMReal value : values)
+            m_out += Num(value) + " ";
+    }
+    void Color(const DrawColor& color, bool stroke) {
+        using Space = DrawColor::Space;
+        if (color.space == Space::kSeparation) {
+            SeparationColor(color, stroke);
+            return;
+        }
+        Numbers(color.values);
+        if (color.space == Space::kGray)
+            Op(stroke ? "G" : "g", "setgray");
+        else if (color.space == Space::kRGB)
+            Op(stroke ? "RG" : "rg", "setrgbcolor");
+        else
+            Op(stroke ? "K" : "k", "setcmykcolor");
+    }
+    void SeparationColor(const DrawColor& color, bool stroke) {
+        if (m_pdf) {
+            std::size_t index = 0;
+            while (index + 1 < m_separations.size() && m_separations[index].name != color.name)
+                ++index;
+            m_out += "/CS" + std::to_string(index) + (stroke ? " CS " : " cs ") + Num(color.tint) +
+                     (stroke ? " SCN\n" : " scn\n");
+            return;
+        }
+        // The tint transform: CMYK values grow from 0, RGB values fall from 1.
+        const bool cmyk = color.values.size() == 4;
+        m_out +=
+            "[/Separation " + Literal(color.name) + (cmyk ? " /DeviceCMYK {" : " /DeviceRGB {");
+        for (std::size_t i = 0; i < color.values.size(); ++i)
+            m_out += (i + 1 < color.values.size() ? "dup " : "") +
+                     (cmyk ? Num(color.values[i]) + " mul"
+                           : "1 " + Num(color.values[i]) + " sub mul 1 exch sub") +
+                     (i + 1 < color.values.size() ? " exch " : "");
+        m_out += "}] setcolorspace " + Num(color.tint) + " setcolor\n";
+    }
+    void Text(const DrawnText& text) {
+        Color(text.color, false);
+        const PMMatrix& m = text.matrix;
+        const std::string matrix = Num(m[0]) + " " + Num(m[1]) + " " + Num(m[2]) + " " + Num(m[3]) +
+                                   " " + Num(m[4]) + " " + Num(m[5]);
+        m_out += m_pdf ? "BT /F1 " + Num(text.size) + " Tf " + matrix + " Tm " +
+                             Literal(text.text) + " Tj ET\n"
+                       : "gsave [" + matrix + "] concat /ZepHelvetica findfont " + Num(text.size) +
+                             " scalefont setfont 0 0 moveto " + Literal(text.text) +
+                             " show grestore\n";
+    }
+    void Item(const DrawnItem& item) {
+        Op("q", "gsave");
+        if (item.fill) {
+            Color(*item.fill, false);
+            Path(item.outline);
+            Op("f", "fill");
+        }
+        if (item.image || !item.text.empty()) {
+            Op("q", "gsave");
+            Path(item.outline);
+            Op("W n", "clip newpath");
+            if (item.image)
+                Image(item.outline, *item.image);
+            for (const DrawnText& text : item.text)
+                Text(text);
+            Op("Q", "grestore");
+        }
+        if (item.stroke && item.strokeWeight > 0) {
+            Color(*item.stroke, true);
+            m_out += Num(item.strokeWeight) + " ";
+            Op("w", "setlinewidth");
+            Path(item.outline);
+            Op("S", "stroke");
+        }
+        Op("Q", "grestore");
+    }
+    void Image(const std::vector<PMPoint>& box, const DrawnText& label) {
+        Color(kImageGray, false);
+        Path(box);
+        Op("f", "fill");
+        Color(kImageLines, true);
+        Op("0.5 w", "0.5 setlinewidth");
+        Path(box);
+        for (std::size_t i = 0; i < 2; ++i) {
+            Point(box[i], "m", "moveto");
+            Point(box[i + 2], "l", "lineto");
+        }
+        Op("S", "stroke");
+        Text(label);
+    }
+
+    bool m_pdf;
+    std::vector<DrawColor> m_separations;
+    std::string m_out;
+};
+
+} // namespace
+
+std::vector<DrawnItem> DrawPage(const Document& document, UID page, const Sides& bleed) {
+    return PageDrawer(document, page, bleed).items;
+}
+
+std::vector<DrawColor> Separations(const std::vector<DrawnItem>& items) {
+    std::vector<DrawColor> separations;
+    const auto add = [&separations](const std::optional<DrawColor>& color) {
+        if (!color || color->space != DrawColor::Space::kSeparation)
+            return;
+        for (const DrawColor& known : separations)
+            if (known.name == color->name)
+                return;
+        separations.push_back(*color);
+    };
+    for (const DrawnItem& item : items) {
+        add(item.fill);
+        add(item.stroke);
+        for (const DrawnText& text : item.text)
+            add(text.color);
+    }
+    return separations;
+}
+
+std::string PDFContent(const std::vector<DrawnItem>& items) {
+    return ContentWriter(true, Separations(items)).Write(items);
+}
+
+std::string PostScriptContent(const std::vector<DrawnItem>& items) {
+    return ContentWriter(false, {}).Write(items);
+}
+
+const char* const kPostScriptProlog =
+    "/ZepHelvetica /Helvetica findfont dup length dict begin\n"
+    "{1 index /FID ne {def} {pop pop} ifelse} forall /Encoding ISOLatin1Encoding def\n"
+    "currentdict end definefont pop\n";
+
+} // namespace host

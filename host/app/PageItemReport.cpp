@@ -1,0 +1,339 @@
+#include "PageItemReport.h"
+
+#include "host/PMString.h"
+#include "host/Recorder.h"
+#include "model/BJobFile.h"
+#include "model/BPageItem.h"
+#include "model/JobFilePart.h"
+#include "model/JobText.h"
+#include "model/PageItemFileKeys.h"
+#include "utils/UKeyStream.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <sstream>
+
+namespace {
+
+// How far a record's box may lie from an item's and still be that item's, in points.
+constexpr double kTolerance = 0.01;
+// The characters of a text shown as an item's name.
+constexpr std::size_t kNameLength = 24;
+
+// A box in page coordinates: points from the page's left-top corner, y down.
+struct Box {
+    double left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct Record {
+    std::int32_t kind = BPageItemValues::kPageItem;
+    std::optional<std::array<double, 6>> matrix;
+    bool bitmap = false;
+    std::string fileType, link, profile;
+    std::vector<std::string> tags;
+};
+
+std::string ReadText(UKeyInStream& keys, std::uint16_t key) {
+    ustring text;
+    keys.select_key(key).read_string(text);
+    return text.toStdString();
+}
+
+Record ReadRecord(UKeyInStream& keys) {
+    Record record;
+    keys.select_key(kPageItemKindKey).read_int(record.kind);
+    if (keys.has_key(kPageItemMatrixKey)) {
+        std::array<double, 6> values{};
+        std::size_t count = 0;
+        keys.enter_array(kPageItemMatrixKey);
+        for (; count < values.size() && keys.next_item(); ++count)
+            keys.read_double(values[count]);
+        keys.leave();
+        if (count == values.size())
+            record.matrix = values;
+    }
+    keys.select_key(kIsBitmapKey).read_bool(record.bitmap);
+    record.fileType = ReadText(keys, kFileTypeKey);
+    record.link = ReadText(keys, kLinkPathKey);
+    record.profile = ReadText(keys, kProfileFileKey);
+    keys.enter_record(kProblemsKey);
+    while (keys.next_item())
+        record.tags.push_back(ReadText(keys, kProblemKey));
+    keys.leave();
+    return record;
+}
+
+// The unit square under the record's matrix, in the exported page's coordinates (y up).
+std::array<double, 4> UnitSquare(const std::array<double, 6>& m) {
+    const double xs[] = {m[4], m[4] + m[0], m[4] + m[2], m[4] + m[0] + m[2]};
+    const double ys[] = {m[5], m[5] + m[1], m[5] + m[3], m[5] + m[1] + m[3]};
+    return {*std::min_element(xs, xs + 4), *std::min_element(ys, ys + 4),
+            *std::max_element(xs, xs + 4), *std::max_element(ys, ys + 4)};
+}
+
+std::string Number(double value) {
+    return host::Number(std::round(value * 100) / 100);
+}
+
+std::string BoxText(const Box& box) {
+    return Number(box.left) + " " + Number(box.top) + " " + Number(box.right) + " " +
+           Number(box.bottom);
+}
+
+std::string SeverityName(eProblemSeverity severity) {
+    switch (severity) {
+    case eProblemSeverity_Ignore:
+        return "ignore";
+    case eProblemSeverity_Note:
+        return "note";
+    case eProblemSeverity_Warn:
+        return "warn";
+    case eProblemSeverity_Fault:
+        return "fault";
+    case eProblemSeverity_Dynamic:
+        return "dynamic";
+    case eProblemSeverity_Parameter:
+    case eProblemSeverity_ParameterNotSet:
+        return "parameter";
+    default:
+        return "not set";
+    }
+}
+
+// Prints the pages of the file and keeps the counts of the summary.
+class PageItemPrinter {
+public:
+    PageItemPrinter(const BJobFile& job, const host::Document* document)
+        : m_job(job), m_document(document) {}
+
+    void PrintPage(UKeyInStream& keys, std::int32_t index) {
+        const bool page = index != kDocumentLevelIndex;
+        std::cout << "    " << (page ? "page " + std::to_string(index + 1) : "document");
+        m_page = std::nullopt;
+        m_pageUID = kInvalidUID;
+        if (page && m_document && index >= 0 &&
+            static_cast<std::size_t>(index) < m_document->layout.PageList().size())
+            m_pageUID = m_document->layout.PageList()[static_cast<std::size_t>(index)];
+        m_pages += page;
+        m_frame = kInvalidUID;
+        keys.enter_record(kPageItemsKey);
+        bool any = false;
+        for (bool first = page; keys.next_item(); first = false) {
+            std::cout << (any ? "" : "\n");
+            any = true;
+            PrintRecord(ReadRecord(keys), first);
+        }
+        keys.leave();
+        std::cout << (any ? "" : ": no items\n");
+    }
+
+    void PrintSummary() const {
+        std::cout << "    summary: " << m_pages << (m_pages == 1 ? " page, " : " pages, ")
+                  << m_items << (m_items == 1 ? " item" : " items");
+        const char* separator = "; tags: ";
+        for (const char* severity :
+             {"fault", "warn", "note", "ignore", "dynamic", "parameter", "not set"}) {
+            const auto found = m_severities.find(severity);
+            if (found == m_severities.end())
+                continue;
+            std::cout << separator << found->second << " " << severity;
+            separator = ", ";
+        }
+        std::cout << "\n";
+    }
+
+private:
+    void PrintRecord(const Record& record, bool pageRecord) {
+        const std::optional<Box> box = BoxOf(record, pageRecord);
+        std::string line;
+        if (pageRecord) {
+            line = "the page";
+            if (box)
+                line += ", " + Number(box->right) + " x " + Number(box->bottom);
+        } else {
+            ++m_items;
+            line = record.kind == BPageItemValues::kTextRun ? RunName() : ItemName(record, box);
+            if (box)
+                line += ", at " + BoxText(*box);
+        }
+        std::cout << "      " << line << Facts(record) << "\n";
+        for (const std::string& tag : record.tags) {
+            const std::string severity =
+                SeverityName(m_job.GetCheckSettings().GetSeverity(ustring(tag)));
+            ++m_severities[severity];
+            std::cout << "        " << tag << ": " << severity << "\n";
+        }
+    }
+
+    // The record's box on its page; the page's own record sets the page's place in the
+    // exported page (its bleed), which the boxes of the other records are taken from.
+    std::optional<Box> BoxOf(const Record& record, bool pageRecord) {
+        if (!record.matrix)
+            return std::nullopt;
+        const std::array<double, 4> square = UnitSquare(*record.matrix);
+        if (pageRecord)
+            m_page = square;
+        if (!m_page)
+            return std::nullopt;
+        const std::array<double, 4>& page = *m_page;
+        return Box{square[0] - page[0], page[3] - square[3], square[2] - page[0],
+                   page[3] - square[1]};
+    }
+
+    std::string Facts(const Record& record) const {
+        if (record.kind != BPageItemValues::kPlacedGraphic)
+            return {};
+        std::string facts =
+            "; " + (record.fileType.empty() ? "unknown file type" : record.fileType);
+        if (record.bitmap)
+            facts += ", bitmap";
+        if (!record.link.empty())
+            facts += ", link " + record.link;
+        if (!record.profile.empty())
+            facts += ", profile " + record.profile;
+        return facts;
+    }
+
+    std::string ItemName(const Record& record, const std::optional<Box>& box) {
+        const std::string kind =
+            record.kind == BPageItemValues::kPlacedGraphic ? "placed graphic" : "page item";
+        const UID item = box ? ItemAt(*box) : kInvalidUID;
+        m_frame = item;
+        m_run = 0;
+        if (item == kInvalidUID)
+            return kind + (box ? " (no item of the document lies there)" : "");
+        const host::Layout& layout = m_document->layout;
+        const host::Item& data = layout.items.at(item);
+        std::string name = "item " + std::to_string(item.Get());
+        const std::string shown = ItemText(item);
+        if (!shown.empty())
+            name += " \"" + shown + "\"";
+        const std::string what = data.textFrame ? "text frame"
+                                 : data.placed  ? "graphic frame"
+                                                : "frame";
+        UID layer = data.layer;
+        for (UID parent = data.parent; parent != kInvalidUID;
+             parent = layout.items.at(parent).parent)
+            layer = layout.items.at(parent).layer;
+        const auto found = layout.layerData.find(layer);
+        return kind + ", " + name + " (" + what +
+               (found == layout.layerData.end() ? "" : " on layer \"" + found->second.name + "\"") +
+               ")";
+    }
+
+    // The item of the page whose bounds on the page are the box.
+    UID ItemAt(const Box& box) const {
+        if (m_pageUID == kInvalidUID)
+            return kInvalidUID;
+        const host::Layout& layout = m_document->layout;
+        const PMRect page = layout.PageRect(m_pageUID);
+        const UID spread = layout.pages.at(m_pageUID).spread;
+        for (const auto& [uid, item] : layout.items) {
+            if (item.spread != spread || item.group || item.guide)
+                continue;
+            const PMRect bounds = item.matrix.TransformBounds(item.bounds);
+            if (std::abs(bounds.Left() - page.Left() - box.left) <= kTolerance &&
+                std::abs(bounds.Top() - page.Top() - box.top) <= kTolerance &&
+                std::abs(bounds.Right() - page.Left() - box.right) <= kTolerance &&
+                std::abs(bounds.Bottom() - page.Top() - box.bottom) <= kTolerance)
+                return uid;
+        }
+        return kInvalidUID;
+    }
+
+    // The item's name as a user knows it: a text frame's first words, a placed graphic's file.
+    std::string ItemText(UID item) const {
+        const host::Item& data = m_document->layout.items.at(item);
+        if (data.placed && !data.placed->links.empty()) {
+            const std::string& file = data.placed->links.front().fullName;
+            return file.substr(file.find_last_of("/\\") + 1);
+        }
+        const std::u16string* text = FrameText(item);
+        if (!text || !data.textFrame)
+            return {};
+        const std::size_t start = static_cast<std::size_t>(std::max(0, data.textFrame->start));
+        return Shown(start < text->size() ? text->substr(start, kNameLength) : std::u16string());
+    }
+
+    const std::u16string* FrameText(UID frame) const {
+        for (const auto& [uid, story] : m_document->layout.stories)
+            if (story.text &&
+                std::find(story.frames.begin(), story.frames.end(), frame) != story.frames.end())
+                return story.text.get();
+        return nullptr;
+    }
+
+    static std::string Shown(const std::u16string& text) {
+        std::string shown = PMString(text).GetUTF8String();
+        shown = shown.substr(0, shown.find_first_of("\r\n\x03"));
+        return shown;
+    }
+
+    // A text run, named by its place among the runs of the frame whose record precedes it.
+    std::string RunName() {
+        ++m_run;
+        if (m_frame == kInvalidUID)
+            return "text run";
+        std::string name =
+            "text run " + std::to_string(m_run) + " of item " + std::to_string(m_frame.Get());
+        const host::Item& frame = m_document->layout.items.at(m_frame);
+        const std::u16string* text = FrameText(m_frame);
+        if (!text || !frame.textFrame)
+            return name;
+        int seen = 0;
+        for (const auto& [uid, story] : m_document->layout.stories) {
+            if (story.text.get() != text)
+                continue;
+            for (const host::TextLine& line : story.lines)
+                for (const host::TextRun& run : line.runs)
+                    if (run.start >= frame.textFrame->start &&
+                        run.start < frame.textFrame->start + frame.textFrame->span &&
+                        ++seen == m_run && static_cast<std::size_t>(run.start) < text->size())
+                        return name + " \"" +
+                               Shown(text->substr(static_cast<std::size_t>(run.start),
+                                                  static_cast<std::size_t>(
+                                                      std::clamp(run.span, 0, int(kNameLength))))) +
+                               "\"";
+        }
+        return name;
+    }
+
+    const BJobFile& m_job;
+    const host::Document* m_document;
+    std::optional<std::array<double, 4>> m_page; // the page's own record's square
+    UID m_pageUID;
+    UID m_frame; // the item of the last item record, for the text runs after it
+    int m_run = 0;
+    int m_pages = 0;
+    int m_items = 0;
+    std::map<std::string, int> m_severities;
+};
+
+} // namespace
+
+void PrintPageItems(std::istream& file, const BJobFile& job, const host::Document* document) {
+    UKeyInStream keys(file);
+    PageItemPrinter printer(job, document);
+    keys.enter_record(kPageItemRootKey);
+    while (keys.next_item()) {
+        std::int32_t index = 0;
+        keys.select_key(kPageIndexKey).read_int(index);
+        printer.PrintPage(keys, index);
+    }
+    printer.PrintSummary();
+}
+
+std::unique_ptr<BJobFile> ReadJobText(const std::string& text) {
+    auto job = std::make_unique<BJobFile>();
+    std::istringstream in(DecodeJobText(text));
+    try {
+        job->Read(in, kJobFilePartFull);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+    return job;
+}

@@ -1,0 +1,58 @@
+// Every command the README shows runs as it stands, so none drifts from the programs: each
+// indented code block is run as a shell script (stopping at its first failure) from the top of
+// the tree, with this build's folder in place of build/default, a folder of the test's own in
+// place of /tmp/my-ad, and the companion pipe and the registry in that folder.
+#include "support/TempFolder.h"
+#include "support/Test.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The README's indented code blocks, each without its indent.
+std::vector<std::string> CodeBlocks(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> blocks;
+    std::string block;
+    bool blank = true;
+    for (std::string line; std::getline(in, line); blank = line.empty()) {
+        if (line.starts_with("    ") && (blank || !block.empty())) {
+            block += line.substr(4) + "\n";
+            continue;
+        }
+        if (!block.empty())
+            blocks.push_back(std::move(block));
+        block.clear();
+    }
+    if (!block.empty())
+        blocks.push_back(block);
+    return blocks;
+}
+
+} // namespace
+
+TEST(Readme, EveryCommandRunsAsItStands) {
+    const std::vector<std::string> blocks = CodeBlocks(ZEP_SOURCE_DIR "/README.md");
+    ASSERT_GE(blocks.size(), 6u);
+    TempFolder folder;
+    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    ::setenv("USERNAME", "readme", 1);
+    const std::string build = ZEP_BINARY_DIR;
+    const std::string preset = std::filesystem::path(build).filename().string();
+    for (const std::string& block : blocks) {
+        std::string script = std::regex_replace(block, std::regex("build/default"), build);
+        script = std::regex_replace(script, std::regex("--preset default"), "--preset " + preset);
+        script = std::regex_replace(script, std::regex("/tmp/my-ad"), folder.at("my-ad"));
+        folder.write("script", script);
+        const std::string command = "cd '" ZEP_SOURCE_DIR "' && sh -e '" + folder.at("script") +
+                                    "' >'" + folder.at("output") + "' 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << block << folder.read("output");
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder.at("my-ad/job/bakery.pdf")));
+}

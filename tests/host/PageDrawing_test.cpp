@@ -1,0 +1,104 @@
+#include "host/PageDrawing.h"
+
+#include "host/Description.h"
+#include "support/HostFixture.h"
+
+#include <gmock/gmock.h>
+
+namespace {
+
+// A page of 100 x 100 without bleed, so an item at (l, t, r, b) is drawn at (l, 100 - t) to
+// (r, 100 - b); layer 3 prints, 4 is hidden, 5 does not print; colour 40 is process black, 41 RGB
+// red, 42 the spot colour "Red 185" (CMYK alternate), 43 paper, 44 a 50 % tint of 42.
+std::string Document(const std::string& items, const std::string& stories = "[]") {
+    return R"({"kind": "document", "name": "D.indd",
+      "layers": [{"id": 3, "name": "Art"}, {"id": 4, "name": "Hidden", "visible": false},
+                 {"id": 5, "name": "Notes", "printable": false}],
+      "colors": [{"id": 40, "space": 6, "values": [0, 0, 0, 1]},
+                 {"id": 41, "space": 5, "values": [1, 0, 0]},
+                 {"id": 42, "space": 8, "values": [0, 0.9, 0.7, 0], "ink": {"kind": 1, "inks": [81]}},
+                 {"id": 43, "paper": true},
+                 {"id": 44, "components": [42], "tint": 50}],
+      "inks": [{"id": 81, "name": "Red 185", "process": false, "color": 42}],
+      "spreads": [{"id": 10, "pages": [{"id": 11, "width": 100, "height": 100}], "items": [)" +
+           items + "]}], \"stories\": " + stories + "}";
+}
+
+const std::string kBox = "0 100 m\n10 100 l\n10 90 l\n0 90 l\nh\n";
+
+} // namespace
+
+using PageDrawing = HostTest;
+
+TEST_F(PageDrawing, DrawsThePrintingItemsAsTheDescriptionHasThem) {
+    const struct {
+        const char* what;
+        std::string items;
+        std::string content; // the PDF content
+        std::string stories = "[]";
+    } cases[] = {
+        {"a process fill",
+         R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10], "graphics": {"fill": 40}})",
+         "q\n0 0 0 1 k\n" + kBox + "f\nQ\n"},
+        {"an RGB stroke of its weight",
+         R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10], "stroke": 2,
+             "graphics": {"stroke": 41}})",
+         "q\n1 0 0 RG\n2 w\n" + kBox + "S\nQ\n"},
+        {"a tint of a spot colour, as its separation",
+         R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10], "graphics": {"fill": 44}})",
+         "q\n/CS0 cs 0.5 scn\n" + kBox + "f\nQ\n"},
+        {"no colour", R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10], "stroke": 1})", ""},
+        {"a hidden layer",
+         R"({"id": 20, "layer": 4, "bounds": [0, 0, 10, 10], "graphics": {"fill": 40}})", ""},
+        {"a non-printing layer",
+         R"({"id": 20, "layer": 5, "bounds": [0, 0, 10, 10], "graphics": {"fill": 40}})", ""},
+        {"a non-printing item",
+         R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10],
+             "graphics": {"fill": 40, "nonPrinting": true}})",
+         ""},
+        {"a group's members",
+         R"({"id": 20, "layer": 3, "items": [
+               {"id": 21, "bounds": [0, 0, 10, 10], "graphics": {"fill": 43}}]})",
+         "q\n1 g\n" + kBox + "f\nQ\n"},
+        {"a text frame's runs, clipped to the frame",
+         R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10],
+             "textFrame": {"start": 0, "span": 9}})",
+         "q\nq\n" + kBox + "W n\n1 g\nBT /F1 8 Tf 1 0 0 1 2 92 Tm (Hi \\(\\351\\) ) Tj ET\nQ\nQ\n",
+         R"([{"id": 60, "frameList": 61, "text": "Hi (é) and more", "frames": [20],
+              "attributes": [{"span": 15, "font": "F", "fill": {"color": 43, "tint": 100}}],
+              "lines": [{"y": 8, "count": 7, "runs": [{"start": 0, "span": 7, "width": 8,
+                         "height": 8, "matrix": [1, 0, 0, 1, 2, 8]}]},
+                        {"y": 16, "count": 8, "runs": [{"start": 9, "span": 6, "width": 8,
+                         "height": 8, "matrix": [1, 0, 0, 1, 2, 16]}]}]}])"},
+        {"a placed image as a labelled box",
+         R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10],
+             "placed": {"fileTypes": ["TIFF"],
+                        "links": [{"id": 52, "resource": 53, "fullName": "C:/img/a.tif"}]}})",
+         "q\nq\n" + kBox + "W n\n0.85 g\n" + kBox + "f\n0.5 G\n0.5 w\n" + kBox +
+             "0 100 m\n10 90 l\n10 100 m\n0 90 l\nS\n0 0 0 1 k\nBT /F1 8 Tf 1 0 0 1 4 88 Tm "
+             "(a.tif \\(TIFF\\)) Tj ET\nQ\nQ\n"},
+    };
+    for (const auto& c : cases) {
+        host::Reset();
+        const host::Document& document =
+            host::OpenDocumentDescription(Document(c.items, c.stories));
+        const std::vector<host::DrawnItem> items = host::DrawPage(document, UID(11), {});
+        EXPECT_EQ(host::PDFContent(items), c.content) << c.what;
+    }
+}
+
+TEST_F(PageDrawing, ASeparationHasItsInkAndAlternateInPDFAndPostScript) {
+    const host::Document& document = host::OpenDocumentDescription(Document(
+        R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10], "graphics": {"fill": 44}},
+           {"id": 21, "layer": 3, "bounds": [0, 0, 10, 10], "graphics": {"fill": 42}})"));
+    const std::vector<host::DrawnItem> items = host::DrawPage(document, UID(11), {});
+    const std::vector<host::DrawColor> separations = host::Separations(items);
+    ASSERT_EQ(separations.size(), 1u);
+    EXPECT_EQ(separations[0].name, "Red 185");
+    EXPECT_EQ(separations[0].values, (std::vector<PMReal>{0, 0.9, 0.7, 0}));
+    EXPECT_THAT(
+        host::PostScriptContent(items),
+        ::testing::StartsWith(
+            "gsave\n[/Separation (Red 185) /DeviceCMYK {dup 0 mul exch dup 0.9 mul exch dup "
+            "0.7 mul exch 0 mul}] setcolorspace 0.5 setcolor\n"));
+}
