@@ -6,13 +6,13 @@
 #include "model/KeyStrings.h"
 #include "model/PageItemFileKeys.h"
 #include "model/SettingDefinitions.h"
+#include "platform/files.h"
 #include "utils/Logger.h"
 #include "utils/UKeyStream.h"
 #include "utils/uuid.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <span>
 #include <stdexcept>
@@ -391,9 +391,16 @@ UFileSpecCore BJobFile::GetOutputFile(long n) const {
     return file;
 }
 
-UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
+UFileSpecCore BJobFile::GetPlacedImagesFolderPath() const {
     UFileSpecCore folder = jobFolder;
     if (!folder.is_valid() || !folder.descend("PlacedImages"))
+        return UFileSpecCore();
+    return folder;
+}
+
+UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
+    UFileSpecCore folder = GetPlacedImagesFolderPath();
+    if (!folder.is_valid())
         return UFileSpecCore();
     // A file of that name makes mkdir succeed without giving a folder.
     if (folder.is_directory() || (folder.mkdir() && folder.is_directory()))
@@ -544,9 +551,8 @@ bool WritePageItems(UKeyOutStream& out, const std::ostream& file, PageRuns<Item>
 template <class Item, class Flattener>
 PageItemsWritten WritePageItemFileOf(const UFileSpecCore& path, PageRuns<Item> items,
                                      PageRuns<Flattener> flatteners, std::int64_t pages) {
-    std::ofstream file;
-    path.open_ofstream(file, std::ios::binary | std::ios::trunc);
-    if (!file.is_open() || file.fail()) {
+    platform::OutputFileStream file;
+    if (!file.open(path.wide_path())) {
         ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
             << "cannot open page-item file " << path.path();
         return PageItemsWritten::kFailed;
@@ -557,10 +563,8 @@ PageItemsWritten WritePageItemFileOf(const UFileSpecCore& path, PageRuns<Item> i
         inOrder = WritePageItems(out, file, items, flatteners, pages);
         out.close();
     }
-    file.flush();
-    const bool written = file.good();
-    file.close();
-    if (!written || file.fail()) {
+    const bool written = file.close();
+    if (!written) {
         ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
             << "cannot write page-item file " << path.path();
         return PageItemsWritten::kFailed;
@@ -574,19 +578,19 @@ PageItemsWritten WritePageItemFileOf(const UFileSpecCore& path, PageRuns<Item> i
 // which checks that order as it goes. Lists found out of order are sorted by page, once, and the
 // file written again from them. Either way each page is visited once and each record walked
 // once, so the file takes time in proportion to its size, not to pages times items.
-bool BJobFile::WritePageItemFile() {
+bool BJobFile::WritePageItemFile(const UFileSpecCore& target) const {
     const BPageSet& pageSet = m_pageSets[1];
     const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns.GetPageCount(),
                                                       std::numeric_limits<std::int32_t>::max());
     const PageItemsWritten written = WritePageItemFileOf(
-        pageItemFile, PageRuns(pageSet.items.Items()),
+        target, PageRuns(pageSet.items.Items()),
         PageRuns(std::span<const std::shared_ptr<BTransparencyFlattener>>(pageSet.pageFlatteners)),
         pages);
     if (written != PageItemsWritten::kOutOfOrder)
         return written == PageItemsWritten::kWritten;
     const std::vector<const BPageItem*> items = pageSet.items.SortedByPage();
     const std::vector<const BTransparencyFlattener*> flatteners = pageSet.PageFlattenersByPage();
-    return WritePageItemFileOf(pageItemFile, PageRuns(std::span(items)),
+    return WritePageItemFileOf(target, PageRuns(std::span(items)),
                                PageRuns(std::span(flatteners)),
                                pages) == PageItemsWritten::kWritten;
 }
