@@ -60,7 +60,6 @@ TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
     BCheckSettingList list;
     list.Load(readJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn"}}}})"));
     EXPECT_EQ(list.FindSetting(keystr::Hairline), nullptr); // nothing without definitions
-
     Define(R"({"Hairline": {"type": "limitsLow"}, "FontSubset": {"type": "boolean"}})");
     LogCapture log;
     list.Load(readJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn", "warn": 0.25},
@@ -74,7 +73,6 @@ TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
     EXPECT_EQ(list.FindSorted(keystr::all), nullptr);
     EXPECT_EQ(log.text(), "[2026-03-01T14:05:09][INFO][5120][old/Base/BCheckSetting:"
                           "BCheckSetting::DeserialiseSetting2:726] new setting not found\n");
-
     // Loading again replaces the loaded settings.
     list.Load(readJson("{}"));
     EXPECT_EQ(list.FindSorted(keystr::Hairline), nullptr);
@@ -90,11 +88,9 @@ TEST_F(SettingList, MakesADefaultSettingOncePerList) {
     EXPECT_EQ(made->GetSeverity(), eProblemSeverity_Warn);
     EXPECT_EQ(list.FindSetting(keystr::FontSubset), made);
     EXPECT_EQ(list.FindSorted(keystr::FontSubset), nullptr);
-
     EXPECT_EQ(list.FindSetting(keystr::Hairline), nullptr); // defined without defaults
     EXPECT_EQ(list.FindSetting(keystr::Transparency), nullptr);
     EXPECT_EQ(list.FindSetting(keystr::emptyName), nullptr);
-
     list.Load(readJson(R"({"qcs": {"checks": {"FontSubset": {"sev": "fault"}}}})"));
     const BCheckSetting* loaded = list.FindSetting(keystr::FontSubset);
     EXPECT_NE(loaded, made);

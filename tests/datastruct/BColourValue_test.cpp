@@ -15,7 +15,6 @@ TEST(BColourValue, CountsComponentsAndComputesSumScaleTintAndDistance) {
     BColourValue value(0.1, 0.2, 0.3, 0.4);
     value.Resize(2);
     EXPECT_TRUE(value.Equals(BColourValue(2)));
-
     value = BColourValue(0.2, 0.4, 0.0, 1.0);
     EXPECT_DOUBLE_EQ(value.Sum(), 1.6);
     value.Scale(0.5);
@@ -77,14 +76,12 @@ TEST(BColourValue, OperationsOnUnequalCountsOrBadIndexesStayInsideTheData) {
     EXPECT_EQ(cmyk.Compare(gray), 2 - (-1));
     EXPECT_EQ(gray.Compare(cmyk), -1 - 0) << "the mask covers this value's one component";
     EXPECT_EQ(BColourValue().Compare(BColourValue()), 0);
-
     for (int index : {-1, 4, 1000, std::numeric_limits<int>::min()})
         EXPECT_TRUE(cmyk.Percent(index) == 0 && cmyk.GetComponent(index) == 0.0) << index;
     BColourValue value(2);
     value.SetComponent(2, 1.0);
     value.SetComponent(-1, 1.0);
     EXPECT_TRUE(value.Equals(BColourValue(2)));
-
     // More than 32 components compare on the first 32.
     BColourValue many(40);
     BColourValue other(40);

@@ -62,7 +62,6 @@ TEST(BGroupList, WritesTheGroupRecordByteForByteAndReadsItBackInPlaceOfItsGroups
     // 'GG' with one item: 'GA' true, 'Gd' false, an empty 'LL'.
     EXPECT_EQ(hex(afterHead(WriteGroups(groups, kJobFilePartSelectedGroups))),
               "47 47 FF 00 00 00 11 06 47 41 01 01 01 47 64 00 01 4C 4C FF 00 00 00 00 06");
-
     TwoGroups job;
     const std::string stream = WriteGroups(job.groups, kJobFilePartFull);
     EXPECT_FALSE(job.d2->IsExported() || job.d3->IsExported()) << "mask 4 changes no flag";
@@ -88,12 +87,10 @@ TEST(BGroupList, SelectsFindsCountsAndCollects) {
     BGroup stranger;
     job.groups.SelectGroup(&stranger);
     EXPECT_EQ(job.groups.GetSelectedGroup(), nullptr);
-
     EXPECT_EQ(job.groups.FindGroupOf(job.d3), job.b);
     BDestination outsider;
     EXPECT_EQ(job.groups.FindGroupOf(&outsider), nullptr);
     EXPECT_EQ(job.groups.CountDestinations(), 3);
-
     std::vector<BDestination*> all{&outsider};
     job.groups.CollectDestinations(all);
     EXPECT_EQ(all, (std::vector<BDestination*>{job.d1, job.d2, job.d3}));
@@ -112,7 +109,6 @@ TEST(BGroupList, TracksExportedFlagsAndFindsTheFirstUnexportedGroupSkippingEmpty
     EXPECT_TRUE(empty->AllExported() && !empty->HasUnexported());
     EXPECT_TRUE(open->HasUnexported() && !open->AllExported());
     EXPECT_EQ(groups.FindFirstUnexportedGroup(), open);
-
     open->MarkAllExported();
     EXPECT_TRUE(second->IsExported() && open->AllExported());
     EXPECT_EQ(groups.FindFirstUnexportedGroup(), nullptr);
@@ -155,7 +151,6 @@ TEST(BGroup, SizeSummaryIsTheMinimumSizeUnlessADestinationHasBleed) {
     BDestination alone;
     alone.SetSize(300.0, 300.0);
     EXPECT_EQ(GetExcessWidth(alone), 0.0) << "no group";
-
     narrow->SetBleeds(3.0, 0.0, 0.0, 0.0);
     group.UpdateSizeSummary();
     EXPECT_EQ(sizes(), (Sizes{0, 0, 180, 120}));
@@ -168,7 +163,6 @@ TEST(BGroup, ReadingSetsTheBleedFlagFromTheLastDestinationAndTheSizeSummary) {
     withBleed->SetSize(200.0, 100.0);
     withBleed->SetBleeds(0.0, 0.0, 0.0, 2.0);
     group->CreateDestination()->SetSize(180.0, 120.0);
-
     const BGroupList read = ReadGroups(WriteGroups(source, kJobFilePartFull));
     EXPECT_FALSE(read[0].HasBleed());
     EXPECT_EQ(read[0].GetEffectiveWidth(), 200.0);
@@ -180,7 +174,6 @@ TEST(BDestinationList, SummarisesUntilMarkedExportedWhichClearsSummaryFlag0AndFl
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(group.GetFlag(i), i == 2) << i;
     EXPECT_THROW(group.GetFlag(5), std::out_of_range);
-
     const auto summary = [&] {
         std::pair flags{true, true};
         group.GetSummaryFlags(flags.first, flags.second);
@@ -193,7 +186,6 @@ TEST(BDestinationList, SummarisesUntilMarkedExportedWhichClearsSummaryFlag0AndFl
     group.CreateDestination()->SetBleeds(0.0, 0.0, -1.0, 0.0);
     group.UpdateSummary();
     EXPECT_EQ(summary(), std::pair(true, true));
-
     group.SetFlag(0, true);
     group.MarkAllExported();
     EXPECT_EQ(summary(), std::pair(false, true));

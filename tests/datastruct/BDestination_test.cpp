@@ -76,7 +76,6 @@ TEST(BDestination, WritesTheRecordByteForByte) {
     AdMetadataField field = AdMetadataField::FromTableRow(0, "P1", "text not stored");
     field.flag = true;
     destination.AddField(field);
-
     std::string sides;
     for (std::uint16_t key : {'Bl', 'Br', 'Bt', 'Bb', 'Tl', 'Tr', 'Tt', 'Tb'})
         sides += doubleElement(key, key == 'Bl' || key == 'Tb' ? 3.0 : 0.0);
@@ -185,7 +184,6 @@ TEST(BDestination, CopiesAllButTheExportedAndRoFlagsAndMK) {
     expected->SetRo(false);
     expected->SetMK("");
     EXPECT_EQ(RecordOf(copy), RecordOf(*expected));
-
     BDestination assigned;
     assigned.SetExported(true);
     assigned.SetRo(true);
@@ -240,7 +238,6 @@ TEST(AdMetadataField, MakesFieldsFromTableRowsOnlyAndAddsThemUnderTheirCode) {
     EXPECT_FALSE(field.flag);
     EXPECT_THROW(AdMetadataField::FromTableRow(-1, "", ""), std::out_of_range);
     EXPECT_THROW(AdMetadataField::FromTableRow(33, "", ""), std::out_of_range);
-
     umessage message;
     AdMetadataField::FromTableRow(13, "85", "C 85%").AddToMessage(message);
     std::vector<ustring> values;

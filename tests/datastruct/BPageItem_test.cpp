@@ -39,7 +39,6 @@ TEST(BPageItem, EachKindStartsWithItsValuesAndWritesThem) {
               std::tuple(std::array{-1, -1}, std::array<bool, 8>{true, true}, 1.0));
     EXPECT_EQ(std::pair(graphic.options, graphic.graphicValues),
               std::pair(std::array<bool, 8>{false, true}, std::array{0, 1}));
-
     // Only the items of the page, in list order; 1560, 1562 and 1564 after a graphic's fields.
     BPageItemList list;
     for (const auto& [record, page] :
@@ -87,7 +86,6 @@ TEST(BPageItem, WritesTheFirstMatrixAsAnArrayOfSixDoublesAndSetMatrixReplacesThe
         values += doubleElement(0, value).substr(2); // values in arrays carry no key
     EXPECT_EQ(itemBytes(item),
               hex(record(140, kind(20) + level(1111, UKeyStream::field_array, values) + kScales)));
-
     // SetMatrix replaces the list, also with a matrix from the list's own storage.
     item->SetMatrix(item->GetMatrix(1));
     ASSERT_EQ(item->GetMatrixCount(), 1);
@@ -111,7 +109,6 @@ TEST(BPlacedGraphic, CopiesAllButTheUnsharedValuesFilesAndLastFlagAndOnlyTheFirs
     source->SetLinkPath("Z:/links/photo.tif");
     source->colorSpaceCode = 3;
     source->lastFlag = true;
-
     BPlacedGraphic target;
     target.AppendMatrix(kOtherMatrix);
     target.unsharedValues = {5, 6};

@@ -14,17 +14,14 @@ const SettingDefinitionsRegistry& registry() {
 TEST_F(SettingDefinitionsTest, RegistryIsBuiltOnceFromTheFirstNonEmptyDefinitions) {
     EXPECT_EQ(SettingDefinitionsRegistry::Instance(), nullptr);
     EXPECT_EQ(GetDefinedType("A"), eSettingType_Undefined);
-
     Define(R"({"A": {"type": "boolean"}, "B": {"type": "limitsLow"}})");
     const SettingDefinitionsRegistry* first = SettingDefinitionsRegistry::Instance();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(GetDefinedType("A"), eSettingType_Boolean);
-
     Define(R"({"C": {"type": "limitsHigh"}})");
     EXPECT_EQ(SettingDefinitionsRegistry::Instance(), first);
     EXPECT_EQ(first->Find("B").GetType(), eSettingType_LimitsLow);
     EXPECT_FALSE(first->Find("C").HasDefinition());
-
     // The definitions stay alive while the default-settings message changes.
     ResetDefaultSettings();
     EXPECT_EQ(SettingDefinitionsRegistry::Instance(), first);
@@ -55,7 +52,6 @@ TEST_F(SettingDefinitionsTest, NamesComeInByteOrderAndDefaultsAreShared) {
     std::vector<ustring> names = {"stale"};
     registry().GetNames(names);
     EXPECT_EQ(names, (std::vector<ustring>{"B", "a", "ab", "b", "list"}));
-
     const SettingDefinition undefined = registry().Find("A");
     EXPECT_FALSE(undefined.HasDefinition());
     EXPECT_EQ(undefined.GetType(), eSettingType_Undefined);
@@ -100,7 +96,6 @@ TEST_F(SettingDefinitionsTest, TextsAndAlternateTextFallbacks) {
                   check.GetAlternateText(3),
               "oneheadclash|alt one|item|");
     EXPECT_TRUE(check.HasSingleText() && check.HasMultiTextHeader() && check.UsesUserUnits());
-
     const SettingDefinition bare = registry().Find("Bare");
     EXPECT_FALSE(bare.HasSingleText() || bare.UsesUserUnits());
     EXPECT_EQ(bare.GetAlternateText(1) + "|" + bare.GetAlternateText(2), "|alt two");
