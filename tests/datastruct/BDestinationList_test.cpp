@@ -70,12 +70,11 @@ TEST(BGroupList, WritesTheGroupRecordByteForByteAndReadsItBackInPlaceOfItsGroups
     KeyStreamReader reader(stream);
     groups.Read(reader.in);
     ASSERT_EQ(groups.size(), 2u);
-    EXPECT_TRUE(groups[0].IsSelected() && !groups[0].GetGd());
-    EXPECT_TRUE(!groups[1].IsSelected() && groups[1].GetGd());
-    EXPECT_EQ(Identifiers(groups[0]), (std::vector<ustring>{"1", "2"}));
-    EXPECT_EQ(Identifiers(groups[1]), std::vector<ustring>{"3"});
-    EXPECT_TRUE(groups[0][0].IsExported());
-    EXPECT_EQ(groups[1][0].GetGroup(), &groups[1]);
+    EXPECT_TRUE(groups[0].IsSelected() && !groups[0].GetGd() && groups[0][0].IsExported());
+    EXPECT_TRUE(!groups[1].IsSelected() && groups[1].GetGd() &&
+                groups[1][0].GetGroup() == &groups[1]);
+    EXPECT_EQ(std::pair(Identifiers(groups[0]), Identifiers(groups[1])),
+              std::pair(std::vector<ustring>{"1", "2"}, std::vector<ustring>{"3"}));
 }
 
 TEST(BGroupList, SelectsFindsCountsAndCollects) {
@@ -87,9 +86,9 @@ TEST(BGroupList, SelectsFindsCountsAndCollects) {
     BGroup stranger;
     job.groups.SelectGroup(&stranger);
     EXPECT_EQ(job.groups.GetSelectedGroup(), nullptr);
-    EXPECT_EQ(job.groups.FindGroupOf(job.d3), job.b);
     BDestination outsider;
-    EXPECT_EQ(job.groups.FindGroupOf(&outsider), nullptr);
+    EXPECT_TRUE(job.groups.FindGroupOf(job.d3) == job.b &&
+                job.groups.FindGroupOf(&outsider) == nullptr);
     EXPECT_EQ(job.groups.CountDestinations(), 3);
     std::vector<BDestination*> all{&outsider};
     job.groups.CollectDestinations(all);
@@ -122,12 +121,10 @@ TEST(BGroupList, AddsADestinationToTheFirstGroupMadeWhenNeeded) {
     BGroupList groups(owner);
     BDestination* first = groups.AddDestination();
     ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(first->GetGroup(), &groups[0]);
-    EXPECT_EQ(first->GetOwner(), owner);
+    EXPECT_TRUE(first->GetGroup() == &groups[0] && first->GetOwner() == owner);
     groups.AddGroup();
     groups.AddDestination();
-    EXPECT_EQ(groups[0].size(), 2u);
-    EXPECT_EQ(groups[1].GetOwner(), owner);
+    EXPECT_TRUE(groups[0].size() == 2u && groups[1].GetOwner() == owner);
 }
 
 TEST(BGroup, SizeSummaryIsTheMinimumSizeUnlessADestinationHasBleed) {
@@ -145,9 +142,9 @@ TEST(BGroup, SizeSummaryIsTheMinimumSizeUnlessADestinationHasBleed) {
     group.UpdateSizeSummary();
     EXPECT_EQ(sizes(), (Sizes{180, 100, 180, 100}));
     // The excess over the group's minimum.
-    EXPECT_EQ(GetExcessWidth(*wide), 20.0);
-    EXPECT_EQ(GetExcessHeight(*narrow), 20.0);
-    EXPECT_EQ(GetExcessWidth(*narrow) + GetExcessHeight(*wide), 0.0);
+    EXPECT_EQ(std::tuple(GetExcessWidth(*wide), GetExcessHeight(*narrow),
+                         GetExcessWidth(*narrow) + GetExcessHeight(*wide)),
+              std::tuple(20.0, 20.0, 0.0));
     BDestination alone;
     alone.SetSize(300.0, 300.0);
     EXPECT_EQ(GetExcessWidth(alone), 0.0) << "no group";
@@ -164,9 +161,9 @@ TEST(BGroup, ReadingSetsTheBleedFlagFromTheLastDestinationAndTheSizeSummary) {
     withBleed->SetBleeds(0.0, 0.0, 0.0, 2.0);
     group->CreateDestination()->SetSize(180.0, 120.0);
     const BGroupList read = ReadGroups(WriteGroups(source, kJobFilePartFull));
-    EXPECT_FALSE(read[0].HasBleed());
-    EXPECT_EQ(read[0].GetEffectiveWidth(), 200.0);
-    EXPECT_EQ(read[0].GetEffectiveHeight(), 100.0);
+    EXPECT_EQ(
+        std::tuple(read[0].HasBleed(), read[0].GetEffectiveWidth(), read[0].GetEffectiveHeight()),
+        std::tuple(false, 200.0, 100.0));
 }
 
 TEST(BDestinationList, SummarisesUntilMarkedExportedWhichClearsSummaryFlag0AndFlag0) {
@@ -188,8 +185,7 @@ TEST(BDestinationList, SummarisesUntilMarkedExportedWhichClearsSummaryFlag0AndFl
     EXPECT_EQ(summary(), std::pair(true, true));
     group.SetFlag(0, true);
     group.MarkAllExported();
-    EXPECT_EQ(summary(), std::pair(false, true));
-    EXPECT_FALSE(group.GetFlag(0));
+    EXPECT_EQ(std::tuple(summary(), group.GetFlag(0)), std::tuple(std::pair(false, true), false));
 }
 
 TEST(BDestinationList, FindsTheCommonFirstCodeIgnoringEmptyAndOther) {

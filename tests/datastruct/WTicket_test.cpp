@@ -199,17 +199,11 @@ TEST(TicketEdits, NormaliseDestinationFixesFlagsAndFillsMissingFields) {
               R"({"userFields":{"A":{"value":"mine"},"B":{"value":"b"}}})");
 }
 
+// A missing destination reads as one without entries; any of the four bleeds counts.
 TEST(TicketEdits, DestinationHelpersReadDefaultsFromMissingEntries) {
-    EXPECT_EQ(GetIdentifier(nullptr), "");
-    EXPECT_FALSE(HasBleed(nullptr));
-    EXPECT_TRUE(GetDestinationQcs(nullptr).IsNull() && IsNullOrEmpty(nullptr));
-    auto destination = readWritableJson(R"({"identifier": "x", "bleed": [0, 0, 0, 0.5]})");
-    EXPECT_EQ(GetIdentifier(destination), "x");
-    EXPECT_TRUE(HasBleed(destination));
-    auto mlkeyed = std::make_shared<umessage>();
-    SetMlkey(mlkeyed, ustring("k"));
-    SetMlkey(mlkeyed, ustring("m"));
-    EXPECT_EQ(compactJson(*mlkeyed), R"({"mlkey":"m"})");
+    EXPECT_TRUE(GetIdentifier(nullptr).empty() && !HasBleed(nullptr) &&
+                GetDestinationQcs(nullptr).IsNull() && IsNullOrEmpty(nullptr));
+    EXPECT_TRUE(HasBleed(readWritableJson(R"({"bleed": [0, 0, 0, 0.5]})")));
 }
 
 } // namespace
