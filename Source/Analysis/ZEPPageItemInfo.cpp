@@ -1,5 +1,6 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
+#include "Analysis/ZEPAnalysisRun.h"
 #include "Plugin/CZEPException.h"
 #include "host/sdk/Fonts.h"
 #include "host/sdk/Layout.h"
@@ -7,10 +8,6 @@
 #include "model/KeyStrings.h"
 
 #include <string>
-
-ZEPPageItemInfo::ZEPPageItemInfo() {
-    Reset();
-}
 
 void ZEPPageItemInfo::Reset() {
     m_record.reset();
@@ -25,12 +22,18 @@ void ZEPPageItemInfo::Reset() {
     m_colorSummary.options = {0, 1, 0};
 }
 
-void ZEPPageItemInfo::Init(IPMUnknown* item, const PMRect& pageBounds, const BJobFile& job,
+void ZEPPageItemInfo::Init(IPMUnknown* item, const PMRect& pageBounds, ZEPAnalysisRun& run,
                            std::int32_t page) {
+    // The run is held for the analyses of this call only, also when one throws.
+    struct HeldRun {
+        ZEPAnalysisRun*& held;
+        ~HeldRun() { held = nullptr; }
+    };
+    m_run = &run;
+    const HeldRun holding{m_run};
     SetItem(item);
     m_pageBounds = pageBounds;
-    m_pageNumber = job.GetAbsoluteRuns().GetPosition(page);
-    m_placedImagesFolder = job.GetPlacedImagesFolder();
+    m_pageNumber = run.GetJob().GetAbsoluteRuns().GetPosition(page);
     m_fontSummary.SetEnabled(true);
     Analyse(item);
     AnalyseGeometry(item, pageBounds);
