@@ -3,16 +3,22 @@
 #include "host/sdk/Document.h"
 #include "model/BJobFile.h"
 
+#include <algorithm>
+
 const UFileSpecCore& ZEPAnalysisRun::GetPlacedImagesFolder() {
     if (!m_placedImagesFolder)
         m_placedImagesFolder = m_job.GetPlacedImagesFolder();
     return *m_placedImagesFolder;
 }
 
-IGeometryUtils* ZEPAnalysisRun::GetGeometryUtils() {
-    if (!m_geometryUtils)
-        m_geometryUtils.reset(UtilsBoss::QueryUtils<IGeometryUtils>());
-    return m_geometryUtils.get();
+IPMUnknown* ZEPAnalysisRun::GetUtils(PMIID iid) {
+    auto held = std::find_if(m_utils.begin(), m_utils.end(),
+                             [iid](const auto& utils) { return utils.first == iid; });
+    if (held == m_utils.end())
+        held = m_utils.insert(m_utils.end(), {iid, {}});
+    if (!held->second)
+        held->second.reset(UtilsBoss::QueryUtils(iid));
+    return held->second.get();
 }
 
 ILinkManager* ZEPAnalysisRun::GetLinkManager(IDataBase* db) {

@@ -111,7 +111,7 @@ void ZEPItemInfoCallback::Visit(const PMMatrix&, IPMUnknown* item, std::int32_t)
     InterfacePtr<IHierarchy> hierarchy(item, UseDefaultIID{});
     if (!geometry || !hierarchy)
         return;
-    if (Intersect(ItemBounds(m_run.GetGeometryUtils(), GetUIDRef(item)), m_pageBounds))
+    if (Intersect(ItemBounds(m_run.GetUtils<IGeometryUtils>(), GetUIDRef(item)), m_pageBounds))
         Record(item);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Analysis/ZEPAnalysisRun.h"
 #include "Plugin/CZEPException.h"
+#include "host/sdk/Document.h"
 #include "host/sdk/Fonts.h"
 #include "host/sdk/Layout.h"
 #include "model/BJobFile.h"
@@ -103,6 +104,13 @@ BPageItem& ZEPPageItemInfo::Record() {
     return *m_record;
 }
 
+IPMUnknown* ZEPPageItemInfo::Utils(PMIID iid, InterfacePtr<IPMUnknown>& own) const {
+    if (m_run)
+        return m_run->GetUtils(iid);
+    own.reset(UtilsBoss::QueryUtils(iid));
+    return own.get();
+}
+
 void ZEPPageItemInfo::RecordTag(bool& flag, const ustring& tag,
                                 const std::function<void()>& extra) {
     if (flag)
@@ -201,7 +209,11 @@ void ZEPPageItemInfo::AnalyseGeometry(IPMUnknown* item, const PMRect& pageBounds
     ThrowIfNull(theGeometry, "theGeometry");
     const PMMatrix toPasteboard = InnerToPasteboardMatrix(theGeometry.get());
     m_innerBounds = theGeometry->GetBoundingBox();
-    m_pasteboardBounds = theGeometry->GetBoundingBox(toPasteboard);
+    // A matrix that neither rotates nor skews maps the inner box onto the box of the mapped item,
+    // which the host is asked for under any other.
+    m_pasteboardBounds = toPasteboard[1] == 0 && toPasteboard[2] == 0
+                             ? toPasteboard.TransformBounds(m_innerBounds)
+                             : theGeometry->GetBoundingBox(toPasteboard);
     if (!m_record)
         return;
     PMMatrix matrix;

@@ -163,6 +163,13 @@ public:
 protected:
     // The record, made as a plain page item when there is none.
     BPageItem& Record();
+    // The host's utilities of interface I: the run's during Init; outside Init asked for now and
+    // held by `own`. Null when the host has none.
+    template <typename I>
+    I* Utils(InterfacePtr<IPMUnknown>& own) const {
+        return static_cast<I*>(Utils(I::kDefaultIID, own));
+    }
+    IPMUnknown* Utils(PMIID iid, InterfacePtr<IPMUnknown>& own) const;
 
     std::unique_ptr<BPageItem> m_record;
     std::unique_ptr<BPageItemList> m_textRuns;
