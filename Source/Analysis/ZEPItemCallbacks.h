@@ -26,9 +26,14 @@ class ZEPPageItemInfoList {
 public:
     using Records = std::vector<boost::shared_ptr<ZEPPageItemInfo>>;
 
+    ZEPPageItemInfoList() = default;
+    ZEPPageItemInfoList(const ZEPPageItemInfoList&) = delete;
+    ZEPPageItemInfoList& operator=(const ZEPPageItemInfoList&) = delete;
+
     // A new empty record after the others.
     ZEPPageItemInfo& AppendRecord();
-    // Takes the last record away again (one whose analysis failed).
+    // Takes the last record away again (one whose analysis failed, of which no pointer was
+    // handed on).
     void RemoveLastRecord();
     bool HasItemRecord(const UIDRef& item) const { return m_recordedItems.Contains(item); }
     // Notes that the item its reference names has a record now.
