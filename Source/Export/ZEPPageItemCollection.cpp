@@ -2,6 +2,7 @@
 // the host's item walker reaches on it, the data of embedded graphics saved into files of their
 // own, the printout and spread transparency analyses, and the hand-over of every record into the
 // job's page-item list.
+#include "Analysis/ZEPAnalysisRun.h"
 #include "Analysis/ZEPTransparencyFlattener.h"
 #include "Export/ZEPExportHelper.h"
 #include "Export/ZEPPageGeometry.h"
@@ -16,8 +17,6 @@
 #include "model/BJobFile.h"
 #include "platform/files.h"
 
-#include <boost/make_shared.hpp>
-
 #include <cstdint>
 #include <memory>
 
@@ -27,9 +26,9 @@ namespace {
 constexpr std::int32_t kWalkFlags = IItemWalker::kByPage | IItemWalker::kEnterGroups;
 
 // The page's own record and the records of the items on it.
-void CollectPage(IDocument* document, BJobFile& job, IPageList& pageList, IItemWalker* walker,
-                 std::int32_t index, bool hasSelectionModifier, ZEPPageItemInfoList& records,
-                 ZEPFileTransaction* files) {
+void CollectPage(IDocument* document, ZEPAnalysisRun& run, IPageList& pageList, IItemWalker* walker,
+                 std::int32_t index, bool hasSelectionModifier, ZEPPageItemInfoList& records) {
+    const BJobFile& job = run.GetJob();
     PMRect pageRect;
     PMRect bleedRect;
     ThrowIfError(ErrorCode(static_cast<std::uint32_t>(GetPasteboardPageBleedRects(
@@ -42,11 +41,15 @@ void CollectPage(IDocument* document, BJobFile& job, IPageList& pageList, IItemW
     ThrowIfNull(iSpread, "iSpread");
     InterfacePtr<IGeometry> iGeometry(page, UseDefaultIID{});
     ThrowIfNull(iGeometry, "iGeometry");
-    auto pageRecord = boost::make_shared<ZEPPageItemInfo>();
-    pageRecord->InitWithoutAnalysis(iGeometry.get(), bleedRect, job, index + 1);
-    records.AppendPageRecord(std::move(pageRecord));
-    ZEPItemInfoCallback callback(walker, records, job, bleedRect, static_cast<std::uint32_t>(index),
-                                 files);
+    ZEPPageItemInfo& pageRecord = records.AppendRecord();
+    try {
+        pageRecord.InitWithoutAnalysis(iGeometry.get(), bleedRect, job, index + 1);
+    } catch (...) {
+        records.RemoveLastRecord();
+        throw;
+    }
+    ZEPItemInfoCallback callback(walker, records, run, bleedRect,
+                                 static_cast<std::uint32_t>(index));
     InterfacePtr<IShape> shape(iSpread, UseDefaultIID{});
     if (shape)
         walker->Walk(PMMatrix(), GetUIDRef(shape.get()), &callback, kWalkFlags);
@@ -129,14 +132,15 @@ void ZEPExportJobFileHelper::CollectPageItems(ZEPFileTransaction* files) {
         static_cast<IItemWalker*>(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)));
     ThrowIfNull(theWalker, "theWalker");
     const bool hasSelectionModifier = m_modifiers[kSelectionSlot] != nullptr;
+    ZEPAnalysisRun analysisRun(job, files);
     for (const BPageRange& run : job.GetAbsoluteRuns()) {
         if (run.style != kPageRangeStyleAbsolute)
             ThrowZEPException("(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute",
                               kZEPFailedConditionError);
         const std::int64_t end = std::int64_t(run.firstPage) - 1 + run.pageCount;
         for (std::int64_t index = std::int64_t(run.firstPage) - 1; index < end; ++index)
-            CollectPage(document, job, *m_owner.GetPageList(), theWalker.get(),
-                        static_cast<std::int32_t>(index), hasSelectionModifier, m_records, files);
+            CollectPage(document, analysisRun, *m_owner.GetPageList(), theWalker.get(),
+                        static_cast<std::int32_t>(index), hasSelectionModifier, m_records);
     }
     const ZEPPageItemInfoList::Records& records = m_records.GetRecords();
     WriteEmbeddedGraphics(document, job, records, files);
