@@ -144,10 +144,12 @@ TEST_F(BCheckSettingTest, OlderFormReadsItsOwnKeys) {
     // The type and severity names match whole names only, up to the last of each table.
     EXPECT_EQ(std::tuple(ParseSettingType("eSettingType_CombiningParameterHigh"),
                          ParseSettingType("eSettingType_LimitsHighSeverity"),
+                         ParseSettingType("eSettingType_Undefined"),
                          ParseSettingType("eSettingType_Boolean "), ParseSettingType("")),
-              std::tuple(10, 8, -1, -1));
-    EXPECT_EQ(ParseProblemSeverity("eProblemSeverity_ParameterNotSet"),
-              eProblemSeverity_ParameterNotSet);
+              std::tuple(10, 8, 0, -1, -1));
+    EXPECT_EQ(std::pair(ParseProblemSeverity("eProblemSeverity_ParameterNotSet"),
+                        ParseProblemSeverity("eProblemSeverity_Ignore")),
+              std::pair(eProblemSeverity_ParameterNotSet, eProblemSeverity_Ignore));
     // A defined name takes the definition's type whatever the element says.
     Define();
     EXPECT_EQ(

@@ -483,7 +483,11 @@ TEST_F(JobFile, PageItemFileOfAnyListOrderIsThatOfTheListsSortedByPage) {
         const Records items = indexed(itemPages);
         const Records flatteners = indexed(flattenerPages);
         const std::string file = fileOf(pages, items, flatteners);
-        EXPECT_TRUE(file == fileOf(pages, sortedByPage(items), sortedByPage(flatteners)));
+        const std::string sorted = fileOf(pages, sortedByPage(items), sortedByPage(flatteners));
+        if (pages == 3)
+            EXPECT_EQ(hex(file), hex(sorted));
+        else
+            EXPECT_TRUE(file == sorted); // no hex dump of megabytes
     }
 }
 

@@ -203,7 +203,8 @@ TEST(TicketEdits, NormaliseDestinationFixesFlagsAndFillsMissingFields) {
 TEST(TicketEdits, DestinationHelpersReadDefaultsFromMissingEntries) {
     EXPECT_TRUE(GetIdentifier(nullptr).empty() && !HasBleed(nullptr) &&
                 GetDestinationQcs(nullptr).IsNull() && IsNullOrEmpty(nullptr));
-    EXPECT_TRUE(HasBleed(readWritableJson(R"({"bleed": [0, 0, 0, 0.5]})")));
+    auto destination = readWritableJson(R"({"identifier": "x", "bleed": [0, 0, 0, 0.5]})");
+    EXPECT_TRUE(GetIdentifier(destination) == "x" && HasBleed(destination));
 }
 
 } // namespace
