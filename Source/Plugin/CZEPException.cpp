@@ -89,6 +89,37 @@ void ReportUnknownException() {
     SetGlobalErrorFromException(kFailure, PMString());
 }
 
+void ReportCurrentException() {
+    try {
+        throw;
+    } catch (const UException& exception) {
+        ReportUException(exception);
+    } catch (const std::exception& exception) {
+        ReportStdException(exception);
+    } catch (...) {
+        ReportUnknownException();
+    }
+}
+
+void SetGlobalErrorCode(const UException& exception) {
+    ErrorUtils::PMSetGlobalErrorCode(ErrorCode(exception.code()));
+}
+
+void SetGlobalErrorCodeOfCurrentException() {
+    try {
+        throw;
+    } catch (const UException& exception) {
+        SetGlobalErrorCode(exception);
+    } catch (...) {
+        SetFailureUnlessPending();
+    }
+}
+
+void SetFailureUnlessPending() {
+    if (ErrorUtils::PMGetGlobalErrorCode() == kSuccess)
+        ErrorUtils::PMSetGlobalErrorCode(kFailure);
+}
+
 void ShowGlobalErrorAlert() {
     const PMString message = ErrorUtils::PMGetGlobalErrorString();
     if (ErrorUtils::PMGetGlobalErrorCode() == kCancel)

@@ -47,6 +47,17 @@ void SetGlobalErrorFromException(ErrorCode code, const PMString& message);
 void ReportUException(const UException& exception);
 void ReportStdException(const std::exception& exception);
 void ReportUnknownException();
+// Reports the exception being handled with the reporter of its kind; only inside a handler.
+void ReportCurrentException();
+
+// Sets the global error code to the exception's own code, with no text: how a command body or a
+// helper that reports instead of throwing leaves a failure.
+void SetGlobalErrorCode(const UException& exception);
+// Sets the global error code, with no text, for the exception being handled: a UException's own
+// code, any other exception 1 unless a code is pending. Only inside a handler.
+void SetGlobalErrorCodeOfCurrentException();
+// Sets the global error code 1 unless a code is pending.
+void SetFailureUnlessPending();
 
 // Shows the global error string in the host's error alert (not for code 2), keeping the global
 // error state as it was.
@@ -64,12 +75,8 @@ void RunAtHostBoundary(Work&& work) {
     try {
         work();
         return;
-    } catch (const UException& exception) {
-        ReportUException(exception);
-    } catch (const std::exception& exception) {
-        ReportStdException(exception);
     } catch (...) {
-        ReportUnknownException();
+        ReportCurrentException();
     }
     ShowGlobalErrorAlert();
     ClearGlobalError();
