@@ -23,6 +23,8 @@ std::string BytesOf(BJobFile& job, std::int32_t mask) {
     return std::move(out).str();
 }
 
+// Reads the job in place: a read that fails leaves the job (and the pointer GetJobFile handed
+// out) as it was, since BJobFile::Read takes all or nothing.
 void ReadBytes(BJobFile& job, const std::string& bytes, std::int32_t mask) {
     std::istringstream in(bytes);
     job.Read(in, mask);
@@ -51,13 +53,13 @@ void ZEPJobList::CopyFrom(IZEPJobList* source, bool summaryOnly) {
     MarkDirty();
     std::string bytes;
     source->GetAsString(bytes, summaryOnly);
-    ReadJob(bytes, MaskOf(summaryOnly));
+    ReadBytes(*m_jobFile, bytes, MaskOf(summaryOnly));
 }
 
 void ZEPJobList::SetFromString(const std::string& text, bool summaryOnly) {
     const std::string bytes = DecodeJobText(text);
     MarkDirty();
-    ReadJob(bytes, MaskOf(summaryOnly));
+    ReadBytes(*m_jobFile, bytes, MaskOf(summaryOnly));
 }
 
 void ZEPJobList::GetAsString(std::string& text, bool summaryOnly) {
@@ -113,19 +115,11 @@ void ZEPJobList::ReadWrite(IPMStream* stream, ImplementationID /*id*/) {
             return;
     }
     if (XferStdString(stream, bytes))
-        ReadJob(bytes, kJobFilePartSummary);
+        ReadBytes(*m_jobFile, bytes, kJobFilePartSummary);
 }
 
 void ZEPJobList::MarkDirty() {
     PreDirty(kZEPJobListImpl, true);
-}
-
-void ZEPJobList::ReadJob(const std::string& bytes, std::int32_t mask) {
-    {
-        BJobFile scratch;
-        ReadBytes(scratch, bytes, mask);
-    }
-    ReadBytes(*m_jobFile, bytes, mask);
 }
 
 bool HasTrimMargins(const BJobFile& job) {

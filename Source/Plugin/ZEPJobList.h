@@ -36,9 +36,6 @@ public:
 
 private:
     void MarkDirty();
-    // Reads the bytes into the owned job in place, once a scratch job has read them whole, so
-    // that a failed read leaves the job (and the pointer GetJobFile handed out) as it was.
-    void ReadJob(const std::string& bytes, std::int32_t mask);
 
     std::unique_ptr<BJobFile> m_jobFile;
 };

@@ -481,7 +481,7 @@ bool BJobFile::WritePageItemFile() {
 // items and flatteners, sorted by page once, are each walked once: the file takes time in
 // proportion to its size, not to pages times items.
 bool BJobFile::WritePageItems(UKeyOutStream& out, const std::ostream& file) const {
-    const BPageSet& pageSet = m_pageSets[1];
+    const BPageSet& pageSet = m_pageSets[kAnalysedPageSet - 1];
     const std::vector<const BPageItem*> items = pageSet.items.SortedByPage();
     const std::vector<const BTransparencyFlattener*> flatteners = pageSet.PageFlattenersByPage();
     auto nextItem = items.begin();

@@ -52,6 +52,10 @@ struct BJobFields {
     zeu::Rect2D epsSecondBox = zeu::Rect2D::unset;
 };
 
+// The page set that an export fills with the page items it collects and analyses; the page-item
+// file carries it.
+inline constexpr int kAnalysedPageSet = 2;
+
 class BJobFile : public BJobFields {
 public:
     BJobFile();
@@ -144,7 +148,7 @@ public:
     BCheckSettingList& GetCheckSettings() { return m_checkSettings; }
     const BCheckSettingList& GetCheckSettings() const { return m_checkSettings; }
 
-    // Page set 1 or 2 (else std::out_of_range); the page-item file carries page set 2.
+    // Page set 1 or 2 (else std::out_of_range).
     BPageSet& GetPageSet(int n);
     // Page set 1 until another is chosen.
     BPageSet& GetCurrentPageSet() { return *m_currentPageSet; }

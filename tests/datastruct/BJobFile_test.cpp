@@ -404,7 +404,7 @@ TEST_F(JobFile, PageItemFileHoldsTheDocumentItemsAndEachPageOfPageSetTwo) {
     job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
     job.GetAbsoluteRuns().AddRun(1, 2);
     job.GetAbsoluteRuns().AddRun(7, 1);
-    BPageSet& set = job.GetPageSet(2);
+    BPageSet& set = job.GetPageSet(kAnalysedPageSet);
     for (const auto& [item, page] :
          {std::pair<std::shared_ptr<BPageItem>, int>(std::make_shared<BPageItem>(), -1),
           {std::make_shared<BPlacedGraphic>(), 2},
@@ -450,7 +450,7 @@ TEST_F(JobFile, PageItemFileOfManyItemsGroupsThemByPageInListOrder) {
     BJobFile job;
     job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
     job.GetAbsoluteRuns().AddRun(1, kPages);
-    BPageSet& set = job.GetPageSet(2);
+    BPageSet& set = job.GetPageSet(kAnalysedPageSet);
     for (std::int32_t i = 0; i < kItems; ++i) {
         auto item = std::make_shared<BPageItem>();
         item->page = i % kPages + 1;
