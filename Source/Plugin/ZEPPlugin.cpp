@@ -30,10 +30,6 @@ namespace {
 ZEPPlugin gPlugin;
 } // namespace
 
-ZEPPlugin& ThePlugin() {
-    return gPlugin;
-}
-
 extern "C" __attribute__((visibility("default"))) IPlugIn* GetPlugIn() {
     return &gPlugin;
 }

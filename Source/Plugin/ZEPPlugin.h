@@ -14,7 +14,4 @@ public:
     bool Unload() override;
 };
 
-// The one plug-in object (what GetPlugIn returns).
-ZEPPlugin& ThePlugin();
-
 extern "C" IPlugIn* GetPlugIn();

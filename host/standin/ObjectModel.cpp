@@ -168,10 +168,6 @@ void Boss::RemoveFacet(PMIID iid) {
     m_facets.erase(found);
 }
 
-bool Boss::HasFacet(PMIID iid) const {
-    return Find(iid) != nullptr;
-}
-
 ImplementationID Boss::ImplementationOf(const IPMUnknown* facet) const {
     for (const Facet& f : m_facets)
         if (f.object == facet)

@@ -4,7 +4,6 @@
 #include "host/standin/Faults.h"
 #include "platform/files.h"
 
-#include <bit>
 #include <cstring>
 #include <fstream>
 
@@ -20,32 +19,12 @@ void IPMStream::XferNumber(T& value) {
     }
 }
 
-void IPMStream::XferBool(bool& value) {
-    std::uint8_t byte = value ? 1 : 0;
-    XferByte(byte);
-    value = byte != 0;
-}
-
-void IPMStream::XferByte(std::uint8_t& value) {
-    XferNumber(value);
-}
-
 void IPMStream::XferInt16(std::int16_t& value) {
     XferNumber(value);
 }
 
 void IPMStream::XferInt32(std::int32_t& value) {
     XferNumber(value);
-}
-
-void IPMStream::XferInt64(std::int64_t& value) {
-    XferNumber(value);
-}
-
-void IPMStream::XferReal(double& value) {
-    auto bits = std::bit_cast<std::uint64_t>(value);
-    XferNumber(bits);
-    value = std::bit_cast<double>(bits);
 }
 
 void IPMStream::XferReference(UID& uid) {
@@ -113,21 +92,15 @@ bool MemoryStream::WriteAt(std::uint64_t position, const void* bytes, std::size_
 
 namespace {
 
-// A stream over a file opened through the platform layer.
+// A stream that writes a file opened through the platform layer.
 class FileStream final : public IPMStream {
 public:
-    FileStream(bool reading, std::fstream file, std::uint64_t size)
-        : IPMStream(reading), m_file(std::move(file)), m_size(size) {}
+    explicit FileStream(std::fstream file) : IPMStream(false), m_file(std::move(file)) {}
 
 private:
     std::uint64_t Size() const override { return m_size; }
-    bool ReadAt(std::uint64_t position, void* bytes, std::size_t count) override {
-        if (position > m_size || count > m_size - position)
-            return false;
-        m_file.seekg(static_cast<std::streamoff>(position));
-        m_file.read(static_cast<char*>(bytes), static_cast<std::streamsize>(count));
-        return static_cast<bool>(m_file);
-    }
+    // A writer never reads.
+    bool ReadAt(std::uint64_t, void*, std::size_t) override { return false; }
     bool WriteAt(std::uint64_t position, const void* bytes, std::size_t count) override {
         m_file.seekp(static_cast<std::streamoff>(position));
         m_file.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
@@ -137,26 +110,18 @@ private:
     }
 
     std::fstream m_file;
-    std::uint64_t m_size;
+    std::uint64_t m_size = 0;
 };
 
-std::unique_ptr<IPMStream> OpenFileStream(const IDFile& file, bool reading) {
+std::unique_ptr<IPMStream> OpenFileStreamWrite(const IDFile& file) {
     if (host::Faults::Instance().FileStreamOpenFails(file.GetString()))
         return nullptr;
     std::fstream stream;
-    const auto mode = reading ? std::ios::in | std::ios::binary
-                              : std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary;
-    platform::openStream(stream, file.GetString(), mode);
+    platform::openStream(stream, file.GetString(),
+                         std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary);
     if (!stream)
         return nullptr;
-    std::uint64_t size = 0;
-    if (reading) {
-        const auto known = platform::fileSize(file.GetString());
-        if (!known)
-            return nullptr;
-        size = *known;
-    }
-    return std::make_unique<FileStream>(reading, std::move(stream), size);
+    return std::make_unique<FileStream>(std::move(stream));
 }
 
 } // namespace
@@ -164,11 +129,7 @@ std::unique_ptr<IPMStream> OpenFileStream(const IDFile& file, bool reading) {
 namespace StreamUtil {
 
 std::unique_ptr<IPMStream> CreateFileStreamWrite(const IDFile& file) {
-    return OpenFileStream(file, false);
-}
-
-std::unique_ptr<IPMStream> CreateFileStreamRead(const IDFile& file) {
-    return OpenFileStream(file, true);
+    return OpenFileStreamWrite(file);
 }
 
 } // namespace StreamUtil

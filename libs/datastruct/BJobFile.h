@@ -112,9 +112,6 @@ public:
     const ustring* GetGrayscaleProfile() const;
     // The grayscale profile for style 1, else the process profile.
     const ustring* GetOutputProfile() const;
-    // False for the styles 2, 5 and 6.
-    bool IsOrdinaryStyle() const;
-
     // Resolves the process and grayscale output profiles from the check settings (run at the
     // end of every read).
     void ApplyProfileSettings();
@@ -127,8 +124,6 @@ public:
 
     BGroupList& GetGroups() { return m_groups; }
     const BGroupList& GetGroups() const { return m_groups; }
-    // Used as the current group when none is selected; never stored.
-    BGroup& GetDefaultGroup() { return m_defaultGroup; }
     // The selected group, else the default group.
     BGroup& GetCurrentGroup();
     const BGroup& GetCurrentGroup() const;
@@ -136,8 +131,6 @@ public:
     // 'LX': the section runs.
     BPageRangeList& GetSectionRuns() { return m_sectionRuns; }
     const BPageRangeList& GetSectionRuns() const { return m_sectionRuns; }
-    // A second list of section runs, never stored.
-    BPageRangeList& GetSecondSectionRuns() { return m_secondSectionRuns; }
     // 'PR': the absolute runs, the pages to export.
     BPageRangeAbsoluteList& GetAbsoluteRuns() { return m_absoluteRuns; }
     const BPageRangeAbsoluteList& GetAbsoluteRuns() const { return m_absoluteRuns; }
@@ -150,9 +143,6 @@ public:
 
     // Page set 1 or 2 (else std::out_of_range).
     BPageSet& GetPageSet(int n);
-    // Page set 1 until another is chosen.
-    BPageSet& GetCurrentPageSet() { return *m_currentPageSet; }
-    void SetCurrentPageSet(int n) { m_currentPageSet = &GetPageSet(n); }
 
 private:
     struct ReadResult;
@@ -163,11 +153,9 @@ private:
     [[nodiscard]] bool WritePageItems(UKeyOutStream& out, const std::ostream& file) const;
 
     BGroupList m_groups;
-    BGroup m_defaultGroup;
+    BGroup m_defaultGroup; // the current group when none is selected; never stored
     std::array<BPageSet, 2> m_pageSets;
-    BPageSet* m_currentPageSet;
     BPageRangeList m_sectionRuns;
-    BPageRangeList m_secondSectionRuns;
     BPageRangeAbsoluteList m_absoluteRuns;
     BExportedDestinationList m_exported;
     BCheckSettingList m_checkSettings;

@@ -174,7 +174,7 @@ TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     readInto(job, writeKeyStream([](UKeyOutStream& out) { out.begin_record('JJ').end(); }),
              kJobFilePartFull);
     EXPECT_EQ(corners(job.trimBox), (Box{1, 2, 3, 4}));
-    EXPECT_TRUE(job.style == 6 && !job.IsOrdinaryStyle());
+    EXPECT_EQ(job.style, 6);
 }
 
 TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMovesOn) {
