@@ -2,6 +2,7 @@
 
 #include "Plugin/ZEPID.h"
 #include "host/sdk/Errors.h"
+#include "utils/Logger.h"
 
 #include <cctype>
 
@@ -131,4 +132,20 @@ void ShowGlobalErrorAlert() {
 
 void ClearGlobalError() {
     ErrorUtils::PMSetGlobalErrorCode(kSuccess);
+}
+
+void LogCurrentException(const char* function, const char* what) noexcept {
+    try {
+        std::string cause = "unknown failure";
+        try {
+            throw;
+        } catch (const std::exception& exception) {
+            cause = exception.what();
+        } catch (...) {
+        }
+        ZEU_LOG(Error, "..\\..\\Source\\Plugin\\CZEPException", __LINE__, function)
+            << what << ": " << cause;
+    } catch (...) {
+        // A log record that cannot be made is lost; the host call still returns.
+    }
 }

@@ -69,9 +69,13 @@ void ClearGlobalError();
 // True when each of the code's bytes, least significant first, is printable.
 bool IsPrintableFourCC(std::uint32_t code);
 
-// Runs `work` as a host entry point: any exception is reported, shown and cleared.
+// No exception leaves a function the host calls: each runs its work through one of the boundaries
+// below, by the kind of call.
+
+// Runs `work` as a host entry point (a script method, a menu action, a menu-state update): any
+// exception is reported, shown and cleared.
 template <typename Work>
-void RunAtHostBoundary(Work&& work) {
+void RunAtHostBoundary(Work&& work) noexcept {
     try {
         work();
         return;
@@ -86,9 +90,39 @@ void RunAtHostBoundary(Work&& work) {
 // global error code (a command that failed, reported without an exception) is reported, shown
 // and cleared as if it had been thrown.
 template <typename Work>
-void RunActionAtHostBoundary(Work&& work) {
+void RunActionAtHostBoundary(Work&& work) noexcept {
     RunAtHostBoundary([&work] {
         work();
         ThrowIfGlobalError();
     });
+}
+
+// Runs a command's body: any exception leaves its code as the global error
+// (SetGlobalErrorCodeOfCurrentException) for the host's command processor, which then fails the
+// command.
+template <typename Work>
+void RunAsCommandBody(Work&& work) noexcept {
+    try {
+        work();
+    } catch (...) {
+        SetGlobalErrorCodeOfCurrentException();
+    }
+}
+
+// Logs the exception being handled as an ERROR record of `function`: `what` and the exception's
+// text. Only inside a handler.
+void LogCurrentException(const char* function, const char* what) noexcept;
+
+// Runs `work` for a host call that takes no error back (a query, the menu filter, the error-string
+// service, persistence): any exception is logged (LogCurrentException) and false is returned, so
+// that the caller answers as for nothing found.
+template <typename Work>
+[[nodiscard]] bool RunLoggingFailure(const char* function, const char* what, Work&& work) noexcept {
+    try {
+        work();
+        return true;
+    } catch (...) {
+        LogCurrentException(function, what);
+        return false;
+    }
 }

@@ -1,10 +1,12 @@
 #include "Plugin/ZEPJobList.h"
 
+#include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "host/sdk/Database.h"
 #include "model/JobText.h"
 
 #include <sstream>
+#include <stdexcept>
 
 namespace {
 
@@ -97,25 +99,61 @@ void ZEPJobList::GetGroupSummaryFlags(bool& hasDestinations, bool& hasBleed) {
         group->GetSummaryFlags(hasDestinations, hasBleed);
 }
 
-void ZEPJobList::ReadWrite(IPMStream* stream, ImplementationID /*id*/) {
-    std::int16_t version = kJobListVersion;
-    stream->XferInt16(version);
-    std::string bytes;
+void ZEPJobList::ReadWrite(IPMStream* stream, ImplementationID /*id*/) noexcept {
     if (stream->IsWriting()) {
-        bytes = BytesOf(*m_jobFile, kJobFilePartSummary);
-        static_cast<void>(XferStdString(stream, bytes)); // a writer takes every length
+        WriteRecord(stream);
         return;
     }
+    try {
+        ReadRecord(stream);
+    } catch (...) {
+        LogUnreadRecord();
+    }
+}
+
+void ZEPJobList::WriteRecord(IPMStream* stream) noexcept {
+    std::string bytes;
+    if (!RunLoggingFailure("ZEPJobList::ReadWrite", "the job is stored as an empty one",
+                           [&] { bytes = BytesOf(*m_jobFile, kJobFilePartSummary); }))
+        bytes.clear();
+    std::int16_t version = kJobListVersion;
+    stream->XferInt16(version);
+    static_cast<void>(XferStdString(stream, bytes)); // a writer takes every length
+}
+
+void ZEPJobList::ReadRecord(IPMStream* stream) {
+    std::int16_t version = 0;
+    stream->XferInt16(version);
     if (version == kUnversioned) {
         // The two bytes just read are the low half of the job's length.
         stream->Seek(-2, IPMStream::kSeekFromCurrent);
     } else if (version == kWithUIDList) {
         UIDList legacy;
         if (!XferUIDList(stream, legacy))
-            return;
+            throw std::runtime_error("its list of UIDs runs past the record");
     }
-    if (XferStdString(stream, bytes))
-        ReadBytes(*m_jobFile, bytes, kJobFilePartSummary);
+    std::string bytes;
+    if (!XferStdString(stream, bytes))
+        throw std::runtime_error("its length runs past the record");
+    ReadBytes(*m_jobFile, bytes, kJobFilePartSummary);
+}
+
+void ZEPJobList::LogUnreadRecord() const noexcept {
+    try {
+        std::string name;
+        if (IDataBase* db = GetUIDRef(this).GetDataBase()) {
+            InterfacePtr<IDocument> document(UIDRef(db, db->GetRootUID()), UseDefaultIID{});
+            if (document)
+                name = document->GetName().GetUTF8String();
+        }
+        const std::string what =
+            name.empty()
+                ? std::string("a stored job does not read and is left out")
+                : "the job stored with document \"" + name + "\" does not read and is left out";
+        LogCurrentException("ZEPJobList::ReadWrite", what.c_str());
+    } catch (...) {
+        LogCurrentException("ZEPJobList::ReadWrite", "a stored job does not read and is left out");
+    }
 }
 
 void ZEPJobList::MarkDirty() {

@@ -69,21 +69,23 @@ bool DecodeDestinationIdentifiers(const std::string& text, DestinationIdentifier
 }
 
 ErrorCode ZEPScriptProvider::HandleMethodOnObjects(ScriptID method, IScriptRequestData* data,
-                                                   const ScriptList& objects) {
-    ErrorCode result = kSuccess;
-    for (std::size_t i = 0; i < objects.size() && result == kSuccess; ++i) {
-        result = HandleMethod(method, data, objects[i]);
-        data->AppendObjectResult(objects, method, result);
-    }
+                                                   const ScriptList& objects) noexcept {
+    RunAtHostBoundary([&] {
+        ErrorCode result = kSuccess;
+        for (std::size_t i = 0; i < objects.size() && result == kSuccess; ++i) {
+            result = HandleMethod(method, data, objects[i]);
+            data->AppendObjectResult(objects, method, result);
+        }
+    });
     return kSuccess;
 }
 
 ErrorCode ZEPScriptProvider::HandleMethod(ScriptID method, IScriptRequestData* data,
-                                          IScript* script) {
-    ZEU_LOG(Debug, "..\\Source\\Request_Handling\\ZEPScriptProvider", 106,
-            "ZEPScriptProvider::HandleMethod")
-        << "HandleEvent Called.";
+                                          IScript* script) noexcept {
     RunAtHostBoundary([&] {
+        ZEU_LOG(Debug, "..\\Source\\Request_Handling\\ZEPScriptProvider", 106,
+                "ZEPScriptProvider::HandleMethod")
+            << "HandleEvent Called.";
         if (method == kDeselectDestinationsMethod)
             DeselectDestinationsInDocuments(data, script);
         else if (method == kPrintDocumentMethod)
