@@ -1,12 +1,13 @@
 #include "Analysis/ZEPColorManagement.h"
 #include "Analysis/ZEPPlacedContent.h"
 #include "Plugin/CZEPException.h"
+#include "Plugin/ZEPFileTransaction.h"
 #include "Plugin/ZEPID.h"
 #include "model/KeyStrings.h"
+#include "platform/files.h"
 #include "utils/uuid.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace {
 
@@ -113,10 +114,11 @@ void ApplyAssignedProfile(IPMUnknown* item, BPlacedGraphic& graphic) {
 }
 
 // Writes the embedded profile to a file of its own in the placed-images folder, named by a new
-// UUID so that every graphic gets its own file. A folder that does not exist, or a file that
-// cannot be opened, written or closed, throws 0x52E0A with an empty message.
+// UUID so that every graphic gets its own file, staged in `files` when given. A folder that does
+// not exist, or a file that cannot be opened, written or closed, throws CZEPFileWriteError, which
+// fails the export rather than the item.
 void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic,
-                          const UFileSpecCore& placedImagesFolder) {
+                          const UFileSpecCore& placedImagesFolder, ZEPFileTransaction* files) {
     InterfacePtr<IColorProfile> profile = ItemProfile(item);
     if (!profile)
         return;
@@ -126,16 +128,16 @@ void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic,
         count = 0;
     std::string name = uuid::generate().toString().c_str();
     std::replace(name.begin(), name.end(), '-', '_');
+    name += ".icc";
     UFileSpecCore file = placedImagesFolder;
-    std::ofstream stream;
-    if (!file.is_valid() || !file.descend(ustring(name.c_str()) + ".icc"))
-        ThrowZEPException(ustring(), kZEPFileWriteError);
-    file.open_ofstream(stream, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (count > 0)
+    if (!file.is_valid() || !file.descend(name.c_str()))
+        ThrowFileWriteError(ustring("PlacedImages/") + name.c_str());
+    const UFileSpecCore target = files ? files->Stage(file) : file;
+    platform::OutputFileStream stream;
+    if (stream.open(target.wide_path()))
         stream.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(count));
-    stream.close();
-    if (stream.fail())
-        ThrowZEPException(ustring(), kZEPFileWriteError);
+    if (!stream.close())
+        ThrowFileWriteError(file.path());
     graphic.profileFile = file;
     graphic.hasProfileFile = true;
 }
@@ -158,7 +160,7 @@ void ZEPPageItemInfo::AnalyseColorProfile(IPMUnknown* item) {
         ApplyAssignedProfile(item, *graphic);
         break;
     case kEmbeddedProfilePolicy:
-        WriteEmbeddedProfile(item, *graphic, m_placedImagesFolder);
+        WriteEmbeddedProfile(item, *graphic, m_placedImagesFolder, m_files);
         break;
     default:
         break;

@@ -32,9 +32,9 @@ CZEPCallback::CZEPCallback(IPMUnknown* object) : m_object(object) {
 
 ZEPItemInfoCallback::ZEPItemInfoCallback(IPMUnknown* walker, ZEPPageItemInfoList& records,
                                          const BJobFile& job, const PMRect& pageBounds,
-                                         std::uint32_t pageIndex)
+                                         std::uint32_t pageIndex, ZEPFileTransaction* files)
     : CZEPCallback(walker), m_pageBounds(pageBounds), m_records(records), m_job(job),
-      m_pageIndex(pageIndex) {}
+      m_pageIndex(pageIndex), m_files(files) {}
 
 void ZEPItemInfoCallback::Visit(const PMMatrix&, IPMUnknown* item, std::int32_t) {
     InterfacePtr<IGeometry> geometry(item, UseDefaultIID{});
@@ -50,9 +50,12 @@ bool ZEPItemInfoCallback::Record(IPMUnknown* item) {
         if (m_records.HasItemRecord(GetUIDRef(item)))
             return true;
         auto record = boost::make_shared<ZEPPageItemInfo>();
+        record->SetFileTransaction(m_files);
         record->Init(item, m_pageBounds, m_job, static_cast<std::int32_t>(m_pageIndex + 1));
         m_records.AppendItemRecord(std::move(record));
         return true;
+    } catch (const CZEPFileWriteError&) {
+        throw;
     } catch (...) {
         return false;
     }

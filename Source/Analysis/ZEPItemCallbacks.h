@@ -61,15 +61,18 @@ private:
 // Makes the record of every item whose bounds meet the page.
 class ZEPItemInfoCallback final : public CZEPCallback {
 public:
-    // `pageIndex` is 0-based; `pageBounds` are in pasteboard coordinates. The records and the
-    // job are not owned.
+    // `pageIndex` is 0-based; `pageBounds` are in pasteboard coordinates. The records, the job
+    // and the export's change of the file system (for the files the analysis writes; null: in
+    // place) are not owned.
     ZEPItemInfoCallback(IPMUnknown* walker, ZEPPageItemInfoList& records, const BJobFile& job,
-                        const PMRect& pageBounds, std::uint32_t pageIndex);
+                        const PMRect& pageBounds, std::uint32_t pageIndex,
+                        ZEPFileTransaction* files = nullptr);
 
     // Items without geometry or hierarchy are passed over.
     void Visit(const PMMatrix& matrix, IPMUnknown* item, std::int32_t flags) override;
     // Analyses the item unless it has a record already; an item whose analysis throws gets no
-    // record (false).
+    // record (false), except that a file that cannot be written (CZEPFileWriteError) fails the
+    // export and is thrown on.
     bool Record(IPMUnknown* item);
 
 private:
@@ -77,6 +80,7 @@ private:
     ZEPPageItemInfoList& m_records;
     const BJobFile& m_job;
     std::uint32_t m_pageIndex;
+    ZEPFileTransaction* m_files;
 };
 
 // Collects the items with empty bounds (except those of class 0xB667, guides) and deletes them.

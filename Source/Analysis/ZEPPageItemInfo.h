@@ -22,6 +22,7 @@
 class BJobFile;
 class IColorObject;
 class ITextModel;
+class ZEPFileTransaction;
 
 // The colour summary of an item: three option bytes, then whether a colour of each kind was
 // found (flags are only ever set).
@@ -47,6 +48,9 @@ public:
     // AnalyseGeometry and ColorSpaceFlagsToTags; a record made on the way gets the page number.
     virtual void Init(IPMUnknown* item, const PMRect& pageBounds, const BJobFile& job,
                       std::int32_t page);
+    // The export's change of the file system, in which the files the analysis writes (embedded
+    // profiles) are staged; without one (null, the default) they are written in place.
+    void SetFileTransaction(ZEPFileTransaction* files) { m_files = files; }
     // Reset, then keeps the item's reference and class. An item that is not stored throws
     // 0x52E1F "!(mPageItemRef)".
     virtual void SetItem(IPMUnknown* item);
@@ -168,6 +172,7 @@ protected:
     std::uint32_t m_pageNumber = 0;
     ClassID m_itemClass;
     UFileSpecCore m_placedImagesFolder;
+    ZEPFileTransaction* m_files = nullptr;
     ItemStateFlags m_colorSummary{{1, 1, 0}};
     FontSummary m_fontSummary;
     UIDRef m_itemRef;
