@@ -2,8 +2,12 @@
 // and spread transparency analyses, the hand-over into the job) over generated documents of
 // 1,000, 10,000 and 100,000 page items on 20 pages (one page a spread), every fifth item
 // transparent. Each run must grow linearly in the items; the rate is page items per second.
+// Beside it ("host"), the host's item walk alone over the same pages with a visitor that does
+// nothing: the collection's time over the walk's is what the plug-in adds to it.
 #include "Export/ZEPExportHelper.h"
 #include "Plugin/ZEPPlugin.h"
+#include "host/sdk/ItemWalk.h"
+#include "host/sdk/Layout.h"
 #include "host/standin/Document.h"
 #include "host/standin/Host.h"
 #include "host/standin/Layout.h"
@@ -67,12 +71,56 @@ host::Document& MakeDocument(std::int64_t count) {
     return host::OpenDocument(std::move(document));
 }
 
-void BM_CollectPageItems_zep(benchmark::State& state) {
+// A fresh host with the plug-in loaded; false when it does not load.
+bool StartHost(benchmark::State& state) {
     host::Reset();
-    if (!host::Attach(GetPlugIn())) {
-        state.SkipWithError("the plug-in does not load");
+    if (host::Attach(GetPlugIn()))
+        return true;
+    state.SkipWithError("the plug-in does not load");
+    return false;
+}
+
+void StopHost(benchmark::State& state, std::int64_t count) {
+    state.SetItemsProcessed(state.iterations() * count);
+    state.SetComplexityN(count);
+    host::UnloadAll();
+    host::Reset();
+}
+
+// A visitor that does nothing.
+class NoVisit final : public ICallback {
+public:
+    void Visit(const PMMatrix&, IPMUnknown*, std::int32_t) override {}
+    IPMUnknown* GetCallbackObject() const override { return nullptr; }
+};
+
+// The host's item walk as the collection makes it (a walker for the run; page by page the page's
+// spread, walked by page into groups), visiting every item and doing nothing with it.
+void BM_CollectPageItems_host(benchmark::State& state) {
+    if (!StartHost(state))
         return;
+    const std::int64_t count = state.range(0);
+    host::Document& document = MakeDocument(count);
+    NoVisit visitor;
+    for (auto _ : state) {
+        InterfacePtr<IItemWalker> walker(
+            static_cast<IItemWalker*>(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)));
+        InterfacePtr<IPageList> pages(document.Get(), UseDefaultIID{});
+        for (std::int32_t index = 0; index < kPages; ++index) {
+            const UIDRef page(document.db.get(), pages->GetNthPageUID(index));
+            InterfacePtr<IHierarchy> hierarchy(page, UseDefaultIID{});
+            InterfacePtr<IShape> spread(UIDRef(page.GetDataBase(), hierarchy->GetSpreadUID()),
+                                        UseDefaultIID{});
+            walker->Walk(PMMatrix(), GetUIDRef(spread.get()), &visitor,
+                         IItemWalker::kByPage | IItemWalker::kEnterGroups);
+        }
     }
+    StopHost(state, count);
+}
+
+void BM_CollectPageItems_zep(benchmark::State& state) {
+    if (!StartHost(state))
+        return;
     const std::int64_t count = state.range(0);
     host::Document& document = MakeDocument(count);
     const TempFolder folder;
@@ -87,15 +135,18 @@ void BM_CollectPageItems_zep(benchmark::State& state) {
         benchmark::DoNotOptimize(job.GetPageSet(kAnalysedPageSet).items.size());
         job.GetPageSet(kAnalysedPageSet).pageFlatteners.clear();
     }
-    state.SetItemsProcessed(state.iterations() * count);
-    state.SetComplexityN(count);
-    host::UnloadAll();
-    host::Reset();
+    StopHost(state, count);
 }
 
 } // namespace
 
 BENCHMARK(BM_CollectPageItems_zep)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CollectPageItems_host)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(100000)

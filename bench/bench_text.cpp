@@ -11,6 +11,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 #include <random>
@@ -25,18 +26,20 @@ using namespace umessage_details;
 constexpr int kEntries = 10000;
 constexpr std::size_t kBase64Bytes = 1 << 20;
 
-// A stream buffer that keeps only the number of bytes written to it.
-class CountingBuffer : public std::streambuf {
+// The output of every writer: a text kept from one run to the next, emptied before each, so
+// that no writer pays for growing it. Ours writes through an ostream over it.
+class TextSink : public std::streambuf {
 public:
-    std::size_t count = 0;
+    std::string text;
 
 protected:
-    std::streamsize xsputn(const char*, std::streamsize n) override {
-        count += static_cast<std::size_t>(n);
+    std::streamsize xsputn(const char* bytes, std::streamsize n) override {
+        text.append(bytes, static_cast<std::size_t>(n));
         return n;
     }
     int_type overflow(int_type ch) override {
-        ++count;
+        if (!traits_type::eq_int_type(ch, traits_type::eof()))
+            text.push_back(traits_type::to_char_type(ch));
         return ch;
     }
 };
@@ -45,18 +48,32 @@ std::string entryName(int i) {
     return "entry" + std::to_string(i);
 }
 
+// Entry numbers in the order of their names, the order in which our message and nlohmann's
+// object hold their members and write them; RapidJSON writes its members in the order added.
+std::vector<int> entriesInNameOrder() {
+    std::vector<int> entries(kEntries);
+    for (int i = 0; i < kEntries; ++i)
+        entries[static_cast<std::size_t>(i)] = i;
+    std::sort(entries.begin(), entries.end(),
+              [](int a, int b) { return entryName(a) < entryName(b); });
+    return entries;
+}
+
 // The same 10,000 entries in the three trees: integers, booleans, doubles, strings (some with
-// escapes), 64-bit integers, integer arrays and small child messages, in turn.
+// escapes), 64-bit integers, integer arrays and small child messages, in turn. Every writer
+// makes the same text of them: the doubles are of six significant digits or fewer and never
+// whole, which printf's "%g" (ours) and the shortest exact form (the peers') write alike.
 struct Trees {
     umessage message;
     rapidjson::Document rapid;
     nlohmann::json nlohmann = nlohmann::json::object();
     std::size_t compactBytes = 0;
+    bool sameText = false; // whether the three writers make the same bytes
 
     Trees() {
         auto& alloc = rapid.GetAllocator();
         rapid.SetObject();
-        for (int i = 0; i < kEntries; ++i) {
+        for (const int i : entriesInNameOrder()) {
             const std::string name = entryName(i);
             const ustring uname(name.c_str());
             rapidjson::Value rname(name.c_str(), alloc);
@@ -71,11 +88,13 @@ struct Trees {
                 rapid.AddMember(rname, i % 2 == 0, alloc);
                 nlohmann[name] = i % 2 == 0;
                 break;
-            case 2:
-                message.add(uname, type_double, i * 0.125);
-                rapid.AddMember(rname, i * 0.125, alloc);
-                nlohmann[name] = i * 0.125;
+            case 2: {
+                const double value = (i % 4000) * 0.25 + 0.125; // 0.125 to 999.875
+                message.add(uname, type_double, value);
+                rapid.AddMember(rname, value, alloc);
+                nlohmann[name] = value;
                 break;
+            }
             case 3: {
                 const std::string text = i % 3 == 0 ? "line one\nline \"two\"\t" + name
                                                     : "/Volumes/Jobs/ad " + name + ".indd";
@@ -113,10 +132,41 @@ struct Trees {
             }
             }
         }
-        CountingBuffer counter;
-        std::ostream out(&counter);
+        const std::string text = ourText();
+        compactBytes = text.size();
+        sameText = text == rapidText() && text == nlohmannText();
+    }
+
+    std::string ourText() const {
+        TextSink sink;
+        std::ostream out(&sink);
         message.write(out);
-        compactBytes = counter.count;
+        return std::move(sink.text);
+    }
+    std::string rapidText() const {
+        rapidjson::StringBuffer buffer;
+        std::string text;
+        writeRapid(buffer, text);
+        return text;
+    }
+    // RapidJSON writes into its own buffer, kept from one run to the next, and the text is
+    // copied out of it: as ours builds its text in a buffer of its own and then writes it out.
+    void writeRapid(rapidjson::StringBuffer& buffer, std::string& text) const {
+        buffer.Clear();
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        rapid.Accept(writer);
+        text.assign(buffer.GetString(), buffer.GetSize());
+    }
+    std::string nlohmannText() const {
+        std::string text;
+        dumpNlohmann(text);
+        return text;
+    }
+    // What nlohmann's dump() does, into a text of the caller's instead of a new one.
+    void dumpNlohmann(std::string& text) const {
+        nlohmann::detail::serializer<nlohmann::json> serializer(
+            nlohmann::detail::output_adapter<char>(text), ' ');
+        serializer.dump(nlohmann, false, false, 0);
     }
 };
 
@@ -125,36 +175,42 @@ const Trees& trees() {
     return t;
 }
 
-// The writers do not do the same work on doubles: ours prints what the format fixes (%g, six
-// significant digits), the peers the shortest form that reads back exactly, which takes longer.
-// Ours writes through an ostream into a buffer that only counts; RapidJSON fills a buffer that
-// it keeps from one run to the next, nlohmann allocates its result string each time.
+// Each writer makes the same bytes, into a text of its own kept from one run to the next.
 void BM_JsonWriteCompact_zep(benchmark::State& state) {
     const Trees& t = trees();
-    CountingBuffer counter;
-    std::ostream out(&counter);
-    for (auto _ : state)
+    if (!t.sameText)
+        state.SkipWithError("the writers' texts differ");
+    TextSink sink;
+    std::ostream out(&sink);
+    for (auto _ : state) {
+        sink.text.clear();
         t.message.write(out);
-    benchmark::DoNotOptimize(counter.count);
+        benchmark::DoNotOptimize(sink.text.data());
+    }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.compactBytes));
 }
 
 void BM_JsonWriteCompact_rapidjson(benchmark::State& state) {
     const Trees& t = trees();
+    if (!t.sameText)
+        state.SkipWithError("the writers' texts differ");
     rapidjson::StringBuffer buffer;
+    std::string text;
     for (auto _ : state) {
-        buffer.Clear();
-        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-        t.rapid.Accept(writer);
-        benchmark::DoNotOptimize(buffer.GetString());
+        t.writeRapid(buffer, text);
+        benchmark::DoNotOptimize(text.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.compactBytes));
 }
 
 void BM_JsonWriteCompact_nlohmann(benchmark::State& state) {
     const Trees& t = trees();
+    if (!t.sameText)
+        state.SkipWithError("the writers' texts differ");
+    std::string text;
     for (auto _ : state) {
-        std::string text = t.nlohmann.dump();
+        text.clear();
+        t.dumpNlohmann(text);
         benchmark::DoNotOptimize(text.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.compactBytes));
@@ -162,11 +218,7 @@ void BM_JsonWriteCompact_nlohmann(benchmark::State& state) {
 
 // The compact text of the 10,000 entries, as our writer makes it: the input of every reader.
 const std::string& compactText() {
-    static const std::string text = [] {
-        std::ostringstream out;
-        trees().message.write(out);
-        return std::move(out).str();
-    }();
+    static const std::string text = trees().ourText();
     return text;
 }
 
@@ -258,10 +310,12 @@ const std::vector<unsigned char>& randomBytes() {
     return bytes;
 }
 
+// Both encode into a text kept from one run to the next: the encoding alone is measured.
 void BM_Base64Encode_zep(benchmark::State& state) {
     const auto& bytes = randomBytes();
+    ustring text;
     for (auto _ : state) {
-        ustring text = base64Encode(bytes.data(), bytes.size());
+        base64Encode(bytes.data(), bytes.size(), text);
         benchmark::DoNotOptimize(text.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));

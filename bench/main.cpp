@@ -1,5 +1,7 @@
 // The benchmark program's entry point: runs the benchmarks, then prints for each group the
-// throughput of every implementation and how the system's own ("zep") compares to each peer.
+// throughput of every implementation and how the system's own ("zep") compares to each peer, and
+// for each group that measures the host's own work beneath the system's ("host") the system's
+// time over the host's.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 namespace {
 
 constexpr const char* kOwnImpl = "zep";
+constexpr const char* kHostImpl = "host";
 
 // Splits a run name "BM_<Group>_<impl>[/args]" into the group (with the args) and the impl.
 // Returns false for names outside that convention.
@@ -60,6 +63,12 @@ public:
         }
     }
 
+    void printTables() const {
+        printTable();
+        printHostTable();
+    }
+
+private:
     void printTable() const {
         if (groups_.empty()) {
             return;
@@ -87,7 +96,24 @@ public:
         }
     }
 
-private:
+    // The time per item of the system's own run over that of the host's work alone.
+    void printHostTable() const {
+        if (hostGroups_.empty()) {
+            return;
+        }
+        std::printf("\nTime per item of the system's own run over the host's work alone\n");
+        std::printf("%-32s %10s\n", "group", "zep/host");
+        for (const std::string& group : hostOrder_) {
+            const auto& rates = hostGroups_.at(group);
+            const auto own = rates.find(kOwnImpl);
+            const auto host = rates.find(kHostImpl);
+            if (own == rates.end() || host == rates.end() || own->second <= 0) {
+                continue;
+            }
+            std::printf("%-32s %10.2f\n", group.c_str(), host->second / own->second);
+        }
+    }
+
     void collect(const Run& run) {
         if (run.error_occurred) {
             return;
@@ -96,10 +122,14 @@ private:
         if (run.run_type == Run::RT_Aggregate ? run.aggregate_name != "median" : repeated) {
             return;
         }
-        const auto counter = run.counters.find("bytes_per_second");
         std::string group;
         std::string impl;
-        if (counter == run.counters.end() || !splitName(run, group, impl)) {
+        if (!splitName(run, group, impl)) {
+            return;
+        }
+        collectHostPair(run, group, impl);
+        const auto counter = run.counters.find("bytes_per_second");
+        if (counter == run.counters.end()) {
             return;
         }
         auto [entry, added] = groups_.try_emplace(group);
@@ -109,8 +139,23 @@ private:
         entry->second.emplace_back(impl, counter->second.value);
     }
 
+    // Items per second of the system's own run and of the host's work alone, by group.
+    void collectHostPair(const Run& run, const std::string& group, const std::string& impl) {
+        const auto counter = run.counters.find("items_per_second");
+        if (counter == run.counters.end() || (impl != kOwnImpl && impl != kHostImpl)) {
+            return;
+        }
+        auto [entry, added] = hostGroups_.try_emplace(group);
+        if (added) {
+            hostOrder_.push_back(group);
+        }
+        entry->second[impl] = counter->second.value;
+    }
+
     std::map<std::string, std::vector<std::pair<std::string, double>>> groups_;
     std::vector<std::string> order_;
+    std::map<std::string, std::map<std::string, double>> hostGroups_;
+    std::vector<std::string> hostOrder_;
 };
 
 } // namespace
@@ -132,7 +177,7 @@ int main(int argc, char** argv) {
     }
     PeerTableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printTable();
+    reporter.printTables();
     benchmark::Shutdown();
     return 0;
 }

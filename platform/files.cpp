@@ -3,6 +3,7 @@
 
 #include "encoding/ConvertUTF.h"
 #include "platform/utf8.h"
+#include "platform/uuid.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,12 +15,29 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
 const int kErrorAlreadyExists = EEXIST;
 
 namespace {
+
+FileOperationHook& fileOperationHook() {
+    static FileOperationHook hook;
+    return hook;
+}
+
+std::uint64_t fileOperationCount = 0;
+
+// Whether a counted operation may go ahead; the hook's refusal fails it with EIO.
+bool mayRun(FileOperation operation) {
+    const FileOperationHook& hook = fileOperationHook();
+    if (!hook || hook(++fileOperationCount, operation))
+        return true;
+    errno = EIO;
+    return false;
+}
 
 bool isAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -327,6 +345,16 @@ std::optional<std::string> realPath(const std::string& path) {
     return result;
 }
 
+// The path's folder resolved (kept as written when it cannot be), then its leaf.
+std::string placeOf(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    return realPath(folder).value_or(folder) + "/" + leaf;
+}
+
 template <class Stream>
 void openOn(Stream& stream, const std::u16string& path, std::ios_base::openmode mode) {
     auto name = toPosixPath(path);
@@ -432,7 +460,7 @@ std::optional<std::uint64_t> fileSize(const std::u16string& path) {
 
 int createDirectory(const std::u16string& path) {
     auto name = posix(path);
-    if (!name || ::mkdir(name->c_str(), 0777) != 0)
+    if (!name || !mayRun(FileOperation::MakeDirectory) || ::mkdir(name->c_str(), 0777) != 0)
         return errno;
     return 0;
 }
@@ -456,7 +484,7 @@ bool copyFile(const std::u16string& source, const std::u16string& target) {
 bool moveFile(const std::u16string& source, const std::u16string& target) {
     auto from = posix(source);
     auto to = posix(target);
-    if (!from || !to)
+    if (!from || !to || !mayRun(FileOperation::Rename))
         return false;
     struct stat info;
     if (::lstat(from->c_str(), &info) != 0)
@@ -468,6 +496,41 @@ bool moveFile(const std::u16string& source, const std::u16string& target) {
     if (errno != EXDEV || S_ISDIR(info.st_mode))
         return false;
     return copyEntry(*from, *to) && ::unlink(from->c_str()) == 0;
+}
+
+bool replaceFile(const std::u16string& source, const std::u16string& target) {
+    auto from = posix(source);
+    auto to = posix(target);
+    return from && to && mayRun(FileOperation::Rename) && ::rename(from->c_str(), to->c_str()) == 0;
+}
+
+bool linkFile(const std::u16string& existing, const std::u16string& link) {
+    auto from = posix(existing);
+    auto to = posix(link);
+    return from && to && ::link(from->c_str(), to->c_str()) == 0;
+}
+
+std::u16string temporarySibling(const std::u16string& path) {
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    const std::size_t slash = path.find_last_of(u"/\\");
+    const std::u16string folder = slash == std::u16string::npos ? u"" : path.substr(0, slash + 1);
+    std::u16string name;
+    do {
+        name = folder + u"~zep";
+        const auto random = createUuid();
+        for (std::size_t i = 0; i < 8; ++i) {
+            name += kDigits[random[i] >> 4];
+            name += kDigits[random[i] & 0xF];
+        }
+        name += u".tmp";
+    } while (fileAttributes(name));
+    return name;
+}
+
+bool isSamePlace(const std::u16string& first, const std::u16string& second) {
+    auto a = posix(first);
+    auto b = posix(second);
+    return a && b && placeOf(*a) == placeOf(*b);
 }
 
 bool isSameFile(const std::u16string& first, const std::u16string& second) {
@@ -630,6 +693,126 @@ int openTemporaryFile(const std::u16string& path, int& error) {
 
 std::string errorText(int error) {
     return std::strerror(error);
+}
+
+class OutputFileStream::Buffer final : public std::streambuf {
+public:
+    Buffer() { setp(m_bytes, m_bytes + sizeof m_bytes); }
+    ~Buffer() override { static_cast<void>(close()); }
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+
+    bool open(const std::string& path) {
+        if (m_file >= 0 || !mayRun(FileOperation::Open))
+            return false;
+        do
+            m_file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        while (m_file < 0 && errno == EINTR);
+        m_failed = m_file < 0;
+        return !m_failed;
+    }
+
+    bool close() {
+        if (m_file < 0)
+            return false;
+        const bool flushed = writeOut(FileOperation::Flush);
+        // The descriptor goes whatever the hook says.
+        const bool allowed = mayRun(FileOperation::Close);
+        const bool closed = ::close(std::exchange(m_file, -1)) == 0;
+        return flushed && allowed && closed;
+    }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (m_file < 0 || !writeOut(FileOperation::Write))
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+
+    int sync() override { return m_file >= 0 && writeOut(FileOperation::Flush) ? 0 : -1; }
+
+    // Telling the position writes nothing; moving it writes out the buffer first.
+    pos_type seekoff(off_type offset, std::ios_base::seekdir direction,
+                     std::ios_base::openmode which) override {
+        const pos_type failed(off_type(-1));
+        if (m_file < 0 || m_failed || !(which & std::ios_base::out))
+            return failed;
+        const off_t pending = pptr() - pbase();
+        if (direction == std::ios_base::cur && offset == 0) {
+            const off_t at = ::lseek(m_file, 0, SEEK_CUR);
+            return at < 0 ? failed : pos_type(at + pending);
+        }
+        if (!writeOut(FileOperation::Write))
+            return failed;
+        const int whence = direction == std::ios_base::beg   ? SEEK_SET
+                           : direction == std::ios_base::cur ? SEEK_CUR
+                                                             : SEEK_END;
+        const off_t at = ::lseek(m_file, offset, whence);
+        return at < 0 ? failed : pos_type(at);
+    }
+    pos_type seekpos(pos_type position, std::ios_base::openmode which) override {
+        return seekoff(off_type(position), std::ios_base::beg, which);
+    }
+
+private:
+    // Writes out what the buffer holds and empties it; false from the first failure on. An
+    // empty buffer is no operation.
+    bool writeOut(FileOperation operation) {
+        const char* data = pbase();
+        std::size_t count = static_cast<std::size_t>(pptr() - pbase());
+        setp(m_bytes, m_bytes + sizeof m_bytes);
+        if (m_failed || count == 0)
+            return !m_failed;
+        m_failed = !mayRun(operation);
+        while (!m_failed && count > 0) {
+            const ssize_t put = ::write(m_file, data, count);
+            if (put < 0 && errno == EINTR)
+                continue;
+            m_failed = put <= 0;
+            if (put > 0) {
+                data += put;
+                count -= static_cast<std::size_t>(put);
+            }
+        }
+        return !m_failed;
+    }
+
+    char m_bytes[65536];
+    int m_file = -1;
+    bool m_failed = false;
+};
+
+OutputFileStream::OutputFileStream() : std::ostream(nullptr), m_buffer(std::make_unique<Buffer>()) {
+    rdbuf(m_buffer.get());
+    setstate(std::ios_base::badbit); // nothing to write to before open
+}
+
+OutputFileStream::~OutputFileStream() = default;
+
+bool OutputFileStream::open(const std::u16string& path) {
+    auto name = posix(path);
+    if (!name || !m_buffer->open(*name)) {
+        setstate(std::ios_base::badbit);
+        return false;
+    }
+    clear();
+    return true;
+}
+
+bool OutputFileStream::close() {
+    if (m_buffer->close() && good())
+        return true;
+    setstate(std::ios_base::badbit);
+    return false;
+}
+
+void setFileOperationHook(FileOperationHook hook) {
+    fileOperationHook() = std::move(hook);
+    fileOperationCount = 0;
 }
 
 } // namespace platform

@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,8 +94,25 @@ struct FileTimes {
 // failure.
 [[nodiscard]] bool moveFile(const std::u16string& source, const std::u16string& target);
 
+// Renames `source` to `target` in one step, replacing the file that stands there: at every
+// moment `target` names either the old file or the new one. False on failure.
+[[nodiscard]] bool replaceFile(const std::u16string& source, const std::u16string& target);
+
+// Gives the file `existing` the second name `link` (a hard link), which must not exist yet.
+// False on failure.
+[[nodiscard]] bool linkFile(const std::u16string& existing, const std::u16string& link);
+
+// A name beside `path` (in its folder) for a temporary file of the system's own: "~zep", 16
+// random hexadecimal digits and ".tmp". Nothing of that name exists at the time of the call.
+std::u16string temporarySibling(const std::u16string& path);
+
 // True when both paths name one and the same entry (links not followed).
 bool isSameFile(const std::u16string& first, const std::u16string& second);
+
+// True when both paths name the same place, whether or not something is there: the same leaf in
+// the same folder, symbolic links in the folders resolved (a link as the leaf is not followed:
+// what is written to its name replaces the link).
+bool isSamePlace(const std::u16string& first, const std::u16string& second);
 
 // True when `path` is the folder `folder` or lies below it, symbolic links resolved; `path`
 // itself need not exist, its parent must.
@@ -141,5 +161,38 @@ void openStream(std::ofstream& stream, const std::u16string& path, std::ios_base
 
 // The system's text for an error number.
 std::string errorText(int error);
+
+// A file written through a buffer. Opening creates the file, or empties the one that is there;
+// the buffer goes out when it is full, before the position moves (seekp) and when the stream is
+// flushed; close() flushes and closes. After the first failure the stream is bad and writes
+// nothing more.
+class OutputFileStream : public std::ostream {
+public:
+    OutputFileStream();
+    // Closes a file still open, reporting nothing.
+    ~OutputFileStream() override;
+    OutputFileStream(const OutputFileStream&) = delete;
+    OutputFileStream& operator=(const OutputFileStream&) = delete;
+
+    [[nodiscard]] bool open(const std::u16string& path);
+    // True only when the file was open, every byte written reached it and it closed.
+    [[nodiscard]] bool close();
+
+private:
+    class Buffer;
+    std::unique_ptr<Buffer> m_buffer;
+};
+
+// The file operations that change what the file system holds, as the fault hook counts them:
+// opening a file for writing, writing out the buffer (full, or before a move of the position),
+// flushing it, closing a written file, renaming (replaceFile, moveFile), making a folder.
+enum class FileOperation { Open, Write, Flush, Close, Rename, MakeDirectory };
+
+// Test seam: from now on each of those operations first calls `hook` with its number, counted
+// from 1, and its kind; false fails the operation (errno EIO). An empty hook, the default, lets
+// everything through. Deleting and linking are not counted: they undo a failed change, and a
+// disk that refuses new data still allows them. Not for use from two threads at once.
+using FileOperationHook = std::function<bool(std::uint64_t number, FileOperation operation)>;
+void setFileOperationHook(FileOperationHook hook);
 
 } // namespace platform

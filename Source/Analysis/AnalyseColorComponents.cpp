@@ -7,11 +7,13 @@ void ZEPPageItemInfo::AnalyseColorComponents(IPMUnknown* item) {
     if (m_textItem || m_colorComponentsFailed)
         return;
     InterfacePtr<IColorTarget> target(item, UseDefaultIID{});
-    InterfacePtr<IColorTestUtils> test(UtilsBoss::QueryUtils<IColorTestUtils>());
+    InterfacePtr<IPMUnknown> ownTest;
+    IColorTestUtils* test = Utils<IColorTestUtils>(ownTest);
     if (!target || !test || !test->Test(target.get()))
         return;
     InterfacePtr<IGraphicAttributes> attributes(item, UseDefaultIID{});
-    InterfacePtr<IGraphicAttributeUtils> utils(UtilsBoss::QueryUtils<IGraphicAttributeUtils>());
+    InterfacePtr<IPMUnknown> ownUtils;
+    IGraphicAttributeUtils* utils = Utils<IGraphicAttributeUtils>(ownUtils);
     if (!attributes || !utils)
         return;
     // An item without a fill colour has no components to test.

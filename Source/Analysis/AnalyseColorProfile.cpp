@@ -1,12 +1,14 @@
+#include "Analysis/ZEPAnalysisRun.h"
 #include "Analysis/ZEPColorManagement.h"
 #include "Analysis/ZEPPlacedContent.h"
 #include "Plugin/CZEPException.h"
+#include "Plugin/ZEPFileTransaction.h"
 #include "Plugin/ZEPID.h"
 #include "model/KeyStrings.h"
+#include "platform/files.h"
 #include "utils/uuid.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace {
 
@@ -112,30 +114,34 @@ void ApplyAssignedProfile(IPMUnknown* item, BPlacedGraphic& graphic) {
         SetProfileFile(graphic, path);
 }
 
-// Writes the embedded profile to a file of its own in the placed-images folder, named by a new
-// UUID so that every graphic gets its own file. A folder that does not exist, or a file that
-// cannot be opened, written or closed, throws 0x52E0A with an empty message.
-void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic,
-                          const UFileSpecCore& placedImagesFolder) {
+// Writes the embedded profile to a file of its own in the run's placed-images folder, named by a
+// new UUID so that every graphic gets its own file, staged in the run's change of the file system.
+// No run (an analysis outside Init), a folder that cannot be made, or a file that cannot be
+// opened, written or closed throws CZEPFileWriteError, which fails the export rather than the
+// item.
+void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic, ZEPAnalysisRun* run) {
     InterfacePtr<IColorProfile> profile = ItemProfile(item);
     if (!profile)
         return;
+    static const UFileSpecCore kNoFolder;
+    const UFileSpecCore& placedImagesFolder = run ? run->GetPlacedImagesFolder() : kNoFolder;
+    ZEPFileTransaction* files = run ? run->GetFileTransaction() : nullptr;
     std::uint32_t count = 0;
     const std::uint8_t* data = profile->GetData(count);
     if (!data)
         count = 0;
     std::string name = uuid::generate().toString().c_str();
     std::replace(name.begin(), name.end(), '-', '_');
+    name += ".icc";
     UFileSpecCore file = placedImagesFolder;
-    std::ofstream stream;
-    if (!file.is_valid() || !file.descend(ustring(name.c_str()) + ".icc"))
-        ThrowZEPException(ustring(), kZEPFileWriteError);
-    file.open_ofstream(stream, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (count > 0)
+    if (!file.is_valid() || !file.descend(name.c_str()))
+        ThrowFileWriteError(ustring("PlacedImages/") + name.c_str());
+    const UFileSpecCore target = files ? files->Stage(file) : file;
+    platform::OutputFileStream stream;
+    if (stream.open(target.wide_path()))
         stream.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(count));
-    stream.close();
-    if (stream.fail())
-        ThrowZEPException(ustring(), kZEPFileWriteError);
+    if (!stream.close())
+        ThrowFileWriteError(file.path());
     graphic.profileFile = file;
     graphic.hasProfileFile = true;
 }
@@ -158,7 +164,7 @@ void ZEPPageItemInfo::AnalyseColorProfile(IPMUnknown* item) {
         ApplyAssignedProfile(item, *graphic);
         break;
     case kEmbeddedProfilePolicy:
-        WriteEmbeddedProfile(item, *graphic, m_placedImagesFolder);
+        WriteEmbeddedProfile(item, *graphic, m_run);
         break;
     default:
         break;

@@ -7,7 +7,8 @@ void ZEPPageItemInfo::AnalyseColors(IPMUnknown* item) {
     if (InterfacePtr<IColorObject> itemColor(item, UseDefaultIID{}); itemColor)
         CollectInks(itemColor.get(), GetColorTint(itemColor.get()), false);
     InterfacePtr<IGraphicAttributes> attributes(item, UseDefaultIID{});
-    InterfacePtr<IGraphicAttributeUtils> utils(UtilsBoss::QueryUtils<IGraphicAttributeUtils>());
+    InterfacePtr<IPMUnknown> ownUtils;
+    IGraphicAttributeUtils* utils = Utils<IGraphicAttributeUtils>(ownUtils);
     if (!attributes || !utils)
         return;
     if (InterfacePtr<IColorObject> fill(utils->QueryFillColor(attributes.get())); fill)

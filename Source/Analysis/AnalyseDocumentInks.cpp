@@ -34,7 +34,8 @@ UIDRef ProcessColorRef(IDataBase* db, const PMString& name) {
 
 void ZEPPageItemInfo::AnalyseDocumentInks(IPMUnknown* item) {
     InterfacePtr<IItemInkList> itemInks(item, UseDefaultIID{});
-    InterfacePtr<IInkUtils> inkUtils(UtilsBoss::QueryUtils<IInkUtils>());
+    InterfacePtr<IPMUnknown> ownInkUtils;
+    IInkUtils* inkUtils = Utils<IInkUtils>(ownInkUtils);
     if (!itemInks || !inkUtils)
         return;
     IDataBase* db = GetUIDRef(item).GetDataBase();

@@ -6,7 +6,8 @@ void ZEPPageItemInfo::AnalyseNonPrinting(IPMUnknown* item) {
     InterfacePtr<IGraphicAttributes> attributes(item, UseDefaultIID{});
     if (!attributes || m_printoutSuppressed)
         return;
-    InterfacePtr<IGraphicAttributeUtils> utils(UtilsBoss::QueryUtils<IGraphicAttributeUtils>());
+    InterfacePtr<IPMUnknown> ownUtils;
+    IGraphicAttributeUtils* utils = Utils<IGraphicAttributeUtils>(ownUtils);
     if (!utils)
         return;
     bool nonPrinting = false;

@@ -1,3 +1,4 @@
+#include "Analysis/ZEPAnalysisRun.h"
 #include "Analysis/ZEPPageItemInfo.h"
 
 #include "host/sdk/Document.h"
@@ -52,9 +53,10 @@ void ZEPPageItemInfo::AnalyseTransparencyEffects(IPMUnknown* item) {
     InterfacePtr<IShape> shape(item, UseDefaultIID{});
     if (!shape)
         return;
-    InterfacePtr<ITransparencyTester> tester;
-    if (InterfacePtr<ITransparencyUtils> utils(UtilsBoss::QueryUtils<ITransparencyUtils>()); utils)
-        tester.reset(utils->QueryTester(m_itemRef.GetDataBase()));
+    IDataBase* db = m_itemRef.GetDataBase();
+    InterfacePtr<ITransparencyTester> ownTester;
+    ITransparencyTester* tester =
+        m_run ? m_run->GetTransparencyTester(db) : (ownTester = QueryTransparencyTester(db)).get();
     InterfacePtr<IHierarchy> hierarchy(shape, UseDefaultIID{});
     if (!tester)
         return;

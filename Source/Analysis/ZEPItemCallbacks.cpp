@@ -1,5 +1,6 @@
 #include "Analysis/ZEPItemCallbacks.h"
 
+#include "Analysis/ZEPAnalysisRun.h"
 #include "Plugin/CZEPException.h"
 #include "host/sdk/Command.h"
 #include "host/sdk/Document.h"
@@ -7,22 +8,91 @@
 
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
+#include <new>
+
 namespace {
 
 constexpr ClassID kSparedItemClass{0xB667};
 
-// The item's bounds (outer stroke edge) in pasteboard coordinates.
-PMRect ItemBounds(const UIDRef& item) {
-    InterfacePtr<IGeometryUtils> utils(UtilsBoss::QueryUtils<IGeometryUtils>());
+// The item's bounds (outer stroke edge) in pasteboard coordinates, from the host's geometry
+// utilities (null: 0x52E1E "(iGeometryUtils) == NULL").
+PMRect ItemBounds(const IGeometryUtils* utils, const UIDRef& item) {
     ThrowIfNull(utils, "iGeometryUtils");
     return utils->GetItemBounds(item, CoordinateSpace{0, PMMatrix()}, kOuterStrokeBounds);
 }
 
+PMRect ItemBounds(const UIDRef& item) {
+    InterfacePtr<IGeometryUtils> utils(UtilsBoss::QueryUtils<IGeometryUtils>());
+    return ItemBounds(utils.get(), item);
+}
+
 } // namespace
 
-void ZEPPageItemInfoList::AppendItemRecord(boost::shared_ptr<ZEPPageItemInfo> record) {
-    m_items.insert(Key(record->GetItemRef()));
-    m_records.push_back(std::move(record));
+ZEPPageItemInfoList::Blocks::~Blocks() {
+    while (m_count > 0)
+        DestroyLast();
+}
+
+ZEPPageItemInfo* ZEPPageItemInfoList::Blocks::At(std::size_t index) const {
+    return std::launder(reinterpret_cast<ZEPPageItemInfo*>(
+        m_blocks[index / kRecordsPerBlock]->bytes[index % kRecordsPerBlock]));
+}
+
+ZEPPageItemInfo& ZEPPageItemInfoList::Blocks::Emplace() {
+    if (m_count == m_blocks.size() * kRecordsPerBlock)
+        m_blocks.push_back(std::make_unique<Block>());
+    auto* record = new (m_blocks[m_count / kRecordsPerBlock]->bytes[m_count % kRecordsPerBlock])
+        ZEPPageItemInfo();
+    ++m_count;
+    return *record;
+}
+
+void ZEPPageItemInfoList::Blocks::DestroyLast() {
+    At(--m_count)->~ZEPPageItemInfo();
+}
+
+ZEPPageItemInfo& ZEPPageItemInfoList::AppendRecord() {
+    if (!m_blocks)
+        m_blocks = boost::make_shared<Blocks>();
+    ZEPPageItemInfo& record = m_blocks->Emplace();
+    try {
+        m_records.emplace_back(m_blocks, &record);
+    } catch (...) {
+        m_blocks->DestroyLast();
+        throw;
+    }
+    return record;
+}
+
+void ZEPPageItemInfoList::RemoveLastRecord() {
+    m_records.pop_back();
+    m_blocks->DestroyLast();
+}
+
+bool ZEPPageItemInfoList::ItemSet::Contains(const UIDRef& item) const {
+    const std::uint32_t uid = item.GetUID().Get();
+    for (const OfDataBase& database : m_databases)
+        if (database.db == item.GetDataBase()) {
+            const std::size_t page = uid >> kPageBits;
+            return page < database.pages.size() && database.pages[page] &&
+                   database.pages[page]->test(uid & ((1u << kPageBits) - 1));
+        }
+    return false;
+}
+
+void ZEPPageItemInfoList::ItemSet::Insert(const UIDRef& item) {
+    auto database = std::find_if(m_databases.begin(), m_databases.end(),
+                                 [&](const OfDataBase& d) { return d.db == item.GetDataBase(); });
+    if (database == m_databases.end())
+        database = m_databases.insert(m_databases.end(), {item.GetDataBase(), {}});
+    const std::uint32_t uid = item.GetUID().Get();
+    const std::size_t page = uid >> kPageBits;
+    if (page >= database->pages.size())
+        database->pages.resize(page + 1);
+    if (!database->pages[page])
+        database->pages[page] = std::make_unique<Page>();
+    database->pages[page]->set(uid & ((1u << kPageBits) - 1));
 }
 
 CZEPCallback::CZEPCallback(IPMUnknown* object) : m_object(object) {
@@ -31,9 +101,9 @@ CZEPCallback::CZEPCallback(IPMUnknown* object) : m_object(object) {
 }
 
 ZEPItemInfoCallback::ZEPItemInfoCallback(IPMUnknown* walker, ZEPPageItemInfoList& records,
-                                         const BJobFile& job, const PMRect& pageBounds,
+                                         ZEPAnalysisRun& run, const PMRect& pageBounds,
                                          std::uint32_t pageIndex)
-    : CZEPCallback(walker), m_pageBounds(pageBounds), m_records(records), m_job(job),
+    : CZEPCallback(walker), m_pageBounds(pageBounds), m_records(records), m_run(run),
       m_pageIndex(pageIndex) {}
 
 void ZEPItemInfoCallback::Visit(const PMMatrix&, IPMUnknown* item, std::int32_t) {
@@ -41,18 +111,26 @@ void ZEPItemInfoCallback::Visit(const PMMatrix&, IPMUnknown* item, std::int32_t)
     InterfacePtr<IHierarchy> hierarchy(item, UseDefaultIID{});
     if (!geometry || !hierarchy)
         return;
-    if (Intersect(ItemBounds(GetUIDRef(item)), m_pageBounds))
+    if (Intersect(ItemBounds(m_run.GetUtils<IGeometryUtils>(), GetUIDRef(item)), m_pageBounds))
         Record(item);
 }
 
 bool ZEPItemInfoCallback::Record(IPMUnknown* item) {
     try {
-        if (m_records.HasItemRecord(GetUIDRef(item)))
+        const UIDRef ref = GetUIDRef(item);
+        if (m_records.HasItemRecord(ref))
             return true;
-        auto record = boost::make_shared<ZEPPageItemInfo>();
-        record->Init(item, m_pageBounds, m_job, static_cast<std::int32_t>(m_pageIndex + 1));
-        m_records.AppendItemRecord(std::move(record));
+        ZEPPageItemInfo& record = m_records.AppendRecord();
+        try {
+            record.Init(item, m_pageBounds, m_run, static_cast<std::int32_t>(m_pageIndex + 1));
+            m_records.NoteItemRecord(ref);
+        } catch (...) {
+            m_records.RemoveLastRecord();
+            throw;
+        }
         return true;
+    } catch (const CZEPFileWriteError&) {
+        throw;
     } catch (...) {
         return false;
     }

@@ -7,43 +7,84 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include <functional>
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
-#include <unordered_set>
-#include <utility>
 #include <vector>
 
-class BJobFile;
+class ZEPAnalysisRun;
 
 // The analysis records of an export run in collection order: each page's own record, then the
 // records of the items found on it. An item gets one record in the whole run, however often and
 // on however many pages it is found.
+//
+// The records are made in place in blocks that never move, and the pointers handed out share
+// one owner, the blocks: a record costs no allocation of its own, and the records go together
+// when the list and the last pointer to any of them are gone.
 class ZEPPageItemInfoList {
 public:
     using Records = std::vector<boost::shared_ptr<ZEPPageItemInfo>>;
 
-    void AppendPageRecord(boost::shared_ptr<ZEPPageItemInfo> record) {
-        m_records.push_back(std::move(record));
-    }
-    bool HasItemRecord(const UIDRef& item) const { return m_items.contains(Key(item)); }
-    // The record of the item its reference names.
-    void AppendItemRecord(boost::shared_ptr<ZEPPageItemInfo> record);
+    ZEPPageItemInfoList() = default;
+    ZEPPageItemInfoList(const ZEPPageItemInfoList&) = delete;
+    ZEPPageItemInfoList& operator=(const ZEPPageItemInfoList&) = delete;
+
+    // A new empty record after the others.
+    ZEPPageItemInfo& AppendRecord();
+    // Takes the last record away again (one whose analysis failed, of which no pointer was
+    // handed on).
+    void RemoveLastRecord();
+    bool HasItemRecord(const UIDRef& item) const { return m_recordedItems.Contains(item); }
+    // Notes that the item its reference names has a record now.
+    void NoteItemRecord(const UIDRef& item) { m_recordedItems.Insert(item); }
 
     Records& GetRecords() { return m_records; }
     const Records& GetRecords() const { return m_records; }
 
 private:
-    using ItemKey = std::pair<const IDataBase*, UID>;
-    struct KeyHash {
-        std::size_t operator()(const ItemKey& key) const {
-            return std::hash<const IDataBase*>()(key.first) ^
-                   std::hash<std::uint32_t>()(key.second.Get());
-        }
-    };
-    static ItemKey Key(const UIDRef& ref) { return {ref.GetDataBase(), ref.GetUID()}; }
+    // The storage of the records: blocks of records made in place, destroyed last to first.
+    class Blocks {
+    public:
+        Blocks() = default;
+        Blocks(const Blocks&) = delete;
+        Blocks& operator=(const Blocks&) = delete;
+        ~Blocks();
+        ZEPPageItemInfo& Emplace();
+        void DestroyLast();
 
+    private:
+        static constexpr std::size_t kRecordsPerBlock = 256;
+        struct Block {
+            alignas(ZEPPageItemInfo) std::byte bytes[kRecordsPerBlock][sizeof(ZEPPageItemInfo)];
+        };
+        ZEPPageItemInfo* At(std::size_t index) const;
+
+        std::vector<std::unique_ptr<Block>> m_blocks;
+        std::size_t m_count = 0;
+    };
+
+    // The items that have a record, one bit per UID of each database in pages of 65,536 UIDs,
+    // made when an item of the page first gets a record: UIDs are dense within a database, so
+    // a few pages hold a document's items, and growing never moves the bits already set.
+    class ItemSet {
+    public:
+        bool Contains(const UIDRef& item) const;
+        void Insert(const UIDRef& item);
+
+    private:
+        static constexpr std::uint32_t kPageBits = 16;
+        using Page = std::bitset<std::size_t{1} << kPageBits>;
+        struct OfDataBase {
+            const IDataBase* db;
+            std::vector<std::unique_ptr<Page>> pages; // by the UID's high 16 bits
+        };
+        std::vector<OfDataBase> m_databases;
+    };
+
+    boost::shared_ptr<Blocks> m_blocks;
     Records m_records;
-    std::unordered_set<ItemKey, KeyHash> m_items;
+    ItemSet m_recordedItems;
 };
 
 // A visitor of the item walker that keeps the walker alive while it lives.
@@ -62,20 +103,21 @@ private:
 class ZEPItemInfoCallback final : public CZEPCallback {
 public:
     // `pageIndex` is 0-based; `pageBounds` are in pasteboard coordinates. The records and the
-    // job are not owned.
-    ZEPItemInfoCallback(IPMUnknown* walker, ZEPPageItemInfoList& records, const BJobFile& job,
+    // export's run (its job, its change of the file system and its lookups) are not owned.
+    ZEPItemInfoCallback(IPMUnknown* walker, ZEPPageItemInfoList& records, ZEPAnalysisRun& run,
                         const PMRect& pageBounds, std::uint32_t pageIndex);
 
     // Items without geometry or hierarchy are passed over.
     void Visit(const PMMatrix& matrix, IPMUnknown* item, std::int32_t flags) override;
     // Analyses the item unless it has a record already; an item whose analysis throws gets no
-    // record (false).
+    // record (false), except that a file that cannot be written (CZEPFileWriteError) fails the
+    // export and is thrown on.
     bool Record(IPMUnknown* item);
 
 private:
     PMRect m_pageBounds;
     ZEPPageItemInfoList& m_records;
-    const BJobFile& m_job;
+    ZEPAnalysisRun& m_run;
     std::uint32_t m_pageIndex;
 };
 

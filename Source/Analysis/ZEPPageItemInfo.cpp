@@ -1,16 +1,14 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
+#include "Analysis/ZEPAnalysisRun.h"
 #include "Plugin/CZEPException.h"
+#include "host/sdk/Document.h"
 #include "host/sdk/Fonts.h"
 #include "host/sdk/Layout.h"
 #include "model/BJobFile.h"
 #include "model/KeyStrings.h"
 
 #include <string>
-
-ZEPPageItemInfo::ZEPPageItemInfo() {
-    Reset();
-}
 
 void ZEPPageItemInfo::Reset() {
     m_record.reset();
@@ -25,12 +23,18 @@ void ZEPPageItemInfo::Reset() {
     m_colorSummary.options = {0, 1, 0};
 }
 
-void ZEPPageItemInfo::Init(IPMUnknown* item, const PMRect& pageBounds, const BJobFile& job,
+void ZEPPageItemInfo::Init(IPMUnknown* item, const PMRect& pageBounds, ZEPAnalysisRun& run,
                            std::int32_t page) {
+    // The run is held for the analyses of this call only, also when one throws.
+    struct HeldRun {
+        ZEPAnalysisRun*& held;
+        ~HeldRun() { held = nullptr; }
+    };
+    m_run = &run;
+    const HeldRun holding{m_run};
     SetItem(item);
     m_pageBounds = pageBounds;
-    m_pageNumber = job.GetAbsoluteRuns().GetPosition(page);
-    m_placedImagesFolder = job.GetPlacedImagesFolder();
+    m_pageNumber = run.GetJob().GetAbsoluteRuns().GetPosition(page);
     m_fontSummary.SetEnabled(true);
     Analyse(item);
     AnalyseGeometry(item, pageBounds);
@@ -98,6 +102,13 @@ BPageItem& ZEPPageItemInfo::Record() {
     if (!m_record)
         m_record = std::make_unique<BPageItem>();
     return *m_record;
+}
+
+IPMUnknown* ZEPPageItemInfo::Utils(PMIID iid, InterfacePtr<IPMUnknown>& own) const {
+    if (m_run)
+        return m_run->GetUtils(iid);
+    own.reset(UtilsBoss::QueryUtils(iid));
+    return own.get();
 }
 
 void ZEPPageItemInfo::RecordTag(bool& flag, const ustring& tag,
@@ -198,7 +209,11 @@ void ZEPPageItemInfo::AnalyseGeometry(IPMUnknown* item, const PMRect& pageBounds
     ThrowIfNull(theGeometry, "theGeometry");
     const PMMatrix toPasteboard = InnerToPasteboardMatrix(theGeometry.get());
     m_innerBounds = theGeometry->GetBoundingBox();
-    m_pasteboardBounds = theGeometry->GetBoundingBox(toPasteboard);
+    // A matrix that neither rotates nor skews maps the inner box onto the box of the mapped item,
+    // which the host is asked for under any other.
+    m_pasteboardBounds = toPasteboard[1] == 0 && toPasteboard[2] == 0
+                             ? toPasteboard.TransformBounds(m_innerBounds)
+                             : theGeometry->GetBoundingBox(toPasteboard);
     if (!m_record)
         return;
     PMMatrix matrix;

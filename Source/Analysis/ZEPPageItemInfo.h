@@ -11,7 +11,6 @@
 #include "host/sdk/Geometry.h"
 #include "host/sdk/PMString.h"
 #include "model/BPageItem.h"
-#include "utils/FilePath.h"
 #include "utils/ustring.h"
 
 #include <array>
@@ -22,6 +21,7 @@
 class BJobFile;
 class IColorObject;
 class ITextModel;
+class ZEPAnalysisRun;
 
 // The colour summary of an item: three option bytes, then whether a colour of each kind was
 // found (flags are only ever set).
@@ -36,16 +36,19 @@ struct ItemStateFlags {
 
 class ZEPPageItemInfo {
 public:
-    ZEPPageItemInfo();
+    // An empty record, as Reset leaves it.
+    ZEPPageItemInfo() = default;
     virtual ~ZEPPageItemInfo() = default;
     ZEPPageItemInfo(const ZEPPageItemInfo&) = delete;
     ZEPPageItemInfo& operator=(const ZEPPageItemInfo&) = delete;
 
     // Analyses the item found on the page with the 1-based document page number `page`, whose
-    // bounds are `pageBounds` (pasteboard coordinates): SetItem, the page's position in the
-    // job's absolute page runs, the job's "PlacedImages" folder (created when missing), Analyse,
-    // AnalyseGeometry and ColorSpaceFlagsToTags; a record made on the way gets the page number.
-    virtual void Init(IPMUnknown* item, const PMRect& pageBounds, const BJobFile& job,
+    // bounds are `pageBounds` (pasteboard coordinates), in the export's run (its job, its change
+    // of the file system and what it looked up already): SetItem, the page's position in the
+    // job's absolute page runs, Analyse, AnalyseGeometry and ColorSpaceFlagsToTags; a record made
+    // on the way gets the page number. An embedded profile is written into the run's
+    // placed-images folder, which the run makes when the first one needs it.
+    virtual void Init(IPMUnknown* item, const PMRect& pageBounds, ZEPAnalysisRun& run,
                       std::int32_t page);
     // Reset, then keeps the item's reference and class. An item that is not stored throws
     // 0x52E1F "!(mPageItemRef)".
@@ -150,7 +153,6 @@ public:
     const PMRect& GetPasteboardBounds() const { return m_pasteboardBounds; }
     const ItemStateFlags& GetColorSummary() const { return m_colorSummary; }
     const FontSummary& GetFontSummary() const { return m_fontSummary; }
-    const UFileSpecCore& GetPlacedImagesFolder() const { return m_placedImagesFolder; }
     UID GetEmbeddedImageUID() const { return m_embeddedImageUID; }
     bool IsTextItem() const { return m_textItem; }
     bool IsTransparencyRecorded() const { return m_transparencyRecorded; }
@@ -160,19 +162,27 @@ public:
 protected:
     // The record, made as a plain page item when there is none.
     BPageItem& Record();
+    // The host's utilities of interface I: the run's during Init; outside Init asked for now and
+    // held by `own`. Null when the host has none.
+    template <typename I>
+    I* Utils(InterfacePtr<IPMUnknown>& own) const {
+        return static_cast<I*>(Utils(I::kDefaultIID, own));
+    }
+    IPMUnknown* Utils(PMIID iid, InterfacePtr<IPMUnknown>& own) const;
 
     std::unique_ptr<BPageItem> m_record;
     std::unique_ptr<BPageItemList> m_textRuns;
     PMRect m_pageBounds;
     std::uint32_t m_pageNumber = 0;
     ClassID m_itemClass;
-    UFileSpecCore m_placedImagesFolder;
-    ItemStateFlags m_colorSummary{{1, 1, 0}};
+    // The run of the Init under way; null outside Init, where an analysis looks up for itself.
+    ZEPAnalysisRun* m_run = nullptr;
+    ItemStateFlags m_colorSummary{{0, 1, 0}};
     FontSummary m_fontSummary;
     UIDRef m_itemRef;
     PMRect m_innerBounds;
     PMRect m_pasteboardBounds;
-    UID m_embeddedImageUID;
+    UID m_embeddedImageUID = kInvalidUID;
 
     // One flag per tag or finding, cleared by Reset.
     bool m_textItem = false;

@@ -1,6 +1,5 @@
 #include "Export/ZEPEPSExport.h"
 
-#include "Export/ZEPCreatedFile.h"
 #include "Export/ZEPPageBounds.h"
 #include "Export/ZEPPageGeometry.h"
 #include "Plugin/CZEPException.h"
@@ -12,7 +11,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 
 namespace {
 
@@ -82,6 +80,11 @@ void ExportPageEPS(const EPSExport& run, std::int32_t pageIndex, const UFileSpec
     ThrowIfError(CmdUtils::ProcessCommand(exportCmd.get()));
 }
 
+// The file of the page: the output file for the first exported page, "<leaf>#<n>" for the n-th.
+UFileSpecCore PageFile(const BJobFile& job, std::int32_t pageIndex) {
+    return job.GetOutputFile(job.GetAbsoluteRuns().GetPosition(pageIndex + 1));
+}
+
 void ExportPage(const EPSExport& run, std::int32_t pageIndex) {
     ShowExportProgress(run.job, pageIndex);
     PMRect pageRect;
@@ -95,24 +98,13 @@ void ExportPage(const EPSExport& run, std::int32_t pageIndex) {
     run.job.epsPageBox = PageRectToRect2D(whole);
     run.job.epsSecondBox = zeu::Rect2D::zero;
 
-    const std::uint32_t position = run.job.GetAbsoluteRuns().GetPosition(pageIndex + 1);
-    const UFileSpecCore file = run.job.GetOutputFile(position);
-    ZEPCreatedFile created(file);
-    if (!file.exists()) {
-        std::ofstream stream;
-        file.open_ofstream(stream, std::ios::out | std::ios::trunc | std::ios::binary);
-        stream.close();
-        if (!stream)
-            ThrowZEPException(ustring(), 0x52E0A);
-    }
-    ExportPageEPS(run, pageIndex, file);
-    created.Keep();
+    ExportPageEPS(run, pageIndex, PageFile(run.job, pageIndex));
 }
 
-} // namespace
-
-void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef& flattenerStyle) {
-    const EPSExport run{job, document, cmsWanted, flattenerStyle};
+// Calls `visit` with the 0-based index of each page of the absolute runs, in order; a run that is
+// not absolute throws 0x52E1F.
+template <typename Visit>
+void ForEachPage(const BJobFile& job, Visit&& visit) {
     for (const BPageRange& range : job.GetAbsoluteRuns()) {
         if (range.style != kPageRangeStyleAbsolute)
             ThrowZEPException("(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute",
@@ -121,6 +113,19 @@ void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef&
         // count bounds no work.
         const std::int64_t first = std::int64_t{range.firstPage} - 1;
         for (std::int64_t i = first; i < first + range.pageCount; ++i)
-            ExportPage(run, static_cast<std::int32_t>(i));
+            visit(static_cast<std::int32_t>(i));
     }
+}
+
+} // namespace
+
+void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef& flattenerStyle) {
+    const EPSExport run{job, document, cmsWanted, flattenerStyle};
+    ForEachPage(job, [&run](std::int32_t pageIndex) { ExportPage(run, pageIndex); });
+}
+
+std::vector<UFileSpecCore> EPSOutputFiles(const BJobFile& job) {
+    std::vector<UFileSpecCore> files;
+    ForEachPage(job, [&](std::int32_t pageIndex) { files.push_back(PageFile(job, pageIndex)); });
+    return files;
 }

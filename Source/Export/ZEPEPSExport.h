@@ -4,6 +4,9 @@
 
 #include "host/sdk/Database.h"
 #include "host/sdk/Document.h"
+#include "utils/FilePath.h"
+
+#include <vector>
 
 class BJobFile;
 
@@ -16,8 +19,11 @@ class BJobFile;
 // destination's 'St' is 1 and `cmsWanted`, else 14; `flattenerStyle` is the plug-in's flattener
 // style. Throws CZEPException: 0x52E1F
 // "(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute" for a run that is not absolute;
-// the code of the page rectangles' failure; 0x52E0A (empty text) when a page's file cannot be
-// created; 0x52E1E "(setPrefsCmd) == NULL", "(prefsData) == NULL", "(exportCmd) == NULL",
-// "(exportData) == NULL"; a host command's failure with its code and an empty text. Pages
-// already written stay; the failing page's file goes when this call created it.
+// the code of the page rectangles' failure; 0x52E1E "(setPrefsCmd) == NULL", "(prefsData) ==
+// NULL", "(exportCmd) == NULL", "(exportData) == NULL"; a host command's failure with its code
+// and an empty text. Nothing is created before the host writes a page's file; pages already
+// written stay (the export's file transaction puts back what stood there).
 void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef& flattenerStyle);
+
+// The files ExportEPS writes, in the order it writes them (a page that two runs hold, twice).
+std::vector<UFileSpecCore> EPSOutputFiles(const BJobFile& job);

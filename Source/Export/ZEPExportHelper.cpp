@@ -8,11 +8,13 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/IZEPJobList.h"
 #include "Plugin/ZEPActiveSelection.h"
+#include "Plugin/ZEPFileTransaction.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPPluginPrefs.h"
 #include "host/sdk/Selection.h"
 #include "model/BJobFile.h"
 #include "model/KeyStrings.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,18 +53,71 @@ bool HasMoreThanOnePage(const BPageRangeAbsoluteList& runs) {
     return false;
 }
 
+bool IsSamePlace(const UFileSpecCore& first, const UFileSpecCore& second) {
+    return first.is_valid() && second.is_valid() &&
+           platform::isSamePlace(first.wide_path(), second.wide_path());
+}
+
+// Every absolute run holds pages, and only pages the document has: else 0x52E3C. Runs of another
+// style are refused by the collection.
+void CheckPageRuns(const BJobFile& job, const IPageList& pageList) {
+    for (const BPageRange& run : job.GetAbsoluteRuns()) {
+        const std::int64_t last = std::int64_t{run.firstPage} + run.pageCount - 1;
+        if (run.style == kPageRangeStyleAbsolute &&
+            (run.pageCount < 1 || run.firstPage < 1 || last > pageList.GetPageCount()))
+            ThrowZEPException(ustring(), kZEPPageRunError);
+    }
+}
+
+// The output file and the page-item file must be absolute paths, as the job folder; the job's
+// paths must name files a Windows system could have (0x52E0A with the platform's reason); and the
+// page-item file must be no file of the output, which it would overwrite (0x52E3D).
+void CheckOutputFiles(const BJobFile& job) {
+    if (!job.outputFile.is_absolute())
+        ThrowZEPException("!(jobs->outputFile.is_absolute())", kZEPFailedConditionError);
+    if (!job.pageItemFile.is_absolute())
+        ThrowZEPException("!(jobs->pageItemFile.is_absolute())", kZEPFailedConditionError);
+    for (const UFileSpecCore& file :
+         {job.jobFolder, job.outputFile, PDFOutputFile(job), job.pageItemFile})
+        if (const auto refusal =
+                file.is_valid() ? platform::pathRefusal(file.path().view()) : std::nullopt)
+            ThrowZEPException("The file cannot be written: " + ustring(refusal->c_str()) + ".",
+                              kZEPFileWriteError);
+    if (IsOutputFileOf(job, job.pageItemFile))
+        ThrowZEPException("The page-item file " + job.pageItemFile.path() +
+                              " is a file of the output " + job.outputFile.path() + ".",
+                          kZEPSameFileError);
+}
+
+// Decimal digits only, at least one.
+bool IsNumber(const ustring& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 } // namespace
 
 bool ZEPExportHelper::Export(IDocument* document, BJobFile* job) {
     Prepare(document, job);
     ZEPExportJobFileHelper helper(*this);
-    helper.CollectPageItems();
-    if (ShouldExportPDF())
+    CheckPageRuns(*m_job, *m_pageList);
+    CheckOutputFiles(*m_job);
+    ZEPFileTransaction files;
+    files.WatchFolder(m_job->GetPlacedImagesFolderPath());
+    helper.CollectPageItems(&files);
+    if (ShouldExportPDF()) {
+        files.Expect(PDFOutputFile(*m_job));
         helper.ExportPDF();
-    else
+    } else {
+        for (const UFileSpecCore& file : EPSOutputFiles(*m_job))
+            files.Expect(file);
         helper.ExportEPS();
-    if (!m_job->WritePageItemFile())
-        ThrowZEPException(ustring(), kZEPFileWriteError);
+    }
+    // The page-item file names the profiles, which must be in place for that.
+    files.PutInPlace();
+    if (!m_job->WritePageItemFile(files.Stage(m_job->pageItemFile)))
+        ThrowFileWriteError(m_job->pageItemFile.path());
+    files.Commit();
     return true;
 }
 
@@ -228,4 +283,16 @@ std::int32_t SelectionPageOfSpread(const PMRect& selection, const PMRect& pages,
 bool WantsColorManagedEPS(const BJobFile& job) {
     const BGroup& group = job.GetCurrentGroup();
     return !group.empty() && group.front().GetStyle() == kColorManagedEPSStyle;
+}
+
+bool IsOutputFileOf(const BJobFile& job, const UFileSpecCore& file) {
+    if (IsSamePlace(file, PDFOutputFile(job)) || IsSamePlace(file, job.outputFile))
+        return true;
+    const ustring prefix = job.outputFile.name(true) + "#";
+    const ustring leaf = file.name(true);
+    UFileSpecCore folder = file;
+    UFileSpecCore outputFolder = job.outputFile;
+    return leaf.size() > prefix.size() && leaf.substr(0, prefix.size()) == prefix &&
+           IsNumber(leaf.substr(prefix.size())) && folder.to_parent() && outputFolder.to_parent() &&
+           IsSamePlace(folder, outputFolder);
 }

@@ -20,6 +20,7 @@
 
 class BJobFile;
 class ZEPExportJobFileHelper;
+class ZEPFileTransaction;
 
 // One export of a job; lives on the stack of the export handler.
 class ZEPExportHelper {
@@ -28,10 +29,14 @@ public:
     ZEPExportHelper(const ZEPExportHelper&) = delete;
     ZEPExportHelper& operator=(const ZEPExportHelper&) = delete;
 
-    // Prepare, then the run: the job-file helper decides the scope and changes the document,
-    // the page items are collected, PDF or EPS is written and then the job's page-item file
-    // (failing: 0x52E0A with an empty text). The helper's end undoes the changes, also when a
-    // step throws. True on completion; every failure is thrown.
+    // Prepare, then the run: the job-file helper decides the scope and changes the document;
+    // the job is refused, before anything is written, when a page run lies outside the document
+    // (0x52E3C) or the page-item file is a file the PDF or EPS output would write (0x52E3D naming
+    // both); the page items are collected, PDF or EPS is written and then the job's page-item
+    // file. All the files are one change of the file system (Plugin/ZEPFileTransaction.h): a
+    // file that cannot be written (CZEPFileWriteError, naming it) or any other failure leaves the
+    // folders as they were. The helper's end undoes the document changes, also when a step
+    // throws. True on completion; every failure is thrown.
     bool Export(IDocument* document, BJobFile* job);
     // Keeps the document (null: the front document, none: 0x52E1E "(result) == NULL"), the job
     // (null: 0x52E1E "(jobs) == NULL") and the document's page list (none: 0x52E1E
@@ -122,7 +127,9 @@ public:
     // "(iSpread) == NULL", "(pageGeom) == NULL"; no selection job suite throws 0x52E36.
     void DetermineExportScope();
     // One record per exported page and per page item on it, handed to the job's page-item list.
-    void CollectPageItems();
+    // The files it writes (embedded graphics, embedded profiles) are staged in `files`; without
+    // one they are written in place.
+    void CollectPageItems(ZEPFileTransaction* files = nullptr);
     // The job's pages as one PDF file (Export/ZEPPDFExport.h) with the plug-in's flattener style.
     void ExportPDF();
     // The job's pages as EPS files (Export/ZEPEPSExport.h), colour-managed when the job wants it,
@@ -156,3 +163,7 @@ std::int32_t SelectionPageOfSpread(const PMRect& selection, const PMRect& pages,
 // True when the job's current group has a destination and the first one's 'St' is 1 (EPS with
 // colour management switched on).
 bool WantsColorManagedEPS(const BJobFile& job);
+
+// True when `file` names the place of a file that the job's PDF or EPS output writes: the PDF
+// file, the output file or a further EPS file ("<output leaf>#<n>" beside it).
+bool IsOutputFileOf(const BJobFile& job, const UFileSpecCore& file);

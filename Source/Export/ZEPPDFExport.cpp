@@ -1,6 +1,5 @@
 #include "Export/ZEPPDFExport.h"
 
-#include "Export/ZEPCreatedFile.h"
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "host/sdk/Errors.h"
@@ -111,14 +110,19 @@ void BuildExportPageList(const BJobFile& job, IDocument* document, InterfacePtr<
     iPageOutput->SetDocumentName(document->GetName());
 }
 
-void ExportPDF(BJobFile& job, const PMString& flattenerStyleName) {
+UFileSpecCore PDFOutputFile(const BJobFile& job) {
     UFileSpecCore pdfFile = job.outputFile;
     const ustring leafName = pdfFile.name(false);
     if (!(pdfFile.to_parent() && pdfFile.descend(leafName + ".pdf")))
+        return UFileSpecCore();
+    return pdfFile;
+}
+
+void ExportPDF(BJobFile& job, const PMString& flattenerStyleName) {
+    const UFileSpecCore pdfFile = PDFOutputFile(job);
+    if (!pdfFile.is_valid())
         ThrowZEPException("!(pdfFile.to_parent() && pdfFile.descend(leafName + \".pdf\"))",
                           0x52E1F);
-    ZEPCreatedFile created(pdfFile);
-    // An IDFile left empty (the file cannot be made) fails the host's write, which reports it.
     const IDFile idFile = MakeIDFile(pdfFile);
     IDocument* document = GetFrontDocument();
     InterfacePtr<ICommand> pdfExportCmd(CmdUtils::CreateCommand(kPDFExportCmdBoss));
@@ -141,5 +145,4 @@ void ExportPDF(BJobFile& job, const PMString& flattenerStyleName) {
     iOutputFile->SetFile(idFile);
     ThrowIfError(CmdUtils::ProcessCommand(pdfExportCmd.get()));
     ThrowIfError(ErrorUtils::PMGetGlobalErrorCode());
-    created.Keep();
 }

@@ -6,20 +6,25 @@
 #include "host/sdk/Command.h"
 #include "host/sdk/Document.h"
 #include "host/sdk/PMString.h"
+#include "utils/FilePath.h"
 
 class BJobFile;
 class IPDFExportPrefs;
 
-// Writes the PDF: the job's output path ('FS') with the extension ".pdf" in place of its own (an
-// output path without extension gets ".pdf" appended), the pages of the job's absolute page
+// The PDF file of the job: its output path ('FS') with the extension ".pdf" in place of its own
+// (an output path without extension gets ".pdf" appended); the empty path when the output path
+// has no folder.
+UFileSpecCore PDFOutputFile(const BJobFile& job);
+
+// Writes the PDF to PDFOutputFile(job): the pages of the job's absolute page
 // list, the flattener style of that name, a progress bar "Generating PDF" over 0 to the job's
 // 'NP'. Throws CZEPException: 0x52E1F "!(pdfFile.to_parent() && pdfFile.descend(leafName +
 // ".pdf"))" for an output path with no folder; 0x52E1E "(result) == NULL" with no front
 // document, "(pdfExportCmd) == NULL", "(pdfExportPrefs) == NULL", "(iFirstFlag) == NULL",
 // "(iSecondFlag) == NULL", "(iPageList) == NULL", "(pageUID) == NULL", "(iPageOutput) == NULL",
 // "(iOutputFile) == NULL" for what the host does not give; the command's failure, or an error it
-// leaves in the host's global error, with that code and an empty text. On failure a PDF file that
-// this call created is removed again.
+// leaves in the host's global error, with that code and an empty text. Nothing is created before
+// the host writes the file.
 void ExportPDF(BJobFile& job, const PMString& flattenerStyleName);
 
 // Fills the PDF export preferences from the job (compatibility, image resolutions, font

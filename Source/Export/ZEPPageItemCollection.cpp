@@ -2,10 +2,12 @@
 // the host's item walker reaches on it, the data of embedded graphics saved into files of their
 // own, the printout and spread transparency analyses, and the hand-over of every record into the
 // job's page-item list.
+#include "Analysis/ZEPAnalysisRun.h"
 #include "Analysis/ZEPTransparencyFlattener.h"
 #include "Export/ZEPExportHelper.h"
 #include "Export/ZEPPageGeometry.h"
 #include "Plugin/CZEPException.h"
+#include "Plugin/ZEPFileTransaction.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
 #include "host/sdk/EmbeddedData.h"
@@ -13,8 +15,7 @@
 #include "host/sdk/LayerCommands.h"
 #include "host/sdk/Stream.h"
 #include "model/BJobFile.h"
-
-#include <boost/make_shared.hpp>
+#include "platform/files.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,8 +26,9 @@ namespace {
 constexpr std::int32_t kWalkFlags = IItemWalker::kByPage | IItemWalker::kEnterGroups;
 
 // The page's own record and the records of the items on it.
-void CollectPage(IDocument* document, BJobFile& job, IPageList& pageList, IItemWalker* walker,
+void CollectPage(IDocument* document, ZEPAnalysisRun& run, IPageList& pageList, IItemWalker* walker,
                  std::int32_t index, bool hasSelectionModifier, ZEPPageItemInfoList& records) {
+    const BJobFile& job = run.GetJob();
     PMRect pageRect;
     PMRect bleedRect;
     ThrowIfError(ErrorCode(static_cast<std::uint32_t>(GetPasteboardPageBleedRects(
@@ -39,10 +41,14 @@ void CollectPage(IDocument* document, BJobFile& job, IPageList& pageList, IItemW
     ThrowIfNull(iSpread, "iSpread");
     InterfacePtr<IGeometry> iGeometry(page, UseDefaultIID{});
     ThrowIfNull(iGeometry, "iGeometry");
-    auto pageRecord = boost::make_shared<ZEPPageItemInfo>();
-    pageRecord->InitWithoutAnalysis(iGeometry.get(), bleedRect, job, index + 1);
-    records.AppendPageRecord(std::move(pageRecord));
-    ZEPItemInfoCallback callback(walker, records, job, bleedRect,
+    ZEPPageItemInfo& pageRecord = records.AppendRecord();
+    try {
+        pageRecord.InitWithoutAnalysis(iGeometry.get(), bleedRect, job, index + 1);
+    } catch (...) {
+        records.RemoveLastRecord();
+        throw;
+    }
+    ZEPItemInfoCallback callback(walker, records, run, bleedRect,
                                  static_cast<std::uint32_t>(index));
     InterfacePtr<IShape> shape(iSpread, UseDefaultIID{});
     if (shape)
@@ -55,7 +61,8 @@ bool NeedsFileOfItsOwn(const BPlacedGraphic& graphic) {
 }
 
 // The next free "EmbeddedGraphic#n" in the job folder, the counter running on over the whole
-// run; the empty path when the name does not descend from the folder.
+// run: a name is taken when something is there or the export's own files may take it. The empty
+// path when the name does not descend from the folder.
 UFileSpecCore NextFreeGraphicFile(const BJobFile& job, std::uint32_t& counter) {
     UFileSpecCore file;
     do {
@@ -64,15 +71,17 @@ UFileSpecCore NextFreeGraphicFile(const BJobFile& job, std::uint32_t& counter) {
         if (!file.descend(
                 ustring::format("EmbeddedGraphic#%lu", static_cast<unsigned long>(counter))))
             return UFileSpecCore();
-    } while (file.exists());
+    } while (file.exists() || IsOutputFileOf(job, file) ||
+             platform::isSamePlace(file.wide_path(), job.pageItemFile.wide_path()));
     return file;
 }
 
 // Writes the embedded data of each placed graphic that has no usable link into a file of its
-// own in the job folder, which becomes the graphic's link. A file that cannot be opened skips
-// the graphic; data the document does not hold leaves the new file empty and the link as it was.
+// own in the job folder (staged in `files` when given), which becomes the graphic's link. Data
+// the document does not hold leaves the new file empty and the link as it was. A file that
+// cannot be opened, written or closed throws CZEPFileWriteError.
 void WriteEmbeddedGraphics(IDocument* document, const BJobFile& job,
-                           const ZEPPageItemInfoList::Records& records) {
+                           const ZEPPageItemInfoList::Records& records, ZEPFileTransaction* files) {
     std::uint32_t counter = 0;
     IDataBase* db = GetUIDRef(document).GetDataBase();
     for (const auto& record : records) {
@@ -84,16 +93,19 @@ void WriteEmbeddedGraphics(IDocument* document, const BJobFile& job,
             record->GetEmbeddedImageUID() == kInvalidUID)
             continue;
         const UFileSpecCore file = NextFreeGraphicFile(job, counter);
-        std::unique_ptr<IPMStream> stream = StreamUtil::CreateFileStreamWrite(MakeIDFile(file));
+        const UFileSpecCore target = files ? files->Stage(file) : file;
+        std::unique_ptr<IPMStream> stream = StreamUtil::CreateFileStreamWrite(MakeIDFile(target));
         if (!stream)
-            continue;
+            ThrowFileWriteError(file.path());
         InterfacePtr<IEmbeddedData> data(UIDRef(db, record->GetEmbeddedImageUID()),
                                          UseDefaultIID{});
-        if (!data)
-            continue;
-        data->WriteData(stream.get(), 0);
-        stream.reset();
-        graphic->SetLinkPath(file.path());
+        if (data)
+            data->WriteData(stream.get(), 0);
+        stream->Close();
+        if (stream->Failed())
+            ThrowFileWriteError(file.path());
+        if (data)
+            graphic->SetLinkPath(file.path());
     }
 }
 
@@ -113,24 +125,25 @@ void HandOver(const ZEPPageItemInfoList::Records& records, BPageItemList& list) 
 
 } // namespace
 
-void ZEPExportJobFileHelper::CollectPageItems() {
+void ZEPExportJobFileHelper::CollectPageItems(ZEPFileTransaction* files) {
     IDocument* document = m_owner.GetDocument();
     BJobFile& job = m_owner.GetJob();
     InterfacePtr<IItemWalker> theWalker(
         static_cast<IItemWalker*>(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)));
     ThrowIfNull(theWalker, "theWalker");
     const bool hasSelectionModifier = m_modifiers[kSelectionSlot] != nullptr;
+    ZEPAnalysisRun analysisRun(job, files);
     for (const BPageRange& run : job.GetAbsoluteRuns()) {
         if (run.style != kPageRangeStyleAbsolute)
             ThrowZEPException("(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute",
                               kZEPFailedConditionError);
         const std::int64_t end = std::int64_t(run.firstPage) - 1 + run.pageCount;
         for (std::int64_t index = std::int64_t(run.firstPage) - 1; index < end; ++index)
-            CollectPage(document, job, *m_owner.GetPageList(), theWalker.get(),
+            CollectPage(document, analysisRun, *m_owner.GetPageList(), theWalker.get(),
                         static_cast<std::int32_t>(index), hasSelectionModifier, m_records);
     }
     const ZEPPageItemInfoList::Records& records = m_records.GetRecords();
-    WriteEmbeddedGraphics(document, job, records);
+    WriteEmbeddedGraphics(document, job, records, files);
     InterfacePtr<ILayerUtils> iLayerUtils(UtilsBoss::QueryUtils<ILayerUtils>());
     ThrowIfNull(iLayerUtils, "iLayerUtils");
     if (iLayerUtils->IsPrintingSuppressed(document, false) && !records.empty())

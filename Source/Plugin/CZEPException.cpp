@@ -11,8 +11,15 @@ CZEPException::CZEPException(const ustring& message, std::uint32_t code)
     m_domain = kZEPDomain;
 }
 
+CZEPFileWriteError::CZEPFileWriteError(const ustring& path)
+    : CZEPException("The file " + path + " cannot be written.", kZEPFileWriteError) {}
+
 void ThrowZEPException(const ustring& message, std::uint32_t code) {
     throw CZEPException(message, code);
+}
+
+void ThrowFileWriteError(const ustring& path) {
+    throw CZEPFileWriteError(path);
 }
 
 void ThrowIfError(ErrorCode code) {

@@ -22,8 +22,17 @@ public:
     CZEPException(const ustring& message, std::uint32_t code);
 };
 
+// A file the plug-in writes cannot be written: code 0x52E0A, with a text that names the file.
+// Unlike a limitation of one item's analysis, it fails the export wherever it happens.
+class CZEPFileWriteError : public CZEPException {
+public:
+    explicit CZEPFileWriteError(const ustring& path);
+};
+
 // Raises a CZEPException; every raise of the plug-in goes through it.
 [[noreturn]] void ThrowZEPException(const ustring& message, std::uint32_t code);
+// Raises a CZEPFileWriteError: "The file " + path + " cannot be written.".
+[[noreturn]] void ThrowFileWriteError(const ustring& path);
 
 // A missing host interface, command or object: code 0x52E1E with "(" + expression + ") == NULL".
 template <typename Pointer>

@@ -67,12 +67,6 @@ UFileSpecCore GetCommonAppDataVendorFolder() {
 }
 
 IDFile MakeIDFile(const UFileSpecCore& spec) {
-    if (!spec.exists()) {
-        std::ofstream created;
-        spec.open_ofstream(created, std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!created)
-            return IDFile();
-    }
     return IDFile(spec.path().toWString());
 }
 

@@ -31,8 +31,8 @@ void ShowSessionSubMessage(const ustring& text);
 
 // "Adobe" in the common application data folder.
 UFileSpecCore GetCommonAppDataVendorFolder();
-// The host's reference to the file, created empty when it does not exist; an empty IDFile when
-// it cannot be created.
+// The host's reference to the file. Nothing is created: an export's file appears under its name
+// only once it is complete, and a missing folder fails the host's write, which reports it.
 IDFile MakeIDFile(const UFileSpecCore& spec);
 
 // The translated plug-in name followed by its version ("5.9.9.1"), and the translated author;

@@ -73,3 +73,7 @@ inline constexpr std::uint32_t kZEPWorkingSpaceProfileError = 0x52E38;
 inline constexpr std::uint32_t kZEPDestinationSetError = 0x52E3A;
 // The companion application was not told of an export, so its marks are not stored.
 inline constexpr std::uint32_t kZEPExportNotReportedError = 0x52E3B;
+// A page run of the job lies outside the document (or holds no page).
+inline constexpr std::uint32_t kZEPPageRunError = 0x52E3C;
+// Two files of one export are one and the same file.
+inline constexpr std::uint32_t kZEPSameFileError = 0x52E3D;

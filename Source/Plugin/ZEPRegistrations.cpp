@@ -132,6 +132,8 @@ constexpr ErrorStringResource kErrorStrings[] = {
     {650, ErrorCode(0x52E3A), "The list of destinations to deliver again cannot be read."},
     {650, ErrorCode(0x52E3B),
      "The companion application cannot be told of the export: its destinations stay unexported."},
+    {650, ErrorCode(0x52E3C), "The job's pages lie outside the document."},
+    {650, ErrorCode(0x52E3D), "Two files of the export are one and the same file."},
 };
 
 // The plug-in's menu items, all in the menu that carries the product's name.

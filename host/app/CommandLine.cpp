@@ -61,6 +61,9 @@ environment:
   ZEP_COMMON_APPDATA  common application data (default /usr/local/share); XDG_DATA_HOME the
                       user's (default $HOME/.local/share); TMPDIR the temporary folder
   ZEP_DEBUG_OUTPUT    when set, the plug-in's debug output goes to standard error
+  ZEPHOST_KILL_AT_FILE_OPERATION=N
+                      kill zephost (SIGKILL) just before its N-th file operation that changes
+                      the file system, as a crash there would
 
 exit status:
   0  every step ran and no alert was shown

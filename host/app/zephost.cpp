@@ -20,8 +20,10 @@
 #include "host/standin/Recorder.h"
 #include "host/standin/Scripting.h"
 #include "host/standin/Selection.h"
+#include "platform/files.h"
 #include "platform/pipe.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -233,9 +235,24 @@ std::string SocketPath(const std::u16string& pipe) {
     return path ? std::filesystem::absolute(*path).string() : std::string(pipe.begin(), pipe.end());
 }
 
+// The crash that ZEPHOST_KILL_AT_FILE_OPERATION asks for, if any.
+void KillAtFileOperation() {
+    const char* text = std::getenv("ZEPHOST_KILL_AT_FILE_OPERATION");
+    char* end = nullptr;
+    const unsigned long long at = text ? std::strtoull(text, &end, 10) : 0;
+    if (at == 0 || *end != '\0')
+        return;
+    platform::setFileOperationHook([at](std::uint64_t n, platform::FileOperation) {
+        if (n == at)
+            std::raise(SIGKILL);
+        return true;
+    });
+}
+
 // Loads the plug-in and runs the steps; the exit code.
 int RunSteps(const CommandLine& line, CompanionListener* companion, LogView& log) {
     host::Reset();
+    KillAtFileOperation();
     std::string error;
     IPlugIn* plugin =
         host::OpenPluginLibrary(line.plugin.empty() ? ZEP_PLUGIN_LIBRARY : line.plugin, error);

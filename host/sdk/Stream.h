@@ -28,6 +28,10 @@ public:
     // A UID, as its 32-bit number.
     void XferReference(UID& uid);
 
+    // Ends the stream: a file writer writes out what it holds and closes its file, and a failure
+    // of either fails the stream. Nothing more is written after it (42nd operation).
+    void Close();
+
     // Moves the position; a position outside the stream fails it.
     void Seek(std::int64_t offset, SeekMode mode);
     std::uint64_t Position() const { return m_position; }
@@ -44,6 +48,8 @@ protected:
     // Read or write exactly `count` bytes at the position; false when that cannot be done.
     virtual bool ReadAt(std::uint64_t position, void* bytes, std::size_t count) = 0;
     virtual bool WriteAt(std::uint64_t position, const void* bytes, std::size_t count) = 0;
+    // Ends the stream's use of what lies behind it; false when that fails.
+    virtual bool Finish() { return true; }
 
 private:
     template <typename T>
@@ -55,6 +61,7 @@ private:
 };
 
 namespace StreamUtil {
-// A stream that writes the file (created or emptied); null when the file cannot be opened.
+// A stream that writes the file (created or emptied); null when the file cannot be opened. The
+// bytes reach the file when the stream is closed (IPMStream::Close, or its destruction).
 std::unique_ptr<IPMStream> CreateFileStreamWrite(const IDFile& file);
 } // namespace StreamUtil

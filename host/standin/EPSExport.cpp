@@ -9,8 +9,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace host {
@@ -124,11 +124,10 @@ std::string EPSNumber(double value) {
     return text;
 }
 
-bool WriteEPS(const std::string& path, const Document& document, UID page, const Sides& bleed) {
+bool WriteEPS(std::ostream& out, const Document& document, UID page, const Sides& bleed) {
     const Page& data = document.layout.pages.at(page);
     const double width = bleed.left + data.width + bleed.right;
     const double height = bleed.bottom + data.height + bleed.top;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << "%!PS-Adobe-3.0 EPSF-3.0\n"
         << "%%BoundingBox: 0 0 " << static_cast<long long>(std::ceil(width)) << " "
         << static_cast<long long>(std::ceil(height)) << "\n"
@@ -139,7 +138,6 @@ bool WriteEPS(const std::string& path, const Document& document, UID page, const
         << kPostScriptProlog << "%%EndProlog\n%%Page: 1 1\n"
         << PostScriptContent(DrawPage(document, page, bleed));
     out << "showpage\n%%Trailer\n%%EOF\n";
-    out.close();
     return static_cast<bool>(out);
 }
 
@@ -165,8 +163,8 @@ protected:
                      PrefNumber(IEPSExportPrefsCmdData::kBleedTop),
                      PrefNumber(IEPSExportPrefsCmdData::kBleedRight),
                      PrefNumber(IEPSExportPrefsCmdData::kBleedBottom)};
-        const ErrorCode written = WriteOutputFile(data->File(), [&](const std::string& path) {
-            return WriteEPS(path, *document, *page, bleed);
+        const ErrorCode written = WriteOutputFile(data->File(), [&](std::ostream& out) {
+            return WriteEPS(out, *document, *page, bleed);
         });
         if (written != kSuccess) {
             const PMString text = UnwritableFileText(data->File());

@@ -42,23 +42,23 @@ PMString UnwritableFileText(const IDFile& file) {
                     (problem.empty() ? "" : ": " + problem));
 }
 
-ErrorCode WriteOutputFile(const IDFile& file,
-                          const std::function<bool(const std::string& posixPath)>& write) {
-    const std::optional<std::string> target = platform::toPosixPath(file.GetString());
-    if (file.IsEmpty() || !target || Faults::Instance().FileStreamOpenFails(file.GetString()))
+ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostream& out)>& write) {
+    if (file.IsEmpty() || !platform::toPosixPath(file.GetString()) ||
+        Faults::Instance().FileStreamOpenFails(file.GetString()))
         return kFileWriteErr;
-    const std::string part = *target + ".part";
+    const std::u16string part = platform::temporarySibling(file.GetString());
     bool written = false;
-    try {
-        written = write(part);
-    } catch (const std::exception&) {
-        written = false;
+    {
+        platform::OutputFileStream out;
+        try {
+            written = out.open(part) && write(out);
+        } catch (const std::exception&) {
+            written = false;
+        }
+        written = out.close() && written;
     }
-    std::error_code failed;
-    if (written)
-        std::filesystem::rename(part, *target, failed);
-    if (!written || failed) {
-        std::filesystem::remove(part, failed);
+    if (!written || !platform::replaceFile(part, file.GetString())) {
+        static_cast<void>(platform::deleteFile(part));
         return kFileWriteErr;
     }
     Recorder::Instance().Record(Channel::Outputs, PMString(file.GetString()).GetUTF8String());

@@ -8,6 +8,7 @@
 #include "host/sdk/PMString.h"
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 namespace host {
@@ -24,13 +25,13 @@ std::string PathProblem(const std::u16string& path);
 // given no output file" for an empty one).
 PMString UnwritableFileText(const IDFile& file);
 
-// Writes an output file through `write`, which gets the POSIX path of a temporary file beside
-// the target, and then puts it in the target's place, replacing what stood there. kSuccess, or
-// kFileWriteErr when the file names no place in the file system, file streams fail
-// (host::Faults), `write` returns false or throws, or the file cannot be put in place; then
-// nothing is left of the new file and the target is as it was. A file written is recorded on
-// Channel::Outputs as its path in the host's form (UTF-8).
-ErrorCode WriteOutputFile(const IDFile& file,
-                          const std::function<bool(const std::string& posixPath)>& write);
+// Writes an output file through `write`, which writes its bytes to the stream it is given: they
+// go to a new temporary file beside the target (platform::temporarySibling), which then takes the
+// target's place in one rename, replacing what stood there. kSuccess, or kFileWriteErr when the
+// file names no place in the file system, file streams fail (host::Faults), `write` returns false
+// or throws, any write up to the file's close fails, or the rename fails; then the temporary file
+// is gone and the target is as it was. A file written is recorded on Channel::Outputs as its
+// path in the host's form (UTF-8).
+ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostream& out)>& write);
 
 } // namespace host

@@ -62,6 +62,7 @@ public:
     void AttachFacet(PMIID iid, std::unique_ptr<IPMUnknown> facet);
     // Takes the interface away, as a fault that tests inject.
     void RemoveFacet(PMIID iid);
+    bool HasFacet(PMIID iid) const;
 
     // The facet's implementation ID and read-write function (kInvalidImpl / null for facets the
     // host attached itself).

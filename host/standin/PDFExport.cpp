@@ -10,6 +10,7 @@
 #include "host/standin/Recorder.h"
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -99,7 +100,7 @@ private:
     PMString m_name;
 };
 
-bool WritePDF(const std::string& path, const Document& document, const std::vector<UID>& pages,
+bool WritePDF(std::ostream& out, const Document& document, const std::vector<UID>& pages,
               const PDFExportPrefs& prefs, const std::string& title) {
     const Sides bleed = document.layout.pageSetup ? document.layout.pageSetup->bleed : Sides{};
     std::vector<PDFPage> drawn;
@@ -118,8 +119,9 @@ bool WritePDF(const std::string& path, const Document& document, const std::vect
         if (prefs.Bar())
             prefs.Bar()->SetPosition(static_cast<std::int32_t>(drawn.size()));
     }
-    WritePDFFile(path, drawn, prefs.Version(), title);
-    return true;
+    const std::string bytes = PDFFileBytes(drawn, prefs.Version(), title);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
 }
 
 class PDFExportCmd final : public Command {
@@ -143,8 +145,8 @@ protected:
             ErrorUtils::PMSetGlobalErrorCode(kFailure);
             return;
         }
-        const ErrorCode written = WriteOutputFile(file->File(), [&](const std::string& path) {
-            return WritePDF(path, *document, output->Pages().UIDs(), *prefs,
+        const ErrorCode written = WriteOutputFile(file->File(), [&](std::ostream& out) {
+            return WritePDF(out, *document, output->Pages().UIDs(), *prefs,
                             output->Name().GetUTF8String());
         });
         if (written != kSuccess) {

@@ -1,5 +1,6 @@
 #include "host/standin/PDFFile.h"
 
+#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -58,8 +59,8 @@ QPDFObjectHandle Resources(const PDFPage& page) {
 
 } // namespace
 
-void WritePDFFile(const std::string& path, const std::vector<PDFPage>& pages,
-                  const std::string& version, const std::string& title) {
+std::string PDFFileBytes(const std::vector<PDFPage>& pages, const std::string& version,
+                         const std::string& title) {
     QPDF pdf;
     pdf.emptyPDF();
     QPDFPageDocumentHelper pageHelper(pdf);
@@ -77,10 +78,13 @@ void WritePDFFile(const std::string& path, const std::vector<PDFPage>& pages,
     QPDFObjectHandle info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
     info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title));
     pdf.getTrailer().replaceKey("/Info", info);
-    QPDFWriter writer(pdf, path.c_str());
+    QPDFWriter writer(pdf);
+    writer.setOutputMemory();
     writer.setDeterministicID(true);
     writer.forcePDFVersion(version);
     writer.write();
+    const std::shared_ptr<Buffer> bytes = writer.getBufferSharedPointer();
+    return std::string(reinterpret_cast<const char*>(bytes->getBuffer()), bytes->getSize());
 }
 
 } // namespace host

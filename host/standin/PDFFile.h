@@ -25,9 +25,9 @@ struct PDFPage {
     std::vector<PDFSeparation> separations;
 };
 
-// Writes the pages as a PDF of the version ("1.3" to "1.7") with /Title in its document
+// The bytes of a PDF of the pages, of the version ("1.3" to "1.7"), with /Title in its document
 // information and a file ID that follows from the content. Throws std::exception on failure.
-void WritePDFFile(const std::string& path, const std::vector<PDFPage>& pages,
-                  const std::string& version, const std::string& title);
+std::string PDFFileBytes(const std::vector<PDFPage>& pages, const std::string& version,
+                         const std::string& title);
 
 } // namespace host

@@ -2,7 +2,6 @@
 
 #include "platform/codepage.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -164,27 +163,27 @@ private:
             items.push_back(std::move(drawn));
     }
 
+    // The runs of the story that threads the frame (a frame belongs to one story at most).
     void AddText(UID frame, const TextFrame& shown, std::vector<DrawnText>& text) const {
-        for (const auto& [uid, story] : m_layout.stories) {
-            if (std::find(story.frames.begin(), story.frames.end(), frame) == story.frames.end())
-                continue;
-            PMMatrix toSpread(1, 0, 0, 1, -m_offset.X(), -m_offset.Y());
-            for (const TextLine& line : story.lines)
-                for (const TextRun& run : line.runs) {
-                    if (run.start < shown.start || run.start >= shown.start + shown.span ||
-                        run.span <= 0 || !story.text ||
-                        static_cast<std::size_t>(run.start) + static_cast<std::size_t>(run.span) >
-                            story.text->size())
-                        continue;
-                    PMMatrix matrix = run.matrix;
-                    matrix.PostConcat(toSpread);
-                    text.push_back({ShownText(std::u16string_view(*story.text)
-                                                  .substr(static_cast<std::size_t>(run.start),
-                                                          static_cast<std::size_t>(run.span))),
-                                    run.height, TextMatrix(matrix, PMPoint()),
-                                    RunColor(story, run.start)});
-                }
-        }
+        const Story* story = m_layout.StoryOfFrame(frame).second;
+        if (!story)
+            return;
+        PMMatrix toSpread(1, 0, 0, 1, -m_offset.X(), -m_offset.Y());
+        for (const TextLine& line : story->lines)
+            for (const TextRun& run : line.runs) {
+                if (run.start < shown.start || run.start >= shown.start + shown.span ||
+                    run.span <= 0 || !story->text ||
+                    static_cast<std::size_t>(run.start) + static_cast<std::size_t>(run.span) >
+                        story->text->size())
+                    continue;
+                PMMatrix matrix = run.matrix;
+                matrix.PostConcat(toSpread);
+                text.push_back({ShownText(std::u16string_view(*story->text)
+                                              .substr(static_cast<std::size_t>(run.start),
+                                                      static_cast<std::size_t>(run.span))),
+                                run.height, TextMatrix(matrix, PMPoint()),
+                                RunColor(*story, run.start)});
+            }
     }
     // The fill of the story's attribute run at the character; black where none is given.
     DrawColor RunColor(const Story& story, std::int32_t character) const {

@@ -5,7 +5,6 @@
 #include "platform/files.h"
 
 #include <cstring>
-#include <fstream>
 
 template <typename T>
 void IPMStream::XferNumber(T& value) {
@@ -52,6 +51,11 @@ void IPMStream::XferBytes(void* bytes, std::size_t count) {
     m_position += count;
 }
 
+void IPMStream::Close() {
+    if (!Finish())
+        Fail();
+}
+
 void IPMStream::Seek(std::int64_t offset, SeekMode mode) {
     const std::int64_t base = mode == kSeekFromStart ? 0
                               : mode == kSeekFromEnd ? static_cast<std::int64_t>(Size())
@@ -92,44 +96,50 @@ bool MemoryStream::WriteAt(std::uint64_t position, const void* bytes, std::size_
 
 namespace {
 
-// A stream that writes a file opened through the platform layer.
-class FileStream final : public IPMStream {
+// A stream that writes a file opened through the platform layer: the bytes gather in memory and
+// go to the file when the stream ends.
+class FileWriteStream final : public IPMStream {
 public:
-    explicit FileStream(std::fstream file) : IPMStream(false), m_file(std::move(file)) {}
+    explicit FileWriteStream(std::unique_ptr<platform::OutputFileStream> file)
+        : IPMStream(false), m_file(std::move(file)), m_bytes(MemoryStream::Writer()) {}
+    ~FileWriteStream() override { static_cast<void>(Finish()); }
 
 private:
-    std::uint64_t Size() const override { return m_size; }
-    // A writer never reads.
+    std::uint64_t Size() const override { return m_bytes->Bytes().size(); }
     bool ReadAt(std::uint64_t, void*, std::size_t) override { return false; }
     bool WriteAt(std::uint64_t position, const void* bytes, std::size_t count) override {
-        m_file.seekp(static_cast<std::streamoff>(position));
-        m_file.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
-        m_file.flush();
-        m_size = std::max(m_size, position + count);
-        return static_cast<bool>(m_file);
+        if (!m_file)
+            return false;
+        m_bytes->Seek(static_cast<std::int64_t>(position), kSeekFromStart);
+        m_bytes->XferBytes(const_cast<void*>(bytes), count);
+        return !m_bytes->Failed();
+    }
+    bool Finish() override {
+        if (!m_file)
+            return false;
+        const std::vector<std::uint8_t>& bytes = m_bytes->Bytes();
+        m_file->write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<std::streamsize>(bytes.size()));
+        const bool written = m_file->close();
+        m_file.reset();
+        return written;
     }
 
-    std::fstream m_file;
-    std::uint64_t m_size = 0;
+    std::unique_ptr<platform::OutputFileStream> m_file;
+    std::unique_ptr<MemoryStream> m_bytes;
 };
-
-std::unique_ptr<IPMStream> OpenFileStreamWrite(const IDFile& file) {
-    if (host::Faults::Instance().FileStreamOpenFails(file.GetString()))
-        return nullptr;
-    std::fstream stream;
-    platform::openStream(stream, file.GetString(),
-                         std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!stream)
-        return nullptr;
-    return std::make_unique<FileStream>(std::move(stream));
-}
 
 } // namespace
 
 namespace StreamUtil {
 
 std::unique_ptr<IPMStream> CreateFileStreamWrite(const IDFile& file) {
-    return OpenFileStreamWrite(file);
+    if (host::Faults::Instance().FileStreamOpenFails(file.GetString()))
+        return nullptr;
+    auto out = std::make_unique<platform::OutputFileStream>();
+    if (!out->open(file.GetString()))
+        return nullptr;
+    return std::make_unique<FileWriteStream>(std::move(out));
 }
 
 } // namespace StreamUtil

@@ -6,13 +6,13 @@
 #include "model/KeyStrings.h"
 #include "model/PageItemFileKeys.h"
 #include "model/SettingDefinitions.h"
+#include "platform/files.h"
 #include "utils/Logger.h"
 #include "utils/UKeyStream.h"
 #include "utils/uuid.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <span>
 #include <stdexcept>
@@ -391,9 +391,16 @@ UFileSpecCore BJobFile::GetOutputFile(long n) const {
     return file;
 }
 
-UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
+UFileSpecCore BJobFile::GetPlacedImagesFolderPath() const {
     UFileSpecCore folder = jobFolder;
     if (!folder.is_valid() || !folder.descend("PlacedImages"))
+        return UFileSpecCore();
+    return folder;
+}
+
+UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
+    UFileSpecCore folder = GetPlacedImagesFolderPath();
+    if (!folder.is_valid())
         return UFileSpecCore();
     // A file of that name makes mkdir succeed without giving a folder.
     if (folder.is_directory() || (folder.mkdir() && folder.is_directory()))
@@ -445,69 +452,142 @@ void BJobFile::ApplyProfileSettings() {
     }
 }
 
-bool BJobFile::WritePageItemFile() {
-    std::ofstream file;
-    pageItemFile.open_ofstream(file, std::ios::binary | std::ios::trunc);
-    if (!file.is_open() || file.fail()) {
-        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
-            << "cannot open page-item file " << pageItemFile.path();
-        return false;
+namespace {
+
+// The records of each page, asked for in ascending page order, from a list of records (items or
+// flatteners, some null) in one walk. Lists mostly lie in page order already, and then each run
+// of one page's records is that page's, in list order. The walk checks the order as it goes:
+// once a record's page is below the one before it, runs may have missed records of their page.
+template <class Pointer>
+class PageRuns {
+public:
+    explicit PageRuns(std::span<const Pointer> records)
+        : m_next(records.begin()), m_end(records.end()) {}
+
+    // Calls `visit` with each record of `page`, above the page asked for before, as it walks
+    // them; those of lower pages are passed over. Visiting each record where the walk reads its
+    // page keeps the walk going forward through memory: a run gathered first and visited after
+    // went back to records the caches had already let go of.
+    template <class Visit>
+    void ForEach(std::int32_t page, Visit visit) {
+        while (m_next != m_end && (*m_next == nullptr || (*m_next)->page < page))
+            Take();
+        for (; m_next != m_end && (*m_next == nullptr || (*m_next)->page == page); Take()) {
+            if (*m_next != nullptr)
+                visit(**m_next);
+        }
     }
-    bool written = false;
-    {
-        UKeyOutStream out(file, 0);
-        written = WritePageItems(out, file);
-        out.close();
+    // Whether the records walked so far lie in page order.
+    bool InOrder() const { return m_inOrder; }
+    // Walks the records that no run took: whether the whole list lies in page order.
+    bool RestInOrder() {
+        while (m_inOrder && m_next != m_end)
+            Take();
+        return m_inOrder;
     }
-    file.flush();
-    written = written && file.good();
-    file.close();
-    if (!written || file.fail()) {
-        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
-            << "cannot write page-item file " << pageItemFile.path();
-        return false;
+
+private:
+    void Take() {
+        if (*m_next != nullptr) {
+            m_inOrder = m_inOrder && (*m_next)->page >= m_lastPage;
+            m_lastPage = (*m_next)->page;
+        }
+        ++m_next;
     }
-    return true;
+
+    typename std::span<const Pointer>::iterator m_next;
+    typename std::span<const Pointer>::iterator m_end;
+    std::int32_t m_lastPage = std::numeric_limits<std::int32_t>::min();
+    bool m_inOrder = true;
+};
+
+// A record 140 holding the items of `page`.
+template <class Item>
+void WritePageRecord(UKeyOutStream& out, PageRuns<Item>& items, std::int32_t page) {
+    out.begin_record(kPageItemsKey);
+    items.ForEach(page, [&out](const BPageItem& item) { item.Write(out); });
+    out.end();
 }
 
-// One entry per page of the absolute runs ('PR', read from outside), with or without items, so
-// nothing in the job bounds the count more tightly than the 32-bit page numbers. The loop stops
-// at the first page whose writing fails (a full disk); a record 10 too long for the stream's
-// 32-bit length fails in UKeyOutStream::end. The pages are visited in ascending order, so the
-// items and flatteners, sorted by page once, are each walked once: the file takes time in
-// proportion to its size, not to pages times items.
-bool BJobFile::WritePageItems(UKeyOutStream& out, const std::ostream& file) const {
-    const BPageSet& pageSet = m_pageSets[kAnalysedPageSet - 1];
-    const std::vector<const BPageItem*> items = pageSet.items.SortedByPage();
-    const std::vector<const BTransparencyFlattener*> flatteners = pageSet.PageFlattenersByPage();
-    auto nextItem = items.begin();
-    auto nextFlattener = flatteners.begin();
-    // The items of `page`, passing over those of the pages before it.
-    const auto itemsOf = [&](std::int32_t page) {
-        while (nextItem != items.end() && (*nextItem)->page < page)
-            ++nextItem;
-        const auto first = nextItem;
-        while (nextItem != items.end() && (*nextItem)->page == page)
-            ++nextItem;
-        return std::span<const BPageItem* const>(first, nextItem);
-    };
+// The flattener record of `page` when it has one: the last of its records.
+template <class Flattener>
+void WriteFlattener(UKeyOutStream& out, PageRuns<Flattener>& flatteners, std::int32_t page) {
+    const BTransparencyFlattener* last = nullptr;
+    flatteners.ForEach(page,
+                       [&last](const BTransparencyFlattener& flattener) { last = &flattener; });
+    if (last != nullptr)
+        last->Write(out);
+}
 
+enum class PageItemsWritten { kWritten, kOutOfOrder, kFailed };
+
+// One entry per page of `pages` ('PR', read from outside), with or without items, so nothing in
+// the job bounds the count more tightly than the 32-bit page numbers. The loop stops at the
+// first page whose writing fails (a full disk) or whose records were found out of page order; a
+// record 10 too long for the stream's 32-bit length fails in UKeyOutStream::end. False when the
+// items or flatteners turned out not to lie in page order: the file is then wrong.
+template <class Item, class Flattener>
+bool WritePageItems(UKeyOutStream& out, const std::ostream& file, PageRuns<Item> items,
+                    PageRuns<Flattener> flatteners, std::int64_t pages) {
     out.begin_record(kPageItemRootKey);
     out.select_key(kPageIndexKey).write_int(kDocumentLevelIndex);
-    BPageItemList::WriteRecord(out, itemsOf(kDocumentLevelPage));
-    const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns.GetPageCount(),
-                                                      std::numeric_limits<std::int32_t>::max());
-    for (std::int64_t n = 1; n <= pages && file.good(); ++n) {
+    WritePageRecord(out, items, kDocumentLevelPage);
+    for (std::int64_t n = 1; n <= pages && file.good() && items.InOrder() && flatteners.InOrder();
+         ++n) {
         const auto page = static_cast<std::int32_t>(n);
         out.select_key(kPageIndexKey).write_int(page - 1);
-        BPageItemList::WriteRecord(out, itemsOf(page));
-        while (nextFlattener != flatteners.end() && (*nextFlattener)->page < page)
-            ++nextFlattener;
-        if (nextFlattener != flatteners.end() && (*nextFlattener)->page == page)
-            (*nextFlattener)->Write(out);
+        WritePageRecord(out, items, page);
+        WriteFlattener(out, flatteners, page);
     }
     out.end();
-    return file.good();
+    return items.RestInOrder() && flatteners.RestInOrder();
+}
+
+// Writes the whole file, logging a failure.
+template <class Item, class Flattener>
+PageItemsWritten WritePageItemFileOf(const UFileSpecCore& path, PageRuns<Item> items,
+                                     PageRuns<Flattener> flatteners, std::int64_t pages) {
+    platform::OutputFileStream file;
+    if (!file.open(path.wide_path())) {
+        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
+            << "cannot open page-item file " << path.path();
+        return PageItemsWritten::kFailed;
+    }
+    bool inOrder = false;
+    {
+        UKeyOutStream out(file, 0);
+        inOrder = WritePageItems(out, file, items, flatteners, pages);
+        out.close();
+    }
+    const bool written = file.close();
+    if (!written) {
+        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
+            << "cannot write page-item file " << path.path();
+        return PageItemsWritten::kFailed;
+    }
+    return inOrder ? PageItemsWritten::kWritten : PageItemsWritten::kOutOfOrder;
+}
+
+} // namespace
+
+// Items and flatteners mostly lie in page order: the file is written in one walk over each list,
+// which checks that order as it goes. Lists found out of order are sorted by page, once, and the
+// file written again from them. Either way each page is visited once and each record walked
+// once, so the file takes time in proportion to its size, not to pages times items.
+bool BJobFile::WritePageItemFile(const UFileSpecCore& target) const {
+    const BPageSet& pageSet = m_pageSets[kAnalysedPageSet - 1];
+    const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns.GetPageCount(),
+                                                      std::numeric_limits<std::int32_t>::max());
+    const PageItemsWritten written = WritePageItemFileOf(
+        target, PageRuns(pageSet.items.Items()),
+        PageRuns(std::span<const std::shared_ptr<BTransparencyFlattener>>(pageSet.pageFlatteners)),
+        pages);
+    if (written != PageItemsWritten::kOutOfOrder)
+        return written == PageItemsWritten::kWritten;
+    const std::vector<const BPageItem*> items = pageSet.items.SortedByPage();
+    const std::vector<const BTransparencyFlattener*> flatteners = pageSet.PageFlattenersByPage();
+    return WritePageItemFileOf(target, PageRuns(std::span(items)), PageRuns(std::span(flatteners)),
+                               pages) == PageItemsWritten::kWritten;
 }
 
 BGroup& BJobFile::GetCurrentGroup() {

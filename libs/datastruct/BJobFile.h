@@ -106,6 +106,9 @@ public:
     // empty path when the job folder is not a valid path (nothing is created) or when the folder
     // cannot be created (an ERROR record).
     UFileSpecCore GetPlacedImagesFolder() const;
+    // The folder GetPlacedImagesFolder gives, without making it; the empty path when the job
+    // folder is not a valid path.
+    UFileSpecCore GetPlacedImagesFolderPath() const;
 
     // Full paths of the resolved output profiles; null when none was resolved.
     const ustring* GetProcessProfile() const;
@@ -119,8 +122,10 @@ public:
     // Writes page set 2's items and page flattener records to the page-item file: a record 10
     // holding the document-level items (120 = -2), then for each page n of the absolute page
     // runs 120 = n - 1, the page's items and its flattener record. False, with an ERROR record,
-    // when the file cannot be opened or a write fails.
-    [[nodiscard]] bool WritePageItemFile();
+    // when the file cannot be opened or a write up to its close fails.
+    [[nodiscard]] bool WritePageItemFile() const { return WritePageItemFile(pageItemFile); }
+    // The same into `file` in place of the page-item file (a temporary one, to be put in place).
+    [[nodiscard]] bool WritePageItemFile(const UFileSpecCore& file) const;
 
     BGroupList& GetGroups() { return m_groups; }
     const BGroupList& GetGroups() const { return m_groups; }
@@ -150,7 +155,6 @@ private:
     void ReadJobRecord(UKeyInStream& in, std::int32_t mask, ReadResult& result) const;
     void CommitRead(ReadResult& result, std::int32_t mask);
     void WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const;
-    [[nodiscard]] bool WritePageItems(UKeyOutStream& out, const std::ostream& file) const;
 
     BGroupList m_groups;
     BGroup m_defaultGroup; // the current group when none is selected; never stored

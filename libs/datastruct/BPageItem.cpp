@@ -163,10 +163,3 @@ std::vector<const BPageItem*> BPageItemList::SortedByPage() const {
         sorted[i] = pages[i].item;
     return sorted;
 }
-
-void BPageItemList::WriteRecord(UKeyOutStream& out, std::span<const BPageItem* const> items) {
-    out.begin_record(kPageItemsKey);
-    for (const BPageItem* item : items)
-        item->Write(out);
-    out.end();
-}

@@ -149,11 +149,11 @@ public:
 
     // A record 140 holding every item of `page`, in list order (empty when there is none).
     void Write(UKeyOutStream& out, std::int32_t page) const;
+    // The items, null ones included, in list order.
+    std::span<const std::shared_ptr<BPageItem>> Items() const { return m_items; }
     // The non-null items in ascending page order, list order kept within a page. A writer that
     // visits every page walks this once instead of scanning the whole list for each page.
     std::vector<const BPageItem*> SortedByPage() const;
-    // A record 140 holding `items` in order.
-    static void WriteRecord(UKeyOutStream& out, std::span<const BPageItem* const> items);
 
 private:
     std::vector<std::shared_ptr<BPageItem>> m_items;

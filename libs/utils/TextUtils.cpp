@@ -17,13 +17,13 @@ constexpr char kBase64Alphabet[] =
 constexpr char kBase64UrlAlphabet[] =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 
-// Encodes into a buffer sized once: four characters per group of three bytes, the last group
+// Encodes into `out`, sized once: four characters per group of three bytes, the last group
 // padded with '=' when `pad` is set and cut short otherwise.
-ustring encodeBase64(const unsigned char* in, std::size_t length, const char* alphabet, bool pad) {
+void encodeBase64(const unsigned char* in, std::size_t length, const char* alphabet, bool pad,
+                  ustring& out) {
     const std::size_t full = length / 3;
     const std::size_t rest = length % 3;
     const std::size_t tail = rest == 0 ? 0 : (pad ? 4 : rest + 1);
-    ustring out;
     out.resize(full * 4 + tail, '\0');
     char* p = out.data();
     for (std::size_t g = 0; g < full; ++g, in += 3) {
@@ -46,6 +46,11 @@ ustring encodeBase64(const unsigned char* in, std::size_t length, const char* al
         if (pad)
             *p++ = '=';
     }
+}
+
+ustring encodeBase64(const unsigned char* in, std::size_t length, const char* alphabet, bool pad) {
+    ustring out;
+    encodeBase64(in, length, alphabet, pad, out);
     return out;
 }
 
@@ -130,6 +135,10 @@ ustring base64Encode(const void* bytes, std::size_t length) {
 
 ustring base64Encode(const ustring& bytes) {
     return base64Encode(bytes.c_str(), bytes.size());
+}
+
+void base64Encode(const void* bytes, std::size_t length, ustring& text) {
+    encodeBase64(static_cast<const unsigned char*>(bytes), length, kBase64Alphabet, true, text);
 }
 
 bool base64Decode(std::string_view text, std::string& bytes) {

@@ -12,6 +12,9 @@
 // RFC 4648 section 4 Base64 with '=' padding; an empty input gives an empty text.
 ustring base64Encode(const void* bytes, std::size_t length);
 ustring base64Encode(const ustring& bytes);
+// The same text into `text`, whose buffer is kept when it is large enough: a caller encoding
+// again and again allocates once.
+void base64Encode(const void* bytes, std::size_t length, ustring& text);
 
 // Reads RFC 4648 section 4 Base64 with '=' padding into `bytes`. False, with `bytes` empty, for
 // a text whose length is not a multiple of 4, a character outside the alphabet, or padding

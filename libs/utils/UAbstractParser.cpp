@@ -190,8 +190,10 @@ public:
     }
     // Appends the bytes gathered so far; needed before the text is changed another way.
     void flush() {
-        m_text.append(m_bytes, m_size);
-        m_size = 0;
+        if (m_size != 0) {
+            m_text.append(m_bytes, m_size);
+            m_size = 0;
+        }
     }
 
 private:
@@ -201,6 +203,22 @@ private:
 };
 
 } // namespace
+
+// Strings, names and numbers mostly come in runs of bytes that need no more than appending: a
+// loop over the stream buffer without getChar's checks and line counting per byte takes them.
+template <class Run, class Accept>
+void UAbstractParserBase::takeDirectly(Run& run, Accept accept) {
+    if (!m_pushBack.empty() || m_encoding != utf8 || m_ended || m_stream->fail()) {
+        return;
+    }
+    std::streambuf& buffer = *m_stream->rdbuf();
+    for (int byte = buffer.sgetc();
+         byte != std::char_traits<char>::eof() && accept(static_cast<char>(byte));
+         byte = buffer.snextc()) {
+        run.push(static_cast<char>(byte));
+        m_previous = static_cast<char>(byte); // as countLine, for a byte that is no line break
+    }
+}
 
 bool UAbstractParserBase::readQuotedString(ustring& text) {
     text.clear();
@@ -219,8 +237,13 @@ bool UAbstractParserBase::readQuotedString(ustring& text) {
 void UAbstractParserBase::readQuotedRest(ustring& text) {
     text.clear();
     TextRun run(text);
+    const auto plain = [](char c) { return c != '"' && c != '\\' && c != '\r' && c != '\n'; };
     char c;
-    while (getChar(c)) {
+    for (;;) {
+        takeDirectly(run, plain);
+        if (!getChar(c)) {
+            break;
+        }
         if (c == '\\') {
             if (!getChar(c)) {
                 break;
@@ -343,6 +366,10 @@ bool UAbstractParserBase::readNumberAt(char c, ustring& text, bool& isFloat) {
         more = peekChar(c);
     };
     const auto takeDigits = [&] {
+        if (more && isDigit(c)) {
+            takeDirectly(run, [](char digit) { return isDigit(digit); });
+            more = peekChar(c);
+        }
         while (more && isDigit(c)) {
             take();
         }

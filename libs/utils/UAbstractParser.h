@@ -94,6 +94,11 @@ private:
     void detectEncoding();
     // readNumber on its first byte `c`, taken (pushed back on false).
     bool readNumberAt(char c, ustring& text, bool& isFloat);
+    // Pushes to `run` the bytes that `accept` takes, straight from the stream buffer while the
+    // text is read there (UTF-8, nothing pushed back); the first byte refused stays to be read.
+    // `accept` refuses CR and LF, which only getChar counts.
+    template <class Run, class Accept>
+    void takeDirectly(Run& run, Accept accept);
     bool readStreamByte(char& c) {
         // Straight from the stream buffer: istream::read per byte costs a sentry each time.
         const int byte = m_stream->rdbuf()->sbumpc();

@@ -349,7 +349,19 @@ ustring& ustring::assignUtf16(const char16_t* p, size_type n) {
 // --- modification ----------------------------------------------------------------------------
 
 ustring& ustring::append(const char* p, size_type n) {
-    return replace(size(), 0, p, n);
+    // The bytes of another string that fit in the room left: they and the NUL go after the last
+    // byte, with none of replace's moving of a tail. Most appends are such.
+    const size_type oldSize = size();
+    if (n <= capacity() - oldSize && n <= kMaxGrownLength - oldSize && !overlaps(p, n)) {
+        char* d = data();
+        if (n != 0) {
+            std::memcpy(d + oldSize, p, n);
+        }
+        d[oldSize + n] = '\0';
+        setSize(oldSize + n);
+        return *this;
+    }
+    return replace(oldSize, 0, p, n);
 }
 
 ustring& ustring::appendCStr(const char* s) {

@@ -303,41 +303,44 @@ bool numberArguments(Directive* directives, std::size_t directiveCount, Slot* sl
     return true;
 }
 
-// Reads the used slots in ascending order, so the arguments fill them in that order.
-void readArguments(Slot* slots, std::size_t slotCount, std::va_list args) {
-    for (std::size_t i = 0; i < slotCount; ++i) {
-        Slot& slot = slots[i];
-        switch (slot.kind) {
-        case kInteger:
-            switch (slot.size) {
-            case kSizeChar:
-                slot.integer = static_cast<std::int8_t>(va_arg(args, int));
-                break;
-            case kSize16:
-                slot.integer = static_cast<std::int16_t>(va_arg(args, int));
-                break;
-            case kSizeLong:
-                slot.integer = va_arg(args, long);
-                break;
-            case kSize64:
-                slot.integer = va_arg(args, long long);
-                break;
-            default:
-                slot.integer = va_arg(args, int);
-                break;
-            }
+// Reads the argument of a slot in use from `args`.
+void readArgument(Slot& slot, std::va_list& args) {
+    switch (slot.kind) {
+    case kInteger:
+        switch (slot.size) {
+        case kSizeChar:
+            slot.integer = static_cast<std::int8_t>(va_arg(args, int));
             break;
-        case kDouble:
-            slot.real = va_arg(args, double);
+        case kSize16:
+            slot.integer = static_cast<std::int16_t>(va_arg(args, int));
             break;
-        case kPointer:
-        case kString:
-            slot.pointer = va_arg(args, const void*);
+        case kSizeLong:
+            slot.integer = va_arg(args, long);
+            break;
+        case kSize64:
+            slot.integer = va_arg(args, long long);
             break;
         default:
+            slot.integer = va_arg(args, int);
             break;
         }
+        break;
+    case kDouble:
+        slot.real = va_arg(args, double);
+        break;
+    case kPointer:
+    case kString:
+        slot.pointer = va_arg(args, const void*);
+        break;
+    default:
+        break;
     }
+}
+
+// Reads the used slots in ascending order, so the arguments fill them in that order.
+void readArguments(Slot* slots, std::size_t slotCount, std::va_list& args) {
+    for (std::size_t i = 0; i < slotCount; ++i)
+        readArgument(slots[i], args);
 }
 
 [[noreturn]] void throwTooLong() {
@@ -628,6 +631,49 @@ void appendString(Output& target, const Directive& directive, const Slot* slots)
     appendPadded(target, layout, {}, 0, {text, length}, false);
 }
 
+// Writes a format whose conversions take their arguments in the order they come, as one
+// without "N$" positions does: each conversion reads its arguments (a '*' width, a '*'
+// precision, the value, in the order the positional engine numbers them) and is written in
+// turn, without the arrays and numbering that positions need. The output is the same.
+void appendInOrder(Output& out, const char* fmt, std::size_t n, std::va_list& args) {
+    for (std::size_t pos = 0; pos < n;) {
+        if (fmt[pos] != '%') {
+            const char* next = static_cast<const char*>(std::memchr(fmt + pos, '%', n - pos));
+            const std::size_t end = next ? static_cast<std::size_t>(next - fmt) : n;
+            out.append(fmt + pos, end - pos);
+            pos = end;
+            continue;
+        }
+        const std::size_t percent = pos++;
+        Directive directive = parseConversion(fmt, pos);
+        if (directive.kind == kLiteral) {
+            // An invalid conversion gives the one character after the '%' ("%%" gives "%").
+            out.append(fmt + percent + 1, 1);
+            continue;
+        }
+        if (!takesArguments(directive))
+            continue;
+        Slot arguments[3];
+        std::uint32_t count = 0;
+        const auto take = [&](std::uint16_t kind, std::uint16_t size) {
+            Slot& slot = arguments[count];
+            slot.kind = kind;
+            slot.size = size;
+            readArgument(slot, args);
+            return count++;
+        };
+        if (directive.widthArgument == kUnnumbered)
+            directive.widthArgument = take(kInteger, kSizeInt);
+        if (directive.precisionArgument == kUnnumbered)
+            directive.precisionArgument = take(kInteger, kSizeInt);
+        directive.valueArgument = take(directive.kind, directive.size);
+        if (directive.kind == kString)
+            appendString(out, directive, arguments);
+        else
+            appendNumber(out, directive, arguments);
+    }
+}
+
 } // namespace
 
 void ustring::findArgMarkers(size_type (&markers)[10]) const {
@@ -743,6 +789,20 @@ ustring ustring::vformat(const char* fmt, std::va_list args) {
 
 void ustring::appendFormat(ustring& target, const char* fmt, std::va_list args) {
     const size_type n = std::strlen(fmt);
+    if (std::memchr(fmt, '$', n) == nullptr) {
+        std::va_list copy;
+        va_copy(copy, args);
+        Output out(target);
+        try {
+            appendInOrder(out, fmt, n, copy);
+        } catch (...) {
+            va_end(copy);
+            throw;
+        }
+        va_end(copy);
+        out.flush();
+        return;
+    }
     const size_type percents = static_cast<size_type>(std::count(fmt, fmt + n, '%'));
     const size_type slotCount = 3 * percents + 1;
 

@@ -4,6 +4,7 @@
 // document dumps before and after the change and after its undo.
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
+#include "support/FolderContents.h"
 #include "support/PageItemFile.h"
 #include "support/Test.h"
 
@@ -11,6 +12,7 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -289,5 +291,70 @@ TEST_P(Roads, ShowTheUserWhatTheyDo) {
 
 INSTANTIATE_TEST_SUITE_P(Zephost, Roads, ::testing::ValuesIn(kRoads),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The job folder's files with each UUID (the names of embedded profiles, also inside the
+// page-item file) made the same, so that two exports of one job compare equal.
+std::map<std::string, std::string> ExportedFiles(const std::string& folder) {
+    static const std::regex uuid("[0-9A-F]{8}_[0-9A-F]{4}_[0-9A-F]{4}_[0-9A-F]{4}_[0-9A-F]{12}");
+    std::map<std::string, std::string> files;
+    for (const auto& [name, content] : FolderContents(folder))
+        files[std::regex_replace(name, uuid, "UUID")] = std::regex_replace(content, uuid, "UUID");
+    return files;
+}
+
+class KilledExport : public ::testing::Test, public CompanionFixture {
+protected:
+    // Lays the earlier export's files into the job folder (drive J:), then exports the example
+    // ad again with zephost; true when zephost was killed on the way.
+    bool ExportAgain(const std::string& earlier) const {
+        fs::remove_all(m_folder.at("job"));
+        fs::copy(earlier, m_folder.at("job"), fs::copy_options::recursive);
+        return Export();
+    }
+    bool Export() const {
+        ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+        const std::string command = std::string(ZEP_ZEPHOST) + " " +
+                                    Replaced(kAd + "call expY" + kPDFJob, "%E", ZEP_EXAMPLES_DIR) +
+                                    " >" + m_folder.at("out") + " 2>&1";
+        const int status = std::system(command.c_str());
+        // The shell reports a child killed by a signal as 128 + the signal.
+        return (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) ||
+               (WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGKILL);
+    }
+};
+
+// An export killed just before each of its file operations in turn, over the files of an earlier
+// export: under every name the earlier file or the new one, whole; nothing of the earlier export
+// lost; besides, only the export's own temporaries.
+TEST_F(KilledExport, LeavesTheEarlierOrTheNewFilesWholeUnderTheirNames) {
+    const auto companion = Listen();
+    fs::create_directory(m_folder.at("job"));
+    ASSERT_FALSE(Export()) << m_folder.read("out");
+    fs::copy(m_folder.at("job"), m_folder.at("earlier"), fs::copy_options::recursive);
+    const auto earlier = ExportedFiles(m_folder.at("earlier"));
+    ASSERT_FALSE(ExportAgain(m_folder.at("earlier")));
+    const auto again = ExportedFiles(m_folder.at("job"));
+    ASSERT_NE(again, earlier);
+
+    static const std::regex temporary("(.*/)?~zep[0-9A-F]{16}\\.tmp");
+    std::uint64_t at = 1;
+    for (;; ++at) {
+        ::setenv("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at).c_str(), 1);
+        const bool killed = ExportAgain(m_folder.at("earlier"));
+        ::unsetenv("ZEPHOST_KILL_AT_FILE_OPERATION");
+        if (!killed)
+            break;
+        const auto left = ExportedFiles(m_folder.at("job"));
+        for (const auto& [name, content] : earlier)
+            EXPECT_TRUE(left.contains(name)) << "killed at " << at << ": " << name << " lost";
+        for (const auto& [name, content] : left) {
+            const bool whole = (earlier.contains(name) && earlier.at(name) == content) ||
+                               (again.contains(name) && again.at(name) == content);
+            EXPECT_TRUE(whole || std::regex_match(name, temporary))
+                << "killed at " << at << ": " << name;
+        }
+    }
+    EXPECT_GT(at, 10u) << "an export makes more file operations than that";
+}
 
 } // namespace

@@ -171,19 +171,17 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
          {"log DEBUG ZEPScriptProvider::HandleMethod: HandleEvent Called.\n"},
          "alert"},
         {"--log %F/log open %E/session.json call PrnT", 0, "called PrnT: done", {}},
-        // The job's drive J: is not mapped: the folder of its placed images cannot be created
-        // (said once, though every item asks), and nothing is written.
+        // The job's drive J: is not mapped: the export is refused before anything is written.
         {"open %E/studio.json open %E/spring_sale.json call expY --zemp "
          "@%E/jobs/spring_sale_pdf.hex",
          3,
-         "called expY: ended in an alert: The output file cannot be written.\n",
-         {"log ERROR BJobFile::GetPlacedImagesFolder: cannot create folder J:/PlacedImages: No "
-          "such file or directory; drive J: is not mapped: set ZEP_DRIVE_J to a folder\nalert: "
-          "The output file cannot be written.\n  error 0xF0F001\n  after the command "
-          "\"Export PDF\" (0x2505) failed with 0xF0F001: the export was given no output file\n",
+         "called expY: ended in an alert: The file cannot be written: the path \"J:/\" names no "
+         "file: drive J: is not mapped (ZEP_DRIVE_J is not set).\n",
+         {"alert: The file cannot be written: the path \"J:/\" names no file: drive J: is not "
+          "mapped (ZEP_DRIVE_J is not set).\n  error 0x52E0A: The file cannot be written.\n",
           "  the job's output file J:/spring-sale.pdf cannot be written: drive J: is not mapped: "
           "set ZEP_DRIVE_J to a folder\n"},
-         "to a folder\nlog ERROR"},
+         "log ERROR"},
         // A stored job that does not read: the document opens without it.
         {"open %F/damaged.json",
          0,

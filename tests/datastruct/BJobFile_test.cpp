@@ -9,11 +9,14 @@
 #include "support/Test.h"
 #include "utils/uuid.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -484,6 +487,63 @@ TEST_F(JobFile, PageItemFileOfManyItemsGroupsThemByPageInListOrder) {
         ASSERT_EQ(in.has_key(BTransparencyFlattener::kPageRecord), page % 2 == 0);
     }
     EXPECT_FALSE(in.next_item());
+}
+
+// Lists out of page order (early on, only past the last page, or in the flatteners alone) and
+// lists with null records write the file of the same records sorted by page: each page's items
+// in list order and its last flattener.
+TEST_F(JobFile, PageItemFileOfAnyListOrderIsThatOfTheListsSortedByPage) {
+    constexpr int kNull = std::numeric_limits<int>::min();
+    // Per record its page (kNull: a null record) and its index in the list first given.
+    using Records = std::vector<std::pair<int, double>>;
+    const auto indexed = [](const std::vector<int>& pages) {
+        Records records;
+        for (std::size_t i = 0; i < pages.size(); ++i)
+            records.emplace_back(pages[i], static_cast<double>(i));
+        return records;
+    };
+    const auto sortedByPage = [kNull](Records records) {
+        std::erase_if(records, [kNull](const auto& record) { return record.first == kNull; });
+        std::stable_sort(records.begin(), records.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        return records;
+    };
+    TempFolder temp;
+    const auto fileOf = [&temp, kNull](const Records& items, const Records& flatteners) {
+        BJobFile job;
+        job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
+        job.GetAbsoluteRuns().AddRun(1, 3);
+        BPageSet& set = job.GetPageSet(kAnalysedPageSet);
+        for (const auto& [page, index] : items) {
+            auto item = page == kNull ? nullptr : std::make_shared<BPageItem>();
+            if (item != nullptr) {
+                item->page = page;
+                item->scale1 = index;
+            }
+            set.items.Append(item);
+        }
+        for (const auto& [page, index] : flatteners) {
+            auto flattener = page == kNull ? nullptr : std::make_shared<BTransparencyFlattener>();
+            if (flattener != nullptr) {
+                flattener->page = page;
+                flattener->values[0] = index;
+            }
+            set.pageFlatteners.push_back(flattener);
+        }
+        EXPECT_TRUE(job.WritePageItemFile());
+        return hex(temp.read("items.bin"));
+    };
+    const std::pair<std::vector<int>, std::vector<int>> cases[] = {
+        {{2, 1, -1, 1, 3, 0}, {1, 1, 2}},
+        {{1, 5, 2, 3}, {1, 2, 3}},
+        {{1, 2, 3}, {2, 1, 3, 1}},
+        {{kNull, 1, kNull, 1, 2, 3, kNull}, {1, kNull, 2, 2, 3}}};
+    for (const auto& [itemPages, flattenerPages] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(itemPages));
+        const Records items = indexed(itemPages);
+        const Records flatteners = indexed(flattenerPages);
+        EXPECT_EQ(fileOf(items, flatteners), fileOf(sortedByPage(items), sortedByPage(flatteners)));
+    }
 }
 
 TEST_F(JobFile, PageItemFileThatCannotBeWrittenIsAnError) {

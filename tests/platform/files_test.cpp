@@ -4,7 +4,9 @@
 #include "support/Test.h"
 
 #include <cstdlib>
+#include <regex>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace std::literals;
@@ -179,4 +181,65 @@ TEST_F(PlatformFiles, TellWhetherAPathLiesWithinAFolder) {
     EXPECT_TRUE(platform::liesWithin(at("c/lb/new"), at("a")));
     EXPECT_FALSE(platform::liesWithin(at("ab"), at("a")));
     EXPECT_FALSE(platform::liesWithin(at("c/new"), at("a")));
+}
+
+// Every step of a write is one counted operation, and a write fails from whichever step the hook
+// refuses on through to close().
+TEST_F(PlatformFiles, WriteThroughABufferWithEveryStepCountedAndChecked) {
+    using Op = platform::FileOperation;
+    std::vector<Op> seen;
+    std::uint64_t refuseFrom = 0; // 0: none
+    platform::setFileOperationHook([&](std::uint64_t n, Op op) {
+        seen.push_back(op);
+        return refuseFrom == 0 || n < refuseFrom;
+    });
+    const auto write = [&] {
+        platform::OutputFileStream out;
+        const bool opened = out.open(at("f"));
+        out << std::string(100000, 'x');
+        out.seekp(0);
+        out << "AB";
+        return out.close() && opened;
+    };
+    ASSERT_TRUE(write());
+    EXPECT_EQ(seen, (std::vector<Op>{Op::Open, Op::Write, Op::Write, Op::Flush, Op::Close}));
+    EXPECT_EQ(m_folder.read("f"), "AB" + std::string(99998, 'x'));
+    const std::size_t steps = seen.size();
+    for (refuseFrom = 1; refuseFrom <= steps; ++refuseFrom)
+        EXPECT_FALSE(write()) << refuseFrom;
+
+    seen.clear();
+    refuseFrom = 1;
+    EXPECT_NE(platform::createDirectory(at("d")), 0);
+    EXPECT_FALSE(platform::replaceFile(at("f"), at("g")));
+    EXPECT_TRUE(platform::linkFile(at("f"), at("h"))); // undoing needs no counted operation
+    EXPECT_TRUE(platform::deleteFile(at("h")));
+    EXPECT_EQ(seen, (std::vector<Op>{Op::MakeDirectory, Op::Rename}));
+    platform::setFileOperationHook({});
+}
+
+TEST_F(PlatformFiles, ReplaceInOneStepKeepALinkAndNameTemporariesAndPlaces) {
+    m_folder.write("out", "old");
+    m_folder.write("new", "new");
+    ASSERT_TRUE(platform::linkFile(at("out"), at("kept")));
+    EXPECT_FALSE(platform::linkFile(at("out"), at("kept")));
+    ASSERT_TRUE(platform::replaceFile(at("new"), at("out")));
+    EXPECT_EQ(m_folder.read("out"), "new");
+    EXPECT_EQ(m_folder.read("kept"), "old");
+
+    const std::u16string first = platform::temporarySibling(at("out"));
+    const std::string name(first.begin(), first.end());
+    EXPECT_TRUE(
+        std::regex_match(name, std::regex("Z:" + m_folder.root() + "/~zep[0-9A-F]{16}\\.tmp")))
+        << name;
+    EXPECT_FALSE(fs::exists(name.substr(2)));
+    EXPECT_NE(platform::temporarySibling(at("out")), first);
+
+    fs::create_directory(m_folder.at("a"));
+    fs::create_symlink(m_folder.at("a"), m_folder.at("la"));
+    EXPECT_TRUE(platform::isSamePlace(at("la/x"), at("a/x")));
+    EXPECT_TRUE(platform::isSamePlace(at("a/../a/x"), at("a/x")));
+    EXPECT_TRUE(platform::isSamePlace(at("none/x"), at("none/x")));
+    EXPECT_FALSE(platform::isSamePlace(at("a/x"), at("a/y")));
+    EXPECT_FALSE(platform::isSamePlace(at("la"), at("a"))) << "a link as the leaf is its own place";
 }

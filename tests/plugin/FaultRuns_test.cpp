@@ -1,14 +1,16 @@
 // Fault runs over every road a user or the companion application takes into the plug-in: each
-// road runs once clean while the host records the injection points it touches, then once per
-// point with exactly that fault injected (the interface hidden, the command not created, a
-// command failing from that run of its class on, the first command of a class throwing, file
-// streams failing from that opening on, no abortable sequence). Every run must end in at most
-// one alert with a guard text, a condition text or the code's text; no sequence open; every
-// reference given back; the documents and the session as before the road, but for what stays by
-// design (the job stored before a failed export, the documents a destination update went
-// through before the failure). A run without an alert must have done what the clean run did,
-// unless the road skips that point silently (an optional interface, an unset event field, a
-// skipped document, items dropped by the item walk).
+// road runs once clean while the host records the injection points it touches and the platform
+// counts the file operations, then once per point with exactly that fault injected (the
+// interface hidden, the command not created, a command failing from that run of its class on,
+// the first command of a class throwing, file streams failing from that opening on, no abortable
+// sequence, the platform's file operations failing from that one on). Every run must end in at
+// most one alert, exactly one for a file operation, with a guard text, a condition text or the
+// code's text; no sequence open; every reference given back; the documents and the session as
+// before the road, but for what stays by design (the job stored before a failed export, the
+// documents a destination update went through before the failure); the job's folder, which holds
+// a previous export's files, byte for byte as before. A run without an alert must have done what
+// the clean run did, unless the road skips that point silently (an optional interface, an unset
+// event field, a skipped document, items dropped by the item walk).
 #include "Analysis/ZEPTransparencyFlattener.h"
 #include "Export/ZEPDocumentFitting.h"
 #include "Plugin/IZEPJobList.h"
@@ -23,6 +25,7 @@
 #include "host/sdk/LayerCommands.h"
 #include "host/sdk/NewDocument.h"
 #include "host/standin/Actions.h"
+#include "host/standin/ColorManagement.h"
 #include "host/standin/Command.h"
 #include "host/standin/Description.h"
 #include "host/standin/Document.h"
@@ -36,12 +39,18 @@
 #include "host/standin/Selection.h"
 #include "host/standin/Session.h"
 #include "model/BJobFile.h"
+#include "model/JobText.h"
+#include "platform/files.h"
 #include "support/CompanionFixture.h"
+#include "support/FolderContents.h"
+#include "support/IccProfiles.h"
+#include "support/JobDescription.h"
 #include "support/Test.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <new>
@@ -89,6 +98,34 @@ host::Document& WithStoredJob(const std::string& description) {
     return document;
 }
 
+// A CMYK profile file of the test's own.
+const std::string& ProfileFile() {
+    static const TempFolder folder;
+    static const std::string path = [] {
+        folder.write("fogra.icc", icc::Profile{.description = "Coated FOGRA39"}.Bytes());
+        return folder.systemPath("fogra.icc");
+    }();
+    return path;
+}
+
+// A job whose process profile is that file: saving it asks the host's colour management for the
+// profiles installed.
+std::function<void()> SaveJobWithProfile() {
+    return [] {
+        const std::string head =
+            R"({"job": {"identifier": "1", "jobName": "J", "documentName": "Ad.indd"},
+                "groups": [{"selected": true, "destinations": [{"id": "7", "width": 100,
+                    "height": 50, "bleed": [0, 0, 0, 0], "typeIndent": [0, 0, 0, 0]}]}],
+                "defaults": {"Setting_ProcessProfile": {"type": "stringParameter"}},
+                "ticket": {"qcs": {"checks": {"Setting_ProcessProfile": {"sev": "parameter",
+                    "P": [")";
+        const std::string job = head + ProfileFile() + "\"]}}}}}";
+        host::CallScriptMethod(
+            kSaveJobMethod,
+            {{kJobParameter, ScriptData(PMString(EncodeJobText(describedJobBytes(job))))}});
+    };
+}
+
 struct Road {
     const char* name;
     // Opens the documents and sets the preferences and the selection the road starts from.
@@ -114,6 +151,10 @@ void PrintTo(const Road& road, std::ostream* out) {
 
 InjectionPoint Interface(ClassID cls, PMIID iid) {
     return {Kind::Interface, cls, iid};
+}
+// An object the host makes to answer a call: hidden, it is not made.
+InjectionPoint Made(ClassID cls, PMIID iid) {
+    return {Kind::MadeObject, cls, iid};
 }
 InjectionPoint Create(ClassID cls) {
     return {Kind::CreateCommand, cls};
@@ -188,6 +229,18 @@ const Road kRoads[] = {
                 {Interface(kZEPSaveDetailsCmdBoss, IID_IZEPJOBLIST), "(theCmdJobList) == NULL"},
                 {Create(kDocSetupCmdBoss), "(theDocSetupCmd) == NULL"},
                 {Process(kZEPSaveDetailsCmdBoss), UnknownError(kInjected)}}},
+    {.name = "SaveJobWithInstalledProfile",
+     .setup =
+         [] {
+             host::OpenDocumentDescription(Example("single_page.json"));
+             host::SetInstalledProfiles({{.name = "Coated FOGRA39", .path = ProfileFile()}});
+         },
+     .run = SaveJobWithProfile(),
+     // Without the layout utilities there is no front document: the job goes to a new one.
+     .silent = {Interface(host::kUtilsBoss, ILayoutUtils::kDefaultIID)},
+     // Without its profile list the manager cannot say the profile is installed.
+     .guards = {{Made(host::kCMSProfileListBoss, ICMSProfileList::kDefaultIID),
+                 "A colour profile of the job cannot be read."}}},
     {.name = "SaveJobInNewDocument",
      .setup = [] {},
      .run = Call(kSaveJobInNewDocumentMethod, "half_page", std::nullopt),
@@ -282,14 +335,18 @@ const Road kRoads[] = {
      .guards = {{Process(kZEPSetPluginPrefsCmdBoss), UnknownError(kInjected)}}},
 };
 
-// One injected fault: a recorded point, or a command that throws instead of failing.
+// One injected fault: a recorded point, a command that throws instead of failing, or the
+// platform's file operations failing from the n-th on (n > 0).
 struct Fault {
     InjectionPoint point;
     bool throws = false;
+    std::uint64_t fileOperation = 0;
 };
 
 std::string Describe(const Fault& fault) {
     const InjectionPoint& point = fault.point;
+    if (fault.fileOperation)
+        return "file operations fail from " + std::to_string(fault.fileOperation);
     if (fault.throws)
         return "command " + host::Hex(point.cls.Get()) + " throws";
     switch (point.kind) {
@@ -304,6 +361,8 @@ std::string Describe(const Fault& fault) {
         return "file streams fail from opening " + std::to_string(point.index);
     case Kind::AbortableSequence:
         return "no abortable sequence";
+    case Kind::MadeObject:
+        return "make no " + host::Hex(point.cls.Get()) + " as " + host::Hex(point.iid.Get());
     }
     return {};
 }
@@ -311,12 +370,18 @@ std::string Describe(const Fault& fault) {
 void Inject(const Fault& fault) {
     const InjectionPoint& point = fault.point;
     host::Faults& faults = host::Faults::Instance();
+    if (fault.fileOperation) {
+        platform::setFileOperationHook(
+            [first = fault.fileOperation](std::uint64_t n, auto) { return n < first; });
+        return;
+    }
     if (fault.throws) {
         faults.ThrowFromProcessCommand(point.cls);
         return;
     }
     switch (point.kind) {
     case Kind::Interface:
+    case Kind::MadeObject:
         faults.HideInterface(point.cls, point.iid);
         break;
     case Kind::CreateCommand:
@@ -342,6 +407,8 @@ struct Outcome {
     std::vector<std::string> documents;
     std::string session;
     std::size_t messages = 0;
+    std::map<std::string, std::string> folderBefore; // the job's
+    std::map<std::string, std::string> folder;
     int openSequences = 0;
     std::int64_t referencesGained = 0;
     bool storeEnded = false; // the road's first command sequence ended without error
@@ -397,10 +464,21 @@ bool SameChanges(const Outcome& a, const Outcome& b) {
 
 class FaultRuns : public ::testing::TestWithParam<Road>, public CompanionFixture {
 protected:
-    void SetUp() override { ::setenv("ZEP_DRIVE_J", m_folder.root().c_str(), 1); }
+    void SetUp() override { ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1); }
     void TearDown() override {
         host::UnloadAll();
         host::Reset();
+        platform::setFileOperationHook({});
+    }
+
+    // The job's folder (drive J:) as a previous export of the ad left it, with a file of the
+    // user's named like a temporary of the output beside it.
+    void LayPreviousExport() const {
+        std::filesystem::remove_all(m_folder.at("job"));
+        std::filesystem::create_directory(m_folder.at("job"));
+        for (const char* name : {"spring-sale.pdf", "spring-sale.eps", "spring-sale.eps#2",
+                                 "spring-sale.items", "EmbeddedGraphic#1", "spring-sale.pdf.part"})
+            m_folder.write(std::string("job/") + name, std::string("previous ") + name);
     }
 
     // A fresh host with the plug-in and the road's start, then the fault (if any) and `road`.
@@ -415,8 +493,10 @@ protected:
                               ->GetActiveSelection());
         host::Recorder::Instance().Clear(host::Channel::Alerts);
         const auto companion = GetParam().sendsEvent ? Listen() : nullptr;
+        LayPreviousExport();
 
         Outcome outcome;
+        outcome.folderBefore = FolderContents(m_folder.at("job"));
         outcome.before = DocumentDumps();
         outcome.sessionBefore = SessionWithoutDocuments();
         const std::int64_t references = host::LiveReferences();
@@ -429,24 +509,32 @@ protected:
                                   }});
         if (fault)
             Inject(*fault);
-        if (record)
+        if (record) {
             host::Faults::Instance().StartRecording();
+            platform::setFileOperationHook([this](std::uint64_t n, auto) {
+                m_fileOperations = n;
+                return true;
+            });
+        }
         road();
         if (record)
             m_points = host::Faults::Instance().StopRecording();
         host::Faults::Instance().Reset();
+        platform::setFileOperationHook({});
         host::SetCommandObserver({});
 
         outcome.alerts = host::Recorder::Instance().Log(host::Channel::Alerts);
         outcome.documents = DocumentDumps();
         outcome.session = SessionWithoutDocuments();
         outcome.messages = companion ? companion->Messages().size() : 0;
+        outcome.folder = FolderContents(m_folder.at("job"));
         outcome.openSequences = host::OpenSequenceCount();
         outcome.referencesGained = host::LiveReferences() - references;
         return outcome;
     }
 
     std::vector<InjectionPoint> m_points;
+    std::uint64_t m_fileOperations = 0;
 };
 
 // The texts an alert may show: a missing object's guard, a failed condition, or a code's text
@@ -454,11 +542,13 @@ protected:
 // host's general failure by their numbers).
 bool IsReportText(const std::string& alert) {
     static const std::regex guard(R"(\(.+\) == NULL)");
+    static const std::regex unwritten("The file .+ cannot be written\\.");
     static const std::set<std::string> conditions{
         "(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute", "!(mPageItemRef)",
         "s16.empty()", "theOrvaleLayerUID==kInvalidUID"};
-    if (std::regex_match(alert, guard) || conditions.contains(alert) ||
-        alert == UnknownError(kInjected) || alert == UnknownError(kFailure) ||
+    if (std::regex_match(alert, guard) || std::regex_match(alert, unwritten) ||
+        conditions.contains(alert) || alert == UnknownError(kInjected) ||
+        alert == UnknownError(kFailure) ||
         alert == ErrorUtils::PMGetErrorString(host::kFileWriteErr).GetUTF8String())
         return true;
     for (std::uint32_t code = 0x52E00; code <= 0x52EFF; ++code)
@@ -476,13 +566,15 @@ TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) 
     // class also throws once.
     std::vector<Fault> faults;
     for (const InjectionPoint& point : m_points) {
-        if (point.kind == Kind::Interface && (point.iid == IScriptProvider::kDefaultIID ||
-                                              point.iid == IActionComponent::kDefaultIID))
+        if (point.kind == Kind::MadeObject && (point.iid == IScriptProvider::kDefaultIID ||
+                                               point.iid == IActionComponent::kDefaultIID))
             continue;
         faults.push_back({point});
         if (point.kind == Kind::ProcessCommand && point.index == 0)
             faults.push_back({point, true});
     }
+    for (std::uint64_t n = 1; n <= m_fileOperations; ++n)
+        faults.push_back({.point = {}, .fileOperation = n});
     const std::optional<Outcome> stored =
         road.store ? std::optional(Run(road.store, std::nullopt)) : std::nullopt;
 
@@ -492,6 +584,9 @@ TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) 
         const std::string what = Describe(fault);
         const Outcome run = Run(road.run, fault);
         ASSERT_LE(run.alerts.size(), 1u) << what;
+        if (fault.fileOperation) {
+            ASSERT_EQ(run.alerts.size(), 1u) << what;
+        }
         EXPECT_EQ(run.openSequences, 0) << what;
         for (const auto& [guarded, alert] : road.guards)
             if (guarded == point && !fault.throws) {
@@ -502,9 +597,13 @@ TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) 
             EXPECT_TRUE(fault.throws ? run.alerts.front() == std::bad_alloc().what()
                                      : IsReportText(run.alerts.front()))
                 << what << ": " << run.alerts.front();
-            const bool afterEvent = std::find(road.afterEvent.begin(), road.afterEvent.end(),
-                                              point) != road.afterEvent.end();
+            const bool afterEvent =
+                !fault.fileOperation && std::find(road.afterEvent.begin(), road.afterEvent.end(),
+                                                  point) != road.afterEvent.end();
             EXPECT_EQ(run.messages, afterEvent ? clean.messages : 0u) << what;
+            if (!afterEvent) {
+                EXPECT_EQ(run.folder, run.folderBefore) << what << " (job folder)";
+            }
             // Back to the start, or to the store's outcome once the store has ended.
             const bool keptStore = stored && run.storeEnded;
             EXPECT_EQ(Difference({run.session}, {keptStore ? stored->session : run.sessionBefore}),

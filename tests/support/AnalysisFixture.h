@@ -1,5 +1,6 @@
 // Tests of the page-item analysis on a layout of their own, with a job whose folder is a fresh
-// temporary folder and whose absolute page runs hold document pages 1 and 2.
+// temporary folder and whose absolute page runs hold document pages 1 and 2, and an export run
+// over that job.
 //
 // Spread 10 (offset 1000, 0): pages 11 and 12 (600 x 800 each) in a row. Layers: 3 "Layer 1",
 // 4 the guide layer by its key, 5 the guide layer by its translation "Zephrin Guides", 6 hidden,
@@ -8,6 +9,7 @@
 // empty frame; 25 a guide on layer 4; 26 a frame on layer 4; 27 a guide on layer 3.
 #pragma once
 
+#include "Analysis/ZEPAnalysisRun.h"
 #include "host/standin/Description.h"
 #include "host/standin/Layout.h"
 #include "model/BJobFile.h"
@@ -56,5 +58,6 @@ protected:
 
     TempFolder m_temp;
     BJobFile m_job;
+    ZEPAnalysisRun m_run{m_job};
     host::Document* m_document = nullptr;
 };

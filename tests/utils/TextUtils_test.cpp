@@ -29,8 +29,11 @@ TEST(Base64, EncodesAndDecodesTheRfc4648VectorsAndEverySymbolInBothForms) {
         {"a\0b"s, "YQBi"},
         {alphabet, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"},
     };
+    ustring reused(alphabet.data(), alphabet.size());
     for (const auto& [bytes, text] : vectors) {
         EXPECT_EQ(base64Encode(bytes.data(), bytes.size()).view(), text);
+        base64Encode(bytes.data(), bytes.size(), reused);
+        EXPECT_EQ(reused.view(), text);
         std::string decoded = "old";
         EXPECT_TRUE(base64Decode(text, decoded)) << text;
         EXPECT_EQ(decoded, bytes);

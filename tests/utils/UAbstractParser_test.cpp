@@ -89,6 +89,7 @@ TEST(UAbstractParser, ReadsQuotedStrings) {
         {R"("\u0000")", true, std::string(1, '\0'), ""},
         {"\"unterminated", true, "unterminated", ""},
         {"\"ends in a backslash\\", true, "ends in a backslash", ""},
+        {"\"" + std::string(200, 'x') + "\r\ny\"", true, std::string(200, 'x') + "\r\ny", ""},
     };
     for (const auto& [input, ok, expected, rest] : cases) {
         std::istringstream in(input);

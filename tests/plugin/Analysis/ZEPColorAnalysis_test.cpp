@@ -128,16 +128,16 @@ TEST_F(ColorAnalysisTest, ColourHelpersAnswerFromTintClassAndComponents) {
 
 TEST_F(ColorAnalysisTest, TheSummaryBecomesTagsBesideTheItemsOwnTags) {
     GreyImage info;
-    info.Init(Object(20).get(), PageBounds(11), m_job, 1);
+    info.Init(Object(20).get(), PageBounds(11), m_run, 1);
     EXPECT_EQ(info.GetPageItem()->problems,
               (std::set<ustring>{"PrintoutSuppressed", "PlacedGraphicIsRGB",
                                  "PlacedGraphicIsGrayscale", "PlacedGraphicIsCMYK",
                                  "PlacedGraphicIsLab", "PlacedGraphicContainsSpots"}));
     ZEPPageItemInfo pdf;
-    pdf.Init(Object(27).get(), PageBounds(11), m_job, 1);
+    pdf.Init(Object(27).get(), PageBounds(11), m_run, 1);
     EXPECT_TRUE(pdf.GetPageItem()->problems.contains("PlacedGraphicIsRGB"));
     ZEPPageItemInfo printing; // colours but no tag: no record
-    printing.Init(Object(21).get(), PageBounds(11), m_job, 1);
+    printing.Init(Object(21).get(), PageBounds(11), m_run, 1);
     EXPECT_EQ(FlagsOf(printing.GetColorSummary()), "CMYK ");
     EXPECT_FALSE(printing.GetPageItem());
 }
@@ -161,7 +161,7 @@ TEST_F(ColorAnalysisTest, AMissingListOrInkDropsTheItemAndOtherGapsAreSkipped) {
         host::Faults::Instance().Reset();
         host::Faults::Instance().HideInterface(c.cls, c.iid);
         ZEPPageItemInfo info;
-        EXPECT_EQ(Thrown([&] { info.Init(Object(c.item).get(), PageBounds(11), m_job, 1); }),
+        EXPECT_EQ(Thrown([&] { info.Init(Object(c.item).get(), PageBounds(11), m_run, 1); }),
                   c.thrown)
             << c.item << " " << host::Hex(c.iid.Get());
     }

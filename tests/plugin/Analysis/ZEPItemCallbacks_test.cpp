@@ -2,6 +2,7 @@
 
 #include "host/sdk/Errors.h"
 #include "host/standin/Command.h"
+#include "host/standin/Database.h"
 #include "host/standin/Faults.h"
 #include "support/AnalysisFixture.h"
 #include "support/Thrown.h"
@@ -38,7 +39,7 @@ TEST_F(ItemCallbacksTest, EachItemMeetingAPageGetsOneRecordOnTheFirstPageItIsFou
     // Item 22 lies on both pages and the walker reaches it twice per walk; 23 is on the
     // pasteboard only, 24 and the guides are empty.
     for (std::uint32_t index : {0u, 1u}) {
-        ZEPItemInfoCallback callback(m_walker.get(), m_records, m_job,
+        ZEPItemInfoCallback callback(m_walker.get(), m_records, m_run,
                                      PageBounds(index == 0 ? 11 : 12), index);
         EXPECT_EQ(callback.GetCallbackObject(), m_walker.get());
         Walk(callback);
@@ -49,12 +50,27 @@ TEST_F(ItemCallbacksTest, EachItemMeetingAPageGetsOneRecordOnTheFirstPageItIsFou
 }
 
 TEST_F(ItemCallbacksTest, AnItemWhoseAnalysisThrowsIsDroppedAndTheOthersStay) {
-    ZEPItemInfoCallback callback(m_walker.get(), m_records, m_job, PageBounds(11), 0);
+    ZEPItemInfoCallback callback(m_walker.get(), m_records, m_run, PageBounds(11), 0);
     EXPECT_TRUE(callback.Record(Object(20).get()));
     InterfacePtr<IPMUnknown> loose(CreateObject(host::kFrameItemBoss, IPMUnknown::kDefaultIID));
     EXPECT_FALSE(callback.Record(loose.get())); // not stored: its analysis throws
     EXPECT_TRUE(callback.Record(Object(20).get()));
     EXPECT_EQ(RecordedItems(), std::vector<std::uint32_t>{20});
+}
+
+TEST(ZEPPageItemInfoList, KnowsEachRecordedItemByDatabaseAndUIDAcrossTheWholeUIDRange) {
+    host::DataBase first("first");
+    host::DataBase second("second");
+    ZEPPageItemInfoList records;
+    const std::uint32_t noted[] = {1, 65535, 65537, 200000, 0xFFFFFFFF};
+    for (std::uint32_t uid : noted)
+        records.NoteItemRecord(UIDRef(&first, UID(uid)));
+    for (std::uint32_t uid : noted) {
+        EXPECT_TRUE(records.HasItemRecord(UIDRef(&first, UID(uid)))) << uid;
+        EXPECT_FALSE(records.HasItemRecord(UIDRef(&first, UID(uid - 1)))) << uid;
+        EXPECT_FALSE(records.HasItemRecord(UIDRef(&second, UID(uid)))) << uid;
+    }
+    EXPECT_FALSE(records.HasItemRecord(UIDRef(&first, UID(131072))));
 }
 
 TEST_F(ItemCallbacksTest, TheDeleterDeletesEmptyItemsButSparesGuidesAndFailsLoudly) {

@@ -157,7 +157,7 @@ TEST_F(AnalysisTest, AnalysesRunInTheirFixedOrderAndTextItemsSkipTheContentAnaly
     text.insert(text.end(), always.begin(), always.end());
     for (const bool textItem : {false, true}) {
         OrderRecorder info(textItem);
-        info.Init(Object(20).get(), PageBounds(11), m_job, 2);
+        info.Init(Object(20).get(), PageBounds(11), m_run, 2);
         EXPECT_EQ(info.m_ran, textItem ? text : full);
         EXPECT_FALSE(info.GetPageItem()); // nothing tagged: no record
         EXPECT_EQ(info.GetPageNumber(), 2u);
@@ -165,7 +165,8 @@ TEST_F(AnalysisTest, AnalysesRunInTheirFixedOrderAndTextItemsSkipTheContentAnaly
         EXPECT_EQ(info.GetItemRef(), Ref(20));
         EXPECT_EQ(info.GetItemClass(), host::kFrameItemBoss);
     }
-    EXPECT_TRUE(std::filesystem::is_directory(m_temp.at("PlacedImages")));
+    // Only an embedded profile needs the placed-images folder.
+    EXPECT_FALSE(std::filesystem::exists(m_temp.at("PlacedImages")));
 }
 
 TEST_F(AnalysisTest, GeometryMapsTheUnitSquareOntoTheBoxInPageSpace) {
@@ -193,10 +194,10 @@ TEST_F(AnalysisTest, GeometryMapsTheUnitSquareOntoTheBoxInPageSpace) {
 TEST_F(AnalysisTest, AnItemThatIsNotStoredOrHasNoGeometryIsRefused) {
     ZEPPageItemInfo info;
     InterfacePtr<IPMUnknown> loose(CreateObject(host::kFrameItemBoss, IPMUnknown::kDefaultIID));
-    EXPECT_EQ(Thrown([&] { info.Init(loose.get(), PageBounds(11), m_job, 1); }),
+    EXPECT_EQ(Thrown([&] { info.Init(loose.get(), PageBounds(11), m_run, 1); }),
               "0x52E1F !(mPageItemRef)");
     host::Faults::Instance().HideInterface(host::kFrameItemBoss, IGeometry::kDefaultIID);
-    EXPECT_EQ(Thrown([&] { info.Init(Object(20).get(), PageBounds(11), m_job, 1); }),
+    EXPECT_EQ(Thrown([&] { info.Init(Object(20).get(), PageBounds(11), m_run, 1); }),
               "0x52E1E (theGeometry) == NULL");
 }
 

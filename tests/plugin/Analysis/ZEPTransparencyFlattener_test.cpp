@@ -1,6 +1,7 @@
 // Tests of the flattener style and the spread transparency analysis: the style made once with
 // its settings in order, its guards, and per spread setting the page's flattener record and the
 // page and text-frame tags.
+#include "Analysis/ZEPAnalysisRun.h"
 #include "Analysis/ZEPTransparencyFlattener.h"
 
 #include "host/sdk/Session.h"
@@ -88,14 +89,10 @@ protected:
         job.GetAbsoluteRuns().AddRun(1, 1);
         const PMRect page(0, 0, 600, 800);
         ZEPPageItemInfoList records;
-        boost::shared_ptr<ZEPPageItemInfo> pageRecord(new ZEPPageItemInfo());
-        pageRecord->InitWithoutAnalysis(ObjectIn(document, 11).get(), page, job, 1);
-        records.AppendPageRecord(pageRecord);
-        for (std::uint32_t item : {20u, 21u}) {
-            boost::shared_ptr<ZEPPageItemInfo> record(new ZEPPageItemInfo());
-            record->Init(ObjectIn(document, item).get(), page, job, 1);
-            records.AppendItemRecord(record);
-        }
+        records.AppendRecord().InitWithoutAnalysis(ObjectIn(document, 11).get(), page, job, 1);
+        ZEPAnalysisRun run(job);
+        for (std::uint32_t item : {20u, 21u})
+            records.AppendRecord().Init(ObjectIn(document, item).get(), page, run, 1);
         BPageSet set;
         AnalyseSpreadTransparency(document.Get(), GetOrCreateFlattenerStyle(), records.GetRecords(),
                                   set);

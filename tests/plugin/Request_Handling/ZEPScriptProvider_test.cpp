@@ -13,6 +13,7 @@
 #include "host/standin/Command.h"
 #include "host/standin/Faults.h"
 #include "host/standin/Scripting.h"
+#include "platform/files.h"
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
 #include "support/ExportRunFixture.h"
@@ -134,18 +135,18 @@ protected:
                                   }});
     }
 
-    void Call(const std::string& pageItemFile = "items.bin") {
+    void Call(const std::string& pageItemFile = "items.bin",
+              const std::string& sections = R"([{"first": 1, "count": 2}])") {
         const std::string destination =
             R"({"width": 300, "height": 400, "bleed": [3, 3, 3, 3], "id": ")";
-        const std::string job = R"({"job": {"jobName": "Ad", "pageCount": 2, "jobFolder": ")" +
-                                m_temp.systemPath() + R"(", "outputFile": ")" +
-                                m_temp.systemPath("ad") + R"(", "pageItemFile": ")" +
-                                m_temp.systemPath(pageItemFile) +
-                                R"(", "sections": [{"first": 1, "count": 2}]},
+        const std::string job =
+            R"({"job": {"jobName": "Ad", "pageCount": 2, "jobFolder": ")" + m_temp.systemPath() +
+            R"(", "outputFile": ")" + m_temp.systemPath("ad") + R"(", "pageItemFile": ")" +
+            m_temp.systemPath(pageItemFile) + R"(", "sections": )" + sections + R"(},
             "groups": [{"selected": true, "destinations": [)" +
-                                destination + R"(1"}, )" + destination + R"(2"}]},
+            destination + R"(1"}, )" + destination + R"(2"}]},
                        {"destinations": [)" +
-                                destination + R"(3"}]}], "forbidPDF": false})";
+            destination + R"(3"}]}], "forbidPDF": false})";
         host::CallScriptMethod(
             kExportJobMethod,
             {{kJobParameter, ScriptData(PMString(EncodeJobText(describedJobBytes(job))))},
@@ -193,8 +194,8 @@ TEST_F(ExportJob, ExportsTellsTheCompanionAndStoresTheMarksInTheStoresUndoStep) 
 }
 
 // Each failure inside the export sequence: one alert, the sequence rolled back to the document as
-// the store left it (fitted, the job stored without marks), no event; the files already written
-// stay.
+// the store left it (fitted, the job stored without marks), no event; the files the export wrote
+// are gone, unless only the event failed.
 TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored) {
     const struct {
         const char* name;
@@ -203,6 +204,7 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
         const char* pageItemFile;
         std::string alert;
         bool pdf;
+        const char* sections = R"([{"first": 1, "count": 2}])";
     } cases[] = {
         {"no listener", false, [] {}, "items.bin",
          "The companion application cannot be told of the export: its destinations stay "
@@ -212,7 +214,20 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
          [] { host::Faults::Instance().FailProcessCommand(kPDFExportCmdBoss, ErrorCode{7}); },
          "items.bin", "Unknown error 7", false},
         {"page-item file not written", true, [] {}, "missing/items.bin",
-         "The file cannot be written.", true},
+         "The file " + m_temp.systemPath("missing/items.bin") + " cannot be written.", false},
+        {"page-item file is the PDF", true, [] {}, "ad.pdf",
+         "The page-item file " + m_temp.systemPath("ad.pdf") + " is a file of the output " +
+             m_temp.systemPath("ad") + ".",
+         false},
+        {"page-item file named as a device", true, [] {}, "con.items",
+         "The file cannot be written: " +
+             *platform::pathRefusal(std::string_view(m_temp.systemPath("con.items"))) + ".",
+         false},
+        {"no page", true, [] {}, "items.bin", "The job's pages lie outside the document.", false,
+         R"([{"first": 1, "count": 0}])"},
+        {"pages beyond the document", true, [] {}, "items.bin",
+         "The job's pages lie outside the document.", false,
+         R"([{"first": 2, "count": 2000000000}])"},
     };
     for (const auto& c : cases) {
         host::Faults::Instance().Reset();
@@ -222,7 +237,7 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
         m_afterStore.reset();
         const auto companion = c.listening ? Listen() : nullptr;
         c.inject();
-        Call(c.pageItemFile);
+        Call(c.pageItemFile, c.sections);
         EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{c.alert}) << c.name;
         EXPECT_EQ(Log(host::Channel::Sequences).back(), "fail Zephrin Export") << c.name;
         ASSERT_TRUE(m_afterStore) << c.name;
