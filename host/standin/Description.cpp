@@ -333,7 +333,11 @@ void ReadFacets(const Boss& boss, const Field& field) {
             transfer(*facet, *snapshot);
             before.emplace_back(facet, snapshot->Bytes());
             auto reader = MemoryStream::Reader(bytes);
-            transfer(*facet, *reader);
+            try {
+                transfer(*facet, *reader);
+            } catch (const std::exception& error) {
+                value.Fail(std::string("the facet does not read: ") + error.what());
+            }
             if (reader->Failed())
                 value.Fail("the facet's data ends early");
             if (reader->Remaining() != 0)

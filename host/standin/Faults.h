@@ -90,7 +90,6 @@ public:
     // hands the list over. Faults injected meanwhile still apply.
     void StartRecording();
     std::vector<InjectionPoint> StopRecording();
-    bool IsRecording() const { return m_recording; }
     void Touch(InjectionPoint point);
 
     // Switches every fault off and ends a recording.

@@ -177,7 +177,7 @@ TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     readInto(job, writeKeyStream([](UKeyOutStream& out) { out.begin_record('JJ').end(); }),
              kJobFilePartFull);
     EXPECT_EQ(corners(job.trimBox), (Box{1, 2, 3, 4}));
-    EXPECT_TRUE(job.style == 6 && !job.IsOrdinaryStyle());
+    EXPECT_EQ(job.style, 6);
 }
 
 TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMovesOn) {
@@ -407,7 +407,7 @@ TEST_F(JobFile, PageItemFileHoldsTheDocumentItemsAndEachPageOfPageSetTwo) {
     job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
     job.GetAbsoluteRuns().AddRun(1, 2);
     job.GetAbsoluteRuns().AddRun(7, 1);
-    BPageSet& set = job.GetPageSet(2);
+    BPageSet& set = job.GetPageSet(kAnalysedPageSet);
     for (const auto& [item, page] :
          {std::pair<std::shared_ptr<BPageItem>, int>(std::make_shared<BPageItem>(), -1),
           {std::make_shared<BPlacedGraphic>(), 2},
@@ -453,7 +453,7 @@ TEST_F(JobFile, PageItemFileOfManyItemsGroupsThemByPageInListOrder) {
     BJobFile job;
     job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
     job.GetAbsoluteRuns().AddRun(1, kPages);
-    BPageSet& set = job.GetPageSet(2);
+    BPageSet& set = job.GetPageSet(kAnalysedPageSet);
     for (std::int32_t i = 0; i < kItems; ++i) {
         auto item = std::make_shared<BPageItem>();
         item->page = i % kPages + 1;
@@ -513,7 +513,7 @@ TEST_F(JobFile, PageItemFileOfAnyListOrderIsThatOfTheListsSortedByPage) {
         BJobFile job;
         job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
         job.GetAbsoluteRuns().AddRun(1, 3);
-        BPageSet& set = job.GetPageSet(2);
+        BPageSet& set = job.GetPageSet(kAnalysedPageSet);
         for (const auto& [page, index] : items) {
             auto item = page == kNull ? nullptr : std::make_shared<BPageItem>();
             if (item != nullptr) {

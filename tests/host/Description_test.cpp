@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <stdexcept>
 
 namespace {
 
@@ -27,7 +28,12 @@ constexpr PMIID kSecondCounter{0xE00201};
 class Counter final : public CPMUnknown<ICounter> {
 public:
     using CPMUnknown::CPMUnknown;
-    void ReadWrite(IPMStream* stream, ImplementationID) { stream->XferInt32(m_value); }
+    // Reading -2 throws, as a facet whose data does not read may.
+    void ReadWrite(IPMStream* stream, ImplementationID) {
+        stream->XferInt32(m_value);
+        if (m_value == -2 && !stream->IsWriting())
+            throw std::runtime_error("a counter is never -2");
+    }
 };
 
 constexpr ImplementationID kCounterImpl{0xE00300};
@@ -215,6 +221,8 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "workspace.facets.0xE00200: the facet's data ends early"},
         {document(R"("workspace": {"facets": {"0xE00200": "2a00000000"}})"),
          "workspace.facets.0xE00200: the facet reads only 4 of its 5 bytes"},
+        {document(R"("workspace": {"facets": {"0xE00200": "feffffff"}})"),
+         "workspace.facets.0xE00200: the facet does not read: a counter is never -2"},
         {R"({"kind": "session", "workspace": {"facets": {"0xE00200": "07000000",
             "0xE00201": "07"}}})",
          "workspace.facets.0xE00201: the facet's data ends early"},
