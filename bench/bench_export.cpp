@@ -132,8 +132,8 @@ void BM_CollectPageItems_zep(benchmark::State& state) {
         owner.Prepare(document.Get(), &job);
         ZEPExportJobFileHelper helper(owner);
         helper.CollectPageItems();
-        benchmark::DoNotOptimize(job.GetPageSet(2).items.size());
-        job.GetPageSet(2).pageFlatteners.clear();
+        benchmark::DoNotOptimize(job.GetPageSet(kAnalysedPageSet).items.size());
+        job.GetPageSet(kAnalysedPageSet).pageFlatteners.clear();
     }
     StopHost(state, count);
 }

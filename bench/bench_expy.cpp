@@ -233,7 +233,7 @@ void BM_WritePageItemFile_zep(benchmark::State& state) {
         ZEPExportJobFileHelper helper(owner);
         helper.CollectPageItems();
     }
-    const std::size_t records = job.GetPageSet(2).items.size();
+    const std::size_t records = job.GetPageSet(kAnalysedPageSet).items.size();
     if (records == 0) {
         state.SkipWithError("the export run collected no page items");
         return;

@@ -38,7 +38,7 @@ std::size_t fileSize(const std::string& path) {
 void fillPageSet(BJobFile& job, std::int64_t count) {
     const auto pages = static_cast<std::int32_t>(count / kItemsPerPage);
     job.GetAbsoluteRuns().AddRun(1, pages);
-    BPageSet& set = job.GetPageSet(2);
+    BPageSet& set = job.GetPageSet(kAnalysedPageSet);
     const double matrix[6] = {1, 0, 0, 1, 72.5, 144.25};
     for (std::int32_t page = 1; page <= pages; ++page) {
         for (std::int32_t i = 0; i < kItemsPerPage; ++i) {
@@ -90,7 +90,7 @@ void BM_PageItemFile_onepass(benchmark::State& state) {
     TempFile temp;
     BJobFile job;
     fillPageSet(job, state.range(0));
-    const BPageSet& set = job.GetPageSet(2);
+    const BPageSet& set = job.GetPageSet(kAnalysedPageSet);
     const auto pages = static_cast<std::int32_t>(state.range(0) / kItemsPerPage);
     for (auto _ : state) {
         std::ofstream file(temp.path, std::ios::binary | std::ios::trunc);

@@ -1,7 +1,5 @@
 #include "platform/library.h"
 
-#include "platform/files.h"
-
 #include <dlfcn.h>
 
 namespace platform {
@@ -21,13 +19,6 @@ void* findSymbol(void* library, const char* name) {
 
 void closeLibrary(void* library) {
     dlclose(library);
-}
-
-std::optional<std::u16string> moduleFileNameOf(const void* address) {
-    Dl_info info{};
-    if (dladdr(address, &info) == 0 || !info.dli_fname)
-        return std::nullopt;
-    return toSystemPath(info.dli_fname);
 }
 
 } // namespace platform

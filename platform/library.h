@@ -1,8 +1,6 @@
-// Dynamic libraries: the stand-ins for LoadLibrary, GetProcAddress, FreeLibrary and the file
-// name of the module that holds an address.
+// Dynamic libraries: the stand-ins for LoadLibrary, GetProcAddress and FreeLibrary.
 #pragma once
 
-#include <optional>
 #include <string>
 
 namespace platform {
@@ -12,8 +10,5 @@ void* openLibrary(const std::string& posixPath, std::string& error);
 // The address of the exported symbol, or null.
 void* findSymbol(void* library, const char* name);
 void closeLibrary(void* library);
-
-// The file of the library or program that holds `address`, in drive form; nothing when unknown.
-std::optional<std::u16string> moduleFileNameOf(const void* address);
 
 } // namespace platform

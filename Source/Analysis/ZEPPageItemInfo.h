@@ -150,7 +150,6 @@ public:
     std::uint32_t GetPageNumber() const { return m_pageNumber; }
     const UIDRef& GetItemRef() const { return m_itemRef; }
     ClassID GetItemClass() const { return m_itemClass; }
-    const PMRect& GetInnerBounds() const { return m_innerBounds; }
     const PMRect& GetPasteboardBounds() const { return m_pasteboardBounds; }
     const ItemStateFlags& GetColorSummary() const { return m_colorSummary; }
     const FontSummary& GetFontSummary() const { return m_fontSummary; }

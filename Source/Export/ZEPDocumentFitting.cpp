@@ -6,6 +6,7 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPPluginPrefs.h"
+#include "Plugin/ZEPSequenceGuard.h"
 #include "host/sdk/Command.h"
 #include "host/sdk/DocumentSetup.h"
 #include "host/sdk/Errors.h"
@@ -15,32 +16,8 @@
 #include "model/BJobFile.h"
 
 #include <cmath>
-#include <exception>
 
 namespace {
-
-// The fitting's named command sequence, ended however the fitting leaves it. Leaving by an
-// exception always leaves an error code pending (1 unless one is set), so the host rolls back
-// everything inside the sequence.
-class FittingSequence {
-public:
-    FittingSequence()
-        : m_sequence(CmdUtils::BeginCommandSequence()), m_exceptions(std::uncaught_exceptions()) {
-        m_sequence->SetName(PMString("0x52E00kStringZEPAdjustFrameCmdKey"));
-    }
-    ~FittingSequence() {
-        if (std::uncaught_exceptions() > m_exceptions &&
-            ErrorUtils::PMGetGlobalErrorCode() == kSuccess)
-            ErrorUtils::PMSetGlobalErrorCode(kFailure);
-        CmdUtils::EndCommandSequence(m_sequence);
-    }
-    FittingSequence(const FittingSequence&) = delete;
-    FittingSequence& operator=(const FittingSequence&) = delete;
-
-private:
-    ICommandSequence* m_sequence;
-    int m_exceptions;
-};
 
 // Locks or unlocks the layers through the layer-lock command.
 void SetLayersLocked(const UIDList& layers, bool locked, const char* commandName,
@@ -130,13 +107,11 @@ void AdjustDocumentToJob(IDocument* document) {
         return;
     }
 
-    FittingSequence sequence;
-    try {
-        FitDocument(document, job, page);
-    } catch (const UException& exception) {
-        ErrorUtils::PMSetGlobalErrorCode(ErrorCode(exception.code()));
-        throw;
-    }
+    // Ended also after a failure, with the exception's code pending: the host rolls it back.
+    const ZEPSequenceGuard sequence(ZEPSequenceGuard::Outcome::kEndAsFailed,
+                                    ZEPSequenceGuard::ErrorLeft::kExceptionCode);
+    sequence->SetName(PMString("0x52E00kStringZEPAdjustFrameCmdKey"));
+    sequence.Run([&] { FitDocument(document, job, page); });
 }
 
 PMRect GetJobPageRect(BJobFile& job, bool useBleed) {

@@ -147,7 +147,7 @@ bool ZEPExportHelper::ShouldExportPDF() const {
     bool trueType = false;
     bool cid = false;
     bool transparency = false;
-    const BPageItemList& items = m_job->GetPageSet(2).items;
+    const BPageItemList& items = m_job->GetPageSet(kAnalysedPageSet).items;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const std::shared_ptr<const BPageItem> item = items[i];
         if (!item)

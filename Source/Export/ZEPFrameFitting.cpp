@@ -7,47 +7,19 @@
 #include "Plugin/ZEPActiveSelection.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
+#include "Plugin/ZEPSequenceGuard.h"
 #include "host/sdk/Command.h"
-#include "host/sdk/Errors.h"
 #include "host/sdk/Layout.h"
 #include "host/sdk/Selection.h"
 #include "host/sdk/Transform.h"
 #include "model/BJobFile.h"
 
 #include <cmath>
-#include <exception>
 
 namespace {
 
 constexpr CoordinateSpace kPasteboardSpace{0, PMMatrix()};
 constexpr CoordinateSpace kResizeSpace{2, PMMatrix()};
-
-// The fitting's abortable command sequence: ended when the fitting leaves normally, aborted when
-// it leaves by any exception (the host then rolls back everything inside it). An exception that
-// is no UException leaves the global error code 1 unless one is set.
-class AbortableFittingSequence {
-public:
-    AbortableFittingSequence()
-        : m_sequence(CmdUtils::BeginAbortableCmdSeq()), m_exceptions(std::uncaught_exceptions()) {
-        ThrowIfNull(m_sequence, "theCmdSeq");
-    }
-    ~AbortableFittingSequence() {
-        if (std::uncaught_exceptions() > m_exceptions) {
-            if (ErrorUtils::PMGetGlobalErrorCode() == kSuccess)
-                ErrorUtils::PMSetGlobalErrorCode(kFailure);
-            CmdUtils::AbortCommandSequence(m_sequence);
-        } else {
-            CmdUtils::EndCommandSequence(m_sequence);
-        }
-    }
-    AbortableFittingSequence(const AbortableFittingSequence&) = delete;
-    AbortableFittingSequence& operator=(const AbortableFittingSequence&) = delete;
-    IAbortableCmdSeq* operator->() const { return m_sequence; }
-
-private:
-    IAbortableCmdSeq* m_sequence;
-    int m_exceptions;
-};
 
 PMPoint Centre(const PMRect& rect) {
     return {(rect.Left() + rect.Right()) / 2, (rect.Top() + rect.Bottom()) / 2};
@@ -170,13 +142,10 @@ void AdjustSelectedFrameToJob(IDocument* document) {
     if (items.IsEmpty())
         ThrowZEPException("(iHierarchy) == NULL", kZEPMissingObjectError);
 
-    AbortableFittingSequence sequence;
+    // Aborted on any failure: the host rolls back everything the fitting changed.
+    const ZEPSequenceGuard sequence(ZEPSequenceGuard::Outcome::kAbort,
+                                    ZEPSequenceGuard::ErrorLeft::kExceptionCode);
     const PMRect page = GetJobPageRect(*iZEPJobList->GetJobFile(), true);
     sequence->SetName(PMString("0x52E00kStringZEPAdjustFrameCmdKey"));
-    try {
-        FitFrame(document, selection.layoutSuite.get(), items, page);
-    } catch (const UException& exception) {
-        ErrorUtils::PMSetGlobalErrorCode(ErrorCode(exception.code()));
-        throw;
-    }
+    sequence.Run([&] { FitFrame(document, selection.layoutSuite.get(), items, page); });
 }

@@ -16,13 +16,14 @@ namespace {
 
 constexpr PMRect kZeroRect{0, 0, 0, 0};
 
-// Runs `work`; a UException becomes the host's global error code and the result.
+// Runs `work`; a UException becomes the host's global error code and the result, so that these
+// helpers report instead of throwing. Other exceptions pass.
 template <typename Work>
 std::int32_t CatchingUException(Work&& work) {
     try {
         work();
     } catch (const UException& exception) {
-        ErrorUtils::PMSetGlobalErrorCode(ErrorCode(exception.code()));
+        SetGlobalErrorCode(exception);
         return static_cast<std::int32_t>(exception.code());
     }
     return 0;

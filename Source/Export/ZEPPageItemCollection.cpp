@@ -148,6 +148,6 @@ void ZEPExportJobFileHelper::CollectPageItems(ZEPFileTransaction* files) {
     ThrowIfNull(iLayerUtils, "iLayerUtils");
     if (iLayerUtils->IsPrintingSuppressed(document, false) && !records.empty())
         records.front()->SetPrintoutSuppressed();
-    AnalyseSpreadTransparency(document, GetOrCreateFlattenerStyle(), records, job.GetPageSet(2));
-    HandOver(records, job.GetPageSet(2).items);
+    AnalyseSpreadTransparency(document, GetOrCreateFlattenerStyle(), records, job.GetPageSet(kAnalysedPageSet));
+    HandOver(records, job.GetPageSet(kAnalysedPageSet).items);
 }

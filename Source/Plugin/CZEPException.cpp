@@ -2,6 +2,7 @@
 
 #include "Plugin/ZEPID.h"
 #include "host/sdk/Errors.h"
+#include "utils/Logger.h"
 
 #include <cctype>
 
@@ -96,6 +97,37 @@ void ReportUnknownException() {
     SetGlobalErrorFromException(kFailure, PMString());
 }
 
+void ReportCurrentException() {
+    try {
+        throw;
+    } catch (const UException& exception) {
+        ReportUException(exception);
+    } catch (const std::exception& exception) {
+        ReportStdException(exception);
+    } catch (...) {
+        ReportUnknownException();
+    }
+}
+
+void SetGlobalErrorCode(const UException& exception) {
+    ErrorUtils::PMSetGlobalErrorCode(ErrorCode(exception.code()));
+}
+
+void SetGlobalErrorCodeOfCurrentException() {
+    try {
+        throw;
+    } catch (const UException& exception) {
+        SetGlobalErrorCode(exception);
+    } catch (...) {
+        SetFailureUnlessPending();
+    }
+}
+
+void SetFailureUnlessPending() {
+    if (ErrorUtils::PMGetGlobalErrorCode() == kSuccess)
+        ErrorUtils::PMSetGlobalErrorCode(kFailure);
+}
+
 void ShowGlobalErrorAlert() {
     const PMString message = ErrorUtils::PMGetGlobalErrorString();
     if (ErrorUtils::PMGetGlobalErrorCode() == kCancel)
@@ -107,4 +139,20 @@ void ShowGlobalErrorAlert() {
 
 void ClearGlobalError() {
     ErrorUtils::PMSetGlobalErrorCode(kSuccess);
+}
+
+void LogCurrentException(const char* function, const char* what) noexcept {
+    try {
+        std::string cause = "unknown failure";
+        try {
+            throw;
+        } catch (const std::exception& exception) {
+            cause = exception.what();
+        } catch (...) {
+        }
+        ZEU_LOG(Error, "..\\..\\Source\\Plugin\\CZEPException", __LINE__, function)
+            << what << ": " << cause;
+    } catch (...) {
+        // A log record that cannot be made is lost; the host call still returns.
+    }
 }

@@ -56,6 +56,17 @@ void SetGlobalErrorFromException(ErrorCode code, const PMString& message);
 void ReportUException(const UException& exception);
 void ReportStdException(const std::exception& exception);
 void ReportUnknownException();
+// Reports the exception being handled with the reporter of its kind; only inside a handler.
+void ReportCurrentException();
+
+// Sets the global error code to the exception's own code, with no text: how a command body or a
+// helper that reports instead of throwing leaves a failure.
+void SetGlobalErrorCode(const UException& exception);
+// Sets the global error code, with no text, for the exception being handled: a UException's own
+// code, any other exception 1 unless a code is pending. Only inside a handler.
+void SetGlobalErrorCodeOfCurrentException();
+// Sets the global error code 1 unless a code is pending.
+void SetFailureUnlessPending();
 
 // Shows the global error string in the host's error alert (not for code 2), keeping the global
 // error state as it was.
@@ -67,18 +78,18 @@ void ClearGlobalError();
 // True when each of the code's bytes, least significant first, is printable.
 bool IsPrintableFourCC(std::uint32_t code);
 
-// Runs `work` as a host entry point: any exception is reported, shown and cleared.
+// No exception leaves a function the host calls: each runs its work through one of the boundaries
+// below, by the kind of call.
+
+// Runs `work` as a host entry point (a script method, a menu action, a menu-state update): any
+// exception is reported, shown and cleared.
 template <typename Work>
-void RunAtHostBoundary(Work&& work) {
+void RunAtHostBoundary(Work&& work) noexcept {
     try {
         work();
         return;
-    } catch (const UException& exception) {
-        ReportUException(exception);
-    } catch (const std::exception& exception) {
-        ReportStdException(exception);
     } catch (...) {
-        ReportUnknownException();
+        ReportCurrentException();
     }
     ShowGlobalErrorAlert();
     ClearGlobalError();
@@ -88,9 +99,39 @@ void RunAtHostBoundary(Work&& work) {
 // global error code (a command that failed, reported without an exception) is reported, shown
 // and cleared as if it had been thrown.
 template <typename Work>
-void RunActionAtHostBoundary(Work&& work) {
+void RunActionAtHostBoundary(Work&& work) noexcept {
     RunAtHostBoundary([&work] {
         work();
         ThrowIfGlobalError();
     });
+}
+
+// Runs a command's body: any exception leaves its code as the global error
+// (SetGlobalErrorCodeOfCurrentException) for the host's command processor, which then fails the
+// command.
+template <typename Work>
+void RunAsCommandBody(Work&& work) noexcept {
+    try {
+        work();
+    } catch (...) {
+        SetGlobalErrorCodeOfCurrentException();
+    }
+}
+
+// Logs the exception being handled as an ERROR record of `function`: `what` and the exception's
+// text. Only inside a handler.
+void LogCurrentException(const char* function, const char* what) noexcept;
+
+// Runs `work` for a host call that takes no error back (a query, the menu filter, the error-string
+// service, persistence): any exception is logged (LogCurrentException) and false is returned, so
+// that the caller answers as for nothing found.
+template <typename Work>
+[[nodiscard]] bool RunLoggingFailure(const char* function, const char* what, Work&& work) noexcept {
+    try {
+        work();
+        return true;
+    } catch (...) {
+        LogCurrentException(function, what);
+        return false;
+    }
 }

@@ -1,5 +1,6 @@
 #include "Plugin/CZEPPluginPrefsData.h"
 
+#include "Plugin/CZEPException.h"
 #include "utils/Logger.h"
 
 #include <sstream>
@@ -18,7 +19,13 @@ void CZEPPluginPrefsData::Get(umessage& out) const {
     out = m_prefs;
 }
 
-void CZEPPluginPrefsData::ReadWrite(IPMStream* stream, ImplementationID /*id*/) {
+void CZEPPluginPrefsData::ReadWrite(IPMStream* stream, ImplementationID /*id*/) noexcept {
+    if (!RunLoggingFailure("CZEPPluginPrefsData::ReadWrite", "the preferences are left empty",
+                           [&] { Transfer(stream); }))
+        m_prefs.clear();
+}
+
+void CZEPPluginPrefsData::Transfer(IPMStream* stream) {
     std::int16_t version = kVersion;
     stream->XferInt16(version);
     if (stream->IsWriting()) {

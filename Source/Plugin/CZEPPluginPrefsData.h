@@ -20,10 +20,13 @@ public:
     void Get(umessage& out) const override;
 
     // Writes the record, or reads it: any version but 2, a length that is negative or longer
-    // than the stream's rest, or bytes that are no message leave the preferences empty.
-    void ReadWrite(IPMStream* stream, ImplementationID id);
+    // than the stream's rest, or bytes that are no message leave the preferences empty. A host
+    // call: a failure on the way is logged and leaves the preferences empty.
+    void ReadWrite(IPMStream* stream, ImplementationID id) noexcept;
 
 private:
+    void Transfer(IPMStream* stream);
+
     umessage m_prefs;
 };
 

@@ -13,12 +13,14 @@ class CZEPSelectionJobASB final : public CPMUnknown<IZEPSelectionJobSuite> {
 public:
     explicit CZEPSelectionJobASB(IPMUnknown* boss) : CPMUnknown<IZEPSelectionJobSuite>(boss) {}
 
-    bool HasSelectedItems() const override;
-    bool HasSingleSelectedItem() const override;
-    bool GetLayoutTarget(InterfacePtr<ILayoutTarget>& out) const override;
+    bool HasSelectedItems() const noexcept override;
+    bool HasSingleSelectedItem() const noexcept override;
+    bool GetLayoutTarget(InterfacePtr<ILayoutTarget>& out) const noexcept override;
 
 private:
-    bool Process(const boost::function<bool(const IZEPSelectionJobSuite*)>& operation) const;
+    // False also when the suites cannot be asked (the failure is logged).
+    bool
+    Process(const boost::function<bool(const IZEPSelectionJobSuite*)>& operation) const noexcept;
 };
 
 // Answers from the layout target of its boss (the layout selection).
@@ -27,11 +29,12 @@ public:
     explicit CZEPSelectionJobLayoutCSB(IPMUnknown* boss)
         : CPMUnknown<IZEPSelectionJobSuite>(boss) {}
 
-    bool HasSelectedItems() const override;
-    bool HasSingleSelectedItem() const override;
-    bool GetLayoutTarget(InterfacePtr<ILayoutTarget>& out) const override;
+    bool HasSelectedItems() const noexcept override;
+    bool HasSingleSelectedItem() const noexcept override;
+    bool GetLayoutTarget(InterfacePtr<ILayoutTarget>& out) const noexcept override;
 
 private:
-    // The number of selected items; -1 when the boss has no layout target.
-    int SelectedItemCount() const;
+    // The number of selected items; -1 when the boss has no layout target or it cannot be asked
+    // (the failure is logged).
+    int SelectedItemCount() const noexcept;
 };

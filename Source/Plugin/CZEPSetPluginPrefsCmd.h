@@ -11,6 +11,7 @@ public:
     PMString CreateName() override;
 
 protected:
-    // Fails with the global error code 1 when the item list is empty or the data is missing.
-    void Do() override;
+    // Fails with the global error code 1 when the item list is empty or the data is missing, or
+    // with the code of a failure on the way (RunAsCommandBody).
+    void Do() noexcept override;
 };

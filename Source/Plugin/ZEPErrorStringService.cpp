@@ -1,23 +1,29 @@
 #include "Plugin/ZEPErrorStringService.h"
 
+#include "Plugin/CZEPException.h"
 #include "Plugin/ZEPID.h"
 
 namespace {
 constexpr int kErrorStringResource = 650;
 }
 
-bool ZEPErrorStringService::OwnsErrorCode(ErrorCode code) {
+bool ZEPErrorStringService::OwnsErrorCode(ErrorCode code) noexcept {
     return (code.Get() & ~0xFFu) == kZEPPluginID.Get();
 }
 
-PMString ZEPErrorStringService::GetErrorString(ErrorCode code) {
-    return ErrorUtils::PMLoadErrorStringFromRsrc(kZEPPluginID, kErrorStringResource, code);
+PMString ZEPErrorStringService::GetErrorString(ErrorCode code) noexcept {
+    PMString text;
+    if (!RunLoggingFailure("ZEPErrorStringService::GetErrorString", "the error has no text", [&] {
+            text = ErrorUtils::PMLoadErrorStringFromRsrc(kZEPPluginID, kErrorStringResource, code);
+        }))
+        text = PMString();
+    return text;
 }
 
-ErrorCode ZEPErrorStringService::GetAuxiliaryCode(ErrorCode /*code*/) {
+ErrorCode ZEPErrorStringService::GetAuxiliaryCode(ErrorCode /*code*/) noexcept {
     return kSuccess;
 }
 
-PMString ZEPErrorStringService::GetAuxiliaryString(ErrorCode /*code*/) {
+PMString ZEPErrorStringService::GetAuxiliaryString(ErrorCode /*code*/) noexcept {
     return PMString();
 }

@@ -9,8 +9,9 @@ class ZEPErrorStringService final : public CPMUnknown<IErrorStringService> {
 public:
     explicit ZEPErrorStringService(IPMUnknown* boss) : CPMUnknown<IErrorStringService>(boss) {}
 
-    bool OwnsErrorCode(ErrorCode code) override;
-    PMString GetErrorString(ErrorCode code) override;
-    ErrorCode GetAuxiliaryCode(ErrorCode code) override;
-    PMString GetAuxiliaryString(ErrorCode code) override;
+    bool OwnsErrorCode(ErrorCode code) noexcept override;
+    // The resource's text; an empty one when it cannot be loaded (the failure is logged).
+    PMString GetErrorString(ErrorCode code) noexcept override;
+    ErrorCode GetAuxiliaryCode(ErrorCode code) noexcept override;
+    PMString GetAuxiliaryString(ErrorCode code) noexcept override;
 };

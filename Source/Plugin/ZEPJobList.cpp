@@ -1,10 +1,12 @@
 #include "Plugin/ZEPJobList.h"
 
+#include "Plugin/CZEPException.h"
 #include "Plugin/ZEPHostAccess.h"
 #include "host/sdk/Database.h"
 #include "model/JobText.h"
 
 #include <sstream>
+#include <stdexcept>
 
 namespace {
 
@@ -23,6 +25,8 @@ std::string BytesOf(BJobFile& job, std::int32_t mask) {
     return std::move(out).str();
 }
 
+// Reads the job in place: a read that fails leaves the job (and the pointer GetJobFile handed
+// out) as it was, since BJobFile::Read takes all or nothing.
 void ReadBytes(BJobFile& job, const std::string& bytes, std::int32_t mask) {
     std::istringstream in(bytes);
     job.Read(in, mask);
@@ -51,13 +55,13 @@ void ZEPJobList::CopyFrom(IZEPJobList* source, bool summaryOnly) {
     MarkDirty();
     std::string bytes;
     source->GetAsString(bytes, summaryOnly);
-    ReadJob(bytes, MaskOf(summaryOnly));
+    ReadBytes(*m_jobFile, bytes, MaskOf(summaryOnly));
 }
 
 void ZEPJobList::SetFromString(const std::string& text, bool summaryOnly) {
     const std::string bytes = DecodeJobText(text);
     MarkDirty();
-    ReadJob(bytes, MaskOf(summaryOnly));
+    ReadBytes(*m_jobFile, bytes, MaskOf(summaryOnly));
 }
 
 void ZEPJobList::GetAsString(std::string& text, bool summaryOnly) {
@@ -95,37 +99,65 @@ void ZEPJobList::GetGroupSummaryFlags(bool& hasDestinations, bool& hasBleed) {
         group->GetSummaryFlags(hasDestinations, hasBleed);
 }
 
-void ZEPJobList::ReadWrite(IPMStream* stream, ImplementationID /*id*/) {
-    std::int16_t version = kJobListVersion;
-    stream->XferInt16(version);
-    std::string bytes;
+void ZEPJobList::ReadWrite(IPMStream* stream, ImplementationID /*id*/) noexcept {
     if (stream->IsWriting()) {
-        bytes = BytesOf(*m_jobFile, kJobFilePartSummary);
-        static_cast<void>(XferStdString(stream, bytes)); // a writer takes every length
+        WriteRecord(stream);
         return;
     }
+    try {
+        ReadRecord(stream);
+    } catch (...) {
+        LogUnreadRecord();
+    }
+}
+
+void ZEPJobList::WriteRecord(IPMStream* stream) noexcept {
+    std::string bytes;
+    if (!RunLoggingFailure("ZEPJobList::ReadWrite", "the job is stored as an empty one",
+                           [&] { bytes = BytesOf(*m_jobFile, kJobFilePartSummary); }))
+        bytes.clear();
+    std::int16_t version = kJobListVersion;
+    stream->XferInt16(version);
+    static_cast<void>(XferStdString(stream, bytes)); // a writer takes every length
+}
+
+void ZEPJobList::ReadRecord(IPMStream* stream) {
+    std::int16_t version = 0;
+    stream->XferInt16(version);
     if (version == kUnversioned) {
         // The two bytes just read are the low half of the job's length.
         stream->Seek(-2, IPMStream::kSeekFromCurrent);
     } else if (version == kWithUIDList) {
         UIDList legacy;
         if (!XferUIDList(stream, legacy))
-            return;
+            throw std::runtime_error("its list of UIDs runs past the record");
     }
-    if (XferStdString(stream, bytes))
-        ReadJob(bytes, kJobFilePartSummary);
+    std::string bytes;
+    if (!XferStdString(stream, bytes))
+        throw std::runtime_error("its length runs past the record");
+    ReadBytes(*m_jobFile, bytes, kJobFilePartSummary);
+}
+
+void ZEPJobList::LogUnreadRecord() const noexcept {
+    try {
+        std::string name;
+        if (IDataBase* db = GetUIDRef(this).GetDataBase()) {
+            InterfacePtr<IDocument> document(UIDRef(db, db->GetRootUID()), UseDefaultIID{});
+            if (document)
+                name = document->GetName().GetUTF8String();
+        }
+        const std::string what =
+            name.empty()
+                ? std::string("a stored job does not read and is left out")
+                : "the job stored with document \"" + name + "\" does not read and is left out";
+        LogCurrentException("ZEPJobList::ReadWrite", what.c_str());
+    } catch (...) {
+        LogCurrentException("ZEPJobList::ReadWrite", "a stored job does not read and is left out");
+    }
 }
 
 void ZEPJobList::MarkDirty() {
     PreDirty(kZEPJobListImpl, true);
-}
-
-void ZEPJobList::ReadJob(const std::string& bytes, std::int32_t mask) {
-    {
-        BJobFile scratch;
-        ReadBytes(scratch, bytes, mask);
-    }
-    ReadBytes(*m_jobFile, bytes, mask);
 }
 
 bool HasTrimMargins(const BJobFile& job) {

@@ -29,16 +29,20 @@ public:
     void UpdateGroupSummary() override;
     void GetGroupSummaryFlags(bool& hasDestinations, bool& hasBleed) override;
 
-    // Writes the record, or reads one into the job (without marking dirty). A stored length or
-    // legacy count that the stream cannot hold is a damaged record: the job stays as it was. The
-    // job reader's exceptions pass to the caller.
-    void ReadWrite(IPMStream* stream, ImplementationID id);
+    // Writes the record, or reads one into the job (without marking dirty). A host call: nothing
+    // is thrown. A record that does not read (a length or legacy count the stream cannot hold,
+    // job bytes the job reader refuses) leaves the job as it was, for a document being opened
+    // none, and one ERROR record names the document. A job that cannot be written is stored as
+    // an empty one, with an ERROR record.
+    void ReadWrite(IPMStream* stream, ImplementationID id) noexcept;
 
 private:
     void MarkDirty();
-    // Reads the bytes into the owned job in place, once a scratch job has read them whole, so
-    // that a failed read leaves the job (and the pointer GetJobFile handed out) as it was.
-    void ReadJob(const std::string& bytes, std::int32_t mask);
+    void WriteRecord(IPMStream* stream) noexcept;
+    // Reads the record into the job; throws for a record that does not read.
+    void ReadRecord(IPMStream* stream);
+    // Logs the exception being handled as the reason the stored job is left out.
+    void LogUnreadRecord() const noexcept;
 
     std::unique_ptr<BJobFile> m_jobFile;
 };

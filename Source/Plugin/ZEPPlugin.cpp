@@ -8,18 +8,23 @@
 
 ZEPPlugin::ZEPPlugin() : PlugIn(kZEPPluginID, RegistrationListHead(), PluginResourceTables()) {}
 
-bool ZEPPlugin::Load(ISession* session) {
-    const bool loaded = PlugIn::Load(session);
-    if (!loaded) {
-        ShowGlobalErrorAlert();
-        ClearGlobalError();
-    }
-    UUnits::createGlobal();
+bool ZEPPlugin::Load(ISession* session) noexcept {
+    bool loaded = false;
+    RunAtHostBoundary([&] {
+        loaded = PlugIn::Load(session);
+        if (!loaded) {
+            ShowGlobalErrorAlert();
+            ClearGlobalError();
+        }
+    });
+    // Units that cannot be made stay missing.
+    static_cast<void>(RunLoggingFailure("ZEPPlugin::Load", "the units are not made",
+                                        [] { UUnits::createGlobal(); }));
     SetForceEPSExport(true);
     return loaded;
 }
 
-bool ZEPPlugin::Unload() {
+bool ZEPPlugin::Unload() noexcept {
     UUnits::destroyGlobal();
     return PlugIn::Unload();
 }
@@ -29,10 +34,6 @@ namespace {
 // that build them on first use, so no other file's statics need to be ready first.
 ZEPPlugin gPlugin;
 } // namespace
-
-ZEPPlugin& ThePlugin() {
-    return gPlugin;
-}
 
 extern "C" __attribute__((visibility("default"))) IPlugIn* GetPlugIn() {
     return &gPlugin;

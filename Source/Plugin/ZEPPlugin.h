@@ -7,14 +7,12 @@ class ZEPPlugin final : public PlugIn {
 public:
     ZEPPlugin();
 
-    // The base's load; a failed base load is shown and cleared, then the process-wide units
-    // (millimetres) are made and EPS export is forced again. Returns the base's result.
-    bool Load(ISession* session) override;
+    // The base's load; a failed base load (or one that throws, reported) is shown and cleared,
+    // then the process-wide units (millimetres) are made and EPS export is forced again. Returns
+    // the base's result.
+    bool Load(ISession* session) noexcept override;
     // Deletes the units, then the base's unload.
-    bool Unload() override;
+    bool Unload() noexcept override;
 };
-
-// The one plug-in object (what GetPlugIn returns).
-ZEPPlugin& ThePlugin();
 
 extern "C" IPlugIn* GetPlugIn();

@@ -4,7 +4,6 @@
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPStringConversions.h"
 #include "host/sdk/Document.h"
-#include "host/sdk/Errors.h"
 #include "host/sdk/Panels.h"
 #include "host/sdk/Session.h"
 
@@ -22,14 +21,16 @@ PMString CZEPInvalidateCmd::CreateName() {
     return ToPMString("0x52E00kStringCZEPInvalidateCmdKey");
 }
 
-void CZEPInvalidateCmd::Do() {
-    const UIDList* items = GetItemList();
-    for (int i = 0; i < items->Length(); ++i) {
-        InterfacePtr<IDocument> document(items->GetRef(i), UseDefaultIID{});
-        ILayoutUtils* utils = GetLayoutUtils();
-        if (document && utils)
-            utils->InvalidateViews(document.get());
-    }
+void CZEPInvalidateCmd::Do() noexcept {
+    RunAsCommandBody([this] {
+        const UIDList* items = GetItemList();
+        for (int i = 0; i < items->Length(); ++i) {
+            InterfacePtr<IDocument> document(items->GetRef(i), UseDefaultIID{});
+            ILayoutUtils* utils = GetLayoutUtils();
+            if (document && utils)
+                utils->InvalidateViews(document.get());
+        }
+    });
 }
 
 ZEPRefreshLayersPanelCmd::ZEPRefreshLayersPanelCmd(IPMUnknown* boss) : Command(boss) {
@@ -43,8 +44,8 @@ PMString ZEPRefreshLayersPanelCmd::CreateName() {
     return ToPMString("0x52E00kStringZEPRefreshLayersPanelCmdKey");
 }
 
-void ZEPRefreshLayersPanelCmd::Do() {
-    try {
+void ZEPRefreshLayersPanelCmd::Do() noexcept {
+    RunAsCommandBody([] {
         ISession* session = GetExecutionContextSession();
         InterfacePtr<IPMUnknown> applicationObject(session ? session->QueryApplication() : nullptr);
         InterfacePtr<IApplication> iApplication(applicationObject.get(), UseDefaultIID{});
@@ -58,7 +59,5 @@ void ZEPRefreshLayersPanelCmd::Do() {
             return;
         view->Invalidate();
         view->Redraw(true);
-    } catch (const UException& exception) {
-        ErrorUtils::PMSetGlobalErrorCode(ErrorCode(exception.code()));
-    }
+    });
 }

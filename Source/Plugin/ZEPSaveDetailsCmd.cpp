@@ -3,7 +3,6 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/IZEPJobList.h"
 #include "Plugin/ZEPStringConversions.h"
-#include "host/sdk/Errors.h"
 
 ZEPSaveDetailsCmd::ZEPSaveDetailsCmd(IPMUnknown* boss) : Command(boss) {
     SetUndoability(kRegularUndo);
@@ -13,8 +12,8 @@ PMString ZEPSaveDetailsCmd::CreateName() {
     return ToPMString("0x52E00SaveDetailsCmd");
 }
 
-void ZEPSaveDetailsCmd::Do() {
-    try {
+void ZEPSaveDetailsCmd::Do() noexcept {
+    RunAsCommandBody([this] {
         InterfacePtr<IZEPJobList> theNewJobList(this, UseDefaultIID{});
         ThrowIfNull(theNewJobList, "theNewJobList");
         const UIDList* items = GetItemList();
@@ -22,9 +21,7 @@ void ZEPSaveDetailsCmd::Do() {
                                                    UseDefaultIID{});
         ThrowIfNull(theTargetJobList, "theTargetJobList");
         theTargetJobList->CopyFrom(theNewJobList.get(), true);
-    } catch (const UException& exception) {
-        ErrorUtils::PMSetGlobalErrorCode(ErrorCode(exception.code()));
-    }
+    });
 }
 
 InterfacePtr<ICommand> CreateSaveDetailsCmd(IDocument* document) {

@@ -12,9 +12,8 @@ public:
     PMString CreateName() override;
 
 protected:
-    // A UException on the way leaves its code as the global error (no text); other exceptions
-    // pass to the host.
-    void Do() override;
+    // A failure on the way leaves its code as the global error, no text (RunAsCommandBody).
+    void Do() noexcept override;
 };
 
 // A save-details command whose target is the document's job list; none: 0x52E1E

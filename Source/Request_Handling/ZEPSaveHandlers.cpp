@@ -5,9 +5,9 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPSaveDetailsCmd.h"
+#include "Plugin/ZEPSequenceGuard.h"
 #include "Plugin/ZEPStringConversions.h"
 #include "host/sdk/Command.h"
-#include "host/sdk/Errors.h"
 #include "host/sdk/NewDocument.h"
 #include "host/sdk/Session.h"
 #include "model/BJobFile.h"
@@ -19,18 +19,6 @@ namespace {
 void ThrowIfProfileError(ProfileLookupResult result) {
     if (result != 0)
         ThrowZEPException(ustring(), result);
-}
-
-// Runs `work` inside the caller's command sequence: any exception leaves the global error code
-// 1, so that the sequence, when it ends, is rolled back, and is thrown on.
-template <typename Work>
-void RunFailingSequence(Work&& work) {
-    try {
-        work();
-    } catch (...) {
-        ErrorUtils::PMSetGlobalErrorCode(kFailure);
-        throw;
-    }
 }
 
 // Fills the new-document data from the job and its page rectangle, in the host's order.
@@ -104,8 +92,10 @@ void CheckJobProfiles(IDocument* document, IZEPJobList* job, ustring& profileNam
 
 void StoreJobInDocument(IDocument* document, IZEPJobList* job, const ustring& profileName,
                         bool fit) {
-    CmdUtils::SequencePtr sequence;
-    RunFailingSequence([&] {
+    // Any failure leaves the code 1, so the sequence is rolled back, and is thrown on.
+    const ZEPSequenceGuard sequence(ZEPSequenceGuard::Outcome::kEndAsFailed,
+                                    ZEPSequenceGuard::ErrorLeft::kFailure);
+    sequence.Run([&] {
         InterfacePtr<ICommand> theSaveDetailsCmd = CreateSaveDetailsCmd(document);
         InterfacePtr<IZEPJobList> theCmdJobList(theSaveDetailsCmd, UseDefaultIID{});
         ThrowIfNull(theCmdJobList, "theCmdJobList");
@@ -125,8 +115,10 @@ void StoreJobInDocument(IDocument* document, IZEPJobList* job, const ustring& pr
 }
 
 void NewDocumentFromJob(IZEPJobList* job, const ustring& profileName) {
-    CmdUtils::SequencePtr sequence;
-    RunFailingSequence([&] {
+    // Any failure leaves the code 1, so the sequence is rolled back, and is thrown on.
+    const ZEPSequenceGuard sequence(ZEPSequenceGuard::Outcome::kEndAsFailed,
+                                    ZEPSequenceGuard::ErrorLeft::kFailure);
+    sequence.Run([&] {
         PMString name("0x52E00ZEPNewZephrinDocCmd");
         name.Translate();
         sequence->SetName(name);

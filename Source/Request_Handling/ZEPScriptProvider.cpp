@@ -6,6 +6,7 @@
 #include "Plugin/ZEPHostAccess.h"
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPSaveDetailsCmd.h"
+#include "Plugin/ZEPSequenceGuard.h"
 #include "Plugin/ZEPStringConversions.h"
 #include "Request_Handling/ZEPSaveHandlers.h"
 #include "Zephrin_Menu/UZEPEvents.h"
@@ -68,21 +69,23 @@ bool DecodeDestinationIdentifiers(const std::string& text, DestinationIdentifier
 }
 
 ErrorCode ZEPScriptProvider::HandleMethodOnObjects(ScriptID method, IScriptRequestData* data,
-                                                   const ScriptList& objects) {
-    ErrorCode result = kSuccess;
-    for (std::size_t i = 0; i < objects.size() && result == kSuccess; ++i) {
-        result = HandleMethod(method, data, objects[i]);
-        data->AppendObjectResult(objects, method, result);
-    }
+                                                   const ScriptList& objects) noexcept {
+    RunAtHostBoundary([&] {
+        ErrorCode result = kSuccess;
+        for (std::size_t i = 0; i < objects.size() && result == kSuccess; ++i) {
+            result = HandleMethod(method, data, objects[i]);
+            data->AppendObjectResult(objects, method, result);
+        }
+    });
     return kSuccess;
 }
 
 ErrorCode ZEPScriptProvider::HandleMethod(ScriptID method, IScriptRequestData* data,
-                                          IScript* script) {
-    ZEU_LOG(Debug, "..\\Source\\Request_Handling\\ZEPScriptProvider", 106,
-            "ZEPScriptProvider::HandleMethod")
-        << "HandleEvent Called.";
+                                          IScript* script) noexcept {
     RunAtHostBoundary([&] {
+        ZEU_LOG(Debug, "..\\Source\\Request_Handling\\ZEPScriptProvider", 106,
+                "ZEPScriptProvider::HandleMethod")
+            << "HandleEvent Called.";
         if (method == kDeselectDestinationsMethod)
             DeselectDestinationsInDocuments(data, script);
         else if (method == kPrintDocumentMethod)
@@ -113,8 +116,11 @@ void ZEPScriptProvider::ExportJob(IScriptRequestData* data, IScript* /*script*/)
     const InterfacePtr<IZEPJobList> theJob = ApplyJob(document, data);
     static_cast<void>(GetOrCreateFlattenerStyle());
 
-    CmdUtils::SequencePtr sequence;
-    try {
+    // A failure is reported here and thrown on: the sequence ends with the error set, so the
+    // host ends it as failed, and HandleMethod reports it again.
+    const ZEPSequenceGuard sequence(ZEPSequenceGuard::Outcome::kEndAsFailed,
+                                    ZEPSequenceGuard::ErrorLeft::kReported);
+    sequence.Run([&] {
         PMString name("0x52E00ZEPExportCmd");
         name.Translate();
         sequence->SetName(name);
@@ -136,16 +142,7 @@ void ZEPScriptProvider::ExportJob(IScriptRequestData* data, IScript* /*script*/)
         ThrowIfNull(theCmdJobList, "theCmdJobList");
         theCmdJobList->CopyFrom(theJob.get(), true);
         ThrowIfError(CmdUtils::ProcessCommand(theSaveDetailsCmd.get()));
-    } catch (const UException& exception) {
-        ReportUException(exception);
-        throw;
-    } catch (const std::exception& exception) {
-        ReportStdException(exception);
-        throw;
-    } catch (...) {
-        ReportUnknownException();
-        throw;
-    }
+    });
 }
 
 void ZEPScriptProvider::PrintDocument(IScriptRequestData* /*data*/, IScript* /*script*/) {

@@ -28,11 +28,12 @@ public:
     // Runs HandleMethod for each object in order while the last result is 0, handing each
     // result to the request data; success.
     ErrorCode HandleMethodOnObjects(ScriptID method, IScriptRequestData* data,
-                                    const ScriptList& objects) override;
+                                    const ScriptList& objects) noexcept override;
     // Logs the call at DEBUG and runs the method's handler; a method it does not handle goes to
     // the host's default handling, whose error is raised. Any failure is reported and shown,
     // then cleared: always success.
-    ErrorCode HandleMethod(ScriptID method, IScriptRequestData* data, IScript* script) override;
+    ErrorCode HandleMethod(ScriptID method, IScriptRequestData* data,
+                           IScript* script) noexcept override;
 
     // The handlers. The script object is passed along and not used.
     // 'savY' (the front document, or a new one when none is open) and 'sanY' (a new document).

@@ -129,11 +129,12 @@ void UpdateStates(IActiveContext* context, IActionStateList* list) {
 
 } // namespace
 
-void ZEPActionComponent::UpdateActionStates(IActiveContext* context, IActionStateList* list) {
+void ZEPActionComponent::UpdateActionStates(IActiveContext* context,
+                                            IActionStateList* list) noexcept {
     RunActionAtHostBoundary([context, list] { UpdateStates(context, list); });
 }
 
-void ZEPActionComponent::DoAction(IActiveContext* context, ActionID action) {
+void ZEPActionComponent::DoAction(IActiveContext* context, ActionID action) noexcept {
     switch (action.Get()) {
     case kZEPAboutAction:
     case kZEPDetailsAction:

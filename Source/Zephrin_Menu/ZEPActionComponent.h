@@ -19,10 +19,10 @@ public:
     // spread; with the preference on, for exactly one selected frame); each preference toggle
     // enabled and checked while its preference is on. Other entries are left as they are, also
     // the entries after a failure.
-    void UpdateActionStates(IActiveContext* context, IActionStateList* list) override;
+    void UpdateActionStates(IActiveContext* context, IActionStateList* list) noexcept override;
     // The about (0x52E03, 0x52E0A), details (0x52E05) and job-list (0x52E0D) events, and 0x52E09,
     // which has no event and fails with code 1; adjust (0x52E06) fits the front document or its
     // selected frame; 0x52E0B and 0x52E0C toggle "SelectionBasedExports" and "CommonSizing".
     // Every other action does nothing.
-    void DoAction(IActiveContext* context, ActionID action) override;
+    void DoAction(IActiveContext* context, ActionID action) noexcept override;
 };

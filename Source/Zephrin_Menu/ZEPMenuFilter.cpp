@@ -1,5 +1,6 @@
 #include "Zephrin_Menu/ZEPMenuFilter.h"
 
+#include "Plugin/CZEPException.h"
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPStringConversions.h"
 #include "host/sdk/IDFile.h"
@@ -23,9 +24,15 @@ ZEPMenuFilter::ZEPMenuFilter(IPMUnknown* boss)
     : CPMUnknown<IMenuFilter>(boss),
       m_hasTarnwellPlugin(IsPluginInstalled(kZEPCompanionMenuPluginID)) {}
 
-void ZEPMenuFilter::FilterMenuPath(ActionID /*action*/, PMString& path, PMReal /*position*/) {
-    if (!m_hasTarnwellPlugin)
-        return;
+void ZEPMenuFilter::FilterMenuPath(ActionID /*action*/, PMString& path,
+                                   PMReal /*position*/) noexcept {
+    if (m_hasTarnwellPlugin)
+        static_cast<void>(RunLoggingFailure("ZEPMenuFilter::FilterMenuPath",
+                                            "the menu path stays as it is",
+                                            [&path] { MoveUnderTarnwell(path); }));
+}
+
+void ZEPMenuFilter::MoveUnderTarnwell(PMString& path) {
     std::string text = PMStringToUString(path);
     const std::size_t name = text.find("Zephrin");
     if (name == std::string::npos)

@@ -13,8 +13,11 @@ public:
     // With plug-in 0x52E80 installed, the segment that holds the path's first "Zephrin" (with its
     // leading ':') becomes ":Tarnwell:Zephrin"; a path without the name, or without a ':' before
     // it, stays as it is. Not idempotent: a path already under "Tarnwell" gains another one.
-    void FilterMenuPath(ActionID action, PMString& path, PMReal position) override;
+    // A path that cannot be rewritten stays as it is (the failure is logged).
+    void FilterMenuPath(ActionID action, PMString& path, PMReal position) noexcept override;
 
 private:
+    static void MoveUnderTarnwell(PMString& path);
+
     bool m_hasTarnwellPlugin;
 };

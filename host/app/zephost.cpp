@@ -67,7 +67,8 @@ void Open(const std::string& path) {
     const std::size_t before = host::OpenDocuments().size();
     try {
         host::LoadDescription(ReadFile(path));
-    } catch (const host::DescriptionError& error) {
+    } catch (const std::exception& error) {
+        // A description error names the field; anything else is a document that cannot open.
         throw StepError{path + ": " + error.what()};
     }
     const auto& documents = host::OpenDocuments();

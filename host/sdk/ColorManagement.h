@@ -58,7 +58,8 @@ public:
     static constexpr PMIID kDefaultIID{0xF04000};
 
     // The profiles the manager knows whose colour space and device class are the query's, in the
-    // order they were installed, with a new reference. `option` is the host's.
+    // order they were installed, with a new reference; null when the host cannot make the list.
+    // `option` is the host's.
     // Recorded as "AvailableProfiles v1 v2 v3 v4 v5 option".
     virtual ICMSProfileList* QueryAvailableProfiles(const CMSProfileQuery& query,
                                                     std::int32_t option) = 0;
@@ -73,11 +74,10 @@ public:
     virtual IColorProfile* QueryDocumentProfile(std::int32_t kind, IDocument* document,
                                                 std::int32_t option) const = 0;
     // Gives the document the known profile of that name, stored as a new profile object of the
-    // document, through a host command (so undo and
-    // an aborted sequence take it back; a pending error skips it and a failure stays in the
-    // global error code, as with any command). A name the manager does not know changes
-    // nothing. The two options are the host's. Recorded as
-    // "SetDocumentProfile kind "name" option1 option2".
+    // document, through a host command (so undo and an aborted sequence take it back; a pending
+    // error skips it and a failure stays in the global error code, as with any command; kFailure
+    // when the host cannot make the command). A name the manager does not know changes nothing.
+    // The two options are the host's. Recorded as "SetDocumentProfile kind "name" option1 option2".
     virtual void SetDocumentProfile(std::int32_t kind, IDocument* document, const PMString& name,
                                     std::int32_t option1, std::int32_t option2) = 0;
     // Takes the document's profile of the kind away, through a host command as above.

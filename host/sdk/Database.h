@@ -50,7 +50,6 @@ public:
     UIDRef GetRef(int index) const { return {m_db, (*this)[index]}; }
     void Append(UID uid) { m_uids.push_back(uid); }
     void Clear() { m_uids.clear(); }
-    void Reserve(int count) { m_uids.reserve(static_cast<std::size_t>(count)); }
     const std::vector<UID>& UIDs() const { return m_uids; }
     bool operator==(const UIDList&) const = default;
 

@@ -18,7 +18,7 @@
 // option bits (bits 0 to 7 used) and, on a spread, which of them the spread sets itself: in the
 // value mask bit 0 for the Boolean and bits 1 to 5 for the five reals, in the option mask the
 // option bits. A style or a command has masks 0. Every setter call is recorded on
-// Channel::Calls as "SetFlatteningOn true", "SetValue <index> <value>" or "SetOptions <word>".
+// Channel::Calls as "SetValue <index> <value>" or "SetOptions <word>".
 class IFlattenerSettings : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x10812};
@@ -30,7 +30,6 @@ public:
     virtual std::uint32_t GetValueMask() const = 0;
     virtual std::uint32_t GetOptionMask() const = 0;
 
-    virtual void SetFlatteningOn(bool on) = 0;
     // Index 0 to 4; nothing outside.
     virtual void SetValue(std::int32_t index, PMReal value) = 0;
     virtual void SetOptions(std::uint32_t options) = 0;

@@ -17,7 +17,6 @@ class IFont : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0xF09000};
 
-    virtual PMString GetFontName() const = 0;
     // A second classification of the font: 0 to 4, or another value for kinds without a number.
     virtual std::int32_t GetFontClass() const = 0;
     // Status bits; 0x10 the font is not available, and with it 0x01 fauxed, 0x02 substituted.

@@ -177,8 +177,6 @@ public:
 
     virtual std::int32_t GetSectionCount() const = 0;
     virtual PMString GetName(std::int32_t index) const = 0;
-    // The section's first page.
-    virtual UID GetStartPage(std::int32_t index) const = 0;
     // The number its first page carries. The stand-in's sections continue the numbering of the
     // document: the first page's position in the page list, counted from 1 (0 outside the list).
     virtual std::int32_t GetStartPageNumber(std::int32_t index) const = 0;

@@ -11,7 +11,6 @@
 #include "host/sdk/IPMUnknown.h"
 
 #include <cstddef>
-#include <new>
 #include <vector>
 
 class IPMStream;
@@ -87,10 +86,18 @@ void CPMUnknown<I>::PreDirty(ImplementationID id, bool allowModification) {
 IPMUnknown* CreateObject(ClassID cls, PMIID iid);
 
 // The implementation functions of `Impl`, for a registration record; a persistent
-// implementation's read-write function forwards to its `ReadWrite(stream, id)`.
+// implementation's read-write function forwards to its `ReadWrite(stream, id)`. The create
+// function answers null, never an exception, when the object cannot be made (its allocation or
+// its constructor fails).
 template <typename Impl>
 constexpr ImplementationFunctions ImplementationFunctionsOf() {
-    return {[](IPMUnknown* boss) -> IPMUnknown* { return new (std::nothrow) Impl(boss); },
+    return {[](IPMUnknown* boss) noexcept -> IPMUnknown* {
+                try {
+                    return new Impl(boss);
+                } catch (...) {
+                    return nullptr;
+                }
+            },
             [](IPMUnknown* object) { delete static_cast<Impl*>(object); },
             []() -> std::size_t { return sizeof(Impl); }, nullptr};
 }

@@ -21,7 +21,6 @@ public:
     // The text as UTF-8; ill-formed UTF-16 stops the conversion.
     std::string GetUTF8String() const;
     bool IsEmpty() const { return m_text.empty(); }
-    std::size_t CharCount() const { return m_text.size(); }
 
     void SetUTF8String(std::string_view utf8);
     void Append(const PMString& other) { m_text += other.m_text; }

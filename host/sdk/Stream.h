@@ -17,17 +17,12 @@ public:
 
     virtual ~IPMStream() = default;
 
-    bool IsReading() const { return m_reading; }
     bool IsWriting() const { return !m_reading; }
     // True once a read ran past the end or a write failed.
     bool Failed() const { return m_failed; }
 
-    void XferBool(bool& value);
-    void XferByte(std::uint8_t& value);
     void XferInt16(std::int16_t& value);
     void XferInt32(std::int32_t& value);
-    void XferInt64(std::int64_t& value);
-    void XferReal(double& value);
     // `count` bytes; a read short of them fails the stream and zeroes what was not read.
     void XferBytes(void* bytes, std::size_t count);
     // A UID, as its 32-bit number.
@@ -69,6 +64,4 @@ namespace StreamUtil {
 // A stream that writes the file (created or emptied); null when the file cannot be opened. The
 // bytes reach the file when the stream is closed (IPMStream::Close, or its destruction).
 std::unique_ptr<IPMStream> CreateFileStreamWrite(const IDFile& file);
-// A stream that reads the file; null when it cannot be opened.
-std::unique_ptr<IPMStream> CreateFileStreamRead(const IDFile& file);
 } // namespace StreamUtil

@@ -2,6 +2,7 @@
 // profile objects, and the commands that change a document's profile and the presets.
 #include "host/standin/ColorManagement.h"
 
+#include "host/sdk/Errors.h"
 #include "host/standin/Command.h"
 #include "host/standin/Faults.h"
 #include "host/standin/Recorder.h"
@@ -13,11 +14,6 @@
 namespace host {
 
 namespace {
-
-constexpr ClassID kCMSManagerBoss{0xF04100};
-constexpr ClassID kCMSProfileListBoss{0xF04101};
-constexpr ClassID kColorProfileBoss{0xF04102};
-constexpr ClassID kColorPresetsSettingsBoss{0xF04103};
 
 constexpr ImplementationID kColorSettingsUtilsImpl{0xF04200};
 constexpr ImplementationID kCMSManagerImpl{0xF04201};
@@ -94,13 +90,16 @@ private:
     std::array<UID, 2> m_profiles{kInvalidUID, kInvalidUID};
 };
 
+// The manager's own way to the document's profiles, whatever a fault hides from the plug-in.
 DocumentColorManagement* ColorManagementOf(const IDocument* document) {
+    const HostOwnAccess own;
     InterfacePtr<IDocumentColorManagement> facet(document, UseDefaultIID{});
     // The database holds the document, and so its facet.
     return static_cast<DocumentColorManagement*>(facet.get());
 }
 
-// A new object of the class as its implementation `Impl` (of interface I), with one reference.
+// A new object of the class as its implementation `Impl` (of interface I), with one reference;
+// null when the host cannot make it.
 template <typename Impl, typename I>
 InterfacePtr<Impl> MakeObject(ClassID cls) {
     return InterfacePtr<Impl>(
@@ -156,6 +155,7 @@ private:
 // Stores a profile object in the document's database; kInvalidUID when `wanted` is taken.
 UID StoreProfile(DataBase& db, const ColorProfileInfo& profile, UID wanted) {
     const UID uid = db.NewObject(kColorProfileBoss, wanted);
+    const HostOwnAccess own;
     InterfacePtr<IColorProfile> stored(UIDRef(&db, uid), UseDefaultIID{});
     if (stored)
         static_cast<ColorProfile*>(stored.get())->Set(profile);
@@ -197,12 +197,18 @@ private:
     std::optional<ColorProfileInfo> m_profile;
 };
 
+// A failure stays in the global error code, where the caller's sequence finds it; a command the
+// host cannot make fails as kFailure (unless an error is pending already).
 void RunDocumentProfileCmd(IDocument* document, std::optional<ColorProfileInfo> profile) {
-    InterfacePtr<ICommand> command(CmdUtils::CreateCommand(kDocumentProfileCmdBoss));
-    if (!ColorManagementOf(document) || !command)
+    if (!ColorManagementOf(document))
         return;
+    InterfacePtr<ICommand> command(CmdUtils::CreateCommand(kDocumentProfileCmdBoss));
+    if (!command) {
+        if (ErrorUtils::PMGetGlobalErrorCode() == kSuccess)
+            ErrorUtils::PMSetGlobalErrorCode(kFailure);
+        return;
+    }
     static_cast<DocumentProfileCmd*>(command.get())->Set(document, std::move(profile));
-    // A failure stays in the global error code, where the caller's sequence finds it.
     static_cast<void>(CmdUtils::ProcessCommand(command.get()));
 }
 
@@ -211,7 +217,8 @@ IColorProfile* QueryInstalledProfile(const std::string& name, std::int32_t color
     for (const ColorProfileInfo& profile : TheState().profiles)
         if (profile.name == name && profile.colorSpace == colorSpace) {
             auto object = MakeObject<ColorProfile, IColorProfile>(kColorProfileBoss);
-            object->Set(profile);
+            if (object)
+                object->Set(profile);
             return object.forget();
         }
     return nullptr;
@@ -228,6 +235,8 @@ public:
             call += " " + std::to_string(value);
         Recorder::Instance().Record(Channel::Calls, call + " " + std::to_string(option));
         auto list = MakeObject<CMSProfileList, ICMSProfileList>(kCMSProfileListBoss);
+        if (!list)
+            return nullptr;
         for (const ColorProfileInfo& profile : TheState().profiles)
             if (profile.colorSpace == query.values[2] && profile.deviceClass == query.values[3])
                 list->Add(profile);

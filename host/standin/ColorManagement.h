@@ -14,6 +14,13 @@
 
 namespace host {
 
+// The classes of the objects the colour-settings utility and the manager make for their answers
+// (the manager, its profile lists, profile objects, the presets), and of the profiles a document
+// stores.
+inline constexpr ClassID kCMSManagerBoss{0xF04100};
+inline constexpr ClassID kCMSProfileListBoss{0xF04101};
+inline constexpr ClassID kColorProfileBoss{0xF04102};
+inline constexpr ClassID kColorPresetsSettingsBoss{0xF04103};
 // The command through which the manager changes a document's profile.
 inline constexpr ClassID kDocumentProfileCmdBoss{0xF04104};
 

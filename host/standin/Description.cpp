@@ -225,17 +225,87 @@ Object Field::Fields(std::initializer_list<std::string_view> known) const {
     return Object(m_json, m_path, known);
 }
 
+// The widest array any field takes: a longer one is refused while the text is read, before it
+// is built.
+constexpr std::size_t kMaxArrayLength = std::max({kMaxListLength, kMaxFonts, kMaxPlugins});
+
+// A pass over the text that builds nothing: it refuses a nesting deeper than kMaxJsonDepth and
+// an array longer than kMaxArrayLength, naming the array as the reader would.
+class BoundsCheck {
+public:
+    bool null() { return Value(); }
+    bool boolean(bool) { return Value(); }
+    bool number_integer(Json::number_integer_t) { return Value(); }
+    bool number_unsigned(Json::number_unsigned_t) { return Value(); }
+    bool number_float(Json::number_float_t, const Json::string_t&) { return Value(); }
+    bool string(Json::string_t&) { return Value(); }
+    bool binary(Json::binary_t&) { return Value(); }
+    bool start_object(std::size_t) { return Open(false); }
+    bool start_array(std::size_t) { return Open(true); }
+    bool key(Json::string_t& name) {
+        CheckDepth();
+        m_open.back().key = name;
+        return true;
+    }
+    bool end_object() { return Close(); }
+    bool end_array() { return Close(); }
+    template <typename Exception>
+    bool parse_error(std::size_t, const std::string&, const Exception& error) {
+        throw error;
+    }
+
+private:
+    struct Container {
+        bool array;
+        std::size_t entries = 0;
+        std::string key{}; // of the member being read
+    };
+
+    void CheckDepth() const {
+        if (m_open.size() > static_cast<std::size_t>(kMaxJsonDepth))
+            Fail("",
+                 "the description nests deeper than " + std::to_string(kMaxJsonDepth) + " levels");
+    }
+    bool Value() {
+        CheckDepth();
+        if (!m_open.empty() && m_open.back().array && ++m_open.back().entries > kMaxArrayLength)
+            Fail(PathOfInnermost(), "more than " + std::to_string(kMaxArrayLength) + " entries");
+        return true;
+    }
+    bool Open(bool array) {
+        Value();
+        m_open.push_back({array});
+        return true;
+    }
+    bool Close() {
+        m_open.pop_back();
+        return true;
+    }
+    // "spreads[0].items", as Field and Object name it.
+    std::string PathOfInnermost() const {
+        std::string path;
+        for (std::size_t i = 0; i + 1 < m_open.size(); ++i) {
+            if (m_open[i].array)
+                path += "[" + std::to_string(m_open[i].entries - 1) + "]";
+            else
+                path += (path.empty() ? "" : ".") + m_open[i].key;
+        }
+        return path;
+    }
+
+    std::vector<Container> m_open;
+};
+
+// Linear in the text: the bounds are checked by a pass that builds nothing, then the values are
+// built without a callback (nlohmann's callback parser rescans each array per element).
 Json Parse(std::string_view text) {
     if (text.size() > kMaxDescriptionBytes)
         Fail("",
              "the description is larger than " + std::to_string(kMaxDescriptionBytes) + " bytes");
     try {
-        return Json::parse(text.begin(), text.end(), [](int depth, Json::parse_event_t, Json&) {
-            if (depth > kMaxJsonDepth)
-                Fail("", "the description nests deeper than " + std::to_string(kMaxJsonDepth) +
-                             " levels");
-            return true;
-        });
+        BoundsCheck bounds;
+        Json::sax_parse(text.begin(), text.end(), &bounds);
+        return Json::parse(text.begin(), text.end());
     } catch (const Json::exception& error) {
         Fail("", std::string("not JSON: ") + error.what());
     }
@@ -263,7 +333,11 @@ void ReadFacets(const Boss& boss, const Field& field) {
             transfer(*facet, *snapshot);
             before.emplace_back(facet, snapshot->Bytes());
             auto reader = MemoryStream::Reader(bytes);
-            transfer(*facet, *reader);
+            try {
+                transfer(*facet, *reader);
+            } catch (const std::exception& error) {
+                value.Fail(std::string("the facet does not read: ") + error.what());
+            }
             if (reader->Failed())
                 value.Fail("the facet's data ends early");
             if (reader->Remaining() != 0)

@@ -100,7 +100,8 @@
 // "stroke" colour. An item's "graphics", "inks", "colorTest" and "table" give the interfaces
 // named beside them. These lists are dumped only when not empty.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
-// through that function and must use up exactly those bytes.
+// through that function and must use up exactly those bytes; a read-write function that throws
+// refuses the description like any other fault (DescriptionError).
 // "profiles" are the profile objects stored in the document (host/sdk/ColorManagement.h; a
 // profile's "space", "class" and "kind" default to 3, 1 and 1, its "path" and "data" to empty);
 // "colorManagement" names the document's RGB and CMYK profiles among them. An item's "placed"

@@ -24,6 +24,11 @@ bool Faults::IsHidden(ClassID cls, PMIID iid) const {
     return !HostOwnAccess::Active() && m_hidden.contains({cls, iid});
 }
 
+bool Faults::CanMake(ClassID cls, PMIID iid) {
+    Touch({InjectionPoint::Kind::MadeObject, cls, iid});
+    return !IsHidden(cls, iid);
+}
+
 Faults& Faults::Instance() {
     static Faults faults;
     return faults;
@@ -73,6 +78,8 @@ void Faults::Touch(InjectionPoint point) {
     InjectionPoint key = point;
     if (key.kind == InjectionPoint::Kind::FileStream)
         key.index = 0; // a path is one point, whichever opening reached it first
+    if (key.kind == InjectionPoint::Kind::MadeObject)
+        key.kind = InjectionPoint::Kind::Interface;
     if (m_touched.insert(key).second)
         m_points.push_back(std::move(point));
 }

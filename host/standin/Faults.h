@@ -26,6 +26,7 @@ struct InjectionPoint {
         ProcessCommand,    // CmdUtils::ProcessCommand of the `index`-th command of `cls` (from 0)
         FileStream,        // a file stream opened for `path`, the run's `index`-th opening (from 0)
         AbortableSequence, // CmdUtils::BeginAbortableCmdSeq
+        MadeObject,        // an object of `cls` the host makes as `iid` to answer a call
     };
     Kind kind;
     ClassID cls{};
@@ -42,9 +43,13 @@ public:
     static Faults& Instance();
 
     // Every boss of the class answers null for the interface, except to the host's own
-    // bookkeeping (HostOwnAccess).
+    // bookkeeping (HostOwnAccess); the host makes no object of the class as that interface
+    // (CreateObject and the objects it makes for its answers are null, as when a host cannot
+    // make one).
     void HideInterface(ClassID cls, PMIID iid) { m_hidden.insert({cls, iid}); }
     bool IsHidden(ClassID cls, PMIID iid) const;
+    // Whether the host may make an object of the class as the interface; records the point.
+    [[nodiscard]] bool CanMake(ClassID cls, PMIID iid);
 
     // CmdUtils::CreateCommand of the class answers null.
     void FailCreateCommand(ClassID cls) { m_noCommand.insert(cls); }
@@ -80,11 +85,11 @@ public:
 
     // Recording: from `StartRecording` on, every injection point the host passes (outside its own
     // bookkeeping) is listed once, in the order of its first use (each processed command, file
-    // streams once per path with the index of the first opening), until `StopRecording` hands
-    // the list over. Faults injected meanwhile still apply.
+    // streams once per path with the index of the first opening, a class and interface once as
+    // made object or interface, since hiding either is the same fault), until `StopRecording`
+    // hands the list over. Faults injected meanwhile still apply.
     void StartRecording();
     std::vector<InjectionPoint> StopRecording();
-    bool IsRecording() const { return m_recording; }
     void Touch(InjectionPoint point);
 
     // Switches every fault off and ends a recording.

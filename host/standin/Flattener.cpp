@@ -33,12 +33,6 @@ public:
     std::uint32_t GetValueMask() const override { return Read().valueMask; }
     std::uint32_t GetOptionMask() const override { return Read().optionMask; }
 
-    void SetFlatteningOn(bool on) override {
-        Recorder::Instance().Record(Channel::Calls,
-                                    std::string("SetFlatteningOn ") + (on ? "true" : "false"));
-        if (FlattenerSettings* data = Data())
-            JournaledSet(data->on, on);
-    }
     void SetValue(std::int32_t index, PMReal value) override {
         Recorder::Instance().Record(Channel::Calls,
                                     "SetValue " + std::to_string(index) + " " + Number(value));

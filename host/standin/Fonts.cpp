@@ -23,7 +23,6 @@ std::vector<FontInfo>& KnownFonts() {
 class Font final : public CPMUnknown<IFont> {
 public:
     using CPMUnknown::CPMUnknown;
-    PMString GetFontName() const override { return PMString(m_info.name); }
     std::int32_t GetFontClass() const override { return m_info.fontClass; }
     std::uint32_t GetStatus() const override { return m_info.status; }
     std::int32_t GetFontType() const override { return m_info.type; }

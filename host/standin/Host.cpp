@@ -135,10 +135,6 @@ UIDRef SessionWorkspaceRef() {
     return {TheState().sessionDB.get(), TheState().workspace};
 }
 
-UIDRef ApplicationRef() {
-    return {TheState().sessionDB.get(), TheState().application};
-}
-
 UIDRef UtilsRef() {
     return {TheState().sessionDB.get(), TheState().utils};
 }

@@ -129,10 +129,6 @@ public:
         const Section* section = At(index);
         return section ? PMString(section->name) : PMString();
     }
-    UID GetStartPage(std::int32_t index) const override {
-        const Section* section = At(index);
-        return section ? section->start : kInvalidUID;
-    }
     std::int32_t GetStartPageNumber(std::int32_t index) const override {
         const Section* section = At(index);
         if (!section)

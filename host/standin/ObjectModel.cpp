@@ -24,7 +24,9 @@ IPMUnknown* ObjectModel::CreateInstance(ClassID cls, PMIID iid) {
     Boss* boss = NewBoss(cls);
     if (!boss)
         return nullptr;
-    IPMUnknown* result = boss->QueryInterface(iid);
+    // The making is the point (recorded before the interface it is asked for).
+    const bool made = !boss->HasFacet(iid) || Faults::Instance().CanMake(cls, iid);
+    IPMUnknown* result = made ? boss->QueryInterface(iid) : nullptr;
     if (!result) {
         // Nobody holds the new boss: take and drop one reference so it goes away.
         boss->AddRef();

@@ -12,7 +12,6 @@ inline constexpr ClassID kSessionBoss{0xF00100};
 // The session's database, where the workspace and other session-wide objects are stored.
 DataBase& SessionDataBase();
 UIDRef SessionWorkspaceRef();
-UIDRef ApplicationRef();
 UIDRef UtilsRef();
 
 } // namespace host

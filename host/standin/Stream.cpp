@@ -4,9 +4,7 @@
 #include "host/standin/Faults.h"
 #include "platform/files.h"
 
-#include <bit>
 #include <cstring>
-#include <fstream>
 
 template <typename T>
 void IPMStream::XferNumber(T& value) {
@@ -20,32 +18,12 @@ void IPMStream::XferNumber(T& value) {
     }
 }
 
-void IPMStream::XferBool(bool& value) {
-    std::uint8_t byte = value ? 1 : 0;
-    XferByte(byte);
-    value = byte != 0;
-}
-
-void IPMStream::XferByte(std::uint8_t& value) {
-    XferNumber(value);
-}
-
 void IPMStream::XferInt16(std::int16_t& value) {
     XferNumber(value);
 }
 
 void IPMStream::XferInt32(std::int32_t& value) {
     XferNumber(value);
-}
-
-void IPMStream::XferInt64(std::int64_t& value) {
-    XferNumber(value);
-}
-
-void IPMStream::XferReal(double& value) {
-    auto bits = std::bit_cast<std::uint64_t>(value);
-    XferNumber(bits);
-    value = std::bit_cast<double>(bits);
 }
 
 void IPMStream::XferReference(UID& uid) {
@@ -118,27 +96,6 @@ bool MemoryStream::WriteAt(std::uint64_t position, const void* bytes, std::size_
 
 namespace {
 
-// A stream that reads a file opened through the platform layer.
-class FileReadStream final : public IPMStream {
-public:
-    FileReadStream(std::ifstream file, std::uint64_t size)
-        : IPMStream(true), m_file(std::move(file)), m_size(size) {}
-
-private:
-    std::uint64_t Size() const override { return m_size; }
-    bool ReadAt(std::uint64_t position, void* bytes, std::size_t count) override {
-        if (position > m_size || count > m_size - position)
-            return false;
-        m_file.seekg(static_cast<std::streamoff>(position));
-        m_file.read(static_cast<char*>(bytes), static_cast<std::streamsize>(count));
-        return static_cast<bool>(m_file);
-    }
-    bool WriteAt(std::uint64_t, const void*, std::size_t) override { return false; }
-
-    std::ifstream m_file;
-    std::uint64_t m_size;
-};
-
 // A stream that writes a file opened through the platform layer: the bytes gather in memory and
 // go to the file when the stream ends.
 class FileWriteStream final : public IPMStream {
@@ -172,33 +129,17 @@ private:
     std::unique_ptr<MemoryStream> m_bytes;
 };
 
-std::unique_ptr<IPMStream> OpenFileStream(const IDFile& file, bool reading) {
-    if (host::Faults::Instance().FileStreamOpenFails(file.GetString()))
-        return nullptr;
-    if (!reading) {
-        auto out = std::make_unique<platform::OutputFileStream>();
-        if (!out->open(file.GetString()))
-            return nullptr;
-        return std::make_unique<FileWriteStream>(std::move(out));
-    }
-    std::ifstream stream;
-    platform::openStream(stream, file.GetString(), std::ios::in | std::ios::binary);
-    const auto size = platform::fileSize(file.GetString());
-    if (!stream || !size)
-        return nullptr;
-    return std::make_unique<FileReadStream>(std::move(stream), *size);
-}
-
 } // namespace
 
 namespace StreamUtil {
 
 std::unique_ptr<IPMStream> CreateFileStreamWrite(const IDFile& file) {
-    return OpenFileStream(file, false);
-}
-
-std::unique_ptr<IPMStream> CreateFileStreamRead(const IDFile& file) {
-    return OpenFileStream(file, true);
+    if (host::Faults::Instance().FileStreamOpenFails(file.GetString()))
+        return nullptr;
+    auto out = std::make_unique<platform::OutputFileStream>();
+    if (!out->open(file.GetString()))
+        return nullptr;
+    return std::make_unique<FileWriteStream>(std::move(out));
 }
 
 } // namespace StreamUtil

@@ -1,6 +1,7 @@
 #include "host/standin/Tables.h"
 
 #include "host/standin/Document.h"
+#include "host/standin/Faults.h"
 #include "host/standin/ObjectModel.h"
 
 #include <algorithm>
@@ -29,9 +30,12 @@ const Table* TableOf(const IPMUnknown* model) {
     return at.document ? FindByUID(at.document->tables.models, at.uid) : nullptr;
 }
 
-// A host-made object with one interface, held only by its references.
+// A host-made object with one interface, held only by its references; null when the host cannot
+// make it.
 template <typename Facet, typename... Args>
 IPMUnknown* NewValueObject(ClassID cls, PMIID iid, Args&&... args) {
+    if (!Faults::Instance().CanMake(cls, iid))
+        return nullptr;
     auto* boss = new Boss(cls, {});
     auto facet = std::make_unique<Facet>(boss, std::forward<Args>(args)...);
     IPMUnknown* result = facet.get();

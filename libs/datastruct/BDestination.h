@@ -84,9 +84,7 @@ public:
     void SetCo(std::int32_t value) { m_co = value; }
     std::int32_t GetStyle() const { return m_style; }
     void SetStyle(std::int32_t style) { m_style = style; }
-    const ustring& GetNS() const { return m_ns; }
     void SetNS(const ustring& text) { m_ns = text; }
-    const ustring& GetCN() const { return m_cn; }
     void SetCN(const ustring& text) { m_cn = text; }
     const ustring& GetMK() const { return m_unshared.mk; }
     void SetMK(const ustring& text) { m_unshared.mk = text; }
@@ -130,7 +128,6 @@ public:
     const BCheckSettingList& GetCheckSettings() const { return m_checkSettings; }
 
     const BJobFile* GetOwner() const { return m_owner; }
-    void SetOwner(BJobFile* owner) { m_owner = owner; }
     const BGroup* GetGroup() const { return m_group; }
     void SetGroup(BGroup* group) { m_group = group; }
 

@@ -170,7 +170,7 @@ struct BJobFile::ReadResult {
     bool forbidPDF = false;
 };
 
-BJobFile::BJobFile() : m_groups(this), m_defaultGroup(this), m_currentPageSet(&m_pageSets[0]) {}
+BJobFile::BJobFile() : m_groups(this), m_defaultGroup(this) {}
 
 void BJobFile::Write(std::ostream& out, std::int32_t mask) {
     UKeyOutStream keys(out, kJobStreamIdentifier);
@@ -422,10 +422,6 @@ const ustring* BJobFile::GetOutputProfile() const {
     return style == kGrayscaleStyle ? GetGrayscaleProfile() : GetProcessProfile();
 }
 
-bool BJobFile::IsOrdinaryStyle() const {
-    return style != 2 && style != 5 && style != 6;
-}
-
 void BJobFile::ApplyProfileSettings() {
     m_profiles = {};
 
@@ -579,7 +575,7 @@ PageItemsWritten WritePageItemFileOf(const UFileSpecCore& path, PageRuns<Item> i
 // file written again from them. Either way each page is visited once and each record walked
 // once, so the file takes time in proportion to its size, not to pages times items.
 bool BJobFile::WritePageItemFile(const UFileSpecCore& target) const {
-    const BPageSet& pageSet = m_pageSets[1];
+    const BPageSet& pageSet = m_pageSets[kAnalysedPageSet - 1];
     const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns.GetPageCount(),
                                                       std::numeric_limits<std::int32_t>::max());
     const PageItemsWritten written = WritePageItemFileOf(
@@ -590,8 +586,7 @@ bool BJobFile::WritePageItemFile(const UFileSpecCore& target) const {
         return written == PageItemsWritten::kWritten;
     const std::vector<const BPageItem*> items = pageSet.items.SortedByPage();
     const std::vector<const BTransparencyFlattener*> flatteners = pageSet.PageFlattenersByPage();
-    return WritePageItemFileOf(target, PageRuns(std::span(items)),
-                               PageRuns(std::span(flatteners)),
+    return WritePageItemFileOf(target, PageRuns(std::span(items)), PageRuns(std::span(flatteners)),
                                pages) == PageItemsWritten::kWritten;
 }
 

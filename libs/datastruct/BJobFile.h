@@ -52,6 +52,10 @@ struct BJobFields {
     zeu::Rect2D epsSecondBox = zeu::Rect2D::unset;
 };
 
+// The page set that an export fills with the page items it collects and analyses; the page-item
+// file carries it.
+inline constexpr int kAnalysedPageSet = 2;
+
 class BJobFile : public BJobFields {
 public:
     BJobFile();
@@ -111,9 +115,6 @@ public:
     const ustring* GetGrayscaleProfile() const;
     // The grayscale profile for style 1, else the process profile.
     const ustring* GetOutputProfile() const;
-    // False for the styles 2, 5 and 6.
-    bool IsOrdinaryStyle() const;
-
     // Resolves the process and grayscale output profiles from the check settings (run at the
     // end of every read).
     void ApplyProfileSettings();
@@ -128,8 +129,6 @@ public:
 
     BGroupList& GetGroups() { return m_groups; }
     const BGroupList& GetGroups() const { return m_groups; }
-    // Used as the current group when none is selected; never stored.
-    BGroup& GetDefaultGroup() { return m_defaultGroup; }
     // The selected group, else the default group.
     BGroup& GetCurrentGroup();
     const BGroup& GetCurrentGroup() const;
@@ -137,8 +136,6 @@ public:
     // 'LX': the section runs.
     BPageRangeList& GetSectionRuns() { return m_sectionRuns; }
     const BPageRangeList& GetSectionRuns() const { return m_sectionRuns; }
-    // A second list of section runs, never stored.
-    BPageRangeList& GetSecondSectionRuns() { return m_secondSectionRuns; }
     // 'PR': the absolute runs, the pages to export.
     BPageRangeAbsoluteList& GetAbsoluteRuns() { return m_absoluteRuns; }
     const BPageRangeAbsoluteList& GetAbsoluteRuns() const { return m_absoluteRuns; }
@@ -149,11 +146,8 @@ public:
     BCheckSettingList& GetCheckSettings() { return m_checkSettings; }
     const BCheckSettingList& GetCheckSettings() const { return m_checkSettings; }
 
-    // Page set 1 or 2 (else std::out_of_range); the page-item file carries page set 2.
+    // Page set 1 or 2 (else std::out_of_range).
     BPageSet& GetPageSet(int n);
-    // Page set 1 until another is chosen.
-    BPageSet& GetCurrentPageSet() { return *m_currentPageSet; }
-    void SetCurrentPageSet(int n) { m_currentPageSet = &GetPageSet(n); }
 
 private:
     struct ReadResult;
@@ -163,11 +157,9 @@ private:
     void WriteJobRecord(UKeyOutStream& out, std::int32_t mask) const;
 
     BGroupList m_groups;
-    BGroup m_defaultGroup;
+    BGroup m_defaultGroup; // the current group when none is selected; never stored
     std::array<BPageSet, 2> m_pageSets;
-    BPageSet* m_currentPageSet;
     BPageRangeList m_sectionRuns;
-    BPageRangeList m_secondSectionRuns;
     BPageRangeAbsoluteList m_absoluteRuns;
     BExportedDestinationList m_exported;
     BCheckSettingList m_checkSettings;

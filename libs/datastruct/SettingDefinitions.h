@@ -29,7 +29,6 @@ public:
     explicit SettingDefinition(const umessage* definition);
 
     bool HasDefinition() const { return m_definition != nullptr; }
-    const umessage* GetDefinition() const { return m_definition; }
 
     eSettingType GetType() const { return m_type; }
     ustring GetTypeText() const;

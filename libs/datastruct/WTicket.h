@@ -33,7 +33,6 @@ public:
     explicit WQcsNode(std::shared_ptr<const umessage> qcs);
 
     bool IsNull() const { return m_qcs == nullptr; }
-    const std::shared_ptr<const umessage>& GetTree() const { return m_qcs; }
 
     // The child message under name in "checks", or no setting.
     WCheckSetting GetSetting(const ustring& name) const;
@@ -91,7 +90,6 @@ public:
     // TicketIsWellFormed of the held ticket.
     [[nodiscard]] bool IsWellFormed() const { return TicketIsWellFormed(m_ticket.get()); }
 
-    const TicketPtr& GetTicket() const { return m_ticket; }
     // The number of values of "destinations"; 0 for a null ticket.
     uint64_t GetDestinationCount() const;
     // The destination at the index, or null.

@@ -182,8 +182,16 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
           "  the job's output file J:/spring-sale.pdf cannot be written: drive J: is not mapped: "
           "set ZEP_DRIVE_J to a folder\n"},
          "log ERROR"},
+        // A stored job that does not read: the document opens without it.
+        {"open %F/damaged.json",
+         0,
+         "opened \"Damaged.indd\"",
+         {"log ERROR ZEPJobList::ReadWrite: the job stored with document \"Damaged.indd\" does not "
+          "read and is left out: UKeyInStream: meta key mismatch\n"}},
     };
     TempFolder folder;
+    folder.write("damaged.json", R"({"kind": "document", "name": "Damaged.indd",
+        "workspace": {"facets": {"0x52E06": "040004000000DEADBEEF"}}})");
     ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
     ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
     ::unsetenv("ZEP_DRIVE_J");

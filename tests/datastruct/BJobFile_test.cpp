@@ -172,7 +172,7 @@ TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     readInto(job, writeKeyStream([](UKeyOutStream& out) { out.begin_record('JJ').end(); }),
              kJobFilePartFull);
     EXPECT_EQ(corners(job.trimBox), (Box{1, 2, 3, 4}));
-    EXPECT_TRUE(job.style == 6 && !job.IsOrdinaryStyle());
+    EXPECT_EQ(job.style, 6);
 }
 
 TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMovesOn) {
@@ -388,7 +388,7 @@ TEST_F(JobFile, PageItemFileHoldsTheDocumentItemsAndEachPageOfPageSetTwo) {
     job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
     job.GetAbsoluteRuns().AddRun(1, 2);
     job.GetAbsoluteRuns().AddRun(7, 1);
-    BPageSet& set = job.GetPageSet(2);
+    BPageSet& set = job.GetPageSet(kAnalysedPageSet);
     for (const auto& [item, page] :
          {std::pair<std::shared_ptr<BPageItem>, int>(std::make_shared<BPageItem>(), -1),
           {std::make_shared<BPlacedGraphic>(), 2},
@@ -447,7 +447,7 @@ TEST_F(JobFile, PageItemFileOfAnyListOrderIsThatOfTheListsSortedByPage) {
         BJobFile job;
         job.pageItemFile.assign(ustring(temp.systemPath("items.bin")));
         job.GetAbsoluteRuns().AddRun(1, pages);
-        BPageSet& set = job.GetPageSet(2);
+        BPageSet& set = job.GetPageSet(kAnalysedPageSet);
         for (const auto& [page, index] : items) {
             auto item = page == kNull ? nullptr : std::make_shared<BPageItem>();
             if (item != nullptr) {

@@ -1,10 +1,11 @@
 // Tests of the colour-management stand-in's changes, which undo and aborted sequences must take
-// back: the document's CMYK profile and the colour-presets command. The manager's lists are
-// tested through the plug-in's lookup.
+// back: the document's CMYK profile and the colour-presets command; and the null answers of
+// objects it cannot make. The manager's lists are tested through the plug-in's lookup.
 #include "host/standin/ColorManagement.h"
 
 #include "host/standin/Command.h"
 #include "host/standin/Description.h"
+#include "host/standin/Faults.h"
 #include "support/HostFixture.h"
 
 namespace {
@@ -51,6 +52,17 @@ TEST_F(ColorManagementTest, DocumentProfileChangesAreCommandsThatAbortAndUndoTak
     EXPECT_EQ(CMYKName(document), "-");
     ASSERT_TRUE(host::Undo());
     EXPECT_EQ(CMYKName(document), "SWOP");
+}
+
+TEST_F(ColorManagementTest, AnObjectTheHostCannotMakeIsANullAnswer) {
+    host::SetInstalledProfiles({{.name = "SWOP"}});
+    host::SetColorPresets({.workingCMYK = "SWOP"});
+    InterfacePtr<IColorPresetsSettings> presets(Utils()->QueryColorPresetsSettings());
+    host::Faults::Instance().HideInterface(host::kCMSProfileListBoss, ICMSProfileList::kDefaultIID);
+    host::Faults::Instance().HideInterface(host::kColorProfileBoss, IColorProfile::kDefaultIID);
+    EXPECT_FALSE(InterfacePtr<ICMSProfileList>(
+        Manager()->QueryAvailableProfiles(CMSProfileQuery{{3, 7, 3, 1, 6}}, -1)));
+    EXPECT_FALSE(InterfacePtr<IColorProfile>(presets->QueryWorkingCMYKProfileObject()));
 }
 
 } // namespace

@@ -10,6 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
+#include <stdexcept>
+
 namespace {
 
 using Json = nlohmann::json;
@@ -25,7 +28,12 @@ constexpr PMIID kSecondCounter{0xE00201};
 class Counter final : public CPMUnknown<ICounter> {
 public:
     using CPMUnknown::CPMUnknown;
-    void ReadWrite(IPMStream* stream, ImplementationID) { stream->XferInt32(m_value); }
+    // Reading -2 throws, as a facet whose data does not read may.
+    void ReadWrite(IPMStream* stream, ImplementationID) {
+        stream->XferInt32(m_value);
+        if (m_value == -2 && !stream->IsWriting())
+            throw std::runtime_error("a counter is never -2");
+    }
 };
 
 constexpr ImplementationID kCounterImpl{0xE00300};
@@ -149,6 +157,10 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
         deepGroup =
             R"({"id": )" + std::to_string(100 + level) + R"(, "items": [)" + deepGroup + "]}";
     deepGroup.insert(deepGroup.find("\"items\""), R"("layer": 3, )");
+    // A million empty items: refused while the text is read, long before they are built.
+    std::string manyItems = "{}";
+    for (int i = 1; i < 1'000'000; ++i)
+        manyItems += ", {}";
     std::string pages;
     for (int page = 0; page < 101; ++page)
         pages += (page ? ", " : "") + std::string(R"({"id": )") + std::to_string(10 + page) +
@@ -175,6 +187,7 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "spreads[0].pages[0].width: expected a number above 0"},
         {document(R"("spreads": [{"id": 4, "pages": [)" + pages + "]}]"),
          "spreads[0].pages: more than 100 entries"},
+        {spread(manyItems), "spreads[0].items: more than 10000 entries"},
         {spread(R"({"id": 6, "layer": 9, "bounds": [0, 0, 1, 1]})"),
          "spreads[0].items[0].layer: no layer has id 9"},
         {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1]})"),
@@ -208,6 +221,8 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "workspace.facets.0xE00200: the facet's data ends early"},
         {document(R"("workspace": {"facets": {"0xE00200": "2a00000000"}})"),
          "workspace.facets.0xE00200: the facet reads only 4 of its 5 bytes"},
+        {document(R"("workspace": {"facets": {"0xE00200": "feffffff"}})"),
+         "workspace.facets.0xE00200: the facet does not read: a counter is never -2"},
         {R"({"kind": "session", "workspace": {"facets": {"0xE00200": "07000000",
             "0xE00201": "07"}}})",
          "workspace.facets.0xE00201: the facet's data ends early"},
@@ -274,6 +289,7 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "spreads[0].items[0].placed.links[0].resource: id 6 is already in use"},
     };
     for (const auto& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
         try {
             host::LoadDescription(c.description);
             ADD_FAILURE() << "accepted: " << c.description;
@@ -283,6 +299,8 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
             else
                 EXPECT_EQ(error.what(), c.error);
         }
+        // Reading is linear in the text: a few seconds at most, sanitizers included.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.error;
         EXPECT_TRUE(host::OpenDocuments().empty()) << c.description;
         EXPECT_TRUE(host::InstalledPlugins().empty()) << c.description;
         EXPECT_EQ(SessionCounter(), 0) << c.description;

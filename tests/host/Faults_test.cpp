@@ -67,7 +67,7 @@ TEST_F(FaultsTest, RecordingListsEachPointOnceInTheOrderOfItsFirstUse) {
     }
     const std::vector<InjectionPoint> expected{
         {Kind::CreateCommand, kNothingCmdBoss},
-        {Kind::Interface, kNothingCmdBoss, ICommand::kDefaultIID},
+        {Kind::MadeObject, kNothingCmdBoss, ICommand::kDefaultIID},
         {Kind::ProcessCommand, kNothingCmdBoss, {}, {}, 0},
         {Kind::ProcessCommand, kNothingCmdBoss, {}, {}, 1},
         {Kind::FileStream, {}, {}, Path("a"), 0},

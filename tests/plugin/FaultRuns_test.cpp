@@ -25,6 +25,7 @@
 #include "host/sdk/LayerCommands.h"
 #include "host/sdk/NewDocument.h"
 #include "host/standin/Actions.h"
+#include "host/standin/ColorManagement.h"
 #include "host/standin/Command.h"
 #include "host/standin/Description.h"
 #include "host/standin/Document.h"
@@ -38,9 +39,12 @@
 #include "host/standin/Selection.h"
 #include "host/standin/Session.h"
 #include "model/BJobFile.h"
+#include "model/JobText.h"
 #include "platform/files.h"
 #include "support/CompanionFixture.h"
 #include "support/FolderContents.h"
+#include "support/IccProfiles.h"
+#include "support/JobDescription.h"
 #include "support/Test.h"
 
 #include <algorithm>
@@ -94,6 +98,34 @@ host::Document& WithStoredJob(const std::string& description) {
     return document;
 }
 
+// A CMYK profile file of the test's own.
+const std::string& ProfileFile() {
+    static const TempFolder folder;
+    static const std::string path = [] {
+        folder.write("fogra.icc", icc::Profile{.description = "Coated FOGRA39"}.Bytes());
+        return folder.systemPath("fogra.icc");
+    }();
+    return path;
+}
+
+// A job whose process profile is that file: saving it asks the host's colour management for the
+// profiles installed.
+std::function<void()> SaveJobWithProfile() {
+    return [] {
+        const std::string head =
+            R"({"job": {"identifier": "1", "jobName": "J", "documentName": "Ad.indd"},
+                "groups": [{"selected": true, "destinations": [{"id": "7", "width": 100,
+                    "height": 50, "bleed": [0, 0, 0, 0], "typeIndent": [0, 0, 0, 0]}]}],
+                "defaults": {"Setting_ProcessProfile": {"type": "stringParameter"}},
+                "ticket": {"qcs": {"checks": {"Setting_ProcessProfile": {"sev": "parameter",
+                    "P": [")";
+        const std::string job = head + ProfileFile() + "\"]}}}}}";
+        host::CallScriptMethod(
+            kSaveJobMethod,
+            {{kJobParameter, ScriptData(PMString(EncodeJobText(describedJobBytes(job))))}});
+    };
+}
+
 struct Road {
     const char* name;
     // Opens the documents and sets the preferences and the selection the road starts from.
@@ -119,6 +151,10 @@ void PrintTo(const Road& road, std::ostream* out) {
 
 InjectionPoint Interface(ClassID cls, PMIID iid) {
     return {Kind::Interface, cls, iid};
+}
+// An object the host makes to answer a call: hidden, it is not made.
+InjectionPoint Made(ClassID cls, PMIID iid) {
+    return {Kind::MadeObject, cls, iid};
 }
 InjectionPoint Create(ClassID cls) {
     return {Kind::CreateCommand, cls};
@@ -193,6 +229,18 @@ const Road kRoads[] = {
                 {Interface(kZEPSaveDetailsCmdBoss, IID_IZEPJOBLIST), "(theCmdJobList) == NULL"},
                 {Create(kDocSetupCmdBoss), "(theDocSetupCmd) == NULL"},
                 {Process(kZEPSaveDetailsCmdBoss), UnknownError(kInjected)}}},
+    {.name = "SaveJobWithInstalledProfile",
+     .setup =
+         [] {
+             host::OpenDocumentDescription(Example("single_page.json"));
+             host::SetInstalledProfiles({{.name = "Coated FOGRA39", .path = ProfileFile()}});
+         },
+     .run = SaveJobWithProfile(),
+     // Without the layout utilities there is no front document: the job goes to a new one.
+     .silent = {Interface(host::kUtilsBoss, ILayoutUtils::kDefaultIID)},
+     // Without its profile list the manager cannot say the profile is installed.
+     .guards = {{Made(host::kCMSProfileListBoss, ICMSProfileList::kDefaultIID),
+                 "A colour profile of the job cannot be read."}}},
     {.name = "SaveJobInNewDocument",
      .setup = [] {},
      .run = Call(kSaveJobInNewDocumentMethod, "half_page", std::nullopt),
@@ -313,6 +361,8 @@ std::string Describe(const Fault& fault) {
         return "file streams fail from opening " + std::to_string(point.index);
     case Kind::AbortableSequence:
         return "no abortable sequence";
+    case Kind::MadeObject:
+        return "make no " + host::Hex(point.cls.Get()) + " as " + host::Hex(point.iid.Get());
     }
     return {};
 }
@@ -331,6 +381,7 @@ void Inject(const Fault& fault) {
     }
     switch (point.kind) {
     case Kind::Interface:
+    case Kind::MadeObject:
         faults.HideInterface(point.cls, point.iid);
         break;
     case Kind::CreateCommand:
@@ -515,8 +566,8 @@ TEST_P(FaultRuns, EveryInjectedFaultEndsInOneStatedAlertAndLeavesNothingBehind) 
     // class also throws once.
     std::vector<Fault> faults;
     for (const InjectionPoint& point : m_points) {
-        if (point.kind == Kind::Interface && (point.iid == IScriptProvider::kDefaultIID ||
-                                              point.iid == IActionComponent::kDefaultIID))
+        if (point.kind == Kind::MadeObject && (point.iid == IScriptProvider::kDefaultIID ||
+                                               point.iid == IActionComponent::kDefaultIID))
             continue;
         faults.push_back({point});
         if (point.kind == Kind::ProcessCommand && point.index == 0)

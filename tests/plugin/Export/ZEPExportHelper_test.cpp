@@ -119,7 +119,7 @@ TEST_F(ExportHelper, ChoosesEPSForColourManagementOrWhatTheChecksForbid) {
     helper.Prepare(nullptr, &m_job);
     auto item = std::make_shared<BPageItem>();
     item->AddProblem(keystr::OpenTypeCIDFontUsedInLayout);
-    m_job.GetPageSet(2).items.Append(item);
+    m_job.GetPageSet(kAnalysedPageSet).items.Append(item);
     for (const auto& c : cases) {
         SetForceEPSExport(!c.pdfAllowed);
         m_job.GetGroups().Clear();

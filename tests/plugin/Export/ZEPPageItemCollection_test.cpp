@@ -57,7 +57,7 @@ TEST_F(PageItemCollection, EmbeddedGraphicsWithoutAUsableLinkGetFilesOfTheirOwn)
     owner.Prepare(nullptr, &m_job);
     ZEPExportJobFileHelper(owner).CollectPageItems();
     std::vector<std::string> links;
-    const BPageItemList& items = m_job.GetPageSet(2).items;
+    const BPageItemList& items = m_job.GetPageSet(kAnalysedPageSet).items;
     for (std::size_t i = 0; i < items.size(); ++i)
         if (const auto* graphic = dynamic_cast<const BPlacedGraphic*>(items[i].get()))
             links.push_back(graphic->linkPath.c_str());
@@ -83,7 +83,7 @@ TEST_F(PageItemCollection, AFailureLeavesTheJobsPageItemListAsItWas) {
     ZEPExportHelper owner;
     owner.Prepare(nullptr, &m_job);
     const auto kept = std::make_shared<BPageItem>();
-    m_job.GetPageSet(2).items.Append(kept);
+    m_job.GetPageSet(kAnalysedPageSet).items.Append(kept);
     for (const auto& c : cases) {
         ZEPExportJobFileHelper helper(owner);
         m_job.GetAbsoluteRuns().Clear();
@@ -91,8 +91,8 @@ TEST_F(PageItemCollection, AFailureLeavesTheJobsPageItemListAsItWas) {
             m_job.GetAbsoluteRuns().Append(std::make_unique<BPageRange>(run));
         EXPECT_EQ(Thrown([&] { helper.CollectPageItems(); }), c.thrown);
         EXPECT_EQ(helper.GetRecords().GetRecords().size(), c.records) << c.thrown;
-        ASSERT_EQ(m_job.GetPageSet(2).items.size(), 1u);
-        EXPECT_EQ(m_job.GetPageSet(2).items[0], kept);
+        ASSERT_EQ(m_job.GetPageSet(kAnalysedPageSet).items.size(), 1u);
+        EXPECT_EQ(m_job.GetPageSet(kAnalysedPageSet).items[0], kept);
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(PageItemCollection, TheFirstPageTellsThatNoLayerPrints) {
     ZEPExportHelper owner;
     owner.Prepare(nullptr, &m_job);
     ZEPExportJobFileHelper(owner).CollectPageItems();
-    EXPECT_TRUE(Tags(m_job.GetPageSet(2).items[0].get()).contains("PrintoutSuppressed"));
+    EXPECT_TRUE(Tags(m_job.GetPageSet(kAnalysedPageSet).items[0].get()).contains("PrintoutSuppressed"));
 }
 
 } // namespace

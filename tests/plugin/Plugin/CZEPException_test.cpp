@@ -3,6 +3,7 @@
 #include "host/sdk/Errors.h"
 #include "support/PluginFixture.h"
 
+#include <new>
 #include <stdexcept>
 
 namespace {
@@ -52,6 +53,26 @@ TEST_F(PluginTest, TheBoundaryReportsShowsOneAlertAndClears) {
             ClearGlobalError();
         } catch (...) { // other exceptions have no report of their own
         }
+    }
+}
+
+TEST_F(PluginTest, ACommandBodyLeavesTheFailuresCodeForTheHost) {
+    const std::pair<void (*)(), std::uint32_t> cases[] = {
+        {[] { throw UException(ustring("bad path"), 3); }, 3},
+        {[] { ThrowZEPException(ustring(), 0x52E29); }, 0x52E29},
+        {[] { throw std::runtime_error("UKeyInStream: meta key mismatch"); }, 1},
+        {[] { throw 7; }, 1},
+        // A code the body left before it threw stays.
+        {[] {
+             ErrorUtils::PMSetGlobalErrorCode(ErrorCode{0x52E1E});
+             throw std::bad_alloc();
+         },
+         0x52E1E},
+    };
+    for (const auto& [raise, code] : cases) {
+        RunAsCommandBody(raise);
+        EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode().Get(), code);
+        ClearGlobalError();
     }
 }
 

@@ -1,12 +1,15 @@
 // Tests of the job list: its text forms, reads that fail without touching the job, the parts a
 // copy carries, which operations mark it dirty, the group summary, the document record in its
-// versions and damaged ones, and the trim-margin test. Whether a job list is stored is tested
-// with the save-details command, on a document's job list.
+// versions, damaged ones and ones whose job does not read, and the trim-margin test. Whether a job
+// list is stored is tested with the save-details command, on a document's job list.
 #include "Plugin/ZEPJobList.h"
 
 #include "host/standin/Stream.h"
+#include "support/HexBytes.h"
 #include "support/JobSamples.h"
+#include "support/LogCapture.h"
 #include "support/PluginFixture.h"
+#include "support/SampleLayout.h"
 
 #include <cstring>
 #include <functional>
@@ -210,8 +213,41 @@ TEST_F(JobList, DamagedDocumentRecordsAreRefusedAndLeaveTheJob) {
         auto job = newTransientJob();
         job->SetFromString(sampleJobBytes("old"), false);
         const std::string before = asString(*job);
+        const LogCapture log;
         impl(job).ReadWrite(record.reader().get(), kZEPJobListImpl);
-        EXPECT_EQ(asString(*job), before) << "row " << row++;
+        EXPECT_EQ(asString(*job), before) << "row " << row;
+        EXPECT_NE(log.text().find("[ERROR]"), std::string::npos) << "row " << row++;
+    }
+}
+
+// A document whose stored record does not read opens without a job, and one ERROR record names
+// it; a valid record opens with its job.
+TEST_F(JobList, AStoredJobThatDoesNotReadOpensTheDocumentWithoutAJob) {
+    const std::string summary = sampleJobBytes("stored", kJobFilePartSummary);
+    const std::pair<Record, bool> cases[] = {
+        {Record().version(4).job(""), false},
+        {Record().version(4).job(summary.substr(0, 10)), false},
+        {Record().version(4).job("\xDE\xAD\xBE\xEF job"), false},
+        {Record().version(4).job(summary), true},
+    };
+    int row = 0;
+    for (const auto& [record, reads] : cases) {
+        const LogCapture log;
+        const std::vector<std::uint8_t>& bytes = record.written();
+        const std::string noFacets = "\"facets\": {}";
+        std::string description = kSampleLayout;
+        description.replace(
+            description.find(noFacets), noFacets.size(),
+            "\"facets\": {\"0x52E06\": \"" +
+                hexText({reinterpret_cast<const char*>(bytes.data()), bytes.size()}) + "\"}");
+        const host::Document& document = host::OpenDocumentDescription(description);
+        InterfacePtr<IZEPJobList> jobs(document.WorkspaceRef(), UseDefaultIID{});
+        EXPECT_EQ(jobs->GetJobFile()->documentName, reads ? "stored" : "") << "row " << row;
+        const std::string errors = log.text();
+        EXPECT_EQ(errors.find("[ERROR]") != std::string::npos, !reads) << "row " << row;
+        EXPECT_EQ(errors.find("[ERROR]"), errors.rfind("[ERROR]")) << "row " << row;
+        EXPECT_EQ(errors.find("document \"Sample.indd\"") != std::string::npos, !reads)
+            << "row " << row++;
     }
 }
 

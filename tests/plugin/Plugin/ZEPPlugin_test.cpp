@@ -15,7 +15,7 @@ TEST_F(HostTest, LoadAfterAFailingBaseLoadAlertsClearsAndStillSetsItsValues) {
     EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), kSuccess);
     EXPECT_TRUE(GetForceEPSExport());
     EXPECT_TRUE(UUnits::hasGlobal());
-    ThePlugin().Unload();
+    GetPlugIn()->Unload();
     EXPECT_FALSE(UUnits::hasGlobal());
 }
 
