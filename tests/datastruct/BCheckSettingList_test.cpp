@@ -50,31 +50,29 @@ TEST_F(SettingList, LoadsTheOlderFormNewestFirstAndSkipsUnnamedElements) {
         olderForm(element("FontSubset", "Boolean", "Note") + "," + element("", "Boolean", "Fault") +
                   "," + element("FontSubset", "Boolean", "Warn") +
                   R"(, {"type": "eSettingType_Boolean", "severity": "eProblemSeverity_Fault"})");
-    EXPECT_EQ(list.GetSeverity(keystr::FontSubset), eProblemSeverity_Warn);
     EXPECT_EQ(list.FindSorted(keystr::FontSubset), list.FindSetting(keystr::FontSubset));
-    EXPECT_EQ(list.GetSeverity(keystr::Hairline), eProblemSeverity_NotSet);
-    EXPECT_EQ(list.GetLimitValue(keystr::Hairline, eLimit_Fault), 0.0);
+    EXPECT_EQ(std::tuple(list.GetSeverity(keystr::FontSubset), list.GetSeverity(keystr::Hairline),
+                         list.GetLimitValue(keystr::Hairline, eLimit_Fault)),
+              std::tuple(eProblemSeverity_Warn, eProblemSeverity_NotSet, 0.0));
 }
 
 TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
     BCheckSettingList list;
     list.Load(readJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn"}}}})"));
     EXPECT_EQ(list.FindSetting(keystr::Hairline), nullptr); // nothing without definitions
-
     Define(R"({"Hairline": {"type": "limitsLow"}, "FontSubset": {"type": "boolean"}})");
     LogCapture log;
     list.Load(readJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn", "warn": 0.25},
                                                "all": {"sev": "fault"}}}})"));
     const BCheckSetting* hairline = list.FindSorted(keystr::Hairline);
     ASSERT_NE(hairline, nullptr);
-    EXPECT_EQ(hairline->GetLimit(eLimit_Warn), 0.25);
-    EXPECT_EQ(list.GetSeverity(keystr::Hairline), eProblemSeverity_Warn);
+    EXPECT_EQ(std::pair(hairline->GetLimit(eLimit_Warn), list.GetSeverity(keystr::Hairline)),
+              std::pair(0.25, eProblemSeverity_Warn));
     // "all" stood in for FontSubset but the ticket never named it; "all" has no definition.
-    EXPECT_EQ(list.FindSorted(keystr::FontSubset), nullptr);
-    EXPECT_EQ(list.FindSorted(keystr::all), nullptr);
+    EXPECT_TRUE(list.FindSorted(keystr::FontSubset) == nullptr &&
+                list.FindSorted(keystr::all) == nullptr);
     EXPECT_EQ(log.text(), "[2026-03-01T14:05:09][INFO][5120][old/Base/BCheckSetting:"
                           "BCheckSetting::DeserialiseSetting2:726] new setting not found\n");
-
     // Loading again replaces the loaded settings.
     list.Load(readJson("{}"));
     EXPECT_EQ(list.FindSorted(keystr::Hairline), nullptr);
@@ -86,19 +84,16 @@ TEST_F(SettingList, MakesADefaultSettingOncePerList) {
     BCheckSettingList list;
     const BCheckSetting* made = list.FindSetting(keystr::FontSubset);
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->GetName(), keystr::FontSubset);
-    EXPECT_EQ(made->GetSeverity(), eProblemSeverity_Warn);
-    EXPECT_EQ(list.FindSetting(keystr::FontSubset), made);
-    EXPECT_EQ(list.FindSorted(keystr::FontSubset), nullptr);
-
-    EXPECT_EQ(list.FindSetting(keystr::Hairline), nullptr); // defined without defaults
-    EXPECT_EQ(list.FindSetting(keystr::Transparency), nullptr);
-    EXPECT_EQ(list.FindSetting(keystr::emptyName), nullptr);
-
+    EXPECT_EQ(std::pair(made->GetName(), made->GetSeverity()),
+              std::pair(keystr::FontSubset, eProblemSeverity_Warn));
+    EXPECT_TRUE(list.FindSetting(keystr::FontSubset) == made &&
+                list.FindSorted(keystr::FontSubset) == nullptr);
+    // Defined without defaults, not defined, no name.
+    for (const ustring* none : {&keystr::Hairline, &keystr::Transparency, &keystr::emptyName})
+        EXPECT_EQ(list.FindSetting(*none), nullptr) << *none;
     list.Load(readJson(R"({"qcs": {"checks": {"FontSubset": {"sev": "fault"}}}})"));
     const BCheckSetting* loaded = list.FindSetting(keystr::FontSubset);
-    EXPECT_NE(loaded, made);
-    EXPECT_EQ(loaded->GetSeverity(), eProblemSeverity_Fault);
+    EXPECT_TRUE(loaded != made && loaded->GetSeverity() == eProblemSeverity_Fault);
     list.Clear();
     EXPECT_EQ(list.FindSetting(keystr::FontSubset), made); // made settings outlive Clear
 }
@@ -226,7 +221,7 @@ TEST_F(SettingList, ResolvesOnlyNamesOfExistingColourProfiles) {
     ustring name("Coated.icc");
     EXPECT_TRUE(ResolveColourProfileName(name));
     EXPECT_EQ(name, colour.profile("Coated.icc"));
-    for (const char* unchanged : {"Missing.icc", "sub", "", "C:/Coated.icc", "../Coated.icc"}) {
+    for (const char* unchanged : {"Missing.icc", "sub", "C:/Coated.icc", "../Coated.icc"}) {
         ustring text(unchanged);
         EXPECT_FALSE(ResolveColourProfileName(text)) << unchanged;
         EXPECT_EQ(text, unchanged);
@@ -246,8 +241,8 @@ TEST_F(SettingList, LoadsProcessProfilesAsFullPaths) {
         "ColourUsed": {"P": ["Coated.icc"]}}}})"));
     const BCheckSetting* process = list.FindSorted(keystr::Setting_ProcessProfile);
     ASSERT_NE(process, nullptr);
-    EXPECT_EQ(process->GetStringParameter(0), colour.profile("Coated.icc"));
-    EXPECT_EQ(process->GetStringParameter(1), "Missing.icc");
+    EXPECT_EQ(std::pair(process->GetStringParameter(0), process->GetStringParameter(1)),
+              std::pair(colour.profile("Coated.icc"), ustring("Missing.icc")));
     EXPECT_EQ(list.FindSetting(keystr::ColourUsed)->GetStringParameter(0), "Coated.icc");
     // A default made on demand is resolved too.
     EXPECT_EQ(list.FindSetting(keystr::Setting_GrayscaleProfile)->GetStringParameter(0),

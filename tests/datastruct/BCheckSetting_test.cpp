@@ -36,16 +36,12 @@ std::tuple<std::string, int, int> identity(const BCheckSetting& s) {
 }
 
 TEST_F(BCheckSettingTest, ConstructionTakesTheDefinedTypeAndThePrecisionOfTheName) {
-    const BCheckSetting empty(keystr::emptyName);
-    EXPECT_EQ(identity(empty), std::tuple("", 0, 2));
     // Without a registry no name is defined: the name is dropped.
     EXPECT_EQ(identity(BCheckSetting("PDFVersionTooLow")), std::tuple("", 0, 2));
-
     Define();
     EXPECT_EQ(identity(BCheckSetting("PDFVersionTooLow")),
               std::tuple("PDFVersionTooLow", eSettingType_LimitsLow, 1));
     EXPECT_EQ(BCheckSetting("ResTooLowContone").GetPrecision(), 0);
-    EXPECT_EQ(BCheckSetting("Transparency").GetPrecision(), 2);
     EXPECT_EQ(identity(BCheckSetting("MaxPlates")), std::tuple("", 0, 2)) << "undefined";
 }
 
@@ -69,10 +65,10 @@ TEST_F(BCheckSettingTest, CurrentFormSeverityFollowsTheType) {
     };
     for (const auto& [name, json, severity] : cases)
         EXPECT_EQ(readCurrent(name, json).GetSeverity(), severity) << name << json;
-
+    // The precision is the setting's own, 2 when it has none, whatever the name's.
     const BCheckSetting s = readCurrent("PDFVersionTooHigh", R"({"fault": 1.5, "warn": "x"})");
-    EXPECT_EQ(s.GetLimit(eLimit_Fault), 1.5);
-    EXPECT_TRUE(s.IsLimitNotSet(eLimit_Warn));
+    EXPECT_EQ(std::tuple(s.GetLimit(eLimit_Fault), s.IsLimitNotSet(eLimit_Warn)),
+              std::tuple(1.5, true));
     EXPECT_EQ(identity(s), std::tuple("PDFVersionTooHigh", eSettingType_LimitsHigh, 2));
 }
 
@@ -86,16 +82,13 @@ TEST_F(BCheckSettingTest, CurrentFormReadsParametersPrecisionPVAndTheDefinitions
     EXPECT_FALSE(s.IsStringParameterNotSet(1));
     EXPECT_TRUE(s.IsStringParameterNotSet(3));
     EXPECT_EQ(s.GetSeverity(), eProblemSeverity_Parameter);
-
     for (const auto& [json, precision] :
          {std::pair("{}", 2), {R"({"precision": 1.9})", 1}, {R"({"precision": -3})", -3}})
         EXPECT_EQ(readCurrent("Transparency", json).GetPrecision(), precision) << json;
-
     EXPECT_TRUE(readCurrent("Transparency", "{}").IsPVNotSet());
     EXPECT_EQ(readCurrent("Transparency", R"({"PV": 2.5})").GetPV(), 2.5);
     const BCheckSetting textPV = readCurrent("Transparency", R"({"PV": "text"})");
     EXPECT_TRUE(!textPV.IsPVNotSet() && textPV.GetPV() == 0.0);
-
     EXPECT_TRUE(readCurrent("Setting_MinimumBleed", "{}").UsesUserUnits());
     EXPECT_FALSE(readCurrent("ResTooLowContone", R"({"UserUnit": true})").UsesUserUnits());
 }
@@ -131,47 +124,37 @@ TEST_F(BCheckSettingTest, OlderFormReadsItsOwnKeys) {
     EXPECT_TRUE(s.IsLimitNotSet(eLimit_Note) && s.IsLimitNotSet(eLimit_Ignore));
     EXPECT_EQ(s.GetPV(), 7.0);
     EXPECT_TRUE(s.UsesUserUnits());
-
     const BCheckSetting bare = readOlder(R"({"problem": "Transparency"})");
     EXPECT_EQ(identity(bare), std::tuple("Transparency", eSettingType_Undefined, 0));
     EXPECT_FALSE(bare.UsesUserUnits() || !bare.IsPVNotSet());
-
     const BCheckSetting boolean = readOlder(
         R"({"problem": "X", "type": "eSettingType_Boolean", "severity": "eProblemSeverity_Parameter"})");
     EXPECT_EQ(std::pair(boolean.GetType(), boolean.GetSeverity()),
               std::pair(eSettingType_Boolean, eProblemSeverity_Fault));
-
     const BCheckSetting unknown =
         readOlder(R"({"problem": "X", "subtype": "eSettingType_boolean", "severity": "fault"})");
     EXPECT_EQ(std::pair(static_cast<int>(unknown.GetType()), unknown.GetSeverity()),
               std::pair(-1, eProblemSeverity_NotSet));
-
     const BCheckSetting strings = readOlder(
         R"({"problem": "X", "subtype": "eSettingType_StringParameter", "P0": "a", "P2": "c"})");
     EXPECT_EQ(strings.GetStringParameter(0) + strings.GetStringParameter(2), "ac");
     EXPECT_TRUE(strings.IsStringParameterNotSet(1));
     EXPECT_EQ(strings.GetSeverity(), eProblemSeverity_Parameter);
-
     EXPECT_EQ(readOlder(R"({"severity": "eProblemSeverity_Warn"})").GetName(), "");
-
+    // The type and severity names match whole names only, up to the last of each table.
+    EXPECT_EQ(std::tuple(ParseSettingType("eSettingType_CombiningParameterHigh"),
+                         ParseSettingType("eSettingType_LimitsHighSeverity"),
+                         ParseSettingType("eSettingType_Undefined"),
+                         ParseSettingType("eSettingType_Boolean "), ParseSettingType("")),
+              std::tuple(10, 8, 0, -1, -1));
+    EXPECT_EQ(std::pair(ParseProblemSeverity("eProblemSeverity_ParameterNotSet"),
+                        ParseProblemSeverity("eProblemSeverity_Ignore")),
+              std::pair(eProblemSeverity_ParameterNotSet, eProblemSeverity_Ignore));
     // A defined name takes the definition's type whatever the element says.
     Define();
     EXPECT_EQ(
         readOlder(R"({"problem": "Transparency", "subtype": "eSettingType_LimitsHigh"})").GetType(),
         eSettingType_Boolean);
-}
-
-TEST(ParseSettingNames, MatchWholeNamesCaseSensitively) {
-    const std::pair<const char*, int> types[] = {{"eSettingType_CombiningParameterHigh", 10},
-                                                 {"eSettingType_Undefined", 0},
-                                                 {"eSettingType_LimitsHighSeverity", 8},
-                                                 {"eSettingType_Boolean ", -1},
-                                                 {"", -1}};
-    for (const auto& [text, type] : types)
-        EXPECT_EQ(ParseSettingType(text), type) << text;
-    EXPECT_EQ(ParseProblemSeverity("eProblemSeverity_ParameterNotSet"),
-              eProblemSeverity_ParameterNotSet);
-    EXPECT_EQ(ParseProblemSeverity("eProblemSeverity_Ignore"), eProblemSeverity_Ignore);
 }
 
 TEST_F(BCheckSettingTest, EvaluateGivesTheFirstCrossedLimitOfFaultWarnNoteIgnore) {
@@ -218,7 +201,6 @@ TEST_F(BCheckSettingTest, InactiveSettingReportsWarnAndFaultAsNote) {
     EXPECT_FALSE(s.IsProblem());
     s.ClearLimit(eLimit_Fault);
     EXPECT_EQ(s.GetReportedSeverity(), eProblemSeverity_Ignore);
-
     // Indices outside the four limits and parameters are ignored.
     BCheckSetting low = typed(eSettingType_LimitsLow);
     low.SetLimit(4, 1.0);
@@ -245,13 +227,11 @@ TEST_F(BCheckSettingTest, LimitsPropagateOverLinksWhichCopiesDoNotTake) {
     high.SetLimit(eLimit_Warn, 120.0);
     BCheckSetting parameter = typed(eSettingType_Parameter);
     parameter.SetLimit(eLimit_Note, 50.0);
-
     low.SetLinks(&high, &parameter);
     low.SetLimit(eLimit_Warn, 100.0);
     EXPECT_EQ(high.GetLimit(eLimit_Fault), 100.0); // raised to the low warn limit
     EXPECT_EQ(high.GetLimit(eLimit_Warn), 120.0);
     EXPECT_EQ(parameter.GetLimit(eLimit_Note), 100.0);
-
     BCheckSetting copy(low);
     copy.SetLimit(eLimit_Warn, 200.0);
     BCheckSetting assigned = typed(eSettingType_LimitsLow);
@@ -270,17 +250,14 @@ TEST_F(BCheckSettingTest, ActivityPropagatesBetweenLinkedBooleans) {
     BCheckSetting follower(faulty);
     follower.SetLinks(&trigger, nullptr);
     trigger.SetLinks(&follower, nullptr);
-
     trigger.SetStringParameter(0, "on");
     EXPECT_FALSE(follower.IsActive());
     EXPECT_EQ(follower.GetReportedSeverity(), eProblemSeverity_Note);
-
     // Once the trigger is no problem, the follower is active again.
     trigger.SetActive(false);
     trigger.SetStringParameter(0, "off");
     EXPECT_TRUE(follower.IsActive());
     EXPECT_EQ(follower.GetReportedSeverity(), eProblemSeverity_Fault);
-
     // A setting linked to itself leaves its own activity alone.
     BCheckSetting self(faulty);
     self.SetLinks(&self, nullptr);

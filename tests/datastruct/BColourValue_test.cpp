@@ -10,12 +10,11 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 } // namespace
 
-TEST(BColourValue, CountsComponentsAndComputesSumScaleTintAndDistance) {
+TEST(BColourValue, CountsComponentsComputesSumScaleTintAndDistanceAndComparesEquality) {
     EXPECT_EQ(BColourValue(-4).GetCount(), 0);
     BColourValue value(0.1, 0.2, 0.3, 0.4);
     value.Resize(2);
     EXPECT_TRUE(value.Equals(BColourValue(2)));
-
     value = BColourValue(0.2, 0.4, 0.0, 1.0);
     EXPECT_DOUBLE_EQ(value.Sum(), 1.6);
     value.Scale(0.5);
@@ -23,9 +22,7 @@ TEST(BColourValue, CountsComponentsAndComputesSumScaleTintAndDistance) {
     value.Tint(0.5);
     EXPECT_TRUE(value.Equals(BColourValue(0.55, 0.6, 0.5, 0.75)));
     EXPECT_DOUBLE_EQ(BColourValue(0.0, 0.3, 0.0).Distance(BColourValue(0.4, 0.0, 0.0)), 0.5);
-}
-
-TEST(BColourValue, EqualityNeedsTheSameCountAndNoNaN) {
+    // Equality needs the same count and no NaN.
     EXPECT_FALSE(BColourValue(0.0, 0.0, 0.0).Equals(BColourValue(0.0, 0.0, 0.0, 0.0)));
     EXPECT_FALSE(BColourValue(kNaN).Equals(BColourValue(kNaN)));
     EXPECT_TRUE(BColourValue(0.501, 0.2, 0.3).EqualsInPercent(BColourValue(0.499, 0.2, 0.3)));
@@ -34,9 +31,8 @@ TEST(BColourValue, EqualityNeedsTheSameCountAndNoNaN) {
 }
 
 TEST(BColourValue, PercentRoundsButKeepsZeroAndFullApartFromTheirNeighbours) {
-    const std::pair<double, int> cases[] = {
-        {0.004, 1}, {0.996, 99}, {1.0, 100},   {0.0, 0},  {0.495, 50}, {-0.3, 1}, {0.994, 99},
-        {1.7, 100}, {0.5, 50},   {0.4949, 49}, {0.01, 1}, {0.99, 99},  {-0.0, 0}, {kNaN, 0}};
+    const std::pair<double, int> cases[] = {{0.004, 1},  {0.996, 99},  {1.0, 100}, {0.0, 0},
+                                            {0.495, 50}, {0.4949, 49}, {-0.3, 1},  {kNaN, 0}};
     for (const auto& [component, percent] : cases)
         EXPECT_EQ(BColourValue(component).Percent(0), percent) << component;
 }
@@ -77,14 +73,12 @@ TEST(BColourValue, OperationsOnUnequalCountsOrBadIndexesStayInsideTheData) {
     EXPECT_EQ(cmyk.Compare(gray), 2 - (-1));
     EXPECT_EQ(gray.Compare(cmyk), -1 - 0) << "the mask covers this value's one component";
     EXPECT_EQ(BColourValue().Compare(BColourValue()), 0);
-
     for (int index : {-1, 4, 1000, std::numeric_limits<int>::min()})
         EXPECT_TRUE(cmyk.Percent(index) == 0 && cmyk.GetComponent(index) == 0.0) << index;
     BColourValue value(2);
     value.SetComponent(2, 1.0);
     value.SetComponent(-1, 1.0);
     EXPECT_TRUE(value.Equals(BColourValue(2)));
-
     // More than 32 components compare on the first 32.
     BColourValue many(40);
     BColourValue other(40);

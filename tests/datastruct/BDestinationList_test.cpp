@@ -62,7 +62,6 @@ TEST(BGroupList, WritesTheGroupRecordByteForByteAndReadsItBackInPlaceOfItsGroups
     // 'GG' with one item: 'GA' true, 'Gd' false, an empty 'LL'.
     EXPECT_EQ(hex(afterHead(WriteGroups(groups, kJobFilePartSelectedGroups))),
               "47 47 FF 00 00 00 11 06 47 41 01 01 01 47 64 00 01 4C 4C FF 00 00 00 00 06");
-
     TwoGroups job;
     const std::string stream = WriteGroups(job.groups, kJobFilePartFull);
     EXPECT_FALSE(job.d2->IsExported() || job.d3->IsExported()) << "mask 4 changes no flag";
@@ -71,12 +70,11 @@ TEST(BGroupList, WritesTheGroupRecordByteForByteAndReadsItBackInPlaceOfItsGroups
     KeyStreamReader reader(stream);
     groups.Read(reader.in);
     ASSERT_EQ(groups.size(), 2u);
-    EXPECT_TRUE(groups[0].IsSelected() && !groups[0].GetGd());
-    EXPECT_TRUE(!groups[1].IsSelected() && groups[1].GetGd());
-    EXPECT_EQ(Identifiers(groups[0]), (std::vector<ustring>{"1", "2"}));
-    EXPECT_EQ(Identifiers(groups[1]), std::vector<ustring>{"3"});
-    EXPECT_TRUE(groups[0][0].IsExported());
-    EXPECT_EQ(groups[1][0].GetGroup(), &groups[1]);
+    EXPECT_TRUE(groups[0].IsSelected() && !groups[0].GetGd() && groups[0][0].IsExported());
+    EXPECT_TRUE(!groups[1].IsSelected() && groups[1].GetGd() &&
+                groups[1][0].GetGroup() == &groups[1]);
+    EXPECT_EQ(std::pair(Identifiers(groups[0]), Identifiers(groups[1])),
+              std::pair(std::vector<ustring>{"1", "2"}, std::vector<ustring>{"3"}));
 }
 
 TEST(BGroupList, SelectsFindsCountsAndCollects) {
@@ -88,12 +86,10 @@ TEST(BGroupList, SelectsFindsCountsAndCollects) {
     BGroup stranger;
     job.groups.SelectGroup(&stranger);
     EXPECT_EQ(job.groups.GetSelectedGroup(), nullptr);
-
-    EXPECT_EQ(job.groups.FindGroupOf(job.d3), job.b);
     BDestination outsider;
-    EXPECT_EQ(job.groups.FindGroupOf(&outsider), nullptr);
+    EXPECT_TRUE(job.groups.FindGroupOf(job.d3) == job.b &&
+                job.groups.FindGroupOf(&outsider) == nullptr);
     EXPECT_EQ(job.groups.CountDestinations(), 3);
-
     std::vector<BDestination*> all{&outsider};
     job.groups.CollectDestinations(all);
     EXPECT_EQ(all, (std::vector<BDestination*>{job.d1, job.d2, job.d3}));
@@ -112,7 +108,6 @@ TEST(BGroupList, TracksExportedFlagsAndFindsTheFirstUnexportedGroupSkippingEmpty
     EXPECT_TRUE(empty->AllExported() && !empty->HasUnexported());
     EXPECT_TRUE(open->HasUnexported() && !open->AllExported());
     EXPECT_EQ(groups.FindFirstUnexportedGroup(), open);
-
     open->MarkAllExported();
     EXPECT_TRUE(second->IsExported() && open->AllExported());
     EXPECT_EQ(groups.FindFirstUnexportedGroup(), nullptr);
@@ -126,12 +121,10 @@ TEST(BGroupList, AddsADestinationToTheFirstGroupMadeWhenNeeded) {
     BGroupList groups(owner);
     BDestination* first = groups.AddDestination();
     ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(first->GetGroup(), &groups[0]);
-    EXPECT_EQ(first->GetOwner(), owner);
+    EXPECT_TRUE(first->GetGroup() == &groups[0] && first->GetOwner() == owner);
     groups.AddGroup();
     groups.AddDestination();
-    EXPECT_EQ(groups[0].size(), 2u);
-    EXPECT_EQ(groups[1].GetOwner(), owner);
+    EXPECT_TRUE(groups[0].size() == 2u && groups[1].GetOwner() == owner);
 }
 
 TEST(BGroup, SizeSummaryIsTheMinimumSizeUnlessADestinationHasBleed) {
@@ -149,13 +142,12 @@ TEST(BGroup, SizeSummaryIsTheMinimumSizeUnlessADestinationHasBleed) {
     group.UpdateSizeSummary();
     EXPECT_EQ(sizes(), (Sizes{180, 100, 180, 100}));
     // The excess over the group's minimum.
-    EXPECT_EQ(GetExcessWidth(*wide), 20.0);
-    EXPECT_EQ(GetExcessHeight(*narrow), 20.0);
-    EXPECT_EQ(GetExcessWidth(*narrow) + GetExcessHeight(*wide), 0.0);
+    EXPECT_EQ(std::tuple(GetExcessWidth(*wide), GetExcessHeight(*narrow),
+                         GetExcessWidth(*narrow) + GetExcessHeight(*wide)),
+              std::tuple(20.0, 20.0, 0.0));
     BDestination alone;
     alone.SetSize(300.0, 300.0);
     EXPECT_EQ(GetExcessWidth(alone), 0.0) << "no group";
-
     narrow->SetBleeds(3.0, 0.0, 0.0, 0.0);
     group.UpdateSizeSummary();
     EXPECT_EQ(sizes(), (Sizes{0, 0, 180, 120}));
@@ -168,11 +160,10 @@ TEST(BGroup, ReadingSetsTheBleedFlagFromTheLastDestinationAndTheSizeSummary) {
     withBleed->SetSize(200.0, 100.0);
     withBleed->SetBleeds(0.0, 0.0, 0.0, 2.0);
     group->CreateDestination()->SetSize(180.0, 120.0);
-
     const BGroupList read = ReadGroups(WriteGroups(source, kJobFilePartFull));
-    EXPECT_FALSE(read[0].HasBleed());
-    EXPECT_EQ(read[0].GetEffectiveWidth(), 200.0);
-    EXPECT_EQ(read[0].GetEffectiveHeight(), 100.0);
+    EXPECT_EQ(
+        std::tuple(read[0].HasBleed(), read[0].GetEffectiveWidth(), read[0].GetEffectiveHeight()),
+        std::tuple(false, 200.0, 100.0));
 }
 
 TEST(BDestinationList, SummarisesUntilMarkedExportedWhichClearsSummaryFlag0AndFlag0) {
@@ -180,7 +171,6 @@ TEST(BDestinationList, SummarisesUntilMarkedExportedWhichClearsSummaryFlag0AndFl
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(group.GetFlag(i), i == 2) << i;
     EXPECT_THROW(group.GetFlag(5), std::out_of_range);
-
     const auto summary = [&] {
         std::pair flags{true, true};
         group.GetSummaryFlags(flags.first, flags.second);
@@ -193,11 +183,9 @@ TEST(BDestinationList, SummarisesUntilMarkedExportedWhichClearsSummaryFlag0AndFl
     group.CreateDestination()->SetBleeds(0.0, 0.0, -1.0, 0.0);
     group.UpdateSummary();
     EXPECT_EQ(summary(), std::pair(true, true));
-
     group.SetFlag(0, true);
     group.MarkAllExported();
-    EXPECT_EQ(summary(), std::pair(false, true));
-    EXPECT_FALSE(group.GetFlag(0));
+    EXPECT_EQ(std::tuple(summary(), group.GetFlag(0)), std::tuple(std::pair(false, true), false));
 }
 
 TEST(BDestinationList, FindsTheCommonFirstCodeIgnoringEmptyAndOther) {

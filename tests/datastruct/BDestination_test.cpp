@@ -6,6 +6,7 @@
 #include "utils/umessage.h"
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -76,7 +77,6 @@ TEST(BDestination, WritesTheRecordByteForByte) {
     AdMetadataField field = AdMetadataField::FromTableRow(0, "P1", "text not stored");
     field.flag = true;
     destination.AddField(field);
-
     std::string sides;
     for (std::uint16_t key : {'Bl', 'Br', 'Bt', 'Bb', 'Tl', 'Tr', 'Tt', 'Tb'})
         sides += doubleElement(key, key == 'Bl' || key == 'Tb' ? 3.0 : 0.0);
@@ -96,46 +96,53 @@ TEST(BDestination, WritesTheRecordByteForByte) {
     EXPECT_EQ(hex(RecordOf(destination)), hex(bare)) << "no 'UF' without fields";
 }
 
-TEST(BDestination, ReadsBackEveryStoredField) {
+// A field's table index and text are not stored. A copy or an assignment takes every stored
+// field but the exported and Ro flags and MK, which an assigned destination keeps.
+TEST(BDestination, ReadsBackEveryStoredFieldAndCopiesAllButTheExportedAndRoFlagsAndMK) {
     const auto full = Full();
     const auto read = ReadDestination(WriteList([&](UKeyOutStream& out) { full->Write(out); }));
     EXPECT_EQ(RecordOf(*read), RecordOf(*full));
     ASSERT_EQ(read->GetFields().size(), 1u);
-    EXPECT_EQ(read->GetFields()[0].tableIndex, -1);
-    EXPECT_EQ(read->GetFields()[0].text, "");
+    EXPECT_EQ(std::pair(read->GetFields()[0].tableIndex, read->GetFields()[0].text),
+              std::pair(-1, ustring()));
+    const BDestination copy(*full);
+    auto expected = Full();
+    expected->SetExported(false);
+    expected->SetRo(false);
+    expected->SetMK("");
+    EXPECT_EQ(RecordOf(copy), RecordOf(*expected));
+    BDestination assigned;
+    assigned.SetExported(true);
+    assigned.SetRo(true);
+    assigned.SetMK("kept");
+    assigned = *full;
+    expected = Full();
+    expected->SetMK("kept");
+    EXPECT_EQ(RecordOf(assigned), RecordOf(*expected));
 }
 
 TEST(BDestination, StoresDigitIdentifiersAsIntegersWhenTheyFitIn32Bits) {
-    const struct {
-        const char* identifier;
-        std::string element; // the 'ID' element written
-        const char* readBack;
-    } cases[] = {
-        {"007", intElement('ID', 7), "7"},
-        {"", intElement('ID', 0), "0"},
-        {"AB", stringElement('ID', "AB"), "AB"},
-        {"2147483647", intElement('ID', 2147483647), "2147483647"},
-        {"2147483648", stringElement('ID', "2147483648"), "2147483648"},
-        {"99999999999999999999", stringElement('ID', "99999999999999999999"),
-         "99999999999999999999"},
-        {"-5", stringElement('ID', "-5"), "-5"},
-    };
-    for (const auto& c : cases) {
+    // The identifier and the integer it is stored as; none: stored as its text.
+    const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+        {"007", 7},         {"", 0},   {"AB", {}}, {"2147483647", 2147483647},
+        {"2147483648", {}}, {"-5", {}}};
+    for (const auto& [identifier, number] : cases) {
         BDestination destination;
-        destination.SetIdentifier(c.identifier);
+        destination.SetIdentifier(identifier);
         const std::string stream = WriteList([&](UKeyOutStream& out) { destination.Write(out); });
-        EXPECT_NE(stream.find(c.element), std::string::npos) << c.identifier;
-        EXPECT_EQ(ReadDestination(stream)->GetIdentifier(), c.readBack) << c.identifier;
+        EXPECT_NE(stream.find(number ? intElement('ID', *number) : stringElement('ID', identifier)),
+                  std::string::npos)
+            << identifier;
+        EXPECT_EQ(ReadDestination(stream)->GetIdentifier(),
+                  number ? ustring(std::to_string(*number)) : ustring(identifier));
     }
     // Also stored as unsigned; absent, it reads as empty.
-    EXPECT_EQ(ReadDestination(WriteList([](UKeyOutStream& out) {
-                  out.select_key('ID').write_uint(4000000000u);
-              }))->GetIdentifier(),
+    const auto readBack = [](const std::function<void(UKeyOutStream&)>& body) {
+        return ReadDestination(WriteList(body))->GetIdentifier();
+    };
+    EXPECT_EQ(readBack([](UKeyOutStream& out) { out.select_key('ID').write_uint(4000000000u); }),
               "4000000000");
-    EXPECT_EQ(ReadDestination(WriteList([](UKeyOutStream& out) {
-                  out.select_key('CC').write_string("x");
-              }))->GetIdentifier(),
-              "");
+    EXPECT_EQ(readBack([](UKeyOutStream& out) { out.select_key('CC').write_string("x"); }), "");
 }
 
 TEST(BDestination, ReadsTheOlderSymmetricBleedsAndTypeAreaSize) {
@@ -175,25 +182,6 @@ TEST(BDestination, DropsFieldsWithoutCodeOrOfTheCodeRDts) {
     EXPECT_EQ(read->GetFields()[0].code, "PubC");
     EXPECT_EQ(read->GetFields()[0].value, "PubC");
     EXPECT_TRUE(read->GetFields()[0].flag);
-}
-
-TEST(BDestination, CopiesAllButTheExportedAndRoFlagsAndMK) {
-    const auto full = Full();
-    const BDestination copy(*full);
-    auto expected = Full();
-    expected->SetExported(false);
-    expected->SetRo(false);
-    expected->SetMK("");
-    EXPECT_EQ(RecordOf(copy), RecordOf(*expected));
-
-    BDestination assigned;
-    assigned.SetExported(true);
-    assigned.SetRo(true);
-    assigned.SetMK("kept");
-    assigned = *full;
-    expected = Full();
-    expected->SetMK("kept");
-    EXPECT_EQ(RecordOf(assigned), RecordOf(*expected));
 }
 
 TEST(BDestination, ResetKeepsTextsAndFieldsButClearsNumbersFlagsAndLinks) {
@@ -240,7 +228,6 @@ TEST(AdMetadataField, MakesFieldsFromTableRowsOnlyAndAddsThemUnderTheirCode) {
     EXPECT_FALSE(field.flag);
     EXPECT_THROW(AdMetadataField::FromTableRow(-1, "", ""), std::out_of_range);
     EXPECT_THROW(AdMetadataField::FromTableRow(33, "", ""), std::out_of_range);
-
     umessage message;
     AdMetadataField::FromTableRow(13, "85", "C 85%").AddToMessage(message);
     std::vector<ustring> values;

@@ -27,7 +27,6 @@ TEST(BExportedDestinationList, KeepsAscendingIdentifiersInsertingAfterEqualOnes)
     for (const auto& [identifier, page] : {std::pair{5, 1}, {3, 2}, {5, 3}, {-1, 4}})
         list.Insert(Exported(identifier, page));
     EXPECT_EQ(Items(list), (std::vector<std::pair<int, int>>{{-1, 4}, {3, 2}, {5, 1}, {5, 3}}));
-
     // Read in the stored order 5, 3, 5, each inserted where it belongs.
     KeyStreamReader reader(writeKeyStream([](UKeyOutStream& out) {
         out.begin_record('EL');

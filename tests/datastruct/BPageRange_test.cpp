@@ -43,7 +43,6 @@ TEST(BPageRangeAbsoluteList, AddRunExtendsOnlyARunItContinuesAndCanHold) {
     list.AddRun(13, 1);
     EXPECT_EQ(runsOf(list), (std::vector<PageRun>{{"", 5, 5, '+'}, {"", 13, 1, '+'}}));
     EXPECT_EQ(list.GetPageCount(), 6);
-
     BPageRangeAbsoluteList full;
     full.AddRun(1, INT_MAX - 1);
     full.AddRun(INT_MAX, 2);
@@ -61,7 +60,6 @@ TEST(BPageRangeList, AddPageExtendsOnlyTheLastRunOfTheSameSectionAndStyle) {
     EXPECT_EQ(runsOf(list),
               (std::vector<PageRun>{
                   {"A", 1, 2, 'N'}, {"B", 3, 1, 'N'}, {"A", 3, 1, 'N'}, {"A", 4, 1, 'R'}}));
-
     BPageRangeAbsoluteList absolute;
     absolute.AddRun(40, 1);
     sectionRuns({{"A", 1, 3, 'N'}, {"B", 1, 2, 'r'}}).ToAbsolute(absolute);
@@ -91,7 +89,6 @@ TEST(BPageRangeList, GetRunAtAndGetPositionConvertBetweenPositionsAndPages) {
     EXPECT_EQ(list.GetRunAt(6, page), nullptr);
     EXPECT_EQ(list.GetRunAt(0, page), nullptr);
     EXPECT_EQ(page, -7);
-
     bool inside = false;
     EXPECT_EQ(list.GetPosition(&list[1], 2, inside), 5u);
     EXPECT_TRUE(inside);
@@ -139,7 +136,6 @@ TEST(BPageRangeList, ReadsBackWithPositionsAndAppendsToWhatItHolds) {
     // Positions: 0 for the run appended by hand.
     EXPECT_EQ(std::tuple(list[0].absoluteStart, list[1].absoluteStart, list[2].absoluteStart),
               std::tuple(0, 5, 8));
-
     BPageRangeList sparse;
     readInto(sparse, [](UKeyOutStream& out) {
         out.begin_record('LX').select_key('sS').write_int(4);
@@ -147,7 +143,6 @@ TEST(BPageRangeList, ReadsBackWithPositionsAndAppendsToWhatItHolds) {
     });
     EXPECT_EQ(runsOf(sparse), (std::vector<PageRun>{{"", 4, 0, 0}})) << "missing fields";
     EXPECT_EQ(sparse[0].absoluteStart, 1);
-
     BPageRangeAbsoluteList absolute;
     readInto(absolute, [](UKeyOutStream& out) {
         out.begin_record('PR').select_key('sS').write_int(3);
@@ -171,7 +166,6 @@ TEST(BPageRangeList, ANegativeCountFromAStreamReadsAsZeroAndLargeSumsDoNotWrap) 
     EXPECT_EQ(list.GetPageCount(), 2 * std::int64_t{INT_MAX} + 1);
     EXPECT_EQ(std::pair(list[1].absoluteStart, list[3].absoluteStart), std::pair(INT_MAX, INT_MAX))
         << "saturated";
-
     int page = 0;
     EXPECT_EQ(list.GetRunAt(UINT_MAX, page), &list[3]) << "1 + 2 * INT_MAX is UINT_MAX";
     EXPECT_EQ(page, 1);

@@ -48,7 +48,6 @@ TEST(BTransparencyFlattener, ReadsItsFlagValuesAndOptionsButNotPageOrName) {
         EXPECT_EQ(back.values, record.values) << key;
         EXPECT_EQ(back.options, record.options) << key;
     }
-
     // Absent keys keep their values.
     KeyStreamReader reader(writeKeyStream([](UKeyOutStream& out) {
         out.begin_record(180).select_key(3221).write_double(7.0);

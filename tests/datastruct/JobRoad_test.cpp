@@ -27,7 +27,6 @@ TEST_F(JobRoad, TheSampleJobReadsAsDescribedAndItsTicketDecidesTheExportFormat) 
               std::tuple(-90, -50, 186, 126));
     ASSERT_NE(job.GetProcessProfile(), nullptr);
     EXPECT_EQ(UFileSpecCore(*job.GetProcessProfile()).name(), "ISOcoated_v2_eci.icc");
-
     // The sample's 'BP' record lifts the process-wide ban on PDF; its ticket makes transparency
     // a fault, so a document with transparency still goes out as EPS.
     const BCheckSettingList& settings = job.GetCheckSettings();

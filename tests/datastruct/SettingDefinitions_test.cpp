@@ -14,39 +14,46 @@ const SettingDefinitionsRegistry& registry() {
 TEST_F(SettingDefinitionsTest, RegistryIsBuiltOnceFromTheFirstNonEmptyDefinitions) {
     EXPECT_EQ(SettingDefinitionsRegistry::Instance(), nullptr);
     EXPECT_EQ(GetDefinedType("A"), eSettingType_Undefined);
-
     Define(R"({"A": {"type": "boolean"}, "B": {"type": "limitsLow"}})");
     const SettingDefinitionsRegistry* first = SettingDefinitionsRegistry::Instance();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(GetDefinedType("A"), eSettingType_Boolean);
-
     Define(R"({"C": {"type": "limitsHigh"}})");
     EXPECT_EQ(SettingDefinitionsRegistry::Instance(), first);
     EXPECT_EQ(first->Find("B").GetType(), eSettingType_LimitsLow);
     EXPECT_FALSE(first->Find("C").HasDefinition());
-
     // The definitions stay alive while the default-settings message changes.
     ResetDefaultSettings();
     EXPECT_EQ(SettingDefinitionsRegistry::Instance(), first);
     EXPECT_EQ(first->Find("A").GetTypeText(), "boolean");
 }
 
-TEST_F(SettingDefinitionsTest, ReadsEveryTypeWord) {
-    Define(R"({"b": {"type": "boolean"}, "lo": {"type": "limitsLow"}, "hi": {"type": "limitsHigh"},
-              "p": {"type": "parameter"}, "s": {"type": "stringParameter"},
-              "c": {"type": "combiningParameterLow"}, "range": {"type": "range"},
+// Type words match exactly; a minimum severity other than ignore to fault counts as ignore.
+TEST_F(SettingDefinitionsTest, ReadsTheTypeAndMinimumSeverityWords) {
+    Define(R"({"b": {"type": "boolean", "min_sev": "ignore"}, "lo": {"type": "limitsLow",
+              "min_sev": "note"}, "hi": {"type": "limitsHigh", "min_sev": "fault"},
+              "p": {"type": "parameter", "min_sev": "dynamic"}, "s": {"type": "stringParameter"},
+              "c": {"type": "combiningParameterLow", "min_sev": "warn"}, "range": {"type": "range"},
               "upper": {"type": "Boolean"}, "number": {"type": 1}, "none": {}})");
-    const std::pair<const char*, eSettingType> cases[] = {
-        {"b", eSettingType_Boolean},         {"lo", eSettingType_LimitsLow},
-        {"hi", eSettingType_LimitsHigh},     {"p", eSettingType_Parameter},
-        {"s", eSettingType_StringParameter}, {"c", eSettingType_CombiningParameterLow},
-        {"range", eSettingType_Undefined},   {"upper", eSettingType_Undefined},
-        {"number", eSettingType_Undefined},  {"none", eSettingType_Undefined},
-    };
-    for (const auto& [name, type] : cases) {
-        EXPECT_TRUE(registry().Find(name).HasDefinition()) << name;
-        EXPECT_EQ(registry().Find(name).GetType(), type) << name;
+    const std::tuple<const char*, eSettingType, eProblemSeverity> cases[] = {
+        {"b", eSettingType_Boolean, eProblemSeverity_Ignore},
+        {"lo", eSettingType_LimitsLow, eProblemSeverity_Note},
+        {"hi", eSettingType_LimitsHigh, eProblemSeverity_Fault},
+        {"p", eSettingType_Parameter, eProblemSeverity_Ignore},
+        {"s", eSettingType_StringParameter, eProblemSeverity_Ignore},
+        {"c", eSettingType_CombiningParameterLow, eProblemSeverity_Warn},
+        {"range", eSettingType_Undefined, eProblemSeverity_Ignore},
+        {"upper", eSettingType_Undefined, eProblemSeverity_Ignore},
+        {"number", eSettingType_Undefined, eProblemSeverity_Ignore},
+        {"none", eSettingType_Undefined, eProblemSeverity_Ignore}};
+    for (const auto& [name, type, severity] : cases) {
+        const SettingDefinition definition = registry().Find(name);
+        EXPECT_TRUE(definition.HasDefinition()) << name;
+        EXPECT_EQ(std::pair(definition.GetType(), definition.GetMinimumSeverity()),
+                  std::pair(type, severity))
+            << name;
     }
+    EXPECT_EQ(registry().Find("p").GetMinimumSeverityText(), "dynamic");
 }
 
 TEST_F(SettingDefinitionsTest, NamesComeInByteOrderAndDefaultsAreShared) {
@@ -55,7 +62,6 @@ TEST_F(SettingDefinitionsTest, NamesComeInByteOrderAndDefaultsAreShared) {
     std::vector<ustring> names = {"stale"};
     registry().GetNames(names);
     EXPECT_EQ(names, (std::vector<ustring>{"B", "a", "ab", "b", "list"}));
-
     const SettingDefinition undefined = registry().Find("A");
     EXPECT_FALSE(undefined.HasDefinition());
     EXPECT_EQ(undefined.GetType(), eSettingType_Undefined);
@@ -76,19 +82,6 @@ TEST_F(SettingDefinitionsTest, ConflictsListTheStringsInOrder) {
     EXPECT_EQ(registry().GetConflicts(), (Conflicts{{"One", {"Y"}}, {"Two", {"X", "W"}}}));
 }
 
-TEST_F(SettingDefinitionsTest, MinimumSeverityKnowsIgnoreToFaultOnly) {
-    Define(R"({"i": {"min_sev": "ignore"}, "n": {"min_sev": "note"}, "w": {"min_sev": "warn"},
-              "f": {"min_sev": "fault"}, "d": {"min_sev": "dynamic"}, "x": {}})");
-    const std::pair<const char*, eProblemSeverity> cases[] = {
-        {"i", eProblemSeverity_Ignore}, {"n", eProblemSeverity_Note},
-        {"w", eProblemSeverity_Warn},   {"f", eProblemSeverity_Fault},
-        {"d", eProblemSeverity_Ignore}, {"x", eProblemSeverity_Ignore},
-    };
-    for (const auto& [name, severity] : cases)
-        EXPECT_EQ(registry().Find(name).GetMinimumSeverity(), severity) << name;
-    EXPECT_EQ(registry().Find("d").GetMinimumSeverityText(), "dynamic");
-}
-
 TEST_F(SettingDefinitionsTest, TextsAndAlternateTextFallbacks) {
     Define(R"({"Check": {"singleText": "one", "multiTextHeader": "head", "multiTextItem": "item",
                          "conflictText": "clash", "alternateText1": "alt one",
@@ -100,7 +93,6 @@ TEST_F(SettingDefinitionsTest, TextsAndAlternateTextFallbacks) {
                   check.GetAlternateText(3),
               "oneheadclash|alt one|item|");
     EXPECT_TRUE(check.HasSingleText() && check.HasMultiTextHeader() && check.UsesUserUnits());
-
     const SettingDefinition bare = registry().Find("Bare");
     EXPECT_FALSE(bare.HasSingleText() || bare.UsesUserUnits());
     EXPECT_EQ(bare.GetAlternateText(1) + "|" + bare.GetAlternateText(2), "|alt two");

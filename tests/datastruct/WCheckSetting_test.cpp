@@ -111,7 +111,6 @@ TEST_F(CombineSettingsTest, MergesByTheDefinedTypeOfTheCheck) {
             settings.push_back(WCheckSetting(element));
         EXPECT_EQ(text(CombineSettings(name, settings)), expected) << name << " " << array;
     }
-
     // Merged limits are doubles on a copy; other numbers keep their type.
     const auto first = readJson(R"({"sev": "note", "fault": 300, "ignore": 9})");
     const WCheckSetting merged =
@@ -126,7 +125,6 @@ TEST_F(CombineSettingsTest, ASingleSettingOrTheFirstParameterSettingIsSharedAsIt
     EXPECT_EQ(CombineSettings("Transparency", {alone}).GetMessage(), alone.GetMessage());
     // Several settings need a registry.
     EXPECT_EQ(text(CombineSettings("Transparency", {alone, alone})), "none");
-
     Define();
     EXPECT_EQ(CombineSettings("InkWeightTAC", {alone}).GetMessage(), alone.GetMessage());
     const WCheckSetting withParameter = setting(R"({"P": ["", "b"]})");

@@ -28,7 +28,6 @@ protected:
             "ColourUsed": {"type": "stringParameter"},
             "Hairline": {"type": "limitsLow"}})");
     }
-
     // The settings of `name` that the walk over the whole ticket collects: each setting's "tag",
     // or its JSON when it has none.
     static Tags collect(const char* ticketJson, const char* name) {
@@ -83,7 +82,6 @@ TEST_F(Ticket, CollectsACheckDestinationsFirstThenRestrictionsDepthFirstThenTheN
     };
     for (const auto& [ticket, name, tags] : cases)
         EXPECT_EQ(collect(ticket, name), tags) << name << " in " << ticket;
-
     EXPECT_EQ(WEffectiveProfile(readWritableJson(boxes))
                   .GetSetting(keystr::MissingTrimBox)
                   .GetSeverityText(),
@@ -101,7 +99,6 @@ TEST_F(Ticket, CombinesTheCollectedSettingsOrFallsBackOnTheDefault) {
     EXPECT_EQ(compactJson(*profile.GetSetting(keystr::InkWeightTAC).GetMessage()),
               R"({"sev":"warn","warn":300})");
     EXPECT_FALSE(profile.GetSetting(keystr::FontSubset).HasMessage());
-
     const WEffectiveProfile nullTicket(nullptr);
     EXPECT_FALSE(nullTicket.GetSetting(keystr::Hairline).HasMessage());
     EXPECT_EQ(nullTicket.GetDestinationCount(), 0u);
@@ -128,7 +125,6 @@ TEST(TicketBoxes, IntersectsTrimBoxesUnitesBleedBoxesAndTakesTypeAreasFromIndent
     // The first destination's bleed: (-50 - 1, -25 - 4), (100 + 1 + 3, 50 + 4 + 2).
     EXPECT_EQ(corners(bleed), (Box{-51, -29, 104, 56}));
     EXPECT_TRUE(type.isUnset());
-
     const WTicket indented(readWritableJson(R"({"destinations": [
         {"identifier": "a", "width": 100, "depth": 50, "typeIndent": [5, 6, 7, 8]},
         {"identifier": "b", "width": 100, "depth": 50, "typeIndent": [0, 0, 0, 0]}]})"));
@@ -148,11 +144,9 @@ TEST(TicketEdits, SetUserFieldStoresACopyOrRemovesTheField) {
               R"({"identifier":"a","userFields":{"F":{"extra":1,"value":"x"}}})");
     EXPECT_EQ(GetUserFieldNames(destination), std::vector<ustring>{"F"});
     EXPECT_EQ(GetFieldValue(GetUserField(destination, ustring("F"))), "x");
-
     SetUserField(destination, ustring("F"), readWritableJson(R"({"value": ""})"));
     EXPECT_EQ(compactJson(*destination), R"({"identifier":"a","userFields":{}})");
     EXPECT_EQ(GetUserField(destination, ustring("F")), nullptr);
-
     // "userFields" of another type is neither replaced nor added to, and nothing throws.
     auto odd = readWritableJson(R"({"userFields": "text"})");
     SetUserField(odd, ustring("F"), field);
@@ -175,7 +169,6 @@ TEST(TicketEdits, ApplyMlkeyTakesTheGivenOwnOrUserFieldKeyAndMarksTheFields) {
     EXPECT_EQ(GetMlkey(read.GetDestination(2)), "zero");
     EXPECT_EQ(compactJson(*read.GetDestination(3)),
               R"({"identifier":"d","userFields":{"F":{"value":"v"}}})");
-
     // Applied again, a marked field keeps one "ro" true, whatever "ro" held before.
     auto marked =
         readWritableJson(R"({"destinations": [{"userFields": {"F": {"value": "v", "ro": "x"}}}]})");
@@ -183,7 +176,6 @@ TEST(TicketEdits, ApplyMlkeyTakesTheGivenOwnOrUserFieldKeyAndMarksTheFields) {
     ApplyMlkey(WWritableTicket(marked), ustring("given"));
     EXPECT_EQ(compactJson(*marked),
               R"({"destinations":[{"mlkey":"given","userFields":{"F":{"ro":true,"value":"v"}}}]})");
-
     ApplyMlkey(WWritableTicket(ticket), ustring("given"));
     for (uint64_t i = 0; i < 4; ++i)
         EXPECT_EQ(GetMlkey(read.GetDestination(i)), "given");
@@ -207,17 +199,12 @@ TEST(TicketEdits, NormaliseDestinationFixesFlagsAndFillsMissingFields) {
               R"({"userFields":{"A":{"value":"mine"},"B":{"value":"b"}}})");
 }
 
+// A missing destination reads as one without entries; any of the four bleeds counts.
 TEST(TicketEdits, DestinationHelpersReadDefaultsFromMissingEntries) {
-    EXPECT_EQ(GetIdentifier(nullptr), "");
-    EXPECT_FALSE(HasBleed(nullptr));
-    EXPECT_TRUE(GetDestinationQcs(nullptr).IsNull() && IsNullOrEmpty(nullptr));
+    EXPECT_TRUE(GetIdentifier(nullptr).empty() && !HasBleed(nullptr) &&
+                GetDestinationQcs(nullptr).IsNull() && IsNullOrEmpty(nullptr));
     auto destination = readWritableJson(R"({"identifier": "x", "bleed": [0, 0, 0, 0.5]})");
-    EXPECT_EQ(GetIdentifier(destination), "x");
-    EXPECT_TRUE(HasBleed(destination));
-    auto mlkeyed = std::make_shared<umessage>();
-    SetMlkey(mlkeyed, ustring("k"));
-    SetMlkey(mlkeyed, ustring("m"));
-    EXPECT_EQ(compactJson(*mlkeyed), R"({"mlkey":"m"})");
+    EXPECT_TRUE(GetIdentifier(destination) == "x" && HasBleed(destination));
 }
 
 } // namespace

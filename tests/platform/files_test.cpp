@@ -207,7 +207,6 @@ TEST_F(PlatformFiles, WriteThroughABufferWithEveryStepCountedAndChecked) {
     const std::size_t steps = seen.size();
     for (refuseFrom = 1; refuseFrom <= steps; ++refuseFrom)
         EXPECT_FALSE(write()) << refuseFrom;
-
     seen.clear();
     refuseFrom = 1;
     EXPECT_NE(platform::createDirectory(at("d")), 0);
@@ -226,7 +225,6 @@ TEST_F(PlatformFiles, ReplaceInOneStepKeepALinkAndNameTemporariesAndPlaces) {
     ASSERT_TRUE(platform::replaceFile(at("new"), at("out")));
     EXPECT_EQ(m_folder.read("out"), "new");
     EXPECT_EQ(m_folder.read("kept"), "old");
-
     const std::u16string first = platform::temporarySibling(at("out"));
     const std::string name(first.begin(), first.end());
     EXPECT_TRUE(
@@ -234,7 +232,6 @@ TEST_F(PlatformFiles, ReplaceInOneStepKeepALinkAndNameTemporariesAndPlaces) {
         << name;
     EXPECT_FALSE(fs::exists(name.substr(2)));
     EXPECT_NE(platform::temporarySibling(at("out")), first);
-
     fs::create_directory(m_folder.at("a"));
     fs::create_symlink(m_folder.at("a"), m_folder.at("la"));
     EXPECT_TRUE(platform::isSamePlace(at("la/x"), at("a/x")));

@@ -16,7 +16,6 @@ namespace {
 class PlatformPipe : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("ZEP_PIPE_DIR", m_folder.root().c_str(), 1); }
-
     // A socket of the test's own at the pipe's path: bound, listening with `queue` when asked.
     int RawSocket(std::optional<int> queue) const {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -30,7 +29,6 @@ protected:
         }
         return fd;
     }
-
     TempFolder m_folder;
     const std::u16string m_name = u"\\\\.\\pipe\\p";
 };

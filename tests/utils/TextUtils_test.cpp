@@ -14,7 +14,7 @@ ustring u8(const std::u16string& wide) {
 
 // Each vector also decodes back; the 48 bytes whose text is the whole alphabet, in order, hold
 // every symbol of the table.
-TEST(Base64, EncodesAndDecodesTheRfc4648VectorsAndEverySymbolInBothForms) {
+TEST(Base64, EncodesAndDecodesTheRfc4648VectorsAndEverySymbolInBothFormsAndRefusesMalformedText) {
     const std::string alphabet =
         fromHex("00108310518720928B30D38F41149351559761969B71D79F8218A39259A7"
                 "A29AABB2DBAFC31CB3D35DB7E39EBBF3DFBF");
@@ -44,9 +44,6 @@ TEST(Base64, EncodesAndDecodesTheRfc4648VectorsAndEverySymbolInBothForms) {
     EXPECT_EQ(base64UrlEncode("fo", 2), "Zm8");
     EXPECT_EQ(base64Encode(ustring("a\0b", 3)), "YQBi");
     EXPECT_EQ(base64UrlEncode(alphabet.data(), alphabet.size()).toStdString().substr(62), "-_");
-}
-
-TEST(Base64, RefusesMalformedText) {
     // Not a multiple of 4, Base64url's symbol, padding inside a group or before the last one.
     for (const char* text : {"Zm8", "Zm9-", "Z=8=", "Zg==Zm8=", "===="}) {
         std::string bytes = "old";

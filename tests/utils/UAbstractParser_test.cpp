@@ -76,7 +76,7 @@ TEST(UAbstractParser, DeliversPushedBackBytesLastFirstWithoutCountingThemAndRead
     EXPECT_EQ(parser.line(), 4u);
 }
 
-TEST(UAbstractParser, ReadsQuotedStrings) {
+TEST(UAbstractParser, ReadsQuotedStringsAndRefusesMalformedUnicodeEscapes) {
     const std::tuple<std::string, bool, std::string, std::string> cases[] = {
         {"  \"ab\\\"c\" \"d\"z", true, "ab\"cd", "z"},
         {"x\"a\"", false, "", "x\"a\""},
@@ -99,9 +99,7 @@ TEST(UAbstractParser, ReadsQuotedStrings) {
         EXPECT_EQ(text.toStdString(), expected) << input;
         EXPECT_EQ(drain(parser), rest) << input;
     }
-}
-
-TEST(UAbstractParser, RefusesMalformedUnicodeEscapes) {
+    // Malformed Unicode escapes are refused.
     for (const char* quoted : {R"("\u12G4")", R"("\u12")", R"("\uD800x")", R"("\uD800\u0041")",
                                R"("\uDC00")", R"("\uD800\n")"}) {
         std::istringstream in(quoted);

@@ -27,7 +27,7 @@ protected:
     std::optional<LogCapture> m_capture;
 };
 
-TEST_F(JSONRead, MapsObjectsArraysAndScalarsToEntries) {
+TEST_F(JSONRead, MapsObjectsArraysAndScalarsToEntriesAndAcceptsCommentsAndLooseCommas) {
     m_message.add<int>("old", type_int, 1);
     ASSERT_TRUE(read(R"({"a":1,"b":[1,2.5],"c":{"d":true},"e":null,"f":[],"g":[7]})"));
     auto c = std::make_shared<umessage>();
@@ -51,9 +51,7 @@ TEST_F(JSONRead, MapsObjectsArraysAndScalarsToEntries) {
     EXPECT_EQ(m_message.valueAt<double>("p", 0), 1.0);
     for (const char* name : {"o", "t", "s", "d", "p"})
         EXPECT_TRUE(isArray(name)) << name;
-}
-
-TEST_F(JSONRead, AcceptsCommentsMissingAndTrailingCommasAndIgnoresTextAfterTheObject) {
+    // Comments, missing and trailing commas; text after the object is ignored.
     ASSERT_TRUE(read(R"({"a":1 "b":[1 2,],} ] not json)"));
     EXPECT_EQ(m_message.valueAt<int>("b", 1), 2);
     ASSERT_TRUE(read("// settings\n/* block\n * comment */{/*/ \"a\":1, // more\n"
@@ -62,7 +60,7 @@ TEST_F(JSONRead, AcceptsCommentsMissingAndTrailingCommasAndIgnoresTextAfterTheOb
     EXPECT_EQ(m_message.value<int>("b"), 2);
 }
 
-TEST_F(JSONRead, RefusesWhatItDoesNotSupportAndKeepsWhatWasRead) {
+TEST_F(JSONRead, RefusesWhatItDoesNotSupportAndKeepsWhatWasReadAndAFailedStream) {
     const char* cases[] = {
         R"(["x"])",        R"({"a":[[1]]})",     R"({"a":[null]})", R"({"a":["x",1]})",
         R"({"a":[{},1]})", R"({"a":[true,2]})",  R"({"a":[}]})",    R"({"a":[:]})",
@@ -84,9 +82,7 @@ TEST_F(JSONRead, RefusesWhatItDoesNotSupportAndKeepsWhatWasRead) {
     EXPECT_FALSE(read(R"({"ok":1,"a/b":[2]})"));
     EXPECT_EQ(log(), errorRecord("empty or invalid name"));
     EXPECT_EQ(m_message.keys(), (std::vector<ustring>{"ok"}));
-}
-
-TEST_F(JSONRead, FailsQuietlyOnAStreamShorterThanTwoBytesButLogsAFailedStream) {
+    // A stream shorter than two bytes fails quietly, a failed stream with a record.
     EXPECT_FALSE(read(""));
     EXPECT_FALSE(read("{"));
     EXPECT_EQ(log(), "");

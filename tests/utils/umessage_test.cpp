@@ -34,8 +34,7 @@ TEST(Umessage, KeepsNamesInUnsignedByteOrderAndSetsIsArrayFromTheSecondValue) {
               (std::vector<std::string>{"B", "a", "ab", "b", "m", "z", "\x7F", "\xC3\xA9"}));
     EXPECT_EQ(isArrayOf(m, "m"), 0);
     m.add<int>("m", type_int, 2);
-    EXPECT_EQ(isArrayOf(m, "m"), 1);
-    EXPECT_EQ(m.size(), 8u);
+    EXPECT_EQ(std::pair(isArrayOf(m, "m"), m.size()), std::pair(std::uint8_t{1}, std::size_t{8}));
     m.add<int>("one", type_int, 1, true);
     m.add<int>("scalar", type_int, 1, false);
     m.add<int>("scalar", type_int, 2, true); // the flag counts only at creation...
@@ -106,8 +105,8 @@ TEST(Umessage, GetAndTypeTestsConvertBetweenNumberTypesOnlyAndGetGivesDefaultsOt
     };
     for (std::size_t i = 0; i < std::size(integers); ++i)
         EXPECT_EQ(integers[i].first, integers[i].second) << "case " << i;
-    EXPECT_EQ(m.valueAt<double>("i", 0), -5.0);
-    EXPECT_EQ(m.valueAt<double>("w", 1), 9007199254740992.0);
+    EXPECT_EQ(std::pair(m.valueAt<double>("i", 0), m.valueAt<double>("w", 1)),
+              std::pair(-5.0, 9007199254740992.0));
     EXPECT_TRUE(m.value<bool>("b"));
     int untouchedInt = 42;
     double untouchedDouble = 4.5;
@@ -116,15 +115,13 @@ TEST(Umessage, GetAndTypeTestsConvertBetweenNumberTypesOnlyAndGetGivesDefaultsOt
     EXPECT_FALSE(m.get("s", 0, untouchedInt) || m.get("b", 0, untouchedInt) ||
                  m.get("i", 1, untouchedInt) || m.get("s", 0, untouchedDouble) ||
                  m.get("i", 0, untouchedText) || m.get("i", 0, untouchedBool));
-    EXPECT_TRUE(untouchedInt == 42 && untouchedDouble == 4.5 && !untouchedBool);
-    EXPECT_EQ(untouchedText, "keep");
+    EXPECT_TRUE(untouchedInt == 42 && untouchedDouble == 4.5 && !untouchedBool &&
+                untouchedText == "keep");
     int exact = 0;
     EXPECT_FALSE(m.getExact("d", 0, type_double, exact) || m.getExact("i", 0, type_int64, exact));
-    EXPECT_TRUE(m.getExact("i", 0, type_int, exact));
-    EXPECT_EQ(exact, -5);
+    EXPECT_TRUE(m.getExact("i", 0, type_int, exact) && exact == -5);
     uint64_t n = 99;
-    EXPECT_FALSE(umessage().count("x", n));
-    EXPECT_EQ(n, 0u);
+    EXPECT_TRUE(!umessage().count("x", n) && n == 0u);
     // The type tests follow the same chains.
     EXPECT_TRUE(m.is<int>("i", 0) && m.is<int>("w", 0) && m.is<double>("i", 0) &&
                 m.is<double>("w", 0) && m.is<ustring>("s", 0) && m.has("s", type_none, 0));
@@ -173,11 +170,10 @@ TEST(Umessage, CopiesOwnTheirChildrenAndAssignSafelyFromThemselvesAndTheirChildr
     const umessage kindless{ustring()};
     EXPECT_TRUE(kindless.has("what", type_string, 0) && kindless.what().empty());
     source.setWhat("");
-    EXPECT_FALSE(source.contains("what"));
     const umessage before(source);
     umessage& alias = source;
     source = alias;
-    EXPECT_TRUE(source == before);
+    EXPECT_TRUE(source == before && !source.contains("what"));
     umessage parent;
     parent.addChild("c", childWith("x", 5));
     parent.add<int>("i", type_int, 1);
@@ -187,8 +183,7 @@ TEST(Umessage, CopiesOwnTheirChildrenAndAssignSafelyFromThemselvesAndTheirChildr
     EXPECT_EQ(keyTexts(parent), std::vector<std::string>{"x"});
     umessage reader;
     reader.addChild("c", childWith("x", 6));
-    ASSERT_TRUE(reader.get("c", 0, reader));
-    EXPECT_EQ(reader.value<int>("x"), 6);
+    EXPECT_TRUE(reader.get("c", 0, reader) && reader.value<int>("x") == 6);
 }
 
 TEST(Umessage, RemovalPastTheEndChangesNothing) {
@@ -210,6 +205,8 @@ TEST(Umessage, RemovalPastTheEndChangesNothing) {
     EXPECT_TRUE(m.keys().empty());
 }
 
+// An index that is no 32-bit number is UINT64_MAX; a component "?" is a query: the name and index
+// stay untouched. (component, name, index)
 TEST(Umessage, ResolvesPathComponents) {
     const std::tuple<const char*, const char*, uint64_t> cases[] = {
         {"a[2]", "a", 2},
@@ -221,20 +218,19 @@ TEST(Umessage, ResolvesPathComponents) {
         {"a[x]", "a", 0},
         {"a[+3]", "a", 3},
         {"a[-1]", "a", UINT64_MAX},
-        {"a[2147483647]", "a", 2147483647},
-        {"a[2147483648]", "a", UINT64_MAX},
-        {"a[99999999999999999999999]", "a", UINT64_MAX},
         {"a[1", "a[1", 0},
-        {"?", "old", 77}, // a query: name and index untouched
-    };
+        {"?", "old", 77},
+        {"a[2147483648]", "a", UINT64_MAX},
+        {"a[2147483647]", "a", 2147483647},
+        {"a[99999999999999999999999]", "a", UINT64_MAX}};
     for (const auto& [component, expectedName, expectedIndex] : cases) {
         ustring name("old");
         uint64_t index = 77;
         bool query = component[0] != '?';
         umessage::resolvePathComponent(component, name, index, query);
-        EXPECT_EQ(name, expectedName) << component;
-        EXPECT_EQ(index, expectedIndex) << component;
-        EXPECT_EQ(query, component[0] == '?') << component;
+        EXPECT_EQ(std::tuple(name, index, query),
+                  std::tuple(ustring(expectedName), expectedIndex, component[0] == '?'))
+            << component;
     }
 }
 
@@ -270,18 +266,15 @@ TEST(Umessage, FollowsPathsThroughChildMessages) {
     }
     std::shared_ptr<const umessage> found;
     EXPECT_FALSE(root.getAtPath("n", found) || root.getAtPath("a/?", found));
-    ASSERT_TRUE(root.getAtPath("a/b[1]", found));
-    EXPECT_EQ(found.get(), second.get());
+    EXPECT_TRUE(root.getAtPath("a/b[1]", found) && found.get() == second.get());
     const auto def = std::make_shared<const umessage>();
-    EXPECT_EQ(root.valueAtPathOr("a/b[5]", def), def);
-    EXPECT_EQ(root.valueAtPathOr("/a/", def).get(), a.get());
+    EXPECT_TRUE(root.valueAtPathOr("a/b[5]", def) == def &&
+                root.valueAtPathOr("/a/", def).get() == a.get());
     root.removeAtPath("a/b[1]/?");
-    EXPECT_FALSE(second->contains("what"));
-    EXPECT_TRUE(second->contains("c"));
+    EXPECT_TRUE(!second->contains("what") && second->contains("c"));
     root.removeAtPath("a/b[0]");
     uint64_t n = 0;
-    EXPECT_TRUE(root.existsAtPath("a/b", n));
-    EXPECT_EQ(n, 1u);
+    EXPECT_TRUE(root.existsAtPath("a/b", n) && n == 1u);
     EXPECT_EQ(root.valueAtPathOr("a/b", def).get(), second.get());
 }
 
