@@ -4,26 +4,37 @@
 
 #include "platform/files.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <lcms2.h>
 #include <sys/stat.h>
 
 namespace platform {
 
-std::unique_ptr<ColorProfile> ColorProfile::open(const std::u16string& path) {
+std::unique_ptr<ColorProfile> ColorProfile::open(const std::u16string& path, int* lastError) {
+    const auto fail = [lastError](int error) -> std::unique_ptr<ColorProfile> {
+        if (lastError)
+            *lastError = error;
+        return nullptr;
+    };
+    errno = 0;
     std::FILE* file = openFile(path, u"rb");
     if (!file)
-        return nullptr;
+        return fail(errno != 0 ? errno : ENOENT);
     struct stat status {};
-    if (::fstat(::fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+    const bool stated = ::fstat(::fileno(file), &status) == 0;
+    if (!stated || !S_ISREG(status.st_mode)) {
+        const int error = stated ? EISDIR : errno;
         std::fclose(file);
-        return nullptr;
+        return fail(error);
     }
     // From here Little CMS owns the stream and closes it with the profile, also when it refuses
     // the file.
     cmsHPROFILE handle = cmsOpenProfileFromStream(file, "r");
     if (!handle)
-        return nullptr;
+        return fail(EINVAL);
+    if (lastError)
+        *lastError = 0;
     return std::unique_ptr<ColorProfile>(
         new ColorProfile(handle, static_cast<std::uint64_t>(status.st_size)));
 }

@@ -15,7 +15,10 @@ public:
     // Opens an existing file for reading (never creating one) and reads its header and element
     // table. Null when the file cannot be opened or is not an ICC profile (not a regular file, a
     // header cut short, no 'acsp' magic, a version or element count Little CMS refuses).
-    static std::unique_ptr<ColorProfile> open(const std::u16string& path);
+    // `lastError`, when given, is set to the error after the open, as the system reports it: 0
+    // when the profile opened, else errno of the failed call, EISDIR for a file that is not a
+    // regular file and EINVAL for one that is no profile.
+    static std::unique_ptr<ColorProfile> open(const std::u16string& path, int* lastError = nullptr);
 
     ~ColorProfile();
     ColorProfile(const ColorProfile&) = delete;

@@ -226,7 +226,8 @@ ICCProfileHandle::ICCProfileHandle(const ustring& path) {
     const std::u16string s16 = path.toWString();
     if (s16.empty())
         ThrowZEPException("s16.empty()", kZEPFailedConditionError);
-    m_profileHandle = platform::ColorProfile::open(s16);
+    m_profileHandle = platform::ColorProfile::open(s16, &m_lastError);
+    m_opened = m_profileHandle != nullptr;
     ThrowIfNull(m_profileHandle, "mProfileHandle");
 }
 

@@ -44,9 +44,15 @@ public:
     explicit ICCProfileHandle(const ustring& path);
 
     const platform::ColorProfile& Get() const { return *m_profileHandle; }
+    // Whether the profile opened; the handle closes it when it goes.
+    bool IsOpened() const { return m_opened; }
+    // The system's error after the open (0 when it opened).
+    int GetLastError() const { return m_lastError; }
 
 private:
     std::unique_ptr<platform::ColorProfile> m_profileHandle;
+    bool m_opened = false;
+    int m_lastError = 0;
 };
 
 // The profile's description, colour space (1 grey, 2 RGB, 3 CMYK, 4 Lab) and device class

@@ -178,7 +178,7 @@ private:
 } // namespace
 
 PMString GetFlattenerStyleName() {
-    return PMString("0x52E00kStringZEPFlattenerStyleKey", PMString::kTranslateDuringCall);
+    return PMString("0x52E00kStringZEPFlattenerStyleKey", PMString::kNoTranslate);
 }
 
 bool FindFlattenerStyle(const PMString& name, UIDRef& style) {

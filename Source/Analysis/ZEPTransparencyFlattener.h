@@ -16,7 +16,8 @@ class IDocument;
 struct BPageSet;
 struct BTransparencyFlattener;
 
-// The style's name: the key "0x52E00kStringZEPFlattenerStyleKey", translated.
+// The style's name: the key "0x52E00kStringZEPFlattenerStyleKey" itself, not translated during
+// the call (the host shows the key's text where it shows the style).
 PMString GetFlattenerStyleName();
 // Looks the style up by name in the session workspace's style list; when found, `style` names
 // it, else `style` is cleared. Missing host objects throw 0x52E1E "(iSessionWorkspace) == NULL",

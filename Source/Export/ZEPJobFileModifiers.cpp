@@ -254,24 +254,26 @@ void ZEPExportSpotToProcessHelper::Modify() {
     }
 }
 
-// The layer list is the document's, so one pass over it unlocks what every spread shows.
+// The layer list is the document's: the pass of the first spread unlocks what every spread
+// shows, and a later spread's pass finds only a layer whose unlocking failed, which it tries again.
 void UnlockDocumentLayers() {
     ILayoutUtils* layoutUtils = GetLayoutUtils();
     IDocument* document = layoutUtils ? layoutUtils->GetFrontDocument() : nullptr;
     InterfacePtr<ISpreadList> spreads(document, UseDefaultIID{});
     InterfacePtr<ILayerList> layers(document, UseDefaultIID{});
-    if (!spreads || spreads->GetSpreadCount() == 0 || !layers)
+    if (!spreads || !layers)
         return;
-    for (std::int32_t i = 1; i < layers->GetCount(); ++i) {
-        InterfacePtr<IDocumentLayer> layer(layers->QueryLayer(i));
-        if (!layer || !layer->IsLocked())
-            continue;
-        InterfacePtr<ICommand> lockLayerCmd(CmdUtils::CreateCommand(kLockLayerCmdBoss));
-        InterfacePtr<IBoolData> locked(lockLayerCmd, UseDefaultIID{});
-        if (!lockLayerCmd || !locked)
-            continue;
-        lockLayerCmd->SetItemList(UIDList(GetUIDRef(layer.get())));
-        locked->Set(false);
-        static_cast<void>(CmdUtils::ProcessCommand(lockLayerCmd.get()));
-    }
+    for (std::int32_t spread = 0; spread < spreads->GetSpreadCount(); ++spread)
+        for (std::int32_t i = 1; i < layers->GetCount(); ++i) {
+            InterfacePtr<IDocumentLayer> layer(layers->QueryLayer(i));
+            if (!layer || !layer->IsLocked())
+                continue;
+            InterfacePtr<ICommand> lockLayerCmd(CmdUtils::CreateCommand(kLockLayerCmdBoss));
+            InterfacePtr<IBoolData> locked(lockLayerCmd, UseDefaultIID{});
+            if (!lockLayerCmd || !locked)
+                continue;
+            lockLayerCmd->SetItemList(UIDList(GetUIDRef(layer.get())));
+            locked->Set(false);
+            static_cast<void>(CmdUtils::ProcessCommand(lockLayerCmd.get()));
+        }
 }

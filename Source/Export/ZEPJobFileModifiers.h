@@ -97,6 +97,6 @@ public:
     void Modify() override;
 };
 
-// Unlocks the locked layers of the front document, all but the first of its layer list; the lock
-// command's result is not looked at.
+// Unlocks the locked layers of the front document, all but the first of its layer list, in one
+// pass per spread; the lock command's result is not looked at.
 void UnlockDocumentLayers();

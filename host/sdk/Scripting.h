@@ -20,6 +20,8 @@ using ScriptID = HostNumber<struct ScriptIDTag>;
 inline constexpr ErrorCode kScriptMethodNotSupportedError{0xF01030};
 inline constexpr ErrorCode kScriptParameterMissingError{0xF01031};
 inline constexpr ErrorCode kScriptParameterTypeError{0xF01032};
+// The host's answer for a property, object or parent that no provider supports.
+inline constexpr ErrorCode kScriptPropertyNotSupportedError{0xF01033};
 
 // One parameter value of a script call: a string or a Boolean.
 class ScriptData {
@@ -70,13 +72,54 @@ public:
                                             const ScriptList& objects) = 0;
     // Runs the method on one object.
     virtual ErrorCode HandleMethod(ScriptID method, IScriptRequestData* data, IScript* object) = 0;
+
+    // Script objects and their properties. A script asks the provider for the objects of its
+    // kind under `parent`, and reads or writes a property of one object, of several (the results
+    // go to the request data, one per object) or all properties of one object; the Pre and Post
+    // operations bracket each access. AccessParent answers an object's parent.
+    virtual ErrorCode GetObject(IScriptRequestData* data, IScript* parent) = 0;
+    virtual ErrorCode AccessPropertyOnObjects(ScriptID property, IScriptRequestData* data,
+                                              const ScriptList& objects) = 0;
+    virtual ErrorCode AccessProperties(IScriptRequestData* data, IScript* object) = 0;
+    virtual ErrorCode AccessProperty(ScriptID property, IScriptRequestData* data,
+                                     IScript* object) = 0;
+    virtual ErrorCode PreAccessProperty(ScriptID property, IScriptRequestData* data,
+                                        IScript* object) = 0;
+    virtual ErrorCode PostAccessProperty(ScriptID property, IScriptRequestData* data,
+                                         IScript* object) = 0;
+    virtual ErrorCode PreAccessProperties(IScriptRequestData* data, IScript* object) = 0;
+    virtual ErrorCode PostAccessProperties(IScriptRequestData* data, IScript* object) = 0;
+    virtual ErrorCode AccessParent(IScriptRequestData* data, IScript* object) = 0;
 };
 
-// The base of a plug-in's script provider.
+// The base of a plug-in's script provider: what a provider does not handle itself the host
+// answers as not supported.
 class CScriptProvider : public CPMUnknown<IScriptProvider> {
 public:
     using CPMUnknown<IScriptProvider>::CPMUnknown;
 
-    // The host's handling of a method the provider does not handle itself: not supported.
+    // kScriptMethodNotSupportedError.
     ErrorCode HandleMethod(ScriptID method, IScriptRequestData* data, IScript* object) override;
+
+    // kScriptPropertyNotSupportedError: the provider makes no objects of its own.
+    ErrorCode GetObject(IScriptRequestData* data, IScript* parent) override;
+    // AccessProperty on each object in turn while the results are kSuccess, each result handed to
+    // the request data; the last result.
+    ErrorCode AccessPropertyOnObjects(ScriptID property, IScriptRequestData* data,
+                                      const ScriptList& objects) override;
+    // PreAccessProperties, then PostAccessProperties; the provider has no properties to
+    // access, so kScriptPropertyNotSupportedError unless a bracket failed first.
+    ErrorCode AccessProperties(IScriptRequestData* data, IScript* object) override;
+    // PreAccessProperty, then PostAccessProperty; kScriptPropertyNotSupportedError unless a
+    // bracket failed first.
+    ErrorCode AccessProperty(ScriptID property, IScriptRequestData* data, IScript* object) override;
+    // The brackets do nothing: kSuccess.
+    ErrorCode PreAccessProperty(ScriptID property, IScriptRequestData* data,
+                                IScript* object) override;
+    ErrorCode PostAccessProperty(ScriptID property, IScriptRequestData* data,
+                                 IScript* object) override;
+    ErrorCode PreAccessProperties(IScriptRequestData* data, IScript* object) override;
+    ErrorCode PostAccessProperties(IScriptRequestData* data, IScript* object) override;
+    // kScriptPropertyNotSupportedError.
+    ErrorCode AccessParent(IScriptRequestData* data, IScript* object) override;
 };

@@ -35,6 +35,7 @@ constexpr HostErrorText kHostErrorTexts[] = {
     {0xF01030, "The script method is not supported."},
     {0xF01031, "A parameter of the script method is missing."},
     {0xF01032, "A parameter of the script method has the wrong type."},
+    {0xF01033, "The script property is not supported."},
     {0xF0F001, "The output file cannot be written."},
 };
 

@@ -24,6 +24,57 @@ ErrorCode CScriptProvider::HandleMethod(ScriptID /*method*/, IScriptRequestData*
     return kScriptMethodNotSupportedError;
 }
 
+ErrorCode CScriptProvider::GetObject(IScriptRequestData* /*data*/, IScript* /*parent*/) {
+    return kScriptPropertyNotSupportedError;
+}
+
+ErrorCode CScriptProvider::AccessPropertyOnObjects(ScriptID property, IScriptRequestData* data,
+                                                   const ScriptList& objects) {
+    ErrorCode result = kSuccess;
+    for (std::size_t i = 0; i < objects.size() && result == kSuccess; ++i) {
+        result = AccessProperty(property, data, objects[i]);
+        data->AppendObjectResult(objects, property, result);
+    }
+    return result;
+}
+
+ErrorCode CScriptProvider::AccessProperties(IScriptRequestData* data, IScript* object) {
+    if (const ErrorCode pre = PreAccessProperties(data, object); pre != kSuccess)
+        return pre;
+    const ErrorCode post = PostAccessProperties(data, object);
+    return post != kSuccess ? post : kScriptPropertyNotSupportedError;
+}
+
+ErrorCode CScriptProvider::AccessProperty(ScriptID property, IScriptRequestData* data,
+                                          IScript* object) {
+    if (const ErrorCode pre = PreAccessProperty(property, data, object); pre != kSuccess)
+        return pre;
+    const ErrorCode post = PostAccessProperty(property, data, object);
+    return post != kSuccess ? post : kScriptPropertyNotSupportedError;
+}
+
+ErrorCode CScriptProvider::PreAccessProperty(ScriptID /*property*/, IScriptRequestData* /*data*/,
+                                             IScript* /*object*/) {
+    return kSuccess;
+}
+
+ErrorCode CScriptProvider::PostAccessProperty(ScriptID /*property*/, IScriptRequestData* /*data*/,
+                                              IScript* /*object*/) {
+    return kSuccess;
+}
+
+ErrorCode CScriptProvider::PreAccessProperties(IScriptRequestData* /*data*/, IScript* /*object*/) {
+    return kSuccess;
+}
+
+ErrorCode CScriptProvider::PostAccessProperties(IScriptRequestData* /*data*/, IScript* /*object*/) {
+    return kSuccess;
+}
+
+ErrorCode CScriptProvider::AccessParent(IScriptRequestData* /*data*/, IScript* /*object*/) {
+    return kScriptPropertyNotSupportedError;
+}
+
 namespace host {
 
 namespace {

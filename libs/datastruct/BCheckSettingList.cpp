@@ -14,7 +14,8 @@
 
 namespace {
 
-bool forceEPSExport = true;
+// While true, every export goes out as EPS (see GetForceEPSExport).
+bool ForceEPSExport = true;
 
 bool lessByName(const BCheckSetting& setting, const ustring& name) {
     return setting.GetName().compareTo(name) < 0;
@@ -210,13 +211,13 @@ bool ResolveColourProfileName(ustring& name) {
 }
 
 bool GetForceEPSExport() {
-    return forceEPSExport;
+    return ForceEPSExport;
 }
 
 void SetForceEPSExport(bool forbid) {
-    forceEPSExport = forbid;
+    ForceEPSExport = forbid;
 }
 
 void ResetForceEPSExport() {
-    forceEPSExport = true;
+    ForceEPSExport = true;
 }

@@ -28,7 +28,9 @@ const UnitRow& row(int unit) {
     return kUnits[unit >= 0 && unit < kUnitCount ? unit : UUnits::mm];
 }
 
-std::unique_ptr<UUnits>& globalUnits() {
+// ProcessUnits: the units object the plug-in makes when it loads and deletes when it unloads;
+// null in between.
+std::unique_ptr<UUnits>& ProcessUnits() {
     static std::unique_ptr<UUnits> units;
     return units;
 }
@@ -97,20 +99,20 @@ ustring UUnits::defaultUnitName() {
 }
 
 void UUnits::createGlobal() {
-    if (!globalUnits())
-        globalUnits() = std::make_unique<UUnits>(mm);
+    if (!ProcessUnits())
+        ProcessUnits() = std::make_unique<UUnits>(mm);
 }
 
 void UUnits::destroyGlobal() {
-    globalUnits().reset();
+    ProcessUnits().reset();
 }
 
 bool UUnits::hasGlobal() {
-    return globalUnits() != nullptr;
+    return ProcessUnits() != nullptr;
 }
 
 const UUnits& UUnits::global() {
     static const UUnits millimetres(mm);
-    const std::unique_ptr<UUnits>& units = globalUnits();
+    const std::unique_ptr<UUnits>& units = ProcessUnits();
     return units ? *units : millimetres;
 }

@@ -38,8 +38,9 @@ uint64_t parseComponentIndex(const char* p, const char* end) {
 } // namespace
 
 umessage::umessage(const umessage& other) {
+    // The source is sorted, so each new entry lands at the end.
     for (const auto& [name, array] : other.m_entries)
-        m_entries.emplace_hint(m_entries.end(), name, array->clone());
+        findOrInsertEntry(name) = array->clone();
 }
 
 umessage::umessage(umessage&& other) noexcept {
@@ -73,6 +74,18 @@ umessage& umessage::operator=(umessage&& other) noexcept {
         swap(taken);
     }
     return *this;
+}
+
+std::unique_ptr<dyn_array>& umessage::findOrInsertEntry(const ustring& name) {
+    // At or past the last entry one comparison stands for the search, as readers of the sorted
+    // forms and copies add names in order.
+    const int toLast = m_entries.empty() ? -1 : m_entries.rbegin()->first.compareTo(name);
+    if (toLast == 0)
+        return m_entries.rbegin()->second;
+    auto slot = toLast < 0 ? m_entries.end() : m_entries.lower_bound(name);
+    if (slot != m_entries.end() && slot->first.compareTo(name) == 0)
+        return slot->second;
+    return m_entries.emplace_hint(slot, name, nullptr)->second;
 }
 
 void umessage::clear() noexcept {

@@ -57,10 +57,10 @@ public:
     virtual ~dyn_array() = default;
 
     virtual uint32_t type() const = 0;
-    // A new array of the same dynamic type, values and isArray (children deep-copied).
+    // A new array of the same dynamic type, code, values and isArray (children deep-copied).
     virtual std::unique_ptr<dyn_array> clone() const = 0;
     virtual uint64_t size() const = 0;
-    // Same element type and equal values in order; isArray takes no part.
+    // Same element type, same code and equal values in order; isArray takes no part.
     virtual bool equals(const dyn_array* other) const = 0;
     // Removes the value at index, keeping the order of the others; an index at or past the end
     // changes nothing.
@@ -70,15 +70,21 @@ public:
     uint8_t isArray = 0;
 
 protected:
-    dyn_array() = default;
+    explicit dyn_array(uint32_t code) : typeCode(code) {}
+
+    // Set at construction and never changed. Every creator passes its element type's own code
+    // (umessage::add refuses any other), so the code tells the array's type.
+    const uint32_t typeCode;
 };
 
 // The array of one element type: int, bool, double, ustring, long long or
-// std::shared_ptr<umessage> (never null inside a message). Its code is its element type's.
+// std::shared_ptr<umessage> (never null inside a message).
 template <typename T>
 class dyn_array_impl final : public dyn_array {
 public:
-    uint32_t type() const override { return code_of<T>; }
+    explicit dyn_array_impl(uint32_t code) : dyn_array(code) {}
+
+    uint32_t type() const override { return typeCode; }
     std::unique_ptr<dyn_array> clone() const override;
     uint64_t size() const override { return values.size(); }
     bool equals(const dyn_array* other) const override;
@@ -159,6 +165,9 @@ public:
     const entry_map& entries() const noexcept { return m_entries; }
     entry_map::const_iterator findEntry(const ustring& name) const { return m_entries.find(name); }
     entry_map::iterator findEntry(const ustring& name) { return m_entries.find(name); }
+    // The value slot of the entry name; when there is none, an entry with an empty (null) slot is
+    // first inserted at its sorted place, and the caller stores a new array into it at once.
+    std::unique_ptr<umessage_details::dyn_array>& findOrInsertEntry(const ustring& name);
 
     // --- adding ----------------------------------------------------------------------------------
     // Appends value to the entry name, creating it (with isArray when asked) if absent. Throws
@@ -287,7 +296,7 @@ namespace umessage_details {
 
 template <typename T>
 std::unique_ptr<dyn_array> dyn_array_impl<T>::clone() const {
-    auto copy = std::make_unique<dyn_array_impl<T>>();
+    auto copy = std::make_unique<dyn_array_impl<T>>(typeCode);
     if constexpr (std::is_same_v<T, std::shared_ptr<umessage>>) {
         copy->values.reserve(values.size());
         for (const auto& child : values)
@@ -302,7 +311,7 @@ std::unique_ptr<dyn_array> dyn_array_impl<T>::clone() const {
 template <typename T>
 bool dyn_array_impl<T>::equals(const dyn_array* other) const {
     const auto* typed = dynamic_cast<const dyn_array_impl<T>*>(other);
-    if (typed == nullptr || typed->values.size() != values.size())
+    if (typed == nullptr || typed->typeCode != typeCode || typed->values.size() != values.size())
         return false;
     for (size_t i = 0; i < values.size(); ++i) {
         if constexpr (std::is_same_v<T, std::shared_ptr<umessage>>) {
@@ -351,7 +360,7 @@ void umessage::add(const ustring& name, uint32_t type, const T& value, bool isAr
         typed->append(value);
         return;
     }
-    auto array = std::make_unique<dyn_array_impl<T>>();
+    auto array = std::make_unique<dyn_array_impl<T>>(type);
     array->isArray = isArray ? 1 : 0;
     array->append(value);
     m_entries.emplace_hint(slot, name, std::move(array));

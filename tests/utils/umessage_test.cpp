@@ -49,6 +49,22 @@ TEST(Umessage, KeepsNamesInUnsignedByteOrderAndSetsIsArrayFromTheSecondValue) {
     }
 }
 
+TEST(Umessage, FindOrInsertEntryGivesTheSlotOfANameInsertingItAtItsPlaceWhenAbsent) {
+    umessage m;
+    m.add<int>("a", type_int, 1);
+    m.add<int>("z", type_int, 2);
+    const dyn_array* existing = m.findEntry("z")->second.get();
+    EXPECT_EQ(m.findOrInsertEntry("z").get(), existing);
+    EXPECT_EQ(m.size(), 2u);
+    auto& slot = m.findOrInsertEntry("m");
+    EXPECT_EQ(slot, nullptr);
+    slot = std::make_unique<dyn_array_impl<double>>(type_double);
+    static_cast<dyn_array_impl<double>&>(*slot).append(0.5);
+    EXPECT_EQ(keyTexts(m), (std::vector<std::string>{"a", "m", "z"}));
+    EXPECT_EQ(m.findEntry("m")->second->type(), type_double);
+    EXPECT_EQ(m.valueOr<double>("m", 0, 0.0), 0.5);
+}
+
 TEST(Umessage, RejectsBadAddsInOrderAndLeavesTheMessageUnchanged) {
     // std::invalid_argument for the first four texts, std::logic_error for "incompatible type".
     const std::pair<std::function<void(umessage&)>, const char*> cases[] = {

@@ -7,11 +7,13 @@
 #include "host/sdk/Command.h"
 #include "host/standin/ColorManagement.h"
 #include "host/standin/Faults.h"
+#include "platform/colorprofile.h"
 #include "support/IccProfiles.h"
 #include "support/PluginFixture.h"
 #include "support/TempFolder.h"
 #include "support/Thrown.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -144,6 +146,16 @@ TEST_F(ColorManagement, HeaderCodesUnknownSignaturesAndFilesThatAreNoProfile) {
         EXPECT_EQ(result, c.result) << c.path;
     }
     EXPECT_FALSE(fs::exists(m_folder.at("missing.icc")));
+    // The error after the open, which the handle keeps: none once it opened.
+    const ICCProfileHandle opened(U(profile('prtr', 'RGB ')));
+    EXPECT_EQ(std::pair(opened.IsOpened(), opened.GetLastError()), std::pair(true, 0));
+    for (const auto& [path, error] : {std::pair(Sys("missing.icc"), ENOENT),
+                                      {Sys("folder"), EISDIR},
+                                      {Sys("magic.icc"), EINVAL}}) {
+        int lastError = 0;
+        EXPECT_EQ(platform::ColorProfile::open(U(path).toWString(), &lastError), nullptr);
+        EXPECT_EQ(lastError, error) << path;
+    }
 }
 
 TEST_F(ColorManagement, DescriptionsOfVersion2And4AndOfDamagedElements) {

@@ -110,6 +110,25 @@ TEST_F(ScriptProvider, RunsOncePerScriptObject) {
     EXPECT_EQ(Log(host::Channel::Alerts).size(), 3u);
 }
 
+TEST_F(ScriptProvider, LeavesObjectsAndPropertiesToTheHostWhichSupportsNone) {
+    // The host's base answers what the provider does not handle: no objects, no properties.
+    InterfacePtr<IScriptProvider> provider(static_cast<IScriptProvider*>(
+        CreateObject(kZEPScriptProviderBoss, IScriptProvider::kDefaultIID)));
+    host::ScriptRequest request({});
+    const ScriptList objects(2, nullptr);
+    const ScriptID property{'Zemp'};
+    EXPECT_EQ(
+        (std::vector<ErrorCode>{provider->GetObject(&request, nullptr),
+                                provider->AccessProperty(property, &request, nullptr),
+                                provider->AccessProperties(&request, nullptr),
+                                provider->AccessParent(&request, nullptr),
+                                provider->AccessPropertyOnObjects(property, &request, objects)}),
+        std::vector<ErrorCode>(5, kScriptPropertyNotSupportedError));
+    // The objects are visited while the results succeed: the first fails, so one result.
+    EXPECT_EQ(request.Results(), std::vector<ErrorCode>{kScriptPropertyNotSupportedError});
+    EXPECT_TRUE(Log(host::Channel::Alerts).empty());
+}
+
 TEST_F(ScriptProvider, ApplyJobReadsTheFullJob) {
     InterfacePtr<IScriptProvider> provider(static_cast<IScriptProvider*>(
         CreateObject(kZEPScriptProviderBoss, IScriptProvider::kDefaultIID)));
