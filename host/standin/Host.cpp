@@ -51,6 +51,7 @@ constexpr ImplementationID kSessionImpl{0xF00200};
 
 struct State {
     std::vector<IPlugIn*> plugins;
+    std::vector<IDFile> pluginFiles; // the library file of each plug-in, in the same order
     std::vector<void*> libraries;
     std::unique_ptr<DataBase> sessionDB;
     UID session = kInvalidUID;
@@ -142,6 +143,7 @@ UIDRef UtilsRef() {
 void Reset() {
     State& state = TheState();
     state.plugins.clear();
+    state.pluginFiles.clear();
     ResetCommands();
     CloseAllDocuments();
     state.sessionDB.reset();
@@ -165,6 +167,10 @@ bool Attach(IPlugIn* plugin) {
     for (const StringResource& string : resources.strings)
         StringTable::Instance().Add(std::string(string.key), std::string(string.text));
     state.plugins.push_back(plugin);
+    IDFile file;
+    if (auto path = platform::moduleFileNameOf(plugin))
+        file.SetString(std::move(*path));
+    state.pluginFiles.push_back(std::move(file));
     // The plug-in may add interfaces to the session's classes: make its objects again.
     BuildSessionObjects();
     return plugin->Load(GetExecutionContextSession());
@@ -190,6 +196,7 @@ void UnloadAll() {
     for (auto plugin = state.plugins.rbegin(); plugin != state.plugins.rend(); ++plugin)
         (*plugin)->Unload();
     state.plugins.clear();
+    state.pluginFiles.clear();
     // Objects may hold plug-in facets: they go before the libraries that hold their code.
     ResetCommands();
     CloseAllDocuments();
@@ -201,6 +208,14 @@ void UnloadAll() {
 
 const std::vector<IPlugIn*>& Plugins() {
     return TheState().plugins;
+}
+
+IDFile PluginLibraryFile(const IPlugIn* plugin) {
+    const State& state = TheState();
+    for (std::size_t i = 0; i < state.plugins.size(); ++i)
+        if (state.plugins[i] == plugin)
+            return state.pluginFiles[i];
+    return IDFile();
 }
 
 } // namespace host
