@@ -7,6 +7,7 @@
 #include "host/standin/ColorManagement.h"
 #include "host/standin/Colors.h"
 #include "host/standin/Context.h"
+#include "host/standin/CoreFilename.h"
 #include "host/standin/Document.h"
 #include "host/standin/DocumentSetup.h"
 #include "host/standin/EPSExport.h"
@@ -113,6 +114,7 @@ void RegisterHostClasses() {
     RegisterItemCommandClasses();
     RegisterEmbeddedDataClasses();
     RegisterColorCommandClasses();
+    RegisterCoreFilenameClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.
