@@ -2,6 +2,7 @@
 
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPID.h"
+#include "host/sdk/ResourceAccess.h"
 
 namespace {
 constexpr int kErrorStringResource = 650;
@@ -14,6 +15,7 @@ bool ZEPErrorStringService::OwnsErrorCode(ErrorCode code) noexcept {
 PMString ZEPErrorStringService::GetErrorString(ErrorCode code) noexcept {
     PMString text;
     if (!RunLoggingFailure("ZEPErrorStringService::GetErrorString", "the error has no text", [&] {
+            const WResourceAccess access(ThePlugInResourceFile());
             text = ErrorUtils::PMLoadErrorStringFromRsrc(kZEPPluginID, kErrorStringResource, code);
         }))
         text = PMString();

@@ -10,7 +10,8 @@ public:
     explicit ZEPErrorStringService(IPMUnknown* boss) : CPMUnknown<IErrorStringService>(boss) {}
 
     bool OwnsErrorCode(ErrorCode code) noexcept override;
-    // The resource's text; an empty one when it cannot be loaded (the failure is logged).
+    // The resource's text, read with the plug-in's resource file current for the call; an empty
+    // one when it cannot be loaded (the failure is logged).
     PMString GetErrorString(ErrorCode code) noexcept override;
     ErrorCode GetAuxiliaryCode(ErrorCode code) noexcept override;
     PMString GetAuxiliaryString(ErrorCode code) noexcept override;

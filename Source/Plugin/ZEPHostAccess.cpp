@@ -2,12 +2,15 @@
 
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPStringConversions.h"
+#include "host/sdk/CoreFilename.h"
 #include "host/sdk/Progress.h"
 #include "host/sdk/Session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -18,14 +21,30 @@ bool gNameAndAuthorFilled = false;
 
 constexpr int kPluginVersion[] = {5, 9, 9, 1};
 
+// The application's progress display; null when the host offers no application or no display.
+InterfacePtr<IProgressDisplay> QueryProgressDisplay() {
+    ISession* session = GetExecutionContextSession();
+    InterfacePtr<IPMUnknown> application(session ? session->QueryApplication() : nullptr);
+    return InterfacePtr<IProgressDisplay>(application.get(), UseDefaultIID{});
+}
+
 void ShowProgressText(const ustring& text,
                       void (IProgressDisplay::*set)(const PMString&, bool, int)) {
     const PMString message = UStringToPMString(text);
-    ISession* session = GetExecutionContextSession();
-    InterfacePtr<IPMUnknown> application(session ? session->QueryApplication() : nullptr);
-    InterfacePtr<IProgressDisplay> progress(application.get(), UseDefaultIID{});
-    if (progress)
+    if (InterfacePtr<IProgressDisplay> progress = QueryProgressDisplay())
         (progress.get()->*set)(message, true, -1);
+}
+
+// `fraction` of `range`, rounded, as a bar position; the fraction kept within 0 to 1 (not a
+// number: 0), so the result always fits.
+std::int32_t PositionInRange(double fraction, double range) {
+    if (!(fraction > 0))
+        fraction = 0;
+    fraction = std::min(fraction, 1.0);
+    const double position = std::round(fraction * range);
+    return static_cast<std::int32_t>(std::clamp(position,
+                                                double(std::numeric_limits<std::int32_t>::min()),
+                                                double(std::numeric_limits<std::int32_t>::max())));
 }
 
 } // namespace
@@ -59,6 +78,35 @@ void ShowSessionSubMessage(const ustring& text) {
     ShowProgressText(text, &IProgressDisplay::SetSubText);
 }
 
+void SetSessionProgress(double fraction) {
+    InterfacePtr<IProgressDisplay> progress = QueryProgressDisplay();
+    std::int32_t min = 0;
+    std::int32_t max = 0;
+    if (progress && progress->GetCurrentRange(min, max))
+        progress->SetCurrentPosition(PositionInRange(fraction, double(max) - double(min)));
+}
+
+void RefreshSessionProgress() {
+    InterfacePtr<IProgressDisplay> progress = QueryProgressDisplay();
+    std::int32_t position = 0;
+    if (progress && progress->GetCurrentPosition(position))
+        progress->SetCurrentPosition(position);
+}
+
+void GetApplicationFolder(PMString& path) {
+    InterfacePtr<ICoreFilename> iExecutableCoreFilename(static_cast<ICoreFilename*>(
+        CreateObject(kExecutableCoreFilenameBoss, ICoreFilename::kDefaultIID)));
+    ThrowIfNull(iExecutableCoreFilename, "iExecutableCoreFilename");
+    InterfacePtr<ICoreFilenameUtils> iCoreFilenameUtils(static_cast<ICoreFilenameUtils*>(
+        CreateObject(kCoreFilenameUtilsBoss, ICoreFilenameUtils::kDefaultIID)));
+    ThrowIfNull(iCoreFilenameUtils, "iCoreFilenameUtils");
+    if (!iExecutableCoreFilename->SwitchToParentDir())
+        ThrowZEPException("!(iExecutableCoreFilename->SwitchToParentDir())", 0x52E1F);
+    const PMString* theFullName = iExecutableCoreFilename->GetFullName();
+    ThrowIfNull(theFullName, "theFullName");
+    path = *theFullName;
+}
+
 UFileSpecCore GetCommonAppDataVendorFolder() {
     UFileSpecCore folder(kCommonAppDataFolder);
     // A folder that cannot be descended into is left empty, and nothing is found below it.
@@ -85,7 +133,7 @@ void GetPluginNameAndAuthor(PMString& name, PMString& author) {
 }
 
 bool XferStdString(IPMStream* stream, std::string& text) {
-    if (stream->IsWriting()) {
+    if (!stream->IsReading()) {
         auto length = static_cast<std::int32_t>(text.size());
         stream->XferInt32(length);
         stream->XferBytes(text.data(), text.size());
@@ -114,14 +162,16 @@ bool XferStdString(IPMStream* stream, std::string& text) {
 bool XferUIDList(IPMStream* stream, UIDList& list) {
     std::int32_t count = list.Length();
     stream->XferInt32(count);
-    if (stream->IsWriting()) {
+    if (!stream->IsReading()) {
         for (UID uid : list.UIDs())
             stream->XferReference(uid);
         return true;
     }
     list.Clear();
+    // Every entry takes at least one of the bytes left, so the room reserved is bounded by them.
     if (stream->Failed() || count < 0 || static_cast<std::uint64_t>(count) > stream->Remaining())
         return false;
+    list.Reserve(count);
     for (std::int32_t i = 0; i < count; ++i) {
         UID uid;
         stream->XferReference(uid);

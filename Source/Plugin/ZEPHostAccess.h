@@ -28,12 +28,25 @@ ILayoutControlData* QueryFrontLayoutControlData(IDocument* document);
 // offers no application or no progress display.
 void ShowSessionMessage(const ustring& text);
 void ShowSessionSubMessage(const ustring& text);
+// The position of the progress display's current bar: `fraction` times the bar's range (maximum
+// minus minimum, the minimum not added), rounded to the nearest whole number; a fraction below
+// 0 or not a number counts as 0, one above 1 as 1. Nothing when the host offers no application,
+// no progress display or no bar.
+void SetSessionProgress(double fraction);
+// Reads the current bar's position and sets it again; nothing when there is no bar.
+void RefreshSessionProgress();
 
 // "Adobe" in the common application data folder.
 UFileSpecCore GetCommonAppDataVendorFolder();
 // The host's reference to the file. Nothing is created: an export's file appears under its name
 // only once it is complete, and a missing folder fails the host's write, which reports it.
 IDFile MakeIDFile(const UFileSpecCore& spec);
+
+// The folder of the running host program, from the host's executable file name moved to its
+// parent folder. Missing host objects: 0x52E1E "(iExecutableCoreFilename) == NULL",
+// "(iCoreFilenameUtils) == NULL"; no parent folder: 0x52E1F
+// "!(iExecutableCoreFilename->SwitchToParentDir())"; no name: 0x52E1E "(theFullName) == NULL".
+void GetApplicationFolder(PMString& path);
 
 // The translated plug-in name followed by its version ("5.9.9.1"), and the translated author;
 // looked up once.
@@ -44,7 +57,8 @@ void GetPluginNameAndAuthor(PMString& name, PMString& author);
 // stream that fails on the length) is a damaged record: false, the text empty, nothing
 // allocated and nothing read past the length.
 [[nodiscard]] bool XferStdString(IPMStream* stream, std::string& text);
-// A UID list as a signed 32-bit count and one UID reference per entry. A stored count that is
-// negative or beyond the bytes the stream still holds, or entries the stream cannot give, is a
-// damaged record: false and the list empty.
+// A UID list as a signed 32-bit count and one UID reference per entry; a read reserves room for
+// the count. A stored count that is negative or beyond the bytes the stream still holds (nothing
+// is reserved for it), or entries the stream cannot give, is a damaged record: false and the
+// list empty.
 [[nodiscard]] bool XferUIDList(IPMStream* stream, UIDList& list);

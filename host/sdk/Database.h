@@ -50,6 +50,8 @@ public:
     UIDRef GetRef(int index) const { return {m_db, (*this)[index]}; }
     void Append(UID uid) { m_uids.push_back(uid); }
     void Clear() { m_uids.clear(); }
+    // Room for `count` UIDs (a count below 0 reserves nothing).
+    void Reserve(int count) { m_uids.reserve(count > 0 ? static_cast<std::size_t>(count) : 0); }
     const std::vector<UID>& UIDs() const { return m_uids; }
     bool operator==(const UIDList&) const = default;
 

@@ -28,8 +28,9 @@ const PMString& PMGetGlobalErrorString();
 // one of its codes (script method not supported, parameter missing or of the wrong type, file
 // not written); empty when none owns it.
 PMString PMGetErrorString(ErrorCode code);
-// The text of the code in the plug-in's error-string resource `resource`; empty when the
-// resource has none.
+// The text of the code in the plug-in's error-string resource `resource`, read from the current
+// resource file (host/sdk/ResourceAccess.h), which the plug-in makes its own while it reads;
+// empty when that file holds no such text.
 PMString PMLoadErrorStringFromRsrc(PluginID plugin, int resource, ErrorCode code);
 
 } // namespace ErrorUtils

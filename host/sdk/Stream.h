@@ -17,6 +17,7 @@ public:
 
     virtual ~IPMStream() = default;
 
+    bool IsReading() const { return m_reading; }
     bool IsWriting() const { return !m_reading; }
     // True once a read ran past the end or a write failed.
     bool Failed() const { return m_failed; }

@@ -3,8 +3,10 @@
 #include "host/sdk/PlugIn.h"
 #include "host/standin/Host.h"
 #include "host/standin/Recorder.h"
+#include "host/standin/ResourceAccess.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -74,8 +76,15 @@ PMString PMGetErrorString(ErrorCode code) {
 }
 
 PMString PMLoadErrorStringFromRsrc(PluginID plugin, int resource, ErrorCode code) {
+    const IDFile* current = host::CurrentResourceFile();
+    host::Recorder::Instance().Record(
+        host::Channel::Resources,
+        "error string " + std::to_string(resource) + " " + host::Hex(code.Get()) + " from " +
+            (current ? PMString(current->GetString()).GetUTF8String() : std::string("none")));
+    if (!current)
+        return PMString();
     for (const IPlugIn* loaded : host::Plugins()) {
-        if (loaded->GetPluginID() != plugin)
+        if (loaded->GetPluginID() != plugin || host::PluginLibraryFile(loaded) != *current)
             continue;
         for (const ErrorStringResource& text : loaded->GetResources().errorStrings)
             if (text.resource == resource && text.code == code)

@@ -7,6 +7,7 @@
 #include "host/standin/ColorManagement.h"
 #include "host/standin/Colors.h"
 #include "host/standin/Context.h"
+#include "host/standin/CoreFilename.h"
 #include "host/standin/Document.h"
 #include "host/standin/DocumentSetup.h"
 #include "host/standin/EPSExport.h"
@@ -51,6 +52,7 @@ constexpr ImplementationID kSessionImpl{0xF00200};
 
 struct State {
     std::vector<IPlugIn*> plugins;
+    std::vector<IDFile> pluginFiles; // the library file of each plug-in, in the same order
     std::vector<void*> libraries;
     std::unique_ptr<DataBase> sessionDB;
     UID session = kInvalidUID;
@@ -112,6 +114,7 @@ void RegisterHostClasses() {
     RegisterItemCommandClasses();
     RegisterEmbeddedDataClasses();
     RegisterColorCommandClasses();
+    RegisterCoreFilenameClasses();
 }
 
 // Makes the session's objects anew, so that they carry the interfaces the plug-ins add.
@@ -142,6 +145,7 @@ UIDRef UtilsRef() {
 void Reset() {
     State& state = TheState();
     state.plugins.clear();
+    state.pluginFiles.clear();
     ResetCommands();
     CloseAllDocuments();
     state.sessionDB.reset();
@@ -165,6 +169,10 @@ bool Attach(IPlugIn* plugin) {
     for (const StringResource& string : resources.strings)
         StringTable::Instance().Add(std::string(string.key), std::string(string.text));
     state.plugins.push_back(plugin);
+    IDFile file;
+    if (auto path = platform::moduleFileNameOf(plugin))
+        file.SetString(std::move(*path));
+    state.pluginFiles.push_back(std::move(file));
     // The plug-in may add interfaces to the session's classes: make its objects again.
     BuildSessionObjects();
     return plugin->Load(GetExecutionContextSession());
@@ -190,6 +198,7 @@ void UnloadAll() {
     for (auto plugin = state.plugins.rbegin(); plugin != state.plugins.rend(); ++plugin)
         (*plugin)->Unload();
     state.plugins.clear();
+    state.pluginFiles.clear();
     // Objects may hold plug-in facets: they go before the libraries that hold their code.
     ResetCommands();
     CloseAllDocuments();
@@ -201,6 +210,14 @@ void UnloadAll() {
 
 const std::vector<IPlugIn*>& Plugins() {
     return TheState().plugins;
+}
+
+IDFile PluginLibraryFile(const IPlugIn* plugin) {
+    const State& state = TheState();
+    for (std::size_t i = 0; i < state.plugins.size(); ++i)
+        if (state.plugins[i] == plugin)
+            return state.pluginFiles[i];
+    return IDFile();
 }
 
 } // namespace host

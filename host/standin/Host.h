@@ -2,6 +2,7 @@
 // the next test.
 #pragma once
 
+#include "host/sdk/IDFile.h"
 #include "host/sdk/PlugIn.h"
 
 #include <string>
@@ -26,5 +27,10 @@ IPlugIn* OpenPluginLibrary(const std::string& posixPath, std::string& error);
 void UnloadAll();
 
 const std::vector<IPlugIn*>& Plugins();
+
+// The file of the library that holds the attached plug-in's object (the program's own file for a
+// plug-in built into the program), as the loader names it; empty for a plug-in not attached or
+// when the loader cannot tell.
+IDFile PluginLibraryFile(const IPlugIn* plugin);
 
 } // namespace host

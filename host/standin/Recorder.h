@@ -23,6 +23,9 @@ enum class Channel {
     // followed by ": <text>" when it left an error string too ("-> threw" when Do threw), and
     // "alert <code>" per alert: the global error code the alert shows (0 for none).
     Failures,
+    // "error string <resource> <code> from <file>" per lookup of a plug-in's resource, with the
+    // resource file current at the time ("from none"; host/standin/ResourceAccess.h).
+    Resources,
     Count
 };
 

@@ -1,9 +1,10 @@
-// Tests of the host access helpers: the front document, the progress texts, the plug-in's name,
-// the vendor folder and file references, and the byte-string and UID-list transfers with the
-// damaged lengths and counts they refuse.
+// Tests of the host access helpers: the front document, the progress texts and positions, the
+// application folder, the plug-in's name, the vendor folder and file references, and the
+// byte-string and UID-list transfers with the damaged lengths and counts they refuse.
 #include "Plugin/ZEPHostAccess.h"
 
 #include "Plugin/CZEPException.h"
+#include "host/sdk/CoreFilename.h"
 #include "host/sdk/Progress.h"
 #include "host/standin/Faults.h"
 #include "host/standin/Stream.h"
@@ -11,9 +12,11 @@
 #include "support/TempFolder.h"
 #include "support/Thrown.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 // Under AddressSanitizer an allocation above 256 MiB ends the test program: a length or count
 // read from damaged data must never be allocated before it is checked.
@@ -75,6 +78,51 @@ TEST_F(HostAccess, ProgressTextsGoToTheApplicationsDisplayWhenItHasOne) {
         (std::vector<std::string>{"task true -1 Generating EPS.", "sub true -1 Seite 1 \xC3\xBC"}));
 }
 
+TEST_F(HostAccess, ProgressPositionsGoToTheInnermostBarWithoutItsMinimum) {
+    SetSessionProgress(0.5); // no bar: nothing
+    {
+        RangeProgressBar outer(PMString("outer"), 10, 110, true, true, nullptr, 0, nullptr);
+        SetSessionProgress(0.25); // a quarter of the range 100, the minimum 10 not added
+        RefreshSessionProgress();
+        {
+            RangeProgressBar inner(PMString("inner"), 0, 7, true, true, nullptr, 0, nullptr);
+            RefreshSessionProgress(); // a new bar starts at its minimum
+            SetSessionProgress(0.5);  // 3.5 rounds to 4
+            SetSessionProgress(std::nan(""));
+            SetSessionProgress(-1);
+            SetSessionProgress(2);
+        }
+        RefreshSessionProgress(); // the outer bar is current again and kept its position
+    }
+    RefreshSessionProgress();
+    EXPECT_EQ(Log(host::Channel::Progress),
+              (std::vector<std::string>{
+                  "bar begin \"outer\" 10 110 true true none 0 none", "bar 25", "bar 25",
+                  "bar begin \"inner\" 0 7 true true none 0 none", "bar 0", "bar 4", "bar 0",
+                  "bar 0", "bar 7", "bar end", "bar 25", "bar end"}));
+}
+
+TEST_F(HostAccess, ApplicationFolderIsTheRunningProgramsFolder) {
+    PMString folder;
+    GetApplicationFolder(folder);
+    EXPECT_EQ(folder.GetUTF16(),
+              u"Z:" + std::filesystem::canonical("/proc/self/exe").parent_path().u16string());
+
+    const std::tuple<ClassID, PMIID, const char*> hidden[] = {
+        {kExecutableCoreFilenameBoss, ICoreFilename::kDefaultIID,
+         "0x52E1E (iExecutableCoreFilename) == NULL"},
+        {kCoreFilenameUtilsBoss, ICoreFilenameUtils::kDefaultIID,
+         "0x52E1E (iCoreFilenameUtils) == NULL"},
+    };
+    for (const auto& [cls, iid, text] : hidden) {
+        host::Faults::Instance().Reset();
+        host::Faults::Instance().HideInterface(cls, iid);
+        PMString untouched("kept");
+        EXPECT_EQ(Thrown([&] { GetApplicationFolder(untouched); }), text);
+        EXPECT_EQ(untouched.GetUTF8String(), "kept");
+    }
+}
+
 TEST_F(HostAccess, VendorFolderAndFileReferences) {
     const TempFolder folder;
     ::setenv("ZEP_COMMON_APPDATA", folder.root().c_str(), 1);
@@ -132,6 +180,18 @@ TEST(XferUIDList, ReadsBackWhatItWroteAndRefusesDamagedCounts) {
         EXPECT_FALSE(XferUIDList(reader.get(), back)) << bytes.size();
         EXPECT_TRUE(back.IsEmpty());
     }
+}
+
+TEST(XferUIDList, ReservesACountOnlyWhenTheStreamHoldsIt) {
+    auto whole = MemoryStream::Reader(numbers({2, 7, 9}));
+    UIDList list;
+    ASSERT_TRUE(XferUIDList(whole.get(), list));
+    EXPECT_EQ(list.UIDs().capacity(), 2u);
+
+    auto hostile = MemoryStream::Reader(numbers({0x40000000}, 64));
+    UIDList refused;
+    EXPECT_FALSE(XferUIDList(hostile.get(), refused));
+    EXPECT_EQ(refused.UIDs().capacity(), 0u);
 }
 
 } // namespace
