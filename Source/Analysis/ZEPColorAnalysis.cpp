@@ -54,7 +54,7 @@ void CollectOwnColorSpace(const IPMUnknown* color, ItemStateFlags& summary) {
 
 } // namespace
 
-void CollectColorSpaces(const IPMUnknown* color, ItemStateFlags& summary) {
+bool CollectColorSpaces(const IPMUnknown* color, ItemStateFlags& summary) {
     // Depth first with a stack of its own, so that a long chain of components cannot exhaust
     // the call stack; a colour met again (a cycle of a damaged model) adds nothing new.
     struct Pending {
@@ -83,6 +83,7 @@ void CollectColorSpaces(const IPMUnknown* color, ItemStateFlags& summary) {
         CollectOwnColorSpace(top.color.get(), summary);
         path.pop_back();
     }
+    return false;
 }
 
 PMReal GetColorTint(const IPMUnknown* color) {

@@ -14,8 +14,8 @@ inline constexpr ClassID kTestedColorClass{0x6E0B};
 // colour's own space: RGB, CMYK, Lab; a named colour by its ink kind (process CMYK, spot Spots);
 // a mixed-ink colour by each of its inks (process CMYK, else Spots), reading no further than its
 // ink list holds. A mixed-ink colour's missing ink throws 0x52E1E
-// "(theComponentInkBossData) == NULL".
-void CollectColorSpaces(const IPMUnknown* color, ItemStateFlags& summary);
+// "(theComponentInkBossData) == NULL". The answer is always false; callers ignore it.
+bool CollectColorSpaces(const IPMUnknown* color, ItemStateFlags& summary);
 
 // The colour's tint; -1 when it has none.
 PMReal GetColorTint(const IPMUnknown* color);

@@ -245,9 +245,20 @@ void ZEPExportSpotToProcessHelper::Modify() {
         iChangeInkCmd->SetItemList(UIDList(ink));
         InterfacePtr<IInkInfo> theCmdPMInkBossData(iChangeInkCmd, UseDefaultIID{});
         ThrowIfNull(theCmdPMInkBossData, "theCmdPMInkBossData");
+        // The first thirteen attributes as they are, then converted to process, aliased to none.
         theCmdPMInkBossData->SetName(data->GetName());
         theCmdPMInkBossData->SetProcess(data->IsProcess());
         theCmdPMInkBossData->SetColor(data->GetColor());
+        theCmdPMInkBossData->SetInkType(data->GetInkType());
+        theCmdPMInkBossData->SetNeutralDensity(data->GetNeutralDensity());
+        theCmdPMInkBossData->SetNeutralDensityCustom(data->IsNeutralDensityCustom());
+        theCmdPMInkBossData->SetTrapSequence(data->GetTrapSequence());
+        theCmdPMInkBossData->SetScreenFrequency(data->GetScreenFrequency());
+        theCmdPMInkBossData->SetScreenAngle(data->GetScreenAngle());
+        theCmdPMInkBossData->SetDotShape(data->GetDotShape());
+        theCmdPMInkBossData->SetPrinted(data->IsPrinted());
+        theCmdPMInkBossData->SetInkOrder(data->GetInkOrder());
+        theCmdPMInkBossData->SetLocked(data->IsLocked());
         theCmdPMInkBossData->SetConvertedToProcess(true);
         theCmdPMInkBossData->SetAliasInk(kInvalidUID);
         ThrowIfError(CmdUtils::ProcessCommand(iChangeInkCmd.get()));

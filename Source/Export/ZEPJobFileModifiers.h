@@ -88,8 +88,8 @@ private:
 };
 
 // Not made by the export run. Every spot ink that is not converted to process already becomes
-// one through the change-ink command: its attributes as they are, converted to process and
-// aliased to no ink. Missing host objects throw 0x52E1E "(iChangeInkCmd) == NULL",
+// one through the change-ink command: its first thirteen attributes as they are, converted to
+// process and aliased to no ink. Missing host objects throw 0x52E1E "(iChangeInkCmd) == NULL",
 // "(theCmdPMInkBossData) == NULL"; a failing command its code.
 class ZEPExportSpotToProcessHelper final : public ZEPExportJobFileModifier {
 public:

@@ -8,6 +8,7 @@
 #include "Plugin/ZEPPluginPrefs.h"
 #include "Plugin/ZEPStringConversions.h"
 #include "Zephrin_Menu/ZEPCompanionLink.h"
+#include "encoding/ByteOrder.h"
 #include "host/sdk/Layout.h"
 #include "host/sdk/Selection.h"
 #include "model/BJobFile.h"
@@ -158,31 +159,50 @@ std::string DetailsPayload(IActiveContext* context) {
 
 } // namespace
 
+std::string AboutPayload() {
+    PMString name;
+    PMString author;
+    GetPluginNameAndAuthor(name, author);
+    std::string payload(2, '\0');
+    storeBigEndian(2, 2, payload.data());
+    for (const PMString* text : {&name, &author}) {
+        const std::string utf8 = text->GetUTF8String();
+        char length[4];
+        storeBigEndian(static_cast<std::uint32_t>(utf8.size()), 4, length);
+        payload.append(length, sizeof length);
+        payload += utf8;
+    }
+    return payload;
+}
+
 void SendActionEvent(ActionID action, IActiveContext* context) {
     switch (action.Get()) {
     case kZEPAboutAction:
-    case kZEPAboutAction2:
+    case kZEPAboutAction2: {
         ZEU_LOG(Debug, "..\\..\\Source\\Zephrin_Menu\\UZEPEvents", 70,
                 "UZEPEvents::SendActionEvent")
             << "About Event!";
-        static_cast<void>(SendEventMessage(nullptr, 0, EventKind::About));
+        // The about message carries no payload; the payload is assembled all the same.
+        const std::string payload = AboutPayload();
+        static_cast<void>(SendEventMessage(payload.data(), payload.size(), EventKind::About, true));
         return;
+    }
     case kZEPDetailsAction: {
         const EventKind kind =
             HasFrontDocument() ? EventKind::Details : EventKind::DetailsNoDocument;
         const std::string payload = DetailsPayload(context);
-        static_cast<void>(SendEventMessage(payload.data(), payload.size(), kind));
+        static_cast<void>(SendEventMessage(payload.data(), payload.size(), kind, true));
         return;
     }
     case kZEPJobListAction:
-        static_cast<void>(SendEventMessage(nullptr, 0, EventKind::JobList));
+        static_cast<void>(SendEventMessage(nullptr, 0, EventKind::JobList, true));
         return;
     default:
         ThrowZEPException("UZEPEvents::SendActionEvent - Unknown ActionID", 1);
     }
 }
 
-bool SendEventMessage(const char* payload, std::size_t count, EventKind kind) {
+bool SendEventMessage(const char* payload, std::size_t count, EventKind kind, bool /*flag*/) {
     umessage message;
     switch (kind) {
     case EventKind::About:

@@ -11,6 +11,7 @@
 #include "utils/ustring.h"
 
 #include <cstddef>
+#include <string>
 
 class BJobFile;
 
@@ -30,9 +31,16 @@ enum class EventKind {
 // a message that is not delivered leaves an ERROR log record and nothing else.
 void SendActionEvent(ActionID action, IActiveContext* context);
 
-// Builds the message of the kind, "v" the Base64 of the payload for the details kinds, adds the
-// sender info and sends it. True when delivered.
-[[nodiscard]] bool SendEventMessage(const char* payload, std::size_t count, EventKind kind);
+// Builds the message of the kind, "v" the Base64 of the payload for the details kinds only (an
+// "about" or "joblist" message carries none, whatever it is handed), adds the sender info and
+// sends it. The flag is not used; the actions pass true. True when delivered.
+[[nodiscard]] bool SendEventMessage(const char* payload, std::size_t count, EventKind kind,
+                                    bool flag);
+
+// The payload the about actions assemble and hand to SendEventMessage, which no message carries:
+// a big-endian 16-bit count 2, then the plug-in's name with its version and its author
+// (GetPluginNameAndAuthor), each as a big-endian 32-bit length and that many UTF-8 bytes.
+std::string AboutPayload();
 
 // The "exported" event: "v" the job written as exported (which marks the written destinations
 // exported and selects the next group with an unexported destination). True when delivered: only

@@ -73,10 +73,17 @@ public:
 };
 
 // An ink of the document (class 0xF0A001), and the data of the change-ink command
-// (host/sdk/ColorCommands.h). The stand-in's ink has five of the host's fifteen ink attributes, in
-// the order of the host's getters: its name (1st), whether it is a process ink (2nd), the colour
-// it is printed for (3rd), whether it is converted to process (14th) and the ink it is aliased to
-// (15th, kInvalidUID: none). An ink's setters change it, journaled.
+// (host/sdk/ColorCommands.h). An ink has the host's fifteen ink attributes; the getters stand in
+// the order of the attributes, then the setters in the same order:
+//   1 its name; 2 whether it is a process ink; 3 the colour it is printed for (kInvalidUID:
+//   none); 4 its ink type (0 normal, 1 transparent, 2 opaque, 3 opaque and ignored in
+//   trapping); 5 its neutral density; 6 whether that density was set by the user; 7 its
+//   trapping sequence; 8 its screen frequency; 9 its screen angle; 10 its dot shape; 11 whether
+//   it prints; 12 its position in the ink order; 13 whether it is locked; 14 whether it is
+//   converted to process; 15 the ink it is aliased to (kInvalidUID: none).
+// A new ink has all of them 0, false, empty or kInvalidUID, but for attribute 11 (true). The
+// stand-in keeps every attribute as it is set; only the page drawing looks at any (an ink
+// converted to process draws no separation of its own). An ink's setters change it, journaled.
 class IInkInfo : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x1F08};
@@ -84,12 +91,32 @@ public:
     virtual PMString GetName() const = 0;
     virtual bool IsProcess() const = 0;
     virtual UID GetColor() const = 0;
+    virtual std::int32_t GetInkType() const = 0;
+    virtual PMReal GetNeutralDensity() const = 0;
+    virtual bool IsNeutralDensityCustom() const = 0;
+    virtual std::int32_t GetTrapSequence() const = 0;
+    virtual PMReal GetScreenFrequency() const = 0;
+    virtual PMReal GetScreenAngle() const = 0;
+    virtual std::int32_t GetDotShape() const = 0;
+    virtual bool IsPrinted() const = 0;
+    virtual std::int32_t GetInkOrder() const = 0;
+    virtual bool IsLocked() const = 0;
     virtual bool IsConvertedToProcess() const = 0;
     virtual UID GetAliasInk() const = 0;
 
     virtual void SetName(const PMString& name) = 0;
     virtual void SetProcess(bool process) = 0;
     virtual void SetColor(UID color) = 0;
+    virtual void SetInkType(std::int32_t type) = 0;
+    virtual void SetNeutralDensity(PMReal density) = 0;
+    virtual void SetNeutralDensityCustom(bool custom) = 0;
+    virtual void SetTrapSequence(std::int32_t sequence) = 0;
+    virtual void SetScreenFrequency(PMReal frequency) = 0;
+    virtual void SetScreenAngle(PMReal angle) = 0;
+    virtual void SetDotShape(std::int32_t shape) = 0;
+    virtual void SetPrinted(bool printed) = 0;
+    virtual void SetInkOrder(std::int32_t position) = 0;
+    virtual void SetLocked(bool locked) = 0;
     virtual void SetConvertedToProcess(bool converted) = 0;
     virtual void SetAliasInk(UID ink) = 0;
 };

@@ -78,11 +78,32 @@ public:
     PMString GetName() const override { return PMString(m_ink.name); }
     bool IsProcess() const override { return m_ink.process; }
     UID GetColor() const override { return m_ink.color; }
+    std::int32_t GetInkType() const override { return m_ink.type; }
+    PMReal GetNeutralDensity() const override { return m_ink.neutralDensity; }
+    bool IsNeutralDensityCustom() const override { return m_ink.customDensity; }
+    std::int32_t GetTrapSequence() const override { return m_ink.trapSequence; }
+    PMReal GetScreenFrequency() const override { return m_ink.screenFrequency; }
+    PMReal GetScreenAngle() const override { return m_ink.screenAngle; }
+    std::int32_t GetDotShape() const override { return m_ink.dotShape; }
+    bool IsPrinted() const override { return m_ink.printed; }
+    std::int32_t GetInkOrder() const override { return m_ink.inkOrder; }
+    bool IsLocked() const override { return m_ink.locked; }
     bool IsConvertedToProcess() const override { return m_ink.convertToProcess; }
     UID GetAliasInk() const override { return m_ink.alias; }
+
     void SetName(const PMString& name) override { m_ink.name = name.GetUTF8String(); }
     void SetProcess(bool process) override { m_ink.process = process; }
     void SetColor(UID color) override { m_ink.color = color; }
+    void SetInkType(std::int32_t type) override { m_ink.type = type; }
+    void SetNeutralDensity(PMReal density) override { m_ink.neutralDensity = density; }
+    void SetNeutralDensityCustom(bool custom) override { m_ink.customDensity = custom; }
+    void SetTrapSequence(std::int32_t sequence) override { m_ink.trapSequence = sequence; }
+    void SetScreenFrequency(PMReal frequency) override { m_ink.screenFrequency = frequency; }
+    void SetScreenAngle(PMReal angle) override { m_ink.screenAngle = angle; }
+    void SetDotShape(std::int32_t shape) override { m_ink.dotShape = shape; }
+    void SetPrinted(bool printed) override { m_ink.printed = printed; }
+    void SetInkOrder(std::int32_t position) override { m_ink.inkOrder = position; }
+    void SetLocked(bool locked) override { m_ink.locked = locked; }
     void SetConvertedToProcess(bool converted) override { m_ink.convertToProcess = converted; }
     void SetAliasInk(UID ink) override { m_ink.alias = ink; }
 

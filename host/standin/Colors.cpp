@@ -109,12 +109,32 @@ public:
     PMString GetName() const override { return PMString(Read().name); }
     bool IsProcess() const override { return Read().process; }
     UID GetColor() const override { return Read().color; }
+    std::int32_t GetInkType() const override { return Read().type; }
+    PMReal GetNeutralDensity() const override { return Read().neutralDensity; }
+    bool IsNeutralDensityCustom() const override { return Read().customDensity; }
+    std::int32_t GetTrapSequence() const override { return Read().trapSequence; }
+    PMReal GetScreenFrequency() const override { return Read().screenFrequency; }
+    PMReal GetScreenAngle() const override { return Read().screenAngle; }
+    std::int32_t GetDotShape() const override { return Read().dotShape; }
+    bool IsPrinted() const override { return Read().printed; }
+    std::int32_t GetInkOrder() const override { return Read().inkOrder; }
+    bool IsLocked() const override { return Read().locked; }
     bool IsConvertedToProcess() const override { return Read().convertToProcess; }
     UID GetAliasInk() const override { return Read().alias; }
 
     void SetName(const PMString& name) override { Set(&Ink::name, name.GetUTF8String()); }
     void SetProcess(bool process) override { Set(&Ink::process, process); }
     void SetColor(UID color) override { Set(&Ink::color, color); }
+    void SetInkType(std::int32_t type) override { Set(&Ink::type, type); }
+    void SetNeutralDensity(PMReal density) override { Set(&Ink::neutralDensity, density); }
+    void SetNeutralDensityCustom(bool custom) override { Set(&Ink::customDensity, custom); }
+    void SetTrapSequence(std::int32_t sequence) override { Set(&Ink::trapSequence, sequence); }
+    void SetScreenFrequency(PMReal frequency) override { Set(&Ink::screenFrequency, frequency); }
+    void SetScreenAngle(PMReal angle) override { Set(&Ink::screenAngle, angle); }
+    void SetDotShape(std::int32_t shape) override { Set(&Ink::dotShape, shape); }
+    void SetPrinted(bool printed) override { Set(&Ink::printed, printed); }
+    void SetInkOrder(std::int32_t position) override { Set(&Ink::inkOrder, position); }
+    void SetLocked(bool locked) override { Set(&Ink::locked, locked); }
     void SetConvertedToProcess(bool converted) override { Set(&Ink::convertToProcess, converted); }
     void SetAliasInk(UID ink) override { Set(&Ink::alias, ink); }
 

@@ -45,12 +45,24 @@ struct Color {
     std::optional<Tint> tint;                   // 0x1F0E
 };
 
+// The fifteen attributes of an ink, in the order of IInkInfo's getters.
 struct Ink {
     std::string name; // UTF-8
     bool process = false;
-    UID color; // the colour it is printed for; kInvalidUID: none
+    UID color;             // the colour it is printed for; kInvalidUID: none
+    std::int32_t type = 0; // 0 normal, 1 transparent, 2 opaque, 3 opaque ignored in trapping
+    PMReal neutralDensity = 0;
+    bool customDensity = false; // the neutral density was set by the user
+    std::int32_t trapSequence = 0;
+    PMReal screenFrequency = 0;
+    PMReal screenAngle = 0;
+    std::int32_t dotShape = 0;
+    bool printed = true;
+    std::int32_t inkOrder = 0; // position in the ink order
+    bool locked = false;
     bool convertToProcess = false;
     UID alias; // the ink it is aliased to; kInvalidUID: none
+    bool operator==(const Ink&) const = default;
 };
 
 struct GraphicAttributes {

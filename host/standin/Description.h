@@ -90,7 +90,8 @@
 // A spread's "flattener" gives it its own flattener settings (host/sdk/Flattener.h); "blendSpace"
 // is what the document's transparency preferences answer (3 when absent); "embedded" objects hold
 // the bytes of embedded data (host/sdk/EmbeddedData.h). An ink's "alias" (the ink it is aliased to)
-// is not checked; "convertToProcess" and "alias" are dumped when set.
+// is not checked; "convertToProcess" and "alias" are dumped when set. An ink's other attributes
+// (host/sdk/Colors.h) are neither read nor dumped: a described ink has a new ink's values.
 // Colours, inks, swatches and tables (host/sdk/Colors.h, host/sdk/Tables.h) are read before the
 // layout; a colour's interfaces are those its optional parts give (0x14C always), "paper" alone
 // gives a tint of 100, an ink count defaults to the ink list's length and may exceed it. Colours

@@ -17,6 +17,7 @@ namespace {
 // While true, every export goes out as EPS (see GetForceEPSExport).
 bool ForceEPSExport = true;
 
+// BCheckSettingList::LessByName against a bare name, for the binary search of a name.
 bool lessByName(const BCheckSetting& setting, const ustring& name) {
     return setting.GetName().compareTo(name) < 0;
 }
@@ -63,9 +64,19 @@ void BCheckSettingList::Clear() {
     m_sorted.Clear();
 }
 
+bool BCheckSettingList::LessByName(const BCheckSetting& a, const BCheckSetting& b) {
+    return a.GetName().compareTo(b.GetName()) < 0;
+}
+
+int BCheckSettingList::CompareByName(const std::shared_ptr<BCheckSetting>& a,
+                                     const std::shared_ptr<BCheckSetting>& b) {
+    if (!a || !b)
+        return (a ? 1 : 0) - (b ? 1 : 0);
+    return a->GetName().compareTo(b->GetName());
+}
+
 void BCheckSettingList::Insert(std::unique_ptr<BCheckSetting> setting) {
-    const auto at =
-        std::lower_bound(m_sorted.begin(), m_sorted.end(), setting->GetName(), lessByName);
+    const auto at = std::lower_bound(m_sorted.begin(), m_sorted.end(), *setting, LessByName);
     m_sorted.InsertAt(static_cast<std::size_t>(at - m_sorted.begin()), std::move(setting));
 }
 

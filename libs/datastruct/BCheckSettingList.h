@@ -31,6 +31,13 @@ public:
     // The first loaded setting with that name, or null.
     const BCheckSetting* FindSorted(const ustring& name) const;
 
+    // The order of the loaded settings: a's name comes before b's (ustring::compareTo < 0).
+    [[nodiscard]] static bool LessByName(const BCheckSetting& a, const BCheckSetting& b);
+    // The three-way compare of the two settings' names (ustring::compareTo): negative, 0 or
+    // positive. A null pointer comes before every setting; two null pointers compare equal.
+    [[nodiscard]] static int CompareByName(const std::shared_ptr<BCheckSetting>& a,
+                                           const std::shared_ptr<BCheckSetting>& b);
+
     // Replaces the loaded settings by those of the ticket (not null): the older form when the
     // ticket holds a child message at "settings" index 0 (one element per setting, named by its
     // "problem"), else every check the effective profile names. The string parameters of the

@@ -2,6 +2,7 @@
 // known ad-metadata fields.
 #include "model/BDestination.h"
 
+#include "model/BDestinationList.h"
 #include "utils/UKeyStream.h"
 #include "utils/umessage.h"
 
@@ -188,6 +189,18 @@ void BDestination::SetTypeIndents(double left, double right, double top, double 
     m_typeIndentRight = right;
     m_typeIndentTop = top;
     m_typeIndentBottom = bottom;
+}
+
+double BDestination::GetExcessWidth() const {
+    if (m_group == nullptr || !(m_group->GetMinWidth() > 0.0) || !(m_width > 0.0))
+        return 0.0;
+    return m_width - m_group->GetMinWidth();
+}
+
+double BDestination::GetExcessHeight() const {
+    if (m_group == nullptr || !(m_group->GetMinHeight() > 0.0) || !(m_height > 0.0))
+        return 0.0;
+    return m_height - m_group->GetMinHeight();
 }
 
 bool BDestination::UpdatesGroupMinWidth(double minimum) const {

@@ -131,6 +131,14 @@ public:
     const BGroup* GetGroup() const { return m_group; }
     void SetGroup(BGroup* group) { m_group = group; }
 
+    // The destination's width (height) minus its group's minimum width (height); 0.0 without a
+    // group, when that minimum is not above 0 or when the size is not above 0.
+    double GetExcessWidth() const;
+    double GetExcessHeight() const;
+
+    // The destination's Boolean query: no destination answers true. Nothing in the system asks.
+    bool IsSpecial() const { return false; }
+
     const std::vector<AdMetadataField>& GetFields() const { return m_fields; }
     void AddField(const AdMetadataField& field) { m_fields.push_back(field); }
     void ClearFields() { m_fields.clear(); }

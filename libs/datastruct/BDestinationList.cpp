@@ -159,17 +159,11 @@ bool BGroup::AddToSizeSummary(const BDestination& destination) {
 }
 
 double GetExcessWidth(const BDestination& destination) {
-    const BGroup* group = destination.GetGroup();
-    if (group == nullptr || !(group->GetMinWidth() > 0.0) || !(destination.GetWidth() > 0.0))
-        return 0.0;
-    return destination.GetWidth() - group->GetMinWidth();
+    return destination.GetExcessWidth();
 }
 
 double GetExcessHeight(const BDestination& destination) {
-    const BGroup* group = destination.GetGroup();
-    if (group == nullptr || !(group->GetMinHeight() > 0.0) || !(destination.GetHeight() > 0.0))
-        return 0.0;
-    return destination.GetHeight() - group->GetMinHeight();
+    return destination.GetExcessHeight();
 }
 
 // --- BGroupList -----------------------------------------------------------------------------

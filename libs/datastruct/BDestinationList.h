@@ -115,8 +115,7 @@ private:
     double m_effectiveHeight = 0.0;
 };
 
-// The destination's width minus its group's minimum width; 0.0 without a group, when that
-// minimum is not above 0 or when the width is not above 0. GetExcessHeight likewise.
+// BDestination::GetExcessWidth and BDestination::GetExcessHeight of the destination.
 double GetExcessWidth(const BDestination& destination);
 double GetExcessHeight(const BDestination& destination);
 

@@ -170,7 +170,7 @@ struct BJobFile::ReadResult {
     bool forbidPDF = false;
 };
 
-BJobFile::BJobFile() : m_groups(this), m_defaultGroup(this) {}
+BJobFile::BJobFile() : m_groups(this), m_defaultGroup(this), m_currentPageSet(&m_pageSets[0]) {}
 
 void BJobFile::Write(std::ostream& out, std::int32_t mask) {
     UKeyOutStream keys(out, kJobStreamIdentifier);
@@ -420,6 +420,10 @@ const ustring* BJobFile::GetGrayscaleProfile() const {
 
 const ustring* BJobFile::GetOutputProfile() const {
     return style == kGrayscaleStyle ? GetGrayscaleProfile() : GetProcessProfile();
+}
+
+bool BJobFile::IsOrdinaryStyle() const {
+    return style != 2 && style != 5 && style != 6;
 }
 
 void BJobFile::ApplyProfileSettings() {

@@ -50,6 +50,12 @@ struct BJobFields {
     // Written only by the EPS export; never stored.
     zeu::Rect2D epsPageBox = zeu::Rect2D::unset;
     zeu::Rect2D epsSecondBox = zeu::Rect2D::unset;
+    // Three further boxes and a flag that the job carries in memory only: they start unset and
+    // false, are never stored, and nothing in the system sets or reads them.
+    zeu::Rect2D thirdUnstoredBox = zeu::Rect2D::unset;
+    zeu::Rect2D fourthUnstoredBox = zeu::Rect2D::unset;
+    zeu::Rect2D fifthUnstoredBox = zeu::Rect2D::unset;
+    bool unstoredFlag = false;
 };
 
 // The page set that an export fills with the page items it collects and analyses; the page-item
@@ -115,6 +121,8 @@ public:
     const ustring* GetGrayscaleProfile() const;
     // The grayscale profile for style 1, else the process profile.
     const ustring* GetOutputProfile() const;
+    // False for the styles 2, 5 and 6, true for every other.
+    bool IsOrdinaryStyle() const;
     // Resolves the process and grayscale output profiles from the check settings (run at the
     // end of every read).
     void ApplyProfileSettings();
@@ -136,6 +144,9 @@ public:
     // 'LX': the section runs.
     BPageRangeList& GetSectionRuns() { return m_sectionRuns; }
     const BPageRangeList& GetSectionRuns() const { return m_sectionRuns; }
+    // A second list of section runs, never stored.
+    BPageRangeList& GetSecondSectionRuns() { return m_secondSectionRuns; }
+    const BPageRangeList& GetSecondSectionRuns() const { return m_secondSectionRuns; }
     // 'PR': the absolute runs, the pages to export.
     BPageRangeAbsoluteList& GetAbsoluteRuns() { return m_absoluteRuns; }
     const BPageRangeAbsoluteList& GetAbsoluteRuns() const { return m_absoluteRuns; }
@@ -148,6 +159,12 @@ public:
 
     // Page set 1 or 2 (else std::out_of_range).
     BPageSet& GetPageSet(int n);
+    // The current page set: page set 1 until another is chosen.
+    BPageSet& GetCurrentPageSet() { return *m_currentPageSet; }
+    const BPageSet& GetCurrentPageSet() const { return *m_currentPageSet; }
+    // Makes page set n (1 or 2) current; any other n throws std::out_of_range and changes
+    // nothing.
+    void SetCurrentPageSet(int n) { m_currentPageSet = &GetPageSet(n); }
 
 private:
     struct ReadResult;
@@ -159,7 +176,9 @@ private:
     BGroupList m_groups;
     BGroup m_defaultGroup; // the current group when none is selected; never stored
     std::array<BPageSet, 2> m_pageSets;
+    BPageSet* m_currentPageSet; // one of m_pageSets
     BPageRangeList m_sectionRuns;
+    BPageRangeList m_secondSectionRuns;
     BPageRangeAbsoluteList m_absoluteRuns;
     BExportedDestinationList m_exported;
     BCheckSettingList m_checkSettings;

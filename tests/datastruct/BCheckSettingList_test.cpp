@@ -56,6 +56,41 @@ TEST_F(SettingList, LoadsTheOlderFormNewestFirstAndSkipsUnnamedElements) {
               std::tuple(eProblemSeverity_Warn, eProblemSeverity_NotSet, 0.0));
 }
 
+TEST(BCheckSettingList, ComparesSettingsByTheirNamesBytesAsUnsigned) {
+    // Older-form settings keep their names without definitions.
+    const auto setting = [](const char* name) {
+        auto made = std::make_shared<BCheckSetting>(keystr::emptyName);
+        umessage message;
+        message.add(ustring("problem"), umessage_details::type_string, ustring(name));
+        made->DeserialiseSetting(message);
+        return made;
+    };
+    const std::shared_ptr<BCheckSetting> none;
+    const struct {
+        std::shared_ptr<BCheckSetting> a, b;
+        int sign;
+    } cases[] = {
+        {setting("Hairline"), setting("Hairline"), 0},
+        {setting("FontSubset"), setting("Hairline"), -1},
+        {setting("Hairline"), setting("FontSubset"), 1},
+        {setting("Font"), setting("FontSubset"), -1}, // the shorter name first
+        {setting(""), setting("A"), -1},
+        {setting("\xC3\xA9"), setting("z"), 1}, // bytes above 0x7F compare as unsigned
+        {none, setting(""), -1},
+        {setting(""), none, 1},
+        {none, none, 0},
+    };
+    for (const auto& c : cases) {
+        const int result = BCheckSettingList::CompareByName(c.a, c.b);
+        EXPECT_EQ((result > 0) - (result < 0), c.sign)
+            << (c.a ? c.a->GetName().c_str() : "null") << " : "
+            << (c.b ? c.b->GetName().c_str() : "null");
+        if (c.a && c.b) {
+            EXPECT_EQ(BCheckSettingList::LessByName(*c.a, *c.b), c.sign < 0);
+        }
+    }
+}
+
 TEST_F(SettingList, LoadsTheCurrentFormThroughTheEffectiveProfile) {
     BCheckSettingList list;
     list.Load(readJson(R"({"qcs": {"checks": {"Hairline": {"sev": "warn"}}}})"));

@@ -213,6 +213,12 @@ TEST(BDestination, SettingACodeEmptiesItsName) {
     EXPECT_EQ(d->GetFirstCode() + d->GetSecondCode() + d->GetThirdCode(), "ABC");
 }
 
+TEST(BDestination, AnswersItsBooleanQueryFalseWhateverItHolds) {
+    BGroup group(reinterpret_cast<BJobFile*>(0x1000)); // the job is never dereferenced
+    const BDestination* inGroup = group.CreateDestination();
+    EXPECT_FALSE(BDestination().IsSpecial() || Full()->IsSpecial() || inGroup->IsSpecial());
+}
+
 TEST(AdMetadataField, FindsTheFirstRowOfACodeExactly) {
     const std::pair<const char*, int> cases[] = {{"PubC", 0},   {"Colm", 7},  {"0CkS", 32},
                                                  {"Wdth ", -1}, {"wdth", -1}, {"", -1}};

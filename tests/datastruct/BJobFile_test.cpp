@@ -175,6 +175,49 @@ TEST_F(JobFile, FullReadEmptiesStringsPathsAndListsThatTheStreamLacks) {
     EXPECT_EQ(job.style, 6);
 }
 
+TEST_F(JobFile, InMemoryFieldsStartAsANewJobHasThemAndNoReadOrWriteTouchesThem) {
+    BJobFile job;
+    EXPECT_EQ(&job.GetCurrentPageSet(), &job.GetPageSet(1));
+    for (const zeu::Rect2D* box : {&job.thirdUnstoredBox, &job.fourthUnstoredBox,
+                                   &job.fifthUnstoredBox, &job.epsPageBox, &job.epsSecondBox})
+        EXPECT_TRUE(box->isUnset());
+    EXPECT_FALSE(job.unstoredFlag);
+    EXPECT_TRUE(job.GetSecondSectionRuns().empty());
+
+    job.SetCurrentPageSet(2);
+    expectThrowsWithText<std::out_of_range>([&] { job.SetCurrentPageSet(3); },
+                                            "BJobFile::GetPageSet");
+    EXPECT_EQ(&job.GetCurrentPageSet(), &job.GetPageSet(2)) << "a refused choice changes nothing";
+
+    // Set in memory, they survive a full read and are not in what the job writes.
+    job.GetSecondSectionRuns().AddPage("B", 'N', 4);
+    job.thirdUnstoredBox = {1, 2, 3, 4};
+    job.unstoredFlag = true;
+    const std::string bytes = bytesOf(job, kJobFilePartFull);
+    BJobFile plain;
+    plain.identifier = job.identifier;
+    EXPECT_EQ(bytes, bytesOf(plain, kJobFilePartFull));
+    readInto(job, bytes, kJobFilePartFull);
+    EXPECT_EQ(job.GetSecondSectionRuns().GetPageCount(), 1);
+    EXPECT_EQ(corners(job.thirdUnstoredBox), (Box{1, 2, 3, 4}));
+    EXPECT_TRUE(job.unstoredFlag);
+    EXPECT_EQ(&job.GetCurrentPageSet(), &job.GetPageSet(2));
+
+    // The style predicate: false exactly for the styles 2, 5 and 6.
+    for (const auto& [style, ordinary] : {std::pair(0, true),
+                                          {1, true},
+                                          {2, false},
+                                          {3, true},
+                                          {4, true},
+                                          {5, false},
+                                          {6, false},
+                                          {7, true},
+                                          {-1, true}}) {
+        job.style = style;
+        EXPECT_EQ(job.IsOrdinaryStyle(), ordinary) << style;
+    }
+}
+
 TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMovesOn) {
     BJobFile job;
     BGroup* first = job.GetGroups().AddGroup();

@@ -93,6 +93,13 @@ TEST_F(ColorAnalysisTest, EachColourKindSetsItsFlagAndComponentsAddTheirs) {
         EXPECT_EQ(Flags(color), flags) << color;
 }
 
+TEST_F(ColorAnalysisTest, TheColourSpaceWalkAnswersFalseWhateverItFinds) {
+    for (std::uint32_t color : {40u, 41u, 42u, 43u, 44u, 45u, 46u, 47u, 48u, 49u, 59u}) {
+        ItemStateFlags summary;
+        EXPECT_FALSE(CollectColorSpaces(Color(color).get(), summary)) << color;
+    }
+}
+
 TEST_F(ColorAnalysisTest, MoreThan32767ComponentsAreAllRead) {
     auto& colors = m_document->colors.colors;
     for (std::uint32_t color : {48u, 57u}) {

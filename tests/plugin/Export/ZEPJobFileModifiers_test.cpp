@@ -208,4 +208,57 @@ TEST_F(ExportRunTest, ThePaperAndSpotModifiersChangeTheColoursUntilTheyGo) {
     EXPECT_TRUE(Log(host::Channel::Sequences).empty());
 }
 
+// The fifteen attributes of an ink, in the order of its getters, as text.
+std::vector<std::string> Attributes(const host::Ink& ink) {
+    return {ink.name,
+            std::to_string(ink.process),
+            std::to_string(ink.color.Get()),
+            std::to_string(ink.type),
+            std::to_string(ink.neutralDensity),
+            std::to_string(ink.customDensity),
+            std::to_string(ink.trapSequence),
+            std::to_string(ink.screenFrequency),
+            std::to_string(ink.screenAngle),
+            std::to_string(ink.dotShape),
+            std::to_string(ink.printed),
+            std::to_string(ink.inkOrder),
+            std::to_string(ink.locked),
+            std::to_string(ink.convertToProcess),
+            std::to_string(ink.alias.Get())};
+}
+
+// Spot ink 51 has every attribute off its start value (aliased to ink 50, not converted): the
+// spot modifier hands the first thirteen on as they are, then converted and aliased to none.
+TEST_F(ExportRunTest, TheSpotModifierCopiesEveryInkAttributeAndItsAbortPutsThemBack) {
+    Open(kColorsLayout);
+    m_job.GetAbsoluteRuns().Clear();
+    m_job.GetAbsoluteRuns().AddRun(1, 1);
+    ZEPExportHelper owner;
+    owner.Prepare(nullptr, &m_job);
+    ZEPExportJobFileHelper helper(owner);
+    host::Ink& ink = m_document->colors.inkData.at(UID(51));
+    ink = {.name = "Spot A",
+           .color = UID(41),
+           .type = 2,
+           .neutralDensity = 1.25,
+           .customDensity = true,
+           .trapSequence = 3,
+           .screenFrequency = 150,
+           .screenAngle = 45,
+           .dotShape = 4,
+           .printed = false,
+           .inkOrder = 7,
+           .locked = true,
+           .alias = UID(50)};
+    const host::Ink before = ink;
+    {
+        ZEPExportSpotToProcessHelper spots(helper);
+        EXPECT_EQ(
+            Attributes(m_document->colors.inkData.at(UID(51))),
+            (std::vector<std::string>{"Spot A", "0", "41", "2", "1.250000", "1", "3", "150.000000",
+                                      "45.000000", "4", "0", "7", "1", "1", "0"}));
+    }
+    EXPECT_EQ(m_document->colors.inkData.at(UID(51)), before);
+}
+
 } // namespace

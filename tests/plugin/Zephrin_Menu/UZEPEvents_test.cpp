@@ -82,6 +82,22 @@ TEST_F(Events, EachActionSendsItsMessageAsExactBytes) {
     }
 }
 
+// The plug-in's string table gives "Zephrin " for its name key and "Tarnwell" for its author key.
+TEST_F(Events, AboutPayloadHoldsNameAndAuthorAndNoMessageCarriesIt) {
+    using namespace std::string_literals;
+    EXPECT_EQ(UZEPEvents::AboutPayload(),
+              "\0\x02"s + "\0\0\0\x0F"s + "Zephrin 5.9.9.1" + "\0\0\0\x08"s + "Tarnwell");
+    const std::string payload = UZEPEvents::AboutPayload();
+    for (const auto& [kind, what] : {std::pair(UZEPEvents::EventKind::About, "about"),
+                                     {UZEPEvents::EventKind::JobList, "joblist"}}) {
+        const auto companion = Listen();
+        EXPECT_TRUE(UZEPEvents::SendEventMessage(payload.data(), payload.size(), kind, false));
+        EXPECT_EQ(companion->Messages().back(),
+                  std::string("{\"hwnd\":\"0\",\"sender\":\"InDesignCS\",\"what\":\"") + what +
+                      "\"}");
+    }
+}
+
 TEST_F(Events, AboutLeavesADebugRecord) {
     SendAction(*this, 0x52E03);
     EXPECT_EQ(m_log.text(), "[2026-03-01T14:05:09][DEBUG][5120][UZEPEvents:"
