@@ -30,6 +30,12 @@ FileOperationHook& fileOperationHook() {
 
 std::uint64_t fileOperationCount = 0;
 
+// Tells the hook of an operation it may hold but not fail.
+void tell(FileOperation operation) {
+    if (const FileOperationHook& hook = fileOperationHook())
+        static_cast<void>(hook(++fileOperationCount, operation));
+}
+
 // Whether a counted operation may go ahead; the hook's refusal fails it with EIO.
 bool mayRun(FileOperation operation) {
     const FileOperationHook& hook = fileOperationHook();
@@ -508,6 +514,15 @@ bool linkFile(const std::u16string& existing, const std::u16string& link) {
     auto from = posix(existing);
     auto to = posix(link);
     return from && to && ::link(from->c_str(), to->c_str()) == 0;
+}
+
+bool restoreFile(const std::u16string& kept, const std::u16string& target) {
+    auto from = posix(kept);
+    auto to = posix(target);
+    if (!from || !to)
+        return false;
+    tell(FileOperation::Restore);
+    return ::rename(from->c_str(), to->c_str()) == 0;
 }
 
 std::u16string temporarySibling(const std::u16string& path) {

@@ -102,6 +102,12 @@ struct FileTimes {
 // False on failure.
 [[nodiscard]] bool linkFile(const std::u16string& existing, const std::u16string& link);
 
+// Puts the file `kept` back under the name `target` in one step, as replaceFile does: at every
+// moment `target` names either the file that stood there or the kept one, and `kept` is gone
+// afterwards. It undoes a failed change: the file-operation hook is told of it
+// (FileOperation::Restore) but cannot fail it. False on failure.
+[[nodiscard]] bool restoreFile(const std::u16string& kept, const std::u16string& target);
+
 // A name beside `path` (in its folder) for a temporary file of the system's own: "~zep", 16
 // random hexadecimal digits and ".tmp". Nothing of that name exists at the time of the call.
 std::u16string temporarySibling(const std::u16string& path);
@@ -185,13 +191,15 @@ private:
 
 // The file operations that change what the file system holds, as the fault hook counts them:
 // opening a file for writing, writing out the buffer (full, or before a move of the position),
-// flushing it, closing a written file, renaming (replaceFile, moveFile), making a folder.
-enum class FileOperation { Open, Write, Flush, Close, Rename, MakeDirectory };
+// flushing it, closing a written file, renaming (replaceFile, moveFile), making a folder, and
+// putting a kept file back (restoreFile).
+enum class FileOperation { Open, Write, Flush, Close, Rename, MakeDirectory, Restore };
 
 // Test seam: from now on each of those operations first calls `hook` with its number, counted
-// from 1, and its kind; false fails the operation (errno EIO). An empty hook, the default, lets
-// everything through. Deleting and linking are not counted: they undo a failed change, and a
-// disk that refuses new data still allows them. Not for use from two threads at once.
+// from 1, and its kind; false fails the operation (errno EIO), except Restore, which the hook may
+// hold or end the process at but not fail. An empty hook, the default, lets everything through.
+// Deleting and linking are not counted, and Restore is not failed: they undo a failed change,
+// and a disk that refuses new data still allows them. Not for use from two threads at once.
 using FileOperationHook = std::function<bool(std::uint64_t number, FileOperation operation)>;
 void setFileOperationHook(FileOperationHook hook);
 

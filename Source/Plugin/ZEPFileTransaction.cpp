@@ -19,12 +19,15 @@ void Delete(const UFileSpecCore& file) {
         ZEU_LOG(Error, kLogFile, __LINE__, "ZEPFileTransaction") << "cannot delete " << file.path();
 }
 
-// What stood under the entry's name goes back there, unless it still does.
+// What stood under the entry's name goes back there in one step, the kept link renamed over
+// the name, so that the name holds the new file or the old one at every moment; when it still
+// holds the old one, only the kept link goes.
 void PutBack(const UFileSpecCore& file, const UFileSpecCore& kept) {
-    if (platform::isSameFile(kept.wide_path(), file.wide_path()))
+    if (platform::isSameFile(kept.wide_path(), file.wide_path())) {
+        Delete(kept);
         return;
-    Delete(file);
-    if (!platform::linkFile(kept.wide_path(), file.wide_path()))
+    }
+    if (!platform::restoreFile(kept.wide_path(), file.wide_path()))
         ZEU_LOG(Error, kLogFile, __LINE__, "ZEPFileTransaction")
             << "cannot put back " << file.path() << " from " << kept.path();
 }
@@ -85,7 +88,6 @@ void ZEPFileTransaction::Rollback() {
             Delete(entry->staged);
         if (entry->kept.is_valid()) {
             PutBack(entry->file, entry->kept);
-            Delete(entry->kept);
         } else {
             // Nothing stood there, so what stands there now is this change's.
             Delete(entry->file);

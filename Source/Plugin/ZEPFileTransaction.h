@@ -5,9 +5,10 @@
 // A file the plug-in writes itself is staged: written under a temporary name beside its final
 // one and renamed into place. A file the host writes under its final name (an export command's
 // output) is expected: what stands there is kept under a temporary name, a second link to the
-// same bytes, and put back on failure with nothing but deleting and linking, which a disk that
-// refuses new data still allows. A process killed at any moment leaves under each final name the
-// old file or the new one, never part of one; temporaries ("~zep*.tmp") may remain.
+// same bytes, and put back on failure by renaming the kept link over the name in one step, which
+// a disk that refuses new data still allows. A process killed at any moment, rolling back
+// included, leaves under each final name the old file or the new one, never part of one, nor
+// none where there was one; temporaries ("~zep*.tmp") may remain.
 #pragma once
 
 #include "utils/FilePath.h"
