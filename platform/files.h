@@ -112,6 +112,42 @@ struct FileTimes {
 // random hexadecimal digits and ".tmp". Nothing of that name exists at the time of the call.
 std::u16string temporarySibling(const std::u16string& path);
 
+// True when `name` (a leaf name) is one temporarySibling makes: "~zep", 16 upper-case
+// hexadecimal digits and ".tmp", nothing more or less.
+bool isTemporaryName(std::u16string_view name);
+
+// A lock on a folder that tells whether a change of the system's files in it is running: a
+// change holds it shared from before it makes its first temporary there (temporarySibling)
+// until it has none left; removeLeftTemporaries takes it exclusively. The lock goes with the
+// process, however the process ends, so a killed change holds none. Locks of one process on
+// one folder taken through two FolderLock objects count as two holders.
+class FolderLock {
+public:
+    FolderLock() = default;
+    ~FolderLock() { unlock(); }
+    FolderLock(FolderLock&& other) noexcept;
+    FolderLock& operator=(FolderLock&& other) noexcept;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Locks the folder shared, waiting while a removal of left temporaries holds it; false (and
+    // nothing held) when the folder cannot be opened or its file system has no locks. A lock
+    // held before is released first.
+    [[nodiscard]] bool lockShared(const std::u16string& folder);
+    void unlock();
+    [[nodiscard]] bool locked() const { return m_descriptor >= 0; }
+
+private:
+    int m_descriptor = -1;
+};
+
+// Removes from the folder the temporaries of the system's own naming (isTemporaryName; files and
+// links, never a folder) that changes no longer running left there: only when no running
+// change holds the folder (FolderLock), taken exclusively for the time of the removal without
+// waiting; a folder a change holds, or that cannot be locked, is left as it is. Deleting is no
+// counted operation. The number of files removed.
+std::size_t removeLeftTemporaries(const std::u16string& folder);
+
 // True when both paths name one and the same entry (links not followed).
 bool isSameFile(const std::u16string& first, const std::u16string& second);
 

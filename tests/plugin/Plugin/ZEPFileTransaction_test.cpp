@@ -1,6 +1,7 @@
 // Tests of the export's change of the file system across processes: a change killed while it
 // rolls back, at each of its file operations, leaves under every name the old file or the new
-// one.
+// one; a commit removes the temporaries that changes no longer running left in its folders, and
+// neither those of a change still running nor any file of the user's.
 #include "Plugin/ZEPFileTransaction.h"
 
 #include "platform/files.h"
@@ -160,6 +161,76 @@ TEST_F(FileTransaction, ARollbackKilledAtAnyOfItsFileOperationsLeavesTheOldOrThe
         ++kills;
     }
     EXPECT_EQ(kills, 2u) << "the rollback puts two files back, each in one operation";
+}
+
+// A dead change's temporaries go with the next commit into the folder; while another change runs
+// there, nothing of the folder is removed; once it is dead, its temporaries go too. Files of the
+// user's stay, also when named nearly like a temporary.
+TEST_F(FileTransaction, ACommitRemovesTheTemporariesOfChangesNoLongerRunningAndNothingElse) {
+    const std::map<std::string, std::string> user{{"ad.pdf", "old ad.pdf"},
+                                                  {"items.bin", "old items.bin"},
+                                                  {"~zep0123456789ABCDEF.tmp.bak", "user"},
+                                                  {"~zep0123456789abcdef.tmp", "user"},
+                                                  {"~zep0123456789ABCDE.tmp", "user"},
+                                                  {"~zep0123456789ABCDEF0.tmp", "user"},
+                                                  {"x~zep0123456789ABCDEF.tmp", "user"},
+                                                  {"~ZEP0123456789ABCDEF.tmp", "user"},
+                                                  {"~zep0123456789ABCDEG.tmp", "user"},
+                                                  {"~zep0123456789ABCDEF.TMP", "user"}};
+    for (const auto& [name, content] : user)
+        m_temp.write(name, content);
+    std::filesystem::create_directory(m_temp.at("~zepFFFFFFFFFFFFFFFF.tmp"));
+    const auto commit = [this](const std::string& content) {
+        ZEPFileTransaction files;
+        WriteStaged(files, File("items.bin"), content);
+        files.Commit();
+    };
+    // Each change keeps the earlier "ad.pdf" and stages a file of its own.
+    const auto change = [this](const std::string& file) {
+        return [this, file] {
+            ZEPFileTransaction files;
+            files.Expect(File("ad.pdf"));
+            WriteStaged(files, File(file), "unfinished");
+            std::raise(SIGKILL);
+        };
+    };
+
+    Child dead(change("dead.bin"));
+    ASSERT_TRUE(KilledBySigkill(dead.Wait()));
+    const std::set<std::string> deadTemporaries = Temporaries(m_temp);
+    ASSERT_EQ(deadTemporaries.size(), 2u);
+    commit("first");
+    EXPECT_EQ(Temporaries(m_temp), std::set<std::string>{});
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    Child running([&] {
+        ZEPFileTransaction files;
+        files.Expect(File("ad.pdf"));
+        WriteStaged(files, File("running.bin"), "unfinished");
+        char byte = 1;
+        static_cast<void>(::write(ready[1], &byte, 1));
+        ::pause(); // until killed
+    });
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    const std::set<std::string> runningTemporaries = Temporaries(m_temp);
+    ASSERT_EQ(runningTemporaries.size(), 2u);
+    commit("second");
+    EXPECT_EQ(Temporaries(m_temp), runningTemporaries);
+    running.Kill();
+    ASSERT_TRUE(KilledBySigkill(running.Wait()));
+    commit("third");
+    EXPECT_EQ(Temporaries(m_temp), std::set<std::string>{});
+
+    auto left = FolderContents(m_temp.root());
+    EXPECT_EQ(left["items.bin"], "third");
+    left["items.bin"] = "old items.bin";
+    auto expected = user;
+    expected["~zepFFFFFFFFFFFFFFFF.tmp/"];
+    EXPECT_EQ(left, expected);
 }
 
 } // namespace
