@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -29,6 +30,12 @@ FileOperationHook& fileOperationHook() {
 }
 
 std::uint64_t fileOperationCount = 0;
+
+// Tells the hook of an operation it may hold but not fail.
+void tell(FileOperation operation) {
+    if (const FileOperationHook& hook = fileOperationHook())
+        static_cast<void>(hook(++fileOperationCount, operation));
+}
 
 // Whether a counted operation may go ahead; the hook's refusal fails it with EIO.
 bool mayRun(FileOperation operation) {
@@ -355,6 +362,51 @@ std::string placeOf(std::string path) {
     return realPath(folder).value_or(folder) + "/" + leaf;
 }
 
+// flock, retried when a signal interrupts it.
+bool lockDescriptor(int descriptor, int operation) {
+    int result;
+    do
+        result = ::flock(descriptor, operation);
+    while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+// A descriptor of the folder itself (a link to a folder leads to it), or -1.
+int openFolder(const std::u16string& folder) {
+    auto name = posix(folder);
+    return name ? ::open(name->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+}
+
+bool isUpperHexDigit(char16_t unit) {
+    return (unit >= u'0' && unit <= u'9') || (unit >= u'A' && unit <= u'F');
+}
+
+// Removes the temporaries in the folder open as `descriptor` (entries that are no folders).
+std::size_t removeTemporariesIn(int descriptor) {
+    const int listed = ::dup(descriptor);
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        return 0;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const auto name = utf8ToUtf16(entry->d_name);
+        if (name && isTemporaryName(*name))
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    std::size_t removed = 0;
+    for (const std::string& name : names) {
+        struct stat info;
+        if (::fstatat(descriptor, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            !S_ISDIR(info.st_mode) && ::unlinkat(descriptor, name.c_str(), 0) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
 template <class Stream>
 void openOn(Stream& stream, const std::u16string& path, std::ios_base::openmode mode) {
     auto name = toPosixPath(path);
@@ -510,6 +562,15 @@ bool linkFile(const std::u16string& existing, const std::u16string& link) {
     return from && to && ::link(from->c_str(), to->c_str()) == 0;
 }
 
+bool restoreFile(const std::u16string& kept, const std::u16string& target) {
+    auto from = posix(kept);
+    auto to = posix(target);
+    if (!from || !to)
+        return false;
+    tell(FileOperation::Restore);
+    return ::rename(from->c_str(), to->c_str()) == 0;
+}
+
 std::u16string temporarySibling(const std::u16string& path) {
     static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     const std::size_t slash = path.find_last_of(u"/\\");
@@ -525,6 +586,55 @@ std::u16string temporarySibling(const std::u16string& path) {
         name += u".tmp";
     } while (fileAttributes(name));
     return name;
+}
+
+bool isTemporaryName(std::u16string_view name) {
+    constexpr std::u16string_view kHead = u"~zep";
+    constexpr std::u16string_view kTail = u".tmp";
+    constexpr std::size_t kDigits = 16;
+    return name.size() == kHead.size() + kDigits + kTail.size() && name.starts_with(kHead) &&
+           name.ends_with(kTail) &&
+           std::all_of(name.begin() + kHead.size(), name.end() - kTail.size(), isUpperHexDigit);
+}
+
+FolderLock::FolderLock(FolderLock&& other) noexcept
+    : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+    if (this != &other) {
+        unlock();
+        m_descriptor = std::exchange(other.m_descriptor, -1);
+    }
+    return *this;
+}
+
+bool FolderLock::lockShared(const std::u16string& folder) {
+    unlock();
+    const int descriptor = openFolder(folder);
+    if (descriptor < 0)
+        return false;
+    if (!lockDescriptor(descriptor, LOCK_SH)) {
+        ::close(descriptor);
+        return false;
+    }
+    m_descriptor = descriptor;
+    return true;
+}
+
+void FolderLock::unlock() {
+    // Closing the only descriptor of the open folder releases its lock.
+    if (m_descriptor >= 0)
+        ::close(std::exchange(m_descriptor, -1));
+}
+
+std::size_t removeLeftTemporaries(const std::u16string& folder) {
+    const int descriptor = openFolder(folder);
+    if (descriptor < 0)
+        return 0;
+    const std::size_t removed =
+        lockDescriptor(descriptor, LOCK_EX | LOCK_NB) ? removeTemporariesIn(descriptor) : 0;
+    ::close(descriptor);
+    return removed;
 }
 
 bool isSamePlace(const std::u16string& first, const std::u16string& second) {

@@ -102,9 +102,51 @@ struct FileTimes {
 // False on failure.
 [[nodiscard]] bool linkFile(const std::u16string& existing, const std::u16string& link);
 
+// Puts the file `kept` back under the name `target` in one step, as replaceFile does: at every
+// moment `target` names either the file that stood there or the kept one, and `kept` is gone
+// afterwards. It undoes a failed change: the file-operation hook is told of it
+// (FileOperation::Restore) but cannot fail it. False on failure.
+[[nodiscard]] bool restoreFile(const std::u16string& kept, const std::u16string& target);
+
 // A name beside `path` (in its folder) for a temporary file of the system's own: "~zep", 16
 // random hexadecimal digits and ".tmp". Nothing of that name exists at the time of the call.
 std::u16string temporarySibling(const std::u16string& path);
+
+// True when `name` (a leaf name) is one temporarySibling makes: "~zep", 16 upper-case
+// hexadecimal digits and ".tmp", nothing more or less.
+bool isTemporaryName(std::u16string_view name);
+
+// A lock on a folder that tells whether a change of the system's files in it is running: a
+// change holds it shared from before it makes its first temporary there (temporarySibling)
+// until it has none left; removeLeftTemporaries takes it exclusively. The lock goes with the
+// process, however the process ends, so a killed change holds none. Locks of one process on
+// one folder taken through two FolderLock objects count as two holders.
+class FolderLock {
+public:
+    FolderLock() = default;
+    ~FolderLock() { unlock(); }
+    FolderLock(FolderLock&& other) noexcept;
+    FolderLock& operator=(FolderLock&& other) noexcept;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Locks the folder shared, waiting while a removal of left temporaries holds it; false (and
+    // nothing held) when the folder cannot be opened or its file system has no locks. A lock
+    // held before is released first.
+    [[nodiscard]] bool lockShared(const std::u16string& folder);
+    void unlock();
+    [[nodiscard]] bool locked() const { return m_descriptor >= 0; }
+
+private:
+    int m_descriptor = -1;
+};
+
+// Removes from the folder the temporaries of the system's own naming (isTemporaryName; files and
+// links, never a folder) that changes no longer running left there: only when no running
+// change holds the folder (FolderLock), taken exclusively for the time of the removal without
+// waiting; a folder a change holds, or that cannot be locked, is left as it is. Deleting is no
+// counted operation. The number of files removed.
+std::size_t removeLeftTemporaries(const std::u16string& folder);
 
 // True when both paths name one and the same entry (links not followed).
 bool isSameFile(const std::u16string& first, const std::u16string& second);
@@ -185,13 +227,15 @@ private:
 
 // The file operations that change what the file system holds, as the fault hook counts them:
 // opening a file for writing, writing out the buffer (full, or before a move of the position),
-// flushing it, closing a written file, renaming (replaceFile, moveFile), making a folder.
-enum class FileOperation { Open, Write, Flush, Close, Rename, MakeDirectory };
+// flushing it, closing a written file, renaming (replaceFile, moveFile), making a folder, and
+// putting a kept file back (restoreFile).
+enum class FileOperation { Open, Write, Flush, Close, Rename, MakeDirectory, Restore };
 
 // Test seam: from now on each of those operations first calls `hook` with its number, counted
-// from 1, and its kind; false fails the operation (errno EIO). An empty hook, the default, lets
-// everything through. Deleting and linking are not counted: they undo a failed change, and a
-// disk that refuses new data still allows them. Not for use from two threads at once.
+// from 1, and its kind; false fails the operation (errno EIO), except Restore, which the hook may
+// hold or end the process at but not fail. An empty hook, the default, lets everything through.
+// Deleting and linking are not counted, and Restore is not failed: they undo a failed change,
+// and a disk that refuses new data still allows them. Not for use from two threads at once.
 using FileOperationHook = std::function<bool(std::uint64_t number, FileOperation operation)>;
 void setFileOperationHook(FileOperationHook hook);
 

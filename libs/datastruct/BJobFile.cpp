@@ -110,10 +110,23 @@ ustring PathText(const UFileSpecCore& path) {
 }
 
 // A text is set as the path without a base; an empty text (or an absent key) and a text that is
-// no path leave the path empty.
+// no path leave the path empty. A text ends at its first NUL, unless something other than NULs
+// follows it: cut there it would name another file than the one stored ("J:/a" for
+// "J:/a<NUL>b.pdf"), so it is kept whole and unchecked instead. Holding a NUL it names no file at
+// all: every file operation refuses it, and the export names it in its refusal.
 void ReadPath(UKeyInStream& in, std::uint16_t key, UFileSpecCore& path) {
     ustring text;
-    in.select_key(key).read_string(text);
+    in.select_key(key).read_whole_string(text);
+    const std::size_t nul = text.findChar('\0');
+    if (nul != ustring::npos) {
+        const bool goesOn = std::any_of(text.begin() + static_cast<std::ptrdiff_t>(nul), text.end(),
+                                        [](char c) { return c != '\0'; });
+        if (goesOn) {
+            static_cast<void>(path.assign(text));
+            return;
+        }
+        text.resize(nul);
+    }
     if (text.empty() || !path.set(text, nullptr))
         path.clear();
 }

@@ -77,7 +77,9 @@ public:
     // default-settings message from the root element 'Dp' and reads the job (ReadBody). The
     // keyed stream's failures pass to the caller as std::runtime_error ("UKeyInStream: ..."),
     // among them a present 'Dp' or 'SR' that does not unflatten; the job, the default settings
-    // and the PDF-forbidding flag are then as they were before the call.
+    // and the PDF-forbidding flag are then as they were before the call. A stored path whose
+    // text goes on past a NUL is kept whole, NUL included, so that it names no file (cut at
+    // the NUL it would name another one).
     void Read(std::istream& in, std::int32_t mask);
     // Writes with the mask 52, then selects the first group that still has an unexported
     // destination, if any, and recomputes the boxes.

@@ -649,6 +649,14 @@ void UKeyInStream::read_raw(std::string& bytes) {
 }
 
 UKeyInStream& UKeyInStream::read_string(ustring& value) {
+    return readString(value, false);
+}
+
+UKeyInStream& UKeyInStream::read_whole_string(ustring& value) {
+    return readString(value, true);
+}
+
+UKeyInStream& UKeyInStream::readString(ustring& value, bool whole) {
     bool found = false;
     const std::uint32_t length = field_length(found);
     if (m_version == 0 || !found || length == 0) {
@@ -657,21 +665,23 @@ UKeyInStream& UKeyInStream::read_string(ustring& value) {
     }
     if (length > ustring::kMaxLength)
         corrupt();
-    // A string that fits the window is taken up to its first NUL straight from there; a
-    // longer one is read into a copy first. Either way a failing read leaves `value` alone.
+    // A string that fits the window is taken (up to its first NUL unless whole) straight from
+    // there; a longer one is read into a copy first. Either way a failing read leaves `value`
+    // alone.
     const Level& level = top();
     const std::uint32_t offset = level.keyed ? 0 : level.consumed;
     if (length <= kWindowSize && offset == 0) {
         const auto* bytes = reinterpret_cast<const char*>(
             length <= 8 ? level.selected->inlineBytes : view(level.selected->position, length));
-        value.assign(bytes, lengthBeforeNul(bytes, length));
+        value.assign(bytes, whole ? length : lengthBeforeNul(bytes, length));
         if (!level.keyed)
             top().consumed += length;
         return *this;
     }
     ustring bytes(length, '\0');
     read_bytes(bytes.data(), length);
-    bytes.resize(std::strlen(bytes.c_str()));
+    if (!whole)
+        bytes.resize(std::strlen(bytes.c_str()));
     value.swap(bytes);
     return *this;
 }

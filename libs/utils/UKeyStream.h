@@ -240,6 +240,9 @@ public:
     UKeyInStream& read_double(double& value) { return readNumber(value); }
     // The bytes up to the first NUL; empty when absent or when the stream has no version.
     UKeyInStream& read_string(ustring& value);
+    // The same with every byte of the field, NULs and what follows them included: for a reader
+    // that must tell a text cut short at a NUL from one that ends there.
+    UKeyInStream& read_whole_string(ustring& value);
     // Cleared, then unflattened from a present, non-empty field.
     UKeyInStream& read_message(umessage& message);
     // The payload bytes; empty when absent.
@@ -322,6 +325,8 @@ private:
     std::uint32_t takeArrayField(bool& found);
     // select_key on a level whose item is not indexed yet, or on an array level.
     UKeyInStream& selectFirst(std::uint16_t key);
+    // read_string (whole: false) and read_whole_string (true).
+    UKeyInStream& readString(ustring& value, bool whole);
 
     // Reads a field of T's width (a bool's is one byte) into `value`: the big-endian bits cast
     // to T, a double's bit pattern taken as it is; absent leaves value alone. Inside a record

@@ -357,4 +357,32 @@ TEST_F(KilledExport, LeavesTheEarlierOrTheNewFilesWholeUnderTheirNames) {
     EXPECT_GT(at, 10u) << "an export makes more file operations than that";
 }
 
+// What an export killed on the way left, its kept earlier files among it, goes with the next
+// export into the folder; the files under their own names stay.
+TEST_F(KilledExport, TheNextExportRemovesTheTemporariesAKilledOneLeft) {
+    const auto companion = Listen();
+    fs::create_directory(m_folder.at("job"));
+    ASSERT_FALSE(Export()) << m_folder.read("out");
+    const auto exported = ExportedFiles(m_folder.at("job"));
+    static const std::regex temporary("~zep[0-9A-F]{16}\\.tmp");
+    const auto temporaries = [this] {
+        std::size_t count = 0;
+        for (const auto& [name, content] : FolderContents(m_folder.at("job")))
+            count += std::regex_match(name, temporary) ? 1 : 0;
+        return count;
+    };
+    // The first file operation after which a kill leaves more than one temporary.
+    for (std::uint64_t at = 1; temporaries() < 2; ++at) {
+        ::setenv("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at).c_str(), 1);
+        const bool killed = Export();
+        ::unsetenv("ZEPHOST_KILL_AT_FILE_OPERATION");
+        ASSERT_TRUE(killed) << "no kill left two temporaries";
+    }
+    ASSERT_FALSE(Export()) << m_folder.read("out");
+    EXPECT_EQ(temporaries(), 0u);
+    const auto left = ExportedFiles(m_folder.at("job"));
+    for (const auto& [name, content] : exported)
+        EXPECT_TRUE(left.contains(name)) << name;
+}
+
 } // namespace

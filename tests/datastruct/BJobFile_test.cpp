@@ -218,6 +218,31 @@ TEST_F(JobFile, InMemoryFieldsStartAsANewJobHasThemAndNoReadOrWriteTouchesThem) 
     }
 }
 
+// A stored path ends at its first NUL, as every string does, unless more than NULs follow: cut
+// there it would name another file than the one stored, so it is kept whole, naming none. The
+// job's other strings still end at their first NUL.
+TEST_F(JobFile, APathThatGoesOnPastANulIsKeptWhole) {
+    const std::pair<ustring, ustring> cases[] = {
+        {ustring("Z:/a\0b.pdf", 10), ustring("Z:/a\0b.pdf", 10)},
+        {ustring("\0Z:/a.pdf", 9), ustring("\0Z:/a.pdf", 9)},
+        {ustring("Z:/a.pdf\0\0", 10), "Z:/a.pdf"},
+        {ustring("\0\0\0", 3), ""},
+        {"Z:/a.pdf", "Z:/a.pdf"},
+    };
+    for (UFileSpecCore BJobFields::*path : {&BJobFields::jobFolder, &BJobFields::outputFile,
+                                            &BJobFields::pathPD, &BJobFields::pageItemFile}) {
+        for (const auto& [stored, read] : cases) {
+            BJobFile source;
+            static_cast<void>((source.*path).assign(stored));
+            source.jobName = ustring("Ad\0x", 4);
+            BJobFile job;
+            readInto(job, bytesOf(source, kJobFilePartFull), kJobFilePartFull);
+            EXPECT_EQ((job.*path).path(), read) << (source.*path).path().size();
+            EXPECT_EQ(job.jobName, "Ad");
+        }
+    }
+}
+
 TEST_F(JobFile, WriteExportedSendsTheSelectedGroupsUnexportedDestinationsAndMovesOn) {
     BJobFile job;
     BGroup* first = job.GetGroups().AddGroup();

@@ -185,6 +185,36 @@ TEST(UKeyInStream, ReadsTypedValuesZeroExtendedAndLeavesAbsentOnesAlone) {
     EXPECT_EQ(text, "");
 }
 
+// The whole field, NULs and what follows them included, for short, long, array and absent
+// fields; a stream without version reads every string as empty, whole or not.
+TEST(UKeyInStream, ReadsAStringWholeOnRequest) {
+    const ustring shortText("ab\0cd", 5);
+    const ustring longText = ustring(10, 'x') + ustring("\0", 1) + ustring(300, 'y');
+    KeyStreamReader reader(writeKeyStream([&](UKeyOutStream& w) {
+        w.select_key(1).write_string(shortText).select_key(2).write_string(longText);
+        w.begin_array(3).write_string(shortText).write_string(longText).end();
+    }));
+    UKeyInStream& in = reader.in;
+    ustring cut, whole, absent = "old";
+    for (const auto& [key, text] : {std::pair(1, shortText), std::pair(2, longText)}) {
+        in.select_key(static_cast<std::uint16_t>(key)).read_string(cut).read_whole_string(whole);
+        EXPECT_EQ(cut, text.substr(0, text.findChar('\0'))) << key;
+        EXPECT_EQ(whole, text) << key;
+    }
+    in.select_key(9).read_whole_string(absent);
+    EXPECT_EQ(absent, "");
+    in.enter_array(3);
+    for (const ustring& text : {shortText, longText}) {
+        ASSERT_TRUE(in.next_item());
+        in.read_whole_string(whole);
+        EXPECT_EQ(whole, text);
+    }
+    in.leave();
+    KeyStreamReader old(keyStreamAround(rawBytes({0, 1, 3, 5, 'a', 0, 'b'}), false));
+    old.in.select_key(1).read_whole_string(whole);
+    EXPECT_EQ(whole, "");
+}
+
 TEST(UKeyInStream, ChecksTheStreamHeadAndProbesForTheIdentifier) {
     const std::pair<Bytes, const char*> heads[] = {
         {rawBytes({0x4B, 0x54, 0, 6}), "UKeyInStream: meta key mismatch"},

@@ -17,12 +17,14 @@
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
 #include "support/ExportRunFixture.h"
+#include "support/FolderContents.h"
 #include "support/JobDescription.h"
 #include "support/JobSamples.h"
 #include "support/LogCapture.h"
 #include "support/PluginFixture.h"
 #include "support/SampleLayoutFixture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -156,20 +158,29 @@ protected:
 
     void Call(const std::string& pageItemFile = "items.bin",
               const std::string& sections = R"([{"first": 1, "count": 2}])") {
+        CallWithBytes(JobBytes(m_temp.systemPath(), m_temp.systemPath("ad"),
+                               m_temp.systemPath(pageItemFile), sections));
+    }
+    // The job file of the export with these paths.
+    static std::string JobBytes(const std::string& jobFolder, const std::string& outputFile,
+                                const std::string& pageItemFile,
+                                const std::string& sections = R"([{"first": 1, "count": 2}])") {
         const std::string destination =
             R"({"width": 300, "height": 400, "bleed": [3, 3, 3, 3], "id": ")";
-        const std::string job =
-            R"({"job": {"jobName": "Ad", "pageCount": 2, "jobFolder": ")" + m_temp.systemPath() +
-            R"(", "outputFile": ")" + m_temp.systemPath("ad") + R"(", "pageItemFile": ")" +
-            m_temp.systemPath(pageItemFile) + R"(", "sections": )" + sections + R"(},
+        const std::string job = R"({"job": {"jobName": "Ad", "pageCount": 2, "jobFolder": ")" +
+                                jobFolder + R"(", "outputFile": ")" + outputFile +
+                                R"(", "pageItemFile": ")" + pageItemFile + R"(", "sections": )" +
+                                sections + R"(},
             "groups": [{"selected": true, "destinations": [)" +
-            destination + R"(1"}, )" + destination + R"(2"}]},
+                                destination + R"(1"}, )" + destination + R"(2"}]},
                        {"destinations": [)" +
-            destination + R"(3"}]}], "forbidPDF": false})";
-        host::CallScriptMethod(
-            kExportJobMethod,
-            {{kJobParameter, ScriptData(PMString(EncodeJobText(describedJobBytes(job))))},
-             {kFitParameter, ScriptData(true)}});
+                                destination + R"(3"}]}], "forbidPDF": false})";
+        return describedJobBytes(job);
+    }
+    static void CallWithBytes(const std::string& bytes) {
+        host::CallScriptMethod(kExportJobMethod,
+                               {{kJobParameter, ScriptData(PMString(EncodeJobText(bytes)))},
+                                {kFitParameter, ScriptData(true)}});
     }
     // The stored job's exported destinations and the first destination of its selected group.
     std::string Stored() const {
@@ -267,6 +278,50 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
             EXPECT_EQ(companion->Messages().size(), 0u) << c.name;
         }
         EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), kSuccess) << c.name;
+    }
+}
+
+// A path of the job whose text goes on past a NUL names no file: it is refused before anything
+// is written, as every name a Windows system could not have is: one alert, no event. Cut at the
+// NUL, each would name a file of the user's: "a.pdf" (the PDF of the output "a"), "notes.txt",
+// and the folder above the job's.
+TEST_F(ExportJob, APathGoingOnPastANulIsRefusedBeforeAnythingIsWritten) {
+    static_cast<void>(GetOrCreateFlattenerStyle());
+    m_temp.write("a.pdf", "the user's PDF");
+    m_temp.write("notes.txt", "the user's notes");
+    const std::string job = m_temp.systemPath();
+    const struct {
+        const char* name;
+        std::string folder, output, items; // '|' stands for the NUL
+    } cases[] = {
+        {"output file", job, job + "/a|b", job + "/items.bin"},
+        {"page-item file", job, job + "/ad", job + "/notes.txt|.items"},
+        {"job folder", job + "/..|/job", job + "/ad", job + "/items.bin"},
+    };
+    for (const auto& c : cases) {
+        host::Recorder::Instance().Reset();
+        Open(kExportLayout);
+        m_afterStore.reset();
+        const auto companion = Listen();
+        const auto before = FolderContents(m_temp.root());
+        std::string bytes = JobBytes(c.folder, c.output, c.items);
+        ASSERT_EQ(std::count(bytes.begin(), bytes.end(), '|'), 1) << c.name;
+        std::replace(bytes.begin(), bytes.end(), '|', '\0');
+        CallWithBytes(bytes);
+        std::string refused;
+        for (const std::string& path : {c.folder, c.output, c.items})
+            if (path.find('|') != std::string::npos)
+                refused = path;
+        std::replace(refused.begin(), refused.end(), '|', '\0');
+        EXPECT_EQ(Log(host::Channel::Alerts),
+                  std::vector<std::string>{"The file cannot be written: " +
+                                           *platform::pathRefusal(std::string_view(refused)) + "."})
+            << c.name;
+        EXPECT_EQ(Log(host::Channel::Sequences).back(), "fail Zephrin Export") << c.name;
+        ASSERT_TRUE(m_afterStore) << c.name;
+        EXPECT_EQ(Dump(), *m_afterStore) << c.name;
+        EXPECT_EQ(companion->Messages().size(), 0u) << c.name;
+        EXPECT_EQ(FolderContents(m_temp.root()), before) << c.name;
     }
 }
 
