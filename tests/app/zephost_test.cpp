@@ -117,8 +117,8 @@ TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
         ::testing::HasSubstr("      page item, item 23 \"Everything in store is 3\" (text frame on "
                              "layer \"Text\"), at 18 14 246 300\n        TextBoxOverflowed: "
                              "fault\n        TransparentObjectsOverlapTextFrame: not set\n      "
-                             "text run 1 of item 23 \"Everything in store is 3\", at 24 56 240 "
-                             "68\n        OpenTypeCFFFontUsedInLayout: ignore\n"));
+                             "text run 1 of item 23 \"Everything in store is 3\", at 24 28 240 "
+                             "40\n        OpenTypeCFFFontUsedInLayout: ignore\n"));
     EXPECT_THAT(Output(),
                 ::testing::EndsWith("    summary: 2 pages, 8 items; tags: 1 fault, 1 note, 3 "
                                     "ignore, 8 not set\n  document: as after the job was stored "
