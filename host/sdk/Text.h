@@ -11,8 +11,9 @@
 // those of the document description, and the line at a position is the one whose characters hold
 // it, counting the lines' character counts from position 0. A run's text stands in line space
 // from x 0 to its width and from the line's y - 2 x its height to y - height, its baseline at the
-// foot. Recomposing only makes the frame list current (its first damaged frame becomes its frame
-// count, journaled) and is recorded on Channel::Calls as "recompose <frame list UID>".
+// foot. The text of each table cell is composed in lines of its own: no line holds characters of
+// two cells. Recomposing only makes the frame list current (its first damaged frame becomes its
+// frame count, journaled) and is recorded on Channel::Calls as "recompose <frame list UID>".
 //
 // Objects: a text frame is a page item with interface 0xCA12, 0xCA13 or both; its story is an
 // object with the text model (0x202) and the compose scanner (0x233); the story's frame list is

@@ -86,7 +86,8 @@
 // its "height" to y - "height", on its baseline at the foot, and it is drawn there. So the run
 // whose baseline starts at (x, b) in an untransformed frame of a spread at offset (0, 0) has the
 // matrix [1, 0, 0, 1, x, 0] and its line the y b + "height"; its box runs from b - "height" to b
-// and lies in the frame.
+// and lies in the frame. The text of each table cell is composed in lines of its own: a line of
+// a table's story that holds characters of two cells is refused.
 // "transparency" gives an item interface 0x6E03 with the attributes listed; "transparent" is what
 // the transparency tester answers for the item (host/sdk/Transparency.h).
 // Optional parts ("pageSetup", "valuePair", "print", "masterSpreads",
