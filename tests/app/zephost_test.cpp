@@ -215,4 +215,56 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
     EXPECT_THAT(folder.read("log"), ::testing::HasSubstr("][DEBUG]["));
 }
 
+// Each hint of zephost shows after the alert it belongs to and after no other: %E the examples
+// folder, %F a folder of the test's own.
+TEST(Zephost, ShowsEachHintOnlyWithTheAlertItBelongsTo) {
+    const std::string methods =
+        "the plug-in's methods are savY, sanY, expY, DisT and PrnT (zephost --help)";
+    const std::string zemp = "give 'Zemp' with --zemp @FILE or --zemp TEXT";
+    const std::string view = "the front document has no layout view: give its description a "
+                             "\"view\"";
+    const struct {
+        std::string arguments;
+        std::string alert;
+        std::string hint; // empty: none
+    } cases[] = {
+        {"open %E/single_page.json call expy", "The script method is not supported.", methods},
+        {"call savY", "A parameter of the script method is missing.", zemp},
+        {"open %F/no_view.json action 0x52E0B select 20 action 0x52E06",
+         "(iLayoutControlData) == NULL", view},
+        // An alert without a code.
+        {"open %E/single_page.json call savY --zemp @%F/no_destination.hex --zerp true",
+         "The job has no page size: the document cannot be fitted.", ""},
+    };
+    TempFolder folder;
+    folder.write("no_view.json", R"({"kind": "document", "name": "No view.indd",
+        "layers": [{"id": 3, "name": "L"}], "spreads": [{"id": 10, "pages": [{"id": 11,
+        "width": 100, "height": 100}], "items": [{"id": 20, "layer": 3, "bounds": [0, 0, 10, 10]}]}]})");
+    folder.write("no_destination.json", R"({"job": {"jobName": "No destination"}})");
+    ASSERT_EQ(std::system((std::string(ZEP_MAKE_SAMPLE_JOB) + " --hex " +
+                           folder.at("no_destination.json") + " " + folder.at("no_destination.hex"))
+                              .c_str()),
+              0);
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    for (const auto& c : cases) {
+        const std::string command =
+            std::regex_replace(std::regex_replace(std::string(ZEP_ZEPHOST) + " " + c.arguments,
+                                                  std::regex("%E"), ZEP_EXAMPLES_DIR),
+                               std::regex("%F"), folder.root());
+        std::system((command + " >" + folder.at("out") + " 2>" + folder.at("err")).c_str());
+        const std::string err = folder.read("err");
+        // The alert and what zephost adds to it: the lines indented below it.
+        const std::size_t at = err.find("alert: " + c.alert + "\n");
+        ASSERT_NE(at, std::string::npos) << c.arguments << "\n" << err;
+        std::size_t end = err.find('\n', at);
+        while (end + 1 < err.size() && err.compare(end + 1, 2, "  ") == 0)
+            end = err.find('\n', end + 1);
+        const std::string shown = err.substr(at, end - at);
+        for (const std::string& hint : {methods, zemp, view})
+            EXPECT_EQ(shown.find("\n  " + hint) != std::string::npos, hint == c.hint)
+                << c.arguments << ": " << hint << " in\n"
+                << shown;
+    }
+}
+
 } // namespace
