@@ -30,6 +30,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,7 +140,9 @@ void Call(const std::vector<std::string>& arguments, CallReport& report, AlertRe
     ErrorCode code = result.code;
     for (ErrorCode object : result.results)
         code = code == kSuccess ? object : code;
-    std::cout << "called " << arguments[0] << ": " << Outcome(before, code) << "\n";
+    const std::optional<std::string> preflight = report.Preflight();
+    std::cout << "called " << arguments[0] << ": " << Outcome(before, code)
+              << (preflight ? " (" + *preflight + ")" : "") << "\n";
 }
 
 void Action(const std::string& text) {

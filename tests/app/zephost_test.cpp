@@ -105,8 +105,9 @@ TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
         destinations += destination.GetIdentifier().toStdString() + " ";
     EXPECT_EQ(destinations, "4101 4102 ");
 
-    EXPECT_THAT(Output(), ::testing::HasSubstr("called expY: done\nreport on expY\n"
-                                               "  output J:/spring-sale.pdf: PDF 1.6, 2 pages\n"));
+    EXPECT_THAT(Output(),
+                ::testing::HasSubstr("called expY: done (preflight: 1 fault)\nreport on expY\n"
+                                     "  output J:/spring-sale.pdf: PDF 1.6, 2 pages\n"));
     // The report names each record's item and gives each tag the severity of the job's ticket.
     EXPECT_THAT(Output(), ::testing::HasSubstr(
                               "      placed graphic, item 21 \"beach.tif\" (graphic frame on layer "
@@ -137,6 +138,54 @@ TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
                               "  output J:/spring-sale.eps: EPS, %%BoundingBox: 0 0 297 417\n"
                               "  output J:/spring-sale.eps#2: EPS, %%BoundingBox: 0 0 297 "
                               "417\n"));
+}
+
+// The outcome line of an export that wrote its files ends with the preflight: the number of
+// check tags of severity fault in its page-item file, also when it ended in an alert; an export
+// that wrote nothing has none.
+TEST_F(MainJob, TheOutcomeOfAnExportThatWroteItsFilesTellsThePreflight) {
+    // Jobs without destinations, of the example ad's two pages or of five.
+    for (const char* pages : {"2", "5"}) {
+        m_folder.write("none.json", std::string(R"({"job": {"jobName": "No destination",
+            "jobFolder": "J:/", "outputFile": "J:/none.pdf", "pageItemFile": "J:/none.items",
+            "sections": [{"first": 1, "count": )") +
+                                        pages + "}]}, \"forbidPDF\": false}");
+        ASSERT_EQ(
+            std::system((std::string(ZEP_MAKE_SAMPLE_JOB) + " --hex " + m_folder.at("none.json") +
+                         " " + m_folder.at(pages + std::string(".hex")))
+                            .c_str()),
+            0);
+    }
+    const std::string examples = ZEP_EXAMPLES_DIR;
+    const struct {
+        bool listening;
+        std::string job;
+        std::string outcome;
+    } cases[] = {
+        {true, examples + "/jobs/spring_sale_pdf.hex", "called expY: done (preflight: 1 fault)\n"},
+        {false, examples + "/jobs/spring_sale_pdf.hex",
+         "called expY: ended in an alert: The companion application cannot be told of the "
+         "export: its destinations stay unexported. (preflight: 1 fault)\n"},
+        {true, m_folder.at("2.hex"),
+         "called expY: ended in an alert: The job has no page size: the document cannot be "
+         "fitted. (preflight: 0 faults)\n"},
+        // The fitting's alert, then the export's own ("The job's pages lie outside the
+        // document."): the page-item file is there from the export before, not written again.
+        {true, m_folder.at("5.hex"),
+         "called expY: ended in an alert: The job has no page size: the document cannot be "
+         "fitted.\n"},
+    };
+    std::filesystem::create_directory(m_folder.at("job"));
+    ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+    for (const auto& c : cases) {
+        const auto companion = c.listening ? Listen() : nullptr;
+        const std::string command = std::string(ZEP_ZEPHOST) + " open " + examples +
+                                    "/studio.json open " + examples +
+                                    "/spring_sale.json call expY --zerp true --zemp @" + c.job +
+                                    " >" + m_folder.at("out") + " 2>" + m_folder.at("err");
+        std::system(command.c_str());
+        EXPECT_THAT(Output(), ::testing::HasSubstr(c.outcome)) << m_folder.read("err");
+    }
 }
 
 // zephost as a user meets it: its exit status and what it prints for a command line. %E: the
