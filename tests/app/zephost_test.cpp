@@ -140,6 +140,31 @@ TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
                               "417\n"));
 }
 
+// After fitting, the example ad's background (the first fill of each page, in the spot colour)
+// still covers the page and its bleed: the whole MediaBox.
+TEST_F(MainJob, TheExampleAdsBackgroundCoversEachFittedPageAndItsBleed) {
+    const auto companion = Listen();
+    ASSERT_TRUE(Export("spring_sale_pdf")) << m_folder.read("err");
+    QPDF pdf;
+    pdf.processFile(m_folder.at("job/spring-sale.pdf").c_str());
+    for (const QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+        QPDFObjectHandle object = page.getObjectHandle();
+        const auto data = object.getKey("/Contents").getStreamData();
+        const std::string content(reinterpret_cast<const char*>(data->getBuffer()),
+                                  data->getSize());
+        std::smatch fill;
+        ASSERT_TRUE(std::regex_search(
+            content, fill,
+            std::regex("/CS0 cs 1 scn\n(\\S+) (\\S+) m\n(\\S+) \\S+ l\n\\S+ (\\S+) l\n")))
+            << content;
+        const auto media = object.getKey("/MediaBox").getArrayAsRectangle();
+        EXPECT_LE(std::stod(fill[1]), media.llx) << content;
+        EXPECT_GE(std::stod(fill[2]), media.ury) << content;
+        EXPECT_GE(std::stod(fill[3]), media.urx) << content;
+        EXPECT_LE(std::stod(fill[4]), media.lly) << content;
+    }
+}
+
 // The outcome line of an export that wrote its files ends with the preflight: the number of
 // check tags of severity fault in its page-item file, also when it ended in an alert; an export
 // that wrote nothing has none.
