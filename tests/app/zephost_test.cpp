@@ -256,6 +256,11 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
           "  the job's output file J:/spring-sale.pdf cannot be written: drive J: is not mapped: "
           "set ZEP_DRIVE_J to a folder\n"},
          "log ERROR"},
+        // A file is read to its size up to 16 MiB: one byte more is refused by the reader.
+        {"open %F/large.json",
+         1,
+         "",
+         {"/large.json: the description is larger than 16777216 bytes\n"}},
         // A stored job that does not read: the document opens without it.
         {"open %F/damaged.json",
          0,
@@ -264,6 +269,7 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
           "read and is left out: UKeyInStream: meta key mismatch\n"}},
     };
     TempFolder folder;
+    folder.write("large.json", std::string((16u << 20) + 1, ' '));
     folder.write("damaged.json", R"({"kind": "document", "name": "Damaged.indd",
         "workspace": {"facets": {"0x52E06": "040004000000DEADBEEF"}}})");
     ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
