@@ -107,9 +107,11 @@ std::string DescribeDocument(int pages) {
                     std::to_string(story) + R"(, "frameList": )" + std::to_string(frameList) +
                     R"(, "text": "Spring sale", "frames": [)" + std::to_string(id) +
                     R"(], "attributes": [{"span": 11, "font": "Minion Pro", "fill": {"color": 70, "tint": 100}}],
-  "lines": [{"y": 30, "count": 11, "runs": [{"start": 0, "span": 11, "width": 100, "height": 20,
+  "lines": [{"y": )" +
+                    std::to_string(y + 50) +
+                    R"(, "count": 11, "runs": [{"start": 0, "span": 11, "width": 100, "height": 20,
              "matrix": [1, 0, 0, 1, )" +
-                    std::to_string(x + 5) + ", " + std::to_string(y + 30) + "]}]}]}";
+                    std::to_string(x + 5) + ", 0]}]}]}";
             } else if (i % 10 == 5) {
                 const int link = next++;
                 const int resource = next++;

@@ -285,6 +285,35 @@ bool WantsColorManagedEPS(const BJobFile& job) {
     return !group.empty() && group.front().GetStyle() == kColorManagedEPSStyle;
 }
 
+void CheckPrintableDestinations(const BJobFile& job) {
+    for (const BDestination& destination : job.GetCurrentGroup()) {
+        const struct {
+            const char* what;
+            double value;
+            bool size;
+        } values[] = {{"width", destination.GetWidth(), true},
+                      {"height", destination.GetHeight(), true},
+                      {"left bleed", destination.GetBleedLeft(), false},
+                      {"top bleed", destination.GetBleedTop(), false},
+                      {"right bleed", destination.GetBleedRight(), false},
+                      {"bottom bleed", destination.GetBleedBottom(), false}};
+        for (const auto& [what, value, size] : values) {
+            if (std::isfinite(value) && (size ? value > 0 : value >= 0))
+                continue;
+            const ustring name =
+                destination.GetName().empty()
+                    ? destination.GetIdentifier()
+                    : "\"" + destination.GetName() + "\" (" + destination.GetIdentifier() + ")";
+            ThrowZEPException("The destination " + name + " cannot be printed: its " + what +
+                                  " is " +
+                                  (std::isnan(value) ? ustring("not a number")
+                                                     : ustring::format("%g points", value)) +
+                                  ".",
+                              kZEPUnprintableDestinationError);
+        }
+    }
+}
+
 bool IsOutputFileOf(const BJobFile& job, const UFileSpecCore& file) {
     if (IsSamePlace(file, PDFOutputFile(job)) || IsSamePlace(file, job.outputFile))
         return true;

@@ -167,3 +167,10 @@ bool WantsColorManagedEPS(const BJobFile& job);
 // True when `file` names the place of a file that the job's PDF or EPS output writes: the PDF
 // file, the output file or a further EPS file ("<output leaf>#<n>" beside it).
 bool IsOutputFileOf(const BJobFile& job, const UFileSpecCore& file);
+
+// Refuses a booking that cannot be printed: the first destination of the job's current group
+// whose width or height is not a number above 0, or one of whose bleeds is not a number from 0
+// up, raises 0x52E40 with a text naming the destination and the value, as 'The destination "City
+// Magazine" (4101) cannot be printed: its width is -595.28 points.'. A group without destinations
+// passes: fitting tells of a job without a page size itself.
+void CheckPrintableDestinations(const BJobFile& job);

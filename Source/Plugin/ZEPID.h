@@ -77,3 +77,6 @@ inline constexpr std::uint32_t kZEPExportNotReportedError = 0x52E3B;
 inline constexpr std::uint32_t kZEPPageRunError = 0x52E3C;
 // Two files of one export are one and the same file.
 inline constexpr std::uint32_t kZEPSameFileError = 0x52E3D;
+// A destination of the job's current group cannot be printed: its width or height is not above
+// 0, or a bleed is below 0.
+inline constexpr std::uint32_t kZEPUnprintableDestinationError = 0x52E40;

@@ -134,6 +134,9 @@ constexpr ErrorStringResource kErrorStrings[] = {
      "The companion application cannot be told of the export: its destinations stay unexported."},
     {650, ErrorCode(0x52E3C), "The job's pages lie outside the document."},
     {650, ErrorCode(0x52E3D), "Two files of the export are one and the same file."},
+    {650, ErrorCode(0x52E40),
+     "A destination of the job cannot be printed: its width or height is not above 0, or a bleed "
+     "is below 0."},
 };
 
 // The plug-in's menu items, all in the menu that carries the product's name.

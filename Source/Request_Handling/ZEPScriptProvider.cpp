@@ -113,7 +113,7 @@ void ZEPScriptProvider::SaveJob(IScriptRequestData* data, IScript* /*script*/, b
 
 void ZEPScriptProvider::ExportJob(IScriptRequestData* data, IScript* /*script*/) {
     IDocument* document = GetFrontDocument();
-    const InterfacePtr<IZEPJobList> theJob = ApplyJob(document, data);
+    const InterfacePtr<IZEPJobList> theJob = ApplyJob(document, data, JobUse::kExport);
     static_cast<void>(GetOrCreateFlattenerStyle());
 
     // A failure is reported here and thrown on: the sequence ends with the error set, so the
@@ -185,8 +185,8 @@ void ZEPScriptProvider::DeselectDestinationsInDocuments(IScriptRequestData* data
             DeselectDestinationsInDocument(document, identifiers);
 }
 
-InterfacePtr<IZEPJobList> ZEPScriptProvider::ApplyJob(IDocument* document,
-                                                      IScriptRequestData* data) {
+InterfacePtr<IZEPJobList> ZEPScriptProvider::ApplyJob(IDocument* document, IScriptRequestData* data,
+                                                      JobUse use) {
     const std::string text = StringParameter(data, kJobParameter);
 
     bool fit = false;
@@ -200,6 +200,8 @@ InterfacePtr<IZEPJobList> ZEPScriptProvider::ApplyJob(IDocument* document,
         GetObjectModelInstance()->CreateInstance(kZEPJobBoss, IID_IZEPJOBLIST)));
     ThrowIfNull(theJob, "theJob");
     theJob->SetFromString(text, false);
+    if (use == JobUse::kExport)
+        CheckPrintableDestinations(*theJob->GetJobFile());
 
     ustring profileName;
     CheckJobProfiles(document, theJob.get(), profileName);

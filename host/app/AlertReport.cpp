@@ -6,8 +6,10 @@
 #include "host/standin/Recorder.h"
 #include "model/BJobFile.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <iterator>
 
 namespace {
 
@@ -16,18 +18,24 @@ constexpr std::uint32_t kDestinationListError = 0x52E3A;
 // The codes of a file that cannot be written: the plug-in's and the export commands'.
 constexpr std::uint32_t kPluginFileError = 0x52E0A;
 
-// What a user does about an alert of this code or this text.
+// What a user does about the alert it belongs to: an alert of the hint's code (never 0, which
+// alerts without a code have) and, when the hint gives one, of its text.
 struct Hint {
     std::uint32_t code;
     const char* alert;
     const char* text;
+    bool BelongsTo(std::uint32_t alertCode, const std::string& alertText) const {
+        return code == alertCode && (*alert == '\0' || alert == alertText);
+    }
 };
 constexpr Hint kHints[] = {
     {0xF01030, "", "the plug-in's methods are savY, sanY, expY, DisT and PrnT (zephost --help)"},
     {0xF01031, "", "give 'Zemp' with --zemp @FILE or --zemp TEXT"},
-    {0, "(iLayoutControlData) == NULL",
+    {0x52E1E, "(iLayoutControlData) == NULL",
      "the front document has no layout view: give its description a \"view\""},
 };
+static_assert(std::none_of(std::begin(kHints), std::end(kHints),
+                           [](const Hint& hint) { return hint.code == 0; }));
 
 // "command NAME CLASS -> RESULT[: TEXT]" of host::Channel::Failures in words.
 std::string FailedCommand(const std::string& entry) {
@@ -77,7 +85,7 @@ void AlertReport::PrintAlert(const std::string& text, const std::string& codeTex
                   << "\n";
     }
     for (const Hint& hint : kHints)
-        if (hint.code == code || (*hint.alert != '\0' && hint.alert == text))
+        if (hint.BelongsTo(code, text))
             std::cerr << "  " << hint.text << "\n";
     for (const std::string& command : m_failedCommands)
         std::cerr << "  after " << command << "\n";

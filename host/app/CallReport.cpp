@@ -11,7 +11,9 @@
 
 #include <exception>
 #include <fstream>
+#include <functional>
 #include <iostream>
+#include <iterator>
 
 namespace {
 
@@ -51,6 +53,9 @@ void CallReport::Begin(const std::string& method, const std::string& job, bool f
     m_method = method;
     m_job = job;
     m_fitted = fitted;
+    const std::unique_ptr<BJobFile> parsed = ReadJobText(job);
+    m_pageItemFile = parsed ? PosixPath(parsed->pageItemFile.path().toStdString()) : "";
+    m_pageItemFileBefore = Stamp(m_pageItemFile);
     m_firstOutput = host::Recorder::Instance().Log(host::Channel::Outputs).size();
     m_firstSequenceEnded = false;
     m_afterFirstSequence.reset();
@@ -84,6 +89,39 @@ bool CallReport::Print() const {
     PrintPageItemFile();
     PrintDocument();
     return true;
+}
+
+CallReport::FileStamp CallReport::Stamp(const std::string& posixPath) {
+    FileStamp stamp;
+    std::error_code error;
+    if (posixPath.empty() || !std::filesystem::is_regular_file(posixPath, error))
+        return stamp;
+    stamp.exists = true;
+    stamp.time = std::filesystem::last_write_time(posixPath, error);
+    stamp.size = std::filesystem::file_size(posixPath, error);
+    std::ifstream in(posixPath, std::ios::binary);
+    stamp.hash = std::hash<std::string>()(std::string(std::istreambuf_iterator<char>(in), {}));
+    return stamp;
+}
+
+std::optional<std::string> CallReport::Preflight() const {
+    const FileStamp now = Stamp(m_pageItemFile);
+    if (!now.exists || now == m_pageItemFileBefore)
+        return std::nullopt;
+    const std::unique_ptr<BJobFile> job = ReadJobText(m_job);
+    std::ifstream in(m_pageItemFile, std::ios::binary);
+    if (!job || !in)
+        return std::nullopt;
+    std::ostream discarded(nullptr);
+    int faults = 0;
+    try {
+        const SeverityCounts counts = PrintPageItems(in, *job, host::FrontDocument(), discarded);
+        const auto found = counts.find("fault");
+        faults = found == counts.end() ? 0 : found->second;
+    } catch (const std::exception& error) {
+        return "preflight: " + std::string(error.what());
+    }
+    return "preflight: " + std::to_string(faults) + (faults == 1 ? " fault" : " faults");
 }
 
 void CallReport::PrintOutputs() const {
@@ -123,7 +161,7 @@ void CallReport::PrintPageItemFile() const {
     }
     std::cout << "\n";
     try {
-        PrintPageItems(in, *job, host::FrontDocument());
+        static_cast<void>(PrintPageItems(in, *job, host::FrontDocument(), std::cout));
     } catch (const std::exception& error) {
         std::cout << "    " << error.what() << "\n";
     }

@@ -12,6 +12,8 @@
 #include "host/standin/Command.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -28,6 +30,9 @@ public:
     void Begin(const std::string& method, const std::string& job, bool fitted);
     // Prints the report on standard output; false when no call was followed.
     [[nodiscard]] bool Print() const;
+    // When the call wrote its job's page-item file: "preflight: N faults", the number of its
+    // check tags of the severity "fault" (PageItemReport.h); else nothing.
+    [[nodiscard]] std::optional<std::string> Preflight() const;
 
 private:
     void CommandRuns(ICommand& command);
@@ -36,9 +41,22 @@ private:
     void PrintPageItemFile() const;
     void PrintDocument() const;
 
+    // What tells whether a file was written: whether it exists, its modification time, its size
+    // and a hash of its bytes.
+    struct FileStamp {
+        bool exists = false;
+        std::filesystem::file_time_type time{};
+        std::uintmax_t size = 0;
+        std::size_t hash = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp Stamp(const std::string& posixPath);
+
     std::string m_method;
     std::string m_job;
     bool m_fitted = false;
+    std::string m_pageItemFile; // the POSIX path of the job's page-item file; empty for none
+    FileStamp m_pageItemFileBefore;
     std::size_t m_firstOutput = 0; // the call's first entry on Channel::Outputs
     // Whether the call's first outermost sequence ended, and the front document's dump then, if
     // the sequence was kept.

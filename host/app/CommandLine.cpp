@@ -25,7 +25,10 @@ steps:
   select ID...      select these page items (ids of the description) of the front document
   call METHOD [--zemp @FILE|TEXT] [--zerp true|false]
                     call a script method as the companion application does, with the job text
-                    (or the text of FILE) as 'Zemp' and the Boolean 'Zerp' (fit the document)
+                    (or the text of FILE) as 'Zemp' and the Boolean 'Zerp' (fit the document),
+                    and print its outcome; when the call wrote the job's page-item file, the
+                    outcome ends with (preflight: N faults), N the file's check tags whose
+                    severity in the job is fault
   action ID         run the plug-in's menu action ID (0x52E03 to 0x52E0D)
   states            update the states of the plug-in's actions, print them and the shortcuts
   undo              undo the last undo step

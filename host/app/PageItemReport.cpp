@@ -107,12 +107,12 @@ std::string SeverityName(eProblemSeverity severity) {
 // Prints the pages of the file and keeps the counts of the summary.
 class PageItemPrinter {
 public:
-    PageItemPrinter(const BJobFile& job, const host::Document* document)
-        : m_job(job), m_document(document) {}
+    PageItemPrinter(const BJobFile& job, const host::Document* document, std::ostream& out)
+        : m_job(job), m_document(document), m_out(out) {}
 
     void PrintPage(UKeyInStream& keys, std::int32_t index) {
         const bool page = index != kDocumentLevelIndex;
-        std::cout << "    " << (page ? "page " + std::to_string(index + 1) : "document");
+        m_out << "    " << (page ? "page " + std::to_string(index + 1) : "document");
         m_page = std::nullopt;
         m_pageUID = kInvalidUID;
         if (page && m_document && index >= 0 &&
@@ -123,27 +123,29 @@ public:
         keys.enter_record(kPageItemsKey);
         bool any = false;
         for (bool first = page; keys.next_item(); first = false) {
-            std::cout << (any ? "" : "\n");
+            m_out << (any ? "" : "\n");
             any = true;
             PrintRecord(ReadRecord(keys), first);
         }
         keys.leave();
-        std::cout << (any ? "" : ": no items\n");
+        m_out << (any ? "" : ": no items\n");
     }
 
+    const SeverityCounts& Severities() const { return m_severities; }
+
     void PrintSummary() const {
-        std::cout << "    summary: " << m_pages << (m_pages == 1 ? " page, " : " pages, ")
-                  << m_items << (m_items == 1 ? " item" : " items");
+        m_out << "    summary: " << m_pages << (m_pages == 1 ? " page, " : " pages, ") << m_items
+              << (m_items == 1 ? " item" : " items");
         const char* separator = "; tags: ";
         for (const char* severity :
              {"fault", "warn", "note", "ignore", "dynamic", "parameter", "not set"}) {
             const auto found = m_severities.find(severity);
             if (found == m_severities.end())
                 continue;
-            std::cout << separator << found->second << " " << severity;
+            m_out << separator << found->second << " " << severity;
             separator = ", ";
         }
-        std::cout << "\n";
+        m_out << "\n";
     }
 
 private:
@@ -160,12 +162,12 @@ private:
             if (box)
                 line += ", at " + BoxText(*box);
         }
-        std::cout << "      " << line << Facts(record) << "\n";
+        m_out << "      " << line << Facts(record) << "\n";
         for (const std::string& tag : record.tags) {
             const std::string severity =
                 SeverityName(m_job.GetCheckSettings().GetSeverity(ustring(tag)));
             ++m_severities[severity];
-            std::cout << "        " << tag << ": " << severity << "\n";
+            m_out << "        " << tag << ": " << severity << "\n";
         }
     }
 
@@ -304,20 +306,22 @@ private:
 
     const BJobFile& m_job;
     const host::Document* m_document;
+    std::ostream& m_out;
     std::optional<std::array<double, 4>> m_page; // the page's own record's square
     UID m_pageUID;
     UID m_frame; // the item of the last item record, for the text runs after it
     int m_run = 0;
     int m_pages = 0;
     int m_items = 0;
-    std::map<std::string, int> m_severities;
+    SeverityCounts m_severities;
 };
 
 } // namespace
 
-void PrintPageItems(std::istream& file, const BJobFile& job, const host::Document* document) {
+SeverityCounts PrintPageItems(std::istream& file, const BJobFile& job,
+                              const host::Document* document, std::ostream& out) {
     UKeyInStream keys(file);
-    PageItemPrinter printer(job, document);
+    PageItemPrinter printer(job, document, out);
     keys.enter_record(kPageItemRootKey);
     while (keys.next_item()) {
         std::int32_t index = 0;
@@ -325,6 +329,7 @@ void PrintPageItems(std::istream& file, const BJobFile& job, const host::Documen
         printer.PrintPage(keys, index);
     }
     printer.PrintSummary();
+    return printer.Severities();
 }
 
 std::unique_ptr<BJobFile> ReadJobText(const std::string& text) {

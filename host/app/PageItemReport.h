@@ -10,14 +10,22 @@
 #include "host/standin/Document.h"
 
 #include <istream>
+#include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 
 class BJobFile;
 
-// Prints the file's pages and records to standard output; throws std::runtime_error when the
-// file is no keyed stream. `document` (may be null) is the document the records are looked up in.
-void PrintPageItems(std::istream& file, const BJobFile& job, const host::Document* document);
+// The number of tags of each severity ("fault", "warn", "note", "ignore", "dynamic",
+// "parameter", "not set"); a severity no tag has is absent.
+using SeverityCounts = std::map<std::string, int>;
+
+// Prints the file's pages and records to `out` and returns the tags per severity, as the summary
+// line counts them; throws std::runtime_error when the file is no keyed stream. `document` (may
+// be null) is the document the records are looked up in.
+SeverityCounts PrintPageItems(std::istream& file, const BJobFile& job,
+                              const host::Document* document, std::ostream& out);
 
 // The job a 'Zemp' text holds (the full part), or null when it holds none.
 std::unique_ptr<BJobFile> ReadJobText(const std::string& text);

@@ -23,13 +23,17 @@
 #include "platform/files.h"
 #include "platform/pipe.h"
 
+#include <algorithm>
+#include <array>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,14 +44,28 @@ struct StepError {
     std::string message;
 };
 
+// The most of a file that is read: what a description may hold (16 MiB).
+constexpr std::size_t kMaxFileBytes = 16u << 20;
+
+// A file's bytes (a description, a session, a job text), read to its size; of a larger file its
+// first kMaxFileBytes and one byte more, so that the reader of the text refuses it as too large.
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw StepError{path + ": cannot be read"};
-    // One byte more than a description may have, so that the reader refuses a larger file.
-    std::string text(16u << 20 | 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    std::string text;
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error)
+        text.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kMaxFileBytes + 1)));
+    std::array<char, 64 * 1024> chunk;
+    while (in && text.size() <= kMaxFileBytes) {
+        in.read(chunk.data(), static_cast<std::streamsize>(
+                                  std::min(chunk.size(), kMaxFileBytes + 1 - text.size())));
+        text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad())
+        throw StepError{path + ": cannot be read"};
     return text;
 }
 
@@ -139,7 +157,9 @@ void Call(const std::vector<std::string>& arguments, CallReport& report, AlertRe
     ErrorCode code = result.code;
     for (ErrorCode object : result.results)
         code = code == kSuccess ? object : code;
-    std::cout << "called " << arguments[0] << ": " << Outcome(before, code) << "\n";
+    const std::optional<std::string> preflight = report.Preflight();
+    std::cout << "called " << arguments[0] << ": " << Outcome(before, code)
+              << (preflight ? " (" + *preflight + ")" : "") << "\n";
 }
 
 void Action(const std::string& text) {

@@ -6,12 +6,14 @@
 // list; each frame shows the span of characters that starts at its text start. The attribute
 // runs follow one another from position 0, each with a span, a font name and a fill and a stroke
 // colour (host/sdk/Colors.h; none by default). Composition is not
-// done here: the lines (each with its y, its character count and its runs) and the runs (start,
-// span, width, height and the matrix from run to pasteboard coordinates) are those of the
-// document description, and the line at a position is the one whose characters hold it, counting
-// the lines' character counts from position 0. Recomposing only makes the frame list current (its
-// first damaged frame becomes its frame count, journaled) and is recorded on Channel::Calls as
-// "recompose <frame list UID>".
+// done here: the lines (each with its y in line space, its character count and its runs) and the
+// runs (start, span, width, height and the matrix from line space to pasteboard coordinates) are
+// those of the document description, and the line at a position is the one whose characters hold
+// it, counting the lines' character counts from position 0. A run's text stands in line space
+// from x 0 to its width and from the line's y - 2 x its height to y - height, its baseline at the
+// foot. The text of each table cell is composed in lines of its own: no line holds characters of
+// two cells. Recomposing only makes the frame list current (its first damaged frame becomes its
+// frame count, journaled) and is recorded on Channel::Calls as "recompose <frame list UID>".
 //
 // Objects: a text frame is a page item with interface 0xCA12, 0xCA13 or both; its story is an
 // object with the text model (0x202) and the compose scanner (0x233); the story's frame list is

@@ -823,6 +823,7 @@ private:
         const UID uid = NewObject(kStoryBoss, fields.Required("id"));
         story.frameList = NewObject(kFrameListBoss, fields.Required("frameList"));
         layout.AddStory(uid, std::move(story));
+        m_storyFields.emplace(uid, field);
     }
 
     static TextLine ReadLine(const Field& field) {
@@ -1107,6 +1108,57 @@ private:
             m_document->tables.models.at(table).story = story;
             AttachTableTextFacet(*m_document->db->GetBoss(table));
         }
+        std::map<UID, std::vector<StoryCell>> cells;
+        for (const auto& [table, model] : m_document->tables.models)
+            if (model.story != kInvalidUID)
+                for (const auto& [at, cell] : model.cells)
+                    if (cell.text.length > 0)
+                        cells[model.story].push_back({table, at, cell.text});
+        for (const auto& [story, storyCells] : cells)
+            CheckCellLines(story, storyCells);
+    }
+
+    // A table cell whose text is in a story.
+    struct StoryCell {
+        UID table;
+        GridAddress at;
+        CellText text;
+    };
+
+    // The text of each table cell is composed in lines of its own: a line of the story that holds
+    // characters of two cells is refused. Each line is looked at once per cell it meets, and a
+    // line that meets a second cell fails, so this is linear in the lines and cells.
+    void CheckCellLines(UID story, const std::vector<StoryCell>& cells) const {
+        const std::vector<TextLine>& lines = m_document->layout.stories.at(story).lines;
+        std::vector<std::int64_t> starts;
+        std::int64_t start = 0;
+        for (const TextLine& line : lines) {
+            starts.push_back(start);
+            start += line.count;
+        }
+        std::vector<const StoryCell*> owners(lines.size(), nullptr);
+        for (const StoryCell& cell : cells) {
+            const std::int64_t begin = cell.text.start;
+            const std::int64_t end = begin + cell.text.length;
+            const auto after = std::upper_bound(starts.begin(), starts.end(), begin);
+            for (auto i = static_cast<std::size_t>(
+                     std::max<std::ptrdiff_t>(after - starts.begin() - 1, 0));
+                 i < lines.size() && starts[i] < end; ++i) {
+                if (lines[i].count == 0 || starts[i] + lines[i].count <= begin)
+                    continue;
+                const StoryCell* owner = owners[i];
+                if (owner && (owner->table != cell.table || owner->at != cell.at))
+                    host::Fail(m_storyFields.at(story).Path() + ".lines[" + std::to_string(i) + "]",
+                               "the line holds the text of two table cells, " + CellName(*owner) +
+                                   " and " + CellName(cell));
+                owners[i] = &cell;
+            }
+        }
+    }
+
+    static std::string CellName(const StoryCell& cell) {
+        return "(" + std::to_string(cell.at.row) + ", " + std::to_string(cell.at.column) +
+               ") of table " + std::to_string(cell.table.Get());
     }
 
     void ReadEdge(const Field& field, Cell& cell) const {
@@ -1255,6 +1307,7 @@ private:
     std::size_t m_objects = 0;
     std::set<UID> m_profiles;                          // the stored profile objects read so far
     std::vector<std::pair<UID, Field>> m_tableStories; // tables and their "story"
+    std::map<UID, Field> m_storyFields;                // the stories read, by UID
 };
 
 OrderedJson DumpRect(const PMRect& rect) {

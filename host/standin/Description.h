@@ -48,8 +48,8 @@
 //    "stories": [{"id": 50, "frameList": 51, "text": "Hello world", "frames": [6],
 //                 "damaged": 1, "attributes": [{"span": 12, "font": "Minion Pro",
 //                                               "fill": {"color": 40, "tint": 100}}],
-//                 "lines": [{"y": 20, "count": 12, "runs": [{"start": 0, "span": 11,
-//                            "width": 60, "height": 12, "matrix": [1, 0, 0, 1, 10, 8]}]}]}],
+//                 "lines": [{"y": 32, "count": 12, "runs": [{"start": 0, "span": 11,
+//                            "width": 60, "height": 12, "matrix": [1, 0, 0, 1, 10, 0]}]}]}],
 //    "sections": [{"name": "", "start": 5, "count": 1, "style": "0x4C1A"}],
 //    "view": {"spread": 4, "page": 5},
 //    "cmykProfile": {"name": "Coated FOGRA39", "path": "Z:/icc/fogra39.icc",
@@ -78,9 +78,19 @@
 // A text frame ("textFrame") has the frame interfaces listed (both by default) and shows the span
 // of its story's characters from its start; a story (host/sdk/Text.h) threads its frames in order,
 // each frame in one story at most; its text is UTF-8 without the end-of-story character, its first
-// damaged frame index defaults to its frame count. "transparency" gives an item interface 0x6E03
-// with the attributes listed; "transparent" is what the transparency tester answers for the item
-// (host/sdk/Transparency.h). Optional parts ("pageSetup", "valuePair", "print", "masterSpreads",
+// damaged frame index defaults to its frame count. A story's "lines" and their "runs" are its
+// composed text (host/standin/Text.h): a line's "y" places the line in line space, the inner
+// space of the frame it lies in (points, y down), and a run's "matrix" maps line space to the
+// pasteboard, carrying the run's start along the line, the frame's own matrix and its spread's
+// offset. A run's text stands in line space from x 0 to its "width" and from the line's y - 2 x
+// its "height" to y - "height", on its baseline at the foot, and it is drawn there. So the run
+// whose baseline starts at (x, b) in an untransformed frame of a spread at offset (0, 0) has the
+// matrix [1, 0, 0, 1, x, 0] and its line the y b + "height"; its box runs from b - "height" to b
+// and lies in the frame. The text of each table cell is composed in lines of its own: a line of
+// a table's story that holds characters of two cells is refused.
+// "transparency" gives an item interface 0x6E03 with the attributes listed; "transparent" is what
+// the transparency tester answers for the item (host/sdk/Transparency.h).
+// Optional parts ("pageSetup", "valuePair", "print", "masterSpreads",
 // "stories", "pasteboard", "view", a non-empty "fonts" or "tests", "textFrame", "transparency", a
 // true "transparent", the document's CMYK profile "cmykProfile") are absent from the document when
 // absent from the description; other fields have defaults: no facets, offset (0, 0), zero

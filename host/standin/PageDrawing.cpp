@@ -176,12 +176,14 @@ private:
                     static_cast<std::size_t>(run.start) + static_cast<std::size_t>(run.span) >
                         story->text->size())
                     continue;
+                // The text stands on the foot of the run's box in line space.
                 PMMatrix matrix = run.matrix;
                 matrix.PostConcat(toSpread);
+                const PMRect box = RunBox(line, run);
                 text.push_back({ShownText(std::u16string_view(*story->text)
                                               .substr(static_cast<std::size_t>(run.start),
                                                       static_cast<std::size_t>(run.span))),
-                                run.height, TextMatrix(matrix, PMPoint()),
+                                run.height, TextMatrix(matrix, PMPoint(box.Left(), box.Bottom())),
                                 RunColor(*story, run.start)});
             }
     }

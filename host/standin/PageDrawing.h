@@ -50,10 +50,10 @@ struct DrawnItem {
 // The page's printing items, back to front: the items of the page's spread, group members in
 // place of their groups, whose bounds meet the page grown by the bleed; each as the corners of
 // its inner bounds under its matrix, with the fill and stroke colours of its graphic attributes,
-// the composed runs of a text frame's story that fall in the frame's span (sized by the run's
-// height, coloured by the story's fill) and a placed image's box. Left out is what does not
-// print: guides, items on a hidden or non-printing layer, items (and groups) whose non-printing
-// attribute is set.
+// the composed runs of a text frame's story that fall in the frame's span (each on the foot of
+// its box, RunBox, sized by the run's height, coloured by the story's fill) and a placed image's
+// box. Left out is what does not print: guides, items on a hidden or non-printing layer, items
+// (and groups) whose non-printing attribute is set.
 std::vector<DrawnItem> DrawPage(const Document& document, UID page, const Sides& bleed);
 
 // The separations the items use, each once (by ink name), in order of first use.

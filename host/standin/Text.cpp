@@ -104,6 +104,10 @@ TextIterator& TextIterator::operator--() {
 
 namespace host {
 
+PMRect RunBox(const TextLine& line, const TextRun& run) {
+    return {0, line.y - 2 * run.height, run.width, line.y - run.height};
+}
+
 namespace {
 
 constexpr ClassID kTextAttributesBoss{0xF09101};

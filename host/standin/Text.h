@@ -20,21 +20,30 @@ struct TextFrame {
     bool operator==(const TextFrame&) const = default;
 };
 
+// A composed run: characters of one line set in one height. Where its text stands is given in
+// two steps, as a host hands them to a plug-in: the line's y places the line in line space (the
+// inner space of the frame the line lies in: points, y down), and the run's matrix maps line
+// space to the pasteboard, carrying where the run starts along the line (RunBox).
 struct TextRun {
     std::int32_t start = 0;
     std::int32_t span = 0;
     PMReal width = 0;
     PMReal height = 0;
-    PMMatrix matrix; // run to pasteboard coordinates
+    PMMatrix matrix; // line space to pasteboard coordinates
     bool operator==(const TextRun&) const = default;
 };
 
 struct TextLine {
-    PMReal y = 0;
+    PMReal y = 0; // one run height below the line's baseline, in line space
     std::int32_t count = 0;
     std::vector<TextRun> runs;
     bool operator==(const TextLine&) const = default;
 };
+
+// The box of a run's text in line space: across from 0 to the run's width, down from the line's
+// y - 2 x height to y - height. Its foot is the run's baseline: the run's text stands on it, its
+// height above. The run's matrix takes the box to the pasteboard.
+PMRect RunBox(const TextLine& line, const TextRun& run);
 
 struct AttributeRun {
     std::int32_t span = 0;

@@ -105,8 +105,9 @@ TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
         destinations += destination.GetIdentifier().toStdString() + " ";
     EXPECT_EQ(destinations, "4101 4102 ");
 
-    EXPECT_THAT(Output(), ::testing::HasSubstr("called expY: done\nreport on expY\n"
-                                               "  output J:/spring-sale.pdf: PDF 1.6, 2 pages\n"));
+    EXPECT_THAT(Output(),
+                ::testing::HasSubstr("called expY: done (preflight: 1 fault)\nreport on expY\n"
+                                     "  output J:/spring-sale.pdf: PDF 1.6, 2 pages\n"));
     // The report names each record's item and gives each tag the severity of the job's ticket.
     EXPECT_THAT(Output(), ::testing::HasSubstr(
                               "      placed graphic, item 21 \"beach.tif\" (graphic frame on layer "
@@ -117,8 +118,8 @@ TEST_F(MainJob, ExportsTheExampleAdAsPDFAndTellsTheCompanion) {
         ::testing::HasSubstr("      page item, item 23 \"Everything in store is 3\" (text frame on "
                              "layer \"Text\"), at 18 14 246 300\n        TextBoxOverflowed: "
                              "fault\n        TransparentObjectsOverlapTextFrame: not set\n      "
-                             "text run 1 of item 23 \"Everything in store is 3\", at 24 56 240 "
-                             "68\n        OpenTypeCFFFontUsedInLayout: ignore\n"));
+                             "text run 1 of item 23 \"Everything in store is 3\", at 24 28 240 "
+                             "40\n        OpenTypeCFFFontUsedInLayout: ignore\n"));
     EXPECT_THAT(Output(),
                 ::testing::EndsWith("    summary: 2 pages, 8 items; tags: 1 fault, 1 note, 3 "
                                     "ignore, 8 not set\n  document: as after the job was stored "
@@ -137,6 +138,79 @@ TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
                               "  output J:/spring-sale.eps: EPS, %%BoundingBox: 0 0 297 417\n"
                               "  output J:/spring-sale.eps#2: EPS, %%BoundingBox: 0 0 297 "
                               "417\n"));
+}
+
+// After fitting, the example ad's background (the first fill of each page, in the spot colour)
+// still covers the page and its bleed: the whole MediaBox.
+TEST_F(MainJob, TheExampleAdsBackgroundCoversEachFittedPageAndItsBleed) {
+    const auto companion = Listen();
+    ASSERT_TRUE(Export("spring_sale_pdf")) << m_folder.read("err");
+    QPDF pdf;
+    pdf.processFile(m_folder.at("job/spring-sale.pdf").c_str());
+    for (const QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+        QPDFObjectHandle object = page.getObjectHandle();
+        const auto data = object.getKey("/Contents").getStreamData();
+        const std::string content(reinterpret_cast<const char*>(data->getBuffer()),
+                                  data->getSize());
+        std::smatch fill;
+        ASSERT_TRUE(std::regex_search(
+            content, fill,
+            std::regex("/CS0 cs 1 scn\n(\\S+) (\\S+) m\n(\\S+) \\S+ l\n\\S+ (\\S+) l\n")))
+            << content;
+        const auto media = object.getKey("/MediaBox").getArrayAsRectangle();
+        EXPECT_LE(std::stod(fill[1]), media.llx) << content;
+        EXPECT_GE(std::stod(fill[2]), media.ury) << content;
+        EXPECT_GE(std::stod(fill[3]), media.urx) << content;
+        EXPECT_LE(std::stod(fill[4]), media.lly) << content;
+    }
+}
+
+// The outcome line of an export that wrote its files ends with the preflight: the number of
+// check tags of severity fault in its page-item file, also when it ended in an alert; an export
+// that wrote nothing has none.
+TEST_F(MainJob, TheOutcomeOfAnExportThatWroteItsFilesTellsThePreflight) {
+    // Jobs without destinations, of the example ad's two pages or of five.
+    for (const char* pages : {"2", "5"}) {
+        m_folder.write("none.json", std::string(R"({"job": {"jobName": "No destination",
+            "jobFolder": "J:/", "outputFile": "J:/none.pdf", "pageItemFile": "J:/none.items",
+            "sections": [{"first": 1, "count": )") +
+                                        pages + "}]}, \"forbidPDF\": false}");
+        ASSERT_EQ(
+            std::system((std::string(ZEP_MAKE_SAMPLE_JOB) + " --hex " + m_folder.at("none.json") +
+                         " " + m_folder.at(pages + std::string(".hex")))
+                            .c_str()),
+            0);
+    }
+    const std::string examples = ZEP_EXAMPLES_DIR;
+    const struct {
+        bool listening;
+        std::string job;
+        std::string outcome;
+    } cases[] = {
+        {true, examples + "/jobs/spring_sale_pdf.hex", "called expY: done (preflight: 1 fault)\n"},
+        {false, examples + "/jobs/spring_sale_pdf.hex",
+         "called expY: ended in an alert: The companion application cannot be told of the "
+         "export: its destinations stay unexported. (preflight: 1 fault)\n"},
+        {true, m_folder.at("2.hex"),
+         "called expY: ended in an alert: The job has no page size: the document cannot be "
+         "fitted. (preflight: 0 faults)\n"},
+        // The fitting's alert, then the export's own ("The job's pages lie outside the
+        // document."): the page-item file is there from the export before, not written again.
+        {true, m_folder.at("5.hex"),
+         "called expY: ended in an alert: The job has no page size: the document cannot be "
+         "fitted.\n"},
+    };
+    std::filesystem::create_directory(m_folder.at("job"));
+    ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+    for (const auto& c : cases) {
+        const auto companion = c.listening ? Listen() : nullptr;
+        const std::string command = std::string(ZEP_ZEPHOST) + " open " + examples +
+                                    "/studio.json open " + examples +
+                                    "/spring_sale.json call expY --zerp true --zemp @" + c.job +
+                                    " >" + m_folder.at("out") + " 2>" + m_folder.at("err");
+        std::system(command.c_str());
+        EXPECT_THAT(Output(), ::testing::HasSubstr(c.outcome)) << m_folder.read("err");
+    }
 }
 
 // zephost as a user meets it: its exit status and what it prints for a command line. %E: the
@@ -182,6 +256,11 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
           "  the job's output file J:/spring-sale.pdf cannot be written: drive J: is not mapped: "
           "set ZEP_DRIVE_J to a folder\n"},
          "log ERROR"},
+        // A file is read to its size up to 16 MiB: one byte more is refused by the reader.
+        {"open %F/large.json",
+         1,
+         "",
+         {"/large.json: the description is larger than 16777216 bytes\n"}},
         // A stored job that does not read: the document opens without it.
         {"open %F/damaged.json",
          0,
@@ -190,6 +269,7 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
           "read and is left out: UKeyInStream: meta key mismatch\n"}},
     };
     TempFolder folder;
+    folder.write("large.json", std::string((16u << 20) + 1, ' '));
     folder.write("damaged.json", R"({"kind": "document", "name": "Damaged.indd",
         "workspace": {"facets": {"0x52E06": "040004000000DEADBEEF"}}})");
     ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
@@ -213,6 +293,58 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
         EXPECT_THAT(err, ::testing::Not(::testing::HasSubstr(c.absent))) << c.arguments;
     }
     EXPECT_THAT(folder.read("log"), ::testing::HasSubstr("][DEBUG]["));
+}
+
+// Each hint of zephost shows after the alert it belongs to and after no other: %E the examples
+// folder, %F a folder of the test's own.
+TEST(Zephost, ShowsEachHintOnlyWithTheAlertItBelongsTo) {
+    const std::string methods =
+        "the plug-in's methods are savY, sanY, expY, DisT and PrnT (zephost --help)";
+    const std::string zemp = "give 'Zemp' with --zemp @FILE or --zemp TEXT";
+    const std::string view = "the front document has no layout view: give its description a "
+                             "\"view\"";
+    const struct {
+        std::string arguments;
+        std::string alert;
+        std::string hint; // empty: none
+    } cases[] = {
+        {"open %E/single_page.json call expy", "The script method is not supported.", methods},
+        {"call savY", "A parameter of the script method is missing.", zemp},
+        {"open %F/no_view.json action 0x52E0B select 20 action 0x52E06",
+         "(iLayoutControlData) == NULL", view},
+        // An alert without a code.
+        {"open %E/single_page.json call savY --zemp @%F/no_destination.hex --zerp true",
+         "The job has no page size: the document cannot be fitted.", ""},
+    };
+    TempFolder folder;
+    folder.write("no_view.json", R"({"kind": "document", "name": "No view.indd",
+        "layers": [{"id": 3, "name": "L"}], "spreads": [{"id": 10, "pages": [{"id": 11,
+        "width": 100, "height": 100}], "items": [{"id": 20, "layer": 3, "bounds": [0, 0, 10, 10]}]}]})");
+    folder.write("no_destination.json", R"({"job": {"jobName": "No destination"}})");
+    ASSERT_EQ(std::system((std::string(ZEP_MAKE_SAMPLE_JOB) + " --hex " +
+                           folder.at("no_destination.json") + " " + folder.at("no_destination.hex"))
+                              .c_str()),
+              0);
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    for (const auto& c : cases) {
+        const std::string command =
+            std::regex_replace(std::regex_replace(std::string(ZEP_ZEPHOST) + " " + c.arguments,
+                                                  std::regex("%E"), ZEP_EXAMPLES_DIR),
+                               std::regex("%F"), folder.root());
+        std::system((command + " >" + folder.at("out") + " 2>" + folder.at("err")).c_str());
+        const std::string err = folder.read("err");
+        // The alert and what zephost adds to it: the lines indented below it.
+        const std::size_t at = err.find("alert: " + c.alert + "\n");
+        ASSERT_NE(at, std::string::npos) << c.arguments << "\n" << err;
+        std::size_t end = err.find('\n', at);
+        while (end + 1 < err.size() && err.compare(end + 1, 2, "  ") == 0)
+            end = err.find('\n', end + 1);
+        const std::string shown = err.substr(at, end - at);
+        for (const std::string& hint : {methods, zemp, view})
+            EXPECT_EQ(shown.find("\n  " + hint) != std::string::npos, hint == c.hint)
+                << c.arguments << ": " << hint << " in\n"
+                << shown;
+    }
 }
 
 } // namespace

@@ -3,8 +3,9 @@
 //     make_sample_job --hex ../../examples/half_page_job.json half_page_job.hex
 // With --hex it writes the bytes as upper-case hex text, as the companion application hands a
 // job to the script methods ('Zemp'). A description that the check of
-// support/JobDescriptionCheck.h refuses, an input that cannot be read and an output that cannot
-// be written end with the fault on standard error and status 1; the output is then as it was.
+// support/JobDescriptionCheck.h refuses (a key or a type the format does not have, or a booking
+// that cannot be printed), an input that cannot be read and an output that cannot be written end
+// with the fault, naming the field, on standard error and status 1; the output is then as it was.
 #include "model/JobText.h"
 #include "support/JobDescription.h"
 #include "support/JobDescriptionCheck.h"

@@ -243,6 +243,21 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "tables[0].cells[0].attributes[0]: expected one of \"type\", \"real\" and \"uid\""},
         {document(R"("tables": [{"id": 6, "rows": 1, "columns": 1, "story": 7}])"),
          "tables[0].story: no story has id 7"},
+        {document(R"("stories": [{"id": 6, "frameList": 7, "text": "", "frames": []},
+            {"id": 8, "frameList": 9, "text": "A\tB", "frames": [], "lines": [
+              {"y": 1, "count": 1}, {"y": 2, "count": 3}]}],
+            "tables": [{"id": 10, "rows": 1, "columns": 2, "story": 8, "cells": [
+              {"row": 0, "column": 0, "text": [0, 1]}, {"row": 0, "column": 1, "text": [2, 1]}]},
+              {"id": 11, "rows": 1, "columns": 1, "story": 8,
+               "cells": [{"row": 0, "column": 0, "text": [0, 1]}]}])"),
+         "stories[1].lines[0]: the line holds the text of two table cells, (0, 0) of table 10 and "
+         "(0, 0) of table 11"},
+        {document(R"("stories": [{"id": 8, "frameList": 9, "text": "A\tB", "frames": [],
+            "lines": [{"y": 1, "count": 0}, {"y": 2, "count": 3}]}],
+            "tables": [{"id": 10, "rows": 1, "columns": 2, "story": 8, "cells": [
+              {"row": 0, "column": 0, "text": [0, 1]}, {"row": 0, "column": 1, "text": [2, 1]}]}])"),
+         "stories[0].lines[1]: the line holds the text of two table cells, (0, 0) of table 10 and "
+         "(0, 1) of table 10"},
         {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "table": {"model": 7}})"),
          "spreads[0].items[0].table.model: no table has id 7"},
         {document(layer + R"("spreads": [{"id": 4, "flattener": {"values": [1]}}])"),

@@ -21,8 +21,10 @@
 // give the job's severities, limits and string parameters ("P": ["a.icc", "b.icc"] sets
 // parameters 0 and 1). The boxes are computed from the destinations, as document fitting does.
 // make_sample_job takes only the keys shown, and in a setting "sev", the limits "note", "warn",
-// "fault" and "ignore", "P", "PV", "precision" and "fix" (support/JobDescriptionCheck.h); the
-// tests' own descriptions may carry more of a ticket or of a definition.
+// "fault" and "ignore", "P", "PV", "precision" and "fix" (support/JobDescriptionCheck.h), and
+// only a booking that can be printed: a job identifier that is a UUID, a page count of at least
+// 1, and destinations with an identifier, a width and a height above 0 and no bleed below 0; the
+// tests' own descriptions may carry more of a ticket or of a definition, and any values.
 #pragma once
 
 #include "model/BJobFile.h"

@@ -13,6 +13,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
@@ -219,17 +221,77 @@ inline void description(const Json& value) {
             {"forbidPDF", flag}});
 }
 
+// What a booking that can be printed holds, once every value has its type: a job identifier
+// that is a UUID, at least one page, and destinations with an identifier, a width and a height
+// above 0 and no bleed below 0.
+
+// 8-4-4-4-12 hexadecimal digits, of either case.
+inline bool isUuid(const std::string& text) {
+    if (text.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
+            return false;
+    }
+    return true;
+}
+
+inline void aboveZero(const Json& value, const std::string& where) {
+    if (!value.is_number() || !std::isfinite(value.get<double>()) || value.get<double>() <= 0)
+        fail(where, "expected a number above 0");
+}
+
+inline void notBelowZero(const Json& value, const std::string& where) {
+    if (!std::isfinite(value.get<double>()) || value.get<double>() < 0)
+        fail(where, "expected a number not below 0");
+}
+
+inline void printableDestination(const Json& value, const std::string& where) {
+    if (!value.contains("id") || value["id"].get<std::string>().empty())
+        fail(member(where, "id"), "expected the destination's identifier");
+    for (const char* key : {"width", "height"})
+        aboveZero(value.contains(key) ? value[key] : Json(), member(where, key));
+    if (value.contains("bleed"))
+        for (std::size_t i = 0; i < value["bleed"].size(); ++i)
+            notBelowZero(value["bleed"][i], member(where, "bleed") + "[" + std::to_string(i) + "]");
+}
+
+inline void printable(const Json& value) {
+    if (value.contains("job")) {
+        const Json& job = value["job"];
+        if (job.contains("identifier") && !isUuid(job["identifier"].get<std::string>()))
+            fail("job.identifier", "expected a UUID (8-4-4-4-12 hexadecimal digits)");
+        if (job.contains("pageCount") && job["pageCount"].get<std::int64_t>() < 1)
+            fail("job.pageCount", "expected a whole number from 1 to 2147483647");
+    }
+    if (!value.contains("groups"))
+        return;
+    for (std::size_t g = 0; g < value["groups"].size(); ++g) {
+        const Json& group = value["groups"][g];
+        if (!group.contains("destinations"))
+            continue;
+        for (std::size_t d = 0; d < group["destinations"].size(); ++d)
+            printableDestination(group["destinations"][d], "groups[" + std::to_string(g) +
+                                                               "].destinations[" +
+                                                               std::to_string(d) + "]");
+    }
+}
+
 } // namespace job_description_check
 
 // The first fault of a job description, as "where: what" (where is the field's path, as
-// "groups[0].destinations[1].width", or "description" for the text itself); empty when
-// make_sample_job takes it.
+// "groups[0].destinations[1].width", or "description" for the text itself): first a key or a
+// value of the wrong type, then a booking that cannot be printed; empty when make_sample_job
+// takes it.
 [[nodiscard]] inline std::string jobDescriptionFault(const std::string& json) {
     using namespace job_description_check;
     try {
-        description(Json::parse(json));
+        const Json parsed = Json::parse(json);
+        description(parsed);
+        printable(parsed);
         return {};
-    } catch (const Json::parse_error& error) {
+    } catch (const Json::exception& error) {
         // nlohmann's text after its "[json.exception.parse_error.101] " tag.
         const std::string what = error.what();
         return "description: " + what.substr(what.find("] ") + 2);

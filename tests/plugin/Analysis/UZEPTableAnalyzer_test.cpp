@@ -165,6 +165,40 @@ TEST_F(TableAnalyzerTest, ATableThatCannotBeAnalysedKeepsWhatWasFoundBeforeSilen
     }
 }
 
+// Table 70 (3 x 2, story 72): each cell's text in a line of its own, with one run; item 23
+// shows the whole table.
+constexpr const char* kCellTextLayout = R"({
+  "kind": "document", "name": "Cells.indd",
+  "stories": [{"id": 72, "frameList": 73, "text": "A1\tB1\rA2\tB2\rA3\tB3", "frames": [],
+    "lines": [
+      {"y": 24, "count": 3, "runs": [{"start": 0, "span": 2, "width": 10, "height": 12}]},
+      {"y": 24, "count": 3, "runs": [{"start": 3, "span": 2, "width": 10, "height": 12}]},
+      {"y": 44, "count": 3, "runs": [{"start": 6, "span": 2, "width": 10, "height": 12}]},
+      {"y": 44, "count": 3, "runs": [{"start": 9, "span": 2, "width": 10, "height": 12}]},
+      {"y": 64, "count": 3, "runs": [{"start": 12, "span": 2, "width": 10, "height": 12}]},
+      {"y": 64, "count": 3, "runs": [{"start": 15, "span": 2, "width": 10, "height": 12}]}]}],
+  "tables": [{"id": 70, "rows": 3, "columns": 2, "story": 72, "cells": [
+    {"row": 0, "column": 0, "text": [0, 2]}, {"row": 0, "column": 1, "text": [3, 2]},
+    {"row": 1, "column": 0, "text": [6, 2]}, {"row": 1, "column": 1, "text": [9, 2]},
+    {"row": 2, "column": 0, "text": [12, 2]}, {"row": 2, "column": 1, "text": [15, 2]}]}],
+  "layers": [{"id": 3, "name": "Layer 1"}],
+  "spreads": [{"id": 10, "pages": [{"id": 11, "width": 600, "height": 800}], "items": [
+    {"id": 23, "layer": 3, "bounds": [0, 0, 100, 80], "table": {"model": 70, "areas": [[0, 0, 3, 2]]}}]}]
+})";
+
+class CellTextTest : public TableAnalyzerTest {
+protected:
+    std::string Description() const override { return kCellTextLayout; }
+};
+
+// The host answer relied on: each cell's text is composed in lines of its own.
+TEST_F(CellTextTest, EachCellsRunIsCollectedOnce) {
+    ZEPPageItemInfo info;
+    RunTableAnalysis(Table(70).get(), {0, 0, 3, 2}, info);
+    ASSERT_NE(info.GetTextRuns(), nullptr);
+    EXPECT_EQ(info.GetTextRuns()->size(), 6u);
+}
+
 TEST_F(TableAnalyzerTest, TheColourCheckerStopsAtTheFirstColourOfAnotherClass) {
     CountingChecker other(Table(60).get(), {0, 0, 2, 3});
     other.Run();

@@ -13,6 +13,9 @@
 #include "support/Test.h"
 #include "support/Thrown.h"
 
+#include <limits>
+#include <string>
+
 namespace {
 
 // The host answers these tests rely on: the workspace of an open document carries the plug-in's
@@ -158,6 +161,52 @@ TEST_F(ExportHelper, AModifierBeginsOneNamedSequenceAndAbortsItWhenItGoes) {
     host::Faults::Instance().FailAbortableSequences();
     EXPECT_EQ(Thrown([&] { TwiceBegun modifier(helper); }),
               "0x52E1E (mCmdSeq = CmdUtils::BeginAbortableCmdSeq()) == NULL");
+}
+
+TEST(CheckPrintableDestinations, RefusesTheFirstDestinationOfTheCurrentGroupThatCannotBePrinted) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::string refused = "0x52E40 The destination ";
+    const struct {
+        const char* name;
+        double width, height, left, right, top, bottom;
+        std::string thrown;
+    } cases[] = {
+        {"City Magazine", 280, 400, 8.5, 8.5, 8.5, 8.5, "nothing"},
+        {"City Magazine", 280, 400, 0, 0, 0, 0, "nothing"},
+        {"City Magazine", -595.28, 842, 0, 0, 0, 0,
+         refused + "\"City Magazine\" (2) cannot be printed: its width is -595.28 points."},
+        {"", 595.28, 0, 0, 0, 0, 0, refused + "2 cannot be printed: its height is 0 points."},
+        {"C", 1, nan, 0, 0, 0, 0,
+         refused + "\"C\" (2) cannot be printed: its height is not a number."},
+        {"C", inf, 1, 0, 0, 0, 0,
+         refused + "\"C\" (2) cannot be printed: its width is inf points."},
+        {"C", 1, 1, -3, 0, 0, 0,
+         refused + "\"C\" (2) cannot be printed: its left bleed is -3 points."},
+        {"C", 1, 1, 0, 0, -inf, 0,
+         refused + "\"C\" (2) cannot be printed: its top bleed is -inf points."},
+        {"C", 1, 1, 0, nan, 0, 0,
+         refused + "\"C\" (2) cannot be printed: its right bleed is not a number."},
+        {"C", 1, 1, 0, 0, 0, -0.5,
+         refused + "\"C\" (2) cannot be printed: its bottom bleed is -0.5 points."},
+    };
+    for (const auto& c : cases) {
+        BJobFile job;
+        BGroup* selected = job.GetGroups().AddGroup();
+        selected->SetSelected(true);
+        BDestination* first = selected->CreateDestination();
+        first->SetIdentifier("1");
+        first->SetSize(100, 100);
+        BDestination* second = selected->CreateDestination();
+        second->SetIdentifier("2");
+        second->SetName(c.name);
+        second->SetSize(c.width, c.height);
+        second->SetBleeds(c.left, c.right, c.top, c.bottom);
+        // Another group's destination is no part of the export.
+        job.GetGroups().AddGroup()->CreateDestination()->SetSize(-1, -1);
+        EXPECT_EQ(Thrown([&] { CheckPrintableDestinations(job); }), c.thrown) << c.thrown;
+    }
+    EXPECT_EQ(Thrown([] { CheckPrintableDestinations(BJobFile()); }), "nothing");
 }
 
 } // namespace

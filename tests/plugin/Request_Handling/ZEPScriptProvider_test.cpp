@@ -325,6 +325,54 @@ TEST_F(ExportJob, APathGoingOnPastANulIsRefusedBeforeAnythingIsWritten) {
     }
 }
 
+// A booking that cannot be printed is refused before the job is stored: one alert naming the
+// destination, the document as it was, no file, no event. A job without destinations is fitted
+// to nothing (the fitting's alert) and exported as it stands.
+TEST_F(ExportJob, ABookingThatCannotBePrintedIsRefusedBeforeTheJobIsStored) {
+    const struct {
+        std::string destinations;
+        std::string alert;
+        bool exported;
+    } cases[] = {
+        {R"({"id": "1", "name": "Daily Courier", "width": -595.28, "height": 842,
+             "bleed": [3, 3, 3, 3]})",
+         "The destination \"Daily Courier\" (1) cannot be printed: its width is -595.28 points.",
+         false},
+        {R"({"id": "1", "width": 300, "height": 400}, {"id": "2", "width": 300, "height": 400,
+             "bleed": [3, 3, -3, 3]})",
+         "The destination 2 cannot be printed: its top bleed is -3 points.", false},
+        {"", "The job has no page size: the document cannot be fitted.", true},
+    };
+    for (const auto& c : cases) {
+        host::Recorder::Instance().Reset();
+        std::filesystem::remove_all(m_temp.root());
+        std::filesystem::create_directory(m_temp.root());
+        Open(kExportLayout);
+        static_cast<void>(GetOrCreateFlattenerStyle());
+        const auto companion = Listen();
+        const std::string before = Dump();
+        host::Recorder::Instance().Clear(host::Channel::Commands);
+        const std::string job =
+            R"({"job": {"jobName": "Ad", "pageCount": 2, "jobFolder": ")" + m_temp.systemPath() +
+            R"(", "outputFile": ")" + m_temp.systemPath("ad") + R"(", "pageItemFile": ")" +
+            m_temp.systemPath("items.bin") + R"(", "sections": [{"first": 1, "count": 2}]},
+            "groups": [{"selected": true, "destinations": [)" +
+            c.destinations + R"(]}], "forbidPDF": false})";
+        host::CallScriptMethod(
+            kExportJobMethod,
+            {{kJobParameter, ScriptData(PMString(EncodeJobText(describedJobBytes(job))))},
+             {kFitParameter, ScriptData(true)}});
+        EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{c.alert});
+        EXPECT_EQ(Written("ad.pdf"), c.exported) << c.alert;
+        EXPECT_EQ(Written("items.bin"), c.exported) << c.alert;
+        EXPECT_EQ(companion->Messages().size(), c.exported ? 2u : 0u) << c.alert;
+        if (!c.exported) {
+            EXPECT_EQ(Dump(), before) << c.alert;
+            EXPECT_TRUE(Log(host::Channel::Commands).empty()) << c.alert;
+        }
+    }
+}
+
 TEST(DecodeDestinationIdentifiers, ReadsEitherLetterCaseAndRefusesBytesThatEndEarlyOrRunOn) {
     const DestinationIdentifierSet numbers{"171", "48879"};
     const struct {
