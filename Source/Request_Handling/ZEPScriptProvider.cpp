@@ -200,7 +200,8 @@ InterfacePtr<IZEPJobList> ZEPScriptProvider::ApplyJob(IDocument* document, IScri
         GetObjectModelInstance()->CreateInstance(kZEPJobBoss, IID_IZEPJOBLIST)));
     ThrowIfNull(theJob, "theJob");
     theJob->SetFromString(text, false);
-    if (use == JobUse::kExport)
+    // The job's sizes shape a document when it is exported, fitted or made a new document.
+    if (use == JobUse::kExport || fit || !document)
         CheckPrintableDestinations(*theJob->GetJobFile());
 
     ustring profileName;

@@ -61,8 +61,9 @@ public:
     // What ApplyJob reads a job for.
     enum class JobUse { kStore, kExport };
     // A new transient job object holding the full job of 'Zemp' (raw job-file bytes or their
-    // hex form), with 'Zerp' (fit the document) read when present; for an export, a booking
-    // that cannot be printed is refused (CheckPrintableDestinations, 0x52E40); once its colour
+    // hex form), with 'Zerp' (fit the document) read when present; for an export, a fitting or
+    // a new document, a booking that cannot be printed is refused (CheckPrintableDestinations,
+    // 0x52E40) before anything changes; once its colour
     // profiles pass CheckJobProfiles, the job is stored in the document (StoreJobInDocument), or
     // in a new document without one (NewDocumentFromJob). Errors of the request data are raised
     // with the host's code; a job object the host cannot create raises 0x52E1E "(theJob) ==

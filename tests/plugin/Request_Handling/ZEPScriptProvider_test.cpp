@@ -373,6 +373,31 @@ TEST_F(ExportJob, ABookingThatCannotBePrintedIsRefusedBeforeTheJobIsStored) {
     }
 }
 
+// The job's sizes would shape the document of a fitting ('savY' with 'Zerp') and of 'sanY': the
+// same booking is refused there before anything changes; stored without a fitting it is kept.
+TEST_F(ExportJob, ABookingThatCannotBePrintedShapesNoDocument) {
+    const std::string job = R"({"job": {"jobName": "Ad", "pageCount": 1}, "groups": [{"selected":
+        true, "destinations": [{"id": "7", "width": 300, "height": -1}]}]})";
+    const std::string refused = "The destination 7 cannot be printed: its height is -1 points.";
+    for (const auto& [method, fit, alerts] :
+         {std::tuple(kSaveJobMethod, true, std::vector<std::string>{refused}),
+          {kSaveJobInNewDocumentMethod, false, {refused}},
+          {kSaveJobMethod, false, {}}}) {
+        host::Recorder::Instance().Reset();
+        Open(kExportLayout);
+        const std::string before = Dump();
+        const std::size_t documents = host::OpenDocuments().size();
+        host::CallScriptMethod(
+            method, {{kJobParameter, ScriptData(PMString(EncodeJobText(describedJobBytes(job))))},
+                     {kFitParameter, ScriptData(fit)}});
+        EXPECT_EQ(Log(host::Channel::Alerts), alerts) << host::Hex(method.Get()) << fit;
+        EXPECT_EQ(host::OpenDocuments().size(), documents) << host::Hex(method.Get());
+        if (!alerts.empty()) {
+            EXPECT_EQ(Dump(), before) << host::Hex(method.Get());
+        }
+    }
+}
+
 TEST(DecodeDestinationIdentifiers, ReadsEitherLetterCaseAndRefusesBytesThatEndEarlyOrRunOn) {
     const DestinationIdentifierSet numbers{"171", "48879"};
     const struct {
