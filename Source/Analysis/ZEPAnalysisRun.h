@@ -1,6 +1,6 @@
 // What the analyses of one export's page items share, so that none of it is looked up again for
 // every item: the job, the export's change of the file system, the job's placed-images folder
-// (made only when an embedded profile first needs it) and the host objects the analyses ask for
+// (made when missing for the run's first analysed item) and the host objects the analyses ask for
 // every item (the host's utilities, the document's link manager and transparency tester).
 //
 // A run lives on the collection's stack for one collection; a record holds it during its Init.

@@ -39,11 +39,11 @@ ZEPPageItemInfo* ZEPPageItemInfoList::Blocks::At(std::size_t index) const {
         m_blocks[index / kRecordsPerBlock]->bytes[index % kRecordsPerBlock]));
 }
 
-ZEPPageItemInfo& ZEPPageItemInfoList::Blocks::Emplace() {
+ZEPPageItemInfo& ZEPPageItemInfoList::Blocks::Emplace(IPMUnknown* owner) {
     if (m_count == m_blocks.size() * kRecordsPerBlock)
         m_blocks.push_back(std::make_unique<Block>());
     auto* record = new (m_blocks[m_count / kRecordsPerBlock]->bytes[m_count % kRecordsPerBlock])
-        ZEPPageItemInfo();
+        ZEPPageItemInfo(owner);
     ++m_count;
     return *record;
 }
@@ -52,10 +52,10 @@ void ZEPPageItemInfoList::Blocks::DestroyLast() {
     At(--m_count)->~ZEPPageItemInfo();
 }
 
-ZEPPageItemInfo& ZEPPageItemInfoList::AppendRecord() {
+ZEPPageItemInfo& ZEPPageItemInfoList::AppendRecord(IPMUnknown* owner) {
     if (!m_blocks)
         m_blocks = boost::make_shared<Blocks>();
-    ZEPPageItemInfo& record = m_blocks->Emplace();
+    ZEPPageItemInfo& record = m_blocks->Emplace(owner);
     try {
         m_records.emplace_back(m_blocks, &record);
     } catch (...) {
@@ -100,11 +100,16 @@ CZEPCallback::CZEPCallback(IPMUnknown* object) : m_object(object) {
         object->AddRef();
 }
 
-ZEPItemInfoCallback::ZEPItemInfoCallback(IPMUnknown* walker, ZEPPageItemInfoList& records,
-                                         ZEPAnalysisRun& run, const PMRect& pageBounds,
-                                         std::uint32_t pageIndex)
-    : CZEPCallback(walker), m_pageBounds(pageBounds), m_records(records), m_run(run),
-      m_pageIndex(pageIndex) {}
+CZEPCallback::CZEPCallback() : m_object(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)) {
+    ThrowIfNull(m_object, "theWalker");
+}
+
+ZEPItemInfoCallback::ZEPItemInfoCallback(IPMUnknown* walker, IPMUnknown* context,
+                                         ZEPPageItemInfoList& records, ZEPAnalysisRun& run,
+                                         const PMRect& pageBounds, std::uint32_t pageIndex,
+                                         UID referenceUID)
+    : CZEPCallback(walker), m_pageBounds(pageBounds), m_context(context), m_records(records),
+      m_run(run), m_pageIndex(pageIndex), m_referenceUID(referenceUID) {}
 
 void ZEPItemInfoCallback::Visit(const PMMatrix&, IPMUnknown* item, std::int32_t) {
     InterfacePtr<IGeometry> geometry(item, UseDefaultIID{});
@@ -117,12 +122,14 @@ void ZEPItemInfoCallback::Visit(const PMMatrix&, IPMUnknown* item, std::int32_t)
 
 bool ZEPItemInfoCallback::Record(IPMUnknown* item) {
     try {
+        const auto page = static_cast<std::int32_t>(m_pageIndex + 1);
         const UIDRef ref = GetUIDRef(item);
+        const bool isReferenceItem = ref.GetUID() == m_referenceUID;
         if (m_records.HasItemRecord(ref))
             return true;
-        ZEPPageItemInfo& record = m_records.AppendRecord();
+        ZEPPageItemInfo& record = m_records.AppendRecord(item);
         try {
-            record.Init(item, m_pageBounds, m_run, static_cast<std::int32_t>(m_pageIndex + 1));
+            record.Init(m_context, item, m_pageBounds, m_run, page, isReferenceItem);
             m_records.NoteItemRecord(ref);
         } catch (...) {
             m_records.RemoveLastRecord();

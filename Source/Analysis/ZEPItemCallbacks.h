@@ -30,8 +30,8 @@ public:
     ZEPPageItemInfoList(const ZEPPageItemInfoList&) = delete;
     ZEPPageItemInfoList& operator=(const ZEPPageItemInfoList&) = delete;
 
-    // A new empty record after the others.
-    ZEPPageItemInfo& AppendRecord();
+    // A new empty record after the others, made for the item `owner` (null for a page's own).
+    ZEPPageItemInfo& AppendRecord(IPMUnknown* owner = nullptr);
     // Takes the last record away again (one whose analysis failed, of which no pointer was
     // handed on).
     void RemoveLastRecord();
@@ -50,7 +50,7 @@ private:
         Blocks(const Blocks&) = delete;
         Blocks& operator=(const Blocks&) = delete;
         ~Blocks();
-        ZEPPageItemInfo& Emplace();
+        ZEPPageItemInfo& Emplace(IPMUnknown* owner);
         void DestroyLast();
 
     private:
@@ -91,6 +91,9 @@ private:
 class CZEPCallback : public ICallback {
 public:
     explicit CZEPCallback(IPMUnknown* object);
+    // Makes the host's item walker (class 0x1611 as interface 0x161C) and keeps it. When the host
+    // makes none: 0x52E1E "(theWalker) == NULL".
+    CZEPCallback();
     IPMUnknown* GetCallbackObject() const override { return GetHeldObject(); }
     // The object held, without a new reference.
     IPMUnknown* GetHeldObject() const { return m_object.get(); }
@@ -102,10 +105,18 @@ private:
 // Makes the record of every item whose bounds meet the page.
 class ZEPItemInfoCallback final : public CZEPCallback {
 public:
-    // `pageIndex` is 0-based; `pageBounds` are in pasteboard coordinates. The records and the
-    // export's run (its job, its change of the file system and its lookups) are not owned.
+    // `pageIndex` is 0-based; `pageBounds` are in pasteboard coordinates; `context` is the
+    // export's document, handed on to each record's Init; `referenceUID` is the export's
+    // reference item (the one selected item of a selection export; 0: none). The context, the
+    // records and the export's run (its job, its change of the file system and its lookups) are
+    // not owned.
+    ZEPItemInfoCallback(IPMUnknown* walker, IPMUnknown* context, ZEPPageItemInfoList& records,
+                        ZEPAnalysisRun& run, const PMRect& pageBounds, std::uint32_t pageIndex,
+                        UID referenceUID);
+    // Without context and reference item.
     ZEPItemInfoCallback(IPMUnknown* walker, ZEPPageItemInfoList& records, ZEPAnalysisRun& run,
-                        const PMRect& pageBounds, std::uint32_t pageIndex);
+                        const PMRect& pageBounds, std::uint32_t pageIndex)
+        : ZEPItemInfoCallback(walker, nullptr, records, run, pageBounds, pageIndex, kInvalidUID) {}
 
     // Items without geometry or hierarchy are passed over.
     void Visit(const PMMatrix& matrix, IPMUnknown* item, std::int32_t flags) override;
@@ -113,12 +124,16 @@ public:
     // record (false), except that a file that cannot be written (CZEPFileWriteError) fails the
     // export and is thrown on.
     bool Record(IPMUnknown* item);
+    // The page bounds the next visits test against (pasteboard coordinates).
+    void SetPageBounds(const PMRect& pageBounds) { m_pageBounds = pageBounds; }
 
 private:
     PMRect m_pageBounds;
+    IPMUnknown* m_context;
     ZEPPageItemInfoList& m_records;
     ZEPAnalysisRun& m_run;
     std::uint32_t m_pageIndex;
+    UID m_referenceUID;
 };
 
 // Collects the items with empty bounds (except those of class 0xB667, guides) and deletes them.
