@@ -70,29 +70,47 @@ void ZEPPageItemInfoList::RemoveLastRecord() {
     m_blocks->DestroyLast();
 }
 
+std::uint64_t ZEPPageItemInfoList::ItemSet::KeyOf(const UIDRef& item) const {
+    const auto database = std::find(m_databases.begin(), m_databases.end(), item.GetDataBase());
+    if (database == m_databases.end())
+        return 0;
+    const auto position = static_cast<std::uint64_t>(database - m_databases.begin());
+    return (position + 1) << 32 | item.GetUID().Get();
+}
+
+std::size_t ZEPPageItemInfoList::ItemSet::SlotOf(std::uint64_t key) const {
+    // Fibonacci hashing spreads runs of consecutive UIDs over the whole table.
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 32) & mask;
+    while (m_slots[slot] != 0 && m_slots[slot] != key)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
 bool ZEPPageItemInfoList::ItemSet::Contains(const UIDRef& item) const {
-    const std::uint32_t uid = item.GetUID().Get();
-    for (const OfDataBase& database : m_databases)
-        if (database.db == item.GetDataBase()) {
-            const std::size_t page = uid >> kPageBits;
-            return page < database.pages.size() && database.pages[page] &&
-                   database.pages[page]->test(uid & ((1u << kPageBits) - 1));
-        }
-    return false;
+    const std::uint64_t key = KeyOf(item);
+    return key != 0 && !m_slots.empty() && m_slots[SlotOf(key)] == key;
 }
 
 void ZEPPageItemInfoList::ItemSet::Insert(const UIDRef& item) {
-    auto database = std::find_if(m_databases.begin(), m_databases.end(),
-                                 [&](const OfDataBase& d) { return d.db == item.GetDataBase(); });
-    if (database == m_databases.end())
-        database = m_databases.insert(m_databases.end(), {item.GetDataBase(), {}});
-    const std::uint32_t uid = item.GetUID().Get();
-    const std::size_t page = uid >> kPageBits;
-    if (page >= database->pages.size())
-        database->pages.resize(page + 1);
-    if (!database->pages[page])
-        database->pages[page] = std::make_unique<Page>();
-    database->pages[page]->set(uid & ((1u << kPageBits) - 1));
+    if (KeyOf(item) == 0)
+        m_databases.push_back(item.GetDataBase());
+    if (2 * (m_count + 1) > m_slots.size())
+        Grow();
+    const std::uint64_t key = KeyOf(item);
+    std::uint64_t& slot = m_slots[SlotOf(key)];
+    if (slot == 0) {
+        slot = key;
+        ++m_count;
+    }
+}
+
+void ZEPPageItemInfoList::ItemSet::Grow() {
+    std::vector<std::uint64_t> old(std::max<std::size_t>(64, 2 * m_slots.size()), 0);
+    old.swap(m_slots);
+    for (const std::uint64_t key : old)
+        if (key != 0)
+            m_slots[SlotOf(key)] = key;
 }
 
 CZEPCallback::CZEPCallback(IPMUnknown* object) : m_object(object) {

@@ -7,7 +7,6 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -64,22 +63,25 @@ private:
         std::size_t m_count = 0;
     };
 
-    // The items that have a record, one bit per UID of each database in pages of 65,536 UIDs,
-    // made when an item of the page first gets a record: UIDs are dense within a database, so
-    // a few pages hold a document's items, and growing never moves the bits already set.
+    // The items that have a record: a table of keys (the database's position among those seen,
+    // plus 1, in the high half; the UID in the low half; 0 a free slot) with open addressing,
+    // at most half full. It costs some 16 to 32 bytes an item however the UIDs lie: those of a
+    // document edited for long lie far apart.
     class ItemSet {
     public:
         bool Contains(const UIDRef& item) const;
         void Insert(const UIDRef& item);
 
     private:
-        static constexpr std::uint32_t kPageBits = 16;
-        using Page = std::bitset<std::size_t{1} << kPageBits>;
-        struct OfDataBase {
-            const IDataBase* db;
-            std::vector<std::unique_ptr<Page>> pages; // by the UID's high 16 bits
-        };
-        std::vector<OfDataBase> m_databases;
+        // The key of the item; 0 when its database has no key yet.
+        std::uint64_t KeyOf(const UIDRef& item) const;
+        // The slot that holds the key, or the free slot where it goes.
+        std::size_t SlotOf(std::uint64_t key) const;
+        void Grow();
+
+        std::vector<const IDataBase*> m_databases;
+        std::vector<std::uint64_t> m_slots; // a power of two of them
+        std::size_t m_count = 0;
     };
 
     boost::shared_ptr<Blocks> m_blocks;
