@@ -161,7 +161,7 @@ void ZEPPageItemInfo::AnalyseColorProfile(IPMUnknown* item) {
         ApplyAssignedProfile(item, *graphic);
         break;
     case kEmbeddedProfilePolicy:
-        WriteEmbeddedProfile(item, *graphic, m_placedImagesFolder,
+        WriteEmbeddedProfile(item, *graphic, GetPlacedImagesFolder(),
                              m_run ? m_run->GetFileTransaction() : nullptr);
         break;
     default:

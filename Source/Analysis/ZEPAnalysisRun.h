@@ -12,7 +12,7 @@
 #include "host/sdk/Transparency.h"
 #include "utils/FilePath.h"
 
-#include <optional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -31,8 +31,9 @@ public:
     ZEPFileTransaction* GetFileTransaction() const { return m_files; }
 
     // The job's "PlacedImages" folder, made when missing at the first call of the run; the empty
-    // path when the job has no folder or it cannot be made, which the run keeps.
-    const UFileSpecCore& GetPlacedImagesFolder();
+    // path when the job has no folder or it cannot be made, which the run keeps. The records of
+    // the run share the one path.
+    const std::shared_ptr<const UFileSpecCore>& GetPlacedImagesFolder();
     // The host's utilities of interface I (UtilsBoss::QueryUtils); null when it has none.
     template <typename I>
     I* GetUtils() {
@@ -53,7 +54,7 @@ private:
 
     const BJobFile& m_job;
     ZEPFileTransaction* m_files;
-    std::optional<UFileSpecCore> m_placedImagesFolder;
+    std::shared_ptr<const UFileSpecCore> m_placedImagesFolder; // null until asked for
     std::vector<std::pair<PMIID, InterfacePtr<IPMUnknown>>> m_utils;
     OfDataBase<ILinkManager> m_linkManager;
     OfDataBase<ITransparencyTester> m_transparencyTester;

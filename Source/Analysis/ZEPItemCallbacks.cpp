@@ -75,42 +75,52 @@ std::uint64_t ZEPPageItemInfoList::ItemSet::KeyOf(const UIDRef& item) const {
     if (database == m_databases.end())
         return 0;
     const auto position = static_cast<std::uint64_t>(database - m_databases.begin());
-    return (position + 1) << 32 | item.GetUID().Get();
+    return (position + 1) << 32 | item.GetUID().Get() >> kPageBits;
 }
 
 std::size_t ZEPPageItemInfoList::ItemSet::SlotOf(std::uint64_t key) const {
-    // Fibonacci hashing spreads runs of consecutive UIDs over the whole table.
+    // Fibonacci hashing spreads runs of consecutive keys over the whole table.
     const std::size_t mask = m_slots.size() - 1;
     std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 32) & mask;
-    while (m_slots[slot] != 0 && m_slots[slot] != key)
+    while (m_slots[slot].key != 0 && m_slots[slot].key != key)
         slot = (slot + 1) & mask;
     return slot;
 }
 
+bool ZEPPageItemInfoList::ItemSet::Test(const Page& page, std::uint32_t uid) {
+    const std::uint32_t bit = uid & ((1u << kPageBits) - 1);
+    return (page[bit / 64] >> (bit % 64) & 1) != 0;
+}
+
 bool ZEPPageItemInfoList::ItemSet::Contains(const UIDRef& item) const {
     const std::uint64_t key = KeyOf(item);
-    return key != 0 && !m_slots.empty() && m_slots[SlotOf(key)] == key;
+    if (key == 0 || m_slots.empty())
+        return false;
+    const Slot& slot = m_slots[SlotOf(key)];
+    return slot.key == key && Test(m_pages[slot.page], item.GetUID().Get());
 }
 
 void ZEPPageItemInfoList::ItemSet::Insert(const UIDRef& item) {
     if (KeyOf(item) == 0)
         m_databases.push_back(item.GetDataBase());
-    if (2 * (m_count + 1) > m_slots.size())
+    if (2 * (m_pages.size() + 1) > m_slots.size())
         Grow();
     const std::uint64_t key = KeyOf(item);
-    std::uint64_t& slot = m_slots[SlotOf(key)];
-    if (slot == 0) {
-        slot = key;
-        ++m_count;
+    Slot& slot = m_slots[SlotOf(key)];
+    if (slot.key == 0) {
+        m_pages.emplace_back();
+        slot = {key, static_cast<std::uint32_t>(m_pages.size() - 1)};
     }
+    const std::uint32_t bit = item.GetUID().Get() & ((1u << kPageBits) - 1);
+    m_pages[slot.page][bit / 64] |= std::uint64_t{1} << (bit % 64);
 }
 
 void ZEPPageItemInfoList::ItemSet::Grow() {
-    std::vector<std::uint64_t> old(std::max<std::size_t>(64, 2 * m_slots.size()), 0);
+    std::vector<Slot> old(std::max<std::size_t>(64, 2 * m_slots.size()));
     old.swap(m_slots);
-    for (const std::uint64_t key : old)
-        if (key != 0)
-            m_slots[SlotOf(key)] = key;
+    for (const Slot& slot : old)
+        if (slot.key != 0)
+            m_slots[SlotOf(slot.key)] = slot;
 }
 
 CZEPCallback::CZEPCallback(IPMUnknown* object) : m_object(object) {

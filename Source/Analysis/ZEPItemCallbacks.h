@@ -7,6 +7,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -63,25 +64,35 @@ private:
         std::size_t m_count = 0;
     };
 
-    // The items that have a record: a table of keys (the database's position among those seen,
-    // plus 1, in the high half; the UID in the low half; 0 a free slot) with open addressing,
-    // at most half full. It costs some 16 to 32 bytes an item however the UIDs lie: those of a
-    // document edited for long lie far apart.
+    // The items that have a record, one bit per UID in pages of 512 UIDs (64 bytes), made when
+    // an item of the page first gets a record, and found through a table of the pages' keys (the
+    // database's position among those seen, plus 1, in the high half; the UID's page in the low
+    // half; 0 a free slot) with open addressing, at most half full. The UIDs of a document lie
+    // close together, so a few pages hold its items; those of a document edited for long lie far
+    // apart, and then each item costs a page of its own at most.
     class ItemSet {
     public:
         bool Contains(const UIDRef& item) const;
         void Insert(const UIDRef& item);
 
     private:
-        // The key of the item; 0 when its database has no key yet.
+        static constexpr std::uint32_t kPageBits = 9;
+        using Page = std::array<std::uint64_t, (1u << kPageBits) / 64>;
+        struct Slot {
+            std::uint64_t key = 0;
+            std::uint32_t page = 0; // the position of the page in m_pages
+        };
+
+        // The key of the item's page; 0 when its database has no key yet.
         std::uint64_t KeyOf(const UIDRef& item) const;
         // The slot that holds the key, or the free slot where it goes.
         std::size_t SlotOf(std::uint64_t key) const;
         void Grow();
+        static bool Test(const Page& page, std::uint32_t uid);
 
         std::vector<const IDataBase*> m_databases;
-        std::vector<std::uint64_t> m_slots; // a power of two of them
-        std::size_t m_count = 0;
+        std::vector<Slot> m_slots; // a power of two of them
+        std::vector<Page> m_pages;
     };
 
     boost::shared_ptr<Blocks> m_blocks;

@@ -12,10 +12,6 @@
 
 #include <string>
 
-ZEPPageItemInfo::ZEPPageItemInfo(IPMUnknown* owner) : m_owner(owner) {
-    Reset();
-}
-
 void ZEPPageItemInfo::Reset() {
     m_record.reset();
     m_otherUID = kInvalidUID;
@@ -268,6 +264,11 @@ void ZEPPageItemInfo::AnalyseFonts(IPMUnknown* item) {
     // The second list changes nothing the analysis records.
     for ([[maybe_unused]] const PMString& font : fonts->GetMissingFontNames()) {
     }
+}
+
+const UFileSpecCore& ZEPPageItemInfo::GetPlacedImagesFolder() const {
+    static const UFileSpecCore kNone;
+    return m_placedImagesFolder ? *m_placedImagesFolder : kNone;
 }
 
 std::unique_ptr<BPageItem> ZEPPageItemInfo::ReleasePageItem() {

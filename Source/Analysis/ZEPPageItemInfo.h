@@ -39,7 +39,7 @@ class ZEPPageItemInfo {
 public:
     // An empty record, as Reset leaves it, made for the item `owner` (kept, not owned; null for
     // a page's own record).
-    explicit ZEPPageItemInfo(IPMUnknown* owner = nullptr);
+    explicit ZEPPageItemInfo(IPMUnknown* owner = nullptr) : m_owner(owner) {}
     virtual ~ZEPPageItemInfo() = default;
     ZEPPageItemInfo(const ZEPPageItemInfo&) = delete;
     ZEPPageItemInfo& operator=(const ZEPPageItemInfo&) = delete;
@@ -179,7 +179,7 @@ public:
     ClassID GetItemClass() const { return m_itemClass; }
     // The job's "PlacedImages" folder as Init found it; empty before Init, and when the job has
     // no folder or it cannot be made.
-    const UFileSpecCore& GetPlacedImagesFolder() const { return m_placedImagesFolder; }
+    const UFileSpecCore& GetPlacedImagesFolder() const;
     const PMRect& GetInnerBounds() const { return m_innerBounds; }
     const PMRect& GetPasteboardBounds() const { return m_pasteboardBounds; }
     const ItemStateFlags& GetColorSummary() const { return m_colorSummary; }
@@ -208,10 +208,12 @@ protected:
     PMRect m_pageBounds;
     std::uint32_t m_pageNumber = 0;
     ClassID m_itemClass;
-    UFileSpecCore m_placedImagesFolder;
+    // The run's, shared by its records; null before Init.
+    std::shared_ptr<const UFileSpecCore> m_placedImagesFolder;
     // The run of the Init under way; null outside Init, where an analysis looks up for itself.
     ZEPAnalysisRun* m_run = nullptr;
-    ItemStateFlags m_colorSummary{{1, 1, 0}};
+    // The options Reset sets, which a new record holds already.
+    ItemStateFlags m_colorSummary{{0, 1, 0}};
     FontSummary m_fontSummary;
     UIDRef m_itemRef;
     PMRect m_innerBounds;
