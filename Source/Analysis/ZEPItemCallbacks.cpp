@@ -40,8 +40,9 @@ ZEPPageItemInfo* ZEPPageItemInfoList::Blocks::At(std::size_t index) const {
 }
 
 ZEPPageItemInfo& ZEPPageItemInfoList::Blocks::Emplace(IPMUnknown* owner) {
+    // A block's bytes are not cleared: each record is made in its place before use.
     if (m_count == m_blocks.size() * kRecordsPerBlock)
-        m_blocks.push_back(std::make_unique<Block>());
+        m_blocks.push_back(std::make_unique_for_overwrite<Block>());
     auto* record = new (m_blocks[m_count / kRecordsPerBlock]->bytes[m_count % kRecordsPerBlock])
         ZEPPageItemInfo(owner);
     ++m_count;
