@@ -2,10 +2,16 @@
 // 10, 100 and 1,000 pages, each page with 50 page items (40 frames with a fill, two of them
 // transparent, 5 text frames with a story of their own and 5 placed graphics with a link), each
 // exported with the example PDF job (examples/jobs/spring_sale_pdf) booked for all of the
-// document's pages, and fitted ('Zerp' true); the companion application's pipe is served. Beside
-// it, the page-item file written from the items an export run collects on the same documents for
-// the same job (the records the run keeps: "records").
-// The job model has no reader of the page-item file, so only its write is measured. Both must
+// document's pages, and fitted ('Zerp' true); the companion application's pipe is served. Then
+// the same for 1,000 and 10,000 pages of two page items each (a text frame and a transparent
+// frame), each page's objects numbered from a multiple of 100,000, as the UIDs of a document
+// edited for long lie far apart. Each export's peak heap is counted in one more export of the
+// document after the timed ones ("peak", and per page "peak/page"; bench/heap_peak.h): the
+// highest heap in use during the export, counted from a fresh session, so the opened document
+// counts too.
+// Beside them, the page-item file written from the items an export run collects on the 10- to
+// 1,000-page documents for the same job (the records the run keeps: "records").
+// The job model has no reader of the page-item file, so only its write is measured. All must
 // grow linearly in the items; the rate is page items per second.
 #include "Export/ZEPExportHelper.h"
 #include "Plugin/ZEPPlugin.h"
@@ -18,6 +24,8 @@
 #include "platform/pipe.h"
 #include "support/JobDescription.h"
 #include "utils/Logger.h"
+
+#include "heap_peak.h"
 
 #include <benchmark/benchmark.h>
 
@@ -75,20 +83,23 @@ private:
     platform::PipeListener m_listener;
 };
 
-// The description of a document of `pages` pages, one page a spread.
-std::string DescribeDocument(int pages) {
+// The description of a document of `pages` pages of `itemsPerPage` items each, one page a
+// spread. With a `stride`, each page's objects are numbered from 100 + the page's index times it.
+std::string DescribeDocument(int pages, int itemsPerPage = kItemsPerPage, int stride = 0) {
     std::string spreads;
     std::string stories;
     int next = 100;
     const int firstPage = next + 1;
     for (int p = 0; p < pages; ++p) {
+        if (stride)
+            next = 100 + p * stride;
         const int spread = next++;
         const int page = next++;
         spreads += (p ? ",\n" : "") + std::string(R"({"id": )") + std::to_string(spread) +
                    R"(, "offset": [0, )" + std::to_string(500 * p) + R"(], "pages": [{"id": )" +
                    std::to_string(page) +
                    R"(, "width": 270, "height": 390, "margins": [14, 14, 14, 14]}], "items": [)";
-        for (int i = 0; i < kItemsPerPage; ++i) {
+        for (int i = 0; i < itemsPerPage; ++i) {
             const int id = next++;
             const double x = 5.0 * (i % 10) + 14;
             const double y = 7.0 * (i / 10) + 14;
@@ -172,9 +183,9 @@ void DiscardLogRecords() {
     zeu::logger.setStream(discard);
 }
 
-// A fresh host with the plug-in loaded, the session of the example studio (its font and colour
-// settings) and the document open as the front document.
-bool OpenDocument(const std::string& description) {
+// A fresh host with the plug-in loaded and the session of the example studio (its font and
+// colour settings).
+bool StartSession() {
     host::Reset();
     DiscardLogRecords();
     if (!host::Attach(GetPlugIn()))
@@ -183,15 +194,46 @@ bool OpenDocument(const std::string& description) {
   "fonts": [{"name": "Minion Pro", "status": 0, "type": 6, "class": 4}],
   "colorManagement": {"on": true, "presets": {"workingRGB": "sRGB IEC61966-2.1",
                                               "workingCMYK": "Coated FOGRA39"}}})");
+    return true;
+}
+
+// StartSession, and the document open as the front document.
+bool OpenDocument(const std::string& description) {
+    if (!StartSession())
+        return false;
     host::OpenDocumentDescription(description);
     return true;
 }
 
-void BM_ExportJobPages_zep(benchmark::State& state) {
+// 'expY' with the job text, fitted.
+bool Export(const std::string& text) {
+    const host::ScriptCallResult result =
+        host::CallScriptMethod(kExportJobMethod, {{kJobParameter, ScriptData(PMString(text))},
+                                                  {kFitParameter, ScriptData(true)}});
+    return result.code == kSuccess;
+}
+
+// The highest heap in use while the document is exported, over the heap in use with a fresh
+// session: the opened document and what the export holds at its peak. What reading the
+// description takes only while it reads is not counted. -1 when the export fails.
+std::int64_t PeakHeapOfExport(const std::string& description, const std::string& text) {
+    if (!StartSession())
+        return -1;
+    heap_peak::Start();
+    host::OpenDocumentDescription(description);
+    heap_peak::ForgetPeak();
+    const bool exported = Export(text);
+    const std::int64_t peak = heap_peak::Stop();
+    return exported ? peak : -1;
+}
+
+// Exports the document of `pages` pages of `itemsPerPage` items (objects numbered with `stride`,
+// DescribeDocument) over and over, then once more to count its peak heap.
+void ExportJobPages(benchmark::State& state, int itemsPerPage, int stride) {
     const int pages = static_cast<int>(state.range(0));
     const TempFolder folder;
     Companion companion;
-    const std::string description = DescribeDocument(pages);
+    const std::string description = DescribeDocument(pages, itemsPerPage, stride);
     const std::string text = EncodeJobText(JobBytes(pages));
     for (auto _ : state) {
         state.PauseTiming();
@@ -200,10 +242,7 @@ void BM_ExportJobPages_zep(benchmark::State& state) {
             break;
         }
         state.ResumeTiming();
-        const host::ScriptCallResult result =
-            host::CallScriptMethod(kExportJobMethod, {{kJobParameter, ScriptData(PMString(text))},
-                                                      {kFitParameter, ScriptData(true)}});
-        if (result.code != kSuccess) {
+        if (!Export(text)) {
             state.SkipWithError("the export failed");
             break;
         }
@@ -212,11 +251,27 @@ void BM_ExportJobPages_zep(benchmark::State& state) {
         state.SkipWithError("the export wrote no PDF");
     if (companion.Messages() != 2 * static_cast<int>(state.iterations()))
         state.SkipWithError("the companion application was not told of every export");
-    const std::int64_t items = std::int64_t{pages} * kItemsPerPage;
+    const std::int64_t peak = PeakHeapOfExport(description, text);
+    if (peak < 0)
+        state.SkipWithError("the counted export failed");
+    state.counters["peak"] = benchmark::Counter(
+        static_cast<double>(peak), benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
+    state.counters["peak/page"] =
+        benchmark::Counter(static_cast<double>(peak) / pages, benchmark::Counter::kDefaults,
+                           benchmark::Counter::kIs1024);
+    const std::int64_t items = std::int64_t{pages} * itemsPerPage;
     state.SetItemsProcessed(state.iterations() * items);
     state.SetComplexityN(items);
     host::UnloadAll();
     host::Reset();
+}
+
+void BM_ExportJobPages_zep(benchmark::State& state) {
+    ExportJobPages(state, kItemsPerPage, 0);
+}
+
+void BM_ExportTwoItemPages_zep(benchmark::State& state) {
+    ExportJobPages(state, 2, 100000);
 }
 
 void BM_WritePageItemFile_zep(benchmark::State& state) {
@@ -259,6 +314,11 @@ BENCHMARK(BM_ExportJobPages_zep)
     ->Arg(10)
     ->Arg(100)
     ->Arg(1000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportTwoItemPages_zep)
+    ->Arg(1000)
+    ->Arg(10000)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WritePageItemFile_zep)

@@ -114,18 +114,15 @@ void ApplyAssignedProfile(IPMUnknown* item, BPlacedGraphic& graphic) {
         SetProfileFile(graphic, path);
 }
 
-// Writes the embedded profile to a file of its own in the run's placed-images folder, named by a
-// new UUID so that every graphic gets its own file, staged in the run's change of the file system.
-// No run (an analysis outside Init), a folder that cannot be made, or a file that cannot be
-// opened, written or closed throws CZEPFileWriteError, which fails the export rather than the
-// item.
-void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic, ZEPAnalysisRun* run) {
+// Writes the embedded profile to a file of its own in the placed-images folder, named by a new
+// UUID so that every graphic gets its own file, staged in `files` when given. No folder (an
+// analysis before Init, or a folder that could not be made), or a file that cannot be opened,
+// written or closed throws CZEPFileWriteError, which fails the export rather than the item.
+void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic,
+                          const UFileSpecCore& placedImagesFolder, ZEPFileTransaction* files) {
     InterfacePtr<IColorProfile> profile = ItemProfile(item);
     if (!profile)
         return;
-    static const UFileSpecCore kNoFolder;
-    const UFileSpecCore& placedImagesFolder = run ? run->GetPlacedImagesFolder() : kNoFolder;
-    ZEPFileTransaction* files = run ? run->GetFileTransaction() : nullptr;
     std::uint32_t count = 0;
     const std::uint8_t* data = profile->GetData(count);
     if (!data)
@@ -164,7 +161,8 @@ void ZEPPageItemInfo::AnalyseColorProfile(IPMUnknown* item) {
         ApplyAssignedProfile(item, *graphic);
         break;
     case kEmbeddedProfilePolicy:
-        WriteEmbeddedProfile(item, *graphic, m_run);
+        WriteEmbeddedProfile(item, *graphic, GetPlacedImagesFolder(),
+                             m_run ? m_run->GetFileTransaction() : nullptr);
         break;
     default:
         break;

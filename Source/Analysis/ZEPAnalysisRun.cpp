@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-const UFileSpecCore& ZEPAnalysisRun::GetPlacedImagesFolder() {
+const std::shared_ptr<const UFileSpecCore>& ZEPAnalysisRun::GetPlacedImagesFolder() {
     if (!m_placedImagesFolder)
-        m_placedImagesFolder = m_job.GetPlacedImagesFolder();
-    return *m_placedImagesFolder;
+        m_placedImagesFolder = std::make_shared<const UFileSpecCore>(m_job.GetPlacedImagesFolder());
+    return m_placedImagesFolder;
 }
 
 IPMUnknown* ZEPAnalysisRun::GetUtils(PMIID iid) {

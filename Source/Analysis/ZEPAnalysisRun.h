@@ -1,6 +1,6 @@
 // What the analyses of one export's page items share, so that none of it is looked up again for
 // every item: the job, the export's change of the file system, the job's placed-images folder
-// (made only when an embedded profile first needs it) and the host objects the analyses ask for
+// (made when missing for the run's first analysed item) and the host objects the analyses ask for
 // every item (the host's utilities, the document's link manager and transparency tester).
 //
 // A run lives on the collection's stack for one collection; a record holds it during its Init.
@@ -12,7 +12,7 @@
 #include "host/sdk/Transparency.h"
 #include "utils/FilePath.h"
 
-#include <optional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -31,8 +31,9 @@ public:
     ZEPFileTransaction* GetFileTransaction() const { return m_files; }
 
     // The job's "PlacedImages" folder, made when missing at the first call of the run; the empty
-    // path when the job has no folder or it cannot be made, which the run keeps.
-    const UFileSpecCore& GetPlacedImagesFolder();
+    // path when the job has no folder or it cannot be made, which the run keeps. The records of
+    // the run share the one path.
+    const std::shared_ptr<const UFileSpecCore>& GetPlacedImagesFolder();
     // The host's utilities of interface I (UtilsBoss::QueryUtils); null when it has none.
     template <typename I>
     I* GetUtils() {
@@ -53,7 +54,7 @@ private:
 
     const BJobFile& m_job;
     ZEPFileTransaction* m_files;
-    std::optional<UFileSpecCore> m_placedImagesFolder;
+    std::shared_ptr<const UFileSpecCore> m_placedImagesFolder; // null until asked for
     std::vector<std::pair<PMIID, InterfacePtr<IPMUnknown>>> m_utils;
     OfDataBase<ILinkManager> m_linkManager;
     OfDataBase<ITransparencyTester> m_transparencyTester;

@@ -33,6 +33,10 @@ std::optional<std::size_t> KindOfType(std::int32_t type) {
 
 } // namespace
 
+std::int32_t FontKindOfClass(std::int32_t classValue) {
+    return static_cast<std::int32_t>(KindOfClass(classValue)) + 1;
+}
+
 void FindMissingFont(const PMString& name, FontSummary& summary) {
     InterfacePtr<IFontMgr> iFontMgr(GetExecutionContextSession(), UseDefaultIID{});
     ThrowIfNull(iFontMgr, "iFontMgr");

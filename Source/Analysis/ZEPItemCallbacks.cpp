@@ -39,11 +39,12 @@ ZEPPageItemInfo* ZEPPageItemInfoList::Blocks::At(std::size_t index) const {
         m_blocks[index / kRecordsPerBlock]->bytes[index % kRecordsPerBlock]));
 }
 
-ZEPPageItemInfo& ZEPPageItemInfoList::Blocks::Emplace() {
+ZEPPageItemInfo& ZEPPageItemInfoList::Blocks::Emplace(IPMUnknown* owner) {
+    // A block's bytes are not cleared: each record is made in its place before use.
     if (m_count == m_blocks.size() * kRecordsPerBlock)
-        m_blocks.push_back(std::make_unique<Block>());
+        m_blocks.push_back(std::make_unique_for_overwrite<Block>());
     auto* record = new (m_blocks[m_count / kRecordsPerBlock]->bytes[m_count % kRecordsPerBlock])
-        ZEPPageItemInfo();
+        ZEPPageItemInfo(owner);
     ++m_count;
     return *record;
 }
@@ -52,10 +53,10 @@ void ZEPPageItemInfoList::Blocks::DestroyLast() {
     At(--m_count)->~ZEPPageItemInfo();
 }
 
-ZEPPageItemInfo& ZEPPageItemInfoList::AppendRecord() {
+ZEPPageItemInfo& ZEPPageItemInfoList::AppendRecord(IPMUnknown* owner) {
     if (!m_blocks)
         m_blocks = boost::make_shared<Blocks>();
-    ZEPPageItemInfo& record = m_blocks->Emplace();
+    ZEPPageItemInfo& record = m_blocks->Emplace(owner);
     try {
         m_records.emplace_back(m_blocks, &record);
     } catch (...) {
@@ -70,29 +71,57 @@ void ZEPPageItemInfoList::RemoveLastRecord() {
     m_blocks->DestroyLast();
 }
 
+std::uint64_t ZEPPageItemInfoList::ItemSet::KeyOf(const UIDRef& item) const {
+    const auto database = std::find(m_databases.begin(), m_databases.end(), item.GetDataBase());
+    if (database == m_databases.end())
+        return 0;
+    const auto position = static_cast<std::uint64_t>(database - m_databases.begin());
+    return (position + 1) << 32 | item.GetUID().Get() >> kPageBits;
+}
+
+std::size_t ZEPPageItemInfoList::ItemSet::SlotOf(std::uint64_t key) const {
+    // Fibonacci hashing spreads runs of consecutive keys over the whole table.
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 32) & mask;
+    while (m_slots[slot].key != 0 && m_slots[slot].key != key)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
+bool ZEPPageItemInfoList::ItemSet::Test(const Page& page, std::uint32_t uid) {
+    const std::uint32_t bit = uid & ((1u << kPageBits) - 1);
+    return (page[bit / 64] >> (bit % 64) & 1) != 0;
+}
+
 bool ZEPPageItemInfoList::ItemSet::Contains(const UIDRef& item) const {
-    const std::uint32_t uid = item.GetUID().Get();
-    for (const OfDataBase& database : m_databases)
-        if (database.db == item.GetDataBase()) {
-            const std::size_t page = uid >> kPageBits;
-            return page < database.pages.size() && database.pages[page] &&
-                   database.pages[page]->test(uid & ((1u << kPageBits) - 1));
-        }
-    return false;
+    const std::uint64_t key = KeyOf(item);
+    if (key == 0 || m_slots.empty())
+        return false;
+    const Slot& slot = m_slots[SlotOf(key)];
+    return slot.key == key && Test(m_pages[slot.page], item.GetUID().Get());
 }
 
 void ZEPPageItemInfoList::ItemSet::Insert(const UIDRef& item) {
-    auto database = std::find_if(m_databases.begin(), m_databases.end(),
-                                 [&](const OfDataBase& d) { return d.db == item.GetDataBase(); });
-    if (database == m_databases.end())
-        database = m_databases.insert(m_databases.end(), {item.GetDataBase(), {}});
-    const std::uint32_t uid = item.GetUID().Get();
-    const std::size_t page = uid >> kPageBits;
-    if (page >= database->pages.size())
-        database->pages.resize(page + 1);
-    if (!database->pages[page])
-        database->pages[page] = std::make_unique<Page>();
-    database->pages[page]->set(uid & ((1u << kPageBits) - 1));
+    if (KeyOf(item) == 0)
+        m_databases.push_back(item.GetDataBase());
+    if (2 * (m_pages.size() + 1) > m_slots.size())
+        Grow();
+    const std::uint64_t key = KeyOf(item);
+    Slot& slot = m_slots[SlotOf(key)];
+    if (slot.key == 0) {
+        m_pages.emplace_back();
+        slot = {key, static_cast<std::uint32_t>(m_pages.size() - 1)};
+    }
+    const std::uint32_t bit = item.GetUID().Get() & ((1u << kPageBits) - 1);
+    m_pages[slot.page][bit / 64] |= std::uint64_t{1} << (bit % 64);
+}
+
+void ZEPPageItemInfoList::ItemSet::Grow() {
+    std::vector<Slot> old(std::max<std::size_t>(64, 2 * m_slots.size()));
+    old.swap(m_slots);
+    for (const Slot& slot : old)
+        if (slot.key != 0)
+            m_slots[SlotOf(slot.key)] = slot;
 }
 
 CZEPCallback::CZEPCallback(IPMUnknown* object) : m_object(object) {
@@ -100,11 +129,16 @@ CZEPCallback::CZEPCallback(IPMUnknown* object) : m_object(object) {
         object->AddRef();
 }
 
-ZEPItemInfoCallback::ZEPItemInfoCallback(IPMUnknown* walker, ZEPPageItemInfoList& records,
-                                         ZEPAnalysisRun& run, const PMRect& pageBounds,
-                                         std::uint32_t pageIndex)
-    : CZEPCallback(walker), m_pageBounds(pageBounds), m_records(records), m_run(run),
-      m_pageIndex(pageIndex) {}
+CZEPCallback::CZEPCallback() : m_object(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)) {
+    ThrowIfNull(m_object, "theWalker");
+}
+
+ZEPItemInfoCallback::ZEPItemInfoCallback(IPMUnknown* walker, IPMUnknown* context,
+                                         ZEPPageItemInfoList& records, ZEPAnalysisRun& run,
+                                         const PMRect& pageBounds, std::uint32_t pageIndex,
+                                         UID referenceUID)
+    : CZEPCallback(walker), m_pageBounds(pageBounds), m_context(context), m_records(records),
+      m_run(run), m_pageIndex(pageIndex), m_referenceUID(referenceUID) {}
 
 void ZEPItemInfoCallback::Visit(const PMMatrix&, IPMUnknown* item, std::int32_t) {
     InterfacePtr<IGeometry> geometry(item, UseDefaultIID{});
@@ -117,12 +151,14 @@ void ZEPItemInfoCallback::Visit(const PMMatrix&, IPMUnknown* item, std::int32_t)
 
 bool ZEPItemInfoCallback::Record(IPMUnknown* item) {
     try {
+        const auto page = static_cast<std::int32_t>(m_pageIndex + 1);
         const UIDRef ref = GetUIDRef(item);
+        const bool isReferenceItem = ref.GetUID() == m_referenceUID;
         if (m_records.HasItemRecord(ref))
             return true;
-        ZEPPageItemInfo& record = m_records.AppendRecord();
+        ZEPPageItemInfo& record = m_records.AppendRecord(item);
         try {
-            record.Init(item, m_pageBounds, m_run, static_cast<std::int32_t>(m_pageIndex + 1));
+            record.Init(m_context, item, m_pageBounds, m_run, page, isReferenceItem);
             m_records.NoteItemRecord(ref);
         } catch (...) {
             m_records.RemoveLastRecord();

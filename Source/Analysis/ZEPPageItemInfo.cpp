@@ -5,6 +5,8 @@
 #include "host/sdk/Document.h"
 #include "host/sdk/Fonts.h"
 #include "host/sdk/Layout.h"
+#include "host/sdk/PlacedGraphics.h"
+#include "host/sdk/Text.h"
 #include "model/BJobFile.h"
 #include "model/KeyStrings.h"
 
@@ -12,6 +14,7 @@
 
 void ZEPPageItemInfo::Reset() {
     m_record.reset();
+    m_otherUID = kInvalidUID;
     m_embeddedImageUID = kInvalidUID;
     for (bool* flag :
          {&m_textItem, &m_transparencyRecorded, &m_transparencyOnObject, &m_softMask, &m_feather,
@@ -23,8 +26,8 @@ void ZEPPageItemInfo::Reset() {
     m_colorSummary.options = {0, 1, 0};
 }
 
-void ZEPPageItemInfo::Init(IPMUnknown* item, const PMRect& pageBounds, ZEPAnalysisRun& run,
-                           std::int32_t page) {
+void ZEPPageItemInfo::Init(IPMUnknown*, IPMUnknown* item, const PMRect& pageBounds,
+                           ZEPAnalysisRun& run, std::int32_t page, bool isReferenceItem) {
     // The run is held for the analyses of this call only, also when one throws.
     struct HeldRun {
         ZEPAnalysisRun*& held;
@@ -32,9 +35,10 @@ void ZEPPageItemInfo::Init(IPMUnknown* item, const PMRect& pageBounds, ZEPAnalys
     };
     m_run = &run;
     const HeldRun holding{m_run};
-    SetItem(item);
+    SetItem(item, page, isReferenceItem);
     m_pageBounds = pageBounds;
     m_pageNumber = run.GetJob().GetAbsoluteRuns().GetPosition(page);
+    m_placedImagesFolder = run.GetPlacedImagesFolder();
     m_fontSummary.SetEnabled(true);
     Analyse(item);
     AnalyseGeometry(item, pageBounds);
@@ -43,7 +47,7 @@ void ZEPPageItemInfo::Init(IPMUnknown* item, const PMRect& pageBounds, ZEPAnalys
         m_record->page = static_cast<std::int32_t>(m_pageNumber);
 }
 
-void ZEPPageItemInfo::SetItem(IPMUnknown* item) {
+void ZEPPageItemInfo::SetItem(IPMUnknown* item, std::int32_t, bool) {
     Reset();
     m_itemRef = GetUIDRef(item);
     if (!m_itemRef.GetDataBase() || m_itemRef.GetUID() == kInvalidUID)
@@ -53,7 +57,7 @@ void ZEPPageItemInfo::SetItem(IPMUnknown* item) {
 
 void ZEPPageItemInfo::InitWithoutAnalysis(IPMUnknown* item, const PMRect& pageBounds,
                                           const BJobFile& job, std::int32_t page) {
-    SetItem(item);
+    SetItem(item, page, false);
     m_record = std::make_unique<BPageItem>();
     AnalyseGeometry(item, pageBounds);
     // The spread transparency analysis reads the page number of the page's own record here.
@@ -75,6 +79,10 @@ void ZEPPageItemInfo::ColorSpaceFlagsToTags() {
         if (set)
             m_record->AddProblem(tag);
 }
+
+void ZEPPageItemInfo::BoolHook5(bool) {}
+
+void ZEPPageItemInfo::BoolHook6(bool) {}
 
 void ZEPPageItemInfo::Analyse(IPMUnknown* item) {
     AnalyseTextOverflow(item);
@@ -204,6 +212,25 @@ void ZEPPageItemInfo::SetPrintoutSuppressed() {
     RecordTag(m_printoutSuppressed, keystr::PrintoutSuppressed);
 }
 
+void ZEPPageItemInfo::CreateRecord(IPMUnknown* item) {
+    m_record.reset();
+    InterfacePtr<ITextFrameColumn> column(item, UseDefaultIID{});
+    InterfacePtr<IMultiColumnTextFrame> multiColumn(item, UseDefaultIID{});
+    if ((column && column->TextSpan() > 1) || (multiColumn && multiColumn->TextSpan() > 1)) {
+        m_textItem = true;
+        m_record = std::make_unique<BPageItem>();
+        return;
+    }
+    const bool placed = InterfacePtr<IImageAttributes>(item, UseDefaultIID{}) ||
+                        InterfacePtr<IEPSContent>(item, UseDefaultIID{}) ||
+                        InterfacePtr<IImageObject>(item, UseDefaultIID{}) ||
+                        InterfacePtr<IPlacedPDF>(item, UseDefaultIID{});
+    if (placed)
+        m_record = std::make_unique<BPlacedGraphic>();
+    else
+        m_record = std::make_unique<BPageItem>();
+}
+
 void ZEPPageItemInfo::AnalyseGeometry(IPMUnknown* item, const PMRect& pageBounds) {
     InterfacePtr<IGeometry> theGeometry(item, UseDefaultIID{});
     ThrowIfNull(theGeometry, "theGeometry");
@@ -234,10 +261,22 @@ void ZEPPageItemInfo::AnalyseFonts(IPMUnknown* item) {
         return;
     for (const PMString& font : fonts->GetFontNames())
         FindMissingFont(font, m_fontSummary);
+    // The second list changes nothing the analysis records.
+    for ([[maybe_unused]] const PMString& font : fonts->GetMissingFontNames()) {
+    }
+}
+
+const UFileSpecCore& ZEPPageItemInfo::GetPlacedImagesFolder() const {
+    static const UFileSpecCore kNone;
+    return m_placedImagesFolder ? *m_placedImagesFolder : kNone;
 }
 
 std::unique_ptr<BPageItem> ZEPPageItemInfo::ReleasePageItem() {
     return std::move(m_record);
+}
+
+std::unique_ptr<BPageItemList> ZEPPageItemInfo::ReleaseTextRuns() {
+    return std::move(m_textRuns);
 }
 
 BPlacedGraphic* ZEPPageItemInfo::GetPlacedGraphic() {

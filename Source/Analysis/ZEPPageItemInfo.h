@@ -11,6 +11,7 @@
 #include "host/sdk/Geometry.h"
 #include "host/sdk/PMString.h"
 #include "model/BPageItem.h"
+#include "utils/FilePath.h"
 #include "utils/ustring.h"
 
 #include <array>
@@ -36,8 +37,9 @@ struct ItemStateFlags {
 
 class ZEPPageItemInfo {
 public:
-    // An empty record, as Reset leaves it.
-    ZEPPageItemInfo() = default;
+    // An empty record, as Reset leaves it, made for the item `owner` (kept, not owned; null for
+    // a page's own record).
+    explicit ZEPPageItemInfo(IPMUnknown* owner = nullptr) : m_owner(owner) {}
     virtual ~ZEPPageItemInfo() = default;
     ZEPPageItemInfo(const ZEPPageItemInfo&) = delete;
     ZEPPageItemInfo& operator=(const ZEPPageItemInfo&) = delete;
@@ -45,14 +47,21 @@ public:
     // Analyses the item found on the page with the 1-based document page number `page`, whose
     // bounds are `pageBounds` (pasteboard coordinates), in the export's run (its job, its change
     // of the file system and what it looked up already): SetItem, the page's position in the
-    // job's absolute page runs, Analyse, AnalyseGeometry and ColorSpaceFlagsToTags; a record made
-    // on the way gets the page number. An embedded profile is written into the run's
-    // placed-images folder, which the run makes when the first one needs it.
-    virtual void Init(IPMUnknown* item, const PMRect& pageBounds, ZEPAnalysisRun& run,
-                      std::int32_t page);
-    // Reset, then keeps the item's reference and class. An item that is not stored throws
-    // 0x52E1F "!(mPageItemRef)".
-    virtual void SetItem(IPMUnknown* item);
+    // job's absolute page runs, the job's "PlacedImages" folder (the run's, made when missing at
+    // its first item), Analyse, AnalyseGeometry and ColorSpaceFlagsToTags; a record made on the
+    // way gets the page number. The context (the export's document) is not used, nor is whether
+    // the item is the export's reference item (the one selected item of a selection export).
+    virtual void Init(IPMUnknown* context, IPMUnknown* item, const PMRect& pageBounds,
+                      ZEPAnalysisRun& run, std::int32_t page, bool isReferenceItem);
+    // Init of an item without context that is not the reference item.
+    void Init(IPMUnknown* item, const PMRect& pageBounds, ZEPAnalysisRun& run, std::int32_t page) {
+        Init(nullptr, item, pageBounds, run, page, false);
+    }
+    // Reset, then keeps the item's reference and class; the page and whether the item is the
+    // reference item are not used. An item that is not stored throws 0x52E1F "!(mPageItemRef)".
+    virtual void SetItem(IPMUnknown* item, std::int32_t page, bool isReferenceItem);
+    // SetItem of an item on no page that is not the reference item.
+    void SetItem(IPMUnknown* item) { SetItem(item, 0, false); }
     // The record of a page itself (the item is the page's geometry): a plain record with the
     // page's matrix and its position in the job's absolute page runs, kept here too.
     virtual void InitWithoutAnalysis(IPMUnknown* item, const PMRect& pageBounds,
@@ -60,9 +69,19 @@ public:
     // Adds a "PlacedGraphicIs..." tag for each colour kind of the summary (nothing without a
     // record).
     virtual void ColorSpaceFlagsToTags();
+    // Hooks that do nothing.
+    virtual void BoolHook5(bool value);
+    virtual void BoolHook6(bool value);
     // Runs the analyses in their fixed order; those that only apply to items other than text
     // items run when AnalyseTextOverflow found no text item.
     virtual void Analyse(IPMUnknown* item);
+    // Tells OnVisibleText of the characters [start, start + length) of the text model, run by
+    // run of its attributes (the compose scanner's): once per run that holds a character the
+    // composer does not ignore as a control character (NUL, 7 to 10, 13, 22 to 26) and that is
+    // not the object replacement character U+FFFC, with the run's attributes. The scan ends at
+    // the end of the range and at a position that no run holds; without a compose scanner it
+    // does nothing.
+    virtual void ScanText(ITextModel* textModel, std::int32_t start, std::int32_t length);
     // Makes a text-run record for each composed run of the text model's characters
     // [start, start + length) that shows a character other than white space, tagged with its
     // font's status and type, and appends it to the text runs. The walk goes line by line from
@@ -96,6 +115,11 @@ public:
     virtual void SetTransparentObjectsOverlapTextFrame();
     virtual void SetPrintoutSuppressed();
 
+    // Makes the record the item's kind calls for, in place of any record: a frame showing more
+    // than one character of a story is a text item with a plain record; placed content (image
+    // attributes 0x1707, EPS content 0x6605, an image object 0x6608, placed PDF 0x2503) gets a
+    // placed-graphic record; anything else a plain record.
+    virtual void CreateRecord(IPMUnknown* item);
     // Keeps the item's inner and pasteboard bounds; a record gets the matrix that maps the unit
     // square onto the item's box in page space (origin at the page's bottom-left, y up, points).
     // No geometry: 0x52E1E "(theGeometry) == NULL".
@@ -112,7 +136,8 @@ public:
     virtual void ClassifyByImageObject(IPMUnknown* item);
     virtual void ClassifyByGraphicClass(IPMUnknown* item);
     virtual void ClassifyByPDFData(IPMUnknown* item);
-    // Looks up every font the item uses (its used-font list, when it has one).
+    // Looks up every font the item uses (the first list of its used-font list, when it has
+    // one); the second list is read and passed over.
     virtual void AnalyseFonts(IPMUnknown* item);
     virtual void AnalyseLinkInfo(IPMUnknown* item);
     // Walks each cell area of the table that the item's table frame shows: the colours of the
@@ -140,6 +165,8 @@ public:
     void Reset();
     // The record, which the caller owns from now on; null when there is none.
     std::unique_ptr<BPageItem> ReleasePageItem();
+    // The text runs, which the caller owns from now on; null when there are none.
+    std::unique_ptr<BPageItemList> ReleaseTextRuns();
     // The record as placed content, made when there is none; null for a plain record.
     BPlacedGraphic* GetPlacedGraphic();
 
@@ -150,6 +177,10 @@ public:
     std::uint32_t GetPageNumber() const { return m_pageNumber; }
     const UIDRef& GetItemRef() const { return m_itemRef; }
     ClassID GetItemClass() const { return m_itemClass; }
+    // The job's "PlacedImages" folder as Init found it; empty before Init, and when the job has
+    // no folder or it cannot be made.
+    const UFileSpecCore& GetPlacedImagesFolder() const;
+    const PMRect& GetInnerBounds() const { return m_innerBounds; }
     const PMRect& GetPasteboardBounds() const { return m_pasteboardBounds; }
     const ItemStateFlags& GetColorSummary() const { return m_colorSummary; }
     const FontSummary& GetFontSummary() const { return m_fontSummary; }
@@ -158,6 +189,8 @@ public:
     bool IsTransparencyRecorded() const { return m_transparencyRecorded; }
     bool IsTransparencyOnObject() const { return m_transparencyOnObject; }
     bool HasColorComponentsOfOtherClass() const { return m_colorComponentsFailed; }
+    // The item the record was made for; null for a page's own record.
+    IPMUnknown* GetOwner() const { return m_owner; }
 
 protected:
     // The record, made as a plain page item when there is none.
@@ -175,13 +208,22 @@ protected:
     PMRect m_pageBounds;
     std::uint32_t m_pageNumber = 0;
     ClassID m_itemClass;
+    // The run's, shared by its records; null before Init.
+    std::shared_ptr<const UFileSpecCore> m_placedImagesFolder;
     // The run of the Init under way; null outside Init, where an analysis looks up for itself.
     ZEPAnalysisRun* m_run = nullptr;
+    // The options Reset sets, which a new record holds already.
     ItemStateFlags m_colorSummary{{0, 1, 0}};
     FontSummary m_fontSummary;
     UIDRef m_itemRef;
     PMRect m_innerBounds;
     PMRect m_pasteboardBounds;
+    // Kept empty: no analysis uses them.
+    PMRect m_otherBounds;
+    UIDList m_firstItems;
+    UIDList m_secondItems;
+    // Cleared with the embedded image's UID; no analysis reads it.
+    UID m_otherUID = kInvalidUID;
     UID m_embeddedImageUID = kInvalidUID;
 
     // One flag per tag or finding, cleared by Reset.
@@ -203,6 +245,9 @@ protected:
     bool m_transparencyDisabledOnPage = false;
     bool m_transparentObjectsOverlapTextFrame = false;
     bool m_printoutSuppressed = false;
+
+    // The item the record was made for (not owned); null for a page's own record.
+    IPMUnknown* m_owner;
 
 private:
     // Records the tag unless `flag` is set: the tag, then `extra`, then the flag.

@@ -30,6 +30,9 @@ public:
     // "!(GetAbsoluteRuns().empty())"; failing commands and page bounds their code.
     void Modify() override;
 
+    // The items selected when Modify started.
+    const UIDList& GetSavedSelection() const { return m_savedSelection; }
+
 private:
     // Puts back what aborting the sequence leaves: it aborts the sequence, then selects the saved
     // items again and restores the document's value pair (interface 0x549), which is set

@@ -3,8 +3,10 @@
 // own, the printout and spread transparency analyses, and the hand-over of every record into the
 // job's page-item list.
 #include "Analysis/ZEPAnalysisRun.h"
+#include "Analysis/ZEPLayerMasks.h"
 #include "Analysis/ZEPTransparencyFlattener.h"
 #include "Export/ZEPExportHelper.h"
+#include "Export/ZEPJobFileModifiers.h"
 #include "Export/ZEPPageGeometry.h"
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPFileTransaction.h"
@@ -25,9 +27,19 @@ namespace {
 // The item walk's flags: page by page, into groups.
 constexpr std::int32_t kWalkFlags = IItemWalker::kByPage | IItemWalker::kEnterGroups;
 
+// The export's reference item: the one item selected when the selection modifier saved the
+// selection; kInvalidUID when there is no such modifier or it saved more or fewer items.
+UID ReferenceUID(const ZEPExportJobFileModifier* selectionModifier) {
+    const auto* selection = dynamic_cast<const ZEPExportSelectionHelper*>(selectionModifier);
+    if (!selection || selection->GetSavedSelection().Length() != 1)
+        return kInvalidUID;
+    return selection->GetSavedSelection()[0];
+}
+
 // The page's own record and the records of the items on it.
 void CollectPage(IDocument* document, ZEPAnalysisRun& run, IPageList& pageList, IItemWalker* walker,
-                 std::int32_t index, bool hasSelectionModifier, ZEPPageItemInfoList& records) {
+                 std::int32_t index, bool hasSelectionModifier, UID referenceUID,
+                 ZEPPageItemInfoList& records) {
     const BJobFile& job = run.GetJob();
     PMRect pageRect;
     PMRect bleedRect;
@@ -48,8 +60,11 @@ void CollectPage(IDocument* document, ZEPAnalysisRun& run, IPageList& pageList, 
         records.RemoveLastRecord();
         throw;
     }
-    ZEPItemInfoCallback callback(walker, records, run, bleedRect,
-                                 static_cast<std::uint32_t>(index));
+    ZEPItemInfoCallback callback(walker, document, records, run, bleedRect,
+                                 static_cast<std::uint32_t>(index), referenceUID);
+    // The printing layers' mask is made for the page but given to no walk: the walk reaches the
+    // items of every layer.
+    [[maybe_unused]] const ZEPPrintLayermask printLayermask;
     InterfacePtr<IShape> shape(iSpread, UseDefaultIID{});
     if (shape)
         walker->Walk(PMMatrix(), GetUIDRef(shape.get()), &callback, kWalkFlags);
@@ -132,6 +147,7 @@ void ZEPExportJobFileHelper::CollectPageItems(ZEPFileTransaction* files) {
         static_cast<IItemWalker*>(CreateObject(kItemWalkerBoss, IItemWalker::kDefaultIID)));
     ThrowIfNull(theWalker, "theWalker");
     const bool hasSelectionModifier = m_modifiers[kSelectionSlot] != nullptr;
+    const UID referenceUID = ReferenceUID(m_modifiers[kSelectionSlot].get());
     ZEPAnalysisRun analysisRun(job, files);
     for (const BPageRange& run : job.GetAbsoluteRuns()) {
         if (run.style != kPageRangeStyleAbsolute)
@@ -140,7 +156,8 @@ void ZEPExportJobFileHelper::CollectPageItems(ZEPFileTransaction* files) {
         const std::int64_t end = std::int64_t(run.firstPage) - 1 + run.pageCount;
         for (std::int64_t index = std::int64_t(run.firstPage) - 1; index < end; ++index)
             CollectPage(document, analysisRun, *m_owner.GetPageList(), theWalker.get(),
-                        static_cast<std::int32_t>(index), hasSelectionModifier, m_records);
+                        static_cast<std::int32_t>(index), hasSelectionModifier, referenceUID,
+                        m_records);
     }
     const ZEPPageItemInfoList::Records& records = m_records.GetRecords();
     WriteEmbeddedGraphics(document, job, records, files);
@@ -148,6 +165,7 @@ void ZEPExportJobFileHelper::CollectPageItems(ZEPFileTransaction* files) {
     ThrowIfNull(iLayerUtils, "iLayerUtils");
     if (iLayerUtils->IsPrintingSuppressed(document, false) && !records.empty())
         records.front()->SetPrintoutSuppressed();
-    AnalyseSpreadTransparency(document, GetOrCreateFlattenerStyle(), records, job.GetPageSet(kAnalysedPageSet));
+    AnalyseSpreadTransparency(document, GetOrCreateFlattenerStyle(), records,
+                              job.GetPageSet(kAnalysedPageSet));
     HandOver(records, job.GetPageSet(kAnalysedPageSet).items);
 }

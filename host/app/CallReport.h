@@ -58,11 +58,12 @@ private:
     std::string m_pageItemFile; // the POSIX path of the job's page-item file; empty for none
     FileStamp m_pageItemFileBefore;
     std::size_t m_firstOutput = 0; // the call's first entry on Channel::Outputs
-    // Whether the call's first outermost sequence ended, and the front document's dump then, if
-    // the sequence was kept.
+    // Whether the call's first outermost sequence ended, and the digest of the front document's
+    // dump then, if the sequence was kept.
     bool m_firstSequenceEnded = false;
     std::optional<std::string> m_afterFirstSequence;
-    // After that: the dump before the last command that ran, and that command's name.
+    // After that: the digest of the dump before the last command that ran, and that command's
+    // name.
     std::optional<std::string> m_beforeLastCommand;
     std::string m_lastCommand;
 };

@@ -38,10 +38,14 @@ public:
 };
 
 // The fonts a page item uses (interface 0x2502): an item whose description gives "fonts" has it.
+// It has two lists: the fonts the item uses, and those of them the session does not know.
 class IUsedFontList : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x2502};
 
     // The names of the fonts, in the description's order.
     virtual std::vector<PMString> GetFontNames() const = 0; // 4th operation
+    // The names among them that no known font has (the font manager finds no font object for
+    // them), in the same order; empty when the session knows them all.
+    virtual std::vector<PMString> GetMissingFontNames() const = 0; // 5th operation
 };

@@ -41,14 +41,24 @@ public:
 class UsedFontList final : public CPMUnknown<IUsedFontList> {
 public:
     using CPMUnknown::CPMUnknown;
-    std::vector<PMString> GetFontNames() const override {
+    std::vector<PMString> GetFontNames() const override { return Names(false); }
+    std::vector<PMString> GetMissingFontNames() const override { return Names(true); }
+
+private:
+    // The item's fonts from the description; only those the session does not know when
+    // `missingOnly`.
+    std::vector<PMString> Names(bool missingOnly) const {
         const UIDRef ref = GetUIDRef(this);
         const Document* document = DocumentOf(ref.GetDataBase());
         std::vector<PMString> names;
         if (!document || !document->layout.items.contains(ref.GetUID()))
             return names;
+        const auto& known = KnownFonts();
         for (const std::string& font : document->layout.items.at(ref.GetUID()).fonts)
-            names.emplace_back(font);
+            if (!missingOnly || std::none_of(known.begin(), known.end(), [&](const FontInfo& info) {
+                    return info.name == font;
+                }))
+                names.emplace_back(font);
         return names;
     }
 };

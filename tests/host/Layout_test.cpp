@@ -5,6 +5,7 @@
 #include "host/standin/Command.h"
 #include "host/standin/Description.h"
 #include "host/standin/Faults.h"
+#include "host/standin/Fonts.h"
 #include "support/HostFixture.h"
 #include "support/SampleLayout.h"
 
@@ -204,6 +205,20 @@ TEST_F(LayoutTest, GuidesAreLinesAcrossTheirSpreadAndItemsListTheirFonts) {
     EXPECT_EQ(InterfacePtr<IUsedFontList>(RefIn(document, 8), UseDefaultIID{})->GetFontNames(),
               (std::vector<PMString>{PMString("Minion Pro"), PMString("Myriad")}));
     EXPECT_FALSE(InterfacePtr<IUsedFontList>(RefIn(document, 9), UseDefaultIID{}));
+}
+
+TEST_F(LayoutTest, AnItemsMissingFontsAreThoseTheSessionDoesNotKnow) {
+    host::Document& document = host::OpenDocumentDescription(
+        R"({"kind": "document", "name": "Fonts", "layers": [{"id": 3, "name": "L"}],
+            "spreads": [{"id": 4, "pages": [{"id": 5, "width": 100, "height": 50}], "items": [
+              {"id": 8, "layer": 3, "bounds": [0, 0, 1, 1],
+               "fonts": ["Minion Pro", "Myriad", "Arial"]}]}]})");
+    host::SetFonts({{"Myriad", 0, 1, 4}});
+    InterfacePtr<IUsedFontList> fonts(RefIn(document, 8), UseDefaultIID{});
+    EXPECT_EQ(fonts->GetMissingFontNames(),
+              (std::vector<PMString>{PMString("Minion Pro"), PMString("Arial")}));
+    host::SetFonts({{"Minion Pro", 0, 1, 4}, {"Myriad", 0, 1, 4}, {"Arial", 0, 1, 4}});
+    EXPECT_TRUE(fonts->GetMissingFontNames().empty());
 }
 
 TEST_F(LayoutTest, TheDeleteCommandDeletesItemsWithTheirMembersOrFailsOnANonItem) {

@@ -178,4 +178,77 @@ TEST_F(AnalyseTextOverflowTest, FontStatusIsTestedByMaskAndTypeByTable) {
     EXPECT_TRUE(Runs(info).at(0).tags.empty());
 }
 
+// Records the font type of each run of attributes it is told of.
+class VisibleTextRecorder final : public ZEPPageItemInfo {
+public:
+    void OnVisibleText(IPMUnknown* object) override {
+        InterfacePtr<ITextAttributes> attributes(object, UseDefaultIID{});
+        InterfacePtr<IFont> font(attributes ? attributes->QueryFont() : nullptr);
+        m_fontTypes.push_back(font ? font->GetFontType() : -1);
+    }
+    std::vector<std::int32_t> m_fontTypes;
+};
+
+// The host answers this test relies on: the compose scanner gives the attribute run at a
+// position with the characters left in it, and none beyond the last run.
+TEST_F(AnalyseTextOverflowTest, ScanTextTellsOfEachRunThatShowsACharacterOnce) {
+    // Runs of fonts typed 0 to 3: "Ab", tab, return and U+FFFC, "  c", "\u0007" and "d"; the
+    // last character "e" lies in no run.
+    host::SetFonts({{"T0", 0, 0, 0}, {"T1", 0, 1, 0}, {"T2", 0, 2, 0}, {"T3", 0, 3, 0}});
+    host::Document& document = host::OpenDocumentDescription(R"({"kind": "document",
+      "name": "Scan.indd", "layers": [{"id": 3, "name": "L"}],
+      "spreads": [{"id": 10, "pages": [{"id": 11, "width": 600, "height": 800}], "items": [
+        {"id": 30, "layer": 3, "bounds": [0, 0, 9, 9], "textFrame": {"start": 0, "span": 10}}]}],
+      "stories": [{"id": 50, "frameList": 51, "text": "Ab\t\r\ufffc  c\u0007de", "frames": [30],
+        "attributes": [{"span": 2, "font": "T0"}, {"span": 3, "font": "T1"},
+                       {"span": 3, "font": "T2"}, {"span": 2, "font": "T3"}]}]})");
+    InterfacePtr<ITextFrameColumn> frame(ObjectIn(document, 30), UseDefaultIID{});
+    InterfacePtr<ITextModel> model(frame->QueryTextModel());
+    const struct {
+        std::int32_t start;
+        std::int32_t length;
+        std::vector<std::int32_t> told;
+    } cases[] = {
+        {0, 11, {0, 2, 3}}, // through the run-less "e" and beyond
+        {1, 4, {0}},        // from the middle of a run; the second run shows nothing
+        {6, 1, {2}},        // a space shows
+        {8, 1, {}},         // the control character alone
+        {10, 5, {}},        // in no run
+        {0, 0, {}},
+    };
+    for (const auto& c : cases) {
+        VisibleTextRecorder info;
+        info.ScanText(model.get(), c.start, c.length);
+        EXPECT_EQ(info.m_fontTypes, c.told) << c.start << " " << c.length;
+    }
+}
+
+TEST_F(AnalyseTextOverflowTest, TheTextRunsAreHandedOverOnce) {
+    TextInfo info;
+    info.AnalyseText(Item(39).get());
+    const std::unique_ptr<BPageItemList> runs = info.ReleaseTextRuns();
+    ASSERT_TRUE(runs);
+    EXPECT_EQ(runs->size(), 3u);
+    EXPECT_FALSE(info.GetTextRuns());
+    EXPECT_FALSE(info.ReleaseTextRuns());
+}
+
+// A frame's record made at once is the record its analyses make when they need one.
+TEST_F(AnalyseTextOverflowTest, ARecordMadeAtOnceIsTheOneTheAnalysesMake) {
+    for (const std::uint32_t uid : {30u, 35u, 38u, 39u, 36u, 37u}) {
+        TextInfo analysed;
+        analysed.AnalyseText(Item(uid).get());
+        TextInfo created;
+        created.Prepare(Item(uid).get());
+        created.CreateRecord(Item(uid).get());
+        EXPECT_EQ(created.IsTextItem(), analysed.IsTextItem()) << uid;
+        ASSERT_TRUE(created.GetPageItem()) << uid;
+        EXPECT_EQ(created.GetPageItem()->kind, BPageItem::kPageItem) << uid;
+        if (analysed.GetPageItem())
+            EXPECT_EQ(analysed.GetPageItem()->kind, BPageItem::kPageItem) << uid;
+        else
+            EXPECT_FALSE(created.IsTextItem()) << uid;
+    }
+}
+
 } // namespace

@@ -53,4 +53,27 @@ TEST_F(FontLookupTest, AnUnknownFontIsPassedOverAndAMissingFontManagerIsAnError)
               "0x52E1E (iFontMgr) == NULL");
 }
 
+TEST(FontSummary, EachSetterSetsItsFlagAndTheSummaryAndEachClassValueHasOneKind) {
+    const struct {
+        void (FontSummary::*set)();
+        Kinds flags;
+    } setters[] = {
+        {&FontSummary::SetFlag1, {1, 0, 0, 0, 0, 0}}, {&FontSummary::SetFlag2, {0, 1, 0, 0, 0, 0}},
+        {&FontSummary::SetFlag3, {0, 0, 1, 0, 0, 0}}, {&FontSummary::SetFlag4, {0, 0, 0, 1, 0, 0}},
+        {&FontSummary::SetFlag5, {0, 0, 0, 0, 1, 0}}, {&FontSummary::SetFlag6, {0, 0, 0, 0, 0, 1}},
+    };
+    for (const auto& c : setters) {
+        FontSummary summary;
+        (summary.*c.set)();
+        EXPECT_TRUE(summary.summary);
+        EXPECT_EQ(summary.flags, c.flags);
+        EXPECT_FALSE(summary.enabled);
+        EXPECT_EQ(summary.kinds, Kinds{});
+    }
+    const std::pair<std::int32_t, std::int32_t> kinds[] = {
+        {0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {-1, 6}, {0x7FFFFFFF, 6}};
+    for (const auto& [classValue, kind] : kinds)
+        EXPECT_EQ(FontKindOfClass(classValue), kind) << classValue;
+}
+
 } // namespace

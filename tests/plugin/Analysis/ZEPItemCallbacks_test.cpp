@@ -4,6 +4,7 @@
 #include "host/standin/Command.h"
 #include "host/standin/Database.h"
 #include "host/standin/Faults.h"
+#include "host/standin/ObjectModel.h"
 #include "support/AnalysisFixture.h"
 #include "support/Thrown.h"
 
@@ -102,6 +103,31 @@ TEST_F(ItemCallbacksTest, ADeleterThatCollectedNothingRunsNoCommand) {
     Walk(deleter);
     deleter.DeleteItems();
     EXPECT_TRUE(Log(host::Channel::Commands).empty());
+}
+
+// A visitor over a walker of its own.
+class OwnWalkerVisitor final : public CZEPCallback {
+public:
+    void Visit(const PMMatrix&, IPMUnknown*, std::int32_t) override { ++m_visits; }
+    int m_visits = 0;
+};
+
+// The host answers this test relies on: the host makes an item walker unless a fault hides its
+// interface, and then makes none.
+TEST_F(ItemCallbacksTest, AVisitorMakesItsOwnWalkerOrRefusesWithoutOne) {
+    const std::int64_t references = host::LiveReferences();
+    {
+        OwnWalkerVisitor visitor;
+        InterfacePtr<IItemWalker> walker(visitor.GetCallbackObject(), UseDefaultIID{});
+        ASSERT_TRUE(walker);
+        EXPECT_EQ(visitor.GetCallbackObject(), visitor.GetHeldObject());
+        InterfacePtr<IShape> spread(Ref(10), UseDefaultIID{});
+        walker->Walk(PMMatrix(), GetUIDRef(spread.get()), &visitor, 20);
+        EXPECT_GT(visitor.m_visits, 0);
+    }
+    EXPECT_EQ(host::LiveReferences(), references);
+    host::Faults::Instance().HideInterface(kItemWalkerBoss, IItemWalker::kDefaultIID);
+    EXPECT_EQ(Thrown([] { OwnWalkerVisitor visitor; }), "0x52E1E (theWalker) == NULL");
 }
 
 } // namespace

@@ -165,8 +165,8 @@ TEST_F(AnalysisTest, AnalysesRunInTheirFixedOrderAndTextItemsSkipTheContentAnaly
         EXPECT_EQ(info.GetItemRef(), Ref(20));
         EXPECT_EQ(info.GetItemClass(), host::kFrameItemBoss);
     }
-    // Only an embedded profile needs the placed-images folder.
-    EXPECT_FALSE(std::filesystem::exists(m_temp.at("PlacedImages")));
+    // Init makes the job's placed-images folder, whatever the item.
+    EXPECT_TRUE(std::filesystem::is_directory(m_temp.at("PlacedImages")));
 }
 
 TEST_F(AnalysisTest, GeometryMapsTheUnitSquareOntoTheBoxInPageSpace) {

@@ -315,4 +315,19 @@ TEST_F(PlacedContentTest, AFailedProfileWriteFailsTheWalkNotJustTheItem) {
     EXPECT_EQ(records.GetRecords().size(), 1u);
 }
 
+// Placed content gets a placed-graphic record whether it is made at once or by the analyses.
+TEST_F(PlacedContentTest, ARecordMadeAtOnceForPlacedContentIsAPlacedGraphic) {
+    for (const char* placed : {R"({"attributes": {}})", R"({"eps": true})",
+                               R"({"imageObject": true})", R"({"pdf": {"transparent": false}})"}) {
+        const auto analysed = AnalysePlaced(placed);
+        ASSERT_TRUE(analysed->GetPageItem()) << placed;
+        EXPECT_EQ(analysed->GetPageItem()->kind, BPageItem::kPlacedGraphic) << placed;
+        ZEPPageItemInfo created;
+        created.SetItem(ObjectIn(*host::FrontDocument(), 20).get());
+        created.CreateRecord(ObjectIn(*host::FrontDocument(), 20).get());
+        ASSERT_TRUE(Graphic(created)) << placed;
+        EXPECT_FALSE(created.IsTextItem()) << placed;
+    }
+}
+
 } // namespace

@@ -3,6 +3,8 @@
 // leave the job's page-item list as it was.
 #include "Export/ZEPExportHelper.h"
 
+#include "host/sdk/EPSExport.h"
+#include "host/standin/Faults.h"
 #include "support/ExportRunFixture.h"
 #include "support/HexBytes.h"
 #include "support/JobSamples.h"
@@ -102,7 +104,20 @@ TEST_F(PageItemCollection, TheFirstPageTellsThatNoLayerPrints) {
     ZEPExportHelper owner;
     owner.Prepare(nullptr, &m_job);
     ZEPExportJobFileHelper(owner).CollectPageItems();
-    EXPECT_TRUE(Tags(m_job.GetPageSet(kAnalysedPageSet).items[0].get()).contains("PrintoutSuppressed"));
+    EXPECT_TRUE(
+        Tags(m_job.GetPageSet(kAnalysedPageSet).items[0].get()).contains("PrintoutSuppressed"));
+}
+
+// The host answers this test relies on: the layout holds no placed content, so no analysis
+// needs the placed-images folder; the EPS export command fails when the fault says so.
+TEST_F(PageItemCollection, AnExportMakesThePlacedImagesFolderAndAFailedOneTakesItAway) {
+    EXPECT_TRUE(ZEPExportHelper().Export(nullptr, &m_job));
+    EXPECT_TRUE(std::filesystem::is_directory(m_temp.at("PlacedImages")));
+    std::filesystem::remove_all(m_temp.root());
+    std::filesystem::create_directory(m_temp.root());
+    host::Faults::Instance().FailProcessCommand(kEPSExportCmdBoss, ErrorCode(0x52E1F));
+    EXPECT_EQ(Thrown([&] { ZEPExportHelper().Export(nullptr, &m_job); }), "0x52E1F ");
+    EXPECT_TRUE(std::filesystem::is_empty(m_temp.root()));
 }
 
 } // namespace
