@@ -40,10 +40,10 @@ std::int32_t FontKindOfClass(std::int32_t classValue) {
 void FindMissingFont(const PMString& name, FontSummary& summary) {
     InterfacePtr<IFontMgr> iFontMgr(GetExecutionContextSession(), UseDefaultIID{});
     ThrowIfNull(iFontMgr, "iFontMgr");
-    InterfacePtr<IFont> iFont(iFontMgr->QueryFont(name, 0, 0x40000000, 0.7, 0));
-    // A font the host cannot find leaves the summary as it is; the item's other findings stay.
-    if (!iFont)
-        return;
+    // The option asks for a font object also when the font is not installed: every font object is
+    // classified alike, only a missing object is an error.
+    InterfacePtr<IFont> iFont(iFontMgr->QueryFont(name, 0, kFontObjectWhenMissing, 0.7, 0));
+    ThrowIfNull(iFont, "iFont");
     summary.kinds[KindOfClass(iFont->GetFontClass())] = true;
     if (const std::optional<std::size_t> kind = KindOfType(iFont->GetFontType()))
         summary.kinds[*kind] = true;

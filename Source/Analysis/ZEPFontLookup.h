@@ -39,6 +39,7 @@ std::int32_t FontKindOfClass(std::int32_t classValue);
 
 // Looks the font up in the host's font manager and records its kinds in the summary: one by its
 // class value (FontKindOfClass) and one by its type value (0, 1, 2, 4: kinds 1 to 4; 6, 7, 8:
-// kind 6; other values: none). A name the font manager does not know is passed over. No font
-// manager: 0x52E1E "(iFontMgr) == NULL".
+// kind 6; other values: none). The font manager is asked for a font object also where the font
+// is not installed. No font manager: 0x52E1E "(iFontMgr) == NULL"; no font object: 0x52E1E
+// "(iFont) == NULL".
 void FindMissingFont(const PMString& name, FontSummary& summary);

@@ -2,7 +2,8 @@
 // font manager that finds them by name, and the fonts a page item uses.
 //
 // The known fonts are set directly (or by a session description); nothing changes them. A name
-// the session does not know has no font object.
+// the session does not know has a font object only when the font manager is asked for one that
+// stands for a missing font.
 #pragma once
 
 #include "host/sdk/Geometry.h"
@@ -26,13 +27,18 @@ public:
     virtual std::int32_t GetFontType() const = 0; // 31st operation
 };
 
+// The font manager's option for a font object also where the font is not installed.
+inline constexpr std::int32_t kFontObjectWhenMissing = 0x40000000;
+
 // The font manager (on the session).
 class IFontMgr : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0x3E01};
 
-    // The known font of exactly that name with a new reference; null when there is none. The
-    // options and the size are the host's and change nothing here.
+    // The known font of exactly that name with a new reference. For a name the session does not
+    // know: with kFontObjectWhenMissing in `option2`, a font object that stands for the missing
+    // font (status 0x12: not available, substituted; type 3, unknown; class 5); otherwise null.
+    // The other options and the size change nothing here.
     virtual IFont* QueryFont(const PMString& name, std::int32_t option1, std::int32_t option2,
                              PMReal size, std::int32_t option3) const = 0;
 };

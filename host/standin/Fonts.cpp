@@ -10,8 +10,6 @@ namespace host {
 
 namespace {
 
-constexpr ClassID kFontBoss{0xF09102};
-
 constexpr ImplementationID kFontImpl{0xF09206};
 constexpr ImplementationID kFontMgrImpl{0xF09207};
 
@@ -32,9 +30,9 @@ public:
 class FontMgr final : public CPMUnknown<IFontMgr> {
 public:
     using CPMUnknown::CPMUnknown;
-    IFont* QueryFont(const PMString& name, std::int32_t, std::int32_t, PMReal,
+    IFont* QueryFont(const PMString& name, std::int32_t, std::int32_t option2, PMReal,
                      std::int32_t) const override {
-        return host::QueryFont(name.GetUTF8String());
+        return host::QueryFont(name.GetUTF8String(), (option2 & kFontObjectWhenMissing) != 0);
     }
 };
 
@@ -73,15 +71,16 @@ const std::vector<FontInfo>& Fonts() {
     return KnownFonts();
 }
 
-IFont* QueryFont(std::string_view name) {
+IFont* QueryFont(std::string_view name, bool whenMissing) {
     const auto& fonts = KnownFonts();
     auto found = std::find_if(fonts.begin(), fonts.end(),
                               [&](const FontInfo& font) { return font.name == name; });
-    if (found == fonts.end())
+    if (found == fonts.end() && !whenMissing)
         return nullptr;
     InterfacePtr<IFont> font(static_cast<IFont*>(CreateObject(kFontBoss, IFont::kDefaultIID)));
     if (font)
-        static_cast<Font*>(font.get())->m_info = *found;
+        static_cast<Font*>(font.get())->m_info =
+            found != fonts.end() ? *found : FontInfo{std::string(name), 0x12, 3, 5};
     return font.forget();
 }
 

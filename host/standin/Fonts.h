@@ -10,6 +10,9 @@
 
 namespace host {
 
+// The class of the font objects the host makes.
+inline constexpr ClassID kFontBoss{0xF09102};
+
 struct FontInfo {
     std::string name; // UTF-8
     std::uint32_t status = 0;
@@ -21,8 +24,9 @@ struct FontInfo {
 // The fonts the session knows, in order (host::Reset: none).
 void SetFonts(std::vector<FontInfo> fonts);
 const std::vector<FontInfo>& Fonts();
-// The known font of that name with a new reference, or null.
-IFont* QueryFont(std::string_view name);
+// The known font of that name with a new reference; for an unknown name, a font object that
+// stands for the missing font when `whenMissing` (see IFontMgr::QueryFont), else null.
+IFont* QueryFont(std::string_view name, bool whenMissing = false);
 
 std::unique_ptr<IPMUnknown> NewUsedFontListFacet(IPMUnknown* itemBoss);
 

@@ -36,7 +36,10 @@ TEST_F(FontLookupTest, TheFontsClassAndTypeSetTheirKindFlags) {
     }
 }
 
-TEST_F(FontLookupTest, AnUnknownFontIsPassedOverAndAMissingFontManagerIsAnError) {
+// The host answers an unknown name with a font object that stands for the missing font (status
+// 0x12, type 3, class 5): it is classified like any other. Without the font manager or a font
+// object the lookup fails.
+TEST_F(FontLookupTest, AMissingFontIsClassifiedAndAMissingManagerOrFontObjectIsAnError) {
     host::OpenDocumentDescription(R"({"kind": "document", "name": "Fonts.indd",
       "layers": [{"id": 3, "name": "Layer 1"}],
       "spreads": [{"id": 10, "pages": [{"id": 11, "width": 600, "height": 800}], "items": [
@@ -46,11 +49,15 @@ TEST_F(FontLookupTest, AnUnknownFontIsPassedOverAndAMissingFontManagerIsAnError)
     InterfacePtr<IPMUnknown> item = ObjectIn(*host::FrontDocument(), 20);
     info.SetItem(item.get());
     EXPECT_EQ(Thrown([&] { info.AnalyseFonts(item.get()); }), "nothing");
-    EXPECT_EQ(info.GetFontSummary().kinds, (Kinds{0, 1, 0, 0, 1, 0}));
-    host::Faults::Instance().HideInterface(host::kSessionBoss, IFontMgr::kDefaultIID);
+    EXPECT_EQ(info.GetFontSummary().kinds, (Kinds{0, 1, 0, 0, 1, 1}));
     FontSummary summary;
+    host::Faults::Instance().HideInterface(host::kFontBoss, IFont::kDefaultIID);
+    EXPECT_EQ(Thrown([&] { FindMissingFont(PMString("Myriad"), summary); }),
+              "0x52E1E (iFont) == NULL");
+    host::Faults::Instance().HideInterface(host::kSessionBoss, IFontMgr::kDefaultIID);
     EXPECT_EQ(Thrown([&] { FindMissingFont(PMString("Myriad"), summary); }),
               "0x52E1E (iFontMgr) == NULL");
+    EXPECT_EQ(summary.kinds, Kinds{});
 }
 
 TEST(FontSummary, EachSetterSetsItsFlagAndTheSummaryAndEachClassValueHasOneKind) {
