@@ -30,8 +30,8 @@ TEST_F(FlattenerStyle, IsMadeOnceInTheSessionWithItsSettingsInOrder) {
     host::FlattenerSettings settings;
     settings.values = {1, 300, 1200, 0, 0};
     settings.options = 144;
-    EXPECT_EQ(host::FlattenerStyles(),
-              (std::vector<host::FlattenerStyle>{{"0x52E00kStringZEPFlattenerStyleKey", settings}}));
+    EXPECT_EQ(host::FlattenerStyles(), (std::vector<host::FlattenerStyle>{
+                                           {"0x52E00kStringZEPFlattenerStyleKey", settings}}));
     // The host adds no second style of the name: the command hands back none.
     EXPECT_EQ(Thrown([] { AddFlattenerStyle(); }),
               "0x52E1E (theAddFlattenerStyleCmd->GetItemList()) == NULL");
