@@ -49,7 +49,7 @@ Located Locate(const IPMUnknown* object);
 
 // The entry of `uid` in a map kept by UID, or null.
 template <typename T>
-const T* FindByUID(const std::map<UID, T>& map, UID uid) {
+const T* FindByUID(const UIDMap<T>& map, UID uid) {
     auto found = map.find(uid);
     return found == map.end() ? nullptr : &found->second;
 }

@@ -9,6 +9,7 @@
 #include "host/standin/PlacedGraphics.h"
 #include "host/standin/Text.h"
 #include "host/standin/Transparency.h"
+#include "host/standin/UIDMap.h"
 
 #include <map>
 #include <memory>
@@ -111,12 +112,12 @@ struct View {
 struct Layout {
     std::vector<UID> spreads;                      // the 0x501 list
     std::optional<std::vector<UID>> masterSpreads; // the 0x1401 list, when the document has one
-    std::map<UID, Spread> spreadData;              // of both lists
-    std::map<UID, Page> pages;
-    std::map<UID, Item> items;
-    std::map<UID, Story> stories; // added with AddStory
+    UIDMap<Spread> spreadData; // of both lists
+    UIDMap<Page> pages;
+    UIDMap<Item> items;
+    UIDMap<Story> stories; // added with AddStory
     std::vector<UID> layers;
-    std::map<UID, Layer> layerData;
+    UIDMap<Layer> layerData;
     std::vector<Section> sections;
     std::optional<PageSetup> pageSetup;
     std::optional<std::pair<PMReal, PMReal>> valuePair;
@@ -156,12 +157,12 @@ private:
         UID lastSpread = kInvalidUID;
         std::size_t pageObjects = 0;
         std::vector<UID> pages;
-        std::map<UID, std::size_t> index;
+        UIDMap<std::size_t> index;
     };
     const PageOrder& Pages() const;
 
-    std::map<UID, UID> m_storyOfFrameList;
-    std::map<UID, UID> m_storyOfFrame;
+    UIDMap<UID> m_storyOfFrameList;
+    UIDMap<UID> m_storyOfFrame;
     mutable std::optional<PageOrder> m_pageOrder;
 };
 

@@ -5,6 +5,7 @@
 #include "host/sdk/Tables.h"
 #include "host/standin/Colors.h"
 #include "host/standin/ObjectModel.h"
+#include "host/standin/UIDMap.h"
 
 #include <array>
 #include <map>
@@ -54,8 +55,8 @@ struct TableFrame {
 };
 
 struct Tables {
-    std::map<UID, Table> models;
-    std::map<UID, TableFrame> frames; // by page item
+    UIDMap<Table> models;
+    UIDMap<TableFrame> frames; // by page item
 };
 
 // Gives a stored page item its table frame (interface 0xB62E).
