@@ -111,7 +111,8 @@ IPMUnknown* Boss::QueryInterface(PMIID iid) const {
         result = const_cast<Boss*>(this);
     } else if (const Facet* facet = Find(iid)) {
         host::Faults& faults = host::Faults::Instance();
-        faults.Touch({host::InjectionPoint::Kind::Interface, m_class, iid});
+        if (faults.Recording())
+            faults.Touch({host::InjectionPoint::Kind::Interface, m_class, iid});
         if (!faults.IsHidden(m_class, iid))
             result = facet->object;
     }
