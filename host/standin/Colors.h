@@ -4,7 +4,6 @@
 
 #include "host/sdk/Colors.h"
 #include "host/standin/ObjectModel.h"
-#include "host/standin/UIDMap.h"
 
 #include <map>
 #include <optional>
@@ -80,11 +79,11 @@ struct ItemColors {
 };
 
 struct Colors {
-    UIDMap<Color> colors;
+    std::map<UID, Color> colors;
     std::vector<UID> inks; // the ink list, in order
-    UIDMap<Ink> inkData;
+    std::map<UID, Ink> inkData;
     std::vector<UID> swatches; // the swatch list, in order
-    UIDMap<ItemColors> items;
+    std::map<UID, ItemColors> items;
 };
 
 // Gives a stored colour object the interfaces its data give (0x14C always).

@@ -48,8 +48,8 @@ struct Located {
 Located Locate(const IPMUnknown* object);
 
 // The entry of `uid` in a map kept by UID, or null.
-template <typename T>
-const T* FindByUID(const UIDMap<T>& map, UID uid) {
+template <typename Map>
+const typename Map::mapped_type* FindByUID(const Map& map, UID uid) {
     auto found = map.find(uid);
     return found == map.end() ? nullptr : &found->second;
 }

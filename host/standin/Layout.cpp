@@ -562,7 +562,7 @@ UID Layout::NthPage(std::size_t index) const {
 }
 
 std::optional<std::size_t> Layout::PageIndex(UID page) const {
-    const UIDMap<std::size_t>& index = Pages().index;
+    const std::map<UID, std::size_t>& index = Pages().index;
     auto found = index.find(page);
     return found == index.end() ? std::nullopt : std::optional<std::size_t>(found->second);
 }

@@ -112,12 +112,12 @@ struct View {
 struct Layout {
     std::vector<UID> spreads;                      // the 0x501 list
     std::optional<std::vector<UID>> masterSpreads; // the 0x1401 list, when the document has one
-    UIDMap<Spread> spreadData; // of both lists
-    UIDMap<Page> pages;
+    std::map<UID, Spread> spreadData; // of both lists
+    std::map<UID, Page> pages;
     UIDMap<Item> items;
-    UIDMap<Story> stories; // added with AddStory
+    std::map<UID, Story> stories; // added with AddStory
     std::vector<UID> layers;
-    UIDMap<Layer> layerData;
+    std::map<UID, Layer> layerData;
     std::vector<Section> sections;
     std::optional<PageSetup> pageSetup;
     std::optional<std::pair<PMReal, PMReal>> valuePair;
@@ -157,12 +157,12 @@ private:
         UID lastSpread = kInvalidUID;
         std::size_t pageObjects = 0;
         std::vector<UID> pages;
-        UIDMap<std::size_t> index;
+        std::map<UID, std::size_t> index;
     };
     const PageOrder& Pages() const;
 
-    UIDMap<UID> m_storyOfFrameList;
-    UIDMap<UID> m_storyOfFrame;
+    std::map<UID, UID> m_storyOfFrameList;
+    std::map<UID, UID> m_storyOfFrame;
     mutable std::optional<PageOrder> m_pageOrder;
 };
 

@@ -5,7 +5,6 @@
 #include "host/sdk/Tables.h"
 #include "host/standin/Colors.h"
 #include "host/standin/ObjectModel.h"
-#include "host/standin/UIDMap.h"
 
 #include <array>
 #include <map>
@@ -55,8 +54,8 @@ struct TableFrame {
 };
 
 struct Tables {
-    UIDMap<Table> models;
-    UIDMap<TableFrame> frames; // by page item
+    std::map<UID, Table> models;
+    std::map<UID, TableFrame> frames; // by page item
 };
 
 // Gives a stored page item its table frame (interface 0xB62E).

@@ -1,16 +1,17 @@
 // A map kept by UID, as std::map<UID, T> is (entries in increasing UID order, an entry stays where
 // it is until it is erased), with an index of its UIDs beside it, so that finding an entry costs
 // a probe into a small flat table instead of a walk down a tree: the stand-in answers the
-// plug-in's calls about one object after another, and in a document of 100,000 page items the
-// walk down the tree, a cache miss a level, took most of the time of those answers.
+// plug-in's calls about one page item after another, and in a document of 100,000 page items the
+// walk down the trees of its objects and items, a cache miss a level, took most of the time of
+// those answers.
 //
-// The index keeps the entries' positions in pages of 16 consecutive UIDs, stored one after the
+// The index keeps the entries' positions in pages of 8 consecutive UIDs, stored one after the
 // other in the order they were made, and found through a table of the pages' keys with open
 // addressing (at most half full). The UIDs of a document lie close together, and an object made
-// after another gets the next UID, so the entries of the objects that a walk reaches one after
-// the other lie together in few pages; the table is a sixteenth the size of one of every entry.
-// A page stays until the map is cleared, for the UIDs about it. The index is kept in step by
-// every change of the map, and a copy gets an index of its own.
+// after another gets the next UID, so the entries that a walk reaches one after the other lie
+// together in few pages, and the index costs some 9 bytes an entry; UIDs far apart cost a page
+// (72 bytes) each at most. A page stays until the map is cleared, for the UIDs about it. The
+// index is kept in step by every change of the map, and a copy gets an index of its own.
 #pragma once
 
 #include "host/sdk/Ids.h"
@@ -151,11 +152,11 @@ public:
     bool operator==(const UIDMap& other) const { return m_map == other.m_map; }
 
 private:
-    // The positions of the entries of 16 consecutive UIDs, and which of them are in use.
-    static constexpr std::uint32_t kPageBits = 4;
+    // The positions of the entries of 8 consecutive UIDs, and which of them are in use.
+    static constexpr std::uint32_t kPageBits = 3;
     struct Page {
         std::uint32_t key = 0; // the UIDs' common high bits
-        std::uint16_t used = 0;
+        std::uint8_t used = 0;
         iterator positions[1u << kPageBits]{};
     };
     // A slot of the table of pages: the page's key, and its position in m_pages plus 1 (0: free).
@@ -165,8 +166,8 @@ private:
     };
 
     static std::uint32_t KeyOf(UID uid) { return uid.Get() >> kPageBits; }
-    static std::uint16_t BitOf(UID uid) {
-        return static_cast<std::uint16_t>(1u << (uid.Get() & ((1u << kPageBits) - 1)));
+    static std::uint8_t BitOf(UID uid) {
+        return static_cast<std::uint8_t>(1u << (uid.Get() & ((1u << kPageBits) - 1)));
     }
     // The slot of the page with the key, or the free slot where it goes (the table not empty).
     std::size_t SlotOf(std::uint32_t key) const {
@@ -211,13 +212,13 @@ private:
             slot = {KeyOf(uid), static_cast<std::uint32_t>(m_pages.size())};
         }
         Page& page = m_pages[slot.page - 1];
-        page.used = static_cast<std::uint16_t>(page.used | BitOf(uid));
+        page.used = static_cast<std::uint8_t>(page.used | BitOf(uid));
         page.positions[uid.Get() & ((1u << kPageBits) - 1)] = position;
     }
     // Takes the entry out of its page; the page stays, for the UIDs about it.
     void Remove(UID uid) {
         Page& page = m_pages[m_slots[SlotOf(KeyOf(uid))].page - 1];
-        page.used = static_cast<std::uint16_t>(page.used & ~BitOf(uid));
+        page.used = static_cast<std::uint8_t>(page.used & ~BitOf(uid));
     }
     void Rebuild() {
         Clear();
