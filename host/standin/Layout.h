@@ -70,16 +70,16 @@ struct Item {
     UID parent;             // the group that holds the item; kInvalidUID on the spread
     std::vector<UID> items; // a group's members, back to front; empty for other items
     bool group = false;
-    PMRect bounds;     // inner bounds (not for groups)
-    PMMatrix matrix;   // inner to spread coordinates (not for groups)
-    PMReal stroke = 0; // stroke weight
+    bool transparent = false; // what the transparency tester answers for the item
+    PMRect bounds;            // inner bounds (not for groups)
+    PMMatrix matrix;          // inner to spread coordinates (not for groups)
+    PMReal stroke = 0;        // stroke weight
     // A guide has no bounds of its own: it is the line across the spread's bounds (empty).
     std::optional<Guide> guide;
     std::vector<std::string> fonts;     // the fonts the item uses (UTF-8), for interface 0x2502
     std::optional<TextFrame> textFrame; // interfaces 0xCA12 and 0xCA13
     std::optional<TransparencyAttributes> transparency; // interface 0x6E03
-    bool transparent = false;            // what the transparency tester answers for the item
-    std::optional<PlacedContent> placed; // host/standin/PlacedGraphics.h
+    std::optional<PlacedContent> placed;                // host/standin/PlacedGraphics.h
     std::string tests; // the item-list tests that hold for the item (host/sdk/Transform.h)
 };
 
@@ -112,10 +112,10 @@ struct View {
 struct Layout {
     std::vector<UID> spreads;                      // the 0x501 list
     std::optional<std::vector<UID>> masterSpreads; // the 0x1401 list, when the document has one
-    std::map<UID, Spread> spreadData; // of both lists
-    std::map<UID, Page> pages;
+    UIDMap<Spread> spreadData;                     // of both lists
+    UIDMap<Page> pages;
     UIDMap<Item> items;
-    std::map<UID, Story> stories; // added with AddStory
+    UIDMap<Story> stories; // added with AddStory
     std::vector<UID> layers;
     std::map<UID, Layer> layerData;
     std::vector<Section> sections;
@@ -161,8 +161,8 @@ private:
     };
     const PageOrder& Pages() const;
 
-    std::map<UID, UID> m_storyOfFrameList;
-    std::map<UID, UID> m_storyOfFrame;
+    UIDMap<UID> m_storyOfFrameList;
+    UIDMap<UID> m_storyOfFrame;
     mutable std::optional<PageOrder> m_pageOrder;
 };
 

@@ -5,22 +5,25 @@
 // walk down the trees of its objects and items, a cache miss a level, took most of the time of
 // those answers.
 //
-// The index keeps the entries' positions in pages of 8 consecutive UIDs, stored one after the
+// The index keeps the entries' positions in pages of 4 consecutive UIDs, kept one after the
 // other in the order they were made, and found through a table of the pages' keys with open
 // addressing (at most half full). The UIDs of a document lie close together, and an object made
 // after another gets the next UID, so the entries that a walk reaches one after the other lie
-// together in few pages, and the index costs some 9 bytes an entry; UIDs far apart cost a page
-// (72 bytes) each at most. A page stays until the map is cleared, for the UIDs about it. The
-// index is kept in step by every change of the map, and a copy gets an index of its own.
+// together in few pages, and the index costs some 10 to 20 bytes an entry; an entry whose UID
+// lies far from the others costs a page (40 bytes) and its slots. A page stays until the map is
+// cleared, for the UIDs about it. The index is kept in step by every change of the map, and a
+// copy gets an index of its own.
 #pragma once
 
 #include "host/sdk/Ids.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -43,8 +46,8 @@ public:
     UIDMap(std::initializer_list<value_type> values) : m_map(values) { Rebuild(); }
     UIDMap(const UIDMap& other) : m_map(other.m_map) { Rebuild(); }
     UIDMap(UIDMap&& other) noexcept
-        : m_map(std::move(other.m_map)), m_pages(std::move(other.m_pages)),
-          m_slots(std::move(other.m_slots)) {
+        : m_map(std::move(other.m_map)), m_blocks(std::move(other.m_blocks)),
+          m_pageCount(std::exchange(other.m_pageCount, 0)), m_slots(std::move(other.m_slots)) {
         other.clear();
     }
     UIDMap& operator=(const UIDMap& other) {
@@ -58,7 +61,8 @@ public:
         if (this != &other) {
             // A moved std::map keeps its nodes, so the positions in the moved table stay valid.
             m_map = std::move(other.m_map);
-            m_pages = std::move(other.m_pages);
+            m_blocks = std::move(other.m_blocks);
+            m_pageCount = std::exchange(other.m_pageCount, 0);
             m_slots = std::move(other.m_slots);
             other.clear();
         }
@@ -152,22 +156,29 @@ public:
     bool operator==(const UIDMap& other) const { return m_map == other.m_map; }
 
 private:
-    // The positions of the entries of 8 consecutive UIDs, and which of them are in use.
-    static constexpr std::uint32_t kPageBits = 3;
+    // The positions of the entries of 4 consecutive UIDs, and which of them are in use.
+    static constexpr std::uint32_t kPageBits = 2;
     struct Page {
-        std::uint32_t key = 0; // the UIDs' common high bits
         std::uint8_t used = 0;
         iterator positions[1u << kPageBits]{};
     };
-    // A slot of the table of pages: the page's key, and its position in m_pages plus 1 (0: free).
+    // A slot of the table of pages: the key of a page (the high bits its UIDs share), and its
+    // number plus 1 (0: a free slot).
     struct Slot {
         std::uint32_t key = 0;
         std::uint32_t page = 0;
     };
+    // The pages are kept in blocks of 16, 32, 64, ... pages, in the order they were made: none
+    // moves when more are made, and the blocks hold at most twice the pages made.
+    static constexpr std::uint32_t kFirstBlockBits = 4;
 
     static std::uint32_t KeyOf(UID uid) { return uid.Get() >> kPageBits; }
-    static std::uint8_t BitOf(UID uid) {
-        return static_cast<std::uint8_t>(1u << (uid.Get() & ((1u << kPageBits) - 1)));
+    static std::size_t Within(UID uid) { return uid.Get() & ((1u << kPageBits) - 1); }
+    static std::uint8_t BitOf(UID uid) { return static_cast<std::uint8_t>(1u << Within(uid)); }
+    Page& PageAt(std::uint32_t number) const {
+        const std::uint64_t at = std::uint64_t{number} + (1u << kFirstBlockBits);
+        const auto block = static_cast<std::size_t>(std::bit_width(at)) - 1 - kFirstBlockBits;
+        return m_blocks[block][at - (std::uint64_t{1} << (block + kFirstBlockBits))];
     }
     // The slot of the page with the key, or the free slot where it goes (the table not empty).
     std::size_t SlotOf(std::uint32_t key) const {
@@ -182,21 +193,25 @@ private:
         if (m_slots.empty())
             return nullptr;
         const Slot& slot = m_slots[SlotOf(KeyOf(uid))];
-        return slot.page == 0 ? nullptr : &m_pages[slot.page - 1];
+        return slot.page == 0 ? nullptr : &PageAt(slot.page - 1);
     }
     const iterator* Find(UID uid) const {
         const Page* page = PageOf(uid);
         if (!page || !(page->used & BitOf(uid)))
             return nullptr;
-        return &page->positions[uid.Get() & ((1u << kPageBits) - 1)];
+        return &page->positions[Within(uid)];
     }
     // Makes room for the page of the UID (the table at most half full), before the map changes.
     void Reserve(UID uid) {
         if (PageOf(uid))
             return;
-        if (m_pages.size() == m_pages.capacity())
-            m_pages.reserve(std::max<std::size_t>(16, 2 * m_pages.capacity()));
-        if (2 * (m_pages.size() + 1) <= m_slots.size())
+        const std::size_t room = ((std::size_t{1} << m_blocks.size()) - 1) << kFirstBlockBits;
+        if (m_pageCount == room) {
+            m_blocks.reserve(m_blocks.size() + 1);
+            m_blocks.push_back(
+                std::make_unique<Page[]>(std::size_t{1} << (m_blocks.size() + kFirstBlockBits)));
+        }
+        if (2 * (std::size_t{m_pageCount} + 1) <= m_slots.size())
             return;
         std::vector<Slot> old(std::max<std::size_t>(16, 2 * m_slots.size()));
         old.swap(m_slots);
@@ -207,17 +222,15 @@ private:
     // Notes the entry's position; the page has room (Reserve).
     void Insert(UID uid, iterator position) {
         Slot& slot = m_slots[SlotOf(KeyOf(uid))];
-        if (slot.page == 0) {
-            m_pages.push_back(Page{KeyOf(uid)});
-            slot = {KeyOf(uid), static_cast<std::uint32_t>(m_pages.size())};
-        }
-        Page& page = m_pages[slot.page - 1];
+        if (slot.page == 0)
+            slot = {KeyOf(uid), ++m_pageCount};
+        Page& page = PageAt(slot.page - 1);
         page.used = static_cast<std::uint8_t>(page.used | BitOf(uid));
-        page.positions[uid.Get() & ((1u << kPageBits) - 1)] = position;
+        page.positions[Within(uid)] = position;
     }
     // Takes the entry out of its page; the page stays, for the UIDs about it.
     void Remove(UID uid) {
-        Page& page = m_pages[m_slots[SlotOf(KeyOf(uid))].page - 1];
+        Page& page = PageAt(m_slots[SlotOf(KeyOf(uid))].page - 1);
         page.used = static_cast<std::uint8_t>(page.used & ~BitOf(uid));
     }
     void Rebuild() {
@@ -229,11 +242,13 @@ private:
     }
     void Clear() {
         m_slots.clear();
-        m_pages.clear();
+        m_blocks.clear();
+        m_pageCount = 0;
     }
 
     Map m_map;
-    std::vector<Page> m_pages; // in the order they were made
+    std::vector<std::unique_ptr<Page[]>> m_blocks; // block n holds 16 << n pages
+    std::uint32_t m_pageCount = 0;
     std::vector<Slot> m_slots; // a power of two of them, or none
 };
 
