@@ -46,6 +46,9 @@ struct Located {
     const Layout* layout() const { return document ? &document->layout : nullptr; }
 };
 Located Locate(const IPMUnknown* object);
+// Locate for a facet of the stand-in, given the boss it was made for (CPMUnknown::GetBoss): the
+// same answer, read off the boss instead of asking the facet for it.
+Located LocateBoss(const IPMUnknown* boss);
 
 // The entry of `uid` in a map kept by UID, or null.
 template <typename Map>

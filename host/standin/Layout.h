@@ -137,8 +137,19 @@ struct Layout {
     PMRect SpreadBounds(UID spread) const;
     // The bounds of a spread, page or item in spread coordinates; nothing for anything else.
     std::optional<PMRect> SpreadCoordinateBounds(UID uid, std::int32_t kind) const;
+    // The same moved by the spread's offset: in pasteboard coordinates.
+    std::optional<PMRect> PasteboardBounds(UID uid, std::int32_t kind) const;
     // The spread that holds the object; kInvalidUID for anything else.
     UID SpreadOf(UID uid) const;
+    // What `uid` names, found in the order spreads, pages, items (as the three above look): the
+    // spread that holds it (itself for a spread) and its page's or item's data; nothing for
+    // anything else.
+    struct Named {
+        UID spread;
+        const Page* page = nullptr;
+        const Item* item = nullptr;
+    };
+    std::optional<Named> Name(UID uid) const;
 
     // Adds the story and notes which story its frame list and each of its frames belong to (a
     // frame list and a text frame belong to one story at most).
@@ -160,6 +171,8 @@ private:
         std::map<UID, std::size_t> index;
     };
     const PageOrder& Pages() const;
+    // SpreadCoordinateBounds of what Name found for `uid`.
+    PMRect BoundsOf(UID uid, const Named& named, std::int32_t kind) const;
 
     UIDMap<UID> m_storyOfFrameList;
     UIDMap<UID> m_storyOfFrame;

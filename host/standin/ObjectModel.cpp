@@ -86,6 +86,7 @@ Boss::Boss(ClassID cls, const std::vector<InterfaceEntry>& entries) : m_class(cl
             continue;
         m_facets.push_back({entry.iid, entry.implementation, object, functions->destroy,
                             functions->readWrite, nullptr});
+        m_filter |= FilterBit(entry.iid);
     }
 }
 
@@ -99,6 +100,8 @@ Boss::~Boss() {
 }
 
 const Boss::Facet* Boss::Find(PMIID iid) const {
+    if (!(m_filter & FilterBit(iid)))
+        return nullptr;
     for (const Facet& facet : m_facets)
         if (facet.iid == iid)
             return &facet;
@@ -159,6 +162,7 @@ void Boss::AttachFacet(PMIID iid, std::unique_ptr<IPMUnknown> facet) {
     RemoveFacet(iid);
     IPMUnknown* object = facet.get();
     m_facets.push_back({iid, kInvalidImpl, object, nullptr, nullptr, std::move(facet)});
+    m_filter |= FilterBit(iid);
 }
 
 void Boss::RemoveFacet(PMIID iid) {
@@ -169,6 +173,13 @@ void Boss::RemoveFacet(PMIID iid) {
     if (found->destroy)
         found->destroy(found->object);
     m_facets.erase(found);
+    RefreshFilter();
+}
+
+void Boss::RefreshFilter() {
+    m_filter = 0;
+    for (const Facet& facet : m_facets)
+        m_filter |= FilterBit(facet.iid);
 }
 
 bool Boss::HasFacet(PMIID iid) const {
