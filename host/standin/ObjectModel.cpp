@@ -109,19 +109,25 @@ const Boss::Facet* Boss::Find(PMIID iid) const {
 }
 
 IPMUnknown* Boss::QueryInterface(PMIID iid) const {
-    IPMUnknown* result = nullptr;
     if (iid == IPMUnknown::kDefaultIID) {
-        result = const_cast<Boss*>(this);
-    } else if (const Facet* facet = Find(iid)) {
-        host::Faults& faults = host::Faults::Instance();
-        if (faults.Recording())
-            faults.Touch({host::InjectionPoint::Kind::Interface, m_class, iid});
-        if (!faults.IsHidden(m_class, iid))
-            result = facet->object;
-    }
-    if (result)
         AddRef();
-    return result;
+        return const_cast<Boss*>(this);
+    }
+    // Most queries ask for an interface the boss lacks: they end at the filter.
+    if (!(m_filter & FilterBit(iid)))
+        return nullptr;
+    const Facet* facet = Find(iid);
+    return facet ? Answer(*facet) : nullptr;
+}
+
+IPMUnknown* Boss::Answer(const Facet& facet) const {
+    host::Faults& faults = host::Faults::Instance();
+    if (faults.Recording())
+        faults.Touch({host::InjectionPoint::Kind::Interface, m_class, facet.iid});
+    if (faults.IsHidden(m_class, facet.iid))
+        return nullptr;
+    AddRef();
+    return facet.object;
 }
 
 namespace {

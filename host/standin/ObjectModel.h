@@ -97,6 +97,8 @@ private:
         std::unique_ptr<IPMUnknown> owned;
     };
     const Facet* Find(PMIID iid) const;
+    // The facet as the answer to a query of its interface: null when a fault hides it.
+    IPMUnknown* Answer(const Facet& facet) const;
     // One of 32 bits for an interface: a boss whose filter lacks an interface's bit has no facet
     // of it, which most queries (asking whether an item is of a kind) find without a search.
     static std::uint32_t FilterBit(PMIID iid) {
