@@ -145,14 +145,18 @@ void ZEPItemInfoCallback::Visit(const PMMatrix&, IPMUnknown* item, std::int32_t)
     InterfacePtr<IHierarchy> hierarchy(item, UseDefaultIID{});
     if (!geometry || !hierarchy)
         return;
-    if (Intersect(ItemBounds(m_run.GetUtils<IGeometryUtils>(), GetUIDRef(item)), m_pageBounds))
-        Record(item);
+    const UIDRef ref = GetUIDRef(item);
+    if (Intersect(ItemBounds(m_run.GetUtils<IGeometryUtils>(), ref), m_pageBounds))
+        Record(item, ref);
 }
 
 bool ZEPItemInfoCallback::Record(IPMUnknown* item) {
+    return Record(item, GetUIDRef(item));
+}
+
+bool ZEPItemInfoCallback::Record(IPMUnknown* item, const UIDRef& ref) {
     try {
         const auto page = static_cast<std::int32_t>(m_pageIndex + 1);
-        const UIDRef ref = GetUIDRef(item);
         const bool isReferenceItem = ref.GetUID() == m_referenceUID;
         if (m_records.HasItemRecord(ref))
             return true;

@@ -141,6 +141,9 @@ public:
     void SetPageBounds(const PMRect& pageBounds) { m_pageBounds = pageBounds; }
 
 private:
+    // Record of the item that `ref` names.
+    bool Record(IPMUnknown* item, const UIDRef& ref);
+
     PMRect m_pageBounds;
     IPMUnknown* m_context;
     ZEPPageItemInfoList& m_records;

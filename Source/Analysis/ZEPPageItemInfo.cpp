@@ -16,13 +16,11 @@ void ZEPPageItemInfo::Reset() {
     m_record.reset();
     m_otherUID = kInvalidUID;
     m_embeddedImageUID = kInvalidUID;
-    for (bool* flag :
-         {&m_textItem, &m_transparencyRecorded, &m_transparencyOnObject, &m_softMask, &m_feather,
-          &m_dropShadow, &m_blendMode, &m_opacity, &m_placedPDFTransparency,
-          &m_textFrameTransparency, &m_colorComponentsFailed, &m_blendSpaceRGB, &m_blendSpaceCMYK,
-          &m_globalFlattener, &m_spreadFlattener, &m_transparencyDisabledOnPage,
-          &m_transparentObjectsOverlapTextFrame, &m_printoutSuppressed})
-        *flag = false;
+    m_textItem = m_transparencyRecorded = m_transparencyOnObject = m_softMask = m_feather =
+        m_dropShadow = m_blendMode = m_opacity = m_placedPDFTransparency = m_textFrameTransparency =
+            m_colorComponentsFailed = m_blendSpaceRGB = m_blendSpaceCMYK = m_globalFlattener =
+                m_spreadFlattener = m_transparencyDisabledOnPage =
+                    m_transparentObjectsOverlapTextFrame = m_printoutSuppressed = false;
     m_colorSummary.options = {0, 1, 0};
 }
 

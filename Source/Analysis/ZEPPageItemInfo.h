@@ -203,28 +203,14 @@ protected:
     }
     IPMUnknown* Utils(PMIID iid, InterfacePtr<IPMUnknown>& own) const;
 
+    // The members are laid out for the walks over a run's records after the collection (the
+    // spread transparency analysis, the hand-over, the destruction): what they read lies in the
+    // record's first 64 bytes, what the destruction also reads in the next 64.
     std::unique_ptr<BPageItem> m_record;
     std::unique_ptr<BPageItemList> m_textRuns;
-    PMRect m_pageBounds;
-    std::uint32_t m_pageNumber = 0;
-    ClassID m_itemClass;
     // The run's, shared by its records; null before Init.
     std::shared_ptr<const UFileSpecCore> m_placedImagesFolder;
-    // The run of the Init under way; null outside Init, where an analysis looks up for itself.
-    ZEPAnalysisRun* m_run = nullptr;
-    // The options Reset sets, which a new record holds already.
-    ItemStateFlags m_colorSummary{{0, 1, 0}};
-    FontSummary m_fontSummary;
-    UIDRef m_itemRef;
-    PMRect m_innerBounds;
-    PMRect m_pasteboardBounds;
-    // Kept empty: no analysis uses them.
-    PMRect m_otherBounds;
-    UIDList m_firstItems;
-    UIDList m_secondItems;
-    // Cleared with the embedded image's UID; no analysis reads it.
-    UID m_otherUID = kInvalidUID;
-    UID m_embeddedImageUID = kInvalidUID;
+    std::uint32_t m_pageNumber = 0;
 
     // One flag per tag or finding, cleared by Reset.
     bool m_textItem = false;
@@ -245,6 +231,26 @@ protected:
     bool m_transparencyDisabledOnPage = false;
     bool m_transparentObjectsOverlapTextFrame = false;
     bool m_printoutSuppressed = false;
+
+    // Kept empty: no analysis uses them.
+    UIDList m_firstItems;
+    UIDList m_secondItems;
+
+    PMRect m_pageBounds;
+    ClassID m_itemClass;
+    // Cleared with the embedded image's UID; no analysis reads it.
+    UID m_otherUID = kInvalidUID;
+    UID m_embeddedImageUID = kInvalidUID;
+    // The run of the Init under way; null outside Init, where an analysis looks up for itself.
+    ZEPAnalysisRun* m_run = nullptr;
+    // The options Reset sets, which a new record holds already.
+    ItemStateFlags m_colorSummary{{0, 1, 0}};
+    FontSummary m_fontSummary;
+    UIDRef m_itemRef;
+    PMRect m_innerBounds;
+    PMRect m_pasteboardBounds;
+    // Kept empty: no analysis uses it.
+    PMRect m_otherBounds;
 
     // The item the record was made for (not owned); null for a page's own record.
     IPMUnknown* m_owner;

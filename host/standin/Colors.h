@@ -4,6 +4,7 @@
 
 #include "host/sdk/Colors.h"
 #include "host/standin/ObjectModel.h"
+#include "host/standin/UIDMap.h"
 
 #include <map>
 #include <optional>
@@ -83,7 +84,7 @@ struct Colors {
     std::vector<UID> inks; // the ink list, in order
     std::map<UID, Ink> inkData;
     std::vector<UID> swatches; // the swatch list, in order
-    std::map<UID, ItemColors> items;
+    UIDMap<ItemColors> items;
 };
 
 // Gives a stored colour object the interfaces its data give (0x14C always).

@@ -3,6 +3,7 @@
 
 #include "host/sdk/Database.h"
 #include "host/standin/ObjectModel.h"
+#include "host/standin/UIDMap.h"
 
 #include <map>
 #include <memory>
@@ -43,7 +44,7 @@ private:
     static Held Hold(Boss* boss);
 
     std::string m_name;
-    std::map<UID, Held> m_objects;
+    UIDMap<Held> m_objects;
     std::uint32_t m_next = 1;
     UID m_root = kInvalidUID;
 };

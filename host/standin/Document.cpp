@@ -96,6 +96,11 @@ Located Locate(const IPMUnknown* object) {
     return {DocumentOf(ref.GetDataBase()), ref.GetUID()};
 }
 
+Located LocateBoss(const IPMUnknown* boss) {
+    const auto* held = static_cast<const Boss*>(boss);
+    return {DocumentOf(held->GetDataBase()), held->GetUID()};
+}
+
 IDocument* Document::Get() const {
     InterfacePtr<IDocument> document(UIDRef(db.get(), this->document), UseDefaultIID{});
     return document.get(); // the database holds the document

@@ -46,10 +46,13 @@ struct Located {
     const Layout* layout() const { return document ? &document->layout : nullptr; }
 };
 Located Locate(const IPMUnknown* object);
+// Locate for a facet of the stand-in, given the boss it was made for (CPMUnknown::GetBoss): the
+// same answer, read off the boss instead of asking the facet for it.
+Located LocateBoss(const IPMUnknown* boss);
 
 // The entry of `uid` in a map kept by UID, or null.
-template <typename T>
-const T* FindByUID(const std::map<UID, T>& map, UID uid) {
+template <typename Map>
+const typename Map::mapped_type* FindByUID(const Map& map, UID uid) {
     auto found = map.find(uid);
     return found == map.end() ? nullptr : &found->second;
 }

@@ -20,7 +20,7 @@ bool HostOwnAccess::Active() {
     return g_ownAccess > 0;
 }
 
-bool Faults::IsHidden(ClassID cls, PMIID iid) const {
+bool Faults::IsHiddenNow(ClassID cls, PMIID iid) const {
     return !HostOwnAccess::Active() && m_hidden.contains({cls, iid});
 }
 

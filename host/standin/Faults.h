@@ -47,7 +47,10 @@ public:
     // (CreateObject and the objects it makes for its answers are null, as when a host cannot
     // make one).
     void HideInterface(ClassID cls, PMIID iid) { m_hidden.insert({cls, iid}); }
-    bool IsHidden(ClassID cls, PMIID iid) const;
+    bool IsHidden(ClassID cls, PMIID iid) const {
+        // Asked for every interface the plug-in queries: nothing to look up while none is hidden.
+        return !m_hidden.empty() && IsHiddenNow(cls, iid);
+    }
     // Whether the host may make an object of the class as the interface; records the point.
     [[nodiscard]] bool CanMake(ClassID cls, PMIID iid);
 
@@ -91,11 +94,15 @@ public:
     void StartRecording();
     std::vector<InjectionPoint> StopRecording();
     void Touch(InjectionPoint point);
+    // Whether a recording runs (Touch lists nothing while none does).
+    bool Recording() const { return m_recording; }
 
     // Switches every fault off and ends a recording.
     void Reset() { *this = Faults{}; }
 
 private:
+    bool IsHiddenNow(ClassID cls, PMIID iid) const;
+
     std::set<std::pair<ClassID, PMIID>> m_hidden;
     std::set<ClassID> m_noCommand;
     struct CommandFailure {

@@ -11,12 +11,16 @@ namespace {
 
 constexpr ImplementationID kItemWalkerImpl{0xF06103};
 
+// Appends the items and, entering groups, their members, back to front; with `bounds`, also each
+// one's outer stroke bounds in spread coordinates, taken while its data is at hand.
 void AppendInOrder(const Layout& layout, const std::vector<UID>& items, bool enterGroups,
-                   std::vector<UID>& sequence) {
+                   std::vector<UID>& sequence, std::vector<PMRect>* bounds) {
     for (UID uid : items) {
         sequence.push_back(uid);
+        if (bounds)
+            bounds->push_back(*layout.SpreadCoordinateBounds(uid, kOuterStrokeBounds));
         if (enterGroups)
-            AppendInOrder(layout, layout.items.at(uid).items, true, sequence);
+            AppendInOrder(layout, layout.items.at(uid).items, true, sequence, bounds);
     }
 }
 
@@ -37,18 +41,19 @@ public:
 
 private:
     static std::vector<UID> VisitOrder(const Layout& layout, UID spread, std::int32_t flags) {
+        const bool byPage = (flags & kByPage) != 0;
         std::vector<UID> sequence;
+        std::vector<PMRect> bounds; // of each item of the sequence, by page only
         AppendInOrder(layout, layout.spreadData.at(spread).items, (flags & kEnterGroups) != 0,
-                      sequence);
-        if (!(flags & kByPage))
+                      sequence, byPage ? &bounds : nullptr);
+        if (!byPage)
             return sequence;
         std::vector<UID> order;
         std::vector<bool> onAPage(sequence.size());
         for (UID page : layout.spreadData.at(spread).pages) {
             const PMRect pageRect = layout.PageRect(page);
             for (std::size_t i = 0; i < sequence.size(); ++i)
-                if (Intersect(*layout.SpreadCoordinateBounds(sequence[i], kOuterStrokeBounds),
-                              pageRect)) {
+                if (Intersect(bounds[i], pageRect)) {
                     order.push_back(sequence[i]);
                     onAPage[i] = true;
                 }

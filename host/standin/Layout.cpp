@@ -233,7 +233,7 @@ class GeometryFacet final : public CPMUnknown<IGeometry> {
 public:
     using CPMUnknown::CPMUnknown;
     PMRect GetBoundingBox() const override {
-        const Located here = Locate(this);
+        const Located here = LocateBoss(GetBoss());
         if (!here.document)
             return {};
         const Layout& layout = *here.layout();
@@ -251,7 +251,7 @@ class HierarchyFacet final : public CPMUnknown<IHierarchy> {
 public:
     using CPMUnknown::CPMUnknown;
     IHierarchy* QueryParent() const override {
-        const Located here = Locate(this);
+        const Located here = LocateBoss(GetBoss());
         const Item* item = here.document ? FindByUID(here.layout()->items, here.uid) : nullptr;
         if (!item)
             return nullptr;
@@ -260,7 +260,7 @@ public:
             here.document->db->Instantiate(parent, IHierarchy::kDefaultIID));
     }
     UID GetSpreadUID() const override {
-        const Located here = Locate(this);
+        const Located here = LocateBoss(GetBoss());
         return here.document ? here.layout()->SpreadOf(here.uid) : kInvalidUID;
     }
 };
@@ -435,15 +435,7 @@ public:
 private:
     static std::optional<PMRect> Pasteboard(const UIDRef& ref, std::int32_t kind) {
         const Document* document = DocumentOf(ref.GetDataBase());
-        if (!document)
-            return std::nullopt;
-        const Layout& layout = document->layout;
-        std::optional<PMRect> bounds = layout.SpreadCoordinateBounds(ref.GetUID(), kind);
-        if (bounds) {
-            const PMPoint offset = layout.spreadData.at(layout.SpreadOf(ref.GetUID())).offset;
-            bounds->MoveRel(offset.X(), offset.Y());
-        }
-        return bounds;
+        return document ? document->layout.PasteboardBounds(ref.GetUID(), kind) : std::nullopt;
     }
 };
 
@@ -613,14 +605,20 @@ PMRect Layout::SpreadBounds(UID spread) const {
     return row;
 }
 
-std::optional<PMRect> Layout::SpreadCoordinateBounds(UID uid, std::int32_t kind) const {
+std::optional<Layout::Named> Layout::Name(UID uid) const {
     if (spreadData.contains(uid))
-        return SpreadBounds(uid);
-    if (pages.contains(uid))
-        return PageRect(uid);
-    const Item* item = FindByUID(items, uid);
+        return Named{uid};
+    if (const Page* page = FindByUID(pages, uid))
+        return Named{page->spread, page};
+    if (const Item* item = FindByUID(items, uid))
+        return Named{item->spread, nullptr, item};
+    return std::nullopt;
+}
+
+PMRect Layout::BoundsOf(UID uid, const Named& named, std::int32_t kind) const {
+    const Item* item = named.item;
     if (!item)
-        return std::nullopt;
+        return named.page ? PageRect(uid) : SpreadBounds(uid);
     if (item->guide) {
         const PMRect spread = SpreadBounds(item->spread);
         const PMReal at = item->guide->position;
@@ -644,14 +642,24 @@ std::optional<PMRect> Layout::SpreadCoordinateBounds(UID uid, std::int32_t kind)
     return bounds;
 }
 
+std::optional<PMRect> Layout::SpreadCoordinateBounds(UID uid, std::int32_t kind) const {
+    const std::optional<Named> named = Name(uid);
+    return named ? std::optional<PMRect>(BoundsOf(uid, *named, kind)) : std::nullopt;
+}
+
+std::optional<PMRect> Layout::PasteboardBounds(UID uid, std::int32_t kind) const {
+    const std::optional<Named> named = Name(uid);
+    if (!named)
+        return std::nullopt;
+    PMRect bounds = BoundsOf(uid, *named, kind);
+    const PMPoint offset = spreadData.at(named->spread).offset;
+    bounds.MoveRel(offset.X(), offset.Y());
+    return bounds;
+}
+
 UID Layout::SpreadOf(UID uid) const {
-    if (spreadData.contains(uid))
-        return uid;
-    if (const Page* page = FindByUID(pages, uid))
-        return page->spread;
-    if (const Item* item = FindByUID(items, uid))
-        return item->spread;
-    return kInvalidUID;
+    const std::optional<Named> named = Name(uid);
+    return named ? named->spread : kInvalidUID;
 }
 
 Document* DocumentOf(const IDataBase* db) {
@@ -772,13 +780,13 @@ PMMatrix InnerToPasteboardMatrix(const IGeometry* geometry) {
     if (!document)
         return {};
     const host::Layout& layout = document->layout;
-    const UID spread = layout.SpreadOf(ref.GetUID());
-    if (spread == kInvalidUID)
+    const std::optional<host::Layout::Named> named = layout.Name(ref.GetUID());
+    if (!named)
         return {};
     PMMatrix matrix;
-    if (auto item = layout.items.find(ref.GetUID()); item != layout.items.end())
-        matrix = item->second.matrix;
-    const PMPoint offset = layout.spreadData.at(spread).offset;
+    if (named->item)
+        matrix = named->item->matrix;
+    const PMPoint offset = layout.spreadData.at(named->spread).offset;
     matrix.Translate(offset.X(), offset.Y());
     return matrix;
 }

@@ -9,6 +9,7 @@
 #include "host/standin/PlacedGraphics.h"
 #include "host/standin/Text.h"
 #include "host/standin/Transparency.h"
+#include "host/standin/UIDMap.h"
 
 #include <map>
 #include <memory>
@@ -69,16 +70,16 @@ struct Item {
     UID parent;             // the group that holds the item; kInvalidUID on the spread
     std::vector<UID> items; // a group's members, back to front; empty for other items
     bool group = false;
-    PMRect bounds;     // inner bounds (not for groups)
-    PMMatrix matrix;   // inner to spread coordinates (not for groups)
-    PMReal stroke = 0; // stroke weight
+    bool transparent = false; // what the transparency tester answers for the item
+    PMRect bounds;            // inner bounds (not for groups)
+    PMMatrix matrix;          // inner to spread coordinates (not for groups)
+    PMReal stroke = 0;        // stroke weight
     // A guide has no bounds of its own: it is the line across the spread's bounds (empty).
     std::optional<Guide> guide;
     std::vector<std::string> fonts;     // the fonts the item uses (UTF-8), for interface 0x2502
     std::optional<TextFrame> textFrame; // interfaces 0xCA12 and 0xCA13
     std::optional<TransparencyAttributes> transparency; // interface 0x6E03
-    bool transparent = false;            // what the transparency tester answers for the item
-    std::optional<PlacedContent> placed; // host/standin/PlacedGraphics.h
+    std::optional<PlacedContent> placed;                // host/standin/PlacedGraphics.h
     std::string tests; // the item-list tests that hold for the item (host/sdk/Transform.h)
 };
 
@@ -111,10 +112,10 @@ struct View {
 struct Layout {
     std::vector<UID> spreads;                      // the 0x501 list
     std::optional<std::vector<UID>> masterSpreads; // the 0x1401 list, when the document has one
-    std::map<UID, Spread> spreadData;              // of both lists
-    std::map<UID, Page> pages;
-    std::map<UID, Item> items;
-    std::map<UID, Story> stories; // added with AddStory
+    UIDMap<Spread> spreadData;                     // of both lists
+    UIDMap<Page> pages;
+    UIDMap<Item> items;
+    UIDMap<Story> stories; // added with AddStory
     std::vector<UID> layers;
     std::map<UID, Layer> layerData;
     std::vector<Section> sections;
@@ -136,8 +137,19 @@ struct Layout {
     PMRect SpreadBounds(UID spread) const;
     // The bounds of a spread, page or item in spread coordinates; nothing for anything else.
     std::optional<PMRect> SpreadCoordinateBounds(UID uid, std::int32_t kind) const;
+    // The same moved by the spread's offset: in pasteboard coordinates.
+    std::optional<PMRect> PasteboardBounds(UID uid, std::int32_t kind) const;
     // The spread that holds the object; kInvalidUID for anything else.
     UID SpreadOf(UID uid) const;
+    // What `uid` names, found in the order spreads, pages, items (as the three above look): the
+    // spread that holds it (itself for a spread) and its page's or item's data; nothing for
+    // anything else.
+    struct Named {
+        UID spread;
+        const Page* page = nullptr;
+        const Item* item = nullptr;
+    };
+    std::optional<Named> Name(UID uid) const;
 
     // Adds the story and notes which story its frame list and each of its frames belong to (a
     // frame list and a text frame belong to one story at most).
@@ -159,9 +171,11 @@ private:
         std::map<UID, std::size_t> index;
     };
     const PageOrder& Pages() const;
+    // SpreadCoordinateBounds of what Name found for `uid`.
+    PMRect BoundsOf(UID uid, const Named& named, std::int32_t kind) const;
 
-    std::map<UID, UID> m_storyOfFrameList;
-    std::map<UID, UID> m_storyOfFrame;
+    UIDMap<UID> m_storyOfFrameList;
+    UIDMap<UID> m_storyOfFrame;
     mutable std::optional<PageOrder> m_pageOrder;
 };
 

@@ -17,7 +17,7 @@ public:
     using CPMUnknown::CPMUnknown;
 
     std::int32_t QueryLinksByObject(UID object, UIDList& links) const override {
-        IDataBase* db = GetUIDRef(this).GetDataBase();
+        IDataBase* db = static_cast<const Boss*>(GetBoss())->GetDataBase();
         links = UIDList(db);
         const Document* document = DocumentOf(db);
         if (!document)

@@ -86,6 +86,7 @@ Boss::Boss(ClassID cls, const std::vector<InterfaceEntry>& entries) : m_class(cl
             continue;
         m_facets.push_back({entry.iid, entry.implementation, object, functions->destroy,
                             functions->readWrite, nullptr});
+        m_filter |= FilterBit(entry.iid);
     }
 }
 
@@ -99,6 +100,8 @@ Boss::~Boss() {
 }
 
 const Boss::Facet* Boss::Find(PMIID iid) const {
+    if (!(m_filter & FilterBit(iid)))
+        return nullptr;
     for (const Facet& facet : m_facets)
         if (facet.iid == iid)
             return &facet;
@@ -106,18 +109,25 @@ const Boss::Facet* Boss::Find(PMIID iid) const {
 }
 
 IPMUnknown* Boss::QueryInterface(PMIID iid) const {
-    IPMUnknown* result = nullptr;
     if (iid == IPMUnknown::kDefaultIID) {
-        result = const_cast<Boss*>(this);
-    } else if (const Facet* facet = Find(iid)) {
-        host::Faults& faults = host::Faults::Instance();
-        faults.Touch({host::InjectionPoint::Kind::Interface, m_class, iid});
-        if (!faults.IsHidden(m_class, iid))
-            result = facet->object;
-    }
-    if (result)
         AddRef();
-    return result;
+        return const_cast<Boss*>(this);
+    }
+    // Most queries ask for an interface the boss lacks: they end at the filter.
+    if (!(m_filter & FilterBit(iid)))
+        return nullptr;
+    const Facet* facet = Find(iid);
+    return facet ? Answer(*facet) : nullptr;
+}
+
+IPMUnknown* Boss::Answer(const Facet& facet) const {
+    host::Faults& faults = host::Faults::Instance();
+    if (faults.Recording())
+        faults.Touch({host::InjectionPoint::Kind::Interface, m_class, facet.iid});
+    if (faults.IsHidden(m_class, facet.iid))
+        return nullptr;
+    AddRef();
+    return facet.object;
 }
 
 namespace {
@@ -158,6 +168,7 @@ void Boss::AttachFacet(PMIID iid, std::unique_ptr<IPMUnknown> facet) {
     RemoveFacet(iid);
     IPMUnknown* object = facet.get();
     m_facets.push_back({iid, kInvalidImpl, object, nullptr, nullptr, std::move(facet)});
+    m_filter |= FilterBit(iid);
 }
 
 void Boss::RemoveFacet(PMIID iid) {
@@ -168,6 +179,13 @@ void Boss::RemoveFacet(PMIID iid) {
     if (found->destroy)
         found->destroy(found->object);
     m_facets.erase(found);
+    RefreshFilter();
+}
+
+void Boss::RefreshFilter() {
+    m_filter = 0;
+    for (const Facet& facet : m_facets)
+        m_filter |= FilterBit(facet.iid);
 }
 
 bool Boss::HasFacet(PMIID iid) const {

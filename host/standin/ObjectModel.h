@@ -97,10 +97,19 @@ private:
         std::unique_ptr<IPMUnknown> owned;
     };
     const Facet* Find(PMIID iid) const;
+    // The facet as the answer to a query of its interface: null when a fault hides it.
+    IPMUnknown* Answer(const Facet& facet) const;
+    // One of 32 bits for an interface: a boss whose filter lacks an interface's bit has no facet
+    // of it, which most queries (asking whether an item is of a kind) find without a search.
+    static std::uint32_t FilterBit(PMIID iid) {
+        return std::uint32_t{1} << ((iid.Get() * 0x9E3779B9u) >> 27);
+    }
+    void RefreshFilter();
 
     ClassID m_class;
     std::vector<Facet> m_facets;
     mutable int m_refs = 0;
+    std::uint32_t m_filter = 0; // the bits of the facets' interfaces
     IDataBase* m_db = nullptr;
     UID m_uid = kInvalidUID;
 };

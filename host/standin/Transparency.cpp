@@ -73,9 +73,11 @@ public:
     using CPMUnknown::CPMUnknown;
     std::int32_t HasTransparency(const IShape* object, std::int32_t, std::int32_t) const override {
         const IPMUnknown* facet = object;
-        if (!facet || GetUIDRef(facet).GetDataBase() != m_db)
+        if (!facet)
             return 0;
-        const Item* item = ItemOf(facet);
+        const UIDRef ref = GetUIDRef(facet);
+        const Document* document = ref.GetDataBase() == m_db ? DocumentOf(m_db) : nullptr;
+        const Item* item = document ? FindByUID(document->layout.items, ref.GetUID()) : nullptr;
         return item && item->transparent ? 1 : 0;
     }
     const IDataBase* m_db = nullptr;
