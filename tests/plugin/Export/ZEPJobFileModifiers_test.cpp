@@ -172,10 +172,18 @@ constexpr const char* kColorsLayout = R"({
   "view": {"spread": 10, "page": 11}
 })";
 
-TEST_F(ExportRunTest, ThePaperAndSpotModifiersChangeTheColoursUntilTheyGo) {
-    Open(kColorsLayout);
-    m_job.GetAbsoluteRuns().Clear();
-    m_job.GetAbsoluteRuns().AddRun(1, 1);
+// The colours' document open, the job exporting its one page.
+class ColorModifiers : public ExportRunTest {
+protected:
+    void OpenColorsForItsPage() {
+        Open(kColorsLayout);
+        m_job.GetAbsoluteRuns().Clear();
+        m_job.GetAbsoluteRuns().AddRun(1, 1);
+    }
+};
+
+TEST_F(ColorModifiers, ThePaperAndSpotModifiersChangeTheColoursUntilTheyGo) {
+    OpenColorsForItsPage();
     ZEPExportHelper owner;
     owner.Prepare(nullptr, &m_job);
     ZEPExportJobFileHelper helper(owner);
@@ -229,10 +237,8 @@ std::vector<std::string> Attributes(const host::Ink& ink) {
 
 // Spot ink 51 has every attribute off its start value (aliased to ink 50, not converted): the
 // spot modifier hands the first thirteen on as they are, then converted and aliased to none.
-TEST_F(ExportRunTest, TheSpotModifierCopiesEveryInkAttributeAndItsAbortPutsThemBack) {
-    Open(kColorsLayout);
-    m_job.GetAbsoluteRuns().Clear();
-    m_job.GetAbsoluteRuns().AddRun(1, 1);
+TEST_F(ColorModifiers, TheSpotModifierCopiesEveryInkAttributeAndItsAbortPutsThemBack) {
+    OpenColorsForItsPage();
     ZEPExportHelper owner;
     owner.Prepare(nullptr, &m_job);
     ZEPExportJobFileHelper helper(owner);
