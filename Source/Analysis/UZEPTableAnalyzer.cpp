@@ -4,6 +4,7 @@
 #include "Analysis/ZEPPageItemInfo.h"
 #include "Plugin/CZEPException.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -25,11 +26,50 @@ constexpr ClassID kCellLineColorAttribute{0xB6DA};
 constexpr PMReal kTolerance = 1e-8;
 constexpr char16_t kObjectReplacementCharacter = 0xFFFC;
 
+// A character that shows: not one the composer ignores as a control character, and not the
+// stand-in for an anchored object.
+bool IsVisible(char16_t character) {
+    return !UnicodeClass::IsIgnoredCharacter(character, UnicodeClass::kControlCharacters) &&
+           character != kObjectReplacementCharacter;
+}
+
 bool IsZero(PMReal value) {
     return std::abs(value) <= kTolerance;
 }
 
 } // namespace
+
+bool ScanVisibleRuns(ITextModel* textModel, std::int32_t start, std::int32_t length,
+                     const std::function<bool(ITextAttributes*)>& onVisible) {
+    WideString text;
+    textModel->CopyRange(start, length, text);
+    InterfacePtr<IComposeScanner> scanner(textModel, UseDefaultIID{});
+    if (!scanner)
+        return false;
+    const std::int64_t end = std::int64_t{start} + length;
+    for (std::int64_t position = start; position < end;) {
+        std::int32_t runLength = 0;
+        InterfacePtr<ITextAttributes> run(
+            scanner->QueryAttributesAt(static_cast<std::int32_t>(position), &runLength));
+        if (!run)
+            return true;
+        const std::int64_t clipped = std::min<std::int64_t>(runLength, end - position);
+        if (clipped < 1)
+            return true;
+        // The run's characters among those copied (fewer when the story ends before the range).
+        const std::int64_t first = position - start;
+        const std::int64_t last =
+            std::min<std::int64_t>(first + clipped, static_cast<std::int64_t>(text.size()));
+        for (std::int64_t i = first; i < last; ++i)
+            if (IsVisible(text[static_cast<std::size_t>(i)])) {
+                if (!onVisible(run.get()))
+                    return true;
+                break;
+            }
+        position += clipped;
+    }
+    return true;
+}
 
 namespace TableColorAttributeIDs {
 
@@ -187,33 +227,10 @@ void UZEPTableAnalyzer::OnTextRange(ITextModel*, std::int32_t, std::int32_t) {}
 
 void UZEPTableAnalyzer::ScanTextRange(ITextModel* textModel, std::int32_t start,
                                       std::int32_t length) {
-    WideString text;
-    textModel->CopyRange(start, length, text);
-    InterfacePtr<IComposeScanner> scanner(textModel, UseDefaultIID{});
-    if (!scanner)
-        return;
-    const std::int32_t end = start + length;
-    for (std::int32_t position = start; position < end;) {
-        std::int32_t runLength = 0;
-        InterfacePtr<ITextAttributes> run(scanner->QueryAttributesAt(position, &runLength));
-        if (!run)
-            return;
-        runLength = std::min(runLength, end - position);
-        if (runLength < 1)
-            return;
-        for (std::int32_t i = position - start;
-             i < position - start + runLength && static_cast<std::size_t>(i) < text.size(); ++i) {
-            const char16_t character = text[static_cast<std::size_t>(i)];
-            if (!UnicodeClass::IsIgnoredCharacter(character, UnicodeClass::kControlCharacters) &&
-                character != kObjectReplacementCharacter) {
-                OnCellObject(run.get());
-                if (m_stop)
-                    return;
-                break;
-            }
-        }
-        position += runLength;
-    }
+    static_cast<void>(ScanVisibleRuns(textModel, start, length, [this](ITextAttributes* run) {
+        OnCellObject(run);
+        return !m_stop;
+    }));
 }
 
 void UZEPTableAnalyzer::OnCellObject(ITextAttributes* run) {

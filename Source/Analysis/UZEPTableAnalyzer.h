@@ -10,8 +10,17 @@
 #include "host/sdk/Text.h"
 
 #include <cstdint>
+#include <functional>
 
 class ZEPPageItemInfo;
+
+// Walks the attribute runs of the text model's range [start, start + length) (from its compose
+// scanner) and hands each one that shows a character other than the composer's ignored
+// characters and the object replacement character (0xFFFC) to `onVisible`, once, until it
+// answers false. Ends at a position without a run or with an empty one. False when the text
+// model has no compose scanner.
+bool ScanVisibleRuns(ITextModel* textModel, std::int32_t start, std::int32_t length,
+                     const std::function<bool(ITextAttributes*)>& onVisible);
 
 // The colour attributes of table cells, by row: the colour attribute that names the row, its
 // tint, a fifth class that is not read, its stroke type and its weight.
