@@ -62,10 +62,9 @@ void PrintEPS(std::istream& in) {
 
 void CallReport::Begin(const std::string& method, const std::string& job, bool fitted) {
     m_method = method;
-    m_job = job;
+    m_job = ReadJobText(job);
     m_fitted = fitted;
-    const std::unique_ptr<BJobFile> parsed = ReadJobText(job);
-    m_pageItemFile = parsed ? PosixPath(parsed->pageItemFile.path().toStdString()) : "";
+    m_pageItemFile = m_job ? PosixPath(m_job->pageItemFile.path().toStdString()) : "";
     m_pageItemFileBefore = Stamp(m_pageItemFile);
     m_firstOutput = host::Recorder::Instance().Log(host::Channel::Outputs).size();
     m_firstSequenceEnded = false;
@@ -119,14 +118,13 @@ std::optional<std::string> CallReport::Preflight() const {
     const FileStamp now = Stamp(m_pageItemFile);
     if (!now.exists || now == m_pageItemFileBefore)
         return std::nullopt;
-    const std::unique_ptr<BJobFile> job = ReadJobText(m_job);
     std::ifstream in(m_pageItemFile, std::ios::binary);
-    if (!job || !in)
+    if (!in)
         return std::nullopt;
     std::ostream discarded(nullptr);
     int faults = 0;
     try {
-        const SeverityCounts counts = PrintPageItems(in, *job, host::FrontDocument(), discarded);
+        const SeverityCounts counts = PrintPageItems(in, *m_job, host::FrontDocument(), discarded);
         const auto found = counts.find("fault");
         faults = found == counts.end() ? 0 : found->second;
     } catch (const std::exception& error) {
@@ -160,8 +158,7 @@ void CallReport::PrintOutputs() const {
 }
 
 void CallReport::PrintPageItemFile() const {
-    const std::unique_ptr<BJobFile> job = ReadJobText(m_job);
-    const std::string file = job ? job->pageItemFile.path().toStdString() : std::string();
+    const std::string file = m_job ? m_job->pageItemFile.path().toStdString() : std::string();
     if (file.empty())
         return;
     std::cout << "  page-item file " << file;
@@ -172,7 +169,7 @@ void CallReport::PrintPageItemFile() const {
     }
     std::cout << "\n";
     try {
-        static_cast<void>(PrintPageItems(in, *job, host::FrontDocument(), std::cout));
+        static_cast<void>(PrintPageItems(in, *m_job, host::FrontDocument(), std::cout));
     } catch (const std::exception& error) {
         std::cout << "    " << error.what() << "\n";
     }

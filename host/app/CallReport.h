@@ -14,8 +14,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+
+class BJobFile;
 
 class CallReport {
 public:
@@ -53,7 +56,7 @@ private:
     static FileStamp Stamp(const std::string& posixPath);
 
     std::string m_method;
-    std::string m_job;
+    std::shared_ptr<const BJobFile> m_job; // the job the call's 'Zemp' holds; null for none
     bool m_fitted = false;
     std::string m_pageItemFile; // the POSIX path of the job's page-item file; empty for none
     FileStamp m_pageItemFileBefore;
