@@ -1,6 +1,7 @@
 #include "Plugin/ZEPHostAccess.h"
 
 #include "Plugin/CZEPException.h"
+#include "Plugin/ZEPID.h"
 #include "Plugin/ZEPStringConversions.h"
 #include "host/sdk/CoreFilename.h"
 #include "host/sdk/Progress.h"
@@ -101,7 +102,8 @@ void GetApplicationFolder(PMString& path) {
         CreateObject(kCoreFilenameUtilsBoss, ICoreFilenameUtils::kDefaultIID)));
     ThrowIfNull(iCoreFilenameUtils, "iCoreFilenameUtils");
     if (!iExecutableCoreFilename->SwitchToParentDir())
-        ThrowZEPException("!(iExecutableCoreFilename->SwitchToParentDir())", 0x52E1F);
+        ThrowZEPException("!(iExecutableCoreFilename->SwitchToParentDir())",
+                          kZEPFailedConditionError);
     const PMString* theFullName = iExecutableCoreFilename->GetFullName();
     ThrowIfNull(theFullName, "theFullName");
     path = *theFullName;

@@ -38,10 +38,9 @@ public:
     // The handlers. The script object is passed along and not used.
     // 'savY' (the front document, or a new one when none is open) and 'sanY' (a new document).
     virtual void SaveJob(IScriptRequestData* data, IScript* script, bool newDocument);
-    // 'expY': a booking that cannot be printed is refused before anything changes
-    // (ApplyJob for an export); the job is stored in the front document (ApplyJob, fitted when
-    // 'Zerp' is true),
-    // the plug-in's flattener style made sure of, then, in a command sequence named by the
+    // 'expY': a booking that cannot be printed is refused before anything changes (ApplyJob for
+    // an export); the job is stored in the front document (ApplyJob, fitted when 'Zerp' is
+    // true), the plug-in's flattener style made sure of, then, in a command sequence named by the
     // translated "0x52E00ZEPExportCmd" (merged into the previous undo step), the export run
     // (ZEPExportHelper::Export, whose end undoes its temporary changes), the "exported" event,
     // and a save-details command with undoability 0 that stores the job with its destinations
@@ -61,13 +60,12 @@ public:
     // What ApplyJob reads a job for.
     enum class JobUse { kStore, kExport };
     // A new transient job object holding the full job of 'Zemp' (raw job-file bytes or their
-    // hex form), with 'Zerp' (fit the document) read when present; for an export, a fitting or
+    // hex form), with 'Zerp' (fit the document) read when present. For an export, a fitting or
     // a new document, a booking that cannot be printed is refused (CheckPrintableDestinations,
-    // 0x52E40) before anything changes; once its colour
-    // profiles pass CheckJobProfiles, the job is stored in the document (StoreJobInDocument), or
-    // in a new document without one (NewDocumentFromJob). Errors of the request data are raised
-    // with the host's code; a job object the host cannot create raises 0x52E1E "(theJob) ==
-    // NULL".
+    // 0x52E40) before anything changes. Once its colour profiles pass CheckJobProfiles, the job
+    // is stored in the document (StoreJobInDocument), or in a new document without one
+    // (NewDocumentFromJob). Errors of the request data are raised with the host's code; a job
+    // object the host cannot create raises 0x52E1E "(theJob) == NULL".
     virtual InterfacePtr<IZEPJobList> ApplyJob(IDocument* document, IScriptRequestData* data,
                                                JobUse use = JobUse::kStore);
 };
