@@ -14,13 +14,13 @@ constexpr ImplementationID kIntegerAttributeImpl{0xF09209};
 constexpr ImplementationID kTransparencyTesterImpl{0xF0920A};
 constexpr ImplementationID kTransparencyUtilsImpl{0xF0920B};
 
-const Item* ItemOf(const IPMUnknown* facet) {
-    const UIDRef ref = GetUIDRef(facet);
+const Item* ItemOf(const UIDRef& ref) {
     const Document* document = DocumentOf(ref.GetDataBase());
-    if (!document)
-        return nullptr;
-    auto found = document->layout.items.find(ref.GetUID());
-    return found == document->layout.items.end() ? nullptr : &found->second;
+    return document ? FindByUID(document->layout.items, ref.GetUID()) : nullptr;
+}
+
+const Item* ItemOf(const IPMUnknown* facet) {
+    return ItemOf(GetUIDRef(facet));
 }
 
 class RealAttribute final : public CPMUnknown<IRealAttribute> {
@@ -76,8 +76,7 @@ public:
         if (!facet)
             return 0;
         const UIDRef ref = GetUIDRef(facet);
-        const Document* document = ref.GetDataBase() == m_db ? DocumentOf(m_db) : nullptr;
-        const Item* item = document ? FindByUID(document->layout.items, ref.GetUID()) : nullptr;
+        const Item* item = ref.GetDataBase() == m_db ? ItemOf(ref) : nullptr;
         return item && item->transparent ? 1 : 0;
     }
     const IDataBase* m_db = nullptr;
