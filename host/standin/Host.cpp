@@ -52,7 +52,6 @@ constexpr ImplementationID kSessionImpl{0xF00200};
 
 struct State {
     std::vector<IPlugIn*> plugins;
-    std::vector<IDFile> pluginFiles; // the library file of each plug-in, in the same order
     std::vector<void*> libraries;
     std::unique_ptr<DataBase> sessionDB;
     UID session = kInvalidUID;
@@ -145,7 +144,6 @@ UIDRef UtilsRef() {
 void Reset() {
     State& state = TheState();
     state.plugins.clear();
-    state.pluginFiles.clear();
     ResetCommands();
     CloseAllDocuments();
     state.sessionDB.reset();
@@ -169,10 +167,6 @@ bool Attach(IPlugIn* plugin) {
     for (const StringResource& string : resources.strings)
         StringTable::Instance().Add(std::string(string.key), std::string(string.text));
     state.plugins.push_back(plugin);
-    IDFile file;
-    if (auto path = platform::moduleFileNameOf(plugin))
-        file.SetString(std::move(*path));
-    state.pluginFiles.push_back(std::move(file));
     // The plug-in may add interfaces to the session's classes: make its objects again.
     BuildSessionObjects();
     return plugin->Load(GetExecutionContextSession());
@@ -198,7 +192,6 @@ void UnloadAll() {
     for (auto plugin = state.plugins.rbegin(); plugin != state.plugins.rend(); ++plugin)
         (*plugin)->Unload();
     state.plugins.clear();
-    state.pluginFiles.clear();
     // Objects may hold plug-in facets: they go before the libraries that hold their code.
     ResetCommands();
     CloseAllDocuments();
@@ -213,11 +206,11 @@ const std::vector<IPlugIn*>& Plugins() {
 }
 
 IDFile PluginLibraryFile(const IPlugIn* plugin) {
-    const State& state = TheState();
-    for (std::size_t i = 0; i < state.plugins.size(); ++i)
-        if (state.plugins[i] == plugin)
-            return state.pluginFiles[i];
-    return IDFile();
+    // The library (or program) that holds the plug-in object.
+    IDFile file;
+    if (auto path = platform::moduleFileNameOf(plugin))
+        file.SetString(std::move(*path));
+    return file;
 }
 
 } // namespace host

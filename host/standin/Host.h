@@ -28,9 +28,8 @@ void UnloadAll();
 
 const std::vector<IPlugIn*>& Plugins();
 
-// The file of the library that holds the attached plug-in's object (the program's own file for a
-// plug-in built into the program), as the loader names it; empty for a plug-in not attached or
-// when the loader cannot tell.
+// The file of the library that holds the plug-in's object (the program's own file for a plug-in
+// built into the program), as the loader names it; empty when the loader cannot tell.
 IDFile PluginLibraryFile(const IPlugIn* plugin);
 
 } // namespace host
