@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 
 namespace host {
@@ -210,9 +211,11 @@ private:
 
 // A number as PDF and PostScript write it: fixed point, no trailing zeros.
 std::string Num(PMReal value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.4f", value);
-    std::string number(text);
+    // Four decimals, as printf's "%.4f" gives them; room for the largest double.
+    char text[400];
+    const std::to_chars_result end = std::to_chars(
+        text, text + sizeof text, static_cast<double>(value), std::chars_format::fixed, 4);
+    std::string number(text, end.ptr);
     number.erase(number.find_last_not_of('0') + 1);
     if (number.back() == '.')
         number.pop_back();
