@@ -8,7 +8,7 @@
 // edited for long lie far apart. Each export's peak heap is counted in one more export of the
 // document after the timed ones ("peak", and per page "peak/page"; bench/heap_peak.h): the
 // highest heap in use during the export, counted from a fresh session, so the opened document
-// counts too.
+// counts too. Each export starts from cold caches when asked (cold_caches.h).
 // Beside them, the page-item file written from the items an export run collects on the 10- to
 // 1,000-page documents for the same job (the records the run keeps: "records").
 // The job model has no reader of the page-item file, so only its write is measured. All must
@@ -25,6 +25,7 @@
 #include "support/JobDescription.h"
 #include "utils/Logger.h"
 
+#include "cold_caches.h"
 #include "heap_peak.h"
 
 #include <benchmark/benchmark.h>
@@ -241,6 +242,7 @@ void ExportJobPages(benchmark::State& state, int itemsPerPage, int stride) {
             state.SkipWithError("the plug-in does not load");
             break;
         }
+        cold_caches::Evict();
         state.ResumeTiming();
         if (!Export(text)) {
             state.SkipWithError("the export failed");
