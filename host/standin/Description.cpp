@@ -1747,11 +1747,6 @@ void LoadSession(const Json& description) {
     std::optional<ColorManagementState> colorManagement;
     if (auto state = fields.Optional("colorManagement"))
         colorManagement = ReadColorManagement(*state);
-    if (auto workspace = fields.Optional("workspace")) {
-        const Object workspaceFields = workspace->Fields({"facets"});
-        if (auto facets = workspaceFields.Optional("facets"))
-            ReadFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()), *facets);
-    }
     std::optional<EPSExportPrefs> epsExport;
     if (auto prefs = fields.Optional("epsExport"))
         epsExport = ReadEPSExportPrefs(*prefs);
@@ -1776,6 +1771,14 @@ void LoadSession(const Json& description) {
             styles.push_back({styleFields.Required("name").Text(),
                               ReadFlattenerSettings(styleFields.Required("settings"))});
         }
+    // The facets are read into the session's workspace itself, so they come last: every other
+    // field has been read without a change by then, and ReadFacets puts the facets back when one
+    // of them is refused.
+    if (auto workspace = fields.Optional("workspace")) {
+        const Object workspaceFields = workspace->Fields({"facets"});
+        if (auto facets = workspaceFields.Optional("facets"))
+            ReadFacets(*SessionDataBase().GetBoss(SessionWorkspaceRef().GetUID()), *facets);
+    }
     InstalledPlugins() = std::move(plugins);
     for (const FlattenerStyle& style : styles)
         AddFlattenerStyle(style);

@@ -285,6 +285,13 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "colorManagement.presets.workingRGB: expected a string"},
         {R"({"kind": "session", "epsExport": {"06": 1}})",
          "epsExport.06: expected an operation number from 1 to 999"},
+        // Facets that read, in a session refused for a field read after them.
+        {R"({"kind": "session", "workspace": {"facets": {"0xE00200": "07000000"}},
+            "epsExport": {"06": 1}})",
+         "epsExport.06: expected an operation number from 1 to 999"},
+        {R"({"kind": "session", "workspace": {"facets": {"0xE00200": "07000000"}},
+            "flattenerStyles": [{"name": "S"}]})",
+         "flattenerStyles[0].settings: missing"},
         {document(R"("profiles": [{"id": 3, "name": "P"}], "colorManagement": {"rgb": 4})"),
          "colorManagement.rgb: no profile has id 4"},
         {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "placed": {"profile": 3}})"),
