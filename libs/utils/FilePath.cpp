@@ -150,7 +150,12 @@ bool UFileSpecCore::descend(const ustring& relative) {
                 return false;
             continue;
         }
-        if (!endsWithSeparator(result.m_path))
+        // A path longer than a text can grow to names nothing: refused, not thrown.
+        const std::size_t separator = endsWithSeparator(result.m_path) ? 0 : 1;
+        if (result.m_path.size() > ustring::kMaxGrownLength ||
+            component.size() + separator > ustring::kMaxGrownLength - result.m_path.size())
+            return false;
+        if (separator != 0)
             result.m_path.push_back('/');
         result.m_path += component;
     }

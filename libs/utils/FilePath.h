@@ -72,7 +72,8 @@ public:
     // base, a text holding '?' or NUL, or an absolute text with no separator left.
     [[nodiscard]] bool set(const ustring& text, const UFileSpecCore* base);
     // Appends the '/'-separated components of a relative text; "." is skipped, ".." goes up.
-    // False, with the path left empty, for an absolute text, '?' or NUL, or ".." above the root.
+    // False, with the path left empty, for an absolute text, '?' or NUL, ".." above the root, or
+    // a path longer than ustring::kMaxGrownLength.
     [[nodiscard]] bool descend(const ustring& relative);
     // Cuts the leaf; false (unchanged) for 3 characters or fewer.
     [[nodiscard]] bool to_parent();

@@ -422,6 +422,10 @@ TEST_F(JobFile, ProfilesResolveToFilesOrIntoTheColourFolder) {
         // An existing file's full path stays that path.
         {R"("Setting_ProcessProfile": {"sev": "parameter", "P": [")" + existing + R"("]})",
          "Coated.icc", nullptr},
+        // A name too long for any path in the colour folder resolves to nothing.
+        {R"("Setting_ProcessProfile": {"sev": "parameter", "P": [")" +
+             std::string(ustring::kMaxGrownLength, 'a') + R"("]})",
+         nullptr, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.checks);

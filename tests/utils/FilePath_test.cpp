@@ -25,6 +25,8 @@ std::string bytesOf(const UByteBuffer& block) {
 // set with the start as base ('s', no base when the start is empty), descend from the start
 // ('d') or to_parent ('p'). A NUL is refused as '?' is; a refused to_parent leaves the path.
 TEST(UFileSpecCore, SetsDescendsAndGoesToTheParentByTheTextRules) {
+    // One byte more than the longest text a path can grow to below "C:/d".
+    const std::string tooLong(ustring::kMaxGrownLength - 4, 'a');
     const std::tuple<char, const char*, std::string_view, bool, const char*> cases[] = {
         {'s', "", "C:/a/b//", true, "C:/a/b"},
         {'s', "", "C://", true, "C:/"},
@@ -45,6 +47,7 @@ TEST(UFileSpecCore, SetsDescendsAndGoesToTheParentByTheTextRules) {
         {'d', "C:/", "..", false, ""},
         {'d', "C:/d", "a?", false, ""},
         {'d', "C:/d", "D:/x", false, ""},
+        {'d', "C:/d", tooLong, false, ""},
         {'p', "C:/d", "", true, "C:/"},
         {'p', "C:\\d\\x", "", true, "C:\\d"},
         {'p', "C:/d//x", "", true, "C:/d"},
