@@ -80,6 +80,13 @@ public:
     }
     // Deletes every element.
     void Clear() { m_slots.clear(); }
+    // Puts the elements in the order of `less` (on two elements), keeping the order of those that
+    // are equivalent; each element keeps its address.
+    template <typename Less>
+    void StableSort(Less less) {
+        std::stable_sort(m_slots.begin(), m_slots.end(),
+                         [&less](const auto& a, const auto& b) { return less(*a, *b); });
+    }
     // The list holds this very object.
     bool Contains(const T* element) const {
         return std::any_of(m_slots.begin(), m_slots.end(),

@@ -3,6 +3,9 @@
 #include "support/KeyStreamBytes.h"
 #include "support/Test.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace {
 
 std::unique_ptr<BExportedDestination> Exported(std::int32_t identifier, std::int32_t firstPage) {
@@ -40,6 +43,30 @@ TEST(BExportedDestinationList, KeepsAscendingIdentifiersInsertingAfterEqualOnes)
     read.Read(reader.in);
     EXPECT_EQ(Items(read), (std::vector<std::pair<int, int>>{{3, 20}, {5, 10}, {5, 30}}));
     EXPECT_EQ(read.GetItems()[2].pages[0].pageCount, 2);
+}
+
+// A long list stored in descending order, read into a list that holds an item already: sorted
+// in after it, in time proportional to the items (inserting each in place took minutes).
+TEST(BExportedDestinationList, ReadsALongListInAnyOrderInLinearTime) {
+    constexpr int kCount = 300'000;
+    KeyStreamReader reader(writeKeyStream([](UKeyOutStream& out) {
+        out.begin_record('EL');
+        for (int identifier = kCount; identifier > 0; --identifier)
+            out.select_key('ID').write_int(identifier);
+        out.end();
+    }));
+    BExportedDestinationList list;
+    list.Insert(Exported(kCount, 7));
+    const auto start = std::chrono::steady_clock::now();
+    list.Read(reader.in);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    const auto& items = list.GetItems();
+    ASSERT_EQ(items.size(), std::size_t{kCount} + 1);
+    EXPECT_TRUE(std::is_sorted(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return a.identifier < b.identifier;
+    }));
+    EXPECT_EQ(items[kCount - 1].pages.size(), 1u); // the item held before the equal one read
+    EXPECT_TRUE(items[kCount].identifier == kCount && items[kCount].pages.empty());
 }
 
 TEST(BExportedDestinationList, WritesTheRecordByteForByte) {
