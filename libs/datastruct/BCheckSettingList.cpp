@@ -89,14 +89,21 @@ void BCheckSettingList::Load(const std::shared_ptr<const umessage>& ticket) {
     Clear();
     const ustring settingsKey("settings");
     if (ticket->has(settingsKey, umessage_details::type_message, 0)) {
+        // Taken in element order and then sorted, newest first among equal names, as Insert
+        // would place them one by one: inserting each moved the settings after it every time,
+        // which took time in the square of the elements.
+        std::vector<std::unique_ptr<BCheckSetting>> loaded;
         std::shared_ptr<const umessage> element;
         for (uint64_t index = 0; ticket->get(settingsKey, index, element); ++index) {
             if (element->valueOr(ustring("problem"), 0, ustring()).empty())
                 continue;
             auto setting = std::make_unique<BCheckSetting>(keystr::emptyName);
             setting->DeserialiseSetting(*element);
-            Insert(std::move(setting));
+            loaded.push_back(std::move(setting));
         }
+        for (auto newest = loaded.rbegin(); newest != loaded.rend(); ++newest)
+            m_sorted.Append(std::move(*newest));
+        m_sorted.StableSort(LessByName);
         return;
     }
 

@@ -6,6 +6,7 @@
 #include "support/LogCapture.h"
 #include "support/Test.h"
 
+#include <chrono>
 #include <filesystem>
 #include <limits>
 
@@ -54,6 +55,26 @@ TEST_F(SettingList, LoadsTheOlderFormNewestFirstAndSkipsUnnamedElements) {
     EXPECT_EQ(std::tuple(list.GetSeverity(keystr::FontSubset), list.GetSeverity(keystr::Hairline),
                          list.GetLimitValue(keystr::Hairline, eLimit_Fault)),
               std::tuple(eProblemSeverity_Warn, eProblemSeverity_NotSet, 0.0));
+}
+
+// Many elements of one name: the newest comes first, and loading takes time in proportion to
+// them (inserting each before the others took minutes).
+TEST_F(SettingList, LoadsManyOlderFormElementsInLinearTime) {
+    constexpr int kCount = 200'000;
+    auto ticket = std::make_shared<umessage>();
+    for (int i = 0; i < kCount; ++i) {
+        auto setting = std::make_shared<umessage>();
+        setting->add(ustring("problem"), umessage_details::type_string, keystr::Hairline);
+        setting->add(ustring("precision"), umessage_details::type_int, i);
+        ticket->add(ustring("settings"), umessage_details::type_message, setting, true);
+    }
+    BCheckSettingList list;
+    const auto start = std::chrono::steady_clock::now();
+    list.Load(ticket);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    const BCheckSetting* newest = list.FindSorted(keystr::Hairline);
+    ASSERT_NE(newest, nullptr);
+    EXPECT_EQ(newest->GetPrecision(), kCount - 1);
 }
 
 TEST(BCheckSettingList, ComparesSettingsByTheirNamesBytesAsUnsigned) {
