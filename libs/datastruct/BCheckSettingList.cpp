@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <set>
 
 namespace {
 
@@ -108,20 +107,15 @@ void BCheckSettingList::Load(const std::shared_ptr<const umessage>& ticket) {
     }
 
     const WEffectiveProfile profile(ticket);
-    std::set<ustring> names;
-    profile.GetCheckNames(names);
-    for (const ustring& name : names) {
-        if (name.empty())
-            continue;
-        const WCheckSetting effective = profile.GetSetting(name);
-        if (!effective.HasMessage())
-            continue;
+    profile.ForEachSetting([this](const ustring& name, const WCheckSetting& effective) {
+        if (name.empty() || !effective.HasMessage())
+            return;
         auto setting = std::make_unique<BCheckSetting>(keystr::emptyName);
         if (!setting->DeserialiseSetting2(name, effective))
-            continue;
+            return;
         resolveProfileParameters(*setting);
         Insert(std::move(setting));
-    }
+    });
 }
 
 const BCheckSetting* BCheckSettingList::FindSetting(const ustring& name) const {

@@ -5,6 +5,8 @@
 #include "model/KeyStrings.h"
 #include "model/SettingDefinitions.h"
 
+#include <map>
+
 namespace {
 
 using umessage_details::type_message;
@@ -330,13 +332,11 @@ template class WTicketT<std::shared_ptr<umessage>>;
 
 // --- effective profile ------------------------------------------------------------------------
 
-void CollectCheckSettings(const WQcsNode& node, const ustring& name,
-                          std::vector<WCheckSetting>& out, bool ticketLevel, bool hasDestinations) {
-    if (node.IsNull())
-        return;
-    const uint64_t restrictions = node.GetRestrictionCount();
-    for (uint64_t index = 0; index < restrictions; ++index)
-        CollectCheckSettings(node.GetRestriction(index), name, out, false, hasDestinations);
+namespace {
+
+// What CollectCheckSettings takes from the node itself, after its restrictions.
+void collectOwnSetting(const WQcsNode& node, const ustring& name, std::vector<WCheckSetting>& out,
+                       bool ticketLevel, bool hasDestinations) {
     if (ticketLevel && hasDestinations) {
         if (isForcedBoxCheck(name))
             out.push_back(forcedFault());
@@ -353,6 +353,38 @@ void CollectCheckSettings(const WQcsNode& node, const ustring& name,
         out.push_back(std::move(all));
 }
 
+// The restrictions of the tree, each after its own restrictions, then the tree: the order in
+// which CollectCheckSettings meets them.
+void addTrees(const WQcsNode& node, std::vector<WQcsNode>& trees) {
+    if (node.IsNull())
+        return;
+    const uint64_t restrictions = node.GetRestrictionCount();
+    for (uint64_t index = 0; index < restrictions; ++index)
+        addTrees(node.GetRestriction(index), trees);
+    trees.push_back(node);
+}
+
+// The check's effective setting from what was collected for it.
+WCheckSetting effectiveSetting(const ustring& name, const std::vector<WCheckSetting>& collected) {
+    if (!collected.empty())
+        return CombineSettings(name, collected);
+    if (const SettingDefinitionsRegistry* registry = SettingDefinitionsRegistry::Instance())
+        return WCheckSetting(registry->Find(name).GetDefaults());
+    return WCheckSetting();
+}
+
+} // namespace
+
+void CollectCheckSettings(const WQcsNode& node, const ustring& name,
+                          std::vector<WCheckSetting>& out, bool ticketLevel, bool hasDestinations) {
+    if (node.IsNull())
+        return;
+    const uint64_t restrictions = node.GetRestrictionCount();
+    for (uint64_t index = 0; index < restrictions; ++index)
+        CollectCheckSettings(node.GetRestriction(index), name, out, false, hasDestinations);
+    collectOwnSetting(node, name, out, ticketLevel, hasDestinations);
+}
+
 template <typename Base>
 WCheckSetting WEffectiveProfileT<Base>::GetSetting(const ustring& name) const {
     std::vector<WCheckSetting> collected;
@@ -366,12 +398,7 @@ WCheckSetting WEffectiveProfileT<Base>::GetSetting(const ustring& name) const {
                              hasDestinations);
     }
     CollectCheckSettings(this->GetQcs(), name, collected, true, hasDestinations);
-
-    if (!collected.empty())
-        return CombineSettings(name, collected);
-    if (const SettingDefinitionsRegistry* registry = SettingDefinitionsRegistry::Instance())
-        return WCheckSetting(registry->Find(name).GetDefaults());
-    return WCheckSetting();
+    return effectiveSetting(name, collected);
 }
 
 template <typename Base>
@@ -385,6 +412,61 @@ void WEffectiveProfileT<Base>::GetCheckNames(std::set<ustring>& names) const {
             addCheckNames(GetDestinationQcs(destination), names);
     }
     addCheckNames(this->GetQcs(), names);
+}
+
+template <typename Base>
+void WEffectiveProfileT<Base>::ForEachSetting(
+    const std::function<void(const ustring& name, const WCheckSetting& setting)>& visit) const {
+    std::set<ustring> names;
+    GetCheckNames(names);
+    if (names.empty())
+        return;
+    // Every tree below the ticket's own, in the order GetSetting meets them.
+    std::vector<WQcsNode> trees;
+    const uint64_t count = this->GetDestinationCount();
+    const bool hasDestinations = count > 0;
+    for (uint64_t index = 0; index < count; ++index) {
+        if (const auto destination = this->GetDestination(index))
+            addTrees(GetDestinationQcs(destination), trees);
+    }
+    const WQcsNode ticketTree = this->GetQcs();
+    if (!ticketTree.IsNull()) {
+        const uint64_t restrictions = ticketTree.GetRestrictionCount();
+        for (uint64_t index = 0; index < restrictions; ++index)
+            addTrees(ticketTree.GetRestriction(index), trees);
+    }
+    // A tree gives a check a setting only when it holds one for it or a catch-all.
+    std::map<ustring, std::vector<std::size_t>> holding;
+    std::vector<std::size_t> catchAlls;
+    for (std::size_t tree = 0; tree < trees.size(); ++tree) {
+        for (const ustring& name : trees[tree].GetCheckNames())
+            if (trees[tree].GetSetting(name).HasMessage())
+                holding[name].push_back(tree);
+        if (trees[tree].GetSetting(keystr::all).HasMessage())
+            catchAlls.push_back(tree);
+    }
+    const std::vector<std::size_t> none;
+    std::vector<WCheckSetting> collected;
+    for (const ustring& name : names) {
+        collected.clear();
+        const auto held = holding.find(name);
+        const std::vector<std::size_t>& own = held != holding.end() ? held->second : none;
+        const std::vector<std::size_t>& all =
+            !catchAlls.empty() && takesCatchAll(name) ? catchAlls : none;
+        // The two lists of trees merged in tree order.
+        for (std::size_t i = 0, j = 0; i < own.size() || j < all.size();) {
+            const std::size_t tree =
+                j == all.size() || (i < own.size() && own[i] <= all[j]) ? own[i] : all[j];
+            collectOwnSetting(trees[tree], name, collected, false, hasDestinations);
+            if (i < own.size() && own[i] == tree)
+                ++i;
+            if (j < all.size() && all[j] == tree)
+                ++j;
+        }
+        if (!ticketTree.IsNull())
+            collectOwnSetting(ticketTree, name, collected, true, hasDestinations);
+        visit(name, effectiveSetting(name, collected));
+    }
 }
 
 template class WEffectiveProfileT<WTicket>;

@@ -21,6 +21,7 @@
 #include "utils/ustring.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <type_traits>
@@ -142,6 +143,12 @@ public:
     WCheckSetting GetSetting(const ustring& name) const;
     // Adds every check identifier named in any settings tree of the ticket.
     void GetCheckNames(std::set<ustring>& names) const;
+    // Calls `visit` with every check GetCheckNames names, in name order, and the setting
+    // GetSetting gives it. The trees are walked once, and each check meets only the trees that
+    // hold it or a catch-all for it: GetSetting walks every tree for each check, which takes
+    // time in the square of the trees when each names checks of its own.
+    void ForEachSetting(
+        const std::function<void(const ustring& name, const WCheckSetting& setting)>& visit) const;
 };
 
 using WEffectiveProfile = WEffectiveProfileT<WTicket>;

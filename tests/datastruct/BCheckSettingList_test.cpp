@@ -77,6 +77,40 @@ TEST_F(SettingList, LoadsManyOlderFormElementsInLinearTime) {
     EXPECT_EQ(newest->GetPrecision(), kCount - 1);
 }
 
+// A ticket whose destinations each name a check of their own: loading meets each tree once per
+// check it holds, not once per check of the ticket (which took minutes).
+TEST_F(SettingList, LoadsATicketOfManyTreesInLinearTime) {
+    constexpr int kCount = 16'000;
+    Define(R"({"Hairline": {"type": "limitsLow"}})");
+    const auto tree = [](const ustring& name, const std::shared_ptr<umessage>& setting) {
+        auto checks = std::make_shared<umessage>();
+        if (setting)
+            checks->add(name, umessage_details::type_message, setting);
+        else
+            checks->add(name, umessage_details::type_int, 1);
+        auto qcs = std::make_shared<umessage>();
+        qcs->add(ustring("checks"), umessage_details::type_message, checks);
+        auto destination = std::make_shared<umessage>();
+        destination->add(ustring("qcs"), umessage_details::type_message, qcs);
+        return destination;
+    };
+    auto ticket = std::make_shared<umessage>();
+    for (int i = 0; i < kCount; ++i)
+        ticket->add(ustring("destinations"), umessage_details::type_message,
+                    tree(ustring::format("C%d", i), nullptr), true);
+    auto hairline = std::make_shared<umessage>();
+    hairline->add(ustring("warn"), umessage_details::type_double, 0.25);
+    ticket->add(ustring("destinations"), umessage_details::type_message,
+                tree(keystr::Hairline, hairline), true);
+    BCheckSettingList list;
+    const auto start = std::chrono::steady_clock::now();
+    list.Load(ticket);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    const BCheckSetting* loaded = list.FindSorted(keystr::Hairline);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->GetLimit(eLimit_Warn), 0.25);
+}
+
 TEST(BCheckSettingList, ComparesSettingsByTheirNamesBytesAsUnsigned) {
     // Older-form settings keep their names without definitions.
     const auto setting = [](const char* name) {

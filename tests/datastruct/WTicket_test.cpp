@@ -104,6 +104,42 @@ TEST_F(Ticket, CombinesTheCollectedSettingsOrFallsBackOnTheDefault) {
     EXPECT_EQ(nullTicket.GetDestinationCount(), 0u);
 }
 
+// The one walk gives each named check what GetSetting gives it: own settings, catch-alls in
+// restrictions of destinations and of the ticket, the forced and yielding checks.
+TEST_F(Ticket, ForEachSettingGivesEveryNamedCheckItsEffectiveSetting) {
+    const char* tickets[] = {
+        R"({"destinations": [
+              {"qcs": {"checks": {"InkWeightTAC": {"warn": 280}, "all": {"sev": "note"}},
+                       "restrictions": {"checks": {"FontSubset": {"sev": "warn"}, "X": 3}}}},
+              {"identifier": "no tree"},
+              {"qcs": {"restrictions": [{}, {"checks": {"Hairline": {"note": 0.2},
+                                                         "all": {"sev": "ignore"}}}]}}],
+            "qcs": {"checks": {"InkWeightTAC": {"warn": 250}, "MissingTrimBox": {"sev": "note"},
+                               "ColourUsed": {"P": ["a"]}},
+                    "restrictions": {"checks": {"all": {"sev": "fault"}, "Hairline": {}}}}})",
+        R"({"qcs": {"checks": {"all": {"sev": "warn"}, "Hairline": {"fault": 0.1}}}})",
+        R"({"destinations": [{"qcs": {"checks": {"MissingTrimBox": {"sev": "warn"}}}}]})",
+        R"({"destinations": []})",
+    };
+    for (const char* json : tickets) {
+        const WEffectiveProfile profile(readWritableJson(json));
+        std::set<ustring> names;
+        profile.GetCheckNames(names);
+        std::vector<std::pair<ustring, std::string>> expected;
+        for (const ustring& name : names) {
+            const WCheckSetting setting = profile.GetSetting(name);
+            expected.emplace_back(name, setting.HasMessage() ? compactJson(*setting.GetMessage())
+                                                             : "none");
+        }
+        std::vector<std::pair<ustring, std::string>> visited;
+        profile.ForEachSetting([&visited](const ustring& name, const WCheckSetting& setting) {
+            visited.emplace_back(name, setting.HasMessage() ? compactJson(*setting.GetMessage())
+                                                            : "none");
+        });
+        EXPECT_EQ(visited, expected) << json;
+    }
+}
+
 TEST_F(Ticket, NamesEveryCheckOfEverySettingsTree) {
     auto ticket = readWritableJson(R"({
         "destinations": [{"qcs": {"checks": {"A": {}},
