@@ -377,6 +377,12 @@ int openFolder(const std::u16string& folder) {
     return name ? ::open(name->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
 }
 
+// A temporary's name: the head, 16 upper-case hex digits, the tail (temporarySibling makes
+// them, isTemporaryName knows them).
+constexpr std::u16string_view kTemporaryHead = u"~zep";
+constexpr std::u16string_view kTemporaryTail = u".tmp";
+constexpr std::size_t kTemporaryDigits = 16;
+
 bool isUpperHexDigit(char16_t unit) {
     return (unit >= u'0' && unit <= u'9') || (unit >= u'A' && unit <= u'F');
 }
@@ -577,24 +583,23 @@ std::u16string temporarySibling(const std::u16string& path) {
     const std::u16string folder = slash == std::u16string::npos ? u"" : path.substr(0, slash + 1);
     std::u16string name;
     do {
-        name = folder + u"~zep";
+        name = folder;
+        name += kTemporaryHead;
         const auto random = createUuid();
-        for (std::size_t i = 0; i < 8; ++i) {
+        for (std::size_t i = 0; i < kTemporaryDigits / 2; ++i) {
             name += kDigits[random[i] >> 4];
             name += kDigits[random[i] & 0xF];
         }
-        name += u".tmp";
+        name += kTemporaryTail;
     } while (fileAttributes(name));
     return name;
 }
 
 bool isTemporaryName(std::u16string_view name) {
-    constexpr std::u16string_view kHead = u"~zep";
-    constexpr std::u16string_view kTail = u".tmp";
-    constexpr std::size_t kDigits = 16;
-    return name.size() == kHead.size() + kDigits + kTail.size() && name.starts_with(kHead) &&
-           name.ends_with(kTail) &&
-           std::all_of(name.begin() + kHead.size(), name.end() - kTail.size(), isUpperHexDigit);
+    return name.size() == kTemporaryHead.size() + kTemporaryDigits + kTemporaryTail.size() &&
+           name.starts_with(kTemporaryHead) && name.ends_with(kTemporaryTail) &&
+           std::all_of(name.begin() + kTemporaryHead.size(), name.end() - kTemporaryTail.size(),
+                       isUpperHexDigit);
 }
 
 FolderLock::FolderLock(FolderLock&& other) noexcept
