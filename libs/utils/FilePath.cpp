@@ -15,7 +15,7 @@
 namespace {
 
 // The source file named in this module's log records.
-constexpr const char* kLogFile = "..\\..\\..\\libs\\utils\\UFileSpecCore";
+constexpr const char* kLogFile = "libs/utils/UFileSpecCore";
 
 // Paths longer than this many UTF-16 units go to the system in the "\\?\" form.
 constexpr std::size_t kShortPathLimit = 248;

@@ -169,8 +169,8 @@ protected:
         return path;
     }
     static std::string warning(const char* function, int line, const std::string& text) {
-        return LogCapture::line("WARN", "UFileSpecCore:"s + function + ":" + std::to_string(line),
-                                text);
+        return LogCapture::line(
+            "WARN", "libs/utils/UFileSpecCore:"s + function + ":" + std::to_string(line), text);
     }
     TempFolder m_folder;
     const UFileSpecCore m_root = absolute("Z:" + m_folder.root());
@@ -331,7 +331,8 @@ TEST_F(UFileSpecCoreFiles, OpensStreamsAndTemporaryFilesAndLogsAFailedTemporaryF
     EXPECT_EQ(m_log.text(), "");
     EXPECT_EQ(at("none/tmp").open_temporary(), -1);
     EXPECT_EQ(m_log.text(),
-              LogCapture::line("ERROR", "UFileSpecCore:UFileSpecCore::open_temporary:1052",
+              LogCapture::line("ERROR",
+                               "libs/utils/UFileSpecCore:UFileSpecCore::open_temporary:1052",
                                "No such file or directory"));
 }
 
