@@ -58,6 +58,8 @@ TEST_F(ScriptProvider, LogsEveryCallAtDebug) {
     host::CallScriptMethod(ScriptID{'none'}, {});
     EXPECT_EQ(log.text(), "[2026-03-01T14:05:09][DEBUG][5120][ZEPScriptProvider:"
                           "ZEPScriptProvider::HandleMethod:106] HandleEvent Called.\n");
+    // The source file as the record names it; the line shows what follows its last backslash.
+    EXPECT_EQ(log.records().at(0).file, "..\\Source\\Request_Handling\\ZEPScriptProvider");
 }
 
 TEST_F(ScriptProvider, FailuresEndInAnAlertAndTheCallSucceeds) {

@@ -102,6 +102,7 @@ TEST_F(Events, AboutLeavesADebugRecord) {
     SendAction(*this, 0x52E03);
     EXPECT_EQ(m_log.text(), "[2026-03-01T14:05:09][DEBUG][5120][UZEPEvents:"
                             "UZEPEvents::SendActionEvent:70] About Event!\n");
+    EXPECT_EQ(m_log.records().at(0).file, "UZEPEvents"); // the source file as the record names it
 }
 
 TEST_F(Events, DetailsWithoutADocumentCarryAnEmptyJob) {
