@@ -482,6 +482,15 @@ TEST_F(DestinationUpdate, ClearsTheListedFlagsByOneCommandPerStoredJobMergedInto
     EXPECT_EQ(Exported(), "171 18 | 171 18 | | ");
 }
 
+// A new document's job list was never saved, but it is the workspace's, which the database
+// holds: the document counts as one with a stored job and gets its save-details command too.
+TEST_F(DestinationUpdate, ADocumentWhoseJobWasNeverSavedIsWalkedAsOneWithAStoredJob) {
+    const host::Document& fresh = host::NewDocument("E");
+    Update("00000001000000ab");
+    EXPECT_EQ(Exported() + ::Exported(fresh), "18 | 18 | 18 | ");
+    EXPECT_EQ(Log(host::Channel::Commands), std::vector<std::string>(4, kSaveDetails));
+}
+
 TEST_F(DestinationUpdate, APayloadThatEndsEarlyOrRunsOnChangesNoDocument) {
     const std::string before = host::DumpSession();
     for (const char* payload : {"00000002000000AB", "7FFFFFFF", "80000000", "00000000FF"}) {

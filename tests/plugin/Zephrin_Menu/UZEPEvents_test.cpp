@@ -168,6 +168,14 @@ TEST_F(DocumentEvents, DetailsCarryTheDocumentsJobNameSizeSectionsAndCurrentPage
     }
 }
 
+// The document's job list was never saved, but it is the workspace's, which the database holds:
+// the details carry its (empty) job with the page's size, as for a saved job.
+TEST_F(DocumentEvents, DetailsOfADocumentWhoseJobWasNeverSavedCarryThePageSize) {
+    SetSelectionBasedExports(false);
+    EXPECT_EQ(Details(*PayloadJob(SendAction(*this, 0x52E05))),
+              "Sample|Sample|100x300 2,3|SE 0|CP 2 LC 2|A 1+2 1;B 3+1 A;|groups 0");
+}
+
 TEST_F(DocumentEvents, DocumentNameLosesOnlyATrailingInddInAnyCase) {
     const std::pair<const char*, const char*> cases[] = {
         {"Ad.indd", "Ad"},
