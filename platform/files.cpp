@@ -697,6 +697,13 @@ std::optional<std::u16string> resolvedPath(const std::u16string& path) {
 }
 
 std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path) {
+    auto listing = readDirectory(path);
+    if (!listing)
+        return std::nullopt;
+    return std::move(listing->names);
+}
+
+std::optional<DirectoryListing> readDirectory(const std::u16string& path) {
     auto name = posix(path);
     if (!name)
         return std::nullopt;
@@ -708,16 +715,25 @@ std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& p
         ::close(fd);
         return std::nullopt;
     }
-    std::vector<std::u16string> names;
-    while (const dirent* entry = ::readdir(dir)) {
+    DirectoryListing listing;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            // The end of the folder, or a read error that may have kept names back.
+            listing.namesLeftOut = listing.namesLeftOut || errno != 0;
+            break;
+        }
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
         if (auto converted = utf8ToUtf16(entry->d_name))
-            names.push_back(std::move(*converted));
+            listing.names.push_back(std::move(*converted));
+        else
+            listing.namesLeftOut = true;
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
+    std::sort(listing.names.begin(), listing.names.end());
+    return listing;
 }
 
 std::optional<std::u16string> documentsFolder() {

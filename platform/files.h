@@ -169,6 +169,15 @@ std::optional<std::u16string> resolvedPath(const std::u16string& path);
 // followed, so a link lists nothing.
 [[nodiscard]] std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path);
 
+// The names of a folder as listDirectory gives them, and whether it left a name out.
+struct DirectoryListing {
+    std::vector<std::u16string> names;
+    bool namesLeftOut = false; // a name that is not UTF-8, or a read error ended the listing
+};
+// listDirectory that also tells what it left out, for a caller that must know that it has every
+// entry (a copy of the folder). Nothing when the folder cannot be read.
+[[nodiscard]] std::optional<DirectoryListing> readDirectory(const std::u16string& path);
+
 // Special folders, in drive form without a trailing separator; nothing when unavailable.
 [[nodiscard]] std::optional<std::u16string> documentsFolder();  // $HOME/Documents
 [[nodiscard]] std::optional<std::u16string> currentDirectory(); // the process's working folder

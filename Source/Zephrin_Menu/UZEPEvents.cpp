@@ -179,9 +179,7 @@ void SendActionEvent(ActionID action, IActiveContext* context) {
     switch (action.Get()) {
     case kZEPAboutAction:
     case kZEPAboutAction2: {
-        ZEU_LOG(Debug, "..\\..\\Source\\Zephrin_Menu\\UZEPEvents", 70,
-                "UZEPEvents::SendActionEvent")
-            << "About Event!";
+        ZEU_LOG(Debug, "UZEPEvents", 70, "UZEPEvents::SendActionEvent") << "About Event!";
         // The about message carries no payload; the payload is assembled all the same.
         const std::string payload = AboutPayload();
         static_cast<void>(SendEventMessage(payload.data(), payload.size(), EventKind::About, true));

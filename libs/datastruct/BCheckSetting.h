@@ -14,7 +14,8 @@ class BCheckSetting {
 public:
     // The name, and the type the definitions give it: a name without a definition (or with no
     // registry) becomes the empty name with type 0. The precision follows from the name.
-    // Copies take everything but the links, which a copy or an assignment leaves null.
+    // Copies take everything but the links, which a copy or an assignment leaves null; a
+    // setting assigned to itself keeps its links.
     explicit BCheckSetting(const ustring& name);
 
     const ustring& GetName() const { return m_name; }
@@ -73,12 +74,14 @@ public:
     void PropagateLinkedActivity();
 
 private:
-    // Links are not copied.
+    // Links are not copied: a copy starts without links and an assignment drops the target's,
+    // except that assigning a setting to itself changes nothing.
     struct Links {
         Links() = default;
         Links(const Links&) {}
-        Links& operator=(const Links&) {
-            settings = {};
+        Links& operator=(const Links& other) {
+            if (this != &other)
+                settings = {};
             return *this;
         }
 

@@ -15,7 +15,7 @@
 namespace {
 
 // The source file named in this module's log records.
-constexpr const char* kLogFile = "..\\..\\..\\libs\\utils\\UFileSpecCore";
+constexpr const char* kLogFile = "libs/utils/UFileSpecCore";
 
 // Paths longer than this many UTF-16 units go to the system in the "\\?\" form.
 constexpr std::size_t kShortPathLimit = 248;
@@ -311,6 +311,39 @@ bool UFileSpecCore::remove() const {
     return platform::deleteFile(wide) || platform::removeDirectory(wide);
 }
 
+namespace {
+
+// The folder's entries, as list gives them; `whole` tells whether they are every entry of the
+// folder: false when the folder cannot be read or when it holds an entry that no path can name
+// (its name is no UTF-8, or `set` refuses it), which is left out.
+std::vector<UFileSpecCore> entriesOf(const UFileSpecCore& folder, bool& whole) {
+    std::vector<UFileSpecCore> entries;
+    whole = false;
+    ustring prefix = folder.path();
+    if (prefix.empty())
+        return entries;
+    auto listing = platform::readDirectory(folder.wide_path());
+    if (!listing)
+        return entries;
+    whole = !listing->namesLeftOut;
+    if (!endsWithSeparator(prefix))
+        prefix.push_back('/');
+    for (const std::u16string& wideName : listing->names) {
+        // A name that does not convert must not turn into the folder itself.
+        ustring leaf = ustring::fromWString(wideName);
+        if (leaf == "." || leaf == "..")
+            continue;
+        UFileSpecCore entry;
+        if (leaf.empty() || !entry.set(prefix + leaf, nullptr))
+            whole = false;
+        else
+            entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+} // namespace
+
 bool UFileSpecCore::copy(const UFileSpecCore& destination) const {
     if (*this == destination)
         return true;
@@ -346,12 +379,18 @@ bool UFileSpecCore::copy(const UFileSpecCore& destination) const {
             << "attempt to copy a folder into itself";
         return false;
     }
+    // A folder is copied whole or reported as not copied: an entry that the listing leaves out
+    // fails the copy, as an entry that cannot be copied does, before anything is made.
+    bool whole = false;
+    const std::vector<UFileSpecCore> entries = entriesOf(*this, whole);
+    if (!whole)
+        return false;
     if (!target.mkdir()) {
         ZEU_LOG(Warn, kLogFile, 1246, "UFileSpecCore::copy")
             << "attempt to copy a folder to a destination that cannot be made";
         return false;
     }
-    for (const UFileSpecCore& entry : list()) {
+    for (const UFileSpecCore& entry : entries) {
         UFileSpecCore entryTarget = target;
         if (!entryTarget.descend(entry.name(true)) || !entry.copy(entryTarget))
             return false;
@@ -413,25 +452,8 @@ bool UFileSpecCore::recycle() const {
 }
 
 std::vector<UFileSpecCore> UFileSpecCore::list() const {
-    std::vector<UFileSpecCore> entries;
-    if (m_path.empty())
-        return entries;
-    auto names = platform::listDirectory(wide_path());
-    if (!names)
-        return entries;
-    ustring prefix = m_path;
-    if (!endsWithSeparator(prefix))
-        prefix.push_back('/');
-    for (const std::u16string& wideName : *names) {
-        // A name that does not convert must not turn into the folder itself.
-        ustring leaf = ustring::fromWString(wideName);
-        if (leaf.empty() || leaf == "." || leaf == "..")
-            continue;
-        UFileSpecCore entry;
-        if (entry.set(prefix + leaf, nullptr))
-            entries.push_back(std::move(entry));
-    }
-    return entries;
+    bool whole = false;
+    return entriesOf(*this, whole);
 }
 
 namespace {

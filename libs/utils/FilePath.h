@@ -109,7 +109,8 @@ public:
     [[nodiscard]] bool remove() const;
     // Copies this file or folder tree to `destination` (into it when it is a folder) when the
     // target does not exist yet; links are copied as links. Refusals, and a target folder that
-    // cannot be made, log at WARN.
+    // cannot be made, log at WARN. A folder that cannot be listed, or that holds an entry which
+    // list leaves out, is not copied: false, with nothing made for it.
     [[nodiscard]] bool copy(const UFileSpecCore& destination) const;
     // Moves this entry to `destination`, which must not exist. Refusals log at WARN.
     [[nodiscard]] bool move(const UFileSpecCore& destination) const;
@@ -123,7 +124,7 @@ public:
     // Moves the entry into the recycle bin; there is none here, so false.
     [[nodiscard]] bool recycle() const;
     // The folder's entries, sorted by the platform; empty when unreadable. An entry whose name
-    // `set` refuses (a '?' in it) is left out.
+    // no path can hold (no UTF-8, or a '?' that `set` refuses) is left out.
     std::vector<UFileSpecCore> list() const;
 
     // Open the stream on this path (the in or out bit added to `mode` for the input or output

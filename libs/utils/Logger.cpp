@@ -23,6 +23,7 @@ namespace {
 std::atomic<bool> g_stampFixed{false};
 std::atomic<std::int64_t> g_fixedTime{0};
 std::atomic<std::uint32_t> g_fixedThreadId{0};
+std::atomic<LogRecordObserver*> g_observer{nullptr};
 
 const char* levelName(LogLevel level) {
     switch (level) {
@@ -428,6 +429,8 @@ LoggerBase::~LoggerBase() {
 }
 
 void LoggerBase::submit(LogRecord&& record) {
+    if (LogRecordObserver* observer = g_observer.load(std::memory_order_acquire))
+        observer->observe(record);
     logger_thread_data* writer = logger_thread_data::g_writer.load(std::memory_order_acquire);
     if (writer && writer->enqueue(this, std::move(record)))
         return;
@@ -445,6 +448,10 @@ void releaseLoggerThread() {
 void flushLoggerThread() {
     if (logger_thread_data* writer = logger_thread_data::g_writer.load(std::memory_order_acquire))
         writer->drain(nullptr);
+}
+
+LogRecordObserver* setLogRecordObserver(LogRecordObserver* observer) {
+    return g_observer.exchange(observer, std::memory_order_acq_rel);
 }
 
 void setFixedLogStamp(std::int64_t time, std::uint32_t threadId) {

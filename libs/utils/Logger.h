@@ -167,6 +167,17 @@ void releaseLoggerThread();
 // Returns once every record submitted before the call has been written.
 void flushLoggerThread();
 
+// Test seam: sees every record submitted to a logger, on the submitting thread, before it is
+// written or queued.
+class LogRecordObserver {
+public:
+    virtual ~LogRecordObserver() = default;
+    virtual void observe(const LogRecord& record) = 0;
+};
+// Installs the one observer (null removes it) and returns the one it replaces; an observer must
+// stay alive while installed.
+LogRecordObserver* setLogRecordObserver(LogRecordObserver* observer);
+
 // Test seam: records made from now on carry this time and thread id instead of the real ones.
 void setFixedLogStamp(std::int64_t time, std::uint32_t threadId);
 // Back to the real clock and thread id.

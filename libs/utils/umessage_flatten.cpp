@@ -583,8 +583,7 @@ bool umessage::unflatten(std::istream& in) {
         reader.readMessage(*this, version, 0);
         return true;
     } catch (const std::exception& e) {
-        ZEU_LOG(Error, "..\\..\\..\\libs\\utils\\umessage_serialize", 436, "umessage::unflatten")
-            << e.what();
+        ZEU_LOG(Error, "umessage_serialize", 436, "umessage::unflatten") << e.what();
         clear();
         return false;
     }

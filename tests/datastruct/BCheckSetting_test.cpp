@@ -241,6 +241,20 @@ TEST_F(BCheckSettingTest, LimitsPropagateOverLinksWhichCopiesDoNotTake) {
     EXPECT_EQ(high.GetLimit(eLimit_Fault), 100.0);
 }
 
+TEST_F(BCheckSettingTest, ASettingAssignedToItselfKeepsItsLinksAndValues) {
+    BCheckSetting low = typed(eSettingType_LimitsLow);
+    low.SetLimit(eLimit_Fault, 60.0);
+    BCheckSetting high = typed(eSettingType_LimitsHigh);
+    high.SetLimit(eLimit_Fault, 80.0);
+    low.SetLinks(&high, nullptr);
+    const BCheckSetting& itself = low;
+    low = itself;
+    EXPECT_EQ(std::tuple(low.GetType(), low.GetSeverity(), low.GetLimit(eLimit_Fault)),
+              std::tuple(eSettingType_LimitsLow, eProblemSeverity_Fault, 60.0));
+    low.SetLimit(eLimit_Warn, 100.0);
+    EXPECT_EQ(high.GetLimit(eLimit_Fault), 100.0); // still raised over the link
+}
+
 TEST_F(BCheckSettingTest, ActivityPropagatesBetweenLinkedBooleans) {
     // Two Boolean Fault settings linked to each other: when one becomes a problem, the other
     // is made inactive.

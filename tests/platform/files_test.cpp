@@ -170,6 +170,15 @@ TEST_F(PlatformFiles, ListSortedWithoutLinksFollowedOrUnconvertibleNames) {
               (std::vector<std::u16string>{u"C", u"a", u"b", u"\u00E9"}));
     EXPECT_EQ(platform::listDirectory(at("ld")), std::nullopt);
     EXPECT_EQ(platform::listDirectory(at("none")), std::nullopt);
+    // The full listing tells that names were left out, and only then.
+    const auto listing = platform::readDirectory(at("d"));
+    ASSERT_TRUE(listing.has_value());
+    EXPECT_EQ(std::pair(listing->names, listing->namesLeftOut),
+              std::pair(*platform::listDirectory(at("d")), true));
+    fs::remove(m_folder.at("d/bad\xFF"));
+    fs::remove(m_folder.at("d/overlong\xC0\xAF"));
+    EXPECT_FALSE(platform::readDirectory(at("d"))->namesLeftOut);
+    EXPECT_FALSE(platform::readDirectory(at("ld")).has_value());
 }
 
 TEST_F(PlatformFiles, TellWhetherAPathLiesWithinAFolder) {

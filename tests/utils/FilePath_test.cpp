@@ -169,8 +169,8 @@ protected:
         return path;
     }
     static std::string warning(const char* function, int line, const std::string& text) {
-        return LogCapture::line("WARN", "UFileSpecCore:"s + function + ":" + std::to_string(line),
-                                text);
+        return LogCapture::line(
+            "WARN", "libs/utils/UFileSpecCore:"s + function + ":" + std::to_string(line), text);
     }
     TempFolder m_folder;
     const UFileSpecCore m_root = absolute("Z:" + m_folder.root());
@@ -281,6 +281,34 @@ TEST_F(UFileSpecCoreFiles, CopyAndMoveRefuseWithAWarning) {
     EXPECT_FALSE(fs::exists(m_folder.at("none")));
 }
 
+// An entry that list leaves out, because no path can name it, cannot be copied: the folder copy
+// fails rather than report a copy without it, and the source keeps everything.
+TEST_F(UFileSpecCoreFiles, AFolderCopyFailsOnAnEntryNoPathCanName) {
+    const struct {
+        const char* what;
+        std::string entry; // below src, besides the file src/a
+        bool madeTarget;   // dst/src, made before the copy met the entry
+    } cases[] = {
+        {"a '?' in the name", "a?b", false},
+        {"a name that is no UTF-8", "bad\xFF", false},
+        {"in a folder below", "sub/x?y", true},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(m_folder.at("src"));
+        fs::remove_all(m_folder.at("dst"));
+        fs::create_directories(m_folder.at("src/sub"));
+        fs::create_directory(m_folder.at("dst"));
+        m_folder.write("src/a", "A");
+        m_folder.write("src/" + c.entry, "lost");
+        EXPECT_FALSE(at("src").copy(at("dst"))) << c.what;
+        EXPECT_EQ(fs::exists(m_folder.at("dst/src")), c.madeTarget) << c.what;
+        EXPECT_FALSE(fs::exists(m_folder.at("dst/src/sub"))) << c.what;
+        EXPECT_EQ(m_folder.read("src/" + c.entry), "lost") << c.what;
+        EXPECT_FALSE(at("src").remove()) << c.what; // not empty either
+    }
+    EXPECT_EQ(m_log.text(), "");
+}
+
 TEST_F(UFileSpecCoreFiles, RenamesWithoutLosingTheFile) {
     m_folder.write("f", "F");
     m_folder.write("other", "O");
@@ -331,7 +359,8 @@ TEST_F(UFileSpecCoreFiles, OpensStreamsAndTemporaryFilesAndLogsAFailedTemporaryF
     EXPECT_EQ(m_log.text(), "");
     EXPECT_EQ(at("none/tmp").open_temporary(), -1);
     EXPECT_EQ(m_log.text(),
-              LogCapture::line("ERROR", "UFileSpecCore:UFileSpecCore::open_temporary:1052",
+              LogCapture::line("ERROR",
+                               "libs/utils/UFileSpecCore:UFileSpecCore::open_temporary:1052",
                                "No such file or directory"));
 }
 

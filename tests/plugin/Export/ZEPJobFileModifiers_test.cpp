@@ -94,6 +94,20 @@ TEST_F(JobFileModifiers, AFailureAtAnyStepRestoresDocumentValuesAndSelection) {
     EXPECT_EQ(Dump(), before);
 }
 
+// The front view shows the master spread, so the export keeps the job's pages, and its first
+// page lies past the document's two: with no bounds for that page the selection has no place to
+// go, and the failed measure's code ends the modifier before the move.
+TEST_F(JobFileModifiers, AnExportPageWithoutBoundsFailsBeforeTheMoveAndChangesNothing) {
+    m_document->layout.view = host::View{UID(40), UID(41)};
+    m_job.GetAbsoluteRuns().Clear();
+    m_job.GetAbsoluteRuns().AddRun(3, 1);
+    const std::string before = Dump();
+    EXPECT_EQ(Thrown([&] { ZEPExportJobFileHelper helper(m_owner); }), "0x52E1E ");
+    EXPECT_EQ(Dump(), before);
+    EXPECT_EQ(Selection(), List({20, 21}));
+    EXPECT_EQ(host::OpenSequenceCount(), 0);
+}
+
 TEST_F(JobFileModifiers, TheBleedMustStayBelowTheSelectionsWidthAndHeight) {
     const struct {
         double horizontal, vertical; // per side

@@ -37,9 +37,13 @@ TEST_F(PageItemCollection, ThePageItemFileListsEachPageThenItsItemsAndTextRuns) 
             "OpacityTransparencyAppliedToObject", "TransparencyAppliedToObject", "flattener"}));
 }
 
+// A link path from the image attributes is ANSI text whose accented letters stay precomposed:
+// the path "caf\xE9.tif" names the file that is there (UTF-8 "caf\xC3\xA9.tif"), which keeps the
+// link; decomposed (e + U+0301) it would name nothing and the data would be written out instead.
 TEST_F(PageItemCollection, EmbeddedGraphicsWithoutAUsableLinkGetFilesOfTheirOwn) {
     m_temp.write("EmbeddedGraphic#1", "taken");
     m_temp.write("linked.tif", "linked");
+    m_temp.write("caf\xC3\xA9.tif", "linked");
     const auto placed = [](int id, int x, const std::string& attributes) {
         return R"({"id": )" + std::to_string(id) + R"(, "layer": 3, "bounds": [)" +
                std::to_string(x) + R"(, 10, )" + std::to_string(x + 20) +
@@ -50,7 +54,9 @@ TEST_F(PageItemCollection, EmbeddedGraphicsWithoutAUsableLinkGetFilesOfTheirOwn)
       "spreads": [{"id": 10, "pages": [{"id": 11, "width": 300, "height": 400}], "items": [)" +
          placed(31, 0, "") + ", " +
          placed(32, 40, R"("121": ")" + hexText(m_temp.systemPath("linked.tif")) + '"') + ", " +
-         placed(33, 80, R"("121": ")" + hexText("Z:/nowhere.tif") + '"') + R"(]}],
+         placed(33, 80, R"("121": ")" + hexText("Z:/nowhere.tif") + '"') + ", " +
+         placed(34, 120, R"("121": ")" + hexText(m_temp.systemPath("caf\xE9.tif")) + '"') +
+         R"(]}],
       "embedded": [{"id": 60, "data": "0102"}, {"id": 61, "data": "0304"}],
       "view": {"spread": 10, "page": 11}})");
     m_job.GetAbsoluteRuns().Clear();
@@ -65,7 +71,8 @@ TEST_F(PageItemCollection, EmbeddedGraphicsWithoutAUsableLinkGetFilesOfTheirOwn)
             links.push_back(graphic->linkPath.c_str());
     EXPECT_EQ(links, (std::vector<std::string>{m_temp.systemPath("EmbeddedGraphic#2"),
                                                m_temp.systemPath("linked.tif"),
-                                               m_temp.systemPath("EmbeddedGraphic#3")}));
+                                               m_temp.systemPath("EmbeddedGraphic#3"),
+                                               m_temp.systemPath("caf\xC3\xA9.tif")}));
     EXPECT_EQ(m_temp.read("EmbeddedGraphic#2"), "\x03\x04");
     EXPECT_EQ(m_temp.read("EmbeddedGraphic#3"), "\x03\x04");
     EXPECT_FALSE(std::filesystem::exists(m_temp.at("EmbeddedGraphic#4")));

@@ -58,6 +58,8 @@ TEST_F(ScriptProvider, LogsEveryCallAtDebug) {
     host::CallScriptMethod(ScriptID{'none'}, {});
     EXPECT_EQ(log.text(), "[2026-03-01T14:05:09][DEBUG][5120][ZEPScriptProvider:"
                           "ZEPScriptProvider::HandleMethod:106] HandleEvent Called.\n");
+    // The source file as the record names it; the line shows what follows its last backslash.
+    EXPECT_EQ(log.records().at(0).file, "..\\Source\\Request_Handling\\ZEPScriptProvider");
 }
 
 TEST_F(ScriptProvider, FailuresEndInAnAlertAndTheCallSucceeds) {
@@ -478,6 +480,15 @@ TEST_F(DestinationUpdate, ClearsTheListedFlagsByOneCommandPerStoredJobMergedInto
     // The last step, D's save, took every update in: undoing it undoes them in A and C too.
     ASSERT_TRUE(host::Undo());
     EXPECT_EQ(Exported(), "171 18 | 171 18 | | ");
+}
+
+// A new document's job list was never saved, but it is the workspace's, which the database
+// holds: the document counts as one with a stored job and gets its save-details command too.
+TEST_F(DestinationUpdate, ADocumentWhoseJobWasNeverSavedIsWalkedAsOneWithAStoredJob) {
+    const host::Document& fresh = host::NewDocument("E");
+    Update("00000001000000ab");
+    EXPECT_EQ(Exported() + ::Exported(fresh), "18 | 18 | 18 | ");
+    EXPECT_EQ(Log(host::Channel::Commands), std::vector<std::string>(4, kSaveDetails));
 }
 
 TEST_F(DestinationUpdate, APayloadThatEndsEarlyOrRunsOnChangesNoDocument) {

@@ -102,6 +102,7 @@ TEST_F(Events, AboutLeavesADebugRecord) {
     SendAction(*this, 0x52E03);
     EXPECT_EQ(m_log.text(), "[2026-03-01T14:05:09][DEBUG][5120][UZEPEvents:"
                             "UZEPEvents::SendActionEvent:70] About Event!\n");
+    EXPECT_EQ(m_log.records().at(0).file, "UZEPEvents"); // the source file as the record names it
 }
 
 TEST_F(Events, DetailsWithoutADocumentCarryAnEmptyJob) {
@@ -165,6 +166,14 @@ TEST_F(DocumentEvents, DetailsCarryTheDocumentsJobNameSizeSectionsAndCurrentPage
             host::Faults::Instance().HideInterface(kDocWorkspaceBoss, IID_IZEPJOBLIST);
         EXPECT_EQ(Details(*PayloadJob(SendAction(*this, 0x52E05))), c.details) << c.name;
     }
+}
+
+// The document's job list was never saved, but it is the workspace's, which the database holds:
+// the details carry its (empty) job with the page's size, as for a saved job.
+TEST_F(DocumentEvents, DetailsOfADocumentWhoseJobWasNeverSavedCarryThePageSize) {
+    SetSelectionBasedExports(false);
+    EXPECT_EQ(Details(*PayloadJob(SendAction(*this, 0x52E05))),
+              "Sample|Sample|100x300 2,3|SE 0|CP 2 LC 2|A 1+2 1;B 3+1 A;|groups 0");
 }
 
 TEST_F(DocumentEvents, DocumentNameLosesOnlyATrailingInddInAnyCase) {
