@@ -279,7 +279,9 @@ std::int64_t RemainingBytes(std::istream& in) {
         if (!in.read(bytes.data() + have, static_cast<std::streamsize>(step)))
             return false;
     }
-    text.assign(bytes.data(), bytes.size());
+    // Made, not assigned: a stored text may be as long as a string can be made, one byte longer
+    // than an assignment may lengthen one to.
+    text = ustring(bytes.data(), bytes.size());
     return true;
 }
 

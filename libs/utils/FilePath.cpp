@@ -152,8 +152,7 @@ bool UFileSpecCore::descend(const ustring& relative) {
         }
         // A path longer than a text can grow to names nothing: refused, not thrown.
         const std::size_t separator = endsWithSeparator(result.m_path) ? 0 : 1;
-        if (result.m_path.size() > ustring::kMaxGrownLength ||
-            component.size() + separator > ustring::kMaxGrownLength - result.m_path.size())
+        if (component.size() + separator > ustring::growthRoom(result.m_path.size()))
             return false;
         if (separator != 0)
             result.m_path.push_back('/');

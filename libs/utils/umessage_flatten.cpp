@@ -522,8 +522,7 @@ private:
         const int c = m_in.sbumpc();
         if (c == std::char_traits<char>::eof())
             fail("umessage::unflatten() : truncated");
-        if (m_remaining != kUnknown)
-            --m_remaining;
+        consumed(1);
         return static_cast<std::uint8_t>(c);
     }
 
@@ -533,8 +532,14 @@ private:
         if (static_cast<std::size_t>(m_in.sgetn(static_cast<char*>(target),
                                                 static_cast<std::streamsize>(count))) != count)
             fail("umessage::unflatten() : truncated");
+        consumed(count);
+    }
+
+    // Counts down the bytes that remain. A stream that yields more than it said it held is
+    // taken from then on as one that cannot tell its size, rather than left to wrap.
+    void consumed(std::uint64_t count) {
         if (m_remaining != kUnknown)
-            m_remaining -= count;
+            m_remaining = count <= m_remaining ? m_remaining - count : kUnknown;
     }
 
     // A varint of `width` 32 or 64 bits. A 32-bit read keeps at most 4 following bytes: a

@@ -108,11 +108,12 @@ bool ustring::overlaps(const char* p, size_type n) const noexcept {
 
 // Makes room for `added` bytes at pos in place of `removed` bytes there (pos <= size and
 // removed <= size - pos); the tail and the NUL move, and the gap is returned uninitialised.
-// Grows by the growth rule when the result does not fit the capacity.
+// Grows by the growth rule when the result does not fit the capacity; a lengthening past
+// kMaxGrownLength throws before anything changes.
 char* ustring::openGap(size_type pos, size_type removed, size_type added) {
     const size_type oldSize = size();
     const size_type tail = oldSize - pos - removed;
-    if (added > removed && added - removed > kMaxGrownLength - oldSize) {
+    if (added > removed && added - removed > growthRoom(oldSize)) {
         throwLength();
     }
     const size_type newSize = oldSize - removed + added;
@@ -316,7 +317,22 @@ ustring& ustring::assignWide(const char16_t* s) {
 }
 
 ustring& ustring::assignUtf16(const char16_t* p, size_type n) {
+    // A unit gives at most 3 bytes. A text that may convert to more than a string can grow to
+    // is converted aside, so that the length error leaves this string as it was; any other
+    // reuses this string's buffer.
+    if (n > kMaxGrownLength / 3) {
+        ustring converted;
+        converted.appendUtf16(p, n);
+        swap(converted);
+        return *this;
+    }
     clear();
+    appendUtf16(p, n);
+    return *this;
+}
+
+// Appends the UTF-8 of the units, chunk by chunk; see assignUtf16 for the chunks kept.
+void ustring::appendUtf16(const char16_t* p, size_type n) {
     const char16_t* source = p;
     const char16_t* const sourceEnd = p + n;
     UTF8 spare[kChunkSize];
@@ -324,7 +340,7 @@ ustring& ustring::assignUtf16(const char16_t* p, size_type n) {
         // A chunk that surely fits without growing is written straight into the buffer, as
         // appending it would leave it; any other goes through the spare chunk and append.
         const size_type length = size();
-        const bool inPlace = length + kChunkSize <= std::min(capacity(), kMaxGrownLength);
+        const bool inPlace = kChunkSize <= capacity() - length && kChunkSize <= growthRoom(length);
         UTF8* const chunk = inPlace ? reinterpret_cast<UTF8*>(data() + length) : spare;
         UTF8* target = chunk;
         // The converter reports an unpaired surrogate or a final high surrogate before a full
@@ -343,7 +359,6 @@ ustring& ustring::assignUtf16(const char16_t* p, size_type n) {
             append(reinterpret_cast<const char*>(chunk), produced);
         }
     }
-    return *this;
 }
 
 // --- modification ----------------------------------------------------------------------------
@@ -352,7 +367,7 @@ ustring& ustring::append(const char* p, size_type n) {
     // The bytes of another string that fit in the room left: they and the NUL go after the last
     // byte, with none of replace's moving of a tail. Most appends are such.
     const size_type oldSize = size();
-    if (n <= capacity() - oldSize && n <= kMaxGrownLength - oldSize && !overlaps(p, n)) {
+    if (n <= capacity() - oldSize && n <= growthRoom(oldSize) && !overlaps(p, n)) {
         char* d = data();
         if (n != 0) {
             std::memcpy(d + oldSize, p, n);
@@ -381,7 +396,7 @@ ustring& ustring::appendFill(size_type count, char ch) {
 
 void ustring::push_back(char ch) {
     const size_type n = size();
-    if (n < capacity() && n < kMaxGrownLength) {
+    if (n < capacity() && growthRoom(n) != 0) {
         char* d = data();
         d[n] = ch;
         d[n + 1] = '\0';

@@ -32,6 +32,13 @@ public:
     // Longest result of an operation that lengthens a string (append, insert, assign, ...).
     static constexpr size_type kMaxGrownLength = 0xFFFFFD;
 
+    // Bytes that an operation lengthening a string of `length` bytes may still add: none for a
+    // string already at or past kMaxGrownLength (construction accepts one byte more). Every
+    // lengthening path checks against this, so the difference never wraps.
+    static constexpr size_type growthRoom(size_type length) noexcept {
+        return length < kMaxGrownLength ? kMaxGrownLength - length : 0;
+    }
+
     // Capacity that a request for x bytes gives: 22 below 23, else ((x + 16) & ~15) - 1.
     static constexpr size_type capacityFor(size_type x) {
         return x < kShortCapacity + 1 ? kShortCapacity : ((x + 16) & ~size_type{15}) - 1;
@@ -80,7 +87,8 @@ public:
     ustring& assignWString(const std::u16string& s);
     ustring& assignWide(const char16_t* s); // NUL-terminated
     // UTF-16 to UTF-8 in strict mode, 512 output bytes at a time: only the chunks completed
-    // before the chunk holding an unpaired surrogate (or a final high surrogate) are kept.
+    // before the chunk holding an unpaired surrogate (or a final high surrogate) are kept. A
+    // result longer than kMaxGrownLength throws std::length_error and leaves the string as it was.
     ustring& assignUtf16(const char16_t* p, size_type n);
 
     // --- modification (positions past the size throw; counts are clamped) -------------------
@@ -297,6 +305,7 @@ private:
     void release() noexcept;
     bool overlaps(const char* p, size_type n) const noexcept;
     char* openGap(size_type pos, size_type removed, size_type added);
+    void appendUtf16(const char16_t* p, size_type n);
 
     alignas(8) unsigned char m_raw[24];
 };

@@ -388,10 +388,7 @@ public:
         return m_target.data() + old;
     }
     // Characters that may still be added before the string limit.
-    std::size_t roomLeft() const {
-        const std::size_t size = m_target.size() + m_used;
-        return ustring::kMaxGrownLength - std::min(size, ustring::kMaxGrownLength);
-    }
+    std::size_t roomLeft() const { return ustring::growthRoom(m_target.size() + m_used); }
     void flush() {
         if (m_used == 0)
             return;

@@ -246,6 +246,9 @@ TEST(ReadDestinationIdentifierSet, ReadsNumbersAsDecimalTextsAndStringsAsTheirBy
     ExpectSet(Be32(-3) + Be32(3) + "ABC" + Be32(0) + Be32(600) + x600,
               DestinationIdentifierSet{"ABC", "", ustring(x600)}, "strings");
     ExpectSet(Be32(0), DestinationIdentifierSet{}, "none");
+    const std::string longest(ustring::kMaxLength, 'x');
+    ExpectSet(Be32(-1) + Be32(static_cast<std::int32_t>(longest.size())) + longest,
+              DestinationIdentifierSet{ustring(longest)}, "the longest string");
 }
 
 TEST(ReadDestinationIdentifierSet, RefusesMalformedInputAndLeavesTheSetEmpty) {
@@ -258,6 +261,8 @@ TEST(ReadDestinationIdentifierSet, RefusesMalformedInputAndLeavesTheSetEmpty) {
         {"negative length", Be32(-1) + Be32(-1)},
         {"length beyond the input", Be32(-1) + Be32(INT_MAX) + "ABC"},
         {"second string cut", Be32(-2) + Be32(1) + "A" + Be32(5) + "BC"},
+        {"length beyond the longest string",
+         Be32(-1) + Be32(0xFFFFFF) + std::string(0xFFFFFF, 'x')},
     };
     for (const auto& [what, bytes] : cases)
         ExpectSet(bytes, std::nullopt, what);

@@ -84,6 +84,60 @@ TEST(Ustring, AcceptsLengthsUpToTheLimitsAndThrowsBeyond) {
     EXPECT_EQ(std::pair(grown.size(), grown[grown.size() - 1]), std::pair(0xFFFFFDul, 'y'));
 }
 
+// Construction accepts 0xFFFFFE bytes, one more than any lengthening may reach. Each way of
+// lengthening a string, from the longest string there is as from shorter ones, either reaches at
+// most 0xFFFFFD bytes or throws and leaves the string as it was; edits that do not lengthen the
+// string always work.
+TEST(Ustring, LengtheningStopsAtTheGrownLimitFromAnyLength) {
+    struct Lengthening {
+        const char* what;
+        std::size_t added;
+        std::function<void(ustring&)> apply;
+    };
+    const Lengthening operations[] = {
+        {"push_back", 1, [](ustring& s) { s.push_back('y'); }},
+        {"append 1", 1, [](ustring& s) { s.append("y", 1); }},
+        {"append 2", 2, [](ustring& s) { s.append("yz", 2); }},
+        {"append of its own bytes", 2, [](ustring& s) { s.append(s.data(), 2); }},
+        {"appendFill", 2, [](ustring& s) { s.appendFill(2, 'y'); }},
+        {"insert", 1, [](ustring& s) { s.insert(1, "y", 1); }},
+        {"insertChar", 1, [](ustring& s) { s.insertChar(s.data(), 'y'); }},
+        {"replace 1 by 2", 1, [](ustring& s) { s.replace(1, 1, "yz", 2); }},
+        {"replace 1 by 1", 0, [](ustring& s) { s.replace(1, 1, "y", 1); }},
+        {"resize", 1, [](ustring& s) { s.resize(s.size() + 1, 'y'); }},
+        {"+= string", 2, [](ustring& s) { s += ustring("yz"); }},
+        {"+= char", 1, [](ustring& s) { s += 'y'; }},
+        {"+ char", 1, [](ustring& s) { s = s + 'y'; }},
+        {"UTF-16 one unit longer", 1,
+         [](ustring& s) { s.assignWString(std::u16string(s.size() + 1, u'y')); }},
+    };
+    for (const std::size_t start : {0xFFFFFEul, 0xFFFFFDul, 0xFFFFFCul, 0xFFFFFBul}) {
+        std::string bytes(start, 'x');
+        bytes.back() = 'e';
+        const ustring original(bytes);
+        for (const auto& [what, added, apply] : operations) {
+            ustring s(original);
+            if (added == 0 || start + added <= 0xFFFFFD) {
+                apply(s);
+                EXPECT_EQ(s.size(), start + added) << what << " from " << start;
+                EXPECT_EQ(s.c_str()[s.size()], '\0') << what << " from " << start;
+                continue;
+            }
+            expectThrowsWithText<std::length_error>([&] { apply(s); }, "ustring");
+            EXPECT_TRUE(s == original && s.capacity() == original.capacity() &&
+                        s.c_str()[start] == '\0')
+                << what << " from " << start;
+        }
+    }
+    // Near the limit a full buffer grows straight to the largest one, up to the limit.
+    ustring full(0xFFFFEF, 'x');
+    EXPECT_EQ(full.capacity(), 0xFFFFEFu);
+    expectThrowsWithText<std::length_error>([&] { full.appendFill(15, 'y'); }, "ustring");
+    EXPECT_EQ(std::pair(full.size(), full.capacity()), std::pair(0xFFFFEFul, 0xFFFFEFul));
+    full.appendFill(14, 'y');
+    EXPECT_EQ(std::pair(full.size(), full.capacity()), std::pair(0xFFFFFDul, 0xFFFFFFul));
+}
+
 TEST(Ustring, MisplacedPositionsThrowOutOfRangeAndChangeNothing) {
     ustring s("hello"), empty;
     char buffer[8];
