@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -62,12 +63,22 @@ std::optional<DrawColor> Resolve(const Colors& colors, UID uid, PMReal tint, int
     }
 }
 
-// Text as the standard font shows it: Windows-1252, control characters as spaces.
+// C0 controls, DEL and C1 controls: they print nothing of their own.
+bool IsControl(char16_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// Text as the standard font shows it: Windows-1252, control characters as spaces, a character
+// the code page does not hold as '?' (utf16ToAnsi's own substitute).
 std::string ShownText(std::u16string_view text) {
+    std::u16string spaced;
+    if (std::any_of(text.begin(), text.end(), IsControl)) {
+        spaced.assign(text);
+        std::replace_if(spaced.begin(), spaced.end(), IsControl, u' ');
+        text = spaced;
+    }
     std::string bytes(text.size(), '\0');
     bytes.resize(platform::utf16ToAnsi(text.data(), text.size(), bytes.data(), bytes.size()));
-    for (char& c : bytes)
-        c = static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
     return bytes;
 }
 
@@ -393,9 +404,47 @@ std::string PostScriptContent(const std::vector<DrawnItem>& items) {
     return ContentWriter(false, {}).Write(items);
 }
 
+// Helvetica with the glyph names of Windows-1252 as its encoding: the text's bytes are that code
+// page's, and a standard encoding would print some of them as other glyphs: ISOLatin1Encoding a
+// hyphen as a minus sign and an en dash as a breve, StandardEncoding an é as an Ø.
 const char* const kPostScriptProlog =
+    "/ZepWinAnsiEncoding [\n"
+    "/.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef\n" // 0x00
+    "/.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef\n"
+    "/.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef\n" // 0x10
+    "/.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef\n"
+    "/space /exclam /quotedbl /numbersign /dollar /percent /ampersand /quotesingle\n" // 0x20
+    "/parenleft /parenright /asterisk /plus /comma /hyphen /period /slash\n"
+    "/zero /one /two /three /four /five /six /seven\n" // 0x30
+    "/eight /nine /colon /semicolon /less /equal /greater /question\n"
+    "/at /A /B /C /D /E /F /G\n" // 0x40
+    "/H /I /J /K /L /M /N /O\n"
+    "/P /Q /R /S /T /U /V /W\n" // 0x50
+    "/X /Y /Z /bracketleft /backslash /bracketright /asciicircum /underscore\n"
+    "/grave /a /b /c /d /e /f /g\n" // 0x60
+    "/h /i /j /k /l /m /n /o\n"
+    "/p /q /r /s /t /u /v /w\n" // 0x70
+    "/x /y /z /braceleft /bar /braceright /asciitilde /.notdef\n"
+    "/Euro /.notdef /quotesinglbase /florin /quotedblbase /ellipsis /dagger /daggerdbl\n" // 0x80
+    "/circumflex /perthousand /Scaron /guilsinglleft /OE /.notdef /Zcaron /.notdef\n"
+    "/.notdef /quoteleft /quoteright /quotedblleft /quotedblright /bullet /endash /emdash\n" // 0x90
+    "/tilde /trademark /scaron /guilsinglright /oe /.notdef /zcaron /Ydieresis\n"
+    "/space /exclamdown /cent /sterling /currency /yen /brokenbar /section\n" // 0xA0
+    "/dieresis /copyright /ordfeminine /guillemotleft /logicalnot /hyphen /registered /macron\n"
+    "/degree /plusminus /twosuperior /threesuperior /acute /mu /paragraph /periodcentered\n" // 0xB0
+    "/cedilla /onesuperior /ordmasculine /guillemotright /onequarter /onehalf /threequarters "
+    "/questiondown\n"
+    "/Agrave /Aacute /Acircumflex /Atilde /Adieresis /Aring /AE /Ccedilla\n" // 0xC0
+    "/Egrave /Eacute /Ecircumflex /Edieresis /Igrave /Iacute /Icircumflex /Idieresis\n"
+    "/Eth /Ntilde /Ograve /Oacute /Ocircumflex /Otilde /Odieresis /multiply\n" // 0xD0
+    "/Oslash /Ugrave /Uacute /Ucircumflex /Udieresis /Yacute /Thorn /germandbls\n"
+    "/agrave /aacute /acircumflex /atilde /adieresis /aring /ae /ccedilla\n" // 0xE0
+    "/egrave /eacute /ecircumflex /edieresis /igrave /iacute /icircumflex /idieresis\n"
+    "/eth /ntilde /ograve /oacute /ocircumflex /otilde /odieresis /divide\n" // 0xF0
+    "/oslash /ugrave /uacute /ucircumflex /udieresis /yacute /thorn /ydieresis\n"
+    "] def\n"
     "/ZepHelvetica /Helvetica findfont dup length dict begin\n"
-    "{1 index /FID ne {def} {pop pop} ifelse} forall /Encoding ISOLatin1Encoding def\n"
+    "{1 index /FID ne {def} {pop pop} ifelse} forall /Encoding ZepWinAnsiEncoding def\n"
     "currentdict end definefont pop\n";
 
 } // namespace host

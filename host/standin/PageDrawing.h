@@ -27,6 +27,10 @@ struct DrawColor {
 };
 
 // A run of text in the standard font (Helvetica), starting at text-space (0, 0) on its baseline.
+// Its bytes are Windows-1252, the ANSI code page, and the font is encoded to match (WinAnsi in
+// PDF, the code page's glyph names in PostScript), so that each character prints as itself.
+// Control characters (U+0000 to U+001F, U+007F to U+009F) show as spaces, and a character the
+// code page does not hold as '?'.
 struct DrawnText {
     std::string text; // Windows-1252
     PMReal size = 0;
@@ -62,7 +66,8 @@ std::vector<DrawColor> Separations(const std::vector<DrawnItem>& items);
 // /CS0, /CS1, ... in the order of `Separations`.
 std::string PDFContent(const std::vector<DrawnItem>& items);
 // The items as PostScript (level 2) for an EPS page, using the font /ZepHelvetica that
-// kPostScriptProlog defines.
+// kPostScriptProlog defines: Helvetica re-encoded by /ZepWinAnsiEncoding, the 256 glyph names
+// of Windows-1252 (/.notdef where the code page has no character or a control).
 std::string PostScriptContent(const std::vector<DrawnItem>& items);
 extern const char* const kPostScriptProlog;
 
