@@ -38,8 +38,23 @@ struct DrawnText {
     DrawColor color;
 };
 
-// A printing item: its fill, a placed image's box, its text clipped to its outline, then its
-// stroke.
+// An edge of a table cell: a line along one side of the cell's box.
+struct DrawnEdge {
+    PMPoint from;
+    PMPoint to;
+    DrawColor color;
+    PMReal weight = 0;
+};
+
+// A table cell that has a fill or a stroked edge.
+struct DrawnCell {
+    std::vector<PMPoint> box; // closed
+    std::optional<DrawColor> fill;
+    std::vector<DrawnEdge> edges;
+};
+
+// A printing item: its fill, its table cells' fills, a placed image's box and its text (its
+// cells' text among it) clipped to its outline, its table cells' edges, then its stroke.
 struct DrawnItem {
     std::vector<PMPoint> outline; // closed
     std::optional<DrawColor> fill;
@@ -49,6 +64,7 @@ struct DrawnItem {
     // name and the file type).
     std::optional<DrawnText> image;
     std::vector<DrawnText> text;
+    std::vector<DrawnCell> cells;
 };
 
 // The page's printing items, back to front: the items of the page's spread, group members in
@@ -56,7 +72,16 @@ struct DrawnItem {
 // its inner bounds under its matrix, with the fill and stroke colours of its graphic attributes,
 // the composed runs of a text frame's story that fall in the frame's span (each on the foot of
 // its box, RunBox, sized by the run's height, coloured by the story's fill) and a placed image's
-// box. Left out is what does not print: guides, items on a hidden or non-printing layer, items
+// box.
+// An item with a table frame shows the cells of the frame's areas (within the table): the areas
+// stacked top to bottom in the frame's order, every row shown of equal height and each area's
+// columns of equal width across the item's inner bounds (a description gives no cell sizes).
+// Each cell has its fill and the edges whose stroke type is not kNoStrokeBoss (any other type is
+// drawn solid) and whose weight is above 0, centred on the box's side, in their colours and
+// tints. Its text is the composed runs of the table's story that start in the cell's text
+// range, drawn where the story's lines and runs place them, as a text frame's; a run that both
+// a cell and the frame's own span show is drawn once.
+// Left out is what does not print: guides, items on a hidden or non-printing layer, items
 // (and groups) whose non-printing attribute is set.
 std::vector<DrawnItem> DrawPage(const Document& document, UID page, const Sides& bleed);
 
