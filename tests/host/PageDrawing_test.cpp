@@ -2,8 +2,10 @@
 
 #include "host/standin/Description.h"
 #include "support/HostFixture.h"
+#include "support/PostScriptText.h"
 
 #include <gmock/gmock.h>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -181,5 +183,48 @@ TEST_F(PageDrawing, DrawsATablesCellsInTheFrameThatShowsThem) {
         for (const host::DrawColor& separation : host::Separations(items))
             separations.push_back(separation.name);
         EXPECT_EQ(separations, c.separations) << c.what;
+    }
+}
+
+// The bytes of a run's text are Windows-1252, and the EPS's font shows each byte as the code
+// page's character: the glyphs its encoding names for them.
+TEST_F(PageDrawing, EachCharacterOfTheCodePagePrintsAsItselfInPostScript) {
+    const struct {
+        const char* text; // UTF-8
+        std::vector<std::string> glyphs;
+    } cases[] = {
+        {"a-b", {"a", "hyphen", "b"}},
+        {"\xE2\x80\x93", {"endash"}},
+        {"\xE2\x80\x94", {"emdash"}},
+        {"caf\xC3\xA9", {"c", "a", "f", "eacute"}},
+        {"\xC2\xA3", {"sterling"}},
+        {"\xE2\x82\xAC", {"Euro"}},
+        {"'`", {"quotesingle", "grave"}},
+        {"\xE2\x80\x9C\xE2\x80\x9D", {"quotedblleft", "quotedblright"}},
+        {"\xC5\xA0\xC3\xBF", {"Scaron", "ydieresis"}},
+        {"\xC2\xA0", {"space"}},                            // no-break space
+        {"a\tb", {"a", "space", "b"}},                      // a control: a space
+        {"\xC2\x85\xC2\x81", {"space", "space"}},           // C1 controls, one undefined
+        {"\xE2\x86\x92", {"question"}},                     // outside the code page
+        {"\xF0\x9F\x8C\xB1", {"question"}},                 // outside, a surrogate pair
+        {"(\\)", {"parenleft", "backslash", "parenright"}}, // escaped in the literal
+    };
+    for (const auto& c : cases) {
+        host::Reset();
+        const std::string item = R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10],
+                                     "textFrame": {"start": 0, "span": 10}})";
+        const std::string story = R"([{"id": 60, "frameList": 61, "text": )" +
+                                  nlohmann::json(c.text).dump() + R"(, "frames": [20],
+            "lines": [{"y": 16, "count": 10, "runs": [{"start": 0, "span": )" +
+                                  std::to_string(PMString(c.text).GetUTF16().size()) +
+                                  R"(, "width": 8, "height": 8}]}]}])";
+        const host::Document& document = host::OpenDocumentDescription(Document(item, story));
+        const std::string eps = std::string(host::kPostScriptProlog) +
+                                host::PostScriptContent(host::DrawPage(document, UID(11), {}));
+        const std::vector<std::string> encoding = postscript::Encoding(eps, "ZepWinAnsiEncoding");
+        ASSERT_EQ(encoding.size(), 256u);
+        const std::vector<std::string> shown = postscript::ShownStrings(eps);
+        ASSERT_EQ(shown.size(), 1u) << c.text;
+        EXPECT_EQ(postscript::Glyphs(encoding, shown[0]), c.glyphs) << c.text;
     }
 }
