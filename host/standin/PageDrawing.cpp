@@ -2,9 +2,11 @@
 
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <span>
 
 namespace host {
 
@@ -62,13 +64,50 @@ std::optional<DrawColor> Resolve(const Colors& colors, UID uid, PMReal tint, int
     }
 }
 
-// Text as the standard font shows it: Windows-1252, control characters as spaces.
+// C0 controls, DEL and C1 controls: they print nothing of their own.
+bool IsControl(char16_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// Text as the standard font shows it: Windows-1252, control characters as spaces, a character
+// the code page does not hold as '?' (utf16ToAnsi's own substitute).
 std::string ShownText(std::u16string_view text) {
+    std::u16string spaced;
+    if (std::any_of(text.begin(), text.end(), IsControl)) {
+        spaced.assign(text);
+        std::replace_if(spaced.begin(), spaced.end(), IsControl, u' ');
+        text = spaced;
+    }
     std::string bytes(text.size(), '\0');
     bytes.resize(platform::utf16ToAnsi(text.data(), text.size(), bytes.data(), bytes.size()));
-    for (char& c : bytes)
-        c = static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
     return bytes;
+}
+
+// Characters of a story from `begin` up to, not including, `end`.
+struct CharacterRange {
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+};
+
+// The ranges in order, those that meet or touch joined into one.
+std::vector<CharacterRange> Joined(std::vector<CharacterRange> ranges) {
+    std::sort(ranges.begin(), ranges.end(),
+              [](const CharacterRange& a, const CharacterRange& b) { return a.begin < b.begin; });
+    std::vector<CharacterRange> joined;
+    for (const CharacterRange& range : ranges)
+        if (!joined.empty() && range.begin <= joined.back().end)
+            joined.back().end = std::max(joined.back().end, range.end);
+        else
+            joined.push_back(range);
+    return joined;
+}
+
+// Whether one of the ranges (in order, apart) holds the character.
+bool Holds(std::span<const CharacterRange> ranges, std::int64_t character) {
+    const auto after = std::upper_bound(
+        ranges.begin(), ranges.end(), character,
+        [](std::int64_t c, const CharacterRange& range) { return c < range.begin; });
+    return after != ranges.begin() && character < std::prev(after)->end;
 }
 
 // A placed image's label: its link's file name and its file type.
@@ -143,10 +182,7 @@ private:
             return;
         DrawnItem drawn;
         const PMRect& inner = item.bounds;
-        for (const PMPoint& corner :
-             std::array{inner.LeftTop(), PMPoint(inner.Right(), inner.Top()), inner.RightBottom(),
-                        PMPoint(inner.Left(), inner.Bottom())})
-            drawn.outline.push_back(Out(item.matrix.Transform(corner)));
+        drawn.outline = Outline(item.matrix, inner);
         if (graphics) {
             drawn.fill = Resolve(m_document.colors, graphics->fill, 1);
             drawn.stroke = Resolve(m_document.colors, graphics->stroke, 1);
@@ -157,35 +193,147 @@ private:
                 ShownText(PMString(ImageLabel(*item.placed)).GetUTF16()), kLabelSize,
                 TextMatrix(item.matrix, PMPoint(inner.Left() + 4, inner.Top() + 4 + kLabelSize)),
                 kBlack};
-        if (item.textFrame)
-            AddText(uid, *item.textFrame, drawn.text);
+        const TableFrame* table =
+            m_document.tables.frames.empty() ? nullptr : FindByUID(m_document.tables.frames, uid);
+        if (table)
+            AddTable(uid, item, *table, drawn);
+        else if (item.textFrame)
+            AddFrameText(uid, *item.textFrame, drawn.text);
         if (drawn.fill || (drawn.stroke && drawn.strokeWeight > 0) || drawn.image ||
-            !drawn.text.empty())
+            !drawn.text.empty() || !drawn.cells.empty())
             items.push_back(std::move(drawn));
     }
 
+    // The corners of a rectangle of inner coordinates, in the output's.
+    std::vector<PMPoint> Outline(const PMMatrix& toSpread, const PMRect& inner) const {
+        std::vector<PMPoint> outline;
+        outline.reserve(4);
+        for (const PMPoint& corner :
+             std::array{inner.LeftTop(), PMPoint(inner.Right(), inner.Top()), inner.RightBottom(),
+                        PMPoint(inner.Left(), inner.Bottom())})
+            outline.push_back(Out(toSpread.Transform(corner)));
+        return outline;
+    }
+
     // The runs of the story that threads the frame (a frame belongs to one story at most).
-    void AddText(UID frame, const TextFrame& shown, std::vector<DrawnText>& text) const {
-        const Story* story = m_layout.StoryOfFrame(frame).second;
-        if (!story)
+    void AddFrameText(UID frame, const TextFrame& shown, std::vector<DrawnText>& text) const {
+        if (const Story* story = m_layout.StoryOfFrame(frame).second) {
+            const CharacterRange range{shown.start, std::int64_t{shown.start} + shown.span};
+            AddRuns(*story, std::span(&range, 1), text);
+        }
+    }
+
+    // The cells of the frame's areas that lie in the table, with their text; the item's own text
+    // when it is a text frame too, each run once when the frame's story is the table's.
+    void AddTable(UID uid, const Item& item, const TableFrame& frame, DrawnItem& drawn) const {
+        const Table* table = FindByUID(m_document.tables.models, frame.model);
+        std::vector<CharacterRange> cellText;
+        if (table)
+            AddCells(item, *table, frame, drawn.cells, cellText);
+        const auto [frameStoryUID, frameStory] =
+            item.textFrame ? m_layout.StoryOfFrame(uid) : std::pair<UID, const Story*>();
+        const Story* tableStory = table && table->story != kInvalidUID
+                                      ? FindByUID(m_layout.stories, table->story)
+                                      : nullptr;
+        if (frameStory && tableStory && frameStoryUID == table->story) {
+            cellText.push_back({item.textFrame->start,
+                                std::int64_t{item.textFrame->start} + item.textFrame->span});
+            AddRuns(*tableStory, Joined(std::move(cellText)), drawn.text);
             return;
+        }
+        if (frameStory)
+            AddFrameText(uid, *item.textFrame, drawn.text);
+        if (tableStory && !cellText.empty())
+            AddRuns(*tableStory, Joined(std::move(cellText)), drawn.text);
+    }
+
+    // The table's cells in the frame's areas (documented at DrawPage), and their text ranges.
+    void AddCells(const Item& item, const Table& table, const TableFrame& frame,
+                  std::vector<DrawnCell>& cells, std::vector<CharacterRange>& text) const {
+        const GridArea total{0, 0, table.rows, table.columns};
+        std::vector<GridArea> shown;
+        std::int64_t rows = 0;
+        for (const GridArea& area : frame.areas)
+            if (const GridArea both = area.Intersect(total); !both.IsEmpty()) {
+                shown.push_back(both);
+                rows += both.endRow - both.firstRow;
+            }
+        if (rows == 0)
+            return;
+        const PMRect& inner = item.bounds;
+        const PMReal rowHeight = inner.Height() / static_cast<double>(rows);
+        PMReal top = inner.Top();
+        for (const GridArea& area : shown) {
+            const PMReal columnWidth =
+                inner.Width() / static_cast<double>(area.endColumn - area.firstColumn);
+            auto at = table.cells.lower_bound({area.firstRow, area.firstColumn});
+            while (at != table.cells.end() && at->first.row < area.endRow) {
+                const GridAddress address = at->first;
+                if (address.column < area.firstColumn) {
+                    at = table.cells.lower_bound({address.row, area.firstColumn});
+                    continue;
+                }
+                if (address.column >= area.endColumn) {
+                    at = table.cells.lower_bound({address.row + 1, area.firstColumn});
+                    continue;
+                }
+                const PMReal left =
+                    inner.Left() + columnWidth * (address.column - area.firstColumn);
+                const PMReal cellTop = top + rowHeight * (address.row - area.firstRow);
+                AddCell(item.matrix, PMRect(left, cellTop, left + columnWidth, cellTop + rowHeight),
+                        at->second, cells);
+                if (at->second.text.length > 0)
+                    text.push_back({at->second.text.start,
+                                    std::int64_t{at->second.text.start} + at->second.text.length});
+                ++at;
+            }
+            top += rowHeight * (area.endRow - area.firstRow);
+        }
+    }
+
+    // A cell's fill and its stroked edges, when it has any: sides 0 top, 1 left, 2 bottom,
+    // 3 right.
+    void AddCell(const PMMatrix& toSpread, const PMRect& box, const Cell& cell,
+                 std::vector<DrawnCell>& cells) const {
+        DrawnCell drawn;
+        drawn.box = Outline(toSpread, box);
+        if (cell.fill)
+            drawn.fill = Resolve(m_document.colors, cell.fill->color, cell.fill->tint / 100);
+        const std::vector<PMPoint>& c = drawn.box; // left-top, right-top, right-bottom, left-bottom
+        const std::array<std::pair<PMPoint, PMPoint>, 4> sides{
+            {{c[0], c[1]}, {c[0], c[3]}, {c[3], c[2]}, {c[1], c[2]}}};
+        for (std::size_t side = 0; side < 4; ++side) {
+            const std::optional<CellEdge>& edge = cell.edges[side];
+            if (!edge || edge->type == kNoStrokeBoss || edge->weight <= 0)
+                continue;
+            if (std::optional<DrawColor> color =
+                    Resolve(m_document.colors, edge->paint.color, edge->paint.tint / 100))
+                drawn.edges.push_back(
+                    {sides[side].first, sides[side].second, std::move(*color), edge->weight});
+        }
+        if (drawn.fill || !drawn.edges.empty())
+            cells.push_back(std::move(drawn));
+    }
+
+    // The story's runs that start in one of the ranges (in order, apart).
+    void AddRuns(const Story& story, std::span<const CharacterRange> ranges,
+                 std::vector<DrawnText>& text) const {
         PMMatrix toSpread(1, 0, 0, 1, -m_offset.X(), -m_offset.Y());
-        for (const TextLine& line : story->lines)
+        for (const TextLine& line : story.lines)
             for (const TextRun& run : line.runs) {
-                if (run.start < shown.start || run.start >= shown.start + shown.span ||
-                    run.span <= 0 || !story->text ||
+                if (!Holds(ranges, run.start) || run.span <= 0 || !story.text ||
                     static_cast<std::size_t>(run.start) + static_cast<std::size_t>(run.span) >
-                        story->text->size())
+                        story.text->size())
                     continue;
                 // The text stands on the foot of the run's box in line space.
                 PMMatrix matrix = run.matrix;
                 matrix.PostConcat(toSpread);
                 const PMRect box = RunBox(line, run);
-                text.push_back({ShownText(std::u16string_view(*story->text)
+                text.push_back({ShownText(std::u16string_view(*story.text)
                                               .substr(static_cast<std::size_t>(run.start),
                                                       static_cast<std::size_t>(run.span))),
                                 run.height, TextMatrix(matrix, PMPoint(box.Left(), box.Bottom())),
-                                RunColor(*story, run.start)});
+                                RunColor(story, run.start)});
             }
     }
     // The fill of the story's attribute run at the character; black where none is given.
@@ -321,6 +469,12 @@ private:
             Path(item.outline);
             Op("f", "fill");
         }
+        for (const DrawnCell& cell : item.cells)
+            if (cell.fill) {
+                Color(*cell.fill, false);
+                Path(cell.box);
+                Op("f", "fill");
+            }
         if (item.image || !item.text.empty()) {
             Op("q", "gsave");
             Path(item.outline);
@@ -331,6 +485,15 @@ private:
                 Text(text);
             Op("Q", "grestore");
         }
+        for (const DrawnCell& cell : item.cells)
+            for (const DrawnEdge& edge : cell.edges) {
+                Color(edge.color, true);
+                m_out += Num(edge.weight) + " ";
+                Op("w", "setlinewidth");
+                Point(edge.from, "m", "moveto");
+                Point(edge.to, "l", "lineto");
+                Op("S", "stroke");
+            }
         if (item.stroke && item.strokeWeight > 0) {
             Color(*item.stroke, true);
             m_out += Num(item.strokeWeight) + " ";
@@ -381,6 +544,11 @@ std::vector<DrawColor> Separations(const std::vector<DrawnItem>& items) {
         add(item.stroke);
         for (const DrawnText& text : item.text)
             add(text.color);
+        for (const DrawnCell& cell : item.cells) {
+            add(cell.fill);
+            for (const DrawnEdge& edge : cell.edges)
+                add(edge.color);
+        }
     }
     return separations;
 }
@@ -393,9 +561,47 @@ std::string PostScriptContent(const std::vector<DrawnItem>& items) {
     return ContentWriter(false, {}).Write(items);
 }
 
+// Helvetica with the glyph names of Windows-1252 as its encoding: the text's bytes are that code
+// page's, and a standard encoding would print some of them as other glyphs: ISOLatin1Encoding a
+// hyphen as a minus sign and an en dash as a breve, StandardEncoding an é as an Ø.
 const char* const kPostScriptProlog =
+    "/ZepWinAnsiEncoding [\n"
+    "/.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef\n" // 0x00
+    "/.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef\n"
+    "/.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef\n" // 0x10
+    "/.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef /.notdef\n"
+    "/space /exclam /quotedbl /numbersign /dollar /percent /ampersand /quotesingle\n" // 0x20
+    "/parenleft /parenright /asterisk /plus /comma /hyphen /period /slash\n"
+    "/zero /one /two /three /four /five /six /seven\n" // 0x30
+    "/eight /nine /colon /semicolon /less /equal /greater /question\n"
+    "/at /A /B /C /D /E /F /G\n" // 0x40
+    "/H /I /J /K /L /M /N /O\n"
+    "/P /Q /R /S /T /U /V /W\n" // 0x50
+    "/X /Y /Z /bracketleft /backslash /bracketright /asciicircum /underscore\n"
+    "/grave /a /b /c /d /e /f /g\n" // 0x60
+    "/h /i /j /k /l /m /n /o\n"
+    "/p /q /r /s /t /u /v /w\n" // 0x70
+    "/x /y /z /braceleft /bar /braceright /asciitilde /.notdef\n"
+    "/Euro /.notdef /quotesinglbase /florin /quotedblbase /ellipsis /dagger /daggerdbl\n" // 0x80
+    "/circumflex /perthousand /Scaron /guilsinglleft /OE /.notdef /Zcaron /.notdef\n"
+    "/.notdef /quoteleft /quoteright /quotedblleft /quotedblright /bullet /endash /emdash\n" // 0x90
+    "/tilde /trademark /scaron /guilsinglright /oe /.notdef /zcaron /Ydieresis\n"
+    "/space /exclamdown /cent /sterling /currency /yen /brokenbar /section\n" // 0xA0
+    "/dieresis /copyright /ordfeminine /guillemotleft /logicalnot /hyphen /registered /macron\n"
+    "/degree /plusminus /twosuperior /threesuperior /acute /mu /paragraph /periodcentered\n" // 0xB0
+    "/cedilla /onesuperior /ordmasculine /guillemotright /onequarter /onehalf /threequarters "
+    "/questiondown\n"
+    "/Agrave /Aacute /Acircumflex /Atilde /Adieresis /Aring /AE /Ccedilla\n" // 0xC0
+    "/Egrave /Eacute /Ecircumflex /Edieresis /Igrave /Iacute /Icircumflex /Idieresis\n"
+    "/Eth /Ntilde /Ograve /Oacute /Ocircumflex /Otilde /Odieresis /multiply\n" // 0xD0
+    "/Oslash /Ugrave /Uacute /Ucircumflex /Udieresis /Yacute /Thorn /germandbls\n"
+    "/agrave /aacute /acircumflex /atilde /adieresis /aring /ae /ccedilla\n" // 0xE0
+    "/egrave /eacute /ecircumflex /edieresis /igrave /iacute /icircumflex /idieresis\n"
+    "/eth /ntilde /ograve /oacute /ocircumflex /otilde /odieresis /divide\n" // 0xF0
+    "/oslash /ugrave /uacute /ucircumflex /udieresis /yacute /thorn /ydieresis\n"
+    "] def\n"
     "/ZepHelvetica /Helvetica findfont dup length dict begin\n"
-    "{1 index /FID ne {def} {pop pop} ifelse} forall /Encoding ISOLatin1Encoding def\n"
+    "{1 index /FID ne {def} {pop pop} ifelse} forall /Encoding ZepWinAnsiEncoding def\n"
     "currentdict end definefont pop\n";
 
 } // namespace host
