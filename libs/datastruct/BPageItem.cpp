@@ -2,6 +2,7 @@
 // page-item file.
 #include "model/BPageItem.h"
 
+#include "model/KeyStrings.h"
 #include "model/PageItemFileKeys.h"
 #include "utils/UKeyStream.h"
 
@@ -93,6 +94,56 @@ BPlacedGraphic& BPlacedGraphic::operator=(const BPlacedGraphic& other) {
     BPageItem::operator=(other);
     BPlacedGraphicValues::operator=(other);
     return *this;
+}
+
+std::span<const ustring* const> RecordedCheckIdentifiers() {
+    static const ustring* const kRecorded[] = {
+        // A text frame, and the composed runs of text frames and table cells.
+        &keystr::TextBoxOverflowed,
+        &keystr::FontStatusNotAvailable,
+        &keystr::FontStatusFauxed,
+        &keystr::FontStatusSubstituted,
+        &keystr::Type1FontUsedInLayout,
+        &keystr::TrueTypeFontUsedInLayout,
+        &keystr::CIDFontUsedInLayout,
+        &keystr::UnknownFontTypeUsedInLayout,
+        &keystr::BitmapFontUsedInLayout,
+        &keystr::OpenTypeCFFFontUsedInLayout,
+        &keystr::OpenTypeCIDFontUsedInLayout,
+        &keystr::OpenTypeTrueTypeFontUsedInLayout,
+        // The colours of an item with a record, and placed content.
+        &keystr::PlacedGraphicIsRGB,
+        &keystr::PlacedGraphicIsGrayscale,
+        &keystr::PlacedGraphicIsCMYK,
+        &keystr::PlacedGraphicIsLab,
+        &keystr::PlacedGraphicContainsSpots,
+        &keystr::SoftMaskUsedOnImage,
+        &keystr::PlacedPDFHasTransparentElements,
+        &keystr::PlacedGraphicHasOveriddenProfile,
+        // Transparency on an item, on a text frame, on a page.
+        &keystr::OpacityTransparencyAppliedToObject,
+        &keystr::BlendModeTransparencyAppliedToObject,
+        &keystr::FeatherTransparencyAppliedToObject,
+        &keystr::DropShadowTransparencyAppliedToObject,
+        &keystr::TransparencyAppliedToObject,
+        &keystr::TransparencyAppliedToTextFrame,
+        &keystr::TransparencyFlattenerWillCauseTextToBeConvertedToOutlines,
+        &keystr::TransparentObjectsOverlapTextFrame,
+        &keystr::TransparencyOnPageFlattenedUsingGlobalFlattener,
+        &keystr::TransparencyOnPageFlattenedUsingSpreadFlattener,
+        &keystr::TransparencyOnPageButIsDisabledOnPage,
+        &keystr::TransparencyBlendSpaceSetToRGB,
+        &keystr::TransparencyBlendSpaceSetToCMYK,
+        // Items kept out of print.
+        &keystr::PrintoutSuppressed,
+    };
+    return kRecorded;
+}
+
+bool IsRecordedCheckIdentifier(const ustring& checkIdentifier) {
+    const std::span<const ustring* const> recorded = RecordedCheckIdentifiers();
+    return std::any_of(recorded.begin(), recorded.end(),
+                       [&](const ustring* tag) { return *tag == checkIdentifier; });
 }
 
 ustring BPlacedGraphic::GetFileTypeName() const {

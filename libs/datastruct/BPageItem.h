@@ -28,6 +28,15 @@ enum BPlacedFileType : std::int32_t {
     kPlacedFileSCT,
 };
 
+// The check identifiers that the plug-in's page-item analysis records on these records, each
+// once, in the order of the README's table of them ("What the plug-in examines"): the text
+// frame's overflow, the fonts of text runs, the colours and kinds of placed content, transparency
+// on items, on text frames and on pages, and items kept out of print. No other check identifier
+// is ever recorded.
+std::span<const ustring* const> RecordedCheckIdentifiers();
+// Whether `checkIdentifier` is one of RecordedCheckIdentifiers (byte-exact).
+bool IsRecordedCheckIdentifier(const ustring& checkIdentifier);
+
 // The values of a page item that copies take. The analysis values (flags, integers and doubles
 // without a key below) are filled by the document analysis and read by the export; they are kept
 // and copied here but never stored.

@@ -78,3 +78,38 @@ TEST(MakeSampleJob, PrintsItsUsageOnRequest) {
     EXPECT_EQ(MakeSampleJob(folder, "--help"), 0);
     EXPECT_EQ(folder.read("out"), "usage: make_sample_job [--hex] description.json output\n");
 }
+
+TEST(MakeSampleJob, NotesTheJobsChecksThatNoAnalysisRecords) {
+    const struct {
+        std::string description;
+        std::string note; // standard error
+    } cases[] = {
+        {R"({"defaults": {"Hairline": {"type": "boolean", "defaults": {"sev": "warn"}},
+                          "TextBoxOverflowed": {"type": "boolean", "defaults": {"sev": "warn"}},
+                          "Setting_PDFVersion": {"type": "parameter",
+                                                 "defaults": {"sev": "parameter", "note": 1.4}}},
+             "ticket": {"qcs": {"checks": {"Transparency": {"sev": "fault"},
+                                           "Hairline": {"sev": "fault"},
+                                           "PrintoutSuppressed": {"sev": "note"}}}}})",
+         "note: no analysis of the plug-in records Hairline, Transparency: no page item of an "
+         "export carries them (the README's \"What the plug-in examines\" lists the checks it "
+         "records)\n"},
+        {R"({"ticket": {"qcs": {"checks": {"Hairline": {"sev": "fault"}}}}})",
+         "note: no analysis of the plug-in records Hairline: no page item of an export carries it "
+         "(the README's \"What the plug-in examines\" lists the checks it records)\n"},
+        // Only recorded checks and settings, or none at all: no note.
+        {R"({"ticket": {"qcs": {"checks": {"TextBoxOverflowed": {"sev": "fault"},
+                                           "Setting_PDFVersion": {"note": 1.4}}}}})",
+         ""},
+        {"{}", ""},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        folder.write("in.json", c.description);
+        EXPECT_EQ(MakeSampleJob(folder, "--hex " + folder.at("in.json") + " " + folder.at("job")),
+                  0)
+            << c.description;
+        EXPECT_EQ(folder.read("err"), c.note);
+        EXPECT_TRUE(std::filesystem::exists(folder.at("job")));
+    }
+}

@@ -1,7 +1,9 @@
 // Every command the README shows runs as it stands, so none drifts from the programs: each
 // indented code block is run as a shell script (stopping at its first failure) from the top of
 // the tree, with this build's folder in place of build/default, a folder of the test's own in
-// place of /tmp/my-ad, and the companion pipe and the registry in that folder.
+// place of /tmp/my-ad, and the companion pipe and the registry in that folder. The README's
+// table of the tags the plug-in records is the job model's list of them.
+#include "model/BPageItem.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
@@ -34,7 +36,33 @@ std::vector<std::string> CodeBlocks(const std::string& path) {
     return blocks;
 }
 
+// The first cell's name in backticks of each row of the table in the README's section `heading`
+// (up to the next heading).
+std::vector<std::string> TableNames(const std::string& path, const std::string& heading) {
+    std::ifstream in(path);
+    std::vector<std::string> names;
+    bool inSection = false;
+    const std::regex row(R"(^\| `([^`]+)` \|)");
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("#")) {
+            inSection = line == heading;
+            continue;
+        }
+        std::smatch m;
+        if (inSection && std::regex_search(line, m, row))
+            names.push_back(m[1]);
+    }
+    return names;
+}
+
 } // namespace
+
+TEST(Readme, ListsTheTagsThePlugInRecordsAsTheCodeDoes) {
+    std::vector<std::string> recorded;
+    for (const ustring* tag : RecordedCheckIdentifiers())
+        recorded.push_back(tag->c_str());
+    EXPECT_EQ(TableNames(ZEP_SOURCE_DIR "/README.md", "### What the plug-in examines"), recorded);
+}
 
 TEST(Readme, EveryCommandRunsAsItStands) {
     const std::vector<std::string> blocks = CodeBlocks(ZEP_SOURCE_DIR "/README.md");

@@ -6,18 +6,27 @@
 // support/JobDescriptionCheck.h refuses (a key or a type the format does not have, or a booking
 // that cannot be printed), an input that cannot be read and an output that cannot be written end
 // with the fault, naming the field, on standard error and status 1; the output is then as it was.
+// A job written whose checks ("defaults" and the ticket's "checks") name check identifiers that
+// no analysis of the plug-in records (model/BPageItem.h, RecordedCheckIdentifiers) gets one note
+// on standard error that names them, in the order the description first names them.
+#include "model/BPageItem.h"
 #include "model/JobText.h"
+#include "model/KeyStrings.h"
 #include "support/JobDescription.h"
 #include "support/JobDescriptionCheck.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace {
 
@@ -62,6 +71,42 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
     return false;
 }
 
+// The check identifiers among the job's checks (the setting definitions' names, then the
+// ticket's) that no analysis records, each once; setting names are parameters, never recorded,
+// and not named. The description is one that jobDescriptionFault took.
+std::vector<std::string> UnrecordedChecks(const std::string& json) {
+#define ZEP_CHECK_TEXT(identifier, text) text,
+    static const std::set<std::string_view> kCheckIdentifiers{
+        ZEP_CHECK_IDENTIFIERS(ZEP_CHECK_TEXT)};
+#undef ZEP_CHECK_TEXT
+    const auto description = job_description_check::Json::parse(json);
+    std::vector<std::string> unrecorded;
+    const auto note = [&](const job_description_check::Json& checks) {
+        for (const auto& [name, value] : checks.items())
+            if (kCheckIdentifiers.contains(name) && !IsRecordedCheckIdentifier(ustring(name)) &&
+                std::find(unrecorded.begin(), unrecorded.end(), name) == unrecorded.end())
+                unrecorded.push_back(name);
+    };
+    if (description.contains("defaults"))
+        note(description["defaults"]);
+    if (description.contains("ticket") && description["ticket"].contains("qcs") &&
+        description["ticket"]["qcs"].contains("checks"))
+        note(description["ticket"]["qcs"]["checks"]);
+    return unrecorded;
+}
+
+// One line naming the unrecorded checks; empty when there are none.
+std::string UnrecordedChecksNote(const std::vector<std::string>& unrecorded) {
+    if (unrecorded.empty())
+        return {};
+    std::string names;
+    for (const std::string& name : unrecorded)
+        names += (names.empty() ? "" : ", ") + name;
+    return "note: no analysis of the plug-in records " + names +
+           ": no page item of an export carries " + (unrecorded.size() == 1 ? "it" : "them") +
+           " (the README's \"What the plug-in examines\" lists the checks it records)\n";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -96,5 +141,6 @@ int main(int argc, char** argv) {
         std::cerr << "cannot write " << output << '\n';
         return 1;
     }
+    std::cerr << UnrecordedChecksNote(UnrecordedChecks(json));
     return 0;
 }
