@@ -138,7 +138,12 @@
 // "plugins" are the installed plug-ins (the plug-in list 0x10E), none when absent.
 // "layersPanel" tells whether the Layers panel is present (host/sdk/Panels.h; default true).
 // "fonts" are the fonts the session knows (host/standin/Fonts.h): given, they replace the known
-// fonts; absent, the known fonts stay; dumped when there are any. "colorManagement" is the
+// fonts; absent, the known fonts stay; dumped when there are any. A font that is not installed is
+// described by leaving it out: a story's attribute run that names it gives its text the font
+// object of a missing font (status 0x12: not available and substituted; type 3, unknown; class
+// 5), and an item's "fonts" that name it are its missing fonts (0x2502). zephost's report then
+// shows each text run in that font with the tags "FontStatusNotAvailable", "FontStatusSubstituted"
+// and "UnknownFontTypeUsedInLayout". "colorManagement" is the
 // application's (host/standin/ColorManagement.h): whether it is on, the colour presets, the
 // profiles the manager knows and, when given, those every refresh finds; absent parts keep the
 // start state (on, empty presets, no profiles). "epsExport" are the session's EPS export
