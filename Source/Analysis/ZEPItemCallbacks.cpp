@@ -3,17 +3,53 @@
 #include "Analysis/ZEPAnalysisRun.h"
 #include "Plugin/CZEPException.h"
 #include "host/sdk/Command.h"
+#include "host/sdk/Database.h"
 #include "host/sdk/Document.h"
 #include "host/sdk/Layout.h"
+#include "utils/Logger.h"
 
 #include <boost/make_shared.hpp>
 
 #include <algorithm>
+#include <exception>
 #include <new>
 
 namespace {
 
+constexpr const char* kLogFile = "..\\..\\Source\\Analysis\\ZEPItemCallbacks";
+
 constexpr ClassID kSparedItemClass{0xB667};
+
+// The text of the exception being handled: its message, or its code when it has none. Only
+// inside a handler.
+ustring CurrentFailureText() {
+    try {
+        throw;
+    } catch (const UException& exception) {
+        return exception.message().empty() ? ustring::format("error 0x%X", exception.code())
+                                           : exception.message();
+    } catch (const std::exception& exception) {
+        return ustring(exception.what());
+    } catch (...) {
+        return ustring("unknown failure");
+    }
+}
+
+// Logs, as an ERROR record, that the item gets no record for the failure being handled: the
+// item's UID and class and the failure's text. Only inside a handler; a record that cannot be
+// made is lost.
+void LogDroppedItem(const UIDRef& item) noexcept {
+    try {
+        const IDataBase* database = item.GetDataBase();
+        const ClassID cls = database ? database->GetClass(item.GetUID()) : kInvalidClass;
+        const ustring failure = CurrentFailureText();
+        ZEU_LOG(Error, kLogFile, __LINE__, "ZEPItemInfoCallback::Record")
+            << ustring::format("item %u of class 0x%X is left out of the page items: ",
+                               item.GetUID().Get(), cls.Get())
+            << failure;
+    } catch (...) {
+    }
+}
 
 // The item's bounds (outer stroke edge) in pasteboard coordinates, from the host's geometry
 // utilities (null: 0x52E1E "(iGeometryUtils) == NULL").
@@ -172,6 +208,9 @@ bool ZEPItemInfoCallback::Record(IPMUnknown* item, const UIDRef& ref) {
     } catch (const CZEPFileWriteError&) {
         throw;
     } catch (...) {
+        // The item is dropped; the log tells which and why, so that the page-item file's
+        // missing record is not mistaken for an item without findings.
+        LogDroppedItem(ref);
         return false;
     }
 }

@@ -134,8 +134,9 @@ public:
     // Items without geometry or hierarchy are passed over.
     void Visit(const PMMatrix& matrix, IPMUnknown* item, std::int32_t flags) override;
     // Analyses the item unless it has a record already; an item whose analysis throws gets no
-    // record (false), except that a file that cannot be written (CZEPFileWriteError) fails the
-    // export and is thrown on.
+    // record (false) and an ERROR log record that names its UID, its class and the failure,
+    // except that a file that cannot be written (CZEPFileWriteError) fails the export and is
+    // thrown on.
     bool Record(IPMUnknown* item);
     // The page bounds the next visits test against (pasteboard coordinates).
     void SetPageBounds(const PMRect& pageBounds) { m_pageBounds = pageBounds; }

@@ -2,8 +2,8 @@
 // font manager that finds them by name, and the fonts a page item uses.
 //
 // The known fonts are set directly (or by a session description); nothing changes them. A name
-// the session does not know has a font object only when the font manager is asked for one that
-// stands for a missing font.
+// the session does not know has a font object that stands for a missing font in text runs
+// (ITextAttributes::QueryFont) and when the font manager is asked for one (kFontObjectWhenMissing).
 #pragma once
 
 #include "host/sdk/Geometry.h"

@@ -79,7 +79,10 @@ class ITextAttributes : public IPMUnknown {
 public:
     static constexpr PMIID kDefaultIID{0xF09002};
 
-    // The run's font, with a new reference; null when the font manager does not know its name.
+    // The run's font, with a new reference. For a name the session does not know (a font that is
+    // not installed), the font object that stands for a missing font, as IFontMgr::QueryFont makes
+    // it with kFontObjectWhenMissing (status 0x12, type 3, class 5); null only when no font object
+    // can be made.
     virtual IFont* QueryFont() const = 0; // 5th operation
     // The UID of the run's stroke colour (or of its fill colour) in the story's database, and in
     // `tint` its tint; kInvalidUID when the run has none.

@@ -1099,7 +1099,9 @@ private:
         }
     }
 
-    // A table's story is one of the document's stories, which are read after the tables.
+    // A table's story is one of the document's stories, which are read after the tables. A table
+    // lives in the story of a text frame: the story of a table with text threads every item that
+    // carries the table.
     void ReadTableStories() {
         for (const auto& [table, field] : m_tableStories) {
             const UID story = field.Id();
@@ -1107,6 +1109,14 @@ private:
                 field.Fail("no story has id " + std::to_string(story.Get()));
             m_document->tables.models.at(table).story = story;
             AttachTableTextFacet(*m_document->db->GetBoss(table));
+        }
+        for (const auto& [item, model] : m_tableFrames) {
+            const UID table = model.Id();
+            const UID story = m_document->tables.models.at(table).story;
+            if (story != kInvalidUID && m_document->layout.StoryOfFrame(item).first != story)
+                model.Fail("the story " + std::to_string(story.Get()) + " of table " +
+                           std::to_string(table.Get()) + " is not threaded through item " +
+                           std::to_string(item.Get()) + ", which carries the table");
         }
         std::map<UID, std::vector<StoryCell>> cells;
         for (const auto& [table, model] : m_document->tables.models)
@@ -1219,6 +1229,7 @@ private:
             }
         AttachTableFrameFacet(*m_document->db->GetBoss(item));
         m_document->tables.frames.emplace(item, std::move(frame));
+        m_tableFrames.emplace_back(item, model);
     }
 
     static Guide ReadGuide(const Field& field) {
@@ -1307,6 +1318,7 @@ private:
     std::size_t m_objects = 0;
     std::set<UID> m_profiles;                          // the stored profile objects read so far
     std::vector<std::pair<UID, Field>> m_tableStories; // tables and their "story"
+    std::vector<std::pair<UID, Field>> m_tableFrames;  // items and the "model" of their "table"
     std::map<UID, Field> m_storyFields;                // the stories read, by UID
 };
 

@@ -34,14 +34,14 @@
 //                                       "pdf": {"transparent": true, "colors": [61]},  0x2503
 //                                       "links": [{"id": 52, "resource": 53,       0x8C3C
 //                                                  "fullName": "Z:/img/a.tif"}],
-//                                       "colorPolicy": 3, "profile": 50}},  0x7C0C, 0x7C05
+//                                       "colorPolicy": 3, "profile": 50},   0x7C0C, 0x7C05
+//                            "table": {"model": 60, "areas": [[0, 0, 2, 3]]}},             0xB62E
 //                           {"id": 7, "class": "0xF03006", "layer": 3, "items": [...],
 //                            "transparency": {...}, "transparent": true},
 //                           {"id": 9, "layer": 3, "bounds": [l, t, r, b],
 //                            "graphics": {"fill": 40, "stroke": 41, "nonPrinting": false},  0x6E02
 //                            "inks": ["Cyan", "PANTONE 185 C"],                            0x1779
-//                            "colorTest": true,                                            0x16CF
-//                            "table": {"model": 60, "areas": [[0, 0, 2, 3]]}},             0xB62E
+//                            "colorTest": true},                                           0x16CF
 //                           {"id": 8, "class": "0xB667", "layer": 3,
 //                            "guide": {"horizontal": true, "position": 10, "index": 15}}]}],
 //    "masterSpreads": [...spreads...],                                           0x1401
@@ -107,8 +107,9 @@
 // gives a tint of 100, an ink count defaults to the ink list's length and may exceed it. Colours
 // may name each other in cycles. A cell attribute holds one of "type", "real" and "uid"; a table
 // with a "story" (one of the "stories") has text (interface 0xB650), and a cell's "text" is the
-// start and length of its range of that story. A story's attribute runs may give a "fill" and a
-// "stroke" colour. An item's "graphics", "inks", "colorTest" and "table" give the interfaces
+// start and length of its range of that story; a table lives in the story of a text frame, so
+// the story threads every item whose "table" carries it. A story's attribute runs may give a "fill"
+// and a "stroke" colour. An item's "graphics", "inks", "colorTest" and "table" give the interfaces
 // named beside them. These lists are dumped only when not empty.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes; a read-write function that throws
@@ -138,7 +139,12 @@
 // "plugins" are the installed plug-ins (the plug-in list 0x10E), none when absent.
 // "layersPanel" tells whether the Layers panel is present (host/sdk/Panels.h; default true).
 // "fonts" are the fonts the session knows (host/standin/Fonts.h): given, they replace the known
-// fonts; absent, the known fonts stay; dumped when there are any. "colorManagement" is the
+// fonts; absent, the known fonts stay; dumped when there are any. A font that is not installed is
+// described by leaving it out: a story's attribute run that names it gives its text the font
+// object of a missing font (status 0x12: not available and substituted; type 3, unknown; class
+// 5), and an item's "fonts" that name it are its missing fonts (0x2502). zephost's report then
+// shows each text run in that font with the tags "FontStatusNotAvailable", "FontStatusSubstituted"
+// and "UnknownFontTypeUsedInLayout". "colorManagement" is the
 // application's (host/standin/ColorManagement.h): whether it is on, the colour presets, the
 // profiles the manager knows and, when given, those every refresh finds; absent parts keep the
 // start state (on, empty presets, no profiles). "epsExport" are the session's EPS export

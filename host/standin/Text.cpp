@@ -143,7 +143,9 @@ std::pair<UID, Story*> StoryOfFrameList(const IPMUnknown* facet) {
 class TextAttributes final : public CPMUnknown<ITextAttributes> {
 public:
     using CPMUnknown::CPMUnknown;
-    IFont* QueryFont() const override { return host::QueryFont(m_run.font); }
+    // Text set in a font the session does not know has the font object of a missing font, as the
+    // font manager makes it for kFontObjectWhenMissing: a host shows such text in a substitute.
+    IFont* QueryFont() const override { return host::QueryFont(m_run.font, true); }
     UID GetColor(bool stroke, PMReal& tint) const override {
         const Paint& paint = stroke ? m_run.stroke : m_run.fill;
         tint = paint.tint;

@@ -14,6 +14,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <sys/wait.h>
 
@@ -21,16 +23,18 @@ namespace {
 
 class MainJob : public ::testing::Test, public CompanionFixture {
 protected:
-    // Runs zephost on the example ad with the example job of that name ('Zerp' true), its job
-    // drive J: a fresh folder; true when it ends with status 0.
-    bool Export(const std::string& job) {
+    // Runs zephost on the example ad with the example job of that name ('Zerp' true) in the
+    // session (the example studio's by default), its job drive J: a fresh folder; true when it
+    // ends with status 0.
+    bool Export(const std::string& job,
+                const std::string& session = ZEP_EXAMPLES_DIR "/studio.json") {
         std::filesystem::create_directory(m_folder.at("job"));
         ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
         const std::string examples = ZEP_EXAMPLES_DIR;
-        const std::string command =
-            std::string(ZEP_ZEPHOST) + " open " + examples + "/studio.json open " + examples +
-            "/spring_sale.json call expY --zemp @" + examples + "/jobs/" + job +
-            ".hex --zerp true report >" + m_folder.at("out") + " 2>" + m_folder.at("err");
+        const std::string command = std::string(ZEP_ZEPHOST) + " open " + session + " open " +
+                                    examples + "/spring_sale.json call expY --zemp @" + examples +
+                                    "/jobs/" + job + ".hex --zerp true report >" +
+                                    m_folder.at("out") + " 2>" + m_folder.at("err");
         return std::system(command.c_str()) == 0;
     }
     std::string Output() const { return m_folder.read("out"); }
@@ -138,6 +142,34 @@ TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
                               "  output J:/spring-sale.eps: EPS, %%BoundingBox: 0 0 297 417\n"
                               "  output J:/spring-sale.eps#2: EPS, %%BoundingBox: 0 0 297 "
                               "417\n"));
+}
+
+// The example ad in a session that does not know its font (the studio's session without its
+// font list): each text run is tagged as set in a font that is not installed, in the page-item
+// file and in the report, with the severities of a job that has no setting for them.
+TEST_F(MainJob, TextInAFontTheSessionDoesNotKnowIsTaggedAsMissing) {
+    std::ifstream in(ZEP_EXAMPLES_DIR "/studio.json");
+    const std::string studio(std::istreambuf_iterator<char>(in), {});
+    const std::string session = std::regex_replace(studio, std::regex("\n *\"fonts\": [^\n]*"), "");
+    ASSERT_NE(session, studio);
+    m_folder.write("no_fonts.json", session);
+    const auto companion = Listen();
+    ASSERT_TRUE(Export("spring_sale_pdf", m_folder.at("no_fonts.json"))) << m_folder.read("err");
+
+    const std::string missing =
+        "FontStatusNotAvailable FontStatusSubstituted UnknownFontTypeUsedInLayout";
+    const std::string items = PageItems(m_folder.read("job/spring-sale.items"));
+    std::size_t runs = 0;
+    for (std::size_t at = 0; (at = items.find("|kind 10", at)) != std::string::npos; ++at) {
+        ++runs;
+        EXPECT_EQ(items.substr(at, items.find('|', at + 1) - at), "|kind 10 " + missing) << items;
+    }
+    EXPECT_EQ(runs, 3u) << items;
+    EXPECT_THAT(Output(), ::testing::HasSubstr(
+                              "      text run 1 of item 22 \"Spring sale\", at 20 20 220 60\n"
+                              "        FontStatusNotAvailable: not set\n"
+                              "        FontStatusSubstituted: not set\n"
+                              "        UnknownFontTypeUsedInLayout: not set\n"));
 }
 
 // After fitting, the example ad's background (the first fill of each page, in the spot colour)

@@ -110,7 +110,8 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
     withFacets["spreads"][1]["items"].push_back(Json::parse(R"({"id": 96, "class": "0xF03005",
         "layer": 3, "bounds": [0, 0, 1, 1], "matrix": [1, 0, 0, 1, 0, 0], "stroke": 0,
         "graphics": {"stroke": 91, "nonPrinting": true}, "inks": ["Cyan", "Spot"],
-        "colorTest": false, "table": {"model": 94, "areas": [[0, 0, 2, 1], [1, 0, 1, 1]]}})"));
+        "colorTest": false})"));
+    frame["table"] = Json::parse(R"({"model": 94, "areas": [[0, 0, 2, 1], [1, 0, 1, 1]]})");
     const host::Document& document = host::OpenDocumentDescription(withFacets.dump());
     EXPECT_EQ(Json::parse(host::DumpDocument(document)), withFacets);
     InterfacePtr<ICounter> counter(document.WorkspaceRef(), UseDefaultIID{});
@@ -260,6 +261,22 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
          "(0, 1) of table 10"},
         {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "table": {"model": 7}})"),
          "spreads[0].items[0].table.model: no table has id 7"},
+        // A table lives in the story of the text frame that carries it.
+        {document(layer + R"("spreads": [{"id": 4, "items": [{"id": 6, "layer": 3,
+            "bounds": [0, 0, 1, 1], "table": {"model": 10}}]}],
+            "stories": [{"id": 8, "frameList": 9, "text": "A", "frames": []}],
+            "tables": [{"id": 10, "rows": 1, "columns": 1, "story": 8}])"),
+         "spreads[0].items[0].table.model: the story 8 of table 10 is not threaded through item "
+         "6, which carries the table"},
+        {document(layer + R"("spreads": [{"id": 4, "items": [
+            {"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "textFrame": {"start": 0, "span": 1}},
+            {"id": 7, "layer": 3, "bounds": [0, 0, 1, 1], "textFrame": {"start": 0, "span": 1},
+             "table": {"model": 10}}]}],
+            "stories": [{"id": 8, "frameList": 9, "text": "A", "frames": [6]},
+                        {"id": 11, "frameList": 12, "text": "B", "frames": [7]}],
+            "tables": [{"id": 10, "rows": 1, "columns": 1, "story": 8}])"),
+         "spreads[0].items[1].table.model: the story 8 of table 10 is not threaded through item "
+         "7, which carries the table"},
         {document(layer + R"("spreads": [{"id": 4, "flattener": {"values": [1]}}])"),
          "spreads[0].flattener.values: expected an array of 5 numbers"},
         {R"({"kind": "session", "documents": [], "front": 0})",

@@ -1,6 +1,7 @@
 #include "Analysis/ZEPPageItemInfo.h"
 
 #include "host/standin/Description.h"
+#include "host/standin/Faults.h"
 #include "host/standin/Fonts.h"
 #include "host/standin/Text.h"
 #include "support/PluginFixture.h"
@@ -171,11 +172,19 @@ TEST_F(AnalyseTextOverflowTest, FontStatusIsTestedByMaskAndTypeByTable) {
         info.CollectTextRuns(model.get(), 0, 1);
         EXPECT_EQ(Runs(info).at(0).tags, c.tags) << c.status << " " << c.type;
     }
-    host::SetFonts({}); // a font the host does not know: no font tags
-    TextInfo info;
-    info.Prepare(Item(39).get());
-    info.CollectTextRuns(model.get(), 0, 1);
-    EXPECT_TRUE(Runs(info).at(0).tags.empty());
+    // The host answers relied on: text in a font the session does not know has the missing
+    // font's object (status 0x12, type 3); with no font object the run has no font tags.
+    host::SetFonts({});
+    const std::set<std::string> missing = {na, "FontStatusSubstituted",
+                                           "UnknownFontTypeUsedInLayout"};
+    for (const bool fontObject : {true, false}) {
+        if (!fontObject)
+            host::Faults::Instance().HideInterface(host::kFontBoss, IFont::kDefaultIID);
+        TextInfo info;
+        info.Prepare(Item(39).get());
+        info.CollectTextRuns(model.get(), 0, 1);
+        EXPECT_EQ(Runs(info).at(0).tags, fontObject ? missing : std::set<std::string>{});
+    }
 }
 
 // Records the font type of each run of attributes it is told of.

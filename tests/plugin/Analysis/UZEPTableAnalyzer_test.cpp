@@ -17,13 +17,13 @@ namespace {
 // stroke; (1,0) a cell line with its tint; (1,1) a cell line of weight 0 and an edge of weight
 // 1e-9; text "Ab" in (0,0) and "\t\r", U+FFFC, "x" in (1,2), each of the four a run of its own
 // colours. Table 61 (1 x 1, no text): a fill of 44. Items: 23 shows all of 60, 24 an area outside
-// 60, 27 all of 61.
+// 60 (the two text frames of story 62, which holds the table), 27 all of 61.
 constexpr const char* kTableLayout = R"({
   "kind": "document", "name": "Tables.indd",
   "colors": [{"id": 40, "space": 5, "tint": 30}, {"id": 41, "space": 6},
     {"id": 42, "space": 7, "tint": 25}, {"id": 43, "space": 8, "ink": {"kind": 1}},
     {"id": 44, "class": "0x6E0B", "space": 6}],
-  "stories": [{"id": 62, "frameList": 63, "text": "Ab\t\r\uFFFCx", "frames": [], "attributes": [
+  "stories": [{"id": 62, "frameList": 63, "text": "Ab\t\r\uFFFCx", "frames": [23, 24], "attributes": [
     {"span": 2, "font": "F", "fill": {"color": 41}}, {"span": 2, "font": "F", "fill": {"color": 40}},
     {"span": 1, "font": "F", "fill": {"color": 41}},
     {"span": 1, "font": "F", "fill": {"color": 42, "tint": 80}, "stroke": {"color": 43, "tint": 20}}]}],
@@ -47,8 +47,10 @@ constexpr const char* kTableLayout = R"({
     {"id": 61, "rows": 1, "columns": 1, "cells": [{"row": 0, "column": 0, "fill": {"color": 44}}]}],
   "layers": [{"id": 3, "name": "Layer 1"}],
   "spreads": [{"id": 10, "pages": [{"id": 11, "width": 600, "height": 800}], "items": [
-    {"id": 23, "layer": 3, "bounds": [0, 0, 10, 10], "table": {"model": 60, "areas": [[0, 0, 2, 3]]}},
-    {"id": 24, "layer": 3, "bounds": [0, 0, 10, 10], "table": {"model": 60, "areas": [[5, 5, 6, 6]]}},
+    {"id": 23, "layer": 3, "bounds": [0, 0, 10, 10], "textFrame": {"start": 0, "span": 6},
+     "table": {"model": 60, "areas": [[0, 0, 2, 3]]}},
+    {"id": 24, "layer": 3, "bounds": [0, 0, 10, 10], "textFrame": {"start": 6, "span": 0},
+     "table": {"model": 60, "areas": [[5, 5, 6, 6]]}},
     {"id": 27, "layer": 3, "bounds": [0, 0, 10, 10], "table": {"model": 61, "areas": [[0, 0, 1, 1]]}}]}]
 })";
 
@@ -165,11 +167,11 @@ TEST_F(TableAnalyzerTest, ATableThatCannotBeAnalysedKeepsWhatWasFoundBeforeSilen
     }
 }
 
-// Table 70 (3 x 2, story 72): each cell's text in a line of its own, with one run; item 23
-// shows the whole table.
+// Table 70 (3 x 2, story 72): each cell's text in a line of its own, with one run; item 23, the
+// text frame of story 72, shows the whole table.
 constexpr const char* kCellTextLayout = R"({
   "kind": "document", "name": "Cells.indd",
-  "stories": [{"id": 72, "frameList": 73, "text": "A1\tB1\rA2\tB2\rA3\tB3", "frames": [],
+  "stories": [{"id": 72, "frameList": 73, "text": "A1\tB1\rA2\tB2\rA3\tB3", "frames": [23],
     "lines": [
       {"y": 24, "count": 3, "runs": [{"start": 0, "span": 2, "width": 10, "height": 12}]},
       {"y": 24, "count": 3, "runs": [{"start": 3, "span": 2, "width": 10, "height": 12}]},
@@ -183,7 +185,8 @@ constexpr const char* kCellTextLayout = R"({
     {"row": 2, "column": 0, "text": [12, 2]}, {"row": 2, "column": 1, "text": [15, 2]}]}],
   "layers": [{"id": 3, "name": "Layer 1"}],
   "spreads": [{"id": 10, "pages": [{"id": 11, "width": 600, "height": 800}], "items": [
-    {"id": 23, "layer": 3, "bounds": [0, 0, 100, 80], "table": {"model": 70, "areas": [[0, 0, 3, 2]]}}]}]
+    {"id": 23, "layer": 3, "bounds": [0, 0, 100, 80], "textFrame": {"start": 0, "span": 17},
+     "table": {"model": 70, "areas": [[0, 0, 3, 2]]}}]}]
 })";
 
 class CellTextTest : public TableAnalyzerTest {
