@@ -330,7 +330,7 @@ private:
         // span among it and those before it: a run lies in none of the frames up to the last one
         // whose farthest end does not pass the run's start.
         struct Span {
-            std::int32_t start, end, reach;
+            std::int64_t start, end, reach; // wide enough for any start + span
             UID frame;
         };
         std::vector<Span> spans;
@@ -339,9 +339,10 @@ private:
             m_runsOfFrame.try_emplace(uid);
             const auto item = layout.items.find(uid);
             if (listed.insert(uid).second && item != layout.items.end() && item->second.textFrame)
-                spans.push_back({item->second.textFrame->start,
-                                 item->second.textFrame->start + item->second.textFrame->span, 0,
-                                 uid});
+                spans.push_back(
+                    {item->second.textFrame->start,
+                     std::int64_t{item->second.textFrame->start} + item->second.textFrame->span, 0,
+                     uid});
         }
         std::stable_sort(spans.begin(), spans.end(),
                          [](const Span& a, const Span& b) { return a.start < b.start; });
@@ -351,7 +352,7 @@ private:
             for (const host::TextRun& run : line.runs) {
                 auto after = std::upper_bound(
                     spans.begin(), spans.end(), run.start,
-                    [](std::int32_t start, const Span& span) { return start < span.start; });
+                    [](std::int64_t start, const Span& span) { return start < span.start; });
                 for (; after != spans.begin() && std::prev(after)->reach > run.start; --after)
                     if (std::prev(after)->end > run.start)
                         m_runsOfFrame[std::prev(after)->frame].push_back(&run);
