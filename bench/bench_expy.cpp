@@ -9,6 +9,10 @@
 // document after the timed ones ("peak", and per page "peak/page"; bench/heap_peak.h): the
 // highest heap in use during the export, counted from a fresh session, so the opened document
 // counts too. Each export starts from cold caches when asked (cold_caches.h).
+// The same two-item documents also go through zephost, the stand-in host program, as a user runs
+// it: one process that opens the session and the document, calls 'expY' and reports on the call
+// (its outcome line with the preflight, the PDF's pages and every record of the page-item file
+// with the item it stands for), so that what zephost adds to the export is measured with it.
 // Beside them, the page-item file written from the items an export run collects on the 10- to
 // 1,000-page documents for the same job (the records the run keeps: "records").
 // The job model has no reader of the page-item file, so only its write is measured. All must
@@ -40,8 +44,15 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -184,17 +195,19 @@ void DiscardLogRecords() {
     zeu::logger.setStream(discard);
 }
 
-// A fresh host with the plug-in loaded and the session of the example studio (its font and
-// colour settings).
+// The session of the example studio: its font and colour settings.
+constexpr const char* kSession = R"({"kind": "session",
+  "fonts": [{"name": "Minion Pro", "status": 0, "type": 6, "class": 4}],
+  "colorManagement": {"on": true, "presets": {"workingRGB": "sRGB IEC61966-2.1",
+                                              "workingCMYK": "Coated FOGRA39"}}})";
+
+// A fresh host with the plug-in loaded and the session of the example studio.
 bool StartSession() {
     host::Reset();
     DiscardLogRecords();
     if (!host::Attach(GetPlugIn()))
         return false;
-    host::LoadSessionDescription(R"({"kind": "session",
-  "fonts": [{"name": "Minion Pro", "status": 0, "type": 6, "class": 4}],
-  "colorManagement": {"on": true, "presets": {"workingRGB": "sRGB IEC61966-2.1",
-                                              "workingCMYK": "Coated FOGRA39"}}})");
+    host::LoadSessionDescription(kSession);
     return true;
 }
 
@@ -276,6 +289,76 @@ void BM_ExportTwoItemPages_zep(benchmark::State& state) {
     ExportJobPages(state, 2, 100000);
 }
 
+// Runs zephost with the arguments, its standard output to `out` and its standard error to `err`;
+// its exit status, or -1 when it did not start or end normally.
+int RunZephost(const std::vector<std::string>& arguments, const std::filesystem::path& out,
+               const std::filesystem::path& err) {
+    std::vector<std::string> words{ZEP_ZEPHOST};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t child = 0;
+    const int started = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (started != 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// zephost opens the session and the document of `pages` pages of two items each, calls 'expY'
+// with the job booked for them (fitted) and reports on the call, over and over; the companion
+// application's pipe is served here.
+void BM_ZephostExportTwoItemPages_zep(benchmark::State& state) {
+    const int pages = static_cast<int>(state.range(0));
+    const TempFolder folder;
+    Companion companion;
+    const std::filesystem::path session = folder.path / "session.json";
+    const std::filesystem::path document = folder.path / "document.json";
+    const std::filesystem::path job = folder.path / "job.hex";
+    std::ofstream(session) << kSession;
+    std::ofstream(document) << DescribeDocument(pages, 2, 100000);
+    std::ofstream(job) << EncodeJobText(JobBytes(pages));
+    const std::filesystem::path out = folder.path / "out.txt";
+    const std::filesystem::path err = folder.path / "err.txt";
+    const std::vector<std::string> arguments{
+        "open",   session.string(), "open",   document.string(),
+        "call",   "expY",           "--zemp", "@" + job.string(),
+        "--zerp", "true",           "report"};
+    for (auto _ : state) {
+        cold_caches::EvictUntimed(state);
+        const int status = RunZephost(arguments, out, err);
+        if (status != 0) {
+            state.SkipWithError(("zephost ended with " + std::to_string(status) + ": " +
+                                 ReadText(err).substr(0, 200))
+                                    .c_str());
+            break;
+        }
+    }
+    const std::string report = ReadText(out);
+    if (report.find("called expY: done (preflight: ") == std::string::npos ||
+        report.find("summary: " + std::to_string(pages) + " pages, ") == std::string::npos)
+        state.SkipWithError("zephost did not report the export");
+    if (companion.Messages() != 2 * static_cast<int>(state.iterations()))
+        state.SkipWithError("the companion application was not told of every export");
+    const std::int64_t items = std::int64_t{pages} * 2;
+    state.SetItemsProcessed(state.iterations() * items);
+    state.SetComplexityN(items);
+}
+
 void BM_WritePageItemFile_zep(benchmark::State& state) {
     const int pages = static_cast<int>(state.range(0));
     const TempFolder folder;
@@ -321,6 +404,13 @@ BENCHMARK(BM_ExportJobPages_zep)
 BENCHMARK(BM_ExportTwoItemPages_zep)
     ->Arg(1000)
     ->Arg(10000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+// The work is zephost's, in a process of its own: wall-clock time, not this process's CPU time.
+BENCHMARK(BM_ZephostExportTwoItemPages_zep)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->UseRealTime()
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WritePageItemFile_zep)

@@ -24,25 +24,27 @@ const int kErrorAlreadyExists = EEXIST;
 
 namespace {
 
-FileOperationHook& fileOperationHook() {
-    static FileOperationHook hook;
-    return hook;
+FileOperationFault& fileOperationFault() {
+    static FileOperationFault fault;
+    return fault;
 }
 
 std::uint64_t fileOperationCount = 0;
 
 // Tells the hook of an operation it may hold but not fail.
 void tell(FileOperation operation) {
-    if (const FileOperationHook& hook = fileOperationHook())
-        static_cast<void>(hook(++fileOperationCount, operation));
+    if (const FileOperationFault& fault = fileOperationFault())
+        static_cast<void>(fault(++fileOperationCount, operation));
 }
 
-// Whether a counted operation may go ahead; the hook's refusal fails it with EIO.
+// Whether a counted operation may go ahead; the hook's refusal fails it with the error number
+// the hook gives.
 bool mayRun(FileOperation operation) {
-    const FileOperationHook& hook = fileOperationHook();
-    if (!hook || hook(++fileOperationCount, operation))
+    const FileOperationFault& fault = fileOperationFault();
+    const int error = fault ? fault(++fileOperationCount, operation) : 0;
+    if (error == 0)
         return true;
-    errno = EIO;
+    errno = error;
     return false;
 }
 
@@ -518,7 +520,9 @@ std::optional<std::uint64_t> fileSize(const std::u16string& path) {
 
 int createDirectory(const std::u16string& path) {
     auto name = posix(path);
-    if (!name || !mayRun(FileOperation::MakeDirectory) || ::mkdir(name->c_str(), 0777) != 0)
+    if (!name)
+        return ENOENT;
+    if (!mayRun(FileOperation::MakeDirectory) || ::mkdir(name->c_str(), 0777) != 0)
         return errno;
     return 0;
 }
@@ -557,15 +561,37 @@ bool moveFile(const std::u16string& source, const std::u16string& target) {
 }
 
 bool replaceFile(const std::u16string& source, const std::u16string& target) {
+    int error = 0;
+    return replaceFile(source, target, error);
+}
+
+bool replaceFile(const std::u16string& source, const std::u16string& target, int& error) {
     auto from = posix(source);
     auto to = posix(target);
-    return from && to && mayRun(FileOperation::Rename) && ::rename(from->c_str(), to->c_str()) == 0;
+    error = 0;
+    if (!from || !to)
+        return false;
+    if (mayRun(FileOperation::Rename) && ::rename(from->c_str(), to->c_str()) == 0)
+        return true;
+    error = errno;
+    return false;
 }
 
 bool linkFile(const std::u16string& existing, const std::u16string& link) {
+    int error = 0;
+    return linkFile(existing, link, error);
+}
+
+bool linkFile(const std::u16string& existing, const std::u16string& link, int& error) {
     auto from = posix(existing);
     auto to = posix(link);
-    return from && to && ::link(from->c_str(), to->c_str()) == 0;
+    error = 0;
+    if (!from || !to)
+        return false;
+    if (::link(from->c_str(), to->c_str()) == 0)
+        return true;
+    error = errno;
+    return false;
 }
 
 bool restoreFile(const std::u16string& kept, const std::u16string& target) {
@@ -834,12 +860,18 @@ public:
     Buffer& operator=(const Buffer&) = delete;
 
     bool open(const std::string& path) {
-        if (m_file >= 0 || !mayRun(FileOperation::Open))
+        if (m_file >= 0)
             return false;
+        if (!mayRun(FileOperation::Open)) {
+            failed(errno);
+            return false;
+        }
         do
             m_file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         while (m_file < 0 && errno == EINTR);
         m_failed = m_file < 0;
+        if (m_failed)
+            failed(errno);
         return !m_failed;
     }
 
@@ -849,9 +881,15 @@ public:
         const bool flushed = writeOut(FileOperation::Flush);
         // The descriptor goes whatever the hook says.
         const bool allowed = mayRun(FileOperation::Close);
+        if (!allowed)
+            failed(errno);
         const bool closed = ::close(std::exchange(m_file, -1)) == 0;
+        if (!closed)
+            failed(errno);
         return flushed && allowed && closed;
     }
+
+    int error() const { return m_error; }
 
 protected:
     int_type overflow(int_type c) override {
@@ -890,6 +928,12 @@ protected:
     }
 
 private:
+    // Keeps the error number of the first failure.
+    void failed(int error) {
+        if (m_error == 0)
+            m_error = error;
+    }
+
     // Writes out what the buffer holds and empties it; false from the first failure on. An
     // empty buffer is no operation.
     bool writeOut(FileOperation operation) {
@@ -899,11 +943,15 @@ private:
         if (m_failed || count == 0)
             return !m_failed;
         m_failed = !mayRun(operation);
+        if (m_failed)
+            failed(errno);
         while (!m_failed && count > 0) {
             const ssize_t put = ::write(m_file, data, count);
             if (put < 0 && errno == EINTR)
                 continue;
             m_failed = put <= 0;
+            if (m_failed)
+                failed(put < 0 ? errno : EIO);
             if (put > 0) {
                 data += put;
                 count -= static_cast<std::size_t>(put);
@@ -915,6 +963,7 @@ private:
     char m_bytes[65536];
     int m_file = -1;
     bool m_failed = false;
+    int m_error = 0; // of the first failure
 };
 
 OutputFileStream::OutputFileStream() : std::ostream(nullptr), m_buffer(std::make_unique<Buffer>()) {
@@ -941,8 +990,22 @@ bool OutputFileStream::close() {
     return false;
 }
 
+int OutputFileStream::error() const {
+    return m_buffer->error();
+}
+
 void setFileOperationHook(FileOperationHook hook) {
-    fileOperationHook() = std::move(hook);
+    if (!hook) {
+        setFileOperationFault({});
+        return;
+    }
+    setFileOperationFault([hook = std::move(hook)](std::uint64_t number, FileOperation operation) {
+        return hook(number, operation) ? 0 : EIO;
+    });
+}
+
+void setFileOperationFault(FileOperationFault fault) {
+    fileOperationFault() = std::move(fault);
     fileOperationCount = 0;
 }
 

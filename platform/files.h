@@ -75,7 +75,8 @@ struct FileTimes {
 // The size in bytes of a file (0 for a folder); nothing when it cannot be read.
 [[nodiscard]] std::optional<std::uint64_t> fileSize(const std::u16string& path);
 
-// Creates one folder (no parents). 0 on success, else the system error number.
+// Creates one folder (no parents). 0 on success, else the system error number (ENOENT for a
+// path that names no file).
 [[nodiscard]] int createDirectory(const std::u16string& path);
 
 // Deletes a file or a symbolic link (never a folder); false on failure.
@@ -97,10 +98,16 @@ struct FileTimes {
 // Renames `source` to `target` in one step, replacing the file that stands there: at every
 // moment `target` names either the old file or the new one. False on failure.
 [[nodiscard]] bool replaceFile(const std::u16string& source, const std::u16string& target);
+// The same, with `error` the system error number of a failed rename (0 when it succeeded, or
+// when a path names no file: pathRefusal tells why).
+[[nodiscard]] bool replaceFile(const std::u16string& source, const std::u16string& target,
+                               int& error);
 
 // Gives the file `existing` the second name `link` (a hard link), which must not exist yet.
 // False on failure.
 [[nodiscard]] bool linkFile(const std::u16string& existing, const std::u16string& link);
+// The same, with `error` as for replaceFile.
+[[nodiscard]] bool linkFile(const std::u16string& existing, const std::u16string& link, int& error);
 
 // Puts the file `kept` back under the name `target` in one step, as replaceFile does: at every
 // moment `target` names either the file that stood there or the kept one, and `kept` is gone
@@ -228,6 +235,10 @@ public:
     [[nodiscard]] bool open(const std::u16string& path);
     // True only when the file was open, every byte written reached it and it closed.
     [[nodiscard]] bool close();
+    // The system error number of the stream's first failure: opening, writing out the buffer,
+    // flushing or closing. 0 while none failed, and when the failure had no number: a path that
+    // names no file (pathRefusal tells why), or a write before the stream was open.
+    [[nodiscard]] int error() const;
 
 private:
     class Buffer;
@@ -247,5 +258,11 @@ enum class FileOperation { Open, Write, Flush, Close, Rename, MakeDirectory, Res
 // and a disk that refuses new data still allows them. Not for use from two threads at once.
 using FileOperationHook = std::function<bool(std::uint64_t number, FileOperation operation)>;
 void setFileOperationHook(FileOperationHook hook);
+// The same seam with the failure's system error number: `fault` returns 0 to let the operation
+// run, else the error number it fails with (EACCES for a folder that may not be written, EROFS
+// for a read-only file system, ENOSPC for a full disk). It replaces the hook above, and the
+// hook replaces it; both count the operations from 1 again.
+using FileOperationFault = std::function<int(std::uint64_t number, FileOperation operation)>;
+void setFileOperationFault(FileOperationFault fault);
 
 } // namespace platform

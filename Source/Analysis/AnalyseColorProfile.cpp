@@ -116,10 +116,12 @@ void ApplyAssignedProfile(IPMUnknown* item, BPlacedGraphic& graphic) {
 
 // Writes the embedded profile to a file of its own in the placed-images folder, named by a new
 // UUID so that every graphic gets its own file, staged in `files` when given. No folder (an
-// analysis before Init, or a folder that could not be made), or a file that cannot be opened,
-// written or closed throws CZEPFileWriteError, which fails the export rather than the item.
+// analysis before Init, or a folder that could not be made: `folderError` the system error
+// number of its making), or a file that cannot be opened, written or closed throws
+// CZEPFileWriteError with the system's reason, which fails the export rather than the item.
 void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic,
-                          const UFileSpecCore& placedImagesFolder, ZEPFileTransaction* files) {
+                          const UFileSpecCore& placedImagesFolder, int folderError,
+                          ZEPFileTransaction* files) {
     InterfacePtr<IColorProfile> profile = ItemProfile(item);
     if (!profile)
         return;
@@ -132,13 +134,13 @@ void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic,
     name += ".icc";
     UFileSpecCore file = placedImagesFolder;
     if (!file.is_valid() || !file.descend(name.c_str()))
-        ThrowFileWriteError(ustring("PlacedImages/") + name.c_str());
+        ThrowFileWriteError(ustring("PlacedImages/") + name.c_str(), folderError);
     const UFileSpecCore target = files ? files->Stage(file) : file;
     platform::OutputFileStream stream;
     if (stream.open(target.wide_path()))
         stream.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(count));
     if (!stream.close())
-        ThrowFileWriteError(file.path());
+        ThrowFileWriteError(file.path(), stream.error());
     graphic.profileFile = file;
     graphic.hasProfileFile = true;
 }
@@ -162,6 +164,7 @@ void ZEPPageItemInfo::AnalyseColorProfile(IPMUnknown* item) {
         break;
     case kEmbeddedProfilePolicy:
         WriteEmbeddedProfile(item, *graphic, GetPlacedImagesFolder(),
+                             m_run ? m_run->GetPlacedImagesFolderError() : 0,
                              m_run ? m_run->GetFileTransaction() : nullptr);
         break;
     default:

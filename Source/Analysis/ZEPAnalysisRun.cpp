@@ -7,7 +7,8 @@
 
 const std::shared_ptr<const UFileSpecCore>& ZEPAnalysisRun::GetPlacedImagesFolder() {
     if (!m_placedImagesFolder)
-        m_placedImagesFolder = std::make_shared<const UFileSpecCore>(m_job.GetPlacedImagesFolder());
+        m_placedImagesFolder =
+            std::make_shared<const UFileSpecCore>(m_job.GetPlacedImagesFolder(m_placedImagesError));
     return m_placedImagesFolder;
 }
 

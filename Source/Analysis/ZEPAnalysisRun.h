@@ -34,6 +34,9 @@ public:
     // path when the job has no folder or it cannot be made, which the run keeps. The records of
     // the run share the one path.
     const std::shared_ptr<const UFileSpecCore>& GetPlacedImagesFolder();
+    // The system error number of the failed making of that folder; 0 when it was made, was
+    // there, or was not asked for yet.
+    int GetPlacedImagesFolderError() const { return m_placedImagesError; }
     // The host's utilities of interface I (UtilsBoss::QueryUtils); null when it has none.
     template <typename I>
     I* GetUtils() {
@@ -55,6 +58,7 @@ private:
     const BJobFile& m_job;
     ZEPFileTransaction* m_files;
     std::shared_ptr<const UFileSpecCore> m_placedImagesFolder; // null until asked for
+    int m_placedImagesError = 0;
     std::vector<std::pair<PMIID, InterfacePtr<IPMUnknown>>> m_utils;
     OfDataBase<ILinkManager> m_linkManager;
     OfDataBase<ITransparencyTester> m_transparencyTester;

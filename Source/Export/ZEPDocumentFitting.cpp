@@ -103,6 +103,14 @@ void AdjustDocumentToJob(IDocument* document) {
     if (page.IsEmpty()) {
         PMString message("0x52E00ZEPNoDestinationErr");
         message.Translate();
+        // The size comes from the selected group's destinations (from all groups with common
+        // sizing): a job that has groups but none selected says so.
+        if (!job.commonSizing && !job.GetGroups().empty() && !job.GetGroups().GetSelectedGroup()) {
+            PMString reason("0x52E00ZEPNoGroupSelectedErr");
+            reason.Translate();
+            message.Append(std::string_view(" "));
+            message.Append(reason);
+        }
         CAlert::ErrorAlert(message);
         return;
     }

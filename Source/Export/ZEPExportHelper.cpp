@@ -115,8 +115,9 @@ bool ZEPExportHelper::Export(IDocument* document, BJobFile* job) {
     }
     // The page-item file names the profiles, which must be in place for that.
     files.PutInPlace();
-    if (!m_job->WritePageItemFile(files.Stage(m_job->pageItemFile)))
-        ThrowFileWriteError(m_job->pageItemFile.path());
+    int error = 0;
+    if (!m_job->WritePageItemFile(files.Stage(m_job->pageItemFile), error))
+        ThrowFileWriteError(m_job->pageItemFile.path(), error);
     files.Commit();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "Plugin/ZEPID.h"
 #include "host/sdk/Errors.h"
+#include "platform/files.h"
 #include "utils/Logger.h"
 
 #include <cctype>
@@ -11,15 +12,18 @@ CZEPException::CZEPException(const ustring& message, std::uint32_t code)
     m_domain = kZEPDomain;
 }
 
-CZEPFileWriteError::CZEPFileWriteError(const ustring& path)
-    : CZEPException("The file " + path + " cannot be written.", kZEPFileWriteError) {}
+CZEPFileWriteError::CZEPFileWriteError(const ustring& path, int error)
+    : CZEPException(
+          "The file " + path + " cannot be written" +
+              (error != 0 ? ": " + ustring(platform::errorText(error).c_str()) : ustring()) + ".",
+          kZEPFileWriteError) {}
 
 void ThrowZEPException(const ustring& message, std::uint32_t code) {
     throw CZEPException(message, code);
 }
 
-void ThrowFileWriteError(const ustring& path) {
-    throw CZEPFileWriteError(path);
+void ThrowFileWriteError(const ustring& path, int error) {
+    throw CZEPFileWriteError(path, error);
 }
 
 void ThrowIfError(ErrorCode code) {

@@ -22,17 +22,22 @@ public:
     CZEPException(const ustring& message, std::uint32_t code);
 };
 
-// A file the plug-in writes cannot be written: code 0x52E0A, with a text that names the file.
-// Unlike a limitation of one item's analysis, it fails the export wherever it happens.
+// A file the plug-in writes cannot be written: code 0x52E0A, with a text that names the file and,
+// when the failing call gave one, the system's reason: "The file J:/ad.pdf cannot be written:
+// Permission denied." (`error` the system error number; 0, unknown: "The file J:/ad.pdf cannot
+// be written."). Unlike a limitation of one item's analysis, it fails the export wherever it
+// happens.
 class CZEPFileWriteError : public CZEPException {
 public:
-    explicit CZEPFileWriteError(const ustring& path);
+    explicit CZEPFileWriteError(const ustring& path, int error = 0);
 };
 
 // Raises a CZEPException; every raise of the plug-in goes through it.
 [[noreturn]] void ThrowZEPException(const ustring& message, std::uint32_t code);
-// Raises a CZEPFileWriteError: "The file " + path + " cannot be written.".
-[[noreturn]] void ThrowFileWriteError(const ustring& path);
+// Raises a CZEPFileWriteError: "The file " + path + " cannot be written.", or with the system's
+// text of `error` (a system error number, as errno) after the path: "The file " + path +
+// " cannot be written: " + platform::errorText(error) + ".".
+[[noreturn]] void ThrowFileWriteError(const ustring& path, int error = 0);
 
 // A missing host interface, command or object: code 0x52E1E with "(" + expression + ") == NULL".
 template <typename Pointer>

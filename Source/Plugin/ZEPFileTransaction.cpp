@@ -75,8 +75,9 @@ void ZEPFileTransaction::Expect(const UFileSpecCore& file) {
     Entry entry{file, {}, {}};
     if (file.exists()) {
         entry.kept = TemporaryBeside(file);
-        if (!platform::linkFile(file.wide_path(), entry.kept.wide_path()))
-            ThrowFileWriteError(file.path());
+        int error = 0;
+        if (!platform::linkFile(file.wide_path(), entry.kept.wide_path(), error))
+            ThrowFileWriteError(file.path(), error);
     }
     m_entries.push_back(std::move(entry));
 }
@@ -90,8 +91,9 @@ void ZEPFileTransaction::PutInPlace() {
     for (Entry& entry : m_entries) {
         if (!entry.staged.is_valid())
             continue;
-        if (!platform::replaceFile(entry.staged.wide_path(), entry.file.wide_path()))
-            ThrowFileWriteError(entry.file.path());
+        int error = 0;
+        if (!platform::replaceFile(entry.staged.wide_path(), entry.file.wide_path(), error))
+            ThrowFileWriteError(entry.file.path(), error);
         static_cast<void>(entry.staged.clear());
     }
 }

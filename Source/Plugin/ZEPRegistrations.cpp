@@ -107,6 +107,7 @@ constexpr StringResource kStrings[] = {
     {"0x52E00ZEPPluginName", "Zephrin "},
     {"0x52E00ZEPPluginAuthor", "Tarnwell"},
     {"0x52E00ZEPNoDestinationErr", "The job has no page size: the document cannot be fitted."},
+    {"0x52E00ZEPNoGroupSelectedErr", "No group of destinations is selected."},
     {"0x52E00ZEPNewZephrinDocCmd", "New Zephrin Document"},
     {"0x52E00ZEPExportCmd", "Zephrin Export"},
     {"0x52E00kZEPMenu_AdjustPageNormalKey", "Adjust Page to Job"},

@@ -70,7 +70,14 @@ void CheckJobProfiles(IDocument* document, IZEPJobList* job, ustring& profileNam
     if (!hasDestinations) {
         if (document)
             return;
-        ThrowZEPException(ustring(), kZEPNoDestinationError);
+        // The code's own text, "The job has no destination.", unless the job has groups but none
+        // selected: then the text says so.
+        const BGroupList& groups = jobFile.GetGroups();
+        ThrowZEPException(groups.empty() || groups.GetSelectedGroup()
+                              ? ustring()
+                              : ustring("The job has no destination: no group of destinations is "
+                                        "selected."),
+                          kZEPNoDestinationError);
     }
 
     if (const ustring* process = jobFile.GetProcessProfile(); process && !process->empty())

@@ -124,7 +124,8 @@ std::optional<std::string> CallReport::Preflight() const {
     std::ostream discarded(nullptr);
     int faults = 0;
     try {
-        const SeverityCounts counts = PrintPageItems(in, *m_job, host::FrontDocument(), discarded);
+        // The tags alone count: no record's item is looked up in the document.
+        const SeverityCounts counts = PrintPageItems(in, *m_job, nullptr, discarded);
         const auto found = counts.find("fault");
         faults = found == counts.end() ? 0 : found->second;
     } catch (const std::exception& error) {

@@ -15,7 +15,9 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -108,16 +110,30 @@ std::string SeverityName(eProblemSeverity severity) {
 class PageItemPrinter {
 public:
     PageItemPrinter(const BJobFile& job, const host::Document* document, std::ostream& out)
-        : m_job(job), m_document(document), m_out(out) {}
+        : m_job(job), m_document(document), m_out(out) {
+        if (!m_document)
+            return;
+        for (const auto& [uid, item] : m_document->layout.items) {
+            if (item.group || item.guide)
+                continue;
+            const PMRect bounds = item.matrix.TransformBounds(item.bounds);
+            m_index.push_back(
+                {item.spread, bounds.Left(), bounds.Top(), bounds.Right(), bounds.Bottom(), uid});
+        }
+        std::sort(m_index.begin(), m_index.end(), IndexedItem::Before);
+    }
 
     void PrintPage(UKeyInStream& keys, std::int32_t index) {
         const bool page = index != kDocumentLevelIndex;
         m_out << "    " << (page ? "page " + std::to_string(index + 1) : "document");
         m_page = std::nullopt;
         m_pageUID = kInvalidUID;
-        if (page && m_document && index >= 0 &&
-            static_cast<std::size_t>(index) < m_document->layout.PageList().size())
-            m_pageUID = m_document->layout.PageList()[static_cast<std::size_t>(index)];
+        if (page && m_document && index >= 0)
+            m_pageUID = m_document->layout.NthPage(static_cast<std::size_t>(index));
+        if (m_pageUID != kInvalidUID) {
+            m_pageRect = m_document->layout.PageRect(m_pageUID);
+            m_spread = m_document->layout.pages.at(m_pageUID).spread;
+        }
         m_pages += page;
         m_frame = kInvalidUID;
         keys.enter_record(kPageItemsKey);
@@ -227,24 +243,26 @@ private:
                ")";
     }
 
-    // The item of the page whose bounds on the page are the box.
+    // The item of the page whose bounds on the page are the box: of the items of its spread
+    // whose left edge lies near the box's, the first in UID order that matches on every side.
     UID ItemAt(const Box& box) const {
         if (m_pageUID == kInvalidUID)
             return kInvalidUID;
-        const host::Layout& layout = m_document->layout;
-        const PMRect page = layout.PageRect(m_pageUID);
-        const UID spread = layout.pages.at(m_pageUID).spread;
-        for (const auto& [uid, item] : layout.items) {
-            if (item.spread != spread || item.group || item.guide)
-                continue;
-            const PMRect bounds = item.matrix.TransformBounds(item.bounds);
-            if (std::abs(bounds.Left() - page.Left() - box.left) <= kTolerance &&
-                std::abs(bounds.Top() - page.Top() - box.top) <= kTolerance &&
-                std::abs(bounds.Right() - page.Left() - box.right) <= kTolerance &&
-                std::abs(bounds.Bottom() - page.Top() - box.bottom) <= kTolerance)
-                return uid;
-        }
-        return kInvalidUID;
+        const double left = m_pageRect.Left() + box.left;
+        auto entry = std::lower_bound(m_index.begin(), m_index.end(),
+                                      IndexedItem{m_spread, left - 2 * kTolerance, {}, {}, {}, {}},
+                                      IndexedItem::Before);
+        UID found = kInvalidUID;
+        for (; entry != m_index.end() && entry->spread == m_spread &&
+               entry->left <= left + 2 * kTolerance;
+             ++entry)
+            if (std::abs(entry->left - m_pageRect.Left() - box.left) <= kTolerance &&
+                std::abs(entry->top - m_pageRect.Top() - box.top) <= kTolerance &&
+                std::abs(entry->right - m_pageRect.Left() - box.right) <= kTolerance &&
+                std::abs(entry->bottom - m_pageRect.Top() - box.bottom) <= kTolerance &&
+                (found == kInvalidUID || entry->uid < found))
+                found = entry->uid;
+        return found;
     }
 
     // The item's name as a user knows it: a text frame's first words, a placed graphic's file.
@@ -262,11 +280,8 @@ private:
     }
 
     const std::u16string* FrameText(UID frame) const {
-        for (const auto& [uid, story] : m_document->layout.stories)
-            if (story.text &&
-                std::find(story.frames.begin(), story.frames.end(), frame) != story.frames.end())
-                return story.text.get();
-        return nullptr;
+        const host::Story* story = m_document->layout.StoryOfFrame(frame).second;
+        return story ? story->text.get() : nullptr;
     }
 
     static std::string Shown(const std::u16string& text) {
@@ -286,30 +301,88 @@ private:
         const std::u16string* text = FrameText(m_frame);
         if (!text || !frame.textFrame)
             return name;
-        int seen = 0;
-        for (const auto& [uid, story] : m_document->layout.stories) {
-            if (story.text.get() != text)
-                continue;
-            for (const host::TextLine& line : story.lines)
-                for (const host::TextRun& run : line.runs)
-                    if (run.start >= frame.textFrame->start &&
-                        run.start < frame.textFrame->start + frame.textFrame->span &&
-                        ++seen == m_run && static_cast<std::size_t>(run.start) < text->size())
-                        return name + " \"" +
-                               Shown(text->substr(static_cast<std::size_t>(run.start),
-                                                  static_cast<std::size_t>(
-                                                      std::clamp(run.span, 0, int(kNameLength))))) +
-                               "\"";
-        }
-        return name;
+        const std::vector<const host::TextRun*>& runs = RunsOf(m_frame);
+        if (static_cast<std::size_t>(m_run) > runs.size())
+            return name;
+        const host::TextRun& run = *runs[static_cast<std::size_t>(m_run) - 1];
+        if (static_cast<std::size_t>(run.start) >= text->size())
+            return name;
+        return name + " \"" +
+               Shown(text->substr(
+                   static_cast<std::size_t>(run.start),
+                   static_cast<std::size_t>(std::clamp(run.span, 0, int(kNameLength))))) +
+               "\"";
     }
+
+    // The runs of a text frame in the order of its story's lines: those that start within the
+    // frame's span of the text. The runs of all frames of a story are sorted out in one pass over
+    // its lines, the first time a run record of one of them asks, so that each record costs a
+    // look-up rather than a pass over the story.
+    const std::vector<const host::TextRun*>& RunsOf(UID frame) {
+        if (const auto known = m_runsOfFrame.find(frame); known != m_runsOfFrame.end())
+            return known->second;
+        m_runsOfFrame.try_emplace(frame);
+        const host::Layout& layout = m_document->layout;
+        const host::Story* story = layout.StoryOfFrame(frame).second;
+        if (!story)
+            return m_runsOfFrame[frame];
+        // The story's text frames by the start of their span, each with the farthest end of a
+        // span among it and those before it: a run lies in none of the frames up to the last one
+        // whose farthest end does not pass the run's start.
+        struct Span {
+            std::int64_t start, end, reach; // wide enough for any start + span
+            UID frame;
+        };
+        std::vector<Span> spans;
+        std::set<UID> listed;
+        for (UID uid : story->frames) {
+            m_runsOfFrame.try_emplace(uid);
+            const auto item = layout.items.find(uid);
+            if (listed.insert(uid).second && item != layout.items.end() && item->second.textFrame)
+                spans.push_back(
+                    {item->second.textFrame->start,
+                     std::int64_t{item->second.textFrame->start} + item->second.textFrame->span, 0,
+                     uid});
+        }
+        std::stable_sort(spans.begin(), spans.end(),
+                         [](const Span& a, const Span& b) { return a.start < b.start; });
+        for (std::size_t i = 0; i < spans.size(); ++i)
+            spans[i].reach = i == 0 ? spans[i].end : std::max(spans[i].end, spans[i - 1].reach);
+        for (const host::TextLine& line : story->lines)
+            for (const host::TextRun& run : line.runs) {
+                auto after = std::upper_bound(
+                    spans.begin(), spans.end(), run.start,
+                    [](std::int64_t start, const Span& span) { return start < span.start; });
+                for (; after != spans.begin() && std::prev(after)->reach > run.start; --after)
+                    if (std::prev(after)->end > run.start)
+                        m_runsOfFrame[std::prev(after)->frame].push_back(&run);
+            }
+        return m_runsOfFrame[frame];
+    }
+
+    // A page item that a record may stand for (no group, no guide) with its bounds in its
+    // spread's coordinates; the index holds them by spread, then by left edge.
+    struct IndexedItem {
+        UID spread;
+        double left, top, right, bottom;
+        UID uid;
+        static bool Before(const IndexedItem& a, const IndexedItem& b) {
+            return a.spread != b.spread ? a.spread < b.spread : a.left < b.left;
+        }
+    };
 
     const BJobFile& m_job;
     const host::Document* m_document;
     std::ostream& m_out;
+    // The document's items, made once for the whole file, so that finding the item of a record
+    // costs a search rather than a pass over the document.
+    std::vector<IndexedItem> m_index;
+    std::map<UID, std::vector<const host::TextRun*>> m_runsOfFrame; // RunsOf
     std::optional<std::array<double, 4>> m_page; // the page's own record's square
     UID m_pageUID;
-    UID m_frame; // the item of the last item record, for the text runs after it
+    UID m_spread;      // the spread of m_pageUID
+    PMRect m_pageRect; // m_pageUID's rectangle in its spread's coordinates
+    UID m_frame;       // the item of the last item record, for the text runs after it
     int m_run = 0;
     int m_pages = 0;
     int m_items = 0;

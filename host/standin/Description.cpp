@@ -1614,6 +1614,11 @@ OrderedJson DumpSpread(const Document& document, UID uid) {
     return json;
 }
 
+// The most members a document's dump has: kind, name, workspace, layers, spreads, profiles,
+// colorManagement, masterSpreads, stories, sections, view, colors, inks, swatches, tables and
+// embedded, with room to spare.
+constexpr std::size_t kDocumentMembers = 24;
+
 OrderedJson DumpDocumentJson(const Document& document) {
     const Layout& layout = document.layout;
     OrderedJson workspace{{"facets", DumpFacets(*document.db->GetBoss(document.workspace))}};
@@ -1640,6 +1645,10 @@ OrderedJson DumpDocumentJson(const Document& document) {
                      {"workspace", workspace},
                      {"layers", OrderedJson::array()},
                      {"spreads", OrderedJson::array()}};
+    // An ordered object keeps its members in a vector, which copies them (their whole trees, the
+    // spreads among them) each time it grows: room for every member the document can have keeps
+    // the dump of a large document from copying it over and over.
+    json.get_ref<OrderedJson::object_t&>().reserve(kDocumentMembers);
     for (UID uid : layout.layers) {
         const Layer& layer = layout.layerData.at(uid);
         json["layers"].push_back({{"id", uid.Get()},

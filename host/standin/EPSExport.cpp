@@ -163,11 +163,12 @@ protected:
                      PrefNumber(IEPSExportPrefsCmdData::kBleedTop),
                      PrefNumber(IEPSExportPrefsCmdData::kBleedRight),
                      PrefNumber(IEPSExportPrefsCmdData::kBleedBottom)};
-        const ErrorCode written = WriteOutputFile(data->File(), [&](std::ostream& out) {
-            return WriteEPS(out, *document, *page, bleed);
-        });
+        int error = 0;
+        const ErrorCode written = WriteOutputFile(
+            data->File(), [&](std::ostream& out) { return WriteEPS(out, *document, *page, bleed); },
+            error);
         if (written != kSuccess) {
-            const PMString text = UnwritableFileText(data->File());
+            const PMString text = UnwritableFileText(data->File(), error);
             ErrorUtils::PMSetGlobalErrorCode(written, &text);
         }
     }

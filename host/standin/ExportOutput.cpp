@@ -34,15 +34,22 @@ std::string PathProblem(const std::u16string& path) {
     return {};
 }
 
-PMString UnwritableFileText(const IDFile& file) {
+PMString UnwritableFileText(const IDFile& file, int error) {
     if (file.IsEmpty())
         return PMString("the export was given no output file");
     const std::string problem = PathProblem(file.GetString());
-    return PMString(PMString(file.GetString()).GetUTF8String() + " cannot be written" +
-                    (problem.empty() ? "" : ": " + problem));
+    std::string text =
+        "The file " + PMString(file.GetString()).GetUTF8String() + " cannot be written";
+    if (error != 0)
+        text += ": " + platform::errorText(error);
+    if (!problem.empty())
+        text += (error != 0 ? "; " : ": ") + problem;
+    return PMString(text + ".");
 }
 
-ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostream& out)>& write) {
+ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostream& out)>& write,
+                          int& error) {
+    error = 0;
     if (file.IsEmpty() || !platform::toPosixPath(file.GetString()) ||
         Faults::Instance().FileStreamOpenFails(file.GetString()))
         return kFileWriteErr;
@@ -56,8 +63,11 @@ ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostr
             written = false;
         }
         written = out.close() && written;
+        error = out.error();
     }
-    if (!written || !platform::replaceFile(part, file.GetString())) {
+    if (written && !platform::replaceFile(part, file.GetString(), error))
+        written = false;
+    if (!written) {
         static_cast<void>(platform::deleteFile(part));
         return kFileWriteErr;
     }

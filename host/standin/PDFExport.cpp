@@ -145,12 +145,16 @@ protected:
             ErrorUtils::PMSetGlobalErrorCode(kFailure);
             return;
         }
-        const ErrorCode written = WriteOutputFile(file->File(), [&](std::ostream& out) {
-            return WritePDF(out, *document, output->Pages().UIDs(), *prefs,
-                            output->Name().GetUTF8String());
-        });
+        int error = 0;
+        const ErrorCode written = WriteOutputFile(
+            file->File(),
+            [&](std::ostream& out) {
+                return WritePDF(out, *document, output->Pages().UIDs(), *prefs,
+                                output->Name().GetUTF8String());
+            },
+            error);
         if (written != kSuccess) {
-            const PMString text = UnwritableFileText(file->File());
+            const PMString text = UnwritableFileText(file->File(), error);
             ErrorUtils::PMSetGlobalErrorCode(written, &text);
         }
     }

@@ -12,6 +12,7 @@
 #include "utils/uuid.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <span>
@@ -412,12 +413,26 @@ UFileSpecCore BJobFile::GetPlacedImagesFolderPath() const {
 }
 
 UFileSpecCore BJobFile::GetPlacedImagesFolder() const {
+    int error = 0;
+    return GetPlacedImagesFolder(error);
+}
+
+UFileSpecCore BJobFile::GetPlacedImagesFolder(int& error) const {
+    error = 0;
     UFileSpecCore folder = GetPlacedImagesFolderPath();
     if (!folder.is_valid())
         return UFileSpecCore();
-    // A file of that name makes mkdir succeed without giving a folder.
-    if (folder.is_directory() || (folder.mkdir() && folder.is_directory()))
+    if (folder.is_directory())
         return folder;
+    // A file of that name makes mkdir succeed without giving a folder: what is to be written
+    // below it then meets no folder.
+    if (folder.mkdir(error)) {
+        if (folder.is_directory()) {
+            error = 0;
+            return folder;
+        }
+        error = ENOTDIR;
+    }
     ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::GetPlacedImagesFolder")
         << "cannot create folder " << folder.path();
     return UFileSpecCore();
@@ -561,11 +576,15 @@ bool WritePageItems(UKeyOutStream& out, const std::ostream& file, PageRuns<Item>
 }
 
 // Writes the whole file, logging a failure.
+// `error`: the system error number of a failure (OutputFileStream::error).
 template <class Item, class Flattener>
 PageItemsWritten WritePageItemFileOf(const UFileSpecCore& path, PageRuns<Item> items,
-                                     PageRuns<Flattener> flatteners, std::int64_t pages) {
+                                     PageRuns<Flattener> flatteners, std::int64_t pages,
+                                     int& error) {
     platform::OutputFileStream file;
+    error = 0;
     if (!file.open(path.wide_path())) {
+        error = file.error();
         ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
             << "cannot open page-item file " << path.path();
         return PageItemsWritten::kFailed;
@@ -578,6 +597,7 @@ PageItemsWritten WritePageItemFileOf(const UFileSpecCore& path, PageRuns<Item> i
     }
     const bool written = file.close();
     if (!written) {
+        error = file.error();
         ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
             << "cannot write page-item file " << path.path();
         return PageItemsWritten::kFailed;
@@ -592,19 +612,24 @@ PageItemsWritten WritePageItemFileOf(const UFileSpecCore& path, PageRuns<Item> i
 // file written again from them. Either way each page is visited once and each record walked
 // once, so the file takes time in proportion to its size, not to pages times items.
 bool BJobFile::WritePageItemFile(const UFileSpecCore& target) const {
+    int error = 0;
+    return WritePageItemFile(target, error);
+}
+
+bool BJobFile::WritePageItemFile(const UFileSpecCore& target, int& error) const {
     const BPageSet& pageSet = m_pageSets[kAnalysedPageSet - 1];
     const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns.GetPageCount(),
                                                       std::numeric_limits<std::int32_t>::max());
     const PageItemsWritten written = WritePageItemFileOf(
         target, PageRuns(pageSet.items.Items()),
         PageRuns(std::span<const std::shared_ptr<BTransparencyFlattener>>(pageSet.pageFlatteners)),
-        pages);
+        pages, error);
     if (written != PageItemsWritten::kOutOfOrder)
         return written == PageItemsWritten::kWritten;
     const std::vector<const BPageItem*> items = pageSet.items.SortedByPage();
     const std::vector<const BTransparencyFlattener*> flatteners = pageSet.PageFlattenersByPage();
     return WritePageItemFileOf(target, PageRuns(std::span(items)), PageRuns(std::span(flatteners)),
-                               pages) == PageItemsWritten::kWritten;
+                               pages, error) == PageItemsWritten::kWritten;
 }
 
 BGroup& BJobFile::GetCurrentGroup() {

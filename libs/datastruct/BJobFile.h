@@ -114,6 +114,9 @@ public:
     // empty path when the job folder is not a valid path (nothing is created) or when the folder
     // cannot be created (an ERROR record).
     UFileSpecCore GetPlacedImagesFolder() const;
+    // The same, with `error` the system error number of the failure when the folder cannot be
+    // created (ENOTDIR when a file stands under its name); 0 otherwise.
+    UFileSpecCore GetPlacedImagesFolder(int& error) const;
     // The folder GetPlacedImagesFolder gives, without making it; the empty path when the job
     // folder is not a valid path.
     UFileSpecCore GetPlacedImagesFolderPath() const;
@@ -136,6 +139,9 @@ public:
     [[nodiscard]] bool WritePageItemFile() const { return WritePageItemFile(pageItemFile); }
     // The same into `file` in place of the page-item file (a temporary one, to be put in place).
     [[nodiscard]] bool WritePageItemFile(const UFileSpecCore& file) const;
+    // The same, with `error` the system error number of a failure to open, write or close the
+    // file (platform::OutputFileStream::error; 0 when it has none).
+    [[nodiscard]] bool WritePageItemFile(const UFileSpecCore& file, int& error) const;
 
     BGroupList& GetGroups() { return m_groups; }
     const BGroupList& GetGroups() const { return m_groups; }

@@ -293,7 +293,12 @@ std::uint64_t UFileSpecCore::size() const {
 }
 
 bool UFileSpecCore::mkdir() const {
-    int error = platform::createDirectory(wide_path());
+    int error = 0;
+    return mkdir(error);
+}
+
+bool UFileSpecCore::mkdir(int& error) const {
+    error = platform::createDirectory(wide_path());
     if (error == 0 || error == platform::kErrorAlreadyExists)
         return true;
     ZEU_LOG(Warn, kLogFile, 1350, "UFileSpecCore::mkdir") << static_cast<unsigned long>(error);

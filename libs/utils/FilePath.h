@@ -104,6 +104,9 @@ public:
 
     // Creates this one folder; an existing name is success. Else WARN and false.
     [[nodiscard]] bool mkdir() const;
+    // The same, with `error` the system error number that creating the folder gave (0 when it
+    // was made; platform::kErrorAlreadyExists, with true, when the name was there).
+    [[nodiscard]] bool mkdir(int& error) const;
     // Removes the entry and everything below it (read-only entries too); a link is removed
     // itself, never what it leads to.
     [[nodiscard]] bool remove() const;

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace {
@@ -243,6 +244,70 @@ TEST_F(MainJob, TheOutcomeOfAnExportThatWroteItsFilesTellsThePreflight) {
         std::system(command.c_str());
         EXPECT_THAT(Output(), ::testing::HasSubstr(c.outcome)) << m_folder.read("err");
     }
+}
+
+// The report names each record by the item of the document whose box it has, and each text run
+// by its place among the runs of the frame before it: a story threaded through two frames gives
+// each frame its own runs, counted from 1, with their text.
+TEST(Zephost, ReportNamesEachRunByItsPlaceInItsOwnFrameOfAThreadedStory) {
+    TempFolder folder;
+    folder.write("ad.json", R"({"kind": "document", "name": "Bakery.indd",
+      "layers": [{"id": 3, "name": "Ad"}],
+      "colors": [{"id": 41, "space": 6, "values": [0.2, 0.6, 1, 0.4]}],
+      "spreads": [{"id": 10,
+        "pages": [{"id": 11, "width": 255.12, "height": 170.08, "margins": [14, 14, 14, 14]}],
+        "items": [
+          {"id": 21, "layer": 3, "bounds": [14, 14, 120, 150], "fonts": ["Minion Pro"],
+           "textFrame": {"start": 0, "span": 12}},
+          {"id": 22, "layer": 3, "bounds": [130, 14, 241, 150], "fonts": ["Minion Pro"],
+           "textFrame": {"start": 12, "span": 18}}]}],
+      "stories": [{"id": 60, "frameList": 61, "text": "Fresh bread Every morning at 6",
+        "frames": [21, 22],
+        "attributes": [{"span": 30, "font": "Minion Pro", "fill": {"color": 41, "tint": 100}}],
+        "lines": [
+          {"y": 50, "count": 6, "runs": [{"start": 0, "span": 6, "width": 50, "height": 14,
+            "matrix": [1, 0, 0, 1, 20, 0]}]},
+          {"y": 70, "count": 6, "runs": [{"start": 6, "span": 6, "width": 50, "height": 14,
+            "matrix": [1, 0, 0, 1, 20, 0]}]},
+          {"y": 50, "count": 14, "runs": [{"start": 12, "span": 14, "width": 90, "height": 14,
+            "matrix": [1, 0, 0, 1, 136, 0]}]},
+          {"y": 70, "count": 4, "runs": [{"start": 26, "span": 4, "width": 30, "height": 14,
+            "matrix": [1, 0, 0, 1, 136, 0]}]}]}],
+      "sections": [{"name": "", "start": 11, "count": 1, "style": "0x4C1A"}],
+      "view": {"spread": 10, "page": 11}})");
+    folder.write("job.json", R"({"job": {"jobName": "Bakery", "pageCount": 1,
+        "jobFolder": "J:/", "outputFile": "J:/bakery.pdf", "pageItemFile": "J:/bakery.items",
+        "sections": [{"first": 1, "count": 1}]},
+      "groups": [{"selected": true, "destinations": [{"id": "5001", "width": 255.12,
+        "height": 170.08}]}],
+      "forbidPDF": false})");
+    ASSERT_EQ(std::system((std::string(ZEP_MAKE_SAMPLE_JOB) + " --hex " + folder.at("job.json") +
+                           " " + folder.at("job.hex"))
+                              .c_str()),
+              0);
+    std::filesystem::create_directory(folder.at("job"));
+    ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
+    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    const std::string command = std::string(ZEP_ZEPHOST) + " --listen open " + ZEP_EXAMPLES_DIR +
+                                "/studio.json open " + folder.at("ad.json") +
+                                " call expY --zerp true --zemp @" + folder.at("job.hex") +
+                                " report >" + folder.at("out") + " 2>" + folder.at("err");
+    ASSERT_EQ(std::system(command.c_str()), 0) << folder.read("err");
+    std::string records;
+    std::istringstream out(folder.read("out"));
+    for (std::string line; std::getline(out, line);)
+        if (line.starts_with("      page item") || line.starts_with("      text run"))
+            records += line.substr(6) + "\n";
+    EXPECT_EQ(records,
+              "page item, item 21 \"Fresh bread Every mornin\" (text frame on layer \"Ad\"), at "
+              "14 14 120 150\n"
+              "text run 1 of item 21 \"Fresh \", at 20 22 70 36\n"
+              "text run 2 of item 21 \"bread \", at 20 42 70 56\n"
+              "page item, item 22 \"Every morning at 6\" (text frame on layer \"Ad\"), at 130 14 "
+              "241 150\n"
+              "text run 1 of item 22 \"Every morning \", at 136 22 226 36\n"
+              "text run 2 of item 22 \"at 6\", at 136 42 166 56\n");
 }
 
 // zephost as a user meets it: its exit status and what it prints for a command line. %E: the

@@ -3,6 +3,7 @@
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <regex>
 #include <unistd.h>
@@ -224,6 +225,58 @@ TEST_F(PlatformFiles, WriteThroughABufferWithEveryStepCountedAndChecked) {
     EXPECT_TRUE(platform::deleteFile(at("h")));
     EXPECT_EQ(seen, (std::vector<Op>{Op::MakeDirectory, Op::Rename}));
     platform::setFileOperationHook({});
+}
+
+// A failed step hands back the system's error number: the one the fault seam fails it with (for a
+// stream, that of its first failure), or the system call's own; a path that names no file has
+// none (0), except for a folder, which cannot be made there (ENOENT).
+TEST_F(PlatformFiles, AFailedStepHandsBackTheSystemsErrorNumber) {
+    using Op = platform::FileOperation;
+    const auto write = [](const std::u16string& path) {
+        platform::OutputFileStream out;
+        static_cast<void>(out.open(path));
+        out << std::string(100000, 'x');
+        EXPECT_FALSE(out.close());
+        return out.error();
+    };
+    // The steps of that write: Open, Write, Flush, Close. The step fails with its number, every
+    // later one with EPERM.
+    const struct {
+        std::uint64_t step;
+        int error;
+    } steps[] = {{1, EACCES}, {2, ENOSPC}, {3, EROFS}, {4, EIO}};
+    for (const auto& [step, error] : steps) {
+        platform::setFileOperationFault([step, error](std::uint64_t n, Op) {
+            return n < step ? 0 : n == step ? error : EPERM;
+        });
+        EXPECT_EQ(write(at("f")), error) << step;
+    }
+    m_folder.write("f", "x");
+    platform::setFileOperationFault([](std::uint64_t, Op op) {
+        return op == Op::Rename ? EROFS : op == Op::MakeDirectory ? EACCES : 0;
+    });
+    int error = 0;
+    EXPECT_FALSE(platform::replaceFile(at("f"), at("g"), error));
+    EXPECT_EQ(error, EROFS);
+    EXPECT_EQ(platform::createDirectory(at("d")), EACCES);
+    platform::setFileOperationHook([](std::uint64_t, Op) { return false; });
+    EXPECT_EQ(write(at("f")), EIO);
+    platform::setFileOperationHook({});
+    // The system calls' own failures.
+    EXPECT_EQ(write(at("none/f")), ENOENT);
+    EXPECT_FALSE(platform::replaceFile(at("missing"), at("g"), error));
+    EXPECT_EQ(error, ENOENT);
+    m_folder.write("taken", "y");
+    EXPECT_FALSE(platform::linkFile(at("f"), at("taken"), error));
+    EXPECT_EQ(error, EEXIST);
+    EXPECT_TRUE(platform::linkFile(at("f"), at("h"), error));
+    EXPECT_EQ(error, 0);
+    // A drive that is not mapped names no file.
+    ::unsetenv("ZEP_DRIVE_Q");
+    EXPECT_EQ(write(u"Q:/f"), 0);
+    EXPECT_FALSE(platform::replaceFile(at("f"), u"Q:/f", error));
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(platform::createDirectory(u"Q:/d"), ENOENT);
 }
 
 TEST_F(PlatformFiles, ReplaceInOneStepKeepALinkAndNameTemporariesAndPlaces) {

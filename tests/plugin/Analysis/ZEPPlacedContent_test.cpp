@@ -8,6 +8,7 @@
 #include "host/standin/Description.h"
 #include "host/standin/Faults.h"
 #include "model/BJobFile.h"
+#include "platform/files.h"
 #include "support/HexBytes.h"
 #include "support/LogCapture.h"
 #include "support/PluginFixture.h"
@@ -15,6 +16,7 @@
 #include "support/TempFolder.h"
 #include "support/Thrown.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -304,7 +306,7 @@ TEST_F(PlacedContentTest, AFailedProfileWriteFailsTheWalkNotJustTheItem) {
     m_temp.write("PlacedImages", "a file where the folder should be");
     const LogCapture log; // the job reports the folder it cannot make
     const std::regex named(
-        "0x52E0A The file PlacedImages/[0-9A-F_]{36}\\.icc cannot be written\\.");
+        "0x52E0A The file PlacedImages/[0-9A-F_]{36}\\.icc cannot be written: Not a directory\\.");
     EXPECT_TRUE(std::regex_match(Thrown([&] { Analyse(document, 20); }), named));
     ZEPPageItemInfoList records;
     ZEPAnalysisRun run(m_job);
@@ -313,6 +315,36 @@ TEST_F(PlacedContentTest, AFailedProfileWriteFailsTheWalkNotJustTheItem) {
     EXPECT_TRUE(
         std::regex_match(Thrown([&] { callback.Record(ObjectIn(document, 20).get()); }), named));
     EXPECT_EQ(records.GetRecords().size(), 1u);
+}
+
+// A profile that cannot be written names the system's reason after the file: that of making its
+// folder, or of writing the file itself.
+TEST_F(PlacedContentTest, AFailedProfileWriteNamesTheSystemsReason) {
+    using Op = platform::FileOperation;
+    host::Document& document = Open(Item(20, R"({"colorPolicy": 3, "profile": 54})"),
+                                    R"("profiles": [{"id": 54, "name": "E", "data": "01"}], )");
+    const struct {
+        Op operation;
+        int error;
+        std::string reason;
+    } cases[] = {
+        {Op::MakeDirectory, EACCES, "Permission denied"},
+        {Op::Open, EROFS, "Read-only file system"},
+        {Op::Close, ENOSPC, "No space left on device"},
+    };
+    const LogCapture log; // the job reports a folder it cannot make
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(m_temp.at("PlacedImages"));
+        platform::setFileOperationFault(
+            [&](std::uint64_t, Op operation) { return operation == c.operation ? c.error : 0; });
+        const std::string thrown = Thrown([&] { Analyse(document, 20); });
+        platform::setFileOperationHook({});
+        EXPECT_TRUE(std::regex_match(
+            thrown, std::regex("0x52E0A The file .*PlacedImages/[0-9A-F_]{36}\\.icc "
+                               "cannot be written: " +
+                               c.reason + "\\.")))
+            << thrown;
+    }
 }
 
 // Placed content gets a placed-graphic record whether it is made at once or by the analyses.

@@ -131,6 +131,37 @@ TEST_F(DocumentFittingTest, AJobWithoutATrimSizeGivesAnAlertAndChangesNothing) {
     }
 }
 
+// A job whose size is nothing because none of its groups is selected says so after the alert's
+// own text; with common sizing, or without any group, the selection is not the reason.
+TEST_F(DocumentFittingTest, AJobWithGroupsButNoneSelectedSaysSoInItsAlert) {
+    const std::string alert = "The job has no page size: the document cannot be fitted.";
+    const std::string noGroup = alert + " No group of destinations is selected.";
+    const struct {
+        const char* name;
+        int groups; // each with one destination of 100 x 200
+        bool selected, commonSizing;
+        std::string alert; // empty: fitted
+    } cases[] = {
+        {"groups, none selected", 2, false, false, noGroup},
+        {"no group", 0, false, false, alert},
+        {"groups, none selected, common sizing", 2, false, true, ""},
+        {"no group, common sizing", 0, false, true, alert},
+        {"a group selected", 1, true, false, ""},
+    };
+    for (const auto& c : cases) {
+        Open();
+        SetCommonSizing(c.commonSizing);
+        for (int i = 0; i < c.groups; ++i)
+            Book(100, 200, 0, 0, 0, c.selected);
+        AdjustDocumentToJob(nullptr);
+        EXPECT_EQ(Log(host::Channel::Alerts),
+                  c.alert.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.alert})
+            << c.name;
+        EXPECT_EQ(Page().width, c.alert.empty() ? 100 : 210) << c.name;
+    }
+    SetCommonSizing(false);
+}
+
 TEST_F(DocumentFittingTest, AFailureInsideTheSequenceRollsTheDocumentBackAndIsThrownOn) {
     Book(100, 200, 3, 5, 10);
     AddGuidesForRect(nullptr, {m_document->db.get(), UID(10)}, {10, 10, 50, 50}, kAllEdges,

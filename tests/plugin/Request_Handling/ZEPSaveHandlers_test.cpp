@@ -140,11 +140,20 @@ TEST_F(SaveJob, SanYOpensADocumentShapedByTheJobWithItsSettersInTheHostsOrder) {
     EXPECT_EQ(host::UndoStepNames().size(), 1u) << "each new document merges into one step";
 }
 
+// Without a document the refusal says why the job has no destination when it is that none of its
+// groups is selected.
 TEST_F(SaveJob, AJobWithoutADestinationIsStoredUncheckedInADocumentAndRefusedWithout) {
     const std::string unchecked = WorkingSpace("missing.icc");
-    for (const char* groups :
-         {"", R"(, "groups": [{"destinations": [{"id": "1", "width": 9, "height": 9}]}])",
-          R"(, "groups": [{"selected": true}])"}) {
+    const struct {
+        const char* groups;
+        const char* alert;
+    } cases[] = {
+        {"", "The job has no destination."},
+        {R"(, "groups": [{"destinations": [{"id": "1", "width": 9, "height": 9}]}])",
+         "The job has no destination: no group of destinations is selected."},
+        {R"(, "groups": [{"selected": true}])", "The job has no destination."},
+    };
+    for (const auto& [groups, alert] : cases) {
         const std::string job =
             R"({"job": {"documentName": "N.indd"})" + std::string(groups) + unchecked + "}";
         host::Recorder::Instance().Reset();
@@ -155,8 +164,7 @@ TEST_F(SaveJob, AJobWithoutADestinationIsStoredUncheckedInADocumentAndRefusedWit
         host::CloseAllDocuments();
         Call(kSaveJobMethod, job);
         EXPECT_TRUE(host::OpenDocuments().empty());
-        EXPECT_EQ(Log(host::Channel::Alerts),
-                  std::vector<std::string>(2, "The job has no destination."));
+        EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>(2, alert)) << groups;
         m_document = &host::OpenDocumentDescription(kSampleLayout);
     }
 }

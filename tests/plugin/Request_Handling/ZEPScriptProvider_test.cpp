@@ -246,7 +246,9 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
          [] { host::Faults::Instance().FailProcessCommand(kPDFExportCmdBoss, ErrorCode{7}); },
          "items.bin", "Unknown error 7", false},
         {"page-item file not written", true, [] {}, "missing/items.bin",
-         "The file " + m_temp.systemPath("missing/items.bin") + " cannot be written.", false},
+         "The file " + m_temp.systemPath("missing/items.bin") +
+             " cannot be written: No such file or directory.",
+         false},
         {"page-item file is the PDF", true, [] {}, "ad.pdf",
          "The page-item file " + m_temp.systemPath("ad.pdf") + " is a file of the output " +
              m_temp.systemPath("ad") + ".",
@@ -280,6 +282,56 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
             EXPECT_EQ(companion->Messages().size(), 0u) << c.name;
         }
         EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), kSuccess) << c.name;
+    }
+}
+
+// A write of the export that fails names the system's reason after the file: a file of the
+// plug-in's own in the alert; the output of the host's export command in the text the failed
+// command leaves, while the alert is the host code's own text. Each fault fails the nth file
+// operation of its kind with the system error number that a folder that may not be written, a
+// full disk or a read-only file system gives.
+TEST_F(ExportJob, AFailedWriteNamesTheSystemsReasonAfterTheFile) {
+    using Op = platform::FileOperation;
+    const std::string pdf = "The file " + m_temp.systemPath("ad.pdf") + " cannot be written: ";
+    const std::string items = "The file " + m_temp.systemPath("items.bin") + " cannot be written: ";
+    const std::string command = "command Export PDF 0x2505 -> 0xF0F001: ";
+    const std::string host = "The output file cannot be written.";
+    const struct {
+        const char* name;
+        Op operation;
+        int nth;
+        int error;
+        std::string alert;
+        std::string failure; // the failed command's entry; empty: none
+    } cases[] = {
+        {"PDF, folder not writable", Op::Open, 1, EACCES, host,
+         command + pdf + "Permission denied."},
+        {"PDF, disk full", Op::Flush, 1, ENOSPC, host, command + pdf + "No space left on device."},
+        {"PDF, read-only", Op::Rename, 1, EROFS, host, command + pdf + "Read-only file system."},
+        {"items, folder not writable", Op::Open, 2, EACCES, items + "Permission denied.", ""},
+        {"items, disk full", Op::Flush, 2, ENOSPC, items + "No space left on device.", ""},
+        {"items, read-only", Op::Rename, 2, EROFS, items + "Read-only file system.", ""},
+    };
+    for (const auto& c : cases) {
+        host::Recorder::Instance().Reset();
+        Open(kExportLayout);
+        const auto companion = Listen();
+        int seen = 0;
+        platform::setFileOperationFault([&](std::uint64_t, Op operation) {
+            return operation == c.operation && ++seen == c.nth ? c.error : 0;
+        });
+        Call();
+        platform::setFileOperationHook({});
+        EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{c.alert}) << c.name;
+        std::vector<std::string> failures;
+        for (const std::string& entry : Log(host::Channel::Failures))
+            if (entry.starts_with("command "))
+                failures.push_back(entry);
+        EXPECT_EQ(failures, c.failure.empty() ? std::vector<std::string>{}
+                                              : std::vector<std::string>{c.failure})
+            << c.name;
+        EXPECT_FALSE(Written("items.bin")) << c.name;
+        EXPECT_EQ(companion->Messages().size(), 0u) << c.name;
     }
 }
 
