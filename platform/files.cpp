@@ -595,6 +595,22 @@ std::u16string temporarySibling(const std::u16string& path) {
     return name;
 }
 
+bool canCreateBeside(const std::u16string& path) {
+    const auto name = posix(temporarySibling(path));
+    if (!name || !mayRun(FileOperation::Open))
+        return false;
+    int descriptor;
+    do
+        descriptor =
+            ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0)
+        return false;
+    ::close(descriptor);
+    static_cast<void>(::unlink(name->c_str()));
+    return true;
+}
+
 bool isTemporaryName(std::u16string_view name) {
     return name.size() == kTemporaryHead.size() + kTemporaryDigits + kTemporaryTail.size() &&
            name.starts_with(kTemporaryHead) && name.ends_with(kTemporaryTail) &&

@@ -112,6 +112,11 @@ struct FileTimes {
 // random hexadecimal digits and ".tmp". Nothing of that name exists at the time of the call.
 std::u16string temporarySibling(const std::u16string& path);
 
+// Whether a new file can be made in the folder of `path`: a temporary of that folder
+// (temporarySibling) is made and removed again at once. Making it is a counted operation
+// (FileOperation::Open), which the hook may fail.
+[[nodiscard]] bool canCreateBeside(const std::u16string& path);
+
 // True when `name` (a leaf name) is one temporarySibling makes: "~zep", 16 upper-case
 // hexadecimal digits and ".tmp", nothing more or less.
 bool isTemporaryName(std::u16string_view name);
