@@ -117,6 +117,10 @@ bool ZEPExportHelper::Export(IDocument* document, BJobFile* job) {
                 {placedImages, FolderOf(m_job->outputFile), FolderOf(m_job->pageItemFile)});
     files.WatchFolder(placedImages);
     helper.CollectPageItems(&files);
+    // What stands under the page-item file's name is kept before the journal lists it; the file
+    // is written once the profiles it names stand under their names, and takes its own name at
+    // the commit.
+    const UFileSpecCore pageItems = files.Stage(m_job->pageItemFile);
     if (ShouldExportPDF()) {
         files.Expect(PDFOutputFile(*m_job));
         helper.ExportPDF();
@@ -124,10 +128,8 @@ bool ZEPExportHelper::Export(IDocument* document, BJobFile* job) {
         files.Expect(EPSOutputFiles(*m_job));
         helper.ExportEPS();
     }
-    // The page-item file names the profiles that it finds under their names; it takes its own
-    // name at the commit.
     files.PlaceNewFiles();
-    if (!m_job->WritePageItemFile(files.Stage(m_job->pageItemFile)))
+    if (!m_job->WritePageItemFile(pageItems))
         ThrowFileWriteError(m_job->pageItemFile.path());
     files.Commit();
     return true;

@@ -20,10 +20,9 @@ namespace {
 constexpr const char* kLogFile = "..\\..\\Source\\Plugin\\ZEPFileTransaction";
 constexpr const char* kFunction = "ZEPFileTransaction";
 
-// The journal's first line, its states and its last line.
+// The journal's first line, its state (the one this system writes) and its last line.
 constexpr std::string_view kJournalHeader = "ZEPHRIN EXPORT JOURNAL 1";
 constexpr std::string_view kUndoState = "undo";
-constexpr std::string_view kCompleteState = "complete";
 constexpr std::string_view kJournalEnd = "end";
 // What a journal that reads may hold at most: a 10,000-page EPS export needs under 1 MiB.
 constexpr std::size_t kMaxJournalBytes = 16 * 1024 * 1024;
@@ -182,7 +181,6 @@ struct ZEPFileTransaction::DeadEntry {
 // A journal as read, its texts pointing into `text`.
 struct ZEPFileTransaction::DeadJournal {
     std::string text;
-    bool complete = false;
     std::vector<std::string_view> folders; // places; empty: a folder whose path named nothing
     std::vector<DeadEntry> entries;
 
@@ -203,9 +201,8 @@ struct ZEPFileTransaction::DeadJournal {
             Split(std::string_view(text).substr(0, text.size() - 1), '\n');
         if (lines.size() < 3 || lines[0] != kJournalHeader || lines.back() != kJournalEnd)
             return false;
-        if (lines[1] != kUndoState && lines[1] != kCompleteState)
+        if (lines[1] != kUndoState)
             return false;
-        complete = lines[1] == kCompleteState;
         for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
             const std::vector<std::string_view> fields = Split(lines[i], '\t');
             if (fields.size() == 2 && fields[0] == "folder" && entries.empty()) {
@@ -367,7 +364,7 @@ void ZEPFileTransaction::Expect(const std::vector<UFileSpecCore>& files) {
         m_entries.push_back(std::move(entry));
     }
     m_inPlace = false;
-    WriteJournal(JournalState::kUndo);
+    WriteJournal();
 }
 
 UFileSpecCore ZEPFileTransaction::Stage(const UFileSpecCore& file) {
@@ -376,19 +373,19 @@ UFileSpecCore ZEPFileTransaction::Stage(const UFileSpecCore& file) {
     entry.staged = TemporaryBeside(file);
     m_entries.push_back(std::move(entry));
     m_inPlace = false;
-    // Placed files that a later file joins are undone with it until the commit.
-    if (m_journal == JournalState::kComplete)
-        WriteJournal(JournalState::kUndo);
+    // Once there is a journal, it lists every file and what it keeps.
+    if (m_journaled)
+        WriteJournal();
     return m_entries.back().staged;
 }
 
-void ZEPFileTransaction::WriteJournal(JournalState state) {
+void ZEPFileTransaction::WriteJournal() {
     const UFileSpecCore journal = Journal();
     if (!journal.is_valid())
         ThrowFileWriteError(kJournalName);
     std::string text(kJournalHeader);
     text += '\n';
-    text += state == JournalState::kUndo ? kUndoState : kCompleteState;
+    text += kUndoState;
     text += '\n';
     for (const Folder& folder : m_folders)
         text += "folder\t" + folder.place.toStdString() + "\n";
@@ -416,14 +413,12 @@ void ZEPFileTransaction::WriteJournal(JournalState state) {
         Delete(part);
         ThrowFileWriteError(journal.path());
     }
-    m_journal = state;
-    // The journal on the disk; for "undo" also the kept links, before anything replaces what
-    // they keep.
+    m_journaled = true;
+    // The journal on the disk, and the kept links, before anything replaces what they keep.
     m_folders.front().changed = true;
-    if (state == JournalState::kUndo)
-        for (const Entry& entry : m_entries)
-            if (entry.kept.is_valid())
-                m_folders[entry.folder].changed = true;
+    for (const Entry& entry : m_entries)
+        if (entry.kept.is_valid())
+            m_folders[entry.folder].changed = true;
     SyncFolders(true, platform::SyncPurpose::kPublish);
 }
 
@@ -441,10 +436,11 @@ void ZEPFileTransaction::SyncFolders(bool changedOnly, platform::SyncPurpose pur
 }
 
 void ZEPFileTransaction::PlaceNewFiles() {
-    if (m_journal != JournalState::kUndo)
-        WriteJournal(JournalState::kUndo);
+    if (!m_journaled)
+        WriteJournal();
     for (Entry& entry : m_entries) {
-        if (!entry.staged.is_valid() || entry.placed || entry.kept.is_valid())
+        if (!entry.staged.is_valid() || entry.placed || entry.kept.is_valid() ||
+            !Exists(entry.staged))
             continue;
         if (!platform::syncFile(entry.staged.wide_path()) ||
             !platform::replaceFile(entry.staged.wide_path(), entry.file.wide_path()))
@@ -459,7 +455,10 @@ void ZEPFileTransaction::PutInPlace() {
         m_inPlace = true;
         return;
     }
-    // Every new file whole on the disk, the host's outputs under their names too.
+    if (!m_journaled)
+        WriteJournal();
+    // Every new file whole on the disk before it takes its name; the host's outputs, which took
+    // theirs, too.
     for (Entry& entry : m_entries) {
         if (entry.placed)
             continue;
@@ -480,8 +479,6 @@ void ZEPFileTransaction::PutInPlace() {
             ThrowFileWriteError(entry.file.path());
         m_folders[entry.folder].changed = true;
     }
-    SyncFolders(true, platform::SyncPurpose::kPublish);
-    WriteJournal(JournalState::kComplete);
     for (Entry& entry : m_entries) {
         if (!entry.staged.is_valid() || entry.placed)
             continue;
@@ -497,9 +494,13 @@ void ZEPFileTransaction::PutInPlace() {
 void ZEPFileTransaction::Commit() {
     if (!m_inPlace)
         PutInPlace();
-    m_committed = true;
-    if (m_journal != JournalState::kNone)
+    // The change stands once its journal is gone from the disk.
+    if (m_journaled) {
         Delete(Journal());
+        m_folders.front().changed = true;
+        SyncFolders(true, platform::SyncPurpose::kPublish);
+    }
+    m_committed = true;
     for (const Entry& entry : m_entries)
         if (entry.kept.is_valid())
             Delete(entry.kept);
@@ -526,13 +527,13 @@ void ZEPFileTransaction::RemoveLeftTemporaries() noexcept {
 }
 
 void ZEPFileTransaction::Rollback() {
-    if (m_journal == JournalState::kComplete) {
-        // A kill while the files go back must undo, not complete.
+    if (m_journaled && !Exists(Journal())) {
+        // The commit had removed it: a kill while the files go back must still undo them.
         try {
-            WriteJournal(JournalState::kUndo);
+            WriteJournal();
         } catch (const std::exception& failure) {
             ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
-                << "cannot turn the journal back to undo: " << failure.what();
+                << "cannot write the journal again: " << failure.what();
         }
     }
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
@@ -548,7 +549,7 @@ void ZEPFileTransaction::Rollback() {
     }
     if (!m_folders.empty()) {
         SyncFolders(true, platform::SyncPurpose::kUndo);
-        if (m_journal != JournalState::kNone) {
+        if (m_journaled) {
             Delete(Journal());
             m_folders.front().changed = true;
             SyncFolders(true, platform::SyncPurpose::kUndo);
@@ -625,40 +626,24 @@ void ZEPFileTransaction::Recover() {
         return;
     }
     ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
-        << (dead.complete ? "completing" : "undoing") << " the export that died in "
-        << m_folders.front().path.path();
+        << "undoing the export that died in " << m_folders.front().path.path();
     const auto name = [&](std::size_t folder, std::string_view leaf) {
         return folder == kNone ? UFileSpecCore() : Below(m_folders[folder].path, leaf);
     };
-    if (dead.complete) {
-        for (const DeadEntry& entry : dead.entries) {
-            const std::size_t folder = folders[entry.folder];
-            const UFileSpecCore staged = name(folder, entry.staged);
-            if (!Exists(staged))
-                continue;
-            const UFileSpecCore file = name(folder, entry.file);
-            if (!platform::replaceFile(staged.wide_path(), file.wide_path()))
+    for (auto entry = dead.entries.rbegin(); entry != dead.entries.rend(); ++entry) {
+        const std::size_t folder = folders[entry->folder];
+        if (folder == kNone)
+            continue;
+        const UFileSpecCore file = name(folder, entry->file);
+        Delete(name(folder, entry->staged));
+        const UFileSpecCore kept = name(folder, entry->kept);
+        if (Exists(kept)) {
+            if (!PutBack(file, kept))
                 ThrowFileWriteError(file.path());
-            m_folders[folder].changed = true;
+        } else if (!kept.is_valid()) {
+            Delete(file);
         }
-        for (const DeadEntry& entry : dead.entries)
-            Delete(name(folders[entry.folder], entry.kept));
-    } else {
-        for (auto entry = dead.entries.rbegin(); entry != dead.entries.rend(); ++entry) {
-            const std::size_t folder = folders[entry->folder];
-            if (folder == kNone)
-                continue;
-            const UFileSpecCore file = name(folder, entry->file);
-            Delete(name(folder, entry->staged));
-            const UFileSpecCore kept = name(folder, entry->kept);
-            if (Exists(kept)) {
-                if (!PutBack(file, kept))
-                    ThrowFileWriteError(file.path());
-            } else if (!kept.is_valid()) {
-                Delete(file);
-            }
-            m_folders[folder].changed = true;
-        }
+        m_folders[folder].changed = true;
     }
     SyncFolders(true, platform::SyncPurpose::kPublish);
     Delete(journal);

@@ -1,8 +1,9 @@
 // The files of one export as one change of the file system: when it fails, the folders it
 // touched are as they were (the files that stood there under their names with their bytes,
 // nothing new left); when it succeeds, they hold all the new files, on the disk before the change
-// reports success. At no moment, also after a kill or a power cut, do the names hold some new
-// files beside some old ones for longer than until the next change into the job folder.
+// reports success. After a kill or a power cut at any moment, the names hold the old files or
+// the new ones; where some new files stand beside old ones, the journal the change left makes
+// the next change into the job folder undo them first.
 //
 // Files. A file the plug-in writes itself is staged: written under a temporary name beside its
 // final one ("~zep" 16 hex digits ".tmp") and renamed into place at the commit. A file the host
@@ -24,32 +25,34 @@
 // symbolic link, or anything that is not a folder, ends the change with one alert naming it.
 //
 // The journal. Before a final name can change, the change writes its journal: kJournalName in
-// the job folder, written beside it, synced, renamed over it. It holds a state, the folders by
-// their resolved paths, and per file its folder, its final name, its kept link (empty when
-// nothing stood there) and its staged name (empty for an expected file). The states:
-//   "undo"      the new files may not be whole: a dead change is undone. Written by the first
-//               Expect (before the host can write under a final name) or PlaceNewFiles (before a
-//               new name is taken), with the job folder and the folders of the kept links synced,
-//               and again by a rollback after "complete".
-//   "complete"  every new file is whole and on the disk, and the host's renames too: a dead
-//               change is completed. Written by PutInPlace and synced before the first rename.
-// The commit, in order: each staged file and each expected one synced; the folders of the
-// expected ones synced (the host's renames); the journal "complete"; the staged files renamed in
-// staging order; each folder that changed synced; the change stands (Commit reports success
-// only now): the journal goes, the kept links go, the left temporaries are swept. A rollback
-// writes "undo" when the journal says "complete", puts back what stood under each name, syncs
-// the folders and removes the journal.
+// the job folder, written beside it, synced and renamed over it, with the job folder and the
+// folders of the kept links synced. It holds its state ("undo", the only one written), the
+// folders by their resolved paths, and per file its folder, its final name, its kept link (empty
+// when nothing stood there) and its staged name (empty for an expected file). The first Expect
+// writes it, before the host can write under a final name; a later Expect or Stage writes it
+// again with the new file; PlaceNewFiles, PutInPlace and Commit write it when none is there.
+// While it lies on the disk, the change has not happened: at every moment the files it lists can
+// be undone, the kept links being on the disk since the journal was.
+// The commit, in order: each staged file and each of the host's outputs synced; the staged files
+// renamed in staging order; each folder that changed synced (the renames, the host's included,
+// on the disk); the journal removed and the job folder synced. The change stands, and Commit
+// reports success, only then: the kept links go, and the left temporaries are swept. So a kill
+// or a power cut at any moment leaves the old files, recoverable from the journal, or the new
+// ones, each synced, with no journal. A rollback puts back what stood under each name, syncs the
+// folders, and removes the journal last (writing it again first, should the commit have removed
+// it already).
 //
 // Recovery. Begin, under the holds and before anything else, resolves a journal it finds in the
-// job folder: a change that left one there died (it held the folder). Undo: each staged file
-// goes, each kept link is renamed back over its name, a name where nothing stood loses what
-// stands there. Complete: each staged file still there is renamed over its name, each kept link
-// goes. Either can be repeated when it is cut short. The folders are synced and the journal goes.
-// A journal is acted on only when it reads whole (its header, state, counts and names: a final
-// name a plain leaf, a kept or staged name a temporary's) and each folder it names is held by
-// this change or is a real folder below the job folder, which is then held too. Otherwise it is
-// set aside, renamed to kJournalName, a dot and 16 hex digits, with an ERROR record and never
-// trusted; while one lies in the job folder, no change into it sweeps anything.
+// job folder: a change that left one there died (it held the folder) before it stood, so its
+// files are undone: each staged file goes, each kept link is renamed back over its name, and a
+// name where nothing stood loses what stands there. The undoing can be repeated when it is cut
+// short; the folders are synced and the journal goes last. A journal is acted on only when it
+// reads whole (its header, state, counts and names: a final name a plain leaf, a kept or staged
+// name a temporary's) and each folder it names is held by this change or is a real folder below
+// the job folder, which is then held too (a folder below the one the journal lies in counts as
+// below this job folder, also when that was moved since). Otherwise it is set aside, renamed to
+// kJournalName, a dot and 16 hex digits, with an ERROR record and never trusted; while one lies
+// in the job folder, no change into it sweeps anything.
 //
 // The sweep. After its commit the change removes the temporaries that dead changes left from the
 // folders it holds in its job folder (the job folder and below): under its exclusive hold, after
@@ -97,23 +100,22 @@ public:
     // A file to write now under the temporary name returned, which the commit turns into the
     // final name; what stands there now is kept as by Expect.
     [[nodiscard]] UFileSpecCore Stage(const UFileSpecCore& file);
-    // The staged files under names where nothing stood take those names now, each synced
-    // first: for files that others must find under their names before the commit (the page-item
-    // file names only profiles that exist). The journal lists them ("undo", written now when
-    // none is), so that a failure, or the next change after a dead one, removes them again.
-    // The first that cannot be placed throws CZEPFileWriteError naming its final name.
+    // The staged files written so far under names where nothing stood take those names now,
+    // each synced first: for files that others must find under their names before the commit
+    // (the page-item file names only profiles that exist). The journal lists them, so that a
+    // failure, or the next change after a dead one, removes them again. The first that cannot
+    // be placed throws CZEPFileWriteError naming its final name.
     void PlaceNewFiles();
-    // The new files synced, the journal "complete", the staged files (in staging order) under
-    // their final names, the folders synced. The first step that fails throws CZEPFileWriteError
-    // naming its file or folder. Files staged or expected after it write the journal back to
-    // "undo".
+    // The new files synced, the staged files (in staging order) under their final names, the
+    // folders synced; the journal stays. The first step that fails throws CZEPFileWriteError
+    // naming its file or folder.
     void PutInPlace();
-    // PutInPlace, then the change stands: the journal and the kept files go, then the folders'
-    // left temporaries (see above); failing to remove them is no failure of the change.
+    // PutInPlace, then the journal goes and the job folder is synced: the change stands. Then the
+    // kept files go and the folders' left temporaries (see above); failing to remove them is no
+    // failure of the change.
     void Commit();
 
 private:
-    enum class JournalState { kNone, kUndo, kComplete };
     struct Entry {
         UFileSpecCore file;
         std::size_t folder;   // in m_folders
@@ -141,7 +143,7 @@ private:
     [[nodiscard]] std::chrono::milliseconds WaitLeft() const;
     [[nodiscard]] UFileSpecCore Journal() const;
     void Keep(Entry& entry);
-    void WriteJournal(JournalState state);
+    void WriteJournal();
     void SyncFolders(bool changedOnly, platform::SyncPurpose purpose);
     void Recover();
     [[nodiscard]] bool Trust(const DeadJournal& journal, std::vector<std::size_t>& folders);
@@ -156,8 +158,8 @@ private:
     // The folders the change writes into, the job folder first; their locks are held until the
     // commit or the rollback has ended.
     std::vector<Folder> m_folders;
-    JournalState m_journal = JournalState::kNone;
-    bool m_inPlace = false; // PutInPlace ran, and nothing was staged or expected since
-    bool m_sweep = true;    // no set-aside journal lies in the job folder
+    bool m_journaled = false; // this change wrote its journal
+    bool m_inPlace = false;   // PutInPlace ran, and nothing was staged or expected since
+    bool m_sweep = true;      // no set-aside journal lies in the job folder
     bool m_committed = false;
 };
