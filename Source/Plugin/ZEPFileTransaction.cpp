@@ -496,7 +496,9 @@ void ZEPFileTransaction::Commit() {
         PutInPlace();
     // The change stands once its journal is gone from the disk.
     if (m_journaled) {
-        Delete(Journal());
+        const UFileSpecCore journal = Journal();
+        if (!platform::deleteFile(journal.wide_path()))
+            ThrowFileWriteError(journal.path());
         m_folders.front().changed = true;
         SyncFolders(true, platform::SyncPurpose::kPublish);
     }
@@ -536,12 +538,13 @@ void ZEPFileTransaction::Rollback() {
                 << "cannot write the journal again: " << failure.what();
         }
     }
+    bool undone = true;
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
         m_folders[entry->folder].changed = true;
         if (entry->staged.is_valid() && !entry->placed)
             Delete(entry->staged);
         if (entry->kept.is_valid()) {
-            static_cast<void>(PutBack(entry->file, entry->kept));
+            undone = PutBack(entry->file, entry->kept) && undone;
         } else if (!entry->staged.is_valid() || entry->placed) {
             // Nothing stood there, so what stands there now is this change's.
             Delete(entry->file);
@@ -549,7 +552,8 @@ void ZEPFileTransaction::Rollback() {
     }
     if (!m_folders.empty()) {
         SyncFolders(true, platform::SyncPurpose::kUndo);
-        if (m_journaled) {
+        // A file that did not go back is left to the next change, which undoes the journal.
+        if (m_journaled && undone) {
             Delete(Journal());
             m_folders.front().changed = true;
             SyncFolders(true, platform::SyncPurpose::kUndo);
