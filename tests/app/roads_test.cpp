@@ -13,6 +13,7 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -493,6 +494,13 @@ TEST(TwoExports, IntoOneFolderRunOneAfterTheOtherAndEachReportsItsOwnOutcome) {
         const auto expected = after(succeeded);
         after({});
         const auto earlier = FolderContents(folder.at("job"));
+        const auto exportedEvents = [&] {
+            const auto messages = inbox->Messages();
+            return std::count_if(messages.begin(), messages.end(), [](const std::string& message) {
+                return message.find("\"what\":\"exported\"") != std::string::npos;
+            });
+        };
+        const auto eventsBefore = exportedEvents();
         BackgroundProgram first(command(c.first, "first"),
                                 {{"ZEPHOST_STOP_AT_FILE_OPERATION", "1"}});
         ASSERT_TRUE(first.WaitStopped()) << c.name << ": " << folder.read("first");
@@ -505,6 +513,9 @@ TEST(TwoExports, IntoOneFolderRunOneAfterTheOtherAndEachReportsItsOwnOutcome) {
         second.Wait();
         EXPECT_THAT(folder.read("first"), HasSubstr(c.firstSays)) << c.name;
         EXPECT_THAT(folder.read("second"), HasSubstr(c.secondSays)) << c.name;
+        // The companion application heard of each export that succeeded, and of no other.
+        EXPECT_EQ(exportedEvents() - eventsBefore, static_cast<std::ptrdiff_t>(succeeded.size()))
+            << c.name;
         EXPECT_EQ(
             std::pair(ExportedFiles(folder.at("job")), FolderContents(folder.at("job")).size()),
             expected)
