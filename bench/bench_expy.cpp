@@ -25,6 +25,7 @@
 #include "host/standin/Scripting.h"
 #include "model/BJobFile.h"
 #include "model/JobText.h"
+#include "platform/files.h"
 #include "platform/pipe.h"
 #include "support/JobDescription.h"
 #include "utils/Logger.h"
@@ -39,11 +40,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <linux/magic.h>
 #include <memory>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <sys/vfs.h>
 #include <utility>
 #include <vector>
 
@@ -59,11 +62,17 @@ namespace {
 constexpr int kItemsPerPage = 50;
 const char* const kUser = "bench";
 
-// A folder of this process in the temporary folder for the job's files (its drive J:), the
-// pipe's socket and an empty registry (no companion application to start); removed at the end.
+// The folder the export benchmarks write into: $ZEP_BENCH_DIR, else the temporary folder.
+std::filesystem::path BenchFolder() {
+    const char* folder = std::getenv("ZEP_BENCH_DIR");
+    return folder && *folder ? std::filesystem::path(folder)
+                             : std::filesystem::temp_directory_path();
+}
+
+// A folder of this process in the bench folder for the job's files (its drive J:), the pipe's
+// socket and an empty registry (no companion application to start); removed at the end.
 struct TempFolder {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("zep_bench_expy_" + std::to_string(getpid()));
+    std::filesystem::path path = BenchFolder() / ("zep_bench_expy_" + std::to_string(getpid()));
     TempFolder() {
         std::filesystem::create_directories(path);
         std::ofstream(path / "registry").flush();
@@ -285,6 +294,20 @@ void BM_ExportJobPages_zep(benchmark::State& state) {
     ExportJobPages(state, kItemsPerPage, 0);
 }
 
+// The export of BM_ExportJobPages_zep with its syncs (second argument 1) and without them (0),
+// on a disk: what making an export durable costs. A folder on tmpfs, where a sync costs
+// nothing, is refused.
+void BM_ExportJobPagesSynced_zep(benchmark::State& state) {
+    struct statfs info;
+    if (::statfs(BenchFolder().c_str(), &info) != 0 || info.f_type == TMPFS_MAGIC) {
+        state.SkipWithError("the bench folder is on tmpfs: set ZEP_BENCH_DIR to a folder on disk");
+        return;
+    }
+    platform::setSyncsSkipped(state.range(1) == 0);
+    ExportJobPages(state, kItemsPerPage, 0);
+    platform::setSyncsSkipped(false);
+}
+
 void BM_ExportTwoItemPages_zep(benchmark::State& state) {
     ExportJobPages(state, 2, 100000);
 }
@@ -400,6 +423,11 @@ BENCHMARK(BM_ExportJobPages_zep)
     ->Arg(100)
     ->Arg(1000)
     ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportJobPagesSynced_zep)
+    ->ArgNames({"pages", "synced"})
+    ->Args({100, 1})
+    ->Args({100, 0})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportTwoItemPages_zep)
     ->Arg(1000)

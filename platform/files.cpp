@@ -15,6 +15,7 @@
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -30,22 +31,51 @@ FileOperationFault& fileOperationFault() {
 }
 
 std::uint64_t fileOperationCount = 0;
+FileOperationPaths fileOperationPaths;
+std::optional<std::chrono::milliseconds> folderLockWaitLimit;
+bool syncsSkipped = false;
+
+// Asks the fault seam about an operation on `path` (and `target`): 0 lets it run, else the
+// system error number it fails with.
+int ask(FileOperation operation, std::u16string_view path, std::u16string_view target) {
+    const FileOperationFault& fault = fileOperationFault();
+    if (!fault)
+        return 0;
+    fileOperationPaths.path.assign(path);
+    fileOperationPaths.target.assign(target);
+    return fault(++fileOperationCount, operation);
+}
 
 // Tells the hook of an operation it may hold but not fail.
-void tell(FileOperation operation) {
-    if (const FileOperationFault& fault = fileOperationFault())
-        static_cast<void>(fault(++fileOperationCount, operation));
+void tell(FileOperation operation, std::u16string_view path, std::u16string_view target = {}) {
+    static_cast<void>(ask(operation, path, target));
 }
 
 // Whether a counted operation may go ahead; the hook's refusal fails it with the error number
 // the hook gives.
-bool mayRun(FileOperation operation) {
-    const FileOperationFault& fault = fileOperationFault();
-    const int error = fault ? fault(++fileOperationCount, operation) : 0;
+bool mayRun(FileOperation operation, std::u16string_view path, std::u16string_view target = {}) {
+    const int error = ask(operation, path, target);
     if (error == 0)
         return true;
     errno = error;
     return false;
+}
+
+// A sync may go ahead: one that publishes is asked for, one that undoes is told.
+bool maySync(FileOperation operation, std::u16string_view path, SyncPurpose purpose) {
+    if (purpose == SyncPurpose::kPublish)
+        return mayRun(operation, path);
+    tell(operation, path);
+    return true;
+}
+
+// fsync, retried when a signal interrupts it.
+bool syncDescriptor(int descriptor) {
+    int result;
+    do
+        result = ::fsync(descriptor);
+    while (result != 0 && errno == EINTR);
+    return result == 0;
 }
 
 bool isAsciiLetter(char c) {
@@ -364,19 +394,17 @@ std::string placeOf(std::string path) {
     return realPath(folder).value_or(folder) + "/" + leaf;
 }
 
-// flock, retried when a signal interrupts it.
-bool lockDescriptor(int descriptor, int operation) {
-    int result;
-    do
-        result = ::flock(descriptor, operation);
-    while (result != 0 && errno == EINTR);
-    return result == 0;
-}
-
-// A descriptor of the folder itself (a link to a folder leads to it), or -1.
-int openFolder(const std::u16string& folder) {
+// A descriptor of the folder itself, or -1; a link as its name leads to the folder it names
+// only with `followLink`.
+int openFolder(const std::u16string& folder, bool followLink) {
     auto name = posix(folder);
-    return name ? ::open(name->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    if (!name)
+        return -1;
+    if (!followLink)
+        while (name->size() > 1 && name->back() == '/')
+            name->pop_back(); // a trailing '/' would follow a link as the last name
+    return ::open(name->c_str(),
+                  O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
 }
 
 // A temporary's name: the head, 16 upper-case hex digits, the tail (temporarySibling makes
@@ -522,7 +550,7 @@ int createDirectory(const std::u16string& path) {
     auto name = posix(path);
     if (!name)
         return ENOENT;
-    if (!mayRun(FileOperation::MakeDirectory) || ::mkdir(name->c_str(), 0777) != 0)
+    if (!mayRun(FileOperation::MakeDirectory, path) || ::mkdir(name->c_str(), 0777) != 0)
         return errno;
     return 0;
 }
@@ -546,7 +574,7 @@ bool copyFile(const std::u16string& source, const std::u16string& target) {
 bool moveFile(const std::u16string& source, const std::u16string& target) {
     auto from = posix(source);
     auto to = posix(target);
-    if (!from || !to || !mayRun(FileOperation::Rename))
+    if (!from || !to || !mayRun(FileOperation::Rename, source, target))
         return false;
     struct stat info;
     if (::lstat(from->c_str(), &info) != 0)
@@ -571,7 +599,7 @@ bool replaceFile(const std::u16string& source, const std::u16string& target, int
     error = 0;
     if (!from || !to)
         return false;
-    if (mayRun(FileOperation::Rename) && ::rename(from->c_str(), to->c_str()) == 0)
+    if (mayRun(FileOperation::Rename, source, target) && ::rename(from->c_str(), to->c_str()) == 0)
         return true;
     error = errno;
     return false;
@@ -599,7 +627,7 @@ bool restoreFile(const std::u16string& kept, const std::u16string& target) {
     auto to = posix(target);
     if (!from || !to)
         return false;
-    tell(FileOperation::Restore);
+    tell(FileOperation::Restore, kept, target);
     return ::rename(from->c_str(), to->c_str()) == 0;
 }
 
@@ -621,6 +649,22 @@ std::u16string temporarySibling(const std::u16string& path) {
     return name;
 }
 
+bool canCreateBeside(const std::u16string& path) {
+    const auto name = posix(temporarySibling(path));
+    if (!name || !mayRun(FileOperation::Open, path))
+        return false;
+    int descriptor;
+    do
+        descriptor =
+            ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0)
+        return false;
+    ::close(descriptor);
+    static_cast<void>(::unlink(name->c_str()));
+    return true;
+}
+
 bool isTemporaryName(std::u16string_view name) {
     return name.size() == kTemporaryHead.size() + kTemporaryDigits + kTemporaryTail.size() &&
            name.starts_with(kTemporaryHead) && name.ends_with(kTemporaryTail) &&
@@ -628,44 +672,87 @@ bool isTemporaryName(std::u16string_view name) {
                        isUpperHexDigit);
 }
 
+bool syncFile(const std::u16string& path, SyncPurpose purpose) {
+    auto name = posix(path);
+    if (!name || !maySync(FileOperation::Sync, path, purpose))
+        return false;
+    if (syncsSkipped)
+        return true;
+    int descriptor;
+    do
+        descriptor = ::open(name->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0)
+        return false;
+    const bool synced = syncDescriptor(descriptor);
+    ::close(descriptor);
+    return synced;
+}
+
 FolderLock::FolderLock(FolderLock&& other) noexcept
-    : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+    : m_descriptor(std::exchange(other.m_descriptor, -1)),
+      m_locked(std::exchange(other.m_locked, false)), m_folder(std::move(other.m_folder)) {}
 
 FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
     if (this != &other) {
         unlock();
         m_descriptor = std::exchange(other.m_descriptor, -1);
+        m_locked = std::exchange(other.m_locked, false);
+        m_folder = std::move(other.m_folder);
     }
     return *this;
 }
 
-bool FolderLock::lockShared(const std::u16string& folder) {
+FolderLock::Result FolderLock::lockExclusive(const std::u16string& folder,
+                                             std::chrono::milliseconds wait, bool followLink) {
+    using Clock = std::chrono::steady_clock;
     unlock();
-    const int descriptor = openFolder(folder);
+    const int descriptor = openFolder(folder, followLink);
     if (descriptor < 0)
-        return false;
-    if (!lockDescriptor(descriptor, LOCK_SH)) {
-        ::close(descriptor);
-        return false;
+        return Result::kNotOpened;
+    if (folderLockWaitLimit)
+        wait = std::min(wait, *folderLockWaitLimit);
+    const Clock::time_point deadline = Clock::now() + wait;
+    // The lock is tried without blocking, with pauses that grow to 50 ms, so that the wait ends
+    // at its limit.
+    std::chrono::milliseconds pause(1);
+    for (;;) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
+            m_locked = true;
+            break;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            break; // a file system without locks
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) {
+            ::close(descriptor);
+            return Result::kBusy;
+        }
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
     m_descriptor = descriptor;
-    return true;
+    m_folder = folder;
+    return m_locked ? Result::kLocked : Result::kNoLocks;
 }
 
 void FolderLock::unlock() {
     // Closing the only descriptor of the open folder releases its lock.
     if (m_descriptor >= 0)
         ::close(std::exchange(m_descriptor, -1));
+    m_locked = false;
 }
 
-std::size_t removeLeftTemporaries(const std::u16string& folder) {
-    const int descriptor = openFolder(folder);
-    if (descriptor < 0)
-        return 0;
-    const std::size_t removed =
-        lockDescriptor(descriptor, LOCK_EX | LOCK_NB) ? removeTemporariesIn(descriptor) : 0;
-    ::close(descriptor);
-    return removed;
+bool FolderLock::sync(SyncPurpose purpose) const {
+    if (m_descriptor < 0 || !maySync(FileOperation::SyncFolder, m_folder, purpose))
+        return false;
+    return syncsSkipped || syncDescriptor(m_descriptor);
+}
+
+std::size_t FolderLock::removeLeftTemporaries() const {
+    return m_locked ? removeTemporariesIn(m_descriptor) : 0;
 }
 
 bool isSamePlace(const std::u16string& first, const std::u16string& second) {
@@ -859,10 +946,11 @@ public:
     Buffer(const Buffer&) = delete;
     Buffer& operator=(const Buffer&) = delete;
 
-    bool open(const std::string& path) {
+    bool open(const std::string& path, const std::u16string& systemPath) {
         if (m_file >= 0)
             return false;
-        if (!mayRun(FileOperation::Open)) {
+        m_path = systemPath;
+        if (!mayRun(FileOperation::Open, m_path)) {
             failed(errno);
             return false;
         }
@@ -880,7 +968,7 @@ public:
             return false;
         const bool flushed = writeOut(FileOperation::Flush);
         // The descriptor goes whatever the hook says.
-        const bool allowed = mayRun(FileOperation::Close);
+        const bool allowed = mayRun(FileOperation::Close, m_path);
         if (!allowed)
             failed(errno);
         const bool closed = ::close(std::exchange(m_file, -1)) == 0;
@@ -942,7 +1030,7 @@ private:
         setp(m_bytes, m_bytes + sizeof m_bytes);
         if (m_failed || count == 0)
             return !m_failed;
-        m_failed = !mayRun(operation);
+        m_failed = !mayRun(operation, m_path);
         if (m_failed)
             failed(errno);
         while (!m_failed && count > 0) {
@@ -961,6 +1049,7 @@ private:
     }
 
     char m_bytes[65536];
+    std::u16string m_path; // as the caller gave it, for the hook
     int m_file = -1;
     bool m_failed = false;
     int m_error = 0; // of the first failure
@@ -975,7 +1064,7 @@ OutputFileStream::~OutputFileStream() = default;
 
 bool OutputFileStream::open(const std::u16string& path) {
     auto name = posix(path);
-    if (!name || !m_buffer->open(*name)) {
+    if (!name || !m_buffer->open(*name, path)) {
         setstate(std::ios_base::badbit);
         return false;
     }
@@ -1007,6 +1096,18 @@ void setFileOperationHook(FileOperationHook hook) {
 void setFileOperationFault(FileOperationFault fault) {
     fileOperationFault() = std::move(fault);
     fileOperationCount = 0;
+}
+
+const FileOperationPaths& currentFileOperationPaths() {
+    return fileOperationPaths;
+}
+
+void setFolderLockWaitLimit(std::optional<std::chrono::milliseconds> limit) {
+    folderLockWaitLimit = limit;
+}
+
+void setSyncsSkipped(bool skipped) {
+    syncsSkipped = skipped;
 }
 
 } // namespace platform

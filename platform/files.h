@@ -2,6 +2,7 @@
 // special-folder calls. Every path is UTF-16 text with Windows rules; see toPosixPath.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -119,17 +120,38 @@ struct FileTimes {
 // random hexadecimal digits and ".tmp". Nothing of that name exists at the time of the call.
 std::u16string temporarySibling(const std::u16string& path);
 
+// Whether a new file can be made in the folder of `path`: a temporary of that folder
+// (temporarySibling) is made and removed again at once. Making it is a counted operation
+// (FileOperation::Open), which the hook may fail.
+[[nodiscard]] bool canCreateBeside(const std::u16string& path);
+
 // True when `name` (a leaf name) is one temporarySibling makes: "~zep", 16 upper-case
 // hexadecimal digits and ".tmp", nothing more or less.
 bool isTemporaryName(std::u16string_view name);
 
-// A lock on a folder that tells whether a change of the system's files in it is running: a
-// change holds it shared from before it makes its first temporary there (temporarySibling)
-// until it has none left; removeLeftTemporaries takes it exclusively. The lock goes with the
-// process, however the process ends, so a killed change holds none. Locks of one process on
-// one folder taken through two FolderLock objects count as two holders.
+// Why a sync runs: to publish a change (the file-operation hook may fail it) or to undo a failed
+// one (the hook is told of it but cannot fail it, as FileOperation::Restore).
+enum class SyncPurpose { kPublish, kUndo };
+
+// Syncs the file's data and size to the disk (fsync); a symbolic link as its name is not
+// followed. A counted operation (FileOperation::Sync). False when it fails.
+[[nodiscard]] bool syncFile(const std::u16string& path,
+                            SyncPurpose purpose = SyncPurpose::kPublish);
+
+// A hold on a folder that tells whether a change of the system's files in it is running: a
+// change holds each folder it writes into exclusively, from before its first write there until
+// it has committed or rolled back, so that one change at a time writes into a folder. The lock is
+// a flock on the open folder and goes with the process, however the process ends, so a killed
+// change holds none. Two FolderLock objects are two holders, also in one process and one thread.
 class FolderLock {
 public:
+    enum class Result {
+        kLocked,   // held exclusively
+        kBusy,     // others held it for the whole wait: nothing is held
+        kNoLocks,  // the folder is open, but its file system has no locks
+        kNotOpened // the folder cannot be opened (missing, not a folder, a link not followed)
+    };
+
     FolderLock() = default;
     ~FolderLock() { unlock(); }
     FolderLock(FolderLock&& other) noexcept;
@@ -137,23 +159,32 @@ public:
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    // Locks the folder shared, waiting while a removal of left temporaries holds it; false (and
-    // nothing held) when the folder cannot be opened or its file system has no locks. A lock
-    // held before is released first.
-    [[nodiscard]] bool lockShared(const std::u16string& folder);
+    // Opens the folder and locks it exclusively, waiting at most `wait` (or the test limit of
+    // setFolderLockWaitLimit, when that is shorter) while others hold it. With `followLink`
+    // false, a symbolic link as the folder's own name is not followed (kNotOpened). What was held
+    // before is released first.
+    [[nodiscard]] Result lockExclusive(const std::u16string& folder, std::chrono::milliseconds wait,
+                                       bool followLink);
     void unlock();
-    [[nodiscard]] bool locked() const { return m_descriptor >= 0; }
+    [[nodiscard]] bool locked() const { return m_locked; }
+    // Locked, or open on a file system without locks.
+    [[nodiscard]] bool isOpen() const { return m_descriptor >= 0; }
+
+    // Syncs the folder's entries to the disk (fsync of the folder as it was opened): a counted
+    // operation (FileOperation::SyncFolder). False when it fails or the folder is not open.
+    [[nodiscard]] bool sync(SyncPurpose purpose = SyncPurpose::kPublish) const;
+
+    // Removes from the folder as it was opened, never through a symbolic link, the temporaries
+    // of the system's own naming (isTemporaryName; files and links, never a folder) that
+    // changes no longer running left there: only while it is locked, when no other change can
+    // be running there. Deleting is no counted operation. The number of files removed.
+    std::size_t removeLeftTemporaries() const;
 
 private:
     int m_descriptor = -1;
+    bool m_locked = false;
+    std::u16string m_folder; // as given, for the hook
 };
-
-// Removes from the folder the temporaries of the system's own naming (isTemporaryName; files and
-// links, never a folder) that changes no longer running left there: only when no running
-// change holds the folder (FolderLock), taken exclusively for the time of the removal without
-// waiting; a folder a change holds, or that cannot be locked, is left as it is. Deleting is no
-// counted operation. The number of files removed.
-std::size_t removeLeftTemporaries(const std::u16string& folder);
 
 // True when both paths name one and the same entry (links not followed).
 bool isSameFile(const std::u16string& first, const std::u16string& second);
@@ -247,15 +278,26 @@ private:
 
 // The file operations that change what the file system holds, as the fault hook counts them:
 // opening a file for writing, writing out the buffer (full, or before a move of the position),
-// flushing it, closing a written file, renaming (replaceFile, moveFile), making a folder, and
-// putting a kept file back (restoreFile).
-enum class FileOperation { Open, Write, Flush, Close, Rename, MakeDirectory, Restore };
+// flushing it, closing a written file, renaming (replaceFile, moveFile), making a folder, putting a
+// kept file back (restoreFile), syncing a file (syncFile) and syncing a folder (FolderLock::sync).
+enum class FileOperation {
+    Open,
+    Write,
+    Flush,
+    Close,
+    Rename,
+    MakeDirectory,
+    Restore,
+    Sync,
+    SyncFolder
+};
 
 // Test seam: from now on each of those operations first calls `hook` with its number, counted
-// from 1, and its kind; false fails the operation (errno EIO), except Restore, which the hook may
-// hold or end the process at but not fail. An empty hook, the default, lets everything through.
-// Deleting and linking are not counted, and Restore is not failed: they undo a failed change,
-// and a disk that refuses new data still allows them. Not for use from two threads at once.
+// from 1, and its kind; false fails the operation (errno EIO), except Restore and a sync that
+// undoes (SyncPurpose::kUndo), which the hook may hold or end the process at but not fail. An
+// empty hook, the default, lets everything through. Deleting and linking are not counted, and
+// Restore is not failed: they undo a failed change, and a disk that refuses new data still
+// allows them. Not for use from two threads at once.
 using FileOperationHook = std::function<bool(std::uint64_t number, FileOperation operation)>;
 void setFileOperationHook(FileOperationHook hook);
 // The same seam with the failure's system error number: `fault` returns 0 to let the operation
@@ -264,5 +306,23 @@ void setFileOperationHook(FileOperationHook hook);
 // hook replaces it; both count the operations from 1 again.
 using FileOperationFault = std::function<int(std::uint64_t number, FileOperation operation)>;
 void setFileOperationFault(FileOperationFault fault);
+
+// The names that the operation the hook is being asked about acts on, as its caller gave them:
+// `path` the file or folder (for a write, a flush or a close the file being written, for a
+// rename or a restore the name that goes), `target` the name a rename or a restore gives (else
+// empty). Valid only inside the hook.
+struct FileOperationPaths {
+    std::u16string path;
+    std::u16string target;
+};
+const FileOperationPaths& currentFileOperationPaths();
+
+// Test seam: from now on every wait for a folder lock (FolderLock::lockExclusive) lasts at most
+// `limit`; nothing lifts the limit.
+void setFolderLockWaitLimit(std::optional<std::chrono::milliseconds> limit);
+
+// Benchmark seam: while skipped, syncFile and FolderLock::sync count their operation and succeed
+// without syncing anything, so that a benchmark can weigh what the syncs cost.
+void setSyncsSkipped(bool skipped);
 
 } // namespace platform

@@ -8,6 +8,7 @@
 #include "host/sdk/EPSExport.h"
 #include "host/sdk/Layout.h"
 #include "model/BJobFile.h"
+#include "platform/files.h"
 
 #include <cmath>
 #include <cstdint>
@@ -98,7 +99,12 @@ void ExportPage(const EPSExport& run, std::int32_t pageIndex) {
     run.job.epsPageBox = PageRectToRect2D(whole);
     run.job.epsSecondBox = zeu::Rect2D::zero;
 
-    ExportPageEPS(run, pageIndex, PageFile(run.job, pageIndex));
+    // The export command writes the page beside its file and renames it over the file: a folder
+    // that takes no new file fails the page here, before any command for it.
+    const UFileSpecCore file = PageFile(run.job, pageIndex);
+    if (!platform::canCreateBeside(file.wide_path()))
+        ThrowFileWriteError(file.path());
+    ExportPageEPS(run, pageIndex, file);
 }
 
 // Calls `visit` with the 0-based index of each page of the absolute runs, in order; a run that is

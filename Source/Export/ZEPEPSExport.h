@@ -19,10 +19,12 @@ class BJobFile;
 // destination's 'St' is 1 and `cmsWanted`, else 14; `flattenerStyle` is the plug-in's flattener
 // style. Throws CZEPException: 0x52E1F
 // "(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute" for a run that is not absolute;
-// the code of the page rectangles' failure; 0x52E1E "(setPrefsCmd) == NULL", "(prefsData) ==
-// NULL", "(exportCmd) == NULL", "(exportData) == NULL"; a host command's failure with its code
-// and an empty text. Nothing is created before the host writes a page's file; pages already
-// written stay (the export's file transaction puts back what stood there).
+// the code of the page rectangles' failure; CZEPFileWriteError (0x52E0A) naming the page's file
+// when its folder takes no new file, before any host command for that page; 0x52E1E
+// "(setPrefsCmd) == NULL", "(prefsData) == NULL", "(exportCmd) == NULL", "(exportData) ==
+// NULL"; a host command's failure with its code and an empty text. Nothing is created under a
+// page's name before the host writes its file (the check makes and removes a temporary beside
+// it); pages already written stay (the export's file transaction puts back what stood there).
 void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef& flattenerStyle);
 
 // The files ExportEPS writes, in the order it writes them (a page that two runs hold, twice).

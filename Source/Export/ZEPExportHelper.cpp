@@ -53,6 +53,14 @@ bool HasMoreThanOnePage(const BPageRangeAbsoluteList& runs) {
     return false;
 }
 
+// The folder a file lies in; the empty path when it has none.
+UFileSpecCore FolderOf(const UFileSpecCore& file) {
+    UFileSpecCore folder = file;
+    if (!folder.to_parent())
+        static_cast<void>(folder.clear());
+    return folder;
+}
+
 bool IsSamePlace(const UFileSpecCore& first, const UFileSpecCore& second) {
     return first.is_valid() && second.is_valid() &&
            platform::isSamePlace(first.wide_path(), second.wide_path());
@@ -102,21 +110,27 @@ bool ZEPExportHelper::Export(IDocument* document, BJobFile* job) {
     ZEPExportJobFileHelper helper(*this);
     CheckPageRuns(*m_job, *m_pageList);
     CheckOutputFiles(*m_job);
+    // Every folder the export writes into is checked and held before anything is written.
     ZEPFileTransaction files;
-    files.WatchFolder(m_job->GetPlacedImagesFolderPath());
+    const UFileSpecCore placedImages = m_job->GetPlacedImagesFolderPath();
+    files.Begin(m_job->jobFolder,
+                {placedImages, FolderOf(m_job->outputFile), FolderOf(m_job->pageItemFile)});
+    files.WatchFolder(placedImages);
     helper.CollectPageItems(&files);
+    // What stands under the page-item file's name is kept before the journal lists it; the file
+    // is written once the profiles it names stand under their names, and takes its own name at
+    // the commit.
+    const UFileSpecCore pageItems = files.Stage(m_job->pageItemFile);
     if (ShouldExportPDF()) {
         files.Expect(PDFOutputFile(*m_job));
         helper.ExportPDF();
     } else {
-        for (const UFileSpecCore& file : EPSOutputFiles(*m_job))
-            files.Expect(file);
+        files.Expect(EPSOutputFiles(*m_job));
         helper.ExportEPS();
     }
-    // The page-item file names the profiles, which must be in place for that.
-    files.PutInPlace();
+    files.PlaceNewFiles();
     int error = 0;
-    if (!m_job->WritePageItemFile(files.Stage(m_job->pageItemFile), error))
+    if (!m_job->WritePageItemFile(pageItems, error))
         ThrowFileWriteError(m_job->pageItemFile.path(), error);
     files.Commit();
     return true;

@@ -32,11 +32,14 @@ public:
     // Prepare, then the run: the job-file helper decides the scope and changes the document;
     // the job is refused, before anything is written, when a page run lies outside the document
     // (0x52E3C) or the page-item file is a file the PDF or EPS output would write (0x52E3D naming
-    // both); the page items are collected, PDF or EPS is written and then the job's page-item
-    // file. All the files are one change of the file system (Plugin/ZEPFileTransaction.h): a
-    // file that cannot be written (CZEPFileWriteError, naming it) or any other failure leaves the
-    // folders as they were. The helper's end undoes the document changes, also when a step
-    // throws. True on completion; every failure is thrown.
+    // both); the folders the export writes into (the job folder, its "PlacedImages", the
+    // output's and the page-item file's folders) are checked and held, waiting for another export
+    // at most kExportFolderWait; the page items are collected, PDF or EPS is written and then the
+    // job's page-item file. All the files are one change of the file system
+    // (Plugin/ZEPFileTransaction.h): a file that cannot be written (CZEPFileWriteError, naming
+    // it) or any other failure leaves the folders as they were; success is on the disk before
+    // this returns. The helper's end undoes the document changes, also when a step throws. True
+    // on completion; every failure is thrown.
     bool Export(IDocument* document, BJobFile* job);
     // Keeps the document (null: the front document, none: 0x52E1E "(result) == NULL"), the job
     // (null: 0x52E1E "(jobs) == NULL") and the document's page list (none: 0x52E1E

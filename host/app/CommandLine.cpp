@@ -67,6 +67,9 @@ environment:
   ZEPHOST_KILL_AT_FILE_OPERATION=N
                       kill zephost (SIGKILL) just before its N-th file operation that changes
                       the file system, as a crash there would
+  ZEPHOST_STOP_AT_FILE_OPERATION=N
+                      stop zephost (SIGSTOP) just before its N-th such file operation, until it
+                      is continued (SIGCONT)
 
 exit status:
   0  every step ran and no alert was shown

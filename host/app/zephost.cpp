@@ -255,16 +255,26 @@ std::string SocketPath(const std::u16string& pipe) {
     return path ? std::filesystem::absolute(*path).string() : std::string(pipe.begin(), pipe.end());
 }
 
-// The crash that ZEPHOST_KILL_AT_FILE_OPERATION asks for, if any.
-void KillAtFileOperation() {
-    const char* text = std::getenv("ZEPHOST_KILL_AT_FILE_OPERATION");
+// The number in the environment variable; 0 when it is unset or holds no number.
+unsigned long long FileOperationNumber(const char* variable) {
+    const char* text = std::getenv(variable);
     char* end = nullptr;
     const unsigned long long at = text ? std::strtoull(text, &end, 10) : 0;
-    if (at == 0 || *end != '\0')
+    return text && *end == '\0' ? at : 0;
+}
+
+// The crash that ZEPHOST_KILL_AT_FILE_OPERATION asks for and the stop that
+// ZEPHOST_STOP_AT_FILE_OPERATION asks for, if any.
+void KillAtFileOperation() {
+    const unsigned long long kill = FileOperationNumber("ZEPHOST_KILL_AT_FILE_OPERATION");
+    const unsigned long long stop = FileOperationNumber("ZEPHOST_STOP_AT_FILE_OPERATION");
+    if (kill == 0 && stop == 0)
         return;
-    platform::setFileOperationHook([at](std::uint64_t n, platform::FileOperation) {
-        if (n == at)
+    platform::setFileOperationHook([kill, stop](std::uint64_t n, platform::FileOperation) {
+        if (n == kill)
             std::raise(SIGKILL);
+        if (n == stop)
+            std::raise(SIGSTOP);
         return true;
     });
 }

@@ -2,6 +2,7 @@
 // listens as the companion application and looks at what the user would see: the files in the
 // job's folder (a PDF read with qpdf), the events received, the alerts, zephost's output and the
 // document dumps before and after the change and after its undo.
+#include "support/BackgroundProgram.h"
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
 #include "support/FolderContents.h"
@@ -12,14 +13,20 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -311,11 +318,12 @@ protected:
         fs::copy(earlier, m_folder.at("job"), fs::copy_options::recursive);
         return Export();
     }
-    bool Export() const {
+    bool Export(const std::string& job = "spring_sale_pdf") const {
         ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
-        const std::string command = std::string(ZEP_ZEPHOST) + " " +
-                                    Replaced(kAd + "call expY" + kPDFJob, "%E", ZEP_EXAMPLES_DIR) +
-                                    " >" + m_folder.at("out") + " 2>&1";
+        const std::string command =
+            std::string(ZEP_ZEPHOST) + " " +
+            Replaced(kAd + "call expY --zemp @%E/jobs/" + job + ".hex", "%E", ZEP_EXAMPLES_DIR) +
+            " >" + m_folder.at("out") + " 2>&1";
         const int status = std::system(command.c_str());
         // The shell reports a child killed by a signal as 128 + the signal.
         return (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) ||
@@ -325,7 +333,7 @@ protected:
 
 // An export killed just before each of its file operations in turn, over the files of an earlier
 // export: under every name the earlier file or the new one, whole; nothing of the earlier export
-// lost; besides, only the export's own temporaries.
+// lost; besides, only the export's own temporaries and its journal.
 TEST_F(KilledExport, LeavesTheEarlierOrTheNewFilesWholeUnderTheirNames) {
     const auto companion = Listen();
     fs::create_directory(m_folder.at("job"));
@@ -336,7 +344,7 @@ TEST_F(KilledExport, LeavesTheEarlierOrTheNewFilesWholeUnderTheirNames) {
     const auto again = ExportedFiles(m_folder.at("job"));
     ASSERT_NE(again, earlier);
 
-    static const std::regex temporary("(.*/)?~zep[0-9A-F]{16}\\.tmp");
+    static const std::regex temporary("(.*/)?~zep[0-9A-F]{16}\\.tmp|~zep-export\\.journal");
     std::uint64_t at = 1;
     for (;; ++at) {
         ::setenv("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at).c_str(), 1);
@@ -383,6 +391,136 @@ TEST_F(KilledExport, TheNextExportRemovesTheTemporariesAKilledOneLeft) {
     const auto left = ExportedFiles(m_folder.at("job"));
     for (const auto& [name, content] : exported)
         EXPECT_TRUE(left.contains(name)) << name;
+}
+
+// After an export killed just before each of its file operations in turn, over an earlier
+// export's files, the next export of the job into the folder leaves what it leaves after the
+// earlier export alone or after the killed export run to its end: the killed export's files old
+// or new together, each whole, and no temporary or journal.
+class KilledExportThenNext : public KilledExport,
+                             public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(KilledExportThenNext, LeavesTheOldOrTheNewFilesTogether) {
+    const std::string job = GetParam();
+    const auto companion = Listen();
+    const auto exported = [&](int times) {
+        fs::remove_all(m_folder.at("job"));
+        fs::create_directory(m_folder.at("job"));
+        for (int i = 0; i < times; ++i)
+            EXPECT_FALSE(Export(job)) << m_folder.read("out");
+        return std::pair(ExportedFiles(m_folder.at("job")),
+                         FolderContents(m_folder.at("job")).size());
+    };
+    const auto old = exported(2);  // the earlier export, then the next
+    const auto done = exported(3); // the earlier export, the killed one run to its end, the next
+    ASSERT_NE(old, done);
+    exported(1);
+    fs::remove_all(m_folder.at("earlier"));
+    fs::copy(m_folder.at("job"), m_folder.at("earlier"), fs::copy_options::recursive);
+    std::uint64_t at = 1;
+    for (;; ++at) {
+        ::setenv("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at).c_str(), 1);
+        fs::remove_all(m_folder.at("job"));
+        fs::copy(m_folder.at("earlier"), m_folder.at("job"), fs::copy_options::recursive);
+        const bool killed = Export(job);
+        ::unsetenv("ZEPHOST_KILL_AT_FILE_OPERATION");
+        if (!killed)
+            break;
+        ASSERT_FALSE(Export(job)) << m_folder.read("out");
+        const auto left =
+            std::pair(ExportedFiles(m_folder.at("job")), FolderContents(m_folder.at("job")).size());
+        EXPECT_TRUE(left == old || left == done) << "killed at " << at;
+    }
+    EXPECT_GT(at, 20u) << "an export makes more file operations than that";
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, KilledExportThenNext,
+                         ::testing::Values("spring_sale_pdf", "spring_sale_eps"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// Two exports into one job folder at once, as two people, or a person and a script, start them
+// over an earlier export's files: the first stops itself at its first file operation, holding
+// the folder; the second starts, waits for it and writes nothing meanwhile; the first goes on.
+// Each reports what it would alone, and the folder holds what the two leave one after the other:
+// a late failure of either undoes only its own files.
+TEST(TwoExports, IntoOneFolderRunOneAfterTheOtherAndEachReportsItsOwnOutcome) {
+    CompanionFixture companion;
+    const auto inbox = companion.Listen();
+    const TempFolder& folder = companion.m_folder;
+    ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
+    // The example job with its page-item file in a folder that does not exist: it fails after
+    // the host wrote its PDF.
+    std::ifstream example(std::string(ZEP_EXAMPLES_DIR) + "/jobs/spring_sale_pdf.json");
+    folder.write("failing.json",
+                 Replaced(std::string(std::istreambuf_iterator<char>(example), {}),
+                          "\"J:/spring-sale.items\"", "\"J:/missing/spring-sale.items\""));
+    ASSERT_EQ(std::system((std::string(ZEP_MAKE_SAMPLE_JOB) + " --hex " +
+                           folder.at("failing.json") + " " + folder.at("failing.hex"))
+                              .c_str()),
+              0);
+    const std::string done = "called expY: done (preflight: ";
+    const std::string failed =
+        "called expY: ended in an alert: The file J:/missing/spring-sale.items cannot be written";
+    const auto command = [&](const std::string& job, const std::string& out) {
+        const std::string text = job == "failing"
+                                     ? folder.at("failing.hex")
+                                     : std::string(ZEP_EXAMPLES_DIR) + "/jobs/" + job + ".hex";
+        return std::string(ZEP_ZEPHOST) + " " + Replaced(kAd, "%E", ZEP_EXAMPLES_DIR) +
+               "call expY --zemp @" + text + " >" + folder.at(out) + " 2>&1";
+    };
+    // The folder after the earlier export and then these, one after the other.
+    const auto after = [&](const std::vector<std::string>& jobs) {
+        fs::remove_all(folder.at("job"));
+        fs::create_directory(folder.at("job"));
+        EXPECT_EQ(std::system(command("spring_sale_pdf", "out").c_str()), 0) << folder.read("out");
+        for (const std::string& job : jobs)
+            static_cast<void>(std::system(command(job, "out").c_str()));
+        return std::pair(ExportedFiles(folder.at("job")), FolderContents(folder.at("job")).size());
+    };
+    const struct {
+        const char* name;
+        std::string first, second;
+        std::string firstSays, secondSays;
+    } cases[] = {
+        {"the first fails late", "failing", "spring_sale_pdf", failed, done},
+        {"both succeed", "spring_sale_pdf", "spring_sale_pdf", done, done},
+        {"the second fails late", "spring_sale_pdf", "failing", done, failed},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> succeeded;
+        for (const std::string& job : {c.first, c.second})
+            if (job != "failing")
+                succeeded.push_back(job);
+        const auto expected = after(succeeded);
+        after({});
+        const auto earlier = FolderContents(folder.at("job"));
+        const auto exportedEvents = [&] {
+            const auto messages = inbox->Messages();
+            return std::count_if(messages.begin(), messages.end(), [](const std::string& message) {
+                return message.find("\"what\":\"exported\"") != std::string::npos;
+            });
+        };
+        const auto eventsBefore = exportedEvents();
+        BackgroundProgram first(command(c.first, "first"),
+                                {{"ZEPHOST_STOP_AT_FILE_OPERATION", "1"}});
+        ASSERT_TRUE(first.WaitStopped()) << c.name << ": " << folder.read("first");
+        BackgroundProgram second(command(c.second, "second"), {});
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(second.Running()) << c.name;
+        EXPECT_EQ(FolderContents(folder.at("job")), earlier) << c.name;
+        first.Continue();
+        first.Wait();
+        second.Wait();
+        EXPECT_THAT(folder.read("first"), HasSubstr(c.firstSays)) << c.name;
+        EXPECT_THAT(folder.read("second"), HasSubstr(c.secondSays)) << c.name;
+        // The companion application heard of each export that succeeded, and of no other.
+        EXPECT_EQ(exportedEvents() - eventsBefore, static_cast<std::ptrdiff_t>(succeeded.size()))
+            << c.name;
+        EXPECT_EQ(
+            std::pair(ExportedFiles(folder.at("job")), FolderContents(folder.at("job")).size()),
+            expected)
+            << c.name;
+    }
 }
 
 } // namespace

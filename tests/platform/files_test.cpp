@@ -4,8 +4,11 @@
 #include "support/Test.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <regex>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -301,4 +304,87 @@ TEST_F(PlatformFiles, ReplaceInOneStepKeepALinkAndNameTemporariesAndPlaces) {
     EXPECT_TRUE(platform::isSamePlace(at("none/x"), at("none/x")));
     EXPECT_FALSE(platform::isSamePlace(at("a/x"), at("a/y")));
     EXPECT_FALSE(platform::isSamePlace(at("la"), at("a"))) << "a link as the leaf is its own place";
+}
+
+// A folder is held by one FolderLock at a time, two in one process included: another waits at
+// most its wait (or the test limit, when shorter) and then holds nothing; a link as the folder's
+// name is followed only when asked. A held folder's sweep removes the temporaries that are files
+// or links, never a folder, never what a link names; a folder not held is not swept.
+TEST_F(PlatformFiles, HoldFoldersOneAtATimeForABoundedWaitAndSweepOnlyTheirTemporaries) {
+    using Result = platform::FolderLock::Result;
+    using Clock = std::chrono::steady_clock;
+    fs::create_directory(m_folder.at("d"));
+    fs::create_directory(m_folder.at("outside"));
+    fs::create_symlink(m_folder.at("d"), m_folder.at("link"));
+    platform::FolderLock first;
+    platform::FolderLock second;
+    ASSERT_EQ(first.lockExclusive(at("d"), 0ms, false), Result::kLocked);
+    const struct {
+        const char* folder;
+        std::chrono::milliseconds wait;
+        std::optional<std::chrono::milliseconds> limit;
+        std::chrono::milliseconds waited;
+    } busy[] = {{"d", 150ms, std::nullopt, 150ms}, {"link", 60s, 20ms, 20ms}};
+    for (const auto& [folder, wait, limit, waited] : busy) {
+        platform::setFolderLockWaitLimit(limit);
+        const Clock::time_point start = Clock::now();
+        EXPECT_EQ(second.lockExclusive(at(folder), wait, true), Result::kBusy) << folder;
+        EXPECT_GE(Clock::now() - start, waited) << folder;
+        EXPECT_LT(Clock::now() - start, 5s) << folder;
+        EXPECT_FALSE(second.isOpen()) << folder;
+    }
+    platform::setFolderLockWaitLimit(std::nullopt);
+    EXPECT_EQ(second.lockExclusive(at("link"), 0ms, false), Result::kNotOpened);
+    EXPECT_EQ(second.lockExclusive(at("none"), 0ms, true), Result::kNotOpened);
+    first.unlock();
+    ASSERT_EQ(second.lockExclusive(at("link"), 0ms, true), Result::kLocked);
+
+    m_folder.write("d/~zep0123456789ABCDEF.tmp", "left");
+    m_folder.write("d/~zep0123456789abcdef.tmp", "the user's");
+    m_folder.write("outside/~zepFEDCBA9876543210.tmp", "outside");
+    fs::create_symlink(m_folder.at("outside/~zepFEDCBA9876543210.tmp"),
+                       m_folder.at("d/~zep00000000000000AA.tmp"));
+    fs::create_directory(m_folder.at("d/~zep00000000000000BB.tmp"));
+    EXPECT_EQ(first.removeLeftTemporaries(), 0u);
+    EXPECT_EQ(second.removeLeftTemporaries(), 2u);
+    EXPECT_EQ(
+        platform::listDirectory(at("d")),
+        (std::vector<std::u16string>{u"~zep00000000000000BB.tmp", u"~zep0123456789abcdef.tmp"}));
+    EXPECT_EQ(m_folder.read("outside/~zepFEDCBA9876543210.tmp"), "outside");
+}
+
+// Syncing a file or a folder is a counted operation with its name, which the hook may fail when
+// it publishes and is only told of when it undoes; a rename shows both its names.
+TEST_F(PlatformFiles, SyncFilesAndFoldersAsCountedOperationsWithTheirNames) {
+    using Op = platform::FileOperation;
+    using Purpose = platform::SyncPurpose;
+    std::vector<std::tuple<Op, std::u16string, std::u16string>> seen;
+    bool refuse = false;
+    platform::setFileOperationHook([&](std::uint64_t, Op op) {
+        const platform::FileOperationPaths& paths = platform::currentFileOperationPaths();
+        seen.emplace_back(op, paths.path, paths.target);
+        return !refuse;
+    });
+    m_folder.write("f", "x");
+    platform::FolderLock folder;
+    ASSERT_EQ(folder.lockExclusive(at(""), 0ms, true), platform::FolderLock::Result::kLocked);
+    EXPECT_TRUE(platform::syncFile(at("f")));
+    EXPECT_TRUE(folder.sync());
+    EXPECT_TRUE(platform::replaceFile(at("f"), at("g")));
+    refuse = true;
+    EXPECT_FALSE(platform::syncFile(at("g")));
+    EXPECT_FALSE(folder.sync());
+    EXPECT_TRUE(platform::syncFile(at("g"), Purpose::kUndo));
+    EXPECT_TRUE(folder.sync(Purpose::kUndo));
+    EXPECT_FALSE(platform::syncFile(at("none"), Purpose::kUndo));
+    platform::setFileOperationHook({});
+    EXPECT_EQ(seen, (std::vector<std::tuple<Op, std::u16string, std::u16string>>{
+                        {Op::Sync, at("f"), u""},
+                        {Op::SyncFolder, at(""), u""},
+                        {Op::Rename, at("f"), at("g")},
+                        {Op::Sync, at("g"), u""},
+                        {Op::SyncFolder, at(""), u""},
+                        {Op::Sync, at("g"), u""},
+                        {Op::SyncFolder, at(""), u""},
+                        {Op::Sync, at("none"), u""}}));
 }

@@ -1,18 +1,24 @@
 // Tests of the export's change of the file system across processes: a change killed while it
 // rolls back, at each of its file operations, leaves under every name the old file or the new
-// one; a commit removes the temporaries that changes no longer running left in its folders, and
-// neither those of a change still running nor any file of the user's.
+// one, and the next change makes them the old set or the new set; a commit removes the
+// temporaries that changes no longer running left in its folders, and no file of the user's,
+// while a change still running holds the folder: another change waits for it, at most for its
+// limit; the next change completes or undoes a dead change's journal, and sets aside one that
+// does not read, touching nothing.
 #include "Plugin/ZEPFileTransaction.h"
 
 #include "platform/files.h"
 #include "support/FolderContents.h"
+#include "support/LogCapture.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
+#include "support/Thrown.h"
 
 #include <csignal>
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,8 +38,11 @@ std::set<std::string> Temporaries(const TempFolder& folder) {
     return names;
 }
 
+// The files without the temporaries and the journal of a change that died.
 std::map<std::string, std::string> WithoutTemporaries(std::map<std::string, std::string> files) {
-    std::erase_if(files, [](const auto& file) { return IsTemporary(file.first); });
+    std::erase_if(files, [](const auto& file) {
+        return IsTemporary(file.first) || file.first == kJournalName;
+    });
     return files;
 }
 
@@ -120,8 +129,9 @@ protected:
 };
 
 // Held and killed at each file operation of its rollback (the file-operation hook, in a child
-// process), a failed change leaves under each name the earlier file or the new one, whole; run
-// to its end it leaves the earlier files alone, and no temporary.
+// process), a failed change leaves under each name the earlier file or the new one, whole, and
+// after the next change into the folder the earlier files or the new ones together, and no
+// temporary; run to its end it leaves the earlier files alone, and no temporary.
 TEST_F(FileTransaction, ARollbackKilledAtAnyOfItsFileOperationsLeavesTheOldOrTheNewFiles) {
     const std::map<std::string, std::string> earlier{
         {"ad.pdf", "old ad.pdf"}, {"ad.eps", "old ad.eps"}, {"items.bin", "old items.bin"}};
@@ -156,16 +166,29 @@ TEST_F(FileTransaction, ARollbackKilledAtAnyOfItsFileOperationsLeavesTheOldOrThe
             EXPECT_EQ(status, 0);
             EXPECT_EQ(left, earlier);
             EXPECT_EQ(Temporaries(m_temp), std::set<std::string>{});
+            EXPECT_FALSE(std::filesystem::exists(m_temp.at(kJournalName)));
             break;
         }
         ++kills;
+        // The next change into the folder makes the set whole.
+        {
+            ZEPFileTransaction next;
+            WriteStaged(next, File("next.bin"), "next");
+            next.Commit();
+        }
+        auto whole = FolderContents(m_temp.root());
+        EXPECT_EQ(whole["next.bin"], "next");
+        whole.erase("next.bin");
+        EXPECT_TRUE(whole == earlier || whole == changed) << "killed at " << at;
     }
-    EXPECT_EQ(kills, 2u) << "the rollback puts two files back, each in one operation";
+    // Two files put back, the folder synced, the journal removed and the folder synced.
+    EXPECT_EQ(kills, 4u);
 }
 
 // A dead change's temporaries go with the next commit into the folder; while another change runs
-// there, nothing of the folder is removed; once it is dead, its temporaries go too. Files of the
-// user's stay, also when named nearly like a temporary.
+// there, the next one waits for the folder and, at the end of its wait, fails without changing
+// anything; once the other is dead, its temporaries go too. Files of the user's stay, also when
+// named nearly like a temporary.
 TEST_F(FileTransaction, ACommitRemovesTheTemporariesOfChangesNoLongerRunningAndNothingElse) {
     const std::map<std::string, std::string> user{{"ad.pdf", "old ad.pdf"},
                                                   {"items.bin", "old items.bin"},
@@ -218,8 +241,13 @@ TEST_F(FileTransaction, ACommitRemovesTheTemporariesOfChangesNoLongerRunningAndN
     ::close(ready[1]);
     const std::set<std::string> runningTemporaries = Temporaries(m_temp);
     ASSERT_EQ(runningTemporaries.size(), 2u);
-    commit("second");
-    EXPECT_EQ(Temporaries(m_temp), runningTemporaries);
+    const auto whileRunning = FolderContents(m_temp.root());
+    platform::setFolderLockWaitLimit(std::chrono::milliseconds(100));
+    EXPECT_EQ(Thrown([&] { commit("second"); }),
+              "0x52E0A The folder " + m_temp.systemPath() +
+                  " cannot be written: another export is writing there.");
+    platform::setFolderLockWaitLimit(std::nullopt);
+    EXPECT_EQ(FolderContents(m_temp.root()), whileRunning);
     running.Kill();
     ASSERT_TRUE(KilledBySigkill(running.Wait()));
     commit("third");
@@ -234,3 +262,94 @@ TEST_F(FileTransaction, ACommitRemovesTheTemporariesOfChangesNoLongerRunningAndN
 }
 
 } // namespace
+
+// Before anything else, the next change into the job folder undoes a dead change's journal: each
+// kept link goes back over its name, the staged files go, and what stands under a name where
+// nothing stood; a folder below the job folder that the journal names is held and undone too
+// (below the folder the journal lies in, also when that was moved since). A journal that does
+// not read, or that names a folder neither the change's nor below its job folder, is set aside
+// with an ERROR record: nothing it names is touched, and nothing is swept.
+TEST_F(FileTransaction, TheNextChangeUndoesADeadChangesJournalOrSetsItAside) {
+    const LogCapture log;
+    const TempFolder outside;
+    const std::string kept = "~zep00000000000000A1.tmp";
+    const std::string staged = "~zep00000000000000A2.tmp";
+    const std::string stray = "~zep00000000000000B0.tmp";
+    const std::string place = "Z:" + std::filesystem::canonical(m_temp.root()).string();
+    const std::string entry = "\tad.pdf\t" + kept + "\t" + staged + "\n";
+    const auto journal = [](const std::string& state, const std::string& folders,
+                            const std::string& files) {
+        return "ZEPHRIN EXPORT JOURNAL 1\n" + state + "\n" + folders + files + "end\n";
+    };
+    const std::string here = "folder\t" + place + "\n";
+    // ad.pdf as the host left it, what stood there kept; a staged file not yet in place.
+    const std::map<std::string, std::string> before{
+        {"ad.pdf", "new"},     {kept, "old"},          {staged, "new"},
+        {stray, "stray"},      {"new.pdf", "new"},     {"sub/", ""},
+        {"sub/ad.pdf", "new"}, {"sub/" + kept, "old"}, {"sub/" + staged, "new"}};
+    const std::map<std::string, std::string> subAsBefore{
+        {"sub/", ""}, {"sub/ad.pdf", "new"}, {"sub/" + kept, "old"}, {"sub/" + staged, "new"}};
+    std::map<std::string, std::string> undone = subAsBefore;
+    undone.insert({{"ad.pdf", "old"}});
+    const std::map<std::string, std::string> subUndone{
+        {"ad.pdf", "new"}, {"new.pdf", "new"}, {"sub/", ""}, {"sub/ad.pdf", "old"}};
+    const struct {
+        const char* name;
+        std::string journal;
+        std::map<std::string, std::string> after; // empty: set aside, the folder as before
+    } cases[] = {
+        {"undo", journal("undo", here, "file\t0" + entry + "file\t0\tnew.pdf\t\t\n"), undone},
+        {"below the job folder",
+         journal("undo", here + "folder\t" + place + "/sub\n", "file\t1" + entry), subUndone},
+        {"the job folder moved since",
+         journal("undo", "folder\tZ:/moved/job\nfolder\tZ:/moved/job/sub\n", "file\t1" + entry),
+         subUndone},
+        {"not text", "\x01\x02\x03\n", {}},
+        {"no end", journal("undo", here, "file\t0" + entry).substr(0, 60), {}},
+        {"a state not written here", journal("complete", here, "file\t0" + entry), {}},
+        {"kept name no temporary", journal("undo", here, "file\t0\tad.pdf\tnew.pdf\t\n"), {}},
+        {"final name a path", journal("undo", here, "file\t0\t../ad.pdf\t\t\n"), {}},
+        {"final name a temporary", journal("undo", here, "file\t0\t" + stray + "\t\t\n"), {}},
+        {"no such folder", journal("undo", here, "file\t1" + entry), {}},
+        {"folder outside",
+         journal("undo", here + "folder\tZ:" + outside.root() + "\n", "file\t1\tad.pdf\t\t\n"),
+         {}},
+    };
+    outside.write("ad.pdf", "outside");
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(m_temp.root());
+        std::filesystem::create_directory(m_temp.root());
+        for (const auto& [name, content] : before)
+            if (name.ends_with('/'))
+                std::filesystem::create_directory(m_temp.at(name));
+            else
+                m_temp.write(name, content);
+        m_temp.write(kJournalName, c.journal);
+        {
+            ZEPFileTransaction files;
+            WriteStaged(files, File("items.bin"), "items");
+            files.Commit();
+        }
+        auto after = FolderContents(m_temp.root());
+        EXPECT_EQ(after["items.bin"], "items") << c.name;
+        after.erase("items.bin");
+        if (!c.after.empty()) {
+            EXPECT_EQ(after, c.after) << c.name;
+            continue;
+        }
+        const auto aside = std::find_if(after.begin(), after.end(), [](const auto& file) {
+            return std::regex_match(file.first, std::regex("~zep-export\\.journal\\.[0-9A-F]{16}"));
+        });
+        ASSERT_NE(aside, after.end()) << c.name;
+        EXPECT_EQ(aside->second, c.journal) << c.name;
+        after.erase(aside);
+        EXPECT_EQ(after, before) << c.name;
+        EXPECT_EQ(outside.read("ad.pdf"), "outside") << c.name;
+    }
+    std::istringstream records(log.text());
+    std::size_t setAside = 0;
+    for (std::string line; std::getline(records, line);)
+        setAside += line.find("[ERROR]") != std::string::npos &&
+                    line.find("set aside as") != std::string::npos;
+    EXPECT_EQ(setAside, 8u) << log.text();
+}

@@ -316,8 +316,15 @@ TEST_F(ExportJob, AFailedWriteNamesTheSystemsReasonAfterTheFile) {
         host::Recorder::Instance().Reset();
         Open(kExportLayout);
         const auto companion = Listen();
+        // The export's journal is written first; the faults count the operations after it.
+        bool journaled = false;
         int seen = 0;
         platform::setFileOperationFault([&](std::uint64_t, Op operation) {
+            if (!journaled) {
+                journaled =
+                    platform::currentFileOperationPaths().target.ends_with(u"~zep-export.journal");
+                return 0;
+            }
             return operation == c.operation && ++seen == c.nth ? c.error : 0;
         });
         Call();
