@@ -42,6 +42,7 @@
 #include "model/JobText.h"
 #include "platform/files.h"
 #include "support/CompanionFixture.h"
+#include "support/ExampleText.h"
 #include "support/FolderContents.h"
 #include "support/IccProfiles.h"
 #include "support/JobDescription.h"
@@ -70,17 +71,9 @@ std::string UnknownError(ErrorCode code) {
     return "Unknown error " + std::to_string(code.Get());
 }
 
-std::string Example(const std::string& name) {
-    std::ifstream in(std::string(ZEP_EXAMPLES_DIR) + "/" + name);
-    std::string text(std::istreambuf_iterator<char>(in), {});
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.pop_back();
-    return text;
-}
-
 std::map<ScriptID, ScriptData> JobParameters(const std::string& job, std::optional<bool> fit) {
     std::map<ScriptID, ScriptData> parameters{
-        {kJobParameter, ScriptData(PMString(Example("jobs/" + job + ".hex")))}};
+        {kJobParameter, ScriptData(PMString(ExampleText("jobs/" + job + ".hex")))}};
     if (fit)
         parameters.emplace(kFitParameter, ScriptData(*fit));
     return parameters;
@@ -93,7 +86,7 @@ BJobFile& StoredJob(const host::Document& document) {
 
 // A document holding the example half-page job, stored by 'savY' as the companion does.
 host::Document& WithStoredJob(const std::string& description) {
-    host::Document& document = host::OpenDocumentDescription(Example(description));
+    host::Document& document = host::OpenDocumentDescription(ExampleText(description));
     host::CallScriptMethod(kSaveJobMethod, JobParameters("half_page", false));
     return document;
 }
@@ -164,8 +157,8 @@ InjectionPoint Process(ClassID cls) {
 }
 
 void OpenAd() {
-    host::LoadDescription(Example("studio.json"));
-    host::OpenDocumentDescription(Example("spring_sale.json"));
+    host::LoadDescription(ExampleText("studio.json"));
+    host::OpenDocumentDescription(ExampleText("spring_sale.json"));
     // The flattener style exists already, as after the first export of a session.
     static_cast<void>(GetOrCreateFlattenerStyle());
 }
@@ -221,7 +214,7 @@ Road Export(const char* name, const std::string& job, std::function<void()> setu
 
 const Road kRoads[] = {
     {.name = "SaveJob",
-     .setup = [] { host::OpenDocumentDescription(Example("single_page.json")); },
+     .setup = [] { host::OpenDocumentDescription(ExampleText("single_page.json")); },
      .run = Call(kSaveJobMethod, "half_page", true),
      // Without the layout utilities there is no front document: the job goes to a new one.
      .silent = {Interface(host::kUtilsBoss, ILayoutUtils::kDefaultIID)},
@@ -232,7 +225,7 @@ const Road kRoads[] = {
     {.name = "SaveJobWithInstalledProfile",
      .setup =
          [] {
-             host::OpenDocumentDescription(Example("single_page.json"));
+             host::OpenDocumentDescription(ExampleText("single_page.json"));
              host::SetInstalledProfiles({{.name = "Coated FOGRA39", .path = ProfileFile()}});
          },
      .run = SaveJobWithProfile(),
@@ -269,7 +262,7 @@ const Road kRoads[] = {
                      for (BDestination& destination : group)
                          destination.SetExported(true);
              }
-             host::OpenDocumentDescription(Example("spring_sale.json"));
+             host::OpenDocumentDescription(ExampleText("spring_sale.json"));
          },
      .run =
          [] {
@@ -286,7 +279,7 @@ const Road kRoads[] = {
                 Interface(kDocWorkspaceBoss, IID_IZEPJOBLIST)},
      .guards = {{Create(kZEPSaveDetailsCmdBoss), "(theSaveDetailsCmd) == NULL"}}},
     {.name = "Print",
-     .setup = [] { host::LoadDescription(Example("session.json")); },
+     .setup = [] { host::LoadDescription(ExampleText("session.json")); },
      .run = [] { host::CallScriptMethod(kPrintDocumentMethod, {}); },
      .guards = {{Interface(kDocWorkspaceBoss, IInkList::kDefaultIID), "(iInkList) == NULL"}}},
     {.name = "AdjustDocument",

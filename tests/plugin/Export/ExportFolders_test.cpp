@@ -14,6 +14,7 @@
 #include "host/standin/Scripting.h"
 #include "platform/files.h"
 #include "support/CompanionFixture.h"
+#include "support/ExampleText.h"
 #include "support/FolderContents.h"
 #include "support/PluginFixture.h"
 #include "support/Test.h"
@@ -29,14 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-std::string Example(const std::string& name) {
-    std::ifstream in(std::string(ZEP_EXAMPLES_DIR) + "/" + name);
-    std::string text(std::istreambuf_iterator<char>(in), {});
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.pop_back();
-    return text;
-}
-
 // The POSIX path a system path maps to, without "." and ".." or a separator at its end.
 std::string Mapped(const std::u16string& path) {
     std::string mapped = fs::path(platform::toPosixPath(path).value_or("")).lexically_normal();
@@ -51,8 +44,8 @@ protected:
         PluginTest::SetUp();
         ::setenv("ZEP_DRIVE_J", Job().c_str(), 1);
         fs::create_directory(Job());
-        host::LoadDescription(Example("studio.json"));
-        host::OpenDocumentDescription(Example("spring_sale.json"));
+        host::LoadDescription(ExampleText("studio.json"));
+        host::OpenDocumentDescription(ExampleText("spring_sale.json"));
         static_cast<void>(GetOrCreateFlattenerStyle());
     }
     void TearDown() override {
@@ -69,7 +62,7 @@ protected:
         host::Recorder::Instance().Clear(host::Channel::Alerts);
         host::CallScriptMethod(
             kExportJobMethod,
-            {{kJobParameter, ScriptData(PMString(Example("jobs/" + job + ".hex")))},
+            {{kJobParameter, ScriptData(PMString(ExampleText("jobs/" + job + ".hex")))},
              {kFitParameter, ScriptData(true)}});
         return Log(host::Channel::Alerts);
     }
