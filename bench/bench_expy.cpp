@@ -12,7 +12,8 @@
 // The same two-item documents also go through zephost, the stand-in host program, as a user runs
 // it: one process that opens the session and the document, calls 'expY' and reports on the call
 // (its outcome line with the preflight, the PDF's pages and every record of the page-item file
-// with the item it stands for), so that what zephost adds to the export is measured with it.
+// with the item it stands for), so that what zephost adds to the export is measured with it; and
+// at 100 and 1,000 pages with the example EPS job, two host commands a page.
 // Beside them, the page-item file written from the items an export run collects on the 10- to
 // 1,000-page documents for the same job (the records the run keeps: "records").
 // The job model has no reader of the page-item file, so only its write is measured. All must
