@@ -16,12 +16,12 @@ namespace host {
 // moves it, journaled inside a command or made directly outside every command: each change
 // journaled through RecordUndo or JournaledSet, each rollback and undo, each PreDirty, each facet
 // attached to or taken from a stored boss, each document opened or closed and each change of the
-// front document. A change may count more than once, but nothing a dump shows changes while the
-// count stands still, so equal counts mean equal dumps. Two kinds of change are outside it: the
-// session's own settings that no document shows (JournaledSessionSet), and a persistent facet's
-// data, which the plug-in writes after its PreDirty, whenever it likes: PreDirty counts, but
-// whoever compares that data must read it again. The count only grows (host::Reset keeps it), so
-// a value once seen never comes back.
+// front document; a change may count more than once. Two kinds of change are outside it: the
+// session's own settings that no document shows (set directly or with JournaledSessionSet), and
+// the data of a persistent facet, which the plug-in writes after its PreDirty, whenever it likes:
+// PreDirty counts, but one who compares that data must read it again (DumpWorkspaceFacets). So a
+// document's dump stays as it was while the count and its workspace's facets do. The count only
+// grows (host::Reset keeps it): a value once seen never comes back.
 std::uint64_t ModelChangeCount();
 // Counts one change of the model (RecordUndo and JournaledSet count their own).
 void CountModelChange();
