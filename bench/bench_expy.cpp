@@ -12,7 +12,8 @@
 // The same two-item documents also go through zephost, the stand-in host program, as a user runs
 // it: one process that opens the session and the document, calls 'expY' and reports on the call
 // (its outcome line with the preflight, the PDF's pages and every record of the page-item file
-// with the item it stands for), so that what zephost adds to the export is measured with it.
+// with the item it stands for), so that what zephost adds to the export is measured with it; and
+// at 100 and 1,000 pages with the example EPS job, two host commands a page.
 // Beside them, the page-item file written from the items an export run collects on the 10- to
 // 1,000-page documents for the same job (the records the run keeps: "records").
 // The job model has no reader of the page-item file, so only its write is measured. All must
@@ -178,13 +179,13 @@ std::string DescribeDocument(int pages, int itemsPerPage = kItemsPerPage, int st
   "view": {"spread": 100, "page": 101}})";
 }
 
-// The job file of the example PDF job (its description, which its hex text is made from), booked
-// for pages 1 to `pages`. Its files go to its drive J:.
-std::string JobBytes(int pages) {
-    const std::filesystem::path example =
+// The job file of an example job (its description, which its hex text is made from; by default
+// the PDF job), booked for pages 1 to `pages`. Its files go to its drive J:.
+std::string JobBytes(int pages, const char* example = "spring_sale_pdf") {
+    const std::filesystem::path description =
         std::filesystem::path(__FILE__).parent_path().parent_path() / "examples" / "jobs" /
-        "spring_sale_pdf.json";
-    std::ifstream file(example);
+        (std::string(example) + ".json");
+    std::ifstream file(description);
     std::string json{std::istreambuf_iterator<char>(file), {}};
     const std::string count = std::to_string(pages);
     for (const auto& [from, to] :
@@ -343,9 +344,9 @@ std::string ReadText(const std::filesystem::path& path) {
 }
 
 // zephost opens the session and the document of `pages` pages of two items each, calls 'expY'
-// with the job booked for them (fitted) and reports on the call, over and over; the companion
-// application's pipe is served here.
-void BM_ZephostExportTwoItemPages_zep(benchmark::State& state) {
+// with the example job `example` booked for them (fitted) and reports on the call, over and
+// over; the companion application's pipe is served here.
+void ZephostExportTwoItemPages(benchmark::State& state, const char* example) {
     const int pages = static_cast<int>(state.range(0));
     const TempFolder folder;
     Companion companion;
@@ -354,7 +355,7 @@ void BM_ZephostExportTwoItemPages_zep(benchmark::State& state) {
     const std::filesystem::path job = folder.path / "job.hex";
     std::ofstream(session) << kSession;
     std::ofstream(document) << DescribeDocument(pages, 2, 100000);
-    std::ofstream(job) << EncodeJobText(JobBytes(pages));
+    std::ofstream(job) << EncodeJobText(JobBytes(pages, example));
     const std::filesystem::path out = folder.path / "out.txt";
     const std::filesystem::path err = folder.path / "err.txt";
     const std::vector<std::string> arguments{
@@ -380,6 +381,16 @@ void BM_ZephostExportTwoItemPages_zep(benchmark::State& state) {
     const std::int64_t items = std::int64_t{pages} * 2;
     state.SetItemsProcessed(state.iterations() * items);
     state.SetComplexityN(items);
+}
+
+void BM_ZephostExportTwoItemPages_zep(benchmark::State& state) {
+    ZephostExportTwoItemPages(state, "spring_sale_pdf");
+}
+
+// The same with the example EPS job: two host commands a page, the EPS preferences and the
+// export of the page, each followed by the report.
+void BM_ZephostExportTwoItemPagesEPS_zep(benchmark::State& state) {
+    ZephostExportTwoItemPages(state, "spring_sale_eps");
 }
 
 void BM_WritePageItemFile_zep(benchmark::State& state) {
@@ -438,6 +449,12 @@ BENCHMARK(BM_ExportTwoItemPages_zep)
 BENCHMARK(BM_ZephostExportTwoItemPages_zep)
     ->Arg(1000)
     ->Arg(10000)
+    ->UseRealTime()
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZephostExportTwoItemPagesEPS_zep)
+    ->Arg(100)
+    ->Arg(1000)
     ->UseRealTime()
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);

@@ -71,6 +71,7 @@ void CallReport::Begin(const std::string& method, const std::string& job, bool f
     m_afterFirstSequence.reset();
     m_beforeLastCommand.reset();
     m_lastCommand.clear();
+    m_lastDigest.reset();
     host::SetCommandObserver(
         {[this](ICommand& command) { CommandRuns(command); },
          [this](const ICommandSequence&, bool kept, int open) { SequenceEnded(kept, open); }});
@@ -79,7 +80,7 @@ void CallReport::Begin(const std::string& method, const std::string& job, bool f
 void CallReport::CommandRuns(ICommand& command) {
     if (!m_afterFirstSequence)
         return;
-    m_beforeLastCommand = FrontDocumentDigest();
+    m_beforeLastCommand = DocumentDigest();
     m_lastCommand = command.CreateName().GetUTF8String();
 }
 
@@ -88,7 +89,16 @@ void CallReport::SequenceEnded(bool kept, int openSequences) {
         return;
     m_firstSequenceEnded = true;
     if (kept)
-        m_afterFirstSequence = FrontDocumentDigest();
+        m_afterFirstSequence = DocumentDigest();
+}
+
+std::string CallReport::DocumentDigest() {
+    const host::Document* front = host::FrontDocument();
+    const std::uint64_t changes = host::ModelChangeCount();
+    std::string facets = front ? host::DumpWorkspaceFacets(*front) : std::string();
+    if (!m_lastDigest || m_lastDigest->changes != changes || m_lastDigest->facets != facets)
+        m_lastDigest = Digest{changes, std::move(facets), FrontDocumentDigest()};
+    return m_lastDigest->digest;
 }
 
 bool CallReport::Print() const {

@@ -40,6 +40,11 @@ public:
 private:
     void CommandRuns(ICommand& command);
     void SequenceEnded(bool kept, int openSequences);
+    // The digest of the front document's dump, as FrontDocumentDigest in CallReport.cpp takes it;
+    // the one taken last when neither the model's change count nor the workspace's persistent
+    // facets have changed since (host/standin/Command.h), so that a call that runs a command for
+    // every page digests its document only when something has changed it.
+    std::string DocumentDigest();
     void PrintOutputs() const;
     void PrintPageItemFile() const;
     void PrintDocument() const;
@@ -69,4 +74,11 @@ private:
     // name.
     std::optional<std::string> m_beforeLastCommand;
     std::string m_lastCommand;
+    // The digest DocumentDigest took last, with the change count and the workspace's facets then.
+    struct Digest {
+        std::uint64_t changes = 0;
+        std::string facets;
+        std::string digest;
+    };
+    std::optional<Digest> m_lastDigest;
 };

@@ -157,8 +157,10 @@ UID StoreProfile(DataBase& db, const ColorProfileInfo& profile, UID wanted) {
     const UID uid = db.NewObject(kColorProfileBoss, wanted);
     const HostOwnAccess own;
     InterfacePtr<IColorProfile> stored(UIDRef(&db, uid), UseDefaultIID{});
-    if (stored)
+    if (stored) {
         static_cast<ColorProfile*>(stored.get())->Set(profile);
+        CountModelChange();
+    }
     return uid;
 }
 
@@ -344,8 +346,8 @@ protected:
             return;
         const auto* settings = static_cast<const ColorPresetsData*>(data.get());
         ColorState& state = TheState();
-        JournaledSet(state.on, settings->On());
-        JournaledSet(state.presets, settings->Presets());
+        JournaledSessionSet(state.on, settings->On());
+        JournaledSessionSet(state.presets, settings->Presets());
     }
 };
 

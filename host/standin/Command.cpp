@@ -80,12 +80,15 @@ private:
 };
 
 void CommandProcessor::RollBack(std::vector<std::function<void()>>& undo) {
+    if (undo.empty())
+        return;
     const bool outer = !m_rollingBack;
     m_rollingBack = true;
     for (auto action = undo.rbegin(); action != undo.rend(); ++action)
         (*action)();
     undo.clear();
     m_rollingBack = !outer;
+    CountModelChange();
 }
 
 void CommandProcessor::Commit(Frame frame, const std::string& name, int undoability) {
@@ -238,7 +241,26 @@ void CommandProcessor::Reset() {
     m_observer = {};
 }
 
+namespace {
+
+std::uint64_t g_modelChanges = 0;
+
+} // namespace
+
+std::uint64_t ModelChangeCount() {
+    return g_modelChanges;
+}
+
+void CountModelChange() {
+    ++g_modelChanges;
+}
+
 void RecordUndo(std::function<void()> undo) {
+    CountModelChange();
+    CommandProcessor::Instance().Record(std::move(undo));
+}
+
+void RecordSessionUndo(std::function<void()> undo) {
     CommandProcessor::Instance().Record(std::move(undo));
 }
 
@@ -269,6 +291,7 @@ void ResetCommands() {
 } // namespace host
 
 void PreDirtyFacet(const IPMUnknown* facet, ImplementationID id, bool /*allowModification*/) {
+    host::CountModelChange();
     Boss* boss = Boss::Of(facet);
     const ImplementationID implementation = boss ? boss->ImplementationOf(facet) : kInvalidImpl;
     host::Recorder::Instance().Record(host::Channel::Dirty,

@@ -1842,6 +1842,11 @@ std::string DumpDocument(const Document& document) {
     return DumpDocumentJson(document).dump(2) + "\n";
 }
 
+std::string DumpWorkspaceFacets(const Document& document) {
+    const HostOwnAccess own;
+    return DumpFacets(*document.db->GetBoss(document.workspace)).dump();
+}
+
 std::string DumpSession() {
     const HostOwnAccess own;
     OrderedJson plugins = OrderedJson::array();

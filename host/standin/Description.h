@@ -178,6 +178,10 @@ void LoadSessionDescription(std::string_view json);
 void LoadDescription(std::string_view json);
 
 std::string DumpDocument(const Document& document);
+// The persistent facets of the document's workspace as its dump gives them ("workspace",
+// "facets"): the plug-in's data, which the model's change count (host/standin/Command.h) cannot
+// follow, so one who compares dumps by that count reads these again.
+std::string DumpWorkspaceFacets(const Document& document);
 // The session with every open document.
 std::string DumpSession();
 

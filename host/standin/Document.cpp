@@ -139,6 +139,7 @@ Document& OpenDocument(std::unique_ptr<Document> document) {
     Documents& documents = TheDocuments();
     documents.open.push_back(std::move(document));
     documents.front = documents.open.back().get();
+    CountModelChange();
     return *documents.open.back();
 }
 
@@ -156,11 +157,13 @@ Document* FrontDocument() {
 
 void SetFrontDocument(const Document* document) {
     TheDocuments().front = document;
+    CountModelChange();
 }
 
 void CloseAllDocuments() {
     TheDocuments().front = nullptr;
     TheDocuments().open.clear();
+    CountModelChange();
 }
 
 } // namespace host

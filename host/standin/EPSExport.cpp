@@ -69,7 +69,7 @@ protected:
         for (const auto& [operation, value] :
              static_cast<EPSExportPrefsCmdData*>(iData.get())->Values())
             prefs[operation] = value;
-        JournaledSet(ThePrefs(), std::move(prefs));
+        JournaledSessionSet(ThePrefs(), std::move(prefs));
     }
 };
 

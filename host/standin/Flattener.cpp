@@ -135,7 +135,7 @@ public:
         static_cast<StyleSettings*>(settings.get())->m_style = data;
         std::vector<UID> styles = m_styles;
         styles.push_back(uid);
-        JournaledSet(m_styles, std::move(styles));
+        JournaledSessionSet(m_styles, std::move(styles));
         return uid;
     }
     const std::vector<UID>& Styles() const { return m_styles; }

@@ -91,6 +91,7 @@ private:
 void CloseDocument(const Document* document) {
     auto& open = OpenDocuments();
     std::erase_if(open, [document](const auto& held) { return held.get() == document; });
+    CountModelChange();
 }
 
 // One layer, one spread with one page, and the page-setup preferences of the data.

@@ -1,5 +1,6 @@
 #include "host/standin/ObjectModel.h"
 
+#include "host/standin/Command.h"
 #include "host/standin/Faults.h"
 #include "host/standin/Recorder.h"
 
@@ -167,6 +168,7 @@ void Boss::AttachFacet(PMIID iid, std::unique_ptr<IPMUnknown> facet) {
     IPMUnknown* object = facet.get();
     m_facets.push_back({iid, kInvalidImpl, object, nullptr, nullptr, std::move(facet)});
     m_filter |= FilterBit(iid);
+    CountFacetChange();
 }
 
 void Boss::RemoveFacet(PMIID iid) {
@@ -178,6 +180,13 @@ void Boss::RemoveFacet(PMIID iid) {
         found->destroy(found->object);
     m_facets.erase(found);
     RefreshFilter();
+    CountFacetChange();
+}
+
+void Boss::CountFacetChange() const {
+    // A boss outside every database (a value object a query makes) is no part of a document.
+    if (m_db)
+        host::CountModelChange();
 }
 
 void Boss::RefreshFilter() {

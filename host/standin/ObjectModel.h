@@ -58,9 +58,10 @@ public:
     int GetRefCount() const { return m_refs; }
 
     // Gives the boss a facet the host made for it (data a document description gives); replaces
-    // a facet of the same interface.
+    // a facet of the same interface. Counted as a change of the model (host::ModelChangeCount)
+    // when the boss is stored in a database.
     void AttachFacet(PMIID iid, std::unique_ptr<IPMUnknown> facet);
-    // Takes the interface away, as a fault that tests inject.
+    // Takes the interface away, as a fault that tests inject; counted as AttachFacet is.
     void RemoveFacet(PMIID iid);
     bool HasFacet(PMIID iid) const;
 
@@ -97,6 +98,7 @@ private:
         std::unique_ptr<IPMUnknown> owned;
     };
     const Facet* Find(PMIID iid) const;
+    void CountFacetChange() const;
     // The facet as the answer to a query of its interface: null when a fault hides it.
     IPMUnknown* Answer(const Facet& facet) const;
     // One of 32 bits for an interface: a boss whose filter lacks an interface's bit has no facet

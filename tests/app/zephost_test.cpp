@@ -4,6 +4,7 @@
 #include "model/BJobFile.h"
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
+#include "support/LinearTime.h"
 #include "support/PageItemFile.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
@@ -441,6 +442,79 @@ TEST(Zephost, ShowsEachHintOnlyWithTheAlertItBelongsTo) {
             EXPECT_EQ(shown.find("\n  " + hint) != std::string::npos, hint == c.hint)
                 << c.arguments << ": " << hint << " in\n"
                 << shown;
+    }
+}
+
+// The report follows every command of the call, and an EPS export runs two for every page (its
+// preferences, then the page's export): an EPS export of many pages with its report takes time in
+// proportion to the pages, measured against the same export to PDF, which runs a few commands for
+// the whole document.
+TEST(Zephost, ReportsOnAnEPSExportOfManyPagesInTimeLinearInThePages) {
+    constexpr int kPages = 1000;
+    TempFolder folder;
+    std::string spreads;
+    for (int p = 0; p < kPages; ++p) {
+        const std::string id = std::to_string(100 + 3 * p);
+        spreads +=
+            (p ? ",\n" : "") + std::string(R"({"id": )") + id + R"(, "offset": [0, )" +
+            std::to_string(500 * p) + R"(], "pages": [{"id": )" + std::to_string(101 + 3 * p) +
+            R"(, "width": 270, "height": 390}], "items": [{"id": )" + std::to_string(102 + 3 * p) +
+            R"(, "layer": 3, "bounds": [14, 14, 134, 94], "graphics": {"fill": 70},
+                     "transparency": {"opacity": 60}, "transparent": true}]})";
+    }
+    folder.write("ad.json", R"({"kind": "document", "name": "Pages.indd",
+      "workspace": {"pageSetup": {"bleed": {"top": 3, "left": 3, "bottom": 3, "right": 3}}},
+      "layers": [{"id": 3, "name": "Background"}],
+      "colors": [{"id": 70, "space": 6, "values": [0, 0, 0, 1], "tint": 100}],
+      "spreads": [)" + spreads + R"(],
+      "sections": [{"name": "", "start": 101, "count": )" +
+                                std::to_string(kPages) + R"(, "style": "0x4C1A"}],
+      "view": {"spread": 100, "page": 101}})");
+    // The example jobs, booked for every page.
+    for (const std::string job : {"spring_sale_pdf", "spring_sale_eps"}) {
+        std::ifstream in(ZEP_EXAMPLES_DIR "/jobs/" + job + ".json");
+        std::string json(std::istreambuf_iterator<char>(in), {});
+        for (const auto& [from, to] :
+             {std::pair<std::string, std::string>{R"("pageCount": 2)",
+                                                  R"("pageCount": )" + std::to_string(kPages)},
+              {R"("first": 1, "count": 2})",
+               R"("first": 1, "count": )" + std::to_string(kPages) + "}"}}) {
+            const std::size_t at = json.find(from);
+            ASSERT_NE(at, std::string::npos) << job << " has changed: " << from;
+            json.replace(at, from.size(), to);
+        }
+        folder.write(job + ".json", json);
+        ASSERT_EQ(
+            std::system((std::string(ZEP_MAKE_SAMPLE_JOB) + " --hex " + folder.at(job + ".json") +
+                         " " + folder.at(job + ".hex") + " 2>/dev/null")
+                            .c_str()),
+            0);
+    }
+    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    const auto exportWith = [&folder](const std::string& job) {
+        std::filesystem::create_directory(folder.at(job));
+        ::setenv("ZEP_DRIVE_J", folder.at(job).c_str(), 1);
+        const std::string command =
+            std::string(ZEP_ZEPHOST) + " --listen open " + ZEP_EXAMPLES_DIR + "/studio.json open " +
+            folder.at("ad.json") + " call expY --zerp true --zemp @" + folder.at(job + ".hex") +
+            " report >" + folder.at(job + ".out") + " 2>" + folder.at(job + ".err");
+        EXPECT_EQ(std::system(command.c_str()), 0) << folder.read(job + ".err");
+    };
+    const double pdf = SecondsOf([&] { exportWith("spring_sale_pdf"); });
+    const double eps = SecondsOf([&] { exportWith("spring_sale_eps"); });
+    EXPECT_TRUE(TookLinearTime(pdf, eps));
+    // The transparency the EPS job's ticket forbids in a PDF makes it export EPS files.
+    EXPECT_NE(folder.read("spring_sale_eps.out")
+                  .find("  output J:/spring-sale.eps#" + std::to_string(kPages) +
+                        ": EPS, %%BoundingBox:"),
+              std::string::npos);
+    for (const std::string job : {"spring_sale_pdf", "spring_sale_eps"}) {
+        const std::string report = folder.read(job + ".out");
+        EXPECT_TRUE(report.ends_with("  document: as after the job was stored and fitted, until "
+                                     "the last command \"0x52E00SaveDetailsCmd\"\n"))
+            << job << ": "
+            << report.substr(report.size() - std::min<std::size_t>(report.size(), 300));
     }
 }
 
