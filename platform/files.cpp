@@ -61,8 +61,11 @@ bool mayRun(FileOperation operation, std::u16string_view path, std::u16string_vi
     return false;
 }
 
-// A sync may go ahead: one that publishes is asked for, one that undoes is told.
+// A sync may go ahead: one that publishes is asked for, one that undoes is told, one that tidies
+// up is neither.
 bool maySync(FileOperation operation, std::u16string_view path, SyncPurpose purpose) {
+    if (purpose == SyncPurpose::kTidy)
+        return true;
     if (purpose == SyncPurpose::kPublish)
         return mayRun(operation, path);
     tell(operation, path);
@@ -417,8 +420,9 @@ bool isUpperHexDigit(char16_t unit) {
     return (unit >= u'0' && unit <= u'9') || (unit >= u'A' && unit <= u'F');
 }
 
-// Removes the temporaries in the folder open as `descriptor` (entries that are no folders).
-std::size_t removeTemporariesIn(int descriptor) {
+// Removes the temporaries in the folder open as `descriptor`: entries that are no folders,
+// owned by the effective user, named in no entry of `keep`.
+std::size_t removeTemporariesIn(int descriptor, const std::vector<std::u16string>& keep) {
     const int listed = ::dup(descriptor);
     DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
     if (!dir) {
@@ -429,7 +433,8 @@ std::size_t removeTemporariesIn(int descriptor) {
     std::vector<std::string> names;
     while (const dirent* entry = ::readdir(dir)) {
         const auto name = utf8ToUtf16(entry->d_name);
-        if (name && isTemporaryName(*name))
+        if (name && isTemporaryName(*name) &&
+            std::find(keep.begin(), keep.end(), *name) == keep.end())
             names.emplace_back(entry->d_name);
     }
     ::closedir(dir);
@@ -437,10 +442,53 @@ std::size_t removeTemporariesIn(int descriptor) {
     for (const std::string& name : names) {
         struct stat info;
         if (::fstatat(descriptor, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            !S_ISDIR(info.st_mode) && ::unlinkat(descriptor, name.c_str(), 0) == 0)
+            !S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+            ::unlinkat(descriptor, name.c_str(), 0) == 0)
             ++removed;
     }
     return removed;
+}
+
+// The POSIX bytes of a plain name; nothing (errno EINVAL) for any other.
+std::optional<std::string> plainName(std::u16string_view name) {
+    if (!isPlainName(name)) {
+        errno = EINVAL;
+        return std::nullopt;
+    }
+    auto bytes = utf16ToUtf8(std::u16string(name));
+    if (!bytes)
+        errno = EINVAL;
+    return bytes;
+}
+
+FileIdentity identityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// Waits for an exclusive lock on the open folder for at most `wait`: true when locked, false
+// when others held it throughout; `noLocks` when the file system has none.
+bool lockFolder(int descriptor, std::chrono::milliseconds wait, bool& noLocks) {
+    using Clock = std::chrono::steady_clock;
+    noLocks = false;
+    const Clock::time_point deadline = Clock::now() + wait;
+    // The lock is tried without blocking, with pauses that grow to 50 ms, so that the wait ends
+    // at its limit.
+    std::chrono::milliseconds pause(1);
+    for (;;) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK) {
+            noLocks = true;
+            return false;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
 }
 
 template <class Stream>
@@ -650,16 +698,28 @@ std::u16string temporarySibling(const std::u16string& path) {
 }
 
 bool canCreateBeside(const std::u16string& path) {
+    int error = 0;
+    return canCreateBeside(path, error);
+}
+
+bool canCreateBeside(const std::u16string& path, int& error) {
+    error = 0;
     const auto name = posix(temporarySibling(path));
-    if (!name || !mayRun(FileOperation::Open, path))
+    if (!name)
         return false;
+    if (!mayRun(FileOperation::Open, path)) {
+        error = errno;
+        return false;
+    }
     int descriptor;
     do
         descriptor =
             ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0)
+    if (descriptor < 0) {
+        error = errno;
         return false;
+    }
     ::close(descriptor);
     static_cast<void>(::unlink(name->c_str()));
     return true;
@@ -689,11 +749,20 @@ bool syncFile(const std::u16string& path, SyncPurpose purpose) {
     return synced;
 }
 
-FolderLock::FolderLock(FolderLock&& other) noexcept
+std::uint32_t effectiveUser() {
+    return static_cast<std::uint32_t>(::geteuid());
+}
+
+bool isPlainName(std::u16string_view name) {
+    return !name.empty() && name != u"." && name != u".." &&
+           name.find_first_of(std::u16string_view(u"/\\\0", 3)) == std::u16string_view::npos;
+}
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
     : m_descriptor(std::exchange(other.m_descriptor, -1)),
       m_locked(std::exchange(other.m_locked, false)), m_folder(std::move(other.m_folder)) {}
 
-FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
     if (this != &other) {
         unlock();
         m_descriptor = std::exchange(other.m_descriptor, -1);
@@ -703,56 +772,276 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
     return *this;
 }
 
-FolderLock::Result FolderLock::lockExclusive(const std::u16string& folder,
-                                             std::chrono::milliseconds wait, bool followLink) {
-    using Clock = std::chrono::steady_clock;
+int HeldFolder::open(const std::u16string& folder, bool followLink) {
     unlock();
     const int descriptor = openFolder(folder, followLink);
     if (descriptor < 0)
-        return Result::kNotOpened;
-    if (folderLockWaitLimit)
-        wait = std::min(wait, *folderLockWaitLimit);
-    const Clock::time_point deadline = Clock::now() + wait;
-    // The lock is tried without blocking, with pauses that grow to 50 ms, so that the wait ends
-    // at its limit.
-    std::chrono::milliseconds pause(1);
-    for (;;) {
-        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
-            m_locked = true;
-            break;
-        }
-        if (errno == EINTR)
-            continue;
-        if (errno != EWOULDBLOCK)
-            break; // a file system without locks
-        const Clock::time_point now = Clock::now();
-        if (now >= deadline) {
+        return errno;
+    m_descriptor = descriptor;
+    m_folder = folder;
+    return 0;
+}
+
+int HeldFolder::openBelow(const HeldFolder& base, const std::vector<std::u16string>& names,
+                          const std::u16string& folder, std::size_t& reached) {
+    unlock();
+    reached = 0;
+    if (base.m_descriptor < 0)
+        return EBADF;
+    int descriptor = ::dup(base.m_descriptor);
+    if (descriptor < 0)
+        return errno;
+    ::fcntl(descriptor, F_SETFD, FD_CLOEXEC);
+    for (const std::u16string& name : names) {
+        const auto bytes = plainName(name);
+        int next = -1;
+        if (bytes)
+            do
+                next = ::openat(descriptor, bytes->c_str(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            while (next < 0 && errno == EINTR);
+        if (next < 0) {
+            int error = errno;
+            // A link, or what is no folder, tells itself as such whatever the call reported.
+            struct stat info;
+            if (bytes && (error == ENOTDIR || error == ELOOP) &&
+                ::fstatat(descriptor, bytes->c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+                error = S_ISLNK(info.st_mode) ? ELOOP : S_ISDIR(info.st_mode) ? error : ENOTDIR;
             ::close(descriptor);
-            return Result::kBusy;
+            return error;
         }
-        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
-        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+        ::close(descriptor);
+        descriptor = next;
+        ++reached;
     }
     m_descriptor = descriptor;
     m_folder = folder;
-    return m_locked ? Result::kLocked : Result::kNoLocks;
+    return 0;
 }
 
-void FolderLock::unlock() {
+HeldFolder::Result HeldFolder::lock(std::chrono::milliseconds wait) {
+    if (m_descriptor < 0)
+        return Result::kNotOpened;
+    if (m_locked)
+        return Result::kLocked;
+    if (folderLockWaitLimit)
+        wait = std::min(wait, *folderLockWaitLimit);
+    bool noLocks = false;
+    m_locked = lockFolder(m_descriptor, wait, noLocks);
+    if (m_locked)
+        return Result::kLocked;
+    if (noLocks)
+        return Result::kNoLocks;
+    unlock();
+    return Result::kBusy;
+}
+
+HeldFolder::Result HeldFolder::lockExclusive(const std::u16string& folder,
+                                             std::chrono::milliseconds wait, bool followLink) {
+    if (open(folder, followLink) != 0)
+        return Result::kNotOpened;
+    return lock(wait);
+}
+
+void HeldFolder::unlock() {
     // Closing the only descriptor of the open folder releases its lock.
     if (m_descriptor >= 0)
         ::close(std::exchange(m_descriptor, -1));
     m_locked = false;
 }
 
-bool FolderLock::sync(SyncPurpose purpose) const {
+bool HeldFolder::stillAtItsPath() const {
+    auto name = posix(m_folder);
+    struct stat atPath;
+    struct stat held;
+    return m_descriptor >= 0 && name && ::stat(name->c_str(), &atPath) == 0 &&
+           ::fstat(m_descriptor, &held) == 0 && identityOf(atPath) == identityOf(held);
+}
+
+std::u16string HeldFolder::entryPath(std::u16string_view name) const {
+    std::u16string path = m_folder;
+    if (!path.empty() && path.back() != u'/' && path.back() != u'\\')
+        path += u'/';
+    return path.append(name);
+}
+
+std::optional<EntryStatus> HeldFolder::status(std::u16string_view name) const {
+    const auto bytes = plainName(name);
+    struct stat info;
+    if (m_descriptor < 0 || !bytes ||
+        ::fstatat(m_descriptor, bytes->c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    EntryStatus status;
+    status.kind = S_ISREG(info.st_mode)   ? EntryStatus::Kind::kFile
+                  : S_ISLNK(info.st_mode) ? EntryStatus::Kind::kLink
+                  : S_ISDIR(info.st_mode) ? EntryStatus::Kind::kFolder
+                                          : EntryStatus::Kind::kOther;
+    status.identity = identityOf(info);
+    status.owner = static_cast<std::uint32_t>(info.st_uid);
+    return status;
+}
+
+int HeldFolder::rename(std::u16string_view from, std::u16string_view to) const {
+    const auto source = plainName(from);
+    const auto target = plainName(to);
+    if (!source || !target)
+        return EINVAL;
+    if (!mayRun(FileOperation::Rename, entryPath(from), entryPath(to)))
+        return errno;
+    return ::renameat(m_descriptor, source->c_str(), m_descriptor, target->c_str()) == 0 ? 0
+                                                                                         : errno;
+}
+
+int HeldFolder::renameNew(std::u16string_view from, std::u16string_view to) const {
+    const auto source = plainName(from);
+    const auto target = plainName(to);
+    if (!source || !target)
+        return EINVAL;
+    if (!mayRun(FileOperation::Rename, entryPath(from), entryPath(to)))
+        return errno;
+    return ::renameat2(m_descriptor, source->c_str(), m_descriptor, target->c_str(),
+                       RENAME_NOREPLACE) == 0
+               ? 0
+               : errno;
+}
+
+bool HeldFolder::restore(std::u16string_view kept, std::u16string_view target) const {
+    const auto source = plainName(kept);
+    const auto name = plainName(target);
+    if (!source || !name)
+        return false;
+    tell(FileOperation::Restore, entryPath(kept), entryPath(target));
+    return ::renameat(m_descriptor, source->c_str(), m_descriptor, name->c_str()) == 0;
+}
+
+int HeldFolder::link(std::u16string_view existing, std::u16string_view name) const {
+    const auto source = plainName(existing);
+    const auto target = plainName(name);
+    if (!source || !target)
+        return EINVAL;
+    if (!mayRun(FileOperation::Link, entryPath(existing), entryPath(name)))
+        return errno;
+    return ::linkat(m_descriptor, source->c_str(), m_descriptor, target->c_str(), 0) == 0 ? 0
+                                                                                          : errno;
+}
+
+bool HeldFolder::remove(std::u16string_view name) const {
+    const auto bytes = plainName(name);
+    return bytes && ::unlinkat(m_descriptor, bytes->c_str(), 0) == 0;
+}
+
+bool HeldFolder::removeFolder(std::u16string_view name) const {
+    const auto bytes = plainName(name);
+    return bytes && ::unlinkat(m_descriptor, bytes->c_str(), AT_REMOVEDIR) == 0;
+}
+
+bool HeldFolder::syncFile(std::u16string_view name, SyncPurpose purpose) const {
+    const auto bytes = plainName(name);
+    if (!bytes || m_descriptor < 0 || !maySync(FileOperation::Sync, entryPath(name), purpose))
+        return false;
+    if (syncsSkipped)
+        return true;
+    int descriptor;
+    do
+        descriptor =
+            ::openat(m_descriptor, bytes->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0)
+        return false;
+    const bool synced = syncDescriptor(descriptor);
+    ::close(descriptor);
+    return synced;
+}
+
+bool HeldFolder::sync(SyncPurpose purpose) const {
     if (m_descriptor < 0 || !maySync(FileOperation::SyncFolder, m_folder, purpose))
         return false;
     return syncsSkipped || syncDescriptor(m_descriptor);
 }
 
-std::size_t FolderLock::removeLeftTemporaries() const {
-    return m_locked ? removeTemporariesIn(m_descriptor) : 0;
+std::optional<std::vector<std::u16string>> HeldFolder::names() const {
+    if (m_descriptor < 0)
+        return std::nullopt;
+    const int listed = ::openat(m_descriptor, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        return std::nullopt;
+    }
+    std::vector<std::u16string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const auto name = utf8ToUtf16(entry->d_name);
+        if (name && isPlainName(*name))
+            names.push_back(std::move(*name));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+HeldFolder::OwnFile HeldFolder::readOwnFile(std::u16string_view name, std::size_t maxBytes) const {
+    OwnFile file;
+    const auto bytes = plainName(name);
+    if (!bytes || m_descriptor < 0) {
+        file.error = bytes ? EBADF : EINVAL;
+        return file;
+    }
+    int descriptor;
+    do
+        descriptor =
+            ::openat(m_descriptor, bytes->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0) {
+        file.error = errno;
+        file.status = errno == ELOOP ? OwnFile::Status::kNotOwn : OwnFile::Status::kUnreadable;
+        return file;
+    }
+    struct stat info;
+    if (::fstat(descriptor, &info) != 0) {
+        file.error = errno;
+        ::close(descriptor);
+        return file;
+    }
+    file.owner = static_cast<std::uint32_t>(info.st_uid);
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        file.status = OwnFile::Status::kNotOwn;
+    } else if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        file.status = OwnFile::Status::kTooLarge;
+    } else {
+        file.bytes.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        for (;;) {
+            if (done == file.bytes.size())
+                file.bytes.resize(done + 1); // the file may have grown since
+            const ssize_t got =
+                ::read(descriptor, file.bytes.data() + done, file.bytes.size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                file.error = errno;
+                break;
+            }
+            if (got == 0)
+                break;
+            done += static_cast<std::size_t>(got);
+            if (done > maxBytes) {
+                file.status = OwnFile::Status::kTooLarge;
+                break;
+            }
+        }
+        file.bytes.resize(std::min(done, file.bytes.size()));
+        if (file.error == 0 && file.status != OwnFile::Status::kTooLarge)
+            file.status = OwnFile::Status::kRead;
+        if (file.status != OwnFile::Status::kRead)
+            file.bytes.clear();
+    }
+    ::close(descriptor);
+    return file;
+}
+
+std::size_t HeldFolder::removeLeftTemporaries(const std::vector<std::u16string>& keep) const {
+    return m_locked ? removeTemporariesIn(m_descriptor, keep) : 0;
 }
 
 bool isSamePlace(const std::u16string& first, const std::u16string& second) {
@@ -807,6 +1096,65 @@ std::optional<std::u16string> resolvedPath(const std::u16string& path) {
     if (!resolved)
         return std::nullopt;
     return toSystemPath(*resolved);
+}
+
+std::optional<std::u16string> folderPlace(const std::u16string& path) {
+    const auto mapped = posix(path);
+    if (!mapped || !mapped->starts_with('/'))
+        return std::nullopt;
+    // The longest part of the path that exists is resolved; the names below it are kept.
+    std::string existing = *mapped;
+    while (existing.size() > 1 && existing.back() == '/')
+        existing.pop_back();
+    std::string missing;
+    for (;;) {
+        if (const auto resolved = realPath(existing)) {
+            std::string place = *resolved;
+            if (!missing.empty())
+                place += (place.ends_with('/') ? "" : "/") + missing;
+            return toSystemPath(place);
+        }
+        const std::size_t slash = existing.rfind('/');
+        if (slash == std::string::npos || existing == "/")
+            return std::nullopt;
+        const std::string name = existing.substr(slash + 1);
+        if (name == "." || name == "..")
+            return std::nullopt; // a name below a missing folder cannot be resolved
+        missing = name + (missing.empty() ? "" : "/" + missing);
+        existing = slash == 0 ? "/" : existing.substr(0, slash);
+    }
+}
+
+std::optional<std::vector<std::u16string>> namesBelow(const std::u16string& path,
+                                                      const std::u16string& folder) {
+    auto inner = posix(path);
+    auto outer = posix(folder);
+    if (!inner || !outer || !outer->starts_with('/'))
+        return std::nullopt;
+    for (std::string* text : {&*inner, &*outer})
+        while (text->size() > 1 && text->back() == '/')
+            text->pop_back();
+    std::string_view rest(*inner);
+    if (!rest.starts_with(*outer))
+        return std::nullopt;
+    rest.remove_prefix(outer->size());
+    if (!rest.empty() && *outer != "/") {
+        if (rest.front() != '/')
+            return std::nullopt;
+        rest.remove_prefix(1);
+    }
+    std::vector<std::u16string> names;
+    while (!rest.empty()) {
+        const std::size_t slash = std::min(rest.find('/'), rest.size());
+        if (slash > 0) {
+            auto name = utf8ToUtf16(std::string(rest.substr(0, slash)));
+            if (!name || !isPlainName(*name))
+                return std::nullopt;
+            names.push_back(std::move(*name));
+        }
+        rest.remove_prefix(std::min(slash + 1, rest.size()));
+    }
+    return names;
 }
 
 std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path) {
@@ -963,6 +1311,45 @@ public:
         return !m_failed;
     }
 
+    // A new file of the held folder open as `folder`, made now and never through a link.
+    bool openNew(int folder, const std::string& name, const std::u16string& systemPath) {
+        if (m_file >= 0)
+            return false;
+        m_path = systemPath;
+        if (!mayRun(FileOperation::Open, m_path)) {
+            failed(errno);
+            return false;
+        }
+        do
+            m_file = ::openat(folder, name.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        while (m_file < 0 && errno == EINTR);
+        m_failed = m_file < 0;
+        if (m_failed)
+            failed(errno);
+        return !m_failed;
+    }
+
+    bool isOpen() const { return m_file >= 0; }
+
+    std::optional<FileIdentity> identity() const {
+        struct stat info;
+        if (m_file < 0 || ::fstat(m_file, &info) != 0)
+            return std::nullopt;
+        return identityOf(info);
+    }
+
+    bool restart() {
+        setp(m_bytes, m_bytes + sizeof m_bytes);
+        if (m_file < 0 || m_failed)
+            return false;
+        m_failed = !mayRun(FileOperation::Write, m_path) || ::ftruncate(m_file, 0) != 0 ||
+                   ::lseek(m_file, 0, SEEK_SET) != 0;
+        if (m_failed)
+            failed(errno);
+        return !m_failed;
+    }
+
     bool close() {
         if (m_file < 0)
             return false;
@@ -1065,6 +1452,37 @@ OutputFileStream::~OutputFileStream() = default;
 bool OutputFileStream::open(const std::u16string& path) {
     auto name = posix(path);
     if (!name || !m_buffer->open(*name, path)) {
+        setstate(std::ios_base::badbit);
+        return false;
+    }
+    clear();
+    return true;
+}
+
+bool OutputFileStream::openNew(const HeldFolder& folder, std::u16string_view name) {
+    const auto bytes = plainName(name);
+    if (!bytes || folder.descriptor() < 0) {
+        setstate(std::ios_base::badbit);
+        return false;
+    }
+    if (!m_buffer->openNew(folder.descriptor(), *bytes, folder.entryPath(name))) {
+        setstate(std::ios_base::badbit);
+        return false;
+    }
+    clear();
+    return true;
+}
+
+bool OutputFileStream::isOpen() const {
+    return m_buffer->isOpen();
+}
+
+std::optional<FileIdentity> OutputFileStream::identity() const {
+    return m_buffer->identity();
+}
+
+bool OutputFileStream::restart() {
+    if (!m_buffer->restart()) {
         setstate(std::ios_base::badbit);
         return false;
     }

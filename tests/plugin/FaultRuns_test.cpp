@@ -535,9 +535,10 @@ protected:
 // host's general failure by their numbers).
 bool IsReportText(const std::string& alert) {
     static const std::regex guard(R"(\(.+\) == NULL)");
-    // A failed file operation of the hook fails with EIO, whose text follows the file when the
-    // failing call hands its number on.
-    static const std::regex unwritten("The file .+ cannot be written(: Input/output error)?\\.");
+    // A failed file operation of the hook fails with EIO, whose text follows the file, or the
+    // folder whose journal could not be written, when the failing call hands its number on.
+    static const std::regex unwritten(
+        "The (file|folder) .+ cannot be written(: Input/output error)?\\.");
     static const std::set<std::string> conditions{
         "(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute", "!(mPageItemRef)",
         "s16.empty()", "theOrvaleLayerUID==kInvalidUID"};

@@ -14,11 +14,14 @@
 #include "support/Test.h"
 #include "support/Thrown.h"
 
+#include <algorithm>
 #include <csignal>
+#include <functional>
 #include <map>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,11 +41,14 @@ std::set<std::string> Temporaries(const TempFolder& folder) {
     return names;
 }
 
+bool IsJournal(const std::string& name) {
+    return IsJournalName(std::filesystem::path(name).filename().u16string());
+}
+
 // The files without the temporaries and the journal of a change that died.
 std::map<std::string, std::string> WithoutTemporaries(std::map<std::string, std::string> files) {
-    std::erase_if(files, [](const auto& file) {
-        return IsTemporary(file.first) || file.first == kJournalName;
-    });
+    std::erase_if(
+        files, [](const auto& file) { return IsTemporary(file.first) || IsJournal(file.first); });
     return files;
 }
 
@@ -106,8 +112,8 @@ protected:
     // Writes the file the change staged for `name`.
     static void WriteStaged(ZEPFileTransaction& files, const UFileSpecCore& file,
                             const std::string& content) {
-        platform::OutputFileStream out;
-        if (!out.open(files.Stage(file).wide_path()) || !(out << content) || !out.close())
+        platform::OutputFileStream& out = files.Stage(file);
+        if (!(out << content) || !out.close())
             throw std::runtime_error("cannot stage");
     }
     // A change that writes "ad.pdf" (the host's output, over an earlier one), "ad.eps" (expected,
@@ -166,7 +172,9 @@ TEST_F(FileTransaction, ARollbackKilledAtAnyOfItsFileOperationsLeavesTheOldOrThe
             EXPECT_EQ(status, 0);
             EXPECT_EQ(left, earlier);
             EXPECT_EQ(Temporaries(m_temp), std::set<std::string>{});
-            EXPECT_FALSE(std::filesystem::exists(m_temp.at(kJournalName)));
+            const auto all = FolderContents(m_temp.root());
+            EXPECT_TRUE(std::none_of(all.begin(), all.end(),
+                                     [](const auto& file) { return IsJournal(file.first); }));
             break;
         }
         ++kills;
@@ -263,93 +271,172 @@ TEST_F(FileTransaction, ACommitRemovesTheTemporariesOfChangesNoLongerRunningAndN
 
 } // namespace
 
-// Before anything else, the next change into the job folder undoes a dead change's journal: each
-// kept link goes back over its name, the staged files go, and what stands under a name where
-// nothing stood; a folder below the job folder that the journal names is held and undone too
-// (below the folder the journal lies in, also when that was moved since). A journal that does
-// not read, or that names a folder neither the change's nor below its job folder, is set aside
-// with an ERROR record: nothing it names is touched, and nothing is swept.
-TEST_F(FileTransaction, TheNextChangeUndoesADeadChangesJournalOrSetsItAside) {
+// Before anything else, the next change that holds a folder resolves the dead exports' journals
+// lying there, acting only on what each dead export put there and only through a journal of the
+// user's own: a planted journal naming a folder up or outside, another user's journal in a shared
+// sticky folder, a link to a journal, or an output folder outside the job folder leave everything
+// but the dead export's own files unchanged, and the change goes on. A journal of the user's that
+// does not read is set aside with an ERROR record: nothing it names is touched, nothing swept.
+TEST_F(FileTransaction, TheNextChangeResolvesOnlyTheUsersOwnJournalsAndOnlyTheirOwnFiles) {
     const LogCapture log;
     const TempFolder outside;
     const std::string kept = "~zep00000000000000A1.tmp";
     const std::string staged = "~zep00000000000000A2.tmp";
     const std::string stray = "~zep00000000000000B0.tmp";
+    const std::string journalName = "~zep-export-00000000000000D1.journal";
     const std::string place = "Z:" + std::filesystem::canonical(m_temp.root()).string();
-    const std::string entry = "\tad.pdf\t" + kept + "\t" + staged + "\n";
-    const auto journal = [](const std::string& state, const std::string& folders,
-                            const std::string& files) {
-        return "ZEPHRIN EXPORT JOURNAL 1\n" + state + "\n" + folders + files + "end\n";
-    };
-    const std::string here = "folder\t" + place + "\n";
-    // ad.pdf as the host left it, what stood there kept; a staged file not yet in place.
+    // ad.pdf as the host left it, what stood there kept; items.bin staged, not yet in place.
     const std::map<std::string, std::string> before{
-        {"ad.pdf", "new"},     {kept, "old"},          {staged, "new"},
-        {stray, "stray"},      {"new.pdf", "new"},     {"sub/", ""},
-        {"sub/ad.pdf", "new"}, {"sub/" + kept, "old"}, {"sub/" + staged, "new"}};
-    const std::map<std::string, std::string> subAsBefore{
-        {"sub/", ""}, {"sub/ad.pdf", "new"}, {"sub/" + kept, "old"}, {"sub/" + staged, "new"}};
-    std::map<std::string, std::string> undone = subAsBefore;
-    undone.insert({{"ad.pdf", "old"}});
-    const std::map<std::string, std::string> subUndone{
-        {"ad.pdf", "new"}, {"new.pdf", "new"}, {"sub/", ""}, {"sub/ad.pdf", "old"}};
+        {"ad.pdf", "new"}, {kept, "old"}, {staged, "new items"}, {stray, "stray"}};
+    const auto id = [this](const std::string& name) {
+        struct stat info {};
+        ::lstat(m_temp.at(name).c_str(), &info);
+        return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    };
+    const auto journal = [&](const std::string& siblings, const std::string& files,
+                             const std::string& made) {
+        return "ZEPHRIN EXPORT JOURNAL 2\nexport\t00000000000000D1\nfolder\t" + place +
+               "\nprimary\t" + place + "\n" + siblings + files + "end\n" + made;
+    };
+    const auto files = [&] {
+        return "file\tad.pdf\t" + kept + "\tlink\t" + id(kept) + "\t\t\nfile\titems.bin\t\t\t\t" +
+               staged + "\t" + id(staged) + "\n";
+    };
+    const auto made = [&](const std::string& name) { return "made\tad.pdf\t" + id(name) + "\n"; };
+    // Once the journal is resolved, or not acted on, the sweep removes the user's temporaries
+    // that no journal names.
+    const std::map<std::string, std::string> undone{{"ad.pdf", "old"}};
+    const std::string outsidePlace = "Z:" + std::filesystem::canonical(outside.root()).string();
+    enum class Outcome { kResolved, kNotActedOn, kSetAside };
     const struct {
         const char* name;
-        std::string journal;
-        std::map<std::string, std::string> after; // empty: set aside, the folder as before
+        std::function<std::string()> journal;
+        Outcome outcome;
+        std::map<std::string, std::string> after; // kSetAside: the folder as planted
+        std::function<void()> plant = {};         // how the journal is laid down, beside it
+        bool outputOutside = false;
+        bool asRoot = false; // it needs another user's files
     } cases[] = {
-        {"undo", journal("undo", here, "file\t0" + entry + "file\t0\tnew.pdf\t\t\n"), undone},
-        {"below the job folder",
-         journal("undo", here + "folder\t" + place + "/sub\n", "file\t1" + entry), subUndone},
-        {"the job folder moved since",
-         journal("undo", "folder\tZ:/moved/job\nfolder\tZ:/moved/job/sub\n", "file\t1" + entry),
-         subUndone},
-        {"not text", "\x01\x02\x03\n", {}},
-        {"no end", journal("undo", here, "file\t0" + entry).substr(0, 60), {}},
-        {"a state not written here", journal("complete", here, "file\t0" + entry), {}},
-        {"kept name no temporary", journal("undo", here, "file\t0\tad.pdf\tnew.pdf\t\n"), {}},
-        {"final name a path", journal("undo", here, "file\t0\t../ad.pdf\t\t\n"), {}},
-        {"final name a temporary", journal("undo", here, "file\t0\t" + stray + "\t\t\n"), {}},
-        {"no such folder", journal("undo", here, "file\t1" + entry), {}},
-        {"folder outside",
-         journal("undo", here + "folder\tZ:" + outside.root() + "\n", "file\t1\tad.pdf\t\t\n"),
+        {"undone", [&] { return journal("", files(), made("ad.pdf")); }, Outcome::kResolved,
+         undone},
+        {"a later file under the name stays",
+         [&] { return journal("", files(), made(stray)); },
+         Outcome::kResolved,
+         {{"ad.pdf", "new"}}},
+        {"a sibling up and outside",
+         [&] {
+             return journal("sibling\t" + place + "/../" +
+                                std::filesystem::path(outside.root()).filename().string() + "\n",
+                            files(), made("ad.pdf"));
+         },
+         Outcome::kResolved, undone},
+        {"an absolute folder outside",
+         [&] { return journal("sibling\t" + outsidePlace + "\n", files(), made("ad.pdf")); },
+         Outcome::kResolved, undone},
+        {"an output folder outside the job folder",
+         [&] { return journal("sibling\t" + outsidePlace + "\n", files(), made("ad.pdf")); },
+         Outcome::kResolved,
+         undone,
+         {},
+         true},
+        {"another user's journal and files in a sticky folder",
+         [&] { return journal("", files(), made("ad.pdf")); },
+         Outcome::kNotActedOn,
+         {{"ad.pdf", "new"}, {kept, "old"}, {staged, "new items"}, {journalName, ""}},
+         [&] {
+             std::filesystem::permissions(m_temp.root(), std::filesystem::perms(01777));
+             for (const std::string& name : {journalName, std::string("ad.pdf"), kept, staged})
+                 EXPECT_EQ(::lchown(m_temp.at(name).c_str(), 65534, 65534), 0) << name;
+         },
+         false,
+         true},
+        {"a link to a journal",
+         [&] { return journal("", files(), made("ad.pdf")); },
+         Outcome::kNotActedOn,
+         {{"ad.pdf", "new"}, {journalName, ""}},
+         [&] {
+             std::filesystem::rename(m_temp.at(journalName), outside.at("real.journal"));
+             std::filesystem::create_symlink(outside.at("real.journal"), m_temp.at(journalName));
+         }},
+        {"not text", [] { return std::string("\x01\x02\x03\n"); }, Outcome::kSetAside, {}},
+        {"cut short",
+         [&] { return journal("", files(), "").substr(0, 90); },
+         Outcome::kSetAside,
+         {}},
+        {"an earlier version's",
+         [&] { return "ZEPHRIN EXPORT JOURNAL 1\nundo\nfolder\t" + place + "\nend\n"; },
+         Outcome::kSetAside,
+         {}},
+        {"a final name that is a path",
+         [&] { return journal("", "file\t..%2Fad.pdf\t\t\t\t\t\n", ""); },
+         Outcome::kSetAside,
+         {}},
+        {"a final name that is a temporary",
+         [&] { return journal("", "file\t" + stray + "\t\t\t\t\t\n", ""); },
+         Outcome::kSetAside,
+         {}},
+        {"a kept name that is no temporary",
+         [&] { return journal("", "file\tad.pdf\tnew.pdf\tlink\t1:2\t\t\n", ""); },
+         Outcome::kSetAside,
          {}},
     };
     outside.write("ad.pdf", "outside");
+    std::size_t setAside = 0;
+    std::size_t notOwn = 0;
     for (const auto& c : cases) {
+        if (c.asRoot && ::geteuid() != 0)
+            continue; // only root can give a file to another user
+        std::filesystem::permissions(m_temp.root(), std::filesystem::perms(0700));
         std::filesystem::remove_all(m_temp.root());
         std::filesystem::create_directory(m_temp.root());
         for (const auto& [name, content] : before)
-            if (name.ends_with('/'))
-                std::filesystem::create_directory(m_temp.at(name));
-            else
-                m_temp.write(name, content);
-        m_temp.write(kJournalName, c.journal);
+            m_temp.write(name, content);
+        const std::string text = c.journal();
+        m_temp.write(journalName, text);
+        if (c.plant)
+            c.plant();
+        const auto planted = FolderContents(m_temp.root());
         {
             ZEPFileTransaction files;
-            WriteStaged(files, File("items.bin"), "items");
+            if (c.outputOutside)
+                files.Begin(File(""), {UFileSpecCore(ustring(outside.systemPath()), nullptr)});
+            WriteStaged(files, File("next.bin"), "next");
             files.Commit();
         }
         auto after = FolderContents(m_temp.root());
-        EXPECT_EQ(after["items.bin"], "items") << c.name;
-        after.erase("items.bin");
-        if (!c.after.empty()) {
-            EXPECT_EQ(after, c.after) << c.name;
+        EXPECT_EQ(after["next.bin"], "next") << c.name;
+        after.erase("next.bin");
+        auto outsideAfter = FolderContents(outside.root());
+        outsideAfter.erase("real.journal");
+        EXPECT_EQ(outsideAfter, (std::map<std::string, std::string>{{"ad.pdf", "outside"}}))
+            << c.name;
+        if (c.outcome != Outcome::kSetAside) {
+            auto expected = c.after;
+            if (expected.contains(journalName))
+                expected[journalName] = text;
+            EXPECT_EQ(after, expected) << c.name;
+            notOwn += c.outcome == Outcome::kNotActedOn ? 1 : 0;
             continue;
         }
-        const auto aside = std::find_if(after.begin(), after.end(), [](const auto& file) {
-            return std::regex_match(file.first, std::regex("~zep-export\\.journal\\.[0-9A-F]{16}"));
+        ++setAside;
+        const auto aside = std::find_if(after.begin(), after.end(), [&](const auto& file) {
+            return file.first.starts_with(journalName + ".");
         });
         ASSERT_NE(aside, after.end()) << c.name;
-        EXPECT_EQ(aside->second, c.journal) << c.name;
+        EXPECT_EQ(aside->second, text) << c.name;
         after.erase(aside);
-        EXPECT_EQ(after, before) << c.name;
-        EXPECT_EQ(outside.read("ad.pdf"), "outside") << c.name;
+        auto expected = planted;
+        expected.erase(journalName);
+        EXPECT_EQ(after, expected) << c.name;
     }
     std::istringstream records(log.text());
-    std::size_t setAside = 0;
-    for (std::string line; std::getline(records, line);)
-        setAside += line.find("[ERROR]") != std::string::npos &&
-                    line.find("set aside as") != std::string::npos;
-    EXPECT_EQ(setAside, 8u) << log.text();
+    std::size_t setAsideRecords = 0;
+    std::size_t notOwnRecords = 0;
+    for (std::string line; std::getline(records, line);) {
+        const bool error = line.find("[ERROR]") != std::string::npos;
+        setAsideRecords += error && line.find("set aside as") != std::string::npos;
+        notOwnRecords += error && line.find("is not the user's own") != std::string::npos;
+    }
+    EXPECT_EQ(setAsideRecords, setAside) << log.text();
+    EXPECT_EQ(notOwnRecords, notOwn) << log.text();
 }
