@@ -341,8 +341,9 @@ platform::OutputFileStream& ZEPFileTransaction::Stage(const UFileSpecCore& file)
             entry.stream = std::move(stream);
             break;
         }
+        // A new file that cannot be made is the folder's refusal (not writable, read-only, full).
         if (stream->error() != EEXIST || tries + 1 == kNameTries)
-            ThrowFileWriteError(file.path(), stream->error());
+            ThrowFolderError(held.path.path(), stream->error() == 0 ? EIO : stream->error());
     }
     m_folders[folder].journalDirty = true;
     if (m_state == State::kInPlace)

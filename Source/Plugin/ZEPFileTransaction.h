@@ -76,7 +76,8 @@ public:
     // A file to write now: the stream, which the change keeps until it ends, is open on a new file
     // under a temporary name beside `file`, which the commit turns into the final name; what
     // stands there now is kept as by Expect. The caller writes and closes the stream.
-    // CZEPFileWriteError naming `file` when it cannot be made.
+    // CZEPFileWriteError naming the folder, with the system's reason, when no new file can be made
+    // there.
     [[nodiscard]] platform::OutputFileStream& Stage(const UFileSpecCore& file);
     // The staged files written so far under names where nothing stood take those names now,
     // each synced first: for files that others must find under their names before the commit

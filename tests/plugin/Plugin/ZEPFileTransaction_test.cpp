@@ -10,12 +10,14 @@
 #include "platform/files.h"
 #include "support/FolderContents.h"
 #include "support/LogCapture.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 #include "support/Thrown.h"
 
 #include <algorithm>
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -439,4 +441,209 @@ TEST_F(FileTransaction, TheNextChangeResolvesOnlyTheUsersOwnJournalsAndOnlyTheir
     }
     EXPECT_EQ(setAsideRecords, setAside) << log.text();
     EXPECT_EQ(notOwnRecords, notOwn) << log.text();
+}
+
+namespace {
+
+// Runs `change` in a child process that kills itself where the change leaves off, the change
+// still running.
+void KilledChange(const std::function<void(ZEPFileTransaction&)>& change) {
+    Child child([&] {
+        ZEPFileTransaction files;
+        change(files);
+        std::raise(SIGKILL);
+    });
+    ASSERT_TRUE(KilledBySigkill(child.Wait()));
+}
+
+// A change that fails: it is rolled back when it goes.
+void FailedChangeOf(const std::function<void(ZEPFileTransaction&)>& change) {
+    ZEPFileTransaction files;
+    change(files);
+}
+
+} // namespace
+
+// Two job folders that share an output folder: a dead export's journal lies in each folder it
+// changed, so the next export holding any of them undoes it before writing there: a later
+// export's reported success is never undone by the dead one's next run, and a file the dead one
+// kept in another job's folder is put back, not swept.
+TEST_F(FileTransaction, ExportsSharingAFolderNeverUndoAnothersSuccessNorSweepAKeptFile) {
+    for (const char* folder : {"j1", "j2", "K"})
+        std::filesystem::create_directory(m_temp.at(folder));
+    const auto exportInto = [this](ZEPFileTransaction& files, const std::string& job,
+                                   const std::string& output, const std::string& content) {
+        files.Begin(File(job), {File(output)});
+        WriteStaged(files, File(job + "/items.bin"), content);
+        files.Expect(File(output + "/ad.pdf"));
+        WriteAsTheHost(output + "/ad.pdf", content);
+        files.PlaceNewFiles();
+    };
+    const auto commit = [&](const std::string& job, const std::string& output,
+                            const std::string& content) {
+        ZEPFileTransaction files;
+        exportInto(files, job, output, content);
+        files.Commit();
+    };
+
+    // A (j1 into K) dies after the host wrote its PDF; B (j2 into K) succeeds; A's next run fails.
+    m_temp.write("K/ad.pdf", "before");
+    KilledChange([&](ZEPFileTransaction& files) { exportInto(files, "j1", "K", "A"); });
+    commit("j2", "K", "B");
+    EXPECT_EQ(m_temp.read("K/ad.pdf"), "B");
+    FailedChangeOf([&](ZEPFileTransaction& files) { exportInto(files, "j1", "K", "A again"); });
+    EXPECT_EQ(m_temp.read("K/ad.pdf"), "B");
+    EXPECT_EQ(WithoutTemporaries(FolderContents(m_temp.root())),
+              (std::map<std::string, std::string>{
+                  {"K/", ""}, {"K/ad.pdf", "B"}, {"j1/", ""}, {"j2/", ""}, {"j2/items.bin", "B"}}));
+
+    // A (j2 into j1) dies having kept the user's earlier j1/ad.pdf; a job in j1 exports and
+    // sweeps j1: the earlier file is put back, and A is undone in j2 too.
+    std::filesystem::remove_all(m_temp.root());
+    for (const char* folder : {"", "j1", "j2"})
+        std::filesystem::create_directories(m_temp.at(folder));
+    m_temp.write("j1/ad.pdf", "earlier");
+    KilledChange([&](ZEPFileTransaction& files) { exportInto(files, "j2", "j1", "A"); });
+    commit("j1", "j1", "C");
+    EXPECT_EQ(FolderContents(m_temp.root()),
+              (std::map<std::string, std::string>{
+                  {"j1/", ""}, {"j1/ad.pdf", "C"}, {"j1/items.bin", "C"}, {"j2/", ""}}));
+}
+
+// An earlier file the system will not give a second name (another user's, where hard links to
+// it are protected) is renamed aside under the journal: a success replaces it, and a failure or
+// the next change after a kill puts that very file back.
+TEST_F(FileTransaction, AnEarlierFileThatCannotBeLinkedIsMovedAsideAndPutBackOnFailure) {
+    struct stat earlier {};
+    const auto lay = [&] {
+        std::filesystem::remove_all(m_temp.root());
+        std::filesystem::create_directory(m_temp.root());
+        m_temp.write("ad.pdf", "earlier");
+        if (::geteuid() == 0) {
+            EXPECT_EQ(::chown(m_temp.at("ad.pdf").c_str(), 65534, 65534), 0);
+        }
+        ::lstat(m_temp.at("ad.pdf").c_str(), &earlier);
+    };
+    const auto change = [this](ZEPFileTransaction& files) {
+        platform::setFileOperationFault([](std::uint64_t, platform::FileOperation operation) {
+            return operation == platform::FileOperation::Link ? EPERM : 0;
+        });
+        files.Expect(File("ad.pdf"));
+        WriteAsTheHost("ad.pdf", "new");
+        platform::setFileOperationHook({});
+    };
+    const auto isEarlier = [&] {
+        struct stat now {};
+        return ::lstat(m_temp.at("ad.pdf").c_str(), &now) == 0 && now.st_ino == earlier.st_ino &&
+               now.st_uid == earlier.st_uid && m_temp.read("ad.pdf") == "earlier";
+    };
+    lay();
+    {
+        ZEPFileTransaction files;
+        change(files);
+        files.Commit();
+    }
+    EXPECT_EQ(FolderContents(m_temp.root()),
+              (std::map<std::string, std::string>{{"ad.pdf", "new"}}));
+    lay();
+    FailedChangeOf(change);
+    EXPECT_TRUE(isEarlier());
+    EXPECT_EQ(FolderContents(m_temp.root()).size(), 1u);
+    lay();
+    KilledChange(change);
+    EXPECT_EQ(m_temp.read("ad.pdf"), "new");
+    {
+        ZEPFileTransaction next;
+        WriteStaged(next, File("next.bin"), "next");
+        next.Commit();
+    }
+    EXPECT_TRUE(isEarlier());
+    EXPECT_EQ(FolderContents(m_temp.root()).size(), 2u);
+}
+
+// The journal holds any name and path: a job folder whose path holds a TAB and a line break is
+// undone after a kill, not set aside.
+TEST_F(FileTransaction, AJobFolderWhosePathHoldsATabAndALineBreakIsUndoneAfterAKill) {
+    const std::string folder = m_temp.at("job\tfolder\nnew");
+    std::filesystem::create_directory(folder);
+    const ScopedEnvironment drive("ZEP_DRIVE_J", folder);
+    std::ofstream(folder + "/ad.pdf") << "earlier";
+    const UFileSpecCore job(ustring("J:/"), nullptr);
+    const auto at = [](const std::string& name) {
+        return UFileSpecCore(ustring("J:/" + name), nullptr);
+    };
+    KilledChange([&](ZEPFileTransaction& files) {
+        files.Begin(job, {});
+        WriteStaged(files, at("items.bin"), "items");
+        files.Expect(at("ad.pdf"));
+        std::ofstream(folder + "/ad.pdf.part") << "new";
+        std::filesystem::rename(folder + "/ad.pdf.part", folder + "/ad.pdf");
+        files.PlaceNewFiles();
+    });
+    {
+        ZEPFileTransaction next;
+        next.Begin(job, {});
+        WriteStaged(next, at("next.bin"), "next");
+        next.Commit();
+    }
+    EXPECT_EQ(FolderContents(folder),
+              (std::map<std::string, std::string>{{"ad.pdf", "earlier"}, {"next.bin", "next"}}));
+}
+
+// A name taken under a staged file's temporary name (a link to a file of the user's elsewhere)
+// is never written through: the change makes another. A folder swapped for a link after the
+// change opened it gets nothing written where the link leads; the change fails before its files
+// take their names, and leaves nothing in the folder it held.
+TEST_F(FileTransaction, ANameTakenOrAFolderSwappedAfterTheCheckChangesNothingOutside) {
+    const TempFolder outside;
+    outside.write("victim", "the user's");
+    std::filesystem::create_directory(m_temp.at("sub"));
+    const std::u16string sub = File("sub").wide_path();
+    const struct {
+        const char* name;
+        std::function<void(const platform::FileOperationPaths&)> race;
+        std::string thrown;
+    } cases[] = {
+        {"a link under the staged name",
+         [&](const platform::FileOperationPaths& paths) {
+             std::filesystem::create_symlink(outside.at("victim"),
+                                             *platform::toPosixPath(paths.path));
+         },
+         "nothing"},
+        {"the folder swapped for a link",
+         [&](const platform::FileOperationPaths&) {
+             std::filesystem::rename(m_temp.at("sub"), m_temp.at("moved"));
+             std::filesystem::create_directory_symlink(outside.root(), m_temp.at("sub"));
+         },
+         "0x52E0A The folder " + m_temp.systemPath("sub") +
+             " cannot be written: it was moved or replaced while the export wrote into it."},
+    };
+    for (const auto& c : cases) {
+        bool raced = false;
+        platform::setFileOperationHook([&](std::uint64_t, platform::FileOperation operation) {
+            const platform::FileOperationPaths& paths = platform::currentFileOperationPaths();
+            if (!raced && operation == platform::FileOperation::Open &&
+                paths.path.starts_with(sub + u"/")) {
+                raced = true;
+                c.race(paths);
+            }
+            return true;
+        });
+        EXPECT_EQ(Thrown([&] {
+                      ZEPFileTransaction files;
+                      files.Begin(File(""), {File("sub")});
+                      WriteStaged(files, File("sub/items.bin"), "items");
+                      files.Commit();
+                  }),
+                  c.thrown)
+            << c.name;
+        platform::setFileOperationHook({});
+        EXPECT_TRUE(raced) << c.name;
+        EXPECT_EQ(FolderContents(outside.root()),
+                  (std::map<std::string, std::string>{{"victim", "the user's"}}))
+            << c.name;
+    }
+    // The folder held, moved away by the race, holds what it held before the failed change.
+    EXPECT_EQ(FolderContents(m_temp.at("moved")),
+              (std::map<std::string, std::string>{{"items.bin", "items"}}));
 }

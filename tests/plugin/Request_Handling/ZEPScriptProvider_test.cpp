@@ -291,7 +291,8 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
 // command leaves, while the alert is the host code's own text. Each fault fails a file operation
 // of its kind with the system error number that a folder that may not be written, a full disk or
 // a read-only file system gives: the host's first after the export's journal is written, or the
-// first on the page-item file (its staged file, made first, or its rename into place).
+// first on the page-item file (its staged file, made first, or its rename into place). A new file
+// that cannot be made names its folder.
 TEST_F(ExportJob, AFailedWriteNamesTheSystemsReasonAfterTheFile) {
     using Op = platform::FileOperation;
     const std::string pdf = "The file " + m_temp.systemPath("ad.pdf") + " cannot be written: ";
@@ -312,7 +313,8 @@ TEST_F(ExportJob, AFailedWriteNamesTheSystemsReasonAfterTheFile) {
          command + pdf + "No space left on device."},
         {"PDF, read-only", Op::Rename, false, EROFS, host,
          command + pdf + "Read-only file system."},
-        {"items, folder not writable", Op::Open, true, EACCES, items + "Permission denied.", ""},
+        {"items, folder not writable", Op::Open, true, EACCES,
+         "The folder " + m_temp.systemPath() + " cannot be written: Permission denied.", ""},
         {"items, disk full", Op::Flush, true, ENOSPC, items + "No space left on device.", ""},
         {"items, read-only", Op::Rename, true, EROFS, items + "Read-only file system.", ""},
     };
