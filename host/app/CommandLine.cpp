@@ -56,8 +56,9 @@ The job ('Zemp') is the hex text of a "JOB5" job file, as the companion applicat
 environment:
   ZEP_DRIVE_X         the folder that drive X: stands for (Z: is the root of the file system);
                       a job's folder and files lie on such a drive
-  ZEP_PIPE_DIR        the folder of the companion pipe's socket (default /tmp); the pipe's name
-                      ends with USERNAME, else USER
+  ZEP_PIPE_DIR        where the companion pipe's socket lies, in the folder zephrin-UID that
+                      only the user may enter (default $XDG_RUNTIME_DIR, else /tmp); the pipe's
+                      name ends with USERNAME, else USER
   ZEP_REGISTRY        the registry file (default $XDG_CONFIG_HOME/zephrin/registry, else
                       $HOME/.config/zephrin/registry)
   ZEP_COLOR_DIR       the installed colour profiles (default /usr/share/color/icc)
