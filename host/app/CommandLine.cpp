@@ -15,7 +15,9 @@ options:
                     message the plug-in sends
   --decode          with --listen: also print the job a message carries in "v"
   -v, --verbose     show every log record of the plug-in (by default WARN and ERROR only)
-  --log FILE        write every log record to FILE instead of standard error
+  --log FILE        write every log record to FILE instead of standard error; when a record
+                    cannot be written there (a full disk), zephost says why once, the records
+                    from then on show on standard error, and status 0 becomes 4
   -h, --help        print this text
   --version         print zephost's version
 
@@ -76,6 +78,7 @@ exit status:
   1  a usage error, or a step that cannot run (the steps after it do not run)
   2  the plug-in does not load
   3  a call or an action ended in an alert (the steps after it still ran)
+  4  as 0, but the --log file lost records (standard error says why)
 )";
 
 std::uint32_t IdOf(const std::string& text) {

@@ -359,6 +359,21 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
          1,
          "",
          {"/large.json: the description is larger than 16777216 bytes\n"}},
+        // A file that cannot be read: the message names it and gives the system's reason.
+        {"open %F/missing.json",
+         1,
+         "",
+         {"/missing.json: cannot be read: No such file or directory\n"}},
+        {"open %F", 1, "", {": cannot be read: Is a directory\n"}},
+        {"open %F/large.json/x.json", 1, "", {"/x.json: cannot be read: Not a directory\n"}},
+        {"call savY --zemp @%F/missing.hex",
+         1,
+         "",
+         {"/missing.hex: cannot be read: No such file or directory\n"}},
+        {"--log %F/missing/log undo",
+         1,
+         "",
+         {"zephost: --log ", "/missing/log: cannot be written: No such file or directory\n"}},
         // A stored job that does not read: the document opens without it.
         {"open %F/damaged.json",
          0,
@@ -391,6 +406,44 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
         EXPECT_THAT(err, ::testing::Not(::testing::HasSubstr(c.absent))) << c.arguments;
     }
     EXPECT_THAT(folder.read("log"), ::testing::HasSubstr("][DEBUG]["));
+}
+
+// A log file that cannot be written (a full disk) is told once on standard error, with the
+// system's reason; the records from then on show there as without --log, and zephost does not end
+// with status 0. A log to which nothing was written lost nothing.
+TEST(Zephost, SaysOnceThatItsLogFileCannotBeWrittenAndDoesNotEndWith0) {
+    const std::string failed = "zephost: --log /dev/full: cannot be written: No space left on "
+                               "device; the log records from here on show on standard error\n";
+    const struct {
+        std::string arguments;
+        int status;
+        std::string after; // in standard error after the message; empty: no message
+    } cases[] = {
+        {"-v open %E/session.json call PrnT", 4,
+         "log DEBUG ZEPScriptProvider::HandleMethod: HandleEvent Called.\n"},
+        {"open %E/single_page.json call expy", 3, "alert: The script method is not supported.\n"},
+        {"undo", 0, ""},
+    };
+    TempFolder folder;
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    for (const auto& c : cases) {
+        const std::string command =
+            std::string(ZEP_ZEPHOST) + " --log /dev/full " +
+            std::regex_replace(c.arguments, std::regex("%E"), ZEP_EXAMPLES_DIR) + " >" +
+            folder.at("out") + " 2>" + folder.at("err");
+        const int status = std::system(command.c_str());
+        const std::string err = folder.read("err");
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.arguments << "\n" << err;
+        const std::size_t at = err.find(failed);
+        if (c.after.empty()) {
+            EXPECT_EQ(at, std::string::npos) << c.arguments << "\n" << err;
+            continue;
+        }
+        ASSERT_NE(at, std::string::npos) << c.arguments << "\n" << err;
+        EXPECT_EQ(err.find("--log", at + failed.size()), std::string::npos) << c.arguments << "\n"
+                                                                            << err;
+        EXPECT_NE(err.find(c.after, at), std::string::npos) << c.arguments << "\n" << err;
+    }
 }
 
 // Each hint of zephost shows after the alert it belongs to and after no other: %E the examples
