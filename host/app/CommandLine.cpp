@@ -40,8 +40,9 @@ steps:
   menus             build the menus and print the plug-in's items as placed
   report            report on the last call: the files its export wrote, each record of the
                     job's page-item file with its item, its check tags and their
-                    severities in the job, a summary, and whether the document came back
-                    to its state after the job was stored
+                    severities in the job (only when the call wrote the file, and only a
+                    regular file of at most 128 MiB), a summary, and whether the document
+                    came back to its state after the job was stored
 
 script methods (METHOD):
   savY  store the job in the front document (a new document when none is open); with

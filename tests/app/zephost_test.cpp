@@ -16,9 +16,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -443,6 +445,67 @@ TEST(Zephost, SaysOnceThatItsLogFileCannotBeWrittenAndDoesNotEndWith0) {
         EXPECT_EQ(err.find("--log", at + failed.size()), std::string::npos) << c.arguments << "\n"
                                                                             << err;
         EXPECT_NE(err.find(c.after, at), std::string::npos) << c.arguments << "\n" << err;
+    }
+}
+
+// The report shows the job's page-item file only when the call wrote it, and reads only a
+// regular file within its bound, opened without waiting: whatever else stands under the name
+// (an export that fails puts back what stood there), it says at once why it shows nothing.
+TEST(Zephost, ReportShowsThePageItemFileOnlyWhenTheCallWroteItAndWaitsForNothing) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
+    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    const std::string examples = ZEP_EXAMPLES_DIR;
+    const std::string job = " --zemp @" + examples + "/jobs/spring_sale_pdf.hex report";
+    // The spring-sale job exported from its ad, and from a one-page ad, which its two pages lie
+    // outside of: that export fails before it writes anything. `timeout` ends a report that waits.
+    const std::string exported =
+        "open " + examples + "/studio.json open " + examples + "/spring_sale.json call expY" + job;
+    const std::string failed =
+        "open " + examples + "/studio.json open " + examples + "/single_page.json call expY" + job;
+    const std::string items = folder.at("job/spring-sale.items");
+    const std::string line = "  page-item file J:/spring-sale.items";
+    const std::string before = ": not written by this call; the file under that name is from "
+                               "before the call and is not shown\n";
+    const struct {
+        const char* name;
+        std::function<void()> lay; // what stands under the page-item file's name
+        const std::string& steps;
+        std::string shown;
+    } cases[] = {
+        {"nothing, then an export", [] {}, exported, line + "\n    document: no items\n"},
+        {"the earlier export's file", [&] { fs::copy_file(folder.at("earlier"), items); }, failed,
+         line + before},
+        {"nothing", [] {}, failed,
+         line + ": not written by this call; no file stands under that name\n"},
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(items.c_str(), 0600), 0); }, failed,
+         line + ": not shown: a FIFO stands under that name, not a regular file\n"},
+        {"a folder", [&] { fs::create_directory(items); }, failed,
+         line + ": not shown: a folder stands under that name, not a regular file\n"},
+        {"a link to a file", [&] { fs::create_symlink(folder.at("earlier"), items); }, failed,
+         line + ": not shown: a symbolic link stands under that name, and the report does not "
+                "follow it\n"},
+        {"a sparse file of 2 GiB",
+         [&] {
+             folder.write("job/spring-sale.items", "");
+             fs::resize_file(items, std::uint64_t{1} << 31);
+         },
+         failed, line + before},
+    };
+    fs::create_directory(folder.at("job"));
+    for (const auto& c : cases) {
+        fs::remove_all(items); // a link itself, not what it leads to
+        c.lay();
+        const std::string command = "timeout 60 " + std::string(ZEP_ZEPHOST) + " --listen " +
+                                    c.steps + " >" + folder.at("out") + " 2>" + folder.at("err");
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WEXITSTATUS(status), c.steps == exported ? 0 : 3) << c.name << "\n"
+                                                                    << folder.read("err");
+        EXPECT_THAT(folder.read("out"), ::testing::HasSubstr(c.shown)) << c.name;
+        if (!fs::exists(folder.at("earlier")))
+            fs::copy_file(items, folder.at("earlier"));
     }
 }
 
