@@ -23,7 +23,8 @@ options:
 
 steps:
   open FILE         open the documents a JSON description gives (a document or a session;
-                    the format is in host/standin/Description.h)
+                    the format is in host/standin/Description.h): at most 16 MiB, and at
+                    most 100,000 objects (layers, spreads, pages, items, ...) a document
   select ID...      select these page items (ids of the description) of the front document
   call METHOD [--zemp @FILE|TEXT] [--zerp true|false]
                     call a script method as the companion application does, with the job text
