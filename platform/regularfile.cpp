@@ -71,7 +71,7 @@ RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxByt
         result.error = errno;
         return result;
     }
-    result.identity = {static_cast<std::uint64_t>(status.st_dev),
+    result.stamp = {static_cast<std::uint64_t>(status.st_dev),
                        static_cast<std::uint64_t>(status.st_ino),
                        static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0)),
                        nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
@@ -80,11 +80,11 @@ RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxByt
         result.kind = kindOf(status.st_mode);
         return result;
     }
-    if (result.identity.size > maxBytes) {
+    if (result.stamp.size > maxBytes) {
         result.outcome = RegularFileRead::Outcome::kTooLarge;
         return result;
     }
-    result.bytes.reserve(static_cast<std::size_t>(result.identity.size));
+    result.bytes.reserve(static_cast<std::size_t>(result.stamp.size));
     std::array<char, 64 * 1024> chunk;
     for (;;) {
         // One byte past the bound tells a file that has grown past it.

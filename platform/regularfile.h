@@ -9,15 +9,15 @@
 
 namespace platform {
 
-// The file as the open file's status tells it: two equal identities are one file, unchanged
+// The file as the open file's status tells it: two equal stamps are one file, unchanged
 // (same file, size, last-write and status-change times).
-struct FileIdentity {
+struct FileStamp {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
     std::int64_t modification = 0; // nanoseconds since 1970-01-01 UTC
     std::int64_t statusChange = 0; // nanoseconds since 1970-01-01 UTC
-    bool operator==(const FileIdentity&) const = default;
+    bool operator==(const FileStamp&) const = default;
 };
 
 struct RegularFileRead {
@@ -35,7 +35,7 @@ struct RegularFileRead {
     // kNotRegular: "a folder", "a FIFO", "a socket", "a device" or "a special file".
     const char* kind = "";
     // Of the file that was opened: every outcome but kNotOpened and kSymbolicLink.
-    FileIdentity identity;
+    FileStamp stamp;
     std::string bytes;
 };
 

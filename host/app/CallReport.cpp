@@ -47,7 +47,7 @@ std::string PosixPath(const std::string& path) {
 
 // Why a page-item file that is too large is not read: "has N bytes, more than ...".
 std::string TooLarge(const platform::RegularFileRead& file) {
-    return "has " + std::to_string(file.identity.size) + " bytes, more than the " +
+    return "has " + std::to_string(file.stamp.size) + " bytes, more than the " +
            std::to_string(kMaxPageItemFileBytes) + " (128 MiB) that zephost reads";
 }
 
@@ -128,7 +128,7 @@ CallReport::FileStamp CallReport::Stamp(const platform::RegularFileRead& file) {
     using Outcome = platform::RegularFileRead::Outcome;
     if (file.outcome != Outcome::kRead && file.outcome != Outcome::kTooLarge)
         return {};
-    return {true, file.identity, std::hash<std::string>()(file.bytes)};
+    return {true, file.stamp, std::hash<std::string>()(file.bytes)};
 }
 
 platform::RegularFileRead CallReport::ReadPageItemFile() const {

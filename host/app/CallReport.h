@@ -56,7 +56,7 @@ private:
     // bytes (0 when it is too large to be read).
     struct FileStamp {
         bool regular = false;
-        platform::FileIdentity identity;
+        platform::FileStamp stamp;
         std::size_t hash = 0;
         bool operator==(const FileStamp&) const = default;
     };

@@ -35,7 +35,7 @@ TEST(PlatformRegularFile, ReadsOnlyARegularFileWithinTheBoundAndTellsWhatElseSta
         std::string bytes = {};
         int error = 0;
         std::string kind = {};
-        std::uint64_t size = 0; // of the identity
+        std::uint64_t size = 0; // of the stamp
     } cases[] = {
         {"%F/ten", 10, Outcome::kRead, "0123456789", 0, "", 10},
         {"%F/ten", 9, Outcome::kTooLarge, "", 0, "", 10},
@@ -61,21 +61,21 @@ TEST(PlatformRegularFile, ReadsOnlyARegularFileWithinTheBoundAndTellsWhatElseSta
         EXPECT_EQ(read.error, c.error) << path;
         EXPECT_EQ(read.kind, c.kind) << path;
         if (c.size != 0) {
-            EXPECT_EQ(read.identity.size, c.size) << path;
+            EXPECT_EQ(read.stamp.size, c.size) << path;
         }
     }
 }
 
-// The identity tells a file put under the name in place of another, even with the same bytes.
-TEST(PlatformRegularFile, ItsIdentityChangesWhenAnotherFileTakesTheName) {
+// The stamp tells a file put under the name in place of another, even with the same bytes.
+TEST(PlatformRegularFile, ItsStampChangesWhenAnotherFileTakesTheName) {
     TempFolder folder;
     folder.write("a", "same");
     const std::u16string path = SystemPath(folder.systemPath("a"));
-    const platform::FileIdentity first = platform::readRegularFile(path, 100).identity;
-    EXPECT_EQ(platform::readRegularFile(path, 100).identity, first);
+    const platform::FileStamp first = platform::readRegularFile(path, 100).stamp;
+    EXPECT_EQ(platform::readRegularFile(path, 100).stamp, first);
     folder.write("b", "same");
     std::filesystem::rename(folder.at("b"), folder.at("a"));
-    EXPECT_NE(platform::readRegularFile(path, 100).identity, first);
+    EXPECT_NE(platform::readRegularFile(path, 100).stamp, first);
 }
 
 } // namespace
