@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
@@ -82,6 +83,63 @@ bool isAbandonedSocket(const sockaddr_un& address) {
     return refused;
 }
 
+// The user's folder of pipe sockets: zephrin-UID in $ZEP_PIPE_DIR, else in $XDG_RUNTIME_DIR,
+// else in /tmp.
+std::string pipeFolder() {
+    std::string base = "/tmp";
+    for (const char* variable : {"ZEP_PIPE_DIR", "XDG_RUNTIME_DIR"})
+        if (const char* value = std::getenv(variable); value && *value) {
+            base = value;
+            break;
+        }
+    if (base.back() != '/')
+        base += '/';
+    return base + "zephrin-" + std::to_string(::geteuid());
+}
+
+// What keeps the folder from being the effective user's private pipe folder; nothing when it is
+// one. Symbolic links are not followed: one of another user could send the sockets anywhere.
+std::optional<std::string> privateFolderRefusal(const std::string& folder) {
+    struct stat info;
+    if (::lstat(folder.c_str(), &info) != 0)
+        return std::string("cannot be read: ") + std::strerror(errno);
+    if (S_ISLNK(info.st_mode))
+        return "is a symbolic link";
+    if (!S_ISDIR(info.st_mode))
+        return "is not a folder";
+    if (info.st_uid != ::geteuid())
+        return "belongs to another user (uid " + std::to_string(info.st_uid) + ")";
+    if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+        return std::string("is open to other users (mode ") + mode + ")";
+    }
+    return std::nullopt;
+}
+
+// Makes the private pipe folder when it is missing (umask can only take bits from 0700), then
+// makes sure it is one.
+void makePrivateFolder(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        const int error = errno;
+        throw std::system_error(error, std::generic_category(),
+                                "cannot make the pipe's folder " + folder);
+    }
+    if (const auto refusal = privateFolderRefusal(folder))
+        throw std::runtime_error("the pipe's folder " + folder + " " + *refusal +
+                                 "; it must be a folder of the user's own that no one else can "
+                                 "enter (mode 0700): set ZEP_PIPE_DIR to place it elsewhere");
+}
+
+// True when the peer of a connected socket (for a listener: as it was when it began to listen)
+// runs as the effective user.
+bool peerIsThisUser(int socket) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           size == sizeof peer && peer.uid == ::geteuid();
+}
+
 } // namespace
 
 std::optional<std::string> pipeSocketPath(const std::u16string& pipeName) {
@@ -94,11 +152,7 @@ std::optional<std::string> pipeSocketPath(const std::u16string& pipeName) {
     auto leaf = utf16ToUtf8(name);
     if (!leaf || leaf->find('\0') != std::string::npos)
         return std::nullopt;
-    const char* folder = std::getenv("ZEP_PIPE_DIR");
-    std::string path = folder && *folder ? folder : "/tmp";
-    if (path.back() != '/')
-        path += '/';
-    path += *leaf;
+    std::string path = pipeFolder() + '/' + *leaf;
     if (!socketAddress(path))
         return std::nullopt;
     return path;
@@ -140,7 +194,7 @@ bool PipeConnection::write(std::string_view bytes) {
 
 std::optional<PipeConnection> openPipe(const std::u16string& pipeName) {
     const auto path = pipeSocketPath(pipeName);
-    if (!path)
+    if (!path || privateFolderRefusal(path->substr(0, path->rfind('/'))))
         return std::nullopt;
     // Connecting without waiting: a listener whose queue is full refuses at once (EAGAIN)
     // instead of keeping the caller until it has room.
@@ -150,7 +204,9 @@ std::optional<PipeConnection> openPipe(const std::u16string& pipeName) {
     // The socket stays non-blocking: the writes wait for the listener by themselves, so a
     // message larger than the socket's buffer goes out whole, but never past the deadline.
     PipeConnection connection(socket);
-    if (!connectTo(socket, *socketAddress(*path)))
+    // The folder's check leaves a moment in which it could change; the listener's own user is
+    // what decides whether a message may go to it.
+    if (!connectTo(socket, *socketAddress(*path)) || !peerIsThisUser(socket))
         return std::nullopt;
     return connection;
 }
@@ -161,6 +217,7 @@ PipeListener::PipeListener(const std::u16string& pipeName, Handler handler, std:
     if (!path)
         throw std::invalid_argument("not a pipe name");
     m_path = *path;
+    makePrivateFolder(m_path.substr(0, m_path.rfind('/')));
     const sockaddr_un address = *socketAddress(m_path);
     m_socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_socket < 0)

@@ -1,7 +1,10 @@
 // The companion pipe: the stand-in for a Windows named pipe "\\.\pipe\NAME", a Unix-domain stream
-// socket at $ZEP_PIPE_DIR/NAME (default /tmp). The sending side opens a connection without
-// waiting and writes whole messages, each within kPipeSendDeadline; the listening side serves
-// one connection after another.
+// socket at BASE/zephrin-UID/NAME, BASE $ZEP_PIPE_DIR, else $XDG_RUNTIME_DIR, else /tmp, UID the
+// effective user's id. That folder is the user's own and no one else may enter it (mode 0700),
+// so that another user can neither take the pipe's name nor read what goes through it: a Windows
+// pipe is the user's, a name in a shared folder would be anybody's. The sending side opens a
+// connection without waiting, only to a listener of its own user, and writes whole messages,
+// each within kPipeSendDeadline; the listening side serves one connection after another.
 #pragma once
 
 #include <chrono>
@@ -24,8 +27,8 @@ namespace platform {
 inline constexpr std::chrono::seconds kPipeSendDeadline{5};
 
 // The socket path of a pipe name: "\\.\pipe\" (any case) and a NAME without '\' or '/' that is
-// not "." or ".."; nothing for any other text, or when the path is too long for a socket
-// address.
+// not "." or "..", in the user's pipe folder; nothing for any other text, or when the path is
+// too long for a socket address.
 std::optional<std::string> pipeSocketPath(const std::u16string& pipeName);
 
 // One open connection to a pipe's listener; closed when destroyed.
@@ -47,8 +50,10 @@ private:
 };
 
 // Connects to the pipe's listener without waiting: nothing when the name has no socket path,
-// no socket is there, nobody listens on it, or the listener's queue of waiting connections is
-// full (a busy pipe).
+// the folder is not the user's own private folder (a symbolic link, no folder, another user's,
+// open to others), no socket is there, nobody listens on it, the listener's queue of waiting
+// connections is full (a busy pipe), or the listener runs as another user (SO_PEERCRED); such
+// a listener only sees a connection close without a byte.
 std::optional<PipeConnection> openPipe(const std::u16string& pipeName);
 
 // Serves a pipe on a thread of its own: accepts each connection in turn, reads it to its end
@@ -58,11 +63,14 @@ class PipeListener {
 public:
     using Handler = std::function<void(std::string message)>;
 
-    // Listens on the pipe's socket; a socket file that nobody listens on any more is replaced.
-    // `readLimit` makes a listener that hangs up early: it closes each connection once it has
-    // read that many bytes and hands over what it read. Throws std::invalid_argument for a name
-    // without a socket path and std::system_error when the socket cannot be made (another
-    // listener serves the pipe, or the folder is not writable).
+    // Listens on the pipe's socket; makes the user's pipe folder (mode 0700) when it is missing,
+    // and replaces a socket file that nobody listens on any more. `readLimit` makes a listener
+    // that hangs up early: it closes each connection once it has read that many bytes and hands
+    // over what it read. Throws std::invalid_argument for a name without a socket path,
+    // std::runtime_error naming the folder and what is wrong with it when the pipe folder is a
+    // symbolic link, no folder, another user's or open to others, and std::system_error when the
+    // folder or the socket cannot be made (another listener serves the pipe, or BASE is missing
+    // or not writable).
     PipeListener(const std::u16string& pipeName, Handler handler,
                  std::size_t readLimit = std::numeric_limits<std::size_t>::max());
     // Stops serving (a connection being read is dropped) and removes the socket file.

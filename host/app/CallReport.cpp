@@ -12,13 +12,20 @@
 #include <qpdf/QPDFCryptoImpl.hh>
 #include <qpdf/QPDFCryptoProvider.hh>
 
+#include <cerrno>
 #include <exception>
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
+#include <sstream>
 
 namespace {
+
+// The most of a page-item file that the report reads: 128 MiB. An export of 10,000 pages of the
+// example ad (examples/spring_sale.json: three items and one or two text runs a page) writes
+// 7.4 MiB, about 770 bytes a page, so this leaves room for some 17 times as many records; a
+// larger file (a sparse file, say) is refused before any of it is read.
+constexpr std::uint64_t kMaxPageItemFileBytes = 128u << 20;
 
 // The SHA-256 digest of the front document's dump (of the empty text without one): equal
 // digests are equal dumps, and a digest costs 32 bytes where a large document's dump costs
@@ -36,6 +43,12 @@ std::string FrontDocumentDigest() {
 // The POSIX path of a path in the host's form; empty when it names nothing.
 std::string PosixPath(const std::string& path) {
     return platform::toPosixPath(PMString(path).GetUTF16()).value_or(std::string());
+}
+
+// Why a page-item file that is too large is not read: "has N bytes, more than ...".
+std::string TooLarge(const platform::RegularFileRead& file) {
+    return "has " + std::to_string(file.stamp.size) + " bytes, more than the " +
+           std::to_string(kMaxPageItemFileBytes) + " (128 MiB) that zephost reads";
 }
 
 void PrintPDF(const std::string& posixPath) {
@@ -64,8 +77,8 @@ void CallReport::Begin(const std::string& method, const std::string& job, bool f
     m_method = method;
     m_job = ReadJobText(job);
     m_fitted = fitted;
-    m_pageItemFile = m_job ? PosixPath(m_job->pageItemFile.path().toStdString()) : "";
-    m_pageItemFileBefore = Stamp(m_pageItemFile);
+    m_pageItemFile = m_job ? m_job->pageItemFile.path().toWString() : std::u16string();
+    m_pageItemFileBefore = Stamp(ReadPageItemFile());
     m_firstOutput = host::Recorder::Instance().Log(host::Channel::Outputs).size();
     m_firstSequenceEnded = false;
     m_afterFirstSequence.reset();
@@ -111,26 +124,31 @@ bool CallReport::Print() const {
     return true;
 }
 
-CallReport::FileStamp CallReport::Stamp(const std::string& posixPath) {
-    FileStamp stamp;
-    std::error_code error;
-    if (posixPath.empty() || !std::filesystem::is_regular_file(posixPath, error))
-        return stamp;
-    stamp.exists = true;
-    stamp.time = std::filesystem::last_write_time(posixPath, error);
-    stamp.size = std::filesystem::file_size(posixPath, error);
-    std::ifstream in(posixPath, std::ios::binary);
-    stamp.hash = std::hash<std::string>()(std::string(std::istreambuf_iterator<char>(in), {}));
-    return stamp;
+CallReport::FileStamp CallReport::Stamp(const platform::RegularFileRead& file) {
+    using Outcome = platform::RegularFileRead::Outcome;
+    if (file.outcome != Outcome::kRead && file.outcome != Outcome::kTooLarge)
+        return {};
+    return {true, file.stamp, std::hash<std::string>()(file.bytes)};
+}
+
+platform::RegularFileRead CallReport::ReadPageItemFile() const {
+    if (m_pageItemFile.empty())
+        return {};
+    return platform::readRegularFile(m_pageItemFile, kMaxPageItemFileBytes);
+}
+
+bool CallReport::WrittenByCall(const platform::RegularFileRead& file) const {
+    const FileStamp now = Stamp(file);
+    return now.regular && now != m_pageItemFileBefore;
 }
 
 std::optional<std::string> CallReport::Preflight() const {
-    const FileStamp now = Stamp(m_pageItemFile);
-    if (!now.exists || now == m_pageItemFileBefore)
+    const platform::RegularFileRead file = ReadPageItemFile();
+    if (!WrittenByCall(file))
         return std::nullopt;
-    std::ifstream in(m_pageItemFile, std::ios::binary);
-    if (!in)
-        return std::nullopt;
+    if (file.outcome != platform::RegularFileRead::Outcome::kRead)
+        return "preflight: not counted: the page-item file " + TooLarge(file);
+    std::istringstream in(file.bytes);
     std::ostream discarded(nullptr);
     int faults = 0;
     try {
@@ -169,16 +187,49 @@ void CallReport::PrintOutputs() const {
 }
 
 void CallReport::PrintPageItemFile() const {
+    using Outcome = platform::RegularFileRead::Outcome;
     const std::string file = m_job ? m_job->pageItemFile.path().toStdString() : std::string();
     if (file.empty())
         return;
     std::cout << "  page-item file " << file;
-    std::ifstream in(PosixPath(file), std::ios::binary);
-    if (!in) {
-        std::cout << ": not written\n";
+    const platform::RegularFileRead read = ReadPageItemFile();
+    const bool regular = read.outcome == Outcome::kRead || read.outcome == Outcome::kTooLarge;
+    if (regular && !WrittenByCall(read)) {
+        std::cout << ": not written by this call; the file under that name is from before the "
+                     "call and is not shown\n";
+        return;
+    }
+    switch (read.outcome) {
+    case Outcome::kRead:
+        break;
+    case Outcome::kNotOpened:
+        if (read.error == ENOENT)
+            std::cout << ": not written by this call; no file stands under that name\n";
+        else
+            std::cout
+                << ": cannot be read: "
+                << (read.error != 0
+                        ? platform::errorText(read.error)
+                        : platform::pathRefusal(m_pageItemFile).value_or("its path names no file"))
+                << "\n";
+        return;
+    case Outcome::kSymbolicLink:
+        std::cout << ": not shown: a symbolic link stands under that name, and the report does "
+                     "not follow it\n";
+        return;
+    case Outcome::kNotRegular:
+        std::cout << ": not shown: " << read.kind
+                  << " stands under that name, not a regular file\n";
+        return;
+    case Outcome::kTooLarge:
+        std::cout << ": not shown: it " << TooLarge(read) << "\n";
+        return;
+    case Outcome::kReadFailed:
+        std::cout << ": cannot be read: " << platform::errorText(read.error) << "\n";
         return;
     }
     std::cout << "\n";
+    std::istringstream in(read.bytes);
     try {
         static_cast<void>(PrintPageItems(in, *m_job, host::FrontDocument(), std::cout));
     } catch (const std::exception& error) {

@@ -1,7 +1,9 @@
 // zephost's report on the last script call: the files its export commands wrote (a PDF's
 // version and each page's boxes, an EPS file's bounding box), the page-item file of the call's
-// job (host/app/PageItemReport.h), and how the front document compares with its state when the
-// call's first command sequence ended.
+// job (host/app/PageItemReport.h) when the call wrote it, and how the front document compares
+// with its state when the call's first command sequence ended. Of the page-item file it reads
+// only a regular file of at most 128 MiB, opened without waiting, and otherwise says why not:
+// an export that fails puts back whatever stood under that name, a FIFO too.
 //
 // For 'expY' the first sequence stores the job and, with 'Zerp', fits the document to it; the
 // export then makes its temporary changes inside a sequence of its own and undoes them, and the
@@ -10,10 +12,10 @@
 #pragma once
 
 #include "host/standin/Command.h"
+#include "platform/regularfile.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,21 +51,27 @@ private:
     void PrintPageItemFile() const;
     void PrintDocument() const;
 
-    // What tells whether a file was written: whether it exists, its modification time, its size
-    // and a hash of its bytes.
+    // What tells whether the page-item file was written: whether a regular file stands under its
+    // name, what the open file's status tells of it (platform/regularfile.h) and a hash of its
+    // bytes (0 when it is too large to be read).
     struct FileStamp {
-        bool exists = false;
-        std::filesystem::file_time_type time{};
-        std::uintmax_t size = 0;
+        bool regular = false;
+        platform::FileStamp stamp;
         std::size_t hash = 0;
         bool operator==(const FileStamp&) const = default;
     };
-    static FileStamp Stamp(const std::string& posixPath);
+    static FileStamp Stamp(const platform::RegularFileRead& file);
+    // The job's page-item file as the report may read it: a regular file of at most
+    // kMaxPageItemFileBytes (CallReport.cpp), opened without waiting.
+    [[nodiscard]] platform::RegularFileRead ReadPageItemFile() const;
+    // Whether the file was written since the call began: a regular file whose stamp differs
+    // from the one taken then.
+    [[nodiscard]] bool WrittenByCall(const platform::RegularFileRead& file) const;
 
     std::string m_method;
     std::shared_ptr<const BJobFile> m_job; // the job the call's 'Zemp' holds; null for none
     bool m_fitted = false;
-    std::string m_pageItemFile; // the POSIX path of the job's page-item file; empty for none
+    std::u16string m_pageItemFile; // the job's page-item file in the host's form; empty for none
     FileStamp m_pageItemFileBefore;
     std::size_t m_firstOutput = 0; // the call's first entry on Channel::Outputs
     // Whether the call's first outermost sequence ended, and the digest of the front document's

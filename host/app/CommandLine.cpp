@@ -15,13 +15,16 @@ options:
                     message the plug-in sends
   --decode          with --listen: also print the job a message carries in "v"
   -v, --verbose     show every log record of the plug-in (by default WARN and ERROR only)
-  --log FILE        write every log record to FILE instead of standard error
+  --log FILE        write every log record to FILE instead of standard error; when a record
+                    cannot be written there (a full disk), zephost says why once, the records
+                    from then on show on standard error, and status 0 becomes 4
   -h, --help        print this text
   --version         print zephost's version
 
 steps:
   open FILE         open the documents a JSON description gives (a document or a session;
-                    the format is in host/standin/Description.h)
+                    the format is in host/standin/Description.h): at most 16 MiB, and at
+                    most 100,000 objects (layers, spreads, pages, items, ...) a document
   select ID...      select these page items (ids of the description) of the front document
   call METHOD [--zemp @FILE|TEXT] [--zerp true|false]
                     call a script method as the companion application does, with the job text
@@ -38,8 +41,9 @@ steps:
   menus             build the menus and print the plug-in's items as placed
   report            report on the last call: the files its export wrote, each record of the
                     job's page-item file with its item, its check tags and their
-                    severities in the job, a summary, and whether the document came back
-                    to its state after the job was stored
+                    severities in the job (only when the call wrote the file, and only a
+                    regular file of at most 128 MiB), a summary, and whether the document
+                    came back to its state after the job was stored
 
 script methods (METHOD):
   savY  store the job in the front document (a new document when none is open); with
@@ -56,8 +60,9 @@ The job ('Zemp') is the hex text of a "JOB5" job file, as the companion applicat
 environment:
   ZEP_DRIVE_X         the folder that drive X: stands for (Z: is the root of the file system);
                       a job's folder and files lie on such a drive
-  ZEP_PIPE_DIR        the folder of the companion pipe's socket (default /tmp); the pipe's name
-                      ends with USERNAME, else USER
+  ZEP_PIPE_DIR        where the companion pipe's socket lies, in the folder zephrin-UID that
+                      only the user may enter (default $XDG_RUNTIME_DIR, else /tmp); the pipe's
+                      name ends with USERNAME, else USER
   ZEP_REGISTRY        the registry file (default $XDG_CONFIG_HOME/zephrin/registry, else
                       $HOME/.config/zephrin/registry)
   ZEP_COLOR_DIR       the installed colour profiles (default /usr/share/color/icc)
@@ -76,6 +81,7 @@ exit status:
   1  a usage error, or a step that cannot run (the steps after it do not run)
   2  the plug-in does not load
   3  a call or an action ended in an alert (the steps after it still ran)
+  4  as 0, but the --log file lost records (standard error says why)
 )";
 
 std::uint32_t IdOf(const std::string& text) {

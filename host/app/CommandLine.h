@@ -12,6 +12,7 @@ enum ExitCode : int {
     kExitUsage = 1,     // a usage error, or a step that cannot run (the steps after it do not)
     kExitNotLoaded = 2, // the plug-in does not load
     kExitAlert = 3,     // a step ended in an alert (the steps after it still ran)
+    kExitLogLost = 4,   // as 0, but the --log file lost records (the steps still ran)
 };
 
 struct Step {

@@ -12,7 +12,9 @@
 class CompanionListener {
 public:
     // Serves "\\.\pipe\zephrin_tarnwell_com." + the user name the plug-in uses (the environment's
-    // USERNAME when set, else USER, else "123"). Throws what platform::PipeListener throws.
+    // USERNAME when set, else USER, else "123"), making the user's pipe folder when it is
+    // missing. Throws what platform::PipeListener throws: a pipe folder that is not the user's
+    // own private folder is refused with a text that names it and what is wrong with it.
     explicit CompanionListener(bool decode);
 
     // The pipe's name.

@@ -4,9 +4,11 @@
 #include "host/standin/ExportOutput.h"
 #include "platform/files.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -54,20 +56,42 @@ constexpr const char* kCannotCreateFolder = "cannot create folder ";
 } // namespace
 
 LogView::LogView(bool verbose, const std::string& logFile)
-    : m_verbose(verbose), m_console(verbose || logFile.empty()) {
+    : m_verbose(verbose), m_console(verbose || logFile.empty()), m_logFile(logFile) {
     if (!logFile.empty()) {
-        m_file.open(logFile, std::ios::binary | std::ios::trunc);
-        if (!m_file)
-            throw std::runtime_error("--log " + logFile + ": cannot be written");
+        m_file.reset(std::fopen(logFile.c_str(), "wb"));
+        if (!m_file) {
+            const int error = errno;
+            throw std::runtime_error("--log " + logFile +
+                                     ": cannot be written: " + platform::errorText(error));
+        }
     }
     m_replaced = std::clog.rdbuf(this);
 }
 
 LogView::~LogView() {
-    std::clog.rdbuf(m_replaced);
-    if (!m_partial.empty())
-        Line(m_partial);
-    Flush();
+    static_cast<void>(Close());
+}
+
+bool LogView::Close() {
+    if (m_replaced) {
+        std::clog.rdbuf(m_replaced);
+        m_replaced = nullptr;
+        if (!m_partial.empty())
+            Line(std::exchange(m_partial, {}));
+        Flush();
+    }
+    if (m_file && std::fclose(m_file.release()) != 0)
+        LogFileFailed(errno, true);
+    return !m_logFileFailed;
+}
+
+void LogView::LogFileFailed(int error, bool closing) {
+    m_file.reset();
+    m_logFileFailed = true;
+    m_console = true;
+    std::cerr << "zephost: --log " << m_logFile
+              << ": cannot be written: " << platform::errorText(error)
+              << (closing ? "" : "; the log records from here on show on standard error") << "\n";
 }
 
 int LogView::overflow(int c) {
@@ -91,8 +115,9 @@ std::streamsize LogView::xsputn(const char* text, std::streamsize count) {
 }
 
 void LogView::Line(const std::string& line) {
-    if (m_file.is_open())
-        m_file << line << '\n' << std::flush;
+    if (m_file && (std::fwrite(line.data(), 1, line.size(), m_file.get()) != line.size() ||
+                   std::fputc('\n', m_file.get()) == EOF || std::fflush(m_file.get()) != 0))
+        LogFileFailed(errno, false);
     const std::optional<Record> record = ParseRecord(line);
     if (!record) {
         if (m_lastShown)

@@ -25,8 +25,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -47,25 +49,36 @@ struct StepError {
 // The most of a file that is read: what a description may hold (16 MiB).
 constexpr std::size_t kMaxFileBytes = 16u << 20;
 
-// A file's bytes (a description, a session, a job text), read to its size; of a larger file its
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// A file's bytes (a description, a session, a job text), read to its end; of a larger file its
 // first kMaxFileBytes and one byte more, so that the reader of the text refuses it as too large.
+// A file that cannot be read is a StepError with the system's reason.
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw StepError{path + ": cannot be read"};
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        const int error = errno;
+        throw StepError{path + ": cannot be read: " + platform::errorText(error)};
+    }
     std::string text;
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error)
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError)
         text.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kMaxFileBytes + 1)));
     std::array<char, 64 * 1024> chunk;
-    while (in && text.size() <= kMaxFileBytes) {
-        in.read(chunk.data(), static_cast<std::streamsize>(
-                                  std::min(chunk.size(), kMaxFileBytes + 1 - text.size())));
-        text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    while (text.size() <= kMaxFileBytes) {
+        const std::size_t count = std::fread(
+            chunk.data(), 1, std::min(chunk.size(), kMaxFileBytes + 1 - text.size()), file.get());
+        if (std::ferror(file.get())) {
+            const int error = errno;
+            throw StepError{path + ": cannot be read: " + platform::errorText(error)};
+        }
+        if (count == 0)
+            break;
+        text.append(chunk.data(), count);
     }
-    if (in.bad())
-        throw StepError{path + ": cannot be read"};
     return text;
 }
 
@@ -349,5 +362,9 @@ int main(int argc, char** argv) {
     }
     if (companion)
         std::cout << "listening on " << SocketPath(companion->Name()) << "\n";
-    return RunSteps(line, companion.get(), *log);
+    const int status = RunSteps(line, companion.get(), *log);
+    // The listener's thread may log until it ends; then the log file closes.
+    companion.reset();
+    const bool logged = log->Close();
+    return status == kExitSuccess && !logged ? kExitLogLost : status;
 }

@@ -16,9 +16,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -359,6 +361,21 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
          1,
          "",
          {"/large.json: the description is larger than 16777216 bytes\n"}},
+        // A file that cannot be read: the message names it and gives the system's reason.
+        {"open %F/missing.json",
+         1,
+         "",
+         {"/missing.json: cannot be read: No such file or directory\n"}},
+        {"open %F", 1, "", {": cannot be read: Is a directory\n"}},
+        {"open %F/large.json/x.json", 1, "", {"/x.json: cannot be read: Not a directory\n"}},
+        {"call savY --zemp @%F/missing.hex",
+         1,
+         "",
+         {"/missing.hex: cannot be read: No such file or directory\n"}},
+        {"--log %F/missing/log undo",
+         1,
+         "",
+         {"zephost: --log ", "/missing/log: cannot be written: No such file or directory\n"}},
         // A stored job that does not read: the document opens without it.
         {"open %F/damaged.json",
          0,
@@ -391,6 +408,105 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
         EXPECT_THAT(err, ::testing::Not(::testing::HasSubstr(c.absent))) << c.arguments;
     }
     EXPECT_THAT(folder.read("log"), ::testing::HasSubstr("][DEBUG]["));
+}
+
+// A log file that cannot be written (a full disk) is told once on standard error, with the
+// system's reason; the records from then on show there as without --log, and zephost does not end
+// with status 0. A log to which nothing was written lost nothing.
+TEST(Zephost, SaysOnceThatItsLogFileCannotBeWrittenAndDoesNotEndWith0) {
+    const std::string failed = "zephost: --log /dev/full: cannot be written: No space left on "
+                               "device; the log records from here on show on standard error\n";
+    const struct {
+        std::string arguments;
+        int status;
+        std::string after; // in standard error after the message; empty: no message
+    } cases[] = {
+        {"-v open %E/session.json call PrnT", 4,
+         "log DEBUG ZEPScriptProvider::HandleMethod: HandleEvent Called.\n"},
+        {"open %E/single_page.json call expy", 3, "alert: The script method is not supported.\n"},
+        {"undo", 0, ""},
+    };
+    TempFolder folder;
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    for (const auto& c : cases) {
+        const std::string command =
+            std::string(ZEP_ZEPHOST) + " --log /dev/full " +
+            std::regex_replace(c.arguments, std::regex("%E"), ZEP_EXAMPLES_DIR) + " >" +
+            folder.at("out") + " 2>" + folder.at("err");
+        const int status = std::system(command.c_str());
+        const std::string err = folder.read("err");
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.arguments << "\n" << err;
+        const std::size_t at = err.find(failed);
+        if (c.after.empty()) {
+            EXPECT_EQ(at, std::string::npos) << c.arguments << "\n" << err;
+            continue;
+        }
+        ASSERT_NE(at, std::string::npos) << c.arguments << "\n" << err;
+        EXPECT_EQ(err.find("--log", at + failed.size()), std::string::npos) << c.arguments << "\n"
+                                                                            << err;
+        EXPECT_NE(err.find(c.after, at), std::string::npos) << c.arguments << "\n" << err;
+    }
+}
+
+// The report shows the job's page-item file only when the call wrote it, and reads only a
+// regular file within its bound, opened without waiting: whatever else stands under the name
+// (an export that fails puts back what stood there), it says at once why it shows nothing.
+TEST(Zephost, ReportShowsThePageItemFileOnlyWhenTheCallWroteItAndWaitsForNothing) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
+    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
+    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    const std::string examples = ZEP_EXAMPLES_DIR;
+    const std::string job = " --zemp @" + examples + "/jobs/spring_sale_pdf.hex report";
+    // The spring-sale job exported from its ad, and from a one-page ad, which its two pages lie
+    // outside of: that export fails before it writes anything. `timeout` ends a report that waits.
+    const std::string exported =
+        "open " + examples + "/studio.json open " + examples + "/spring_sale.json call expY" + job;
+    const std::string failed =
+        "open " + examples + "/studio.json open " + examples + "/single_page.json call expY" + job;
+    const std::string items = folder.at("job/spring-sale.items");
+    const std::string line = "  page-item file J:/spring-sale.items";
+    const std::string before = ": not written by this call; the file under that name is from "
+                               "before the call and is not shown\n";
+    const struct {
+        const char* name;
+        std::function<void()> lay; // what stands under the page-item file's name
+        const std::string& steps;
+        std::string shown;
+    } cases[] = {
+        {"nothing, then an export", [] {}, exported, line + "\n    document: no items\n"},
+        {"the earlier export's file", [&] { fs::copy_file(folder.at("earlier"), items); }, failed,
+         line + before},
+        {"nothing", [] {}, failed,
+         line + ": not written by this call; no file stands under that name\n"},
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(items.c_str(), 0600), 0); }, failed,
+         line + ": not shown: a FIFO stands under that name, not a regular file\n"},
+        {"a folder", [&] { fs::create_directory(items); }, failed,
+         line + ": not shown: a folder stands under that name, not a regular file\n"},
+        {"a link to a file", [&] { fs::create_symlink(folder.at("earlier"), items); }, failed,
+         line + ": not shown: a symbolic link stands under that name, and the report does not "
+                "follow it\n"},
+        {"a sparse file of 2 GiB",
+         [&] {
+             folder.write("job/spring-sale.items", "");
+             fs::resize_file(items, std::uint64_t{1} << 31);
+         },
+         failed, line + before},
+    };
+    fs::create_directory(folder.at("job"));
+    for (const auto& c : cases) {
+        fs::remove_all(items); // a link itself, not what it leads to
+        c.lay();
+        const std::string command = "timeout 60 " + std::string(ZEP_ZEPHOST) + " --listen " +
+                                    c.steps + " >" + folder.at("out") + " 2>" + folder.at("err");
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WEXITSTATUS(status), c.steps == exported ? 0 : 3) << c.name << "\n"
+                                                                    << folder.read("err");
+        EXPECT_THAT(folder.read("out"), ::testing::HasSubstr(c.shown)) << c.name;
+        if (!fs::exists(folder.at("earlier")))
+            fs::copy_file(items, folder.at("earlier"));
+    }
 }
 
 // Each hint of zephost shows after the alert it belongs to and after no other: %E the examples

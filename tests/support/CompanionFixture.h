@@ -3,6 +3,7 @@
 // waited, and the log captured.
 #pragma once
 
+#include "platform/pipe.h"
 #include "platform/process.h"
 #include "support/LogCapture.h"
 #include "support/PipeInbox.h"
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 class CompanionFixture {
@@ -30,6 +32,14 @@ public:
                                       std::size_t readLimit = SIZE_MAX) const {
         const std::string name = "\\\\.\\pipe\\zephrin_tarnwell_com." + user;
         return std::make_unique<PipeInbox>(std::u16string(name.begin(), name.end()), readLimit);
+    }
+
+    // The socket path of the pipe of "tester", its private folder made as a listener makes it.
+    std::string SocketPath() const {
+        const std::string path =
+            platform::pipeSocketPath(u"\\\\.\\pipe\\zephrin_tarnwell_com.tester").value();
+        ::mkdir(path.substr(0, path.rfind('/')).c_str(), 0700);
+        return path;
     }
 
     // Registers the companion application's path.

@@ -147,8 +147,7 @@ TEST_F(CompanionLink, CompanionThatDoesNotTakeTheMessageCostsTheSenderAtMostTheD
     std::string lost;
     for (const Reading reading : {Reading::Never, Reading::ByteAMillisecond, Reading::HangsUp}) {
         SCOPED_TRACE(static_cast<int>(reading));
-        auto companion = std::make_unique<StubbornCompanion>(
-            m_folder.at("zephrin_tarnwell_com.tester"), reading);
+        auto companion = std::make_unique<StubbornCompanion>(SocketPath(), reading);
         auto send = std::async(std::launch::async, [&] { return SendCompanionMessage(large); });
         // Past the deadline and a margin the companion goes, which ends any send still waiting.
         EXPECT_EQ(send.wait_for(platform::kPipeSendDeadline + std::chrono::seconds(2)),
