@@ -239,8 +239,10 @@ const Road kRoads[] = {
      .run = Call(kSaveJobInNewDocumentMethod, "half_page", std::nullopt),
      .guards = {{Create(kNewDocCmdBoss), "(theNewDocCmd) == NULL"},
                 {Process(kNewDocCmdBoss), UnknownError(kInjected)}}},
+    // The host's only file stream of the export is the PDF's: the plug-in writes the embedded
+    // graphic through a file of its own change.
     Export("ExportPDF", "spring_sale_pdf", OpenAd,
-           {{Kind::FileStream, {}, {}, u"J:/spring-sale.pdf", 1},
+           {{Kind::FileStream, {}, {}, u"J:/spring-sale.pdf", 0},
             "The output file cannot be written."}),
     Export("ExportEPS", "spring_sale_eps", OpenAd,
            {Process(kEPSExportCmdBoss), UnknownError(kInjected)}),
