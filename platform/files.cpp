@@ -980,66 +980,6 @@ std::optional<std::vector<std::u16string>> HeldFolder::names() const {
     return names;
 }
 
-HeldFolder::OwnFile HeldFolder::readOwnFile(std::u16string_view name, std::size_t maxBytes) const {
-    OwnFile file;
-    const auto bytes = plainName(name);
-    if (!bytes || m_descriptor < 0) {
-        file.error = bytes ? EBADF : EINVAL;
-        return file;
-    }
-    int descriptor;
-    do
-        descriptor =
-            ::openat(m_descriptor, bytes->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0) {
-        file.error = errno;
-        file.status = errno == ELOOP ? OwnFile::Status::kNotOwn : OwnFile::Status::kUnreadable;
-        return file;
-    }
-    struct stat info;
-    if (::fstat(descriptor, &info) != 0) {
-        file.error = errno;
-        ::close(descriptor);
-        return file;
-    }
-    file.owner = static_cast<std::uint32_t>(info.st_uid);
-    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
-        file.status = OwnFile::Status::kNotOwn;
-    } else if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        file.status = OwnFile::Status::kTooLarge;
-    } else {
-        file.bytes.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        for (;;) {
-            if (done == file.bytes.size())
-                file.bytes.resize(done + 1); // the file may have grown since
-            const ssize_t got =
-                ::read(descriptor, file.bytes.data() + done, file.bytes.size() - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                file.error = errno;
-                break;
-            }
-            if (got == 0)
-                break;
-            done += static_cast<std::size_t>(got);
-            if (done > maxBytes) {
-                file.status = OwnFile::Status::kTooLarge;
-                break;
-            }
-        }
-        file.bytes.resize(std::min(done, file.bytes.size()));
-        if (file.error == 0 && file.status != OwnFile::Status::kTooLarge)
-            file.status = OwnFile::Status::kRead;
-        if (file.status != OwnFile::Status::kRead)
-            file.bytes.clear();
-    }
-    ::close(descriptor);
-    return file;
-}
-
 std::size_t HeldFolder::removeLeftTemporaries(const std::vector<std::u16string>& keep) const {
     return m_locked ? removeTemporariesIn(m_descriptor, keep) : 0;
 }

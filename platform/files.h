@@ -245,23 +245,6 @@ public:
     // The folder's entries as listDirectory gives them; nothing when it cannot be read.
     [[nodiscard]] std::optional<std::vector<std::u16string>> names() const;
 
-    // A file of the folder read whole, when it is the effective user's own: opened without
-    // following a link and without waiting, a regular file owned by that user, of at most
-    // `maxBytes`.
-    struct OwnFile {
-        enum class Status {
-            kRead,      // `bytes` holds it
-            kNotOwn,    // a link, no regular file, or another user's: not read
-            kTooLarge,  // over maxBytes: not read
-            kUnreadable // missing, or a read failed (`error`)
-        };
-        Status status = Status::kUnreadable;
-        std::string bytes;
-        std::uint32_t owner = 0;
-        int error = 0;
-    };
-    [[nodiscard]] OwnFile readOwnFile(std::u16string_view name, std::size_t maxBytes) const;
-
     // Removes from the folder the temporaries of the system's own naming (isTemporaryName) that
     // changes no longer running left: files and links owned by the effective user, never a
     // folder, never what a link names, never one named in `keep`; only while the folder is

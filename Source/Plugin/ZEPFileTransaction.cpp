@@ -2,6 +2,7 @@
 
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPID.h"
+#include "platform/regularfile.h"
 #include "platform/uuid.h"
 #include "utils/Logger.h"
 
@@ -78,19 +79,36 @@ void KeepNamed(std::vector<std::u16string>& keep, const ZEPExportJournal& journa
                 keep.push_back(Wide(*name));
 }
 
-// The journal read from the folder, when it is the user's own and reads whole.
+// A journal as found in a folder: the user's own and read whole, or why not.
 struct ReadJournal {
-    platform::HeldFolder::OwnFile::Status status;
-    std::optional<ZEPExportJournal> journal;
-    int error = 0;
+    enum class Status { kRead, kNotOwn, kTooLarge, kMissing, kUnreadable } status;
+    std::optional<ZEPExportJournal> journal; // kRead: nothing when it does not read whole
 };
 
 ReadJournal Read(const platform::HeldFolder& folder, std::u16string_view name) {
-    platform::HeldFolder::OwnFile file = folder.readOwnFile(name, kMaxJournalBytes);
-    ReadJournal read{file.status, std::nullopt, file.error};
-    if (file.status == platform::HeldFolder::OwnFile::Status::kRead)
-        read.journal = ReadJournalText(file.bytes);
-    return read;
+    using Outcome = platform::RegularFileRead::Outcome;
+    const platform::RegularFileRead file =
+        platform::readRegularFile(folder, name, kMaxJournalBytes);
+    switch (file.outcome) {
+    case Outcome::kRead:
+        if (file.owner != platform::effectiveUser())
+            return {ReadJournal::Status::kNotOwn, std::nullopt};
+        return {ReadJournal::Status::kRead, ReadJournalText(file.bytes)};
+    case Outcome::kSymbolicLink:
+    case Outcome::kNotRegular:
+        return {ReadJournal::Status::kNotOwn, std::nullopt};
+    case Outcome::kTooLarge:
+        return {file.owner == platform::effectiveUser() ? ReadJournal::Status::kTooLarge
+                                                        : ReadJournal::Status::kNotOwn,
+                std::nullopt};
+    case Outcome::kNotOpened:
+        return {file.error == ENOENT ? ReadJournal::Status::kMissing
+                                     : ReadJournal::Status::kUnreadable,
+                std::nullopt};
+    case Outcome::kReadFailed:
+        break;
+    }
+    return {ReadJournal::Status::kUnreadable, std::nullopt};
 }
 
 } // namespace
@@ -664,7 +682,7 @@ void ZEPFileTransaction::Recover(std::size_t index) {
     for (const std::u16string& name : *names) {
         if (!IsJournalName(name) || name == Wide(JournalLeaf()))
             continue;
-        using Status = platform::HeldFolder::OwnFile::Status;
+        using Status = ReadJournal::Status;
         const ReadJournal read = Read(folder.held, name);
         switch (read.status) {
         case Status::kNotOwn:
@@ -676,9 +694,10 @@ void ZEPFileTransaction::Recover(std::size_t index) {
         case Status::kTooLarge:
             SetAside(folder, name, "is too large");
             continue;
+        case Status::kMissing: // resolved meanwhile
+            continue;
         case Status::kUnreadable:
-            if (read.error != ENOENT) // gone: resolved meanwhile
-                SetAside(folder, name, "cannot be read");
+            SetAside(folder, name, "cannot be read");
             continue;
         case Status::kRead:
             break;
@@ -725,8 +744,7 @@ void ZEPFileTransaction::UndoExport(const platform::HeldFolder& folder, bool our
         const platform::HeldFolder& held = sibling.folder();
         const std::u16string siblingName = Wide(JournalName(journal.exportId));
         const ReadJournal read = Read(held, siblingName);
-        if (read.status == platform::HeldFolder::OwnFile::Status::kUnreadable &&
-            read.error == ENOENT)
+        if (read.status == ReadJournal::Status::kMissing)
             continue; // resolved already
         std::optional<ZEPUndoFailure> failure;
         if (!read.journal)
@@ -774,8 +792,7 @@ void ZEPFileTransaction::Resolve(std::size_t index, const std::u16string& name,
     if (primary.reached()) {
         const ReadJournal read = Read(primary.folder(), primaryName);
         primaryJournal = read.journal;
-        stood = read.status == platform::HeldFolder::OwnFile::Status::kUnreadable &&
-                read.error == ENOENT;
+        stood = read.status == ReadJournal::Status::kMissing;
         if (!primaryJournal && !stood) {
             ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
                 << "the export that died in " << folder.path.path()

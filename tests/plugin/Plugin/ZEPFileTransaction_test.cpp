@@ -566,7 +566,7 @@ TEST_F(FileTransaction, AnEarlierFileThatCannotBeLinkedIsMovedAsideAndPutBackOnF
 TEST_F(FileTransaction, AJobFolderWhosePathHoldsATabAndALineBreakIsUndoneAfterAKill) {
     const std::string folder = m_temp.at("job\tfolder\nnew");
     std::filesystem::create_directory(folder);
-    const ScopedEnvironment drive("ZEP_DRIVE_J", folder);
+    const ScopedEnvironmentVariable drive("ZEP_DRIVE_J", folder);
     std::ofstream(folder + "/ad.pdf") << "earlier";
     const UFileSpecCore job(ustring("J:/"), nullptr);
     const auto at = [](const std::string& name) {
@@ -646,4 +646,32 @@ TEST_F(FileTransaction, ANameTakenOrAFolderSwappedAfterTheCheckChangesNothingOut
     // The folder held, moved away by the race, holds what it held before the failed change.
     EXPECT_EQ(FolderContents(m_temp.at("moved")),
               (std::map<std::string, std::string>{{"items.bin", "items"}}));
+}
+
+// A dead export's journal that cannot be undone (a folder now stands under a name it must put
+// back) ends the next change before it writes anything, in one alert that says an earlier export
+// was cut off and names the file, the system's reason and the journal; nothing is swept.
+TEST_F(FileTransaction, AJournalThatCannotBeUndoneEndsTheChangeNamingIt) {
+    const std::string kept = "~zep00000000000000A1.tmp";
+    const std::string journal = "~zep-export-00000000000000D1.journal";
+    const std::string place = "Z:" + std::filesystem::canonical(m_temp.root()).string();
+    m_temp.write(kept, "old");
+    std::filesystem::create_directories(m_temp.at("ad.pdf/inside"));
+    struct stat info {};
+    ::lstat(m_temp.at(kept).c_str(), &info);
+    m_temp.write(journal, "ZEPHRIN EXPORT JOURNAL 2\nexport\t00000000000000D1\nfolder\t" + place +
+                              "\nprimary\t" + place + "\nfile\tad.pdf\t" + kept + "\tlink\t" +
+                              std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) +
+                              "\t\t\nend\n");
+    const auto before = FolderContents(m_temp.root());
+    EXPECT_EQ(Thrown([&] {
+                  ZEPFileTransaction files;
+                  WriteStaged(files, File("next.bin"), "next");
+                  files.Commit();
+              }),
+              "0x52E0A An earlier export into the folder " + m_temp.systemPath() +
+                  " was cut off and cannot be undone: " + m_temp.systemPath("ad.pdf") +
+                  " cannot be put back: Is a directory (its journal " +
+                  m_temp.systemPath(journal) + ").");
+    EXPECT_EQ(FolderContents(m_temp.root()), before);
 }

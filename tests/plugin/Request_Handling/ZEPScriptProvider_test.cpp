@@ -226,6 +226,18 @@ TEST_F(ExportJob, ExportsTellsTheCompanionAndStoresTheMarksInTheStoresUndoStep) 
     EXPECT_EQ(Dump(), before);
 }
 
+// A file of the user's named "PlacedImages" in the job folder stops only an export that writes a
+// profile there: the export layout has no placed graphic, and goes out.
+TEST_F(ExportJob, AFileNamedPlacedImagesStopsNoAdWithoutAProfile) {
+    static_cast<void>(GetOrCreateFlattenerStyle());
+    m_temp.write("PlacedImages", "the user's");
+    const auto companion = Listen();
+    Call();
+    EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{});
+    EXPECT_TRUE(Written("ad.pdf"));
+    EXPECT_EQ(m_temp.read("PlacedImages"), "the user's");
+}
+
 // Each failure inside the export sequence: one alert, the sequence rolled back to the document as
 // the store left it (fitted, the job stored without marks), no event; the files the export wrote
 // are gone, unless only the event failed.
