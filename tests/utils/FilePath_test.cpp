@@ -179,8 +179,8 @@ protected:
 };
 
 TEST_F(UFileSpecCoreFiles, SpecialFoldersFollowTheirEnvironment) {
-    ::setenv("ZEP_COMMON_APPDATA", m_folder.at("common/").c_str(), 1);
-    ::setenv("ZEP_COLOR_DIR", m_folder.at("icc").c_str(), 1);
+    const ScopedEnvironmentVariable common("ZEP_COMMON_APPDATA", m_folder.at("common/"));
+    const ScopedEnvironmentVariable colour("ZEP_COLOR_DIR", m_folder.at("icc"));
     EXPECT_EQ(UFileSpecCore(kCommonAppDataFolder), at("common"));
     EXPECT_EQ(UFileSpecCore(kColourProfileFolder), at("icc"));
     UFileSpecCore path = m_root;
@@ -417,7 +417,7 @@ TEST_F(UFileSpecCoreFiles, OpensStreamsAndTemporaryFilesAndLogsAFailedTemporaryF
 TEST_F(UFileSpecCoreFiles, WritesOnlyWholeWindowsNamesInsideTheDrive) {
     fs::create_directory(m_folder.at("j"));
     m_folder.write("j/a", "keep");
-    ::setenv("ZEP_DRIVE_J", m_folder.at("j").c_str(), 1);
+    const ScopedEnvironmentVariable drive("ZEP_DRIVE_J", m_folder.at("j"));
     // The platform's rules say which names are refused; a text that is no whole name has no wide
     // path at all.
     for (const auto& [path, written] : {std::pair("J:/con.pdf", false), {"J:/../../x.pdf", true}}) {
@@ -434,7 +434,7 @@ TEST_F(UFileSpecCoreFiles, WritesOnlyWholeWindowsNamesInsideTheDrive) {
 }
 
 TEST_F(UFileSpecCoreFiles, RemovesTheTemporaryFolderAtExit) {
-    ::setenv("TMPDIR", m_folder.root().c_str(), 1);
+    const ScopedEnvironmentVariable temporary("TMPDIR", m_folder.root());
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
