@@ -4,6 +4,8 @@
 #include "host/standin/Faults.h"
 #include "host/standin/Text.h"
 #include "support/AnalysisFixture.h"
+#include "support/ProblemTags.h"
+#include "support/TableAd.h"
 #include "support/Thrown.h"
 
 #include <string>
@@ -203,6 +205,43 @@ TEST_F(CellTextTest, EachCellsRunIsCollectedOnce) {
     RunTableAnalysis(Table(70).get(), {0, 0, 3, 2}, info);
     ASSERT_NE(info.GetTextRuns(), nullptr);
     EXPECT_EQ(info.GetTextRuns()->size(), 6u);
+}
+
+// The host answers relied on: a table's cells keep their text after the story's own text, each
+// cell on lines of its own, which neither the frame's line walk nor the story's total length
+// takes in. In each shape, the frame that shows the table gets a record of its own with its
+// matrix and the table's colour tag, no "TextBoxOverflowed", and each cell's run once, in the
+// order of the cells.
+TEST_F(TableAnalyzerTest, ATablesFrameRecordsEachCellsRunOnceUnderItsOwnRecord) {
+    const struct {
+        TableShape shape;
+        bool textItem; // the frame shows more than one character
+    } cases[] = {{TableShape::Anchor, false}, {TableShape::AnchorAndReturn, true}};
+    for (const auto& c : cases) {
+        const host::Document& ad = host::OpenDocumentDescription(TableAd(c.shape));
+        InterfacePtr<IGeometryUtils> utils(UtilsBoss::QueryUtils<IGeometryUtils>());
+        const PMRect page = utils->GetItemBounds(RefIn(ad, 11), {}, kPathBounds);
+        ZEPPageItemInfo info;
+        info.Init(ObjectIn(ad, 22).get(), page, m_run, 1);
+        EXPECT_EQ(info.IsTextItem(), c.textItem);
+        const BPageItem* record = info.GetPageItem();
+        ASSERT_TRUE(record) << c.textItem;
+        EXPECT_EQ(record->kind, BPageItem::kPageItem);
+        EXPECT_EQ(record->page, 1);
+        EXPECT_EQ(record->GetMatrixCount(), 1);
+        EXPECT_EQ(Tags(record), std::set<std::string>{"PlacedGraphicContainsSpots"});
+        std::vector<std::array<double, 2>> runs, cells;
+        for (std::size_t i = 0; i < kTableAdCells.size(); ++i) {
+            const std::array<double, 2> at = TableAdRunAt(i);
+            cells.push_back({at[0], 400 - (at[1] + 10)}); // the baseline's left, y up
+        }
+        ASSERT_TRUE(info.GetTextRuns());
+        for (std::size_t i = 0; i < info.GetTextRuns()->size(); ++i) {
+            const auto run = (*info.GetTextRuns())[i];
+            runs.push_back({run->GetMatrix(0)[4], run->GetMatrix(0)[5]});
+        }
+        EXPECT_EQ(runs, cells) << c.textItem;
+    }
 }
 
 TEST_F(TableAnalyzerTest, TheColourCheckerStopsAtTheFirstColourOfAnotherClass) {
