@@ -221,6 +221,23 @@ std::optional<std::string> firstNameRefusal(const std::vector<std::u16string_vie
     return std::nullopt;
 }
 
+// Why a POSIX path read from the system (an environment variable, the current folder, a resolved
+// link) cannot stand in a system path; nothing when it can. A system path reads every '\' as a
+// separator and resolves ".." by its text, where POSIX takes '\' as part of a name and resolves
+// ".." through symbolic links: either would make it name another file ("/t/a\.." would name
+// "/t").
+std::optional<std::string> systemNameRefusal(std::string_view posixPath) {
+    if (posixPath.find('\\') != std::string_view::npos)
+        return "holds a '\\', which the system reads as a separator";
+    for (std::size_t start = 0; start <= posixPath.size();) {
+        const std::size_t slash = std::min(posixPath.find('/', start), posixPath.size());
+        if (posixPath.substr(start, slash - start) == "..")
+            return "holds the name \"..\", which the system resolves by its text";
+        start = slash + 1;
+    }
+    return std::nullopt;
+}
+
 // The POSIX path of a drive path: the drive's folder and the resolved components.
 PathMapping mapDrivePath(char16_t letter, std::u16string_view rest) {
     const auto components = resolvedComponents(rest);
@@ -242,6 +259,9 @@ PathMapping mapDrivePath(char16_t letter, std::u16string_view rest) {
     if (root.empty())
         return refused(std::string("drive ") + drive + ": is not mapped (" + variable +
                        " is not set)");
+    if (auto refusal = systemNameRefusal(root))
+        return refused(std::string("the folder of drive ") + drive + ": (" + variable + ") " +
+                       *refusal);
     while (!root.empty() && root.back() == '/')
         root.pop_back();
     return {root + *posixBelow, {}};
@@ -529,6 +549,8 @@ std::optional<std::string> pathRefusal(std::string_view utf8Path) {
 }
 
 std::optional<std::u16string> toSystemPath(const std::string& posixPath) {
+    if (!posixPath.starts_with('/') || systemNameRefusal(posixPath))
+        return std::nullopt;
     auto text = utf8ToUtf16(posixPath);
     if (!text)
         return std::nullopt;
@@ -1127,7 +1149,11 @@ std::optional<DirectoryListing> readDirectory(const std::u16string& path) {
         }
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
-        if (auto converted = utf8ToUtf16(entry->d_name))
+        // A name holding a '\' is one the system would read as several, which joined to the
+        // folder would name another entry ("..\x" its parent's "x", "\" the folder itself).
+        auto converted =
+            std::strchr(entry->d_name, '\\') ? std::nullopt : utf8ToUtf16(entry->d_name);
+        if (converted)
             listing.names.push_back(std::move(*converted));
         else
             listing.namesLeftOut = true;

@@ -27,10 +27,11 @@ extern const int kErrorAlreadyExists;
 
 // The POSIX path that a system path names, or nothing when it names nothing. The POSIX file
 // system is drive Z: ("Z:/tmp/x" is "/tmp/x"); another drive letter X is the folder in the
-// environment variable ZEP_DRIVE_X and names nothing while that is unset. A leading "\\?\" is
-// dropped and every '\' becomes '/'. Below a drive, "." and ".." are resolved first, as Windows
-// does, and never climb above the drive's root ("J:/../x" is "J:/x"); doubled separators count
-// as one. Texts without a drive ("/a", "a") pass unchanged.
+// environment variable ZEP_DRIVE_X and names nothing while that is unset or holds a '\' or a
+// name ".." (see toSystemPath). A leading "\\?\" is dropped and every '\' becomes '/'. Below a
+// drive, "." and ".." are resolved first, as Windows does, and never climb above the drive's root
+// ("J:/../x" is "J:/x"); doubled separators count as one. Texts without a drive ("/a", "a") pass
+// unchanged.
 // Names nothing: the empty text, a text holding NUL or an unpaired surrogate, UNC names
 // ("//server/share", "\\?\UNC\..."), and a path one of whose names Windows would not make
 // (see pathRefusal), so no layer can read or write a file under a name that a Windows system
@@ -51,7 +52,11 @@ extern const int kErrorAlreadyExists;
 // "J:/a\xFF\xFEb.pdf").
 [[nodiscard]] std::optional<std::string> pathRefusal(std::string_view utf8Path);
 
-// The drive form of a POSIX path: "/tmp/x" gives "Z:/tmp/x"; nothing when it is not UTF-8.
+// The drive form of an absolute POSIX path: "/tmp/x" gives "Z:/tmp/x". Nothing when it is not
+// UTF-8, is relative, or holds a '\' or a name "..": the drive form reads '\' as a separator and
+// resolves ".." by its text, so a folder "/t/a\.." (or "/t/link/..") would turn into "/t", and
+// what is done there would be done to another file. Every name the platform reads from the
+// system (current folder, environment, program and library files) goes through it.
 [[nodiscard]] std::optional<std::u16string> toSystemPath(const std::string& posixPath);
 
 // Attributes of the entry itself (a symbolic link is not followed: it reports
@@ -280,7 +285,7 @@ bool isSamePlace(const std::u16string& first, const std::u16string& second);
 bool liesWithin(const std::u16string& path, const std::u16string& folder);
 
 // The path with every symbolic link, "." and ".." resolved, in drive form; nothing when it names
-// nothing.
+// nothing or when the resolved path has no drive form (see toSystemPath).
 std::optional<std::u16string> resolvedPath(const std::u16string& path);
 
 // Where a folder lies, in drive form: the symbolic links, "." and ".." of the part of its path
@@ -298,14 +303,15 @@ std::optional<std::u16string> resolvedPath(const std::u16string& path);
                                                                     const std::u16string& folder);
 
 // The names in a folder (without "." and ".."), sorted by their UTF-16 units; names that are
-// not UTF-8 are left out. Nothing when the folder cannot be read; a symbolic link is not
-// followed, so a link lists nothing.
+// not UTF-8, and names holding a '\' (which the system reads as a separator: "..\x" joined to
+// the folder would name its parent's "x"), are left out. Nothing when the folder cannot be read;
+// a symbolic link is not followed, so a link lists nothing.
 [[nodiscard]] std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path);
 
 // The names of a folder as listDirectory gives them, and whether it left a name out.
 struct DirectoryListing {
     std::vector<std::u16string> names;
-    bool namesLeftOut = false; // a name that is not UTF-8, or a read error ended the listing
+    bool namesLeftOut = false; // a name not UTF-8 or holding '\', or a read error ended it
 };
 // listDirectory that also tells what it left out, for a caller that must know that it has every
 // entry (a copy of the folder). Nothing when the folder cannot be read.

@@ -15,7 +15,7 @@ void closeLibrary(void* library);
 
 // The file of the library or program that holds `address`, in drive form with every symbolic
 // link, "." and ".." resolved (the running program's own file for an address in the program);
-// nothing when unknown.
+// nothing when unknown or when its path has no drive form (see toSystemPath).
 std::optional<std::u16string> moduleFileNameOf(const void* address);
 
 // Why the loader calls a library's entry point. Here the loader gives only ProcessAttach, through

@@ -12,7 +12,8 @@ namespace platform {
 
 // The program file of every running process that can be inspected, in drive form, as the kernel
 // names it (/proc/PID/exe: symbolic links resolved). Processes of other users and processes that
-// have ended but are not yet reaped cannot be inspected and are left out.
+// have ended but are not yet reaped cannot be inspected and are left out, as are files whose
+// paths have no drive form (see toSystemPath).
 std::vector<std::u16string> runningProgramFiles();
 
 // Starts the program at `path` with no arguments, the caller's environment and working folder,

@@ -39,6 +39,11 @@ void ZEPPageItemInfo::Init(IPMUnknown*, IPMUnknown* item, const PMRect& pageBoun
     m_placedImagesFolder = run.GetPlacedImagesFolder();
     m_fontSummary.SetEnabled(true);
     Analyse(item);
+    // Text runs found without a record (the text of a table's cells in a frame that is no text
+    // item) get a plain record of their own, so that they follow their own item in the page-item
+    // file, and the item gets its matrix and the colour tags of its table.
+    if (!m_record && m_textRuns && !m_textRuns->empty())
+        m_record = std::make_unique<BPageItem>();
     AnalyseGeometry(item, pageBounds);
     ColorSpaceFlagsToTags();
     if (m_record)

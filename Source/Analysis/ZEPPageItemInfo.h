@@ -48,9 +48,11 @@ public:
     // bounds are `pageBounds` (pasteboard coordinates), in the export's run (its job, its change
     // of the file system and what it looked up already): SetItem, the page's position in the
     // job's absolute page runs, the job's "PlacedImages" folder (the run's, made when missing at
-    // its first item), Analyse, AnalyseGeometry and ColorSpaceFlagsToTags; a record made on the
-    // way gets the page number. The context (the export's document) is not used, nor is whether
-    // the item is the export's reference item (the one selected item of a selection export).
+    // its first item), Analyse, a plain record when the analyses found text runs but made no
+    // record (the runs of a table's cells in a frame that is no text item), AnalyseGeometry and
+    // ColorSpaceFlagsToTags; a record made on the way gets the page number. The context (the
+    // export's document) is not used, nor is whether the item is the export's reference item (the
+    // one selected item of a selection export).
     virtual void Init(IPMUnknown* context, IPMUnknown* item, const PMRect& pageBounds,
                       ZEPAnalysisRun& run, std::int32_t page, bool isReferenceItem);
     // Init of an item without context that is not the reference item.

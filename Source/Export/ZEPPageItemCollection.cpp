@@ -151,7 +151,9 @@ void WriteEmbeddedGraphics(IDocument* document, const BJobFile& job,
     }
 }
 
-// Moves every record's page item, and after it the text runs of a text item, into the list.
+// Moves every record's page item, and after it the record's text runs (a text frame's, or those
+// of the table its frame shows), into the list. A record that holds text runs has a page item of
+// its own (ZEPPageItemInfo::Init), so the runs follow their own item.
 void HandOver(const ZEPPageItemInfoList::Records& records, BPageItemList& list) {
     list.Clear();
     for (const auto& record : records) {

@@ -284,9 +284,10 @@ private:
         return story ? story->text.get() : nullptr;
     }
 
+    // The text up to its first paragraph's end or a table's anchor (U+0016).
     static std::string Shown(const std::u16string& text) {
         std::string shown = PMString(text).GetUTF8String();
-        shown = shown.substr(0, shown.find_first_of("\r\n\x03"));
+        shown = shown.substr(0, shown.find_first_of("\r\n\x03\x16"));
         return shown;
     }
 
@@ -315,9 +316,9 @@ private:
     }
 
     // The runs of a text frame in the order of its story's lines: those that start within the
-    // frame's span of the text. The runs of all frames of a story are sorted out in one pass over
-    // its lines, the first time a run record of one of them asks, so that each record costs a
-    // look-up rather than a pass over the story.
+    // frame's span of the text, then those of the table cells it shows. The runs of all frames of a
+    // story are sorted out in one pass over its lines, the first time a run record of one of them
+    // asks, so that each record costs a look-up rather than a pass over the story.
     const std::vector<const host::TextRun*>& RunsOf(UID frame) {
         if (const auto known = m_runsOfFrame.find(frame); known != m_runsOfFrame.end())
             return known->second;
@@ -357,7 +358,31 @@ private:
                     if (std::prev(after)->end > run.start)
                         m_runsOfFrame[std::prev(after)->frame].push_back(&run);
             }
+        AddCellRuns(*story);
         return m_runsOfFrame[frame];
+    }
+
+    // After a frame's own runs, those of the table cells it shows: the runs that start in each
+    // cell's text, cell by cell in the order the analysis walks the table's text.
+    void AddCellRuns(const host::Story& story) {
+        std::vector<const host::TextRun*> runs; // the story's, by start, once a cell asks
+        bool sorted = false;
+        for (UID frame : story.frames)
+            for (const host::CellText& cell : host::ShownCellText(m_document->tables, frame)) {
+                if (!sorted) {
+                    sorted = true;
+                    for (const host::TextLine& line : story.lines)
+                        for (const host::TextRun& run : line.runs)
+                            runs.push_back(&run);
+                    std::stable_sort(runs.begin(), runs.end(),
+                                     [](auto* a, auto* b) { return a->start < b->start; });
+                }
+                auto run = std::lower_bound(
+                    runs.begin(), runs.end(), cell.start,
+                    [](const host::TextRun* r, std::int32_t start) { return r->start < start; });
+                for (; run != runs.end() && (*run)->start - cell.start < cell.length; ++run)
+                    m_runsOfFrame[frame].push_back(*run);
+            }
     }
 
     // A page item that a record may stand for (no group, no guide) with its bounds in its

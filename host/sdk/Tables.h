@@ -3,7 +3,9 @@
 //
 // Grid addresses count rows and columns from 0; a grid area runs from its first row and column up
 // to, not including, its end row and end column. The text of a table is a story
-// (host/sdk/Text.h); each cell's text is a range of it. No command changes a table.
+// (host/sdk/Text.h), the story of the text frame that holds the table: each cell's text is a range
+// of it after the story's own text, which the frames show, the cells' ranges in row order. No
+// command changes a table.
 #pragma once
 
 #include "host/sdk/Database.h"

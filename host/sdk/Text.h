@@ -11,9 +11,14 @@
 // those of the document description, and the line at a position is the one whose characters hold
 // it, counting the lines' character counts from position 0. A run's text stands in line space
 // from x 0 to its width and from the line's y - 2 x its height to y - height, its baseline at the
-// foot. The text of each table cell is composed in lines of its own: no line holds characters of
-// two cells. Recomposing only makes the frame list current (its first damaged frame becomes its
-// frame count, journaled) and is recorded on Channel::Calls as "recompose <frame list UID>".
+// foot. A story that holds tables (host/sdk/Tables.h) has its own text first, the text its frames
+// show, and the text of its tables' cells after it, before the end-of-story character; each
+// cell's text is composed in lines of its own, apart from the own text's and other cells' lines.
+// The story's total length then counts its own text and the end-of-story character only, and a
+// walk over the lines stays on the text that its first line holds: a frame's walk never meets a
+// cell's lines, nor a cell's walk those of another cell or the own text. Recomposing only makes the
+// frame list current (its first damaged frame becomes its frame count, journaled) and is recorded
+// on Channel::Calls as "recompose <frame list UID>".
 //
 // Objects: a text frame is a page item with interface 0xCA12, 0xCA13 or both; its story is an
 // object with the text model (0x202) and the compose scanner (0x233); the story's frame list is
@@ -100,7 +105,8 @@ public:
     // The characters of [start, start + length) that the story holds.
     virtual void CopyRange(std::int32_t start, std::int32_t length,
                            WideString& text) const = 0; // 6th operation
-    // The number of characters with the end-of-story character.
+    // The number of characters with the end-of-story character; of a story that holds tables,
+    // those of its own text before its cells' text, and the end-of-story character.
     virtual std::int32_t TotalLength() const = 0; // 14th operation
 };
 inline constexpr ClassID kFrameListBoss{0x228};
@@ -174,7 +180,8 @@ public:
     // The line that holds the position; null when no line does. The option is the host's.
     virtual const IComposedLine* FirstLine(std::int32_t position,
                                            std::int32_t option) = 0; // 4th operation
-    // The line after the last one given; null after the last line.
+    // The line after the last one given; null after the last line, and at a line that holds
+    // another text than the first line (the story's own text or one table cell's).
     virtual const IComposedLine* NextLine() = 0; // 6th operation
 };
 

@@ -712,8 +712,10 @@ private:
                 if (!item.fonts.empty())
                     boss->AttachFacet(IUsedFontList::kDefaultIID, NewUsedFontListFacet(boss));
             }
-            if (auto frame = fields.Optional("textFrame"))
+            if (auto frame = fields.Optional("textFrame")) {
                 item.textFrame = ReadTextFrame(*frame, *m_document->db->GetBoss(uid));
+                m_textFrameFields.emplace(uid, *frame);
+            }
             if (auto placed = fields.Optional("placed")) {
                 item.placed = ReadPlaced(*placed);
                 if (!AttachPlacedFacets(*m_document->db->GetBoss(uid), *item.placed))
@@ -1068,11 +1070,11 @@ private:
             m_tableStories.emplace_back(uid, *story);
         if (auto cells = fields.Optional("cells"))
             for (const Field& cell : cells->Array(kMaxListLength))
-                ReadCell(cell, table);
+                ReadCell(cell, uid, table);
         m_document->tables.models.emplace(uid, std::move(table));
     }
 
-    void ReadCell(const Field& field, Table& table) const {
+    void ReadCell(const Field& field, UID uid, Table& table) {
         const Object fields =
             field.Fields({"row", "column", "fill", "edges", "attributes", "text"});
         const GridAddress at{fields.Required("row").Int32(0), fields.Required("column").Int32(0)};
@@ -1096,12 +1098,14 @@ private:
             if (range.size() != 2)
                 text->Fail("expected the start and the length of the cell's text");
             cell.text = {range[0].Int32(0), range[1].Int32(0)};
+            m_cellTextFields.emplace(std::pair(uid, at), *text);
         }
     }
 
     // A table's story is one of the document's stories, which are read after the tables. A table
     // lives in the story of a text frame: the story of a table with text threads every item that
-    // carries the table.
+    // carries the table. The story's own text, which its frames show, comes first; the text of
+    // its tables' cells follows it, each table's in row order, each cell's on lines of its own.
     void ReadTableStories() {
         for (const auto& [table, field] : m_tableStories) {
             const UID story = field.Id();
@@ -1123,9 +1127,12 @@ private:
             if (model.story != kInvalidUID)
                 for (const auto& [at, cell] : model.cells)
                     if (cell.text.length > 0)
-                        cells[model.story].push_back({table, at, cell.text});
-        for (const auto& [story, storyCells] : cells)
+                        cells[model.story].push_back(
+                            {table, at, cell.text, m_cellTextFields.at(std::pair(table, at))});
+        for (const auto& [story, storyCells] : cells) {
+            CheckCellText(story, storyCells);
             CheckCellLines(story, storyCells);
+        }
     }
 
     // A table cell whose text is in a story.
@@ -1133,19 +1140,62 @@ private:
         UID table;
         GridAddress at;
         CellText text;
+        Field field; // its "text"
     };
 
+    // Each cell's text lies in the story's text, a table's cells hold theirs in row order, and the
+    // story's frames show only the story's own text, the characters before the first cell's.
+    void CheckCellText(UID uid, const std::vector<StoryCell>& cells) {
+        Story& story = m_document->layout.stories.at(uid);
+        const std::int64_t length = static_cast<std::int64_t>(story.text->size()) - 1;
+        const StoryCell* before = nullptr; // the cell before, in its table's row order
+        std::int64_t own = length;
+        for (const StoryCell& cell : cells) {
+            const std::int64_t end = std::int64_t{cell.text.start} + cell.text.length;
+            if (end > length)
+                cell.field.Fail("the cell's text runs past the end of the " +
+                                std::to_string(length) + " characters of story " +
+                                std::to_string(uid.Get()));
+            if (before && before->table == cell.table &&
+                cell.text.start < std::int64_t{before->text.start} + before->text.length)
+                cell.field.Fail("the cell's text begins before the end of that of cell " +
+                                CellName(*before) +
+                                ": a table's cells hold their text one after another in row order");
+            before = &cell;
+            own = std::min<std::int64_t>(own, cell.text.start);
+        }
+        story.cellText = static_cast<std::int32_t>(own);
+        for (UID frame : story.frames) {
+            const TextFrame& shown = *m_document->layout.items.at(frame).textFrame;
+            if (std::int64_t{shown.start} + shown.span > own)
+                m_textFrameFields.at(frame)
+                    .Fields({"interfaces", "start", "span"})
+                    .Required("span")
+                    .Fail("the frame's text runs past character " + std::to_string(own) +
+                          " of story " + std::to_string(uid.Get()) +
+                          ", where the text of its table cells begins: a frame shows only the "
+                          "story's own text, which comes before its cells' text");
+        }
+    }
+
     // The text of each table cell is composed in lines of its own: a line of the story that holds
-    // characters of two cells is refused. Each line is looked at once per cell it meets, and a
-    // line that meets a second cell fails, so this is linear in the lines and cells.
-    void CheckCellLines(UID story, const std::vector<StoryCell>& cells) const {
-        const std::vector<TextLine>& lines = m_document->layout.stories.at(story).lines;
+    // characters of two cells, or of a cell and the story's own text, is refused. Each line is
+    // looked at once per cell it meets, and a line that meets a second cell fails, so this is
+    // linear in the lines and cells. Notes what each line holds, for the walks over the lines.
+    void CheckCellLines(UID uid, const std::vector<StoryCell>& cells) {
+        Story& story = m_document->layout.stories.at(uid);
+        const std::vector<TextLine>& lines = story.lines;
+        const std::int64_t own = *story.cellText;
         std::vector<std::int64_t> starts;
         std::int64_t start = 0;
         for (const TextLine& line : lines) {
             starts.push_back(start);
             start += line.count;
         }
+        const auto fail = [&](std::size_t line, const std::string& message) {
+            host::Fail(m_storyFields.at(uid).Path() + ".lines[" + std::to_string(line) + "]",
+                       message);
+        };
         std::vector<const StoryCell*> owners(lines.size(), nullptr);
         for (const StoryCell& cell : cells) {
             const std::int64_t begin = cell.text.start;
@@ -1154,16 +1204,30 @@ private:
             for (auto i = static_cast<std::size_t>(
                      std::max<std::ptrdiff_t>(after - starts.begin() - 1, 0));
                  i < lines.size() && starts[i] < end; ++i) {
-                if (lines[i].count == 0 || starts[i] + lines[i].count <= begin)
+                if (lines[i].count == 0) {
+                    // An empty line inside the cell's text is the cell's.
+                    if (starts[i] >= begin && !owners[i])
+                        owners[i] = &cell;
+                    continue;
+                }
+                if (starts[i] + lines[i].count <= begin)
                     continue;
                 const StoryCell* owner = owners[i];
                 if (owner && (owner->table != cell.table || owner->at != cell.at))
-                    host::Fail(m_storyFields.at(story).Path() + ".lines[" + std::to_string(i) + "]",
-                               "the line holds the text of two table cells, " + CellName(*owner) +
-                                   " and " + CellName(cell));
+                    fail(i, "the line holds the text of two table cells, " + CellName(*owner) +
+                                " and " + CellName(cell));
+                if (starts[i] < own)
+                    fail(i, "the line holds the story's own text and the text of table cell " +
+                                CellName(cell) + ": each cell's text is on lines of its own");
                 owners[i] = &cell;
             }
         }
+        story.lineTexts.assign(lines.size(), Story::kOwnText);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (owners[i])
+                story.lineTexts[i] = static_cast<std::int32_t>(owners[i] - cells.data()) + 1;
+            else if (starts[i] >= own)
+                story.lineTexts[i] = Story::kNoText;
     }
 
     static std::string CellName(const StoryCell& cell) {
@@ -1320,6 +1384,8 @@ private:
     std::vector<std::pair<UID, Field>> m_tableStories; // tables and their "story"
     std::vector<std::pair<UID, Field>> m_tableFrames;  // items and the "model" of their "table"
     std::map<UID, Field> m_storyFields;                // the stories read, by UID
+    std::map<UID, Field> m_textFrameFields;            // items and their "textFrame"
+    std::map<std::pair<UID, GridAddress>, Field> m_cellTextFields; // cells and their "text"
 };
 
 OrderedJson DumpRect(const PMRect& rect) {

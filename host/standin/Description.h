@@ -86,8 +86,7 @@
 // its "height" to y - "height", on its baseline at the foot, and it is drawn there. So the run
 // whose baseline starts at (x, b) in an untransformed frame of a spread at offset (0, 0) has the
 // matrix [1, 0, 0, 1, x, 0] and its line the y b + "height"; its box runs from b - "height" to b
-// and lies in the frame. The text of each table cell is composed in lines of its own: a line of
-// a table's story that holds characters of two cells is refused.
+// and lies in the frame.
 // "transparency" gives an item interface 0x6E03 with the attributes listed; "transparent" is what
 // the transparency tester answers for the item (host/sdk/Transparency.h).
 // Optional parts ("pageSetup", "valuePair", "print", "masterSpreads",
@@ -105,12 +104,25 @@
 // Colours, inks, swatches and tables (host/sdk/Colors.h, host/sdk/Tables.h) are read before the
 // layout; a colour's interfaces are those its optional parts give (0x14C always), "paper" alone
 // gives a tint of 100, an ink count defaults to the ink list's length and may exceed it. Colours
-// may name each other in cycles. A cell attribute holds one of "type", "real" and "uid"; a table
-// with a "story" (one of the "stories") has text (interface 0xB650), and a cell's "text" is the
-// start and length of its range of that story; a table lives in the story of a text frame, so
-// the story threads every item whose "table" carries it. A story's attribute runs may give a "fill"
-// and a "stroke" colour. An item's "graphics", "inks", "colorTest" and "table" give the interfaces
-// named beside them. These lists are dumped only when not empty.
+// may name each other in cycles. A cell attribute holds one of "type", "real" and "uid".
+// A table with a "story" (one of the "stories") has text (interface 0xB650). A table lives in the
+// story of a text frame, so the story threads every item whose "table" carries it. The story's
+// "text" is its own text, which its frames show (a host keeps the table's anchor, U+0016, there),
+// followed by the text of its tables' cells: a cell's "text" is the start and length of its range
+// of the story's text, a table's cells hold theirs one after another in row order, and the own
+// text ends where the first cell's text begins. So a frame that shows only the table's anchor
+// ("text": "\u0016Seeds...") has the "span" 1, and one that shows the anchor and a return after
+// it ("\u0016\rSeeds...") the "span" 2. Each cell's text is composed in lines of its own, apart
+// from the lines of the own text and of other cells. The story's total length counts only its
+// own text (and the end-of-story character), and a walk over its lines stays on the text its
+// first line holds, its own or one cell's (host/sdk/Text.h): the frames' lines never give a
+// cell's text, which is reached through the table's text ranges alone. Refused, naming the
+// field: a cell's "text" that runs past the story's text or begins before the end of the text of
+// the cell before it in row order; a frame's "span" whose text runs into the cells' text; a line
+// of the story that holds characters of two cells, or of a cell and of the own text.
+// A story's attribute runs may give a "fill" and a "stroke" colour. An item's "graphics", "inks",
+// "colorTest" and "table" give the interfaces named beside them. These lists are dumped only when
+// not empty.
 // A persistent facet is the hex of the bytes its read-write function writes; it is read back
 // through that function and must use up exactly those bytes; a read-write function that throws
 // refuses the description like any other fault (DescriptionError).

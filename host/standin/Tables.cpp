@@ -5,6 +5,7 @@
 #include "host/standin/ObjectModel.h"
 
 #include <algorithm>
+#include <limits>
 
 GridArea GridArea::Intersect(const GridArea& other) const {
     GridArea both{std::max(firstRow, other.firstRow), std::max(firstColumn, other.firstColumn),
@@ -21,6 +22,25 @@ ClassID AttributeBossList::GetClassN(std::int32_t index) const {
 namespace host {
 
 namespace {
+
+// The frame's areas within `area`, in the frame's order (ITableFrame::GetCellAreas).
+std::vector<GridArea> CellAreas(const TableFrame& frame, const GridArea& area) {
+    std::vector<GridArea> areas;
+    for (const GridArea& shown : frame.areas)
+        if (const GridArea both = shown.Intersect(area); !both.IsEmpty())
+            areas.push_back(both);
+    return areas;
+}
+
+// ITableText::GetNextTextRange.
+std::int32_t NextTextRange(const Table& table, const GridArea& area, std::int32_t& position) {
+    for (const auto& [at, cell] : table.cells)
+        if (area.Contains(at) && cell.text.length > 0 && cell.text.start >= position) {
+            position = cell.text.start;
+            return cell.text.length;
+        }
+    return 0;
+}
 
 constexpr ImplementationID kTableModelImpl{0xF0A110};
 constexpr ImplementationID kTableAccessImpl{0xF0A111};
@@ -150,12 +170,8 @@ public:
     }
     bool IsAreaShown(const GridArea& area) const override { return !GetCellAreas(area).empty(); }
     std::vector<GridArea> GetCellAreas(const GridArea& area) const override {
-        std::vector<GridArea> areas;
-        if (const TableFrame* frame = FrameOf(Locate(this)))
-            for (const GridArea& shown : frame->areas)
-                if (const GridArea both = shown.Intersect(area); !both.IsEmpty())
-                    areas.push_back(both);
-        return areas;
+        const TableFrame* frame = FrameOf(Locate(this));
+        return frame ? CellAreas(*frame, area) : std::vector<GridArea>{};
     }
 
 private:
@@ -175,18 +191,29 @@ public:
     }
     std::int32_t GetNextTextRange(const GridArea& area, std::int32_t& position) const override {
         const Table* table = TableOf(this);
-        if (!table)
-            return 0;
-        for (const auto& [at, cell] : table->cells)
-            if (area.Contains(at) && cell.text.length > 0 && cell.text.start >= position) {
-                position = cell.text.start;
-                return cell.text.length;
-            }
-        return 0;
+        return table ? NextTextRange(*table, area, position) : 0;
     }
 };
 
 } // namespace
+
+std::vector<CellText> ShownCellText(const Tables& tables, UID item) {
+    std::vector<CellText> ranges;
+    const TableFrame* frame = FindByUID(tables.frames, item);
+    const Table* table = frame ? FindByUID(tables.models, frame->model) : nullptr;
+    if (!table || table->story == kInvalidUID)
+        return ranges;
+    for (const GridArea& area : CellAreas(*frame, {0, 0, table->rows, table->columns})) {
+        std::int32_t position = 0;
+        for (std::int32_t length; (length = NextTextRange(*table, area, position)) > 0;) {
+            ranges.push_back({position, length});
+            if (position > std::numeric_limits<std::int32_t>::max() - length)
+                break;
+            position += length;
+        }
+    }
+    return ranges;
+}
 
 void AttachTableFrameFacet(Boss& item) {
     item.AttachFacet(ITableFrame::kDefaultIID, std::make_unique<TableFrameFacet>(&item));

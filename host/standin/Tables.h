@@ -58,6 +58,12 @@ struct Tables {
     std::map<UID, TableFrame> frames; // by page item
 };
 
+// The text of the cells that the table frame of `item` shows, range by range in the order in
+// which a walk meets them that asks the table's text (ITableText::GetNextTextRange) for each of
+// the frame's cell areas within the table (ITableFrame::GetCellAreas) in turn, from position 0
+// and on after each range. Empty when the item has no table frame or its table no text.
+std::vector<CellText> ShownCellText(const Tables& tables, UID item);
+
 // Gives a stored page item its table frame (interface 0xB62E).
 void AttachTableFrameFacet(Boss& item);
 // Gives a stored table model its text interface (0xB650).

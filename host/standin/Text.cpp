@@ -172,9 +172,14 @@ public:
         text =
             story->text->substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
     }
+    // The story's own text and the end-of-story character: the text of its table cells, which
+    // follows its own text, is not counted.
     std::int32_t TotalLength() const override {
         const Story* story = StoryObject(this);
-        return story ? static_cast<std::int32_t>(story->text->size()) : 0;
+        if (!story)
+            return 0;
+        return story->cellText ? *story->cellText + 1
+                               : static_cast<std::int32_t>(story->text->size());
     }
 };
 
@@ -290,11 +295,13 @@ private:
     std::int64_t m_start;
 };
 
+// Walks the lines of one text of the story: the lines after the first stay on the text that the
+// first line holds (its own text or the text of one table cell).
 class LineWalker final : public ILineWalker {
 public:
-    explicit LineWalker(const std::vector<TextLine>& lines) {
+    explicit LineWalker(const Story& story) : m_texts(story.lineTexts) {
         std::int64_t start = 0;
-        for (const TextLine& line : lines) {
+        for (const TextLine& line : story.lines) {
             m_lines.emplace_back(line, start);
             start += line.count;
         }
@@ -303,15 +310,26 @@ public:
         auto found = std::find_if(m_lines.begin(), m_lines.end(),
                                   [&](const ComposedLine& line) { return line.Holds(position); });
         m_next = static_cast<std::size_t>(found - m_lines.begin());
+        m_text = TextOf(m_next);
         return NextLine();
     }
     const IComposedLine* NextLine() override {
-        return m_next < m_lines.size() ? &m_lines[m_next++] : nullptr;
+        if (m_next >= m_lines.size() || TextOf(m_next) != m_text) {
+            m_next = m_lines.size();
+            return nullptr;
+        }
+        return &m_lines[m_next++];
     }
 
 private:
+    std::int32_t TextOf(std::size_t line) const {
+        return line < m_texts.size() ? m_texts[line] : Story::kOwnText;
+    }
+
     std::vector<ComposedLine> m_lines;
+    std::vector<std::int32_t> m_texts; // Story::lineTexts
     std::size_t m_next = 0;
+    std::int32_t m_text = Story::kOwnText; // what the walk's lines hold
 };
 
 class LineSource final : public CPMUnknown<ILineSource> {
@@ -321,7 +339,7 @@ public:
         const Story* story = StoryOfFrameList(this).second;
         if (!story || story->lines.empty())
             return nullptr;
-        return std::make_unique<LineWalker>(story->lines);
+        return std::make_unique<LineWalker>(*story);
     }
 };
 

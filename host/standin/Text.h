@@ -5,6 +5,7 @@
 #include "host/sdk/Text.h"
 #include "host/standin/Colors.h"
 
+#include <optional>
 #include <vector>
 
 namespace host {
@@ -61,6 +62,17 @@ struct Story {
     std::int32_t damaged = 0; // the first damaged frame index
     std::vector<AttributeRun> attributes;
     std::vector<TextLine> lines;
+    // Where the text of the story's table cells begins (host/standin/Tables.h): the characters
+    // before it are the story's own text, which its frames show; none when no cell of a table
+    // has its text here. The story's total length counts only its own text and the end-of-story
+    // character.
+    std::optional<std::int32_t> cellText;
+    // What each line holds, by line: kOwnText, the number of the table cell whose text it holds
+    // (from 1, the cells counted table by table in row order), or kNoText; empty: every line
+    // holds the story's own text. A walk over the lines stays on lines that hold one of these.
+    std::vector<std::int32_t> lineTexts;
+    static constexpr std::int32_t kOwnText = 0;
+    static constexpr std::int32_t kNoText = -1;
 };
 
 // The facets a description attaches to a text frame's page item.

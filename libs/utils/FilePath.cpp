@@ -319,7 +319,7 @@ namespace {
 
 // The folder's entries, as list gives them; `whole` tells whether they are every entry of the
 // folder: false when the folder cannot be read or when it holds an entry that no path can name
-// (its name is no UTF-8, or `set` refuses it), which is left out.
+// (its name is no UTF-8, holds a separator, or `set` refuses it), which is left out.
 std::vector<UFileSpecCore> entriesOf(const UFileSpecCore& folder, bool& whole) {
     std::vector<UFileSpecCore> entries;
     whole = false;
@@ -333,12 +333,14 @@ std::vector<UFileSpecCore> entriesOf(const UFileSpecCore& folder, bool& whole) {
     if (!endsWithSeparator(prefix))
         prefix.push_back('/');
     for (const std::u16string& wideName : listing->names) {
-        // A name that does not convert must not turn into the folder itself.
+        // A name that does not convert must not turn into the folder itself, nor one holding a
+        // separator into another entry ("..\x" would name the parent's "x", "\" the folder).
         ustring leaf = ustring::fromWString(wideName);
         if (leaf == "." || leaf == "..")
             continue;
         UFileSpecCore entry;
-        if (leaf.empty() || !entry.set(prefix + leaf, nullptr))
+        if (leaf.empty() || lastSeparator(leaf) != ustring::npos ||
+            !entry.set(prefix + leaf, nullptr))
             whole = false;
         else
             entries.push_back(std::move(entry));

@@ -127,7 +127,8 @@ public:
     // Moves the entry into the recycle bin; there is none here, so false.
     [[nodiscard]] bool recycle() const;
     // The folder's entries, sorted by the platform; empty when unreadable. An entry whose name
-    // no path can hold (no UTF-8, or a '?' that `set` refuses) is left out.
+    // no path can hold (no UTF-8, a '\' that would read as a separator, or a '?' that `set`
+    // refuses) is left out.
     std::vector<UFileSpecCore> list() const;
 
     // Open the stream on this path (the in or out bit added to `mode` for the input or output

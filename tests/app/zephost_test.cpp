@@ -6,6 +6,7 @@
 #include "support/EventPayload.h"
 #include "support/LinearTime.h"
 #include "support/PageItemFile.h"
+#include "support/TableAd.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
@@ -311,6 +312,58 @@ TEST(Zephost, ReportNamesEachRunByItsPlaceInItsOwnFrameOfAThreadedStory) {
               "241 150\n"
               "text run 1 of item 22 \"Every morning \", at 136 22 226 36\n"
               "text run 2 of item 22 \"at 6\", at 136 42 166 56\n");
+}
+
+// A theatre's ad whose text frame holds a 3 x 4 table of show times in a font the studio does
+// not know, in each shape a description gives a table in: the preflight counts one fault per
+// cell, and the report names each cell's run by its place among the runs of the table's frame,
+// with its text and its box.
+TEST(Zephost, ReportNamesEachRunOfATablesCellsUnderTheTablesFrame) {
+    TempFolder folder;
+    folder.write("job.json", R"({"job": {"jobName": "Theatre", "pageCount": 1,
+        "jobFolder": "J:/", "outputFile": "J:/theatre.pdf", "pageItemFile": "J:/theatre.items",
+        "sections": [{"first": 1, "count": 1}]},
+      "groups": [{"selected": true, "destinations": [{"id": "6001", "width": 300,
+        "height": 400}]}],
+      "defaults": {"FontStatusNotAvailable": {"type": "boolean", "defaults": {"sev": "fault"}}},
+      "forbidPDF": false})");
+    ASSERT_EQ(std::system((std::string(ZEP_MAKE_SAMPLE_JOB) + " --hex " + folder.at("job.json") +
+                           " " + folder.at("job.hex"))
+                              .c_str()),
+              0);
+    std::string expected = "placed graphic, item 20 (graphic frame on layer \"Ad\"), at 20 20 "
+                           "120 70; EPS\npage item, item 22 (text frame on layer \"Ad\"), at 20 "
+                           "100 280 220\n";
+    for (std::size_t i = 0; i < kTableAdCells.size(); ++i) {
+        const std::array<double, 2> at = TableAdRunAt(i);
+        expected += "text run " + std::to_string(i + 1) + " of item 22 \"" + kTableAdCells[i] +
+                    "\", at " + std::to_string(static_cast<int>(at[0])) + " " +
+                    std::to_string(static_cast<int>(at[1])) + " " +
+                    std::to_string(static_cast<int>(at[0]) + 50) + " " +
+                    std::to_string(static_cast<int>(at[1]) + 10) + "\n";
+    }
+    for (const TableShape shape : {TableShape::Anchor, TableShape::AnchorAndReturn}) {
+        folder.write("ad.json", TableAd(shape));
+        std::filesystem::remove_all(folder.at("job"));
+        std::filesystem::create_directory(folder.at("job"));
+        ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
+        ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
+        ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+        const std::string command = std::string(ZEP_ZEPHOST) + " --listen open " +
+                                    ZEP_EXAMPLES_DIR + "/studio.json open " + folder.at("ad.json") +
+                                    " call expY --zerp true --zemp @" + folder.at("job.hex") +
+                                    " report >" + folder.at("out") + " 2>" + folder.at("err");
+        ASSERT_EQ(std::system(command.c_str()), 0) << folder.read("err");
+        const std::string output = folder.read("out");
+        EXPECT_THAT(output, ::testing::HasSubstr("called expY: done (preflight: 12 faults)\n"));
+        std::string records;
+        std::istringstream out(output);
+        for (std::string line; std::getline(out, line);)
+            if (line.starts_with("      page item") || line.starts_with("      placed graphic") ||
+                line.starts_with("      text run"))
+                records += line.substr(6) + "\n";
+        EXPECT_EQ(records, expected) << (shape == TableShape::Anchor ? "anchor" : "and return");
+    }
 }
 
 // zephost as a user meets it: its exit status and what it prints for a command line. %E: the

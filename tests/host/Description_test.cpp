@@ -65,14 +65,15 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
     withFacets["workspace"]["facets"] = {{"0xE00200", "2a000000"}, {"0xE00201", "ffffffff"}};
     withFacets["spreads"][1]["items"][0]["fonts"] = {"Minion Pro", "Myriad"};
     Json& frame = withFacets["spreads"][0]["items"][0];
-    frame["textFrame"] = {{"interfaces", {"0xCA13"}}, {"start", 1}, {"span", 4}};
+    frame["textFrame"] = {{"interfaces", {"0xCA13"}}, {"start", 0}, {"span", 1}};
     frame["transparency"] = {{"opacity", 50.5}, {"dropShadow", 2}};
     frame["transparent"] = true;
     withFacets["spreads"][0]["items"][1]["transparent"] = true;
     withFacets["stories"] = Json::parse(R"([{"id": 60, "frameList": 61,
         "text": "A \u00e9\ud83d\ude00", "frames": [20], "damaged": 0,
         "attributes": [{"span": 5, "font": "Myriad", "stroke": {"color": 90, "tint": 30}}],
-        "lines": [{"y": 12, "count": 5, "runs": [{"start": 0, "span": 5, "width": 30,
+        "lines": [{"y": 12, "count": 1, "runs": []},
+                  {"y": 12, "count": 4, "runs": [{"start": 1, "span": 4, "width": 30,
                    "height": 10, "matrix": [1, 0, 0, 1, 5, 6]}]}]}])");
     withFacets["spreads"][1]["items"][0]["tests"] = "AD";
     withFacets["spreads"][1]["items"].push_back(
@@ -106,7 +107,7 @@ TEST_F(DescriptionTest, ADumpReproducesTheDescriptionItWasLoadedFrom) {
                     {"side": 3, "type": "0xF0A010", "weight": 1, "color": 91, "tint": 20}],
           "attributes": [{"class": "0xB6DA", "uid": 90}, {"class": "0xB6D9", "type": "0x1040C"},
                          {"class": "0xB6D8", "real": 0.25}],
-          "text": [1, 3]}]}])");
+          "text": [1, 4]}]}])");
     withFacets["spreads"][1]["items"].push_back(Json::parse(R"({"id": 96, "class": "0xF03005",
         "layer": 3, "bounds": [0, 0, 1, 1], "matrix": [1, 0, 0, 1, 0, 0], "stroke": 0,
         "graphics": {"stroke": 91, "nonPrinting": true}, "inks": ["Cyan", "Spot"],
@@ -259,6 +260,31 @@ TEST_F(DescriptionTest, ABadDescriptionIsRefusedByNameAndChangesNothing) {
               {"row": 0, "column": 0, "text": [0, 1]}, {"row": 0, "column": 1, "text": [2, 1]}]}])"),
          "stories[0].lines[1]: the line holds the text of two table cells, (0, 0) of table 10 and "
          "(0, 1) of table 10"},
+        // A table's cells hold their text after the story's own text, which its frames show.
+        {document(layer + R"("spreads": [{"id": 4, "items": [{"id": 6, "layer": 3,
+            "bounds": [0, 0, 1, 1], "textFrame": {"start": 0, "span": 4}, "table": {"model": 10}}]}],
+            "stories": [{"id": 8, "frameList": 9, "text": "\u0016Abc", "frames": [6]}],
+            "tables": [{"id": 10, "rows": 1, "columns": 1, "story": 8,
+              "cells": [{"row": 0, "column": 0, "text": [1, 3]}]}])"),
+         "spreads[0].items[0].textFrame.span: the frame's text runs past character 1 of story 8, "
+         "where the text of its table cells begins: a frame shows only the story's own text, which "
+         "comes before its cells' text"},
+        {document(R"("stories": [{"id": 8, "frameList": 9, "text": "\u0016AB", "frames": [],
+            "lines": [{"y": 1, "count": 2}, {"y": 2, "count": 1}]}],
+            "tables": [{"id": 10, "rows": 1, "columns": 1, "story": 8, "cells": [
+              {"row": 0, "column": 0, "text": [1, 2]}]}])"),
+         "stories[0].lines[0]: the line holds the story's own text and the text of table cell (0, "
+         "0) of table 10: each cell's text is on lines of its own"},
+        {document(R"("stories": [{"id": 8, "frameList": 9, "text": "AB", "frames": []}],
+            "tables": [{"id": 10, "rows": 1, "columns": 2, "story": 8, "cells": [
+              {"row": 0, "column": 0, "text": [1, 1]}, {"row": 0, "column": 1, "text": [0, 1]}]}])"),
+         "tables[0].cells[1].text: the cell's text begins before the end of that of cell (0, 0) "
+         "of table 10: a table's cells hold their text one after another in row order"},
+        {document(R"("stories": [{"id": 8, "frameList": 9, "text": "AB", "frames": []}],
+            "tables": [{"id": 10, "rows": 1, "columns": 1, "story": 8,
+              "cells": [{"row": 0, "column": 0, "text": [1, 2]}]}])"),
+         "tables[0].cells[0].text: the cell's text runs past the end of the 2 characters of story "
+         "8"},
         {spread(R"({"id": 6, "layer": 3, "bounds": [0, 0, 1, 1], "table": {"model": 7}})"),
          "spreads[0].items[0].table.model: no table has id 7"},
         // A table lives in the story of the text frame that carries it.

@@ -106,34 +106,50 @@ TEST_F(PageDrawing, ASeparationHasItsInkAndAlternateInPDFAndPostScript) {
             "0.7 mul exch 0 mul}] setcolorspace 0.5 setcolor\n"));
 }
 
-// Item 20 (0, 0, 10, 10) carries table 60 of story 62 and threads the story, which holds "x"
-// (the frame's own text) and then the text of each cell with a line of its own: "Ab" in cell
-// (0, 0), "Cd" in (0, 1), "Ef" in (1, 0), each a run of height 4 on the baseline at 4 (drawn at
-// y 96), at x 1, 6 and 1.
+// Item 20 (0, 0, 10, 10) carries table 60 of story 62 and threads the story, which holds the
+// frame's own text ("x", or with `own` 2 "x" and a return) and then the text of each cell with a
+// line of its own: "Ab" in cell (0, 0), "Cd" in (0, 1), "Ef" in (1, 0), each a run of height 4 on
+// the baseline at 4 (drawn at y 96), at x 1, 6 and 1.
 std::string TableItem(int span, const std::string& areas) {
     return R"({"id": 20, "layer": 3, "bounds": [0, 0, 10, 10],
                "textFrame": {"start": 0, "span": )" +
            std::to_string(span) + R"(}, "table": {"model": 60, "areas": )" + areas + "}}";
 }
-const std::string kTableStory = R"([{"id": 62, "frameList": 63, "text": "xAbCdEf", "frames": [20],
-    "attributes": [{"span": 8, "font": "F", "fill": {"color": 40, "tint": 100}}],
-    "lines": [{"y": 8, "count": 1, "runs": [{"start": 0, "span": 1, "width": 2, "height": 4,
-                                              "matrix": [1, 0, 0, 1, 1, 0]}]},
-              {"y": 8, "count": 2, "runs": [{"start": 1, "span": 2, "width": 4, "height": 4,
-                                              "matrix": [1, 0, 0, 1, 1, 0]}]},
-              {"y": 8, "count": 2, "runs": [{"start": 3, "span": 2, "width": 4, "height": 4,
-                                              "matrix": [1, 0, 0, 1, 6, 0]}]},
-              {"y": 8, "count": 2, "runs": [{"start": 5, "span": 2, "width": 4, "height": 4,
-                                              "matrix": [1, 0, 0, 1, 1, 0]}]}]}])";
+std::string TableStory(int own = 1) {
+    const auto at = [own](int offset) { return std::to_string(own + offset); };
+    return R"([{"id": 62, "frameList": 63, "text": ")" + std::string(own == 2 ? "x\\r" : "x") +
+           R"(AbCdEf", "frames": [20],
+    "attributes": [{"span": )" +
+           at(7) + R"(, "font": "F", "fill": {"color": 40, "tint": 100}}],
+    "lines": [{"y": 8, "count": )" +
+           at(0) + R"(, "runs": [{"start": 0, "span": 1, "width": 2,
+                                              "height": 4, "matrix": [1, 0, 0, 1, 1, 0]}]},
+              {"y": 8, "count": 2, "runs": [{"start": )" +
+           at(0) + R"(, "span": 2, "width": 4,
+                                              "height": 4, "matrix": [1, 0, 0, 1, 1, 0]}]},
+              {"y": 8, "count": 2, "runs": [{"start": )" +
+           at(2) + R"(, "span": 2, "width": 4,
+                                              "height": 4, "matrix": [1, 0, 0, 1, 6, 0]}]},
+              {"y": 8, "count": 2, "runs": [{"start": )" +
+           at(4) + R"(, "span": 2, "width": 4,
+                                              "height": 4, "matrix": [1, 0, 0, 1, 1, 0]}]}]}])";
+}
 // Table 60, 2 x 2: (0, 0) filled red with a top edge of weight 2 in black, a left edge of no
 // stroke, a bottom edge of weight 0 and a right edge at 50 % of red; (0, 1) the text "Cd" alone;
-// (1, 0) filled with the spot colour's tint; (1, 1) nothing.
-const std::string kTable = R"([{"id": 60, "rows": 2, "columns": 2, "story": 62, "cells": [
-    {"row": 0, "column": 0, "fill": {"color": 41, "tint": 100}, "text": [1, 2],
+// (1, 0) filled with the spot colour's tint; (1, 1) nothing. Its cells' text follows the story's
+// own text of `own` characters.
+std::string Table(int own = 1) {
+    const auto at = [own](int offset) { return std::to_string(own + offset); };
+    return R"([{"id": 60, "rows": 2, "columns": 2, "story": 62, "cells": [
+    {"row": 0, "column": 0, "fill": {"color": 41, "tint": 100}, "text": [)" +
+           at(0) + R"(, 2],
      "edges": [{"side": 0, "weight": 2, "color": 40}, {"side": 1, "type": "0x1040C", "color": 40},
                {"side": 2, "weight": 0, "color": 40}, {"side": 3, "color": 41, "tint": 50}]},
-    {"row": 0, "column": 1, "text": [3, 2]},
-    {"row": 1, "column": 0, "fill": {"color": 44, "tint": 100}, "text": [5, 2]}]}])";
+    {"row": 0, "column": 1, "text": [)" +
+           at(2) + R"(, 2]},
+    {"row": 1, "column": 0, "fill": {"color": 44, "tint": 100}, "text": [)" +
+           at(4) + R"(, 2]}]}])";
+}
 
 std::string Text(const std::string& literal, int x) {
     return "0 0 0 1 k\nBT /F1 4 Tf 1 0 0 1 " + std::to_string(x) + " 96 Tm (" + literal +
@@ -148,6 +164,7 @@ TEST_F(PageDrawing, DrawsATablesCellsInTheFrameThatShowsThem) {
         std::string item;
         std::string content; // the PDF content
         std::vector<std::string> separations;
+        int own = 1; // the characters of the story's own text
     } cases[] = {
         {"every cell: fills, stroked edges and text, each row half the frame's height",
          TableItem(1, "[[0, 0, 2, 2]]"),
@@ -156,13 +173,14 @@ TEST_F(PageDrawing, DrawsATablesCellsInTheFrameThatShowsThem) {
              kBox + "W n\n" + Text("x", 1) + Text("Ab", 1) + Text("Cd", 6) + Text("Ef", 1) + "Q\n" +
              kCellEdges + "Q\n",
          {"Red 185"}},
-        {"a run both the frame's span and its cell show, once",
-         TableItem(7, "[[0, 0, 2, 2]]"),
+        {"a frame whose own text reaches the cells' text: each run once",
+         TableItem(2, "[[0, 0, 2, 2]]"),
          "q\n1 0 0 rg\n0 100 m\n5 100 l\n5 95 l\n0 95 l\nh\nf\n/CS0 cs 0.5 scn\n0 95 m\n5 95 l\n5 "
          "90 l\n0 90 l\nh\nf\nq\n" +
              kBox + "W n\n" + Text("x", 1) + Text("Ab", 1) + Text("Cd", 6) + Text("Ef", 1) + "Q\n" +
              kCellEdges + "Q\n",
-         {"Red 185"}},
+         {"Red 185"},
+         2},
         {"the frame's areas within the table, stacked in the frame's order",
          TableItem(1, "[[1, 0, 2, 1], [5, 5, 6, 6], [0, 1, 1, 2]]"),
          "q\n/CS0 cs 0.5 scn\n0 100 m\n10 100 l\n10 95 l\n0 95 l\nh\nf\nq\n" + kBox + "W n\n" +
@@ -176,7 +194,7 @@ TEST_F(PageDrawing, DrawsATablesCellsInTheFrameThatShowsThem) {
     for (const auto& c : cases) {
         host::Reset();
         const host::Document& document =
-            host::OpenDocumentDescription(Document(c.item, kTableStory, kTable));
+            host::OpenDocumentDescription(Document(c.item, TableStory(c.own), Table(c.own)));
         const std::vector<host::DrawnItem> items = host::DrawPage(document, UID(11), {});
         EXPECT_EQ(host::PDFContent(items), c.content) << c.what;
         std::vector<std::string> separations;

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
@@ -183,6 +184,68 @@ TEST_F(PlatformFiles, ListSortedWithoutLinksFollowedOrUnconvertibleNames) {
     fs::remove(m_folder.at("d/overlong\xC0\xAF"));
     EXPECT_FALSE(platform::readDirectory(at("d"))->namesLeftOut);
     EXPECT_FALSE(platform::readDirectory(at("ld")).has_value());
+}
+
+// A '\' is a separator to the system and ".." is resolved by its text, so a name read from the
+// system that holds either would name another file in drive form: it names nothing instead.
+TEST_F(PlatformFiles, NamesFromTheSystemHoldingABackslashOrDotDotNameNothing) {
+    const std::tuple<std::string, std::optional<std::u16string>> posixPaths[] = {
+        {"/t/x", u"Z:/t/x"},
+        {"/t/..x/.y/./z", u"Z:/t/..x/.y/./z"},
+        {"/t/a\\..", std::nullopt},
+        {"/t/a\\b", std::nullopt},
+        {"/t/link/../x", std::nullopt},
+        {"/t/..", std::nullopt},
+        {"t/x", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [posix, system] : posixPaths)
+        EXPECT_EQ(platform::toSystemPath(posix), system) << posix;
+
+    // Real folders whose names read otherwise in drive form.
+    for (const char* name : {"a\\..", "deep/x"})
+        fs::create_directories(m_folder.at(name));
+    fs::create_symlink(m_folder.at("deep/x"), m_folder.at("link"));
+    using Folder = std::optional<std::u16string> (*)();
+    const std::tuple<const char*, std::string, Folder> folders[] = {
+        {"TMPDIR", "a\\..", platform::temporaryPath},
+        {"TMPDIR", "link/..", platform::temporaryPath},
+        {"HOME", "a\\..", platform::documentsFolder},
+        {"HOME", "a\\..", platform::desktopFolder},
+        {"ZEP_COMMON_APPDATA", "a\\..", platform::commonAppDataFolder},
+        {"XDG_DATA_HOME", "a\\..", platform::userAppDataFolder},
+        {"ZEP_COLOR_DIR", "a\\../", platform::colorProfileFolder},
+    };
+    for (const auto& [variable, folder, get] : folders) {
+        const ScopedEnvironmentVariable setting(variable, m_folder.at(folder));
+        EXPECT_EQ(get(), std::nullopt) << variable << '=' << folder;
+    }
+    {
+        const ScopedCurrentFolder current(m_folder.at("a\\.."));
+        EXPECT_EQ(platform::currentDirectory(), std::nullopt);
+    }
+    fs::create_symlink(m_folder.at("a\\.."), m_folder.at("to-a"));
+    EXPECT_EQ(platform::resolvedPath(at("to-a")), std::nullopt);
+
+    // A drive's folder is a name read from the system too.
+    const ScopedEnvironmentVariable drive("ZEP_DRIVE_E", m_folder.at("a\\.."));
+    EXPECT_EQ(platform::toPosixPath(u"E:/x"), std::nullopt);
+    EXPECT_EQ(platform::pathRefusal(u"E:/x"),
+              "the path \"E:/x\" names no file: the folder of drive E: (ZEP_DRIVE_E) holds a '\\', "
+              "which the system reads as a separator");
+    const ScopedEnvironmentVariable climbing("ZEP_DRIVE_E", m_folder.at("link/.."));
+    EXPECT_EQ(platform::pathRefusal(u"E:/x"),
+              "the path \"E:/x\" names no file: the folder of drive E: (ZEP_DRIVE_E) holds the "
+              "name \"..\", which the system resolves by its text");
+
+    // A folder's entry named so is left out of its listing, which says so.
+    fs::create_directory(m_folder.at("d"));
+    for (const char* name : {"ok", "..\\..\\x", "\\", "a\\b"})
+        m_folder.write(std::string("d/") + name, "");
+    const auto listing = platform::readDirectory(at("d"));
+    ASSERT_TRUE(listing.has_value());
+    EXPECT_EQ(std::pair(listing->names, listing->namesLeftOut),
+              std::pair(std::vector<std::u16string>{u"ok"}, true));
 }
 
 TEST_F(PlatformFiles, TellWhetherAPathLiesWithinAFolder) {

@@ -1,6 +1,7 @@
 #include "utils/FilePath.h"
 
 #include "support/LogCapture.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
@@ -178,8 +179,8 @@ protected:
 };
 
 TEST_F(UFileSpecCoreFiles, SpecialFoldersFollowTheirEnvironment) {
-    ::setenv("ZEP_COMMON_APPDATA", m_folder.at("common/").c_str(), 1);
-    ::setenv("ZEP_COLOR_DIR", m_folder.at("icc").c_str(), 1);
+    const ScopedEnvironmentVariable common("ZEP_COMMON_APPDATA", m_folder.at("common/"));
+    const ScopedEnvironmentVariable colour("ZEP_COLOR_DIR", m_folder.at("icc"));
     EXPECT_EQ(UFileSpecCore(kCommonAppDataFolder), at("common"));
     EXPECT_EQ(UFileSpecCore(kColourProfileFolder), at("icc"));
     UFileSpecCore path = m_root;
@@ -309,6 +310,54 @@ TEST_F(UFileSpecCoreFiles, AFolderCopyFailsOnAnEntryNoPathCanName) {
     EXPECT_EQ(m_log.text(), "");
 }
 
+// A '\' is a separator to the system, so a name holding one, joined to its folder, would name
+// another entry: "..\..\x" a file two folders up, "\" the folder itself (a removal that never
+// ends, a copy into itself). No path names such an entry: list leaves it out, and copy and
+// remove fail, doing nothing outside the folder.
+TEST_F(UFileSpecCoreFiles, AnEntryWhoseNameHoldsABackslashIsNoneOfTheFoldersEntries) {
+    for (const std::string entry : {"..\\..\\x", "\\", "a\\b"}) {
+        fs::remove_all(m_folder.at("g"));
+        fs::create_directories(m_folder.at("g/p/src"));
+        fs::create_directory(m_folder.at("g/dst"));
+        m_folder.write("g/x", "outside");
+        m_folder.write("g/p/src/a", "A");
+        m_folder.write("g/p/src/" + entry, "odd");
+        const UFileSpecCore source = at("g/p/src");
+        EXPECT_EQ(source.list(), std::vector<UFileSpecCore>{at("g/p/src/a")}) << entry;
+        EXPECT_FALSE(source.copy(at("g/dst"))) << entry;
+        EXPECT_TRUE(fs::is_empty(m_folder.at("g/dst"))) << entry;
+        EXPECT_FALSE(source.remove()) << entry;
+        EXPECT_EQ(m_folder.read("g/p/src/" + entry), "odd") << entry;
+        EXPECT_EQ(m_folder.read("g/x"), "outside") << entry;
+    }
+    EXPECT_EQ(m_log.text(), "");
+}
+
+// The special folders come from names read from the system: one holding a '\' (or a "..", which
+// the system resolves by its text, not through links) would name another folder, so it names
+// none. The temporary folder is then not made, nor is the folder its name would turn into (a
+// left-over of this process's name there) cleared.
+TEST_F(UFileSpecCoreFiles, ASpecialFolderWhoseSystemNameHoldsABackslashIsNone) {
+    fs::create_directories(m_folder.at("a\\.."));
+    fs::create_directories(m_folder.at("deep/x"));
+    fs::create_symlink(m_folder.at("deep/x"), m_folder.at("link"));
+    const std::string own = "ze" + std::to_string(::getpid());
+    fs::create_directory(m_folder.at(own));
+    m_folder.write(own + "/keep", "k");
+    for (const char* folder : {"a\\..", "link/.."}) {
+        const ScopedEnvironmentVariable setting("TMPDIR", m_folder.at(folder));
+        UFileSpecCore path = m_root;
+        EXPECT_FALSE(path.set_special_folder(kTemporaryFolder)) << folder;
+        EXPECT_EQ(path.path(), "") << folder;
+    }
+    EXPECT_EQ(m_folder.read(own + "/keep"), "k");
+    EXPECT_FALSE(fs::exists(m_folder.at("a\\../" + own)) || fs::exists(m_folder.at("deep/" + own)));
+    const ScopedCurrentFolder current(m_folder.at("a\\.."));
+    UFileSpecCore path = m_root;
+    EXPECT_FALSE(path.set_special_folder(kCurrentFolder));
+    EXPECT_EQ(path.path(), "");
+}
+
 TEST_F(UFileSpecCoreFiles, RenamesWithoutLosingTheFile) {
     m_folder.write("f", "F");
     m_folder.write("other", "O");
@@ -368,7 +417,7 @@ TEST_F(UFileSpecCoreFiles, OpensStreamsAndTemporaryFilesAndLogsAFailedTemporaryF
 TEST_F(UFileSpecCoreFiles, WritesOnlyWholeWindowsNamesInsideTheDrive) {
     fs::create_directory(m_folder.at("j"));
     m_folder.write("j/a", "keep");
-    ::setenv("ZEP_DRIVE_J", m_folder.at("j").c_str(), 1);
+    const ScopedEnvironmentVariable drive("ZEP_DRIVE_J", m_folder.at("j"));
     // The platform's rules say which names are refused; a text that is no whole name has no wide
     // path at all.
     for (const auto& [path, written] : {std::pair("J:/con.pdf", false), {"J:/../../x.pdf", true}}) {
@@ -385,7 +434,7 @@ TEST_F(UFileSpecCoreFiles, WritesOnlyWholeWindowsNamesInsideTheDrive) {
 }
 
 TEST_F(UFileSpecCoreFiles, RemovesTheTemporaryFolderAtExit) {
-    ::setenv("TMPDIR", m_folder.root().c_str(), 1);
+    const ScopedEnvironmentVariable temporary("TMPDIR", m_folder.root());
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

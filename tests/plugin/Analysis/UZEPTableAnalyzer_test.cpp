@@ -4,6 +4,8 @@
 #include "host/standin/Faults.h"
 #include "host/standin/Text.h"
 #include "support/AnalysisFixture.h"
+#include "support/ProblemTags.h"
+#include "support/TableAd.h"
 #include "support/Thrown.h"
 
 #include <string>
@@ -16,14 +18,16 @@ namespace {
 // weight 0 and weight 2; (0,1) a stroked cell line without a tint; (0,2) a cell line of no
 // stroke; (1,0) a cell line with its tint; (1,1) a cell line of weight 0 and an edge of weight
 // 1e-9; text "Ab" in (0,0) and "\t\r", U+FFFC, "x" in (1,2), each of the four a run of its own
-// colours. Table 61 (1 x 1, no text): a fill of 44. Items: 23 shows all of 60, 24 an area outside
-// 60 (the two text frames of story 62, which holds the table), 27 all of 61.
+// colours, after the table's anchor. Table 61 (1 x 1, no text): a fill of 44. Items: 23 shows
+// all of 60, 24 an area outside 60 (the two text frames of story 62, which holds the table; 23
+// shows the anchor), 27 all of 61.
 constexpr const char* kTableLayout = R"({
   "kind": "document", "name": "Tables.indd",
   "colors": [{"id": 40, "space": 5, "tint": 30}, {"id": 41, "space": 6},
     {"id": 42, "space": 7, "tint": 25}, {"id": 43, "space": 8, "ink": {"kind": 1}},
     {"id": 44, "class": "0x6E0B", "space": 6}],
-  "stories": [{"id": 62, "frameList": 63, "text": "Ab\t\r\uFFFCx", "frames": [23, 24], "attributes": [
+  "stories": [{"id": 62, "frameList": 63, "text": "\u0016Ab\t\r\uFFFCx", "frames": [23, 24],
+   "attributes": [{"span": 1, "font": "F"},
     {"span": 2, "font": "F", "fill": {"color": 41}}, {"span": 2, "font": "F", "fill": {"color": 40}},
     {"span": 1, "font": "F", "fill": {"color": 41}},
     {"span": 1, "font": "F", "fill": {"color": 42, "tint": 80}, "stroke": {"color": 43, "tint": 20}}]}],
@@ -32,7 +36,7 @@ constexpr const char* kTableLayout = R"({
        "edges": [{"side": 0, "color": 41, "tint": 10}, {"side": 1, "type": "0x1040C", "color": 42},
                  {"side": 2, "weight": 0, "color": 42},
                  {"side": 3, "weight": 2, "color": 43, "tint": 70}],
-       "text": [0, 2]},
+       "text": [1, 2]},
       {"row": 0, "column": 1, "attributes": [{"class": "0xB6DA", "uid": 42},
         {"class": "0xB6D9", "type": "0xF0A010"}, {"class": "0xB6D8", "real": 1}]},
       {"row": 0, "column": 2, "attributes": [{"class": "0xB6DA", "uid": 41},
@@ -43,13 +47,13 @@ constexpr const char* kTableLayout = R"({
       {"row": 1, "column": 1, "edges": [{"side": 0, "weight": 1e-9, "color": 41}],
        "attributes": [{"class": "0xB6DA", "uid": 41}, {"class": "0xB6D9", "type": "0xF0A010"},
                       {"class": "0xB6D8", "real": 0}]},
-      {"row": 1, "column": 2, "text": [2, 4]}]},
+      {"row": 1, "column": 2, "text": [3, 4]}]},
     {"id": 61, "rows": 1, "columns": 1, "cells": [{"row": 0, "column": 0, "fill": {"color": 44}}]}],
   "layers": [{"id": 3, "name": "Layer 1"}],
   "spreads": [{"id": 10, "pages": [{"id": 11, "width": 600, "height": 800}], "items": [
-    {"id": 23, "layer": 3, "bounds": [0, 0, 10, 10], "textFrame": {"start": 0, "span": 6},
+    {"id": 23, "layer": 3, "bounds": [0, 0, 10, 10], "textFrame": {"start": 0, "span": 1},
      "table": {"model": 60, "areas": [[0, 0, 2, 3]]}},
-    {"id": 24, "layer": 3, "bounds": [0, 0, 10, 10], "textFrame": {"start": 6, "span": 0},
+    {"id": 24, "layer": 3, "bounds": [0, 0, 10, 10], "textFrame": {"start": 1, "span": 0},
      "table": {"model": 60, "areas": [[5, 5, 6, 6]]}},
     {"id": 27, "layer": 3, "bounds": [0, 0, 10, 10], "table": {"model": 61, "areas": [[0, 0, 1, 1]]}}]}]
 })";
@@ -108,8 +112,8 @@ TEST_F(TableAnalyzerTest, WalksEveryAddressInRowOrderAndReportsOnlyStrokedColour
     const std::pair<GridArea, std::vector<std::string>> cases[] = {
         {{0, 0, 2, 3},
          {"cell 0,0", "40 fill 50", "41 stroke 10", "43 stroke 70", "cell 0,1", "42 stroke 25",
-          "cell 0,2", "cell 1,0", "43 stroke 60", "cell 1,1", "cell 1,2", "text 0+2", "text 2+4"}},
-        {{1, 1, 2, 3}, {"cell 1,1", "cell 1,2", "text 2+4"}},
+          "cell 0,2", "cell 1,0", "43 stroke 60", "cell 1,1", "cell 1,2", "text 1+2", "text 3+4"}},
+        {{1, 1, 2, 3}, {"cell 1,1", "cell 1,2", "text 3+4"}},
     };
     for (const auto& [area, log] : cases) {
         WalkLog walk(Table(60).get(), area);
@@ -124,9 +128,9 @@ TEST_F(TableAnalyzerTest, ScanningTextReportsEachRunThatShowsACharacterOnce) {
         std::int32_t start, length;
         std::vector<std::string> log;
     } cases[] = {
-        {0, 6, {"41 fill 100", "43 stroke 20", "42 fill 80"}}, // stroke before fill
-        {1, 2, {"41 fill 100"}},
-        {3, 2, {}}, // a return and the object replacement character show nothing
+        {1, 6, {"41 fill 100", "43 stroke 20", "42 fill 80"}}, // stroke before fill
+        {2, 2, {"41 fill 100"}},
+        {4, 2, {}}, // a return and the object replacement character show nothing
     };
     for (const auto& c : cases) {
         WalkLog walk(Table(60).get(), {0, 0, 2, 3});
@@ -143,14 +147,14 @@ TEST_F(TableAnalyzerTest, ATableThatCannotBeAnalysedKeepsWhatWasFoundBeforeSilen
         ItemStateFlags flags;
         std::string ranges;
     } cases[] = {
-        {23, kInvalidClass, {}, {{}, true, false, true, true, true}, "0+2 2+4 "},
+        {23, kInvalidClass, {}, {{}, true, false, true, true, true}, "1+2 3+4 "},
         {23, host::kStoryBoss, ITextModel::kDefaultIID, {{}, true, false, true, true, true}, ""},
         {23,
          host::kStoryBoss,
          IComposeScanner::kDefaultIID,
          {{}, true, false, true, true, true},
          ""},
-        {23, host::kTableModelBoss, ITableAccess::kDefaultIID, {}, "0+2 2+4 "},
+        {23, host::kTableModelBoss, ITableAccess::kDefaultIID, {}, "1+2 3+4 "},
         {24, kInvalidClass, {}, {}, ""},
         {27, kInvalidClass, {}, {{}, false, false, true, false, false}, ""},
     };
@@ -167,25 +171,26 @@ TEST_F(TableAnalyzerTest, ATableThatCannotBeAnalysedKeepsWhatWasFoundBeforeSilen
     }
 }
 
-// Table 70 (3 x 2, story 72): each cell's text in a line of its own, with one run; item 23, the
-// text frame of story 72, shows the whole table.
+// Table 70 (3 x 2, story 72): each cell's text in a line of its own, with one run, after the
+// table's anchor; item 23, the text frame of story 72, shows the anchor and the whole table.
 constexpr const char* kCellTextLayout = R"({
   "kind": "document", "name": "Cells.indd",
-  "stories": [{"id": 72, "frameList": 73, "text": "A1\tB1\rA2\tB2\rA3\tB3", "frames": [23],
+  "stories": [{"id": 72, "frameList": 73, "text": "\u0016A1\tB1\rA2\tB2\rA3\tB3", "frames": [23],
     "lines": [
-      {"y": 24, "count": 3, "runs": [{"start": 0, "span": 2, "width": 10, "height": 12}]},
-      {"y": 24, "count": 3, "runs": [{"start": 3, "span": 2, "width": 10, "height": 12}]},
-      {"y": 44, "count": 3, "runs": [{"start": 6, "span": 2, "width": 10, "height": 12}]},
-      {"y": 44, "count": 3, "runs": [{"start": 9, "span": 2, "width": 10, "height": 12}]},
-      {"y": 64, "count": 3, "runs": [{"start": 12, "span": 2, "width": 10, "height": 12}]},
-      {"y": 64, "count": 3, "runs": [{"start": 15, "span": 2, "width": 10, "height": 12}]}]}],
+      {"y": 12, "count": 1},
+      {"y": 24, "count": 3, "runs": [{"start": 1, "span": 2, "width": 10, "height": 12}]},
+      {"y": 24, "count": 3, "runs": [{"start": 4, "span": 2, "width": 10, "height": 12}]},
+      {"y": 44, "count": 3, "runs": [{"start": 7, "span": 2, "width": 10, "height": 12}]},
+      {"y": 44, "count": 3, "runs": [{"start": 10, "span": 2, "width": 10, "height": 12}]},
+      {"y": 64, "count": 3, "runs": [{"start": 13, "span": 2, "width": 10, "height": 12}]},
+      {"y": 64, "count": 3, "runs": [{"start": 16, "span": 2, "width": 10, "height": 12}]}]}],
   "tables": [{"id": 70, "rows": 3, "columns": 2, "story": 72, "cells": [
-    {"row": 0, "column": 0, "text": [0, 2]}, {"row": 0, "column": 1, "text": [3, 2]},
-    {"row": 1, "column": 0, "text": [6, 2]}, {"row": 1, "column": 1, "text": [9, 2]},
-    {"row": 2, "column": 0, "text": [12, 2]}, {"row": 2, "column": 1, "text": [15, 2]}]}],
+    {"row": 0, "column": 0, "text": [1, 2]}, {"row": 0, "column": 1, "text": [4, 2]},
+    {"row": 1, "column": 0, "text": [7, 2]}, {"row": 1, "column": 1, "text": [10, 2]},
+    {"row": 2, "column": 0, "text": [13, 2]}, {"row": 2, "column": 1, "text": [16, 2]}]}],
   "layers": [{"id": 3, "name": "Layer 1"}],
   "spreads": [{"id": 10, "pages": [{"id": 11, "width": 600, "height": 800}], "items": [
-    {"id": 23, "layer": 3, "bounds": [0, 0, 100, 80], "textFrame": {"start": 0, "span": 17},
+    {"id": 23, "layer": 3, "bounds": [0, 0, 100, 80], "textFrame": {"start": 0, "span": 1},
      "table": {"model": 70, "areas": [[0, 0, 3, 2]]}}]}]
 })";
 
@@ -200,6 +205,43 @@ TEST_F(CellTextTest, EachCellsRunIsCollectedOnce) {
     RunTableAnalysis(Table(70).get(), {0, 0, 3, 2}, info);
     ASSERT_NE(info.GetTextRuns(), nullptr);
     EXPECT_EQ(info.GetTextRuns()->size(), 6u);
+}
+
+// The host answers relied on: a table's cells keep their text after the story's own text, each
+// cell on lines of its own, which neither the frame's line walk nor the story's total length
+// takes in. In each shape, the frame that shows the table gets a record of its own with its
+// matrix and the table's colour tag, no "TextBoxOverflowed", and each cell's run once, in the
+// order of the cells.
+TEST_F(TableAnalyzerTest, ATablesFrameRecordsEachCellsRunOnceUnderItsOwnRecord) {
+    const struct {
+        TableShape shape;
+        bool textItem; // the frame shows more than one character
+    } cases[] = {{TableShape::Anchor, false}, {TableShape::AnchorAndReturn, true}};
+    for (const auto& c : cases) {
+        const host::Document& ad = host::OpenDocumentDescription(TableAd(c.shape));
+        InterfacePtr<IGeometryUtils> utils(UtilsBoss::QueryUtils<IGeometryUtils>());
+        const PMRect page = utils->GetItemBounds(RefIn(ad, 11), {}, kPathBounds);
+        ZEPPageItemInfo info;
+        info.Init(ObjectIn(ad, 22).get(), page, m_run, 1);
+        EXPECT_EQ(info.IsTextItem(), c.textItem);
+        const BPageItem* record = info.GetPageItem();
+        ASSERT_TRUE(record) << c.textItem;
+        EXPECT_EQ(record->kind, BPageItem::kPageItem);
+        EXPECT_EQ(record->page, 1);
+        EXPECT_EQ(record->GetMatrixCount(), 1);
+        EXPECT_EQ(Tags(record), std::set<std::string>{"PlacedGraphicContainsSpots"});
+        std::vector<std::array<double, 2>> runs, cells;
+        for (std::size_t i = 0; i < kTableAdCells.size(); ++i) {
+            const std::array<double, 2> at = TableAdRunAt(i);
+            cells.push_back({at[0], 400 - (at[1] + 10)}); // the baseline's left, y up
+        }
+        ASSERT_TRUE(info.GetTextRuns());
+        for (std::size_t i = 0; i < info.GetTextRuns()->size(); ++i) {
+            const auto run = (*info.GetTextRuns())[i];
+            runs.push_back({run->GetMatrix(0)[4], run->GetMatrix(0)[5]});
+        }
+        EXPECT_EQ(runs, cells) << c.textItem;
+    }
 }
 
 TEST_F(TableAnalyzerTest, TheColourCheckerStopsAtTheFirstColourOfAnotherClass) {

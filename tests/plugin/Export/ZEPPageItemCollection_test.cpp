@@ -10,6 +10,7 @@
 #include "support/JobSamples.h"
 #include "support/PageItemFile.h"
 #include "support/ProblemTags.h"
+#include "support/TableAd.h"
 #include "support/Test.h"
 #include "support/Thrown.h"
 
@@ -76,6 +77,33 @@ TEST_F(PageItemCollection, EmbeddedGraphicsWithoutAUsableLinkGetFilesOfTheirOwn)
     EXPECT_EQ(m_temp.read("EmbeddedGraphic#2"), "\x03\x04");
     EXPECT_EQ(m_temp.read("EmbeddedGraphic#3"), "\x03\x04");
     EXPECT_FALSE(std::filesystem::exists(m_temp.at("EmbeddedGraphic#4")));
+}
+
+// The host answers relied on: a table's cells keep their text after the story's own text, on
+// lines of their own, which the frame's line walk leaves out. Whatever the shape of the table's
+// frame, the cells' runs follow the frame's own record, once each, and not the logo's before it;
+// their font is one the session does not know.
+TEST_F(PageItemCollection, TheRunsOfATablesCellsFollowTheRecordOfItsFrame) {
+    std::string expected = "20 | 210 | 20 PlacedGraphicContainsSpots";
+    for (std::size_t i = 0; i < kTableAdCells.size(); ++i)
+        expected +=
+            " | 10 FontStatusNotAvailable FontStatusSubstituted UnknownFontTypeUsedInLayout";
+    for (const TableShape shape : {TableShape::Anchor, TableShape::AnchorAndReturn}) {
+        Open(TableAd(shape));
+        m_job.GetAbsoluteRuns().Clear();
+        m_job.GetAbsoluteRuns().AddRun(1, 1);
+        ZEPExportHelper owner;
+        owner.Prepare(nullptr, &m_job);
+        ZEPExportJobFileHelper(owner).CollectPageItems();
+        std::string records;
+        const BPageItemList& items = m_job.GetPageSet(kAnalysedPageSet).items;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            records += (i == 0 ? "" : " | ") + std::to_string(items[i]->kind);
+            for (const std::string& tag : Tags(items[i].get()))
+                records += " " + tag;
+        }
+        EXPECT_EQ(records, expected) << (shape == TableShape::Anchor ? "anchor" : "and return");
+    }
 }
 
 TEST_F(PageItemCollection, AFailureLeavesTheJobsPageItemListAsItWas) {
