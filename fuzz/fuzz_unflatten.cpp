@@ -14,14 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     umessage message;
     if (message.unflatten(in)) {
-        // What was read writes out and reads back to the same bytes (NaN doubles included).
+        // What was read writes out, within the writer's depth limit, and reads back to the same
+        // bytes (NaN doubles included).
         std::ostringstream out;
-        message.flatten(out);
+        if (!message.flatten(out))
+            __builtin_trap();
         std::istringstream again(out.str());
         umessage copy;
         std::ostringstream outAgain;
-        if (copy.unflatten(again))
-            copy.flatten(outAgain);
+        if (copy.unflatten(again) && !copy.flatten(outAgain))
+            __builtin_trap();
         if (outAgain.str() != out.str())
             __builtin_trap();
     }

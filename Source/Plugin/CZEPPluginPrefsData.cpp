@@ -4,6 +4,7 @@
 #include "utils/Logger.h"
 
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 void CZEPPluginPrefsData::Set(const umessage& prefs) {
@@ -20,8 +21,13 @@ void CZEPPluginPrefsData::Get(umessage& out) const {
 }
 
 void CZEPPluginPrefsData::ReadWrite(IPMStream* stream, ImplementationID /*id*/) noexcept {
-    if (!RunLoggingFailure("CZEPPluginPrefsData::ReadWrite", "the preferences are left empty",
-                           [&] { Transfer(stream); }))
+    // A failed write keeps the preferences held here; only a failed read empties them.
+    const bool reading = stream->IsReading();
+    if (!RunLoggingFailure("CZEPPluginPrefsData::ReadWrite",
+                           reading ? "the preferences are left empty"
+                                   : "the preferences are stored empty",
+                           [&] { Transfer(stream); }) &&
+        reading)
         m_prefs.clear();
 }
 
@@ -29,12 +35,16 @@ void CZEPPluginPrefsData::Transfer(IPMStream* stream) {
     std::int16_t version = kVersion;
     stream->XferInt16(version);
     if (stream->IsWriting()) {
+        // Preferences that flatten refuses are stored as a record without a message, which
+        // reads back as empty preferences, and the refusal is reported.
         std::ostringstream flattened;
-        m_prefs.flatten(flattened);
-        std::string bytes = std::move(flattened).str();
+        const bool flat = m_prefs.flatten(flattened);
+        std::string bytes = flat ? std::move(flattened).str() : std::string();
         auto length = static_cast<std::int32_t>(bytes.size());
         stream->XferInt32(length);
         stream->XferBytes(bytes.data(), bytes.size());
+        if (!flat)
+            throw std::runtime_error("the preferences nest deeper than a stored message may");
         return;
     }
 

@@ -21,7 +21,9 @@ public:
 
     // Writes the record, or reads it: any version but 2, a length that is negative or longer
     // than the stream's rest, or bytes that are no message leave the preferences empty. A host
-    // call: a failure on the way is logged and leaves the preferences empty.
+    // call: a failure on the way is logged; a failed read leaves the preferences empty, a failed
+    // write keeps them. Preferences nested deeper than umessage::kMaxDepth are stored as a
+    // record of length 0 (empty preferences when read back), with an ERROR record.
     void ReadWrite(IPMStream* stream, ImplementationID id) noexcept;
 
 private:

@@ -9,6 +9,7 @@
 #include <exception>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 
 const CompanionApplicationLocation kCompanionApplicationLocation{
     u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Zephrin6.exe", u""};
@@ -25,6 +26,15 @@ std::u16string UserName() {
     if (auto name = platform::environmentVariable("USER"))
         return *name;
     return u"123";
+}
+
+// The message's compact JSON text; a message that the writer refuses throws before any pipe is
+// opened for it.
+std::string CompanionText(const umessage& message) {
+    std::ostringstream text;
+    if (!message.write(text))
+        throw std::runtime_error("message nested too deep");
+    return std::move(text).str();
 }
 
 void LogUndelivered(const umessage& message, const char* reason) {
@@ -57,8 +67,9 @@ bool SendCompanionMessage(const umessage& message) {
 }
 
 bool SendToCompanionPipe(const umessage& message) {
+    const std::string text = CompanionText(message);
     platform::PipeConnection pipe = OpenCompanionPipe(kPipeNamePrefix + UserName());
-    return WriteCompanionMessage(pipe, message);
+    return pipe.write(text);
 }
 
 platform::PipeConnection OpenCompanionPipe(const std::u16string& pipeName) {
@@ -69,9 +80,7 @@ platform::PipeConnection OpenCompanionPipe(const std::u16string& pipeName) {
 }
 
 bool WriteCompanionMessage(platform::PipeConnection& pipe, const umessage& message) {
-    std::ostringstream text;
-    message.write(text);
-    return pipe.write(text.view());
+    return pipe.write(CompanionText(message));
 }
 
 void StartCompanionApplication() {

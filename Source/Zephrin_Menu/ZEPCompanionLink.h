@@ -26,15 +26,18 @@ extern const CompanionApplicationLocation kCompanionApplicationLocation;
 
 // One connection to "\\.\pipe\zephrin_tarnwell_com." + the user name: opens it, writes the
 // message's compact JSON text (no terminator), closes it. True when every byte was written.
-// Throws std::runtime_error "cannot open pipe" when the pipe cannot be opened. The user name is
-// the environment's "USERNAME" when set (also when empty), else "USER", else "123".
+// Throws std::runtime_error "cannot open pipe" when the pipe cannot be opened, and "message
+// nested too deep", before opening it, when the JSON writer refuses the message (nested deeper
+// than umessage::kMaxDepth). The user name is the environment's "USERNAME" when set (also when
+// empty), else "USER", else "123".
 [[nodiscard]] bool SendToCompanionPipe(const umessage& message);
 
 // Throws std::runtime_error "cannot open pipe" when the pipe cannot be opened (also when all its
 // instances are busy: there is no wait).
 platform::PipeConnection OpenCompanionPipe(const std::u16string& pipeName);
 
-// True when the message's text went out whole.
+// True when the message's text went out whole. Throws std::runtime_error "message nested too
+// deep", writing nothing, when the JSON writer refuses the message.
 [[nodiscard]] bool WriteCompanionMessage(platform::PipeConnection& pipe, const umessage& message);
 
 // Starts the registered application unless there is none or it runs already; after a start,

@@ -166,7 +166,8 @@ UKeyOutStream& UKeyOutStream::write_binary(const void* bytes, std::uint32_t coun
 
 UKeyOutStream& UKeyOutStream::write_message(const umessage& message) {
     std::ostringstream flat;
-    message.flatten(flat);
+    if (!message.flatten(flat))
+        throw std::runtime_error("UKeyOutStream: message nested too deep");
     const std::string bytes = std::move(flat).str();
     if (bytes.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::runtime_error("UKeyOutStream: element too long");

@@ -95,7 +95,9 @@ public:
     }
     UKeyOutStream& write_string(const ustring& value);
     UKeyOutStream& write_binary(const void* bytes, std::uint32_t count);
-    // The message's binary form (umessage::flatten) as a user/binary element.
+    // The message's binary form (umessage::flatten) as a user/binary element. A message that
+    // flatten refuses (nested deeper than umessage::kMaxDepth) throws std::runtime_error
+    // "UKeyOutStream: message nested too deep" and writes nothing.
     UKeyOutStream& write_message(const umessage& message);
 
     // Writes `key`'s two bytes, then every element that `reader` walks (next_element) from its

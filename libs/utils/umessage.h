@@ -247,27 +247,38 @@ public:
     std::shared_ptr<const umessage> valueAtPathOr(const ustring& path,
                                                   const std::shared_ptr<const umessage>& def) const;
 
+    // --- nesting of the text and binary forms ----------------------------------------------------
+    // A child message stands one level below the message holding it, alone or in an array (a
+    // JSON array adds no level). The readers refuse a tree with a message more than kMaxDepth
+    // levels below the one read, and the writers refuse to write one: whatever a writer writes,
+    // both readers read back.
+    static constexpr int kMaxDepth = 256;
+
     // --- JSON text -------------------------------------------------------------------------------
     // Clears the message and fills it from the one JSON object at the start of in (UTF-8 or
     // UTF-16, with or without a byte-order mark). False, after an ERROR log record, on bad
-    // text (the entries read before the error stay); false without a record when in fails
-    // while its encoding is detected (fewer than two bytes).
+    // text or nesting beyond kMaxDepth (the entries read before the error stay); false without
+    // a record when in fails while its encoding is detected (fewer than two bytes).
     [[nodiscard]] bool read(std::istream& in);
     // Writes the compact JSON form (no white space, no final line feed) and flushes `out`: the
-    // text the companion application receives.
-    void write(std::ostream& out) const;
+    // text the companion application receives. False, with nothing written, when the tree nests
+    // deeper than kMaxDepth; false too when `out` has failed after the flush.
+    [[nodiscard]] bool write(std::ostream& out) const;
     // Sends the text of operator<< to the platform's debugger output in pieces of at most 4095
-    // bytes, then two line feeds.
+    // bytes, then two line feeds. A tree nested deeper than kMaxDepth sends a line saying so in
+    // place of its text.
     void debugDump() const;
 
     // --- binary form -----------------------------------------------------------------------------
     // Writes the version-4 binary form: a sorted table of every name and string value of the
     // tree, then the tree with varint numbers and 1-based table references. One write to `out`;
-    // its state is not checked.
-    void flatten(std::ostream& out) const;
+    // its state is not checked. False, with nothing written, when the tree nests deeper than
+    // kMaxDepth.
+    [[nodiscard]] bool flatten(std::ostream& out) const;
     // Replaces the content with the message read from the binary form (versions 1 to 4). On
     // failure the message is left empty and the result is false: a version outside 1..4 (or no
-    // byte at all) silently, anything else after an ERROR log record.
+    // byte at all) silently, anything else (nesting beyond kMaxDepth among it) after an ERROR
+    // log record.
     [[nodiscard]] bool unflatten(std::istream& in);
 
 private:
@@ -287,7 +298,8 @@ private:
 };
 
 // The one-line readable form when there is one of at most 40 characters, else the indented form;
-// then a line feed and a flush. The forms themselves are in umessage_write.h.
+// then a line feed and a flush. The forms themselves are in umessage_write.h. A tree nested
+// deeper than umessage::kMaxDepth writes nothing and sets os's failbit.
 std::ostream& operator<<(std::ostream& os, const umessage& message);
 
 // --- templates -----------------------------------------------------------------------------------

@@ -25,7 +25,6 @@ using namespace umessage_details;
 
 constexpr std::uint32_t kWrittenVersion = 4;
 constexpr std::uint64_t kMaxEntries = 0x20000;    // per message; more is a failure
-constexpr int kMaxNesting = 256;                  // child messages below the root
 constexpr std::uint64_t kMaxExpanded = 64u << 20; // bytes of names and strings the tree may copy
 
 // --- writing -------------------------------------------------------------------------------------
@@ -175,6 +174,9 @@ private:
 // and the sorted values are then merged.
 class Flattener {
 public:
+    // Thrown by the constructor at a message more than umessage::kMaxDepth levels below the root.
+    struct TooDeep {};
+
     explicit Flattener(const umessage& root) {
         // Most trees are mostly names of the root: a guess that spares most growth steps.
         m_ids.reserve(root.entries().size());
@@ -247,6 +249,8 @@ private:
     };
 
     void walk(const umessage& message, std::size_t depth) {
+        if (depth > static_cast<std::size_t>(umessage::kMaxDepth))
+            throw TooDeep{};
         if (m_depths.size() == depth)
             m_depths.emplace_back();
         m_depths[depth].fresh.clear();
@@ -429,7 +433,7 @@ public:
     }
 
     void readMessage(umessage& message, std::uint32_t version, int depth) {
-        if (depth > kMaxNesting)
+        if (depth > umessage::kMaxDepth)
             fail("umessage::unflatten() : too deep");
         if (version == 1) {
             const ustring& kind = reference();
@@ -568,10 +572,15 @@ private:
 
 } // namespace
 
-void umessage::flatten(std::ostream& out) const {
+bool umessage::flatten(std::ostream& out) const {
     ByteSink bytes;
-    Flattener(*this).write(bytes);
+    try {
+        Flattener(*this).write(bytes);
+    } catch (const Flattener::TooDeep&) {
+        return false;
+    }
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return true;
 }
 
 bool umessage::unflatten(std::istream& in) {

@@ -16,10 +16,6 @@ namespace {
 
 using Token = JSONParser::Token;
 
-// Objects and arrays nested deeper than this are refused like any other syntax error, so a
-// hostile text cannot exhaust the stack of the recursive descent.
-constexpr int kMaxNesting = 256;
-
 // The 32-bit value of an integer token's text; false when it does not fit, so that the number
 // is kept as a double instead of wrapping.
 bool toInt32(const ustring& text, int& value) {
@@ -61,11 +57,13 @@ void takeToken(JSONParser& parser, Token& token) {
 
 void parseArray(JSONParser& parser, umessage& target, const ustring& name, int depth);
 
-// Reads one object into target; each nested object or array is one level deeper.
+// Reads one object into target, which stands `depth` levels below the message read. An object
+// more than umessage::kMaxDepth levels down is refused like any other syntax error: the writers
+// write no deeper, and a hostile text cannot exhaust the stack of the recursive descent.
 void parseObject(JSONParser& parser, umessage& target, int depth) {
     Token token;
     parser.expectToken(token, JSON_BeginObject);
-    if (depth > kMaxNesting) {
+    if (depth > umessage::kMaxDepth) {
         parser.throwUnexpected();
     }
     for (;;) {
@@ -89,7 +87,7 @@ void parseObject(JSONParser& parser, umessage& target, int depth) {
         }
         case JSON_BeginArray:
             parser.ungetToken(token);
-            parseArray(parser, target, name, depth + 1);
+            parseArray(parser, target, name, depth);
             break;
         case JSON_True:
         case JSON_False:
@@ -136,14 +134,12 @@ void promoteToDouble(umessage& target, const ustring& name) {
     }
 }
 
-// Reads one array into the entry name, marked as an array; all elements are of one kind,
-// except that integers join a double array and a double turns an integer array into doubles.
+// Reads one array into the entry name of target, marked as an array; all elements are of one
+// kind, except that integers join a double array and a double turns an integer array into
+// doubles. The array adds no level: its objects are target's children, at depth + 1.
 void parseArray(JSONParser& parser, umessage& target, const ustring& name, int depth) {
     Token token;
     parser.expectToken(token, JSON_BeginArray);
-    if (depth > kMaxNesting) {
-        parser.throwUnexpected();
-    }
     ElementKind kind = ElementKind::Undecided;
     auto settle = [&](ElementKind element) {
         if (kind == ElementKind::Undecided) {
@@ -213,7 +209,7 @@ bool umessage::read(std::istream& in) {
             parser.throwUnexpected();
         }
         parser.ungetToken(token);
-        parseObject(parser, *this, 1);
+        parseObject(parser, *this, 0);
         return true;
     } catch (const std::exception& e) {
         ZEU_LOG(Error, "libs/utils/umessage", 816, "umessage::read") << e.what();

@@ -131,6 +131,15 @@ bool forEachValue(const dyn_array& array, Visit&& visit) {
     });
 }
 
+// Thrown by the compact writer at a message more than umessage::kMaxDepth levels below the one
+// written, and caught where it started: the text is dropped whole.
+struct TooDeep {};
+
+void checkDepth(int depth) {
+    if (depth > umessage::kMaxDepth)
+        throw TooDeep{};
+}
+
 bool writtenAsArray(const dyn_array& array) {
     return array.isArray != 0 || array.size() >= 2;
 }
@@ -220,13 +229,9 @@ void putCompactValue(CompactText& out, const ustring& value) {
     putQuoted(out, value.view());
 }
 
-void putCompact(CompactText& out, const umessage& message);
-
-void putCompactValue(CompactText& out, const Child& child) {
-    putCompact(out, *child);
-}
-
-void putCompact(CompactText& out, const umessage& message) {
+// Writes `message`, which stands `depth` levels below the message written.
+void putCompact(CompactText& out, const umessage& message, int depth) {
+    checkDepth(depth);
     out.makeRoom(1);
     out.put('{');
     bool first = true;
@@ -239,7 +244,7 @@ void putCompact(CompactText& out, const umessage& message) {
         out.makeRoom(1);
         out.put(':');
         const bool markedArray = array->isArray != 0;
-        forEachArray(*array, [&out, markedArray](const auto& values) {
+        forEachArray(*array, [&out, markedArray, depth](const auto& values) {
             // As writtenAsArray, with the size at hand.
             const bool asArray = markedArray || values.size() >= 2;
             out.makeRoom(1);
@@ -250,7 +255,10 @@ void putCompact(CompactText& out, const umessage& message) {
                     out.makeRoom(1);
                     out.put(',');
                 }
-                putCompactValue(out, values[i]);
+                if constexpr (std::is_same_v<std::decay_t<decltype(values[i])>, Child>)
+                    putCompact(out, *values[i], depth + 1);
+                else
+                    putCompactValue(out, values[i]);
             }
             out.makeRoom(1);
             if (asArray)
@@ -398,8 +406,26 @@ void appendMultiLine(std::string& out, const umessage& message, int level) {
     out += '}';
 }
 
-// The text of operator<<, with its final line feed.
+// True when no message of the tree stands more than `levels` levels below `message`; it looks no
+// deeper than that. The readable forms check the tree first, as their one-line texts may carry
+// the last few levels.
+bool nestsWithin(const umessage& message, int levels) {
+    for (const auto& [name, array] : message.entries()) {
+        if (array->type() != type_message)
+            continue;
+        if (levels == 0)
+            return false;
+        for (const Child& child : valuesOf<Child>(*array))
+            if (!nestsWithin(*child, levels - 1))
+                return false;
+    }
+    return true;
+}
+
+// The text of operator<<, with its final line feed; "" for a tree nested too deep.
 std::string readableText(const umessage& message) {
+    if (!nestsWithin(message, umessage::kMaxDepth))
+        return {};
     std::string text;
     if (!appendSingleLine(text, message, kNoLimit)) {
         text.clear();
@@ -411,12 +437,17 @@ std::string readableText(const umessage& message) {
 
 } // namespace
 
-void writeJsonCompact(const umessage& message, std::ostream& out) {
+bool writeJsonCompact(const umessage& message, std::ostream& out) {
     CompactText text;
     // Room for short entries up front spares most of the regrowth of a large message.
     text.makeRoom(kReservePerEntry * message.size());
-    putCompact(text, message);
+    try {
+        putCompact(text, message, 0);
+    } catch (const TooDeep&) {
+        return false;
+    }
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return true;
 }
 
 std::string writeJsonSingleLine(const umessage& message) {
@@ -427,18 +458,23 @@ std::string writeJsonSingleLine(const umessage& message) {
 }
 
 std::string writeJsonMultiLine(const umessage& message, int level) {
+    if (!nestsWithin(message, umessage::kMaxDepth))
+        return {};
     std::string text;
     appendMultiLine(text, message, level);
     return text;
 }
 
-void umessage::write(std::ostream& out) const {
-    writeJsonCompact(*this, out);
-    out.flush();
+bool umessage::write(std::ostream& out) const {
+    if (!writeJsonCompact(*this, out))
+        return false;
+    return !out.flush().fail();
 }
 
 void umessage::debugDump() const {
-    const std::string text = readableText(*this);
+    std::string text = readableText(*this);
+    if (text.empty())
+        text = "umessage nested deeper than " + std::to_string(kMaxDepth) + " levels\n";
     const std::string_view all(text);
     for (std::size_t pos = 0; pos < all.size(); pos += kDebugPiece)
         platform::debugOutput(all.substr(pos, kDebugPiece));
@@ -447,6 +483,10 @@ void umessage::debugDump() const {
 
 std::ostream& operator<<(std::ostream& os, const umessage& message) {
     const std::string text = readableText(message);
+    if (text.empty()) {
+        os.setstate(std::ios::failbit);
+        return os;
+    }
     os.write(text.data(), static_cast<std::streamsize>(text.size()));
     return os.flush();
 }

@@ -261,7 +261,8 @@ public:
     // Copies with the lowest marker replaced (an unchanged copy without markers). A fieldWidth
     // above 0 pads a shorter text on the left with fill and cuts a longer one to its first
     // fieldWidth bytes; numbers are padded but never cut. Base 8 or 16 (lower case, no prefix),
-    // any other base decimal.
+    // any other base decimal. A result beyond the string limit throws
+    // std::length_error("ustring"), whatever its width or precision.
     ustring arg(const ustring& text, int fieldWidth = 0, char fill = ' ') const;
     ustring argChar(char ch) const;
     ustring argShort(short value, int fieldWidth = 0, int base = 10, char fill = ' ') const;
@@ -274,7 +275,8 @@ public:
     ustring argInt64(std::int64_t value, int fieldWidth = 0, int base = 10, char fill = ' ') const;
     ustring argUInt64(std::uint64_t value, int fieldWidth = 0, int base = 10,
                       char fill = ' ') const;
-    // precision -1 keeps the stream's default; format 'e' scientific, 'f' fixed, else general.
+    // printf's "%.*e" for format 'e', "%.*f" for 'f', else "%.*g", with the precision (6 when
+    // negative), as a stream with these settings writes it.
     ustring argDouble(double value, int precision = -1, char format = 'g', int fieldWidth = 0,
                       char fill = ' ') const;
 

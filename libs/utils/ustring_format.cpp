@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <iomanip>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
@@ -33,6 +32,18 @@ ustring substituteMarker(const ustring& source, ustring::size_type marker, const
     return result;
 }
 
+// `text` with `fill` before it up to `fieldWidth` characters; as it is when it is that long
+// already or fieldWidth is 0 or less. The padding is built in the string itself: a width past
+// the string limit throws std::length_error("ustring").
+ustring padOnLeft(std::string_view text, int fieldWidth, char fill) {
+    const auto width = static_cast<ustring::size_type>(std::max(fieldWidth, 0));
+    if (text.size() >= width)
+        return ustring(text);
+    ustring padded(width - text.size(), fill);
+    padded += text;
+    return padded;
+}
+
 void applyBase(std::ostringstream& out, int base) {
     if (base == 8)
         out << std::oct;
@@ -40,11 +51,8 @@ void applyBase(std::ostringstream& out, int base) {
         out << std::hex;
 }
 
-void applyWidth(std::ostringstream& out, int fieldWidth, char fill) {
-    if (fieldWidth > 0)
-        out << std::setw(fieldWidth) << std::setfill(fill);
-}
-
+// The number's text comes from the stream; the padding does not, as the stream pads in a stack
+// buffer as large as the width.
 template <typename T>
 ustring argNumber(const ustring& source, T value, int fieldWidth, int base, char fill) {
     const ustring::size_type marker = lowestMarker(source);
@@ -52,9 +60,8 @@ ustring argNumber(const ustring& source, T value, int fieldWidth, int base, char
         return source;
     std::ostringstream out;
     applyBase(out, base);
-    applyWidth(out, fieldWidth, fill);
     out << value;
-    return substituteMarker(source, marker, ustring(out.view()));
+    return substituteMarker(source, marker, padOnLeft(out.view(), fieldWidth, fill));
 }
 
 // --- the format engine ----------------------------------------------------------------------
@@ -703,9 +710,7 @@ ustring ustring::arg(const ustring& text, int fieldWidth, char fill) const {
         return substituteMarker(*this, marker, text);
     if (text.size() > width)
         return substituteMarker(*this, marker, text.substr(0, width));
-    ustring padded(width - text.size(), fill);
-    padded += text;
-    return substituteMarker(*this, marker, padded);
+    return substituteMarker(*this, marker, padOnLeft(text.view(), fieldWidth, fill));
 }
 
 ustring ustring::argChar(char ch) const {
@@ -752,16 +757,12 @@ ustring ustring::argDouble(double value, int precision, char format, int fieldWi
     const size_type marker = lowestMarker(*this);
     if (marker == npos)
         return *this;
-    std::ostringstream out;
-    if (precision != -1)
-        out.precision(precision);
-    if (format == 'e')
-        out << std::scientific;
-    else if (format == 'f')
-        out << std::fixed;
-    applyWidth(out, fieldWidth, fill);
-    out << value;
-    return substituteMarker(*this, marker, ustring(out.view()));
+    // The stream's text for these settings is printf's (a negative precision is the stream's
+    // default of 6), but the stream builds it in a stack buffer as long as the text: the format
+    // engine writes it into the string and throws past the string limit.
+    const char* conversion = format == 'e' ? "%.*e" : format == 'f' ? "%.*f" : "%.*g";
+    const ustring text = ustring::format(conversion, precision < 0 ? 6 : precision, value);
+    return substituteMarker(*this, marker, padOnLeft(text.view(), fieldWidth, fill));
 }
 
 ustring ustring::format(const char* fmt, ...) {

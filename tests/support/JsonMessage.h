@@ -24,6 +24,6 @@ inline std::shared_ptr<const umessage> readJson(const std::string& text) {
 
 inline std::string compactJson(const umessage& message) {
     std::ostringstream out;
-    message.write(out);
+    EXPECT_TRUE(message.write(out));
     return out.str();
 }

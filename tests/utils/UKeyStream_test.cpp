@@ -1,5 +1,6 @@
 #include "utils/UKeyStream.h"
 
+#include "support/DeepMessage.h"
 #include "support/JsonMessage.h"
 #include "support/KeyStreamBytes.h"
 #include "support/LogCapture.h"
@@ -271,6 +272,17 @@ TEST(UKeyInStream, CarriesMessagesAndRefusesOnesThatDoNotUnflatten) {
     LogCapture capture;
     expectThrowsWithText([&] { reader.in.select_key(3).read_message(m); },
                          "UKeyInStream: corrupt stream");
+}
+
+// A message too deep for flatten throws and leaves no element behind.
+TEST(UKeyOutStream, RefusesAMessageThatFlattenRefusesAndWritesNothingOfIt) {
+    const umessage deeper = deepMessage(umessage::kMaxDepth + 1);
+    EXPECT_EQ(writeKeyStream([&](UKeyOutStream& w) {
+                  expectThrowsWithText([&] { w.select_key(1).write_message(deeper); },
+                                       "UKeyOutStream: message nested too deep");
+                  w.select_key(2).write_bool(true);
+              }),
+              writeKeyStream([](UKeyOutStream& w) { w.select_key(2).write_bool(true); }));
 }
 
 TEST(UKeyInStream, DumpsASampleStreamAsStoredAndTheWriterCopiesWhatAReaderWalks) {

@@ -11,7 +11,7 @@ namespace {
 
 std::string flat(const umessage& m) {
     std::ostringstream out;
-    m.flatten(out);
+    EXPECT_TRUE(m.flatten(out));
     return out.str();
 }
 

@@ -112,7 +112,8 @@ std::string repeated(const std::string& text, int times) {
     return out;
 }
 
-// An object holding arrays of objects: each array and each object is one level.
+// An object holding arrays of objects: each object below the top is one level, an array none;
+// 256 levels are read.
 TEST_F(JSONRead, BoundsTheNestingDepth) {
     const auto objects = [](int depth) {
         return repeated("{\"a\":", depth) + "1" + repeated("}", depth);
@@ -120,10 +121,10 @@ TEST_F(JSONRead, BoundsTheNestingDepth) {
     const auto arrays = [](int depth) {
         return "{" + repeated("\"a\":[{", depth / 2) + repeated("}]", depth / 2) + "}";
     };
-    EXPECT_TRUE(read(objects(256)));
-    EXPECT_TRUE(read(arrays(255)));
+    EXPECT_TRUE(read(objects(257)));
+    EXPECT_TRUE(read(arrays(512)));
     EXPECT_EQ(log(), "");
-    for (const std::string& text : {objects(257), arrays(257), objects(100000), arrays(100001)}) {
+    for (const std::string& text : {objects(258), arrays(514), objects(100000), arrays(100001)}) {
         EXPECT_FALSE(read(text)) << text.size();
         EXPECT_EQ(log(), errorRecord()) << text.size();
     }

@@ -50,6 +50,44 @@ TEST(UstringArg, ReplacesTheLowestDigitsLastMarkerWithPaddedOrCutText) {
         EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
 }
 
+// The numbers are padded in the string as text is and as the format engine pads "%*d": up to the
+// string limit, and a wider field throws as format does (the stream would pad on the stack).
+TEST(UstringArg, PadsNumbersUpToTheStringLimitAndThrowsBeyondAsFormatDoes) {
+    const ustring marker("%0");
+    for (const int width : {9'000'000, static_cast<int>(ustring::kMaxGrownLength)}) {
+        SCOPED_TRACE(width);
+        const ustring padded = ustring::format("%*d", width, 7);
+        ASSERT_EQ(padded.size(), static_cast<std::size_t>(width));
+        EXPECT_TRUE(marker.argInt(7, width) == padded);
+        EXPECT_TRUE(marker.arg("7", width) == padded);
+        EXPECT_TRUE(marker.argUInt64(7, width) == padded);
+        EXPECT_TRUE(marker.argDouble(7.0, 0, 'f', width) == padded);
+        const ustring zeros = marker.argInt(-5, width, 10, '0');
+        EXPECT_TRUE(zeros == ustring(static_cast<std::size_t>(width) - 2, '0') + "-5");
+    }
+    const int past = static_cast<int>(ustring::kMaxGrownLength) + 1;
+    for (const auto& tooLong : std::initializer_list<std::function<void()>>{
+             [&] { marker.argInt(7, past); }, [&] { marker.argInt(7, INT_MAX); },
+             [&] { marker.argShort(7, INT_MAX, 16); }, [&] { marker.argUInt64(7, past); },
+             [&] { marker.argDouble(7.0, -1, 'g', past); },
+             [&] { ustring("ab%0").argInt(7, past - 2); }, [&] { marker.arg("7", past); },
+             [&] { ustring::format("%*d", past, 7); }})
+        expectThrowsWithText<std::length_error>(tooLong, "ustring");
+}
+
+// argDouble's text is printf's for its precision, written in the string whatever its length.
+TEST(UstringArg, DoublesTakeAnyPrecisionUpToTheStringLimit) {
+    const ustring marker("%0");
+    const ustring fixed = marker.argDouble(1.0, 9'000'000, 'f');
+    ASSERT_EQ(fixed.size(), 9'000'002u);
+    EXPECT_TRUE(fixed == ustring::format("%.*f", 9'000'000, 1.0));
+    EXPECT_EQ(marker.argDouble(1.5, 9'000'000, 'g'), "1.5");
+    EXPECT_EQ(marker.argDouble(1.0, -5, 'e'), "1.000000e+00"); // a negative precision is 6
+    EXPECT_EQ(marker.argDouble(-INFINITY, 3, 'f', 6), "  -inf");
+    expectThrowsWithText<std::length_error>([&] { marker.argDouble(1.0, INT_MAX, 'e'); },
+                                            "ustring");
+}
+
 // --- the format engine ------------------------------------------------------------------------
 
 // The format goes through a variable so the compiler does not check it against printf's rules.

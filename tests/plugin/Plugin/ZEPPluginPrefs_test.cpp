@@ -5,6 +5,7 @@
 #include "host/standin/Command.h"
 #include "host/standin/Faults.h"
 #include "host/standin/Session.h"
+#include "support/DeepMessage.h"
 #include "support/LogCapture.h"
 #include "support/PersistentFacet.h"
 #include "support/PluginFixture.h"
@@ -22,7 +23,7 @@ const std::string kCommandName = "0x52E00kStringZEPSetPluginPrefsCmdKey";
 
 Bytes Flattened(const umessage& message) {
     std::ostringstream out;
-    message.flatten(out);
+    EXPECT_TRUE(message.flatten(out));
     const std::string bytes = out.str();
     return Bytes(bytes.begin(), bytes.end());
 }
@@ -121,6 +122,30 @@ TEST_F(PluginTest, EachToggleIsAnUndoStepAndStoresItsExactRecord) {
         EXPECT_EQ(StoredPrefs(), fresh);
         EXPECT_EQ(ErrorUtils::PMGetGlobalErrorCode(), kSuccess);
     }
+}
+
+// Preferences that flatten refuses are stored as a record without a message, which reads back
+// as empty preferences; the failure is logged and the preferences held are kept.
+TEST_F(PluginTest, PreferencesTooDeepToFlattenAreStoredEmptyWithAnErrorAndKept) {
+    InterfacePtr<IZEPPluginPrefsData> data(host::SessionWorkspaceRef(), UseDefaultIID{});
+    ASSERT_TRUE(data);
+    const umessage deeper = deepMessage(umessage::kMaxDepth + 1);
+    data->Set(deeper);
+    LogCapture log;
+    const Bytes stored = StoredPrefs();
+    EXPECT_EQ(stored, Record(2, 0, {}));
+    ASSERT_EQ(log.records().size(), 1u);
+    EXPECT_EQ(log.records()[0].function, "CZEPPluginPrefsData::ReadWrite");
+    EXPECT_EQ(log.records()[0].text, "the preferences are stored empty: the preferences nest "
+                                     "deeper than a stored message may");
+    umessage held;
+    data->Get(held);
+    EXPECT_EQ(held, deeper);
+
+    EXPECT_FALSE(ReadFacet(host::SessionWorkspaceRef(), IID_IZEPPLUGINPREFSDATA, stored)->Failed());
+    data->Get(held);
+    EXPECT_TRUE(held.empty());
+    EXPECT_EQ(log.records().size(), 1u);
 }
 
 TEST_F(PluginTest, AFailedSaveOnlySetsItsCodeWhichTheActionBoundaryShowsOnce) {

@@ -7,6 +7,7 @@
 #include "platform/pipe.h"
 #include "platform/process.h"
 #include "support/CompanionFixture.h"
+#include "support/DeepMessage.h"
 #include "support/StartedProgram.h"
 #include "support/Test.h"
 #include "support/Thrown.h"
@@ -112,6 +113,19 @@ TEST_F(CompanionLink, PingPrecedesEveryMessageOnAConnectionOfItsOwn) {
               (std::vector<std::string>{kPing, kDetailsText, kPing, "{\"what\":\"joblist\"}"}));
     EXPECT_TRUE(m_pauses.empty());
     EXPECT_EQ(m_log.text(), "");
+}
+
+// A message the JSON writer refuses opens no connection of its own and is reported undelivered.
+TEST_F(CompanionLink, AMessageTooDeepToWriteIsNotSentAndIsReported) {
+    const auto companion = Listen();
+    umessage deeper = deepMessage(umessage::kMaxDepth + 1);
+    deeper.setWhat("deep");
+    EXPECT_EQ(Raised([&] { static_cast<void>(SendToCompanionPipe(deeper)); }),
+              "message nested too deep");
+    EXPECT_FALSE(SendCompanionMessage(deeper));
+    EXPECT_EQ(companion->Messages(), std::vector<std::string>{kPing});
+    EXPECT_EQ(std::regex_replace(m_log.text(), std::regex("\\[[^\\n]*\\] "), ""),
+              "message \"deep\" not delivered: message nested too deep\n");
 }
 
 TEST_F(CompanionLink, RegisteredApplicationIsStartedOnceAndAwaitedOnlyWhenNotRunning) {
