@@ -98,6 +98,8 @@ struct ZEPJournalFile {
     ustring staged; // empty for a file the host writes
     platform::FileIdentity stagedId;
     std::optional<platform::FileIdentity> made; // the host's file, once written
+
+    friend bool operator==(const ZEPJournalFile&, const ZEPJournalFile&) = default;
 };
 
 struct ZEPExportJournal {
@@ -106,6 +108,8 @@ struct ZEPExportJournal {
     ustring primary;
     std::vector<ustring> siblings;
     std::vector<ZEPJournalFile> files;
+
+    friend bool operator==(const ZEPExportJournal&, const ZEPExportJournal&) = default;
 };
 
 // The journal's text: the records up to "end", then a made record for each file that has one.
