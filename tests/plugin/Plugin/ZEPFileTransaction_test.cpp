@@ -675,3 +675,14 @@ TEST_F(FileTransaction, AJournalThatCannotBeUndoneEndsTheChangeNamingIt) {
                   m_temp.systemPath(journal) + ").");
     EXPECT_EQ(FolderContents(m_temp.root()), before);
 }
+
+// A change that has ended, committed or rolled back, takes no more files.
+TEST_F(FileTransaction, TakesNoFileOnceItHasEnded) {
+    ZEPFileTransaction files;
+    WriteStaged(files, File("items.bin"), "items");
+    files.Commit();
+    EXPECT_THROW(static_cast<void>(files.Stage(File("more.bin"))), std::logic_error);
+    EXPECT_THROW(files.Expect(File("ad.pdf")), std::logic_error);
+    EXPECT_EQ(FolderContents(m_temp.root()),
+              (std::map<std::string, std::string>{{"items.bin", "items"}}));
+}
