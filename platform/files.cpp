@@ -81,6 +81,20 @@ bool syncDescriptor(int descriptor) {
     return result == 0;
 }
 
+// Syncs the file `name` of the folder open as `folder` (AT_FDCWD: a path), a link as its name not
+// followed and nothing waited for.
+bool syncEntry(int folder, const std::string& name) {
+    int descriptor;
+    do
+        descriptor = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0)
+        return false;
+    const bool synced = syncDescriptor(descriptor);
+    ::close(descriptor);
+    return synced;
+}
+
 bool isAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -758,17 +772,7 @@ bool syncFile(const std::u16string& path, SyncPurpose purpose) {
     auto name = posix(path);
     if (!name || !maySync(FileOperation::Sync, path, purpose))
         return false;
-    if (syncsSkipped)
-        return true;
-    int descriptor;
-    do
-        descriptor = ::open(name->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0)
-        return false;
-    const bool synced = syncDescriptor(descriptor);
-    ::close(descriptor);
-    return synced;
+    return syncsSkipped || syncEntry(AT_FDCWD, *name);
 }
 
 std::uint32_t effectiveUser() {
@@ -903,48 +907,45 @@ std::optional<EntryStatus> HeldFolder::status(std::u16string_view name) const {
     return status;
 }
 
-int HeldFolder::rename(std::u16string_view from, std::u16string_view to) const {
+// An operation on two plain names of the folder: once the hook lets it go ahead (or is told of
+// it, for one that undoes), `call` gets the names' POSIX bytes and gives 0 or fails with errno.
+// 0, or the system error number.
+template <typename Call>
+int onTwoNames(const HeldFolder& folder, FileOperation operation, bool mayFail,
+               std::u16string_view from, std::u16string_view to, Call call) {
     const auto source = plainName(from);
     const auto target = plainName(to);
     if (!source || !target)
         return EINVAL;
-    if (!mayRun(FileOperation::Rename, entryPath(from), entryPath(to)))
+    if (!mayFail)
+        tell(operation, folder.entryPath(from), folder.entryPath(to));
+    else if (!mayRun(operation, folder.entryPath(from), folder.entryPath(to)))
         return errno;
-    return ::renameat(m_descriptor, source->c_str(), m_descriptor, target->c_str()) == 0 ? 0
-                                                                                         : errno;
+    return call(source->c_str(), target->c_str()) == 0 ? 0 : errno;
+}
+
+int HeldFolder::rename(std::u16string_view from, std::u16string_view to) const {
+    return onTwoNames(*this, FileOperation::Rename, true, from, to, [this](auto a, auto b) {
+        return ::renameat(m_descriptor, a, m_descriptor, b);
+    });
 }
 
 int HeldFolder::renameNew(std::u16string_view from, std::u16string_view to) const {
-    const auto source = plainName(from);
-    const auto target = plainName(to);
-    if (!source || !target)
-        return EINVAL;
-    if (!mayRun(FileOperation::Rename, entryPath(from), entryPath(to)))
-        return errno;
-    return ::renameat2(m_descriptor, source->c_str(), m_descriptor, target->c_str(),
-                       RENAME_NOREPLACE) == 0
-               ? 0
-               : errno;
+    return onTwoNames(*this, FileOperation::Rename, true, from, to, [this](auto a, auto b) {
+        return ::renameat2(m_descriptor, a, m_descriptor, b, RENAME_NOREPLACE);
+    });
 }
 
 bool HeldFolder::restore(std::u16string_view kept, std::u16string_view target) const {
-    const auto source = plainName(kept);
-    const auto name = plainName(target);
-    if (!source || !name)
-        return false;
-    tell(FileOperation::Restore, entryPath(kept), entryPath(target));
-    return ::renameat(m_descriptor, source->c_str(), m_descriptor, name->c_str()) == 0;
+    return onTwoNames(*this, FileOperation::Restore, false, kept, target, [this](auto a, auto b) {
+               return ::renameat(m_descriptor, a, m_descriptor, b);
+           }) == 0;
 }
 
 int HeldFolder::link(std::u16string_view existing, std::u16string_view name) const {
-    const auto source = plainName(existing);
-    const auto target = plainName(name);
-    if (!source || !target)
-        return EINVAL;
-    if (!mayRun(FileOperation::Link, entryPath(existing), entryPath(name)))
-        return errno;
-    return ::linkat(m_descriptor, source->c_str(), m_descriptor, target->c_str(), 0) == 0 ? 0
-                                                                                          : errno;
+    return onTwoNames(*this, FileOperation::Link, true, existing, name, [this](auto a, auto b) {
+        return ::linkat(m_descriptor, a, m_descriptor, b, 0);
+    });
 }
 
 bool HeldFolder::remove(std::u16string_view name) const {
@@ -961,18 +962,7 @@ bool HeldFolder::syncFile(std::u16string_view name, SyncPurpose purpose) const {
     const auto bytes = plainName(name);
     if (!bytes || m_descriptor < 0 || !maySync(FileOperation::Sync, entryPath(name), purpose))
         return false;
-    if (syncsSkipped)
-        return true;
-    int descriptor;
-    do
-        descriptor =
-            ::openat(m_descriptor, bytes->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0)
-        return false;
-    const bool synced = syncDescriptor(descriptor);
-    ::close(descriptor);
-    return synced;
+    return syncsSkipped || syncEntry(m_descriptor, *bytes);
 }
 
 bool HeldFolder::sync(SyncPurpose purpose) const {
@@ -1260,40 +1250,14 @@ public:
     Buffer(const Buffer&) = delete;
     Buffer& operator=(const Buffer&) = delete;
 
+    // The file `path`, made or emptied.
     bool open(const std::string& path, const std::u16string& systemPath) {
-        if (m_file >= 0)
-            return false;
-        m_path = systemPath;
-        if (!mayRun(FileOperation::Open, m_path)) {
-            failed(errno);
-            return false;
-        }
-        do
-            m_file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        while (m_file < 0 && errno == EINTR);
-        m_failed = m_file < 0;
-        if (m_failed)
-            failed(errno);
-        return !m_failed;
+        return openAt(AT_FDCWD, path, O_CREAT | O_TRUNC, systemPath);
     }
 
     // A new file of the held folder open as `folder`, made now and never through a link.
     bool openNew(int folder, const std::string& name, const std::u16string& systemPath) {
-        if (m_file >= 0)
-            return false;
-        m_path = systemPath;
-        if (!mayRun(FileOperation::Open, m_path)) {
-            failed(errno);
-            return false;
-        }
-        do
-            m_file = ::openat(folder, name.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        while (m_file < 0 && errno == EINTR);
-        m_failed = m_file < 0;
-        if (m_failed)
-            failed(errno);
-        return !m_failed;
+        return openAt(folder, name, O_CREAT | O_EXCL | O_NOFOLLOW, systemPath);
     }
 
     bool isOpen() const { return m_file >= 0; }
@@ -1369,6 +1333,23 @@ protected:
     }
 
 private:
+    bool openAt(int folder, const std::string& name, int flags, const std::u16string& systemPath) {
+        if (m_file >= 0)
+            return false;
+        m_path = systemPath;
+        if (!mayRun(FileOperation::Open, m_path)) {
+            failed(errno);
+            return false;
+        }
+        do
+            m_file = ::openat(folder, name.c_str(), O_WRONLY | O_CLOEXEC | flags, 0666);
+        while (m_file < 0 && errno == EINTR);
+        m_failed = m_file < 0;
+        if (m_failed)
+            failed(errno);
+        return !m_failed;
+    }
+
     // Keeps the error number of the first failure.
     void failed(int error) {
         if (m_error == 0)

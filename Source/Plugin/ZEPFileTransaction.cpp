@@ -258,8 +258,7 @@ ustring ZEPFileTransaction::NewTemporaryLeaf(const Folder& folder) const {
 std::size_t ZEPFileTransaction::Primary() const {
     // The job folder when the change has files there, else the first folder that has.
     for (std::size_t index = 0; index < m_folders.size(); ++index)
-        if (std::any_of(m_entries.begin(), m_entries.end(),
-                        [index](const Entry& entry) { return entry.folder == index; }))
+        if (HasFiles(index))
             return index;
     return 0;
 }
@@ -267,12 +266,6 @@ std::size_t ZEPFileTransaction::Primary() const {
 void ZEPFileTransaction::WatchFolder(const UFileSpecCore& folder) {
     if (folder.is_valid() && !folder.exists())
         m_newFolders.push_back(folder);
-}
-
-void ZEPFileTransaction::MarkJournalsDirty() {
-    // A folder with its first file changes every journal's siblings, and maybe the primary.
-    for (Folder& folder : m_folders)
-        folder.journalDirty = true;
 }
 
 void ZEPFileTransaction::Keep(Entry& entry) {
@@ -315,6 +308,24 @@ void ZEPFileTransaction::Keep(Entry& entry) {
     folder.changed = true;
 }
 
+bool ZEPFileTransaction::HasFiles(std::size_t folder) const {
+    return std::any_of(m_entries.begin(), m_entries.end(),
+                       [folder](const Entry& entry) { return entry.folder == folder; });
+}
+
+ZEPFileTransaction::Entry& ZEPFileTransaction::Add(const UFileSpecCore& file, std::size_t folder) {
+    // A folder's first file changes every journal's siblings, and maybe the primary.
+    if (!HasFiles(folder))
+        for (Folder& each : m_folders)
+            each.journalDirty = true;
+    Entry entry{file, folder, {}, nullptr};
+    entry.record.name = file.name(true);
+    m_entries.push_back(std::move(entry));
+    m_folders[folder].journalDirty = true;
+    Keep(m_entries.back());
+    return m_entries.back();
+}
+
 void ZEPFileTransaction::Expect(const std::vector<UFileSpecCore>& files) {
     RequireActive();
     for (const UFileSpecCore& file : files) {
@@ -323,14 +334,7 @@ void ZEPFileTransaction::Expect(const std::vector<UFileSpecCore>& files) {
         if (std::any_of(m_entries.begin(), m_entries.end(),
                         [&](const Entry& entry) { return entry.file == file; }))
             continue;
-        if (std::none_of(m_entries.begin(), m_entries.end(),
-                         [folder](const Entry& entry) { return entry.folder == folder; }))
-            MarkJournalsDirty();
-        Entry entry{file, folder, {}, nullptr};
-        entry.record.name = file.name(true);
-        m_entries.push_back(std::move(entry));
-        Keep(m_entries.back());
-        m_folders[folder].journalDirty = true;
+        static_cast<void>(Add(file, folder));
     }
     if (m_state == State::kInPlace)
         m_state = State::kJournaled;
@@ -340,14 +344,7 @@ void ZEPFileTransaction::Expect(const std::vector<UFileSpecCore>& files) {
 platform::OutputFileStream& ZEPFileTransaction::Stage(const UFileSpecCore& file) {
     RequireActive();
     const std::size_t folder = HoldFolderOf(file);
-    if (std::none_of(m_entries.begin(), m_entries.end(),
-                     [folder](const Entry& entry) { return entry.folder == folder; }))
-        MarkJournalsDirty();
-    Entry added{file, folder, {}, nullptr};
-    added.record.name = file.name(true);
-    m_entries.push_back(std::move(added));
-    Entry& entry = m_entries.back();
-    Keep(entry);
+    Entry& entry = Add(file, folder);
     const Folder& held = m_folders[folder];
     for (int tries = 0;; ++tries) {
         const ustring staged = NewTemporaryLeaf(held);
@@ -371,11 +368,8 @@ platform::OutputFileStream& ZEPFileTransaction::Stage(const UFileSpecCore& file)
 
 void ZEPFileTransaction::WriteJournals(bool syncFolders) {
     for (std::size_t index = 0; index < m_folders.size(); ++index) {
-        Folder& folder = m_folders[index];
-        const bool hasFiles = std::any_of(m_entries.begin(), m_entries.end(),
-                                          [index](const Entry& e) { return e.folder == index; });
-        if (hasFiles && folder.journalDirty)
-            WriteJournal(folder);
+        if (HasFiles(index) && m_folders[index].journalDirty)
+            WriteJournal(m_folders[index]);
     }
     if (syncFolders)
         SyncFolders(platform::SyncPurpose::kPublish);
@@ -390,9 +384,7 @@ void ZEPFileTransaction::WriteJournal(Folder& folder) {
     journal.folder = folder.place;
     journal.primary = m_folders[Primary()].place;
     for (std::size_t other = 0; other < m_folders.size(); ++other)
-        if (other != index &&
-            std::any_of(m_entries.begin(), m_entries.end(),
-                        [other](const Entry& entry) { return entry.folder == other; }))
+        if (other != index && HasFiles(other))
             journal.siblings.push_back(m_folders[other].place);
     for (const Entry& entry : m_entries)
         if (entry.folder == index)

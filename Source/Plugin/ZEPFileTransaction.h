@@ -132,8 +132,10 @@ private:
     [[nodiscard]] ustring JournalLeaf() const;
     [[nodiscard]] ustring NewTemporaryLeaf(const Folder& folder) const;
     [[nodiscard]] std::size_t Primary() const;
+    [[nodiscard]] bool HasFiles(std::size_t folder) const;
+    // The file's entry in its held folder, what stands under its name kept.
+    Entry& Add(const UFileSpecCore& file, std::size_t folder);
     void Keep(Entry& entry);
-    void MarkJournalsDirty();
     void WriteJournals(bool syncFolders);
     void WriteJournal(Folder& folder);
     void RecordMadeFiles();
