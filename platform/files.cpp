@@ -61,8 +61,11 @@ bool mayRun(FileOperation operation, std::u16string_view path, std::u16string_vi
     return false;
 }
 
-// A sync may go ahead: one that publishes is asked for, one that undoes is told.
+// A sync may go ahead: one that publishes is asked for, one that undoes is told, one that tidies
+// up is neither.
 bool maySync(FileOperation operation, std::u16string_view path, SyncPurpose purpose) {
+    if (purpose == SyncPurpose::kTidy)
+        return true;
     if (purpose == SyncPurpose::kPublish)
         return mayRun(operation, path);
     tell(operation, path);
@@ -76,6 +79,20 @@ bool syncDescriptor(int descriptor) {
         result = ::fsync(descriptor);
     while (result != 0 && errno == EINTR);
     return result == 0;
+}
+
+// Syncs the file `name` of the folder open as `folder` (AT_FDCWD: a path), a link as its name not
+// followed and nothing waited for.
+bool syncEntry(int folder, const std::string& name) {
+    int descriptor;
+    do
+        descriptor = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0)
+        return false;
+    const bool synced = syncDescriptor(descriptor);
+    ::close(descriptor);
+    return synced;
 }
 
 bool isAsciiLetter(char c) {
@@ -437,8 +454,9 @@ bool isUpperHexDigit(char16_t unit) {
     return (unit >= u'0' && unit <= u'9') || (unit >= u'A' && unit <= u'F');
 }
 
-// Removes the temporaries in the folder open as `descriptor` (entries that are no folders).
-std::size_t removeTemporariesIn(int descriptor) {
+// Removes the temporaries in the folder open as `descriptor`: entries that are no folders,
+// owned by the effective user, named in no entry of `keep`.
+std::size_t removeTemporariesIn(int descriptor, const std::vector<std::u16string>& keep) {
     const int listed = ::dup(descriptor);
     DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
     if (!dir) {
@@ -449,7 +467,8 @@ std::size_t removeTemporariesIn(int descriptor) {
     std::vector<std::string> names;
     while (const dirent* entry = ::readdir(dir)) {
         const auto name = utf8ToUtf16(entry->d_name);
-        if (name && isTemporaryName(*name))
+        if (name && isTemporaryName(*name) &&
+            std::find(keep.begin(), keep.end(), *name) == keep.end())
             names.emplace_back(entry->d_name);
     }
     ::closedir(dir);
@@ -457,10 +476,53 @@ std::size_t removeTemporariesIn(int descriptor) {
     for (const std::string& name : names) {
         struct stat info;
         if (::fstatat(descriptor, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            !S_ISDIR(info.st_mode) && ::unlinkat(descriptor, name.c_str(), 0) == 0)
+            !S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+            ::unlinkat(descriptor, name.c_str(), 0) == 0)
             ++removed;
     }
     return removed;
+}
+
+// The POSIX bytes of a plain name; nothing (errno EINVAL) for any other.
+std::optional<std::string> plainName(std::u16string_view name) {
+    if (!isPlainName(name)) {
+        errno = EINVAL;
+        return std::nullopt;
+    }
+    auto bytes = utf16ToUtf8(std::u16string(name));
+    if (!bytes)
+        errno = EINVAL;
+    return bytes;
+}
+
+FileIdentity identityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// Waits for an exclusive lock on the open folder for at most `wait`: true when locked, false
+// when others held it throughout; `noLocks` when the file system has none.
+bool lockFolder(int descriptor, std::chrono::milliseconds wait, bool& noLocks) {
+    using Clock = std::chrono::steady_clock;
+    noLocks = false;
+    const Clock::time_point deadline = Clock::now() + wait;
+    // The lock is tried without blocking, with pauses that grow to 50 ms, so that the wait ends
+    // at its limit.
+    std::chrono::milliseconds pause(1);
+    for (;;) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK) {
+            noLocks = true;
+            return false;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
 }
 
 template <class Stream>
@@ -672,16 +734,28 @@ std::u16string temporarySibling(const std::u16string& path) {
 }
 
 bool canCreateBeside(const std::u16string& path) {
+    int error = 0;
+    return canCreateBeside(path, error);
+}
+
+bool canCreateBeside(const std::u16string& path, int& error) {
+    error = 0;
     const auto name = posix(temporarySibling(path));
-    if (!name || !mayRun(FileOperation::Open, path))
+    if (!name)
         return false;
+    if (!mayRun(FileOperation::Open, path)) {
+        error = errno;
+        return false;
+    }
     int descriptor;
     do
         descriptor =
             ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0)
+    if (descriptor < 0) {
+        error = errno;
         return false;
+    }
     ::close(descriptor);
     static_cast<void>(::unlink(name->c_str()));
     return true;
@@ -698,24 +772,23 @@ bool syncFile(const std::u16string& path, SyncPurpose purpose) {
     auto name = posix(path);
     if (!name || !maySync(FileOperation::Sync, path, purpose))
         return false;
-    if (syncsSkipped)
-        return true;
-    int descriptor;
-    do
-        descriptor = ::open(name->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0)
-        return false;
-    const bool synced = syncDescriptor(descriptor);
-    ::close(descriptor);
-    return synced;
+    return syncsSkipped || syncEntry(AT_FDCWD, *name);
 }
 
-FolderLock::FolderLock(FolderLock&& other) noexcept
+std::uint32_t effectiveUser() {
+    return static_cast<std::uint32_t>(::geteuid());
+}
+
+bool isPlainName(std::u16string_view name) {
+    return !name.empty() && name != u"." && name != u".." &&
+           name.find_first_of(std::u16string_view(u"/\\\0", 3)) == std::u16string_view::npos;
+}
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
     : m_descriptor(std::exchange(other.m_descriptor, -1)),
       m_locked(std::exchange(other.m_locked, false)), m_folder(std::move(other.m_folder)) {}
 
-FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
     if (this != &other) {
         unlock();
         m_descriptor = std::exchange(other.m_descriptor, -1);
@@ -725,56 +798,202 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
     return *this;
 }
 
-FolderLock::Result FolderLock::lockExclusive(const std::u16string& folder,
-                                             std::chrono::milliseconds wait, bool followLink) {
-    using Clock = std::chrono::steady_clock;
+int HeldFolder::open(const std::u16string& folder, bool followLink) {
     unlock();
     const int descriptor = openFolder(folder, followLink);
     if (descriptor < 0)
-        return Result::kNotOpened;
-    if (folderLockWaitLimit)
-        wait = std::min(wait, *folderLockWaitLimit);
-    const Clock::time_point deadline = Clock::now() + wait;
-    // The lock is tried without blocking, with pauses that grow to 50 ms, so that the wait ends
-    // at its limit.
-    std::chrono::milliseconds pause(1);
-    for (;;) {
-        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
-            m_locked = true;
-            break;
-        }
-        if (errno == EINTR)
-            continue;
-        if (errno != EWOULDBLOCK)
-            break; // a file system without locks
-        const Clock::time_point now = Clock::now();
-        if (now >= deadline) {
+        return errno;
+    m_descriptor = descriptor;
+    m_folder = folder;
+    return 0;
+}
+
+int HeldFolder::openBelow(const HeldFolder& base, const std::vector<std::u16string>& names,
+                          const std::u16string& folder, std::size_t& reached) {
+    unlock();
+    reached = 0;
+    if (base.m_descriptor < 0)
+        return EBADF;
+    int descriptor = ::dup(base.m_descriptor);
+    if (descriptor < 0)
+        return errno;
+    ::fcntl(descriptor, F_SETFD, FD_CLOEXEC);
+    for (const std::u16string& name : names) {
+        const auto bytes = plainName(name);
+        int next = -1;
+        if (bytes)
+            do
+                next = ::openat(descriptor, bytes->c_str(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            while (next < 0 && errno == EINTR);
+        if (next < 0) {
+            int error = errno;
+            // A link, or what is no folder, tells itself as such whatever the call reported.
+            struct stat info;
+            if (bytes && (error == ENOTDIR || error == ELOOP) &&
+                ::fstatat(descriptor, bytes->c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+                error = S_ISLNK(info.st_mode) ? ELOOP : S_ISDIR(info.st_mode) ? error : ENOTDIR;
             ::close(descriptor);
-            return Result::kBusy;
+            return error;
         }
-        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
-        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+        ::close(descriptor);
+        descriptor = next;
+        ++reached;
     }
     m_descriptor = descriptor;
     m_folder = folder;
-    return m_locked ? Result::kLocked : Result::kNoLocks;
+    return 0;
 }
 
-void FolderLock::unlock() {
+HeldFolder::Result HeldFolder::lock(std::chrono::milliseconds wait) {
+    if (m_descriptor < 0)
+        return Result::kNotOpened;
+    if (m_locked)
+        return Result::kLocked;
+    if (folderLockWaitLimit)
+        wait = std::min(wait, *folderLockWaitLimit);
+    bool noLocks = false;
+    m_locked = lockFolder(m_descriptor, wait, noLocks);
+    if (m_locked)
+        return Result::kLocked;
+    if (noLocks)
+        return Result::kNoLocks;
+    unlock();
+    return Result::kBusy;
+}
+
+HeldFolder::Result HeldFolder::lockExclusive(const std::u16string& folder,
+                                             std::chrono::milliseconds wait, bool followLink) {
+    if (open(folder, followLink) != 0)
+        return Result::kNotOpened;
+    return lock(wait);
+}
+
+void HeldFolder::unlock() {
     // Closing the only descriptor of the open folder releases its lock.
     if (m_descriptor >= 0)
         ::close(std::exchange(m_descriptor, -1));
     m_locked = false;
 }
 
-bool FolderLock::sync(SyncPurpose purpose) const {
+bool HeldFolder::stillAtItsPath() const {
+    auto name = posix(m_folder);
+    struct stat atPath;
+    struct stat held;
+    return m_descriptor >= 0 && name && ::stat(name->c_str(), &atPath) == 0 &&
+           ::fstat(m_descriptor, &held) == 0 && identityOf(atPath) == identityOf(held);
+}
+
+std::u16string HeldFolder::entryPath(std::u16string_view name) const {
+    std::u16string path = m_folder;
+    if (!path.empty() && path.back() != u'/' && path.back() != u'\\')
+        path += u'/';
+    return path.append(name);
+}
+
+std::optional<EntryStatus> HeldFolder::status(std::u16string_view name) const {
+    const auto bytes = plainName(name);
+    struct stat info;
+    if (m_descriptor < 0 || !bytes ||
+        ::fstatat(m_descriptor, bytes->c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    EntryStatus status;
+    status.kind = S_ISREG(info.st_mode)   ? EntryStatus::Kind::kFile
+                  : S_ISLNK(info.st_mode) ? EntryStatus::Kind::kLink
+                  : S_ISDIR(info.st_mode) ? EntryStatus::Kind::kFolder
+                                          : EntryStatus::Kind::kOther;
+    status.identity = identityOf(info);
+    status.owner = static_cast<std::uint32_t>(info.st_uid);
+    return status;
+}
+
+// An operation on two plain names of the folder: once the hook lets it go ahead (or is told of
+// it, for one that undoes), `call` gets the names' POSIX bytes and gives 0 or fails with errno.
+// 0, or the system error number.
+template <typename Call>
+int onTwoNames(const HeldFolder& folder, FileOperation operation, bool mayFail,
+               std::u16string_view from, std::u16string_view to, Call call) {
+    const auto source = plainName(from);
+    const auto target = plainName(to);
+    if (!source || !target)
+        return EINVAL;
+    if (!mayFail)
+        tell(operation, folder.entryPath(from), folder.entryPath(to));
+    else if (!mayRun(operation, folder.entryPath(from), folder.entryPath(to)))
+        return errno;
+    return call(source->c_str(), target->c_str()) == 0 ? 0 : errno;
+}
+
+int HeldFolder::rename(std::u16string_view from, std::u16string_view to) const {
+    return onTwoNames(*this, FileOperation::Rename, true, from, to, [this](auto a, auto b) {
+        return ::renameat(m_descriptor, a, m_descriptor, b);
+    });
+}
+
+int HeldFolder::renameNew(std::u16string_view from, std::u16string_view to) const {
+    return onTwoNames(*this, FileOperation::Rename, true, from, to, [this](auto a, auto b) {
+        return ::renameat2(m_descriptor, a, m_descriptor, b, RENAME_NOREPLACE);
+    });
+}
+
+bool HeldFolder::restore(std::u16string_view kept, std::u16string_view target) const {
+    return onTwoNames(*this, FileOperation::Restore, false, kept, target, [this](auto a, auto b) {
+               return ::renameat(m_descriptor, a, m_descriptor, b);
+           }) == 0;
+}
+
+int HeldFolder::link(std::u16string_view existing, std::u16string_view name) const {
+    return onTwoNames(*this, FileOperation::Link, true, existing, name, [this](auto a, auto b) {
+        return ::linkat(m_descriptor, a, m_descriptor, b, 0);
+    });
+}
+
+bool HeldFolder::remove(std::u16string_view name) const {
+    const auto bytes = plainName(name);
+    return bytes && ::unlinkat(m_descriptor, bytes->c_str(), 0) == 0;
+}
+
+bool HeldFolder::removeFolder(std::u16string_view name) const {
+    const auto bytes = plainName(name);
+    return bytes && ::unlinkat(m_descriptor, bytes->c_str(), AT_REMOVEDIR) == 0;
+}
+
+bool HeldFolder::syncFile(std::u16string_view name, SyncPurpose purpose) const {
+    const auto bytes = plainName(name);
+    if (!bytes || m_descriptor < 0 || !maySync(FileOperation::Sync, entryPath(name), purpose))
+        return false;
+    return syncsSkipped || syncEntry(m_descriptor, *bytes);
+}
+
+bool HeldFolder::sync(SyncPurpose purpose) const {
     if (m_descriptor < 0 || !maySync(FileOperation::SyncFolder, m_folder, purpose))
         return false;
     return syncsSkipped || syncDescriptor(m_descriptor);
 }
 
-std::size_t FolderLock::removeLeftTemporaries() const {
-    return m_locked ? removeTemporariesIn(m_descriptor) : 0;
+std::optional<std::vector<std::u16string>> HeldFolder::names() const {
+    if (m_descriptor < 0)
+        return std::nullopt;
+    const int listed = ::openat(m_descriptor, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        return std::nullopt;
+    }
+    std::vector<std::u16string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const auto name = utf8ToUtf16(entry->d_name);
+        if (name && isPlainName(*name))
+            names.push_back(std::move(*name));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::size_t HeldFolder::removeLeftTemporaries(const std::vector<std::u16string>& keep) const {
+    return m_locked ? removeTemporariesIn(m_descriptor, keep) : 0;
 }
 
 bool isSamePlace(const std::u16string& first, const std::u16string& second) {
@@ -829,6 +1048,65 @@ std::optional<std::u16string> resolvedPath(const std::u16string& path) {
     if (!resolved)
         return std::nullopt;
     return toSystemPath(*resolved);
+}
+
+std::optional<std::u16string> folderPlace(const std::u16string& path) {
+    const auto mapped = posix(path);
+    if (!mapped || !mapped->starts_with('/'))
+        return std::nullopt;
+    // The longest part of the path that exists is resolved; the names below it are kept.
+    std::string existing = *mapped;
+    while (existing.size() > 1 && existing.back() == '/')
+        existing.pop_back();
+    std::string missing;
+    for (;;) {
+        if (const auto resolved = realPath(existing)) {
+            std::string place = *resolved;
+            if (!missing.empty())
+                place += (place.ends_with('/') ? "" : "/") + missing;
+            return toSystemPath(place);
+        }
+        const std::size_t slash = existing.rfind('/');
+        if (slash == std::string::npos || existing == "/")
+            return std::nullopt;
+        const std::string name = existing.substr(slash + 1);
+        if (name == "." || name == "..")
+            return std::nullopt; // a name below a missing folder cannot be resolved
+        missing = name + (missing.empty() ? "" : "/" + missing);
+        existing = slash == 0 ? "/" : existing.substr(0, slash);
+    }
+}
+
+std::optional<std::vector<std::u16string>> namesBelow(const std::u16string& path,
+                                                      const std::u16string& folder) {
+    auto inner = posix(path);
+    auto outer = posix(folder);
+    if (!inner || !outer || !outer->starts_with('/'))
+        return std::nullopt;
+    for (std::string* text : {&*inner, &*outer})
+        while (text->size() > 1 && text->back() == '/')
+            text->pop_back();
+    std::string_view rest(*inner);
+    if (!rest.starts_with(*outer))
+        return std::nullopt;
+    rest.remove_prefix(outer->size());
+    if (!rest.empty() && *outer != "/") {
+        if (rest.front() != '/')
+            return std::nullopt;
+        rest.remove_prefix(1);
+    }
+    std::vector<std::u16string> names;
+    while (!rest.empty()) {
+        const std::size_t slash = std::min(rest.find('/'), rest.size());
+        if (slash > 0) {
+            auto name = utf8ToUtf16(std::string(rest.substr(0, slash)));
+            if (!name || !isPlainName(*name))
+                return std::nullopt;
+            names.push_back(std::move(*name));
+        }
+        rest.remove_prefix(std::min(slash + 1, rest.size()));
+    }
+    return names;
 }
 
 std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path) {
@@ -972,18 +1250,31 @@ public:
     Buffer(const Buffer&) = delete;
     Buffer& operator=(const Buffer&) = delete;
 
+    // The file `path`, made or emptied.
     bool open(const std::string& path, const std::u16string& systemPath) {
-        if (m_file >= 0)
+        return openAt(AT_FDCWD, path, O_CREAT | O_TRUNC, systemPath);
+    }
+
+    // A new file of the held folder open as `folder`, made now and never through a link.
+    bool openNew(int folder, const std::string& name, const std::u16string& systemPath) {
+        return openAt(folder, name, O_CREAT | O_EXCL | O_NOFOLLOW, systemPath);
+    }
+
+    bool isOpen() const { return m_file >= 0; }
+
+    std::optional<FileIdentity> identity() const {
+        struct stat info;
+        if (m_file < 0 || ::fstat(m_file, &info) != 0)
+            return std::nullopt;
+        return identityOf(info);
+    }
+
+    bool restart() {
+        setp(m_bytes, m_bytes + sizeof m_bytes);
+        if (m_file < 0 || m_failed)
             return false;
-        m_path = systemPath;
-        if (!mayRun(FileOperation::Open, m_path)) {
-            failed(errno);
-            return false;
-        }
-        do
-            m_file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        while (m_file < 0 && errno == EINTR);
-        m_failed = m_file < 0;
+        m_failed = !mayRun(FileOperation::Write, m_path) || ::ftruncate(m_file, 0) != 0 ||
+                   ::lseek(m_file, 0, SEEK_SET) != 0;
         if (m_failed)
             failed(errno);
         return !m_failed;
@@ -1042,6 +1333,23 @@ protected:
     }
 
 private:
+    bool openAt(int folder, const std::string& name, int flags, const std::u16string& systemPath) {
+        if (m_file >= 0)
+            return false;
+        m_path = systemPath;
+        if (!mayRun(FileOperation::Open, m_path)) {
+            failed(errno);
+            return false;
+        }
+        do
+            m_file = ::openat(folder, name.c_str(), O_WRONLY | O_CLOEXEC | flags, 0666);
+        while (m_file < 0 && errno == EINTR);
+        m_failed = m_file < 0;
+        if (m_failed)
+            failed(errno);
+        return !m_failed;
+    }
+
     // Keeps the error number of the first failure.
     void failed(int error) {
         if (m_error == 0)
@@ -1091,6 +1399,37 @@ OutputFileStream::~OutputFileStream() = default;
 bool OutputFileStream::open(const std::u16string& path) {
     auto name = posix(path);
     if (!name || !m_buffer->open(*name, path)) {
+        setstate(std::ios_base::badbit);
+        return false;
+    }
+    clear();
+    return true;
+}
+
+bool OutputFileStream::openNew(const HeldFolder& folder, std::u16string_view name) {
+    const auto bytes = plainName(name);
+    if (!bytes || folder.descriptor() < 0) {
+        setstate(std::ios_base::badbit);
+        return false;
+    }
+    if (!m_buffer->openNew(folder.descriptor(), *bytes, folder.entryPath(name))) {
+        setstate(std::ios_base::badbit);
+        return false;
+    }
+    clear();
+    return true;
+}
+
+bool OutputFileStream::isOpen() const {
+    return m_buffer->isOpen();
+}
+
+std::optional<FileIdentity> OutputFileStream::identity() const {
+    return m_buffer->identity();
+}
+
+bool OutputFileStream::restart() {
+    if (!m_buffer->restart()) {
         setstate(std::ios_base::badbit);
         return false;
     }

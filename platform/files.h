@@ -129,26 +129,58 @@ std::u16string temporarySibling(const std::u16string& path);
 // (temporarySibling) is made and removed again at once. Making it is a counted operation
 // (FileOperation::Open), which the hook may fail.
 [[nodiscard]] bool canCreateBeside(const std::u16string& path);
+// The same, with `error` the system error number when it cannot (0 when it can, or when the path
+// names no file: pathRefusal tells why).
+[[nodiscard]] bool canCreateBeside(const std::u16string& path, int& error);
 
 // True when `name` (a leaf name) is one temporarySibling makes: "~zep", 16 upper-case
 // hexadecimal digits and ".tmp", nothing more or less.
 bool isTemporaryName(std::u16string_view name);
 
-// Why a sync runs: to publish a change (the file-operation hook may fail it) or to undo a failed
-// one (the hook is told of it but cannot fail it, as FileOperation::Restore).
-enum class SyncPurpose { kPublish, kUndo };
+// Why a sync runs: to publish a change (the file-operation hook may fail it), to undo a failed one
+// (the hook is told of it but cannot fail it, as FileOperation::Restore), or to tidy up after a
+// change stood (no counted operation: the hook is not asked, as for deleting).
+enum class SyncPurpose { kPublish, kUndo, kTidy };
 
 // Syncs the file's data and size to the disk (fsync); a symbolic link as its name is not
 // followed. A counted operation (FileOperation::Sync). False when it fails.
 [[nodiscard]] bool syncFile(const std::u16string& path,
                             SyncPurpose purpose = SyncPurpose::kPublish);
 
-// A hold on a folder that tells whether a change of the system's files in it is running: a
-// change holds each folder it writes into exclusively, from before its first write there until
-// it has committed or rolled back, so that one change at a time writes into a folder. The lock is
-// a flock on the open folder and goes with the process, however the process ends, so a killed
-// change holds none. Two FolderLock objects are two holders, also in one process and one thread.
-class FolderLock {
+// The identity of a file or folder, its device and inode numbers: two names with one identity
+// name one file.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// What stands under a name, the name itself: a symbolic link is not followed.
+struct EntryStatus {
+    enum class Kind { kFile, kLink, kFolder, kOther };
+    Kind kind = Kind::kOther;
+    FileIdentity identity;
+    std::uint32_t owner = 0; // the id of the user who owns it
+};
+
+// The id of the user the process acts as (its effective user).
+[[nodiscard]] std::uint32_t effectiveUser();
+
+// A folder held open for a change of the system's files in it, and the one way that change
+// reaches the folder's entries: each operation names an entry of this folder by its plain name
+// and goes through the folder as it was opened, never through a symbolic link, so a folder moved
+// or replaced by a link after it was opened changes nothing elsewhere.
+//
+// Holding. A change holds each folder it writes into exclusively (lockExclusive), from before
+// its first write there until it has committed or rolled back, so that one change at a time
+// writes into a folder. The lock is a flock on the open folder and goes with the process, however
+// the process ends, so a killed change holds none. Two HeldFolder objects are two holders, also in
+// one process and one thread.
+//
+// Plain names: not empty, no '/' or '\', not "." or "..", no NUL; an operation on another name
+// fails (EINVAL). The file-operation hook is told each entry's system path (the folder's path as
+// given, '/' and the name).
+class HeldFolder {
 public:
     enum class Result {
         kLocked,   // held exclusively
@@ -157,39 +189,88 @@ public:
         kNotOpened // the folder cannot be opened (missing, not a folder, a link not followed)
     };
 
-    FolderLock() = default;
-    ~FolderLock() { unlock(); }
-    FolderLock(FolderLock&& other) noexcept;
-    FolderLock& operator=(FolderLock&& other) noexcept;
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
+    HeldFolder() = default;
+    ~HeldFolder() { unlock(); }
+    HeldFolder(HeldFolder&& other) noexcept;
+    HeldFolder& operator=(HeldFolder&& other) noexcept;
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
 
-    // Opens the folder and locks it exclusively, waiting at most `wait` (or the test limit of
-    // setFolderLockWaitLimit, when that is shorter) while others hold it. With `followLink`
-    // false, a symbolic link as the folder's own name is not followed (kNotOpened). What was held
-    // before is released first.
+    // Opens the folder `folder` (a system path), not yet locked: 0, or the system error number
+    // (ENOENT: missing; ELOOP: a symbolic link, with `followLink` false; ENOTDIR: not a folder).
+    // What was held before is let go first.
+    [[nodiscard]] int open(const std::u16string& folder, bool followLink);
+    // Opens the folder that `names` lead to from the open folder `base`, one name at a time,
+    // never following a symbolic link (each a plain name). 0, or the system error number of the
+    // first name that does not lead to a folder, with `reached` the number of names before it;
+    // `folder` is the folder's system path, for messages and the hook.
+    [[nodiscard]] int openBelow(const HeldFolder& base, const std::vector<std::u16string>& names,
+                                const std::u16string& folder, std::size_t& reached);
+    // Locks the open folder exclusively, waiting at most `wait` (or the test limit of
+    // setFolderLockWaitLimit, when that is shorter) while others hold it. kBusy lets it go;
+    // kNotOpened when nothing is open.
+    [[nodiscard]] Result lock(std::chrono::milliseconds wait);
+    // open, then lock.
     [[nodiscard]] Result lockExclusive(const std::u16string& folder, std::chrono::milliseconds wait,
                                        bool followLink);
     void unlock();
     [[nodiscard]] bool locked() const { return m_locked; }
     // Locked, or open on a file system without locks.
     [[nodiscard]] bool isOpen() const { return m_descriptor >= 0; }
+    // The folder's system path, as given when it was opened.
+    [[nodiscard]] const std::u16string& path() const { return m_folder; }
+    // Whether that path still names the folder held: false once it was moved away or replaced
+    // (by a link to another, say) since it was opened.
+    [[nodiscard]] bool stillAtItsPath() const;
 
-    // Syncs the folder's entries to the disk (fsync of the folder as it was opened): a counted
-    // operation (FileOperation::SyncFolder). False when it fails or the folder is not open.
+    // What stands under the name; nothing when nothing does or it cannot be read.
+    [[nodiscard]] std::optional<EntryStatus> status(std::u16string_view name) const;
+    // Renames the entry `from` to `to` in one step, replacing what stands there (a counted
+    // Rename): 0, or the system error number.
+    [[nodiscard]] int rename(std::u16string_view from, std::u16string_view to) const;
+    // The same where nothing may stand under `to` (EEXIST then).
+    [[nodiscard]] int renameNew(std::u16string_view from, std::u16string_view to) const;
+    // Puts the file `kept` back under the name `target` in one step, as rename does, to undo a
+    // failed change: the hook is told of it (FileOperation::Restore) but cannot fail it.
+    [[nodiscard]] bool restore(std::u16string_view kept, std::u16string_view target) const;
+    // Gives the entry `existing` (a link itself, not what it names) the second name `name`,
+    // which must be free (a counted Link): 0, or the system error number (EPERM where the
+    // system protects another user's file from being linked).
+    [[nodiscard]] int link(std::u16string_view existing, std::u16string_view name) const;
+    // Deletes the file or link under the name (never a folder); not a counted operation.
+    bool remove(std::u16string_view name) const;
+    // Removes the empty folder of that name; not a counted operation.
+    [[nodiscard]] bool removeFolder(std::u16string_view name) const;
+    // Syncs the file's data to the disk, a link not followed (a counted Sync).
+    [[nodiscard]] bool syncFile(std::u16string_view name,
+                                SyncPurpose purpose = SyncPurpose::kPublish) const;
+    // Syncs the folder's entries to the disk (a counted SyncFolder). False when it fails or the
+    // folder is not open.
     [[nodiscard]] bool sync(SyncPurpose purpose = SyncPurpose::kPublish) const;
+    // The folder's entries as listDirectory gives them; nothing when it cannot be read.
+    [[nodiscard]] std::optional<std::vector<std::u16string>> names() const;
 
-    // Removes from the folder as it was opened, never through a symbolic link, the temporaries
-    // of the system's own naming (isTemporaryName; files and links, never a folder) that
-    // changes no longer running left there: only while it is locked, when no other change can
-    // be running there. Deleting is no counted operation. The number of files removed.
-    std::size_t removeLeftTemporaries() const;
+    // Removes from the folder the temporaries of the system's own naming (isTemporaryName) that
+    // changes no longer running left: files and links owned by the effective user, never a
+    // folder, never what a link names, never one named in `keep`; only while the folder is
+    // locked, when no other change can be running there. Deleting is no counted operation. The
+    // number of files removed.
+    std::size_t removeLeftTemporaries(const std::vector<std::u16string>& keep = {}) const;
+
+    // The open folder's descriptor, for the platform's own calls (OutputFileStream::openNew);
+    // -1 when none is open.
+    [[nodiscard]] int descriptor() const { return m_descriptor; }
+    // The system path of an entry of this folder, for messages and the hook.
+    [[nodiscard]] std::u16string entryPath(std::u16string_view name) const;
 
 private:
     int m_descriptor = -1;
     bool m_locked = false;
-    std::u16string m_folder; // as given, for the hook
+    std::u16string m_folder; // as given, for messages and the hook
 };
+
+// True when `name` is a plain name of an entry (see HeldFolder).
+[[nodiscard]] bool isPlainName(std::u16string_view name);
 
 // True when both paths name one and the same entry (links not followed).
 bool isSameFile(const std::u16string& first, const std::u16string& second);
@@ -206,6 +287,20 @@ bool liesWithin(const std::u16string& path, const std::u16string& folder);
 // The path with every symbolic link, "." and ".." resolved, in drive form; nothing when it names
 // nothing or when the resolved path has no drive form (see toSystemPath).
 std::optional<std::u16string> resolvedPath(const std::u16string& path);
+
+// Where a folder lies, in drive form: the symbolic links, "." and ".." of the part of its path
+// that exists resolved, the names below it that do not exist yet appended as they are written
+// (without a separator at the end); nothing when the path names nothing. Two paths of one folder
+// give one text, so it orders folders and tells whether one lies below another.
+[[nodiscard]] std::optional<std::u16string> folderPlace(const std::u16string& path);
+
+// The names that lead from the folder `folder` down to the folder `path` as their paths are
+// written, "." and ".." resolved as the mapping does (toPosixPath) and symbolic links not: empty
+// when they are one folder; nothing when `path` does not lie below `folder` or either names
+// nothing. Each is a plain name (see HeldFolder), to be opened one by one from `folder`, where a
+// link on the way is met as a link.
+[[nodiscard]] std::optional<std::vector<std::u16string>> namesBelow(const std::u16string& path,
+                                                                    const std::u16string& folder);
 
 // The names in a folder (without "." and ".."), sorted by their UTF-16 units; names that are
 // not UTF-8, and names holding a '\' (which the system reads as a separator: "..\x" joined to
@@ -270,6 +365,16 @@ public:
     OutputFileStream& operator=(const OutputFileStream&) = delete;
 
     [[nodiscard]] bool open(const std::u16string& path);
+    // Opens a new file of that name in the held folder: made now, never one that stands there
+    // already (EEXIST) and never through a symbolic link (a counted Open).
+    [[nodiscard]] bool openNew(const HeldFolder& folder, std::u16string_view name);
+    // Whether a file is open (opened and not closed yet).
+    [[nodiscard]] bool isOpen() const;
+    // The identity of the open file; nothing when none is open.
+    [[nodiscard]] std::optional<FileIdentity> identity() const;
+    // Drops what was written and starts the file again empty, at its start (a counted Write):
+    // false after a failure.
+    [[nodiscard]] bool restart();
     // True only when the file was open, every byte written reached it and it closed.
     [[nodiscard]] bool close();
     // The system error number of the stream's first failure: opening, writing out the buffer,
@@ -284,8 +389,9 @@ private:
 
 // The file operations that change what the file system holds, as the fault hook counts them:
 // opening a file for writing, writing out the buffer (full, or before a move of the position),
-// flushing it, closing a written file, renaming (replaceFile, moveFile), making a folder, putting a
-// kept file back (restoreFile), syncing a file (syncFile) and syncing a folder (FolderLock::sync).
+// flushing it, closing a written file, renaming (replaceFile, moveFile, HeldFolder::rename),
+// making a folder, putting a kept file back (restoreFile), syncing a file (syncFile), syncing a
+// folder (HeldFolder::sync) and giving a file of a held folder a second name (HeldFolder::link).
 enum class FileOperation {
     Open,
     Write,
@@ -295,15 +401,16 @@ enum class FileOperation {
     MakeDirectory,
     Restore,
     Sync,
-    SyncFolder
+    SyncFolder,
+    Link
 };
 
 // Test seam: from now on each of those operations first calls `hook` with its number, counted
 // from 1, and its kind; false fails the operation (errno EIO), except Restore and a sync that
-// undoes (SyncPurpose::kUndo), which the hook may hold or end the process at but not fail. An
-// empty hook, the default, lets everything through. Deleting and linking are not counted, and
-// Restore is not failed: they undo a failed change, and a disk that refuses new data still
-// allows them. Not for use from two threads at once.
+// undoes (SyncPurpose::kUndo), which the hook may hold or end the process at
+// but not fail. An empty hook, the default, lets everything through. Deleting and linking are not
+// counted, and Restore is not failed: they undo a failed change, and a disk that refuses new data
+// still allows them. Not for use from two threads at once.
 using FileOperationHook = std::function<bool(std::uint64_t number, FileOperation operation)>;
 void setFileOperationHook(FileOperationHook hook);
 // The same seam with the failure's system error number: `fault` returns 0 to let the operation
@@ -323,11 +430,11 @@ struct FileOperationPaths {
 };
 const FileOperationPaths& currentFileOperationPaths();
 
-// Test seam: from now on every wait for a folder lock (FolderLock::lockExclusive) lasts at most
+// Test seam: from now on every wait for a folder lock (HeldFolder::lock) lasts at most
 // `limit`; nothing lifts the limit.
 void setFolderLockWaitLimit(std::optional<std::chrono::milliseconds> limit);
 
-// Benchmark seam: while skipped, syncFile and FolderLock::sync count their operation and succeed
+// Benchmark seam: while skipped, syncFile and HeldFolder::sync count their operation and succeed
 // without syncing anything, so that a benchmark can weigh what the syncs cost.
 void setSyncsSkipped(bool skipped);
 

@@ -1,11 +1,13 @@
 #include "platform/regularfile.h"
 
 #include "platform/files.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,22 +48,17 @@ const char* kindOf(mode_t mode) {
     return "a special file";
 }
 
-} // namespace
-
-RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxBytes) {
+// Reads what `opened` (from opening the name, -1 with errno) holds; `isLink` tells whether a
+// symbolic link stands under the name, for a refused open.
+RegularFileRead readOpened(int opened, std::uint64_t maxBytes,
+                           const std::function<bool()>& isLink) {
     RegularFileRead result;
-    const std::optional<std::string> posixPath = toPosixPath(path);
-    if (!posixPath)
-        return result;
-    const Descriptor file(
-        ::open(posixPath->c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    const Descriptor file(opened);
     if (file.get() < 0) {
         result.error = errno;
         // ELOOP is also a chain of links in the folders that is too long: only a link as the
         // name itself is told apart.
-        struct stat entry {};
-        if (result.error == ELOOP && ::lstat(posixPath->c_str(), &entry) == 0 &&
-            S_ISLNK(entry.st_mode))
+        if (result.error == ELOOP && isLink())
             result.outcome = RegularFileRead::Outcome::kSymbolicLink;
         return result;
     }
@@ -72,9 +69,10 @@ RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxByt
         return result;
     }
     result.stamp = {static_cast<std::uint64_t>(status.st_dev),
-                       static_cast<std::uint64_t>(status.st_ino),
-                       static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0)),
-                       nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
+                    static_cast<std::uint64_t>(status.st_ino),
+                    static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0)),
+                    nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
+    result.owner = static_cast<std::uint32_t>(status.st_uid);
     if (!S_ISREG(status.st_mode)) {
         result.outcome = RegularFileRead::Outcome::kNotRegular;
         result.kind = kindOf(status.st_mode);
@@ -107,6 +105,34 @@ RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxByt
     }
     result.outcome = RegularFileRead::Outcome::kRead;
     return result;
+}
+
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+
+} // namespace
+
+RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxBytes) {
+    const std::optional<std::string> posixPath = toPosixPath(path);
+    if (!posixPath)
+        return {};
+    return readOpened(::open(posixPath->c_str(), kOpenFlags), maxBytes, [&] {
+        struct stat entry {};
+        return ::lstat(posixPath->c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
+    });
+}
+
+RegularFileRead readRegularFile(const HeldFolder& folder, std::u16string_view name,
+                                std::uint64_t maxBytes) {
+    const auto bytes = isPlainName(name) ? utf16ToUtf8(std::u16string(name)) : std::nullopt;
+    if (!bytes || folder.descriptor() < 0) {
+        RegularFileRead refused;
+        refused.error = bytes ? EBADF : EINVAL;
+        return refused;
+    }
+    return readOpened(::openat(folder.descriptor(), bytes->c_str(), kOpenFlags), maxBytes, [&] {
+        const auto status = folder.status(name);
+        return status && status->kind == EntryStatus::Kind::kLink;
+    });
 }
 
 } // namespace platform

@@ -6,8 +6,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
+
+class HeldFolder;
 
 // The file as the open file's status tells it: two equal stamps are one file, unchanged
 // (same file, size, last-write and status-change times).
@@ -36,6 +39,7 @@ struct RegularFileRead {
     const char* kind = "";
     // Of the file that was opened: every outcome but kNotOpened and kSymbolicLink.
     FileStamp stamp;
+    std::uint32_t owner = 0; // the id of the user who owns it
     std::string bytes;
 };
 
@@ -45,5 +49,9 @@ struct RegularFileRead {
 // regular file of at most `maxBytes` bytes is read; one that grows past that while it is read is
 // kTooLarge. It changes nothing, so it is no counted file operation.
 [[nodiscard]] RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxBytes);
+// The same for the entry `name` (a plain name) of the held folder, reached through the folder as
+// it was opened (kNotOpened with EINVAL for a name that is not plain).
+[[nodiscard]] RegularFileRead readRegularFile(const HeldFolder& folder, std::u16string_view name,
+                                              std::uint64_t maxBytes);
 
 } // namespace platform

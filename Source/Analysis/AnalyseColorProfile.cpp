@@ -4,11 +4,13 @@
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPFileTransaction.h"
 #include "Plugin/ZEPID.h"
+#include "model/BJobFile.h"
 #include "model/KeyStrings.h"
 #include "platform/files.h"
 #include "utils/uuid.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -119,8 +121,11 @@ void ApplyAssignedProfile(IPMUnknown* item, BPlacedGraphic& graphic) {
 // analysis before Init, or a folder that could not be made: `folderError` the system error
 // number of its making), or a file that cannot be opened, written or closed throws
 // CZEPFileWriteError with the system's reason, which fails the export rather than the item.
+// Where a file or a link stands in the folder's place (`jobPlacedImagesFolder`), the change
+// names it.
 void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic,
-                          const UFileSpecCore& placedImagesFolder, int folderError,
+                          const UFileSpecCore& placedImagesFolder,
+                          const UFileSpecCore& jobPlacedImagesFolder, int folderError,
                           ZEPFileTransaction* files) {
     InterfacePtr<IColorProfile> profile = ItemProfile(item);
     if (!profile)
@@ -132,15 +137,23 @@ void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic,
     std::string name = uuid::generate().toString().c_str();
     std::replace(name.begin(), name.end(), '-', '_');
     name += ".icc";
-    UFileSpecCore file = placedImagesFolder;
+    // Where something else stands under the folder's name, the change names why it cannot
+    // write there.
+    const bool inTheWay = folderError == ENOTDIR || folderError == EEXIST;
+    UFileSpecCore file = placedImagesFolder.is_valid() || !files || !inTheWay
+                             ? placedImagesFolder
+                             : jobPlacedImagesFolder;
     if (!file.is_valid() || !file.descend(name.c_str()))
         ThrowFileWriteError(ustring("PlacedImages/") + name.c_str(), folderError);
-    const UFileSpecCore target = files ? files->Stage(file) : file;
-    platform::OutputFileStream stream;
-    if (stream.open(target.wide_path()))
-        stream.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(count));
-    if (!stream.close())
-        ThrowFileWriteError(file.path(), stream.error());
+    platform::OutputFileStream own;
+    platform::OutputFileStream* stream = &own;
+    if (files)
+        stream = &files->Stage(file);
+    else if (!own.open(file.wide_path()))
+        ThrowFileWriteError(file.path(), own.error());
+    stream->write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(count));
+    if (!stream->close())
+        ThrowFileWriteError(file.path(), stream->error());
     graphic.profileFile = file;
     graphic.hasProfileFile = true;
 }
@@ -164,6 +177,7 @@ void ZEPPageItemInfo::AnalyseColorProfile(IPMUnknown* item) {
         break;
     case kEmbeddedProfilePolicy:
         WriteEmbeddedProfile(item, *graphic, GetPlacedImagesFolder(),
+                             m_run ? m_run->GetJob().GetPlacedImagesFolderPath() : UFileSpecCore(),
                              m_run ? m_run->GetPlacedImagesFolderError() : 0,
                              m_run ? m_run->GetFileTransaction() : nullptr);
         break;

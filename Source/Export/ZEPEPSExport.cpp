@@ -100,10 +100,15 @@ void ExportPage(const EPSExport& run, std::int32_t pageIndex) {
     run.job.epsSecondBox = zeu::Rect2D::zero;
 
     // The export command writes the page beside its file and renames it over the file: a folder
-    // that takes no new file fails the page here, before any command for it.
+    // that takes no new file fails the page here, before any command for it, naming the folder
+    // and the system's reason.
     const UFileSpecCore file = PageFile(run.job, pageIndex);
-    if (!platform::canCreateBeside(file.wide_path()))
-        ThrowFileWriteError(file.path());
+    if (int error = 0; !platform::canCreateBeside(file.wide_path(), error)) {
+        UFileSpecCore folder = file;
+        if (error == 0 || !folder.to_parent())
+            ThrowFileWriteError(file.path(), error);
+        ThrowFolderWriteError(folder.path(), ustring(platform::errorText(error).c_str()));
+    }
     ExportPageEPS(run, pageIndex, file);
 }
 

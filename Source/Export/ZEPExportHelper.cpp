@@ -111,16 +111,17 @@ bool ZEPExportHelper::Export(IDocument* document, BJobFile* job) {
     CheckPageRuns(*m_job, *m_pageList);
     CheckOutputFiles(*m_job);
     // Every folder the export writes into is checked and held before anything is written.
+    // "PlacedImages" is held when a profile is written there: an ad without one goes out
+    // whatever stands under that name.
     ZEPFileTransaction files;
     const UFileSpecCore placedImages = m_job->GetPlacedImagesFolderPath();
-    files.Begin(m_job->jobFolder,
-                {placedImages, FolderOf(m_job->outputFile), FolderOf(m_job->pageItemFile)});
+    files.Begin(m_job->jobFolder, {FolderOf(m_job->outputFile), FolderOf(m_job->pageItemFile)});
     files.WatchFolder(placedImages);
     helper.CollectPageItems(&files);
     // What stands under the page-item file's name is kept before the journal lists it; the file
     // is written once the profiles it names stand under their names, and takes its own name at
     // the commit.
-    const UFileSpecCore pageItems = files.Stage(m_job->pageItemFile);
+    platform::OutputFileStream& pageItems = files.Stage(m_job->pageItemFile);
     if (ShouldExportPDF()) {
         files.Expect(PDFOutputFile(*m_job));
         helper.ExportPDF();
@@ -130,7 +131,7 @@ bool ZEPExportHelper::Export(IDocument* document, BJobFile* job) {
     }
     files.PlaceNewFiles();
     int error = 0;
-    if (!m_job->WritePageItemFile(pageItems, error))
+    if (!m_job->WritePageItemFile(pageItems, m_job->pageItemFile.path(), error))
         ThrowFileWriteError(m_job->pageItemFile.path(), error);
     files.Commit();
     return true;

@@ -19,6 +19,7 @@
 #include "model/BJobFile.h"
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -91,6 +92,30 @@ UFileSpecCore NextFreeGraphicFile(const BJobFile& job, std::uint32_t& counter) {
     return file;
 }
 
+// The host's stream over a file of the export's change: the embedded data goes into the staged
+// file the change made in the folder it holds, and a failure keeps the system's reason.
+class StagedFileStream final : public IPMStream {
+public:
+    explicit StagedFileStream(platform::OutputFileStream& file) : IPMStream(false), m_file(file) {}
+
+private:
+    std::uint64_t Size() const override { return m_size; }
+    bool ReadAt(std::uint64_t, void*, std::size_t) override { return false; }
+    bool WriteAt(std::uint64_t position, const void* bytes, std::size_t count) override {
+        if (position != m_end && !m_file.seekp(static_cast<std::streamoff>(position)))
+            return false;
+        m_file.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+        m_end = position + count;
+        m_size = std::max(m_size, m_end);
+        return static_cast<bool>(m_file);
+    }
+    bool Finish() override { return m_file.close(); }
+
+    platform::OutputFileStream& m_file;
+    std::uint64_t m_end = 0;  // where the file's position is
+    std::uint64_t m_size = 0; // the bytes written
+};
+
 // Writes the embedded data of each placed graphic that has no usable link into a file of its
 // own in the job folder (staged in `files` when given), which becomes the graphic's link. Data
 // the document does not hold leaves the new file empty and the link as it was. A file that
@@ -108,8 +133,10 @@ void WriteEmbeddedGraphics(IDocument* document, const BJobFile& job,
             record->GetEmbeddedImageUID() == kInvalidUID)
             continue;
         const UFileSpecCore file = NextFreeGraphicFile(job, counter);
-        const UFileSpecCore target = files ? files->Stage(file) : file;
-        std::unique_ptr<IPMStream> stream = StreamUtil::CreateFileStreamWrite(MakeIDFile(target));
+        platform::OutputFileStream* staged = files ? &files->Stage(file) : nullptr;
+        std::unique_ptr<IPMStream> stream =
+            staged ? std::make_unique<StagedFileStream>(*staged)
+                   : StreamUtil::CreateFileStreamWrite(MakeIDFile(file));
         if (!stream)
             ThrowFileWriteError(file.path());
         InterfacePtr<IEmbeddedData> data(UIDRef(db, record->GetEmbeddedImageUID()),
@@ -118,7 +145,7 @@ void WriteEmbeddedGraphics(IDocument* document, const BJobFile& job,
             data->WriteData(stream.get(), 0);
         stream->Close();
         if (stream->Failed())
-            ThrowFileWriteError(file.path());
+            ThrowFileWriteError(file.path(), staged ? staged->error() : 0);
         if (data)
             graphic->SetLinkPath(file.path());
     }

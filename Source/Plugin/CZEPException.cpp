@@ -18,12 +18,20 @@ CZEPFileWriteError::CZEPFileWriteError(const ustring& path, int error)
               (error != 0 ? ": " + ustring(platform::errorText(error).c_str()) : ustring()) + ".",
           kZEPFileWriteError) {}
 
+CZEPFileWriteError::CZEPFileWriteError(Text text)
+    : CZEPException(text.message, kZEPFileWriteError) {}
+
 void ThrowZEPException(const ustring& message, std::uint32_t code) {
     throw CZEPException(message, code);
 }
 
 void ThrowFileWriteError(const ustring& path, int error) {
     throw CZEPFileWriteError(path, error);
+}
+
+void ThrowFolderWriteError(const ustring& path, const ustring& reason) {
+    throw CZEPFileWriteError(
+        CZEPFileWriteError::Text{"The folder " + path + " cannot be written: " + reason + "."});
 }
 
 void ThrowIfError(ErrorCode code) {

@@ -30,6 +30,12 @@ public:
 class CZEPFileWriteError : public CZEPException {
 public:
     explicit CZEPFileWriteError(const ustring& path, int error = 0);
+    // A failure of the same kind whose text is given whole: a folder that cannot be written, an
+    // earlier export that cannot be undone.
+    struct Text {
+        ustring message;
+    };
+    explicit CZEPFileWriteError(Text text);
 };
 
 // Raises a CZEPException; every raise of the plug-in goes through it.
@@ -38,6 +44,9 @@ public:
 // text of `error` (a system error number, as errno) after the path: "The file " + path +
 // " cannot be written: " + platform::errorText(error) + ".".
 [[noreturn]] void ThrowFileWriteError(const ustring& path, int error = 0);
+// Raises a CZEPFileWriteError for a folder: "The folder " + path + " cannot be written: " +
+// reason + ".".
+[[noreturn]] void ThrowFolderWriteError(const ustring& path, const ustring& reason);
 
 // A missing host interface, command or object: code 0x52E1E with "(" + expression + ") == NULL".
 template <typename Pointer>

@@ -2,63 +2,40 @@
 
 #include "Plugin/CZEPException.h"
 #include "Plugin/ZEPID.h"
-#include "platform/files.h"
+#include "platform/regularfile.h"
+#include "platform/uuid.h"
 #include "utils/Logger.h"
 
 #include <algorithm>
-#include <charconv>
-#include <fstream>
-#include <limits>
+#include <cerrno>
 #include <numeric>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <unordered_set>
+#include <stdexcept>
 
 namespace {
 
 constexpr const char* kLogFile = "..\\..\\Source\\Plugin\\ZEPFileTransaction";
 constexpr const char* kFunction = "ZEPFileTransaction";
+// How many fresh temporary names are tried before a name that is taken counts as a failure.
+constexpr int kNameTries = 8;
 
-// The journal's first line, its state (the one this system writes) and its last line.
-constexpr std::string_view kJournalHeader = "ZEPHRIN EXPORT JOURNAL 1";
-constexpr std::string_view kUndoState = "undo";
-constexpr std::string_view kJournalEnd = "end";
-// What a journal that reads may hold at most: a 10,000-page EPS export needs under 1 MiB.
-constexpr std::size_t kMaxJournalBytes = 16 * 1024 * 1024;
-constexpr std::size_t kMaxJournalFolders = 64;
-constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-
-// A free temporary name in the file's folder.
-UFileSpecCore TemporaryBeside(const UFileSpecCore& file) {
-    return UFileSpecCore(ustring::fromWString(platform::temporarySibling(file.path().toWString())),
-                         nullptr);
+std::u16string Wide(const ustring& text) {
+    return text.toWString();
 }
 
-// Something (a file, a link, a folder) stands under the name; links are not followed.
-bool Exists(const UFileSpecCore& file) {
-    return file.is_valid() && platform::fileAttributes(file.wide_path()).has_value();
+ustring Narrow(std::u16string_view text) {
+    return ustring::fromWString(std::u16string(text));
 }
 
-// Deletes the file or link under the name, if any (never a folder).
-void Delete(const UFileSpecCore& file) {
-    if (Exists(file) && !platform::deleteFile(file.wide_path()))
-        ZEU_LOG(Error, kLogFile, __LINE__, kFunction) << "cannot delete " << file.path();
-}
-
-// What stood under the entry's name goes back there in one step, the kept link renamed over
-// the name, so that the name holds the new file or the old one at every moment; when it still
-// holds the old one, only the kept link goes.
-[[nodiscard]] bool PutBack(const UFileSpecCore& file, const UFileSpecCore& kept) {
-    if (platform::isSameFile(kept.wide_path(), file.wide_path())) {
-        Delete(kept);
-        return true;
+// 16 random upper-case hexadecimal digits.
+ustring RandomDigits() {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const auto random = platform::createUuid();
+    std::string digits;
+    for (std::size_t i = 0; i < 8; ++i) {
+        digits += kDigits[random[i] >> 4];
+        digits += kDigits[random[i] & 0xF];
     }
-    if (platform::restoreFile(kept.wide_path(), file.wide_path()))
-        return true;
-    ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
-        << "cannot put back " << file.path() << " from " << kept.path();
-    return false;
+    return ustring(digits);
 }
 
 // The folder a file lies in; the empty path when it has none.
@@ -69,205 +46,120 @@ UFileSpecCore FolderOf(const UFileSpecCore& file) {
     return folder;
 }
 
-UFileSpecCore Below(const UFileSpecCore& folder, std::string_view leaf) {
-    UFileSpecCore file = folder;
-    if (leaf.empty() || !file.descend(ustring(leaf)))
-        return UFileSpecCore();
-    return file;
-}
-
-// A POSIX path without the separators at its end (the root keeps its one).
-std::string WithoutTrailingSeparators(std::string path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-// Where a folder lies, in drive form ("Z:/..."): the symbolic links of the part that exists
-// resolved, the missing names below it appended; empty when its path names nothing.
+// Where a folder lies (platform::folderPlace), empty when its path names nothing.
 ustring PlaceOf(const UFileSpecCore& folder) {
-    const auto mapped =
-        folder.is_valid() ? platform::toPosixPath(folder.wide_path()) : std::nullopt;
-    if (!mapped || !mapped->starts_with('/'))
-        return ustring();
-    std::string existing = WithoutTrailingSeparators(*mapped);
-    std::string missing;
-    for (;;) {
-        if (const auto resolved = platform::resolvedPath(u"Z:" + ustring(existing).toWString())) {
-            std::string place = ustring::fromWString(*resolved).toStdString();
-            if (!missing.empty())
-                place += (place.ends_with('/') ? "" : "/") + missing;
-            return ustring(place);
-        }
-        const std::size_t slash = existing.rfind('/');
-        if (slash == std::string::npos || existing == "/")
-            return ustring("Z:" + WithoutTrailingSeparators(*mapped));
-        missing = existing.substr(slash + 1) + (missing.empty() ? "" : "/" + missing);
-        existing = slash == 0 ? "/" : existing.substr(0, slash);
+    const auto place = folder.is_valid() ? platform::folderPlace(folder.wide_path()) : std::nullopt;
+    return place ? Narrow(*place) : ustring();
+}
+
+// Why a folder cannot be written, for its alert.
+ustring FolderReason(int error) {
+    if (error == ELOOP)
+        return "it is a symbolic link";
+    if (error == ENOTDIR)
+        return "it is not a folder";
+    return ustring(platform::errorText(error).c_str());
+}
+
+[[noreturn]] void ThrowFolderError(const ustring& folder, int error) {
+    ThrowFolderWriteError(folder, FolderReason(error));
+}
+
+bool Holds(const platform::HeldFolder& folder, const ustring& name,
+           const platform::FileIdentity& id) {
+    const auto status = name.empty() ? std::nullopt : folder.status(Wide(name));
+    return status && status->identity == id;
+}
+
+// The temporaries a journal names, which the sweep must leave.
+void KeepNamed(std::vector<std::u16string>& keep, const ZEPExportJournal& journal) {
+    for (const ZEPJournalFile& file : journal.files)
+        for (const ustring* name : {&file.kept, &file.staged})
+            if (!name->empty())
+                keep.push_back(Wide(*name));
+}
+
+// A journal as found in a folder: the user's own and read whole, or why not.
+struct ReadJournal {
+    enum class Status { kRead, kNotOwn, kTooLarge, kMissing, kUnreadable } status;
+    std::optional<ZEPExportJournal> journal; // kRead: nothing when it does not read whole
+};
+
+ReadJournal Read(const platform::HeldFolder& folder, std::u16string_view name) {
+    using Outcome = platform::RegularFileRead::Outcome;
+    const platform::RegularFileRead file =
+        platform::readRegularFile(folder, name, kMaxJournalBytes);
+    switch (file.outcome) {
+    case Outcome::kRead:
+        if (file.owner != platform::effectiveUser())
+            return {ReadJournal::Status::kNotOwn, std::nullopt};
+        return {ReadJournal::Status::kRead, ReadJournalText(file.bytes)};
+    case Outcome::kSymbolicLink:
+    case Outcome::kNotRegular:
+        return {ReadJournal::Status::kNotOwn, std::nullopt};
+    case Outcome::kTooLarge:
+        return {file.owner == platform::effectiveUser() ? ReadJournal::Status::kTooLarge
+                                                        : ReadJournal::Status::kNotOwn,
+                std::nullopt};
+    case Outcome::kNotOpened:
+        return {file.error == ENOENT ? ReadJournal::Status::kMissing
+                                     : ReadJournal::Status::kUnreadable,
+                std::nullopt};
+    case Outcome::kReadFailed:
+        break;
     }
-}
-
-// The part of `inner` below `outer` ("a/b" for "/x/a/b" below "/x"): empty for the same path,
-// nothing when `inner` does not lie below `outer`. Both without trailing separators.
-std::optional<std::string_view> PartBelow(std::string_view inner, std::string_view outer) {
-    if (inner == outer)
-        return std::string_view();
-    const bool root = outer.ends_with('/');
-    if (!inner.starts_with(outer) || (!root && inner.substr(outer.size()).substr(0, 1) != "/"))
-        return std::nullopt;
-    return inner.substr(outer.size() + (root ? 0 : 1));
-}
-
-// Why the folders from `base` down along `relative` ("a/b") are not all real folders: the first
-// that is a symbolic link or not a folder, named as below `base`; nothing when each is a folder
-// or missing (with those below it).
-std::optional<ustring> NoRealFolder(UFileSpecCore folder, std::string_view relative) {
-    while (!relative.empty()) {
-        const std::size_t slash = relative.find('/');
-        const std::string_view name = relative.substr(0, slash);
-        relative =
-            slash == std::string_view::npos ? std::string_view() : relative.substr(slash + 1);
-        if (name.empty())
-            continue;
-        if (!folder.descend(ustring(name)))
-            return ustring("The folder ") + folder.path() + "/" + ustring(name) +
-                   " cannot be written: its name cannot be made.";
-        const auto attributes = platform::fileAttributes(folder.wide_path());
-        if (!attributes)
-            return std::nullopt;
-        if (*attributes & platform::kAttributeReparsePoint)
-            return "The folder " + folder.path() + " cannot be written: it is a symbolic link.";
-        if (!(*attributes & platform::kAttributeDirectory))
-            return "The folder " + folder.path() + " cannot be written: it is not a folder.";
-    }
-    return std::nullopt;
-}
-
-// A plain leaf name: not empty, no separator, not "." or "..", no control character.
-bool IsLeafName(std::string_view name) {
-    return !name.empty() && name.size() <= 1024 && name != "." && name != ".." &&
-           std::none_of(name.begin(), name.end(), [](char c) {
-               return c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
-           });
-}
-
-bool IsTemporaryLeaf(std::string_view name) {
-    return IsLeafName(name) && platform::isTemporaryName(ustring(name).toWString());
-}
-
-// The text split at `separator` (an empty text gives one empty part).
-std::vector<std::string_view> Split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    for (;;) {
-        const std::size_t at = text.find(separator);
-        parts.push_back(text.substr(0, at));
-        if (at == std::string_view::npos)
-            return parts;
-        text.remove_prefix(at + 1);
-    }
+    return {ReadJournal::Status::kUnreadable, std::nullopt};
 }
 
 } // namespace
 
-// A journal's file record: its folder (an index into the folders), its final name, its kept
-// link and its staged name (leaves; the last two may be empty).
-struct ZEPFileTransaction::DeadEntry {
-    std::size_t folder;
-    std::string_view file;
-    std::string_view kept;
-    std::string_view staged;
+struct ZEPFileTransaction::Reached {
+    const platform::HeldFolder* ours = nullptr; // one of the change's folders
+    platform::HeldFolder moment;                // else held for the moment
+    int error = 0;                              // why it was not reached (EBUSY: held)
+
+    [[nodiscard]] bool reached() const { return ours || moment.isOpen(); }
+    [[nodiscard]] const platform::HeldFolder& folder() const { return ours ? *ours : moment; }
 };
 
-// A journal as read, its texts pointing into `text`.
-struct ZEPFileTransaction::DeadJournal {
-    std::string text;
-    std::vector<std::string_view> folders; // places; empty: a folder whose path named nothing
-    std::vector<DeadEntry> entries;
-
-    // Reads and checks the journal's text; false when it does not read whole.
-    [[nodiscard]] bool Read(const UFileSpecCore& journal) {
-        const auto size = platform::fileSize(journal.wide_path());
-        if (!size || *size == 0 || *size > kMaxJournalBytes)
-            return false;
-        std::ifstream in;
-        platform::openStream(in, journal.wide_path(), std::ios::in | std::ios::binary);
-        text.resize(static_cast<std::size_t>(*size));
-        if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size())) ||
-            in.peek() != std::ifstream::traits_type::eof())
-            return false;
-        if (text.back() != '\n')
-            return false;
-        const std::vector<std::string_view> lines =
-            Split(std::string_view(text).substr(0, text.size() - 1), '\n');
-        if (lines.size() < 3 || lines[0] != kJournalHeader || lines.back() != kJournalEnd)
-            return false;
-        if (lines[1] != kUndoState)
-            return false;
-        for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
-            const std::vector<std::string_view> fields = Split(lines[i], '\t');
-            if (fields.size() == 2 && fields[0] == "folder" && entries.empty()) {
-                if (folders.size() == kMaxJournalFolders ||
-                    (!fields[1].empty() &&
-                     (!fields[1].starts_with("Z:/") ||
-                      !platform::toPosixPath(ustring(fields[1]).toWString()))))
-                    return false;
-                folders.push_back(fields[1]);
-                continue;
-            }
-            if (fields.size() != 5 || fields[0] != "file")
-                return false;
-            DeadEntry entry{kNone, fields[2], fields[3], fields[4]};
-            const auto [end, error] = std::from_chars(
-                fields[1].data(), fields[1].data() + fields[1].size(), entry.folder);
-            if (error != std::errc() || end != fields[1].data() + fields[1].size() ||
-                entry.folder >= folders.size() || !IsLeafName(entry.file) ||
-                IsTemporaryLeaf(entry.file) || entry.file == kJournalName ||
-                (!entry.kept.empty() && !IsTemporaryLeaf(entry.kept)) ||
-                (!entry.staged.empty() && !IsTemporaryLeaf(entry.staged)))
-                return false;
-            entries.push_back(entry);
-        }
-        return true;
-    }
-};
+ZEPFileTransaction::ZEPFileTransaction() : m_exportId(RandomDigits()) {}
 
 ZEPFileTransaction::~ZEPFileTransaction() {
-    if (!m_committed) {
+    if (m_state != State::kCommitted && m_state != State::kRolledBack) {
         try {
             Rollback();
         } catch (...) {
             // Only logging can throw here (memory); what is left undone stays so.
         }
     }
+    m_entries.clear(); // closes the streams of staged files, before the folders go
     m_folders.clear(); // lets the folders go, after the rollback
+}
+
+void ZEPFileTransaction::RequireActive() const {
+    if (m_state == State::kCommitted || m_state == State::kRolledBack)
+        throw std::logic_error("ZEPFileTransaction: the change has ended");
 }
 
 void ZEPFileTransaction::Begin(const UFileSpecCore& jobFolder,
                                const std::vector<UFileSpecCore>& folders) {
-    m_begun = true;
+    if (m_state != State::kNotBegun)
+        throw std::logic_error("ZEPFileTransaction: the change has begun already");
+    m_state = State::kHeld;
     m_deadline = std::chrono::steady_clock::now() + kExportFolderWait;
-    // Every folder below the job folder must be a real one before anything is held or written.
-    const auto jobPath = platform::toPosixPath(jobFolder.wide_path());
-    for (const UFileSpecCore& folder : folders) {
-        const auto path =
-            folder.is_valid() ? platform::toPosixPath(folder.wide_path()) : std::nullopt;
-        if (!jobPath || !path)
-            continue;
-        const std::string outer = WithoutTrailingSeparators(*jobPath);
-        const std::string inner = WithoutTrailingSeparators(*path);
-        if (const auto below = PartBelow(inner, outer))
-            if (const auto problem = NoRealFolder(jobFolder, *below))
-                ThrowZEPException(*problem, kZEPFileWriteError);
-    }
-    m_folders.emplace_back(jobFolder, PlaceOf(jobFolder), true);
+    // Every folder is checked and opened before anything is held or written.
+    m_folders.emplace_back(jobFolder, PlaceOf(jobFolder));
+    Open(m_folders.front());
     for (const UFileSpecCore& folder : folders) {
         if (!folder.is_valid())
             continue;
         const ustring place = PlaceOf(folder);
-        if (std::none_of(m_folders.begin(), m_folders.end(),
-                         [&](const Folder& held) { return held.place == place; }))
-            m_folders.emplace_back(
-                folder, place, PartBelow(place.view(), m_folders.front().place.view()).has_value());
+        if (std::any_of(m_folders.begin(), m_folders.end(), [&](const Folder& known) {
+                return known.path == folder || (!place.empty() && known.place == place);
+            }))
+            continue;
+        m_folders.emplace_back(folder, place);
+        Open(m_folders.back());
     }
     // The locks in the order of the folders' places.
     std::vector<std::size_t> order(m_folders.size());
@@ -276,9 +168,34 @@ void ZEPFileTransaction::Begin(const UFileSpecCore& jobFolder,
         return m_folders[a].place.view() < m_folders[b].place.view();
     });
     for (const std::size_t index : order)
-        if (Exists(m_folders[index].path))
-            Lock(m_folders[index]);
-    Recover();
+        Lock(m_folders[index]);
+    for (std::size_t index = 0; index < m_folders.size(); ++index)
+        Recover(index);
+}
+
+void ZEPFileTransaction::Open(Folder& folder) {
+    if (!folder.path.is_valid())
+        return;
+    const Folder& job = m_folders.front();
+    if (&folder != &job && job.held.isOpen()) {
+        // A folder below the job folder is reached from it, never through a link.
+        const auto names = platform::namesBelow(folder.path.wide_path(), job.path.wide_path());
+        if (names && !names->empty()) {
+            std::size_t reached = 0;
+            const int error =
+                folder.held.openBelow(job.held, *names, folder.path.wide_path(), reached);
+            if (error == 0 || error == ENOENT)
+                return; // a missing folder is held once it is made
+            UFileSpecCore failing = job.path;
+            for (std::size_t i = 0; i <= reached && i < names->size(); ++i)
+                if (!failing.descend(Narrow((*names)[i])))
+                    break;
+            ThrowFolderError(failing.path(), error);
+        }
+    }
+    const int error = folder.held.open(folder.path.wide_path(), true);
+    if (error != 0 && error != ENOENT)
+        ThrowFolderError(folder.path.path(), error);
 }
 
 std::chrono::milliseconds ZEPFileTransaction::WaitLeft() const {
@@ -288,52 +205,62 @@ std::chrono::milliseconds ZEPFileTransaction::WaitLeft() const {
 }
 
 void ZEPFileTransaction::Lock(Folder& folder) {
-    // The job folder and the folders outside it may be reached through links; the folders
-    // below the job folder are real ones.
-    const bool followLink = &folder == &m_folders.front() || !folder.inJob;
-    switch (folder.lock.lockExclusive(folder.path.wide_path(), WaitLeft(), followLink)) {
-    case platform::FolderLock::Result::kBusy:
-        ThrowZEPException("The folder " + folder.path.path() +
-                              " cannot be written: another export is writing there.",
-                          kZEPFileWriteError);
-    case platform::FolderLock::Result::kLocked:
-    case platform::FolderLock::Result::kNoLocks:
-        folder.place = PlaceOf(folder.path);
-        break;
-    case platform::FolderLock::Result::kNotOpened:
-        // Written all the same when it can be; nothing is swept from it.
-        break;
-    }
+    if (!folder.held.isOpen() || folder.taken)
+        return;
+    if (folder.held.lock(WaitLeft()) == platform::HeldFolder::Result::kBusy)
+        ThrowFolderWriteError(folder.path.path(), "another export is writing there");
+    folder.taken = true;
 }
 
 std::size_t ZEPFileTransaction::Hold(const UFileSpecCore& folder) {
-    auto held = std::find_if(m_folders.begin(), m_folders.end(),
-                             [&](const Folder& known) { return known.path == folder; });
+    const ustring place = PlaceOf(folder);
+    auto held = std::find_if(m_folders.begin(), m_folders.end(), [&](const Folder& known) {
+        return known.path == folder || (!place.empty() && known.place == place);
+    });
     if (held == m_folders.end()) {
-        const ustring place = PlaceOf(folder);
-        held = std::find_if(m_folders.begin(), m_folders.end(), [&](const Folder& known) {
-            return !place.empty() && known.place == place;
-        });
-        if (held == m_folders.end()) {
-            const bool inJob = PartBelow(place.view(), m_folders.front().place.view()).has_value();
-            m_folders.emplace_back(folder, place, inJob);
-            held = m_folders.end() - 1;
+        m_folders.emplace_back(folder, place);
+        held = m_folders.end() - 1;
+    }
+    const std::size_t index = static_cast<std::size_t>(held - m_folders.begin());
+    if (!held->taken) {
+        if (!held->held.isOpen())
+            Open(*held);
+        if (held->held.isOpen()) {
+            if (held->place.empty())
+                held->place = place;
+            Lock(*held);
+            Recover(index);
         }
     }
-    if (!held->lock.isOpen() && Exists(held->path))
-        Lock(*held);
-    return static_cast<std::size_t>(held - m_folders.begin());
+    return index;
 }
 
 std::size_t ZEPFileTransaction::HoldFolderOf(const UFileSpecCore& file) {
+    RequireActive();
     const UFileSpecCore folder = FolderOf(file);
-    if (!m_begun)
+    if (m_state == State::kNotBegun)
         Begin(folder, {});
-    return Hold(folder);
+    const std::size_t index = Hold(folder);
+    if (!m_folders[index].held.isOpen())
+        ThrowFileWriteError(file.path(), ENOENT);
+    return index;
 }
 
-UFileSpecCore ZEPFileTransaction::Journal() const {
-    return Below(m_folders.front().path, kJournalName);
+ustring ZEPFileTransaction::JournalLeaf() const {
+    return JournalName(m_exportId);
+}
+
+ustring ZEPFileTransaction::NewTemporaryLeaf(const Folder& folder) const {
+    const std::u16string path = platform::temporarySibling(folder.held.entryPath(u"x"));
+    return Narrow(std::u16string_view(path).substr(path.find_last_of(u"/\\") + 1));
+}
+
+std::size_t ZEPFileTransaction::Primary() const {
+    // The job folder when the change has files there, else the first folder that has.
+    for (std::size_t index = 0; index < m_folders.size(); ++index)
+        if (HasFiles(index))
+            return index;
+    return 0;
 }
 
 void ZEPFileTransaction::WatchFolder(const UFileSpecCore& folder) {
@@ -342,112 +269,203 @@ void ZEPFileTransaction::WatchFolder(const UFileSpecCore& folder) {
 }
 
 void ZEPFileTransaction::Keep(Entry& entry) {
-    if (!Exists(entry.file))
+    Folder& folder = m_folders[entry.folder];
+    const std::u16string name = Wide(entry.record.name);
+    const auto status = folder.held.status(name);
+    if (!status)
         return;
-    entry.kept = TemporaryBeside(entry.file);
-    int error = 0;
-    if (!platform::linkFile(entry.file.wide_path(), entry.kept.wide_path(), error)) {
-        static_cast<void>(entry.kept.clear());
+    if (status->kind == platform::EntryStatus::Kind::kFolder)
+        ThrowFileWriteError(entry.file.path(), EISDIR);
+    ustring kept;
+    int error = EEXIST;
+    for (int tries = 0; tries < kNameTries && error == EEXIST; ++tries) {
+        kept = NewTemporaryLeaf(folder);
+        error = folder.held.link(name, Wide(kept));
+    }
+    if (error == ENOENT)
+        return; // gone meanwhile: nothing to keep
+    entry.record.kept = kept;
+    if (error == 0) {
+        const auto linked = folder.held.status(Wide(kept));
+        entry.record.how = ZEPKept::kLink;
+        entry.record.keptId = linked ? linked->identity : status->identity;
+        folder.journalDirty = true;
+        return;
+    }
+    // The system refuses the file a second name (another user's, say): the file itself goes
+    // aside, once the journal lists it.
+    entry.record.how = ZEPKept::kMoved;
+    entry.record.keptId = status->identity;
+    folder.journalDirty = true;
+    WriteJournals(true);
+    error = folder.held.renameNew(name, Wide(kept));
+    if (error != 0) {
+        entry.record.how = ZEPKept::kNothing;
+        entry.record.kept = ustring();
+        folder.journalDirty = true;
         ThrowFileWriteError(entry.file.path(), error);
     }
+    folder.changed = true;
+}
+
+bool ZEPFileTransaction::HasFiles(std::size_t folder) const {
+    return std::any_of(m_entries.begin(), m_entries.end(),
+                       [folder](const Entry& entry) { return entry.folder == folder; });
+}
+
+ZEPFileTransaction::Entry& ZEPFileTransaction::Add(const UFileSpecCore& file, std::size_t folder) {
+    // A folder's first file changes every journal's siblings, and maybe the primary.
+    if (!HasFiles(folder))
+        for (Folder& each : m_folders)
+            each.journalDirty = true;
+    Entry entry{file, folder, {}, nullptr};
+    entry.record.name = file.name(true);
+    m_entries.push_back(std::move(entry));
+    m_folders[folder].journalDirty = true;
+    Keep(m_entries.back());
+    return m_entries.back();
 }
 
 void ZEPFileTransaction::Expect(const std::vector<UFileSpecCore>& files) {
-    std::unordered_set<std::string> known; // a page that two runs hold is expected once
-    for (const Entry& entry : m_entries)
-        known.insert(entry.file.path().toStdString());
+    RequireActive();
     for (const UFileSpecCore& file : files) {
         const std::size_t folder = HoldFolderOf(file);
-        if (!known.insert(file.path().toStdString()).second)
+        // A page that two runs hold is expected once.
+        if (std::any_of(m_entries.begin(), m_entries.end(),
+                        [&](const Entry& entry) { return entry.file == file; }))
             continue;
-        Entry entry{file, folder, {}, {}};
-        Keep(entry);
-        m_entries.push_back(std::move(entry));
+        static_cast<void>(Add(file, folder));
     }
-    m_inPlace = false;
-    WriteJournal();
+    if (m_state == State::kInPlace)
+        m_state = State::kJournaled;
+    WriteJournals(true);
 }
 
-UFileSpecCore ZEPFileTransaction::Stage(const UFileSpecCore& file) {
-    Entry entry{file, HoldFolderOf(file), {}, {}};
-    Keep(entry);
-    entry.staged = TemporaryBeside(file);
-    m_entries.push_back(std::move(entry));
-    m_inPlace = false;
-    // Once there is a journal, it lists every file and what it keeps.
-    if (m_journaled)
-        WriteJournal();
-    return m_entries.back().staged;
+platform::OutputFileStream& ZEPFileTransaction::Stage(const UFileSpecCore& file) {
+    RequireActive();
+    const std::size_t folder = HoldFolderOf(file);
+    Entry& entry = Add(file, folder);
+    const Folder& held = m_folders[folder];
+    for (int tries = 0;; ++tries) {
+        const ustring staged = NewTemporaryLeaf(held);
+        auto stream = std::make_unique<platform::OutputFileStream>();
+        if (stream->openNew(held.held, Wide(staged))) {
+            const auto id = stream->identity();
+            entry.record.staged = staged;
+            entry.record.stagedId = id.value_or(platform::FileIdentity{});
+            entry.stream = std::move(stream);
+            break;
+        }
+        // A new file that cannot be made is the folder's refusal (not writable, read-only, full).
+        if (stream->error() != EEXIST || tries + 1 == kNameTries)
+            ThrowFolderError(held.path.path(), stream->error() == 0 ? EIO : stream->error());
+    }
+    m_folders[folder].journalDirty = true;
+    if (m_state == State::kInPlace)
+        m_state = State::kJournaled;
+    return *entry.stream;
 }
 
-void ZEPFileTransaction::WriteJournal() {
-    const UFileSpecCore journal = Journal();
-    if (!journal.is_valid())
-        ThrowFileWriteError(kJournalName);
-    std::string text(kJournalHeader);
-    text += '\n';
-    text += kUndoState;
-    text += '\n';
-    for (const Folder& folder : m_folders)
-        text += "folder\t" + folder.place.toStdString() + "\n";
-    const auto leaf = [](const UFileSpecCore& file) {
-        return file.is_valid() ? file.name(true).toStdString() : std::string();
-    };
+void ZEPFileTransaction::WriteJournals(bool syncFolders) {
+    for (std::size_t index = 0; index < m_folders.size(); ++index) {
+        if (HasFiles(index) && m_folders[index].journalDirty)
+            WriteJournal(m_folders[index]);
+    }
+    if (syncFolders)
+        SyncFolders(platform::SyncPurpose::kPublish);
+    if (m_state == State::kHeld)
+        m_state = State::kJournaled;
+}
+
+void ZEPFileTransaction::WriteJournal(Folder& folder) {
+    const std::size_t index = static_cast<std::size_t>(&folder - m_folders.data());
+    ZEPExportJournal journal;
+    journal.exportId = m_exportId;
+    journal.folder = folder.place;
+    journal.primary = m_folders[Primary()].place;
+    for (std::size_t other = 0; other < m_folders.size(); ++other)
+        if (other != index && HasFiles(other))
+            journal.siblings.push_back(m_folders[other].place);
     for (const Entry& entry : m_entries)
-        text += "file\t" + std::to_string(entry.folder) + "\t" + leaf(entry.file) + "\t" +
-                leaf(entry.kept) + "\t" + leaf(entry.staged) + "\n";
-    text += kJournalEnd;
-    text += '\n';
+        if (entry.folder == index)
+            journal.files.push_back(entry.record);
+    const std::string text = WriteJournalText(journal);
 
-    const UFileSpecCore part = TemporaryBeside(journal);
-    bool written = false;
+    // Written beside it, synced, then renamed over it.
+    ustring part;
+    platform::OutputFileStream out;
+    for (int tries = 0; tries < kNameTries; ++tries) {
+        part = NewTemporaryLeaf(folder);
+        if (out.openNew(folder.held, Wide(part)) || out.error() != EEXIST)
+            break;
+    }
     int error = 0;
-    {
-        platform::OutputFileStream out;
-        written =
-            out.open(part.wide_path()) &&
-            static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())));
-        written = out.close() && written;
-        error = out.error();
+    bool written =
+        static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())));
+    written = out.close() && written;
+    error = out.error();
+    if (written && !folder.held.syncFile(Wide(part))) {
+        written = false;
+        error = errno;
     }
-    written = written && platform::syncFile(part.wide_path()) &&
-              platform::replaceFile(part.wide_path(), journal.wide_path(), error);
+    if (written) {
+        error = folder.held.rename(Wide(part), Wide(JournalLeaf()));
+        written = error == 0;
+    }
     if (!written) {
-        Delete(part);
-        ThrowFileWriteError(journal.path(), error);
+        static_cast<void>(folder.held.remove(Wide(part)));
+        ThrowFolderError(folder.path.path(), error == 0 ? EIO : error);
     }
-    m_journaled = true;
-    // The journal on the disk, and the kept links, before anything replaces what they keep.
-    m_folders.front().changed = true;
-    for (const Entry& entry : m_entries)
-        if (entry.kept.is_valid())
-            m_folders[entry.folder].changed = true;
-    SyncFolders(true, platform::SyncPurpose::kPublish);
+    folder.journaled = true;
+    folder.journalDirty = false;
+    folder.changed = true;
 }
 
-void ZEPFileTransaction::SyncFolders(bool changedOnly, platform::SyncPurpose purpose) {
+void ZEPFileTransaction::SyncFolders(platform::SyncPurpose purpose) {
     for (Folder& folder : m_folders) {
-        if ((changedOnly && !folder.changed) || !folder.lock.isOpen())
+        if (!folder.changed || !folder.held.isOpen())
             continue;
-        if (!folder.lock.sync(purpose)) {
+        if (!folder.held.sync(purpose)) {
             if (purpose == platform::SyncPurpose::kPublish)
-                ThrowFileWriteError(folder.path.path());
+                ThrowFolderError(folder.path.path(), errno);
             ZEU_LOG(Error, kLogFile, __LINE__, kFunction) << "cannot sync " << folder.path.path();
         }
         folder.changed = false;
     }
 }
 
-void ZEPFileTransaction::PlaceNewFiles() {
-    if (!m_journaled)
-        WriteJournal();
+void ZEPFileTransaction::RecordMadeFiles() {
+    // The host's outputs written by now: the journals tell them from files others put there
+    // later.
     for (Entry& entry : m_entries) {
-        if (!entry.staged.is_valid() || entry.placed || entry.kept.is_valid() ||
-            !Exists(entry.staged))
+        if (!entry.record.staged.empty())
             continue;
-        int error = 0;
-        if (!platform::syncFile(entry.staged.wide_path()) ||
-            !platform::replaceFile(entry.staged.wide_path(), entry.file.wide_path(), error))
+        Folder& folder = m_folders[entry.folder];
+        const auto status = folder.held.status(Wide(entry.record.name));
+        if (!status || status->kind != platform::EntryStatus::Kind::kFile ||
+            (entry.record.how != ZEPKept::kNothing && status->identity == entry.record.keptId) ||
+            entry.record.made == status->identity)
+            continue;
+        entry.record.made = status->identity;
+        folder.journalDirty = true;
+    }
+}
+
+void ZEPFileTransaction::PlaceNewFiles() {
+    RequireActive();
+    WriteJournals(true);
+    // The made records need no sync of their folders: a journal without them undoes the same.
+    RecordMadeFiles();
+    WriteJournals(false);
+    for (Entry& entry : m_entries) {
+        if (entry.record.staged.empty() || entry.placed || entry.record.how != ZEPKept::kNothing ||
+            (entry.stream && entry.stream->isOpen()))
+            continue;
+        const Folder& folder = m_folders[entry.folder];
+        if (!folder.held.syncFile(Wide(entry.record.staged)))
+            ThrowFileWriteError(entry.file.path(), errno);
+        const int error = folder.held.renameNew(Wide(entry.record.staged), Wide(entry.record.name));
+        if (error != 0)
             ThrowFileWriteError(entry.file.path(), error);
         entry.placed = true;
         m_folders[entry.folder].changed = true;
@@ -455,74 +473,101 @@ void ZEPFileTransaction::PlaceNewFiles() {
 }
 
 void ZEPFileTransaction::PutInPlace() {
+    RequireActive();
     if (m_entries.empty()) {
-        m_inPlace = true;
+        m_state = State::kInPlace;
         return;
     }
-    if (!m_journaled)
-        WriteJournal();
+    WriteJournals(true);
+    // A folder moved or replaced since it was held would leave its new files where its path no
+    // longer leads.
+    for (std::size_t index = 0; index < m_folders.size(); ++index) {
+        const Folder& folder = m_folders[index];
+        if (folder.journaled && !folder.held.stillAtItsPath())
+            ThrowFolderWriteError(folder.path.path(),
+                                  "it was moved or replaced while the export wrote into it");
+    }
     // Every new file whole on the disk before it takes its name; the host's outputs, which took
     // theirs, too.
     for (Entry& entry : m_entries) {
         if (entry.placed)
             continue;
-        if (entry.staged.is_valid()) {
-            if (!platform::syncFile(entry.staged.wide_path()))
-                ThrowFileWriteError(entry.file.path());
+        const Folder& folder = m_folders[entry.folder];
+        if (!entry.record.staged.empty()) {
+            if (entry.stream && entry.stream->isOpen() && !entry.stream->close())
+                ThrowFileWriteError(entry.file.path(), entry.stream->error());
+            if (!folder.held.syncFile(Wide(entry.record.staged)))
+                ThrowFileWriteError(entry.file.path(), errno);
             continue;
         }
-        const auto attributes = platform::fileAttributes(entry.file.wide_path());
+        const auto status = folder.held.status(Wide(entry.record.name));
         const bool written =
-            attributes &&
-            !(*attributes & (platform::kAttributeReparsePoint | platform::kAttributeDirectory)) &&
-            !(entry.kept.is_valid() &&
-              platform::isSameFile(entry.kept.wide_path(), entry.file.wide_path()));
+            status && status->kind == platform::EntryStatus::Kind::kFile &&
+            !(entry.record.how != ZEPKept::kNothing && status->identity == entry.record.keptId);
         if (!written)
             continue;
-        if (!platform::syncFile(entry.file.wide_path()))
-            ThrowFileWriteError(entry.file.path());
+        if (!folder.held.syncFile(Wide(entry.record.name)))
+            ThrowFileWriteError(entry.file.path(), errno);
         m_folders[entry.folder].changed = true;
     }
     for (Entry& entry : m_entries) {
-        if (!entry.staged.is_valid() || entry.placed)
+        if (entry.record.staged.empty() || entry.placed)
             continue;
-        int error = 0;
-        if (!platform::replaceFile(entry.staged.wide_path(), entry.file.wide_path(), error))
+        const Folder& folder = m_folders[entry.folder];
+        // Over the kept file's name only; a name where nothing stood takes nothing else's place.
+        const std::u16string staged = Wide(entry.record.staged);
+        const std::u16string name = Wide(entry.record.name);
+        const int error = entry.record.how == ZEPKept::kLink ? folder.held.rename(staged, name)
+                                                             : folder.held.renameNew(staged, name);
+        if (error != 0)
             ThrowFileWriteError(entry.file.path(), error);
         entry.placed = true;
         m_folders[entry.folder].changed = true;
     }
-    SyncFolders(true, platform::SyncPurpose::kPublish);
-    m_inPlace = true;
+    SyncFolders(platform::SyncPurpose::kPublish);
+    m_state = State::kInPlace;
 }
 
 void ZEPFileTransaction::Commit() {
-    if (!m_inPlace)
+    RequireActive();
+    if (m_state != State::kInPlace)
         PutInPlace();
-    // The change stands once its journal is gone from the disk.
-    if (m_journaled) {
-        const UFileSpecCore journal = Journal();
-        if (!platform::deleteFile(journal.wide_path()))
-            ThrowFileWriteError(journal.path());
-        m_folders.front().changed = true;
-        SyncFolders(true, platform::SyncPurpose::kPublish);
+    // The change stands once its primary journal is gone from the disk.
+    Folder& primary = m_folders[Primary()];
+    if (primary.journaled) {
+        if (!primary.held.remove(Wide(JournalLeaf())))
+            ThrowFileWriteError(Narrow(primary.held.entryPath(Wide(JournalLeaf()))), errno);
+        m_primaryRemoved = true;
+        if (!primary.held.sync())
+            ThrowFolderError(primary.path.path(), errno);
+        primary.journaled = false;
     }
-    m_committed = true;
+    m_state = State::kCommitted;
+    for (Folder& folder : m_folders) {
+        if (!folder.journaled)
+            continue;
+        // Left behind, a journal whose primary is gone is resolved as an export that stood.
+        if (!folder.held.remove(Wide(JournalLeaf())) ||
+            !folder.held.sync(platform::SyncPurpose::kTidy))
+            ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
+                << "cannot remove the journal of the export in " << folder.path.path();
+        folder.journaled = false;
+    }
     for (const Entry& entry : m_entries)
-        if (entry.kept.is_valid())
-            Delete(entry.kept);
+        if (entry.record.how != ZEPKept::kNothing &&
+            Holds(m_folders[entry.folder].held, entry.record.kept, entry.record.keptId))
+            static_cast<void>(m_folders[entry.folder].held.remove(Wide(entry.record.kept)));
     RemoveLeftTemporaries();
+    m_entries.clear();
     m_folders.clear();
 }
 
 void ZEPFileTransaction::RemoveLeftTemporaries() noexcept {
-    if (!m_sweep)
-        return;
     for (const Folder& folder : m_folders) {
-        if (!folder.inJob)
+        if (!folder.sweep)
             continue;
         try {
-            const std::size_t removed = folder.lock.removeLeftTemporaries();
+            const std::size_t removed = folder.held.removeLeftTemporaries(folder.keep);
             if (removed > 0)
                 ZEU_LOG(Info, kLogFile, __LINE__, kFunction)
                     << "removed " << removed << " temporaries of earlier exports from "
@@ -534,128 +579,233 @@ void ZEPFileTransaction::RemoveLeftTemporaries() noexcept {
 }
 
 void ZEPFileTransaction::Rollback() {
-    if (m_journaled && !Exists(Journal())) {
-        // The commit had removed it: a kill while the files go back must still undo them.
+    if (m_state == State::kNotBegun) {
+        m_state = State::kRolledBack;
+        return;
+    }
+    constexpr auto kUndo = platform::SyncPurpose::kUndo;
+    for (Entry& entry : m_entries)
+        entry.stream.reset(); // a staged file half written is closed before it goes
+    if (m_primaryRemoved) {
+        // The commit had removed the primary: a kill while the files go back must still undo
+        // them, not take the other journals for an export that stood.
         try {
-            WriteJournal();
+            WriteJournal(m_folders[Primary()]);
         } catch (const std::exception& failure) {
             ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
                 << "cannot write the journal again: " << failure.what();
         }
     }
-    bool undone = true;
-    for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
-        m_folders[entry->folder].changed = true;
-        if (entry->staged.is_valid() && !entry->placed)
-            Delete(entry->staged);
-        if (entry->kept.is_valid()) {
-            undone = PutBack(entry->file, entry->kept) && undone;
-        } else if (!entry->staged.is_valid() || entry->placed) {
-            // Nothing stood there, so what stands there now is this change's.
-            Delete(entry->file);
+    // Each folder's files undone as the next change would undo a dead one's, with this change's
+    // own knowledge of them.
+    std::vector<bool> undone(m_folders.size(), true);
+    bool all = true;
+    for (std::size_t index = 0; index < m_folders.size(); ++index) {
+        ZEPExportJournal journal;
+        for (const Entry& entry : m_entries)
+            if (entry.folder == index)
+                journal.files.push_back(entry.record);
+        const Folder& folder = m_folders[index];
+        if (journal.files.empty() || !folder.held.isOpen())
+            continue;
+        if (const auto failure = UndoJournalFiles(folder.held, journal, kUndo)) {
+            ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
+                << "cannot put back " << failure->name << " in " << folder.path.path() << ": "
+                << platform::errorText(failure->error).c_str();
+            undone[index] = false;
+            all = false;
         }
     }
-    if (!m_folders.empty()) {
-        SyncFolders(true, platform::SyncPurpose::kUndo);
-        // A file that did not go back is left to the next change, which undoes the journal.
-        if (m_journaled && undone) {
-            Delete(Journal());
-            m_folders.front().changed = true;
-            SyncFolders(true, platform::SyncPurpose::kUndo);
-        }
+    // The journals go, the primary last; a folder whose files did not go back keeps its
+    // journal, and the primary stays with it, for the next change.
+    const std::size_t primary = Primary();
+    for (std::size_t index = 0; index < m_folders.size(); ++index) {
+        const Folder& folder = m_folders[index];
+        if (index != primary && folder.journaled && undone[index])
+            static_cast<void>(RemoveJournal(folder.held, Wide(JournalLeaf()), kUndo));
     }
+    if (all && m_folders[primary].journaled)
+        static_cast<void>(RemoveJournal(m_folders[primary].held, Wide(JournalLeaf()), kUndo));
     for (auto folder = m_newFolders.rbegin(); folder != m_newFolders.rend(); ++folder)
         if (folder->exists() && !platform::removeDirectory(folder->wide_path()))
             ZEU_LOG(Error, kLogFile, __LINE__, kFunction) << "cannot remove " << folder->path();
+    m_state = State::kRolledBack;
 }
 
-void ZEPFileTransaction::SetAside(const UFileSpecCore& journal, const char* why) {
-    m_sweep = false;
-    const ustring digits = TemporaryBeside(journal).name(true).substr(4, 16);
-    const UFileSpecCore aside = Below(m_folders.front().path, ustring(kJournalName) + "." + digits);
+void ZEPFileTransaction::ThrowCutOff(const platform::HeldFolder& folder,
+                                     std::u16string_view journal, const ZEPUndoFailure& failure) {
+    const ustring what = failure.name.empty()
+                             ? ustring("the folder cannot be synced")
+                             : Narrow(folder.entryPath(Wide(failure.name))) + " cannot be put back";
+    throw CZEPFileWriteError(
+        CZEPFileWriteError::Text{"An earlier export into the folder " + Narrow(folder.path()) +
+                                 " was cut off and cannot be undone: " + what + ": " +
+                                 ustring(platform::errorText(failure.error).c_str()) +
+                                 " (its journal " + Narrow(folder.entryPath(journal)) + ")."});
+}
+
+void ZEPFileTransaction::SetAside(Folder& folder, const std::u16string& name, const char* why) {
+    folder.sweep = false;
+    const std::u16string aside = name + u"." + Wide(RandomDigits());
     ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
-        << "the journal " << journal.path() << " of a dead export " << why << ": set aside as "
-        << aside.path()
-        << " and not acted on; nothing is swept from the job folder while it lies there";
-    if (!aside.is_valid() || !platform::moveFile(journal.wide_path(), aside.wide_path()))
-        ThrowFileWriteError(journal.path());
+        << "the journal " << Narrow(folder.held.entryPath(name)) << " of a dead export " << why
+        << ": set aside as " << Narrow(folder.held.entryPath(aside))
+        << " and not acted on; nothing is swept from its folder while it lies there";
+    if (const int error = folder.held.renameNew(name, aside); error != 0)
+        ThrowFolderError(folder.path.path(), error);
 }
 
-bool ZEPFileTransaction::Trust(const DeadJournal& journal, std::vector<std::size_t>& folders) {
-    const ustring& job = m_folders.front().place;
-    for (const std::string_view written : journal.folders) {
-        // The journal's first folder is the one it lies in, and a folder below that lies below
-        // this job folder, also when the job folder was moved since.
-        ustring place(written);
-        if (const auto below = PartBelow(written, journal.folders.front());
-            below && !written.empty())
-            place = below->empty() ? job
-                                   : job + (job.view().ends_with('/') ? "" : "/") + ustring(*below);
-        std::size_t index = kNone;
-        for (std::size_t i = 0; i < m_folders.size() && index == kNone; ++i)
-            if (!place.empty() && m_folders[i].place == place)
-                index = i;
-        const UFileSpecCore path(place, nullptr);
-        if (index == kNone && !place.empty() && Exists(path)) {
-            // Only a real folder below the job folder is held for a dead change.
-            const auto below = PartBelow(place.view(), job.view());
-            if (!below || below->empty() ||
-                NoRealFolder(UFileSpecCore(job, nullptr), *below).has_value())
-                return false;
-            index = Hold(path);
+void ZEPFileTransaction::Recover(std::size_t index) {
+    Folder& folder = m_folders[index];
+    if (!folder.held.isOpen())
+        return;
+    const auto names = folder.held.names();
+    if (!names)
+        return;
+    for (const std::u16string& name : *names) {
+        const auto status = IsSetAsideJournalName(name) ? folder.held.status(name) : std::nullopt;
+        if (status && status->owner == platform::effectiveUser() && folder.sweep) {
+            folder.sweep = false;
+            ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
+                << "a journal that did not read lies in " << folder.path.path()
+                << ": nothing is swept from the folder";
         }
-        folders.push_back(index); // kNone: the folder is gone, and its files with it
     }
-    return true;
-}
-
-void ZEPFileTransaction::Recover() {
-    const UFileSpecCore journal = Journal();
-    if (!journal.is_valid())
-        return;
-    if (const auto names = platform::listDirectory(m_folders.front().path.wide_path()))
-        for (const std::u16string& name : *names)
-            if (ustring::fromWString(name).view().starts_with(ustring(kJournalName) + ".")) {
-                m_sweep = false;
-                ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
-                    << "a journal that did not read lies in " << m_folders.front().path.path()
-                    << ": nothing is swept from the job folder";
-                break;
-            }
-    if (!Exists(journal))
-        return;
-    DeadJournal dead;
-    if (!dead.Read(journal)) {
-        SetAside(journal, "does not read");
-        return;
-    }
-    std::vector<std::size_t> folders;
-    if (!Trust(dead, folders)) {
-        SetAside(journal, "names a folder that is neither this export's nor below its job folder");
-        return;
-    }
-    ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
-        << "undoing the export that died in " << m_folders.front().path.path();
-    const auto name = [&](std::size_t folder, std::string_view leaf) {
-        return folder == kNone ? UFileSpecCore() : Below(m_folders[folder].path, leaf);
-    };
-    for (auto entry = dead.entries.rbegin(); entry != dead.entries.rend(); ++entry) {
-        const std::size_t folder = folders[entry->folder];
-        if (folder == kNone)
+    for (const std::u16string& name : *names) {
+        if (!IsJournalName(name) || name == Wide(JournalLeaf()))
             continue;
-        const UFileSpecCore file = name(folder, entry->file);
-        Delete(name(folder, entry->staged));
-        const UFileSpecCore kept = name(folder, entry->kept);
-        if (Exists(kept)) {
-            if (!PutBack(file, kept))
-                ThrowFileWriteError(file.path());
-        } else if (!kept.is_valid()) {
-            Delete(file);
+        using Status = ReadJournal::Status;
+        const ReadJournal read = Read(folder.held, name);
+        switch (read.status) {
+        case Status::kNotOwn:
+            ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
+                << "the journal " << Narrow(folder.held.entryPath(name))
+                << " is not the user's own (a symbolic link, no regular file, or another "
+                   "user's file): it is not acted on";
+            continue;
+        case Status::kTooLarge:
+            SetAside(folder, name, "is too large");
+            continue;
+        case Status::kMissing: // resolved meanwhile
+            continue;
+        case Status::kUnreadable:
+            SetAside(folder, name, "cannot be read");
+            continue;
+        case Status::kRead:
+            break;
         }
-        m_folders[folder].changed = true;
+        if (!read.journal) {
+            SetAside(folder, name, "does not read");
+            continue;
+        }
+        Resolve(index, name, *read.journal);
     }
-    SyncFolders(true, platform::SyncPurpose::kPublish);
-    Delete(journal);
-    m_folders.front().changed = true;
-    SyncFolders(true, platform::SyncPurpose::kPublish);
+}
+
+ZEPFileTransaction::Reached ZEPFileTransaction::Reach(const ustring& place) {
+    Reached reached;
+    for (const Folder& folder : m_folders)
+        if (!place.empty() && folder.place == place && folder.held.isOpen()) {
+            reached.ours = &folder.held;
+            return reached;
+        }
+    reached.error = place.empty() ? ENOENT : reached.moment.open(Wide(place), true);
+    if (reached.error == 0 &&
+        reached.moment.lock(std::chrono::milliseconds(0)) == platform::HeldFolder::Result::kBusy)
+        reached.error = EBUSY;
+    return reached;
+}
+
+void ZEPFileTransaction::UndoExport(const platform::HeldFolder& folder, bool ours,
+                                    const std::u16string& name, const ZEPExportJournal& journal) {
+    if (const auto failure = UndoJournalFiles(folder, journal)) {
+        if (ours)
+            ThrowCutOff(folder, name, *failure);
+        ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
+            << "cannot undo the export that died in " << Narrow(folder.path()) << ": "
+            << failure->name << ": " << platform::errorText(failure->error).c_str();
+        return;
+    }
+    bool pending = false;
+    for (const ustring& place : journal.siblings) {
+        const Reached sibling = Reach(place);
+        if (!sibling.reached()) {
+            pending = pending || sibling.error != ENOENT; // a folder gone took its files along
+            continue;
+        }
+        const platform::HeldFolder& held = sibling.folder();
+        const std::u16string siblingName = Wide(JournalName(journal.exportId));
+        const ReadJournal read = Read(held, siblingName);
+        if (read.status == ReadJournal::Status::kMissing)
+            continue; // resolved already
+        std::optional<ZEPUndoFailure> failure;
+        if (!read.journal)
+            pending = true;
+        else if (!(failure = UndoJournalFiles(held, *read.journal)))
+            failure = RemoveJournal(held, siblingName);
+        if (failure) {
+            if (sibling.ours)
+                ThrowCutOff(held, siblingName, *failure);
+            pending = true;
+        }
+    }
+    if (pending) {
+        ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
+            << "the export that died in " << Narrow(folder.path())
+            << " is undone there; its journal stays until its other folders can be undone";
+        return;
+    }
+    if (const auto failure = RemoveJournal(folder, name)) {
+        if (ours)
+            ThrowCutOff(folder, name, *failure);
+        ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
+            << "cannot remove " << failure->name << ": "
+            << platform::errorText(failure->error).c_str();
+    }
+}
+
+void ZEPFileTransaction::Resolve(std::size_t index, const std::u16string& name,
+                                 const ZEPExportJournal& journal) {
+    Folder& folder = m_folders[index];
+    ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
+        << "resolving the export that died in " << folder.path.path();
+    if (journal.primary == journal.folder) {
+        UndoExport(folder.held, true, name, journal);
+        if (Read(folder.held, name).journal)
+            KeepNamed(folder.keep, journal); // left for its other folders
+        return;
+    }
+    // A journal beside the primary: the export stood when its primary is gone, and did not when
+    // it lies on the disk or its folder is gone.
+    Reached primary = Reach(journal.primary);
+    const std::u16string primaryName = Wide(JournalName(journal.exportId));
+    std::optional<ZEPExportJournal> primaryJournal;
+    bool stood = false;
+    if (primary.reached()) {
+        const ReadJournal read = Read(primary.folder(), primaryName);
+        primaryJournal = read.journal;
+        stood = read.status == ReadJournal::Status::kMissing;
+        if (!primaryJournal && !stood) {
+            ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
+                << "the export that died in " << folder.path.path()
+                << " is left as it is: its primary journal in " << journal.primary
+                << " is not the user's own or does not read";
+            KeepNamed(folder.keep, journal);
+            return;
+        }
+    } else if (primary.error != ENOENT) {
+        ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
+            << "the export that died in " << folder.path.path()
+            << " is left as it is until its folder " << journal.primary << " can be held";
+        KeepNamed(folder.keep, journal);
+        return;
+    }
+    const auto failure =
+        stood ? CompleteJournalFiles(folder.held, journal) : UndoJournalFiles(folder.held, journal);
+    if (failure)
+        ThrowCutOff(folder.held, name, *failure);
+    if (const auto removal = RemoveJournal(folder.held, name))
+        ThrowCutOff(folder.held, name, *removal);
+    if (primaryJournal)
+        UndoExport(primary.folder(), primary.ours != nullptr, primaryName, *primaryJournal);
 }

@@ -575,33 +575,19 @@ bool WritePageItems(UKeyOutStream& out, const std::ostream& file, PageRuns<Item>
     return items.RestInOrder() && flatteners.RestInOrder();
 }
 
-// Writes the whole file, logging a failure.
-// `error`: the system error number of a failure (OutputFileStream::error).
+// Writes the records into the open file from where it stands: kFailed when a write fails (the
+// file is then bad).
 template <class Item, class Flattener>
-PageItemsWritten WritePageItemFileOf(const UFileSpecCore& path, PageRuns<Item> items,
-                                     PageRuns<Flattener> flatteners, std::int64_t pages,
-                                     int& error) {
-    platform::OutputFileStream file;
-    error = 0;
-    if (!file.open(path.wide_path())) {
-        error = file.error();
-        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
-            << "cannot open page-item file " << path.path();
-        return PageItemsWritten::kFailed;
-    }
+PageItemsWritten WritePageItemRecords(platform::OutputFileStream& file, PageRuns<Item> items,
+                                      PageRuns<Flattener> flatteners, std::int64_t pages) {
     bool inOrder = false;
     {
         UKeyOutStream out(file, 0);
         inOrder = WritePageItems(out, file, items, flatteners, pages);
         out.close();
     }
-    const bool written = file.close();
-    if (!written) {
-        error = file.error();
-        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
-            << "cannot write page-item file " << path.path();
+    if (!file.good())
         return PageItemsWritten::kFailed;
-    }
     return inOrder ? PageItemsWritten::kWritten : PageItemsWritten::kOutOfOrder;
 }
 
@@ -617,19 +603,42 @@ bool BJobFile::WritePageItemFile(const UFileSpecCore& target) const {
 }
 
 bool BJobFile::WritePageItemFile(const UFileSpecCore& target, int& error) const {
+    platform::OutputFileStream file;
+    error = 0;
+    if (!file.open(target.wide_path())) {
+        error = file.error();
+        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
+            << "cannot open page-item file " << target.path();
+        return false;
+    }
+    return WritePageItemFile(file, target.path(), error);
+}
+
+bool BJobFile::WritePageItemFile(platform::OutputFileStream& file, const ustring& name,
+                                 int& error) const {
     const BPageSet& pageSet = m_pageSets[kAnalysedPageSet - 1];
     const std::int64_t pages = std::min<std::int64_t>(m_absoluteRuns.GetPageCount(),
                                                       std::numeric_limits<std::int32_t>::max());
-    const PageItemsWritten written = WritePageItemFileOf(
-        target, PageRuns(pageSet.items.Items()),
+    PageItemsWritten written = WritePageItemRecords(
+        file, PageRuns(pageSet.items.Items()),
         PageRuns(std::span<const std::shared_ptr<BTransparencyFlattener>>(pageSet.pageFlatteners)),
-        pages, error);
-    if (written != PageItemsWritten::kOutOfOrder)
-        return written == PageItemsWritten::kWritten;
-    const std::vector<const BPageItem*> items = pageSet.items.SortedByPage();
-    const std::vector<const BTransparencyFlattener*> flatteners = pageSet.PageFlattenersByPage();
-    return WritePageItemFileOf(target, PageRuns(std::span(items)), PageRuns(std::span(flatteners)),
-                               pages, error) == PageItemsWritten::kWritten;
+        pages);
+    if (written == PageItemsWritten::kOutOfOrder) {
+        const std::vector<const BPageItem*> items = pageSet.items.SortedByPage();
+        const std::vector<const BTransparencyFlattener*> flatteners =
+            pageSet.PageFlattenersByPage();
+        written = file.restart() ? WritePageItemRecords(file, PageRuns(std::span(items)),
+                                                        PageRuns(std::span(flatteners)), pages)
+                                 : PageItemsWritten::kFailed;
+    }
+    const bool closed = file.close();
+    if (written != PageItemsWritten::kWritten || !closed) {
+        error = file.error();
+        ZEU_LOG(Error, kLogFile, __LINE__, "BJobFile::WritePageItemFile")
+            << "cannot write page-item file " << name;
+        return false;
+    }
+    return true;
 }
 
 BGroup& BJobFile::GetCurrentGroup() {

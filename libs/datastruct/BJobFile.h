@@ -18,6 +18,10 @@
 #include <iosfwd>
 #include <optional>
 
+namespace platform {
+class OutputFileStream;
+}
+
 class UKeyInStream;
 class UKeyOutStream;
 
@@ -142,6 +146,10 @@ public:
     // The same, with `error` the system error number of a failure to open, write or close the
     // file (platform::OutputFileStream::error; 0 when it has none).
     [[nodiscard]] bool WritePageItemFile(const UFileSpecCore& file, int& error) const;
+    // The same into a file opened for it (a new file an export staged), which is closed;
+    // `name` names it in the ERROR record.
+    [[nodiscard]] bool WritePageItemFile(platform::OutputFileStream& file, const ustring& name,
+                                         int& error) const;
 
     BGroupList& GetGroups() { return m_groups; }
     const BGroupList& GetGroups() const { return m_groups; }

@@ -344,7 +344,8 @@ TEST_F(KilledExport, LeavesTheEarlierOrTheNewFilesWholeUnderTheirNames) {
     const auto again = ExportedFiles(m_folder.at("job"));
     ASSERT_NE(again, earlier);
 
-    static const std::regex temporary("(.*/)?~zep[0-9A-F]{16}\\.tmp|~zep-export\\.journal");
+    static const std::regex temporary(
+        "(.*/)?(~zep[0-9A-F]{16}\\.tmp|~zep-export-[0-9A-F]{16}\\.journal)");
     std::uint64_t at = 1;
     for (;; ++at) {
         ::setenv("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at).c_str(), 1);

@@ -369,18 +369,18 @@ TEST_F(PlatformFiles, ReplaceInOneStepKeepALinkAndNameTemporariesAndPlaces) {
     EXPECT_FALSE(platform::isSamePlace(at("la"), at("a"))) << "a link as the leaf is its own place";
 }
 
-// A folder is held by one FolderLock at a time, two in one process included: another waits at
+// A folder is held by one HeldFolder at a time, two in one process included: another waits at
 // most its wait (or the test limit, when shorter) and then holds nothing; a link as the folder's
 // name is followed only when asked. A held folder's sweep removes the temporaries that are files
 // or links, never a folder, never what a link names; a folder not held is not swept.
 TEST_F(PlatformFiles, HoldFoldersOneAtATimeForABoundedWaitAndSweepOnlyTheirTemporaries) {
-    using Result = platform::FolderLock::Result;
+    using Result = platform::HeldFolder::Result;
     using Clock = std::chrono::steady_clock;
     fs::create_directory(m_folder.at("d"));
     fs::create_directory(m_folder.at("outside"));
     fs::create_symlink(m_folder.at("d"), m_folder.at("link"));
-    platform::FolderLock first;
-    platform::FolderLock second;
+    platform::HeldFolder first;
+    platform::HeldFolder second;
     ASSERT_EQ(first.lockExclusive(at("d"), 0ms, false), Result::kLocked);
     const struct {
         const char* folder;
@@ -429,8 +429,8 @@ TEST_F(PlatformFiles, SyncFilesAndFoldersAsCountedOperationsWithTheirNames) {
         return !refuse;
     });
     m_folder.write("f", "x");
-    platform::FolderLock folder;
-    ASSERT_EQ(folder.lockExclusive(at(""), 0ms, true), platform::FolderLock::Result::kLocked);
+    platform::HeldFolder folder;
+    ASSERT_EQ(folder.lockExclusive(at(""), 0ms, true), platform::HeldFolder::Result::kLocked);
     EXPECT_TRUE(platform::syncFile(at("f")));
     EXPECT_TRUE(folder.sync());
     EXPECT_TRUE(platform::replaceFile(at("f"), at("g")));

@@ -239,8 +239,10 @@ const Road kRoads[] = {
      .run = Call(kSaveJobInNewDocumentMethod, "half_page", std::nullopt),
      .guards = {{Create(kNewDocCmdBoss), "(theNewDocCmd) == NULL"},
                 {Process(kNewDocCmdBoss), UnknownError(kInjected)}}},
+    // The host's only file stream of the export is the PDF's: the plug-in writes the embedded
+    // graphic through a file of its own change.
     Export("ExportPDF", "spring_sale_pdf", OpenAd,
-           {{Kind::FileStream, {}, {}, u"J:/spring-sale.pdf", 1},
+           {{Kind::FileStream, {}, {}, u"J:/spring-sale.pdf", 0},
             "The output file cannot be written."}),
     Export("ExportEPS", "spring_sale_eps", OpenAd,
            {Process(kEPSExportCmdBoss), UnknownError(kInjected)}),
@@ -535,9 +537,10 @@ protected:
 // host's general failure by their numbers).
 bool IsReportText(const std::string& alert) {
     static const std::regex guard(R"(\(.+\) == NULL)");
-    // A failed file operation of the hook fails with EIO, whose text follows the file when the
-    // failing call hands its number on.
-    static const std::regex unwritten("The file .+ cannot be written(: Input/output error)?\\.");
+    // A failed file operation of the hook fails with EIO, whose text follows the file, or the
+    // folder whose journal could not be written, when the failing call hands its number on.
+    static const std::regex unwritten(
+        "The (file|folder) .+ cannot be written(: Input/output error)?\\.");
     static const std::set<std::string> conditions{
         "(*it)->GetNumberingStyle() != ePageNumberingStyle_Absolute", "!(mPageItemRef)",
         "s16.empty()", "theOrvaleLayerUID==kInvalidUID"};

@@ -108,11 +108,11 @@ TEST_F(EPSExport, FailuresThrowAndLeaveTheFailingPagesFileAsItWas) {
         std::string thrown;
         const char* output = "ad.eps"; // in a folder that exists unless "missing/"
         std::vector<std::pair<int, int>> runs = {{1, 1}};
-        // The text goes on with the file and " cannot be written" (and may give a reason), and
-        // no host command ran.
-        bool namesFile = false;
+        // The text goes on with this entry of the folder and " cannot be written" (and may give a
+        // reason), and no host command ran.
+        const char* names = nullptr;
     } cases[] = {
-        {[] {}, "0x52E0A The file ", "missing/ad.eps", {{1, 1}}, true},
+        {[] {}, "0x52E0A The folder ", "missing/ad.eps", {{1, 1}}, "missing"},
         {[] {}, "0x52E1E ", "ad.eps", {{6, 1}}},
         {[] { Faults::Instance().FailCreateCommand(kEPSExportPrefsCmdBoss); },
          "0x52E1E (setPrefsCmd) == NULL"},
@@ -146,10 +146,9 @@ TEST_F(EPSExport, FailuresThrowAndLeaveTheFailingPagesFileAsItWas) {
             auto job = Job(c.runs, c.output);
             const std::string thrown =
                 Thrown([&] { ExportEPS(*job, m_document->Get(), false, Style()); });
-            if (c.namesFile) {
-                EXPECT_TRUE(thrown.starts_with(c.thrown + m_folder.systemPath(c.output) +
-                                               " cannot be written"))
-                    << thrown;
+            if (c.names) {
+                EXPECT_EQ(thrown, c.thrown + m_folder.systemPath(c.names) +
+                                      " cannot be written: No such file or directory.");
                 EXPECT_EQ(Log(host::Channel::Commands), std::vector<std::string>{});
             } else {
                 EXPECT_EQ(thrown, c.thrown);

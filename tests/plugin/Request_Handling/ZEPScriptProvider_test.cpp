@@ -5,6 +5,7 @@
 #include "Request_Handling/ZEPScriptProvider.h"
 
 #include "Analysis/ZEPTransparencyFlattener.h"
+#include "Plugin/ZEPExportJournal.h"
 #include "Plugin/ZEPID.h"
 #include "Plugin/ZEPSaveDetailsCmd.h"
 #include "host/sdk/Errors.h"
@@ -225,6 +226,18 @@ TEST_F(ExportJob, ExportsTellsTheCompanionAndStoresTheMarksInTheStoresUndoStep) 
     EXPECT_EQ(Dump(), before);
 }
 
+// A file of the user's named "PlacedImages" in the job folder stops only an export that writes a
+// profile there: the export layout has no placed graphic, and goes out.
+TEST_F(ExportJob, AFileNamedPlacedImagesStopsNoAdWithoutAProfile) {
+    static_cast<void>(GetOrCreateFlattenerStyle());
+    m_temp.write("PlacedImages", "the user's");
+    const auto companion = Listen();
+    Call();
+    EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{});
+    EXPECT_TRUE(Written("ad.pdf"));
+    EXPECT_EQ(m_temp.read("PlacedImages"), "the user's");
+}
+
 // Each failure inside the export sequence: one alert, the sequence rolled back to the document as
 // the store left it (fitted, the job stored without marks), no event; the files the export wrote
 // are gone, unless only the event failed.
@@ -287,9 +300,11 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
 
 // A write of the export that fails names the system's reason after the file: a file of the
 // plug-in's own in the alert; the output of the host's export command in the text the failed
-// command leaves, while the alert is the host code's own text. Each fault fails the nth file
-// operation of its kind with the system error number that a folder that may not be written, a
-// full disk or a read-only file system gives.
+// command leaves, while the alert is the host code's own text. Each fault fails a file operation
+// of its kind with the system error number that a folder that may not be written, a full disk or
+// a read-only file system gives: the host's first after the export's journal is written, or the
+// first on the page-item file (its staged file, made first, or its rename into place). A new file
+// that cannot be made names its folder.
 TEST_F(ExportJob, AFailedWriteNamesTheSystemsReasonAfterTheFile) {
     using Op = platform::FileOperation;
     const std::string pdf = "The file " + m_temp.systemPath("ad.pdf") + " cannot be written: ";
@@ -299,33 +314,40 @@ TEST_F(ExportJob, AFailedWriteNamesTheSystemsReasonAfterTheFile) {
     const struct {
         const char* name;
         Op operation;
-        int nth;
+        bool onItems; // else the host's, after the journal
         int error;
         std::string alert;
         std::string failure; // the failed command's entry; empty: none
     } cases[] = {
-        {"PDF, folder not writable", Op::Open, 1, EACCES, host,
+        {"PDF, folder not writable", Op::Open, false, EACCES, host,
          command + pdf + "Permission denied."},
-        {"PDF, disk full", Op::Flush, 1, ENOSPC, host, command + pdf + "No space left on device."},
-        {"PDF, read-only", Op::Rename, 1, EROFS, host, command + pdf + "Read-only file system."},
-        {"items, folder not writable", Op::Open, 2, EACCES, items + "Permission denied.", ""},
-        {"items, disk full", Op::Flush, 2, ENOSPC, items + "No space left on device.", ""},
-        {"items, read-only", Op::Rename, 2, EROFS, items + "Read-only file system.", ""},
+        {"PDF, disk full", Op::Flush, false, ENOSPC, host,
+         command + pdf + "No space left on device."},
+        {"PDF, read-only", Op::Rename, false, EROFS, host,
+         command + pdf + "Read-only file system."},
+        {"items, folder not writable", Op::Open, true, EACCES,
+         "The folder " + m_temp.systemPath() + " cannot be written: Permission denied.", ""},
+        {"items, disk full", Op::Flush, true, ENOSPC, items + "No space left on device.", ""},
+        {"items, read-only", Op::Rename, true, EROFS, items + "Read-only file system.", ""},
     };
     for (const auto& c : cases) {
         host::Recorder::Instance().Reset();
         Open(kExportLayout);
         const auto companion = Listen();
-        // The export's journal is written first; the faults count the operations after it.
         bool journaled = false;
-        int seen = 0;
+        bool failed = false;
+        std::u16string staged; // the page-item file's staged file: the export's first file
         platform::setFileOperationFault([&](std::uint64_t, Op operation) {
-            if (!journaled) {
-                journaled =
-                    platform::currentFileOperationPaths().target.ends_with(u"~zep-export.journal");
-                return 0;
-            }
-            return operation == c.operation && ++seen == c.nth ? c.error : 0;
+            const platform::FileOperationPaths& paths = platform::currentFileOperationPaths();
+            if (staged.empty() && operation == Op::Open)
+                staged = paths.path;
+            const bool items = paths.path == staged || paths.target.ends_with(u"/items.bin");
+            const bool fails =
+                !failed && operation == c.operation && (c.onItems ? items : journaled && !items);
+            failed = failed || fails;
+            journaled = journaled ||
+                        IsJournalName(std::filesystem::path(paths.target).filename().u16string());
+            return fails ? c.error : 0;
         });
         Call();
         platform::setFileOperationHook({});
