@@ -6,6 +6,7 @@
 #include "support/EventPayload.h"
 #include "support/LinearTime.h"
 #include "support/PageItemFile.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TableAd.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
@@ -34,7 +35,7 @@ protected:
     bool Export(const std::string& job,
                 const std::string& session = ZEP_EXAMPLES_DIR "/studio.json") {
         std::filesystem::create_directory(m_folder.at("job"));
-        ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+        m_environment.Set("ZEP_DRIVE_J", m_folder.at("job"));
         const std::string examples = ZEP_EXAMPLES_DIR;
         const std::string command = std::string(ZEP_ZEPHOST) + " open " + session + " open " +
                                     examples + "/spring_sale.json call expY --zemp @" + examples +
@@ -238,7 +239,7 @@ TEST_F(MainJob, TheOutcomeOfAnExportThatWroteItsFilesTellsThePreflight) {
          "fitted.\n"},
     };
     std::filesystem::create_directory(m_folder.at("job"));
-    ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+    m_environment.Set("ZEP_DRIVE_J", m_folder.at("job"));
     for (const auto& c : cases) {
         const auto companion = c.listening ? Listen() : nullptr;
         const std::string command = std::string(ZEP_ZEPHOST) + " open " + examples +
@@ -290,9 +291,9 @@ TEST(Zephost, ReportNamesEachRunByItsPlaceInItsOwnFrameOfAThreadedStory) {
                               .c_str()),
               0);
     std::filesystem::create_directory(folder.at("job"));
-    ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
-    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    ScopedEnvironment environment("ZEP_DRIVE_J", folder.at("job"));
+    environment.Set("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
     const std::string command = std::string(ZEP_ZEPHOST) + " --listen open " + ZEP_EXAMPLES_DIR +
                                 "/studio.json open " + folder.at("ad.json") +
                                 " call expY --zerp true --zemp @" + folder.at("job.hex") +
@@ -342,13 +343,13 @@ TEST(Zephost, ReportNamesEachRunOfATablesCellsUnderTheTablesFrame) {
                     std::to_string(static_cast<int>(at[0]) + 50) + " " +
                     std::to_string(static_cast<int>(at[1]) + 10) + "\n";
     }
+    ScopedEnvironment environment("ZEP_DRIVE_J", folder.at("job"));
+    environment.Set("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
     for (const TableShape shape : {TableShape::Anchor, TableShape::AnchorAndReturn}) {
         folder.write("ad.json", TableAd(shape));
         std::filesystem::remove_all(folder.at("job"));
         std::filesystem::create_directory(folder.at("job"));
-        ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
-        ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-        ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
         const std::string command = std::string(ZEP_ZEPHOST) + " --listen open " +
                                     ZEP_EXAMPLES_DIR + "/studio.json open " + folder.at("ad.json") +
                                     " call expY --zerp true --zemp @" + folder.at("job.hex") +
@@ -440,9 +441,9 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
     folder.write("large.json", std::string((16u << 20) + 1, ' '));
     folder.write("damaged.json", R"({"kind": "document", "name": "Damaged.indd",
         "workspace": {"facets": {"0x52E06": "040004000000DEADBEEF"}}})");
-    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
-    ::unsetenv("ZEP_DRIVE_J");
+    ScopedEnvironment environment("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
+    environment.Unset("ZEP_DRIVE_J");
     for (const auto& c : cases) {
         const std::string command =
             std::regex_replace(std::regex_replace(std::string(ZEP_ZEPHOST) + " " + c.arguments,
@@ -480,7 +481,7 @@ TEST(Zephost, SaysOnceThatItsLogFileCannotBeWrittenAndDoesNotEndWith0) {
         {"undo", 0, ""},
     };
     TempFolder folder;
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    const ScopedEnvironmentVariable registry("ZEP_REGISTRY", folder.at("registry"));
     for (const auto& c : cases) {
         const std::string command =
             std::string(ZEP_ZEPHOST) + " --log /dev/full " +
@@ -507,9 +508,9 @@ TEST(Zephost, SaysOnceThatItsLogFileCannotBeWrittenAndDoesNotEndWith0) {
 TEST(Zephost, ReportShowsThePageItemFileOnlyWhenTheCallWroteItAndWaitsForNothing) {
     namespace fs = std::filesystem;
     TempFolder folder;
-    ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
-    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    ScopedEnvironment environment("ZEP_DRIVE_J", folder.at("job"));
+    environment.Set("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
     const std::string examples = ZEP_EXAMPLES_DIR;
     const std::string job = " --zemp @" + examples + "/jobs/spring_sale_pdf.hex report";
     // The spring-sale job exported from its ad, and from a one-page ad, which its two pages lie
@@ -592,7 +593,7 @@ TEST(Zephost, ShowsEachHintOnlyWithTheAlertItBelongsTo) {
                            folder.at("no_destination.json") + " " + folder.at("no_destination.hex"))
                               .c_str()),
               0);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    const ScopedEnvironmentVariable registry("ZEP_REGISTRY", folder.at("registry"));
     for (const auto& c : cases) {
         const std::string command =
             std::regex_replace(std::regex_replace(std::string(ZEP_ZEPHOST) + " " + c.arguments,
@@ -659,11 +660,11 @@ TEST(Zephost, ReportsOnAnEPSExportOfManyPagesInTimeLinearInThePages) {
                             .c_str()),
             0);
     }
-    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
-    const auto exportWith = [&folder](const std::string& job) {
+    ScopedEnvironment environment("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
+    const auto exportWith = [&folder, &environment](const std::string& job) {
         std::filesystem::create_directory(folder.at(job));
-        ::setenv("ZEP_DRIVE_J", folder.at(job).c_str(), 1);
+        environment.Set("ZEP_DRIVE_J", folder.at(job));
         const std::string command =
             std::string(ZEP_ZEPHOST) + " --listen open " + ZEP_EXAMPLES_DIR + "/studio.json open " +
             folder.at("ad.json") + " call expY --zerp true --zemp @" + folder.at(job + ".hex") +
