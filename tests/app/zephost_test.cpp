@@ -4,6 +4,7 @@
 #include "model/BJobFile.h"
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
+#include "support/FolderContents.h"
 #include "support/LinearTime.h"
 #include "support/PageItemFile.h"
 #include "support/ScopedEnvironment.h"
@@ -148,6 +149,40 @@ TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
                               "  output J:/spring-sale.eps: EPS, %%BoundingBox: 0 0 297 417\n"
                               "  output J:/spring-sale.eps#2: EPS, %%BoundingBox: 0 0 297 "
                               "417\n"));
+}
+
+// A session that stores a job and then exports it runs both in one process: the export writes,
+// reports, tells the companion and leaves the documents as it does in a session of its own, so
+// nothing of the store stays behind in the plug-in or the host. Only the profile files of the
+// placed images take a fresh name in every run.
+TEST_F(MainJob, AnExportAfterAStoreInTheSameSessionDoesWhatItDoesAlone) {
+    static const std::regex uuid("[0-9A-F]{8}(_[0-9A-F]{4}){3}_[0-9A-F]{12}");
+    const std::string examples = ZEP_EXAMPLES_DIR;
+    const auto session = [&](const std::string& steps) {
+        std::filesystem::remove_all(m_folder.at("job"));
+        std::filesystem::create_directory(m_folder.at("job"));
+        m_environment.Set("ZEP_DRIVE_J", m_folder.at("job"));
+        const auto companion = Listen();
+        const std::string command = std::string(ZEP_ZEPHOST) + " open " + examples +
+                                    "/studio.json open " + examples + "/spring_sale.json " + steps +
+                                    " report dump >" + m_folder.at("out") + " 2>&1";
+        const int status = std::system(command.c_str());
+        std::string seen = "status " + std::to_string(status) + "\n" + Output();
+        for (const std::string& message : companion->Messages())
+            seen += "message " + message + "\n";
+        for (const auto& [name, bytes] : FolderContents(m_folder.at("job")))
+            seen += "file " + name + "\n" + bytes + "\n";
+        return std::regex_replace(seen, uuid, "UUID");
+    };
+    for (const std::string job : {"spring_sale_pdf", "spring_sale_eps"}) {
+        const std::string text = "--zemp @" + examples + "/jobs/" + job + ".hex";
+        const std::string alone = session("call expY --zerp true " + text);
+        std::string afterStore = session("call savY " + text + " call expY --zerp true " + text);
+        const std::string stored = "called savY: done\n";
+        const std::size_t at = afterStore.find(stored);
+        ASSERT_NE(at, std::string::npos) << afterStore;
+        EXPECT_EQ(afterStore.erase(at, stored.size()), alone) << job;
+    }
 }
 
 // The example ad in a session that does not know its font (the studio's session without its
