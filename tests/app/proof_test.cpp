@@ -107,7 +107,7 @@ protected:
     void SetUp() override {
         m_folder.write("ad.json", AdWithTable());
         std::filesystem::create_directory(m_folder.at("job"));
-        ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+        m_environment.Set("ZEP_DRIVE_J", m_folder.at("job"));
     }
     // Runs zephost on the example session and the ad with the example job of that name ('Zerp'
     // true), the companion application listening; true when it ends with status 0.

@@ -4,6 +4,7 @@
 // place of /tmp/my-ad, and the companion pipe and the registry in that folder. The README's
 // table of the tags the plug-in records is the job model's list of them.
 #include "model/BPageItem.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
@@ -68,9 +69,9 @@ TEST(Readme, EveryCommandRunsAsItStands) {
     const std::vector<std::string> blocks = CodeBlocks(ZEP_SOURCE_DIR "/README.md");
     ASSERT_GE(blocks.size(), 6u);
     TempFolder folder;
-    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
-    ::setenv("USERNAME", "readme", 1);
+    ScopedEnvironment environment("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
+    environment.Set("USERNAME", "readme");
     const std::string build = ZEP_BINARY_DIR;
     const std::string preset = std::filesystem::path(build).filename().string();
     std::string outputs;

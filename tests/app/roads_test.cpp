@@ -208,7 +208,7 @@ protected:
     // Runs zephost with the road's steps, the job drive J: a fresh folder.
     void Run(const Road& road) {
         fs::create_directory(m_folder.at("job"));
-        ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+        m_environment.Set("ZEP_DRIVE_J", m_folder.at("job"));
         const std::string steps =
             Replaced(Replaced(road.steps, "%E", ZEP_EXAMPLES_DIR), "%F", m_folder.root());
         const std::string command = std::string(ZEP_ZEPHOST) + " " + steps + " >" +
@@ -313,13 +313,13 @@ class KilledExport : public ::testing::Test, public CompanionFixture {
 protected:
     // Lays the earlier export's files into the job folder (drive J:), then exports the example
     // ad again with zephost; true when zephost was killed on the way.
-    bool ExportAgain(const std::string& earlier) const {
+    bool ExportAgain(const std::string& earlier) {
         fs::remove_all(m_folder.at("job"));
         fs::copy(earlier, m_folder.at("job"), fs::copy_options::recursive);
         return Export();
     }
-    bool Export(const std::string& job = "spring_sale_pdf") const {
-        ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+    bool Export(const std::string& job = "spring_sale_pdf") {
+        m_environment.Set("ZEP_DRIVE_J", m_folder.at("job"));
         const std::string command =
             std::string(ZEP_ZEPHOST) + " " +
             Replaced(kAd + "call expY --zemp @%E/jobs/" + job + ".hex", "%E", ZEP_EXAMPLES_DIR) +
@@ -348,9 +348,9 @@ TEST_F(KilledExport, LeavesTheEarlierOrTheNewFilesWholeUnderTheirNames) {
         "(.*/)?(~zep[0-9A-F]{16}\\.tmp|~zep-export-[0-9A-F]{16}\\.journal)");
     std::uint64_t at = 1;
     for (;; ++at) {
-        ::setenv("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at).c_str(), 1);
+        m_environment.Set("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at));
         const bool killed = ExportAgain(m_folder.at("earlier"));
-        ::unsetenv("ZEPHOST_KILL_AT_FILE_OPERATION");
+        m_environment.Unset("ZEPHOST_KILL_AT_FILE_OPERATION");
         if (!killed)
             break;
         const auto left = ExportedFiles(m_folder.at("job"));
@@ -382,9 +382,9 @@ TEST_F(KilledExport, TheNextExportRemovesTheTemporariesAKilledOneLeft) {
     };
     // The first file operation after which a kill leaves more than one temporary.
     for (std::uint64_t at = 1; temporaries() < 2; ++at) {
-        ::setenv("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at).c_str(), 1);
+        m_environment.Set("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at));
         const bool killed = Export();
-        ::unsetenv("ZEPHOST_KILL_AT_FILE_OPERATION");
+        m_environment.Unset("ZEPHOST_KILL_AT_FILE_OPERATION");
         ASSERT_TRUE(killed) << "no kill left two temporaries";
     }
     ASSERT_FALSE(Export()) << m_folder.read("out");
@@ -420,11 +420,11 @@ TEST_P(KilledExportThenNext, LeavesTheOldOrTheNewFilesTogether) {
     fs::copy(m_folder.at("job"), m_folder.at("earlier"), fs::copy_options::recursive);
     std::uint64_t at = 1;
     for (;; ++at) {
-        ::setenv("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at).c_str(), 1);
+        m_environment.Set("ZEPHOST_KILL_AT_FILE_OPERATION", std::to_string(at));
         fs::remove_all(m_folder.at("job"));
         fs::copy(m_folder.at("earlier"), m_folder.at("job"), fs::copy_options::recursive);
         const bool killed = Export(job);
-        ::unsetenv("ZEPHOST_KILL_AT_FILE_OPERATION");
+        m_environment.Unset("ZEPHOST_KILL_AT_FILE_OPERATION");
         if (!killed)
             break;
         ASSERT_FALSE(Export(job)) << m_folder.read("out");
@@ -448,7 +448,7 @@ TEST(TwoExports, IntoOneFolderRunOneAfterTheOtherAndEachReportsItsOwnOutcome) {
     CompanionFixture companion;
     const auto inbox = companion.Listen();
     const TempFolder& folder = companion.m_folder;
-    ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
+    companion.m_environment.Set("ZEP_DRIVE_J", folder.at("job"));
     // The example job with its page-item file in a folder that does not exist: it fails after
     // the host wrote its PDF.
     std::ifstream example(std::string(ZEP_EXAMPLES_DIR) + "/jobs/spring_sale_pdf.json");

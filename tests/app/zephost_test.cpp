@@ -4,8 +4,10 @@
 #include "model/BJobFile.h"
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
+#include "support/FolderContents.h"
 #include "support/LinearTime.h"
 #include "support/PageItemFile.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TableAd.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
@@ -34,7 +36,7 @@ protected:
     bool Export(const std::string& job,
                 const std::string& session = ZEP_EXAMPLES_DIR "/studio.json") {
         std::filesystem::create_directory(m_folder.at("job"));
-        ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+        m_environment.Set("ZEP_DRIVE_J", m_folder.at("job"));
         const std::string examples = ZEP_EXAMPLES_DIR;
         const std::string command = std::string(ZEP_ZEPHOST) + " open " + session + " open " +
                                     examples + "/spring_sale.json call expY --zemp @" + examples +
@@ -149,6 +151,40 @@ TEST_F(MainJob, ExportsTheExampleAdAsEPSWhenItsTicketForbidsTransparencyInPDF) {
                               "417\n"));
 }
 
+// A session that stores a job and then exports it runs both in one process: the export writes,
+// reports, tells the companion and leaves the documents as it does in a session of its own, so
+// nothing of the store stays behind in the plug-in or the host. Only the profile files of the
+// placed images take a fresh name in every run.
+TEST_F(MainJob, AnExportAfterAStoreInTheSameSessionDoesWhatItDoesAlone) {
+    static const std::regex uuid("[0-9A-F]{8}(_[0-9A-F]{4}){3}_[0-9A-F]{12}");
+    const std::string examples = ZEP_EXAMPLES_DIR;
+    const auto session = [&](const std::string& steps) {
+        std::filesystem::remove_all(m_folder.at("job"));
+        std::filesystem::create_directory(m_folder.at("job"));
+        m_environment.Set("ZEP_DRIVE_J", m_folder.at("job"));
+        const auto companion = Listen();
+        const std::string command = std::string(ZEP_ZEPHOST) + " open " + examples +
+                                    "/studio.json open " + examples + "/spring_sale.json " + steps +
+                                    " report dump >" + m_folder.at("out") + " 2>&1";
+        const int status = std::system(command.c_str());
+        std::string seen = "status " + std::to_string(status) + "\n" + Output();
+        for (const std::string& message : companion->Messages())
+            seen += "message " + message + "\n";
+        for (const auto& [name, bytes] : FolderContents(m_folder.at("job")))
+            seen += "file " + name + "\n" + bytes + "\n";
+        return std::regex_replace(seen, uuid, "UUID");
+    };
+    for (const std::string job : {"spring_sale_pdf", "spring_sale_eps"}) {
+        const std::string text = "--zemp @" + examples + "/jobs/" + job + ".hex";
+        const std::string alone = session("call expY --zerp true " + text);
+        std::string afterStore = session("call savY " + text + " call expY --zerp true " + text);
+        const std::string stored = "called savY: done\n";
+        const std::size_t at = afterStore.find(stored);
+        ASSERT_NE(at, std::string::npos) << afterStore;
+        EXPECT_EQ(afterStore.erase(at, stored.size()), alone) << job;
+    }
+}
+
 // The example ad in a session that does not know its font (the studio's session without its
 // font list): each text run is tagged as set in a font that is not installed, in the page-item
 // file and in the report, with the severities of a job that has no setting for them.
@@ -238,7 +274,7 @@ TEST_F(MainJob, TheOutcomeOfAnExportThatWroteItsFilesTellsThePreflight) {
          "fitted.\n"},
     };
     std::filesystem::create_directory(m_folder.at("job"));
-    ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1);
+    m_environment.Set("ZEP_DRIVE_J", m_folder.at("job"));
     for (const auto& c : cases) {
         const auto companion = c.listening ? Listen() : nullptr;
         const std::string command = std::string(ZEP_ZEPHOST) + " open " + examples +
@@ -290,9 +326,9 @@ TEST(Zephost, ReportNamesEachRunByItsPlaceInItsOwnFrameOfAThreadedStory) {
                               .c_str()),
               0);
     std::filesystem::create_directory(folder.at("job"));
-    ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
-    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    ScopedEnvironment environment("ZEP_DRIVE_J", folder.at("job"));
+    environment.Set("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
     const std::string command = std::string(ZEP_ZEPHOST) + " --listen open " + ZEP_EXAMPLES_DIR +
                                 "/studio.json open " + folder.at("ad.json") +
                                 " call expY --zerp true --zemp @" + folder.at("job.hex") +
@@ -342,13 +378,13 @@ TEST(Zephost, ReportNamesEachRunOfATablesCellsUnderTheTablesFrame) {
                     std::to_string(static_cast<int>(at[0]) + 50) + " " +
                     std::to_string(static_cast<int>(at[1]) + 10) + "\n";
     }
+    ScopedEnvironment environment("ZEP_DRIVE_J", folder.at("job"));
+    environment.Set("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
     for (const TableShape shape : {TableShape::Anchor, TableShape::AnchorAndReturn}) {
         folder.write("ad.json", TableAd(shape));
         std::filesystem::remove_all(folder.at("job"));
         std::filesystem::create_directory(folder.at("job"));
-        ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
-        ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-        ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
         const std::string command = std::string(ZEP_ZEPHOST) + " --listen open " +
                                     ZEP_EXAMPLES_DIR + "/studio.json open " + folder.at("ad.json") +
                                     " call expY --zerp true --zemp @" + folder.at("job.hex") +
@@ -440,9 +476,9 @@ TEST(Zephost, TellsTheOutcomeByItsExitStatusAndPrintsWhatAUserCanActOn) {
     folder.write("large.json", std::string((16u << 20) + 1, ' '));
     folder.write("damaged.json", R"({"kind": "document", "name": "Damaged.indd",
         "workspace": {"facets": {"0x52E06": "040004000000DEADBEEF"}}})");
-    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
-    ::unsetenv("ZEP_DRIVE_J");
+    ScopedEnvironment environment("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
+    environment.Unset("ZEP_DRIVE_J");
     for (const auto& c : cases) {
         const std::string command =
             std::regex_replace(std::regex_replace(std::string(ZEP_ZEPHOST) + " " + c.arguments,
@@ -480,7 +516,7 @@ TEST(Zephost, SaysOnceThatItsLogFileCannotBeWrittenAndDoesNotEndWith0) {
         {"undo", 0, ""},
     };
     TempFolder folder;
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    const ScopedEnvironmentVariable registry("ZEP_REGISTRY", folder.at("registry"));
     for (const auto& c : cases) {
         const std::string command =
             std::string(ZEP_ZEPHOST) + " --log /dev/full " +
@@ -507,9 +543,9 @@ TEST(Zephost, SaysOnceThatItsLogFileCannotBeWrittenAndDoesNotEndWith0) {
 TEST(Zephost, ReportShowsThePageItemFileOnlyWhenTheCallWroteItAndWaitsForNothing) {
     namespace fs = std::filesystem;
     TempFolder folder;
-    ::setenv("ZEP_DRIVE_J", folder.at("job").c_str(), 1);
-    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    ScopedEnvironment environment("ZEP_DRIVE_J", folder.at("job"));
+    environment.Set("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
     const std::string examples = ZEP_EXAMPLES_DIR;
     const std::string job = " --zemp @" + examples + "/jobs/spring_sale_pdf.hex report";
     // The spring-sale job exported from its ad, and from a one-page ad, which its two pages lie
@@ -592,7 +628,7 @@ TEST(Zephost, ShowsEachHintOnlyWithTheAlertItBelongsTo) {
                            folder.at("no_destination.json") + " " + folder.at("no_destination.hex"))
                               .c_str()),
               0);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    const ScopedEnvironmentVariable registry("ZEP_REGISTRY", folder.at("registry"));
     for (const auto& c : cases) {
         const std::string command =
             std::regex_replace(std::regex_replace(std::string(ZEP_ZEPHOST) + " " + c.arguments,
@@ -659,11 +695,11 @@ TEST(Zephost, ReportsOnAnEPSExportOfManyPagesInTimeLinearInThePages) {
                             .c_str()),
             0);
     }
-    ::setenv("ZEP_PIPE_DIR", folder.root().c_str(), 1);
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
-    const auto exportWith = [&folder](const std::string& job) {
+    ScopedEnvironment environment("ZEP_PIPE_DIR", folder.root());
+    environment.Set("ZEP_REGISTRY", folder.at("registry"));
+    const auto exportWith = [&folder, &environment](const std::string& job) {
         std::filesystem::create_directory(folder.at(job));
-        ::setenv("ZEP_DRIVE_J", folder.at(job).c_str(), 1);
+        environment.Set("ZEP_DRIVE_J", folder.at(job));
         const std::string command =
             std::string(ZEP_ZEPHOST) + " --listen open " + ZEP_EXAMPLES_DIR + "/studio.json open " +
             folder.at("ad.json") + " call expY --zerp true --zemp @" + folder.at(job + ".hex") +

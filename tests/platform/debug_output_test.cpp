@@ -1,17 +1,17 @@
 #include "platform/debug_output.h"
 
+#include "support/ScopedEnvironment.h"
 #include "support/Test.h"
-
-#include <cstdlib>
 
 namespace {
 
 TEST(DebugOutput, GoesToStandardErrorOnlyWhenAskedToOrToAReplacedSinkUntilReset) {
-    ::unsetenv("ZEP_DEBUG_OUTPUT");
+    ScopedEnvironment environment;
+    environment.Unset("ZEP_DEBUG_OUTPUT");
     testing::internal::CaptureStderr();
     platform::debugOutput("hidden");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    ::setenv("ZEP_DEBUG_OUTPUT", "1", 1);
+    environment.Set("ZEP_DEBUG_OUTPUT", "1");
     testing::internal::CaptureStderr();
     platform::debugOutput(std::string_view("shown\0x", 7));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("shown\0x", 7));
@@ -24,7 +24,6 @@ TEST(DebugOutput, GoesToStandardErrorOnlyWhenAskedToOrToAReplacedSinkUntilReset)
     platform::debugOutput("c");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "c");
     EXPECT_EQ(seen, "ab");
-    ::unsetenv("ZEP_DEBUG_OUTPUT");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "support/FileOperationSeam.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
@@ -25,12 +26,13 @@ protected:
         return std::u16string(name.begin(), name.end());
     }
     TempFolder m_folder;
+    const FileOperationSeam m_seam;
 };
 
 } // namespace
 
 TEST(PlatformPaths, MapDrivesPrefixesAndSeparatorsAndResolveDotsInsideTheDrive) {
-    ::setenv("ZEP_DRIVE_C", "/srv/c/", 1);
+    const ScopedEnvironmentVariable drive("ZEP_DRIVE_C", "/srv/c/");
     const std::tuple<std::u16string, std::string> cases[] = {
         {u"Z:/tmp/x", "/tmp/x"},
         {u"z:\\tmp\\x", "/tmp/x"},
@@ -57,8 +59,8 @@ TEST(PlatformPaths, MapDrivesPrefixesAndSeparatorsAndResolveDotsInsideTheDrive) 
 }
 
 TEST(PlatformPaths, RefuseWhatAWindowsSystemCouldNotNameAndSayWhy) {
-    ::setenv("ZEP_DRIVE_C", "/srv/c", 1);
-    ::unsetenv("ZEP_DRIVE_D");
+    const ScopedEnvironmentVariable mapped("ZEP_DRIVE_C", "/srv/c");
+    const ScopedEnvironmentVariable unmapped("ZEP_DRIVE_D", std::nullopt);
     const std::string device = " is a Windows device name";
     const std::string forbidden = "', which a Windows file name may not hold";
     const std::string share = "it names a server share, which is not reachable here";
@@ -106,11 +108,11 @@ TEST(PlatformPaths, RefuseWhatAWindowsSystemCouldNotNameAndSayWhy) {
 }
 
 TEST(PlatformPaths, HandFoldersTheProgramAndTheProcessBackInDriveForm) {
-    ::setenv("HOME", "/home/tester/", 1);
-    ::setenv("ZEP_COMMON_APPDATA", "/srv/common", 1);
-    ::setenv("XDG_DATA_HOME", "/srv/data", 1);
-    ::setenv("ZEP_COLOR_DIR", "/srv/icc", 1);
-    ::setenv("TMPDIR", "/srv/tmp", 1);
+    ScopedEnvironment environment("HOME", "/home/tester/");
+    environment.Set("ZEP_COMMON_APPDATA", "/srv/common");
+    environment.Set("XDG_DATA_HOME", "/srv/data");
+    environment.Set("ZEP_COLOR_DIR", "/srv/icc");
+    environment.Set("TMPDIR", "/srv/tmp");
     EXPECT_EQ(platform::documentsFolder(), u"Z:/home/tester/Documents");
     EXPECT_EQ(platform::desktopFolder(), u"Z:/home/tester/Desktop");
     EXPECT_EQ(platform::commonAppDataFolder(), u"Z:/srv/common");
@@ -119,12 +121,12 @@ TEST(PlatformPaths, HandFoldersTheProgramAndTheProcessBackInDriveForm) {
     EXPECT_EQ(platform::temporaryPath(), u"Z:/srv/tmp/");
     EXPECT_EQ(platform::recycleBinFolder(), std::nullopt);
     for (const char* name : {"ZEP_COMMON_APPDATA", "XDG_DATA_HOME", "ZEP_COLOR_DIR", "TMPDIR"})
-        ::unsetenv(name);
+        environment.Unset(name);
     EXPECT_EQ(platform::commonAppDataFolder(), u"Z:/usr/local/share");
     EXPECT_EQ(platform::userAppDataFolder(), u"Z:/home/tester/.local/share");
     EXPECT_EQ(platform::colorProfileFolder(), u"Z:/usr/share/color/icc");
     EXPECT_EQ(platform::temporaryPath(), u"Z:/tmp/");
-    ::unsetenv("HOME");
+    environment.Unset("HOME");
     EXPECT_EQ(platform::documentsFolder(), std::nullopt);
     const auto program = platform::moduleFileName();
     EXPECT_TRUE(program && program->starts_with(u"Z:/") && program->ends_with(u"platform_tests"));
@@ -338,7 +340,7 @@ TEST_F(PlatformFiles, AFailedStepHandsBackTheSystemsErrorNumber) {
     EXPECT_TRUE(platform::linkFile(at("f"), at("h"), error));
     EXPECT_EQ(error, 0);
     // A drive that is not mapped names no file.
-    ::unsetenv("ZEP_DRIVE_Q");
+    const ScopedEnvironmentVariable unmapped("ZEP_DRIVE_Q", std::nullopt);
     EXPECT_EQ(write(u"Q:/f"), 0);
     EXPECT_FALSE(platform::replaceFile(at("f"), u"Q:/f", error));
     EXPECT_EQ(error, 0);

@@ -1,6 +1,7 @@
 #include "platform/pipe.h"
 
 #include "support/PipeInbox.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
@@ -31,7 +32,7 @@ sockaddr_un SocketAddress(const std::string& path) {
 
 class PlatformPipe : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("ZEP_PIPE_DIR", m_folder.root().c_str(), 1); }
+    void SetUp() override { m_environment.Set("ZEP_PIPE_DIR", m_folder.root()); }
     // A socket of the test's own at the pipe's path (its folder made when missing): bound,
     // listening with `queue` when asked.
     int RawSocket(std::optional<int> queue) const {
@@ -45,6 +46,7 @@ protected:
         return fd;
     }
     TempFolder m_folder;
+    ScopedEnvironment m_environment;
     const std::u16string m_name = u"\\\\.\\pipe\\p";
     const std::string m_pipeFolder = m_folder.at("zephrin-" + kUid);
     const std::string m_socket = m_pipeFolder + "/p";
@@ -116,8 +118,8 @@ private:
 } // namespace
 
 TEST(PlatformPipePath, IsTheNameInThePipeFolder) {
-    ::setenv("ZEP_PIPE_DIR", "/run/zep/", 1);
-    ::setenv("XDG_RUNTIME_DIR", "/run/user/7", 1);
+    ScopedEnvironment environment("ZEP_PIPE_DIR", "/run/zep/");
+    environment.Set("XDG_RUNTIME_DIR", "/run/user/7");
     const std::string folder = "/run/zep/zephrin-" + kUid + "/";
     const std::tuple<std::u16string, std::optional<std::string>> cases[] = {
         {u"\\\\.\\pipe\\zephrin_tarnwell_com.anna", folder + "zephrin_tarnwell_com.anna"},
@@ -132,9 +134,9 @@ TEST(PlatformPipePath, IsTheNameInThePipeFolder) {
           u"\\\\.\\pipe\\\xD800"s, u"//./pipe/a"s, u"\\\\.\\pipe\\" + std::u16string(100, u'x')})
         EXPECT_EQ(platform::pipeSocketPath(bad), std::nullopt)
             << std::string(bad.begin(), bad.end());
-    ::unsetenv("ZEP_PIPE_DIR");
+    environment.Unset("ZEP_PIPE_DIR");
     EXPECT_EQ(platform::pipeSocketPath(u"\\\\.\\pipe\\a"), "/run/user/7/zephrin-" + kUid + "/a");
-    ::unsetenv("XDG_RUNTIME_DIR");
+    environment.Unset("XDG_RUNTIME_DIR");
     EXPECT_EQ(platform::pipeSocketPath(u"\\\\.\\pipe\\a"), "/tmp/zephrin-" + kUid + "/a");
 }
 

@@ -1,10 +1,10 @@
 #include "platform/registry.h"
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
 #include <future>
@@ -21,7 +21,7 @@ const std::u16string kKey = u"HKEY_CURRENT_USER\\SOFTWARE\\Vendor\\App.exe";
 
 TEST(PlatformRegistry, FindsTheFirstLineOfTheKeyAndValueWithoutRegardToCase) {
     TempFolder folder;
-    ::setenv("ZEP_REGISTRY", folder.at("registry").c_str(), 1);
+    const ScopedEnvironmentVariable registry("ZEP_REGISTRY", folder.at("registry"));
     EXPECT_EQ(platform::registryValue(kKey, u""), std::nullopt) << "no file";
     folder.write("registry", "no tabs here\n"
                              "HKEY_CURRENT_USER\\SOFTWARE\\Other\tPath\tZ:/other\n"
@@ -44,7 +44,7 @@ TEST(PlatformRegistry, FindsTheFirstLineOfTheKeyAndValueWithoutRegardToCase) {
 TEST(PlatformRegistry, ReadsOnlyARegularFileOfAtMostOneMebibyteAndNeverWaits) {
     TempFolder folder;
     const std::string path = folder.at("registry");
-    ::setenv("ZEP_REGISTRY", path.c_str(), 1);
+    const ScopedEnvironmentVariable registry("ZEP_REGISTRY", path);
     const std::string line = "K\tN\tvalue\n";
     folder.write("good", line);
     const std::tuple<const char*, std::function<void()>, std::optional<std::u16string>> cases[] = {
@@ -81,13 +81,14 @@ TEST(PlatformRegistry, ReadsOnlyARegularFileOfAtMostOneMebibyteAndNeverWaits) {
 
 TEST(PlatformRegistry, LivesInTheConfigurationFolderByDefault) {
     TempFolder folder;
-    ::unsetenv("ZEP_REGISTRY");
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::setenv("HOME", folder.root().c_str(), 1);
+    ScopedEnvironment environment;
+    environment.Unset("ZEP_REGISTRY");
+    environment.Unset("XDG_CONFIG_HOME");
+    environment.Set("HOME", folder.root());
     std::filesystem::create_directories(folder.at(".config/zephrin"));
     folder.write(".config/zephrin/registry", "K\tN\thome\n");
     EXPECT_EQ(platform::registryValue(u"k", u"n"), u"home");
-    ::setenv("XDG_CONFIG_HOME", folder.at("xdg").c_str(), 1);
+    environment.Set("XDG_CONFIG_HOME", folder.at("xdg"));
     EXPECT_EQ(platform::registryValue(u"k", u"n"), std::nullopt);
     std::filesystem::create_directories(folder.at("xdg/zephrin"));
     folder.write("xdg/zephrin/registry", "K\tN\txdg\n");

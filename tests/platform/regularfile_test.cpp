@@ -1,5 +1,6 @@
 #include "platform/regularfile.h"
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
@@ -27,7 +28,7 @@ TEST(PlatformRegularFile, ReadsOnlyARegularFileWithinTheBoundAndTellsWhatElseSta
     std::filesystem::create_symlink(folder.at("ten"), folder.at("link"));
     folder.write("sparse", "");
     std::filesystem::resize_file(folder.at("sparse"), std::uint64_t{1} << 31);
-    ::unsetenv("ZEP_DRIVE_Q");
+    const ScopedEnvironmentVariable unmapped("ZEP_DRIVE_Q", std::nullopt);
     const struct {
         std::string path; // %F: the folder's system path
         std::uint64_t bound;

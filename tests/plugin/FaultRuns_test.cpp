@@ -46,11 +46,11 @@
 #include "support/FolderContents.h"
 #include "support/IccProfiles.h"
 #include "support/JobDescription.h"
+#include "support/JobModelState.h"
 #include "support/Test.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -459,7 +459,7 @@ bool SameChanges(const Outcome& a, const Outcome& b) {
 
 class FaultRuns : public ::testing::TestWithParam<Road>, public CompanionFixture {
 protected:
-    void SetUp() override { ::setenv("ZEP_DRIVE_J", m_folder.at("job").c_str(), 1); }
+    void SetUp() override { m_environment.Set("ZEP_DRIVE_J", m_folder.at("job")); }
     void TearDown() override {
         host::UnloadAll();
         host::Reset();
@@ -477,10 +477,12 @@ protected:
     }
 
     // A fresh host with the plug-in and the road's start, then the fault (if any) and `road`.
+    // The job model's process-wide state is that of a fresh process too, as for the road alone.
     Outcome Run(const std::function<void()>& road, const std::optional<Fault>& fault,
                 bool record = false) {
         host::UnloadAll();
         host::Reset();
+        JobModelState::Reset();
         EXPECT_TRUE(host::Attach(GetPlugIn()));
         GetParam().setup();
         // The host's selection manager, made on first use, lives as long as the session.
@@ -530,6 +532,7 @@ protected:
 
     std::vector<InjectionPoint> m_points;
     std::uint64_t m_fileOperations = 0;
+    const JobModelState m_jobModel;
 };
 
 // The texts an alert may show: a missing object's guard, a failed condition, or a code's text

@@ -3,8 +3,8 @@
 // flag around every test.
 #pragma once
 
-#include "model/BCheckSettingList.h"
 #include "model/SettingDefinitions.h"
+#include "support/JobModelState.h"
 #include "support/JsonMessage.h"
 
 #include <gtest/gtest.h>
@@ -26,11 +26,7 @@ protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
 
-    static void Reset() {
-        SettingDefinitionsRegistry::Reset();
-        ResetDefaultSettings();
-        ResetForceEPSExport();
-    }
+    static void Reset() { JobModelState::Reset(); }
     static void Define(const char* definitions = kTestDefinitions) {
         GetDefaultSettings() = *readJson(definitions);
     }

@@ -1,11 +1,12 @@
 // Test aid: while it lives, the colour-profile special folder is a fresh temporary folder of the
-// test's own ("icc" in a TempFolder) holding the profile files given, each with some content.
+// test's own ("icc" in a TempFolder) holding the profile files given, each with some content;
+// then it is what it was before.
 #pragma once
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "utils/ustring.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -16,9 +17,7 @@ public:
         std::filesystem::create_directory(m_temp.at("icc"));
         for (const char* profile : profiles)
             m_temp.write(std::string("icc/") + profile, "profile");
-        ::setenv("ZEP_COLOR_DIR", m_temp.at("icc").c_str(), 1);
     }
-    ~ColourProfileFolder() { ::unsetenv("ZEP_COLOR_DIR"); }
     ColourProfileFolder(const ColourProfileFolder&) = delete;
     ColourProfileFolder& operator=(const ColourProfileFolder&) = delete;
 
@@ -30,4 +29,5 @@ public:
 
 private:
     TempFolder m_temp;
+    const ScopedEnvironmentVariable m_colourDir{"ZEP_COLOR_DIR", m_temp.at("icc")};
 };

@@ -1,15 +1,15 @@
 // Fixture for tests of the link to the companion application: a folder of the test's own for
 // the pipe's socket and the registry file, the user "tester", the pauses recorded instead of
-// waited, and the log captured.
+// waited, and the log captured. The environment is as before once the fixture goes.
 #pragma once
 
 #include "platform/pipe.h"
 #include "platform/process.h"
 #include "support/LogCapture.h"
 #include "support/PipeInbox.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -18,9 +18,9 @@
 class CompanionFixture {
 public:
     CompanionFixture() {
-        ::setenv("ZEP_PIPE_DIR", m_folder.root().c_str(), 1);
-        ::setenv("ZEP_REGISTRY", m_folder.at("registry").c_str(), 1);
-        ::setenv("USERNAME", "tester", 1);
+        m_environment.Set("ZEP_PIPE_DIR", m_folder.root());
+        m_environment.Set("ZEP_REGISTRY", m_folder.at("registry"));
+        m_environment.Set("USERNAME", "tester");
         platform::setSleepFunction([this](std::uint32_t ms) { m_pauses.push_back(ms); });
     }
     ~CompanionFixture() { platform::setSleepFunction({}); }
@@ -50,6 +50,7 @@ public:
     }
 
     TempFolder m_folder;
+    ScopedEnvironment m_environment; // a test's own changes go here too
     std::vector<std::uint32_t> m_pauses;
     const LogCapture m_log;
 };

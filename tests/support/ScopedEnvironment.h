@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 // Sets the variable to `value`, or unsets it for nothing; the old value (or its absence) comes
 // back at the end.
@@ -33,6 +35,31 @@ private:
 
     std::string m_name;
     std::optional<std::string> m_old;
+};
+
+// Several variables changed one after another over the object's life (a fixture's, or a test's
+// that changes one variable more than once); at the end each is put back, the last change first,
+// so every variable holds what it held before the first change.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const std::string& name, const std::string& value) { Set(name, value); }
+    ~ScopedEnvironment() {
+        while (!m_changes.empty())
+            m_changes.pop_back();
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+    void Set(const std::string& name, const std::string& value) {
+        m_changes.push_back(std::make_unique<ScopedEnvironmentVariable>(name, value));
+    }
+    void Unset(const std::string& name) {
+        m_changes.push_back(std::make_unique<ScopedEnvironmentVariable>(name, std::nullopt));
+    }
+
+private:
+    std::vector<std::unique_ptr<ScopedEnvironmentVariable>> m_changes;
 };
 
 // Makes `folder` the current folder; the one before comes back at the end.

@@ -1,11 +1,12 @@
 // Test aid: a private copy of the dummy program (its path unique to the test, so that no other
-// test's process runs it) and the file in which each of its starts leaves a line.
+// test's process runs it) and the file in which each of its starts leaves a line (named to the
+// program through the environment while the object lives).
 #pragma once
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -18,9 +19,9 @@ inline std::u16string systemPath16(const TempFolder& folder, const std::string& 
 
 class StartedProgram {
 public:
-    explicit StartedProgram(const TempFolder& folder) : m_folder(folder) {
+    explicit StartedProgram(const TempFolder& folder)
+        : m_folder(folder), m_mark("ZEP_DUMMY_MARK", folder.at("starts")) {
         std::filesystem::copy_file(ZEP_DUMMY_PROGRAM, path());
-        ::setenv("ZEP_DUMMY_MARK", folder.at("starts").c_str(), 1);
     }
 
     // The copy's POSIX path, and its system name.
@@ -36,4 +37,5 @@ public:
 
 private:
     const TempFolder& m_folder;
+    const ScopedEnvironmentVariable m_mark;
 };

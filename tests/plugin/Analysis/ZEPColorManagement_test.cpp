@@ -10,11 +10,11 @@
 #include "platform/colorprofile.h"
 #include "support/IccProfiles.h"
 #include "support/PluginFixture.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Thrown.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -32,7 +32,7 @@ class ColorManagement : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
-        ::setenv("ZEP_COMMON_APPDATA", m_folder.root().c_str(), 1);
+        m_environment.Set("ZEP_COMMON_APPDATA", m_folder.root());
     }
 
     // The system's name of an entry below the folder.
@@ -51,6 +51,7 @@ protected:
     }
 
     TempFolder m_folder;
+    ScopedEnvironment m_environment;
 };
 
 TEST_F(ColorManagement, StandardProfilesResolveInTheVendorFolderThenInRecommended) {

@@ -9,11 +9,11 @@
 #include "host/standin/Faults.h"
 #include "host/standin/Stream.h"
 #include "support/PluginFixture.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/Thrown.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <tuple>
@@ -125,7 +125,7 @@ TEST_F(HostAccess, ApplicationFolderIsTheRunningProgramsFolder) {
 
 TEST_F(HostAccess, VendorFolderAndFileReferences) {
     const TempFolder folder;
-    ::setenv("ZEP_COMMON_APPDATA", folder.root().c_str(), 1);
+    const ScopedEnvironmentVariable common("ZEP_COMMON_APPDATA", folder.root());
     EXPECT_EQ(GetCommonAppDataVendorFolder().path(), ("Z:" + folder.at("Adobe")).c_str());
 
     const UFileSpecCore missing(ustring(("Z:" + folder.at("page.eps")).c_str()));

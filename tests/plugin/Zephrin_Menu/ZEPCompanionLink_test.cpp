@@ -95,8 +95,8 @@ TEST_F(CompanionLink, PipeNameEndsInTheUserName) {
         {nullptr, nullptr, "123"},
     };
     for (const auto& [username, user, pipeUser] : cases) {
-        username ? ::setenv("USERNAME", username, 1) : ::unsetenv("USERNAME");
-        user ? ::setenv("USER", user, 1) : ::unsetenv("USER");
+        username ? m_environment.Set("USERNAME", username) : m_environment.Unset("USERNAME");
+        user ? m_environment.Set("USER", user) : m_environment.Unset("USER");
         const auto companion = Listen(pipeUser);
         EXPECT_TRUE(SendToCompanionPipe(Details())) << pipeUser;
         EXPECT_EQ(companion->Messages(), std::vector<std::string>{kDetailsText});
