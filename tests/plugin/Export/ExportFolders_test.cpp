@@ -42,7 +42,7 @@ class ExportFolders : public PluginTest, public CompanionFixture {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
-        ::setenv("ZEP_DRIVE_J", Job().c_str(), 1);
+        m_environment.Set("ZEP_DRIVE_J", Job());
         fs::create_directory(Job());
         host::LoadDescription(ExampleText("studio.json"));
         host::OpenDocumentDescription(ExampleText("spring_sale.json"));
