@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include "platform/regularfile.h"
 #include "platform/textcompare.h"
 #include "platform/utf8.h"
 
@@ -25,53 +26,16 @@ std::string registryFile() {
     return std::string(home ? home : "") + "/.config/zephrin/registry";
 }
 
-// Closes a descriptor when it goes.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// The file's bytes up to its end, but no more than `limit` + 1 of them, so that a file larger
-// than it said (or one that grew) shows as too large; nothing when a read fails.
-std::optional<std::string> readAtMost(int fd, std::size_t limit) {
-    std::string text;
-    char buffer[65536];
-    while (text.size() <= limit) {
-        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit + 1 - text.size()));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return std::nullopt;
-        if (n == 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text;
-}
-
 // The whole file, or nothing when it cannot be read, is no regular file or is larger than the
 // registry may be. The file is opened without waiting, so a FIFO or a device at its path cannot
 // hold the caller, and its kind is checked on the open file itself.
 std::optional<std::string> registryText() {
-    const Descriptor file(::open(registryFile().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat info;
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size > static_cast<off_t>(kMaxRegistryBytes))
+    RegularFileRead file = readRegularFile(
+        ::open(registryFile().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC),
+        kMaxRegistryBytes);
+    if (file.outcome != RegularFileRead::Outcome::kRead)
         return std::nullopt;
-    auto text = readAtMost(file.get(), kMaxRegistryBytes);
-    if (!text || text->size() > kMaxRegistryBytes)
-        return std::nullopt;
-    return text;
+    return std::move(file.bytes);
 }
 
 bool sameNoCase(const std::u16string& a, const std::u16string& b) {

@@ -121,6 +121,10 @@ RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxByt
     });
 }
 
+RegularFileRead readRegularFile(int descriptor, std::uint64_t maxBytes) {
+    return readOpened(descriptor, maxBytes, [] { return false; });
+}
+
 RegularFileRead readRegularFile(const HeldFolder& folder, std::u16string_view name,
                                 std::uint64_t maxBytes) {
     const auto bytes = isPlainName(name) ? utf16ToUtf8(std::u16string(name)) : std::nullopt;

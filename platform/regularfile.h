@@ -49,6 +49,9 @@ struct RegularFileRead {
 // regular file of at most `maxBytes` bytes is read; one that grows past that while it is read is
 // kTooLarge. It changes nothing, so it is no counted file operation.
 [[nodiscard]] RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxBytes);
+// The same for a file the caller opened itself (read-only, without waiting), which it closes:
+// for a name whose symbolic links are to be followed. -1 (errno set) is kNotOpened.
+[[nodiscard]] RegularFileRead readRegularFile(int descriptor, std::uint64_t maxBytes);
 // The same for the entry `name` (a plain name) of the held folder, reached through the folder as
 // it was opened (kNotOpened with EINVAL for a name that is not plain).
 [[nodiscard]] RegularFileRead readRegularFile(const HeldFolder& folder, std::u16string_view name,
