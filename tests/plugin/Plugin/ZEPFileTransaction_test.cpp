@@ -671,8 +671,8 @@ TEST_F(FileTransaction, AJournalThatCannotBeUndoneEndsTheChangeNamingIt) {
               }),
               "0x52E0A An earlier export into the folder " + m_temp.systemPath() +
                   " was cut off and cannot be undone: " + m_temp.systemPath("ad.pdf") +
-                  " cannot be put back: Is a directory (its journal " +
-                  m_temp.systemPath(journal) + ").");
+                  " cannot be put back: Is a directory (its journal " + m_temp.systemPath(journal) +
+                  ").");
     EXPECT_EQ(FolderContents(m_temp.root()), before);
 }
 
