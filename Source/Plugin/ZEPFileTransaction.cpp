@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <numeric>
 #include <stdexcept>
+#include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -213,13 +215,18 @@ void ZEPFileTransaction::Lock(Folder& folder) {
 }
 
 std::size_t ZEPFileTransaction::Hold(const UFileSpecCore& folder) {
-    const ustring place = PlaceOf(folder);
-    auto held = std::find_if(m_folders.begin(), m_folders.end(), [&](const Folder& known) {
-        return known.path == folder || (!place.empty() && known.place == place);
-    });
+    // Known by its path, as every file of a folder after the first is, it costs no resolving.
+    auto held = std::find_if(m_folders.begin(), m_folders.end(),
+                             [&](const Folder& known) { return known.path == folder; });
     if (held == m_folders.end()) {
-        m_folders.emplace_back(folder, place);
-        held = m_folders.end() - 1;
+        const ustring place = PlaceOf(folder);
+        held = std::find_if(m_folders.begin(), m_folders.end(), [&](const Folder& known) {
+            return !place.empty() && known.place == place;
+        });
+        if (held == m_folders.end()) {
+            m_folders.emplace_back(folder, place);
+            held = m_folders.end() - 1;
+        }
     }
     const std::size_t index = static_cast<std::size_t>(held - m_folders.begin());
     if (!held->taken) {
@@ -227,7 +234,7 @@ std::size_t ZEPFileTransaction::Hold(const UFileSpecCore& folder) {
             Open(*held);
         if (held->held.isOpen()) {
             if (held->place.empty())
-                held->place = place;
+                held->place = PlaceOf(folder);
             Lock(*held);
             Recover(index);
         }
@@ -309,8 +316,7 @@ void ZEPFileTransaction::Keep(Entry& entry) {
 }
 
 bool ZEPFileTransaction::HasFiles(std::size_t folder) const {
-    return std::any_of(m_entries.begin(), m_entries.end(),
-                       [folder](const Entry& entry) { return entry.folder == folder; });
+    return m_folders[folder].files > 0;
 }
 
 ZEPFileTransaction::Entry& ZEPFileTransaction::Add(const UFileSpecCore& file, std::size_t folder) {
@@ -321,6 +327,7 @@ ZEPFileTransaction::Entry& ZEPFileTransaction::Add(const UFileSpecCore& file, st
     Entry entry{file, folder, {}, nullptr};
     entry.record.name = file.name(true);
     m_entries.push_back(std::move(entry));
+    ++m_folders[folder].files;
     m_folders[folder].journalDirty = true;
     Keep(m_entries.back());
     return m_entries.back();
@@ -328,13 +335,13 @@ ZEPFileTransaction::Entry& ZEPFileTransaction::Add(const UFileSpecCore& file, st
 
 void ZEPFileTransaction::Expect(const std::vector<UFileSpecCore>& files) {
     RequireActive();
+    std::unordered_set<std::string> known; // a page that two runs hold is expected once
+    for (const Entry& entry : m_entries)
+        known.insert(entry.file.path().toStdString());
     for (const UFileSpecCore& file : files) {
         const std::size_t folder = HoldFolderOf(file);
-        // A page that two runs hold is expected once.
-        if (std::any_of(m_entries.begin(), m_entries.end(),
-                        [&](const Entry& entry) { return entry.file == file; }))
-            continue;
-        static_cast<void>(Add(file, folder));
+        if (known.insert(file.path().toStdString()).second)
+            static_cast<void>(Add(file, folder));
     }
     if (m_state == State::kInPlace)
         m_state = State::kJournaled;
@@ -716,7 +723,7 @@ ZEPFileTransaction::Reached ZEPFileTransaction::Reach(const ustring& place) {
     return reached;
 }
 
-void ZEPFileTransaction::UndoExport(const platform::HeldFolder& folder, bool ours,
+bool ZEPFileTransaction::UndoExport(const platform::HeldFolder& folder, bool ours,
                                     const std::u16string& name, const ZEPExportJournal& journal) {
     if (const auto failure = UndoJournalFiles(folder, journal)) {
         if (ours)
@@ -724,7 +731,7 @@ void ZEPFileTransaction::UndoExport(const platform::HeldFolder& folder, bool our
         ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
             << "cannot undo the export that died in " << Narrow(folder.path()) << ": "
             << failure->name << ": " << platform::errorText(failure->error).c_str();
-        return;
+        return false;
     }
     bool pending = false;
     for (const ustring& place : journal.siblings) {
@@ -753,7 +760,7 @@ void ZEPFileTransaction::UndoExport(const platform::HeldFolder& folder, bool our
         ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
             << "the export that died in " << Narrow(folder.path())
             << " is undone there; its journal stays until its other folders can be undone";
-        return;
+        return false;
     }
     if (const auto failure = RemoveJournal(folder, name)) {
         if (ours)
@@ -761,7 +768,9 @@ void ZEPFileTransaction::UndoExport(const platform::HeldFolder& folder, bool our
         ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
             << "cannot remove " << failure->name << ": "
             << platform::errorText(failure->error).c_str();
+        return false;
     }
+    return true;
 }
 
 void ZEPFileTransaction::Resolve(std::size_t index, const std::u16string& name,
@@ -770,8 +779,7 @@ void ZEPFileTransaction::Resolve(std::size_t index, const std::u16string& name,
     ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
         << "resolving the export that died in " << folder.path.path();
     if (journal.primary == journal.folder) {
-        UndoExport(folder.held, true, name, journal);
-        if (Read(folder.held, name).journal)
+        if (!UndoExport(folder.held, true, name, journal))
             KeepNamed(folder.keep, journal); // left for its other folders
         return;
     }
@@ -807,5 +815,6 @@ void ZEPFileTransaction::Resolve(std::size_t index, const std::u16string& name,
     if (const auto removal = RemoveJournal(folder.held, name))
         ThrowCutOff(folder.held, name, *removal);
     if (primaryJournal)
-        UndoExport(primary.folder(), primary.ours != nullptr, primaryName, *primaryJournal);
+        static_cast<void>(
+            UndoExport(primary.folder(), primary.ours != nullptr, primaryName, *primaryJournal));
 }

@@ -113,6 +113,7 @@ private:
         ustring place;                    // where it lies (platform::folderPlace)
         platform::HeldFolder held;        // open and locked once it exists
         bool taken = false;               // locked, or open where the file system has no locks
+        std::size_t files = 0;            // the change's files in it
         bool changed = false;             // entries changed since its last sync
         bool journalDirty = false;        // its journal must be written again
         bool journaled = false;           // its journal lies on the disk
@@ -142,8 +143,11 @@ private:
     void SyncFolders(platform::SyncPurpose purpose);
     void Recover(std::size_t folder);
     void Resolve(std::size_t folder, const std::u16string& name, const ZEPExportJournal& journal);
-    void UndoExport(const platform::HeldFolder& folder, bool ours, const std::u16string& name,
-                    const ZEPExportJournal& journal);
+    // Undoes a dead export from its primary journal `name` in `folder` (one of the change's own
+    // when `ours`) and its siblings; true when its journal went, false when it stays for a
+    // sibling that cannot be undone now.
+    [[nodiscard]] bool UndoExport(const platform::HeldFolder& folder, bool ours,
+                                  const std::u16string& name, const ZEPExportJournal& journal);
     [[nodiscard]] Reached Reach(const ustring& place);
     void SetAside(Folder& folder, const std::u16string& name, const char* why);
     void RequireActive() const;
