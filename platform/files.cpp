@@ -454,35 +454,6 @@ bool isUpperHexDigit(char16_t unit) {
     return (unit >= u'0' && unit <= u'9') || (unit >= u'A' && unit <= u'F');
 }
 
-// Removes the temporaries in the folder open as `descriptor`: entries that are no folders,
-// owned by the effective user, named in no entry of `keep`.
-std::size_t removeTemporariesIn(int descriptor, const std::vector<std::u16string>& keep) {
-    const int listed = ::dup(descriptor);
-    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
-    if (!dir) {
-        if (listed >= 0)
-            ::close(listed);
-        return 0;
-    }
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const auto name = utf8ToUtf16(entry->d_name);
-        if (name && isTemporaryName(*name) &&
-            std::find(keep.begin(), keep.end(), *name) == keep.end())
-            names.emplace_back(entry->d_name);
-    }
-    ::closedir(dir);
-    std::size_t removed = 0;
-    for (const std::string& name : names) {
-        struct stat info;
-        if (::fstatat(descriptor, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            !S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
-            ::unlinkat(descriptor, name.c_str(), 0) == 0)
-            ++removed;
-    }
-    return removed;
-}
-
 // The POSIX bytes of a plain name; nothing (errno EINVAL) for any other.
 std::optional<std::string> plainName(std::u16string_view name) {
     if (!isPlainName(name)) {
@@ -706,15 +677,6 @@ bool linkFile(const std::u16string& existing, const std::u16string& link, int& e
     return false;
 }
 
-bool restoreFile(const std::u16string& kept, const std::u16string& target) {
-    auto from = posix(kept);
-    auto to = posix(target);
-    if (!from || !to)
-        return false;
-    tell(FileOperation::Restore, kept, target);
-    return ::rename(from->c_str(), to->c_str()) == 0;
-}
-
 std::u16string temporarySibling(const std::u16string& path) {
     static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     const std::size_t slash = path.find_last_of(u"/\\");
@@ -731,11 +693,6 @@ std::u16string temporarySibling(const std::u16string& path) {
         name += kTemporaryTail;
     } while (fileAttributes(name));
     return name;
-}
-
-bool canCreateBeside(const std::u16string& path) {
-    int error = 0;
-    return canCreateBeside(path, error);
 }
 
 bool canCreateBeside(const std::u16string& path, int& error) {
@@ -953,11 +910,6 @@ bool HeldFolder::remove(std::u16string_view name) const {
     return bytes && ::unlinkat(m_descriptor, bytes->c_str(), 0) == 0;
 }
 
-bool HeldFolder::removeFolder(std::u16string_view name) const {
-    const auto bytes = plainName(name);
-    return bytes && ::unlinkat(m_descriptor, bytes->c_str(), AT_REMOVEDIR) == 0;
-}
-
 bool HeldFolder::syncFile(std::u16string_view name, SyncPurpose purpose) const {
     const auto bytes = plainName(name);
     if (!bytes || m_descriptor < 0 || !maySync(FileOperation::Sync, entryPath(name), purpose))
@@ -993,7 +945,17 @@ std::optional<std::vector<std::u16string>> HeldFolder::names() const {
 }
 
 std::size_t HeldFolder::removeLeftTemporaries(const std::vector<std::u16string>& keep) const {
-    return m_locked ? removeTemporariesIn(m_descriptor, keep) : 0;
+    const auto listed = m_locked ? names() : std::nullopt;
+    std::size_t removed = 0;
+    for (const std::u16string& name : listed.value_or(std::vector<std::u16string>{})) {
+        if (!isTemporaryName(name) || std::find(keep.begin(), keep.end(), name) != keep.end())
+            continue;
+        const auto entry = status(name);
+        if (entry && entry->kind != EntryStatus::Kind::kFolder && entry->owner == effectiveUser() &&
+            remove(name))
+            ++removed;
+    }
+    return removed;
 }
 
 bool isSamePlace(const std::u16string& first, const std::u16string& second) {

@@ -115,12 +115,6 @@ struct FileTimes {
 // The same, with `error` as for replaceFile.
 [[nodiscard]] bool linkFile(const std::u16string& existing, const std::u16string& link, int& error);
 
-// Puts the file `kept` back under the name `target` in one step, as replaceFile does: at every
-// moment `target` names either the file that stood there or the kept one, and `kept` is gone
-// afterwards. It undoes a failed change: the file-operation hook is told of it
-// (FileOperation::Restore) but cannot fail it. False on failure.
-[[nodiscard]] bool restoreFile(const std::u16string& kept, const std::u16string& target);
-
 // A name beside `path` (in its folder) for a temporary file of the system's own: "~zep", 16
 // random hexadecimal digits and ".tmp". Nothing of that name exists at the time of the call.
 std::u16string temporarySibling(const std::u16string& path);
@@ -128,9 +122,8 @@ std::u16string temporarySibling(const std::u16string& path);
 // Whether a new file can be made in the folder of `path`: a temporary of that folder
 // (temporarySibling) is made and removed again at once. Making it is a counted operation
 // (FileOperation::Open), which the hook may fail.
-[[nodiscard]] bool canCreateBeside(const std::u16string& path);
-// The same, with `error` the system error number when it cannot (0 when it can, or when the path
-// names no file: pathRefusal tells why).
+// `error`: the system error number when it cannot (0 when it can, or when the path names no file:
+// pathRefusal tells why).
 [[nodiscard]] bool canCreateBeside(const std::u16string& path, int& error);
 
 // True when `name` (a leaf name) is one temporarySibling makes: "~zep", 16 upper-case
@@ -239,8 +232,6 @@ public:
     [[nodiscard]] int link(std::u16string_view existing, std::u16string_view name) const;
     // Deletes the file or link under the name (never a folder); not a counted operation.
     bool remove(std::u16string_view name) const;
-    // Removes the empty folder of that name; not a counted operation.
-    [[nodiscard]] bool removeFolder(std::u16string_view name) const;
     // Syncs the file's data to the disk, a link not followed (a counted Sync).
     [[nodiscard]] bool syncFile(std::u16string_view name,
                                 SyncPurpose purpose = SyncPurpose::kPublish) const;
@@ -390,8 +381,9 @@ private:
 // The file operations that change what the file system holds, as the fault hook counts them:
 // opening a file for writing, writing out the buffer (full, or before a move of the position),
 // flushing it, closing a written file, renaming (replaceFile, moveFile, HeldFolder::rename),
-// making a folder, putting a kept file back (restoreFile), syncing a file (syncFile), syncing a
-// folder (HeldFolder::sync) and giving a file of a held folder a second name (HeldFolder::link).
+// making a folder, putting a kept file back (HeldFolder::restore), syncing a file (syncFile),
+// syncing a folder (HeldFolder::sync) and giving a file of a held folder a second name
+// (HeldFolder::link).
 enum class FileOperation {
     Open,
     Write,
