@@ -21,8 +21,12 @@ int HexValue(char c) {
     return -1;
 }
 
-bool IsUpperHex(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return HexValue(c) >= 0; });
+// Upper-case hexadecimal digits only (none: true).
+template <typename Char>
+bool IsUpperHex(std::basic_string_view<Char> text) {
+    return std::all_of(text.begin(), text.end(), [](Char c) {
+        return (c >= Char('0') && c <= Char('9')) || (c >= Char('A') && c <= Char('F'));
+    });
 }
 
 void Encode(std::string& out, std::string_view field) {
@@ -225,7 +229,7 @@ std::optional<ZEPExportJournal> ReadJournalText(std::string_view text) {
         const std::string& kind = (*fields)[0];
         if (part == Part::kExport) {
             if (kind != "export" || fields->size() != 2 || (*fields)[1].size() != kExportIdDigits ||
-                !IsUpperHex((*fields)[1]))
+                !IsUpperHex(std::string_view((*fields)[1])))
                 return std::nullopt;
             journal.exportId = ustring((*fields)[1]);
             part = Part::kFolder;
@@ -287,10 +291,7 @@ bool IsJournalName(std::u16string_view name) {
     if (name.size() != kJournalPrefix.size() + kExportIdDigits + kJournalSuffix.size() ||
         !name.starts_with(kJournalPrefix) || !name.ends_with(kJournalSuffix))
         return false;
-    const std::u16string_view digits = name.substr(kJournalPrefix.size(), kExportIdDigits);
-    return std::all_of(digits.begin(), digits.end(), [](char16_t c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
-    });
+    return IsUpperHex(name.substr(kJournalPrefix.size(), kExportIdDigits));
 }
 
 bool IsSetAsideJournalName(std::u16string_view name) {
@@ -298,11 +299,7 @@ bool IsSetAsideJournalName(std::u16string_view name) {
                                                               : std::u16string_view::npos;
     if (dot == std::u16string_view::npos || name[dot] != u'.')
         return false;
-    const std::u16string_view digits = name.substr(dot + 1);
-    return IsJournalName(name.substr(0, dot)) &&
-           std::all_of(digits.begin(), digits.end(), [](char16_t c) {
-               return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
-           });
+    return IsJournalName(name.substr(0, dot)) && IsUpperHex(name.substr(dot + 1));
 }
 
 namespace {
@@ -324,11 +321,20 @@ bool Holds(const platform::HeldFolder& folder, const ustring& name,
     return held && *held == id;
 }
 
+} // namespace
+
+void RemoveIfItHolds(const platform::HeldFolder& folder, const ustring& name,
+                     const platform::FileIdentity& id) {
+    if (Holds(folder, name, id))
+        static_cast<void>(folder.remove(Wide(name)));
+}
+
+namespace {
+
 // Undoes one file (rule 5); the failure, if any.
 std::optional<ZEPUndoFailure> UndoFile(const platform::HeldFolder& folder,
                                        const ZEPJournalFile& file) {
-    if (!file.staged.empty() && Holds(folder, file.staged, file.stagedId))
-        static_cast<void>(folder.remove(Wide(file.staged)));
+    RemoveIfItHolds(folder, file.staged, file.stagedId);
     const auto current = IdOf(folder, file.name);
     const bool keptThere = file.how != ZEPKept::kNothing && Holds(folder, file.kept, file.keptId);
     const bool ownNew = current && ((!file.staged.empty() && *current == file.stagedId) ||
@@ -367,10 +373,8 @@ std::optional<ZEPUndoFailure> UndoJournalFiles(const platform::HeldFolder& folde
 std::optional<ZEPUndoFailure> CompleteJournalFiles(const platform::HeldFolder& folder,
                                                    const ZEPExportJournal& journal) {
     for (const ZEPJournalFile& file : journal.files) {
-        if (file.how != ZEPKept::kNothing && Holds(folder, file.kept, file.keptId))
-            static_cast<void>(folder.remove(Wide(file.kept)));
-        if (!file.staged.empty() && Holds(folder, file.staged, file.stagedId))
-            static_cast<void>(folder.remove(Wide(file.staged)));
+        RemoveIfItHolds(folder, file.kept, file.keptId);
+        RemoveIfItHolds(folder, file.staged, file.stagedId);
     }
     if (!folder.sync())
         return ZEPUndoFailure{ustring(), errno};

@@ -130,6 +130,10 @@ struct ZEPUndoFailure {
     int error = 0;
 };
 
+// Removes the kept or staged file `name` (none: nothing) of the folder while it holds the file of
+// `id` (rule 6d): another file under that name stays.
+void RemoveIfItHolds(const platform::HeldFolder& folder, const ustring& name,
+                     const platform::FileIdentity& id);
 // Undoes the journal's files in `folder`, where it lies (rule 6), and syncs the folder. Nothing,
 // or the first step that failed (the rest is left for the next try).
 [[nodiscard]] std::optional<ZEPUndoFailure>

@@ -67,12 +67,6 @@ ustring FolderReason(int error) {
     ThrowFolderWriteError(folder, FolderReason(error));
 }
 
-bool Holds(const platform::HeldFolder& folder, const ustring& name,
-           const platform::FileIdentity& id) {
-    const auto status = name.empty() ? std::nullopt : folder.status(Wide(name));
-    return status && status->identity == id;
-}
-
 // The temporaries a journal names, which the sweep must leave.
 void KeepNamed(std::vector<std::u16string>& keep, const ZEPExportJournal& journal) {
     for (const ZEPJournalFile& file : journal.files)
@@ -561,9 +555,7 @@ void ZEPFileTransaction::Commit() {
         folder.journaled = false;
     }
     for (const Entry& entry : m_entries)
-        if (entry.record.how != ZEPKept::kNothing &&
-            Holds(m_folders[entry.folder].held, entry.record.kept, entry.record.keptId))
-            static_cast<void>(m_folders[entry.folder].held.remove(Wide(entry.record.kept)));
+        RemoveIfItHolds(m_folders[entry.folder].held, entry.record.kept, entry.record.keptId);
     RemoveLeftTemporaries();
     m_entries.clear();
     m_folders.clear();
