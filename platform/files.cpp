@@ -2,6 +2,7 @@
 #include "platform/files.h"
 
 #include "encoding/ConvertUTF.h"
+#include "platform/fileseams.h"
 #include "platform/utf8.h"
 #include "platform/uuid.h"
 

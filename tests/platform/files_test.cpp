@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/fileseams.h"
 
 #include "support/FileOperationSeam.h"
 #include "support/ScopedEnvironment.h"
