@@ -62,38 +62,75 @@ bool mayRun(FileOperation operation, std::u16string_view path, std::u16string_vi
     return false;
 }
 
-// A sync may go ahead: one that publishes is asked for, one that undoes is told, one that tidies
-// up is neither.
-bool maySync(FileOperation operation, std::u16string_view path, SyncPurpose purpose) {
-    if (purpose == SyncPurpose::kTidy)
-        return true;
+// Whether a sync may go ahead: one that publishes is asked for, one that undoes is told, one that
+// tidies up is neither. 0, or the error number the hook refuses it with.
+int syncRefusal(FileOperation operation, std::u16string_view path, SyncPurpose purpose) {
     if (purpose == SyncPurpose::kPublish)
-        return mayRun(operation, path);
-    tell(operation, path);
-    return true;
+        return ask(operation, path, {});
+    if (purpose == SyncPurpose::kUndo)
+        tell(operation, path);
+    return 0;
 }
 
-// fsync, retried when a signal interrupts it.
-bool syncDescriptor(int descriptor) {
+// Hands back an error number with errno set to it as well: 0 leaves errno as it is.
+int failedWith(int error) {
+    if (error != 0)
+        errno = error;
+    return error;
+}
+
+// An open descriptor, closed when it goes; closing keeps errno as it was, so that a failure's
+// error number survives the cleanup after it.
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
+    ~Descriptor() { reset(-1); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    [[nodiscard]] int get() const { return m_descriptor; }
+    // Closes the one held and holds `descriptor` instead.
+    void reset(int descriptor) {
+        if (m_descriptor >= 0) {
+            const int kept = errno;
+            ::close(m_descriptor);
+            errno = kept;
+        }
+        m_descriptor = descriptor;
+    }
+    // Hands the descriptor over; nothing is closed.
+    [[nodiscard]] int release() { return std::exchange(m_descriptor, -1); }
+    // Closes it now: 0, or the system error number of the close.
+    [[nodiscard]] int close() {
+        if (m_descriptor < 0)
+            return EBADF;
+        return ::close(std::exchange(m_descriptor, -1)) == 0 ? 0 : errno;
+    }
+
+private:
+    int m_descriptor;
+};
+
+// fsync, retried when a signal interrupts it: 0, or the system error number.
+int syncDescriptor(int descriptor) {
     int result;
     do
         result = ::fsync(descriptor);
     while (result != 0 && errno == EINTR);
-    return result == 0;
+    return result == 0 ? 0 : errno;
 }
 
 // Syncs the file `name` of the folder open as `folder` (AT_FDCWD: a path), a link as its name not
-// followed and nothing waited for.
-bool syncEntry(int folder, const std::string& name) {
-    int descriptor;
+// followed and nothing waited for: 0, or the system error number (of the open or the sync, not
+// of the close after it).
+int syncEntry(int folder, const std::string& name) {
+    int opened;
     do
-        descriptor = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0)
-        return false;
-    const bool synced = syncDescriptor(descriptor);
-    ::close(descriptor);
-    return synced;
+        opened = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    while (opened < 0 && errno == EINTR);
+    if (opened < 0)
+        return errno;
+    const Descriptor file(opened);
+    return syncDescriptor(file.get());
 }
 
 bool isAsciiLetter(char c) {
@@ -378,26 +415,25 @@ bool copyLink(const std::string& source, const std::string& target) {
 
 bool copyRegularFile(const std::string& source, const std::string& target,
                      const struct stat& info) {
-    int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (from < 0)
+    const Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (from.get() < 0)
         return false;
-    int to = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (to < 0) {
-        ::close(from);
+    Descriptor to(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (to.get() < 0)
         return false;
-    }
-    bool ok = copyContents(from, to);
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    ok = ok && ::futimens(to, times) == 0 && ::fchmod(to, info.st_mode & 07777) == 0;
-    ok = ::close(to) == 0 && ok;
-    ::close(from);
-    if (!ok) {
-        // The partial copy goes; the error that stopped the copy is the one reported.
-        int error = errno;
-        ::unlink(target.c_str());
-        errno = error;
-    }
-    return ok;
+    int error = 0;
+    if (!copyContents(from.get(), to.get()) || ::futimens(to.get(), times) != 0 ||
+        ::fchmod(to.get(), info.st_mode & 07777) != 0)
+        error = errno;
+    const int closeError = to.close();
+    error = error != 0 ? error : closeError;
+    if (error == 0)
+        return true;
+    // The partial copy goes; the error that stopped the copy is the one reported.
+    ::unlink(target.c_str());
+    errno = error;
+    return false;
 }
 
 bool copyEntry(const std::string& source, const std::string& target) {
@@ -728,9 +764,9 @@ bool isTemporaryName(std::u16string_view name) {
 
 bool syncFile(const std::u16string& path, SyncPurpose purpose) {
     auto name = posix(path);
-    if (!name || !maySync(FileOperation::Sync, path, purpose))
+    if (!name || failedWith(syncRefusal(FileOperation::Sync, path, purpose)) != 0)
         return false;
-    return syncsSkipped || syncEntry(AT_FDCWD, *name);
+    return syncsSkipped || failedWith(syncEntry(AT_FDCWD, *name)) == 0;
 }
 
 std::uint32_t effectiveUser() {
@@ -866,62 +902,73 @@ std::optional<EntryStatus> HeldFolder::status(std::u16string_view name) const {
 }
 
 // An operation on two plain names of the folder: once the hook lets it go ahead (or is told of
-// it, for one that undoes), `call` gets the names' POSIX bytes and gives 0 or fails with errno.
-// 0, or the system error number.
+// it, for one that undoes), `call` gets the names' POSIX bytes and gives 0 or the system error
+// number, taken at once. 0, or the system error number (errno holds it as well).
 template <typename Call>
 int onTwoNames(const HeldFolder& folder, FileOperation operation, bool mayFail,
                std::u16string_view from, std::u16string_view to, Call call) {
     const auto source = plainName(from);
     const auto target = plainName(to);
     if (!source || !target)
-        return EINVAL;
-    if (!mayFail)
-        tell(operation, folder.entryPath(from), folder.entryPath(to));
-    else if (!mayRun(operation, folder.entryPath(from), folder.entryPath(to)))
-        return errno;
-    return call(source->c_str(), target->c_str()) == 0 ? 0 : errno;
+        return failedWith(EINVAL);
+    if (folder.descriptor() < 0)
+        return failedWith(EBADF);
+    const int refused = ask(operation, folder.entryPath(from), folder.entryPath(to));
+    if (mayFail && refused != 0)
+        return failedWith(refused);
+    return failedWith(call(source->c_str(), target->c_str()));
 }
 
 int HeldFolder::rename(std::u16string_view from, std::u16string_view to) const {
     return onTwoNames(*this, FileOperation::Rename, true, from, to, [this](auto a, auto b) {
-        return ::renameat(m_descriptor, a, m_descriptor, b);
+        return ::renameat(m_descriptor, a, m_descriptor, b) == 0 ? 0 : errno;
     });
 }
 
 int HeldFolder::renameNew(std::u16string_view from, std::u16string_view to) const {
     return onTwoNames(*this, FileOperation::Rename, true, from, to, [this](auto a, auto b) {
-        return ::renameat2(m_descriptor, a, m_descriptor, b, RENAME_NOREPLACE);
+        return ::renameat2(m_descriptor, a, m_descriptor, b, RENAME_NOREPLACE) == 0 ? 0 : errno;
     });
 }
 
-bool HeldFolder::restore(std::u16string_view kept, std::u16string_view target) const {
+int HeldFolder::restore(std::u16string_view kept, std::u16string_view target) const {
     return onTwoNames(*this, FileOperation::Restore, false, kept, target, [this](auto a, auto b) {
-               return ::renameat(m_descriptor, a, m_descriptor, b);
-           }) == 0;
+        return ::renameat(m_descriptor, a, m_descriptor, b) == 0 ? 0 : errno;
+    });
 }
 
 int HeldFolder::link(std::u16string_view existing, std::u16string_view name) const {
     return onTwoNames(*this, FileOperation::Link, true, existing, name, [this](auto a, auto b) {
-        return ::linkat(m_descriptor, a, m_descriptor, b, 0);
+        return ::linkat(m_descriptor, a, m_descriptor, b, 0) == 0 ? 0 : errno;
     });
 }
 
-bool HeldFolder::remove(std::u16string_view name) const {
+int HeldFolder::remove(std::u16string_view name) const {
     const auto bytes = plainName(name);
-    return bytes && ::unlinkat(m_descriptor, bytes->c_str(), 0) == 0;
+    if (!bytes)
+        return failedWith(EINVAL);
+    if (m_descriptor < 0)
+        return failedWith(EBADF);
+    return ::unlinkat(m_descriptor, bytes->c_str(), 0) == 0 ? 0 : errno;
 }
 
-bool HeldFolder::syncFile(std::u16string_view name, SyncPurpose purpose) const {
+int HeldFolder::syncFile(std::u16string_view name, SyncPurpose purpose) const {
     const auto bytes = plainName(name);
-    if (!bytes || m_descriptor < 0 || !maySync(FileOperation::Sync, entryPath(name), purpose))
-        return false;
-    return syncsSkipped || syncEntry(m_descriptor, *bytes);
+    if (!bytes)
+        return failedWith(EINVAL);
+    if (m_descriptor < 0)
+        return failedWith(EBADF);
+    if (const int refused = syncRefusal(FileOperation::Sync, entryPath(name), purpose))
+        return failedWith(refused);
+    return syncsSkipped ? 0 : failedWith(syncEntry(m_descriptor, *bytes));
 }
 
-bool HeldFolder::sync(SyncPurpose purpose) const {
-    if (m_descriptor < 0 || !maySync(FileOperation::SyncFolder, m_folder, purpose))
-        return false;
-    return syncsSkipped || syncDescriptor(m_descriptor);
+int HeldFolder::sync(SyncPurpose purpose) const {
+    if (m_descriptor < 0)
+        return failedWith(EBADF);
+    if (const int refused = syncRefusal(FileOperation::SyncFolder, m_folder, purpose))
+        return failedWith(refused);
+    return syncsSkipped ? 0 : failedWith(syncDescriptor(m_descriptor));
 }
 
 std::optional<std::vector<std::u16string>> HeldFolder::names() const {
@@ -953,7 +1000,7 @@ std::size_t HeldFolder::removeLeftTemporaries(const std::vector<std::u16string>&
             continue;
         const auto entry = status(name);
         if (entry && entry->kind != EntryStatus::Kind::kFolder && entry->owner == effectiveUser() &&
-            remove(name))
+            remove(name) == 0)
             ++removed;
     }
     return removed;

@@ -172,8 +172,9 @@ struct EntryStatus {
 // one process and one thread.
 //
 // Plain names: not empty, no '/' or '\', not "." or "..", no NUL; an operation on another name
-// fails (EINVAL). The file-operation hook is told each entry's system path (the folder's path as
-// given, '/' and the name).
+// fails (EINVAL), as one does while no folder is open (EBADF). Each error number is the one of
+// the call that failed, taken at once. The file-operation hook (platform/fileseams.h) is told
+// each entry's system path (the folder's path as given, '/' and the name).
 class HeldFolder {
 public:
     enum class Result {
@@ -225,20 +226,23 @@ public:
     // The same where nothing may stand under `to` (EEXIST then).
     [[nodiscard]] int renameNew(std::u16string_view from, std::u16string_view to) const;
     // Puts the file `kept` back under the name `target` in one step, as rename does, to undo a
-    // failed change: the hook is told of it (FileOperation::Restore) but cannot fail it.
-    [[nodiscard]] bool restore(std::u16string_view kept, std::u16string_view target) const;
+    // failed change: the hook is told of it (FileOperation::Restore) but cannot fail it. 0, or
+    // the system error number.
+    [[nodiscard]] int restore(std::u16string_view kept, std::u16string_view target) const;
     // Gives the entry `existing` (a link itself, not what it names) the second name `name`,
     // which must be free (a counted Link): 0, or the system error number (EPERM where the
     // system protects another user's file from being linked).
     [[nodiscard]] int link(std::u16string_view existing, std::u16string_view name) const;
-    // Deletes the file or link under the name (never a folder); not a counted operation.
-    bool remove(std::u16string_view name) const;
-    // Syncs the file's data to the disk, a link not followed (a counted Sync).
-    [[nodiscard]] bool syncFile(std::u16string_view name,
-                                SyncPurpose purpose = SyncPurpose::kPublish) const;
-    // Syncs the folder's entries to the disk (a counted SyncFolder). False when it fails or the
-    // folder is not open.
-    [[nodiscard]] bool sync(SyncPurpose purpose = SyncPurpose::kPublish) const;
+    // Deletes the file or link under the name (never a folder); not a counted operation. 0, or
+    // the system error number (ENOENT when nothing stands there).
+    [[nodiscard]] int remove(std::u16string_view name) const;
+    // Syncs the file's data to the disk, a link not followed (a counted Sync). 0, or the system
+    // error number.
+    [[nodiscard]] int syncFile(std::u16string_view name,
+                               SyncPurpose purpose = SyncPurpose::kPublish) const;
+    // Syncs the folder's entries to the disk (a counted SyncFolder). 0, or the system error
+    // number.
+    [[nodiscard]] int sync(SyncPurpose purpose = SyncPurpose::kPublish) const;
     // The folder's entries as listDirectory gives them; nothing when it cannot be read.
     [[nodiscard]] std::optional<std::vector<std::u16string>> names() const;
 

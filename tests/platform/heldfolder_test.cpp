@@ -1,0 +1,67 @@
+#include "platform/files.h"
+#include "platform/fileseams.h"
+
+#include "support/FileOperationSeam.h"
+#include "support/TempFolder.h"
+#include "support/Test.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <optional>
+
+namespace fs = std::filesystem;
+using namespace std::literals;
+
+namespace {
+
+std::u16string wide(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+class PlatformHeldFolder : public ::testing::Test {
+protected:
+    std::u16string at(const std::string& relative) const {
+        return wide(m_folder.systemPath(relative));
+    }
+    TempFolder m_folder;
+    const FileOperationSeam m_seam;
+};
+
+} // namespace
+
+// Each operation hands back the error number of what failed: a name that is not plain, no folder
+// open, the system call, or the fault seam (except for what undoes, which it cannot fail).
+TEST_F(PlatformHeldFolder, OperationsHandBackTheirErrorNumber) {
+    using Purpose = platform::SyncPurpose;
+    using Call = std::function<int(const platform::HeldFolder&)>;
+    const struct {
+        const char* what;
+        Call call;
+        int inOpenFolder; // no folder open: EBADF
+        int refused;      // the seam failing every operation with EROFS
+    } cases[] = {
+        {"remove", [](auto& f) { return f.remove(u"f"); }, 0, 0},
+        {"remove nothing", [](auto& f) { return f.remove(u"none"); }, ENOENT, ENOENT},
+        {"remove a path", [](auto& f) { return f.remove(u"d/f"); }, EINVAL, EINVAL},
+        {"sync a file", [](auto& f) { return f.syncFile(u"g"); }, 0, EROFS},
+        {"sync to undo", [](auto& f) { return f.syncFile(u"g", Purpose::kUndo); }, 0, 0},
+        {"sync nothing", [](auto& f) { return f.syncFile(u"none", Purpose::kTidy); }, ENOENT,
+         ENOENT},
+        {"sync \"..\"", [](auto& f) { return f.syncFile(u".."); }, EINVAL, EINVAL},
+        {"sync the folder", [](auto& f) { return f.sync(); }, 0, EROFS},
+        {"restore", [](auto& f) { return f.restore(u"k", u"g"); }, 0, 0},
+        {"restore nothing", [](auto& f) { return f.restore(u"none", u"g"); }, ENOENT, ENOENT},
+        {"restore to \".\"", [](auto& f) { return f.restore(u"g", u"."); }, EINVAL, EINVAL},
+    };
+    for (const int fault : {0, EROFS}) {
+        platform::setFileOperationFault([fault](std::uint64_t, auto) { return fault; });
+        for (const auto& [what, call, inOpenFolder, refused] : cases) {
+            for (const char* name : {"f", "g", "k"})
+                m_folder.write(name, name);
+            platform::HeldFolder held;
+            EXPECT_EQ(call(held), inOpenFolder == EINVAL ? EINVAL : EBADF) << what;
+            ASSERT_EQ(held.open(at(""), false), 0);
+            EXPECT_EQ(call(held), fault == 0 ? inOpenFolder : refused) << what << ' ' << fault;
+        }
+    }
+}
