@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <memory>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -109,6 +110,16 @@ public:
 private:
     int m_descriptor;
 };
+
+// A folder's reading, closed when it goes (keeping errno, as Descriptor does).
+struct FolderStreamCloser {
+    void operator()(DIR* folder) const {
+        const int kept = errno;
+        ::closedir(folder);
+        errno = kept;
+    }
+};
+using FolderStream = std::unique_ptr<DIR, FolderStreamCloser>;
 
 // fsync, retried when a signal interrupts it: 0, or the system error number.
 int syncDescriptor(int descriptor) {
@@ -505,6 +516,59 @@ std::optional<std::string> plainName(std::u16string_view name) {
 
 FileIdentity identityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// A folder's names as listDirectory gives them, sorted.
+struct FolderReading {
+    std::vector<std::u16string> names;
+    bool namesLeftOut = false; // a name not UTF-8 or holding '\'
+    int error = 0;             // of the reading's start, or of a read that ended the listing
+    bool listed = false;       // the reading started: `error` is of a read
+};
+
+// Reads the folder open as `descriptor`, which it takes over and closes. Every read starts with
+// errno cleared, so that a read error is never taken for the end of the folder.
+FolderReading readFolder(int descriptor) {
+    FolderReading reading;
+    const FolderStream folder(::fdopendir(descriptor));
+    if (!folder) {
+        reading.error = errno;
+        const Descriptor unread(descriptor);
+        return reading;
+    }
+    reading.listed = true;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(folder.get());
+        if (!entry) {
+            reading.error = errno; // 0 at the end of the folder
+            break;
+        }
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        // A name holding a '\' is one the system would read as several, which joined to the
+        // folder would name another entry ("..\x" its parent's "x", "\" the folder itself).
+        auto converted =
+            std::strchr(entry->d_name, '\\') ? std::nullopt : utf8ToUtf16(entry->d_name);
+        if (converted)
+            reading.names.push_back(std::move(*converted));
+        else
+            reading.namesLeftOut = true;
+    }
+    std::sort(reading.names.begin(), reading.names.end());
+    return reading;
+}
+
+// The reading of the folder that `path` names, a link as its name not followed; nothing when it
+// does not open.
+std::optional<FolderReading> readFolderAt(const std::u16string& path) {
+    auto name = posix(path);
+    if (!name)
+        return std::nullopt;
+    const int opened = ::open(name->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (opened < 0)
+        return std::nullopt;
+    return readFolder(opened);
 }
 
 // Waits for an exclusive lock on the open folder for at most `wait`: true when locked, false
@@ -971,25 +1035,28 @@ int HeldFolder::sync(SyncPurpose purpose) const {
     return syncsSkipped ? 0 : failedWith(syncDescriptor(m_descriptor));
 }
 
-std::optional<std::vector<std::u16string>> HeldFolder::names() const {
-    if (m_descriptor < 0)
-        return std::nullopt;
-    const int listed = ::openat(m_descriptor, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
-    if (!dir) {
-        if (listed >= 0)
-            ::close(listed);
-        return std::nullopt;
+std::optional<std::vector<std::u16string>> HeldFolder::names(int* error) const {
+    int failure = EBADF;
+    if (m_descriptor >= 0) {
+        int listed;
+        do
+            listed = ::openat(m_descriptor, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (listed < 0 && errno == EINTR);
+        if (listed < 0) {
+            failure = errno;
+        } else {
+            FolderReading reading = readFolder(listed);
+            failure = reading.error;
+            if (failure == 0) {
+                if (error)
+                    *error = 0;
+                return std::move(reading.names);
+            }
+        }
     }
-    std::vector<std::u16string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const auto name = utf8ToUtf16(entry->d_name);
-        if (name && isPlainName(*name))
-            names.push_back(std::move(*name));
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
+    if (error)
+        *error = failure;
+    return std::nullopt;
 }
 
 std::size_t HeldFolder::removeLeftTemporaries(const std::vector<std::u16string>& keep) const {
@@ -1120,47 +1187,19 @@ std::optional<std::vector<std::u16string>> namesBelow(const std::u16string& path
 }
 
 std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path) {
-    auto listing = readDirectory(path);
-    if (!listing)
+    auto reading = readFolderAt(path);
+    if (!reading || reading->error != 0)
         return std::nullopt;
-    return std::move(listing->names);
+    return std::move(reading->names);
 }
 
 std::optional<DirectoryListing> readDirectory(const std::u16string& path) {
-    auto name = posix(path);
-    if (!name)
+    auto reading = readFolderAt(path);
+    if (!reading || !reading->listed)
         return std::nullopt;
-    int fd = ::open(name->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    DirectoryListing listing;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            // The end of the folder, or a read error that may have kept names back.
-            listing.namesLeftOut = listing.namesLeftOut || errno != 0;
-            break;
-        }
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        // A name holding a '\' is one the system would read as several, which joined to the
-        // folder would name another entry ("..\x" its parent's "x", "\" the folder itself).
-        auto converted =
-            std::strchr(entry->d_name, '\\') ? std::nullopt : utf8ToUtf16(entry->d_name);
-        if (converted)
-            listing.names.push_back(std::move(*converted));
-        else
-            listing.namesLeftOut = true;
-    }
-    ::closedir(dir);
-    std::sort(listing.names.begin(), listing.names.end());
-    return listing;
+    // A read error that ended the listing may have kept names back.
+    return DirectoryListing{std::move(reading->names),
+                            reading->namesLeftOut || reading->error != 0};
 }
 
 std::optional<std::u16string> documentsFolder() {

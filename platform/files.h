@@ -243,8 +243,10 @@ public:
     // Syncs the folder's entries to the disk (a counted SyncFolder). 0, or the system error
     // number.
     [[nodiscard]] int sync(SyncPurpose purpose = SyncPurpose::kPublish) const;
-    // The folder's entries as listDirectory gives them; nothing when it cannot be read.
-    [[nodiscard]] std::optional<std::vector<std::u16string>> names() const;
+    // The folder's entries as listDirectory gives them. Nothing when the folder cannot be opened
+    // for listing or a read error ends the listing (a listing cut short is no listing). `*error`,
+    // when given: the system error number of the failure, else 0.
+    [[nodiscard]] std::optional<std::vector<std::u16string>> names(int* error = nullptr) const;
 
     // Removes from the folder the temporaries of the system's own naming (isTemporaryName) that
     // changes no longer running left: files and links owned by the effective user, never a
@@ -300,8 +302,9 @@ std::optional<std::u16string> resolvedPath(const std::u16string& path);
 
 // The names in a folder (without "." and ".."), sorted by their UTF-16 units; names that are
 // not UTF-8, and names holding a '\' (which the system reads as a separator: "..\x" joined to
-// the folder would name its parent's "x"), are left out. Nothing when the folder cannot be read;
-// a symbolic link is not followed, so a link lists nothing.
+// the folder would name its parent's "x"), are left out. Nothing when the folder cannot be read,
+// a read error ending the listing included; a symbolic link is not followed, so a link lists
+// nothing.
 [[nodiscard]] std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path);
 
 // The names of a folder as listDirectory gives them, and whether it left a name out.

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 #include "platform/fileseams.h"
 
+#include "support/BackgroundProgram.h"
 #include "support/FileOperationSeam.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
@@ -63,5 +64,48 @@ TEST_F(PlatformHeldFolder, OperationsHandBackTheirErrorNumber) {
             ASSERT_EQ(held.open(at(""), false), 0);
             EXPECT_EQ(call(held), fault == 0 ? inOpenFolder : refused) << what << ' ' << fault;
         }
+    }
+}
+
+// A listing cut short by a read error is no listing: the /proc folders of an ended process fail
+// to list (its network folder opens but its read fails, EINVAL; its descriptor notes do not open,
+// ESRCH), where a folder removed while held lists as empty.
+TEST_F(PlatformHeldFolder, NamesFailWhenTheFolderCannotBeListedWhole) {
+    fs::create_directories(m_folder.at("d/sub"));
+    fs::create_directories(m_folder.at("gone"));
+    for (const char* name : {"d/b", "d/a", "d/bad\xFF", "gone/x"})
+        m_folder.write(name, "");
+    const auto ofEndedProcess = [](const char* folder) {
+        platform::HeldFolder held;
+        const BackgroundProgram sleeper("sleep 600", {});
+        EXPECT_EQ(held.open(wide("Z:/proc/" + std::to_string(sleeper.Pid()) + "/" + folder), false),
+                  0);
+        return held;
+    };
+    const auto of = [this](const char* folder, bool remove) {
+        platform::HeldFolder held;
+        EXPECT_EQ(held.open(at(folder), false), 0);
+        if (remove)
+            fs::remove_all(m_folder.at(folder));
+        return held;
+    };
+    using Names = std::vector<std::u16string>;
+    const std::tuple<const char*, std::function<platform::HeldFolder()>, std::optional<Names>, int>
+        cases[] = {
+            {"a folder", [&] { return of("d", false); }, Names{u"a", u"b", u"sub"}, 0},
+            {"a folder removed while held", [&] { return of("gone", true); }, Names{}, 0},
+            {"network of an ended process", [&] { return ofEndedProcess("net"); }, {}, EINVAL},
+            {"descriptor notes of an ended process",
+             [&] { return ofEndedProcess("fdinfo"); },
+             {},
+             ESRCH},
+            {"no folder", [] { return platform::HeldFolder(); }, {}, EBADF},
+        };
+    for (const auto& [what, open, names, error] : cases) {
+        const platform::HeldFolder held = open();
+        int got = -1;
+        EXPECT_EQ(held.names(&got), names) << what;
+        EXPECT_EQ(got, error) << what;
+        EXPECT_EQ(held.names(), names) << what;
     }
 }
