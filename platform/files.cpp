@@ -872,33 +872,31 @@ int HeldFolder::openBelow(const HeldFolder& base, const std::vector<std::u16stri
     reached = 0;
     if (base.m_descriptor < 0)
         return EBADF;
-    int descriptor = ::dup(base.m_descriptor);
-    if (descriptor < 0)
+    Descriptor descriptor(::fcntl(base.m_descriptor, F_DUPFD_CLOEXEC, 0));
+    if (descriptor.get() < 0)
         return errno;
-    ::fcntl(descriptor, F_SETFD, FD_CLOEXEC);
     for (const std::u16string& name : names) {
         const auto bytes = plainName(name);
-        int next = -1;
-        if (bytes)
-            do
-                next = ::openat(descriptor, bytes->c_str(),
-                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            while (next < 0 && errno == EINTR);
+        if (!bytes)
+            return EINVAL;
+        int next;
+        do
+            next = ::openat(descriptor.get(), bytes->c_str(),
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        while (next < 0 && errno == EINTR);
         if (next < 0) {
             int error = errno;
             // A link, or what is no folder, tells itself as such whatever the call reported.
             struct stat info;
-            if (bytes && (error == ENOTDIR || error == ELOOP) &&
-                ::fstatat(descriptor, bytes->c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            if ((error == ENOTDIR || error == ELOOP) &&
+                ::fstatat(descriptor.get(), bytes->c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
                 error = S_ISLNK(info.st_mode) ? ELOOP : S_ISDIR(info.st_mode) ? error : ENOTDIR;
-            ::close(descriptor);
             return error;
         }
-        ::close(descriptor);
-        descriptor = next;
+        descriptor.reset(next);
         ++reached;
     }
-    m_descriptor = descriptor;
+    m_descriptor = descriptor.release();
     m_folder = folder;
     return 0;
 }
@@ -940,6 +938,13 @@ bool HeldFolder::stillAtItsPath() const {
     struct stat held;
     return m_descriptor >= 0 && name && ::stat(name->c_str(), &atPath) == 0 &&
            ::fstat(m_descriptor, &held) == 0 && identityOf(atPath) == identityOf(held);
+}
+
+std::optional<FileIdentity> HeldFolder::identity() const {
+    struct stat info;
+    if (m_descriptor < 0 || ::fstat(m_descriptor, &info) != 0)
+        return std::nullopt;
+    return identityOf(info);
 }
 
 std::u16string HeldFolder::entryPath(std::u16string_view name) const {
@@ -1301,12 +1306,14 @@ public:
 
     // The file `path`, made or emptied.
     bool open(const std::string& path, const std::u16string& systemPath) {
-        return openAt(AT_FDCWD, path, O_CREAT | O_TRUNC, systemPath);
+        return openAt(AT_FDCWD, path, O_CREAT | O_TRUNC, systemPath, 0666);
     }
 
-    // A new file of the held folder open as `folder`, made now and never through a link.
-    bool openNew(int folder, const std::string& name, const std::u16string& systemPath) {
-        return openAt(folder, name, O_CREAT | O_EXCL | O_NOFOLLOW, systemPath);
+    // A new file of the held folder open as `folder`, made now with `mode` and never through a
+    // link.
+    bool openNew(int folder, const std::string& name, const std::u16string& systemPath,
+                 mode_t mode) {
+        return openAt(folder, name, O_CREAT | O_EXCL | O_NOFOLLOW, systemPath, mode);
     }
 
     bool isOpen() const { return m_file >= 0; }
@@ -1382,7 +1389,8 @@ protected:
     }
 
 private:
-    bool openAt(int folder, const std::string& name, int flags, const std::u16string& systemPath) {
+    bool openAt(int folder, const std::string& name, int flags, const std::u16string& systemPath,
+                mode_t mode) {
         if (m_file >= 0)
             return false;
         m_path = systemPath;
@@ -1391,7 +1399,7 @@ private:
             return false;
         }
         do
-            m_file = ::openat(folder, name.c_str(), O_WRONLY | O_CLOEXEC | flags, 0666);
+            m_file = ::openat(folder, name.c_str(), O_WRONLY | O_CLOEXEC | flags, mode);
         while (m_file < 0 && errno == EINTR);
         m_failed = m_file < 0;
         if (m_failed)
@@ -1455,13 +1463,15 @@ bool OutputFileStream::open(const std::u16string& path) {
     return true;
 }
 
-bool OutputFileStream::openNew(const HeldFolder& folder, std::u16string_view name) {
+bool OutputFileStream::openNew(const HeldFolder& folder, std::u16string_view name,
+                               std::uint32_t mode) {
     const auto bytes = plainName(name);
     if (!bytes || folder.descriptor() < 0) {
         setstate(std::ios_base::badbit);
         return false;
     }
-    if (!m_buffer->openNew(folder.descriptor(), *bytes, folder.entryPath(name))) {
+    if (!m_buffer->openNew(folder.descriptor(), *bytes, folder.entryPath(name),
+                           static_cast<mode_t>(mode & 07777))) {
         setstate(std::ios_base::badbit);
         return false;
     }

@@ -214,6 +214,8 @@ public:
     [[nodiscard]] bool isOpen() const { return m_descriptor >= 0; }
     // The folder's system path, as given when it was opened.
     [[nodiscard]] const std::u16string& path() const { return m_folder; }
+    // The identity of the open folder; nothing when none is open.
+    [[nodiscard]] std::optional<FileIdentity> identity() const;
     // Whether that path still names the folder held: false once it was moved away or replaced
     // (by a link to another, say) since it was opened.
     [[nodiscard]] bool stillAtItsPath() const;
@@ -365,8 +367,10 @@ public:
 
     [[nodiscard]] bool open(const std::u16string& path);
     // Opens a new file of that name in the held folder: made now, never one that stands there
-    // already (EEXIST) and never through a symbolic link (a counted Open).
-    [[nodiscard]] bool openNew(const HeldFolder& folder, std::u16string_view name);
+    // already (EEXIST) and never through a symbolic link (a counted Open). `mode`: the permission
+    // bits it is made with, less the process's umask (0600: the owner's alone).
+    [[nodiscard]] bool openNew(const HeldFolder& folder, std::u16string_view name,
+                               std::uint32_t mode = 0666);
     // Whether a file is open (opened and not closed yet).
     [[nodiscard]] bool isOpen() const;
     // The identity of the open file; nothing when none is open.

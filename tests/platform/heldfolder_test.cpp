@@ -7,8 +7,10 @@
 #include "support/Test.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace std::literals;
@@ -17,6 +19,14 @@ namespace {
 
 std::u16string wide(const std::string& ascii) {
     return std::u16string(ascii.begin(), ascii.end());
+}
+
+// The identity of what a POSIX path names.
+std::optional<platform::FileIdentity> identityOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return platform::FileIdentity{info.st_dev, info.st_ino};
 }
 
 class PlatformHeldFolder : public ::testing::Test {
@@ -108,4 +118,32 @@ TEST_F(PlatformHeldFolder, NamesFailWhenTheFolderCannotBeListedWhole) {
         EXPECT_EQ(got, error) << what;
         EXPECT_EQ(held.names(), names) << what;
     }
+}
+
+// The open folder tells its identity; a folder opened below another is never handed to a program
+// the process starts; a new file is made with the mode asked for, less the umask.
+TEST_F(PlatformHeldFolder, TellTheFolderAndMakeNewFilesWithTheirMode) {
+    fs::create_directories(m_folder.at("a/b"));
+    platform::HeldFolder base;
+    platform::HeldFolder below;
+    EXPECT_EQ(base.identity(), std::nullopt);
+    ASSERT_EQ(base.open(at(""), false), 0);
+    std::size_t reached = 0;
+    ASSERT_EQ(below.openBelow(base, {u"a", u"b"}, at("a/b"), reached), 0);
+    EXPECT_EQ(base.identity(), identityOf(m_folder.root()));
+    EXPECT_EQ(below.identity(), identityOf(m_folder.at("a/b")));
+    EXPECT_NE(::fcntl(below.descriptor(), F_GETFD) & FD_CLOEXEC, 0);
+
+    const mode_t umask = ::umask(027);
+    const std::tuple<std::uint32_t, const char*, fs::perms> modes[] = {
+        {0600, "journal", fs::perms(0600)},
+        {0666, "output", fs::perms(0640)},
+        {0755, "program", fs::perms(0750)},
+    };
+    for (const auto& [mode, name, perms] : modes) {
+        platform::OutputFileStream out;
+        EXPECT_TRUE(out.openNew(below, wide(name), mode) && out.close()) << name;
+        EXPECT_EQ(fs::status(m_folder.at("a/b/"s + name)).permissions(), perms) << name;
+    }
+    ::umask(umask);
 }
