@@ -36,6 +36,7 @@ std::uint64_t fileOperationCount = 0;
 FileOperationPaths fileOperationPaths;
 std::optional<std::chrono::milliseconds> folderLockWaitLimit;
 bool syncsSkipped = false;
+FileSystemRefusals fileSystemRefusals;
 
 // Asks the fault seam about an operation on `path` (and `target`): 0 lets it run, else the
 // system error number it fails with.
@@ -142,6 +143,59 @@ int syncEntry(int folder, const std::string& name) {
         return errno;
     const Descriptor file(opened);
     return syncDescriptor(file.get());
+}
+
+// renameat2 with RENAME_NOREPLACE, which the seam may refuse (EINVAL) as a file system that takes
+// no rename flags does: 0, or -1 with errno set.
+int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* to) {
+    if (fileSystemRefusals.renameFlags) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE);
+}
+
+// A hard link (the entry itself, a symbolic link not followed), which the seam may refuse
+// (EPERM) as a file system without hard links does: 0, or -1 with errno set.
+int makeLink(int fromFolder, const char* from, int toFolder, const char* to) {
+    if (fileSystemRefusals.links) {
+        errno = EPERM;
+        return -1;
+    }
+    return ::linkat(fromFolder, from, toFolder, to, 0);
+}
+
+// Whether a failed link says the file system (or the file) takes no hard link at all, rather
+// than that the names do not allow it.
+bool refusesLinks(int error) {
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK ||
+           error == EXDEV;
+}
+
+// Renames `from` (in the folder open as `fromFolder`, AT_FDCWD: a path) to `to` (in
+// `toFolder`), never over an entry that stands under `to`, by the first way the file system
+// allows (see HeldFolder::renameNew): 0, or the system error number. A folder, which takes no
+// link, goes the last way.
+int renameWithoutReplacing(int fromFolder, const char* from, int toFolder, const char* to) {
+    if (renameNoReplace(fromFolder, from, toFolder, to) == 0)
+        return 0;
+    const int renameError = errno;
+    if (renameError != EINVAL && renameError != ENOSYS)
+        return renameError;
+    // No rename flags: a link takes the new name only where none stands.
+    if (makeLink(fromFolder, from, toFolder, to) == 0)
+        return ::unlinkat(fromFolder, from, 0) == 0 ? 0 : errno;
+    const int linkError = errno;
+    if (!refusesLinks(linkError))
+        return linkError;
+    // No links either: the name is checked, then taken; the folder is held, so no other change
+    // writes there in between.
+    struct stat info;
+    if (::fstatat(toFolder, to, &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(fromFolder, from, toFolder, to) == 0 ? 0 : errno;
 }
 
 bool isAsciiLetter(char c) {
@@ -737,9 +791,13 @@ bool moveFile(const std::u16string& source, const std::u16string& target) {
         return false;
     if (isSameFile(source, target))
         return ::rename(from->c_str(), to->c_str()) == 0;
-    if (::renameat2(AT_FDCWD, from->c_str(), AT_FDCWD, to->c_str(), RENAME_NOREPLACE) == 0)
+    // Where the file system takes no rename flags, as a held folder's renameNew does; that
+    // nothing stands under the target then is checked only just before the rename.
+    const int error = renameWithoutReplacing(AT_FDCWD, from->c_str(), AT_FDCWD, to->c_str());
+    if (error == 0)
         return true;
-    if (errno != EXDEV || S_ISDIR(info.st_mode))
+    errno = error;
+    if (error != EXDEV || S_ISDIR(info.st_mode))
         return false;
     return copyEntry(*from, *to) && ::unlink(from->c_str()) == 0;
 }
@@ -772,7 +830,7 @@ bool linkFile(const std::u16string& existing, const std::u16string& link, int& e
     error = 0;
     if (!from || !to)
         return false;
-    if (::link(from->c_str(), to->c_str()) == 0)
+    if (makeLink(AT_FDCWD, from->c_str(), AT_FDCWD, to->c_str()) == 0)
         return true;
     error = errno;
     return false;
@@ -996,7 +1054,7 @@ int HeldFolder::rename(std::u16string_view from, std::u16string_view to) const {
 
 int HeldFolder::renameNew(std::u16string_view from, std::u16string_view to) const {
     return onTwoNames(*this, FileOperation::Rename, true, from, to, [this](auto a, auto b) {
-        return ::renameat2(m_descriptor, a, m_descriptor, b, RENAME_NOREPLACE) == 0 ? 0 : errno;
+        return renameWithoutReplacing(m_descriptor, a, m_descriptor, b);
     });
 }
 
@@ -1008,7 +1066,7 @@ int HeldFolder::restore(std::u16string_view kept, std::u16string_view target) co
 
 int HeldFolder::link(std::u16string_view existing, std::u16string_view name) const {
     return onTwoNames(*this, FileOperation::Link, true, existing, name, [this](auto a, auto b) {
-        return ::linkat(m_descriptor, a, m_descriptor, b, 0) == 0 ? 0 : errno;
+        return makeLink(m_descriptor, a, m_descriptor, b) == 0 ? 0 : errno;
     });
 }
 
@@ -1532,6 +1590,10 @@ void setFolderLockWaitLimit(std::optional<std::chrono::milliseconds> limit) {
 
 void setSyncsSkipped(bool skipped) {
     syncsSkipped = skipped;
+}
+
+void setFileSystemRefusals(FileSystemRefusals refusals) {
+    fileSystemRefusals = refusals;
 }
 
 } // namespace platform

@@ -98,8 +98,8 @@ struct FileTimes {
 [[nodiscard]] bool copyFile(const std::u16string& source, const std::u16string& target);
 
 // Moves a file or a folder to a target that must not exist yet (a target that is the source
-// itself under another spelling is allowed); a file also moves across devices. False on
-// failure.
+// itself under another spelling is allowed); a file also moves across devices. On a file system
+// that takes no rename flags it goes as HeldFolder::renameNew does. False on failure.
 [[nodiscard]] bool moveFile(const std::u16string& source, const std::u16string& target);
 
 // Renames `source` to `target` in one step, replacing the file that stands there: at every
@@ -225,7 +225,19 @@ public:
     // Renames the entry `from` to `to` in one step, replacing what stands there (a counted
     // Rename): 0, or the system error number.
     [[nodiscard]] int rename(std::u16string_view from, std::u16string_view to) const;
-    // The same where nothing may stand under `to` (EEXIST then).
+    // Renames the entry `from` to `to` where nothing may stand under `to` (one counted Rename,
+    // asked for before the first system call): 0, or the system error number (EEXIST when
+    // something stands under `to`, ENOENT when nothing stands under `from`). It takes the first
+    // way the file system allows:
+    // - renameat2 with RENAME_NOREPLACE: one step, nothing under `to` is ever replaced;
+    // - where the file system takes no rename flags (EINVAL, ENOSYS: FUSE, network file systems),
+    //   a hard link `to` and then the removal of `from`: the link never replaces anything either,
+    //   but a process killed between the two leaves both names on the one file, and when the
+    //   removal fails its error number is returned with both names holding the file;
+    // - where hard links are refused too (EPERM, EOPNOTSUPP, ENOSYS, EMLINK, EXDEV; a folder is
+    //   never linked), a check that nothing stands under `to` and then a plain rename: nothing
+    //   protects the name against another user writing into the folder between the check and the
+    //   rename, so this is safe only because the folder is held and no other change writes there.
     [[nodiscard]] int renameNew(std::u16string_view from, std::u16string_view to) const;
     // Puts the file `kept` back under the name `target` in one step, as rename does, to undo a
     // failed change: the hook is told of it (FileOperation::Restore) but cannot fail it. 0, or

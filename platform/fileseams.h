@@ -1,6 +1,7 @@
 // Test and benchmark seams of the file calls (platform/files.h): they count, fail or hold the
-// operations that change the file system, shorten the waits for folder locks and skip the syncs.
-// Process-wide settings, for tests and benchmarks only; not for use from two threads at once.
+// operations that change the file system, shorten the waits for folder locks, skip the syncs and
+// make the file system refuse what some file systems do not take. Process-wide settings, for
+// tests and benchmarks only; not for use from two threads at once.
 #pragma once
 
 #include <chrono>
@@ -61,5 +62,17 @@ void setFolderLockWaitLimit(std::optional<std::chrono::milliseconds> limit);
 // Benchmark seam: while skipped, syncFile and HeldFolder::sync count their operation and succeed
 // without syncing anything, so that a benchmark can weigh what the syncs cost.
 void setSyncsSkipped(bool skipped);
+
+// What the file system refuses, as some do, so that the ways around it run on any disk:
+// `renameFlags`: every rename with flags (renameat2 with RENAME_NOREPLACE: HeldFolder::renameNew,
+// moveFile) fails with EINVAL, as on a FUSE or network file system that takes no renameat2
+// flags; `links`: every hard link the platform makes (HeldFolder::link, linkFile, the link of
+// HeldFolder::renameNew) fails with EPERM, as on a file system without hard links. The refusal
+// comes after the fault hook was asked, as the system's own would. Nothing is refused by default.
+struct FileSystemRefusals {
+    bool renameFlags = false;
+    bool links = false;
+};
+void setFileSystemRefusals(FileSystemRefusals refusals);
 
 } // namespace platform

@@ -3,22 +3,33 @@
 
 #include "support/BackgroundProgram.h"
 #include "support/FileOperationSeam.h"
+#include "support/FileSystemRefusals.h"
 #include "support/TempFolder.h"
 #include "support/Test.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <sys/stat.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 using namespace std::literals;
+using Result = platform::HeldFolder::Result;
 
 namespace {
 
 std::u16string wide(const std::string& ascii) {
     return std::u16string(ascii.begin(), ascii.end());
+}
+
+// The identity of the entry under the name, a link not followed.
+std::optional<platform::FileIdentity> identityAt(const platform::HeldFolder& folder,
+                                                 std::u16string_view name) {
+    const auto status = folder.status(name);
+    return status ? std::optional(status->identity) : std::nullopt;
 }
 
 // The identity of what a POSIX path names.
@@ -146,4 +157,63 @@ TEST_F(PlatformHeldFolder, TellTheFolderAndMakeNewFilesWithTheirMode) {
         EXPECT_EQ(fs::status(m_folder.at("a/b/"s + name)).permissions(), perms) << name;
     }
     ::umask(umask);
+}
+
+// renameNew takes its first way the file system allows: each keeps the file's identity, never
+// replaces what stands under the new name, leaves one name on the file, and is one counted Rename.
+TEST_F(PlatformHeldFolder, RenameNewTakesOnlyAFreeNameWhateverTheFileSystemRefuses) {
+    using Op = platform::FileOperation;
+    const std::pair<const char*, platform::FileSystemRefusals> fileSystems[] = {
+        {"all allowed", {}},
+        {"no rename flags", {.renameFlags = true}},
+        {"no rename flags, no links", {.renameFlags = true, .links = true}},
+    };
+    std::vector<Op> asked;
+    int refuse = 0;
+    platform::setFileOperationFault([&](std::uint64_t, Op operation) {
+        asked.push_back(operation);
+        return refuse;
+    });
+    for (const auto& [name, refusals] : fileSystems) {
+        SCOPED_TRACE(name);
+        const TempFolder folder;
+        for (const char* file : {"a", "b", "taken"})
+            folder.write(file, file);
+        fs::create_directory(folder.at("d"));
+        platform::HeldFolder held;
+        ASSERT_EQ(held.lockExclusive(wide(folder.systemPath()), 0ms, false), Result::kLocked);
+        const auto a = identityAt(held, u"a");
+        const auto b = identityAt(held, u"b");
+        const auto taken = identityAt(held, u"taken");
+        const auto d = identityAt(held, u"d");
+        asked.clear();
+        const ScopedFileSystemRefusals refused(refusals);
+
+        EXPECT_EQ(held.renameNew(u"a", u"new"), 0);
+        EXPECT_EQ(identityAt(held, u"new"), a);
+        EXPECT_EQ(fs::hard_link_count(folder.at("new")), 1u);
+        EXPECT_EQ(held.renameNew(u"d", u"e"), 0); // a folder, which no link can name
+        EXPECT_EQ(identityAt(held, u"e"), d);
+        EXPECT_EQ(held.renameNew(u"b", u"taken"), EEXIST);
+        EXPECT_EQ(held.renameNew(u"e", u"taken"), EEXIST);
+        EXPECT_EQ(held.renameNew(u"none", u"other"), ENOENT);
+        refuse = EROFS;
+        EXPECT_EQ(held.renameNew(u"b", u"fresh"), EROFS);
+        refuse = 0;
+        // A move by paths takes the same ways.
+        EXPECT_TRUE(
+            platform::moveFile(wide(folder.systemPath("new")), wide(folder.systemPath("moved"))));
+        EXPECT_EQ(identityAt(held, u"moved"), a);
+        EXPECT_FALSE(
+            platform::moveFile(wide(folder.systemPath("b")), wide(folder.systemPath("taken"))));
+
+        EXPECT_EQ(asked, std::vector<Op>(8, Op::Rename));
+        // What was refused stands as it was, under one name each.
+        EXPECT_EQ(held.names(), (std::vector<std::u16string>{u"b", u"e", u"moved", u"taken"}));
+        EXPECT_EQ(identityAt(held, u"b"), b);
+        EXPECT_EQ(identityAt(held, u"taken"), taken);
+        EXPECT_EQ(folder.read("b") + folder.read("taken"), "btaken");
+        EXPECT_EQ(fs::hard_link_count(folder.at("b")) + fs::hard_link_count(folder.at("taken")),
+                  2u);
+    }
 }
