@@ -26,7 +26,7 @@
 #include "host/standin/Scripting.h"
 #include "model/BJobFile.h"
 #include "model/JobText.h"
-#include "platform/files.h"
+#include "platform/fileseams.h"
 #include "platform/pipe.h"
 #include "support/JobDescription.h"
 #include "utils/Logger.h"

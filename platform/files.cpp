@@ -2,6 +2,7 @@
 #include "platform/files.h"
 
 #include "encoding/ConvertUTF.h"
+#include "platform/fileseams.h"
 #include "platform/utf8.h"
 #include "platform/uuid.h"
 
@@ -12,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <memory>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -34,6 +36,7 @@ std::uint64_t fileOperationCount = 0;
 FileOperationPaths fileOperationPaths;
 std::optional<std::chrono::milliseconds> folderLockWaitLimit;
 bool syncsSkipped = false;
+FileSystemRefusals fileSystemRefusals;
 
 // Asks the fault seam about an operation on `path` (and `target`): 0 lets it run, else the
 // system error number it fails with.
@@ -61,38 +64,138 @@ bool mayRun(FileOperation operation, std::u16string_view path, std::u16string_vi
     return false;
 }
 
-// A sync may go ahead: one that publishes is asked for, one that undoes is told, one that tidies
-// up is neither.
-bool maySync(FileOperation operation, std::u16string_view path, SyncPurpose purpose) {
-    if (purpose == SyncPurpose::kTidy)
-        return true;
+// Whether a sync may go ahead: one that publishes is asked for, one that undoes is told, one that
+// tidies up is neither. 0, or the error number the hook refuses it with.
+int syncRefusal(FileOperation operation, std::u16string_view path, SyncPurpose purpose) {
     if (purpose == SyncPurpose::kPublish)
-        return mayRun(operation, path);
-    tell(operation, path);
-    return true;
+        return ask(operation, path, {});
+    if (purpose == SyncPurpose::kUndo)
+        tell(operation, path);
+    return 0;
 }
 
-// fsync, retried when a signal interrupts it.
-bool syncDescriptor(int descriptor) {
+// Hands back an error number with errno set to it as well: 0 leaves errno as it is.
+int failedWith(int error) {
+    if (error != 0)
+        errno = error;
+    return error;
+}
+
+// An open descriptor, closed when it goes; closing keeps errno as it was, so that a failure's
+// error number survives the cleanup after it.
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
+    ~Descriptor() { reset(-1); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    [[nodiscard]] int get() const { return m_descriptor; }
+    // Closes the one held and holds `descriptor` instead.
+    void reset(int descriptor) {
+        if (m_descriptor >= 0) {
+            const int kept = errno;
+            ::close(m_descriptor);
+            errno = kept;
+        }
+        m_descriptor = descriptor;
+    }
+    // Hands the descriptor over; nothing is closed.
+    [[nodiscard]] int release() { return std::exchange(m_descriptor, -1); }
+    // Closes it now: 0, or the system error number of the close.
+    [[nodiscard]] int close() {
+        if (m_descriptor < 0)
+            return EBADF;
+        return ::close(std::exchange(m_descriptor, -1)) == 0 ? 0 : errno;
+    }
+
+private:
+    int m_descriptor;
+};
+
+// A folder's reading, closed when it goes (keeping errno, as Descriptor does).
+struct FolderStreamCloser {
+    void operator()(DIR* folder) const {
+        const int kept = errno;
+        ::closedir(folder);
+        errno = kept;
+    }
+};
+using FolderStream = std::unique_ptr<DIR, FolderStreamCloser>;
+
+// fsync, retried when a signal interrupts it: 0, or the system error number.
+int syncDescriptor(int descriptor) {
     int result;
     do
         result = ::fsync(descriptor);
     while (result != 0 && errno == EINTR);
-    return result == 0;
+    return result == 0 ? 0 : errno;
 }
 
 // Syncs the file `name` of the folder open as `folder` (AT_FDCWD: a path), a link as its name not
-// followed and nothing waited for.
-bool syncEntry(int folder, const std::string& name) {
-    int descriptor;
+// followed and nothing waited for: 0, or the system error number (of the open or the sync, not
+// of the close after it).
+int syncEntry(int folder, const std::string& name) {
+    int opened;
     do
-        descriptor = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0)
-        return false;
-    const bool synced = syncDescriptor(descriptor);
-    ::close(descriptor);
-    return synced;
+        opened = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    while (opened < 0 && errno == EINTR);
+    if (opened < 0)
+        return errno;
+    const Descriptor file(opened);
+    return syncDescriptor(file.get());
+}
+
+// renameat2 with RENAME_NOREPLACE, which the seam may refuse (EINVAL) as a file system that takes
+// no rename flags does: 0, or -1 with errno set.
+int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* to) {
+    if (fileSystemRefusals.renameFlags) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE);
+}
+
+// A hard link (the entry itself, a symbolic link not followed), which the seam may refuse
+// (EPERM) as a file system without hard links does: 0, or -1 with errno set.
+int makeLink(int fromFolder, const char* from, int toFolder, const char* to) {
+    if (fileSystemRefusals.links) {
+        errno = EPERM;
+        return -1;
+    }
+    return ::linkat(fromFolder, from, toFolder, to, 0);
+}
+
+// Whether a failed link says the file system (or the file) takes no hard link at all, rather
+// than that the names do not allow it.
+bool refusesLinks(int error) {
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK ||
+           error == EXDEV;
+}
+
+// Renames `from` (in the folder open as `fromFolder`, AT_FDCWD: a path) to `to` (in
+// `toFolder`), never over an entry that stands under `to`, by the first way the file system
+// allows (see HeldFolder::renameNew): 0, or the system error number. A folder, which takes no
+// link, goes the last way.
+int renameWithoutReplacing(int fromFolder, const char* from, int toFolder, const char* to) {
+    if (renameNoReplace(fromFolder, from, toFolder, to) == 0)
+        return 0;
+    const int renameError = errno;
+    if (renameError != EINVAL && renameError != ENOSYS)
+        return renameError;
+    // No rename flags: a link takes the new name only where none stands.
+    if (makeLink(fromFolder, from, toFolder, to) == 0)
+        return ::unlinkat(fromFolder, from, 0) == 0 ? 0 : errno;
+    const int linkError = errno;
+    if (!refusesLinks(linkError))
+        return linkError;
+    // No links either: the name is checked, then taken; the folder is held, so no other change
+    // writes there in between.
+    struct stat info;
+    if (::fstatat(toFolder, to, &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(fromFolder, from, toFolder, to) == 0 ? 0 : errno;
 }
 
 bool isAsciiLetter(char c) {
@@ -377,26 +480,25 @@ bool copyLink(const std::string& source, const std::string& target) {
 
 bool copyRegularFile(const std::string& source, const std::string& target,
                      const struct stat& info) {
-    int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (from < 0)
+    const Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (from.get() < 0)
         return false;
-    int to = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (to < 0) {
-        ::close(from);
+    Descriptor to(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (to.get() < 0)
         return false;
-    }
-    bool ok = copyContents(from, to);
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    ok = ok && ::futimens(to, times) == 0 && ::fchmod(to, info.st_mode & 07777) == 0;
-    ok = ::close(to) == 0 && ok;
-    ::close(from);
-    if (!ok) {
-        // The partial copy goes; the error that stopped the copy is the one reported.
-        int error = errno;
-        ::unlink(target.c_str());
-        errno = error;
-    }
-    return ok;
+    int error = 0;
+    if (!copyContents(from.get(), to.get()) || ::futimens(to.get(), times) != 0 ||
+        ::fchmod(to.get(), info.st_mode & 07777) != 0)
+        error = errno;
+    const int closeError = to.close();
+    error = error != 0 ? error : closeError;
+    if (error == 0)
+        return true;
+    // The partial copy goes; the error that stopped the copy is the one reported.
+    ::unlink(target.c_str());
+    errno = error;
+    return false;
 }
 
 bool copyEntry(const std::string& source, const std::string& target) {
@@ -468,6 +570,59 @@ std::optional<std::string> plainName(std::u16string_view name) {
 
 FileIdentity identityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// A folder's names as listDirectory gives them, sorted.
+struct FolderReading {
+    std::vector<std::u16string> names;
+    bool namesLeftOut = false; // a name not UTF-8 or holding '\'
+    int error = 0;             // of the reading's start, or of a read that ended the listing
+    bool listed = false;       // the reading started: `error` is of a read
+};
+
+// Reads the folder open as `descriptor`, which it takes over and closes. Every read starts with
+// errno cleared, so that a read error is never taken for the end of the folder.
+FolderReading readFolder(int descriptor) {
+    FolderReading reading;
+    const FolderStream folder(::fdopendir(descriptor));
+    if (!folder) {
+        reading.error = errno;
+        const Descriptor unread(descriptor);
+        return reading;
+    }
+    reading.listed = true;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(folder.get());
+        if (!entry) {
+            reading.error = errno; // 0 at the end of the folder
+            break;
+        }
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        // A name holding a '\' is one the system would read as several, which joined to the
+        // folder would name another entry ("..\x" its parent's "x", "\" the folder itself).
+        auto converted =
+            std::strchr(entry->d_name, '\\') ? std::nullopt : utf8ToUtf16(entry->d_name);
+        if (converted)
+            reading.names.push_back(std::move(*converted));
+        else
+            reading.namesLeftOut = true;
+    }
+    std::sort(reading.names.begin(), reading.names.end());
+    return reading;
+}
+
+// The reading of the folder that `path` names, a link as its name not followed; nothing when it
+// does not open.
+std::optional<FolderReading> readFolderAt(const std::u16string& path) {
+    auto name = posix(path);
+    if (!name)
+        return std::nullopt;
+    const int opened = ::open(name->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (opened < 0)
+        return std::nullopt;
+    return readFolder(opened);
 }
 
 // Waits for an exclusive lock on the open folder for at most `wait`: true when locked, false
@@ -636,9 +791,13 @@ bool moveFile(const std::u16string& source, const std::u16string& target) {
         return false;
     if (isSameFile(source, target))
         return ::rename(from->c_str(), to->c_str()) == 0;
-    if (::renameat2(AT_FDCWD, from->c_str(), AT_FDCWD, to->c_str(), RENAME_NOREPLACE) == 0)
+    // Where the file system takes no rename flags, as a held folder's renameNew does; that
+    // nothing stands under the target then is checked only just before the rename.
+    const int error = renameWithoutReplacing(AT_FDCWD, from->c_str(), AT_FDCWD, to->c_str());
+    if (error == 0)
         return true;
-    if (errno != EXDEV || S_ISDIR(info.st_mode))
+    errno = error;
+    if (error != EXDEV || S_ISDIR(info.st_mode))
         return false;
     return copyEntry(*from, *to) && ::unlink(from->c_str()) == 0;
 }
@@ -671,7 +830,7 @@ bool linkFile(const std::u16string& existing, const std::u16string& link, int& e
     error = 0;
     if (!from || !to)
         return false;
-    if (::link(from->c_str(), to->c_str()) == 0)
+    if (makeLink(AT_FDCWD, from->c_str(), AT_FDCWD, to->c_str()) == 0)
         return true;
     error = errno;
     return false;
@@ -727,9 +886,9 @@ bool isTemporaryName(std::u16string_view name) {
 
 bool syncFile(const std::u16string& path, SyncPurpose purpose) {
     auto name = posix(path);
-    if (!name || !maySync(FileOperation::Sync, path, purpose))
+    if (!name || failedWith(syncRefusal(FileOperation::Sync, path, purpose)) != 0)
         return false;
-    return syncsSkipped || syncEntry(AT_FDCWD, *name);
+    return syncsSkipped || failedWith(syncEntry(AT_FDCWD, *name)) == 0;
 }
 
 std::uint32_t effectiveUser() {
@@ -771,33 +930,31 @@ int HeldFolder::openBelow(const HeldFolder& base, const std::vector<std::u16stri
     reached = 0;
     if (base.m_descriptor < 0)
         return EBADF;
-    int descriptor = ::dup(base.m_descriptor);
-    if (descriptor < 0)
+    Descriptor descriptor(::fcntl(base.m_descriptor, F_DUPFD_CLOEXEC, 0));
+    if (descriptor.get() < 0)
         return errno;
-    ::fcntl(descriptor, F_SETFD, FD_CLOEXEC);
     for (const std::u16string& name : names) {
         const auto bytes = plainName(name);
-        int next = -1;
-        if (bytes)
-            do
-                next = ::openat(descriptor, bytes->c_str(),
-                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            while (next < 0 && errno == EINTR);
+        if (!bytes)
+            return EINVAL;
+        int next;
+        do
+            next = ::openat(descriptor.get(), bytes->c_str(),
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        while (next < 0 && errno == EINTR);
         if (next < 0) {
             int error = errno;
             // A link, or what is no folder, tells itself as such whatever the call reported.
             struct stat info;
-            if (bytes && (error == ENOTDIR || error == ELOOP) &&
-                ::fstatat(descriptor, bytes->c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            if ((error == ENOTDIR || error == ELOOP) &&
+                ::fstatat(descriptor.get(), bytes->c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
                 error = S_ISLNK(info.st_mode) ? ELOOP : S_ISDIR(info.st_mode) ? error : ENOTDIR;
-            ::close(descriptor);
             return error;
         }
-        ::close(descriptor);
-        descriptor = next;
+        descriptor.reset(next);
         ++reached;
     }
-    m_descriptor = descriptor;
+    m_descriptor = descriptor.release();
     m_folder = folder;
     return 0;
 }
@@ -841,6 +998,13 @@ bool HeldFolder::stillAtItsPath() const {
            ::fstat(m_descriptor, &held) == 0 && identityOf(atPath) == identityOf(held);
 }
 
+std::optional<FileIdentity> HeldFolder::identity() const {
+    struct stat info;
+    if (m_descriptor < 0 || ::fstat(m_descriptor, &info) != 0)
+        return std::nullopt;
+    return identityOf(info);
+}
+
 std::u16string HeldFolder::entryPath(std::u16string_view name) const {
     std::u16string path = m_folder;
     if (!path.empty() && path.back() != u'/' && path.back() != u'\\')
@@ -865,83 +1029,97 @@ std::optional<EntryStatus> HeldFolder::status(std::u16string_view name) const {
 }
 
 // An operation on two plain names of the folder: once the hook lets it go ahead (or is told of
-// it, for one that undoes), `call` gets the names' POSIX bytes and gives 0 or fails with errno.
-// 0, or the system error number.
+// it, for one that undoes), `call` gets the names' POSIX bytes and gives 0 or the system error
+// number, taken at once. 0, or the system error number (errno holds it as well).
 template <typename Call>
 int onTwoNames(const HeldFolder& folder, FileOperation operation, bool mayFail,
                std::u16string_view from, std::u16string_view to, Call call) {
     const auto source = plainName(from);
     const auto target = plainName(to);
     if (!source || !target)
-        return EINVAL;
-    if (!mayFail)
-        tell(operation, folder.entryPath(from), folder.entryPath(to));
-    else if (!mayRun(operation, folder.entryPath(from), folder.entryPath(to)))
-        return errno;
-    return call(source->c_str(), target->c_str()) == 0 ? 0 : errno;
+        return failedWith(EINVAL);
+    if (folder.descriptor() < 0)
+        return failedWith(EBADF);
+    const int refused = ask(operation, folder.entryPath(from), folder.entryPath(to));
+    if (mayFail && refused != 0)
+        return failedWith(refused);
+    return failedWith(call(source->c_str(), target->c_str()));
 }
 
 int HeldFolder::rename(std::u16string_view from, std::u16string_view to) const {
     return onTwoNames(*this, FileOperation::Rename, true, from, to, [this](auto a, auto b) {
-        return ::renameat(m_descriptor, a, m_descriptor, b);
+        return ::renameat(m_descriptor, a, m_descriptor, b) == 0 ? 0 : errno;
     });
 }
 
 int HeldFolder::renameNew(std::u16string_view from, std::u16string_view to) const {
     return onTwoNames(*this, FileOperation::Rename, true, from, to, [this](auto a, auto b) {
-        return ::renameat2(m_descriptor, a, m_descriptor, b, RENAME_NOREPLACE);
+        return renameWithoutReplacing(m_descriptor, a, m_descriptor, b);
     });
 }
 
-bool HeldFolder::restore(std::u16string_view kept, std::u16string_view target) const {
+int HeldFolder::restore(std::u16string_view kept, std::u16string_view target) const {
     return onTwoNames(*this, FileOperation::Restore, false, kept, target, [this](auto a, auto b) {
-               return ::renameat(m_descriptor, a, m_descriptor, b);
-           }) == 0;
+        return ::renameat(m_descriptor, a, m_descriptor, b) == 0 ? 0 : errno;
+    });
 }
 
 int HeldFolder::link(std::u16string_view existing, std::u16string_view name) const {
     return onTwoNames(*this, FileOperation::Link, true, existing, name, [this](auto a, auto b) {
-        return ::linkat(m_descriptor, a, m_descriptor, b, 0);
+        return makeLink(m_descriptor, a, m_descriptor, b) == 0 ? 0 : errno;
     });
 }
 
-bool HeldFolder::remove(std::u16string_view name) const {
+int HeldFolder::remove(std::u16string_view name) const {
     const auto bytes = plainName(name);
-    return bytes && ::unlinkat(m_descriptor, bytes->c_str(), 0) == 0;
-}
-
-bool HeldFolder::syncFile(std::u16string_view name, SyncPurpose purpose) const {
-    const auto bytes = plainName(name);
-    if (!bytes || m_descriptor < 0 || !maySync(FileOperation::Sync, entryPath(name), purpose))
-        return false;
-    return syncsSkipped || syncEntry(m_descriptor, *bytes);
-}
-
-bool HeldFolder::sync(SyncPurpose purpose) const {
-    if (m_descriptor < 0 || !maySync(FileOperation::SyncFolder, m_folder, purpose))
-        return false;
-    return syncsSkipped || syncDescriptor(m_descriptor);
-}
-
-std::optional<std::vector<std::u16string>> HeldFolder::names() const {
+    if (!bytes)
+        return failedWith(EINVAL);
     if (m_descriptor < 0)
-        return std::nullopt;
-    const int listed = ::openat(m_descriptor, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
-    if (!dir) {
-        if (listed >= 0)
-            ::close(listed);
-        return std::nullopt;
+        return failedWith(EBADF);
+    return ::unlinkat(m_descriptor, bytes->c_str(), 0) == 0 ? 0 : errno;
+}
+
+int HeldFolder::syncFile(std::u16string_view name, SyncPurpose purpose) const {
+    const auto bytes = plainName(name);
+    if (!bytes)
+        return failedWith(EINVAL);
+    if (m_descriptor < 0)
+        return failedWith(EBADF);
+    if (const int refused = syncRefusal(FileOperation::Sync, entryPath(name), purpose))
+        return failedWith(refused);
+    return syncsSkipped ? 0 : failedWith(syncEntry(m_descriptor, *bytes));
+}
+
+int HeldFolder::sync(SyncPurpose purpose) const {
+    if (m_descriptor < 0)
+        return failedWith(EBADF);
+    if (const int refused = syncRefusal(FileOperation::SyncFolder, m_folder, purpose))
+        return failedWith(refused);
+    return syncsSkipped ? 0 : failedWith(syncDescriptor(m_descriptor));
+}
+
+std::optional<std::vector<std::u16string>> HeldFolder::names(int* error) const {
+    int failure = EBADF;
+    if (m_descriptor >= 0) {
+        int listed;
+        do
+            listed = ::openat(m_descriptor, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (listed < 0 && errno == EINTR);
+        if (listed < 0) {
+            failure = errno;
+        } else {
+            FolderReading reading = readFolder(listed);
+            failure = reading.error;
+            if (failure == 0) {
+                if (error)
+                    *error = 0;
+                return std::move(reading.names);
+            }
+        }
     }
-    std::vector<std::u16string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const auto name = utf8ToUtf16(entry->d_name);
-        if (name && isPlainName(*name))
-            names.push_back(std::move(*name));
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
+    if (error)
+        *error = failure;
+    return std::nullopt;
 }
 
 std::size_t HeldFolder::removeLeftTemporaries(const std::vector<std::u16string>& keep) const {
@@ -952,7 +1130,7 @@ std::size_t HeldFolder::removeLeftTemporaries(const std::vector<std::u16string>&
             continue;
         const auto entry = status(name);
         if (entry && entry->kind != EntryStatus::Kind::kFolder && entry->owner == effectiveUser() &&
-            remove(name))
+            remove(name) == 0)
             ++removed;
     }
     return removed;
@@ -1072,47 +1250,19 @@ std::optional<std::vector<std::u16string>> namesBelow(const std::u16string& path
 }
 
 std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path) {
-    auto listing = readDirectory(path);
-    if (!listing)
+    auto reading = readFolderAt(path);
+    if (!reading || reading->error != 0)
         return std::nullopt;
-    return std::move(listing->names);
+    return std::move(reading->names);
 }
 
 std::optional<DirectoryListing> readDirectory(const std::u16string& path) {
-    auto name = posix(path);
-    if (!name)
+    auto reading = readFolderAt(path);
+    if (!reading || !reading->listed)
         return std::nullopt;
-    int fd = ::open(name->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    DirectoryListing listing;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            // The end of the folder, or a read error that may have kept names back.
-            listing.namesLeftOut = listing.namesLeftOut || errno != 0;
-            break;
-        }
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        // A name holding a '\' is one the system would read as several, which joined to the
-        // folder would name another entry ("..\x" its parent's "x", "\" the folder itself).
-        auto converted =
-            std::strchr(entry->d_name, '\\') ? std::nullopt : utf8ToUtf16(entry->d_name);
-        if (converted)
-            listing.names.push_back(std::move(*converted));
-        else
-            listing.namesLeftOut = true;
-    }
-    ::closedir(dir);
-    std::sort(listing.names.begin(), listing.names.end());
-    return listing;
+    // A read error that ended the listing may have kept names back.
+    return DirectoryListing{std::move(reading->names),
+                            reading->namesLeftOut || reading->error != 0};
 }
 
 std::optional<std::u16string> documentsFolder() {
@@ -1214,12 +1364,14 @@ public:
 
     // The file `path`, made or emptied.
     bool open(const std::string& path, const std::u16string& systemPath) {
-        return openAt(AT_FDCWD, path, O_CREAT | O_TRUNC, systemPath);
+        return openAt(AT_FDCWD, path, O_CREAT | O_TRUNC, systemPath, 0666);
     }
 
-    // A new file of the held folder open as `folder`, made now and never through a link.
-    bool openNew(int folder, const std::string& name, const std::u16string& systemPath) {
-        return openAt(folder, name, O_CREAT | O_EXCL | O_NOFOLLOW, systemPath);
+    // A new file of the held folder open as `folder`, made now with `mode` and never through a
+    // link.
+    bool openNew(int folder, const std::string& name, const std::u16string& systemPath,
+                 mode_t mode) {
+        return openAt(folder, name, O_CREAT | O_EXCL | O_NOFOLLOW, systemPath, mode);
     }
 
     bool isOpen() const { return m_file >= 0; }
@@ -1295,7 +1447,8 @@ protected:
     }
 
 private:
-    bool openAt(int folder, const std::string& name, int flags, const std::u16string& systemPath) {
+    bool openAt(int folder, const std::string& name, int flags, const std::u16string& systemPath,
+                mode_t mode) {
         if (m_file >= 0)
             return false;
         m_path = systemPath;
@@ -1304,7 +1457,7 @@ private:
             return false;
         }
         do
-            m_file = ::openat(folder, name.c_str(), O_WRONLY | O_CLOEXEC | flags, 0666);
+            m_file = ::openat(folder, name.c_str(), O_WRONLY | O_CLOEXEC | flags, mode);
         while (m_file < 0 && errno == EINTR);
         m_failed = m_file < 0;
         if (m_failed)
@@ -1368,13 +1521,15 @@ bool OutputFileStream::open(const std::u16string& path) {
     return true;
 }
 
-bool OutputFileStream::openNew(const HeldFolder& folder, std::u16string_view name) {
+bool OutputFileStream::openNew(const HeldFolder& folder, std::u16string_view name,
+                               std::uint32_t mode) {
     const auto bytes = plainName(name);
     if (!bytes || folder.descriptor() < 0) {
         setstate(std::ios_base::badbit);
         return false;
     }
-    if (!m_buffer->openNew(folder.descriptor(), *bytes, folder.entryPath(name))) {
+    if (!m_buffer->openNew(folder.descriptor(), *bytes, folder.entryPath(name),
+                           static_cast<mode_t>(mode & 07777))) {
         setstate(std::ios_base::badbit);
         return false;
     }
@@ -1435,6 +1590,10 @@ void setFolderLockWaitLimit(std::optional<std::chrono::milliseconds> limit) {
 
 void setSyncsSkipped(bool skipped) {
     syncsSkipped = skipped;
+}
+
+void setFileSystemRefusals(FileSystemRefusals refusals) {
+    fileSystemRefusals = refusals;
 }
 
 } // namespace platform

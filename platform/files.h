@@ -1,5 +1,6 @@
 // Files and folders for the system: the POSIX stand-ins for the Windows file, folder and
-// special-folder calls. Every path is UTF-16 text with Windows rules; see toPosixPath.
+// special-folder calls. Every path is UTF-16 text with Windows rules; see toPosixPath. The seams
+// that tests and benchmarks set on these calls are in platform/fileseams.h.
 #pragma once
 
 #include <chrono>
@@ -97,8 +98,8 @@ struct FileTimes {
 [[nodiscard]] bool copyFile(const std::u16string& source, const std::u16string& target);
 
 // Moves a file or a folder to a target that must not exist yet (a target that is the source
-// itself under another spelling is allowed); a file also moves across devices. False on
-// failure.
+// itself under another spelling is allowed); a file also moves across devices. On a file system
+// that takes no rename flags it goes as HeldFolder::renameNew does. False on failure.
 [[nodiscard]] bool moveFile(const std::u16string& source, const std::u16string& target);
 
 // Renames `source` to `target` in one step, replacing the file that stands there: at every
@@ -171,8 +172,9 @@ struct EntryStatus {
 // one process and one thread.
 //
 // Plain names: not empty, no '/' or '\', not "." or "..", no NUL; an operation on another name
-// fails (EINVAL). The file-operation hook is told each entry's system path (the folder's path as
-// given, '/' and the name).
+// fails (EINVAL), as one does while no folder is open (EBADF). Each error number is the one of
+// the call that failed, taken at once. The file-operation hook (platform/fileseams.h) is told
+// each entry's system path (the folder's path as given, '/' and the name).
 class HeldFolder {
 public:
     enum class Result {
@@ -212,6 +214,8 @@ public:
     [[nodiscard]] bool isOpen() const { return m_descriptor >= 0; }
     // The folder's system path, as given when it was opened.
     [[nodiscard]] const std::u16string& path() const { return m_folder; }
+    // The identity of the open folder; nothing when none is open.
+    [[nodiscard]] std::optional<FileIdentity> identity() const;
     // Whether that path still names the folder held: false once it was moved away or replaced
     // (by a link to another, say) since it was opened.
     [[nodiscard]] bool stillAtItsPath() const;
@@ -221,25 +225,42 @@ public:
     // Renames the entry `from` to `to` in one step, replacing what stands there (a counted
     // Rename): 0, or the system error number.
     [[nodiscard]] int rename(std::u16string_view from, std::u16string_view to) const;
-    // The same where nothing may stand under `to` (EEXIST then).
+    // Renames the entry `from` to `to` where nothing may stand under `to` (one counted Rename,
+    // asked for before the first system call): 0, or the system error number (EEXIST when
+    // something stands under `to`, ENOENT when nothing stands under `from`). It takes the first
+    // way the file system allows:
+    // - renameat2 with RENAME_NOREPLACE: one step, nothing under `to` is ever replaced;
+    // - where the file system takes no rename flags (EINVAL, ENOSYS: FUSE, network file systems),
+    //   a hard link `to` and then the removal of `from`: the link never replaces anything either,
+    //   but a process killed between the two leaves both names on the one file, and when the
+    //   removal fails its error number is returned with both names holding the file;
+    // - where hard links are refused too (EPERM, EOPNOTSUPP, ENOSYS, EMLINK, EXDEV; a folder is
+    //   never linked), a check that nothing stands under `to` and then a plain rename: nothing
+    //   protects the name against another user writing into the folder between the check and the
+    //   rename, so this is safe only because the folder is held and no other change writes there.
     [[nodiscard]] int renameNew(std::u16string_view from, std::u16string_view to) const;
     // Puts the file `kept` back under the name `target` in one step, as rename does, to undo a
-    // failed change: the hook is told of it (FileOperation::Restore) but cannot fail it.
-    [[nodiscard]] bool restore(std::u16string_view kept, std::u16string_view target) const;
+    // failed change: the hook is told of it (FileOperation::Restore) but cannot fail it. 0, or
+    // the system error number.
+    [[nodiscard]] int restore(std::u16string_view kept, std::u16string_view target) const;
     // Gives the entry `existing` (a link itself, not what it names) the second name `name`,
     // which must be free (a counted Link): 0, or the system error number (EPERM where the
     // system protects another user's file from being linked).
     [[nodiscard]] int link(std::u16string_view existing, std::u16string_view name) const;
-    // Deletes the file or link under the name (never a folder); not a counted operation.
-    bool remove(std::u16string_view name) const;
-    // Syncs the file's data to the disk, a link not followed (a counted Sync).
-    [[nodiscard]] bool syncFile(std::u16string_view name,
-                                SyncPurpose purpose = SyncPurpose::kPublish) const;
-    // Syncs the folder's entries to the disk (a counted SyncFolder). False when it fails or the
-    // folder is not open.
-    [[nodiscard]] bool sync(SyncPurpose purpose = SyncPurpose::kPublish) const;
-    // The folder's entries as listDirectory gives them; nothing when it cannot be read.
-    [[nodiscard]] std::optional<std::vector<std::u16string>> names() const;
+    // Deletes the file or link under the name (never a folder); not a counted operation. 0, or
+    // the system error number (ENOENT when nothing stands there).
+    [[nodiscard]] int remove(std::u16string_view name) const;
+    // Syncs the file's data to the disk, a link not followed (a counted Sync). 0, or the system
+    // error number.
+    [[nodiscard]] int syncFile(std::u16string_view name,
+                               SyncPurpose purpose = SyncPurpose::kPublish) const;
+    // Syncs the folder's entries to the disk (a counted SyncFolder). 0, or the system error
+    // number.
+    [[nodiscard]] int sync(SyncPurpose purpose = SyncPurpose::kPublish) const;
+    // The folder's entries as listDirectory gives them. Nothing when the folder cannot be opened
+    // for listing or a read error ends the listing (a listing cut short is no listing). `*error`,
+    // when given: the system error number of the failure, else 0.
+    [[nodiscard]] std::optional<std::vector<std::u16string>> names(int* error = nullptr) const;
 
     // Removes from the folder the temporaries of the system's own naming (isTemporaryName) that
     // changes no longer running left: files and links owned by the effective user, never a
@@ -295,8 +316,9 @@ std::optional<std::u16string> resolvedPath(const std::u16string& path);
 
 // The names in a folder (without "." and ".."), sorted by their UTF-16 units; names that are
 // not UTF-8, and names holding a '\' (which the system reads as a separator: "..\x" joined to
-// the folder would name its parent's "x"), are left out. Nothing when the folder cannot be read;
-// a symbolic link is not followed, so a link lists nothing.
+// the folder would name its parent's "x"), are left out. Nothing when the folder cannot be read,
+// a read error ending the listing included; a symbolic link is not followed, so a link lists
+// nothing.
 [[nodiscard]] std::optional<std::vector<std::u16string>> listDirectory(const std::u16string& path);
 
 // The names of a folder as listDirectory gives them, and whether it left a name out.
@@ -357,8 +379,10 @@ public:
 
     [[nodiscard]] bool open(const std::u16string& path);
     // Opens a new file of that name in the held folder: made now, never one that stands there
-    // already (EEXIST) and never through a symbolic link (a counted Open).
-    [[nodiscard]] bool openNew(const HeldFolder& folder, std::u16string_view name);
+    // already (EEXIST) and never through a symbolic link (a counted Open). `mode`: the permission
+    // bits it is made with, less the process's umask (0600: the owner's alone).
+    [[nodiscard]] bool openNew(const HeldFolder& folder, std::u16string_view name,
+                               std::uint32_t mode = 0666);
     // Whether a file is open (opened and not closed yet).
     [[nodiscard]] bool isOpen() const;
     // The identity of the open file; nothing when none is open.
@@ -377,57 +401,5 @@ private:
     class Buffer;
     std::unique_ptr<Buffer> m_buffer;
 };
-
-// The file operations that change what the file system holds, as the fault hook counts them:
-// opening a file for writing, writing out the buffer (full, or before a move of the position),
-// flushing it, closing a written file, renaming (replaceFile, moveFile, HeldFolder::rename),
-// making a folder, putting a kept file back (HeldFolder::restore), syncing a file (syncFile),
-// syncing a folder (HeldFolder::sync) and giving a file of a held folder a second name
-// (HeldFolder::link).
-enum class FileOperation {
-    Open,
-    Write,
-    Flush,
-    Close,
-    Rename,
-    MakeDirectory,
-    Restore,
-    Sync,
-    SyncFolder,
-    Link
-};
-
-// Test seam: from now on each of those operations first calls `hook` with its number, counted
-// from 1, and its kind; false fails the operation (errno EIO), except Restore and a sync that
-// undoes (SyncPurpose::kUndo), which the hook may hold or end the process at
-// but not fail. An empty hook, the default, lets everything through. Deleting and linking are not
-// counted, and Restore is not failed: they undo a failed change, and a disk that refuses new data
-// still allows them. Not for use from two threads at once.
-using FileOperationHook = std::function<bool(std::uint64_t number, FileOperation operation)>;
-void setFileOperationHook(FileOperationHook hook);
-// The same seam with the failure's system error number: `fault` returns 0 to let the operation
-// run, else the error number it fails with (EACCES for a folder that may not be written, EROFS
-// for a read-only file system, ENOSPC for a full disk). It replaces the hook above, and the
-// hook replaces it; both count the operations from 1 again.
-using FileOperationFault = std::function<int(std::uint64_t number, FileOperation operation)>;
-void setFileOperationFault(FileOperationFault fault);
-
-// The names that the operation the hook is being asked about acts on, as its caller gave them:
-// `path` the file or folder (for a write, a flush or a close the file being written, for a
-// rename or a restore the name that goes), `target` the name a rename or a restore gives (else
-// empty). Valid only inside the hook.
-struct FileOperationPaths {
-    std::u16string path;
-    std::u16string target;
-};
-const FileOperationPaths& currentFileOperationPaths();
-
-// Test seam: from now on every wait for a folder lock (HeldFolder::lock) lasts at most
-// `limit`; nothing lifts the limit.
-void setFolderLockWaitLimit(std::optional<std::chrono::milliseconds> limit);
-
-// Benchmark seam: while skipped, syncFile and HeldFolder::sync count their operation and succeed
-// without syncing anything, so that a benchmark can weigh what the syncs cost.
-void setSyncsSkipped(bool skipped);
 
 } // namespace platform

@@ -48,14 +48,14 @@ const char* kindOf(mode_t mode) {
     return "a special file";
 }
 
-// Reads what `opened` (from opening the name, -1 with errno) holds; `isLink` tells whether a
-// symbolic link stands under the name, for a refused open.
-RegularFileRead readOpened(int opened, std::uint64_t maxBytes,
+// Reads what `opened` (from opening the name; -1 when that failed with `openError`) holds;
+// `isLink` tells whether a symbolic link stands under the name, for a refused open.
+RegularFileRead readOpened(int opened, int openError, std::uint64_t maxBytes,
                            const std::function<bool()>& isLink) {
     RegularFileRead result;
     const Descriptor file(opened);
     if (file.get() < 0) {
-        result.error = errno;
+        result.error = openError;
         // ELOOP is also a chain of links in the folders that is too long: only a link as the
         // name itself is told apart.
         if (result.error == ELOOP && isLink())
@@ -115,14 +115,17 @@ RegularFileRead readRegularFile(const std::u16string& path, std::uint64_t maxByt
     const std::optional<std::string> posixPath = toPosixPath(path);
     if (!posixPath)
         return {};
-    return readOpened(::open(posixPath->c_str(), kOpenFlags), maxBytes, [&] {
+    const int opened = ::open(posixPath->c_str(), kOpenFlags);
+    const int openError = opened < 0 ? errno : 0;
+    return readOpened(opened, openError, maxBytes, [&] {
         struct stat entry {};
         return ::lstat(posixPath->c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
     });
 }
 
 RegularFileRead readRegularFile(int descriptor, std::uint64_t maxBytes) {
-    return readOpened(descriptor, maxBytes, [] { return false; });
+    const int openError = descriptor < 0 ? errno : 0;
+    return readOpened(descriptor, openError, maxBytes, [] { return false; });
 }
 
 RegularFileRead readRegularFile(const HeldFolder& folder, std::u16string_view name,
@@ -133,7 +136,9 @@ RegularFileRead readRegularFile(const HeldFolder& folder, std::u16string_view na
         refused.error = bytes ? EBADF : EINVAL;
         return refused;
     }
-    return readOpened(::openat(folder.descriptor(), bytes->c_str(), kOpenFlags), maxBytes, [&] {
+    const int opened = ::openat(folder.descriptor(), bytes->c_str(), kOpenFlags);
+    const int openError = opened < 0 ? errno : 0;
+    return readOpened(opened, openError, maxBytes, [&] {
         const auto status = folder.status(name);
         return status && status->kind == EntryStatus::Kind::kLink;
     });

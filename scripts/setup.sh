@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need (poppler-utils: the tests read
-# the proofs' text with pdftotext); with the argument "bench", also the peers the benchmarks
-# measure against.
+# the proofs' text with pdftotext; bindfs: a FUSE file system without renameat2 flags for the
+# tests of the held folders); with the argument "bench", also the peers the benchmarks measure
+# against.
 # Usage: scripts/setup.sh [bench]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format libboost-dev liblcms2-dev
-          libgtest-dev libgmock-dev nlohmann-json3-dev libqpdf-dev poppler-utils)
+          libgtest-dev libgmock-dev nlohmann-json3-dev libqpdf-dev poppler-utils bindfs)
 if [[ ${1:-} == bench ]]; then
     packages+=(libbenchmark-dev libicu-dev libfmt-dev libmsgpack-cxx-dev rapidjson-dev libssl-dev)
 fi

@@ -345,13 +345,13 @@ std::optional<ZEPUndoFailure> UndoFile(const platform::HeldFolder& folder,
         if (current && *current == file.keptId) {
             static_cast<void>(folder.remove(Wide(file.kept))); // the name holds it still
         } else if (!current || ownNew) {
-            if (!folder.restore(Wide(file.kept), Wide(file.name)))
+            if (folder.restore(Wide(file.kept), Wide(file.name)) != 0)
                 return ZEPUndoFailure{file.name, errno};
         } else {
             static_cast<void>(folder.remove(Wide(file.kept))); // replaced by another's file
         }
     } else if (file.how == ZEPKept::kNothing && ownNew) {
-        if (!folder.remove(Wide(file.name)) && errno != ENOENT)
+        if (folder.remove(Wide(file.name)) != 0 && errno != ENOENT)
             return ZEPUndoFailure{file.name, errno};
     }
     return std::nullopt;
@@ -365,7 +365,7 @@ std::optional<ZEPUndoFailure> UndoJournalFiles(const platform::HeldFolder& folde
     for (auto file = journal.files.rbegin(); file != journal.files.rend(); ++file)
         if (auto failure = UndoFile(folder, *file))
             return failure;
-    if (!folder.sync(purpose))
+    if (folder.sync(purpose) != 0)
         return ZEPUndoFailure{ustring(), errno};
     return std::nullopt;
 }
@@ -376,7 +376,7 @@ std::optional<ZEPUndoFailure> CompleteJournalFiles(const platform::HeldFolder& f
         RemoveIfItHolds(folder, file.kept, file.keptId);
         RemoveIfItHolds(folder, file.staged, file.stagedId);
     }
-    if (!folder.sync())
+    if (folder.sync() != 0)
         return ZEPUndoFailure{ustring(), errno};
     return std::nullopt;
 }
@@ -384,9 +384,9 @@ std::optional<ZEPUndoFailure> CompleteJournalFiles(const platform::HeldFolder& f
 std::optional<ZEPUndoFailure> RemoveJournal(const platform::HeldFolder& folder,
                                             std::u16string_view name,
                                             platform::SyncPurpose purpose) {
-    if (!folder.remove(name) && errno != ENOENT)
+    if (folder.remove(name) != 0 && errno != ENOENT)
         return ZEPUndoFailure{ustring::fromWString(std::u16string(name)), errno};
-    if (!folder.sync(purpose))
+    if (folder.sync(purpose) != 0)
         return ZEPUndoFailure{ustring(), errno};
     return std::nullopt;
 }

@@ -405,7 +405,7 @@ void ZEPFileTransaction::WriteJournal(Folder& folder) {
         static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())));
     written = out.close() && written;
     error = out.error();
-    if (written && !folder.held.syncFile(Wide(part))) {
+    if (written && folder.held.syncFile(Wide(part)) != 0) {
         written = false;
         error = errno;
     }
@@ -426,7 +426,7 @@ void ZEPFileTransaction::SyncFolders(platform::SyncPurpose purpose) {
     for (Folder& folder : m_folders) {
         if (!folder.changed || !folder.held.isOpen())
             continue;
-        if (!folder.held.sync(purpose)) {
+        if (folder.held.sync(purpose) != 0) {
             if (purpose == platform::SyncPurpose::kPublish)
                 ThrowFolderError(folder.path.path(), errno);
             ZEU_LOG(Error, kLogFile, __LINE__, kFunction) << "cannot sync " << folder.path.path();
@@ -463,7 +463,7 @@ void ZEPFileTransaction::PlaceNewFiles() {
             (entry.stream && entry.stream->isOpen()))
             continue;
         const Folder& folder = m_folders[entry.folder];
-        if (!folder.held.syncFile(Wide(entry.record.staged)))
+        if (folder.held.syncFile(Wide(entry.record.staged)) != 0)
             ThrowFileWriteError(entry.file.path(), errno);
         const int error = folder.held.renameNew(Wide(entry.record.staged), Wide(entry.record.name));
         if (error != 0)
@@ -497,7 +497,7 @@ void ZEPFileTransaction::PutInPlace() {
         if (!entry.record.staged.empty()) {
             if (entry.stream && entry.stream->isOpen() && !entry.stream->close())
                 ThrowFileWriteError(entry.file.path(), entry.stream->error());
-            if (!folder.held.syncFile(Wide(entry.record.staged)))
+            if (folder.held.syncFile(Wide(entry.record.staged)) != 0)
                 ThrowFileWriteError(entry.file.path(), errno);
             continue;
         }
@@ -507,7 +507,7 @@ void ZEPFileTransaction::PutInPlace() {
             !(entry.record.how != ZEPKept::kNothing && status->identity == entry.record.keptId);
         if (!written)
             continue;
-        if (!folder.held.syncFile(Wide(entry.record.name)))
+        if (folder.held.syncFile(Wide(entry.record.name)) != 0)
             ThrowFileWriteError(entry.file.path(), errno);
         m_folders[entry.folder].changed = true;
     }
@@ -536,10 +536,10 @@ void ZEPFileTransaction::Commit() {
     // The change stands once its primary journal is gone from the disk.
     Folder& primary = m_folders[Primary()];
     if (primary.journaled) {
-        if (!primary.held.remove(Wide(JournalLeaf())))
+        if (primary.held.remove(Wide(JournalLeaf())) != 0)
             ThrowFileWriteError(Narrow(primary.held.entryPath(Wide(JournalLeaf()))), errno);
         m_primaryRemoved = true;
-        if (!primary.held.sync())
+        if (primary.held.sync() != 0)
             ThrowFolderError(primary.path.path(), errno);
         primary.journaled = false;
     }
@@ -548,8 +548,8 @@ void ZEPFileTransaction::Commit() {
         if (!folder.journaled)
             continue;
         // Left behind, a journal whose primary is gone is resolved as an export that stood.
-        if (!folder.held.remove(Wide(JournalLeaf())) ||
-            !folder.held.sync(platform::SyncPurpose::kTidy))
+        if (folder.held.remove(Wide(JournalLeaf())) != 0 ||
+            folder.held.sync(platform::SyncPurpose::kTidy) != 0)
             ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
                 << "cannot remove the journal of the export in " << folder.path.path();
         folder.journaled = false;

@@ -21,6 +21,7 @@
 #include "host/standin/Scripting.h"
 #include "host/standin/Selection.h"
 #include "platform/files.h"
+#include "platform/fileseams.h"
 #include "platform/pipe.h"
 
 #include <algorithm>

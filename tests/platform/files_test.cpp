@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/fileseams.h"
 
 #include "support/FileOperationSeam.h"
 #include "support/ScopedEnvironment.h"
@@ -434,13 +435,13 @@ TEST_F(PlatformFiles, SyncFilesAndFoldersAsCountedOperationsWithTheirNames) {
     platform::HeldFolder folder;
     ASSERT_EQ(folder.lockExclusive(at(""), 0ms, true), platform::HeldFolder::Result::kLocked);
     EXPECT_TRUE(platform::syncFile(at("f")));
-    EXPECT_TRUE(folder.sync());
+    EXPECT_EQ(folder.sync(), 0);
     EXPECT_TRUE(platform::replaceFile(at("f"), at("g")));
     refuse = true;
     EXPECT_FALSE(platform::syncFile(at("g")));
-    EXPECT_FALSE(folder.sync());
+    EXPECT_EQ(folder.sync(), EIO);
     EXPECT_TRUE(platform::syncFile(at("g"), Purpose::kUndo));
-    EXPECT_TRUE(folder.sync(Purpose::kUndo));
+    EXPECT_EQ(folder.sync(Purpose::kUndo), 0);
     EXPECT_FALSE(platform::syncFile(at("none"), Purpose::kUndo));
     platform::setFileOperationHook({});
     EXPECT_EQ(seen, (std::vector<std::tuple<Op, std::u16string, std::u16string>>{

@@ -40,7 +40,7 @@
 #include "host/standin/Session.h"
 #include "model/BJobFile.h"
 #include "model/JobText.h"
-#include "platform/files.h"
+#include "platform/fileseams.h"
 #include "support/CompanionFixture.h"
 #include "support/ExampleText.h"
 #include "support/FolderContents.h"

@@ -52,6 +52,8 @@ public:
         return false;
     }
     void Continue() const { ::kill(m_pid, SIGCONT); }
+    // The process's id (its /proc folder is /proc/PID while it runs).
+    pid_t Pid() const { return m_pid; }
     // True while the program has not ended.
     bool Running() {
         int status = 0;

@@ -8,7 +8,7 @@
 #include "host/standin/Description.h"
 #include "host/standin/Faults.h"
 #include "model/BJobFile.h"
-#include "platform/files.h"
+#include "platform/fileseams.h"
 #include "support/HexBytes.h"
 #include "support/LogCapture.h"
 #include "support/PluginFixture.h"

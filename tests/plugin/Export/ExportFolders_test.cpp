@@ -13,6 +13,7 @@
 #include "host/standin/Description.h"
 #include "host/standin/Scripting.h"
 #include "platform/files.h"
+#include "platform/fileseams.h"
 #include "support/CompanionFixture.h"
 #include "support/ExampleText.h"
 #include "support/FolderContents.h"

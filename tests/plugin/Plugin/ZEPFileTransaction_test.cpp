@@ -8,6 +8,7 @@
 #include "Plugin/ZEPFileTransaction.h"
 
 #include "platform/files.h"
+#include "platform/fileseams.h"
 #include "support/FolderContents.h"
 #include "support/LogCapture.h"
 #include "support/ScopedEnvironment.h"

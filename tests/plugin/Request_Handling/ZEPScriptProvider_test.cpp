@@ -15,6 +15,7 @@
 #include "host/standin/Faults.h"
 #include "host/standin/Scripting.h"
 #include "platform/files.h"
+#include "platform/fileseams.h"
 #include "support/CompanionFixture.h"
 #include "support/EventPayload.h"
 #include "support/ExportRunFixture.h"
