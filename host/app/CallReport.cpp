@@ -17,6 +17,8 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -50,6 +52,48 @@ std::string TooLarge(const platform::RegularFileRead& file) {
     return "has " + std::to_string(file.stamp.size) + " bytes, more than the " +
            std::to_string(kMaxPageItemFileBytes) + " (128 MiB) that zephost reads";
 }
+
+// Where the files the export commands wrote stand now: an export hands the host a temporary of
+// its own, which takes the output's name once the export stands, the file keeping its identity.
+// Each folder is listed once, so that a report on thousands of pages costs one listing.
+class OutputNames {
+public:
+    // The path in the host's form under which the file of `identity` ("<device>:<inode>"),
+    // written to `written`, stands now in the folder it was written in; nothing when it is gone.
+    std::optional<std::string> NameOf(const std::string& written, const std::string& identity) {
+        const std::size_t slash = written.find_last_of("/\\");
+        const std::string folder = slash == std::string::npos ? "" : written.substr(0, slash + 1);
+        auto known = m_folders.find(folder);
+        if (known == m_folders.end())
+            known = m_folders.emplace(folder, List(folder)).first;
+        const auto name = known->second.find(identity);
+        if (name == known->second.end())
+            return std::nullopt;
+        return folder + name->second;
+    }
+
+private:
+    // The folder's entries by identity; a temporary's name gives way to a final name.
+    static std::map<std::string, std::string> List(const std::string& folder) {
+        std::map<std::string, std::string> names;
+        platform::HeldFolder held;
+        if (held.open(PMString(folder.empty() ? "." : folder).GetUTF16(), true) != 0)
+            return names;
+        for (const std::u16string& name : held.names().value_or(std::vector<std::u16string>{})) {
+            const auto status = held.status(name);
+            if (!status || status->kind != platform::EntryStatus::Kind::kFile)
+                continue;
+            const std::string identity = std::to_string(status->identity.device) + ":" +
+                                         std::to_string(status->identity.inode);
+            auto [entry, added] = names.emplace(identity, PMString(name).GetUTF8String());
+            if (!added && platform::isTemporaryName(PMString(entry->second).GetUTF16()))
+                entry->second = PMString(name).GetUTF8String();
+        }
+        return names;
+    }
+
+    std::map<std::string, std::map<std::string, std::string>> m_folders;
+};
 
 void PrintPDF(const std::string& posixPath) {
     const PDFSummary pdf = ReadPDFSummary(posixPath);
@@ -166,9 +210,19 @@ void CallReport::PrintOutputs() const {
     const auto& outputs = host::Recorder::Instance().Log(host::Channel::Outputs);
     if (m_firstOutput == outputs.size())
         std::cout << "  no output file written\n";
+    OutputNames names;
     for (std::size_t i = m_firstOutput; i < outputs.size(); ++i) {
-        std::cout << "  output " << outputs[i];
-        const std::string path = PosixPath(outputs[i]);
+        const std::size_t space = outputs[i].find(' ');
+        const std::string written = outputs[i].substr(space + 1);
+        const std::optional<std::string> output =
+            names.NameOf(written, outputs[i].substr(0, space));
+        if (!output) {
+            std::cout << "  output written to " << written
+                      << ": gone: the export that wrote it did not stand\n";
+            continue;
+        }
+        std::cout << "  output " << *output;
+        const std::string path = PosixPath(*output);
         std::ifstream in(path, std::ios::binary);
         std::string head(5, '\0');
         if (!in.read(head.data(), 5)) {

@@ -55,6 +55,7 @@ ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostr
         return kFileWriteErr;
     const std::u16string part = platform::temporarySibling(file.GetString());
     bool written = false;
+    platform::FileIdentity identity;
     {
         platform::OutputFileStream out;
         try {
@@ -62,6 +63,7 @@ ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostr
         } catch (const std::exception&) {
             written = false;
         }
+        identity = out.identity().value_or(platform::FileIdentity{});
         written = out.close() && written;
         error = out.error();
     }
@@ -71,7 +73,9 @@ ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostr
         static_cast<void>(platform::deleteFile(part));
         return kFileWriteErr;
     }
-    Recorder::Instance().Record(Channel::Outputs, PMString(file.GetString()).GetUTF8String());
+    Recorder::Instance().Record(Channel::Outputs, std::to_string(identity.device) + ":" +
+                                                      std::to_string(identity.inode) + " " +
+                                                      PMString(file.GetString()).GetUTF8String());
     return kSuccess;
 }
 

@@ -36,8 +36,9 @@ PMString UnwritableFileText(const IDFile& file, int error = 0);
 // or throws, any write up to the file's close fails, or the rename fails; then the temporary file
 // is gone and the target is as it was. `error` is then the system error number of the file
 // operation that failed, 0 when none did (a path that names no place, a fault of host::Faults,
-// `write` failing by itself). A file written is recorded on Channel::Outputs as its path in the
-// host's form (UTF-8).
+// `write` failing by itself). A file written is recorded on Channel::Outputs as its identity
+// ("<device>:<inode>", which the file keeps when it is renamed) and its path in the host's form
+// (UTF-8).
 ErrorCode WriteOutputFile(const IDFile& file, const std::function<bool(std::ostream& out)>& write,
                           int& error);
 

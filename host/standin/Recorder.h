@@ -18,7 +18,9 @@ enum class Channel {
     Progress,      // progress texts
     Calls,         // the calls of command data and preferences whose order the plug-in fixes
     Redraws, // "invalidate <document name>" per layout view; panel redraws (host/sdk/Panels.h)
-    Outputs, // "<file>" per output file an export command wrote (host/standin/ExportOutput.h)
+    // "<device>:<inode> <file>" per output file an export command wrote: the identity of the
+    // file and the path it was written to (host/standin/ExportOutput.h).
+    Outputs,
     // Why things failed: "command <name> <class> -> <code>" per command whose Do left an error,
     // followed by ": <text>" when it left an error string too ("-> threw" when Do threw), and
     // "alert <code>" per alert: the global error code the alert shows (0 for none).
