@@ -138,13 +138,27 @@ void WriteEmbeddedProfile(IPMUnknown* item, BPlacedGraphic& graphic,
     std::replace(name.begin(), name.end(), '-', '_');
     name += ".icc";
     // Where something else stands under the folder's name, the change names why it cannot
-    // write there.
+    // write there (without one, the folder is named as no folder); a folder that could not be
+    // made names the job folder it was to be made in.
     const bool inTheWay = folderError == ENOTDIR || folderError == EEXIST;
-    UFileSpecCore file = placedImagesFolder.is_valid() || !files || !inTheWay
-                             ? placedImagesFolder
-                             : jobPlacedImagesFolder;
-    if (!file.is_valid() || !file.descend(name.c_str()))
-        ThrowFileWriteError(ustring("PlacedImages/") + name.c_str(), folderError);
+    UFileSpecCore file = placedImagesFolder;
+    if (!file.is_valid() && jobPlacedImagesFolder.is_valid()) {
+        UFileSpecCore jobFolder = jobPlacedImagesFolder;
+        if (files && inTheWay)
+            file = jobPlacedImagesFolder;
+        else if (inTheWay)
+            ThrowFolderWriteError(jobPlacedImagesFolder.path(), "it is not a folder");
+        else if (folderError != 0 && jobFolder.to_parent())
+            ThrowFolderWriteError(jobFolder.path(),
+                                  ustring(platform::errorText(folderError).c_str()));
+    }
+    if (!file.is_valid() || !file.descend(name.c_str())) {
+        UFileSpecCore named = jobPlacedImagesFolder;
+        ThrowFileWriteError(named.is_valid() && named.descend(name.c_str())
+                                ? named.path()
+                                : ustring("PlacedImages/") + name.c_str(),
+                            folderError);
+    }
     platform::OutputFileStream own;
     platform::OutputFileStream* stream = &own;
     if (files)

@@ -21,6 +21,7 @@ struct EPSExport {
     IDocument* document;
     bool cmsWanted;
     UIDRef flattenerStyle;
+    const ZEPHostFileOf& hostFileOf;
 };
 
 void ShowExportProgress(const BJobFile& job, std::int64_t pageIndex) {
@@ -103,13 +104,14 @@ void ExportPage(const EPSExport& run, std::int32_t pageIndex) {
     // that takes no new file fails the page here, before any command for it, naming the folder
     // and the system's reason.
     const UFileSpecCore file = PageFile(run.job, pageIndex);
-    if (int error = 0; !platform::canCreateBeside(file.wide_path(), error)) {
+    const UFileSpecCore written = HostFileFor(run.hostFileOf, file);
+    if (int error = 0; !platform::canCreateBeside(written.wide_path(), error)) {
         UFileSpecCore folder = file;
         if (error == 0 || !folder.to_parent())
             ThrowFileWriteError(file.path(), error);
         ThrowFolderWriteError(folder.path(), ustring(platform::errorText(error).c_str()));
     }
-    ExportPageEPS(run, pageIndex, file);
+    ExportPageEPS(run, pageIndex, written);
 }
 
 // Calls `visit` with the 0-based index of each page of the absolute runs, in order; a run that is
@@ -130,8 +132,9 @@ void ForEachPage(const BJobFile& job, Visit&& visit) {
 
 } // namespace
 
-void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef& flattenerStyle) {
-    const EPSExport run{job, document, cmsWanted, flattenerStyle};
+void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef& flattenerStyle,
+               const ZEPHostFileOf& hostFileOf) {
+    const EPSExport run{job, document, cmsWanted, flattenerStyle, hostFileOf};
     ForEachPage(job, [&run](std::int32_t pageIndex) { ExportPage(run, pageIndex); });
 }
 

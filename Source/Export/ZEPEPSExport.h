@@ -2,6 +2,7 @@
 // EPS preferences command and EPS export command.
 #pragma once
 
+#include "Export/ZEPHostFile.h"
 #include "host/sdk/Database.h"
 #include "host/sdk/Document.h"
 #include "utils/FilePath.h"
@@ -25,7 +26,10 @@ class BJobFile;
 // NULL"; a host command's failure with its code and an empty text. Nothing is created under a
 // page's name before the host writes its file (the check makes and removes a temporary beside
 // it); pages already written stay (the export's file transaction puts back what stood there).
-void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef& flattenerStyle);
+// With `hostFileOf`, each page goes where it gives for the page's file (the export's temporary,
+// which takes the page's name once the export stands); alerts name the page's file.
+void ExportEPS(BJobFile& job, IDocument* document, bool cmsWanted, const UIDRef& flattenerStyle,
+               const ZEPHostFileOf& hostFileOf = {});
 
 // The files ExportEPS writes, in the order it writes them (a page that two runs hold, twice).
 std::vector<UFileSpecCore> EPSOutputFiles(const BJobFile& job);

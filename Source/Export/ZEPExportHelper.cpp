@@ -114,13 +114,19 @@ bool ZEPExportHelper::Export(IDocument* document, BJobFile* job) {
     // "PlacedImages" is held when a profile is written there: an ad without one goes out
     // whatever stands under that name.
     ZEPFileTransaction files;
+    m_files = &files;
+    const struct Forget {
+        ZEPFileTransaction*& files;
+        ~Forget() { files = nullptr; }
+    } forget{m_files};
     const UFileSpecCore placedImages = m_job->GetPlacedImagesFolderPath();
     files.Begin(m_job->jobFolder, {FolderOf(m_job->outputFile), FolderOf(m_job->pageItemFile)});
     files.WatchFolder(placedImages);
     helper.CollectPageItems(&files);
     // What stands under the page-item file's name is kept before the journal lists it; the file
     // is written once the profiles it names stand under their names, and takes its own name at
-    // the commit.
+    // the commit. The host writes the PDF or the EPS pages under temporaries of the change,
+    // which take their names at the commit too.
     platform::OutputFileStream& pageItems = files.Stage(m_job->pageItemFile);
     if (ShouldExportPDF()) {
         files.Expect(PDFOutputFile(*m_job));
@@ -178,12 +184,20 @@ bool ZEPExportHelper::ShouldExportPDF() const {
     return m_job->GetCheckSettings().AllowsPDFExport(transparency, cid, trueType);
 }
 
+ZEPHostFileOf ZEPExportJobFileHelper::HostFiles() const {
+    ZEPFileTransaction* files = m_owner.GetFiles();
+    if (!files)
+        return {};
+    return [files](const UFileSpecCore& file) { return files->HostFile(file); };
+}
+
 void ZEPExportJobFileHelper::ExportPDF() {
-    ::ExportPDF(m_owner.GetJob(), GetFlattenerStyleName());
+    ::ExportPDF(m_owner.GetJob(), GetFlattenerStyleName(), HostFiles());
 }
 
 void ZEPExportJobFileHelper::ExportEPS() {
-    ::ExportEPS(m_owner.GetJob(), m_owner.GetDocument(), m_cmsWanted, GetOrCreateFlattenerStyle());
+    ::ExportEPS(m_owner.GetJob(), m_owner.GetDocument(), m_cmsWanted, GetOrCreateFlattenerStyle(),
+                HostFiles());
 }
 
 void ZEPExportJobFileModifier::BeginModify() {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Analysis/ZEPItemCallbacks.h"
+#include "Export/ZEPHostFile.h"
 #include "host/sdk/Command.h"
 #include "host/sdk/Document.h"
 #include "host/sdk/Layout.h"
@@ -56,8 +57,12 @@ public:
     IDocument* GetDocument() const { return m_document; }
     BJobFile& GetJob() const { return *m_job; }
     IPageList* GetPageList() const { return m_pageList.get(); }
+    // The file change of the export that runs (null between exports): it stages the host's
+    // files.
+    ZEPFileTransaction* GetFiles() const { return m_files; }
 
 private:
+    ZEPFileTransaction* m_files = nullptr;
     IDocument* m_document = nullptr;
     BJobFile* m_job = nullptr;
     InterfacePtr<IPageList> m_pageList;
@@ -133,10 +138,12 @@ public:
     // The files it writes (embedded graphics, embedded profiles) are staged in `files`; without
     // one they are written in place.
     void CollectPageItems(ZEPFileTransaction* files = nullptr);
-    // The job's pages as one PDF file (Export/ZEPPDFExport.h) with the plug-in's flattener style.
+    // The job's pages as one PDF file (Export/ZEPPDFExport.h) with the plug-in's flattener style,
+    // written where the export's file change stages it.
     void ExportPDF();
     // The job's pages as EPS files (Export/ZEPEPSExport.h), colour-managed when the job wants it,
-    // with the plug-in's flattener style.
+    // with the plug-in's flattener style, each page written where the export's file change
+    // stages it.
     void ExportEPS();
 
     ZEPExportHelper& GetOwner() const { return m_owner; }
@@ -148,6 +155,9 @@ public:
     const ZEPPageItemInfoList& GetRecords() const { return m_records; }
 
 private:
+    // Where the host writes the export's files: the export's file change's temporaries.
+    [[nodiscard]] ZEPHostFileOf HostFiles() const;
+
     ZEPExportHelper& m_owner;
     ZEPPageItemInfoList m_records;
     std::array<std::unique_ptr<ZEPExportJobFileModifier>, kSlotCount> m_modifiers;

@@ -118,12 +118,12 @@ UFileSpecCore PDFOutputFile(const BJobFile& job) {
     return pdfFile;
 }
 
-void ExportPDF(BJobFile& job, const PMString& flattenerStyleName) {
+void ExportPDF(BJobFile& job, const PMString& flattenerStyleName, const ZEPHostFileOf& hostFileOf) {
     const UFileSpecCore pdfFile = PDFOutputFile(job);
     if (!pdfFile.is_valid())
         ThrowZEPException("!(pdfFile.to_parent() && pdfFile.descend(leafName + \".pdf\"))",
                           0x52E1F);
-    const IDFile idFile = MakeIDFile(pdfFile);
+    const IDFile idFile = MakeIDFile(HostFileFor(hostFileOf, pdfFile));
     IDocument* document = GetFrontDocument();
     InterfacePtr<ICommand> pdfExportCmd(CmdUtils::CreateCommand(kPDFExportCmdBoss));
     ThrowIfNull(pdfExportCmd, "pdfExportCmd");

@@ -3,6 +3,7 @@
 // settings and the first destination's style.
 #pragma once
 
+#include "Export/ZEPHostFile.h"
 #include "host/sdk/Command.h"
 #include "host/sdk/Document.h"
 #include "host/sdk/PMString.h"
@@ -16,7 +17,8 @@ class IPDFExportPrefs;
 // has no folder.
 UFileSpecCore PDFOutputFile(const BJobFile& job);
 
-// Writes the PDF to PDFOutputFile(job): the pages of the job's absolute page
+// Writes the PDF to PDFOutputFile(job), or where `hostFileOf` gives for it (the export's
+// temporary, which takes the PDF's name once the export stands): the pages of the job's absolute page
 // list, the flattener style of that name, a progress bar "Generating PDF" over 0 to the job's
 // 'NP'. Throws CZEPException: 0x52E1F "!(pdfFile.to_parent() && pdfFile.descend(leafName +
 // ".pdf"))" for an output path with no folder; 0x52E1E "(result) == NULL" with no front
@@ -25,7 +27,8 @@ UFileSpecCore PDFOutputFile(const BJobFile& job);
 // "(iOutputFile) == NULL" for what the host does not give; the command's failure, or an error it
 // leaves in the host's global error, with that code and an empty text. Nothing is created before
 // the host writes the file.
-void ExportPDF(BJobFile& job, const PMString& flattenerStyleName);
+void ExportPDF(BJobFile& job, const PMString& flattenerStyleName,
+               const ZEPHostFileOf& hostFileOf = {});
 
 // Fills the PDF export preferences from the job (compatibility, image resolutions, font
 // subsetting, layers) and fixed values, in the host's expected order.

@@ -1,14 +1,20 @@
 #include "Plugin/ZEPExportJournal.h"
 
+#include "Plugin/ZEPStringConversions.h"
+#include "platform/uuid.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <limits>
+#include <utility>
 
 namespace {
 
-constexpr std::string_view kHeader = "ZEPHRIN EXPORT JOURNAL 2";
+constexpr std::string_view kHeader = "ZEPHRIN EXPORT JOURNAL 3";
 constexpr std::string_view kEnd = "end";
+constexpr std::string_view kOpen = "open";
+constexpr std::string_view kCommitted = "committed";
 constexpr std::size_t kExportIdDigits = 16;
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -58,7 +64,8 @@ std::optional<std::string> Decode(std::string_view field) {
             return std::nullopt;
         const int high = HexValue(field[i + 1]);
         const int low = HexValue(field[i + 2]);
-        if (high < 0 || low < 0)
+        // No name or path holds NUL: one would be cut at it and name another file.
+        if (high < 0 || low < 0 || high * 16 + low == 0)
             return std::nullopt;
         out += static_cast<char>(high * 16 + low);
         i += 2;
@@ -94,10 +101,6 @@ std::vector<std::string_view> Split(std::string_view text, char separator, std::
             return parts;
         text.remove_prefix(at + 1);
     }
-}
-
-std::u16string Wide(const ustring& name) {
-    return name.toWString();
 }
 
 bool IsTemporary(const ustring& name) {
@@ -144,15 +147,30 @@ std::optional<ZEPJournalFile> ReadFileRecord(const std::vector<std::string>& fie
             return std::nullopt;
         file.keptId = *id;
     }
-    if (file.staged.empty() != fields[6].empty())
+    if (file.staged.empty()) {
+        if (!fields[6].empty())
+            return std::nullopt;
+        return file;
+    }
+    if (!IsTemporary(file.staged) || file.staged == file.kept)
         return std::nullopt;
-    if (!file.staged.empty()) {
+    if (!fields[6].empty()) {
         const auto id = ParseId(fields[6]);
-        if (!id || !IsTemporary(file.staged) || file.staged == file.kept)
+        if (!id)
             return std::nullopt;
         file.stagedId = *id;
     }
     return file;
+}
+
+// A place record's folder: its place and id.
+std::optional<ZEPJournalPlace> ReadPlace(const std::vector<std::string>& fields) {
+    if (fields.size() != 3 || fields[1].empty())
+        return std::nullopt;
+    const auto id = ParseId(fields[2]);
+    if (!id)
+        return std::nullopt;
+    return ZEPJournalPlace{ustring(fields[1]), *id};
 }
 
 } // namespace
@@ -169,49 +187,35 @@ std::string WriteJournalText(const ZEPExportJournal& journal) {
             Encode(text, field);
         }
     };
+    const auto place = [&record](std::string_view kind, const ZEPJournalPlace& folder) {
+        record({kind, folder.place.view(), IdText(folder.id)});
+    };
     record({"export", journal.exportId.view()});
-    record({"folder", journal.folder.view()});
-    record({"primary", journal.primary.view()});
-    for (const ustring& sibling : journal.siblings)
-        record({"sibling", sibling.view()});
+    place("folder", journal.folder);
+    place("primary", journal.primary);
+    for (const ZEPJournalPlace& sibling : journal.siblings)
+        place("sibling", sibling);
     for (const ZEPJournalFile& file : journal.files) {
         const bool kept = file.how != ZEPKept::kNothing;
-        const bool staged = !file.staged.empty();
         record({"file", file.name.view(), kept ? file.kept.view() : "",
                 !kept                        ? ""
                 : file.how == ZEPKept::kLink ? "link"
                                              : "moved",
-                kept ? IdText(file.keptId) : "", staged ? file.staged.view() : "",
-                staged ? IdText(file.stagedId) : ""});
+                kept ? IdText(file.keptId) : "", file.staged.view(),
+                file.stagedId ? IdText(*file.stagedId) : ""});
     }
-    record({kEnd});
-    for (const ZEPJournalFile& file : journal.files)
-        if (file.made)
-            record({"made", file.name.view(), IdText(*file.made)});
+    record({kEnd, journal.committed ? kCommitted : kOpen});
     text += '\n';
     return text;
 }
 
 std::optional<ZEPExportJournal> ReadJournalText(std::string_view text) {
-    if (text.size() > kMaxJournalBytes)
+    if (text.size() > kMaxJournalBytes || !text.ends_with('\n'))
         return std::nullopt;
-    // A last line without its line break is an append cut short.
-    const std::size_t lastBreak = text.rfind('\n');
-    if (lastBreak == std::string_view::npos)
-        return std::nullopt;
-    const std::string_view cut = text.substr(lastBreak + 1);
-    text = text.substr(0, lastBreak);
+    text.remove_suffix(1);
 
     ZEPExportJournal journal;
-    enum class Part {
-        kHeader,
-        kExport,
-        kFolder,
-        kPrimary,
-        kSiblings,
-        kFiles,
-        kMade
-    } part = Part::kHeader;
+    enum class Part { kHeader, kExport, kFolder, kPrimary, kRecords, kEnded } part = Part::kHeader;
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
@@ -223,6 +227,8 @@ std::optional<ZEPExportJournal> ReadJournalText(std::string_view text) {
             part = Part::kExport;
             continue;
         }
+        if (part == Part::kEnded)
+            return std::nullopt; // nothing follows the end
         const auto fields = Fields(line, 7);
         if (!fields || fields->empty())
             return std::nullopt;
@@ -234,50 +240,55 @@ std::optional<ZEPExportJournal> ReadJournalText(std::string_view text) {
             journal.exportId = ustring((*fields)[1]);
             part = Part::kFolder;
         } else if (part == Part::kFolder) {
-            if (kind != "folder" || fields->size() != 2)
+            auto folder = kind == "folder" ? ReadPlace(*fields) : std::nullopt;
+            if (!folder)
                 return std::nullopt;
-            journal.folder = ustring((*fields)[1]);
+            journal.folder = std::move(*folder);
             part = Part::kPrimary;
         } else if (part == Part::kPrimary) {
-            if (kind != "primary" || fields->size() != 2)
+            auto primary = kind == "primary" ? ReadPlace(*fields) : std::nullopt;
+            if (!primary)
                 return std::nullopt;
-            journal.primary = ustring((*fields)[1]);
-            part = Part::kSiblings;
-        } else if (part == Part::kSiblings && kind == "sibling") {
-            if (fields->size() != 2 || (*fields)[1].empty() ||
-                journal.siblings.size() == kMaxJournalSiblings)
+            journal.primary = std::move(*primary);
+            part = Part::kRecords;
+        } else if (kind == "sibling") {
+            auto sibling = ReadPlace(*fields);
+            if (!sibling || !journal.files.empty() ||
+                journal.siblings.size() == kMaxJournalSiblings || sibling->id == journal.folder.id)
                 return std::nullopt;
-            journal.siblings.emplace_back((*fields)[1]);
-        } else if ((part == Part::kSiblings || part == Part::kFiles) && kind == "file") {
-            part = Part::kFiles;
+            journal.siblings.push_back(std::move(*sibling));
+        } else if (kind == "file") {
             auto file = ReadFileRecord(*fields);
             if (!file)
                 return std::nullopt;
             journal.files.push_back(std::move(*file));
-        } else if ((part == Part::kSiblings || part == Part::kFiles) && kind == kEnd) {
-            if (fields->size() != 1)
-                return std::nullopt;
-            part = Part::kMade;
-        } else if (part == Part::kMade && kind == "made") {
-            const auto id = fields->size() == 3 ? ParseId((*fields)[2]) : std::nullopt;
-            if (!id)
-                return std::nullopt;
-            const ustring name((*fields)[1]);
-            const auto file = std::find_if(journal.files.begin(), journal.files.end(),
-                                           [&](const ZEPJournalFile& f) { return f.name == name; });
-            if (file == journal.files.end() || !file->staged.empty())
-                return std::nullopt;
-            file->made = *id;
+        } else if (kind == kEnd && fields->size() == 2 &&
+                   ((*fields)[1] == kOpen || (*fields)[1] == kCommitted)) {
+            journal.committed = (*fields)[1] == kCommitted;
+            part = Part::kEnded;
         } else {
             return std::nullopt;
         }
     }
-    if (part != Part::kMade)
-        return std::nullopt;
-    // What follows the last line break may only be the start of a made record.
-    if (!cut.empty() && !std::string_view("made\t").starts_with(cut.substr(0, 5)))
+    // The commit marks every journal but the primary, whose removal is what makes it stand.
+    if (part != Part::kEnded || (journal.committed && journal.IsPrimary()))
         return std::nullopt;
     return journal;
+}
+
+ustring NewExportId() {
+    const auto random = platform::createUuid();
+    std::string digits;
+    for (std::size_t i = 0; i < kExportIdDigits / 2; ++i) {
+        digits += kHexDigits[random[i] >> 4];
+        digits += kHexDigits[random[i] & 0xF];
+    }
+    return ustring(digits);
+}
+
+std::u16string NewTemporaryName(const platform::HeldFolder& folder) {
+    const std::u16string path = platform::temporarySibling(folder.entryPath(u"x"));
+    return path.substr(path.find_last_of(u"/\\") + 1);
 }
 
 ustring JournalName(const ustring& exportId) {
@@ -302,6 +313,34 @@ bool IsSetAsideJournalName(std::u16string_view name) {
     return IsJournalName(name.substr(0, dot)) && IsUpperHex(name.substr(dot + 1));
 }
 
+int WriteJournalFile(const platform::HeldFolder& folder, std::u16string_view name,
+                     const ZEPExportJournal& journal, platform::SyncPurpose purpose) {
+    const std::string text = WriteJournalText(journal);
+    // A fresh temporary beside it; a name another took meanwhile is never written nor removed.
+    std::u16string part;
+    platform::OutputFileStream out;
+    for (int tries = 0; tries < kTemporaryNameTries; ++tries) {
+        part = NewTemporaryName(folder);
+        if (out.openNew(folder, part, kJournalMode) || out.error() != EEXIST)
+            break;
+    }
+    if (!out.isOpen())
+        return out.error() != 0 ? out.error() : EIO;
+    bool written =
+        static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())));
+    written = out.close() && written;
+    int error = written ? 0 : (out.error() != 0 ? out.error() : EIO);
+    if (error == 0)
+        error = folder.syncFile(part, purpose);
+    if (error == 0)
+        error = folder.rename(part, name);
+    if (error != 0) {
+        static_cast<void>(folder.remove(part));
+        return error;
+    }
+    return folder.sync(purpose);
+}
+
 namespace {
 
 // The id of the entry under the name, when it is a file or link.
@@ -321,6 +360,44 @@ bool Holds(const platform::HeldFolder& folder, const ustring& name,
     return held && *held == id;
 }
 
+// Removes a staged file: the file of its id, or, for a host's file not recorded yet, a regular
+// file of the user's (rule 6a).
+void RemoveStaged(const platform::HeldFolder& folder, const ZEPJournalFile& file) {
+    if (file.staged.empty())
+        return;
+    if (file.stagedId) {
+        RemoveIfItHolds(folder, file.staged, *file.stagedId);
+        return;
+    }
+    const auto status = folder.status(Wide(file.staged));
+    if (status && status->kind == platform::EntryStatus::Kind::kFile &&
+        status->owner == platform::effectiveUser())
+        static_cast<void>(folder.remove(Wide(file.staged)));
+}
+
+// Undoes one file (rule 6); the failure, if any.
+std::optional<ZEPUndoFailure> UndoFile(const platform::HeldFolder& folder,
+                                       const ZEPJournalFile& file) {
+    RemoveStaged(folder, file);
+    const auto current = IdOf(folder, file.name);
+    const bool keptThere = file.how != ZEPKept::kNothing && Holds(folder, file.kept, file.keptId);
+    const bool ownNew = current && file.stagedId && *current == *file.stagedId;
+    if (keptThere) {
+        if (current && *current == file.keptId) {
+            static_cast<void>(folder.remove(Wide(file.kept))); // the name holds it still
+        } else if (!current || ownNew) {
+            if (const int error = folder.restore(Wide(file.kept), Wide(file.name)); error != 0)
+                return ZEPUndoFailure{ZEPUndoFailure::What::kPutBack, file.name, error};
+        } else {
+            static_cast<void>(folder.remove(Wide(file.kept))); // replaced by another's file
+        }
+    } else if (file.how == ZEPKept::kNothing && ownNew) {
+        if (const int error = folder.remove(Wide(file.name)); error != 0 && error != ENOENT)
+            return ZEPUndoFailure{ZEPUndoFailure::What::kPutBack, file.name, error};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void RemoveIfItHolds(const platform::HeldFolder& folder, const ustring& name,
@@ -329,44 +406,14 @@ void RemoveIfItHolds(const platform::HeldFolder& folder, const ustring& name,
         static_cast<void>(folder.remove(Wide(name)));
 }
 
-namespace {
-
-// Undoes one file (rule 5); the failure, if any.
-std::optional<ZEPUndoFailure> UndoFile(const platform::HeldFolder& folder,
-                                       const ZEPJournalFile& file) {
-    RemoveIfItHolds(folder, file.staged, file.stagedId);
-    const auto current = IdOf(folder, file.name);
-    const bool keptThere = file.how != ZEPKept::kNothing && Holds(folder, file.kept, file.keptId);
-    const bool ownNew = current && ((!file.staged.empty() && *current == file.stagedId) ||
-                                    (file.made && *current == *file.made) ||
-                                    (file.staged.empty() && !file.made &&
-                                     !(file.how != ZEPKept::kNothing && *current == file.keptId)));
-    if (keptThere) {
-        if (current && *current == file.keptId) {
-            static_cast<void>(folder.remove(Wide(file.kept))); // the name holds it still
-        } else if (!current || ownNew) {
-            if (folder.restore(Wide(file.kept), Wide(file.name)) != 0)
-                return ZEPUndoFailure{file.name, errno};
-        } else {
-            static_cast<void>(folder.remove(Wide(file.kept))); // replaced by another's file
-        }
-    } else if (file.how == ZEPKept::kNothing && ownNew) {
-        if (folder.remove(Wide(file.name)) != 0 && errno != ENOENT)
-            return ZEPUndoFailure{file.name, errno};
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 std::optional<ZEPUndoFailure> UndoJournalFiles(const platform::HeldFolder& folder,
                                                const ZEPExportJournal& journal,
                                                platform::SyncPurpose purpose) {
     for (auto file = journal.files.rbegin(); file != journal.files.rend(); ++file)
         if (auto failure = UndoFile(folder, *file))
             return failure;
-    if (folder.sync(purpose) != 0)
-        return ZEPUndoFailure{ustring(), errno};
+    if (const int error = folder.sync(purpose); error != 0)
+        return ZEPUndoFailure{ZEPUndoFailure::What::kSync, ustring(), error};
     return std::nullopt;
 }
 
@@ -374,19 +421,20 @@ std::optional<ZEPUndoFailure> CompleteJournalFiles(const platform::HeldFolder& f
                                                    const ZEPExportJournal& journal) {
     for (const ZEPJournalFile& file : journal.files) {
         RemoveIfItHolds(folder, file.kept, file.keptId);
-        RemoveIfItHolds(folder, file.staged, file.stagedId);
+        RemoveStaged(folder, file);
     }
-    if (folder.sync() != 0)
-        return ZEPUndoFailure{ustring(), errno};
+    if (const int error = folder.sync(); error != 0)
+        return ZEPUndoFailure{ZEPUndoFailure::What::kSync, ustring(), error};
     return std::nullopt;
 }
 
 std::optional<ZEPUndoFailure> RemoveJournal(const platform::HeldFolder& folder,
                                             std::u16string_view name,
                                             platform::SyncPurpose purpose) {
-    if (folder.remove(name) != 0 && errno != ENOENT)
-        return ZEPUndoFailure{ustring::fromWString(std::u16string(name)), errno};
-    if (folder.sync(purpose) != 0)
-        return ZEPUndoFailure{ustring(), errno};
+    if (const int error = folder.remove(name); error != 0 && error != ENOENT)
+        return ZEPUndoFailure{ZEPUndoFailure::What::kRemove,
+                              ustring::fromWString(std::u16string(name)), error};
+    if (const int error = folder.sync(purpose); error != 0)
+        return ZEPUndoFailure{ZEPUndoFailure::What::kSync, ustring(), error};
     return std::nullopt;
 }

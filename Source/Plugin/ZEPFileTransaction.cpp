@@ -1,13 +1,13 @@
 #include "Plugin/ZEPFileTransaction.h"
 
 #include "Plugin/CZEPException.h"
-#include "Plugin/ZEPID.h"
-#include "platform/regularfile.h"
-#include "platform/uuid.h"
+#include "Plugin/ZEPExportRecovery.h"
+#include "Plugin/ZEPStringConversions.h"
 #include "utils/Logger.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <exception>
 #include <numeric>
 #include <stdexcept>
 #include <string>
@@ -17,28 +17,6 @@ namespace {
 
 constexpr const char* kLogFile = "..\\..\\Source\\Plugin\\ZEPFileTransaction";
 constexpr const char* kFunction = "ZEPFileTransaction";
-// How many fresh temporary names are tried before a name that is taken counts as a failure.
-constexpr int kNameTries = 8;
-
-std::u16string Wide(const ustring& text) {
-    return text.toWString();
-}
-
-ustring Narrow(std::u16string_view text) {
-    return ustring::fromWString(std::u16string(text));
-}
-
-// 16 random upper-case hexadecimal digits.
-ustring RandomDigits() {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    const auto random = platform::createUuid();
-    std::string digits;
-    for (std::size_t i = 0; i < 8; ++i) {
-        digits += kDigits[random[i] >> 4];
-        digits += kDigits[random[i] & 0xF];
-    }
-    return ustring(digits);
-}
 
 // The folder a file lies in; the empty path when it has none.
 UFileSpecCore FolderOf(const UFileSpecCore& file) {
@@ -64,61 +42,28 @@ ustring FolderReason(int error) {
 }
 
 [[noreturn]] void ThrowFolderError(const ustring& folder, int error) {
-    ThrowFolderWriteError(folder, FolderReason(error));
-}
-
-// The temporaries a journal names, which the sweep must leave.
-void KeepNamed(std::vector<std::u16string>& keep, const ZEPExportJournal& journal) {
-    for (const ZEPJournalFile& file : journal.files)
-        for (const ustring* name : {&file.kept, &file.staged})
-            if (!name->empty())
-                keep.push_back(Wide(*name));
-}
-
-// A journal as found in a folder: the user's own and read whole, or why not.
-struct ReadJournal {
-    enum class Status { kRead, kNotOwn, kTooLarge, kMissing, kUnreadable } status;
-    std::optional<ZEPExportJournal> journal; // kRead: nothing when it does not read whole
-};
-
-ReadJournal Read(const platform::HeldFolder& folder, std::u16string_view name) {
-    using Outcome = platform::RegularFileRead::Outcome;
-    const platform::RegularFileRead file =
-        platform::readRegularFile(folder, name, kMaxJournalBytes);
-    switch (file.outcome) {
-    case Outcome::kRead:
-        if (file.owner != platform::effectiveUser())
-            return {ReadJournal::Status::kNotOwn, std::nullopt};
-        return {ReadJournal::Status::kRead, ReadJournalText(file.bytes)};
-    case Outcome::kSymbolicLink:
-    case Outcome::kNotRegular:
-        return {ReadJournal::Status::kNotOwn, std::nullopt};
-    case Outcome::kTooLarge:
-        return {file.owner == platform::effectiveUser() ? ReadJournal::Status::kTooLarge
-                                                        : ReadJournal::Status::kNotOwn,
-                std::nullopt};
-    case Outcome::kNotOpened:
-        return {file.error == ENOENT ? ReadJournal::Status::kMissing
-                                     : ReadJournal::Status::kUnreadable,
-                std::nullopt};
-    case Outcome::kReadFailed:
-        break;
-    }
-    return {ReadJournal::Status::kUnreadable, std::nullopt};
+    ThrowFolderWriteError(folder, FolderReason(error != 0 ? error : EIO));
 }
 
 } // namespace
 
-struct ZEPFileTransaction::Reached {
-    const platform::HeldFolder* ours = nullptr; // one of the change's folders
-    platform::HeldFolder moment;                // else held for the moment
-    int error = 0;                              // why it was not reached (EBUSY: held)
+class ZEPFileTransaction::StepGuard {
+public:
+    explicit StepGuard(ZEPFileTransaction& change)
+        : m_change(change), m_exceptions(std::uncaught_exceptions()) {}
+    ~StepGuard() {
+        if (std::uncaught_exceptions() > m_exceptions)
+            m_change.m_state = State::kFailed;
+    }
+    StepGuard(const StepGuard&) = delete;
+    StepGuard& operator=(const StepGuard&) = delete;
 
-    [[nodiscard]] bool reached() const { return ours || moment.isOpen(); }
-    [[nodiscard]] const platform::HeldFolder& folder() const { return ours ? *ours : moment; }
+private:
+    ZEPFileTransaction& m_change;
+    int m_exceptions;
 };
 
-ZEPFileTransaction::ZEPFileTransaction() : m_exportId(RandomDigits()) {}
+ZEPFileTransaction::ZEPFileTransaction() : m_exportId(NewExportId()) {}
 
 ZEPFileTransaction::~ZEPFileTransaction() {
     if (m_state != State::kCommitted && m_state != State::kRolledBack) {
@@ -132,20 +77,54 @@ ZEPFileTransaction::~ZEPFileTransaction() {
     m_folders.clear(); // lets the folders go, after the rollback
 }
 
-void ZEPFileTransaction::RequireActive() const {
-    if (m_state == State::kCommitted || m_state == State::kRolledBack)
-        throw std::logic_error("ZEPFileTransaction: the change has ended");
+void ZEPFileTransaction::Require(Step step) const {
+    using S = State;
+    const auto in = [this](std::initializer_list<State> states) {
+        return std::find(states.begin(), states.end(), m_state) != states.end();
+    };
+    bool legal = false;
+    switch (step) {
+    case Step::kBegin:
+        legal = in({S::kNotBegun});
+        break;
+    case Step::kWatchFolder:
+        legal = in({S::kNotBegun, S::kHeld, S::kJournaled});
+        break;
+    case Step::kAddFiles:
+        legal = in({S::kNotBegun, S::kHeld, S::kJournaled, S::kInPlace});
+        break;
+    case Step::kHostFile:
+        legal = in({S::kJournaled, S::kInPlace});
+        break;
+    case Step::kPlaceNewFiles:
+        legal = in({S::kHeld, S::kJournaled});
+        break;
+    case Step::kPutInPlace:
+    case Step::kCommit:
+        legal = in({S::kHeld, S::kJournaled, S::kInPlace});
+        break;
+    }
+    if (!legal)
+        throw std::logic_error("ZEPFileTransaction: a step the change's state does not allow");
 }
 
 void ZEPFileTransaction::Begin(const UFileSpecCore& jobFolder,
                                const std::vector<UFileSpecCore>& folders) {
-    if (m_state != State::kNotBegun)
-        throw std::logic_error("ZEPFileTransaction: the change has begun already");
+    BeginAt(jobFolder, folders, true);
+}
+
+void ZEPFileTransaction::BeginAt(const UFileSpecCore& jobFolder,
+                                 const std::vector<UFileSpecCore>& folders,
+                                 bool jobFolderMustExist) {
+    Require(Step::kBegin);
+    StepGuard guard(*this);
     m_state = State::kHeld;
     m_deadline = std::chrono::steady_clock::now() + kExportFolderWait;
     // Every folder is checked and opened before anything is held or written.
     m_folders.emplace_back(jobFolder, PlaceOf(jobFolder));
     Open(m_folders.front());
+    if (jobFolderMustExist && !m_folders.front().held.isOpen())
+        ThrowFolderError(jobFolder.path(), ENOENT);
     for (const UFileSpecCore& folder : folders) {
         if (!folder.is_valid())
             continue;
@@ -173,25 +152,30 @@ void ZEPFileTransaction::Open(Folder& folder) {
     if (!folder.path.is_valid())
         return;
     const Folder& job = m_folders.front();
+    int error = 0;
     if (&folder != &job && job.held.isOpen()) {
         // A folder below the job folder is reached from it, never through a link.
         const auto names = platform::namesBelow(folder.path.wide_path(), job.path.wide_path());
         if (names && !names->empty()) {
             std::size_t reached = 0;
-            const int error =
-                folder.held.openBelow(job.held, *names, folder.path.wide_path(), reached);
-            if (error == 0 || error == ENOENT)
-                return; // a missing folder is held once it is made
-            UFileSpecCore failing = job.path;
-            for (std::size_t i = 0; i <= reached && i < names->size(); ++i)
-                if (!failing.descend(Narrow((*names)[i])))
-                    break;
-            ThrowFolderError(failing.path(), error);
+            error = folder.held.openBelow(job.held, *names, folder.path.wide_path(), reached);
+            if (error != 0 && error != ENOENT) {
+                UFileSpecCore failing = job.path;
+                for (std::size_t i = 0; i <= reached && i < names->size(); ++i)
+                    if (!failing.descend(Narrow((*names)[i])))
+                        break;
+                ThrowFolderError(failing.path(), error);
+            }
+            if (error == 0)
+                folder.identity = folder.held.identity();
+            return; // a missing folder is held once it is made
         }
     }
-    const int error = folder.held.open(folder.path.wide_path(), true);
+    error = folder.held.open(folder.path.wide_path(), true);
     if (error != 0 && error != ENOENT)
         ThrowFolderError(folder.path.path(), error);
+    if (error == 0)
+        folder.identity = folder.held.identity();
 }
 
 std::chrono::milliseconds ZEPFileTransaction::WaitLeft() const {
@@ -237,23 +221,35 @@ std::size_t ZEPFileTransaction::Hold(const UFileSpecCore& folder) {
 }
 
 std::size_t ZEPFileTransaction::HoldFolderOf(const UFileSpecCore& file) {
-    RequireActive();
     const UFileSpecCore folder = FolderOf(file);
     if (m_state == State::kNotBegun)
-        Begin(folder, {});
+        BeginAt(folder, {}, false);
     const std::size_t index = Hold(folder);
     if (!m_folders[index].held.isOpen())
         ThrowFileWriteError(file.path(), ENOENT);
     return index;
 }
 
-ustring ZEPFileTransaction::JournalLeaf() const {
-    return JournalName(m_exportId);
+void ZEPFileTransaction::Recover(std::size_t index) {
+    Folder& folder = m_folders[index];
+    if (!folder.held.isOpen())
+        return;
+    // A dead export's other folder that this change holds is reached through its hold.
+    ZEPExportRecovery recovery(
+        [this](const platform::FileIdentity& id) -> const platform::HeldFolder* {
+            for (const Folder& known : m_folders)
+                if (known.taken && known.identity == id)
+                    return &known.held;
+            return nullptr;
+        },
+        Wide(JournalLeaf()));
+    ZEPExportRecovery::Outcome outcome = recovery.Recover(folder.held, folder.path.path());
+    folder.sweep = folder.sweep && outcome.sweep;
+    folder.keep.insert(folder.keep.end(), outcome.keep.begin(), outcome.keep.end());
 }
 
-ustring ZEPFileTransaction::NewTemporaryLeaf(const Folder& folder) const {
-    const std::u16string path = platform::temporarySibling(folder.held.entryPath(u"x"));
-    return Narrow(std::u16string_view(path).substr(path.find_last_of(u"/\\") + 1));
+ustring ZEPFileTransaction::JournalLeaf() const {
+    return JournalName(m_exportId);
 }
 
 std::size_t ZEPFileTransaction::Primary() const {
@@ -264,7 +260,12 @@ std::size_t ZEPFileTransaction::Primary() const {
     return 0;
 }
 
+bool ZEPFileTransaction::HasFiles(std::size_t folder) const {
+    return m_folders[folder].files > 0;
+}
+
 void ZEPFileTransaction::WatchFolder(const UFileSpecCore& folder) {
+    Require(Step::kWatchFolder);
     if (folder.is_valid() && !folder.exists())
         m_newFolders.push_back(folder);
 }
@@ -277,17 +278,17 @@ void ZEPFileTransaction::Keep(Entry& entry) {
         return;
     if (status->kind == platform::EntryStatus::Kind::kFolder)
         ThrowFileWriteError(entry.file.path(), EISDIR);
-    ustring kept;
+    std::u16string kept;
     int error = EEXIST;
-    for (int tries = 0; tries < kNameTries && error == EEXIST; ++tries) {
-        kept = NewTemporaryLeaf(folder);
-        error = folder.held.link(name, Wide(kept));
+    for (int tries = 0; tries < kTemporaryNameTries && error == EEXIST; ++tries) {
+        kept = NewTemporaryName(folder.held);
+        error = folder.held.link(name, kept);
     }
     if (error == ENOENT)
         return; // gone meanwhile: nothing to keep
-    entry.record.kept = kept;
+    entry.record.kept = Narrow(kept);
     if (error == 0) {
-        const auto linked = folder.held.status(Wide(kept));
+        const auto linked = folder.held.status(kept);
         entry.record.how = ZEPKept::kLink;
         entry.record.keptId = linked ? linked->identity : status->identity;
         folder.journalDirty = true;
@@ -298,19 +299,19 @@ void ZEPFileTransaction::Keep(Entry& entry) {
     entry.record.how = ZEPKept::kMoved;
     entry.record.keptId = status->identity;
     folder.journalDirty = true;
-    WriteJournals(true);
-    error = folder.held.renameNew(name, Wide(kept));
+    WriteJournals();
+    error = folder.held.renameNew(name, kept);
     if (error != 0) {
-        entry.record.how = ZEPKept::kNothing;
-        entry.record.kept = ustring();
+        // The file stays where it is and out of the change: nothing undoes it. A journal on the
+        // disk that still lists it names a kept file that does not exist, which no undoing acts
+        // on.
+        const UFileSpecCore file = entry.file;
+        --folder.files;
         folder.journalDirty = true;
-        ThrowFileWriteError(entry.file.path(), error);
+        m_entries.pop_back();
+        ThrowFileWriteError(file.path(), error);
     }
     folder.changed = true;
-}
-
-bool ZEPFileTransaction::HasFiles(std::size_t folder) const {
-    return m_folders[folder].files > 0;
 }
 
 ZEPFileTransaction::Entry& ZEPFileTransaction::Add(const UFileSpecCore& file, std::size_t folder) {
@@ -328,144 +329,137 @@ ZEPFileTransaction::Entry& ZEPFileTransaction::Add(const UFileSpecCore& file, st
 }
 
 void ZEPFileTransaction::Expect(const std::vector<UFileSpecCore>& files) {
-    RequireActive();
+    Require(Step::kAddFiles);
+    StepGuard guard(*this);
     std::unordered_set<std::string> known; // a page that two runs hold is expected once
     for (const Entry& entry : m_entries)
         known.insert(entry.file.path().toStdString());
     for (const UFileSpecCore& file : files) {
         const std::size_t folder = HoldFolderOf(file);
-        if (known.insert(file.path().toStdString()).second)
-            static_cast<void>(Add(file, folder));
+        if (!known.insert(file.path().toStdString()).second)
+            continue;
+        Entry& entry = Add(file, folder);
+        entry.host = true;
+        entry.record.staged = Narrow(NewTemporaryName(m_folders[folder].held));
     }
-    if (m_state == State::kInPlace)
-        m_state = State::kJournaled;
-    WriteJournals(true);
+    m_state = State::kJournaled;
+    WriteJournals();
+}
+
+UFileSpecCore ZEPFileTransaction::HostFile(const UFileSpecCore& file) const {
+    Require(Step::kHostFile);
+    const auto entry = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& known) {
+        return known.host && known.file == file;
+    });
+    if (entry == m_entries.end())
+        throw std::logic_error("ZEPFileTransaction: a host's file that was not expected");
+    UFileSpecCore staged = m_folders[entry->folder].path;
+    if (!staged.descend(entry->record.staged))
+        throw std::logic_error("ZEPFileTransaction: a folder that holds no file");
+    return staged;
 }
 
 platform::OutputFileStream& ZEPFileTransaction::Stage(const UFileSpecCore& file) {
-    RequireActive();
+    Require(Step::kAddFiles);
+    StepGuard guard(*this);
     const std::size_t folder = HoldFolderOf(file);
     Entry& entry = Add(file, folder);
     const Folder& held = m_folders[folder];
     for (int tries = 0;; ++tries) {
-        const ustring staged = NewTemporaryLeaf(held);
+        const std::u16string staged = NewTemporaryName(held.held);
         auto stream = std::make_unique<platform::OutputFileStream>();
-        if (stream->openNew(held.held, Wide(staged))) {
-            const auto id = stream->identity();
-            entry.record.staged = staged;
-            entry.record.stagedId = id.value_or(platform::FileIdentity{});
+        if (stream->openNew(held.held, staged)) {
+            entry.record.staged = Narrow(staged);
+            entry.record.stagedId = stream->identity();
             entry.stream = std::move(stream);
             break;
         }
         // A new file that cannot be made is the folder's refusal (not writable, read-only, full).
-        if (stream->error() != EEXIST || tries + 1 == kNameTries)
-            ThrowFolderError(held.path.path(), stream->error() == 0 ? EIO : stream->error());
+        if (stream->error() != EEXIST || tries + 1 == kTemporaryNameTries)
+            ThrowFolderError(held.path.path(), stream->error());
     }
     m_folders[folder].journalDirty = true;
-    if (m_state == State::kInPlace)
-        m_state = State::kJournaled;
+    m_state = State::kJournaled;
     return *entry.stream;
 }
 
-void ZEPFileTransaction::WriteJournals(bool syncFolders) {
-    for (std::size_t index = 0; index < m_folders.size(); ++index) {
+void ZEPFileTransaction::WriteJournals() {
+    for (std::size_t index = 0; index < m_folders.size(); ++index)
         if (HasFiles(index) && m_folders[index].journalDirty)
             WriteJournal(m_folders[index]);
-    }
-    if (syncFolders)
-        SyncFolders(platform::SyncPurpose::kPublish);
-    if (m_state == State::kHeld)
-        m_state = State::kJournaled;
 }
 
 void ZEPFileTransaction::WriteJournal(Folder& folder) {
     const std::size_t index = static_cast<std::size_t>(&folder - m_folders.data());
+    const auto place = [](const Folder& known) {
+        return ZEPJournalPlace{known.place, known.identity.value_or(platform::FileIdentity{})};
+    };
+    const std::size_t primary = Primary();
     ZEPExportJournal journal;
     journal.exportId = m_exportId;
-    journal.folder = folder.place;
-    journal.primary = m_folders[Primary()].place;
+    journal.folder = place(folder);
+    journal.primary = place(m_folders[primary]);
     for (std::size_t other = 0; other < m_folders.size(); ++other)
         if (other != index && HasFiles(other))
-            journal.siblings.push_back(m_folders[other].place);
+            journal.siblings.push_back(place(m_folders[other]));
     for (const Entry& entry : m_entries)
         if (entry.folder == index)
             journal.files.push_back(entry.record);
-    const std::string text = WriteJournalText(journal);
-
-    // Written beside it, synced, then renamed over it.
-    ustring part;
-    platform::OutputFileStream out;
-    for (int tries = 0; tries < kNameTries; ++tries) {
-        part = NewTemporaryLeaf(folder);
-        if (out.openNew(folder.held, Wide(part)) || out.error() != EEXIST)
-            break;
-    }
-    int error = 0;
-    bool written =
-        static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())));
-    written = out.close() && written;
-    error = out.error();
-    if (written && folder.held.syncFile(Wide(part)) != 0) {
-        written = false;
-        error = errno;
-    }
-    if (written) {
-        error = folder.held.rename(Wide(part), Wide(JournalLeaf()));
-        written = error == 0;
-    }
-    if (!written) {
-        static_cast<void>(folder.held.remove(Wide(part)));
-        ThrowFolderError(folder.path.path(), error == 0 ? EIO : error);
+    journal.committed = m_committing && index != primary;
+    if (const int error = WriteJournalFile(folder.held, Wide(JournalLeaf()), journal); error != 0) {
+        // A journal that took its name before the folder's sync failed lies there all the same.
+        folder.journaled = folder.journaled || folder.held.status(Wide(JournalLeaf())).has_value();
+        ThrowFolderError(folder.path.path(), error);
     }
     folder.journaled = true;
     folder.journalDirty = false;
-    folder.changed = true;
 }
 
 void ZEPFileTransaction::SyncFolders(platform::SyncPurpose purpose) {
     for (Folder& folder : m_folders) {
         if (!folder.changed || !folder.held.isOpen())
             continue;
-        if (folder.held.sync(purpose) != 0) {
+        if (const int error = folder.held.sync(purpose); error != 0) {
             if (purpose == platform::SyncPurpose::kPublish)
-                ThrowFolderError(folder.path.path(), errno);
-            ZEU_LOG(Error, kLogFile, __LINE__, kFunction) << "cannot sync " << folder.path.path();
+                ThrowFolderError(folder.path.path(), error);
+            ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
+                << "cannot sync " << folder.path.path() << ": "
+                << platform::errorText(error).c_str();
         }
         folder.changed = false;
     }
 }
 
-void ZEPFileTransaction::RecordMadeFiles() {
-    // The host's outputs written by now: the journals tell them from files others put there
-    // later.
+void ZEPFileTransaction::RecordHostFiles(bool all) {
     for (Entry& entry : m_entries) {
-        if (!entry.record.staged.empty())
+        if (!entry.host || entry.record.stagedId)
             continue;
         Folder& folder = m_folders[entry.folder];
-        const auto status = folder.held.status(Wide(entry.record.name));
-        if (!status || status->kind != platform::EntryStatus::Kind::kFile ||
-            (entry.record.how != ZEPKept::kNothing && status->identity == entry.record.keptId) ||
-            entry.record.made == status->identity)
-            continue;
-        entry.record.made = status->identity;
-        folder.journalDirty = true;
+        const auto status = folder.held.status(Wide(entry.record.staged));
+        if (status && status->kind == platform::EntryStatus::Kind::kFile &&
+            status->owner == platform::effectiveUser()) {
+            entry.record.stagedId = status->identity;
+            folder.journalDirty = true;
+        } else if (all) {
+            // The host returned without leaving its file there: nothing may take the name.
+            ThrowFileWriteError(entry.file.path(), status ? EEXIST : ENOENT);
+        }
     }
 }
 
 void ZEPFileTransaction::PlaceNewFiles() {
-    RequireActive();
-    WriteJournals(true);
-    // The made records need no sync of their folders: a journal without them undoes the same.
-    RecordMadeFiles();
-    WriteJournals(false);
+    Require(Step::kPlaceNewFiles);
+    StepGuard guard(*this);
+    RecordHostFiles(false);
+    WriteJournals();
     for (Entry& entry : m_entries) {
-        if (entry.record.staged.empty() || entry.placed || entry.record.how != ZEPKept::kNothing ||
+        if (entry.host || entry.placed || entry.record.how != ZEPKept::kNothing ||
             (entry.stream && entry.stream->isOpen()))
             continue;
         const Folder& folder = m_folders[entry.folder];
-        if (folder.held.syncFile(Wide(entry.record.staged)) != 0)
-            ThrowFileWriteError(entry.file.path(), errno);
-        const int error = folder.held.renameNew(Wide(entry.record.staged), Wide(entry.record.name));
+        int error = folder.held.syncFile(Wide(entry.record.staged));
+        if (error == 0)
+            error = folder.held.renameNew(Wide(entry.record.staged), Wide(entry.record.name));
         if (error != 0)
             ThrowFileWriteError(entry.file.path(), error);
         entry.placed = true;
@@ -474,45 +468,36 @@ void ZEPFileTransaction::PlaceNewFiles() {
 }
 
 void ZEPFileTransaction::PutInPlace() {
-    RequireActive();
+    Require(Step::kPutInPlace);
+    StepGuard guard(*this);
     if (m_entries.empty()) {
         m_state = State::kInPlace;
         return;
     }
-    WriteJournals(true);
     // A folder moved or replaced since it was held would leave its new files where its path no
-    // longer leads.
-    for (std::size_t index = 0; index < m_folders.size(); ++index) {
-        const Folder& folder = m_folders[index];
-        if (folder.journaled && !folder.held.stillAtItsPath())
-            ThrowFolderWriteError(folder.path.path(),
-                                  "it was moved or replaced while the export wrote into it");
-    }
-    // Every new file whole on the disk before it takes its name; the host's outputs, which took
-    // theirs, too.
+    // longer leads; the host, which writes by the path, wrote where it leads.
+    const auto requireInPlace = [this] {
+        for (const Folder& folder : m_folders)
+            if (folder.journaled && !folder.held.stillAtItsPath())
+                ThrowFolderWriteError(folder.path.path(),
+                                      "it was moved or replaced while the export wrote into it");
+    };
+    requireInPlace();
+    RecordHostFiles(true);
+    WriteJournals();
+    requireInPlace();
+    // Every new file whole on the disk before it takes its name.
     for (Entry& entry : m_entries) {
         if (entry.placed)
             continue;
         const Folder& folder = m_folders[entry.folder];
-        if (!entry.record.staged.empty()) {
-            if (entry.stream && entry.stream->isOpen() && !entry.stream->close())
-                ThrowFileWriteError(entry.file.path(), entry.stream->error());
-            if (folder.held.syncFile(Wide(entry.record.staged)) != 0)
-                ThrowFileWriteError(entry.file.path(), errno);
-            continue;
-        }
-        const auto status = folder.held.status(Wide(entry.record.name));
-        const bool written =
-            status && status->kind == platform::EntryStatus::Kind::kFile &&
-            !(entry.record.how != ZEPKept::kNothing && status->identity == entry.record.keptId);
-        if (!written)
-            continue;
-        if (folder.held.syncFile(Wide(entry.record.name)) != 0)
-            ThrowFileWriteError(entry.file.path(), errno);
-        m_folders[entry.folder].changed = true;
+        if (entry.stream && entry.stream->isOpen() && !entry.stream->close())
+            ThrowFileWriteError(entry.file.path(), entry.stream->error());
+        if (const int error = folder.held.syncFile(Wide(entry.record.staged)); error != 0)
+            ThrowFileWriteError(entry.file.path(), error);
     }
     for (Entry& entry : m_entries) {
-        if (entry.record.staged.empty() || entry.placed)
+        if (entry.placed)
             continue;
         const Folder& folder = m_folders[entry.folder];
         // Over the kept file's name only; a name where nothing stood takes nothing else's place.
@@ -530,24 +515,33 @@ void ZEPFileTransaction::PutInPlace() {
 }
 
 void ZEPFileTransaction::Commit() {
-    RequireActive();
+    Require(Step::kCommit);
+    StepGuard guard(*this);
     if (m_state != State::kInPlace)
         PutInPlace();
+    // The evidence that the change stands: every journal but the primary marked committed, on
+    // the disk before the primary goes.
+    const std::size_t primaryIndex = Primary();
+    m_committing = true;
+    for (std::size_t index = 0; index < m_folders.size(); ++index)
+        if (index != primaryIndex && m_folders[index].journaled)
+            WriteJournal(m_folders[index]);
     // The change stands once its primary journal is gone from the disk.
-    Folder& primary = m_folders[Primary()];
+    Folder& primary = m_folders[primaryIndex];
     if (primary.journaled) {
-        if (primary.held.remove(Wide(JournalLeaf())) != 0)
-            ThrowFileWriteError(Narrow(primary.held.entryPath(Wide(JournalLeaf()))), errno);
+        if (const int error = primary.held.remove(Wide(JournalLeaf())); error != 0)
+            ThrowFileWriteError(Narrow(primary.held.entryPath(Wide(JournalLeaf()))), error);
         m_primaryRemoved = true;
-        if (primary.held.sync() != 0)
-            ThrowFolderError(primary.path.path(), errno);
+        if (const int error = primary.held.sync(); error != 0)
+            ThrowFolderError(primary.path.path(), error);
         primary.journaled = false;
     }
     m_state = State::kCommitted;
     for (Folder& folder : m_folders) {
         if (!folder.journaled)
             continue;
-        // Left behind, a journal whose primary is gone is resolved as an export that stood.
+        // Left behind, a committed journal whose primary is gone is resolved as an export that
+        // stood.
         if (folder.held.remove(Wide(JournalLeaf())) != 0 ||
             folder.held.sync(platform::SyncPurpose::kTidy) != 0)
             ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
@@ -585,11 +579,14 @@ void ZEPFileTransaction::Rollback() {
     constexpr auto kUndo = platform::SyncPurpose::kUndo;
     for (Entry& entry : m_entries)
         entry.stream.reset(); // a staged file half written is closed before it goes
+    const std::size_t primary = Primary();
+    m_committing = false;
     if (m_primaryRemoved) {
-        // The commit had removed the primary: a kill while the files go back must still undo
-        // them, not take the other journals for an export that stood.
+        // The commit had removed the primary: it lies on the disk again, its folder synced,
+        // before anything goes back, so that a kill meanwhile still undoes the change.
+        Folder& folder = m_folders[primary];
         try {
-            WriteJournal(m_folders[Primary()]);
+            WriteJournal(folder);
         } catch (const std::exception& failure) {
             ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
                 << "cannot write the journal again: " << failure.what();
@@ -617,7 +614,6 @@ void ZEPFileTransaction::Rollback() {
     }
     // The journals go, the primary last; a folder whose files did not go back keeps its
     // journal, and the primary stays with it, for the next change.
-    const std::size_t primary = Primary();
     for (std::size_t index = 0; index < m_folders.size(); ++index) {
         const Folder& folder = m_folders[index];
         if (index != primary && folder.journaled && undone[index])
@@ -629,184 +625,4 @@ void ZEPFileTransaction::Rollback() {
         if (folder->exists() && !platform::removeDirectory(folder->wide_path()))
             ZEU_LOG(Error, kLogFile, __LINE__, kFunction) << "cannot remove " << folder->path();
     m_state = State::kRolledBack;
-}
-
-void ZEPFileTransaction::ThrowCutOff(const platform::HeldFolder& folder,
-                                     std::u16string_view journal, const ZEPUndoFailure& failure) {
-    const ustring what = failure.name.empty()
-                             ? ustring("the folder cannot be synced")
-                             : Narrow(folder.entryPath(Wide(failure.name))) + " cannot be put back";
-    throw CZEPFileWriteError(
-        CZEPFileWriteError::Text{"An earlier export into the folder " + Narrow(folder.path()) +
-                                 " was cut off and cannot be undone: " + what + ": " +
-                                 ustring(platform::errorText(failure.error).c_str()) +
-                                 " (its journal " + Narrow(folder.entryPath(journal)) + ")."});
-}
-
-void ZEPFileTransaction::SetAside(Folder& folder, const std::u16string& name, const char* why) {
-    folder.sweep = false;
-    const std::u16string aside = name + u"." + Wide(RandomDigits());
-    ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
-        << "the journal " << Narrow(folder.held.entryPath(name)) << " of a dead export " << why
-        << ": set aside as " << Narrow(folder.held.entryPath(aside))
-        << " and not acted on; nothing is swept from its folder while it lies there";
-    if (const int error = folder.held.renameNew(name, aside); error != 0)
-        ThrowFolderError(folder.path.path(), error);
-}
-
-void ZEPFileTransaction::Recover(std::size_t index) {
-    Folder& folder = m_folders[index];
-    if (!folder.held.isOpen())
-        return;
-    const auto names = folder.held.names();
-    if (!names)
-        return;
-    for (const std::u16string& name : *names) {
-        const auto status = IsSetAsideJournalName(name) ? folder.held.status(name) : std::nullopt;
-        if (status && status->owner == platform::effectiveUser() && folder.sweep) {
-            folder.sweep = false;
-            ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
-                << "a journal that did not read lies in " << folder.path.path()
-                << ": nothing is swept from the folder";
-        }
-    }
-    for (const std::u16string& name : *names) {
-        if (!IsJournalName(name) || name == Wide(JournalLeaf()))
-            continue;
-        using Status = ReadJournal::Status;
-        const ReadJournal read = Read(folder.held, name);
-        switch (read.status) {
-        case Status::kNotOwn:
-            ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
-                << "the journal " << Narrow(folder.held.entryPath(name))
-                << " is not the user's own (a symbolic link, no regular file, or another "
-                   "user's file): it is not acted on";
-            continue;
-        case Status::kTooLarge:
-            SetAside(folder, name, "is too large");
-            continue;
-        case Status::kMissing: // resolved meanwhile
-            continue;
-        case Status::kUnreadable:
-            SetAside(folder, name, "cannot be read");
-            continue;
-        case Status::kRead:
-            break;
-        }
-        if (!read.journal) {
-            SetAside(folder, name, "does not read");
-            continue;
-        }
-        Resolve(index, name, *read.journal);
-    }
-}
-
-ZEPFileTransaction::Reached ZEPFileTransaction::Reach(const ustring& place) {
-    Reached reached;
-    for (const Folder& folder : m_folders)
-        if (!place.empty() && folder.place == place && folder.held.isOpen()) {
-            reached.ours = &folder.held;
-            return reached;
-        }
-    reached.error = place.empty() ? ENOENT : reached.moment.open(Wide(place), true);
-    if (reached.error == 0 &&
-        reached.moment.lock(std::chrono::milliseconds(0)) == platform::HeldFolder::Result::kBusy)
-        reached.error = EBUSY;
-    return reached;
-}
-
-bool ZEPFileTransaction::UndoExport(const platform::HeldFolder& folder, bool ours,
-                                    const std::u16string& name, const ZEPExportJournal& journal) {
-    if (const auto failure = UndoJournalFiles(folder, journal)) {
-        if (ours)
-            ThrowCutOff(folder, name, *failure);
-        ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
-            << "cannot undo the export that died in " << Narrow(folder.path()) << ": "
-            << failure->name << ": " << platform::errorText(failure->error).c_str();
-        return false;
-    }
-    bool pending = false;
-    for (const ustring& place : journal.siblings) {
-        const Reached sibling = Reach(place);
-        if (!sibling.reached()) {
-            pending = pending || sibling.error != ENOENT; // a folder gone took its files along
-            continue;
-        }
-        const platform::HeldFolder& held = sibling.folder();
-        const std::u16string siblingName = Wide(JournalName(journal.exportId));
-        const ReadJournal read = Read(held, siblingName);
-        if (read.status == ReadJournal::Status::kMissing)
-            continue; // resolved already
-        std::optional<ZEPUndoFailure> failure;
-        if (!read.journal)
-            pending = true;
-        else if (!(failure = UndoJournalFiles(held, *read.journal)))
-            failure = RemoveJournal(held, siblingName);
-        if (failure) {
-            if (sibling.ours)
-                ThrowCutOff(held, siblingName, *failure);
-            pending = true;
-        }
-    }
-    if (pending) {
-        ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
-            << "the export that died in " << Narrow(folder.path())
-            << " is undone there; its journal stays until its other folders can be undone";
-        return false;
-    }
-    if (const auto failure = RemoveJournal(folder, name)) {
-        if (ours)
-            ThrowCutOff(folder, name, *failure);
-        ZEU_LOG(Error, kLogFile, __LINE__, kFunction)
-            << "cannot remove " << failure->name << ": "
-            << platform::errorText(failure->error).c_str();
-        return false;
-    }
-    return true;
-}
-
-void ZEPFileTransaction::Resolve(std::size_t index, const std::u16string& name,
-                                 const ZEPExportJournal& journal) {
-    Folder& folder = m_folders[index];
-    ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
-        << "resolving the export that died in " << folder.path.path();
-    if (journal.primary == journal.folder) {
-        if (!UndoExport(folder.held, true, name, journal))
-            KeepNamed(folder.keep, journal); // left for its other folders
-        return;
-    }
-    // A journal beside the primary: the export stood when its primary is gone, and did not when
-    // it lies on the disk or its folder is gone.
-    Reached primary = Reach(journal.primary);
-    const std::u16string primaryName = Wide(JournalName(journal.exportId));
-    std::optional<ZEPExportJournal> primaryJournal;
-    bool stood = false;
-    if (primary.reached()) {
-        const ReadJournal read = Read(primary.folder(), primaryName);
-        primaryJournal = read.journal;
-        stood = read.status == ReadJournal::Status::kMissing;
-        if (!primaryJournal && !stood) {
-            ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
-                << "the export that died in " << folder.path.path()
-                << " is left as it is: its primary journal in " << journal.primary
-                << " is not the user's own or does not read";
-            KeepNamed(folder.keep, journal);
-            return;
-        }
-    } else if (primary.error != ENOENT) {
-        ZEU_LOG(Warn, kLogFile, __LINE__, kFunction)
-            << "the export that died in " << folder.path.path()
-            << " is left as it is until its folder " << journal.primary << " can be held";
-        KeepNamed(folder.keep, journal);
-        return;
-    }
-    const auto failure =
-        stood ? CompleteJournalFiles(folder.held, journal) : UndoJournalFiles(folder.held, journal);
-    if (failure)
-        ThrowCutOff(folder.held, name, *failure);
-    if (const auto removal = RemoveJournal(folder.held, name))
-        ThrowCutOff(folder.held, name, *removal);
-    if (primaryJournal)
-        static_cast<void>(
-            UndoExport(primary.folder(), primary.ours != nullptr, primaryName, *primaryJournal));
 }

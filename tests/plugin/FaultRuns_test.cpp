@@ -40,6 +40,7 @@
 #include "host/standin/Session.h"
 #include "model/BJobFile.h"
 #include "model/JobText.h"
+#include "platform/files.h"
 #include "platform/fileseams.h"
 #include "support/CompanionFixture.h"
 #include "support/ExampleText.h"
@@ -239,11 +240,11 @@ const Road kRoads[] = {
      .run = Call(kSaveJobInNewDocumentMethod, "half_page", std::nullopt),
      .guards = {{Create(kNewDocCmdBoss), "(theNewDocCmd) == NULL"},
                 {Process(kNewDocCmdBoss), UnknownError(kInjected)}}},
-    // The host's only file stream of the export is the PDF's: the plug-in writes the embedded
-    // graphic through a file of its own change.
+    // The host's only file stream of the export is the PDF's, under the temporary the export hands
+    // it (each run its own, so known here as TEMPORARY): the plug-in writes the embedded graphic
+    // through a file of its own change.
     Export("ExportPDF", "spring_sale_pdf", OpenAd,
-           {{Kind::FileStream, {}, {}, u"J:/spring-sale.pdf", 0},
-            "The output file cannot be written."}),
+           {{Kind::FileStream, {}, {}, u"J:/TEMPORARY", 0}, "The output file cannot be written."}),
     Export("ExportEPS", "spring_sale_eps", OpenAd,
            {Process(kEPSExportCmdBoss), UnknownError(kInjected)}),
     Export("ExportSelection", "spring_sale_pdf",
@@ -514,8 +515,17 @@ protected:
             });
         }
         road();
-        if (record)
+        if (record) {
             m_points = host::Faults::Instance().StopRecording();
+            // A file stream on an export's temporary is known by that role: each run names its
+            // own.
+            for (InjectionPoint& point : m_points) {
+                const std::size_t leaf = point.path.find_last_of(u"/\\") + 1;
+                if (point.kind == Kind::FileStream &&
+                    platform::isTemporaryName(std::u16string_view(point.path).substr(leaf)))
+                    point.path = point.path.substr(0, leaf) + u"TEMPORARY";
+            }
+        }
         host::Faults::Instance().Reset();
         platform::setFileOperationHook({});
         host::SetCommandObserver({});

@@ -9,7 +9,10 @@
 
 #include "platform/files.h"
 #include "platform/fileseams.h"
+#include "support/FileChangeFixture.h"
+#include "support/FileSystemRefusals.h"
 #include "support/FolderContents.h"
+#include "support/FuseMount.h"
 #include "support/LogCapture.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
@@ -55,86 +58,57 @@ std::map<std::string, std::string> WithoutTemporaries(std::map<std::string, std:
     return files;
 }
 
-// A forked process running `body`, which ends it with status 0 (2 when it throws) unless it
-// ends itself otherwise.
-class Child {
-public:
-    explicit Child(const std::function<void()>& body) : m_pid(::fork()) {
-        if (m_pid != 0)
-            return;
-        try {
-            body();
-        } catch (...) {
-            ::_exit(2);
-        }
-        ::_exit(0);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-    ~Child() {
-        if (m_pid > 0 && !m_status) {
-            ::kill(m_pid, SIGKILL);
-            static_cast<void>(Wait());
-        }
-    }
-    // The status the child ended with.
-    int Wait() {
-        if (!m_status) {
-            int status = 0;
-            while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            m_status = status;
-        }
-        return *m_status;
-    }
-    void Kill() { ::kill(m_pid, SIGKILL); }
-
-private:
-    pid_t m_pid;
-    std::optional<int> m_status;
-};
+using Child = ChildProcess;
 
 bool KilledBySigkill(int status) {
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
-class FileTransaction : public ::testing::Test {
+class FileTransaction : public FileChangeFixture {
 protected:
-    UFileSpecCore File(const std::string& name) const {
-        return UFileSpecCore(ustring(m_temp.systemPath(name)), nullptr);
+    // In the folder `folder` (of the test's): an export into it stands, a second one over the
+    // first one's files stands, a third one killed with its files in place is undone by the next
+    // export from the folder.
+    void ExportsStandAndAKilledOneIsUndone(const std::string& folder) const {
+        const auto change = [&](const std::string& content) {
+            return [this, folder, content](ZEPFileTransaction& files) {
+                ExportInto(files, folder, folder, content);
+                files.PutInPlace();
+            };
+        };
+        const auto lasting = [&] {
+            auto files = FolderContents(m_temp.at(folder));
+            std::erase_if(files, [](const auto& file) { return IsTemporary(file.first); });
+            return files;
+        };
+        for (const char* content : {"1", "2"}) {
+            ZEPFileTransaction files;
+            change(content)(files);
+            files.Commit();
+            EXPECT_EQ(lasting(), (std::map<std::string, std::string>{{"ad.pdf", content},
+                                                                     {"items.bin", content}}));
+        }
+        KilledChange(change("3"));
+        EXPECT_EQ(m_temp.read(folder + "/ad.pdf"), "3");
+        Touch(folder);
+        EXPECT_EQ(lasting(), (std::map<std::string, std::string>{
+                                 {"ad.pdf", "2"}, {"items.bin", "2"}, {"next.bin", "next"}}));
     }
-    // Writes the file as the host's export command does: under a temporary name beside it,
-    // renamed over the name.
-    void WriteAsTheHost(const std::string& name, const std::string& content) const {
-        const std::u16string part = platform::temporarySibling(File(name).wide_path());
-        platform::OutputFileStream out;
-        if (!out.open(part) || !(out << content) || !out.close() ||
-            !platform::replaceFile(part, File(name).wide_path()))
-            throw std::runtime_error("cannot write " + name);
-    }
-    // Writes the file the change staged for `name`.
-    static void WriteStaged(ZEPFileTransaction& files, const UFileSpecCore& file,
-                            const std::string& content) {
-        platform::OutputFileStream& out = files.Stage(file);
-        if (!(out << content) || !out.close())
-            throw std::runtime_error("cannot stage");
-    }
-    // A change that writes "ad.pdf" (the host's output, over an earlier one), "ad.eps" (expected,
-    // left unwritten), "ad.eps#2" (the host's, new) and "items.bin" (staged, over an earlier one)
-    // and puts them in place, then fails: it rolls back.
+
+    // A change that writes "ad.pdf" and "ad.eps" (the host's outputs, over earlier ones),
+    // "ad.eps#2" (the host's, new) and "items.bin" (staged, over an earlier one) and puts them in
+    // place, then fails: it rolls back.
     void FailedChange(const std::function<void()>& beforeRollback) const {
         ZEPFileTransaction files;
         files.Expect(File("ad.pdf"));
-        WriteAsTheHost("ad.pdf", "new ad.pdf");
-        files.Expect(File("ad.eps"));
-        files.Expect(File("ad.eps#2"));
-        WriteAsTheHost("ad.eps#2", "new ad.eps#2");
+        WriteAsTheHost(files, "ad.pdf", "new ad.pdf");
+        files.Expect({File("ad.eps"), File("ad.eps#2")});
+        WriteAsTheHost(files, "ad.eps", "new ad.eps");
+        WriteAsTheHost(files, "ad.eps#2", "new ad.eps#2");
         WriteStaged(files, File("items.bin"), "new items.bin");
         files.PutInPlace();
         beforeRollback();
     }
-
-    TempFolder m_temp;
 };
 
 // Held and killed at each file operation of its rollback (the file-operation hook, in a child
@@ -145,7 +119,7 @@ TEST_F(FileTransaction, ARollbackKilledAtAnyOfItsFileOperationsLeavesTheOldOrThe
     const std::map<std::string, std::string> earlier{
         {"ad.pdf", "old ad.pdf"}, {"ad.eps", "old ad.eps"}, {"items.bin", "old items.bin"}};
     const std::map<std::string, std::string> changed{{"ad.pdf", "new ad.pdf"},
-                                                     {"ad.eps", "old ad.eps"},
+                                                     {"ad.eps", "new ad.eps"},
                                                      {"ad.eps#2", "new ad.eps#2"},
                                                      {"items.bin", "new items.bin"}};
     std::uint64_t kills = 0;
@@ -192,8 +166,8 @@ TEST_F(FileTransaction, ARollbackKilledAtAnyOfItsFileOperationsLeavesTheOldOrThe
         whole.erase("next.bin");
         EXPECT_TRUE(whole == earlier || whole == changed) << "killed at " << at;
     }
-    // Two files put back, the folder synced, the journal removed and the folder synced.
-    EXPECT_EQ(kills, 4u);
+    // Three files put back, the folder synced, the journal removed and the folder synced.
+    EXPECT_EQ(kills, 5u);
 }
 
 // A dead change's temporaries go with the next commit into the folder; while another change runs
@@ -279,16 +253,19 @@ TEST_F(FileTransaction, ACommitRemovesTheTemporariesOfChangesNoLongerRunningAndN
 // user's own: a planted journal naming a folder up or outside, another user's journal in a shared
 // sticky folder, a link to a journal, or an output folder outside the job folder leave everything
 // but the dead export's own files unchanged, and the change goes on. A journal of the user's that
-// does not read is set aside with an ERROR record: nothing it names is touched, nothing swept.
+// does not read, or that was written in another folder, is set aside with an ERROR record:
+// nothing it names is touched, nothing swept.
 TEST_F(FileTransaction, TheNextChangeResolvesOnlyTheUsersOwnJournalsAndOnlyTheirOwnFiles) {
     const LogCapture log;
     const TempFolder outside;
     const std::string kept = "~zep00000000000000A1.tmp";
     const std::string staged = "~zep00000000000000A2.tmp";
     const std::string stray = "~zep00000000000000B0.tmp";
+    const std::string hostStaged = "~zep00000000000000A3.tmp";
     const std::string journalName = "~zep-export-00000000000000D1.journal";
     const std::string place = "Z:" + std::filesystem::canonical(m_temp.root()).string();
-    // ad.pdf as the host left it, what stood there kept; items.bin staged, not yet in place.
+    // ad.pdf as the host left it and the export put it in place, what stood there kept; items.bin
+    // staged, not yet in place.
     const std::map<std::string, std::string> before{
         {"ad.pdf", "new"}, {kept, "old"}, {staged, "new items"}, {stray, "stray"}};
     const auto id = [this](const std::string& name) {
@@ -297,19 +274,25 @@ TEST_F(FileTransaction, TheNextChangeResolvesOnlyTheUsersOwnJournalsAndOnlyTheir
         return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
     };
     const auto journal = [&](const std::string& siblings, const std::string& files,
-                             const std::string& made) {
-        return "ZEPHRIN EXPORT JOURNAL 2\nexport\t00000000000000D1\nfolder\t" + place +
-               "\nprimary\t" + place + "\n" + siblings + files + "end\n" + made;
+                             const std::string& folderId = {}) {
+        const std::string folder = place + "\t" + (folderId.empty() ? id("") : folderId);
+        return "ZEPHRIN EXPORT JOURNAL 3\nexport\t00000000000000D1\nfolder\t" + folder +
+               "\nprimary\t" + folder + "\n" + siblings + files + "end\topen\n";
     };
-    const auto files = [&] {
-        return "file\tad.pdf\t" + kept + "\tlink\t" + id(kept) + "\t\t\nfile\titems.bin\t\t\t\t" +
-               staged + "\t" + id(staged) + "\n";
+    // ad.pdf's staged file is the one `pdf` names now.
+    const auto files = [&](const std::string& pdf = "ad.pdf") {
+        return "file\tad.pdf\t" + kept + "\tlink\t" + id(kept) + "\t" + hostStaged + "\t" +
+               id(pdf) + "\nfile\titems.bin\t\t\t\t" + staged + "\t" + id(staged) + "\n";
     };
-    const auto made = [&](const std::string& name) { return "made\tad.pdf\t" + id(name) + "\n"; };
     // Once the journal is resolved, or not acted on, the sweep removes the user's temporaries
     // that no journal names.
     const std::map<std::string, std::string> undone{{"ad.pdf", "old"}};
     const std::string outsidePlace = "Z:" + std::filesystem::canonical(outside.root()).string();
+    const auto outsideId = [&] {
+        struct stat info {};
+        ::lstat(outside.root().c_str(), &info);
+        return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    };
     enum class Outcome { kResolved, kNotActedOn, kSetAside };
     const struct {
         const char* name;
@@ -320,30 +303,30 @@ TEST_F(FileTransaction, TheNextChangeResolvesOnlyTheUsersOwnJournalsAndOnlyTheir
         bool outputOutside = false;
         bool asRoot = false; // it needs another user's files
     } cases[] = {
-        {"undone", [&] { return journal("", files(), made("ad.pdf")); }, Outcome::kResolved,
-         undone},
+        {"undone", [&] { return journal("", files()); }, Outcome::kResolved, undone},
         {"a later file under the name stays",
-         [&] { return journal("", files(), made(stray)); },
+         [&] { return journal("", files(stray)); },
          Outcome::kResolved,
          {{"ad.pdf", "new"}}},
         {"a sibling up and outside",
          [&] {
              return journal("sibling\t" + place + "/../" +
-                                std::filesystem::path(outside.root()).filename().string() + "\n",
-                            files(), made("ad.pdf"));
+                                std::filesystem::path(outside.root()).filename().string() + "\t" +
+                                outsideId() + "\n",
+                            files());
          },
          Outcome::kResolved, undone},
         {"an absolute folder outside",
-         [&] { return journal("sibling\t" + outsidePlace + "\n", files(), made("ad.pdf")); },
+         [&] { return journal("sibling\t" + outsidePlace + "\t" + outsideId() + "\n", files()); },
          Outcome::kResolved, undone},
         {"an output folder outside the job folder",
-         [&] { return journal("sibling\t" + outsidePlace + "\n", files(), made("ad.pdf")); },
+         [&] { return journal("sibling\t" + outsidePlace + "\t" + outsideId() + "\n", files()); },
          Outcome::kResolved,
          undone,
          {},
          true},
         {"another user's journal and files in a sticky folder",
-         [&] { return journal("", files(), made("ad.pdf")); },
+         [&] { return journal("", files()); },
          Outcome::kNotActedOn,
          {{"ad.pdf", "new"}, {kept, "old"}, {staged, "new items"}, {journalName, ""}},
          [&] {
@@ -354,32 +337,48 @@ TEST_F(FileTransaction, TheNextChangeResolvesOnlyTheUsersOwnJournalsAndOnlyTheir
          false,
          true},
         {"a link to a journal",
-         [&] { return journal("", files(), made("ad.pdf")); },
+         [&] { return journal("", files()); },
          Outcome::kNotActedOn,
          {{"ad.pdf", "new"}, {journalName, ""}},
          [&] {
              std::filesystem::rename(m_temp.at(journalName), outside.at("real.journal"));
              std::filesystem::create_symlink(outside.at("real.journal"), m_temp.at(journalName));
          }},
-        {"not text", [] { return std::string("\x01\x02\x03\n"); }, Outcome::kSetAside, {}},
-        {"cut short",
-         [&] { return journal("", files(), "").substr(0, 90); },
+        {"written in another folder",
+         [&] { return journal("", files(), "1:1"); },
          Outcome::kSetAside,
          {}},
+        {"not text", [] { return std::string("\x01\x02\x03\n"); }, Outcome::kSetAside, {}},
+        {"cut short", [&] { return journal("", files()).substr(0, 90); }, Outcome::kSetAside, {}},
         {"an earlier version's",
          [&] { return "ZEPHRIN EXPORT JOURNAL 1\nundo\nfolder\t" + place + "\nend\n"; },
          Outcome::kSetAside,
          {}},
+        {"the format before",
+         [&] {
+             return "ZEPHRIN EXPORT JOURNAL 2\nexport\t00000000000000D1\nfolder\t" + place +
+                    "\nprimary\t" + place + "\nfile\tad.pdf\t\t\t\t\t\nend\nmade\tad.pdf\t" +
+                    id("ad.pdf") + "\n";
+         },
+         Outcome::kSetAside,
+         {}},
         {"a final name that is a path",
-         [&] { return journal("", "file\t..%2Fad.pdf\t\t\t\t\t\n", ""); },
+         [&] { return journal("", "file\t..%2Fad.pdf\t\t\t\t\t\n"); },
+         Outcome::kSetAside,
+         {}},
+        {"a final name cut by a NUL",
+         [&] {
+             return journal("",
+                            "file\tad.pdf%00x\t\t\t\t" + hostStaged + "\t" + id("ad.pdf") + "\n");
+         },
          Outcome::kSetAside,
          {}},
         {"a final name that is a temporary",
-         [&] { return journal("", "file\t" + stray + "\t\t\t\t\t\n", ""); },
+         [&] { return journal("", "file\t" + stray + "\t\t\t\t\t\n"); },
          Outcome::kSetAside,
          {}},
         {"a kept name that is no temporary",
-         [&] { return journal("", "file\tad.pdf\tnew.pdf\tlink\t1:2\t\t\n", ""); },
+         [&] { return journal("", "file\tad.pdf\tnew.pdf\tlink\t1:2\t\t\n"); },
          Outcome::kSetAside,
          {}},
     };
@@ -444,27 +443,6 @@ TEST_F(FileTransaction, TheNextChangeResolvesOnlyTheUsersOwnJournalsAndOnlyTheir
     EXPECT_EQ(notOwnRecords, notOwn) << log.text();
 }
 
-namespace {
-
-// Runs `change` in a child process that kills itself where the change leaves off, the change
-// still running.
-void KilledChange(const std::function<void(ZEPFileTransaction&)>& change) {
-    Child child([&] {
-        ZEPFileTransaction files;
-        change(files);
-        std::raise(SIGKILL);
-    });
-    ASSERT_TRUE(KilledBySigkill(child.Wait()));
-}
-
-// A change that fails: it is rolled back when it goes.
-void FailedChangeOf(const std::function<void(ZEPFileTransaction&)>& change) {
-    ZEPFileTransaction files;
-    change(files);
-}
-
-} // namespace
-
 // Two job folders that share an output folder: a dead export's journal lies in each folder it
 // changed, so the next export holding any of them undoes it before writing there: a later
 // export's reported success is never undone by the dead one's next run, and a file the dead one
@@ -474,10 +452,7 @@ TEST_F(FileTransaction, ExportsSharingAFolderNeverUndoAnothersSuccessNorSweepAKe
         std::filesystem::create_directory(m_temp.at(folder));
     const auto exportInto = [this](ZEPFileTransaction& files, const std::string& job,
                                    const std::string& output, const std::string& content) {
-        files.Begin(File(job), {File(output)});
-        WriteStaged(files, File(job + "/items.bin"), content);
-        files.Expect(File(output + "/ad.pdf"));
-        WriteAsTheHost(output + "/ad.pdf", content);
+        ExportInto(files, job, output, content);
         files.PlaceNewFiles();
     };
     const auto commit = [&](const std::string& job, const std::string& output,
@@ -530,7 +505,7 @@ TEST_F(FileTransaction, AnEarlierFileThatCannotBeLinkedIsMovedAsideAndPutBackOnF
             return operation == platform::FileOperation::Link ? EPERM : 0;
         });
         files.Expect(File("ad.pdf"));
-        WriteAsTheHost("ad.pdf", "new");
+        WriteAsTheHost(files, "ad.pdf", "new");
         platform::setFileOperationHook({});
     };
     const auto isEarlier = [&] {
@@ -552,7 +527,7 @@ TEST_F(FileTransaction, AnEarlierFileThatCannotBeLinkedIsMovedAsideAndPutBackOnF
     EXPECT_EQ(FolderContents(m_temp.root()).size(), 1u);
     lay();
     KilledChange(change);
-    EXPECT_EQ(m_temp.read("ad.pdf"), "new");
+    EXPECT_FALSE(std::filesystem::exists(m_temp.at("ad.pdf"))); // aside, the new one not in place
     {
         ZEPFileTransaction next;
         WriteStaged(next, File("next.bin"), "next");
@@ -577,9 +552,9 @@ TEST_F(FileTransaction, AJobFolderWhosePathHoldsATabAndALineBreakIsUndoneAfterAK
         files.Begin(job, {});
         WriteStaged(files, at("items.bin"), "items");
         files.Expect(at("ad.pdf"));
-        std::ofstream(folder + "/ad.pdf.part") << "new";
-        std::filesystem::rename(folder + "/ad.pdf.part", folder + "/ad.pdf");
-        files.PlaceNewFiles();
+        const auto written = platform::toPosixPath(files.HostFile(at("ad.pdf")).wide_path());
+        std::ofstream(*written) << "new";
+        files.PutInPlace();
     });
     {
         ZEPFileTransaction next;
@@ -660,10 +635,14 @@ TEST_F(FileTransaction, AJournalThatCannotBeUndoneEndsTheChangeNamingIt) {
     std::filesystem::create_directories(m_temp.at("ad.pdf/inside"));
     struct stat info {};
     ::lstat(m_temp.at(kept).c_str(), &info);
-    m_temp.write(journal, "ZEPHRIN EXPORT JOURNAL 2\nexport\t00000000000000D1\nfolder\t" + place +
-                              "\nprimary\t" + place + "\nfile\tad.pdf\t" + kept + "\tlink\t" +
+    struct stat folder {};
+    ::lstat(m_temp.root().c_str(), &folder);
+    const std::string here =
+        place + "\t" + std::to_string(folder.st_dev) + ":" + std::to_string(folder.st_ino);
+    m_temp.write(journal, "ZEPHRIN EXPORT JOURNAL 3\nexport\t00000000000000D1\nfolder\t" + here +
+                              "\nprimary\t" + here + "\nfile\tad.pdf\t" + kept + "\tlink\t" +
                               std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) +
-                              "\t\t\nend\n");
+                              "\t\t\nend\topen\n");
     const auto before = FolderContents(m_temp.root());
     EXPECT_EQ(Thrown([&] {
                   ZEPFileTransaction files;
@@ -686,4 +665,132 @@ TEST_F(FileTransaction, TakesNoFileOnceItHasEnded) {
     EXPECT_THROW(files.Expect(File("ad.pdf")), std::logic_error);
     EXPECT_EQ(FolderContents(m_temp.root()),
               (std::map<std::string, std::string>{{"items.bin", "items"}}));
+}
+
+// Each step is refused in the states that do not allow it, changing nothing; a step that threw
+// leaves the change failed, so that only its rollback is left; a host's file that the host never
+// wrote ends the change, naming the file.
+TEST_F(FileTransaction, TakesOnlyTheStepsItsStateAllows) {
+    using Step = std::function<void(ZEPFileTransaction&)>;
+    const Step none = [](ZEPFileTransaction&) {};
+    const Step expect = [this](ZEPFileTransaction& files) { files.Expect(File("ad.pdf")); };
+    const struct {
+        const char* name;
+        Step reach, step;
+        std::string raised;
+    } cases[] = {
+        {"a host's file before any is expected", none,
+         [this](ZEPFileTransaction& files) { static_cast<void>(files.HostFile(File("ad.pdf"))); },
+         "ZEPFileTransaction: a step the change's state does not allow"},
+        {"a host's file not expected", expect,
+         [this](ZEPFileTransaction& files) { static_cast<void>(files.HostFile(File("ad.eps"))); },
+         "ZEPFileTransaction: a host's file that was not expected"},
+        {"begun twice", [this](ZEPFileTransaction& files) { files.Begin(File(""), {}); },
+         [this](ZEPFileTransaction& files) { files.Begin(File(""), {}); },
+         "ZEPFileTransaction: a step the change's state does not allow"},
+        {"placed before it began", none, [](ZEPFileTransaction& files) { files.PlaceNewFiles(); },
+         "ZEPFileTransaction: a step the change's state does not allow"},
+        {"placed once in place",
+         [this](ZEPFileTransaction& files) {
+             WriteStaged(files, File("a.bin"), "a");
+             files.PutInPlace();
+         },
+         [](ZEPFileTransaction& files) { files.PlaceNewFiles(); },
+         "ZEPFileTransaction: a step the change's state does not allow"},
+        {"a file after a step that threw",
+         [&](ZEPFileTransaction& files) {
+             expect(files);
+             static_cast<void>(Raised([&] { files.PutInPlace(); }));
+         },
+         [this](ZEPFileTransaction& files) { WriteStaged(files, File("b.bin"), "b"); },
+         "ZEPFileTransaction: a step the change's state does not allow"},
+        {"a host's file the host never wrote", expect,
+         [](ZEPFileTransaction& files) { files.Commit(); },
+         "0x52E0A The file " + m_temp.systemPath("ad.pdf") +
+             " cannot be written: No such file or directory."},
+    };
+    for (const auto& c : cases) {
+        m_temp.write("ad.pdf", "earlier");
+        {
+            ZEPFileTransaction files;
+            c.reach(files);
+            EXPECT_EQ(Raised([&] { c.step(files); }), c.raised) << c.name;
+        }
+        EXPECT_EQ(FolderContents(m_temp.root()),
+                  (std::map<std::string, std::string>{{"ad.pdf", "earlier"}}))
+            << c.name;
+    }
+}
+
+// A file the system will neither link nor rename aside stays where it is, the same file, and out
+// of the change: its failure, and the rollback after it, leave it alone.
+TEST_F(FileTransaction, AnEarlierFileThatCanNeitherBeLinkedNorMovedAsideStaysWhereItIs) {
+    m_temp.write("ad.pdf", "earlier");
+    const std::string before = Id("ad.pdf");
+    platform::setFileOperationFault([](std::uint64_t, platform::FileOperation operation) {
+        const bool aside = platform::currentFileOperationPaths().path.ends_with(u"/ad.pdf");
+        return operation == platform::FileOperation::Link              ? EPERM
+               : operation == platform::FileOperation::Rename && aside ? EACCES
+                                                                       : 0;
+    });
+    EXPECT_EQ(Thrown([&] {
+                  FailedChangeOf([&](ZEPFileTransaction& files) { files.Expect(File("ad.pdf")); });
+              }),
+              "0x52E0A The file " + m_temp.systemPath("ad.pdf") +
+                  " cannot be written: Permission denied.");
+    platform::setFileOperationFault({});
+    EXPECT_EQ(Id("ad.pdf"), before);
+    EXPECT_EQ(FolderContents(m_temp.root()),
+              (std::map<std::string, std::string>{{"ad.pdf", "earlier"}}));
+}
+
+// The host writes by path: a folder swapped for a link while it writes gets at most a new file
+// under a temporary's name where the link leads, never a file of that folder replaced, and the
+// change fails before any name changes, leaving the folder it held as it was.
+TEST_F(FileTransaction, AFolderSwappedWhileTheHostWritesGetsAtMostATemporaryWhereTheLinkLeads) {
+    const TempFolder outside;
+    outside.write("ad.pdf", "the user's");
+    std::filesystem::create_directory(m_temp.at("sub"));
+    m_temp.write("sub/ad.pdf", "earlier");
+    EXPECT_EQ(Thrown([&] {
+                  ZEPFileTransaction files;
+                  files.Begin(File(""), {File("sub")});
+                  files.Expect(File("sub/ad.pdf"));
+                  std::filesystem::rename(m_temp.at("sub"), m_temp.at("moved"));
+                  std::filesystem::create_directory_symlink(outside.root(), m_temp.at("sub"));
+                  WriteAsTheHost(files, "sub/ad.pdf", "new");
+                  files.Commit();
+              }),
+              "0x52E0A The folder " + m_temp.systemPath("sub") +
+                  " cannot be written: it was moved or replaced while the export wrote into it.");
+    auto there = FolderContents(outside.root());
+    EXPECT_EQ(there["ad.pdf"], "the user's");
+    there.erase("ad.pdf");
+    ASSERT_EQ(there.size(), 1u);
+    EXPECT_TRUE(IsTemporary(there.begin()->first));
+    EXPECT_EQ(FolderContents(m_temp.at("moved")),
+              (std::map<std::string, std::string>{{"ad.pdf", "earlier"}}));
+}
+
+// Where the file system takes no rename flags, or neither those nor hard links, exports stand and
+// a killed one is undone all the same.
+TEST_F(FileTransaction, StandsAndIsUndoneWhereTheFileSystemRefusesRenameFlagsOrLinks) {
+    for (const platform::FileSystemRefusals refusals :
+         {platform::FileSystemRefusals{.renameFlags = true},
+          platform::FileSystemRefusals{.renameFlags = true, .links = true}}) {
+        const ScopedFileSystemRefusals refused(refusals);
+        const std::string folder = refusals.links ? "no links" : "no flags";
+        std::filesystem::create_directory(m_temp.at(folder));
+        ExportsStandAndAKilledOneIsUndone(folder);
+    }
+}
+
+// The same on a real FUSE file system (bindfs), which takes no renameat2 flags.
+TEST_F(FileTransaction, StandsAndIsUndoneOnAFuseFileSystem) {
+    std::filesystem::create_directory(m_temp.at("real"));
+    std::filesystem::create_directory(m_temp.at("view"));
+    const FuseMount view(m_temp.at("real"), m_temp.at("view"));
+    if (!view.mounted())
+        GTEST_SKIP() << view.refusal();
+    ExportsStandAndAKilledOneIsUndone("view");
 }

@@ -31,6 +31,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <regex>
 #include <string>
 
 namespace {
@@ -239,6 +240,35 @@ TEST_F(ExportJob, AFileNamedPlacedImagesStopsNoAdWithoutAProfile) {
     EXPECT_EQ(m_temp.read("PlacedImages"), "the user's");
 }
 
+// A job folder that does not exist, or an output's folder, ends the export in one alert naming it
+// with the system's reason, before the host is asked to write anything.
+TEST_F(ExportJob, AMissingFolderOfTheJobIsNamedBeforeTheHostWrites) {
+    const struct {
+        const char* name;
+        std::string jobFolder, outputFile, alert;
+    } cases[] = {
+        {"job folder", "missing", "ad",
+         "The folder " + m_temp.systemPath("missing") +
+             " cannot be written: No such file or "
+             "directory."},
+        {"output folder", "", "out/ad",
+         "The file " + m_temp.systemPath("out/ad.pdf") +
+             " cannot be written: No such file or "
+             "directory."},
+    };
+    for (const auto& c : cases) {
+        host::Recorder::Instance().Reset();
+        Open(kExportLayout);
+        const auto companion = Listen();
+        CallWithBytes(JobBytes(m_temp.systemPath(c.jobFolder), m_temp.systemPath(c.outputFile),
+                               m_temp.systemPath("items.bin")));
+        EXPECT_EQ(Log(host::Channel::Alerts), std::vector<std::string>{c.alert}) << c.name;
+        for (const std::string& command : Log(host::Channel::Commands))
+            EXPECT_EQ(command.find("Export PDF"), std::string::npos) << c.name << ": " << command;
+        EXPECT_EQ(FolderContents(m_temp.root()), (std::map<std::string, std::string>{})) << c.name;
+    }
+}
+
 // Each failure inside the export sequence: one alert, the sequence rolled back to the document as
 // the store left it (fitted, the job stored without marks), no event; the files the export wrote
 // are gone, unless only the event failed.
@@ -301,14 +331,15 @@ TEST_F(ExportJob, AFailureInsideTheExportIsOneAlertAndLeavesTheDocumentAsStored)
 
 // A write of the export that fails names the system's reason after the file: a file of the
 // plug-in's own in the alert; the output of the host's export command in the text the failed
-// command leaves, while the alert is the host code's own text. Each fault fails a file operation
+// command leaves (the export's temporary that the host was handed, here TEMPORARY), while the
+// alert is the host code's own text. Each fault fails a file operation
 // of its kind with the system error number that a folder that may not be written, a full disk or
 // a read-only file system gives: the host's first after the export's journal is written, or the
 // first on the page-item file (its staged file, made first, or its rename into place). A new file
 // that cannot be made names its folder.
 TEST_F(ExportJob, AFailedWriteNamesTheSystemsReasonAfterTheFile) {
     using Op = platform::FileOperation;
-    const std::string pdf = "The file " + m_temp.systemPath("ad.pdf") + " cannot be written: ";
+    const std::string pdf = "The file " + m_temp.systemPath("TEMPORARY") + " cannot be written: ";
     const std::string items = "The file " + m_temp.systemPath("items.bin") + " cannot be written: ";
     const std::string command = "command Export PDF 0x2505 -> 0xF0F001: ";
     const std::string host = "The output file cannot be written.";
@@ -356,7 +387,8 @@ TEST_F(ExportJob, AFailedWriteNamesTheSystemsReasonAfterTheFile) {
         std::vector<std::string> failures;
         for (const std::string& entry : Log(host::Channel::Failures))
             if (entry.starts_with("command "))
-                failures.push_back(entry);
+                failures.push_back(
+                    std::regex_replace(entry, std::regex("~zep[0-9A-F]{16}\\.tmp"), "TEMPORARY"));
         EXPECT_EQ(failures, c.failure.empty() ? std::vector<std::string>{}
                                               : std::vector<std::string>{c.failure})
             << c.name;
