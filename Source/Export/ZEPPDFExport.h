@@ -18,9 +18,9 @@ class IPDFExportPrefs;
 UFileSpecCore PDFOutputFile(const BJobFile& job);
 
 // Writes the PDF to PDFOutputFile(job), or where `hostFileOf` gives for it (the export's
-// temporary, which takes the PDF's name once the export stands): the pages of the job's absolute page
-// list, the flattener style of that name, a progress bar "Generating PDF" over 0 to the job's
-// 'NP'. Throws CZEPException: 0x52E1F "!(pdfFile.to_parent() && pdfFile.descend(leafName +
+// temporary, which takes the PDF's name once the export stands): the pages of the job's absolute
+// page list, the flattener style of that name, a progress bar "Generating PDF" over 0 to the
+// job's 'NP'. Throws CZEPException: 0x52E1F "!(pdfFile.to_parent() && pdfFile.descend(leafName +
 // ".pdf"))" for an output path with no folder; 0x52E1E "(result) == NULL" with no front
 // document, "(pdfExportCmd) == NULL", "(pdfExportPrefs) == NULL", "(iFirstFlag) == NULL",
 // "(iSecondFlag) == NULL", "(iPageList) == NULL", "(pageUID) == NULL", "(iPageOutput) == NULL",

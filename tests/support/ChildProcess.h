@@ -4,8 +4,8 @@
 
 #include <csignal>
 #include <functional>
-#include <optional>
 #include <grp.h>
+#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 
