@@ -8,11 +8,11 @@
 // field holds any name or path and no TAB or line break; "%00" is refused, as no name holds NUL):
 //     ZEPHRIN EXPORT JOURNAL 3
 //     export  <16 upper-case hexadecimal digits: the export's id, the same in all its journals>
-//     folder  <place> <id>     the folder the journal is written in: where it lay, and its identity
-//     primary <place> <id>     the folder of the export's primary journal (for the primary, its
-//     own) sibling <place> <id>     (none or more) another folder that holds a journal of the
-//     export file    <name> <kept> <how> <kept id> <staged> <staged id>      (none or more) end
-//     <outcome>        "open", or "committed" (never in the primary)
+//     folder  <place> <id>   the folder the journal is written in: where it lay, its identity
+//     primary <place> <id>   the folder of the export's primary journal (the primary: its own)
+//     sibling <place> <id>   another folder with a journal of the export     (none or more)
+//     file    <name> <kept> <how> <kept id> <staged> <staged id>            (none or more)
+//     end     <outcome>      "open", or "committed" (never in the primary)
 // A place is where a folder lay, in drive form, for messages and to find it again; an id is
 // "<device>:<inode>" in decimal, the identity that binds a journal to its folder and tells a
 // folder found at a place from another that took its place. A file record: `name` the final name;
