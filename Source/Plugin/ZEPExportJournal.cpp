@@ -432,8 +432,7 @@ std::optional<ZEPUndoFailure> RemoveJournal(const platform::HeldFolder& folder,
                                             std::u16string_view name,
                                             platform::SyncPurpose purpose) {
     if (const int error = folder.remove(name); error != 0 && error != ENOENT)
-        return ZEPUndoFailure{ZEPUndoFailure::What::kRemove,
-                              ustring::fromWString(std::u16string(name)), error};
+        return ZEPUndoFailure{ZEPUndoFailure::What::kRemove, Narrow(name), error};
     if (const int error = folder.sync(purpose); error != 0)
         return ZEPUndoFailure{ZEPUndoFailure::What::kSync, ustring(), error};
     return std::nullopt;

@@ -166,16 +166,12 @@ void ZEPFileTransaction::Open(Folder& folder) {
                         break;
                 ThrowFolderError(failing.path(), error);
             }
-            if (error == 0)
-                folder.identity = folder.held.identity();
             return; // a missing folder is held once it is made
         }
     }
     error = folder.held.open(folder.path.wide_path(), true);
     if (error != 0 && error != ENOENT)
         ThrowFolderError(folder.path.path(), error);
-    if (error == 0)
-        folder.identity = folder.held.identity();
 }
 
 std::chrono::milliseconds ZEPFileTransaction::WaitLeft() const {
@@ -238,7 +234,7 @@ void ZEPFileTransaction::Recover(std::size_t index) {
     ZEPExportRecovery recovery(
         [this](const platform::FileIdentity& id) -> const platform::HeldFolder* {
             for (const Folder& known : m_folders)
-                if (known.taken && known.identity == id)
+                if (known.taken && known.held.identity() == id)
                     return &known.held;
             return nullptr;
         },
@@ -392,7 +388,8 @@ void ZEPFileTransaction::WriteJournals() {
 void ZEPFileTransaction::WriteJournal(Folder& folder) {
     const std::size_t index = static_cast<std::size_t>(&folder - m_folders.data());
     const auto place = [](const Folder& known) {
-        return ZEPJournalPlace{known.place, known.identity.value_or(platform::FileIdentity{})};
+        return ZEPJournalPlace{known.place,
+                               known.held.identity().value_or(platform::FileIdentity{})};
     };
     const std::size_t primary = Primary();
     ZEPExportJournal journal;
@@ -580,7 +577,6 @@ void ZEPFileTransaction::Rollback() {
     for (Entry& entry : m_entries)
         entry.stream.reset(); // a staged file half written is closed before it goes
     const std::size_t primary = Primary();
-    m_committing = false;
     if (m_primaryRemoved) {
         // The commit had removed the primary: it lies on the disk again, its folder synced,
         // before anything goes back, so that a kill meanwhile still undoes the change.

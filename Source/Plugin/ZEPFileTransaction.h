@@ -144,10 +144,9 @@ private:
         Folder(UFileSpecCore path_, ustring place_)
             : path(std::move(path_)), place(std::move(place_)) {}
 
-        UFileSpecCore path;                             // as the job names it
-        ustring place;                                  // where it lies (platform::folderPlace)
-        platform::HeldFolder held;                      // open and locked once it exists
-        std::optional<platform::FileIdentity> identity; // of the folder held
+        UFileSpecCore path;               // as the job names it
+        ustring place;                    // where it lies (platform::folderPlace)
+        platform::HeldFolder held;        // open and locked once it exists
         bool taken = false;               // locked, or open where the file system has no locks
         std::size_t files = 0;            // the change's files in it
         bool changed = false;             // entries changed since its last sync
